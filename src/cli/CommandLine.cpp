@@ -1,0 +1,42 @@
+#include "cli/CommandLine.h"
+
+#include <cstdio>
+#include <map>
+
+namespace cli {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: kinetrope COMMAND MOVIE.swf [options]\n"
+    "\n"
+    "commands:\n"
+    "  info MOVIE.swf                      show the movie's size, frame rate and frame count\n"
+    "  snapshot MOVIE.swf --frames N       play N frames headless [--trace FILE]\n"
+    "                                      [--capture K=FILE.png ...] (K a frame or 'last')\n";
+
+}  // namespace
+
+int RunCommandLine(int argc, char** argv) {
+    using Command = int (*)(const std::vector<std::string>&);
+    static const std::map<std::string, Command> commands = {
+        {"info", RunInfoCommand},
+        {"snapshot", RunSnapshotCommand},
+    };
+    if (argc < 2) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    std::string name = argv[1];
+    if (name == "-h" || name == "--help" || name == "help") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    auto found = commands.find(name);
+    if (found == commands.end()) {
+        std::fprintf(stderr, "kinetrope: unknown command '%s'\n\n%s", name.c_str(), kUsage);
+        return 2;
+    }
+    return found->second(std::vector<std::string>(argv + 2, argv + argc));
+}
+
+}  // namespace cli

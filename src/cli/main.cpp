@@ -1,0 +1,3 @@
+#include "cli/CommandLine.h"
+
+int main(int argc, char** argv) { return cli::RunCommandLine(argc, argv); }

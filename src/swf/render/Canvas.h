@@ -1,0 +1,50 @@
+#pragma once
+// Where the engine draws: a premultiplied RGBA surface with a stack of clip masks.
+// Everything visible (shapes, morphs at a ratio, glyphs, bitmaps as filled rectangles)
+// reaches the surface through drawShape.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "swf/bitmap/Bitmap.h"
+#include "swf/geom/Geometry.h"
+#include "swf/shape/Shape.h"
+
+namespace swf {
+
+// Finds the bitmap a bitmap fill names; returns null for an unknown id.
+using BitmapLookup = std::function<const Bitmap*(uint16_t id)>;
+
+class Canvas {
+public:
+    Canvas(int width, int height);
+    ~Canvas();
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    int width() const;
+    int height() const;
+    // Premultiplied RGBA rows, top-down, width * 4 bytes each.
+    const uint8_t* pixels() const;
+
+    void clear(Rgba color);
+
+    // Draws a shape whose coordinates are twips; `toPixels` maps twips to surface pixels.
+    void drawShape(const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
+                   const BitmapLookup& bitmaps);
+
+    // Clip layers: between beginMask and endMask, drawShape adds to a new mask instead of
+    // the surface; until popMask, everything drawn is limited to the intersection of all
+    // masks on the stack.
+    void beginMask();
+    void endMask();
+    void popMask();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace swf
