@@ -1,0 +1,41 @@
+#include "support/Placement.h"
+
+#include "support/BitWriter.h"
+
+namespace swftest {
+
+void Placement::write(BitWriter& out, int placeVersion) const
+{
+    out.flag(false)  // clip actions are not written
+        .flag(clipDepth.has_value())
+        .flag(name.has_value())
+        .flag(ratio.has_value())
+        .flag(colorTransform.has_value())
+        .flag(matrix.has_value())
+        .flag(character.has_value())
+        .flag(move);
+    if (placeVersion >= 3) {
+        out.ub(0, 5).flag(cacheAsBitmap.has_value()).flag(blendMode.has_value()).flag(false);
+    }
+    out.u16(depth);
+    if (character)
+        out.u16(*character);
+    if (matrix)
+        matrix->write(out);
+    if (colorTransform)
+        colorTransform->writeWithAlpha(out);
+    if (ratio)
+        out.u16(*ratio);
+    if (name)
+        out.string(*name);
+    if (clipDepth)
+        out.u16(*clipDepth);
+    if (placeVersion >= 3) {
+        if (blendMode)
+            out.u8(*blendMode);
+        if (cacheAsBitmap)
+            out.u8(*cacheAsBitmap ? 1 : 0);
+    }
+}
+
+}  // namespace swftest
