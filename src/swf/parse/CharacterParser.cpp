@@ -1,0 +1,54 @@
+#include "swf/parse/CharacterParser.h"
+
+#include "swf/bitmap/BitmapTag.h"
+#include "swf/character/ShapeCharacter.h"
+#include "swf/character/SpriteCharacter.h"
+#include "swf/parse/BitReader.h"
+#include "swf/parse/ButtonParser.h"
+#include "swf/parse/MorphShapeParser.h"
+#include "swf/parse/ShapeParser.h"
+#include "swf/parse/TagCode.h"
+#include "swf/parse/TimelineBuilder.h"
+
+namespace swf {
+
+std::shared_ptr<Character> CharacterParser::parseShape(const Tag& tag, int version) {
+    BitReader in(tag.body);
+    uint16_t id = in.u16();
+    if (in.overrun()) return nullptr;
+    Shape shape;
+    // A shape damaged part-way still shows the edges read before the fault.
+    ShapeParser::parseDefineShape(in, version, shape);
+    return std::make_shared<ShapeCharacter>(id, std::move(shape));
+}
+
+std::shared_ptr<Character> CharacterParser::parseSprite(const Tag& tag, CharacterParseContext& context) {
+    BitReader in(tag.body);
+    uint16_t id = in.u16();
+    uint16_t frames = in.u16();
+    if (in.overrun()) return nullptr;
+    TimelineBuilder builder(frames, context.budget);
+    TagStream stream(tag.body.subspan(4));
+    Tag inner;
+    // Definitions inside a sprite are not allowed; they are skipped with everything unknown.
+    while (stream.next(inner)) builder.add(inner);
+    return std::make_shared<SpriteCharacter>(id, builder.finish());
+}
+
+std::shared_ptr<Character> CharacterParser::parse(const Tag& tag, CharacterParseContext& context) {
+    if (IsBitmapTag(tag.code)) return ParseBitmapTag(tag.code, tag.body, context.jpegTables);
+    switch (static_cast<TagCode>(tag.code)) {
+        case TagCode::DefineShape: return parseShape(tag, 1);
+        case TagCode::DefineShape2: return parseShape(tag, 2);
+        case TagCode::DefineShape3: return parseShape(tag, 3);
+        case TagCode::DefineShape4: return parseShape(tag, 4);
+        case TagCode::DefineMorphShape: return MorphShapeParser::parse(tag.body, 1);
+        case TagCode::DefineMorphShape2: return MorphShapeParser::parse(tag.body, 2);
+        case TagCode::DefineSprite: return parseSprite(tag, context);
+        case TagCode::DefineButton: return ButtonParser::parse(tag.body, 1);
+        case TagCode::DefineButton2: return ButtonParser::parse(tag.body, 2);
+        default: return nullptr;
+    }
+}
+
+}  // namespace swf

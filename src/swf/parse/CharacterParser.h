@@ -1,0 +1,30 @@
+#pragma once
+// Turns definition tags into characters for the dictionary.
+
+#include <memory>
+#include <span>
+
+#include "swf/character/Character.h"
+#include "swf/parse/ParseBudget.h"
+#include "swf/parse/TagStream.h"
+
+namespace swf {
+
+struct CharacterParseContext {
+    int swfVersion = 0;
+    std::span<const uint8_t> jpegTables;
+    ParseBudget budget;
+};
+
+class CharacterParser {
+public:
+    // The character a definition tag defines; null for tags that define none here (control
+    // tags, unknown tags) and for definitions too damaged to use.
+    static std::shared_ptr<Character> parse(const Tag& tag, CharacterParseContext& context);
+
+private:
+    static std::shared_ptr<Character> parseShape(const Tag& tag, int version);
+    static std::shared_ptr<Character> parseSprite(const Tag& tag, CharacterParseContext& context);
+};
+
+}  // namespace swf

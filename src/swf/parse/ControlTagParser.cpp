@@ -1,0 +1,99 @@
+#include "swf/parse/ControlTagParser.h"
+
+#include "swf/parse/BitReader.h"
+#include "swf/parse/TagCode.h"
+
+namespace swf {
+
+std::optional<size_t> ControlTagParser::filterListSize(std::span<const uint8_t> data) {
+    BitReader in(data);
+    unsigned count = in.u8();
+    for (unsigned i = 0; i < count; ++i) {
+        uint8_t id = in.u8();
+        switch (id) {
+            case 0: in.skip(23); break;  // drop shadow
+            case 1: in.skip(9); break;   // blur
+            case 2: in.skip(15); break;  // glow
+            case 3: in.skip(27); break;  // bevel
+            case 4:                      // gradient glow
+            case 7: {                    // gradient bevel
+                unsigned colors = in.u8();
+                in.skip(colors * 5 + 19);
+                break;
+            }
+            case 5: {  // convolution
+                unsigned x = in.u8(), y = in.u8();
+                in.skip(8 + 4 * x * y + 5);
+                break;
+            }
+            case 6: in.skip(80); break;  // colour matrix
+            default: return std::nullopt;
+        }
+        if (in.overrun()) return std::nullopt;
+    }
+    if (in.overrun()) return std::nullopt;
+    return in.position();
+}
+
+std::optional<PlaceObject> ControlTagParser::parsePlaceObject(uint16_t code, std::span<const uint8_t> body) {
+    BitReader in(body);
+    PlaceObject p;
+    if (code == static_cast<uint16_t>(TagCode::PlaceObject)) {
+        p.version = 1;
+        p.characterId = in.u16();
+        p.depth = in.u16();
+        p.matrix = in.matrix();
+        if (in.overrun()) return std::nullopt;
+        if (!in.atEnd()) {
+            ColorTransform cx = in.colorTransform(false);
+            if (!in.overrun()) p.colorTransform = cx;
+        }
+        return p;
+    }
+    p.version = code == static_cast<uint16_t>(TagCode::PlaceObject3) ? 3 : 2;
+    uint8_t flags = in.u8();
+    uint8_t flags2 = p.version == 3 ? in.u8() : 0;
+    p.depth = in.u16();
+    if (in.overrun()) return std::nullopt;
+    p.move = flags & 0x01;
+    bool hasClassName = flags2 & 0x08;
+    bool hasImage = flags2 & 0x10;
+    if (hasClassName || (hasImage && (flags & 0x02))) p.className = in.cString();
+    if (flags & 0x02) p.characterId = in.u16();
+    if (flags & 0x04) p.matrix = in.matrix();
+    if (flags & 0x08) p.colorTransform = in.colorTransform(true);
+    if (flags & 0x10) p.ratio = in.u16();
+    if (flags & 0x20) p.name = in.cString();
+    if (flags & 0x40) p.clipDepth = in.u16();
+    if (in.overrun()) {
+        // Keep the fields that were whole; a cut-short tail is dropped.
+        return p.characterId || p.move ? std::optional<PlaceObject>(p) : std::nullopt;
+    }
+    if (flags2 & 0x01) {
+        auto size = filterListSize(body.subspan(in.position()));
+        if (!size) return p;  // an unknown filter hides where the later fields start
+        auto raw = in.bytes(*size);
+        p.filters = std::vector<uint8_t>(raw.begin(), raw.end());
+    }
+    if (flags2 & 0x02) p.blendMode = in.u8();
+    if (flags2 & 0x04) p.cacheAsBitmap = in.u8() != 0;
+    if (flags2 & 0x20) p.visible = in.u8() != 0;
+    if (flags2 & 0x40) p.opaqueBackground = in.rgba();
+    if (in.overrun()) return p;
+    if (flags & 0x80) {
+        auto raw = in.bytes(in.remaining());
+        p.clipActions.assign(raw.begin(), raw.end());
+    }
+    return p;
+}
+
+std::optional<RemoveObject> ControlTagParser::parseRemoveObject(uint16_t code, std::span<const uint8_t> body) {
+    BitReader in(body);
+    if (code == static_cast<uint16_t>(TagCode::RemoveObject)) in.u16();  // character id
+    RemoveObject r;
+    r.depth = in.u16();
+    if (in.overrun()) return std::nullopt;
+    return r;
+}
+
+}  // namespace swf

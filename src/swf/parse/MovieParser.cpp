@@ -1,0 +1,154 @@
+#include "swf/parse/MovieParser.h"
+
+#include <zlib.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+#include "swf/parse/BitReader.h"
+#include "swf/parse/CharacterParser.h"
+#include "swf/parse/TagCode.h"
+#include "swf/parse/TagStream.h"
+#include "swf/parse/TimelineBuilder.h"
+
+namespace swf {
+namespace {
+
+constexpr size_t kHeaderSize = 8;  // signature, version, file length
+
+}  // namespace
+
+bool MovieParser::inflateBody(std::span<const uint8_t> compressed, std::vector<uint8_t>& out, std::string& error) {
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK) {
+        error = "the decompressor could not be started";
+        return false;
+    }
+    z.next_in = const_cast<Bytef*>(compressed.data());
+    z.avail_in = static_cast<uInt>(compressed.size());
+    constexpr size_t kChunk = 1 << 16;
+    int status = Z_OK;
+    while (status == Z_OK) {
+        if (out.size() >= kMaxMovieBytes) {
+            inflateEnd(&z);
+            error = "the movie is larger than 256 MiB uncompressed";
+            return false;
+        }
+        size_t have = out.size();
+        out.resize(have + kChunk);
+        z.next_out = out.data() + have;
+        z.avail_out = static_cast<uInt>(kChunk);
+        status = inflate(&z, Z_SYNC_FLUSH);
+        out.resize(have + (kChunk - z.avail_out));
+        if (status == Z_BUF_ERROR && z.avail_in == 0) break;  // the data ends before the stream does
+        if (status == Z_BUF_ERROR) status = Z_OK;
+    }
+    inflateEnd(&z);
+    if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR && out.empty()) {
+        error = std::string("the compressed data is damaged (") + (z.msg ? z.msg : "zlib error") + ")";
+        return false;
+    }
+    if (out.size() > kMaxMovieBytes) {
+        error = "the movie is larger than 256 MiB uncompressed";
+        return false;
+    }
+    return true;
+}
+
+void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie) {
+    CharacterParseContext context;
+    context.swfVersion = movie.header.version;
+    TimelineBuilder timeline(movie.header.frameCount, context.budget);
+    TagStream stream(tags);
+    Tag tag;
+    bool sawEnd = false;
+    while (stream.next(tag)) {
+        if (tag.code == static_cast<uint16_t>(TagCode::End)) sawEnd = true;
+        if (timeline.add(tag)) continue;
+        switch (static_cast<TagCode>(tag.code)) {
+            case TagCode::JpegTables:
+                if (movie.jpegTables.empty()) movie.jpegTables.assign(tag.body.begin(), tag.body.end());
+                context.jpegTables = movie.jpegTables;
+                continue;
+            case TagCode::DoInitAction: {
+                BitReader in(tag.body);
+                uint16_t sprite = in.u16();
+                if (in.overrun() || !context.budget.takeBytes(tag.body.size())) continue;
+                movie.initActions.emplace_back(sprite, std::vector<uint8_t>(tag.body.begin() + 2, tag.body.end()));
+                continue;
+            }
+            default:
+                break;
+        }
+        if (auto character = CharacterParser::parse(tag, context)) movie.dictionary.add(std::move(character));
+    }
+    movie.truncated = stream.truncated() || !sawEnd;
+    movie.timeline = timeline.finish();
+}
+
+std::shared_ptr<SwfMovie> MovieParser::parse(std::span<const uint8_t> data, std::string& error) {
+    if (data.empty()) {
+        error = "the file is empty";
+        return nullptr;
+    }
+    if (data.size() < kHeaderSize) {
+        error = "the file is too short to be a movie";
+        return nullptr;
+    }
+    bool compressed = data[0] == 'C';
+    if (data[1] != 'W' || data[2] != 'S' || (data[0] != 'F' && data[0] != 'C' && data[0] != 'Z')) {
+        error = "the file is not a Flash movie (no FWS or CWS signature)";
+        return nullptr;
+    }
+    if (data[0] == 'Z') {
+        error = "LZMA-compressed movies (ZWS) are not supported";
+        return nullptr;
+    }
+    auto movie = std::make_shared<SwfMovie>();
+    movie->header.version = data[3];
+    movie->header.compressed = compressed;
+    movie->header.declaredLength = static_cast<uint32_t>(data[4]) | (static_cast<uint32_t>(data[5]) << 8) |
+                                   (static_cast<uint32_t>(data[6]) << 16) | (static_cast<uint32_t>(data[7]) << 24);
+    std::vector<uint8_t> inflated;
+    std::span<const uint8_t> body = data.subspan(kHeaderSize);
+    if (compressed) {
+        if (!inflateBody(body, inflated, error)) return nullptr;
+        body = inflated;
+    } else if (body.size() > kMaxMovieBytes) {
+        error = "the movie is larger than 256 MiB";
+        return nullptr;
+    }
+    BitReader in(body);
+    movie->header.frameSize = in.rect();
+    movie->header.frameRate = in.u16() / 256.0;
+    movie->header.frameCount = in.u16();
+    if (in.overrun()) {
+        error = "the movie's header is cut short";
+        return nullptr;
+    }
+    readTags(body.subspan(in.position()), *movie);
+    return movie;
+}
+
+std::shared_ptr<SwfMovie> MovieParser::parseFile(const std::string& path, std::string& error) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file) {
+        error = "cannot open " + path + ": " + std::strerror(errno);
+        return nullptr;
+    }
+    std::streamoff size = file.tellg();
+    if (size < 0 || static_cast<uint64_t>(size) > kMaxMovieBytes + kHeaderSize) {
+        error = size < 0 ? "cannot read " + path : "the movie is larger than 256 MiB";
+        return nullptr;
+    }
+    std::vector<uint8_t> data(static_cast<size_t>(size));
+    file.seekg(0);
+    if (!file.read(reinterpret_cast<char*>(data.data()), size)) {
+        error = "cannot read " + path;
+        return nullptr;
+    }
+    return parse(data, error);
+}
+
+}  // namespace swf

@@ -1,0 +1,30 @@
+#pragma once
+// Reads a whole movie: the header (FWS, or CWS inflated with zlib), then the tag stream into
+// the dictionary and the main timeline. Damaged or unknown tags are skipped; a stream cut
+// short ends the movie where the data ends.
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "swf/parse/SwfMovie.h"
+
+namespace swf {
+
+class MovieParser {
+public:
+    // The largest movie taken, uncompressed: more is refused rather than held in memory.
+    static constexpr size_t kMaxMovieBytes = size_t{256} << 20;
+
+    // Null with a sentence in `error` when the data holds no playable movie.
+    static std::shared_ptr<SwfMovie> parse(std::span<const uint8_t> data, std::string& error);
+    static std::shared_ptr<SwfMovie> parseFile(const std::string& path, std::string& error);
+
+private:
+    // Inflates the zlib stream after a CWS header, stopping cleanly where the data ends.
+    static bool inflateBody(std::span<const uint8_t> compressed, std::vector<uint8_t>& out, std::string& error);
+    static void readTags(std::span<const uint8_t> tags, SwfMovie& movie);
+};
+
+}  // namespace swf

@@ -1,0 +1,23 @@
+#pragma once
+// Limits that keep a hostile movie from making the parser hold more than a bounded amount
+// of memory: each timeline frame and each kept control tag uses up one unit.
+
+#include <cstddef>
+
+namespace swf {
+
+struct ParseBudget {
+    size_t framesLeft = 1u << 20;
+    size_t controlTagsLeft = 1u << 20;
+    size_t keptBytesLeft = 64u << 20;  // action and sound bodies copied out of the movie
+
+    bool takeFrame() { return framesLeft > 0 && framesLeft-- > 0; }
+    bool takeControlTag() { return controlTagsLeft > 0 && controlTagsLeft-- > 0; }
+    bool takeBytes(size_t n) {
+        if (n > keptBytesLeft) return false;
+        keptBytesLeft -= n;
+        return true;
+    }
+};
+
+}  // namespace swf

@@ -1,0 +1,45 @@
+#pragma once
+// A parsed movie: header, dictionary of characters and the main timeline.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "swf/character/Dictionary.h"
+#include "swf/display/Timeline.h"
+#include "swf/geom/Geometry.h"
+
+namespace swf {
+
+struct SwfHeader {
+    uint8_t version = 0;
+    bool compressed = false;
+    uint32_t declaredLength = 0;  // the file length the header states (uncompressed)
+    Rect frameSize;               // twips
+    double frameRate = 0;         // frames per second (8.8 fixed point in the file)
+    uint16_t frameCount = 0;
+
+    int widthPixels() const;
+    int heightPixels() const;
+    // One frame's duration in milliseconds: 1000 / frame rate, rounded, at least 1. A frame
+    // rate of 0 counts as the slowest the format can state (1/256 frame per second).
+    uint32_t frameIntervalMs() const;
+};
+
+class SwfMovie {
+public:
+    SwfHeader header;
+    Dictionary dictionary;
+    std::shared_ptr<const Timeline> timeline;
+    std::vector<uint8_t> jpegTables;
+    // DoInitAction bodies (sprite id, actions), kept for the scripting engine.
+    std::vector<std::pair<uint16_t, std::vector<uint8_t>>> initActions;
+    // True when the tag data ended before an End tag or inside a tag.
+    bool truncated = false;
+
+    // The stage colour: the first SetBackgroundColor of the main timeline, else white.
+    Rgba backgroundColor() const;
+};
+
+}  // namespace swf

@@ -1,0 +1,33 @@
+#pragma once
+// Collects the control tags of a tag stream into a Timeline, frame by frame.
+
+#include <cstdint>
+#include <memory>
+
+#include "swf/display/Timeline.h"
+#include "swf/parse/ParseBudget.h"
+#include "swf/parse/TagStream.h"
+
+namespace swf {
+
+class TimelineBuilder {
+public:
+    TimelineBuilder(uint16_t declaredFrames, ParseBudget& budget);
+
+    // Takes a control tag into the frame being collected. Returns false for tags that are
+    // not control tags (definitions and the like), which the caller handles.
+    bool add(const Tag& tag);
+    // The timeline; tags after the last ShowFrame form one more frame.
+    std::shared_ptr<Timeline> finish();
+
+private:
+    void keepBody(std::vector<uint8_t>& into, const Tag& tag);
+
+    std::shared_ptr<Timeline> timeline_;
+    Frame current_;
+    bool currentUsed_ = false;
+    bool full_ = false;  // the frame budget ran out: later frames are dropped
+    ParseBudget& budget_;
+};
+
+}  // namespace swf
