@@ -286,6 +286,56 @@ SwfWriter& SwfWriter::defineBits(uint16_t id, std::span<const uint8_t> imageData
     return tag(kTagDefineBits, body.bytes());
 }
 
+SwfWriter& SwfWriter::defineMorphShape(uint16_t id, const MorphShapeBuilder& morph, int morphVersion)
+{
+    checkVersion(morphVersion, 1, 2, "DefineMorphShape");
+    return tag(morphVersion == 1 ? kTagDefineMorphShape : kTagDefineMorphShape2,
+               morph.defineMorphShapeBody(id, morphVersion));
+}
+
+SwfWriter& SwfWriter::defineFont(uint16_t id, const FontBuilder& font)
+{
+    return tag(kTagDefineFont, font.defineFontBody(id));
+}
+
+SwfWriter& SwfWriter::defineFont2(uint16_t id, const FontBuilder& font)
+{
+    return tag(kTagDefineFont2, font.defineFont2Body(id, 2));
+}
+
+SwfWriter& SwfWriter::defineFont3(uint16_t id, const FontBuilder& font)
+{
+    return tag(kTagDefineFont3, font.defineFont2Body(id, 3));
+}
+
+SwfWriter& SwfWriter::defineText(uint16_t id, const TextBuilder& text, int textVersion)
+{
+    checkVersion(textVersion, 1, 2, "DefineText");
+    return tag(textVersion == 1 ? kTagDefineText : kTagDefineText2, text.defineTextBody(id, textVersion));
+}
+
+SwfWriter& SwfWriter::defineEditText(uint16_t id, const EditText& field)
+{
+    return tag(kTagDefineEditText, field.defineEditTextBody(id));
+}
+
+SwfWriter& SwfWriter::defineButton2(uint16_t id, const ButtonBuilder& button)
+{
+    return tag(kTagDefineButton2, button.defineButton2Body(id));
+}
+
+SwfWriter& SwfWriter::defineSound(uint16_t id, const SoundFormat& format, std::span<const uint8_t> data,
+                                  std::optional<uint32_t> sampleCount)
+{
+    if (!sampleCount && !format.isPcm())
+        throw std::invalid_argument("compressed sounds need their sample count");
+    BitWriter body;
+    body.u16(id).u8(format.packed());
+    body.u32(sampleCount.value_or(static_cast<uint32_t>(data.size() / format.pcmFrameBytes())));
+    body.raw(data);
+    return tag(kTagDefineSound, body.bytes());
+}
+
 SwfWriter& SwfWriter::defineSprite(uint16_t id, const SwfWriter& timeline)
 {
     BitWriter body;
@@ -342,6 +392,33 @@ SwfWriter& SwfWriter::removeObject2(uint16_t depth)
     BitWriter body;
     body.u16(depth);
     return tag(kTagRemoveObject2, body.bytes());
+}
+
+// --- sound ----------------------------------------------------------------------------------
+
+SwfWriter& SwfWriter::startSound(uint16_t soundId, const SoundInfo& info)
+{
+    BitWriter body;
+    body.u16(soundId);
+    info.write(body);
+    return tag(kTagStartSound, body.bytes());
+}
+
+SwfWriter& SwfWriter::soundStreamHead(const SoundFormat& playback, const SoundFormat& stream,
+                                      uint16_t samplesPerFrame, int16_t latencySeek, int headVersion)
+{
+    checkVersion(headVersion, 1, 2, "SoundStreamHead");
+    BitWriter body;
+    // The playback byte has no codec field: its top four bits are reserved.
+    body.u8(playback.packed() & 0x0F).u8(stream.packed()).u16(samplesPerFrame);
+    if (stream.codec == SoundCodec::Mp3)
+        body.s16(latencySeek);
+    return tag(headVersion == 1 ? kTagSoundStreamHead : kTagSoundStreamHead2, body.bytes());
+}
+
+SwfWriter& SwfWriter::soundStreamBlock(std::span<const uint8_t> data)
+{
+    return tag(kTagSoundStreamBlock, data);
 }
 
 // --- output -----------------------------------------------------------------------------------

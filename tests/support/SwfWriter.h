@@ -8,12 +8,19 @@
 #include <vector>
 
 #include "support/ActionBuilder.h"
+#include "support/ButtonBuilder.h"
 #include "support/ColorTransform.h"
+#include "support/EditText.h"
+#include "support/FontBuilder.h"
 #include "support/Matrix.h"
+#include "support/MorphShapeBuilder.h"
 #include "support/Placement.h"
 #include "support/Rect.h"
 #include "support/Rgba.h"
 #include "support/ShapeBuilder.h"
+#include "support/SoundFormat.h"
+#include "support/SoundInfo.h"
+#include "support/TextBuilder.h"
 
 namespace swftest {
 
@@ -140,6 +147,18 @@ public:
     // JPEG tables shared by DefineBits tags, and a DefineBits with only the image part.
     SwfWriter& jpegTables(std::span<const uint8_t> tables);
     SwfWriter& defineBits(uint16_t id, std::span<const uint8_t> imageData);
+    // DefineMorphShape (1) or DefineMorphShape2 (2).
+    SwfWriter& defineMorphShape(uint16_t id, const MorphShapeBuilder& morph, int morphVersion = 1);
+    SwfWriter& defineFont(uint16_t id, const FontBuilder& font);
+    SwfWriter& defineFont2(uint16_t id, const FontBuilder& font);
+    SwfWriter& defineFont3(uint16_t id, const FontBuilder& font);
+    // DefineText (1, RGB colours) or DefineText2 (2, RGBA).
+    SwfWriter& defineText(uint16_t id, const TextBuilder& text, int textVersion = 1);
+    SwfWriter& defineEditText(uint16_t id, const EditText& field);
+    SwfWriter& defineButton2(uint16_t id, const ButtonBuilder& button);
+    // The sample count is worked out from the data for PCM; other codecs must give it.
+    SwfWriter& defineSound(uint16_t id, const SoundFormat& format, std::span<const uint8_t> data,
+                           std::optional<uint32_t> sampleCount = std::nullopt);
     // A sprite whose tags and frame count come from `timeline` (End added unless it has one).
     SwfWriter& defineSprite(uint16_t id, const SwfWriter& timeline);
 
@@ -154,6 +173,14 @@ public:
     SwfWriter& move(uint16_t depth, const Matrix& matrix);
     SwfWriter& removeObject(uint16_t characterId, uint16_t depth);
     SwfWriter& removeObject2(uint16_t depth);
+
+    // --- sound ----------------------------------------------------------------------------
+    SwfWriter& startSound(uint16_t soundId, const SoundInfo& info = {});
+    // SoundStreamHead (version 1) or SoundStreamHead2 (2). The latency seek is written for MP3.
+    SwfWriter& soundStreamHead(const SoundFormat& playback, const SoundFormat& stream, uint16_t samplesPerFrame,
+                               int16_t latencySeek = 0, int headVersion = 1);
+    // The block's data as it is (for MP3 the caller includes the sample count and seek fields).
+    SwfWriter& soundStreamBlock(std::span<const uint8_t> data);
 
     // --- output ---------------------------------------------------------------------------
     // ShowFrame tags written so far.
