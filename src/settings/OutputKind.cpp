@@ -1,0 +1,17 @@
+#include "settings/OutputKind.h"
+
+namespace settings {
+
+const char* OutputKindLabel(OutputKind kind) {
+    switch (kind) {
+        case OutputKind::Avi:
+            return "AVI";
+        case OutputKind::Tga:
+            return "TGA";
+        case OutputKind::Png:
+            return "PNG";
+    }
+    return "";
+}
+
+}  // namespace settings

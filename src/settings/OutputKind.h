@@ -1,0 +1,20 @@
+#pragma once
+// What an export produces: one AVI file or a numbered sequence of images.
+
+#include <cstdint>
+
+namespace settings {
+
+enum class OutputKind : int32_t {
+    Avi = 1,
+    Tga = 11,
+    Png = 12,
+};
+
+// Every kind above 10 is an image sequence.
+inline bool IsImageSequence(OutputKind kind) { return static_cast<int32_t>(kind) > 10; }
+
+// "AVI", "TGA" or "PNG", as the batch list shows the format; "" for any other value.
+const char* OutputKindLabel(OutputKind kind);
+
+}  // namespace settings
