@@ -1,6 +1,7 @@
 #pragma once
 // A decoded bitmap: rows top-down, premultiplied RGBA, 8 bits per channel.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
