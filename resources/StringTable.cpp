@@ -58,8 +58,7 @@ constexpr auto kIds = [] {
     for (size_t i = 0; i < ids.size(); ++i) ids[i] = kTable[i].id;
     return ids;
 }();
-static_assert(std::ranges::is_sorted(kIds) &&
-                  std::ranges::adjacent_find(kIds) == kIds.end(),
+static_assert(std::ranges::is_sorted(kIds) && std::ranges::adjacent_find(kIds) == kIds.end(),
               "string ids must be unique and in ascending order");
 
 }  // namespace
