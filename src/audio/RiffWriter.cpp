@@ -50,7 +50,7 @@ bool RiffWriter::CreateChunk(RiffChunk& chunk, uint32_t id, uint32_t formType) {
 
 bool RiffWriter::Write(const void* data, size_t size) {
     if (!file_ || failed_) return false;
-    if (std::fwrite(data, 1, size, file_) != size) return Fail();
+    if (size > 0 && std::fwrite(data, 1, size, file_) != size) return Fail();
     position_ += size;
     return true;
 }
