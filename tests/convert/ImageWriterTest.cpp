@@ -91,6 +91,9 @@ TEST_F(ImageWriterTest, TgaHeaderAndTopRowFirst) {
     ASSERT_EQ(WriteTgaFile(path, frame.header(), frame.pixels(), false), 1);
     const auto file = testfiles::ReadBytes(path);
     ASSERT_EQ(file.size(), 18u + 12u);
+    // Permissions as for any new file, not those of a private scratch file.
+    testfiles::WriteBytes(dir.File("plain"), {});
+    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::status(dir.File("plain")).permissions());
     const std::vector<uint8_t> header(file.begin(), file.begin() + 18);
     EXPECT_EQ(header, (std::vector<uint8_t>{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 24, 0x20}));
     for (uint32_t y = 0; y < 2; ++y)
