@@ -10,8 +10,8 @@ struct RenderContext {
     Canvas& canvas;
     const Dictionary& dictionary;
     BitmapLookup bitmaps;
-    // True while a clip layer's shape is drawn into a mask: nested clip layers are not
-    // started then, their content only adds to the mask being built.
+    // True while a clip layer's content is drawn into a mask: nested clip layers are left
+    // out then, and hidden objects still count.
     bool maskPass = false;
 };
 

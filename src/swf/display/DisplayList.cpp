@@ -1,0 +1,68 @@
+#include "swf/display/DisplayList.h"
+
+namespace swf {
+
+DisplayList::~DisplayList() { clear(); }
+
+std::shared_ptr<DisplayObject> DisplayList::at(int depth) const {
+    auto it = objects_.find(depth);
+    return it == objects_.end() ? nullptr : it->second;
+}
+
+void DisplayList::place(std::shared_ptr<DisplayObject> object) {
+    if (!object) return;
+    object->attach(owner_);
+    auto& slot = objects_[object->depth()];
+    if (slot) slot->detach();
+    slot = std::move(object);
+}
+
+void DisplayList::remove(int depth) {
+    auto it = objects_.find(depth);
+    if (it == objects_.end()) return;
+    it->second->detach();
+    objects_.erase(it);
+}
+
+void DisplayList::clear() {
+    for (auto& [depth, object] : objects_) object->detach();
+    objects_.clear();
+}
+
+std::vector<std::shared_ptr<DisplayObject>> DisplayList::snapshot() const {
+    std::vector<std::shared_ptr<DisplayObject>> out;
+    out.reserve(objects_.size());
+    for (const auto& [depth, object] : objects_) out.push_back(object);
+    return out;
+}
+
+void DisplayList::render(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform) const {
+    std::vector<int> openClips;  // clip depths of the masks in force, innermost last
+    auto closeClipsBelow = [&](int depth) {
+        while (!openClips.empty() && depth > openClips.back()) {
+            context.canvas.popMask();
+            openClips.pop_back();
+        }
+    };
+    for (const auto& [depth, object] : objects_) {
+        if (!context.maskPass) closeClipsBelow(depth);
+        if (object->clipDepth() > 0) {
+            // A clip layer is never drawn itself, nor inside a mask being built.
+            if (context.maskPass) continue;
+            context.canvas.beginMask();
+            context.maskPass = true;
+            object->render(context, toPixels, cxform);
+            context.maskPass = false;
+            context.canvas.endMask();
+            openClips.push_back(object->clipDepth());
+            continue;
+        }
+        object->render(context, toPixels, cxform);
+    }
+    while (!openClips.empty()) {
+        context.canvas.popMask();
+        openClips.pop_back();
+    }
+}
+
+}  // namespace swf

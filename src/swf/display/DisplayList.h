@@ -1,0 +1,39 @@
+#pragma once
+// The objects of one timeline (or button state) by depth, drawn from the lowest depth up.
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "swf/display/DisplayObject.h"
+
+namespace swf {
+
+class DisplayList {
+public:
+    explicit DisplayList(DisplayObject* owner) : owner_(owner) {}
+    ~DisplayList();
+    DisplayList(const DisplayList&) = delete;
+    DisplayList& operator=(const DisplayList&) = delete;
+
+    std::shared_ptr<DisplayObject> at(int depth) const;
+    // Puts the object at its depth, replacing (and detaching) whatever was there.
+    void place(std::shared_ptr<DisplayObject> object);
+    void remove(int depth);
+    void clear();
+
+    size_t size() const { return objects_.size(); }
+    const std::map<int, std::shared_ptr<DisplayObject>>& objects() const { return objects_; }
+    // A copy of the entries, for walks that may change the list.
+    std::vector<std::shared_ptr<DisplayObject>> snapshot() const;
+
+    // Draws every object in depth order. A clip layer (clip depth C at depth D) is drawn into
+    // a mask that limits depths D + 1 to C, and is not drawn itself.
+    void render(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform) const;
+
+private:
+    DisplayObject* owner_;
+    std::map<int, std::shared_ptr<DisplayObject>> objects_;
+};
+
+}  // namespace swf

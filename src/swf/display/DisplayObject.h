@@ -1,0 +1,99 @@
+#pragma once
+// An entry of a display list: an instance of a character with its own placement. Subclasses
+// exist per character kind; containers (movie clips, buttons) hold their own display list.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "swf/character/Character.h"
+#include "swf/display/PlaceObject.h"
+#include "swf/display/RenderContext.h"
+#include "swf/geom/Geometry.h"
+
+namespace swf {
+
+class DisplayList;
+class MovieClip;
+class MovieContext;
+
+class DisplayObject {
+public:
+    DisplayObject(MovieContext& context, std::shared_ptr<const Character> character);
+    virtual ~DisplayObject();
+    DisplayObject(const DisplayObject&) = delete;
+    DisplayObject& operator=(const DisplayObject&) = delete;
+
+    const Character* character() const { return character_.get(); }
+    // The character id, or -1 for an object without a character (the main timeline).
+    int characterId() const { return character_ ? character_->id() : -1; }
+
+    int depth() const { return depth_; }
+    void setDepth(int depth) { depth_ = depth; }
+    const Matrix& matrix() const { return matrix_; }
+    void setMatrix(const Matrix& m) { matrix_ = m; }
+    const ColorTransform& colorTransform() const { return colorTransform_; }
+    void setColorTransform(const ColorTransform& c) { colorTransform_ = c; }
+    uint16_t ratio() const { return ratio_; }
+    void setRatio(uint16_t ratio) { ratio_ = ratio; }
+    const std::string& name() const { return name_; }
+    void setName(std::string name) { name_ = std::move(name); }
+    uint16_t clipDepth() const { return clipDepth_; }
+    bool visible() const { return visible_; }
+    void setVisible(bool visible) { visible_ = visible; }
+    uint8_t blendMode() const { return blendMode_; }
+    bool cacheAsBitmap() const { return cacheAsBitmap_; }
+    const std::vector<uint8_t>& filters() const { return filters_; }
+
+    bool placedByTimeline() const { return placedByTimeline_; }
+    void setPlacedByTimeline(bool placed) { placedByTimeline_ = placed; }
+    uint64_t bornTick() const { return bornTick_; }
+
+    DisplayObject* parent() const { return parent_; }
+    void attach(DisplayObject* parent) { parent_ = parent; removed_ = false; }
+    // Called when the object leaves its display list: it is no longer on the stage and no
+    // longer refers to its parent, which may go away before it.
+    void detach() { parent_ = nullptr; removed_ = true; }
+    // True while the object and all its ancestors are in the tree under the main timeline.
+    bool onStage() const;
+
+    // Sets the fields the tag carries. With `resetAbsent`, fields it leaves out take their
+    // defaults (a fresh placement or a rebuilt frame); otherwise they keep their values.
+    void applyPlacement(const PlaceObject& place, bool resetAbsent);
+    // Copies the placement of an object this one replaces at its depth.
+    void takePlacementOf(const DisplayObject& other);
+
+    // Draws the object under its parent's transforms (composed with its own).
+    void render(RenderContext& context, const Matrix& parentToPixels, const ColorTransform& parentCxform) const;
+
+    // One tick of time for the object and what it contains.
+    virtual void advance() {}
+    virtual DisplayList* children() { return nullptr; }
+    virtual MovieClip* asMovieClip() { return nullptr; }
+
+protected:
+    virtual void draw(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform) const = 0;
+    MovieContext& context() const { return context_; }
+
+private:
+    MovieContext& context_;
+    std::shared_ptr<const Character> character_;
+    int depth_ = 0;
+    Matrix matrix_;
+    ColorTransform colorTransform_;
+    uint16_t ratio_ = 0;
+    std::string name_;
+    uint16_t clipDepth_ = 0;
+    bool visible_ = true;
+    uint8_t blendMode_ = 0;
+    bool cacheAsBitmap_ = false;
+    std::vector<uint8_t> filters_;
+    bool placedByTimeline_ = false;
+    uint64_t bornTick_ = 0;
+    DisplayObject* parent_ = nullptr;
+    bool removed_ = false;
+};
+
+}  // namespace swf

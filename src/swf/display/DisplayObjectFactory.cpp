@@ -1,0 +1,53 @@
+#include "swf/display/DisplayObjectFactory.h"
+
+#include "swf/bitmap/BitmapCharacter.h"
+#include "swf/character/ButtonCharacter.h"
+#include "swf/character/DrawableCharacter.h"
+#include "swf/character/MorphShapeCharacter.h"
+#include "swf/character/ShapeCharacter.h"
+#include "swf/character/SpriteCharacter.h"
+#include "swf/display/BitmapInstance.h"
+#include "swf/display/ButtonInstance.h"
+#include "swf/display/DrawableInstance.h"
+#include "swf/display/MorphShapeInstance.h"
+#include "swf/display/MovieClip.h"
+#include "swf/display/MovieContext.h"
+#include "swf/display/ShapeInstance.h"
+
+namespace swf {
+
+std::shared_ptr<DisplayObject> DisplayObjectFactory::create(MovieContext& context, uint16_t characterId, int nesting) {
+    if (!context.hasRoomForObject()) return nullptr;
+    std::shared_ptr<const Character> character = context.dictionary().share(characterId);
+    if (!character) return nullptr;
+    switch (character->kind()) {
+        case CharacterKind::Shape:
+            return std::make_shared<ShapeInstance>(context, std::static_pointer_cast<const ShapeCharacter>(character));
+        case CharacterKind::MorphShape:
+            return std::make_shared<MorphShapeInstance>(
+                context, std::static_pointer_cast<const MorphShapeCharacter>(character));
+        case CharacterKind::Bitmap:
+            return std::make_shared<BitmapInstance>(context, std::static_pointer_cast<const BitmapCharacter>(character));
+        case CharacterKind::Sprite: {
+            if (nesting + 1 > MovieContext::kMaxNesting) return nullptr;
+            auto sprite = std::static_pointer_cast<const SpriteCharacter>(character);
+            auto clip = std::make_shared<MovieClip>(context, sprite, sprite->timeline(), nesting + 1);
+            clip->enterFirstFrame();
+            return clip;
+        }
+        case CharacterKind::Button: {
+            if (nesting + 1 > MovieContext::kMaxNesting) return nullptr;
+            return std::make_shared<ButtonInstance>(
+                context, std::static_pointer_cast<const ButtonCharacter>(character), nesting + 1);
+        }
+        case CharacterKind::Text:
+        case CharacterKind::EditText:
+            if (auto drawable = std::dynamic_pointer_cast<const DrawableCharacter>(character))
+                return std::make_shared<DrawableInstance>(context, std::move(drawable));
+            return nullptr;
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace swf

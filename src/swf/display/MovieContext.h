@@ -1,0 +1,69 @@
+#pragma once
+// State that every display object of one playing movie shares: the movie's definitions,
+// the tick count, the object budget against hostile movies, the queue of frame actions
+// and the hooks the movie's actions reach (trace, fscommand, quit).
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "swf/parse/SwfMovie.h"
+
+namespace swf {
+
+class MovieClip;
+
+struct QueuedActions {
+    std::weak_ptr<MovieClip> clip;
+    const std::vector<uint8_t>* code = nullptr;  // owned by the movie's timelines
+};
+
+class MovieContext {
+public:
+    static constexpr int kMaxNesting = 64;          // sprite-in-sprite levels
+    static constexpr size_t kMaxObjects = 100000;   // display objects alive at once
+    static constexpr size_t kMaxActionListsPerTick = 10000;
+
+    explicit MovieContext(std::shared_ptr<const SwfMovie> movie) : movie_(std::move(movie)) {}
+
+    const SwfMovie& movie() const { return *movie_; }
+    const Dictionary& dictionary() const { return movie_->dictionary; }
+
+    uint64_t tick() const { return tick_; }
+    void nextTick() { ++tick_; }
+
+    // The display-object budget: every object counts itself while it lives; factories
+    // ask before making one more.
+    bool hasRoomForObject() const { return liveObjects_ < kMaxObjects; }
+    void addObject() { ++liveObjects_; }
+    void releaseObject() { --liveObjects_; }
+    size_t liveObjects() const { return liveObjects_; }
+
+    void queueActions(const std::shared_ptr<MovieClip>& clip, const std::vector<uint8_t>& code) {
+        actions_.push_back({clip, &code});
+    }
+    std::deque<QueuedActions>& actionQueue() { return actions_; }
+
+    MovieClip* root() const { return root_; }
+    void setRoot(MovieClip* root) { root_ = root; }
+
+    // Hooks for the movie's actions.
+    std::function<void(const std::string&)> trace;
+    std::function<void(const std::string& command, const std::string& args)> fsCommand;
+    void requestQuit() { quitRequested_ = true; }
+    bool quitRequested() const { return quitRequested_; }
+
+private:
+    std::shared_ptr<const SwfMovie> movie_;
+    uint64_t tick_ = 0;
+    size_t liveObjects_ = 0;
+    std::deque<QueuedActions> actions_;
+    MovieClip* root_ = nullptr;
+    bool quitRequested_ = false;
+};
+
+}  // namespace swf

@@ -1,0 +1,20 @@
+#pragma once
+// An instance of a shape definition.
+
+#include "swf/character/ShapeCharacter.h"
+#include "swf/display/DisplayObject.h"
+
+namespace swf {
+
+class ShapeInstance : public DisplayObject {
+public:
+    ShapeInstance(MovieContext& context, std::shared_ptr<const ShapeCharacter> shape);
+
+protected:
+    void draw(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform) const override;
+
+private:
+    std::shared_ptr<const ShapeCharacter> shape_;
+};
+
+}  // namespace swf

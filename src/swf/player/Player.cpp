@@ -1,0 +1,228 @@
+#include "swf/player/Player.h"
+
+#include <algorithm>
+
+#include "swf/action/BasicActionRunner.h"
+#include "swf/bitmap/BitmapCharacter.h"
+#include "swf/display/MovieClip.h"
+#include "swf/display/MovieContext.h"
+#include "swf/parse/MovieParser.h"
+#include "swf/render/Canvas.h"
+
+namespace swf {
+
+Player::Player() : runner_(std::make_unique<BasicActionRunner>()) {}
+
+Player::~Player() {
+    if (advised_ && timer_) timer_->Unadvise(cookie_);
+    unload();
+}
+
+void Player::SetServiceProvider(ServiceProvider* site) {
+    site_ = site;
+    timer_ = nullptr;
+    advised_ = false;
+}
+
+const SwfHeader* Player::Header() const { return movie_ ? &movie_->header : nullptr; }
+
+bool Player::LoadMovie(const std::string& path) {
+    std::string error;
+    auto movie = MovieParser::parseFile(path, error);
+    if (!movie) {
+        unload();
+        loadError_ = error;
+        return false;
+    }
+    return start(std::move(movie));
+}
+
+bool Player::LoadMovieFromMemory(std::span<const uint8_t> data) {
+    std::string error;
+    auto movie = MovieParser::parse(data, error);
+    if (!movie) {
+        unload();
+        loadError_ = error;
+        return false;
+    }
+    return start(std::move(movie));
+}
+
+void Player::unload() {
+    root_.reset();
+    context_.reset();
+    movie_.reset();
+}
+
+bool Player::start(std::shared_ptr<SwfMovie> movie) {
+    unload();
+    loadError_.clear();
+    movie_ = std::move(movie);
+    context_ = std::make_unique<MovieContext>(movie_);
+    context_->trace = trace_;
+    root_ = std::make_shared<MovieClip>(*context_, nullptr, movie_->timeline, 0);
+    context_->setRoot(root_.get());
+    root_->enterFirstFrame();
+    root_->queueCurrentFrameActions();
+    runQueuedActions();
+    adviseTimer();
+    requestRedraw();
+    return true;
+}
+
+void Player::adviseTimer() {
+    if (!site_) return;
+    if (!timer_) {
+        TimerService* service = site_->QueryTimerService();
+        if (!service) return;
+        timer_ = service->CreateTimer(nullptr);
+        if (!timer_) return;
+    }
+    if (advised_) timer_->Unadvise(cookie_);
+    advised_ = timer_->Advise(movie_->header.frameIntervalMs(), this, cookie_);
+}
+
+void Player::runQueuedActions() {
+    auto& queue = context_->actionQueue();
+    size_t budget = MovieContext::kMaxActionListsPerTick;
+    while (!queue.empty()) {
+        QueuedActions next = queue.front();
+        queue.pop_front();
+        if (context_->quitRequested() || budget-- == 0) continue;  // drained, not run
+        auto clip = next.clip.lock();
+        if (clip && clip->onStage()) runner_->run(*next.code, *clip, *context_);
+    }
+}
+
+void Player::OnTimer(uint32_t) {
+    if (!root_ || context_->quitRequested()) return;
+    context_->nextTick();
+    root_->advance();
+    runQueuedActions();
+    requestRedraw();
+}
+
+void Player::Play() {
+    if (root_) root_->play();
+}
+
+void Player::StopPlay() {
+    if (root_) root_->stop();
+}
+
+void Player::Rewind() { GotoFrame(0); }
+
+void Player::GotoFrame(int frame) {
+    if (!root_) return;
+    root_->gotoFrame(frame);
+    runQueuedActions();
+    requestRedraw();
+}
+
+int Player::TCurrentFrame() const { return root_ ? root_->currentFrame() : 0; }
+bool Player::IsPlaying() const { return root_ && root_->playing(); }
+int Player::TotalFrames() const { return root_ ? root_->frameCount() : 0; }
+bool Player::QuitRequested() const { return context_ && context_->quitRequested(); }
+size_t Player::DisplayObjectCount() const { return context_ ? context_->liveObjects() : 0; }
+
+void Player::SetScaleMode(int mode) {
+    scaleMode_ = mode;
+    requestRedraw();
+}
+
+void Player::SetViewSize(int width, int height) {
+    viewWidth_ = std::max(0, width);
+    viewHeight_ = std::max(0, height);
+    requestRedraw();
+}
+
+int Player::ViewWidth() const {
+    if (viewWidth_ > 0 || !movie_) return viewWidth_;
+    return movie_->header.widthPixels();
+}
+
+int Player::ViewHeight() const {
+    if (viewHeight_ > 0 || !movie_) return viewHeight_;
+    return movie_->header.heightPixels();
+}
+
+Rgba Player::BackgroundColor() const { return movie_ ? movie_->backgroundColor() : Rgba{255, 255, 255, 255}; }
+
+void Player::SetTraceSink(std::function<void(const std::string&)> sink) {
+    trace_ = std::move(sink);
+    if (context_) context_->trace = trace_;
+}
+
+void Player::SetActionRunner(std::unique_ptr<ActionRunner> runner) {
+    if (runner) runner_ = std::move(runner);
+}
+
+void Player::requestRedraw() const {
+    if (redraw_) redraw_();
+}
+
+Matrix Player::stageMatrix() const {
+    const Rect& frame = movie_->header.frameSize;
+    double movieWidth = frame.width() / kTwipsPerPixel;
+    double movieHeight = frame.height() / kTwipsPerPixel;
+    double viewWidth = ViewWidth(), viewHeight = ViewHeight();
+    double sx = 1, sy = 1;
+    if (movieWidth > 0 && movieHeight > 0) {
+        double fitX = viewWidth / movieWidth, fitY = viewHeight / movieHeight;
+        switch (scaleMode_) {
+            case ExactFit: sx = fitX; sy = fitY; break;
+            case NoBorder: sx = sy = std::max(fitX, fitY); break;
+            case NoScale: break;
+            default: sx = sy = std::min(fitX, fitY); break;
+        }
+    }
+    // Centred in the view; what the scaled stage leaves free shows the background.
+    double left = (viewWidth - movieWidth * sx) / 2;
+    double top = (viewHeight - movieHeight * sy) / 2;
+    return Matrix::translate(left, top) * Matrix::scale(sx / kTwipsPerPixel, sy / kTwipsPerPixel) *
+           Matrix::translate(-frame.xMin, -frame.yMin);
+}
+
+bool Player::Draw(const DrawTarget& target) const {
+    int width = ViewWidth(), height = ViewHeight();
+    int bytesPerPixel = target.bitsPerPixel / 8;
+    if (!root_ || !target.pixels || width <= 0 || height <= 0) return false;
+    if ((target.bitsPerPixel != 24 && target.bitsPerPixel != 32) ||
+        target.stride < static_cast<size_t>(width) * bytesPerPixel)
+        return false;
+    bool withAlpha = target.bitsPerPixel == 32;
+    Canvas canvas(width, height);
+    canvas.clear(withAlpha ? Rgba{0, 0, 0, 0} : BackgroundColor());
+    const Dictionary& dictionary = movie_->dictionary;
+    RenderContext context{canvas, dictionary, [&dictionary](uint16_t id) -> const Bitmap* {
+                              const auto* bitmap = dictionary.findAs<BitmapCharacter>(id);
+                              return bitmap ? &bitmap->bitmap() : nullptr;
+                          }};
+    root_->render(context, stageMatrix(), ColorTransform{});
+
+    const uint8_t* source = canvas.pixels();
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* in = source + static_cast<size_t>(y) * width * 4;
+        int row = target.bottomUp ? height - 1 - y : y;
+        uint8_t* out = target.pixels + static_cast<size_t>(row) * target.stride;
+        for (int x = 0; x < width; ++x, in += 4, out += bytesPerPixel) {
+            uint8_t a = in[3];
+            if (!withAlpha || a == 255) {
+                out[0] = in[2];
+                out[1] = in[1];
+                out[2] = in[0];
+            } else {
+                auto straight = [a](uint8_t c) -> uint8_t {
+                    return a == 0 ? 0 : static_cast<uint8_t>(std::min(255, (c * 255 + a / 2) / a));
+                };
+                out[0] = straight(in[2]);
+                out[1] = straight(in[1]);
+                out[2] = straight(in[0]);
+            }
+            if (withAlpha) out[3] = a;
+        }
+    }
+    return true;
+}
+
+}  // namespace swf

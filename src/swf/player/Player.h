@@ -1,0 +1,113 @@
+#pragma once
+// The player engine as its host sees it: load a movie, play, stop, rewind, go to a frame,
+// read the main timeline's frame, scale mode and window mode, and draw the current frame
+// into a caller's buffer at the view's size. It keeps no time of its own: once a movie is
+// loaded it asks its site for the timer service, advises a timer with the frame interval
+// and advances exactly one frame per OnTimer call.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "swf/action/ActionRunner.h"
+#include "swf/geom/Geometry.h"
+#include "swf/parse/SwfMovie.h"
+#include "swf/player/DrawTarget.h"
+#include "swf/player/ServiceProvider.h"
+
+namespace swf {
+
+class MovieClip;
+class MovieContext;
+
+class Player : public TimerSink {
+public:
+    enum ScaleMode : int { ShowAll = 0, NoBorder = 1, ExactFit = 2, NoScale = 3 };
+
+    Player();
+    ~Player() override;
+    Player(const Player&) = delete;
+    Player& operator=(const Player&) = delete;
+
+    // The site the engine asks for its host's services; set before loading.
+    void SetServiceProvider(ServiceProvider* site);
+
+    // Loads a movie and shows its first frame; loading the same path again restarts it at
+    // frame 0. Returns false, with LoadError saying why, when nothing can be played; the
+    // previous movie is unloaded then.
+    bool LoadMovie(const std::string& path);
+    bool LoadMovieFromMemory(std::span<const uint8_t> data);
+    const std::string& LoadError() const { return loadError_; }
+    bool HasMovie() const { return root_ != nullptr; }
+    const SwfHeader* Header() const;
+
+    void Play();
+    void StopPlay();
+    void Rewind();
+    // Puts the main timeline on `frame` (0-based, clamped); its actions run.
+    void GotoFrame(int frame);
+    int TCurrentFrame() const;  // 0-based frame of the main timeline
+    bool IsPlaying() const;
+    int TotalFrames() const;
+
+    int GetScaleMode() const { return scaleMode_; }
+    // Setting the mode, even to its current value, redraws at the view's size.
+    void SetScaleMode(int mode);
+    void SetWMode(const std::string& mode) { wmode_ = mode; }
+    const std::string& GetWMode() const { return wmode_; }
+    // The size drawn by Draw; until set, the movie's own size.
+    void SetViewSize(int width, int height);
+    int ViewWidth() const;
+    int ViewHeight() const;
+    Rgba BackgroundColor() const;
+
+    // Receives every trace line of the movie's actions.
+    void SetTraceSink(std::function<void(const std::string&)> sink);
+    // Called whenever the picture changes and the host should draw again.
+    void SetRedrawHandler(std::function<void()> handler) { redraw_ = std::move(handler); }
+    // Replaces the interpreter of the movie's actions.
+    void SetActionRunner(std::unique_ptr<ActionRunner> runner);
+    // True once the movie's actions asked to quit (fscommand "quit"); it stands still then.
+    bool QuitRequested() const;
+
+    // Draws the current frame at the view's size: 24 bits over the background colour, or
+    // 32 bits whose alpha is the picture's coverage over a transparent stage (colour not
+    // premultiplied). False when no movie is loaded or the target is unusable.
+    bool Draw(const DrawTarget& target) const;
+
+    void OnTimer(uint32_t timeMs) override;
+
+    // The main timeline, for the scripting engine and tests; null without a movie.
+    MovieClip* Root() const { return root_.get(); }
+    size_t DisplayObjectCount() const;
+
+private:
+    bool start(std::shared_ptr<SwfMovie> movie);
+    void unload();
+    void runQueuedActions();
+    void adviseTimer();
+    void requestRedraw() const;
+    Matrix stageMatrix() const;
+
+    ServiceProvider* site_ = nullptr;
+    Timer* timer_ = nullptr;
+    uint32_t cookie_ = 0;
+    bool advised_ = false;
+
+    std::shared_ptr<const SwfMovie> movie_;
+    std::unique_ptr<MovieContext> context_;
+    std::shared_ptr<MovieClip> root_;  // declared after context_: destroyed before it
+    std::unique_ptr<ActionRunner> runner_;
+    std::function<void(const std::string&)> trace_;
+    std::function<void()> redraw_;
+
+    std::string loadError_;
+    int scaleMode_ = ShowAll;
+    std::string wmode_ = "Window";
+    int viewWidth_ = 0;
+    int viewHeight_ = 0;
+};
+
+}  // namespace swf
