@@ -17,7 +17,7 @@ namespace swftest {
 // end edges with the same edges in the same order, moves only:
 //   MorphShapeBuilder morph;
 //   int fill = morph.addFill(FillStyle::solid({255, 0, 0}), FillStyle::solid({0, 0, 255}));
-//   morph.startEdges().fill0(fill).rectangle(0, 0, px(10), px(10));
+//   morph.startEdges().fill1(fill).rectangle(0, 0, px(10), px(10));
 //   morph.endEdges().rectangle(0, 0, px(40), px(20));
 // The styles added to the two ShapeBuilders themselves are not written.
 class MorphShapeBuilder {

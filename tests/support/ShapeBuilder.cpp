@@ -149,6 +149,23 @@ ShapeBuilder& ShapeBuilder::rectangle(int32_t x, int32_t y, int32_t width, int32
     return moveTo(x, y).lineTo(x + width, y).lineTo(x + width, y + height).lineTo(x, y + height).lineTo(x, y);
 }
 
+ShapeBuilder& ShapeBuilder::roundedRectangle(int32_t x, int32_t y, int32_t width, int32_t height, int32_t radius)
+{
+    if (radius < 0 || 2 * radius > width || 2 * radius > height)
+        throw std::invalid_argument("corner radius must be between 0 and half the shorter side");
+    const int32_t right = x + width;
+    const int32_t bottom = y + height;
+    return moveTo(x + radius, y)
+        .lineTo(right - radius, y)
+        .curveTo(right, y, right, y + radius)
+        .lineTo(right, bottom - radius)
+        .curveTo(right, bottom, right - radius, bottom)
+        .lineTo(x + radius, bottom)
+        .curveTo(x, bottom, x, bottom - radius)
+        .lineTo(x, y + radius)
+        .curveTo(x, y, x + radius, y);
+}
+
 ShapeBuilder& ShapeBuilder::ellipse(int32_t centerX, int32_t centerY, int32_t radiusX, int32_t radiusY)
 {
     constexpr int kSegments = 8;

@@ -23,7 +23,7 @@ class BitWriter;
 //   ShapeBuilder shape;
 //   int red = shape.addFill(FillStyle::solid({255, 0, 0}));
 //   int black = shape.addLine(LineStyle::solid(40, {0, 0, 0}));
-//   shape.fill0(red).line(black).rectangle(0, 0, px(100), px(50));
+//   shape.fill1(red).line(black).rectangle(0, 0, px(100), px(50));
 //   writer.defineShape(1, shape, 3);
 class ShapeBuilder {
 public:
@@ -35,7 +35,8 @@ public:
     // so select styles again after this.
     ShapeBuilder& newStyles();
 
-    // Style selection for the following edges; 0 selects no style.
+    // Style selection for the following edges; 0 selects no style. fill0 is the fill on the
+    // left of each edge (in its drawing direction, on screen), fill1 the fill on its right.
     ShapeBuilder& fill0(int index);
     ShapeBuilder& fill1(int index);
     ShapeBuilder& line(int index);
@@ -44,10 +45,13 @@ public:
     ShapeBuilder& lineTo(int32_t x, int32_t y);
     ShapeBuilder& curveTo(int32_t controlX, int32_t controlY, int32_t anchorX, int32_t anchorY);
 
-    // Closed outlines, each starting with a move and drawn with the current styles.
-    // The rectangle runs clockwise on screen from its top-left corner.
+    // Closed outlines, each starting with a move and drawn with the current styles. They
+    // run clockwise on screen, so their inside is on the right of every edge: fill1.
+    // The rectangle starts at its top-left corner.
     ShapeBuilder& rectangle(int32_t x, int32_t y, int32_t width, int32_t height);
-    // Eight quadratic curves, starting at the rightmost point, clockwise on screen.
+    // Straight sides and quarter-curve corners of the given radius (at most half a side).
+    ShapeBuilder& roundedRectangle(int32_t x, int32_t y, int32_t width, int32_t height, int32_t radius);
+    // Eight quadratic curves, starting at the rightmost point.
     ShapeBuilder& ellipse(int32_t centerX, int32_t centerY, int32_t radiusX, int32_t radiusY);
 
     // Bounds written in DefineShape: computed from the edges (curve extremes included),

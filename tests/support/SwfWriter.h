@@ -75,7 +75,7 @@ enum TagCode : uint16_t {
 //   SwfWriter movie;                                    // SWF 8, 550x400 px, 24 fps, FWS
 //   movie.frameSizePixels(200, 100).frameRate(30).compressed();
 //   ShapeBuilder box;
-//   box.fill0(box.addFill(FillStyle::solid({0, 128, 255}))).rectangle(0, 0, px(50), px(50));
+//   box.fill1(box.addFill(FillStyle::solid({0, 128, 255}))).rectangle(0, 0, px(50), px(50));
 //   movie.setBackgroundColor({255, 255, 255})
 //        .defineShape(1, box)
 //        .place(1, 1, Matrix::translation(px(10), px(10)))
