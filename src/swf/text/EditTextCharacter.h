@@ -1,0 +1,56 @@
+#pragma once
+// A text field definition (DefineEditText): every field of the tag as stored. The text a
+// field shows at run time lives in its TextField instance.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "swf/character/Character.h"
+#include "swf/geom/Geometry.h"
+#include "swf/text/TextLayout.h"
+
+namespace swf {
+
+struct EditTextLayout {
+    TextAlign align = TextAlign::Left;
+    uint16_t leftMargin = 0;   // twips
+    uint16_t rightMargin = 0;
+    uint16_t indent = 0;
+    int16_t leading = 0;
+};
+
+class EditTextCharacter : public Character {
+public:
+    static constexpr CharacterKind kKind = CharacterKind::EditText;
+
+    // The body of DefineEditText (37), starting with the id; null when cut off before the
+    // variable name.
+    static std::shared_ptr<EditTextCharacter> parse(std::span<const uint8_t> body);
+
+    explicit EditTextCharacter(uint16_t id) : Character(id, kKind) {}
+
+    Rect bounds;
+    bool wordWrap = false;
+    bool multiline = false;
+    bool password = false;
+    bool readOnly = false;
+    bool autoSize = false;
+    bool noSelect = false;
+    bool border = false;
+    bool wasStatic = false;
+    bool html = false;
+    bool useOutlines = false;
+    std::optional<uint16_t> fontId;
+    std::optional<std::string> fontClass;
+    uint16_t fontHeight = 0;  // twips; present with a font or font class
+    std::optional<Rgba> textColor;
+    std::optional<uint16_t> maxLength;
+    std::optional<EditTextLayout> layout;
+    std::string variableName;
+    std::optional<std::string> initialText;  // as stored: UTF-8 (or 8-bit), HTML when `html`
+};
+
+}  // namespace swf

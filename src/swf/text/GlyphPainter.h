@@ -1,0 +1,17 @@
+#pragma once
+// Draws glyph outlines in a solid colour. Glyph shapes are shared by every text that uses
+// them, so the colour is not stored in the shape: a colour transform that replaces the
+// fill colour by the wanted one is put in front of the caller's transform.
+
+#include "swf/geom/Geometry.h"
+#include "swf/render/Canvas.h"
+#include "swf/shape/Shape.h"
+
+namespace swf {
+
+void DrawGlyph(Canvas& canvas, const Shape& glyph, const Matrix& toPixels, Rgba color, const ColorTransform& cxform);
+
+// The transform that turns any colour into `color` (before `cxform` applies).
+ColorTransform SolidColorTransform(Rgba color, const ColorTransform& cxform);
+
+}  // namespace swf

@@ -1,0 +1,71 @@
+#include "swf/text/TextCharacter.h"
+
+#include "swf/parse/BitReader.h"
+#include "swf/parse/TagCode.h"
+#include "swf/text/FontCharacter.h"
+#include "swf/text/GlyphPainter.h"
+
+namespace swf {
+
+std::shared_ptr<TextCharacter> TextCharacter::parse(uint16_t tagCode, std::span<const uint8_t> body) {
+    const auto code = static_cast<TagCode>(tagCode);
+    if (code != TagCode::DefineText && code != TagCode::DefineText2) return nullptr;
+    const bool withAlpha = code == TagCode::DefineText2;
+    BitReader in(body);
+    auto text = std::make_shared<TextCharacter>(in.u16());
+    text->bounds_ = in.rect();
+    text->matrix_ = in.matrix();
+    const unsigned glyphBits = in.u8();
+    const unsigned advanceBits = in.u8();
+    if (in.overrun() || glyphBits > 32 || advanceBits > 32) return nullptr;
+
+    // Style and pen position carry over from one record to the next.
+    TextRun style;
+    double x = 0;
+    while (!in.atEnd()) {
+        const uint8_t flags = in.u8();
+        if (flags == 0) break;  // end of records
+        TextRun run = style;
+        if (flags & 0x08) run.fontId = in.u16();
+        if (flags & 0x04) run.color = withAlpha ? in.rgba() : in.rgb();
+        if (flags & 0x01) x = in.s16();
+        if (flags & 0x02) run.y = in.s16();
+        if (flags & 0x08) run.height = in.u16();
+        const uint8_t count = in.u8();
+        run.glyphs.resize(count);
+        for (auto& glyph : run.glyphs) {
+            glyph.index = in.ub(glyphBits);
+            glyph.x = x;
+            x += in.sb(advanceBits);
+        }
+        in.align();
+        if (in.overrun()) break;
+        style = run;
+        style.glyphs.clear();
+        text->runs_.push_back(std::move(run));
+    }
+    return text;
+}
+
+std::vector<GlyphDraw> TextCharacter::glyphDraws(const Dictionary& dictionary) const {
+    std::vector<GlyphDraw> draws;
+    for (const TextRun& run : runs_) {
+        const auto* font = dictionary.findAs<FontCharacter>(run.fontId);
+        if (!font) continue;
+        const double scale = run.height / font->emSize();
+        for (const TextRun::Glyph& glyph : run.glyphs) {
+            const Shape* shape = font->glyphShape(glyph.index);
+            if (!shape) continue;
+            draws.push_back({shape, matrix_ * Matrix::translate(glyph.x, run.y) * Matrix::scale(scale, scale), run.color});
+        }
+    }
+    return draws;
+}
+
+void TextCharacter::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransform& cxform,
+                         const Dictionary& dictionary) const {
+    for (const GlyphDraw& glyph : glyphDraws(dictionary))
+        DrawGlyph(canvas, *glyph.shape, toPixels * glyph.matrix, glyph.color, cxform);
+}
+
+}  // namespace swf

@@ -1,0 +1,117 @@
+#include "swf/text/TextField.h"
+
+#include <algorithm>
+
+#include "swf/text/DeviceFontCache.h"
+#include "swf/text/FontCharacter.h"
+#include "swf/text/GlyphPainter.h"
+#include "swf/text/HtmlText.h"
+#include "swf/text/TextDecoding.h"
+
+namespace swf {
+namespace {
+
+const Rgba kBlack{0, 0, 0, 255};
+const Rgba kWhite{255, 255, 255, 255};
+
+// The field's box, filled and outlined as asked (a one-pixel hairline for the outline).
+Shape boxShape(const Rect& bounds, std::optional<Rgba> fill, std::optional<Rgba> outline) {
+    Shape shape;
+    shape.bounds = bounds;
+    ShapePath path;
+    if (fill) {
+        FillStyle style;
+        style.color = *fill;
+        shape.fills.push_back(style);
+        path.fill1 = 1;
+    }
+    if (outline) {
+        LineStyle style;
+        style.width = 0;
+        style.color = *outline;
+        shape.lines.push_back(style);
+        path.line = 1;
+    }
+    const Point corners[] = {{double(bounds.xMin), double(bounds.yMin)}, {double(bounds.xMax), double(bounds.yMin)},
+                             {double(bounds.xMax), double(bounds.yMax)}, {double(bounds.xMin), double(bounds.yMax)}};
+    for (size_t i = 0; i < 4; ++i) path.edges.push_back({corners[i], {}, corners[(i + 1) % 4], false});
+    shape.paths.push_back(std::move(path));
+    return shape;
+}
+
+}  // namespace
+
+TextField::TextField(std::shared_ptr<const EditTextCharacter> definition) : definition_(std::move(definition)) {
+    setText(definition_->initialText.value_or(""), definition_->html);
+}
+
+void TextField::setText(std::string_view text, bool html) {
+    std::u32string decoded = DecodeMovieText(text);
+    text_ = html ? PlainTextFromHtml(decoded) : std::move(decoded);
+    lines_.reset();
+}
+
+const GlyphSource* TextField::font(const Dictionary& dictionary) const {
+    const EditTextCharacter& field = *definition_;
+    DeviceFontCache& installed = DeviceFontCache::shared();
+    if (field.fontId) {
+        const auto* embedded = dictionary.findAs<FontCharacter>(*field.fontId);
+        if (embedded && field.useOutlines && embedded->glyphCount() > 0) return embedded;
+        if (embedded) return installed.find(embedded->name(), embedded->bold(), embedded->italic());
+    }
+    if (field.fontClass) return installed.find(*field.fontClass, false, false);
+    return installed.find("", false, false);
+}
+
+TextLayoutStyle TextField::layoutStyle() const {
+    const EditTextCharacter& field = *definition_;
+    const EditTextLayout layout = field.layout.value_or(EditTextLayout{});
+    TextLayoutStyle style;
+    style.fontHeight = field.fontHeight > 0 ? field.fontHeight : kDefaultFontHeight;
+    style.leftMargin = layout.leftMargin;
+    style.width = std::max(0.0, field.bounds.width() - 2 * kGutter - layout.leftMargin - layout.rightMargin);
+    style.indent = layout.indent;
+    style.leading = layout.leading;
+    style.align = layout.align;
+    // A single-line field never wraps.
+    style.wordWrap = field.wordWrap && field.multiline;
+    return style;
+}
+
+const std::vector<TextLine>& TextField::lines(const Dictionary& dictionary) const {
+    const GlyphSource* glyphs = font(dictionary);
+    if (!lines_ || glyphs != layoutFont_) {
+        layoutFont_ = glyphs;
+        std::u32string shown = definition_->password ? std::u32string(text_.size(), U'*') : text_;
+        lines_ = glyphs ? TextLayout::layOut(shown, *glyphs, layoutStyle()) : std::vector<TextLine>{};
+    }
+    return *lines_;
+}
+
+void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransform& cxform, const Dictionary& dictionary) const {
+    const EditTextCharacter& field = *definition_;
+    if (field.border) canvas.drawShape(boxShape(field.bounds, kWhite, kBlack), toPixels, cxform, {});
+
+    const std::vector<TextLine>& laidOut = lines(dictionary);
+    const GlyphSource* glyphs = layoutFont_;
+    if (!glyphs || field.bounds.empty()) return;
+    const double scale = layoutStyle().fontHeight / glyphs->emSize();
+    const Rgba color = field.textColor.value_or(kBlack);
+
+    canvas.beginMask();
+    canvas.drawShape(boxShape(field.bounds, kWhite, std::nullopt), toPixels, {}, {});
+    canvas.endMask();
+    const double left = field.bounds.xMin + kGutter;
+    const double top = field.bounds.yMin + kGutter;
+    for (const TextLine& line : laidOut) {
+        for (const PlacedGlyph& placed : line.glyphs) {
+            const Shape* shape = glyphs->glyphShape(placed.glyph);
+            if (!shape) continue;
+            const Matrix glyphToField = Matrix::translate(left + placed.x, top + line.baseline) * Matrix::scale(scale, scale);
+            DrawGlyph(canvas, *shape, toPixels * glyphToField, color, cxform);
+        }
+    }
+    canvas.popMask();
+}
+
+}  // namespace swf

@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include "support/EditText.h"
+#include "support/FontBuilder.h"
+#include "swf/character/Dictionary.h"
+#include "swf/parse/TagCode.h"
+#include "swf/render/Canvas.h"
+#include "swf/text/DeviceFontCache.h"
+#include "swf/text/EditTextCharacter.h"
+#include "swf/text/FontCharacter.h"
+#include "swf/text/TextField.h"
+
+using swf::EditTextCharacter;
+using swf::TextField;
+using swftest::px;
+
+namespace {
+
+// Glyphs 'a'..'c': squares of half an em on the baseline, advancing half an em. Ascent 800,
+// descent 224: at a height of 20 px a line is exactly 20 px.
+std::shared_ptr<swf::FontCharacter> squareFont(uint16_t id, const std::string& name = "Squares") {
+    swftest::FontBuilder font;
+    font.name(name).layout(800, 224, 0);
+    for (char c : {'a', 'b', 'c'}) {
+        swftest::ShapeBuilder square;
+        square.fill1(1).rectangle(0, -512, 512, 512);
+        font.addGlyph(static_cast<uint16_t>(c), square, 512);
+    }
+    return swf::FontCharacter::parse(static_cast<uint16_t>(swf::TagCode::DefineFont2), font.defineFont2Body(id, 2));
+}
+
+std::shared_ptr<const EditTextCharacter> parseField(const swftest::EditText& field) {
+    auto parsed = EditTextCharacter::parse(field.defineEditTextBody(3));
+    EXPECT_TRUE(parsed);
+    return parsed;
+}
+
+}  // namespace
+
+TEST(EditTextCharacterTest, EveryFieldIsRead) {
+    swftest::EditText field{.bounds = swftest::Rect::fromPixels(1, 2, 100, 30), .text = "Hi", .fontId = 4,
+                            .fontHeight = px(18), .color = swftest::Rgba{10, 20, 30, 40}, .maxLength = 12,
+                            .align = swftest::TextAlign::Center, .leftMargin = 5, .rightMargin = 6, .indent = 7,
+                            .leading = -8, .variableName = "_root.score", .wordWrap = true, .multiline = true,
+                            .password = true, .readOnly = false, .autoSize = true, .noSelect = true, .border = true,
+                            .wasStatic = true, .html = true, .useOutlines = true};
+    auto parsed = parseField(field);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->id(), 3);
+    EXPECT_EQ(parsed->bounds, (swf::Rect{20, 2020, 40, 640}));
+    EXPECT_EQ(parsed->initialText, "Hi");
+    EXPECT_EQ(parsed->fontId, 4);
+    EXPECT_EQ(parsed->fontHeight, 360);
+    EXPECT_EQ(parsed->textColor, (swf::Rgba{10, 20, 30, 40}));
+    EXPECT_EQ(parsed->maxLength, 12);
+    ASSERT_TRUE(parsed->layout);
+    EXPECT_EQ(parsed->layout->align, swf::TextAlign::Center);
+    EXPECT_EQ(parsed->layout->leftMargin, 5);
+    EXPECT_EQ(parsed->layout->rightMargin, 6);
+    EXPECT_EQ(parsed->layout->indent, 7);
+    EXPECT_EQ(parsed->layout->leading, -8);
+    EXPECT_EQ(parsed->variableName, "_root.score");
+    EXPECT_TRUE(parsed->wordWrap && parsed->multiline && parsed->password && parsed->autoSize && parsed->noSelect &&
+                parsed->border && parsed->wasStatic && parsed->html && parsed->useOutlines);
+    EXPECT_FALSE(parsed->readOnly);
+
+    auto bare = parseField({.bounds = swftest::Rect::fromPixels(0, 0, 10, 10)});
+    ASSERT_TRUE(bare);
+    EXPECT_FALSE(bare->fontId || bare->textColor || bare->maxLength || bare->layout || bare->initialText);
+    EXPECT_TRUE(bare->readOnly);
+}
+
+TEST(EditTextCharacterTest, CutOffTagsAreRefused) {
+    auto body = swftest::EditText{.bounds = swftest::Rect::fromPixels(0, 0, 50, 20), .fontId = 1, .variableName = "v"}
+                    .defineEditTextBody(3);
+    for (size_t length = 0; length < body.size(); ++length)
+        EXPECT_FALSE(EditTextCharacter::parse(std::span(body).first(length))) << length;
+    EXPECT_TRUE(EditTextCharacter::parse(body));
+}
+
+TEST(TextFieldTest, LaysOutWithTheEmbeddedFontInsideTheGutter) {
+    swf::Dictionary dictionary;
+    dictionary.add(squareFont(1));
+    auto definition = parseField({.bounds = swftest::Rect::fromPixels(0, 0, 104, 100), .text = "ab<br>c&amp;",
+                                  .fontId = 1, .fontHeight = px(20), .align = swftest::TextAlign::Right,
+                                  .multiline = true, .html = true, .useOutlines = true});
+    TextField field(definition);
+    EXPECT_EQ(field.text(), U"ab\nc&");
+    EXPECT_EQ(field.font(dictionary), dictionary.findAs<swf::FontCharacter>(1));
+    const auto& lines = field.lines(dictionary);
+    ASSERT_EQ(lines.size(), 2u);
+    // 100 px inside the gutters; each glyph 10 px; right-aligned.
+    ASSERT_EQ(lines[0].glyphs.size(), 2u);
+    EXPECT_DOUBLE_EQ(lines[0].glyphs[0].x, px(80));
+    EXPECT_DOUBLE_EQ(lines[0].baseline, 800 * 400 / 1024.0);
+    ASSERT_EQ(lines[1].glyphs.size(), 1u);  // the font has no '&'
+    EXPECT_DOUBLE_EQ(lines[1].glyphs[0].x, px(90));
+    EXPECT_DOUBLE_EQ(lines[1].baseline - lines[0].baseline, px(20));
+
+    field.setText("abc abc", false);
+    EXPECT_EQ(field.text(), U"abc abc");
+    EXPECT_EQ(field.lines(dictionary).size(), 1u);
+}
+
+TEST(TextFieldTest, WrapsOnlyMultilineFields) {
+    swf::Dictionary dictionary;
+    dictionary.add(squareFont(1));
+    // 50 px for text: "abc abc" does not fit (the font has no space glyph, so spaces take no room).
+    swftest::EditText layout{.bounds = swftest::Rect::fromPixels(0, 0, 54, 100), .text = "abc abc abc", .fontId = 1,
+                             .fontHeight = px(20), .wordWrap = true, .multiline = true, .useOutlines = true};
+    EXPECT_EQ(TextField(parseField(layout)).lines(dictionary).size(), 3u);
+    layout.multiline = false;
+    EXPECT_EQ(TextField(parseField(layout)).lines(dictionary).size(), 1u);
+}
+
+TEST(TextFieldTest, DeviceFontsStandInWithoutOutlines) {
+    swf::Dictionary dictionary;
+    dictionary.add(squareFont(1, "_typewriter"));
+    auto& cache = swf::DeviceFontCache::shared();
+    TextField named(parseField({.bounds = swftest::Rect::fromPixels(0, 0, 50, 20), .text = "abc", .fontId = 1}));
+    EXPECT_EQ(named.font(dictionary), cache.find("_typewriter", false, false));
+    TextField plain(parseField({.bounds = swftest::Rect::fromPixels(0, 0, 50, 20), .text = "abc"}));
+    ASSERT_TRUE(plain.font(dictionary));
+    EXPECT_EQ(static_cast<const swf::DeviceFont*>(plain.font(dictionary))->family(), "Liberation Serif");
+    EXPECT_EQ(plain.lines(dictionary).front().glyphs.size(), 3u);
+}

@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include "swf/text/TextLayout.h"
+
+using swf::TextAlign;
+using swf::TextLayout;
+using swf::TextLayoutStyle;
+
+namespace {
+
+// Every letter and the space advance half an em; 'W' a whole em; digits have no glyph.
+class HalfEmFont : public swf::GlyphSource {
+public:
+    double emSize() const override { return 1024; }
+    double ascent() const override { return 800; }
+    double descent() const override { return 224; }
+    std::optional<uint32_t> glyphFor(char32_t c) const override {
+        if (c >= '0' && c <= '9') return std::nullopt;
+        return static_cast<uint32_t>(c);
+    }
+    double advance(uint32_t glyph) const override { return glyph == 'W' ? 1024 : 512; }
+    const swf::Shape* glyphShape(uint32_t) const override { return &shape_; }
+
+private:
+    swf::Shape shape_;
+};
+
+// Height 200 twips: each ordinary character takes 100 twips.
+TextLayoutStyle style(double width, TextAlign align = TextAlign::Left, bool wrap = false) {
+    TextLayoutStyle s;
+    s.fontHeight = 200;
+    s.width = width;
+    s.align = align;
+    s.wordWrap = wrap;
+    return s;
+}
+
+std::vector<double> xs(const swf::TextLine& line) {
+    std::vector<double> out;
+    for (const auto& g : line.glyphs) out.push_back(g.x);
+    return out;
+}
+
+std::u32string glyphText(const swf::TextLine& line) {
+    std::u32string out;
+    for (const auto& g : line.glyphs) out.push_back(static_cast<char32_t>(g.glyph));
+    return out;
+}
+
+const HalfEmFont kFont;
+
+}  // namespace
+
+TEST(TextLayoutTest, AlignmentPlacesTheLineInTheWidth) {
+    auto left = TextLayout::layOut(U"abc", kFont, style(1000));
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(xs(left[0]), (std::vector<double>{0, 100, 200}));
+    EXPECT_DOUBLE_EQ(left[0].width, 300);
+    EXPECT_DOUBLE_EQ(left[0].baseline, 800 * 200 / 1024.0);
+
+    EXPECT_EQ(xs(TextLayout::layOut(U"abc", kFont, style(1000, TextAlign::Right))[0]), (std::vector<double>{700, 800, 900}));
+    EXPECT_EQ(xs(TextLayout::layOut(U"abc", kFont, style(1000, TextAlign::Center))[0]), (std::vector<double>{350, 450, 550}));
+    // Justified text is laid out as left-aligned for now.
+    EXPECT_EQ(xs(TextLayout::layOut(U"abc", kFont, style(1000, TextAlign::Justify))[0]), (std::vector<double>{0, 100, 200}));
+    // Trailing spaces do not push right-aligned text to the left.
+    EXPECT_EQ(xs(TextLayout::layOut(U"ab  ", kFont, style(1000, TextAlign::Right))[0]).front(), 800);
+}
+
+TEST(TextLayoutTest, MarginsAndIndentShiftTheText) {
+    TextLayoutStyle s = style(1000);
+    s.leftMargin = 60;
+    s.indent = 40;
+    auto lines = TextLayout::layOut(U"ab\ncd", kFont, s);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(xs(lines[0]), (std::vector<double>{100, 200}));  // margin + indent
+    EXPECT_EQ(xs(lines[1]), (std::vector<double>{100, 200}));  // each paragraph is indented
+}
+
+TEST(TextLayoutTest, WordWrapBreaksBetweenWords) {
+    // 750 twips hold 7 characters.
+    auto lines = TextLayout::layOut(U"aaa bbb ccc", kFont, style(750, TextAlign::Left, true));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(glyphText(lines[0]), U"aaa bbb ");
+    EXPECT_DOUBLE_EQ(lines[0].width, 700);
+    EXPECT_EQ(glyphText(lines[1]), U"ccc");
+    EXPECT_EQ(xs(lines[1]).front(), 0);
+    const double step = (800 + 224) * 200 / 1024.0;
+    EXPECT_DOUBLE_EQ(lines[1].baseline - lines[0].baseline, step);
+
+    // Without word wrap the line runs on past the width.
+    EXPECT_EQ(TextLayout::layOut(U"aaa bbb ccc", kFont, style(750)).size(), 1u);
+}
+
+TEST(TextLayoutTest, LongWordsBreakInsideAndLeadingAddsSpace) {
+    TextLayoutStyle s = style(350, TextAlign::Left, true);
+    s.leading = 30;
+    auto lines = TextLayout::layOut(U"abcdefgh", kFont, s);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(glyphText(lines[0]), U"abc");
+    EXPECT_EQ(glyphText(lines[2]), U"gh");
+    EXPECT_DOUBLE_EQ(lines[1].baseline - lines[0].baseline, 200 + 30);
+    // A glyph wider than the line still gets a line of its own.
+    auto narrow = TextLayout::layOut(U"WW", kFont, style(100, TextAlign::Left, true));
+    EXPECT_EQ(narrow.size(), 2u);
+}
+
+TEST(TextLayoutTest, NewlinesAndMissingGlyphs) {
+    auto lines = TextLayout::layOut(U"a\r\nb\rc\n\nd", kFont, style(1000));
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(glyphText(lines[2]), U"c");
+    EXPECT_TRUE(lines[3].glyphs.empty());
+    // Characters without a glyph take no room.
+    EXPECT_EQ(xs(TextLayout::layOut(U"a12b", kFont, style(1000))[0]), (std::vector<double>{0, 100}));
+}
