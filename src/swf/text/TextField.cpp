@@ -13,6 +13,7 @@ namespace {
 
 const Rgba kBlack{0, 0, 0, 255};
 const Rgba kWhite{255, 255, 255, 255};
+constexpr int32_t kHalfPixel = 10;  // twips
 
 // The field's box, filled and outlined as asked (a one-pixel hairline for the outline).
 Shape boxShape(const Rect& bounds, std::optional<Rgba> fill, std::optional<Rgba> outline) {
@@ -90,7 +91,14 @@ const std::vector<TextLine>& TextField::lines(const Dictionary& dictionary) cons
 
 void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransform& cxform, const Dictionary& dictionary) const {
     const EditTextCharacter& field = *definition_;
-    if (field.border) canvas.drawShape(boxShape(field.bounds, kWhite, kBlack), toPixels, cxform, {});
+    if (field.border) {
+        canvas.drawShape(boxShape(field.bounds, kWhite, std::nullopt), toPixels, cxform, {});
+        // The hairline runs half a pixel inside the bounds, so at its own size it covers
+        // whole pixels along the field's edge.
+        const Rect& b = field.bounds;
+        const Rect outline{b.xMin + kHalfPixel, b.xMax - kHalfPixel, b.yMin + kHalfPixel, b.yMax - kHalfPixel};
+        canvas.drawShape(boxShape(outline, std::nullopt, kBlack), toPixels, cxform, {});
+    }
 
     const std::vector<TextLine>& laidOut = lines(dictionary);
     const GlyphSource* glyphs = layoutFont_;

@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "support/EditText.h"
+#include "support/FontBuilder.h"
+#include "support/TextBuilder.h"
+#include "swf/character/Dictionary.h"
+#include "swf/parse/TagCode.h"
+#include "swf/render/Canvas.h"
+#include "swf/text/DeviceFontCache.h"
+#include "swf/text/EditTextCharacter.h"
+#include "swf/text/FontCharacter.h"
+#include "swf/text/GlyphPainter.h"
+#include "swf/text/TextCharacter.h"
+#include "swf/text/TextField.h"
+
+using swftest::px;
+
+namespace {
+
+const swf::Matrix kTwipsToPixels = swf::Matrix::scale(1 / 20.0, 1 / 20.0);
+
+// One glyph 'a': a square of half an em standing on the baseline, advance half an em.
+std::shared_ptr<swf::FontCharacter> squareFont(uint16_t id) {
+    swftest::FontBuilder font;
+    font.name("Squares").layout(800, 224, 0);
+    swftest::ShapeBuilder square;
+    square.fill1(1).rectangle(0, -512, 512, 512);
+    font.addGlyph('a', square, 512);
+    return swf::FontCharacter::parse(static_cast<uint16_t>(swf::TagCode::DefineFont2), font.defineFont2Body(id, 2));
+}
+
+std::array<int, 4> pixel(const swf::Canvas& canvas, int x, int y) {
+    const uint8_t* p = canvas.pixels() + (static_cast<size_t>(y) * canvas.width() + x) * 4;
+    return {p[0], p[1], p[2], p[3]};
+}
+
+constexpr std::array<int, 4> kWhite = {255, 255, 255, 255};
+
+}  // namespace
+
+TEST(TextRenderTest, StaticTextDrawsGlyphsInTheRecordColour) {
+    swf::Dictionary dictionary;
+    dictionary.add(squareFont(1));
+    swftest::TextBuilder builder;
+    // Height 20 px: each square is 10 x 10 px; two of them from x = 10 px, baseline y = 30 px.
+    builder.add({.fontId = 1, .height = static_cast<uint16_t>(px(20)), .color = swftest::Rgba{255, 0, 0, 128},
+                 .x = static_cast<int16_t>(px(10)), .y = static_cast<int16_t>(px(30)), .glyphs = {{0, px(15)}, {0, px(15)}}});
+    auto text = swf::TextCharacter::parse(static_cast<uint16_t>(swf::TagCode::DefineText2), builder.defineTextBody(2, 2));
+    ASSERT_TRUE(text);
+    swf::Canvas canvas(60, 40);
+    canvas.clear({255, 255, 255, 255});
+    text->draw(canvas, kTwipsToPixels, {}, dictionary);
+    // Half-transparent red over white.
+    auto inside = pixel(canvas, 15, 25);
+    EXPECT_EQ(inside[0], 255);
+    EXPECT_NEAR(inside[1], 127, 2);
+    EXPECT_NEAR(inside[2], 127, 2);
+    EXPECT_NEAR(pixel(canvas, 30, 25)[1], 127, 2);  // second glyph, 15 px further
+    EXPECT_EQ(pixel(canvas, 22, 25), kWhite);       // the gap between them
+    EXPECT_EQ(pixel(canvas, 15, 32), kWhite);       // below the baseline
+
+    // The caller's colour transform still applies on top of the glyph colour.
+    swf::Canvas tinted(60, 40);
+    tinted.clear({255, 255, 255, 255});
+    swf::ColorTransform toBlue;
+    toBlue.rMul = 0;
+    toBlue.bAdd = 255;
+    toBlue.aMul = 512;
+    text->draw(tinted, kTwipsToPixels, toBlue, dictionary);
+    EXPECT_EQ(pixel(tinted, 15, 25), (std::array<int, 4>{0, 0, 255, 255}));
+}
+
+TEST(TextRenderTest, DeviceFontGlyphsFillTheirOutlineAndLeaveHolesEmpty) {
+    const swf::DeviceFont* sans = swf::DeviceFontCache::shared().find("_sans", false, false);
+    ASSERT_TRUE(sans);
+    auto o = sans->glyphFor(U'o');
+    ASSERT_TRUE(o);
+    swf::Canvas canvas(120, 120);
+    canvas.clear({255, 255, 255, 255});
+    // 100 px text: 'o' is about 50 px wide and tall, baseline at y = 100.
+    const double scale = px(100) / sans->emSize();
+    const swf::Matrix place = kTwipsToPixels * swf::Matrix::translate(px(10), px(100)) * swf::Matrix::scale(scale, scale);
+    swf::DrawGlyph(canvas, *sans->glyphShape(*o), place, {0, 0, 0, 255}, {});
+    const swf::Rect b = sans->glyphShape(*o)->bounds;
+    const int centreX = 10 + static_cast<int>((b.xMin + b.xMax) / 2 * scale / 20);
+    const int centreY = 100 + static_cast<int>((b.yMin + b.yMax) / 2 * scale / 20);
+    EXPECT_EQ(pixel(canvas, centreX, centreY), kWhite);  // the hole
+    const int ringX = 10 + static_cast<int>((b.xMin * scale / 20)) + 3;
+    EXPECT_EQ(pixel(canvas, ringX, centreY), (std::array<int, 4>{0, 0, 0, 255}));  // the left stroke
+    EXPECT_EQ(pixel(canvas, 5, centreY), kWhite);
+}
+
+TEST(TextRenderTest, TextFieldBorderBackgroundAndClipping) {
+    swf::Dictionary dictionary;
+    dictionary.add(squareFont(1));
+    // A 30 x 30 px field at (10, 10) with a border; its text runs far past the right edge.
+    auto definition = swf::EditTextCharacter::parse(
+        swftest::EditText{.bounds = swftest::Rect::fromPixels(10, 10, 30, 30), .text = "aaaaaaaaaa", .fontId = 1,
+                          .fontHeight = static_cast<uint16_t>(px(20)), .color = swftest::Rgba{0, 0, 255},
+                          .border = true, .useOutlines = true}
+            .defineEditTextBody(5));
+    ASSERT_TRUE(definition);
+    swf::TextField field(definition);
+    swf::Canvas canvas(60, 60);
+    canvas.clear({0, 255, 0, 255});
+    field.draw(canvas, kTwipsToPixels, {}, dictionary);
+
+    EXPECT_EQ(pixel(canvas, 5, 5), (std::array<int, 4>{0, 255, 0, 255}));  // outside: untouched
+    EXPECT_EQ(pixel(canvas, 10, 25), (std::array<int, 4>{0, 0, 0, 255}));  // the border
+    EXPECT_EQ(pixel(canvas, 25, 38), kWhite);                               // background under the text
+    // First glyph: 2 px gutter, baseline at 2 + 16 px from the top.
+    EXPECT_EQ(pixel(canvas, 15, 25), (std::array<int, 4>{0, 0, 255, 255}));
+    EXPECT_EQ(pixel(canvas, 45, 25), (std::array<int, 4>{0, 255, 0, 255}));  // clipped at the field's edge
+}
