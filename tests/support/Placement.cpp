@@ -4,9 +4,9 @@
 
 namespace swftest {
 
-void Placement::write(BitWriter& out, int placeVersion) const
+void Placement::write(BitWriter& out, int placeVersion, int swfVersion) const
 {
-    out.flag(false)  // clip actions are not written
+    out.flag(!clipActions.empty())
         .flag(clipDepth.has_value())
         .flag(name.has_value())
         .flag(ratio.has_value())
@@ -36,6 +36,8 @@ void Placement::write(BitWriter& out, int placeVersion) const
         if (cacheAsBitmap)
             out.u8(*cacheAsBitmap ? 1 : 0);
     }
+    if (!clipActions.empty())
+        ClipAction::writeList(out, clipActions, swfVersion);
 }
 
 }  // namespace swftest

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "support/ClipAction.h"
 #include "support/ColorTransform.h"
 #include "support/Matrix.h"
 
@@ -24,12 +26,15 @@ struct Placement {
     std::optional<uint16_t> ratio = std::nullopt;
     std::optional<std::string> name = std::nullopt;
     std::optional<uint16_t> clipDepth = std::nullopt;
+    // onClipEvent handlers (sprites, SWF 5 and later); written when not empty.
+    std::vector<ClipAction> clipActions = {};
     // PlaceObject3 only:
     std::optional<uint8_t> blendMode = std::nullopt;  // 1 normal, 2 layer, 3 multiply, 4 screen, ...
     std::optional<bool> cacheAsBitmap = std::nullopt;
 
-    // The body of PlaceObject2 (placeVersion 2) or PlaceObject3 (placeVersion 3).
-    void write(BitWriter& out, int placeVersion) const;
+    // The body of PlaceObject2 (placeVersion 2) or PlaceObject3 (placeVersion 3); the movie's
+    // SWF version decides the width of clip event fields.
+    void write(BitWriter& out, int placeVersion, int swfVersion) const;
 };
 
 }  // namespace swftest

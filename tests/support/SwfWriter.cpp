@@ -1,6 +1,7 @@
 #include "support/SwfWriter.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -78,9 +79,10 @@ SwfWriter& SwfWriter::frameSizePixels(int width, int height)
 
 SwfWriter& SwfWriter::frameRate(double fps)
 {
-    if (!(fps > 0 && fps < 256))
-        throw std::invalid_argument("frame rate must be above 0 and below 256");
-    return frameRateFixed(static_cast<uint16_t>(fps * 256.0 + 0.5));
+    const double rate88 = std::round(fps * 256.0);
+    if (!(rate88 >= 1 && rate88 <= 0xFFFF))
+        throw std::invalid_argument("frame rate must be from 1/256 to 255.996");
+    return frameRateFixed(static_cast<uint16_t>(rate88));
 }
 
 SwfWriter& SwfWriter::frameRateFixed(uint16_t rate88)
@@ -359,14 +361,14 @@ SwfWriter& SwfWriter::placeObject(uint16_t characterId, uint16_t depth, const Ma
 SwfWriter& SwfWriter::placeObject2(const Placement& placement)
 {
     BitWriter body;
-    placement.write(body, 2);
+    placement.write(body, 2, version_);
     return tag(kTagPlaceObject2, body.bytes());
 }
 
 SwfWriter& SwfWriter::placeObject3(const Placement& placement)
 {
     BitWriter body;
-    placement.write(body, 3);
+    placement.write(body, 3, version_);
     return tag(kTagPlaceObject3, body.bytes());
 }
 

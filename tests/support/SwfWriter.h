@@ -92,7 +92,7 @@ public:
     SwfWriter& version(uint8_t swfVersion);
     SwfWriter& frameSize(const Rect& twips);
     SwfWriter& frameSizePixels(int width, int height);
-    // Stored as 8.8 fixed point, rounded to 1/256 (0 < fps < 256).
+    // Stored as 8.8 fixed point, rounded to 1/256 (1/256 up to 255.996).
     SwfWriter& frameRate(double fps);
     // The raw 8.8 value, for unusual rates such as 0.
     SwfWriter& frameRateFixed(uint16_t rate88);
@@ -166,6 +166,7 @@ public:
     // PlaceObject (the original tag): character, depth, matrix, optional CXFORM.
     SwfWriter& placeObject(uint16_t characterId, uint16_t depth, const Matrix& matrix,
                            const std::optional<ColorTransform>& colorTransform = std::nullopt);
+    // Clip event fields follow this writer's version(): set it on sprite timelines too.
     SwfWriter& placeObject2(const Placement& placement);
     SwfWriter& placeObject3(const Placement& placement);
     // PlaceObject2 shortcuts: a new object, and a new matrix for an existing one.

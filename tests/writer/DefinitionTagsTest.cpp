@@ -244,6 +244,30 @@ TEST(Placements, PlaceObject2WritesEveryFlaggedField)
                       {7, 0, 'n', 0, 9, 0}}));
 }
 
+TEST(Placements, ClipActionsUseThirtyTwoBitEventsFromSwf6)
+{
+    SwfWriter writer;
+    writer.version(6).placeObject2(
+        {.depth = 1,
+         .character = 2,
+         .clipActions = {{.events = kClipLoad, .actions = ActionBuilder().stop()},
+                         {.events = kClipKeyPress, .keyCode = 13, .actions = ActionBuilder().play()}}});
+    EXPECT_EQ(onlyTag(writer).body, (Bytes{0x82, 1, 0, 2, 0,            //
+                                           0, 0, 0x01, 0x00, 0x02, 0x00,  // reserved, all events
+                                           0x01, 0, 0, 0, 2, 0, 0, 0, 0x07, 0,
+                                           0, 0, 0x02, 0, 3, 0, 0, 0, 13, 0x06, 0,  //
+                                           0, 0, 0, 0}));
+}
+
+TEST(Placements, ClipActionsUseSixteenBitEventsInSwf5)
+{
+    SwfWriter writer;
+    writer.version(5).placeObject2(
+        {.depth = 1, .character = 2, .clipActions = {{.events = kClipEnterFrame, .actions = ActionBuilder().stop()}}});
+    EXPECT_EQ(onlyTag(writer).body,
+              (Bytes{0x82, 1, 0, 2, 0, 0, 0, 0x02, 0x00, 0x02, 0x00, 2, 0, 0, 0, 0x07, 0, 0, 0}));
+}
+
 TEST(Placements, MoveOnlyAndPlaceObject3BlendMode)
 {
     SwfWriter writer;

@@ -59,6 +59,8 @@ TEST(FileHeader, FractionalFrameRateRoundsToOne256th)
     EXPECT_EQ(file[18], 0x1D);
     EXPECT_THROW(movie.frameRate(0), std::invalid_argument);
     EXPECT_THROW(movie.frameRate(256), std::invalid_argument);
+    // Would round to 0x10000 and wrap to 0.
+    EXPECT_THROW(movie.frameRate(255.999), std::invalid_argument);
 }
 
 TEST(FileHeader, CompressedBodyInflatesToTheUncompressedBody)
