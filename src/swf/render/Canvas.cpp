@@ -1,0 +1,193 @@
+#include "swf/render/Canvas.h"
+
+#include <agg_alpha_mask_u8.h>
+#include <agg_pixfmt_amask_adaptor.h>
+#include <agg_pixfmt_gray.h>
+#include <agg_pixfmt_rgba.h>
+#include <agg_renderer_base.h>
+#include <agg_rendering_buffer.h>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "swf/render/CoverageStyles.h"
+#include "swf/render/EdgeFlattener.h"
+#include "swf/render/FillPaint.h"
+#include "swf/render/FillStyleTable.h"
+#include "swf/render/MaskStack.h"
+#include "swf/render/PixelColorTransform.h"
+#include "swf/render/ShapeRasterizer.h"
+#include "swf/render/StrokeBuilder.h"
+#include "swf/render/StrokeRasterizer.h"
+#include "swf/render/WorkBudget.h"
+
+namespace swf {
+
+namespace {
+
+using SurfaceFormat = agg::pixfmt_rgba32_pre;
+using MaskedFormat = agg::pixfmt_amask_adaptor<SurfaceFormat, agg::amask_no_clip_gray8>;
+using MaskFormat = agg::pixfmt_gray8_pre;
+
+// Vertices plus estimated rasterizer cells one draw may cost; far above any real shape. It
+// also keeps each rasterizer well below AGG's own limit of 4M cells: a rasterizer that once
+// reaches that limit takes no cells ever after.
+constexpr uint64_t kWorkPerDraw = uint64_t{1} << 21;
+
+bool finite(const Matrix& m) {
+    return std::isfinite(m.a) && std::isfinite(m.b) && std::isfinite(m.c) && std::isfinite(m.d) &&
+           std::isfinite(m.tx) && std::isfinite(m.ty);
+}
+
+}  // namespace
+
+struct Canvas::Impl {
+    Impl(int w, int h)
+        : width(std::max(w, 0)),
+          height(std::max(h, 0)),
+          pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 4),
+          surface(pixels.data(), static_cast<unsigned>(width), static_cast<unsigned>(height), width * 4),
+          masks(width, height) {}
+
+    PixelBox box() const { return {0, 0, static_cast<double>(width), static_cast<double>(height)}; }
+
+    void draw(const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform, const BitmapLookup& bitmaps);
+    // Fills then lines onto the surface through `renderer`.
+    template <class Renderer>
+    void paint(Renderer& renderer, const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
+               const BitmapLookup& bitmaps, WorkBudget& budget);
+    // Adds the coverage of the shape's fills to the mask being recorded.
+    void record(uint8_t* mask, const Shape& shape, const Matrix& toPixels, WorkBudget& budget);
+    template <class Renderer, class MakeStyles>
+    bool drawFills(Renderer& renderer, const Shape& shape, const Matrix& toPixels, WorkBudget& budget,
+                   MakeStyles makeStyles);
+    template <class Renderer>
+    void drawLines(Renderer& renderer, const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
+                   const BitmapLookup& bitmaps, WorkBudget& budget);
+
+    int width;
+    int height;
+    std::vector<uint8_t> pixels;
+    agg::rendering_buffer surface;
+    MaskStack masks;
+    ShapeRasterizer fills;
+    StrokeBuilder outline;
+    StrokeRasterizer strokes;
+    std::vector<std::pair<uint32_t, size_t>> lineOrder;  // (line style, path), reused
+};
+
+void Canvas::Impl::draw(const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
+                        const BitmapLookup& bitmaps) {
+    if (width == 0 || height == 0 || !finite(toPixels) || !EdgeFlattener::shapeFits(shape, toPixels)) return;
+    WorkBudget budget(kWorkPerDraw);
+    if (masks.recording()) {
+        if (uint8_t* mask = masks.recordingBuffer()) record(mask, shape, toPixels, budget);
+        return;
+    }
+    SurfaceFormat format(surface);
+    if (const uint8_t* active = masks.activeMask()) {
+        agg::rendering_buffer maskRows(const_cast<uint8_t*>(active), static_cast<unsigned>(width),
+                                       static_cast<unsigned>(height), width);
+        agg::amask_no_clip_gray8 mask(maskRows);
+        MaskedFormat masked(format, mask);
+        agg::renderer_base<MaskedFormat> renderer(masked);
+        paint(renderer, shape, toPixels, cxform, bitmaps, budget);
+    } else {
+        agg::renderer_base<SurfaceFormat> renderer(format);
+        paint(renderer, shape, toPixels, cxform, bitmaps, budget);
+    }
+}
+
+template <class Renderer>
+void Canvas::Impl::paint(Renderer& renderer, const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
+                         const BitmapLookup& bitmaps, WorkBudget& budget) {
+    // As the original player does: every fill first, then the lines on top in style order.
+    bool filled = drawFills(renderer, shape, toPixels, budget, [&](uint32_t first, uint32_t count) {
+        return FillStyleTable(shape.fills, first, count, toPixels, cxform, bitmaps);
+    });
+    if (filled) drawLines(renderer, shape, toPixels, cxform, bitmaps, budget);
+}
+
+void Canvas::Impl::record(uint8_t* mask, const Shape& shape, const Matrix& toPixels, WorkBudget& budget) {
+    // Masks take the outline of fills only; the original player ignores lines in masks.
+    agg::rendering_buffer rows(mask, static_cast<unsigned>(width), static_cast<unsigned>(height), width);
+    MaskFormat format(rows);
+    agg::renderer_base<MaskFormat> renderer(format);
+    drawFills(renderer, shape, toPixels, budget, [](uint32_t, uint32_t) { return CoverageStyles(); });
+}
+
+template <class Renderer, class MakeStyles>
+bool Canvas::Impl::drawFills(Renderer& renderer, const Shape& shape, const Matrix& toPixels, WorkBudget& budget,
+                             MakeStyles makeStyles) {
+    auto fillCount = static_cast<uint32_t>(std::min<size_t>(shape.fills.size(), UINT32_MAX));
+    for (uint32_t first = 0; first < fillCount; first += ShapeRasterizer::kMaxStylesPerPass) {
+        uint32_t count = std::min(ShapeRasterizer::kMaxStylesPerPass, fillCount - first);
+        EdgeFlattener flattener(toPixels, box(), budget);
+        if (!fills.addFills(shape, first, count, flattener, box())) return false;
+        auto styles = makeStyles(first, count);
+        fills.render(renderer, styles);
+    }
+    return true;
+}
+
+template <class Renderer>
+void Canvas::Impl::drawLines(Renderer& renderer, const Shape& shape, const Matrix& toPixels,
+                             const ColorTransform& cxform, const BitmapLookup& bitmaps, WorkBudget& budget) {
+    lineOrder.clear();
+    for (size_t i = 0; i < shape.paths.size(); ++i) {
+        const ShapePath& path = shape.paths[i];
+        if (path.line != 0 && path.line <= shape.lines.size() && !path.edges.empty()) lineOrder.emplace_back(path.line, i);
+    }
+    std::stable_sort(lineOrder.begin(), lineOrder.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t begin = 0; begin < lineOrder.size();) {
+        uint32_t line = lineOrder[begin].first;
+        const LineStyle& style = shape.lines[line - 1];
+        double strokeWidth = StrokeBuilder::pixelWidth(style, toPixels);
+        // Curves just outside the surface still show through the stroke's half width.
+        double margin = strokeWidth / 2 + 1;
+        EdgeFlattener flattener(toPixels, {-margin, -margin, width + margin, height + margin}, budget);
+        outline.begin(!style.noClose);
+        size_t end = begin;
+        for (; end < lineOrder.size() && lineOrder[end].first == line; ++end) {
+            if (!outline.addPath(shape.paths[lineOrder[end].second], flattener)) return;
+        }
+        if (!strokes.addStroke(outline.finish(), style, strokeWidth, box(), budget)) return;
+        FillStyle solid;
+        solid.color = style.color;
+        FillPaint paint(style.fill ? *style.fill : solid, toPixels, cxform, bitmaps);
+        strokes.render(renderer, paint);
+        begin = end;
+    }
+}
+
+Canvas::Canvas(int width, int height) : impl_(std::make_unique<Impl>(width, height)) {}
+
+Canvas::~Canvas() = default;
+
+int Canvas::width() const { return impl_->width; }
+
+int Canvas::height() const { return impl_->height; }
+
+const uint8_t* Canvas::pixels() const { return impl_->pixels.data(); }
+
+void Canvas::clear(Rgba color) {
+    agg::rgba8 premultiplied = PixelColorTransform::premultiply(color);
+    SurfaceFormat format(impl_->surface);
+    agg::renderer_base<SurfaceFormat> renderer(format);
+    renderer.clear(premultiplied);
+}
+
+void Canvas::drawShape(const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
+                       const BitmapLookup& bitmaps) {
+    impl_->draw(shape, toPixels, cxform, bitmaps);
+}
+
+void Canvas::beginMask() { impl_->masks.begin(); }
+
+void Canvas::endMask() { impl_->masks.end(); }
+
+void Canvas::popMask() { impl_->masks.pop(); }
+
+}  // namespace swf

@@ -1,0 +1,85 @@
+#include "swf/render/EdgeFlattener.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace swf {
+
+namespace {
+
+// Largest pixel coordinate accepted; beyond it a movie is hostile, not artistic.
+constexpr double kMaxPixelCoordinate = 1e12;
+// Greatest distance, in pixels, between a curve and the segments that stand for it.
+constexpr double kCurveTolerance = 0.1;
+constexpr int kMaxCurveSegments = 256;
+
+bool usable(Point p) {
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::fabs(p.x) <= kMaxPixelCoordinate &&
+           std::fabs(p.y) <= kMaxPixelCoordinate;
+}
+
+}  // namespace
+
+EdgeFlattener::EdgeFlattener(const Matrix& toPixels, PixelBox visible, WorkBudget& budget)
+    : matrix_(toPixels), visible_(visible), budget_(budget) {}
+
+bool EdgeFlattener::shapeFits(const Shape& shape, const Matrix& toPixels) {
+    for (const ShapePath& path : shape.paths) {
+        for (const Edge& edge : path.edges) {
+            if (!usable(toPixels.apply(edge.from)) || !usable(toPixels.apply(edge.to))) return false;
+            if (edge.curved && !usable(toPixels.apply(edge.control))) return false;
+        }
+    }
+    return true;
+}
+
+bool EdgeFlattener::spendSegment(Point from, Point to) {
+    // A segment, once clipped to the visible box, crosses at most its width plus its height
+    // in cells.
+    double w = visible_.x2 - visible_.x1;
+    double h = visible_.y2 - visible_.y1;
+    double cells = std::min(std::fabs(to.x - from.x), w) + std::min(std::fabs(to.y - from.y), h);
+    return budget_.spend(static_cast<uint64_t>(cells) + 2);
+}
+
+bool EdgeFlattener::hullBesideVisible(Point p0, Point p1, Point p2) const {
+    auto allBelow = [](double a, double b, double c, double limit) { return a < limit && b < limit && c < limit; };
+    auto allAbove = [](double a, double b, double c, double limit) { return a > limit && b > limit && c > limit; };
+    return allBelow(p0.x, p1.x, p2.x, visible_.x1) || allAbove(p0.x, p1.x, p2.x, visible_.x2) ||
+           allBelow(p0.y, p1.y, p2.y, visible_.y1) || allAbove(p0.y, p1.y, p2.y, visible_.y2);
+}
+
+bool EdgeFlattener::append(const Edge& edge, std::vector<Point>& out) {
+    Point p0 = matrix_.apply(edge.from);
+    Point p2 = matrix_.apply(edge.to);
+    if (!edge.curved) {
+        out.push_back(p2);
+        return spendSegment(p0, p2);
+    }
+    Point p1 = matrix_.apply(edge.control);
+    // Outside the visible box a curve only matters through its end points (the clipper
+    // collapses it onto the box's border), so its chord does as well.
+    if (hullBesideVisible(p0, p1, p2)) {
+        out.push_back(p2);
+        return spendSegment(p0, p2);
+    }
+    // The curve strays from its chord by at most |p0 - 2 p1 + p2| / 4; n segments cut that
+    // by n squared.
+    double deviation = std::hypot(p0.x - 2 * p1.x + p2.x, p0.y - 2 * p1.y + p2.y) / 4;
+    int segments = static_cast<int>(std::ceil(std::sqrt(deviation / kCurveTolerance)));
+    segments = std::clamp(segments, 1, kMaxCurveSegments);
+    Point previous = p0;
+    for (int i = 1; i <= segments; ++i) {
+        double t = static_cast<double>(i) / segments;
+        double u = 1 - t;
+        Point p = i == segments ? p2
+                                : Point{u * u * p0.x + 2 * u * t * p1.x + t * t * p2.x,
+                                        u * u * p0.y + 2 * u * t * p1.y + t * t * p2.y};
+        out.push_back(p);
+        if (!spendSegment(previous, p)) return false;
+        previous = p;
+    }
+    return true;
+}
+
+}  // namespace swf

@@ -1,0 +1,47 @@
+#include "swf/render/FillPaint.h"
+
+#include <algorithm>
+
+namespace swf {
+
+namespace {
+
+std::variant<agg::rgba8, GradientSpan, BitmapSpan> makeSource(const FillStyle& style, const Matrix& toPixels,
+                                                              const ColorTransform& cxform,
+                                                              const BitmapLookup& bitmaps) {
+    const agg::rgba8 nothing(0, 0, 0, 0);
+    switch (style.kind) {
+        case FillStyle::Kind::Solid:
+            return PixelColorTransform(cxform).premultiplied(style.color);
+        case FillStyle::Kind::LinearGradient:
+        case FillStyle::Kind::RadialGradient:
+        case FillStyle::Kind::FocalGradient:
+            return GradientSpan(style.kind, style.gradient, toPixels, cxform);
+        case FillStyle::Kind::Bitmap: {
+            const Bitmap* bitmap = bitmaps ? bitmaps(style.bitmapId) : nullptr;
+            if (!bitmap) return nothing;
+            BitmapSpan span(*bitmap, toPixels * style.bitmapMatrix, style.bitmapRepeat, style.bitmapSmooth, cxform);
+            if (!span.drawable()) return nothing;
+            return span;
+        }
+    }
+    return nothing;
+}
+
+}  // namespace
+
+FillPaint::FillPaint(const FillStyle& style, const Matrix& toPixels, const ColorTransform& cxform,
+                     const BitmapLookup& bitmaps)
+    : source_(makeSource(style, toPixels, cxform, bitmaps)) {}
+
+void FillPaint::generate(agg::rgba8* span, int x, int y, unsigned len) const {
+    if (const auto* gradient = std::get_if<GradientSpan>(&source_)) {
+        gradient->generate(span, x, y, len);
+    } else if (const auto* bitmap = std::get_if<BitmapSpan>(&source_)) {
+        bitmap->generate(span, x, y, len);
+    } else {
+        std::fill(span, span + len, std::get<agg::rgba8>(source_));
+    }
+}
+
+}  // namespace swf

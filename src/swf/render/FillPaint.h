@@ -1,0 +1,32 @@
+#pragma once
+// What one fill style puts on the surface: a solid colour or a span of colours from a
+// gradient or a bitmap, with the colour transform applied. Serves AGG as a span generator.
+
+#include <agg_color_rgba.h>
+
+#include <variant>
+
+#include "swf/render/BitmapSpan.h"
+#include "swf/render/Canvas.h"
+#include "swf/render/GradientSpan.h"
+
+namespace swf {
+
+class FillPaint {
+public:
+    // A bitmap fill whose bitmap is unknown or unusable paints nothing (transparent).
+    FillPaint(const FillStyle& style, const Matrix& toPixels, const ColorTransform& cxform, const BitmapLookup& bitmaps);
+
+    bool isSolid() const { return std::holds_alternative<agg::rgba8>(source_); }
+    // Premultiplied; meaningful for solid paints only.
+    agg::rgba8 color() const { return isSolid() ? std::get<agg::rgba8>(source_) : agg::rgba8(0, 0, 0, 0); }
+
+    // The AGG span generator interface.
+    void prepare() {}
+    void generate(agg::rgba8* span, int x, int y, unsigned len) const;
+
+private:
+    std::variant<agg::rgba8, GradientSpan, BitmapSpan> source_;
+};
+
+}  // namespace swf

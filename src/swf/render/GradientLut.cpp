@@ -1,0 +1,83 @@
+#include "swf/render/GradientLut.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "swf/render/PixelColorTransform.h"
+
+namespace swf {
+
+namespace {
+
+struct LinearColor {
+    float r, g, b, a;
+};
+
+float srgbToLinear(uint8_t v) {
+    float c = v / 255.0f;
+    return c <= 0.04045f ? c / 12.92f : std::pow((c + 0.055f) / 1.055f, 2.4f);
+}
+
+constexpr int kLinearSteps = 4096;
+
+// sRGB channel values of linear intensities, sampled finely enough for 8-bit output.
+const std::array<uint8_t, kLinearSteps>& linearToSrgbTable() {
+    static const std::array<uint8_t, kLinearSteps> table = [] {
+        std::array<uint8_t, kLinearSteps> t{};
+        for (int i = 0; i < kLinearSteps; ++i) {
+            float c = static_cast<float>(i) / (kLinearSteps - 1);
+            float s = c <= 0.0031308f ? c * 12.92f : 1.055f * std::pow(c, 1 / 2.4f) - 0.055f;
+            t[static_cast<size_t>(i)] = static_cast<uint8_t>(std::lround(std::clamp(s, 0.0f, 1.0f) * 255));
+        }
+        return t;
+    }();
+    return table;
+}
+
+uint8_t linearToSrgb(float linear) {
+    long i = std::lround(std::clamp(linear, 0.0f, 1.0f) * (kLinearSteps - 1));
+    return linearToSrgbTable()[static_cast<size_t>(i)];
+}
+
+uint8_t mix(uint8_t a, uint8_t b, float f) { return static_cast<uint8_t>(std::lround(a + (b - a) * f)); }
+
+Rgba mixNormal(Rgba a, Rgba b, float f) { return {mix(a.r, b.r, f), mix(a.g, b.g, f), mix(a.b, b.b, f), mix(a.a, b.a, f)}; }
+
+Rgba mixLinear(Rgba a, Rgba b, float f) {
+    auto channel = [f](uint8_t x, uint8_t y) {
+        float lx = srgbToLinear(x);
+        return linearToSrgb(lx + (srgbToLinear(y) - lx) * f);
+    };
+    return {channel(a.r, b.r), channel(a.g, b.g), channel(a.b, b.b), mix(a.a, b.a, f)};
+}
+
+}  // namespace
+
+GradientLut::GradientLut(const std::vector<GradientStop>& stops, InterpolationMode mode, const ColorTransform& cxform) {
+    colors_.fill(agg::rgba8(0, 0, 0, 0));
+    if (stops.empty()) return;
+    std::vector<GradientStop> sorted = stops;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const GradientStop& a, const GradientStop& b) { return a.ratio < b.ratio; });
+    for (GradientStop& stop : sorted) stop.color = cxform.apply(stop.color);
+
+    size_t next = 0;  // first stop whose ratio is above the current one
+    for (int ratio = 0; ratio < kSize; ++ratio) {
+        while (next < sorted.size() && sorted[next].ratio <= ratio) ++next;
+        Rgba color;
+        if (next == 0) {
+            color = sorted.front().color;
+        } else if (next == sorted.size()) {
+            color = sorted.back().color;
+        } else {
+            const GradientStop& from = sorted[next - 1];
+            const GradientStop& to = sorted[next];
+            float f = static_cast<float>(ratio - from.ratio) / static_cast<float>(to.ratio - from.ratio);
+            color = mode == InterpolationMode::Linear ? mixLinear(from.color, to.color, f)
+                                                      : mixNormal(from.color, to.color, f);
+        }
+        colors_[static_cast<size_t>(ratio)] = PixelColorTransform::premultiply(color);
+    }
+}
+
+}  // namespace swf

@@ -1,0 +1,33 @@
+#pragma once
+// Colours of a linear, radial or focal gradient fill along a row of surface pixels.
+
+#include <agg_color_rgba.h>
+
+#include "swf/geom/Geometry.h"
+#include "swf/render/GradientLut.h"
+#include "swf/shape/Shape.h"
+
+namespace swf {
+
+class GradientSpan {
+public:
+    // `kind` is one of the gradient kinds of FillStyle.
+    GradientSpan(FillStyle::Kind kind, const Gradient& gradient, const Matrix& toPixels, const ColorTransform& cxform);
+
+    void generate(agg::rgba8* span, int x, int y, unsigned len) const;
+
+private:
+    // Where a point of the unit gradient square (-1..1) lies on the gradient: 0 at ratio 0,
+    // 1 at ratio 255, beyond either outside the ramp.
+    double position(double u, double v) const;
+    int ratioAt(double position) const;
+
+    GradientLut lut_;
+    FillStyle::Kind kind_;
+    SpreadMode spread_;
+    double focus_;
+    Matrix pixelsToUnit_;
+    bool degenerate_ = false;  // the gradient square collapses: every pixel lies outside the ramp
+};
+
+}  // namespace swf

@@ -1,0 +1,60 @@
+#include "swf/render/StrokeRasterizer.h"
+
+#include <agg_conv_stroke.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace swf {
+
+namespace {
+
+agg::line_cap_e aggCap(CapStyle cap) {
+    switch (cap) {
+        case CapStyle::None: return agg::butt_cap;
+        case CapStyle::Square: return agg::square_cap;
+        default: return agg::round_cap;
+    }
+}
+
+agg::line_join_e aggJoin(JoinStyle join) {
+    switch (join) {
+        case JoinStyle::Bevel: return agg::bevel_join;
+        case JoinStyle::Miter: return agg::miter_join;
+        default: return agg::round_join;
+    }
+}
+
+}  // namespace
+
+bool StrokeRasterizer::addStroke(agg::path_storage& outline, const LineStyle& style, double width, PixelBox clip,
+                                 WorkBudget& budget) {
+    rasterizer_.reset();
+    rasterizer_.clip_box(clip.x1, clip.y1, clip.x2, clip.y2);
+    agg::conv_stroke<agg::path_storage> stroke(outline);
+    stroke.width(width);
+    // AGG strokes both ends alike; the start cap stands for both.
+    stroke.line_cap(aggCap(style.startCap));
+    stroke.line_join(aggJoin(style.join));
+    stroke.miter_limit(std::isfinite(style.miterLimit) ? std::clamp(style.miterLimit, 1.0, 255.0) : 3.0);
+    stroke.rewind(0);
+    double boxWidth = clip.x2 - clip.x1;
+    double boxHeight = clip.y2 - clip.y1;
+    double x = 0, y = 0, lastX = 0, lastY = 0;
+    unsigned cmd;
+    while (!agg::is_stop(cmd = stroke.vertex(&x, &y))) {
+        // Each vertex costs itself plus the cells its segment can cross once clipped.
+        double cells = agg::is_line_to(cmd)
+                           ? std::min(std::fabs(x - lastX), boxWidth) + std::min(std::fabs(y - lastY), boxHeight)
+                           : 0;
+        if (!budget.spend(static_cast<uint64_t>(cells) + 1)) return false;
+        if (agg::is_vertex(cmd)) {
+            lastX = x;
+            lastY = y;
+        }
+        rasterizer_.add_vertex(x, y, cmd);
+    }
+    return true;
+}
+
+}  // namespace swf

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include "render/CanvasTestSupport.h"
+
+namespace swf::test {
+namespace {
+
+class MaskTest : public ::testing::Test {
+protected:
+    MaskTest() : canvas(40, 40) { canvas.clear(kWhite); }
+    void draw(const Shape& shape) { canvas.drawShape(shape, pixelScale(), {}, noBitmaps()); }
+    void mask(const Shape& shape) {
+        canvas.beginMask();
+        draw(shape);
+        canvas.endMask();
+    }
+    Shape everywhere(Rgba color) { return filledRectangle(0, 0, 40, 40, color); }
+    Canvas canvas;
+};
+
+TEST_F(MaskTest, DrawingIsLimitedToTheMask) {
+    mask(filledRectangle(0, 0, 20, 40, kBlack));
+    draw(everywhere(kRed));
+    EXPECT_EQ(pixelAt(canvas, 10, 10), kRed);
+    EXPECT_EQ(pixelAt(canvas, 19, 39), kRed);
+    EXPECT_EQ(pixelAt(canvas, 20, 10), kWhite);
+    EXPECT_EQ(pixelAt(canvas, 30, 30), kWhite);
+}
+
+TEST_F(MaskTest, RecordingAMaskLeavesTheSurfaceAlone) {
+    canvas.beginMask();
+    draw(everywhere(kBlack));
+    EXPECT_EQ(pixelAt(canvas, 10, 10), kWhite);
+    canvas.endMask();
+    canvas.popMask();
+}
+
+TEST_F(MaskTest, MaskEdgeCoverageIsAntiAliased) {
+    mask(filledRectangle(0, 0, 20.5, 40, kBlack));
+    draw(everywhere(kBlack));
+    EXPECT_NEAR(pixelAt(canvas, 20, 10).r, 128, 3);
+}
+
+TEST_F(MaskTest, MaskShapesUniteAndIgnoreColourAndLines) {
+    canvas.beginMask();
+    // A fully transparent fill still masks; a thick line does not.
+    draw(filledRectangle(0, 0, 10, 40, {0, 0, 0, 0}));
+    Shape stroked = filledRectangle(30, 0, 40, 40, kBlack);
+    LineStyle thick;
+    thick.width = 200;
+    stroked.lines.push_back(thick);
+    stroked.paths.front().line = 1;
+    draw(stroked);
+    canvas.endMask();
+    draw(everywhere(kRed));
+    EXPECT_EQ(pixelAt(canvas, 5, 20), kRed);
+    EXPECT_EQ(pixelAt(canvas, 35, 20), kRed);
+    EXPECT_EQ(pixelAt(canvas, 27, 20), kWhite);  // under the line, outside the fill
+    EXPECT_EQ(pixelAt(canvas, 20, 20), kWhite);
+}
+
+TEST_F(MaskTest, NestedMasksIntersectAndPopInOrder) {
+    mask(filledRectangle(0, 0, 20, 40, kBlack));  // left half
+    mask(filledRectangle(0, 0, 40, 20, kBlack));  // top half
+    draw(everywhere(kRed));
+    EXPECT_EQ(pixelAt(canvas, 10, 10), kRed);
+    EXPECT_EQ(pixelAt(canvas, 30, 10), kWhite);
+    EXPECT_EQ(pixelAt(canvas, 10, 30), kWhite);
+    canvas.popMask();
+    draw(everywhere(kBlue));
+    EXPECT_EQ(pixelAt(canvas, 10, 30), kBlue);
+    EXPECT_EQ(pixelAt(canvas, 30, 10), kWhite);
+    canvas.popMask();
+    draw(everywhere(kGreen));
+    EXPECT_EQ(pixelAt(canvas, 30, 30), kGreen);
+}
+
+TEST_F(MaskTest, InnerMaskRecordedUnderAnOuterMaskIsNotClippedWhileRecording) {
+    mask(filledRectangle(0, 0, 20, 40, kBlack));
+    // The inner mask's own shape reaches beyond the outer mask; only the intersection counts.
+    mask(filledRectangle(10, 0, 40, 40, kBlack));
+    draw(everywhere(kRed));
+    EXPECT_EQ(pixelAt(canvas, 15, 10), kRed);
+    EXPECT_EQ(pixelAt(canvas, 5, 10), kWhite);
+    EXPECT_EQ(pixelAt(canvas, 25, 10), kWhite);
+}
+
+TEST_F(MaskTest, EmptyMaskHidesEverything) {
+    canvas.beginMask();
+    canvas.endMask();
+    draw(everywhere(kRed));
+    EXPECT_EQ(pixelAt(canvas, 20, 20), kWhite);
+    canvas.popMask();
+    draw(everywhere(kRed));
+    EXPECT_EQ(pixelAt(canvas, 20, 20), kRed);
+}
+
+TEST_F(MaskTest, BuffersAreReusedCleanAcrossFrames) {
+    mask(filledRectangle(0, 0, 20, 40, kBlack));
+    canvas.popMask();
+    mask(filledRectangle(20, 0, 40, 40, kBlack));
+    draw(everywhere(kRed));
+    EXPECT_EQ(pixelAt(canvas, 10, 10), kWhite);
+    EXPECT_EQ(pixelAt(canvas, 30, 10), kRed);
+}
+
+TEST_F(MaskTest, UnbalancedCallsAndDeepNestingAreHarmless) {
+    canvas.popMask();
+    canvas.endMask();
+    for (int i = 0; i < 100; ++i) mask(filledRectangle(0, 0, 20, 40, kBlack));
+    draw(everywhere(kRed));
+    // Levels past the limit add no restriction of their own, the outer ones still hold.
+    EXPECT_EQ(pixelAt(canvas, 10, 10), kRed);
+    EXPECT_EQ(pixelAt(canvas, 30, 10), kWhite);
+    for (int i = 0; i < 120; ++i) canvas.popMask();
+    draw(everywhere(kBlue));
+    EXPECT_EQ(pixelAt(canvas, 30, 10), kBlue);
+}
+
+}  // namespace
+}  // namespace swf::test
