@@ -1,0 +1,168 @@
+// kinetrope snapshot MOVIE.swf --frames N [--trace FILE] [--capture K=FILE.png ...]
+// Plays a movie headless: it shows its first frame on loading, then one tick per further
+// frame with a clock that advances by exactly one frame interval per tick, until N frames
+// have been shown or the movie asks to quit.
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/CommandLine.h"
+#include "cli/ManualClock.h"
+#include "convert/BitmapInfoHeader.h"
+#include "convert/PngWriter.h"
+#include "swf/player/Player.h"
+
+namespace cli {
+namespace {
+
+constexpr const char* kSnapshotUsage =
+    "usage: kinetrope snapshot MOVIE.swf --frames N [--trace FILE] [--capture K=FILE.png ...]\n"
+    "  K is a frame number from 1, or 'last'\n";
+
+struct SnapshotOptions {
+    std::string movie;
+    long frames = 0;
+    std::optional<std::string> tracePath;
+    std::multimap<long, std::string> captures;  // frame (1-based) -> file
+    std::vector<std::string> lastCaptures;
+};
+
+std::optional<long> ParseCount(const std::string& text) {
+    if (text.empty() || text.size() > 9) return std::nullopt;
+    for (char c : text)
+        if (c < '0' || c > '9') return std::nullopt;
+    return std::stol(text);
+}
+
+// On a usage error `error` says what is wrong.
+std::optional<SnapshotOptions> ParseOptions(const std::vector<std::string>& args, std::string& error) {
+    SnapshotOptions options;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        bool hasValue = i + 1 < args.size();
+        if (arg == "--frames" || arg == "--trace" || arg == "--capture") {
+            if (!hasValue) {
+                error = arg + " needs a value";
+                return std::nullopt;
+            }
+            const std::string& value = args[++i];
+            if (arg == "--frames") {
+                auto count = ParseCount(value);
+                if (!count || *count < 1) {
+                    error = "--frames needs a whole number of at least 1";
+                    return std::nullopt;
+                }
+                options.frames = *count;
+            } else if (arg == "--trace") {
+                options.tracePath = value;
+            } else {
+                size_t equals = value.find('=');
+                if (equals == std::string::npos || equals + 1 == value.size()) {
+                    error = "--capture needs K=FILE.png";
+                    return std::nullopt;
+                }
+                std::string frame = value.substr(0, equals);
+                std::string file = value.substr(equals + 1);
+                if (frame == "last") {
+                    options.lastCaptures.push_back(file);
+                } else if (auto k = ParseCount(frame); k && *k >= 1) {
+                    options.captures.emplace(*k, file);
+                } else {
+                    error = "--capture frame must be a number from 1 or 'last'";
+                    return std::nullopt;
+                }
+            }
+        } else if (!arg.empty() && arg[0] == '-') {
+            error = "unknown option " + arg;
+            return std::nullopt;
+        } else if (options.movie.empty()) {
+            options.movie = arg;
+        } else {
+            error = "more than one movie given";
+            return std::nullopt;
+        }
+    }
+    if (options.movie.empty()) error = "no movie given";
+    if (options.frames == 0 && error.empty()) error = "--frames is required";
+    if (!error.empty()) return std::nullopt;
+    return options;
+}
+
+// Writes the stage as the player shows it at the movie's own size.
+bool CapturePng(const swf::Player& player, const std::string& path) {
+    int width = player.ViewWidth(), height = player.ViewHeight();
+    if (width <= 0 || height <= 0) {
+        std::fprintf(stderr, "kinetrope: %s: the movie's stage has no area to capture\n", path.c_str());
+        return false;
+    }
+    convert::BitmapInfoHeader header;
+    header.size = convert::kBitmapInfoHeaderSize;
+    header.width = width;
+    header.height = height;
+    header.planes = 1;
+    header.bitCount = 24;
+    size_t stride = convert::DibStride(static_cast<uint32_t>(width), 24);
+    std::vector<uint8_t> pixels(stride * static_cast<size_t>(height));
+    swf::DrawTarget target{pixels.data(), stride, 24, true};
+    if (!player.Draw(target)) {
+        std::fprintf(stderr, "kinetrope: %s: the frame could not be drawn\n", path.c_str());
+        return false;
+    }
+    if (!convert::WritePngFile(path, header, pixels, false)) {
+        std::fprintf(stderr, "kinetrope: cannot write %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int RunSnapshotCommand(const std::vector<std::string>& args) {
+    std::string error;
+    auto options = ParseOptions(args, error);
+    if (!options) {
+        std::fprintf(stderr, "kinetrope snapshot: %s\n%s", error.c_str(), kSnapshotUsage);
+        return 2;
+    }
+
+    std::ofstream trace;
+    if (options->tracePath) {
+        trace.open(*options->tracePath, std::ios::binary | std::ios::trunc);
+        if (!trace) {
+            std::fprintf(stderr, "kinetrope: cannot write %s\n", options->tracePath->c_str());
+            return 1;
+        }
+    }
+
+    ManualClock clock;
+    swf::Player player;
+    player.SetServiceProvider(&clock);
+    player.SetTraceSink([&trace](const std::string& line) {
+        if (trace.is_open()) trace << line << '\n';
+    });
+    if (!player.LoadMovie(options->movie)) {
+        std::fprintf(stderr, "kinetrope: cannot play %s: %s\n", options->movie.c_str(), player.LoadError().c_str());
+        return 1;
+    }
+    player.SetScaleMode(swf::Player::ExactFit);
+
+    auto captureFrame = [&](long frame) {
+        auto [first, last] = options->captures.equal_range(frame);
+        for (auto it = first; it != last; ++it) CapturePng(player, it->second);
+    };
+    long shown = 1;
+    captureFrame(shown);
+    while (shown < options->frames && !player.QuitRequested()) {
+        clock.tick();
+        ++shown;
+        captureFrame(shown);
+    }
+    for (const std::string& path : options->lastCaptures) CapturePng(player, path);
+    return 0;
+}
+
+}  // namespace cli

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "FakeHost.h"
+#include "TestMovie.h"
+
+namespace {
+
+namespace st = swftest;
+using enginetest::ClipAt;
+using enginetest::FakeHost;
+using enginetest::Load;
+using enginetest::TracingFrames;
+
+class Actions : public ::testing::Test {
+protected:
+    Actions() {
+        player.SetServiceProvider(&host);
+        player.SetTraceSink([this](const std::string& line) { lines.push_back(line); });
+    }
+    FakeHost host;
+    swf::Player player;
+    std::vector<std::string> lines;
+};
+
+TEST_F(Actions, StopHoldsTheMainTimelineOnItsFrame) {
+    st::SwfWriter movie;
+    movie.showFrame().doAction(st::ActionBuilder().stop()).showFrame().showFrame();
+    Load(player, movie);
+    host.tick(5);
+    EXPECT_EQ(player.TCurrentFrame(), 1);
+    EXPECT_FALSE(player.IsPlaying());
+    player.Play();
+    host.tick();
+    EXPECT_EQ(player.TCurrentFrame(), 2);
+}
+
+TEST_F(Actions, GotoFrameAndPlayJumpsBackAndRunsTheTargetsActions) {
+    st::SwfWriter movie = TracingFrames("f", 3);
+    movie.doAction(st::ActionBuilder().gotoFrame(1).play()).showFrame();  // frame 3
+    Load(player, movie);
+    host.tick(5);
+    EXPECT_EQ(lines, (std::vector<std::string>{"f0", "f1", "f2", "f1", "f2", "f1"}));
+    EXPECT_EQ(player.TCurrentFrame(), 1);
+}
+
+TEST_F(Actions, GotoLabelStopsOnTheLabelledFrame) {
+    st::SwfWriter movie;
+    movie.doAction(st::ActionBuilder().gotoLabel("Target")).showFrame();
+    movie.showFrame();
+    movie.frameLabel("target").doAction(st::ActionBuilder().pushString("at label").trace()).showFrame();
+    movie.showFrame();
+    Load(player, movie);
+    EXPECT_EQ(player.TCurrentFrame(), 2);
+    EXPECT_EQ(lines, (std::vector<std::string>{"at label"}));
+    host.tick(3);
+    EXPECT_EQ(player.TCurrentFrame(), 2);
+}
+
+TEST_F(Actions, NextAndPreviousFrameStepAndStop) {
+    st::SwfWriter movie;
+    movie.doAction(st::ActionBuilder().nextFrame()).showFrame();
+    movie.doAction(st::ActionBuilder().pushString("second").trace()).showFrame();
+    movie.showFrame();
+    Load(player, movie);
+    EXPECT_EQ(player.TCurrentFrame(), 1);
+    EXPECT_FALSE(player.IsPlaying());
+    EXPECT_EQ(lines, (std::vector<std::string>{"second"}));
+}
+
+TEST_F(Actions, SetTargetActsOnANamedSprite) {
+    st::SwfWriter sprite;
+    sprite.showFrame().showFrame().showFrame();
+    st::SwfWriter movie;
+    movie.defineSprite(1, sprite);
+    movie.placeObject2({.depth = 1, .character = 1, .name = "clip"});
+    movie.doAction(st::ActionBuilder().setTarget("/clip").gotoFrame(2).setTarget("").stop()).showFrame();
+    movie.showFrame();
+    Load(player, movie);
+    swf::MovieClip* clip = ClipAt(*player.Root(), 1);
+    ASSERT_TRUE(clip);
+    EXPECT_EQ(clip->currentFrame(), 2);
+    EXPECT_FALSE(clip->playing());
+    EXPECT_FALSE(player.IsPlaying());
+    host.tick(2);
+    EXPECT_EQ(clip->currentFrame(), 2);
+    EXPECT_EQ(player.TCurrentFrame(), 0);
+}
+
+TEST_F(Actions, SetTargetToAnUnknownPathLeavesEverythingAlone) {
+    st::SwfWriter movie;
+    movie.doAction(st::ActionBuilder().setTarget("/nobody").stop()).showFrame().showFrame();
+    Load(player, movie);
+    EXPECT_TRUE(player.IsPlaying());
+}
+
+TEST_F(Actions, FsCommandQuitEndsTheMovie) {
+    st::SwfWriter movie = TracingFrames("f", 2);
+    movie.doAction(st::ActionBuilder().fsCommand("quit").pushString("after quit").trace()).showFrame();
+    movie.doAction(st::ActionBuilder().pushString("never").trace()).showFrame();
+    Load(player, movie);
+    host.tick(2);
+    EXPECT_TRUE(player.QuitRequested());
+    host.tick(3);
+    EXPECT_EQ(player.TCurrentFrame(), 2);
+    EXPECT_EQ(lines, (std::vector<std::string>{"f0", "f1"}));
+}
+
+TEST_F(Actions, TracePrintsPushedConstants) {
+    st::SwfWriter movie;
+    movie.doAction(st::ActionBuilder().pushString("hello").trace().pushInteger(-42).trace().trace()).showFrame();
+    Load(player, movie);
+    EXPECT_EQ(lines, (std::vector<std::string>{"hello", "-42", "undefined"}));
+}
+
+TEST_F(Actions, ActionsCutShortOrUnknownAreSkipped) {
+    st::SwfWriter movie;
+    std::vector<uint8_t> unknown = {1, 2, 3};
+    movie.doAction(st::ActionBuilder().action(0xEE, unknown).action(0x55).stop()).showFrame();
+    movie.doAction(st::ActionBuilder().raw(std::vector<uint8_t>{0x96, 0xFF, 0x7F, 0x00})).showFrame();
+    Load(player, movie);
+    EXPECT_FALSE(player.IsPlaying());
+    player.Play();
+    host.tick();
+    EXPECT_EQ(player.TCurrentFrame(), 1);
+}
+
+}  // namespace

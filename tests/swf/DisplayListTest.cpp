@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include "FakeHost.h"
+#include "TestMovie.h"
+
+namespace {
+
+namespace st = swftest;
+using enginetest::FakeHost;
+using enginetest::Layers;
+using enginetest::Load;
+using enginetest::Square;
+
+TEST(DisplayList, PlaceMoveReplaceAndRemoveFollowTheFrames) {
+    st::SwfWriter movie;
+    movie.defineShape(1, Square({255, 0, 0}, 200)).defineShape(2, Square({0, 255, 0}, 200));
+    movie.place(1, 3, st::Matrix::translation(100, 0)).showFrame();
+    movie.move(3, st::Matrix::translation(500, 60)).showFrame();
+    movie.placeObject2({.depth = 3, .move = true, .character = 2}).showFrame();
+    movie.removeObject2(3).showFrame();
+
+    FakeHost host;
+    swf::Player player;
+    player.SetServiceProvider(&host);
+    Load(player, movie);
+    swf::MovieClip& root = *player.Root();
+    EXPECT_EQ(Layers(root), (std::map<int, int>{{3, 1}}));
+    EXPECT_DOUBLE_EQ(root.displayList().at(3)->matrix().tx, 100);
+
+    host.tick();
+    EXPECT_DOUBLE_EQ(root.displayList().at(3)->matrix().tx, 500);
+    EXPECT_DOUBLE_EQ(root.displayList().at(3)->matrix().ty, 60);
+
+    host.tick();  // replaced: the new character keeps the placement
+    EXPECT_EQ(Layers(root), (std::map<int, int>{{3, 2}}));
+    EXPECT_DOUBLE_EQ(root.displayList().at(3)->matrix().tx, 500);
+
+    host.tick();
+    EXPECT_TRUE(Layers(root).empty());
+}
+
+TEST(DisplayList, OriginalPlaceObjectAndRemoveObjectWork) {
+    st::SwfWriter movie;
+    movie.defineShape(1, Square({255, 0, 0}, 200)).defineShape(2, Square({0, 0, 255}, 100));
+    movie.placeObject(1, 1, st::Matrix::translation(40, 40), st::ColorTransform::multiply(0.5, 1, 1));
+    movie.placeObject(2, 2, st::Matrix::identity()).showFrame();
+    movie.removeObject(1, 1).showFrame();
+
+    FakeHost host;
+    swf::Player player;
+    player.SetServiceProvider(&host);
+    Load(player, movie);
+    swf::MovieClip& root = *player.Root();
+    EXPECT_EQ(Layers(root), (std::map<int, int>{{1, 1}, {2, 2}}));
+    EXPECT_EQ(root.displayList().at(1)->colorTransform().rMul, 128);
+    host.tick();
+    EXPECT_EQ(Layers(root), (std::map<int, int>{{2, 2}}));
+}
+
+TEST(DisplayList, PlaceObject2OnAnOccupiedDepthIsIgnored) {
+    st::SwfWriter movie;
+    movie.defineShape(1, Square({255, 0, 0}, 200)).defineShape(2, Square({0, 0, 255}, 100));
+    movie.place(1, 1).place(2, 1).showFrame();
+    swf::Player player;
+    Load(player, movie);
+    EXPECT_EQ(Layers(*player.Root()), (std::map<int, int>{{1, 1}}));
+}
+
+TEST(DisplayList, PlaceObject3FieldsAreKeptOnTheObject) {
+    st::SwfWriter movie;
+    movie.defineShape(1, Square({255, 0, 0}, 200));
+    movie.placeObject3({.depth = 4, .character = 1, .ratio = 77, .name = "box", .clipDepth = 9,
+                        .blendMode = 3, .cacheAsBitmap = true});
+    movie.showFrame();
+    swf::Player player;
+    Load(player, movie);
+    auto object = player.Root()->displayList().at(4);
+    ASSERT_TRUE(object);
+    EXPECT_EQ(object->ratio(), 77);
+    EXPECT_EQ(object->name(), "box");
+    EXPECT_EQ(object->clipDepth(), 9);
+    EXPECT_EQ(object->blendMode(), 3);
+    EXPECT_TRUE(object->cacheAsBitmap());
+    EXPECT_TRUE(object->placedByTimeline());
+}
+
+TEST(DisplayList, UnknownCharactersAreNotPlaced) {
+    st::SwfWriter movie;
+    movie.place(42, 1).showFrame();
+    swf::Player player;
+    Load(player, movie);
+    EXPECT_TRUE(Layers(*player.Root()).empty());
+}
+
+}  // namespace

@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "FakeHost.h"
+#include "TestMovie.h"
+#include "swf/player/EngineVersion.h"
+
+namespace {
+
+namespace st = swftest;
+using enginetest::FakeHost;
+using enginetest::Load;
+using enginetest::Square;
+
+st::SwfWriter CountingMovie(int frames) {
+    st::SwfWriter movie;
+    movie.frameRate(24);
+    for (int i = 0; i < frames; ++i) movie.showFrame();
+    return movie;
+}
+
+std::filesystem::path TempMovie(const st::SwfWriter& movie, const std::string& name) {
+    auto path = std::filesystem::temp_directory_path() / ("kt-engine-" + std::to_string(getpid()) + "-" + name);
+    movie.writeFile(path);
+    return path;
+}
+
+TEST(PlayerTimer, LoadingAdvisesTheHostTimerWithTheFrameInterval) {
+    FakeHost host;
+    swf::Player player;
+    player.SetServiceProvider(&host);
+    Load(player, CountingMovie(5));
+    EXPECT_EQ(host.serviceQueries, 1);
+    EXPECT_EQ(host.timersCreated, 1);
+    EXPECT_EQ(host.advisedIntervals, (std::vector<uint32_t>{42}));  // 1000 / 24, rounded
+    EXPECT_EQ(host.sink, &player);
+}
+
+TEST(PlayerTimer, TheMovieMovesOnlyOnTimerCallsOneFrameEach) {
+    FakeHost host;
+    swf::Player player;
+    player.SetServiceProvider(&host);
+    Load(player, CountingMovie(5));
+    EXPECT_EQ(player.TCurrentFrame(), 0);
+    std::vector<uint8_t> pixels(550 * 400 * 4);
+    player.Draw({pixels.data(), 550 * 4, 32, true});
+    player.Play();
+    EXPECT_EQ(player.TCurrentFrame(), 0);
+    host.tick();
+    EXPECT_EQ(player.TCurrentFrame(), 1);
+    host.tick(2);
+    EXPECT_EQ(player.TCurrentFrame(), 3);
+}
+
+TEST(PlayerTimer, ReloadingTheSamePathRestartsAtFrameZeroWithANewAdvice) {
+    auto path = TempMovie(CountingMovie(10), "reload.swf");
+    FakeHost host;
+    swf::Player player;
+    player.SetServiceProvider(&host);
+    ASSERT_TRUE(player.LoadMovie(path.string())) << player.LoadError();
+    host.tick(4);
+    player.StopPlay();
+    ASSERT_EQ(player.TCurrentFrame(), 4);
+    ASSERT_TRUE(player.LoadMovie(path.string()));
+    EXPECT_EQ(player.TCurrentFrame(), 0);
+    EXPECT_TRUE(player.IsPlaying());
+    EXPECT_EQ(host.advisedIntervals.size(), 2u);
+    EXPECT_EQ(host.unadvised, (std::vector<uint32_t>{1}));
+    EXPECT_EQ(host.timersCreated, 1);
+    std::filesystem::remove(path);
+}
+
+TEST(PlayerTimer, WithoutASiteNothingTicks) {
+    swf::Player player;
+    Load(player, CountingMovie(3));
+    EXPECT_EQ(player.TCurrentFrame(), 0);
+    player.OnTimer(0);  // the host may still tick by hand
+    EXPECT_EQ(player.TCurrentFrame(), 1);
+}
+
+TEST(PlayerControl, RewindGotoAndTotalFrames) {
+    FakeHost host;
+    swf::Player player;
+    player.SetServiceProvider(&host);
+    Load(player, CountingMovie(6));
+    EXPECT_EQ(player.TotalFrames(), 6);
+    player.GotoFrame(4);
+    EXPECT_EQ(player.TCurrentFrame(), 4);
+    player.GotoFrame(99);
+    EXPECT_EQ(player.TCurrentFrame(), 5);
+    player.Rewind();
+    EXPECT_EQ(player.TCurrentFrame(), 0);
+}
+
+TEST(PlayerControl, EngineReportsTheProjectVersion) {
+    EXPECT_EQ(swf::EngineVersion(), (swf::Version{1, 0, 0, 0}));
+}
+
+// A 100 x 50 movie on a white stage, filled red edge to edge.
+st::SwfWriter RedStage() {
+    st::SwfWriter movie;
+    movie.frameSizePixels(100, 50).setBackgroundColor({255, 255, 255});
+    st::ShapeBuilder fill;
+    fill.fill1(fill.addFill(st::FillStyle::solid({255, 0, 0}))).rectangle(0, 0, st::px(100), st::px(50));
+    movie.defineShape(1, fill).place(1, 1).showFrame();
+    return movie;
+}
+
+struct Pixel {
+    uint8_t b, g, r;
+};
+
+Pixel At(const std::vector<uint8_t>& pixels, size_t stride, int x, int rowInMemory) {
+    const uint8_t* p = &pixels[static_cast<size_t>(rowInMemory) * stride + static_cast<size_t>(x) * 3];
+    return {p[0], p[1], p[2]};
+}
+
+TEST(PlayerDrawing, ShowAllLetterboxesInTheBackgroundColour) {
+    swf::Player player;
+    Load(player, RedStage());
+    player.SetViewSize(100, 100);
+    player.SetScaleMode(swf::Player::ShowAll);
+    size_t stride = 300;
+    std::vector<uint8_t> pixels(stride * 100);
+    ASSERT_TRUE(player.Draw({pixels.data(), stride, 24, false}));
+    Pixel band = At(pixels, stride, 50, 10);
+    Pixel stage = At(pixels, stride, 50, 50);
+    EXPECT_EQ(band.r, 255);
+    EXPECT_EQ(band.g, 255);
+    EXPECT_EQ(stage.r, 255);
+    EXPECT_EQ(stage.g, 0);
+    EXPECT_EQ(At(pixels, stride, 50, 90).g, 255);
+
+    player.SetScaleMode(swf::Player::ExactFit);
+    ASSERT_TRUE(player.Draw({pixels.data(), stride, 24, false}));
+    EXPECT_EQ(At(pixels, stride, 50, 10).g, 0);
+    EXPECT_EQ(At(pixels, stride, 50, 90).g, 0);
+}
+
+TEST(PlayerDrawing, SettingTheScaleModeAlwaysAsksForARedraw) {
+    swf::Player player;
+    int redraws = 0;
+    player.SetRedrawHandler([&] { ++redraws; });
+    Load(player, RedStage());
+    int afterLoad = redraws;
+    player.SetScaleMode(player.GetScaleMode());
+    EXPECT_EQ(redraws, afterLoad + 1);
+}
+
+TEST(PlayerDrawing, BottomUpRowsAndAlphaCoverage) {
+    st::SwfWriter movie;
+    movie.frameSizePixels(20, 20).setBackgroundColor({0, 0, 255});
+    movie.defineShape(1, Square({0, 255, 0}, st::px(10))).place(1, 1).showFrame();  // top-left quarter
+    swf::Player player;
+    Load(player, movie);
+    size_t stride = 20 * 4;
+    std::vector<uint8_t> pixels(stride * 20, 0x77);
+    ASSERT_TRUE(player.Draw({pixels.data(), stride, 32, true}));
+    const uint8_t* topLeft = &pixels[19 * stride + 2 * 4];  // bottom-up: the top row is last
+    const uint8_t* bottomLeft = &pixels[2 * stride + 2 * 4];
+    EXPECT_EQ(topLeft[1], 255);
+    EXPECT_EQ(topLeft[3], 255);
+    EXPECT_EQ(bottomLeft[3], 0);  // nothing drawn there: transparent, not the background
+
+    std::vector<uint8_t> rgb(20 * 60);
+    ASSERT_TRUE(player.Draw({rgb.data(), 60, 24, true}));
+    EXPECT_EQ(rgb[2 * 60 + 2 * 3 + 0], 255);  // blue background at the bottom left
+}
+
+TEST(PlayerDrawing, UnusableTargetsAreRefused) {
+    swf::Player player;
+    std::vector<uint8_t> pixels(64);
+    EXPECT_FALSE(player.Draw({pixels.data(), 12, 24, true}));  // no movie
+    Load(player, RedStage());
+    EXPECT_FALSE(player.Draw({pixels.data(), 12, 24, true}));  // stride too small for 100 px
+    EXPECT_FALSE(player.Draw({pixels.data(), 400, 16, true}));
+}
+
+}  // namespace

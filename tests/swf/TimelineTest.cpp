@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "FakeHost.h"
+#include "TestMovie.h"
+#include "swf/display/MovieContext.h"
+
+namespace {
+
+namespace st = swftest;
+using enginetest::ClipAt;
+using enginetest::FakeHost;
+using enginetest::Layers;
+using enginetest::Load;
+using enginetest::Square;
+using enginetest::TracingFrames;
+
+struct TracedPlayer {
+    FakeHost host;
+    swf::Player player;
+    std::vector<std::string> lines;
+    TracedPlayer() {
+        player.SetServiceProvider(&host);
+        player.SetTraceSink([this](const std::string& line) { lines.push_back(line); });
+    }
+};
+
+TEST(Timeline, SpritesAdvanceAndLoopOnTheirOwn) {
+    st::SwfWriter sprite;
+    sprite.showFrame().showFrame().showFrame();
+    st::SwfWriter movie;
+    movie.defineSprite(1, sprite).place(1, 1).showFrame();
+
+    FakeHost host;
+    swf::Player player;
+    player.SetServiceProvider(&host);
+    Load(player, movie);
+    swf::MovieClip* clip = ClipAt(*player.Root(), 1);
+    ASSERT_TRUE(clip);
+    std::vector<int> frames{clip->currentFrame()};
+    for (int i = 0; i < 4; ++i) {
+        host.tick();
+        frames.push_back(clip->currentFrame());
+    }
+    EXPECT_EQ(frames, (std::vector<int>{0, 1, 2, 0, 1}));
+    EXPECT_EQ(player.TCurrentFrame(), 0);  // the one-frame main timeline stays put
+}
+
+TEST(Timeline, PlacingASpriteBuildsItsFirstFrameAndRunsItsActionsInTheSameTick) {
+    st::SwfWriter sprite;
+    sprite.place(2, 5).doAction(st::ActionBuilder().pushString("child").trace()).showFrame().showFrame();
+    st::SwfWriter movie;
+    movie.defineShape(2, Square({1, 2, 3}, 100)).defineSprite(1, sprite);
+    movie.doAction(st::ActionBuilder().pushString("root0").trace()).showFrame();
+    movie.place(1, 1).doAction(st::ActionBuilder().pushString("root1").trace()).showFrame();
+
+    TracedPlayer t;
+    Load(t.player, movie);
+    EXPECT_EQ(t.lines, (std::vector<std::string>{"root0"}));
+    t.host.tick();
+    swf::MovieClip* clip = ClipAt(*t.player.Root(), 1);
+    ASSERT_TRUE(clip);
+    EXPECT_EQ(Layers(*clip), (std::map<int, int>{{5, 2}}));
+    EXPECT_EQ(clip->currentFrame(), 0);  // placed this tick: not advanced yet
+    EXPECT_EQ(t.lines, (std::vector<std::string>{"root0", "root1", "child"}));
+}
+
+TEST(Timeline, MainTimelineLoopsToItsFirstFrameAfterTheLast) {
+    st::SwfWriter movie = TracingFrames("f", 3);
+    TracedPlayer t;
+    Load(t.player, movie);
+    t.host.tick(4);
+    EXPECT_EQ(t.lines, (std::vector<std::string>{"f0", "f1", "f2", "f0", "f1"}));
+    EXPECT_EQ(t.player.TCurrentFrame(), 1);
+}
+
+TEST(Timeline, GotoForwardAppliesPassedFramesWithoutTheirActions) {
+    st::SwfWriter movie;
+    movie.defineShape(1, Square({1, 1, 1}, 100)).defineShape(2, Square({2, 2, 2}, 100));
+    movie.doAction(st::ActionBuilder().pushString("f0").trace()).showFrame();
+    movie.place(1, 1).doAction(st::ActionBuilder().pushString("f1").trace()).showFrame();
+    movie.place(2, 2).doAction(st::ActionBuilder().pushString("f2").trace()).showFrame();
+    movie.doAction(st::ActionBuilder().pushString("f3").trace()).showFrame();
+
+    TracedPlayer t;
+    Load(t.player, movie);
+    t.player.GotoFrame(3);
+    EXPECT_EQ(t.player.TCurrentFrame(), 3);
+    EXPECT_EQ(Layers(*t.player.Root()), (std::map<int, int>{{1, 1}, {2, 2}}));
+    EXPECT_EQ(t.lines, (std::vector<std::string>{"f0", "f3"}));
+}
+
+TEST(Timeline, GotoBackwardKeepsObjectsThatStayTheSameAndRebuildsTheRest) {
+    st::SwfWriter sprite;
+    sprite.showFrame().showFrame().showFrame().showFrame();
+    st::SwfWriter movie;
+    movie.defineSprite(1, sprite).defineSprite(2, sprite).defineShape(3, Square({3, 3, 3}, 100));
+    movie.place(1, 1, st::Matrix::translation(10, 0)).place(2, 2).showFrame();
+    movie.move(1, st::Matrix::translation(90, 0)).removeObject2(2).place(1, 2).place(3, 3).showFrame();
+
+    FakeHost host;
+    swf::Player player;
+    player.SetServiceProvider(&host);
+    Load(player, movie);
+    swf::MovieClip& root = *player.Root();
+    auto keeper = root.displayList().at(1);
+    host.tick();
+    ASSERT_EQ(root.displayList().at(1), keeper);
+    EXPECT_EQ(Layers(root), (std::map<int, int>{{1, 1}, {2, 1}, {3, 3}}));
+    auto replacedAtTwo = root.displayList().at(2);
+    int keeperFrame = keeper->asMovieClip()->currentFrame();
+
+    player.GotoFrame(0);
+    EXPECT_EQ(Layers(root), (std::map<int, int>{{1, 1}, {2, 2}}));
+    // Same depth, same character, placed by the timeline on both sides: the same object,
+    // with its own state, back at the timeline's placement.
+    EXPECT_EQ(root.displayList().at(1), keeper);
+    EXPECT_EQ(keeper->asMovieClip()->currentFrame(), keeperFrame);
+    EXPECT_DOUBLE_EQ(keeper->matrix().tx, 10);
+    // A different character at depth 2: a new instance, starting at its first frame.
+    EXPECT_NE(root.displayList().at(2), replacedAtTwo);
+    EXPECT_EQ(ClipAt(root, 2)->currentFrame(), 0);
+}
+
+TEST(Timeline, LabelsAreFoundIgnoringCase) {
+    st::SwfWriter movie;
+    movie.showFrame().frameLabel("Intro").showFrame().frameLabel("end").showFrame();
+    swf::Player player;
+    Load(player, movie);
+    const swf::Timeline& timeline = player.Root()->timeline();
+    EXPECT_EQ(timeline.findLabel("intro"), 1);
+    EXPECT_EQ(timeline.findLabel("END"), 2);
+    EXPECT_EQ(timeline.findLabel("missing"), -1);
+}
+
+TEST(Timeline, SpritesNestedPastTheLimitAreNotBuilt) {
+    // A sprite that places itself: every level would place another forever.
+    st::SwfWriter sprite;
+    sprite.place(1, 1).showFrame();
+    st::SwfWriter movie;
+    movie.defineSprite(1, sprite).place(1, 1).showFrame();
+    swf::Player player;
+    Load(player, movie);
+    int levels = 0;
+    for (swf::MovieClip* clip = player.Root(); clip; clip = ClipAt(*clip, 1)) ++levels;
+    EXPECT_EQ(levels, swf::MovieContext::kMaxNesting + 1);  // the main timeline and 64 sprites
+    EXPECT_EQ(player.DisplayObjectCount(), static_cast<size_t>(levels));
+}
+
+TEST(Timeline, DisplayObjectsAreLimitedInNumber) {
+    // Ten copies of a sprite with ten copies of a sprite with ... : 10^6 objects wanted.
+    st::SwfWriter movie;
+    movie.defineShape(1, Square({1, 1, 1}, 20));
+    for (uint16_t level = 2; level <= 7; ++level) {
+        st::SwfWriter sprite;
+        for (uint16_t depth = 1; depth <= 10; ++depth) sprite.place(static_cast<uint16_t>(level - 1), depth);
+        sprite.showFrame();
+        movie.defineSprite(level, sprite);
+    }
+    movie.place(7, 1).showFrame();
+    swf::Player player;
+    Load(player, movie);
+    EXPECT_EQ(player.DisplayObjectCount(), swf::MovieContext::kMaxObjects);
+}
+
+}  // namespace
