@@ -7,12 +7,17 @@ namespace swf {
 
 namespace {
 
-// Bitmap coordinates are clamped to this before conversion to integers; tiles repeat long
+constexpr int kFixedShift = 16;
+constexpr double kFixedOne = 1 << kFixedShift;
+// Bitmap coordinates are clamped to this before conversion to fixed point; tiles repeat long
 // before it, and a clamped fill shows its edge pixels there anyway.
-constexpr double kMaxTexelCoordinate = 1e15;
+constexpr double kMaxTexelCoordinate = 1e12;
+// Beyond this a pixel-to-bitmap term only comes from a collapsed bitmap matrix.
+constexpr double kMaxTerm = 1e12;
 
-int64_t toTexel(double v) {
-    return static_cast<int64_t>(std::floor(std::clamp(v, -kMaxTexelCoordinate, kMaxTexelCoordinate)));
+// Truncation instead of flooring is off by one 65536th of a texel at most.
+int64_t toFixed(double v) {
+    return static_cast<int64_t>(std::clamp(v, -kMaxTexelCoordinate, kMaxTexelCoordinate) * kFixedOne);
 }
 
 }  // namespace
@@ -27,8 +32,10 @@ BitmapSpan::BitmapSpan(const Bitmap& bitmap, const Matrix& bitmapToPixels, bool 
     }
     pixelsToBitmap_ = bitmapToPixels.inverted();
     const Matrix& m = pixelsToBitmap_;
-    drawable_ = std::isfinite(m.a) && std::isfinite(m.b) && std::isfinite(m.c) && std::isfinite(m.d) &&
-                std::isfinite(m.tx) && std::isfinite(m.ty);
+    drawable_ = true;
+    for (double term : {m.a, m.b, m.c, m.d, m.tx, m.ty}) {
+        if (!(std::fabs(term) <= kMaxTerm)) drawable_ = false;
+    }
 }
 
 int64_t BitmapSpan::column(int64_t x) const {
@@ -54,16 +61,18 @@ agg::rgba8 BitmapSpan::texel(int64_t x, int64_t y) const {
     return agg::rgba8(p[0], p[1], p[2], p[3]);
 }
 
-agg::rgba8 BitmapSpan::nearest(double u, double v) const { return texel(column(toTexel(u)), row(toTexel(v))); }
+agg::rgba8 BitmapSpan::nearest(int64_t u, int64_t v) const {
+    return texel(column(u >> kFixedShift), row(v >> kFixedShift));
+}
 
-agg::rgba8 BitmapSpan::bilinear(double u, double v) const {
+agg::rgba8 BitmapSpan::bilinear(int64_t u, int64_t v) const {
     // Texel centres sit at half-integers.
-    u -= 0.5;
-    v -= 0.5;
-    int64_t x0 = toTexel(u);
-    int64_t y0 = toTexel(v);
-    auto weightX = static_cast<unsigned>(std::clamp((u - std::floor(u)) * 256, 0.0, 256.0));
-    auto weightY = static_cast<unsigned>(std::clamp((v - std::floor(v)) * 256, 0.0, 256.0));
+    u -= 1 << (kFixedShift - 1);
+    v -= 1 << (kFixedShift - 1);
+    int64_t x0 = u >> kFixedShift;
+    int64_t y0 = v >> kFixedShift;
+    auto weightX = static_cast<unsigned>((u >> (kFixedShift - 8)) & 255);
+    auto weightY = static_cast<unsigned>((v >> (kFixedShift - 8)) & 255);
     int64_t xa = column(x0), xb = column(x0 + 1);
     int64_t ya = row(y0), yb = row(y0 + 1);
     agg::rgba8 t00 = texel(xa, ya), t10 = texel(xb, ya), t01 = texel(xa, yb), t11 = texel(xb, yb);
@@ -84,10 +93,10 @@ void BitmapSpan::generate(agg::rgba8* span, int x, int y, unsigned len) const {
     double py = y + 0.5;
     double u = m.a * px + m.c * py + m.tx;
     double v = m.b * px + m.d * py + m.ty;
-    for (unsigned i = 0; i < len; ++i) {
-        span[i] = smooth_ ? bilinear(u, v) : nearest(u, v);
-        u += m.a;
-        v += m.b;
+    if (smooth_) {
+        for (unsigned i = 0; i < len; ++i) span[i] = bilinear(toFixed(u + i * m.a), toFixed(v + i * m.b));
+    } else {
+        for (unsigned i = 0; i < len; ++i) span[i] = nearest(toFixed(u + i * m.a), toFixed(v + i * m.b));
     }
     cxform_.apply(span, len);
 }

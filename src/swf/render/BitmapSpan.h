@@ -26,8 +26,9 @@ private:
     int64_t column(int64_t x) const;
     int64_t row(int64_t y) const;
     agg::rgba8 texel(int64_t x, int64_t y) const;
-    agg::rgba8 nearest(double u, double v) const;
-    agg::rgba8 bilinear(double u, double v) const;
+    // Samples at a bitmap position in 16.16 fixed point.
+    agg::rgba8 nearest(int64_t u, int64_t v) const;
+    agg::rgba8 bilinear(int64_t u, int64_t v) const;
 
     const Bitmap& bitmap_;
     Matrix pixelsToBitmap_;

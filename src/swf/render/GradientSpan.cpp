@@ -9,9 +9,15 @@ namespace {
 
 constexpr double kGradientHalfSize = 16384;  // twips from the gradient square's centre to its side
 
-bool finite(const Matrix& m) {
-    return std::isfinite(m.a) && std::isfinite(m.b) && std::isfinite(m.c) && std::isfinite(m.d) &&
-           std::isfinite(m.tx) && std::isfinite(m.ty);
+// Beyond this a pixel-to-gradient term only comes from a collapsed gradient; bounding it keeps
+// every position finite.
+constexpr double kMaxTerm = 1e12;
+
+bool bounded(const Matrix& m) {
+    for (double term : {m.a, m.b, m.c, m.d, m.tx, m.ty}) {
+        if (!(std::fabs(term) <= kMaxTerm)) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -29,48 +35,65 @@ GradientSpan::GradientSpan(FillStyle::Kind kind, const Gradient& gradient, const
         return;
     }
     pixelsToUnit_ = Matrix::scale(1 / kGradientHalfSize, 1 / kGradientHalfSize) * squareToPixels.inverted();
-    degenerate_ = !finite(pixelsToUnit_);
+    degenerate_ = !bounded(pixelsToUnit_);
 }
 
-double GradientSpan::position(double u, double v) const {
-    switch (kind_) {
-        case FillStyle::Kind::LinearGradient:
-            return (u + 1) / 2;
-        case FillStyle::Kind::FocalGradient: {
-            // The ray from the focus through the point meets the unit circle at the ramp's end;
-            // the position is the point's share of that distance.
-            double dx = u - focus_;
-            double dd = dx * dx + v * v;
-            if (dd == 0) return 0;
-            double along = focus_ * dx;
-            double denominator = -along + std::sqrt(along * along + dd * (1 - focus_ * focus_));
-            return denominator > 0 ? dd / denominator : HUGE_VAL;
-        }
-        default:
-            return std::sqrt(u * u + v * v);
+double GradientSpan::focalPosition(double u, double v) const {
+    // The ray from the focus through the point meets the unit circle at the ramp's end; the
+    // position is the point's share of that distance.
+    double dx = u - focus_;
+    double dd = dx * dx + v * v;
+    if (dd == 0) return 0;
+    double along = focus_ * dx;
+    double denominator = -along + std::sqrt(along * along + dd * (1 - focus_ * focus_));
+    return denominator > 0 ? dd / denominator : HUGE_VAL;
+}
+
+namespace {
+
+constexpr int kLastRatio = GradientLut::kSize - 1;
+
+int padRatio(double t) {
+    if (!(t > 0)) return 0;
+    if (t >= 1) return kLastRatio;
+    return static_cast<int>(t * kLastRatio + 0.5);
+}
+
+int repeatRatio(double t) {
+    if (!std::isfinite(t)) return kLastRatio;
+    return static_cast<int>((t - std::floor(t)) * kLastRatio + 0.5);
+}
+
+int reflectRatio(double t) {
+    if (!std::isfinite(t)) return kLastRatio;
+    t = std::fabs(t - 2 * std::floor(t / 2));  // 0..2
+    return static_cast<int>((t > 1 ? 2 - t : t) * kLastRatio + 0.5);
+}
+
+}  // namespace
+
+template <class Position, class Spread>
+void GradientSpan::run(agg::rgba8* span, unsigned len, double u, double v, Position position, Spread spread) const {
+    const Matrix& m = pixelsToUnit_;
+    for (unsigned i = 0; i < len; ++i) {
+        span[i] = lut_[spread(position(u, v))];
+        u += m.a;
+        v += m.b;
     }
 }
 
-int GradientSpan::ratioAt(double t) const {
-    if (!std::isfinite(t)) t = 1;  // far beyond the ramp, as padding would show it
+template <class Position>
+void GradientSpan::run(agg::rgba8* span, unsigned len, double u, double v, Position position) const {
     switch (spread_) {
-        case SpreadMode::Repeat:
-            t -= std::floor(t);
-            break;
-        case SpreadMode::Reflect:
-            t = std::fabs(t - 2 * std::floor(t / 2));  // 0..2
-            if (t > 1) t = 2 - t;
-            break;
-        default:
-            break;
+        case SpreadMode::Repeat: return run(span, len, u, v, position, repeatRatio);
+        case SpreadMode::Reflect: return run(span, len, u, v, position, reflectRatio);
+        default: return run(span, len, u, v, position, padRatio);
     }
-    t = std::clamp(t, 0.0, 1.0);
-    return static_cast<int>(t * (GradientLut::kSize - 1) + 0.5);
 }
 
 void GradientSpan::generate(agg::rgba8* span, int x, int y, unsigned len) const {
     if (degenerate_) {
-        std::fill(span, span + len, lut_[GradientLut::kSize - 1]);
+        std::fill(span, span + len, lut_[kLastRatio]);
         return;
     }
     const Matrix& m = pixelsToUnit_;
@@ -78,10 +101,13 @@ void GradientSpan::generate(agg::rgba8* span, int x, int y, unsigned len) const 
     double py = y + 0.5;
     double u = m.a * px + m.c * py + m.tx;
     double v = m.b * px + m.d * py + m.ty;
-    for (unsigned i = 0; i < len; ++i) {
-        span[i] = lut_[ratioAt(position(u, v))];
-        u += m.a;
-        v += m.b;
+    switch (kind_) {
+        case FillStyle::Kind::LinearGradient:
+            return run(span, len, u, v, [](double gu, double) { return (gu + 1) / 2; });
+        case FillStyle::Kind::FocalGradient:
+            return run(span, len, u, v, [this](double gu, double gv) { return focalPosition(gu, gv); });
+        default:
+            return run(span, len, u, v, [](double gu, double gv) { return std::sqrt(gu * gu + gv * gv); });
     }
 }
 

@@ -17,10 +17,14 @@ public:
     void generate(agg::rgba8* span, int x, int y, unsigned len) const;
 
 private:
-    // Where a point of the unit gradient square (-1..1) lies on the gradient: 0 at ratio 0,
-    // 1 at ratio 255, beyond either outside the ramp.
-    double position(double u, double v) const;
-    int ratioAt(double position) const;
+    // Where a point of the unit gradient square (-1..1) lies on a focal gradient: 0 at the
+    // focus, 1 on the circle.
+    double focalPosition(double u, double v) const;
+    // Fills the span with the colours at positions `position(u, v)` along the row.
+    template <class Position>
+    void run(agg::rgba8* span, unsigned len, double u, double v, Position position) const;
+    template <class Position, class Spread>
+    void run(agg::rgba8* span, unsigned len, double u, double v, Position position, Spread spread) const;
 
     GradientLut lut_;
     FillStyle::Kind kind_;
