@@ -127,4 +127,43 @@ TEST_F(Actions, ActionsCutShortOrUnknownAreSkipped) {
     EXPECT_EQ(player.TCurrentFrame(), 1);
 }
 
+TEST_F(Actions, ListEndsAtTheFirstBranchItCannotFollow) {
+    // if (...) fscommand("quit"): the quit sits in a branch the runner cannot decide.
+    std::vector<uint8_t> skipFive = {5, 0};
+    st::SwfWriter movie;
+    movie.doAction(st::ActionBuilder()
+                       .pushString("before")
+                       .trace()
+                       .pushInteger(0)
+                       .action(0x9D, skipFive)  // If
+                       .fsCommand("quit")
+                       .pushString("after")
+                       .trace())
+        .showFrame()
+        .showFrame();
+    Load(player, movie);
+    EXPECT_FALSE(player.QuitRequested());
+    EXPECT_EQ(lines, (std::vector<std::string>{"before"}));
+}
+
+TEST_F(Actions, GetUrl2WithConstantsAndTheConstantPool) {
+    // ConstantPool ["FSCommand:quit", ""], then Push pool[0], pool[1] and GetURL2.
+    std::vector<uint8_t> pool = {2, 0, 'F', 'S', 'C', 'o', 'm', 'm', 'a', 'n', 'd', ':', 'q', 'u', 'i', 't', 0, 0};
+    std::vector<uint8_t> push = {8, 0, 8, 1};
+    std::vector<uint8_t> method = {0};
+    st::SwfWriter movie;
+    movie.doAction(st::ActionBuilder().action(0x88, pool).action(0x96, push).action(0x9A, method)).showFrame().showFrame();
+    Load(player, movie);
+    EXPECT_TRUE(player.QuitRequested());
+}
+
+TEST_F(Actions, ValuesBelowAnUnknownActionAreNotTraced) {
+    // trace(someVariable): Push "someVariable", GetVariable, Trace.
+    st::SwfWriter movie;
+    movie.doAction(st::ActionBuilder().pushString("someVariable").action(0x1C).trace().pushString("literal").trace())
+        .showFrame();
+    Load(player, movie);
+    EXPECT_EQ(lines, (std::vector<std::string>{"literal"}));
+}
+
 }  // namespace
