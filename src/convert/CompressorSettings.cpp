@@ -1,5 +1,7 @@
 #include "convert/CompressorSettings.h"
 
+#include "convert/VideoEncoder.h"
+
 namespace convert {
 
 std::string FourCCToString(FourCC code) {
@@ -30,9 +32,8 @@ CompressorSettings DefaultCompressorSettings() {
 
 CompressorSettings CopyCompressorSettings(const CompressorSettings& source, CompressorCopy kind) {
     CompressorSettings copy = source;
-    // The encoder instance and what it configured belong to the original; whoever uses the
-    // copy opens its own encoder for fccHandler.
-    copy.hic.reset();
+    // What the original's compressor was configured with belongs to the original.
+    copy.hic = OpenVideoCompressor(copy.fccHandler);
     copy.lpbiOut.clear();
     copy.lpState.clear();
     if (kind == CompressorCopy::AfterBatch) copy.dwFlags = kCompressorSettingsValid;

@@ -37,11 +37,14 @@ inline constexpr uint32_t kCompressorSettingsValid = 1;
 // ICQUALITY_DEFAULT: the encoder's own quality.
 inline constexpr int32_t kDefaultQuality = -1;
 
+// The compressor found for a handler (VideoEncoder.h).
+struct VideoCompressorInfo;
+
 struct CompressorSettings {
     uint32_t cbSize = 64;
     uint32_t dwFlags = 0;
-    // The encoder opened for fccHandler; empty when none is open (always so for "DIB ").
-    std::shared_ptr<void> hic;
+    // The compressor found for fccHandler; empty when there is none (always so for "DIB ").
+    std::shared_ptr<const VideoCompressorInfo> hic;
     FourCC fccType = 0;
     FourCC fccHandler = 0;
     // The encoder's output format and its private configuration, as the chooser left them.
@@ -62,8 +65,9 @@ enum class CompressorCopy {
 };
 
 // A copy keeps the chosen encoder, key-frame rate, data rate and quality, but not the
-// encoder's private state: it never shares the original's encoder handle, and its output
-// format and state are cleared. A copy made after a batch is also marked valid again.
+// encoder's private state: it looks its compressor up afresh instead of sharing the
+// original's, and its output format and state are cleared. A copy made after a batch is
+// also marked valid again.
 CompressorSettings CopyCompressorSettings(const CompressorSettings& source, CompressorCopy kind);
 
 }  // namespace convert

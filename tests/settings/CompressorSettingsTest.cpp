@@ -1,5 +1,7 @@
 #include "convert/CompressorSettings.h"
 
+#include "convert/VideoEncoder.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -29,7 +31,7 @@ CompressorSettings ChosenEncoder() {
     chosen.lKey = 30;
     chosen.lDataRate = 900;
     chosen.lQ = 7500;
-    chosen.hic = std::make_shared<int>(1);
+    chosen.hic = OpenVideoCompressor(chosen.fccHandler);
     chosen.lpbiOut = {1, 2, 3};
     chosen.lpState = {4, 5};
     return chosen;
@@ -45,7 +47,10 @@ TEST(CompressorSettings, CopyKeepsTheChoiceButNotTheEncoderState) {
     EXPECT_EQ(copy.lKey, 30);
     EXPECT_EQ(copy.lDataRate, 900);
     EXPECT_EQ(copy.lQ, 7500);
-    EXPECT_EQ(copy.hic, nullptr);
+    // The copy finds its compressor again rather than sharing the original's.
+    ASSERT_NE(copy.hic, nullptr);
+    EXPECT_NE(copy.hic, source.hic);
+    EXPECT_EQ(copy.hic->fourcc, source.fccHandler);
     EXPECT_TRUE(copy.lpbiOut.empty());
     EXPECT_TRUE(copy.lpState.empty());
     // The original keeps what it had.
@@ -58,7 +63,7 @@ TEST(CompressorSettings, CopyAfterABatchIsMarkedValid) {
         CopyCompressorSettings(ChosenEncoder(), CompressorCopy::AfterBatch);
     EXPECT_EQ(copy.dwFlags, 1u);
     EXPECT_EQ(copy.fccHandler, MakeFourCC('M', 'J', 'P', 'G'));
-    EXPECT_EQ(copy.hic, nullptr);
+    ASSERT_NE(copy.hic, nullptr);
     EXPECT_TRUE(copy.lpState.empty());
 }
 
