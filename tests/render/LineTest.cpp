@@ -99,6 +99,42 @@ TEST_F(LineTest, CapsExtendOpenEnds) {
     EXPECT_EQ(pixelAt(canvas, 10, 45), kWhite);
 }
 
+TEST_F(LineTest, StartAndEndCapsCanDiffer) {
+    LineStyle style = lineStyle(10, kBlack);
+    style.startCap = CapStyle::Square;
+    style.endCap = CapStyle::None;
+    LineStyle roundStart = style;
+    roundStart.startCap = CapStyle::Round;
+    roundStart.endCap = CapStyle::Square;
+    Shape shape;
+    shape.lines = {style, roundStart};
+    shape.paths = {polyline({{15, 15}, {45, 15}}, 1), polyline({{45, 40}, {15, 40}}, 2)};
+    draw(shape);
+    // Square start at x = 15 reaching x = 10, nothing past the end at x = 45.
+    EXPECT_EQ(pixelAt(canvas, 10, 10), kBlack);
+    EXPECT_EQ(pixelAt(canvas, 46, 15), kWhite);
+    EXPECT_EQ(pixelAt(canvas, 44, 15), kBlack);
+    // Round start at x = 45 (no corner), square end at x = 15 (corner).
+    EXPECT_EQ(pixelAt(canvas, 48, 40), kBlack);
+    EXPECT_EQ(pixelAt(canvas, 49, 35), kWhite);
+    EXPECT_EQ(pixelAt(canvas, 10, 35), kBlack);
+}
+
+TEST_F(LineTest, ZeroLengthLineDrawsADotWithRoundCaps) {
+    LineStyle round = lineStyle(10, kBlack);
+    LineStyle butt = round;
+    butt.startCap = butt.endCap = CapStyle::None;
+    Shape shape;
+    shape.lines = {round, butt};
+    shape.paths = {polyline({{20, 20}, {20, 20}}, 1), polyline({{40, 40}, {40, 40}}, 2)};
+    draw(shape);
+    EXPECT_EQ(pixelAt(canvas, 20, 20), kBlack);
+    EXPECT_EQ(pixelAt(canvas, 16, 20), kBlack);
+    EXPECT_EQ(pixelAt(canvas, 15, 15), kWhite);
+    // Without caps a point has nothing to show.
+    EXPECT_EQ(pixelAt(canvas, 40, 40), kWhite);
+}
+
 TEST_F(LineTest, ConnectedEdgesJoinAndJoinStyleShapesTheCorner) {
     LineStyle miter = lineStyle(10, kBlack);
     miter.startCap = miter.endCap = CapStyle::None;

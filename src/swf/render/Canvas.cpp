@@ -148,12 +148,13 @@ void Canvas::Impl::drawLines(Renderer& renderer, const Shape& shape, const Matri
         // Curves just outside the surface still show through the stroke's half width.
         double margin = strokeWidth / 2 + 1;
         EdgeFlattener flattener(toPixels, {-margin, -margin, width + margin, height + margin}, budget);
-        outline.begin(!style.noClose);
+        outline.begin(style);
         size_t end = begin;
         for (; end < lineOrder.size() && lineOrder[end].first == line; ++end) {
             if (!outline.addPath(shape.paths[lineOrder[end].second], flattener)) return;
         }
-        if (!strokes.addStroke(outline.finish(), style, strokeWidth, box(), budget)) return;
+        outline.finish();
+        if (!strokes.addStroke(outline, style, strokeWidth, box(), budget)) return;
         FillStyle solid;
         solid.color = style.color;
         FillPaint paint(style.fill ? *style.fill : solid, toPixels, cxform, bitmaps);

@@ -2,6 +2,10 @@
 // Gathers the edges drawn with one line style into polylines in surface pixels, ready to be
 // stroked: connected edges form one polyline, so they meet with joins rather than caps, and
 // a polyline that returns to its start is closed.
+//
+// AGG's stroker puts the same cap on both ends of a polyline. When a style's start and end
+// caps differ, the polylines are stroked without caps and each open end gets a tiny stub
+// stroked with its own cap; stubs also give zero-length polylines their dot.
 
 #include <agg_path_storage.h>
 
@@ -19,24 +23,45 @@ public:
     // a hairline for width 0, and never thinner than one pixel.
     static double pixelWidth(const LineStyle& style, const Matrix& toPixels);
 
-    // Starts the outline of one line style; `closeLoops` is false for styles that keep caps
-    // on polylines ending where they started.
-    void begin(bool closeLoops);
+    // Starts the outline of one line style.
+    void begin(const LineStyle& style);
     // Adds a path's edges, continuing the current polyline where the path connects to it.
     // False when the work budget ran out.
     bool addPath(const ShapePath& path, EdgeFlattener& flattener);
-    // Ends the last polyline and gives the outline.
-    agg::path_storage& finish();
+    // Ends the last polyline.
+    void finish();
+
+    // The polylines, to be stroked with bodyCap().
+    agg::path_storage& body() { return body_; }
+    CapStyle bodyCap() const { return capsDiffer() ? CapStyle::None : startCap_; }
+    // Stubs at polyline starts, to be stroked with the start cap; likewise at the ends.
+    agg::path_storage& startStubs() { return startStubs_; }
+    agg::path_storage& endStubs() { return endStubs_; }
 
 private:
+    bool capsDiffer() const { return startCap_ != endCap_; }
+    void beginPolyline(Point twips, Point pixels);
+    void lineTo(Point pixels);
     void endPolyline();
+    static void addStub(agg::path_storage& stubs, Point end, Point inward);
 
-    agg::path_storage outline_;
+    agg::path_storage body_;
+    agg::path_storage startStubs_;
+    agg::path_storage endStubs_;
     std::vector<Point> points_;
     bool closeLoops_ = true;
-    bool open_ = false;  // a polyline is in progress
-    Point start_;        // of the polyline in progress, twips
-    Point end_;
+    CapStyle startCap_ = CapStyle::Round;
+    CapStyle endCap_ = CapStyle::Round;
+
+    // The polyline in progress.
+    bool open_ = false;
+    Point startTwips_;
+    Point endTwips_;
+    Point first_;      // pixels
+    Point second_;     // the first point after first_ that differs from it
+    Point last_;
+    Point beforeLast_;  // the last point before last_ that differs from it
+    bool hasLength_ = false;
 };
 
 }  // namespace swf

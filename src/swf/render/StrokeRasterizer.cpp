@@ -27,14 +27,23 @@ agg::line_join_e aggJoin(JoinStyle join) {
 
 }  // namespace
 
-bool StrokeRasterizer::addStroke(agg::path_storage& outline, const LineStyle& style, double width, PixelBox clip,
+bool StrokeRasterizer::addStroke(StrokeBuilder& outline, const LineStyle& style, double width, PixelBox clip,
                                  WorkBudget& budget) {
     rasterizer_.reset();
     rasterizer_.clip_box(clip.x1, clip.y1, clip.x2, clip.y2);
-    agg::conv_stroke<agg::path_storage> stroke(outline);
+    // AGG's stroker winds every outline the same way, so under the non-zero rule the body
+    // and its stubs unite.
+    return add(outline.body(), outline.bodyCap(), style, width, clip, budget) &&
+           add(outline.startStubs(), style.startCap, style, width, clip, budget) &&
+           add(outline.endStubs(), style.endCap, style, width, clip, budget);
+}
+
+bool StrokeRasterizer::add(agg::path_storage& path, CapStyle cap, const LineStyle& style, double width,
+                           PixelBox clip, WorkBudget& budget) {
+    if (path.total_vertices() == 0) return true;
+    agg::conv_stroke<agg::path_storage> stroke(path);
     stroke.width(width);
-    // AGG strokes both ends alike; the start cap stands for both.
-    stroke.line_cap(aggCap(style.startCap));
+    stroke.line_cap(aggCap(cap));
     stroke.line_join(aggJoin(style.join));
     stroke.miter_limit(std::isfinite(style.miterLimit) ? std::clamp(style.miterLimit, 1.0, 255.0) : 3.0);
     stroke.rewind(0);

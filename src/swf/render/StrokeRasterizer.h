@@ -11,6 +11,7 @@
 
 #include "swf/render/EdgeFlattener.h"
 #include "swf/render/FillPaint.h"
+#include "swf/render/StrokeBuilder.h"
 #include "swf/render/WorkBudget.h"
 #include "swf/shape/Shape.h"
 
@@ -18,9 +19,10 @@ namespace swf {
 
 class StrokeRasterizer {
 public:
-    // Replaces the rasterizer's content with `outline` stroked `width` pixels wide in the
-    // style's caps and joins, clipped to `clip`. False when the work budget ran out.
-    bool addStroke(agg::path_storage& outline, const LineStyle& style, double width, PixelBox clip,
+    // Replaces the rasterizer's content with the builder's polylines and cap stubs stroked
+    // `width` pixels wide in the style's caps and joins, clipped to `clip`. False when the
+    // work budget ran out.
+    bool addStroke(StrokeBuilder& outline, const LineStyle& style, double width, PixelBox clip,
                    WorkBudget& budget);
 
     template <class Renderer>
@@ -33,6 +35,9 @@ public:
     }
 
 private:
+    bool add(agg::path_storage& path, CapStyle cap, const LineStyle& style, double width, PixelBox clip,
+             WorkBudget& budget);
+
     agg::rasterizer_scanline_aa<agg::rasterizer_sl_clip_dbl> rasterizer_;
     agg::scanline_u8 scanline_;
     agg::span_allocator<agg::rgba8> spans_;
