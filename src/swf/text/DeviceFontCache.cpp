@@ -8,17 +8,17 @@ namespace swf {
 namespace {
 
 // The face fontconfig picks for the families, or an empty path.
-std::pair<std::string, int> matchFont(const std::vector<std::string>& families, bool bold, bool italic) {
+std::pair<std::string, int> matchFont(FcConfig* config, const std::vector<std::string>& families, bool bold, bool italic) {
     FcPattern* pattern = FcPatternCreate();
     for (const std::string& family : families)
         FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
     FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPattern* match = FcFontMatch(config, pattern, &result);
     std::pair<std::string, int> found{"", 0};
     FcChar8* file = nullptr;
     if (match && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file) {
@@ -37,13 +37,14 @@ DeviceFontCache& DeviceFontCache::shared() {
     return cache;
 }
 
-DeviceFontCache::DeviceFontCache() {
+DeviceFontCache::DeviceFontCache() : config_(FcInitLoadConfigAndFonts()) {
     if (FT_Init_FreeType(&library_) != 0) library_ = nullptr;
 }
 
 DeviceFontCache::~DeviceFontCache() {
     fonts_.clear();
     if (library_) FT_Done_FreeType(library_);
+    if (config_) FcConfigDestroy(config_);
 }
 
 std::vector<std::string> DeviceFontCache::familiesFor(std::string_view name) {
@@ -57,10 +58,10 @@ std::vector<std::string> DeviceFontCache::familiesFor(std::string_view name) {
 
 const DeviceFont* DeviceFontCache::find(std::string_view name, bool bold, bool italic) {
     std::lock_guard lock(mutex_);
-    if (!library_) return nullptr;
+    if (!library_ || !config_) return nullptr;
     auto key = std::make_tuple(std::string(name), bold, italic);
     if (auto it = fonts_.find(key); it != fonts_.end()) return it->second.get();
-    auto [path, index] = matchFont(familiesFor(name), bold, italic);
+    auto [path, index] = matchFont(config_, familiesFor(name), bold, italic);
     std::unique_ptr<DeviceFont> font = path.empty() ? nullptr : DeviceFont::open(library_, path, index);
     // The name is remembered even when nothing loads, so a missing font is looked up once.
     return fonts_.emplace(std::move(key), std::move(font)).first->second.get();

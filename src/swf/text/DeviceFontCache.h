@@ -15,6 +15,8 @@
 
 #include "swf/text/DeviceFont.h"
 
+struct _FcConfig;
+
 namespace swf {
 
 class DeviceFontCache {
@@ -34,6 +36,9 @@ public:
 
 private:
     FT_LibraryRec_* library_ = nullptr;
+    // A configuration of our own, released with the cache, rather than fontconfig's
+    // process-wide one that is never freed.
+    _FcConfig* config_ = nullptr;
     std::mutex mutex_;
     std::map<std::tuple<std::string, bool, bool>, std::unique_ptr<DeviceFont>> fonts_;
 };
