@@ -146,6 +146,23 @@ TEST_F(RobustnessTest, EnormousEdgeCountsFinish) {
     EXPECT_EQ(pixelAt(canvas, 5, 5), kBlue);
 }
 
+TEST_F(RobustnessTest, DetailOutsideTheSurfaceDoesNotExhaustTheWorkBound) {
+    // A visible square plus a finely detailed outline far above the surface, in one fill:
+    // the off-surface detail makes no cells, so the square still draws.
+    Shape shape = filledRectangle(5, 5, 35, 35, kRed);
+    ShapePath detail{0, 1, 0, {}};
+    Point previous = px(-500, -100);
+    for (int i = 0; i < 100000; ++i) {
+        Point next = px((i % 2) ? 500 : -500, -100 - i * 0.01);
+        detail.edges.push_back(line(previous, next));
+        previous = next;
+    }
+    detail.edges.push_back(line(previous, px(-500, -100)));
+    shape.paths.push_back(detail);
+    draw(shape);
+    EXPECT_EQ(pixelAt(canvas, 20, 20), kRed);
+}
+
 TEST_F(RobustnessTest, ZeroSizedCanvasIgnoresDrawing) {
     Canvas none(0, 0);
     none.clear(kRed);

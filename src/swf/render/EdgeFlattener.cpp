@@ -35,11 +35,14 @@ bool EdgeFlattener::shapeFits(const Shape& shape, const Matrix& toPixels) {
 
 bool EdgeFlattener::spendSegment(Point from, Point to) {
     // A segment, once clipped to the visible box, crosses at most its width plus its height
-    // in cells.
-    double w = visible_.x2 - visible_.x1;
-    double h = visible_.y2 - visible_.y1;
-    double cells = std::min(std::fabs(to.x - from.x), w) + std::min(std::fabs(to.y - from.y), h);
-    return budget_.spend(static_cast<uint64_t>(cells) + 2);
+    // in cells. Above or below the box it makes none; beside it, the clipper folds it onto
+    // the box's border, where only its height counts.
+    const PixelBox& box = visible_;
+    if ((from.y < box.y1 && to.y < box.y1) || (from.y > box.y2 && to.y > box.y2)) return budget_.spend(1);
+    double cellsDown = std::min(std::fabs(to.y - from.y), box.y2 - box.y1);
+    bool beside = (from.x < box.x1 && to.x < box.x1) || (from.x > box.x2 && to.x > box.x2);
+    double cellsAcross = beside ? 0 : std::min(std::fabs(to.x - from.x), box.x2 - box.x1);
+    return budget_.spend(static_cast<uint64_t>(cellsDown + cellsAcross) + 2);
 }
 
 bool EdgeFlattener::hullBesideVisible(Point p0, Point p1, Point p2) const {
