@@ -127,4 +127,29 @@ void BM_DrawMixedFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_DrawMixedFrame)->Unit(benchmark::kMillisecond);
 
+// Many small solid shapes, as a page of text draws its glyphs one by one: the fixed cost of
+// a draw dominates.
+void BM_DrawManySmallShapes(benchmark::State& state) {
+    Canvas canvas(kWidth, kHeight);
+    Shape glyph;
+    FillStyle ink;
+    ink.color = {20, 20, 20, 255};
+    glyph.fills.push_back(ink);
+    glyph.paths.push_back(blob(0, 0, 20 * 4, 1, 0));
+    glyph.paths.push_back(blob(0, 0, 20 * 2, 0, 0));
+    glyph.paths.back().fill0 = 1;
+    swf::BitmapLookup none;
+    for (auto _ : state) {
+        canvas.clear({255, 255, 255, 255});
+        for (int row = 0; row < 40; ++row) {
+            for (int column = 0; column < 50; ++column) {
+                Matrix toPixels{1 / 20.0, 0, 0, 1 / 20.0, 6 + column * 10.8, 6 + row * 9.8};
+                canvas.drawShape(glyph, toPixels, {}, none);
+            }
+        }
+        benchmark::DoNotOptimize(canvas.pixels());
+    }
+}
+BENCHMARK(BM_DrawManySmallShapes)->Unit(benchmark::kMillisecond);
+
 }  // namespace

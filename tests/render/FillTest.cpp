@@ -106,6 +106,19 @@ TEST_F(FillTest, InnerContourWithoutSecondFillLeavesHole) {
     EXPECT_EQ(pixelAt(canvas, 20, 20), kWhite);
 }
 
+TEST_F(FillTest, OverlappingContoursOfOneFillLeaveAHole) {
+    // Two squares with only fill style 0 render a hole where they overlap, whichever way
+    // each one runs.
+    Shape shape;
+    shape.fills.push_back(solidFill(kRed));
+    shape.paths.push_back(polygon({{5, 5}, {25, 5}, {25, 25}, {5, 25}}, 1, 0));
+    shape.paths.push_back(polygon({{15, 15}, {15, 35}, {35, 35}, {35, 15}}, 1, 0));
+    draw(shape);
+    EXPECT_EQ(pixelAt(canvas, 10, 10), kRed);
+    EXPECT_EQ(pixelAt(canvas, 30, 30), kRed);
+    EXPECT_EQ(pixelAt(canvas, 20, 20), kWhite);
+}
+
 TEST_F(FillTest, CurvedEdgeBulgesTowardItsControlPoint) {
     // A curve from (5,5) to (35,5) pulled down by (20,45), closed by a straight edge: the
     // curve's lowest point is at y = 25.

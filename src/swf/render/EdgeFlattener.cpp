@@ -68,7 +68,9 @@ bool EdgeFlattener::append(const Edge& edge, std::vector<Point>& out) {
     }
     // The curve strays from its chord by at most |p0 - 2 p1 + p2| / 4; n segments cut that
     // by n squared.
-    double deviation = std::hypot(p0.x - 2 * p1.x + p2.x, p0.y - 2 * p1.y + p2.y) / 4;
+    double bendX = p0.x - 2 * p1.x + p2.x;
+    double bendY = p0.y - 2 * p1.y + p2.y;
+    double deviation = std::sqrt(bendX * bendX + bendY * bendY) / 4;
     int segments = static_cast<int>(std::ceil(std::sqrt(deviation / kCurveTolerance)));
     segments = std::clamp(segments, 1, kMaxCurveSegments);
     Point previous = p0;
