@@ -101,18 +101,4 @@ TEST(HostileMovies, RandomBytesAfterAValidHeaderNeverCrash) {
     }
 }
 
-TEST(HostileMovies, HeaderFrameCountRulesOverTheData) {
-    st::SwfWriter movie;
-    movie.showFrame().showFrame().overrideFrameCount(5);
-    FakeHost host;
-    swf::Player player;
-    player.SetServiceProvider(&host);
-    enginetest::Load(player, movie);
-    EXPECT_EQ(player.TotalFrames(), 5);
-    host.tick(4);
-    EXPECT_EQ(player.TCurrentFrame(), 4);
-    host.tick();
-    EXPECT_EQ(player.TCurrentFrame(), 0);
-}
-
 }  // namespace

@@ -64,7 +64,32 @@ TEST(Timeline, PlacingASpriteBuildsItsFirstFrameAndRunsItsActionsInTheSameTick) 
     ASSERT_TRUE(clip);
     EXPECT_EQ(Layers(*clip), (std::map<int, int>{{5, 2}}));
     EXPECT_EQ(clip->currentFrame(), 0);  // placed this tick: not advanced yet
-    EXPECT_EQ(t.lines, (std::vector<std::string>{"root0", "root1", "child"}));
+    // The sprite's PlaceObject comes before the frame's DoAction: its actions come first.
+    EXPECT_EQ(t.lines, (std::vector<std::string>{"root0", "child", "root1"}));
+}
+
+TEST(Timeline, EachTickVisitsClipsNewestFirstChildrenBeforeTheirParent) {
+    st::SwfWriter movie;
+    movie.defineSprite(1, TracingFrames("a", 2)).defineSprite(2, TracingFrames("b", 2));
+    movie.doAction(st::ActionBuilder().pushString("root0").trace()).place(1, 1).place(2, 2).showFrame();
+    movie.doAction(st::ActionBuilder().pushString("root1").trace()).showFrame();
+    TracedPlayer t;
+    Load(t.player, movie);
+    EXPECT_EQ(t.lines, (std::vector<std::string>{"root0", "a0", "b0"}));
+    t.lines.clear();
+    t.host.tick();
+    EXPECT_EQ(t.lines, (std::vector<std::string>{"b1", "a1", "root1"}));
+}
+
+TEST(Timeline, ClipsPlacedInFramesAGotoPassesOverStillRunTheirFirstFrame) {
+    st::SwfWriter movie;
+    movie.defineSprite(1, TracingFrames("child", 1));
+    movie.doAction(st::ActionBuilder().pushString("root0").trace().gotoFrame(2).play()).showFrame();
+    movie.place(1, 1).showFrame();
+    movie.doAction(st::ActionBuilder().pushString("root2").trace().stop()).showFrame();
+    TracedPlayer t;
+    Load(t.player, movie);
+    EXPECT_EQ(t.lines, (std::vector<std::string>{"root0", "child0", "root2"}));
 }
 
 TEST(Timeline, MainTimelineLoopsToItsFirstFrameAfterTheLast) {
@@ -114,14 +139,55 @@ TEST(Timeline, GotoBackwardKeepsObjectsThatStayTheSameAndRebuildsTheRest) {
 
     player.GotoFrame(0);
     EXPECT_EQ(Layers(root), (std::map<int, int>{{1, 1}, {2, 2}}));
-    // Same depth, same character, placed by the timeline on both sides: the same object,
-    // with its own state, back at the timeline's placement.
+    // Same depth, same character (and ratio), placed by the timeline on both sides: the
+    // same object, with its own state, back at the timeline's placement.
     EXPECT_EQ(root.displayList().at(1), keeper);
     EXPECT_EQ(keeper->asMovieClip()->currentFrame(), keeperFrame);
     EXPECT_DOUBLE_EQ(keeper->matrix().tx, 10);
     // A different character at depth 2: a new instance, starting at its first frame.
     EXPECT_NE(root.displayList().at(2), replacedAtTwo);
     EXPECT_EQ(ClipAt(root, 2)->currentFrame(), 0);
+}
+
+TEST(Timeline, GotoBackwardPlacesAnewWhenTheRatioDiffers) {
+    st::SwfWriter sprite;
+    sprite.showFrame();
+    st::SwfWriter movie;
+    movie.defineSprite(1, sprite);
+    movie.placeObject2({.depth = 1, .character = 1, .ratio = 0}).showFrame();
+    movie.removeObject2(1).placeObject2({.depth = 1, .character = 1, .ratio = 3}).showFrame();
+    FakeHost host;
+    swf::Player player;
+    player.SetServiceProvider(&host);
+    Load(player, movie);
+    host.tick();
+    auto second = player.Root()->displayList().at(1);
+    player.GotoFrame(0);
+    ASSERT_TRUE(player.Root()->displayList().at(1));
+    EXPECT_NE(player.Root()->displayList().at(1), second);
+}
+
+TEST(Timeline, TagsAfterTheLastShowFrameFormAFrameEnteredOnce) {
+    st::SwfWriter sprite;
+    sprite.doAction(st::ActionBuilder().pushString("s0").trace()).showFrame();
+    sprite.doAction(st::ActionBuilder().pushString("s1").trace());  // no ShowFrame after it
+    st::SwfWriter movie;
+    movie.defineSprite(1, sprite).place(1, 1).showFrame();
+    TracedPlayer t;
+    Load(t.player, movie);
+    t.host.tick(4);
+    EXPECT_EQ(t.lines, (std::vector<std::string>{"s0", "s1"}));
+}
+
+TEST(Timeline, DeclaringMoreFramesThanItHoldsWaitsOnTheLast) {
+    st::SwfWriter movie = TracingFrames("f", 2);
+    movie.overrideFrameCount(5);
+    TracedPlayer t;
+    Load(t.player, movie);
+    EXPECT_EQ(t.player.TotalFrames(), 5);
+    t.host.tick(4);
+    EXPECT_EQ(t.player.TCurrentFrame(), 1);
+    EXPECT_EQ(t.lines, (std::vector<std::string>{"f0", "f1"}));
 }
 
 TEST(Timeline, LabelsAreFoundIgnoringCase) {

@@ -18,11 +18,6 @@ ButtonInstance::ButtonInstance(MovieContext& context, std::shared_ptr<const Butt
     }
 }
 
-void ButtonInstance::advance() {
-    for (auto& child : state_.snapshot())
-        if (child->bornTick() != context().tick()) child->advance();
-}
-
 void ButtonInstance::draw(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform) const {
     state_.render(context, toPixels, cxform);
 }

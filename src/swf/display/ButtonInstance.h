@@ -12,7 +12,6 @@ class ButtonInstance : public DisplayObject {
 public:
     ButtonInstance(MovieContext& context, std::shared_ptr<const ButtonCharacter> button, int nesting);
 
-    void advance() override;
     DisplayList* children() override { return &state_; }
 
 protected:

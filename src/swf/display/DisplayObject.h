@@ -68,8 +68,6 @@ public:
     // Draws the object under its parent's transforms (composed with its own).
     void render(RenderContext& context, const Matrix& parentToPixels, const ColorTransform& parentCxform) const;
 
-    // One tick of time for the object and what it contains.
-    virtual void advance() {}
     virtual DisplayList* children() { return nullptr; }
     virtual MovieClip* asMovieClip() { return nullptr; }
 

@@ -32,6 +32,7 @@ std::shared_ptr<DisplayObject> DisplayObjectFactory::create(MovieContext& contex
             if (nesting + 1 > MovieContext::kMaxNesting) return nullptr;
             auto sprite = std::static_pointer_cast<const SpriteCharacter>(character);
             auto clip = std::make_shared<MovieClip>(context, sprite, sprite->timeline(), nesting + 1);
+            context.registerClip(clip);
             clip->enterFirstFrame();
             return clip;
         }

@@ -18,7 +18,7 @@ MovieClip::MovieClip(MovieContext& context, std::shared_ptr<const Character> cha
 
 void MovieClip::enterFirstFrame() {
     currentFrame_ = 0;
-    applyFrameTags(0);
+    applyFrame(0, true);
 }
 
 void MovieClip::instantiate(const PlaceObject& state, const DisplayObject* replaced) {
@@ -52,26 +52,35 @@ void MovieClip::place(const PlaceObject& p) {
     existing->applyPlacement(p, false);
 }
 
-void MovieClip::applyFrameTags(int frame) {
-    for (const DisplayListTag& tag : timeline_->frame(frame).displayTags) {
+void MovieClip::applyFrame(int frame, bool runActions) {
+    for (const FrameTag& tag : timeline_->frame(frame).tags) {
         if (const auto* p = std::get_if<PlaceObject>(&tag)) {
             place(*p);
-        } else {
-            displayList_.remove(std::get<RemoveObject>(tag).depth);
+        } else if (const auto* r = std::get_if<RemoveObject>(&tag)) {
+            displayList_.remove(r->depth);
+        } else if (runActions) {
+            context().queueActions(shared_from_this(), std::get<DoAction>(tag).code);
         }
     }
+}
+
+void MovieClip::queueActions(int frame) {
+    for (const FrameTag& tag : timeline_->frame(frame).tags)
+        if (const auto* action = std::get_if<DoAction>(&tag)) context().queueActions(shared_from_this(), action->code);
 }
 
 void MovieClip::rebuildTo(int frame) {
     // What the timeline alone puts at each depth by the end of `frame`.
     std::map<int, PlaceObject> wanted;
     for (int f = 0; f <= frame; ++f) {
-        for (const DisplayListTag& tag : timeline_->frame(f).displayTags) {
+        for (const FrameTag& tag : timeline_->frame(f).tags) {
             if (const auto* r = std::get_if<RemoveObject>(&tag)) {
                 wanted.erase(r->depth);
                 continue;
             }
-            const PlaceObject& p = std::get<PlaceObject>(tag);
+            const auto* place = std::get_if<PlaceObject>(&tag);
+            if (!place) continue;
+            const PlaceObject& p = *place;
             auto it = wanted.find(p.depth);
             if (p.version == 1 || !p.move) {
                 if (it == wanted.end() || p.version == 1) wanted[p.depth] = p;
@@ -82,12 +91,15 @@ void MovieClip::rebuildTo(int frame) {
             }
         }
     }
+    // An object stays when the timeline puts the same character at its depth with the same
+    // ratio (the authoring tools' mark of one placement); anything else is placed anew.
     std::set<int> kept;
     for (const auto& object : displayList_.snapshot()) {
         if (!object->placedByTimeline()) continue;
         auto it = wanted.find(object->depth());
         if (it != wanted.end() && it->second.characterId &&
-            static_cast<int>(*it->second.characterId) == object->characterId()) {
+            static_cast<int>(*it->second.characterId) == object->characterId() &&
+            it->second.ratio.value_or(0) == object->ratio()) {
             object->applyPlacement(it->second, true);
             kept.insert(object->depth());
         } else {
@@ -100,49 +112,27 @@ void MovieClip::rebuildTo(int frame) {
 }
 
 void MovieClip::gotoFrame(int frame) {
-    frame = std::clamp(frame, 0, frameCount() - 1);
+    frame = std::clamp(frame, 0, timeline_->playableFrames() - 1);
     if (frame == currentFrame_) return;
     if (frame > currentFrame_) {
-        for (int f = currentFrame_ + 1; f <= frame; ++f) applyFrameTags(f);
+        for (int f = currentFrame_ + 1; f <= frame; ++f) applyFrame(f, f == frame);
         currentFrame_ = frame;
     } else {
         rebuildTo(frame);
-    }
-    queueCurrentFrameActions();
-}
-
-void MovieClip::queueCurrentFrameActions() {
-    firstFrameActionsPending_ = false;
-    auto self = shared_from_this();
-    for (const auto& code : timeline_->frame(currentFrame_).actions) context().queueActions(self, code);
-    queuePendingChildren();
-}
-
-void MovieClip::queuePendingChildren() {
-    for (const auto& [depth, object] : displayList_.objects()) {
-        if (MovieClip* clip = object->asMovieClip()) {
-            if (clip->firstFrameActionsPending_) {
-                clip->queueCurrentFrameActions();
-            } else {
-                clip->queuePendingChildren();
-            }
-        }
+        queueActions(frame);
     }
 }
 
 void MovieClip::advance() {
-    if (playing_ && frameCount() > 1) {
-        int next = currentFrame_ + 1;
-        if (next >= frameCount()) {
-            rebuildTo(0);
-        } else {
-            applyFrameTags(next);
-            currentFrame_ = next;
-        }
-        queueCurrentFrameActions();
+    if (!playing_) return;
+    int next = currentFrame_ + 1;
+    if (next < timeline_->playableFrames()) {
+        currentFrame_ = next;
+        applyFrame(next, true);
+    } else if (timeline_->loops() && currentFrame_ > 0) {
+        rebuildTo(0);
+        queueActions(0);
     }
-    for (const auto& child : displayList_.snapshot())
-        if (child->bornTick() != context().tick()) child->advance();
 }
 
 void MovieClip::draw(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform) const {

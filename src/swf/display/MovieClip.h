@@ -18,7 +18,7 @@ public:
 
     const Timeline& timeline() const { return *timeline_; }
     int currentFrame() const { return currentFrame_; }  // 0-based
-    int frameCount() const { return timeline_->frameCount(); }
+    int frameCount() const { return timeline_->frameCount(); }  // as declared
     bool playing() const { return playing_; }
     void play() { playing_ = true; }
     void stop() { playing_ = false; }
@@ -26,20 +26,18 @@ public:
     DisplayList& displayList() { return displayList_; }
     const DisplayList& displayList() const { return displayList_; }
 
-    // Builds the first frame's display list (its actions are queued later, with the frame
-    // of the parent that placed it).
+    // Builds the first frame and queues its actions. Every clip placed on the way queues its
+    // own first-frame actions where its PlaceObject stands among the frame's actions.
     void enterFirstFrame();
-    // Queues the actions of the current frame, then the first-frame actions of clips placed
-    // since the last call.
-    void queueCurrentFrameActions();
-    // Puts the clip on `frame` (clamped to its frames): forward, the display-list tags of the
-    // frames passed over are applied and only the target's actions run; backward, the list is
-    // rebuilt from the first frame, keeping objects that stay the same. Actions are queued.
+    // Puts the clip on `frame` (clamped to its playable frames): forward, the display-list tags
+    // of the frames passed over are applied and only the target's actions run; backward, the
+    // list is rebuilt from the first frame, keeping objects that stay the same. Actions are
+    // queued.
     void gotoFrame(int frame);
 
-    // One tick: the next frame when playing (back to the first after the last), then every
-    // child that was not placed in this same tick.
-    void advance() override;
+    // One tick of the clip's own timeline: the next frame when playing, back to the first
+    // after the last when the timeline loops. Children are ticked by the player's walk.
+    void advance();
     DisplayList* children() override { return &displayList_; }
     MovieClip* asMovieClip() override { return this; }
 
@@ -47,19 +45,19 @@ protected:
     void draw(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform) const override;
 
 private:
-    void applyFrameTags(int frame);
+    // Applies a frame's display-list tags; with `runActions` its actions are queued too.
+    void applyFrame(int frame, bool runActions);
+    void queueActions(int frame);
     void place(const PlaceObject& place);
     void rebuildTo(int frame);
     // Makes and places a timeline object from its accumulated placement.
     void instantiate(const PlaceObject& state, const DisplayObject* replaced);
-    void queuePendingChildren();
 
     std::shared_ptr<const Timeline> timeline_;
     DisplayList displayList_;
     int currentFrame_ = 0;
     bool playing_ = true;
     int nesting_;
-    bool firstFrameActionsPending_ = true;
 };
 
 }  // namespace swf

@@ -48,6 +48,12 @@ public:
     }
     std::deque<QueuedActions>& actionQueue() { return actions_; }
 
+    // Clips in the order they were made. Each tick visits them newest first (a clip's
+    // children before the clip itself), as the original player's execution list does.
+    void registerClip(const std::shared_ptr<MovieClip>& clip) { clips_.push_back(clip); }
+    // The clips alive now, newest first; forgets the ones that are gone.
+    std::vector<std::shared_ptr<MovieClip>> clipsNewestFirst();
+
     MovieClip* root() const { return root_; }
     void setRoot(MovieClip* root) { root_ = root; }
 
@@ -62,6 +68,7 @@ private:
     uint64_t tick_ = 0;
     size_t liveObjects_ = 0;
     std::deque<QueuedActions> actions_;
+    std::vector<std::weak_ptr<MovieClip>> clips_;
     MovieClip* root_ = nullptr;
     bool quitRequested_ = false;
 };

@@ -1,5 +1,6 @@
 #include "swf/display/Timeline.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace swf {
@@ -9,6 +10,10 @@ const Frame& Timeline::frame(int index) const {
     if (index < 0 || static_cast<size_t>(index) >= frames_.size()) return kEmpty;
     return frames_[static_cast<size_t>(index)];
 }
+
+int Timeline::playableFrames() const { return std::max(1, shownFrames_ + (partialFrame_ ? 1 : 0)); }
+
+bool Timeline::loops() const { return !partialFrame_ && declaredFrames_ <= shownFrames_; }
 
 int Timeline::findLabel(std::string_view label) const {
     auto same = [](std::string_view a, std::string_view b) {

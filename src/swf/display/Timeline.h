@@ -1,6 +1,6 @@
 #pragma once
 // A timeline as the movie defines it (the main one or a sprite's): per frame, the
-// display-list tags in order, the actions, the labels and the other control tags.
+// display-list tags and actions in file order, the labels and the other control tags.
 
 #include <cstdint>
 #include <optional>
@@ -14,7 +14,13 @@
 
 namespace swf {
 
-using DisplayListTag = std::variant<PlaceObject, RemoveObject>;
+// A DoAction body; it keeps its place among the frame's display-list tags, since a sprite
+// placed before it queues its first-frame actions ahead of it.
+struct DoAction {
+    std::vector<uint8_t> code;
+};
+
+using FrameTag = std::variant<PlaceObject, RemoveObject, DoAction>;
 
 // A control tag the engine keeps for later use (sound), as code and body.
 struct KeptTag {
@@ -23,20 +29,32 @@ struct KeptTag {
 };
 
 struct Frame {
-    std::vector<DisplayListTag> displayTags;
-    std::vector<std::vector<uint8_t>> actions;  // DoAction bodies, in order
+    std::vector<FrameTag> tags;
     std::vector<std::string> labels;
     std::optional<Rgba> backgroundColor;
     std::vector<KeptTag> soundTags;  // StartSound, StartSound2, StopSound, stream blocks
 };
 
+// Frames count as the player counts them: a frame exists once its ShowFrame has been read.
+// Tags after the last ShowFrame form one more frame that can be entered but never completes,
+// so the timeline stops there. A timeline declaring more frames than it holds waits on its
+// last frame (for frames that never arrive); otherwise it loops after its last frame.
 class Timeline {
 public:
     explicit Timeline(uint16_t declaredFrames = 1) : declaredFrames_(declaredFrames) {}
 
-    // The frame count the movie or sprite declares (at least 1). Frames past the data hold
-    // no tags.
+    // The frame count the movie or sprite declares (at least 1).
     int frameCount() const { return declaredFrames_ == 0 ? 1 : declaredFrames_; }
+    // The frames the playhead can be on (at least 1).
+    int playableFrames() const;
+    // True when the playhead goes from the last playable frame back to the first.
+    bool loops() const;
+    // Called by the builder: how many ShowFrame tags were read, and whether tags followed
+    // the last one.
+    void setShownFrames(int shown, bool partialFrame) {
+        shownFrames_ = shown;
+        partialFrame_ = partialFrame;
+    }
     // Frame `index` (0-based); an empty frame for an index past the data.
     const Frame& frame(int index) const;
     // The first frame carrying this label (ignoring case, as the player does), or -1.
@@ -47,6 +65,8 @@ public:
 
 private:
     uint16_t declaredFrames_;
+    int shownFrames_ = 0;
+    bool partialFrame_ = false;
     std::vector<Frame> frames_;
 };
 

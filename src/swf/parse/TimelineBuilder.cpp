@@ -58,20 +58,20 @@ bool TimelineBuilder::add(const Tag& tag) {
         case TagCode::PlaceObject2:
         case TagCode::PlaceObject3:
             if (auto p = ControlTagParser::parsePlaceObject(tag.code, tag.body)) {
-                current_.displayTags.emplace_back(std::move(*p));
+                current_.tags.emplace_back(std::move(*p));
                 currentUsed_ = true;
             }
             return true;
         case TagCode::RemoveObject:
         case TagCode::RemoveObject2:
             if (auto r = ControlTagParser::parseRemoveObject(tag.code, tag.body)) {
-                current_.displayTags.emplace_back(*r);
+                current_.tags.emplace_back(*r);
                 currentUsed_ = true;
             }
             return true;
         case TagCode::DoAction:
-            current_.actions.emplace_back();
-            keepBody(current_.actions.back(), tag);
+            current_.tags.emplace_back(DoAction{});
+            keepBody(std::get<DoAction>(current_.tags.back()).code, tag);
             currentUsed_ = true;
             return true;
         case TagCode::FrameLabel: {
@@ -100,8 +100,11 @@ bool TimelineBuilder::add(const Tag& tag) {
 }
 
 std::shared_ptr<Timeline> TimelineBuilder::finish() {
-    if (currentUsed_ && !full_ && budget_.takeFrame()) timeline_->frames().push_back(std::move(current_));
+    int shown = static_cast<int>(timeline_->frames().size());
+    bool partial = currentUsed_ && !full_ && budget_.takeFrame();
+    if (partial) timeline_->frames().push_back(std::move(current_));
     currentUsed_ = false;
+    timeline_->setShownFrames(shown, partial);
     return timeline_;
 }
 

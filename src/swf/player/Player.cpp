@@ -62,8 +62,8 @@ bool Player::start(std::shared_ptr<SwfMovie> movie) {
     context_->trace = trace_;
     root_ = std::make_shared<MovieClip>(*context_, nullptr, movie_->timeline, 0);
     context_->setRoot(root_.get());
+    context_->registerClip(root_);
     root_->enterFirstFrame();
-    root_->queueCurrentFrameActions();
     runQueuedActions();
     adviseTimer();
     requestRedraw();
@@ -97,7 +97,8 @@ void Player::runQueuedActions() {
 void Player::OnTimer(uint32_t) {
     if (!root_ || context_->quitRequested()) return;
     context_->nextTick();
-    root_->advance();
+    for (const auto& clip : context_->clipsNewestFirst())
+        if (clip->bornTick() != context_->tick() && clip->onStage()) clip->advance();
     runQueuedActions();
     requestRedraw();
 }
