@@ -73,6 +73,37 @@ AVPixelFormat ChoosePixelFormat(const AVCodec& codec, int bitsPerPixel) {
     return codec.pix_fmts[0];
 }
 
+// The converter from the frame buffer's rows to the encoder's input. The full-range "J"
+// YUV layouts are the plain ones with full-range numbers to the scaler.
+SwsContext* MakeScaler(const VideoFrameFormat& format, AVPixelFormat source, AVPixelFormat target) {
+    static constexpr std::pair<AVPixelFormat, AVPixelFormat> kFullRange[] = {
+        {AV_PIX_FMT_YUVJ420P, AV_PIX_FMT_YUV420P},
+        {AV_PIX_FMT_YUVJ422P, AV_PIX_FMT_YUV422P},
+        {AV_PIX_FMT_YUVJ444P, AV_PIX_FMT_YUV444P},
+    };
+    bool fullRange = false;
+    for (const auto& [jpeg, plain] : kFullRange) {
+        if (target != jpeg) continue;
+        target = plain;
+        fullRange = true;
+    }
+    SwsContext* scaler = sws_getContext(format.width, format.height, source, format.width, format.height, target,
+                                        SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+    if (scaler && fullRange) {
+        int* inverse = nullptr;
+        int* table = nullptr;
+        int sourceRange = 0;
+        int targetRange = 0;
+        int brightness = 0;
+        int contrast = 0;
+        int saturation = 0;
+        sws_getColorspaceDetails(scaler, &inverse, &sourceRange, &table, &targetRange, &brightness, &contrast,
+                                 &saturation);
+        sws_setColorspaceDetails(scaler, inverse, sourceRange, table, 1, brightness, contrast, saturation);
+    }
+    return scaler;
+}
+
 void ApplyRateControl(AVCodecContext& context, RateControl rateControl,
                       const CompressionOptions& options) {
     const bool quality = options.quality >= 0;
@@ -221,9 +252,16 @@ int32_t VideoEncoder::Open(const VideoFrameFormat& format, const CompressionOpti
     // no reordered frames, no frame threads, no look-ahead.
     context.max_b_frames = 0;
     context.thread_count = 1;
-    if (entry->rateControl == RateControl::Crf) av_opt_set(context.priv_data, "tune", "zerolatency", 0);
-    if ((options.flags & kCompressKeyFrames) != 0 && options.keyFrameEvery > 0)
+    if (entry->rateControl == RateControl::Crf) {
+        av_opt_set(context.priv_data, "tune", "zerolatency", 0);
+        // Only errors: x264's notes and statistics are no part of a conversion's output.
+        av_opt_set(context.priv_data, "x264-params", "log=0", 0);
+    }
+    if ((options.flags & kCompressKeyFrames) != 0 && options.keyFrameEvery > 0) {
+        // Exactly every so many frames: some encoders (ZMBV) count from the minimum.
         context.gop_size = options.keyFrameEvery;
+        context.keyint_min = options.keyFrameEvery;
+    }
     ApplyRateControl(context, entry->rateControl, options);
     if (avcodec_open2(&context, encoder, nullptr) < 0) return kResultFail;
 
@@ -232,8 +270,7 @@ int32_t VideoEncoder::Open(const VideoFrameFormat& format, const CompressionOpti
     codec->frame->height = format.height;
     if (av_frame_get_buffer(codec->frame, 0) < 0) return kResultOutOfMemory;
     const AVPixelFormat source = format.bitsPerPixel == 32 ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24;
-    codec->scaler = sws_getContext(format.width, format.height, source, format.width, format.height,
-                                   pixelFormat, SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+    codec->scaler = MakeScaler(format, source, pixelFormat);
     if (!codec->scaler) return kResultFail;
     codec->stride = DibStride(static_cast<uint32_t>(format.width), static_cast<uint16_t>(format.bitsPerPixel));
     codec->height = format.height;
@@ -263,6 +300,8 @@ int32_t VideoEncoder::Encode(std::span<const uint8_t> frame, const SampleSink& s
     const int strides[1] = {-static_cast<int>(codec.stride)};
     sws_scale(codec.scaler, planes, strides, 0, codec.height, codec.frame->data, codec.frame->linesize);
     codec.frame->pts = codec.nextPts++;
+    // The quantiser encoders take from each frame when their quality is fixed.
+    codec.frame->quality = codec.context->global_quality;
     if (avcodec_send_frame(codec.context, codec.frame) < 0) return kResultFail;
     return codec.Drain(sink);
 }
