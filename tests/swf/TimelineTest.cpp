@@ -179,13 +179,22 @@ TEST(Timeline, TagsAfterTheLastShowFrameFormAFrameEnteredOnce) {
     EXPECT_EQ(t.lines, (std::vector<std::string>{"s0", "s1"}));
 }
 
-TEST(Timeline, DeclaringMoreFramesThanItHoldsWaitsOnTheLast) {
+TEST(Timeline, TheFramesReadNotTheDeclaredCountDecideWhereItLoops) {
     st::SwfWriter movie = TracingFrames("f", 2);
     movie.overrideFrameCount(5);
     TracedPlayer t;
     Load(t.player, movie);
     EXPECT_EQ(t.player.TotalFrames(), 5);
-    t.host.tick(4);
+    t.host.tick(3);
+    EXPECT_EQ(t.lines, (std::vector<std::string>{"f0", "f1", "f0", "f1"}));
+}
+
+TEST(Timeline, WithoutItsEndTagATimelineWaitsOnItsLastFrame) {
+    st::SwfWriter movie = TracingFrames("f", 2);
+    movie.omitEndTag();
+    TracedPlayer t;
+    Load(t.player, movie);
+    t.host.tick(3);
     EXPECT_EQ(t.player.TCurrentFrame(), 1);
     EXPECT_EQ(t.lines, (std::vector<std::string>{"f0", "f1"}));
 }

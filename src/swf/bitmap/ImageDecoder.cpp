@@ -8,7 +8,8 @@
 namespace swf {
 
 bool BitmapSizeAllowed(long long width, long long height) {
-    return width > 0 && height > 0 && width <= kMaxBitmapSide && height <= kMaxBitmapSide;
+    return width > 0 && height > 0 && width <= kMaxBitmapSide && height <= kMaxBitmapSide &&
+           width * height <= kMaxBitmapPixels;
 }
 
 Bitmap MakeBitmap(int width, int height) {

@@ -13,8 +13,10 @@
 
 namespace swf {
 
-// Larger images are refused before any pixel memory is allocated.
+// Larger images are refused before any pixel memory is allocated: no side above 8192 and
+// no more than 16M pixels (64 MB decoded), the limits of the player's own bitmaps.
 constexpr int kMaxBitmapSide = 8192;
+constexpr long long kMaxBitmapPixels = 1LL << 24;
 
 bool BitmapSizeAllowed(long long width, long long height);
 

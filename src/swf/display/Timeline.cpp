@@ -13,7 +13,7 @@ const Frame& Timeline::frame(int index) const {
 
 int Timeline::playableFrames() const { return std::max(1, shownFrames_ + (partialFrame_ ? 1 : 0)); }
 
-bool Timeline::loops() const { return !partialFrame_ && declaredFrames_ <= shownFrames_; }
+bool Timeline::loops() const { return ended_ && !partialFrame_; }
 
 int Timeline::findLabel(std::string_view label) const {
     auto same = [](std::string_view a, std::string_view b) {

@@ -35,10 +35,11 @@ struct Frame {
     std::vector<KeptTag> soundTags;  // StartSound, StartSound2, StopSound, stream blocks
 };
 
-// Frames count as the player counts them: a frame exists once its ShowFrame has been read.
-// Tags after the last ShowFrame form one more frame that can be entered but never completes,
-// so the timeline stops there. A timeline declaring more frames than it holds waits on its
-// last frame (for frames that never arrive); otherwise it loops after its last frame.
+// Frames count as the player counts them: a frame exists once its ShowFrame has been read,
+// whatever count the header declares. Tags after the last ShowFrame form one more frame that
+// can be entered but never completes. A timeline loops after its last frame only when it is
+// complete (its End tag was read and no frame is left incomplete); otherwise it waits there
+// for frames that never arrive.
 class Timeline {
 public:
     explicit Timeline(uint16_t declaredFrames = 1) : declaredFrames_(declaredFrames) {}
@@ -49,11 +50,12 @@ public:
     int playableFrames() const;
     // True when the playhead goes from the last playable frame back to the first.
     bool loops() const;
-    // Called by the builder: how many ShowFrame tags were read, and whether tags followed
-    // the last one.
-    void setShownFrames(int shown, bool partialFrame) {
+    // Called by the builder: how many ShowFrame tags were read, whether tags followed the
+    // last one, and whether the End tag was read.
+    void setShownFrames(int shown, bool partialFrame, bool ended) {
         shownFrames_ = shown;
         partialFrame_ = partialFrame;
+        ended_ = ended;
     }
     // Frame `index` (0-based); an empty frame for an index past the data.
     const Frame& frame(int index) const;
@@ -67,6 +69,7 @@ private:
     uint16_t declaredFrames_;
     int shownFrames_ = 0;
     bool partialFrame_ = false;
+    bool ended_ = false;
     std::vector<Frame> frames_;
 };
 

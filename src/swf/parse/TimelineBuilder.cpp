@@ -53,6 +53,7 @@ bool TimelineBuilder::add(const Tag& tag) {
             currentUsed_ = false;
             return true;
         case TagCode::End:
+            ended_ = true;
             return true;
         case TagCode::PlaceObject:
         case TagCode::PlaceObject2:
@@ -104,7 +105,7 @@ std::shared_ptr<Timeline> TimelineBuilder::finish() {
     bool partial = currentUsed_ && !full_ && budget_.takeFrame();
     if (partial) timeline_->frames().push_back(std::move(current_));
     currentUsed_ = false;
-    timeline_->setShownFrames(shown, partial);
+    timeline_->setShownFrames(shown, partial, ended_);
     return timeline_;
 }
 

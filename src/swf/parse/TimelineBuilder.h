@@ -27,6 +27,7 @@ private:
     Frame current_;
     bool currentUsed_ = false;
     bool full_ = false;  // the frame budget ran out: later frames are dropped
+    bool ended_ = false;
     ParseBudget& budget_;
 };
 

@@ -147,6 +147,10 @@ bool FontCharacter::applyFontInfo(uint16_t tagCode, std::span<const uint8_t> bod
     return true;
 }
 
+bool FontCharacter::hasOutlines() const {
+    return std::any_of(glyphs_.begin(), glyphs_.end(), [](const Shape& glyph) { return !glyph.paths.empty(); });
+}
+
 double FontCharacter::ascent() const { return layout_ ? layout_->ascent : emSize() * kDefaultAscent; }
 
 double FontCharacter::descent() const { return layout_ ? layout_->descent : emSize() * kDefaultDescent; }

@@ -61,6 +61,8 @@ public:
     bool wideCodes() const { return wideCodes_; }
     uint8_t languageCode() const { return languageCode_; }
     size_t glyphCount() const { return glyphs_.size(); }
+    // False for a font that only names a device font: no glyph has an outline.
+    bool hasOutlines() const;
     const std::vector<uint16_t>& codes() const { return codes_; }
     const std::optional<FontLayout>& layout() const { return layout_; }
 

@@ -2,6 +2,7 @@
 
 #include "swf/parse/BitReader.h"
 #include "swf/parse/TagCode.h"
+#include "swf/text/DeviceFontCache.h"
 #include "swf/text/FontCharacter.h"
 #include "swf/text/GlyphPainter.h"
 
@@ -47,14 +48,29 @@ std::shared_ptr<TextCharacter> TextCharacter::parse(uint16_t tagCode, std::span<
     return text;
 }
 
+namespace {
+
+// The installed font's outline for glyph `index` of a font that only names it.
+const Shape* deviceGlyph(const FontCharacter& font, const GlyphSource& device, uint32_t index) {
+    if (index >= font.codes().size()) return nullptr;
+    std::optional<uint32_t> glyph = device.glyphFor(font.codes()[index]);
+    return glyph ? device.glyphShape(*glyph) : nullptr;
+}
+
+}  // namespace
+
 std::vector<GlyphDraw> TextCharacter::glyphDraws(const Dictionary& dictionary) const {
     std::vector<GlyphDraw> draws;
     for (const TextRun& run : runs_) {
         const auto* font = dictionary.findAs<FontCharacter>(run.fontId);
         if (!font) continue;
-        const double scale = run.height / font->emSize();
+        // Static text set in a device font names the font and its characters but carries no
+        // outlines: the installed stand-in draws them.
+        const GlyphSource* device =
+            font->hasOutlines() ? nullptr : DeviceFontCache::shared().find(font->name(), font->bold(), font->italic());
+        const double scale = run.height / (device ? device->emSize() : font->emSize());
         for (const TextRun::Glyph& glyph : run.glyphs) {
-            const Shape* shape = font->glyphShape(glyph.index);
+            const Shape* shape = device ? deviceGlyph(*font, *device, glyph.index) : font->glyphShape(glyph.index);
             if (!shape) continue;
             draws.push_back({shape, matrix_ * Matrix::translate(glyph.x, run.y) * Matrix::scale(scale, scale), run.color});
         }

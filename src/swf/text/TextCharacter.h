@@ -19,13 +19,13 @@ namespace swf {
 // The glyphs of one text record with the style in force for them, positions absolute (twips
 // in the text's own space, y the baseline).
 struct TextRun {
-    uint16_t fontId = 0;
-    Rgba color;
-    uint16_t height = 0;  // twips
     struct Glyph {
         uint32_t index = 0;
         double x = 0;
     };
+    uint16_t fontId = 0;
+    Rgba color;
+    uint16_t height = 0;  // twips
     double y = 0;
     std::vector<Glyph> glyphs;
 };
@@ -52,6 +52,7 @@ public:
     const std::vector<TextRun>& runs() const { return runs_; }
 
     // Glyphs whose font is missing from the dictionary (or whose index it lacks) are left out.
+    // A font without outlines stands for a device font: its codes pick installed glyphs.
     std::vector<GlyphDraw> glyphDraws(const Dictionary& dictionary) const;
     void draw(Canvas& canvas, const Matrix& toPixels, const ColorTransform& cxform, const Dictionary& dictionary) const;
 

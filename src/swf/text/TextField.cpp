@@ -57,7 +57,7 @@ const GlyphSource* TextField::font(const Dictionary& dictionary) const {
     DeviceFontCache& installed = DeviceFontCache::shared();
     if (field.fontId) {
         const auto* embedded = dictionary.findAs<FontCharacter>(*field.fontId);
-        if (embedded && field.useOutlines && embedded->glyphCount() > 0) return embedded;
+        if (embedded && field.useOutlines && embedded->hasOutlines()) return embedded;
         if (embedded) return installed.find(embedded->name(), embedded->bold(), embedded->italic());
     }
     if (field.fontClass) return installed.find(*field.fontClass, false, false);
