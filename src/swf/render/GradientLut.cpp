@@ -9,13 +9,17 @@ namespace swf {
 
 namespace {
 
-struct LinearColor {
-    float r, g, b, a;
-};
-
+// Linear intensities of the 256 sRGB channel values.
 float srgbToLinear(uint8_t v) {
-    float c = v / 255.0f;
-    return c <= 0.04045f ? c / 12.92f : std::pow((c + 0.055f) / 1.055f, 2.4f);
+    static const std::array<float, 256> table = [] {
+        std::array<float, 256> t{};
+        for (size_t i = 0; i < t.size(); ++i) {
+            float c = static_cast<float>(i) / 255.0f;
+            t[i] = c <= 0.04045f ? c / 12.92f : std::pow((c + 0.055f) / 1.055f, 2.4f);
+        }
+        return t;
+    }();
+    return table[v];
 }
 
 constexpr int kLinearSteps = 4096;
