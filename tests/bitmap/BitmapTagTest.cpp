@@ -6,6 +6,7 @@
 #include "support/BitWriter.h"
 #include "support/Zlib.h"
 #include "swf/bitmap/BitmapTag.h"
+#include "swf/bitmap/ImageDecoder.h"
 #include "swf/parse/TagCode.h"
 
 using namespace bitmaptest;
@@ -274,6 +275,12 @@ TEST(CorruptBitmapTest, OversizedImagesAreRefused) {
     Image wide{9000, 8, std::vector<uint8_t>(9000 * 8 * 4, 128)};
     EXPECT_FALSE(ParseBitmapTag(code(TagCode::DefineBitsJpeg2), withId(1, encodeJpeg(wide, 10)), {}));
     EXPECT_FALSE(ParseBitmapTag(code(TagCode::DefineBitsJpeg2), withId(1, encodePng(wide)), {}));
+    // The limits themselves: sides up to 8192, at most 16M pixels.
+    EXPECT_TRUE(swf::BitmapSizeAllowed(8192, 2048));
+    EXPECT_TRUE(swf::BitmapSizeAllowed(4096, 4096));
+    EXPECT_FALSE(swf::BitmapSizeAllowed(8193, 1));
+    EXPECT_FALSE(swf::BitmapSizeAllowed(8000, 4000));
+    EXPECT_FALSE(swf::BitmapSizeAllowed(-1, 10));
     // A zero-sized image is no image.
     EXPECT_FALSE(ParseBitmapTag(code(TagCode::DefineBitsLossless), losslessBody(1, 5, 0, 4, std::nullopt, {}), {}));
 }

@@ -4,6 +4,7 @@
 #include "support/TextBuilder.h"
 #include "swf/character/Dictionary.h"
 #include "swf/parse/TagCode.h"
+#include "swf/text/DeviceFontCache.h"
 #include "swf/text/FontCharacter.h"
 #include "swf/text/TextCharacter.h"
 
@@ -126,4 +127,24 @@ TEST(TextCharacterTest, TruncatedRecordsAreDroppedWholeAndNothingCrashes) {
     for (size_t length = 0; length < body.size(); ++length)
         TextCharacter::parse(code(TagCode::DefineText), std::span(body).first(length));
     EXPECT_FALSE(TextCharacter::parse(code(TagCode::DefineText), std::span(body).first(3)));
+}
+
+TEST(TextCharacterTest, FontsWithoutOutlinesDrawTheInstalledFont) {
+    FontBuilder names;
+    names.name("_sans");
+    names.addGlyph('o', ShapeBuilder{}, 0);
+    names.addGlyph('x', ShapeBuilder{}, 0);
+    swf::Dictionary dictionary;
+    auto font = swf::FontCharacter::parse(code(TagCode::DefineFont2), names.defineFont2Body(1, 2));
+    ASSERT_TRUE(font);
+    EXPECT_FALSE(font->hasOutlines());
+    dictionary.add(font);
+    TextBuilder builder;
+    builder.add({.fontId = 1, .height = 512, .x = 0, .y = 0, .glyphs = {{1, 100}, {0, 0}}});
+    auto draws = TextCharacter::parse(code(TagCode::DefineText), builder.defineTextBody(1, 1))->glyphDraws(dictionary);
+    ASSERT_EQ(draws.size(), 2u);
+    const swf::DeviceFont* sans = swf::DeviceFontCache::shared().find("_sans", false, false);
+    EXPECT_EQ(draws[1].shape, sans->glyphShape(*sans->glyphFor(U'o')));
+    EXPECT_FALSE(draws[1].shape->paths.empty());
+    expectMatrix(draws[1].matrix, 0.5, 100, 0);
 }
