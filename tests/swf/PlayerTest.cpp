@@ -144,6 +144,18 @@ TEST(PlayerDrawing, ShowAllLetterboxesInTheBackgroundColour) {
     EXPECT_EQ(At(pixels, stride, 50, 90).g, 0);
 }
 
+TEST(PlayerDrawing, OnlyTheFirstBackgroundColourCounts) {
+    st::SwfWriter movie;
+    movie.frameSizePixels(10, 10).setBackgroundColor({200, 0, 0}).setBackgroundColor({0, 200, 0}).showFrame();
+    movie.setBackgroundColor({0, 0, 200}).showFrame();
+    FakeHost host;
+    swf::Player player;
+    player.SetServiceProvider(&host);
+    Load(player, movie);
+    host.tick();
+    EXPECT_EQ(player.BackgroundColor(), (swf::Rgba{200, 0, 0, 255}));
+}
+
 TEST(PlayerDrawing, SettingTheScaleModeAlwaysAsksForARedraw) {
     swf::Player player;
     int redraws = 0;

@@ -85,7 +85,8 @@ bool TimelineBuilder::add(const Tag& tag) {
         case TagCode::SetBackgroundColor: {
             BitReader in(tag.body);
             Rgba color = in.rgb();
-            if (!in.overrun()) current_.backgroundColor = color;
+            // Only the first colour of a movie counts; later ones change nothing.
+            if (!in.overrun() && !current_.backgroundColor) current_.backgroundColor = color;
             currentUsed_ = true;
             return true;
         }
