@@ -1,0 +1,23 @@
+// libFuzzer entry: loads a movie from memory and draws a few frames, so that the parser,
+// the timelines and the renderer all see hostile data.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "swf/player/Player.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    swf::Player player;
+    if (!player.LoadMovieFromMemory(std::span<const uint8_t>(data, size))) return 0;
+    // A small view keeps each run fast whatever stage size the input claims.
+    player.SetViewSize(64, 48);
+    std::vector<uint8_t> pixels(64 * 4 * 48);
+    for (int frame = 0; frame < 4; ++frame) {
+        player.Draw({pixels.data(), 64 * 4, frame % 2 ? 24 : 32, frame % 2 == 0});
+        player.OnTimer(0);
+    }
+    player.GotoFrame(0);
+    return 0;
+}
