@@ -114,3 +114,39 @@ TEST(TextRenderTest, TextFieldBorderBackgroundAndClipping) {
     EXPECT_EQ(pixel(canvas, 15, 25), (std::array<int, 4>{0, 0, 255, 255}));
     EXPECT_EQ(pixel(canvas, 45, 25), (std::array<int, 4>{0, 255, 0, 255}));  // clipped at the field's edge
 }
+
+TEST(TextRenderTest, TextFieldsShowTheirCurrentTextAndMaskWithGlyphsOnly) {
+    swf::Dictionary dictionary;
+    dictionary.add(squareFont(1));
+    auto definition = swf::EditTextCharacter::parse(
+        swftest::EditText{.bounds = swftest::Rect::fromPixels(0, 0, 60, 30), .text = "a", .fontId = 1,
+                          .fontHeight = static_cast<uint16_t>(px(20)), .border = true, .useOutlines = true}
+            .defineEditTextBody(5));
+    ASSERT_TRUE(definition);
+    swf::TextField field(definition);
+    field.setText("<p>aa</p>", true);
+    swf::Canvas canvas(60, 30);
+    canvas.clear({0, 255, 0, 255});
+    field.draw(canvas, kTwipsToPixels, {}, dictionary);
+    EXPECT_EQ(pixel(canvas, 17, 15), (std::array<int, 4>{0, 0, 0, 255}));  // the second 'a'
+
+    // As a mask: the glyphs decide what shows through, not the background.
+    swf::Canvas masked(60, 30);
+    masked.clear({255, 255, 255, 255});
+    masked.beginMask();
+    field.draw(masked, kTwipsToPixels, {}, dictionary, true);
+    masked.endMask();
+    swf::Shape red;
+    red.fills.push_back({});
+    red.fills[0].color = {255, 0, 0, 255};
+    swf::ShapePath square;
+    square.fill1 = 1;
+    const swf::Point corners[] = {{0, 0}, {1200, 0}, {1200, 600}, {0, 600}};
+    for (int i = 0; i < 4; ++i) square.edges.push_back({corners[i], {}, corners[(i + 1) % 4], false});
+    red.paths.push_back(square);
+    masked.drawShape(red, kTwipsToPixels, {}, {});
+    masked.popMask();
+    EXPECT_EQ(pixel(masked, 7, 15), (std::array<int, 4>{255, 0, 0, 255}));
+    EXPECT_EQ(pixel(masked, 40, 15), kWhite);
+    EXPECT_EQ(pixel(masked, 7, 27), kWhite);
+}

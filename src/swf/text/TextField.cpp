@@ -89,9 +89,10 @@ const std::vector<TextLine>& TextField::lines(const Dictionary& dictionary) cons
     return *lines_;
 }
 
-void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransform& cxform, const Dictionary& dictionary) const {
+void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransform& cxform, const Dictionary& dictionary,
+                     bool intoMask) const {
     const EditTextCharacter& field = *definition_;
-    if (field.border) {
+    if (field.border && !intoMask) {
         canvas.drawShape(boxShape(field.bounds, kWhite, std::nullopt), toPixels, cxform, {});
         // The hairline runs half a pixel inside the bounds, so at its own size it covers
         // whole pixels along the field's edge.
@@ -106,9 +107,11 @@ void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransfor
     const double scale = layoutStyle().fontHeight / glyphs->emSize();
     const Rgba color = field.textColor.value_or(kBlack);
 
-    canvas.beginMask();
-    canvas.drawShape(boxShape(field.bounds, kWhite, std::nullopt), toPixels, {}, {});
-    canvas.endMask();
+    if (!intoMask) {
+        canvas.beginMask();
+        canvas.drawShape(boxShape(field.bounds, kWhite, std::nullopt), toPixels, {}, {});
+        canvas.endMask();
+    }
     const double left = field.bounds.xMin + kGutter;
     const double top = field.bounds.yMin + kGutter;
     for (const TextLine& line : laidOut) {
@@ -119,7 +122,7 @@ void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransfor
             DrawGlyph(canvas, *shape, toPixels * glyphToField, color, cxform);
         }
     }
-    canvas.popMask();
+    if (!intoMask) canvas.popMask();
 }
 
 }  // namespace swf

@@ -43,8 +43,10 @@ public:
     const std::vector<TextLine>& lines(const Dictionary& dictionary) const;
 
     // Background and border (when the field has a border), then the text clipped to the
-    // field's bounds.
-    void draw(Canvas& canvas, const Matrix& toPixels, const ColorTransform& cxform, const Dictionary& dictionary) const;
+    // field's bounds. While a clip layer's mask is drawn (`intoMask`) only the glyphs go in,
+    // unclipped, since masks do not nest then.
+    void draw(Canvas& canvas, const Matrix& toPixels, const ColorTransform& cxform, const Dictionary& dictionary,
+              bool intoMask = false) const;
 
 private:
     std::shared_ptr<const EditTextCharacter> definition_;
