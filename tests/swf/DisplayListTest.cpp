@@ -84,6 +84,20 @@ TEST(DisplayList, PlaceObject3FieldsAreKeptOnTheObject) {
     EXPECT_TRUE(object->placedByTimeline());
 }
 
+TEST(DisplayList, TextFieldsArePlacedAndDrawn) {
+    st::SwfWriter movie;
+    movie.frameSizePixels(40, 20).setBackgroundColor({255, 255, 255});
+    movie.defineEditText(1, {.bounds = st::Rect::fromPixels(0, 0, 40, 20), .text = "", .border = true});
+    movie.place(1, 1).showFrame();
+    swf::Player player;
+    Load(player, movie);
+    EXPECT_EQ(Layers(*player.Root()), (std::map<int, int>{{1, 1}}));
+    std::vector<uint8_t> pixels(40 * 4 * 20);
+    ASSERT_TRUE(player.Draw({pixels.data(), 40 * 4, 32, false}));
+    EXPECT_EQ(pixels[3], 255);  // the border's top-left corner
+    EXPECT_LT(pixels[0], 128);
+}
+
 TEST(DisplayList, UnknownCharactersAreNotPlaced) {
     st::SwfWriter movie;
     movie.place(42, 1).showFrame();

@@ -2,17 +2,17 @@
 
 #include "swf/bitmap/BitmapCharacter.h"
 #include "swf/character/ButtonCharacter.h"
-#include "swf/character/DrawableCharacter.h"
 #include "swf/character/MorphShapeCharacter.h"
 #include "swf/character/ShapeCharacter.h"
 #include "swf/character/SpriteCharacter.h"
 #include "swf/display/BitmapInstance.h"
 #include "swf/display/ButtonInstance.h"
-#include "swf/display/DrawableInstance.h"
+#include "swf/display/EditTextInstance.h"
 #include "swf/display/MorphShapeInstance.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 #include "swf/display/ShapeInstance.h"
+#include "swf/display/TextInstance.h"
 
 namespace swf {
 
@@ -42,10 +42,10 @@ std::shared_ptr<DisplayObject> DisplayObjectFactory::create(MovieContext& contex
                 context, std::static_pointer_cast<const ButtonCharacter>(character), nesting + 1);
         }
         case CharacterKind::Text:
+            return std::make_shared<TextInstance>(context, std::static_pointer_cast<const TextCharacter>(character));
         case CharacterKind::EditText:
-            if (auto drawable = std::dynamic_pointer_cast<const DrawableCharacter>(character))
-                return std::make_shared<DrawableInstance>(context, std::move(drawable));
-            return nullptr;
+            return std::make_shared<EditTextInstance>(
+                context, std::static_pointer_cast<const EditTextCharacter>(character));
         default:
             return nullptr;
     }

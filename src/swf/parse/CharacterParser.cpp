@@ -9,6 +9,9 @@
 #include "swf/parse/ShapeParser.h"
 #include "swf/parse/TagCode.h"
 #include "swf/parse/TimelineBuilder.h"
+#include "swf/text/EditTextCharacter.h"
+#include "swf/text/FontCharacter.h"
+#include "swf/text/TextCharacter.h"
 
 namespace swf {
 
@@ -47,6 +50,12 @@ std::shared_ptr<Character> CharacterParser::parse(const Tag& tag, CharacterParse
         case TagCode::DefineSprite: return parseSprite(tag, context);
         case TagCode::DefineButton: return ButtonParser::parse(tag.body, 1);
         case TagCode::DefineButton2: return ButtonParser::parse(tag.body, 2);
+        case TagCode::DefineFont:
+        case TagCode::DefineFont2:
+        case TagCode::DefineFont3: return FontCharacter::parse(tag.code, tag.body);
+        case TagCode::DefineText:
+        case TagCode::DefineText2: return TextCharacter::parse(tag.code, tag.body);
+        case TagCode::DefineEditText: return EditTextCharacter::parse(tag.body);
         default: return nullptr;
     }
 }

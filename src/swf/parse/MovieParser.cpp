@@ -11,6 +11,7 @@
 #include "swf/parse/TagCode.h"
 #include "swf/parse/TagStream.h"
 #include "swf/parse/TimelineBuilder.h"
+#include "swf/text/FontCharacter.h"
 
 namespace swf {
 namespace {
@@ -70,6 +71,10 @@ void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie) {
             case TagCode::JpegTables:
                 if (movie.jpegTables.empty()) movie.jpegTables.assign(tag.body.begin(), tag.body.end());
                 context.jpegTables = movie.jpegTables;
+                continue;
+            case TagCode::DefineFontInfo:
+            case TagCode::DefineFontInfo2:
+                FontCharacter::applyFontInfo(tag.code, tag.body, movie.dictionary);
                 continue;
             case TagCode::DoInitAction: {
                 BitReader in(tag.body);
