@@ -150,6 +150,18 @@ TEST(FontCharacterTest, OffsetsOutsideTheGlyphTableLeaveGlyphsEmpty) {
     EXPECT_EQ(font->glyphFor(U'b'), 1u);
 }
 
+TEST(FontCharacterTest, FontsWithoutGlyphsHaveNoCodeTableOffset) {
+    // As authoring tools write a font that only names a device font: the glyph count 0 is
+    // the last field.
+    BitWriter body;
+    body.u16(8).u8(0x04).u8(1).u8(6).string("_sans").u16(0);
+    auto font = FontCharacter::parse(code(TagCode::DefineFont3), body.bytes());
+    ASSERT_TRUE(font);
+    EXPECT_EQ(font->name(), "_sans");
+    EXPECT_EQ(font->glyphCount(), 0u);
+    EXPECT_FALSE(font->hasOutlines());
+}
+
 TEST(FontCharacterTest, WrongTagsAreNotFonts) {
     auto body = twoGlyphFont().defineFont2Body(1, 2);
     EXPECT_FALSE(FontCharacter::parse(code(TagCode::DefineText), body));

@@ -67,18 +67,21 @@ std::shared_ptr<FontCharacter> FontCharacter::parse(uint16_t tagCode, std::span<
     const uint16_t glyphCount = in.u16();
     if (in.overrun()) return nullptr;
 
-    const size_t tableStart = in.position();
-    const size_t offsetSize = wideOffsets ? 4 : 2;
-    if ((static_cast<size_t>(glyphCount) + 1) * offsetSize > in.remaining()) return nullptr;
-    std::vector<uint32_t> offsets(glyphCount);
-    for (auto& offset : offsets) offset = wideOffsets ? in.u32() : in.u16();
-    const uint32_t codeTableOffset = wideOffsets ? in.u32() : in.u16();
-    const std::span<const uint8_t> table = body.subspan(tableStart);
-    if (codeTableOffset > table.size()) return nullptr;
-    font->parseGlyphTable(table, offsets, codeTableOffset);
-
-    in.seek(tableStart + codeTableOffset);
-    font->setCodes(readCodes(in, glyphCount, font->wideCodes_));
+    // A font without glyphs (one that names a device font) has no offset or code table at
+    // all, not even the code table offset.
+    if (glyphCount > 0) {
+        const size_t tableStart = in.position();
+        const size_t offsetSize = wideOffsets ? 4 : 2;
+        if ((static_cast<size_t>(glyphCount) + 1) * offsetSize > in.remaining()) return nullptr;
+        std::vector<uint32_t> offsets(glyphCount);
+        for (auto& offset : offsets) offset = wideOffsets ? in.u32() : in.u16();
+        const uint32_t codeTableOffset = wideOffsets ? in.u32() : in.u16();
+        const std::span<const uint8_t> table = body.subspan(tableStart);
+        if (codeTableOffset > table.size()) return nullptr;
+        font->parseGlyphTable(table, offsets, codeTableOffset);
+        in.seek(tableStart + codeTableOffset);
+        font->setCodes(readCodes(in, glyphCount, font->wideCodes_));
+    }
     if (hasLayout && !in.overrun()) {
         FontLayout layout;
         layout.ascent = in.u16();
