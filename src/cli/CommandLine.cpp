@@ -12,7 +12,16 @@ constexpr const char* kUsage =
     "commands:\n"
     "  info MOVIE.swf                      show the movie's size, frame rate and frame count\n"
     "  snapshot MOVIE.swf --frames N       play N frames headless [--trace FILE]\n"
-    "                                      [--capture K=FILE.png ...] (K a frame or 'last')\n";
+    "                                      [--capture K=FILE.png ...] (K a frame or 'last')\n"
+    "  avi MOVIE.swf -o OUT.avi            convert to an AVI file [--start N] [--end N]\n"
+    "                                      [--mode normal|frame|skip] [--size WxH] [--stretch]\n"
+    "                                      [--fps 29.97] [--depth 24|32] [--codec FOURCC]\n"
+    "                                      [--quality N] [--keyframes N] [--data-rate KB]\n"
+    "                                      [--audio none|movie|FILE.wav] [--format 44100:16:2]\n"
+    "                                      [--split-mb N] [--play]\n"
+    "  png|tga MOVIE.swf -o OUT.png        convert to numbered images (OUT00.png, OUT01.png, ...)\n"
+    "                                      [--start N] [--end N] [--mode normal|frame|skip]\n"
+    "                                      [--size WxH] [--stretch] [--depth 24|32]\n";
 
 }  // namespace
 
@@ -21,6 +30,9 @@ int RunCommandLine(int argc, char** argv) {
     static const std::map<std::string, Command> commands = {
         {"info", RunInfoCommand},
         {"snapshot", RunSnapshotCommand},
+        {"avi", RunAviCommand},
+        {"png", RunPngCommand},
+        {"tga", RunTgaCommand},
     };
     if (argc < 2) {
         std::fputs(kUsage, stderr);

@@ -1,0 +1,125 @@
+#include "audio/EngineMixSource.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "resources/ResultCode.h"
+
+namespace audio {
+
+EngineMixSource::~EngineMixSource() { Close(); }
+
+void EngineMixSource::SetFrameRate(double framesPerSecond) {
+    std::lock_guard lock(mutex_);
+    framesPerSecond_ = framesPerSecond;
+}
+
+int32_t EngineMixSource::Open(const WaveFormat& format, BufferDone done) {
+    if (open_ || !done || format.blockAlign == 0 || format.samplesPerSec == 0) return kResultFail;
+    format_ = format;
+    done_ = std::move(done);
+    stopping_ = false;
+    capturing_ = false;
+    resetRequested_ = false;
+    open_ = true;
+    worker_ = std::thread([this] { Deliver(); });
+    return kResultOk;
+}
+
+int32_t EngineMixSource::AddBuffer(CaptureBuffer& buffer) {
+    std::lock_guard lock(mutex_);
+    if (!open_ || !buffer.data || buffer.length < format_.blockAlign) return kResultFail;
+    buffer.bytesRecorded = 0;
+    queue_.push_back(&buffer);
+    wake_.notify_one();
+    return kResultOk;
+}
+
+int32_t EngineMixSource::Start() {
+    std::lock_guard lock(mutex_);
+    if (!open_) return kResultFail;
+    capturing_ = true;
+    framesMixed_ = 0;
+    pendingBytes_ = 0;
+    return kResultOk;
+}
+
+int32_t EngineMixSource::Reset() {
+    std::unique_lock lock(mutex_);
+    if (!open_) return kResultOk;
+    capturing_ = false;
+    pendingBytes_ = 0;
+    resetRequested_ = true;
+    wake_.notify_one();
+    handedBack_.wait(lock, [this] { return !resetRequested_; });
+    return kResultOk;
+}
+
+int32_t EngineMixSource::Close() {
+    if (!open_) return kResultOk;
+    Reset();
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        wake_.notify_one();
+    }
+    worker_.join();
+    open_ = false;
+    done_ = nullptr;
+    return kResultOk;
+}
+
+void EngineMixSource::MixFrame() {
+    std::unique_lock lock(mutex_);
+    if (!capturing_ || framesPerSecond_ <= 0) return;
+    // Whole samples up to the end of each frame, so that the fractions of a sample that one
+    // frame interval holds add up instead of being lost.
+    auto samplesUpTo = [this](uint64_t frames) {
+        return static_cast<uint64_t>(static_cast<long double>(frames) * format_.samplesPerSec /
+                                     framesPerSecond_);
+    };
+    const uint64_t samples = samplesUpTo(framesMixed_ + 1) - samplesUpTo(framesMixed_);
+    ++framesMixed_;
+    pendingBytes_ += samples * format_.blockAlign;
+    wake_.notify_one();
+    taken_.wait(lock, [this] { return pendingBytes_ == 0 || queue_.empty() || !capturing_; });
+}
+
+void EngineMixSource::Deliver() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] {
+            return stopping_ || resetRequested_ || (!queue_.empty() && pendingBytes_ > 0);
+        });
+        if (resetRequested_) {
+            // Only the buffers queued now: one queued again from the callback waits.
+            std::deque<CaptureBuffer*> returned;
+            returned.swap(queue_);
+            taken_.notify_all();
+            lock.unlock();
+            for (CaptureBuffer* buffer : returned) done_(*buffer);
+            lock.lock();
+            resetRequested_ = false;
+            handedBack_.notify_all();
+            continue;
+        }
+        if (stopping_) return;
+        CaptureBuffer* buffer = queue_.front();
+        const auto take = static_cast<uint32_t>(
+            std::min<uint64_t>(pendingBytes_, buffer->length - buffer->bytesRecorded));
+        // The engine's mix: silence until the engine plays sound.
+        std::memset(buffer->data + buffer->bytesRecorded, 0, take);
+        buffer->bytesRecorded += take;
+        pendingBytes_ -= take;
+        taken_.notify_all();
+        if (buffer->bytesRecorded == buffer->length) {
+            queue_.pop_front();
+            lock.unlock();
+            done_(*buffer);
+            lock.lock();
+        }
+    }
+}
+
+}  // namespace audio

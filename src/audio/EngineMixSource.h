@@ -1,0 +1,60 @@
+#pragma once
+// The default capture source: the player engine's own sound mix, taken as it plays, so that a
+// movie's sound can be recorded on a machine without a sound card, and as fast as the engine
+// runs. The host calls MixFrame once per tick it gives the engine; each call adds one frame
+// interval of sound. The engine mixes no sound of its own yet, so the mix is silence of the
+// right length.
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "audio/CaptureSource.h"
+
+namespace audio {
+
+class EngineMixSource : public CaptureSource {
+public:
+    EngineMixSource() = default;
+    ~EngineMixSource() override;
+    EngineMixSource(const EngineMixSource&) = delete;
+    EngineMixSource& operator=(const EngineMixSource&) = delete;
+
+    // The movie's frame rate, which sets how much sound one tick is.
+    void SetFrameRate(double framesPerSecond);
+
+    int32_t Open(const WaveFormat& format, BufferDone done) override;
+    int32_t AddBuffer(CaptureBuffer& buffer) override;
+    int32_t Start() override;
+    int32_t Reset() override;
+    int32_t Close() override;
+
+    // One frame interval of the mix; nothing while not capturing. Over n calls the sound
+    // adds up to n / frame rate seconds, in whole samples. Returns once the sound is in a
+    // buffer (or no buffer is queued to take it), so that the engine, which has no clock of
+    // its own here, never runs ahead of the recording.
+    void MixFrame();
+
+private:
+    void Deliver();
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable handedBack_;
+    std::condition_variable taken_;
+    std::thread worker_;
+    std::deque<CaptureBuffer*> queue_;
+    BufferDone done_;
+    WaveFormat format_;
+    double framesPerSecond_ = 0;
+    bool open_ = false;
+    bool capturing_ = false;
+    bool stopping_ = false;
+    bool resetRequested_ = false;
+    uint64_t framesMixed_ = 0;
+    uint64_t pendingBytes_ = 0;  // mixed, not yet in a buffer
+};
+
+}  // namespace audio

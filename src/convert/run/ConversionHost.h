@@ -1,0 +1,46 @@
+#pragma once
+// What a conversion run needs from the program around it: the player control and its
+// clock, the offscreen renderer, the progress dialog, the interface lock, message boxes and
+// message pumping. The desktop program's main window implements it, and so does the
+// command-line program, without any window.
+
+#include <string>
+
+namespace swf {
+class Player;
+}
+namespace audio {
+class CaptureSource;
+}
+
+namespace convert {
+
+class FrameCapture;
+class ProgressDialog;
+
+class ConversionHost {
+public:
+    virtual ~ConversionHost() = default;
+
+    // The control the runs load, step and draw; its view has the output size.
+    virtual swf::Player& Control() = 0;
+    // One tick of the control's clock: its timer's OnTimer with the host's time.
+    virtual void TickControl() = 0;
+    virtual FrameCapture& Renderer() = 0;
+    virtual ProgressDialog& Progress() = 0;
+    // Where the recording phase takes the movie's sound from.
+    virtual audio::CaptureSource& SoundSource() = 0;
+
+    // Locked (false) from the start of a run or recording phase to its end.
+    virtual void SetInterfaceEnabled(bool enabled) = 0;
+    // An error box with the string table's text of `stringId`.
+    virtual void ShowErrorMessage(int stringId) = 0;
+    // A Yes/No question with the string table's text; true for Yes.
+    virtual bool AskYesNo(int stringId) = 0;
+    // Handles whatever the user did meanwhile (the progress dialog's buttons among it).
+    virtual void PumpMessages() = 0;
+    // Opens a created file with the user's program for it.
+    virtual void OpenDocument(const std::string& path) = 0;
+};
+
+}  // namespace convert

@@ -1,0 +1,440 @@
+#include "convert/run/ConversionRunner.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <new>
+#include <system_error>
+
+#include "audio/SoundRecorder.h"
+#include "audio/WavFile.h"
+#include "convert/AviWriter.h"
+#include "convert/PngWriter.h"
+#include "convert/TgaWriter.h"
+#include "convert/run/BatchReport.h"
+#include "convert/run/ConversionHost.h"
+#include "convert/run/FrameCapture.h"
+#include "convert/run/ImageSequenceNames.h"
+#include "convert/run/MovieCopies.h"
+#include "convert/run/ProgressDialog.h"
+#include "convert/run/SequenceStepper.h"
+#include "resources/ResultCode.h"
+#include "resources/StringTable.h"
+#include "settings/OfferedSettings.h"
+#include "swf/player/Player.h"
+
+namespace convert {
+namespace {
+
+// The run-in-progress flag, set by whoever starts a synchronous run for its duration.
+class RunScope {
+public:
+    explicit RunScope(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
+    ~RunScope() { flag_ = previous_; }
+    RunScope(const RunScope&) = delete;
+    RunScope& operator=(const RunScope&) = delete;
+
+private:
+    bool& flag_;
+    bool previous_;
+};
+
+std::filesystem::path TempFolder() {
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+    return error ? std::filesystem::path("/tmp") : folder;
+}
+
+// The folder a file is in; "." for a bare name.
+std::filesystem::path FolderOf(const std::string& path) {
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    return folder.empty() ? std::filesystem::path(".") : folder;
+}
+
+void StartProgress(ProgressDialog& progress, int titleId, int statusId, int32_t start, int32_t end) {
+    progress.Open(resources::LoadString(titleId));
+    progress.SetRange(start, end);
+    progress.SetTotalText(resources::FormatString(resources::kStrTotalFrames,
+                                                  int64_t{end} - start + 1, start, end));
+    progress.SetStatusText(resources::FormatString(statusId, 0));
+}
+
+int32_t CappedFrame(int64_t frame, int32_t end) { return static_cast<int32_t>(std::min<int64_t>(frame, end)); }
+
+}  // namespace
+
+struct ConversionRunner::Recording {
+    AviJob job;
+    audio::WaveFormat format;  // the job's, normalised
+    std::unique_ptr<audio::SoundRecorder> recorder;
+    double movieFrameRate = 0;
+    uint64_t startOffset = 0;
+    uint64_t endOffset = 0;
+    // Where the recording stood when a confirmation question opened and the movie stopped.
+    std::optional<uint64_t> endMark;
+    int ticks = 0;
+    int seconds = 0;
+};
+
+ConversionRunner::ConversionRunner(ConversionHost& host, MovieCopies& movie, std::string recordingPath)
+    : host_(host), movie_(movie), recordingPath_(std::move(recordingPath)) {}
+
+ConversionRunner::~ConversionRunner() = default;
+
+bool ConversionRunner::LoadSilentCopy() {
+    const std::string& path = movie_.SilentCopy();
+    return !path.empty() && host_.Control().LoadMovie(path);
+}
+
+void ConversionRunner::ReloadWorkingMovie() {
+    swf::Player& control = host_.Control();
+    control.LoadMovie(movie_.workingPath());
+    control.StopPlay();
+}
+
+void ConversionRunner::ShowPending(int messageId) {
+    if (messageId != 0) host_.ShowErrorMessage(messageId);
+}
+
+int32_t ConversionRunner::RunImageSequence(const settings::ImageSequenceSettings& settings,
+                                           settings::OutputKind kind, const std::string& outputPath) {
+    RunScope scope(runInProgress_);
+    const int32_t start = settings.startFrame, end = settings.endFrame;
+    const bool alpha = settings.colorDepth == settings::kColorDepthRgba;
+
+    // Every image, with room for its header, must fit into the temporary folder's disk.
+    const uint64_t width = std::clamp<int32_t>(settings.width, 0, FrameBuffer::kMaxSide);
+    const uint64_t height = std::clamp<int32_t>(settings.height, 0, FrameBuffer::kMaxSide);
+    const uint64_t frames = static_cast<uint64_t>(std::max<int64_t>(0, int64_t{end} - start + 1));
+    const uint64_t needed = ((alpha ? 4 : 3) * width * height + 40) * frames;
+    if (freeSpace_(TempFolder()) <= needed) {
+        host_.ShowErrorMessage(resources::kStrDiskSpaceNotEnough);
+        return kResultFail;
+    }
+
+    FrameCapture& renderer = host_.Renderer();
+    ProgressDialog& progress = host_.Progress();
+    swf::Player& control = host_.Control();
+    int32_t result = kResultOk;
+    int message = 0;
+    renderer.alphaFlag = alpha;
+    host_.SetInterfaceEnabled(false);
+    if (!LoadSilentCopy()) {
+        message = resources::kStrFileOpenError;
+        result = kResultFail;
+    } else {
+        StartProgress(progress,
+                      kind == settings::OutputKind::Tga ? resources::kStrConvertingToTga
+                                                        : resources::kStrConvertingToPng,
+                      resources::kStrCreatingImageSequence, start, end);
+        SequenceStepper stepper(settings.sequenceMode);
+        for (int32_t step = 0; step < start; ++step) {
+            stepper.Apply(control);
+            host_.TickControl();
+        }
+
+        const ImageSequenceNames names(outputPath, start, end);
+        int32_t named = 0;
+        int64_t frame = start;
+        for (; frame <= end; ++frame) {
+            const std::string name = names.Name(named++);
+            stepper.Apply(control);
+            const bool captured = renderer.Capture(control);
+            host_.TickControl();
+            const FrameBuffer& image = renderer.Frame();
+            const auto write = names.IsTga() ? WriteTgaFile : WritePngFile;
+            if (!captured || write(name, image.header(), image.pixels(), alpha) != 1) {
+                message = resources::kStrFailedToWriteStream;
+                result = kResultFail;
+                break;
+            }
+            progress.SetStatusText(resources::FormatString(resources::kStrCreatingImageSequence, frame - start + 1));
+            if (progress.finished() || progress.cancelled()) break;
+            progress.SetPos(static_cast<int>(frame));
+            host_.PumpMessages();
+        }
+        lastFrameReached_ = CappedFrame(frame, end);
+        progress.Close();
+        if (progress.cancelled()) {
+            for (int32_t i = 0; i < named; ++i) std::remove(names.Name(i).c_str());
+            result = kResultAbort;
+        }
+    }
+
+    renderer.alphaFlag = false;
+    ReloadWorkingMovie();
+    host_.SetInterfaceEnabled(true);
+    ShowPending(message);
+    return result;
+}
+
+int32_t ConversionRunner::StartAviExport(const AviJob& job) {
+    if (job.settings.audioSource() == settings::AudioSource::RecordFromMovie) return BeginRecordingPhase(job);
+    return RunAvi(job);
+}
+
+int32_t ConversionRunner::RunAvi(const AviJob& job) {
+    RunScope scope(runInProgress_);
+    const settings::AviExportSettings& settings = job.settings;
+    const int32_t start = settings.startFrame, end = settings.endFrame;
+    FrameCapture& renderer = host_.Renderer();
+    ProgressDialog& progress = host_.Progress();
+    swf::Player& control = host_.Control();
+    host_.SetInterfaceEnabled(false);
+    renderer.alphaFlag = settings.colorDepth == settings::kColorDepthRgba;
+
+    int32_t result = kResultOk;
+    int message = 0;
+    audio::WavFile sound;
+    AviAudioSource source;
+    if (settings.audioEnabled) {
+        const bool fromFile = !settings.wavePath.empty();
+        result = sound.Open(fromFile ? settings.wavePath : recordingPath_, audio::WavFile::ReadMode);
+        if (Succeeded(result) && !sound.Format()) result = kResultFail;
+        source = {&sound, fromFile ? 0 : recordedStart_, fromFile ? sound.DataSize() : recordedEnd_};
+    }
+
+    AviWriter writer;
+    bool opened = false;
+    bool cancelled = false;
+    int64_t frame = start;
+    if (Succeeded(result) && !LoadSilentCopy()) {
+        message = resources::kStrFileOpenError;
+        result = kResultFail;
+    }
+    if (Succeeded(result)) {
+        StartProgress(progress, resources::kStrConvertingToAvi, resources::kStrCreatingVideo, start, end);
+        const AviOutput output{job.outputPath, control.ViewWidth(), control.ViewHeight(),
+                               settings.colorDepth, settings.frameRate100, settings.splitSizeMB};
+        const AviResult open = writer.Open(output, job.compressor, source.file ? &source : nullptr);
+        opened = open.ok();
+        if (!opened) {
+            message = open.messageId;
+            result = open.code;
+        } else {
+            control.Play();
+            SequenceStepper stepper(settings.sequenceMode);
+            for (int32_t step = 0; step < start; ++step) {
+                stepper.Apply(control);
+                host_.TickControl();
+            }
+            for (; frame <= end; ++frame) {
+                stepper.Apply(control);
+                const bool captured = renderer.Capture(control);
+                host_.TickControl();
+                const AviResult written = captured ? writer.WriteFrame(renderer.Frame())
+                                                   : AviResult{kResultFail, resources::kStrFailedToWriteStream};
+                if (!written.ok()) {
+                    message = written.messageId;
+                    result = written.code;
+                    break;
+                }
+                progress.SetStatusText(resources::FormatString(resources::kStrCreatingVideo, frame - start + 1));
+                if (progress.finished() || progress.cancelled()) break;
+                progress.SetPos(static_cast<int>(frame));
+                host_.PumpMessages();
+            }
+        }
+        progress.Close();
+        cancelled = progress.cancelled();
+    }
+    lastFrameReached_ = CappedFrame(frame, end);
+    // A file that cannot be finished is a failure even when every frame went in.
+    const AviResult closed = writer.Close();
+    if (opened && !closed.ok() && Succeeded(result)) {
+        message = closed.messageId;
+        result = closed.code;
+    }
+    sound.Close();
+    std::remove(recordingPath_.c_str());
+    if (cancelled) {
+        writer.DeleteOutput();
+        result = kResultAbort;
+    }
+    lastAviFileCount_ = opened && !cancelled ? std::max(1, writer.partCounter()) : 0;
+
+    renderer.alphaFlag = false;
+    ReloadWorkingMovie();
+    host_.SetInterfaceEnabled(true);
+    if (Succeeded(result) && !batch_ && settings.playAfterCreating && !cancelled) {
+        // After a split the chosen name has become the first part.
+        host_.OpenDocument(writer.partCounter() > 0 ? AviWriter::PartName(job.outputPath, 0).string()
+                                                    : job.outputPath);
+    }
+    ShowPending(message);
+    return result;
+}
+
+int32_t ConversionRunner::BeginRecordingPhase(const AviJob& job) {
+    host_.SetInterfaceEnabled(false);
+    ProgressDialog& progress = host_.Progress();
+    swf::Player& control = host_.Control();
+    auto phase = std::make_unique<Recording>();
+    phase->job = job;
+    phase->format = audio::NormalizePcm(job.audioFormat);
+    phase->movieFrameRate = movie_.header().frameRate;
+    const settings::AviExportSettings& settings = job.settings;
+    const uint64_t bytesPerSecond = phase->format.avgBytesPerSec;
+    const int32_t movieRate100 = settings::FrameRate100(phase->movieFrameRate);
+
+    int message = 0;
+    bool started = false;
+    if (movieRate100 > 0 && bytesPerSecond > 0 && phase->format.blockAlign > 0) {
+        // The sound of frames start to end at the movie's own rate, in whole sample blocks so
+        // that the sound read from the start offset on is not shifted by part of a sample.
+        const auto offsetOfFrame = [&](int64_t frame) {
+            const uint64_t bytes = static_cast<uint64_t>(std::max<int64_t>(0, frame)) * bytesPerSecond * 100 /
+                                   static_cast<uint64_t>(movieRate100);
+            return bytes - bytes % phase->format.blockAlign;
+        };
+        phase->startOffset = offsetOfFrame(settings.startFrame);
+        phase->endOffset = offsetOfFrame(int64_t{settings.endFrame} + 1);
+
+        if (freeSpace_(FolderOf(recordingPath_)) <= phase->endOffset) {
+            message = resources::kStrDiskSpaceNotEnough;
+        } else {
+            phase->recorder.reset(new (std::nothrow) audio::SoundRecorder(host_.SoundSource()));
+            if (!phase->recorder) {
+                message = resources::kStrOutOfMemory;
+            } else {
+                phase->recorder->SetFreeSpaceQuery(freeSpace_);
+                StartProgress(progress, resources::kStrConvertingToAvi, resources::kStrCreatingAudio,
+                              settings.startFrame, settings.endFrame);
+                progress.SetRange(0, static_cast<int>((int64_t{settings.endFrame} + 1) / phase->movieFrameRate));
+                if (phase->startOffset != 0) progress.EnableButton(ProgressButton::Finish, false);
+                started = Succeeded(phase->recorder->Open(recordingPath_, &phase->format)) &&
+                          control.LoadMovie(movie_.workingPath());
+                if (started) {
+                    control.Play();
+                    started = Succeeded(phase->recorder->StartCapture(phase->endOffset));
+                }
+            }
+        }
+    }
+    if (started) {
+        phase_ = std::move(phase);
+        recording_ = true;
+        return kResultOk;
+    }
+
+    lastFrameReached_ = -1;
+    recording_ = false;
+    if (phase->recorder) {
+        phase->recorder->Close();
+        progress.Close();
+    }
+    control.Rewind();
+    control.StopPlay();
+    host_.SetInterfaceEnabled(true);
+    ShowPending(message);
+    return kResultFail;
+}
+
+std::optional<int32_t> ConversionRunner::OnRecordingTick() {
+    if (!recording_ || !phase_) return std::nullopt;
+    Recording& phase = *phase_;
+    ProgressDialog& progress = host_.Progress();
+
+    if (progress.finished() || progress.cancelled()) {
+        const bool finished = progress.finished();
+        int32_t result = EndRecordingPhase();
+        if (Succeeded(result) && finished) {
+            result = RunAvi(phase.job);
+        } else {
+            host_.Control().StopPlay();
+        }
+        Report(result);
+        phase_.reset();
+        return result;
+    }
+
+    if (++phase.ticks >= phase.movieFrameRate) {
+        phase.ticks = 0;
+        const uint64_t recorded = phase.recorder->BytesRecorded();
+        if (recorded >= phase.endOffset) {
+            int32_t result = EndRecordingPhase();
+            if (Succeeded(result)) result = RunAvi(phase.job);
+            Report(result);
+            phase_.reset();
+            return result;
+        }
+        ++phase.seconds;
+        progress.SetPos(phase.seconds);
+        progress.SetStatusText(resources::FormatString(
+            resources::kStrCreatingAudio, static_cast<int64_t>(phase.seconds * phase.movieFrameRate)));
+        if (phase.startOffset != 0 && recorded > phase.startOffset)
+            progress.EnableButton(ProgressButton::Finish, true);
+        host_.PumpMessages();
+    }
+
+    // While a confirmation question is open the movie stands still; if the user then
+    // finishes, the sound ends where the question opened.
+    if (!progress.asking()) {
+        phase.endMark.reset();
+        host_.TickControl();
+    } else if (!phase.endMark) {
+        phase.endMark = phase.recorder->BytesRecorded();
+    }
+    return std::nullopt;
+}
+
+int32_t ConversionRunner::EndRecordingPhase() {
+    if (!phase_ || !phase_->recorder) return kResultFail;
+    Recording& phase = *phase_;
+    ProgressDialog& progress = host_.Progress();
+    swf::Player& control = host_.Control();
+    const bool cancelled = progress.cancelled();
+    int message = 0;
+
+    int32_t result = phase.recorder->StopCapture();
+    recording_ = false;
+    if (Succeeded(result) && cancelled) {
+        control.StopPlay();
+        result = kResultAbort;
+    } else if (Succeeded(result)) {
+        recordedStart_ = phase.startOffset;
+        recordedEnd_ = phase.endMark.value_or(phase.recorder->BytesRecorded());
+        if (progress.finished()) {
+            // The frames the recorded sound covers at the output rate.
+            const int64_t covered = static_cast<int64_t>(
+                recordedEnd_ * static_cast<uint64_t>(std::max(0, phase.job.settings.frameRate100)) /
+                (uint64_t{phase.format.avgBytesPerSec} * 100));
+            const int64_t endFrame = covered - 1;
+            if (endFrame < phase.job.settings.startFrame)
+                result = kResultFail;
+            else
+                phase.job.settings.endFrame =
+                    static_cast<int32_t>(std::min<int64_t>(endFrame, std::numeric_limits<int32_t>::max()));
+        }
+    }
+
+    // A recording that cannot be finished on disk holds no usable sound.
+    if (Failed(phase.recorder->Close()) && Succeeded(result)) {
+        message = resources::kStrDiskSpaceNotEnough;
+        result = kResultFail;
+    }
+    phase.recorder.reset();
+    if (cancelled) std::remove(recordingPath_.c_str());
+    progress.Close();
+    if (Failed(result)) {
+        lastFrameReached_ = -1;
+        control.Rewind();
+        control.StopPlay();
+        host_.SetInterfaceEnabled(true);
+        ShowPending(message);
+    }
+    return result;
+}
+
+void ConversionRunner::Report(int32_t result) {
+    if (!batch_) return;
+    bool stopRemaining = Failed(result);
+    if (result == kResultAbort || (Succeeded(result) && host_.Progress().cancelled())) {
+        RunScope scope(runInProgress_);
+        stopRemaining = !batch_->HasFurtherTasks() || host_.AskYesNo(resources::kStrCancelRemainingBatchTasks);
+    }
+    batch_->PostNextTask(result, stopRemaining);
+}
+
+}  // namespace convert

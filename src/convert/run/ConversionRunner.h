@@ -1,0 +1,98 @@
+#pragma once
+// The conversion runs. An image sequence or an AVI file is made in one synchronous loop: the
+// silent copy is loaded, pre-rolled to the start frame one tick at a time, and for each
+// output frame the sequence mode is applied, the frame captured, the control ticked once and
+// the frame written. An AVI with the movie's own sound is preceded by a recording phase,
+// which runs on the host's clock ticks (OnRecordingTick) while the movie plays with sound.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "audio/DiskSpace.h"
+#include "audio/WaveFormat.h"
+#include "convert/CompressorSettings.h"
+#include "settings/AviExportSettings.h"
+#include "settings/ImageSequenceSettings.h"
+#include "settings/OutputKind.h"
+
+namespace audio {
+class SoundRecorder;
+}
+
+namespace convert {
+
+class BatchReport;
+class ConversionHost;
+class MovieCopies;
+
+// Everything an AVI export reads.
+struct AviJob {
+    settings::AviExportSettings settings;
+    audio::WaveFormat audioFormat;  // of the recording
+    CompressorSettings compressor;
+    std::string outputPath;
+};
+
+class ConversionRunner {
+public:
+    // `recordingPath` is the temporary WAV file the recording phase writes.
+    ConversionRunner(ConversionHost& host, MovieCopies& movie, std::string recordingPath);
+    ~ConversionRunner();
+    ConversionRunner(const ConversionRunner&) = delete;
+    ConversionRunner& operator=(const ConversionRunner&) = delete;
+
+    // The batch to report to while one runs; null otherwise.
+    void SetBatch(BatchReport* batch) { batch_ = batch; }
+    void SetFreeSpaceQuery(audio::FreeSpaceQuery query) { freeSpace_ = std::move(query); }
+
+    // TGA or PNG files, one per frame. 0, E_ABORT (cancelled: the images are deleted) or a
+    // failure; the run shows its own message.
+    int32_t RunImageSequence(const settings::ImageSequenceSettings& settings, settings::OutputKind kind,
+                             const std::string& outputPath);
+
+    // An AVI export as its settings choose: at once without audio or with a WAV file, else
+    // a recording phase first (then the result is that of starting it, and the run's own
+    // comes from the tick that ends it).
+    int32_t StartAviExport(const AviJob& job);
+    int32_t RunAvi(const AviJob& job);
+    int32_t BeginRecordingPhase(const AviJob& job);
+    // A clock tick while recording. Returns the result of the export when this tick ended
+    // it (the recording phase and the AVI run after it), nothing while it goes on.
+    std::optional<int32_t> OnRecordingTick();
+    int32_t EndRecordingPhase();
+
+    bool runInProgress() const { return runInProgress_; }
+    bool recording() const { return recording_; }
+    // Where the last run stopped, capped at its end frame; -1 after a failed recording phase.
+    int32_t lastFrameReached() const { return lastFrameReached_; }
+    // The files the last AVI run left: 1, or the number of parts after a split.
+    int lastAviFileCount() const { return lastAviFileCount_; }
+
+private:
+    struct Recording;
+
+    bool LoadSilentCopy();
+    void ReloadWorkingMovie();
+    void Report(int32_t result);
+    void ShowPending(int messageId);
+
+    ConversionHost& host_;
+    MovieCopies& movie_;
+    std::string recordingPath_;
+    BatchReport* batch_ = nullptr;
+    audio::FreeSpaceQuery freeSpace_ = audio::GetFreeDiskSpace;
+
+    bool runInProgress_ = false;
+    bool recording_ = false;
+    int32_t lastFrameReached_ = -1;
+    int lastAviFileCount_ = 0;
+
+    // The sound the next AVI run takes from the recording: byte offsets into its data.
+    uint64_t recordedStart_ = 0;
+    uint64_t recordedEnd_ = 0;
+    std::unique_ptr<Recording> phase_;
+};
+
+}  // namespace convert

@@ -1,0 +1,15 @@
+#include "convert/run/FrameCapture.h"
+
+#include "swf/player/Player.h"
+
+namespace convert {
+
+bool FrameCapture::Capture(const swf::Player& control) {
+    FrameBuffer& buffer = alphaFlag ? alphaBuffer : colourBuffer;
+    const uint16_t bitsPerPixel = alphaFlag ? 32 : 24;
+    if (!buffer.Create(control.ViewWidth(), control.ViewHeight(), bitsPerPixel)) return false;
+    const swf::DrawTarget target{buffer.bits(), buffer.stride(), bitsPerPixel, true};
+    return control.Draw(target);
+}
+
+}  // namespace convert

@@ -1,0 +1,38 @@
+#pragma once
+// The files a loaded movie is played from: the working movie (the chosen file itself, or a
+// temporary uncompressed copy of a compressed one) and the silent copy that runs capture
+// and step. The temporary files go with the object.
+
+#include <string>
+
+#include "convert/MovieHeader.h"
+
+namespace convert {
+
+class MovieCopies {
+public:
+    MovieCopies() = default;
+    ~MovieCopies();
+    MovieCopies(const MovieCopies&) = delete;
+    MovieCopies& operator=(const MovieCopies&) = delete;
+
+    // Makes the working movie and its silent copy and reads the header. False when the movie
+    // cannot be read or a copy cannot be written; nothing of it is kept then.
+    bool Open(const std::string& sourcePath);
+
+    const MovieHeader& header() const { return header_; }
+    const std::string& workingPath() const { return workingPath_; }
+    // The silent copy, made again under a new name when its file has gone or cannot be read.
+    // Empty when it cannot be made.
+    const std::string& SilentCopy();
+
+private:
+    void Discard();
+
+    MovieHeader header_;
+    std::string workingPath_;
+    bool workingIsTemporary_ = false;
+    std::string silentPath_;
+};
+
+}  // namespace convert
