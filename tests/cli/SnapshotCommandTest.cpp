@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "audio/TestFiles.h"
+#include "cli/CommandLine.h"
+#include "support/SwfWriter.h"
+
+namespace {
+
+namespace st = swftest;
+
+std::vector<uint8_t> ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Width and height from a PNG's IHDR chunk, or {0, 0} when the file is no PNG.
+std::pair<uint32_t, uint32_t> PngSize(const std::string& path) {
+    std::vector<uint8_t> png = ReadAll(path);
+    const uint8_t signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (png.size() < 24 || !std::equal(std::begin(signature), std::end(signature), png.begin())) return {0, 0};
+    auto be32 = [&](size_t at) {
+        return static_cast<uint32_t>(png[at] << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3]);
+    };
+    return {be32(16), be32(20)};
+}
+
+std::string TracingMovie(testfiles::ScratchDir& scratch, bool quitInFrameThree) {
+    st::SwfWriter movie;
+    movie.frameSizePixels(64, 32);
+    for (int f = 0; f < 5; ++f) {
+        st::ActionBuilder actions;
+        actions.pushString("frame " + std::to_string(f + 1)).trace();
+        if (quitInFrameThree && f == 2) actions.fsCommand("quit");
+        movie.doAction(actions).showFrame();
+    }
+    std::string path = scratch.File(quitInFrameThree ? "quits.swf" : "plays.swf");
+    movie.writeFile(path);
+    return path;
+}
+
+class SnapshotCommand : public testing::Test {
+protected:
+    int Run(const std::vector<std::string>& args) {
+        testing::internal::CaptureStderr();
+        int status = cli::RunSnapshotCommand(args);
+        err_ = testing::internal::GetCapturedStderr();
+        return status;
+    }
+    testfiles::ScratchDir scratch_;
+    std::string err_;
+};
+
+TEST_F(SnapshotCommand, ShowsNFramesTracesThemAndCapturesTheAskedOnes) {
+    std::string movie = TracingMovie(scratch_, false);
+    std::string trace = scratch_.File("trace.txt");
+    std::string second = scratch_.File("second.png");
+    std::string last = scratch_.File("last.png");
+    EXPECT_EQ(Run({movie, "--frames", "3", "--trace", trace, "--capture", "2=" + second, "--capture", "last=" + last}), 0)
+        << err_;
+    std::vector<uint8_t> lines = ReadAll(trace);
+    EXPECT_EQ(std::string(lines.begin(), lines.end()), "frame 1\nframe 2\nframe 3\n");
+    EXPECT_EQ(PngSize(second), (std::pair<uint32_t, uint32_t>{64, 32}));
+    EXPECT_EQ(PngSize(last), (std::pair<uint32_t, uint32_t>{64, 32}));
+}
+
+TEST_F(SnapshotCommand, QuitEndsTheRunAndLastIsCapturedThere) {
+    std::string movie = TracingMovie(scratch_, true);
+    std::string trace = scratch_.File("trace.txt");
+    std::string fifth = scratch_.File("fifth.png");
+    std::string last = scratch_.File("last.png");
+    EXPECT_EQ(Run({movie, "--frames", "5", "--trace", trace, "--capture", "5=" + fifth, "--capture", "last=" + last}), 0);
+    std::vector<uint8_t> lines = ReadAll(trace);
+    EXPECT_EQ(std::string(lines.begin(), lines.end()), "frame 1\nframe 2\nframe 3\n");
+    EXPECT_FALSE(std::filesystem::exists(fifth));
+    EXPECT_EQ(PngSize(last), (std::pair<uint32_t, uint32_t>{64, 32}));
+}
+
+TEST_F(SnapshotCommand, TraceFileIsMadeEvenWhenNothingIsTraced) {
+    st::SwfWriter silent;
+    silent.showFrame();
+    std::string movie = scratch_.File("silent.swf");
+    silent.writeFile(movie);
+    std::string trace = scratch_.File("trace.txt");
+    EXPECT_EQ(Run({movie, "--frames", "2", "--trace", trace}), 0);
+    EXPECT_TRUE(std::filesystem::exists(trace));
+    EXPECT_EQ(std::filesystem::file_size(trace), 0u);
+}
+
+TEST_F(SnapshotCommand, UnreadableMovieFailsWithTheReason) {
+    std::string garbage = scratch_.File("garbage.swf");
+    std::ofstream(garbage) << "this is not a movie";
+    EXPECT_NE(Run({garbage, "--frames", "2"}), 0);
+    EXPECT_NE(err_.find("not a Flash movie"), std::string::npos) << err_;
+    EXPECT_NE(Run({scratch_.File("missing.swf"), "--frames", "2"}), 0);
+    EXPECT_NE(err_.find("missing.swf"), std::string::npos) << err_;
+}
+
+TEST_F(SnapshotCommand, BadArgumentsAreUsageErrors) {
+    std::string movie = TracingMovie(scratch_, false);
+    EXPECT_EQ(Run({movie}), 2);
+    EXPECT_EQ(Run({movie, "--frames", "0"}), 2);
+    EXPECT_EQ(Run({movie, "--frames", "2", "--capture", "first=x.png"}), 2);
+    EXPECT_EQ(Run({"--frames", "2"}), 2);
+}
+
+}  // namespace
