@@ -10,8 +10,8 @@ namespace {
 constexpr uint16_t kMaxDescribedChannels = 8;
 
 bool IsDescribablePcm(const WaveFormat& format) {
-    const bool wholeBytes = format.bitsPerSample >= 8 && format.bitsPerSample <= 32 &&
-                            format.bitsPerSample % 8 == 0;
+    const bool wholeBytes =
+        format.bitsPerSample >= 8 && format.bitsPerSample <= 32 && format.bitsPerSample % 8 == 0;
     if (format.formatTag != kWaveFormatPcm || !wholeBytes || format.channels == 0 ||
         format.channels > kMaxDescribedChannels || format.samplesPerSec == 0)
         return false;

@@ -56,7 +56,9 @@ constexpr uint8_t kIndexOfChunks = 1;
 // biCompression of a BITMAPINFOHEADER: 0 means uncompressed rows ("db" chunks).
 constexpr size_t kBitmapCompressionOffset = 16;
 
-uint64_t Padded(uint64_t size) { return size + (size & 1u); }
+uint64_t Padded(uint64_t size) {
+    return size + (size & 1u);
+}
 
 uint32_t Clamp32(uint64_t value) {
     return static_cast<uint32_t>(std::min<uint64_t>(value, std::numeric_limits<uint32_t>::max()));
@@ -64,7 +66,7 @@ uint32_t Clamp32(uint64_t value) {
 
 // Little-endian bytes of headers and indexes, built in memory and written at once.
 class ByteBuilder {
-public:
+  public:
     void U8(uint8_t value) { bytes_.push_back(value); }
     void U16(uint16_t value) {
         uint8_t raw[2];
@@ -100,7 +102,7 @@ public:
     }
     std::vector<uint8_t>& bytes() { return bytes_; }
 
-private:
+  private:
     std::vector<uint8_t> bytes_;
 };
 
@@ -143,7 +145,9 @@ bool WriteAll(int fd, iovec* parts, int count, uint64_t offset) {
 AviFile::AviFile(uint64_t segmentLimit)
     : segmentLimit_(std::clamp(segmentLimit, kMinSegmentLimit, kMaxSegmentLimit)) {}
 
-AviFile::~AviFile() { Close(); }
+AviFile::~AviFile() {
+    Close();
+}
 
 void AviFile::Reset() {
     fd_ = -1;
@@ -222,8 +226,8 @@ std::vector<uint8_t> AviFile::BuildHeaderList() const {
         bytesPerSecond += sampleBytes * stream.header.rate / stream.header.scale;
     }
     if (video != streams_.end() && video->header.rate != 0)
-        microSecondsPerFrame = (uint64_t{1000000} * video->header.scale + video->header.rate / 2) /
-                               video->header.rate;
+        microSecondsPerFrame =
+            (uint64_t{1000000} * video->header.scale + video->header.rate / 2) / video->header.rate;
 
     ByteBuilder out;
     const size_t headerList = out.BeginChunk(kList, kListHeader);
@@ -237,12 +241,12 @@ std::vector<uint8_t> AviFile::BuildHeaderList() const {
     out.U32(0);  // initial frames
     out.U32(static_cast<uint32_t>(streams_.size()));
     out.U32(largestChunk);
-    out.U32(video != streams_.end() ? static_cast<uint32_t>(video->header.frameRight -
-                                                            video->header.frameLeft)
-                                    : 0);
-    out.U32(video != streams_.end() ? static_cast<uint32_t>(video->header.frameBottom -
-                                                            video->header.frameTop)
-                                    : 0);
+    out.U32(video != streams_.end()
+                ? static_cast<uint32_t>(video->header.frameRight - video->header.frameLeft)
+                : 0);
+    out.U32(video != streams_.end()
+                ? static_cast<uint32_t>(video->header.frameBottom - video->header.frameTop)
+                : 0);
     out.Zeros(16);
     out.EndChunk(mainHeader);
 
@@ -430,7 +434,8 @@ bool AviFile::FinishSegment() {
     uint64_t position = end_;
     std::vector<SuperIndexEntry> added;
     for (size_t i = 0; i < streams_.size(); ++i)
-        if (streams_[i].segmentChunks > 0 && !WriteStandardIndex(static_cast<int>(i), position, added))
+        if (streams_[i].segmentChunks > 0 &&
+            !WriteStandardIndex(static_cast<int>(i), position, added))
             return false;
     if (!PatchSize(moviStart_ + 4, position - moviStart_ - kChunkHeaderSize)) return false;
     const bool first = segmentNumber_ == 0;
@@ -473,7 +478,8 @@ int32_t AviFile::WriteChunk(int stream, std::span<const uint8_t> data, bool keyF
         return kResultFail;
     }
     const auto size = static_cast<uint32_t>(data.size());
-    segmentEntries_.push_back({end_ + kChunkHeaderSize, size, static_cast<uint8_t>(stream), keyFrame});
+    segmentEntries_.push_back(
+        {end_ + kChunkHeaderSize, size, static_cast<uint8_t>(stream), keyFrame});
     end_ += chunkSize;
     ++target.chunks;
     target.bytes += size;

@@ -45,7 +45,7 @@ struct AviStreamHeader {
 };
 
 class AviFile {
-public:
+  public:
     // Old readers stop at 1 GB, so each RIFF chunk stays below that.
     static constexpr uint64_t kDefaultSegmentLimit = uint64_t{1} << 30;
     // A data chunk larger than this cannot be written.
@@ -76,7 +76,7 @@ public:
     // failed since Create, even if the file could then be closed consistently.
     int32_t Close();
 
-private:
+  private:
     struct Stream {
         AviStreamHeader header;
         std::vector<uint8_t> format;

@@ -13,10 +13,14 @@ namespace {
 constexpr uint32_t kAudioQuality = 10000;
 constexpr size_t kWaveFormatSize = 18;
 
-AviResult Failure(int messageId, int32_t code = kResultFail) { return {code, messageId}; }
+AviResult Failure(int messageId, int32_t code = kResultFail) {
+    return {code, messageId};
+}
 
 // MulDiv: a × b / c rounded to the nearest integer, for positive numbers.
-int64_t MulDivRounded(int64_t a, int64_t b, int64_t c) { return (2 * a * b + c) / (2 * c); }
+int64_t MulDivRounded(int64_t a, int64_t b, int64_t c) {
+    return (2 * a * b + c) / (2 * c);
+}
 
 std::vector<uint8_t> VideoFormatBytes(const VideoEncoder& encoder, const VideoFrameFormat& frame) {
     const std::span<const uint8_t> codecData = encoder.CodecData();
@@ -34,7 +38,8 @@ std::vector<uint8_t> VideoFormatBytes(const VideoEncoder& encoder, const VideoFr
     return bytes;
 }
 
-std::vector<uint8_t> WaveFormatBytes(const audio::WaveFormat& format, std::span<const uint8_t> extra) {
+std::vector<uint8_t> WaveFormatBytes(const audio::WaveFormat& format,
+                                     std::span<const uint8_t> extra) {
     std::vector<uint8_t> bytes(kWaveFormatSize);
     uint8_t* p = bytes.data();
     audio::StoreLe16(p, format.formatTag);
@@ -47,7 +52,8 @@ std::vector<uint8_t> WaveFormatBytes(const audio::WaveFormat& format, std::span<
     // are not there.
     const size_t extraSize = std::min<size_t>(extra.size(), format.extraSize);
     audio::StoreLe16(p + 16, static_cast<uint16_t>(extraSize));
-    bytes.insert(bytes.end(), extra.begin(), extra.begin() + static_cast<std::ptrdiff_t>(extraSize));
+    bytes.insert(bytes.end(), extra.begin(),
+                 extra.begin() + static_cast<std::ptrdiff_t>(extraSize));
     return bytes;
 }
 
@@ -64,7 +70,9 @@ AviWriter::AviWriter()
           return WriteVideoSample(sample, keyFrame);
       }) {}
 
-AviWriter::~AviWriter() { Close(); }
+AviWriter::~AviWriter() {
+    Close();
+}
 
 std::filesystem::path AviWriter::PartName(const std::filesystem::path& output, int number) {
     // Only the file name's own '.' counts: one in a folder name must not move the parts
@@ -84,15 +92,15 @@ AviResult AviWriter::Open(const AviOutput& output, const CompressorSettings& com
     frameFormat_ = {output.width, output.height, output.colorDepth, output.frameRate100};
     partCounter_ = 0;
     bytesInFile_ = 0;
-    // The limit is a signed 32-bit number, as the split size setting (at most 2000 MB) fits.
+    // A signed 32-bit limit: the split size setting is at most 2000 MB.
     splitLimit_ = static_cast<int32_t>(static_cast<uint32_t>(output.splitSizeMB) << 20);
     audio_ = nullptr;
     audioUsedUp_ = false;
 
     if (output.frameRate100 <= 0) return Failure(resources::kStrFailedToCreateAviStream);
     const uint64_t imageSize = FrameImageSize(frameFormat_);
-    if (imageSize == 0 || imageSize > AviFile::kMaxChunkSize || output.width > FrameBuffer::kMaxSide ||
-        output.height > FrameBuffer::kMaxSide)
+    if (imageSize == 0 || imageSize > AviFile::kMaxChunkSize ||
+        output.width > FrameBuffer::kMaxSide || output.height > FrameBuffer::kMaxSide)
         return Failure(resources::kStrFailedToSetStreamFormat);
     if (audio && audio->file) {
         const audio::WaveFormat* format = audio->file->Format();
@@ -102,14 +110,13 @@ AviResult AviWriter::Open(const AviOutput& output, const CompressorSettings& com
         audio_ = audio->file;
         audioFormat_ = *format;
         audioFormatBytes_ = WaveFormatBytes(*format, audio->file->FormatExtra());
-        audioBytesLeft_ = audio->endOffset > audio->startOffset ? audio->endOffset - audio->startOffset : 0;
-    }
+        audioBytesLeft_ =
+            audio->endOffset > audio->startOffset ? audio->endOffset - audio->startOffset : 0;
 
-    if (audio_) {
         // Whole samples that cover one frame, rounded up.
-        const uint64_t samples =
-            (uint64_t{audioFormat_.samplesPerSec} * 100 + static_cast<uint64_t>(output.frameRate100) - 1) /
-            static_cast<uint64_t>(output.frameRate100);
+        const uint64_t samples = (uint64_t{audioFormat_.samplesPerSec} * 100 +
+                                  static_cast<uint64_t>(output.frameRate100) - 1) /
+                                 static_cast<uint64_t>(output.frameRate100);
         const uint64_t chunkSize = samples * audioFormat_.blockAlign;
         if (chunkSize > AviFile::kMaxChunkSize)
             return Failure(resources::kStrOutOfMemory, kResultOutOfMemory);
@@ -168,7 +175,8 @@ AviResult AviWriter::CreatePart(const std::filesystem::path& path) {
         sound.scale = audioFormat_.blockAlign;
         sound.rate = audioFormat_.avgBytesPerSec;
         // The video frames in 0.75 s.
-        sound.initialFrames = static_cast<uint32_t>(MulDivRounded(frameFormat_.frameRate100, 3, 400));
+        sound.initialFrames =
+            static_cast<uint32_t>(MulDivRounded(frameFormat_.frameRate100, 3, 400));
         sound.length = static_cast<uint32_t>(
             std::min<uint64_t>(audioBytesLeft_ / audioFormat_.blockAlign, UINT32_MAX));
         sound.quality = kAudioQuality;
@@ -205,7 +213,8 @@ AviResult AviWriter::WriteFrame(const FrameBuffer& frame) {
 AviResult AviWriter::WriteAudio() {
     if (audioStream_ < 0 || audioUsedUp_ || lastReadBytes_ != audioChunk_.size()) return {};
     // Never past the end offset: what follows belongs to no converted frame.
-    const auto wanted = static_cast<uint32_t>(std::min<uint64_t>(audioChunk_.size(), audioBytesLeft_));
+    const auto wanted =
+        static_cast<uint32_t>(std::min<uint64_t>(audioChunk_.size(), audioBytesLeft_));
     uint32_t read = 0;
     if (wanted > 0) {
         const int32_t result = audio_->Read(audioChunk_.data(), wanted, &read);

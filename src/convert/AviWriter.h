@@ -31,8 +31,8 @@ struct AviOutput {
     std::filesystem::path path;
     int32_t width = 0;
     int32_t height = 0;
-    int32_t colorDepth = 24;    // 24 or 32
-    int32_t frameRate100 = 0;   // frames per second × 100
+    int32_t colorDepth = 24;   // 24 or 32
+    int32_t frameRate100 = 0;  // frames per second × 100
     int32_t splitSizeMB = 2000;
 };
 
@@ -45,7 +45,7 @@ struct AviAudioSource {
 };
 
 class AviWriter {
-public:
+  public:
     AviWriter();
     // Closes an open file; its result is lost, so runs call Close themselves.
     ~AviWriter();
@@ -70,7 +70,7 @@ public:
     // 0 until the first split; then one more than the number of the current part.
     int partCounter() const { return partCounter_; }
 
-private:
+  private:
     AviResult OpenPart(const std::filesystem::path& path);
     AviResult CreatePart(const std::filesystem::path& path);
     AviResult ClosePart();

@@ -60,8 +60,8 @@ const AVCodec* FindEncoder(const EncoderEntry& entry) {
 // every colour (and alpha at 32 bits) where the encoder takes one; otherwise the encoder's
 // first choice, which for the YUV encoders is their most widely decoded one.
 AVPixelFormat ChoosePixelFormat(const AVCodec& codec, int bitsPerPixel) {
-    static constexpr AVPixelFormat kFor24[] = {AV_PIX_FMT_BGR24, AV_PIX_FMT_BGR0,
-                                               AV_PIX_FMT_RGB24, AV_PIX_FMT_BGRA, AV_PIX_FMT_RGBA};
+    static constexpr AVPixelFormat kFor24[] = {AV_PIX_FMT_BGR24, AV_PIX_FMT_BGR0, AV_PIX_FMT_RGB24,
+                                               AV_PIX_FMT_BGRA, AV_PIX_FMT_RGBA};
     static constexpr AVPixelFormat kFor32[] = {AV_PIX_FMT_BGRA, AV_PIX_FMT_RGBA, AV_PIX_FMT_BGR0,
                                                AV_PIX_FMT_BGR24, AV_PIX_FMT_RGB24};
     const std::span<const AVPixelFormat> preferred =
@@ -87,8 +87,9 @@ SwsContext* MakeScaler(const VideoFrameFormat& format, AVPixelFormat source, AVP
         target = plain;
         fullRange = true;
     }
-    SwsContext* scaler = sws_getContext(format.width, format.height, source, format.width, format.height, target,
-                                        SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+    SwsContext* scaler =
+        sws_getContext(format.width, format.height, source, format.width, format.height, target,
+                       SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
     if (scaler && fullRange) {
         int* inverse = nullptr;
         int* table = nullptr;
@@ -97,9 +98,10 @@ SwsContext* MakeScaler(const VideoFrameFormat& format, AVPixelFormat source, AVP
         int brightness = 0;
         int contrast = 0;
         int saturation = 0;
-        sws_getColorspaceDetails(scaler, &inverse, &sourceRange, &table, &targetRange, &brightness, &contrast,
-                                 &saturation);
-        sws_setColorspaceDetails(scaler, inverse, sourceRange, table, 1, brightness, contrast, saturation);
+        sws_getColorspaceDetails(scaler, &inverse, &sourceRange, &table, &targetRange, &brightness,
+                                 &contrast, &saturation);
+        sws_setColorspaceDetails(scaler, inverse, sourceRange, table, 1, brightness, contrast,
+                                 saturation);
     }
     return scaler;
 }
@@ -123,7 +125,8 @@ void ApplyRateControl(AVCodecContext& context, RateControl rateControl,
             return;
         case RateControl::Crf:
             if (quality)
-                av_opt_set_double(context.priv_data, "crf", 51.0 * (10000 - quality10000) / 10000, 0);
+                av_opt_set_double(context.priv_data, "crf", 51.0 * (10000 - quality10000) / 10000,
+                                  0);
             else if (dataRate)
                 context.bit_rate = int64_t{options.bytesPerSecond} * 8;
             return;
@@ -143,7 +146,8 @@ std::vector<VideoCompressorInfo> AvailableVideoCompressors() {
 std::shared_ptr<const VideoCompressorInfo> OpenVideoCompressor(FourCC handler) {
     const EncoderEntry* entry = FindEntry(handler);
     if (!entry || !FindEncoder(*entry)) return nullptr;
-    return std::make_shared<const VideoCompressorInfo>(VideoCompressorInfo{entry->fourcc, entry->name});
+    return std::make_shared<const VideoCompressorInfo>(
+        VideoCompressorInfo{entry->fourcc, entry->name});
 }
 
 std::string VideoCompressorName(const CompressorSettings& settings) {
@@ -171,7 +175,8 @@ uint64_t FrameImageSize(const VideoFrameFormat& format) {
     if (format.width <= 0 || format.height <= 0 ||
         (format.bitsPerPixel != 24 && format.bitsPerPixel != 32))
         return 0;
-    return DibStride(static_cast<uint32_t>(format.width), static_cast<uint16_t>(format.bitsPerPixel)) *
+    return DibStride(static_cast<uint32_t>(format.width),
+                     static_cast<uint16_t>(format.bitsPerPixel)) *
            static_cast<uint64_t>(format.height);
 }
 
@@ -197,8 +202,8 @@ struct VideoEncoder::Codec {
             const int received = avcodec_receive_packet(context, packet);
             if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return kResultOk;
             if (received < 0) return kResultFail;
-            const int32_t written =
-                sink({packet->data, static_cast<size_t>(packet->size)}, (packet->flags & AV_PKT_FLAG_KEY) != 0);
+            const int32_t written = sink({packet->data, static_cast<size_t>(packet->size)},
+                                         (packet->flags & AV_PKT_FLAG_KEY) != 0);
             av_packet_unref(packet);
             if (Failed(written)) return written;
         }
@@ -272,14 +277,15 @@ int32_t VideoEncoder::Open(const VideoFrameFormat& format, const CompressionOpti
     const AVPixelFormat source = format.bitsPerPixel == 32 ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24;
     codec->scaler = MakeScaler(format, source, pixelFormat);
     if (!codec->scaler) return kResultFail;
-    codec->stride = DibStride(static_cast<uint32_t>(format.width), static_cast<uint16_t>(format.bitsPerPixel));
+    codec->stride =
+        DibStride(static_cast<uint32_t>(format.width), static_cast<uint16_t>(format.bitsPerPixel));
     codec->height = format.height;
 
     streamHandler_ = options.handler;
     compression_ = options.handler;
     // Some decoders (Huffyuv) learn the layout of the samples from the bit count.
-    bitCount_ = static_cast<uint16_t>(context.bits_per_coded_sample > 0 ? context.bits_per_coded_sample
-                                                                          : format.bitsPerPixel);
+    bitCount_ = static_cast<uint16_t>(
+        context.bits_per_coded_sample > 0 ? context.bits_per_coded_sample : format.bitsPerPixel);
     if (context.extradata && context.extradata_size > 0)
         codecData_.assign(context.extradata, context.extradata + context.extradata_size);
     imageSize_ = static_cast<uint32_t>(imageSize);
@@ -298,7 +304,8 @@ int32_t VideoEncoder::Encode(std::span<const uint8_t> frame, const SampleSink& s
     const uint8_t* top = frame.data() + (codec.height - 1) * codec.stride;
     const uint8_t* const planes[1] = {top};
     const int strides[1] = {-static_cast<int>(codec.stride)};
-    sws_scale(codec.scaler, planes, strides, 0, codec.height, codec.frame->data, codec.frame->linesize);
+    sws_scale(codec.scaler, planes, strides, 0, codec.height, codec.frame->data,
+              codec.frame->linesize);
     codec.frame->pts = codec.nextPts++;
     // The quantiser encoders take from each frame when their quality is fixed.
     codec.frame->quality = codec.context->global_quality;

@@ -57,7 +57,7 @@ struct VideoFrameFormat {
 uint64_t FrameImageSize(const VideoFrameFormat& format);
 
 class VideoEncoder {
-public:
+  public:
     // Receives each compressed sample; the bytes are valid only during the call. A
     // failure it returns ends the encoding call with that failure.
     using SampleSink = std::function<int32_t(std::span<const uint8_t> sample, bool keyFrame)>;
@@ -86,7 +86,7 @@ public:
     // Hands out the samples still held back; the encoder takes no more frames after it.
     int32_t Flush(const SampleSink& sink);
 
-private:
+  private:
     struct Codec;
 
     std::unique_ptr<Codec> codec_;  // null for uncompressed frames

@@ -1,6 +1,6 @@
-#include "audio/FormatDescription.h"
-
 #include <gtest/gtest.h>
+
+#include "audio/FormatDescription.h"
 
 namespace audio {
 namespace {
@@ -21,10 +21,8 @@ TEST(FormatDescriptionTest, DescribesPcmFormatsWithRateSampleSizeAndChannels) {
 
     EXPECT_EQ(DescribeAudioFormat(Pcm(8000, 8, 1)).formatName, "8.000 kHz, 8 Bit, Mono");
     EXPECT_EQ(DescribeAudioFormat(Pcm(11025, 16, 1)).formatName, "11.025 kHz, 16 Bit, Mono");
-    EXPECT_EQ(DescribeAudioFormat(Pcm(192000, 24, 2)).formatName,
-              "192.000 kHz, 24 Bit, Stereo");
-    EXPECT_EQ(DescribeAudioFormat(Pcm(48000, 16, 6)).formatName,
-              "48.000 kHz, 16 Bit, 6 Channels");
+    EXPECT_EQ(DescribeAudioFormat(Pcm(192000, 24, 2)).formatName, "192.000 kHz, 24 Bit, Stereo");
+    EXPECT_EQ(DescribeAudioFormat(Pcm(48000, 16, 6)).formatName, "48.000 kHz, 16 Bit, 6 Channels");
 }
 
 TEST(FormatDescriptionTest, FormatsNoCodecDescribesAreUnknown) {

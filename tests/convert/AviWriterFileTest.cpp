@@ -32,7 +32,8 @@ std::vector<uint8_t> BitmapHeader() {
 
 std::vector<uint8_t> FramePixels(int number) {
     std::vector<uint8_t> pixels(kFrameBytes);
-    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i * 7 + number * 31);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<uint8_t>(i * 7 + number * 31);
     return pixels;
 }
 
@@ -53,7 +54,8 @@ void AddStreams(AviFile& file, bool withAudio) {
     audio.rate = 8000;
     audio.sampleSize = 1;
     ASSERT_EQ(file.CreateStream(audio), 1);
-    const std::vector<uint8_t> wave = {1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0, 1, 0, 8, 0, 0, 0};
+    const std::vector<uint8_t> wave = {1,    0, 1, 0, 0x40, 0x1F, 0, 0, 0x40,
+                                       0x1F, 0, 0, 1, 0,    8,    0, 0, 0};
     ASSERT_EQ(file.SetStreamFormat(1, wave), kResultOk);
 }
 
@@ -80,7 +82,8 @@ std::vector<uint8_t> AllFramePixelsTopDown(int frames) {
     for (int i = 0; i < frames; ++i) {
         const std::vector<uint8_t> pixels = FramePixels(i);
         for (int y = kHeight - 1; y >= 0; --y)
-            expected.insert(expected.end(), pixels.begin() + y * kWidth * 3, pixels.begin() + (y + 1) * kWidth * 3);
+            expected.insert(expected.end(), pixels.begin() + y * kWidth * 3,
+                            pixels.begin() + (y + 1) * kWidth * 3);
     }
     return expected;
 }
@@ -107,8 +110,8 @@ TEST(AviFileLayout, OneRiffChunkWithEveryIndexAndFinalCounts) {
     EXPECT_EQ(layout.avihField(9), static_cast<uint32_t>(kHeight));
     EXPECT_EQ(layout.openDmlFrames, 3u);
     ASSERT_EQ(layout.streams.size(), 2u);
-    EXPECT_EQ(layout.strhField(0, 8), 3u);    // video length in frames
-    EXPECT_EQ(layout.strhField(1, 8), 963u);  // audio length in samples
+    EXPECT_EQ(layout.strhField(0, 8), 3u);           // video length in frames
+    EXPECT_EQ(layout.strhField(1, 8), 963u);         // audio length in samples
     EXPECT_EQ(layout.strhField(0, 9), kFrameBytes);  // suggested buffer: the largest chunk
     EXPECT_EQ(layout.streams[0].superIndexEntries, 1u);
     EXPECT_EQ(layout.streams[0].superIndexDuration, 3u);

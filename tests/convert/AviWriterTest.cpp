@@ -1,13 +1,12 @@
 // The AVI run's writer: stream headers and formats, one frame and its sound at a time,
 // splitting into numbered parts, and what failures and cancelling leave on disk.
 
-#include "convert/AviWriter.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
 
 #include "AviWriterTestSupport.h"
+#include "convert/AviWriter.h"
 #include "resources/StringTable.h"
 
 namespace convert {
@@ -26,7 +25,7 @@ std::vector<uint8_t> Sound(size_t bytes) {
 
 // A WAV file of 44.1 kHz 16-bit stereo holding `sound`, opened for reading.
 class WaveSource {
-public:
+  public:
     WaveSource(const std::filesystem::path& path, const std::vector<uint8_t>& sound) {
         audio::WavFile writer;
         const audio::WaveFormat format;
@@ -38,7 +37,7 @@ public:
     AviAudioSource Range(uint64_t start, uint64_t end) { return {&file_, start, end}; }
     AviAudioSource Whole() { return Range(0, file_.DataSize()); }
 
-private:
+  private:
     audio::WavFile file_;
 };
 
@@ -76,7 +75,8 @@ void ExpectPictures(const std::filesystem::path& path, FrameBuffer& frame, int f
         const std::vector<uint8_t> picture = avitest::TopDownPixels(frame);
         expected.insert(expected.end(), picture.begin(), picture.end());
     }
-    EXPECT_EQ(avitest::DecodeFrames(path, frame.header().bitCount == 32 ? "bgra" : "bgr24"), expected)
+    EXPECT_EQ(avitest::DecodeFrames(path, frame.header().bitCount == 32 ? "bgra" : "bgr24"),
+              expected)
         << path;
 }
 
@@ -94,7 +94,9 @@ TEST_P(AviWriterDepth, UncompressedFramesReadBackExactlyAtTheirFrameRate) {
     FrameBuffer frame;
     ASSERT_TRUE(frame.Create(33, 17, static_cast<uint16_t>(param.depth)));
     AviWriter writer;
-    ASSERT_TRUE(writer.Open(Output(path, 33, 17, 2997, param.depth), DefaultCompressorSettings(), nullptr).ok());
+    ASSERT_TRUE(
+        writer.Open(Output(path, 33, 17, 2997, param.depth), DefaultCompressorSettings(), nullptr)
+            .ok());
     ASSERT_TRUE(WriteFrames(writer, frame, 0, 3).ok());
     ASSERT_TRUE(writer.Close().ok());
 
@@ -111,7 +113,9 @@ TEST_P(AviWriterDepth, UncompressedFramesReadBackExactlyAtTheirFrameRate) {
     EXPECT_EQ(layout.strhField(0, 13), 33u | 17u << 16) << "frame right, bottom";
     const std::vector<uint8_t>& strf = layout.streams[0].strf;
     ASSERT_EQ(strf.size(), 40u);
-    const auto field = [&](size_t at) { return strf[at] | strf[at + 1] << 8 | strf[at + 2] << 16 | strf[at + 3] << 24; };
+    const auto field = [&](size_t at) {
+        return strf[at] | strf[at + 1] << 8 | strf[at + 2] << 16 | strf[at + 3] << 24;
+    };
     EXPECT_EQ(field(0), 40);
     EXPECT_EQ(field(4), 33);
     EXPECT_EQ(field(8), 17) << "positive height: bottom-up rows";
@@ -151,7 +155,8 @@ TEST(AviWriter, AudioAtTwelveFramesPerSecondComesInFrameSizedChunks) {
     FrameBuffer frame;
     ASSERT_TRUE(frame.Create(16, 16, 24));
     AviWriter writer;
-    ASSERT_TRUE(writer.Open(Output(path, 16, 16, kFps12), DefaultCompressorSettings(), &source).ok());
+    ASSERT_TRUE(
+        writer.Open(Output(path, 16, 16, kFps12), DefaultCompressorSettings(), &source).ok());
     ASSERT_TRUE(WriteFrames(writer, frame, 0, 4).ok());
     ASSERT_TRUE(writer.Close().ok());
 
@@ -224,13 +229,60 @@ TEST(AviWriter, SoundEndsAtTheEndOffsetAndWithTheFile) {
         AviAudioSource source = wave.Range(0, end);
         const auto path = folder / (name + ".avi");
         AviWriter writer;
-        ASSERT_TRUE(writer.Open(Output(path, 16, 16, kFps12), DefaultCompressorSettings(), &source).ok());
+        ASSERT_TRUE(
+            writer.Open(Output(path, 16, 16, kFps12), DefaultCompressorSettings(), &source).ok());
         ASSERT_TRUE(WriteFrames(writer, frame, 0, 5).ok());
         ASSERT_TRUE(writer.Close().ok());
         const uint64_t whole = end - end % 4;
-        EXPECT_EQ(avitest::DecodeAudio(path, "s16le"), std::vector<uint8_t>(sound.begin(), sound.begin() + whole));
+        EXPECT_EQ(avitest::DecodeAudio(path, "s16le"),
+                  std::vector<uint8_t>(sound.begin(), sound.begin() + whole));
         EXPECT_EQ(avitest::ReadAviLayout(path).ChunksWithId(Id("00db")).size(), 5u);
     }
+}
+
+TEST(AviWriter, AFormatWithExtraBytesKeepsThemInTheStreamFormat) {
+    avitest::ScratchFolder folder;
+    audio::WaveFormat adpcm;
+    adpcm.formatTag = 2;
+    adpcm.channels = 1;
+    adpcm.samplesPerSec = 8000;
+    adpcm.avgBytesPerSec = 4096;
+    adpcm.blockAlign = 256;
+    adpcm.bitsPerSample = 4;
+    adpcm.extraSize = 4;
+    const std::vector<uint8_t> extra = {0xF4, 0x01, 0x00, 0x00};
+    const std::string wavePath = (folder / "adpcm.wav").string();
+    {
+        audio::WavFile writer;
+        ASSERT_EQ(writer.Open(wavePath, audio::WavFile::WriteMode, &adpcm, extra), kResultOk);
+        const std::vector<uint8_t> blocks(4096, 0);
+        ASSERT_EQ(writer.Write(blocks.data(), static_cast<uint32_t>(blocks.size())), kResultOk);
+        ASSERT_EQ(writer.Close(), kResultOk);
+    }
+    audio::WavFile wave;
+    ASSERT_EQ(wave.Open(wavePath, audio::WavFile::ReadMode), kResultOk);
+    AviAudioSource source{&wave, 0, wave.DataSize()};
+    const auto path = folder / "clip.avi";
+    FrameBuffer frame;
+    ASSERT_TRUE(frame.Create(16, 16, 24));
+    AviWriter writer;
+    ASSERT_TRUE(
+        writer.Open(Output(path, 16, 16, kFps12), DefaultCompressorSettings(), &source).ok());
+    ASSERT_TRUE(WriteFrames(writer, frame, 0, 2).ok());
+    ASSERT_TRUE(writer.Close().ok());
+
+    const avitest::AviLayout layout = avitest::ReadAviLayout(path);
+    ASSERT_EQ(layout.error, "");
+    const std::vector<uint8_t>& strf = layout.streams.at(1).strf;
+    ASSERT_EQ(strf.size(), 22u);
+    EXPECT_EQ(strf[16], 4) << "extra-bytes count";
+    EXPECT_EQ(std::vector<uint8_t>(strf.begin() + 18, strf.end()), extra);
+    EXPECT_EQ(layout.strhField(1, 5), 256u) << "scale: block align";
+    // A frame's chunk would be 667 blocks; the 16 blocks there are go with the first frame.
+    const std::vector<avitest::AviChunk> sound = layout.ChunksWithId(Id("01wb"));
+    ASSERT_EQ(sound.size(), 1u);
+    EXPECT_EQ(sound[0].size, 4096u);
+    EXPECT_EQ(layout.strhField(1, 8), 16u) << "length in blocks";
 }
 
 // 320 x 240 uncompressed frames of 230,400 bytes with a 1 MB split: the fifth frame takes
@@ -244,7 +296,9 @@ TEST(AviWriter, SplitsIntoNumberedPartsAndLaterPartsLoseUsedUpSound) {
     FrameBuffer frame;
     ASSERT_TRUE(frame.Create(320, 240, 24));
     AviWriter writer;
-    ASSERT_TRUE(writer.Open(Output(path, 320, 240, kFps12, 24, 1), DefaultCompressorSettings(), &source).ok());
+    ASSERT_TRUE(
+        writer.Open(Output(path, 320, 240, kFps12, 24, 1), DefaultCompressorSettings(), &source)
+            .ok());
     ASSERT_TRUE(WriteFrames(writer, frame, 0, 12).ok());
     ASSERT_TRUE(writer.Close().ok());
     EXPECT_EQ(writer.partCounter(), 3);
@@ -257,12 +311,14 @@ TEST(AviWriter, SplitsIntoNumberedPartsAndLaterPartsLoseUsedUpSound) {
         const auto name = AviWriter::PartName(path, part);
         const avitest::AviLayout layout = avitest::ReadAviLayout(name);
         ASSERT_EQ(layout.error, "") << name;
-        EXPECT_EQ(layout.ChunksWithId(Id("00db")).size(), static_cast<size_t>(framesInPart[part])) << name;
+        EXPECT_EQ(layout.ChunksWithId(Id("00db")).size(), static_cast<size_t>(framesInPart[part]))
+            << name;
         EXPECT_EQ(layout.ChunksWithId(Id("01wb")).size(), soundChunksInPart[part]) << name;
         EXPECT_EQ(layout.streams.size(), part < 2 ? 2u : 1u) << "no sound left for part 2";
         const avitest::Probe probe = avitest::ProbeFile(name);
         ASSERT_TRUE(probe.ok);
-        EXPECT_EQ(avitest::StreamOfType(probe, "video")->at("nb_read_frames"), std::to_string(framesInPart[part]));
+        EXPECT_EQ(avitest::StreamOfType(probe, "video")->at("nb_read_frames"),
+                  std::to_string(framesInPart[part]));
         ExpectPictures(name, frame, first, framesInPart[part]);
         first += framesInPart[part];
     }
@@ -281,16 +337,22 @@ TEST(AviWriter, DeleteOutputRemovesEveryPartWritten) {
     FrameBuffer frame;
     ASSERT_TRUE(frame.Create(320, 240, 24));
     AviWriter writer;
-    ASSERT_TRUE(writer.Open(Output(path, 320, 240, kFps12, 24, 1), DefaultCompressorSettings(), nullptr).ok());
+    ASSERT_TRUE(
+        writer.Open(Output(path, 320, 240, kFps12, 24, 1), DefaultCompressorSettings(), nullptr)
+            .ok());
     ASSERT_TRUE(WriteFrames(writer, frame, 0, 11).ok());
-    for (int part = 0; part < 3; ++part) EXPECT_TRUE(std::filesystem::exists(AviWriter::PartName(path, part)));
+    for (int part = 0; part < 3; ++part)
+        EXPECT_TRUE(std::filesystem::exists(AviWriter::PartName(path, part)));
     writer.DeleteOutput();
-    for (int part = 0; part < 3; ++part) EXPECT_FALSE(std::filesystem::exists(AviWriter::PartName(path, part)));
+    for (int part = 0; part < 3; ++part)
+        EXPECT_FALSE(std::filesystem::exists(AviWriter::PartName(path, part)));
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_TRUE(std::filesystem::exists(neighbour));
 
     // Before any split the output path is the only file.
-    ASSERT_TRUE(writer.Open(Output(path, 320, 240, kFps12, 24, 1), DefaultCompressorSettings(), nullptr).ok());
+    ASSERT_TRUE(
+        writer.Open(Output(path, 320, 240, kFps12, 24, 1), DefaultCompressorSettings(), nullptr)
+            .ok());
     ASSERT_TRUE(WriteFrames(writer, frame, 0, 2).ok());
     writer.DeleteOutput();
     EXPECT_FALSE(std::filesystem::exists(path));
@@ -335,7 +397,8 @@ TEST(AviWriter, OpenReplacesAnExistingFileAndRefusesFramesOfAnotherSize) {
     const auto path = folder / "clip.avi";
     std::ofstream(path) << "an older file";
     AviWriter writer;
-    ASSERT_TRUE(writer.Open(Output(path, 16, 16, kFps12), DefaultCompressorSettings(), nullptr).ok());
+    ASSERT_TRUE(
+        writer.Open(Output(path, 16, 16, kFps12), DefaultCompressorSettings(), nullptr).ok());
     FrameBuffer other;
     ASSERT_TRUE(other.Create(16, 8, 24));
     const AviResult result = writer.WriteFrame(other);
@@ -353,7 +416,9 @@ TEST(AviWriter, FullDiskFailsTheFrameAndKeepsEarlierParts) {
     FrameBuffer frame;
     ASSERT_TRUE(frame.Create(320, 240, 24));
     AviWriter writer;
-    ASSERT_TRUE(writer.Open(Output(path, 320, 240, kFps12, 24, 1), DefaultCompressorSettings(), nullptr).ok());
+    ASSERT_TRUE(
+        writer.Open(Output(path, 320, 240, kFps12, 24, 1), DefaultCompressorSettings(), nullptr)
+            .ok());
     ASSERT_TRUE(WriteFrames(writer, frame, 0, 5).ok());  // the fifth frame starts part 1
     AviResult failed;
     AviResult closed;
@@ -382,13 +447,15 @@ TEST(AviWriter, IndexesThatDoNotFitFailTheClose) {
     ASSERT_TRUE(frame.Create(64, 64, 24));
     const auto probePath = folder / "probe.avi";
     AviWriter writer;
-    ASSERT_TRUE(writer.Open(Output(probePath, 64, 64, kFps12), DefaultCompressorSettings(), nullptr).ok());
+    ASSERT_TRUE(
+        writer.Open(Output(probePath, 64, 64, kFps12), DefaultCompressorSettings(), nullptr).ok());
     ASSERT_TRUE(WriteFrames(writer, frame, 0, 3).ok());
     ASSERT_TRUE(writer.Close().ok());
     const avitest::AviChunk last = avitest::ReadAviLayout(probePath).chunks.back();
 
     const auto path = folder / "clip.avi";
-    ASSERT_TRUE(writer.Open(Output(path, 64, 64, kFps12), DefaultCompressorSettings(), nullptr).ok());
+    ASSERT_TRUE(
+        writer.Open(Output(path, 64, 64, kFps12), DefaultCompressorSettings(), nullptr).ok());
     AviResult written;
     AviResult closed;
     {

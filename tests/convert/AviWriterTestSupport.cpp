@@ -33,7 +33,9 @@ std::string IdText(uint32_t id) {
     return text;
 }
 
-std::string Quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+std::string Quoted(const std::filesystem::path& path) {
+    return "'" + path.string() + "'";
+}
 
 // Runs a command and returns what it printed; nothing when it failed.
 std::optional<std::vector<uint8_t>> Run(const std::string& command) {
@@ -51,7 +53,7 @@ std::optional<std::vector<uint8_t>> Run(const std::string& command) {
 // Just enough JSON for ffprobe's output: objects, arrays, strings, numbers and literals.
 // Scalars of the objects inside a top-level array (or a top-level object) are kept as text.
 class ProbeJson {
-public:
+  public:
     explicit ProbeJson(const std::vector<uint8_t>& text) : text_(text.begin(), text.end()) {}
 
     bool Parse(std::map<std::string, std::vector<ProbeFields>>& arrays,
@@ -83,7 +85,7 @@ public:
         }
     }
 
-private:
+  private:
     char Peek() const { return pos_ < text_.size() ? text_[pos_] : '\0'; }
     void Skip() {
         while (pos_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[pos_]))) ++pos_;
@@ -128,8 +130,8 @@ private:
             return true;
         }
         const size_t start = pos_;
-        while (pos_ < text_.size() && text_[pos_] != ',' && text_[pos_] != '}' && text_[pos_] != ']' &&
-               !std::isspace(static_cast<unsigned char>(text_[pos_])))
+        while (pos_ < text_.size() && text_[pos_] != ',' && text_[pos_] != '}' &&
+               text_[pos_] != ']' && !std::isspace(static_cast<unsigned char>(text_[pos_])))
             ++pos_;
         if (scalar) *scalar = text_.substr(start, pos_ - start);
         return pos_ > start;
@@ -160,8 +162,9 @@ struct IndexChunk {
 };
 
 class LayoutReader {
-public:
-    LayoutReader(std::vector<uint8_t> bytes, AviLayout& layout) : bytes_(std::move(bytes)), layout_(layout) {}
+  public:
+    LayoutReader(std::vector<uint8_t> bytes, AviLayout& layout)
+        : bytes_(std::move(bytes)), layout_(layout) {}
 
     void Read() {
         uint64_t pos = 0;
@@ -182,7 +185,7 @@ public:
         if (layout_.error.empty()) CheckSuperIndexes();
     }
 
-private:
+  private:
     void Fail(const std::string& message) {
         if (layout_.error.empty()) layout_.error = message;
     }
@@ -216,7 +219,8 @@ private:
 
     void HeaderList(uint64_t begin, uint64_t end) {
         Chunks(begin, end, [&](uint32_t id, uint64_t data, uint32_t size) {
-            if (id == Id("avih")) layout_.avih.assign(bytes_.begin() + data, bytes_.begin() + data + size);
+            if (id == Id("avih"))
+                layout_.avih.assign(bytes_.begin() + data, bytes_.begin() + data + size);
             if (id != Id("LIST") || size < 4) return;
             const uint32_t type = Le32(bytes_, data);
             if (type == Id("strl")) StreamList(data + 4, data + size);
@@ -230,13 +234,17 @@ private:
     void StreamList(uint64_t begin, uint64_t end) {
         AviStream stream;
         Chunks(begin, end, [&](uint32_t id, uint64_t data, uint32_t size) {
-            if (id == Id("strh")) stream.strh.assign(bytes_.begin() + data, bytes_.begin() + data + size);
-            if (id == Id("strf")) stream.strf.assign(bytes_.begin() + data, bytes_.begin() + data + size);
+            if (id == Id("strh"))
+                stream.strh.assign(bytes_.begin() + data, bytes_.begin() + data + size);
+            if (id == Id("strf"))
+                stream.strf.assign(bytes_.begin() + data, bytes_.begin() + data + size);
             if (id == Id("indx")) {
-                if (Le16(bytes_, data) != 4 || bytes_[data + 3] != 0) return Fail("indx is not a super index");
+                if (Le16(bytes_, data) != 4 || bytes_[data + 3] != 0)
+                    return Fail("indx is not a super index");
                 stream.superIndexEntries = Le32(bytes_, data + 4);
                 stream.chunkId = Le32(bytes_, data + 8);
-                if (24 + uint64_t{16} * stream.superIndexEntries > size) return Fail("super index overflows");
+                if (24 + uint64_t{16} * stream.superIndexEntries > size)
+                    return Fail("super index overflows");
                 for (uint32_t i = 0; i < stream.superIndexEntries; ++i) {
                     const uint64_t entry = data + 24 + 16 * i;
                     superEntries_.push_back({Le64(bytes_, entry), Le32(bytes_, entry + 8)});
@@ -269,7 +277,8 @@ private:
     }
 
     void StandardIndex(uint64_t data, uint32_t size) {
-        if (Le16(bytes_, data) != 2 || bytes_[data + 3] != 1) return Fail("ix chunk is not a standard index");
+        if (Le16(bytes_, data) != 2 || bytes_[data + 3] != 1)
+            return Fail("ix chunk is not a standard index");
         const uint32_t entries = Le32(bytes_, data + 4);
         const uint32_t chunkId = Le32(bytes_, data + 8);
         const uint64_t base = Le64(bytes_, data + 12);
@@ -304,10 +313,12 @@ private:
         for (const IndexChunk& entry : superEntries_) {
             bool found = false;
             for (const IndexChunk& chunk : indexChunks_)
-                found = found || (chunk.offset == entry.offset && chunk.wholeSize == entry.wholeSize);
+                found =
+                    found || (chunk.offset == entry.offset && chunk.wholeSize == entry.wholeSize);
             if (!found) return Fail("super index entry names no index chunk");
         }
-        if (superEntries_.size() != indexChunks_.size()) Fail("an index chunk is missing from the super index");
+        if (superEntries_.size() != indexChunks_.size())
+            Fail("an index chunk is missing from the super index");
     }
 
     std::vector<uint8_t> bytes_;
@@ -329,7 +340,8 @@ uint32_t Id(const char (&code)[5]) {
 
 Probe ProbeFile(const std::filesystem::path& file) {
     Probe probe;
-    const auto out = Run("ffprobe -v error -show_streams -show_format -count_frames -of json " + Quoted(file));
+    const auto out =
+        Run("ffprobe -v error -show_streams -show_format -count_frames -of json " + Quoted(file));
     if (!out) return probe;
     std::map<std::string, std::vector<ProbeFields>> arrays;
     std::map<std::string, ProbeFields> objects;
@@ -367,8 +379,10 @@ std::vector<ProbedPacket> ProbePackets(const std::filesystem::path& file, const 
     return packets;
 }
 
-std::vector<uint8_t> DecodeFrames(const std::filesystem::path& file, const std::string& pixelFormat) {
-    return Run("ffmpeg -v error -i " + Quoted(file) + " -map 0:v:0 -f rawvideo -pix_fmt " + pixelFormat + " -")
+std::vector<uint8_t> DecodeFrames(const std::filesystem::path& file,
+                                  const std::string& pixelFormat) {
+    return Run("ffmpeg -v error -i " + Quoted(file) + " -map 0:v:0 -f rawvideo -pix_fmt " +
+               pixelFormat + " -")
         .value_or(std::vector<uint8_t>{});
 }
 
@@ -426,7 +440,8 @@ std::vector<AviChunk> AviLayout::ChunksWithId(uint32_t id, int riff) const {
 AviLayout ReadAviLayout(const std::filesystem::path& file) {
     AviLayout layout;
     std::ifstream in(file, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
     if (!in.good() && !in.eof()) {
         layout.error = "cannot read " + file.string();
         return layout;

@@ -37,7 +37,8 @@ std::vector<ProbedPacket> ProbePackets(const std::filesystem::path& file, const 
 
 // Every frame decoded by ffmpeg as top-down rows of `pixelFormat` ("bgr24", "bgra"),
 // without padding, one after another.
-std::vector<uint8_t> DecodeFrames(const std::filesystem::path& file, const std::string& pixelFormat);
+std::vector<uint8_t> DecodeFrames(const std::filesystem::path& file,
+                                  const std::string& pixelFormat);
 // The audio stream decoded to raw bytes in the stream's own sample format.
 std::vector<uint8_t> DecodeAudio(const std::filesystem::path& file, const std::string& rawFormat);
 
@@ -52,7 +53,7 @@ struct AviChunk {
     uint32_t id = 0;
     uint64_t dataOffset = 0;
     uint32_t size = 0;
-    int riff = 0;  // which RIFF chunk of the file holds it
+    int riff = 0;          // which RIFF chunk of the file holds it
     bool indexed = false;  // by a standard index, which says:
     bool keyFrame = false;
     bool legacyIndexed = false;  // by idx1, which says:
@@ -93,7 +94,7 @@ uint32_t Id(const char (&code)[5]);
 
 // A folder of its own under the temporary folder, removed with everything in it.
 class ScratchFolder {
-public:
+  public:
     ScratchFolder();
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
@@ -101,20 +102,20 @@ public:
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 // Makes every write past `bytes` in any file fail as on a full disk (RLIMIT_FSIZE, with
 // SIGXFSZ ignored) until destroyed. Nothing may be printed while it is in effect.
 class FileSizeLimit {
-public:
+  public:
     explicit FileSizeLimit(uint64_t bytes);
     ~FileSizeLimit();
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
-private:
+  private:
     uint64_t previousSoft_ = 0;
     void (*previousHandler_)(int) = nullptr;
 };

@@ -1,8 +1,6 @@
 // Compressed AVI video: each compressor's samples read back by FFmpeg, exactly for the
 // lossless ones, and the compression options (key frames, quality, data rate) in effect.
 
-#include "convert/VideoEncoder.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +9,7 @@
 
 #include "AviWriterTestSupport.h"
 #include "convert/AviWriter.h"
+#include "convert/VideoEncoder.h"
 
 namespace convert {
 namespace {
@@ -27,11 +26,13 @@ TEST(VideoCompressors, ListStartsWithUncompressedAndNamesEachEncoderOnce) {
     EXPECT_EQ(compressors[0].name, "Uncompressed");
     for (const char* required : {"MJPG", "FFV1", "HFYU", "ZMBV", "MPNG"}) {
         const FourCC code = *ParseFourCC(required);
-        EXPECT_EQ(std::ranges::count(compressors, code, &VideoCompressorInfo::fourcc), 1) << required;
+        EXPECT_EQ(std::ranges::count(compressors, code, &VideoCompressorInfo::fourcc), 1)
+            << required;
     }
     // Other names for a listed encoder are understood but not offered twice.
     for (const char* alias : {"X264", "XVID"})
-        EXPECT_EQ(std::ranges::count(compressors, *ParseFourCC(alias), &VideoCompressorInfo::fourcc), 0);
+        EXPECT_EQ(
+            std::ranges::count(compressors, *ParseFourCC(alias), &VideoCompressorInfo::fourcc), 0);
     for (const VideoCompressorInfo& compressor : compressors) {
         if (compressor.fourcc == kFourCCDib) continue;
         const auto found = OpenVideoCompressor(compressor.fourcc);
@@ -86,8 +87,8 @@ CompressorSettings Settings(const char* fourcc, int32_t keyEvery = 15, int32_t d
 }
 
 // Writes `frames` frames at 29.97 fps with 44.1 kHz sound.
-void WriteClip(const std::filesystem::path& folder, const std::string& name, const CompressorSettings& settings,
-               int depth, int frames, RoundTrip& trip) {
+void WriteClip(const std::filesystem::path& folder, const std::string& name,
+               const CompressorSettings& settings, int depth, int frames, RoundTrip& trip) {
     trip.path = folder / (name + ".avi");
     audio::WavFile wave;
     const audio::WaveFormat format;
@@ -136,17 +137,20 @@ double MeanDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>&
 
 struct CodecCase {
     const char* fourcc;
-    const char* codecName;  // as ffprobe names it
+    const char* codecName;     // as ffprobe names it
     double maxMeanDifference;  // 0: lossless
 };
 
-void PrintTo(const CodecCase& codec, std::ostream* out) { *out << codec.fourcc; }
+void PrintTo(const CodecCase& codec, std::ostream* out) {
+    *out << codec.fourcc;
+}
 
 class CompressedClip : public testing::TestWithParam<CodecCase> {};
 
 TEST_P(CompressedClip, ReadsBackAsWrittenWithOneSampleBesideEachFramesSound) {
     const CodecCase codec = GetParam();
-    if (!OpenVideoCompressor(*ParseFourCC(codec.fourcc))) GTEST_SKIP() << "no encoder in this build";
+    if (!OpenVideoCompressor(*ParseFourCC(codec.fourcc)))
+        GTEST_SKIP() << "no encoder in this build";
     avitest::ScratchFolder folder;
     RoundTrip trip;
     constexpr int kFrames = 6;
@@ -161,7 +165,8 @@ TEST_P(CompressedClip, ReadsBackAsWrittenWithOneSampleBesideEachFramesSound) {
     EXPECT_EQ(strf[16] | strf[17] << 8 | strf[18] << 16 | strf[19] << 24,
               static_cast<int>(*ParseFourCC(codec.fourcc)))
         << "compression";
-    EXPECT_EQ(strf[0] | strf[1] << 8, static_cast<int>(strf.size())) << "header size with codec data";
+    EXPECT_EQ(strf[0] | strf[1] << 8, static_cast<int>(strf.size()))
+        << "header size with codec data";
     // Every frame's sample is written as the frame comes, right before its sound.
     ASSERT_EQ(layout.chunks.size(), 2u * kFrames);
     for (size_t i = 0; i < layout.chunks.size(); ++i)
@@ -177,7 +182,8 @@ TEST_P(CompressedClip, ReadsBackAsWrittenWithOneSampleBesideEachFramesSound) {
     EXPECT_EQ(video->at("nb_read_frames"), std::to_string(kFrames));
     // The stream's own rate; readers may guess a nearby standard rate from the codec's timing.
     EXPECT_EQ(layout.strhField(0, 6), 2997u);
-    EXPECT_TRUE(video->at("r_frame_rate") == "2997/100" || video->at("avg_frame_rate") == "2997/100")
+    EXPECT_TRUE(video->at("r_frame_rate") == "2997/100" ||
+                video->at("avg_frame_rate") == "2997/100")
         << video->at("r_frame_rate") << " " << video->at("avg_frame_rate");
 
     const std::vector<uint8_t> decoded = avitest::DecodeFrames(trip.path, "bgr24");
@@ -188,13 +194,14 @@ TEST_P(CompressedClip, ReadsBackAsWrittenWithOneSampleBesideEachFramesSound) {
         EXPECT_LE(MeanDifference(decoded, expected), codec.maxMeanDifference);
 }
 
-INSTANTIATE_TEST_SUITE_P(Codecs, CompressedClip,
-                         testing::Values(CodecCase{"FFV1", "ffv1", 0}, CodecCase{"HFYU", "huffyuv", 0},
-                                         CodecCase{"ZMBV", "zmbv", 0}, CodecCase{"MPNG", "png", 0},
-                                         CodecCase{"MJPG", "mjpeg", 4}, CodecCase{"H264", "h264", 8},
-                                         CodecCase{"X264", "h264", 8}, CodecCase{"FMP4", "mpeg4", 8},
-                                         CodecCase{"XVID", "mpeg4", 8}),
-                         [](const testing::TestParamInfo<CodecCase>& info) { return std::string(info.param.fourcc); });
+INSTANTIATE_TEST_SUITE_P(
+    Codecs, CompressedClip,
+    testing::Values(CodecCase{"FFV1", "ffv1", 0}, CodecCase{"HFYU", "huffyuv", 0},
+                    CodecCase{"ZMBV", "zmbv", 0}, CodecCase{"MPNG", "png", 0},
+                    CodecCase{"MJPG", "mjpeg", 4}, CodecCase{"H264", "h264", 8},
+                    CodecCase{"X264", "h264", 8}, CodecCase{"FMP4", "mpeg4", 8},
+                    CodecCase{"XVID", "mpeg4", 8}),
+    [](const testing::TestParamInfo<CodecCase>& info) { return std::string(info.param.fourcc); });
 
 TEST(CompressedClip, LosslessCompressorsKeepTheAlphaOfThirtyTwoBitFrames) {
     avitest::ScratchFolder folder;
@@ -202,7 +209,8 @@ TEST(CompressedClip, LosslessCompressorsKeepTheAlphaOfThirtyTwoBitFrames) {
         RoundTrip trip;
         WriteClip(folder.path(), fourcc, Settings(fourcc), 32, 3, trip);
         ASSERT_FALSE(HasFatalFailure());
-        EXPECT_EQ(avitest::DecodeFrames(trip.path, "bgra"), Expected(trip.frame, 3, false)) << fourcc;
+        EXPECT_EQ(avitest::DecodeFrames(trip.path, "bgra"), Expected(trip.frame, 3, false))
+            << fourcc;
     }
     // ZMBV has no alpha; the colours still come back exactly.
     RoundTrip trip;
@@ -245,7 +253,8 @@ TEST(CompressedClip, KeyFramesFollowTheKeyFrameRateAndTheIndexesSayWhichTheyAre)
 // Bytes of all samples of 12 busy frames, which no setting compresses to nothing.
 uint64_t EncodedBytes(const CompressorSettings& settings) {
     VideoEncoder encoder;
-    EXPECT_EQ(encoder.Open({kWidth, kHeight, 24, 2997}, MakeCompressionOptions(settings)), kResultOk);
+    EXPECT_EQ(encoder.Open({kWidth, kHeight, 24, 2997}, MakeCompressionOptions(settings)),
+              kResultOk);
     std::vector<uint8_t> frame(encoder.ImageSize());
     uint64_t bytes = 0;
     const VideoEncoder::SampleSink add = [&](std::span<const uint8_t> sample, bool) {
@@ -253,7 +262,8 @@ uint64_t EncodedBytes(const CompressorSettings& settings) {
         return kResultOk;
     };
     for (int number = 0; number < 12; ++number) {
-        for (size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<uint8_t>(i * 7 + number * 13 + i * i % 17);
+        for (size_t i = 0; i < frame.size(); ++i)
+            frame[i] = static_cast<uint8_t>(i * 7 + number * 13 + i * i % 17);
         EXPECT_EQ(encoder.Encode(frame, add), kResultOk);
     }
     EXPECT_EQ(encoder.Flush(add), kResultOk);
@@ -261,19 +271,24 @@ uint64_t EncodedBytes(const CompressorSettings& settings) {
 }
 
 TEST(VideoEncoderTest, QualityAndDataRateReachTheEncoder) {
-    EXPECT_GT(EncodedBytes(Settings("MJPG", 15, 0, 10000)), 2 * EncodedBytes(Settings("MJPG", 15, 0, 0)));
+    EXPECT_GT(EncodedBytes(Settings("MJPG", 15, 0, 10000)),
+              2 * EncodedBytes(Settings("MJPG", 15, 0, 0)));
     // Without a quality the data rate (in kilobytes per second) steers the encoder.
-    EXPECT_GT(EncodedBytes(Settings("FMP4", 15, 4000)), 3 * EncodedBytes(Settings("FMP4", 15, 4)) / 2);
+    EXPECT_GT(EncodedBytes(Settings("FMP4", 15, 4000)),
+              3 * EncodedBytes(Settings("FMP4", 15, 4)) / 2);
     if (OpenVideoCompressor(*ParseFourCC("H264"))) {
-        EXPECT_GT(EncodedBytes(Settings("H264", 15, 0, 10000)), 2 * EncodedBytes(Settings("H264", 15, 0, 0)));
+        EXPECT_GT(EncodedBytes(Settings("H264", 15, 0, 10000)),
+                  2 * EncodedBytes(Settings("H264", 15, 0, 0)));
     }
 }
 
 TEST(VideoEncoderTest, RefusesFramesOfAnotherSizeAndUnusableFormats) {
     VideoEncoder encoder;
     const VideoFrameFormat format{kWidth, kHeight, 24, 1200};
-    EXPECT_EQ(encoder.Open({kWidth, kHeight, 16, 1200}, MakeCompressionOptions(Settings("FFV1"))), kResultFail);
-    EXPECT_EQ(encoder.Open({kWidth, kHeight, 24, 0}, MakeCompressionOptions(Settings("FFV1"))), kResultFail);
+    EXPECT_EQ(encoder.Open({kWidth, kHeight, 16, 1200}, MakeCompressionOptions(Settings("FFV1"))),
+              kResultFail);
+    EXPECT_EQ(encoder.Open({kWidth, kHeight, 24, 0}, MakeCompressionOptions(Settings("FFV1"))),
+              kResultFail);
     EXPECT_EQ(encoder.Open(format, MakeCompressionOptions(Settings("QQQQ"))), kResultFail);
     ASSERT_EQ(encoder.Open(format, MakeCompressionOptions(Settings("FFV1"))), kResultOk);
     EXPECT_EQ(encoder.ImageSize(), FrameImageSize(format));
@@ -289,8 +304,9 @@ TEST(VideoEncoderTest, RefusesFramesOfAnotherSizeAndUnusableFormats) {
     EXPECT_EQ(samples, 1);
     // A sink's failure ends the encoding call with it.
     ASSERT_EQ(encoder.Open(format, MakeCompressionOptions(Settings("FFV1"))), kResultOk);
-    EXPECT_EQ(encoder.Encode(frame, [](std::span<const uint8_t>, bool) { return kResultOutOfMemory; }),
-              kResultOutOfMemory);
+    EXPECT_EQ(
+        encoder.Encode(frame, [](std::span<const uint8_t>, bool) { return kResultOutOfMemory; }),
+        kResultOutOfMemory);
 }
 
 }  // namespace
