@@ -96,7 +96,7 @@ TEST_F(Actions, SetTargetToAnUnknownPathLeavesEverythingAlone) {
     EXPECT_TRUE(player.IsPlaying());
 }
 
-TEST_F(Actions, FsCommandQuitEndsTheMovie) {
+TEST_F(Actions, FsCommandQuitEndsTheMovieAfterTheFramesActions) {
     st::SwfWriter movie = TracingFrames("f", 2);
     movie.doAction(st::ActionBuilder().fsCommand("quit").pushString("after quit").trace()).showFrame();
     movie.doAction(st::ActionBuilder().pushString("never").trace()).showFrame();
@@ -105,7 +105,7 @@ TEST_F(Actions, FsCommandQuitEndsTheMovie) {
     EXPECT_TRUE(player.QuitRequested());
     host.tick(3);
     EXPECT_EQ(player.TCurrentFrame(), 2);
-    EXPECT_EQ(lines, (std::vector<std::string>{"f0", "f1"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{"f0", "f1", "after quit"}));
 }
 
 TEST_F(Actions, TracePrintsPushedConstants) {

@@ -140,17 +140,16 @@ bool startsWithIgnoringCase(const std::string& text, std::string_view prefix) {
     return true;
 }
 
-// Carries out a GetURL; returns false when the movie asked to quit.
-bool getUrl(const std::string& url, const std::string& window, MovieContext& context) {
+// Carries out a GetURL. A quit takes effect once the actions of this frame have run.
+void getUrl(const std::string& url, const std::string& window, MovieContext& context) {
     constexpr std::string_view kFsCommand = "FSCommand:";
-    if (!startsWithIgnoringCase(url, kFsCommand)) return true;
+    if (!startsWithIgnoringCase(url, kFsCommand)) return;
     std::string command = url.substr(kFsCommand.size());
     if (command.size() == 4 && startsWithIgnoringCase(command, "quit")) {
         context.requestQuit();
-        return false;
+    } else if (context.fsCommand) {
+        context.fsCommand(command, window);
     }
-    if (context.fsCommand) context.fsCommand(command, window);
-    return true;
 }
 
 }  // namespace
@@ -208,13 +207,13 @@ void BasicActionRunner::run(std::span<const uint8_t> code, MovieClip& clip, Movi
             case kGetUrl: {
                 std::string url = args.cString();
                 std::string window = args.cString();
-                if (!getUrl(url, window, context)) return;
+                getUrl(url, window, context);
                 break;
             }
             case kGetUrl2: {
                 auto window = stack.pop();
                 auto url = stack.pop();
-                if (url && window && !getUrl(*url, *window, context)) return;
+                if (url && window) getUrl(*url, *window, context);
                 break;
             }
             case kConstantPool:
