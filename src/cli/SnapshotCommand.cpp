@@ -95,8 +95,9 @@ std::optional<SnapshotOptions> ParseOptions(const std::vector<std::string>& args
 // Writes the stage as the player shows it at the movie's own size.
 bool CapturePng(const swf::Player& player, const std::string& path) {
     int width = player.ViewWidth(), height = player.ViewHeight();
-    if (width <= 0 || height <= 0) {
-        std::fprintf(stderr, "kinetrope: %s: the movie's stage has no area to capture\n", path.c_str());
+    if (!swf::Player::ViewSizeAllowed(width, height)) {
+        std::fprintf(stderr, "kinetrope: %s: a stage of %d x %d pixels cannot be captured\n", path.c_str(), width,
+                     height);
         return false;
     }
     convert::BitmapInfoHeader header;

@@ -186,6 +186,18 @@ TEST(PlayerDrawing, BottomUpRowsAndAlphaCoverage) {
     EXPECT_EQ(rgb[2 * 60 + 2 * 3 + 0], 255);  // blue background at the bottom left
 }
 
+TEST(PlayerDrawing, HugeStagesAreRefusedNotAllocated) {
+    st::SwfWriter movie;
+    movie.frameSize({-(1 << 29), 1 << 29, 0, 200}).showFrame();  // wider than 32 bits of twips hold
+    swf::Player player;
+    Load(player, movie);
+    EXPECT_GT(player.ViewWidth(), swf::Player::kMaxViewSide);
+    std::vector<uint8_t> pixels(64);
+    EXPECT_FALSE(player.Draw({pixels.data(), 64, 32, true}));
+    EXPECT_FALSE(swf::Player::ViewSizeAllowed(8192, 8193));
+    EXPECT_TRUE(swf::Player::ViewSizeAllowed(8192, 8192));
+}
+
 TEST(PlayerDrawing, UnusableTargetsAreRefused) {
     swf::Player player;
     std::vector<uint8_t> pixels(64);

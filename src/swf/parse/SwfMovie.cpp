@@ -5,13 +5,18 @@
 
 namespace swf {
 
-int SwfHeader::widthPixels() const {
-    return std::max(0, static_cast<int>(std::lround(frameSize.width() / kTwipsPerPixel)));
+// Differences of untrusted 32-bit fields are taken in 64 bits: they may not fit in 32.
+double SwfHeader::widthTwips() const {
+    return std::max<double>(0, static_cast<int64_t>(frameSize.xMax) - frameSize.xMin);
 }
 
-int SwfHeader::heightPixels() const {
-    return std::max(0, static_cast<int>(std::lround(frameSize.height() / kTwipsPerPixel)));
+double SwfHeader::heightTwips() const {
+    return std::max<double>(0, static_cast<int64_t>(frameSize.yMax) - frameSize.yMin);
 }
+
+int SwfHeader::widthPixels() const { return static_cast<int>(std::lround(widthTwips() / kTwipsPerPixel)); }
+
+int SwfHeader::heightPixels() const { return static_cast<int>(std::lround(heightTwips() / kTwipsPerPixel)); }
 
 uint32_t SwfHeader::frameIntervalMs() const {
     double rate = frameRate > 0 ? frameRate : 1.0 / 256;

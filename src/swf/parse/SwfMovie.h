@@ -20,6 +20,9 @@ struct SwfHeader {
     double frameRate = 0;         // frames per second (8.8 fixed point in the file)
     uint16_t frameCount = 0;
 
+    // The stage size; 0 for an empty or inverted frame rectangle.
+    double widthTwips() const;
+    double heightTwips() const;
     int widthPixels() const;
     int heightPixels() const;
     // One frame's duration in milliseconds: 1000 / frame rate, rounded, at least 1. A frame

@@ -162,10 +162,15 @@ void Player::requestRedraw() const {
     if (redraw_) redraw_();
 }
 
+bool Player::ViewSizeAllowed(int width, int height) {
+    return width > 0 && height > 0 && width <= kMaxViewSide && height <= kMaxViewSide &&
+           int64_t{width} * height <= kMaxViewPixels;
+}
+
 Matrix Player::stageMatrix() const {
     const Rect& frame = movie_->header.frameSize;
-    double movieWidth = frame.width() / kTwipsPerPixel;
-    double movieHeight = frame.height() / kTwipsPerPixel;
+    double movieWidth = movie_->header.widthTwips() / kTwipsPerPixel;
+    double movieHeight = movie_->header.heightTwips() / kTwipsPerPixel;
     double viewWidth = ViewWidth(), viewHeight = ViewHeight();
     double sx = 1, sy = 1;
     if (movieWidth > 0 && movieHeight > 0) {
@@ -187,7 +192,7 @@ Matrix Player::stageMatrix() const {
 bool Player::Draw(const DrawTarget& target) const {
     int width = ViewWidth(), height = ViewHeight();
     int bytesPerPixel = target.bitsPerPixel / 8;
-    if (!root_ || !target.pixels || width <= 0 || height <= 0) return false;
+    if (!root_ || !target.pixels || !ViewSizeAllowed(width, height)) return false;
     if ((target.bitsPerPixel != 24 && target.bitsPerPixel != 32) ||
         target.stride < static_cast<size_t>(width) * bytesPerPixel)
         return false;

@@ -25,6 +25,11 @@ class MovieContext;
 class Player : public TimerSink {
 public:
     enum ScaleMode : int { ShowAll = 0, NoBorder = 1, ExactFit = 2, NoScale = 3 };
+    // The largest picture Draw makes (each side, and in all): more is refused rather than
+    // allocated, whatever size a movie claims for its stage.
+    static constexpr int kMaxViewSide = 16384;
+    static constexpr int64_t kMaxViewPixels = int64_t{8192} * 8192;
+    static bool ViewSizeAllowed(int width, int height);
 
     Player();
     ~Player() override;
@@ -74,7 +79,8 @@ public:
 
     // Draws the current frame at the view's size: 24 bits over the background colour, or
     // 32 bits whose alpha is the picture's coverage over a transparent stage (colour not
-    // premultiplied). False when no movie is loaded or the target is unusable.
+    // premultiplied). False when no movie is loaded, the view is empty or larger than
+    // allowed, or the target is unusable.
     bool Draw(const DrawTarget& target) const;
 
     void OnTimer(uint32_t timeMs) override;
