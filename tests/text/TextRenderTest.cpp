@@ -108,11 +108,24 @@ TEST(TextRenderTest, TextFieldBorderBackgroundAndClipping) {
     field.draw(canvas, kTwipsToPixels, {}, dictionary);
 
     EXPECT_EQ(pixel(canvas, 5, 5), (std::array<int, 4>{0, 255, 0, 255}));  // outside: untouched
-    EXPECT_EQ(pixel(canvas, 10, 25), (std::array<int, 4>{0, 0, 0, 255}));  // the border
+    // The border runs through the pixels at both edges: one more than the background.
+    EXPECT_EQ(pixel(canvas, 10, 25), (std::array<int, 4>{0, 0, 0, 255}));
+    EXPECT_EQ(pixel(canvas, 40, 25), (std::array<int, 4>{0, 0, 0, 255}));
+    EXPECT_EQ(pixel(canvas, 25, 40), (std::array<int, 4>{0, 0, 0, 255}));
+    EXPECT_EQ(pixel(canvas, 39, 30), kWhite);
+    EXPECT_EQ(pixel(canvas, 41, 25), (std::array<int, 4>{0, 255, 0, 255}));
     EXPECT_EQ(pixel(canvas, 25, 38), kWhite);                               // background under the text
     // First glyph: 2 px gutter, baseline at 2 + 16 px from the top.
     EXPECT_EQ(pixel(canvas, 15, 25), (std::array<int, 4>{0, 0, 255, 255}));
     EXPECT_EQ(pixel(canvas, 45, 25), (std::array<int, 4>{0, 255, 0, 255}));  // clipped at the field's edge
+
+    // Half a pixel off: the border still lands on whole pixels, halves rounding down.
+    swf::Canvas shifted(60, 60);
+    shifted.clear({0, 255, 0, 255});
+    field.draw(shifted, swf::Matrix::translate(0.5, 0.5) * kTwipsToPixels, {}, dictionary);
+    EXPECT_EQ(pixel(shifted, 10, 35), (std::array<int, 4>{0, 0, 0, 255}));
+    EXPECT_EQ(pixel(shifted, 40, 35), (std::array<int, 4>{0, 0, 0, 255}));
+    EXPECT_EQ(pixel(shifted, 41, 35), (std::array<int, 4>{0, 255, 0, 255}));
 }
 
 TEST(TextRenderTest, TextFieldsShowTheirCurrentTextAndMaskWithGlyphsOnly) {

@@ -1,6 +1,7 @@
 #include "swf/text/TextField.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "swf/text/DeviceFontCache.h"
 #include "swf/text/FontCharacter.h"
@@ -38,6 +39,27 @@ Shape boxShape(const Rect& bounds, std::optional<Rgba> fill, std::optional<Rgba>
     for (size_t i = 0; i < 4; ++i) path.edges.push_back({corners[i], {}, corners[(i + 1) % 4], false});
     shape.paths.push_back(std::move(path));
     return shape;
+}
+
+// The original player draws the border through the centres of the pixels from the bounds'
+// left/top edge to their right/bottom edge, so it covers one pixel more than the background
+// on the right and at the bottom; under a plain scale and offset it is snapped to whole
+// pixels.
+void drawBorder(Canvas& canvas, const Rect& bounds, const Matrix& toPixels, const ColorTransform& cxform) {
+    if (toPixels.b != 0 || toPixels.c != 0) {
+        const Rect outline{bounds.xMin + kHalfPixel, bounds.xMax + kHalfPixel, bounds.yMin + kHalfPixel,
+                           bounds.yMax + kHalfPixel};
+        canvas.drawShape(boxShape(outline, std::nullopt, kBlack), toPixels, cxform, {});
+        return;
+    }
+    const Point a = toPixels.apply({double(bounds.xMin), double(bounds.yMin)});
+    const Point z = toPixels.apply({double(bounds.xMax), double(bounds.yMax)});
+    // Halves round down: a field at x = 20.5 px has its border in column 20.
+    auto pixelCentre = [](double pixel) { return static_cast<int32_t>(std::ceil(pixel - 0.5) * kTwipsPerPixel) + kHalfPixel; };
+    const Rect outline{pixelCentre(std::min(a.x, z.x)), pixelCentre(std::max(a.x, z.x)), pixelCentre(std::min(a.y, z.y)),
+                       pixelCentre(std::max(a.y, z.y))};
+    const Matrix twipsToPixels = Matrix::scale(1 / kTwipsPerPixel, 1 / kTwipsPerPixel);
+    canvas.drawShape(boxShape(outline, std::nullopt, kBlack), twipsToPixels, cxform, {});
 }
 
 }  // namespace
@@ -94,11 +116,7 @@ void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransfor
     const EditTextCharacter& field = *definition_;
     if (field.border && !intoMask) {
         canvas.drawShape(boxShape(field.bounds, kWhite, std::nullopt), toPixels, cxform, {});
-        // The hairline runs half a pixel inside the bounds, so at its own size it covers
-        // whole pixels along the field's edge.
-        const Rect& b = field.bounds;
-        const Rect outline{b.xMin + kHalfPixel, b.xMax - kHalfPixel, b.yMin + kHalfPixel, b.yMax - kHalfPixel};
-        canvas.drawShape(boxShape(outline, std::nullopt, kBlack), toPixels, cxform, {});
+        drawBorder(canvas, field.bounds, toPixels, cxform);
     }
 
     const std::vector<TextLine>& laidOut = lines(dictionary);
