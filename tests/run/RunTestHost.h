@@ -1,0 +1,91 @@
+#pragma once
+// A conversion host for the tests: a clock that ticks on demand, the real offscreen
+// renderer and engine mix, a progress dialog whose buttons are pressed at chosen positions,
+// and a record of the messages, questions, locks and opened documents.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "audio/EngineMixSource.h"
+#include "convert/run/ConversionHost.h"
+#include "convert/run/FrameCapture.h"
+#include "convert/run/ProgressDialog.h"
+#include "swf/player/Player.h"
+#include "swf/player/ServiceProvider.h"
+
+namespace runtest {
+
+class TestClock : public swf::ServiceProvider, public swf::TimerService, public swf::Timer {
+public:
+    swf::TimerService* QueryTimerService() override { return this; }
+    swf::Timer* CreateTimer(swf::Timer*) override { return this; }
+    bool Advise(uint32_t intervalMs, swf::TimerSink* sink, uint32_t& cookie) override;
+    void Unadvise(uint32_t cookie) override;
+    void Freeze(bool) override {}
+    uint32_t GetTime() override { return time_; }
+    void Tick();
+
+private:
+    swf::TimerSink* sink_ = nullptr;
+    uint32_t interval_ = 0;
+    uint32_t cookie_ = 0;
+    uint32_t time_ = 0;
+};
+
+class ScriptedProgress : public convert::ProgressDialog {
+public:
+    void SetRange(int low, int high) override { range = {low, high}; }
+    void SetPos(int position) override { positions.push_back(position); }
+    void SetStatusText(const std::string& text) override { status = text; }
+    void SetTotalText(const std::string& text) override { total = text; }
+    void EnableButton(convert::ProgressButton button, bool enable) override;
+
+    std::string title;
+    std::pair<int, int> range;
+    std::vector<int> positions;
+    std::string status;
+    std::string total;
+    bool finishEnabled = true;
+    int opened = 0;
+    int closed = 0;
+    std::vector<int> questions;
+    bool answer = true;
+
+protected:
+    void Show(const std::string& text) override;
+    void Hide() override { ++closed; }
+    bool Confirm(int stringId) override;
+};
+
+class RunTestHost : public convert::ConversionHost {
+public:
+    RunTestHost();
+
+    swf::Player& Control() override { return player; }
+    void TickControl() override;
+    convert::FrameCapture& Renderer() override { return renderer; }
+    convert::ProgressDialog& Progress() override { return progress; }
+    audio::CaptureSource& SoundSource() override { return mix; }
+    void SetInterfaceEnabled(bool enabled) override { locks.push_back(enabled); }
+    void ShowErrorMessage(int stringId) override { messages.push_back(stringId); }
+    bool AskYesNo(int stringId) override;
+    // Presses Cancel or Finish once the bar has reached the chosen position.
+    void PumpMessages() override;
+    void OpenDocument(const std::string& path) override { opened.push_back(path); }
+
+    TestClock clock;
+    swf::Player player;
+    convert::FrameCapture renderer;
+    ScriptedProgress progress;
+    audio::EngineMixSource mix;
+    std::vector<bool> locks;
+    std::vector<int> messages;
+    std::vector<int> questions;
+    std::vector<std::string> opened;
+    std::optional<int> cancelAt;
+    std::optional<int> finishAt;
+    int ticks = 0;
+};
+
+}  // namespace runtest
