@@ -6,7 +6,7 @@ EditTextInstance::EditTextInstance(MovieContext& context, std::shared_ptr<const 
     : DisplayObject(context, field), field_(field) {}
 
 void EditTextInstance::draw(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform) const {
-    field_.draw(context.canvas, toPixels, cxform, context.dictionary);
+    field_.draw(context.canvas, toPixels, cxform, context.dictionary, context.maskPass);
 }
 
 }  // namespace swf
