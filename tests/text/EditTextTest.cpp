@@ -64,6 +64,12 @@ TEST(EditTextCharacterTest, EveryFieldIsRead) {
                 parsed->border && parsed->wasStatic && parsed->html && parsed->useOutlines);
     EXPECT_FALSE(parsed->readOnly);
 
+    // The player reads the indent as signed: 0x8000 is -1638.4 px.
+    auto negativeIndent = parseField({.bounds = swftest::Rect::fromPixels(0, 0, 10, 10), .align = swftest::TextAlign::Left,
+                                      .indent = 0x8000});
+    ASSERT_TRUE(negativeIndent && negativeIndent->layout);
+    EXPECT_EQ(negativeIndent->layout->indent, -32768);
+
     auto bare = parseField({.bounds = swftest::Rect::fromPixels(0, 0, 10, 10)});
     ASSERT_TRUE(bare);
     EXPECT_FALSE(bare->fontId || bare->textColor || bare->maxLength || bare->layout || bare->initialText);

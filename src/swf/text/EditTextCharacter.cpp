@@ -38,7 +38,7 @@ std::shared_ptr<EditTextCharacter> EditTextCharacter::parse(std::span<const uint
         layout.align = align <= 3 ? static_cast<TextAlign>(align) : TextAlign::Left;
         layout.leftMargin = in.u16();
         layout.rightMargin = in.u16();
-        layout.indent = in.u16();
+        layout.indent = in.s16();
         layout.leading = in.s16();
         field->layout = layout;
     }

@@ -18,7 +18,7 @@ struct EditTextLayout {
     TextAlign align = TextAlign::Left;
     uint16_t leftMargin = 0;   // twips
     uint16_t rightMargin = 0;
-    uint16_t indent = 0;
+    int16_t indent = 0;  // signed, although the format documents it as unsigned
     int16_t leading = 0;
 };
 
