@@ -130,3 +130,32 @@ TEST(TextFieldTest, DeviceFontsStandInWithoutOutlines) {
     EXPECT_EQ(static_cast<const swf::DeviceFont*>(plain.font(dictionary))->family(), "Liberation Serif");
     EXPECT_EQ(plain.lines(dictionary).front().glyphs.size(), 3u);
 }
+
+TEST(TextFieldTest, SelfSizingFieldsFitTheirText) {
+    swf::Dictionary dictionary;
+    dictionary.add(squareFont(1));
+    // 10 px glyphs, 20 px lines; the field is drawn 10 x 10 px.
+    swftest::EditText sizing{.bounds = swftest::Rect::fromPixels(5, 5, 10, 10), .text = "abc\nab", .fontId = 1,
+                             .fontHeight = px(20), .align = swftest::TextAlign::Right, .multiline = true,
+                             .autoSize = true, .useOutlines = true};
+    auto grows = parseField(sizing);
+    TextField field(grows);
+    EXPECT_EQ(field.box(dictionary), (swf::Rect{px(5), px(5 + 30 + 4), px(5), px(5 + 40 + 4)}));
+    // Right-aligned within the widest line.
+    ASSERT_EQ(field.lines(dictionary).size(), 2u);
+    EXPECT_DOUBLE_EQ(field.lines(dictionary)[1].glyphs[0].x, px(10));
+    field.setText("a", false);
+    EXPECT_EQ(field.box(dictionary), (swf::Rect{px(5), px(5 + 10 + 4), px(5), px(5 + 20 + 4)}));
+
+    // With word wrap only the height follows the text.
+    sizing.wordWrap = true;
+    sizing.bounds = swftest::Rect::fromPixels(0, 0, 34, 10);
+    sizing.text = "abc abc";  // two lines of 30 px
+    TextField wrapped(parseField(sizing));
+    EXPECT_EQ(wrapped.box(dictionary), (swf::Rect{0, px(34), 0, px(44)}));
+
+    // A fixed field keeps its bounds.
+    sizing.autoSize = false;
+    TextField fixed(parseField(sizing));
+    EXPECT_EQ(fixed.box(dictionary), (swf::Rect{0, px(34), 0, px(10)}));
+}

@@ -103,35 +103,64 @@ TextLayoutStyle TextField::layoutStyle() const {
 
 const std::vector<TextLine>& TextField::lines(const Dictionary& dictionary) const {
     const GlyphSource* glyphs = font(dictionary);
-    if (!lines_ || glyphs != layoutFont_) {
-        layoutFont_ = glyphs;
-        std::u32string shown = definition_->password ? std::u32string(text_.size(), U'*') : text_;
-        lines_ = glyphs ? TextLayout::layOut(shown, *glyphs, layoutStyle()) : std::vector<TextLine>{};
+    if (lines_ && glyphs == layoutFont_) return *lines_;
+    layoutFont_ = glyphs;
+    const EditTextCharacter& field = *definition_;
+    box_ = field.bounds;
+    if (!glyphs) {
+        lines_.emplace();
+        return *lines_;
+    }
+    std::u32string shown = field.password ? std::u32string(text_.size(), U'*') : text_;
+    TextLayoutStyle style = layoutStyle();
+    const bool growsSideways = field.autoSize && !style.wordWrap;
+    if (growsSideways) {
+        // The text's own width is the width to align in.
+        double widest = 0;
+        for (const TextLine& line : TextLayout::layOut(shown, *glyphs, style)) widest = std::max(widest, line.width);
+        style.width = widest;
+    }
+    lines_ = TextLayout::layOut(shown, *glyphs, style);
+    if (field.autoSize) {
+        const double lineCount = static_cast<double>(lines_->size());
+        const double textHeight = lineCount * TextLayout::lineHeight(*glyphs, style) - style.leading;
+        box_.yMax = box_.yMin + static_cast<int32_t>(std::lround(textHeight + 2 * kGutter));
+        if (growsSideways) {
+            const EditTextLayout layout = field.layout.value_or(EditTextLayout{});
+            box_.xMax = box_.xMin + static_cast<int32_t>(std::lround(style.width + 2 * kGutter + layout.leftMargin +
+                                                                     layout.rightMargin));
+        }
     }
     return *lines_;
+}
+
+const Rect& TextField::box(const Dictionary& dictionary) const {
+    lines(dictionary);
+    return box_;
 }
 
 void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransform& cxform, const Dictionary& dictionary,
                      bool intoMask) const {
     const EditTextCharacter& field = *definition_;
+    const std::vector<TextLine>& laidOut = lines(dictionary);
+    const Rect& bounds = box_;
     if (field.border && !intoMask) {
-        canvas.drawShape(boxShape(field.bounds, kWhite, std::nullopt), toPixels, cxform, {});
-        drawBorder(canvas, field.bounds, toPixels, cxform);
+        canvas.drawShape(boxShape(bounds, kWhite, std::nullopt), toPixels, cxform, {});
+        drawBorder(canvas, bounds, toPixels, cxform);
     }
 
-    const std::vector<TextLine>& laidOut = lines(dictionary);
     const GlyphSource* glyphs = layoutFont_;
-    if (!glyphs || field.bounds.empty()) return;
+    if (!glyphs || bounds.empty()) return;
     const double scale = layoutStyle().fontHeight / glyphs->emSize();
     const Rgba color = field.textColor.value_or(kBlack);
 
     if (!intoMask) {
         canvas.beginMask();
-        canvas.drawShape(boxShape(field.bounds, kWhite, std::nullopt), toPixels, {}, {});
+        canvas.drawShape(boxShape(bounds, kWhite, std::nullopt), toPixels, {}, {});
         canvas.endMask();
     }
-    const double left = field.bounds.xMin + kGutter;
-    const double top = field.bounds.yMin + kGutter;
+    const double left = bounds.xMin + kGutter;
+    const double top = bounds.yMin + kGutter;
     for (const TextLine& line : laidOut) {
         for (const PlacedGlyph& placed : line.glyphs) {
             const Shape* shape = glyphs->glyphShape(placed.glyph);

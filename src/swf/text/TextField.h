@@ -41,6 +41,9 @@ public:
     TextLayoutStyle layoutStyle() const;
     // Lines in the font's layout, positioned inside the gutter (see TextLayout).
     const std::vector<TextLine>& lines(const Dictionary& dictionary) const;
+    // The box the field takes (twips): its bounds, or for a field that sizes itself the box
+    // that fits its text, anchored at the top left (the width changes only without word wrap).
+    const Rect& box(const Dictionary& dictionary) const;
 
     // Background and border (when the field has a border), then the text clipped to the
     // field's bounds. While a clip layer's mask is drawn (`intoMask`) only the glyphs go in,
@@ -53,6 +56,7 @@ private:
     std::u32string text_;
     mutable const GlyphSource* layoutFont_ = nullptr;
     mutable std::optional<std::vector<TextLine>> lines_;
+    mutable Rect box_;
 };
 
 }  // namespace swf
