@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "audio/TestFiles.h"
+#include "convert/run/BatchReport.h"
 #include "convert/run/ConversionRunner.h"
 #include "convert/run/MovieCopies.h"
 #include "resources/ResultCode.h"
@@ -228,6 +229,51 @@ TEST_F(AviRun, ARecordingTheDiskCannotHoldIsRefused) {
     EXPECT_EQ(host_.messages, std::vector<int>{resources::kStrDiskSpaceNotEnough});
     EXPECT_FALSE(runner_.recording());
     EXPECT_EQ(host_.locks, (std::vector<bool>{false, true}));
+}
+
+class RecordingBatch : public convert::BatchReport {
+public:
+    bool HasFurtherTasks() const override { return further; }
+    void PostNextTask(int32_t result, bool stopRemaining) override { posted.push_back({result, stopRemaining}); }
+
+    bool further = true;
+    std::vector<std::pair<int32_t, bool>> posted;
+};
+
+TEST_F(AviRun, ARecordingInABatchReportsItsResultAndOpensNothing) {
+    OpenMovie(runtest::Movie(6));
+    Frames(0, 5);
+    job_.settings.SetAudioSource(settings::AudioSource::RecordFromMovie);
+    job_.settings.playAfterCreating = 1;
+    RecordingBatch batch;
+    runner_.SetBatch(&batch);
+    EXPECT_EQ(RecordAndRun(), kResultOk);
+    EXPECT_EQ(batch.posted, (std::vector<std::pair<int32_t, bool>>{{kResultOk, false}}));
+    EXPECT_TRUE(host_.opened.empty());
+    EXPECT_TRUE(host_.questions.empty());
+}
+
+TEST_F(AviRun, ACancelledRecordingInABatchAsksWhetherToStopTheRest) {
+    OpenMovie(runtest::Movie(6));
+    Frames(0, 5);
+    job_.settings.SetAudioSource(settings::AudioSource::RecordFromMovie);
+    RecordingBatch batch;
+    runner_.SetBatch(&batch);
+    ASSERT_EQ(runner_.StartAviExport(job_), kResultOk);
+    host_.progress.OnCancel();
+    EXPECT_EQ(runner_.OnRecordingTick(), std::optional<int32_t>(kResultAbort));
+    EXPECT_EQ(host_.questions, std::vector<int>{resources::kStrCancelRemainingBatchTasks});
+    EXPECT_EQ(batch.posted, (std::vector<std::pair<int32_t, bool>>{{kResultAbort, true}}));
+
+    // With no task left nobody is asked, and the batch ends.
+    batch.further = false;
+    batch.posted.clear();
+    host_.questions.clear();
+    ASSERT_EQ(runner_.StartAviExport(job_), kResultOk);
+    host_.progress.OnCancel();
+    EXPECT_EQ(runner_.OnRecordingTick(), std::optional<int32_t>(kResultAbort));
+    EXPECT_TRUE(host_.questions.empty());
+    EXPECT_EQ(batch.posted, (std::vector<std::pair<int32_t, bool>>{{kResultAbort, true}}));
 }
 
 }  // namespace

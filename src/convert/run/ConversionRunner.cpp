@@ -301,7 +301,9 @@ int32_t ConversionRunner::BeginRecordingPhase(const AviJob& job) {
                 phase->recorder->SetFreeSpaceQuery(freeSpace_);
                 StartProgress(progress, resources::kStrConvertingToAvi, resources::kStrCreatingAudio,
                               settings.startFrame, settings.endFrame);
-                progress.SetRange(0, static_cast<int>((int64_t{settings.endFrame} + 1) / phase->movieFrameRate));
+                // Seconds of movie time; a very slow movie must not overflow the bar's range.
+                const double seconds = (int64_t{settings.endFrame} + 1) / phase->movieFrameRate;
+                progress.SetRange(0, static_cast<int>(std::min<double>(seconds, std::numeric_limits<int>::max())));
                 if (phase->startOffset != 0) progress.EnableButton(ProgressButton::Finish, false);
                 started = Succeeded(phase->recorder->Open(recordingPath_, &phase->format)) &&
                           control.LoadMovie(movie_.workingPath());
