@@ -13,6 +13,7 @@
 #include "resources/StringTable.h"
 #include "run/RunTestFiles.h"
 #include "run/RunTestHost.h"
+#include "convert/VideoEncoder.h"
 #include "settings/ExportChecks.h"
 
 namespace {
@@ -74,6 +75,31 @@ TEST_F(AviRun, WritesEveryFrameAtTheRateAskedFor) {
     EXPECT_EQ(host_.locks, (std::vector<bool>{false, true}));
     EXPECT_TRUE(host_.messages.empty());
     EXPECT_TRUE(host_.opened.empty());
+}
+
+TEST_F(AviRun, EachFrameHoldsThePictureOfItsStep) {
+    OpenMovie(runtest::Movie(4));
+    Frames(1, 6);
+    EXPECT_EQ(runner_.RunAvi(job_), kResultOk);
+    // The movie loops after its fourth frame; the first output is frame 1.
+    EXPECT_EQ(runtest::FramesInVideo(job_.outputPath, 32, 24), (std::vector<int>{1, 2, 3, 0, 1, 2}));
+}
+
+TEST_F(AviRun, ThirtyTwoBitsAndALossyCodecAreWrittenAsAsked) {
+    OpenMovie(runtest::Movie(4));
+    Frames(0, 3);
+    job_.settings.colorDepth = 32;
+    EXPECT_EQ(runner_.RunAvi(job_), kResultOk);
+    EXPECT_EQ(runtest::ProbeField(job_.outputPath, "video", "pix_fmt"), "bgra");
+    EXPECT_FALSE(host_.renderer.alphaFlag);
+
+    job_.settings.colorDepth = 24;
+    job_.compressor.fccHandler = convert::MakeFourCC('M', 'J', 'P', 'G');
+    job_.compressor.hic = convert::OpenVideoCompressor(job_.compressor.fccHandler);
+    ASSERT_TRUE(job_.compressor.hic);
+    EXPECT_EQ(runner_.RunAvi(job_), kResultOk);
+    EXPECT_EQ(runtest::ProbeField(job_.outputPath, "video", "codec_name"), "mjpeg");
+    EXPECT_EQ(runtest::FramesInVideo(job_.outputPath, 32, 24), (std::vector<int>{0, 1, 2, 3}));
 }
 
 TEST_F(AviRun, SoundLongerThanTheVideoIsCutToOneChunkPerFrame) {

@@ -98,6 +98,19 @@ std::string ProbeField(const std::string& path, const std::string& type, const s
     return stream ? (*stream)[key] : std::string();
 }
 
+std::vector<int> FramesInVideo(const std::string& path, int width, int height) {
+    const std::string pixels =
+        RunAndRead("ffmpeg -v error -i " + Quoted(path) + " -map 0:v:0 -f rawvideo -pix_fmt bgr24 -");
+    const size_t frameBytes = static_cast<size_t>(width) * height * 3;
+    const size_t centre = (static_cast<size_t>(height / 2) * width + width / 2) * 3;
+    std::vector<int> frames;
+    for (size_t start = 0; start + frameBytes <= pixels.size(); start += frameBytes) {
+        const auto* pixel = reinterpret_cast<const uint8_t*>(pixels.data() + start + centre);
+        frames.push_back(FrameOfColour(pixel[0], pixel[1], pixel[2]));
+    }
+    return frames;
+}
+
 size_t AudioBytes(const std::string& path) {
     return RunAndRead("ffmpeg -v error -i " + Quoted(path) + " -map 0:a:0 -c copy -f data -").size();
 }

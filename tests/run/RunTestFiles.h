@@ -36,6 +36,8 @@ int FrameInTga(const std::string& path);
 std::optional<std::map<std::string, std::string>> ProbeStream(const std::string& path, const std::string& type);
 // One entry of that stream; empty when there is no such stream.
 std::string ProbeField(const std::string& path, const std::string& type, const std::string& key);
+// The frame each picture of the video stream shows (its centre pixel), decoded by ffmpeg.
+std::vector<int> FramesInVideo(const std::string& path, int width, int height);
 // The bytes of the first audio stream as stored.
 size_t AudioBytes(const std::string& path);
 
