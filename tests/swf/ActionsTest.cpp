@@ -108,6 +108,16 @@ TEST_F(Actions, FsCommandQuitEndsTheMovieAfterTheFramesActions) {
     EXPECT_EQ(lines, (std::vector<std::string>{"f0", "f1", "after quit"}));
 }
 
+TEST_F(Actions, GotosThatChaseEachOtherEndWithinTheTick) {
+    // Frame 1 jumps to frame 2 and frame 2 back to frame 1, each running the other's actions.
+    st::SwfWriter movie;
+    movie.doAction(st::ActionBuilder().gotoFrame(1)).showFrame();
+    movie.doAction(st::ActionBuilder().gotoFrame(0)).showFrame();
+    Load(player, movie);
+    host.tick();
+    EXPECT_FALSE(player.IsPlaying());
+}
+
 TEST_F(Actions, TracePrintsPushedConstants) {
     st::SwfWriter movie;
     movie.doAction(st::ActionBuilder().pushString("hello").trace().pushInteger(-42).trace().trace()).showFrame();

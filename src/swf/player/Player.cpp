@@ -88,7 +88,8 @@ void Player::runQueuedActions() {
     while (!queue.empty()) {
         QueuedActions next = queue.front();
         queue.pop_front();
-        if (budget-- == 0) continue;  // drained, not run
+        if (budget == 0) continue;  // past the budget: drained, not run
+        --budget;
         auto clip = next.clip.lock();
         if (clip && clip->onStage()) runner_->run(*next.code, *clip, *context_);
     }
