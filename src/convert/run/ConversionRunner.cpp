@@ -9,7 +9,6 @@
 
 #include "audio/SoundRecorder.h"
 #include "audio/WavFile.h"
-#include "convert/AviWriter.h"
 #include "convert/PngWriter.h"
 #include "convert/TgaWriter.h"
 #include "convert/run/BatchReport.h"
@@ -97,6 +96,32 @@ void ConversionRunner::ShowPending(int messageId) {
     if (messageId != 0) host_.ShowErrorMessage(messageId);
 }
 
+ConversionRunner::FrameLoopEnd ConversionRunner::RunFrames(
+    settings::SequenceMode mode, int32_t start, int32_t end, int statusId,
+    const std::function<AviResult(const FrameBuffer&)>& write) {
+    swf::Player& control = host_.Control();
+    FrameCapture& renderer = host_.Renderer();
+    ProgressDialog& progress = host_.Progress();
+    SequenceStepper stepper(mode);
+    for (int32_t step = 0; step < start; ++step) {
+        stepper.Apply(control);
+        host_.TickControl();
+    }
+    FrameLoopEnd loop{start, {}};
+    for (; loop.frame <= end; ++loop.frame) {
+        stepper.Apply(control);
+        const bool captured = renderer.Capture(control);
+        host_.TickControl();
+        loop.written = captured ? write(renderer.Frame()) : AviResult{kResultFail, resources::kStrFailedToWriteStream};
+        if (!loop.written.ok()) break;
+        progress.SetStatusText(resources::FormatString(statusId, loop.frame - start + 1));
+        if (progress.finished() || progress.cancelled()) break;
+        progress.SetPos(static_cast<int>(loop.frame));
+        host_.PumpMessages();
+    }
+    return loop;
+}
+
 int32_t ConversionRunner::RunImageSequence(const settings::ImageSequenceSettings& settings,
                                            settings::OutputKind kind, const std::string& outputPath) {
     RunScope scope(runInProgress_);
@@ -115,7 +140,6 @@ int32_t ConversionRunner::RunImageSequence(const settings::ImageSequenceSettings
 
     FrameCapture& renderer = host_.Renderer();
     ProgressDialog& progress = host_.Progress();
-    swf::Player& control = host_.Control();
     int32_t result = kResultOk;
     int message = 0;
     renderer.alphaFlag = alpha;
@@ -128,33 +152,19 @@ int32_t ConversionRunner::RunImageSequence(const settings::ImageSequenceSettings
                       kind == settings::OutputKind::Tga ? resources::kStrConvertingToTga
                                                         : resources::kStrConvertingToPng,
                       resources::kStrCreatingImageSequence, start, end);
-        SequenceStepper stepper(settings.sequenceMode);
-        for (int32_t step = 0; step < start; ++step) {
-            stepper.Apply(control);
-            host_.TickControl();
-        }
-
         const ImageSequenceNames names(outputPath, start, end);
         int32_t named = 0;
-        int64_t frame = start;
-        for (; frame <= end; ++frame) {
-            const std::string name = names.Name(named++);
-            stepper.Apply(control);
-            const bool captured = renderer.Capture(control);
-            host_.TickControl();
-            const FrameBuffer& image = renderer.Frame();
-            const auto write = names.IsTga() ? WriteTgaFile : WritePngFile;
-            if (!captured || write(name, image.header(), image.pixels(), alpha) != 1) {
-                message = resources::kStrFailedToWriteStream;
-                result = kResultFail;
-                break;
-            }
-            progress.SetStatusText(resources::FormatString(resources::kStrCreatingImageSequence, frame - start + 1));
-            if (progress.finished() || progress.cancelled()) break;
-            progress.SetPos(static_cast<int>(frame));
-            host_.PumpMessages();
-        }
-        lastFrameReached_ = CappedFrame(frame, end);
+        const auto write = names.IsTga() ? WriteTgaFile : WritePngFile;
+        const FrameLoopEnd loop = RunFrames(
+            settings.sequenceMode, start, end, resources::kStrCreatingImageSequence, [&](const FrameBuffer& image) {
+                const std::string name = names.Name(named++);
+                return write(name, image.header(), image.pixels(), alpha) == 1
+                           ? AviResult{}
+                           : AviResult{kResultFail, resources::kStrFailedToWriteStream};
+            });
+        result = loop.written.code;
+        message = loop.written.messageId;
+        lastFrameReached_ = CappedFrame(loop.frame, end);
         progress.Close();
         if (progress.cancelled()) {
             for (int32_t i = 0; i < named; ++i) std::remove(names.Name(i).c_str());
@@ -214,27 +224,12 @@ int32_t ConversionRunner::RunAvi(const AviJob& job) {
             result = open.code;
         } else {
             control.Play();
-            SequenceStepper stepper(settings.sequenceMode);
-            for (int32_t step = 0; step < start; ++step) {
-                stepper.Apply(control);
-                host_.TickControl();
-            }
-            for (; frame <= end; ++frame) {
-                stepper.Apply(control);
-                const bool captured = renderer.Capture(control);
-                host_.TickControl();
-                const AviResult written = captured ? writer.WriteFrame(renderer.Frame())
-                                                   : AviResult{kResultFail, resources::kStrFailedToWriteStream};
-                if (!written.ok()) {
-                    message = written.messageId;
-                    result = written.code;
-                    break;
-                }
-                progress.SetStatusText(resources::FormatString(resources::kStrCreatingVideo, frame - start + 1));
-                if (progress.finished() || progress.cancelled()) break;
-                progress.SetPos(static_cast<int>(frame));
-                host_.PumpMessages();
-            }
+            const FrameLoopEnd loop =
+                RunFrames(settings.sequenceMode, start, end, resources::kStrCreatingVideo,
+                          [&](const FrameBuffer& image) { return writer.WriteFrame(image); });
+            result = loop.written.code;
+            message = loop.written.messageId;
+            frame = loop.frame;
         }
         progress.Close();
         cancelled = progress.cancelled();

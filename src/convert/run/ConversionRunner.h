@@ -6,12 +6,14 @@
 // which runs on the host's clock ticks (OnRecordingTick) while the movie plays with sound.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "audio/DiskSpace.h"
 #include "audio/WaveFormat.h"
+#include "convert/AviWriter.h"
 #include "convert/CompressorSettings.h"
 #include "settings/AviExportSettings.h"
 #include "settings/ImageSequenceSettings.h"
@@ -72,6 +74,17 @@ public:
 
 private:
     struct Recording;
+    // Where the frame loop stopped, and how the last write went.
+    struct FrameLoopEnd {
+        int64_t frame;
+        AviResult written;
+    };
+
+    // The loop every run shares: pre-roll to the start frame one tick at a time, then for
+    // each frame apply the sequence mode, capture, tick and `write`, until the end frame, a
+    // failed write, or Finish or Cancel.
+    FrameLoopEnd RunFrames(settings::SequenceMode mode, int32_t start, int32_t end, int statusId,
+                           const std::function<AviResult(const FrameBuffer&)>& write);
 
     bool LoadSilentCopy();
     void ReloadWorkingMovie();
