@@ -170,6 +170,17 @@ TEST_F(AviRun, CancelAfterASplitDeletesEveryPart) {
     EXPECT_EQ(runner_.lastFrameReached(), 151);
 }
 
+TEST_F(AviRun, AMissingFolderFailsToOpenTheFile) {
+    OpenMovie(runtest::Movie(3));
+    Frames(0, 2);
+    job_.outputPath = scratch_.File("missing/clip.avi");
+    EXPECT_LT(runner_.RunAvi(job_), 0);
+    EXPECT_EQ(host_.messages, std::vector<int>{resources::kStrFailedToOpenAviFile});
+    EXPECT_FALSE(std::filesystem::exists(scratch_.File("missing")));
+    EXPECT_EQ(host_.locks, (std::vector<bool>{false, true}));
+    EXPECT_EQ(host_.progress.closed, 1);
+}
+
 TEST_F(AviRun, FinishKeepsTheFramesWritten) {
     OpenMovie(runtest::Movie(6));
     Frames(0, 5);
