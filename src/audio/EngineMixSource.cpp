@@ -83,7 +83,7 @@ void EngineMixSource::MixFrame() {
     ++framesMixed_;
     pendingBytes_ += samples * format_.blockAlign;
     wake_.notify_one();
-    taken_.wait(lock, [this] { return pendingBytes_ == 0 || queue_.empty() || !capturing_; });
+    taken_.wait(lock, [this] { return (pendingBytes_ == 0 || queue_.empty() || !capturing_) && !delivering_; });
 }
 
 void EngineMixSource::Deliver() {
@@ -115,9 +115,12 @@ void EngineMixSource::Deliver() {
         taken_.notify_all();
         if (buffer->bytesRecorded == buffer->length) {
             queue_.pop_front();
+            delivering_ = true;
             lock.unlock();
             done_(*buffer);
             lock.lock();
+            delivering_ = false;
+            taken_.notify_all();
         }
     }
 }

@@ -33,8 +33,9 @@ public:
 
     // One frame interval of the mix; nothing while not capturing. Over n calls the sound
     // adds up to n / frame rate seconds, in whole samples. Returns once the sound is in a
-    // buffer (or no buffer is queued to take it), so that the engine, which has no clock of
-    // its own here, never runs ahead of the recording.
+    // buffer (or no buffer is queued to take it) and every buffer it filled has been handed
+    // back, so that the engine, which has no clock of its own here, never runs ahead of the
+    // recording, and the recorder's count is up to date with the ticks.
     void MixFrame();
 
 private:
@@ -53,6 +54,7 @@ private:
     bool capturing_ = false;
     bool stopping_ = false;
     bool resetRequested_ = false;
+    bool delivering_ = false;  // a full buffer is with the callback
     uint64_t framesMixed_ = 0;
     uint64_t pendingBytes_ = 0;  // mixed, not yet in a buffer
 };

@@ -244,6 +244,29 @@ TEST_F(AviRun, FinishBeforeAnySoundEndsTheRecordingAsAFailure) {
     EXPECT_EQ(host_.locks.back(), true);
 }
 
+TEST_F(AviRun, WhileAQuestionIsOpenTheMovieStandsStillAndFinishEndsTheSoundThere) {
+    OpenMovie(runtest::Movie(6));
+    Frames(0, 999);
+    job_.settings.SetAudioSource(settings::AudioSource::RecordFromMovie);
+    ASSERT_EQ(runner_.StartAviExport(job_), kResultOk);
+    // 640 frames of 14700 bytes fill exactly 147 buffers of 64000.
+    for (int tick = 0; tick < 640; ++tick) ASSERT_FALSE(runner_.OnRecordingTick());
+    const int ticksBefore = host_.ticks;
+    host_.progress.whileAsking = [&] {
+        for (int tick = 0; tick < 30; ++tick) {
+            host_.mix.MixFrame();  // a live source goes on recording meanwhile
+            EXPECT_FALSE(runner_.OnRecordingTick());
+        }
+    };
+    host_.progress.OnFinish();
+    EXPECT_EQ(host_.ticks, ticksBefore);
+    host_.progress.whileAsking = nullptr;
+    EXPECT_EQ(runner_.OnRecordingTick(), std::optional<int32_t>(kResultOk));
+    EXPECT_EQ(runtest::ProbeField(job_.outputPath, "video", "nb_read_frames"), "640");
+    EXPECT_EQ(runtest::AudioBytes(job_.outputPath), 640u * 14700);
+    EXPECT_EQ(runner_.lastFrameReached(), 639);
+}
+
 TEST_F(AviRun, CancelDuringTheRecordingRemovesTheSound) {
     OpenMovie(runtest::Movie(6));
     Frames(0, 5);

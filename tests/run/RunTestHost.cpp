@@ -31,6 +31,7 @@ void ScriptedProgress::Show(const std::string& text) {
 
 bool ScriptedProgress::Confirm(int stringId) {
     questions.push_back(stringId);
+    if (whileAsking) whileAsking();
     return answer;
 }
 

@@ -3,6 +3,7 @@
 // renderer and engine mix, a progress dialog whose buttons are pressed at chosen positions,
 // and a record of the messages, questions, locks and opened documents.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,6 +52,8 @@ public:
     int closed = 0;
     std::vector<int> questions;
     bool answer = true;
+    // Runs while a confirmation question is open, as ticks that arrive meanwhile would.
+    std::function<void()> whileAsking;
 
 protected:
     void Show(const std::string& text) override;
