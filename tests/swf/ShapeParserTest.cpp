@@ -130,6 +130,20 @@ TEST(ShapeParser, LineStyle2KeepsCapsJoinsAndFilledStrokes) {
     EXPECT_EQ(shape.lines[1].fill->color, (swf::Rgba{9, 8, 7, 255}));
 }
 
+TEST(ShapeParser, DefineShape4KeepsItsWindingRule) {
+    st::ShapeBuilder builder;
+    builder.fill1(builder.addFill(st::FillStyle::solid({1, 1, 1}))).rectangle(0, 0, 100, 100);
+    for (bool nonZero : {false, true}) {
+        builder.setFillWindingRule(nonZero);
+        std::vector<uint8_t> body = builder.defineShapeBody(1, 4);
+        swf::BitReader in(std::span<const uint8_t>(body).subspan(2));
+        Shape shape;
+        ASSERT_TRUE(ShapeParser::parseDefineShape(in, 4, shape));
+        EXPECT_EQ(shape.nonZeroWinding, nonZero);
+        EXPECT_EQ(shape.paths.size(), 1u);
+    }
+}
+
 TEST(ShapeParser, TruncatedRecordsFailButKeepTheEdgesBefore) {
     st::ShapeBuilder builder;
     builder.fill1(builder.addFill(st::FillStyle::solid({1, 1, 1}))).rectangle(0, 0, 1000, 1000).rectangle(2000, 0, 50, 50);

@@ -262,7 +262,8 @@ bool ShapeParser::parseDefineShape(BitReader& in, int version, Shape& out) {
     out.bounds = in.rect();
     if (version >= 4) {
         in.rect();  // edge bounds
-        in.u8();    // winding rule and stroke-scaling hints
+        uint8_t flags = in.u8();  // winding rule and stroke-scaling hints
+        out.nonZeroWinding = flags & 0x04;
     }
     return parseShapeWithStyle(in, version, out);
 }

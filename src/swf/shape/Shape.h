@@ -73,6 +73,8 @@ struct ShapePath {
 
 struct Shape {
     Rect bounds;  // twips
+    // DefineShape4's UsesFillWindingRule: fills by the non-zero rule instead of even-odd.
+    bool nonZeroWinding = false;
     std::vector<FillStyle> fills;
     std::vector<LineStyle> lines;
     std::vector<ShapePath> paths;
