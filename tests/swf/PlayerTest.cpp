@@ -77,6 +77,17 @@ TEST(PlayerTimer, ReloadingTheSamePathRestartsAtFrameZeroWithANewAdvice) {
     std::filesystem::remove(path);
 }
 
+TEST(PlayerTimer, ANewSiteTakesTheAdviceFromTheOld) {
+    FakeHost first, second;
+    swf::Player player;
+    player.SetServiceProvider(&first);
+    Load(player, CountingMovie(3));
+    player.SetServiceProvider(&second);
+    EXPECT_EQ(first.sink, nullptr);
+    Load(player, CountingMovie(3));
+    EXPECT_EQ(second.sink, &player);
+}
+
 TEST(PlayerTimer, WithoutASiteNothingTicks) {
     swf::Player player;
     Load(player, CountingMovie(3));

@@ -19,6 +19,8 @@ Player::~Player() {
 }
 
 void Player::SetServiceProvider(ServiceProvider* site) {
+    // The old site's timer must not keep calling a player that has left it.
+    if (advised_ && timer_) timer_->Unadvise(cookie_);
     site_ = site;
     timer_ = nullptr;
     advised_ = false;
