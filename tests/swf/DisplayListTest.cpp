@@ -98,6 +98,20 @@ TEST(DisplayList, TextFieldsArePlacedAndDrawn) {
     EXPECT_LT(pixels[0], 128);
 }
 
+TEST(DisplayList, PlaceObjectCutShortKeepsOnlyItsWholeFields) {
+    // PlaceObject2: flags (character, matrix, name), depth 1, character 1, a matrix with a
+    // translation only, then a name without its terminating zero.
+    std::vector<uint8_t> body = {0x26, 1, 0, 1, 0, 0x00, 'b', 'o'};
+    st::SwfWriter movie;
+    movie.defineShape(1, Square({255, 0, 0}, 200)).tag(st::kTagPlaceObject2, body).showFrame();
+    swf::Player player;
+    Load(player, movie);
+    auto object = player.Root()->displayList().at(1);
+    ASSERT_TRUE(object);
+    EXPECT_EQ(object->name(), "");
+    EXPECT_EQ(object->matrix(), swf::Matrix{});
+}
+
 TEST(DisplayList, UnknownCharactersAreNotPlaced) {
     st::SwfWriter movie;
     movie.place(42, 1).showFrame();

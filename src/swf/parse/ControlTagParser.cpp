@@ -4,6 +4,20 @@
 #include "swf/parse/TagCode.h"
 
 namespace swf {
+namespace {
+
+// Reads an optional field. A field cut short by the end of the tag is left out, and the
+// caller drops everything after it.
+template <typename T, typename Read>
+bool readField(BitReader& in, bool present, std::optional<T>& field, Read read) {
+    if (!present) return true;
+    T value = read();
+    if (in.overrun()) return false;
+    field = std::move(value);
+    return true;
+}
+
+}  // namespace
 
 std::optional<size_t> ControlTagParser::filterListSize(std::span<const uint8_t> data) {
     BitReader in(data);
@@ -58,17 +72,15 @@ std::optional<PlaceObject> ControlTagParser::parsePlaceObject(uint16_t code, std
     p.move = flags & 0x01;
     bool hasClassName = flags2 & 0x08;
     bool hasImage = flags2 & 0x10;
-    if (hasClassName || (hasImage && (flags & 0x02))) p.className = in.cString();
-    if (flags & 0x02) p.characterId = in.u16();
-    if (flags & 0x04) p.matrix = in.matrix();
-    if (flags & 0x08) p.colorTransform = in.colorTransform(true);
-    if (flags & 0x10) p.ratio = in.u16();
-    if (flags & 0x20) p.name = in.cString();
-    if (flags & 0x40) p.clipDepth = in.u16();
-    if (in.overrun()) {
-        // Keep the fields that were whole; a cut-short tail is dropped.
-        return p.characterId || p.move ? std::optional<PlaceObject>(p) : std::nullopt;
-    }
+    auto u16 = [&in] { return in.u16(); };
+    auto string = [&in] { return in.cString(); };
+    bool whole = readField(in, hasClassName || (hasImage && (flags & 0x02)), p.className, string) &&
+                 readField(in, flags & 0x02, p.characterId, u16) &&
+                 readField(in, flags & 0x04, p.matrix, [&in] { return in.matrix(); }) &&
+                 readField(in, flags & 0x08, p.colorTransform, [&in] { return in.colorTransform(true); }) &&
+                 readField(in, flags & 0x10, p.ratio, u16) && readField(in, flags & 0x20, p.name, string) &&
+                 readField(in, flags & 0x40, p.clipDepth, u16);
+    if (!whole) return p.characterId || p.move ? std::optional<PlaceObject>(p) : std::nullopt;
     if (flags2 & 0x01) {
         auto size = filterListSize(body.subspan(in.position()));
         if (!size) return p;  // an unknown filter hides where the later fields start
