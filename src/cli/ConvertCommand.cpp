@@ -343,6 +343,12 @@ int RunAviCommand(const std::vector<std::string>& args) {
                                           ? " (" + options->wavePath + ")"
                                           : std::string());
 
+    // The recording lasts as long as the frames play at the movie's own rate.
+    if (options->audio == AudioChoice::Movie && settings::FrameRate100(movie.frameRate) <= 0) {
+        std::fprintf(stderr, "kinetrope avi: the movie has no frame rate to record its sound at; "
+                             "use --audio none or --audio FILE.wav\n");
+        return kExitUsage;
+    }
     CliConversionHost host;
     host.Prepare(movie, settings.width, settings.height, settings.keepAspectRatio != 0);
     const std::string recordingPath = convert::MakeTempFileName();

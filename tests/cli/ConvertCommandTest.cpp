@@ -122,6 +122,25 @@ TEST_F(ConvertCommand, AviWithTheMoviesSoundHasSoundForEveryFrame) {
     EXPECT_EQ(scratch_.Entries().size(), 2u);
 }
 
+TEST_F(ConvertCommand, ASplitSizeAboveTheLimitIsHeldToItWithTheDialogsNote) {
+    const std::string out = scratch_.File("clip.avi");
+    const CommandRun run = RunKinetrope({"avi", movie_, "-o", out, "--audio", "none", "--split-mb", "2500"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "kinetrope avi: File size cannot exceed 2000 MB.\n");
+    EXPECT_EQ(run.out, "wrote " + out + "\n");
+}
+
+TEST_F(ConvertCommand, AMovieWithoutAFrameRateCannotBeRecorded) {
+    swftest::SwfWriter still;
+    still.frameSizePixels(16, 16).frameRateFixed(0).showFrame();
+    const std::string path = scratch_.File("still.swf");
+    still.writeFile(path);
+    const CommandRun run = RunKinetrope({"avi", path, "-o", scratch_.File("still.avi"), "--fps", "10"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("no frame rate to record its sound at"), std::string::npos) << run.err;
+    EXPECT_EQ(RunKinetrope({"avi", path, "-o", scratch_.File("still.avi"), "--fps", "10", "--audio", "none"}).status, 0);
+}
+
 TEST_F(ConvertCommand, ControlCCancelsAndRemovesTheOutput) {
     // Interrupts that come before the command has taken Ctrl+C over are ignored.
     const auto previous = std::signal(SIGINT, SIG_IGN);
