@@ -264,6 +264,8 @@ int RunImageCommand(const std::vector<std::string>& args, settings::OutputKind k
         std::fprintf(stderr, "kinetrope %s: %s\n%s", command, error.c_str(), kImageUsage);
         return kExitUsage;
     }
+    // Ctrl+C is taken over first, so that an early one still removes the temporary copies.
+    CliConversionHost host;
     convert::MovieCopies copies;
     if (!OpenMovie(copies, options->movie)) return kExitFailed;
 
@@ -271,7 +273,6 @@ int RunImageCommand(const std::vector<std::string>& args, settings::OutputKind k
     ApplyCommon(settings, *options, copies.header());
     if (const int refused = settings::CheckImageSequenceExport(settings)) return Refuse(command, refused);
 
-    CliConversionHost host;
     host.Prepare(copies.header(), settings.width, settings.height, settings.keepAspectRatio != 0);
     convert::ConversionRunner runner(host, copies, std::string());
     const int32_t result = runner.RunImageSequence(settings, kind, options->output);
@@ -315,6 +316,7 @@ int RunAviCommand(const std::vector<std::string>& args) {
         std::fprintf(stderr, "kinetrope avi: %s\n%s", error.c_str(), kAviUsage);
         return kExitUsage;
     }
+    CliConversionHost host;
     convert::MovieCopies copies;
     if (!OpenMovie(copies, options->movie)) return kExitFailed;
     const convert::MovieHeader& movie = copies.header();
@@ -349,7 +351,6 @@ int RunAviCommand(const std::vector<std::string>& args) {
                              "use --audio none or --audio FILE.wav\n");
         return kExitUsage;
     }
-    CliConversionHost host;
     host.Prepare(movie, settings.width, settings.height, settings.keepAspectRatio != 0);
     const std::string recordingPath = convert::MakeTempFileName();
     if (recordingPath.empty() && options->audio == AudioChoice::Movie) {
