@@ -4,6 +4,8 @@
 
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -229,6 +231,12 @@ void ApplyCommon(Settings& settings, const ConvertOptions& options, const conver
     settings.useOriginalSize = settings.width == movie.width && settings.height == movie.height;
 }
 
+// An existing file that the output would replace.
+bool SameFile(const std::string& output, const std::string& input) {
+    std::error_code error;
+    return !input.empty() && std::filesystem::equivalent(output, input, error) && !error;
+}
+
 int Refuse(const char* command, int messageId, const std::string& detail = {}) {
     std::fprintf(stderr, "kinetrope %s: %s%s\n", command, resources::LoadString(messageId), detail.c_str());
     return kExitUsage;
@@ -314,6 +322,12 @@ int RunAviCommand(const std::vector<std::string>& args) {
     const auto options = ParseOptions(args, true, error);
     if (!options) {
         std::fprintf(stderr, "kinetrope avi: %s\n%s", error.c_str(), kAviUsage);
+        return kExitUsage;
+    }
+    // The AVI file replaces whatever has its name: never the movie or the sound it is made of.
+    if (SameFile(options->output, options->movie) || SameFile(options->output, options->wavePath)) {
+        std::fprintf(stderr, "kinetrope avi: the output %s would replace an input of the conversion\n",
+                     options->output.c_str());
         return kExitUsage;
     }
     CliConversionHost host;

@@ -88,6 +88,8 @@ TEST_F(ConvertCommand, ArgumentErrorsSayWhatIsWrongAndWriteNothing) {
         {{"png", movie_, "-o", scratch_.File("f.png"), "--fps", "12"}, 2, "unknown option --fps"},
         {{"tga", movie_, movie_, "-o", scratch_.File("f.tga")}, 2, "more than one movie given"},
         {{"avi", scratch_.File("missing.swf"), "-o", out}, 1, resources::LoadString(resources::kStrFileOpenError)},
+        {{"avi", movie_, "-o", movie_}, 2, "would replace an input of the conversion"},
+        {{"avi", movie_, "-o", broken, "--audio", broken}, 2, "would replace an input of the conversion"},
     };
     for (const Case& test : cases) {
         const CommandRun run = RunKinetrope(test.args);
