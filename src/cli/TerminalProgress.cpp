@@ -11,8 +11,9 @@ void TerminalProgress::Show(const std::string& title) {
     status_.clear();
     shown_ = true;
     drawn_ = false;
+    // The first line comes once there is a rate to show; a short run shows none.
     started_ = std::chrono::steady_clock::now();
-    lastDrawn_ = {};
+    lastDrawn_ = started_;
 }
 
 void TerminalProgress::Hide() {
