@@ -17,7 +17,7 @@ struct CaptureBuffer {
 };
 
 class CaptureSource {
-public:
+  public:
     // Receives each buffer the source is done with; it may queue it again from there.
     using BufferDone = std::function<void(CaptureBuffer&)>;
 

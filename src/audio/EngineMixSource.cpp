@@ -8,7 +8,9 @@
 
 namespace audio {
 
-EngineMixSource::~EngineMixSource() { Close(); }
+EngineMixSource::~EngineMixSource() {
+    Close();
+}
 
 void EngineMixSource::SetFrameRate(double framesPerSecond) {
     std::lock_guard lock(mutex_);
@@ -83,7 +85,9 @@ void EngineMixSource::MixFrame() {
     ++framesMixed_;
     pendingBytes_ += samples * format_.blockAlign;
     wake_.notify_one();
-    taken_.wait(lock, [this] { return (pendingBytes_ == 0 || queue_.empty() || !capturing_) && !delivering_; });
+    taken_.wait(lock, [this] {
+        return (pendingBytes_ == 0 || queue_.empty() || !capturing_) && !delivering_;
+    });
 }
 
 void EngineMixSource::Deliver() {

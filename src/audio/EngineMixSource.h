@@ -16,7 +16,7 @@
 namespace audio {
 
 class EngineMixSource : public CaptureSource {
-public:
+  public:
     EngineMixSource() = default;
     ~EngineMixSource() override;
     EngineMixSource(const EngineMixSource&) = delete;
@@ -38,7 +38,7 @@ public:
     // recording, and the recorder's count is up to date with the ticks.
     void MixFrame();
 
-private:
+  private:
     void Deliver();
 
     std::mutex mutex_;

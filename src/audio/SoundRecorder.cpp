@@ -9,7 +9,9 @@ namespace audio {
 
 SoundRecorder::SoundRecorder(CaptureSource& source) : source_(source) {}
 
-SoundRecorder::~SoundRecorder() { Close(); }
+SoundRecorder::~SoundRecorder() {
+    Close();
+}
 
 int32_t SoundRecorder::Open(const std::string& path, const WaveFormat* format) {
     if (path.empty() || !format) return kResultInvalidArgument;

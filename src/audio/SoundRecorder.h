@@ -20,7 +20,7 @@
 namespace audio {
 
 class SoundRecorder {
-public:
+  public:
     static constexpr int kBufferCount = 4;
     static constexpr uint32_t kBufferSize = 64000;
     // Less free space than this counts as none.
@@ -53,7 +53,7 @@ public:
     uint32_t BufferLength() const { return bufferLength_; }
     void SetFreeSpaceQuery(FreeSpaceQuery query) { freeSpace_ = std::move(query); }
 
-private:
+  private:
     void OnBufferDone(CaptureBuffer& buffer);
 
     CaptureSource& source_;

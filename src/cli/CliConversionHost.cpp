@@ -15,7 +15,9 @@ namespace {
 
 std::atomic<bool> interrupted{false};
 
-void OnInterrupt(int) { interrupted = true; }
+void OnInterrupt(int) {
+    interrupted = true;
+}
 
 }  // namespace
 
@@ -28,9 +30,12 @@ CliConversionHost::CliConversionHost() : progress_(stderr) {
     sigaction(SIGINT, &action, &previousInterrupt_);
 }
 
-CliConversionHost::~CliConversionHost() { sigaction(SIGINT, &previousInterrupt_, nullptr); }
+CliConversionHost::~CliConversionHost() {
+    sigaction(SIGINT, &previousInterrupt_, nullptr);
+}
 
-void CliConversionHost::Prepare(const convert::MovieHeader& movie, int width, int height, bool keepAspectRatio) {
+void CliConversionHost::Prepare(const convert::MovieHeader& movie, int width, int height,
+                                bool keepAspectRatio) {
     player_.SetViewSize(width, height);
     player_.SetScaleMode(keepAspectRatio ? swf::Player::ShowAll : swf::Player::ExactFit);
     mix_.SetFrameRate(movie.frameRate);
@@ -55,7 +60,8 @@ void CliConversionHost::OpenDocument(const std::string& path) {
     std::string argument = path;
     char* argv[] = {program, argument.data(), nullptr};
     pid_t child = 0;
-    if (posix_spawnp(&child, program, nullptr, nullptr, argv, environ) == 0) waitpid(child, nullptr, 0);
+    if (posix_spawnp(&child, program, nullptr, nullptr, argv, environ) == 0)
+        waitpid(child, nullptr, 0);
 }
 
 }  // namespace cli

@@ -17,7 +17,7 @@
 namespace cli {
 
 class CliConversionHost : public convert::ConversionHost {
-public:
+  public:
     // Takes over Ctrl+C until destroyed.
     CliConversionHost();
     ~CliConversionHost() override;
@@ -45,7 +45,7 @@ public:
     // Whether the run has said itself why it failed.
     bool messageShown() const { return messageShown_; }
 
-private:
+  private:
     ManualClock clock_;
     swf::Player player_;
     convert::FrameCapture renderer_;

@@ -5,10 +5,10 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
-#include <system_error>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "audio/WaveFormat.h"
@@ -34,9 +34,11 @@ constexpr const char* kAviUsage =
     "usage: kinetrope avi MOVIE.swf -o OUT.avi [--start N] [--end N] [--mode normal|frame|skip]\n"
     "                     [--size WxH] [--stretch] [--fps 29.97] [--depth 24|32]\n"
     "                     [--codec FOURCC] [--quality N] [--keyframes N] [--data-rate KB]\n"
-    "                     [--audio none|movie|FILE.wav] [--format 44100:16:2] [--split-mb N] [--play]\n";
+    "                     [--audio none|movie|FILE.wav] [--format 44100:16:2] [--split-mb N] "
+    "[--play]\n";
 constexpr const char* kImageUsage =
-    "usage: kinetrope png|tga MOVIE.swf -o OUT.png [--start N] [--end N] [--mode normal|frame|skip]\n"
+    "usage: kinetrope png|tga MOVIE.swf -o OUT.png [--start N] [--end N] [--mode "
+    "normal|frame|skip]\n"
     "                         [--size WxH] [--stretch] [--depth 24|32]\n";
 
 // Exit statuses: the arguments or settings are refused; the conversion failed; cancelled.
@@ -69,7 +71,8 @@ struct ConvertOptions {
 std::optional<int32_t> ParseCount(std::string_view text) {
     int32_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0) return std::nullopt;
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0)
+        return std::nullopt;
     return value;
 }
 
@@ -125,8 +128,8 @@ std::string AvailableCodecs() {
 }
 
 // Applies one option with its value; an error says what is wrong with it.
-bool ApplyOption(ConvertOptions& options, const std::string& name, const std::string& value, bool avi,
-                 std::string& error) {
+bool ApplyOption(ConvertOptions& options, const std::string& name, const std::string& value,
+                 bool avi, std::string& error) {
     auto invalid = [&](const char* what) {
         error = name + " needs " + what + ", not '" + value + "'";
         return false;
@@ -138,10 +141,14 @@ bool ApplyOption(ConvertOptions& options, const std::string& name, const std::st
         if (!frame) return invalid("a frame number from 0");
         (name == "--start" ? options.start : options.end) = *frame;
     } else if (name == "--mode") {
-        if (value == "normal") options.mode = settings::SequenceMode::Normal;
-        else if (value == "frame") options.mode = settings::SequenceMode::FrameByFrame;
-        else if (value == "skip") options.mode = settings::SequenceMode::SkipBackward;
-        else return invalid("normal, frame or skip");
+        if (value == "normal")
+            options.mode = settings::SequenceMode::Normal;
+        else if (value == "frame")
+            options.mode = settings::SequenceMode::FrameByFrame;
+        else if (value == "skip")
+            options.mode = settings::SequenceMode::SkipBackward;
+        else
+            return invalid("normal, frame or skip");
     } else if (name == "--size") {
         options.size = ParseSize(value);
         if (!options.size) return invalid("WIDTHxHEIGHT in pixels, 1 to 16384 each");
@@ -160,7 +167,8 @@ bool ApplyOption(ConvertOptions& options, const std::string& name, const std::st
         options.compressor.fccHandler = *code;
         options.compressor.hic = convert::OpenVideoCompressor(*code);
         if (*code != convert::kFourCCDib && !options.compressor.hic) {
-            error = "no encoder for --codec " + value + " (this build has: " + AvailableCodecs() + ")";
+            error =
+                "no encoder for --codec " + value + " (this build has: " + AvailableCodecs() + ")";
             return false;
         }
     } else if (name == "--quality" || name == "--keyframes" || name == "--data-rate") {
@@ -170,10 +178,13 @@ bool ApplyOption(ConvertOptions& options, const std::string& name, const std::st
             if (*number > 10000) return invalid("a quality from 0 to 10000");
             options.compressor.lQ = *number;
         } else {
-            (name == "--keyframes" ? options.compressor.lKey : options.compressor.lDataRate) = *number;
+            (name == "--keyframes" ? options.compressor.lKey : options.compressor.lDataRate) =
+                *number;
         }
     } else if (name == "--audio") {
-        options.audio = value == "none" ? AudioChoice::None : value == "movie" ? AudioChoice::Movie : AudioChoice::File;
+        options.audio = value == "none"    ? AudioChoice::None
+                        : value == "movie" ? AudioChoice::Movie
+                                           : AudioChoice::File;
         options.wavePath = options.audio == AudioChoice::File ? value : std::string();
     } else if (name == "--format") {
         const auto format = ParseWaveFormat(value);
@@ -190,7 +201,8 @@ bool ApplyOption(ConvertOptions& options, const std::string& name, const std::st
     return true;
 }
 
-std::optional<ConvertOptions> ParseOptions(const std::vector<std::string>& args, bool avi, std::string& error) {
+std::optional<ConvertOptions> ParseOptions(const std::vector<std::string>& args, bool avi,
+                                           std::string& error) {
     ConvertOptions options;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -211,15 +223,18 @@ std::optional<ConvertOptions> ParseOptions(const std::vector<std::string>& args,
             return std::nullopt;
         }
     }
-    if (options.movie.empty()) error = "no movie given";
-    else if (options.output.empty()) error = "no output given (-o)";
+    if (options.movie.empty())
+        error = "no movie given";
+    else if (options.output.empty())
+        error = "no output given (-o)";
     if (!error.empty()) return std::nullopt;
     return options;
 }
 
 // The frame range, size and aspect choice as the dialogs offer them, then the options.
 template <typename Settings>
-void ApplyCommon(Settings& settings, const ConvertOptions& options, const convert::MovieHeader& movie) {
+void ApplyCommon(Settings& settings, const ConvertOptions& options,
+                 const convert::MovieHeader& movie) {
     settings::SetFrameRangeFor(settings, movie);
     if (options.start) settings.startFrame = *options.start;
     if (options.end) settings.endFrame = *options.end;
@@ -238,7 +253,8 @@ bool SameFile(const std::string& output, const std::string& input) {
 }
 
 int Refuse(const char* command, int messageId, const std::string& detail = {}) {
-    std::fprintf(stderr, "kinetrope %s: %s%s\n", command, resources::LoadString(messageId), detail.c_str());
+    std::fprintf(stderr, "kinetrope %s: %s%s\n", command, resources::LoadString(messageId),
+                 detail.c_str());
     return kExitUsage;
 }
 
@@ -250,7 +266,8 @@ int Conclude(const CliConversionHost& host, int32_t result, const std::string& w
     }
     if (Failed(result)) {
         if (!host.messageShown())
-            std::fprintf(stderr, "kinetrope: the conversion failed (result 0x%08X)\n", static_cast<unsigned>(result));
+            std::fprintf(stderr, "kinetrope: the conversion failed (result 0x%08X)\n",
+                         static_cast<unsigned>(result));
         return kExitFailed;
     }
     std::printf("%s\n", written.c_str());
@@ -260,7 +277,8 @@ int Conclude(const CliConversionHost& host, int32_t result, const std::string& w
 // The working and silent copies of the movie; false (with the message said) when unreadable.
 bool OpenMovie(convert::MovieCopies& copies, const std::string& path) {
     if (copies.Open(path)) return true;
-    std::fprintf(stderr, "kinetrope: %s: %s\n", resources::LoadString(resources::kStrFileOpenError), path.c_str());
+    std::fprintf(stderr, "kinetrope: %s: %s\n", resources::LoadString(resources::kStrFileOpenError),
+                 path.c_str());
     return false;
 }
 
@@ -279,12 +297,14 @@ int RunImageCommand(const std::vector<std::string>& args, settings::OutputKind k
 
     settings::ImageSequenceSettings settings;
     ApplyCommon(settings, *options, copies.header());
-    if (const int refused = settings::CheckImageSequenceExport(settings)) return Refuse(command, refused);
+    if (const int refused = settings::CheckImageSequenceExport(settings))
+        return Refuse(command, refused);
 
     host.Prepare(copies.header(), settings.width, settings.height, settings.keepAspectRatio != 0);
     convert::ConversionRunner runner(host, copies, std::string());
     const int32_t result = runner.RunImageSequence(settings, kind, options->output);
-    const convert::ImageSequenceNames names(options->output, settings.startFrame, settings.endFrame);
+    const convert::ImageSequenceNames names(options->output, settings.startFrame,
+                                            settings.endFrame);
     const int32_t last = runner.lastFrameReached() - settings.startFrame;
     return Conclude(host, result,
                     "wrote " + std::to_string(last + 1) + " image(s): " + names.Name(0) +
@@ -311,8 +331,9 @@ int32_t RunRecordingPhase(CliConversionHost& host, convert::ConversionRunner& ru
 
 std::string DescribeAviOutput(const std::string& output, int files) {
     if (files <= 1) return "wrote " + output;
-    return "wrote " + std::to_string(files) + " parts: " + convert::AviWriter::PartName(output, 0).string() +
-           " ... " + convert::AviWriter::PartName(output, files - 1).string();
+    return "wrote " + std::to_string(files) +
+           " parts: " + convert::AviWriter::PartName(output, 0).string() + " ... " +
+           convert::AviWriter::PartName(output, files - 1).string();
 }
 
 }  // namespace
@@ -326,7 +347,8 @@ int RunAviCommand(const std::vector<std::string>& args) {
     }
     // The AVI file replaces whatever has its name: never the movie or the sound it is made of.
     if (SameFile(options->output, options->movie) || SameFile(options->output, options->wavePath)) {
-        std::fprintf(stderr, "kinetrope avi: the output %s would replace an input of the conversion\n",
+        std::fprintf(stderr,
+                     "kinetrope avi: the output %s would replace an input of the conversion\n",
                      options->output.c_str());
         return kExitUsage;
     }
@@ -340,9 +362,10 @@ int RunAviCommand(const std::vector<std::string>& args) {
     ApplyCommon(settings, *options, movie);
     if (options->frameRate100) settings.frameRate100 = *options->frameRate100;
     settings.playAfterCreating = options->play ? 1 : 0;
-    settings.SetAudioSource(options->audio == AudioChoice::None    ? settings::AudioSource::None
-                            : options->audio == AudioChoice::Movie ? settings::AudioSource::RecordFromMovie
-                                                                   : settings::AudioSource::WaveFile,
+    settings.SetAudioSource(options->audio == AudioChoice::None ? settings::AudioSource::None
+                            : options->audio == AudioChoice::Movie
+                                ? settings::AudioSource::RecordFromMovie
+                                : settings::AudioSource::WaveFile,
                             options->wavePath);
     const settings::SplitSizeLimit split = settings::LimitSplitSize(options->splitSizeMB);
     if (split.messageId != 0)
@@ -352,17 +375,20 @@ int RunAviCommand(const std::vector<std::string>& args) {
     job.audioFormat = options->format;
     job.compressor = options->compressor;
     job.outputPath = options->output;
-    if (const int refused = settings::CheckAviExport(settings, convert::VideoCompressorName(job.compressor),
-                                                     options->audio == AudioChoice::File))
-        return Refuse("avi", refused, refused == resources::kStrFileNotExists ||
-                                              refused == resources::kStrInvalidWavFile
-                                          ? " (" + options->wavePath + ")"
-                                          : std::string());
+    if (const int refused =
+            settings::CheckAviExport(settings, convert::VideoCompressorName(job.compressor),
+                                     options->audio == AudioChoice::File))
+        return Refuse(
+            "avi", refused,
+            refused == resources::kStrFileNotExists || refused == resources::kStrInvalidWavFile
+                ? " (" + options->wavePath + ")"
+                : std::string());
 
     // The recording lasts as long as the frames play at the movie's own rate.
     if (options->audio == AudioChoice::Movie && settings::FrameRate100(movie.frameRate) <= 0) {
-        std::fprintf(stderr, "kinetrope avi: the movie has no frame rate to record its sound at; "
-                             "use --audio none or --audio FILE.wav\n");
+        std::fprintf(stderr,
+                     "kinetrope avi: the movie has no frame rate to record its sound at; "
+                     "use --audio none or --audio FILE.wav\n");
         return kExitUsage;
     }
     host.Prepare(movie, settings.width, settings.height, settings.keepAspectRatio != 0);
@@ -373,12 +399,17 @@ int RunAviCommand(const std::vector<std::string>& args) {
     }
     convert::ConversionRunner runner(host, copies, recordingPath);
     int32_t result = runner.StartAviExport(job);
-    if (Succeeded(result) && runner.recording()) result = RunRecordingPhase(host, runner, settings, movie.frameRate);
+    if (Succeeded(result) && runner.recording())
+        result = RunRecordingPhase(host, runner, settings, movie.frameRate);
     std::remove(recordingPath.c_str());
     return Conclude(host, result, DescribeAviOutput(options->output, runner.lastAviFileCount()));
 }
 
-int RunPngCommand(const std::vector<std::string>& args) { return RunImageCommand(args, settings::OutputKind::Png); }
-int RunTgaCommand(const std::vector<std::string>& args) { return RunImageCommand(args, settings::OutputKind::Tga); }
+int RunPngCommand(const std::vector<std::string>& args) {
+    return RunImageCommand(args, settings::OutputKind::Png);
+}
+int RunTgaCommand(const std::vector<std::string>& args) {
+    return RunImageCommand(args, settings::OutputKind::Tga);
+}
 
 }  // namespace cli

@@ -4,7 +4,8 @@
 
 namespace cli {
 
-TerminalProgress::TerminalProgress(std::FILE* out) : out_(out), terminal_(isatty(fileno(out)) == 1) {}
+TerminalProgress::TerminalProgress(std::FILE* out)
+    : out_(out), terminal_(isatty(fileno(out)) == 1) {}
 
 void TerminalProgress::Show(const std::string& title) {
     title_ = title;

@@ -12,7 +12,7 @@
 namespace cli {
 
 class TerminalProgress : public convert::ProgressDialog {
-public:
+  public:
     // Draws on `out` only when it is a terminal.
     explicit TerminalProgress(std::FILE* out);
 
@@ -24,13 +24,13 @@ public:
     // There are no buttons to enable.
     void EnableButton(convert::ProgressButton, bool) override {}
 
-protected:
+  protected:
     void Show(const std::string& title) override;
     void Hide() override;
     // Nobody is asked on the command line: Ctrl+C means it.
     bool Confirm(int) override { return true; }
 
-private:
+  private:
     void Draw();
 
     std::FILE* out_;

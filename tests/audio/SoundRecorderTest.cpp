@@ -23,13 +23,14 @@ audio::WaveFormat Pcm(uint16_t channels, uint16_t bits, uint32_t rate = 44100) {
 }
 
 class SoundRecording : public testing::Test {
-protected:
+  protected:
     SoundRecording() { mix_.SetFrameRate(12); }
 
     // Mixes frames until the recorder has counted `bytes`, or gives up.
     bool RecordUntil(uint64_t bytes, int maxFrames = 1000) {
         // Each mixed frame returns once the buffers it filled have been appended.
-        for (int frame = 0; frame < maxFrames && recorder_.BytesRecorded() < bytes; ++frame) mix_.MixFrame();
+        for (int frame = 0; frame < maxFrames && recorder_.BytesRecorded() < bytes; ++frame)
+            mix_.MixFrame();
         return recorder_.BytesRecorded() == bytes;
     }
 

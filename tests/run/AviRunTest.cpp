@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "audio/TestFiles.h"
+#include "convert/VideoEncoder.h"
 #include "convert/run/BatchReport.h"
 #include "convert/run/ConversionRunner.h"
 #include "convert/run/MovieCopies.h"
@@ -13,13 +14,12 @@
 #include "resources/StringTable.h"
 #include "run/RunTestFiles.h"
 #include "run/RunTestHost.h"
-#include "convert/VideoEncoder.h"
 #include "settings/ExportChecks.h"
 
 namespace {
 
 class AviRun : public testing::Test {
-protected:
+  protected:
     void OpenMovie(const runtest::ColourMovie& movie) {
         const std::string path = scratch_.File("movie.swf");
         runtest::WriteColourMovie(path, movie);
@@ -53,8 +53,10 @@ protected:
     convert::MovieCopies copies_;
     const std::string recording_ = scratch_.File("recording.wav");
     convert::ConversionRunner runner_{host_, copies_, recording_};
-    convert::AviJob job_{.settings = {}, .audioFormat = settings::DefaultAudioFormat(),
-                         .compressor = convert::DefaultCompressorSettings(), .outputPath = scratch_.File("clip.avi")};
+    convert::AviJob job_{.settings = {},
+                         .audioFormat = settings::DefaultAudioFormat(),
+                         .compressor = convert::DefaultCompressorSettings(),
+                         .outputPath = scratch_.File("clip.avi")};
 };
 
 TEST_F(AviRun, WritesEveryFrameAtTheRateAskedFor) {
@@ -82,7 +84,8 @@ TEST_F(AviRun, EachFrameHoldsThePictureOfItsStep) {
     Frames(1, 6);
     EXPECT_EQ(runner_.RunAvi(job_), kResultOk);
     // The movie loops after its fourth frame; the first output is frame 1.
-    EXPECT_EQ(runtest::FramesInVideo(job_.outputPath, 32, 24), (std::vector<int>{1, 2, 3, 0, 1, 2}));
+    EXPECT_EQ(runtest::FramesInVideo(job_.outputPath, 32, 24),
+              (std::vector<int>{1, 2, 3, 0, 1, 2}));
 }
 
 TEST_F(AviRun, ThirtyTwoBitsAndALossyCodecAreWrittenAsAsked) {
@@ -134,7 +137,8 @@ TEST_F(AviRun, ABrokenWaveFileIsRefusedAndWritesNothing) {
     OpenMovie(runtest::Movie(3));
     Frames(0, 2);
     const std::string wav = scratch_.File("broken.wav");
-    testfiles::WriteBytes(wav, {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V', 'E', 'j', 'u', 'n', 'k'});
+    testfiles::WriteBytes(wav,
+                          {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V', 'E', 'j', 'u', 'n', 'k'});
     EXPECT_EQ(settings::CheckWaveFile(wav), resources::kStrInvalidWavFile);
     job_.settings.SetAudioSource(settings::AudioSource::WaveFile, wav);
     EXPECT_LT(runner_.RunAvi(job_), 0);
@@ -165,7 +169,8 @@ TEST_F(AviRun, CancelAfterASplitDeletesEveryPart) {
     job_.settings.playAfterCreating = 1;
     host_.cancelAt = 150;
     EXPECT_EQ(runner_.RunAvi(job_), kResultAbort);
-    for (const std::string& name : scratch_.Entries()) EXPECT_EQ(name.find("clip"), std::string::npos) << name;
+    for (const std::string& name : scratch_.Entries())
+        EXPECT_EQ(name.find("clip"), std::string::npos) << name;
     EXPECT_TRUE(host_.opened.empty());
     EXPECT_EQ(runner_.lastFrameReached(), 151);
 }
@@ -292,9 +297,11 @@ TEST_F(AviRun, ARecordingTheDiskCannotHoldIsRefused) {
 }
 
 class RecordingBatch : public convert::BatchReport {
-public:
+  public:
     bool HasFurtherTasks() const override { return further; }
-    void PostNextTask(int32_t result, bool stopRemaining) override { posted.push_back({result, stopRemaining}); }
+    void PostNextTask(int32_t result, bool stopRemaining) override {
+        posted.push_back({result, stopRemaining});
+    }
 
     bool further = true;
     std::vector<std::pair<int32_t, bool>> posted;

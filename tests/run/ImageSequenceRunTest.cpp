@@ -32,7 +32,8 @@ TEST(ImageSequenceNames, PadToTheDigitsOfTheFrameSpan) {
 
 TEST(ImageSequenceNames, TakeTheExtensionFromTheFileNameOnly) {
     EXPECT_EQ(ImageSequenceNames("shots.v2/movie", 0, 10).Name(3), "shots.v2/movie03");
-    EXPECT_EQ(ImageSequenceNames("shots.v2/movie.final.tga", 0, 10).Name(3), "shots.v2/movie.final03.tga");
+    EXPECT_EQ(ImageSequenceNames("shots.v2/movie.final.tga", 0, 10).Name(3),
+              "shots.v2/movie.final03.tga");
     EXPECT_TRUE(ImageSequenceNames("a/movie.TGA", 0, 1).IsTga());
     EXPECT_FALSE(ImageSequenceNames("a/movie.png", 0, 1).IsTga());
     EXPECT_FALSE(ImageSequenceNames("a.tga/movie", 0, 1).IsTga());
@@ -40,7 +41,7 @@ TEST(ImageSequenceNames, TakeTheExtensionFromTheFileNameOnly) {
 }
 
 class ImageSequenceRun : public testing::Test {
-protected:
+  protected:
     void OpenMovie(const runtest::ColourMovie& movie) {
         const std::string path = scratch_.File("movie.swf");
         runtest::WriteColourMovie(path, movie);
@@ -67,7 +68,8 @@ protected:
     std::vector<int> FramesWritten(int32_t start, int32_t end) {
         const ImageSequenceNames names(scratch_.File("out/movie.tga"), start, end);
         std::vector<int> frames;
-        for (int32_t i = 0; i <= end - start; ++i) frames.push_back(runtest::FrameInTga(names.Name(i)));
+        for (int32_t i = 0; i <= end - start; ++i)
+            frames.push_back(runtest::FrameInTga(names.Name(i)));
         return frames;
     }
 
@@ -101,8 +103,10 @@ TEST_F(ImageSequenceRun, WritesAHundredNumberedImagesAndRestoresTheMovie) {
     EXPECT_EQ(host_.locks, (std::vector<bool>{false, true}));
     EXPECT_TRUE(host_.messages.empty());
     EXPECT_EQ(host_.progress.title, "Converting to TGA");
-    EXPECT_EQ(host_.progress.total, resources::FormatString(resources::kStrTotalFrames, 100, 0, 99));
-    EXPECT_EQ(host_.progress.status, resources::FormatString(resources::kStrCreatingImageSequence, 100));
+    EXPECT_EQ(host_.progress.total,
+              resources::FormatString(resources::kStrTotalFrames, 100, 0, 99));
+    EXPECT_EQ(host_.progress.status,
+              resources::FormatString(resources::kStrCreatingImageSequence, 100));
     EXPECT_EQ(host_.progress.closed, 1);
     EXPECT_FALSE(runner_.runInProgress());
     // The working movie is back, stopped at its first frame.
@@ -180,7 +184,8 @@ TEST_F(ImageSequenceRun, FinishKeepsWhatIsWrittenAndSucceeds) {
     OpenMovie(runtest::Movie(8));
     host_.finishAt = 2;
     EXPECT_EQ(Run(0, 7), kResultOk);
-    EXPECT_EQ(OutputFiles(), (std::vector<std::string>{"movie0.tga", "movie1.tga", "movie2.tga", "movie3.tga"}));
+    EXPECT_EQ(OutputFiles(),
+              (std::vector<std::string>{"movie0.tga", "movie1.tga", "movie2.tga", "movie3.tga"}));
     EXPECT_EQ(FramesWritten(0, 3), (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(runner_.lastFrameReached(), 3);
     EXPECT_EQ(host_.progress.questions, std::vector<int>{resources::kStrConfirmFinish});

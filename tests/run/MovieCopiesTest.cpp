@@ -12,7 +12,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class MovieCopiesTest : public testing::Test {
-protected:
+  protected:
     std::string WriteMovie(bool compressed) {
         runtest::ColourMovie movie = runtest::Movie(3);
         movie.compressed = compressed;

@@ -28,7 +28,9 @@ std::string RunAndRead(const std::string& command) {
     return output;
 }
 
-std::string Quoted(const std::string& text) { return "'" + text + "'"; }
+std::string Quoted(const std::string& text) {
+    return "'" + text + "'";
+}
 
 }  // namespace
 
@@ -42,7 +44,9 @@ ColourMovie Movie(int frames, int width, int height) {
 
 void WriteColourMovie(const std::string& path, const ColourMovie& movie) {
     swftest::SwfWriter writer;
-    writer.frameSizePixels(movie.width, movie.height).frameRate(movie.frameRate).compressed(movie.compressed);
+    writer.frameSizePixels(movie.width, movie.height)
+        .frameRate(movie.frameRate)
+        .compressed(movie.compressed);
     writer.setBackgroundColor({255, 255, 255});
     for (int frame = 0; frame < movie.frames; ++frame) {
         const auto [red, green, blue] = Colour(frame);
@@ -53,7 +57,8 @@ void WriteColourMovie(const std::string& path, const ColourMovie& movie) {
         writer.defineShape(id, shape);
         if (frame > 0) writer.removeObject2(1);
         writer.place(id, 1);
-        if (auto found = movie.actions.find(frame); found != movie.actions.end()) writer.doAction(found->second);
+        if (auto found = movie.actions.find(frame); found != movie.actions.end())
+            writer.doAction(found->second);
         writer.showFrame();
     }
     writer.writeFile(path);
@@ -62,7 +67,8 @@ void WriteColourMovie(const std::string& path, const ColourMovie& movie) {
 int FrameOfColour(uint8_t blue, uint8_t green, uint8_t red) {
     for (int frame = 0; frame < 12; ++frame) {
         const auto colour = Colour(frame);
-        if (std::abs(colour[0] - red) <= 2 && std::abs(colour[1] - green) <= 2 && std::abs(colour[2] - blue) <= 2)
+        if (std::abs(colour[0] - red) <= 2 && std::abs(colour[1] - green) <= 2 &&
+            std::abs(colour[2] - blue) <= 2)
             return frame;
     }
     return -1;
@@ -78,8 +84,10 @@ int FrameInTga(const std::string& path) {
     return FrameOfColour(bytes[offset], bytes[offset + 1], bytes[offset + 2]);
 }
 
-std::optional<std::map<std::string, std::string>> ProbeStream(const std::string& path, const std::string& type) {
-    std::istringstream lines(RunAndRead("ffprobe -v error -count_frames -show_streams " + Quoted(path)));
+std::optional<std::map<std::string, std::string>> ProbeStream(const std::string& path,
+                                                              const std::string& type) {
+    std::istringstream lines(
+        RunAndRead("ffprobe -v error -count_frames -show_streams " + Quoted(path)));
     std::map<std::string, std::string> stream;
     for (std::string line; std::getline(lines, line);) {
         if (line == "[STREAM]") {
@@ -99,8 +107,8 @@ std::string ProbeField(const std::string& path, const std::string& type, const s
 }
 
 std::vector<int> FramesInVideo(const std::string& path, int width, int height) {
-    const std::string pixels =
-        RunAndRead("ffmpeg -v error -i " + Quoted(path) + " -map 0:v:0 -f rawvideo -pix_fmt bgr24 -");
+    const std::string pixels = RunAndRead("ffmpeg -v error -i " + Quoted(path) +
+                                          " -map 0:v:0 -f rawvideo -pix_fmt bgr24 -");
     const size_t frameBytes = static_cast<size_t>(width) * height * 3;
     const size_t centre = (static_cast<size_t>(height / 2) * width + width / 2) * 3;
     std::vector<int> frames;
@@ -112,7 +120,8 @@ std::vector<int> FramesInVideo(const std::string& path, int width, int height) {
 }
 
 size_t AudioBytes(const std::string& path) {
-    return RunAndRead("ffmpeg -v error -i " + Quoted(path) + " -map 0:a:0 -c copy -f data -").size();
+    return RunAndRead("ffmpeg -v error -i " + Quoted(path) + " -map 0:a:0 -c copy -f data -")
+        .size();
 }
 
 void WriteWavFile(const std::string& path, const audio::WaveFormat& format, size_t bytes) {

@@ -33,7 +33,8 @@ int FrameOfColour(uint8_t blue, uint8_t green, uint8_t red);
 int FrameInTga(const std::string& path);
 
 // The entries of ffprobe's stream sections of a type ("video", "audio"), with frames counted.
-std::optional<std::map<std::string, std::string>> ProbeStream(const std::string& path, const std::string& type);
+std::optional<std::map<std::string, std::string>> ProbeStream(const std::string& path,
+                                                              const std::string& type);
 // One entry of that stream; empty when there is no such stream.
 std::string ProbeField(const std::string& path, const std::string& type, const std::string& key);
 // The frame each picture of the video stream shows (its centre pixel), decoded by ffmpeg.

@@ -35,7 +35,9 @@ bool ScriptedProgress::Confirm(int stringId) {
     return answer;
 }
 
-RunTestHost::RunTestHost() { player.SetServiceProvider(&clock); }
+RunTestHost::RunTestHost() {
+    player.SetServiceProvider(&clock);
+}
 
 void RunTestHost::TickControl() {
     ++ticks;

@@ -18,7 +18,7 @@
 namespace runtest {
 
 class TestClock : public swf::ServiceProvider, public swf::TimerService, public swf::Timer {
-public:
+  public:
     swf::TimerService* QueryTimerService() override { return this; }
     swf::Timer* CreateTimer(swf::Timer*) override { return this; }
     bool Advise(uint32_t intervalMs, swf::TimerSink* sink, uint32_t& cookie) override;
@@ -27,7 +27,7 @@ public:
     uint32_t GetTime() override { return time_; }
     void Tick();
 
-private:
+  private:
     swf::TimerSink* sink_ = nullptr;
     uint32_t interval_ = 0;
     uint32_t cookie_ = 0;
@@ -35,7 +35,7 @@ private:
 };
 
 class ScriptedProgress : public convert::ProgressDialog {
-public:
+  public:
     void SetRange(int low, int high) override { range = {low, high}; }
     void SetPos(int position) override { positions.push_back(position); }
     void SetStatusText(const std::string& text) override { status = text; }
@@ -55,14 +55,14 @@ public:
     // Runs while a confirmation question is open, as ticks that arrive meanwhile would.
     std::function<void()> whileAsking;
 
-protected:
+  protected:
     void Show(const std::string& text) override;
     void Hide() override { ++closed; }
     bool Confirm(int stringId) override;
 };
 
 class RunTestHost : public convert::ConversionHost {
-public:
+  public:
     RunTestHost();
 
     swf::Player& Control() override { return player; }

@@ -7,7 +7,7 @@
 namespace convert {
 
 class BatchReport {
-public:
+  public:
     virtual ~BatchReport() = default;
     // Tasks remain after the one that is running.
     virtual bool HasFurtherTasks() const = 0;

@@ -19,7 +19,7 @@ class FrameCapture;
 class ProgressDialog;
 
 class ConversionHost {
-public:
+  public:
     virtual ~ConversionHost() = default;
 
     // The control the runs load, step and draw; its view has the output size.

@@ -28,13 +28,13 @@ namespace {
 
 // The run-in-progress flag, set by whoever starts a synchronous run for its duration.
 class RunScope {
-public:
+  public:
     explicit RunScope(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
     ~RunScope() { flag_ = previous_; }
     RunScope(const RunScope&) = delete;
     RunScope& operator=(const RunScope&) = delete;
 
-private:
+  private:
     bool& flag_;
     bool previous_;
 };
@@ -51,15 +51,18 @@ std::filesystem::path FolderOf(const std::string& path) {
     return folder.empty() ? std::filesystem::path(".") : folder;
 }
 
-void StartProgress(ProgressDialog& progress, int titleId, int statusId, int32_t start, int32_t end) {
+void StartProgress(ProgressDialog& progress, int titleId, int statusId, int32_t start,
+                   int32_t end) {
     progress.Open(resources::LoadString(titleId));
     progress.SetRange(start, end);
-    progress.SetTotalText(resources::FormatString(resources::kStrTotalFrames,
-                                                  int64_t{end} - start + 1, start, end));
+    progress.SetTotalText(
+        resources::FormatString(resources::kStrTotalFrames, int64_t{end} - start + 1, start, end));
     progress.SetStatusText(resources::FormatString(statusId, 0));
 }
 
-int32_t CappedFrame(int64_t frame, int32_t end) { return static_cast<int32_t>(std::min<int64_t>(frame, end)); }
+int32_t CappedFrame(int64_t frame, int32_t end) {
+    return static_cast<int32_t>(std::min<int64_t>(frame, end));
+}
 
 }  // namespace
 
@@ -76,7 +79,8 @@ struct ConversionRunner::Recording {
     int seconds = 0;
 };
 
-ConversionRunner::ConversionRunner(ConversionHost& host, MovieCopies& movie, std::string recordingPath)
+ConversionRunner::ConversionRunner(ConversionHost& host, MovieCopies& movie,
+                                   std::string recordingPath)
     : host_(host), movie_(movie), recordingPath_(std::move(recordingPath)) {}
 
 ConversionRunner::~ConversionRunner() = default;
@@ -112,7 +116,8 @@ ConversionRunner::FrameLoopEnd ConversionRunner::RunFrames(
         stepper.Apply(control);
         const bool captured = renderer.Capture(control);
         host_.TickControl();
-        loop.written = captured ? write(renderer.Frame()) : AviResult{kResultFail, resources::kStrFailedToWriteStream};
+        loop.written = captured ? write(renderer.Frame())
+                                : AviResult{kResultFail, resources::kStrFailedToWriteStream};
         if (!loop.written.ok()) break;
         progress.SetStatusText(resources::FormatString(statusId, loop.frame - start + 1));
         if (progress.finished() || progress.cancelled()) break;
@@ -123,7 +128,8 @@ ConversionRunner::FrameLoopEnd ConversionRunner::RunFrames(
 }
 
 int32_t ConversionRunner::RunImageSequence(const settings::ImageSequenceSettings& settings,
-                                           settings::OutputKind kind, const std::string& outputPath) {
+                                           settings::OutputKind kind,
+                                           const std::string& outputPath) {
     RunScope scope(runInProgress_);
     const int32_t start = settings.startFrame, end = settings.endFrame;
     const bool alpha = settings.colorDepth == settings::kColorDepthRgba;
@@ -155,13 +161,14 @@ int32_t ConversionRunner::RunImageSequence(const settings::ImageSequenceSettings
         const ImageSequenceNames names(outputPath, start, end);
         int32_t named = 0;
         const auto write = names.IsTga() ? WriteTgaFile : WritePngFile;
-        const FrameLoopEnd loop = RunFrames(
-            settings.sequenceMode, start, end, resources::kStrCreatingImageSequence, [&](const FrameBuffer& image) {
-                const std::string name = names.Name(named++);
-                return write(name, image.header(), image.pixels(), alpha) == 1
-                           ? AviResult{}
-                           : AviResult{kResultFail, resources::kStrFailedToWriteStream};
-            });
+        const FrameLoopEnd loop =
+            RunFrames(settings.sequenceMode, start, end, resources::kStrCreatingImageSequence,
+                      [&](const FrameBuffer& image) {
+                          const std::string name = names.Name(named++);
+                          return write(name, image.header(), image.pixels(), alpha) == 1
+                                     ? AviResult{}
+                                     : AviResult{kResultFail, resources::kStrFailedToWriteStream};
+                      });
         result = loop.written.code;
         message = loop.written.messageId;
         lastFrameReached_ = CappedFrame(loop.frame, end);
@@ -180,7 +187,8 @@ int32_t ConversionRunner::RunImageSequence(const settings::ImageSequenceSettings
 }
 
 int32_t ConversionRunner::StartAviExport(const AviJob& job) {
-    if (job.settings.audioSource() == settings::AudioSource::RecordFromMovie) return BeginRecordingPhase(job);
+    if (job.settings.audioSource() == settings::AudioSource::RecordFromMovie)
+        return BeginRecordingPhase(job);
     return RunAvi(job);
 }
 
@@ -200,9 +208,11 @@ int32_t ConversionRunner::RunAvi(const AviJob& job) {
     AviAudioSource source;
     if (settings.audioEnabled) {
         const bool fromFile = !settings.wavePath.empty();
-        result = sound.Open(fromFile ? settings.wavePath : recordingPath_, audio::WavFile::ReadMode);
+        result =
+            sound.Open(fromFile ? settings.wavePath : recordingPath_, audio::WavFile::ReadMode);
         if (Succeeded(result) && !sound.Format()) result = kResultFail;
-        source = {&sound, fromFile ? 0 : recordedStart_, fromFile ? sound.DataSize() : recordedEnd_};
+        source = {&sound, fromFile ? 0 : recordedStart_,
+                  fromFile ? sound.DataSize() : recordedEnd_};
     }
 
     AviWriter writer;
@@ -214,8 +224,9 @@ int32_t ConversionRunner::RunAvi(const AviJob& job) {
         result = kResultFail;
     }
     if (Succeeded(result)) {
-        StartProgress(progress, resources::kStrConvertingToAvi, resources::kStrCreatingVideo, start, end);
-        const AviOutput output{job.outputPath, control.ViewWidth(), control.ViewHeight(),
+        StartProgress(progress, resources::kStrConvertingToAvi, resources::kStrCreatingVideo, start,
+                      end);
+        const AviOutput output{job.outputPath,      control.ViewWidth(),   control.ViewHeight(),
                                settings.colorDepth, settings.frameRate100, settings.splitSizeMB};
         const AviResult open = writer.Open(output, job.compressor, source.file ? &source : nullptr);
         opened = open.ok();
@@ -254,8 +265,9 @@ int32_t ConversionRunner::RunAvi(const AviJob& job) {
     host_.SetInterfaceEnabled(true);
     if (Succeeded(result) && !batch_ && settings.playAfterCreating && !cancelled) {
         // After a split the chosen name has become the first part.
-        host_.OpenDocument(writer.partCounter() > 0 ? AviWriter::PartName(job.outputPath, 0).string()
-                                                    : job.outputPath);
+        host_.OpenDocument(writer.partCounter() > 0
+                               ? AviWriter::PartName(job.outputPath, 0).string()
+                               : job.outputPath);
     }
     ShowPending(message);
     return result;
@@ -279,8 +291,8 @@ int32_t ConversionRunner::BeginRecordingPhase(const AviJob& job) {
         // The sound of frames start to end at the movie's own rate, in whole sample blocks so
         // that the sound read from the start offset on is not shifted by part of a sample.
         const auto offsetOfFrame = [&](int64_t frame) {
-            const uint64_t bytes = static_cast<uint64_t>(std::max<int64_t>(0, frame)) * bytesPerSecond * 100 /
-                                   static_cast<uint64_t>(movieRate100);
+            const uint64_t bytes = static_cast<uint64_t>(std::max<int64_t>(0, frame)) *
+                                   bytesPerSecond * 100 / static_cast<uint64_t>(movieRate100);
             return bytes - bytes % phase->format.blockAlign;
         };
         phase->startOffset = offsetOfFrame(settings.startFrame);
@@ -294,11 +306,12 @@ int32_t ConversionRunner::BeginRecordingPhase(const AviJob& job) {
                 message = resources::kStrOutOfMemory;
             } else {
                 phase->recorder->SetFreeSpaceQuery(freeSpace_);
-                StartProgress(progress, resources::kStrConvertingToAvi, resources::kStrCreatingAudio,
-                              settings.startFrame, settings.endFrame);
+                StartProgress(progress, resources::kStrConvertingToAvi,
+                              resources::kStrCreatingAudio, settings.startFrame, settings.endFrame);
                 // Seconds of movie time; a very slow movie must not overflow the bar's range.
                 const double seconds = (int64_t{settings.endFrame} + 1) / phase->movieFrameRate;
-                progress.SetRange(0, static_cast<int>(std::min<double>(seconds, std::numeric_limits<int>::max())));
+                progress.SetRange(0, static_cast<int>(std::min<double>(
+                                         seconds, std::numeric_limits<int>::max())));
                 if (phase->startOffset != 0) progress.EnableButton(ProgressButton::Finish, false);
                 started = Succeeded(phase->recorder->Open(recordingPath_, &phase->format)) &&
                           control.LoadMovie(movie_.workingPath());
@@ -358,8 +371,9 @@ std::optional<int32_t> ConversionRunner::OnRecordingTick() {
         }
         ++phase.seconds;
         progress.SetPos(phase.seconds);
-        progress.SetStatusText(resources::FormatString(
-            resources::kStrCreatingAudio, static_cast<int64_t>(phase.seconds * phase.movieFrameRate)));
+        progress.SetStatusText(
+            resources::FormatString(resources::kStrCreatingAudio,
+                                    static_cast<int64_t>(phase.seconds * phase.movieFrameRate)));
         if (phase.startOffset != 0 && recorded > phase.startOffset)
             progress.EnableButton(ProgressButton::Finish, true);
         host_.PumpMessages();
@@ -401,8 +415,8 @@ int32_t ConversionRunner::EndRecordingPhase() {
             if (endFrame < phase.job.settings.startFrame)
                 result = kResultFail;
             else
-                phase.job.settings.endFrame =
-                    static_cast<int32_t>(std::min<int64_t>(endFrame, std::numeric_limits<int32_t>::max()));
+                phase.job.settings.endFrame = static_cast<int32_t>(
+                    std::min<int64_t>(endFrame, std::numeric_limits<int32_t>::max()));
         }
     }
 
@@ -429,7 +443,8 @@ void ConversionRunner::Report(int32_t result) {
     bool stopRemaining = Failed(result);
     if (result == kResultAbort || (Succeeded(result) && host_.Progress().cancelled())) {
         RunScope scope(runInProgress_);
-        stopRemaining = !batch_->HasFurtherTasks() || host_.AskYesNo(resources::kStrCancelRemainingBatchTasks);
+        stopRemaining =
+            !batch_->HasFurtherTasks() || host_.AskYesNo(resources::kStrCancelRemainingBatchTasks);
     }
     batch_->PostNextTask(result, stopRemaining);
 }

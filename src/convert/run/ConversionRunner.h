@@ -38,7 +38,7 @@ struct AviJob {
 };
 
 class ConversionRunner {
-public:
+  public:
     // `recordingPath` is the temporary WAV file the recording phase writes.
     ConversionRunner(ConversionHost& host, MovieCopies& movie, std::string recordingPath);
     ~ConversionRunner();
@@ -51,8 +51,8 @@ public:
 
     // TGA or PNG files, one per frame. 0, E_ABORT (cancelled: the images are deleted) or a
     // failure; the run shows its own message.
-    int32_t RunImageSequence(const settings::ImageSequenceSettings& settings, settings::OutputKind kind,
-                             const std::string& outputPath);
+    int32_t RunImageSequence(const settings::ImageSequenceSettings& settings,
+                             settings::OutputKind kind, const std::string& outputPath);
 
     // An AVI export as its settings choose: at once without audio or with a WAV file, else
     // a recording phase first (then the result is that of starting it, and the run's own
@@ -72,7 +72,7 @@ public:
     // The files the last AVI run left: 1, or the number of parts after a split.
     int lastAviFileCount() const { return lastAviFileCount_; }
 
-private:
+  private:
     struct Recording;
     // Where the frame loop stopped, and how the last write went.
     struct FrameLoopEnd {

@@ -12,7 +12,7 @@ class Player;
 namespace convert {
 
 class FrameCapture {
-public:
+  public:
     // Draws the control's current picture into the buffer in use. False when nothing could
     // be drawn (no movie, a view without area or too large, no memory).
     bool Capture(const swf::Player& control);

@@ -23,6 +23,8 @@ std::string ImageSequenceNames::Name(int32_t index) const {
     return stem_ + number + extension_;
 }
 
-bool ImageSequenceNames::IsTga() const { return strcasecmp(extension_.c_str(), ".tga") == 0; }
+bool ImageSequenceNames::IsTga() const {
+    return strcasecmp(extension_.c_str(), ".tga") == 0;
+}
 
 }  // namespace convert

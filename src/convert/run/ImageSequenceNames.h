@@ -9,14 +9,14 @@
 namespace convert {
 
 class ImageSequenceNames {
-public:
+  public:
     ImageSequenceNames(const std::string& outputPath, int32_t startFrame, int32_t endFrame);
 
     std::string Name(int32_t index) const;
     // The extension is ".tga", in any case: the frames are TGA files, else PNG files.
     bool IsTga() const;
 
-private:
+  private:
     std::string stem_;       // the path up to the file name's last '.'
     std::string extension_;  // from that '.' on; empty without one
     int digits_ = 0;

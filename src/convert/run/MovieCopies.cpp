@@ -9,7 +9,9 @@
 
 namespace convert {
 
-MovieCopies::~MovieCopies() { Discard(); }
+MovieCopies::~MovieCopies() {
+    Discard();
+}
 
 void MovieCopies::Discard() {
     if (!silentPath_.empty()) std::remove(silentPath_.c_str());

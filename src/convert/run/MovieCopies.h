@@ -10,7 +10,7 @@
 namespace convert {
 
 class MovieCopies {
-public:
+  public:
     MovieCopies() = default;
     ~MovieCopies();
     MovieCopies(const MovieCopies&) = delete;
@@ -26,7 +26,7 @@ public:
     // Empty when it cannot be made.
     const std::string& SilentCopy();
 
-private:
+  private:
     void Discard();
 
     MovieHeader header_;

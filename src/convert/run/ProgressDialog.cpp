@@ -12,7 +12,9 @@ void ProgressDialog::Open(const std::string& title) {
     SetPos(0);
 }
 
-void ProgressDialog::Close() { Hide(); }
+void ProgressDialog::Close() {
+    Hide();
+}
 
 void ProgressDialog::OnCancel() {
     asking_ = true;

@@ -10,7 +10,7 @@ namespace convert {
 enum class ProgressButton { Finish = 1, Cancel = 2 };
 
 class ProgressDialog {
-public:
+  public:
     virtual ~ProgressDialog() = default;
 
     // Shows the dialog with the flags clear and the bar at 0.
@@ -33,13 +33,13 @@ public:
     // A confirmation question is open.
     bool asking() const { return asking_; }
 
-protected:
+  protected:
     virtual void Show(const std::string& title) = 0;
     virtual void Hide() = 0;
     // A Yes/No question with the string table's text; true unless the answer is No.
     virtual bool Confirm(int stringId) = 0;
 
-private:
+  private:
     bool cancelled_ = false;
     bool finished_ = false;
     bool asking_ = false;

@@ -11,7 +11,7 @@ class Player;
 namespace convert {
 
 class SequenceStepper {
-public:
+  public:
     explicit SequenceStepper(settings::SequenceMode mode) : mode_(mode) {}
 
     // SkipBackward: a timeline that has not moved forward since the last step (a backward
@@ -19,7 +19,7 @@ public:
     // FrameByFrame: step n shows frame n. Normal: the timeline moves only with the clock.
     void Apply(swf::Player& control);
 
-private:
+  private:
     settings::SequenceMode mode_;
     int last_ = -1;
     int expected_ = -1;
