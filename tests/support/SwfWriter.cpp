@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
@@ -54,6 +55,22 @@ void checkVersion(int version, int lowest, int highest, const char* what)
 {
     if (version < lowest || version > highest)
         throw std::invalid_argument(std::string(what) + " version out of range: " + std::to_string(version));
+}
+
+// With KINETROPE_FUZZ_SEEDS naming a folder, every movie the tests build is also kept
+// there, named by its content, as a seed for fuzzing the engine.
+void saveFuzzSeed(const std::vector<uint8_t>& movie)
+{
+    const char* folder = std::getenv("KINETROPE_FUZZ_SEEDS");
+    if (folder == nullptr || *folder == '\0')
+        return;
+    uint64_t hash = 1469598103934665603ull;
+    for (uint8_t byte : movie)
+        hash = (hash ^ byte) * 1099511628211ull;
+    char name[32];
+    std::snprintf(name, sizeof name, "/%016llx.swf", static_cast<unsigned long long>(hash));
+    std::ofstream out(std::string(folder) + name, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(movie.data()), static_cast<std::streamsize>(movie.size()));
 }
 
 }  // namespace
@@ -447,6 +464,7 @@ std::vector<uint8_t> SwfWriter::bytes() const
     file.u8(compressed_ ? 'C' : 'F').u8('W').u8('S').u8(version_);
     file.u32(fileLengthOverride_.value_or(static_cast<uint32_t>(kHeaderSize + uncompressed.size())));
     file.raw(compressed_ ? Zlib::compress(uncompressed) : uncompressed);
+    saveFuzzSeed(file.bytes());
     return file.bytes();
 }
 
