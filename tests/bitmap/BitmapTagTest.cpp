@@ -285,6 +285,26 @@ TEST(CorruptBitmapTest, OversizedImagesAreRefused) {
     EXPECT_FALSE(ParseBitmapTag(code(TagCode::DefineBitsLossless), losslessBody(1, 5, 0, 4, std::nullopt, {}), {}));
 }
 
+TEST(CorruptBitmapTest, ImagesBeyondTheCallersByteLimitAreRefusedInEveryFormat) {
+    // 16 x 16 pixels decode to 1024 bytes.
+    const std::vector<uint8_t> indices(16 * 16, 1);
+    const std::vector<uint8_t> palette = {0, 0, 0, 9, 9, 9};
+    const std::vector<std::pair<TagCode, std::vector<uint8_t>>> tags = {
+        {TagCode::DefineBitsJpeg2, withId(1, encodeJpeg(kQuadrants))},
+        {TagCode::DefineBitsJpeg2, withId(1, encodePng(kQuadrants))},
+        {TagCode::DefineBitsJpeg2, withId(1, encodeGif(16, 16, indices, palette, -1))},
+        {TagCode::DefineBitsJpeg3, jpeg3Body(1, encodeJpeg(kQuadrants), Zlib::compress(std::vector<uint8_t>(256, 7)))},
+        {TagCode::DefineBitsLossless, losslessBody(1, 5, 16, 16, std::nullopt, std::vector<uint8_t>(1024, 255))},
+    };
+    for (const auto& [tag, body] : tags) {
+        SCOPED_TRACE(testing::Message() << "tag " << code(tag) << ", " << body.size() << " bytes");
+        EXPECT_FALSE(ParseBitmapTag(code(tag), body, {}, 1023));
+        auto bitmap = ParseBitmapTag(code(tag), body, {}, 1024);
+        ASSERT_TRUE(bitmap);
+        EXPECT_EQ(bitmap->bitmap().rgba.size(), 1024u);
+    }
+}
+
 TEST(BitmapTagTest, OnlyBitmapDefinitionsAreBitmapTags) {
     for (TagCode tag : {TagCode::DefineBits, TagCode::DefineBitsJpeg2, TagCode::DefineBitsJpeg3, TagCode::DefineBitsJpeg4,
                         TagCode::DefineBitsLossless, TagCode::DefineBitsLossless2})

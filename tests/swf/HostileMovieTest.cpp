@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <random>
 #include <vector>
 
 #include "FakeHost.h"
 #include "TestMovie.h"
+#include "swf/bitmap/BitmapCharacter.h"
+#include "swf/character/ShapeCharacter.h"
 #include "swf/parse/MovieParser.h"
+#include "swf/render/Canvas.h"
 
 namespace {
 
@@ -88,6 +92,80 @@ TEST(HostileMovies, TruncatedTagStreamIsMarkedAndKeepsWhatCameBefore) {
     ASSERT_TRUE(movie) << error;
     EXPECT_TRUE(movie->truncated);
     EXPECT_NE(movie->dictionary.find(1), nullptr);
+}
+
+TEST(HostileMovies, BitmapsPastTheMovieBudgetAreLeftUndecoded) {
+    // Each 256 x 256 bitmap decodes to 256 KiB from a few hundred bytes of zlib data.
+    constexpr int kSide = 256;
+    constexpr size_t kDecoded = size_t{kSide} * kSide * 4;
+    std::vector<st::Rgba> pixels(size_t{kSide} * kSide, st::Rgba{10, 200, 30, 255});
+    std::vector<st::Rgba> small(4, st::Rgba{1, 2, 3, 255});
+    st::SwfWriter writer;
+    for (uint16_t id = 1; id <= 6; ++id) writer.defineBitsLossless(id, kSide, kSide, pixels, id % 2 + 1);
+    writer.defineBitsLossless(7, 2, 2, small).showFrame();
+    std::vector<uint8_t> bytes = writer.compressed().bytes();
+
+    swf::ParseBudget budget;
+    budget.bitmapBytesLeft = 3 * kDecoded + 100;
+    std::string error;
+    auto movie = swf::MovieParser::parse(bytes, error, budget);
+    ASSERT_TRUE(movie) << error;
+    for (uint16_t id = 1; id <= 3; ++id) {
+        const auto* bitmap = movie->dictionary.findAs<swf::BitmapCharacter>(id);
+        ASSERT_NE(bitmap, nullptr) << "bitmap " << id;
+        EXPECT_EQ(bitmap->bitmap().rgba.size(), kDecoded);
+        EXPECT_EQ(bitmap->bitmap().rgba[1], 200);
+    }
+    for (uint16_t id = 4; id <= 6; ++id) EXPECT_EQ(movie->dictionary.find(id), nullptr) << "bitmap " << id;
+    // What is left of the budget still takes a bitmap small enough for it.
+    EXPECT_NE(movie->dictionary.findAs<swf::BitmapCharacter>(7), nullptr);
+
+    // Every movie gets a budget of its own.
+    auto again = swf::MovieParser::parse(bytes, error, budget);
+    ASSERT_TRUE(again) << error;
+    EXPECT_NE(again->dictionary.find(3), nullptr);
+    EXPECT_EQ(again->dictionary.find(4), nullptr);
+    auto unbounded = swf::MovieParser::parse(bytes, error);
+    ASSERT_TRUE(unbounded) << error;
+    EXPECT_NE(unbounded->dictionary.find(6), nullptr);
+}
+
+// The top-left pixel (RGBA) after drawing character 2 of the movie on a blue surface.
+std::array<uint8_t, 4> DrawnCorner(const swf::SwfMovie& movie) {
+    swf::Canvas canvas(4, 4);
+    canvas.clear({0, 0, 255, 255});
+    const auto* shape = movie.dictionary.findAs<swf::ShapeCharacter>(2);
+    EXPECT_NE(shape, nullptr);
+    if (!shape) return {};
+    swf::BitmapLookup bitmaps = [&](uint16_t id) -> const swf::Bitmap* {
+        const auto* bitmap = movie.dictionary.findAs<swf::BitmapCharacter>(id);
+        return bitmap ? &bitmap->bitmap() : nullptr;
+    };
+    swf::Matrix toPixels{0.05, 0, 0, 0.05, 0, 0};
+    canvas.drawShape(shape->shape(), toPixels, {}, bitmaps);
+    const uint8_t* p = canvas.pixels();
+    return {p[0], p[1], p[2], p[3]};
+}
+
+TEST(HostileMovies, ShapeFilledWithAnUndecodedBitmapPaintsNothing) {
+    std::vector<st::Rgba> pixels(64 * 64, st::Rgba{255, 0, 0, 255});
+    st::ShapeBuilder filled;
+    filled.fill1(filled.addFill(st::FillStyle::bitmap(1, st::Matrix::scaling(20, 20))))
+        .rectangle(0, 0, st::px(4), st::px(4));
+    st::SwfWriter writer;
+    writer.defineBitsLossless(1, 64, 64, pixels).defineShape(2, filled).showFrame();
+    std::vector<uint8_t> bytes = writer.bytes();
+    std::string error;
+    auto whole = swf::MovieParser::parse(bytes, error);
+    ASSERT_TRUE(whole) << error;
+    EXPECT_EQ(DrawnCorner(*whole), (std::array<uint8_t, 4>{255, 0, 0, 255}));
+
+    swf::ParseBudget budget;
+    budget.bitmapBytesLeft = 64 * 64 * 4 - 1;
+    auto starved = swf::MovieParser::parse(bytes, error, budget);
+    ASSERT_TRUE(starved) << error;
+    EXPECT_EQ(starved->dictionary.find(1), nullptr);
+    EXPECT_EQ(DrawnCorner(*starved), (std::array<uint8_t, 4>{0, 0, 255, 255}));
 }
 
 TEST(HostileMovies, RandomBytesAfterAValidHeaderNeverCrash) {

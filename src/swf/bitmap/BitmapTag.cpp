@@ -1,5 +1,7 @@
 #include "swf/bitmap/BitmapTag.h"
 
+#include <algorithm>
+
 #include "swf/bitmap/ImageDecoder.h"
 #include "swf/parse/BitReader.h"
 #include "swf/parse/TagCode.h"
@@ -19,10 +21,10 @@ void applyAlphaPlane(Bitmap& bitmap, std::span<const uint8_t> compressed) {
     ClampToAlpha(bitmap);
 }
 
-std::optional<Bitmap> decodeJpegWithAlpha(std::span<const uint8_t> rest, uint32_t alphaOffset) {
+std::optional<Bitmap> decodeJpegWithAlpha(std::span<const uint8_t> rest, uint32_t alphaOffset, long long maxPixels) {
     if (alphaOffset > rest.size()) return std::nullopt;
     std::span<const uint8_t> image = rest.first(alphaOffset);
-    std::optional<Bitmap> bitmap = DecodeEmbeddedImage(image);
+    std::optional<Bitmap> bitmap = DecodeEmbeddedImage(image, maxPixels);
     // PNG and GIF data carry their own transparency; the alpha plane is for JPEG only.
     if (bitmap && SniffImageFormat(image) == ImageFormat::Jpeg) applyAlphaPlane(*bitmap, rest.subspan(alphaOffset));
     return bitmap;
@@ -43,22 +45,23 @@ bool IsBitmapTag(uint16_t tagCode) {
 }
 
 std::shared_ptr<BitmapCharacter> ParseBitmapTag(uint16_t tagCode, std::span<const uint8_t> body,
-                                                std::span<const uint8_t> jpegTables) {
+                                                std::span<const uint8_t> jpegTables, size_t maxDecodedBytes) {
     const auto code = static_cast<TagCode>(tagCode);
+    const auto maxPixels = static_cast<long long>(std::min<size_t>(maxDecodedBytes / 4, kMaxBitmapPixels));
     BitReader reader(body);
     const uint16_t id = reader.u16();
     if (reader.overrun()) return nullptr;
     std::optional<Bitmap> bitmap;
     double deblocking = 0;
     switch (code) {
-        case TagCode::DefineBits: bitmap = DecodeJpeg(jpegTables, body.subspan(reader.position())); break;
-        case TagCode::DefineBitsJpeg2: bitmap = DecodeEmbeddedImage(body.subspan(reader.position())); break;
+        case TagCode::DefineBits: bitmap = DecodeJpeg(jpegTables, body.subspan(reader.position()), maxPixels); break;
+        case TagCode::DefineBitsJpeg2: bitmap = DecodeEmbeddedImage(body.subspan(reader.position()), maxPixels); break;
         case TagCode::DefineBitsJpeg3:
         case TagCode::DefineBitsJpeg4: {
             const uint32_t alphaOffset = reader.u32();
             if (code == TagCode::DefineBitsJpeg4) deblocking = reader.fixed8();
             if (reader.overrun()) return nullptr;
-            bitmap = decodeJpegWithAlpha(body.subspan(reader.position()), alphaOffset);
+            bitmap = decodeJpegWithAlpha(body.subspan(reader.position()), alphaOffset, maxPixels);
             break;
         }
         case TagCode::DefineBitsLossless:
@@ -69,7 +72,7 @@ std::shared_ptr<BitmapCharacter> ParseBitmapTag(uint16_t tagCode, std::span<cons
             const int colorTableSize = format == 3 ? reader.u8() + 1 : 0;
             if (reader.overrun()) return nullptr;
             bitmap = DecodeLossless(format, width, height, colorTableSize, body.subspan(reader.position()),
-                                    code == TagCode::DefineBitsLossless2);
+                                    code == TagCode::DefineBitsLossless2, maxPixels);
             break;
         }
         default: return nullptr;

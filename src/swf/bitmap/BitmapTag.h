@@ -5,6 +5,7 @@
 // DefineBitsJPEG3 (35), DefineBitsJPEG4 (90), DefineBitsLossless (20) and
 // DefineBitsLossless2 (36). The JPEG tags may hold PNG or GIF data instead.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -19,8 +20,10 @@ bool IsBitmapTag(uint16_t tagCode);
 // `body` is the whole tag body, starting with the character id. `jpegTables` is the body of
 // the movie's JPEGTables tag (empty when there is none); only DefineBits uses it.
 // Returns null when the image cannot be decoded: corrupt or truncated data, an unknown
-// format, or dimensions beyond the decoder's limits.
+// format, or dimensions beyond the decoder's limits or beyond `maxDecodedBytes` of pixels,
+// which is checked before any pixel memory is taken.
 std::shared_ptr<BitmapCharacter> ParseBitmapTag(uint16_t tagCode, std::span<const uint8_t> body,
-                                                std::span<const uint8_t> jpegTables);
+                                                std::span<const uint8_t> jpegTables,
+                                                size_t maxDecodedBytes = SIZE_MAX);
 
 }  // namespace swf

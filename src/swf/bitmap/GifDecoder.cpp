@@ -61,7 +61,7 @@ bool skipToImage(GifFileType* gif, int& transparentIndex) {
 
 }  // namespace
 
-std::optional<Bitmap> DecodeGif(std::span<const uint8_t> data) {
+std::optional<Bitmap> DecodeGif(std::span<const uint8_t> data, long long maxPixels) {
     MemorySource source{data};
     int error = 0;
     GifHandle gif(DGifOpen(&source, readFromMemory, &error));
@@ -75,7 +75,7 @@ std::optional<Bitmap> DecodeGif(std::span<const uint8_t> data) {
     // The logical screen is the picture; a file without one gets the frame's extent.
     long long width = gif->SWidth > 0 ? gif->SWidth : frame.Left + frame.Width;
     long long height = gif->SHeight > 0 ? gif->SHeight : frame.Top + frame.Height;
-    if (!BitmapSizeAllowed(width, height)) return std::nullopt;
+    if (!BitmapSizeAllowed(width, height, maxPixels)) return std::nullopt;
 
     Bitmap bitmap = MakeBitmap(static_cast<int>(width), static_cast<int>(height));
     std::vector<GifPixelType> line(static_cast<size_t>(frame.Width));

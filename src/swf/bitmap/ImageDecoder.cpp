@@ -7,9 +7,9 @@
 
 namespace swf {
 
-bool BitmapSizeAllowed(long long width, long long height) {
+bool BitmapSizeAllowed(long long width, long long height, long long maxPixels) {
     return width > 0 && height > 0 && width <= kMaxBitmapSide && height <= kMaxBitmapSide &&
-           width * height <= kMaxBitmapPixels;
+           width * height <= std::min(maxPixels, kMaxBitmapPixels);
 }
 
 Bitmap MakeBitmap(int width, int height) {
@@ -45,13 +45,13 @@ ImageFormat SniffImageFormat(std::span<const uint8_t> data) {
     return ImageFormat::Jpeg;
 }
 
-std::optional<Bitmap> DecodeEmbeddedImage(std::span<const uint8_t> data) {
+std::optional<Bitmap> DecodeEmbeddedImage(std::span<const uint8_t> data, long long maxPixels) {
     switch (SniffImageFormat(data)) {
-        case ImageFormat::Png: return DecodePng(data);
-        case ImageFormat::Gif: return DecodeGif(data);
+        case ImageFormat::Png: return DecodePng(data, maxPixels);
+        case ImageFormat::Gif: return DecodeGif(data, maxPixels);
         case ImageFormat::Jpeg: break;
     }
-    return DecodeJpeg({}, data);
+    return DecodeJpeg({}, data, maxPixels);
 }
 
 std::vector<uint8_t> InflateBounded(std::span<const uint8_t> data, size_t limit) {

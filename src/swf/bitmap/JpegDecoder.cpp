@@ -47,6 +47,7 @@ struct JpegDecodeState {
     jpeg_progress_mgr progress{};
     std::vector<uint8_t> stream;
     Bitmap bitmap;
+    long long maxPixels = kMaxBitmapPixels;
 };
 
 bool startsWithStrayPair(std::span<const uint8_t> data) {
@@ -94,7 +95,7 @@ bool decodeInto(JpegDecodeState& state) {
     int header = JPEG_HEADER_TABLES_ONLY;
     for (int i = 0; i < kMaxLeadingStreams && header == JPEG_HEADER_TABLES_ONLY; ++i)
         header = jpeg_read_header(&info, FALSE);
-    if (header != JPEG_HEADER_OK || !BitmapSizeAllowed(info.image_width, info.image_height)) {
+    if (header != JPEG_HEADER_OK || !BitmapSizeAllowed(info.image_width, info.image_height, state.maxPixels)) {
         jpeg_destroy_decompress(&info);
         return false;
     }
@@ -120,8 +121,10 @@ bool decodeInto(JpegDecodeState& state) {
 
 }  // namespace
 
-std::optional<Bitmap> DecodeJpeg(std::span<const uint8_t> tables, std::span<const uint8_t> image) {
+std::optional<Bitmap> DecodeJpeg(std::span<const uint8_t> tables, std::span<const uint8_t> image,
+                                long long maxPixels) {
     auto state = std::make_unique<JpegDecodeState>();
+    state->maxPixels = maxPixels;
     state->stream = joinStreams(tables, image);
     if (state->stream.empty()) return std::nullopt;
     state->info.err = jpeg_std_error(&state->errors.base);

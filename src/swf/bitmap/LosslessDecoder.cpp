@@ -54,8 +54,8 @@ void decodeArgb(Bitmap& bitmap, std::span<const uint8_t> pixels, bool withAlpha)
 }  // namespace
 
 std::optional<Bitmap> DecodeLossless(int format, int width, int height, int colorTableSize,
-                                     std::span<const uint8_t> compressed, bool withAlpha) {
-    if (!BitmapSizeAllowed(width, height)) return std::nullopt;
+                                     std::span<const uint8_t> compressed, bool withAlpha, long long maxPixels) {
+    if (!BitmapSizeAllowed(width, height, maxPixels)) return std::nullopt;
     const size_t w = static_cast<size_t>(width);
     const size_t h = static_cast<size_t>(height);
     const size_t entrySize = withAlpha ? 4 : 3;

@@ -5,11 +5,11 @@
 
 namespace swf {
 
-std::optional<Bitmap> DecodePng(std::span<const uint8_t> data) {
+std::optional<Bitmap> DecodePng(std::span<const uint8_t> data, long long maxPixels) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, data.data(), data.size())) return std::nullopt;
-    if (!BitmapSizeAllowed(image.width, image.height)) {
+    if (!BitmapSizeAllowed(image.width, image.height, maxPixels)) {
         png_image_free(&image);
         return std::nullopt;
     }

@@ -38,8 +38,15 @@ std::shared_ptr<Character> CharacterParser::parseSprite(const Tag& tag, Characte
     return std::make_shared<SpriteCharacter>(id, builder.finish());
 }
 
+std::shared_ptr<Character> CharacterParser::parseBitmap(const Tag& tag, CharacterParseContext& context) {
+    // Bitmaps past the movie's budget are left undecoded: fills that name them paint nothing.
+    auto bitmap = ParseBitmapTag(tag.code, tag.body, context.jpegTables, context.budget.bitmapBytesLeft);
+    if (bitmap && !context.budget.takeBitmapBytes(bitmap->bitmap().rgba.size())) return nullptr;
+    return bitmap;
+}
+
 std::shared_ptr<Character> CharacterParser::parse(const Tag& tag, CharacterParseContext& context) {
-    if (IsBitmapTag(tag.code)) return ParseBitmapTag(tag.code, tag.body, context.jpegTables);
+    if (IsBitmapTag(tag.code)) return parseBitmap(tag, context);
     switch (static_cast<TagCode>(tag.code)) {
         case TagCode::DefineShape: return parseShape(tag, 1);
         case TagCode::DefineShape2: return parseShape(tag, 2);

@@ -23,6 +23,7 @@ public:
     static std::shared_ptr<Character> parse(const Tag& tag, CharacterParseContext& context);
 
 private:
+    static std::shared_ptr<Character> parseBitmap(const Tag& tag, CharacterParseContext& context);
     static std::shared_ptr<Character> parseShape(const Tag& tag, int version);
     static std::shared_ptr<Character> parseSprite(const Tag& tag, CharacterParseContext& context);
 };

@@ -57,8 +57,9 @@ bool MovieParser::inflateBody(std::span<const uint8_t> compressed, std::vector<u
     return true;
 }
 
-void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie) {
+void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie, const ParseBudget& budget) {
     CharacterParseContext context;
+    context.budget = budget;
     context.swfVersion = movie.header.version;
     TimelineBuilder timeline(movie.header.frameCount, context.budget);
     TagStream stream(tags);
@@ -92,7 +93,8 @@ void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie) {
     movie.timeline = timeline.finish();
 }
 
-std::shared_ptr<SwfMovie> MovieParser::parse(std::span<const uint8_t> data, std::string& error) {
+std::shared_ptr<SwfMovie> MovieParser::parse(std::span<const uint8_t> data, std::string& error,
+                                             const ParseBudget& budget) {
     if (data.empty()) {
         error = "the file is empty";
         return nullptr;
@@ -132,7 +134,7 @@ std::shared_ptr<SwfMovie> MovieParser::parse(std::span<const uint8_t> data, std:
         error = "the movie's header is cut short";
         return nullptr;
     }
-    readTags(body.subspan(in.position()), *movie);
+    readTags(body.subspan(in.position()), *movie, budget);
     return movie;
 }
 

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "swf/parse/ParseBudget.h"
 #include "swf/parse/SwfMovie.h"
 
 namespace swf {
@@ -17,14 +18,16 @@ public:
     // The largest movie taken, uncompressed: more is refused rather than held in memory.
     static constexpr size_t kMaxMovieBytes = size_t{256} << 20;
 
-    // Null with a sentence in `error` when the data holds no playable movie.
-    static std::shared_ptr<SwfMovie> parse(std::span<const uint8_t> data, std::string& error);
+    // Null with a sentence in `error` when the data holds no playable movie. `budget` bounds
+    // what the movie's definitions may hold in memory.
+    static std::shared_ptr<SwfMovie> parse(std::span<const uint8_t> data, std::string& error,
+                                           const ParseBudget& budget = {});
     static std::shared_ptr<SwfMovie> parseFile(const std::string& path, std::string& error);
 
 private:
     // Inflates the zlib stream after a CWS header, stopping cleanly where the data ends.
     static bool inflateBody(std::span<const uint8_t> compressed, std::vector<uint8_t>& out, std::string& error);
-    static void readTags(std::span<const uint8_t> tags, SwfMovie& movie);
+    static void readTags(std::span<const uint8_t> tags, SwfMovie& movie, const ParseBudget& budget);
 };
 
 }  // namespace swf
