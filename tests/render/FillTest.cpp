@@ -119,6 +119,37 @@ TEST_F(FillTest, OverlappingContoursOfOneFillLeaveAHole) {
     EXPECT_EQ(pixelAt(canvas, 20, 20), kWhite);
 }
 
+TEST_F(FillTest, NonZeroWindingFillsWhereContoursOfOneDirectionOverlap) {
+    // Both squares have the fill inside them: the first on the right of clockwise edges,
+    // the second on the left of counter-clockwise ones. Their overlap winds twice.
+    Shape shape;
+    shape.fills.push_back(solidFill(kRed));
+    shape.paths.push_back(polygon({{5, 5}, {25, 5}, {25, 25}, {5, 25}}, 0, 1));
+    shape.paths.push_back(polygon({{15, 15}, {15, 35}, {35, 35}, {35, 15}}, 1, 0));
+    for (bool nonZero : {false, true}) {
+        canvas.clear(kWhite);
+        shape.nonZeroWinding = nonZero;
+        draw(shape);
+        EXPECT_EQ(pixelAt(canvas, 10, 10), kRed);
+        EXPECT_EQ(pixelAt(canvas, 30, 30), kRed);
+        EXPECT_EQ(pixelAt(canvas, 20, 20), nonZero ? kRed : kWhite) << "non-zero " << nonZero;
+        EXPECT_EQ(pixelAt(canvas, 2, 2), kWhite);
+    }
+}
+
+TEST_F(FillTest, NonZeroWindingStillCutsHolesWoundTheOtherWay) {
+    // A ring: the outer square clockwise and the inner one counter-clockwise, the ring on
+    // the right of both.
+    Shape shape;
+    shape.nonZeroWinding = true;
+    shape.fills.push_back(solidFill(kRed));
+    shape.paths.push_back(polygon({{5, 5}, {35, 5}, {35, 35}, {5, 35}}, 0, 1));
+    shape.paths.push_back(polygon({{15, 15}, {15, 25}, {25, 25}, {25, 15}}, 0, 1));
+    draw(shape);
+    EXPECT_EQ(pixelAt(canvas, 8, 20), kRed);
+    EXPECT_EQ(pixelAt(canvas, 20, 20), kWhite);
+}
+
 TEST_F(FillTest, CurvedEdgeBulgesTowardItsControlPoint) {
     // A curve from (5,5) to (35,5) pulled down by (20,45), closed by a straight edge: the
     // curve's lowest point is at y = 25.

@@ -209,6 +209,29 @@ TEST_F(LineTest, LinesLieOnTopOfFills) {
     EXPECT_EQ(pixelAt(canvas, 30, 30), kRed);
 }
 
+TEST_F(LineTest, LaterStyleLayersCoverTheLinesOfEarlierOnes) {
+    // Layer 0: a blue outline with a red fill; layer 1: a green bar across the outline's
+    // top and bottom sides.
+    Shape shape;
+    shape.fills = {solidFill(kRed), solidFill(kGreen)};
+    shape.lines = {lineStyle(4, kBlue)};
+    shape.paths.push_back(rectangle(10, 10, 50, 50, 1, 1));
+    shape.paths.push_back(rectangle(25, 0, 35, 60, 2));
+    shape.paths.back().layer = 1;
+    draw(shape);
+    EXPECT_EQ(pixelAt(canvas, 11, 30), kBlue);   // the outline outside the bar
+    EXPECT_EQ(pixelAt(canvas, 30, 10), kGreen);  // under the bar
+    EXPECT_EQ(pixelAt(canvas, 30, 50), kGreen);
+    EXPECT_EQ(pixelAt(canvas, 20, 30), kRed);
+
+    // In one layer the lines come after every fill.
+    shape.paths.back().layer = 0;
+    canvas.clear(kWhite);
+    draw(shape);
+    EXPECT_EQ(pixelAt(canvas, 30, 10), kBlue);
+    EXPECT_EQ(pixelAt(canvas, 30, 30), kGreen);
+}
+
 TEST_F(LineTest, LaterLineStyleDrawsOverEarlierOne) {
     Shape shape;
     shape.lines = {lineStyle(6, kRed), lineStyle(6, kBlue)};

@@ -62,6 +62,9 @@ TEST(ShapeParser, NewStylesPartWayAreAppendedAndIndicesShifted) {
     EXPECT_EQ(shape.paths[1].fill1, 3u);
     EXPECT_EQ(shape.paths[1].line, 1u);
     EXPECT_EQ(shape.paths[1].edges[0].from, (swf::Point{200, 0}));
+    // Each set of style arrays is a layer of its own.
+    EXPECT_EQ(shape.paths[0].layer, 0u);
+    EXPECT_EQ(shape.paths[1].layer, 1u);
 }
 
 TEST(ShapeParser, CurvesKeepAbsoluteControlAndAnchorPoints) {

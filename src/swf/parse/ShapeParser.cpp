@@ -170,6 +170,7 @@ bool ShapeParser::readRecords(BitReader& in, int version, unsigned fillBits, uns
                 lineBits = in.ub(4);
                 // New arrays drop the styles selected before them.
                 r.setsFill0 = r.setsFill1 = r.setsLine = true;
+                r.newStyles = true;
             }
             r.fill0 = flatten(fill0, fillBase, fillLimit);
             r.fill1 = flatten(fill1, fillBase, fillLimit);
@@ -217,6 +218,7 @@ void ShapeParser::buildPaths(const std::vector<ShapeRecord>& records, Shape& out
     for (const ShapeRecord& r : records) {
         if (r.type == ShapeRecord::Type::StyleChange) {
             flush();
+            if (r.newStyles) ++current.layer;
             if (r.setsFill0) current.fill0 = r.fill0;
             if (r.setsFill1) current.fill1 = r.fill1;
             if (r.setsLine) current.line = r.line;

@@ -22,6 +22,7 @@ struct ShapeRecord {
     bool moves = false;
     Point moveTo;
     bool setsFill0 = false, setsFill1 = false, setsLine = false;
+    bool newStyles = false;  // starts a style layer
     uint32_t fill0 = 0, fill1 = 0, line = 0;
     // Edge
     Edge edge;
@@ -62,7 +63,7 @@ public:
     static void applyBitmapFillType(uint8_t type, FillStyle& fill);
 
     // Turns records into paths: a new path at every style change; edges keep the styles in
-    // force where they are drawn.
+    // force where they are drawn, and the layer of the style arrays in force.
     static void buildPaths(const std::vector<ShapeRecord>& records, Shape& out);
     // The box around every edge point (control points included), in the records' units.
     static Rect edgeBounds(const Shape& shape);

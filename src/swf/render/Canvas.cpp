@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 #include <utility>
 
 #include "swf/render/CoverageStyles.h"
@@ -53,18 +54,20 @@ struct Canvas::Impl {
     PixelBox box() const { return {0, 0, static_cast<double>(width), static_cast<double>(height)}; }
 
     void draw(const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform, const BitmapLookup& bitmaps);
-    // Fills then lines onto the surface through `renderer`.
+    // Fills then lines, layer by layer, onto the surface through `renderer`.
     template <class Renderer>
     void paint(Renderer& renderer, const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
                const BitmapLookup& bitmaps, WorkBudget& budget);
     // Adds the coverage of the shape's fills to the mask being recorded.
     void record(uint8_t* mask, const Shape& shape, const Matrix& toPixels, WorkBudget& budget);
+    // The fills of `paths`; false when the work budget ran out.
     template <class Renderer, class MakeStyles>
-    bool drawFills(Renderer& renderer, const Shape& shape, const Matrix& toPixels, WorkBudget& budget,
-                   MakeStyles makeStyles);
+    bool drawFills(Renderer& renderer, const Shape& shape, std::span<const ShapePath> paths, const Matrix& toPixels,
+                   WorkBudget& budget, MakeStyles makeStyles);
+    // The lines of `paths` in style order; false when the work budget ran out.
     template <class Renderer>
-    void drawLines(Renderer& renderer, const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
-                   const BitmapLookup& bitmaps, WorkBudget& budget);
+    bool drawLines(Renderer& renderer, const Shape& shape, std::span<const ShapePath> paths, const Matrix& toPixels,
+                   const ColorTransform& cxform, const BitmapLookup& bitmaps, WorkBudget& budget);
 
     int width;
     int height;
@@ -102,11 +105,21 @@ void Canvas::Impl::draw(const Shape& shape, const Matrix& toPixels, const ColorT
 template <class Renderer>
 void Canvas::Impl::paint(Renderer& renderer, const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
                          const BitmapLookup& bitmaps, WorkBudget& budget) {
-    // As the original player does: every fill first, then the lines on top in style order.
-    bool filled = drawFills(renderer, shape, toPixels, budget, [&](uint32_t first, uint32_t count) {
+    // As the original player does: each style layer's fills, then its lines on top in style
+    // order, before the next layer.
+    auto makeStyles = [&](uint32_t first, uint32_t count) {
         return FillStyleTable(shape.fills, first, count, toPixels, cxform, bitmaps);
-    });
-    if (filled) drawLines(renderer, shape, toPixels, cxform, bitmaps, budget);
+    };
+    std::span<const ShapePath> paths(shape.paths);
+    for (size_t begin = 0; begin < paths.size();) {
+        size_t end = begin + 1;
+        while (end < paths.size() && paths[end].layer == paths[begin].layer) ++end;
+        std::span<const ShapePath> layer = paths.subspan(begin, end - begin);
+        if (!drawFills(renderer, shape, layer, toPixels, budget, makeStyles) ||
+            !drawLines(renderer, shape, layer, toPixels, cxform, bitmaps, budget))
+            return;
+        begin = end;
+    }
 }
 
 void Canvas::Impl::record(uint8_t* mask, const Shape& shape, const Matrix& toPixels, WorkBudget& budget) {
@@ -114,17 +127,26 @@ void Canvas::Impl::record(uint8_t* mask, const Shape& shape, const Matrix& toPix
     agg::rendering_buffer rows(mask, static_cast<unsigned>(width), static_cast<unsigned>(height), width);
     MaskFormat format(rows);
     agg::renderer_base<MaskFormat> renderer(format);
-    drawFills(renderer, shape, toPixels, budget, [](uint32_t, uint32_t) { return CoverageStyles(); });
+    drawFills(renderer, shape, shape.paths, toPixels, budget, [](uint32_t, uint32_t) { return CoverageStyles(); });
 }
 
 template <class Renderer, class MakeStyles>
-bool Canvas::Impl::drawFills(Renderer& renderer, const Shape& shape, const Matrix& toPixels, WorkBudget& budget,
-                             MakeStyles makeStyles) {
+bool Canvas::Impl::drawFills(Renderer& renderer, const Shape& shape, std::span<const ShapePath> paths,
+                             const Matrix& toPixels, WorkBudget& budget, MakeStyles makeStyles) {
+    // Only the fills the paths name need passes: a layer names its own arrays' fills.
     auto fillCount = static_cast<uint32_t>(std::min<size_t>(shape.fills.size(), UINT32_MAX));
-    for (uint32_t first = 0; first < fillCount; first += ShapeRasterizer::kMaxStylesPerPass) {
-        uint32_t count = std::min(ShapeRasterizer::kMaxStylesPerPass, fillCount - first);
+    uint32_t lowest = fillCount, highest = 0;  // 0-based, highest exclusive
+    for (const ShapePath& path : paths) {
+        for (uint32_t fill : {path.fill0, path.fill1}) {
+            if (fill == 0 || fill > fillCount) continue;
+            lowest = std::min(lowest, fill - 1);
+            highest = std::max(highest, fill);
+        }
+    }
+    for (uint32_t first = lowest; first < highest; first += ShapeRasterizer::kMaxStylesPerPass) {
+        uint32_t count = std::min(ShapeRasterizer::kMaxStylesPerPass, highest - first);
         EdgeFlattener flattener(toPixels, box(), budget);
-        if (!fills.addFills(shape, first, count, flattener, box())) return false;
+        if (!fills.addFills(shape, paths, first, count, flattener, box())) return false;
         auto styles = makeStyles(first, count);
         fills.render(renderer, styles);
     }
@@ -132,11 +154,12 @@ bool Canvas::Impl::drawFills(Renderer& renderer, const Shape& shape, const Matri
 }
 
 template <class Renderer>
-void Canvas::Impl::drawLines(Renderer& renderer, const Shape& shape, const Matrix& toPixels,
-                             const ColorTransform& cxform, const BitmapLookup& bitmaps, WorkBudget& budget) {
+bool Canvas::Impl::drawLines(Renderer& renderer, const Shape& shape, std::span<const ShapePath> paths,
+                             const Matrix& toPixels, const ColorTransform& cxform, const BitmapLookup& bitmaps,
+                             WorkBudget& budget) {
     lineOrder.clear();
-    for (size_t i = 0; i < shape.paths.size(); ++i) {
-        const ShapePath& path = shape.paths[i];
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const ShapePath& path = paths[i];
         if (path.line != 0 && path.line <= shape.lines.size() && !path.edges.empty()) lineOrder.emplace_back(path.line, i);
     }
     std::stable_sort(lineOrder.begin(), lineOrder.end(),
@@ -151,16 +174,17 @@ void Canvas::Impl::drawLines(Renderer& renderer, const Shape& shape, const Matri
         outline.begin(style);
         size_t end = begin;
         for (; end < lineOrder.size() && lineOrder[end].first == line; ++end) {
-            if (!outline.addPath(shape.paths[lineOrder[end].second], flattener)) return;
+            if (!outline.addPath(paths[lineOrder[end].second], flattener)) return false;
         }
         outline.finish();
-        if (!strokes.addStroke(outline, style, strokeWidth, box(), budget)) return;
+        if (!strokes.addStroke(outline, style, strokeWidth, box(), budget)) return false;
         FillStyle solid;
         solid.color = style.color;
         FillPaint paint(style.fill ? *style.fill : solid, toPixels, cxform, bitmaps);
         strokes.render(renderer, paint);
         begin = end;
     }
+    return true;
 }
 
 Canvas::Canvas(int width, int height) : impl_(std::make_unique<Impl>(width, height)) {}

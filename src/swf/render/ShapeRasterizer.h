@@ -11,6 +11,7 @@
 #include <agg_span_allocator.h>
 
 #include <cstdint>
+#include <span>
 #include <type_traits>
 #include <vector>
 
@@ -24,9 +25,11 @@ public:
     // AGG keeps style numbers in 16 bits; shapes with more fills are drawn in passes.
     static constexpr uint32_t kMaxStylesPerPass = 32767;
 
-    // Replaces the rasterizer's content with the edges bordering fills[first] to
-    // fills[first + count - 1], clipped to `clip`. False when the work budget ran out.
-    bool addFills(const Shape& shape, uint32_t first, uint32_t count, EdgeFlattener& flattener, PixelBox clip);
+    // Replaces the rasterizer's content with the edges of `paths` (some of the shape's)
+    // bordering fills[first] to fills[first + count - 1], clipped to `clip`. False when the
+    // work budget ran out.
+    bool addFills(const Shape& shape, std::span<const ShapePath> paths, uint32_t first, uint32_t count,
+                  EdgeFlattener& flattener, PixelBox clip);
 
     // Draws what addFills gathered; `styles` gives the paint of each style number.
     template <class Renderer, class Styles>

@@ -1,7 +1,9 @@
 #pragma once
 // The engine's model of a vector shape, as the parser builds it and the renderer draws it.
 // Style arrays that a shape replaces part-way are flattened into one array each, so every
-// path refers to styles by a single index (1-based; 0 means "none").
+// path refers to styles by a single index (1-based; 0 means "none"). Each set of style arrays
+// makes a layer: the original player draws a layer's fills and then its lines before the
+// next layer, so paths remember their layer.
 
 #include <cstdint>
 #include <optional>
@@ -69,6 +71,9 @@ struct ShapePath {
     uint32_t fill1 = 0;  // fill on the right
     uint32_t line = 0;   // line style (index into lines, 1-based; 0 = none)
     std::vector<Edge> edges;
+    // The style layer: 0 for the shape's first style arrays, one more at every "new styles"
+    // record. Paths come in layer order.
+    uint32_t layer = 0;
 };
 
 struct Shape {
