@@ -114,17 +114,29 @@ TEST_F(GradientTest, FocalPointZeroMatchesRadial) {
     for (int x = 60; x < 140; x += 7) EXPECT_EQ(pixelAt(canvas, x, 50), pixelAt(radial, x, 50)) << x;
 }
 
-TEST_F(GradientTest, StopsAreSortedAndLaterStopWinsAtEqualRatio) {
-    // Written out of order, with two stops at ratio 128: red ramps to green up to 128,
-    // then the later stop (blue) takes over.
-    Gradient g = gradientOver(100, 50, 200, {{255, kBlue}, {128, kGreen}, {0, kRed}, {128, kBlue}});
+TEST_F(GradientTest, StopsAreTakenInTheOrderTheyComeNotSorted) {
+    // Ratios up to 128 ramp red to green; above it the first stop at or above the ratio is
+    // white at 192, ramped from the stop before it: blue at 64, not green at 128.
+    Gradient g = gradientOver(100, 50, 200, {{0, kRed}, {128, kGreen}, {64, kBlue}, {192, kWhite}});
     draw(FillStyle::Kind::LinearGradient, g);
-    Rgba beforeJump = pixelAt(canvas, 98, 50);
+    Rgba beforeJump = pixelAt(canvas, 98, 50);  // ratio 125.6
     EXPECT_GT(beforeJump.g, 240);
+    EXPECT_LT(beforeJump.r, 10);
     EXPECT_LT(beforeJump.b, 5);
+    Rgba afterJump = pixelAt(canvas, 102, 50);  // ratio 130.7: about half way from blue to white
+    EXPECT_EQ(afterJump.b, 255);
+    EXPECT_NEAR(afterJump.r, 133, 6);
+    EXPECT_NEAR(afterJump.g, 133, 6);
+    EXPECT_EQ(pixelAt(canvas, 190, 50), kWhite);
+    EXPECT_GE(pixelAt(canvas, 0, 50).r, 250);
+}
+
+TEST_F(GradientTest, LaterStopTakesOverAboveAnEqualRatio) {
+    Gradient g = gradientOver(100, 50, 200, {{0, kRed}, {128, kGreen}, {128, kBlue}, {255, kBlue}});
+    draw(FillStyle::Kind::LinearGradient, g);
+    EXPECT_GT(pixelAt(canvas, 98, 50).g, 240);
     EXPECT_EQ(pixelAt(canvas, 103, 50), kBlue);
     EXPECT_EQ(pixelAt(canvas, 190, 50), kBlue);
-    EXPECT_GE(pixelAt(canvas, 0, 50).r, 250);
 }
 
 TEST_F(GradientTest, LinearRgbInterpolationBrightensTheMiddle) {

@@ -60,22 +60,21 @@ Rgba mixLinear(Rgba a, Rgba b, float f) {
 GradientLut::GradientLut(const std::vector<GradientStop>& stops, InterpolationMode mode, const ColorTransform& cxform) {
     colors_.fill(agg::rgba8(0, 0, 0, 0));
     if (stops.empty()) return;
-    std::vector<GradientStop> sorted = stops;
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const GradientStop& a, const GradientStop& b) { return a.ratio < b.ratio; });
-    for (GradientStop& stop : sorted) stop.color = cxform.apply(stop.color);
+    std::vector<GradientStop> transformed = stops;
+    for (GradientStop& stop : transformed) stop.color = cxform.apply(stop.color);
 
-    size_t next = 0;  // first stop whose ratio is above the current one
     for (int ratio = 0; ratio < kSize; ++ratio) {
-        while (next < sorted.size() && sorted[next].ratio <= ratio) ++next;
+        auto next = std::find_if(transformed.begin(), transformed.end(),
+                                 [ratio](const GradientStop& stop) { return stop.ratio >= ratio; });
         Rgba color;
-        if (next == 0) {
-            color = sorted.front().color;
-        } else if (next == sorted.size()) {
-            color = sorted.back().color;
+        if (next == transformed.begin()) {
+            color = next->color;
+        } else if (next == transformed.end()) {
+            color = transformed.back().color;
         } else {
-            const GradientStop& from = sorted[next - 1];
-            const GradientStop& to = sorted[next];
+            // The stop before `next` lies below `ratio`, or `next` would be it.
+            const GradientStop& from = *(next - 1);
+            const GradientStop& to = *next;
             float f = static_cast<float>(ratio - from.ratio) / static_cast<float>(to.ratio - from.ratio);
             color = mode == InterpolationMode::Linear ? mixLinear(from.color, to.color, f)
                                                       : mixNormal(from.color, to.color, f);

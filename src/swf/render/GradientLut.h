@@ -16,8 +16,11 @@ class GradientLut {
 public:
     static constexpr int kSize = 256;
 
-    // Stops may come in any order; at equal ratios the later stop wins, as in the original
-    // player. No stops give a transparent gradient.
+    // Stops are taken in the order they come, as the original player does: a ratio gets the
+    // colour between the first stop at or above it and the stop before that one, so a stop
+    // whose ratio is below an earlier stop's only shapes the ramp up to its successor. Ratios
+    // below the first stop take its colour, ratios above every stop the last stop's. No stops
+    // give a transparent gradient.
     GradientLut(const std::vector<GradientStop>& stops, InterpolationMode mode, const ColorTransform& cxform);
 
     const agg::rgba8& operator[](int ratio) const { return colors_[static_cast<size_t>(ratio)]; }
