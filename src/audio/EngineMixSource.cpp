@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "audio/SampleGain.h"
 #include "resources/ResultCode.h"
 
 namespace audio {
@@ -15,6 +16,27 @@ EngineMixSource::~EngineMixSource() {
 void EngineMixSource::SetFrameRate(double framesPerSecond) {
     std::lock_guard lock(mutex_);
     framesPerSecond_ = framesPerSecond;
+}
+
+void EngineMixSource::SetGain(double gain) {
+    gain_.store(std::clamp(gain, 0.0, 1.0));
+}
+
+std::vector<WaveFormat> EngineMixSource::SupportedFormats() {
+    static constexpr uint32_t kRates[] = {8000, 11025, 22050, 44100, 48000};
+    static constexpr uint16_t kBits[] = {8, 16};
+    static constexpr uint16_t kChannels[] = {1, 2};
+    std::vector<WaveFormat> formats;
+    for (uint32_t rate : kRates)
+        for (uint16_t bits : kBits)
+            for (uint16_t channels : kChannels) {
+                WaveFormat format;
+                format.samplesPerSec = rate;
+                format.bitsPerSample = bits;
+                format.channels = channels;
+                formats.push_back(NormalizePcm(format));
+            }
+    return formats;
 }
 
 int32_t EngineMixSource::Open(const WaveFormat& format, BufferDone done) {
@@ -112,8 +134,10 @@ void EngineMixSource::Deliver() {
         CaptureBuffer* buffer = queue_.front();
         const auto take = static_cast<uint32_t>(
             std::min<uint64_t>(pendingBytes_, buffer->length - buffer->bytesRecorded));
-        // The engine's mix: silence until the engine plays sound.
-        std::memset(buffer->data + buffer->bytesRecorded, 0, take);
+        // The engine's mix: silence until the engine plays sound. 8-bit silence is 0x80.
+        const std::span<uint8_t> mixed(buffer->data + buffer->bytesRecorded, take);
+        std::memset(mixed.data(), SilenceByte(format_), mixed.size());
+        ApplyGain(mixed, format_, gain_.load());
         buffer->bytesRecorded += take;
         pendingBytes_ -= take;
         taken_.notify_all();

@@ -5,11 +5,13 @@
 // interval of sound. The engine mixes no sound of its own yet, so the mix is silence of the
 // right length.
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "audio/CaptureSource.h"
 
@@ -24,6 +26,15 @@ class EngineMixSource : public CaptureSource {
 
     // The movie's frame rate, which sets how much sound one tick is.
     void SetFrameRate(double framesPerSecond);
+
+    // The recording volume, from 0 (silence) to 1 (the mix as it is), applied to every
+    // sample mixed from then on. The loopback mixer's volume control sets it.
+    void SetGain(double gain);
+    double Gain() const { return gain_.load(); }
+
+    // The PCM formats offered for recording the mix: the usual rates at 8 and 16 bits, mono
+    // and stereo, in the order a format chooser lists them.
+    static std::vector<WaveFormat> SupportedFormats();
 
     int32_t Open(const WaveFormat& format, BufferDone done) override;
     int32_t AddBuffer(CaptureBuffer& buffer) override;
@@ -57,6 +68,7 @@ class EngineMixSource : public CaptureSource {
     bool delivering_ = false;  // a full buffer is with the callback
     uint64_t framesMixed_ = 0;
     uint64_t pendingBytes_ = 0;  // mixed, not yet in a buffer
+    std::atomic<double> gain_ = 1.0;
 };
 
 }  // namespace audio
