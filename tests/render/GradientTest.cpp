@@ -139,6 +139,17 @@ TEST_F(GradientTest, LaterStopTakesOverAboveAnEqualRatio) {
     EXPECT_EQ(pixelAt(canvas, 190, 50), kBlue);
 }
 
+TEST_F(GradientTest, EqualStopsShowAsBandsOneRatioApart) {
+    // Two pixels per ratio, ratio 128 at x = 101. Green, blue and white all sit at 128: they
+    // take ratios 128, 129 and 130, and the ramp to black still starts at 128.
+    Gradient g = gradientOver(100, 50, 512, {{0, kRed}, {128, kGreen}, {128, kBlue}, {128, kWhite}, {255, kBlack}});
+    draw(FillStyle::Kind::LinearGradient, g);
+    EXPECT_EQ(pixelAt(canvas, 101, 50), kGreen);
+    EXPECT_EQ(pixelAt(canvas, 103, 50), kBlue);
+    EXPECT_EQ(pixelAt(canvas, 105, 50), kWhite);
+    EXPECT_EQ(pixelAt(canvas, 107, 50).r, 249);  // 3 of the 127 ratios from white to black
+}
+
 TEST_F(GradientTest, LinearRgbInterpolationBrightensTheMiddle) {
     Gradient g = gradientOver(100, 50, 200, kBlackToWhite);
     g.interpolation = InterpolationMode::Linear;

@@ -60,12 +60,22 @@ Rgba mixLinear(Rgba a, Rgba b, float f) {
 GradientLut::GradientLut(const std::vector<GradientStop>& stops, InterpolationMode mode, const ColorTransform& cxform) {
     colors_.fill(agg::rgba8(0, 0, 0, 0));
     if (stops.empty()) return;
-    std::vector<GradientStop> transformed = stops;
-    for (GradientStop& stop : transformed) stop.color = cxform.apply(stop.color);
+    struct Stop {
+        int ratio;      // where the stop's colour is reached
+        int rampStart;  // where the ramp after it starts: its ratio as written
+        Rgba color;
+    };
+    std::vector<Stop> transformed;
+    transformed.reserve(stops.size());
+    for (size_t i = 0; i < stops.size(); ++i) {
+        int ratio = stops[i].ratio;
+        if (i > 0 && stops[i].ratio == stops[i - 1].ratio) ratio = std::min(transformed.back().ratio + 1, kSize - 1);
+        transformed.push_back({ratio, stops[i].ratio, cxform.apply(stops[i].color)});
+    }
 
     for (int ratio = 0; ratio < kSize; ++ratio) {
         auto next = std::find_if(transformed.begin(), transformed.end(),
-                                 [ratio](const GradientStop& stop) { return stop.ratio >= ratio; });
+                                 [ratio](const Stop& stop) { return stop.ratio >= ratio; });
         Rgba color;
         if (next == transformed.begin()) {
             color = next->color;
@@ -73,9 +83,9 @@ GradientLut::GradientLut(const std::vector<GradientStop>& stops, InterpolationMo
             color = transformed.back().color;
         } else {
             // The stop before `next` lies below `ratio`, or `next` would be it.
-            const GradientStop& from = *(next - 1);
-            const GradientStop& to = *next;
-            float f = static_cast<float>(ratio - from.ratio) / static_cast<float>(to.ratio - from.ratio);
+            const Stop& from = *(next - 1);
+            const Stop& to = *next;
+            float f = static_cast<float>(ratio - from.rampStart) / static_cast<float>(to.ratio - from.rampStart);
             color = mode == InterpolationMode::Linear ? mixLinear(from.color, to.color, f)
                                                       : mixNormal(from.color, to.color, f);
         }
