@@ -2,6 +2,8 @@
 
 namespace player {
 
-swf::TimerService* HostServiceProvider::QueryTimerService() { return &timerService_; }
+swf::TimerService* HostServiceProvider::QueryTimerService() {
+    return &timerService_;
+}
 
 }  // namespace player

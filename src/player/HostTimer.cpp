@@ -9,8 +9,7 @@
 
 namespace player {
 
-HostTimer::HostTimer(QObject* tickReceiver, std::atomic<int32_t>& pendingTicks,
-                     PeriodLimits limits)
+HostTimer::HostTimer(QObject* tickReceiver, std::atomic<int32_t>& pendingTicks, PeriodLimits limits)
     : tickReceiver_(tickReceiver), pendingTicks_(pendingTicks), limits_(limits) {}
 
 HostTimer::~HostTimer() {
@@ -42,6 +41,8 @@ void HostTimer::Freeze(bool freeze) {
     if (freeze) frozenTime_ = SystemTimeMs();
 }
 
-uint32_t HostTimer::GetTime() { return frozen_ ? frozenTime_ : SystemTimeMs(); }
+uint32_t HostTimer::GetTime() {
+    return frozen_ ? frozenTime_ : SystemTimeMs();
+}
 
 }  // namespace player

@@ -1,5 +1,3 @@
-#include "player/HostTimer.h"
-
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -11,6 +9,7 @@
 
 #include "player/ClockTickEvent.h"
 #include "player/HostServiceProvider.h"
+#include "player/HostTimer.h"
 #include "player/HostTimerService.h"
 
 namespace player {
