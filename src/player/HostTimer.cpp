@@ -18,6 +18,8 @@ HostTimer::~HostTimer() {
 }
 
 bool HostTimer::Advise(uint32_t intervalMs, swf::TimerSink* sink, uint32_t& cookie) {
+    // Ticks with nowhere to go would only pile up in the pending count.
+    if (!tickReceiver_) return false;
     sink_ = sink;
     const uint32_t period = std::clamp(intervalMs, limits_.minMs, limits_.maxMs);
     thread_.reset();

@@ -34,7 +34,8 @@ class HostTimer : public swf::Timer {
     HostTimer& operator=(const HostTimer&) = delete;
 
     // Starts ticking with the interval clamped to the limits, replacing any running clock.
-    // The sink is kept, not owned. False when no clock thread can be started.
+    // The sink is kept, not owned. False without a tick receiver or when no clock thread can
+    // be started.
     bool Advise(uint32_t intervalMs, swf::TimerSink* sink, uint32_t& cookie) override;
     // Stops the clock of that advice and forgets its sink; an older cookie changes nothing.
     void Unadvise(uint32_t cookie) override;

@@ -93,6 +93,13 @@ TEST_F(HostTimerTest, AZeroIntervalRunsAtTheDeviceMinimum) {
     EXPECT_EQ(timer.PeriodMs(), HostTimer::kDeviceLimits.minMs);
 }
 
+TEST_F(HostTimerTest, WithoutATickReceiverNoClockStarts) {
+    HostTimer timer(nullptr, pendingTicks);
+    uint32_t cookie = 0;
+    EXPECT_FALSE(timer.Advise(10, &sink, cookie));
+    EXPECT_EQ(timer.PeriodMs(), 0u);
+}
+
 TEST_F(HostTimerTest, EachAdviceHasItsOwnCookieAndOnlyTheLatestStopsTheClock) {
     HostTimer timer(&receiver, pendingTicks);
     uint32_t first = 0;
