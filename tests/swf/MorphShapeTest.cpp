@@ -58,6 +58,15 @@ TEST(MorphShape, HalfRatioInterpolatesGeometryColoursAndWidths) {
     EXPECT_NEAR(half.lines[0].width, 120, 1);
 }
 
+TEST(MorphShape, InterpolatedColourChannelsAreTruncated) {
+    auto morph = Parse(GrowingSquare());
+    ASSERT_TRUE(morph);
+    // A quarter of the way: blue 63.75 and red 191.25 become 63 and 191, as in the original player.
+    swf::Shape quarter = morph->shapeAt(16384);
+    EXPECT_EQ(quarter.fills[0].color.b, 63);
+    EXPECT_EQ(quarter.fills[0].color.r, 191);
+}
+
 TEST(MorphShape, StraightEdgeAgainstACurveBecomesACurveWithAMiddleControl) {
     st::MorphShapeBuilder builder;
     int line = builder.addLine(st::LineStyle::solid(20, {0, 0, 0}), st::LineStyle::solid(20, {0, 0, 0}));

@@ -8,8 +8,9 @@ namespace {
 
 double lerp(double a, double b, double t) { return a + (b - a) * t; }
 
+// Truncated, as the original player does (the small bias absorbs float error at exact values).
 uint8_t lerp8(uint8_t a, uint8_t b, double t) {
-    return static_cast<uint8_t>(std::lround(lerp(a, b, t)));
+    return static_cast<uint8_t>(std::floor(lerp(a, b, t) + 1e-9));
 }
 
 Point lerp(Point a, Point b, double t) { return {lerp(a.x, b.x, t), lerp(a.y, b.y, t)}; }

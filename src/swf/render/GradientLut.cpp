@@ -43,7 +43,8 @@ uint8_t linearToSrgb(float linear) {
     return linearToSrgbTable()[static_cast<size_t>(i)];
 }
 
-uint8_t mix(uint8_t a, uint8_t b, float f) { return static_cast<uint8_t>(std::lround(a + (b - a) * f)); }
+// Truncated, as the original player's ramps are (the small bias absorbs float error at exact values).
+uint8_t mix(uint8_t a, uint8_t b, float f) { return static_cast<uint8_t>(std::floor(a + (b - a) * f + 1e-4f)); }
 
 Rgba mixNormal(Rgba a, Rgba b, float f) { return {mix(a.r, b.r, f), mix(a.g, b.g, f), mix(a.b, b.b, f), mix(a.a, b.a, f)}; }
 
