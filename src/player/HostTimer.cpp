@@ -14,7 +14,8 @@ HostTimer::HostTimer(QObject* tickReceiver, std::atomic<int32_t>& pendingTicks, 
 
 HostTimer::~HostTimer() {
     thread_.reset();
-    QCoreApplication::removePostedEvents(tickReceiver_, ClockTick);
+    // A null receiver would remove every object's ticks.
+    if (tickReceiver_) QCoreApplication::removePostedEvents(tickReceiver_, ClockTick);
 }
 
 bool HostTimer::Advise(uint32_t intervalMs, swf::TimerSink* sink, uint32_t& cookie) {

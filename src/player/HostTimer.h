@@ -28,7 +28,8 @@ class HostTimer : public swf::Timer {
     // `pendingTicks` counts the ticks posted and not yet handled; the receiver counts it down.
     HostTimer(QObject* tickReceiver, std::atomic<int32_t>& pendingTicks,
               PeriodLimits limits = kDeviceLimits);
-    // Stops the clock and drops the ticks still queued for the receiver, which point here.
+    // Stops the clock and drops the ticks still queued for the receiver, which point here
+    // (they stay in the pending count, which the receiver resets).
     ~HostTimer() override;
     HostTimer(const HostTimer&) = delete;
     HostTimer& operator=(const HostTimer&) = delete;
