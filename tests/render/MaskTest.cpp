@@ -27,6 +27,16 @@ TEST_F(MaskTest, DrawingIsLimitedToTheMask) {
     EXPECT_EQ(pixelAt(canvas, 30, 30), kWhite);
 }
 
+TEST_F(MaskTest, StartingAPictureDropsMasksLeftOpen) {
+    mask(filledRectangle(0, 0, 20, 40, kBlack));
+    canvas.beginMask();  // and one still being recorded
+    canvas.startPicture(kBlue);
+    EXPECT_EQ(pixelAt(canvas, 30, 30), kBlue);
+    draw(everywhere(kRed));
+    EXPECT_EQ(pixelAt(canvas, 10, 10), kRed);
+    EXPECT_EQ(pixelAt(canvas, 30, 30), kRed);
+}
+
 TEST_F(MaskTest, RecordingAMaskLeavesTheSurfaceAlone) {
     canvas.beginMask();
     draw(everywhere(kBlack));

@@ -197,6 +197,41 @@ TEST(PlayerDrawing, BottomUpRowsAndAlphaCoverage) {
     EXPECT_EQ(rgb[2 * 60 + 2 * 3 + 0], 255);  // blue background at the bottom left
 }
 
+TEST(PlayerDrawing, EachDrawIsAFreshPictureWhateverWasDrawnBefore) {
+    // A square under a clip layer that moves away in the second frame.
+    st::SwfWriter movie;
+    movie.frameSizePixels(40, 30).setBackgroundColor({0, 0, 255});
+    movie.defineShape(1, Square({0, 255, 0}, st::px(20))).defineShape(2, Square({255, 0, 0}, st::px(15)));
+    movie.placeObject2({.depth = 1, .character = 1, .clipDepth = 5}).place(2, 2).showFrame();
+    movie.move(2, st::Matrix::translation(st::px(18), st::px(12))).showFrame();
+    auto draw = [](swf::Player& player, int bits) {
+        size_t stride = static_cast<size_t>(player.ViewWidth()) * 4;
+        std::vector<uint8_t> pixels(stride * static_cast<size_t>(player.ViewHeight()));
+        EXPECT_TRUE(player.Draw({pixels.data(), stride, bits, true}));
+        return pixels;
+    };
+
+    FakeHost host;
+    swf::Player player;
+    player.SetServiceProvider(&host);
+    Load(player, movie);
+    draw(player, 32);
+    player.SetViewSize(80, 60);
+    draw(player, 24);
+    host.tick();
+    player.SetViewSize(40, 30);
+    std::vector<uint8_t> again24 = draw(player, 24);
+    std::vector<uint8_t> again32 = draw(player, 32);
+
+    FakeHost freshHost;
+    swf::Player fresh;
+    fresh.SetServiceProvider(&freshHost);
+    Load(fresh, movie);
+    freshHost.tick();
+    EXPECT_EQ(again24, draw(fresh, 24));
+    EXPECT_EQ(again32, draw(fresh, 32));
+}
+
 TEST(PlayerDrawing, HugeStagesAreRefusedNotAllocated) {
     st::SwfWriter movie;
     movie.frameSize({-(1 << 29), 1 << 29, 0, 200}).showFrame();  // wider than 32 bits of twips hold

@@ -51,6 +51,7 @@ bool Player::LoadMovieFromMemory(std::span<const uint8_t> data) {
 }
 
 void Player::unload() {
+    canvas_.reset();
     root_.reset();
     context_.reset();
     movie_.reset();
@@ -200,8 +201,12 @@ bool Player::Draw(const DrawTarget& target) const {
         target.stride < static_cast<size_t>(width) * bytesPerPixel)
         return false;
     bool withAlpha = target.bitsPerPixel == 32;
-    Canvas canvas(width, height);
-    canvas.clear(withAlpha ? Rgba{0, 0, 0, 0} : BackgroundColor());
+    if (!canvas_ || canvas_->width() != width || canvas_->height() != height) {
+        canvas_.reset();  // the old surface goes before the new one is made
+        canvas_ = std::make_unique<Canvas>(width, height);
+    }
+    Canvas& canvas = *canvas_;
+    canvas.startPicture(withAlpha ? Rgba{0, 0, 0, 0} : BackgroundColor());
     const Dictionary& dictionary = movie_->dictionary;
     RenderContext context{canvas, dictionary, [&dictionary](uint16_t id) -> const Bitmap* {
                               const auto* bitmap = dictionary.findAs<BitmapCharacter>(id);

@@ -19,6 +19,7 @@
 
 namespace swf {
 
+class Canvas;
 class MovieClip;
 class MovieContext;
 
@@ -80,7 +81,8 @@ public:
     // Draws the current frame at the view's size: 24 bits over the background colour, or
     // 32 bits whose alpha is the picture's coverage over a transparent stage (colour not
     // premultiplied). False when no movie is loaded, the view is empty or larger than
-    // allowed, or the target is unusable.
+    // allowed, or the target is unusable. The canvas is kept from call to call while the
+    // view keeps its size, so calls must not overlap (one thread draws).
     bool Draw(const DrawTarget& target) const;
 
     void OnTimer(uint32_t timeMs) override;
@@ -108,6 +110,8 @@ private:
     std::unique_ptr<ActionRunner> runner_;
     std::function<void(const std::string&)> trace_;
     std::function<void()> redraw_;
+    // Draw's working surface, kept between frames of the same size: a cache, not state.
+    mutable std::unique_ptr<Canvas> canvas_;
 
     std::string loadError_;
     int scaleMode_ = ShowAll;

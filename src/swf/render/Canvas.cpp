@@ -204,6 +204,11 @@ void Canvas::clear(Rgba color) {
     renderer.clear(premultiplied);
 }
 
+void Canvas::startPicture(Rgba color) {
+    impl_->masks.clear();
+    clear(color);
+}
+
 void Canvas::drawShape(const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
                        const BitmapLookup& bitmaps) {
     impl_->draw(shape, toPixels, cxform, bitmaps);

@@ -30,6 +30,9 @@ public:
     const uint8_t* pixels() const;
 
     void clear(Rgba color);
+    // Starts a new picture on a canvas kept from an earlier one: drops every mask and clears
+    // to `color`. Memory (surface, mask buffers, rasterizer cells) is kept for reuse.
+    void startPicture(Rgba color);
 
     // Draws a shape whose coordinates are twips; `toPixels` maps twips to surface pixels.
     void drawShape(const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,

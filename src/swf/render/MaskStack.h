@@ -21,6 +21,8 @@ public:
     void begin();
     void end();
     void pop();
+    // Drops every level; the buffers stay for reuse.
+    void clear() { levels_.clear(); }
 
     // True between begin and end: drawing goes into the mask.
     bool recording() const;
