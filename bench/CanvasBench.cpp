@@ -29,12 +29,15 @@ constexpr uint16_t kBitmapId = 1;
 ShapePath blob(double cx, double cy, double radius, uint32_t fill, uint32_t line) {
     ShapePath path{0, fill, line, {}};
     constexpr int kSides = 8;
-    auto at = [&](double angle, double r) { return Point{cx + r * std::cos(angle), cy + r * std::sin(angle)}; };
+    auto at = [&](double angle, double r) {
+        return Point{cx + r * std::cos(angle), cy + r * std::sin(angle)};
+    };
     for (int i = 0; i < kSides; ++i) {
         double a0 = 2 * M_PI * i / kSides;
         double a1 = 2 * M_PI * (i + 1) / kSides;
         double wobble = (i % 2) ? 1.25 : 0.9;
-        path.edges.push_back({at(a0, radius), at((a0 + a1) / 2, radius * wobble), at(a1, radius), true});
+        path.edges.push_back(
+            {at(a0, radius), at((a0 + a1) / 2, radius * wobble), at(a1, radius), true});
     }
     return path;
 }
@@ -44,12 +47,14 @@ FillStyle fillFor(int i, double cx, double cy, double radius) {
     double scale = 2 * radius / 32768;
     switch (i % 4) {
         case 0:
-            fill.color = Rgba{static_cast<uint8_t>(i * 40), 120, static_cast<uint8_t>(255 - i * 5), 255};
+            fill.color =
+                Rgba{static_cast<uint8_t>(i * 40), 120, static_cast<uint8_t>(255 - i * 5), 255};
             break;
         case 1:
             fill.kind = FillStyle::Kind::LinearGradient;
             fill.gradient.matrix = Matrix{scale, scale / 3, -scale / 3, scale, cx, cy};
-            fill.gradient.stops = {{0, {255, 0, 0, 255}}, {128, {255, 255, 0, 200}}, {255, {0, 0, 255, 255}}};
+            fill.gradient.stops = {
+                {0, {255, 0, 0, 255}}, {128, {255, 255, 0, 200}}, {255, {0, 0, 255, 255}}};
             break;
         case 2:
             fill.kind = FillStyle::Kind::RadialGradient;
@@ -106,7 +111,9 @@ void BM_DrawMixedFrame(benchmark::State& state) {
     Canvas canvas(kWidth, kHeight);
     std::vector<Shape> shapes = sceneShapes();
     Bitmap bitmap = texture();
-    swf::BitmapLookup lookup = [&](uint16_t id) -> const Bitmap* { return id == kBitmapId ? &bitmap : nullptr; };
+    swf::BitmapLookup lookup = [&](uint16_t id) -> const Bitmap* {
+        return id == kBitmapId ? &bitmap : nullptr;
+    };
     Matrix toPixels = Matrix::scale(1 / 20.0, 1 / 20.0);
     Shape maskShape;
     maskShape.fills.push_back(FillStyle{});

@@ -17,9 +17,14 @@ namespace st = swftest;
 st::FillStyle fillFor(int i) {
     st::Matrix square = st::Matrix::scaling(0.1, 0.1);
     switch (i % 3) {
-        case 0: return st::FillStyle::solid({static_cast<uint8_t>(i * 40), 120, static_cast<uint8_t>(255 - i * 5)});
-        case 1: return st::FillStyle::linearGradient(square, {{0, {255, 0, 0}}, {128, {255, 255, 0}}, {255, {0, 0, 255}}});
-        default: return st::FillStyle::radialGradient(square, {{0, {255, 255, 255}}, {255, {0, 90, 0}}});
+        case 0:
+            return st::FillStyle::solid(
+                {static_cast<uint8_t>(i * 40), 120, static_cast<uint8_t>(255 - i * 5)});
+        case 1:
+            return st::FillStyle::linearGradient(
+                square, {{0, {255, 0, 0}}, {128, {255, 255, 0}}, {255, {0, 0, 255}}});
+        default:
+            return st::FillStyle::radialGradient(square, {{0, {255, 255, 255}}, {255, {0, 90, 0}}});
     }
 }
 
@@ -27,13 +32,15 @@ std::vector<uint8_t> sceneMovie(int shapes) {
     st::SwfWriter movie;
     movie.frameSizePixels(550, 400).setBackgroundColor({255, 255, 255});
     st::ShapeBuilder mask;
-    mask.fill1(mask.addFill(st::FillStyle::solid({0, 0, 0}))).ellipse(st::px(275), st::px(200), st::px(200), st::px(150));
+    mask.fill1(mask.addFill(st::FillStyle::solid({0, 0, 0})))
+        .ellipse(st::px(275), st::px(200), st::px(200), st::px(150));
     movie.defineShape(1, mask);
     movie.placeObject2({.depth = 30, .character = 1, .clipDepth = 100});
     for (int i = 0; i < shapes; ++i) {
         st::ShapeBuilder blob;
         int fill = blob.addFill(fillFor(i));
-        int line = blob.addLine(st::LineStyle::solid(static_cast<uint16_t>(20 * (i % 5)), {0, 0, 0}));
+        int line =
+            blob.addLine(st::LineStyle::solid(static_cast<uint16_t>(20 * (i % 5)), {0, 0, 0}));
         int radius = 20 * (30 + (i * 13) % 50);
         blob.fill1(fill).line(i % 3 ? line : 0).ellipse(0, 0, radius, radius * 3 / 4);
         auto id = static_cast<uint16_t>(10 + i);
@@ -64,16 +71,24 @@ void drawFrames(benchmark::State& state, int width, int height, int shapes) {
     }
 }
 
-void BM_PlayerDrawBusyAtMovieSize(benchmark::State& state) { drawFrames(state, 550, 400, 50); }
+void BM_PlayerDrawBusyAtMovieSize(benchmark::State& state) {
+    drawFrames(state, 550, 400, 50);
+}
 BENCHMARK(BM_PlayerDrawBusyAtMovieSize)->Unit(benchmark::kMillisecond);
 
-void BM_PlayerDrawBusyFullHd(benchmark::State& state) { drawFrames(state, 1920, 1080, 50); }
+void BM_PlayerDrawBusyFullHd(benchmark::State& state) {
+    drawFrames(state, 1920, 1080, 50);
+}
 BENCHMARK(BM_PlayerDrawBusyFullHd)->Unit(benchmark::kMillisecond);
 
-void BM_PlayerDrawQuietAtMovieSize(benchmark::State& state) { drawFrames(state, 550, 400, 4); }
+void BM_PlayerDrawQuietAtMovieSize(benchmark::State& state) {
+    drawFrames(state, 550, 400, 4);
+}
 BENCHMARK(BM_PlayerDrawQuietAtMovieSize)->Unit(benchmark::kMillisecond);
 
-void BM_PlayerDrawQuietFullHd(benchmark::State& state) { drawFrames(state, 1920, 1080, 4); }
+void BM_PlayerDrawQuietFullHd(benchmark::State& state) {
+    drawFrames(state, 1920, 1080, 4);
+}
 BENCHMARK(BM_PlayerDrawQuietFullHd)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -11,5 +11,9 @@ inline constexpr int32_t kResultFail = static_cast<int32_t>(0x80004005u);
 // An allocation failed (E_OUTOFMEMORY).
 inline constexpr int32_t kResultOutOfMemory = static_cast<int32_t>(0x8007000Eu);
 
-inline bool Succeeded(int32_t result) { return result >= 0; }
-inline bool Failed(int32_t result) { return result < 0; }
+inline bool Succeeded(int32_t result) {
+    return result >= 0;
+}
+inline bool Failed(int32_t result) {
+    return result < 0;
+}

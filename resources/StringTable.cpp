@@ -68,7 +68,9 @@ const char* LoadString(int id) {
     return found != std::end(kTable) && found->id == id ? found->text : nullptr;
 }
 
-std::span<const int> StringIds() { return kIds; }
+std::span<const int> StringIds() {
+    return kIds;
+}
 
 std::string FormatStringValues(int id, std::span<const long long> values) {
     const char* text = LoadString(id);

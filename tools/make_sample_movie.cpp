@@ -55,8 +55,7 @@ enum Depth : uint16_t {
 
 // --- scenery ----------------------------------------------------------------------------------
 
-ShapeBuilder sky()
-{
+ShapeBuilder sky() {
     ShapeBuilder shape;
     const int gradient = shape.addFill(FillStyle::linearGradient(
         Matrix::gradientBox(0, 0, px(550), px(320), 90),
@@ -66,20 +65,20 @@ ShapeBuilder sky()
 }
 
 // A radial glow that fades to transparent, centred on the origin so that it scales in place.
-ShapeBuilder sun()
-{
+ShapeBuilder sun() {
     ShapeBuilder shape;
     const int glow = shape.addFill(FillStyle::radialGradient(
-        Matrix::gradientBox(-px(60), -px(60), px(120), px(120)),
-        {{0, {255, 255, 220, 255}}, {110, {255, 226, 90, 255}}, {150, {255, 190, 60, 255}},
-         {160, {255, 190, 60, 110}}, {255, {255, 170, 60, 0}}}));
+        Matrix::gradientBox(-px(60), -px(60), px(120), px(120)), {{0, {255, 255, 220, 255}},
+                                                                  {110, {255, 226, 90, 255}},
+                                                                  {150, {255, 190, 60, 255}},
+                                                                  {160, {255, 190, 60, 110}},
+                                                                  {255, {255, 170, 60, 0}}}));
     shape.fill1(glow).ellipse(0, 0, px(60), px(60));
     return shape;
 }
 
 // A scalloped outline: puffs along the top, a flat base.
-ShapeBuilder cloud()
-{
+ShapeBuilder cloud() {
     ShapeBuilder shape;
     const int white = shape.addFill(FillStyle::solid({255, 255, 255, 235}));
     const int rim = shape.addLine(LineStyle::solid(px(1.5), {200, 215, 235}));
@@ -94,8 +93,7 @@ ShapeBuilder cloud()
     return shape;
 }
 
-ShapeBuilder backHills()
-{
+ShapeBuilder backHills() {
     ShapeBuilder shape;
     const int green = shape.addFill(FillStyle::solid({126, 186, 96}));
     const int edge = shape.addLine(LineStyle::solid(px(2), {88, 140, 70}));
@@ -107,11 +105,11 @@ ShapeBuilder backHills()
     return shape;
 }
 
-ShapeBuilder frontMeadow()
-{
+ShapeBuilder frontMeadow() {
     ShapeBuilder shape;
-    const int grass = shape.addFill(FillStyle::linearGradient(
-        Matrix::gradientBox(0, px(290), px(550), px(110), 90), {{0, {104, 176, 72}}, {255, {60, 128, 52}}}));
+    const int grass = shape.addFill(
+        FillStyle::linearGradient(Matrix::gradientBox(0, px(290), px(550), px(110), 90),
+                                  {{0, {104, 176, 72}}, {255, {60, 128, 52}}}));
     const int edge = shape.addLine(LineStyle::solid(px(2), {50, 110, 45}));
     shape.fill1(grass).line(edge).moveTo(0, px(330));
     shape.curveTo(px(275), px(270), px(550), px(330));
@@ -120,8 +118,7 @@ ShapeBuilder frontMeadow()
 }
 
 // 64x64 pixels of brickwork: 32x16 bricks in half-offset rows, light mortar between them.
-std::vector<Rgba> brickPixels()
-{
+std::vector<Rgba> brickPixels() {
     constexpr int kSize = 64;
     std::vector<Rgba> pixels;
     pixels.reserve(kSize * kSize);
@@ -137,23 +134,25 @@ std::vector<Rgba> brickPixels()
             // Each brick gets its own shade, with a little grain.
             const int brick = (shifted / 32) * 7 + row * 3;
             const int shade = (brick * 37) % 40 + ((x * 13 + y * 7) % 9);
-            pixels.push_back({static_cast<uint8_t>(170 + shade / 2), static_cast<uint8_t>(72 + shade / 3),
+            pixels.push_back({static_cast<uint8_t>(170 + shade / 2),
+                              static_cast<uint8_t>(72 + shade / 3),
                               static_cast<uint8_t>(52 + shade / 4)});
         }
     }
     return pixels;
 }
 
-ShapeBuilder cottage()
-{
+ShapeBuilder cottage() {
     ShapeBuilder shape;
     const int32_t left = px(330), top = px(262), width = px(84), height = px(58);
     // Bitmap pixels at half size: bricks of 16x8 screen pixels.
-    const int bricks = shape.addFill(FillStyle::bitmap(kBrickBitmap, Matrix::scaling(10, 10, left, top)));
+    const int bricks =
+        shape.addFill(FillStyle::bitmap(kBrickBitmap, Matrix::scaling(10, 10, left, top)));
     const int roofTiles = shape.addFill(FillStyle::solid({178, 52, 46}));
     const int wood = shape.addFill(FillStyle::solid({112, 74, 44}));
-    const int glass = shape.addFill(FillStyle::linearGradient(
-        Matrix::gradientBox(px(342), px(276), px(20), px(20), 45), {{0, {220, 240, 255}}, {255, {120, 170, 220}}}));
+    const int glass = shape.addFill(
+        FillStyle::linearGradient(Matrix::gradientBox(px(342), px(276), px(20), px(20), 45),
+                                  {{0, {220, 240, 255}}, {255, {120, 170, 220}}}));
     const int outline = shape.addLine(LineStyle::solid(px(1.5), {60, 40, 30}));
 
     shape.line(outline);
@@ -171,26 +170,29 @@ ShapeBuilder cottage()
     return shape;
 }
 
-ShapeBuilder windmillTower()
-{
+ShapeBuilder windmillTower() {
     ShapeBuilder shape;
-    const int plaster = shape.addFill(FillStyle::linearGradient(
-        Matrix::gradientBox(px(112), 0, px(36), px(100)), {{0, {250, 246, 236}}, {255, {200, 192, 180}}}));
+    const int plaster =
+        shape.addFill(FillStyle::linearGradient(Matrix::gradientBox(px(112), 0, px(36), px(100)),
+                                                {{0, {250, 246, 236}}, {255, {200, 192, 180}}}));
     const int door = shape.addFill(FillStyle::solid({96, 64, 40}));
     const int outline = shape.addLine(LineStyle::solid(px(1.5), {90, 80, 70}));
     shape.fill1(plaster).line(outline).moveTo(px(122), px(150));
-    shape.lineTo(px(138), px(150)).lineTo(px(148), px(240)).lineTo(px(112), px(240)).lineTo(px(122), px(150));
+    shape.lineTo(px(138), px(150))
+        .lineTo(px(148), px(240))
+        .lineTo(px(112), px(240))
+        .lineTo(px(122), px(150));
     shape.fill1(door).roundedRectangle(px(124), px(218), px(12), px(22), px(5));
     return shape;
 }
 
 // Four sails around the origin, the hub on top.
-ShapeBuilder sails()
-{
+ShapeBuilder sails() {
     ShapeBuilder shape;
     const int cloth = shape.addFill(FillStyle::solid({246, 236, 214}));
     const int hub = shape.addFill(FillStyle::solid({80, 60, 50}));
-    const int frame = shape.addLine(LineStyle::solid(px(1.2), {110, 80, 60}).withJoin(JoinStyle::Bevel));
+    const int frame =
+        shape.addLine(LineStyle::solid(px(1.2), {110, 80, 60}).withJoin(JoinStyle::Bevel));
     const std::array<std::array<double, 2>, 4> sail{{{6, -3}, {58, -4}, {56, -16}, {14, -12}}};
     for (int quarter = 0; quarter < 4; ++quarter) {
         const double angle = quarter * std::numbers::pi / 2;
@@ -210,8 +212,7 @@ ShapeBuilder sails()
 }
 
 // The sails turn a quarter round (which looks the same as the start) in 30 frames.
-SwfWriter sailsTimeline()
-{
+SwfWriter sailsTimeline() {
     constexpr int kSpriteFrames = 30;
     SwfWriter timeline;
     for (int frame = 0; frame < kSpriteFrames; ++frame) {
@@ -226,8 +227,7 @@ SwfWriter sailsTimeline()
 }
 
 // A ball lit from the upper left, centred on the origin.
-ShapeBuilder ball()
-{
+ShapeBuilder ball() {
     ShapeBuilder shape;
     const int shading = shape.addFill(FillStyle::radialGradient(
         Matrix::gradientBox(-px(30), -px(30), px(48), px(48)),
@@ -237,8 +237,7 @@ ShapeBuilder ball()
     return shape;
 }
 
-ShapeBuilder shadow()
-{
+ShapeBuilder shadow() {
     ShapeBuilder shape;
     shape.fill1(shape.addFill(FillStyle::solid({20, 50, 20, 90}))).ellipse(0, 0, px(18), px(5));
     return shape;
@@ -268,8 +267,7 @@ constexpr int32_t kCell = 140;
 constexpr int32_t kDotRadius = 60;
 constexpr int16_t kAdvance = 6 * kCell;
 
-FontBuilder titleFont()
-{
+FontBuilder titleFont() {
     FontBuilder font;
     font.name("Kinetrope Dots").bold().layout(1000, 60, 0);
     for (const DotLetter& letter : kLetters) {
@@ -277,8 +275,8 @@ FontBuilder titleFont()
         for (int row = 0; row < 7; ++row) {
             for (int column = 0; column < 5; ++column) {
                 if (letter.rows[row][column] == 'X')
-                    glyph.fill1(1).ellipse(column * kCell + kCell / 2, (row - 7) * kCell + kCell / 2, kDotRadius,
-                                           kDotRadius);
+                    glyph.fill1(1).ellipse(column * kCell + kCell / 2,
+                                           (row - 7) * kCell + kCell / 2, kDotRadius, kDotRadius);
             }
         }
         font.addGlyph(static_cast<uint16_t>(letter.code), glyph, kAdvance);
@@ -287,11 +285,9 @@ FontBuilder titleFont()
     return font;
 }
 
-uint16_t glyphIndex(char code)
-{
+uint16_t glyphIndex(char code) {
     for (size_t i = 0; i < kLetters.size(); ++i) {
-        if (kLetters[i].code == code)
-            return static_cast<uint16_t>(i);
+        if (kLetters[i].code == code) return static_cast<uint16_t>(i);
     }
     return static_cast<uint16_t>(kLetters.size());  // the space after the letters
 }
@@ -299,36 +295,35 @@ uint16_t glyphIndex(char code)
 constexpr std::string_view kTitle = "KINETROPE PRO";
 constexpr int32_t kTitleHeight = 600;  // twips: 30 pixels to the em
 
-TextBuilder titleText()
-{
+TextBuilder titleText() {
     const int32_t advance = kAdvance * kTitleHeight / 1024;
-    const int32_t width = advance * static_cast<int32_t>(kTitle.size()) - kCell * kTitleHeight / 1024;
+    const int32_t width =
+        advance * static_cast<int32_t>(kTitle.size()) - kCell * kTitleHeight / 1024;
     TextRecord record{.fontId = kTitleFont,
                       .height = static_cast<uint16_t>(kTitleHeight),
                       .color = Rgba{255, 248, 225},
                       .x = static_cast<int16_t>(-width / 2),
                       .y = static_cast<int16_t>(px(12))};
-    for (char code : kTitle)
-        record.glyphs.push_back({glyphIndex(code), advance});
+    for (char code : kTitle) record.glyphs.push_back({glyphIndex(code), advance});
     TextBuilder text;
-    text.setBounds(Rect{-width / 2, width / 2, px(12) - kTitleHeight, px(12)}).add(std::move(record));
+    text.setBounds(Rect{-width / 2, width / 2, px(12) - kTitleHeight, px(12)})
+        .add(std::move(record));
     return text;
 }
 
-ShapeBuilder titleBanner()
-{
+ShapeBuilder titleBanner() {
     ShapeBuilder shape;
     const int warm = shape.addFill(FillStyle::linearGradient(
         Matrix::gradientBox(-px(185), -px(34), px(370), px(68)),
         {{0, {236, 96, 60}}, {128, {244, 150, 60}}, {255, {222, 70, 110}}}, SpreadMode::Pad));
-    const int border = shape.addLine(
-        LineStyle::solid(px(3), {120, 40, 40}).withJoin(JoinStyle::Round).withCaps(CapStyle::Round));
+    const int border = shape.addLine(LineStyle::solid(px(3), {120, 40, 40})
+                                         .withJoin(JoinStyle::Round)
+                                         .withCaps(CapStyle::Round));
     shape.fill1(warm).line(border).roundedRectangle(-px(185), -px(34), px(370), px(68), px(20));
     return shape;
 }
 
-SwfWriter titleTimeline()
-{
+SwfWriter titleTimeline() {
     SwfWriter timeline;
     timeline.place(kTitleBanner, 1).place(kTitleText, 2).showFrame();
     return timeline;
@@ -336,15 +331,13 @@ SwfWriter titleTimeline()
 
 // --- animation --------------------------------------------------------------------------------
 
-double easeOutBack(double t)
-{
+double easeOutBack(double t) {
     constexpr double kOvershoot = 1.7;
     const double u = t - 1;
     return 1 + (kOvershoot + 1) * u * u * u + kOvershoot * u * u;
 }
 
-void placeFrame(SwfWriter& movie, int frame)
-{
+void placeFrame(SwfWriter& movie, int frame) {
     const bool first = frame == 0;
     auto show = [&](uint16_t character, uint16_t depth, const Matrix& matrix,
                     std::optional<ColorTransform> colorTransform = std::nullopt) {
@@ -357,7 +350,9 @@ void placeFrame(SwfWriter& movie, int frame)
     const double t = static_cast<double>(frame) / kFrames;
 
     if (first) {
-        movie.place(kSky, kSkyDepth).place(kBackHills, kBackHillsDepth).place(kWindmillTower, kTowerDepth);
+        movie.place(kSky, kSkyDepth)
+            .place(kBackHills, kBackHillsDepth)
+            .place(kWindmillTower, kTowerDepth);
         movie.place(kSailsSprite, kSailsDepth, Matrix::translation(px(130), px(150)));
         movie.place(kFrontMeadow, kMeadowDepth).place(kCottage, kCottageDepth);
     }
@@ -368,8 +363,7 @@ void placeFrame(SwfWriter& movie, int frame)
 
     // The cloud drifts leftwards and comes round again off stage, once per loop.
     double cloudX = 400 - 700 * t;
-    if (cloudX < -150)
-        cloudX += 700;
+    if (cloudX < -150) cloudX += 700;
     show(kCloud, kCloudDepth, Matrix::translation(px(cloudX), px(118)));
 
     // Four bounces across the meadow; the ball squashes as it lands.
@@ -394,8 +388,7 @@ void placeFrame(SwfWriter& movie, int frame)
     }
 }
 
-SwfWriter sampleMovie()
-{
+SwfWriter sampleMovie() {
     SwfWriter movie;
     movie.version(8).frameSizePixels(550, 400).frameRate(kFramesPerSecond).compressed();
     movie.setBackgroundColor({135, 190, 240});
@@ -417,8 +410,7 @@ SwfWriter sampleMovie()
         .defineSprite(kTitleSprite, titleTimeline());
 
     for (int frame = 0; frame < kFrames; ++frame) {
-        if (frame == 0)
-            movie.frameLabel("start");
+        if (frame == 0) movie.frameLabel("start");
         placeFrame(movie, frame);
         movie.showFrame();
     }
@@ -427,8 +419,7 @@ SwfWriter sampleMovie()
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: make-sample-movie OUT.swf\n");
         return 2;

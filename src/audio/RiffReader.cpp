@@ -6,7 +6,9 @@
 
 namespace audio {
 
-RiffReader::~RiffReader() { Close(); }
+RiffReader::~RiffReader() {
+    Close();
+}
 
 bool RiffReader::Open(const std::string& path) {
     Close();
@@ -36,7 +38,8 @@ bool RiffReader::Descend(RiffChunk& chunk, const RiffChunk* parent, uint32_t id)
     // Each step moves on by at least a chunk header, so the search ends within the parent.
     while (position + kChunkHeaderSize <= end) {
         uint8_t header[kChunkHeaderSize];
-        if (Seek(static_cast<int64_t>(position), SEEK_SET) < 0 || !ReadExactly(header, sizeof header))
+        if (Seek(static_cast<int64_t>(position), SEEK_SET) < 0 ||
+            !ReadExactly(header, sizeof header))
             return false;
         RiffChunk found;
         found.id = LoadLe32(header);

@@ -12,7 +12,7 @@
 namespace audio {
 
 class RiffReader {
-public:
+  public:
     RiffReader() = default;
     ~RiffReader();
     RiffReader(const RiffReader&) = delete;
@@ -39,7 +39,7 @@ public:
     int64_t Seek(int64_t offset, int origin);
     int64_t Position() const;
 
-private:
+  private:
     FILE* file_ = nullptr;
     uint64_t fileSize_ = 0;
 };

@@ -12,7 +12,7 @@
 namespace audio {
 
 class RiffWriter {
-public:
+  public:
     RiffWriter() = default;
     ~RiffWriter();
     RiffWriter(const RiffWriter&) = delete;
@@ -35,7 +35,7 @@ public:
     // Closes the file; false when any write, or the close itself, failed.
     bool Close();
 
-private:
+  private:
     bool Fail();
 
     FILE* file_ = nullptr;

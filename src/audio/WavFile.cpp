@@ -50,7 +50,9 @@ bool IsUsable(const WaveFormat& format) {
 
 }  // namespace
 
-WavFile::~WavFile() { Close(); }
+WavFile::~WavFile() {
+    Close();
+}
 
 int32_t WavFile::Open(const std::string& name, int mode, const WaveFormat* format,
                       std::span<const uint8_t> extraBytes) {
@@ -153,8 +155,8 @@ bool WavFile::FinishWriting() {
     if (!writer_.Ascend(chunk_)) return false;
     dataSize_ = chunk_.size;
     if (!writer_.Ascend(riff_)) return false;
-    const double samples = static_cast<double>(dataSize_) / format_->avgBytesPerSec *
-                           format_->samplesPerSec;
+    const double samples =
+        static_cast<double>(dataSize_) / format_->avgBytesPerSec * format_->samplesPerSec;
     uint8_t count[4];
     StoreLe32(count, static_cast<uint32_t>(
                          std::min(samples, double{std::numeric_limits<uint32_t>::max()})));

@@ -24,7 +24,7 @@ inline constexpr int32_t kResultInvalidArgument = static_cast<int32_t>(0x8007005
 inline constexpr int32_t kResultNotInitialized = static_cast<int32_t>(0x800401F0u);
 
 class WavFile {
-public:
+  public:
     enum Mode : int { ReadMode = 1, WriteMode = 2 };
 
     WavFile() = default;
@@ -54,7 +54,7 @@ public:
     const WaveFormat* Format() const { return format_ ? &*format_ : nullptr; }
     std::span<const uint8_t> FormatExtra() const { return formatExtra_; }
 
-private:
+  private:
     bool ReadHeader();
     bool FindData();
     bool WriteHeader();

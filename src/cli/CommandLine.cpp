@@ -28,11 +28,8 @@ constexpr const char* kUsage =
 int RunCommandLine(int argc, char** argv) {
     using Command = int (*)(const std::vector<std::string>&);
     static const std::map<std::string, Command> commands = {
-        {"info", RunInfoCommand},
-        {"snapshot", RunSnapshotCommand},
-        {"avi", RunAviCommand},
-        {"png", RunPngCommand},
-        {"tga", RunTgaCommand},
+        {"info", RunInfoCommand}, {"snapshot", RunSnapshotCommand}, {"avi", RunAviCommand},
+        {"png", RunPngCommand},   {"tga", RunTgaCommand},
     };
     if (argc < 2) {
         std::fputs(kUsage, stderr);

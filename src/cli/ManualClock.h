@@ -10,7 +10,7 @@
 namespace cli {
 
 class ManualClock : public swf::ServiceProvider, public swf::TimerService, public swf::Timer {
-public:
+  public:
     swf::TimerService* QueryTimerService() override { return this; }
     swf::Timer* CreateTimer(swf::Timer* reference) override { return reference ? reference : this; }
 
@@ -23,7 +23,7 @@ public:
     bool tick();
     uint32_t intervalMs() const { return intervalMs_; }
 
-private:
+  private:
     swf::TimerSink* sink_ = nullptr;
     uint32_t intervalMs_ = 0;
     uint32_t cookie_ = 0;

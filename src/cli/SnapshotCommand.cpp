@@ -39,7 +39,8 @@ std::optional<long> ParseCount(const std::string& text) {
 }
 
 // On a usage error `error` says what is wrong.
-std::optional<SnapshotOptions> ParseOptions(const std::vector<std::string>& args, std::string& error) {
+std::optional<SnapshotOptions> ParseOptions(const std::vector<std::string>& args,
+                                            std::string& error) {
     SnapshotOptions options;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -96,8 +97,8 @@ std::optional<SnapshotOptions> ParseOptions(const std::vector<std::string>& args
 bool CapturePng(const swf::Player& player, const std::string& path) {
     int width = player.ViewWidth(), height = player.ViewHeight();
     if (!swf::Player::ViewSizeAllowed(width, height)) {
-        std::fprintf(stderr, "kinetrope: %s: a stage of %d x %d pixels cannot be captured\n", path.c_str(), width,
-                     height);
+        std::fprintf(stderr, "kinetrope: %s: a stage of %d x %d pixels cannot be captured\n",
+                     path.c_str(), width, height);
         return false;
     }
     convert::BitmapInfoHeader header;
@@ -146,7 +147,8 @@ int RunSnapshotCommand(const std::vector<std::string>& args) {
         if (trace.is_open()) trace << line << '\n';
     });
     if (!player.LoadMovie(options->movie)) {
-        std::fprintf(stderr, "kinetrope: cannot play %s: %s\n", options->movie.c_str(), player.LoadError().c_str());
+        std::fprintf(stderr, "kinetrope: cannot play %s: %s\n", options->movie.c_str(),
+                     player.LoadError().c_str());
         return 1;
     }
     player.SetScaleMode(swf::Player::ExactFit);

@@ -1,3 +1,5 @@
 #include "cli/CommandLine.h"
 
-int main(int argc, char** argv) { return cli::RunCommandLine(argc, argv); }
+int main(int argc, char** argv) {
+    return cli::RunCommandLine(argc, argv);
+}

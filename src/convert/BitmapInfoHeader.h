@@ -8,11 +8,11 @@
 namespace convert {
 
 struct BitmapInfoHeader {
-    uint32_t size = 0;       // 40 once filled in
+    uint32_t size = 0;  // 40 once filled in
     int32_t width = 0;
-    int32_t height = 0;      // positive: rows stored bottom-up; negative: top-down
+    int32_t height = 0;  // positive: rows stored bottom-up; negative: top-down
     uint16_t planes = 0;
-    uint16_t bitCount = 0;   // bits per pixel: 24 (blue, green, red) or 32 (and alpha)
+    uint16_t bitCount = 0;  // bits per pixel: 24 (blue, green, red) or 32 (and alpha)
     uint32_t compression = 0;
     uint32_t sizeImage = 0;
     int32_t xPelsPerMeter = 0;

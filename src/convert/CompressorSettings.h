@@ -49,9 +49,9 @@ struct CompressorSettings {
     FourCC fccHandler = 0;
     // The encoder's output format and its private configuration, as the chooser left them.
     std::vector<uint8_t> lpbiOut;
-    int32_t lKey = 0;       // a key frame every lKey frames; 0 = no forced key frames
-    int32_t lDataRate = 0;  // kilobytes per second; 0 = no data rate
-    int32_t lQ = 0;         // quality, or kDefaultQuality
+    int32_t lKey = 0;              // a key frame every lKey frames; 0 = no forced key frames
+    int32_t lDataRate = 0;         // kilobytes per second; 0 = no data rate
+    int32_t lQ = 0;                // quality, or kDefaultQuality
     std::vector<uint8_t> lpState;  // its size is the record's cbState
 };
 
@@ -60,8 +60,8 @@ struct CompressorSettings {
 CompressorSettings DefaultCompressorSettings();
 
 enum class CompressorCopy {
-    ForTask,      // a new batch task's record made from a template
-    AfterBatch,   // the main window's record made from the last one a batch used
+    ForTask,     // a new batch task's record made from a template
+    AfterBatch,  // the main window's record made from the last one a batch used
 };
 
 // A copy keeps the chosen encoder, key-frame rate, data rate and quality, but not the

@@ -2,7 +2,8 @@
 
 namespace convert {
 
-std::optional<DibView> DibView::Make(const BitmapInfoHeader& header, std::span<const uint8_t> pixels) {
+std::optional<DibView> DibView::Make(const BitmapInfoHeader& header,
+                                     std::span<const uint8_t> pixels) {
     if (header.width <= 0 || header.height == 0 || header.height == INT32_MIN ||
         (header.bitCount != 24 && header.bitCount != 32))
         return std::nullopt;

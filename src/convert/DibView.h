@@ -11,9 +11,10 @@
 namespace convert {
 
 class DibView {
-public:
+  public:
     // A view of 24- or 32-bit rows, or nothing when the header does not fit the pixels.
-    static std::optional<DibView> Make(const BitmapInfoHeader& header, std::span<const uint8_t> pixels);
+    static std::optional<DibView> Make(const BitmapInfoHeader& header,
+                                       std::span<const uint8_t> pixels);
 
     uint32_t width() const { return width_; }
     uint32_t height() const { return height_; }
@@ -23,7 +24,7 @@ public:
     // Row `y`, counted from the top of the picture.
     const uint8_t* row(uint32_t y) const;
 
-private:
+  private:
     DibView() = default;
 
     const uint8_t* pixels_ = nullptr;

@@ -5,13 +5,15 @@
 namespace convert {
 
 bool FrameBuffer::Create(int32_t width, int32_t height, uint16_t bitsPerPixel) {
-    if (bits_ && header_.width == width && header_.height == height && header_.bitCount == bitsPerPixel)
+    if (bits_ && header_.width == width && header_.height == height &&
+        header_.bitCount == bitsPerPixel)
         return true;
     Release();
     if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide ||
         (bitsPerPixel != 24 && bitsPerPixel != 32))
         return false;
-    const size_t size = DibStride(static_cast<uint32_t>(width), bitsPerPixel) * static_cast<size_t>(height);
+    const size_t size =
+        DibStride(static_cast<uint32_t>(width), bitsPerPixel) * static_cast<size_t>(height);
     bits_.reset(new (std::nothrow) uint8_t[size]());
     if (!bits_) return false;
     size_ = size;

@@ -12,7 +12,7 @@
 namespace convert {
 
 class FrameBuffer {
-public:
+  public:
     // The largest width or height; a frame this size at 32 bits takes 1 GiB.
     static constexpr int32_t kMaxSide = 16384;
 
@@ -31,11 +31,13 @@ public:
     const BitmapInfoHeader& header() const { return header_; }
     uint8_t* bits() { return bits_.get(); }
     std::span<const uint8_t> pixels() const { return {bits_.get(), size_}; }
-    size_t stride() const { return DibStride(static_cast<uint32_t>(header_.width), header_.bitCount); }
+    size_t stride() const {
+        return DibStride(static_cast<uint32_t>(header_.width), header_.bitCount);
+    }
     // Row `y` counted from the top of the picture (the rows are stored bottom-up).
     uint8_t* row(int32_t y);
 
-private:
+  private:
     BitmapInfoHeader header_;
     std::unique_ptr<uint8_t[]> bits_;
     size_t size_ = 0;

@@ -42,7 +42,9 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<FILE, FileCloser>;
 
-FileHandle OpenForReading(const std::string& path) { return FileHandle(std::fopen(path.c_str(), "rb")); }
+FileHandle OpenForReading(const std::string& path) {
+    return FileHandle(std::fopen(path.c_str(), "rb"));
+}
 
 bool ReadExactly(FILE* file, void* buffer, size_t size) {
     return std::fread(buffer, 1, size, file) == size;
@@ -54,7 +56,7 @@ bool HasSignature(const uint8_t* bytes, char first) {
 
 // Bit fields packed most significant bit first, never read past the end of the bytes.
 class BitFieldReader {
-public:
+  public:
     BitFieldReader(std::span<const uint8_t> bytes, size_t startByte)
         : bytes_(bytes), bit_(startByte * 8) {}
 
@@ -68,7 +70,7 @@ public:
     // The first byte after the fields read so far.
     size_t NextByte() const { return (bit_ + 7) / 8; }
 
-private:
+  private:
     std::span<const uint8_t> bytes_;
     size_t bit_;
 };
@@ -79,7 +81,9 @@ double Extent(uint32_t min, uint32_t max) {
     return (min < max ? max - min : max) * kPixelsPerTwip;
 }
 
-int32_t RoundPixels(double pixels) { return static_cast<int32_t>(pixels + 0.5); }
+int32_t RoundPixels(double pixels) {
+    return static_cast<int32_t>(pixels + 0.5);
+}
 
 // Inflates the start of a compressed movie into the header fields after the file header;
 // returns how many bytes came out, or -1.
@@ -98,12 +102,14 @@ int64_t InflateHeader(FILE* file, uint8_t* header) {
     return result < 0 ? -1 : static_cast<int64_t>(stream.total_out);
 }
 
-bool IsSoundTag(uint16_t code) { return (code >= 14 && code <= 19) || code == 45; }
+bool IsSoundTag(uint16_t code) {
+    return (code >= 14 && code <= 19) || code == 45;
+}
 
 // Copies the tags of an uncompressed movie, disabling sound tags. A sprite's tags are
 // walked the same way, inside the sprite's own length.
 class SilentCopier {
-public:
+  public:
     SilentCopier(FILE* source, OutputFile& copy) : source_(source), copy_(copy) {}
 
     // Copies tags until the End tag, the end of the file (top level, `remaining` null) or
@@ -123,14 +129,16 @@ public:
             const uint16_t code = tag >> 6;
             const uint16_t shortLength = tag & kShortLengthMask;
             const uint16_t written = IsSoundTag(code) ? (shortLength | kDisabledTagBits) : tag;
-            const uint8_t writtenBytes[2] = {static_cast<uint8_t>(written), static_cast<uint8_t>(written >> 8)};
+            const uint8_t writtenBytes[2] = {static_cast<uint8_t>(written),
+                                             static_cast<uint8_t>(written >> 8)};
             if (!copy_.Write(writtenBytes, sizeof writtenBytes)) return false;
             if (code == kTagEnd) return true;
 
             uint64_t length = shortLength;
             if (shortLength == kLongLengthMark) {
                 uint8_t longLength[4];
-                if (!Read(longLength, sizeof longLength, remaining) || !copy_.Write(longLength, sizeof longLength))
+                if (!Read(longLength, sizeof longLength, remaining) ||
+                    !copy_.Write(longLength, sizeof longLength))
                     return false;
                 length = LoadLe32(longLength);
             }
@@ -144,7 +152,7 @@ public:
         }
     }
 
-private:
+  private:
     bool CopySprite(uint64_t length, int depth) {
         constexpr uint64_t kSpriteHead = 4;  // sprite id, frame count
         if (depth > kMaxSpriteNesting || length < kSpriteHead) return false;
@@ -202,14 +210,17 @@ int ReadSwfHeader(const std::string& path, MovieHeader& header) {
     // decides whether those there hold the fields.
     int64_t fieldBytes = -1;
     if (HasSignature(bytes, 'F')) {
-        fieldBytes = static_cast<int64_t>(std::fread(bytes + kFileHeaderBytes, 1, kSwfHeaderBytes - kFileHeaderBytes, file.get()));
+        fieldBytes = static_cast<int64_t>(std::fread(
+            bytes + kFileHeaderBytes, 1, kSwfHeaderBytes - kFileHeaderBytes, file.get()));
     } else if (HasSignature(bytes, 'C')) {
         fieldBytes = InflateHeader(file.get(), bytes);
         bytes[0] = 'F';
     }
     SwfHeaderFields fields;
     if (fieldBytes < 0 ||
-        ParseSwfHeader(std::span<const uint8_t>(bytes, kFileHeaderBytes + static_cast<size_t>(fieldBytes)), fields) != 0)
+        ParseSwfHeader(
+            std::span<const uint8_t>(bytes, kFileHeaderBytes + static_cast<size_t>(fieldBytes)),
+            fields) != 0)
         return -1;
     header.width = RoundPixels(fields.width);
     header.height = RoundPixels(fields.height);
@@ -218,7 +229,8 @@ int ReadSwfHeader(const std::string& path, MovieHeader& header) {
     return 0;
 }
 
-int DecompressSwf(const std::string& sourcePath, const std::string& copyPath, uint64_t maxInflatedBytes) {
+int DecompressSwf(const std::string& sourcePath, const std::string& copyPath,
+                  uint64_t maxInflatedBytes) {
     const FileHandle source = OpenForReading(sourcePath);
     if (!source) return -1;
     uint8_t header[kFileHeaderBytes];
@@ -272,10 +284,13 @@ int MakeSilentCopy(const std::string& sourcePath, const std::string& copyPath) {
     // The file header, then the frame rectangle (its first 5 bits give the size of its
     // four fields), the frame rate and the frame count.
     uint8_t header[kSwfHeaderBytes];
-    if (!ReadExactly(source.get(), header, kFileHeaderBytes + 1) || !HasSignature(header, 'F')) return -1;
+    if (!ReadExactly(source.get(), header, kFileHeaderBytes + 1) || !HasSignature(header, 'F'))
+        return -1;
     const size_t bitsPerField = header[kFileHeaderBytes] >> 3;
     const size_t headerSize = kFileHeaderBytes + 1 + (bitsPerField * 4 + 12) / 8 + 3;
-    if (!ReadExactly(source.get(), header + kFileHeaderBytes + 1, headerSize - kFileHeaderBytes - 1)) return -1;
+    if (!ReadExactly(source.get(), header + kFileHeaderBytes + 1,
+                     headerSize - kFileHeaderBytes - 1))
+        return -1;
 
     OutputFile copy(copyPath);
     if (!copy.Open() || !copy.Write(header, headerSize)) return -1;

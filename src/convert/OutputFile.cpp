@@ -19,7 +19,9 @@ constexpr int kScratchNameAttempts = 100;
 
 OutputFile::OutputFile(std::string path) : path_(std::move(path)) {}
 
-OutputFile::~OutputFile() { Discard(); }
+OutputFile::~OutputFile() {
+    Discard();
+}
 
 bool OutputFile::Open() {
     Discard();
@@ -57,7 +59,8 @@ bool OutputFile::Commit() {
     const bool written = std::fflush(stream_) == 0 && !std::ferror(stream_);
     const bool closed = std::fclose(stream_) == 0;
     stream_ = nullptr;
-    if (!written || !closed || (!scratchPath_.empty() && std::rename(scratchPath_.c_str(), path_.c_str()) != 0)) {
+    if (!written || !closed ||
+        (!scratchPath_.empty() && std::rename(scratchPath_.c_str(), path_.c_str()) != 0)) {
         Discard();
         return false;
     }

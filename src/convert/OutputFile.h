@@ -10,7 +10,7 @@
 namespace convert {
 
 class OutputFile {
-public:
+  public:
     explicit OutputFile(std::string path);
     // Discards whatever was written unless Commit succeeded.
     ~OutputFile();
@@ -24,7 +24,7 @@ public:
     // Flushes, closes and puts the file in place; on any failure nothing is left behind.
     bool Commit();
 
-private:
+  private:
     void Discard();
 
     std::string path_;

@@ -13,7 +13,7 @@ namespace convert {
 // top-down for a negative one). With `alpha` a 32-bit frame is written as RGB with alpha,
 // otherwise as RGB. Returns 1 written, 0 failed; a failed write leaves no file behind and
 // an existing file of that name as it was.
-int WritePngFile(const std::string& path, const BitmapInfoHeader& header, std::span<const uint8_t> pixels,
-                 bool alpha);
+int WritePngFile(const std::string& path, const BitmapInfoHeader& header,
+                 std::span<const uint8_t> pixels, bool alpha);
 
 }  // namespace convert

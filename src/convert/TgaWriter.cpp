@@ -18,8 +18,8 @@ constexpr uint32_t kMaxTgaSide = 0xFFFF;
 
 }  // namespace
 
-int WriteTgaFile(const std::string& path, const BitmapInfoHeader& header, std::span<const uint8_t> pixels,
-                 bool alpha) {
+int WriteTgaFile(const std::string& path, const BitmapInfoHeader& header,
+                 std::span<const uint8_t> pixels, bool alpha) {
     const std::optional<DibView> image = DibView::Make(header, pixels);
     if (!image || image->width() > kMaxTgaSide || image->height() > kMaxTgaSide) return 0;
     const bool writesAlpha = alpha && image->bitsPerPixel() == 32;

@@ -13,12 +13,12 @@
 namespace settings {
 
 class AviExportTask : public ExportTask {
-public:
+  public:
     // Takes the template's settings, over the whole of this task's movie at its own frame
     // rate, and a copy of the template's audio format and compressor settings (the default
     // compressor settings when the template has none).
-    AviExportTask(const convert::MovieHeader& movie, std::string sourcePath,
-                  std::string outputPath, const AviExportSettings& settingsTemplate,
+    AviExportTask(const convert::MovieHeader& movie, std::string sourcePath, std::string outputPath,
+                  const AviExportSettings& settingsTemplate,
                   const audio::WaveFormat& audioFormatTemplate,
                   const convert::CompressorSettings* compressorTemplate);
 

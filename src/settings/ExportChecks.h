@@ -28,8 +28,7 @@ int CheckFrameRate(int32_t frameRate100);
 // (only when it is the audio source), frame range, frame rate. Once the compressor check has
 // passed, a source other than a WAV file empties wavePath. When everything passes, the split
 // size is held to the limit as well, since a larger one would overflow the writer's limit.
-int CheckAviExport(AviExportSettings& settings, std::string_view compressorName,
-                   bool fromWaveFile);
+int CheckAviExport(AviExportSettings& settings, std::string_view compressorName, bool fromWaveFile);
 // An image sequence has only its frame range to check.
 int CheckImageSequenceExport(const ImageSequenceSettings& settings);
 

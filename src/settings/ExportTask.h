@@ -13,7 +13,7 @@
 namespace settings {
 
 class ExportTask {
-public:
+  public:
     virtual ~ExportTask() = default;
 
     OutputKind kind;
@@ -26,7 +26,7 @@ public:
     // After the run, the last frame it reached; -1 before.
     int32_t lastFrame = -1;
 
-protected:
+  protected:
     ExportTask(OutputKind kind, const convert::MovieHeader& movie, std::string sourcePath,
                std::string outputPath)
         : kind(kind),

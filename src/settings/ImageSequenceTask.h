@@ -9,7 +9,7 @@
 namespace settings {
 
 class ImageSequenceTask : public ExportTask {
-public:
+  public:
     // Takes the template's settings, over the whole of this task's movie.
     ImageSequenceTask(OutputKind kind, const convert::MovieHeader& movie, std::string sourcePath,
                       std::string outputPath, const ImageSequenceSettings& settingsTemplate);

@@ -29,8 +29,12 @@ int32_t ReadNumber(std::string_view text, bool allowMinus) {
 
 }  // namespace
 
-int32_t ReadSignedNumber(std::string_view text) { return ReadNumber(text, true); }
+int32_t ReadSignedNumber(std::string_view text) {
+    return ReadNumber(text, true);
+}
 
-int32_t ReadUnsignedNumber(std::string_view text) { return ReadNumber(text, false); }
+int32_t ReadUnsignedNumber(std::string_view text) {
+    return ReadNumber(text, false);
+}
 
 }  // namespace settings

@@ -12,7 +12,9 @@ enum class OutputKind : int32_t {
 };
 
 // Every kind above 10 is an image sequence.
-inline bool IsImageSequence(OutputKind kind) { return static_cast<int32_t>(kind) > 10; }
+inline bool IsImageSequence(OutputKind kind) {
+    return static_cast<int32_t>(kind) > 10;
+}
 
 // "AVI", "TGA" or "PNG", as the batch list shows the format; "" for any other value.
 const char* OutputKindLabel(OutputKind kind);

@@ -16,7 +16,9 @@ std::vector<uint8_t> Le32(uint32_t value) {
             static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
 }
 
-std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+std::vector<uint8_t> Bytes(const std::string& text) {
+    return {text.begin(), text.end()};
+}
 
 std::vector<uint8_t> Concat(std::initializer_list<std::vector<uint8_t>> parts) {
     std::vector<uint8_t> all;
@@ -25,7 +27,7 @@ std::vector<uint8_t> Concat(std::initializer_list<std::vector<uint8_t>> parts) {
 }
 
 class RiffTest : public testing::Test {
-protected:
+  protected:
     testfiles::ScratchDir dir;
     std::string path = dir.File("chunks.riff");
 };
@@ -46,14 +48,30 @@ TEST_F(RiffTest, WriterPadsOddChunksAndWritesTrueSizesOnAscend) {
 
     EXPECT_EQ(odd.size, 3u);
     EXPECT_EQ(riff.size, 26u);
-    const auto expected = Concat({Bytes("RIFF"), Le32(26), Bytes("TEST"), Bytes("abcd"), Le32(3),
-                                  Bytes("xyz"), {0}, Bytes("efgh"), Le32(2), Bytes("pq")});
+    const auto expected = Concat({Bytes("RIFF"),
+                                  Le32(26),
+                                  Bytes("TEST"),
+                                  Bytes("abcd"),
+                                  Le32(3),
+                                  Bytes("xyz"),
+                                  {0},
+                                  Bytes("efgh"),
+                                  Le32(2),
+                                  Bytes("pq")});
     EXPECT_EQ(testfiles::ReadBytes(path), expected);
 }
 
 TEST_F(RiffTest, ReaderFindsChunksByIdPastPaddedOnes) {
-    testfiles::WriteBytes(path, Concat({Bytes("RIFF"), Le32(26), Bytes("TEST"), Bytes("abcd"), Le32(3),
-                                        Bytes("xyz"), {0}, Bytes("efgh"), Le32(2), Bytes("pq")}));
+    testfiles::WriteBytes(path, Concat({Bytes("RIFF"),
+                                        Le32(26),
+                                        Bytes("TEST"),
+                                        Bytes("abcd"),
+                                        Le32(3),
+                                        Bytes("xyz"),
+                                        {0},
+                                        Bytes("efgh"),
+                                        Le32(2),
+                                        Bytes("pq")}));
     RiffReader reader;
     ASSERT_TRUE(reader.Open(path));
     RiffChunk riff, chunk;
@@ -81,8 +99,8 @@ TEST_F(RiffTest, ReaderFindsChunksByIdPastPaddedOnes) {
 
 TEST_F(RiffTest, ReaderRefusesChunksThatClaimMoreThanTheirParent) {
     // The inner chunk claims 100 bytes of a RIFF chunk that holds 12.
-    testfiles::WriteBytes(path, Concat({Bytes("RIFF"), Le32(16), Bytes("TEST"), Bytes("abcd"), Le32(100),
-                                        Bytes("wxyz"), Bytes("padding-after-riff")}));
+    testfiles::WriteBytes(path, Concat({Bytes("RIFF"), Le32(16), Bytes("TEST"), Bytes("abcd"),
+                                        Le32(100), Bytes("wxyz"), Bytes("padding-after-riff")}));
     RiffReader reader;
     ASSERT_TRUE(reader.Open(path));
     RiffChunk riff, chunk;
@@ -102,8 +120,8 @@ TEST_F(RiffTest, ReaderRefusesChunksThatClaimMoreThanTheirParent) {
 }
 
 TEST_F(RiffTest, ReaderAcceptsAFinalOddChunkWithoutItsPadByte) {
-    testfiles::WriteBytes(path, Concat({Bytes("RIFF"), Le32(15), Bytes("TEST"), Bytes("abcd"), Le32(3),
-                                        Bytes("xyz")}));
+    testfiles::WriteBytes(path, Concat({Bytes("RIFF"), Le32(15), Bytes("TEST"), Bytes("abcd"),
+                                        Le32(3), Bytes("xyz")}));
     RiffReader reader;
     ASSERT_TRUE(reader.Open(path));
     RiffChunk riff, chunk;

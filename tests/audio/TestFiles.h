@@ -18,9 +18,10 @@
 namespace testfiles {
 
 class ScratchDir {
-public:
+  public:
     ScratchDir() {
-        std::string pattern = (std::filesystem::path(testing::TempDir()) / "kt-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::path(testing::TempDir()) / "kt-test-XXXXXX").string();
         if (!mkdtemp(pattern.data())) ADD_FAILURE() << "cannot make a scratch folder";
         path_ = pattern;
     }
@@ -40,7 +41,7 @@ public:
         return names;
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -51,14 +52,15 @@ inline std::vector<uint8_t> ReadBytes(const std::string& path) {
 
 inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     ASSERT_TRUE(out.good()) << path;
 }
 
 // While alive, no file of this process can grow past `bytes`: a write beyond fails with
 // EFBIG, as on a full disk, instead of raising SIGXFSZ.
 class FileSizeLimit {
-public:
+  public:
     explicit FileSizeLimit(rlim_t bytes) {
         getrlimit(RLIMIT_FSIZE, &saved_);
         previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
@@ -73,7 +75,7 @@ public:
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
-private:
+  private:
     rlimit saved_{};
     void (*previousHandler_)(int) = SIG_DFL;
 };

@@ -16,12 +16,16 @@
 namespace audio {
 namespace {
 
-std::vector<uint8_t> Le16(uint16_t value) { return {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)}; }
+std::vector<uint8_t> Le16(uint16_t value) {
+    return {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)};
+}
 std::vector<uint8_t> Le32(uint32_t value) {
     return {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
             static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
 }
-std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+std::vector<uint8_t> Bytes(const std::string& text) {
+    return {text.begin(), text.end()};
+}
 
 void Append(std::vector<uint8_t>& to, const std::vector<uint8_t>& bytes) {
     to.insert(to.end(), bytes.begin(), bytes.end());
@@ -36,7 +40,8 @@ std::vector<uint8_t> Chunk(const std::string& id, const std::vector<uint8_t>& pa
     return chunk;
 }
 
-std::vector<uint8_t> Riff(const std::string& form, const std::vector<std::vector<uint8_t>>& chunks) {
+std::vector<uint8_t> Riff(const std::string& form,
+                          const std::vector<std::vector<uint8_t>>& chunks) {
     auto contents = Bytes(form);
     for (const auto& chunk : chunks) Append(contents, chunk);
     auto file = Bytes("RIFF");
@@ -46,8 +51,8 @@ std::vector<uint8_t> Riff(const std::string& form, const std::vector<std::vector
 }
 
 // The 16 bytes every "fmt " chunk starts with.
-std::vector<uint8_t> FormatFields(uint16_t tag, uint16_t channels, uint32_t rate, uint32_t bytesPerSec,
-                                  uint16_t blockAlign, uint16_t bits) {
+std::vector<uint8_t> FormatFields(uint16_t tag, uint16_t channels, uint32_t rate,
+                                  uint32_t bytesPerSec, uint16_t blockAlign, uint16_t bits) {
     auto fields = Le16(tag);
     Append(fields, Le16(channels));
     Append(fields, Le32(rate));
@@ -57,7 +62,9 @@ std::vector<uint8_t> FormatFields(uint16_t tag, uint16_t channels, uint32_t rate
     return fields;
 }
 
-std::vector<uint8_t> CdFormat() { return FormatFields(1, 2, 44100, 176400, 4, 16); }
+std::vector<uint8_t> CdFormat() {
+    return FormatFields(1, 2, 44100, 176400, 4, 16);
+}
 
 std::vector<uint8_t> Sound(size_t size) {
     std::vector<uint8_t> sound(size);
@@ -66,7 +73,7 @@ std::vector<uint8_t> Sound(size_t size) {
 }
 
 class WavFileTest : public testing::Test {
-protected:
+  protected:
     // Writes `sound` as a new file with `format` and returns the file's bytes.
     std::vector<uint8_t> WriteWav(const WaveFormat& format, const std::vector<uint8_t>& sound,
                                   std::span<const uint8_t> extra = {}) {
@@ -90,7 +97,8 @@ protected:
         std::vector<uint8_t> all;
         uint8_t block[1000];
         uint32_t count = 0;
-        while (wav.Read(block, sizeof block, &count) == kResultOk && count > 0) all.insert(all.end(), block, block + count);
+        while (wav.Read(block, sizeof block, &count) == kResultOk && count > 0)
+            all.insert(all.end(), block, block + count);
         return all;
     }
 
@@ -182,7 +190,7 @@ TEST_F(WavFileTest, NonPcmFormatsKeepTheirExtraBytes) {
     const std::vector<uint8_t> extra{0xF4, 0x01, 0x07};
     const auto file = WriteWav(adpcm, Sound(1024), extra);
     EXPECT_EQ(LoadLe32(&file[16]), 21u);
-    EXPECT_EQ(LoadLe16(&file[36]), 3u);  // the extra-bytes count
+    EXPECT_EQ(LoadLe16(&file[36]), 3u);                                    // the extra-bytes count
     EXPECT_EQ(std::string(file.begin() + 42, file.begin() + 46), "fact");  // after the pad byte
 
     WavFile wav;
@@ -196,7 +204,8 @@ TEST_F(WavFileTest, FormatChunksOfEveryLengthReadAsWaveFormats) {
     WavFile wav;
     auto pcm18 = CdFormat();
     Append(pcm18, Le16(0));
-    ASSERT_EQ(OpenBytes(wav, Riff("WAVE", {Chunk("fmt ", pcm18), Chunk("data", Sound(8))})), kResultOk);
+    ASSERT_EQ(OpenBytes(wav, Riff("WAVE", {Chunk("fmt ", pcm18), Chunk("data", Sound(8))})),
+              kResultOk);
     EXPECT_EQ(*wav.Format(), WaveFormat{});
     EXPECT_EQ(ReadAll(wav), Sound(8));
 
@@ -210,7 +219,8 @@ TEST_F(WavFileTest, FormatChunksOfEveryLengthReadAsWaveFormats) {
 
 TEST_F(WavFileTest, DataBeforeFormatStillOpens) {
     WavFile wav;
-    ASSERT_EQ(OpenBytes(wav, Riff("WAVE", {Chunk("data", Sound(10)), Chunk("fmt ", CdFormat())})), kResultOk);
+    ASSERT_EQ(OpenBytes(wav, Riff("WAVE", {Chunk("data", Sound(10)), Chunk("fmt ", CdFormat())})),
+              kResultOk);
     EXPECT_EQ(wav.DataSize(), 10u);
     EXPECT_EQ(wav.Seek(0, SEEK_CUR), 20);
     EXPECT_EQ(ReadAll(wav), Sound(10));
@@ -244,11 +254,11 @@ TEST_F(WavFileTest, ImpossibleFormatChunksAreRefused) {
     const auto data = Chunk("data", Sound(4));
     const auto cd = CdFormat();
     const std::vector<std::vector<uint8_t>> bad = {
-        FormatFields(1, 0, 44100, 176400, 4, 16),                  // no channels
-        FormatFields(1, 2, 44100, 176400, 0, 16),                  // no block
-        FormatFields(1, 2, 0, 176400, 4, 16),                      // no sample rate
-        FormatFields(1, 2, 44100, 0, 4, 16),                       // no bytes per second
-        std::vector<uint8_t>(cd.begin(), cd.begin() + 14),         // too short
+        FormatFields(1, 0, 44100, 176400, 4, 16),           // no channels
+        FormatFields(1, 2, 44100, 176400, 0, 16),           // no block
+        FormatFields(1, 2, 0, 176400, 4, 16),               // no sample rate
+        FormatFields(1, 2, 44100, 0, 4, 16),                // no bytes per second
+        std::vector<uint8_t>(cd.begin(), cd.begin() + 14),  // too short
     };
     for (size_t i = 0; i < bad.size(); ++i)
         EXPECT_EQ(OpenBytes(wav, Riff("WAVE", {Chunk("fmt ", bad[i]), data})), kResultFail) << i;
@@ -264,7 +274,8 @@ TEST_F(WavFileTest, TruncatedFilesAreRefused) {
     const auto whole = WriteWav(WaveFormat{}, Sound(40));
     WavFile wav;
     for (size_t length = 0; length < whole.size(); ++length)
-        EXPECT_EQ(OpenBytes(wav, std::vector<uint8_t>(whole.begin(), whole.begin() + length)), kResultFail)
+        EXPECT_EQ(OpenBytes(wav, std::vector<uint8_t>(whole.begin(), whole.begin() + length)),
+                  kResultFail)
             << length;
     EXPECT_EQ(OpenBytes(wav, whole), kResultOk);
 }

@@ -25,8 +25,10 @@ Image Image::quadrants(int width, int height) {
         for (int x = 0; x < width; ++x) {
             bool right = x >= width / 2;
             bool bottom = y >= height / 2;
-            if (!bottom) image.set(x, y, right ? 0 : 255, right ? 255 : 0, 0);
-            else image.set(x, y, right ? 255 : 0, right ? 255 : 0, 255);
+            if (!bottom)
+                image.set(x, y, right ? 0 : 255, right ? 255 : 0, 0);
+            else
+                image.set(x, y, right ? 255 : 0, right ? 255 : 0, 255);
         }
     }
     return image;
@@ -125,7 +127,8 @@ std::vector<uint8_t> encodeGif(int width, int height, const std::vector<uint8_t>
     int mapSize = 2;
     while (mapSize < colors) mapSize *= 2;
     std::vector<GifColorType> entries(static_cast<size_t>(mapSize));
-    for (int i = 0; i < colors; ++i) entries[i] = {paletteRgb[i * 3], paletteRgb[i * 3 + 1], paletteRgb[i * 3 + 2]};
+    for (int i = 0; i < colors; ++i)
+        entries[i] = {paletteRgb[i * 3], paletteRgb[i * 3 + 1], paletteRgb[i * 3 + 2]};
     ColorMapObject* map = GifMakeMapObject(mapSize, entries.data());
     EGifSetGifVersion(gif, true);
     EGifPutScreenDesc(gif, width, height, 8, 0, map);
@@ -138,7 +141,8 @@ std::vector<uint8_t> encodeGif(int width, int height, const std::vector<uint8_t>
     }
     EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr);
     for (int y = 0; y < height; ++y)
-        EGifPutLine(gif, const_cast<GifPixelType*>(&indices[static_cast<size_t>(y) * width]), width);
+        EGifPutLine(gif, const_cast<GifPixelType*>(&indices[static_cast<size_t>(y) * width]),
+                    width);
     EGifCloseFile(gif, &error);
     GifFreeMapObject(map);
     return out;

@@ -32,7 +32,7 @@ swftest::SwfWriter ThreeFrames() {
 }
 
 class InfoCommand : public testing::Test {
-protected:
+  protected:
     testfiles::ScratchDir scratch_;
 };
 

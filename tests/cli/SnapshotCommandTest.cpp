@@ -23,9 +23,11 @@ std::vector<uint8_t> ReadAll(const std::string& path) {
 std::pair<uint32_t, uint32_t> PngSize(const std::string& path) {
     std::vector<uint8_t> png = ReadAll(path);
     const uint8_t signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (png.size() < 24 || !std::equal(std::begin(signature), std::end(signature), png.begin())) return {0, 0};
+    if (png.size() < 24 || !std::equal(std::begin(signature), std::end(signature), png.begin()))
+        return {0, 0};
     auto be32 = [&](size_t at) {
-        return static_cast<uint32_t>(png[at] << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3]);
+        return static_cast<uint32_t>(png[at] << 24 | png[at + 1] << 16 | png[at + 2] << 8 |
+                                     png[at + 3]);
     };
     return {be32(16), be32(20)};
 }
@@ -45,7 +47,7 @@ std::string TracingMovie(testfiles::ScratchDir& scratch, bool quitInFrameThree) 
 }
 
 class SnapshotCommand : public testing::Test {
-protected:
+  protected:
     int Run(const std::vector<std::string>& args) {
         testing::internal::CaptureStderr();
         int status = cli::RunSnapshotCommand(args);
@@ -61,7 +63,9 @@ TEST_F(SnapshotCommand, ShowsNFramesTracesThemAndCapturesTheAskedOnes) {
     std::string trace = scratch_.File("trace.txt");
     std::string second = scratch_.File("second.png");
     std::string last = scratch_.File("last.png");
-    EXPECT_EQ(Run({movie, "--frames", "3", "--trace", trace, "--capture", "2=" + second, "--capture", "last=" + last}), 0)
+    EXPECT_EQ(Run({movie, "--frames", "3", "--trace", trace, "--capture", "2=" + second,
+                   "--capture", "last=" + last}),
+              0)
         << err_;
     std::vector<uint8_t> lines = ReadAll(trace);
     EXPECT_EQ(std::string(lines.begin(), lines.end()), "frame 1\nframe 2\nframe 3\n");
@@ -74,7 +78,9 @@ TEST_F(SnapshotCommand, QuitEndsTheRunAndLastIsCapturedThere) {
     std::string trace = scratch_.File("trace.txt");
     std::string fifth = scratch_.File("fifth.png");
     std::string last = scratch_.File("last.png");
-    EXPECT_EQ(Run({movie, "--frames", "5", "--trace", trace, "--capture", "5=" + fifth, "--capture", "last=" + last}), 0);
+    EXPECT_EQ(Run({movie, "--frames", "5", "--trace", trace, "--capture", "5=" + fifth, "--capture",
+                   "last=" + last}),
+              0);
     std::vector<uint8_t> lines = ReadAll(trace);
     EXPECT_EQ(std::string(lines.begin(), lines.end()), "frame 1\nframe 2\nframe 3\n");
     EXPECT_FALSE(std::filesystem::exists(fifth));

@@ -63,11 +63,17 @@ TEST(FrameBufferTest, ReleaseAndImpossibleSizesLeaveNoBitmap) {
     EXPECT_EQ(buffer.header().width, 0);
     EXPECT_EQ(buffer.header().planes, 0);
 
-    for (const auto& [width, height, bits] :
-         {std::tuple{0, 10, 24}, {10, 0, 24}, {-5, 10, 24}, {10, -5, 24}, {10, 10, 16}, {10, 10, 8},
-          {FrameBuffer::kMaxSide + 1, 10, 24}, {10, FrameBuffer::kMaxSide + 1, 32}}) {
+    for (const auto& [width, height, bits] : {std::tuple{0, 10, 24},
+                                              {10, 0, 24},
+                                              {-5, 10, 24},
+                                              {10, -5, 24},
+                                              {10, 10, 16},
+                                              {10, 10, 8},
+                                              {FrameBuffer::kMaxSide + 1, 10, 24},
+                                              {10, FrameBuffer::kMaxSide + 1, 32}}) {
         ASSERT_TRUE(buffer.Create(8, 8, 24));
-        EXPECT_FALSE(buffer.Create(width, height, static_cast<uint16_t>(bits))) << width << "x" << height << "x" << bits;
+        EXPECT_FALSE(buffer.Create(width, height, static_cast<uint16_t>(bits)))
+            << width << "x" << height << "x" << bits;
         EXPECT_TRUE(buffer.empty());
     }
 }

@@ -68,12 +68,13 @@ PngImage ReadPng(const std::string& path) {
     result.width = image.width;
     result.height = image.height;
     result.pixels.resize(static_cast<size_t>(image.width) * image.height);
-    EXPECT_TRUE(png_image_finish_read(&image, nullptr, result.pixels.data(), 0, nullptr)) << image.message;
+    EXPECT_TRUE(png_image_finish_read(&image, nullptr, result.pixels.data(), 0, nullptr))
+        << image.message;
     return result;
 }
 
 class ImageWriterTest : public testing::Test {
-protected:
+  protected:
     bool IsCharacterDevice(const char* path) {
         struct stat info {};
         return stat(path, &info) == 0 && S_ISCHR(info.st_mode);
@@ -83,7 +84,8 @@ protected:
     FrameBuffer frame;
 };
 
-// --- TGA ------------------------------------------------------------------------------------------
+// --- TGA
+// ------------------------------------------------------------------------------------------
 
 TEST_F(ImageWriterTest, TgaHeaderAndTopRowFirst) {
     Paint(frame, 2, 2, 24);
@@ -93,14 +95,17 @@ TEST_F(ImageWriterTest, TgaHeaderAndTopRowFirst) {
     ASSERT_EQ(file.size(), 18u + 12u);
     // Permissions as for any new file, not those of a private scratch file.
     testfiles::WriteBytes(dir.File("plain"), {});
-    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::status(dir.File("plain")).permissions());
+    EXPECT_EQ(std::filesystem::status(path).permissions(),
+              std::filesystem::status(dir.File("plain")).permissions());
     const std::vector<uint8_t> header(file.begin(), file.begin() + 18);
-    EXPECT_EQ(header, (std::vector<uint8_t>{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 24, 0x20}));
+    EXPECT_EQ(header,
+              (std::vector<uint8_t>{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 24, 0x20}));
     for (uint32_t y = 0; y < 2; ++y)
         for (uint32_t x = 0; x < 2; ++x) {
             const uint8_t* pixel = &file[18 + (y * 2 + x) * 3];
             const Bgra c = Colour(x, y);
-            EXPECT_EQ(std::vector<uint8_t>(pixel, pixel + 3), (std::vector<uint8_t>{c.b, c.g, c.r})) << x << "," << y;
+            EXPECT_EQ(std::vector<uint8_t>(pixel, pixel + 3), (std::vector<uint8_t>{c.b, c.g, c.r}))
+                << x << "," << y;
         }
 }
 
@@ -114,7 +119,8 @@ TEST_F(ImageWriterTest, TgaRowsLeaveOutThePadding) {
     EXPECT_EQ(audio::LoadLe16(&file[12]), 3);
     EXPECT_EQ(audio::LoadLe16(&file[14]), 5);
     const Bgra last = Colour(2, 4);
-    EXPECT_EQ(std::vector<uint8_t>(file.end() - 3, file.end()), (std::vector<uint8_t>{last.b, last.g, last.r}));
+    EXPECT_EQ(std::vector<uint8_t>(file.end() - 3, file.end()),
+              (std::vector<uint8_t>{last.b, last.g, last.r}));
 }
 
 TEST_F(ImageWriterTest, TgaWithAlphaKeepsTheFourthByte) {
@@ -148,14 +154,17 @@ TEST_F(ImageWriterTest, TopDownRowsGiveTheSameFiles) {
         const bool alpha = bits == 32;
         ASSERT_EQ(WriteTgaFile(dir.File("up.tga"), frame.header(), frame.pixels(), alpha), 1);
         ASSERT_EQ(WriteTgaFile(dir.File("down.tga"), topDownHeader, topDown, alpha), 1);
-        EXPECT_EQ(testfiles::ReadBytes(dir.File("up.tga")), testfiles::ReadBytes(dir.File("down.tga")));
+        EXPECT_EQ(testfiles::ReadBytes(dir.File("up.tga")),
+                  testfiles::ReadBytes(dir.File("down.tga")));
         ASSERT_EQ(WritePngFile(dir.File("up.png"), frame.header(), frame.pixels(), alpha), 1);
         ASSERT_EQ(WritePngFile(dir.File("down.png"), topDownHeader, topDown, alpha), 1);
-        EXPECT_EQ(testfiles::ReadBytes(dir.File("up.png")), testfiles::ReadBytes(dir.File("down.png")));
+        EXPECT_EQ(testfiles::ReadBytes(dir.File("up.png")),
+                  testfiles::ReadBytes(dir.File("down.png")));
     }
 }
 
-// --- PNG ------------------------------------------------------------------------------------------
+// --- PNG
+// ------------------------------------------------------------------------------------------
 
 TEST_F(ImageWriterTest, PngReadsBackAsThePicture) {
     Paint(frame, 7, 5, 24);
@@ -185,7 +194,8 @@ TEST_F(ImageWriterTest, PngWithAlphaIsRgbaAnd32BitsWithoutAlphaIsRgb) {
     PngImage image = ReadPng(path);
     ASSERT_EQ(image.pixels.size(), 18u);
     for (uint32_t y = 0; y < 3; ++y)
-        for (uint32_t x = 0; x < 6; ++x) EXPECT_EQ(image.pixels[y * 6 + x], Colour(x, y)) << x << "," << y;
+        for (uint32_t x = 0; x < 6; ++x)
+            EXPECT_EQ(image.pixels[y * 6 + x], Colour(x, y)) << x << "," << y;
 
     ASSERT_EQ(WritePngFile(path, frame.header(), frame.pixels(), false), 1);
     EXPECT_EQ(testfiles::ReadBytes(path)[25], 2);
@@ -196,15 +206,19 @@ TEST_F(ImageWriterTest, PngWithAlphaIsRgbaAnd32BitsWithoutAlphaIsRgb) {
     EXPECT_EQ(image.pixels[2 * 6 + 4], expected);
 }
 
-// --- failures -------------------------------------------------------------------------------------
+// --- failures
+// -------------------------------------------------------------------------------------
 
-using ImageWriter = int (*)(const std::string&, const BitmapInfoHeader&, std::span<const uint8_t>, bool);
+using ImageWriter = int (*)(const std::string&, const BitmapInfoHeader&, std::span<const uint8_t>,
+                            bool);
 
-class ImageWriterFailureTest : public ImageWriterTest, public testing::WithParamInterface<ImageWriter> {};
+class ImageWriterFailureTest : public ImageWriterTest,
+                               public testing::WithParamInterface<ImageWriter> {};
 
 TEST_P(ImageWriterFailureTest, AMissingFolderGivesNoFile) {
     Paint(frame, 4, 4, 24);
-    EXPECT_EQ(GetParam()(dir.File("no-folder/frame.img"), frame.header(), frame.pixels(), false), 0);
+    EXPECT_EQ(GetParam()(dir.File("no-folder/frame.img"), frame.header(), frame.pixels(), false),
+              0);
     EXPECT_TRUE(dir.Entries().empty());
 }
 
@@ -242,7 +256,8 @@ TEST_P(ImageWriterFailureTest, AFullDiskGivesNoFileAndKeepsTheOldOne) {
     EXPECT_TRUE(IsCharacterDevice("/dev/full"));
 }
 
-INSTANTIATE_TEST_SUITE_P(TgaAndPng, ImageWriterFailureTest, testing::Values(&WriteTgaFile, &WritePngFile),
+INSTANTIATE_TEST_SUITE_P(TgaAndPng, ImageWriterFailureTest,
+                         testing::Values(&WriteTgaFile, &WritePngFile),
                          [](const testing::TestParamInfo<ImageWriter>& info) {
                              return info.param == &WriteTgaFile ? "Tga" : "Png";
                          });

@@ -27,16 +27,20 @@ std::vector<uint8_t> Noise(size_t size) {
     return noise;
 }
 
-std::vector<uint8_t> Le16(uint16_t value) { return {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)}; }
+std::vector<uint8_t> Le16(uint16_t value) {
+    return {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)};
+}
 
 class MovieFileTest : public testing::Test {
-protected:
+  protected:
     std::string Save(const std::string& name, const std::vector<uint8_t>& bytes) {
         const std::string path = dir.File(name);
         testfiles::WriteBytes(path, bytes);
         return path;
     }
-    std::string Save(const std::string& name, const SwfWriter& movie) { return Save(name, movie.bytes()); }
+    std::string Save(const std::string& name, const SwfWriter& movie) {
+        return Save(name, movie.bytes());
+    }
 
     MovieHeader Read(const std::string& path) {
         MovieHeader header;
@@ -51,9 +55,9 @@ protected:
 
 TEST_F(MovieFileTest, ParsesTheHeaderFieldsBitByBit) {
     // Nbits 15; Xmin 0, Xmax 11000, Ymin 0, Ymax 8000; 12 frames per second; 100 frames.
-    const std::vector<uint8_t> bytes = {'F', 'W', 'S', 6, 0, 0, 0, 0,
-                                        0x78, 0x00, 0x05, 0x5F, 0x00, 0x00, 0x0F, 0xA0, 0x00,
-                                        0x00, 0x0C, 0x64, 0x00};
+    const std::vector<uint8_t> bytes = {'F',  'W',  'S',  6,    0,    0,    0,
+                                        0,    0x78, 0x00, 0x05, 0x5F, 0x00, 0x00,
+                                        0x0F, 0xA0, 0x00, 0x00, 0x0C, 0x64, 0x00};
     SwfHeaderFields fields;
     ASSERT_EQ(ParseSwfHeader(bytes, fields), 0);
     EXPECT_DOUBLE_EQ(fields.width, 550.0);
@@ -67,7 +71,9 @@ TEST_F(MovieFileTest, ParsesTheHeaderFieldsBitByBit) {
     std::vector<uint8_t> wide = bytes;
     wide[8] = 0xF8;  // Nbits 31: the rectangle alone needs 17 bytes
     EXPECT_EQ(ParseSwfHeader(wide, fields), -1);
-    EXPECT_EQ(ParseSwfHeader(std::vector<uint8_t>{'C', 'W', 'S', 6, 0, 0, 0, 0, 0, 0, 0, 0, 0}, fields), -1);
+    EXPECT_EQ(
+        ParseSwfHeader(std::vector<uint8_t>{'C', 'W', 'S', 6, 0, 0, 0, 0, 0, 0, 0, 0, 0}, fields),
+        -1);
 }
 
 TEST_F(MovieFileTest, ReadsUncompressedAndCompressedHeadersAlike) {
@@ -142,12 +148,16 @@ TEST_F(MovieFileTest, HeadersCutShortOrForeignFailAndLeaveTheHeaderAlone) {
 
     // The 550 x 400 rectangle takes 9 bytes, so the fields end after 21 bytes.
     constexpr size_t kFieldsEnd = 21;
-    EXPECT_EQ(Read(Save("fields-only.swf", std::vector<uint8_t>(plain.begin(), plain.begin() + kFieldsEnd))).height, 400);
+    EXPECT_EQ(Read(Save("fields-only.swf",
+                        std::vector<uint8_t>(plain.begin(), plain.begin() + kFieldsEnd)))
+                  .height,
+              400);
     std::vector<std::vector<uint8_t>> bad;
     for (size_t length = 0; length < kFieldsEnd; ++length)
         bad.emplace_back(plain.begin(), plain.begin() + length);
     bad.emplace_back(compressed.begin(), compressed.begin() + 8);  // no stream at all
-    bad.emplace_back(compressed.begin(), compressed.begin() + 12);  // too little to inflate the fields
+    bad.emplace_back(compressed.begin(),
+                     compressed.begin() + 12);  // too little to inflate the fields
     auto garbage = compressed;
     std::memset(garbage.data() + 8, 0x11, garbage.size() - 8);
     bad.push_back(garbage);
@@ -177,7 +187,9 @@ TEST_F(MovieFileTest, HeadersCutShortOrForeignFailAndLeaveTheHeaderAlone) {
 
 SwfWriter MovieWithBigTag(size_t bytes) {
     SwfWriter movie;
-    movie.frameSizePixels(100, 100).tag(swftest::kTagDefineBitsJpeg2, std::vector<uint8_t>(bytes, 0)).showFrame();
+    movie.frameSizePixels(100, 100)
+        .tag(swftest::kTagDefineBitsJpeg2, std::vector<uint8_t>(bytes, 0))
+        .showFrame();
     return movie;
 }
 
@@ -245,10 +257,15 @@ TEST_F(MovieFileTest, DecompressFailures) {
     const std::string copy = dir.File("copy.swf");
     EXPECT_EQ(DecompressSwf(dir.File("missing.swf"), copy), -1);
     EXPECT_EQ(DecompressSwf(Save("short.swf", std::vector<uint8_t>{'C', 'W', 'S'}), copy), -1);
-    EXPECT_EQ(DecompressSwf(Save("short-length.swf", std::vector<uint8_t>{'C', 'W', 'S', 8, 1}), copy), -1);
-    EXPECT_EQ(DecompressSwf(Save("text.txt", std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o'}), copy), -1);
+    EXPECT_EQ(
+        DecompressSwf(Save("short-length.swf", std::vector<uint8_t>{'C', 'W', 'S', 8, 1}), copy),
+        -1);
+    EXPECT_EQ(DecompressSwf(Save("text.txt", std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o'}), copy),
+              -1);
     EXPECT_FALSE(std::filesystem::exists(copy));
-    EXPECT_EQ(DecompressSwf(Save("movie.swf", MovieWithBigTag(10).compressed()), dir.File("no-folder/copy.swf")), -1);
+    EXPECT_EQ(DecompressSwf(Save("movie.swf", MovieWithBigTag(10).compressed()),
+                            dir.File("no-folder/copy.swf")),
+              -1);
 }
 
 // --- the silent copy ----------------------------------------------------------------------------
@@ -287,7 +304,9 @@ SwfWriter SoundMovie(bool silent) {
 
 TEST_F(MovieFileTest, ASilentCopyWithoutSoundIsByteIdentical) {
     SwfWriter movie;
-    movie.setBackgroundColor({9, 9, 9}).tag(swftest::kTagDefineBitsJpeg2, std::vector<uint8_t>(5000, 3)).showFrame();
+    movie.setBackgroundColor({9, 9, 9})
+        .tag(swftest::kTagDefineBitsJpeg2, std::vector<uint8_t>(5000, 3))
+        .showFrame();
     SwfWriter sprite;
     sprite.showFrame().showFrame();
     movie.defineSprite(2, sprite).place(2, 1).showFrame();
@@ -315,7 +334,8 @@ TEST_F(MovieFileTest, ASilentCopyEndsAtTheEndTag) {
     const auto bytes = movie.bytes();
     const std::string copy = dir.File("silent.swf");
     ASSERT_EQ(MakeSilentCopy(Save("movie.swf", bytes), copy), 0);
-    EXPECT_EQ(testfiles::ReadBytes(copy), std::vector<uint8_t>(bytes.begin(), bytes.end() - startSound.size()));
+    EXPECT_EQ(testfiles::ReadBytes(copy),
+              std::vector<uint8_t>(bytes.begin(), bytes.end() - startSound.size()));
 }
 
 TEST_F(MovieFileTest, BytesAfterASpritesEndTagStayAsTheyAre) {
@@ -357,9 +377,12 @@ TEST_F(MovieFileTest, NestedSpritesAreWalkedToABound) {
     ASSERT_EQ(silent.size(), shallow.size());
     const auto startSound = Le16(swftest::kTagStartSound << 6 | 1);
     const auto disabled = Le16(kDisabledTag << 6 | 1);
-    EXPECT_NE(std::search(shallow.begin(), shallow.end(), startSound.begin(), startSound.end()), shallow.end());
-    EXPECT_EQ(std::search(silent.begin(), silent.end(), startSound.begin(), startSound.end()), silent.end());
-    EXPECT_NE(std::search(silent.begin(), silent.end(), disabled.begin(), disabled.end()), silent.end());
+    EXPECT_NE(std::search(shallow.begin(), shallow.end(), startSound.begin(), startSound.end()),
+              shallow.end());
+    EXPECT_EQ(std::search(silent.begin(), silent.end(), startSound.begin(), startSound.end()),
+              silent.end());
+    EXPECT_NE(std::search(silent.begin(), silent.end(), disabled.begin(), disabled.end()),
+              silent.end());
 
     EXPECT_EQ(MakeSilentCopy(Save("deep.swf", nest(40)), copy), -1);
 }
@@ -367,8 +390,10 @@ TEST_F(MovieFileTest, NestedSpritesAreWalkedToABound) {
 TEST_F(MovieFileTest, HostileTagLengthsFailTheSilentCopy) {
     std::vector<SwfWriter> hostile(6);
     // A tag that claims more bytes than the file has.
-    hostile[0].showFrame().tagDeclaringLength(swftest::kTagDefineBitsJpeg2, 100000, std::vector<uint8_t>(10, 1));
-    hostile[1].showFrame().tagDeclaringLength(swftest::kTagDefineSound, 5000, std::vector<uint8_t>(10, 1), true);
+    hostile[0].showFrame().tagDeclaringLength(swftest::kTagDefineBitsJpeg2, 100000,
+                                              std::vector<uint8_t>(10, 1));
+    hostile[1].showFrame().tagDeclaringLength(swftest::kTagDefineSound, 5000,
+                                              std::vector<uint8_t>(10, 1), true);
     // A sprite whose inner tag runs past the sprite's own length.
     SwfWriter overrun;
     overrun.tagDeclaringLength(swftest::kTagDoAction, 40, std::vector<uint8_t>(4, 0));
@@ -394,7 +419,9 @@ TEST_F(MovieFileTest, SilentCopyFailures) {
     EXPECT_EQ(MakeSilentCopy(dir.File("missing.swf"), copy), -1);
     EXPECT_EQ(MakeSilentCopy(Save("compressed.swf", SwfWriter(movie).compressed()), copy), -1);
     const auto plain = movie.bytes();
-    EXPECT_EQ(MakeSilentCopy(Save("cut.swf", std::vector<uint8_t>(plain.begin(), plain.begin() + 12)), copy), -1);
+    EXPECT_EQ(MakeSilentCopy(
+                  Save("cut.swf", std::vector<uint8_t>(plain.begin(), plain.begin() + 12)), copy),
+              -1);
     EXPECT_EQ(testfiles::ReadBytes(copy), (std::vector<uint8_t>{'o', 'l', 'd'}));
     EXPECT_EQ(MakeSilentCopy(Save("movie.swf", movie), dir.File("no-folder/copy.swf")), -1);
     EXPECT_EQ(MakeSilentCopy(Save("movie.swf", movie), dir.File("")), -1);

@@ -13,7 +13,7 @@ namespace {
 
 // Sets TMPDIR for one test and puts the old value back.
 class TmpDirVariable {
-public:
+  public:
     explicit TmpDirVariable(const char* value) {
         if (const char* old = std::getenv("TMPDIR")) saved_ = old;
         if (value)
@@ -28,7 +28,7 @@ public:
             unsetenv("TMPDIR");
     }
 
-private:
+  private:
     std::optional<std::string> saved_;
 };
 
@@ -42,7 +42,8 @@ TEST(TempFileTest, MakesNewEmptyFilesNamedKtpInTmpDir) {
     EXPECT_NE(first, second);
     for (const auto& path : {first, second}) {
         const std::filesystem::path file(path);
-        EXPECT_EQ(std::filesystem::canonical(file.parent_path()), std::filesystem::canonical(folder));
+        EXPECT_EQ(std::filesystem::canonical(file.parent_path()),
+                  std::filesystem::canonical(folder));
         EXPECT_EQ(file.filename().string().substr(0, 3), "KTP");
         EXPECT_EQ(file.filename().string().size(), 9u);
         EXPECT_TRUE(std::filesystem::is_regular_file(file));

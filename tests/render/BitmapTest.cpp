@@ -17,14 +17,17 @@ Bitmap checker() {
 }
 
 class BitmapTest : public ::testing::Test {
-protected:
+  protected:
     BitmapTest() : canvas(40, 40), bitmap(checker()) {
         canvas.clear({0, 0, 0, 255});
-        lookup = [this](uint16_t id) -> const Bitmap* { return id == kBitmapId ? &bitmap : nullptr; };
+        lookup = [this](uint16_t id) -> const Bitmap* {
+            return id == kBitmapId ? &bitmap : nullptr;
+        };
     }
 
     // A 40 x 40 pixel square filled with the bitmap, each bitmap pixel `scale` surface pixels wide.
-    void draw(bool repeat, bool smooth, double scale = 4, uint16_t id = kBitmapId, const ColorTransform& cx = {}) {
+    void draw(bool repeat, bool smooth, double scale = 4, uint16_t id = kBitmapId,
+              const ColorTransform& cx = {}) {
         Shape shape;
         FillStyle fill;
         fill.kind = FillStyle::Kind::Bitmap;

@@ -20,16 +20,25 @@ namespace swf::test {
 constexpr double kTwips = 20.0;
 
 // Twips to pixels at 1:1.
-inline Matrix pixelScale(double factor = 1.0) { return Matrix::scale(factor / kTwips, factor / kTwips); }
+inline Matrix pixelScale(double factor = 1.0) {
+    return Matrix::scale(factor / kTwips, factor / kTwips);
+}
 
-inline Point px(double x, double y) { return {x * kTwips, y * kTwips}; }
+inline Point px(double x, double y) {
+    return {x * kTwips, y * kTwips};
+}
 
-inline Edge line(Point from, Point to) { return {from, {}, to, false}; }
+inline Edge line(Point from, Point to) {
+    return {from, {}, to, false};
+}
 
-inline Edge curve(Point from, Point control, Point to) { return {from, control, to, true}; }
+inline Edge curve(Point from, Point control, Point to) {
+    return {from, control, to, true};
+}
 
 // A closed polygon through `corners` (pixels), with the given styles on its edges.
-inline ShapePath polygon(const std::vector<Point>& corners, uint32_t fill0, uint32_t fill1, uint32_t lineStyle = 0) {
+inline ShapePath polygon(const std::vector<Point>& corners, uint32_t fill0, uint32_t fill1,
+                         uint32_t lineStyle = 0) {
     ShapePath path{fill0, fill1, lineStyle, {}};
     for (size_t i = 0; i < corners.size(); ++i) {
         const Point& a = corners[i];
@@ -40,7 +49,8 @@ inline ShapePath polygon(const std::vector<Point>& corners, uint32_t fill0, uint
 }
 
 // A rectangle from (x0, y0) to (x1, y1) pixels, clockwise on screen, filled on its right.
-inline ShapePath rectangle(double x0, double y0, double x1, double y1, uint32_t fill, uint32_t lineStyle = 0) {
+inline ShapePath rectangle(double x0, double y0, double x1, double y1, uint32_t fill,
+                           uint32_t lineStyle = 0) {
     return polygon({{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}}, 0, fill, lineStyle);
 }
 

@@ -6,9 +6,11 @@ namespace swf::test {
 namespace {
 
 class FillTest : public ::testing::Test {
-protected:
+  protected:
     FillTest() : canvas(40, 40) { canvas.clear(kWhite); }
-    void draw(const Shape& shape, const Matrix& m = pixelScale()) { canvas.drawShape(shape, m, {}, noBitmaps()); }
+    void draw(const Shape& shape, const Matrix& m = pixelScale()) {
+        canvas.drawShape(shape, m, {}, noBitmaps());
+    }
     Canvas canvas;
 };
 
@@ -155,7 +157,8 @@ TEST_F(FillTest, CurvedEdgeBulgesTowardItsControlPoint) {
     // curve's lowest point is at y = 25.
     Shape shape;
     shape.fills.push_back(solidFill(kRed));
-    shape.paths.push_back({0, 1, 0, {curve(px(5, 5), px(20, 45), px(35, 5)), line(px(35, 5), px(5, 5))}});
+    shape.paths.push_back(
+        {0, 1, 0, {curve(px(5, 5), px(20, 45), px(35, 5)), line(px(35, 5), px(5, 5))}});
     draw(shape);
     EXPECT_EQ(pixelAt(canvas, 20, 15), kRed);
     EXPECT_EQ(pixelAt(canvas, 20, 23), kRed);
@@ -171,7 +174,8 @@ TEST_F(FillTest, CurveDrawnLargeStaysSmooth) {
     big.clear(kWhite);
     Shape shape;
     shape.fills.push_back(solidFill(kRed));
-    shape.paths.push_back({0, 1, 0, {curve(px(5, 5), px(20, 45), px(35, 5)), line(px(35, 5), px(5, 5))}});
+    shape.paths.push_back(
+        {0, 1, 0, {curve(px(5, 5), px(20, 45), px(35, 5)), line(px(35, 5), px(5, 5))}});
     big.drawShape(shape, pixelScale(8), {}, noBitmaps());
     // At t = 0.25 the curve passes (12.5, 20) * 8 = (100, 160), heading (0.6, 0.8); the
     // inside lies towards (0.8, -0.6).

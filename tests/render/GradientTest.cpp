@@ -27,7 +27,7 @@ Shape gradientRectangle(FillStyle::Kind kind, const Gradient& gradient, double w
 }
 
 class GradientTest : public ::testing::Test {
-protected:
+  protected:
     GradientTest() : canvas(200, 100) { canvas.clear(kWhite); }
     void draw(FillStyle::Kind kind, const Gradient& g, const ColorTransform& cx = {}) {
         canvas.drawShape(gradientRectangle(kind, g, 200, 100), pixelScale(), cx, noBitmaps());
@@ -75,7 +75,8 @@ TEST_P(GradientSpreadTest, SpreadDecidesColoursBeyondTheSquare) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, GradientSpreadTest,
-                         ::testing::Values(SpreadCase{SpreadMode::Pad, 255}, SpreadCase{SpreadMode::Repeat, 64},
+                         ::testing::Values(SpreadCase{SpreadMode::Pad, 255},
+                                           SpreadCase{SpreadMode::Repeat, 64},
                                            SpreadCase{SpreadMode::Reflect, 191}));
 
 TEST_F(GradientTest, RadialRunsFromCentreToCircle) {
@@ -110,8 +111,10 @@ TEST_F(GradientTest, FocalPointZeroMatchesRadial) {
     draw(FillStyle::Kind::FocalGradient, g);
     Canvas radial(200, 100);
     radial.clear(kWhite);
-    radial.drawShape(gradientRectangle(FillStyle::Kind::RadialGradient, g, 200, 100), pixelScale(), {}, noBitmaps());
-    for (int x = 60; x < 140; x += 7) EXPECT_EQ(pixelAt(canvas, x, 50), pixelAt(radial, x, 50)) << x;
+    radial.drawShape(gradientRectangle(FillStyle::Kind::RadialGradient, g, 200, 100), pixelScale(),
+                     {}, noBitmaps());
+    for (int x = 60; x < 140; x += 7)
+        EXPECT_EQ(pixelAt(canvas, x, 50), pixelAt(radial, x, 50)) << x;
 }
 
 TEST_F(GradientTest, StopsAreTakenInTheOrderTheyComeNotSorted) {
@@ -142,7 +145,8 @@ TEST_F(GradientTest, LaterStopTakesOverAboveAnEqualRatio) {
 TEST_F(GradientTest, EqualStopsShowAsBandsOneRatioApart) {
     // Two pixels per ratio, ratio 128 at x = 101. Green, blue and white all sit at 128: they
     // take ratios 128, 129 and 130, and the ramp to black still starts at 128.
-    Gradient g = gradientOver(100, 50, 512, {{0, kRed}, {128, kGreen}, {128, kBlue}, {128, kWhite}, {255, kBlack}});
+    Gradient g = gradientOver(
+        100, 50, 512, {{0, kRed}, {128, kGreen}, {128, kBlue}, {128, kWhite}, {255, kBlack}});
     draw(FillStyle::Kind::LinearGradient, g);
     EXPECT_EQ(pixelAt(canvas, 101, 50), kGreen);
     EXPECT_EQ(pixelAt(canvas, 103, 50), kBlue);

@@ -16,15 +16,18 @@ LineStyle lineStyle(double widthPixels, Rgba color) {
 ShapePath polyline(const std::vector<Point>& points, uint32_t lineIndex = 1) {
     ShapePath path{0, 0, lineIndex, {}};
     for (size_t i = 1; i < points.size(); ++i) {
-        path.edges.push_back(line(px(points[i - 1].x, points[i - 1].y), px(points[i].x, points[i].y)));
+        path.edges.push_back(
+            line(px(points[i - 1].x, points[i - 1].y), px(points[i].x, points[i].y)));
     }
     return path;
 }
 
 class LineTest : public ::testing::Test {
-protected:
+  protected:
     LineTest() : canvas(60, 60) { canvas.clear(kWhite); }
-    void draw(const Shape& shape, const Matrix& m = pixelScale()) { canvas.drawShape(shape, m, {}, noBitmaps()); }
+    void draw(const Shape& shape, const Matrix& m = pixelScale()) {
+        canvas.drawShape(shape, m, {}, noBitmaps());
+    }
     Shape lines(const LineStyle& style, std::vector<ShapePath> paths) {
         Shape shape;
         shape.lines.push_back(style);
@@ -266,7 +269,8 @@ TEST_F(LineTest, ColourTransformAppliesToLines) {
     ColorTransform cx;
     cx.rMul = 0;
     cx.gAdd = 255;
-    canvas.drawShape(lines(lineStyle(10, kRed), {polyline({{10, 30}, {50, 30}})}), pixelScale(), cx, noBitmaps());
+    canvas.drawShape(lines(lineStyle(10, kRed), {polyline({{10, 30}, {50, 30}})}), pixelScale(), cx,
+                     noBitmaps());
     EXPECT_EQ(pixelAt(canvas, 30, 30), kGreen);
 }
 

@@ -6,7 +6,7 @@ namespace swf::test {
 namespace {
 
 class MaskTest : public ::testing::Test {
-protected:
+  protected:
     MaskTest() : canvas(40, 40) { canvas.clear(kWhite); }
     void draw(const Shape& shape) { canvas.drawShape(shape, pixelScale(), {}, noBitmaps()); }
     void mask(const Shape& shape) {

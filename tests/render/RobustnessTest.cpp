@@ -12,9 +12,11 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
 class RobustnessTest : public ::testing::Test {
-protected:
+  protected:
     RobustnessTest() : canvas(40, 40) { canvas.clear(kWhite); }
-    void draw(const Shape& shape, const Matrix& m = pixelScale()) { canvas.drawShape(shape, m, {}, noBitmaps()); }
+    void draw(const Shape& shape, const Matrix& m = pixelScale()) {
+        canvas.drawShape(shape, m, {}, noBitmaps());
+    }
     bool untouched() const {
         for (int y = 0; y < 40; ++y)
             for (int x = 0; x < 40; ++x)

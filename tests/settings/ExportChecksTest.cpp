@@ -18,7 +18,7 @@ namespace {
 using namespace settings;
 
 class ExportChecks : public testing::Test {
-protected:
+  protected:
     std::string WriteWav(const std::string& name) {
         const std::string path = scratch_.File(name);
         audio::WavFile wav;
@@ -85,9 +85,9 @@ TEST_F(ExportChecks, WaveFileMustBeAReadableWavFile) {
     EXPECT_EQ(CheckWaveFile(scratch_.File("folder.wav")), 130);
     EXPECT_EQ(CheckWaveFile(WriteFile("empty.wav", {})), 125);
     // A RIFF file of another form.
-    EXPECT_EQ(CheckWaveFile(WriteFile("clip.wav", {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'A', 'V',
-                                                   'I', ' '})),
-              125);
+    EXPECT_EQ(
+        CheckWaveFile(WriteFile("clip.wav", {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'A', 'V', 'I', ' '})),
+        125);
     // A WAV file cut inside its format chunk.
     std::vector<uint8_t> cut = testfiles::ReadBytes(WriteWav("whole.wav"));
     cut.resize(30);

@@ -200,8 +200,7 @@ TEST(ExportTask, ImageTaskTakesTheTemplateOverItsOwnMovie) {
     ImageSequenceSettings tmpl;
     tmpl.endFrame = 99;
     tmpl.sequenceMode = SequenceMode::SkipBackward;
-    const ImageSequenceTask task(OutputKind::Png, Movie(100, 100, 7, 12.0), "b.swf", "b.png",
-                                 tmpl);
+    const ImageSequenceTask task(OutputKind::Png, Movie(100, 100, 7, 12.0), "b.swf", "b.png", tmpl);
     EXPECT_EQ(task.kind, OutputKind::Png);
     EXPECT_TRUE(IsImageSequence(task.kind));
     EXPECT_EQ(task.result, kResultAbort);

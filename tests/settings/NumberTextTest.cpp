@@ -22,8 +22,8 @@ TEST(NumberText, SignedReadingTakesALeadingMinus) {
 }
 
 TEST(NumberText, TextThatIsNotANumberReadsAsZero) {
-    for (const char* text : {"", "   ", "abc", "12abc", "1 2", "+5", "--5", "- 5", "5-", "0x10",
-                             "1.5", "\t7"}) {
+    for (const char* text :
+         {"", "   ", "abc", "12abc", "1 2", "+5", "--5", "- 5", "5-", "0x10", "1.5", "\t7"}) {
         EXPECT_EQ(ReadSignedNumber(text), 0) << '"' << text << '"';
         EXPECT_EQ(ReadUnsignedNumber(text), 0) << '"' << text << '"';
     }

@@ -11,7 +11,7 @@ namespace swftest {
 //   writer.doAction(ActionBuilder().pushString("hello").trace().stop());
 // DoAction and button actions add the terminating ActionEndFlag themselves.
 class ActionBuilder {
-public:
+  public:
     ActionBuilder& nextFrame();
     ActionBuilder& previousFrame();
     ActionBuilder& play();
@@ -40,7 +40,7 @@ public:
     // The records followed by ActionEndFlag.
     std::vector<uint8_t> terminated() const;
 
-private:
+  private:
     std::vector<uint8_t> records_;
 };
 

@@ -11,7 +11,7 @@ namespace swftest {
 // fields to a growing buffer. Byte fields and bytes() first pad the current
 // partial byte with zero bits, as the format requires.
 class BitWriter {
-public:
+  public:
     // Unsigned field of `bits` bits (0..32). Throws std::invalid_argument if the
     // value does not fit.
     BitWriter& ub(uint32_t value, int bits);
@@ -38,7 +38,7 @@ public:
     // Fewest bits a signed field needs for `value` (0 for 0, 1 for -1).
     static int signedBits(int32_t value);
 
-private:
+  private:
     std::vector<uint8_t> buffer_;
     int bitPosition_ = 0;  // bits already used in the last byte, 0 when aligned
 };

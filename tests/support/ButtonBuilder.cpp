@@ -6,28 +6,24 @@
 
 namespace swftest {
 
-ButtonBuilder& ButtonBuilder::trackAsMenu(bool value)
-{
+ButtonBuilder& ButtonBuilder::trackAsMenu(bool value) {
     trackAsMenu_ = value;
     return *this;
 }
 
-ButtonBuilder& ButtonBuilder::add(const ButtonRecord& record)
-{
+ButtonBuilder& ButtonBuilder::add(const ButtonRecord& record) {
     if (record.states == 0 || record.states > 0x0F)
         throw std::invalid_argument("a button record needs at least one of the four states");
     records_.push_back(record);
     return *this;
 }
 
-ButtonBuilder& ButtonBuilder::addActions(uint16_t conditions, const ActionBuilder& actions)
-{
+ButtonBuilder& ButtonBuilder::addActions(uint16_t conditions, const ActionBuilder& actions) {
     actions_.push_back(CondAction{conditions, actions});
     return *this;
 }
 
-std::vector<uint8_t> ButtonBuilder::defineButton2Body(uint16_t id) const
-{
+std::vector<uint8_t> ButtonBuilder::defineButton2Body(uint16_t id) const {
     BitWriter records;
     for (const ButtonRecord& record : records_) {
         records.u8(record.states).u16(record.character).u16(record.depth);
@@ -46,7 +42,8 @@ std::vector<uint8_t> ButtonBuilder::defineButton2Body(uint16_t id) const
         const bool last = i + 1 == actions_.size();
         // Size of this record (offset to the next), 0 on the last one.
         body.u16(last ? 0 : static_cast<uint16_t>(4 + actionBytes.size()));
-        body.u8(static_cast<uint8_t>(actions_[i].conditions >> 8)).u8(static_cast<uint8_t>(actions_[i].conditions));
+        body.u8(static_cast<uint8_t>(actions_[i].conditions >> 8))
+            .u8(static_cast<uint8_t>(actions_[i].conditions));
         body.raw(actionBytes);
     }
     return body.bytes();

@@ -31,8 +31,7 @@ enum ButtonCondition : uint16_t {
 };
 
 // A key-press condition: the key code in bits 1..7.
-constexpr uint16_t buttonKeyCondition(uint8_t keyCode)
-{
+constexpr uint16_t buttonKeyCondition(uint8_t keyCode) {
     return static_cast<uint16_t>((keyCode & 0x7F) << 1);
 }
 
@@ -49,14 +48,14 @@ struct ButtonRecord {
 //   button.add({.states = kButtonUp | kButtonHitTest, .character = 1})
 //         .addActions(kCondOverDownToOverUp, ActionBuilder().play());
 class ButtonBuilder {
-public:
+  public:
     ButtonBuilder& trackAsMenu(bool value = true);
     ButtonBuilder& add(const ButtonRecord& record);
     ButtonBuilder& addActions(uint16_t conditions, const ActionBuilder& actions);
 
     std::vector<uint8_t> defineButton2Body(uint16_t id) const;
 
-private:
+  private:
     struct CondAction {
         uint16_t conditions;
         ActionBuilder actions;

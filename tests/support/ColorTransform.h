@@ -33,7 +33,7 @@ struct ColorTransform {
     // CXFORMWITHALPHA:
     void writeWithAlpha(BitWriter& out) const;
 
-private:
+  private:
     void write(BitWriter& out, bool withAlpha) const;
 };
 

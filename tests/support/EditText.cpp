@@ -4,8 +4,7 @@
 
 namespace swftest {
 
-std::vector<uint8_t> EditText::defineEditTextBody(uint16_t id) const
-{
+std::vector<uint8_t> EditText::defineEditTextBody(uint16_t id) const {
     BitWriter body;
     body.u16(id);
     bounds.write(body);
@@ -25,18 +24,18 @@ std::vector<uint8_t> EditText::defineEditTextBody(uint16_t id) const
         .flag(wasStatic)
         .flag(html)
         .flag(useOutlines);
-    if (fontId)
-        body.u16(*fontId).u16(fontHeight);
-    if (color)
-        color->write(body, true);
-    if (maxLength)
-        body.u16(*maxLength);
+    if (fontId) body.u16(*fontId).u16(fontHeight);
+    if (color) color->write(body, true);
+    if (maxLength) body.u16(*maxLength);
     if (align) {
-        body.u8(static_cast<uint8_t>(*align)).u16(leftMargin).u16(rightMargin).u16(indent).s16(leading);
+        body.u8(static_cast<uint8_t>(*align))
+            .u16(leftMargin)
+            .u16(rightMargin)
+            .u16(indent)
+            .s16(leading);
     }
     body.string(variableName);
-    if (text)
-        body.string(*text);
+    if (text) body.string(*text);
     return body.bytes();
 }
 

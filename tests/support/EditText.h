@@ -20,7 +20,7 @@ struct EditText {
     Rect bounds = {};
     std::optional<std::string> text = std::nullopt;  // initial text
     std::optional<uint16_t> fontId = std::nullopt;   // none: the player's default font
-    uint16_t fontHeight = 240;                        // twips, written with the font
+    uint16_t fontHeight = 240;                       // twips, written with the font
     std::optional<Rgba> color = std::nullopt;
     std::optional<uint16_t> maxLength = std::nullopt;
     std::optional<TextAlign> align = std::nullopt;

@@ -9,9 +9,8 @@ namespace swftest {
 
 namespace {
 
-FillStyle gradient(FillType type, const Matrix& matrix, std::vector<GradientStop> stops, SpreadMode spread,
-                   InterpolationMode interpolation)
-{
+FillStyle gradient(FillType type, const Matrix& matrix, std::vector<GradientStop> stops,
+                   SpreadMode spread, InterpolationMode interpolation) {
     FillStyle style;
     style.type = type;
     style.matrix = matrix;
@@ -23,68 +22,62 @@ FillStyle gradient(FillType type, const Matrix& matrix, std::vector<GradientStop
 
 }  // namespace
 
-FillStyle FillStyle::solid(Rgba color)
-{
+FillStyle FillStyle::solid(Rgba color) {
     FillStyle style;
     style.color = color;
     return style;
 }
 
-FillStyle FillStyle::linearGradient(const Matrix& matrix, std::vector<GradientStop> stops, SpreadMode spread,
-                                    InterpolationMode interpolation)
-{
+FillStyle FillStyle::linearGradient(const Matrix& matrix, std::vector<GradientStop> stops,
+                                    SpreadMode spread, InterpolationMode interpolation) {
     return gradient(FillType::LinearGradient, matrix, std::move(stops), spread, interpolation);
 }
 
-FillStyle FillStyle::radialGradient(const Matrix& matrix, std::vector<GradientStop> stops, SpreadMode spread,
-                                    InterpolationMode interpolation)
-{
+FillStyle FillStyle::radialGradient(const Matrix& matrix, std::vector<GradientStop> stops,
+                                    SpreadMode spread, InterpolationMode interpolation) {
     return gradient(FillType::RadialGradient, matrix, std::move(stops), spread, interpolation);
 }
 
-FillStyle FillStyle::focalGradient(const Matrix& matrix, std::vector<GradientStop> stops, double focal,
-                                   SpreadMode spread, InterpolationMode interpolation)
-{
-    FillStyle style = gradient(FillType::FocalRadialGradient, matrix, std::move(stops), spread, interpolation);
+FillStyle FillStyle::focalGradient(const Matrix& matrix, std::vector<GradientStop> stops,
+                                   double focal, SpreadMode spread,
+                                   InterpolationMode interpolation) {
+    FillStyle style =
+        gradient(FillType::FocalRadialGradient, matrix, std::move(stops), spread, interpolation);
     style.focalPoint = static_cast<int16_t>(std::lround(focal * 256.0));
     return style;
 }
 
-FillStyle FillStyle::bitmap(uint16_t bitmapId, const Matrix& matrix, bool repeating, bool smoothed)
-{
+FillStyle FillStyle::bitmap(uint16_t bitmapId, const Matrix& matrix, bool repeating,
+                            bool smoothed) {
     FillStyle style;
     if (smoothed)
         style.type = repeating ? FillType::RepeatingBitmap : FillType::ClippedBitmap;
     else
-        style.type = repeating ? FillType::NonSmoothedRepeatingBitmap : FillType::NonSmoothedClippedBitmap;
+        style.type =
+            repeating ? FillType::NonSmoothedRepeatingBitmap : FillType::NonSmoothedClippedBitmap;
     style.bitmapId = bitmapId;
     style.matrix = matrix;
     return style;
 }
 
-bool FillStyle::isGradient() const
-{
+bool FillStyle::isGradient() const {
     return type == FillType::LinearGradient || type == FillType::RadialGradient ||
            type == FillType::FocalRadialGradient;
 }
 
-bool FillStyle::isBitmap() const
-{
+bool FillStyle::isBitmap() const {
     return static_cast<uint8_t>(type) >= 0x40 && static_cast<uint8_t>(type) <= 0x43;
 }
 
-void FillStyle::writeGradientHeader(BitWriter& out) const
-{
-    if (stops.size() > 15)
-        throw std::invalid_argument("a gradient holds at most 15 stops");
+void FillStyle::writeGradientHeader(BitWriter& out) const {
+    if (stops.size() > 15) throw std::invalid_argument("a gradient holds at most 15 stops");
     out.align();
     out.ub(static_cast<uint32_t>(spread), 2)
         .ub(static_cast<uint32_t>(interpolation), 2)
         .ub(static_cast<uint32_t>(stops.size()), 4);
 }
 
-void FillStyle::write(BitWriter& out, int shapeVersion) const
-{
+void FillStyle::write(BitWriter& out, int shapeVersion) const {
     const bool withAlpha = shapeVersion >= 3;
     out.u8(static_cast<uint8_t>(type));
     if (type == FillType::Solid) {
@@ -96,8 +89,7 @@ void FillStyle::write(BitWriter& out, int shapeVersion) const
             out.u8(stop.ratio);
             stop.color.write(out, withAlpha);
         }
-        if (type == FillType::FocalRadialGradient)
-            out.s16(focalPoint);
+        if (type == FillType::FocalRadialGradient) out.s16(focalPoint);
     } else if (isBitmap()) {
         out.u16(bitmapId);
         matrix.write(out);

@@ -33,13 +33,13 @@ struct GradientStop {
 // write unusual combinations.
 struct FillStyle {
     FillType type = FillType::Solid;
-    Rgba color;                      // Solid
-    Matrix matrix;                   // gradient matrix, or bitmap matrix (bitmap pixels to shape)
-    std::vector<GradientStop> stops; // gradients: up to 15 (the count field has 4 bits)
+    Rgba color;                       // Solid
+    Matrix matrix;                    // gradient matrix, or bitmap matrix (bitmap pixels to shape)
+    std::vector<GradientStop> stops;  // gradients: up to 15 (the count field has 4 bits)
     SpreadMode spread = SpreadMode::Pad;
     InterpolationMode interpolation = InterpolationMode::Normal;
-    int16_t focalPoint = 0;          // focal gradients: signed 8.8, -256..256 is -1..1
-    uint16_t bitmapId = 0;           // bitmap fills
+    int16_t focalPoint = 0;  // focal gradients: signed 8.8, -256..256 is -1..1
+    uint16_t bitmapId = 0;   // bitmap fills
 
     static FillStyle solid(Rgba color);
     static FillStyle linearGradient(const Matrix& matrix, std::vector<GradientStop> stops,
@@ -49,8 +49,8 @@ struct FillStyle {
                                     SpreadMode spread = SpreadMode::Pad,
                                     InterpolationMode interpolation = InterpolationMode::Normal);
     // focal: -1..1 along the gradient's x axis.
-    static FillStyle focalGradient(const Matrix& matrix, std::vector<GradientStop> stops, double focal,
-                                   SpreadMode spread = SpreadMode::Pad,
+    static FillStyle focalGradient(const Matrix& matrix, std::vector<GradientStop> stops,
+                                   double focal, SpreadMode spread = SpreadMode::Pad,
                                    InterpolationMode interpolation = InterpolationMode::Normal);
     static FillStyle bitmap(uint16_t bitmapId, const Matrix& matrix, bool repeating = true,
                             bool smoothed = true);

@@ -21,7 +21,7 @@ namespace swftest {
 //   font.name("Blocky").addGlyph('I', box, 800);
 // A font with a name and no glyphs stands for a device font (e.g. "_sans") in DefineFont2.
 class FontBuilder {
-public:
+  public:
     FontBuilder& name(std::string_view fontName);
     FontBuilder& bold(bool value = true);
     FontBuilder& italic(bool value = true);
@@ -36,7 +36,7 @@ public:
     // fontVersion 2 (DefineFont2) or 3 (DefineFont3); codes are always 16-bit.
     std::vector<uint8_t> defineFont2Body(uint16_t id, int fontVersion) const;
 
-private:
+  private:
     struct Glyph {
         uint16_t code;
         ShapeBuilder shape;

@@ -31,7 +31,8 @@ struct Matrix {
     static Matrix affine(double a, double b, double c, double d, int32_t tx, int32_t ty);
     // Maps the gradient square (-16384..16384 twips on both axes) onto the box at (x, y)
     // with the given size in twips, rotated about the box centre.
-    static Matrix gradientBox(int32_t x, int32_t y, int32_t width, int32_t height, double degrees = 0);
+    static Matrix gradientBox(int32_t x, int32_t y, int32_t width, int32_t height,
+                              double degrees = 0);
     // A bitmap fill showing one bitmap pixel per screen pixel, its top-left corner at (x, y).
     static Matrix bitmapAt(int32_t x, int32_t y);
 

@@ -9,10 +9,8 @@ namespace swftest {
 
 namespace {
 
-void writeCount(BitWriter& out, size_t count)
-{
-    if (count > 0xFFFF)
-        throw std::invalid_argument("too many morph styles");
+void writeCount(BitWriter& out, size_t count) {
+    if (count > 0xFFFF) throw std::invalid_argument("too many morph styles");
     if (count >= 0xFF)
         out.u8(0xFF).u16(static_cast<uint16_t>(count));
     else
@@ -21,26 +19,25 @@ void writeCount(BitWriter& out, size_t count)
 
 }  // namespace
 
-int MorphShapeBuilder::addFill(FillStyle start, FillStyle end)
-{
+int MorphShapeBuilder::addFill(FillStyle start, FillStyle end) {
     if (start.type != end.type || start.stops.size() != end.stops.size())
-        throw std::invalid_argument("morph fill styles need the same type and stop count at both ends");
+        throw std::invalid_argument(
+            "morph fill styles need the same type and stop count at both ends");
     fills_.emplace_back(std::move(start), std::move(end));
     return static_cast<int>(fills_.size());
 }
 
-int MorphShapeBuilder::addLine(LineStyle start, LineStyle end)
-{
+int MorphShapeBuilder::addLine(LineStyle start, LineStyle end) {
     if (start.fill.has_value() != end.fill.has_value())
         throw std::invalid_argument("morph line styles must both be filled strokes or both plain");
     lines_.emplace_back(std::move(start), std::move(end));
     return static_cast<int>(lines_.size());
 }
 
-void MorphShapeBuilder::writeFill(BitWriter& out, const FillStyle& start, const FillStyle& end)
-{
+void MorphShapeBuilder::writeFill(BitWriter& out, const FillStyle& start, const FillStyle& end) {
     if (start.type != end.type || start.stops.size() != end.stops.size())
-        throw std::invalid_argument("morph fill styles need the same type and stop count at both ends");
+        throw std::invalid_argument(
+            "morph fill styles need the same type and stop count at both ends");
     out.u8(static_cast<uint8_t>(start.type));
     if (start.type == FillType::Solid) {
         start.color.write(out, true);
@@ -66,8 +63,8 @@ void MorphShapeBuilder::writeFill(BitWriter& out, const FillStyle& start, const 
     }
 }
 
-void MorphShapeBuilder::writeLine(BitWriter& out, const LineStyle& start, const LineStyle& end, int morphVersion)
-{
+void MorphShapeBuilder::writeLine(BitWriter& out, const LineStyle& start, const LineStyle& end,
+                                  int morphVersion) {
     out.u16(start.width).u16(end.width);
     if (morphVersion >= 2) {
         start.writeStyle2Flags(out);
@@ -80,8 +77,7 @@ void MorphShapeBuilder::writeLine(BitWriter& out, const LineStyle& start, const 
     end.color.write(out, true);
 }
 
-std::vector<uint8_t> MorphShapeBuilder::defineMorphShapeBody(uint16_t id, int morphVersion) const
-{
+std::vector<uint8_t> MorphShapeBuilder::defineMorphShapeBody(uint16_t id, int morphVersion) const {
     if (morphVersion != 1 && morphVersion != 2)
         throw std::invalid_argument("DefineMorphShape version must be 1 or 2");
 
@@ -99,11 +95,9 @@ std::vector<uint8_t> MorphShapeBuilder::defineMorphShapeBody(uint16_t id, int mo
 
     BitWriter styles;
     writeCount(styles, fills_.size());
-    for (const auto& [start, end] : fills_)
-        writeFill(styles, start, end);
+    for (const auto& [start, end] : fills_) writeFill(styles, start, end);
     writeCount(styles, lines_.size());
-    for (const auto& [start, end] : lines_)
-        writeLine(styles, start, end, morphVersion);
+    for (const auto& [start, end] : lines_) writeLine(styles, start, end, morphVersion);
     const int fillBits = BitWriter::unsignedBits(static_cast<uint32_t>(fills_.size()));
     const int lineBits = BitWriter::unsignedBits(static_cast<uint32_t>(lines_.size()));
     const int shapeVersion = morphVersion == 1 ? 3 : 4;

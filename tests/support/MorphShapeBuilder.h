@@ -21,7 +21,7 @@ namespace swftest {
 //   morph.endEdges().rectangle(0, 0, px(40), px(20));
 // The styles added to the two ShapeBuilders themselves are not written.
 class MorphShapeBuilder {
-public:
+  public:
     int addFill(FillStyle start, FillStyle end);
     int addLine(LineStyle start, LineStyle end);
 
@@ -30,9 +30,10 @@ public:
 
     std::vector<uint8_t> defineMorphShapeBody(uint16_t id, int morphVersion) const;
 
-private:
+  private:
     static void writeFill(BitWriter& out, const FillStyle& start, const FillStyle& end);
-    static void writeLine(BitWriter& out, const LineStyle& start, const LineStyle& end, int morphVersion);
+    static void writeLine(BitWriter& out, const LineStyle& start, const LineStyle& end,
+                          int morphVersion);
 
     std::vector<std::pair<FillStyle, FillStyle>> fills_;
     std::vector<std::pair<LineStyle, LineStyle>> lines_;

@@ -4,8 +4,7 @@
 
 namespace swftest {
 
-void Placement::write(BitWriter& out, int placeVersion, int swfVersion) const
-{
+void Placement::write(BitWriter& out, int placeVersion, int swfVersion) const {
     out.flag(!clipActions.empty())
         .flag(clipDepth.has_value())
         .flag(name.has_value())
@@ -18,26 +17,17 @@ void Placement::write(BitWriter& out, int placeVersion, int swfVersion) const
         out.ub(0, 5).flag(cacheAsBitmap.has_value()).flag(blendMode.has_value()).flag(false);
     }
     out.u16(depth);
-    if (character)
-        out.u16(*character);
-    if (matrix)
-        matrix->write(out);
-    if (colorTransform)
-        colorTransform->writeWithAlpha(out);
-    if (ratio)
-        out.u16(*ratio);
-    if (name)
-        out.string(*name);
-    if (clipDepth)
-        out.u16(*clipDepth);
+    if (character) out.u16(*character);
+    if (matrix) matrix->write(out);
+    if (colorTransform) colorTransform->writeWithAlpha(out);
+    if (ratio) out.u16(*ratio);
+    if (name) out.string(*name);
+    if (clipDepth) out.u16(*clipDepth);
     if (placeVersion >= 3) {
-        if (blendMode)
-            out.u8(*blendMode);
-        if (cacheAsBitmap)
-            out.u8(*cacheAsBitmap ? 1 : 0);
+        if (blendMode) out.u8(*blendMode);
+        if (cacheAsBitmap) out.u8(*cacheAsBitmap ? 1 : 0);
     }
-    if (!clipActions.empty())
-        ClipAction::writeList(out, clipActions, swfVersion);
+    if (!clipActions.empty()) ClipAction::writeList(out, clipActions, swfVersion);
 }
 
 }  // namespace swftest

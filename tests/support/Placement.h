@@ -29,7 +29,8 @@ struct Placement {
     // onClipEvent handlers (sprites, SWF 5 and later); written when not empty.
     std::vector<ClipAction> clipActions = {};
     // PlaceObject3 only:
-    std::optional<uint8_t> blendMode = std::nullopt;  // 1 normal, 2 layer, 3 multiply, 4 screen, ...
+    std::optional<uint8_t> blendMode =
+        std::nullopt;  // 1 normal, 2 layer, 3 multiply, 4 screen, ...
     std::optional<bool> cacheAsBitmap = std::nullopt;
 
     // The body of PlaceObject2 (placeVersion 2) or PlaceObject3 (placeVersion 3); the movie's

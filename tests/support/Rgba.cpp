@@ -4,11 +4,9 @@
 
 namespace swftest {
 
-void Rgba::write(BitWriter& out, bool withAlpha) const
-{
+void Rgba::write(BitWriter& out, bool withAlpha) const {
     out.u8(r).u8(g).u8(b);
-    if (withAlpha)
-        out.u8(a);
+    if (withAlpha) out.u8(a);
 }
 
 }  // namespace swftest

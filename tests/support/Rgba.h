@@ -20,8 +20,7 @@ struct Rgba {
 };
 
 // 20 twips to a pixel; rounds to the nearest twip.
-constexpr int32_t px(double pixels)
-{
+constexpr int32_t px(double pixels) {
     return static_cast<int32_t>(pixels * 20.0 + (pixels >= 0 ? 0.5 : -0.5));
 }
 

@@ -26,7 +26,7 @@ class BitWriter;
 //   shape.fill1(red).line(black).rectangle(0, 0, px(100), px(50));
 //   writer.defineShape(1, shape, 3);
 class ShapeBuilder {
-public:
+  public:
     // Adds to the current style arrays and returns the 1-based index to select it with.
     int addFill(FillStyle style);
     int addLine(LineStyle style);
@@ -50,7 +50,8 @@ public:
     // The rectangle starts at its top-left corner.
     ShapeBuilder& rectangle(int32_t x, int32_t y, int32_t width, int32_t height);
     // Straight sides and quarter-curve corners of the given radius (at most half a side).
-    ShapeBuilder& roundedRectangle(int32_t x, int32_t y, int32_t width, int32_t height, int32_t radius);
+    ShapeBuilder& roundedRectangle(int32_t x, int32_t y, int32_t width, int32_t height,
+                                   int32_t radius);
     // Eight quadratic curves, starting at the rightmost point.
     ShapeBuilder& ellipse(int32_t centerX, int32_t centerY, int32_t radiusX, int32_t radiusY);
 
@@ -71,7 +72,7 @@ public:
     // The whole body of a DefineShape tag (id, bounds, shape with styles).
     std::vector<uint8_t> defineShapeBody(uint16_t id, int shapeVersion) const;
 
-private:
+  private:
     struct StyleArrays {
         std::vector<FillStyle> fills;
         std::vector<LineStyle> lines;

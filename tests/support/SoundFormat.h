@@ -28,7 +28,9 @@ struct SoundFormat {
 
     // codec (4 bits), rate (2), size (1), channels (1).
     uint8_t packed() const;
-    bool isPcm() const { return codec == SoundCodec::NativePcm || codec == SoundCodec::LittleEndianPcm; }
+    bool isPcm() const {
+        return codec == SoundCodec::NativePcm || codec == SoundCodec::LittleEndianPcm;
+    }
     // Bytes per sample frame (all channels) of PCM data.
     int pcmFrameBytes() const { return (sixteenBit ? 2 : 1) * (stereo ? 2 : 1); }
 

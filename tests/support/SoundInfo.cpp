@@ -6,8 +6,7 @@
 
 namespace swftest {
 
-void SoundInfo::write(BitWriter& out) const
-{
+void SoundInfo::write(BitWriter& out) const {
     if (envelope.size() > 255)
         throw std::invalid_argument("a sound envelope holds at most 255 points");
     out.ub(0, 2)
@@ -17,12 +16,9 @@ void SoundInfo::write(BitWriter& out) const
         .flag(loopCount.has_value())
         .flag(outPoint.has_value())
         .flag(inPoint.has_value());
-    if (inPoint)
-        out.u32(*inPoint);
-    if (outPoint)
-        out.u32(*outPoint);
-    if (loopCount)
-        out.u16(*loopCount);
+    if (inPoint) out.u32(*inPoint);
+    if (outPoint) out.u32(*outPoint);
+    if (loopCount) out.u16(*loopCount);
     if (!envelope.empty()) {
         out.u8(static_cast<uint8_t>(envelope.size()));
         for (const SoundEnvelopePoint& point : envelope)

@@ -87,7 +87,7 @@ enum TagCode : uint16_t {
 // All coordinates are twips (px() converts pixels) unless a name says pixels. Methods that
 // are given values the format cannot hold throw std::invalid_argument.
 class SwfWriter {
-public:
+  public:
     // --- header ---------------------------------------------------------------------------
     SwfWriter& version(uint8_t swfVersion);
     SwfWriter& frameSize(const Rect& twips);
@@ -113,8 +113,8 @@ public:
     SwfWriter& tag(uint16_t code, std::span<const uint8_t> body);
     SwfWriter& tagWithLongHeader(uint16_t code, std::span<const uint8_t> body);
     // A header claiming `declaredLength` followed by `body` of any other length.
-    SwfWriter& tagDeclaringLength(uint16_t code, uint32_t declaredLength, std::span<const uint8_t> body,
-                                  bool longHeader = false);
+    SwfWriter& tagDeclaringLength(uint16_t code, uint32_t declaredLength,
+                                  std::span<const uint8_t> body, bool longHeader = false);
     // Bytes appended to the tag stream as they are (e.g. half a tag header).
     SwfWriter& rawBytes(std::span<const uint8_t> bytes);
 
@@ -138,12 +138,14 @@ public:
                                   int version = 2);
     // Colour-mapped 8-bit image: up to 256 palette entries and one index per pixel (rows are
     // padded to 4 bytes in the file). Version 2 keeps the palette's alpha, premultiplied.
-    SwfWriter& defineBitsLosslessColorMapped(uint16_t id, int width, int height, std::span<const Rgba> palette,
+    SwfWriter& defineBitsLosslessColorMapped(uint16_t id, int width, int height,
+                                             std::span<const Rgba> palette,
                                              std::span<const uint8_t> indices, int version = 2);
     // Complete JPEG data (or PNG / GIF data from SWF 8).
     SwfWriter& defineBitsJpeg2(uint16_t id, std::span<const uint8_t> imageData);
     // Image data plus an alpha plane of one byte per pixel, compressed here.
-    SwfWriter& defineBitsJpeg3(uint16_t id, std::span<const uint8_t> imageData, std::span<const uint8_t> alpha);
+    SwfWriter& defineBitsJpeg3(uint16_t id, std::span<const uint8_t> imageData,
+                               std::span<const uint8_t> alpha);
     // JPEG tables shared by DefineBits tags, and a DefineBits with only the image part.
     SwfWriter& jpegTables(std::span<const uint8_t> tables);
     SwfWriter& defineBits(uint16_t id, std::span<const uint8_t> imageData);
@@ -170,7 +172,8 @@ public:
     SwfWriter& placeObject2(const Placement& placement);
     SwfWriter& placeObject3(const Placement& placement);
     // PlaceObject2 shortcuts: a new object, and a new matrix for an existing one.
-    SwfWriter& place(uint16_t characterId, uint16_t depth, const Matrix& matrix = Matrix::identity());
+    SwfWriter& place(uint16_t characterId, uint16_t depth,
+                     const Matrix& matrix = Matrix::identity());
     SwfWriter& move(uint16_t depth, const Matrix& matrix);
     SwfWriter& removeObject(uint16_t characterId, uint16_t depth);
     SwfWriter& removeObject2(uint16_t depth);
@@ -178,8 +181,9 @@ public:
     // --- sound ----------------------------------------------------------------------------
     SwfWriter& startSound(uint16_t soundId, const SoundInfo& info = {});
     // SoundStreamHead (version 1) or SoundStreamHead2 (2). The latency seek is written for MP3.
-    SwfWriter& soundStreamHead(const SoundFormat& playback, const SoundFormat& stream, uint16_t samplesPerFrame,
-                               int16_t latencySeek = 0, int headVersion = 1);
+    SwfWriter& soundStreamHead(const SoundFormat& playback, const SoundFormat& stream,
+                               uint16_t samplesPerFrame, int16_t latencySeek = 0,
+                               int headVersion = 1);
     // The block's data as it is (for MP3 the caller includes the sample count and seek fields).
     SwfWriter& soundStreamBlock(std::span<const uint8_t> data);
 
@@ -194,7 +198,7 @@ public:
     // is replaced whole or not at all. Throws std::runtime_error saying why it failed.
     void writeFile(const std::filesystem::path& path) const;
 
-private:
+  private:
     void writeTagHeader(uint16_t code, uint32_t length, bool longHeader);
     std::vector<uint8_t> tagStreamWithEnd() const;
 

@@ -32,7 +32,7 @@ struct TextRecord {
 //       .add({.fontId = 1, .height = px(12), .color = Rgba{0, 0, 0}, .x = 0, .y = px(15),
 //             .glyphs = {{0, px(8)}, {1, px(8)}}});
 class TextBuilder {
-public:
+  public:
     TextBuilder& setBounds(const Rect& bounds);
     TextBuilder& setMatrix(const Matrix& matrix);
     TextBuilder& add(TextRecord record);
@@ -40,7 +40,7 @@ public:
     // GlyphBits and AdvanceBits are the fewest that hold every index and advance.
     std::vector<uint8_t> defineTextBody(uint16_t id, int textVersion) const;
 
-private:
+  private:
     Rect bounds_;
     Matrix matrix_;
     std::vector<TextRecord> records_;

@@ -6,21 +6,19 @@
 
 namespace swftest {
 
-std::vector<uint8_t> Zlib::compress(std::span<const uint8_t> data)
-{
+std::vector<uint8_t> Zlib::compress(std::span<const uint8_t> data) {
     uLongf size = compressBound(static_cast<uLong>(data.size()));
     std::vector<uint8_t> out(size);
-    if (compress2(out.data(), &size, data.data(), static_cast<uLong>(data.size()), Z_BEST_COMPRESSION) != Z_OK)
+    if (compress2(out.data(), &size, data.data(), static_cast<uLong>(data.size()),
+                  Z_BEST_COMPRESSION) != Z_OK)
         throw std::runtime_error("zlib compression failed");
     out.resize(size);
     return out;
 }
 
-std::vector<uint8_t> Zlib::inflate(std::span<const uint8_t> stream, size_t maxSize)
-{
+std::vector<uint8_t> Zlib::inflate(std::span<const uint8_t> stream, size_t maxSize) {
     z_stream z{};
-    if (inflateInit(&z) != Z_OK)
-        throw std::runtime_error("zlib initialisation failed");
+    if (inflateInit(&z) != Z_OK) throw std::runtime_error("zlib initialisation failed");
     std::vector<uint8_t> out;
     uint8_t chunk[16384];
     z.next_in = const_cast<Bytef*>(stream.data());

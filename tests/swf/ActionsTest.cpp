@@ -15,7 +15,7 @@ using enginetest::Load;
 using enginetest::TracingFrames;
 
 class Actions : public ::testing::Test {
-protected:
+  protected:
     Actions() {
         player.SetServiceProvider(&host);
         player.SetTraceSink([this](const std::string& line) { lines.push_back(line); });
@@ -50,7 +50,9 @@ TEST_F(Actions, GotoLabelStopsOnTheLabelledFrame) {
     st::SwfWriter movie;
     movie.doAction(st::ActionBuilder().gotoLabel("Target")).showFrame();
     movie.showFrame();
-    movie.frameLabel("target").doAction(st::ActionBuilder().pushString("at label").trace()).showFrame();
+    movie.frameLabel("target")
+        .doAction(st::ActionBuilder().pushString("at label").trace())
+        .showFrame();
     movie.showFrame();
     Load(player, movie);
     EXPECT_EQ(player.TCurrentFrame(), 2);
@@ -76,7 +78,8 @@ TEST_F(Actions, SetTargetActsOnANamedSprite) {
     st::SwfWriter movie;
     movie.defineSprite(1, sprite);
     movie.placeObject2({.depth = 1, .character = 1, .name = "clip"});
-    movie.doAction(st::ActionBuilder().setTarget("/clip").gotoFrame(2).setTarget("").stop()).showFrame();
+    movie.doAction(st::ActionBuilder().setTarget("/clip").gotoFrame(2).setTarget("").stop())
+        .showFrame();
     movie.showFrame();
     Load(player, movie);
     swf::MovieClip* clip = ClipAt(*player.Root(), 1);
@@ -98,7 +101,8 @@ TEST_F(Actions, SetTargetToAnUnknownPathLeavesEverythingAlone) {
 
 TEST_F(Actions, FsCommandQuitEndsTheMovieAfterTheFramesActions) {
     st::SwfWriter movie = TracingFrames("f", 2);
-    movie.doAction(st::ActionBuilder().fsCommand("quit").pushString("after quit").trace()).showFrame();
+    movie.doAction(st::ActionBuilder().fsCommand("quit").pushString("after quit").trace())
+        .showFrame();
     movie.doAction(st::ActionBuilder().pushString("never").trace()).showFrame();
     Load(player, movie);
     host.tick(2);
@@ -120,7 +124,8 @@ TEST_F(Actions, GotosThatChaseEachOtherEndWithinTheTick) {
 
 TEST_F(Actions, TracePrintsPushedConstants) {
     st::SwfWriter movie;
-    movie.doAction(st::ActionBuilder().pushString("hello").trace().pushInteger(-42).trace().trace()).showFrame();
+    movie.doAction(st::ActionBuilder().pushString("hello").trace().pushInteger(-42).trace().trace())
+        .showFrame();
     Load(player, movie);
     EXPECT_EQ(lines, (std::vector<std::string>{"hello", "-42", "undefined"}));
 }
@@ -129,7 +134,8 @@ TEST_F(Actions, ActionsCutShortOrUnknownAreSkipped) {
     st::SwfWriter movie;
     std::vector<uint8_t> unknown = {1, 2, 3};
     movie.doAction(st::ActionBuilder().action(0xEE, unknown).action(0x55).stop()).showFrame();
-    movie.doAction(st::ActionBuilder().raw(std::vector<uint8_t>{0x96, 0xFF, 0x7F, 0x00})).showFrame();
+    movie.doAction(st::ActionBuilder().raw(std::vector<uint8_t>{0x96, 0xFF, 0x7F, 0x00}))
+        .showFrame();
     Load(player, movie);
     EXPECT_FALSE(player.IsPlaying());
     player.Play();
@@ -141,14 +147,15 @@ TEST_F(Actions, ListEndsAtTheFirstBranchItCannotFollow) {
     // if (...) fscommand("quit"): the quit sits in a branch the runner cannot decide.
     std::vector<uint8_t> skipFive = {5, 0};
     st::SwfWriter movie;
-    movie.doAction(st::ActionBuilder()
-                       .pushString("before")
-                       .trace()
-                       .pushInteger(0)
-                       .action(0x9D, skipFive)  // If
-                       .fsCommand("quit")
-                       .pushString("after")
-                       .trace())
+    movie
+        .doAction(st::ActionBuilder()
+                      .pushString("before")
+                      .trace()
+                      .pushInteger(0)
+                      .action(0x9D, skipFive)  // If
+                      .fsCommand("quit")
+                      .pushString("after")
+                      .trace())
         .showFrame()
         .showFrame();
     Load(player, movie);
@@ -158,11 +165,14 @@ TEST_F(Actions, ListEndsAtTheFirstBranchItCannotFollow) {
 
 TEST_F(Actions, GetUrl2WithConstantsAndTheConstantPool) {
     // ConstantPool ["FSCommand:quit", ""], then Push pool[0], pool[1] and GetURL2.
-    std::vector<uint8_t> pool = {2, 0, 'F', 'S', 'C', 'o', 'm', 'm', 'a', 'n', 'd', ':', 'q', 'u', 'i', 't', 0, 0};
+    std::vector<uint8_t> pool = {2,   0,   'F', 'S', 'C', 'o', 'm', 'm', 'a',
+                                 'n', 'd', ':', 'q', 'u', 'i', 't', 0,   0};
     std::vector<uint8_t> push = {8, 0, 8, 1};
     std::vector<uint8_t> method = {0};
     st::SwfWriter movie;
-    movie.doAction(st::ActionBuilder().action(0x88, pool).action(0x96, push).action(0x9A, method)).showFrame().showFrame();
+    movie.doAction(st::ActionBuilder().action(0x88, pool).action(0x96, push).action(0x9A, method))
+        .showFrame()
+        .showFrame();
     Load(player, movie);
     EXPECT_TRUE(player.QuitRequested());
 }
@@ -170,7 +180,13 @@ TEST_F(Actions, GetUrl2WithConstantsAndTheConstantPool) {
 TEST_F(Actions, ValuesBelowAnUnknownActionAreNotTraced) {
     // trace(someVariable): Push "someVariable", GetVariable, Trace.
     st::SwfWriter movie;
-    movie.doAction(st::ActionBuilder().pushString("someVariable").action(0x1C).trace().pushString("literal").trace())
+    movie
+        .doAction(st::ActionBuilder()
+                      .pushString("someVariable")
+                      .action(0x1C)
+                      .trace()
+                      .pushString("literal")
+                      .trace())
         .showFrame();
     Load(player, movie);
     EXPECT_EQ(lines, (std::vector<std::string>{"literal"}));

@@ -42,7 +42,8 @@ TEST(DisplayList, PlaceMoveReplaceAndRemoveFollowTheFrames) {
 TEST(DisplayList, OriginalPlaceObjectAndRemoveObjectWork) {
     st::SwfWriter movie;
     movie.defineShape(1, Square({255, 0, 0}, 200)).defineShape(2, Square({0, 0, 255}, 100));
-    movie.placeObject(1, 1, st::Matrix::translation(40, 40), st::ColorTransform::multiply(0.5, 1, 1));
+    movie.placeObject(1, 1, st::Matrix::translation(40, 40),
+                      st::ColorTransform::multiply(0.5, 1, 1));
     movie.placeObject(2, 2, st::Matrix::identity()).showFrame();
     movie.removeObject(1, 1).showFrame();
 
@@ -69,8 +70,13 @@ TEST(DisplayList, PlaceObject2OnAnOccupiedDepthIsIgnored) {
 TEST(DisplayList, PlaceObject3FieldsAreKeptOnTheObject) {
     st::SwfWriter movie;
     movie.defineShape(1, Square({255, 0, 0}, 200));
-    movie.placeObject3({.depth = 4, .character = 1, .ratio = 77, .name = "box", .clipDepth = 9,
-                        .blendMode = 3, .cacheAsBitmap = true});
+    movie.placeObject3({.depth = 4,
+                        .character = 1,
+                        .ratio = 77,
+                        .name = "box",
+                        .clipDepth = 9,
+                        .blendMode = 3,
+                        .cacheAsBitmap = true});
     movie.showFrame();
     swf::Player player;
     Load(player, movie);
@@ -87,7 +93,8 @@ TEST(DisplayList, PlaceObject3FieldsAreKeptOnTheObject) {
 TEST(DisplayList, TextFieldsArePlacedAndDrawn) {
     st::SwfWriter movie;
     movie.frameSizePixels(40, 20).setBackgroundColor({255, 255, 255});
-    movie.defineEditText(1, {.bounds = st::Rect::fromPixels(0, 0, 40, 20), .text = "", .border = true});
+    movie.defineEditText(
+        1, {.bounds = st::Rect::fromPixels(0, 0, 40, 20), .text = "", .border = true});
     movie.place(1, 1).showFrame();
     swf::Player player;
     Load(player, movie);

@@ -10,7 +10,7 @@
 namespace enginetest {
 
 class FakeHost : public swf::ServiceProvider, public swf::TimerService, public swf::Timer {
-public:
+  public:
     swf::TimerService* QueryTimerService() override {
         ++serviceQueries;
         return this;

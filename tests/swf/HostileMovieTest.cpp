@@ -88,7 +88,8 @@ TEST(HostileMovies, EveryTruncationOfAMovieLoadsOrFailsCleanly) {
 TEST(HostileMovies, TruncatedTagStreamIsMarkedAndKeepsWhatCameBefore) {
     std::vector<uint8_t> whole = BusyMovie().bytes();
     std::string error;
-    auto movie = swf::MovieParser::parse(std::span<const uint8_t>(whole.data(), whole.size() - 10), error);
+    auto movie =
+        swf::MovieParser::parse(std::span<const uint8_t>(whole.data(), whole.size() - 10), error);
     ASSERT_TRUE(movie) << error;
     EXPECT_TRUE(movie->truncated);
     EXPECT_NE(movie->dictionary.find(1), nullptr);
@@ -101,7 +102,8 @@ TEST(HostileMovies, BitmapsPastTheMovieBudgetAreLeftUndecoded) {
     std::vector<st::Rgba> pixels(size_t{kSide} * kSide, st::Rgba{10, 200, 30, 255});
     std::vector<st::Rgba> small(4, st::Rgba{1, 2, 3, 255});
     st::SwfWriter writer;
-    for (uint16_t id = 1; id <= 6; ++id) writer.defineBitsLossless(id, kSide, kSide, pixels, id % 2 + 1);
+    for (uint16_t id = 1; id <= 6; ++id)
+        writer.defineBitsLossless(id, kSide, kSide, pixels, id % 2 + 1);
     writer.defineBitsLossless(7, 2, 2, small).showFrame();
     std::vector<uint8_t> bytes = writer.compressed().bytes();
 
@@ -116,7 +118,8 @@ TEST(HostileMovies, BitmapsPastTheMovieBudgetAreLeftUndecoded) {
         EXPECT_EQ(bitmap->bitmap().rgba.size(), kDecoded);
         EXPECT_EQ(bitmap->bitmap().rgba[1], 200);
     }
-    for (uint16_t id = 4; id <= 6; ++id) EXPECT_EQ(movie->dictionary.find(id), nullptr) << "bitmap " << id;
+    for (uint16_t id = 4; id <= 6; ++id)
+        EXPECT_EQ(movie->dictionary.find(id), nullptr) << "bitmap " << id;
     // What is left of the budget still takes a bitmap small enough for it.
     EXPECT_NE(movie->dictionary.findAs<swf::BitmapCharacter>(7), nullptr);
 

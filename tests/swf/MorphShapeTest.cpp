@@ -10,15 +10,18 @@ namespace {
 namespace st = swftest;
 using swf::MorphShapeParser;
 
-std::shared_ptr<swf::MorphShapeCharacter> Parse(const st::MorphShapeBuilder& builder, int version = 1) {
+std::shared_ptr<swf::MorphShapeCharacter> Parse(const st::MorphShapeBuilder& builder,
+                                                int version = 1) {
     std::vector<uint8_t> body = builder.defineMorphShapeBody(5, version);
     return MorphShapeParser::parse(body, version);
 }
 
 st::MorphShapeBuilder GrowingSquare() {
     st::MorphShapeBuilder morph;
-    int fill = morph.addFill(st::FillStyle::solid({255, 0, 0, 255}), st::FillStyle::solid({0, 0, 255, 55}));
-    int line = morph.addLine(st::LineStyle::solid(20, {0, 0, 0}), st::LineStyle::solid(220, {0, 0, 0}));
+    int fill = morph.addFill(st::FillStyle::solid({255, 0, 0, 255}),
+                             st::FillStyle::solid({0, 0, 255, 55}));
+    int line =
+        morph.addLine(st::LineStyle::solid(20, {0, 0, 0}), st::LineStyle::solid(220, {0, 0, 0}));
     morph.startEdges().fill1(fill).line(line).rectangle(0, 0, 200, 200);
     morph.endEdges().rectangle(100, 100, 800, 400);
     return morph;
@@ -69,7 +72,8 @@ TEST(MorphShape, InterpolatedColourChannelsAreTruncated) {
 
 TEST(MorphShape, StraightEdgeAgainstACurveBecomesACurveWithAMiddleControl) {
     st::MorphShapeBuilder builder;
-    int line = builder.addLine(st::LineStyle::solid(20, {0, 0, 0}), st::LineStyle::solid(20, {0, 0, 0}));
+    int line =
+        builder.addLine(st::LineStyle::solid(20, {0, 0, 0}), st::LineStyle::solid(20, {0, 0, 0}));
     builder.startEdges().line(line).moveTo(0, 0).lineTo(400, 0);
     builder.endEdges().moveTo(0, 0).curveTo(200, 300, 400, 0);
     auto morph = Parse(builder);

@@ -27,7 +27,8 @@ st::SwfWriter CountingMovie(int frames) {
 }
 
 std::filesystem::path TempMovie(const st::SwfWriter& movie, const std::string& name) {
-    auto path = std::filesystem::temp_directory_path() / ("kt-engine-" + std::to_string(getpid()) + "-" + name);
+    auto path = std::filesystem::temp_directory_path() /
+                ("kt-engine-" + std::to_string(getpid()) + "-" + name);
     movie.writeFile(path);
     return path;
 }
@@ -119,7 +120,8 @@ st::SwfWriter RedStage() {
     st::SwfWriter movie;
     movie.frameSizePixels(100, 50).setBackgroundColor({255, 255, 255});
     st::ShapeBuilder fill;
-    fill.fill1(fill.addFill(st::FillStyle::solid({255, 0, 0}))).rectangle(0, 0, st::px(100), st::px(50));
+    fill.fill1(fill.addFill(st::FillStyle::solid({255, 0, 0})))
+        .rectangle(0, 0, st::px(100), st::px(50));
     movie.defineShape(1, fill).place(1, 1).showFrame();
     return movie;
 }
@@ -129,7 +131,8 @@ struct Pixel {
 };
 
 Pixel At(const std::vector<uint8_t>& pixels, size_t stride, int x, int rowInMemory) {
-    const uint8_t* p = &pixels[static_cast<size_t>(rowInMemory) * stride + static_cast<size_t>(x) * 3];
+    const uint8_t* p =
+        &pixels[static_cast<size_t>(rowInMemory) * stride + static_cast<size_t>(x) * 3];
     return {p[0], p[1], p[2]};
 }
 
@@ -157,7 +160,10 @@ TEST(PlayerDrawing, ShowAllLetterboxesInTheBackgroundColour) {
 
 TEST(PlayerDrawing, OnlyTheFirstBackgroundColourCounts) {
     st::SwfWriter movie;
-    movie.frameSizePixels(10, 10).setBackgroundColor({200, 0, 0}).setBackgroundColor({0, 200, 0}).showFrame();
+    movie.frameSizePixels(10, 10)
+        .setBackgroundColor({200, 0, 0})
+        .setBackgroundColor({0, 200, 0})
+        .showFrame();
     movie.setBackgroundColor({0, 0, 200}).showFrame();
     FakeHost host;
     swf::Player player;
@@ -180,7 +186,9 @@ TEST(PlayerDrawing, SettingTheScaleModeAlwaysAsksForARedraw) {
 TEST(PlayerDrawing, BottomUpRowsAndAlphaCoverage) {
     st::SwfWriter movie;
     movie.frameSizePixels(20, 20).setBackgroundColor({0, 0, 255});
-    movie.defineShape(1, Square({0, 255, 0}, st::px(10))).place(1, 1).showFrame();  // top-left quarter
+    movie.defineShape(1, Square({0, 255, 0}, st::px(10)))
+        .place(1, 1)
+        .showFrame();  // top-left quarter
     swf::Player player;
     Load(player, movie);
     size_t stride = 20 * 4;
@@ -201,7 +209,8 @@ TEST(PlayerDrawing, EachDrawIsAFreshPictureWhateverWasDrawnBefore) {
     // A square under a clip layer that moves away in the second frame.
     st::SwfWriter movie;
     movie.frameSizePixels(40, 30).setBackgroundColor({0, 0, 255});
-    movie.defineShape(1, Square({0, 255, 0}, st::px(20))).defineShape(2, Square({255, 0, 0}, st::px(15)));
+    movie.defineShape(1, Square({0, 255, 0}, st::px(20)))
+        .defineShape(2, Square({255, 0, 0}, st::px(15)));
     movie.placeObject2({.depth = 1, .character = 1, .clipDepth = 5}).place(2, 2).showFrame();
     movie.move(2, st::Matrix::translation(st::px(18), st::px(12))).showFrame();
     auto draw = [](swf::Player& player, int bits) {

@@ -24,7 +24,8 @@ Shape Parse(const st::ShapeBuilder& builder, int version, bool* ok = nullptr) {
 
 TEST(ShapeParser, RectangleBecomesOnePathWithItsFillOnTheRight) {
     st::ShapeBuilder builder;
-    builder.fill1(builder.addFill(st::FillStyle::solid({10, 20, 30}))).rectangle(100, 200, 400, 300);
+    builder.fill1(builder.addFill(st::FillStyle::solid({10, 20, 30})))
+        .rectangle(100, 200, 400, 300);
     bool ok = false;
     Shape shape = Parse(builder, 1, &ok);
     EXPECT_TRUE(ok);
@@ -87,9 +88,10 @@ TEST(ShapeParser, CurvesKeepAbsoluteControlAndAnchorPoints) {
 
 TEST(ShapeParser, GradientAndBitmapFillsKeepTheirModes) {
     st::ShapeBuilder builder;
-    builder.addFill(st::FillStyle::focalGradient(st::Matrix::identity(),
-                                                 {{0, {255, 0, 0, 255}}, {128, {0, 255, 0, 128}}, {255, {0, 0, 255, 255}}},
-                                                 -0.5, st::SpreadMode::Reflect, st::InterpolationMode::LinearRgb));
+    builder.addFill(st::FillStyle::focalGradient(
+        st::Matrix::identity(),
+        {{0, {255, 0, 0, 255}}, {128, {0, 255, 0, 128}}, {255, {0, 0, 255, 255}}}, -0.5,
+        st::SpreadMode::Reflect, st::InterpolationMode::LinearRgb));
     builder.addFill(st::FillStyle::bitmap(7, st::Matrix::scaling(20, 20), false, false));
     builder.addFill(st::FillStyle::bitmap(8, st::Matrix::identity(), true, true));
     Shape shape = Parse(builder, 4);
@@ -149,7 +151,9 @@ TEST(ShapeParser, DefineShape4KeepsItsWindingRule) {
 
 TEST(ShapeParser, TruncatedRecordsFailButKeepTheEdgesBefore) {
     st::ShapeBuilder builder;
-    builder.fill1(builder.addFill(st::FillStyle::solid({1, 1, 1}))).rectangle(0, 0, 1000, 1000).rectangle(2000, 0, 50, 50);
+    builder.fill1(builder.addFill(st::FillStyle::solid({1, 1, 1})))
+        .rectangle(0, 0, 1000, 1000)
+        .rectangle(2000, 0, 50, 50);
     std::vector<uint8_t> bytes = builder.encodeWithStyles(3);
     bytes.resize(bytes.size() - 6);
     swf::BitReader in(bytes);

@@ -34,7 +34,8 @@ TEST(TagStream, ShortAndLongHeadersGiveTheirBodies) {
     Tag tag;
     ASSERT_TRUE(stream.next(tag));
     EXPECT_EQ(tag.code, 9);
-    EXPECT_EQ(std::vector<uint8_t>(tag.body.begin(), tag.body.end()), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(std::vector<uint8_t>(tag.body.begin(), tag.body.end()),
+              (std::vector<uint8_t>{1, 2, 3}));
     ASSERT_TRUE(stream.next(tag));
     EXPECT_EQ(tag.code, 12);
     EXPECT_EQ(tag.body.size(), 2u);

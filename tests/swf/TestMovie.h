@@ -22,7 +22,8 @@ inline void Load(swf::Player& player, const swftest::SwfWriter& movie) {
 // depth -> character id of the clip's display list.
 inline std::map<int, int> Layers(swf::MovieClip& clip) {
     std::map<int, int> out;
-    for (const auto& [depth, object] : clip.displayList().objects()) out[depth] = object->characterId();
+    for (const auto& [depth, object] : clip.displayList().objects())
+        out[depth] = object->characterId();
     return out;
 }
 
@@ -42,7 +43,8 @@ inline swftest::ShapeBuilder Square(swftest::Rgba color, int32_t size) {
 inline swftest::SwfWriter TracingFrames(const std::string& prefix, int frames) {
     swftest::SwfWriter timeline;
     for (int f = 0; f < frames; ++f)
-        timeline.doAction(swftest::ActionBuilder().pushString(prefix + std::to_string(f)).trace()).showFrame();
+        timeline.doAction(swftest::ActionBuilder().pushString(prefix + std::to_string(f)).trace())
+            .showFrame();
     return timeline;
 }
 

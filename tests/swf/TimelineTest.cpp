@@ -50,7 +50,10 @@ TEST(Timeline, SpritesAdvanceAndLoopOnTheirOwn) {
 
 TEST(Timeline, PlacingASpriteBuildsItsFirstFrameAndRunsItsActionsInTheSameTick) {
     st::SwfWriter sprite;
-    sprite.place(2, 5).doAction(st::ActionBuilder().pushString("child").trace()).showFrame().showFrame();
+    sprite.place(2, 5)
+        .doAction(st::ActionBuilder().pushString("child").trace())
+        .showFrame()
+        .showFrame();
     st::SwfWriter movie;
     movie.defineShape(2, Square({1, 2, 3}, 100)).defineSprite(1, sprite);
     movie.doAction(st::ActionBuilder().pushString("root0").trace()).showFrame();
@@ -71,7 +74,10 @@ TEST(Timeline, PlacingASpriteBuildsItsFirstFrameAndRunsItsActionsInTheSameTick) 
 TEST(Timeline, EachTickVisitsClipsNewestFirstChildrenBeforeTheirParent) {
     st::SwfWriter movie;
     movie.defineSprite(1, TracingFrames("a", 2)).defineSprite(2, TracingFrames("b", 2));
-    movie.doAction(st::ActionBuilder().pushString("root0").trace()).place(1, 1).place(2, 2).showFrame();
+    movie.doAction(st::ActionBuilder().pushString("root0").trace())
+        .place(1, 1)
+        .place(2, 2)
+        .showFrame();
     movie.doAction(st::ActionBuilder().pushString("root1").trace()).showFrame();
     TracedPlayer t;
     Load(t.player, movie);
@@ -123,7 +129,11 @@ TEST(Timeline, GotoBackwardKeepsObjectsThatStayTheSameAndRebuildsTheRest) {
     st::SwfWriter movie;
     movie.defineSprite(1, sprite).defineSprite(2, sprite).defineShape(3, Square({3, 3, 3}, 100));
     movie.place(1, 1, st::Matrix::translation(10, 0)).place(2, 2).showFrame();
-    movie.move(1, st::Matrix::translation(90, 0)).removeObject2(2).place(1, 2).place(3, 3).showFrame();
+    movie.move(1, st::Matrix::translation(90, 0))
+        .removeObject2(2)
+        .place(1, 2)
+        .place(3, 3)
+        .showFrame();
 
     FakeHost host;
     swf::Player player;
@@ -230,7 +240,8 @@ TEST(Timeline, DisplayObjectsAreLimitedInNumber) {
     movie.defineShape(1, Square({1, 1, 1}, 20));
     for (uint16_t level = 2; level <= 7; ++level) {
         st::SwfWriter sprite;
-        for (uint16_t depth = 1; depth <= 10; ++depth) sprite.place(static_cast<uint16_t>(level - 1), depth);
+        for (uint16_t depth = 1; depth <= 10; ++depth)
+            sprite.place(static_cast<uint16_t>(level - 1), depth);
         sprite.showFrame();
         movie.defineSprite(level, sprite);
     }

@@ -26,7 +26,8 @@ std::shared_ptr<swf::FontCharacter> squareFont(uint16_t id, const std::string& n
         square.fill1(1).rectangle(0, -512, 512, 512);
         font.addGlyph(static_cast<uint16_t>(c), square, 512);
     }
-    return swf::FontCharacter::parse(static_cast<uint16_t>(swf::TagCode::DefineFont2), font.defineFont2Body(id, 2));
+    return swf::FontCharacter::parse(static_cast<uint16_t>(swf::TagCode::DefineFont2),
+                                     font.defineFont2Body(id, 2));
 }
 
 std::shared_ptr<const EditTextCharacter> parseField(const swftest::EditText& field) {
@@ -38,12 +39,28 @@ std::shared_ptr<const EditTextCharacter> parseField(const swftest::EditText& fie
 }  // namespace
 
 TEST(EditTextCharacterTest, EveryFieldIsRead) {
-    swftest::EditText field{.bounds = swftest::Rect::fromPixels(1, 2, 100, 30), .text = "Hi", .fontId = 4,
-                            .fontHeight = px(18), .color = swftest::Rgba{10, 20, 30, 40}, .maxLength = 12,
-                            .align = swftest::TextAlign::Center, .leftMargin = 5, .rightMargin = 6, .indent = 7,
-                            .leading = -8, .variableName = "_root.score", .wordWrap = true, .multiline = true,
-                            .password = true, .readOnly = false, .autoSize = true, .noSelect = true, .border = true,
-                            .wasStatic = true, .html = true, .useOutlines = true};
+    swftest::EditText field{.bounds = swftest::Rect::fromPixels(1, 2, 100, 30),
+                            .text = "Hi",
+                            .fontId = 4,
+                            .fontHeight = px(18),
+                            .color = swftest::Rgba{10, 20, 30, 40},
+                            .maxLength = 12,
+                            .align = swftest::TextAlign::Center,
+                            .leftMargin = 5,
+                            .rightMargin = 6,
+                            .indent = 7,
+                            .leading = -8,
+                            .variableName = "_root.score",
+                            .wordWrap = true,
+                            .multiline = true,
+                            .password = true,
+                            .readOnly = false,
+                            .autoSize = true,
+                            .noSelect = true,
+                            .border = true,
+                            .wasStatic = true,
+                            .html = true,
+                            .useOutlines = true};
     auto parsed = parseField(field);
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->id(), 3);
@@ -60,25 +77,30 @@ TEST(EditTextCharacterTest, EveryFieldIsRead) {
     EXPECT_EQ(parsed->layout->indent, 7);
     EXPECT_EQ(parsed->layout->leading, -8);
     EXPECT_EQ(parsed->variableName, "_root.score");
-    EXPECT_TRUE(parsed->wordWrap && parsed->multiline && parsed->password && parsed->autoSize && parsed->noSelect &&
-                parsed->border && parsed->wasStatic && parsed->html && parsed->useOutlines);
+    EXPECT_TRUE(parsed->wordWrap && parsed->multiline && parsed->password && parsed->autoSize &&
+                parsed->noSelect && parsed->border && parsed->wasStatic && parsed->html &&
+                parsed->useOutlines);
     EXPECT_FALSE(parsed->readOnly);
 
     // The player reads the indent as signed: 0x8000 is -1638.4 px.
-    auto negativeIndent = parseField({.bounds = swftest::Rect::fromPixels(0, 0, 10, 10), .align = swftest::TextAlign::Left,
+    auto negativeIndent = parseField({.bounds = swftest::Rect::fromPixels(0, 0, 10, 10),
+                                      .align = swftest::TextAlign::Left,
                                       .indent = 0x8000});
     ASSERT_TRUE(negativeIndent && negativeIndent->layout);
     EXPECT_EQ(negativeIndent->layout->indent, -32768);
 
     auto bare = parseField({.bounds = swftest::Rect::fromPixels(0, 0, 10, 10)});
     ASSERT_TRUE(bare);
-    EXPECT_FALSE(bare->fontId || bare->textColor || bare->maxLength || bare->layout || bare->initialText);
+    EXPECT_FALSE(bare->fontId || bare->textColor || bare->maxLength || bare->layout ||
+                 bare->initialText);
     EXPECT_TRUE(bare->readOnly);
 }
 
 TEST(EditTextCharacterTest, CutOffTagsAreRefused) {
-    auto body = swftest::EditText{.bounds = swftest::Rect::fromPixels(0, 0, 50, 20), .fontId = 1, .variableName = "v"}
-                    .defineEditTextBody(3);
+    auto body =
+        swftest::EditText{
+            .bounds = swftest::Rect::fromPixels(0, 0, 50, 20), .fontId = 1, .variableName = "v"}
+            .defineEditTextBody(3);
     for (size_t length = 0; length < body.size(); ++length)
         EXPECT_FALSE(EditTextCharacter::parse(std::span(body).first(length))) << length;
     EXPECT_TRUE(EditTextCharacter::parse(body));
@@ -87,9 +109,14 @@ TEST(EditTextCharacterTest, CutOffTagsAreRefused) {
 TEST(TextFieldTest, LaysOutWithTheEmbeddedFontInsideTheGutter) {
     swf::Dictionary dictionary;
     dictionary.add(squareFont(1));
-    auto definition = parseField({.bounds = swftest::Rect::fromPixels(0, 0, 104, 100), .text = "ab<br>c&amp;",
-                                  .fontId = 1, .fontHeight = px(20), .align = swftest::TextAlign::Right,
-                                  .multiline = true, .html = true, .useOutlines = true});
+    auto definition = parseField({.bounds = swftest::Rect::fromPixels(0, 0, 104, 100),
+                                  .text = "ab<br>c&amp;",
+                                  .fontId = 1,
+                                  .fontHeight = px(20),
+                                  .align = swftest::TextAlign::Right,
+                                  .multiline = true,
+                                  .html = true,
+                                  .useOutlines = true});
     TextField field(definition);
     EXPECT_EQ(field.text(), U"ab\nc&");
     EXPECT_EQ(field.font(dictionary), dictionary.findAs<swf::FontCharacter>(1));
@@ -112,8 +139,13 @@ TEST(TextFieldTest, WrapsOnlyMultilineFields) {
     swf::Dictionary dictionary;
     dictionary.add(squareFont(1));
     // 50 px for text: "abc abc" does not fit (the font has no space glyph, so spaces take no room).
-    swftest::EditText layout{.bounds = swftest::Rect::fromPixels(0, 0, 54, 100), .text = "abc abc abc", .fontId = 1,
-                             .fontHeight = px(20), .wordWrap = true, .multiline = true, .useOutlines = true};
+    swftest::EditText layout{.bounds = swftest::Rect::fromPixels(0, 0, 54, 100),
+                             .text = "abc abc abc",
+                             .fontId = 1,
+                             .fontHeight = px(20),
+                             .wordWrap = true,
+                             .multiline = true,
+                             .useOutlines = true};
     EXPECT_EQ(TextField(parseField(layout)).lines(dictionary).size(), 3u);
     layout.multiline = false;
     EXPECT_EQ(TextField(parseField(layout)).lines(dictionary).size(), 1u);
@@ -123,11 +155,13 @@ TEST(TextFieldTest, DeviceFontsStandInWithoutOutlines) {
     swf::Dictionary dictionary;
     dictionary.add(squareFont(1, "_typewriter"));
     auto& cache = swf::DeviceFontCache::shared();
-    TextField named(parseField({.bounds = swftest::Rect::fromPixels(0, 0, 50, 20), .text = "abc", .fontId = 1}));
+    TextField named(parseField(
+        {.bounds = swftest::Rect::fromPixels(0, 0, 50, 20), .text = "abc", .fontId = 1}));
     EXPECT_EQ(named.font(dictionary), cache.find("_typewriter", false, false));
     TextField plain(parseField({.bounds = swftest::Rect::fromPixels(0, 0, 50, 20), .text = "abc"}));
     ASSERT_TRUE(plain.font(dictionary));
-    EXPECT_EQ(static_cast<const swf::DeviceFont*>(plain.font(dictionary))->family(), "Liberation Serif");
+    EXPECT_EQ(static_cast<const swf::DeviceFont*>(plain.font(dictionary))->family(),
+              "Liberation Serif");
     EXPECT_EQ(plain.lines(dictionary).front().glyphs.size(), 3u);
 }
 
@@ -135,9 +169,14 @@ TEST(TextFieldTest, SelfSizingFieldsFitTheirText) {
     swf::Dictionary dictionary;
     dictionary.add(squareFont(1));
     // 10 px glyphs, 20 px lines; the field is drawn 10 x 10 px.
-    swftest::EditText sizing{.bounds = swftest::Rect::fromPixels(5, 5, 10, 10), .text = "abc\nab", .fontId = 1,
-                             .fontHeight = px(20), .align = swftest::TextAlign::Right, .multiline = true,
-                             .autoSize = true, .useOutlines = true};
+    swftest::EditText sizing{.bounds = swftest::Rect::fromPixels(5, 5, 10, 10),
+                             .text = "abc\nab",
+                             .fontId = 1,
+                             .fontHeight = px(20),
+                             .align = swftest::TextAlign::Right,
+                             .multiline = true,
+                             .autoSize = true,
+                             .useOutlines = true};
     auto grows = parseField(sizing);
     TextField field(grows);
     EXPECT_EQ(field.box(dictionary), (swf::Rect{px(5), px(5 + 30 + 4), px(5), px(5 + 40 + 4)}));

@@ -14,7 +14,9 @@ using swftest::ShapeBuilder;
 
 namespace {
 
-constexpr uint16_t code(TagCode tag) { return static_cast<uint16_t>(tag); }
+constexpr uint16_t code(TagCode tag) {
+    return static_cast<uint16_t>(tag);
+}
 
 ShapeBuilder box(int32_t x, int32_t y, int32_t w, int32_t h) {
     ShapeBuilder shape;
@@ -36,7 +38,8 @@ FontBuilder twoGlyphFont() {
 }  // namespace
 
 TEST(FontCharacterTest, DefineFont2GlyphsCodesAndLayout) {
-    auto font = FontCharacter::parse(code(TagCode::DefineFont2), twoGlyphFont().defineFont2Body(5, 2));
+    auto font =
+        FontCharacter::parse(code(TagCode::DefineFont2), twoGlyphFont().defineFont2Body(5, 2));
     ASSERT_TRUE(font);
     EXPECT_EQ(font->id(), 5);
     EXPECT_EQ(font->name(), "Blocky");
@@ -94,25 +97,34 @@ TEST(FontCharacterTest, DefineFontTakesItsCodesFromFontInfo) {
     dictionary.add(font);
 
     BitWriter info;  // DefineFontInfo, 8-bit codes
-    info.u16(3).u8(5).raw(std::vector<uint8_t>{'A', 'r', 'i', 'a', 'l'}).u8(0x04 /* italic */).u8('x').u8('y');
-    ASSERT_TRUE(FontCharacter::applyFontInfo(code(TagCode::DefineFontInfo), info.bytes(), dictionary));
+    info.u16(3)
+        .u8(5)
+        .raw(std::vector<uint8_t>{'A', 'r', 'i', 'a', 'l'})
+        .u8(0x04 /* italic */)
+        .u8('x')
+        .u8('y');
+    ASSERT_TRUE(
+        FontCharacter::applyFontInfo(code(TagCode::DefineFontInfo), info.bytes(), dictionary));
     EXPECT_EQ(font->name(), "Arial");
     EXPECT_TRUE(font->italic());
     EXPECT_EQ(font->glyphFor(U'y'), 1u);
 
     BitWriter info2;  // DefineFontInfo2: language code, 16-bit codes
     info2.u16(3).u8(0).u8(0x01).u8(1).u16(0x3042).u16('z');
-    ASSERT_TRUE(FontCharacter::applyFontInfo(code(TagCode::DefineFontInfo2), info2.bytes(), dictionary));
+    ASSERT_TRUE(
+        FontCharacter::applyFontInfo(code(TagCode::DefineFontInfo2), info2.bytes(), dictionary));
     EXPECT_EQ(font->glyphFor(U'\u3042'), 0u);
     EXPECT_EQ(font->languageCode(), 1);
 
     // Unknown font, or too few codes for the glyphs.
     BitWriter unknown;
     unknown.u16(99).u8(0).u8(0).u8('a').u8('b');
-    EXPECT_FALSE(FontCharacter::applyFontInfo(code(TagCode::DefineFontInfo), unknown.bytes(), dictionary));
+    EXPECT_FALSE(
+        FontCharacter::applyFontInfo(code(TagCode::DefineFontInfo), unknown.bytes(), dictionary));
     BitWriter shortCodes;
     shortCodes.u16(3).u8(0).u8(0).u8('a');
-    EXPECT_FALSE(FontCharacter::applyFontInfo(code(TagCode::DefineFontInfo), shortCodes.bytes(), dictionary));
+    EXPECT_FALSE(FontCharacter::applyFontInfo(code(TagCode::DefineFontInfo), shortCodes.bytes(),
+                                              dictionary));
     EXPECT_EQ(font->glyphFor(U'z'), 1u);
 }
 
@@ -124,7 +136,8 @@ TEST(FontCharacterTest, EveryTruncationIsSafe) {
             auto font = FontCharacter::parse(tag, std::span(body).first(length));
             if (!font) continue;
             // Whatever survives is self-consistent.
-            for (size_t g = 0; g < font->glyphCount(); ++g) ASSERT_TRUE(font->glyphShape(static_cast<uint32_t>(g)));
+            for (size_t g = 0; g < font->glyphCount(); ++g)
+                ASSERT_TRUE(font->glyphShape(static_cast<uint32_t>(g)));
             if (font->layout()) {
                 EXPECT_EQ(font->layout()->advances.size(), font->glyphCount());
             }
@@ -134,13 +147,14 @@ TEST(FontCharacterTest, EveryTruncationIsSafe) {
         EXPECT_FALSE(FontCharacter::parse(tag, std::span(body).first(body.size() - 1))->layout());
     }
     std::vector<uint8_t> v1 = twoGlyphFont().defineFontBody(1);
-    for (size_t length = 0; length < v1.size(); ++length) FontCharacter::parse(code(TagCode::DefineFont), std::span(v1).first(length));
+    for (size_t length = 0; length < v1.size(); ++length)
+        FontCharacter::parse(code(TagCode::DefineFont), std::span(v1).first(length));
 }
 
 TEST(FontCharacterTest, OffsetsOutsideTheGlyphTableLeaveGlyphsEmpty) {
     BitWriter body;
     body.u16(1).u8(0).u8(0).u8(0).u16(2);  // no flags, no name, two glyphs
-    body.u16(0xFFF0).u16(6).u16(6);      // first offset far outside, second empty, code table at 6
+    body.u16(0xFFF0).u16(6).u16(6);  // first offset far outside, second empty, code table at 6
     body.u8('a').u8('b');
     auto font = FontCharacter::parse(code(TagCode::DefineFont2), body.bytes());
     ASSERT_TRUE(font);

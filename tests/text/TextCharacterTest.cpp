@@ -17,7 +17,9 @@ using swftest::TextRecord;
 
 namespace {
 
-constexpr uint16_t code(TagCode tag) { return static_cast<uint16_t>(tag); }
+constexpr uint16_t code(TagCode tag) {
+    return static_cast<uint16_t>(tag);
+}
 
 // A font of `glyphs` square glyphs in an em of `em` units.
 std::shared_ptr<swf::FontCharacter> squareFont(uint16_t id, int version, int glyphs) {
@@ -29,7 +31,10 @@ std::shared_ptr<swf::FontCharacter> squareFont(uint16_t id, int version, int gly
         font.addGlyph(static_cast<uint16_t>('a' + i), square, static_cast<int16_t>(em / 2));
     }
     auto body = version == 1 ? font.defineFontBody(id) : font.defineFont2Body(id, version);
-    return swf::FontCharacter::parse(code(version == 1 ? TagCode::DefineFont : version == 2 ? TagCode::DefineFont2 : TagCode::DefineFont3), body);
+    return swf::FontCharacter::parse(code(version == 1   ? TagCode::DefineFont
+                                          : version == 2 ? TagCode::DefineFont2
+                                                         : TagCode::DefineFont3),
+                                     body);
 }
 
 void expectMatrix(const swf::Matrix& m, double scale, double tx, double ty) {
@@ -49,7 +54,11 @@ TEST(TextCharacterTest, GlyphsAreScaledByHeightOverEmAndAdvancesAccumulate) {
     TextBuilder builder;
     builder.setBounds(swftest::Rect::fromPixels(0, 0, 100, 30))
         .setMatrix(swftest::Matrix::translation(1000, 2000))
-        .add({.fontId = 1, .height = 480, .color = swftest::Rgba{255, 0, 0}, .x = 100, .y = 400,
+        .add({.fontId = 1,
+              .height = 480,
+              .color = swftest::Rgba{255, 0, 0},
+              .x = 100,
+              .y = 400,
               .glyphs = {{2, 300}, {0, 250}, {1, 0}}});
     auto text = TextCharacter::parse(code(TagCode::DefineText), builder.defineTextBody(9, 1));
     ASSERT_TRUE(text);
@@ -87,7 +96,13 @@ TEST(TextCharacterTest, StyleAndPenCarryOverBetweenRecords) {
     dictionary.add(squareFont(1, 2, 2));
     dictionary.add(squareFont(2, 1, 2));
     TextBuilder builder;
-    builder.add({.fontId = 1, .height = 1024, .color = swftest::Rgba{0, 0, 255, 128}, .x = 10, .y = 20, .glyphs = {{0, 50}, {1, 60}}})
+    builder
+        .add({.fontId = 1,
+              .height = 1024,
+              .color = swftest::Rgba{0, 0, 255, 128},
+              .x = 10,
+              .y = 20,
+              .glyphs = {{0, 50}, {1, 60}}})
         .add({.y = 500, .glyphs = {{1, 5}}})  // same font, colour and height; pen x continues
         .add({.fontId = 2, .height = 2048, .x = 0, .glyphs = {{0, 0}}});
     auto text = TextCharacter::parse(code(TagCode::DefineText2), builder.defineTextBody(1, 2));
@@ -121,7 +136,8 @@ TEST(TextCharacterTest, TruncatedRecordsAreDroppedWholeAndNothingCrashes) {
     auto whole = TextCharacter::parse(code(TagCode::DefineText), body);
     ASSERT_TRUE(whole);
     ASSERT_EQ(whole->runs().size(), 2u);
-    auto cut = TextCharacter::parse(code(TagCode::DefineText), std::span(body).first(body.size() - 3));
+    auto cut =
+        TextCharacter::parse(code(TagCode::DefineText), std::span(body).first(body.size() - 3));
     ASSERT_TRUE(cut);
     EXPECT_EQ(cut->runs().size(), 1u);
     for (size_t length = 0; length < body.size(); ++length)
@@ -141,7 +157,8 @@ TEST(TextCharacterTest, FontsWithoutOutlinesDrawTheInstalledFont) {
     dictionary.add(font);
     TextBuilder builder;
     builder.add({.fontId = 1, .height = 512, .x = 0, .y = 0, .glyphs = {{1, 100}, {0, 0}}});
-    auto draws = TextCharacter::parse(code(TagCode::DefineText), builder.defineTextBody(1, 1))->glyphDraws(dictionary);
+    auto draws = TextCharacter::parse(code(TagCode::DefineText), builder.defineTextBody(1, 1))
+                     ->glyphDraws(dictionary);
     ASSERT_EQ(draws.size(), 2u);
     const swf::DeviceFont* sans = swf::DeviceFontCache::shared().find("_sans", false, false);
     EXPECT_EQ(draws[1].shape, sans->glyphShape(*sans->glyphFor(U'o')));

@@ -10,7 +10,7 @@ namespace {
 
 // Every letter and the space advance half an em; 'W' a whole em; digits have no glyph.
 class HalfEmFont : public swf::GlyphSource {
-public:
+  public:
     double emSize() const override { return 1024; }
     double ascent() const override { return 800; }
     double descent() const override { return 224; }
@@ -21,7 +21,7 @@ public:
     double advance(uint32_t glyph) const override { return glyph == 'W' ? 1024 : 512; }
     const swf::Shape* glyphShape(uint32_t) const override { return &shape_; }
 
-private:
+  private:
     swf::Shape shape_;
 };
 
@@ -58,12 +58,16 @@ TEST(TextLayoutTest, AlignmentPlacesTheLineInTheWidth) {
     EXPECT_DOUBLE_EQ(left[0].width, 300);
     EXPECT_DOUBLE_EQ(left[0].baseline, 800 * 200 / 1024.0);
 
-    EXPECT_EQ(xs(TextLayout::layOut(U"abc", kFont, style(1000, TextAlign::Right))[0]), (std::vector<double>{700, 800, 900}));
-    EXPECT_EQ(xs(TextLayout::layOut(U"abc", kFont, style(1000, TextAlign::Center))[0]), (std::vector<double>{350, 450, 550}));
+    EXPECT_EQ(xs(TextLayout::layOut(U"abc", kFont, style(1000, TextAlign::Right))[0]),
+              (std::vector<double>{700, 800, 900}));
+    EXPECT_EQ(xs(TextLayout::layOut(U"abc", kFont, style(1000, TextAlign::Center))[0]),
+              (std::vector<double>{350, 450, 550}));
     // Justified text is laid out as left-aligned for now.
-    EXPECT_EQ(xs(TextLayout::layOut(U"abc", kFont, style(1000, TextAlign::Justify))[0]), (std::vector<double>{0, 100, 200}));
+    EXPECT_EQ(xs(TextLayout::layOut(U"abc", kFont, style(1000, TextAlign::Justify))[0]),
+              (std::vector<double>{0, 100, 200}));
     // Trailing spaces do not push right-aligned text to the left.
-    EXPECT_EQ(xs(TextLayout::layOut(U"ab  ", kFont, style(1000, TextAlign::Right))[0]).front(), 800);
+    EXPECT_EQ(xs(TextLayout::layOut(U"ab  ", kFont, style(1000, TextAlign::Right))[0]).front(),
+              800);
 }
 
 TEST(TextLayoutTest, MarginsAndIndentShiftTheText) {
@@ -110,5 +114,6 @@ TEST(TextLayoutTest, NewlinesAndMissingGlyphs) {
     EXPECT_EQ(glyphText(lines[2]), U"c");
     EXPECT_TRUE(lines[3].glyphs.empty());
     // Characters without a glyph take no room.
-    EXPECT_EQ(xs(TextLayout::layOut(U"a12b", kFont, style(1000))[0]), (std::vector<double>{0, 100}));
+    EXPECT_EQ(xs(TextLayout::layOut(U"a12b", kFont, style(1000))[0]),
+              (std::vector<double>{0, 100}));
 }

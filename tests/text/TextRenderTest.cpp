@@ -28,7 +28,8 @@ std::shared_ptr<swf::FontCharacter> squareFont(uint16_t id) {
     swftest::ShapeBuilder square;
     square.fill1(1).rectangle(0, -512, 512, 512);
     font.addGlyph('a', square, 512);
-    return swf::FontCharacter::parse(static_cast<uint16_t>(swf::TagCode::DefineFont2), font.defineFont2Body(id, 2));
+    return swf::FontCharacter::parse(static_cast<uint16_t>(swf::TagCode::DefineFont2),
+                                     font.defineFont2Body(id, 2));
 }
 
 std::array<int, 4> pixel(const swf::Canvas& canvas, int x, int y) {
@@ -45,9 +46,14 @@ TEST(TextRenderTest, StaticTextDrawsGlyphsInTheRecordColour) {
     dictionary.add(squareFont(1));
     swftest::TextBuilder builder;
     // Height 20 px: each square is 10 x 10 px; two of them from x = 10 px, baseline y = 30 px.
-    builder.add({.fontId = 1, .height = static_cast<uint16_t>(px(20)), .color = swftest::Rgba{255, 0, 0, 128},
-                 .x = static_cast<int16_t>(px(10)), .y = static_cast<int16_t>(px(30)), .glyphs = {{0, px(15)}, {0, px(15)}}});
-    auto text = swf::TextCharacter::parse(static_cast<uint16_t>(swf::TagCode::DefineText2), builder.defineTextBody(2, 2));
+    builder.add({.fontId = 1,
+                 .height = static_cast<uint16_t>(px(20)),
+                 .color = swftest::Rgba{255, 0, 0, 128},
+                 .x = static_cast<int16_t>(px(10)),
+                 .y = static_cast<int16_t>(px(30)),
+                 .glyphs = {{0, px(15)}, {0, px(15)}}});
+    auto text = swf::TextCharacter::parse(static_cast<uint16_t>(swf::TagCode::DefineText2),
+                                          builder.defineTextBody(2, 2));
     ASSERT_TRUE(text);
     swf::Canvas canvas(60, 40);
     canvas.clear({255, 255, 255, 255});
@@ -81,14 +87,16 @@ TEST(TextRenderTest, DeviceFontGlyphsFillTheirOutlineAndLeaveHolesEmpty) {
     canvas.clear({255, 255, 255, 255});
     // 100 px text: 'o' is about 50 px wide and tall, baseline at y = 100.
     const double scale = px(100) / sans->emSize();
-    const swf::Matrix place = kTwipsToPixels * swf::Matrix::translate(px(10), px(100)) * swf::Matrix::scale(scale, scale);
+    const swf::Matrix place =
+        kTwipsToPixels * swf::Matrix::translate(px(10), px(100)) * swf::Matrix::scale(scale, scale);
     swf::DrawGlyph(canvas, *sans->glyphShape(*o), place, {0, 0, 0, 255}, {});
     const swf::Rect b = sans->glyphShape(*o)->bounds;
     const int centreX = 10 + static_cast<int>((b.xMin + b.xMax) / 2 * scale / 20);
     const int centreY = 100 + static_cast<int>((b.yMin + b.yMax) / 2 * scale / 20);
     EXPECT_EQ(pixel(canvas, centreX, centreY), kWhite);  // the hole
     const int ringX = 10 + static_cast<int>((b.xMin * scale / 20)) + 3;
-    EXPECT_EQ(pixel(canvas, ringX, centreY), (std::array<int, 4>{0, 0, 0, 255}));  // the left stroke
+    EXPECT_EQ(pixel(canvas, ringX, centreY),
+              (std::array<int, 4>{0, 0, 0, 255}));  // the left stroke
     EXPECT_EQ(pixel(canvas, 5, centreY), kWhite);
 }
 
@@ -97,9 +105,13 @@ TEST(TextRenderTest, TextFieldBorderBackgroundAndClipping) {
     dictionary.add(squareFont(1));
     // A 30 x 30 px field at (10, 10) with a border; its text runs far past the right edge.
     auto definition = swf::EditTextCharacter::parse(
-        swftest::EditText{.bounds = swftest::Rect::fromPixels(10, 10, 30, 30), .text = "aaaaaaaaaa", .fontId = 1,
-                          .fontHeight = static_cast<uint16_t>(px(20)), .color = swftest::Rgba{0, 0, 255},
-                          .border = true, .useOutlines = true}
+        swftest::EditText{.bounds = swftest::Rect::fromPixels(10, 10, 30, 30),
+                          .text = "aaaaaaaaaa",
+                          .fontId = 1,
+                          .fontHeight = static_cast<uint16_t>(px(20)),
+                          .color = swftest::Rgba{0, 0, 255},
+                          .border = true,
+                          .useOutlines = true}
             .defineEditTextBody(5));
     ASSERT_TRUE(definition);
     swf::TextField field(definition);
@@ -114,10 +126,11 @@ TEST(TextRenderTest, TextFieldBorderBackgroundAndClipping) {
     EXPECT_EQ(pixel(canvas, 25, 40), (std::array<int, 4>{0, 0, 0, 255}));
     EXPECT_EQ(pixel(canvas, 39, 30), kWhite);
     EXPECT_EQ(pixel(canvas, 41, 25), (std::array<int, 4>{0, 255, 0, 255}));
-    EXPECT_EQ(pixel(canvas, 25, 38), kWhite);                               // background under the text
+    EXPECT_EQ(pixel(canvas, 25, 38), kWhite);  // background under the text
     // First glyph: 2 px gutter, baseline at 2 + 16 px from the top.
     EXPECT_EQ(pixel(canvas, 15, 25), (std::array<int, 4>{0, 0, 255, 255}));
-    EXPECT_EQ(pixel(canvas, 45, 25), (std::array<int, 4>{0, 255, 0, 255}));  // clipped at the field's edge
+    EXPECT_EQ(pixel(canvas, 45, 25),
+              (std::array<int, 4>{0, 255, 0, 255}));  // clipped at the field's edge
 
     // Half a pixel off: the border still lands on whole pixels, halves rounding down.
     swf::Canvas shifted(60, 60);
@@ -132,8 +145,12 @@ TEST(TextRenderTest, TextFieldsShowTheirCurrentTextAndMaskWithGlyphsOnly) {
     swf::Dictionary dictionary;
     dictionary.add(squareFont(1));
     auto definition = swf::EditTextCharacter::parse(
-        swftest::EditText{.bounds = swftest::Rect::fromPixels(0, 0, 60, 30), .text = "a", .fontId = 1,
-                          .fontHeight = static_cast<uint16_t>(px(20)), .border = true, .useOutlines = true}
+        swftest::EditText{.bounds = swftest::Rect::fromPixels(0, 0, 60, 30),
+                          .text = "a",
+                          .fontId = 1,
+                          .fontHeight = static_cast<uint16_t>(px(20)),
+                          .border = true,
+                          .useOutlines = true}
             .defineEditTextBody(5));
     ASSERT_TRUE(definition);
     swf::TextField field(definition);
@@ -155,7 +172,8 @@ TEST(TextRenderTest, TextFieldsShowTheirCurrentTextAndMaskWithGlyphsOnly) {
     swf::ShapePath square;
     square.fill1 = 1;
     const swf::Point corners[] = {{0, 0}, {1200, 0}, {1200, 600}, {0, 600}};
-    for (int i = 0; i < 4; ++i) square.edges.push_back({corners[i], {}, corners[(i + 1) % 4], false});
+    for (int i = 0; i < 4; ++i)
+        square.edges.push_back({corners[i], {}, corners[(i + 1) % 4], false});
     red.paths.push_back(square);
     masked.drawShape(red, kTwipsToPixels, {}, {});
     masked.popMask();

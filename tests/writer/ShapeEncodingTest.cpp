@@ -12,22 +12,19 @@ namespace {
 using testing::bits;
 using testing::concat;
 
-std::vector<uint8_t> fillBytes(const FillStyle& style, int shapeVersion)
-{
+std::vector<uint8_t> fillBytes(const FillStyle& style, int shapeVersion) {
     BitWriter out;
     style.write(out, shapeVersion);
     return out.bytes();
 }
 
-std::vector<uint8_t> lineBytes(const LineStyle& style, int shapeVersion)
-{
+std::vector<uint8_t> lineBytes(const LineStyle& style, int shapeVersion) {
     BitWriter out;
     style.write(out, shapeVersion);
     return out.bytes();
 }
 
-TEST(ShapeRecords, SmallShapeWithEveryEdgeKind)
-{
+TEST(ShapeRecords, SmallShapeWithEveryEdgeKind) {
     ShapeBuilder shape;
     shape.fill1(shape.addFill(FillStyle::solid({255, 0, 0})));
     shape.moveTo(100, 0).lineTo(200, 0).curveTo(200, 100, 100, 100).lineTo(100, 0);
@@ -36,7 +33,7 @@ TEST(ShapeRecords, SmallShapeWithEveryEdgeKind)
         {0x01, 0x00, 0xFF, 0x00, 0x00},  // one solid fill, RGB in DefineShape
         {0x00},                          // no line styles
         bits("0001 0000"                 // NumFillBits 1, NumLineBits 0
-             // style change: fill1 and move; MoveBits 8, x 100, y 0, fill1 = 1
+                          // style change: fill1 and move; MoveBits 8, x 100, y 0, fill1 = 1
              " 0 0 0 1 0 1  01000 01100100 00000000 1"
              // horizontal edge dx 100: NumBits 8 - 2
              " 1 1 0110 0 0 01100100"
@@ -50,23 +47,20 @@ TEST(ShapeRecords, SmallShapeWithEveryEdgeKind)
     EXPECT_EQ(shape.encodeWithStyles(1), expected);
 }
 
-TEST(ShapeRecords, DiagonalEdgesUseTheGeneralFormAndShortEdgesTwoBits)
-{
+TEST(ShapeRecords, DiagonalEdgesUseTheGeneralFormAndShortEdgesTwoBits) {
     ShapeBuilder shape;
     shape.lineTo(1, -1);
     // NumBits 0 means 2-bit deltas.
     EXPECT_EQ(shape.encodeShape(0, 0), bits("0000 0000  1 1 0000 1 01 11  000000"));
 }
 
-TEST(ShapeRecords, EdgesBeyondSeventeenBitsAreRefused)
-{
+TEST(ShapeRecords, EdgesBeyondSeventeenBitsAreRefused) {
     ShapeBuilder shape;
     shape.lineTo(70000, 0);
     EXPECT_THROW(shape.encodeShape(0, 0), std::invalid_argument);
 }
 
-TEST(ShapeRecords, NewStylesPartWayChangeTheIndexWidths)
-{
+TEST(ShapeRecords, NewStylesPartWayChangeTheIndexWidths) {
     ShapeBuilder shape;
     shape.fill0(shape.addFill(FillStyle::solid({1, 2, 3}))).lineTo(20, 0);
     shape.newStyles();
@@ -78,23 +72,21 @@ TEST(ShapeRecords, NewStylesPartWayChangeTheIndexWidths)
     const auto expected = concat({
         {0x01, 0x00, 1, 2, 3, 0x00},
         bits("0001 0000"
-             " 0 0 0 0 1 0  1"            // fill0 = 1 with one bit
-             " 1 1 0100 0 0 010100"       // dx 20 needs 6 bits
-             " 0 1 0 0 0 0"),            // new styles; the arrays start on a byte
+             " 0 0 0 0 1 0  1"       // fill0 = 1 with one bit
+             " 1 1 0100 0 0 010100"  // dx 20 needs 6 bits
+             " 0 1 0 0 0 0"),        // new styles; the arrays start on a byte
         {0x03, 0x00, 4, 5, 6, 0x00, 7, 8, 9, 0x00, 10, 11, 12, 0x00},
-        bits("0010 0000"                  // NumFillBits now 2
-             " 0 0 0 0 1 0  11"           // fill0 = 3 with two bits
+        bits("0010 0000"         // NumFillBits now 2
+             " 0 0 0 0 1 0  11"  // fill0 = 3 with two bits
              " 1 1 0100 0 1 010100"
              " 000000"),
     });
     EXPECT_EQ(shape.encodeWithStyles(2), expected);
 }
 
-TEST(ShapeRecords, DefineShape1CannotHoldAnExtendedStyleCount)
-{
+TEST(ShapeRecords, DefineShape1CannotHoldAnExtendedStyleCount) {
     ShapeBuilder shape;
-    for (int i = 0; i < 300; ++i)
-        shape.addFill(FillStyle::solid({}));
+    for (int i = 0; i < 300; ++i) shape.addFill(FillStyle::solid({}));
     EXPECT_THROW(shape.encodeWithStyles(1), std::invalid_argument);
     const auto extended = shape.encodeWithStyles(2);
     ASSERT_GE(extended.size(), 3u);
@@ -102,8 +94,7 @@ TEST(ShapeRecords, DefineShape1CannotHoldAnExtendedStyleCount)
     EXPECT_EQ(extended[1] | extended[2] << 8, 300);
 }
 
-TEST(ShapeRecords, BoundsTakeInCurveExtremesAndHalfTheLineWidth)
-{
+TEST(ShapeRecords, BoundsTakeInCurveExtremesAndHalfTheLineWidth) {
     ShapeBuilder shape;
     shape.line(shape.addLine(LineStyle::solid(40, {})));
     // The curve's highest point is at y = -50, halfway to the control point.
@@ -112,8 +103,7 @@ TEST(ShapeRecords, BoundsTakeInCurveExtremesAndHalfTheLineWidth)
     EXPECT_EQ(shape.bounds(), (Rect{-20, 220, -70, 20}));
 }
 
-TEST(ShapeRecords, DefineShape4AddsEdgeBoundsAndStrokeFlags)
-{
+TEST(ShapeRecords, DefineShape4AddsEdgeBoundsAndStrokeFlags) {
     ShapeBuilder shape;
     shape.line(shape.addLine(LineStyle::solid(20, {}).withNoScale(true, false))).lineTo(10, 0);
     const auto body = shape.defineShapeBody(9, 4);
@@ -125,32 +115,36 @@ TEST(ShapeRecords, DefineShape4AddsEdgeBoundsAndStrokeFlags)
         bits("00000 0 1 0"),
     });
     ASSERT_GE(body.size(), expected.size());
-    EXPECT_EQ(std::vector<uint8_t>(body.begin(), body.begin() + static_cast<long>(expected.size())), expected);
+    EXPECT_EQ(std::vector<uint8_t>(body.begin(), body.begin() + static_cast<long>(expected.size())),
+              expected);
 }
 
-TEST(FillStyles, SolidColourIsRgbBeforeDefineShape3)
-{
+TEST(FillStyles, SolidColourIsRgbBeforeDefineShape3) {
     EXPECT_EQ(fillBytes(FillStyle::solid({1, 2, 3, 4}), 2), (std::vector<uint8_t>{0x00, 1, 2, 3}));
-    EXPECT_EQ(fillBytes(FillStyle::solid({1, 2, 3, 4}), 3), (std::vector<uint8_t>{0x00, 1, 2, 3, 4}));
+    EXPECT_EQ(fillBytes(FillStyle::solid({1, 2, 3, 4}), 3),
+              (std::vector<uint8_t>{0x00, 1, 2, 3, 4}));
 }
 
-TEST(FillStyles, GradientHeaderPacksSpreadInterpolationAndCount)
-{
-    const auto style = FillStyle::linearGradient(Matrix::identity(), {{0, {255, 0, 0, 255}}, {255, {0, 0, 255, 128}}},
+TEST(FillStyles, GradientHeaderPacksSpreadInterpolationAndCount) {
+    const auto style = FillStyle::linearGradient(Matrix::identity(),
+                                                 {{0, {255, 0, 0, 255}}, {255, {0, 0, 255, 128}}},
                                                  SpreadMode::Reflect, InterpolationMode::LinearRgb);
-    EXPECT_EQ(fillBytes(style, 3), concat({{0x10}, bits("0 0 00000"), bits("01 01 0010"),
+    EXPECT_EQ(fillBytes(style, 3), concat({{0x10},
+                                           bits("0 0 00000"),
+                                           bits("01 01 0010"),
                                            {0, 255, 0, 0, 255, 255, 0, 0, 255, 128}}));
 }
 
-TEST(FillStyles, FocalGradientEndsWithSignedEightDotEight)
-{
-    const auto style = FillStyle::focalGradient(Matrix::identity(), {{0, {}}, {255, {}}}, -0.5, SpreadMode::Repeat);
-    EXPECT_EQ(fillBytes(style, 4),
-              concat({{0x13, 0x00}, bits("10 00 0010"), {0, 0, 0, 0, 255, 255, 0, 0, 0, 255}, {0x80, 0xFF}}));
+TEST(FillStyles, FocalGradientEndsWithSignedEightDotEight) {
+    const auto style = FillStyle::focalGradient(Matrix::identity(), {{0, {}}, {255, {}}}, -0.5,
+                                                SpreadMode::Repeat);
+    EXPECT_EQ(fillBytes(style, 4), concat({{0x13, 0x00},
+                                           bits("10 00 0010"),
+                                           {0, 0, 0, 0, 255, 255, 0, 0, 0, 255},
+                                           {0x80, 0xFF}}));
 }
 
-TEST(FillStyles, BitmapFillTypesAndMatrix)
-{
+TEST(FillStyles, BitmapFillTypesAndMatrix) {
     EXPECT_EQ(fillBytes(FillStyle::bitmap(7, Matrix::translation(20, -20), true, true), 3),
               concat({{0x40, 7, 0}, bits("0 0 00110 010100 101100")}));
     EXPECT_EQ(fillBytes(FillStyle::bitmap(7, {}, false, true), 3)[0], 0x41);
@@ -158,31 +152,30 @@ TEST(FillStyles, BitmapFillTypesAndMatrix)
     EXPECT_EQ(fillBytes(FillStyle::bitmap(7, {}, false, false), 3)[0], 0x43);
 }
 
-TEST(FillStyles, MoreThanFifteenStopsAreRefused)
-{
+TEST(FillStyles, MoreThanFifteenStopsAreRefused) {
     std::vector<GradientStop> stops(16);
     EXPECT_THROW(fillBytes(FillStyle::radialGradient({}, stops), 3), std::invalid_argument);
 }
 
-TEST(LineStyles, LineStyle2FlagsMiterAndColour)
-{
-    const auto style =
-        LineStyle::solid(40, {1, 2, 3, 4}).withCaps(CapStyle::Square, CapStyle::None).withJoin(JoinStyle::Miter, 2.5);
-    EXPECT_EQ(lineBytes(style, 4), concat({{40, 0}, bits("10 10 0 0 0 0  00000 0 01"), {0x80, 0x02}, {1, 2, 3, 4}}));
+TEST(LineStyles, LineStyle2FlagsMiterAndColour) {
+    const auto style = LineStyle::solid(40, {1, 2, 3, 4})
+                           .withCaps(CapStyle::Square, CapStyle::None)
+                           .withJoin(JoinStyle::Miter, 2.5);
+    EXPECT_EQ(lineBytes(style, 4),
+              concat({{40, 0}, bits("10 10 0 0 0 0  00000 0 01"), {0x80, 0x02}, {1, 2, 3, 4}}));
     EXPECT_EQ(lineBytes(style, 3), (std::vector<uint8_t>{40, 0, 1, 2, 3, 4}));
     EXPECT_EQ(lineBytes(style, 1), (std::vector<uint8_t>{40, 0, 1, 2, 3}));
 }
 
-TEST(LineStyles, FilledStrokeCarriesAFillStyleInsteadOfAColour)
-{
+TEST(LineStyles, FilledStrokeCarriesAFillStyleInsteadOfAColour) {
     auto style = LineStyle::filled(20, FillStyle::solid({9, 8, 7, 6})).withNoScale(true, true);
     style.noClose = true;
     style.pixelHinting = true;
-    EXPECT_EQ(lineBytes(style, 4), concat({{20, 0}, bits("00 00 1 1 1 1  00000 1 00"), {0x00, 9, 8, 7, 6}}));
+    EXPECT_EQ(lineBytes(style, 4),
+              concat({{20, 0}, bits("00 00 1 1 1 1  00000 1 00"), {0x00, 9, 8, 7, 6}}));
 }
 
-TEST(MorphShapes, OffsetPointsAtTheEndEdges)
-{
+TEST(MorphShapes, OffsetPointsAtTheEndEdges) {
     MorphShapeBuilder morph;
     const int fill = morph.addFill(FillStyle::solid({255, 0, 0}), FillStyle::solid({0, 0, 255}));
     morph.startEdges().fill0(fill).lineTo(10, 0);
@@ -201,10 +194,10 @@ TEST(MorphShapes, OffsetPointsAtTheEndEdges)
     EXPECT_EQ(morph.defineMorphShapeBody(1, 1), expected);
 }
 
-TEST(MorphShapes, GradientStopsInterleaveStartAndEnd)
-{
+TEST(MorphShapes, GradientStopsInterleaveStartAndEnd) {
     MorphShapeBuilder morph;
-    morph.addFill(FillStyle::linearGradient({}, {{0, {1, 1, 1, 1}}}), FillStyle::linearGradient({}, {{9, {2, 2, 2, 2}}}));
+    morph.addFill(FillStyle::linearGradient({}, {{0, {1, 1, 1, 1}}}),
+                  FillStyle::linearGradient({}, {{9, {2, 2, 2, 2}}}));
     morph.addLine(LineStyle::solid(20, {3, 3, 3, 3}), LineStyle::solid(60, {4, 4, 4, 4}));
     const auto body = morph.defineMorphShapeBody(1, 1);
     // The styles, then two edge lists with one fill bit, one line bit and no records.
@@ -216,14 +209,15 @@ TEST(MorphShapes, GradientStopsInterleaveStartAndEnd)
     });
     ASSERT_GE(body.size(), tail.size() + 4);
     const size_t offsetField = body.size() - tail.size() - 4;
-    EXPECT_EQ(std::vector<uint8_t>(body.begin() + static_cast<long>(offsetField + 4), body.end()), tail);
+    EXPECT_EQ(std::vector<uint8_t>(body.begin() + static_cast<long>(offsetField + 4), body.end()),
+              tail);
     EXPECT_EQ(body[offsetField], tail.size() - 2);
 }
 
-TEST(MorphShapes, MismatchedStylePairsAreRefused)
-{
+TEST(MorphShapes, MismatchedStylePairsAreRefused) {
     MorphShapeBuilder morph;
-    EXPECT_THROW(morph.addFill(FillStyle::solid({}), FillStyle::radialGradient({}, {})), std::invalid_argument);
+    EXPECT_THROW(morph.addFill(FillStyle::solid({}), FillStyle::radialGradient({}, {})),
+                 std::invalid_argument);
     EXPECT_THROW(morph.addLine(LineStyle::solid(1, {}), LineStyle::filled(1, FillStyle::solid({}))),
                  std::invalid_argument);
 }

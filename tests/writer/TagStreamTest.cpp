@@ -18,25 +18,21 @@ using testing::readTags;
 
 constexpr size_t kFileHeaderSize = 8;
 
-uint32_t u32At(const std::vector<uint8_t>& bytes, size_t offset)
-{
+uint32_t u32At(const std::vector<uint8_t>& bytes, size_t offset) {
     return static_cast<uint32_t>(bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 |
                                  bytes[offset + 3] << 24);
 }
 
-std::vector<uint8_t> body(const std::vector<uint8_t>& file)
-{
+std::vector<uint8_t> body(const std::vector<uint8_t>& file) {
     return std::vector<uint8_t>(file.begin() + kFileHeaderSize, file.end());
 }
 
 // The tags after the header of an uncompressed movie whose stage RECT takes `rectBytes`.
-std::vector<testing::ReadTag> tagsOf(const std::vector<uint8_t>& file, size_t rectBytes = 9)
-{
+std::vector<testing::ReadTag> tagsOf(const std::vector<uint8_t>& file, size_t rectBytes = 9) {
     return readTags(file, kFileHeaderSize + rectBytes + 4);
 }
 
-TEST(FileHeader, UncompressedMovieLayout)
-{
+TEST(FileHeader, UncompressedMovieLayout) {
     SwfWriter movie;
     movie.version(6).frameSizePixels(550, 400).frameRate(24).showFrame().showFrame();
     const std::vector<uint8_t> expected{'F', 'W', 'S', 6, 27, 0, 0, 0,
@@ -49,8 +45,7 @@ TEST(FileHeader, UncompressedMovieLayout)
     EXPECT_EQ(movie.bytes(), expected);
 }
 
-TEST(FileHeader, FractionalFrameRateRoundsToOne256th)
-{
+TEST(FileHeader, FractionalFrameRateRoundsToOne256th) {
     SwfWriter movie;
     movie.frameRate(29.97);
     const auto file = movie.bytes();
@@ -63,8 +58,7 @@ TEST(FileHeader, FractionalFrameRateRoundsToOne256th)
     EXPECT_THROW(movie.frameRate(255.999), std::invalid_argument);
 }
 
-TEST(FileHeader, CompressedBodyInflatesToTheUncompressedBody)
-{
+TEST(FileHeader, CompressedBodyInflatesToTheUncompressedBody) {
     SwfWriter movie;
     ShapeBuilder box;
     box.fill0(box.addFill(FillStyle::solid({10, 20, 30}))).rectangle(0, 0, px(40), px(40));
@@ -81,8 +75,7 @@ TEST(FileHeader, CompressedBodyInflatesToTheUncompressedBody)
     EXPECT_EQ(Zlib::inflate(body(packed)), body(plain));
 }
 
-TEST(FileHeader, FrameCountIsTheNumberOfShowFrames)
-{
+TEST(FileHeader, FrameCountIsTheNumberOfShowFrames) {
     SwfWriter movie;
     movie.showFrame().frameLabel("middle").showFrame().tag(kTagShowFrame, {});
     EXPECT_EQ(movie.frameCount(), 3);
@@ -90,8 +83,7 @@ TEST(FileHeader, FrameCountIsTheNumberOfShowFrames)
     EXPECT_EQ(file[19] | file[20] << 8, 3);
 }
 
-TEST(TagHeaders, ShortHeaderBelowSixtyThreeBytes)
-{
+TEST(TagHeaders, ShortHeaderBelowSixtyThreeBytes) {
     SwfWriter movie;
     const std::vector<uint8_t> body62(62, 0xAB);
     movie.tag(kTagDoAction, body62);
@@ -102,18 +94,17 @@ TEST(TagHeaders, ShortHeaderBelowSixtyThreeBytes)
     EXPECT_EQ(movie.tagStream().size(), 2 + 62u);
 }
 
-TEST(TagHeaders, LongHeaderFromSixtyThreeBytes)
-{
+TEST(TagHeaders, LongHeaderFromSixtyThreeBytes) {
     SwfWriter movie;
     const std::vector<uint8_t> body63(63, 0xAB);
     movie.tag(kTagDoAction, body63);
     const std::vector<uint8_t> expectedHeader{0x3F, 0x03, 63, 0, 0, 0};
     ASSERT_EQ(movie.tagStream().size(), 6 + 63u);
-    EXPECT_TRUE(std::equal(expectedHeader.begin(), expectedHeader.end(), movie.tagStream().begin()));
+    EXPECT_TRUE(
+        std::equal(expectedHeader.begin(), expectedHeader.end(), movie.tagStream().begin()));
 }
 
-TEST(TagHeaders, LongHeadersCanBeForced)
-{
+TEST(TagHeaders, LongHeadersCanBeForced) {
     SwfWriter movie;
     movie.setBackgroundColor({255, 0, 0}).tagWithLongHeader(kTagShowFrame, {});
     movie.longTagHeaders().setBackgroundColor({0, 255, 0});
@@ -127,14 +118,12 @@ TEST(TagHeaders, LongHeadersCanBeForced)
     EXPECT_EQ(movie.frameCount(), 1);
 }
 
-TEST(TagHeaders, RejectsCodesBeyondTenBits)
-{
+TEST(TagHeaders, RejectsCodesBeyondTenBits) {
     SwfWriter movie;
     EXPECT_THROW(movie.tag(1024, {}), std::invalid_argument);
 }
 
-TEST(HostileMovies, HeaderFieldsCanContradictTheContent)
-{
+TEST(HostileMovies, HeaderFieldsCanContradictTheContent) {
     SwfWriter movie;
     movie.showFrame().overrideFrameCount(500).overrideFileLength(3);
     const auto file = movie.bytes();
@@ -142,8 +131,7 @@ TEST(HostileMovies, HeaderFieldsCanContradictTheContent)
     EXPECT_EQ(file[19] | file[20] << 8, 500);
 }
 
-TEST(HostileMovies, TagLengthCanClaimMoreThanFollows)
-{
+TEST(HostileMovies, TagLengthCanClaimMoreThanFollows) {
     SwfWriter movie;
     const std::vector<uint8_t> three{1, 2, 3};
     movie.tagDeclaringLength(kTagDefineShape, 1000, three).omitEndTag();
@@ -151,12 +139,12 @@ TEST(HostileMovies, TagLengthCanClaimMoreThanFollows)
     // (2 << 6) | 0x3F, then 1000 as UI32, then only three bytes; no End tag follows.
     EXPECT_EQ(stream, (std::vector<uint8_t>{0xBF, 0x00, 0xE8, 0x03, 0x00, 0x00, 1, 2, 3}));
     const auto file = movie.bytes();
-    EXPECT_TRUE(std::equal(stream.begin(), stream.end(), file.end() - static_cast<long>(stream.size())));
+    EXPECT_TRUE(
+        std::equal(stream.begin(), stream.end(), file.end() - static_cast<long>(stream.size())));
     EXPECT_THROW(readTags(stream), std::runtime_error);
 }
 
-TEST(HostileMovies, ExplicitEndIsNotRepeated)
-{
+TEST(HostileMovies, ExplicitEndIsNotRepeated) {
     SwfWriter movie;
     movie.showFrame().end().showFrame();
     const auto tags = tagsOf(movie.bytes());
@@ -165,8 +153,7 @@ TEST(HostileMovies, ExplicitEndIsNotRepeated)
     EXPECT_EQ(tags[2].code, kTagShowFrame);
 }
 
-TEST(Sprites, CarryTheirOwnFrameCountAndEndTag)
-{
+TEST(Sprites, CarryTheirOwnFrameCountAndEndTag) {
     SwfWriter timeline;
     timeline.place(1, 1).showFrame().move(1, Matrix::translation(20, 0)).showFrame().showFrame();
     SwfWriter movie;
@@ -185,16 +172,15 @@ TEST(Sprites, CarryTheirOwnFrameCountAndEndTag)
 }
 
 class WriteFile : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        folder_ = std::filesystem::temp_directory_path() / ("swfwriter-test-" + std::to_string(::getpid()));
+  protected:
+    void SetUp() override {
+        folder_ = std::filesystem::temp_directory_path() /
+                  ("swfwriter-test-" + std::to_string(::getpid()));
         std::filesystem::create_directories(folder_);
     }
     void TearDown() override { std::filesystem::remove_all(folder_); }
 
-    static std::vector<uint8_t> read(const std::filesystem::path& path)
-    {
+    static std::vector<uint8_t> read(const std::filesystem::path& path) {
         std::ifstream in(path, std::ios::binary);
         return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
     }
@@ -202,8 +188,7 @@ protected:
     std::filesystem::path folder_;
 };
 
-TEST_F(WriteFile, ReplacesAnExistingFileWhole)
-{
+TEST_F(WriteFile, ReplacesAnExistingFileWhole) {
     const auto path = folder_ / "movie.swf";
     std::ofstream(path) << "an older, longer file that must not leave a tail behind";
     SwfWriter movie;
@@ -213,8 +198,7 @@ TEST_F(WriteFile, ReplacesAnExistingFileWhole)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 1);
 }
 
-TEST_F(WriteFile, MissingFolderFailsWithTheReason)
-{
+TEST_F(WriteFile, MissingFolderFailsWithTheReason) {
     const auto path = folder_ / "no-such-folder" / "movie.swf";
     SwfWriter movie;
     try {
@@ -226,8 +210,7 @@ TEST_F(WriteFile, MissingFolderFailsWithTheReason)
     EXPECT_FALSE(std::filesystem::exists(path.parent_path()));
 }
 
-TEST(ZlibStreams, DamagedStreamsAreRefused)
-{
+TEST(ZlibStreams, DamagedStreamsAreRefused) {
     const std::vector<uint8_t> data(1000, 7);
     auto packed = Zlib::compress(data);
     EXPECT_EQ(Zlib::inflate(packed), data);

@@ -12,7 +12,7 @@ class MovieClip;
 class MovieContext;
 
 class ActionRunner {
-public:
+  public:
     virtual ~ActionRunner() = default;
     // Runs `code` (a DoAction body) with `clip` as the timeline it belongs to.
     virtual void run(std::span<const uint8_t> code, MovieClip& clip, MovieContext& context) = 0;

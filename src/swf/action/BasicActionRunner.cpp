@@ -78,7 +78,7 @@ std::string numberText(double value) {
 // The values pushed by constants, as trace() prints them. An action this runner does not
 // compute leaves the values below it unknown: they are dropped, and using one does nothing.
 class ConstantStack {
-public:
+  public:
     void push(std::string value) { values_.push_back(std::move(value)); }
     std::optional<std::string> pop() {
         if (values_.empty()) {
@@ -94,24 +94,39 @@ public:
         reliable_ = false;
     }
 
-private:
+  private:
     std::vector<std::string> values_;
     bool reliable_ = true;
 };
 
 // Reads the values of one Push action; a value of a kind it cannot show makes the stack unknown.
-void readPush(std::span<const uint8_t> data, const std::vector<std::string>& pool, ConstantStack& stack) {
+void readPush(std::span<const uint8_t> data, const std::vector<std::string>& pool,
+              ConstantStack& stack) {
     BitReader in(data);
     while (!in.atEnd() && !in.overrun()) {
         uint8_t type = in.u8();
         switch (type) {
-            case 0: stack.push(in.cString()); break;
-            case 1: stack.push(numberText(in.f32())); break;
-            case 2: stack.push("null"); break;
-            case 3: stack.push("undefined"); break;
-            case 5: stack.push(in.u8() ? "true" : "false"); break;
-            case 6: stack.push(numberText(in.f64())); break;
-            case 7: stack.push(std::to_string(in.s32())); break;
+            case 0:
+                stack.push(in.cString());
+                break;
+            case 1:
+                stack.push(numberText(in.f32()));
+                break;
+            case 2:
+                stack.push("null");
+                break;
+            case 3:
+                stack.push("undefined");
+                break;
+            case 5:
+                stack.push(in.u8() ? "true" : "false");
+                break;
+            case 6:
+                stack.push(numberText(in.f64()));
+                break;
+            case 7:
+                stack.push(std::to_string(in.s32()));
+                break;
             case 8:
             case 9: {
                 size_t index = type == 8 ? in.u8() : in.u16();
@@ -119,7 +134,8 @@ void readPush(std::span<const uint8_t> data, const std::vector<std::string>& poo
                 stack.push(pool[index]);
                 break;
             }
-            default: return stack.forget();  // registers belong to the full interpreter
+            default:
+                return stack.forget();  // registers belong to the full interpreter
         }
     }
 }
@@ -135,7 +151,8 @@ std::vector<std::string> readConstantPool(std::span<const uint8_t> data) {
 bool startsWithIgnoringCase(const std::string& text, std::string_view prefix) {
     if (text.size() < prefix.size()) return false;
     for (size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
+        if (std::tolower(static_cast<unsigned char>(text[i])) !=
+            std::tolower(static_cast<unsigned char>(prefix[i])))
             return false;
     return true;
 }

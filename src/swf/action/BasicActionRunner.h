@@ -11,7 +11,7 @@
 namespace swf {
 
 class BasicActionRunner : public ActionRunner {
-public:
+  public:
     void run(std::span<const uint8_t> code, MovieClip& clip, MovieContext& context) override;
 };
 

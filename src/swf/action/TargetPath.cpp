@@ -11,7 +11,8 @@ namespace {
 bool sameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
@@ -26,7 +27,8 @@ MovieClip* topOf(MovieClip& clip) {
 
 MovieClip* TargetPath::child(MovieClip& parent, std::string_view name) {
     for (const auto& [depth, object] : parent.displayList().objects())
-        if (MovieClip* clip = object->asMovieClip(); clip && sameName(clip->name(), name)) return clip;
+        if (MovieClip* clip = object->asMovieClip(); clip && sameName(clip->name(), name))
+            return clip;
     return nullptr;
 }
 

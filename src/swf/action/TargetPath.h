@@ -9,11 +9,11 @@ namespace swf {
 class MovieClip;
 
 class TargetPath {
-public:
+  public:
     // The clip the path names, relative to `from`, or null when none has that name.
     static MovieClip* resolve(MovieClip& from, std::string_view path);
 
-private:
+  private:
     static MovieClip* child(MovieClip& parent, std::string_view name);
 };
 

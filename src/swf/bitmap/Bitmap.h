@@ -12,7 +12,9 @@ struct Bitmap {
     int height = 0;
     std::vector<uint8_t> rgba;  // width * height * 4, premultiplied
 
-    const uint8_t* pixel(int x, int y) const { return &rgba[(static_cast<size_t>(y) * width + x) * 4]; }
+    const uint8_t* pixel(int x, int y) const {
+        return &rgba[(static_cast<size_t>(y) * width + x) * 4];
+    }
 };
 
 }  // namespace swf

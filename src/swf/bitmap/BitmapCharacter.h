@@ -11,7 +11,7 @@
 namespace swf {
 
 class BitmapCharacter : public Character {
-public:
+  public:
     static constexpr CharacterKind kKind = CharacterKind::Bitmap;
 
     BitmapCharacter(uint16_t id, Bitmap bitmap, double deblocking = 0)
@@ -21,7 +21,7 @@ public:
     // DefineBitsJPEG4's deblocking filter strength (0 when absent); kept for the renderer.
     double deblocking() const { return deblocking_; }
 
-private:
+  private:
     Bitmap bitmap_;
     double deblocking_;
 };

@@ -21,12 +21,14 @@ void applyAlphaPlane(Bitmap& bitmap, std::span<const uint8_t> compressed) {
     ClampToAlpha(bitmap);
 }
 
-std::optional<Bitmap> decodeJpegWithAlpha(std::span<const uint8_t> rest, uint32_t alphaOffset, long long maxPixels) {
+std::optional<Bitmap> decodeJpegWithAlpha(std::span<const uint8_t> rest, uint32_t alphaOffset,
+                                          long long maxPixels) {
     if (alphaOffset > rest.size()) return std::nullopt;
     std::span<const uint8_t> image = rest.first(alphaOffset);
     std::optional<Bitmap> bitmap = DecodeEmbeddedImage(image, maxPixels);
     // PNG and GIF data carry their own transparency; the alpha plane is for JPEG only.
-    if (bitmap && SniffImageFormat(image) == ImageFormat::Jpeg) applyAlphaPlane(*bitmap, rest.subspan(alphaOffset));
+    if (bitmap && SniffImageFormat(image) == ImageFormat::Jpeg)
+        applyAlphaPlane(*bitmap, rest.subspan(alphaOffset));
     return bitmap;
 }
 
@@ -39,23 +41,31 @@ bool IsBitmapTag(uint16_t tagCode) {
         case TagCode::DefineBitsJpeg2:
         case TagCode::DefineBitsJpeg3:
         case TagCode::DefineBitsLossless2:
-        case TagCode::DefineBitsJpeg4: return true;
-        default: return false;
+        case TagCode::DefineBitsJpeg4:
+            return true;
+        default:
+            return false;
     }
 }
 
 std::shared_ptr<BitmapCharacter> ParseBitmapTag(uint16_t tagCode, std::span<const uint8_t> body,
-                                                std::span<const uint8_t> jpegTables, size_t maxDecodedBytes) {
+                                                std::span<const uint8_t> jpegTables,
+                                                size_t maxDecodedBytes) {
     const auto code = static_cast<TagCode>(tagCode);
-    const auto maxPixels = static_cast<long long>(std::min<size_t>(maxDecodedBytes / 4, kMaxBitmapPixels));
+    const auto maxPixels =
+        static_cast<long long>(std::min<size_t>(maxDecodedBytes / 4, kMaxBitmapPixels));
     BitReader reader(body);
     const uint16_t id = reader.u16();
     if (reader.overrun()) return nullptr;
     std::optional<Bitmap> bitmap;
     double deblocking = 0;
     switch (code) {
-        case TagCode::DefineBits: bitmap = DecodeJpeg(jpegTables, body.subspan(reader.position()), maxPixels); break;
-        case TagCode::DefineBitsJpeg2: bitmap = DecodeEmbeddedImage(body.subspan(reader.position()), maxPixels); break;
+        case TagCode::DefineBits:
+            bitmap = DecodeJpeg(jpegTables, body.subspan(reader.position()), maxPixels);
+            break;
+        case TagCode::DefineBitsJpeg2:
+            bitmap = DecodeEmbeddedImage(body.subspan(reader.position()), maxPixels);
+            break;
         case TagCode::DefineBitsJpeg3:
         case TagCode::DefineBitsJpeg4: {
             const uint32_t alphaOffset = reader.u32();
@@ -71,11 +81,13 @@ std::shared_ptr<BitmapCharacter> ParseBitmapTag(uint16_t tagCode, std::span<cons
             const uint16_t height = reader.u16();
             const int colorTableSize = format == 3 ? reader.u8() + 1 : 0;
             if (reader.overrun()) return nullptr;
-            bitmap = DecodeLossless(format, width, height, colorTableSize, body.subspan(reader.position()),
+            bitmap = DecodeLossless(format, width, height, colorTableSize,
+                                    body.subspan(reader.position()),
                                     code == TagCode::DefineBitsLossless2, maxPixels);
             break;
         }
-        default: return nullptr;
+        default:
+            return nullptr;
     }
     if (!bitmap) return nullptr;
     return std::make_shared<BitmapCharacter>(id, std::move(*bitmap), deblocking);

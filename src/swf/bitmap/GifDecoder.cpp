@@ -21,7 +21,8 @@ struct MemorySource {
 
 int readFromMemory(GifFileType* gif, GifByteType* buffer, int wanted) {
     auto* source = static_cast<MemorySource*>(gif->UserData);
-    size_t n = std::min(static_cast<size_t>(std::max(wanted, 0)), source->data.size() - source->position);
+    size_t n =
+        std::min(static_cast<size_t>(std::max(wanted, 0)), source->data.size() - source->position);
     std::memcpy(buffer, source->data.data() + source->position, n);
     source->position += n;
     return static_cast<int>(n);
@@ -53,7 +54,8 @@ bool skipToImage(GifFileType* gif, int& transparentIndex) {
                 transparentIndex = control.TransparentColor;
         }
         for (int blocks = 0; block; ++blocks) {
-            if (blocks > kMaxRecordsBeforeImage || DGifGetExtensionNext(gif, &block) != GIF_OK) return false;
+            if (blocks > kMaxRecordsBeforeImage || DGifGetExtensionNext(gif, &block) != GIF_OK)
+                return false;
         }
     }
     return false;
@@ -67,7 +69,8 @@ std::optional<Bitmap> DecodeGif(std::span<const uint8_t> data, long long maxPixe
     GifHandle gif(DGifOpen(&source, readFromMemory, &error));
     if (!gif) return std::nullopt;
     int transparentIndex = NO_TRANSPARENT_COLOR;
-    if (!skipToImage(gif.get(), transparentIndex) || DGifGetImageDesc(gif.get()) != GIF_OK) return std::nullopt;
+    if (!skipToImage(gif.get(), transparentIndex) || DGifGetImageDesc(gif.get()) != GIF_OK)
+        return std::nullopt;
 
     const GifImageDesc& frame = gif->Image;
     const ColorMapObject* colors = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
@@ -85,7 +88,9 @@ std::optional<Bitmap> DecodeGif(std::span<const uint8_t> data, long long maxPixe
         for (int x = 0; x < frame.Width; ++x) {
             int px = frame.Left + x;
             int index = line[x];
-            if (px < 0 || px >= bitmap.width || index == transparentIndex || index >= colors->ColorCount) continue;
+            if (px < 0 || px >= bitmap.width || index == transparentIndex ||
+                index >= colors->ColorCount)
+                continue;
             const GifColorType& c = colors->Colors[index];
             uint8_t* out = &bitmap.rgba[(static_cast<size_t>(y) * bitmap.width + px) * 4];
             out[0] = c.Red;

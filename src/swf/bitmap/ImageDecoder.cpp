@@ -38,7 +38,8 @@ void Premultiply(Bitmap& bitmap) {
 
 ImageFormat SniffImageFormat(std::span<const uint8_t> data) {
     static constexpr std::array<uint8_t, 8> kPng = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    if (data.size() >= kPng.size() && std::equal(kPng.begin(), kPng.end(), data.begin())) return ImageFormat::Png;
+    if (data.size() >= kPng.size() && std::equal(kPng.begin(), kPng.end(), data.begin()))
+        return ImageFormat::Png;
     if (data.size() >= 6 && data[0] == 'G' && data[1] == 'I' && data[2] == 'F' && data[3] == '8' &&
         (data[4] == '7' || data[4] == '9') && data[5] == 'a')
         return ImageFormat::Gif;
@@ -47,9 +48,12 @@ ImageFormat SniffImageFormat(std::span<const uint8_t> data) {
 
 std::optional<Bitmap> DecodeEmbeddedImage(std::span<const uint8_t> data, long long maxPixels) {
     switch (SniffImageFormat(data)) {
-        case ImageFormat::Png: return DecodePng(data, maxPixels);
-        case ImageFormat::Gif: return DecodeGif(data, maxPixels);
-        case ImageFormat::Jpeg: break;
+        case ImageFormat::Png:
+            return DecodePng(data, maxPixels);
+        case ImageFormat::Gif:
+            return DecodeGif(data, maxPixels);
+        case ImageFormat::Jpeg:
+            break;
     }
     return DecodeJpeg({}, data, maxPixels);
 }

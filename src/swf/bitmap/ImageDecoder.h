@@ -32,10 +32,12 @@ void Premultiply(Bitmap& bitmap);
 // DefineBits: the image part with the movie's separate tables (either may be empty or start
 // with the stray FF D9 FF D8 pair some encoders wrote). Opaque result.
 std::optional<Bitmap> DecodeJpeg(std::span<const uint8_t> tables, std::span<const uint8_t> image,
+                                 long long maxPixels = kMaxBitmapPixels);
+std::optional<Bitmap> DecodePng(std::span<const uint8_t> data,
                                 long long maxPixels = kMaxBitmapPixels);
-std::optional<Bitmap> DecodePng(std::span<const uint8_t> data, long long maxPixels = kMaxBitmapPixels);
 // The first frame, with its transparent colour.
-std::optional<Bitmap> DecodeGif(std::span<const uint8_t> data, long long maxPixels = kMaxBitmapPixels);
+std::optional<Bitmap> DecodeGif(std::span<const uint8_t> data,
+                                long long maxPixels = kMaxBitmapPixels);
 
 // DefineBitsLossless (withAlpha false) and DefineBitsLossless2 (true) pixel data: format 3
 // (colour-mapped, `colorTableSize` entries), 4 (15-bit RGB) or 5 (32-bit (A)RGB), zlib
@@ -47,7 +49,8 @@ std::optional<Bitmap> DecodeLossless(int format, int width, int height, int colo
 enum class ImageFormat { Jpeg, Png, Gif };
 // The DefineBitsJPEG2..4 tags may hold any of the three; the signature tells which.
 ImageFormat SniffImageFormat(std::span<const uint8_t> data);
-std::optional<Bitmap> DecodeEmbeddedImage(std::span<const uint8_t> data, long long maxPixels = kMaxBitmapPixels);
+std::optional<Bitmap> DecodeEmbeddedImage(std::span<const uint8_t> data,
+                                          long long maxPixels = kMaxBitmapPixels);
 
 // Inflates zlib data, producing at most `limit` bytes; stops early on corrupt or truncated
 // input, so callers compare the size they got with the size they need.

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <memory>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 #include "swf/bitmap/ImageDecoder.h"
 
@@ -37,7 +37,8 @@ void noteWarning(j_common_ptr info, int level) {
 }
 
 void limitScans(j_common_ptr info) {
-    if (info->is_decompressor && reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans)
+    if (info->is_decompressor &&
+        reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans)
         failDecode(info);
 }
 
@@ -51,7 +52,8 @@ struct JpegDecodeState {
 };
 
 bool startsWithStrayPair(std::span<const uint8_t> data) {
-    return data.size() >= 4 && data[0] == 0xFF && data[1] == 0xD9 && data[2] == 0xFF && data[3] == 0xD8;
+    return data.size() >= 4 && data[0] == 0xFF && data[1] == 0xD9 && data[2] == 0xFF &&
+           data[3] == 0xD8;
 }
 
 std::span<const uint8_t> withoutStrayPair(std::span<const uint8_t> data) {
@@ -64,7 +66,8 @@ std::vector<uint8_t> joinStreams(std::span<const uint8_t> tables, std::span<cons
     tables = withoutStrayPair(tables);
     image = withoutStrayPair(image);
     std::vector<uint8_t> joined(tables.begin(), tables.end());
-    bool tablesEnded = tables.size() >= 2 && tables[tables.size() - 2] == 0xFF && tables.back() == 0xD9;
+    bool tablesEnded =
+        tables.size() >= 2 && tables[tables.size() - 2] == 0xFF && tables.back() == 0xD9;
     if (!tables.empty() && !tablesEnded) joined.insert(joined.end(), {0xFF, 0xD9});
     joined.insert(joined.end(), image.begin(), image.end());
     return joined;
@@ -74,7 +77,8 @@ void convertCmykToRgba(Bitmap& bitmap) {
     // Adobe writes CMYK inverted, which is what JPEGs from authoring tools carry.
     for (size_t i = 0; i + 3 < bitmap.rgba.size(); i += 4) {
         unsigned k = bitmap.rgba[i + 3];
-        for (size_t c = 0; c < 3; ++c) bitmap.rgba[i + c] = static_cast<uint8_t>(bitmap.rgba[i + c] * k / 255);
+        for (size_t c = 0; c < 3; ++c)
+            bitmap.rgba[i + c] = static_cast<uint8_t>(bitmap.rgba[i + c] * k / 255);
         bitmap.rgba[i + 3] = 255;
     }
 }
@@ -95,7 +99,8 @@ bool decodeInto(JpegDecodeState& state) {
     int header = JPEG_HEADER_TABLES_ONLY;
     for (int i = 0; i < kMaxLeadingStreams && header == JPEG_HEADER_TABLES_ONLY; ++i)
         header = jpeg_read_header(&info, FALSE);
-    if (header != JPEG_HEADER_OK || !BitmapSizeAllowed(info.image_width, info.image_height, state.maxPixels)) {
+    if (header != JPEG_HEADER_OK ||
+        !BitmapSizeAllowed(info.image_width, info.image_height, state.maxPixels)) {
         jpeg_destroy_decompress(&info);
         return false;
     }
@@ -106,7 +111,8 @@ bool decodeInto(JpegDecodeState& state) {
         jpeg_destroy_decompress(&info);
         return false;
     }
-    state.bitmap = MakeBitmap(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
+    state.bitmap =
+        MakeBitmap(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
     const size_t stride = static_cast<size_t>(state.bitmap.width) * 4;
     while (info.output_scanline < info.output_height && !state.errors.ranOutOfData) {
         JSAMPROW row = state.bitmap.rgba.data() + info.output_scanline * stride;
@@ -122,7 +128,7 @@ bool decodeInto(JpegDecodeState& state) {
 }  // namespace
 
 std::optional<Bitmap> DecodeJpeg(std::span<const uint8_t> tables, std::span<const uint8_t> image,
-                                long long maxPixels) {
+                                 long long maxPixels) {
     auto state = std::make_unique<JpegDecodeState>();
     state->maxPixels = maxPixels;
     state->stream = joinStreams(tables, image);

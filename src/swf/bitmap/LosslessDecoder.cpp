@@ -3,7 +3,9 @@
 namespace swf {
 namespace {
 
-size_t paddedRow(size_t bytes) { return (bytes + 3) & ~static_cast<size_t>(3); }
+size_t paddedRow(size_t bytes) {
+    return (bytes + 3) & ~static_cast<size_t>(3);
+}
 
 void decodeColorMapped(Bitmap& bitmap, std::span<const uint8_t> palette, size_t entrySize,
                        std::span<const uint8_t> indices) {
@@ -31,7 +33,8 @@ void decodeRgb15(Bitmap& bitmap, std::span<const uint8_t> pixels) {
     for (int y = 0; y < bitmap.height; ++y) {
         const uint8_t* row = pixels.data() + y * stride;
         for (int x = 0; x < bitmap.width; ++x, out += 4) {
-            unsigned v = (static_cast<unsigned>(row[x * 2]) << 8) | row[x * 2 + 1];  // big-endian bit fields
+            unsigned v =
+                (static_cast<unsigned>(row[x * 2]) << 8) | row[x * 2 + 1];  // big-endian bit fields
             out[0] = expand((v >> 10) & 0x1F);
             out[1] = expand((v >> 5) & 0x1F);
             out[2] = expand(v & 0x1F);
@@ -54,7 +57,8 @@ void decodeArgb(Bitmap& bitmap, std::span<const uint8_t> pixels, bool withAlpha)
 }  // namespace
 
 std::optional<Bitmap> DecodeLossless(int format, int width, int height, int colorTableSize,
-                                     std::span<const uint8_t> compressed, bool withAlpha, long long maxPixels) {
+                                     std::span<const uint8_t> compressed, bool withAlpha,
+                                     long long maxPixels) {
     if (!BitmapSizeAllowed(width, height, maxPixels)) return std::nullopt;
     const size_t w = static_cast<size_t>(width);
     const size_t h = static_cast<size_t>(height);
@@ -66,9 +70,14 @@ std::optional<Bitmap> DecodeLossless(int format, int width, int height, int colo
             prefix = static_cast<size_t>(colorTableSize) * entrySize;
             needed = prefix + paddedRow(w) * h;
             break;
-        case 4: needed = paddedRow(w * 2) * h; break;
-        case 5: needed = w * 4 * h; break;
-        default: return std::nullopt;
+        case 4:
+            needed = paddedRow(w * 2) * h;
+            break;
+        case 5:
+            needed = w * 4 * h;
+            break;
+        default:
+            return std::nullopt;
     }
     std::vector<uint8_t> data = InflateBounded(compressed, needed);
     if (data.size() != needed) return std::nullopt;
@@ -76,9 +85,15 @@ std::optional<Bitmap> DecodeLossless(int format, int width, int height, int colo
     Bitmap bitmap = MakeBitmap(width, height);
     std::span<const uint8_t> all(data);
     switch (format) {
-        case 3: decodeColorMapped(bitmap, all.first(prefix), entrySize, all.subspan(prefix)); break;
-        case 4: decodeRgb15(bitmap, all); break;
-        default: decodeArgb(bitmap, all, withAlpha); break;
+        case 3:
+            decodeColorMapped(bitmap, all.first(prefix), entrySize, all.subspan(prefix));
+            break;
+        case 4:
+            decodeRgb15(bitmap, all);
+            break;
+        default:
+            decodeArgb(bitmap, all, withAlpha);
+            break;
     }
     // Premultiplied data can still carry colours above their alpha; keep it well-formed.
     if (withAlpha) ClampToAlpha(bitmap);

@@ -22,12 +22,14 @@ struct ButtonRecord {
 };
 
 class ButtonCharacter : public Character {
-public:
+  public:
     static constexpr CharacterKind kKind = CharacterKind::Button;
 
     ButtonCharacter(uint16_t id, std::vector<ButtonRecord> records, bool trackAsMenu,
                     std::vector<uint8_t> actions)
-        : Character(id, kKind), records_(std::move(records)), trackAsMenu_(trackAsMenu),
+        : Character(id, kKind),
+          records_(std::move(records)),
+          trackAsMenu_(trackAsMenu),
           actions_(std::move(actions)) {}
 
     const std::vector<ButtonRecord>& records() const { return records_; }
@@ -35,7 +37,7 @@ public:
     // DefineButton: one action list; DefineButton2: the BUTTONCONDACTION records, raw.
     const std::vector<uint8_t>& actions() const { return actions_; }
 
-private:
+  private:
     std::vector<ButtonRecord> records_;
     bool trackAsMenu_;
     std::vector<uint8_t> actions_;

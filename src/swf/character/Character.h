@@ -20,7 +20,7 @@ enum class CharacterKind : uint8_t {
 };
 
 class Character {
-public:
+  public:
     Character(uint16_t id, CharacterKind kind) : id_(id), kind_(kind) {}
     virtual ~Character() = default;
     Character(const Character&) = delete;
@@ -29,7 +29,7 @@ public:
     uint16_t id() const { return id_; }
     CharacterKind kind() const { return kind_; }
 
-private:
+  private:
     uint16_t id_;
     CharacterKind kind_;
 };

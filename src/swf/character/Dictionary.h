@@ -11,7 +11,7 @@
 namespace swf {
 
 class Dictionary {
-public:
+  public:
     // Returns false (and keeps the first) when the id is taken.
     bool add(std::shared_ptr<Character> character) {
         if (!character) return false;
@@ -33,7 +33,7 @@ public:
     }
     size_t size() const { return characters_.size(); }
 
-private:
+  private:
     std::unordered_map<uint16_t, std::shared_ptr<Character>> characters_;
 };
 

@@ -6,21 +6,25 @@
 namespace swf {
 namespace {
 
-double lerp(double a, double b, double t) { return a + (b - a) * t; }
+double lerp(double a, double b, double t) {
+    return a + (b - a) * t;
+}
 
 // Truncated, as the original player does (the small bias absorbs float error at exact values).
 uint8_t lerp8(uint8_t a, uint8_t b, double t) {
     return static_cast<uint8_t>(std::floor(lerp(a, b, t) + 1e-9));
 }
 
-Point lerp(Point a, Point b, double t) { return {lerp(a.x, b.x, t), lerp(a.y, b.y, t)}; }
+Point lerp(Point a, Point b, double t) {
+    return {lerp(a.x, b.x, t), lerp(a.y, b.y, t)};
+}
 
 Rgba lerp(Rgba a, Rgba b, double t) {
     return {lerp8(a.r, b.r, t), lerp8(a.g, b.g, t), lerp8(a.b, b.b, t), lerp8(a.a, b.a, t)};
 }
 
 Matrix lerp(const Matrix& a, const Matrix& b, double t) {
-    return {lerp(a.a, b.a, t), lerp(a.b, b.b, t), lerp(a.c, b.c, t),
+    return {lerp(a.a, b.a, t), lerp(a.b, b.b, t),   lerp(a.c, b.c, t),
             lerp(a.d, b.d, t), lerp(a.tx, b.tx, t), lerp(a.ty, b.ty, t)};
 }
 

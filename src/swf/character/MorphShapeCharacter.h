@@ -26,7 +26,7 @@ struct MorphShapeData {
 };
 
 class MorphShapeCharacter : public Character {
-public:
+  public:
     static constexpr CharacterKind kKind = CharacterKind::MorphShape;
 
     MorphShapeCharacter(uint16_t id, MorphShapeData data);
@@ -36,7 +36,7 @@ public:
     Shape shapeAt(uint16_t ratio) const;
     const MorphShapeData& data() const { return data_; }
 
-private:
+  private:
     MorphShapeData data_;
 };
 

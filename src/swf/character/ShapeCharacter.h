@@ -10,13 +10,13 @@
 namespace swf {
 
 class ShapeCharacter : public Character {
-public:
+  public:
     static constexpr CharacterKind kKind = CharacterKind::Shape;
 
     ShapeCharacter(uint16_t id, Shape shape) : Character(id, kKind), shape_(std::move(shape)) {}
     const Shape& shape() const { return shape_; }
 
-private:
+  private:
     Shape shape_;
 };
 

@@ -11,14 +11,14 @@
 namespace swf {
 
 class SpriteCharacter : public Character {
-public:
+  public:
     static constexpr CharacterKind kKind = CharacterKind::Sprite;
 
     SpriteCharacter(uint16_t id, std::shared_ptr<const Timeline> timeline)
         : Character(id, kKind), timeline_(std::move(timeline)) {}
     const std::shared_ptr<const Timeline>& timeline() const { return timeline_; }
 
-private:
+  private:
     std::shared_ptr<const Timeline> timeline_;
 };
 

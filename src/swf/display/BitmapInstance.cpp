@@ -20,7 +20,8 @@ BitmapInstance::BitmapInstance(MovieContext& context, std::shared_ptr<const Bitm
     rectangle_.paths.push_back(std::move(path));
 }
 
-void BitmapInstance::draw(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform) const {
+void BitmapInstance::draw(RenderContext& context, const Matrix& toPixels,
+                          const ColorTransform& cxform) const {
     context.canvas.drawShape(rectangle_, toPixels, cxform, context.bitmaps);
 }
 

@@ -9,13 +9,14 @@
 namespace swf {
 
 class BitmapInstance : public DisplayObject {
-public:
+  public:
     BitmapInstance(MovieContext& context, std::shared_ptr<const BitmapCharacter> bitmap);
 
-protected:
-    void draw(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform) const override;
+  protected:
+    void draw(RenderContext& context, const Matrix& toPixels,
+              const ColorTransform& cxform) const override;
 
-private:
+  private:
     std::shared_ptr<const BitmapCharacter> bitmap_;
     Shape rectangle_;
 };

@@ -5,7 +5,8 @@
 
 namespace swf {
 
-ButtonInstance::ButtonInstance(MovieContext& context, std::shared_ptr<const ButtonCharacter> button, int nesting)
+ButtonInstance::ButtonInstance(MovieContext& context, std::shared_ptr<const ButtonCharacter> button,
+                               int nesting)
     : DisplayObject(context, button), button_(std::move(button)), state_(this) {
     for (const ButtonRecord& record : button_->records()) {
         if (!(record.states & ButtonRecord::Up)) continue;
@@ -18,7 +19,8 @@ ButtonInstance::ButtonInstance(MovieContext& context, std::shared_ptr<const Butt
     }
 }
 
-void ButtonInstance::draw(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform) const {
+void ButtonInstance::draw(RenderContext& context, const Matrix& toPixels,
+                          const ColorTransform& cxform) const {
     state_.render(context, toPixels, cxform);
 }
 

@@ -9,15 +9,17 @@
 namespace swf {
 
 class ButtonInstance : public DisplayObject {
-public:
-    ButtonInstance(MovieContext& context, std::shared_ptr<const ButtonCharacter> button, int nesting);
+  public:
+    ButtonInstance(MovieContext& context, std::shared_ptr<const ButtonCharacter> button,
+                   int nesting);
 
     DisplayList* children() override { return &state_; }
 
-protected:
-    void draw(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform) const override;
+  protected:
+    void draw(RenderContext& context, const Matrix& toPixels,
+              const ColorTransform& cxform) const override;
 
-private:
+  private:
     std::shared_ptr<const ButtonCharacter> button_;
     DisplayList state_;
 };

@@ -2,7 +2,9 @@
 
 namespace swf {
 
-DisplayList::~DisplayList() { clear(); }
+DisplayList::~DisplayList() {
+    clear();
+}
 
 std::shared_ptr<DisplayObject> DisplayList::at(int depth) const {
     auto it = objects_.find(depth);
@@ -36,7 +38,8 @@ std::vector<std::shared_ptr<DisplayObject>> DisplayList::snapshot() const {
     return out;
 }
 
-void DisplayList::render(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform) const {
+void DisplayList::render(RenderContext& context, const Matrix& toPixels,
+                         const ColorTransform& cxform) const {
     std::vector<int> openClips;  // clip depths of the masks in force, innermost last
     auto closeClipsBelow = [&](int depth) {
         while (!openClips.empty() && depth > openClips.back()) {

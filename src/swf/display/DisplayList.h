@@ -10,7 +10,7 @@
 namespace swf {
 
 class DisplayList {
-public:
+  public:
     explicit DisplayList(DisplayObject* owner) : owner_(owner) {}
     ~DisplayList();
     DisplayList(const DisplayList&) = delete;
@@ -31,7 +31,7 @@ public:
     // a mask that limits depths D + 1 to C, and is not drawn itself.
     void render(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform) const;
 
-private:
+  private:
     DisplayObject* owner_;
     std::map<int, std::shared_ptr<DisplayObject>> objects_;
 };

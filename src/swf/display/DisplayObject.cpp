@@ -10,7 +10,9 @@ DisplayObject::DisplayObject(MovieContext& context, std::shared_ptr<const Charac
     context_.addObject();
 }
 
-DisplayObject::~DisplayObject() { context_.releaseObject(); }
+DisplayObject::~DisplayObject() {
+    context_.releaseObject();
+}
 
 bool DisplayObject::onStage() const {
     const DisplayObject* object = this;
@@ -23,7 +25,8 @@ bool DisplayObject::onStage() const {
 
 void DisplayObject::applyPlacement(const PlaceObject& p, bool resetAbsent) {
     if (p.matrix || resetAbsent) matrix_ = p.matrix.value_or(Matrix{});
-    if (p.colorTransform || resetAbsent) colorTransform_ = p.colorTransform.value_or(ColorTransform{});
+    if (p.colorTransform || resetAbsent)
+        colorTransform_ = p.colorTransform.value_or(ColorTransform{});
     if (p.ratio || resetAbsent) ratio_ = p.ratio.value_or(0);
     if (p.name || resetAbsent) name_ = p.name.value_or(std::string());
     if (p.clipDepth || resetAbsent) clipDepth_ = p.clipDepth.value_or(0);

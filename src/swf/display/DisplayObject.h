@@ -20,7 +20,7 @@ class MovieClip;
 class MovieContext;
 
 class DisplayObject {
-public:
+  public:
     DisplayObject(MovieContext& context, std::shared_ptr<const Character> character);
     virtual ~DisplayObject();
     DisplayObject(const DisplayObject&) = delete;
@@ -52,10 +52,16 @@ public:
     uint64_t bornTick() const { return bornTick_; }
 
     DisplayObject* parent() const { return parent_; }
-    void attach(DisplayObject* parent) { parent_ = parent; removed_ = false; }
+    void attach(DisplayObject* parent) {
+        parent_ = parent;
+        removed_ = false;
+    }
     // Called when the object leaves its display list: it is no longer on the stage and no
     // longer refers to its parent, which may go away before it.
-    void detach() { parent_ = nullptr; removed_ = true; }
+    void detach() {
+        parent_ = nullptr;
+        removed_ = true;
+    }
     // True while the object and all its ancestors are in the tree under the main timeline.
     bool onStage() const;
 
@@ -66,16 +72,18 @@ public:
     void takePlacementOf(const DisplayObject& other);
 
     // Draws the object under its parent's transforms (composed with its own).
-    void render(RenderContext& context, const Matrix& parentToPixels, const ColorTransform& parentCxform) const;
+    void render(RenderContext& context, const Matrix& parentToPixels,
+                const ColorTransform& parentCxform) const;
 
     virtual DisplayList* children() { return nullptr; }
     virtual MovieClip* asMovieClip() { return nullptr; }
 
-protected:
-    virtual void draw(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform) const = 0;
+  protected:
+    virtual void draw(RenderContext& context, const Matrix& toPixels,
+                      const ColorTransform& cxform) const = 0;
     MovieContext& context() const { return context_; }
 
-private:
+  private:
     MovieContext& context_;
     std::shared_ptr<const Character> character_;
     int depth_ = 0;

@@ -16,22 +16,26 @@
 
 namespace swf {
 
-std::shared_ptr<DisplayObject> DisplayObjectFactory::create(MovieContext& context, uint16_t characterId, int nesting) {
+std::shared_ptr<DisplayObject> DisplayObjectFactory::create(MovieContext& context,
+                                                            uint16_t characterId, int nesting) {
     if (!context.hasRoomForObject()) return nullptr;
     std::shared_ptr<const Character> character = context.dictionary().share(characterId);
     if (!character) return nullptr;
     switch (character->kind()) {
         case CharacterKind::Shape:
-            return std::make_shared<ShapeInstance>(context, std::static_pointer_cast<const ShapeCharacter>(character));
+            return std::make_shared<ShapeInstance>(
+                context, std::static_pointer_cast<const ShapeCharacter>(character));
         case CharacterKind::MorphShape:
             return std::make_shared<MorphShapeInstance>(
                 context, std::static_pointer_cast<const MorphShapeCharacter>(character));
         case CharacterKind::Bitmap:
-            return std::make_shared<BitmapInstance>(context, std::static_pointer_cast<const BitmapCharacter>(character));
+            return std::make_shared<BitmapInstance>(
+                context, std::static_pointer_cast<const BitmapCharacter>(character));
         case CharacterKind::Sprite: {
             if (nesting + 1 > MovieContext::kMaxNesting) return nullptr;
             auto sprite = std::static_pointer_cast<const SpriteCharacter>(character);
-            auto clip = std::make_shared<MovieClip>(context, sprite, sprite->timeline(), nesting + 1);
+            auto clip =
+                std::make_shared<MovieClip>(context, sprite, sprite->timeline(), nesting + 1);
             context.registerClip(clip);
             clip->enterFirstFrame();
             return clip;
@@ -42,7 +46,8 @@ std::shared_ptr<DisplayObject> DisplayObjectFactory::create(MovieContext& contex
                 context, std::static_pointer_cast<const ButtonCharacter>(character), nesting + 1);
         }
         case CharacterKind::Text:
-            return std::make_shared<TextInstance>(context, std::static_pointer_cast<const TextCharacter>(character));
+            return std::make_shared<TextInstance>(
+                context, std::static_pointer_cast<const TextCharacter>(character));
         case CharacterKind::EditText:
             return std::make_shared<EditTextInstance>(
                 context, std::static_pointer_cast<const EditTextCharacter>(character));

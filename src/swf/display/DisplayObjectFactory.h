@@ -11,10 +11,11 @@
 namespace swf {
 
 class DisplayObjectFactory {
-public:
+  public:
     // `nesting` is the nesting level of the container the object goes into (0 for the main
     // timeline). A sprite is made with its first frame built and its actions queued.
-    static std::shared_ptr<DisplayObject> create(MovieContext& context, uint16_t characterId, int nesting);
+    static std::shared_ptr<DisplayObject> create(MovieContext& context, uint16_t characterId,
+                                                 int nesting);
 };
 
 }  // namespace swf

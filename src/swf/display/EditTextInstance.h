@@ -8,15 +8,16 @@
 namespace swf {
 
 class EditTextInstance : public DisplayObject {
-public:
+  public:
     EditTextInstance(MovieContext& context, std::shared_ptr<const EditTextCharacter> field);
 
     TextField& field() { return field_; }
 
-protected:
-    void draw(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform) const override;
+  protected:
+    void draw(RenderContext& context, const Matrix& toPixels,
+              const ColorTransform& cxform) const override;
 
-private:
+  private:
     TextField field_;
 };
 

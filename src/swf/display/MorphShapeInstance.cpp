@@ -2,10 +2,12 @@
 
 namespace swf {
 
-MorphShapeInstance::MorphShapeInstance(MovieContext& context, std::shared_ptr<const MorphShapeCharacter> morph)
+MorphShapeInstance::MorphShapeInstance(MovieContext& context,
+                                       std::shared_ptr<const MorphShapeCharacter> morph)
     : DisplayObject(context, morph), morph_(std::move(morph)) {}
 
-void MorphShapeInstance::draw(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform) const {
+void MorphShapeInstance::draw(RenderContext& context, const Matrix& toPixels,
+                              const ColorTransform& cxform) const {
     if (cachedRatio_ != ratio()) {
         cachedShape_ = morph_->shapeAt(ratio());
         cachedRatio_ = ratio();

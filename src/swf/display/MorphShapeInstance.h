@@ -10,13 +10,14 @@
 namespace swf {
 
 class MorphShapeInstance : public DisplayObject {
-public:
+  public:
     MorphShapeInstance(MovieContext& context, std::shared_ptr<const MorphShapeCharacter> morph);
 
-protected:
-    void draw(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform) const override;
+  protected:
+    void draw(RenderContext& context, const Matrix& toPixels,
+              const ColorTransform& cxform) const override;
 
-private:
+  private:
     std::shared_ptr<const MorphShapeCharacter> morph_;
     mutable std::optional<uint16_t> cachedRatio_;
     mutable Shape cachedShape_;

@@ -11,7 +11,9 @@ namespace swf {
 
 MovieClip::MovieClip(MovieContext& context, std::shared_ptr<const Character> character,
                      std::shared_ptr<const Timeline> timeline, int nesting)
-    : DisplayObject(context, std::move(character)), timeline_(std::move(timeline)), displayList_(this),
+    : DisplayObject(context, std::move(character)),
+      timeline_(std::move(timeline)),
+      displayList_(this),
       nesting_(nesting) {
     if (!timeline_) timeline_ = std::make_shared<Timeline>();
 }
@@ -66,7 +68,8 @@ void MovieClip::applyFrame(int frame, bool runActions) {
 
 void MovieClip::queueActions(int frame) {
     for (const FrameTag& tag : timeline_->frame(frame).tags)
-        if (const auto* action = std::get_if<DoAction>(&tag)) context().queueActions(shared_from_this(), action->code);
+        if (const auto* action = std::get_if<DoAction>(&tag))
+            context().queueActions(shared_from_this(), action->code);
 }
 
 void MovieClip::rebuildTo(int frame) {
@@ -135,7 +138,8 @@ void MovieClip::advance() {
     }
 }
 
-void MovieClip::draw(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform) const {
+void MovieClip::draw(RenderContext& context, const Matrix& toPixels,
+                     const ColorTransform& cxform) const {
     displayList_.render(context, toPixels, cxform);
 }
 

@@ -11,13 +11,13 @@
 namespace swf {
 
 class MovieClip : public DisplayObject, public std::enable_shared_from_this<MovieClip> {
-public:
+  public:
     // `character` is null for the main timeline. `nesting` counts the containers above it.
     MovieClip(MovieContext& context, std::shared_ptr<const Character> character,
               std::shared_ptr<const Timeline> timeline, int nesting);
 
     const Timeline& timeline() const { return *timeline_; }
-    int currentFrame() const { return currentFrame_; }  // 0-based
+    int currentFrame() const { return currentFrame_; }          // 0-based
     int frameCount() const { return timeline_->frameCount(); }  // as declared
     bool playing() const { return playing_; }
     void play() { playing_ = true; }
@@ -41,10 +41,11 @@ public:
     DisplayList* children() override { return &displayList_; }
     MovieClip* asMovieClip() override { return this; }
 
-protected:
-    void draw(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform) const override;
+  protected:
+    void draw(RenderContext& context, const Matrix& toPixels,
+              const ColorTransform& cxform) const override;
 
-private:
+  private:
     // Applies a frame's display-list tags; with `runActions` its actions are queued too.
     void applyFrame(int frame, bool runActions);
     void queueActions(int frame);

@@ -23,9 +23,9 @@ struct QueuedActions {
 };
 
 class MovieContext {
-public:
-    static constexpr int kMaxNesting = 64;          // sprite-in-sprite levels
-    static constexpr size_t kMaxObjects = 100000;   // display objects alive at once
+  public:
+    static constexpr int kMaxNesting = 64;         // sprite-in-sprite levels
+    static constexpr size_t kMaxObjects = 100000;  // display objects alive at once
     static constexpr size_t kMaxActionListsPerTick = 10000;
 
     explicit MovieContext(std::shared_ptr<const SwfMovie> movie) : movie_(std::move(movie)) {}
@@ -63,7 +63,7 @@ public:
     void requestQuit() { quitRequested_ = true; }
     bool quitRequested() const { return quitRequested_; }
 
-private:
+  private:
     std::shared_ptr<const SwfMovie> movie_;
     uint64_t tick_ = 0;
     size_t liveObjects_ = 0;

@@ -7,13 +7,14 @@
 namespace swf {
 
 class ShapeInstance : public DisplayObject {
-public:
+  public:
     ShapeInstance(MovieContext& context, std::shared_ptr<const ShapeCharacter> shape);
 
-protected:
-    void draw(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform) const override;
+  protected:
+    void draw(RenderContext& context, const Matrix& toPixels,
+              const ColorTransform& cxform) const override;
 
-private:
+  private:
     std::shared_ptr<const ShapeCharacter> shape_;
 };
 

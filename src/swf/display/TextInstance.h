@@ -7,13 +7,14 @@
 namespace swf {
 
 class TextInstance : public DisplayObject {
-public:
+  public:
     TextInstance(MovieContext& context, std::shared_ptr<const TextCharacter> text);
 
-protected:
-    void draw(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform) const override;
+  protected:
+    void draw(RenderContext& context, const Matrix& toPixels,
+              const ColorTransform& cxform) const override;
 
-private:
+  private:
     std::shared_ptr<const TextCharacter> text_;
 };
 

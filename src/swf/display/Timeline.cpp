@@ -11,15 +11,20 @@ const Frame& Timeline::frame(int index) const {
     return frames_[static_cast<size_t>(index)];
 }
 
-int Timeline::playableFrames() const { return std::max(1, shownFrames_ + (partialFrame_ ? 1 : 0)); }
+int Timeline::playableFrames() const {
+    return std::max(1, shownFrames_ + (partialFrame_ ? 1 : 0));
+}
 
-bool Timeline::loops() const { return ended_ && !partialFrame_; }
+bool Timeline::loops() const {
+    return ended_ && !partialFrame_;
+}
 
 int Timeline::findLabel(std::string_view label) const {
     auto same = [](std::string_view a, std::string_view b) {
         if (a.size() != b.size()) return false;
         for (size_t i = 0; i < a.size(); ++i)
-            if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            if (std::tolower(static_cast<unsigned char>(a[i])) !=
+                std::tolower(static_cast<unsigned char>(b[i])))
                 return false;
         return true;
     };

@@ -41,7 +41,7 @@ struct Frame {
 // complete (its End tag was read and no frame is left incomplete); otherwise it waits there
 // for frames that never arrive.
 class Timeline {
-public:
+  public:
     explicit Timeline(uint16_t declaredFrames = 1) : declaredFrames_(declaredFrames) {}
 
     // The frame count the movie or sprite declares (at least 1).
@@ -65,7 +65,7 @@ public:
     std::vector<Frame>& frames() { return frames_; }
     const std::vector<Frame>& frames() const { return frames_; }
 
-private:
+  private:
     uint16_t declaredFrames_;
     int shownFrames_ = 0;
     bool partialFrame_ = false;

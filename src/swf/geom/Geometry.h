@@ -35,7 +35,7 @@ struct Matrix {
     Point apply(Point p) const { return {a * p.x + c * p.y + tx, b * p.x + d * p.y + ty}; }
     // this * other: apply `other` first, then this.
     Matrix operator*(const Matrix& o) const {
-        return {a * o.a + c * o.b, b * o.a + d * o.b, a * o.c + c * o.d,
+        return {a * o.a + c * o.b, b * o.a + d * o.b,        a * o.c + c * o.d,
                 b * o.c + d * o.d, a * o.tx + c * o.ty + tx, b * o.tx + d * o.ty + ty};
     }
     double determinant() const { return a * d - b * c; }
@@ -43,7 +43,8 @@ struct Matrix {
     Matrix inverted() const {
         double det = determinant();
         if (det == 0) return {};
-        return {d / det, -b / det, -c / det, a / det, (c * ty - d * tx) / det, (b * tx - a * ty) / det};
+        return {
+            d / det, -b / det, -c / det, a / det, (c * ty - d * tx) / det, (b * tx - a * ty) / det};
     }
     static Matrix scale(double sx, double sy) { return {sx, 0, 0, sy, 0, 0}; }
     static Matrix translate(double x, double y) { return {1, 0, 0, 1, x, y}; }

@@ -29,14 +29,17 @@ uint16_t BitReader::u16() {
 
 uint32_t BitReader::u32() {
     if (!take(4)) return 0;
-    uint32_t v = static_cast<uint32_t>(data_[pos_]) | (static_cast<uint32_t>(data_[pos_ + 1]) << 8) |
+    uint32_t v = static_cast<uint32_t>(data_[pos_]) |
+                 (static_cast<uint32_t>(data_[pos_ + 1]) << 8) |
                  (static_cast<uint32_t>(data_[pos_ + 2]) << 16) |
                  (static_cast<uint32_t>(data_[pos_ + 3]) << 24);
     pos_ += 4;
     return v;
 }
 
-float BitReader::f32() { return std::bit_cast<float>(u32()); }
+float BitReader::f32() {
+    return std::bit_cast<float>(u32());
+}
 
 double BitReader::f64() {
     uint64_t high = u32();
@@ -75,7 +78,9 @@ std::span<const uint8_t> BitReader::bytes(size_t count) {
     return out;
 }
 
-void BitReader::skip(size_t count) { bytes(count); }
+void BitReader::skip(size_t count) {
+    bytes(count);
+}
 
 void BitReader::seek(size_t position) {
     align();

@@ -13,7 +13,7 @@
 namespace swf {
 
 class BitReader {
-public:
+  public:
     BitReader() = default;
     explicit BitReader(std::span<const uint8_t> data) : data_(data) {}
 
@@ -29,10 +29,10 @@ public:
     uint32_t u32();
     int16_t s16() { return static_cast<int16_t>(u16()); }
     int32_t s32() { return static_cast<int32_t>(u32()); }
-    double fixed8() { return s16() / 256.0; }      // signed 8.8
-    double fixed16() { return s32() / 65536.0; }   // signed 16.16
+    double fixed8() { return s16() / 256.0; }     // signed 8.8
+    double fixed16() { return s32() / 65536.0; }  // signed 16.16
     float f32();
-    double f64();  // SWF doubles store the high word first
+    double f64();           // SWF doubles store the high word first
     uint32_t encodedU32();  // variable-length, 7 bits a byte
     // A NUL-terminated string (without the NUL); stops at the end of the data.
     std::string cString();
@@ -55,7 +55,7 @@ public:
     Rgba rgba();
     Rgba argb();
 
-private:
+  private:
     bool take(size_t count);
 
     std::span<const uint8_t> data_;

@@ -40,8 +40,10 @@ std::shared_ptr<ButtonCharacter> ButtonParser::parse(std::span<const uint8_t> bo
     }
     if (version < 2) actionsAt = in.position();
     std::vector<uint8_t> actions;
-    if (actionsAt < body.size()) actions.assign(body.begin() + static_cast<std::ptrdiff_t>(actionsAt), body.end());
-    return std::make_shared<ButtonCharacter>(id, std::move(records), trackAsMenu, std::move(actions));
+    if (actionsAt < body.size())
+        actions.assign(body.begin() + static_cast<std::ptrdiff_t>(actionsAt), body.end());
+    return std::make_shared<ButtonCharacter>(id, std::move(records), trackAsMenu,
+                                             std::move(actions));
 }
 
 }  // namespace swf

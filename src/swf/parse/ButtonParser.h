@@ -9,7 +9,7 @@
 namespace swf {
 
 class ButtonParser {
-public:
+  public:
     // The whole tag body, starting with the character id; null when even the id is missing.
     static std::shared_ptr<ButtonCharacter> parse(std::span<const uint8_t> body, int version);
 };

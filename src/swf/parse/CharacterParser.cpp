@@ -25,7 +25,8 @@ std::shared_ptr<Character> CharacterParser::parseShape(const Tag& tag, int versi
     return std::make_shared<ShapeCharacter>(id, std::move(shape));
 }
 
-std::shared_ptr<Character> CharacterParser::parseSprite(const Tag& tag, CharacterParseContext& context) {
+std::shared_ptr<Character> CharacterParser::parseSprite(const Tag& tag,
+                                                        CharacterParseContext& context) {
     BitReader in(tag.body);
     uint16_t id = in.u16();
     uint16_t frames = in.u16();
@@ -38,9 +39,11 @@ std::shared_ptr<Character> CharacterParser::parseSprite(const Tag& tag, Characte
     return std::make_shared<SpriteCharacter>(id, builder.finish());
 }
 
-std::shared_ptr<Character> CharacterParser::parseBitmap(const Tag& tag, CharacterParseContext& context) {
+std::shared_ptr<Character> CharacterParser::parseBitmap(const Tag& tag,
+                                                        CharacterParseContext& context) {
     // Bitmaps past the movie's budget are left undecoded: fills that name them paint nothing.
-    auto bitmap = ParseBitmapTag(tag.code, tag.body, context.jpegTables, context.budget.bitmapBytesLeft);
+    auto bitmap =
+        ParseBitmapTag(tag.code, tag.body, context.jpegTables, context.budget.bitmapBytesLeft);
     if (bitmap && !context.budget.takeBitmapBytes(bitmap->bitmap().rgba.size())) return nullptr;
     return bitmap;
 }
@@ -48,22 +51,35 @@ std::shared_ptr<Character> CharacterParser::parseBitmap(const Tag& tag, Characte
 std::shared_ptr<Character> CharacterParser::parse(const Tag& tag, CharacterParseContext& context) {
     if (IsBitmapTag(tag.code)) return parseBitmap(tag, context);
     switch (static_cast<TagCode>(tag.code)) {
-        case TagCode::DefineShape: return parseShape(tag, 1);
-        case TagCode::DefineShape2: return parseShape(tag, 2);
-        case TagCode::DefineShape3: return parseShape(tag, 3);
-        case TagCode::DefineShape4: return parseShape(tag, 4);
-        case TagCode::DefineMorphShape: return MorphShapeParser::parse(tag.body, 1);
-        case TagCode::DefineMorphShape2: return MorphShapeParser::parse(tag.body, 2);
-        case TagCode::DefineSprite: return parseSprite(tag, context);
-        case TagCode::DefineButton: return ButtonParser::parse(tag.body, 1);
-        case TagCode::DefineButton2: return ButtonParser::parse(tag.body, 2);
+        case TagCode::DefineShape:
+            return parseShape(tag, 1);
+        case TagCode::DefineShape2:
+            return parseShape(tag, 2);
+        case TagCode::DefineShape3:
+            return parseShape(tag, 3);
+        case TagCode::DefineShape4:
+            return parseShape(tag, 4);
+        case TagCode::DefineMorphShape:
+            return MorphShapeParser::parse(tag.body, 1);
+        case TagCode::DefineMorphShape2:
+            return MorphShapeParser::parse(tag.body, 2);
+        case TagCode::DefineSprite:
+            return parseSprite(tag, context);
+        case TagCode::DefineButton:
+            return ButtonParser::parse(tag.body, 1);
+        case TagCode::DefineButton2:
+            return ButtonParser::parse(tag.body, 2);
         case TagCode::DefineFont:
         case TagCode::DefineFont2:
-        case TagCode::DefineFont3: return FontCharacter::parse(tag.code, tag.body);
+        case TagCode::DefineFont3:
+            return FontCharacter::parse(tag.code, tag.body);
         case TagCode::DefineText:
-        case TagCode::DefineText2: return TextCharacter::parse(tag.code, tag.body);
-        case TagCode::DefineEditText: return EditTextCharacter::parse(tag.body);
-        default: return nullptr;
+        case TagCode::DefineText2:
+            return TextCharacter::parse(tag.code, tag.body);
+        case TagCode::DefineEditText:
+            return EditTextCharacter::parse(tag.body);
+        default:
+            return nullptr;
     }
 }
 

@@ -17,12 +17,12 @@ struct CharacterParseContext {
 };
 
 class CharacterParser {
-public:
+  public:
     // The character a definition tag defines; null for tags that define none here (control
     // tags, unknown tags) and for definitions too damaged to use.
     static std::shared_ptr<Character> parse(const Tag& tag, CharacterParseContext& context);
 
-private:
+  private:
     static std::shared_ptr<Character> parseBitmap(const Tag& tag, CharacterParseContext& context);
     static std::shared_ptr<Character> parseShape(const Tag& tag, int version);
     static std::shared_ptr<Character> parseSprite(const Tag& tag, CharacterParseContext& context);

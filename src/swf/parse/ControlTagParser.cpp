@@ -25,12 +25,20 @@ std::optional<size_t> ControlTagParser::filterListSize(std::span<const uint8_t> 
     for (unsigned i = 0; i < count; ++i) {
         uint8_t id = in.u8();
         switch (id) {
-            case 0: in.skip(23); break;  // drop shadow
-            case 1: in.skip(9); break;   // blur
-            case 2: in.skip(15); break;  // glow
-            case 3: in.skip(27); break;  // bevel
-            case 4:                      // gradient glow
-            case 7: {                    // gradient bevel
+            case 0:
+                in.skip(23);
+                break;  // drop shadow
+            case 1:
+                in.skip(9);
+                break;  // blur
+            case 2:
+                in.skip(15);
+                break;  // glow
+            case 3:
+                in.skip(27);
+                break;  // bevel
+            case 4:     // gradient glow
+            case 7: {   // gradient bevel
                 unsigned colors = in.u8();
                 in.skip(colors * 5 + 19);
                 break;
@@ -40,8 +48,11 @@ std::optional<size_t> ControlTagParser::filterListSize(std::span<const uint8_t> 
                 in.skip(8 + 4 * x * y + 5);
                 break;
             }
-            case 6: in.skip(80); break;  // colour matrix
-            default: return std::nullopt;
+            case 6:
+                in.skip(80);
+                break;  // colour matrix
+            default:
+                return std::nullopt;
         }
         if (in.overrun()) return std::nullopt;
     }
@@ -49,7 +60,8 @@ std::optional<size_t> ControlTagParser::filterListSize(std::span<const uint8_t> 
     return in.position();
 }
 
-std::optional<PlaceObject> ControlTagParser::parsePlaceObject(uint16_t code, std::span<const uint8_t> body) {
+std::optional<PlaceObject> ControlTagParser::parsePlaceObject(uint16_t code,
+                                                              std::span<const uint8_t> body) {
     BitReader in(body);
     PlaceObject p;
     if (code == static_cast<uint16_t>(TagCode::PlaceObject)) {
@@ -74,12 +86,13 @@ std::optional<PlaceObject> ControlTagParser::parsePlaceObject(uint16_t code, std
     bool hasImage = flags2 & 0x10;
     auto u16 = [&in] { return in.u16(); };
     auto string = [&in] { return in.cString(); };
-    bool whole = readField(in, hasClassName || (hasImage && (flags & 0x02)), p.className, string) &&
-                 readField(in, flags & 0x02, p.characterId, u16) &&
-                 readField(in, flags & 0x04, p.matrix, [&in] { return in.matrix(); }) &&
-                 readField(in, flags & 0x08, p.colorTransform, [&in] { return in.colorTransform(true); }) &&
-                 readField(in, flags & 0x10, p.ratio, u16) && readField(in, flags & 0x20, p.name, string) &&
-                 readField(in, flags & 0x40, p.clipDepth, u16);
+    bool whole =
+        readField(in, hasClassName || (hasImage && (flags & 0x02)), p.className, string) &&
+        readField(in, flags & 0x02, p.characterId, u16) &&
+        readField(in, flags & 0x04, p.matrix, [&in] { return in.matrix(); }) &&
+        readField(in, flags & 0x08, p.colorTransform, [&in] { return in.colorTransform(true); }) &&
+        readField(in, flags & 0x10, p.ratio, u16) && readField(in, flags & 0x20, p.name, string) &&
+        readField(in, flags & 0x40, p.clipDepth, u16);
     if (!whole) return p.characterId || p.move ? std::optional<PlaceObject>(p) : std::nullopt;
     if (flags2 & 0x01) {
         auto size = filterListSize(body.subspan(in.position()));
@@ -99,7 +112,8 @@ std::optional<PlaceObject> ControlTagParser::parsePlaceObject(uint16_t code, std
     return p;
 }
 
-std::optional<RemoveObject> ControlTagParser::parseRemoveObject(uint16_t code, std::span<const uint8_t> body) {
+std::optional<RemoveObject> ControlTagParser::parseRemoveObject(uint16_t code,
+                                                                std::span<const uint8_t> body) {
     BitReader in(body);
     if (code == static_cast<uint16_t>(TagCode::RemoveObject)) in.u16();  // character id
     RemoveObject r;

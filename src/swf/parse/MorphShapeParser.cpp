@@ -90,7 +90,8 @@ void MorphShapeParser::readLinePair(BitReader& in, int version, LineStyle& start
     in.ub(5);
     start.noClose = end.noClose = in.ub(1);
     uint32_t endCap = in.ub(2);
-    start.startCap = end.startCap = startCap <= 2 ? static_cast<CapStyle>(startCap) : CapStyle::Round;
+    start.startCap = end.startCap =
+        startCap <= 2 ? static_cast<CapStyle>(startCap) : CapStyle::Round;
     start.endCap = end.endCap = endCap <= 2 ? static_cast<CapStyle>(endCap) : CapStyle::Round;
     start.join = end.join = join <= 2 ? static_cast<JoinStyle>(join) : JoinStyle::Round;
     if (start.join == JoinStyle::Miter) start.miterLimit = end.miterLimit = in.fixed8();
@@ -148,7 +149,8 @@ std::vector<MorphRecord> MorphShapeParser::pairRecords(const std::vector<ShapeRe
     return pairs;
 }
 
-std::shared_ptr<MorphShapeCharacter> MorphShapeParser::parse(std::span<const uint8_t> body, int version) {
+std::shared_ptr<MorphShapeCharacter> MorphShapeParser::parse(std::span<const uint8_t> body,
+                                                             int version) {
     BitReader in(body);
     uint16_t id = in.u16();
     MorphShapeData data;
@@ -183,7 +185,8 @@ std::shared_ptr<MorphShapeCharacter> MorphShapeParser::parse(std::span<const uin
 
     std::vector<ShapeRecord> startRecords, endRecords;
     unsigned fillBits = in.ub(4), lineBits = in.ub(4);
-    ShapeParser::readRecords(in, 1, fillBits, lineBits, data.startFills, data.startLines, startRecords);
+    ShapeParser::readRecords(in, 1, fillBits, lineBits, data.startFills, data.startLines,
+                             startRecords);
 
     // The end edges start where the offset says; an offset pointing nowhere falls back to
     // the bytes after the start edges.

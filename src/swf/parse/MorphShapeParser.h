@@ -9,7 +9,7 @@
 namespace swf {
 
 class MorphShapeParser {
-public:
+  public:
     // The whole tag body, starting with the character id. Returns null when nothing usable
     // can be read; a fault part-way keeps the records read before it.
     static std::shared_ptr<MorphShapeCharacter> parse(std::span<const uint8_t> body, int version);
@@ -20,7 +20,7 @@ public:
     static std::vector<MorphRecord> pairRecords(const std::vector<ShapeRecord>& start,
                                                 const std::vector<ShapeRecord>& end);
 
-private:
+  private:
     static void readFillPair(BitReader& in, FillStyle& start, FillStyle& end);
     static void readLinePair(BitReader& in, int version, LineStyle& start, LineStyle& end);
 };

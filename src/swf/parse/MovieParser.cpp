@@ -20,7 +20,8 @@ constexpr size_t kHeaderSize = 8;  // signature, version, file length
 
 }  // namespace
 
-bool MovieParser::inflateBody(std::span<const uint8_t> compressed, std::vector<uint8_t>& out, std::string& error) {
+bool MovieParser::inflateBody(std::span<const uint8_t> compressed, std::vector<uint8_t>& out,
+                              std::string& error) {
     z_stream z{};
     if (inflateInit(&z) != Z_OK) {
         error = "the decompressor could not be started";
@@ -42,12 +43,14 @@ bool MovieParser::inflateBody(std::span<const uint8_t> compressed, std::vector<u
         z.avail_out = static_cast<uInt>(kChunk);
         status = inflate(&z, Z_SYNC_FLUSH);
         out.resize(have + (kChunk - z.avail_out));
-        if (status == Z_BUF_ERROR && z.avail_in == 0) break;  // the data ends before the stream does
+        if (status == Z_BUF_ERROR && z.avail_in == 0)
+            break;  // the data ends before the stream does
         if (status == Z_BUF_ERROR) status = Z_OK;
     }
     inflateEnd(&z);
     if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR && out.empty()) {
-        error = std::string("the compressed data is damaged (") + (z.msg ? z.msg : "zlib error") + ")";
+        error =
+            std::string("the compressed data is damaged (") + (z.msg ? z.msg : "zlib error") + ")";
         return false;
     }
     if (out.size() > kMaxMovieBytes) {
@@ -57,7 +60,8 @@ bool MovieParser::inflateBody(std::span<const uint8_t> compressed, std::vector<u
     return true;
 }
 
-void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie, const ParseBudget& budget) {
+void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie,
+                           const ParseBudget& budget) {
     CharacterParseContext context;
     context.budget = budget;
     context.swfVersion = movie.header.version;
@@ -70,7 +74,8 @@ void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie, const
         if (timeline.add(tag)) continue;
         switch (static_cast<TagCode>(tag.code)) {
             case TagCode::JpegTables:
-                if (movie.jpegTables.empty()) movie.jpegTables.assign(tag.body.begin(), tag.body.end());
+                if (movie.jpegTables.empty())
+                    movie.jpegTables.assign(tag.body.begin(), tag.body.end());
                 context.jpegTables = movie.jpegTables;
                 continue;
             case TagCode::DefineFontInfo:
@@ -81,13 +86,15 @@ void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie, const
                 BitReader in(tag.body);
                 uint16_t sprite = in.u16();
                 if (in.overrun() || !context.budget.takeBytes(tag.body.size())) continue;
-                movie.initActions.emplace_back(sprite, std::vector<uint8_t>(tag.body.begin() + 2, tag.body.end()));
+                movie.initActions.emplace_back(
+                    sprite, std::vector<uint8_t>(tag.body.begin() + 2, tag.body.end()));
                 continue;
             }
             default:
                 break;
         }
-        if (auto character = CharacterParser::parse(tag, context)) movie.dictionary.add(std::move(character));
+        if (auto character = CharacterParser::parse(tag, context))
+            movie.dictionary.add(std::move(character));
     }
     movie.truncated = stream.truncated() || !sawEnd;
     movie.timeline = timeline.finish();
@@ -115,8 +122,9 @@ std::shared_ptr<SwfMovie> MovieParser::parse(std::span<const uint8_t> data, std:
     auto movie = std::make_shared<SwfMovie>();
     movie->header.version = data[3];
     movie->header.compressed = compressed;
-    movie->header.declaredLength = static_cast<uint32_t>(data[4]) | (static_cast<uint32_t>(data[5]) << 8) |
-                                   (static_cast<uint32_t>(data[6]) << 16) | (static_cast<uint32_t>(data[7]) << 24);
+    movie->header.declaredLength =
+        static_cast<uint32_t>(data[4]) | (static_cast<uint32_t>(data[5]) << 8) |
+        (static_cast<uint32_t>(data[6]) << 16) | (static_cast<uint32_t>(data[7]) << 24);
     std::vector<uint8_t> inflated;
     std::span<const uint8_t> body = data.subspan(kHeaderSize);
     if (compressed) {

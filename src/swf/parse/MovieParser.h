@@ -14,7 +14,7 @@
 namespace swf {
 
 class MovieParser {
-public:
+  public:
     // The largest movie taken, uncompressed: more is refused rather than held in memory.
     static constexpr size_t kMaxMovieBytes = size_t{256} << 20;
 
@@ -24,9 +24,10 @@ public:
                                            const ParseBudget& budget = {});
     static std::shared_ptr<SwfMovie> parseFile(const std::string& path, std::string& error);
 
-private:
+  private:
     // Inflates the zlib stream after a CWS header, stopping cleanly where the data ends.
-    static bool inflateBody(std::span<const uint8_t> compressed, std::vector<uint8_t>& out, std::string& error);
+    static bool inflateBody(std::span<const uint8_t> compressed, std::vector<uint8_t>& out,
+                            std::string& error);
     static void readTags(std::span<const uint8_t> tags, SwfMovie& movie, const ParseBudget& budget);
 };
 

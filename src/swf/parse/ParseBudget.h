@@ -10,7 +10,7 @@ namespace swf {
 struct ParseBudget {
     size_t framesLeft = 1u << 20;
     size_t controlTagsLeft = 1u << 20;
-    size_t keptBytesLeft = 64u << 20;  // action and sound bodies copied out of the movie
+    size_t keptBytesLeft = 64u << 20;            // action and sound bodies copied out of the movie
     size_t bitmapBytesLeft = size_t{512} << 20;  // decoded pixels of the movie's bitmaps
 
     bool takeFrame() { return framesLeft > 0 && framesLeft-- > 0; }

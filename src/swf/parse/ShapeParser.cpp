@@ -24,8 +24,12 @@ uint32_t readCount(BitReader& in, bool extended) {
     return count;
 }
 
-CapStyle capFrom(uint32_t bits) { return bits <= 2 ? static_cast<CapStyle>(bits) : CapStyle::Round; }
-JoinStyle joinFrom(uint32_t bits) { return bits <= 2 ? static_cast<JoinStyle>(bits) : JoinStyle::Round; }
+CapStyle capFrom(uint32_t bits) {
+    return bits <= 2 ? static_cast<CapStyle>(bits) : CapStyle::Round;
+}
+JoinStyle joinFrom(uint32_t bits) {
+    return bits <= 2 ? static_cast<JoinStyle>(bits) : JoinStyle::Round;
+}
 
 }  // namespace
 
@@ -35,7 +39,8 @@ Gradient ShapeParser::readGradient(BitReader& in, int version, bool focal) {
     uint8_t head = in.u8();
     uint32_t spread = head >> 6;
     g.spread = spread <= 2 ? static_cast<SpreadMode>(spread) : SpreadMode::Pad;
-    g.interpolation = ((head >> 4) & 3) == 1 ? InterpolationMode::Linear : InterpolationMode::Normal;
+    g.interpolation =
+        ((head >> 4) & 3) == 1 ? InterpolationMode::Linear : InterpolationMode::Normal;
     unsigned count = head & 0x0F;
     g.stops.reserve(count);
     for (unsigned i = 0; i < count && !in.overrun(); ++i) {
@@ -263,7 +268,7 @@ bool ShapeParser::parseShapeWithStyle(BitReader& in, int version, Shape& out) {
 bool ShapeParser::parseDefineShape(BitReader& in, int version, Shape& out) {
     out.bounds = in.rect();
     if (version >= 4) {
-        in.rect();  // edge bounds
+        in.rect();                // edge bounds
         uint8_t flags = in.u8();  // winding rule and stroke-scaling hints
         out.nonZeroWinding = flags & 0x04;
     }

@@ -29,7 +29,7 @@ struct ShapeRecord {
 };
 
 class ShapeParser {
-public:
+  public:
     // Guards against hostile data: the most records one shape may hold and the most styles
     // its flattened arrays may hold.
     static constexpr size_t kMaxRecords = 1u << 20;
@@ -68,7 +68,7 @@ public:
     // The box around every edge point (control points included), in the records' units.
     static Rect edgeBounds(const Shape& shape);
 
-private:
+  private:
     static bool readStyleArrays(BitReader& in, int version, std::vector<FillStyle>& fills,
                                 std::vector<LineStyle>& lines);
 };

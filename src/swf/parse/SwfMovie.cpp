@@ -14,9 +14,13 @@ double SwfHeader::heightTwips() const {
     return std::max<double>(0, static_cast<int64_t>(frameSize.yMax) - frameSize.yMin);
 }
 
-int SwfHeader::widthPixels() const { return static_cast<int>(std::lround(widthTwips() / kTwipsPerPixel)); }
+int SwfHeader::widthPixels() const {
+    return static_cast<int>(std::lround(widthTwips() / kTwipsPerPixel));
+}
 
-int SwfHeader::heightPixels() const { return static_cast<int>(std::lround(heightTwips() / kTwipsPerPixel)); }
+int SwfHeader::heightPixels() const {
+    return static_cast<int>(std::lround(heightTwips() / kTwipsPerPixel));
+}
 
 uint32_t SwfHeader::frameIntervalMs() const {
     double rate = frameRate > 0 ? frameRate : 1.0 / 256;

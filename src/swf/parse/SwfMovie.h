@@ -31,7 +31,7 @@ struct SwfHeader {
 };
 
 class SwfMovie {
-public:
+  public:
     SwfHeader header;
     Dictionary dictionary;
     std::shared_ptr<const Timeline> timeline;

@@ -22,8 +22,10 @@ bool TagStream::next(Tag& tag) {
             truncated_ = true;
             return false;
         }
-        length = static_cast<size_t>(data_[pos_ + 2]) | (static_cast<size_t>(data_[pos_ + 3]) << 8) |
-                 (static_cast<size_t>(data_[pos_ + 4]) << 16) | (static_cast<size_t>(data_[pos_ + 5]) << 24);
+        length = static_cast<size_t>(data_[pos_ + 2]) |
+                 (static_cast<size_t>(data_[pos_ + 3]) << 8) |
+                 (static_cast<size_t>(data_[pos_ + 4]) << 16) |
+                 (static_cast<size_t>(data_[pos_ + 5]) << 24);
         headerSize = 6;
     }
     size_t available = left - headerSize;

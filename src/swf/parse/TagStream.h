@@ -12,12 +12,12 @@ namespace swf {
 struct Tag {
     uint16_t code = 0;
     std::span<const uint8_t> body;
-    size_t offset = 0;        // where the tag's header starts in the stream
-    bool truncated = false;   // the declared length reached past the end of the data
+    size_t offset = 0;       // where the tag's header starts in the stream
+    bool truncated = false;  // the declared length reached past the end of the data
 };
 
 class TagStream {
-public:
+  public:
     explicit TagStream(std::span<const uint8_t> data) : data_(data) {}
 
     // The next tag, or false at the end of the data, after an End tag or after a truncated
@@ -26,7 +26,7 @@ public:
     // True when the stream stopped at a tag cut short, or at a header that did not fit.
     bool truncated() const { return truncated_; }
 
-private:
+  private:
     std::span<const uint8_t> data_;
     size_t pos_ = 0;
     bool finished_ = false;

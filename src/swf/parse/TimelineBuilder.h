@@ -11,7 +11,7 @@
 namespace swf {
 
 class TimelineBuilder {
-public:
+  public:
     TimelineBuilder(uint16_t declaredFrames, ParseBudget& budget);
 
     // Takes a control tag into the frame being collected. Returns false for tags that are
@@ -20,7 +20,7 @@ public:
     // The timeline; tags after the last ShowFrame form one more frame.
     std::shared_ptr<Timeline> finish();
 
-private:
+  private:
     void keepBody(std::vector<uint8_t>& into, const Tag& tag);
 
     std::shared_ptr<Timeline> timeline_;

@@ -8,9 +8,9 @@ namespace swf {
 
 struct DrawTarget {
     uint8_t* pixels = nullptr;
-    size_t stride = 0;       // bytes from one row to the next
-    int bitsPerPixel = 24;   // 24: blue, green, red; 32: blue, green, red, alpha
-    bool bottomUp = true;    // rows from the bottom of the picture up, as a DIB stores them
+    size_t stride = 0;      // bytes from one row to the next
+    int bitsPerPixel = 24;  // 24: blue, green, red; 32: blue, green, red, alpha
+    bool bottomUp = true;   // rows from the bottom of the picture up, as a DIB stores them
 };
 
 }  // namespace swf

@@ -26,7 +26,9 @@ void Player::SetServiceProvider(ServiceProvider* site) {
     advised_ = false;
 }
 
-const SwfHeader* Player::Header() const { return movie_ ? &movie_->header : nullptr; }
+const SwfHeader* Player::Header() const {
+    return movie_ ? &movie_->header : nullptr;
+}
 
 bool Player::LoadMovie(const std::string& path) {
     std::string error;
@@ -115,7 +117,9 @@ void Player::StopPlay() {
     if (root_) root_->stop();
 }
 
-void Player::Rewind() { GotoFrame(0); }
+void Player::Rewind() {
+    GotoFrame(0);
+}
 
 void Player::GotoFrame(int frame) {
     if (!root_) return;
@@ -124,11 +128,21 @@ void Player::GotoFrame(int frame) {
     requestRedraw();
 }
 
-int Player::TCurrentFrame() const { return root_ ? root_->currentFrame() : 0; }
-bool Player::IsPlaying() const { return root_ && root_->playing(); }
-int Player::TotalFrames() const { return root_ ? root_->frameCount() : 0; }
-bool Player::QuitRequested() const { return context_ && context_->quitRequested(); }
-size_t Player::DisplayObjectCount() const { return context_ ? context_->liveObjects() : 0; }
+int Player::TCurrentFrame() const {
+    return root_ ? root_->currentFrame() : 0;
+}
+bool Player::IsPlaying() const {
+    return root_ && root_->playing();
+}
+int Player::TotalFrames() const {
+    return root_ ? root_->frameCount() : 0;
+}
+bool Player::QuitRequested() const {
+    return context_ && context_->quitRequested();
+}
+size_t Player::DisplayObjectCount() const {
+    return context_ ? context_->liveObjects() : 0;
+}
 
 void Player::SetScaleMode(int mode) {
     scaleMode_ = mode;
@@ -151,7 +165,9 @@ int Player::ViewHeight() const {
     return movie_->header.heightPixels();
 }
 
-Rgba Player::BackgroundColor() const { return movie_ ? movie_->backgroundColor() : Rgba{255, 255, 255, 255}; }
+Rgba Player::BackgroundColor() const {
+    return movie_ ? movie_->backgroundColor() : Rgba{255, 255, 255, 255};
+}
 
 void Player::SetTraceSink(std::function<void(const std::string&)> sink) {
     trace_ = std::move(sink);
@@ -180,10 +196,18 @@ Matrix Player::stageMatrix() const {
     if (movieWidth > 0 && movieHeight > 0) {
         double fitX = viewWidth / movieWidth, fitY = viewHeight / movieHeight;
         switch (scaleMode_) {
-            case ExactFit: sx = fitX; sy = fitY; break;
-            case NoBorder: sx = sy = std::max(fitX, fitY); break;
-            case NoScale: break;
-            default: sx = sy = std::min(fitX, fitY); break;
+            case ExactFit:
+                sx = fitX;
+                sy = fitY;
+                break;
+            case NoBorder:
+                sx = sy = std::max(fitX, fitY);
+                break;
+            case NoScale:
+                break;
+            default:
+                sx = sy = std::min(fitX, fitY);
+                break;
         }
     }
     // Centred in the view; what the scaled stage leaves free shows the background.

@@ -24,7 +24,7 @@ class MovieClip;
 class MovieContext;
 
 class Player : public TimerSink {
-public:
+  public:
     enum ScaleMode : int { ShowAll = 0, NoBorder = 1, ExactFit = 2, NoScale = 3 };
     // The largest picture Draw makes (each side, and in all): more is refused rather than
     // allocated, whatever size a movie claims for its stage.
@@ -91,7 +91,7 @@ public:
     MovieClip* Root() const { return root_.get(); }
     size_t DisplayObjectCount() const;
 
-private:
+  private:
     bool start(std::shared_ptr<SwfMovie> movie);
     void unload();
     void runQueuedActions();

@@ -6,7 +6,7 @@
 namespace swf {
 
 class ServiceProvider {
-public:
+  public:
     virtual ~ServiceProvider() = default;
     // The host's timer service, or null when it offers none (the engine then never ticks).
     virtual TimerService* QueryTimerService() = 0;

@@ -8,7 +8,7 @@
 namespace swf {
 
 class Timer {
-public:
+  public:
     virtual ~Timer() = default;
     // Starts calling `sink` every `intervalMs` milliseconds (or whenever the host decides to
     // tick). Returns false when the timer cannot be started; otherwise `cookie` names the

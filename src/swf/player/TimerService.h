@@ -6,7 +6,7 @@
 namespace swf {
 
 class TimerService {
-public:
+  public:
     virtual ~TimerService() = default;
     // A timer for the engine; given a reference timer, the host may hand that one back.
     // Null when none can be made. The host owns the timer.

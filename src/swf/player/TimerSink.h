@@ -6,7 +6,7 @@
 namespace swf {
 
 class TimerSink {
-public:
+  public:
     virtual ~TimerSink() = default;
     // `timeMs` is the host's clock in milliseconds; the engine advances one frame per call.
     virtual void OnTimer(uint32_t timeMs) = 0;

@@ -17,7 +17,8 @@ constexpr double kMaxTerm = 1e12;
 
 // Truncation instead of flooring is off by one 65536th of a texel at most.
 int64_t toFixed(double v) {
-    return static_cast<int64_t>(std::clamp(v, -kMaxTexelCoordinate, kMaxTexelCoordinate) * kFixedOne);
+    return static_cast<int64_t>(std::clamp(v, -kMaxTexelCoordinate, kMaxTexelCoordinate) *
+                                kFixedOne);
 }
 
 }  // namespace
@@ -25,9 +26,11 @@ int64_t toFixed(double v) {
 BitmapSpan::BitmapSpan(const Bitmap& bitmap, const Matrix& bitmapToPixels, bool repeat, bool smooth,
                        const ColorTransform& cxform)
     : bitmap_(bitmap), repeat_(repeat), smooth_(smooth), cxform_(cxform) {
-    size_t needed = static_cast<size_t>(std::max(bitmap.width, 0)) * static_cast<size_t>(std::max(bitmap.height, 0)) * 4;
+    size_t needed = static_cast<size_t>(std::max(bitmap.width, 0)) *
+                    static_cast<size_t>(std::max(bitmap.height, 0)) * 4;
     double det = bitmapToPixels.determinant();
-    if (bitmap.width <= 0 || bitmap.height <= 0 || bitmap.rgba.size() < needed || !std::isfinite(det) || det == 0) {
+    if (bitmap.width <= 0 || bitmap.height <= 0 || bitmap.rgba.size() < needed ||
+        !std::isfinite(det) || det == 0) {
         return;
     }
     pixelsToBitmap_ = bitmapToPixels.inverted();
@@ -94,9 +97,11 @@ void BitmapSpan::generate(agg::rgba8* span, int x, int y, unsigned len) const {
     double u = m.a * px + m.c * py + m.tx;
     double v = m.b * px + m.d * py + m.ty;
     if (smooth_) {
-        for (unsigned i = 0; i < len; ++i) span[i] = bilinear(toFixed(u + i * m.a), toFixed(v + i * m.b));
+        for (unsigned i = 0; i < len; ++i)
+            span[i] = bilinear(toFixed(u + i * m.a), toFixed(v + i * m.b));
     } else {
-        for (unsigned i = 0; i < len; ++i) span[i] = nearest(toFixed(u + i * m.a), toFixed(v + i * m.b));
+        for (unsigned i = 0; i < len; ++i)
+            span[i] = nearest(toFixed(u + i * m.a), toFixed(v + i * m.b));
     }
     cxform_.apply(span, len);
 }

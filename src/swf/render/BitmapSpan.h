@@ -11,7 +11,7 @@
 namespace swf {
 
 class BitmapSpan {
-public:
+  public:
     // `bitmapToPixels` maps bitmap pixels to surface pixels. The bitmap must outlive the span.
     BitmapSpan(const Bitmap& bitmap, const Matrix& bitmapToPixels, bool repeat, bool smooth,
                const ColorTransform& cxform);
@@ -21,7 +21,7 @@ public:
 
     void generate(agg::rgba8* span, int x, int y, unsigned len) const;
 
-private:
+  private:
     // Maps a texel coordinate into the bitmap: wrapped when tiling, clamped otherwise.
     int64_t column(int64_t x) const;
     int64_t row(int64_t y) const;

@@ -48,26 +48,29 @@ struct Canvas::Impl {
         : width(std::max(w, 0)),
           height(std::max(h, 0)),
           pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 4),
-          surface(pixels.data(), static_cast<unsigned>(width), static_cast<unsigned>(height), width * 4),
+          surface(pixels.data(), static_cast<unsigned>(width), static_cast<unsigned>(height),
+                  width * 4),
           masks(width, height) {}
 
     PixelBox box() const { return {0, 0, static_cast<double>(width), static_cast<double>(height)}; }
 
-    void draw(const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform, const BitmapLookup& bitmaps);
+    void draw(const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
+              const BitmapLookup& bitmaps);
     // Fills then lines, layer by layer, onto the surface through `renderer`.
     template <class Renderer>
-    void paint(Renderer& renderer, const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
-               const BitmapLookup& bitmaps, WorkBudget& budget);
+    void paint(Renderer& renderer, const Shape& shape, const Matrix& toPixels,
+               const ColorTransform& cxform, const BitmapLookup& bitmaps, WorkBudget& budget);
     // Adds the coverage of the shape's fills to the mask being recorded.
     void record(uint8_t* mask, const Shape& shape, const Matrix& toPixels, WorkBudget& budget);
     // The fills of `paths`; false when the work budget ran out.
     template <class Renderer, class MakeStyles>
-    bool drawFills(Renderer& renderer, const Shape& shape, std::span<const ShapePath> paths, const Matrix& toPixels,
-                   WorkBudget& budget, MakeStyles makeStyles);
+    bool drawFills(Renderer& renderer, const Shape& shape, std::span<const ShapePath> paths,
+                   const Matrix& toPixels, WorkBudget& budget, MakeStyles makeStyles);
     // The lines of `paths` in style order; false when the work budget ran out.
     template <class Renderer>
-    bool drawLines(Renderer& renderer, const Shape& shape, std::span<const ShapePath> paths, const Matrix& toPixels,
-                   const ColorTransform& cxform, const BitmapLookup& bitmaps, WorkBudget& budget);
+    bool drawLines(Renderer& renderer, const Shape& shape, std::span<const ShapePath> paths,
+                   const Matrix& toPixels, const ColorTransform& cxform,
+                   const BitmapLookup& bitmaps, WorkBudget& budget);
 
     int width;
     int height;
@@ -82,7 +85,9 @@ struct Canvas::Impl {
 
 void Canvas::Impl::draw(const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
                         const BitmapLookup& bitmaps) {
-    if (width == 0 || height == 0 || !finite(toPixels) || !EdgeFlattener::shapeFits(shape, toPixels)) return;
+    if (width == 0 || height == 0 || !finite(toPixels) ||
+        !EdgeFlattener::shapeFits(shape, toPixels))
+        return;
     WorkBudget budget(kWorkPerDraw);
     if (masks.recording()) {
         if (uint8_t* mask = masks.recordingBuffer()) record(mask, shape, toPixels, budget);
@@ -103,8 +108,9 @@ void Canvas::Impl::draw(const Shape& shape, const Matrix& toPixels, const ColorT
 }
 
 template <class Renderer>
-void Canvas::Impl::paint(Renderer& renderer, const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
-                         const BitmapLookup& bitmaps, WorkBudget& budget) {
+void Canvas::Impl::paint(Renderer& renderer, const Shape& shape, const Matrix& toPixels,
+                         const ColorTransform& cxform, const BitmapLookup& bitmaps,
+                         WorkBudget& budget) {
     // As the original player does: each style layer's fills, then its lines on top in style
     // order, before the next layer.
     auto makeStyles = [&](uint32_t first, uint32_t count) {
@@ -122,17 +128,21 @@ void Canvas::Impl::paint(Renderer& renderer, const Shape& shape, const Matrix& t
     }
 }
 
-void Canvas::Impl::record(uint8_t* mask, const Shape& shape, const Matrix& toPixels, WorkBudget& budget) {
+void Canvas::Impl::record(uint8_t* mask, const Shape& shape, const Matrix& toPixels,
+                          WorkBudget& budget) {
     // Masks take the outline of fills only; the original player ignores lines in masks.
-    agg::rendering_buffer rows(mask, static_cast<unsigned>(width), static_cast<unsigned>(height), width);
+    agg::rendering_buffer rows(mask, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                               width);
     MaskFormat format(rows);
     agg::renderer_base<MaskFormat> renderer(format);
-    drawFills(renderer, shape, shape.paths, toPixels, budget, [](uint32_t, uint32_t) { return CoverageStyles(); });
+    drawFills(renderer, shape, shape.paths, toPixels, budget,
+              [](uint32_t, uint32_t) { return CoverageStyles(); });
 }
 
 template <class Renderer, class MakeStyles>
-bool Canvas::Impl::drawFills(Renderer& renderer, const Shape& shape, std::span<const ShapePath> paths,
-                             const Matrix& toPixels, WorkBudget& budget, MakeStyles makeStyles) {
+bool Canvas::Impl::drawFills(Renderer& renderer, const Shape& shape,
+                             std::span<const ShapePath> paths, const Matrix& toPixels,
+                             WorkBudget& budget, MakeStyles makeStyles) {
     // Only the fills the paths name need passes: a layer names its own arrays' fills.
     auto fillCount = static_cast<uint32_t>(std::min<size_t>(shape.fills.size(), UINT32_MAX));
     uint32_t lowest = fillCount, highest = 0;  // 0-based, highest exclusive
@@ -154,13 +164,15 @@ bool Canvas::Impl::drawFills(Renderer& renderer, const Shape& shape, std::span<c
 }
 
 template <class Renderer>
-bool Canvas::Impl::drawLines(Renderer& renderer, const Shape& shape, std::span<const ShapePath> paths,
-                             const Matrix& toPixels, const ColorTransform& cxform, const BitmapLookup& bitmaps,
+bool Canvas::Impl::drawLines(Renderer& renderer, const Shape& shape,
+                             std::span<const ShapePath> paths, const Matrix& toPixels,
+                             const ColorTransform& cxform, const BitmapLookup& bitmaps,
                              WorkBudget& budget) {
     lineOrder.clear();
     for (size_t i = 0; i < paths.size(); ++i) {
         const ShapePath& path = paths[i];
-        if (path.line != 0 && path.line <= shape.lines.size() && !path.edges.empty()) lineOrder.emplace_back(path.line, i);
+        if (path.line != 0 && path.line <= shape.lines.size() && !path.edges.empty())
+            lineOrder.emplace_back(path.line, i);
     }
     std::stable_sort(lineOrder.begin(), lineOrder.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -170,7 +182,8 @@ bool Canvas::Impl::drawLines(Renderer& renderer, const Shape& shape, std::span<c
         double strokeWidth = StrokeBuilder::pixelWidth(style, toPixels);
         // Curves just outside the surface still show through the stroke's half width.
         double margin = strokeWidth / 2 + 1;
-        EdgeFlattener flattener(toPixels, {-margin, -margin, width + margin, height + margin}, budget);
+        EdgeFlattener flattener(toPixels, {-margin, -margin, width + margin, height + margin},
+                                budget);
         outline.begin(style);
         size_t end = begin;
         for (; end < lineOrder.size() && lineOrder[end].first == line; ++end) {
@@ -191,11 +204,17 @@ Canvas::Canvas(int width, int height) : impl_(std::make_unique<Impl>(width, heig
 
 Canvas::~Canvas() = default;
 
-int Canvas::width() const { return impl_->width; }
+int Canvas::width() const {
+    return impl_->width;
+}
 
-int Canvas::height() const { return impl_->height; }
+int Canvas::height() const {
+    return impl_->height;
+}
 
-const uint8_t* Canvas::pixels() const { return impl_->pixels.data(); }
+const uint8_t* Canvas::pixels() const {
+    return impl_->pixels.data();
+}
 
 void Canvas::clear(Rgba color) {
     agg::rgba8 premultiplied = PixelColorTransform::premultiply(color);
@@ -214,10 +233,16 @@ void Canvas::drawShape(const Shape& shape, const Matrix& toPixels, const ColorTr
     impl_->draw(shape, toPixels, cxform, bitmaps);
 }
 
-void Canvas::beginMask() { impl_->masks.begin(); }
+void Canvas::beginMask() {
+    impl_->masks.begin();
+}
 
-void Canvas::endMask() { impl_->masks.end(); }
+void Canvas::endMask() {
+    impl_->masks.end();
+}
 
-void Canvas::popMask() { impl_->masks.pop(); }
+void Canvas::popMask() {
+    impl_->masks.pop();
+}
 
 }  // namespace swf

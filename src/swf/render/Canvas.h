@@ -18,7 +18,7 @@ namespace swf {
 using BitmapLookup = std::function<const Bitmap*(uint16_t id)>;
 
 class Canvas {
-public:
+  public:
     Canvas(int width, int height);
     ~Canvas();
     Canvas(const Canvas&) = delete;
@@ -45,7 +45,7 @@ public:
     void endMask();
     void popMask();
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

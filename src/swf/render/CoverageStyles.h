@@ -9,7 +9,7 @@
 namespace swf {
 
 class CoverageStyles {
-public:
+  public:
     bool is_solid(unsigned) const { return true; }
     agg::gray8 color(unsigned) const { return agg::gray8(255, 255); }
     void generate_span(agg::gray8* span, int, int, unsigned len, unsigned) const {

@@ -26,7 +26,8 @@ EdgeFlattener::EdgeFlattener(const Matrix& toPixels, PixelBox visible, WorkBudge
 bool EdgeFlattener::shapeFits(const Shape& shape, const Matrix& toPixels) {
     for (const ShapePath& path : shape.paths) {
         for (const Edge& edge : path.edges) {
-            if (!usable(toPixels.apply(edge.from)) || !usable(toPixels.apply(edge.to))) return false;
+            if (!usable(toPixels.apply(edge.from)) || !usable(toPixels.apply(edge.to)))
+                return false;
             if (edge.curved && !usable(toPixels.apply(edge.control))) return false;
         }
     }
@@ -38,7 +39,8 @@ bool EdgeFlattener::spendSegment(Point from, Point to) {
     // in cells. Above or below the box it makes none; beside it, the clipper folds it onto
     // the box's border, where only its height counts.
     const PixelBox& box = visible_;
-    if ((from.y < box.y1 && to.y < box.y1) || (from.y > box.y2 && to.y > box.y2)) return budget_.spend(1);
+    if ((from.y < box.y1 && to.y < box.y1) || (from.y > box.y2 && to.y > box.y2))
+        return budget_.spend(1);
     double cellsDown = std::min(std::fabs(to.y - from.y), box.y2 - box.y1);
     bool beside = (from.x < box.x1 && to.x < box.x1) || (from.x > box.x2 && to.x > box.x2);
     double cellsAcross = beside ? 0 : std::min(std::fabs(to.x - from.x), box.x2 - box.x1);
@@ -46,8 +48,12 @@ bool EdgeFlattener::spendSegment(Point from, Point to) {
 }
 
 bool EdgeFlattener::hullBesideVisible(Point p0, Point p1, Point p2) const {
-    auto allBelow = [](double a, double b, double c, double limit) { return a < limit && b < limit && c < limit; };
-    auto allAbove = [](double a, double b, double c, double limit) { return a > limit && b > limit && c > limit; };
+    auto allBelow = [](double a, double b, double c, double limit) {
+        return a < limit && b < limit && c < limit;
+    };
+    auto allAbove = [](double a, double b, double c, double limit) {
+        return a > limit && b > limit && c > limit;
+    };
     return allBelow(p0.x, p1.x, p2.x, visible_.x1) || allAbove(p0.x, p1.x, p2.x, visible_.x2) ||
            allBelow(p0.y, p1.y, p2.y, visible_.y1) || allAbove(p0.y, p1.y, p2.y, visible_.y2);
 }

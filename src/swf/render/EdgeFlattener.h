@@ -17,7 +17,7 @@ struct PixelBox {
 };
 
 class EdgeFlattener {
-public:
+  public:
     // `visible` is where segments can show; curves wholly beside it become one segment.
     EdgeFlattener(const Matrix& toPixels, PixelBox visible, WorkBudget& budget);
 
@@ -31,7 +31,7 @@ public:
     // is spent.
     bool append(const Edge& edge, std::vector<Point>& out);
 
-private:
+  private:
     bool spendSegment(Point from, Point to);
     bool hullBesideVisible(Point p0, Point p1, Point p2) const;
 

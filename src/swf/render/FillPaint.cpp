@@ -6,7 +6,8 @@ namespace swf {
 
 namespace {
 
-std::variant<agg::rgba8, GradientSpan, BitmapSpan> makeSource(const FillStyle& style, const Matrix& toPixels,
+std::variant<agg::rgba8, GradientSpan, BitmapSpan> makeSource(const FillStyle& style,
+                                                              const Matrix& toPixels,
                                                               const ColorTransform& cxform,
                                                               const BitmapLookup& bitmaps) {
     const agg::rgba8 nothing(0, 0, 0, 0);
@@ -20,7 +21,8 @@ std::variant<agg::rgba8, GradientSpan, BitmapSpan> makeSource(const FillStyle& s
         case FillStyle::Kind::Bitmap: {
             const Bitmap* bitmap = bitmaps ? bitmaps(style.bitmapId) : nullptr;
             if (!bitmap) return nothing;
-            BitmapSpan span(*bitmap, toPixels * style.bitmapMatrix, style.bitmapRepeat, style.bitmapSmooth, cxform);
+            BitmapSpan span(*bitmap, toPixels * style.bitmapMatrix, style.bitmapRepeat,
+                            style.bitmapSmooth, cxform);
             if (!span.drawable()) return nothing;
             return span;
         }

@@ -13,19 +13,22 @@
 namespace swf {
 
 class FillPaint {
-public:
+  public:
     // A bitmap fill whose bitmap is unknown or unusable paints nothing (transparent).
-    FillPaint(const FillStyle& style, const Matrix& toPixels, const ColorTransform& cxform, const BitmapLookup& bitmaps);
+    FillPaint(const FillStyle& style, const Matrix& toPixels, const ColorTransform& cxform,
+              const BitmapLookup& bitmaps);
 
     bool isSolid() const { return std::holds_alternative<agg::rgba8>(source_); }
     // Premultiplied; meaningful for solid paints only.
-    agg::rgba8 color() const { return isSolid() ? std::get<agg::rgba8>(source_) : agg::rgba8(0, 0, 0, 0); }
+    agg::rgba8 color() const {
+        return isSolid() ? std::get<agg::rgba8>(source_) : agg::rgba8(0, 0, 0, 0);
+    }
 
     // The AGG span generator interface.
     void prepare() {}
     void generate(agg::rgba8* span, int x, int y, unsigned len) const;
 
-private:
+  private:
     std::variant<agg::rgba8, GradientSpan, BitmapSpan> source_;
 };
 

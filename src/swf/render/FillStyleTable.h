@@ -14,10 +14,11 @@
 namespace swf {
 
 class FillStyleTable {
-public:
+  public:
     // Style number n stands for fills[first + n].
-    FillStyleTable(const std::vector<FillStyle>& fills, uint32_t first, uint32_t count, const Matrix& toPixels,
-                   const ColorTransform& cxform, const BitmapLookup& bitmaps);
+    FillStyleTable(const std::vector<FillStyle>& fills, uint32_t first, uint32_t count,
+                   const Matrix& toPixels, const ColorTransform& cxform,
+                   const BitmapLookup& bitmaps);
 
     // The style handler interface of agg::render_scanlines_compound_layered.
     bool is_solid(unsigned style) { return paint(style).isSolid(); }
@@ -26,7 +27,7 @@ public:
         paint(style).generate(span, x, y, len);
     }
 
-private:
+  private:
     const FillPaint& paint(unsigned style);
 
     const std::vector<FillStyle>& fills_;

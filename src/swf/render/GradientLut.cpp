@@ -31,7 +31,8 @@ const std::array<uint8_t, kLinearSteps>& linearToSrgbTable() {
         for (int i = 0; i < kLinearSteps; ++i) {
             float c = static_cast<float>(i) / (kLinearSteps - 1);
             float s = c <= 0.0031308f ? c * 12.92f : 1.055f * std::pow(c, 1 / 2.4f) - 0.055f;
-            t[static_cast<size_t>(i)] = static_cast<uint8_t>(std::lround(std::clamp(s, 0.0f, 1.0f) * 255));
+            t[static_cast<size_t>(i)] =
+                static_cast<uint8_t>(std::lround(std::clamp(s, 0.0f, 1.0f) * 255));
         }
         return t;
     }();
@@ -43,10 +44,15 @@ uint8_t linearToSrgb(float linear) {
     return linearToSrgbTable()[static_cast<size_t>(i)];
 }
 
-// Truncated, as the original player's ramps are (the small bias absorbs float error at exact values).
-uint8_t mix(uint8_t a, uint8_t b, float f) { return static_cast<uint8_t>(std::floor(a + (b - a) * f + 1e-4f)); }
+// Truncated, as the original player's ramps are (the small bias absorbs float error at exact
+// values).
+uint8_t mix(uint8_t a, uint8_t b, float f) {
+    return static_cast<uint8_t>(std::floor(a + (b - a) * f + 1e-4f));
+}
 
-Rgba mixNormal(Rgba a, Rgba b, float f) { return {mix(a.r, b.r, f), mix(a.g, b.g, f), mix(a.b, b.b, f), mix(a.a, b.a, f)}; }
+Rgba mixNormal(Rgba a, Rgba b, float f) {
+    return {mix(a.r, b.r, f), mix(a.g, b.g, f), mix(a.b, b.b, f), mix(a.a, b.a, f)};
+}
 
 Rgba mixLinear(Rgba a, Rgba b, float f) {
     auto channel = [f](uint8_t x, uint8_t y) {
@@ -58,7 +64,8 @@ Rgba mixLinear(Rgba a, Rgba b, float f) {
 
 }  // namespace
 
-GradientLut::GradientLut(const std::vector<GradientStop>& stops, InterpolationMode mode, const ColorTransform& cxform) {
+GradientLut::GradientLut(const std::vector<GradientStop>& stops, InterpolationMode mode,
+                         const ColorTransform& cxform) {
     colors_.fill(agg::rgba8(0, 0, 0, 0));
     if (stops.empty()) return;
     struct Stop {
@@ -70,7 +77,8 @@ GradientLut::GradientLut(const std::vector<GradientStop>& stops, InterpolationMo
     transformed.reserve(stops.size());
     for (size_t i = 0; i < stops.size(); ++i) {
         int ratio = stops[i].ratio;
-        if (i > 0 && stops[i].ratio == stops[i - 1].ratio) ratio = std::min(transformed.back().ratio + 1, kSize - 1);
+        if (i > 0 && stops[i].ratio == stops[i - 1].ratio)
+            ratio = std::min(transformed.back().ratio + 1, kSize - 1);
         transformed.push_back({ratio, stops[i].ratio, cxform.apply(stops[i].color)});
     }
 
@@ -86,7 +94,8 @@ GradientLut::GradientLut(const std::vector<GradientStop>& stops, InterpolationMo
             // The stop before `next` lies below `ratio`, or `next` would be it.
             const Stop& from = *(next - 1);
             const Stop& to = *next;
-            float f = static_cast<float>(ratio - from.rampStart) / static_cast<float>(to.ratio - from.rampStart);
+            float f = static_cast<float>(ratio - from.rampStart) /
+                      static_cast<float>(to.ratio - from.rampStart);
             color = mode == InterpolationMode::Linear ? mixLinear(from.color, to.color, f)
                                                       : mixNormal(from.color, to.color, f);
         }

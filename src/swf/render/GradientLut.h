@@ -13,7 +13,7 @@
 namespace swf {
 
 class GradientLut {
-public:
+  public:
     static constexpr int kSize = 256;
 
     // Stops are taken in the order they come, as the original player does: a ratio gets the
@@ -23,11 +23,12 @@ public:
     // with the same ratio as the stop before it moves one ratio above that one, so each of a
     // run of equal stops shows as a narrow band; the ramp after a moved stop still starts at
     // its own ratio. No stops give a transparent gradient.
-    GradientLut(const std::vector<GradientStop>& stops, InterpolationMode mode, const ColorTransform& cxform);
+    GradientLut(const std::vector<GradientStop>& stops, InterpolationMode mode,
+                const ColorTransform& cxform);
 
     const agg::rgba8& operator[](int ratio) const { return colors_[static_cast<size_t>(ratio)]; }
 
-private:
+  private:
     std::array<agg::rgba8, kSize> colors_;
 };
 

@@ -27,14 +27,16 @@ GradientSpan::GradientSpan(FillStyle::Kind kind, const Gradient& gradient, const
     : lut_(gradient.stops, gradient.interpolation, cxform),
       kind_(kind),
       spread_(gradient.spread),
-      focus_(std::clamp(std::isfinite(gradient.focalPoint) ? gradient.focalPoint : 0.0, -1.0, 1.0)) {
+      focus_(
+          std::clamp(std::isfinite(gradient.focalPoint) ? gradient.focalPoint : 0.0, -1.0, 1.0)) {
     Matrix squareToPixels = toPixels * gradient.matrix;
     double det = squareToPixels.determinant();
     if (!std::isfinite(det) || det == 0) {
         degenerate_ = true;
         return;
     }
-    pixelsToUnit_ = Matrix::scale(1 / kGradientHalfSize, 1 / kGradientHalfSize) * squareToPixels.inverted();
+    pixelsToUnit_ =
+        Matrix::scale(1 / kGradientHalfSize, 1 / kGradientHalfSize) * squareToPixels.inverted();
     degenerate_ = !bounded(pixelsToUnit_);
 }
 
@@ -73,7 +75,8 @@ int reflectRatio(double t) {
 }  // namespace
 
 template <class Position, class Spread>
-void GradientSpan::run(agg::rgba8* span, unsigned len, double u, double v, Position position, Spread spread) const {
+void GradientSpan::run(agg::rgba8* span, unsigned len, double u, double v, Position position,
+                       Spread spread) const {
     const Matrix& m = pixelsToUnit_;
     for (unsigned i = 0; i < len; ++i) {
         span[i] = lut_[spread(position(u, v))];
@@ -83,11 +86,15 @@ void GradientSpan::run(agg::rgba8* span, unsigned len, double u, double v, Posit
 }
 
 template <class Position>
-void GradientSpan::run(agg::rgba8* span, unsigned len, double u, double v, Position position) const {
+void GradientSpan::run(agg::rgba8* span, unsigned len, double u, double v,
+                       Position position) const {
     switch (spread_) {
-        case SpreadMode::Repeat: return run(span, len, u, v, position, repeatRatio);
-        case SpreadMode::Reflect: return run(span, len, u, v, position, reflectRatio);
-        default: return run(span, len, u, v, position, padRatio);
+        case SpreadMode::Repeat:
+            return run(span, len, u, v, position, repeatRatio);
+        case SpreadMode::Reflect:
+            return run(span, len, u, v, position, reflectRatio);
+        default:
+            return run(span, len, u, v, position, padRatio);
     }
 }
 
@@ -105,9 +112,11 @@ void GradientSpan::generate(agg::rgba8* span, int x, int y, unsigned len) const 
         case FillStyle::Kind::LinearGradient:
             return run(span, len, u, v, [](double gu, double) { return (gu + 1) / 2; });
         case FillStyle::Kind::FocalGradient:
-            return run(span, len, u, v, [this](double gu, double gv) { return focalPosition(gu, gv); });
+            return run(span, len, u, v,
+                       [this](double gu, double gv) { return focalPosition(gu, gv); });
         default:
-            return run(span, len, u, v, [](double gu, double gv) { return std::sqrt(gu * gu + gv * gv); });
+            return run(span, len, u, v,
+                       [](double gu, double gv) { return std::sqrt(gu * gu + gv * gv); });
     }
 }
 

@@ -10,13 +10,14 @@
 namespace swf {
 
 class GradientSpan {
-public:
+  public:
     // `kind` is one of the gradient kinds of FillStyle.
-    GradientSpan(FillStyle::Kind kind, const Gradient& gradient, const Matrix& toPixels, const ColorTransform& cxform);
+    GradientSpan(FillStyle::Kind kind, const Gradient& gradient, const Matrix& toPixels,
+                 const ColorTransform& cxform);
 
     void generate(agg::rgba8* span, int x, int y, unsigned len) const;
 
-private:
+  private:
     // Where a point of the unit gradient square (-1..1) lies on a focal gradient: 0 at the
     // focus, 1 on the circle.
     double focalPosition(double u, double v) const;
@@ -24,7 +25,8 @@ private:
     template <class Position>
     void run(agg::rgba8* span, unsigned len, double u, double v, Position position) const;
     template <class Position, class Spread>
-    void run(agg::rgba8* span, unsigned len, double u, double v, Position position, Spread spread) const;
+    void run(agg::rgba8* span, unsigned len, double u, double v, Position position,
+             Spread spread) const;
 
     GradientLut lut_;
     FillStyle::Kind kind_;

@@ -27,14 +27,17 @@ void MaskStack::end() {
     const uint8_t* below = effectiveBelow(top - 1);
     if (!below) return;
     uint8_t* mask = buffers_[top].data();
-    for (size_t i = 0; i < area_; ++i) mask[i] = static_cast<uint8_t>((mask[i] * below[i] + 127) / 255);
+    for (size_t i = 0; i < area_; ++i)
+        mask[i] = static_cast<uint8_t>((mask[i] * below[i] + 127) / 255);
 }
 
 void MaskStack::pop() {
     if (!levels_.empty()) levels_.pop_back();
 }
 
-bool MaskStack::recording() const { return !levels_.empty() && levels_.back().recording; }
+bool MaskStack::recording() const {
+    return !levels_.empty() && levels_.back().recording;
+}
 
 uint8_t* MaskStack::recordingBuffer() {
     if (!recording() || !levels_.back().kept) return nullptr;

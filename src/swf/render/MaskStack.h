@@ -11,7 +11,7 @@
 namespace swf {
 
 class MaskStack {
-public:
+  public:
     // Nesting deeper than this only comes from hostile movies; deeper masks record nothing
     // and restrict no further than the masks below them.
     static constexpr size_t kMaxDepth = 32;
@@ -31,7 +31,7 @@ public:
     // The mask that limits drawing on the surface, or null when nothing limits it.
     const uint8_t* activeMask() const;
 
-private:
+  private:
     struct Level {
         bool recording = true;
         bool kept = true;  // false beyond kMaxDepth: no buffer of its own

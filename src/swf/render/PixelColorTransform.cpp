@@ -6,7 +6,9 @@ namespace swf {
 
 namespace {
 
-uint8_t mulDiv255(unsigned a, unsigned b) { return static_cast<uint8_t>((a * b + 127) / 255); }
+uint8_t mulDiv255(unsigned a, unsigned b) {
+    return static_cast<uint8_t>((a * b + 127) / 255);
+}
 
 }  // namespace
 
@@ -15,13 +17,16 @@ PixelColorTransform::PixelColorTransform(const ColorTransform& cxform)
       identity_(cxform.isIdentity()),
       scalesOnly_(cxform.rAdd == 0 && cxform.gAdd == 0 && cxform.bAdd == 0 && cxform.aAdd == 0 &&
                   cxform.rMul >= 0 && cxform.gMul >= 0 && cxform.bMul >= 0 && cxform.aMul >= 0 &&
-                  cxform.rMul <= 256 && cxform.gMul <= 256 && cxform.bMul <= 256 && cxform.aMul <= 256) {}
+                  cxform.rMul <= 256 && cxform.gMul <= 256 && cxform.bMul <= 256 &&
+                  cxform.aMul <= 256) {}
 
 agg::rgba8 PixelColorTransform::premultiply(Rgba c) {
     return agg::rgba8(mulDiv255(c.r, c.a), mulDiv255(c.g, c.a), mulDiv255(c.b, c.a), c.a);
 }
 
-agg::rgba8 PixelColorTransform::premultiplied(Rgba color) const { return premultiply(cxform_.apply(color)); }
+agg::rgba8 PixelColorTransform::premultiplied(Rgba color) const {
+    return premultiply(cxform_.apply(color));
+}
 
 void PixelColorTransform::apply(agg::rgba8* span, unsigned len) const {
     if (identity_) return;

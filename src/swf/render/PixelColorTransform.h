@@ -9,7 +9,7 @@
 namespace swf {
 
 class PixelColorTransform {
-public:
+  public:
     explicit PixelColorTransform(const ColorTransform& cxform);
 
     // A straight colour, transformed and premultiplied.
@@ -19,7 +19,7 @@ public:
 
     static agg::rgba8 premultiply(Rgba straight);
 
-private:
+  private:
     ColorTransform cxform_;
     bool identity_;
     bool scalesOnly_;  // no additive terms and no gain above one: a plain product suffices

@@ -2,8 +2,8 @@
 
 namespace swf {
 
-bool ShapeRasterizer::addFills(const Shape& shape, std::span<const ShapePath> paths, uint32_t first, uint32_t count,
-                               EdgeFlattener& flattener, PixelBox clip) {
+bool ShapeRasterizer::addFills(const Shape& shape, std::span<const ShapePath> paths, uint32_t first,
+                               uint32_t count, EdgeFlattener& flattener, PixelBox clip) {
     rasterizer_.reset();
     rasterizer_.clip_box(clip.x1, clip.y1, clip.x2, clip.y2);
     // A fill is the region its edges bound, whatever their order and direction: crossing an
@@ -13,8 +13,10 @@ bool ShapeRasterizer::addFills(const Shape& shape, std::span<const ShapePath> pa
     rasterizer_.filling_rule(shape.nonZeroWinding ? agg::fill_non_zero : agg::fill_even_odd);
     size_t fillCount = shape.fills.size();
     auto styleOf = [&](uint32_t index) {
-        // 1-based fill index to this pass's style number; -1 for none, out of range or another pass.
-        if (index == 0 || index > fillCount || index - 1 < first || index - 1 - first >= count) return -1;
+        // 1-based fill index to this pass's style number; -1 for none, out of range or another
+        // pass.
+        if (index == 0 || index > fillCount || index - 1 < first || index - 1 - first >= count)
+            return -1;
         return static_cast<int>(index - 1 - first);
     };
     for (const ShapePath& path : paths) {

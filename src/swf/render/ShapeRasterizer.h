@@ -21,27 +21,29 @@
 namespace swf {
 
 class ShapeRasterizer {
-public:
+  public:
     // AGG keeps style numbers in 16 bits; shapes with more fills are drawn in passes.
     static constexpr uint32_t kMaxStylesPerPass = 32767;
 
     // Replaces the rasterizer's content with the edges of `paths` (some of the shape's)
     // bordering fills[first] to fills[first + count - 1], clipped to `clip`. False when the
     // work budget ran out.
-    bool addFills(const Shape& shape, std::span<const ShapePath> paths, uint32_t first, uint32_t count,
-                  EdgeFlattener& flattener, PixelBox clip);
+    bool addFills(const Shape& shape, std::span<const ShapePath> paths, uint32_t first,
+                  uint32_t count, EdgeFlattener& flattener, PixelBox clip);
 
     // Draws what addFills gathered; `styles` gives the paint of each style number.
     template <class Renderer, class Styles>
     void render(Renderer& renderer, Styles& styles) {
         if constexpr (std::is_same_v<typename Renderer::color_type, agg::gray8>) {
-            agg::render_scanlines_compound_layered(rasterizer_, scanline_, renderer, graySpans_, styles);
+            agg::render_scanlines_compound_layered(rasterizer_, scanline_, renderer, graySpans_,
+                                                   styles);
         } else {
-            agg::render_scanlines_compound_layered(rasterizer_, scanline_, renderer, rgbaSpans_, styles);
+            agg::render_scanlines_compound_layered(rasterizer_, scanline_, renderer, rgbaSpans_,
+                                                   styles);
         }
     }
 
-private:
+  private:
     agg::rasterizer_compound_aa<agg::rasterizer_sl_clip_dbl> rasterizer_;
     agg::scanline_u8 scanline_;
     agg::span_allocator<agg::rgba8> rgbaSpans_;

@@ -92,7 +92,8 @@ void StrokeBuilder::endPolyline() {
 
 bool StrokeBuilder::addPath(const ShapePath& path, EdgeFlattener& flattener) {
     for (const Edge& edge : path.edges) {
-        if (!open_ || !(edge.from == endTwips_)) beginPolyline(edge.from, flattener.toPixels(edge.from));
+        if (!open_ || !(edge.from == endTwips_))
+            beginPolyline(edge.from, flattener.toPixels(edge.from));
         points_.clear();
         if (!flattener.append(edge, points_)) return false;
         for (const Point& p : points_) lineTo(p);
@@ -101,6 +102,8 @@ bool StrokeBuilder::addPath(const ShapePath& path, EdgeFlattener& flattener) {
     return true;
 }
 
-void StrokeBuilder::finish() { endPolyline(); }
+void StrokeBuilder::finish() {
+    endPolyline();
+}
 
 }  // namespace swf

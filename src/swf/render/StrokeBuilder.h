@@ -18,7 +18,7 @@
 namespace swf {
 
 class StrokeBuilder {
-public:
+  public:
     // The stroke width in pixels: scaled with the transform unless the style asks otherwise,
     // a hairline for width 0, and never thinner than one pixel.
     static double pixelWidth(const LineStyle& style, const Matrix& toPixels);
@@ -38,7 +38,7 @@ public:
     agg::path_storage& startStubs() { return startStubs_; }
     agg::path_storage& endStubs() { return endStubs_; }
 
-private:
+  private:
     bool capsDiffer() const { return startCap_ != endCap_; }
     void beginPolyline(Point twips, Point pixels);
     void lineTo(Point pixels);
@@ -57,8 +57,8 @@ private:
     bool open_ = false;
     Point startTwips_;
     Point endTwips_;
-    Point first_;      // pixels
-    Point second_;     // the first point after first_ that differs from it
+    Point first_;   // pixels
+    Point second_;  // the first point after first_ that differs from it
     Point last_;
     Point beforeLast_;  // the last point before last_ that differs from it
     bool hasLength_ = false;

@@ -11,24 +11,30 @@ namespace {
 
 agg::line_cap_e aggCap(CapStyle cap) {
     switch (cap) {
-        case CapStyle::None: return agg::butt_cap;
-        case CapStyle::Square: return agg::square_cap;
-        default: return agg::round_cap;
+        case CapStyle::None:
+            return agg::butt_cap;
+        case CapStyle::Square:
+            return agg::square_cap;
+        default:
+            return agg::round_cap;
     }
 }
 
 agg::line_join_e aggJoin(JoinStyle join) {
     switch (join) {
-        case JoinStyle::Bevel: return agg::bevel_join;
-        case JoinStyle::Miter: return agg::miter_join;
-        default: return agg::round_join;
+        case JoinStyle::Bevel:
+            return agg::bevel_join;
+        case JoinStyle::Miter:
+            return agg::miter_join;
+        default:
+            return agg::round_join;
     }
 }
 
 }  // namespace
 
-bool StrokeRasterizer::addStroke(StrokeBuilder& outline, const LineStyle& style, double width, PixelBox clip,
-                                 WorkBudget& budget) {
+bool StrokeRasterizer::addStroke(StrokeBuilder& outline, const LineStyle& style, double width,
+                                 PixelBox clip, WorkBudget& budget) {
     rasterizer_.reset();
     rasterizer_.clip_box(clip.x1, clip.y1, clip.x2, clip.y2);
     // AGG's stroker winds every outline the same way, so under the non-zero rule the body
@@ -38,14 +44,15 @@ bool StrokeRasterizer::addStroke(StrokeBuilder& outline, const LineStyle& style,
            add(outline.endStubs(), style.endCap, style, width, clip, budget);
 }
 
-bool StrokeRasterizer::add(agg::path_storage& path, CapStyle cap, const LineStyle& style, double width,
-                           PixelBox clip, WorkBudget& budget) {
+bool StrokeRasterizer::add(agg::path_storage& path, CapStyle cap, const LineStyle& style,
+                           double width, PixelBox clip, WorkBudget& budget) {
     if (path.total_vertices() == 0) return true;
     agg::conv_stroke<agg::path_storage> stroke(path);
     stroke.width(width);
     stroke.line_cap(aggCap(cap));
     stroke.line_join(aggJoin(style.join));
-    stroke.miter_limit(std::isfinite(style.miterLimit) ? std::clamp(style.miterLimit, 1.0, 255.0) : 3.0);
+    stroke.miter_limit(std::isfinite(style.miterLimit) ? std::clamp(style.miterLimit, 1.0, 255.0)
+                                                       : 3.0);
     stroke.rewind(0);
     double boxWidth = clip.x2 - clip.x1;
     double boxHeight = clip.y2 - clip.y1;
@@ -53,9 +60,9 @@ bool StrokeRasterizer::add(agg::path_storage& path, CapStyle cap, const LineStyl
     unsigned cmd;
     while (!agg::is_stop(cmd = stroke.vertex(&x, &y))) {
         // Each vertex costs itself plus the cells its segment can cross once clipped.
-        double cells = agg::is_line_to(cmd)
-                           ? std::min(std::fabs(x - lastX), boxWidth) + std::min(std::fabs(y - lastY), boxHeight)
-                           : 0;
+        double cells = agg::is_line_to(cmd) ? std::min(std::fabs(x - lastX), boxWidth) +
+                                                  std::min(std::fabs(y - lastY), boxHeight)
+                                            : 0;
         if (!budget.spend(static_cast<uint64_t>(cells) + 1)) return false;
         if (agg::is_vertex(cmd)) {
             lastX = x;

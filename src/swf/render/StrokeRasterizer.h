@@ -18,7 +18,7 @@
 namespace swf {
 
 class StrokeRasterizer {
-public:
+  public:
     // Replaces the rasterizer's content with the builder's polylines and cap stubs stroked
     // `width` pixels wide in the style's caps and joins, clipped to `clip`. False when the
     // work budget ran out.
@@ -34,9 +34,9 @@ public:
         }
     }
 
-private:
-    bool add(agg::path_storage& path, CapStyle cap, const LineStyle& style, double width, PixelBox clip,
-             WorkBudget& budget);
+  private:
+    bool add(agg::path_storage& path, CapStyle cap, const LineStyle& style, double width,
+             PixelBox clip, WorkBudget& budget);
 
     agg::rasterizer_scanline_aa<agg::rasterizer_sl_clip_dbl> rasterizer_;
     agg::scanline_u8 scanline_;

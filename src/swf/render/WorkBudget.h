@@ -7,7 +7,7 @@
 namespace swf {
 
 class WorkBudget {
-public:
+  public:
     explicit WorkBudget(uint64_t units) : left_(units) {}
 
     // Takes `units` from the budget; false (and the budget stays spent) when not enough is left.
@@ -20,7 +20,7 @@ public:
         return true;
     }
 
-private:
+  private:
     uint64_t left_;
 };
 

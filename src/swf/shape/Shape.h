@@ -32,8 +32,8 @@ struct Gradient {
 struct FillStyle {
     enum class Kind : uint8_t { Solid, LinearGradient, RadialGradient, FocalGradient, Bitmap };
     Kind kind = Kind::Solid;
-    Rgba color;          // Solid
-    Gradient gradient;   // the gradient kinds
+    Rgba color;             // Solid
+    Gradient gradient;      // the gradient kinds
     uint16_t bitmapId = 0;  // Bitmap: the character id of the bitmap
     Matrix bitmapMatrix;    // maps bitmap pixels into shape space (twips)
     bool bitmapRepeat = true;

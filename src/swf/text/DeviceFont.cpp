@@ -26,7 +26,9 @@ struct OutlineSink {
     }
 };
 
-OutlineSink& sinkOf(void* user) { return *static_cast<OutlineSink*>(user); }
+OutlineSink& sinkOf(void* user) {
+    return *static_cast<OutlineSink*>(user);
+}
 
 int moveTo(const FT_Vector* to, void* user) {
     OutlineSink& sink = sinkOf(user);
@@ -50,7 +52,9 @@ int conicTo(const FT_Vector* control, const FT_Vector* to, void* user) {
     return 0;
 }
 
-Point mid(Point a, Point b) { return {(a.x + b.x) / 2, (a.y + b.y) / 2}; }
+Point mid(Point a, Point b) {
+    return {(a.x + b.x) / 2, (a.y + b.y) / 2};
+}
 
 // Shapes hold quadratic curves only: a cubic is halved twice and each quarter replaced by
 // the quadratic that meets it at both ends and in the middle.
@@ -75,7 +79,8 @@ int cubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void*
 
 }  // namespace
 
-std::unique_ptr<DeviceFont> DeviceFont::open(FT_LibraryRec_* library, const std::string& path, int faceIndex) {
+std::unique_ptr<DeviceFont> DeviceFont::open(FT_LibraryRec_* library, const std::string& path,
+                                             int faceIndex) {
     FT_Face face = nullptr;
     if (FT_New_Face(library, path.c_str(), faceIndex, &face) != 0) return nullptr;
     if (!FT_IS_SCALABLE(face) || face->units_per_EM == 0) {
@@ -99,7 +104,9 @@ DeviceFont::DeviceFont(FT_FaceRec_* face, std::string path) : face_(face), path_
     }
 }
 
-DeviceFont::~DeviceFont() { FT_Done_Face(face_); }
+DeviceFont::~DeviceFont() {
+    FT_Done_Face(face_);
+}
 
 std::optional<uint32_t> DeviceFont::glyphFor(char32_t character) const {
     std::lock_guard lock(mutex_);
@@ -122,7 +129,8 @@ const DeviceFont::Glyph* DeviceFont::glyph(uint32_t index) const {
     std::lock_guard lock(mutex_);
     if (auto it = glyphs_.find(index); it != glyphs_.end()) return &it->second;
     if (index >= static_cast<uint32_t>(face_->num_glyphs)) return nullptr;
-    if (FT_Load_Glyph(face_, index, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0) return nullptr;
+    if (FT_Load_Glyph(face_, index, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0)
+        return nullptr;
 
     Glyph converted;
     converted.advance = face_->glyph->metrics.horiAdvance * scale_;

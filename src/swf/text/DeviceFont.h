@@ -17,10 +17,11 @@ struct FT_LibraryRec_;
 namespace swf {
 
 class DeviceFont : public GlyphSource {
-public:
+  public:
     // Opens face `faceIndex` of the font file; null when FreeType cannot read it as an
     // outline font.
-    static std::unique_ptr<DeviceFont> open(FT_LibraryRec_* library, const std::string& path, int faceIndex);
+    static std::unique_ptr<DeviceFont> open(FT_LibraryRec_* library, const std::string& path,
+                                            int faceIndex);
     ~DeviceFont() override;
     DeviceFont(const DeviceFont&) = delete;
     DeviceFont& operator=(const DeviceFont&) = delete;
@@ -37,7 +38,7 @@ public:
 
     static constexpr double kEmSize = 1024.0;
 
-private:
+  private:
     struct Glyph {
         Shape shape;
         double advance = 0;

@@ -8,7 +8,8 @@ namespace swf {
 namespace {
 
 // The face fontconfig picks for the families, or an empty path.
-std::pair<std::string, int> matchFont(FcConfig* config, const std::vector<std::string>& families, bool bold, bool italic) {
+std::pair<std::string, int> matchFont(FcConfig* config, const std::vector<std::string>& families,
+                                      bool bold, bool italic) {
     FcPattern* pattern = FcPatternCreate();
     for (const std::string& family : families)
         FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
@@ -62,7 +63,8 @@ const DeviceFont* DeviceFontCache::find(std::string_view name, bool bold, bool i
     auto key = std::make_tuple(std::string(name), bold, italic);
     if (auto it = fonts_.find(key); it != fonts_.end()) return it->second.get();
     auto [path, index] = matchFont(config_, familiesFor(name), bold, italic);
-    std::unique_ptr<DeviceFont> font = path.empty() ? nullptr : DeviceFont::open(library_, path, index);
+    std::unique_ptr<DeviceFont> font =
+        path.empty() ? nullptr : DeviceFont::open(library_, path, index);
     // The name is remembered even when nothing loads, so a missing font is looked up once.
     return fonts_.emplace(std::move(key), std::move(font)).first->second.get();
 }

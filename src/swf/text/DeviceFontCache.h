@@ -20,7 +20,7 @@ struct _FcConfig;
 namespace swf {
 
 class DeviceFontCache {
-public:
+  public:
     static DeviceFontCache& shared();
 
     DeviceFontCache();
@@ -34,7 +34,7 @@ public:
     // The family names asked of fontconfig for a name the movie uses, best first.
     static std::vector<std::string> familiesFor(std::string_view name);
 
-private:
+  private:
     FT_LibraryRec_* library_ = nullptr;
     // A configuration of our own, released with the cache, rather than fontconfig's
     // process-wide one that is never freed.

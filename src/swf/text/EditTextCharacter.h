@@ -16,14 +16,14 @@ namespace swf {
 
 struct EditTextLayout {
     TextAlign align = TextAlign::Left;
-    uint16_t leftMargin = 0;   // twips
+    uint16_t leftMargin = 0;  // twips
     uint16_t rightMargin = 0;
     int16_t indent = 0;  // signed, although the format documents it as unsigned
     int16_t leading = 0;
 };
 
 class EditTextCharacter : public Character {
-public:
+  public:
     static constexpr CharacterKind kKind = CharacterKind::EditText;
 
     // The body of DefineEditText (37), starting with the id; null when cut off before the

@@ -32,9 +32,11 @@ std::vector<uint16_t> readCodes(BitReader& in, size_t count, bool wide) {
 
 }  // namespace
 
-std::shared_ptr<FontCharacter> FontCharacter::parse(uint16_t tagCode, std::span<const uint8_t> body) {
+std::shared_ptr<FontCharacter> FontCharacter::parse(uint16_t tagCode,
+                                                    std::span<const uint8_t> body) {
     const auto code = static_cast<TagCode>(tagCode);
-    if (code != TagCode::DefineFont && code != TagCode::DefineFont2 && code != TagCode::DefineFont3) return nullptr;
+    if (code != TagCode::DefineFont && code != TagCode::DefineFont2 && code != TagCode::DefineFont3)
+        return nullptr;
     BitReader in(body);
     const uint16_t id = in.u16();
     const int version = code == TagCode::DefineFont ? 1 : code == TagCode::DefineFont2 ? 2 : 3;
@@ -104,7 +106,8 @@ std::shared_ptr<FontCharacter> FontCharacter::parse(uint16_t tagCode, std::span<
     return font;
 }
 
-void FontCharacter::parseGlyphTable(std::span<const uint8_t> table, std::span<const uint32_t> offsets, size_t tableEnd) {
+void FontCharacter::parseGlyphTable(std::span<const uint8_t> table,
+                                    std::span<const uint32_t> offsets, size_t tableEnd) {
     tableEnd = std::min(tableEnd, table.size());
     glyphs_.assign(offsets.size(), Shape{});
     for (size_t i = 0; i < offsets.size(); ++i) {
@@ -120,10 +123,12 @@ void FontCharacter::parseGlyphTable(std::span<const uint8_t> table, std::span<co
 void FontCharacter::setCodes(std::vector<uint16_t> codes) {
     codes_ = std::move(codes);
     glyphByCode_.clear();
-    for (size_t i = 0; i < codes_.size(); ++i) glyphByCode_.emplace(codes_[i], static_cast<uint32_t>(i));
+    for (size_t i = 0; i < codes_.size(); ++i)
+        glyphByCode_.emplace(codes_[i], static_cast<uint32_t>(i));
 }
 
-bool FontCharacter::applyFontInfo(uint16_t tagCode, std::span<const uint8_t> body, Dictionary& dictionary) {
+bool FontCharacter::applyFontInfo(uint16_t tagCode, std::span<const uint8_t> body,
+                                  Dictionary& dictionary) {
     const auto code = static_cast<TagCode>(tagCode);
     if (code != TagCode::DefineFontInfo && code != TagCode::DefineFontInfo2) return false;
     BitReader in(body);
@@ -151,12 +156,17 @@ bool FontCharacter::applyFontInfo(uint16_t tagCode, std::span<const uint8_t> bod
 }
 
 bool FontCharacter::hasOutlines() const {
-    return std::any_of(glyphs_.begin(), glyphs_.end(), [](const Shape& glyph) { return !glyph.paths.empty(); });
+    return std::any_of(glyphs_.begin(), glyphs_.end(),
+                       [](const Shape& glyph) { return !glyph.paths.empty(); });
 }
 
-double FontCharacter::ascent() const { return layout_ ? layout_->ascent : emSize() * kDefaultAscent; }
+double FontCharacter::ascent() const {
+    return layout_ ? layout_->ascent : emSize() * kDefaultAscent;
+}
 
-double FontCharacter::descent() const { return layout_ ? layout_->descent : emSize() * kDefaultDescent; }
+double FontCharacter::descent() const {
+    return layout_ ? layout_->descent : emSize() * kDefaultDescent;
+}
 
 std::optional<uint32_t> FontCharacter::glyphFor(char32_t character) const {
     if (character > 0xFFFF) return std::nullopt;

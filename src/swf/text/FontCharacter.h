@@ -22,7 +22,7 @@
 namespace swf {
 
 struct KerningPair {
-    uint16_t left = 0;   // character codes
+    uint16_t left = 0;  // character codes
     uint16_t right = 0;
     int16_t adjustment = 0;  // em units
 };
@@ -38,7 +38,7 @@ struct FontLayout {
 };
 
 class FontCharacter : public Character, public GlyphSource {
-public:
+  public:
     static constexpr CharacterKind kKind = CharacterKind::Font;
 
     // DefineFont (10), DefineFont2 (48) or DefineFont3 (75), the body starting with the id.
@@ -47,7 +47,8 @@ public:
 
     // DefineFontInfo (13) or DefineFontInfo2 (62): name, style and code table for a font
     // already in the dictionary. Returns false when the font is unknown or the tag malformed.
-    static bool applyFontInfo(uint16_t tagCode, std::span<const uint8_t> body, Dictionary& dictionary);
+    static bool applyFontInfo(uint16_t tagCode, std::span<const uint8_t> body,
+                              Dictionary& dictionary);
 
     FontCharacter(uint16_t id, int version) : Character(id, kKind), version_(version) {}
 
@@ -74,8 +75,9 @@ public:
     double advance(uint32_t glyph) const override;
     const Shape* glyphShape(uint32_t glyph) const override;
 
-private:
-    void parseGlyphTable(std::span<const uint8_t> table, std::span<const uint32_t> offsets, size_t tableEnd);
+  private:
+    void parseGlyphTable(std::span<const uint8_t> table, std::span<const uint32_t> offsets,
+                         size_t tableEnd);
     void setCodes(std::vector<uint16_t> codes);
 
     int version_;

@@ -12,7 +12,8 @@ ColorTransform SolidColorTransform(Rgba color, const ColorTransform& cxform) {
     return cxform * replace;
 }
 
-void DrawGlyph(Canvas& canvas, const Shape& glyph, const Matrix& toPixels, Rgba color, const ColorTransform& cxform) {
+void DrawGlyph(Canvas& canvas, const Shape& glyph, const Matrix& toPixels, Rgba color,
+               const ColorTransform& cxform) {
     if (glyph.paths.empty()) return;
     canvas.drawShape(glyph, toPixels, SolidColorTransform(color, cxform), {});
 }

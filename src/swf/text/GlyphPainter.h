@@ -9,7 +9,8 @@
 
 namespace swf {
 
-void DrawGlyph(Canvas& canvas, const Shape& glyph, const Matrix& toPixels, Rgba color, const ColorTransform& cxform);
+void DrawGlyph(Canvas& canvas, const Shape& glyph, const Matrix& toPixels, Rgba color,
+               const ColorTransform& cxform);
 
 // The transform that turns any colour into `color` (before `cxform` applies).
 ColorTransform SolidColorTransform(Rgba color, const ColorTransform& cxform);

@@ -11,7 +11,7 @@
 namespace swf {
 
 class GlyphSource {
-public:
+  public:
     virtual ~GlyphSource() = default;
 
     virtual double emSize() const = 0;

@@ -13,7 +13,8 @@ constexpr size_t kMaxEntityLength = 10;
 
 std::string lowerAscii(std::u32string_view text) {
     std::string out;
-    for (char32_t c : text) out.push_back(c < 0x80 ? static_cast<char>(std::tolower(static_cast<int>(c))) : '?');
+    for (char32_t c : text)
+        out.push_back(c < 0x80 ? static_cast<char>(std::tolower(static_cast<int>(c))) : '?');
     return out;
 }
 
@@ -21,7 +22,9 @@ std::string lowerAscii(std::u32string_view text) {
 std::string tagName(std::u32string_view tag) {
     size_t end = 0;
     if (end < tag.size() && tag[end] == '/') ++end;
-    while (end < tag.size() && tag[end] != ' ' && tag[end] != '/' && tag[end] != '\t' && tag[end] != '\n' && tag[end] != '\r') ++end;
+    while (end < tag.size() && tag[end] != ' ' && tag[end] != '/' && tag[end] != '\t' &&
+           tag[end] != '\n' && tag[end] != '\r')
+        ++end;
     return lowerAscii(tag.substr(0, end));
 }
 
@@ -32,9 +35,10 @@ std::optional<char32_t> decodeEntity(std::u32string_view name) {
         if (digits.empty() || digits.size() > 8) return std::nullopt;
         char32_t value = 0;
         for (char32_t d : digits) {
-            int digit = d >= '0' && d <= '9' ? static_cast<int>(d - '0')
+            int digit = d >= '0' && d <= '9'          ? static_cast<int>(d - '0')
                         : hex && d >= 'a' && d <= 'f' ? static_cast<int>(d - 'a' + 10)
-                        : hex && d >= 'A' && d <= 'F' ? static_cast<int>(d - 'A' + 10) : -1;
+                        : hex && d >= 'A' && d <= 'F' ? static_cast<int>(d - 'A' + 10)
+                                                      : -1;
             if (digit < 0) return std::nullopt;
             value = value * (hex ? 16 : 10) + static_cast<char32_t>(digit);
         }
@@ -42,7 +46,12 @@ std::optional<char32_t> decodeEntity(std::u32string_view name) {
         return value;
     }
     static constexpr std::array<std::pair<std::string_view, char32_t>, 6> kNamed = {{
-        {"lt", U'<'}, {"gt", U'>'}, {"amp", U'&'}, {"quot", U'"'}, {"apos", U'\''}, {"nbsp", U'\u00A0'},
+        {"lt", U'<'},
+        {"gt", U'>'},
+        {"amp", U'&'},
+        {"quot", U'"'},
+        {"apos", U'\''},
+        {"nbsp", U'\u00A0'},
     }};
     std::string lower = lowerAscii(name);
     for (const auto& [entity, value] : kNamed)
@@ -67,8 +76,10 @@ std::u32string PlainTextFromHtml(std::u32string_view html) {
             size_t close = html.find('>', i + 1);
             if (close == std::u32string_view::npos) break;  // an unfinished tag shows nothing
             std::string name = tagName(html.substr(i + 1, close - i - 1));
-            if (name == "br") emit('\n');
-            else if (name == "/p" || (name == "p" && !text.empty() && text.back() != '\n')) paragraphEnded = true;
+            if (name == "br")
+                emit('\n');
+            else if (name == "/p" || (name == "p" && !text.empty() && text.back() != '\n'))
+                paragraphEnded = true;
             i = close + 1;
             continue;
         }

@@ -8,7 +8,8 @@
 
 namespace swf {
 
-std::shared_ptr<TextCharacter> TextCharacter::parse(uint16_t tagCode, std::span<const uint8_t> body) {
+std::shared_ptr<TextCharacter> TextCharacter::parse(uint16_t tagCode,
+                                                    std::span<const uint8_t> body) {
     const auto code = static_cast<TagCode>(tagCode);
     if (code != TagCode::DefineText && code != TagCode::DefineText2) return nullptr;
     const bool withAlpha = code == TagCode::DefineText2;
@@ -67,12 +68,17 @@ std::vector<GlyphDraw> TextCharacter::glyphDraws(const Dictionary& dictionary) c
         // Static text set in a device font names the font and its characters but carries no
         // outlines: the installed stand-in draws them.
         const GlyphSource* device =
-            font->hasOutlines() ? nullptr : DeviceFontCache::shared().find(font->name(), font->bold(), font->italic());
+            font->hasOutlines()
+                ? nullptr
+                : DeviceFontCache::shared().find(font->name(), font->bold(), font->italic());
         const double scale = run.height / (device ? device->emSize() : font->emSize());
         for (const TextRun::Glyph& glyph : run.glyphs) {
-            const Shape* shape = device ? deviceGlyph(*font, *device, glyph.index) : font->glyphShape(glyph.index);
+            const Shape* shape =
+                device ? deviceGlyph(*font, *device, glyph.index) : font->glyphShape(glyph.index);
             if (!shape) continue;
-            draws.push_back({shape, matrix_ * Matrix::translate(glyph.x, run.y) * Matrix::scale(scale, scale), run.color});
+            draws.push_back(
+                {shape, matrix_ * Matrix::translate(glyph.x, run.y) * Matrix::scale(scale, scale),
+                 run.color});
         }
     }
     return draws;

@@ -38,7 +38,7 @@ struct GlyphDraw {
 };
 
 class TextCharacter : public Character {
-public:
+  public:
     static constexpr CharacterKind kKind = CharacterKind::Text;
 
     // DefineText (11) or DefineText2 (33), the body starting with the id. Records cut off
@@ -54,9 +54,10 @@ public:
     // Glyphs whose font is missing from the dictionary (or whose index it lacks) are left out.
     // A font without outlines stands for a device font: its codes pick installed glyphs.
     std::vector<GlyphDraw> glyphDraws(const Dictionary& dictionary) const;
-    void draw(Canvas& canvas, const Matrix& toPixels, const ColorTransform& cxform, const Dictionary& dictionary) const;
+    void draw(Canvas& canvas, const Matrix& toPixels, const ColorTransform& cxform,
+              const Dictionary& dictionary) const;
 
-private:
+  private:
     Rect bounds_;
     Matrix matrix_;
     std::vector<TextRun> runs_;

@@ -7,7 +7,11 @@ namespace {
 size_t decodeSequence(std::string_view bytes, size_t i, char32_t& out) {
     const auto byte = [&](size_t k) { return static_cast<unsigned char>(bytes[k]); };
     const unsigned char lead = byte(i);
-    size_t length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 0;
+    size_t length = lead < 0x80             ? 1
+                    : (lead & 0xE0) == 0xC0 ? 2
+                    : (lead & 0xF0) == 0xE0 ? 3
+                    : (lead & 0xF8) == 0xF0 ? 4
+                                            : 0;
     if (length == 0 || i + length > bytes.size()) return 0;
     char32_t value = length == 1 ? lead : lead & (0x7F >> length);
     for (size_t k = 1; k < length; ++k) {
@@ -15,7 +19,8 @@ size_t decodeSequence(std::string_view bytes, size_t i, char32_t& out) {
         value = (value << 6) | (byte(i + k) & 0x3F);
     }
     static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (value < kSmallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+    if (value < kSmallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        return 0;
     out = value;
     return length;
 }

@@ -34,9 +34,12 @@ Shape boxShape(const Rect& bounds, std::optional<Rgba> fill, std::optional<Rgba>
         shape.lines.push_back(style);
         path.line = 1;
     }
-    const Point corners[] = {{double(bounds.xMin), double(bounds.yMin)}, {double(bounds.xMax), double(bounds.yMin)},
-                             {double(bounds.xMax), double(bounds.yMax)}, {double(bounds.xMin), double(bounds.yMax)}};
-    for (size_t i = 0; i < 4; ++i) path.edges.push_back({corners[i], {}, corners[(i + 1) % 4], false});
+    const Point corners[] = {{double(bounds.xMin), double(bounds.yMin)},
+                             {double(bounds.xMax), double(bounds.yMin)},
+                             {double(bounds.xMax), double(bounds.yMax)},
+                             {double(bounds.xMin), double(bounds.yMax)}};
+    for (size_t i = 0; i < 4; ++i)
+        path.edges.push_back({corners[i], {}, corners[(i + 1) % 4], false});
     shape.paths.push_back(std::move(path));
     return shape;
 }
@@ -45,26 +48,30 @@ Shape boxShape(const Rect& bounds, std::optional<Rgba> fill, std::optional<Rgba>
 // left/top edge to their right/bottom edge, so it covers one pixel more than the background
 // on the right and at the bottom; under a plain scale and offset it is snapped to whole
 // pixels.
-void drawBorder(Canvas& canvas, const Rect& bounds, const Matrix& toPixels, const ColorTransform& cxform) {
+void drawBorder(Canvas& canvas, const Rect& bounds, const Matrix& toPixels,
+                const ColorTransform& cxform) {
     if (toPixels.b != 0 || toPixels.c != 0) {
-        const Rect outline{bounds.xMin + kHalfPixel, bounds.xMax + kHalfPixel, bounds.yMin + kHalfPixel,
-                           bounds.yMax + kHalfPixel};
+        const Rect outline{bounds.xMin + kHalfPixel, bounds.xMax + kHalfPixel,
+                           bounds.yMin + kHalfPixel, bounds.yMax + kHalfPixel};
         canvas.drawShape(boxShape(outline, std::nullopt, kBlack), toPixels, cxform, {});
         return;
     }
     const Point a = toPixels.apply({double(bounds.xMin), double(bounds.yMin)});
     const Point z = toPixels.apply({double(bounds.xMax), double(bounds.yMax)});
     // Halves round down: a field at x = 20.5 px has its border in column 20.
-    auto pixelCentre = [](double pixel) { return static_cast<int32_t>(std::ceil(pixel - 0.5) * kTwipsPerPixel) + kHalfPixel; };
-    const Rect outline{pixelCentre(std::min(a.x, z.x)), pixelCentre(std::max(a.x, z.x)), pixelCentre(std::min(a.y, z.y)),
-                       pixelCentre(std::max(a.y, z.y))};
+    auto pixelCentre = [](double pixel) {
+        return static_cast<int32_t>(std::ceil(pixel - 0.5) * kTwipsPerPixel) + kHalfPixel;
+    };
+    const Rect outline{pixelCentre(std::min(a.x, z.x)), pixelCentre(std::max(a.x, z.x)),
+                       pixelCentre(std::min(a.y, z.y)), pixelCentre(std::max(a.y, z.y))};
     const Matrix twipsToPixels = Matrix::scale(1 / kTwipsPerPixel, 1 / kTwipsPerPixel);
     canvas.drawShape(boxShape(outline, std::nullopt, kBlack), twipsToPixels, cxform, {});
 }
 
 }  // namespace
 
-TextField::TextField(std::shared_ptr<const EditTextCharacter> definition) : definition_(std::move(definition)) {
+TextField::TextField(std::shared_ptr<const EditTextCharacter> definition)
+    : definition_(std::move(definition)) {
     setText(definition_->initialText.value_or(""), definition_->html);
 }
 
@@ -92,7 +99,8 @@ TextLayoutStyle TextField::layoutStyle() const {
     TextLayoutStyle style;
     style.fontHeight = field.fontHeight > 0 ? field.fontHeight : kDefaultFontHeight;
     style.leftMargin = layout.leftMargin;
-    style.width = std::max(0.0, field.bounds.width() - 2 * kGutter - layout.leftMargin - layout.rightMargin);
+    style.width =
+        std::max(0.0, field.bounds.width() - 2 * kGutter - layout.leftMargin - layout.rightMargin);
     style.indent = layout.indent;
     style.leading = layout.leading;
     style.align = layout.align;
@@ -117,18 +125,21 @@ const std::vector<TextLine>& TextField::lines(const Dictionary& dictionary) cons
     if (growsSideways) {
         // The text's own width is the width to align in.
         double widest = 0;
-        for (const TextLine& line : TextLayout::layOut(shown, *glyphs, style)) widest = std::max(widest, line.width);
+        for (const TextLine& line : TextLayout::layOut(shown, *glyphs, style))
+            widest = std::max(widest, line.width);
         style.width = widest;
     }
     lines_ = TextLayout::layOut(shown, *glyphs, style);
     if (field.autoSize) {
         const double lineCount = static_cast<double>(lines_->size());
-        const double textHeight = lineCount * TextLayout::lineHeight(*glyphs, style) - style.leading;
+        const double textHeight =
+            lineCount * TextLayout::lineHeight(*glyphs, style) - style.leading;
         box_.yMax = box_.yMin + static_cast<int32_t>(std::lround(textHeight + 2 * kGutter));
         if (growsSideways) {
             const EditTextLayout layout = field.layout.value_or(EditTextLayout{});
-            box_.xMax = box_.xMin + static_cast<int32_t>(std::lround(style.width + 2 * kGutter + layout.leftMargin +
-                                                                     layout.rightMargin));
+            box_.xMax = box_.xMin +
+                        static_cast<int32_t>(std::lround(style.width + 2 * kGutter +
+                                                         layout.leftMargin + layout.rightMargin));
         }
     }
     return *lines_;
@@ -139,8 +150,8 @@ const Rect& TextField::box(const Dictionary& dictionary) const {
     return box_;
 }
 
-void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransform& cxform, const Dictionary& dictionary,
-                     bool intoMask) const {
+void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransform& cxform,
+                     const Dictionary& dictionary, bool intoMask) const {
     const EditTextCharacter& field = *definition_;
     const std::vector<TextLine>& laidOut = lines(dictionary);
     const Rect& bounds = box_;
@@ -165,7 +176,8 @@ void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransfor
         for (const PlacedGlyph& placed : line.glyphs) {
             const Shape* shape = glyphs->glyphShape(placed.glyph);
             if (!shape) continue;
-            const Matrix glyphToField = Matrix::translate(left + placed.x, top + line.baseline) * Matrix::scale(scale, scale);
+            const Matrix glyphToField = Matrix::translate(left + placed.x, top + line.baseline) *
+                                        Matrix::scale(scale, scale);
             DrawGlyph(canvas, *shape, toPixels * glyphToField, color, cxform);
         }
     }

@@ -19,7 +19,7 @@
 namespace swf {
 
 class TextField {
-public:
+  public:
     // Space between the field's bounds and its text on every side: 2 pixels.
     static constexpr double kGutter = 40;
     // Without a font of its own a field shows 12-point text.
@@ -48,10 +48,10 @@ public:
     // Background and border (when the field has a border), then the text clipped to the
     // field's bounds. While a clip layer's mask is drawn (`intoMask`) only the glyphs go in,
     // unclipped, since masks do not nest then.
-    void draw(Canvas& canvas, const Matrix& toPixels, const ColorTransform& cxform, const Dictionary& dictionary,
-              bool intoMask = false) const;
+    void draw(Canvas& canvas, const Matrix& toPixels, const ColorTransform& cxform,
+              const Dictionary& dictionary, bool intoMask = false) const;
 
-private:
+  private:
     std::shared_ptr<const EditTextCharacter> definition_;
     std::u32string text_;
     mutable const GlyphSource* layoutFont_ = nullptr;

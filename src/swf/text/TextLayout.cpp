@@ -12,7 +12,9 @@ struct Item {
 };
 
 // Break opportunities; a no-break space is not one.
-bool isSpace(char32_t c) { return c == ' ' || c == '\t'; }
+bool isSpace(char32_t c) {
+    return c == ' ' || c == '\t';
+}
 
 std::vector<Item> measure(std::u32string_view paragraph, const GlyphSource& font, double scale) {
     std::vector<Item> items;
@@ -29,7 +31,8 @@ std::vector<Item> measure(std::u32string_view paragraph, const GlyphSource& font
 
 // Where the line starting at `start` ends: before the first word that does not fit, or
 // inside a word too long for a line of its own. Always takes at least one item.
-size_t lineEnd(const std::vector<Item>& items, size_t start, double startX, double width, bool wrap) {
+size_t lineEnd(const std::vector<Item>& items, size_t start, double startX, double width,
+               bool wrap) {
     double x = startX;
     size_t wordStart = start;  // start of the last word that began on this line
     for (size_t i = start; i < items.size(); ++i) {
@@ -48,7 +51,8 @@ double TextLayout::lineHeight(const GlyphSource& font, const TextLayoutStyle& st
     return (font.ascent() + font.descent()) * scale + style.leading;
 }
 
-std::vector<TextLine> TextLayout::layOut(std::u32string_view text, const GlyphSource& font, const TextLayoutStyle& style) {
+std::vector<TextLine> TextLayout::layOut(std::u32string_view text, const GlyphSource& font,
+                                         const TextLayoutStyle& style) {
     const double scale = style.fontHeight / font.emSize();
     const double ascent = font.ascent() * scale;
     const double step = lineHeight(font, style);
@@ -58,7 +62,8 @@ std::vector<TextLine> TextLayout::layOut(std::u32string_view text, const GlyphSo
     while (paragraphStart <= text.size()) {
         size_t newline = text.find_first_of(U"\r\n", paragraphStart);
         size_t paragraphEnd = newline == std::u32string_view::npos ? text.size() : newline;
-        std::vector<Item> items = measure(text.substr(paragraphStart, paragraphEnd - paragraphStart), font, scale);
+        std::vector<Item> items =
+            measure(text.substr(paragraphStart, paragraphEnd - paragraphStart), font, scale);
 
         size_t start = 0;
         do {
@@ -73,8 +78,10 @@ std::vector<TextLine> TextLayout::layOut(std::u32string_view text, const GlyphSo
                 if (!items[i].space) line.width = x;
             }
             double offset = style.leftMargin;
-            if (style.align == TextAlign::Right) offset += style.width - line.width;
-            else if (style.align == TextAlign::Center) offset += (style.width - line.width) / 2;
+            if (style.align == TextAlign::Right)
+                offset += style.width - line.width;
+            else if (style.align == TextAlign::Center)
+                offset += (style.width - line.width) / 2;
             for (PlacedGlyph& glyph : line.glyphs) glyph.x += offset;
             lines.push_back(std::move(line));
             start = end;
@@ -82,7 +89,10 @@ std::vector<TextLine> TextLayout::layOut(std::u32string_view text, const GlyphSo
 
         if (newline == std::u32string_view::npos) break;
         // "\r\n" is one break.
-        paragraphStart = newline + (text[newline] == '\r' && newline + 1 < text.size() && text[newline + 1] == '\n' ? 2 : 1);
+        paragraphStart =
+            newline +
+            (text[newline] == '\r' && newline + 1 < text.size() && text[newline + 1] == '\n' ? 2
+                                                                                             : 1);
     }
     return lines;
 }

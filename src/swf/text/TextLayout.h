@@ -17,8 +17,8 @@ struct TextLayoutStyle {
     double fontHeight = 240;  // twips: the em size on screen
     double width = 0;         // twips available between the margins
     double leftMargin = 0;
-    double indent = 0;        // first line of each paragraph
-    double leading = 0;       // extra twips between lines
+    double indent = 0;   // first line of each paragraph
+    double leading = 0;  // extra twips between lines
     TextAlign align = TextAlign::Left;
     bool wordWrap = false;
 };
@@ -35,9 +35,10 @@ struct TextLine {
 };
 
 class TextLayout {
-public:
+  public:
     // Characters the font has no glyph for take no room and show nothing.
-    static std::vector<TextLine> layOut(std::u32string_view text, const GlyphSource& font, const TextLayoutStyle& style);
+    static std::vector<TextLine> layOut(std::u32string_view text, const GlyphSource& font,
+                                        const TextLayoutStyle& style);
 
     // Distance between consecutive baselines.
     static double lineHeight(const GlyphSource& font, const TextLayoutStyle& style);
