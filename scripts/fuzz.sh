@@ -15,5 +15,5 @@ mkdir -p "$seeds" "$corpus"
 KINETROPE_FUZZ_SEEDS="$PWD/$seeds" "$build/tests/test_swf" >/dev/null
 cp "$build/samples/sample.swf" "$seeds/"
 echo "fuzzing with $(ls "$seeds" | wc -l) seed movies for $seconds s"
-"$build/tests/fuzz/fuzz_load_movie" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
+"$build/tests/fuzz/fuzz_load_movie" -max_total_time="$seconds" -max_len=65536 -timeout=30 \
     -rss_limit_mb=4096 -print_final_stats=1 -artifact_prefix="$build/" "$corpus" "$seeds"
