@@ -14,6 +14,7 @@
 #include "audio/WaveFormat.h"
 #include "cli/CliConversionHost.h"
 #include "cli/CommandLine.h"
+#include "cli/MovieDiagnosis.h"
 #include "convert/AviWriter.h"
 #include "convert/CompressorSettings.h"
 #include "convert/FrameBuffer.h"
@@ -66,6 +67,15 @@ struct ConvertOptions {
     int32_t splitSizeMB = settings::kDefaultSplitSizeMB;
     bool play = false;
 };
+
+// The folder an output would go into, when it is not an existing folder.
+std::optional<std::string> MissingOutputFolder(const std::string& output) {
+    std::filesystem::path folder = std::filesystem::path(output).parent_path();
+    if (folder.empty()) folder = ".";
+    std::error_code error;
+    if (std::filesystem::is_directory(folder, error)) return std::nullopt;
+    return folder.string();
+}
 
 // A whole number from 0 to the largest 32-bit one, nothing else.
 std::optional<int32_t> ParseCount(std::string_view text) {
@@ -227,6 +237,8 @@ std::optional<ConvertOptions> ParseOptions(const std::vector<std::string>& args,
         error = "no movie given";
     else if (options.output.empty())
         error = "no output given (-o)";
+    else if (const auto folder = MissingOutputFolder(options.output))
+        error = "the output folder " + *folder + " does not exist";
     if (!error.empty()) return std::nullopt;
     return options;
 }
@@ -277,8 +289,8 @@ int Conclude(const CliConversionHost& host, int32_t result, const std::string& w
 // The working and silent copies of the movie; false (with the message said) when unreadable.
 bool OpenMovie(convert::MovieCopies& copies, const std::string& path) {
     if (copies.Open(path)) return true;
-    std::fprintf(stderr, "kinetrope: %s: %s\n", resources::LoadString(resources::kStrFileOpenError),
-                 path.c_str());
+    std::fputs("kinetrope: ", stderr);
+    ReportUnreadableMovie(path, DescribeUnreadableMovie(path));
     return false;
 }
 

@@ -102,7 +102,12 @@ TEST_F(ConvertCommand, ArgumentErrorsSayWhatIsWrongAndWriteNothing) {
         {{"tga", movie_, movie_, "-o", scratch_.File("f.tga")}, 2, "more than one movie given"},
         {{"avi", scratch_.File("missing.swf"), "-o", out},
          1,
-         resources::LoadString(resources::kStrFileOpenError)},
+         std::string(resources::LoadString(resources::kStrFileOpenError)) + ": " +
+             scratch_.File("missing.swf") + ": No such file or directory"},
+        {{"avi", broken, "-o", out}, 1, "not a Flash movie"},
+        {{"png", movie_, "-o", scratch_.File("absent/f.png")},
+         2,
+         "the output folder " + scratch_.File("absent") + " does not exist"},
         {{"avi", movie_, "-o", movie_}, 2, "would replace an input of the conversion"},
         {{"avi", movie_, "-o", broken, "--audio", broken},
          2,

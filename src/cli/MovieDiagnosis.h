@@ -1,0 +1,25 @@
+#pragma once
+// Why a movie cannot be opened, in words for the command line: the converter's own readers
+// only say that they failed.
+
+#include <optional>
+#include <string>
+
+namespace cli {
+
+// The bytes before the frame rectangle: signature and version.
+struct MoviePreamble {
+    std::string signature;  // "FWS" or "CWS"
+    int version = 0;
+};
+
+// The movie's preamble, or nullopt with `reason` saying what is wrong with the file.
+std::optional<MoviePreamble> ReadMoviePreamble(const std::string& path, std::string& reason);
+
+// What is wrong with a movie the converter could not open.
+std::string DescribeUnreadableMovie(const std::string& path);
+
+// Prints "File Open Error: PATH: REASON" on standard error.
+void ReportUnreadableMovie(const std::string& path, const std::string& reason);
+
+}  // namespace cli
