@@ -1,6 +1,5 @@
 #include "swf/action/BasicActionRunner.h"
 
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -8,6 +7,7 @@
 #include <vector>
 
 #include "swf/action/TargetPath.h"
+#include "swf/display/IgnoringCase.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 #include "swf/parse/BitReader.h"
@@ -146,15 +146,6 @@ std::vector<std::string> readConstantPool(std::span<const uint8_t> data) {
     std::vector<std::string> pool;
     for (uint16_t i = 0; i < count && !in.atEnd(); ++i) pool.push_back(in.cString());
     return pool;
-}
-
-bool startsWithIgnoringCase(const std::string& text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) !=
-            std::tolower(static_cast<unsigned char>(prefix[i])))
-            return false;
-    return true;
 }
 
 // Carries out a GetURL. A quit takes effect once the actions of this frame have run.

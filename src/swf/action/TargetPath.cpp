@@ -1,21 +1,12 @@
 #include "swf/action/TargetPath.h"
 
 #include <algorithm>
-#include <cctype>
 
+#include "swf/display/IgnoringCase.h"
 #include "swf/display/MovieClip.h"
 
 namespace swf {
 namespace {
-
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 MovieClip* topOf(MovieClip& clip) {
     MovieClip* top = &clip;
@@ -27,7 +18,7 @@ MovieClip* topOf(MovieClip& clip) {
 
 MovieClip* TargetPath::child(MovieClip& parent, std::string_view name) {
     for (const auto& [depth, object] : parent.displayList().objects())
-        if (MovieClip* clip = object->asMovieClip(); clip && sameName(clip->name(), name))
+        if (MovieClip* clip = object->asMovieClip(); clip && equalsIgnoringCase(clip->name(), name))
             return clip;
     return nullptr;
 }
@@ -52,9 +43,9 @@ MovieClip* TargetPath::resolve(MovieClip& from, std::string_view path) {
         }
         if (i < path.size()) ++i;  // the separator
         if (part.empty()) continue;
-        if (part == ".." || sameName(part, "_parent")) {
+        if (part == ".." || equalsIgnoringCase(part, "_parent")) {
             clip = clip->parent() ? clip->parent()->asMovieClip() : nullptr;
-        } else if (sameName(part, "_root") || sameName(part, "_level0")) {
+        } else if (equalsIgnoringCase(part, "_root") || equalsIgnoringCase(part, "_level0")) {
             clip = topOf(*clip);
         } else {
             clip = child(*clip, part);

@@ -1,7 +1,8 @@
 #include "swf/display/Timeline.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "swf/display/IgnoringCase.h"
 
 namespace swf {
 
@@ -20,17 +21,9 @@ bool Timeline::loops() const {
 }
 
 int Timeline::findLabel(std::string_view label) const {
-    auto same = [](std::string_view a, std::string_view b) {
-        if (a.size() != b.size()) return false;
-        for (size_t i = 0; i < a.size(); ++i)
-            if (std::tolower(static_cast<unsigned char>(a[i])) !=
-                std::tolower(static_cast<unsigned char>(b[i])))
-                return false;
-        return true;
-    };
     for (size_t f = 0; f < frames_.size(); ++f)
         for (const std::string& l : frames_[f].labels)
-            if (same(l, label)) return static_cast<int>(f);
+            if (equalsIgnoringCase(l, label)) return static_cast<int>(f);
     return -1;
 }
 
