@@ -12,19 +12,17 @@
 #include "convert/run/MovieCopies.h"
 #include "resources/ResultCode.h"
 #include "resources/StringTable.h"
+#include "run/RunFixture.h"
 #include "run/RunTestFiles.h"
 #include "run/RunTestHost.h"
 #include "settings/ExportChecks.h"
 
 namespace {
 
-class AviRun : public testing::Test {
+class AviRun : public runtest::RunFixture {
   protected:
     void OpenMovie(const runtest::ColourMovie& movie) {
-        const std::string path = scratch_.File("movie.swf");
-        runtest::WriteColourMovie(path, movie);
-        ASSERT_TRUE(copies_.Open(path));
-        host_.player.SetViewSize(movie.width, movie.height);
+        ASSERT_NO_FATAL_FAILURE(OpenColourMovie(movie));
         host_.mix.SetFrameRate(movie.frameRate);
         job_.settings.width = movie.width;
         job_.settings.height = movie.height;
@@ -48,9 +46,6 @@ class AviRun : public testing::Test {
         return result;
     }
 
-    testfiles::ScratchDir scratch_;
-    runtest::RunTestHost host_;
-    convert::MovieCopies copies_;
     const std::string recording_ = scratch_.File("recording.wav");
     convert::ConversionRunner runner_{host_, copies_, recording_};
     convert::AviJob job_{.settings = {},

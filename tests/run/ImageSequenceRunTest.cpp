@@ -11,6 +11,7 @@
 #include "convert/run/MovieCopies.h"
 #include "resources/ResultCode.h"
 #include "resources/StringTable.h"
+#include "run/RunFixture.h"
 #include "run/RunTestFiles.h"
 #include "run/RunTestHost.h"
 
@@ -40,13 +41,10 @@ TEST(ImageSequenceNames, TakeTheExtensionFromTheFileNameOnly) {
     EXPECT_FALSE(ImageSequenceNames("a/movie.tga.png", 0, 1).IsTga());
 }
 
-class ImageSequenceRun : public testing::Test {
+class ImageSequenceRun : public runtest::RunFixture {
   protected:
     void OpenMovie(const runtest::ColourMovie& movie) {
-        const std::string path = scratch_.File("movie.swf");
-        runtest::WriteColourMovie(path, movie);
-        ASSERT_TRUE(copies_.Open(path));
-        host_.player.SetViewSize(movie.width, movie.height);
+        ASSERT_NO_FATAL_FAILURE(OpenColourMovie(movie));
         width_ = movie.width;
         height_ = movie.height;
     }
@@ -83,9 +81,6 @@ class ImageSequenceRun : public testing::Test {
 
     void SetUp() override { std::filesystem::create_directory(scratch_.File("out")); }
 
-    testfiles::ScratchDir scratch_;
-    runtest::RunTestHost host_;
-    convert::MovieCopies copies_;
     convert::ConversionRunner runner_{host_, copies_, ""};
     int width_ = 0;
     int height_ = 0;
