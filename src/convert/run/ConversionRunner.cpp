@@ -96,6 +96,15 @@ void ConversionRunner::ReloadWorkingMovie() {
     control.StopPlay();
 }
 
+void ConversionRunner::AbandonRecording(int messageId) {
+    lastFrameReached_ = -1;
+    swf::Player& control = host_.Control();
+    control.Rewind();
+    control.StopPlay();
+    host_.SetInterfaceEnabled(true);
+    ShowPending(messageId);
+}
+
 void ConversionRunner::ShowPending(int messageId) {
     if (messageId != 0) host_.ShowErrorMessage(messageId);
 }
@@ -328,16 +337,12 @@ int32_t ConversionRunner::BeginRecordingPhase(const AviJob& job) {
         return kResultOk;
     }
 
-    lastFrameReached_ = -1;
     recording_ = false;
     if (phase->recorder) {
         phase->recorder->Close();
         progress.Close();
     }
-    control.Rewind();
-    control.StopPlay();
-    host_.SetInterfaceEnabled(true);
-    ShowPending(message);
+    AbandonRecording(message);
     return kResultFail;
 }
 
@@ -428,13 +433,7 @@ int32_t ConversionRunner::EndRecordingPhase() {
     phase.recorder.reset();
     if (cancelled) std::remove(recordingPath_.c_str());
     progress.Close();
-    if (Failed(result)) {
-        lastFrameReached_ = -1;
-        control.Rewind();
-        control.StopPlay();
-        host_.SetInterfaceEnabled(true);
-        ShowPending(message);
-    }
+    if (Failed(result)) AbandonRecording(message);
     return result;
 }
 

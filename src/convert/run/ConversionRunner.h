@@ -88,6 +88,9 @@ class ConversionRunner {
 
     bool LoadSilentCopy();
     void ReloadWorkingMovie();
+    // A recording phase that ends without an AVI run: no frame reached, the movie stopped
+    // at its start, the interface unlocked, the message (if any) shown.
+    void AbandonRecording(int messageId);
     void Report(int32_t result);
     void ShowPending(int messageId);
 
