@@ -33,7 +33,7 @@ int RunInfoCommand(const std::vector<std::string>& args) {
     if (!preamble) return ReportUnreadable(path, reason);
     convert::MovieHeader header;
     if (convert::ReadSwfHeader(path, header) != 0)
-        return ReportUnreadable(path, DescribeUnreadableMovie(path));
+        return ReportUnreadable(path, kDamagedHeaderReason);
 
     const bool compressed = preamble->signature == "CWS";
     std::printf("File:        %s\n", path.c_str());

@@ -48,8 +48,7 @@ std::string DescribeUnreadableMovie(const std::string& path) {
     std::string reason;
     if (!ReadMoviePreamble(path, reason)) return reason;
     convert::MovieHeader header;
-    if (convert::ReadSwfHeader(path, header) != 0)
-        return "the movie header is damaged or cut short";
+    if (convert::ReadSwfHeader(path, header) != 0) return kDamagedHeaderReason;
     return "the movie could not be inflated or copied (damaged data, or no room in the "
            "temporary folder)";
 }

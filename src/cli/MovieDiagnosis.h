@@ -16,6 +16,9 @@ struct MoviePreamble {
 // The movie's preamble, or nullopt with `reason` saying what is wrong with the file.
 std::optional<MoviePreamble> ReadMoviePreamble(const std::string& path, std::string& reason);
 
+// The reason given when a movie's preamble reads but its header does not.
+inline constexpr const char* kDamagedHeaderReason = "the movie header is damaged or cut short";
+
 // What is wrong with a movie the converter could not open.
 std::string DescribeUnreadableMovie(const std::string& path);
 
