@@ -68,6 +68,18 @@ AviResult WriteFrames(AviWriter& writer, FrameBuffer& frame, int first, int coun
     return {};
 }
 
+// Writes a 16 x 16 clip of `frames` painted frames with `source`'s sound.
+void WriteClipWithSound(const std::filesystem::path& path, int fps100, const AviAudioSource& source,
+                        int frames) {
+    FrameBuffer frame;
+    ASSERT_TRUE(frame.Create(16, 16, 24));
+    AviWriter writer;
+    ASSERT_TRUE(
+        writer.Open(Output(path, 16, 16, fps100), DefaultCompressorSettings(), &source).ok());
+    ASSERT_TRUE(WriteFrames(writer, frame, 0, frames).ok());
+    ASSERT_TRUE(writer.Close().ok());
+}
+
 void ExpectPictures(const std::filesystem::path& path, FrameBuffer& frame, int first, int count) {
     std::vector<uint8_t> expected;
     for (int number = first; number < first + count; ++number) {
@@ -152,13 +164,7 @@ TEST(AviWriter, AudioAtTwelveFramesPerSecondComesInFrameSizedChunks) {
     WaveSource wave(folder / "sound.wav", sound);
     AviAudioSource source = wave.Whole();
     const auto path = folder / "clip.avi";
-    FrameBuffer frame;
-    ASSERT_TRUE(frame.Create(16, 16, 24));
-    AviWriter writer;
-    ASSERT_TRUE(
-        writer.Open(Output(path, 16, 16, kFps12), DefaultCompressorSettings(), &source).ok());
-    ASSERT_TRUE(WriteFrames(writer, frame, 0, 4).ok());
-    ASSERT_TRUE(writer.Close().ok());
+    ASSERT_NO_FATAL_FAILURE(WriteClipWithSound(path, kFps12, source, 4));
 
     const avitest::AviLayout layout = avitest::ReadAviLayout(path);
     ASSERT_EQ(layout.error, "");
@@ -200,12 +206,7 @@ TEST(AviWriter, AudioAtNtscRateStartsAtTheStartOffset) {
     WaveSource wave(folder / "sound.wav", sound);
     AviAudioSource source = wave.Range(4000, 100000);
     const auto path = folder / "clip.avi";
-    FrameBuffer frame;
-    ASSERT_TRUE(frame.Create(16, 16, 24));
-    AviWriter writer;
-    ASSERT_TRUE(writer.Open(Output(path, 16, 16, 2997), DefaultCompressorSettings(), &source).ok());
-    ASSERT_TRUE(WriteFrames(writer, frame, 0, 3).ok());
-    ASSERT_TRUE(writer.Close().ok());
+    ASSERT_NO_FATAL_FAILURE(WriteClipWithSound(path, 2997, source, 3));
 
     const avitest::AviLayout layout = avitest::ReadAviLayout(path);
     ASSERT_EQ(layout.error, "");
@@ -221,18 +222,12 @@ TEST(AviWriter, SoundEndsAtTheEndOffsetAndWithTheFile) {
     avitest::ScratchFolder folder;
     // Two and a half frames' worth, and a torn sample that is left out.
     const std::vector<uint8_t> sound = Sound(5 * kChunkAt12Fps / 2 + 3);
-    FrameBuffer frame;
-    ASSERT_TRUE(frame.Create(16, 16, 24));
     for (const uint64_t end : {uint64_t{sound.size()}, uint64_t{kChunkAt12Fps + 400}}) {
         const std::string name = std::to_string(end);
         WaveSource wave(folder / (name + ".wav"), sound);
         AviAudioSource source = wave.Range(0, end);
         const auto path = folder / (name + ".avi");
-        AviWriter writer;
-        ASSERT_TRUE(
-            writer.Open(Output(path, 16, 16, kFps12), DefaultCompressorSettings(), &source).ok());
-        ASSERT_TRUE(WriteFrames(writer, frame, 0, 5).ok());
-        ASSERT_TRUE(writer.Close().ok());
+        ASSERT_NO_FATAL_FAILURE(WriteClipWithSound(path, kFps12, source, 5));
         const uint64_t whole = end - end % 4;
         EXPECT_EQ(avitest::DecodeAudio(path, "s16le"),
                   std::vector<uint8_t>(sound.begin(), sound.begin() + whole));
@@ -263,13 +258,7 @@ TEST(AviWriter, AFormatWithExtraBytesKeepsThemInTheStreamFormat) {
     ASSERT_EQ(wave.Open(wavePath, audio::WavFile::ReadMode), kResultOk);
     AviAudioSource source{&wave, 0, wave.DataSize()};
     const auto path = folder / "clip.avi";
-    FrameBuffer frame;
-    ASSERT_TRUE(frame.Create(16, 16, 24));
-    AviWriter writer;
-    ASSERT_TRUE(
-        writer.Open(Output(path, 16, 16, kFps12), DefaultCompressorSettings(), &source).ok());
-    ASSERT_TRUE(WriteFrames(writer, frame, 0, 2).ok());
-    ASSERT_TRUE(writer.Close().ok());
+    ASSERT_NO_FATAL_FAILURE(WriteClipWithSound(path, kFps12, source, 2));
 
     const avitest::AviLayout layout = avitest::ReadAviLayout(path);
     ASSERT_EQ(layout.error, "");
