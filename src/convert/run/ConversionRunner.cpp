@@ -351,29 +351,12 @@ std::optional<int32_t> ConversionRunner::OnRecordingTick() {
     Recording& phase = *phase_;
     ProgressDialog& progress = host_.Progress();
 
-    if (progress.finished() || progress.cancelled()) {
-        const bool finished = progress.finished();
-        int32_t result = EndRecordingPhase();
-        if (Succeeded(result) && finished) {
-            result = RunAvi(phase.job);
-        } else {
-            host_.Control().StopPlay();
-        }
-        Report(result);
-        phase_.reset();
-        return result;
-    }
+    if (progress.finished() || progress.cancelled()) return CompleteRecording();
 
     if (++phase.ticks >= phase.movieFrameRate) {
         phase.ticks = 0;
         const uint64_t recorded = phase.recorder->BytesRecorded();
-        if (recorded >= phase.endOffset) {
-            int32_t result = EndRecordingPhase();
-            if (Succeeded(result)) result = RunAvi(phase.job);
-            Report(result);
-            phase_.reset();
-            return result;
-        }
+        if (recorded >= phase.endOffset) return CompleteRecording();
         ++phase.seconds;
         progress.SetPos(phase.seconds);
         progress.SetStatusText(
@@ -393,6 +376,15 @@ std::optional<int32_t> ConversionRunner::OnRecordingTick() {
         phase.endMark = phase.recorder->BytesRecorded();
     }
     return std::nullopt;
+}
+
+int32_t ConversionRunner::CompleteRecording() {
+    // A cancelled or failed phase ends as a failure, with the movie already stopped.
+    int32_t result = EndRecordingPhase();
+    if (Succeeded(result)) result = RunAvi(phase_->job);
+    Report(result);
+    phase_.reset();
+    return result;
 }
 
 int32_t ConversionRunner::EndRecordingPhase() {

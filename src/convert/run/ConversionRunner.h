@@ -86,6 +86,9 @@ class ConversionRunner {
     FrameLoopEnd RunFrames(settings::SequenceMode mode, int32_t start, int32_t end, int statusId,
                            const std::function<AviResult(const FrameBuffer&)>& write);
 
+    // The end of the recording phase, by Finish, Cancel or the last frame's sound: the AVI
+    // run when the phase ended well, then the batch told. Returns the export's result.
+    int32_t CompleteRecording();
     bool LoadSilentCopy();
     void ReloadWorkingMovie();
     // A recording phase that ends without an AVI run: no frame reached, the movie stopped
