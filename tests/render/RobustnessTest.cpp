@@ -148,6 +148,20 @@ TEST_F(RobustnessTest, EnormousEdgeCountsFinish) {
     EXPECT_EQ(pixelAt(canvas, 5, 5), kBlue);
 }
 
+TEST_F(RobustnessTest, APictureOfEndlessDrawsIsBoundedUntilTheNextPicture) {
+    // Far more draws than any real frame makes: past the picture's bound further draws are
+    // dropped, and a new picture draws again.
+    Shape red = filledRectangle(0, 0, 40, 40, kRed);
+    for (int i = 0; i < 40000; ++i) draw(red);
+    EXPECT_EQ(pixelAt(canvas, 20, 20), kRed);
+    draw(filledRectangle(0, 0, 40, 40, kBlue));
+    EXPECT_EQ(pixelAt(canvas, 20, 20), kRed);
+
+    canvas.startPicture(kWhite);
+    draw(filledRectangle(0, 0, 40, 40, kBlue));
+    EXPECT_EQ(pixelAt(canvas, 20, 20), kBlue);
+}
+
 TEST_F(RobustnessTest, DetailOutsideTheSurfaceDoesNotExhaustTheWorkBound) {
     // A visible square plus a finely detailed outline far above the surface, in one fill:
     // the off-surface detail makes no cells, so the square still draws.

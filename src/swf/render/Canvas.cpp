@@ -35,6 +35,11 @@ using MaskFormat = agg::pixfmt_gray8_pre;
 // also keeps each rasterizer well below AGG's own limit of 4M cells: a rasterizer that once
 // reaches that limit takes no cells ever after.
 constexpr uint64_t kWorkPerDraw = uint64_t{1} << 21;
+// The whole picture's bound: a hostile movie can place as many objects as the display list
+// allows, each just under the per-draw bound. Every draw also costs a fixed share, so that a
+// flood of tiny shapes is bounded too; real frames stay far below both.
+constexpr uint64_t kWorkPerPicture = uint64_t{1} << 25;
+constexpr uint64_t kWorkOfEachDraw = 1024;
 
 bool finite(const Matrix& m) {
     return std::isfinite(m.a) && std::isfinite(m.b) && std::isfinite(m.c) && std::isfinite(m.d) &&
@@ -50,12 +55,15 @@ struct Canvas::Impl {
           pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 4),
           surface(pixels.data(), static_cast<unsigned>(width), static_cast<unsigned>(height),
                   width * 4),
-          masks(width, height) {}
+          masks(width, height),
+          pictureWork(kWorkPerPicture) {}
 
     PixelBox box() const { return {0, 0, static_cast<double>(width), static_cast<double>(height)}; }
 
     void draw(const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
               const BitmapLookup& bitmaps);
+    void drawWithin(WorkBudget& budget, const Shape& shape, const Matrix& toPixels,
+                    const ColorTransform& cxform, const BitmapLookup& bitmaps);
     // Fills then lines, layer by layer, onto the surface through `renderer`.
     template <class Renderer>
     void paint(Renderer& renderer, const Shape& shape, const Matrix& toPixels,
@@ -81,14 +89,21 @@ struct Canvas::Impl {
     StrokeBuilder outline;
     StrokeRasterizer strokes;
     std::vector<std::pair<uint32_t, size_t>> lineOrder;  // (line style, path), reused
+    WorkBudget pictureWork;  // what is left for the rest of this picture
 };
 
 void Canvas::Impl::draw(const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
                         const BitmapLookup& bitmaps) {
     if (width == 0 || height == 0 || !finite(toPixels) ||
-        !EdgeFlattener::shapeFits(shape, toPixels))
+        !EdgeFlattener::shapeFits(shape, toPixels) || !pictureWork.spend(kWorkOfEachDraw))
         return;
-    WorkBudget budget(kWorkPerDraw);
+    WorkBudget budget(std::min(kWorkPerDraw, pictureWork.left()));
+    drawWithin(budget, shape, toPixels, cxform, bitmaps);
+    pictureWork.spend(budget.used());
+}
+
+void Canvas::Impl::drawWithin(WorkBudget& budget, const Shape& shape, const Matrix& toPixels,
+                              const ColorTransform& cxform, const BitmapLookup& bitmaps) {
     if (masks.recording()) {
         if (uint8_t* mask = masks.recordingBuffer()) record(mask, shape, toPixels, budget);
         return;
@@ -225,6 +240,7 @@ void Canvas::clear(Rgba color) {
 
 void Canvas::startPicture(Rgba color) {
     impl_->masks.clear();
+    impl_->pictureWork = WorkBudget(kWorkPerPicture);
     clear(color);
 }
 

@@ -8,7 +8,10 @@ namespace swf {
 
 class WorkBudget {
   public:
-    explicit WorkBudget(uint64_t units) : left_(units) {}
+    explicit WorkBudget(uint64_t units) : granted_(units), left_(units) {}
+
+    uint64_t left() const { return left_; }
+    uint64_t used() const { return granted_ - left_; }
 
     // Takes `units` from the budget; false (and the budget stays spent) when not enough is left.
     bool spend(uint64_t units) {
@@ -21,6 +24,7 @@ class WorkBudget {
     }
 
   private:
+    uint64_t granted_;
     uint64_t left_;
 };
 
