@@ -1,0 +1,24 @@
+#pragma once
+// The main window's current export settings: what the Create AVI and Create Image Sequence
+// commands offer, the templates of a new batch task, and where a batch puts each task's
+// settings before running it.
+
+#include <memory>
+
+#include "audio/WaveFormat.h"
+#include "convert/CompressorSettings.h"
+#include "settings/AviExportSettings.h"
+#include "settings/ImageSequenceSettings.h"
+
+namespace batch {
+
+struct ExportRecords {
+    settings::AviExportSettings avi;
+    audio::WaveFormat audioFormat = settings::DefaultAudioFormat();
+    // Empty until the first Create AVI command makes one. While a batch runs an AVI task it
+    // is that task's own record, shared.
+    std::shared_ptr<convert::CompressorSettings> compressor;
+    settings::ImageSequenceSettings image;
+};
+
+}  // namespace batch
