@@ -1,0 +1,145 @@
+#include "batch/BatchRun.h"
+
+#include <memory>
+
+#include "batch/BatchHost.h"
+#include "batch/BatchLogDialog.h"
+#include "batch/BatchTaskList.h"
+#include "batch/ExportRecords.h"
+#include "convert/VideoEncoder.h"
+#include "convert/run/ConversionRunner.h"
+#include "resources/ResultCode.h"
+#include "resources/StringTable.h"
+#include "settings/AviExportTask.h"
+#include "settings/ImageSequenceTask.h"
+
+namespace batch {
+
+BatchRun::BatchRun(BatchHost& host, BatchTaskList& tasks, QWidget* logOwner)
+    : host_(host), tasks_(tasks), showLog_([logOwner](const BatchTaskList& finished) {
+          BatchLogDialog(finished, logOwner).exec();
+      }) {}
+
+void BatchRun::Start() {
+    host_.HideSeekController();
+    // Each AVI task brings its own compressor settings.
+    if (tasks_.HasAviTask()) host_.Records().compressor.reset();
+    running_ = true;
+    next_ = 0;
+    awaitingRecordedResult_ = false;
+    host_.SetBatchReport(this);
+    RunNextTask(false);
+}
+
+void BatchRun::OnNextTask(bool stop, int32_t result) {
+    // Not between tasks: a stray event after the end, or one dispatched by a nested event
+    // loop while a task is being started.
+    if (!running_ || runInProgress_) return;
+    if (awaitingRecordedResult_) {
+        awaitingRecordedResult_ = false;
+        Record(tasks_.at(next_ - 1), result);
+    }
+    RunNextTask(stop);
+}
+
+bool BatchRun::HasFurtherTasks() const {
+    const size_t current = awaitingRecordedResult_ ? next_ - 1 : next_;
+    return current + 1 < tasks_.size();
+}
+
+void BatchRun::PostNextTask(int32_t result, bool stopRemaining) {
+    host_.PostBatchNextTask(stopRemaining, result);
+}
+
+void BatchRun::RunNextTask(bool stop) {
+    runInProgress_ = true;
+    host_.DiscardQueuedTicks();
+    if (stop || next_ >= tasks_.size() || !StartTask(tasks_.at(next_))) {
+        Finish();
+        return;
+    }
+    ++next_;
+    runInProgress_ = false;
+}
+
+bool BatchRun::StartTask(settings::ExportTask& task) {
+    task.result = kResultFail;
+    if (!host_.OpenTaskMovie(task)) {
+        host_.ShowErrorMessage(resources::kStrFileOpenError);
+        return false;
+    }
+    host_.ShowMovieTitle(task.sourcePath);
+    if (auto* avi = dynamic_cast<settings::AviExportTask*>(&task)) return StartAviTask(*avi);
+    if (auto* images = dynamic_cast<settings::ImageSequenceTask*>(&task))
+        return StartImageTask(*images);
+    return false;
+}
+
+bool BatchRun::StartAviTask(settings::AviExportTask& task) {
+    convert::CompressorSettings& compressor = *task.compressor;
+    // The batch dialog closed the compressors of its tasks when it ended.
+    if (!compressor.hic) compressor.hic = convert::OpenVideoCompressor(compressor.fccHandler);
+    ExportRecords& records = host_.Records();
+    records.compressor = task.compressor;
+    records.audioFormat = task.audioFormat;
+    records.avi = task.settings;
+    host_.ResizeToMovie(task.settings.width, task.settings.height,
+                        task.settings.keepAspectRatio != 0);
+
+    const convert::AviJob job{task.settings, task.audioFormat, compressor, task.outputPath};
+    if (task.settings.audioSource() == settings::AudioSource::RecordFromMovie) {
+        if (Failed(host_.BeginRecordingPhase(job))) {
+            host_.ShowErrorMessage(resources::kStrBatchFailed);
+            return false;
+        }
+        awaitingRecordedResult_ = true;
+        return true;
+    }
+    const int32_t result = host_.RunAvi(job);
+    Record(task, result);
+    if (!GoesOnAfter(result)) return false;
+    compressor.hic.reset();
+    return true;
+}
+
+bool BatchRun::StartImageTask(settings::ImageSequenceTask& task) {
+    host_.Records().image = task.settings;
+    host_.ResizeToMovie(task.settings.width, task.settings.height,
+                        task.settings.keepAspectRatio != 0);
+    const int32_t result = host_.RunImageSequence(task.settings, task.kind, task.outputPath);
+    Record(task, result);
+    return GoesOnAfter(result);
+}
+
+bool BatchRun::GoesOnAfter(int32_t result) {
+    if (Succeeded(result)) return true;
+    if (result == kResultAbort)
+        return HasFurtherTasks() && !host_.AskYesNo(resources::kStrCancelRemainingBatchTasks);
+    host_.ShowErrorMessage(resources::kStrBatchFailed);
+    return false;
+}
+
+void BatchRun::Record(settings::ExportTask& task, int32_t result) {
+    task.result = result;
+    task.lastFrame = host_.LastFrameReached();
+}
+
+void BatchRun::Finish() {
+    running_ = false;
+    awaitingRecordedResult_ = false;
+    host_.SetBatchReport(nullptr);
+    // The main window keeps the last compressor settings in effect, without sharing them
+    // with a task that is about to go.
+    std::shared_ptr<convert::CompressorSettings>& compressor = host_.Records().compressor;
+    if (compressor) {
+        compressor = std::make_shared<convert::CompressorSettings>(
+            convert::CopyCompressorSettings(*compressor, convert::CompressorCopy::AfterBatch));
+    }
+    showLog_(tasks_);
+    tasks_.Clear();
+    host_.DiscardQueuedTicks();
+    runInProgress_ = false;
+    host_.ResetSeekEndFrame();
+}
+
+}  // namespace batch

@@ -1,0 +1,26 @@
+#include "batch/TaskSettings.h"
+
+#include "settings/AviExportTask.h"
+#include "settings/ImageSequenceTask.h"
+
+namespace batch {
+namespace {
+
+template <class Record>
+CommonTaskSettings CommonSettings(const Record& record) {
+    return {record.sequenceMode,        record.startFrame, record.endFrame,
+            record.colorDepth,          record.width,      record.height,
+            record.keepAspectRatio != 0};
+}
+
+}  // namespace
+
+CommonTaskSettings CommonSettingsOf(const settings::ExportTask& task) {
+    if (const auto* avi = dynamic_cast<const settings::AviExportTask*>(&task))
+        return CommonSettings(avi->settings);
+    if (const auto* images = dynamic_cast<const settings::ImageSequenceTask*>(&task))
+        return CommonSettings(images->settings);
+    return {};
+}
+
+}  // namespace batch
