@@ -9,14 +9,14 @@ void SequenceStepper::Apply(swf::Player& control) {
         case settings::SequenceMode::SkipBackward: {
             int current = control.TCurrentFrame();
             if (last_ >= current) {
-                control.GotoFrame(last_ + 1);
                 current = last_ + 1;
+                control.GotoFrame(current);
             }
             last_ = current;
             break;
         }
         case settings::SequenceMode::FrameByFrame:
-            control.GotoFrame(++expected_);
+            control.GotoFrame(++last_);
             break;
         default:
             break;
