@@ -1,0 +1,80 @@
+#pragma once
+// The main window's handling of its clock: for every ClockTick it decides whether the engine
+// gets the tick (playing), does not (stopped), gets it with the main timeline's frame forced
+// by the sequence mode (seek mode playing), or whether it belongs to a run or the recording
+// phase. It also carries out the seek controller's seeks and play state. The main window
+// forwards these events to HandleEvent and calls the commands below; everything runs on the
+// main thread.
+
+#include <QEvent>
+#include <QObject>
+#include <atomic>
+#include <cstdint>
+
+#include "settings/SequenceMode.h"
+
+namespace swf {
+class Player;
+class TimerSink;
+}  // namespace swf
+
+namespace player {
+
+class ClockOwner;
+class SeekControls;
+
+class PlaybackClock {
+  public:
+    // `receiver` is the object the clock thread and the seek controller post to (the main
+    // window); `pendingTicks` is the count of ticks posted and not yet handled, shared with
+    // the host timer. All are kept, not owned.
+    PlaybackClock(QObject* receiver, swf::Player& control, SeekControls& seek, ClockOwner& owner,
+                  std::atomic<int32_t>& pendingTicks);
+    PlaybackClock(const PlaybackClock&) = delete;
+    PlaybackClock& operator=(const PlaybackClock&) = delete;
+
+    // Handles ClockTick (a ClockTickEvent), SeekStep (target frame, sequence mode) and
+    // SeekPlayState (1 = play, sequence mode), both HostValueEvents; false for any other
+    // event, which stays the caller's.
+    bool HandleEvent(QEvent* event);
+
+    // The Play and Stop commands: the control plays and every tick reaches it, or it stops
+    // and ticks reach it only through seek mode. Stopped from the start.
+    void Play();
+    void Stop();
+    bool Stopped() const { return stopped_; }
+
+    // Seek mode starts again at the movie's first frame: a movie was opened, seek mode was
+    // entered or its sequence mode changed.
+    void ResetSteps();
+
+    // The engine's sink as the last tick with one found it; null before any. The main window
+    // ticks it directly for the runs and the recording phase.
+    swf::TimerSink* LastSink() const { return lastSink_; }
+    // Seek mode's steps since the last rewind: the index of the frame it shows.
+    uint32_t TicksDelivered() const { return ticksDelivered_; }
+    // The main timeline's frame that the last seek step forced or saw.
+    int LastGotoFrame() const { return lastGotoFrame_; }
+
+  private:
+    void OnClockTick(swf::TimerSink* sink);
+    // A tick while stopped: the batch's wait between tasks, or one step of seek play.
+    void OnStoppedTick(swf::TimerSink& sink, uint32_t timeMs);
+    void OnSeekStep(uint32_t target, settings::SequenceMode mode);
+    void OnSeekPlayState(bool play);
+    void ForceFrame(settings::SequenceMode mode);
+    void CountDownPendingTick();
+
+    QObject* const receiver_;
+    swf::Player& control_;
+    SeekControls& seek_;
+    ClockOwner& owner_;
+    std::atomic<int32_t>& pendingTicks_;
+
+    bool stopped_ = true;
+    swf::TimerSink* lastSink_ = nullptr;
+    uint32_t ticksDelivered_ = 0;
+    int lastGotoFrame_ = 0;
+};
+
+}  // namespace player
