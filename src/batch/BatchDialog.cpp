@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <array>
@@ -171,15 +172,19 @@ void BatchDialog::AddTask() {
 
 void BatchDialog::RemoveTask() {
     const int row = SelectedRow();
-    if (row < 0 || static_cast<size_t>(row) >= tasks_.size()) return;
-    tasks_.RemoveAt(static_cast<size_t>(row));
-    delete list_->takeTopLevelItem(row);
-    if (tasks_.empty()) {
-        EnableTaskButtons(false);
-        ClearSummary();
-    } else if (SelectedRow() < 0) {
-        ClearSummary();
+    if (row < 0) return;
+    {
+        // The list selects a neighbour while the row goes; its summary waits until the
+        // rows and the tasks agree again.
+        const QSignalBlocker blocker(list_);
+        delete list_->takeTopLevelItem(row);
     }
+    tasks_.RemoveAt(static_cast<size_t>(row));
+    if (tasks_.empty()) EnableTaskButtons(false);
+    if (const int selected = SelectedRow(); selected >= 0)
+        ShowSummary(tasks_.at(static_cast<size_t>(selected)));
+    else
+        ClearSummary();
 }
 
 void BatchDialog::RemoveAllTasks() {
