@@ -152,4 +152,22 @@ TEST_F(BatchTaskListTest, ImageSummaryShowsColoursAndNoAudio) {
     EXPECT_EQ(summary.audio, "");
 }
 
+TEST(ExportRecordsTest, BatchTemplatesTakeThePlayerAreaAndKnowTheOriginalSize) {
+    batch::ExportRecords records;
+    records.avi.useOriginalSize = records.image.useOriginalSize = 0;
+    records.PrepareForBatch(400, 300, nullptr);
+    EXPECT_EQ(records.avi.width, 400);
+    EXPECT_EQ(records.image.height, 300);
+    EXPECT_EQ(records.avi.useOriginalSize, 1);
+    EXPECT_EQ(records.image.useOriginalSize, 1);
+
+    const convert::MovieHeader movie{400, 300, 10, 12};
+    records.PrepareForBatch(401, 300, &movie);
+    EXPECT_EQ(records.avi.width, 401);
+    EXPECT_EQ(records.avi.useOriginalSize, 0);
+    EXPECT_EQ(records.image.useOriginalSize, 0);
+    records.PrepareForBatch(400, 300, &movie);
+    EXPECT_EQ(records.image.useOriginalSize, 1);
+}
+
 }  // namespace

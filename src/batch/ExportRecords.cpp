@@ -1,0 +1,14 @@
+#include "batch/ExportRecords.h"
+
+namespace batch {
+
+void ExportRecords::PrepareForBatch(int32_t areaWidth, int32_t areaHeight,
+                                    const convert::MovieHeader* openMovie) {
+    const int32_t originalSize =
+        !openMovie || (openMovie->width == areaWidth && openMovie->height == areaHeight) ? 1 : 0;
+    avi.width = image.width = areaWidth;
+    avi.height = image.height = areaHeight;
+    avi.useOriginalSize = image.useOriginalSize = originalSize;
+}
+
+}  // namespace batch
