@@ -1,0 +1,57 @@
+#include "app/DesktopConversionHost.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+#include "app/DocumentLauncher.h"
+#include "app/MessageBoxes.h"
+#include "player/FrameRenderer.h"
+#include "player/PlayerHost.h"
+#include "player/SystemTime.h"
+
+namespace app {
+
+DesktopConversionHost::DesktopConversionHost(QWidget* window, player::PlayerHost& view,
+                                             player::FrameRenderer& renderer,
+                                             convert::ProgressDialog& progress,
+                                             MessageBoxes& messages, DocumentLauncher& launcher,
+                                             std::function<void(bool)> lockInterface)
+    : window_(window),
+      view_(view),
+      renderer_(renderer),
+      progress_(progress),
+      messages_(messages),
+      launcher_(launcher),
+      lockInterface_(std::move(lockInterface)) {}
+
+swf::Player& DesktopConversionHost::Control() {
+    return view_.Control();
+}
+
+void DesktopConversionHost::TickControl() {
+    if (swf::TimerSink* sink = view_.Timer().Sink()) sink->OnTimer(player::SystemTimeMs());
+    mix_.MixFrame();
+    view_.update();
+}
+
+convert::FrameCapture& DesktopConversionHost::Renderer() {
+    return renderer_.Capture();
+}
+
+void DesktopConversionHost::ShowErrorMessage(int stringId) {
+    messages_.ShowErrorMessage(stringId);
+}
+
+bool DesktopConversionHost::AskYesNo(int stringId) {
+    return messages_.AskMessage(window_, stringId, kMbYesNo | kMbIconQuestion) == kIdYes;
+}
+
+void DesktopConversionHost::PumpMessages() {
+    QCoreApplication::processEvents();
+}
+
+void DesktopConversionHost::OpenDocument(const std::string& path) {
+    launcher_.OpenDocument(QString::fromStdString(path));
+}
+
+}  // namespace app

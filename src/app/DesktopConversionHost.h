@@ -1,0 +1,63 @@
+#pragma once
+// The surroundings of a conversion run in the desktop program: the main window's player
+// and its renderer, the progress window, the window's interface lock, message boxes owned
+// by the window, and the event loop pumped while a run goes on. The runs tick the player
+// themselves, one tick per frame with no waiting; the engine's own mix is the sound the
+// recording phase takes.
+
+#include <functional>
+
+#include "audio/EngineMixSource.h"
+#include "convert/run/ConversionHost.h"
+
+class QWidget;
+
+namespace convert {
+class ProgressDialog;
+}
+namespace player {
+class FrameRenderer;
+class PlayerHost;
+}  // namespace player
+
+namespace app {
+
+class DocumentLauncher;
+class MessageBoxes;
+
+class DesktopConversionHost : public convert::ConversionHost {
+  public:
+    // `lockInterface(false)` locks the window for a run, `(true)` unlocks it.
+    DesktopConversionHost(QWidget* window, player::PlayerHost& view,
+                          player::FrameRenderer& renderer, convert::ProgressDialog& progress,
+                          MessageBoxes& messages, DocumentLauncher& launcher,
+                          std::function<void(bool)> lockInterface);
+
+    swf::Player& Control() override;
+    // The engine's advised timer sink gets one OnTimer with the host's clock, and the mix one
+    // frame interval of sound; the view shows the frame at the next paint.
+    void TickControl() override;
+    convert::FrameCapture& Renderer() override;
+    convert::ProgressDialog& Progress() override { return progress_; }
+    audio::CaptureSource& SoundSource() override { return mix_; }
+    void SetInterfaceEnabled(bool enabled) override { lockInterface_(enabled); }
+    void ShowErrorMessage(int stringId) override;
+    bool AskYesNo(int stringId) override;
+    void PumpMessages() override;
+    void OpenDocument(const std::string& path) override;
+
+    // The mix the recording volume acts on; its frame rate is the open movie's.
+    audio::EngineMixSource& Mix() { return mix_; }
+
+  private:
+    QWidget* window_;
+    player::PlayerHost& view_;
+    player::FrameRenderer& renderer_;
+    convert::ProgressDialog& progress_;
+    MessageBoxes& messages_;
+    DocumentLauncher& launcher_;
+    std::function<void(bool)> lockInterface_;
+    audio::EngineMixSource mix_;
+};
+
+}  // namespace app

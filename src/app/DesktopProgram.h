@@ -1,0 +1,22 @@
+#pragma once
+// Start-up and shut-down of the desktop program: the engine's version is checked, the user
+// is warned about a display of fewer than 24 bits, the settings are loaded, the main window
+// runs until it is closed, and the settings are saved.
+
+#include "swf/player/EngineVersion.h"
+
+class QApplication;
+
+namespace app {
+
+class MessageBoxes;
+
+// Every version but 6.0.22.0, the one the program has always refused.
+bool EngineVersionAccepted(const swf::Version& version);
+// Says why with message 146 when the version is refused.
+bool CheckEngineVersion(const swf::Version& version, MessageBoxes& messages);
+
+// The whole program; always 0, whether start-up was refused or the window was closed.
+int RunDesktopProgram(QApplication& application);
+
+}  // namespace app

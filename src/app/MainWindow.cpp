@@ -1,0 +1,590 @@
+#include "app/MainWindow.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <algorithm>
+#include <cstdio>
+
+#include "app/DocumentLauncher.h"
+#include "app/MessageBoxes.h"
+#include "app/SettingsStore.h"
+#include "app/UserDialogs.h"
+#include "audio/LoopbackMixer.h"
+#include "batch/BatchNextTaskEvent.h"
+#include "convert/TempFile.h"
+#include "convert/run/ConversionRunner.h"
+#include "convert/run/MovieCopies.h"
+#include "player/HostEvents.h"
+#include "player/PlaybackClock.h"
+#include "player/PlayerHost.h"
+#include "player/SeekController.h"
+#include "resources/StringTable.h"
+#include "settings/OfferedSettings.h"
+#include "swf/player/Player.h"
+
+namespace app {
+namespace {
+
+QString ProductTitle() {
+    return QString::fromUtf8(resources::kProductTitle);
+}
+
+QString StringText(int id) {
+    return QString::fromUtf8(resources::LoadString(id));
+}
+
+// A movie's stage as a player area: at least a pixel, at most what the engine draws.
+int PlayerSide(int32_t pixels) {
+    return std::clamp<int32_t>(pixels, 1, swf::Player::kMaxViewSide);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(DesktopServices services)
+    : services_(services), recordingPath_(convert::MakeTempFileName()) {
+    setWindowTitle(ProductTitle());
+    BuildMenu();
+
+    // The view, its engine and clock are sited before anything can load a movie.
+    view_ = new player::PlayerHost(this, pendingTicks_, this);
+    setCentralWidget(view_);
+    renderer_ = std::make_unique<player::FrameRenderer>(*view_, pendingTicks_);
+    renderer_->SetPhaseQuery([this] {
+        if (RunInProgress()) return player::RenderPhase::Run;
+        return Recording() ? player::RenderPhase::Recording : player::RenderPhase::Idle;
+    });
+    seek_ = new player::SeekController(this, this);
+    seek_->hide();
+    clock_ = std::make_unique<player::PlaybackClock>(this, view_->Control(), *seek_, *this,
+                                                     pendingTicks_);
+    progress_ = services_.dialogs.MakeProgressWindow(this);
+    conversionHost_ = std::make_unique<DesktopConversionHost>(
+        this, *view_, *renderer_, *progress_, services_.messages, services_.launcher,
+        [this](bool enabled) { SetInterfaceEnabled(enabled); });
+
+    const StoredRect& rect = services_.settings.mainWindow;
+    if (rect.left != SettingsStore::kDefaultPosition && rect.right > rect.left &&
+        rect.bottom > rect.top)
+        setGeometry(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+}
+
+MainWindow::~MainWindow() {
+    DeleteTemporaryFiles();
+}
+
+void MainWindow::BuildMenu() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    AddCommand(file, kCmdOpen, "&Open...");
+    file->addSeparator();
+    AddCommand(file, kCmdCreateAvi, "Create &AVI...");
+    imageSequenceMenu_ = file->addMenu(QStringLiteral("Create &Image Sequence..."));
+    AddCommand(imageSequenceMenu_, kCmdCreateTga, "TGA...");
+    AddCommand(imageSequenceMenu_, kCmdCreatePng, "PNG...");
+    AddCommand(file, kCmdBatchCreate, "&Batch Create...");
+    file->addSeparator();
+    AddCommand(file, kCmdExit, "E&xit");
+
+    QMenu* control = menuBar()->addMenu(QStringLiteral("&Control"));
+    AddCommand(control, kCmdPlay, "&Play")->setCheckable(true);
+    AddCommand(control, kCmdStop, "&Stop")->setCheckable(true);
+    AddCommand(control, kCmdRewind, "&Rewind");
+    control->addSeparator();
+    AddCommand(control, kCmdSeekMode, "Seek &Mode...")->setCheckable(true);
+    connect(control, &QMenu::aboutToShow, this, [this] { UpdateControlMenu(); });
+
+    QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+    AddCommand(options, kCmdDimensions, "&Dimensions...");
+    AddCommand(options, kCmdKeepAspectRatio, "&Keep Aspect Ratio")->setCheckable(true);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    AddCommand(help, kCmdHelp, "&Kinetrope Pro Help...");
+    help->addSeparator();
+    AddCommand(help, kCmdHomePage, "&Quillmoth Home Page");
+    AddCommand(help, kCmdSupportForum, "Support F&orum");
+    help->addSeparator();
+    AddCommand(help, kCmdAbout, "&About Kinetrope Pro");
+
+    popups_ = {
+        {kMenuFile, file}, {kMenuControl, control}, {kMenuOptions, options}, {kMenuHelp, help}};
+
+    // Nothing to export, play or size until a movie is open.
+    Action(kCmdKeepAspectRatio)->setChecked(true);
+    for (Command command : {kCmdCreateAvi, kCmdCreateTga, kCmdCreatePng})
+        Action(command)->setEnabled(false);
+    imageSequenceMenu_->menuAction()->setEnabled(false);
+    Action(kCmdPlay)->setChecked(false);
+    Action(kCmdStop)->setChecked(true);
+    control->menuAction()->setEnabled(false);
+    options->menuAction()->setEnabled(false);
+}
+
+QAction* MainWindow::AddCommand(QMenu* menu, Command command, const char* text) {
+    QAction* action = menu->addAction(QString::fromUtf8(text));
+    action->setData(static_cast<int>(command));
+    connect(action, &QAction::triggered, this, [this, action, command] {
+        // The commands set their own check marks; undo the one the click toggled.
+        if (action->isCheckable()) action->setChecked(!action->isChecked());
+        RunCommand(command);
+    });
+    actions_[command] = action;
+    return action;
+}
+
+void MainWindow::UpdateControlMenu() {
+    const bool seekMode = seek_->IsShown();
+    for (Command command : {kCmdPlay, kCmdStop, kCmdRewind}) Action(command)->setEnabled(!seekMode);
+    Action(kCmdSeekMode)->setChecked(seekMode);
+}
+
+void MainWindow::RunCommand(Command command) {
+    switch (command) {
+        case kCmdOpen:
+            return OnOpen();
+        case kCmdExit:
+            close();
+            return;
+        case kCmdCreateAvi:
+            return OnCreateAvi();
+        case kCmdCreateTga:
+            return OnCreateImageSequence(settings::OutputKind::Tga);
+        case kCmdCreatePng:
+            return OnCreateImageSequence(settings::OutputKind::Png);
+        case kCmdBatchCreate:
+            return;
+        case kCmdPlay:
+            return OnPlay();
+        case kCmdStop:
+            return OnStop();
+        case kCmdRewind:
+            return OnRewind();
+        case kCmdSeekMode:
+            return OnSeekModeCommand();
+        case kCmdDimensions:
+            return OnDimensions();
+        case kCmdKeepAspectRatio:
+            return OnKeepAspectRatio();
+        case kCmdHelp:
+            services_.launcher.OpenDocument(DocumentLauncher::kHelpDocument);
+            return;
+        case kCmdHomePage:
+            services_.launcher.OpenDocument(DocumentLauncher::kHomePageAddress);
+            return;
+        case kCmdSupportForum:
+            services_.launcher.OpenDocument(DocumentLauncher::kSupportForumAddress);
+            return;
+        case kCmdAbout:
+            services_.dialogs.ShowAbout(this);
+            return;
+    }
+}
+
+bool MainWindow::event(QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == player::ClockTick || type == player::SeekStep || type == player::SeekPlayState)
+        return clock_->HandleEvent(event);
+    if (type == player::SeekModeChanged) {
+        OnSeekModeChanged();
+        return true;
+    }
+    if (type == player::SeekClosed) {
+        SetSeekMode(false);
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    // A run keeps the view at its output size.
+    if (InterfaceLocked() || RunInProgress() || Recording()) return;
+    FitHostWindow();
+    RefreshStoppedFrame();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (InterfaceLocked()) {
+        event->ignore();
+        return;
+    }
+    seek_->hide();
+    StoreWindowRect();
+    DeleteTemporaryFiles();
+    event->accept();
+}
+
+void MainWindow::StoreWindowRect() {
+    const QRect rect = normalGeometry();
+    services_.settings.mainWindow = {rect.left(), rect.top(), rect.left() + rect.width(),
+                                     rect.top() + rect.height()};
+}
+
+void MainWindow::DeleteTemporaryFiles() {
+    runner_.reset();
+    movie_.reset();
+    if (!recordingPath_.empty()) std::remove(recordingPath_.c_str());
+}
+
+// --- the open movie -------------------------------------------------------------------------
+
+void MainWindow::OnOpen() {
+    FileDialogRequest request{
+        StringText(resources::kStrSelectFlashFile), services_.settings.openDir,
+        QStringLiteral("Flash (*.swf);;All files (*.*)"), QStringLiteral("swf")};
+    const QString path = services_.dialogs.OpenFileName(this, request);
+    if (path.isEmpty()) return;
+    services_.settings.openDir = QFileInfo(path).absolutePath();
+    OpenMovie(path);
+}
+
+bool MainWindow::OpenMovie(const QString& path) {
+    auto copies = std::make_unique<convert::MovieCopies>();
+    if (!copies->Open(path.toStdString())) {
+        services_.messages.ShowErrorMessage(resources::kStrFileOpenError);
+        return false;
+    }
+    // The previous copies go only once the player has the new movie.
+    const std::unique_ptr<convert::MovieCopies> previous = AdoptMovie(std::move(copies));
+    ShowMovieTitle(path.toStdString());
+    outputName_ = QFileInfo(path).completeBaseName();
+    Popup(kMenuControl)->menuAction()->setEnabled(true);
+    Popup(kMenuOptions)->menuAction()->setEnabled(true);
+    const convert::MovieHeader& header = movie_->header();
+    ResizeToMovie(header.width, header.height, KeepAspectRatioChecked());
+    OnStop();
+    LoadOpenMovie();
+    ResetSeekEndFrame();
+    clock_->ResetSteps();
+    return true;
+}
+
+std::unique_ptr<convert::MovieCopies> MainWindow::AdoptMovie(
+    std::unique_ptr<convert::MovieCopies> copies) {
+    std::unique_ptr<convert::MovieCopies> previous = std::move(movie_);
+    movie_ = std::move(copies);
+    runner_ =
+        std::make_unique<convert::ConversionRunner>(*conversionHost_, *movie_, recordingPath_);
+    runner_->SetBatch(batchReport_);
+    conversionHost_->Mix().SetFrameRate(movie_->header().frameRate);
+    return previous;
+}
+
+void MainWindow::LoadOpenMovie() {
+    if (!seek_->IsShown()) return LoadWorkingMovie();
+    LoadSilentCopy();
+    view_->Control().Play();
+}
+
+void MainWindow::LoadWorkingMovie() {
+    if (movie_) view_->Control().LoadMovie(movie_->workingPath());
+}
+
+bool MainWindow::LoadSilentCopy() {
+    if (!movie_) return false;
+    const std::string& silent = movie_->SilentCopy();
+    return !silent.empty() && view_->Control().LoadMovie(silent);
+}
+
+void MainWindow::ShowMovieTitle(const std::string& path) {
+    for (Command command : {kCmdCreateAvi, kCmdCreateTga, kCmdCreatePng})
+        Action(command)->setEnabled(true);
+    imageSequenceMenu_->menuAction()->setEnabled(true);
+    setWindowTitle(ProductTitle() + QStringLiteral(" - [") + QString::fromStdString(path) +
+                   QStringLiteral("]"));
+}
+
+// --- sizes ----------------------------------------------------------------------------------
+
+void MainWindow::ResizeToMovie(int32_t width, int32_t height, bool keepAspectRatio) {
+    view_->Control().SetScaleMode(keepAspectRatio ? swf::Player::ShowAll : swf::Player::ExactFit);
+    ResizeClientArea(PlayerSide(width), PlayerSide(height));
+    renderer_->PaintNow();
+    // The moves are done; their resize events would only fit the view again.
+    QCoreApplication::removePostedEvents(this, QEvent::Resize);
+}
+
+void MainWindow::ResizeClientArea(int width, int height) {
+    // The menu bar takes what it needs at the new width, on as many lines as it wraps to;
+    // what the client area still lacks (or has too much) is put right with another move.
+    const int menuHeight = menuBar()->heightForWidth(width);
+    int windowHeight = height + (menuHeight > 0 ? menuHeight : menuBar()->sizeHint().height());
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (locked_) setFixedSize(width, windowHeight);
+        resize(width, windowHeight);
+        FitHostWindow();
+        const int shortfall = height - view_->height();
+        if (shortfall == 0) break;
+        windowHeight += shortfall;
+    }
+}
+
+void MainWindow::FitHostWindow() {
+    if (layout()) layout()->activate();
+}
+
+void MainWindow::RefreshStoppedFrame() {
+    if (!Stopped()) return;
+    swf::Player& control = view_->Control();
+    control.SetScaleMode(control.GetScaleMode());
+}
+
+settings::PixelSize MainWindow::ClientSize() const {
+    return {view_->width(), view_->height()};
+}
+
+settings::PixelSize MainWindow::MovieSize() const {
+    if (!movie_) return {};
+    return {movie_->header().width, movie_->header().height};
+}
+
+bool MainWindow::KeepAspectRatioChecked() const {
+    return Action(kCmdKeepAspectRatio)->isChecked();
+}
+
+void MainWindow::OnKeepAspectRatio() {
+    const bool keep = !KeepAspectRatioChecked();
+    Action(kCmdKeepAspectRatio)->setChecked(keep);
+    view_->Control().SetScaleMode(keep ? swf::Player::ShowAll : swf::Player::ExactFit);
+    FitHostWindow();
+    RefreshStoppedFrame();
+}
+
+void MainWindow::OnDimensions() {
+    settings::PixelSize size = ClientSize();
+    if (!services_.dialogs.ChooseDimensions(this, size, MovieSize())) return;
+    ResizeClientArea(PlayerSide(size.width), PlayerSide(size.height));
+}
+
+// --- playback and seek mode -----------------------------------------------------------------
+
+bool MainWindow::Stopped() const {
+    return clock_->Stopped();
+}
+
+void MainWindow::OnPlay() {
+    Action(kCmdPlay)->setChecked(true);
+    Action(kCmdStop)->setChecked(false);
+    clock_->Play();
+}
+
+void MainWindow::OnStop() {
+    Action(kCmdPlay)->setChecked(false);
+    Action(kCmdStop)->setChecked(true);
+    clock_->Stop();
+}
+
+void MainWindow::OnRewind() {
+    view_->Control().Rewind();
+    if (Action(kCmdPlay)->isChecked())
+        OnPlay();
+    else
+        OnStop();
+}
+
+void MainWindow::OnSeekModeCommand() {
+    if (seek_->IsShown()) return SetSeekMode(false);
+    services_.dialogs.RunSeekNotice(this, services_.settings);
+    SetSeekMode(true);
+}
+
+void MainWindow::SetSeekMode(bool on) {
+    swf::Player& control = view_->Control();
+    if (on) {
+        OnStop();
+        LoadSilentCopy();
+        seek_->show();
+        seek_->ShowFrame(0);
+        clock_->ResetSteps();
+        return;
+    }
+    LoadWorkingMovie();
+    control.StopPlay();
+    control.Rewind();
+    seek_->ShowStoppedState();
+    seek_->hide();
+}
+
+void MainWindow::OnSeekModeChanged() {
+    if (!Stopped() || !clock_->LastSink()) return;
+    // Loading the movie itself first makes the silent copy start again at its first frame.
+    LoadWorkingMovie();
+    LoadSilentCopy();
+    seek_->ShowFrame(0);
+    clock_->ResetSteps();
+}
+
+void MainWindow::HideSeekController() {
+    if (seek_->IsShown()) SetSeekMode(false);
+}
+
+void MainWindow::ResetSeekEndFrame() {
+    if (!movie_) return;
+    seek_->SetEndFrame(static_cast<uint32_t>(std::max(0, movie_->header().frameCount - 1)));
+}
+
+// --- the interface lock ---------------------------------------------------------------------
+
+void MainWindow::SetInterfaceEnabled(bool enabled) {
+    locked_ = !enabled;
+    Popup(kMenuFile)->menuAction()->setEnabled(enabled);
+    Popup(kMenuControl)->menuAction()->setEnabled(enabled && movie_);
+    Popup(kMenuOptions)->menuAction()->setEnabled(enabled && movie_);
+    if (enabled) {
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    } else {
+        setFixedSize(size());
+    }
+}
+
+// --- exports --------------------------------------------------------------------------------
+
+QString MainWindow::ProposedOutput() const {
+    const QString& folder = services_.settings.saveDir;
+    return folder.isEmpty() ? outputName_ : folder + QStringLiteral("/") + outputName_;
+}
+
+void MainWindow::RememberOutput(const QString& path) {
+    const QFileInfo chosen(path);
+    services_.settings.saveDir = chosen.absolutePath();
+    outputName_ = chosen.completeBaseName();
+}
+
+void MainWindow::OnCreateImageSequence(settings::OutputKind kind) {
+    const bool tga = kind == settings::OutputKind::Tga;
+    FileDialogRequest request{StringText(resources::kStrCreateImageSequenceFiles), ProposedOutput(),
+                              tga ? QStringLiteral("TGA (*.tga)") : QStringLiteral("PNG (*.png)"),
+                              tga ? QStringLiteral("tga") : QStringLiteral("png")};
+    const QString path = services_.dialogs.SaveFileName(this, request);
+    if (path.isEmpty()) return;
+    RememberOutput(path);
+
+    settings::ImageSequenceSettings offered = records_.image;
+    const settings::PixelSize client = ClientSize();
+    settings::OfferFor(offered, movie_->header(),
+                       {client.width, client.height, KeepAspectRatioChecked()});
+    if (!services_.dialogs.EditImageSequenceSettings(this, offered, MovieSize())) return;
+    records_.image = offered;
+
+    HideSeekController();
+    Action(kCmdKeepAspectRatio)->setChecked(offered.keepAspectRatio != 0);
+    ResizeToMovie(offered.width, offered.height, offered.keepAspectRatio != 0);
+    OnStop();
+    runner_->RunImageSequence(offered, kind, path.toStdString());
+    OnStop();
+}
+
+void MainWindow::OnCreateAvi() {
+    FileDialogRequest request{StringText(resources::kStrCreateAviFile), ProposedOutput(),
+                              QStringLiteral("AVI (*.avi)"), QStringLiteral("avi")};
+    const QString path = services_.dialogs.SaveFileName(this, request);
+    if (path.isEmpty()) return;
+
+    HideSeekController();
+    LoadSilentCopy();
+    OnStop();
+    RememberOutput(path);
+    if (!records_.compressor)
+        records_.compressor =
+            std::make_shared<convert::CompressorSettings>(convert::DefaultCompressorSettings());
+
+    settings::AviExportSettings offered = records_.avi;
+    const settings::PixelSize client = ClientSize();
+    settings::OfferFor(offered, movie_->header(),
+                       {client.width, client.height, KeepAspectRatioChecked()});
+    const audio::MixerOpener openMixer = [this](audio::Mixer::ControlChanged changed) {
+        return std::make_unique<audio::LoopbackMixer>(conversionHost_->Mix(), std::move(changed));
+    };
+    if (!services_.dialogs.EditAviSettings(this, offered, MovieSize(), *records_.compressor,
+                                           records_.audioFormat, openMixer)) {
+        LoadWorkingMovie();
+        OnStop();
+        return;
+    }
+    records_.avi = offered;
+
+    Action(kCmdKeepAspectRatio)->setChecked(offered.keepAspectRatio != 0);
+    ResizeToMovie(offered.width, offered.height, offered.keepAspectRatio != 0);
+    const convert::AviJob job{offered, records_.audioFormat, *records_.compressor,
+                              path.toStdString()};
+    runner_->StartAviExport(job);
+    // A recording phase goes on on the clock's ticks; a run without one is over.
+    if (!Recording()) OnStop();
+}
+
+// --- the clock's owner ----------------------------------------------------------------------
+
+bool MainWindow::RunInProgress() const {
+    return runner_ && runner_->runInProgress();
+}
+
+bool MainWindow::Recording() const {
+    return runner_ && runner_->recording();
+}
+
+bool MainWindow::BatchRunning() const {
+    return false;
+}
+
+void MainWindow::RecordingTick() {
+    if (runner_) runner_->OnRecordingTick();
+}
+
+void MainWindow::PostBatchNextTask() {
+    PostBatchNextTask(false, 0);
+}
+
+// --- the batch's host -----------------------------------------------------------------------
+
+bool MainWindow::OpenTaskMovie(const settings::ExportTask& task) {
+    auto copies = std::make_unique<convert::MovieCopies>();
+    if (!copies->Open(task.sourcePath)) return false;
+    const std::unique_ptr<convert::MovieCopies> previous = AdoptMovie(std::move(copies));
+    outputName_ = QFileInfo(QString::fromStdString(task.outputPath)).completeBaseName();
+    return LoadSilentCopy();
+}
+
+int32_t MainWindow::RunImageSequence(const settings::ImageSequenceSettings& settings,
+                                     settings::OutputKind kind, const std::string& outputPath) {
+    return runner_->RunImageSequence(settings, kind, outputPath);
+}
+
+int32_t MainWindow::RunAvi(const convert::AviJob& job) {
+    return runner_->RunAvi(job);
+}
+
+int32_t MainWindow::BeginRecordingPhase(const convert::AviJob& job) {
+    return runner_->BeginRecordingPhase(job);
+}
+
+int32_t MainWindow::LastFrameReached() const {
+    return runner_ ? runner_->lastFrameReached() : -1;
+}
+
+void MainWindow::SetBatchReport(convert::BatchReport* report) {
+    batchReport_ = report;
+    if (runner_) runner_->SetBatch(report);
+}
+
+void MainWindow::PostBatchNextTask(bool stop, int32_t result) {
+    QCoreApplication::postEvent(this, new batch::BatchNextTaskEvent(stop, result));
+}
+
+void MainWindow::DiscardQueuedTicks() {
+    QCoreApplication::removePostedEvents(this, player::ClockTick);
+    QCoreApplication::removePostedEvents(this, player::BatchNextTask);
+    pendingTicks_.store(0);
+}
+
+void MainWindow::ShowErrorMessage(int stringId) {
+    services_.messages.AskMessage(this, stringId, kMbOk | kMbIconError);
+}
+
+bool MainWindow::AskYesNo(int stringId) {
+    return services_.messages.AskMessage(this, stringId, kMbYesNo | kMbIconQuestion) == kIdYes;
+}
+
+}  // namespace app

@@ -1,0 +1,201 @@
+#pragma once
+// The program's one window: a menu bar over the player view. It owns the player and its
+// clock, the seek controller, the open movie's copies, the current export settings and the
+// conversion runs, and it receives the clock's ticks and the seek controller's and the
+// batch's events.
+
+#include <QMainWindow>
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/DesktopConversionHost.h"
+#include "batch/BatchHost.h"
+#include "batch/ExportRecords.h"
+#include "player/ClockOwner.h"
+#include "player/FrameRenderer.h"
+#include "settings/OutputKind.h"
+#include "settings/dialogs/OutputSizeBoxes.h"
+
+class QAction;
+class QMenu;
+
+namespace convert {
+class ConversionRunner;
+class MovieCopies;
+class ProgressDialog;
+}  // namespace convert
+namespace player {
+class PlaybackClock;
+class PlayerHost;
+class SeekController;
+}  // namespace player
+
+namespace app {
+
+class DocumentLauncher;
+class MessageBoxes;
+class SettingsStore;
+class UserDialogs;
+
+// What the window uses of the desktop; tests put in their own dialogs and message boxes.
+struct DesktopServices {
+    SettingsStore& settings;
+    MessageBoxes& messages;
+    DocumentLauncher& launcher;
+    UserDialogs& dialogs;
+};
+
+// The menu commands, numbered as the program's menu always had them.
+enum Command : int {
+    kCmdOpen = 32769,
+    kCmdExit = 32770,
+    kCmdCreateAvi = 32771,
+    kCmdDimensions = 32772,
+    kCmdAbout = 32773,
+    kCmdKeepAspectRatio = 32774,
+    kCmdPlay = 32777,
+    kCmdStop = 32778,
+    kCmdCreateTga = 32779,
+    kCmdCreatePng = 32780,
+    kCmdHomePage = 32782,
+    kCmdHelp = 32784,
+    kCmdRewind = 32785,
+    kCmdBatchCreate = 32786,
+    kCmdSeekMode = 32787,
+    kCmdSupportForum = 32788,
+};
+
+// The menu bar's popups, by position.
+enum MenuPosition : int { kMenuFile = 0, kMenuControl = 1, kMenuOptions = 2, kMenuHelp = 3 };
+
+class MainWindow : public QMainWindow, public player::ClockOwner, public batch::BatchHost {
+  public:
+    // Placed where the settings store says; shown by the caller.
+    explicit MainWindow(DesktopServices services);
+    // Deletes the temporary copies and the recording file.
+    ~MainWindow() override;
+
+    QAction* Action(Command command) const { return actions_.at(command); }
+    QMenu* Popup(MenuPosition position) const { return popups_.at(position); }
+    // Runs a command as its menu item does.
+    void RunCommand(Command command);
+
+    // Opens the movie at `path` (the Open command after its file dialog). A movie that
+    // cannot be read leaves the open one, its copies and the title as they were.
+    bool OpenMovie(const QString& path);
+    // The movie's copies; null until a movie is open.
+    const convert::MovieCopies* Movie() const { return movie_.get(); }
+    // The temporary file the recording phase writes.
+    const std::string& RecordingPath() const { return recordingPath_; }
+
+    player::PlayerHost& View() { return *view_; }
+    player::SeekController& Seek() { return *seek_; }
+    player::PlaybackClock& Clock() { return *clock_; }
+    DesktopConversionHost& ConversionHost() { return *conversionHost_; }
+    convert::ConversionRunner* Runner() { return runner_.get(); }
+    bool Stopped() const;
+    bool InterfaceLocked() const { return locked_; }
+
+    void ShowMovieTitle(const std::string& path) override;
+    // The player area becomes exactly width x height, however many lines the menu bar
+    // takes at that width.
+    void ResizeToMovie(int32_t width, int32_t height, bool keepAspectRatio) override;
+    // The player view fills the window's client area.
+    void FitHostWindow();
+    // A stopped movie is drawn again at the view's size.
+    void RefreshStoppedFrame();
+    // Off greys File, Control and Options; the window can then be neither resized nor closed.
+    void SetInterfaceEnabled(bool enabled);
+    // Seek mode plays the silent copy, stepped by the seek controller.
+    void SetSeekMode(bool on);
+
+    // player::ClockOwner
+    bool RunInProgress() const override;
+    bool Recording() const override;
+    bool BatchRunning() const override;
+    void RecordingTick() override;
+    void PostBatchNextTask() override;
+
+    // batch::BatchHost
+    batch::ExportRecords& Records() override { return records_; }
+    bool OpenTaskMovie(const settings::ExportTask& task) override;
+    int32_t RunImageSequence(const settings::ImageSequenceSettings& settings,
+                             settings::OutputKind kind, const std::string& outputPath) override;
+    int32_t RunAvi(const convert::AviJob& job) override;
+    int32_t BeginRecordingPhase(const convert::AviJob& job) override;
+    int32_t LastFrameReached() const override;
+    void SetBatchReport(convert::BatchReport* report) override;
+    void PostBatchNextTask(bool stop, int32_t result) override;
+    void DiscardQueuedTicks() override;
+    void HideSeekController() override;
+    void ResetSeekEndFrame() override;
+    void ShowErrorMessage(int stringId) override;
+    bool AskYesNo(int stringId) override;
+
+  protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void BuildMenu();
+    QAction* AddCommand(QMenu* menu, Command command, const char* text);
+    void UpdateControlMenu();
+
+    void OnOpen();
+    void OnPlay();
+    void OnStop();
+    void OnRewind();
+    void OnSeekModeCommand();
+    void OnSeekModeChanged();
+    void OnKeepAspectRatio();
+    void OnDimensions();
+    void OnCreateImageSequence(settings::OutputKind kind);
+    void OnCreateAvi();
+
+    // Makes `copies` the open movie and its runner; returns the previous copies, which the
+    // caller lets go once the player has left them.
+    std::unique_ptr<convert::MovieCopies> AdoptMovie(std::unique_ptr<convert::MovieCopies> copies);
+    // The working movie, or the silent copy playing in seek mode.
+    void LoadOpenMovie();
+    void LoadWorkingMovie();
+    bool LoadSilentCopy();
+    // The window's size for a client area of width x height.
+    void ResizeClientArea(int width, int height);
+    settings::PixelSize ClientSize() const;
+    settings::PixelSize MovieSize() const;
+    bool KeepAspectRatioChecked() const;
+    // The file name the export save dialogs propose, and the one chosen.
+    QString ProposedOutput() const;
+    void RememberOutput(const QString& path);
+    void StoreWindowRect();
+    void DeleteTemporaryFiles();
+
+    DesktopServices services_;
+    std::atomic<int32_t> pendingTicks_{0};
+    std::map<Command, QAction*> actions_;
+    std::map<MenuPosition, QMenu*> popups_;
+    QMenu* imageSequenceMenu_ = nullptr;
+
+    player::PlayerHost* view_ = nullptr;      // the central widget
+    player::SeekController* seek_ = nullptr;  // a child dialog
+    std::unique_ptr<player::FrameRenderer> renderer_;
+    std::unique_ptr<player::PlaybackClock> clock_;
+    std::unique_ptr<convert::ProgressDialog> progress_;
+    std::unique_ptr<DesktopConversionHost> conversionHost_;
+
+    std::unique_ptr<convert::MovieCopies> movie_;
+    // Declared after movie_: it refers to it.
+    std::unique_ptr<convert::ConversionRunner> runner_;
+    convert::BatchReport* batchReport_ = nullptr;
+    std::string recordingPath_;
+    batch::ExportRecords records_;
+    QString outputName_;  // file name of the last output, without folder and extension
+    bool locked_ = false;
+};
+
+}  // namespace app

@@ -1,0 +1,40 @@
+#pragma once
+// The view that hosts the engine: it owns the engine and the timer objects the engine finds
+// through its site, and keeps the engine's view the size of the widget. The engine is put
+// into the "Opaque" window mode before it is sited. Painting is done by FrameRenderer,
+// which filters this widget's paint events.
+
+#include <QWidget>
+#include <atomic>
+#include <cstdint>
+
+#include "player/HostServiceProvider.h"
+#include "player/HostTimer.h"
+#include "player/HostTimerService.h"
+#include "swf/player/Player.h"
+
+namespace player {
+
+class PlayerHost : public QWidget {
+  public:
+    // Ticks go to `tickReceiver` (the main window), which counts `pendingTicks` down.
+    PlayerHost(QObject* tickReceiver, std::atomic<int32_t>& pendingTicks,
+               QWidget* parent = nullptr);
+    ~PlayerHost() override;
+
+    swf::Player& Control() { return control_; }
+    const swf::Player& Control() const { return control_; }
+    HostTimer& Timer() { return timer_; }
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    HostTimer timer_;
+    HostTimerService timerService_{timer_};
+    HostServiceProvider serviceProvider_{timerService_};
+    // Last: unadvises its timer while the timer objects still exist.
+    swf::Player control_;
+};
+
+}  // namespace player

@@ -1,0 +1,316 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <filesystem>
+
+#include "app/DesktopFixture.h"
+#include "convert/run/MovieCopies.h"
+#include "player/PlaybackClock.h"
+#include "player/PlayerHost.h"
+#include "player/SeekController.h"
+#include "resources/StringTable.h"
+#include "swf/player/Player.h"
+
+namespace apptest {
+namespace {
+
+using app::kCmdBatchCreate;
+using app::kCmdCreateAvi;
+using app::kCmdCreatePng;
+using app::kCmdCreateTga;
+using app::kCmdExit;
+using app::kCmdOpen;
+using app::kCmdPlay;
+using app::kCmdRewind;
+using app::kCmdSeekMode;
+using app::kCmdStop;
+
+bool Exists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
+
+// The items of a popup as shown: texts, "-" for a separator, ">text" for a sub-menu.
+std::vector<std::string> Items(QMenu* menu) {
+    std::vector<std::string> items;
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator())
+            items.push_back("-");
+        else
+            items.push_back((action->menu() ? ">" : "") + action->text().toStdString());
+    }
+    return items;
+}
+
+class MainWindowTest : public DesktopFixture {
+  protected:
+    bool Enabled(app::Command command) { return window_->Action(command)->isEnabled(); }
+    bool PopupEnabled(app::MenuPosition position) {
+        return window_->Popup(position)->menuAction()->isEnabled();
+    }
+    // The Control popup as it is about to be shown.
+    void ShowControlMenu() { emit window_->Popup(app::kMenuControl)->aboutToShow(); }
+};
+
+TEST_F(MainWindowTest, TheMenuHasItsItemsInOrderWithTheirSeparators) {
+    const QList<QAction*> bar = window_->menuBar()->actions();
+    ASSERT_EQ(bar.size(), 4);
+    EXPECT_EQ(bar[0]->text(), "&File");
+    EXPECT_EQ(bar[1]->text(), "&Control");
+    EXPECT_EQ(bar[2]->text(), "&Options");
+    EXPECT_EQ(bar[3]->text(), "&Help");
+    EXPECT_EQ(
+        Items(window_->Popup(app::kMenuFile)),
+        (std::vector<std::string>{"&Open...", "-", "Create &AVI...", ">Create &Image Sequence...",
+                                  "&Batch Create...", "-", "E&xit"}));
+    EXPECT_EQ(Items(window_->Popup(app::kMenuControl)),
+              (std::vector<std::string>{"&Play", "&Stop", "&Rewind", "-", "Seek &Mode..."}));
+    EXPECT_EQ(Items(window_->Popup(app::kMenuOptions)),
+              (std::vector<std::string>{"&Dimensions...", "&Keep Aspect Ratio"}));
+    EXPECT_EQ(Items(window_->Popup(app::kMenuHelp)),
+              (std::vector<std::string>{"&Kinetrope Pro Help...", "-", "&Quillmoth Home Page",
+                                        "Support F&orum", "-", "&About Kinetrope Pro"}));
+    EXPECT_EQ(window_->Action(kCmdCreateTga)->text(), "TGA...");
+    EXPECT_EQ(window_->Action(kCmdCreatePng)->text(), "PNG...");
+    EXPECT_EQ(window_->Action(kCmdCreateTga)->data().toInt(), 32779);
+    EXPECT_EQ(window_->Action(app::kCmdSupportForum)->data().toInt(), 32788);
+}
+
+TEST_F(MainWindowTest, WithoutAMovieOnlyOpeningBatchExitAndHelpWork) {
+    EXPECT_EQ(window_->windowTitle(), "Quillmoth Kinetrope Pro");
+    EXPECT_TRUE(Enabled(kCmdOpen));
+    EXPECT_TRUE(Enabled(kCmdBatchCreate));
+    EXPECT_TRUE(Enabled(kCmdExit));
+    EXPECT_FALSE(Enabled(kCmdCreateAvi));
+    EXPECT_FALSE(Enabled(kCmdCreateTga));
+    EXPECT_FALSE(Enabled(kCmdCreatePng));
+    EXPECT_FALSE(PopupEnabled(app::kMenuControl));
+    EXPECT_FALSE(PopupEnabled(app::kMenuOptions));
+    EXPECT_TRUE(PopupEnabled(app::kMenuHelp));
+    EXPECT_TRUE(window_->Action(app::kCmdKeepAspectRatio)->isChecked());
+    EXPECT_TRUE(window_->Action(kCmdStop)->isChecked());
+    EXPECT_FALSE(window_->Action(kCmdPlay)->isChecked());
+}
+
+TEST_F(MainWindowTest, OpeningAMovieEnablesEverythingAndShowsItsPath) {
+    const std::string movie = WriteMovie("first.swf", 120, 90);
+    OpenThroughCommand(movie);
+
+    ASSERT_EQ(dialogs_.requests.size(), 1u);
+    EXPECT_EQ(dialogs_.requests[0].title, "Select a Flash File");
+    EXPECT_EQ(dialogs_.requests[0].filter, "Flash (*.swf);;All files (*.*)");
+    EXPECT_EQ(window_->windowTitle(),
+              QString::fromStdString("Quillmoth Kinetrope Pro - [" + movie + "]"));
+    EXPECT_EQ(settings_.openDir,
+              QString::fromStdString(std::filesystem::path(movie).parent_path()));
+    for (app::Command command : {kCmdCreateAvi, kCmdCreateTga, kCmdCreatePng, kCmdPlay})
+        EXPECT_TRUE(Enabled(command)) << command;
+    EXPECT_TRUE(PopupEnabled(app::kMenuControl));
+    EXPECT_TRUE(PopupEnabled(app::kMenuOptions));
+    EXPECT_TRUE(window_->Stopped());
+    EXPECT_TRUE(window_->View().Control().HasMovie());
+    EXPECT_EQ(window_->Seek().EndFrame(), 3u);
+}
+
+TEST_F(MainWindowTest, SeekModeGreysPlayStopAndRewindAndChecksItsItem) {
+    OpenThroughCommand(WriteMovie("movie.swf", 120, 90));
+    ShowControlMenu();
+    EXPECT_TRUE(Enabled(kCmdPlay));
+    EXPECT_FALSE(window_->Action(kCmdSeekMode)->isChecked());
+
+    dialogs_.seekNoticeTicked = true;
+    window_->RunCommand(kCmdSeekMode);
+    ShowControlMenu();
+    EXPECT_TRUE(window_->Seek().IsShown());
+    for (app::Command command : {kCmdPlay, kCmdStop, kCmdRewind})
+        EXPECT_FALSE(Enabled(command)) << command;
+    EXPECT_TRUE(window_->Action(kCmdSeekMode)->isChecked());
+    // The notice was ticked away: it is not shown the next time.
+    int32_t dontShow = 0;
+    EXPECT_TRUE(settings_.ReadNumber(app::SettingsStore::kSeekNoticeValue, dontShow));
+    EXPECT_EQ(dontShow, 1);
+
+    window_->RunCommand(kCmdSeekMode);
+    ShowControlMenu();
+    EXPECT_FALSE(window_->Seek().IsShown());
+    EXPECT_TRUE(Enabled(kCmdPlay));
+    EXPECT_FALSE(window_->Action(kCmdSeekMode)->isChecked());
+
+    window_->RunCommand(kCmdSeekMode);
+    EXPECT_EQ(dialogs_.seekNoticesShown, 1);
+    EXPECT_TRUE(window_->Seek().IsShown());
+}
+
+TEST_F(MainWindowTest, ALockedWindowGreysItsMenusAndCanBeNeitherResizedNorClosed) {
+    OpenThroughCommand(WriteMovie("movie.swf", 120, 90));
+    const QSize size = window_->size();
+    window_->SetInterfaceEnabled(false);
+    EXPECT_FALSE(PopupEnabled(app::kMenuFile));
+    EXPECT_FALSE(PopupEnabled(app::kMenuControl));
+    EXPECT_FALSE(PopupEnabled(app::kMenuOptions));
+    EXPECT_TRUE(PopupEnabled(app::kMenuHelp));
+
+    window_->resize(size.width() + 50, size.height() + 50);
+    QApplication::processEvents();
+    EXPECT_EQ(window_->size(), size);
+    EXPECT_FALSE(window_->close());
+    EXPECT_TRUE(window_->isVisible());
+
+    window_->SetInterfaceEnabled(true);
+    EXPECT_TRUE(PopupEnabled(app::kMenuFile));
+    EXPECT_TRUE(PopupEnabled(app::kMenuControl));
+    window_->resize(size.width() + 50, size.height() + 50);
+    EXPECT_EQ(window_->size(), QSize(size.width() + 50, size.height() + 50));
+    EXPECT_TRUE(window_->close());
+}
+
+TEST_F(MainWindowTest, UnlockingWithoutAMovieLeavesControlAndOptionsGreyed) {
+    window_->SetInterfaceEnabled(false);
+    window_->SetInterfaceEnabled(true);
+    EXPECT_TRUE(PopupEnabled(app::kMenuFile));
+    EXPECT_FALSE(PopupEnabled(app::kMenuControl));
+    EXPECT_FALSE(PopupEnabled(app::kMenuOptions));
+}
+
+TEST_F(MainWindowTest, TheClientAreaIsExactlyTheMovieSize) {
+    OpenThroughCommand(WriteMovie("movie.swf", 320, 240));
+    EXPECT_EQ(ViewSize().width, 320);
+    EXPECT_EQ(ViewSize().height, 240);
+    EXPECT_EQ(window_->View().Control().ViewWidth(), 320);
+    EXPECT_EQ(window_->View().Control().ViewHeight(), 240);
+
+    window_->ResizeToMovie(200, 310, true);
+    EXPECT_EQ(ViewSize().width, 200);
+    EXPECT_EQ(ViewSize().height, 310);
+}
+
+TEST_F(MainWindowTest, ANarrowWindowWhoseMenuBarWrapsStillGetsTheWholeHeight) {
+    OpenThroughCommand(WriteMovie("narrow.swf", 60, 200));
+    // At this width the four menu titles do not fit on one line.
+    EXPECT_GT(window_->menuBar()->sizeHint().width(), 60);
+    EXPECT_EQ(ViewSize().width, 60);
+    EXPECT_EQ(ViewSize().height, 200);
+}
+
+TEST_F(MainWindowTest, DimensionsResizesThePlayerAreaAndKeepsTheScaleMode) {
+    OpenThroughCommand(WriteMovie("movie.swf", 120, 90));
+    window_->RunCommand(app::kCmdKeepAspectRatio);
+    EXPECT_FALSE(window_->Action(app::kCmdKeepAspectRatio)->isChecked());
+    EXPECT_EQ(window_->View().Control().GetScaleMode(), swf::Player::ExactFit);
+
+    dialogs_.dimensions = settings::PixelSize{250, 130};
+    window_->RunCommand(app::kCmdDimensions);
+    EXPECT_EQ(ViewSize().width, 250);
+    EXPECT_EQ(ViewSize().height, 130);
+    EXPECT_EQ(window_->View().Control().GetScaleMode(), swf::Player::ExactFit);
+
+    // The menu item toggles as the command does.
+    window_->Action(app::kCmdKeepAspectRatio)->trigger();
+    EXPECT_TRUE(window_->Action(app::kCmdKeepAspectRatio)->isChecked());
+    EXPECT_EQ(window_->View().Control().GetScaleMode(), swf::Player::ShowAll);
+}
+
+TEST_F(MainWindowTest, PlayStopAndRewindDriveThePlayer) {
+    OpenThroughCommand(WriteMovie("movie.swf", 120, 90, 6));
+    swf::Player& control = window_->View().Control();
+    window_->RunCommand(kCmdPlay);
+    EXPECT_FALSE(window_->Stopped());
+    EXPECT_TRUE(window_->Action(kCmdPlay)->isChecked());
+    EXPECT_FALSE(window_->Action(kCmdStop)->isChecked());
+    control.OnTimer(0);
+    control.OnTimer(0);
+    EXPECT_EQ(control.TCurrentFrame(), 2);
+
+    // Rewind while playing goes on playing from the first frame.
+    window_->RunCommand(kCmdRewind);
+    EXPECT_EQ(control.TCurrentFrame(), 0);
+    EXPECT_FALSE(window_->Stopped());
+    EXPECT_TRUE(control.IsPlaying());
+
+    window_->RunCommand(kCmdStop);
+    EXPECT_TRUE(window_->Stopped());
+    EXPECT_FALSE(control.IsPlaying());
+    EXPECT_TRUE(window_->Action(kCmdStop)->isChecked());
+    control.OnTimer(0);
+    window_->RunCommand(kCmdRewind);
+    EXPECT_EQ(control.TCurrentFrame(), 0);
+    EXPECT_TRUE(window_->Stopped());
+}
+
+TEST_F(MainWindowTest, AnUnreadableMovieLeavesTheOpenOneAsItWas) {
+    const std::string good = WriteMovie("good.swf", 120, 90, 4, true);
+    OpenThroughCommand(good);
+    const std::string working = window_->Movie()->workingPath();
+    convert::MovieCopies& copies = const_cast<convert::MovieCopies&>(*window_->Movie());
+    const std::string silent = copies.SilentCopy();
+    const QString title = window_->windowTitle();
+    ASSERT_NE(working, good);
+    ASSERT_TRUE(Exists(working));
+    ASSERT_TRUE(Exists(silent));
+
+    const std::string broken = scratch_.File("broken.swf");
+    testfiles::WriteBytes(broken, {'F', 'W', 'S', 8, 3, 0});
+    OpenThroughCommand(broken);
+
+    ASSERT_EQ(presenter_.texts.size(), 1u);
+    EXPECT_EQ(presenter_.texts[0], "File Open Error");
+    EXPECT_EQ(window_->windowTitle(), title);
+    EXPECT_EQ(window_->Movie()->workingPath(), working);
+    EXPECT_EQ(copies.SilentCopy(), silent);
+    EXPECT_TRUE(Exists(working));
+    EXPECT_TRUE(Exists(silent));
+    EXPECT_EQ(window_->View().Control().Header()->widthPixels(), 120);
+    EXPECT_EQ(ViewSize().width, 120);
+}
+
+TEST_F(MainWindowTest, TemporaryCopiesGoWhenReplacedAndWhenTheWindowGoes) {
+    OpenThroughCommand(WriteMovie("compressed.swf", 120, 90, 4, true));
+    const std::string firstWorking = window_->Movie()->workingPath();
+    const std::string firstSilent =
+        const_cast<convert::MovieCopies&>(*window_->Movie()).SilentCopy();
+    ASSERT_TRUE(Exists(firstWorking));
+
+    const std::string plain = WriteMovie("plain.swf", 100, 80);
+    OpenThroughCommand(plain);
+    EXPECT_FALSE(Exists(firstWorking));
+    EXPECT_FALSE(Exists(firstSilent));
+    EXPECT_EQ(window_->Movie()->workingPath(), plain);
+    EXPECT_EQ(ViewSize().width, 100);
+
+    OpenThroughCommand(WriteMovie("compressed2.swf", 120, 90, 4, true));
+    const std::string working = window_->Movie()->workingPath();
+    const std::string silent = const_cast<convert::MovieCopies&>(*window_->Movie()).SilentCopy();
+    const std::string recording = window_->RecordingPath();
+    ASSERT_TRUE(Exists(working));
+    ASSERT_TRUE(Exists(silent));
+    ASSERT_TRUE(Exists(recording));
+
+    window_.reset();
+    EXPECT_FALSE(Exists(working));
+    EXPECT_FALSE(Exists(silent));
+    EXPECT_FALSE(Exists(recording));
+    EXPECT_TRUE(Exists(plain));
+}
+
+TEST_F(MainWindowTest, ClosingStoresTheWindowRectangle) {
+    window_->setGeometry(40, 50, 300, 200);
+    EXPECT_TRUE(window_->close());
+    const app::StoredRect rect = settings_.mainWindow;
+    EXPECT_EQ(rect.right - rect.left, 300);
+    EXPECT_EQ(rect.bottom - rect.top, 200);
+}
+
+TEST_F(MainWindowTest, HelpItemsGoThroughTheLauncher) {
+    window_->RunCommand(app::kCmdHomePage);
+    window_->RunCommand(app::kCmdSupportForum);
+    ASSERT_EQ(shell_.opened.size(), 2u);
+    EXPECT_EQ(shell_.opened[0], QUrl(app::DocumentLauncher::kHomePageAddress));
+    EXPECT_EQ(shell_.opened[1], QUrl(app::DocumentLauncher::kSupportForumAddress));
+    window_->RunCommand(app::kCmdAbout);
+    EXPECT_EQ(dialogs_.aboutShown, 1);
+}
+
+}  // namespace
+}  // namespace apptest
