@@ -12,9 +12,14 @@ packages=(
   qt6-base-dev qt6-multimedia-dev
   ffmpeg
 )
-if [[ "${1:-}" == "--fuzz" ]]; then
-  packages+=(clang libclang-rt-14-dev)
-fi
+for option in "$@"; do
+  case "$option" in
+    --fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    # The virtual display that scripts/take-screenshots.sh draws the windows on.
+    --screenshots) packages+=(xvfb) ;;
+    *) echo "usage: $0 [--fuzz] [--screenshots]" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
