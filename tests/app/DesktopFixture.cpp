@@ -4,7 +4,7 @@
 
 #include "app/DontShowAgainDialog.h"
 #include "player/PlayerHost.h"
-#include "support/SwfWriter.h"
+#include "run/RunTestFiles.h"
 
 namespace apptest {
 
@@ -73,21 +73,10 @@ DesktopFixture::~DesktopFixture() {
 
 std::string DesktopFixture::WriteMovie(const std::string& name, int width, int height, int frames,
                                        bool compressed) {
-    swftest::SwfWriter writer;
-    writer.frameSizePixels(width, height).frameRate(12).compressed(compressed);
-    writer.setBackgroundColor({255, 255, 255});
-    for (int frame = 0; frame < frames; ++frame) {
-        swftest::ShapeBuilder shape;
-        const auto red = static_cast<uint8_t>(30 + 40 * frame);
-        shape.fill1(shape.addFill(swftest::FillStyle::solid({red, 120, 60})))
-            .rectangle(0, 0, swftest::px(width), swftest::px(height));
-        const auto id = static_cast<uint16_t>(frame + 1);
-        writer.defineShape(id, shape);
-        if (frame > 0) writer.removeObject2(1);
-        writer.place(id, 1).showFrame();
-    }
+    runtest::ColourMovie movie = runtest::Movie(frames, width, height);
+    movie.compressed = compressed;
     const std::string path = scratch_.File(name);
-    writer.writeFile(path);
+    runtest::WriteColourMovie(path, movie);
     return path;
 }
 

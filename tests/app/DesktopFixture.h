@@ -84,7 +84,7 @@ class DesktopFixture : public testing::Test {
     DesktopFixture();
     ~DesktopFixture() override;
 
-    // Frames of a single colour each (red rising with the frame number), `width` x `height`.
+    // Frames of a colour each (runtest::FrameOfColour tells which), `width` x `height`.
     std::string WriteMovie(const std::string& name, int width, int height, int frames = 4,
                            bool compressed = false);
     // Opens the movie through the Open command and its file dialog.
