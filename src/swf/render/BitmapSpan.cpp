@@ -90,20 +90,21 @@ agg::rgba8 BitmapSpan::bilinear(int64_t u, int64_t v) const {
                       blend(t00.b, t10.b, t01.b, t11.b), blend(t00.a, t10.a, t01.a, t11.a));
 }
 
-void BitmapSpan::generate(agg::rgba8* span, int x, int y, unsigned len) const {
+void BitmapSpan::generate(agg::rgba8* span, int x, int y, unsigned from, unsigned end) const {
     const Matrix& m = pixelsToBitmap_;
     double px = x + 0.5;
     double py = y + 0.5;
     double u = m.a * px + m.c * py + m.tx;
     double v = m.b * px + m.d * py + m.ty;
+    agg::rgba8* out = span;
     if (smooth_) {
-        for (unsigned i = 0; i < len; ++i)
-            span[i] = bilinear(toFixed(u + i * m.a), toFixed(v + i * m.b));
+        for (unsigned i = from; i < end; ++i)
+            *out++ = bilinear(toFixed(u + i * m.a), toFixed(v + i * m.b));
     } else {
-        for (unsigned i = 0; i < len; ++i)
-            span[i] = nearest(toFixed(u + i * m.a), toFixed(v + i * m.b));
+        for (unsigned i = from; i < end; ++i)
+            *out++ = nearest(toFixed(u + i * m.a), toFixed(v + i * m.b));
     }
-    cxform_.apply(span, len);
+    cxform_.apply(span, end - from);
 }
 
 }  // namespace swf

@@ -19,7 +19,9 @@ class BitmapSpan {
     // False when the bitmap has no pixels or the matrix collapses it: nothing can be drawn.
     bool drawable() const { return drawable_; }
 
-    void generate(agg::rgba8* span, int x, int y, unsigned len) const;
+    // Colours of pixels `from` to `end` - 1 of the run of row `y` starting at `x`, into
+    // span[0] on.
+    void generate(agg::rgba8* span, int x, int y, unsigned from, unsigned end) const;
 
   private:
     // Maps a texel coordinate into the bitmap: wrapped when tiling, clamped otherwise.

@@ -1,7 +1,5 @@
 #include "swf/render/Canvas.h"
 
-#include <agg_alpha_mask_u8.h>
-#include <agg_pixfmt_amask_adaptor.h>
 #include <agg_pixfmt_gray.h>
 #include <agg_pixfmt_rgba.h>
 #include <agg_renderer_base.h>
@@ -21,6 +19,7 @@
 #include "swf/render/ShapeRasterizer.h"
 #include "swf/render/StrokeBuilder.h"
 #include "swf/render/StrokeRasterizer.h"
+#include "swf/render/SurfaceBlender.h"
 #include "swf/render/WorkBudget.h"
 
 namespace swf {
@@ -28,7 +27,6 @@ namespace swf {
 namespace {
 
 using SurfaceFormat = agg::pixfmt_rgba32_pre;
-using MaskedFormat = agg::pixfmt_amask_adaptor<SurfaceFormat, agg::amask_no_clip_gray8>;
 using MaskFormat = agg::pixfmt_gray8_pre;
 
 // Vertices plus estimated rasterizer cells one draw may cost; far above any real shape. It
@@ -52,9 +50,10 @@ struct Canvas::Impl {
     Impl(int w, int h)
         : width(std::max(w, 0)),
           height(std::max(h, 0)),
-          pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 4),
-          surface(pixels.data(), static_cast<unsigned>(width), static_cast<unsigned>(height),
-                  width * 4),
+          pixels(static_cast<size_t>(width) * static_cast<size_t>(height)),
+          surface(reinterpret_cast<uint8_t*>(pixels.data()), static_cast<unsigned>(width),
+                  static_cast<unsigned>(height), width * 4),
+          blender(pixels.data(), width, height),
           masks(width, height),
           pictureWork(kWorkPerPicture) {}
 
@@ -64,10 +63,9 @@ struct Canvas::Impl {
               const BitmapLookup& bitmaps);
     void drawWithin(WorkBudget& budget, const Shape& shape, const Matrix& toPixels,
                     const ColorTransform& cxform, const BitmapLookup& bitmaps);
-    // Fills then lines, layer by layer, onto the surface through `renderer`.
-    template <class Renderer>
-    void paint(Renderer& renderer, const Shape& shape, const Matrix& toPixels,
-               const ColorTransform& cxform, const BitmapLookup& bitmaps, WorkBudget& budget);
+    // Fills then lines, layer by layer, onto the surface.
+    void paint(const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
+               const BitmapLookup& bitmaps, WorkBudget& budget);
     // Adds the coverage of the shape's fills to the mask being recorded.
     void record(uint8_t* mask, const Shape& shape, const Matrix& toPixels, WorkBudget& budget);
     // The fills of `paths`; false when the work budget ran out.
@@ -75,15 +73,14 @@ struct Canvas::Impl {
     bool drawFills(Renderer& renderer, const Shape& shape, std::span<const ShapePath> paths,
                    const Matrix& toPixels, WorkBudget& budget, MakeStyles makeStyles);
     // The lines of `paths` in style order; false when the work budget ran out.
-    template <class Renderer>
-    bool drawLines(Renderer& renderer, const Shape& shape, std::span<const ShapePath> paths,
-                   const Matrix& toPixels, const ColorTransform& cxform,
-                   const BitmapLookup& bitmaps, WorkBudget& budget);
+    bool drawLines(const Shape& shape, std::span<const ShapePath> paths, const Matrix& toPixels,
+                   const ColorTransform& cxform, const BitmapLookup& bitmaps, WorkBudget& budget);
 
     int width;
     int height;
-    std::vector<uint8_t> pixels;
+    std::vector<uint32_t> pixels;  // RGBA bytes, one word a pixel
     agg::rendering_buffer surface;
+    SurfaceBlender blender;
     MaskStack masks;
     ShapeRasterizer fills;
     StrokeBuilder outline;
@@ -108,24 +105,12 @@ void Canvas::Impl::drawWithin(WorkBudget& budget, const Shape& shape, const Matr
         if (uint8_t* mask = masks.recordingBuffer()) record(mask, shape, toPixels, budget);
         return;
     }
-    SurfaceFormat format(surface);
-    if (const uint8_t* active = masks.activeMask()) {
-        agg::rendering_buffer maskRows(const_cast<uint8_t*>(active), static_cast<unsigned>(width),
-                                       static_cast<unsigned>(height), width);
-        agg::amask_no_clip_gray8 mask(maskRows);
-        MaskedFormat masked(format, mask);
-        agg::renderer_base<MaskedFormat> renderer(masked);
-        paint(renderer, shape, toPixels, cxform, bitmaps, budget);
-    } else {
-        agg::renderer_base<SurfaceFormat> renderer(format);
-        paint(renderer, shape, toPixels, cxform, bitmaps, budget);
-    }
+    blender.setMask(masks.activeMask());
+    paint(shape, toPixels, cxform, bitmaps, budget);
 }
 
-template <class Renderer>
-void Canvas::Impl::paint(Renderer& renderer, const Shape& shape, const Matrix& toPixels,
-                         const ColorTransform& cxform, const BitmapLookup& bitmaps,
-                         WorkBudget& budget) {
+void Canvas::Impl::paint(const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
+                         const BitmapLookup& bitmaps, WorkBudget& budget) {
     // As the original player does: each style layer's fills, then its lines on top in style
     // order, before the next layer.
     auto makeStyles = [&](uint32_t first, uint32_t count) {
@@ -136,8 +121,8 @@ void Canvas::Impl::paint(Renderer& renderer, const Shape& shape, const Matrix& t
         size_t end = begin + 1;
         while (end < paths.size() && paths[end].layer == paths[begin].layer) ++end;
         std::span<const ShapePath> layer = paths.subspan(begin, end - begin);
-        if (!drawFills(renderer, shape, layer, toPixels, budget, makeStyles) ||
-            !drawLines(renderer, shape, layer, toPixels, cxform, bitmaps, budget))
+        if (!drawFills(blender, shape, layer, toPixels, budget, makeStyles) ||
+            !drawLines(shape, layer, toPixels, cxform, bitmaps, budget))
             return;
         begin = end;
     }
@@ -178,11 +163,9 @@ bool Canvas::Impl::drawFills(Renderer& renderer, const Shape& shape,
     return true;
 }
 
-template <class Renderer>
-bool Canvas::Impl::drawLines(Renderer& renderer, const Shape& shape,
-                             std::span<const ShapePath> paths, const Matrix& toPixels,
-                             const ColorTransform& cxform, const BitmapLookup& bitmaps,
-                             WorkBudget& budget) {
+bool Canvas::Impl::drawLines(const Shape& shape, std::span<const ShapePath> paths,
+                             const Matrix& toPixels, const ColorTransform& cxform,
+                             const BitmapLookup& bitmaps, WorkBudget& budget) {
     lineOrder.clear();
     for (size_t i = 0; i < paths.size(); ++i) {
         const ShapePath& path = paths[i];
@@ -209,7 +192,7 @@ bool Canvas::Impl::drawLines(Renderer& renderer, const Shape& shape,
         FillStyle solid;
         solid.color = style.color;
         FillPaint paint(style.fill ? *style.fill : solid, toPixels, cxform, bitmaps);
-        strokes.render(renderer, paint);
+        strokes.render(blender, paint);
         begin = end;
     }
     return true;
@@ -228,7 +211,7 @@ int Canvas::height() const {
 }
 
 const uint8_t* Canvas::pixels() const {
-    return impl_->pixels.data();
+    return reinterpret_cast<const uint8_t*>(impl_->pixels.data());
 }
 
 void Canvas::clear(Rgba color) {

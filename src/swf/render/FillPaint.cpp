@@ -36,13 +36,13 @@ FillPaint::FillPaint(const FillStyle& style, const Matrix& toPixels, const Color
                      const BitmapLookup& bitmaps)
     : source_(makeSource(style, toPixels, cxform, bitmaps)) {}
 
-void FillPaint::generate(agg::rgba8* span, int x, int y, unsigned len) const {
+void FillPaint::generate(agg::rgba8* span, int x, int y, unsigned from, unsigned end) const {
     if (const auto* gradient = std::get_if<GradientSpan>(&source_)) {
-        gradient->generate(span, x, y, len);
+        gradient->generate(span, x, y, from, end);
     } else if (const auto* bitmap = std::get_if<BitmapSpan>(&source_)) {
-        bitmap->generate(span, x, y, len);
+        bitmap->generate(span, x, y, from, end);
     } else {
-        std::fill(span, span + len, std::get<agg::rgba8>(source_));
+        std::fill(span, span + (end - from), std::get<agg::rgba8>(source_));
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // What one fill style puts on the surface: a solid colour or a span of colours from a
-// gradient or a bitmap, with the colour transform applied. Serves AGG as a span generator.
+// gradient or a bitmap, with the colour transform applied.
 
 #include <agg_color_rgba.h>
 
@@ -24,9 +24,10 @@ class FillPaint {
         return isSolid() ? std::get<agg::rgba8>(source_) : agg::rgba8(0, 0, 0, 0);
     }
 
-    // The AGG span generator interface.
-    void prepare() {}
-    void generate(agg::rgba8* span, int x, int y, unsigned len) const;
+    // Colours of pixels `from` to `end` - 1 of the run of row `y` starting at `x`, into
+    // span[0] on. A run is always generated from its start, so a pixel's colour does not depend
+    // on which part of the run is asked for.
+    void generate(agg::rgba8* span, int x, int y, unsigned from, unsigned end) const;
 
   private:
     std::variant<agg::rgba8, GradientSpan, BitmapSpan> source_;

@@ -1,9 +1,7 @@
 #pragma once
-// The paints of a shape's fill styles for AGG's compound renderer, which asks for them by
-// style number. Paints are made on first use, so styles that never reach a visible pixel
+// The paints of a shape's fill styles for the compound rasterizer, which names them by style
+// number. Paints are made on first use, so styles that never reach a visible pixel
 // cost nothing.
-
-#include <agg_color_rgba.h>
 
 #include <cstdint>
 #include <memory>
@@ -20,16 +18,10 @@ class FillStyleTable {
                    const Matrix& toPixels, const ColorTransform& cxform,
                    const BitmapLookup& bitmaps);
 
-    // The style handler interface of agg::render_scanlines_compound_layered.
-    bool is_solid(unsigned style) { return paint(style).isSolid(); }
-    agg::rgba8 color(unsigned style) { return paint(style).color(); }
-    void generate_span(agg::rgba8* span, int x, int y, unsigned len, unsigned style) {
-        paint(style).generate(span, x, y, len);
-    }
-
-  private:
+    // The paint of style number `style`, made on first use.
     const FillPaint& paint(unsigned style);
 
+  private:
     const std::vector<FillStyle>& fills_;
     uint32_t first_;
     Matrix toPixels_;

@@ -98,7 +98,8 @@ void GradientSpan::run(agg::rgba8* span, unsigned len, double u, double v,
     }
 }
 
-void GradientSpan::generate(agg::rgba8* span, int x, int y, unsigned len) const {
+void GradientSpan::generate(agg::rgba8* span, int x, int y, unsigned from, unsigned end) const {
+    unsigned len = end - from;
     if (degenerate_) {
         std::fill(span, span + len, lut_[kLastRatio]);
         return;
@@ -108,6 +109,11 @@ void GradientSpan::generate(agg::rgba8* span, int x, int y, unsigned len) const 
     double py = y + 0.5;
     double u = m.a * px + m.c * py + m.tx;
     double v = m.b * px + m.d * py + m.ty;
+    // Stepped as the whole run would be, so that every pixel gets the same position.
+    for (unsigned i = 0; i < from; ++i) {
+        u += m.a;
+        v += m.b;
+    }
     switch (kind_) {
         case FillStyle::Kind::LinearGradient:
             return run(span, len, u, v, [](double gu, double) { return (gu + 1) / 2; });

@@ -15,13 +15,16 @@ class GradientSpan {
     GradientSpan(FillStyle::Kind kind, const Gradient& gradient, const Matrix& toPixels,
                  const ColorTransform& cxform);
 
-    void generate(agg::rgba8* span, int x, int y, unsigned len) const;
+    // Colours of pixels `from` to `end` - 1 of the run of row `y` starting at `x`, into
+    // span[0] on.
+    void generate(agg::rgba8* span, int x, int y, unsigned from, unsigned end) const;
 
   private:
     // Where a point of the unit gradient square (-1..1) lies on a focal gradient: 0 at the
     // focus, 1 on the circle.
     double focalPosition(double u, double v) const;
-    // Fills the span with the colours at positions `position(u, v)` along the row.
+    // Fills the span with the colours at positions `position(u, v)` along the row, where
+    // (u, v) is pixel `from` of the run.
     template <class Position>
     void run(agg::rgba8* span, unsigned len, double u, double v, Position position) const;
     template <class Position, class Spread>

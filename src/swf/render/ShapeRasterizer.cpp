@@ -39,4 +39,64 @@ bool ShapeRasterizer::addFills(const Shape& shape, std::span<const ShapePath> pa
     return true;
 }
 
+void ShapeRasterizer::render(SurfaceBlender& surface, FillStyleTable& styles) {
+    if (!rasterizer_.rewind_scanlines()) return;
+    int minX = rasterizer_.min_x();
+    scanline_.reset(minX, rasterizer_.max_x());
+    auto rowLength = static_cast<size_t>(rasterizer_.max_x() - minX + 2);
+    if (mix_.size() < rowLength) {
+        mix_.resize(rowLength);
+        mixCovers_.resize(rowLength);
+    }
+    while (unsigned fillCount = rasterizer_.sweep_styles()) {
+        if (fillCount > 1) {
+            blendMixedRow(surface, styles, fillCount);
+            continue;
+        }
+        if (!rasterizer_.sweep_scanline(scanline_, 0)) continue;
+        const FillPaint& paint = styles.paint(rasterizer_.style(0));
+        auto span = scanline_.begin();
+        for (unsigned n = scanline_.num_spans(); n > 0; --n, ++span)
+            surface.blend(span->x, scanline_.y(), static_cast<unsigned>(span->len), span->covers,
+                          paint);
+    }
+}
+
+void ShapeRasterizer::blendMixedRow(SurfaceBlender& surface, FillStyleTable& styles,
+                                    unsigned fillCount) {
+    unsigned rowLength = rasterizer_.scanline_length();
+    if (rowLength == 0) return;
+    int minX = rasterizer_.min_x();
+    auto start = static_cast<size_t>(rasterizer_.scanline_start() - minX);
+    std::fill_n(mix_.begin() + static_cast<std::ptrdiff_t>(start), rowLength,
+                agg::rgba8(0, 0, 0, 0));
+    std::fill_n(mixCovers_.begin() + static_cast<std::ptrdiff_t>(start), rowLength, 0);
+    bool swept = false;
+    for (unsigned i = 0; i < fillCount; ++i) {
+        const FillPaint& paint = styles.paint(rasterizer_.style(i));
+        if (!rasterizer_.sweep_scanline(scanline_, static_cast<int>(i))) continue;
+        swept = true;
+        auto span = scanline_.begin();
+        for (unsigned n = scanline_.num_spans(); n > 0; --n, ++span) {
+            auto len = static_cast<unsigned>(span->len);
+            if (!paint.isSolid()) {
+                if (colors_.size() < len) colors_.resize(len);
+                paint.generate(colors_.data(), span->x, scanline_.y(), 0, len);
+            }
+            agg::rgba8 solid = paint.color();
+            auto offset = static_cast<size_t>(span->x - minX);
+            for (unsigned k = 0; k < len; ++k) {
+                // Each fill takes its cover, but never more than the pixel has left.
+                uint8_t& taken = mixCovers_[offset + k];
+                unsigned cover = std::min<unsigned>(span->covers[k], agg::cover_full - taken);
+                if (cover == 0) continue;
+                mix_[offset + k].add(paint.isSolid() ? solid : colors_[k], cover);
+                taken = static_cast<uint8_t>(taken + cover);
+            }
+        }
+    }
+    if (swept)
+        surface.blend(rasterizer_.scanline_start(), scanline_.y(), rowLength, mix_.data() + start);
+}
+
 }  // namespace swf

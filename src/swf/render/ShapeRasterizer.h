@@ -12,10 +12,12 @@
 
 #include <cstdint>
 #include <span>
-#include <type_traits>
 #include <vector>
 
+#include "swf/render/CoverageStyles.h"
 #include "swf/render/EdgeFlattener.h"
+#include "swf/render/FillStyleTable.h"
+#include "swf/render/SurfaceBlender.h"
 #include "swf/shape/Shape.h"
 
 namespace swf {
@@ -31,23 +33,27 @@ class ShapeRasterizer {
     bool addFills(const Shape& shape, std::span<const ShapePath> paths, uint32_t first,
                   uint32_t count, EdgeFlattener& flattener, PixelBox clip);
 
-    // Draws what addFills gathered; `styles` gives the paint of each style number.
-    template <class Renderer, class Styles>
-    void render(Renderer& renderer, Styles& styles) {
-        if constexpr (std::is_same_v<typename Renderer::color_type, agg::gray8>) {
-            agg::render_scanlines_compound_layered(rasterizer_, scanline_, renderer, graySpans_,
-                                                   styles);
-        } else {
-            agg::render_scanlines_compound_layered(rasterizer_, scanline_, renderer, rgbaSpans_,
-                                                   styles);
-        }
+    // Draws what addFills gathered onto the surface; `styles` gives the paint of each style
+    // number. Where fills meet on a row, their shares of each pixel are mixed first, the
+    // mix blended at once, as AGG's layered compound renderer does.
+    void render(SurfaceBlender& surface, FillStyleTable& styles);
+    // Adds what addFills gathered to a clip mask being recorded.
+    template <class MaskRenderer>
+    void render(MaskRenderer& renderer, CoverageStyles& styles) {
+        agg::render_scanlines_compound_layered(rasterizer_, scanline_, renderer, graySpans_,
+                                               styles);
     }
 
   private:
+    // Mixes the fills of a row where more than one meets, then blends the mix.
+    void blendMixedRow(SurfaceBlender& surface, FillStyleTable& styles, unsigned fillCount);
+
     agg::rasterizer_compound_aa<agg::rasterizer_sl_clip_dbl> rasterizer_;
     agg::scanline_u8 scanline_;
-    agg::span_allocator<agg::rgba8> rgbaSpans_;
     agg::span_allocator<agg::gray8> graySpans_;
+    std::vector<agg::rgba8> mix_;     // a row's mixed colours, from the rasterizer's min_x
+    std::vector<uint8_t> mixCovers_;  // the cover each pixel of the mix has taken so far
+    std::vector<agg::rgba8> colors_;  // one span of a paint
     std::vector<Point> points_;
 };
 

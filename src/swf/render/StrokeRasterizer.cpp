@@ -44,6 +44,17 @@ bool StrokeRasterizer::addStroke(StrokeBuilder& outline, const LineStyle& style,
            add(outline.endStubs(), style.endCap, style, width, clip, budget);
 }
 
+void StrokeRasterizer::render(SurfaceBlender& surface, const FillPaint& paint) {
+    if (!rasterizer_.rewind_scanlines()) return;
+    scanline_.reset(rasterizer_.min_x(), rasterizer_.max_x());
+    while (rasterizer_.sweep_scanline(scanline_)) {
+        auto span = scanline_.begin();
+        for (unsigned n = scanline_.num_spans(); n > 0; --n, ++span)
+            surface.blend(span->x, scanline_.y(), static_cast<unsigned>(span->len), span->covers,
+                          paint);
+    }
+}
+
 bool StrokeRasterizer::add(agg::path_storage& path, CapStyle cap, const LineStyle& style,
                            double width, PixelBox clip, WorkBudget& budget) {
     if (path.total_vertices() == 0) return true;
