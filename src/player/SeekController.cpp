@@ -55,8 +55,8 @@ bool IsEnterKey(const QEvent* event) {
 // The end of a move of the trackbar by mouse or keyboard, which the trackbar reports as
 // its "end track" scroll.
 bool EndsTrackMove(const QEvent* event) {
-    if (event->type() == QEvent::MouseButtonRelease)
-        return static_cast<const QMouseEvent*>(event)->button() == Qt::LeftButton;
+    // Any button: some styles move the thumb straight to a click of another button.
+    if (event->type() == QEvent::MouseButtonRelease) return true;
     if (event->type() != QEvent::KeyRelease) return false;
     const auto* key = static_cast<const QKeyEvent*>(event);
     if (key->isAutoRepeat()) return false;
