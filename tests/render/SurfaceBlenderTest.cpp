@@ -55,10 +55,15 @@ std::vector<uint32_t> background() {
     return pixels;
 }
 
+GradientLutCache& luts() {
+    static GradientLutCache cache;
+    return cache;
+}
+
 FillPaint solidPaint(Rgba color, const ColorTransform& cxform = {}) {
     FillStyle style;
     style.color = color;
-    return FillPaint(style, Matrix{}, cxform, nullptr);
+    return FillPaint(style, Matrix{}, cxform, nullptr, luts());
 }
 
 // A linear gradient across the surface with translucent stops, under a colour transform.
@@ -71,7 +76,7 @@ FillPaint gradientPaint() {
     ColorTransform cxform;
     cxform.gMul = 200;
     cxform.bAdd = 30;
-    return FillPaint(style, Matrix{}, cxform, nullptr);
+    return FillPaint(style, Matrix{}, cxform, nullptr, luts());
 }
 
 class SurfaceBlenderTest : public ::testing::TestWithParam<bool> {

@@ -14,6 +14,7 @@
 #include "swf/render/EdgeFlattener.h"
 #include "swf/render/FillPaint.h"
 #include "swf/render/FillStyleTable.h"
+#include "swf/render/GradientLutCache.h"
 #include "swf/render/MaskStack.h"
 #include "swf/render/PixelColorTransform.h"
 #include "swf/render/ShapeRasterizer.h"
@@ -85,6 +86,7 @@ struct Canvas::Impl {
     ShapeRasterizer fills;
     StrokeBuilder outline;
     StrokeRasterizer strokes;
+    GradientLutCache gradients;                          // kept from picture to picture
     std::vector<std::pair<uint32_t, size_t>> lineOrder;  // (line style, path), reused
     WorkBudget pictureWork;  // what is left for the rest of this picture
 };
@@ -114,7 +116,7 @@ void Canvas::Impl::paint(const Shape& shape, const Matrix& toPixels, const Color
     // As the original player does: each style layer's fills, then its lines on top in style
     // order, before the next layer.
     auto makeStyles = [&](uint32_t first, uint32_t count) {
-        return FillStyleTable(shape.fills, first, count, toPixels, cxform, bitmaps);
+        return FillStyleTable(shape.fills, first, count, toPixels, cxform, bitmaps, gradients);
     };
     std::span<const ShapePath> paths(shape.paths);
     for (size_t begin = 0; begin < paths.size();) {
@@ -191,7 +193,7 @@ bool Canvas::Impl::drawLines(const Shape& shape, std::span<const ShapePath> path
         if (!strokes.addStroke(outline, style, strokeWidth, box(), budget)) return false;
         FillStyle solid;
         solid.color = style.color;
-        FillPaint paint(style.fill ? *style.fill : solid, toPixels, cxform, bitmaps);
+        FillPaint paint(style.fill ? *style.fill : solid, toPixels, cxform, bitmaps, gradients);
         strokes.render(blender, paint);
         begin = end;
     }

@@ -9,7 +9,8 @@ namespace {
 std::variant<agg::rgba8, GradientSpan, BitmapSpan> makeSource(const FillStyle& style,
                                                               const Matrix& toPixels,
                                                               const ColorTransform& cxform,
-                                                              const BitmapLookup& bitmaps) {
+                                                              const BitmapLookup& bitmaps,
+                                                              GradientLutCache& gradients) {
     const agg::rgba8 nothing(0, 0, 0, 0);
     switch (style.kind) {
         case FillStyle::Kind::Solid:
@@ -17,7 +18,7 @@ std::variant<agg::rgba8, GradientSpan, BitmapSpan> makeSource(const FillStyle& s
         case FillStyle::Kind::LinearGradient:
         case FillStyle::Kind::RadialGradient:
         case FillStyle::Kind::FocalGradient:
-            return GradientSpan(style.kind, style.gradient, toPixels, cxform);
+            return GradientSpan(style.kind, style.gradient, toPixels, cxform, gradients);
         case FillStyle::Kind::Bitmap: {
             const Bitmap* bitmap = bitmaps ? bitmaps(style.bitmapId) : nullptr;
             if (!bitmap) return nothing;
@@ -33,8 +34,8 @@ std::variant<agg::rgba8, GradientSpan, BitmapSpan> makeSource(const FillStyle& s
 }  // namespace
 
 FillPaint::FillPaint(const FillStyle& style, const Matrix& toPixels, const ColorTransform& cxform,
-                     const BitmapLookup& bitmaps)
-    : source_(makeSource(style, toPixels, cxform, bitmaps)) {}
+                     const BitmapLookup& bitmaps, GradientLutCache& gradients)
+    : source_(makeSource(style, toPixels, cxform, bitmaps, gradients)) {}
 
 void FillPaint::generate(agg::rgba8* span, int x, int y, unsigned from, unsigned end) const {
     if (const auto* gradient = std::get_if<GradientSpan>(&source_)) {

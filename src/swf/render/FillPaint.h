@@ -15,8 +15,9 @@ namespace swf {
 class FillPaint {
   public:
     // A bitmap fill whose bitmap is unknown or unusable paints nothing (transparent).
+    // Gradients take their colour tables from `gradients`.
     FillPaint(const FillStyle& style, const Matrix& toPixels, const ColorTransform& cxform,
-              const BitmapLookup& bitmaps);
+              const BitmapLookup& bitmaps, GradientLutCache& gradients);
 
     bool isSolid() const { return std::holds_alternative<agg::rgba8>(source_); }
     // Premultiplied; meaningful for solid paints only.

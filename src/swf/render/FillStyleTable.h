@@ -16,7 +16,7 @@ class FillStyleTable {
     // Style number n stands for fills[first + n].
     FillStyleTable(const std::vector<FillStyle>& fills, uint32_t first, uint32_t count,
                    const Matrix& toPixels, const ColorTransform& cxform,
-                   const BitmapLookup& bitmaps);
+                   const BitmapLookup& bitmaps, GradientLutCache& gradients);
 
     // The paint of style number `style`, made on first use.
     const FillPaint& paint(unsigned style);
@@ -27,6 +27,7 @@ class FillStyleTable {
     Matrix toPixels_;
     ColorTransform cxform_;
     const BitmapLookup& bitmaps_;
+    GradientLutCache& gradients_;
     std::vector<std::unique_ptr<FillPaint>> paints_;
 };
 

@@ -1,6 +1,5 @@
 #pragma once
-// The 256 colours of a gradient, one per ratio, transformed and premultiplied, built once
-// per gradient per draw.
+// The 256 colours of a gradient, one per ratio, transformed and premultiplied.
 
 #include <agg_color_rgba.h>
 

@@ -23,8 +23,8 @@ bool bounded(const Matrix& m) {
 }  // namespace
 
 GradientSpan::GradientSpan(FillStyle::Kind kind, const Gradient& gradient, const Matrix& toPixels,
-                           const ColorTransform& cxform)
-    : lut_(gradient.stops, gradient.interpolation, cxform),
+                           const ColorTransform& cxform, GradientLutCache& luts)
+    : lut_(luts.lut(gradient, cxform)),
       kind_(kind),
       spread_(gradient.spread),
       focus_(
@@ -78,8 +78,9 @@ template <class Position, class Spread>
 void GradientSpan::run(agg::rgba8* span, unsigned len, double u, double v, Position position,
                        Spread spread) const {
     const Matrix& m = pixelsToUnit_;
+    const GradientLut& lut = *lut_;
     for (unsigned i = 0; i < len; ++i) {
-        span[i] = lut_[spread(position(u, v))];
+        span[i] = lut[spread(position(u, v))];
         u += m.a;
         v += m.b;
     }
@@ -101,7 +102,7 @@ void GradientSpan::run(agg::rgba8* span, unsigned len, double u, double v,
 void GradientSpan::generate(agg::rgba8* span, int x, int y, unsigned from, unsigned end) const {
     unsigned len = end - from;
     if (degenerate_) {
-        std::fill(span, span + len, lut_[kLastRatio]);
+        std::fill(span, span + len, (*lut_)[kLastRatio]);
         return;
     }
     const Matrix& m = pixelsToUnit_;

@@ -3,8 +3,11 @@
 
 #include <agg_color_rgba.h>
 
+#include <memory>
 #include "swf/geom/Geometry.h"
+
 #include "swf/render/GradientLut.h"
+#include "swf/render/GradientLutCache.h"
 #include "swf/shape/Shape.h"
 
 namespace swf {
@@ -12,8 +15,9 @@ namespace swf {
 class GradientSpan {
   public:
     // `kind` is one of the gradient kinds of FillStyle.
+    // The gradient's colour table comes from `luts`.
     GradientSpan(FillStyle::Kind kind, const Gradient& gradient, const Matrix& toPixels,
-                 const ColorTransform& cxform);
+                 const ColorTransform& cxform, GradientLutCache& luts);
 
     // Colours of pixels `from` to `end` - 1 of the run of row `y` starting at `x`, into
     // span[0] on.
@@ -31,7 +35,7 @@ class GradientSpan {
     void run(agg::rgba8* span, unsigned len, double u, double v, Position position,
              Spread spread) const;
 
-    GradientLut lut_;
+    std::shared_ptr<const GradientLut> lut_;
     FillStyle::Kind kind_;
     SpreadMode spread_;
     double focus_;
