@@ -39,7 +39,9 @@ class FakeBatchHost : public batch::BatchHost {
     bool answerYes = false;
     bool recordingStartFails = false;
     // The batch being driven, to see its state from inside the calls.
-    const batch::BatchRun* run = nullptr;
+    batch::BatchRun* run = nullptr;
+    // Runs pump events: a BatchNextTask dispatched in the middle of each run.
+    bool eventDuringRuns = false;
     bool runInProgressDuringQuestions = true;
     bool seekHidden = false;
     int seekEndFrameResets = 0;
@@ -58,6 +60,7 @@ class FakeBatchHost : public batch::BatchHost {
     int32_t RunImageSequence(const settings::ImageSequenceSettings&, settings::OutputKind,
                              const std::string& outputPath) override {
         calls.push_back("images " + outputPath);
+        if (eventDuringRuns && run) run->OnNextTask(false, 0);
         return Finish(outputPath);
     }
     int32_t RunAvi(const convert::AviJob& job) override {
