@@ -3,7 +3,9 @@
 // their own to follow and answer the run.
 //
 // The main window's part of the wiring, besides implementing this:
-// - on the batch dialog's OK, BatchRun::Start();
+// - the Batch Create command: ExportRecords::PrepareForBatch with the player area, then
+//   BatchDialog on the main window's task list and records; on OK, BatchRun::Start() (an
+//   empty list too: it shows the log of no tasks);
 // - on every BatchNextTask event (BatchNextTaskEvent), BatchRun::OnNextTask(stop, result);
 // - on a clock tick while playback is stopped and BatchRun::running(), PostBatchNextTask
 //   (false, 0): that is what starts the next task;
