@@ -69,6 +69,41 @@ TEST_F(MaskTest, MaskShapesUniteAndIgnoreColourAndLines) {
     EXPECT_EQ(pixelAt(canvas, 20, 20), kWhite);
 }
 
+TEST_F(MaskTest, AMaskedGradientKeepsItsColoursWhereTheMaskIsOpen) {
+    // Only the open part of each row is generated; it must match the whole run's colours, up
+    // to the surface's edge as well as in between.
+    canvas.beginMask();
+    draw(filledRectangle(3, 0, 9.5, 40, kBlack));
+    draw(filledRectangle(25, 0, 40, 40, kBlack));
+    canvas.endMask();
+    Shape gradient;
+    FillStyle fill;
+    fill.kind = FillStyle::Kind::RadialGradient;
+    fill.gradient.matrix =
+        Matrix{40 * kTwips / 32768, 0.0003, -0.0002, 30 * kTwips / 32768, 15 * kTwips, 22 * kTwips};
+    fill.gradient.stops = {{0, kRed}, {90, {0, 200, 40, 160}}, {255, kBlue}};
+    gradient.fills.push_back(fill);
+    gradient.paths.push_back(rectangle(0, 0, 40, 40, 1));
+    ColorTransform tinted;
+    tinted.gMul = 180;
+    tinted.bAdd = -20;
+    canvas.drawShape(gradient, pixelScale(), tinted, noBitmaps());
+
+    Canvas unmasked(40, 40);
+    unmasked.clear(kWhite);
+    unmasked.drawShape(gradient, pixelScale(), tinted, noBitmaps());
+    for (int y = 0; y < 40; y += 3) {
+        for (int x : {3, 4, 8, 25, 31, 39}) {
+            EXPECT_EQ(pixelAt(canvas, x, y), pixelAt(unmasked, x, y)) << x << ", " << y;
+        }
+        EXPECT_EQ(pixelAt(canvas, 2, y), kWhite);
+        EXPECT_EQ(pixelAt(canvas, 17, y), kWhite);
+        Rgba edge = pixelAt(canvas, 9, y);  // the mask half covers it
+        EXPECT_NE(edge, kWhite);
+        EXPECT_NE(edge, pixelAt(unmasked, 9, y));
+    }
+}
+
 TEST_F(MaskTest, NestedMasksIntersectAndPopInOrder) {
     mask(filledRectangle(0, 0, 20, 40, kBlack));  // left half
     mask(filledRectangle(0, 0, 40, 20, kBlack));  // top half

@@ -91,7 +91,7 @@ class SurfaceBlenderTest : public ::testing::TestWithParam<bool> {
           alphaMask(maskRows),
           format(rows),
           maskedFormat(format, alphaMask) {
-        if (masked()) blender.setMask(mask.data());
+        if (masked()) blender.setMask(mask.data(), extents.data());
     }
 
     bool masked() const { return GetParam(); }
@@ -127,6 +127,8 @@ class SurfaceBlenderTest : public ::testing::TestWithParam<bool> {
     }
 
     std::vector<uint8_t> mask;
+    // Every row of the mask is open from column 6 to 32.
+    std::vector<MaskStack::RowExtent> extents{kHeight, MaskStack::RowExtent{6, 33}};
     std::vector<uint32_t> actual;
     std::vector<uint32_t> expected;
     SurfaceBlender blender;

@@ -107,7 +107,7 @@ void Canvas::Impl::drawWithin(WorkBudget& budget, const Shape& shape, const Matr
         if (uint8_t* mask = masks.recordingBuffer()) record(mask, shape, toPixels, budget);
         return;
     }
-    blender.setMask(masks.activeMask());
+    blender.setMask(masks.activeMask(), masks.activeExtents());
     paint(shape, toPixels, cxform, bitmaps, budget);
 }
 

@@ -12,6 +12,13 @@ namespace swf {
 
 class MaskStack {
   public:
+    // The columns of one row a mask lets anything through: first to end - 1; none when
+    // first == end.
+    struct RowExtent {
+        int first = 0;
+        int end = 0;
+    };
+
     // Nesting deeper than this only comes from hostile movies; deeper masks record nothing
     // and restrict no further than the masks below them.
     static constexpr size_t kMaxDepth = 32;
@@ -30,6 +37,8 @@ class MaskStack {
     uint8_t* recordingBuffer();
     // The mask that limits drawing on the surface, or null when nothing limits it.
     const uint8_t* activeMask() const;
+    // The extent of each row of the active mask; null with it.
+    const RowExtent* activeExtents() const;
 
   private:
     struct Level {
@@ -37,11 +46,16 @@ class MaskStack {
         bool kept = true;  // false beyond kMaxDepth: no buffer of its own
     };
 
-    // The buffer of the nearest kept, ended level at or below `top`, or null.
-    const uint8_t* effectiveBelow(size_t top) const;
+    // The index of the nearest kept, ended level at or below `top`, or -1.
+    std::ptrdiff_t effectiveBelow(size_t top) const;
+    // Finds the extents of the rows of level `index`'s finished buffer.
+    void measure(size_t index);
 
+    int width_;
+    int height_;
     size_t area_;
-    std::vector<std::vector<uint8_t>> buffers_;  // buffers_[i] belongs to level i
+    std::vector<std::vector<uint8_t>> buffers_;    // buffers_[i] belongs to level i
+    std::vector<std::vector<RowExtent>> extents_;  // of the rows of buffers_[i], once ended
     std::vector<Level> levels_;
 };
 

@@ -35,6 +35,11 @@ bool SurfaceBlender::prepare(int x, int y, unsigned len, const uint8_t* covers, 
     if (y < 0 || y >= height_ || x >= width_) return false;
     int64_t end = std::min<int64_t>(int64_t{x} + len, width_);
     int64_t first = std::max(x, 0);
+    if (mask_) {
+        const MaskStack::RowExtent& open = maskExtents_[y];
+        first = std::max<int64_t>(first, open.first);
+        end = std::min<int64_t>(end, open.end);
+    }
     if (first >= end) return false;
     run.from = static_cast<unsigned>(first - x);
     run.count = static_cast<unsigned>(end - first);

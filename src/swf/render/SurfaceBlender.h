@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "swf/render/FillPaint.h"
+#include "swf/render/MaskStack.h"
 
 namespace swf {
 
@@ -19,9 +20,12 @@ class SurfaceBlender {
     // `pixels` is the surface, `width` by `height` words of RGBA bytes, top-down.
     SurfaceBlender(uint32_t* pixels, int width, int height);
 
-    // Limits every blend to `mask` (one coverage byte per surface pixel), or to nothing when
-    // null. The mask must outlive its use.
-    void setMask(const uint8_t* mask) { mask_ = mask; }
+    // Limits every blend to `mask` (one coverage byte per surface pixel, `extents` giving
+    // where each row has any), or to nothing when null. Both must outlive their use.
+    void setMask(const uint8_t* mask, const MaskStack::RowExtent* extents) {
+        mask_ = mask;
+        maskExtents_ = extents;
+    }
 
     // Blends `len` pixels of row `y` from `x` in the paint's colours, each at its cover.
     // Only the colours of pixels that can change are generated.
@@ -49,6 +53,7 @@ class SurfaceBlender {
     int width_;
     int height_;
     const uint8_t* mask_ = nullptr;
+    const MaskStack::RowExtent* maskExtents_ = nullptr;
     std::vector<uint8_t> covers_;     // covers after the mask, or full covers
     std::vector<agg::rgba8> colors_;  // generated colours of one run
 };
