@@ -15,6 +15,7 @@
 #include "app/UserDialogs.h"
 #include "audio/LoopbackMixer.h"
 #include "batch/BatchNextTaskEvent.h"
+#include "batch/BatchRun.h"
 #include "convert/TempFile.h"
 #include "convert/run/ConversionRunner.h"
 #include "convert/run/MovieCopies.h"
@@ -65,6 +66,9 @@ MainWindow::MainWindow(DesktopServices services)
     conversionHost_ = std::make_unique<DesktopConversionHost>(
         this, *view_, *renderer_, *progress_, services_.messages, services_.launcher,
         [this](bool enabled) { SetInterfaceEnabled(enabled); });
+    batchRun_ = std::make_unique<batch::BatchRun>(*this, tasks_, this);
+    batchRun_->SetShowLog(
+        [this](const batch::BatchTaskList& tasks) { services_.dialogs.ShowBatchLog(this, tasks); });
 
     const StoredRect& rect = services_.settings.mainWindow;
     if (rect.left != SettingsStore::kDefaultPosition && rect.right > rect.left &&
@@ -154,7 +158,7 @@ void MainWindow::RunCommand(Command command) {
         case kCmdCreatePng:
             return OnCreateImageSequence(settings::OutputKind::Png);
         case kCmdBatchCreate:
-            return;
+            return OnBatchCreate();
         case kCmdPlay:
             return OnPlay();
         case kCmdStop:
@@ -192,6 +196,11 @@ bool MainWindow::event(QEvent* event) {
     }
     if (type == player::SeekClosed) {
         SetSeekMode(false);
+        return true;
+    }
+    if (type == player::BatchNextTask) {
+        if (const auto* next = dynamic_cast<const batch::BatchNextTaskEvent*>(event))
+            batchRun_->OnNextTask(next->stop(), next->result());
         return true;
     }
     return QMainWindow::event(event);
@@ -495,11 +504,8 @@ void MainWindow::OnCreateAvi() {
     const settings::PixelSize client = ClientSize();
     settings::OfferFor(offered, movie_->header(),
                        {client.width, client.height, KeepAspectRatioChecked()});
-    const audio::MixerOpener openMixer = [this](audio::Mixer::ControlChanged changed) {
-        return std::make_unique<audio::LoopbackMixer>(conversionHost_->Mix(), std::move(changed));
-    };
     if (!services_.dialogs.EditAviSettings(this, offered, MovieSize(), *records_.compressor,
-                                           records_.audioFormat, openMixer)) {
+                                           records_.audioFormat, RecordingMixer())) {
         LoadWorkingMovie();
         OnStop();
         return;
@@ -515,10 +521,27 @@ void MainWindow::OnCreateAvi() {
     if (!Recording()) OnStop();
 }
 
+audio::MixerOpener MainWindow::RecordingMixer() {
+    return [this](audio::Mixer::ControlChanged changed) {
+        return std::make_unique<audio::LoopbackMixer>(conversionHost_->Mix(), std::move(changed));
+    };
+}
+
+void MainWindow::OnBatchCreate() {
+    const settings::PixelSize client = ClientSize();
+    records_.PrepareForBatch(client.width, client.height, movie_ ? &movie_->header() : nullptr);
+    if (!services_.dialogs.EditBatch(this, tasks_, records_, services_.settings.openDir,
+                                     services_.settings.saveDir, RecordingMixer()))
+        return;
+    // The tasks after the first start on the ticks of a stopped player.
+    OnStop();
+    batchRun_->Start();
+}
+
 // --- the clock's owner ----------------------------------------------------------------------
 
 bool MainWindow::RunInProgress() const {
-    return runner_ && runner_->runInProgress();
+    return (runner_ && runner_->runInProgress()) || batchRun_->runInProgress();
 }
 
 bool MainWindow::Recording() const {
@@ -526,7 +549,7 @@ bool MainWindow::Recording() const {
 }
 
 bool MainWindow::BatchRunning() const {
-    return false;
+    return batchRun_->running();
 }
 
 void MainWindow::RecordingTick() {

@@ -13,7 +13,9 @@
 #include <string>
 
 #include "app/DesktopConversionHost.h"
+#include "audio/Mixer.h"
 #include "batch/BatchHost.h"
+#include "batch/BatchTaskList.h"
 #include "batch/ExportRecords.h"
 #include "player/ClockOwner.h"
 #include "player/FrameRenderer.h"
@@ -28,6 +30,9 @@ class ConversionRunner;
 class MovieCopies;
 class ProgressDialog;
 }  // namespace convert
+namespace batch {
+class BatchRun;
+}
 namespace player {
 class PlaybackClock;
 class PlayerHost;
@@ -156,6 +161,8 @@ class MainWindow : public QMainWindow, public player::ClockOwner, public batch::
     void OnDimensions();
     void OnCreateImageSequence(settings::OutputKind kind);
     void OnCreateAvi();
+    void OnBatchCreate();
+    audio::MixerOpener RecordingMixer();
 
     // Makes `copies` the open movie and its runner; returns the previous copies, which the
     // caller lets go once the player has left them.
@@ -194,6 +201,8 @@ class MainWindow : public QMainWindow, public player::ClockOwner, public batch::
     convert::BatchReport* batchReport_ = nullptr;
     std::string recordingPath_;
     batch::ExportRecords records_;
+    batch::BatchTaskList tasks_;
+    std::unique_ptr<batch::BatchRun> batchRun_;
     QString outputName_;  // file name of the last output, without folder and extension
     bool locked_ = false;
 };

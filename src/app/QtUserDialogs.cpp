@@ -5,6 +5,8 @@
 #include "app/AboutDialog.h"
 #include "app/ProgressWindow.h"
 #include "app/SeekNoticeDialog.h"
+#include "batch/BatchDialog.h"
+#include "batch/BatchLogDialog.h"
 #include "settings/dialogs/AviSettingsDialog.h"
 #include "settings/dialogs/DimensionsDialog.h"
 #include "settings/dialogs/ImageSequenceSettingsDialog.h"
@@ -68,6 +70,18 @@ void QtUserDialogs::RunSeekNotice(QWidget* owner, const SettingsStore& store) {
 
 void QtUserDialogs::ShowAbout(QWidget* owner) {
     AboutDialog(owner).exec();
+}
+
+bool QtUserDialogs::EditBatch(QWidget* owner, batch::BatchTaskList& tasks,
+                              const batch::ExportRecords& templates, QString& openDir,
+                              QString& saveDir, const audio::MixerOpener& openMixer) {
+    batch::BatchDialog dialog(tasks, templates, openDir, saveDir,
+                              batch::BatchDialogServices::Desktop(openMixer), owner);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void QtUserDialogs::ShowBatchLog(QWidget* owner, const batch::BatchTaskList& tasks) {
+    batch::BatchLogDialog(tasks, owner).exec();
 }
 
 std::unique_ptr<convert::ProgressDialog> QtUserDialogs::MakeProgressWindow(QWidget* owner) {

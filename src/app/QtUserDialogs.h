@@ -27,6 +27,10 @@ class QtUserDialogs : public UserDialogs {
                           settings::PixelSize movie) override;
     void RunSeekNotice(QWidget* owner, const SettingsStore& store) override;
     void ShowAbout(QWidget* owner) override;
+    bool EditBatch(QWidget* owner, batch::BatchTaskList& tasks,
+                   const batch::ExportRecords& templates, QString& openDir, QString& saveDir,
+                   const audio::MixerOpener& openMixer) override;
+    void ShowBatchLog(QWidget* owner, const batch::BatchTaskList& tasks) override;
     std::unique_ptr<convert::ProgressDialog> MakeProgressWindow(QWidget* owner) override;
 
   private:

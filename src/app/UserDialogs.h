@@ -8,6 +8,7 @@
 
 #include "audio/Mixer.h"
 #include "audio/WaveFormat.h"
+#include "batch/ExportRecords.h"
 #include "convert/CompressorSettings.h"
 #include "convert/run/ProgressDialog.h"
 #include "settings/AviExportSettings.h"
@@ -15,6 +16,10 @@
 #include "settings/dialogs/OutputSizeBoxes.h"
 
 class QWidget;
+
+namespace batch {
+class BatchTaskList;
+}
 
 namespace app {
 
@@ -56,6 +61,13 @@ class UserDialogs {
     // for good; the choice not to show it again is stored.
     virtual void RunSeekNotice(QWidget* owner, const SettingsStore& store) = 0;
     virtual void ShowAbout(QWidget* owner) = 0;
+    // The batch dialog: fills `tasks` from `templates`; true for OK. The folders follow the
+    // user's choices.
+    virtual bool EditBatch(QWidget* owner, batch::BatchTaskList& tasks,
+                           const batch::ExportRecords& templates, QString& openDir,
+                           QString& saveDir, const audio::MixerOpener& openMixer) = 0;
+    // The log of a finished batch.
+    virtual void ShowBatchLog(QWidget* owner, const batch::BatchTaskList& tasks) = 0;
     // The progress window of the runs, owned by `owner`.
     virtual std::unique_ptr<convert::ProgressDialog> MakeProgressWindow(QWidget* owner) = 0;
 };

@@ -55,6 +55,21 @@ void ScriptedDialogs::RunSeekNotice(QWidget*, const app::SettingsStore& store) {
     store.WriteNumber(app::SettingsStore::kSeekNoticeValue, seekNoticeTicked ? 1 : 0);
 }
 
+bool ScriptedDialogs::EditBatch(QWidget*, batch::BatchTaskList& tasks,
+                                const batch::ExportRecords& templates, QString&, QString&,
+                                const audio::MixerOpener&) {
+    if (!editBatch) return false;
+    editBatch(tasks, templates);
+    return true;
+}
+
+void ScriptedDialogs::ShowBatchLog(QWidget*, const batch::BatchTaskList& tasks) {
+    std::vector<std::pair<int32_t, int32_t>> log;
+    for (size_t i = 0; i < tasks.size(); ++i)
+        log.emplace_back(tasks.at(i).result, tasks.at(i).lastFrame);
+    batchLogs.push_back(log);
+}
+
 std::unique_ptr<convert::ProgressDialog> ScriptedDialogs::MakeProgressWindow(QWidget*) {
     return std::make_unique<SilentProgress>();
 }

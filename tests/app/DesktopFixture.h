@@ -19,6 +19,7 @@
 #include "app/SettingsStore.h"
 #include "app/UserDialogs.h"
 #include "audio/TestFiles.h"
+#include "batch/BatchTaskList.h"
 
 namespace apptest {
 
@@ -65,6 +66,9 @@ class ScriptedDialogs : public app::UserDialogs {
     bool ChooseDimensions(QWidget*, settings::PixelSize& size, settings::PixelSize movie) override;
     void RunSeekNotice(QWidget*, const app::SettingsStore& store) override;
     void ShowAbout(QWidget*) override { ++aboutShown; }
+    bool EditBatch(QWidget*, batch::BatchTaskList& tasks, const batch::ExportRecords& templates,
+                   QString& openDir, QString& saveDir, const audio::MixerOpener&) override;
+    void ShowBatchLog(QWidget*, const batch::BatchTaskList& tasks) override;
     std::unique_ptr<convert::ProgressDialog> MakeProgressWindow(QWidget*) override;
 
     QString openAnswer;
@@ -74,6 +78,10 @@ class ScriptedDialogs : public app::UserDialogs {
     std::function<void(settings::ImageSequenceSettings&)> editImage;
     std::function<void(settings::AviExportSettings&)> editAvi;
     std::optional<settings::PixelSize> dimensions;
+    // Fills the batch's list as the user would; null cancels.
+    std::function<void(batch::BatchTaskList&, const batch::ExportRecords&)> editBatch;
+    // The results and last frames of the tasks of each batch log shown.
+    std::vector<std::vector<std::pair<int32_t, int32_t>>> batchLogs;
     bool seekNoticeTicked = false;
     int seekNoticesShown = 0;
     int aboutShown = 0;
