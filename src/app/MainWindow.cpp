@@ -311,8 +311,6 @@ void MainWindow::ResizeToMovie(int32_t width, int32_t height, bool keepAspectRat
     view_->Control().SetScaleMode(keepAspectRatio ? swf::Player::ShowAll : swf::Player::ExactFit);
     ResizeClientArea(PlayerSide(width), PlayerSide(height));
     renderer_->PaintNow();
-    // The moves are done; their resize events would only fit the view again.
-    QCoreApplication::removePostedEvents(this, QEvent::Resize);
 }
 
 void MainWindow::ResizeClientArea(int width, int height) {

@@ -93,7 +93,7 @@ class MainWindow : public QMainWindow, public player::ClockOwner, public batch::
     // cannot be read leaves the open one, its copies and the title as they were.
     bool OpenMovie(const QString& path);
     // The movie's copies; null until a movie is open.
-    const convert::MovieCopies* Movie() const { return movie_.get(); }
+    convert::MovieCopies* Movie() { return movie_.get(); }
     // The temporary file the recording phase writes.
     const std::string& RecordingPath() const { return recordingPath_; }
 

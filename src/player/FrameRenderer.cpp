@@ -49,7 +49,10 @@ void FrameRenderer::Paint() {
     const convert::FrameBuffer& frame = capture_.Frame();
     QPainter painter(&view_);
     const int width = frame.header().width, height = frame.header().height;
-    if (!drawn || frame.empty() || width != view_.width() || height != view_.height())
+    // Where the frame does not cover the view, or lets it show through, the view's own
+    // background shows.
+    if (!drawn || frame.empty() || width != view_.width() || height != view_.height() ||
+        frame.header().bitCount == 32)
         painter.fillRect(view_.rect(), view_.palette().window());
     if (!drawn || frame.empty()) return;
     const QImage image(

@@ -243,7 +243,7 @@ TEST_F(MainWindowTest, AnUnreadableMovieLeavesTheOpenOneAsItWas) {
     const std::string good = WriteMovie("good.swf", 120, 90, 4, true);
     OpenThroughCommand(good);
     const std::string working = window_->Movie()->workingPath();
-    convert::MovieCopies& copies = const_cast<convert::MovieCopies&>(*window_->Movie());
+    convert::MovieCopies& copies = *window_->Movie();
     const std::string silent = copies.SilentCopy();
     const QString title = window_->windowTitle();
     ASSERT_NE(working, good);
@@ -268,8 +268,7 @@ TEST_F(MainWindowTest, AnUnreadableMovieLeavesTheOpenOneAsItWas) {
 TEST_F(MainWindowTest, TemporaryCopiesGoWhenReplacedAndWhenTheWindowGoes) {
     OpenThroughCommand(WriteMovie("compressed.swf", 120, 90, 4, true));
     const std::string firstWorking = window_->Movie()->workingPath();
-    const std::string firstSilent =
-        const_cast<convert::MovieCopies&>(*window_->Movie()).SilentCopy();
+    const std::string firstSilent = window_->Movie()->SilentCopy();
     ASSERT_TRUE(Exists(firstWorking));
 
     const std::string plain = WriteMovie("plain.swf", 100, 80);
@@ -281,7 +280,7 @@ TEST_F(MainWindowTest, TemporaryCopiesGoWhenReplacedAndWhenTheWindowGoes) {
 
     OpenThroughCommand(WriteMovie("compressed2.swf", 120, 90, 4, true));
     const std::string working = window_->Movie()->workingPath();
-    const std::string silent = const_cast<convert::MovieCopies&>(*window_->Movie()).SilentCopy();
+    const std::string silent = window_->Movie()->SilentCopy();
     const std::string recording = window_->RecordingPath();
     ASSERT_TRUE(Exists(working));
     ASSERT_TRUE(Exists(silent));
