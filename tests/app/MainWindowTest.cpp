@@ -12,6 +12,7 @@
 #include "player/PlayerHost.h"
 #include "player/SeekController.h"
 #include "resources/StringTable.h"
+#include "run/RunTestFiles.h"
 #include "swf/player/Player.h"
 
 namespace apptest {
@@ -210,6 +211,25 @@ TEST_F(MainWindowTest, DimensionsResizesThePlayerAreaAndKeepsTheScaleMode) {
     window_->Action(app::kCmdKeepAspectRatio)->trigger();
     EXPECT_TRUE(window_->Action(app::kCmdKeepAspectRatio)->isChecked());
     EXPECT_EQ(window_->View().Control().GetScaleMode(), swf::Player::ShowAll);
+}
+
+TEST_F(MainWindowTest, TogglingKeepAspectRatioRedrawsTheStillFrameAtOnce) {
+    OpenThroughCommand(WriteMovie("movie.swf", 120, 90));
+    dialogs_.dimensions = settings::PixelSize{240, 90};
+    window_->RunCommand(app::kCmdDimensions);
+    convert::FrameBuffer& frame = window_->ConversionHost().Renderer().colourBuffer;
+    // The frame's colour at the view's left edge, after the paints the change asked for.
+    auto leftEdgeFrame = [&] {
+        QApplication::processEvents();
+        const uint8_t* pixel = frame.row(45);
+        return runtest::FrameOfColour(pixel[0], pixel[1], pixel[2]);
+    };
+    // Shown whole with its own aspect, the movie leaves the sides to the background.
+    EXPECT_EQ(leftEdgeFrame(), -1);
+    window_->RunCommand(app::kCmdKeepAspectRatio);
+    EXPECT_EQ(leftEdgeFrame(), 0);
+    window_->RunCommand(app::kCmdKeepAspectRatio);
+    EXPECT_EQ(leftEdgeFrame(), -1);
 }
 
 TEST_F(MainWindowTest, PlayStopAndRewindDriveThePlayer) {
