@@ -461,6 +461,7 @@ void MainWindow::RememberOutput(const QString& path) {
 }
 
 void MainWindow::OnCreateImageSequence(settings::OutputKind kind) {
+    if (!movie_) return;
     const bool tga = kind == settings::OutputKind::Tga;
     FileDialogRequest request{StringText(resources::kStrCreateImageSequenceFiles), ProposedOutput(),
                               tga ? QStringLiteral("TGA (*.tga)") : QStringLiteral("PNG (*.png)"),
@@ -485,6 +486,7 @@ void MainWindow::OnCreateImageSequence(settings::OutputKind kind) {
 }
 
 void MainWindow::OnCreateAvi() {
+    if (!movie_) return;
     FileDialogRequest request{StringText(resources::kStrCreateAviFile), ProposedOutput(),
                               QStringLiteral("AVI (*.avi)"), QStringLiteral("avi")};
     const QString path = services_.dialogs.SaveFileName(this, request);

@@ -93,6 +93,11 @@ TEST_F(MainWindowTest, WithoutAMovieOnlyOpeningBatchExitAndHelpWork) {
     EXPECT_TRUE(window_->Action(app::kCmdKeepAspectRatio)->isChecked());
     EXPECT_TRUE(window_->Action(kCmdStop)->isChecked());
     EXPECT_FALSE(window_->Action(kCmdPlay)->isChecked());
+    // Reached without the menu, the exports have nothing to do.
+    dialogs_.saveAnswer = QString::fromStdString(scratch_.File("out.avi"));
+    window_->RunCommand(kCmdCreateAvi);
+    window_->RunCommand(kCmdCreateTga);
+    EXPECT_TRUE(dialogs_.requests.empty());
 }
 
 TEST_F(MainWindowTest, OpeningAMovieEnablesEverythingAndShowsItsPath) {
