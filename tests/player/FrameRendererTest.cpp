@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
+#include <QPixmap>
 #include <array>
 #include <atomic>
 
@@ -133,6 +135,22 @@ TEST_F(FrameRendererTest, AViewPartlyOffTheScreenStillGetsTheWholeFrame) {
     convert::FrameBuffer& buffer = renderer_.Capture().colourBuffer;
     for (int y : {0, 29})
         for (int x : {0, 39}) EXPECT_EQ(buffer.row(y)[3 * x + 1], 200) << x << "," << y;
+}
+
+TEST_F(FrameRendererTest, TheViewShowsTheFrameTheRightWayUp) {
+    // Red over the top half of a white stage.
+    swftest::SwfWriter writer;
+    writer.frameSizePixels(40, 30).frameRate(12).setBackgroundColor({255, 255, 255});
+    swftest::ShapeBuilder half;
+    half.fill1(half.addFill(swftest::FillStyle::solid(kColours[0])))
+        .rectangle(0, 0, swftest::px(40), swftest::px(15));
+    writer.defineShape(1, half).place(1, 1).showFrame();
+    ASSERT_TRUE(view_.Control().LoadMovieFromMemory(writer.bytes()));
+
+    const QImage shown = view_.grab().toImage();
+    ASSERT_EQ(shown.size(), QSize(40, 30));
+    EXPECT_EQ(shown.pixelColor(20, 2), QColor(200, 0, 0));
+    EXPECT_EQ(shown.pixelColor(20, 27), QColor(255, 255, 255));
 }
 
 }  // namespace
