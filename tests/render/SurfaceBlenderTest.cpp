@@ -66,13 +66,17 @@ FillPaint solidPaint(Rgba color, const ColorTransform& cxform = {}) {
     return FillPaint(style, Matrix{}, cxform, nullptr, luts());
 }
 
-// A linear gradient across the surface with translucent stops, under a colour transform.
-FillPaint gradientPaint() {
+// A linear gradient across the surface under a colour transform, with translucent stops
+// unless asked for an opaque one.
+FillPaint gradientPaint(bool opaque = false) {
     FillStyle style;
     style.kind = FillStyle::Kind::LinearGradient;
     style.gradient.matrix = Matrix::scale(kWidth / 32768.0, 1);
     style.gradient.matrix.tx = kWidth / 2.0;
     style.gradient.stops = {{0, {255, 0, 0, 255}}, {100, {0, 200, 40, 128}}, {255, {0, 0, 255, 0}}};
+    if (opaque) {
+        for (GradientStop& stop : style.gradient.stops) stop.color.a = 255;
+    }
     ColorTransform cxform;
     cxform.gMul = 200;
     cxform.bAdd = 30;
@@ -162,6 +166,16 @@ TEST_P(SurfaceBlenderTest, GradientRunsMatch) {
     blendBoth(7, 1, 33, paint);
     blendBoth(2, 2, 11, paint);
     blendBoth(14, 2, 30, paint);
+    expectSamePixels();
+}
+
+TEST_P(SurfaceBlenderTest, OpaqueGradientRunsMatch) {
+    FillPaint paint = gradientPaint(true);
+    ASSERT_TRUE(paint.isOpaque());
+    blendBoth(0, 0, kWidth, paint);
+    blendBoth(7, 1, 33, paint);
+    blendBoth(-5, 2, 20, paint);
+    blendBoth(21, 2, 40, paint);
     expectSamePixels();
 }
 

@@ -37,6 +37,13 @@ FillPaint::FillPaint(const FillStyle& style, const Matrix& toPixels, const Color
                      const BitmapLookup& bitmaps, GradientLutCache& gradients)
     : source_(makeSource(style, toPixels, cxform, bitmaps, gradients)) {}
 
+bool FillPaint::isOpaque() const {
+    if (const auto* gradient = std::get_if<GradientSpan>(&source_)) return gradient->opaque();
+    if (const auto* color = std::get_if<agg::rgba8>(&source_))
+        return color->a == agg::rgba8::base_mask;
+    return false;
+}
+
 void FillPaint::generate(agg::rgba8* span, int x, int y, unsigned from, unsigned end) const {
     if (const auto* gradient = std::get_if<GradientSpan>(&source_)) {
         gradient->generate(span, x, y, from, end);

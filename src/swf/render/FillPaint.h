@@ -20,6 +20,8 @@ class FillPaint {
               const BitmapLookup& bitmaps, GradientLutCache& gradients);
 
     bool isSolid() const { return std::holds_alternative<agg::rgba8>(source_); }
+    // True when every colour it generates is known to be opaque.
+    bool isOpaque() const;
     // Premultiplied; meaningful for solid paints only.
     agg::rgba8 color() const {
         return isSolid() ? std::get<agg::rgba8>(source_) : agg::rgba8(0, 0, 0, 0);

@@ -101,6 +101,8 @@ GradientLut::GradientLut(const std::vector<GradientStop>& stops, InterpolationMo
         }
         colors_[static_cast<size_t>(ratio)] = PixelColorTransform::premultiply(color);
     }
+    opaque_ = std::all_of(colors_.begin(), colors_.end(),
+                          [](const agg::rgba8& c) { return c.a == agg::rgba8::base_mask; });
 }
 
 }  // namespace swf

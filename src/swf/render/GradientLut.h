@@ -26,9 +26,12 @@ class GradientLut {
                 const ColorTransform& cxform);
 
     const agg::rgba8& operator[](int ratio) const { return colors_[static_cast<size_t>(ratio)]; }
+    // True when every colour is opaque.
+    bool opaque() const { return opaque_; }
 
   private:
     std::array<agg::rgba8, kSize> colors_;
+    bool opaque_ = false;
 };
 
 }  // namespace swf

@@ -56,8 +56,10 @@ namespace {
 constexpr int kLastRatio = GradientLut::kSize - 1;
 
 int padRatio(double t) {
-    if (!(t > 0)) return 0;
-    if (t >= 1) return kLastRatio;
+    // Clamped without branches (NaN counts as 0); 1 gives 255.5, which truncates to the last
+    // ratio as it should.
+    t = t > 0 ? t : 0;
+    t = t < 1 ? t : 1;
     return static_cast<int>(t * kLastRatio + 0.5);
 }
 

@@ -22,6 +22,8 @@ class GradientSpan {
     // Colours of pixels `from` to `end` - 1 of the run of row `y` starting at `x`, into
     // span[0] on.
     void generate(agg::rgba8* span, int x, int y, unsigned from, unsigned end) const;
+    // True when every colour it generates is opaque.
+    bool opaque() const { return lut_->opaque(); }
 
   private:
     // Where a point of the unit gradient square (-1..1) lies on a focal gradient: 0 at the

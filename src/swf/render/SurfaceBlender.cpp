@@ -9,7 +9,7 @@ namespace swf {
 
 namespace {
 
-using Blender = agg::blender_rgba_pre<agg::rgba8, agg::order_rgba>;
+using Order = agg::order_rgba;
 
 uint32_t packed(const agg::rgba8& color) {
     uint32_t word;
@@ -18,9 +18,33 @@ uint32_t packed(const agg::rgba8& color) {
     return word;
 }
 
+// The four channels of a pixel in 16-bit lanes, so that one multiplication scales them all.
+uint64_t lanes(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
+    return r | uint64_t{g} << 16 | uint64_t{b} << 32 | uint64_t{a} << 48;
+}
+
+constexpr uint64_t kLaneLowBytes = 0x00FF00FF00FF00FF;
+
+// Each lane times `scale` / 255, rounded as agg::rgba8::multiply rounds. No lane can carry
+// into the next: a lane's value stays below 65536 throughout.
+uint64_t multiplyLanes(uint64_t values, unsigned scale) {
+    uint64_t t = values * scale + 0x0080008000800080;
+    return ((((t >> 8) & kLaneLowBytes) + t) >> 8) & kLaneLowBytes;
+}
+
+// AGG's premultiplied blend of `color` at `cover` (agg::blender_rgba_pre::blend_pix), on all
+// four channels at once: the colour is scaled by the cover, then the pixel becomes
+// pixel + colour - pixel * colour alpha, each channel kept to its low byte as AGG's is.
 void blendPixel(uint32_t& pixel, const agg::rgba8& color, unsigned cover) {
-    Blender::blend_pix(reinterpret_cast<uint8_t*>(&pixel), color.r, color.g, color.b, color.a,
-                       static_cast<agg::cover_type>(cover));
+    auto* p = reinterpret_cast<uint8_t*>(&pixel);
+    uint64_t source = multiplyLanes(lanes(color.r, color.g, color.b, color.a), cover);
+    auto alpha = static_cast<unsigned>(source >> 48);
+    uint64_t target = lanes(p[Order::R], p[Order::G], p[Order::B], p[Order::A]);
+    uint64_t blended = target + source - multiplyLanes(target, alpha);
+    p[Order::R] = static_cast<uint8_t>(blended);
+    p[Order::G] = static_cast<uint8_t>(blended >> 16);
+    p[Order::B] = static_cast<uint8_t>(blended >> 32);
+    p[Order::A] = static_cast<uint8_t>(blended >> 48);
 }
 
 }  // namespace
@@ -86,7 +110,11 @@ void SurfaceBlender::blend(int x, int y, unsigned len, const uint8_t* covers,
     if (!prepare(x, y, len, covers, run)) return;
     if (colors_.size() < run.count) colors_.resize(run.count);
     paint.generate(colors_.data(), x, y, run.from, run.from + run.count);
-    blendColors(run, colors_.data());
+    if (paint.isOpaque()) {
+        blendOpaqueColors(run, colors_.data());
+    } else {
+        blendColors(run, colors_.data());
+    }
 }
 
 void SurfaceBlender::blend(int x, int y, unsigned len, const agg::rgba8* colors) {
@@ -112,6 +140,23 @@ void SurfaceBlender::blendSolid(const Run& run, agg::rgba8 color) {
             i = full;
         } else {
             if (covers[i]) blendPixel(pixels[i], color, covers[i]);
+            ++i;
+        }
+    }
+}
+
+void SurfaceBlender::blendOpaqueColors(const Run& run, const agg::rgba8* colors) {
+    const uint8_t* covers = run.covers;
+    uint32_t* pixels = run.pixels;
+    for (unsigned i = 0; i < run.count;) {
+        if (covers[i] == agg::cover_full) {
+            unsigned full = i + 1;
+            while (full < run.count && covers[full] == agg::cover_full) ++full;
+            static_assert(sizeof(agg::rgba8) == sizeof(uint32_t));
+            std::memcpy(pixels + i, colors + i, (full - i) * sizeof(uint32_t));
+            i = full;
+        } else {
+            if (covers[i]) blendPixel(pixels[i], colors[i], covers[i]);
             ++i;
         }
     }

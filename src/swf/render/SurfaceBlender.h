@@ -48,6 +48,8 @@ class SurfaceBlender {
     bool prepare(int x, int y, unsigned len, const uint8_t* covers, Run& run);
     void blendSolid(const Run& run, agg::rgba8 color);
     void blendColors(const Run& run, const agg::rgba8* colors);
+    // The same for colours that are all opaque: full-cover stretches are copied whole.
+    void blendOpaqueColors(const Run& run, const agg::rgba8* colors);
 
     uint32_t* pixels_;
     int width_;
