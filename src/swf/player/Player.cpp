@@ -243,9 +243,18 @@ bool Player::Draw(const DrawTarget& target) const {
         const uint8_t* in = source + static_cast<size_t>(y) * width * 4;
         int row = target.bottomUp ? height - 1 - y : y;
         uint8_t* out = target.pixels + static_cast<size_t>(row) * target.stride;
-        for (int x = 0; x < width; ++x, in += 4, out += bytesPerPixel) {
+        if (!withAlpha) {
+            // Drawn over the opaque background: the channels as they are, in BGR order.
+            for (int x = 0; x < width; ++x, in += 4, out += 3) {
+                out[0] = in[2];
+                out[1] = in[1];
+                out[2] = in[0];
+            }
+            continue;
+        }
+        for (int x = 0; x < width; ++x, in += 4, out += 4) {
             uint8_t a = in[3];
-            if (!withAlpha || a == 255) {
+            if (a == 255) {
                 out[0] = in[2];
                 out[1] = in[1];
                 out[2] = in[0];
@@ -257,7 +266,7 @@ bool Player::Draw(const DrawTarget& target) const {
                 out[1] = straight(in[1]);
                 out[2] = straight(in[0]);
             }
-            if (withAlpha) out[3] = a;
+            out[3] = a;
         }
     }
     return true;
