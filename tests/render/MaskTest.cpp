@@ -104,6 +104,39 @@ TEST_F(MaskTest, AMaskedGradientKeepsItsColoursWhereTheMaskIsOpen) {
     }
 }
 
+TEST_F(MaskTest, LinesReachingIntoTheMaskFromOutsideItAreDrawn) {
+    // Shapes wholly where the mask is closed are skipped; these have every edge there, but
+    // a thick line and a long miter reach the open strip on the left.
+    mask(filledRectangle(0, 0, 6, 40, kBlack));
+    Shape thick;
+    thick.paths.push_back({0, 0, 1, {line(px(12, 2), px(12, 8))}});
+    LineStyle wide;
+    wide.width = 16 * 20;
+    wide.color = kBlue;
+    thick.lines.push_back(wide);
+
+    Shape sharp;
+    sharp.paths.push_back({0, 0, 1, {line(px(38, 18), px(20, 20)), line(px(20, 20), px(38, 22))}});
+    LineStyle mitered;
+    mitered.width = 4 * 20;
+    mitered.color = kBlack;
+    mitered.join = JoinStyle::Miter;
+    mitered.miterLimit = 20;
+    sharp.lines.push_back(mitered);
+
+    Canvas unmasked(40, 40);
+    unmasked.clear(kWhite);
+    for (const Shape* shape : {&thick, &sharp}) {
+        draw(*shape);
+        unmasked.drawShape(*shape, pixelScale(), {}, noBitmaps());
+    }
+    EXPECT_EQ(pixelAt(canvas, 5, 5), kBlue);
+    EXPECT_NE(pixelAt(canvas, 4, 20), kWhite);  // the miter's tip
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 6; ++x) EXPECT_EQ(pixelAt(canvas, x, y), pixelAt(unmasked, x, y));
+    }
+}
+
 TEST_F(MaskTest, NestedMasksIntersectAndPopInOrder) {
     mask(filledRectangle(0, 0, 20, 40, kBlack));  // left half
     mask(filledRectangle(0, 0, 40, 20, kBlack));  // top half

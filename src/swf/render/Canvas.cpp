@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <span>
 #include <utility>
 
@@ -45,6 +46,24 @@ bool finite(const Matrix& m) {
            std::isfinite(m.tx) && std::isfinite(m.ty);
 }
 
+// How far beyond its edges a shape's lines can paint, in pixels: half the widest line
+// stretched by its corners (a square cap reaches half the width times the square root of
+// two; a miter cut at its limit reaches half the width times the limit and one more), and a
+// pixel of anti-aliasing.
+double lineReach(const Shape& shape, const Matrix& toPixels) {
+    double reach = 0;
+    for (const LineStyle& style : shape.lines) {
+        double corner = std::sqrt(2.0);
+        if (style.join == JoinStyle::Miter) {
+            double limit =
+                std::isfinite(style.miterLimit) ? std::clamp(style.miterLimit, 1.0, 255.0) : 3.0;
+            corner = std::max(corner, limit + 1);
+        }
+        reach = std::max(reach, StrokeBuilder::pixelWidth(style, toPixels) / 2 * corner);
+    }
+    return reach + 1;
+}
+
 }  // namespace
 
 struct Canvas::Impl {
@@ -62,6 +81,9 @@ struct Canvas::Impl {
 
     void draw(const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
               const BitmapLookup& bitmaps);
+    // True when nothing drawn within `box` can change a pixel: it lies off the surface, or,
+    // unless a mask is being recorded, where the active mask lets nothing through.
+    bool outOfSight(const PixelBox& box) const;
     void drawWithin(WorkBudget& budget, const Shape& shape, const Matrix& toPixels,
                     const ColorTransform& cxform, const BitmapLookup& bitmaps);
     // Fills then lines, layer by layer, onto the surface.
@@ -93,12 +115,33 @@ struct Canvas::Impl {
 
 void Canvas::Impl::draw(const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
                         const BitmapLookup& bitmaps) {
-    if (width == 0 || height == 0 || !finite(toPixels) ||
-        !EdgeFlattener::shapeFits(shape, toPixels) || !pictureWork.spend(kWorkOfEachDraw))
+    if (width == 0 || height == 0 || !finite(toPixels)) return;
+    std::optional<PixelBox> bounds = EdgeFlattener::pixelBounds(shape, toPixels);
+    if (!bounds || !pictureWork.spend(kWorkOfEachDraw)) return;
+    double reach = lineReach(shape, toPixels);
+    if (outOfSight(
+            {bounds->x1 - reach, bounds->y1 - reach, bounds->x2 + reach, bounds->y2 + reach}))
         return;
     WorkBudget budget(std::min(kWorkPerDraw, pictureWork.left()));
     drawWithin(budget, shape, toPixels, cxform, bitmaps);
     pictureWork.spend(budget.used());
+}
+
+bool Canvas::Impl::outOfSight(const PixelBox& box) const {
+    // Whole pixels, with one more on each side for anti-aliasing. An empty box has x1 > x2.
+    double left = std::floor(box.x1) - 1, right = std::ceil(box.x2) + 1;
+    double top = std::floor(box.y1) - 1, bottom = std::ceil(box.y2) + 1;
+    if (!(left < width && right >= 0 && top < height && bottom >= 0 && left <= right)) return true;
+    const MaskStack::RowExtent* extents = masks.recording() ? nullptr : masks.activeExtents();
+    if (!extents) return false;
+    auto first = static_cast<int>(std::max(left, 0.0));
+    auto last = static_cast<int>(std::min(right, width - 1.0));
+    auto lastRow = static_cast<int>(std::min(bottom, height - 1.0));
+    for (auto y = static_cast<int>(std::max(top, 0.0)); y <= lastRow; ++y) {
+        const MaskStack::RowExtent& open = extents[y];
+        if (open.first < open.end && open.first <= last && open.end > first) return false;
+    }
+    return true;
 }
 
 void Canvas::Impl::drawWithin(WorkBudget& budget, const Shape& shape, const Matrix& toPixels,

@@ -23,15 +23,22 @@ bool usable(Point p) {
 EdgeFlattener::EdgeFlattener(const Matrix& toPixels, PixelBox visible, WorkBudget& budget)
     : matrix_(toPixels), visible_(visible), budget_(budget) {}
 
-bool EdgeFlattener::shapeFits(const Shape& shape, const Matrix& toPixels) {
+std::optional<PixelBox> EdgeFlattener::pixelBounds(const Shape& shape, const Matrix& toPixels) {
+    PixelBox box{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    auto include = [&box, &toPixels](Point twips) {
+        Point p = toPixels.apply(twips);
+        if (!usable(p)) return false;
+        box = {std::min(box.x1, p.x), std::min(box.y1, p.y), std::max(box.x2, p.x),
+               std::max(box.y2, p.y)};
+        return true;
+    };
     for (const ShapePath& path : shape.paths) {
         for (const Edge& edge : path.edges) {
-            if (!usable(toPixels.apply(edge.from)) || !usable(toPixels.apply(edge.to)))
-                return false;
-            if (edge.curved && !usable(toPixels.apply(edge.control))) return false;
+            if (!include(edge.from) || !include(edge.to)) return std::nullopt;
+            if (edge.curved && !include(edge.control)) return std::nullopt;
         }
     }
-    return true;
+    return box;
 }
 
 bool EdgeFlattener::spendSegment(Point from, Point to) {

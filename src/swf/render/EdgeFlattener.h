@@ -3,6 +3,7 @@
 // Curves are subdivided finely enough for the transform in use, so a shape drawn large
 // stays smooth and one drawn small costs few segments.
 
+#include <optional>
 #include <vector>
 
 #include "swf/geom/Geometry.h"
@@ -21,9 +22,11 @@ class EdgeFlattener {
     // `visible` is where segments can show; curves wholly beside it become one segment.
     EdgeFlattener(const Matrix& toPixels, PixelBox visible, WorkBudget& budget);
 
-    // True when every coordinate of the shape maps to a usable pixel position (finite and
-    // within a sane range), so a draw can go ahead.
-    static bool shapeFits(const Shape& shape, const Matrix& toPixels);
+    // The box holding every point of the shape in pixels (a curve lies within its control
+    // points; empty, with x1 > x2, for a shape without edges), or nothing when some
+    // coordinate maps to an unusable pixel position (not finite or beyond a sane range): then
+    // the shape is not drawn.
+    static std::optional<PixelBox> pixelBounds(const Shape& shape, const Matrix& toPixels);
 
     Point toPixels(Point twips) const { return matrix_.apply(twips); }
 
