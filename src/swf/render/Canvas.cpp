@@ -1,12 +1,12 @@
 #include "swf/render/Canvas.h"
 
 #include <agg_pixfmt_gray.h>
-#include <agg_pixfmt_rgba.h>
 #include <agg_renderer_base.h>
 #include <agg_rendering_buffer.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <utility>
@@ -28,7 +28,6 @@ namespace swf {
 
 namespace {
 
-using SurfaceFormat = agg::pixfmt_rgba32_pre;
 using MaskFormat = agg::pixfmt_gray8_pre;
 
 // Vertices plus estimated rasterizer cells one draw may cost; far above any real shape. It
@@ -71,8 +70,6 @@ struct Canvas::Impl {
         : width(std::max(w, 0)),
           height(std::max(h, 0)),
           pixels(static_cast<size_t>(width) * static_cast<size_t>(height)),
-          surface(reinterpret_cast<uint8_t*>(pixels.data()), static_cast<unsigned>(width),
-                  static_cast<unsigned>(height), width * 4),
           blender(pixels.data(), width, height),
           masks(width, height),
           pictureWork(kWorkPerPicture) {}
@@ -102,7 +99,6 @@ struct Canvas::Impl {
     int width;
     int height;
     std::vector<uint32_t> pixels;  // RGBA bytes, one word a pixel
-    agg::rendering_buffer surface;
     SurfaceBlender blender;
     MaskStack masks;
     ShapeRasterizer fills;
@@ -261,9 +257,10 @@ const uint8_t* Canvas::pixels() const {
 
 void Canvas::clear(Rgba color) {
     agg::rgba8 premultiplied = PixelColorTransform::premultiply(color);
-    SurfaceFormat format(impl_->surface);
-    agg::renderer_base<SurfaceFormat> renderer(format);
-    renderer.clear(premultiplied);
+    uint32_t word;
+    static_assert(sizeof(premultiplied) == sizeof(word));
+    std::memcpy(&word, &premultiplied, sizeof(word));
+    std::fill(impl_->pixels.begin(), impl_->pixels.end(), word);
 }
 
 void Canvas::startPicture(Rgba color) {

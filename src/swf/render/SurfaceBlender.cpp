@@ -25,6 +25,20 @@ uint64_t lanes(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
 
 constexpr uint64_t kLaneLowBytes = 0x00FF00FF00FF00FF;
 
+constexpr unsigned kBlock = 16;
+
+// The end of the stretch of full covers from `i` on, looked for eight covers at a time.
+unsigned fullCoverEnd(const uint8_t* covers, unsigned i, unsigned count) {
+    constexpr uint64_t kAllFull = ~uint64_t{0};
+    static_assert(agg::cover_full == 0xFF);
+    for (uint64_t eight; i + 8 <= count; i += 8) {
+        std::memcpy(&eight, covers + i, sizeof(eight));
+        if (eight != kAllFull) break;
+    }
+    while (i < count && covers[i] == agg::cover_full) ++i;
+    return i;
+}
+
 // Each lane times `scale` / 255, rounded as agg::rgba8::multiply rounds. No lane can carry
 // into the next: a lane's value stays below 65536 throughout.
 uint64_t multiplyLanes(uint64_t values, unsigned scale) {
@@ -76,8 +90,15 @@ bool SurfaceBlender::prepare(int x, int y, unsigned len, const uint8_t* covers, 
         uint8_t* combined = covers_.data();
         if (covers) {
             covers += run.from;
-            for (unsigned i = 0; i < run.count; ++i)
+            auto combine = [&](unsigned i) {
                 combined[i] = static_cast<uint8_t>((255 + covers[i] * mask[i]) >> 8);
+            };
+            // Blocks of a fixed length, which the compiler turns into vector code.
+            unsigned i = 0;
+            for (; i + kBlock <= run.count; i += kBlock) {
+                for (unsigned k = 0; k < kBlock; ++k) combine(i + k);
+            }
+            for (; i < run.count; ++i) combine(i);
         } else {
             std::memcpy(combined, mask, run.count);
         }
@@ -134,8 +155,7 @@ void SurfaceBlender::blendSolid(const Run& run, agg::rgba8 color) {
     const uint32_t word = packed(color);
     for (unsigned i = 0; i < run.count;) {
         if (covers[i] == agg::cover_full) {
-            unsigned full = i + 1;
-            while (full < run.count && covers[full] == agg::cover_full) ++full;
+            unsigned full = fullCoverEnd(covers, i + 1, run.count);
             std::fill(pixels + i, pixels + full, word);
             i = full;
         } else {
@@ -150,8 +170,7 @@ void SurfaceBlender::blendOpaqueColors(const Run& run, const agg::rgba8* colors)
     uint32_t* pixels = run.pixels;
     for (unsigned i = 0; i < run.count;) {
         if (covers[i] == agg::cover_full) {
-            unsigned full = i + 1;
-            while (full < run.count && covers[full] == agg::cover_full) ++full;
+            unsigned full = fullCoverEnd(covers, i + 1, run.count);
             static_assert(sizeof(agg::rgba8) == sizeof(uint32_t));
             std::memcpy(pixels + i, colors + i, (full - i) * sizeof(uint32_t));
             i = full;
