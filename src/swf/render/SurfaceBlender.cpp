@@ -25,7 +25,21 @@ uint64_t lanes(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
 
 constexpr uint64_t kLaneLowBytes = 0x00FF00FF00FF00FF;
 
-constexpr unsigned kBlock = 16;
+// As AGG's alpha mask does: the cover scaled by the mask, rounded down.
+uint8_t masked(uint8_t cover, uint8_t mask) {
+    return static_cast<uint8_t>((255 + cover * mask) >> 8);
+}
+
+// Masks `count` covers, in blocks of a fixed length over buffers that cannot overlap, which
+// the compiler turns into vector code.
+void combineWithMask(uint8_t* __restrict combined, const uint8_t* __restrict covers,
+                     const uint8_t* __restrict mask, unsigned count) {
+    constexpr unsigned kBlock = 16;
+    for (; count >= kBlock; count -= kBlock, combined += kBlock, covers += kBlock, mask += kBlock) {
+        for (size_t i = 0; i < kBlock; ++i) combined[i] = masked(covers[i], mask[i]);
+    }
+    for (size_t i = 0; i < count; ++i) combined[i] = masked(covers[i], mask[i]);
+}
 
 // The end of the stretch of full covers from `i` on, looked for eight covers at a time.
 unsigned fullCoverEnd(const uint8_t* covers, unsigned i, unsigned count) {
@@ -85,20 +99,10 @@ bool SurfaceBlender::prepare(int x, int y, unsigned len, const uint8_t* covers, 
         static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(first);
     run.pixels = pixels_ + offset;
     if (mask_) {
-        // As AGG's alpha mask does: the cover scaled by the mask, rounded down.
         const uint8_t* mask = mask_ + offset;
         uint8_t* combined = covers_.data();
         if (covers) {
-            covers += run.from;
-            auto combine = [&](unsigned i) {
-                combined[i] = static_cast<uint8_t>((255 + covers[i] * mask[i]) >> 8);
-            };
-            // Blocks of a fixed length, which the compiler turns into vector code.
-            unsigned i = 0;
-            for (; i + kBlock <= run.count; i += kBlock) {
-                for (unsigned k = 0; k < kBlock; ++k) combine(i + k);
-            }
-            for (; i < run.count; ++i) combine(i);
+            combineWithMask(combined, covers + run.from, mask, run.count);
         } else {
             std::memcpy(combined, mask, run.count);
         }
