@@ -38,6 +38,10 @@ QString StringText(int id) {
     return QString::fromUtf8(resources::LoadString(id));
 }
 
+// The player area before anything was stored: the stage of a new movie.
+constexpr int kNewStageWidth = 550;
+constexpr int kNewStageHeight = 400;
+
 // A movie's stage as a player area: at least a pixel, at most what the engine draws.
 int PlayerSide(int32_t pixels) {
     return std::clamp<int32_t>(pixels, 1, swf::Player::kMaxViewSide);
@@ -74,6 +78,8 @@ MainWindow::MainWindow(DesktopServices services)
     if (rect.left != SettingsStore::kDefaultPosition && rect.right > rect.left &&
         rect.bottom > rect.top)
         setGeometry(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    else
+        ResizeClientArea(kNewStageWidth, kNewStageHeight);
 }
 
 MainWindow::~MainWindow() {

@@ -318,12 +318,22 @@ TEST_F(MainWindowTest, TemporaryCopiesGoWhenReplacedAndWhenTheWindowGoes) {
     EXPECT_TRUE(Exists(plain));
 }
 
-TEST_F(MainWindowTest, ClosingStoresTheWindowRectangle) {
+TEST_F(MainWindowTest, TheWindowOpensWhereItWasClosed) {
+    // Before anything was stored, the player area has a new movie's stage size.
+    EXPECT_EQ(ViewSize().width, 550);
+    EXPECT_EQ(ViewSize().height, 400);
+
     window_->setGeometry(40, 50, 300, 200);
     EXPECT_TRUE(window_->close());
     const app::StoredRect rect = settings_.mainWindow;
     EXPECT_EQ(rect.right - rect.left, 300);
     EXPECT_EQ(rect.bottom - rect.top, 200);
+
+    window_ = std::make_unique<app::MainWindow>(
+        app::DesktopServices{settings_, messages_, launcher_, dialogs_});
+    window_->show();
+    QApplication::processEvents();
+    EXPECT_EQ(window_->normalGeometry(), QRect(rect.left, rect.top, 300, 200));
 }
 
 TEST_F(MainWindowTest, HelpItemsGoThroughTheLauncher) {
