@@ -15,6 +15,13 @@
 #include <memory>
 #include <string>
 
+#include "app/DocumentLauncher.h"
+#include "app/MainWindow.h"
+#include "app/MessageBoxes.h"
+#include "app/QtMessageBoxPresenter.h"
+#include "app/QtUserDialogs.h"
+#include "app/SettingsStore.h"
+#include "app/SystemDesktopShell.h"
 #include "audio/EngineMixSource.h"
 #include "audio/LoopbackMixer.h"
 #include "batch/BatchLogDialog.h"
@@ -28,15 +35,20 @@ namespace {
 
 constexpr convert::MovieHeader kMovie{550, 400, 240, 24.0};
 
+// Handles events for about `ms` milliseconds.
+void RunEventsFor(int ms) {
+    for (int i = 0; i < ms / 10; ++i) {
+        QApplication::processEvents();
+        QThread::msleep(10);
+    }
+}
+
 // Lets the window lay itself out and paint, then saves what it shows.
 bool Save(QWidget& window, const QDir& folder, const QString& name) {
     window.show();
     window.raise();
     window.activateWindow();
-    for (int i = 0; i < 20; ++i) {
-        QApplication::processEvents();
-        QThread::msleep(10);
-    }
+    RunEventsFor(200);
     const QString path = folder.filePath(name + QStringLiteral(".png"));
     if (!window.grab().save(path, "PNG")) {
         std::fprintf(stderr, "take-screenshots: cannot write %s\n", qPrintable(path));
@@ -44,6 +56,26 @@ bool Save(QWidget& window, const QDir& folder, const QString& name) {
     }
     std::printf("%s\n", qPrintable(path));
     return true;
+}
+
+// The main window with the bundled sample movie open, played for two seconds and stopped.
+bool MainWindowWithSample(const QDir& folder, const QString& name) {
+    app::QtMessageBoxPresenter presenter;
+    app::MessageBoxes messages(presenter);
+    app::SettingsStore settings;
+    app::SystemDesktopShell shell;
+    app::DocumentLauncher launcher(shell);
+    app::QtUserDialogs dialogs(messages, settings);
+    app::MainWindow window({settings, messages, launcher, dialogs});
+    window.show();
+    if (!window.OpenMovie(QStringLiteral(KT_SAMPLE_MOVIE))) {
+        std::fprintf(stderr, "take-screenshots: cannot open %s\n", KT_SAMPLE_MOVIE);
+        return false;
+    }
+    window.RunCommand(app::kCmdPlay);
+    RunEventsFor(2000);
+    window.RunCommand(app::kCmdStop);
+    return Save(window, folder, name);
 }
 
 bool AviSettings(const QDir& folder, const QString& name) {
@@ -103,6 +135,7 @@ struct Window {
 };
 
 const Window kWindows[] = {
+    {"main-window", MainWindowWithSample},
     {"avi-settings", AviSettings},
     {"seek-controller", SeekController},
     {"batch-log", BatchLog},
