@@ -14,12 +14,12 @@
 #include "app/SettingsStore.h"
 #include "app/UserDialogs.h"
 #include "audio/LoopbackMixer.h"
-#include "batch/BatchNextTaskEvent.h"
 #include "batch/BatchRun.h"
 #include "convert/TempFile.h"
 #include "convert/run/ConversionRunner.h"
 #include "convert/run/MovieCopies.h"
 #include "player/HostEvents.h"
+#include "player/HostValueEvent.h"
 #include "player/PlaybackClock.h"
 #include "player/PlayerHost.h"
 #include "player/SeekController.h"
@@ -205,8 +205,8 @@ bool MainWindow::event(QEvent* event) {
         return true;
     }
     if (type == player::BatchNextTask) {
-        if (const auto* next = dynamic_cast<const batch::BatchNextTaskEvent*>(event))
-            batchRun_->OnNextTask(next->stop(), next->result());
+        if (const auto* next = dynamic_cast<const player::HostValueEvent*>(event))
+            batchRun_->OnNextTask(next->First() != 0, static_cast<int32_t>(next->Second()));
         return true;
     }
     return QMainWindow::event(event);
@@ -599,7 +599,7 @@ void MainWindow::SetBatchReport(convert::BatchReport* report) {
 }
 
 void MainWindow::PostBatchNextTask(bool stop, int32_t result) {
-    QCoreApplication::postEvent(this, new batch::BatchNextTaskEvent(stop, result));
+    player::HostValueEvent::Post(this, player::BatchNextTask, stop ? 1 : 0, result);
 }
 
 void MainWindow::DiscardQueuedTicks() {

@@ -6,7 +6,8 @@
 // - the Batch Create command: ExportRecords::PrepareForBatch with the player area, then
 //   BatchDialog on the main window's task list and records; on OK, BatchRun::Start() (an
 //   empty list too: it shows the log of no tasks);
-// - on every BatchNextTask event (BatchNextTaskEvent), BatchRun::OnNextTask(stop, result);
+// - on every BatchNextTask event (a player::HostValueEvent: stop, result),
+//   BatchRun::OnNextTask(stop, result);
 // - on a clock tick while playback is stopped and BatchRun::running(), PostBatchNextTask
 //   (false, 0): that is what starts the next task;
 // - drop clock ticks (and reset pendingTicks) while BatchRun::runInProgress(), as while a
@@ -58,7 +59,7 @@ class BatchHost {
     // the batch run while it runs, null after.
     virtual void SetBatchReport(convert::BatchReport* report) = 0;
 
-    // Posts BatchNextTask to the main window (BatchNextTaskEvent).
+    // Posts BatchNextTask to the main window (a player::HostValueEvent: stop, result).
     virtual void PostBatchNextTask(bool stop, int32_t result) = 0;
     // Removes the queued ClockTick and BatchNextTask events of the main window and sets
     // pendingTicks to 0.
