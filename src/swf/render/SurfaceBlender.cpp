@@ -60,12 +60,16 @@ uint64_t multiplyLanes(uint64_t values, unsigned scale) {
     return ((((t >> 8) & kLaneLowBytes) + t) >> 8) & kLaneLowBytes;
 }
 
-// AGG's premultiplied blend of `color` at `cover` (agg::blender_rgba_pre::blend_pix), on all
-// four channels at once: the colour is scaled by the cover, then the pixel becomes
-// pixel + colour - pixel * colour alpha, each channel kept to its low byte as AGG's is.
-void blendPixel(uint32_t& pixel, const agg::rgba8& color, unsigned cover) {
+uint64_t lanes(const agg::rgba8& color) {
+    return lanes(color.r, color.g, color.b, color.a);
+}
+
+// AGG's premultiplied blend of a colour (in lanes) at `cover` (agg::blender_rgba_pre::
+// blend_pix), on all four channels at once: the colour is scaled by the cover, then the pixel
+// becomes pixel + colour - pixel * colour alpha, each channel kept to its low byte as AGG's is.
+void blendPixel(uint32_t& pixel, uint64_t color, unsigned cover) {
     auto* p = reinterpret_cast<uint8_t*>(&pixel);
-    uint64_t source = multiplyLanes(lanes(color.r, color.g, color.b, color.a), cover);
+    uint64_t source = multiplyLanes(color, cover);
     auto alpha = static_cast<unsigned>(source >> 48);
     uint64_t target = lanes(p[Order::R], p[Order::G], p[Order::B], p[Order::A]);
     uint64_t blended = target + source - multiplyLanes(target, alpha);
@@ -150,9 +154,10 @@ void SurfaceBlender::blend(int x, int y, unsigned len, const agg::rgba8* colors)
 void SurfaceBlender::blendSolid(const Run& run, agg::rgba8 color) {
     const uint8_t* covers = run.covers;
     uint32_t* pixels = run.pixels;
+    const uint64_t source = lanes(color);
     if (color.a != agg::rgba8::base_mask) {
         for (unsigned i = 0; i < run.count; ++i) {
-            if (covers[i]) blendPixel(pixels[i], color, covers[i]);
+            if (covers[i]) blendPixel(pixels[i], source, covers[i]);
         }
         return;
     }
@@ -163,7 +168,7 @@ void SurfaceBlender::blendSolid(const Run& run, agg::rgba8 color) {
             std::fill(pixels + i, pixels + full, word);
             i = full;
         } else {
-            if (covers[i]) blendPixel(pixels[i], color, covers[i]);
+            if (covers[i]) blendPixel(pixels[i], source, covers[i]);
             ++i;
         }
     }
@@ -179,7 +184,7 @@ void SurfaceBlender::blendOpaqueColors(const Run& run, const agg::rgba8* colors)
             std::memcpy(pixels + i, colors + i, (full - i) * sizeof(uint32_t));
             i = full;
         } else {
-            if (covers[i]) blendPixel(pixels[i], colors[i], covers[i]);
+            if (covers[i]) blendPixel(pixels[i], lanes(colors[i]), covers[i]);
             ++i;
         }
     }
@@ -194,7 +199,7 @@ void SurfaceBlender::blendColors(const Run& run, const agg::rgba8* colors) {
         if (color.a == agg::rgba8::base_mask && covers[i] == agg::cover_full) {
             pixels[i] = packed(color);
         } else {
-            blendPixel(pixels[i], color, covers[i]);
+            blendPixel(pixels[i], lanes(color), covers[i]);
         }
     }
 }
