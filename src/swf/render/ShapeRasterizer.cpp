@@ -1,16 +1,11 @@
 #include "swf/render/ShapeRasterizer.h"
 
+#include <algorithm>
+
 namespace swf {
 
 bool ShapeRasterizer::addFills(const Shape& shape, std::span<const ShapePath> paths, uint32_t first,
                                uint32_t count, EdgeFlattener& flattener, PixelBox clip) {
-    rasterizer_.reset();
-    rasterizer_.clip_box(clip.x1, clip.y1, clip.x2, clip.y2);
-    // A fill is the region its edges bound, whatever their order and direction: crossing an
-    // edge enters or leaves it, which is the even-odd rule per style. Shapes that ask for the
-    // non-zero rule get it: the rasterizer counts an edge up for the style on one side and
-    // down for the style on the other, which is the winding of each fill.
-    rasterizer_.filling_rule(shape.nonZeroWinding ? agg::fill_non_zero : agg::fill_even_odd);
     size_t fillCount = shape.fills.size();
     auto styleOf = [&](uint32_t index) {
         // 1-based fill index to this pass's style number; -1 for none, out of range or another
@@ -19,20 +14,57 @@ bool ShapeRasterizer::addFills(const Shape& shape, std::span<const ShapePath> pa
             return -1;
         return static_cast<int>(index - 1 - first);
     };
+    // One fill on the same side of every bounding edge (the other side unfilled) needs no
+    // style bookkeeping.
+    int oneLeft = -1, oneRight = -1;
+    oneFill_ = true;
+    for (const ShapePath& path : paths) {
+        int left = styleOf(path.fill0);
+        int right = styleOf(path.fill1);
+        if (left == right) continue;
+        if (oneLeft == -1 && oneRight == -1) {
+            oneLeft = left;
+            oneRight = right;
+        }
+        if (left != oneLeft || right != oneRight || (left != -1 && right != -1)) {
+            oneFill_ = false;
+            break;
+        }
+    }
+    // A fill is the region its edges bound, whatever their order and direction: crossing an
+    // edge enters or leaves it, which is the even-odd rule per style. Shapes that ask for the
+    // non-zero rule get it: the rasterizer counts an edge up for the style on one side and
+    // down for the style on the other, which is the winding of each fill.
+    if (oneFill_) {
+        oneStyle_ = static_cast<unsigned>(std::max(oneLeft, oneRight));
+        single_.reset(clip, !shape.nonZeroWinding, oneRight != -1);
+        return addEdges(
+            paths, flattener, styleOf, [](int, int) {}, [this](Point p) { single_.moveTo(p); },
+            [this](Point p) { single_.lineTo(p); });
+    }
+    rasterizer_.reset();
+    rasterizer_.clip_box(clip.x1, clip.y1, clip.x2, clip.y2);
+    rasterizer_.filling_rule(shape.nonZeroWinding ? agg::fill_non_zero : agg::fill_even_odd);
+    return addEdges(
+        paths, flattener, styleOf, [this](int left, int right) { rasterizer_.styles(left, right); },
+        [this](Point p) { rasterizer_.move_to_d(p.x, p.y); },
+        [this](Point p) { rasterizer_.line_to_d(p.x, p.y); });
+}
+
+template <class StyleOf, class SetStyles, class MoveTo, class LineTo>
+bool ShapeRasterizer::addEdges(std::span<const ShapePath> paths, EdgeFlattener& flattener,
+                               StyleOf styleOf, SetStyles setStyles, MoveTo moveTo, LineTo lineTo) {
     for (const ShapePath& path : paths) {
         int left = styleOf(path.fill0);
         int right = styleOf(path.fill1);
         if (left == right) continue;  // no fill, or the same fill on both sides: no boundary
-        rasterizer_.styles(left, right);
+        setStyles(left, right);
         const Point* lastEnd = nullptr;
         for (const Edge& edge : path.edges) {
-            if (!lastEnd || !(edge.from == *lastEnd)) {
-                Point start = flattener.toPixels(edge.from);
-                rasterizer_.move_to_d(start.x, start.y);
-            }
+            if (!lastEnd || !(edge.from == *lastEnd)) moveTo(flattener.toPixels(edge.from));
             points_.clear();
             if (!flattener.append(edge, points_)) return false;
-            for (const Point& p : points_) rasterizer_.line_to_d(p.x, p.y);
+            for (const Point& p : points_) lineTo(p);
             lastEnd = &edge.to;
         }
     }
@@ -40,6 +72,13 @@ bool ShapeRasterizer::addFills(const Shape& shape, std::span<const ShapePath> pa
 }
 
 void ShapeRasterizer::render(SurfaceBlender& surface, FillStyleTable& styles) {
+    if (oneFill_) {
+        if (!single_.rewind()) return;
+        scanline_.reset(single_.minX(), single_.maxX());
+        const FillPaint& paint = styles.paint(oneStyle_);
+        while (single_.sweep(scanline_)) blendSpans(surface, paint);
+        return;
+    }
     if (!rasterizer_.rewind_scanlines()) return;
     int minX = rasterizer_.min_x();
     scanline_.reset(minX, rasterizer_.max_x());
@@ -54,12 +93,15 @@ void ShapeRasterizer::render(SurfaceBlender& surface, FillStyleTable& styles) {
             continue;
         }
         if (!rasterizer_.sweep_scanline(scanline_, 0)) continue;
-        const FillPaint& paint = styles.paint(rasterizer_.style(0));
-        auto span = scanline_.begin();
-        for (unsigned n = scanline_.num_spans(); n > 0; --n, ++span)
-            surface.blend(span->x, scanline_.y(), static_cast<unsigned>(span->len), span->covers,
-                          paint);
+        blendSpans(surface, styles.paint(rasterizer_.style(0)));
     }
+}
+
+void ShapeRasterizer::blendSpans(SurfaceBlender& surface, const FillPaint& paint) {
+    auto span = scanline_.begin();
+    for (unsigned n = scanline_.num_spans(); n > 0; --n, ++span)
+        surface.blend(span->x, scanline_.y(), static_cast<unsigned>(span->len), span->covers,
+                      paint);
 }
 
 void ShapeRasterizer::blendMixedRow(SurfaceBlender& surface, FillStyleTable& styles,

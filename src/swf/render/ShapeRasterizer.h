@@ -17,6 +17,7 @@
 #include "swf/render/CoverageStyles.h"
 #include "swf/render/EdgeFlattener.h"
 #include "swf/render/FillStyleTable.h"
+#include "swf/render/OneFillRasterizer.h"
 #include "swf/render/SurfaceBlender.h"
 #include "swf/shape/Shape.h"
 
@@ -40,15 +41,34 @@ class ShapeRasterizer {
     // Adds what addFills gathered to a clip mask being recorded.
     template <class MaskRenderer>
     void render(MaskRenderer& renderer, CoverageStyles& styles) {
+        if (oneFill_) {
+            if (!single_.rewind()) return;
+            scanline_.reset(single_.minX(), single_.maxX());
+            while (single_.sweep(scanline_))
+                agg::render_scanline_aa_solid(scanline_, renderer, styles.color(oneStyle_));
+            return;
+        }
         agg::render_scanlines_compound_layered(rasterizer_, scanline_, renderer, graySpans_,
                                                styles);
     }
 
   private:
+    // Feeds the edges of `paths` that bound one of this pass's fills through moveTo/lineTo,
+    // telling setStyles the style numbers on each path's sides first.
+    template <class StyleOf, class SetStyles, class MoveTo, class LineTo>
+    bool addEdges(std::span<const ShapePath> paths, EdgeFlattener& flattener, StyleOf styleOf,
+                  SetStyles setStyles, MoveTo moveTo, LineTo lineTo);
+    // Blends the scanline's spans in one paint.
+    void blendSpans(SurfaceBlender& surface, const FillPaint& paint);
     // Mixes the fills of a row where more than one meets, then blends the mix.
     void blendMixedRow(SurfaceBlender& surface, FillStyleTable& styles, unsigned fillCount);
 
     agg::rasterizer_compound_aa<agg::rasterizer_sl_clip_dbl> rasterizer_;
+    // Used instead of rasterizer_ when every edge of the pass has the same fill on the same
+    // side, which is how most shapes are drawn.
+    OneFillRasterizer single_;
+    bool oneFill_ = false;
+    unsigned oneStyle_ = 0;
     agg::scanline_u8 scanline_;
     agg::span_allocator<agg::gray8> graySpans_;
     std::vector<agg::rgba8> mix_;     // a row's mixed colours, from the rasterizer's min_x
