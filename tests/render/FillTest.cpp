@@ -16,8 +16,13 @@ class FillTest : public ::testing::Test {
 
 TEST_F(FillTest, ClearFillsEverySurfacePixelPremultiplied) {
     canvas.clear({200, 100, 50, 128});
-    EXPECT_EQ(pixelAt(canvas, 0, 0), (Rgba{100, 50, 25, 128}));
-    EXPECT_EQ(pixelAt(canvas, 39, 39), (Rgba{100, 50, 25, 128}));
+    // The first row is filled and copied to the others: every row, every column.
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 40; ++x) ASSERT_EQ(pixelAt(canvas, x, y), (Rgba{100, 50, 25, 128}));
+    }
+    Canvas empty(0, 5);
+    empty.clear(kWhite);
+    EXPECT_EQ(empty.width(), 0);
 }
 
 TEST_F(FillTest, SolidSquareCoversItsInteriorAndStopsAtItsEdges) {
