@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace swf {
 
 namespace {
@@ -63,6 +67,11 @@ int padRatio(double t) {
     return static_cast<int>(t * kLastRatio + 0.5);
 }
 
+// Closures rather than functions, so that the loops they are passed to inline them.
+constexpr auto linearPosition = [](double u, double) { return (u + 1) / 2; };
+constexpr auto radialPosition = [](double u, double v) { return std::sqrt(u * u + v * v); };
+constexpr auto padded = [](double t) { return padRatio(t); };
+
 int repeatRatio(double t) {
     if (!std::isfinite(t)) return kLastRatio;
     return static_cast<int>((t - std::floor(t)) * kLastRatio + 0.5);
@@ -85,6 +94,42 @@ void GradientSpan::run(agg::rgba8* span, unsigned len, double u, double v, Posit
         span[i] = lut[spread(position(u, v))];
         u += m.a;
         v += m.b;
+    }
+}
+
+template <bool kRadial>
+void GradientSpan::runPadded(agg::rgba8* span, unsigned len, double u, double v) const {
+    unsigned i = 0;
+#if defined(__SSE2__)
+    // Two pixels at a time, in the same operations as the scalar code below so that every
+    // ratio comes out the same: positions still stepped one after another, and the clamps
+    // give 0 for NaN as padRatio does (the maximum takes its second operand then).
+    const Matrix& m = pixelsToUnit_;
+    const GradientLut& lut = *lut_;
+    const __m128d zero = _mm_setzero_pd();
+    const __m128d one = _mm_set1_pd(1);
+    const __m128d two = _mm_set1_pd(2);
+    const __m128d lastRatio = _mm_set1_pd(kLastRatio);
+    const __m128d half = _mm_set1_pd(0.5);
+    for (; i + 2 <= len; i += 2) {
+        double u1 = u + m.a;
+        double v1 = v + m.b;
+        __m128d us = _mm_set_pd(u1, u);
+        __m128d vs = _mm_set_pd(v1, v);
+        u = u1 + m.a;
+        v = v1 + m.b;
+        __m128d t = kRadial ? _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(us, us), _mm_mul_pd(vs, vs)))
+                            : _mm_div_pd(_mm_add_pd(us, one), two);
+        t = _mm_min_pd(_mm_max_pd(t, zero), one);
+        __m128i ratios = _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(t, lastRatio), half));
+        span[i] = lut[_mm_cvtsi128_si32(ratios)];
+        span[i + 1] = lut[_mm_cvtsi128_si32(_mm_srli_si128(ratios, 4))];
+    }
+#endif
+    if (kRadial) {
+        run(span + i, len - i, u, v, radialPosition, padded);
+    } else {
+        run(span + i, len - i, u, v, linearPosition, padded);
     }
 }
 
@@ -117,15 +162,17 @@ void GradientSpan::generate(agg::rgba8* span, int x, int y, unsigned from, unsig
         u += m.a;
         v += m.b;
     }
+    bool pad = spread_ != SpreadMode::Repeat && spread_ != SpreadMode::Reflect;
     switch (kind_) {
         case FillStyle::Kind::LinearGradient:
-            return run(span, len, u, v, [](double gu, double) { return (gu + 1) / 2; });
+            if (pad) return runPadded<false>(span, len, u, v);
+            return run(span, len, u, v, linearPosition);
         case FillStyle::Kind::FocalGradient:
             return run(span, len, u, v,
                        [this](double gu, double gv) { return focalPosition(gu, gv); });
         default:
-            return run(span, len, u, v,
-                       [](double gu, double gv) { return std::sqrt(gu * gu + gv * gv); });
+            if (pad) return runPadded<true>(span, len, u, v);
+            return run(span, len, u, v, radialPosition);
     }
 }
 

@@ -31,6 +31,10 @@ class GradientSpan {
     double focalPosition(double u, double v) const;
     // Fills the span with the colours at positions `position(u, v)` along the row, where
     // (u, v) is pixel `from` of the run.
+    // The same for a linear or radial gradient padded beyond its ends, the common case, done
+    // with vector instructions where there are some.
+    template <bool kRadial>
+    void runPadded(agg::rgba8* span, unsigned len, double u, double v) const;
     template <class Position>
     void run(agg::rgba8* span, unsigned len, double u, double v, Position position) const;
     template <class Position, class Spread>
