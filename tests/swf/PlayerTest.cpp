@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -203,6 +204,40 @@ TEST(PlayerDrawing, BottomUpRowsAndAlphaCoverage) {
     std::vector<uint8_t> rgb(20 * 60);
     ASSERT_TRUE(player.Draw({rgb.data(), 60, 24, true}));
     EXPECT_EQ(rgb[2 * 60 + 2 * 3 + 0], 255);  // blue background at the bottom left
+}
+
+TEST(PlayerDrawing, TwentyFourBitRowsCarryTheSameColoursAsThirtyTwoBitOnes) {
+    // A gradient over the whole stage, so that every pixel is opaque and neighbours differ in
+    // every channel; 23 pixels wide, so rows end part way through a group of four.
+    st::SwfWriter movie;
+    movie.frameSizePixels(23, 3).setBackgroundColor({0, 0, 0});
+    st::ShapeBuilder ramp;
+    ramp.fill1(ramp.addFill(st::FillStyle::linearGradient(
+                   st::Matrix::scaling(0.015, 0.015),
+                   {{0, {255, 0, 30}}, {120, {10, 200, 90}}, {255, {90, 40, 250}}})))
+        .rectangle(st::px(-20), st::px(-5), st::px(40), st::px(20));
+    movie.defineShape(1, ramp)
+        .placeObject2(
+            {.depth = 1, .character = 1, .matrix = st::Matrix::translation(st::px(11), 0)})
+        .showFrame();
+    swf::Player player;
+    Load(player, movie);
+    std::vector<uint8_t> bgra(23 * 4 * 3), bgr(23 * 3 * 3 + 5, 0x55);
+    ASSERT_TRUE(player.Draw({bgra.data(), 23 * 4, 32, false}));
+    ASSERT_TRUE(player.Draw({bgr.data(), 23 * 3 + 1, 24, false}));  // rows padded by a byte
+    std::set<std::vector<uint8_t>> colours;
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 23; ++x) {
+            const uint8_t* four = &bgra[static_cast<size_t>(y * 23 + x) * 4];
+            const uint8_t* three = &bgr[static_cast<size_t>(y * (23 * 3 + 1) + x * 3)];
+            ASSERT_EQ(four[3], 255) << x << "," << y;
+            std::vector<uint8_t> colour(four, four + 3);
+            EXPECT_EQ(std::vector<uint8_t>(three, three + 3), colour) << x << "," << y;
+            colours.insert(colour);
+        }
+        EXPECT_EQ(bgr[static_cast<size_t>(y * (23 * 3 + 1) + 23 * 3)], 0x55);  // padding kept
+    }
+    EXPECT_GT(colours.size(), 15u);
 }
 
 TEST(PlayerDrawing, EachDrawIsAFreshPictureWhateverWasDrawnBefore) {
