@@ -208,7 +208,7 @@ TEST(PlayerDrawing, BottomUpRowsAndAlphaCoverage) {
 
 TEST(PlayerDrawing, TwentyFourBitRowsCarryTheSameColoursAsThirtyTwoBitOnes) {
     // A gradient over the whole stage, so that every pixel is opaque and neighbours differ in
-    // every channel; 23 pixels wide, so rows end part way through a group of four.
+    // every channel; an odd width, so that rows do not end on a word boundary.
     st::SwfWriter movie;
     movie.frameSizePixels(23, 3).setBackgroundColor({0, 0, 0});
     st::ShapeBuilder ramp;
