@@ -248,7 +248,7 @@ void MainWindow::DeleteTemporaryFiles() {
 void MainWindow::OnOpen() {
     FileDialogRequest request{
         StringText(resources::kStrSelectFlashFile), services_.settings.openDir,
-        QStringLiteral("Flash (*.swf);;All files (*.*)"), QStringLiteral("swf")};
+        QStringLiteral("Flash (*.swf);;All files (*)"), QStringLiteral("swf")};
     const QString path = services_.dialogs.OpenFileName(this, request);
     if (path.isEmpty()) return;
     services_.settings.openDir = QFileInfo(path).absolutePath();

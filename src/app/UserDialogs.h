@@ -26,7 +26,7 @@ namespace app {
 class SettingsStore;
 
 // What a file dialog offers: its title, the folder or file it starts from, its file types
-// ("Flash (*.swf);;All files (*.*)") and the extension a typed name gets.
+// ("Flash (*.swf);;All files (*)") and the extension a typed name gets.
 struct FileDialogRequest {
     QString title;
     QString start;

@@ -106,7 +106,7 @@ TEST_F(MainWindowTest, OpeningAMovieEnablesEverythingAndShowsItsPath) {
 
     ASSERT_EQ(dialogs_.requests.size(), 1u);
     EXPECT_EQ(dialogs_.requests[0].title, "Select a Flash File");
-    EXPECT_EQ(dialogs_.requests[0].filter, "Flash (*.swf);;All files (*.*)");
+    EXPECT_EQ(dialogs_.requests[0].filter, "Flash (*.swf);;All files (*)");
     EXPECT_EQ(window_->windowTitle(),
               QString::fromStdString("Quillmoth Kinetrope Pro - [" + movie + "]"));
     EXPECT_EQ(settings_.openDir,

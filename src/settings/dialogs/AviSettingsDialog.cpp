@@ -267,7 +267,7 @@ void AviSettingsDialog::ChooseAudioFormat() {
 void AviSettingsDialog::BrowseWaveFile() {
     QFileDialog chooser(this, QStringLiteral("Open WAV file"));
     chooser.setFileMode(QFileDialog::ExistingFile);
-    chooser.setNameFilters({QStringLiteral("WAV file (*.wav)"), QStringLiteral("All files (*.*)")});
+    chooser.setNameFilters({QStringLiteral("WAV file (*.wav)"), QStringLiteral("All files (*)")});
     chooser.setDefaultSuffix(QStringLiteral("wav"));
     if (!settings_.wavePath.empty()) chooser.selectFile(QString::fromStdString(settings_.wavePath));
     if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
