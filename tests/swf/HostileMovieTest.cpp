@@ -8,6 +8,7 @@
 #include "TestMovie.h"
 #include "swf/bitmap/BitmapCharacter.h"
 #include "swf/character/ShapeCharacter.h"
+#include "swf/display/MovieContext.h"
 #include "swf/parse/MovieParser.h"
 #include "swf/render/Canvas.h"
 
@@ -183,3 +184,30 @@ TEST(HostileMovies, RandomBytesAfterAValidHeaderNeverCrash) {
 }
 
 }  // namespace
+
+TEST(HostileMovies, CharactersPlacingThemselvesTwiceAtOneDepthStayBounded) {
+    // Each level replaces the subtree it has just built at that depth, which frees its room
+    // under the live-object bound: without a bound on the objects one step makes, building
+    // them would take two to the power of the nesting limit.
+    st::ButtonBuilder button;
+    button.add({.character = 1, .depth = 1}).add({.character = 1, .depth = 1});
+    st::SwfWriter buttonMovie;
+    buttonMovie.frameSizePixels(40, 30).defineButton2(1, button).place(1, 1).showFrame();
+
+    st::SwfWriter sprite;
+    sprite.place(2, 1).place(2, 1).showFrame();
+    st::SwfWriter spriteMovie;
+    spriteMovie.frameSizePixels(40, 30).defineSprite(2, sprite).place(2, 1).showFrame();
+
+    for (const st::SwfWriter* movie : {&buttonMovie, &spriteMovie}) {
+        FakeHost host;
+        swf::Player player;
+        player.SetServiceProvider(&host);
+        std::vector<uint8_t> bytes = movie->bytes();
+        ASSERT_TRUE(player.LoadMovieFromMemory(bytes));
+        EXPECT_LE(player.DisplayObjectCount(), swf::MovieContext::kMaxObjects);
+        host.tick();
+        player.GotoFrame(0);
+        EXPECT_LE(player.DisplayObjectCount(), swf::MovieContext::kMaxObjects);
+    }
+}

@@ -26,6 +26,10 @@ class MovieContext {
   public:
     static constexpr int kMaxNesting = 64;         // sprite-in-sprite levels
     static constexpr size_t kMaxObjects = 100000;  // display objects alive at once
+    // Display objects made in one step (loading, a tick or a goto). Objects replaced while
+    // they are built free their room again, so without it a button or sprite that places
+    // itself twice at one depth would make exponentially many.
+    static constexpr size_t kMaxObjectsMadePerStep = 2 * kMaxObjects;
     static constexpr size_t kMaxActionListsPerTick = 10000;
 
     explicit MovieContext(std::shared_ptr<const SwfMovie> movie) : movie_(std::move(movie)) {}
@@ -34,12 +38,22 @@ class MovieContext {
     const Dictionary& dictionary() const { return movie_->dictionary; }
 
     uint64_t tick() const { return tick_; }
-    void nextTick() { ++tick_; }
+    void nextTick() {
+        ++tick_;
+        beginStep();
+    }
+    // A goto or a tick starts: the objects it makes are counted from here.
+    void beginStep() { objectsMadeThisStep_ = 0; }
 
     // The display-object budget: every object counts itself while it lives; factories
     // ask before making one more.
-    bool hasRoomForObject() const { return liveObjects_ < kMaxObjects; }
-    void addObject() { ++liveObjects_; }
+    bool hasRoomForObject() const {
+        return liveObjects_ < kMaxObjects && objectsMadeThisStep_ < kMaxObjectsMadePerStep;
+    }
+    void addObject() {
+        ++liveObjects_;
+        ++objectsMadeThisStep_;
+    }
     void releaseObject() { --liveObjects_; }
     size_t liveObjects() const { return liveObjects_; }
 
@@ -67,6 +81,7 @@ class MovieContext {
     std::shared_ptr<const SwfMovie> movie_;
     uint64_t tick_ = 0;
     size_t liveObjects_ = 0;
+    size_t objectsMadeThisStep_ = 0;
     std::deque<QueuedActions> actions_;
     std::vector<std::weak_ptr<MovieClip>> clips_;
     MovieClip* root_ = nullptr;

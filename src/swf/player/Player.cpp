@@ -137,6 +137,7 @@ void Player::Rewind() {
 
 void Player::GotoFrame(int frame) {
     if (!root_) return;
+    context_->beginStep();
     root_->gotoFrame(frame);
     runQueuedActions();
     requestRedraw();
