@@ -29,7 +29,7 @@ class MovieContext {
     // Display objects made in one step (loading, a tick or a goto). Objects replaced while
     // they are built free their room again, so without it a button or sprite that places
     // itself twice at one depth would make exponentially many.
-    static constexpr size_t kMaxObjectsMadePerStep = 2 * kMaxObjects;
+    static constexpr size_t kMaxObjectsMadePerStep = kMaxObjects;
     static constexpr size_t kMaxActionListsPerTick = 10000;
 
     explicit MovieContext(std::shared_ptr<const SwfMovie> movie) : movie_(std::move(movie)) {}
