@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 #include <limits>
+#include <type_traits>
 
 namespace app {
 namespace {
@@ -33,6 +34,19 @@ bool ParseLeadingNumber(const QString& text, int32_t& out) {
     return true;
 }
 
+// Every stored value with its name, in the order they are stored; Load and Save both walk it.
+template <class Store, class Visit>
+void VisitValues(Store& store, Visit visit) {
+    visit(QStringLiteral("MainWin.left"), store.mainWindow.left);
+    visit(QStringLiteral("MainWin.right"), store.mainWindow.right);
+    visit(QStringLiteral("MainWin.top"), store.mainWindow.top);
+    visit(QStringLiteral("MainWin.bottom"), store.mainWindow.bottom);
+    visit(QStringLiteral("ProgressWin.left"), store.progressLeft);
+    visit(QStringLiteral("ProgressWin.top"), store.progressTop);
+    visit(QStringLiteral("OpenDir"), store.openDir);
+    visit(QStringLiteral("SaveDir"), store.saveDir);
+}
+
 QString Key(const QString& name) {
     return QStringLiteral("%1/%2").arg(kGroup, name);
 }
@@ -53,25 +67,21 @@ void SettingsStore::Load() {
     openDir = QDir::currentPath();
     saveDir = openDir;
 
-    ReadNumber(QStringLiteral("MainWin.left"), mainWindow.left);
-    ReadNumber(QStringLiteral("MainWin.right"), mainWindow.right);
-    ReadNumber(QStringLiteral("MainWin.top"), mainWindow.top);
-    ReadNumber(QStringLiteral("MainWin.bottom"), mainWindow.bottom);
-    ReadNumber(QStringLiteral("ProgressWin.left"), progressLeft);
-    ReadNumber(QStringLiteral("ProgressWin.top"), progressTop);
-    ReadText(QStringLiteral("OpenDir"), openDir);
-    ReadText(QStringLiteral("SaveDir"), saveDir);
+    VisitValues(*this, [this](const QString& name, auto& value) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(value)>, QString>)
+            ReadText(name, value);
+        else
+            ReadNumber(name, value);
+    });
 }
 
 void SettingsStore::Save() const {
-    WriteNumber(QStringLiteral("MainWin.left"), mainWindow.left);
-    WriteNumber(QStringLiteral("MainWin.right"), mainWindow.right);
-    WriteNumber(QStringLiteral("MainWin.top"), mainWindow.top);
-    WriteNumber(QStringLiteral("MainWin.bottom"), mainWindow.bottom);
-    WriteNumber(QStringLiteral("ProgressWin.left"), progressLeft);
-    WriteNumber(QStringLiteral("ProgressWin.top"), progressTop);
-    WriteText(QStringLiteral("OpenDir"), openDir);
-    WriteText(QStringLiteral("SaveDir"), saveDir);
+    VisitValues(*this, [this](const QString& name, const auto& value) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(value)>, QString>)
+            WriteText(name, value);
+        else
+            WriteNumber(name, value);
+    });
 }
 
 bool SettingsStore::ReadNumber(const QString& name, int32_t& out) const {
