@@ -26,6 +26,20 @@ std::vector<uint8_t> Concat(std::initializer_list<std::vector<uint8_t>> parts) {
     return all;
 }
 
+// A file of two chunks, "abcd" of odd size with its pad byte, then "efgh".
+std::vector<uint8_t> PaddedFileBytes() {
+    return Concat({Bytes("RIFF"),
+                   Le32(26),
+                   Bytes("TEST"),
+                   Bytes("abcd"),
+                   Le32(3),
+                   Bytes("xyz"),
+                   {0},
+                   Bytes("efgh"),
+                   Le32(2),
+                   Bytes("pq")});
+}
+
 class RiffTest : public testing::Test {
   protected:
     testfiles::ScratchDir dir;
@@ -48,30 +62,11 @@ TEST_F(RiffTest, WriterPadsOddChunksAndWritesTrueSizesOnAscend) {
 
     EXPECT_EQ(odd.size, 3u);
     EXPECT_EQ(riff.size, 26u);
-    const auto expected = Concat({Bytes("RIFF"),
-                                  Le32(26),
-                                  Bytes("TEST"),
-                                  Bytes("abcd"),
-                                  Le32(3),
-                                  Bytes("xyz"),
-                                  {0},
-                                  Bytes("efgh"),
-                                  Le32(2),
-                                  Bytes("pq")});
-    EXPECT_EQ(testfiles::ReadBytes(path), expected);
+    EXPECT_EQ(testfiles::ReadBytes(path), PaddedFileBytes());
 }
 
 TEST_F(RiffTest, ReaderFindsChunksByIdPastPaddedOnes) {
-    testfiles::WriteBytes(path, Concat({Bytes("RIFF"),
-                                        Le32(26),
-                                        Bytes("TEST"),
-                                        Bytes("abcd"),
-                                        Le32(3),
-                                        Bytes("xyz"),
-                                        {0},
-                                        Bytes("efgh"),
-                                        Le32(2),
-                                        Bytes("pq")}));
+    testfiles::WriteBytes(path, PaddedFileBytes());
     RiffReader reader;
     ASSERT_TRUE(reader.Open(path));
     RiffChunk riff, chunk;
