@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "swf/display/ClipEvent.h"
 #include "swf/geom/Geometry.h"
 
 namespace swf {
@@ -28,7 +29,7 @@ struct PlaceObject {
     std::optional<std::string> className;
     std::optional<bool> visible;
     std::optional<Rgba> opaqueBackground;
-    std::vector<uint8_t> clipActions;  // raw CLIPACTIONS, for the ActionScript engine
+    std::vector<ClipActionRecord> clipActions;  // the onClipEvent handlers, in file order
 
     // Applies the fields this tag carries over `state` (for a move, or when simulating a
     // timeline): fields the tag leaves out keep their earlier values.

@@ -20,6 +20,13 @@ struct DoAction {
     std::vector<uint8_t> code;
 };
 
+// A DoInitAction: the sprite it initialises and its actions, run once when its frame is
+// first reached, ahead of the frame's other actions.
+struct InitAction {
+    uint16_t spriteId = 0;
+    std::vector<uint8_t> code;
+};
+
 using FrameTag = std::variant<PlaceObject, RemoveObject, DoAction>;
 
 // A control tag the engine keeps for later use (sound), as code and body.
@@ -32,7 +39,8 @@ struct Frame {
     std::vector<FrameTag> tags;
     std::vector<std::string> labels;
     std::optional<Rgba> backgroundColor;
-    std::vector<KeptTag> soundTags;  // StartSound, StartSound2, StopSound, stream blocks
+    std::vector<KeptTag> soundTags;       // StartSound, StartSound2, StopSound, stream blocks
+    std::vector<InitAction> initActions;  // main timeline only, in file order
 };
 
 // Frames count as the player counts them: a frame exists once its ShowFrame has been read,

@@ -17,7 +17,42 @@ bool readField(BitReader& in, bool present, std::optional<T>& field, Read read) 
     return true;
 }
 
+uint32_t readClipEvents(BitReader& in, int swfVersion) {
+    uint32_t events = static_cast<uint32_t>(in.u8()) << 24;
+    events |= static_cast<uint32_t>(in.u8()) << 16;
+    if (swfVersion >= 6) {
+        events |= static_cast<uint32_t>(in.u8()) << 8;
+        events |= in.u8();
+    }
+    return events;
+}
+
 }  // namespace
+
+std::vector<ClipActionRecord> ControlTagParser::parseClipActions(std::span<const uint8_t> data,
+                                                                 int swfVersion) {
+    BitReader in(data);
+    in.u16();                        // reserved
+    readClipEvents(in, swfVersion);  // the union of the records' events
+    std::vector<ClipActionRecord> records;
+    // Each record takes at least six bytes, so the loop ends with the data.
+    while (!in.overrun()) {
+        ClipActionRecord record;
+        record.events = readClipEvents(in, swfVersion);
+        if (in.overrun() || record.events == 0) break;
+        uint32_t size = in.u32();
+        if (in.overrun() || size > in.remaining()) break;
+        if (record.events & kClipKeyPress) {
+            if (size == 0) break;  // no room for the key code the flag promises
+            record.keyCode = in.u8();
+            --size;
+        }
+        auto code = in.bytes(size);
+        record.code.assign(code.begin(), code.end());
+        records.push_back(std::move(record));
+    }
+    return records;
+}
 
 std::optional<size_t> ControlTagParser::filterListSize(std::span<const uint8_t> data) {
     BitReader in(data);
@@ -61,7 +96,8 @@ std::optional<size_t> ControlTagParser::filterListSize(std::span<const uint8_t> 
 }
 
 std::optional<PlaceObject> ControlTagParser::parsePlaceObject(uint16_t code,
-                                                              std::span<const uint8_t> body) {
+                                                              std::span<const uint8_t> body,
+                                                              int swfVersion) {
     BitReader in(body);
     PlaceObject p;
     if (code == static_cast<uint16_t>(TagCode::PlaceObject)) {
@@ -105,10 +141,7 @@ std::optional<PlaceObject> ControlTagParser::parsePlaceObject(uint16_t code,
     if (flags2 & 0x20) p.visible = in.u8() != 0;
     if (flags2 & 0x40) p.opaqueBackground = in.rgba();
     if (in.overrun()) return p;
-    if (flags & 0x80) {
-        auto raw = in.bytes(in.remaining());
-        p.clipActions.assign(raw.begin(), raw.end());
-    }
+    if (flags & 0x80) p.clipActions = parseClipActions(body.subspan(in.position()), swfVersion);
     return p;
 }
 

@@ -20,6 +20,19 @@ constexpr size_t kHeaderSize = 8;  // signature, version, file length
 
 }  // namespace
 
+void MovieParser::readExports(std::span<const uint8_t> body, SwfMovie& movie, ParseBudget& budget) {
+    BitReader in(body);
+    unsigned count = in.u16();
+    // Each entry takes at least three bytes of the tag, so a false count ends with the data.
+    for (unsigned i = 0; i < count; ++i) {
+        uint16_t id = in.u16();
+        std::string name = in.cString();
+        if (in.overrun()) return;  // a cut entry is dropped
+        if (!budget.takeBytes(sizeof(SwfMovie::Export) + name.size())) return;
+        movie.exports.emplace_back(std::move(name), id);
+    }
+}
+
 bool MovieParser::inflateBody(std::span<const uint8_t> compressed, std::vector<uint8_t>& out,
                               std::string& error) {
     z_stream z{};
@@ -65,7 +78,7 @@ void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie,
     CharacterParseContext context;
     context.budget = budget;
     context.swfVersion = movie.header.version;
-    TimelineBuilder timeline(movie.header.frameCount, context.budget);
+    TimelineBuilder timeline(movie.header.frameCount, context.budget, movie.header.version, true);
     TagStream stream(tags);
     Tag tag;
     bool sawEnd = false;
@@ -82,14 +95,9 @@ void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie,
             case TagCode::DefineFontInfo2:
                 FontCharacter::applyFontInfo(tag.code, tag.body, movie.dictionary);
                 continue;
-            case TagCode::DoInitAction: {
-                BitReader in(tag.body);
-                uint16_t sprite = in.u16();
-                if (in.overrun() || !context.budget.takeBytes(tag.body.size())) continue;
-                movie.initActions.emplace_back(
-                    sprite, std::vector<uint8_t>(tag.body.begin() + 2, tag.body.end()));
+            case TagCode::ExportAssets:
+                readExports(tag.body, movie, context.budget);
                 continue;
-            }
             default:
                 break;
         }

@@ -28,6 +28,8 @@ class MovieParser {
     // Inflates the zlib stream after a CWS header, stopping cleanly where the data ends.
     static bool inflateBody(std::span<const uint8_t> compressed, std::vector<uint8_t>& out,
                             std::string& error);
+    // ExportAssets: names under which characters can be attached by scripts.
+    static void readExports(std::span<const uint8_t> body, SwfMovie& movie, ParseBudget& budget);
     static void readTags(std::span<const uint8_t> tags, SwfMovie& movie, const ParseBudget& budget);
 };
 

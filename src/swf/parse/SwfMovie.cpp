@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "swf/display/IgnoringCase.h"
+
 namespace swf {
 
 // Differences of untrusted 32-bit fields are taken in 64 bits: they may not fit in 32.
@@ -32,6 +34,15 @@ Rgba SwfMovie::backgroundColor() const {
         for (const Frame& f : timeline->frames())
             if (f.backgroundColor) return *f.backgroundColor;
     return {255, 255, 255, 255};
+}
+
+std::optional<uint16_t> SwfMovie::findExport(std::string_view name) const {
+    std::optional<uint16_t> folded;
+    for (const auto& [exported, id] : exports) {
+        if (exported == name) return id;
+        if (!folded && equalsIgnoringCase(exported, name)) folded = id;
+    }
+    return folded;
 }
 
 }  // namespace swf

@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "swf/character/Dictionary.h"
@@ -36,13 +39,17 @@ class SwfMovie {
     Dictionary dictionary;
     std::shared_ptr<const Timeline> timeline;
     std::vector<uint8_t> jpegTables;
-    // DoInitAction bodies (sprite id, actions), kept for the scripting engine.
-    std::vector<std::pair<uint16_t, std::vector<uint8_t>>> initActions;
+    // ExportAssets entries (name, character id) in file order.
+    using Export = std::pair<std::string, uint16_t>;
+    std::vector<Export> exports;
     // True when the tag data ended before an End tag or inside a tag.
     bool truncated = false;
 
     // The stage colour: the first SetBackgroundColor of the main timeline, else white.
     Rgba backgroundColor() const;
+    // The character exported under `name`, matched ignoring ASCII case as scripts do; an
+    // exact match wins over one differing only in case, else the first one exported.
+    std::optional<uint16_t> findExport(std::string_view name) const;
 };
 
 }  // namespace swf

@@ -8,12 +8,39 @@
 
 namespace swf {
 
-TimelineBuilder::TimelineBuilder(uint16_t declaredFrames, ParseBudget& budget)
-    : timeline_(std::make_shared<Timeline>(declaredFrames)), budget_(budget) {}
+TimelineBuilder::TimelineBuilder(uint16_t declaredFrames, ParseBudget& budget, int swfVersion,
+                                 bool mainTimeline)
+    : timeline_(std::make_shared<Timeline>(declaredFrames)),
+      budget_(budget),
+      swfVersion_(swfVersion),
+      mainTimeline_(mainTimeline) {}
 
 void TimelineBuilder::keepBody(std::vector<uint8_t>& into, const Tag& tag) {
     if (!budget_.takeBytes(tag.body.size())) return;
     into.assign(tag.body.begin(), tag.body.end());
+}
+
+void TimelineBuilder::addPlaceObject(const Tag& tag) {
+    auto p = ControlTagParser::parsePlaceObject(tag.code, tag.body, swfVersion_);
+    if (!p) return;
+    // Handlers are copied out of the movie like action bodies; past the budget they go.
+    size_t handlerBytes = 0;
+    for (const ClipActionRecord& r : p->clipActions) handlerBytes += r.code.size();
+    if (handlerBytes > 0 && !budget_.takeBytes(handlerBytes)) p->clipActions.clear();
+    current_.tags.emplace_back(std::move(*p));
+    currentUsed_ = true;
+}
+
+void TimelineBuilder::addInitAction(const Tag& tag) {
+    if (!mainTimeline_) return;
+    BitReader in(tag.body);
+    InitAction action;
+    action.spriteId = in.u16();
+    if (in.overrun() || !budget_.takeBytes(in.remaining())) return;
+    auto code = in.bytes(in.remaining());
+    action.code.assign(code.begin(), code.end());
+    current_.initActions.push_back(std::move(action));
+    currentUsed_ = true;
 }
 
 bool TimelineBuilder::add(const Tag& tag) {
@@ -28,6 +55,7 @@ bool TimelineBuilder::add(const Tag& tag) {
         case TagCode::RemoveObject:
         case TagCode::RemoveObject2:
         case TagCode::DoAction:
+        case TagCode::DoInitAction:
         case TagCode::FrameLabel:
         case TagCode::SetBackgroundColor:
         case TagCode::StartSound:
@@ -58,10 +86,7 @@ bool TimelineBuilder::add(const Tag& tag) {
         case TagCode::PlaceObject:
         case TagCode::PlaceObject2:
         case TagCode::PlaceObject3:
-            if (auto p = ControlTagParser::parsePlaceObject(tag.code, tag.body)) {
-                current_.tags.emplace_back(std::move(*p));
-                currentUsed_ = true;
-            }
+            addPlaceObject(tag);
             return true;
         case TagCode::RemoveObject:
         case TagCode::RemoveObject2:
@@ -74,6 +99,9 @@ bool TimelineBuilder::add(const Tag& tag) {
             current_.tags.emplace_back(DoAction{});
             keepBody(std::get<DoAction>(current_.tags.back()).code, tag);
             currentUsed_ = true;
+            return true;
+        case TagCode::DoInitAction:
+            addInitAction(tag);
             return true;
         case TagCode::FrameLabel: {
             BitReader in(tag.body);

@@ -12,7 +12,10 @@ namespace swf {
 
 class TimelineBuilder {
   public:
-    TimelineBuilder(uint16_t declaredFrames, ParseBudget& budget);
+    // `swfVersion` is the movie's. Only the main timeline keeps DoInitAction tags; a
+    // sprite's are dropped, as the player ignores them.
+    TimelineBuilder(uint16_t declaredFrames, ParseBudget& budget, int swfVersion,
+                    bool mainTimeline);
 
     // Takes a control tag into the frame being collected. Returns false for tags that are
     // not control tags (definitions and the like), which the caller handles.
@@ -22,6 +25,8 @@ class TimelineBuilder {
 
   private:
     void keepBody(std::vector<uint8_t>& into, const Tag& tag);
+    void addPlaceObject(const Tag& tag);
+    void addInitAction(const Tag& tag);
 
     std::shared_ptr<Timeline> timeline_;
     Frame current_;
@@ -29,6 +34,8 @@ class TimelineBuilder {
     bool full_ = false;  // the frame budget ran out: later frames are dropped
     bool ended_ = false;
     ParseBudget& budget_;
+    int swfVersion_;
+    bool mainTimeline_;
 };
 
 }  // namespace swf
