@@ -1,0 +1,35 @@
+#pragma once
+// Strings are UTF-8 from SWF 6 on; SWF 5 and older count bytes. The String methods index
+// strings in UTF-16 code units, as the player keeps them: a character outside the basic
+// plane counts two.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace swf::avm1 {
+
+// The characters of a string as code points (bytes before SWF 6; a byte that is no valid
+// UTF-8 counts as one character of its own value).
+std::vector<uint32_t> decodeCharacters(std::string_view text, int swfVersion);
+std::string encodeCharacters(const std::vector<uint32_t>& characters, size_t from, size_t count,
+                             int swfVersion);
+std::string encodeCharacter(uint32_t character, int swfVersion);
+// The length in UTF-16 code units (bytes before SWF 6).
+size_t stringLength(std::string_view text, int swfVersion);
+
+// The UTF-16 code units of a string (before SWF 6 one unit a byte).
+std::u16string toUnits(std::string_view text, int swfVersion);
+// The unit at `index` without converting the whole text; -1 past the end.
+int32_t unitAt(std::string_view text, size_t index, int swfVersion);
+// Units back to a string: surrogate pairs join, a lone surrogate becomes U+FFFD (what the
+// player prints for it); before SWF 6 each unit is its low byte.
+std::string fromUnits(std::u16string_view units, int swfVersion);
+
+// The player's own case tables (not Unicode's: no context, one unit to one unit).
+char16_t toLowerUnit(char16_t unit);
+char16_t toUpperUnit(char16_t unit);
+
+}  // namespace swf::avm1

@@ -1,0 +1,167 @@
+// String, Number, Boolean and Math: each script runs as the first frame of a movie of the
+// given version, and what it traces is what the original player prints for it.
+
+#include <gtest/gtest.h>
+
+#include "ScriptRun.h"
+#include "swf/avm1/StringFunctions.h"
+
+namespace {
+
+using avm1test::Joined;
+using avm1test::RunScript;
+
+struct Case {
+    const char* name;
+    int version;
+    const char* script;
+    const char* trace;
+};
+
+// "a\xF0\x9F\x98\x8B" is "a" and U+1F60B, two UTF-16 units; "\xEF\xBF\xBD" is U+FFFD.
+const Case kCases[] = {
+    {"length counts UTF-16 units", 8,
+     R"(push "a\xF0\x9F\x98\x8Bb", "length"; getMember; trace
+        push "s", "ab", 1, "String"; newObject; setVariable
+        push "s"; getVariable; push "length"; getMember; trace
+        push "s"; getVariable; typeOf; trace
+        push 5, 1, "String"; callFunction; typeOf; trace)",
+     "4\n2\nobject\nstring"},
+    {"length counts bytes in SWF 5", 5, R"(push "\xC3\x85", "length"; getMember; trace)", "2"},
+    {"characters and codes", 8,
+     R"(push 1, 1, "a\xF0\x9F\x98\x8Bb", "charAt"; callMethod; trace
+        push 4294967299, 1, "abcd", "charAt"; callMethod; trace
+        push 2, 1, "a\xF0\x9F\x98\x8Bb", "charCodeAt"; callMethod; trace
+        push 9, 1, "ab", "charCodeAt"; callMethod; trace
+        push 0, "ab", "charCodeAt"; callMethod; trace)",
+     "\xEF\xBF\xBD\nd\n56843\nNaN\n97"},
+    {"a code past the end is 0 in SWF 5", 5,
+     R"(push 9, 1, "ab", "charCodeAt"; callMethod; trace
+        push -1, 1, "ab", "charCodeAt"; callMethod; trace)",
+     "0\nNaN"},
+    {"fromCharCode takes 16 bits, joins pairs and stops at 0", 8,
+     R"(push 82, 0, 65616, 56843, 55357, 5, "String"; getVariable; push "fromCharCode"
+        callMethod; trace
+        push null, "x", 2, "ab", "concat"; callMethod; trace)",
+     "\xF0\x9F\x98\x8BP\nabxnull"},
+    {"indexOf and lastIndexOf", 8,
+     R"(push 4294967300, "test", 2, "aaatestFOOtestaaa", "indexOf"; callMethod; trace
+        push 100, "", 2, "abc", "indexOf"; callMethod; trace
+        push 0, "abc", "indexOf"; callMethod; trace
+        push undefined, 1, "hello undefined", "indexOf"; callMethod; trace
+        push undefined, "test", 2, "aaatestFOOtestaaa", "lastIndexOf"; callMethod; trace
+        push 13, "a", 2, "aaatestFOOtestaaa", "lastIndexOf"; callMethod; trace
+        push -1, "test", 2, "aaatestFOOtestaaa", "lastIndexOf"; callMethod; trace)",
+     "10\n-1\nundefined\n6\n10\n2\n-1"},
+    {"undefined searches for the empty string in SWF 5", 5,
+     R"(push undefined, 1, "hello undefined", "indexOf"; callMethod; trace
+        push undefined, 1, "hello undefined", "lastIndexOf"; callMethod; trace)",
+     "0\n15"},
+    {"slice, substr and substring", 8,
+     R"(push -1, -3, 2, "Hello1234", "slice"; callMethod; trace
+        push undefined, undefined, 2, "Hello1234", "slice"; callMethod; trace
+        push -4294967294, 4294967296, 2, "Hello1234", "substr"; callMethod; trace
+        push null, 3, 2, "Hello1234", "substr"; callMethod; trace
+        push -5, 1, "Hello1234", "substr"; callMethod; trace
+        push 3, 6, 2, "Hello1234", "substring"; callMethod; trace
+        push null, 3, 2, "Hello1234", "substring"; callMethod; trace
+        push 0, "Hello1234", "substring"; callMethod; trace)",
+     "23\nHello1234\nHe\n\no1234\nlo1\nHel\nundefined"},
+    {"split", 8,
+     R"(push ",", 1, "a,b,,c", "split"; callMethod; push "length"; getMember; trace
+        push 2, ",", 2, "a,b,,c", "split"; callMethod; trace
+        push null, ",", 2, "a,b,,c", "split"; callMethod; push "length"; getMember; trace
+        push "", 1, "a\xF0\x9F\x98\x8B", "split"; callMethod; push "length"; getMember; trace
+        push 0, undefined, 2, "a,b", "split"; callMethod; push "length"; getMember; trace)",
+     "4\na,b\n0\n3\n1"},
+    {"split without a separator splits at commas in SWF 5", 5,
+     R"(push 0, "a,b", "split"; callMethod; push "length"; getMember; trace
+        push "", 1, "a,b", "split"; callMethod; push "length"; getMember; trace)",
+     "2\n1"},
+    {"case mapping by the player's tables", 8,
+     R"(push 0, "teST\xC3\xA9\xC3\x9F\xCF\x82", "toUpperCase"; callMethod; trace
+        push 0, "\xC4\xB0\xCE\xA2Ab", "toLowerCase"; callMethod; trace)",
+     "TEST\xC3\x89\xC3\x9F\xCE\xA2\ni\xCF\x82"
+     "ab"},
+    {"SWF 5 maps bytes as Latin-1", 5,
+     R"(push 1, 1, 0, "a\xE0\xFF", "toUpperCase"; callMethod; push "charCodeAt"; callMethod; trace
+        push 2, 1, 0, "a\xE0\xFF", "toUpperCase"; callMethod; push "charCodeAt"; callMethod; trace)",
+     "192\n255"},
+    {"methods on the wrong object", 8,
+     R"(push "o", 5, 1, "Number"; newObject; setVariable
+        push "o"; getVariable; push "b"; push "Boolean"; getVariable; push "prototype"; getMember
+        push "toString"; getMember; setMember
+        push "o"; getVariable; push "s"; push "String"; getVariable; push "prototype"; getMember
+        push "valueOf"; getMember; setMember
+        push 0, "o"; getVariable; push "b"; callMethod; trace
+        push 0, "o"; getVariable; push "s"; callMethod; trace
+        push 0, true, "toString"; callMethod; trace)",
+     "undefined\nundefined\ntrue"},
+    {"Number", 8,
+     R"(push "12", 1, "Number"; callFunction; trace
+        push 0, "Number"; callFunction; trace
+        push "Number"; getVariable; push "MIN_VALUE"; getMember; trace
+        push "Number"; getVariable; push "MIN_VALUE"; getMember; push 2; divide; trace
+        push "Number"; getVariable; push "NEGATIVE_INFINITY"; getMember; trace
+        push "Number"; getVariable; push "MAX_VALUE", 1; setMember
+        push "Number"; getVariable; push "MAX_VALUE"; delete; trace
+        push "Number"; getVariable; push "MAX_VALUE"; getMember; push 1.7976931348623157e308
+        strictEquals; trace
+        push 16, 1, 255, "toString"; callMethod; trace
+        push -2, 1, 5, "toString"; callMethod; trace)",
+     "12\n0\n4.94065645841247e-324\n0\n-Infinity\nfalse\ntrue\nff\n5"},
+    {"Math: missing arguments are NaN", 8,
+     R"(push 0, "Math"; getVariable; push "min"; callMethod; trace
+        push 0, "Math"; getVariable; push "max"; callMethod; trace
+        push 1, 1, "Math"; getVariable; push "min"; callMethod; trace
+        push 0, "Math"; getVariable; push "abs"; callMethod; trace
+        push undefined, 2, 2, "Math"; getVariable; push "max"; callMethod; trace)",
+     "Infinity\n-Infinity\nNaN\nNaN\nNaN"},
+    {"Math: undefined given converts to 0 in SWF 6", 6,
+     R"(push undefined, 2, 2, "Math"; getVariable; push "min"; callMethod; trace
+        push undefined, 1, "Math"; getVariable; push "cos"; callMethod; trace)",
+     "0\n1"},
+    {"Math: functions and constants", 8,
+     R"(push -12.5, 1, "Math"; getVariable; push "round"; callMethod; trace
+        push 2.5, 1, "Math"; getVariable; push "round"; callMethod; trace
+        push 10, 2, 2, "Math"; getVariable; push "pow"; callMethod; trace
+        push -1, 1, "Math"; getVariable; push "acos"; callMethod; trace
+        push "Math"; getVariable; push "PI", 3; setMember
+        push "Math"; getVariable; push "PI"; getMember; trace
+        push "Math"; getVariable; push "SQRT1_2"; getMember; trace
+        push 0, "Math"; getVariable; push "random"; callMethod; push 1; less2; trace)",
+     "-12\n3\n1024\n3.14159265358979\n3.14159265358979\n0.707106781186548\ntrue"},
+    {"Math: the first two arguments convert in order", 8,
+     R"(push "a", "valueOf"; function () { push "a"; trace; push -2; return }; push 1; initObject
+        setVariable
+        push "b", "valueOf"; function () { push "b"; trace; push 3; return }; push 1; initObject
+        setVariable
+        push "b"; getVariable; push "b"; getVariable; push "a"; getVariable
+        push 3, "Math"; getVariable; push "abs"; callMethod; trace)",
+     "a\nb\n2"},
+};
+
+TEST(StringNumberMath, ScriptsTraceWhatTheOriginalPrints) {
+    for (const Case& c : kCases)
+        EXPECT_EQ(Joined(RunScript(c.script, c.version)), c.trace)
+            << c.name << " (SWF " << c.version << ")";
+}
+
+TEST(StringNumberMath, UnitsOfBrokenTextAndTheCaseTables) {
+    using swf::avm1::fromUnits;
+    using swf::avm1::toUnits;
+    // A pair written as two three-byte halves (as some compilers store it) joins on the way back.
+    EXPECT_EQ(fromUnits(toUnits("\xED\xA0\xBD\xED\xB8\x8B", 8), 8), "\xF0\x9F\x98\x8B");
+    // Cut and stray bytes are units of their own value.
+    EXPECT_EQ(toUnits("a\xF0\x9F", 8), (std::u16string{u'a', 0xF0, 0x9F}));
+    EXPECT_EQ(fromUnits(u"\xDC00x", 8), "\xEF\xBF\xBDx");
+    EXPECT_EQ(swf::avm1::unitAt("\xC3\xA9\xF0\x9F\x98\x8B", 2, 8), 0xDE0B);
+    EXPECT_EQ(swf::avm1::unitAt("\xC3\xA9\xF0\x9F\x98\x8B", 3, 8), -1);
+    EXPECT_EQ(swf::avm1::unitAt("\xC3\xA9", 1, 5), 0xA9);
+    EXPECT_EQ(swf::avm1::stringLength("\xF0\x9F\x98\x8B\xC3", 8), 3u);
+    EXPECT_EQ(swf::avm1::toUpperUnit(u'\x1F80'), u'\x1F88');
+    EXPECT_EQ(swf::avm1::toLowerUnit(u'\x10A0'), u'\x10D0');
+    EXPECT_EQ(swf::avm1::toLowerUnit(u'\xFFFF'), u'\xFFFF');
+}
+
+}  // namespace
