@@ -1,21 +1,31 @@
 #pragma once
-// Runs a timeline's action list. The engine queues the actions of each frame and hands them
-// here in order; a full ActionScript interpreter replaces the basic runner behind this
-// interface.
+// What the engine asks of the interpreter of the movie's actions. The frame lifecycle decides
+// when each runs; the interpreter decides what the actions do.
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
 namespace swf {
 
+class DisplayObject;
 class MovieClip;
-class MovieContext;
 
 class ActionRunner {
   public:
     virtual ~ActionRunner() = default;
-    // Runs `code` (a DoAction body) with `clip` as the timeline it belongs to.
-    virtual void run(std::span<const uint8_t> code, MovieClip& clip, MovieContext& context) = 0;
+    // A DoAction body of `clip`'s timeline.
+    virtual void runFrameActions(std::span<const uint8_t> code, MovieClip& clip) = 0;
+    // A DoInitAction body, run once with the main timeline as its scope.
+    virtual void runInitActions(std::span<const uint8_t> code, MovieClip& root) = 0;
+    // A clip event (ClipEventFlag) of an object: its onClipEvent handlers and event method.
+    virtual void runClipEvent(DisplayObject& object, uint32_t event) = 0;
+    // A timeline or script placed `object` (named, in its list) before its first frame is built.
+    virtual void objectPlaced(DisplayObject& object) = 0;
+    // Between ticks: timers that are due, then housekeeping (collection).
+    virtual void afterActions() = 0;
+    // Script objects alive now (for diagnostics and the collector's tests).
+    virtual size_t scriptObjectCount() const = 0;
 };
 
 }  // namespace swf

@@ -1,6 +1,7 @@
 #include "swf/display/ButtonInstance.h"
 
 #include "swf/display/DisplayObjectFactory.h"
+#include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 
 namespace swf {
@@ -15,7 +16,9 @@ ButtonInstance::ButtonInstance(MovieContext& context, std::shared_ptr<const Butt
         object->setDepth(record.depth);
         object->setMatrix(record.matrix);
         object->setColorTransform(record.colorTransform);
+        MovieClip* clip = object->asMovieClip();
         state_.place(std::move(object));
+        if (clip) clip->enterFirstFrame();
     }
 }
 

@@ -14,6 +14,7 @@ class ButtonInstance : public DisplayObject {
                    int nesting);
 
     DisplayList* children() override { return &state_; }
+    bool isButton() const override { return true; }
 
   protected:
     void draw(RenderContext& context, const Matrix& toPixels,

@@ -26,6 +26,24 @@ void DisplayList::remove(int depth) {
     objects_.erase(it);
 }
 
+void DisplayList::swap(int depthA, int depthB) {
+    if (depthA == depthB) return;
+    auto a = at(depthA);
+    auto b = at(depthB);
+    objects_.erase(depthA);
+    objects_.erase(depthB);
+    if (a) {
+        a->setDepth(depthB);
+        a->setPlacedByTimeline(false);
+        objects_[depthB] = a;
+    }
+    if (b) {
+        b->setDepth(depthA);
+        b->setPlacedByTimeline(false);
+        objects_[depthA] = b;
+    }
+}
+
 void DisplayList::clear() {
     for (auto& [depth, object] : objects_) object->detach();
     objects_.clear();

@@ -20,6 +20,9 @@ class DisplayList {
     // Puts the object at its depth, replacing (and detaching) whatever was there.
     void place(std::shared_ptr<DisplayObject> object);
     void remove(int depth);
+    // Exchanges what stands at two depths (either may be empty); the moved objects are the
+    // scripts' from then on, no longer the timeline's.
+    void swap(int depthA, int depthB);
     void clear();
 
     size_t size() const { return objects_.size(); }

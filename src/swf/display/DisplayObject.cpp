@@ -1,5 +1,7 @@
 #include "swf/display/DisplayObject.h"
 
+#include <algorithm>
+
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 
@@ -14,6 +16,13 @@ DisplayObject::~DisplayObject() {
     context_.releaseObject();
 }
 
+void DisplayObject::detach() {
+    bool wasPlaced = parent_ != nullptr;
+    parent_ = nullptr;
+    removed_ = true;
+    if (wasPlaced) context_.objectRemoved(*this);
+}
+
 bool DisplayObject::onStage() const {
     const DisplayObject* object = this;
     while (object->parent_) {
@@ -23,8 +32,41 @@ bool DisplayObject::onStage() const {
     return !object->removed_ && object == context_.root();
 }
 
+Rect DisplayObject::localBounds() const {
+    return kNoBounds;
+}
+
+Rect DisplayObject::boundsInParent() const {
+    return transformBounds(localBounds(), matrix_);
+}
+
+Rect transformBounds(const Rect& r, const Matrix& m) {
+    if (r.xMin > r.xMax) return r;
+    Point corners[4] = {m.apply({double(r.xMin), double(r.yMin)}),
+                        m.apply({double(r.xMax), double(r.yMin)}),
+                        m.apply({double(r.xMin), double(r.yMax)}),
+                        m.apply({double(r.xMax), double(r.yMax)})};
+    double x0 = corners[0].x, x1 = x0, y0 = corners[0].y, y1 = y0;
+    for (const Point& p : corners) {
+        x0 = std::min(x0, p.x);
+        x1 = std::max(x1, p.x);
+        y0 = std::min(y0, p.y);
+        y1 = std::max(y1, p.y);
+    }
+    auto clampTwips = [](double v) { return static_cast<int32_t>(std::clamp(v, -1e9, 1e9)); };
+    return Rect{clampTwips(x0), clampTwips(x1), clampTwips(y0), clampTwips(y1)};
+}
+
+Rect unionBounds(const Rect& a, const Rect& b) {
+    if (a.xMin > a.xMax) return b;
+    if (b.xMin > b.xMax) return a;
+    return Rect{std::min(a.xMin, b.xMin), std::max(a.xMax, b.xMax), std::min(a.yMin, b.yMin),
+                std::max(a.yMax, b.yMax)};
+}
+
 void DisplayObject::applyPlacement(const PlaceObject& p, bool resetAbsent) {
-    if (p.matrix || resetAbsent) matrix_ = p.matrix.value_or(Matrix{});
+    if ((p.matrix || resetAbsent) && !(scriptMoved_ && !resetAbsent))
+        matrix_ = p.matrix.value_or(Matrix{});
     if (p.colorTransform || resetAbsent)
         colorTransform_ = p.colorTransform.value_or(ColorTransform{});
     if (p.ratio || resetAbsent) ratio_ = p.ratio.value_or(0);

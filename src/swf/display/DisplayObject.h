@@ -18,8 +18,11 @@ namespace swf {
 class DisplayList;
 class MovieClip;
 class MovieContext;
+namespace avm1 {
+class StageObject;
+}
 
-class DisplayObject {
+class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
   public:
     DisplayObject(MovieContext& context, std::shared_ptr<const Character> character);
     virtual ~DisplayObject();
@@ -58,10 +61,9 @@ class DisplayObject {
     }
     // Called when the object leaves its display list: it is no longer on the stage and no
     // longer refers to its parent, which may go away before it.
-    void detach() {
-        parent_ = nullptr;
-        removed_ = true;
-    }
+    void detach();
+    // True once the object has left its display list.
+    bool removed() const { return removed_; }
     // True while the object and all its ancestors are in the tree under the main timeline.
     bool onStage() const;
 
@@ -77,6 +79,23 @@ class DisplayObject {
 
     virtual DisplayList* children() { return nullptr; }
     virtual MovieClip* asMovieClip() { return nullptr; }
+    virtual bool isButton() const { return false; }
+    virtual bool isEditText() const { return false; }
+
+    // The object's own extent in twips, before its matrix; empty (xMin > xMax) when it has none.
+    virtual Rect localBounds() const;
+    // The extent in its parent's space.
+    Rect boundsInParent() const;
+
+    // Its script object, once a script has asked for it. The script side refers back weakly.
+    avm1::StageObject* scriptObject() const { return scriptObject_; }
+    void setScriptObject(avm1::StageObject* object) { scriptObject_ = object; }
+    // Once a script moves, scales or turns the object, the timeline no longer does.
+    void setScriptMoved() { scriptMoved_ = true; }
+    // The onClipEvent handlers of its placement (owned by the movie's timeline), if any.
+    const std::vector<ClipActionRecord>* clipActions() const { return clipActions_; }
+    void setClipActions(const std::vector<ClipActionRecord>* actions) { clipActions_ = actions; }
+    bool scriptMoved() const { return scriptMoved_; }
 
   protected:
     virtual void draw(RenderContext& context, const Matrix& toPixels,
@@ -100,6 +119,15 @@ class DisplayObject {
     uint64_t bornTick_ = 0;
     DisplayObject* parent_ = nullptr;
     bool removed_ = false;
+    avm1::StageObject* scriptObject_ = nullptr;
+    bool scriptMoved_ = false;
+    const std::vector<ClipActionRecord>* clipActions_ = nullptr;
 };
+
+// The smallest rectangle holding `r` under `m` (empty stays empty).
+Rect transformBounds(const Rect& r, const Matrix& m);
+// The union of two extents, either of which may be empty.
+Rect unionBounds(const Rect& a, const Rect& b);
+constexpr Rect kNoBounds{1, 0, 1, 0};
 
 }  // namespace swf

@@ -37,7 +37,6 @@ std::shared_ptr<DisplayObject> DisplayObjectFactory::create(MovieContext& contex
             auto clip =
                 std::make_shared<MovieClip>(context, sprite, sprite->timeline(), nesting + 1);
             context.registerClip(clip);
-            clip->enterFirstFrame();
             return clip;
         }
         case CharacterKind::Button: {

@@ -12,6 +12,7 @@ class EditTextInstance : public DisplayObject {
     EditTextInstance(MovieContext& context, std::shared_ptr<const EditTextCharacter> field);
 
     TextField& field() { return field_; }
+    bool isEditText() const override { return true; }
 
   protected:
     void draw(RenderContext& context, const Matrix& toPixels,

@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 
+#include "swf/display/ClipEvent.h"
 #include "swf/display/DisplayObjectFactory.h"
 #include "swf/display/MovieContext.h"
 
@@ -31,7 +32,19 @@ void MovieClip::instantiate(const PlaceObject& state, const DisplayObject* repla
     object->setDepth(state.depth);
     object->applyPlacement(state, replaced == nullptr);
     object->setPlacedByTimeline(true);
-    displayList_.place(std::move(object));
+    if (!state.clipActions.empty()) object->setClipActions(&state.clipActions);
+    placeAndStart(std::move(object));
+}
+
+void MovieClip::placeAndStart(std::shared_ptr<DisplayObject> object) {
+    displayList_.place(object);
+    // Its script side (class, initialize and construct events) comes before its first frame,
+    // and its load event after the actions of that frame.
+    context().objectPlaced(*object);
+    if (MovieClip* clip = object->asMovieClip()) {
+        clip->enterFirstFrame();
+        context().queueEvent(object, kClipLoad);
+    }
 }
 
 void MovieClip::place(const PlaceObject& p) {
@@ -55,13 +68,19 @@ void MovieClip::place(const PlaceObject& p) {
 }
 
 void MovieClip::applyFrame(int frame, bool runActions) {
+    // The main timeline's init actions run the first time their frame is reached, before
+    // anything else of that frame, even when a goto passes over it.
+    if (!character() && context().takeInitFrame(frame))
+        for (const InitAction& init : timeline_->frame(frame).initActions)
+            context().queueInitActions(std::static_pointer_cast<MovieClip>(shared_from_this()),
+                                       init.code);
     for (const FrameTag& tag : timeline_->frame(frame).tags) {
         if (const auto* p = std::get_if<PlaceObject>(&tag)) {
             place(*p);
         } else if (const auto* r = std::get_if<RemoveObject>(&tag)) {
             displayList_.remove(r->depth);
         } else if (runActions) {
-            context().queueActions(shared_from_this(), std::get<DoAction>(tag).code);
+            context().queueActions(std::static_pointer_cast<MovieClip>(shared_from_this()), std::get<DoAction>(tag).code);
         }
     }
 }
@@ -69,7 +88,7 @@ void MovieClip::applyFrame(int frame, bool runActions) {
 void MovieClip::queueActions(int frame) {
     for (const FrameTag& tag : timeline_->frame(frame).tags)
         if (const auto* action = std::get_if<DoAction>(&tag))
-            context().queueActions(shared_from_this(), action->code);
+            context().queueActions(std::static_pointer_cast<MovieClip>(shared_from_this()), action->code);
 }
 
 void MovieClip::rebuildTo(int frame) {
@@ -141,6 +160,13 @@ void MovieClip::advance() {
 void MovieClip::draw(RenderContext& context, const Matrix& toPixels,
                      const ColorTransform& cxform) const {
     displayList_.render(context, toPixels, cxform);
+}
+
+Rect MovieClip::localBounds() const {
+    Rect bounds = kNoBounds;
+    for (const auto& [depth, child] : displayList_.objects())
+        bounds = unionBounds(bounds, child->boundsInParent());
+    return bounds;
 }
 
 }  // namespace swf

@@ -10,7 +10,7 @@
 
 namespace swf {
 
-class MovieClip : public DisplayObject, public std::enable_shared_from_this<MovieClip> {
+class MovieClip : public DisplayObject {
   public:
     // `character` is null for the main timeline. `nesting` counts the containers above it.
     MovieClip(MovieContext& context, std::shared_ptr<const Character> character,
@@ -35,11 +35,16 @@ class MovieClip : public DisplayObject, public std::enable_shared_from_this<Movi
     // queued.
     void gotoFrame(int frame);
 
+    // Puts an object made for this clip (by its timeline or a script) into its display list
+    // and starts it: script side, first frame, load event.
+    void placeAndStart(std::shared_ptr<DisplayObject> object);
+
     // One tick of the clip's own timeline: the next frame when playing, back to the first
     // after the last when the timeline loops. Children are ticked by the player's walk.
     void advance();
     DisplayList* children() override { return &displayList_; }
     MovieClip* asMovieClip() override { return this; }
+    Rect localBounds() const override;
 
   protected:
     void draw(RenderContext& context, const Matrix& toPixels,

@@ -2,9 +2,45 @@
 
 #include <algorithm>
 
+#include "swf/action/ActionRunner.h"
+#include "swf/display/ClipEvent.h"
 #include "swf/display/MovieClip.h"
 
 namespace swf {
+
+void MovieContext::queueActions(const std::shared_ptr<MovieClip>& clip,
+                                const std::vector<uint8_t>& code) {
+    actions_.push_back({QueuedAction::Kind::Frame, clip, &code, 0});
+}
+
+void MovieContext::queueInitActions(const std::shared_ptr<MovieClip>& root,
+                                    const std::vector<uint8_t>& code) {
+    // Ahead of everything but the init actions queued before them.
+    auto it = actions_.begin();
+    while (it != actions_.end() && it->kind == QueuedAction::Kind::Init) ++it;
+    actions_.insert(it, {QueuedAction::Kind::Init, root, &code, 0});
+}
+
+void MovieContext::queueEvent(const std::shared_ptr<DisplayObject>& object, uint32_t event) {
+    actions_.push_back({QueuedAction::Kind::Event, object, nullptr, event});
+}
+
+void MovieContext::objectRemoved(DisplayObject& object) {
+    if (runner_) queueEvent(object.shared_from_this(), kClipUnload);
+}
+
+void MovieContext::objectPlaced(DisplayObject& object) {
+    if (runner_) runner_->objectPlaced(object);
+}
+
+bool MovieContext::takeInitFrame(int frame) {
+    if (frame < 0) return false;
+    size_t index = static_cast<size_t>(frame);
+    if (index >= initFramesDone_.size()) initFramesDone_.resize(index + 1, false);
+    if (initFramesDone_[index]) return false;
+    initFramesDone_[index] = true;
+    return true;
+}
 
 std::vector<std::shared_ptr<MovieClip>> MovieContext::clipsNewestFirst() {
     std::vector<std::shared_ptr<MovieClip>> alive;

@@ -15,11 +15,19 @@
 
 namespace swf {
 
+class ActionRunner;
+class DisplayObject;
 class MovieClip;
 
-struct QueuedActions {
-    std::weak_ptr<MovieClip> clip;
-    const std::vector<uint8_t>* code = nullptr;  // owned by the movie's timelines
+// An entry of the action queue. Frame and init actions point into the movie's timelines,
+// which the context keeps alive as long as the queue; an event keeps its object alive, since
+// an unload handler runs after the object has left the stage.
+struct QueuedAction {
+    enum class Kind { Init, Frame, Event };
+    Kind kind = Kind::Frame;
+    std::shared_ptr<DisplayObject> object;
+    const std::vector<uint8_t>* code = nullptr;
+    uint32_t event = 0;  // ClipEventFlag, for events
 };
 
 class MovieContext {
@@ -57,10 +65,25 @@ class MovieContext {
     void releaseObject() { --liveObjects_; }
     size_t liveObjects() const { return liveObjects_; }
 
-    void queueActions(const std::shared_ptr<MovieClip>& clip, const std::vector<uint8_t>& code) {
-        actions_.push_back({clip, &code});
-    }
-    std::deque<QueuedActions>& actionQueue() { return actions_; }
+    void queueActions(const std::shared_ptr<MovieClip>& clip, const std::vector<uint8_t>& code);
+    void queueInitActions(const std::shared_ptr<MovieClip>& root, const std::vector<uint8_t>& code);
+    void queueEvent(const std::shared_ptr<DisplayObject>& object, uint32_t event);
+    std::deque<QueuedAction>& actionQueue() { return actions_; }
+
+    // The interpreter, while the movie plays; null while it is torn down.
+    ActionRunner* runner() const { return runner_; }
+    void setRunner(ActionRunner* runner) { runner_ = runner; }
+    // Called by display lists: the object left the stage (unload events).
+    void objectRemoved(DisplayObject& object);
+    // Called once an object is placed and named: its script side is set up.
+    void objectPlaced(DisplayObject& object);
+    // True once the init actions of this main-timeline frame were queued.
+    bool takeInitFrame(int frame);
+
+    std::shared_ptr<const SwfMovie> moviePointer() const { return movie_; }
+    // The movie's location as scripts see it (_url).
+    const std::string& movieUrl() const { return movieUrl_; }
+    void setMovieUrl(std::string url) { movieUrl_ = std::move(url); }
 
     // Clips in the order they were made. Each tick visits them newest first (a clip's
     // children before the clip itself), as the original player's execution list does.
@@ -82,7 +105,10 @@ class MovieContext {
     uint64_t tick_ = 0;
     size_t liveObjects_ = 0;
     size_t objectsMadeThisStep_ = 0;
-    std::deque<QueuedActions> actions_;
+    std::deque<QueuedAction> actions_;
+    ActionRunner* runner_ = nullptr;
+    std::vector<bool> initFramesDone_;
+    std::string movieUrl_;
     std::vector<std::weak_ptr<MovieClip>> clips_;
     MovieClip* root_ = nullptr;
     bool quitRequested_ = false;

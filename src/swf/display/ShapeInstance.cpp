@@ -10,4 +10,8 @@ void ShapeInstance::draw(RenderContext& context, const Matrix& toPixels,
     context.canvas.drawShape(shape_->shape(), toPixels, cxform, context.bitmaps);
 }
 
+Rect ShapeInstance::localBounds() const {
+    return shape_->shape().bounds;
+}
+
 }  // namespace swf

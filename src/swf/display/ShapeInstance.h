@@ -9,6 +9,7 @@ namespace swf {
 class ShapeInstance : public DisplayObject {
   public:
     ShapeInstance(MovieContext& context, std::shared_ptr<const ShapeCharacter> shape);
+    Rect localBounds() const override;
 
   protected:
     void draw(RenderContext& context, const Matrix& toPixels,

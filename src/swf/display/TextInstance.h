@@ -9,6 +9,7 @@ namespace swf {
 class TextInstance : public DisplayObject {
   public:
     TextInstance(MovieContext& context, std::shared_ptr<const TextCharacter> text);
+    Rect localBounds() const override { return text_->bounds(); }
 
   protected:
     void draw(RenderContext& context, const Matrix& toPixels,

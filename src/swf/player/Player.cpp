@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "swf/action/BasicActionRunner.h"
+#include "swf/avm1/ScriptEngine.h"
 #include "swf/bitmap/BitmapCharacter.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
@@ -25,7 +25,7 @@ void rowToBgr(const uint8_t* __restrict in, uint8_t* __restrict out, int width) 
 
 }  // namespace
 
-Player::Player() : runner_(std::make_unique<BasicActionRunner>()) {}
+Player::Player() = default;
 
 Player::~Player() {
     if (advised_ && timer_) timer_->Unadvise(cookie_);
@@ -46,6 +46,7 @@ const SwfHeader* Player::Header() const {
 
 bool Player::LoadMovie(const std::string& path) {
     std::string error;
+    movieUrl_ = "file://" + path;
     auto movie = MovieParser::parseFile(path, error);
     if (!movie) {
         unload();
@@ -57,6 +58,7 @@ bool Player::LoadMovie(const std::string& path) {
 
 bool Player::LoadMovieFromMemory(std::span<const uint8_t> data) {
     std::string error;
+    movieUrl_.clear();
     auto movie = MovieParser::parse(data, error);
     if (!movie) {
         unload();
@@ -68,7 +70,11 @@ bool Player::LoadMovieFromMemory(std::span<const uint8_t> data) {
 
 void Player::unload() {
     canvas_.reset();
+    // The display objects go first, without unload events, then the interpreter.
+    if (context_) context_->setRunner(nullptr);
+    lifecycle_.reset();
     root_.reset();
+    runner_.reset();
     context_.reset();
     movie_.reset();
 }
@@ -79,11 +85,14 @@ bool Player::start(std::shared_ptr<SwfMovie> movie) {
     movie_ = std::move(movie);
     context_ = std::make_unique<MovieContext>(movie_);
     context_->trace = trace_;
+    context_->setMovieUrl(movieUrl_);
+    runner_ = std::make_unique<avm1::ScriptEngine>(*context_);
+    context_->setRunner(runner_.get());
     root_ = std::make_shared<MovieClip>(*context_, nullptr, movie_->timeline, 0);
     context_->setRoot(root_.get());
     context_->registerClip(root_);
-    root_->enterFirstFrame();
-    runQueuedActions();
+    lifecycle_ = std::make_unique<FrameLifecycle>(*context_, *root_, *runner_);
+    lifecycle_->start();
     adviseTimer();
     requestRedraw();
     return true;
@@ -101,25 +110,9 @@ void Player::adviseTimer() {
     advised_ = timer_->Advise(movie_->header.frameIntervalMs(), this, cookie_);
 }
 
-void Player::runQueuedActions() {
-    auto& queue = context_->actionQueue();
-    size_t budget = MovieContext::kMaxActionListsPerTick;
-    while (!queue.empty()) {
-        QueuedActions next = queue.front();
-        queue.pop_front();
-        if (budget == 0) continue;  // past the budget: drained, not run
-        --budget;
-        auto clip = next.clip.lock();
-        if (clip && clip->onStage()) runner_->run(*next.code, *clip, *context_);
-    }
-}
-
 void Player::OnTimer(uint32_t) {
     if (!root_ || context_->quitRequested()) return;
-    context_->nextTick();
-    for (const auto& clip : context_->clipsNewestFirst())
-        if (clip->bornTick() != context_->tick() && clip->onStage()) clip->advance();
-    runQueuedActions();
+    lifecycle_->tick();
     requestRedraw();
 }
 
@@ -137,9 +130,7 @@ void Player::Rewind() {
 
 void Player::GotoFrame(int frame) {
     if (!root_) return;
-    context_->beginStep();
-    root_->gotoFrame(frame);
-    runQueuedActions();
+    lifecycle_->gotoFrame(frame);
     requestRedraw();
 }
 
@@ -157,6 +148,10 @@ bool Player::QuitRequested() const {
 }
 size_t Player::DisplayObjectCount() const {
     return context_ ? context_->liveObjects() : 0;
+}
+
+size_t Player::ScriptObjectCount() const {
+    return runner_ ? runner_->scriptObjectCount() : 0;
 }
 
 void Player::SetScaleMode(int mode) {
@@ -187,10 +182,6 @@ Rgba Player::BackgroundColor() const {
 void Player::SetTraceSink(std::function<void(const std::string&)> sink) {
     trace_ = std::move(sink);
     if (context_) context_->trace = trace_;
-}
-
-void Player::SetActionRunner(std::unique_ptr<ActionRunner> runner) {
-    if (runner) runner_ = std::move(runner);
 }
 
 void Player::requestRedraw() const {

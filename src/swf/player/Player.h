@@ -12,6 +12,7 @@
 #include <string>
 
 #include "swf/action/ActionRunner.h"
+#include "swf/player/FrameLifecycle.h"
 #include "swf/geom/Geometry.h"
 #include "swf/parse/SwfMovie.h"
 #include "swf/player/DrawTarget.h"
@@ -73,8 +74,6 @@ class Player : public TimerSink {
     void SetTraceSink(std::function<void(const std::string&)> sink);
     // Called whenever the picture changes and the host should draw again.
     void SetRedrawHandler(std::function<void()> handler) { redraw_ = std::move(handler); }
-    // Replaces the interpreter of the movie's actions.
-    void SetActionRunner(std::unique_ptr<ActionRunner> runner);
     // True once the movie's actions asked to quit (fscommand "quit"); it stands still then.
     bool QuitRequested() const;
 
@@ -90,11 +89,11 @@ class Player : public TimerSink {
     // The main timeline, for the scripting engine and tests; null without a movie.
     MovieClip* Root() const { return root_.get(); }
     size_t DisplayObjectCount() const;
+    size_t ScriptObjectCount() const;
 
   private:
     bool start(std::shared_ptr<SwfMovie> movie);
     void unload();
-    void runQueuedActions();
     void adviseTimer();
     void requestRedraw() const;
     Matrix stageMatrix() const;
@@ -106,8 +105,10 @@ class Player : public TimerSink {
 
     std::shared_ptr<const SwfMovie> movie_;
     std::unique_ptr<MovieContext> context_;
-    std::shared_ptr<MovieClip> root_;  // declared after context_: destroyed before it
-    std::unique_ptr<ActionRunner> runner_;
+    std::unique_ptr<ActionRunner> runner_;  // the interpreter, made for each movie
+    std::shared_ptr<MovieClip> root_;       // declared after both: destroyed before them
+    std::unique_ptr<FrameLifecycle> lifecycle_;
+    std::string movieUrl_;
     std::function<void(const std::string&)> trace_;
     std::function<void()> redraw_;
     // Draw's working surface, kept between frames of the same size: a cache, not state.

@@ -1,0 +1,1285 @@
+#include "swf/avm1/Activation.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "swf/avm1/ArrayObject.h"
+#include "swf/avm1/DisplayProperties.h"
+#include "swf/avm1/MovieClipClass.h"
+#include "swf/avm1/NumberConversion.h"
+#include "swf/avm1/StageObject.h"
+#include "swf/avm1/StringFunctions.h"
+#include "swf/avm1/SuperObject.h"
+#include "swf/display/IgnoringCase.h"
+#include "swf/display/MovieClip.h"
+#include "swf/display/MovieContext.h"
+#include "swf/parse/BitReader.h"
+
+namespace swf::avm1 {
+namespace {
+
+enum Action : uint8_t {
+    kEnd = 0x00,
+    kNextFrame = 0x04,
+    kPreviousFrame = 0x05,
+    kPlay = 0x06,
+    kStop = 0x07,
+    kToggleQuality = 0x08,
+    kStopSounds = 0x09,
+    kAdd = 0x0A,
+    kSubtract = 0x0B,
+    kMultiply = 0x0C,
+    kDivide = 0x0D,
+    kEquals = 0x0E,
+    kLess = 0x0F,
+    kAnd = 0x10,
+    kOr = 0x11,
+    kNot = 0x12,
+    kStringEquals = 0x13,
+    kStringLength = 0x14,
+    kStringExtract = 0x15,
+    kPop = 0x17,
+    kToInteger = 0x18,
+    kGetVariable = 0x1C,
+    kSetVariable = 0x1D,
+    kSetTarget2 = 0x20,
+    kStringAdd = 0x21,
+    kGetProperty = 0x22,
+    kSetProperty = 0x23,
+    kCloneSprite = 0x24,
+    kRemoveSprite = 0x25,
+    kTrace = 0x26,
+    kStartDrag = 0x27,
+    kEndDrag = 0x28,
+    kStringLess = 0x29,
+    kThrow = 0x2A,
+    kCastOp = 0x2B,
+    kImplementsOp = 0x2C,
+    kRandomNumber = 0x30,
+    kMbStringLength = 0x31,
+    kCharToAscii = 0x32,
+    kAsciiToChar = 0x33,
+    kGetTime = 0x34,
+    kMbStringExtract = 0x35,
+    kMbCharToAscii = 0x36,
+    kMbAsciiToChar = 0x37,
+    kDelete = 0x3A,
+    kDelete2 = 0x3B,
+    kDefineLocal = 0x3C,
+    kCallFunction = 0x3D,
+    kReturn = 0x3E,
+    kModulo = 0x3F,
+    kNewObject = 0x40,
+    kDefineLocal2 = 0x41,
+    kInitArray = 0x42,
+    kInitObject = 0x43,
+    kTypeOf = 0x44,
+    kTargetPath = 0x45,
+    kEnumerate = 0x46,
+    kAdd2 = 0x47,
+    kLess2 = 0x48,
+    kEquals2 = 0x49,
+    kToNumber = 0x4A,
+    kToString = 0x4B,
+    kPushDuplicate = 0x4C,
+    kStackSwap = 0x4D,
+    kGetMember = 0x4E,
+    kSetMember = 0x4F,
+    kIncrement = 0x50,
+    kDecrement = 0x51,
+    kCallMethod = 0x52,
+    kNewMethod = 0x53,
+    kInstanceOf = 0x54,
+    kEnumerate2 = 0x55,
+    kBitAnd = 0x60,
+    kBitOr = 0x61,
+    kBitXor = 0x62,
+    kBitLShift = 0x63,
+    kBitRShift = 0x64,
+    kBitURShift = 0x65,
+    kStrictEquals = 0x66,
+    kGreater = 0x67,
+    kStringGreater = 0x68,
+    kExtends = 0x69,
+    kGotoFrame = 0x81,
+    kGetUrl = 0x83,
+    kStoreRegister = 0x87,
+    kConstantPool = 0x88,
+    kStrictMode = 0x89,
+    kWaitForFrame = 0x8A,
+    kSetTarget = 0x8B,
+    kGotoLabel = 0x8C,
+    kWaitForFrame2 = 0x8D,
+    kDefineFunction2 = 0x8E,
+    kTry = 0x8F,
+    kWith = 0x94,
+    kPush = 0x96,
+    kJump = 0x99,
+    kGetUrl2 = 0x9A,
+    kDefineFunction = 0x9B,
+    kIf = 0x9D,
+    kCall = 0x9E,
+    kGotoFrame2 = 0x9F,
+};
+
+constexpr size_t kMaxArguments = 65536;
+
+// Reads the record at `pc`: its code and payload; false past the end or on a cut record.
+bool readRecord(std::span<const uint8_t> code, size_t& pc, size_t end, uint8_t& action,
+                std::span<const uint8_t>& data) {
+    if (pc >= end) return false;
+    action = code[pc++];
+    data = {};
+    if (action == kEnd) return false;
+    if (action >= 0x80) {
+        if (pc + 2 > end) return false;
+        size_t length = code[pc] | (static_cast<size_t>(code[pc + 1]) << 8);
+        pc += 2;
+        if (length > end - pc) return false;
+        data = code.subspan(pc, length);
+        pc += length;
+    }
+    return true;
+}
+
+bool isPath(std::string_view name) {
+    return name.find_first_of("/:.") != std::string_view::npos;
+}
+
+}  // namespace
+
+Activation::Activation(Machine& machine, ActionBlock block)
+    : machine_(machine), block_(std::move(block)), version_(block_.swfVersion) {
+    registers_.resize(4);
+}
+
+void Activation::reportUncaught(Machine& machine, const Value& value) {
+    std::string text;
+    try {
+        text = machine.toString(value);
+    } catch (...) {
+        text = "[object]";
+    }
+    machine.trace("Warning: Uncaught exception, " + text);
+}
+
+void Activation::reportLimit(Machine& machine, const ScriptLimitError& error) {
+    machine.trace(std::string("Error: ") + error.what() + "; the script was stopped.");
+}
+
+void Activation::runTimelineActions(Machine& machine, const ActionBlock& block, MovieClip& clip) {
+    machine.startActionList();
+    runGuarded(machine, [&] {
+        Activation activation(machine, block);
+        StageObject* stage = machine.stageObject(clip);
+        activation.scope_ = {{machine.global(), false}, {stage, true}};
+        activation.this_ = stage;
+        activation.target_ = stage;
+        activation.base_ = stage;
+        activation.execute(0, block.code.size());
+    });
+}
+
+Value Activation::callFunction(Machine& machine, Function& function, Object* self,
+                               std::span<const Value> args, Object* home) {
+    const FunctionDefinition& def = *function.definition();
+    Activation a(machine, def.body);
+    a.constants_ = def.constants;
+    a.callee_ = &function;
+    a.this_ = self;
+    a.home_ = home ? home : (self ? self->proto() : nullptr);
+    Object* base = machine.liveObject(function.baseClip());
+    if (!base) base = machine.context().root() ? machine.stageObject(*machine.context().root()) : nullptr;
+    a.base_ = base;
+    a.target_ = base;
+    a.scope_ = function.scope();
+    Object* locals = machine.heap().make<Object>(nullptr);
+    a.scope_.push_back({locals, false});
+    if (def.isFunction2) a.registers_.assign(std::max<size_t>(def.registerCount, 1), Value());
+
+    bool wantsArguments = !def.isFunction2 || !(def.flags & kSuppressArguments) ||
+                          (def.flags & kPreloadArguments);
+    if (wantsArguments) {
+        ArrayObject* arguments = machine.newArray(args);
+        arguments->defineOwn("callee", Property{Value(&function), nullptr, nullptr, kDontEnum});
+        Object* caller = machine.runningFunction();
+        arguments->defineOwn("caller", Property{caller ? Value(caller) : Value(Null{}), nullptr,
+                                                nullptr, kDontEnum});
+        a.arguments_ = arguments;
+    }
+    SuperObject* super = nullptr;
+    if (a.home_ && self && (!def.isFunction2 || !(def.flags & kSuppressSuper) ||
+                            (def.flags & kPreloadSuper)))
+        super = machine.heap().make<SuperObject>(self, a.home_);
+
+    if (def.isFunction2) {
+        size_t reg = 1;
+        auto preload = [&](uint16_t flag, const Value& value) {
+            if ((def.flags & flag) && reg < a.registers_.size()) a.registers_[reg++] = value;
+        };
+        preload(kPreloadThis, Value(self));
+        preload(kPreloadArguments, Value(a.arguments_));
+        preload(kPreloadSuper, Value(static_cast<Object*>(super)));
+        MovieClip* root = machine.context().root();
+        preload(kPreloadRoot, root ? Value(machine.stageObject(*root)) : Value());
+        if (def.flags & kPreloadParent) {
+            Value parent = base ? machine.get(Value(base), "_parent") : Value();
+            preload(kPreloadParent, parent);
+        }
+        preload(kPreloadGlobal, Value(machine.global()));
+        if (!(def.flags & kSuppressArguments) && a.arguments_)
+            locals->setOwn("arguments", Value(a.arguments_));
+        if (!(def.flags & kSuppressSuper) && super) locals->setOwn("super", Value(super));
+        for (size_t i = 0; i < def.parameters.size(); ++i) {
+            Value arg = i < args.size() ? args[i] : Value();
+            uint8_t r = i < def.parameterRegisters.size() ? def.parameterRegisters[i] : 0;
+            if (r != 0 && r < a.registers_.size())
+                a.registers_[r] = arg;
+            else if (r == 0)
+                locals->setOwn(def.parameters[i], arg);
+        }
+    } else {
+        locals->setOwn("arguments", Value(a.arguments_));
+        if (super) locals->setOwn("super", Value(super));
+        for (size_t i = 0; i < def.parameters.size(); ++i)
+            locals->setOwn(def.parameters[i], i < args.size() ? args[i] : Value());
+    }
+    struct Running {
+        Machine& machine;
+        Object* previous;
+        ~Running() { machine.setRunningFunction(previous); }
+    } running{machine, machine.runningFunction()};
+    machine.setRunningFunction(&function);
+    a.execute(0, def.body.code.size());
+    return a.returnValue_;
+}
+
+// ---- the stack
+
+Value Activation::pop() {
+    if (stack_.empty()) return Value();
+    Value v = std::move(stack_.back());
+    stack_.pop_back();
+    return v;
+}
+
+void Activation::push(Value value) {
+    if (stack_.size() >= kMaxStack)
+        throw ScriptLimitError("stack overflow: the script pushed more values than the player keeps");
+    stack_.push_back(std::move(value));
+}
+
+Value& Activation::top() {
+    if (stack_.empty()) stack_.emplace_back();
+    return stack_.back();
+}
+
+std::vector<Value> Activation::popArguments() {
+    double n = machine_.toNumber(pop());
+    size_t count = n > 0 ? static_cast<size_t>(std::min<double>(n, kMaxArguments)) : 0;
+    count = std::min(count, stack_.size());
+    std::vector<Value> args;
+    args.reserve(count);
+    for (size_t i = 0; i < count; ++i) args.push_back(pop());
+    return args;
+}
+
+// ---- variables
+
+MovieClip* Activation::targetClip() {
+    return machine_.movieClipOf(Value(target_));
+}
+
+void Activation::setTargetClip(Object* target) {
+    target_ = target;
+    Object* scopeObject = target ? target : base_;
+    for (auto& entry : scope_)
+        if (entry.isTarget) entry.object = scopeObject;
+}
+
+Object* Activation::namedScopeValue(std::string_view name, bool& found) {
+    found = true;
+    if (machine_.namesEqual(name, "this")) return this_ ? this_ : target_;
+    if (machine_.namesEqual(name, "_global")) return machine_.global();
+    if (machine_.namesEqual(name, "_root") || machine_.namesEqual(name, "_level0")) {
+        MovieClip* root = machine_.context().root();
+        return root ? machine_.stageObject(*root) : nullptr;
+    }
+    found = false;
+    return nullptr;
+}
+
+Object* Activation::resolveTarget(std::string_view path) {
+    Object* start = target_ ? target_ : base_;
+    if (path.empty()) return start;
+    Object* current = start;
+    MovieClip* root = machine_.context().root();
+    if (path.front() == '/') {
+        current = root ? machine_.stageObject(*root) : nullptr;
+        path.remove_prefix(1);
+    }
+    bool first = true;
+    while (!path.empty() && current) {
+        std::string_view part;
+        if (path.starts_with("..")) {
+            part = "..";
+            path.remove_prefix(2);
+        } else {
+            size_t end = std::min(path.find_first_of("/.:"), path.size());
+            part = path.substr(0, end);
+            path.remove_prefix(end);
+        }
+        if (!path.empty()) path.remove_prefix(1);
+        if (part.empty()) continue;
+        if (part == "..") {
+            current = machine_.get(Value(current), "_parent").asObject();
+        } else {
+            bool found = false;
+            Object* named = first ? namedScopeValue(part, found) : nullptr;
+            if (found) {
+                current = named;
+            } else {
+                Value v = machine_.get(Value(current), part);
+                current = v.asObject();
+                if (first && !current) {
+                    // A dot path may start with a variable of an outer scope.
+                    Value outer = getVariable(part);
+                    current = outer.asObject();
+                }
+            }
+        }
+        first = false;
+    }
+    return current;
+}
+
+bool Activation::resolvePathVariable(std::string_view name, Object*& object, std::string& member) {
+    if (!isPath(name)) return false;
+    size_t colon = name.rfind(':');
+    std::string_view path;
+    if (colon != std::string_view::npos) {
+        path = name.substr(0, colon);
+        member = std::string(name.substr(colon + 1));
+    } else {
+        size_t dot = name.rfind('.');
+        size_t slash = name.rfind('/');
+        if (dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash)) {
+            path = name.substr(0, dot);
+            member = std::string(name.substr(dot + 1));
+        } else {
+            // A slash path names a clip itself.
+            path = name;
+            member.clear();
+        }
+    }
+    object = resolveTarget(path);
+    return true;
+}
+
+Value Activation::getVariable(std::string_view name) {
+    Object* object = nullptr;
+    std::string member;
+    if (resolvePathVariable(name, object, member)) {
+        if (!object) return Value();
+        if (member.empty()) return Value(object);
+        return machine_.get(Value(object), member);
+    }
+    bool found = false;
+    Object* named = namedScopeValue(name, found);
+    if (found) return Value(named);
+    for (auto it = scope_.rbegin(); it != scope_.rend(); ++it) {
+        Object* scope = it->object;
+        if (!scope) continue;
+        if (machine_.has(scope, name)) return machine_.get(Value(scope), name);
+    }
+    if (machine_.namesEqual(name, "arguments") && arguments_) return Value(arguments_);
+    if (name.starts_with("_level")) return Value();
+    return Value();
+}
+
+void Activation::setVariable(std::string_view name, const Value& value) {
+    Object* object = nullptr;
+    std::string member;
+    if (resolvePathVariable(name, object, member)) {
+        if (object && !member.empty()) machine_.set(Value(object), member, value);
+        return;
+    }
+    for (auto it = scope_.rbegin(); it != scope_.rend(); ++it) {
+        Object* scope = it->object;
+        if (!scope) continue;
+        if (it->isTarget || machine_.has(scope, name)) {
+            machine_.set(Value(scope), name, value);
+            return;
+        }
+    }
+    if (!scope_.empty()) machine_.set(Value(scope_.front().object), name, value);
+}
+
+void Activation::defineLocal(std::string_view name, const Value& value) {
+    // In a function the innermost link is its locals; in a frame script, the timeline.
+    Object* scope = callee_ ? scope_.back().object : nullptr;
+    if (!scope) {
+        for (auto it = scope_.rbegin(); it != scope_.rend(); ++it)
+            if (it->isTarget) {
+                scope = it->object;
+                break;
+            }
+    }
+    if (scope) machine_.set(Value(scope), name, value);
+}
+
+// ---- the loop
+
+void Activation::skipActions(size_t& pc, size_t end, unsigned count) {
+    uint8_t action = 0;
+    std::span<const uint8_t> data;
+    for (unsigned i = 0; i < count; ++i)
+        if (!readRecord(block_.code, pc, end, action, data)) {
+            pc = end;
+            return;
+        }
+}
+
+Activation::Outcome Activation::execute(size_t start, size_t end) {
+    size_t pc = start;
+    end = std::min(end, block_.code.size());
+    while (pc < end) {
+        if (!machine_.chargeAction())
+            throw ScriptLimitError("the script ran too long in one frame (more than 5,000,000 actions)");
+        uint8_t action = 0;
+        std::span<const uint8_t> data;
+        if (!readRecord(block_.code, pc, end, action, data)) return Outcome::Normal;
+        Outcome outcome = step(action, data, pc, end);
+        if (outcome == Outcome::Return) return outcome;
+        if (outcome == Outcome::JumpOut) {
+            if (jumpTarget_ >= start && jumpTarget_ <= end) {
+                pc = jumpTarget_;
+                continue;
+            }
+            return outcome;
+        }
+    }
+    return Outcome::Normal;
+}
+
+void Activation::push(std::span<const uint8_t> data) {
+    BitReader in(data);
+    while (!in.atEnd()) {
+        uint8_t type = in.u8();
+        switch (type) {
+            case 0:
+                push(Value(in.cString()));
+                break;
+            case 1:
+                push(Value(static_cast<double>(in.f32())));
+                break;
+            case 2:
+                push(Value(Null{}));
+                break;
+            case 3:
+                push(Value());
+                break;
+            case 4: {
+                uint8_t r = in.u8();
+                push(r < registers_.size() ? registers_[r] : Value());
+                break;
+            }
+            case 5:
+                push(Value(in.u8() != 0));
+                break;
+            case 6:
+                push(Value(in.f64()));
+                break;
+            case 7:
+                push(Value(static_cast<double>(in.s32())));
+                break;
+            case 8:
+            case 9: {
+                size_t index = type == 8 ? in.u8() : in.u16();
+                if (constants_ && index < constants_->size())
+                    push(Value((*constants_)[index]));
+                else
+                    push(Value());
+                break;
+            }
+            default:
+                return;  // an unknown type ends the record
+        }
+        if (in.overrun()) return;
+    }
+}
+
+void Activation::gotoFrame(MovieClip* clip, const Value& frame, bool play, int sceneBias) {
+    if (!clip) return;
+    int target = -1;
+    if (frame.isString()) {
+        std::string text = frame.asString();
+        std::string_view label = text;
+        MovieClip* owner = clip;
+        size_t colon = text.rfind(':');
+        if (colon != std::string::npos) {
+            Object* o = resolveTarget(std::string_view(text).substr(0, colon));
+            owner = machine_.movieClipOf(Value(o));
+            label = std::string_view(text).substr(colon + 1);
+            if (!owner) return;
+        }
+        double n = stringToNumber(label, version_);
+        if (!std::isnan(n))
+            target = static_cast<int>(n) - 1 + sceneBias;
+        else
+            target = owner->timeline().findLabel(label);
+        clip = owner;
+    } else {
+        double n = machine_.toNumber(frame);
+        if (std::isnan(n)) return;
+        target = static_cast<int>(std::clamp(n, -1.0, 1e9)) - 1 + sceneBias;
+    }
+    if (target < 0) return;
+    clip->gotoFrame(target);
+    if (play)
+        clip->play();
+    else
+        clip->stop();
+}
+
+void Activation::getUrl(const std::string& url, const std::string& window, uint8_t) {
+    constexpr std::string_view kFsCommand = "FSCommand:";
+    if (!startsWithIgnoringCase(url, kFsCommand)) return;
+    std::string command = url.substr(kFsCommand.size());
+    MovieContext& context = machine_.context();
+    if (command.size() == 4 && startsWithIgnoringCase(command, "quit")) {
+        context.requestQuit();
+    } else if (context.fsCommand) {
+        context.fsCommand(command, window);
+    }
+}
+
+void Activation::callFrame(const Value& frame) {
+    MovieClip* clip = targetClip();
+    std::string text = machine_.toString(frame);
+    std::string_view label = text;
+    size_t colon = text.rfind(':');
+    if (colon != std::string::npos) {
+        clip = machine_.movieClipOf(Value(resolveTarget(label.substr(0, colon))));
+        label = label.substr(colon + 1);
+    }
+    if (!clip) return;
+    int index = -1;
+    double n = stringToNumber(label, version_);
+    if (!std::isnan(n))
+        index = static_cast<int>(n) - 1;
+    else
+        index = clip->timeline().findLabel(label);
+    if (index < 0 || index >= clip->timeline().playableFrames()) return;
+    for (const FrameTag& tag : clip->timeline().frame(index).tags)
+        if (const auto* action = std::get_if<DoAction>(&tag)) {
+            ActionBlock block{block_.owner, action->code, version_};
+            Activation nested(machine_, block);
+            StageObject* stage = machine_.stageObject(*clip);
+            nested.scope_ = {{machine_.global(), false}, {stage, true}};
+            nested.this_ = stage;
+            nested.target_ = stage;
+            nested.base_ = stage;
+            nested.execute(0, block.code.size());
+        }
+}
+
+bool Activation::frameLoaded(const Value&) {
+    return true;  // the whole movie is loaded before it plays
+}
+
+void Activation::defineFunction(std::span<const uint8_t> data, size_t& pc, size_t end,
+                                bool version2) {
+    BitReader in(data);
+    auto def = std::make_shared<FunctionDefinition>();
+    def->name = in.cString();
+    uint16_t count = in.u16();
+    def->isFunction2 = version2;
+    if (version2) {
+        def->registerCount = in.u8();
+        def->flags = in.u16();
+        for (uint16_t i = 0; i < count && !in.overrun(); ++i) {
+            def->parameterRegisters.push_back(in.u8());
+            def->parameters.push_back(in.cString());
+        }
+    } else {
+        for (uint16_t i = 0; i < count && !in.overrun(); ++i) def->parameters.push_back(in.cString());
+    }
+    size_t size = in.u16();
+    if (in.overrun()) return;
+    size = std::min(size, end - pc);
+    def->body = block_.slice(pc, size);
+    def->constants = constants_;
+    pc += size;
+    auto* function = machine_.heap().make<Function>(machine_.prototypes().function, def, scope_,
+                                                     base_);
+    Object* prototype = machine_.newObject();
+    prototype->defineOwn("constructor", Property{Value(function), nullptr, nullptr, kDontEnum});
+    function->defineOwn("prototype", Property{Value(prototype), nullptr, nullptr, 0});
+    if (def->name.empty())
+        push(Value(function));
+    else
+        defineLocal(def->name, Value(function));
+}
+
+void Activation::runTry(std::span<const uint8_t> data, size_t& pc, size_t end, Outcome& outcome) {
+    BitReader in(data);
+    uint8_t flags = in.u8();
+    size_t trySize = in.u16(), catchSize = in.u16(), finallySize = in.u16();
+    bool catchInRegister = flags & 4;
+    std::string catchName;
+    uint8_t catchRegister = 0;
+    if (catchInRegister)
+        catchRegister = in.u8();
+    else
+        catchName = in.cString();
+    bool hasCatch = flags & 1, hasFinally = flags & 2;
+    size_t tryStart = pc;
+    size_t catchStart = std::min(tryStart + trySize, end);
+    size_t finallyStart = std::min(catchStart + catchSize, end);
+    size_t after = std::min(finallyStart + finallySize, end);
+    pc = after;
+    outcome = Outcome::Normal;
+    try {
+        try {
+            outcome = execute(tryStart, catchStart);
+        } catch (ScriptThrow& thrown) {
+            if (!hasCatch) throw;
+            if (catchInRegister) {
+                if (catchRegister < registers_.size()) registers_[catchRegister] = thrown.value;
+            } else {
+                defineLocal(catchName, thrown.value);
+            }
+            outcome = execute(catchStart, finallyStart);
+        }
+    } catch (ScriptThrow&) {
+        if (hasFinally) {
+            Value saved = returnValue_;
+            Outcome f = execute(finallyStart, after);
+            if (f != Outcome::Normal) {
+                outcome = f;
+                return;  // a return in finally swallows the exception
+            }
+            returnValue_ = saved;
+        }
+        throw;
+    }
+    if (hasFinally) {
+        Value saved = returnValue_;
+        Outcome f = execute(finallyStart, after);
+        if (f != Outcome::Normal)
+            outcome = f;
+        else
+            returnValue_ = saved;
+    }
+    if (outcome == Outcome::JumpOut && jumpTarget_ >= after) outcome = Outcome::JumpOut;
+}
+
+void Activation::runWith(std::span<const uint8_t> data, size_t& pc, size_t end, Outcome& outcome) {
+    BitReader in(data);
+    size_t size = std::min<size_t>(in.u16(), end - pc);
+    Value value = pop();
+    Object* object = machine_.toObject(value);
+    size_t start = pc;
+    pc = start + size;
+    if (!object) {
+        outcome = Outcome::Normal;
+        return;
+    }
+    scope_.push_back({object, false});
+    try {
+        outcome = execute(start, start + size);
+    } catch (...) {
+        scope_.pop_back();
+        throw;
+    }
+    scope_.pop_back();
+}
+
+Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> data, size_t& pc,
+                                     size_t end) {
+    BitReader args(data);
+    bool swf4 = version_ < 5;
+    auto pushBool = [&](bool b) { push(swf4 ? Value(b ? 1.0 : 0.0) : Value(b)); };
+    switch (action) {
+        case kNextFrame:
+        case kPreviousFrame:
+            if (MovieClip* clip = targetClip()) {
+                clip->gotoFrame(clip->currentFrame() + (action == kNextFrame ? 1 : -1));
+                clip->stop();
+            }
+            break;
+        case kPlay:
+            if (MovieClip* clip = targetClip()) clip->play();
+            break;
+        case kStop:
+            if (MovieClip* clip = targetClip()) clip->stop();
+            break;
+        case kToggleQuality:
+        case kStopSounds:
+        case kStrictMode:
+            break;
+        case kAdd: {
+            double b = machine_.toNumber(pop()), a = machine_.toNumber(pop());
+            push(Value(a + b));
+            break;
+        }
+        case kSubtract: {
+            double b = machine_.toNumber(pop()), a = machine_.toNumber(pop());
+            push(Value(a - b));
+            break;
+        }
+        case kMultiply: {
+            double b = machine_.toNumber(pop()), a = machine_.toNumber(pop());
+            push(Value(a * b));
+            break;
+        }
+        case kDivide: {
+            double b = machine_.toNumber(pop()), a = machine_.toNumber(pop());
+            if (swf4 && b == 0)
+                push(Value("#ERROR#"));
+            else
+                push(Value(a / b));
+            break;
+        }
+        case kEquals: {
+            double b = machine_.toNumber(pop()), a = machine_.toNumber(pop());
+            pushBool(a == b);
+            break;
+        }
+        case kLess: {
+            double b = machine_.toNumber(pop()), a = machine_.toNumber(pop());
+            pushBool(a < b);
+            break;
+        }
+        case kAnd: {
+            bool b = machine_.toBoolean(pop()), a = machine_.toBoolean(pop());
+            pushBool(a && b);
+            break;
+        }
+        case kOr: {
+            bool b = machine_.toBoolean(pop()), a = machine_.toBoolean(pop());
+            pushBool(a || b);
+            break;
+        }
+        case kNot:
+            pushBool(!machine_.toBoolean(pop()));
+            break;
+        case kStringEquals: {
+            std::string b = machine_.toString(pop()), a = machine_.toString(pop());
+            pushBool(a == b);
+            break;
+        }
+        case kStringLess: {
+            std::string b = machine_.toString(pop()), a = machine_.toString(pop());
+            pushBool(a < b);
+            break;
+        }
+        case kStringGreater: {
+            std::string b = machine_.toString(pop()), a = machine_.toString(pop());
+            pushBool(a > b);
+            break;
+        }
+        case kStringLength:
+        case kMbStringLength: {
+            std::string s = machine_.toString(pop());
+            push(Value(static_cast<double>(
+                action == kStringLength && version_ < 6 ? s.size() : stringLength(s, version_))));
+            break;
+        }
+        case kStringExtract:
+        case kMbStringExtract: {
+            double count = machine_.toNumber(pop());
+            double index = machine_.toNumber(pop());
+            std::string s = machine_.toString(pop());
+            auto chars = decodeCharacters(s, action == kStringExtract && version_ < 6 ? 5 : version_);
+            double from = std::isnan(index) ? 0 : std::max(0.0, index - 1);
+            double n = std::isnan(count) ? 0 : count < 0 ? static_cast<double>(chars.size()) : count;
+            size_t f = static_cast<size_t>(std::min<double>(from, chars.size()));
+            size_t c = static_cast<size_t>(std::min<double>(n, chars.size()));
+            push(Value(encodeCharacters(chars, f, c, version_)));
+            break;
+        }
+        case kStringAdd: {
+            std::string b = machine_.toString(pop()), a = machine_.toString(pop());
+            Machine::checkLength(a.size() + b.size());
+            push(Value(a + b));
+            break;
+        }
+        case kCharToAscii:
+        case kMbCharToAscii: {
+            std::string s = machine_.toString(pop());
+            auto chars = decodeCharacters(s, action == kCharToAscii ? 5 : version_);
+            push(chars.empty() ? Value(0.0) : Value(static_cast<double>(chars[0])));
+            break;
+        }
+        case kAsciiToChar:
+        case kMbAsciiToChar: {
+            double code = machine_.toNumber(pop());
+            uint32_t c = std::isnan(code) ? 0 : static_cast<uint32_t>(toInt32(code));
+            push(Value(encodeCharacter(action == kAsciiToChar ? (c & 0xFF) : (c & 0xFFFF),
+                                       action == kAsciiToChar ? 5 : version_)));
+            break;
+        }
+        case kPop:
+            pop();
+            break;
+        case kToInteger:
+            push(Value(toInteger(machine_.toNumber(pop()))));
+            break;
+        case kGetVariable: {
+            std::string name = machine_.toString(pop());
+            push(getVariable(name));
+            break;
+        }
+        case kSetVariable: {
+            Value value = pop();
+            std::string name = machine_.toString(pop());
+            setVariable(name, value);
+            break;
+        }
+        case kSetTarget2: {
+            Value target = pop();
+            Object* object = target.isObject() ? machine_.liveObject(target.asObject())
+                                               : resolveTarget(machine_.toString(target));
+            setTargetClip(target.isString() && machine_.toString(target).empty() ? base_ : object);
+            break;
+        }
+        case kSetTarget: {
+            std::string path = args.cString();
+            setTargetClip(path.empty() ? base_ : resolveTarget(path));
+            break;
+        }
+        case kGetProperty: {
+            double index = machine_.toNumber(pop());
+            Value target = pop();
+            Object* object = target.isString() ? resolveTarget(target.asString())
+                                               : machine_.liveObject(target.asObject());
+            if (target.isString() && target.asString().empty()) object = target_;
+            push(object && !std::isnan(index) ? getDisplayPropertyByIndex(machine_, *object,
+                                                                           static_cast<int>(index))
+                                              : Value());
+            break;
+        }
+        case kSetProperty: {
+            Value value = pop();
+            double index = machine_.toNumber(pop());
+            Value target = pop();
+            Object* object = target.isString() ? resolveTarget(target.asString())
+                                               : machine_.liveObject(target.asObject());
+            if (target.isString() && target.asString().empty()) object = target_;
+            if (object && !std::isnan(index))
+                setDisplayPropertyByIndex(machine_, *object, static_cast<int>(index), value);
+            break;
+        }
+        case kCloneSprite: {
+            Value depth = pop();
+            std::string name = machine_.toString(pop());
+            Value source = pop();
+            Object* object = source.isString() ? resolveTarget(source.asString())
+                                               : machine_.liveObject(source.asObject());
+            duplicateClip(machine_, object, name, machine_.toNumber(depth) - 16384, nullptr);
+            break;
+        }
+        case kRemoveSprite: {
+            Value target = pop();
+            Object* object = target.isString() ? resolveTarget(target.asString())
+                                               : machine_.liveObject(target.asObject());
+            removeClip(machine_, object);
+            break;
+        }
+        case kTrace: {
+            Value value = pop();
+            machine_.trace(value.isUndefined() ? "undefined" : machine_.toString(value));
+            break;
+        }
+        case kStartDrag: {
+            pop();
+            bool constrain = machine_.toBoolean(pop()) ;
+            pop();
+            if (constrain)
+                for (int i = 0; i < 4; ++i) pop();
+            break;
+        }
+        case kEndDrag:
+            break;
+        case kThrow:
+            throw ScriptThrow{pop()};
+        case kCastOp: {
+            Value object = pop();
+            Value constructor = pop();
+            push(instanceOf(machine_, object, constructor) ? object : Value(Null{}));
+            break;
+        }
+        case kImplementsOp: {
+            Object* constructor = pop().asObject();
+            std::vector<Value> interfaces = popArguments();
+            if (!constructor) break;
+            Object* prototype = machine_.get(Value(constructor), "prototype").asObject();
+            if (!prototype) break;
+            prototype->interfaces.clear();
+            for (const Value& i : interfaces)
+                if (Object* o = i.asObject()) prototype->interfaces.push_back(o);
+            break;
+        }
+        case kRandomNumber: {
+            double max = machine_.toNumber(pop());
+            int32_t limit = std::isnan(max) ? 0 : toInt32(max);
+            push(Value(limit <= 0 ? 0.0 : static_cast<double>(machine_.randomBelow(static_cast<uint32_t>(limit)))));
+            break;
+        }
+        case kGetTime:
+            push(Value(machine_.movieTimeMs()));
+            break;
+        case kDelete: {
+            std::string name = machine_.toString(pop());
+            Value object = pop();
+            Object* o = machine_.toObject(object);
+            pushBool(o && machine_.deleteProperty(o, name));
+            break;
+        }
+        case kDelete2: {
+            std::string name = machine_.toString(pop());
+            bool deleted = false;
+            for (auto it = scope_.rbegin(); it != scope_.rend(); ++it)
+                if (it->object && it->object->findOwn(name)) {
+                    deleted = machine_.deleteProperty(it->object, name);
+                    break;
+                }
+            pushBool(deleted);
+            break;
+        }
+        case kDefineLocal: {
+            Value value = pop();
+            std::string name = machine_.toString(pop());
+            defineLocal(name, value);
+            break;
+        }
+        case kDefineLocal2: {
+            std::string name = machine_.toString(pop());
+            Object* scope = callee_ ? scope_.back().object : nullptr;
+            if (!scope) {
+                for (auto it = scope_.rbegin(); it != scope_.rend(); ++it)
+                    if (it->isTarget) {
+                        scope = it->object;
+                        break;
+                    }
+            }
+            if (scope && !scope->findOwn(name)) machine_.set(Value(scope), name, Value());
+            break;
+        }
+        case kCallFunction: {
+            std::string name = machine_.toString(pop());
+            std::vector<Value> arguments = popArguments();
+            Value function;
+            Object* self = nullptr;
+            Object* home = nullptr;
+            if (machine_.namesEqual(name, "super")) {
+                Value super = getVariable("super");
+                if (auto* s = dynamic_cast<SuperObject*>(super.asObject())) {
+                    push(s->callConstructor(machine_, arguments));
+                    break;
+                }
+            }
+            Object* object = nullptr;
+            std::string member;
+            if (resolvePathVariable(name, object, member) && object && !member.empty()) {
+                function = machine_.get(Value(object), member);
+                self = object;
+            } else {
+                function = getVariable(name);
+                self = nullptr;
+            }
+            if (!self) self = target_ ? target_ : base_;
+            push(machine_.call(function, self, arguments, home));
+            break;
+        }
+        case kCallMethod: {
+            Value nameValue = pop();
+            Value objectValue = pop();
+            std::vector<Value> arguments = popArguments();
+            std::string name = nameValue.isUndefined() ? "" : machine_.toString(nameValue);
+            if (name.empty()) {
+                push(machine_.call(objectValue, nullptr, arguments));
+                break;
+            }
+            if (auto* s = dynamic_cast<SuperObject*>(objectValue.asObject())) {
+                push(s->callMethod(machine_, name, arguments));
+                break;
+            }
+            push(machine_.callMethod(objectValue, name, arguments));
+            break;
+        }
+        case kReturn:
+            returnValue_ = pop();
+            return Outcome::Return;
+        case kModulo: {
+            double b = machine_.toNumber(pop()), a = machine_.toNumber(pop());
+            push(Value(std::fmod(a, b)));
+            break;
+        }
+        case kNewObject: {
+            std::string name = machine_.toString(pop());
+            std::vector<Value> arguments = popArguments();
+            push(machine_.construct(getVariable(name), arguments));
+            break;
+        }
+        case kNewMethod: {
+            Value nameValue = pop();
+            Value objectValue = pop();
+            std::vector<Value> arguments = popArguments();
+            std::string name = nameValue.isUndefined() ? "" : machine_.toString(nameValue);
+            Value constructor = name.empty() ? objectValue : machine_.get(objectValue, name);
+            push(machine_.construct(constructor, arguments));
+            break;
+        }
+        case kInitArray: {
+            std::vector<Value> elements = popArguments();
+            push(Value(machine_.newArray(elements)));
+            break;
+        }
+        case kInitObject: {
+            double n = machine_.toNumber(pop());
+            size_t count = n > 0 ? static_cast<size_t>(std::min<double>(n, kMaxArguments)) : 0;
+            Object* object = machine_.newObject();
+            std::vector<std::pair<std::string, Value>> pairs;
+            for (size_t i = 0; i < count && !stack_.empty(); ++i) {
+                Value value = pop();
+                std::string name = machine_.toString(pop());
+                pairs.emplace_back(std::move(name), std::move(value));
+            }
+            for (auto it = pairs.rbegin(); it != pairs.rend(); ++it)
+                machine_.set(Value(object), it->first, it->second);
+            push(Value(object));
+            break;
+        }
+        case kTypeOf:
+            push(Value(machine_.typeOf(pop())));
+            break;
+        case kTargetPath: {
+            Value value = pop();
+            DisplayObject* d = machine_.displayObjectOf(value);
+            push(d ? Value(machine_.targetPath(*d)) : Value());
+            break;
+        }
+        case kEnumerate:
+        case kEnumerate2: {
+            Value value = pop();
+            if (action == kEnumerate) value = getVariable(machine_.toString(value));
+            push(Value(Null{}));
+            Object* object = value.isObject() ? machine_.liveObject(value.asObject()) : nullptr;
+            if (!object) break;
+            // The loop pops names from the top: the newest property comes out first.
+            std::vector<std::string> names = machine_.enumerate(object);
+            for (auto it = names.rbegin(); it != names.rend(); ++it) push(Value(*it));
+            break;
+        }
+        case kAdd2: {
+            Value b = pop(), a = pop();
+            push(machine_.add(a, b));
+            break;
+        }
+        case kLess2: {
+            Value b = pop(), a = pop();
+            push(machine_.lessThan(a, b));
+            break;
+        }
+        case kGreater: {
+            Value b = pop(), a = pop();
+            push(machine_.lessThan(b, a));
+            break;
+        }
+        case kEquals2: {
+            Value b = pop(), a = pop();
+            push(Value(machine_.equals(a, b)));
+            break;
+        }
+        case kStrictEquals: {
+            Value b = pop(), a = pop();
+            push(Value(machine_.strictEquals(a, b)));
+            break;
+        }
+        case kToNumber:
+            push(Value(machine_.toNumber(pop())));
+            break;
+        case kToString:
+            push(Value(machine_.toString(pop())));
+            break;
+        case kPushDuplicate: {
+            Value v = top();
+            push(std::move(v));
+            break;
+        }
+        case kStackSwap: {
+            Value b = pop(), a = pop();
+            push(std::move(b));
+            push(std::move(a));
+            break;
+        }
+        case kGetMember: {
+            Value nameValue = pop();
+            Value object = pop();
+            push(machine_.get(object, machine_.toString(nameValue)));
+            break;
+        }
+        case kSetMember: {
+            Value value = pop();
+            Value nameValue = pop();
+            Value object = pop();
+            machine_.set(object, machine_.toString(nameValue), value);
+            break;
+        }
+        case kIncrement:
+            push(Value(machine_.toNumber(pop()) + 1));
+            break;
+        case kDecrement:
+            push(Value(machine_.toNumber(pop()) - 1));
+            break;
+        case kInstanceOf: {
+            Value constructor = pop();
+            Value object = pop();
+            push(Value(instanceOf(machine_, object, constructor)));
+            break;
+        }
+        case kBitAnd:
+        case kBitOr:
+        case kBitXor:
+        case kBitLShift:
+        case kBitRShift:
+        case kBitURShift: {
+            Value bv = pop(), av = pop();
+            int32_t a = machine_.toInt32(av), b = machine_.toInt32(bv);
+            uint32_t shift = static_cast<uint32_t>(b) & 31;
+            double r = 0;
+            switch (action) {
+                case kBitAnd: r = a & b; break;
+                case kBitOr: r = a | b; break;
+                case kBitXor: r = a ^ b; break;
+                case kBitLShift: r = static_cast<int32_t>(static_cast<uint32_t>(a) << shift); break;
+                case kBitRShift: r = a >> shift; break;
+                default: r = static_cast<uint32_t>(a) >> shift; break;
+            }
+            push(Value(r));
+            break;
+        }
+        case kExtends: {
+            Object* superclass = pop().asObject();
+            Object* subclass = pop().asObject();
+            if (!superclass || !subclass) break;
+            Object* superPrototype = machine_.get(Value(superclass), "prototype").asObject();
+            Object* prototype = machine_.newObject(superPrototype);
+            if (!superPrototype) prototype->setProto(nullptr);
+            prototype->defineOwn("__constructor__",
+                                 Property{Value(superclass), nullptr, nullptr, kDontEnum});
+            machine_.set(Value(subclass), "prototype", Value(prototype));
+            break;
+        }
+        case kGotoFrame: {
+            uint16_t frame = args.u16();
+            if (MovieClip* clip = targetClip()) {
+                clip->gotoFrame(frame);
+                clip->stop();
+            }
+            break;
+        }
+        case kGotoLabel: {
+            std::string label = args.cString();
+            if (MovieClip* clip = targetClip()) {
+                int frame = clip->timeline().findLabel(label);
+                if (frame >= 0) {
+                    clip->gotoFrame(frame);
+                    clip->stop();
+                }
+            }
+            break;
+        }
+        case kGotoFrame2: {
+            uint8_t flags = args.u8();
+            int bias = (flags & 2) ? args.u16() : 0;
+            gotoFrame(targetClip(), pop(), flags & 1, bias);
+            break;
+        }
+        case kGetUrl: {
+            std::string url = args.cString();
+            std::string window = args.cString();
+            getUrl(url, window, 0);
+            break;
+        }
+        case kGetUrl2: {
+            uint8_t flags = args.u8();
+            std::string window = machine_.toString(pop());
+            std::string url = machine_.toString(pop());
+            getUrl(url, window, flags);
+            break;
+        }
+        case kStoreRegister: {
+            uint8_t r = args.u8();
+            if (r < registers_.size()) registers_[r] = top();
+            break;
+        }
+        case kConstantPool: {
+            auto pool = std::make_shared<std::vector<std::string>>();
+            uint16_t count = args.u16();
+            for (uint16_t i = 0; i < count && !args.atEnd(); ++i) pool->push_back(args.cString());
+            constants_ = std::move(pool);
+            break;
+        }
+        case kWaitForFrame: {
+            uint16_t frame = args.u16();
+            uint8_t skip = args.u8();
+            if (!frameLoaded(Value(static_cast<double>(frame)))) skipActions(pc, end, skip);
+            break;
+        }
+        case kWaitForFrame2: {
+            uint8_t skip = args.u8();
+            if (!frameLoaded(pop())) skipActions(pc, end, skip);
+            break;
+        }
+        case kDefineFunction:
+        case kDefineFunction2:
+            defineFunction(data, pc, end, action == kDefineFunction2);
+            break;
+        case kTry: {
+            Outcome outcome = Outcome::Normal;
+            runTry(data, pc, end, outcome);
+            if (outcome != Outcome::Normal) return outcome;
+            break;
+        }
+        case kWith: {
+            Outcome outcome = Outcome::Normal;
+            runWith(data, pc, end, outcome);
+            if (outcome != Outcome::Normal) return outcome;
+            break;
+        }
+        case kPush:
+            push(data);
+            break;
+        case kJump: {
+            int16_t offset = args.s16();
+            int64_t target = static_cast<int64_t>(pc) + offset;
+            if (target < 0 || static_cast<size_t>(target) > block_.code.size()) {
+                jumpTarget_ = block_.code.size();
+            } else {
+                jumpTarget_ = static_cast<size_t>(target);
+            }
+            return Outcome::JumpOut;
+        }
+        case kIf: {
+            int16_t offset = args.s16();
+            if (!machine_.toBoolean(pop())) break;
+            int64_t target = static_cast<int64_t>(pc) + offset;
+            jumpTarget_ = target < 0 || static_cast<size_t>(target) > block_.code.size()
+                              ? block_.code.size()
+                              : static_cast<size_t>(target);
+            return Outcome::JumpOut;
+        }
+        case kCall:
+            callFrame(pop());
+            break;
+        default:
+            break;  // unknown actions are skipped by their length
+    }
+    return Outcome::Normal;
+}
+
+}  // namespace swf::avm1

@@ -1,0 +1,24 @@
+#include "swf/avm1/Builtins.h"
+
+#include "swf/avm1/Machine.h"
+#include "swf/avm1/Timers.h"
+
+namespace swf::avm1 {
+
+void Builtins::install(Machine& machine) {
+    // Object and Function first: every other class's prototype and methods hang off them.
+    installObjectClass(machine);
+    installFunctionClass(machine);
+    installErrorClass(machine);
+    installArrayClass(machine);
+    installStringClass(machine);
+    installNumberClass(machine);
+    installBooleanClass(machine);
+    installMathObject(machine);
+    installDateClass(machine);
+    installGlobalFunctions(machine);
+    Timers::install(machine);
+    installMovieClipClass(machine);
+}
+
+}  // namespace swf::avm1

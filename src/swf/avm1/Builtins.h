@@ -1,0 +1,26 @@
+#pragma once
+// The global object's contents: the language's classes and functions and the player's own.
+// Each install function fills in one class, in its own file.
+
+namespace swf::avm1 {
+
+class Machine;
+
+class Builtins {
+  public:
+    static void install(Machine& machine);
+};
+
+void installObjectClass(Machine& machine);
+void installFunctionClass(Machine& machine);
+void installArrayClass(Machine& machine);
+void installStringClass(Machine& machine);
+void installNumberClass(Machine& machine);
+void installBooleanClass(Machine& machine);
+void installMathObject(Machine& machine);
+void installDateClass(Machine& machine);
+void installErrorClass(Machine& machine);
+void installGlobalFunctions(Machine& machine);
+void installMovieClipClass(Machine& machine);
+
+}  // namespace swf::avm1

@@ -1,0 +1,25 @@
+// Error: a message and a name, and toString giving the message.
+
+#include "swf/avm1/Builtins.h"
+#include "swf/avm1/Machine.h"
+
+namespace swf::avm1 {
+
+void installErrorClass(Machine& m) {
+    Object* proto = m.newObject();
+    m.prototypes().error = proto;
+    m.defineClass(m.global(), "Error", proto,
+                  [](Machine& m, Object* self, std::span<const Value> args) {
+                      if (!m.constructing()) self = m.newObject(m.prototypes().error);
+                      if (!args.empty() && !args[0].isUndefined())
+                          self->setOwn("message", args[0]);
+                      return Value(self);
+                  });
+    proto->setOwn("message", Value("Error"), kDontEnum);
+    proto->setOwn("name", Value("Error"), kDontEnum);
+    m.defineMethod(proto, "toString", [](Machine& m, Object* self, std::span<const Value>) {
+        return Value(m.toString(m.get(Value(self), "message")));
+    });
+}
+
+}  // namespace swf::avm1

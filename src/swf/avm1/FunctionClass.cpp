@@ -1,0 +1,30 @@
+// Function: call and apply.
+
+#include "swf/avm1/ArrayObject.h"
+#include "swf/avm1/Builtins.h"
+#include "swf/avm1/Machine.h"
+
+namespace swf::avm1 {
+
+void installFunctionClass(Machine& m) {
+    Object* proto = m.prototypes().function;
+    m.defineClass(m.global(), "Function", proto,
+                  [](Machine& m, Object* self, std::span<const Value>) {
+                      return m.constructing() ? Value(self) : Value();
+                  });
+    m.defineMethod(proto, "call", [](Machine& m, Object* self, std::span<const Value> args) {
+        Object* thisObject = args.empty() ? nullptr : m.toObject(args[0]);
+        return m.call(Value(self), thisObject, args.empty() ? args : args.subspan(1));
+    });
+    m.defineMethod(proto, "apply", [](Machine& m, Object* self, std::span<const Value> args) {
+        Object* thisObject = args.empty() ? nullptr : m.toObject(args[0]);
+        std::vector<Value> list;
+        if (args.size() > 1)
+            if (auto* array = dynamic_cast<ArrayObject*>(args[1].asObject()))
+                for (uint32_t i = 0; i < array->length() && i < 65536; ++i)
+                    list.push_back(array->at(i));
+        return m.call(Value(self), thisObject, list);
+    });
+}
+
+}  // namespace swf::avm1

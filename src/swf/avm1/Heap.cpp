@@ -1,0 +1,57 @@
+#include "swf/avm1/Heap.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace swf::avm1 {
+
+void Marker::drain() {
+    while (!pending_.empty()) {
+        Object* object = pending_.back();
+        pending_.pop_back();
+        object->traceReferences(*this);
+    }
+}
+
+Heap::~Heap() {
+    objects_.clear();
+}
+
+std::string Heap::fold(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return folded;
+}
+
+void Heap::adopt(std::unique_ptr<Object> object) {
+    object->heap_ = this;
+    properties_ += 1;
+    objects_.push_back(std::move(object));
+    ++madeSinceCollection_;
+}
+
+void Heap::chargeProperty() {
+    if (++properties_ > kMaxProperties)
+        throw ScriptLimitError("too many properties: the script made more than the player keeps");
+}
+
+void Heap::collect(const std::function<void(Marker&)>& markRoots) {
+    Marker marker;
+    markRoots(marker);
+    marker.drain();
+    size_t kept = 0;
+    size_t properties = 0;
+    for (auto& object : objects_) {
+        if (object->marked_) {
+            object->marked_ = false;
+            properties += object->ownCount() + 1;
+            objects_[kept++] = std::move(object);
+        }
+    }
+    objects_.resize(kept);
+    properties_ = properties;
+    lastLive_ = kept;
+    madeSinceCollection_ = 0;
+}
+
+}  // namespace swf::avm1

@@ -1,0 +1,656 @@
+#include "swf/avm1/Machine.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "swf/avm1/Activation.h"
+#include "swf/avm1/ArrayObject.h"
+#include "swf/avm1/Builtins.h"
+#include "swf/avm1/NumberConversion.h"
+#include "swf/avm1/PrimitiveObject.h"
+#include "swf/avm1/StageObject.h"
+#include "swf/display/DisplayObject.h"
+#include "swf/display/IgnoringCase.h"
+#include "swf/display/MovieClip.h"
+#include "swf/display/MovieContext.h"
+
+namespace swf::avm1 {
+
+Machine::Machine(MovieContext& context, int swfVersion)
+    : context_(context), swfVersion_(swfVersion), heap_(swfVersion) {
+    installBuiltins();
+}
+
+Machine::~Machine() = default;
+
+bool Machine::namesEqual(std::string_view a, std::string_view b) const {
+    return caseSensitive() ? a == b : equalsIgnoringCase(a, b);
+}
+
+void Machine::installBuiltins() {
+    prototypes_.object = heap_.make<Object>(nullptr);
+    prototypes_.function = heap_.make<Object>(prototypes_.object);
+    global_ = heap_.make<Object>(nullptr);  // _global is bare: no Object methods
+    Builtins::install(*this);
+}
+
+// ---- objects
+
+Object* Machine::newObject(Object* proto) {
+    return heap_.make<Object>(proto ? proto : prototypes_.object);
+}
+
+ArrayObject* Machine::newArray() {
+    return heap_.make<ArrayObject>(prototypes_.array);
+}
+
+ArrayObject* Machine::newArray(std::span<const Value> values) {
+    ArrayObject* array = newArray();
+    for (uint32_t i = 0; i < values.size(); ++i) array->setAt(i, values[i]);
+    return array;
+}
+
+Function* Machine::newFunction(NativeFunction native, InstanceMaker maker) {
+    return heap_.make<Function>(prototypes_.function, std::move(native), std::move(maker));
+}
+
+Function* Machine::defineMethod(Object* on, std::string_view name, NativeFunction native,
+                                uint16_t flags) {
+    Function* f = newFunction(std::move(native));
+    on->defineOwn(name, Property{Value(f), nullptr, nullptr, flags});
+    return f;
+}
+
+Function* Machine::defineClass(Object* on, std::string_view name, Object* prototype,
+                               NativeFunction native, InstanceMaker maker) {
+    Function* ctor = newFunction(std::move(native), std::move(maker));
+    ctor->defineOwn("prototype", Property{Value(prototype), nullptr, nullptr, kDontEnum});
+    prototype->defineOwn("constructor", Property{Value(ctor), nullptr, nullptr, kDontEnum});
+    if (on) on->defineOwn(name, Property{Value(ctor), nullptr, nullptr, kDontEnum});
+    return ctor;
+}
+
+void Machine::defineAccessor(Object* on, std::string_view name, NativeFunction getter,
+                             NativeFunction setter, uint16_t flags) {
+    Property p;
+    p.getter = newFunction(std::move(getter));
+    if (setter) p.setter = newFunction(std::move(setter));
+    p.flags = flags;
+    on->defineOwn(name, std::move(p));
+}
+
+Value Machine::makeError(std::string_view message) {
+    Object* error = newObject(prototypes_.error);
+    error->setOwn("message", Value(message));
+    return Value(error);
+}
+
+void throwError(Machine& machine, std::string_view message) {
+    throw ScriptThrow{machine.makeError(message)};
+}
+
+void Machine::checkLength(size_t length) {
+    if (length > kMaxStringLength)
+        throw ScriptLimitError("string too long: the script built a string past the player's bound");
+}
+
+// ---- conversions
+
+std::string Machine::toString(const Value& v) {
+    if (v.isString()) return v.asString();
+    if (v.isNumber()) return numberToString(v.asNumber());
+    if (v.isBool()) return v.asBool() ? "true" : "false";
+    if (v.isNull()) return "null";
+    if (v.isUndefined()) return swfVersion_ >= 7 ? "undefined" : "";
+    Value primitive = toPrimitive(v, Hint::String);
+    if (primitive.isObject())
+        return primitive.asObject()->asFunction() ? "[type Function]" : "[type Object]";
+    return toString(primitive);
+}
+
+double Machine::toNumber(const Value& v) {
+    if (v.isNumber()) return v.asNumber();
+    if (v.isBool()) return v.asBool() ? 1 : 0;
+    if (v.isString()) return stringToNumber(v.asString(), swfVersion_);
+    if (v.isNullish()) return swfVersion_ >= 7 ? NAN : 0;
+    Object* object = v.asObject();
+    if (object->asStageObject()) return NAN;
+    Value primitive = toPrimitive(v, Hint::Number);
+    if (primitive.isObject()) return NAN;
+    return toNumber(primitive);
+}
+
+bool Machine::toBoolean(const Value& v) {
+    if (v.isBool()) return v.asBool();
+    if (v.isNumber()) return v.asNumber() != 0 && !std::isnan(v.asNumber());
+    if (v.isString()) {
+        if (swfVersion_ >= 7) return !v.asString().empty();
+        double n = stringToNumber(v.asString(), swfVersion_);
+        return n != 0 && !std::isnan(n);
+    }
+    if (v.isNullish()) return false;
+    return true;
+}
+
+int32_t Machine::toInt32(const Value& v) {
+    return avm1::toInt32(toNumber(v));
+}
+
+Value Machine::toPrimitive(const Value& v, Hint hint) {
+    Object* object = v.asObject();
+    if (!object) return v;
+    if (StageObject* stage = object->asStageObject()) {
+        // A clip stands for its path as text; as a number it stays itself (NaN).
+        if (hint != Hint::String) return v;
+        if (Object* live = liveObject(stage)) {
+            if (DisplayObject* d = live->asStageObject()->displayObject()) return Value(targetPath(*d));
+        }
+        return Value();
+    }
+    if (hint == Hint::Default) {
+        Value boxed;
+        bool isDate = object->primitiveValue(boxed) && isDateObject(object);
+        hint = isDate ? Hint::String : Hint::Number;
+    }
+    // The player calls one method: valueOf for numbers, toString for text. What is not a
+    // function, or gives back an object, leaves the object as it is.
+    Value method = get(v, hint == Hint::String ? "toString" : "valueOf");
+    Object* function = method.asObject();
+    if (!function || !function->asFunction()) return v;
+    Value result = call(method, object, {});
+    return result.isObject() ? v : result;
+}
+
+bool Machine::isDateObject(Object* object) const {
+    for (int depth = 0; object && depth < kMaxPrototypeChain; ++depth, object = object->proto())
+        if (object == prototypes_.date) return true;
+    return false;
+}
+
+Object* Machine::toObject(const Value& v) {
+    if (Object* o = v.asObject()) return liveObject(o);
+    if (v.isString()) return heap_.make<PrimitiveObject>(prototypes_.string, v);
+    if (v.isNumber()) return heap_.make<PrimitiveObject>(prototypes_.number, v);
+    if (v.isBool()) return heap_.make<PrimitiveObject>(prototypes_.boolean, v);
+    return nullptr;
+}
+
+const char* Machine::typeOf(const Value& v) {
+    if (v.isUndefined()) return "undefined";
+    if (v.isNull()) return "null";
+    if (v.isBool()) return "boolean";
+    if (v.isNumber()) return "number";
+    if (v.isString()) return "string";
+    Object* object = v.asObject();
+    if (StageObject* stage = object->asStageObject()) {
+        Object* live = liveObject(stage);
+        return live ? live->typeOf() : "movieclip";
+    }
+    return object->typeOf();
+}
+
+bool Machine::strictEquals(const Value& a, const Value& b) {
+    if (a.isUndefined() || a.isNull()) return (a.isUndefined() && b.isUndefined()) ||
+                                              (a.isNull() && b.isNull());
+    if (a.isNumber() && b.isNumber()) return a.asNumber() == b.asNumber();
+    if (a.isString() && b.isString()) return a.asString() == b.asString();
+    if (a.isBool() && b.isBool()) return a.asBool() == b.asBool();
+    if (a.isObject() && b.isObject()) {
+        Object* x = a.asObject();
+        Object* y = b.asObject();
+        if (x == y) return true;
+        StageObject* sx = x->asStageObject();
+        StageObject* sy = y->asStageObject();
+        return sx && sy && liveObject(sx) && liveObject(sx) == liveObject(sy);
+    }
+    return false;
+}
+
+bool Machine::equals(const Value& a, const Value& b) {
+    if (a.isNullish() && b.isNullish()) return true;
+    if (a.isNullish() || b.isNullish()) return false;
+    if ((a.isNumber() && b.isNumber()) || (a.isString() && b.isString()) ||
+        (a.isBool() && b.isBool()) || (a.isObject() && b.isObject()))
+        return strictEquals(a, b);
+    if (a.isNumber() && b.isString()) return a.asNumber() == toNumber(b);
+    if (a.isString() && b.isNumber()) return toNumber(a) == b.asNumber();
+    if (a.isBool()) return equals(Value(a.asBool() ? 1.0 : 0.0), b);
+    if (b.isBool()) return equals(a, Value(b.asBool() ? 1.0 : 0.0));
+    if (a.isObject()) {
+        Value p = toPrimitive(a, Hint::Default);
+        if (p.isObject()) return false;
+        return equals(p, b);
+    }
+    Value p = toPrimitive(b, Hint::Default);
+    if (p.isObject()) return false;
+    return equals(a, p);
+}
+
+Value Machine::lessThan(const Value& a, const Value& b) {
+    Value x = toPrimitive(a, Hint::Default);
+    Value y = toPrimitive(b, Hint::Default);
+    if (x.isString() && y.isString()) return Value(x.asString() < y.asString());
+    double nx = toNumber(x), ny = toNumber(y);
+    if (std::isnan(nx) || std::isnan(ny)) return Value();
+    return Value(nx < ny);
+}
+
+Value Machine::add(const Value& a, const Value& b) {
+    Value x = toPrimitive(a, Hint::Default);
+    Value y = toPrimitive(b, Hint::Default);
+    if (x.isString() || y.isString()) {
+        std::string s = toString(x);
+        std::string t = toString(y);
+        checkLength(s.size() + t.size());
+        return Value(s + t);
+    }
+    return Value(toNumber(x) + toNumber(y));
+}
+
+// ---- properties
+
+Object* Machine::liveObject(Object* object) {
+    StageObject* stage = object ? object->asStageObject() : nullptr;
+    if (!stage || stage->alive()) return object;
+    // A removed clip is found again by its path, if something stands there now.
+    MovieClip* root = context_.root();
+    if (!root) return nullptr;
+    std::string_view path = stage->path();
+    constexpr std::string_view kLevel = "_level0";
+    if (!path.starts_with(kLevel)) return nullptr;
+    path.remove_prefix(kLevel.size());
+    DisplayObject* current = root;
+    while (!path.empty() && current) {
+        if (path.front() == '.') path.remove_prefix(1);
+        size_t end = std::min(path.find('.'), path.size());
+        std::string_view name = path.substr(0, end);
+        path.remove_prefix(end);
+        DisplayList* children = current->children();
+        DisplayObject* found = nullptr;
+        if (children)
+            for (const auto& [depth, child] : children->objects())
+                if (namesEqual(child->name(), name)) {
+                    found = child.get();
+                    break;
+                }
+        current = found;
+    }
+    if (!current) return nullptr;
+    return stageObject(*current);
+}
+
+Value Machine::getFromObject(Object* object, Object* thisObject, std::string_view name) {
+    Object* o = object;
+    for (int depth = 0; o && depth < kMaxPrototypeChain; ++depth, o = o->proto()) {
+        if (Property* p = o->findOwn(name)) {
+            if (!p->isVirtual()) return p->value;
+            if (!p->getter) return Value();
+            return call(Value(p->getter), thisObject, {});
+        }
+        Value special;
+        if (o->getSpecial(*this, name, special)) return special;
+    }
+    return Value();
+}
+
+Value Machine::get(const Value& target, std::string_view name) {
+    Object* object = target.asObject();
+    if (!object) {
+        if (target.isNullish()) return Value();
+        if (target.isString() && name == "length") {
+            Object* boxed = toObject(target);
+            Value v;
+            boxed->getSpecial(*this, name, v);
+            return v;
+        }
+        object = toObject(target);
+    }
+    object = liveObject(object);
+    if (!object) return Value();
+    if (name == "__proto__") return Value(object->proto());
+    Value result = getFromObject(object, object, name);
+    if (!result.isUndefined() || has(object, name)) return result;
+    // __resolve answers for a property that is not there.
+    Value resolver = getFromObject(object, object, "__resolve");
+    if (resolver.isObject() && resolver.asObject()->asFunction()) {
+        Value arg(name);
+        return call(resolver, object, std::span<const Value>(&arg, 1));
+    }
+    return result;
+}
+
+bool Machine::has(Object* object, std::string_view name) {
+    return holderOf(object, name) != nullptr;
+}
+
+Object* Machine::holderOf(Object* object, std::string_view name) {
+    object = liveObject(object);
+    for (int depth = 0; object && depth < kMaxPrototypeChain; ++depth, object = object->proto()) {
+        if (object->findOwn(name)) return object;
+        Value special;
+        if (object->getSpecial(*this, name, special)) return object;
+    }
+    return nullptr;
+}
+
+void Machine::set(const Value& target, std::string_view name, const Value& given) {
+    Object* object = liveObject(target.asObject());
+    if (!object) return;
+    Value value = given;
+    for (Watch& w : watches_) {
+        if (w.object != object || w.running || !namesEqual(w.name, name)) continue;
+        // The watcher sees the old and new values and returns what is stored.
+        w.running = true;
+        Value args[4] = {Value(w.name), get(Value(object), name), value, w.data};
+        Object* callback = w.callback;
+        try {
+            value = call(Value(callback), object, args);
+        } catch (...) {
+            for (Watch& again : watches_)
+                if (again.object == object && namesEqual(again.name, name)) again.running = false;
+            throw;
+        }
+        for (Watch& again : watches_)
+            if (again.object == object && namesEqual(again.name, name)) again.running = false;
+        break;
+    }
+    if (name == "__proto__") {
+        object->setProto(value.asObject());
+        return;
+    }
+    if (Property* own = object->findOwn(name)) {
+        if (own->isVirtual()) {
+            if (own->setter) {
+                Object* setter = own->setter;
+                call(Value(setter), object, std::span<const Value>(&value, 1));
+            }
+            return;
+        }
+        if (object->setSpecial(*this, name, value)) return;
+        if (!(own->flags & kReadOnly)) own->value = value;
+        return;
+    }
+    if (object->setSpecial(*this, name, value)) return;
+    // An inherited getter/setter takes the assignment.
+    Object* o = object->proto();
+    for (int depth = 0; o && depth < kMaxPrototypeChain; ++depth, o = o->proto()) {
+        if (Property* p = o->findOwn(name); p && p->isVirtual()) {
+            if (p->setter) {
+                Object* setter = p->setter;
+                call(Value(setter), object, std::span<const Value>(&value, 1));
+            }
+            return;
+        }
+    }
+    object->setOwn(name, value);
+}
+
+bool Machine::deleteProperty(Object* object, std::string_view name) {
+    object = liveObject(object);
+    return object && object->deleteOwn(name);
+}
+
+std::vector<std::string> Machine::enumerate(Object* object) {
+    std::vector<std::string> names;
+    object = liveObject(object);
+    std::vector<Object*> chain;
+    for (int depth = 0; object && depth < kMaxPrototypeChain; ++depth, object = object->proto())
+        chain.push_back(object);
+    // Newest first along each object, the object before its prototypes; a name shadowed
+    // nearer the object is listed once.
+    std::vector<std::string> seen;
+    for (Object* o : chain) {
+        std::vector<std::string> own;
+        o->specialNames(*this, own);
+        std::vector<std::string> table;
+        o->ownNames(table);
+        for (auto it = table.rbegin(); it != table.rend(); ++it) {
+            Property* p = o->findOwn(*it);
+            bool hidden = p && (p->flags & kDontEnum);
+            bool already = std::any_of(seen.begin(), seen.end(),
+                                       [&](const std::string& s) { return namesEqual(s, *it); });
+            if (!already) seen.push_back(*it);
+            if (!hidden && !already) names.push_back(*it);
+        }
+        for (const std::string& n : own) {
+            bool already = std::any_of(seen.begin(), seen.end(),
+                                       [&](const std::string& s) { return namesEqual(s, n); });
+            if (!already) {
+                seen.push_back(n);
+                names.push_back(n);
+            }
+        }
+    }
+    return names;
+}
+
+// ---- calls
+
+Value Machine::call(const Value& functionValue, Object* self, std::span<const Value> args,
+                    Object* home) {
+    Object* object = functionValue.asObject();
+    Function* function = object ? object->asFunction() : nullptr;
+    if (!function) return Value();
+    if (callDepth_ >= kMaxCallDepth)
+        throw ScriptLimitError("256 levels of recursion were exceeded in one action list");
+    struct DepthGuard {
+        int& depth;
+        explicit DepthGuard(int& d) : depth(d) { ++depth; }
+        ~DepthGuard() { --depth; }
+    } guard(callDepth_);
+    if (function->isNative()) {
+        constructing_ = false;
+        return function->native()(*this, self, args);
+    }
+    return Activation::callFunction(*this, *function, self, args, home);
+}
+
+Value Machine::callMethod(const Value& target, std::string_view name,
+                          std::span<const Value> args) {
+    Object* self = target.isObject() ? liveObject(target.asObject()) : toObject(target);
+    if (!self) return Value();
+    Object* home = holderOf(self, name);
+    Value method = get(Value(self), name);
+    return call(method, self, args, home);
+}
+
+Value Machine::construct(const Value& functionValue, std::span<const Value> args) {
+    Object* object = functionValue.asObject();
+    Function* function = object ? object->asFunction() : nullptr;
+    if (!function) return Value();
+    Value prototypeValue = get(Value(function), "prototype");
+    Object* prototype = prototypeValue.asObject();
+    Object* instance = function->instanceMaker()
+                           ? function->instanceMaker()(*this, prototype)
+                           : newObject(prototype ? prototype : prototypes_.object);
+    if (!prototype) instance->setProto(nullptr);
+    instance->defineOwn("__constructor__", Property{Value(function), nullptr, nullptr, kDontEnum});
+    if (swfVersion_ < 6)
+        instance->defineOwn("constructor", Property{Value(function), nullptr, nullptr, kDontEnum});
+    if (function->isNative()) {
+        if (callDepth_ >= kMaxCallDepth)
+            throw ScriptLimitError("256 levels of recursion were exceeded in one action list");
+        ++callDepth_;
+        constructing_ = true;
+        Value result;
+        try {
+            result = function->native()(*this, instance, args);
+        } catch (...) {
+            constructing_ = false;
+            --callDepth_;
+            throw;
+        }
+        constructing_ = false;
+        --callDepth_;
+        // A native constructor may answer with an object of its own (Object(x), ...).
+        if (result.isObject()) return result;
+        return Value(instance);
+    }
+    call(functionValue, instance, args, prototype);
+    return Value(instance);
+}
+
+// ---- display objects
+
+StageObject* Machine::stageObject(DisplayObject& object) {
+    if (object.scriptObject()) return object.scriptObject();
+    Object* proto = prototypes_.object;
+    if (object.asMovieClip()) proto = prototypes_.movieClip;
+    else if (object.isButton()) proto = prototypes_.button;
+    else if (object.isEditText()) proto = prototypes_.textField;
+    auto* stage = heap_.make<StageObject>(proto, object.shared_from_this(), targetPath(object));
+    object.setScriptObject(stage);
+    stageObjects_.push_back(stage);
+    return stage;
+}
+
+DisplayObject* Machine::displayObjectOf(const Value& value) {
+    Object* object = liveObject(value.asObject());
+    StageObject* stage = object ? object->asStageObject() : nullptr;
+    return stage ? stage->displayObject() : nullptr;
+}
+
+MovieClip* Machine::movieClipOf(const Value& value) {
+    DisplayObject* d = displayObjectOf(value);
+    return d ? d->asMovieClip() : nullptr;
+}
+
+std::string Machine::targetPath(DisplayObject& object) {
+    std::vector<const DisplayObject*> chain;
+    for (const DisplayObject* o = &object; o && chain.size() < 1024; o = o->parent())
+        chain.push_back(o);
+    std::string path = "_level0";
+    for (auto it = chain.rbegin() + 1; it < chain.rend(); ++it) path += "." + (*it)->name();
+    return path;
+}
+
+std::string Machine::slashPath(DisplayObject& object) {
+    std::vector<const DisplayObject*> chain;
+    for (const DisplayObject* o = &object; o && chain.size() < 1024; o = o->parent())
+        chain.push_back(o);
+    if (chain.size() == 1) return "/";
+    std::string path;
+    for (auto it = chain.rbegin() + 1; it < chain.rend(); ++it) path += "/" + (*it)->name();
+    return path;
+}
+
+void Machine::runActions(const ActionBlock& block, MovieClip& clip) {
+    Activation::runTimelineActions(*this, block, clip);
+}
+
+void Machine::callEventMethod(DisplayObject& object, std::string_view name) {
+    StageObject* stage = stageObject(object);
+    Value method = get(Value(stage), name);
+    if (!method.isObject() || !method.asObject()->asFunction()) return;
+    Activation::runGuarded(*this, [&] { call(method, stage, {}); });
+}
+
+void Machine::trace(const std::string& line) {
+    if (context_.trace) context_.trace(line);
+}
+
+double Machine::movieTimeMs() const {
+    return static_cast<double>(context_.tick()) * context_.movie().header.frameIntervalMs();
+}
+
+uint32_t Machine::randomBelow(uint32_t limit) {
+    if (limit == 0) return 0;
+    return static_cast<uint32_t>(random() * limit);
+}
+
+double Machine::random() {
+    // xorshift64*: fast, and the same sequence every run.
+    randomState_ ^= randomState_ >> 12;
+    randomState_ ^= randomState_ << 25;
+    randomState_ ^= randomState_ >> 27;
+    uint64_t x = randomState_ * 0x2545F4914F6CDD1DULL;
+    return static_cast<double>(x >> 11) / 9007199254740992.0;
+}
+
+bool instanceOf(Machine& machine, const Value& object, const Value& constructor) {
+    Object* o = machine.liveObject(object.asObject());
+    Object* c = constructor.asObject();
+    if (!o || !c) return false;
+    Object* prototype = machine.get(Value(c), "prototype").asObject();
+    if (!prototype) return false;
+    Object* p = o->proto();
+    for (int depth = 0; p && depth < Machine::kMaxPrototypeChain; ++depth, p = p->proto()) {
+        if (p == prototype) return true;
+        for (Object* i : p->interfaces) {
+            if (i == c) return true;
+            Object* ip = machine.get(Value(i), "prototype").asObject();
+            if (ip == prototype) return true;
+        }
+    }
+    return false;
+}
+
+void Machine::registerClass(const std::string& exportName, Object* constructor) {
+    for (auto& [name, ctor] : registeredClasses_)
+        if (name == exportName) {
+            ctor = constructor;
+            return;
+        }
+    registeredClasses_.emplace_back(exportName, constructor);
+}
+
+Object* Machine::registeredClass(std::string_view exportName) const {
+    for (const auto& [name, ctor] : registeredClasses_)
+        if (equalsIgnoringCase(name, exportName)) return ctor;
+    return nullptr;
+}
+
+void Machine::watch(Object* object, const std::string& name, Object* callback, const Value& data) {
+    for (Watch& w : watches_)
+        if (w.object == object && namesEqual(w.name, name)) {
+            w.callback = callback;
+            w.data = data;
+            return;
+        }
+    watches_.push_back(Watch{object, name, callback, data});
+}
+
+bool Machine::unwatch(Object* object, const std::string& name) {
+    auto it = std::find_if(watches_.begin(), watches_.end(), [&](const Watch& w) {
+        return w.object == object && namesEqual(w.name, name);
+    });
+    if (it == watches_.end()) return false;
+    watches_.erase(it);
+    return true;
+}
+
+// ---- collection
+
+void Machine::removeRoot(Object* object) {
+    auto it = std::find(roots_.begin(), roots_.end(), object);
+    if (it != roots_.end()) roots_.erase(it);
+}
+
+void Machine::collectGarbageIfDue() {
+    if (heap_.collectionDue()) collectGarbage();
+}
+
+void Machine::collectGarbage() {
+    // Stage objects whose display object is gone are no longer roots of their own; while it
+    // exists it points back at its stage object, which must stay.
+    std::erase_if(stageObjects_, [](StageObject* s) { return !s->exists(); });
+    heap_.collect([this](Marker& marker) {
+        marker.mark(global_);
+        for (Object* p : {prototypes_.object, prototypes_.function, prototypes_.array,
+                          prototypes_.string, prototypes_.number, prototypes_.boolean,
+                          prototypes_.date, prototypes_.error, prototypes_.movieClip,
+                          prototypes_.button, prototypes_.textField})
+            marker.mark(p);
+        for (StageObject* s : stageObjects_) marker.mark(s);
+        for (Object* r : roots_) marker.mark(r);
+        timers_.traceRoots(marker);
+        for (const Watch& w : watches_) {
+            marker.mark(w.object);
+            marker.mark(w.callback);
+            marker.mark(w.data);
+        }
+        for (const auto& entry : registeredClasses_) marker.mark(entry.second);
+    });
+}
+
+}  // namespace swf::avm1

@@ -1,0 +1,81 @@
+#include "swf/avm1/ScriptEngine.h"
+
+#include "swf/avm1/Activation.h"
+#include "swf/avm1/StageObject.h"
+#include "swf/avm1/Timers.h"
+#include "swf/display/ClipEvent.h"
+#include "swf/display/MovieClip.h"
+#include "swf/display/MovieContext.h"
+
+namespace swf::avm1 {
+namespace {
+
+// The event method each clip event calls, where it has one.
+const char* eventMethod(uint32_t event) {
+    switch (event) {
+        case kClipLoad: return "onLoad";
+        case kClipEnterFrame: return "onEnterFrame";
+        case kClipUnload: return "onUnload";
+        case kClipData: return "onData";
+        case kClipMouseDown: return "onMouseDown";
+        case kClipMouseUp: return "onMouseUp";
+        case kClipMouseMove: return "onMouseMove";
+        case kClipKeyDown: return "onKeyDown";
+        case kClipKeyUp: return "onKeyUp";
+        default: return nullptr;
+    }
+}
+
+}  // namespace
+
+ScriptEngine::ScriptEngine(MovieContext& context)
+    : context_(context), machine_(context, context.movie().header.version) {}
+
+ScriptEngine::~ScriptEngine() = default;
+
+ActionBlock ScriptEngine::blockOf(std::span<const uint8_t> code) const {
+    return ActionBlock{context_.moviePointer(), code, context_.movie().header.version};
+}
+
+void ScriptEngine::runFrameActions(std::span<const uint8_t> code, MovieClip& clip) {
+    machine_.runActions(blockOf(code), clip);
+}
+
+void ScriptEngine::runInitActions(std::span<const uint8_t> code, MovieClip& root) {
+    machine_.runActions(blockOf(code), root);
+}
+
+void ScriptEngine::runClipEvent(DisplayObject& object, uint32_t event) {
+    if (const auto* handlers = object.clipActions()) {
+        MovieClip* clip = object.asMovieClip();
+        for (const ClipActionRecord& record : *handlers)
+            if ((record.events & event) && clip) machine_.runActions(blockOf(record.code), *clip);
+    }
+    // Methods do not run for objects that have left the stage, but onUnload does.
+    const char* method = eventMethod(event);
+    if (!method) return;
+    if (event != kClipUnload && !object.onStage()) return;
+    if (!object.scriptObject() && event != kClipLoad) return;
+    machine_.startActionList();
+    machine_.callEventMethod(object, method);
+}
+
+void ScriptEngine::objectPlaced(DisplayObject& object) {
+    // Named objects are reachable from scripts; their script object carries the class.
+    if (object.name().empty() && !object.asMovieClip()) return;
+    StageObject* stage = machine_.stageObject(object);
+    stage->setPath(machine_.targetPath(object));
+    if (const auto* handlers = object.clipActions()) {
+        MovieClip* clip = object.asMovieClip();
+        for (const ClipActionRecord& record : *handlers)
+            if ((record.events & (kClipInitialize | kClipConstruct)) && clip)
+                machine_.runActions(blockOf(record.code), *clip);
+    }
+}
+
+void ScriptEngine::afterActions() {
+    Timers::runDue(machine_);
+    machine_.collectGarbageIfDue();
+}
+
+}  // namespace swf::avm1

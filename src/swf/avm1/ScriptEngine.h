@@ -1,0 +1,38 @@
+#pragma once
+// The ActionScript 1/2 interpreter as the engine sees it: frame, init and event actions run
+// on the machine of this movie; timers fire on the movie's clock; garbage is collected
+// between ticks.
+
+#include <memory>
+
+#include "swf/action/ActionRunner.h"
+#include "swf/avm1/Machine.h"
+
+namespace swf {
+class MovieContext;
+}
+
+namespace swf::avm1 {
+
+class ScriptEngine : public ActionRunner {
+  public:
+    explicit ScriptEngine(MovieContext& context);
+    ~ScriptEngine() override;
+
+    void runFrameActions(std::span<const uint8_t> code, MovieClip& clip) override;
+    void runInitActions(std::span<const uint8_t> code, MovieClip& root) override;
+    void runClipEvent(DisplayObject& object, uint32_t event) override;
+    void objectPlaced(DisplayObject& object) override;
+    void afterActions() override;
+    size_t scriptObjectCount() const override { return machine_.heap().objectCount(); }
+
+    Machine& machine() { return machine_; }
+
+  private:
+    ActionBlock blockOf(std::span<const uint8_t> code) const;
+
+    MovieContext& context_;
+    Machine machine_;
+};
+
+}  // namespace swf::avm1

@@ -1,0 +1,64 @@
+#include "swf/player/FrameLifecycle.h"
+
+#include "swf/action/ActionRunner.h"
+#include "swf/display/ClipEvent.h"
+#include "swf/display/MovieClip.h"
+#include "swf/display/MovieContext.h"
+
+namespace swf {
+
+void FrameLifecycle::start() {
+    context_.beginStep();
+    root_.enterFirstFrame();
+    runQueue();
+}
+
+void FrameLifecycle::tick() {
+    context_.nextTick();
+    // Newest clips first, a clip's children before the clip: each gets its enterFrame event,
+    // then its timeline moves on (queueing that frame's actions).
+    for (const auto& clip : context_.clipsNewestFirst()) {
+        if (clip->bornTick() == context_.tick() || !clip->onStage()) continue;
+        context_.queueEvent(clip, kClipEnterFrame);
+        clip->advance();
+    }
+    runQueue();
+}
+
+void FrameLifecycle::gotoFrame(int frame) {
+    context_.beginStep();
+    root_.gotoFrame(frame);
+    runQueue();
+}
+
+void FrameLifecycle::runQueue() {
+    size_t budget = MovieContext::kMaxActionListsPerTick;
+    drain(budget);
+    runner_.afterActions();
+    drain(budget);  // what the timers queued (a goto in an interval)
+}
+
+void FrameLifecycle::drain(size_t& budget) {
+    auto& queue = context_.actionQueue();
+    while (!queue.empty()) {
+        QueuedAction next = std::move(queue.front());
+        queue.pop_front();
+        if (budget == 0 || context_.quitRequested()) continue;  // drained, not run
+        --budget;
+        switch (next.kind) {
+            case QueuedAction::Kind::Init:
+                if (MovieClip* root = next.object->asMovieClip())
+                    runner_.runInitActions(*next.code, *root);
+                break;
+            case QueuedAction::Kind::Frame:
+                if (MovieClip* clip = next.object->asMovieClip(); clip && clip->onStage())
+                    runner_.runFrameActions(*next.code, *clip);
+                break;
+            case QueuedAction::Kind::Event:
+                runner_.runClipEvent(*next.object, next.event);
+                break;
+        }
+    }
+}
+
+}  // namespace swf

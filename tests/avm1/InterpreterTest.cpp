@@ -1,0 +1,163 @@
+// The interpreter's language core: each script runs as the first frame of a movie of the
+// given version, and what it traces must be what the original player prints.
+
+#include <gtest/gtest.h>
+
+#include "ScriptRun.h"
+
+namespace {
+
+using avm1test::Joined;
+using avm1test::RunScript;
+
+struct Case {
+    const char* name;
+    int version;
+    const char* script;
+    const char* trace;
+};
+
+const Case kCases[] = {
+    {"arithmetic and concatenation", 8,
+     R"(push 1, 2; add2; trace
+        push "1", 2; add2; trace
+        push 7, 2; modulo; trace
+        push 1, 3; divide; trace
+        push 0.1, 0.2; add2; trace
+        push 1, 0; divide; trace
+        push -1, 0; divide; trace
+        push 0, 0; divide; trace)",
+     "3\n12\n1\n0.333333333333333\n0.3\nInfinity\n-Infinity\nNaN"},
+    {"swf 4 arithmetic", 4,
+     R"(push "2", "3"; add; trace
+        push 1, 0; divide; trace
+        push 0; not; trace
+        push 2, 3; less; trace)",
+     "5\n#ERROR#\n1\n1"},
+    {"undefined by version", 6, R"(push "a"; push "x"; getVariable; add2; trace)", "a"},
+    {"undefined by version", 7, R"(push "a"; push "x"; getVariable; add2; trace)", "aundefined"},
+    {"names ignore case before 7", 6,
+     R"(push "Abc", 1; setVariable; push "aBC"; getVariable; trace)", "1"},
+    {"names keep case from 7", 7,
+     R"(push "Abc", 1; setVariable; push "aBC"; getVariable; trace)", "undefined"},
+    {"functions, locals and closures", 8,
+     R"(function "outer" (n) {
+            push "k", 10; defineLocal
+            function (m) { push "k"; getVariable; push "m"; getVariable; add2; return }
+            return
+        }
+        push 5, 1, "outer"; callFunction
+        storeRegister 1; pop
+        push 1, 1, r:1, undefined; callMethod; trace
+        push "k"; getVariable; trace
+        function "setter" () { push "free", "set"; setVariable }
+        push 0, "setter"; callFunction; pop
+        push "free"; getVariable; trace)",
+     "11\nundefined\nset"},
+    {"define function 2 registers and preloads", 8,
+     R"(function2 "f" (r:3="a", "b") flags=preloadThis|preloadArguments regs=4 {
+            push r:3, "b"; getVariable; add2; push r:2; push "length"; getMember; add2; return
+        }
+        push 3, 2, 2, "f"; callFunction; trace)",
+     "7"},
+    {"exceptions cross calls and finally runs", 8,
+     R"(function "thrower" () { push "boom"; throw }
+        try catch="e" {
+            push 0, "thrower"; callFunction; pop
+            push "not reached"; trace
+        } catch {
+            push "caught "; push "e"; getVariable; add2; trace
+        } finally {
+            push "finally"; trace
+        }
+        push "after"; trace)",
+     "caught boom\nfinally\nafter"},
+    {"an uncaught exception ends the script with the warning", 8,
+     R"(push "before"; trace; push "Oh no!"; throw; push "after"; trace)",
+     "before\nWarning: Uncaught exception, Oh no!"},
+    {"with finds members first", 8,
+     R"(push "x", "outer"; setVariable
+        push "x", "inner", 1; initObject
+        with { push "x"; getVariable; trace }
+        push "x"; getVariable; trace)",
+     "inner\nouter"},
+    {"loops and comparisons", 8,
+     R"(push "i", 0; setVariable
+        loop:
+        push "i"; getVariable; push 3; less2; not; if done
+        push "i"; getVariable; trace
+        push "i"; push "i"; getVariable; increment; setVariable
+        jump loop
+        done:
+        push "a", "b"; less2; trace
+        push 1, "x"; less2; trace)",
+     "0\n1\n2\ntrue\nundefined"},
+    {"enumeration lists the newest property first", 8,
+     R"(push "a", 1, "b", 2, "c", 3, 3; initObject; storeRegister 1; pop
+        push r:1; enumerate2
+        next:
+        pushDuplicate; push null; equals2; if end
+        trace; jump next
+        end: pop)",
+     "c\nb\na"},
+    {"prototypes, instanceof and super", 8,
+     R"(function "Base" () { push "this"; getVariable; push "kind", "base"; setMember }
+        function "Sub" () { push 0, "super"; callFunction; pop }
+        push "Sub"; getVariable; push "Base"; getVariable; extends
+        push "Base"; getVariable; push "prototype"; getMember; push "hello"
+        function () { push "hi from "; push "this"; getVariable; push "kind"; getMember; add2; return }
+        setMember
+        push 0, "Sub"; newObject; storeRegister 1; pop
+        push 0, r:1, "hello"; callMethod; trace
+        push r:1; push "Base"; getVariable; instanceOf; trace
+        push r:1; push "Sub"; getVariable; instanceOf; trace)",
+     "hi from base\ntrue\ntrue"},
+    {"getters, setters and __resolve", 8,
+     R"(push 0, "Object"; newObject; storeRegister 1; pop
+        function "get" () { push 42; return }
+        function "set" (v) { push "set to "; push "v"; getVariable; add2; trace }
+        push "set"; getVariable; push "get"; getVariable; push "p", 3, r:1, "addProperty"; callMethod; pop
+        push r:1, "p"; getMember; trace
+        push r:1, "p", 7; setMember
+        push r:1, "__resolve"
+        function (name) { push "no "; push "name"; getVariable; add2; return }
+        setMember
+        push r:1, "q"; getMember; trace)",
+     "42\nset to 7\nno q"},
+    {"typeof", 8,
+     R"(push 1; typeOf; trace; push "s"; typeOf; trace; push true; typeOf; trace
+        push null; typeOf; trace; push undefined; typeOf; trace
+        push 0, "Object"; newObject; typeOf; trace
+        function () { }
+        typeOf; trace
+        push "_root"; getVariable; typeOf; trace)",
+     "number\nstring\nboolean\nnull\nundefined\nobject\nfunction\nmovieclip"},
+    {"recursion stops at the player's depth", 8,
+     R"(function "down" () { push 0, "down"; callFunction; return }
+        push 0, "down"; callFunction; pop
+        push "not reached"; trace)",
+     "Error: 256 levels of recursion were exceeded in one action list; the script was stopped."},
+    {"endless loops stop", 8, R"(loop: jump loop)",
+     "Error: the script ran too long in one frame (more than 5,000,000 actions); the script was "
+     "stopped."},
+};
+
+TEST(Interpreter, ScriptsTraceWhatTheOriginalPrints) {
+    for (const Case& c : kCases)
+        EXPECT_EQ(Joined(RunScript(c.script, c.version)), c.trace) << c.name << " (SWF " << c.version << ")";
+}
+
+TEST(Interpreter, HostileBytecodeEndsQuietly) {
+    // Cut records, jumps out of the block, bad registers and pools, an unbalanced stack.
+    const char* scripts[] = {
+        "push r:200; trace; push c:9; trace; pop; pop; pop; trace",
+        "jump 30000; push \"x\"; trace",
+        "push 1; if -30000; push \"y\"; trace",  // a branch out of the block ends it
+        "push 99999999, \"Array\"; newObject; pop; push \"z\"; trace",
+    };
+    std::string all;
+    for (const char* s : scripts) all += Joined(RunScript(s)) + "|";
+    EXPECT_EQ(all, "undefined\nundefined\nundefined|||z|");
+}
+
+}  // namespace

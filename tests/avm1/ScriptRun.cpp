@@ -1,0 +1,58 @@
+#include "ScriptRun.h"
+
+#include <gtest/gtest.h>
+
+#include "swf/player/Player.h"
+#include "swf/player/ServiceProvider.h"
+
+namespace avm1test {
+namespace {
+
+// A host whose timer ticks only when asked.
+class ManualHost : public swf::ServiceProvider, public swf::TimerService, public swf::Timer {
+  public:
+    swf::TimerService* QueryTimerService() override { return this; }
+    swf::Timer* CreateTimer(swf::Timer*) override { return this; }
+    bool Advise(uint32_t, swf::TimerSink* s, uint32_t& cookie) override {
+        sink = s;
+        cookie = 1;
+        return true;
+    }
+    void Unadvise(uint32_t) override { sink = nullptr; }
+    void Freeze(bool) override {}
+    uint32_t GetTime() override { return now; }
+    void tick() {
+        if (sink) sink->OnTimer(now += 10);
+    }
+    swf::TimerSink* sink = nullptr;
+    uint32_t now = 0;
+};
+
+}  // namespace
+
+std::vector<std::string> RunMovie(const swftest::SwfWriter& movie, int frames) {
+    ManualHost host;
+    swf::Player player;
+    player.SetServiceProvider(&host);
+    std::vector<std::string> lines;
+    player.SetTraceSink([&](const std::string& line) { lines.push_back(line); });
+    std::vector<uint8_t> bytes = movie.bytes();
+    EXPECT_TRUE(player.LoadMovieFromMemory(bytes)) << player.LoadError();
+    for (int i = 1; i < frames; ++i) host.tick();
+    return lines;
+}
+
+std::vector<std::string> RunScript(std::string_view source, int swfVersion, int frames) {
+    swftest::SwfWriter movie;
+    movie.version(static_cast<uint8_t>(swfVersion));
+    movie.doAction(swftest::ActionBuilder::assemble(source)).showFrame();
+    return RunMovie(movie, frames);
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+    std::string out;
+    for (size_t i = 0; i < lines.size(); ++i) out += (i ? "\n" : "") + lines[i];
+    return out;
+}
+
+}  // namespace avm1test

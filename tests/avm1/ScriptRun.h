@@ -1,0 +1,21 @@
+#pragma once
+// Runs small scripts for the interpreter's tests: the script, written in the test action
+// assembler, is the first frame's DoAction of a movie of the given version; the trace lines
+// it printed come back.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "support/SwfWriter.h"
+
+namespace avm1test {
+
+// Plays the movie for `frames` frames and returns its trace lines.
+std::vector<std::string> RunMovie(const swftest::SwfWriter& movie, int frames = 1);
+// One frame with `source` as its actions, in a movie of `swfVersion`.
+std::vector<std::string> RunScript(std::string_view source, int swfVersion = 8, int frames = 1);
+// The lines joined with '\n', for compact comparisons.
+std::string Joined(const std::vector<std::string>& lines);
+
+}  // namespace avm1test

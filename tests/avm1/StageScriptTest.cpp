@@ -1,0 +1,98 @@
+// Scripts meeting the display list and the frame lifecycle: clips by name and reference,
+// references to removed clips, clip events, init actions, timers and the collector.
+
+#include <gtest/gtest.h>
+
+#include "ScriptRun.h"
+#include "support/ClipAction.h"
+#include "swf/player/Player.h"
+
+namespace {
+
+namespace st = swftest;
+using avm1test::Joined;
+using avm1test::RunMovie;
+using avm1test::RunScript;
+
+TEST(StageScript, AReferenceToARemovedClipFindsWhatStandsAtItsPathOrNothing) {
+    const char* script = R"(
+        push 1, "a", 2, "_root"; getVariable; push "createEmptyMovieClip"; callMethod
+        storeRegister 1; pop
+        push r:1; targetPath; trace
+        push 0, r:1, "removeMovieClip"; callMethod; pop
+        push r:1; targetPath; trace
+        push r:1, "_name"; getMember; trace
+        push 1, "a", 2, "_root"; getVariable; push "createEmptyMovieClip"; callMethod; pop
+        push r:1, "_name"; getMember; trace)";
+    EXPECT_EQ(Joined(RunScript(script)), "_level0.a\nundefined\nundefined\na");
+}
+
+TEST(StageScript, ClipEventsRunInTheirOrderAroundTheFirstFrame) {
+    st::SwfWriter sprite;
+    sprite.doAction(st::ActionBuilder::assemble(R"(push "frame 1"; trace; stop)")).showFrame();
+    st::SwfWriter movie;
+    movie.version(6);
+    movie.defineSprite(1, sprite);
+    std::vector<st::ClipAction> events = {
+        {st::kClipLoad, 0, st::ActionBuilder::assemble(R"(push "load"; trace)")},
+        {st::kClipEnterFrame, 0, st::ActionBuilder::assemble(R"(push "enterFrame"; trace)")},
+        {st::kClipInitialize, 0, st::ActionBuilder::assemble(R"(push "initialize"; trace)")},
+    };
+    movie.placeObject2({.depth = 1, .character = 1, .name = "clip", .clipActions = events});
+    movie.doAction(st::ActionBuilder::assemble(R"(push "main"; trace; stop)")).showFrame();
+    EXPECT_EQ(Joined(RunMovie(movie, 3)),
+              "initialize\nframe 1\nload\nmain\nenterFrame\nenterFrame");
+}
+
+TEST(StageScript, InitActionsRunOnceBeforeTheirFramesScripts) {
+    st::SwfWriter sprite;
+    sprite.showFrame();
+    st::SwfWriter movie;
+    movie.defineSprite(1, sprite);
+    movie.doAction(st::ActionBuilder::assemble(R"(push "frame"; trace)"));
+    movie.doInitAction(1, st::ActionBuilder::assemble(R"(push "init"; trace)"));
+    movie.showFrame().showFrame();
+    EXPECT_EQ(Joined(RunMovie(movie, 3)), "init\nframe\nframe");
+}
+
+TEST(StageScript, IntervalsFollowTheMovieClock) {
+    // 10 frames a second: an interval of 250 ms fires in frames 3, 6 and 8.
+    st::SwfWriter movie;
+    movie.frameRate(10);
+    movie.doAction(st::ActionBuilder::assemble(R"(
+        push "n", 0; setVariable
+        function "tick" () {
+            push "n"; push "n"; getVariable; increment; setVariable
+            push "tick "; push "n"; getVariable; add2; trace
+            push "n"; getVariable; push 3; equals2; not; if keep
+            push "id"; getVariable; push 1, "clearInterval"; callFunction; pop
+            keep:
+        }
+        push "id"; push 250; push "tick"; getVariable; push 2, "setInterval"; callFunction; setVariable)"));
+    movie.showFrame();
+    EXPECT_EQ(Joined(RunMovie(movie, 12)), "tick 1\ntick 2\ntick 3");
+}
+
+TEST(StageScript, TheCollectorReclaimsCyclesBuiltEveryFrame) {
+    // Each frame makes 5000 objects in pairs that refer to each other, then drops them.
+    st::SwfWriter movie;
+    movie.doAction(st::ActionBuilder::assemble(R"(
+        push "i", 0; setVariable
+        loop:
+        push "i"; getVariable; push 2500; less2; not; if done
+        push 0, "Object"; newObject; storeRegister 1; pop
+        push 0, "Object"; newObject; storeRegister 2; pop
+        push r:1, "other", r:2; setMember
+        push r:2, "other", r:1; setMember
+        push "i"; push "i"; getVariable; increment; setVariable
+        jump loop
+        done:)"));
+    movie.showFrame().showFrame();
+    swf::Player player;
+    std::vector<uint8_t> bytes = movie.bytes();
+    ASSERT_TRUE(player.LoadMovieFromMemory(bytes));
+    for (int i = 0; i < 200; ++i) player.OnTimer(0);
+    EXPECT_LT(player.ScriptObjectCount(), 60000u);
+}
+
+}  // namespace
