@@ -41,7 +41,7 @@ TEST(StageScript, ClipEventsRunInTheirOrderAroundTheFirstFrame) {
     movie.placeObject2({.depth = 1, .character = 1, .name = "clip", .clipActions = events});
     movie.doAction(st::ActionBuilder::assemble(R"(push "main"; trace; stop)")).showFrame();
     EXPECT_EQ(Joined(RunMovie(movie, 3)),
-              "initialize\nframe 1\nload\nmain\nenterFrame\nenterFrame");
+              "initialize\nload\nframe 1\nmain\nenterFrame\nenterFrame");
 }
 
 TEST(StageScript, InitActionsRunOnceBeforeTheirFramesScripts) {

@@ -256,6 +256,19 @@ Value Activation::callFunction(Machine& machine, Function& function, Object* sel
 
 // ---- the stack
 
+std::pair<double, double> Activation::popNumbers() {
+    // The second operand is on top; the first is converted first.
+    Value b = pop(), a = pop();
+    double x = machine_.toNumber(a);
+    return {x, machine_.toNumber(b)};
+}
+
+std::pair<std::string, std::string> Activation::popStrings() {
+    Value b = pop(), a = pop();
+    std::string x = machine_.toString(a);
+    return {std::move(x), machine_.toString(b)};
+}
+
 Value Activation::pop() {
     if (stack_.empty()) return Value();
     Value v = std::move(stack_.back());
@@ -720,22 +733,22 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
         case kStrictMode:
             break;
         case kAdd: {
-            double b = machine_.toNumber(pop()), a = machine_.toNumber(pop());
+            auto [a, b] = popNumbers();
             push(Value(a + b));
             break;
         }
         case kSubtract: {
-            double b = machine_.toNumber(pop()), a = machine_.toNumber(pop());
+            auto [a, b] = popNumbers();
             push(Value(a - b));
             break;
         }
         case kMultiply: {
-            double b = machine_.toNumber(pop()), a = machine_.toNumber(pop());
+            auto [a, b] = popNumbers();
             push(Value(a * b));
             break;
         }
         case kDivide: {
-            double b = machine_.toNumber(pop()), a = machine_.toNumber(pop());
+            auto [a, b] = popNumbers();
             if (swf4 && b == 0)
                 push(Value("#ERROR#"));
             else
@@ -743,12 +756,12 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
             break;
         }
         case kEquals: {
-            double b = machine_.toNumber(pop()), a = machine_.toNumber(pop());
+            auto [a, b] = popNumbers();
             pushBool(a == b);
             break;
         }
         case kLess: {
-            double b = machine_.toNumber(pop()), a = machine_.toNumber(pop());
+            auto [a, b] = popNumbers();
             pushBool(a < b);
             break;
         }
@@ -766,17 +779,17 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
             pushBool(!machine_.toBoolean(pop()));
             break;
         case kStringEquals: {
-            std::string b = machine_.toString(pop()), a = machine_.toString(pop());
+            auto [a, b] = popStrings();
             pushBool(a == b);
             break;
         }
         case kStringLess: {
-            std::string b = machine_.toString(pop()), a = machine_.toString(pop());
+            auto [a, b] = popStrings();
             pushBool(a < b);
             break;
         }
         case kStringGreater: {
-            std::string b = machine_.toString(pop()), a = machine_.toString(pop());
+            auto [a, b] = popStrings();
             pushBool(a > b);
             break;
         }
@@ -801,7 +814,7 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
             break;
         }
         case kStringAdd: {
-            std::string b = machine_.toString(pop()), a = machine_.toString(pop());
+            auto [a, b] = popStrings();
             Machine::checkLength(a.size() + b.size());
             push(Value(a + b));
             break;
@@ -1014,7 +1027,7 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
             returnValue_ = pop();
             return Outcome::Return;
         case kModulo: {
-            double b = machine_.toNumber(pop()), a = machine_.toNumber(pop());
+            auto [a, b] = popNumbers();
             push(Value(std::fmod(a, b)));
             break;
         }

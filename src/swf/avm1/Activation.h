@@ -58,6 +58,9 @@ class Activation {
     void push(Value value);
     Value& top();
     std::vector<Value> popArguments();
+    // The two operands of a binary action, first operand first.
+    std::pair<double, double> popNumbers();
+    std::pair<std::string, std::string> popStrings();
 
     // Variables and paths.
     Value getVariable(std::string_view name);

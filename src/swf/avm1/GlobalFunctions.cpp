@@ -20,6 +20,7 @@ Value arg(std::span<const Value> args, size_t i) {
 void installGlobalFunctions(Machine& m) {
     Object* g = m.global();
     m.defineMethod(g, "parseInt", [](Machine& m, Object*, std::span<const Value> args) {
+        if (args.empty()) return Value();
         // An explicit radix that converts to 0 (NaN, undefined) gives NaN, unlike none at all.
         int radix = 0;
         if (args.size() > 1) {
@@ -29,6 +30,7 @@ void installGlobalFunctions(Machine& m) {
         return Value(parseIntText(m.toString(arg(args, 0)), radix));
     });
     m.defineMethod(g, "parseFloat", [](Machine& m, Object*, std::span<const Value> args) {
+        if (args.empty()) return Value();
         return Value(parseFloatText(m.toString(arg(args, 0))));
     });
     m.defineMethod(g, "isNaN", [](Machine& m, Object*, std::span<const Value> args) {

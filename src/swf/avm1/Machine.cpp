@@ -156,7 +156,9 @@ Value Machine::toPrimitive(const Value& v, Hint hint) {
     // function, or gives back an object, leaves the object as it is.
     Value method = get(v, hint == Hint::String ? "toString" : "valueOf");
     Object* function = method.asObject();
-    if (!function || !function->asFunction()) return v;
+    // Without a valueOf the object counts as undefined; without a toString it stays itself
+    // (and prints as "[type Object]").
+    if (!function || !function->asFunction()) return hint == Hint::String ? v : Value();
     Value result = call(method, object, {});
     return result.isObject() ? v : result;
 }
@@ -236,8 +238,9 @@ Value Machine::lessThan(const Value& a, const Value& b) {
 }
 
 Value Machine::add(const Value& a, const Value& b) {
-    Value x = toPrimitive(a, Hint::Default);
+    // The player converts the second operand first.
     Value y = toPrimitive(b, Hint::Default);
+    Value x = toPrimitive(a, Hint::Default);
     if (x.isString() || y.isString()) {
         std::string s = toString(x);
         std::string t = toString(y);
@@ -546,7 +549,22 @@ void Machine::callEventMethod(DisplayObject& object, std::string_view name) {
 }
 
 void Machine::trace(const std::string& line) {
-    if (context_.trace) context_.trace(line);
+    if (!context_.trace) return;
+    // Lines break at CR as at LF; text of movies before SWF 6 is Latin-1.
+    std::string out;
+    out.reserve(line.size());
+    for (char c : line) {
+        auto byte = static_cast<uint8_t>(c);
+        if (c == '\r') {
+            out.push_back('\n');
+        } else if (swfVersion_ < 6 && byte >= 0x80) {
+            out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+            out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+        } else {
+            out.push_back(c);
+        }
+    }
+    context_.trace(out);
 }
 
 double Machine::movieTimeMs() const {

@@ -6,6 +6,7 @@
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/NumberConversion.h"
 #include "swf/avm1/StageObject.h"
+#include "swf/action/ActionRunner.h"
 #include "swf/display/ClipEvent.h"
 #include "swf/display/DisplayObjectFactory.h"
 #include "swf/display/MovieClip.h"
@@ -37,15 +38,10 @@ Value placeNew(Machine& m, MovieClip& parent, std::shared_ptr<DisplayObject> obj
         return Value();
     object->setName(std::string(name));
     object->setDepth(static_cast<int>(depth) + kDepthOffset);
-    parent.displayList().place(object);
+    parent.placeAndStart(object, true);
     StageObject* stage = m.stageObject(*object);
-    stage->setPath(m.targetPath(*object));
     copyInit(m, init, stage);
-    m.context().objectPlaced(*object);
-    if (MovieClip* clip = object->asMovieClip()) {
-        clip->enterFirstFrame();
-        m.context().queueEvent(object, kClipLoad);
-    }
+    if (ActionRunner* runner = m.context().runner()) runner->runClipEvent(*object, kClipConstruct);
     return Value(stage);
 }
 

@@ -46,6 +46,7 @@ void ScriptEngine::runInitActions(std::span<const uint8_t> code, MovieClip& root
 }
 
 void ScriptEngine::runClipEvent(DisplayObject& object, uint32_t event) {
+    if (event == kClipConstruct) return construct(object);
     if (const auto* handlers = object.clipActions()) {
         MovieClip* clip = object.asMovieClip();
         for (const ClipActionRecord& record : *handlers)
@@ -60,17 +61,43 @@ void ScriptEngine::runClipEvent(DisplayObject& object, uint32_t event) {
     machine_.callEventMethod(object, method);
 }
 
+void ScriptEngine::runHandlers(DisplayObject& object, uint32_t event) {
+    const auto* handlers = object.clipActions();
+    MovieClip* clip = object.asMovieClip();
+    if (!handlers || !clip) return;
+    for (const ClipActionRecord& record : *handlers)
+        if (record.events & event) machine_.runActions(blockOf(record.code), *clip);
+}
+
+Function* ScriptEngine::registeredClassOf(DisplayObject& object) {
+    if (!object.asMovieClip() || !object.character()) return nullptr;
+    for (const auto& [name, id] : context_.movie().exports)
+        if (id == object.characterId())
+            if (Object* ctor = machine_.registeredClass(name)) return ctor->asFunction();
+    return nullptr;
+}
+
 void ScriptEngine::objectPlaced(DisplayObject& object) {
-    // Named objects are reachable from scripts; their script object carries the class.
+    // Clips are reachable from scripts; a clip of a registered class gets its prototype now.
     if (object.name().empty() && !object.asMovieClip()) return;
     StageObject* stage = machine_.stageObject(object);
     stage->setPath(machine_.targetPath(object));
-    if (const auto* handlers = object.clipActions()) {
-        MovieClip* clip = object.asMovieClip();
-        for (const ClipActionRecord& record : *handlers)
-            if ((record.events & (kClipInitialize | kClipConstruct)) && clip)
-                machine_.runActions(blockOf(record.code), *clip);
+    if (Function* ctor = registeredClassOf(object)) {
+        Object* prototype = machine_.get(Value(ctor), "prototype").asObject();
+        if (prototype) stage->setProto(prototype);
     }
+    runHandlers(object, kClipInitialize);
+}
+
+void ScriptEngine::construct(DisplayObject& object) {
+    if (!object.asMovieClip()) return;
+    runHandlers(object, kClipConstruct);
+    Function* ctor = registeredClassOf(object);
+    if (!ctor || object.removed()) return;
+    StageObject* stage = machine_.stageObject(object);
+    stage->defineOwn("__constructor__", Property{Value(ctor), nullptr, nullptr, kDontEnum});
+    machine_.startActionList();
+    Activation::runGuarded(machine_, [&] { machine_.call(Value(ctor), stage, {}); });
 }
 
 void ScriptEngine::afterActions() {

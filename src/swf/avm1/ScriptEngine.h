@@ -30,6 +30,11 @@ class ScriptEngine : public ActionRunner {
 
   private:
     ActionBlock blockOf(std::span<const uint8_t> code) const;
+    // The object's onClipEvent handlers for `event`.
+    void runHandlers(DisplayObject& object, uint32_t event);
+    // Construct events, then the constructor of the clip's registered class.
+    void construct(DisplayObject& object);
+    Function* registeredClassOf(DisplayObject& object);
 
     MovieContext& context_;
     Machine machine_;

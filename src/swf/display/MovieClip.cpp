@@ -32,18 +32,23 @@ void MovieClip::instantiate(const PlaceObject& state, const DisplayObject* repla
     object->setDepth(state.depth);
     object->applyPlacement(state, replaced == nullptr);
     object->setPlacedByTimeline(true);
+    // Unnamed clips, buttons and text fields get the player's default names.
+    if (object->name().empty() && (object->asMovieClip() || object->isButton() || object->isEditText()))
+        object->setName("instance" + std::to_string(context().nextInstanceNumber()));
     if (!state.clipActions.empty()) object->setClipActions(&state.clipActions);
-    placeAndStart(std::move(object));
+    placeAndStart(std::move(object), false);
 }
 
-void MovieClip::placeAndStart(std::shared_ptr<DisplayObject> object) {
+void MovieClip::placeAndStart(std::shared_ptr<DisplayObject> object, bool byScript) {
     displayList_.place(object);
-    // Its script side (class, initialize and construct events) comes before its first frame,
-    // and its load event after the actions of that frame.
+    // Its script side (class prototype, initialize events) comes at once; its construct events
+    // and constructor run ahead of the frame actions (at once when a script made it, which
+    // runs them itself), its load event before its first frame's actions.
     context().objectPlaced(*object);
+    if (!byScript) context().queueConstruct(object);
     if (MovieClip* clip = object->asMovieClip()) {
-        clip->enterFirstFrame();
         context().queueEvent(object, kClipLoad);
+        clip->enterFirstFrame();
     }
 }
 

@@ -36,8 +36,8 @@ class MovieClip : public DisplayObject {
     void gotoFrame(int frame);
 
     // Puts an object made for this clip (by its timeline or a script) into its display list
-    // and starts it: script side, first frame, load event.
-    void placeAndStart(std::shared_ptr<DisplayObject> object);
+    // and starts it: script side, construct and load events, first frame.
+    void placeAndStart(std::shared_ptr<DisplayObject> object, bool byScript);
 
     // One tick of the clip's own timeline: the next frame when playing, back to the first
     // after the last when the timeline loops. Children are ticked by the player's walk.

@@ -13,12 +13,22 @@ void MovieContext::queueActions(const std::shared_ptr<MovieClip>& clip,
     actions_.push_back({QueuedAction::Kind::Frame, clip, &code, 0});
 }
 
+void MovieContext::queueAhead(QueuedAction action) {
+    // Ahead of frame actions and events, after what was queued ahead before.
+    auto it = actions_.begin();
+    while (it != actions_.end() &&
+           (it->kind == QueuedAction::Kind::Init || it->kind == QueuedAction::Kind::Construct))
+        ++it;
+    actions_.insert(it, std::move(action));
+}
+
 void MovieContext::queueInitActions(const std::shared_ptr<MovieClip>& root,
                                     const std::vector<uint8_t>& code) {
-    // Ahead of everything but the init actions queued before them.
-    auto it = actions_.begin();
-    while (it != actions_.end() && it->kind == QueuedAction::Kind::Init) ++it;
-    actions_.insert(it, {QueuedAction::Kind::Init, root, &code, 0});
+    queueAhead({QueuedAction::Kind::Init, root, &code, 0});
+}
+
+void MovieContext::queueConstruct(const std::shared_ptr<DisplayObject>& object) {
+    if (runner_) queueAhead({QueuedAction::Kind::Construct, object, nullptr, kClipConstruct});
 }
 
 void MovieContext::queueEvent(const std::shared_ptr<DisplayObject>& object, uint32_t event) {

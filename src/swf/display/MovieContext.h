@@ -23,7 +23,7 @@ class MovieClip;
 // which the context keeps alive as long as the queue; an event keeps its object alive, since
 // an unload handler runs after the object has left the stage.
 struct QueuedAction {
-    enum class Kind { Init, Frame, Event };
+    enum class Kind { Init, Construct, Frame, Event };
     Kind kind = Kind::Frame;
     std::shared_ptr<DisplayObject> object;
     const std::vector<uint8_t>* code = nullptr;
@@ -68,6 +68,8 @@ class MovieContext {
     void queueActions(const std::shared_ptr<MovieClip>& clip, const std::vector<uint8_t>& code);
     void queueInitActions(const std::shared_ptr<MovieClip>& root, const std::vector<uint8_t>& code);
     void queueEvent(const std::shared_ptr<DisplayObject>& object, uint32_t event);
+    // Construct events and class constructors run ahead of frame actions, in placing order.
+    void queueConstruct(const std::shared_ptr<DisplayObject>& object);
     std::deque<QueuedAction>& actionQueue() { return actions_; }
 
     // The interpreter, while the movie plays; null while it is torn down.
@@ -81,6 +83,8 @@ class MovieContext {
     bool takeInitFrame(int frame);
 
     std::shared_ptr<const SwfMovie> moviePointer() const { return movie_; }
+    // Numbers the default names ("instance1", ...) of unnamed objects.
+    int nextInstanceNumber() { return ++instanceNumber_; }
     // The movie's location as scripts see it (_url).
     const std::string& movieUrl() const { return movieUrl_; }
     void setMovieUrl(std::string url) { movieUrl_ = std::move(url); }
@@ -105,10 +109,13 @@ class MovieContext {
     uint64_t tick_ = 0;
     size_t liveObjects_ = 0;
     size_t objectsMadeThisStep_ = 0;
+    void queueAhead(QueuedAction action);
+
     std::deque<QueuedAction> actions_;
     ActionRunner* runner_ = nullptr;
     std::vector<bool> initFramesDone_;
     std::string movieUrl_;
+    int instanceNumber_ = 0;
     std::vector<std::weak_ptr<MovieClip>> clips_;
     MovieClip* root_ = nullptr;
     bool quitRequested_ = false;

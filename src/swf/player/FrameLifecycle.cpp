@@ -54,6 +54,7 @@ void FrameLifecycle::drain(size_t& budget) {
                 if (MovieClip* clip = next.object->asMovieClip(); clip && clip->onStage())
                     runner_.runFrameActions(*next.code, *clip);
                 break;
+            case QueuedAction::Kind::Construct:
             case QueuedAction::Kind::Event:
                 runner_.runClipEvent(*next.object, next.event);
                 break;
