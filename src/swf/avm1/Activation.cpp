@@ -756,7 +756,10 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
             break;
         }
         case kEquals: {
-            auto [a, b] = popNumbers();
+            // Unlike the other SWF 4 operators, the second operand converts first.
+            Value bv = pop(), av = pop();
+            double b = machine_.toNumber(bv);
+            double a = machine_.toNumber(av);
             pushBool(a == b);
             break;
         }

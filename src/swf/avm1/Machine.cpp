@@ -113,11 +113,19 @@ double Machine::toNumber(const Value& v) {
     if (v.isBool()) return v.asBool() ? 1 : 0;
     if (v.isString()) return stringToNumber(v.asString(), swfVersion_);
     if (v.isNullish()) return swfVersion_ >= 7 ? NAN : 0;
-    Object* object = v.asObject();
+    return numberOfPrimitive(toPrimitive(v, Hint::Number));
+}
+
+double Machine::numberOfPrimitive(const Value& p) {
+    Object* object = p.asObject();
+    if (!object) return toNumber(p);
+    // An object toPrimitive left alone: one without valueOf counts as undefined, one whose
+    // valueOf gave an object (or a clip) is NaN.
     if (object->asStageObject()) return NAN;
-    Value primitive = toPrimitive(v, Hint::Number);
-    if (primitive.isObject()) return NAN;
-    return toNumber(primitive);
+    Value valueOf = get(p, "valueOf");
+    Object* f = valueOf.asObject();
+    if (!f || !f->asFunction()) return toNumber(Value());
+    return NAN;
 }
 
 bool Machine::toBoolean(const Value& v) {
@@ -156,9 +164,7 @@ Value Machine::toPrimitive(const Value& v, Hint hint) {
     // function, or gives back an object, leaves the object as it is.
     Value method = get(v, hint == Hint::String ? "toString" : "valueOf");
     Object* function = method.asObject();
-    // Without a valueOf the object counts as undefined; without a toString it stays itself
-    // (and prints as "[type Object]").
-    if (!function || !function->asFunction()) return hint == Hint::String ? v : Value();
+    if (!function || !function->asFunction()) return v;
     Value result = call(method, object, {});
     return result.isObject() ? v : result;
 }
@@ -232,7 +238,7 @@ Value Machine::lessThan(const Value& a, const Value& b) {
     Value x = toPrimitive(a, Hint::Default);
     Value y = toPrimitive(b, Hint::Default);
     if (x.isString() && y.isString()) return Value(x.asString() < y.asString());
-    double nx = toNumber(x), ny = toNumber(y);
+    double nx = numberOfPrimitive(x), ny = numberOfPrimitive(y);
     if (std::isnan(nx) || std::isnan(ny)) return Value();
     return Value(nx < ny);
 }
@@ -247,7 +253,7 @@ Value Machine::add(const Value& a, const Value& b) {
         checkLength(s.size() + t.size());
         return Value(s + t);
     }
-    return Value(toNumber(x) + toNumber(y));
+    return Value(numberOfPrimitive(x) + numberOfPrimitive(y));
 }
 
 // ---- properties

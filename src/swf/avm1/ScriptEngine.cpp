@@ -47,15 +47,11 @@ void ScriptEngine::runInitActions(std::span<const uint8_t> code, MovieClip& root
 
 void ScriptEngine::runClipEvent(DisplayObject& object, uint32_t event) {
     if (event == kClipConstruct) return construct(object);
-    if (const auto* handlers = object.clipActions()) {
-        MovieClip* clip = object.asMovieClip();
-        for (const ClipActionRecord& record : *handlers)
-            if ((record.events & event) && clip) machine_.runActions(blockOf(record.code), *clip);
-    }
-    // Methods do not run for objects that have left the stage, but onUnload does.
+    // Only the unload event reaches an object that has left the stage.
+    if (event != kClipUnload && !object.onStage()) return;
+    runHandlers(object, event);
     const char* method = eventMethod(event);
     if (!method) return;
-    if (event != kClipUnload && !object.onStage()) return;
     if (!object.scriptObject() && event != kClipLoad) return;
     machine_.startActionList();
     machine_.callEventMethod(object, method);

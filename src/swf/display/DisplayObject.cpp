@@ -18,9 +18,9 @@ DisplayObject::~DisplayObject() {
 
 void DisplayObject::detach() {
     bool wasPlaced = parent_ != nullptr;
+    if (wasPlaced) context_.objectRemoved(*this);
     parent_ = nullptr;
     removed_ = true;
-    if (wasPlaced) context_.objectRemoved(*this);
 }
 
 bool DisplayObject::onStage() const {

@@ -92,6 +92,9 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     void setScriptObject(avm1::StageObject* object) { scriptObject_ = object; }
     // Once a script moves, scales or turns the object, the timeline no longer does.
     void setScriptMoved() { scriptMoved_ = true; }
+    // Set once its unload event is queued, so that it never has two.
+    bool unloadQueued() const { return unloadQueued_; }
+    void setUnloadQueued() { unloadQueued_ = true; }
     // The onClipEvent handlers of its placement (owned by the movie's timeline), if any.
     const std::vector<ClipActionRecord>* clipActions() const { return clipActions_; }
     void setClipActions(const std::vector<ClipActionRecord>* actions) { clipActions_ = actions; }
@@ -121,6 +124,7 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     bool removed_ = false;
     avm1::StageObject* scriptObject_ = nullptr;
     bool scriptMoved_ = false;
+    bool unloadQueued_ = false;
     const std::vector<ClipActionRecord>* clipActions_ = nullptr;
 };
 

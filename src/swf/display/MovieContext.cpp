@@ -4,6 +4,7 @@
 
 #include "swf/action/ActionRunner.h"
 #include "swf/display/ClipEvent.h"
+#include "swf/display/DisplayList.h"
 #include "swf/display/MovieClip.h"
 
 namespace swf {
@@ -36,7 +37,12 @@ void MovieContext::queueEvent(const std::shared_ptr<DisplayObject>& object, uint
 }
 
 void MovieContext::objectRemoved(DisplayObject& object) {
-    if (runner_) queueEvent(object.shared_from_this(), kClipUnload);
+    if (!runner_ || object.unloadQueued()) return;
+    // The whole subtree unloads now, children before their parent, each once.
+    if (DisplayList* children = object.children())
+        for (const auto& [depth, child] : children->objects()) objectRemoved(*child);
+    object.setUnloadQueued();
+    queueEvent(object.shared_from_this(), kClipUnload);
 }
 
 void MovieContext::objectPlaced(DisplayObject& object) {
