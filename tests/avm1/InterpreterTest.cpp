@@ -92,14 +92,14 @@ const Case kCases[] = {
         push "a", "b"; less2; trace
         push 1, "x"; less2; trace)",
      "0\n1\n2\ntrue\nundefined"},
-    {"enumeration lists the newest property first", 8,
+    {"enumeration visits an object literal in its written order", 8,
      R"(push "a", 1, "b", 2, "c", 3, 3; initObject; storeRegister 1; pop
         push r:1; enumerate2
         next:
         pushDuplicate; push null; equals2; if end
         trace; jump next
         end: pop)",
-     "c\nb\na"},
+     "a\nb\nc"},
     {"prototypes, instanceof and super", 8,
      R"(function "Base" () { push "this"; getVariable; push "kind", "base"; setMember }
         function "Sub" () { push 0, "super"; callFunction; pop }

@@ -957,6 +957,12 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
         case kDelete2: {
             std::string name = machine_.toString(pop());
             bool deleted = false;
+            Object* holder = nullptr;
+            std::string member;
+            if (resolvePathVariable(name, holder, member)) {
+                pushBool(holder && !member.empty() && machine_.deleteProperty(holder, member));
+                break;
+            }
             for (auto it = scope_.rbegin(); it != scope_.rend(); ++it)
                 if (it->object && it->object->findOwn(name)) {
                     deleted = machine_.deleteProperty(it->object, name);
@@ -1064,8 +1070,8 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
                 std::string name = machine_.toString(pop());
                 pairs.emplace_back(std::move(name), std::move(value));
             }
-            for (auto it = pairs.rbegin(); it != pairs.rend(); ++it)
-                machine_.set(Value(object), it->first, it->second);
+            // Made in the order they come off the stack: the last pair first.
+            for (const auto& [name, value] : pairs) machine_.set(Value(object), name, value);
             push(Value(object));
             break;
         }
@@ -1085,9 +1091,8 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
             push(Value(Null{}));
             Object* object = value.isObject() ? machine_.liveObject(value.asObject()) : nullptr;
             if (!object) break;
-            // The loop pops names from the top: the newest property comes out first.
-            std::vector<std::string> names = machine_.enumerate(object);
-            for (auto it = names.rbegin(); it != names.rend(); ++it) push(Value(*it));
+            // The loop pops names from the top: the last listed comes out first.
+            for (const std::string& name : machine_.enumerate(object)) push(Value(name));
             break;
         }
         case kAdd2: {

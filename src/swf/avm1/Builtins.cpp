@@ -19,6 +19,9 @@ void Builtins::install(Machine& machine) {
     installGlobalFunctions(machine);
     Timers::install(machine);
     installMovieClipClass(machine);
+    installAsBroadcaster(machine);
+    installFlashGeom(machine);
+    installColorClass(machine);
 }
 
 }  // namespace swf::avm1

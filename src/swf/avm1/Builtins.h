@@ -22,5 +22,8 @@ void installDateClass(Machine& machine);
 void installErrorClass(Machine& machine);
 void installGlobalFunctions(Machine& machine);
 void installMovieClipClass(Machine& machine);
+void installAsBroadcaster(Machine& machine);
+void installFlashGeom(Machine& machine);
+void installColorClass(Machine& machine);
 
 }  // namespace swf::avm1

@@ -122,10 +122,12 @@ double Machine::numberOfPrimitive(const Value& p) {
     // An object toPrimitive left alone: one without valueOf counts as undefined, one whose
     // valueOf gave an object (or a clip) is NaN.
     if (object->asStageObject()) return NAN;
-    Value valueOf = get(p, "valueOf");
-    Object* f = valueOf.asObject();
-    if (!f || !f->asFunction()) return toNumber(Value());
-    return NAN;
+    return hasCallable(p, "valueOf") ? NAN : toNumber(Value());
+}
+
+bool Machine::hasCallable(const Value& object, std::string_view name) {
+    Object* f = get(object, name).asObject();
+    return f && f->asFunction();
 }
 
 bool Machine::toBoolean(const Value& v) {
@@ -200,7 +202,9 @@ const char* Machine::typeOf(const Value& v) {
 bool Machine::strictEquals(const Value& a, const Value& b) {
     if (a.isUndefined() || a.isNull()) return (a.isUndefined() && b.isUndefined()) ||
                                               (a.isNull() && b.isNull());
-    if (a.isNumber() && b.isNumber()) return a.asNumber() == b.asNumber();
+    // The player takes NaN to equal NaN.
+    if (a.isNumber() && b.isNumber())
+        return a.asNumber() == b.asNumber() || (std::isnan(a.asNumber()) && std::isnan(b.asNumber()));
     if (a.isString() && b.isString()) return a.asString() == b.asString();
     if (a.isBool() && b.isBool()) return a.asBool() == b.asBool();
     if (a.isObject() && b.isObject()) {
@@ -216,7 +220,13 @@ bool Machine::strictEquals(const Value& a, const Value& b) {
 
 bool Machine::equals(const Value& a, const Value& b) {
     if (a.isNullish() && b.isNullish()) return true;
-    if (a.isNullish() || b.isNullish()) return false;
+    if (a.isNullish() || b.isNullish()) {
+        // An object without valueOf stands for undefined.
+        const Value& other = a.isNullish() ? b : a;
+        if (!other.isObject() || other.asObject()->asStageObject()) return false;
+        Value p = toPrimitive(other, Hint::Default);
+        return p.isObject() && !hasCallable(p, "valueOf");
+    }
     if ((a.isNumber() && b.isNumber()) || (a.isString() && b.isString()) ||
         (a.isBool() && b.isBool()) || (a.isObject() && b.isObject()))
         return strictEquals(a, b);
@@ -401,33 +411,21 @@ bool Machine::deleteProperty(Object* object, std::string_view name) {
 
 std::vector<std::string> Machine::enumerate(Object* object) {
     std::vector<std::string> names;
-    object = liveObject(object);
-    std::vector<Object*> chain;
-    for (int depth = 0; object && depth < kMaxPrototypeChain; ++depth, object = object->proto())
-        chain.push_back(object);
-    // Newest first along each object, the object before its prototypes; a name shadowed
-    // nearer the object is listed once.
     std::vector<std::string> seen;
-    for (Object* o : chain) {
-        std::vector<std::string> own;
-        o->specialNames(*this, own);
+    object = liveObject(object);
+    // The object's own names, then each prototype's, each in the order they were made; a name
+    // met nearer the object hides the same name further up.
+    for (int depth = 0; object && depth < kMaxPrototypeChain; ++depth, object = object->proto()) {
         std::vector<std::string> table;
-        o->ownNames(table);
-        for (auto it = table.rbegin(); it != table.rend(); ++it) {
-            Property* p = o->findOwn(*it);
-            bool hidden = p && (p->flags & kDontEnum);
+        object->ownNames(table);
+        object->specialNames(*this, table);
+        for (const std::string& name : table) {
             bool already = std::any_of(seen.begin(), seen.end(),
-                                       [&](const std::string& s) { return namesEqual(s, *it); });
-            if (!already) seen.push_back(*it);
-            if (!hidden && !already) names.push_back(*it);
-        }
-        for (const std::string& n : own) {
-            bool already = std::any_of(seen.begin(), seen.end(),
-                                       [&](const std::string& s) { return namesEqual(s, n); });
-            if (!already) {
-                seen.push_back(n);
-                names.push_back(n);
-            }
+                                       [&](const std::string& s) { return namesEqual(s, name); });
+            if (already) continue;
+            seen.push_back(name);
+            Property* p = object->findOwn(name);
+            if (!p || !(p->flags & kDontEnum)) names.push_back(name);
         }
     }
     return names;

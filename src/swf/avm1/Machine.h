@@ -98,6 +98,7 @@ class Machine {
     bool isDateObject(Object* object) const;
     // The number of what toPrimitive gave (which may still be the object).
     double numberOfPrimitive(const Value& primitive);
+    bool hasCallable(const Value& object, std::string_view name);
     // The object a value stands for (primitives boxed); null for undefined and null.
     Object* toObject(const Value& value);
     const char* typeOf(const Value& value);
