@@ -176,6 +176,14 @@ void Activation::runTimelineActions(Machine& machine, const ActionBlock& block, 
         activation.this_ = stage;
         activation.target_ = stage;
         activation.base_ = stage;
+        activation.haltsWithBase_ = true;
+        // Frame scripts share one stack: what one leaves, the next finds.
+        activation.stack_ = machine.takeLeftoverStack();
+        struct Leftover {
+            Machine& machine;
+            Activation& activation;
+            ~Leftover() { machine.keepLeftoverStack(std::move(activation.stack_)); }
+        } leftover{machine, activation};
         activation.execute(0, block.code.size());
     });
 }
@@ -304,10 +312,8 @@ MovieClip* Activation::targetClip() {
 }
 
 void Activation::setTargetClip(Object* target) {
+    // Only what timeline actions act on changes; variables are still found as before.
     target_ = target;
-    Object* scopeObject = target ? target : base_;
-    for (auto& entry : scope_)
-        if (entry.isTarget) entry.object = scopeObject;
 }
 
 Object* Activation::namedScopeValue(std::string_view name, bool& found) {
@@ -459,6 +465,8 @@ Activation::Outcome Activation::execute(size_t start, size_t end) {
     while (pc < end) {
         if (!machine_.chargeAction())
             throw ScriptLimitError("the script ran too long in one frame (more than 5,000,000 actions)");
+        // A frame script stops once its own clip has been removed.
+        if (haltsWithBase_ && !machine_.displayObjectOf(Value(base_))) return Outcome::Return;
         uint8_t action = 0;
         std::span<const uint8_t> data;
         if (!readRecord(block_.code, pc, end, action, data)) return Outcome::Normal;
@@ -653,11 +661,14 @@ void Activation::runTry(std::span<const uint8_t> data, size_t& pc, size_t end, O
     size_t after = std::min(finallyStart + finallySize, end);
     pc = after;
     outcome = Outcome::Normal;
+    size_t height = stack_.size();
     try {
         try {
             outcome = execute(tryStart, catchStart);
         } catch (ScriptThrow& thrown) {
             if (!hasCatch) throw;
+            // What the try block pushed is gone; what it popped stays popped.
+            if (stack_.size() > height) stack_.resize(height);
             if (catchInRegister) {
                 if (catchRegister < registers_.size()) registers_[catchRegister] = thrown.value;
             } else {
@@ -855,10 +866,14 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
             break;
         }
         case kSetTarget2: {
+            // A clip is taken as it is; anything else names a path by its string.
             Value target = pop();
-            Object* object = target.isObject() ? machine_.liveObject(target.asObject())
-                                               : resolveTarget(machine_.toString(target));
-            setTargetClip(target.isString() && machine_.toString(target).empty() ? base_ : object);
+            if (machine_.displayObjectOf(target)) {
+                setTargetClip(machine_.liveObject(target.asObject()));
+                break;
+            }
+            std::string path = target.isUndefined() ? std::string() : machine_.toString(target);
+            setTargetClip(path.empty() ? base_ : resolveTarget(path));
             break;
         }
         case kSetTarget: {

@@ -99,6 +99,7 @@ class Activation {
     Object* arguments_ = nullptr;
     Value returnValue_;
     size_t jumpTarget_ = 0;
+    bool haltsWithBase_ = false;
 };
 
 }  // namespace swf::avm1

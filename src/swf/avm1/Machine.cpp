@@ -665,6 +665,7 @@ void Machine::collectGarbage() {
             marker.mark(p);
         for (StageObject* s : stageObjects_) marker.mark(s);
         for (Object* r : roots_) marker.mark(r);
+        for (const Value& v : leftoverStack_) marker.mark(v);
         timers_.traceRoots(marker);
         for (const Watch& w : watches_) {
             marker.mark(w.object);

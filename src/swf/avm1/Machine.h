@@ -152,6 +152,9 @@ class Machine {
     bool chargeAction() { return ++actionsRun_ <= kMaxActionsPerList; }
     void startActionList() { actionsRun_ = 0; }
     int& callDepth() { return callDepth_; }
+    // The values a frame script left on the stack, for the next one.
+    std::vector<Value> takeLeftoverStack() { return std::move(leftoverStack_); }
+    void keepLeftoverStack(std::vector<Value> stack) { leftoverStack_ = std::move(stack); }
     // The script function running now (arguments.caller of the next call), or null.
     Object* runningFunction() const { return runningFunction_; }
     void setRunningFunction(Object* function) { runningFunction_ = function; }
@@ -195,6 +198,7 @@ class Machine {
     int callDepth_ = 0;
     bool constructing_ = false;
     Object* runningFunction_ = nullptr;
+    std::vector<Value> leftoverStack_;
     uint64_t randomState_ = 0x853c49e6748fea9bULL;
     struct Watch {
         Object* object;
