@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "ScriptRun.h"
 #include "support/ClipAction.h"
 #include "swf/player/Player.h"
@@ -93,6 +95,58 @@ TEST(StageScript, TheCollectorReclaimsCyclesBuiltEveryFrame) {
     ASSERT_TRUE(player.LoadMovieFromMemory(bytes));
     for (int i = 0; i < 200; ++i) player.OnTimer(0);
     EXPECT_LT(player.ScriptObjectCount(), 60000u);
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<uint8_t> NamedAssetTag(std::string_view url, uint16_t id, std::string_view name) {
+    std::vector<uint8_t> body(url.begin(), url.end());
+    if (!url.empty()) body.push_back(0);
+    body.push_back(1);  // one asset
+    body.push_back(0);
+    body.push_back(static_cast<uint8_t>(id));
+    body.push_back(static_cast<uint8_t>(id >> 8));
+    body.insert(body.end(), name.begin(), name.end());
+    body.push_back(0);
+    return body;
+}
+
+std::vector<std::string> RunFile(const std::filesystem::path& path, int frames) {
+    swf::Player player;
+    std::vector<std::string> lines;
+    player.SetTraceSink([&](const std::string& line) { lines.push_back(line); });
+    EXPECT_TRUE(player.LoadMovie(path.string())) << player.LoadError();
+    for (int i = 1; i < frames; ++i) player.OnTimer(0);
+    return lines;
+}
+
+TEST(StageScript, ImportedSpritesPlayFromTheirOwnMovieAndOnlyFilesBesideTheMovieAreRead) {
+    auto folder = std::filesystem::temp_directory_path() / "kinetrope-import-test";
+    std::filesystem::create_directories(folder / "sub");
+    // The library exports its sprite 2 as "shared"; the main movie imports it as 5.
+    st::SwfWriter inner;
+    inner.doAction(st::ActionBuilder::assemble(R"(push "library frame"; trace)")).showFrame();
+    st::SwfWriter library;
+    library.defineSprite(1, st::SwfWriter().showFrame());
+    library.defineSprite(2, inner);
+    library.tag(56, NamedAssetTag("", 2, "shared"));
+    library.showFrame();
+    library.writeFile(folder / "sub" / "library.swf");
+    library.writeFile(std::filesystem::temp_directory_path() / "outside.swf");
+
+    for (const char* url : {"sub/library.swf", "../outside.swf", "file:///tmp/outside.swf"}) {
+        st::SwfWriter movie;
+        movie.tag(57, NamedAssetTag(url, 5, "shared"));
+        movie.placeObject2({.depth = 1, .character = 5, .name = "lib"});
+        movie.doAction(st::ActionBuilder::assemble(R"(push "main"; trace)")).showFrame();
+        movie.writeFile(folder / "main.swf");
+        bool local = std::string_view(url) == "sub/library.swf";
+        EXPECT_EQ(Joined(RunFile(folder / "main.swf", 1)), local ? "library frame\nmain" : "main")
+            << url;
+    }
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -73,8 +73,8 @@ Value duplicateClip(Machine& m, Object* source, std::string_view name, double de
     if (!original || !original->parent() || !original->character()) return Value();
     MovieClip* parent = original->parent()->asMovieClip();
     if (!parent) return Value();
-    auto copy = DisplayObjectFactory::create(m.context(), original->characterId(),
-                                             parent->nesting());
+    auto copy = DisplayObjectFactory::make(m.context(), original->sharedCharacter(),
+                                           parent->nesting());
     if (!copy) return Value();
     copy->setMatrix(original->matrix());
     copy->setColorTransform(original->colorTransform());
@@ -166,7 +166,8 @@ void installMovieClipClass(Machine& m) {
         if (!parent) return Value();
         auto id = m.context().movie().findExport(m.toString(arg(args, 0)));
         if (!id) return Value();
-        auto object = DisplayObjectFactory::create(m.context(), *id, parent->nesting());
+        auto object = DisplayObjectFactory::create(m.context(), m.context().dictionary(), *id,
+                                                   parent->nesting());
         if (!object || !object->asMovieClip()) return Value();
         return placeNew(m, *parent, std::move(object), m.toString(arg(args, 1)),
                         m.toNumber(arg(args, 2)), arg(args, 3).asObject());

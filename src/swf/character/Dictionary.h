@@ -17,6 +17,11 @@ class Dictionary {
         if (!character) return false;
         return characters_.emplace(character->id(), std::move(character)).second;
     }
+    // An imported character, under the id the importing movie gives it.
+    bool addAs(uint16_t id, std::shared_ptr<Character> character) {
+        if (!character) return false;
+        return characters_.emplace(id, std::move(character)).second;
+    }
     const Character* find(uint16_t id) const {
         auto it = characters_.find(id);
         return it == characters_.end() ? nullptr : it->second.get();

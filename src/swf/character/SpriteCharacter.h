@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "swf/character/Character.h"
+#include "swf/character/Dictionary.h"
 #include "swf/display/Timeline.h"
 
 namespace swf {
@@ -14,12 +15,17 @@ class SpriteCharacter : public Character {
   public:
     static constexpr CharacterKind kKind = CharacterKind::Sprite;
 
-    SpriteCharacter(uint16_t id, std::shared_ptr<const Timeline> timeline)
-        : Character(id, kKind), timeline_(std::move(timeline)) {}
+    // `dictionary` is the one of the movie that defines the sprite: its timeline's ids mean
+    // characters there, also when another movie imports the sprite.
+    SpriteCharacter(uint16_t id, std::shared_ptr<const Timeline> timeline,
+                    const Dictionary* dictionary)
+        : Character(id, kKind), timeline_(std::move(timeline)), dictionary_(dictionary) {}
     const std::shared_ptr<const Timeline>& timeline() const { return timeline_; }
+    const Dictionary* dictionary() const { return dictionary_; }
 
   private:
     std::shared_ptr<const Timeline> timeline_;
+    const Dictionary* dictionary_;
 };
 
 }  // namespace swf

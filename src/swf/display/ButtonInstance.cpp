@@ -11,7 +11,7 @@ ButtonInstance::ButtonInstance(MovieContext& context, std::shared_ptr<const Butt
     : DisplayObject(context, button), button_(std::move(button)), state_(this) {
     for (const ButtonRecord& record : button_->records()) {
         if (!(record.states & ButtonRecord::Up)) continue;
-        auto object = DisplayObjectFactory::create(context, record.characterId, nesting);
+        auto object = DisplayObjectFactory::create(context, context.dictionary(), record.characterId, nesting);
         if (!object) continue;
         object->setDepth(record.depth);
         object->setMatrix(record.matrix);

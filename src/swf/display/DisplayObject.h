@@ -30,6 +30,7 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     DisplayObject& operator=(const DisplayObject&) = delete;
 
     const Character* character() const { return character_.get(); }
+    const std::shared_ptr<const Character>& sharedCharacter() const { return character_; }
     // The character id, or -1 for an object without a character (the main timeline).
     int characterId() const { return character_ ? character_->id() : -1; }
 

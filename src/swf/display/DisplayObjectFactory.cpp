@@ -17,10 +17,14 @@
 namespace swf {
 
 std::shared_ptr<DisplayObject> DisplayObjectFactory::create(MovieContext& context,
+                                                            const Dictionary& dictionary,
                                                             uint16_t characterId, int nesting) {
-    if (!context.hasRoomForObject()) return nullptr;
-    std::shared_ptr<const Character> character = context.dictionary().share(characterId);
-    if (!character) return nullptr;
+    return make(context, dictionary.share(characterId), nesting);
+}
+
+std::shared_ptr<DisplayObject> DisplayObjectFactory::make(
+    MovieContext& context, std::shared_ptr<const Character> character, int nesting) {
+    if (!context.hasRoomForObject() || !character) return nullptr;
     switch (character->kind()) {
         case CharacterKind::Shape:
             return std::make_shared<ShapeInstance>(

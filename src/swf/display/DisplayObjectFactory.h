@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "swf/character/Dictionary.h"
 #include "swf/display/DisplayObject.h"
 
 namespace swf {
@@ -14,8 +15,12 @@ class DisplayObjectFactory {
   public:
     // `nesting` is the nesting level of the container the object goes into (0 for the main
     // timeline). A sprite is made with its first frame built and its actions queued.
-    static std::shared_ptr<DisplayObject> create(MovieContext& context, uint16_t characterId,
-                                                 int nesting);
+    static std::shared_ptr<DisplayObject> create(MovieContext& context,
+                                                 const Dictionary& dictionary,
+                                                 uint16_t characterId, int nesting);
+    static std::shared_ptr<DisplayObject> make(MovieContext& context,
+                                               std::shared_ptr<const Character> character,
+                                               int nesting);
 };
 
 }  // namespace swf

@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 
+#include "swf/character/SpriteCharacter.h"
 #include "swf/display/ClipEvent.h"
 #include "swf/display/DisplayObjectFactory.h"
 #include "swf/display/MovieContext.h"
@@ -19,6 +20,12 @@ MovieClip::MovieClip(MovieContext& context, std::shared_ptr<const Character> cha
     if (!timeline_) timeline_ = std::make_shared<Timeline>();
 }
 
+const Dictionary& MovieClip::dictionary() const {
+    if (const auto* sprite = dynamic_cast<const SpriteCharacter*>(character()))
+        if (sprite->dictionary()) return *sprite->dictionary();
+    return context().dictionary();
+}
+
 void MovieClip::enterFirstFrame() {
     currentFrame_ = 0;
     applyFrame(0, true);
@@ -26,7 +33,7 @@ void MovieClip::enterFirstFrame() {
 
 void MovieClip::instantiate(const PlaceObject& state, const DisplayObject* replaced) {
     if (!state.characterId) return;
-    auto object = DisplayObjectFactory::create(context(), *state.characterId, nesting_);
+    auto object = DisplayObjectFactory::create(context(), dictionary(), *state.characterId, nesting_);
     if (!object) return;
     if (replaced) object->takePlacementOf(*replaced);
     object->setDepth(state.depth);

@@ -17,6 +17,8 @@ class MovieClip : public DisplayObject {
               std::shared_ptr<const Timeline> timeline, int nesting);
 
     const Timeline& timeline() const { return *timeline_; }
+    // Where the ids of its timeline are looked up: its sprite's movie, else the main movie's.
+    const Dictionary& dictionary() const;
     int currentFrame() const { return currentFrame_; }          // 0-based
     int frameCount() const { return timeline_->frameCount(); }  // as declared
     bool playing() const { return playing_; }

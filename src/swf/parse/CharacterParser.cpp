@@ -36,7 +36,7 @@ std::shared_ptr<Character> CharacterParser::parseSprite(const Tag& tag,
     Tag inner;
     // Definitions inside a sprite are not allowed; they are skipped with everything unknown.
     while (stream.next(inner)) builder.add(inner);
-    return std::make_shared<SpriteCharacter>(id, builder.finish());
+    return std::make_shared<SpriteCharacter>(id, builder.finish(), context.dictionary);
 }
 
 std::shared_ptr<Character> CharacterParser::parseBitmap(const Tag& tag,

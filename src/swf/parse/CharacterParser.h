@@ -5,6 +5,7 @@
 #include <span>
 
 #include "swf/character/Character.h"
+#include "swf/character/Dictionary.h"
 #include "swf/parse/ParseBudget.h"
 #include "swf/parse/TagStream.h"
 
@@ -12,6 +13,7 @@ namespace swf {
 
 struct CharacterParseContext {
     int swfVersion = 0;
+    const Dictionary* dictionary = nullptr;  // the movie's, which its sprites refer into
     std::span<const uint8_t> jpegTables;
     ParseBudget budget;
 };

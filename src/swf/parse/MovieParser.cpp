@@ -4,7 +4,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "swf/parse/BitReader.h"
 #include "swf/parse/CharacterParser.h"
@@ -76,6 +78,7 @@ bool MovieParser::inflateBody(std::span<const uint8_t> compressed, std::vector<u
 void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie,
                            const ParseBudget& budget) {
     CharacterParseContext context;
+    context.dictionary = &movie.dictionary;
     context.budget = budget;
     context.swfVersion = movie.header.version;
     TimelineBuilder timeline(movie.header.frameCount, context.budget, movie.header.version, true);
@@ -98,6 +101,10 @@ void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie,
             case TagCode::ExportAssets:
                 readExports(tag.body, movie, context.budget);
                 continue;
+            case TagCode::ImportAssets:
+            case TagCode::ImportAssets2:
+                readImport(tag, movie, context.budget);
+                continue;
             default:
                 break;
         }
@@ -106,6 +113,52 @@ void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie,
     }
     movie.truncated = stream.truncated() || !sawEnd;
     movie.timeline = timeline.finish();
+}
+
+void MovieParser::readImport(const Tag& tag, SwfMovie& movie, ParseBudget& budget) {
+    BitReader in(tag.body);
+    SwfMovie::Import import;
+    import.url = in.cString();
+    if (tag.code == static_cast<uint16_t>(TagCode::ImportAssets2)) in.skip(2);
+    uint16_t count = in.u16();
+    for (uint16_t i = 0; i < count && !in.atEnd(); ++i) {
+        uint16_t id = in.u16();
+        std::string name = in.cString();
+        if (in.overrun()) break;
+        import.assets.emplace_back(id, std::move(name));
+    }
+    if (budget.takeBytes(tag.body.size())) movie.imports.push_back(std::move(import));
+}
+
+namespace {
+
+// An import's URL as a file beside the movie (or below its folder); nothing else is read.
+std::optional<std::filesystem::path> localImportPath(const std::filesystem::path& folder,
+                                                     const std::string& url) {
+    std::filesystem::path relative(url);
+    if (url.empty() || url.find(':') != std::string::npos || relative.is_absolute())
+        return std::nullopt;
+    for (const auto& part : relative)
+        if (part == "..") return std::nullopt;
+    return folder / relative;
+}
+
+}  // namespace
+
+void MovieParser::resolveImports(SwfMovie& movie, const std::filesystem::path& folder,
+                                 int& moviesLeft) {
+    for (const SwfMovie::Import& import : movie.imports) {
+        auto path = localImportPath(folder, import.url);
+        if (!path || moviesLeft <= 0) continue;
+        --moviesLeft;
+        std::string error;
+        auto source = parseFileWithin(path->string(), error, moviesLeft);
+        if (!source) continue;
+        for (const auto& [id, name] : import.assets)
+            if (auto exported = source->findExport(name))
+                movie.dictionary.addAs(id, source->dictionary.share(*exported));
+        movie.importedMovies.push_back(std::move(source));
+    }
 }
 
 std::shared_ptr<SwfMovie> MovieParser::parse(std::span<const uint8_t> data, std::string& error,
@@ -155,6 +208,12 @@ std::shared_ptr<SwfMovie> MovieParser::parse(std::span<const uint8_t> data, std:
 }
 
 std::shared_ptr<SwfMovie> MovieParser::parseFile(const std::string& path, std::string& error) {
+    int moviesLeft = kMaxImportedMovies;
+    return parseFileWithin(path, error, moviesLeft);
+}
+
+std::shared_ptr<SwfMovie> MovieParser::parseFileWithin(const std::string& path, std::string& error,
+                                                       int& moviesLeft) {
     std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file) {
         error = "cannot open " + path + ": " + std::strerror(errno);
@@ -171,7 +230,9 @@ std::shared_ptr<SwfMovie> MovieParser::parseFile(const std::string& path, std::s
         error = "cannot read " + path;
         return nullptr;
     }
-    return parse(data, error);
+    auto movie = parse(data, error);
+    if (movie) resolveImports(*movie, std::filesystem::path(path).parent_path(), moviesLeft);
+    return movie;
 }
 
 }  // namespace swf

@@ -4,11 +4,13 @@
 // short ends the movie where the data ends.
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <span>
 #include <string>
 
 #include "swf/parse/ParseBudget.h"
+#include "swf/parse/TagStream.h"
 #include "swf/parse/SwfMovie.h"
 
 namespace swf {
@@ -22,7 +24,10 @@ class MovieParser {
     // what the movie's definitions may hold in memory.
     static std::shared_ptr<SwfMovie> parse(std::span<const uint8_t> data, std::string& error,
                                            const ParseBudget& budget = {});
+    // Reads a movie file; the movies it imports from (files beside it or below its folder,
+    // at most kMaxImportedMovies in all) are read with it.
     static std::shared_ptr<SwfMovie> parseFile(const std::string& path, std::string& error);
+    static constexpr int kMaxImportedMovies = 16;
 
   private:
     // Inflates the zlib stream after a CWS header, stopping cleanly where the data ends.
@@ -30,6 +35,11 @@ class MovieParser {
                             std::string& error);
     // ExportAssets: names under which characters can be attached by scripts.
     static void readExports(std::span<const uint8_t> body, SwfMovie& movie, ParseBudget& budget);
+    static void readImport(const Tag& tag, SwfMovie& movie, ParseBudget& budget);
+    static std::shared_ptr<SwfMovie> parseFileWithin(const std::string& path, std::string& error,
+                                                     int& moviesLeft);
+    static void resolveImports(SwfMovie& movie, const std::filesystem::path& folder,
+                               int& moviesLeft);
     static void readTags(std::span<const uint8_t> tags, SwfMovie& movie, const ParseBudget& budget);
 };
 

@@ -42,6 +42,14 @@ class SwfMovie {
     // ExportAssets entries (name, character id) in file order.
     using Export = std::pair<std::string, uint16_t>;
     std::vector<Export> exports;
+    // ImportAssets: characters of another movie, by its URL, under ids of this one.
+    struct Import {
+        std::string url;
+        std::vector<std::pair<uint16_t, std::string>> assets;  // id here, exported name there
+    };
+    std::vector<Import> imports;
+    // The movies imports were taken from, kept alive with this one.
+    std::vector<std::shared_ptr<const SwfMovie>> importedMovies;
     // True when the tag data ended before an End tag or inside a tag.
     bool truncated = false;
 
