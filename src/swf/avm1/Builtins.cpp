@@ -22,6 +22,7 @@ void Builtins::install(Machine& machine) {
     installAsBroadcaster(machine);
     installFlashGeom(machine);
     installColorClass(machine);
+    installXmlClasses(machine);
 }
 
 }  // namespace swf::avm1

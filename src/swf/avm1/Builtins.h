@@ -25,5 +25,6 @@ void installMovieClipClass(Machine& machine);
 void installAsBroadcaster(Machine& machine);
 void installFlashGeom(Machine& machine);
 void installColorClass(Machine& machine);
+void installXmlClasses(Machine& machine);
 
 }  // namespace swf::avm1
