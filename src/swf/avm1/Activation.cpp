@@ -225,9 +225,15 @@ Value Activation::callFunction(Machine& machine, Function& function, Object* sel
         auto preload = [&](uint16_t flag, const Value& value) {
             if ((def.flags & flag) && reg < a.registers_.size()) a.registers_[reg++] = value;
         };
-        preload(kPreloadThis, Value(self));
-        preload(kPreloadArguments, Value(a.arguments_));
-        preload(kPreloadSuper, Value(static_cast<Object*>(super)));
+        // A suppressed value is neither preloaded nor a variable; a preloaded one lives only in
+        // its register (the variable `this` then names the timeline).
+        auto unless = [&](uint16_t suppress, uint16_t flag) {
+            return (def.flags & suppress) ? uint16_t{0} : flag;
+        };
+        preload(unless(kSuppressThis, kPreloadThis), Value(self));
+        preload(unless(kSuppressArguments, kPreloadArguments), Value(a.arguments_));
+        preload(unless(kSuppressSuper, kPreloadSuper), Value(static_cast<Object*>(super)));
+        a.thisHidden_ = def.flags & (kPreloadThis | kSuppressThis);
         MovieClip* root = machine.context().root();
         preload(kPreloadRoot, root ? Value(machine.stageObject(*root)) : Value());
         if (def.flags & kPreloadParent) {
@@ -235,9 +241,10 @@ Value Activation::callFunction(Machine& machine, Function& function, Object* sel
             preload(kPreloadParent, parent);
         }
         preload(kPreloadGlobal, Value(machine.global()));
-        if (!(def.flags & kSuppressArguments) && a.arguments_)
+        if (!(def.flags & (kSuppressArguments | kPreloadArguments)) && a.arguments_)
             locals->setOwn("arguments", Value(a.arguments_));
-        if (!(def.flags & kSuppressSuper) && super) locals->setOwn("super", Value(super));
+        if (!(def.flags & (kSuppressSuper | kPreloadSuper)) && super)
+            locals->setOwn("super", Value(super));
         for (size_t i = 0; i < def.parameters.size(); ++i) {
             Value arg = i < args.size() ? args[i] : Value();
             uint8_t r = i < def.parameterRegisters.size() ? def.parameterRegisters[i] : 0;
@@ -318,7 +325,7 @@ void Activation::setTargetClip(Object* target) {
 
 Object* Activation::namedScopeValue(std::string_view name, bool& found) {
     found = true;
-    if (machine_.namesEqual(name, "this")) return this_ ? this_ : target_;
+    if (machine_.namesEqual(name, "this")) return thisHidden_ || !this_ ? base_ : this_;
     if (machine_.namesEqual(name, "_global")) return machine_.global();
     if (machine_.namesEqual(name, "_root") || machine_.namesEqual(name, "_level0")) {
         MovieClip* root = machine_.context().root();
@@ -688,6 +695,10 @@ void Activation::runTry(std::span<const uint8_t> data, size_t& pc, size_t end, O
         }
         throw;
     }
+    // A jump from the try or catch block into the blocks after it (compilers jump over the
+    // catch block, some to the finally block) ends the block normally: finally runs once.
+    if (outcome == Outcome::JumpOut && jumpTarget_ >= catchStart && jumpTarget_ <= after)
+        outcome = Outcome::Normal;
     if (hasFinally) {
         Value saved = returnValue_;
         Outcome f = execute(finallyStart, after);
@@ -696,7 +707,6 @@ void Activation::runTry(std::span<const uint8_t> data, size_t& pc, size_t end, O
         else
             returnValue_ = saved;
     }
-    if (outcome == Outcome::JumpOut && jumpTarget_ >= after) outcome = Outcome::JumpOut;
 }
 
 void Activation::runWith(std::span<const uint8_t> data, size_t& pc, size_t end, Outcome& outcome) {

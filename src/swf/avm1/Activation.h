@@ -100,6 +100,7 @@ class Activation {
     Value returnValue_;
     size_t jumpTarget_ = 0;
     bool haltsWithBase_ = false;
+    bool thisHidden_ = false;  // DefineFunction2 preloaded or suppressed `this`
 };
 
 }  // namespace swf::avm1

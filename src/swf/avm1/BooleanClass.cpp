@@ -22,6 +22,8 @@ void installBooleanClass(Machine& m) {
         m.global(), "Boolean", proto,
         [](Machine& m, Object* self, std::span<const Value> args) {
             bool constructing = m.constructing();
+            // Boolean() called without an argument gives undefined, not false.
+            if (!constructing && args.empty()) return Value();
             Value b(!args.empty() && m.toBoolean(args[0]));
             if (!constructing) return b;
             if (auto* p = dynamic_cast<PrimitiveObject*>(self)) p->setValue(b);

@@ -17,8 +17,9 @@ void installErrorClass(Machine& m) {
                   });
     proto->setOwn("message", Value("Error"), kDontEnum);
     proto->setOwn("name", Value("Error"), kDontEnum);
+    // The message as it is, not converted: an object message stays an object.
     m.defineMethod(proto, "toString", [](Machine& m, Object* self, std::span<const Value>) {
-        return Value(m.toString(m.get(Value(self), "message")));
+        return m.get(Value(self), "message");
     });
 }
 

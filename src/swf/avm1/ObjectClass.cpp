@@ -6,7 +6,6 @@
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/StageObject.h"
-#include "swf/display/DisplayObject.h"
 
 namespace swf::avm1 {
 namespace {
@@ -63,7 +62,6 @@ void installObjectClass(Machine& m) {
     });
     m.defineMethod(proto, "toString", [](Machine& m, Object* self, std::span<const Value>) {
         if (self && self->asFunction()) return Value("[type Function]");
-        if (DisplayObject* d = m.displayObjectOf(Value(self))) return Value(m.targetPath(*d));
         return Value("[object Object]");
     });
     m.defineMethod(proto, "toLocaleString", [](Machine& m, Object* self, std::span<const Value>) {
