@@ -1046,12 +1046,15 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
             Value objectValue = pop();
             std::vector<Value> arguments = popArguments();
             std::string name = nameValue.isUndefined() ? "" : machine_.toString(nameValue);
+            auto* super = dynamic_cast<SuperObject*>(objectValue.asObject());
             if (name.empty()) {
-                push(machine_.call(objectValue, nullptr, arguments));
+                // super() compiles to a call of the super object itself.
+                push(super ? super->callConstructor(machine_, arguments)
+                           : machine_.call(objectValue, nullptr, arguments));
                 break;
             }
-            if (auto* s = dynamic_cast<SuperObject*>(objectValue.asObject())) {
-                push(s->callMethod(machine_, name, arguments));
+            if (super) {
+                push(super->callMethod(machine_, name, arguments));
                 break;
             }
             push(machine_.callMethod(objectValue, name, arguments));

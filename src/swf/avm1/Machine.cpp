@@ -121,6 +121,7 @@ double Machine::numberOfPrimitive(const Value& p) {
     if (!object) return toNumber(p);
     // An object toPrimitive left alone: one without valueOf counts as undefined, one whose
     // valueOf gave an object (or a clip) is NaN.
+    if (swfVersion_ < 5) return 0;  // SWF 4 reads anything but a number as 0
     if (object->asStageObject()) return NAN;
     return hasCallable(p, "valueOf") ? NAN : toNumber(Value());
 }

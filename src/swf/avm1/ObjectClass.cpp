@@ -55,9 +55,11 @@ void installObjectClass(Machine& m) {
             return Value(m.newObject());
         });
     m.defineMethod(ctor, "registerClass", [](Machine& m, Object*, std::span<const Value> args) {
-        std::string name = m.toString(arg(args, 0));
-        Object* constructor = arg(args, 1).asObject();
-        m.registerClass(name, constructor);
+        // Needs a name and a constructor (or null, which forgets the name's class).
+        if (args.size() < 2) return Value(false);
+        Object* constructor = args[1].asObject();
+        if (!args[1].isNull() && !(constructor && constructor->asFunction())) return Value(false);
+        m.registerClass(m.toString(args[0]), constructor);
         return Value(true);
     });
     m.defineMethod(proto, "toString", [](Machine& m, Object* self, std::span<const Value>) {
