@@ -23,6 +23,22 @@ void Builtins::install(Machine& machine) {
     installFlashGeom(machine);
     installColorClass(machine);
     installXmlClasses(machine);
+    installStageObject(machine);
+    installSystemObject(machine);
+    installKeyObject(machine);
+    installMouseObject(machine);
+    installSelectionObject(machine);
+    installAccessibilityObject(machine);
+    installContextMenuClass(machine);
+    installContextMenuItemClass(machine);
+    installPrintJobClass(machine);
+    installSharedObjectClass(machine);
+    installLocalConnectionClass(machine);
+    installCameraClass(machine);
+    installMicrophoneClass(machine);
+    installExternalInterface(machine);
+    installPlaceholderClasses(machine);
+    installNativeTable(machine);
 }
 
 }  // namespace swf::avm1

@@ -26,5 +26,21 @@ void installAsBroadcaster(Machine& machine);
 void installFlashGeom(Machine& machine);
 void installColorClass(Machine& machine);
 void installXmlClasses(Machine& machine);
+void installStageObject(Machine& machine);
+void installSystemObject(Machine& machine);
+void installKeyObject(Machine& machine);
+void installMouseObject(Machine& machine);
+void installSelectionObject(Machine& machine);
+void installAccessibilityObject(Machine& machine);
+void installContextMenuClass(Machine& machine);
+void installContextMenuItemClass(Machine& machine);
+void installPrintJobClass(Machine& machine);
+void installSharedObjectClass(Machine& machine);
+void installLocalConnectionClass(Machine& machine);
+void installCameraClass(Machine& machine);
+void installMicrophoneClass(Machine& machine);
+void installExternalInterface(Machine& machine);
+void installPlaceholderClasses(Machine& machine);
+void installNativeTable(Machine& machine);
 
 }  // namespace swf::avm1

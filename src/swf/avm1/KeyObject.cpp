@@ -1,0 +1,39 @@
+// Key: the keyboard. A conversion plays the movie without anyone at the keyboard, so no key
+// is ever down or toggled and no key event reaches the listeners.
+
+#include "swf/avm1/Builtins.h"
+#include "swf/avm1/Machine.h"
+#include "swf/avm1/PlayerObjects.h"
+
+namespace swf::avm1 {
+
+void installKeyObject(Machine& m) {
+    Object* key = m.newObject();
+    player::defineValue(m.global(), "Key", Value(key), kDontEnum);
+    const uint16_t flags = kDontEnum | kReadOnly;
+    struct Code {
+        const char* name;
+        int code;
+    };
+    static const Code kCodes[] = {
+        {"CAPSLOCK", 20}, {"BACKSPACE", 8}, {"DELETEKEY", 46}, {"INSERT", 45}, {"ESCAPE", 27},
+        {"SHIFT", 16},    {"CONTROL", 17},  {"TAB", 9},        {"END", 35},    {"HOME", 36},
+        {"PGDN", 34},     {"PGUP", 33},     {"RIGHT", 39},     {"LEFT", 37},   {"DOWN", 40},
+        {"UP", 38},       {"SPACE", 32},    {"ENTER", 13},     {"ALT", 18},
+    };
+    for (const Code& c : kCodes) player::defineValue(key, c.name, Value(c.code), flags);
+    // The last key pressed: none yet, ever.
+    auto none = [](Machine&, Object*, std::span<const Value>) { return Value(0); };
+    auto no = [](Machine&, Object*, std::span<const Value>) { return Value(false); };
+    m.defineMethod(key, "getAscii", none, flags);
+    m.defineMethod(key, "getCode", none, flags);
+    m.defineMethod(key, "isDown", no, flags);
+    m.defineMethod(key, "isToggled", no, flags);
+    // Nothing else listens to the keyboard: this movie may have it.
+    m.defineMethod(
+        key, "isAccessible", [](Machine&, Object*, std::span<const Value>) { return Value(true); },
+        flags);
+    player::makeBroadcaster(m, key, kReadOnly | kVersion6);
+}
+
+}  // namespace swf::avm1

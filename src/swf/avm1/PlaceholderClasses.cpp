@@ -1,0 +1,49 @@
+// The player's classes that have nothing behind them in this engine yet (network, video,
+// sound, bitmaps, filters, text formats): each is a constructor with an empty prototype, so
+// `typeof` and `new` answer as they do in the player. A class the machine already has is
+// left alone.
+
+#include <string_view>
+
+#include "swf/avm1/Builtins.h"
+#include "swf/avm1/FlashGeom.h"
+#include "swf/avm1/Machine.h"
+
+namespace swf::avm1 {
+namespace {
+
+void placeholder(Machine& m, Object* on, std::string_view name, uint16_t flags = kDontEnum) {
+    if (on->findOwn(name)) return;
+    Function* ctor =
+        m.defineClass(nullptr, name, m.newObject(),
+                      [](Machine&, Object*, std::span<const Value>) { return Value(); });
+    on->defineOwn(name, Property{Value(ctor), nullptr, nullptr, flags});
+}
+
+}  // namespace
+
+void installPlaceholderClasses(Machine& m) {
+    Object* global = m.global();
+    for (std::string_view name :
+         {"Button", "Color", "LoadVars", "MovieClipLoader", "NetConnection", "NetStream", "Sound",
+          "TextField", "TextFormat", "TextSnapshot", "Video", "XML", "XMLNode", "XMLSocket"})
+        placeholder(m, global, name);
+    if (Property* p = global->findOwn("TextField"); p && p->value.asObject())
+        placeholder(m, p->value.asObject(), "StyleSheet", kDontEnum | kVersion7);
+    if (m.swfVersion() < 6) return;  // no flash package before version 6
+    placeholder(m, flashPackage(m, "display"), "BitmapData");
+    Object* filters = flashPackage(m, "filters");
+    for (std::string_view name : {"BitmapFilter", "BevelFilter", "BlurFilter", "ColorMatrixFilter",
+                                  "ConvolutionFilter", "DisplacementMapFilter", "DropShadowFilter",
+                                  "GlowFilter", "GradientBevelFilter", "GradientGlowFilter"})
+        placeholder(m, filters, name);
+    Object* geom = flashPackage(m, "geom");
+    for (std::string_view name : {"ColorTransform", "Matrix", "Point", "Rectangle", "Transform"})
+        placeholder(m, geom, name);
+    Object* net = flashPackage(m, "net");
+    placeholder(m, net, "FileReference");
+    placeholder(m, net, "FileReferenceList");
+    placeholder(m, flashPackage(m, "text"), "TextRenderer");
+}
+
+}  // namespace swf::avm1

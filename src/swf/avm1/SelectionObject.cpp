@@ -1,0 +1,153 @@
+// Selection: which button, text field or clip has the keyboard focus, and the selected range
+// of a focused text field. Only scripts move the focus here (no keyboard, no mouse). A
+// change of focus tells the old object (onKillFocus), the new one (onSetFocus) and then the
+// listeners, before setFocus returns.
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "swf/avm1/Builtins.h"
+#include "swf/avm1/Machine.h"
+#include "swf/avm1/PlayerObjects.h"
+#include "swf/avm1/StageObject.h"
+#include "swf/avm1/StringFunctions.h"
+#include "swf/display/DisplayObject.h"
+#include "swf/display/MovieClip.h"
+#include "swf/display/MovieContext.h"
+
+namespace swf::avm1 {
+namespace {
+
+using player::arg;
+
+// The focused object lives as a property of a rooted holder, so the collector sees it.
+constexpr const char* kFocus = "focus";
+
+struct Range {
+    int begin = -1;
+    int end = -1;
+    int caret = -1;
+};
+
+// The object a path names, from the main timeline ("_level0.a.b", "_root.a" or "a.b").
+Value objectAtPath(Machine& m, const std::string& path) {
+    MovieClip* root = m.context().root();
+    if (!root) return Value();
+    Value at(m.stageObject(*root));
+    size_t start = 0;
+    for (int steps = 0; start <= path.size() && steps < 1024; ++steps) {
+        size_t dot = path.find('.', start);
+        if (dot == std::string::npos) dot = path.size();
+        std::string part = path.substr(start, dot - start);
+        if (!(steps == 0 && (part == "_level0" || part == "_root"))) at = m.get(at, part);
+        if (!at.isObject()) return Value();
+        start = dot + 1;
+    }
+    return at;
+}
+
+bool canTakeFocus(Machine& m, DisplayObject& object) {
+    if (object.isButton() || object.isEditText()) return true;
+    if (!object.asMovieClip()) return false;
+    Value self(m.stageObject(object));
+    if (m.toBoolean(m.get(self, "focusEnabled"))) return true;
+    // A clip with button handlers is a button to the player.
+    for (const char* handler : {"onPress", "onRelease", "onReleaseOutside", "onRollOver",
+                                "onRollOut", "onDragOver", "onDragOut"})
+        if (m.get(self, handler).isObject()) return true;
+    return false;
+}
+
+// The focused display object, or null.
+DisplayObject* focused(Machine& m, Object* holder) {
+    Property* p = holder->findOwn(kFocus);
+    return p ? m.displayObjectOf(p->value) : nullptr;
+}
+
+int clampIndex(Machine& m, const Value& value, int length) {
+    double n = m.toNumber(value);
+    if (std::isnan(n) || n > length) return length;
+    if (n < 0) return 0;
+    return static_cast<int>(n);
+}
+
+}  // namespace
+
+void installSelectionObject(Machine& m) {
+    Object* selection = m.newObject();
+    player::defineValue(m.global(), "Selection", Value(selection), kDontEnum);
+    const uint16_t flags = kDontEnum | kReadOnly;
+    Object* holder = m.newObject(nullptr);
+    m.addRoot(holder);
+    m.addRoot(selection);
+    auto range = std::make_shared<Range>();
+
+    m.defineMethod(
+        selection, "getBeginIndex",
+        [range](Machine&, Object*, std::span<const Value>) { return Value(range->begin); }, flags);
+    m.defineMethod(
+        selection, "getEndIndex",
+        [range](Machine&, Object*, std::span<const Value>) { return Value(range->end); }, flags);
+    m.defineMethod(
+        selection, "getCaretIndex",
+        [range](Machine&, Object*, std::span<const Value>) { return Value(range->caret); }, flags);
+    m.defineMethod(
+        selection, "getFocus",
+        [holder](Machine& m, Object*, std::span<const Value>) {
+            DisplayObject* d = focused(m, holder);
+            return d ? Value(m.targetPath(*d)) : Value(Null{});
+        },
+        flags);
+    m.defineMethod(
+        selection, "setFocus",
+        [holder, selection, range](Machine& m, Object*, std::span<const Value> args) {
+            Value wanted = arg(args, 0);
+            if (wanted.isString()) wanted = objectAtPath(m, wanted.asString());
+            DisplayObject* next = nullptr;
+            if (!wanted.isNullish()) {
+                next = m.displayObjectOf(wanted);
+                if (!next || !canTakeFocus(m, *next)) return Value(false);
+            }
+            DisplayObject* previous = focused(m, holder);
+            if (next == previous) return Value(true);
+            Value oldValue = previous ? Value(m.stageObject(*previous)) : Value(Null{});
+            Value newValue = next ? Value(m.stageObject(*next)) : Value(Null{});
+            holder->setOwn(kFocus, newValue);
+            *range = Range{};
+            if (previous) {
+                const Value lost[] = {newValue};
+                m.callMethod(oldValue, "onKillFocus", lost);
+            }
+            if (next) {
+                const Value gained[] = {oldValue};
+                m.callMethod(newValue, "onSetFocus", gained);
+            }
+            player::broadcast(m, selection, "onSetFocus", {oldValue, newValue});
+            return Value(true);
+        },
+        flags);
+    m.defineMethod(
+        selection, "setSelection",
+        [holder, range](Machine& m, Object*, std::span<const Value> args) {
+            DisplayObject* d = focused(m, holder);
+            if (args.empty() || !d || !d->isEditText()) return Value();
+            Value field(m.stageObject(*d));
+            Value selectable = m.get(field, "selectable");
+            if (!selectable.isUndefined() && !m.toBoolean(selectable)) return Value();
+            int length = static_cast<int>(std::min<size_t>(
+                stringLength(m.toString(m.get(field, "text")), m.swfVersion()), 1u << 30));
+            int from = clampIndex(m, args[0], length);
+            int to = clampIndex(m, arg(args, 1), length);
+            // The caret sits where the selection was dragged to.
+            range->begin = std::min(from, to);
+            range->end = std::max(from, to);
+            range->caret = to;
+            return Value();
+        },
+        flags);
+    player::makeBroadcaster(m, selection, kReadOnly | kVersion6);
+}
+
+}  // namespace swf::avm1

@@ -1,0 +1,124 @@
+// Stage: the movie's stage as scripts see it. Its size is the movie's frame size (the video is
+// drawn at that size, so no scale mode changes it and no resize ever happens); scale mode,
+// alignment, the menu flag and the display state are kept as the player keeps them, and
+// entering or leaving full screen tells the listeners at once.
+
+#include <cctype>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "swf/avm1/Builtins.h"
+#include "swf/avm1/Machine.h"
+#include "swf/avm1/PlayerObjects.h"
+#include "swf/display/MovieContext.h"
+#include "swf/parse/SwfMovie.h"
+
+namespace swf::avm1 {
+namespace {
+
+using player::arg;
+
+struct StageState {
+    int scaleMode = 0;  // index into kScaleModes
+    std::string align;  // some of "LTRB", in that order
+    bool showMenu = true;
+    bool fullScreen = false;
+};
+
+constexpr std::string_view kScaleModes[] = {"showAll", "exactFit", "noBorder", "noScale"};
+
+// The letters of the text that name edges (any case, anything else ignored), in the order
+// the player reports them.
+std::string alignOf(const std::string& text) {
+    constexpr char kEdges[] = "LTRB";
+    bool seen[4] = {};
+    for (char c : text) {
+        char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (const char* at = std::strchr(kEdges, upper); upper && at) seen[at - kEdges] = true;
+    }
+    std::string result;
+    for (int i = 0; i < 4; ++i)
+        if (seen[i]) result += kEdges[i];
+    return result;
+}
+
+}  // namespace
+
+void installStageObject(Machine& m) {
+    Object* stage = m.newObject();
+    player::defineValue(m.global(), "Stage", Value(stage), kDontEnum);
+    m.addRoot(stage);  // the display state's setter tells its listeners
+    auto state = std::make_shared<StageState>();
+    const SwfHeader& header = m.context().movie().header;
+    const double width = header.widthPixels();
+    const double height = header.heightPixels();
+    auto ignore = [](Machine&, Object*, std::span<const Value>) { return Value(); };
+
+    m.defineAccessor(
+        stage, "align",
+        [state](Machine&, Object*, std::span<const Value>) { return Value(state->align); },
+        [state](Machine& m, Object*, std::span<const Value> args) {
+            state->align = alignOf(m.toString(arg(args, 0)));
+            return Value();
+        },
+        kReadOnly);
+    m.defineAccessor(
+        stage, "scaleMode",
+        [state](Machine&, Object*, std::span<const Value>) {
+            return Value(kScaleModes[state->scaleMode]);
+        },
+        [state](Machine& m, Object*, std::span<const Value> args) {
+            // Anything but the four names is showAll.
+            int mode = player::matchIgnoringCase(
+                m, arg(args, 0), {kScaleModes[0], kScaleModes[1], kScaleModes[2], kScaleModes[3]});
+            state->scaleMode = mode < 0 ? 0 : mode;
+            return Value();
+        },
+        kReadOnly);
+    m.defineAccessor(
+        stage, "height",
+        [height](Machine&, Object*, std::span<const Value>) { return Value(height); }, ignore,
+        kReadOnly);
+    m.defineAccessor(
+        stage, "width", [width](Machine&, Object*, std::span<const Value>) { return Value(width); },
+        ignore, kReadOnly);
+    m.defineAccessor(
+        stage, "showMenu",
+        [state](Machine&, Object*, std::span<const Value>) { return Value(state->showMenu); },
+        [state](Machine& m, Object*, std::span<const Value> args) {
+            state->showMenu = m.toBoolean(arg(args, 0));
+            return Value();
+        },
+        kReadOnly);
+    m.defineAccessor(
+        stage, "displayState",
+        [state](Machine&, Object*, std::span<const Value>) {
+            return Value(state->fullScreen ? "fullScreen" : "normal");
+        },
+        [state, stage](Machine& m, Object*, std::span<const Value> args) {
+            int wanted = player::matchIgnoringCase(m, arg(args, 0), {"normal", "fullScreen"});
+            if (wanted < 0 || (wanted == 1) == state->fullScreen) return Value();
+            state->fullScreen = wanted == 1;
+            player::broadcast(m, stage, "onFullScreen", {Value(state->fullScreen)});
+            return Value();
+        },
+        kReadOnly);
+    m.defineAccessor(
+        stage, "fullScreenSourceRect",
+        [](Machine&, Object*, std::span<const Value>) { return Value(Null{}); }, ignore, kReadOnly);
+    // The whole "screen" is the video frame.
+    m.defineAccessor(
+        stage, "fullScreenHeight",
+        [height](Machine&, Object*, std::span<const Value>) { return Value(height); }, ignore,
+        kReadOnly);
+    m.defineAccessor(
+        stage, "fullScreenWidth",
+        [width](Machine&, Object*, std::span<const Value>) { return Value(width); }, ignore,
+        kReadOnly);
+    player::defineValue(stage, "wmodeGPU", Value(false), kReadOnly);
+    // Listeners came with Flash 6: version 5 movies see none of the four.
+    player::makeBroadcaster(m, stage, kVersion6);
+}
+
+}  // namespace swf::avm1
