@@ -170,7 +170,7 @@ const Case kCases[] = {
         push 0, r:1, "getSize"; callMethod; trace
         push "a b", 1, "SharedObject"; getVariable; push "getLocal"; callMethod; trace)",
      "0\n37\ntrue\n1\n0\nnull"},
-    {"local connections deliver a tick later and report to the sender", 8, 2,
+    {"local connections report to the sender, then deliver, a tick later", 8, 2,
      R"(push "r", 0, "LocalConnection"; newObject; setVariable
         push "r"; getVariable; push "hello"
         function (w) { push "hello ", "w"; getVariable; add2; trace }; setMember
@@ -181,10 +181,10 @@ const Case kCases[] = {
         function (i) { push "status ", "i"; getVariable; push "level"; getMember; add2
                        trace }; setMember
         push "you", "hello", "chan", 3, "s"; getVariable; push "send"; callMethod; trace
-        push "nowhere", "x", 2, "s"; getVariable; push "send"; callMethod; pop
+        push "nowhere:chan", "x", 2, "s"; getVariable; push "send"; callMethod; pop
         push "close", "x", 2, "s"; getVariable; push "send"; callMethod; trace
         push "sent"; trace)",
-     "true\nfalse\ntrue\nfalse\nsent\nhello you\nstatus status\nstatus error"},
+     "true\nfalse\ntrue\nfalse\nsent\nstatus status\nhello you\nstatus error"},
     {"no camera, no microphone", 8, 1,
      R"(push 0, "Camera"; getVariable; push "get"; callMethod; trace
         push "Camera"; getVariable; push "names"; getMember; push "length"; getMember; trace

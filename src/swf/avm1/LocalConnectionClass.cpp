@@ -1,7 +1,8 @@
 // LocalConnection: messages between movies of one computer. Only this movie plays here, so a
 // message reaches a connection only when this movie itself listens on that name. Like the
-// player, send() only queues the message: it arrives on a later tick, then the sender's
-// onStatus hears {level: "status"}, or {level: "error"} when nobody listens on the name.
+// player, send() only queues the message: on a later tick the sender's onStatus hears
+// {level: "status"} and then whoever listens on the name then is called, or it hears
+// {level: "error"} when nobody listened when it was sent or nobody listens any more.
 
 #include <algorithm>
 #include <memory>
@@ -36,6 +37,13 @@ struct Connections {
     }
 };
 
+// A connection name with its host: names of this movie's host ("localhost", where local
+// movies live) get it in front, names starting with '_' are the same on every host.
+std::string qualified(const std::string& name) {
+    if (name.empty() || name[0] == '_' || name.find(':') != std::string::npos) return name;
+    return "localhost:" + name;
+}
+
 // Methods a message may not call.
 bool reservedMethod(const std::string& name) {
     for (const char* reserved :
@@ -52,21 +60,21 @@ void installLocalConnectionClass(Machine& m) {
                   [](Machine&, Object*, std::span<const Value>) { return Value(); });
     auto connections = std::make_shared<Connections>();
 
-    // Runs from a timer: (sender, name, method, arguments array).
+    // Runs from a timer: (sender, name, method, arguments array, whether anyone listened).
     Function* deliver =
         m.newFunction([connections](Machine& m, Object*, std::span<const Value> args) {
             Value sender = arg(args, 0);
-            Object* receiver = connections->find(m.toString(arg(args, 1)));
-            if (receiver) {
-                std::vector<Value> values;
-                if (auto* list = dynamic_cast<ArrayObject*>(arg(args, 3).asObject()))
-                    for (uint32_t i = 0; i < list->length(); ++i) values.push_back(list->at(i));
-                m.callMethod(Value(receiver), m.toString(arg(args, 2)), values);
-            }
+            Object* receiver = connections->find(qualified(m.toString(arg(args, 1))));
+            if (!m.toBoolean(arg(args, 4))) receiver = nullptr;
             Object* status = m.newObject();
             status->setOwn("level", Value(receiver ? "status" : "error"));
             const Value info[] = {Value(status)};
             m.callMethod(sender, "onStatus", info);
+            if (!receiver) return Value();
+            std::vector<Value> values;
+            if (auto* list = dynamic_cast<ArrayObject*>(arg(args, 3).asObject()))
+                for (uint32_t i = 0; i < list->length(); ++i) values.push_back(list->at(i));
+            m.callMethod(Value(receiver), m.toString(arg(args, 2)), values);
             return Value();
         });
     m.addRoot(deliver);
@@ -77,10 +85,11 @@ void installLocalConnectionClass(Machine& m) {
                        if (!self || !name.isString() || name.asString().empty())
                            return Value(false);
                        if (name.asString().find(':') != std::string::npos) return Value(false);
-                       if (connections->connected(self) || connections->find(name.asString()) ||
+                       std::string full = qualified(name.asString());
+                       if (connections->connected(self) || connections->find(full) ||
                            connections->open.size() >= kMaxConnections)
                            return Value(false);
-                       connections->open.emplace_back(name.asString(), self);
+                       connections->open.emplace_back(full, self);
                        m.addRoot(self);
                        return Value(true);
                    });
@@ -90,7 +99,8 @@ void installLocalConnectionClass(Machine& m) {
         if (Object* f = p->value.asObject(); f && f->asFunction() && f->asFunction()->isNative())
             later = f->asFunction()->native();
     m.defineMethod(
-        proto, "send", [deliver, later](Machine& m, Object* self, std::span<const Value> args) {
+        proto, "send",
+        [deliver, later, connections](Machine& m, Object* self, std::span<const Value> args) {
             Value name = arg(args, 0);
             Value method = arg(args, 1);
             if (!self || !name.isString() || name.asString().empty() || !method.isString() ||
@@ -98,8 +108,10 @@ void installLocalConnectionClass(Machine& m) {
                 return Value(false);
             std::span<const Value> rest =
                 args.size() > 2 ? args.subspan(2) : std::span<const Value>();
+            bool listened = connections->find(qualified(name.asString())) != nullptr;
             const Value timer[] = {Value(deliver), Value(0), Value(self),
-                                   name,           method,   Value(m.newArray(rest))};
+                                   name,           method,   Value(m.newArray(rest)),
+                                   Value(listened)};
             return Value(later && !later(m, nullptr, timer).isUndefined());
         });
     m.defineMethod(proto, "close", [connections](Machine& m, Object* self, std::span<const Value>) {
