@@ -26,6 +26,8 @@ class ActionRunner {
     virtual void afterActions() = 0;
     // Script objects alive now (for diagnostics and the collector's tests).
     virtual size_t scriptObjectCount() const = 0;
+    // Action records run since the movie started.
+    virtual uint64_t actionsRun() const = 0;
 };
 
 }  // namespace swf

@@ -643,7 +643,7 @@ void Activation::defineFunction(std::span<const uint8_t> data, size_t& pc, size_
                                                      base_);
     Object* prototype = machine_.newObject();
     prototype->defineOwn("constructor", Property{Value(function), nullptr, nullptr, kDontEnum});
-    function->defineOwn("prototype", Property{Value(prototype), nullptr, nullptr, 0});
+    function->defineOwn("prototype", Property{Value(prototype), nullptr, nullptr, kDontEnum});
     if (def->name.empty())
         push(Value(function));
     else

@@ -149,7 +149,11 @@ class Machine {
 
     void trace(const std::string& line);
     // Counts an action against the list's bound; false once it is used up.
-    bool chargeAction() { return ++actionsRun_ <= kMaxActionsPerList; }
+    bool chargeAction() {
+        ++totalActionsRun_;
+        return ++actionsRun_ <= kMaxActionsPerList;
+    }
+    uint64_t totalActionsRun() const { return totalActionsRun_; }
     void startActionList() { actionsRun_ = 0; }
     int& callDepth() { return callDepth_; }
     // The values a frame script left on the stack, for the next one.
@@ -195,6 +199,7 @@ class Machine {
     std::vector<StageObject*> stageObjects_;
     std::vector<Object*> roots_;
     uint64_t actionsRun_ = 0;
+    uint64_t totalActionsRun_ = 0;
     int callDepth_ = 0;
     bool constructing_ = false;
     Object* runningFunction_ = nullptr;

@@ -2,13 +2,16 @@
 
 #include <cmath>
 
+#include "swf/action/ActionRunner.h"
+#include "swf/avm1/ArrayObject.h"
 #include "swf/avm1/Builtins.h"
+#include "swf/avm1/DisplayProperties.h"
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/NumberConversion.h"
 #include "swf/avm1/StageObject.h"
-#include "swf/action/ActionRunner.h"
 #include "swf/display/ClipEvent.h"
 #include "swf/display/DisplayObjectFactory.h"
+#include "swf/display/IgnoringCase.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 
@@ -16,7 +19,13 @@ namespace swf::avm1 {
 namespace {
 
 constexpr int kDepthOffset = 16384;  // timeline depths are script depths plus this
-constexpr double kMaxScriptDepth = 2130690045;
+constexpr int32_t kMinScriptDepth = -kDepthOffset;
+constexpr int32_t kMaxScriptDepth = 2130690044;
+// removeMovieClip leaves the timeline's depths and the very highest ones alone.
+constexpr int32_t kMaxRemovableDepth = 2130690031;
+// Empty bounds read as this many twips on every side.
+constexpr double kEmptyBoundsTwips = 0x7FFFFFF;
+constexpr int kMaxPathParts = 1024;
 
 Value arg(std::span<const Value> args, size_t i) {
     return i < args.size() ? args[i] : Value();
@@ -26,18 +35,27 @@ MovieClip* clipOf(Machine& m, Object* self) {
     return m.movieClipOf(Value(self));
 }
 
+// A depth a script gives, as the player takes it: a 32-bit integer (wrapping), within the
+// depths scripts may use.
+std::optional<int> scriptDepth(double depth) {
+    int32_t d = toInt32(depth);
+    if (d < kMinScriptDepth || d > kMaxScriptDepth) return std::nullopt;
+    return d + kDepthOffset;
+}
+
 void copyInit(Machine& m, Object* init, Object* target) {
     if (!init || !target) return;
-    for (const std::string& name : m.enumerate(init)) m.set(Value(target), name, m.get(Value(init), name));
+    for (const std::string& name : m.enumerate(init))
+        m.set(Value(target), name, m.get(Value(init), name));
 }
 
 // Makes a display object for a character and starts it at `depth` of `parent`.
 Value placeNew(Machine& m, MovieClip& parent, std::shared_ptr<DisplayObject> object,
                std::string_view name, double depth, Object* init) {
-    if (!object || std::isnan(depth) || depth < -kDepthOffset || depth > kMaxScriptDepth)
-        return Value();
+    std::optional<int> timelineDepth = scriptDepth(depth);
+    if (!object || !timelineDepth) return Value();
     object->setName(std::string(name));
-    object->setDepth(static_cast<int>(depth) + kDepthOffset);
+    object->setDepth(*timelineDepth);
     parent.placeAndStart(object, true);
     StageObject* stage = m.stageObject(*object);
     copyInit(m, init, stage);
@@ -45,12 +63,301 @@ Value placeNew(Machine& m, MovieClip& parent, std::shared_ptr<DisplayObject> obj
     return Value(stage);
 }
 
+bool isMainTimeline(Machine& m, DisplayObject* object) {
+    return object && object == static_cast<DisplayObject*>(m.context().root());
+}
+
+// A target path from `from`: "/a/b", "a.b", "a:b", "../a", "_root.a", "_level0:a". Each part
+// names a child display object; shapes stand for their clip.
+DisplayObject* resolvePath(Machine& m, DisplayObject& from, std::string_view path) {
+    if (path.empty()) return nullptr;
+    DisplayObject* current = &from;
+    if (path.front() == '/') {
+        current = m.context().root();
+        path.remove_prefix(1);
+    }
+    for (int parts = 0; !path.empty() && current && parts < kMaxPathParts; ++parts) {
+        std::string_view part;
+        if (path.starts_with("..")) {
+            part = "..";
+            path.remove_prefix(2);
+        } else {
+            size_t end = std::min(path.find_first_of("/.:"), path.size());
+            part = path.substr(0, end);
+            path.remove_prefix(end);
+        }
+        if (!path.empty()) path.remove_prefix(1);
+        if (part.empty()) continue;
+        if (part == ".." || equalsIgnoringCase(part, "_parent")) {
+            current = current->parent();
+        } else if (equalsIgnoringCase(part, "_root")) {
+            current = m.displayObjectOf(Value(rootFor(m, current)));
+        } else if (equalsIgnoringCase(part, "_level0")) {
+            current = m.context().root();
+        } else if (part == "this") {
+            continue;
+        } else {
+            current = m.displayObjectOf(Value(childNamed(m, *current, part)));
+        }
+    }
+    return current;
+}
+
+// A clip argument: a clip itself, else its text as a target path from `from`.
+DisplayObject* targetArgument(Machine& m, DisplayObject& from, const Value& value) {
+    if (DisplayObject* d = m.displayObjectOf(value)) return d;
+    if (value.isObject() && value.asObject()->asStageObject()) return nullptr;
+    return resolvePath(m, from, m.toString(value));
+}
+
+// getBounds works its matrices out in 16.16 fixed point, each term cut toward zero.
+Matrix fixedPoint(Matrix m) {
+    for (double* v : {&m.a, &m.b, &m.c, &m.d}) *v = std::trunc(*v * 65536) / 65536;
+    return m;
+}
+
+Matrix fixedToStage(DisplayObject& object) {
+    Matrix m = object.matrix();
+    DisplayObject* o = object.parent();
+    for (int steps = 0; o && steps < kMaxPathParts; ++steps, o = o->parent())
+        m = fixedPoint(o->matrix() * m);
+    return m;
+}
+
+Value rectObject(Machine& m, double xMin, double xMax, double yMin, double yMax) {
+    Object* r = m.newObject();
+    r->setOwn("xMin", Value(xMin / 20));
+    r->setOwn("xMax", Value(xMax / 20));
+    r->setOwn("yMin", Value(yMin / 20));
+    r->setOwn("yMax", Value(yMax / 20));
+    return Value(r);
+}
+
+// getBounds / getRect: the extent in the target's space (its own without one).
+Value boundsFor(Machine& m, Object* self, std::span<const Value> args) {
+    DisplayObject* object = m.displayObjectOf(Value(self));
+    if (!object) return Value();
+    DisplayObject* target = args.empty() ? object : targetArgument(m, *object, args[0]);
+    if (!target) return Value();
+    Rect content = contentBounds(*object);
+    bool empty = content.xMin > content.xMax;
+    if (target == object) {
+        if (empty)
+            return rectObject(m, kEmptyBoundsTwips, kEmptyBoundsTwips, kEmptyBoundsTwips,
+                              kEmptyBoundsTwips);
+        return rectObject(m, content.xMin, content.xMax, content.yMin, content.yMax);
+    }
+    Matrix targetToStage = fixedToStage(*target);
+    double det = targetToStage.determinant();
+    if (det == 0 || !std::isfinite(det)) return Value();
+    Matrix toTarget = fixedPoint(fixedPoint(targetToStage.inverted()) * fixedToStage(*object));
+    if (empty) {
+        // The empty extent's corner goes through the matrix in single precision.
+        Point p = toTarget.apply({kEmptyBoundsTwips, kEmptyBoundsTwips});
+        double x = static_cast<float>(p.x), y = static_cast<float>(p.y);
+        return rectObject(m, x, x, y, y);
+    }
+    Rect r = cornersThrough(content, toTarget);
+    return rectObject(m, r.xMin, r.xMax, r.yMin, r.yMax);
+}
+
+Rect stageBounds(DisplayObject& object) {
+    return cornersThrough(contentBounds(object), matrixToStage(object));
+}
+
+Value hitTest(Machine& m, Object* self, std::span<const Value> args) {
+    DisplayObject* object = m.displayObjectOf(Value(self));
+    if (!object || args.empty()) return Value();
+    if (args.size() == 1) {
+        DisplayObject* other = targetArgument(m, *object, args[0]);
+        if (!other) return Value(false);
+        Rect a = stageBounds(*object), b = stageBounds(*other);
+        if (a.xMin > a.xMax || b.xMin > b.xMax) return Value(false);
+        return Value(a.xMin <= b.xMax && b.xMin <= a.xMax && a.yMin <= b.yMax && b.yMin <= a.yMax);
+    }
+    double x = m.toNumber(args[0]);
+    double y = m.toNumber(args[1]);
+    bool shape = m.toBoolean(arg(args, 2));
+    if (std::isnan(x) || std::isnan(y)) return Value(false);
+    // The point is in the main timeline's space.
+    MovieClip* root = m.context().root();
+    Point p{x * 20, y * 20};
+    if (root) p = root->matrix().apply(p);
+    if (shape) return Value(hitsContent(*object, p));
+    Rect r = stageBounds(*object);
+    if (r.xMin > r.xMax) return Value(false);
+    return Value(p.x >= r.xMin && p.x <= r.xMax && p.y >= r.yMin && p.y <= r.yMax);
+}
+
+// localToGlobal / globalToLocal: the point's own x and y, numbers both, in place.
+Value convertPoint(Machine& m, Object* self, std::span<const Value> args, bool toStage) {
+    DisplayObject* object = m.displayObjectOf(Value(self));
+    Object* point = arg(args, 0).asObject();
+    if (!object || !point) return Value();
+    Property* px = point->findOwn("x");
+    Property* py = point->findOwn("y");
+    if (!px || !py || px->isVirtual() || py->isVirtual() || !px->value.isNumber() ||
+        !py->value.isNumber())
+        return Value();
+    Matrix matrix = matrixToStage(*object);
+    if (!toStage) {
+        std::optional<Matrix> inverse = invertMatrix(matrix);
+        if (!inverse) return Value();
+        matrix = *inverse;
+    }
+    Point p = matrix.apply({px->value.asNumber() * 20, py->value.asNumber() * 20});
+    m.set(Value(point), "x", Value(std::floor(p.x + 0.5) / 20));
+    m.set(Value(point), "y", Value(std::floor(p.y + 0.5) / 20));
+    return Value();
+}
+
+Value swapDepths(Machine& m, Object* self, std::span<const Value> args) {
+    DisplayObject* object = m.displayObjectOf(Value(self));
+    if (!object || !object->parent() || args.empty()) return Value();
+    DisplayList* list = object->parent()->children();
+    if (!list) return Value();
+    const Value& given = args[0];
+    if (given.isUndefined()) return Value();
+    DisplayObject* other = m.displayObjectOf(given);
+    if (!other && given.isString()) other = resolvePath(m, *object, given.asString());
+    int target = 0;
+    if (other) {
+        if (other->parent() != object->parent()) return Value();
+        target = other->depth();
+    } else {
+        if (given.isObject() && given.asObject()->asStageObject()) return Value();
+        std::optional<int> depth = scriptDepth(m.toNumber(given));
+        if (!depth) return Value();
+        target = *depth;
+    }
+    list->swap(object->depth(), target);
+    return Value();
+}
+
+Value setMask(Machine& m, Object* self, std::span<const Value> args) {
+    DisplayObject* object = m.displayObjectOf(Value(self));
+    StageObject* stage = object ? m.stageObject(*object) : nullptr;
+    if (!stage || args.empty()) return Value();
+    const Value& given = args[0];
+    if (!given.isObject() && !given.isString()) {
+        stage->setMask(nullptr);
+        return Value(true);
+    }
+    // A path names a clip beside this one; an object that is no clip is refused.
+    DisplayObject* mask = m.displayObjectOf(given);
+    DisplayObject* base = object->parent() ? object->parent() : object;
+    if (!mask && given.isString()) mask = resolvePath(m, *base, given.asString());
+    if (!mask || mask == object) return Value(false);
+    stage->setMask(mask);
+    return Value(true);
+}
+
+Value createEmptyMovieClip(Machine& m, Object* self, std::span<const Value> args) {
+    MovieClip* parent = clipOf(m, self);
+    if (!parent || !m.context().hasRoomForObject()) return Value();
+    if (parent->nesting() + 1 > MovieContext::kMaxNesting) return Value();
+    std::string name = m.toString(arg(args, 0));
+    double depth = m.toNumber(arg(args, 1));
+    auto clip = std::make_shared<MovieClip>(m.context(), nullptr, nullptr, parent->nesting() + 1);
+    m.context().registerClip(clip);
+    return placeNew(m, *parent, clip, name, depth, nullptr);
+}
+
+Value attachMovie(Machine& m, Object* self, std::span<const Value> args) {
+    MovieClip* parent = clipOf(m, self);
+    if (!parent) return Value();
+    std::string exportName = m.toString(arg(args, 0));
+    std::string name = m.toString(arg(args, 1));
+    double depth = m.toNumber(arg(args, 2));
+    auto id = m.context().movie().findExport(exportName);
+    if (!id || !scriptDepth(depth)) return Value();
+    auto object =
+        DisplayObjectFactory::create(m.context(), m.context().dictionary(), *id, parent->nesting());
+    if (!object || !object->asMovieClip()) return Value();
+    return placeNew(m, *parent, std::move(object), name, depth, arg(args, 3).asObject());
+}
+
+Value getInstanceAtDepth(Machine& m, Object* self, std::span<const Value> args) {
+    MovieClip* clip = clipOf(m, self);
+    if (!clip || args.empty()) return Value();
+    double depth = m.toNumber(args[0]);
+    if (std::isnan(depth)) return Value();
+    auto object = clip->displayList().at(toInt32(depth) + kDepthOffset);
+    return object ? Value(scriptValueOf(m, *object)) : Value();
+}
+
+Value getNextHighestDepth(Machine& m, Object* self, std::span<const Value>) {
+    MovieClip* clip = clipOf(m, self);
+    if (!clip) return Value();
+    int64_t next = 0;
+    const auto& objects = clip->displayList().objects();
+    if (!objects.empty())
+        next = std::max<int64_t>(0, int64_t(objects.rbegin()->first) - kDepthOffset + 1);
+    return Value(static_cast<double>(next));
+}
+
+constexpr std::string_view kBlendModes[] = {
+    "normal", "normal",   "layer",  "multiply", "screen", "lighten", "darken",   "difference",
+    "add",    "subtract", "invert", "alpha",    "erase",  "overlay", "hardlight"};
+
+// blendMode, cacheAsBitmap and filters (SWF 8): the placement fields of the object.
+void installPlacementAccessors(Machine& m, Object* proto) {
+    constexpr uint16_t kFlags = kDontEnum | kVersion8;
+    m.defineAccessor(
+        proto, "blendMode",
+        [](Machine& m, Object* self, std::span<const Value>) {
+            DisplayObject* d = m.displayObjectOf(Value(self));
+            if (!d) return Value();
+            uint8_t mode = d->blendMode();
+            return Value(kBlendModes[mode < std::size(kBlendModes) ? mode : 0]);
+        },
+        [](Machine& m, Object* self, std::span<const Value> args) {
+            DisplayObject* d = m.displayObjectOf(Value(self));
+            if (!d || args.empty()) return Value();
+            PlaceObject change;
+            if (args[0].isString()) {
+                for (size_t i = 1; i < std::size(kBlendModes); ++i)
+                    if (args[0].asString() == kBlendModes[i])
+                        change.blendMode = static_cast<uint8_t>(i);
+            } else {
+                double n = m.toNumber(args[0]);
+                if (n >= 1 && n < std::size(kBlendModes))
+                    change.blendMode = static_cast<uint8_t>(n);
+            }
+            if (change.blendMode) d->applyPlacement(change, false);
+            return Value();
+        },
+        kFlags);
+    m.defineAccessor(
+        proto, "cacheAsBitmap",
+        [](Machine& m, Object* self, std::span<const Value>) {
+            DisplayObject* d = m.displayObjectOf(Value(self));
+            return d ? Value(d->cacheAsBitmap()) : Value();
+        },
+        [](Machine& m, Object* self, std::span<const Value> args) {
+            DisplayObject* d = m.displayObjectOf(Value(self));
+            if (!d || args.empty()) return Value();
+            PlaceObject change;
+            change.cacheAsBitmap = m.toBoolean(args[0]);
+            d->applyPlacement(change, false);
+            return Value();
+        },
+        kFlags);
+    // Filter objects have no class behind them yet: the list reads empty.
+    m.defineAccessor(
+        proto, "filters",
+        [](Machine& m, Object* self, std::span<const Value>) {
+            return m.displayObjectOf(Value(self)) ? Value(m.newArray()) : Value();
+        },
+        [](Machine&, Object*, std::span<const Value>) { return Value(); }, kFlags);
+}
+
 }  // namespace
 
 int frameIndex(Machine& m, MovieClip& clip, const Value& frame) {
     if (frame.isString()) {
         double n = stringToNumber(frame.asString(), m.swfVersion());
-        if (!std::isnan(n)) return static_cast<int>(n) - 1;
+        if (!std::isnan(n)) return static_cast<int>(std::clamp(std::trunc(n), -1.0, 1e9)) - 1;
         return clip.timeline().findLabel(frame.asString());
     }
     double n = m.toNumber(frame);
@@ -70,21 +377,33 @@ void goToFrame(Machine& m, MovieClip& clip, const Value& frame, bool play) {
 
 Value duplicateClip(Machine& m, Object* source, std::string_view name, double depth, Object* init) {
     DisplayObject* original = m.displayObjectOf(Value(source));
-    if (!original || !original->parent() || !original->character()) return Value();
+    if (!original || !original->parent() || !original->asMovieClip()) return Value();
     MovieClip* parent = original->parent()->asMovieClip();
-    if (!parent) return Value();
-    auto copy = DisplayObjectFactory::make(m.context(), original->sharedCharacter(),
-                                           parent->nesting());
+    if (!parent || !scriptDepth(depth) || !m.context().hasRoomForObject()) return Value();
+    std::shared_ptr<DisplayObject> copy;
+    if (original->character()) {
+        copy =
+            DisplayObjectFactory::make(m.context(), original->sharedCharacter(), parent->nesting());
+    } else {
+        // A clip a script made empty copies as another empty clip.
+        auto clip =
+            std::make_shared<MovieClip>(m.context(), nullptr, nullptr, parent->nesting() + 1);
+        m.context().registerClip(clip);
+        copy = clip;
+    }
     if (!copy) return Value();
     copy->setMatrix(original->matrix());
     copy->setColorTransform(original->colorTransform());
-    copy->setClipActions(original->clipActions());
+    copy->setVisible(original->visible());
+    copy->setClipActions(original->sharedClipActions());
     return placeNew(m, *parent, std::move(copy), name, depth, init);
 }
 
 void removeClip(Machine& m, Object* object) {
     DisplayObject* clip = m.displayObjectOf(Value(object));
-    if (!clip || !clip->parent() || clip->depth() < kDepthOffset) return;
+    if (!clip || !clip->parent()) return;
+    int depth = clip->depth() - kDepthOffset;
+    if (depth < 0 || depth > kMaxRemovableDepth) return;
     if (DisplayList* list = clip->parent()->children()) list->remove(clip->depth());
 }
 
@@ -127,17 +446,28 @@ void installMovieClipClass(Machine& m) {
     };
     m.defineMethod(proto, "nextFrame", step(1));
     m.defineMethod(proto, "prevFrame", step(-1));
-    m.defineMethod(proto, "getDepth", [](Machine& m, Object* self, std::span<const Value>) {
+    auto getDepth = [](Machine& m, Object* self, std::span<const Value>) {
         DisplayObject* d = m.displayObjectOf(Value(self));
         return d ? Value(static_cast<double>(d->depth() - kDepthOffset)) : Value();
-    });
-    m.defineMethod(proto, "getSWFVersion", [](Machine& m, Object*, std::span<const Value>) {
-        return Value(static_cast<double>(m.swfVersion()));
+    };
+    m.defineMethod(proto, "getDepth", getDepth);
+    m.defineMethod(m.prototypes().button, "getDepth", getDepth);
+    m.defineMethod(m.prototypes().textField, "getDepth", getDepth);
+    m.defineMethod(m.prototypes().textField, "removeTextField",
+                   [](Machine& m, Object* self, std::span<const Value>) {
+                       removeClip(m, self);
+                       return Value();
+                   });
+    m.defineMethod(proto, "getSWFVersion", [](Machine& m, Object* self, std::span<const Value>) {
+        return m.displayObjectOf(Value(self)) ? Value(static_cast<double>(m.swfVersion()))
+                                              : Value();
     });
     auto bytes = [](Machine& m, Object* self, std::span<const Value>) {
-        return m.displayObjectOf(Value(self))
-                   ? Value(static_cast<double>(m.context().movie().header.declaredLength))
-                   : Value();
+        MovieClip* clip = clipOf(m, self);
+        if (!clip) return Value();
+        // A clip a script made empty has nothing loaded.
+        if (!clip->character() && !isMainTimeline(m, clip)) return Value(0.0);
+        return Value(static_cast<double>(m.context().movie().header.declaredLength));
     };
     m.defineMethod(proto, "getBytesLoaded", bytes);
     m.defineMethod(proto, "getBytesTotal", bytes);
@@ -147,63 +477,33 @@ void installMovieClipClass(Machine& m) {
     });
     m.defineMethod(proto, "duplicateMovieClip",
                    [](Machine& m, Object* self, std::span<const Value> args) {
-                       return duplicateClip(m, self, m.toString(arg(args, 0)),
-                                            m.toNumber(arg(args, 1)), arg(args, 2).asObject());
+                       std::string name = m.toString(arg(args, 0));
+                       double depth = m.toNumber(arg(args, 1));
+                       return duplicateClip(m, self, name, depth, arg(args, 2).asObject());
                    });
-    m.defineMethod(proto, "createEmptyMovieClip",
+    m.defineMethod(proto, "createEmptyMovieClip", createEmptyMovieClip);
+    m.defineMethod(proto, "attachMovie", attachMovie);
+    m.defineMethod(proto, "getNextHighestDepth", getNextHighestDepth);
+    m.defineMethod(proto, "getInstanceAtDepth", getInstanceAtDepth);
+    m.defineMethod(proto, "swapDepths", swapDepths);
+    m.defineMethod(proto, "getBounds", boundsFor);
+    m.defineMethod(proto, "getRect", boundsFor);
+    m.defineMethod(proto, "hitTest", hitTest);
+    m.defineMethod(proto, "localToGlobal",
                    [](Machine& m, Object* self, std::span<const Value> args) {
-                       MovieClip* parent = clipOf(m, self);
-                       if (!parent || !m.context().hasRoomForObject()) return Value();
-                       if (parent->nesting() + 1 > MovieContext::kMaxNesting) return Value();
-                       auto clip = std::make_shared<MovieClip>(m.context(), nullptr, nullptr,
-                                                               parent->nesting() + 1);
-                       m.context().registerClip(clip);
-                       return placeNew(m, *parent, clip, m.toString(arg(args, 0)),
-                                       m.toNumber(arg(args, 1)), nullptr);
+                       return convertPoint(m, self, args, true);
                    });
-    m.defineMethod(proto, "attachMovie", [](Machine& m, Object* self, std::span<const Value> args) {
-        MovieClip* parent = clipOf(m, self);
-        if (!parent) return Value();
-        auto id = m.context().movie().findExport(m.toString(arg(args, 0)));
-        if (!id) return Value();
-        auto object = DisplayObjectFactory::create(m.context(), m.context().dictionary(), *id,
-                                                   parent->nesting());
-        if (!object || !object->asMovieClip()) return Value();
-        return placeNew(m, *parent, std::move(object), m.toString(arg(args, 1)),
-                        m.toNumber(arg(args, 2)), arg(args, 3).asObject());
-    });
-    m.defineMethod(proto, "getNextHighestDepth", [](Machine& m, Object* self, std::span<const Value>) {
-        MovieClip* clip = clipOf(m, self);
-        if (!clip) return Value();
-        int highest = -1;
-        for (const auto& [depth, object] : clip->displayList().objects())
-            highest = std::max(highest, depth - kDepthOffset);
-        return Value(static_cast<double>(highest + 1));
-    });
-    m.defineMethod(proto, "getInstanceAtDepth",
+    m.defineMethod(proto, "globalToLocal",
                    [](Machine& m, Object* self, std::span<const Value> args) {
-                       MovieClip* clip = clipOf(m, self);
-                       double depth = m.toNumber(arg(args, 0));
-                       if (!clip || std::isnan(depth)) return Value();
-                       auto object = clip->displayList().at(static_cast<int>(depth) + kDepthOffset);
-                       return object ? Value(m.stageObject(*object)) : Value();
+                       return convertPoint(m, self, args, false);
                    });
-    m.defineMethod(proto, "swapDepths", [](Machine& m, Object* self, std::span<const Value> args) {
-        DisplayObject* object = m.displayObjectOf(Value(self));
-        if (!object || !object->parent()) return Value();
-        DisplayList* list = object->parent()->children();
-        int target = 0;
-        if (DisplayObject* other = m.displayObjectOf(arg(args, 0))) {
-            if (other->parent() != object->parent()) return Value();
-            target = other->depth();
-        } else {
-            double d = m.toNumber(arg(args, 0));
-            if (std::isnan(d) || d < -kDepthOffset || d > kMaxScriptDepth) return Value();
-            target = static_cast<int>(d) + kDepthOffset;
-        }
-        list->swap(object->depth(), target);
-        return Value();
-    });
+    m.defineMethod(proto, "setMask", setMask);
+    installPlacementAccessors(m, proto);
+    installPlacementAccessors(m, m.prototypes().button);
+    for (Object* p : {proto, m.prototypes().button}) {
+        p->defineOwn("enabled", Property{Value(true), nullptr, nullptr, kDontEnum});
+        p->defineOwn("useHandCursor", Property{Value(true), nullptr, nullptr, kDontEnum});
+    }
 }
 
 }  // namespace swf::avm1

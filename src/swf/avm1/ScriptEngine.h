@@ -25,6 +25,7 @@ class ScriptEngine : public ActionRunner {
     void objectPlaced(DisplayObject& object) override;
     void afterActions() override;
     size_t scriptObjectCount() const override { return machine_.heap().objectCount(); }
+    uint64_t actionsRun() const override { return machine_.totalActionsRun(); }
 
     Machine& machine() { return machine_; }
 

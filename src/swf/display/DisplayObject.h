@@ -97,8 +97,13 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     bool unloadQueued() const { return unloadQueued_; }
     void setUnloadQueued() { unloadQueued_ = true; }
     // The onClipEvent handlers of its placement (owned by the movie's timeline), if any.
-    const std::vector<ClipActionRecord>* clipActions() const { return clipActions_; }
-    void setClipActions(const std::vector<ClipActionRecord>* actions) { clipActions_ = actions; }
+    const std::vector<ClipActionRecord>* clipActions() const { return clipActions_.get(); }
+    const std::shared_ptr<const std::vector<ClipActionRecord>>& sharedClipActions() const {
+        return clipActions_;
+    }
+    void setClipActions(std::shared_ptr<const std::vector<ClipActionRecord>> actions) {
+        clipActions_ = std::move(actions);
+    }
     bool scriptMoved() const { return scriptMoved_; }
 
   protected:
@@ -126,7 +131,7 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     avm1::StageObject* scriptObject_ = nullptr;
     bool scriptMoved_ = false;
     bool unloadQueued_ = false;
-    const std::vector<ClipActionRecord>* clipActions_ = nullptr;
+    std::shared_ptr<const std::vector<ClipActionRecord>> clipActions_;
 };
 
 // The smallest rectangle holding `r` under `m` (empty stays empty).

@@ -42,7 +42,7 @@ void MovieClip::instantiate(const PlaceObject& state, const DisplayObject* repla
     // Unnamed clips, buttons and text fields get the player's default names.
     if (object->name().empty() && (object->asMovieClip() || object->isButton() || object->isEditText()))
         object->setName("instance" + std::to_string(context().nextInstanceNumber()));
-    if (!state.clipActions.empty()) object->setClipActions(&state.clipActions);
+    if (state.clipActions) object->setClipActions(state.clipActions);
     placeAndStart(std::move(object), false);
 }
 

@@ -24,7 +24,7 @@ void PlaceObject::mergeInto(PlaceObject& state) const {
     take(className, state.className);
     take(visible, state.visible);
     take(opaqueBackground, state.opaqueBackground);
-    if (!clipActions.empty()) state.clipActions = clipActions;
+    if (clipActions) state.clipActions = clipActions;
 }
 
 }  // namespace swf

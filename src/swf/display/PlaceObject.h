@@ -3,6 +3,7 @@
 // leave the object's current value (on a move) or its default (on a new placement).
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,7 +30,9 @@ struct PlaceObject {
     std::optional<std::string> className;
     std::optional<bool> visible;
     std::optional<Rgba> opaqueBackground;
-    std::vector<ClipActionRecord> clipActions;  // the onClipEvent handlers, in file order
+    // The onClipEvent handlers, in file order; shared with the objects placed from this tag,
+    // which keep them while they live.
+    std::shared_ptr<const std::vector<ClipActionRecord>> clipActions;
 
     // Applies the fields this tag carries over `state` (for a move, or when simulating a
     // timeline): fields the tag leaves out keep their earlier values.

@@ -141,7 +141,12 @@ std::optional<PlaceObject> ControlTagParser::parsePlaceObject(uint16_t code,
     if (flags2 & 0x20) p.visible = in.u8() != 0;
     if (flags2 & 0x40) p.opaqueBackground = in.rgba();
     if (in.overrun()) return p;
-    if (flags & 0x80) p.clipActions = parseClipActions(body.subspan(in.position()), swfVersion);
+    if (flags & 0x80) {
+        auto handlers = parseClipActions(body.subspan(in.position()), swfVersion);
+        if (!handlers.empty())
+            p.clipActions =
+                std::make_shared<const std::vector<ClipActionRecord>>(std::move(handlers));
+    }
     return p;
 }
 

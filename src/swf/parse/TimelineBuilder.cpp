@@ -25,8 +25,9 @@ void TimelineBuilder::addPlaceObject(const Tag& tag) {
     if (!p) return;
     // Handlers are copied out of the movie like action bodies; past the budget they go.
     size_t handlerBytes = 0;
-    for (const ClipActionRecord& r : p->clipActions) handlerBytes += r.code.size();
-    if (handlerBytes > 0 && !budget_.takeBytes(handlerBytes)) p->clipActions.clear();
+    if (p->clipActions)
+        for (const ClipActionRecord& r : *p->clipActions) handlerBytes += r.code.size();
+    if (handlerBytes > 0 && !budget_.takeBytes(handlerBytes)) p->clipActions.reset();
     current_.tags.emplace_back(std::move(*p));
     currentUsed_ = true;
 }

@@ -150,6 +150,10 @@ size_t Player::DisplayObjectCount() const {
     return context_ ? context_->liveObjects() : 0;
 }
 
+uint64_t Player::ScriptActionsRun() const {
+    return runner_ ? runner_->actionsRun() : 0;
+}
+
 size_t Player::ScriptObjectCount() const {
     return runner_ ? runner_->scriptObjectCount() : 0;
 }

@@ -90,6 +90,7 @@ class Player : public TimerSink {
     MovieClip* Root() const { return root_.get(); }
     size_t DisplayObjectCount() const;
     size_t ScriptObjectCount() const;
+    uint64_t ScriptActionsRun() const;
 
   private:
     bool start(std::shared_ptr<SwfMovie> movie);
