@@ -62,7 +62,7 @@ void installObjectClass(Machine& m) {
         m.registerClass(m.toString(args[0]), constructor);
         return Value(true);
     });
-    m.defineMethod(proto, "toString", [](Machine& m, Object* self, std::span<const Value>) {
+    m.defineMethod(proto, "toString", [](Machine&, Object* self, std::span<const Value>) {
         if (self && self->asFunction()) return Value("[type Function]");
         return Value("[object Object]");
     });

@@ -31,9 +31,7 @@ class Value {
     Value(std::string_view s) : data_(std::string(s)) {}
     Value(const char* s) : data_(std::string(s)) {}
     // A null object pointer is undefined.
-    Value(Object* o) {
-        if (o) data_ = o;
-    }
+    Value(Object* o) : data_(fromObject(o)) {}
 
     bool isUndefined() const { return std::holds_alternative<Undefined>(data_); }
     bool isNull() const { return std::holds_alternative<Null>(data_); }
@@ -50,7 +48,13 @@ class Value {
     Object* asObject() const { return isObject() ? std::get<Object*>(data_) : nullptr; }
 
   private:
-    std::variant<Undefined, Null, bool, double, std::string, Object*> data_;
+    using Data = std::variant<Undefined, Null, bool, double, std::string, Object*>;
+    static Data fromObject(Object* o) {
+        if (o) return Data(std::in_place_type<Object*>, o);
+        return Data(std::in_place_type<Undefined>);
+    }
+
+    Data data_;
 };
 
 }  // namespace swf::avm1
