@@ -11,7 +11,6 @@
 #include "swf/avm1/StageObject.h"
 #include "swf/display/ClipEvent.h"
 #include "swf/display/DisplayObjectFactory.h"
-#include "swf/display/IgnoringCase.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 
@@ -88,11 +87,11 @@ DisplayObject* resolvePath(Machine& m, DisplayObject& from, std::string_view pat
         }
         if (!path.empty()) path.remove_prefix(1);
         if (part.empty()) continue;
-        if (part == ".." || equalsIgnoringCase(part, "_parent")) {
+        if (part == ".." || m.namesEqual(part, "_parent")) {
             current = current->parent();
-        } else if (equalsIgnoringCase(part, "_root")) {
+        } else if (m.namesEqual(part, "_root")) {
             current = m.displayObjectOf(Value(rootFor(m, current)));
-        } else if (equalsIgnoringCase(part, "_level0")) {
+        } else if (m.namesEqual(part, "_level0")) {
             current = m.context().root();
         } else if (part == "this") {
             continue;

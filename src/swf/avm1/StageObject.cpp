@@ -4,7 +4,6 @@
 #include "swf/avm1/Machine.h"
 #include "swf/display/DisplayList.h"
 #include "swf/display/DisplayObject.h"
-#include "swf/display/IgnoringCase.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 
@@ -78,25 +77,25 @@ bool StageObject::getSpecial(Machine& machine, std::string_view name, Value& out
         return true;
     }
     if (name.empty() || name[0] != '_') return false;
-    if (equalsIgnoringCase(name, "_parent")) {
+    if (machine.namesEqual(name, "_parent")) {
         DisplayObject* parent = object->parent();
         out = parent ? Value(scriptValueOf(machine, *parent)) : Value();
         return true;
     }
-    if (equalsIgnoringCase(name, "_root")) {
+    if (machine.namesEqual(name, "_root")) {
         out = Value(rootFor(machine, object));
         return true;
     }
-    if (equalsIgnoringCase(name, "_level0")) {
+    if (machine.namesEqual(name, "_level0")) {
         MovieClip* root = machine.context().root();
         out = root ? Value(machine.stageObject(*root)) : Value();
         return true;
     }
-    if (equalsIgnoringCase(name, "_global")) {
+    if (machine.namesEqual(name, "_global")) {
         out = Value(machine.global());
         return true;
     }
-    if (equalsIgnoringCase(name, "_lockroot")) {
+    if (machine.namesEqual(name, "_lockroot")) {
         if (!object->asMovieClip()) return false;
         out = Value(lockRoot_);
         return true;
@@ -111,7 +110,7 @@ bool StageObject::getSpecial(Machine& machine, std::string_view name, Value& out
 bool StageObject::setSpecial(Machine& machine, std::string_view name, const Value& value) {
     DisplayObject* object = displayObject();
     if (!object || name.empty() || name[0] != '_') return false;
-    if (equalsIgnoringCase(name, "_lockroot")) {
+    if (machine.namesEqual(name, "_lockroot")) {
         if (!object->asMovieClip()) return false;
         lockRoot_ = machine.toBoolean(value);
         return true;

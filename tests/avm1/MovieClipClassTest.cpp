@@ -1,0 +1,228 @@
+// Movie clips as scripts see them: the display properties with the player's units and
+// rounding, depths, paths to clips, bounds, hit tests and point conversion. The expected
+// lines are what the original player prints for the same scripts.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "avm1/ScriptRun.h"
+#include "support/ShapeBuilder.h"
+#include "support/SwfWriter.h"
+
+namespace {
+
+namespace st = swftest;
+using avm1test::Joined;
+using avm1test::RunMovie;
+
+// trace(a.b.c): each dot a member of the variable before it.
+std::string show(std::string_view path) {
+    std::string out = "push \"";
+    size_t dot = path.find('.');
+    out += std::string(path.substr(0, dot)) + "\"; getVariable; ";
+    while (dot != std::string_view::npos) {
+        path.remove_prefix(dot + 1);
+        dot = path.find('.');
+        out += "push \"" + std::string(path.substr(0, dot)) + "\"; getMember; ";
+    }
+    return out + "trace\n";
+}
+
+// object.property = value (value in assembler syntax)
+std::string set(std::string_view object, std::string_view property, std::string_view value) {
+    return "push \"" + std::string(object) + "\"; getVariable; push \"" + std::string(property) +
+           "\", " + std::string(value) + "; setMember\n";
+}
+
+// object.method(args) with the result left on the stack; args in call order.
+std::string call(std::string_view object, std::string_view method,
+                 const std::vector<std::string>& args = {}) {
+    std::string out = "push ";
+    for (auto it = args.rbegin(); it != args.rend(); ++it) out += *it + ", ";
+    out += std::to_string(args.size()) + ", \"" + std::string(object) + "\"; getVariable; push \"" +
+           std::string(method) + "\"; callMethod\n";
+    return out;
+}
+
+// Register `r` holds the clip in variable `name`.
+std::string reg(int r, std::string_view name) {
+    return "push \"" + std::string(name) + "\"; getVariable; storeRegister " + std::to_string(r) +
+           "; pop\n";
+}
+
+// trace(r.xMin), ... for a rectangle object in `name`.
+std::string showRect(std::string_view name) {
+    std::string n(name);
+    return show(n + ".xMin") + show(n + ".xMax") + show(n + ".yMin") + show(n + ".yMax");
+}
+
+// The stage: "box", a clip holding a 100 x 50 px rectangle, at (50, 50); "ring", a clip
+// holding a ring (an outer and an inner square, even-odd) at (200, 200); a named shape
+// "plain" at depth 3; the rectangle clip exported as "Box".
+st::SwfWriter stage(int version, std::string_view script) {
+    st::SwfWriter movie;
+    movie.version(static_cast<uint8_t>(version));
+    st::ShapeBuilder rectangle;
+    rectangle.fill1(rectangle.addFill(st::FillStyle::solid({255, 0, 0})))
+        .rectangle(0, 0, 2000, 1000);
+    movie.defineShape(1, rectangle);
+    st::SwfWriter boxTimeline;
+    boxTimeline.place(1, 1).showFrame();
+    movie.defineSprite(2, boxTimeline);
+    st::ShapeBuilder ring;
+    ring.fill1(ring.addFill(st::FillStyle::solid({0, 0, 255})))
+        .rectangle(0, 0, 2000, 2000)
+        .rectangle(500, 500, 1000, 1000);
+    movie.defineShape(3, ring);
+    st::SwfWriter ringTimeline;
+    ringTimeline.place(3, 1).showFrame();
+    movie.defineSprite(4, ringTimeline);
+    const uint8_t exports[] = {1, 0, 2, 0, 'B', 'o', 'x', 0};
+    movie.tag(56, exports);
+    movie.placeObject2(
+        {.depth = 1, .character = 2, .matrix = st::Matrix::translation(1000, 1000), .name = "box"});
+    movie.placeObject2({.depth = 2,
+                        .character = 4,
+                        .matrix = st::Matrix::translation(4000, 4000),
+                        .name = "ring"});
+    movie.placeObject2({.depth = 3, .character = 1, .name = "plain"});
+    movie.doAction(st::ActionBuilder::assemble(script)).showFrame();
+    return movie;
+}
+
+struct Case {
+    const char* name;
+    int version;
+    std::string script;
+    const char* expected;  // the trace lines joined with '\n'
+};
+
+TEST(MovieClipClass, ScriptsSeeClipsAsThePlayerShowsThem) {
+    const Case cases[] = {
+        {"scales and rotation read back as set, the rotation wrapped", 8,
+         set("box", "_xscale", "-321") + set("box", "_yscale", "123") +
+             set("box", "_rotation", "-333") + show("box._xscale") + show("box._yscale") +
+             show("box._rotation") + set("box", "_rotation", "181") + show("box._rotation") +
+             set("box", "_rotation", "\"abc\"") + show("box._rotation"),
+         "-321\n123\n27\n-179\n-179"},
+        {"a zero scale keeps the rotation", 8,
+         set("box", "_rotation", "30") + set("box", "_xscale", "0") + set("box", "_yscale", "0") +
+             show("box._rotation") + set("box", "_xscale", "100") + show("box._rotation"),
+         "30\n30"},
+        {"positions go through whole twips; NaN, undefined and null are ignored", 6,
+         set("box", "_x", "1.5") + show("box._x") + set("box", "_x", "\"10x\"") + show("box._x") +
+             set("box", "_x", "undefined") + show("box._x") + set("box", "_y", "null") +
+             show("box._y") + "push \"box\"; getVariable; push \"_x\", 1, 0; divide; setMember\n" +
+             show("box._x"),
+         "1.5\n1.5\n1.5\n50\n-107374182.4"},
+        {"alpha is an 8.8 fixed-point multiplier", 8,
+         set("box", "_alpha", "2") + show("box._alpha") + set("box", "_alpha", "-5") +
+             show("box._alpha") +
+             "push \"box\"; getVariable; push \"_alpha\", 1, 0; divide; "
+             "setMember\n" +
+             show("box._alpha"),
+         "1.953125\n-4.6875\n0"},
+        {"width and height in whole twips; the setter scales along the clip's own axes", 8,
+         show("box._width") + show("box._height") + set("box", "_rotation", "90") +
+             show("box._width") + show("box._height") + set("box", "_width", "40") +
+             show("box._xscale") + show("box._yscale") + show("box._width") + show("box._height"),
+         "100\n50\n50\n100\n80\n100\n50\n80"},
+        {"property names ignore case even in version 7; the frame properties", 7,
+         "push \"box\"; getVariable; push \"_X\"; getMember; trace\n" + show("box._currentframe") +
+             show("box._totalframes") +
+             "push \"e\", 5, \"e\", 2, \"_root\"; getVariable; "
+             "push \"createEmptyMovieClip\"; callMethod; setVariable\n" +
+             show("e._currentframe") + show("e._totalframes"),
+         "50\n1\n1\n0\n1"},
+        {"_name takes the text an object's toString gives, else [type Object]", 6,
+         "push \"box\"; getVariable; push \"_name\", \"toString\"; "
+         "function \"\" () { push 5; return }\npush 1; initObject; setMember\n" +
+             show("box") +
+             "push \"_root\"; getVariable; push \"[type Object]\"; getMember; trace\n",
+         "undefined\n_level0.[type Object]"},
+        {"quality, sound buffer and the focus rectangle are the player's", 6,
+         set("box", "_quality", "\"low\"") + show("_root._quality") + show("_root._highquality") +
+             set("_root", "_highquality", "7") + show("box._quality") +
+             set("box", "_soundbuftime", "2.9") + show("_root._soundbuftime") +
+             show("box._focusrect") + show("_root._focusrect") +
+             set("_root", "_focusrect", "\"abc\"") + show("_root._focusrect") +
+             set("_root", "_focusrect", "0") + show("_root._focusrect") +
+             set("box", "_focusrect", "\"abc\"") + show("box._focusrect") +
+             show("_root._focusrect"),
+         "LOW\n0\nBEST\n2\nnull\ntrue\ntrue\nfalse\nfalse\nfalse"},
+        {"before version 6 _focusrect is the player's number on every clip", 5,
+         set("box", "_focusrect", "0") + show("_root._focusrect") + show("box._focusrect"), "0\n0"},
+        {"depths wrap to 32 bits and stay within the scripts' range", 8,
+         call("_root", "createEmptyMovieClip", {"\"a\"", "4294967301"}) + "pop\n" +
+             call("a", "getDepth") + "trace\n" + call("a", "swapDepths", {"undefined"}) + "pop\n" +
+             call("a", "getDepth") + "trace\n" + call("a", "swapDepths", {"\"INVALID\""}) +
+             "pop\n" + call("a", "getDepth") + "trace\n" + call("a", "swapDepths", {"2130690045"}) +
+             "pop\n" + call("a", "getDepth") + "trace\n" + call("a", "swapDepths", {"2130690044"}) +
+             "pop\n" + call("_root", "getNextHighestDepth") + "trace\n" +
+             call("_root", "createEmptyMovieClip", {"\"b\"", "-16385"}) + "trace\n",
+         "5\n5\n0\n0\n2130690045\nundefined"},
+        {"swapDepths takes a sibling or its path", 8,
+         call("box", "swapDepths", {"\"../ring\""}) + "pop\n" + call("box", "getDepth") +
+             "trace\n" + call("ring", "getDepth") + "trace\n" + reg(1, "ring") +
+             call("box", "swapDepths", {"r:1"}) + "pop\n" + call("box", "getDepth") + "trace\n",
+         "-16382\n-16383\n-16383"},
+        {"shapes are no objects: by name or depth they stand for their clip", 8,
+         show("_root.plain") + call("_root", "getInstanceAtDepth", {"-16381"}) + "trace\n" +
+             call("_root", "getInstanceAtDepth", {"-16383"}) + "trace\n" +
+             call("_root", "getInstanceAtDepth", {"-100"}) + "trace\n",
+         "_level0\n_level0\n_level0.box\nundefined"},
+        {"removeMovieClip leaves the timeline's depths alone", 8,
+         call("box", "removeMovieClip") + "pop\n" + show("box") +
+             call("_root", "createEmptyMovieClip", {"\"a\"", "2130690031"}) + "pop\n" +
+             call("_root", "createEmptyMovieClip", {"\"b\"", "2130690032"}) + "pop\n" +
+             call("a", "removeMovieClip") + "pop\n" + call("b", "removeMovieClip") + "pop\n" +
+             show("a") + show("b"),
+         "_level0.box\nundefined\n_level0.b"},
+        {"attachMovie finds the export regardless of case", 8,
+         call("_root", "attachMovie", {"\"bOx\"", "\"copy\"", "10"}) + "trace\n" +
+             show("copy._width") + call("_root", "attachMovie", {"\"Nothing\"", "\"x\"", "11"}) +
+             "trace\n",
+         "_level0.copy\n100\nundefined"},
+        {"getBounds: in the clip's own space, in another clip's, and when empty", 8,
+         "push \"r\"; " + call("box", "getBounds") + "setVariable\n" + showRect("r") +
+             "push \"r\"; " + call("box", "getBounds", {"\"_root\""}) + "setVariable\n" +
+             showRect("r") + "push \"r\"; " + call("box", "getBounds", {"\"../ring\""}) +
+             "setVariable\n" + showRect("r") +
+             call("_root", "createEmptyMovieClip", {"\"e\"", "7"}) + "pop\n" + "push \"r\"; " +
+             call("e", "getBounds") + "setVariable\n" + show("r.xMin") + "push \"r\"; " +
+             call("e", "getBounds", {"\"nowhere\""}) + "setVariable\n" + show("r"),
+         "0\n100\n0\n50\n50\n150\n50\n100\n-150\n-50\n-150\n-100\n6710886.35\nundefined"},
+        {"hitTest: boxes in the stage's space, or the shapes themselves", 8,
+         call("ring", "hitTest", {"250", "250"}) + "trace\n" +
+             call("ring", "hitTest", {"250", "250", "true"}) + "trace\n" +
+             call("ring", "hitTest", {"210", "210", "true"}) + "trace\n" +
+             call("ring", "hitTest", {"10", "10"}) + "trace\n" + reg(1, "ring") +
+             call("box", "hitTest", {"r:1"}) + "trace\n" +
+             call("box", "hitTest", {"\"_root.plain\""}) + "trace\n",
+         "true\nfalse\ntrue\nfalse\nfalse\ntrue"},
+        {"localToGlobal and globalToLocal change a point's own numbers in place", 8,
+         "push \"p\", \"x\", 10, \"y\", 20, 2; initObject; setVariable\n" + reg(1, "p") +
+             call("box", "localToGlobal", {"r:1"}) + "pop\n" + show("p.x") + show("p.y") +
+             call("ring", "globalToLocal", {"r:1"}) + "pop\n" + show("p.x") + show("p.y") +
+             "push \"q\", \"x\", 10, \"y\", \"20\", 2; initObject; setVariable\n" + reg(1, "q") +
+             call("box", "localToGlobal", {"r:1"}) + "pop\n" + show("q.x"),
+         "60\n70\n-140\n-130\n10"},
+        {"_lockroot makes a clip the _root of what it holds", 8,
+         call("box", "createEmptyMovieClip", {"\"inner\"", "1"}) + "pop\n" +
+             show("box.inner._root") + set("box", "_lockroot", "\"yes\"") + show("box._lockroot") +
+             show("box.inner._root") + show("box._root"),
+         "_level0\ntrue\n_level0.box\n_level0.box"},
+        {"setMask answers whether the mask was found", 8,
+         call("box", "setMask", {"\"ring\""}) + "trace\n" +
+             call("box", "setMask", {"\"nothing\""}) + "trace\n" +
+             call("box", "setMask", {"null"}) + "trace\n" + call("box", "setMask") + "trace\n",
+         "true\nfalse\ntrue\nundefined"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Joined(RunMovie(stage(c.version, c.script))), c.expected) << c.name;
+}
+
+}  // namespace
