@@ -89,6 +89,30 @@ st::SwfWriter stage(int version, std::string_view script) {
                         .matrix = st::Matrix::translation(4000, 4000),
                         .name = "ring"});
     movie.placeObject2({.depth = 3, .character = 1, .name = "plain"});
+    // "outer" holds "inner" turned 45 degrees, which holds the rectangle turned back: its
+    // leaves line up again.
+    st::SwfWriter innerTimeline;
+    innerTimeline.place(1, 1, st::Matrix::rotation(-45)).showFrame();
+    movie.defineSprite(5, innerTimeline);
+    st::SwfWriter outerTimeline;
+    outerTimeline.placeObject2(
+        {.depth = 1, .character = 5, .matrix = st::Matrix::rotation(45), .name = "inner"});
+    outerTimeline.showFrame();
+    movie.defineSprite(6, outerTimeline);
+    movie.placeObject2({.depth = 4,
+                        .character = 6,
+                        .matrix = st::Matrix::translation(10000, 1000),
+                        .name = "outer"});
+    // "layered": a clip layer over the rectangle's left half.
+    st::SwfWriter layeredTimeline;
+    layeredTimeline.placeObject2(
+        {.depth = 1, .character = 1, .matrix = st::Matrix::scaling(0.5, 1), .clipDepth = 3});
+    layeredTimeline.place(1, 2).showFrame();
+    movie.defineSprite(7, layeredTimeline);
+    movie.placeObject2({.depth = 5,
+                        .character = 7,
+                        .matrix = st::Matrix::translation(1000, 6000),
+                        .name = "layered"});
     movie.doAction(st::ActionBuilder::assemble(script)).showFrame();
     return movie;
 }
@@ -220,6 +244,41 @@ TEST(MovieClipClass, ScriptsSeeClipsAsThePlayerShowsThem) {
              call("box", "setMask", {"\"nothing\""}) + "trace\n" +
              call("box", "setMask", {"null"}) + "trace\n" + call("box", "setMask") + "trace\n",
          "true\nfalse\ntrue\nundefined"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Joined(RunMovie(stage(c.version, c.script))), c.expected) << c.name;
+}
+
+TEST(MovieClipClass, ContainersAndPlacementFieldsFollowThePlayer) {
+    const Case cases[] = {
+        {"a container is measured by its leaves, not by the boxes between", 8,
+         "push \"r\"; " + call("outer", "getBounds") + "setVariable\n" + showRect("r") +
+             show("outer._width") + show("outer.inner._width"),
+         "0\n100\n0\n50\n100\n150"},
+        {"a clip layer is not hit itself and limits what it covers", 8,
+         call("layered", "hitTest", {"60", "310", "true"}) + "trace\n" +
+             call("layered", "hitTest", {"140", "310", "true"}) + "trace\n" +
+             call("layered", "hitTest", {"140", "310"}) + "trace\n",
+         "true\nfalse\ntrue"},
+        {"an empty clip duplicates as an empty clip with nothing loaded", 8,
+         call("_root", "createEmptyMovieClip", {"\"e\"", "1"}) + "pop\n" +
+             call("e", "duplicateMovieClip", {"\"f\"", "2"}) + "trace\n" +
+             call("f", "getBytesLoaded") + "trace\n" +
+             call("box", "duplicateMovieClip", {"\"g\"", "2130690045"}) + "trace\n",
+         "_level0.f\n0\nundefined"},
+        {"from version 7 a NaN names a clip 0", 7,
+         "push \"box\"; getVariable; push \"_name\", 0, 0; divide; setMember\n" +
+             show("_root.0._name"),
+         "0"},
+        {"blendMode, cacheAsBitmap and filters are the placement's", 8,
+         show("box.blendMode") + set("box", "blendMode", "\"add\"") + show("box.blendMode") +
+             set("box", "blendMode", "3") + show("box.blendMode") +
+             set("box", "blendMode", "\"bogus\"") + show("box.blendMode") +
+             show("box.cacheAsBitmap") + set("box", "cacheAsBitmap", "1") +
+             show("box.cacheAsBitmap") + show("box.filters.length"),
+         "normal\nadd\nmultiply\nmultiply\nfalse\ntrue\n0"},
+        {"the placement fields are not there before version 8", 7, show("box.blendMode"),
+         "undefined"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Joined(RunMovie(stage(c.version, c.script))), c.expected) << c.name;
