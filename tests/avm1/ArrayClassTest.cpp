@@ -56,17 +56,12 @@ std::string record(std::string_view id, int n) {
            ", 2; initObject\n";
 }
 
-struct Case {
-    const char* name;
-    int version;
-    std::string script;
-    const char* expected;  // the trace lines joined with '\n'
-};
+using Case = avm1test::ScriptCase;
 
 // Each case's expectation is what the original player prints (the corpus cases of arrays
 // show the constructor, slice, concat, shift and unshift with flags, and lengths that wrap).
 TEST(ArrayClass, MethodsMatchThePlayer) {
-    const Case cases[] = {
+    const std::vector<Case> cases = {
         {"constructor forms", 8,
          "push \"a\", 3, 1, \"Array\"; newObject; setVariable\n" + show("a") +
              "push \"a\", \"3\", 1, \"Array\"; newObject; setVariable\n" + show("a") +
@@ -145,8 +140,7 @@ TEST(ArrayClass, MethodsMatchThePlayer) {
          "push \"Array\"; getVariable; push \"NUMERIC\"; getMember; trace\n",
          "1\n2\n4\n8\n16"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(Joined(RunScript(c.script, c.version)), c.expected) << c.name;
+    avm1test::ExpectTraces(cases);
 }
 
 TEST(ArrayClass, SortsAsThePlayerDoes) {
@@ -154,7 +148,7 @@ TEST(ArrayClass, SortsAsThePlayerDoes) {
     const std::string records = "push \"a\"\n" + record("e", 1) + record("d", 9) + record("c", 10) +
                                 record("b", 0) + record("a", 1) +
                                 "push 5; initArray; setVariable\n";
-    const Case cases[] = {
+    const std::vector<Case> cases = {
         {"string order by default, numbers too", 8,
          let("a", "10, 9, 1, \"B\", \"a\", \"b\", 100") + call("a", "sort") +
              let("n", "10, 9, 1, 100") + call("n", "sort", "16") + call("n", "sort", "18"),
@@ -215,8 +209,7 @@ TEST(ArrayClass, SortsAsThePlayerDoes) {
                    "push \"a\"; getVariable; push 4; getMember; push \"id\"; getMember; trace\n",
          "a\ne\nc"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(Joined(RunScript(c.script, c.version)), c.expected) << c.name;
+    avm1test::ExpectTraces(cases);
 }
 
 }  // namespace

@@ -7,17 +7,11 @@
 
 namespace {
 
+using avm1test::ExpectTraces;
 using avm1test::Joined;
 using avm1test::RunScript;
 
-struct Case {
-    const char* name;
-    int version;
-    const char* script;
-    const char* trace;
-};
-
-const Case kCases[] = {
+const std::vector<avm1test::ScriptCase> kCases = {
     {"arithmetic and concatenation", 8,
      R"(push 1, 2; add2; trace
         push "1", 2; add2; trace
@@ -143,8 +137,7 @@ const Case kCases[] = {
 };
 
 TEST(Interpreter, ScriptsTraceWhatTheOriginalPrints) {
-    for (const Case& c : kCases)
-        EXPECT_EQ(Joined(RunScript(c.script, c.version)), c.trace) << c.name << " (SWF " << c.version << ")";
+    ExpectTraces(kCases);
 }
 
 TEST(Interpreter, HostileBytecodeEndsQuietly) {

@@ -49,6 +49,12 @@ std::vector<std::string> RunScript(std::string_view source, int swfVersion, int 
     return RunMovie(movie, frames);
 }
 
+void ExpectTraces(const std::vector<ScriptCase>& cases) {
+    for (const ScriptCase& c : cases)
+        EXPECT_EQ(Joined(RunScript(c.script, c.version)), c.trace)
+            << c.name << " (SWF " << c.version << ")";
+}
+
 std::string Joined(const std::vector<std::string>& lines) {
     std::string out;
     for (size_t i = 0; i < lines.size(); ++i) out += (i ? "\n" : "") + lines[i];

@@ -18,4 +18,14 @@ std::vector<std::string> RunScript(std::string_view source, int swfVersion = 8, 
 // The lines joined with '\n', for compact comparisons.
 std::string Joined(const std::vector<std::string>& lines);
 
+// A script and the trace the original player prints for it.
+struct ScriptCase {
+    std::string name;
+    int version = 8;
+    std::string script;
+    std::string trace;
+};
+// Runs every case as a one-frame movie and expects its trace.
+void ExpectTraces(const std::vector<ScriptCase>& cases);
+
 }  // namespace avm1test

@@ -11,15 +11,10 @@ namespace {
 using avm1test::Joined;
 using avm1test::RunScript;
 
-struct Case {
-    const char* name;
-    int version;
-    const char* script;
-    const char* trace;
-};
+using Case = avm1test::ScriptCase;
 
 // "a\xF0\x9F\x98\x8B" is "a" and U+1F60B, two UTF-16 units; "\xEF\xBF\xBD" is U+FFFD.
-const Case kCases[] = {
+const std::vector<Case> kCases = {
     {"length counts UTF-16 units", 8,
      R"(push "a\xF0\x9F\x98\x8Bb", "length"; getMember; trace
         push "s", "ab", 1, "String"; newObject; setVariable
@@ -142,9 +137,7 @@ const Case kCases[] = {
 };
 
 TEST(StringNumberMath, ScriptsTraceWhatTheOriginalPrints) {
-    for (const Case& c : kCases)
-        EXPECT_EQ(Joined(RunScript(c.script, c.version)), c.trace)
-            << c.name << " (SWF " << c.version << ")";
+    avm1test::ExpectTraces(kCases);
 }
 
 TEST(StringNumberMath, UnitsOfBrokenTextAndTheCaseTables) {
