@@ -279,6 +279,16 @@ TEST(MovieClipClass, ContainersAndPlacementFieldsFollowThePlayer) {
          "normal\nadd\nmultiply\nmultiply\nfalse\ntrue\n0"},
         {"the placement fields are not there before version 8", 7, show("box.blendMode"),
          "undefined"},
+        {"masks that hold their clip or mask each other end a shape test", 8,
+         call("_root", "createEmptyMovieClip", {"\"a\"", "1"}) + "pop\n" +
+             call("_root", "createEmptyMovieClip", {"\"b\"", "2"}) + "pop\n" +
+             call("a", "setMask", {"\"b\""}) + "pop\n" + call("b", "setMask", {"\"a\""}) + "pop\n" +
+             call("ring", "setMask", {"\"_root\""}) + "pop\n" +
+             call("box", "setMask", {"\"ring\""}) + "pop\n" +
+             call("_root", "hitTest", {"250", "210", "true"}) + "trace\n" +
+             call("box", "hitTest", {"60", "60", "true"}) + "trace\n" +
+             call("a", "hitTest", {"60", "60", "true"}) + "trace\n",
+         "true\nfalse\nfalse"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Joined(RunMovie(stage(c.version, c.script))), c.expected) << c.name;

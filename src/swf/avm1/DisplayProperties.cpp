@@ -123,14 +123,14 @@ double wrapDegrees(double d) {
 // _width and _height: the new extent divides the object's extent turned by its rotation alone;
 // the other axis keeps its current extent.
 void setExtent(Machine& m, DisplayObject& object, double pixels, bool width) {
-    Rect content = contentBounds(object);
+    Rect content = contentBounds(m, object);
     if (content.xMin > content.xMax) return;
     ScriptTransform& t = transformOf(m, object);
     ScriptTransform unit = t;
     unit.xScale = 1;
     unit.yScale = 1;
     Rect turned = boundsThrough(content, composed(unit, Matrix{}));
-    Rect now = boundsInParent(object);
+    Rect now = boundsInParent(m, object);
     double turnedWidth = turned.xMax - turned.xMin;
     double turnedHeight = turned.yMax - turned.yMin;
     double newWidth = width ? pixels * kTwips : now.xMax - now.xMin;
@@ -169,6 +169,29 @@ std::string nameText(Machine& m, const Value& v) {
 
 Rect leafBounds(DisplayObject& object);
 
+// Walking a big display tree or shape is work no action counts: it is charged to the action
+// list's bound, a step per this many objects or edges, so a script cannot loop on it forever.
+constexpr int kWorkPerAction = 16;
+
+class WorkMeter {
+  public:
+    explicit WorkMeter(Machine& machine) : machine_(machine) {}
+    void charge(size_t units) {
+        units_ += units;
+        while (units_ >= kWorkPerAction) {
+            units_ -= kWorkPerAction;
+            if (!machine_.chargeAction())
+                throw ScriptLimitError(
+                    "too much work: the script measured or hit-tested more than the "
+                    "player allows in one action list");
+        }
+    }
+
+  private:
+    Machine& machine_;
+    size_t units_ = 0;
+};
+
 // Curves are followed as this many straight pieces when a point is tested against a shape.
 constexpr int kCurvePieces = 16;
 
@@ -203,13 +226,15 @@ double distanceToSegment(Point p, Point a, Point b) {
 // a ray from it an odd number of times (even-odd rule). Each edge counts for the fill on its
 // right as it runs and against the fill on its left.
 // `pixel` is the length of a stage pixel in the shape's space: hairlines are a pixel wide.
-bool shapeContains(const Shape& shape, Point p, double pixel, bool checkBounds = true) {
+bool shapeContains(const Shape& shape, Point p, double pixel, WorkMeter& work,
+                   bool checkBounds = true) {
     if (checkBounds && (p.x < shape.bounds.xMin || p.x > shape.bounds.xMax ||
                         p.y < shape.bounds.yMin || p.y > shape.bounds.yMax))
         return false;
     std::vector<int> winding(shape.fills.size() + 1, 0);
     std::vector<int> crossings(shape.fills.size() + 1, 0);
     for (const ShapePath& path : shape.paths) {
+        work.charge(1 + path.edges.size());
         if (path.line && path.line <= shape.lines.size()) {
             double half = std::max<double>(shape.lines[path.line - 1].width, pixel) / 2;
             bool onStroke = false;
@@ -241,13 +266,21 @@ bool shapeContains(const Shape& shape, Point p, double pixel, bool checkBounds =
     return false;
 }
 
-bool hitsContentThrough(DisplayObject& object, const Matrix& toStage, Point stagePoint, int level) {
+bool hitsContentThrough(DisplayObject& object, const Matrix& toStage, Point stagePoint, int level,
+                        WorkMeter& work, bool inMask = false) {
     if (level > MovieContext::kMaxNesting + 2) return false;
-    // A mask a script set limits the object to what the mask covers.
-    if (StageObject* stage = object.scriptObject())
-        if (DisplayObject* mask = stage->mask(); mask && mask != &object)
-            if (!hitsContentThrough(*mask, matrixToStage(*mask), stagePoint, level + 1))
-                return false;
+    work.charge(1);
+    // A mask a script set limits the object to what the mask covers; a mask's own mask, or
+    // a mask holding the object, does not count.
+    if (StageObject* stage = object.scriptObject(); stage && !inMask) {
+        DisplayObject* mask = stage->mask();
+        bool holdsObject = false;
+        for (DisplayObject* o = &object; o && !holdsObject; o = o->parent())
+            holdsObject = o == mask;
+        if (mask && !holdsObject &&
+            !hitsContentThrough(*mask, matrixToStage(*mask), stagePoint, 0, work, true))
+            return false;
+    }
     if (DisplayList* children = object.children()) {
         // A clip layer is not hit itself; the depths it masks are hit only where it covers.
         struct Layer {
@@ -263,10 +296,12 @@ bool hitsContentThrough(DisplayObject& object, const Matrix& toStage, Point stag
                 layers.push_back({child->clipDepth(), child.get(), childToStage});
                 continue;
             }
-            if (!hitsContentThrough(*child, childToStage, stagePoint, level + 1)) continue;
+            if (!hitsContentThrough(*child, childToStage, stagePoint, level + 1, work, inMask))
+                continue;
             bool covered = true;
             for (const Layer& layer : layers)
-                if (!hitsContentThrough(*layer.object, layer.toStage, stagePoint, level + 1)) {
+                if (!hitsContentThrough(*layer.object, layer.toStage, stagePoint, level + 1, work,
+                                        inMask)) {
                     covered = false;
                     break;
                 }
@@ -280,11 +315,12 @@ bool hitsContentThrough(DisplayObject& object, const Matrix& toStage, Point stag
     double pixel = kTwips / std::sqrt(std::abs(toStage.determinant()));
     const Character* character = object.character();
     if (character && character->kind() == CharacterKind::Shape)
-        return shapeContains(static_cast<const ShapeCharacter*>(character)->shape(), local, pixel);
+        return shapeContains(static_cast<const ShapeCharacter*>(character)->shape(), local, pixel,
+                             work);
     if (character && character->kind() == CharacterKind::MorphShape)
         return shapeContains(
             static_cast<const MorphShapeCharacter*>(character)->shapeAt(object.ratio()), local,
-            pixel);
+            pixel, work);
     if (character && character->kind() == CharacterKind::Text) {
         // Static text is hit on its glyphs' outlines.
         MovieClip* clip = object.parent() ? object.parent()->asMovieClip() : nullptr;
@@ -293,7 +329,8 @@ bool hitsContentThrough(DisplayObject& object, const Matrix& toStage, Point stag
              static_cast<const TextCharacter*>(character)->glyphDraws(clip->dictionary())) {
             double det = glyph.matrix.determinant();
             if (det == 0 || !std::isfinite(det)) continue;
-            if (shapeContains(*glyph.shape, glyph.matrix.inverted().apply(local), pixel, false))
+            if (shapeContains(*glyph.shape, glyph.matrix.inverted().apply(local), pixel, work,
+                              false))
                 return true;
         }
         return false;
@@ -305,8 +342,9 @@ bool hitsContentThrough(DisplayObject& object, const Matrix& toStage, Point stag
 
 }  // namespace
 
-bool hitsContent(DisplayObject& object, Point stagePoint) {
-    return hitsContentThrough(object, matrixToStage(object), stagePoint, 0);
+bool hitsContent(Machine& machine, DisplayObject& object, Point stagePoint) {
+    WorkMeter work(machine);
+    return hitsContentThrough(object, matrixToStage(object), stagePoint, 0, work);
 }
 
 int32_t playerInt(double value) {
@@ -349,7 +387,9 @@ Rect leafBounds(DisplayObject& object) {
 
 // The player measures a container by its leaves, each taken straight into the container's
 // space, not by the boxes of the clips between.
-void addLeafBounds(DisplayObject& object, const Matrix& toSpace, Rect& bounds, int level) {
+void addLeafBounds(DisplayObject& object, const Matrix& toSpace, Rect& bounds, int level,
+                   WorkMeter& work) {
+    work.charge(1);
     DisplayList* children = object.children();
     if (!children) {
         bounds = unionBounds(bounds, cornersThrough(leafBounds(object), toSpace));
@@ -357,15 +397,16 @@ void addLeafBounds(DisplayObject& object, const Matrix& toSpace, Rect& bounds, i
     }
     if (level > MovieContext::kMaxNesting + 2) return;
     for (const auto& [depth, child] : children->objects())
-        addLeafBounds(*child, toSpace * child->matrix(), bounds, level + 1);
+        addLeafBounds(*child, toSpace * child->matrix(), bounds, level + 1, work);
 }
 
 }  // namespace
 
-Rect contentBounds(DisplayObject& object) {
+Rect contentBounds(Machine& machine, DisplayObject& object) {
     if (!object.children()) return leafBounds(object);
     Rect bounds = kNoBounds;
-    addLeafBounds(object, Matrix{}, bounds, 0);
+    WorkMeter work(machine);
+    addLeafBounds(object, Matrix{}, bounds, 0, work);
     return bounds;
 }
 
@@ -402,8 +443,8 @@ Rect cornersThrough(const Rect& r, const Matrix& m) {
     return Rect{roundTwips(x0), roundTwips(x1), roundTwips(y0), roundTwips(y1)};
 }
 
-Rect boundsInParent(DisplayObject& object) {
-    return boundsThrough(contentBounds(object), object.matrix());
+Rect boundsInParent(Machine& machine, DisplayObject& object) {
+    return boundsThrough(contentBounds(machine, object), object.matrix());
 }
 
 Matrix multiplyMatrices(const Matrix& outer, const Matrix& inner) {
@@ -459,7 +500,7 @@ Value getDisplayProperty(Machine& machine, DisplayObject& object, int index) {
             return Value(object.visible());
         case kWidth:
         case kHeight: {
-            Rect r = boundsInParent(object);
+            Rect r = boundsInParent(machine, object);
             if (r.xMin > r.xMax) return Value(0.0);
             double size = index == kWidth ? double(r.xMax) - r.xMin : double(r.yMax) - r.yMin;
             return Value(size / kTwips);

@@ -34,15 +34,16 @@ void setDisplayPropertyByIndex(Machine& machine, Object& object, int index, cons
 int32_t playerInt(double value);
 
 // The extent of an object's content in its own space (twips): its shape, or the union of its
-// children's extents in its space. Empty is kNoBounds.
-Rect contentBounds(DisplayObject& object);
+// children's extents in its space. Empty is kNoBounds. Big trees count against the action
+// list's bound (a ScriptLimitError once it is used up), as hitsContent does.
+Rect contentBounds(Machine& machine, DisplayObject& object);
 // A rectangle through a matrix as the player computes an object's extent in its parent: each
 // product rounded on its own.
 Rect boundsThrough(const Rect& rect, const Matrix& matrix);
 // A rectangle through a matrix, corners rounded to twips (getBounds to another clip's space).
 Rect cornersThrough(const Rect& rect, const Matrix& matrix);
 // The object's extent in its parent's space.
-Rect boundsInParent(DisplayObject& object);
+Rect boundsInParent(Machine& machine, DisplayObject& object);
 // Products and inverses keep their translation in whole twips, as the player's matrices do.
 Matrix multiplyMatrices(const Matrix& outer, const Matrix& inner);
 // The inverse, or nothing for a singular matrix.
@@ -51,6 +52,6 @@ std::optional<Matrix> invertMatrix(const Matrix& matrix);
 Matrix matrixToStage(DisplayObject& object);
 // True when the point (stage twips) falls on what the object draws: shapes by their fills
 // (each by its winding rule) and their strokes, other content by its extent.
-bool hitsContent(DisplayObject& object, Point stagePoint);
+bool hitsContent(Machine& machine, DisplayObject& object, Point stagePoint);
 
 }  // namespace swf::avm1

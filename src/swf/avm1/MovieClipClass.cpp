@@ -138,7 +138,7 @@ Value boundsFor(Machine& m, Object* self, std::span<const Value> args) {
     if (!object) return Value();
     DisplayObject* target = args.empty() ? object : targetArgument(m, *object, args[0]);
     if (!target) return Value();
-    Rect content = contentBounds(*object);
+    Rect content = contentBounds(m, *object);
     bool empty = content.xMin > content.xMax;
     if (target == object) {
         if (empty)
@@ -160,8 +160,8 @@ Value boundsFor(Machine& m, Object* self, std::span<const Value> args) {
     return rectObject(m, r.xMin, r.xMax, r.yMin, r.yMax);
 }
 
-Rect stageBounds(DisplayObject& object) {
-    return cornersThrough(contentBounds(object), matrixToStage(object));
+Rect stageBounds(Machine& m, DisplayObject& object) {
+    return cornersThrough(contentBounds(m, object), matrixToStage(object));
 }
 
 Value hitTest(Machine& m, Object* self, std::span<const Value> args) {
@@ -170,7 +170,7 @@ Value hitTest(Machine& m, Object* self, std::span<const Value> args) {
     if (args.size() == 1) {
         DisplayObject* other = targetArgument(m, *object, args[0]);
         if (!other) return Value(false);
-        Rect a = stageBounds(*object), b = stageBounds(*other);
+        Rect a = stageBounds(m, *object), b = stageBounds(m, *other);
         if (a.xMin > a.xMax || b.xMin > b.xMax) return Value(false);
         return Value(a.xMin <= b.xMax && b.xMin <= a.xMax && a.yMin <= b.yMax && b.yMin <= a.yMax);
     }
@@ -182,8 +182,8 @@ Value hitTest(Machine& m, Object* self, std::span<const Value> args) {
     MovieClip* root = m.context().root();
     Point p{x * 20, y * 20};
     if (root) p = root->matrix().apply(p);
-    if (shape) return Value(hitsContent(*object, p));
-    Rect r = stageBounds(*object);
+    if (shape) return Value(hitsContent(m, *object, p));
+    Rect r = stageBounds(m, *object);
     if (r.xMin > r.xMax) return Value(false);
     return Value(p.x >= r.xMin && p.x <= r.xMax && p.y >= r.yMin && p.y <= r.yMax);
 }
