@@ -67,7 +67,7 @@ Rect unionBounds(const Rect& a, const Rect& b) {
 void DisplayObject::applyPlacement(const PlaceObject& p, bool resetAbsent) {
     if ((p.matrix || resetAbsent) && !(scriptMoved_ && !resetAbsent))
         matrix_ = p.matrix.value_or(Matrix{});
-    if (p.colorTransform || resetAbsent)
+    if ((p.colorTransform || resetAbsent) && !(scriptMoved_ && !resetAbsent))
         colorTransform_ = p.colorTransform.value_or(ColorTransform{});
     if (p.ratio || resetAbsent) ratio_ = p.ratio.value_or(0);
     if (p.name || resetAbsent) name_ = p.name.value_or(std::string());

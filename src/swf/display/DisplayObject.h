@@ -91,7 +91,7 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     // Its script object, once a script has asked for it. The script side refers back weakly.
     avm1::StageObject* scriptObject() const { return scriptObject_; }
     void setScriptObject(avm1::StageObject* object) { scriptObject_ = object; }
-    // Once a script moves, scales or turns the object, the timeline no longer does.
+    // Once a script moves, scales, turns or recolours the object, the timeline no longer does.
     void setScriptMoved() { scriptMoved_ = true; }
     // Set once its unload event is queued, so that it never has two.
     bool unloadQueued() const { return unloadQueued_; }

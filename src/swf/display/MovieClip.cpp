@@ -72,6 +72,8 @@ void MovieClip::place(const PlaceObject& p) {
         instantiate(p, nullptr);
         return;
     }
+    // What a script made or moved to this depth is no longer the timeline's to move.
+    if (!existing->placedByTimeline()) return;
     if (p.characterId && static_cast<int>(*p.characterId) != existing->characterId()) {
         instantiate(p, existing.get());
         return;
