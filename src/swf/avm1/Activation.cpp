@@ -9,6 +9,7 @@
 #include "swf/avm1/NumberConversion.h"
 #include "swf/avm1/StageObject.h"
 #include "swf/avm1/StringFunctions.h"
+#include "swf/avm1/TargetPath.h"
 #include "swf/avm1/SuperObject.h"
 #include "swf/display/IgnoringCase.h"
 #include "swf/display/MovieClip.h"
@@ -346,16 +347,7 @@ Object* Activation::resolveTarget(std::string_view path) {
     }
     bool first = true;
     while (!path.empty() && current) {
-        std::string_view part;
-        if (path.starts_with("..")) {
-            part = "..";
-            path.remove_prefix(2);
-        } else {
-            size_t end = std::min(path.find_first_of("/.:"), path.size());
-            part = path.substr(0, end);
-            path.remove_prefix(end);
-        }
-        if (!path.empty()) path.remove_prefix(1);
+        std::string_view part = takePathPart(path);
         if (part.empty()) continue;
         if (part == "..") {
             current = machine_.get(Value(current), "_parent").asObject();

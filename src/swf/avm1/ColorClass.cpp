@@ -7,6 +7,7 @@
 
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/Machine.h"
+#include "swf/avm1/TargetPath.h"
 #include "swf/avm1/NumberConversion.h"
 #include "swf/avm1/StageObject.h"
 #include "swf/display/DisplayObject.h"
@@ -27,13 +28,10 @@ DisplayObject* clipAtPath(Machine& m, const std::string& path) {
     MovieClip* root = m.context().root();
     if (path.empty() || !root) return nullptr;
     Value current(m.stageObject(*root));
-    size_t start = 0, parts = 0;
-    while (start < path.size() && parts++ < kMaxPathParts) {
-        size_t end = path.find_first_of("./:", start);
-        if (path.compare(start, 2, "..") == 0) end = start + 2;
-        if (end == std::string::npos) end = path.size();
-        std::string_view part(path.data() + start, end - start);
-        start = end + 1;
+    std::string_view rest = path;
+    size_t parts = 0;
+    while (!rest.empty() && parts++ < kMaxPathParts) {
+        std::string_view part = takePathPart(rest);
         if (part.empty()) continue;
         if (m.namesEqual(part, "_root") || m.namesEqual(part, "_level0"))
             current = Value(m.stageObject(*root));

@@ -9,6 +9,7 @@
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/NumberConversion.h"
 #include "swf/avm1/StageObject.h"
+#include "swf/avm1/TargetPath.h"
 #include "swf/display/ClipEvent.h"
 #include "swf/display/DisplayObjectFactory.h"
 #include "swf/display/MovieClip.h"
@@ -76,16 +77,7 @@ DisplayObject* resolvePath(Machine& m, DisplayObject& from, std::string_view pat
         path.remove_prefix(1);
     }
     for (int parts = 0; !path.empty() && current && parts < kMaxPathParts; ++parts) {
-        std::string_view part;
-        if (path.starts_with("..")) {
-            part = "..";
-            path.remove_prefix(2);
-        } else {
-            size_t end = std::min(path.find_first_of("/.:"), path.size());
-            part = path.substr(0, end);
-            path.remove_prefix(end);
-        }
-        if (!path.empty()) path.remove_prefix(1);
+        std::string_view part = takePathPart(path);
         if (part.empty()) continue;
         if (part == ".." || m.namesEqual(part, "_parent")) {
             current = current->parent();

@@ -1,0 +1,25 @@
+#pragma once
+// Target paths as actions write them: "/a/b", "a.b", "a:b", "../a", mixed at will.
+
+#include <algorithm>
+#include <string_view>
+
+namespace swf::avm1 {
+
+// Takes the next part off the front of `path`, with the separator after it: a name, "..", or
+// "" for an empty segment. A path starting with '/' starts at the root: callers check first.
+inline std::string_view takePathPart(std::string_view& path) {
+    std::string_view part;
+    if (path.starts_with("..")) {
+        part = path.substr(0, 2);
+        path.remove_prefix(2);
+    } else {
+        size_t end = std::min(path.find_first_of("/.:"), path.size());
+        part = path.substr(0, end);
+        path.remove_prefix(end);
+    }
+    if (!path.empty()) path.remove_prefix(1);
+    return part;
+}
+
+}  // namespace swf::avm1
