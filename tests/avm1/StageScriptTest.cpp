@@ -75,6 +75,26 @@ TEST(StageScript, IntervalsFollowTheMovieClock) {
     EXPECT_EQ(Joined(RunMovie(movie, 12)), "tick 1\ntick 2\ntick 3");
 }
 
+TEST(StageScript, TimersThatSpinShareOneBoundForTheFrame) {
+    // Three intervals that loop forever: each firing is its own action list, but together
+    // they stop at the frame's bound, once, and the movie plays on.
+    st::SwfWriter movie;
+    movie.frameRate(10);
+    movie.doAction(st::ActionBuilder::assemble(R"(
+        function "spin" () { loop: jump loop }
+        push 1, "spin"; getVariable; push 2, "setInterval"; callFunction; pop
+        push 1, "spin"; getVariable; push 2, "setInterval"; callFunction; pop
+        push 1, "spin"; getVariable; push 2, "setInterval"; callFunction; pop)"));
+    movie.showFrame();
+    movie.doAction(st::ActionBuilder::assemble(R"(push "frame 2"; trace; stop)")).showFrame();
+    EXPECT_EQ(Joined(RunMovie(movie, 2)),
+              "frame 2\n"
+              "Error: the script ran too long in one frame (more than 5,000,000 actions); the "
+              "script was stopped.\n"
+              "Error: the scripts ran too long in one frame (more than 10,000,000 actions in all); "
+              "the script was stopped.");
+}
+
 TEST(StageScript, TheCollectorReclaimsCyclesBuiltEveryFrame) {
     // Each frame makes 5000 objects in pairs that refer to each other, then drops them.
     st::SwfWriter movie;

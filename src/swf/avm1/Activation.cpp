@@ -165,6 +165,7 @@ void Activation::reportUncaught(Machine& machine, const Value& value) {
 }
 
 void Activation::reportLimit(Machine& machine, const ScriptLimitError& error) {
+    if (machine.tickExhausted() && !machine.firstTickLimitReport()) return;
     machine.trace(std::string("Error: ") + error.what() + "; the script was stopped.");
 }
 
@@ -462,8 +463,7 @@ Activation::Outcome Activation::execute(size_t start, size_t end) {
     size_t pc = start;
     end = std::min(end, block_.code.size());
     while (pc < end) {
-        if (!machine_.chargeAction())
-            throw ScriptLimitError("the script ran too long in one frame (more than 5,000,000 actions)");
+        machine_.chargeAction();
         // A frame script stops once its own clip has been removed.
         if (haltsWithBase_ && !machine_.displayObjectOf(Value(base_))) return Outcome::Return;
         uint8_t action = 0;

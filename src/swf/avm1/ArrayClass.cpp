@@ -44,9 +44,7 @@ void checkCount(uint64_t count) {
 // script looping over methods of huge arrays stops as one looping over actions does.
 void charge(Machine& m, uint64_t work) {
     for (uint64_t i = 0; i < work; ++i)
-        if (!m.chargeAction())
-            throw ScriptLimitError(
-                "the script ran too long in one frame (more than 5,000,000 actions)");
+        m.chargeAction();
 }
 
 int32_t lengthOf(Machine& m, Object* self) {
@@ -318,9 +316,7 @@ Value sort(Machine& m, Object* self, std::span<const Value> args) {
     if (!compareFunction.isUndefined()) {
         return finishSort(m, self, values, flags, [&](uint32_t a, uint32_t b) {
             // Each call counts against the action list's bound, native functions too.
-            if (!m.chargeAction())
-                throw ScriptLimitError(
-                    "the script ran too long in one frame (more than 5,000,000 actions)");
+            m.chargeAction();
             Value pair[2] = {values[a], values[b]};
             double r = m.toNumber(m.call(compareFunction, nullptr, pair));
             int c = (r > 0) - (r < 0);

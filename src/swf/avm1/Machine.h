@@ -53,6 +53,8 @@ class Machine {
     static constexpr int kMaxCallDepth = 256;         // as the original player
     static constexpr int kMaxPrototypeChain = 256;    // a looped __proto__ chain ends here
     static constexpr uint64_t kMaxActionsPerList = 5'000'000;
+    // All the lists of one frame together (frame scripts, events, every timer firing).
+    static constexpr uint64_t kMaxActionsPerTick = 10'000'000;
     static constexpr size_t kMaxStringLength = 64u << 20;
 
     Machine(MovieContext& context, int swfVersion);
@@ -148,10 +150,27 @@ class Machine {
     void callEventMethod(DisplayObject& object, std::string_view name);
 
     void trace(const std::string& line);
-    // Counts an action against the list's bound; false once it is used up.
-    bool chargeAction() {
+    // Counts an action (or a native's share of work) against the list's and the frame's
+    // bounds; a ScriptLimitError once either is used up.
+    void chargeAction() {
         ++totalActionsRun_;
-        return ++actionsRun_ <= kMaxActionsPerList;
+        if (++actionsRun_ > kMaxActionsPerList)
+            throw ScriptLimitError("the script ran too long in one frame (more than 5,000,000 actions)");
+        if (++actionsThisTick_ > kMaxActionsPerTick)
+            throw ScriptLimitError(
+                "the scripts ran too long in one frame (more than 10,000,000 actions in all)");
+    }
+    // A new frame: the frame's bound starts again.
+    void startTick() {
+        actionsThisTick_ = 0;
+        tickLimitReported_ = false;
+    }
+    bool tickExhausted() const { return actionsThisTick_ > kMaxActionsPerTick; }
+    // True the first time it is asked in a frame whose bound is used up: one line says so.
+    bool firstTickLimitReport() {
+        bool first = !tickLimitReported_;
+        tickLimitReported_ = true;
+        return first;
     }
     uint64_t totalActionsRun() const { return totalActionsRun_; }
     void startActionList() { actionsRun_ = 0; }
@@ -200,6 +219,8 @@ class Machine {
     std::vector<Object*> roots_;
     uint64_t actionsRun_ = 0;
     uint64_t totalActionsRun_ = 0;
+    uint64_t actionsThisTick_ = 0;
+    bool tickLimitReported_ = false;
     int callDepth_ = 0;
     bool constructing_ = false;
     Object* runningFunction_ = nullptr;

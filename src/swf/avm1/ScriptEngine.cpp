@@ -99,6 +99,7 @@ void ScriptEngine::construct(DisplayObject& object) {
 void ScriptEngine::afterActions() {
     Timers::runDue(machine_);
     machine_.collectGarbageIfDue();
+    machine_.startTick();
 }
 
 }  // namespace swf::avm1

@@ -66,7 +66,7 @@ void Timers::runDue(Machine& m) {
     for (const Timer& t : self.timers_)
         if (t.dueMs <= now) due.push_back(t.id);
     for (int id : due) {
-        for (int firing = 0; firing < kMaxFiringsPerTick; ++firing) {
+        for (int firing = 0; firing < kMaxFiringsPerTick && !m.tickExhausted(); ++firing) {
             auto it = std::find_if(self.timers_.begin(), self.timers_.end(),
                                    [id](const Timer& t) { return t.id == id; });
             if (it == self.timers_.end() || it->dueMs > now) break;

@@ -14,22 +14,21 @@ void MovieContext::queueActions(const std::shared_ptr<MovieClip>& clip,
     actions_.push_back({QueuedAction::Kind::Frame, clip, &code, 0});
 }
 
-void MovieContext::queueAhead(QueuedAction action) {
-    // Ahead of frame actions and events, after what was queued ahead before.
-    auto it = actions_.begin();
-    while (it != actions_.end() &&
-           (it->kind == QueuedAction::Kind::Init || it->kind == QueuedAction::Kind::Construct))
-        ++it;
-    actions_.insert(it, std::move(action));
+bool MovieContext::takeNextAction(QueuedAction& next) {
+    std::deque<QueuedAction>& queue = ahead_.empty() ? actions_ : ahead_;
+    if (queue.empty()) return false;
+    next = std::move(queue.front());
+    queue.pop_front();
+    return true;
 }
 
 void MovieContext::queueInitActions(const std::shared_ptr<MovieClip>& root,
                                     const std::vector<uint8_t>& code) {
-    queueAhead({QueuedAction::Kind::Init, root, &code, 0});
+    ahead_.push_back({QueuedAction::Kind::Init, root, &code, 0});
 }
 
 void MovieContext::queueConstruct(const std::shared_ptr<DisplayObject>& object) {
-    if (runner_) queueAhead({QueuedAction::Kind::Construct, object, nullptr, kClipConstruct});
+    if (runner_) ahead_.push_back({QueuedAction::Kind::Construct, object, nullptr, kClipConstruct});
 }
 
 void MovieContext::queueEvent(const std::shared_ptr<DisplayObject>& object, uint32_t event) {

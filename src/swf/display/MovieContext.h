@@ -70,7 +70,8 @@ class MovieContext {
     void queueEvent(const std::shared_ptr<DisplayObject>& object, uint32_t event);
     // Construct events and class constructors run ahead of frame actions, in placing order.
     void queueConstruct(const std::shared_ptr<DisplayObject>& object);
-    std::deque<QueuedAction>& actionQueue() { return actions_; }
+    // The next entry to run: what was queued ahead first, then the rest in order.
+    bool takeNextAction(QueuedAction& next);
 
     // The interpreter, while the movie plays; null while it is torn down.
     ActionRunner* runner() const { return runner_; }
@@ -109,8 +110,9 @@ class MovieContext {
     uint64_t tick_ = 0;
     size_t liveObjects_ = 0;
     size_t objectsMadeThisStep_ = 0;
-    void queueAhead(QueuedAction action);
-
+    // Init actions and construct events run before frame actions and events; a queue of their
+    // own keeps queueing them cheap however many wait.
+    std::deque<QueuedAction> ahead_;
     std::deque<QueuedAction> actions_;
     ActionRunner* runner_ = nullptr;
     std::vector<bool> initFramesDone_;

@@ -39,10 +39,8 @@ void FrameLifecycle::runQueue() {
 }
 
 void FrameLifecycle::drain(size_t& budget) {
-    auto& queue = context_.actionQueue();
-    while (!queue.empty()) {
-        QueuedAction next = std::move(queue.front());
-        queue.pop_front();
+    QueuedAction next;
+    while (context_.takeNextAction(next)) {
         if (budget == 0 || context_.quitRequested()) continue;  // drained, not run
         --budget;
         switch (next.kind) {
