@@ -131,6 +131,8 @@ const std::vector<avm1test::ScriptCase> kCases = {
         push 0, "down"; callFunction; pop
         push "not reached"; trace)",
      "Error: 256 levels of recursion were exceeded in one action list; the script was stopped."},
+    {"a frame calling itself stops at the same depth", 8, R"(push "1"; call)",
+     "Error: 256 levels of recursion were exceeded in one action list; the script was stopped."},
     {"endless loops stop", 8, R"(loop: jump loop)",
      "Error: the script ran too long in one frame (more than 5,000,000 actions); the script was "
      "stopped."},

@@ -591,6 +591,14 @@ void Activation::callFrame(const Value& frame) {
     else
         index = clip->timeline().findLabel(label);
     if (index < 0 || index >= clip->timeline().playableFrames()) return;
+    // A frame calling frames nests like a function call, under the same depth bound.
+    int& depth = machine_.callDepth();
+    if (depth >= Machine::kMaxCallDepth)
+        throw ScriptLimitError("256 levels of recursion were exceeded in one action list");
+    struct DepthGuard {
+        int& depth;
+        ~DepthGuard() { --depth; }
+    } guard{++depth};
     for (const FrameTag& tag : clip->timeline().frame(index).tags)
         if (const auto* action = std::get_if<DoAction>(&tag)) {
             ActionBlock block{block_.owner, action->code, version_};
