@@ -11,30 +11,16 @@ namespace {
 using avm1test::Joined;
 using avm1test::RunScript;
 
-// "a, b, c" (assembler values) -> "c, b, a, 3": what goes on the stack before a call or
-// initArray.
-std::string pushed(std::string_view list) {
-    std::vector<std::string> values;
-    while (!list.empty()) {
-        size_t comma = list.find(',');
-        std::string_view value = list.substr(0, comma);
-        while (value.starts_with(' ')) value.remove_prefix(1);
-        values.emplace_back(value);
-        list = comma == std::string_view::npos ? "" : list.substr(comma + 1);
-    }
-    std::string out;
-    for (auto it = values.rbegin(); it != values.rend(); ++it) out += *it + ", ";
-    return out + std::to_string(values.size());
-}
+using avm1test::PushedArguments;
 
 // name = [list]
 std::string let(std::string_view name, std::string_view list) {
-    return "push \"" + std::string(name) + "\", " + pushed(list) + "; initArray; setVariable\n";
+    return "push \"" + std::string(name) + "\", " + PushedArguments(list) + "; initArray; setVariable\n";
 }
 
 // trace(name.method(list))
 std::string call(std::string_view name, std::string_view method, std::string_view list = "") {
-    return "push " + pushed(list) + ", \"" + std::string(name) + "\"; getVariable; push \"" +
+    return "push " + PushedArguments(list) + ", \"" + std::string(name) + "\"; getVariable; push \"" +
            std::string(method) + "\"; callMethod; trace\n";
 }
 

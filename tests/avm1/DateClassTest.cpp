@@ -33,29 +33,15 @@ class ZoneGuard {
     std::optional<std::string> old_;
 };
 
-// "a, b, c" (assembler values) -> "c, b, a, 3": the pushes before a call or a new.
-std::string pushedArguments(std::string_view list) {
-    std::vector<std::string> values;
-    while (!list.empty()) {
-        size_t comma = list.find(',');
-        std::string_view value = list.substr(0, comma);
-        while (value.starts_with(' ')) value.remove_prefix(1);
-        values.emplace_back(value);
-        list = comma == std::string_view::npos ? "" : list.substr(comma + 1);
-    }
-    std::string out;
-    for (auto it = values.rbegin(); it != values.rend(); ++it) out += *it + ", ";
-    return out + std::to_string(values.size());
-}
 
 // d = new Date(create); trace(d.call); trace(d). Without `create`, call is a method of Date.
 std::string script(const char* create, std::string_view call) {
     size_t open = call.find('(');
     std::string method(call.substr(0, open));
-    std::string args = pushedArguments(call.substr(open + 1, call.size() - open - 2));
+    std::string args = avm1test::PushedArguments(call.substr(open + 1, call.size() - open - 2));
     if (!create) return "push " + args + ", \"Date\"; getVariable; push \"" + method +
                         "\"; callMethod; trace";
-    return "push \"d\", " + pushedArguments(create) + ", \"Date\"; newObject; setVariable\n"
+    return "push \"d\", " + avm1test::PushedArguments(create) + ", \"Date\"; newObject; setVariable\n"
            "push " + args + ", \"d\"; getVariable; push \"" + method + "\"; callMethod; trace\n"
            "push \"d\"; getVariable; trace";
 }

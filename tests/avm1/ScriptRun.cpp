@@ -55,6 +55,20 @@ void ExpectTraces(const std::vector<ScriptCase>& cases) {
             << c.name << " (SWF " << c.version << ")";
 }
 
+std::string PushedArguments(std::string_view list) {
+    std::vector<std::string> values;
+    while (!list.empty()) {
+        size_t comma = list.find(',');
+        std::string_view value = list.substr(0, comma);
+        while (value.starts_with(' ')) value.remove_prefix(1);
+        values.emplace_back(value);
+        list = comma == std::string_view::npos ? "" : list.substr(comma + 1);
+    }
+    std::string out;
+    for (auto it = values.rbegin(); it != values.rend(); ++it) out += *it + ", ";
+    return out + std::to_string(values.size());
+}
+
 std::string Joined(const std::vector<std::string>& lines) {
     std::string out;
     for (size_t i = 0; i < lines.size(); ++i) out += (i ? "\n" : "") + lines[i];
