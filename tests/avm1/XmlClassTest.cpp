@@ -284,7 +284,8 @@ TEST(XmlParser, OddInput) {
         auto result = XmlParser::parse(c.text, c.ignoreWhite, 8);
         std::string nodes;
         for (const auto& node : result.nodes) {
-            nodes += (nodes.empty() ? "" : " ") + std::to_string(node.parent);
+            if (!nodes.empty()) nodes += ' ';
+            nodes += std::to_string(node.parent);
             if (!node.isElement) {
                 nodes += "'" + node.text + "'";
                 continue;
