@@ -294,12 +294,15 @@ void MainWindow::LoadOpenMovie() {
 }
 
 void MainWindow::LoadWorkingMovie() {
-    if (movie_) view_->Control().LoadMovie(movie_->workingPath());
+    if (!movie_) return;
+    view_->Control().SetBaseFolder(movie_->baseFolder());
+    view_->Control().LoadMovie(movie_->workingPath());
 }
 
 bool MainWindow::LoadSilentCopy() {
     if (!movie_) return false;
     const std::string& silent = movie_->SilentCopy();
+    view_->Control().SetBaseFolder(movie_->baseFolder());
     return !silent.empty() && view_->Control().LoadMovie(silent);
 }
 

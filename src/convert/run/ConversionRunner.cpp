@@ -87,11 +87,13 @@ ConversionRunner::~ConversionRunner() = default;
 
 bool ConversionRunner::LoadSilentCopy() {
     const std::string& path = movie_.SilentCopy();
+    host_.Control().SetBaseFolder(movie_.baseFolder());
     return !path.empty() && host_.Control().LoadMovie(path);
 }
 
 void ConversionRunner::ReloadWorkingMovie() {
     swf::Player& control = host_.Control();
+    control.SetBaseFolder(movie_.baseFolder());
     control.LoadMovie(movie_.workingPath());
     control.StopPlay();
 }
@@ -286,6 +288,7 @@ int32_t ConversionRunner::BeginRecordingPhase(const AviJob& job) {
     host_.SetInterfaceEnabled(false);
     ProgressDialog& progress = host_.Progress();
     swf::Player& control = host_.Control();
+    control.SetBaseFolder(movie_.baseFolder());  // loads read beside the original, not the copy
     auto phase = std::make_unique<Recording>();
     phase->job = job;
     phase->format = audio::NormalizePcm(job.audioFormat);

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "convert/MovieFile.h"
 #include "convert/TempFile.h"
@@ -18,6 +19,7 @@ void MovieCopies::Discard() {
     if (workingIsTemporary_) std::remove(workingPath_.c_str());
     silentPath_.clear();
     workingPath_.clear();
+    baseFolder_.clear();
     workingIsTemporary_ = false;
     header_ = {};
 }
@@ -39,6 +41,8 @@ bool MovieCopies::Open(const std::string& sourcePath) {
         Discard();
         return false;
     }
+    std::error_code ignored;
+    baseFolder_ = std::filesystem::absolute(sourcePath, ignored).parent_path().string();
     return true;
 }
 

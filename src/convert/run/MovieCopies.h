@@ -22,6 +22,9 @@ class MovieCopies {
 
     const MovieHeader& header() const { return header_; }
     const std::string& workingPath() const { return workingPath_; }
+    // The folder of the movie as chosen: the copies are played from elsewhere, but the files
+    // the movie loads (and the movies it imports from) are looked for here.
+    const std::string& baseFolder() const { return baseFolder_; }
     // The silent copy, made again under a new name when its file has gone or cannot be read.
     // Empty when it cannot be made.
     const std::string& SilentCopy();
@@ -31,6 +34,7 @@ class MovieCopies {
 
     MovieHeader header_;
     std::string workingPath_;
+    std::string baseFolder_;
     bool workingIsTemporary_ = false;
     std::string silentPath_;
 };

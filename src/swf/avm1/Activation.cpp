@@ -5,6 +5,7 @@
 
 #include "swf/avm1/ArrayObject.h"
 #include "swf/avm1/DisplayProperties.h"
+#include "swf/avm1/LoadRequests.h"
 #include "swf/avm1/MovieClipClass.h"
 #include "swf/avm1/NumberConversion.h"
 #include "swf/avm1/StageObject.h"
@@ -562,16 +563,42 @@ void Activation::gotoFrame(MovieClip* clip, const Value& frame, bool play, int s
         clip->stop();
 }
 
-void Activation::getUrl(const std::string& url, const std::string& window, uint8_t) {
+void Activation::getUrl(const std::string& url, const std::string& window, uint8_t flags) {
     constexpr std::string_view kFsCommand = "FSCommand:";
-    if (!startsWithIgnoringCase(url, kFsCommand)) return;
-    std::string command = url.substr(kFsCommand.size());
     MovieContext& context = machine_.context();
-    if (command.size() == 4 && startsWithIgnoringCase(command, "quit")) {
-        context.requestQuit();
-    } else if (context.fsCommand) {
-        context.fsCommand(command, window);
+    if (startsWithIgnoringCase(url, kFsCommand)) {
+        std::string command = url.substr(kFsCommand.size());
+        if (command.size() == 4 && startsWithIgnoringCase(command, "quit")) {
+            context.requestQuit();
+        } else if (context.fsCommand) {
+            context.fsCommand(command, window);
+        }
+        return;
     }
+    // GetURL2's flags: 0x80 loads variables, 0x40 names a clip as the target; the method
+    // (GET/POST) would send the clip's variables, which a local file does not take.
+    constexpr uint8_t kLoadVariables = 0x80, kTargetIsClip = 0x40;
+    ContentLoader* loader = context.loader();
+    if (!loader) return;
+    LoadTarget target;
+    target.level = levelNumber(window);
+    if (target.level < 0) {
+        // A browser window: nothing is opened.
+        if (!(flags & (kLoadVariables | kTargetIsClip))) return;
+        DisplayObject* object = machine_.displayObjectOf(Value(resolveTarget(window)));
+        // Variables may go to a text field too; movies only to clips.
+        if (object && (flags & kLoadVariables) && !object->asMovieClip())
+            return requestVariables(machine_, -1, object->shared_from_this(), url);
+        MovieClip* clip = object ? object->asMovieClip() : nullptr;
+        if (!clip) return;
+        target = loadTargetOf(machine_, *clip);
+    }
+    if (flags & kLoadVariables)
+        requestVariables(machine_, target, url);
+    else if (url.empty())
+        loader->unloadMovie(target);
+    else
+        loader->loadMovie(target, url);
 }
 
 void Activation::callFrame(const Value& frame) {

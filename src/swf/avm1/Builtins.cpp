@@ -37,6 +37,8 @@ void Builtins::install(Machine& machine) {
     installCameraClass(machine);
     installMicrophoneClass(machine);
     installExternalInterface(machine);
+    installLoadVarsClass(machine);
+    installMovieClipLoaderClass(machine);
     installPlaceholderClasses(machine);
     installNativeTable(machine);
 }

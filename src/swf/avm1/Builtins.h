@@ -40,6 +40,8 @@ void installLocalConnectionClass(Machine& machine);
 void installCameraClass(Machine& machine);
 void installMicrophoneClass(Machine& machine);
 void installExternalInterface(Machine& machine);
+void installLoadVarsClass(Machine& machine);
+void installMovieClipLoaderClass(Machine& machine);
 void installPlaceholderClasses(Machine& machine);
 void installNativeTable(Machine& machine);
 

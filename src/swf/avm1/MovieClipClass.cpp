@@ -6,6 +6,7 @@
 #include "swf/avm1/ArrayObject.h"
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/DisplayProperties.h"
+#include "swf/avm1/LoadRequests.h"
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/NumberConversion.h"
 #include "swf/avm1/StageObject.h"
@@ -14,6 +15,7 @@
 #include "swf/display/DisplayObjectFactory.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/parse/SwfMovie.h"
 
 namespace swf::avm1 {
 namespace {
@@ -450,15 +452,18 @@ void installMovieClipClass(Machine& m) {
                        return Value();
                    });
     m.defineMethod(proto, "getSWFVersion", [](Machine& m, Object* self, std::span<const Value>) {
-        return m.displayObjectOf(Value(self)) ? Value(static_cast<double>(m.swfVersion()))
-                                              : Value();
+        DisplayObject* d = m.displayObjectOf(Value(self));
+        if (!d) return Value();
+        MovieClip* clip = d->asMovieClip();
+        return Value(static_cast<double>(clip ? clip->swfVersion() : m.swfVersion()));
     });
     auto bytes = [](Machine& m, Object* self, std::span<const Value>) {
         MovieClip* clip = clipOf(m, self);
         if (!clip) return Value();
+        if (clip->loadedMovie()) return Value(static_cast<double>(clip->loadedBytes()));
         // A clip a script made empty has nothing loaded.
         if (!clip->character() && !isMainTimeline(m, clip)) return Value(0.0);
-        return Value(static_cast<double>(m.context().movie().header.declaredLength));
+        return Value(static_cast<double>(clip->ownerMovie()->header.declaredLength));
     };
     m.defineMethod(proto, "getBytesLoaded", bytes);
     m.defineMethod(proto, "getBytesTotal", bytes);
@@ -489,6 +494,28 @@ void installMovieClipClass(Machine& m) {
                        return convertPoint(m, self, args, false);
                    });
     m.defineMethod(proto, "setMask", setMask);
+    // Loads are answered as the frame ends; the method (GET/POST) would send the clip's
+    // variables, which a local file does not take.
+    m.defineMethod(proto, "loadMovie", [](Machine& m, Object* self, std::span<const Value> args) {
+        MovieClip* clip = clipOf(m, self);
+        ContentLoader* loader = m.context().loader();
+        if (!clip || !loader || args.empty()) return Value();
+        loader->loadMovie(loadTargetOf(m, *clip), m.toString(args[0]));
+        return Value();
+    });
+    m.defineMethod(proto, "unloadMovie", [](Machine& m, Object* self, std::span<const Value>) {
+        MovieClip* clip = clipOf(m, self);
+        ContentLoader* loader = m.context().loader();
+        if (clip && loader) loader->unloadMovie(loadTargetOf(m, *clip));
+        return Value();
+    });
+    m.defineMethod(proto, "loadVariables",
+                   [](Machine& m, Object* self, std::span<const Value> args) {
+                       MovieClip* clip = clipOf(m, self);
+                       if (clip && !args.empty())
+                           requestVariables(m, loadTargetOf(m, *clip), m.toString(args[0]));
+                       return Value();
+                   });
     installPlacementAccessors(m, proto);
     installPlacementAccessors(m, m.prototypes().button);
     for (Object* p : {proto, m.prototypes().button}) {

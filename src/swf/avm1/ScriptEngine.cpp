@@ -1,11 +1,13 @@
 #include "swf/avm1/ScriptEngine.h"
 
 #include "swf/avm1/Activation.h"
+#include "swf/avm1/LoadRequests.h"
 #include "swf/avm1/StageObject.h"
 #include "swf/avm1/Timers.h"
 #include "swf/display/ClipEvent.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/parse/SwfMovie.h"
 
 namespace swf::avm1 {
 namespace {
@@ -26,23 +28,56 @@ const char* eventMethod(uint32_t event) {
     }
 }
 
+// The clip whose timeline placed `clip`: its handlers and class come from that movie.
+const MovieClip& placingClip(MovieClip& clip) {
+    DisplayObject* parent = clip.parent();
+    MovieClip* holder = parent ? parent->asMovieClip() : nullptr;
+    return holder ? *holder : clip;
+}
+
 }  // namespace
 
 ScriptEngine::ScriptEngine(MovieContext& context)
-    : context_(context), machine_(context, context.movie().header.version) {}
+    : context_(context), machine_(context, context.movie().header.version) {
+    // A clip a movie was loaded into starts over as a plain clip: its variables go, and the
+    // parameters of its URL ("child.swf?a=1") are its first ones.
+    context_.contentReplaced = [this](MovieClip& clip) {
+        if (StageObject* stage = clip.scriptObject()) {
+            std::vector<std::string> names;
+            stage->ownNames(names);
+            for (const std::string& name : names) stage->deleteOwn(name);
+            stage->setProto(machine_.prototypes().movieClip);
+            stage->setLockRoot(false);
+        }
+        const std::string& url = clip.url();
+        size_t query = url.find('?');
+        if (query == std::string::npos) return;
+        StageObject* stage = machine_.stageObject(clip);
+        Activation::runGuarded(machine_, [&] {
+            decodeVariables(machine_, stage, std::string_view(url).substr(query + 1));
+        });
+    };
+}
 
-ScriptEngine::~ScriptEngine() = default;
+ScriptEngine::~ScriptEngine() {
+    context_.contentReplaced = nullptr;
+}
 
 ActionBlock ScriptEngine::blockOf(std::span<const uint8_t> code) const {
     return ActionBlock{context_.moviePointer(), code, context_.movie().header.version};
 }
 
+ActionBlock ScriptEngine::blockOf(std::span<const uint8_t> code, const MovieClip& clip) const {
+    std::shared_ptr<const SwfMovie> movie = clip.ownerMovie();
+    return ActionBlock{movie, code, movie->header.version};
+}
+
 void ScriptEngine::runFrameActions(std::span<const uint8_t> code, MovieClip& clip) {
-    machine_.runActions(blockOf(code), clip);
+    machine_.runActions(blockOf(code, clip), clip);
 }
 
 void ScriptEngine::runInitActions(std::span<const uint8_t> code, MovieClip& root) {
-    machine_.runActions(blockOf(code), root);
+    machine_.runActions(blockOf(code, root), root);
 }
 
 void ScriptEngine::runClipEvent(DisplayObject& object, uint32_t event) {
@@ -62,12 +97,13 @@ void ScriptEngine::runHandlers(DisplayObject& object, uint32_t event) {
     MovieClip* clip = object.asMovieClip();
     if (!handlers || !clip) return;
     for (const ClipActionRecord& record : *handlers)
-        if (record.events & event) machine_.runActions(blockOf(record.code), *clip);
+        if (record.events & event)
+            machine_.runActions(blockOf(record.code, placingClip(*clip)), *clip);
 }
 
 Function* ScriptEngine::registeredClassOf(DisplayObject& object) {
     if (!object.asMovieClip() || !object.character()) return nullptr;
-    for (const auto& [name, id] : context_.movie().exports)
+    for (const auto& [name, id] : placingClip(*object.asMovieClip()).ownerMovie()->exports)
         if (id == object.characterId())
             if (Object* ctor = machine_.registeredClass(name)) return ctor->asFunction();
     return nullptr;

@@ -31,6 +31,8 @@ class ScriptEngine : public ActionRunner {
 
   private:
     ActionBlock blockOf(std::span<const uint8_t> code) const;
+    // Code of `clip`'s movie (a loaded one has its own version and owns its bytes).
+    ActionBlock blockOf(std::span<const uint8_t> code, const MovieClip& clip) const;
     // The object's onClipEvent handlers for `event`.
     void runHandlers(DisplayObject& object, uint32_t event);
     // Construct events, then the constructor of the clip's registered class.

@@ -1,13 +1,14 @@
 // XMLNode and XML. Node properties are getters and setters on XMLNode.prototype over the
 // node's own state; XML's (status, loaded, ignoreWhite, ...) are added to XML.prototype by
 // the first XML constructed, as the player does, and are looked up along the prototype chain,
-// so that the common `XML.prototype.ignoreWhite = true` reaches every document. Nothing is
-// ever fetched: load and send report failure, sendAndLoad only marks its target unloaded.
+// so that the common `XML.prototype.ignoreWhite = true` reaches every document. load and
+// sendAndLoad read local files beside the movie only; send is refused.
 
 #include <memory>
 
 #include "swf/avm1/ArrayObject.h"
 #include "swf/avm1/Builtins.h"
+#include "swf/avm1/LoadRequests.h"
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/XmlNodeObject.h"
 #include "swf/avm1/XmlParser.h"
@@ -287,6 +288,14 @@ Value addRequestHeader(Machine& m, Object* self, std::span<const Value> args) {
     return Value();
 }
 
+// loaded is the document's own field; the byte counts are kept where scripts cannot delete them.
+void setLoadField(Machine& m, Object* target, std::string_view name, const Value& value) {
+    if (name == "loaded")
+        m.set(Value(target), name, value);
+    else
+        target->defineOwn(name, Property{value, nullptr, nullptr, kDontEnum | kDontDelete});
+}
+
 void defineXmlMethods(Machine& m, Object* proto, std::shared_ptr<XmlState> state) {
     m.defineMethod(proto, "createElement",
                    [state](Machine& m, Object*, std::span<const Value> args) {
@@ -313,21 +322,17 @@ void defineXmlMethods(Machine& m, Object* proto, std::shared_ptr<XmlState> state
     m.defineMethod(proto, "getBytesTotal", [](Machine& m, Object* self, std::span<const Value>) {
         return m.get(Value(self), "_bytesTotal");
     });
-    // The request is never made; the document looks as it does while one is under way.
-    m.defineMethod(proto, "load", [](Machine& m, Object* self, std::span<const Value>) {
-        if (!self) return Value(false);
-        m.set(Value(self), "_bytesLoaded", Value(0));
-        m.set(Value(self), "_bytesTotal", Value());
-        m.set(Value(self), "loaded", Value(false));
+    // Local files only, answered as the frame ends through onData.
+    m.defineMethod(proto, "load", [](Machine& m, Object* self, std::span<const Value> args) {
+        return Value(loadTextFor(m, self, arg(args, 0), setLoadField));
+    });
+    m.defineMethod(proto, "send", [](Machine& m, Object*, std::span<const Value> args) {
+        m.trace("Kinetrope: not sending XML to '" + m.toString(arg(args, 0)) +
+                "': nothing leaves the machine");
         return Value(false);
     });
-    m.defineMethod(proto, "send",
-                   [](Machine&, Object*, std::span<const Value>) { return Value(false); });
     m.defineMethod(proto, "sendAndLoad", [](Machine& m, Object*, std::span<const Value> args) {
-        Object* target = arg(args, 1).asObject();
-        if (!target) return Value(false);
-        m.set(Value(target), "loaded", Value(false));
-        return Value(true);
+        return Value(loadTextFor(m, arg(args, 1).asObject(), arg(args, 0), setLoadField));
     });
     m.defineMethod(proto, "addRequestHeader", addRequestHeader);
     m.defineMethod(proto, "onLoad",

@@ -29,7 +29,7 @@ bool DisplayObject::onStage() const {
         if (object->removed_) return false;
         object = object->parent_;
     }
-    return !object->removed_ && object == context_.root();
+    return !object->removed_ && context_.isLevelRoot(object);
 }
 
 Rect DisplayObject::localBounds() const {

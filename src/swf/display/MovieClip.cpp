@@ -4,10 +4,13 @@
 #include <map>
 #include <set>
 
+#include "swf/action/ActionRunner.h"
+#include "swf/bitmap/BitmapCharacter.h"
 #include "swf/character/SpriteCharacter.h"
 #include "swf/display/ClipEvent.h"
 #include "swf/display/DisplayObjectFactory.h"
 #include "swf/display/MovieContext.h"
+#include "swf/parse/SwfMovie.h"
 
 namespace swf {
 
@@ -21,9 +24,65 @@ MovieClip::MovieClip(MovieContext& context, std::shared_ptr<const Character> cha
 }
 
 const Dictionary& MovieClip::dictionary() const {
+    if (movie_) return movie_->dictionary;
     if (const auto* sprite = dynamic_cast<const SpriteCharacter*>(character()))
         if (sprite->dictionary()) return *sprite->dictionary();
+    if (auto owner = ownerMovie(); owner && owner.get() != &context().movie())
+        return owner->dictionary;
     return context().dictionary();
+}
+
+std::shared_ptr<const SwfMovie> MovieClip::ownerMovie() const {
+    int steps = 0;
+    for (const DisplayObject* o = this; o && steps <= MovieContext::kMaxNesting + 1;
+         o = o->parent(), ++steps)
+        if (const auto* clip = dynamic_cast<const MovieClip*>(o); clip && clip->movie_)
+            return clip->movie_;
+    return context().moviePointer();
+}
+
+int MovieClip::swfVersion() const {
+    return ownerMovie()->header.version;
+}
+
+bool MovieClip::takeInitFrame(int frame) {
+    if (!movie_) return !character() && context().takeInitFrame(frame);
+    if (frame < 0) return false;
+    size_t index = static_cast<size_t>(frame);
+    if (index >= initFramesDone_.size()) initFramesDone_.resize(index + 1, false);
+    if (initFramesDone_[index]) return false;
+    initFramesDone_[index] = true;
+    return true;
+}
+
+const std::string& MovieClip::url() const {
+    int steps = 0;
+    for (const DisplayObject* o = this; o && steps <= MovieContext::kMaxNesting + 1;
+         o = o->parent(), ++steps)
+        if (const auto* clip = dynamic_cast<const MovieClip*>(o); clip && clip->movie_)
+            return clip->url_;
+    return context().movieUrl();
+}
+
+void MovieClip::loadContent(std::shared_ptr<const SwfMovie> movie, size_t bytes, std::string url) {
+    // The old content's unload event comes first, while the clip's handlers are still there.
+    if (ActionRunner* runner = context().runner()) runner->runClipEvent(*this, kClipUnload);
+    // Actions already queued may point into the old timeline: it lives until they ran.
+    context().retainUntilDrained(timeline_);
+    if (movie_) context().retainUntilDrained(movie_);
+    displayList_.clear();
+    movie_ = std::move(movie);
+    timeline_ = movie_ ? movie_->timeline : nullptr;
+    if (!timeline_) timeline_ = std::make_shared<Timeline>();
+    loadedBytes_ = movie_ ? bytes : 0;
+    url_ = std::move(url);
+    initFramesDone_.clear();
+    setClipActions(nullptr);
+    currentFrame_ = 0;
+    playing_ = true;
+    contentTick_ = context().tick();
+    if (context().contentReplaced) context().contentReplaced(*this);
+    enterFirstFrame();
 }
 
 void MovieClip::enterFirstFrame() {
@@ -33,14 +92,16 @@ void MovieClip::enterFirstFrame() {
 
 void MovieClip::instantiate(const PlaceObject& state, const DisplayObject* replaced) {
     if (!state.characterId) return;
-    auto object = DisplayObjectFactory::create(context(), dictionary(), *state.characterId, nesting_);
+    auto object =
+        DisplayObjectFactory::create(context(), dictionary(), *state.characterId, nesting_);
     if (!object) return;
     if (replaced) object->takePlacementOf(*replaced);
     object->setDepth(state.depth);
     object->applyPlacement(state, replaced == nullptr);
     object->setPlacedByTimeline(true);
     // Unnamed clips, buttons and text fields get the player's default names.
-    if (object->name().empty() && (object->asMovieClip() || object->isButton() || object->isEditText()))
+    if (object->name().empty() &&
+        (object->asMovieClip() || object->isButton() || object->isEditText()))
         object->setName("instance" + std::to_string(context().nextInstanceNumber()));
     if (state.clipActions) object->setClipActions(state.clipActions);
     placeAndStart(std::move(object), false);
@@ -84,7 +145,7 @@ void MovieClip::place(const PlaceObject& p) {
 void MovieClip::applyFrame(int frame, bool runActions) {
     // The main timeline's init actions run the first time their frame is reached, before
     // anything else of that frame, even when a goto passes over it.
-    if (!character() && context().takeInitFrame(frame))
+    if (takeInitFrame(frame))
         for (const InitAction& init : timeline_->frame(frame).initActions)
             context().queueInitActions(std::static_pointer_cast<MovieClip>(shared_from_this()),
                                        init.code);
@@ -94,7 +155,8 @@ void MovieClip::applyFrame(int frame, bool runActions) {
         } else if (const auto* r = std::get_if<RemoveObject>(&tag)) {
             displayList_.remove(r->depth);
         } else if (runActions) {
-            context().queueActions(std::static_pointer_cast<MovieClip>(shared_from_this()), std::get<DoAction>(tag).code);
+            context().queueActions(std::static_pointer_cast<MovieClip>(shared_from_this()),
+                                   std::get<DoAction>(tag).code);
         }
     }
 }
@@ -102,7 +164,8 @@ void MovieClip::applyFrame(int frame, bool runActions) {
 void MovieClip::queueActions(int frame) {
     for (const FrameTag& tag : timeline_->frame(frame).tags)
         if (const auto* action = std::get_if<DoAction>(&tag))
-            context().queueActions(std::static_pointer_cast<MovieClip>(shared_from_this()), action->code);
+            context().queueActions(std::static_pointer_cast<MovieClip>(shared_from_this()),
+                                   action->code);
 }
 
 void MovieClip::rebuildTo(int frame) {
@@ -173,7 +236,16 @@ void MovieClip::advance() {
 
 void MovieClip::draw(RenderContext& context, const Matrix& toPixels,
                      const ColorTransform& cxform) const {
-    displayList_.render(context, toPixels, cxform);
+    if (!movie_) return displayList_.render(context, toPixels, cxform);
+    // A loaded movie's bitmap fills name its own characters.
+    const Dictionary& own = movie_->dictionary;
+    RenderContext inner{context.canvas, own,
+                        [&own](uint16_t id) -> const Bitmap* {
+                            const auto* bitmap = own.findAs<BitmapCharacter>(id);
+                            return bitmap ? &bitmap->bitmap() : nullptr;
+                        },
+                        context.maskPass};
+    displayList_.render(inner, toPixels, cxform);
 }
 
 Rect MovieClip::localBounds() const {

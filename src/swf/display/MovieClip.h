@@ -2,13 +2,18 @@
 // A timeline being played: the main movie or an instance of a sprite. It has its own
 // current frame and play state and its own display list, built from its timeline's tags.
 
+#include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "swf/display/DisplayList.h"
 #include "swf/display/DisplayObject.h"
 #include "swf/display/Timeline.h"
 
 namespace swf {
+
+class SwfMovie;
 
 class MovieClip : public DisplayObject {
   public:
@@ -17,8 +22,27 @@ class MovieClip : public DisplayObject {
               std::shared_ptr<const Timeline> timeline, int nesting);
 
     const Timeline& timeline() const { return *timeline_; }
-    // Where the ids of its timeline are looked up: its sprite's movie, else the main movie's.
+    // Where the ids of its timeline are looked up: its sprite's movie, else the movie loaded
+    // into it or above it, else the main movie's.
     const Dictionary& dictionary() const;
+
+    // The movie loaded into this clip (or level), whose main timeline it plays; else null.
+    const std::shared_ptr<const SwfMovie>& loadedMovie() const { return movie_; }
+    // The movie the clip's timeline and scripts belong to: the one loaded into it or into the
+    // nearest clip above it, else the main movie. Its version governs the clip's scripts.
+    std::shared_ptr<const SwfMovie> ownerMovie() const;
+    int swfVersion() const;
+    // The size of the file loaded into it (0 when nothing was).
+    size_t loadedBytes() const { return loadedBytes_; }
+    // Replaces what the clip plays by a loaded movie's main timeline (null: nothing, as
+    // unloadMovie leaves it). Its children, handlers and variables go; its name, depth and
+    // placement stay. The new first frame is built and its actions queued.
+    void loadContent(std::shared_ptr<const SwfMovie> movie, size_t bytes, std::string url = {});
+    // Where the clip's movie came from (_url): the file loaded into it or above it, else the
+    // main movie's location.
+    const std::string& url() const;
+    // True when the content was replaced in this tick (it does not advance again in it).
+    bool contentLoadedAt(uint64_t tick) const { return contentTick_ == tick; }
     int currentFrame() const { return currentFrame_; }          // 0-based
     int frameCount() const { return timeline_->frameCount(); }  // as declared
     bool playing() const { return playing_; }
@@ -58,6 +82,8 @@ class MovieClip : public DisplayObject {
     void queueActions(int frame);
     void place(const PlaceObject& place);
     void rebuildTo(int frame);
+    // True the first time this frame of a movie's main timeline is reached (init actions).
+    bool takeInitFrame(int frame);
     // Makes and places a timeline object from its accumulated placement.
     void instantiate(const PlaceObject& state, const DisplayObject* replaced);
 
@@ -66,6 +92,11 @@ class MovieClip : public DisplayObject {
     int currentFrame_ = 0;
     bool playing_ = true;
     int nesting_;
+    std::shared_ptr<const SwfMovie> movie_;
+    size_t loadedBytes_ = 0;
+    std::string url_;
+    uint64_t contentTick_ = UINT64_MAX;
+    std::vector<bool> initFramesDone_;  // for a loaded movie's own main timeline
 };
 
 }  // namespace swf

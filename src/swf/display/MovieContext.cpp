@@ -11,7 +11,42 @@ namespace swf {
 
 void MovieContext::queueActions(const std::shared_ptr<MovieClip>& clip,
                                 const std::vector<uint8_t>& code) {
-    actions_.push_back({QueuedAction::Kind::Frame, clip, &code, 0});
+    actions_.push_back({QueuedAction::Kind::Frame, clip, &code, 0, {}});
+}
+
+void MovieContext::queueCallback(std::function<void()> callback) {
+    QueuedAction entry;
+    entry.kind = QueuedAction::Kind::Callback;
+    entry.callback = std::move(callback);
+    actions_.push_back(std::move(entry));
+}
+
+MovieClip* MovieContext::level(int number) const {
+    if (number == 0) return root_;
+    auto it = levels_.find(number);
+    return it == levels_.end() ? nullptr : it->second.get();
+}
+
+std::shared_ptr<MovieClip> MovieContext::setLevel(int number, std::shared_ptr<MovieClip> root) {
+    std::shared_ptr<MovieClip> old = removeLevel(number);
+    if (number > 0 && number <= kMaxLevel && root) levels_[number] = std::move(root);
+    return old;
+}
+
+std::shared_ptr<MovieClip> MovieContext::removeLevel(int number) {
+    auto it = levels_.find(number);
+    if (it == levels_.end()) return nullptr;
+    std::shared_ptr<MovieClip> old = std::move(it->second);
+    levels_.erase(it);
+    return old;
+}
+
+int MovieContext::levelOf(const DisplayObject* object) const {
+    if (!object) return -1;
+    if (object == static_cast<const DisplayObject*>(root_)) return 0;
+    for (const auto& [number, clip] : levels_)
+        if (static_cast<const DisplayObject*>(clip.get()) == object) return number;
+    return -1;
 }
 
 bool MovieContext::takeNextAction(QueuedAction& next) {
@@ -24,15 +59,16 @@ bool MovieContext::takeNextAction(QueuedAction& next) {
 
 void MovieContext::queueInitActions(const std::shared_ptr<MovieClip>& root,
                                     const std::vector<uint8_t>& code) {
-    ahead_.push_back({QueuedAction::Kind::Init, root, &code, 0});
+    ahead_.push_back({QueuedAction::Kind::Init, root, &code, 0, {}});
 }
 
 void MovieContext::queueConstruct(const std::shared_ptr<DisplayObject>& object) {
-    if (runner_) ahead_.push_back({QueuedAction::Kind::Construct, object, nullptr, kClipConstruct});
+    if (runner_)
+        ahead_.push_back({QueuedAction::Kind::Construct, object, nullptr, kClipConstruct, {}});
 }
 
 void MovieContext::queueEvent(const std::shared_ptr<DisplayObject>& object, uint32_t event) {
-    actions_.push_back({QueuedAction::Kind::Event, object, nullptr, event});
+    actions_.push_back({QueuedAction::Kind::Event, object, nullptr, event, {}});
 }
 
 void MovieContext::objectRemoved(DisplayObject& object) {

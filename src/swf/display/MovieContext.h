@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 namespace swf {
 
 class ActionRunner;
+class ContentLoader;
 class DisplayObject;
 class MovieClip;
 
@@ -23,11 +25,12 @@ class MovieClip;
 // which the context keeps alive as long as the queue; an event keeps its object alive, since
 // an unload handler runs after the object has left the stage.
 struct QueuedAction {
-    enum class Kind { Init, Construct, Frame, Event };
+    enum class Kind { Init, Construct, Frame, Event, Callback };
     Kind kind = Kind::Frame;
     std::shared_ptr<DisplayObject> object;
     const std::vector<uint8_t>* code = nullptr;
-    uint32_t event = 0;  // ClipEventFlag, for events
+    uint32_t event = 0;              // ClipEventFlag, for events
+    std::function<void()> callback;  // for callbacks (a finished load's last event)
 };
 
 class MovieContext {
@@ -68,6 +71,13 @@ class MovieContext {
     void queueActions(const std::shared_ptr<MovieClip>& clip, const std::vector<uint8_t>& code);
     void queueInitActions(const std::shared_ptr<MovieClip>& root, const std::vector<uint8_t>& code);
     void queueEvent(const std::shared_ptr<DisplayObject>& object, uint32_t event);
+    // Runs `callback` in its turn among the frame actions and events queued before it.
+    void queueCallback(std::function<void()> callback);
+    // Keeps what a replaced timeline owned until the queue that may point into it has run.
+    void retainUntilDrained(std::shared_ptr<const void> owner) {
+        retained_.push_back(std::move(owner));
+    }
+    void queueDrained() { retained_.clear(); }
     // Construct events and class constructors run ahead of frame actions, in placing order.
     void queueConstruct(const std::shared_ptr<DisplayObject>& object);
     // The next entry to run: what was queued ahead first, then the rest in order.
@@ -99,6 +109,24 @@ class MovieContext {
     MovieClip* root() const { return root_; }
     void setRoot(MovieClip* root) { root_ = root; }
 
+    // The levels above _level0 (the main movie, root()), by number.
+    static constexpr int kMaxLevel = 16383;
+    MovieClip* level(int number) const;
+    const std::map<int, std::shared_ptr<MovieClip>>& levels() const { return levels_; }
+    // Puts a movie's root at a level (replacing what stood there, which is returned).
+    std::shared_ptr<MovieClip> setLevel(int number, std::shared_ptr<MovieClip> root);
+    std::shared_ptr<MovieClip> removeLevel(int number);
+    // The level number of a clip that is the root of one, else -1.
+    int levelOf(const DisplayObject* object) const;
+    // True for _level0 and the roots of the other levels: the tops of the stage's trees.
+    bool isLevelRoot(const DisplayObject* object) const { return levelOf(object) >= 0; }
+
+    // Reads the files the movie asks for; null in tests that build a context alone.
+    ContentLoader* loader() const { return loader_; }
+    void setLoader(ContentLoader* loader) { loader_ = loader; }
+    // Called once a clip's content was replaced by a loaded movie: its script side starts over.
+    std::function<void(MovieClip&)> contentReplaced;
+
     // Hooks for the movie's actions.
     std::function<void(const std::string&)> trace;
     std::function<void(const std::string& command, const std::string& args)> fsCommand;
@@ -120,6 +148,9 @@ class MovieContext {
     int instanceNumber_ = 0;
     std::vector<std::weak_ptr<MovieClip>> clips_;
     MovieClip* root_ = nullptr;
+    std::map<int, std::shared_ptr<MovieClip>> levels_;
+    ContentLoader* loader_ = nullptr;
+    std::vector<std::shared_ptr<const void>> retained_;
     bool quitRequested_ = false;
 };
 

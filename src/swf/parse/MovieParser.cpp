@@ -212,8 +212,24 @@ std::shared_ptr<SwfMovie> MovieParser::parseFile(const std::string& path, std::s
     return parseFileWithin(path, error, moviesLeft);
 }
 
+std::shared_ptr<SwfMovie> MovieParser::parseFile(const std::string& path, std::string& error,
+                                                 const std::filesystem::path& importFolder) {
+    int moviesLeft = kMaxImportedMovies;
+    return parseFileWithin(path, error, moviesLeft, &importFolder);
+}
+
+std::shared_ptr<SwfMovie> MovieParser::parseWithImports(std::span<const uint8_t> data,
+                                                        std::string& error,
+                                                        const std::filesystem::path& importFolder) {
+    auto movie = parse(data, error);
+    int moviesLeft = kMaxImportedMovies;
+    if (movie) resolveImports(*movie, importFolder, moviesLeft);
+    return movie;
+}
+
 std::shared_ptr<SwfMovie> MovieParser::parseFileWithin(const std::string& path, std::string& error,
-                                                       int& moviesLeft) {
+                                                       int& moviesLeft,
+                                                       const std::filesystem::path* importFolder) {
     std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file) {
         error = "cannot open " + path + ": " + std::strerror(errno);
@@ -231,7 +247,10 @@ std::shared_ptr<SwfMovie> MovieParser::parseFileWithin(const std::string& path, 
         return nullptr;
     }
     auto movie = parse(data, error);
-    if (movie) resolveImports(*movie, std::filesystem::path(path).parent_path(), moviesLeft);
+    if (!movie) return movie;
+    std::filesystem::path folder =
+        importFolder ? *importFolder : std::filesystem::path(path).parent_path();
+    resolveImports(*movie, folder, moviesLeft);
     return movie;
 }
 

@@ -27,6 +27,14 @@ class MovieParser {
     // Reads a movie file; the movies it imports from (files beside it or below its folder,
     // at most kMaxImportedMovies in all) are read with it.
     static std::shared_ptr<SwfMovie> parseFile(const std::string& path, std::string& error);
+    // The same with the movies it imports from looked for in `importFolder` (the folder of the
+    // movie as the user chose it, when a copy of it is played) instead of beside the file.
+    static std::shared_ptr<SwfMovie> parseFile(const std::string& path, std::string& error,
+                                               const std::filesystem::path& importFolder);
+    // A movie read into memory by a loading movie; its imports come from `importFolder`.
+    static std::shared_ptr<SwfMovie> parseWithImports(std::span<const uint8_t> data,
+                                                      std::string& error,
+                                                      const std::filesystem::path& importFolder);
     static constexpr int kMaxImportedMovies = 16;
 
   private:
@@ -36,8 +44,9 @@ class MovieParser {
     // ExportAssets: names under which characters can be attached by scripts.
     static void readExports(std::span<const uint8_t> body, SwfMovie& movie, ParseBudget& budget);
     static void readImport(const Tag& tag, SwfMovie& movie, ParseBudget& budget);
-    static std::shared_ptr<SwfMovie> parseFileWithin(const std::string& path, std::string& error,
-                                                     int& moviesLeft);
+    static std::shared_ptr<SwfMovie> parseFileWithin(
+        const std::string& path, std::string& error, int& moviesLeft,
+        const std::filesystem::path* importFolder = nullptr);
     static void resolveImports(SwfMovie& movie, const std::filesystem::path& folder,
                                int& moviesLeft);
     static void readTags(std::span<const uint8_t> tags, SwfMovie& movie, const ParseBudget& budget);

@@ -4,6 +4,7 @@
 #include "swf/display/ClipEvent.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/player/ContentLoader.h"
 
 namespace swf {
 
@@ -11,6 +12,7 @@ void FrameLifecycle::start() {
     context_.beginStep();
     root_.enterFirstFrame();
     runQueue();
+    completeLoads();
 }
 
 void FrameLifecycle::tick() {
@@ -18,11 +20,25 @@ void FrameLifecycle::tick() {
     // Newest clips first, a clip's children before the clip: each gets its enterFrame event,
     // then its timeline moves on (queueing that frame's actions).
     for (const auto& clip : context_.clipsNewestFirst()) {
-        if (clip->bornTick() == context_.tick() || !clip->onStage()) continue;
+        if (clip->bornTick() == context_.tick() || clip->contentLoadedAt(context_.tick()) ||
+            !clip->onStage())
+            continue;
         context_.queueEvent(clip, kClipEnterFrame);
         clip->advance();
     }
     runQueue();
+    completeLoads();
+}
+
+void FrameLifecycle::completeLoads() {
+    // The files the frame asked for arrive as it ends: text goes to its handlers, a loaded
+    // movie's first frame runs (with the events that follow it).
+    ContentLoader* loader = context_.loader();
+    if (!loader || loader->pendingCount() == 0) return;
+    loader->completePending();
+    size_t budget = MovieContext::kMaxActionListsPerTick;
+    drain(budget);
+    context_.queueDrained();
 }
 
 void FrameLifecycle::gotoFrame(int frame) {
@@ -36,6 +52,7 @@ void FrameLifecycle::runQueue() {
     drain(budget);
     runner_.afterActions();
     drain(budget);  // what the timers queued (a goto in an interval)
+    context_.queueDrained();
 }
 
 void FrameLifecycle::drain(size_t& budget) {
@@ -55,6 +72,9 @@ void FrameLifecycle::drain(size_t& budget) {
             case QueuedAction::Kind::Construct:
             case QueuedAction::Kind::Event:
                 runner_.runClipEvent(*next.object, next.event);
+                break;
+            case QueuedAction::Kind::Callback:
+                if (next.callback) next.callback();
                 break;
         }
     }

@@ -26,6 +26,8 @@ class FrameLifecycle {
 
   private:
     void runQueue();
+    // Answers the loads the step asked for and runs what they queued.
+    void completeLoads();
     // Runs queued entries until none is left; past the budget they are dropped unrun.
     void drain(size_t& budget);
 

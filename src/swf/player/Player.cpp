@@ -1,8 +1,10 @@
 #include "swf/player/Player.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "swf/avm1/ScriptEngine.h"
+#include "swf/avm1/StageObject.h"
 #include "swf/bitmap/BitmapCharacter.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
@@ -47,13 +49,17 @@ const SwfHeader* Player::Header() const {
 bool Player::LoadMovie(const std::string& path) {
     std::string error;
     movieUrl_ = "file://" + path;
-    auto movie = MovieParser::parseFile(path, error);
+    std::error_code ignored;
+    std::string folder = baseFolder_.empty()
+                             ? std::filesystem::absolute(path, ignored).parent_path().string()
+                             : baseFolder_;
+    auto movie = MovieParser::parseFile(path, error, folder);
     if (!movie) {
         unload();
         loadError_ = error;
         return false;
     }
-    return start(std::move(movie));
+    return start(std::move(movie), folder);
 }
 
 bool Player::LoadMovieFromMemory(std::span<const uint8_t> data) {
@@ -65,13 +71,21 @@ bool Player::LoadMovieFromMemory(std::span<const uint8_t> data) {
         loadError_ = error;
         return false;
     }
-    return start(std::move(movie));
+    return start(std::move(movie), baseFolder_);
 }
 
 void Player::unload() {
     canvas_.reset();
     // The display objects go first, without unload events, then the interpreter.
-    if (context_) context_->setRunner(nullptr);
+    if (context_) {
+        context_->setRunner(nullptr);
+        context_->setLoader(nullptr);
+        std::vector<int> levels;
+        for (const auto& [number, clip] : context_->levels()) levels.push_back(number);
+        for (int number : levels) context_->removeLevel(number);
+        context_->queueDrained();
+    }
+    loader_.reset();
     lifecycle_.reset();
     root_.reset();
     runner_.reset();
@@ -79,7 +93,7 @@ void Player::unload() {
     movie_.reset();
 }
 
-bool Player::start(std::shared_ptr<SwfMovie> movie) {
+bool Player::start(std::shared_ptr<SwfMovie> movie, const std::string& loadFolder) {
     unload();
     loadError_.clear();
     movie_ = std::move(movie);
@@ -88,9 +102,19 @@ bool Player::start(std::shared_ptr<SwfMovie> movie) {
     context_->setMovieUrl(movieUrl_);
     runner_ = std::make_unique<avm1::ScriptEngine>(*context_);
     context_->setRunner(runner_.get());
+    loader_ = std::make_unique<ContentLoader>(*context_);
+    loader_->setBaseFolder(loadFolder);
+    context_->setLoader(loader_.get());
     root_ = std::make_shared<MovieClip>(*context_, nullptr, movie_->timeline, 0);
     context_->setRoot(root_.get());
     context_->registerClip(root_);
+    // $version on _level0, the same text System.capabilities.version and getVersion() give.
+    if (auto* engine = dynamic_cast<avm1::ScriptEngine*>(runner_.get())) {
+        avm1::Machine& m = engine->machine();
+        avm1::Value version = m.get(m.get(m.get(m.global(), "System"), "capabilities"), "version");
+        if (version.isString())
+            m.set(static_cast<avm1::Object*>(m.stageObject(*root_)), "$version", version);
+    }
     lifecycle_ = std::make_unique<FrameLifecycle>(*context_, *root_, *runner_);
     lifecycle_->start();
     adviseTimer();
@@ -247,6 +271,8 @@ bool Player::Draw(const DrawTarget& target) const {
                               return bitmap ? &bitmap->bitmap() : nullptr;
                           }};
     root_->render(context, stageMatrix(), ColorTransform{});
+    for (const auto& [number, level] : context_->levels())
+        level->render(context, stageMatrix(), ColorTransform{});
 
     const uint8_t* source = canvas.pixels();
     for (int y = 0; y < height; ++y) {

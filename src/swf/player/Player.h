@@ -12,6 +12,7 @@
 #include <string>
 
 #include "swf/action/ActionRunner.h"
+#include "swf/player/ContentLoader.h"
 #include "swf/player/FrameLifecycle.h"
 #include "swf/geom/Geometry.h"
 #include "swf/parse/SwfMovie.h"
@@ -47,6 +48,12 @@ class Player : public TimerSink {
     bool LoadMovie(const std::string& path);
     bool LoadMovieFromMemory(std::span<const uint8_t> data);
     const std::string& LoadError() const { return loadError_; }
+    // The folder the movie's own loads (loadMovie, loadVariables, LoadVars, XML, imported
+    // assets) read from, and never leave: the folder of the movie as the user chose it, when a
+    // copy of it is played. Empty (the default): the folder of the file LoadMovie is given; a
+    // movie from memory then loads nothing. It holds for the movies loaded after it is set.
+    void SetBaseFolder(const std::string& folder) { baseFolder_ = folder; }
+    const std::string& BaseFolder() const { return baseFolder_; }
     bool HasMovie() const { return root_ != nullptr; }
     const SwfHeader* Header() const;
 
@@ -93,7 +100,7 @@ class Player : public TimerSink {
     uint64_t ScriptActionsRun() const;
 
   private:
-    bool start(std::shared_ptr<SwfMovie> movie);
+    bool start(std::shared_ptr<SwfMovie> movie, const std::string& loadFolder);
     void unload();
     void adviseTimer();
     void requestRedraw() const;
@@ -107,9 +114,11 @@ class Player : public TimerSink {
     std::shared_ptr<const SwfMovie> movie_;
     std::unique_ptr<MovieContext> context_;
     std::unique_ptr<ActionRunner> runner_;  // the interpreter, made for each movie
+    std::unique_ptr<ContentLoader> loader_;
     std::shared_ptr<MovieClip> root_;       // declared after both: destroyed before them
     std::unique_ptr<FrameLifecycle> lifecycle_;
     std::string movieUrl_;
+    std::string baseFolder_;
     std::function<void(const std::string&)> trace_;
     std::function<void()> redraw_;
     // Draw's working surface, kept between frames of the same size: a cache, not state.

@@ -1,0 +1,104 @@
+#pragma once
+// The files a playing movie asks for: movies and pictures loaded into clips and levels, and
+// text for loadVariables, LoadVars and XML. As the player does with a movie opened from disk,
+// a request reads its file at once and is answered when the frame that asked ends, so that
+// what was loaded shows in the next picture. Only local
+// files in the base folder (the folder of the movie as the user chose it) or below it are
+// read; anything else is refused with a line in the trace log and fails as a missing file.
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace swf {
+
+class MovieClip;
+class MovieContext;
+class SwfMovie;
+
+// Where a movie goes: a clip, or the level `level` when it is 0 or more.
+struct LoadTarget {
+    std::weak_ptr<MovieClip> clip;
+    int level = -1;
+};
+
+// What a movie load reports as it goes (MovieClipLoader's events); any may be empty.
+struct MovieLoadEvents {
+    std::function<void(MovieClip&)> start;
+    std::function<void(MovieClip&, size_t loaded, size_t total)> progress;
+    std::function<void(MovieClip&, size_t bytes)> complete;
+    std::function<void(MovieClip&)> init;  // once the first frame's actions ran
+    // "URLNotFound" or "LoadNeverCompleted"; the clip is null for a level that never was.
+    std::function<void(MovieClip*, const std::string& code)> error;
+};
+
+class ContentLoader {
+  public:
+    static constexpr size_t kMaxFileBytes = size_t{64} << 20;
+    static constexpr size_t kMaxPendingBytes = size_t{256} << 20;  // read, not yet answered
+    static constexpr size_t kMaxPending = 256;                     // requests in one frame
+    static constexpr size_t kMaxLoadedMovies = 64;                 // loaded movies alive at once
+    static constexpr size_t kMaxLevels = 64;
+
+    explicit ContentLoader(MovieContext& context) : context_(context) {}
+
+    // The folder relative URLs start from; nothing outside it is read. Empty: nothing is.
+    void setBaseFolder(const std::filesystem::path& folder);
+    const std::filesystem::path& baseFolder() const { return baseFolder_; }
+
+    // The local file a URL names, or nullopt with the reason it is refused.
+    std::optional<std::filesystem::path> resolve(const std::string& url,
+                                                 std::string& refusal) const;
+
+    // loadMovie, loadMovieNum, MovieClipLoader.loadClip: a movie or a JPEG, PNG or GIF picture.
+    void loadMovie(const LoadTarget& target, const std::string& url, MovieLoadEvents events = {});
+    // unloadMovie, unloadMovieNum: the content goes when the frame ends (a level entirely).
+    void unloadMovie(const LoadTarget& target);
+    // The text of a file (loadVariables, LoadVars, XML); nullopt when it could not be read.
+    using TextDone = std::function<void(const std::optional<std::string>& text, size_t bytes)>;
+    void loadText(const std::string& url, TextDone done);
+
+    // Answers the requests made so far; the ones their answers make wait for the next frame.
+    void completePending();
+    size_t pendingCount() const { return pending_.size(); }
+
+    // A decoded picture file as a movie of one frame showing it; null when it is none.
+    static std::shared_ptr<SwfMovie> pictureMovie(const std::vector<uint8_t>& data, int version);
+
+  private:
+    struct Pending {
+        enum class Kind { Movie, Unload, Text };
+        Kind kind = Kind::Movie;
+        LoadTarget target;
+        MovieLoadEvents events;
+        TextDone done;
+        std::vector<uint8_t> data;
+        std::string errorCode;  // empty when the file was read
+        std::string path;       // the file read
+        std::string query;      // "?a=1&b=2" of the URL, if any
+    };
+
+    // Reads the file of a request; false with the error code set when it cannot be.
+    bool readFile(const std::string& url, Pending& pending);
+    void add(Pending pending);
+    void completeMovie(Pending& pending);
+    void completeUnload(Pending& pending);
+    void removeLevel(int number);
+    // The clip a target names now, making an empty level root for a level that is free.
+    std::shared_ptr<MovieClip> targetClip(const LoadTarget& target, bool makeLevel);
+    void log(const std::string& line) const;
+
+    MovieContext& context_;
+    std::filesystem::path baseFolder_;
+    std::deque<Pending> pending_;
+    size_t pendingBytes_ = 0;
+    std::vector<std::weak_ptr<const SwfMovie>> loadedMovies_;
+};
+
+}  // namespace swf

@@ -1,0 +1,231 @@
+// Loading of local files by a playing movie: levels, loadMovie into clips, pictures,
+// loadVariables, LoadVars, XML and MovieClipLoader, with the files in a folder of their own
+// beside the movie and one file outside it that must never be read.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "ScriptRun.h"
+#include "swf/player/Player.h"
+#include "swf/player/ServiceProvider.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ManualHost : public swf::ServiceProvider, public swf::TimerService, public swf::Timer {
+  public:
+    swf::TimerService* QueryTimerService() override { return this; }
+    swf::Timer* CreateTimer(swf::Timer*) override { return this; }
+    bool Advise(uint32_t, swf::TimerSink* s, uint32_t& cookie) override {
+        sink = s;
+        cookie = 1;
+        return true;
+    }
+    void Unadvise(uint32_t) override { sink = nullptr; }
+    void Freeze(bool) override {}
+    uint32_t GetTime() override { return now; }
+    void tick() {
+        if (sink) sink->OnTimer(now += 10);
+    }
+    swf::TimerSink* sink = nullptr;
+    uint32_t now = 0;
+};
+
+// A movie of `version` with one DoAction per frame.
+std::vector<uint8_t> movie(int version, const std::vector<std::string>& frames) {
+    swftest::SwfWriter writer;
+    writer.version(static_cast<uint8_t>(version));
+    for (const std::string& script : frames)
+        writer.doAction(swftest::ActionBuilder::assemble(script)).showFrame();
+    return writer.bytes();
+}
+
+std::vector<uint8_t> text(std::string_view s) {
+    return {s.begin(), s.end()};
+}
+
+// 1x1 GIF whose only pixel is red.
+const std::vector<uint8_t> kRedGif = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01,
+                                      0x00, 0x80, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00,
+                                      0x00, 0x2C, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01,
+                                      0x00, 0x00, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3B};
+
+// Scripts the cases share.
+constexpr const char* kMakeClip =
+    R"(push 1, "mc", 2, "_root"; getVariable; push "createEmptyMovieClip"; callMethod; pop)";
+constexpr const char* kMakeClip2 =
+    R"(push 2, "mc2", 2, "_root"; getVariable; push "createEmptyMovieClip"; callMethod; pop)";
+
+struct LoadCase {
+    std::string name;
+    std::vector<std::string> frames;  // the main movie's scripts (SWF 8)
+    int play = 2;                     // frames played
+    std::string trace;
+};
+
+class Loading : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        base_ = fs::temp_directory_path() / ("kinetrope-loading-" + std::to_string(getpid()));
+        folder_ = base_ / "movie";
+        fs::create_directories(folder_ / "sub");
+        write(base_ / "outside.txt", text("secret=1"));
+        write(folder_ / "vars.txt", text("a=1&b=hello+world%21"));
+        write(folder_ / "sub" / "deep.txt", text("deep=yes"));
+        write(folder_ / "doc.xml", text("<root><item/></root>"));
+        write(folder_ / "red.gif", kRedGif);
+        write(folder_ / "notes.bin", text("neither movie nor picture"));
+        write(
+            folder_ / "child5.swf",
+            movie(5, {R"(push 0, "this"; getVariable; push "getSWFVersion"; callMethod; trace)"}));
+        write(folder_ / "named.swf", movie(8, {R"(push "_name"; getVariable; trace;
+            push "v"; getVariable; typeOf; trace; push "_x"; getVariable; trace)"}));
+        write(folder_ / "hello.swf", movie(8, {R"(push "hello"; trace)"}));
+        write(folder_ / "loop.swf", movie(8, {R"(push "c1"; trace)", R"(push "c2"; trace)"}));
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(base_, ignored);
+    }
+    static void write(const fs::path& path, const std::vector<uint8_t>& bytes) {
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+    }
+    std::string run(const LoadCase& c) {
+        write(folder_ / "main.swf", movie(8, c.frames));
+        ManualHost host;
+        swf::Player player;
+        player.SetServiceProvider(&host);
+        std::vector<std::string> lines;
+        player.SetTraceSink([&](const std::string& line) { lines.push_back(line); });
+        EXPECT_TRUE(player.LoadMovie((folder_ / "main.swf").string())) << player.LoadError();
+        for (int i = 1; i < c.play; ++i) host.tick();
+        return avm1test::Joined(lines);
+    }
+
+    fs::path base_, folder_;
+};
+
+TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
+    const std::string clip = kMakeClip;
+    const std::string lvOnLoad =
+        R"(push "lv", 0, "LoadVars"; newObject; setVariable;
+           push "lv"; getVariable; push "onLoad"; function "" (ok) { push "ok"; getVariable; trace;
+             push "this"; getVariable; push "a"; getMember; trace;
+             push 0, "this"; getVariable; push "toString"; callMethod; trace }; setMember)";
+    const std::string failing =
+        R"(push "f", 0, "LoadVars"; newObject; setVariable;
+           push "f"; getVariable; push "onLoad"; function "" (ok) { push "ok: "; push "ok"; getVariable; add2; trace }; setMember)";
+    auto fLoad = [](const std::string& url) {
+        return "push \"" + url + "\", 1, \"f\"; getVariable; push \"load\"; callMethod; pop;";
+    };
+    const std::string mclEvents =
+        R"(push "l", 0, "MovieClipLoader"; newObject; setVariable;
+           push "l"; getVariable; push "onLoadStart"; function "" (t) { push "start "; push "t"; getVariable; push "_name"; getMember; add2; trace }; setMember;
+           push "l"; getVariable; push "onLoadProgress"; function "" (t, a, b) { push "progress "; push "a"; getVariable; add2; push "/"; add2; push "b"; getVariable; add2; trace }; setMember;
+           push "l"; getVariable; push "onLoadComplete"; function "" (t) { push "complete "; push "t"; getVariable; push "_name"; getMember; add2; trace }; setMember;
+           push "l"; getVariable; push "onLoadInit"; function "" (t) { push "init "; push "t"; getVariable; push "_name"; getMember; add2; trace }; setMember;
+           push "l"; getVariable; push "onLoadError"; function "" (t, e) { push "error "; push "t"; getVariable; push "_name"; getMember; add2; push " "; add2; push "e"; getVariable; add2; trace }; setMember)";
+    const std::string helloSize = std::to_string(movie(8, {R"(push "hello"; trace)"}).size());
+
+    const std::vector<LoadCase> cases = {
+        {"a level gets its own movie, whose version rules its scripts",
+         {R"(push "main"; trace; getUrl "child5.swf" "_level1")",
+          R"(push 0, "this"; getVariable; push "getSWFVersion"; callMethod; trace)"},
+         2,
+         "main\n5\n8"},
+        {"loadMovie keeps the clip's name and place, not its variables",
+         {clip + R"(; push "_root"; getVariable; push "mc"; getMember; push "v", 1; setMember;
+            push "_root"; getVariable; push "mc"; getMember; push "_x", 30; setMember;
+            push "named.swf", 1, "_root"; getVariable; push "mc"; getMember; push "loadMovie"; callMethod; pop)",
+          ""},
+         2,
+         "mc\nundefined\n30"},
+        {"unloadMovieNum removes the level as the frame ends",
+         {R"(getUrl "loop.swf" "_level1")", R"(getUrl "" "_level1")", R"(push "end"; trace; stop)"},
+         5,
+         "c1\nc2\nend"},
+        {"loadVariables sets the clip's variables, then its data event",
+         {clip + R"(; push "_root"; getVariable; push "mc"; getMember; push "onData";
+            function "" () { push "this"; getVariable; push "b"; getMember; trace }; setMember;
+            push "vars.txt", "_root.mc"; getUrl2 loadTarget loadVariables; push "asked"; trace)",
+          ""},
+         2,
+         "asked\nhello world!"},
+        {"LoadVars reads, decodes and reports",
+         {lvOnLoad + R"(; push "vars.txt", 1, "lv"; getVariable; push "load"; callMethod; trace)"},
+         2,
+         "true\ntrue\n1\na=1&b=hello%20world%21"},
+        {"a file in a folder below the movie's is read",
+         {lvOnLoad + R"(; push "sub/deep.txt", 1, "lv"; getVariable; push "load"; callMethod; pop;
+            push "lv"; getVariable; push "onLoad"; function "" (ok) { push "this"; getVariable; push "deep"; getMember; trace }; setMember)"},
+         2,
+         "yes"},
+        {"files outside the folder and URLs are refused, missing ones fail",
+         {failing + ";" + fLoad("missing.txt") + fLoad("../outside.txt") +
+          fLoad("sub/../../outside.txt") + fLoad("http://example.com/vars.txt") +
+          fLoad("file:///etc/hostname") + fLoad("/etc/hostname")},
+         2,
+         "Kinetrope: not loading '../outside.txt': the file is outside the movie's folder\n"
+         "Kinetrope: not loading 'sub/../../outside.txt': the file is outside the movie's folder\n"
+         "Kinetrope: not loading 'http://example.com/vars.txt': only local files are read, nothing "
+         "is fetched\n"
+         "Kinetrope: not loading 'file:///etc/hostname': the file is outside the movie's folder\n"
+         "Kinetrope: not loading '/etc/hostname': the file is outside the movie's folder\n"
+         "ok: false\nok: false\nok: false\nok: false\nok: false\nok: false"},
+        {"LoadVars.send sends nothing",
+         {R"(push "lv", 0, "LoadVars"; newObject; setVariable; push "http://example.com/", 1, "lv"; getVariable; push "send"; callMethod; trace)"},
+         1,
+         "Kinetrope: not sending variables to 'http://example.com/': nothing leaves the "
+         "machine\nfalse"},
+        {"XML.load parses the file for onLoad",
+         {R"(push "x", 0, "XML"; newObject; setVariable;
+            push "x"; getVariable; push "onLoad"; function "" (ok) { push "ok"; getVariable; trace;
+              push "this"; getVariable; push "firstChild"; getMember; push "nodeName"; getMember; trace;
+              push 0, "this"; getVariable; push "getBytesTotal"; callMethod; trace }; setMember;
+            push "doc.xml", 1, "x"; getVariable; push "load"; callMethod; trace;
+            push "x"; getVariable; push "loaded"; getMember; trace)"},
+         2,
+         "true\nfalse\ntrue\nroot\n20"},
+        {"MovieClipLoader reports each step; the first frame runs before onLoadInit",
+         {clip + ";" + kMakeClip2 + ";" + mclEvents + R"(;
+            push "_root"; getVariable; push "mc"; getMember; push "hello.swf", 2, "l"; getVariable; push "loadClip"; callMethod; trace;
+            push "_root"; getVariable; push "mc2"; getMember; push "missing.swf", 2, "l"; getVariable; push "loadClip"; callMethod; pop)"},
+         2,
+         "true\nstart mc\nprogress " + helloSize + "/" + helloSize +
+             "\ncomplete mc\nerror mc2 URLNotFound\nhello\ninit mc"},
+        {"a file that is neither movie nor picture never completes",
+         {clip + ";" + mclEvents + R"(;
+            push "_root"; getVariable; push "mc"; getMember; push "notes.bin", 2, "l"; getVariable; push "loadClip"; callMethod; pop)"},
+         2,
+         "error mc LoadNeverCompleted"},
+        {"a picture becomes the clip's content",
+         {clip +
+              R"(; push "red.gif", 1, "_root"; getVariable; push "mc"; getMember; push "loadMovie"; callMethod; pop)",
+          R"(push "_root"; getVariable; push "mc"; getMember; push "_width"; getMember; trace;
+            push 0, "_root"; getVariable; push "mc"; getMember; push "getBytesTotal"; callMethod; trace)"},
+         2,
+         "1\n35"},
+        {"a removed clip takes no content and no events",
+         {clip + ";" + mclEvents + R"(;
+            push "_root"; getVariable; push "mc"; getMember; push "hello.swf", 2, "l"; getVariable; push "loadClip"; callMethod; pop;
+            push 0, "_root"; getVariable; push "mc"; getMember; push "removeMovieClip"; callMethod; pop; push "removed"; trace)"},
+         2,
+         "removed"},
+        {"$version on _level0 is the player's version",
+         {R"(push "$version"; getVariable; push "System"; getVariable; push "capabilities"; getMember;
+            push "version"; getMember; equals2; trace; push "$version"; getVariable; typeOf; trace)"},
+         1,
+         "true\nstring"},
+    };
+    for (const LoadCase& c : cases) EXPECT_EQ(run(c), c.trace) << c.name;
+}
+
+}  // namespace
