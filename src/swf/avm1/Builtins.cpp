@@ -39,6 +39,12 @@ void Builtins::install(Machine& machine) {
     installExternalInterface(machine);
     installLoadVarsClass(machine);
     installMovieClipLoaderClass(machine);
+    installSoundClass(machine);
+    installNetConnectionClass(machine);
+    installNetStreamClass(machine);
+    installXmlSocketClass(machine);
+    installFileReferenceClasses(machine);
+    installVideoClass(machine);
     installPlaceholderClasses(machine);
     installNativeTable(machine);
 }

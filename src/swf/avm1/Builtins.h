@@ -42,6 +42,12 @@ void installMicrophoneClass(Machine& machine);
 void installExternalInterface(Machine& machine);
 void installLoadVarsClass(Machine& machine);
 void installMovieClipLoaderClass(Machine& machine);
+void installSoundClass(Machine& machine);
+void installNetConnectionClass(Machine& machine);
+void installNetStreamClass(Machine& machine);
+void installXmlSocketClass(Machine& machine);
+void installFileReferenceClasses(Machine& machine);
+void installVideoClass(Machine& machine);
 void installPlaceholderClasses(Machine& machine);
 void installNativeTable(Machine& machine);
 

@@ -1,7 +1,6 @@
-// The player's classes that have nothing behind them in this engine yet (network, video,
-// sound, bitmaps, filters, text formats): each is a constructor with an empty prototype, so
-// `typeof` and `new` answer as they do in the player. A class the machine already has is
-// left alone.
+// The player's classes that have nothing behind them in this engine yet (bitmaps, filters,
+// text formats): each is a constructor with an empty prototype, so `typeof` and `new` answer
+// as they do in the player. A class the machine already has is left alone.
 
 #include <string_view>
 
@@ -25,8 +24,8 @@ void placeholder(Machine& m, Object* on, std::string_view name, uint16_t flags =
 void installPlaceholderClasses(Machine& m) {
     Object* global = m.global();
     for (std::string_view name :
-         {"Button", "Color", "LoadVars", "MovieClipLoader", "NetConnection", "NetStream", "Sound",
-          "TextField", "TextFormat", "TextSnapshot", "Video", "XML", "XMLNode", "XMLSocket"})
+         {"Button", "Color", "LoadVars", "MovieClipLoader", "TextField", "TextFormat",
+          "TextSnapshot", "XML", "XMLNode"})
         placeholder(m, global, name);
     if (Property* p = global->findOwn("TextField"); p && p->value.asObject())
         placeholder(m, p->value.asObject(), "StyleSheet", kDontEnum | kVersion7);
@@ -40,9 +39,6 @@ void installPlaceholderClasses(Machine& m) {
     Object* geom = flashPackage(m, "geom");
     for (std::string_view name : {"ColorTransform", "Matrix", "Point", "Rectangle", "Transform"})
         placeholder(m, geom, name);
-    Object* net = flashPackage(m, "net");
-    placeholder(m, net, "FileReference");
-    placeholder(m, net, "FileReferenceList");
     placeholder(m, flashPackage(m, "text"), "TextRenderer");
 }
 

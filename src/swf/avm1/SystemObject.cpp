@@ -106,7 +106,11 @@ void installSecurity(Machine& m, Object* system) {
     m.defineMethod(security, "escapeDomain", returnNothing, 0);
     const std::string& url = m.context().movieUrl();
     bool remote = startsWithIgnoringCase(url, "http:") || startsWithIgnoringCase(url, "https:");
-    defineValue(security, "sandboxType", Value(remote ? "remote" : "localWithFile"), kReadOnly);
+    // A local movie marked for network use may not read local files, and the other way round.
+    const char* sandbox = remote                           ? "remote"
+                          : m.context().movie().useNetwork ? "localWithNetwork"
+                                                           : "localWithFile";
+    defineValue(security, "sandboxType", Value(sandbox), kReadOnly);
 }
 
 void installIme(Machine& m, Object* system) {

@@ -2,7 +2,9 @@
 
 #include "swf/bitmap/BitmapTag.h"
 #include "swf/character/ShapeCharacter.h"
+#include "swf/character/SoundCharacter.h"
 #include "swf/character/SpriteCharacter.h"
+#include "swf/character/VideoCharacter.h"
 #include "swf/parse/BitReader.h"
 #include "swf/parse/ButtonParser.h"
 #include "swf/parse/MorphShapeParser.h"
@@ -14,6 +16,37 @@
 #include "swf/text/TextCharacter.h"
 
 namespace swf {
+namespace {
+
+std::shared_ptr<Character> parseSound(const Tag& tag) {
+    BitReader in(tag.body);
+    uint16_t id = in.u16();
+    uint8_t flags = in.u8();
+    uint32_t samples = in.u32();
+    if (in.overrun()) return nullptr;
+    static constexpr uint32_t kRates[] = {5512, 11025, 22050, 44100};
+    auto format = static_cast<SoundCharacter::Format>(flags >> 4);
+    if (format == SoundCharacter::Format::Mp3) in.s16();  // seek samples
+    std::span<const uint8_t> data = in.bytes(in.remaining());
+    return std::make_shared<SoundCharacter>(id, format, kRates[(flags >> 2) & 3], (flags & 2) != 0,
+                                            (flags & 1) != 0, samples,
+                                            std::vector<uint8_t>(data.begin(), data.end()));
+}
+
+std::shared_ptr<Character> parseVideo(const Tag& tag) {
+    BitReader in(tag.body);
+    uint16_t id = in.u16();
+    uint16_t frames = in.u16();
+    uint16_t width = in.u16();
+    uint16_t height = in.u16();
+    uint8_t flags = in.u8();
+    uint8_t codec = in.u8();
+    if (in.overrun()) return nullptr;
+    return std::make_shared<VideoCharacter>(id, frames, width, height, (flags >> 1) & 7,
+                                            (flags & 1) != 0, codec);
+}
+
+}  // namespace
 
 std::shared_ptr<Character> CharacterParser::parseShape(const Tag& tag, int version) {
     BitReader in(tag.body);
@@ -78,6 +111,10 @@ std::shared_ptr<Character> CharacterParser::parse(const Tag& tag, CharacterParse
             return TextCharacter::parse(tag.code, tag.body);
         case TagCode::DefineEditText:
             return EditTextCharacter::parse(tag.body);
+        case TagCode::DefineSound:
+            return parseSound(tag);
+        case TagCode::DefineVideoStream:
+            return parseVideo(tag);
         default:
             return nullptr;
     }

@@ -101,6 +101,9 @@ void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie,
             case TagCode::ExportAssets:
                 readExports(tag.body, movie, context.budget);
                 continue;
+            case TagCode::FileAttributes:
+                if (!tag.body.empty()) movie.useNetwork = (tag.body[0] & 0x01) != 0;
+                continue;
             case TagCode::ImportAssets:
             case TagCode::ImportAssets2:
                 readImport(tag, movie, context.budget);

@@ -52,6 +52,8 @@ class SwfMovie {
     std::vector<std::shared_ptr<const SwfMovie>> importedMovies;
     // True when the tag data ended before an End tag or inside a tag.
     bool truncated = false;
+    // FileAttributes' UseNetwork bit: a local movie that may reach the network, not local files.
+    bool useNetwork = false;
 
     // The stage colour: the first SetBackgroundColor of the main timeline, else white.
     Rgba backgroundColor() const;

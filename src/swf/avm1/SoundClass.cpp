@@ -1,0 +1,403 @@
+// Sound: attaches exported sounds and sounds loaded from files beside the movie, starts and
+// stops them and sets the volume and pan of the clip it speaks for (shared by every Sound of
+// that clip). What plays, and how loud, is kept in the movie's SoundChannelState for the
+// mixer; positions and the completion event follow the movie's clock.
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "swf/avm1/Builtins.h"
+#include "swf/avm1/LocalMedia.h"
+#include "swf/avm1/Machine.h"
+#include "swf/avm1/PlayerObjects.h"
+#include "swf/avm1/SoundChannelState.h"
+#include "swf/avm1/SoundObject.h"
+#include "swf/avm1/StageObject.h"
+#include "swf/avm1/TargetPath.h"
+#include "swf/character/SoundCharacter.h"
+#include "swf/display/DisplayObject.h"
+#include "swf/display/MovieClip.h"
+#include "swf/display/MovieContext.h"
+
+namespace swf::avm1 {
+namespace {
+
+using player::arg;
+
+constexpr size_t kMaxPathParts = 1024;
+
+// The player converts volumes and pans as the processor truncates: NaN and anything out of
+// range become the smallest 32-bit integer.
+int32_t truncatedInt(double v) {
+    if (std::isnan(v) || v >= 2147483648.0 || v <= -2147483649.0)
+        return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(v);
+}
+
+struct SoundClass {
+    std::shared_ptr<SoundChannelState> state;
+    NativeFunction later;           // the player's own setTimeout
+    Function* completed = nullptr;  // timer callback: (sound, serial)
+    Function* loaded = nullptr;     // timer callback: (sound, streaming)
+    Object* proto = nullptr;
+    bool propertiesAdded = false;
+};
+
+SoundObject* soundOf(Object* self) {
+    return dynamic_cast<SoundObject*>(self);
+}
+
+// "_level0.a.b", "/a/b" or "a.b" from the root, parts read as members (so variables holding
+// clips count, as in the player).
+DisplayObject* clipAtPath(Machine& m, const std::string& path) {
+    MovieClip* root = m.context().root();
+    if (path.empty() || !root) return nullptr;
+    Value current(m.stageObject(*root));
+    std::string_view rest = path;
+    size_t parts = 0;
+    while (!rest.empty() && parts++ < kMaxPathParts) {
+        std::string_view part = takePathPart(rest);
+        if (part.empty()) continue;
+        if (m.namesEqual(part, "_root") || m.namesEqual(part, "_level0"))
+            current = Value(m.stageObject(*root));
+        else
+            current = m.get(current, part == ".." ? std::string_view("_parent") : part);
+        if (!current.isObject()) return nullptr;
+    }
+    return m.displayObjectOf(current);
+}
+
+// The clip a Sound speaks for; false when it has one and it cannot be found now.
+bool resolveTarget(Machine& m, const SoundObject& s, DisplayObject*& target) {
+    target = nullptr;
+    if (s.global) return true;
+    target = clipAtPath(m, s.targetPath);
+    return target != nullptr;
+}
+
+SoundLevels* levelsOf(Machine& m, SoundClass& c, Object* self) {
+    SoundObject* s = soundOf(self);
+    DisplayObject* target = nullptr;
+    if (!s || !resolveTarget(m, *s, target)) return nullptr;
+    return &c.state->levels(target);
+}
+
+double positionOf(Machine& m, SoundClass& c, const SoundObject& s) {
+    if (const SoundChannelState::Channel* ch = c.state->channel(s.channel))
+        return std::floor(ch->positionMs(m.movieTimeMs()));
+    return s.lastPositionMs;
+}
+
+Value durationOf(const SoundObject& s) {
+    if (s.sound) return Value(s.sound->durationMs());
+    if (s.load == SoundObject::Load::Loading) return Value(0);
+    return Value();
+}
+
+Value positionValue(Machine& m, SoundClass& c, const SoundObject& s) {
+    if (s.sound) return Value(positionOf(m, c, s));
+    if (s.load == SoundObject::Load::Loading) return Value(0);
+    return Value();
+}
+
+void schedule(Machine& m, SoundClass& c, Function* callback, double delayMs,
+              std::initializer_list<Value> extra) {
+    if (!c.later) return;
+    std::vector<Value> args{Value(callback), Value(std::max(0.0, std::ceil(delayMs)))};
+    args.insert(args.end(), extra.begin(), extra.end());
+    c.later(m, nullptr, args);
+}
+
+void startSound(Machine& m, SoundClass& c, SoundObject& s, DisplayObject* target, double offsetMs,
+                int loops) {
+    double now = m.movieTimeMs();
+    uint64_t serial = c.state->start(&s, s.sound, target, now, offsetMs, loops);
+    if (serial == 0) return;
+    s.channel = serial;
+    s.lastPositionMs = 0;
+    const SoundChannelState::Channel* ch = c.state->channel(serial);
+    schedule(m, c, c.completed, ch->endMs() - now, {Value(&s), Value(static_cast<double>(serial))});
+}
+
+// Stops what `stop` names and keeps where this Sound's own channel got to.
+void stopSounds(Machine& m, SoundClass& c, SoundObject& s, DisplayObject* target,
+                const SoundCharacter* only) {
+    if (const SoundChannelState::Channel* ch = c.state->channel(s.channel)) {
+        double at = std::floor(ch->positionMs(m.movieTimeMs()));
+        c.state->stopWhere(s.global ? nullptr : target, only);
+        if (!c.state->channel(s.channel)) s.lastPositionMs = at;
+        return;
+    }
+    c.state->stopWhere(s.global ? nullptr : target, only);
+}
+
+std::shared_ptr<const SoundCharacter> exportedSound(Machine& m, const Value& name) {
+    const SwfMovie& movie = m.context().movie();
+    auto id = movie.findExport(m.toString(name));
+    if (!id || !movie.dictionary.findAs<SoundCharacter>(*id)) return nullptr;
+    return std::static_pointer_cast<const SoundCharacter>(movie.dictionary.share(*id));
+}
+
+// duration and position appear on the prototype once a first sound is attached or loaded;
+// until then an assignment makes a plain property that hides them for good.
+void addProperties(Machine& m, const std::shared_ptr<SoundClass>& cp) {
+    SoundClass& c = *cp;
+    if (c.propertiesAdded) return;
+    c.propertiesAdded = true;
+    auto ignore = [](Machine&, Object*, std::span<const Value>) { return Value(); };
+    m.defineAccessor(
+        c.proto, "duration",
+        [](Machine&, Object* self, std::span<const Value>) {
+            SoundObject* s = soundOf(self);
+            return s ? durationOf(*s) : Value();
+        },
+        ignore);
+    m.defineAccessor(
+        c.proto, "position",
+        [cp](Machine& m, Object* self, std::span<const Value>) {
+            SoundClass& c = *cp;
+            SoundObject* s = soundOf(self);
+            return s ? positionValue(m, c, *s) : Value();
+        },
+        ignore);
+}
+
+// An ID3v2 tag's text frames under the player's names (the v2.3/2.4 ids, and the short ones).
+Object* id3Object(Machine& m, std::span<const uint8_t> data) {
+    Object* id3 = m.newObject();
+    if (data.size() < 10 || data[3] < 3 || data[3] > 4) return id3;
+    size_t end = std::min(data.size(),
+                          10 + ((size_t{data[6] & 0x7Fu} << 21) | (size_t{data[7] & 0x7Fu} << 14) |
+                                (size_t{data[8] & 0x7Fu} << 7) | (data[9] & 0x7Fu)));
+    static constexpr std::pair<const char*, const char*> kNames[] = {
+        {"TIT2", "songname"}, {"TPE1", "artist"}, {"TALB", "album"},  {"TYER", "year"},
+        {"TCON", "genre"},    {"TRCK", "track"},  {"COMM", "comment"}};
+    size_t pos = 10;
+    for (int frames = 0; pos + 10 <= end && frames < 256; ++frames) {
+        std::string id(reinterpret_cast<const char*>(&data[pos]), 4);
+        if (id[0] == 0) break;
+        size_t size = data[3] == 4
+                          ? (size_t{data[pos + 4] & 0x7Fu} << 21) |
+                                (size_t{data[pos + 5] & 0x7Fu} << 14) |
+                                (size_t{data[pos + 6] & 0x7Fu} << 7) | (data[pos + 7] & 0x7Fu)
+                          : (size_t{data[pos + 4]} << 24) | (size_t{data[pos + 5]} << 16) |
+                                (size_t{data[pos + 6]} << 8) | data[pos + 7];
+        pos += 10;
+        if (size > end - pos) break;
+        if (id[0] == 'T' && size > 1 && (data[pos] == 0 || data[pos] == 3)) {
+            std::string text(reinterpret_cast<const char*>(&data[pos + 1]), size - 1);
+            while (!text.empty() && text.back() == 0) text.pop_back();
+            m.set(id3, id, Value(text));
+            for (const auto& [frame, name] : kNames)
+                if (id == frame) m.set(id3, name, Value(text));
+        }
+        pos += size;
+    }
+    return id3;
+}
+
+void installMethods(Machine& m, const std::shared_ptr<SoundClass>& cp, Object* proto) {
+    m.defineMethod(proto, "attachSound",
+                   [cp](Machine& m, Object* self, std::span<const Value> args) {
+                       SoundObject* s = soundOf(self);
+                       DisplayObject* target = nullptr;
+                       addProperties(m, cp);
+                       if (!s || args.empty() || !resolveTarget(m, *s, target)) return Value();
+                       auto sound = exportedSound(m, args[0]);
+                       if (!sound) return Value();
+                       s->sound = std::move(sound);
+                       s->load = SoundObject::Load::None;
+                       s->channel = 0;
+                       s->lastPositionMs = 0;
+                       return Value();
+                   });
+    m.defineMethod(proto, "start", [cp](Machine& m, Object* self, std::span<const Value> args) {
+        SoundClass& c = *cp;
+        SoundObject* s = soundOf(self);
+        DisplayObject* target = nullptr;
+        if (!s || !s->sound || !resolveTarget(m, *s, target)) return Value();
+        double offset = args.empty() ? 0 : m.toNumber(args[0]);
+        double loops = args.size() < 2 ? 1 : m.toNumber(args[1]);
+        if (!std::isfinite(offset) || offset < 0) offset = 0;
+        int count = std::isfinite(loops) ? static_cast<int>(std::clamp(loops, 1.0, 1e6)) : 1;
+        startSound(m, c, *s, target, offset * 1000, count);
+        return Value();
+    });
+    m.defineMethod(proto, "stop", [cp](Machine& m, Object* self, std::span<const Value> args) {
+        SoundClass& c = *cp;
+        SoundObject* s = soundOf(self);
+        DisplayObject* target = nullptr;
+        if (!s || !resolveTarget(m, *s, target)) return Value();
+        if (args.empty()) {
+            stopSounds(m, c, *s, target, nullptr);
+        } else if (auto sound = exportedSound(m, args[0])) {
+            stopSounds(m, c, *s, target, sound.get());
+        }
+        return Value();
+    });
+    m.defineMethod(proto, "getDuration", [](Machine&, Object* self, std::span<const Value>) {
+        SoundObject* s = soundOf(self);
+        return s ? durationOf(*s) : Value();
+    });
+    m.defineMethod(proto, "getPosition", [cp](Machine& m, Object* self, std::span<const Value>) {
+        SoundClass& c = *cp;
+        SoundObject* s = soundOf(self);
+        return s ? positionValue(m, c, *s) : Value();
+    });
+    m.defineMethod(proto, "setVolume", [cp](Machine& m, Object* self, std::span<const Value> args) {
+        SoundClass& c = *cp;
+        if (SoundLevels* l = levelsOf(m, c, self))
+            l->volume = args.empty() ? 0 : truncatedInt(m.toNumber(args[0]));
+        return Value();
+    });
+    m.defineMethod(proto, "getVolume", [cp](Machine& m, Object* self, std::span<const Value>) {
+        SoundClass& c = *cp;
+        SoundLevels* l = levelsOf(m, c, self);
+        return l ? Value(l->volume) : Value();
+    });
+    m.defineMethod(proto, "setPan", [cp](Machine& m, Object* self, std::span<const Value> args) {
+        SoundClass& c = *cp;
+        if (SoundLevels* l = levelsOf(m, c, self))
+            l->setPan(args.empty() ? 0 : truncatedInt(m.toNumber(args[0])));
+        return Value();
+    });
+    m.defineMethod(proto, "getPan", [cp](Machine& m, Object* self, std::span<const Value>) {
+        SoundClass& c = *cp;
+        SoundLevels* l = levelsOf(m, c, self);
+        return l ? Value(l->pan()) : Value();
+    });
+    m.defineMethod(proto, "setTransform",
+                   [cp](Machine& m, Object* self, std::span<const Value> args) {
+                       SoundClass& c = *cp;
+                       SoundLevels* l = levelsOf(m, c, self);
+                       Object* from = arg(args, 0).asObject();
+                       if (!l || !from) return Value();
+                       // Only the object's own members count, not inherited ones.
+                       for (auto [name, field] :
+                            {std::pair{"ll", &SoundLevels::ll}, std::pair{"lr", &SoundLevels::lr},
+                             std::pair{"rl", &SoundLevels::rl}, std::pair{"rr", &SoundLevels::rr}})
+                           if (from->findOwn(name))
+                               (*l).*field = m.toInt32(m.get(Value(from), name));
+                       return Value();
+                   });
+    m.defineMethod(proto, "getTransform", [cp](Machine& m, Object* self, std::span<const Value>) {
+        SoundClass& c = *cp;
+        SoundLevels* l = levelsOf(m, c, self);
+        if (!l) return Value();
+        Object* t = m.newObject();
+        t->setOwn("ll", Value(l->ll));
+        t->setOwn("lr", Value(l->lr));
+        t->setOwn("rr", Value(l->rr));
+        t->setOwn("rl", Value(l->rl));
+        return Value(t);
+    });
+    m.defineMethod(proto, "loadSound", [cp](Machine& m, Object* self, std::span<const Value> args) {
+        SoundClass& c = *cp;
+        SoundObject* s = soundOf(self);
+        DisplayObject* target = nullptr;
+        addProperties(m, cp);
+        if (!s || args.empty() || !resolveTarget(m, *s, target)) return Value();
+        stopSounds(m, c, *s, target, s->sound.get() ? s->sound.get() : nullptr);
+        s->sound.reset();
+        s->channel = 0;
+        s->lastPositionMs = 0;
+        s->bytesTotal = 0;
+        s->load = SoundObject::Load::Loading;
+        // The file is read when the load finishes, on a later frame.
+        schedule(m, c, c.loaded, 0,
+                 {Value(s), Value(m.toString(args[0])), Value(m.toBoolean(arg(args, 1)))});
+        return Value();
+    });
+    m.defineMethod(proto, "getBytesLoaded", [](Machine&, Object* self, std::span<const Value>) {
+        SoundObject* s = soundOf(self);
+        if (!s || s->load == SoundObject::Load::None) return Value();
+        return Value(s->load == SoundObject::Load::Loaded ? s->bytesTotal : 0);
+    });
+    m.defineMethod(proto, "getBytesTotal", [](Machine&, Object* self, std::span<const Value>) {
+        SoundObject* s = soundOf(self);
+        if (!s || s->load == SoundObject::Load::None) return Value();
+        return Value(s->load == SoundObject::Load::Loaded ? s->bytesTotal : 0);
+    });
+}
+
+}  // namespace
+
+void installSoundClass(Machine& m) {
+    auto c = std::make_shared<SoundClass>();
+    c->state = SoundChannelState::attach(m.context());
+    if (Property* p = m.global()->findOwn("setTimeout"))
+        if (Object* f = p->value.asObject(); f && f->asFunction() && f->asFunction()->isNative())
+            c->later = f->asFunction()->native();
+    Object* proto = m.newObject();
+    c->proto = proto;
+    m.defineClass(
+        m.global(), "Sound", proto,
+        [](Machine& m, Object* self, std::span<const Value> args) {
+            SoundObject* s = soundOf(self);
+            if (!m.constructing() || !s) return Value();
+            if (args.empty() || args[0].isNullish()) return Value();
+            s->global = false;
+            if (DisplayObject* d = m.displayObjectOf(args[0]))
+                s->targetPath = m.targetPath(*d);
+            else
+                s->targetPath = m.toString(args[0]);
+            return Value();
+        },
+        [](Machine& m, Object* prototype) -> Object* {
+            return m.heap().make<SoundObject>(prototype);
+        });
+    // The classes' state lives as long as the functions that use it: the machine's.
+    c->completed = m.newFunction([c](Machine& m, Object*, std::span<const Value> args) {
+        SoundObject* s = soundOf(arg(args, 0).asObject());
+        auto serial = static_cast<uint64_t>(m.toNumber(arg(args, 1)));
+        const SoundChannelState::Channel* ch = c->state->channel(serial);
+        if (!s || !ch) return Value();  // stopped before it ended
+        double end = ch->positionMs(ch->endMs());
+        c->state->stop(serial);
+        if (s->channel == serial) s->lastPositionMs = std::floor(end);
+        m.callMethod(Value(s), "onSoundComplete", {});
+        return Value();
+    });
+    c->loaded = m.newFunction([c](Machine& m, Object*, std::span<const Value> args) {
+        SoundObject* s = soundOf(arg(args, 0).asObject());
+        if (!s || s->load != SoundObject::Load::Loading) return Value();
+        auto bytes = LocalMedia::read(m.context().movieUrl(), m.toString(arg(args, 1)));
+        std::optional<LocalMedia::Mp3Info> info;
+        if (bytes) info = LocalMedia::scanMp3(*bytes);
+        if (!info) {
+            s->load = SoundObject::Load::Failed;
+            const Value failed[] = {Value(false)};
+            m.callMethod(Value(s), "onLoad", failed);
+            return Value();
+        }
+        if (info->hasId3) {
+            s->setOwn("id3", Value(id3Object(m, *bytes)), kDontEnum);
+            m.callMethod(Value(s), "onID3", {});
+            if (s->load != SoundObject::Load::Loading) return Value();  // loaded anew meanwhile
+        }
+        s->bytesTotal = static_cast<double>(bytes->size());
+        std::vector<uint8_t> audio(
+            bytes->begin() + static_cast<std::ptrdiff_t>(std::min(info->audioStart, bytes->size())),
+            bytes->end());
+        s->sound =
+            std::make_shared<SoundCharacter>(0, SoundCharacter::Format::Mp3, info->rateHz, true,
+                                             info->stereo, info->sampleCount, std::move(audio));
+        s->load = SoundObject::Load::Loaded;
+        DisplayObject* target = nullptr;
+        // A streaming sound plays as soon as it is there.
+        if (m.toBoolean(arg(args, 2)) && resolveTarget(m, *s, target))
+            startSound(m, *c, *s, target, 0, 1);
+        const Value ok[] = {Value(true)};
+        m.callMethod(Value(s), "onLoad", ok);
+        return Value();
+    });
+    m.addRoot(c->completed);
+    m.addRoot(c->loaded);
+    installMethods(m, c, proto);
+}
+
+}  // namespace swf::avm1
