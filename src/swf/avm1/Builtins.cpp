@@ -45,6 +45,8 @@ void Builtins::install(Machine& machine) {
     installXmlSocketClass(machine);
     installFileReferenceClasses(machine);
     installVideoClass(machine);
+    installBitmapDataClass(machine);
+    installFilterClasses(machine);
     installPlaceholderClasses(machine);
     installNativeTable(machine);
 }

@@ -48,6 +48,8 @@ void installNetStreamClass(Machine& machine);
 void installXmlSocketClass(Machine& machine);
 void installFileReferenceClasses(Machine& machine);
 void installVideoClass(Machine& machine);
+void installBitmapDataClass(Machine& machine);
+void installFilterClasses(Machine& machine);
 void installPlaceholderClasses(Machine& machine);
 void installNativeTable(Machine& machine);
 

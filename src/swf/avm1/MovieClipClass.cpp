@@ -336,13 +336,6 @@ void installPlacementAccessors(Machine& m, Object* proto) {
             return Value();
         },
         kFlags);
-    // Filter objects have no class behind them yet: the list reads empty.
-    m.defineAccessor(
-        proto, "filters",
-        [](Machine& m, Object* self, std::span<const Value>) {
-            return m.displayObjectOf(Value(self)) ? Value(m.newArray()) : Value();
-        },
-        [](Machine&, Object*, std::span<const Value>) { return Value(); }, kFlags);
 }
 
 }  // namespace

@@ -30,12 +30,6 @@ void installPlaceholderClasses(Machine& m) {
     if (Property* p = global->findOwn("TextField"); p && p->value.asObject())
         placeholder(m, p->value.asObject(), "StyleSheet", kDontEnum | kVersion7);
     if (m.swfVersion() < 6) return;  // no flash package before version 6
-    placeholder(m, flashPackage(m, "display"), "BitmapData");
-    Object* filters = flashPackage(m, "filters");
-    for (std::string_view name : {"BitmapFilter", "BevelFilter", "BlurFilter", "ColorMatrixFilter",
-                                  "ConvolutionFilter", "DisplacementMapFilter", "DropShadowFilter",
-                                  "GlowFilter", "GradientBevelFilter", "GradientGlowFilter"})
-        placeholder(m, filters, name);
     Object* geom = flashPackage(m, "geom");
     for (std::string_view name : {"ColorTransform", "Matrix", "Point", "Rectangle", "Transform"})
         placeholder(m, geom, name);

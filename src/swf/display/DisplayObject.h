@@ -11,6 +11,7 @@
 #include "swf/character/Character.h"
 #include "swf/display/PlaceObject.h"
 #include "swf/display/RenderContext.h"
+#include "swf/display/SurfaceFilter.h"
 #include "swf/geom/Geometry.h"
 
 namespace swf {
@@ -50,6 +51,13 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     uint8_t blendMode() const { return blendMode_; }
     bool cacheAsBitmap() const { return cacheAsBitmap_; }
     const std::vector<uint8_t>& filters() const { return filters_; }
+    // The filters a script gave the object; until it does, those of the placement.
+    const std::optional<std::vector<SurfaceFilter>>& scriptFilters() const {
+        return scriptFilters_;
+    }
+    void setScriptFilters(std::vector<SurfaceFilter> filters) {
+        scriptFilters_ = std::move(filters);
+    }
 
     bool placedByTimeline() const { return placedByTimeline_; }
     void setPlacedByTimeline(bool placed) { placedByTimeline_ = placed; }
@@ -124,6 +132,7 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     uint8_t blendMode_ = 0;
     bool cacheAsBitmap_ = false;
     std::vector<uint8_t> filters_;
+    std::optional<std::vector<SurfaceFilter>> scriptFilters_;
     bool placedByTimeline_ = false;
     uint64_t bornTick_ = 0;
     DisplayObject* parent_ = nullptr;

@@ -1,0 +1,164 @@
+// flash.display.BitmapData and flash.filters: each script runs as the first frame of a movie,
+// and what it traces is what the original player prints for it (premultiplied pixels, its
+// noise generator, its error answers, its clamping of filter settings).
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "ScriptRun.h"
+
+namespace {
+
+using avm1test::Joined;
+using avm1test::RunScript;
+using Code = std::string;
+
+Code pushArgs(std::initializer_list<Code> args) {
+    std::vector<Code> list(args);
+    Code out;
+    for (auto it = list.rbegin(); it != list.rend(); ++it) out += *it + "; ";
+    return out + "push " + std::to_string(list.size());
+}
+Code lit(const Code& value) {
+    return "push " + value;
+}
+Code var(const Code& name) {
+    return "push \"" + name + "\"; getVariable";
+}
+Code member(const Code& object, const Code& name) {
+    return object + "; push \"" + name + "\"; getMember";
+}
+Code make(const Code& package, const Code& name, std::initializer_list<Code> args = {}) {
+    return pushArgs(args) + "; " + member(var("flash"), package) + "; push \"" + name +
+           "\"; newMethod";
+}
+Code bitmap(std::initializer_list<Code> args) {
+    return make("display", "BitmapData", args);
+}
+Code filter(const Code& name, std::initializer_list<Code> args = {}) {
+    return make("filters", name, args);
+}
+Code invoke(const Code& object, const Code& method, std::initializer_list<Code> args = {}) {
+    return pushArgs(args) + "; " + object + "; push \"" + method + "\"; callMethod";
+}
+Code let(const Code& name, const Code& value) {
+    return "push \"" + name + "\"; " + value + "; setVariable\n";
+}
+Code assign(const Code& object, const Code& name, const Code& value) {
+    return object + "; push \"" + name + "\"; " + value + "; setMember\n";
+}
+Code trace(const Code& value) {
+    return value + "; trace\n";
+}
+Code run(const Code& value) {
+    return value + "; pop\n";
+}
+
+struct Case {
+    const char* name;
+    Code script;
+    const char* trace;
+};
+
+std::vector<Case> Cases() {
+    const Code b = var("b"), f = var("f");
+    return {
+        {"sizes are whole pixels; the properties cannot be written",
+         let("b", bitmap({lit("10.5"), lit("10.5"), lit("false"), lit("4294967295")})) +
+             trace(member(b, "width")) + trace(member(b, "height")) +
+             trace(member(b, "transparent")) + trace(invoke(member(b, "rectangle"), "toString")) +
+             assign(b, "width", lit("100")) + trace(member(b, "width")),
+         "10\n10\nfalse\n(x=0, y=0, w=10, h=10)\n10"},
+        {"transparent pixels are kept premultiplied",
+         let("b", bitmap({lit("2"), lit("2"), lit("true"), lit("2864434397")})) +
+             trace(invoke(b, "getPixel32", {lit("0"), lit("0")})) +
+             run(invoke(b, "setPixel32", {lit("0"), lit("0"), lit("2164260863")})) +
+             trace(invoke(b, "getPixel32", {lit("0"), lit("0")})) +
+             run(invoke(b, "setPixel", {lit("0"), lit("0"), lit("12303291")})) +
+             trace(invoke(b, "getPixel32", {lit("0"), lit("0")})) +
+             trace(invoke(b, "getPixel", {lit("0"), lit("0")})),
+         "-1430532900\n-2130706433\n-2135180357\n12303291"},
+        {"an opaque bitmap drops the alpha it is given",
+         let("b", bitmap({lit("1"), lit("1"), lit("false")})) +
+             run(invoke(b, "setPixel32", {lit("0"), lit("0"), lit("2164260863")})) +
+             trace(invoke(b, "getPixel32", {lit("0"), lit("0")})),
+         "-1"},
+        {"too few arguments, a bad rectangle and a disposed bitmap answer -1",
+         let("b", bitmap({lit("3"), lit("3")})) + trace(invoke(b, "fillRect")) +
+             trace(invoke(b, "fillRect", {lit("null"), lit("0")})) +
+             trace(invoke(b, "setPixel32", {lit("1")})) +
+             trace(invoke(b, "getPixel", {lit("5"), lit("5")})) +
+             trace(invoke(b, "colorTransform", {lit("null"), lit("null")})) +
+             run(invoke(b, "dispose")) + trace(member(b, "width")) +
+             trace(invoke(b, "getPixel", {lit("0"), lit("0")})),
+         "-1\n-1\n-1\n0\n-2\n-1\n-1"},
+        {"noise comes from the player's generator",
+         let("b", bitmap({lit("1"), lit("3"), lit("false")})) +
+             run(invoke(b, "noise", {lit("1")})) +
+             trace(invoke(b, "getPixel32", {lit("0"), lit("0")})) +
+             run(invoke(b, "noise", {lit("1"), lit("0"), lit("255"), lit("1"), lit("true")})) +
+             trace(invoke(b, "getPixel", {lit("0"), lit("1")})),
+         "-5770791\n15856113"},
+        {"flood fill, colour bounds and compare",
+         let("b", bitmap({lit("3"), lit("3"), lit("true"), lit("4278190080")})) +
+             run(invoke(b, "setPixel32", {lit("1"), lit("1"), lit("4294901760")})) +
+             trace(invoke(invoke(b, "getColorBoundsRect", {lit("4294967295"), lit("4294901760")}),
+                          "toString")) +
+             trace(invoke(b, "floodFill", {lit("0"), lit("0"), lit("4278255360")})) +
+             trace(invoke(b, "floodFill", {lit("0"), lit("0"), lit("4278255360")})) +
+             trace(invoke(b, "getPixel32", {lit("2"), lit("2")})) +
+             trace(invoke(b, "getPixel", {lit("1"), lit("1")})) +
+             trace(invoke(b, "compare", {invoke(b, "clone")})) +
+             trace(invoke(b, "compare", {bitmap({lit("2"), lit("3")})})),
+         "(x=1, y=1, w=1, h=1)\n1\n0\n-16711936\n16711680\n0\n-3"},
+        {"the channel constants",
+         trace(member(member(member(var("flash"), "display"), "BitmapData"), "ALPHA_CHANNEL")) +
+             trace(member(member(member(var("flash"), "display"), "BitmapData"), "GREEN_CHANNEL")),
+         "8\n2"},
+        {"filter settings clamp and convert as they are stored",
+         let("f", filter("DropShadowFilter")) + assign(f, "quality", lit("100")) +
+             assign(f, "blurX", lit("-1")) + assign(f, "strength", lit("256")) +
+             assign(f, "alpha", lit("0.5")) + assign(f, "color", lit("-305419896")) +
+             assign(f, "angle", lit("366")) +
+             trace(member(f, "quality")) + trace(member(f, "blurX")) +
+             trace(member(f, "strength")) + trace(member(f, "alpha")) +
+             trace(member(f, "color")) + trace(member(f, "angle")) +
+             trace(member(f, "distance")),
+         "15\n0\n255\n0.498039215686275\n13347208\n6\n4"},
+        {"gradient arrays follow the colours; the displacement mode is one of four",
+         let("f", filter("GradientGlowFilter")) +
+             assign(f, "colors", lit("10, -305419896, 2; initArray")) +
+             assign(f, "ratios", lit("100, 50.5, 500, 3; initArray")) +
+             trace(member(f, "alphas")) + trace(member(f, "ratios")) +
+             let("f", filter("DisplacementMapFilter")) + assign(f, "mode", lit("\"Color\"")) +
+             trace(member(f, "mode")) + assign(f, "mode", lit("\"clamp\"")) +
+             trace(member(f, "mode")),
+         "0,0\n255,50\nwrap\nclamp"},
+        {"clone copies; the base class has nothing to copy",
+         let("f", filter("BlurFilter", {lit("2"), lit("3")})) +
+             trace(member(invoke(f, "clone"), "blurY")) +
+             trace(f + "; pushDuplicate; push 0; stackSwap; push \"clone\"; callMethod; equals2") +
+             trace(invoke(filter("BitmapFilter"), "clone")),
+         "3\nfalse\nundefined"},
+        {"a clip's filters go in and come out as copies",
+         run(invoke(var("_root"), "createEmptyMovieClip", {lit("\"c\""), lit("1")})) +
+             let("f", filter("BlurFilter", {lit("2"), lit("3")})) +
+             assign(var("c"), "filters", f + "; push 1; initArray") +
+             assign(f, "blurY", lit("9")) +
+             trace(member(member(var("c"), "filters"), "length")) +
+             trace(member(member(member(var("c"), "filters"), "0"), "blurY")),
+         "1\n3"},
+    };
+}
+
+TEST(BitmapData, ScriptsTraceWhatThePlayerTraces) {
+    for (const Case& c : Cases()) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Joined(RunScript(c.script, 8)), c.trace);
+    }
+}
+
+}  // namespace
