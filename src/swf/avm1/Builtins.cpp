@@ -47,6 +47,10 @@ void Builtins::install(Machine& machine) {
     installVideoClass(machine);
     installBitmapDataClass(machine);
     installFilterClasses(machine);
+    installTextFieldClass(machine);
+    installTextFormatClass(machine);
+    installStyleSheetClass(machine);
+    installTextSnapshotClass(machine);
     installPlaceholderClasses(machine);
     installNativeTable(machine);
 }

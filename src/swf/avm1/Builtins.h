@@ -50,6 +50,10 @@ void installFileReferenceClasses(Machine& machine);
 void installVideoClass(Machine& machine);
 void installBitmapDataClass(Machine& machine);
 void installFilterClasses(Machine& machine);
+void installTextFieldClass(Machine& machine);
+void installTextFormatClass(Machine& machine);
+void installStyleSheetClass(Machine& machine);
+void installTextSnapshotClass(Machine& machine);
 void installPlaceholderClasses(Machine& machine);
 void installNativeTable(Machine& machine);
 

@@ -362,8 +362,6 @@ namespace {
 // What a single object without children covers in its own space.
 Rect leafBounds(DisplayObject& object) {
     const Character* character = object.character();
-    if (character && character->kind() == CharacterKind::EditText)
-        return static_cast<const EditTextCharacter*>(character)->bounds;
     if (character && character->kind() == CharacterKind::MorphShape) {
         const MorphShapeData& data = static_cast<const MorphShapeCharacter*>(character)->data();
         double t = object.ratio() / 65535.0;

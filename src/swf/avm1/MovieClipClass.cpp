@@ -11,6 +11,7 @@
 #include "swf/avm1/NumberConversion.h"
 #include "swf/avm1/StageObject.h"
 #include "swf/avm1/TargetPath.h"
+#include "swf/avm1/TextFieldClass.h"
 #include "swf/display/ClipEvent.h"
 #include "swf/display/DisplayObjectFactory.h"
 #include "swf/display/MovieClip.h"
@@ -487,6 +488,17 @@ void installMovieClipClass(Machine& m) {
                        return convertPoint(m, self, args, false);
                    });
     m.defineMethod(proto, "setMask", setMask);
+    m.defineMethod(proto, "createTextField",
+                   [](Machine& m, Object* self, std::span<const Value> args) {
+                       MovieClip* clip = clipOf(m, self);
+                       return clip ? createTextField(m, *clip, args) : Value();
+                   });
+    m.defineMethod(proto, "getTextSnapshot", [](Machine& m, Object* self, std::span<const Value>) {
+        // Made through the global TextSnapshot, whatever a script made of it.
+        if (!clipOf(m, self)) return Value();
+        const Value args[] = {Value(self)};
+        return m.construct(m.get(Value(m.global()), "TextSnapshot"), args);
+    });
     // Loads are answered as the frame ends; the method (GET/POST) would send the clip's
     // variables, which a local file does not take.
     m.defineMethod(proto, "loadMovie", [](Machine& m, Object* self, std::span<const Value> args) {

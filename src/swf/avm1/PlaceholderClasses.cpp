@@ -1,5 +1,4 @@
-// The player's classes that have nothing behind them in this engine yet (bitmaps, filters,
-// text formats): each is a constructor with an empty prototype, so `typeof` and `new` answer
+// The player's classes that have nothing behind them in this engine yet (bitmaps, filters): each is a constructor with an empty prototype, so `typeof` and `new` answer
 // as they do in the player. A class the machine already has is left alone.
 
 #include <string_view>
@@ -24,11 +23,8 @@ void placeholder(Machine& m, Object* on, std::string_view name, uint16_t flags =
 void installPlaceholderClasses(Machine& m) {
     Object* global = m.global();
     for (std::string_view name :
-         {"Button", "Color", "LoadVars", "MovieClipLoader", "TextField", "TextFormat",
-          "TextSnapshot", "XML", "XMLNode"})
+         {"Button", "Color", "LoadVars", "MovieClipLoader", "XML", "XMLNode"})
         placeholder(m, global, name);
-    if (Property* p = global->findOwn("TextField"); p && p->value.asObject())
-        placeholder(m, p->value.asObject(), "StyleSheet", kDontEnum | kVersion7);
     if (m.swfVersion() < 6) return;  // no flash package before version 6
     Object* geom = flashPackage(m, "geom");
     for (std::string_view name : {"ColorTransform", "Matrix", "Point", "Rectangle", "Transform"})

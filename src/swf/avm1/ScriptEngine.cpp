@@ -3,6 +3,7 @@
 #include "swf/avm1/Activation.h"
 #include "swf/avm1/LoadRequests.h"
 #include "swf/avm1/StageObject.h"
+#include "swf/avm1/TextFieldClass.h"
 #include "swf/avm1/Timers.h"
 #include "swf/display/ClipEvent.h"
 #include "swf/display/MovieClip.h"
@@ -110,6 +111,8 @@ Function* ScriptEngine::registeredClassOf(DisplayObject& object) {
 }
 
 void ScriptEngine::objectPlaced(DisplayObject& object) {
+    // Text fields show their variables' values (or give them their text) from the start.
+    if (object.isEditText()) textFieldPlaced(machine_, object);
     // Clips are reachable from scripts; a clip of a registered class gets its prototype now.
     if (object.name().empty() && !object.asMovieClip()) return;
     StageObject* stage = machine_.stageObject(object);
@@ -134,6 +137,7 @@ void ScriptEngine::construct(DisplayObject& object) {
 
 void ScriptEngine::afterActions() {
     Timers::runDue(machine_);
+    updateBoundTextFields(machine_);
     machine_.collectGarbageIfDue();
     machine_.startTick();
 }

@@ -2,6 +2,7 @@
 
 #include "swf/avm1/DisplayProperties.h"
 #include "swf/avm1/Machine.h"
+#include "swf/avm1/TextFieldClass.h"
 #include "swf/display/DisplayList.h"
 #include "swf/display/DisplayObject.h"
 #include "swf/display/MovieClip.h"
@@ -115,6 +116,7 @@ bool StageObject::setSpecial(Machine& machine, std::string_view name, const Valu
         lockRoot_ = machine.toBoolean(value);
         return true;
     }
+    if (setTextFieldExtent(machine, *object, name, value)) return true;
     if (auto index = displayPropertyIndex(machine, name)) {
         setDisplayProperty(machine, *object, *index, value);
         return true;

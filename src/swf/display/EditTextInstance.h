@@ -1,6 +1,8 @@
 #pragma once
-// An instance of a text field (DefineEditText): each instance has its own text, which
-// starts as the definition's and which scripts may change.
+// An instance of a text field (DefineEditText): each instance has its own text and settings,
+// which start as the definition's and which scripts may change.
+
+#include <string>
 
 #include "swf/display/DisplayObject.h"
 #include "swf/text/TextField.h"
@@ -12,7 +14,16 @@ class EditTextInstance : public DisplayObject {
     EditTextInstance(MovieContext& context, std::shared_ptr<const EditTextCharacter> field);
 
     TextField& field() { return field_; }
+    const TextField& field() const { return field_; }
+    // The movie's dictionary, where the field's fonts are.
+    const Dictionary& dictionary() const;
     bool isEditText() const override { return true; }
+    // The field's box, grown to its text when it sizes itself.
+    Rect localBounds() const override;
+    // What the bound variable held when the field last looked, in the script side's terms:
+    // the field changes only when the variable does.
+    const std::string& boundValueKey() const { return boundValueKey_; }
+    void setBoundValueKey(std::string key) { boundValueKey_ = std::move(key); }
 
   protected:
     void draw(RenderContext& context, const Matrix& toPixels,
@@ -20,6 +31,7 @@ class EditTextInstance : public DisplayObject {
 
   private:
     TextField field_;
+    std::string boundValueKey_;
 };
 
 }  // namespace swf

@@ -1,0 +1,217 @@
+// Text fields as scripts see them: fields made by createTextField and placed by the timeline,
+// their properties on TextField.prototype, variable binding, TextFormat's conversions, the
+// style sheet's CSS reader and TextSnapshot on a clip without static text. The expected lines
+// are what the original player prints for the same scripts.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "avm1/ScriptRun.h"
+#include "support/ActionBuilder.h"
+#include "support/EditText.h"
+#include "support/SwfWriter.h"
+
+namespace {
+
+namespace st = swftest;
+using avm1test::ExpectTraces;
+using avm1test::Joined;
+using avm1test::RunMovie;
+using avm1test::ScriptCase;
+
+// trace(a.b.c)
+std::string show(std::string_view path) {
+    std::string out = "push \"";
+    size_t dot = path.find('.');
+    out += std::string(path.substr(0, dot)) + "\"; getVariable; ";
+    while (dot != std::string_view::npos) {
+        path.remove_prefix(dot + 1);
+        dot = path.find('.');
+        out += "push \"" + std::string(path.substr(0, dot)) + "\"; getMember; ";
+    }
+    return out + "trace\n";
+}
+
+// object.property = value (value in assembler syntax)
+std::string set(std::string_view object, std::string_view property, std::string_view value) {
+    return "push \"" + std::string(object) + "\"; getVariable; push \"" + std::string(property) +
+           "\", " + std::string(value) + "; setMember\n";
+}
+
+// object.method(args), the result left on the stack; args in call order.
+std::string call(std::string_view object, std::string_view method,
+                 const std::vector<std::string>& args = {}) {
+    std::string out = "push ";
+    for (auto it = args.rbegin(); it != args.rend(); ++it) out += *it + ", ";
+    out += std::to_string(args.size()) + ", \"" + std::string(object) + "\"; getVariable; push \"" +
+           std::string(method) + "\"; callMethod\n";
+    return out;
+}
+
+// name = value-on-the-stack-from `expression`
+std::string let(std::string_view name, const std::string& expression) {
+    return "push \"" + std::string(name) + "\"\n" + expression + "setVariable\n";
+}
+
+// tf = _root.createTextField("t", 1, x, y, w, h)
+std::string field(std::string_view bounds = "0, 0, 100, 20") {
+    std::vector<std::string> args = {"\"t\"", "1"};
+    for (size_t start = 0; start <= bounds.size();) {
+        size_t comma = std::min(bounds.find(", ", start), bounds.size());
+        args.emplace_back(bounds.substr(start, comma - start));
+        start = comma + 2;
+    }
+    return let("tf", call("_root", "createTextField", args));
+}
+
+std::string newObject(std::string_view cls, const std::vector<std::string>& args = {}) {
+    std::string out = "push ";
+    for (auto it = args.rbegin(); it != args.rend(); ++it) out += *it + ", ";
+    return out + std::to_string(args.size()) + ", \"" + std::string(cls) + "\"; newObject\n";
+}
+
+TEST(TextFieldClass, MatchesThePlayer) {
+    const std::vector<ScriptCase> cases = {
+        {"a made field answers from version 8, with whole-pixel placement and size", 8,
+         field("2.1, 3.94, 2.1, 3.94") + show("tf") + show("tf._x") + show("tf._y") +
+             show("tf._width") + show("tf._height") + set("tf", "_width", "2.1") +
+             set("tf", "_y", "3.94") + show("tf._width") + show("tf._y"),
+         "_level0.t\n2\n3\n2\n3\n2.1\n3.9"},
+        {"before version 8 createTextField answers nothing", 7,
+         field() + show("tf") + show("_root.t._name"), "undefined\nt"},
+        {"text keeps line breaks as carriage returns", 8,
+         field() + set("tf", "text", "\"a\\nb\"") + show("tf.length") +
+             "push \"tf\"; getVariable; push \"text\"; getMember; push \"a\\rb\"; equals2; "
+             "trace\n",
+         "3\ntrue"},
+        {"colours are 24-bit", 8,
+         field() + show("tf.backgroundColor") + set("tf", "backgroundColor", "-1") +
+             show("tf.backgroundColor") + set("tf", "borderColor", "4210752") +
+             show("tf.borderColor") + show("tf.textColor"),
+         "16777215\n16777215\n4210752\n0"},
+        {"defaults of a made field", 8,
+         field() + show("tf.type") + show("tf.maxChars") + show("tf.variable") +
+             show("tf.autoSize") + show("tf.html") + show("tf.selectable") + show("tf.scroll") +
+             show("tf.maxscroll") + show("tf.antiAliasType"),
+         "dynamic\nnull\nnull\nnone\nfalse\ntrue\n1\n1\nnormal"},
+        {"autoSize takes booleans and the names it knows", 8,
+         field() + set("tf", "autoSize", "true") + show("tf.autoSize") +
+             set("tf", "autoSize", "\"center\"") + show("tf.autoSize") +
+             set("tf", "autoSize", "\"bogus\"") + show("tf.autoSize"),
+         "left\ncenter\nnone"},
+        {"the field's own listener list starts with itself", 8,
+         field() + show("tf._listeners.length") +
+             "push \"tf\"; getVariable; push \"_listeners\"; getMember; push 0; getMember; "
+             "push \"tf\"; getVariable; equals2; trace\n",
+         "1\ntrue"},
+        {"replaceText and replaceSel edit the text", 8,
+         field() + set("tf", "text", "\"abcdef\"") +
+             call("tf", "replaceText", {"1", "3", "\"X\""}) + "pop\n" + show("tf.text") +
+             call("tf", "replaceSel", {"\"!\""}) + "pop\n" + show("tf.text"),
+         "aXdef\naXdef!"},
+        {"maxChars cuts what is set", 8,
+         field() + set("tf", "maxChars", "3") + set("tf", "text", "\"abcdef\"") +
+             show("tf.text") + show("tf.maxChars"),
+         "abc\n3"},
+        {"a bound field shows its variable and sets it", 8,
+         field() + set("tf", "variable", "\"v\"") + "push \"v\", \"x\"; setVariable\n" +
+             show("tf.text") + set("tf", "text", "\"y\"") + show("v"),
+         "x\ny"},
+        {"properties on something that is not a field are undefined", 8,
+         let("o", newObject("TextField")) + show("o.text") + set("o", "text", "\"t\"") +
+             show("o.text") + show("o.getDepth"),
+         "undefined\nundefined\n[type Function]"},
+        {"older movies see the version 8 names with nothing behind them", 7,
+         let("o", newObject("TextField")) + set("o", "sharpness", "\"s\"") + show("o.sharpness"),
+         "s"},
+        {"a new field's format for new text", 8,
+         field() + let("f", call("tf", "getNewTextFormat")) + show("f.font") + show("f.size") +
+             show("f.color") + show("f.align") + show("f.bold") + show("f.display"),
+         "Times New Roman\n12\n0\nleft\nfalse\nblock"},
+        {"an empty field's format is all unset", 8,
+         field() + let("f", call("tf", "getTextFormat")) + show("f.font") + show("f.size"),
+         "null\nnull"},
+        {"setTextFormat applies to the text", 8,
+         field() + set("tf", "text", "\"abc\"") + let("f", newObject("TextFormat")) +
+             set("f", "color", "255") + "push \"f\"; getVariable; push 1, \"tf\"; getVariable; "
+             "push \"setTextFormat\"; callMethod; pop\n" + show("tf.textColor"),
+         "255"},
+        {"TextFormat rounds half to even and bounds what it keeps", 8,
+         let("f", newObject("TextFormat")) + set("f", "size", "-2.5") + show("f.size") +
+             set("f", "size", "3.5") + show("f.size") + set("f", "size", "4294967295") +
+             show("f.size") + set("f", "color", "-3") + show("f.color") +
+             set("f", "leftMargin", "-3") + show("f.leftMargin") + set("f", "align", "\"right\"") +
+             set("f", "align", "\"bogus\"") + show("f.align") + set("f", "bold", "\"x\"") +
+             show("f.bold") + set("f", "display", "\"x\"") + show("f.display"),
+         "-2\n4\n-2147483648\n4294967293\n0\nright\ntrue\nblock"},
+        {"the TextFormat constructor takes its arguments in order", 8,
+         let("f", newObject("TextFormat", {"\"Arial\"", "10", "255", "true"})) + show("f.font") +
+             show("f.size") + show("f.color") + show("f.bold") + show("f.italic"),
+         "Arial\n10\n255\ntrue\nnull"},
+        {"the CSS reader", 8,
+         let("s", newObject("TextField.StyleSheet")) +
+             call("s", "parseCSS", {"\"a, b { kerning: 5 }\""}) + "trace\n" +
+             let("g", call("s", "getStyle", {"\"b\""})) + show("g.kerning") +
+             call("s", "parseCSS", {"\"a{name}\""}) + "trace\n" +
+             call("s", "parseCSS", {"\"k {font-size: 10px;}\""}) + "trace\n" +
+             let("g", call("s", "getStyle", {"\"k\""})) + show("g.fontSize") +
+             show("s._styles.k.size") + call("s", "getStyle", {"\"none\""}) + "trace\n",
+         "true\n5 \nfalse\ntrue\n10px\n10\nnull"},
+        {"TextSnapshot of a clip without static text", 8,
+         let("t", call("_root", "getTextSnapshot")) + call("t", "getCount") + "trace\n" +
+             call("t", "findText", {"0", "\"a\"", "true"}) + "trace\n" +
+             call("t", "getText", {"0", "1"}) + "trace\n" + call("t", "getText") + "trace\n",
+         "0\n-1\n\nundefined"},
+    };
+    ExpectTraces(cases);
+}
+
+// A timeline field bound to a variable: it gives the variable its text when placed, shows
+// what the variable holds after each frame's actions, and sets it when its text is set.
+TEST(TextFieldClass, BindsTimelineVariables) {
+    st::SwfWriter movie;
+    movie.version(8);
+    st::EditText text;
+    text.bounds = st::Rect::fromPixels(0, 0, 100, 20);
+    text.text = "Hello";
+    text.variableName = "theVar";
+    movie.defineEditText(1, text);
+    movie.placeObject2({.depth = 1, .character = 1, .name = "t"});
+    movie.doAction(st::ActionBuilder::assemble(
+        show("theVar") + show("t.text") + "push \"theVar\", 5; setVariable\n" + show("t.text") +
+        set("t", "text", "\"z\"") + show("theVar") + show("t._x") + show("t.variable")));
+    movie.showFrame();
+    movie.doAction(st::ActionBuilder::assemble("push \"theVar\", \"later\"; setVariable\n"));
+    movie.showFrame();
+    movie.doAction(st::ActionBuilder::assemble(show("t.text") + "stop\n"));
+    movie.showFrame();
+    EXPECT_EQ(Joined(RunMovie(movie, 3)), "Hello\nHello\n5\nz\n0\ntheVar\nlater");
+}
+
+// Hostile input stays bounded: a huge CSS text, a long run of nested braces and a huge
+// maxChars all finish and answer.
+TEST(TextFieldClass, StaysWithinItsBounds) {
+    std::string braces(20000, '{');
+    const std::vector<ScriptCase> cases = {
+        {"nested braces", 8,
+         let("s", newObject("TextField.StyleSheet")) +
+             call("s", "parseCSS", {"\"a" + braces + "\""}) + "trace\n",
+         "false"},
+        {"absurd maxChars", 8,
+         field() + set("tf", "maxChars", "1e300") + show("tf.maxChars") +
+             set("tf", "maxChars", "-5") + show("tf.maxChars"),
+         "null\nnull"},
+        // Sizes are kept within ten million pixels.
+        {"absurd sizes", 8,
+         field("0, 0, 1e300, -1e300") + show("tf._width") + set("tf", "_height", "1e300") +
+             show("tf.textWidth"),
+         "10000000\n0"},
+    };
+    ExpectTraces(cases);
+}
+
+}  // namespace
