@@ -126,13 +126,113 @@ const std::vector<avm1test::ScriptCase> kCases = {
         typeOf; trace
         push "_root"; getVariable; typeOf; trace)",
      "number\nstring\nboolean\nnull\nundefined\nobject\nfunction\nmovieclip"},
-    {"recursion stops at the player's depth", 8,
+    {"recursion stops at the player's depth without a word", 8,
      R"(function "down" () { push 0, "down"; callFunction; return }
-        push 0, "down"; callFunction; pop
+        try catch="e" { push 0, "down"; callFunction; pop } catch { push "caught"; trace }
         push "not reached"; trace)",
-     "Error: 256 levels of recursion were exceeded in one action list; the script was stopped."},
-    {"a frame calling itself stops at the same depth", 8, R"(push "1"; call)",
-     "Error: 256 levels of recursion were exceeded in one action list; the script was stopped."},
+     ""},
+    {"a frame calling itself stops at the same depth", 8,
+     R"(push "n"; getVariable; push undefined; strictEquals; not; if again
+        push "n", 1; setVariable
+        push "once"; trace
+        again: push "1"; call
+        push "not reached"; trace)",
+     "once"},
+    {"a looped prototype chain ends the script", 8,
+     R"(push "o", 0; initObject; setVariable
+        push "o"; getVariable; push "__proto__"; push "o"; getVariable; setMember
+        push "o"; getVariable; push "p", 1; setMember
+        push "o"; getVariable; push "p"; getMember; trace
+        push "o"; getVariable; push "missing"; getMember; trace
+        push "not reached"; trace)",
+     "1"},
+    {"getters nest 65 deep, then read undefined", 8,
+     R"(push "n", 0; setVariable
+        push 0, "Object"; newObject; storeRegister 1; pop
+        function "get" () {
+            push "n"; push "n"; getVariable; increment; setVariable
+            push "o"; getVariable; push "p"; getMember; return
+        }
+        push "o", r:1; setVariable
+        push null; push "get"; getVariable; push "p", 3, r:1, "addProperty"; callMethod; pop
+        push r:1, "p"; getMember; trace
+        push "n"; getVariable; trace)",
+     "undefined\n65"},
+    {"swf 4 comparisons give numbers, its functions follow swf 5", 4,
+     R"(push 1, 1; equals2; trace
+        push 1, 2; less2; trace
+        function "f" () { push 1, 1; equals2; trace; push 4, 0; divide; trace }
+        push 0, "f"; callFunction; pop)",
+     "1\n1\ntrue\nInfinity"},
+    {"Object and Function called without new", 8,
+     R"(push 0, "Object"; callFunction; storeRegister 1; trace
+        push r:1; typeOf; trace
+        push r:1, "__proto__"; getMember; trace
+        push 0, "Function"; callFunction; trace
+        push true, 1, "Function"; callFunction; trace
+        push 2, 1, 2, "Function"; callFunction; trace)",
+     "[type Object]\nobject\nundefined\n[type Object]\ntrue\n1"},
+    {"this may be assigned, for the rest of the run", 8,
+     R"(function "f" () { push "this", 1234; setVariable; push "this"; getVariable; typeOf; trace }
+        push "this", "test"; setVariable
+        push "this"; getVariable; trace
+        push 0, "f"; callFunction; pop
+        push "this"; getVariable; trace)",
+     "test\nnumber\ntest"},
+    {"an object literal wider than the stack makes nothing", 8,
+     R"(push "a", "b", "c", d:4294967297; initObject; trace; trace; trace; trace)",
+     "undefined\nc\nb\na"},
+    {"the main timeline has no parent register: _global takes it", 8,
+     R"(function2 "f" () flags=suppressThis|suppressArguments|suppressSuper|preloadParent|preloadGlobal regs=3 {
+            push r:1; trace; push r:2; trace
+        }
+        push 0, "f"; callFunction; pop)",
+     "[type Object]\nundefined"},
+    {"super itself converts to no text", 8,
+     R"(function "A" () { }
+        function "B" () { push "super"; getVariable; trace }
+        push "B"; getVariable; push "A"; getVariable; extends
+        push 0, "B"; newObject; pop)",
+     "[type Object]"},
+    {"swf 5 functions close over nothing", 5,
+     R"(function "f" () {
+            push "foo", "f"; defineLocal
+            function () { push "foo"; getVariable; trace }
+            return
+        }
+        push "foo", "root"; setVariable
+        push 0, "f"; callFunction; storeRegister 1; pop
+        push 0, r:1, undefined; callMethod; pop)",
+     "root"},
+    {"later functions do", 6,
+     R"(function "f" () {
+            push "foo", "f"; defineLocal
+            function () { push "foo"; getVariable; trace }
+            return
+        }
+        push "foo", "root"; setVariable
+        push 0, "f"; callFunction; storeRegister 1; pop
+        push 0, r:1, undefined; callMethod; pop)",
+     "f"},
+    {"swf 5 finds no this where it was preloaded", 5,
+     R"(function2 "f" () flags=preloadThis regs=2 { push r:1; trace; push "this"; getVariable; trace }
+        push 0, "f"; callFunction; pop)",
+     "_level0\nundefined"},
+    {"tellTarget moves variables to the target; a bad path leaves none", 7,
+     R"(push "x", "root"; setVariable
+        push 1, "c", 2, "this"; getVariable; push "createEmptyMovieClip"; callMethod; pop
+        setTarget "c"
+        push "x", "in c"; setVariable
+        push "", 11; getProperty; trace
+        setTarget ""
+        push "x"; getVariable; trace
+        push "c"; getVariable; push "x"; getMember; trace
+        setTarget "nothing"
+        push "", 13; getProperty; trace
+        push "x"; getVariable; trace
+        setTarget "")",
+     "/c\nroot\nin c\nundefined\nroot"},
+
     {"endless loops stop", 8, R"(loop: jump loop)",
      "Error: the script ran too long in one frame (more than 5,000,000 actions); the script was "
      "stopped."},

@@ -166,6 +166,8 @@ void Activation::reportUncaught(Machine& machine, const Value& value) {
 }
 
 void Activation::reportLimit(Machine& machine, const ScriptLimitError& error) {
+    // The player stops runaway recursion without a line in the trace.
+    if (dynamic_cast<const RecursionLimitError*>(&error)) return;
     if (machine.tickExhausted() && !machine.firstTickLimitReport()) return;
     machine.trace(std::string("Error: ") + error.what() + "; the script was stopped.");
 }
@@ -195,15 +197,27 @@ Value Activation::callFunction(Machine& machine, Function& function, Object* sel
                                std::span<const Value> args, Object* home) {
     const FunctionDefinition& def = *function.definition();
     Activation a(machine, def.body);
+    a.version_ = std::max(a.version_, 5);  // function bodies follow SWF 5 rules, even in SWF 4 movies
     a.constants_ = def.constants;
     a.callee_ = &function;
     a.this_ = self;
     a.home_ = home ? home : (self ? self->proto() : nullptr);
     Object* base = machine.liveObject(function.baseClip());
+    // A function stops, as a frame script does, once the clip it belongs to is removed.
+    a.haltsWithBase_ = base != nullptr && base->asStageObject() != nullptr;
+    // With that clip gone, the clip it was called on stands in, else the main timeline.
+    if (!base && self && self->asStageObject() && machine.displayObjectOf(Value(self))) base = self;
     if (!base) base = machine.context().root() ? machine.stageObject(*machine.context().root()) : nullptr;
+    if (def.body.swfVersion < 6) {
+        // SWF 5 functions close over nothing: they see the global object and a timeline,
+        // the clip they were called on if any, else the one they were made on.
+        if (self && self->asStageObject() && machine.displayObjectOf(Value(self))) base = self;
+        a.scope_ = {{machine.global(), false}, {base, true}};
+    } else {
+        a.scope_ = function.scope();
+    }
     a.base_ = base;
     a.target_ = base;
-    a.scope_ = function.scope();
     Object* locals = machine.heap().make<Object>(nullptr);
     a.scope_.push_back({locals, false});
     if (def.isFunction2) a.registers_.assign(std::max<size_t>(def.registerCount, 1), Value());
@@ -239,9 +253,10 @@ Value Activation::callFunction(Machine& machine, Function& function, Object* sel
         a.thisHidden_ = def.flags & (kPreloadThis | kSuppressThis);
         MovieClip* root = machine.context().root();
         preload(kPreloadRoot, root ? Value(machine.stageObject(*root)) : Value());
+        // A timeline without a parent takes no register: _global moves up into it.
         if (def.flags & kPreloadParent) {
             Value parent = base ? machine.get(Value(base), "_parent") : Value();
-            preload(kPreloadParent, parent);
+            if (!parent.isUndefined()) preload(kPreloadParent, parent);
         }
         preload(kPreloadGlobal, Value(machine.global()));
         if (!(def.flags & (kSuppressArguments | kPreloadArguments)) && a.arguments_)
@@ -318,54 +333,94 @@ std::vector<Value> Activation::popArguments() {
 // ---- variables
 
 MovieClip* Activation::targetClip() {
+    if (!target_) return machine_.context().root();  // a path that named nothing
     return machine_.movieClipOf(Value(target_));
 }
 
 void Activation::setTargetClip(Object* target) {
-    // Only what timeline actions act on changes; variables are still found as before.
+    // tellTarget moves the timeline link of the scope chain too: variables are found on
+    // (and set on) the target. A path naming nothing leaves no target; the main timeline
+    // then stands in for it.
     target_ = target;
+    Object* link = target;
+    if (!link) {
+        MovieClip* root = machine_.context().root();
+        link = root ? machine_.stageObject(*root) : base_;
+    }
+    for (auto it = scope_.rbegin(); it != scope_.rend(); ++it)
+        if (it->isTarget) {
+            if (!targetLink_) targetLink_ = it->object;
+            it->object = link;
+            break;
+        }
+}
+
+void Activation::restoreTarget() {
+    target_ = base_;
+    for (auto it = scope_.rbegin(); it != scope_.rend(); ++it)
+        if (it->isTarget) {
+            it->object = targetLink_ ? targetLink_ : base_;
+            break;
+        }
 }
 
 Object* Activation::namedScopeValue(std::string_view name, bool& found) {
     found = true;
-    if (machine_.namesEqual(name, "this")) return thisHidden_ || !this_ ? base_ : this_;
-    if (machine_.namesEqual(name, "_global")) return machine_.global();
-    if (machine_.namesEqual(name, "_root") || machine_.namesEqual(name, "_level0")) {
-        MovieClip* root = machine_.context().root();
-        return root ? machine_.stageObject(*root) : nullptr;
+    if (machine_.namesEqual(name, "this")) {
+        // With `this` preloaded or suppressed, SWF 5 finds no such variable; later movies
+        // find the timeline.
+        if (thisHidden_ && version_ < 6) return nullptr;
+        return thisHidden_ || !this_ ? base_ : this_;
     }
+    // _root, _global and _levelN are the timeline's answers: a variable of that name
+    // set on it comes first.
     found = false;
     return nullptr;
 }
 
-Object* Activation::resolveTarget(std::string_view path) {
+Object* Activation::resolveTarget(std::string_view path, bool variablePath) {
     Object* start = target_ ? target_ : base_;
     if (path.empty()) return start;
     Object* current = start;
     MovieClip* root = machine_.context().root();
+    bool slashSeen = false;
     if (path.front() == '/') {
         current = root ? machine_.stageObject(*root) : nullptr;
         path.remove_prefix(1);
+        slashSeen = true;
     }
-    bool first = true;
+    bool first = !slashSeen;
+    if (path.starts_with('.') && !path.starts_with("..")) return nullptr;  // ".a" is no path
     while (!path.empty() && current) {
-        std::string_view part = takePathPart(path);
+        if (path.front() == '/') return nullptr;  // "//": an empty name between slashes
+        std::string_view part = takePathPart(path, slashSeen);
         if (part.empty()) continue;
         if (part == "..") {
             current = machine_.get(Value(current), "_parent").asObject();
         } else {
             bool found = false;
-            Object* named = first ? namedScopeValue(part, found) : nullptr;
+            // `this` starts variable paths only, not tellTarget's.
+            Object* named = first && variablePath ? namedScopeValue(part, found) : nullptr;
             if (found) {
                 current = named;
             } else {
-                Value v = machine_.get(Value(current), part);
-                current = v.asObject();
-                if (first && !current) {
+                // A clip's children come before its variables of the same name.
+                DisplayObject* display = machine_.displayObjectOf(Value(current));
+                Object* child = display ? childNamed(machine_, *display, part) : nullptr;
+                Value next = child ? Value(child) : machine_.get(Value(current), part);
+                if (first && next.isUndefined() &&
+                    (variablePath || !machine_.namesEqual(part, "this"))) {
                     // A dot path may start with a variable of an outer scope.
-                    Value outer = getVariable(part);
-                    current = outer.asObject();
+                    next = getVariable(part);
                 }
+                if (!next.isObject() && !next.isNullish()) {
+                    // A path through a number or a string: the player says so and gives up.
+                    machine_.trace(
+                        "Parameters of primitive types are no longer coerced into the required "
+                        "type - Object.");
+                    return nullptr;
+                }
+                current = next.asObject();
             }
         }
         first = false;
@@ -375,24 +430,16 @@ Object* Activation::resolveTarget(std::string_view path) {
 
 bool Activation::resolvePathVariable(std::string_view name, Object*& object, std::string& member) {
     if (!isPath(name)) return false;
-    size_t colon = name.rfind(':');
-    std::string_view path;
-    if (colon != std::string_view::npos) {
-        path = name.substr(0, colon);
-        member = std::string(name.substr(colon + 1));
-    } else {
-        size_t dot = name.rfind('.');
-        size_t slash = name.rfind('/');
-        if (dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash)) {
-            path = name.substr(0, dot);
-            member = std::string(name.substr(dot + 1));
-        } else {
-            // A slash path names a clip itself.
-            path = name;
-            member.clear();
-        }
+    // The name is after the last ':' or '.' (even one of a ".."); with neither, a slash path
+    // names a clip itself.
+    size_t split = name.find_last_of(":.");
+    std::string_view path = name;
+    member.clear();
+    if (split != std::string_view::npos) {
+        path = name.substr(0, split);
+        member = std::string(name.substr(split + 1));
     }
-    object = resolveTarget(path);
+    object = resolveTarget(path, true);
     return true;
 }
 
@@ -400,9 +447,24 @@ Value Activation::getVariable(std::string_view name) {
     Object* object = nullptr;
     std::string member;
     if (resolvePathVariable(name, object, member)) {
-        if (!object) return Value();
-        if (member.empty()) return Value(object);
-        return machine_.get(Value(object), member);
+        size_t split = name.find_last_of(":.");
+        bool namesClip = split == std::string_view::npos;
+        // SWF 4 has no clip values; ":x" names no variable.
+        if (namesClip && version_ < 5) return Value();
+        if (split == 0) return Value();
+        if (object) return namesClip ? Value(object) : machine_.get(Value(object), member);
+        if (!namesClip) return Value();
+        // A slash path that leads nowhere may still be a variable's whole name.
+    }
+    if (thisAssigned_ && machine_.namesEqual(name, "this")) return thisValue_;
+    if (version_ < 5) {
+        // SWF 4 variables are the timeline's own: no `this`, _root or globals.
+        for (auto it = scope_.rbegin(); it != scope_.rend(); ++it)
+            if (it->isTarget && it->object) {
+                Property* p = it->object->findOwn(name);
+                return p && !p->isVirtual() ? p->value : Value();
+            }
+        return Value();
     }
     bool found = false;
     Object* named = namedScopeValue(name, found);
@@ -412,7 +474,6 @@ Value Activation::getVariable(std::string_view name) {
         if (!scope) continue;
         if (machine_.has(scope, name)) return machine_.get(Value(scope), name);
     }
-    if (machine_.namesEqual(name, "arguments") && arguments_) return Value(arguments_);
     if (name.starts_with("_level")) return Value();
     return Value();
 }
@@ -420,8 +481,23 @@ Value Activation::getVariable(std::string_view name) {
 void Activation::setVariable(std::string_view name, const Value& value) {
     Object* object = nullptr;
     std::string member;
+    if (isPath(name) && name.find_last_of(":.") == std::string_view::npos) {
+        // An assignment to a slash path sets the last part's variable on the clip before it.
+        size_t slash = name.rfind('/');
+        object = resolveTarget(name.substr(0, slash), true);
+        if (slash == 0) object = resolveTarget("/", true);
+        std::string_view last = name.substr(slash + 1);
+        if (object && !last.empty()) machine_.set(Value(object), last, value);
+        return;
+    }
     if (resolvePathVariable(name, object, member)) {
         if (object && !member.empty()) machine_.set(Value(object), member, value);
+        return;
+    }
+    if (machine_.namesEqual(name, "this")) {
+        // `this` may be assigned: the new value holds for the rest of this run only.
+        thisAssigned_ = true;
+        thisValue_ = value;
         return;
     }
     for (auto it = scope_.rbegin(); it != scope_.rend(); ++it) {
@@ -546,14 +622,22 @@ void Activation::gotoFrame(MovieClip* clip, const Value& frame, bool play, int s
         }
         double n = stringToNumber(label, version_);
         if (!std::isnan(n))
-            target = static_cast<int>(n) - 1 + sceneBias;
+            target = static_cast<int32_t>(static_cast<uint32_t>(toInt32(n)) - 1u +
+                                          static_cast<uint32_t>(sceneBias));
         else
             target = owner->timeline().findLabel(label);
         clip = owner;
     } else {
         double n = machine_.toNumber(frame);
         if (std::isnan(n)) return;
-        target = static_cast<int>(std::clamp(n, -1.0, 1e9)) - 1 + sceneBias;
+        if (n != std::trunc(n)) {
+            // A fraction names no frame: the player looks it up as a label.
+            target = clip->timeline().findLabel(machine_.toString(Value(n)));
+        } else {
+            // Frame numbers wrap at 32 bits, and so does one less than them.
+            target = static_cast<int32_t>(static_cast<uint32_t>(toInt32(n)) - 1u +
+                                          static_cast<uint32_t>(sceneBias));
+        }
     }
     if (target < 0) return;
     clip->gotoFrame(target);
@@ -614,14 +698,14 @@ void Activation::callFrame(const Value& frame) {
     int index = -1;
     double n = stringToNumber(label, version_);
     if (!std::isnan(n))
-        index = static_cast<int>(n) - 1;
+        index = static_cast<int32_t>(static_cast<uint32_t>(toInt32(n)) - 1u);
     else
         index = clip->timeline().findLabel(label);
     if (index < 0 || index >= clip->timeline().playableFrames()) return;
     // A frame calling frames nests like a function call, under the same depth bound.
     int& depth = machine_.callDepth();
     if (depth >= Machine::kMaxCallDepth)
-        throw ScriptLimitError("256 levels of recursion were exceeded in one action list");
+        throw RecursionLimitError();
     struct DepthGuard {
         int& depth;
         ~DepthGuard() { --depth; }
@@ -873,7 +957,8 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
         case kCharToAscii:
         case kMbCharToAscii: {
             std::string s = machine_.toString(pop());
-            auto chars = decodeCharacters(s, action == kCharToAscii ? 5 : version_);
+            // From SWF 6 on, ord and chr work in characters as mbord and mbchr do.
+            auto chars = decodeCharacters(s, action == kCharToAscii && version_ < 6 ? 5 : version_);
             push(chars.empty() ? Value(0.0) : Value(static_cast<double>(chars[0])));
             break;
         }
@@ -881,8 +966,8 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
         case kMbAsciiToChar: {
             double code = machine_.toNumber(pop());
             uint32_t c = std::isnan(code) ? 0 : static_cast<uint32_t>(toInt32(code));
-            push(Value(encodeCharacter(action == kAsciiToChar ? (c & 0xFF) : (c & 0xFFFF),
-                                       action == kAsciiToChar ? 5 : version_)));
+            bool bytes = action == kAsciiToChar && version_ < 6;
+            push(Value(encodeCharacter(bytes ? (c & 0xFF) : (c & 0xFFFF), bytes ? 5 : version_)));
             break;
         }
         case kPop:
@@ -909,13 +994,21 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
                 setTargetClip(machine_.liveObject(target.asObject()));
                 break;
             }
-            std::string path = target.isUndefined() ? std::string() : machine_.toString(target);
-            setTargetClip(path.empty() ? base_ : resolveTarget(path));
+            std::string path = machine_.toString(target);
+            if (path.empty()) {
+                restoreTarget();
+                break;
+            }
+            setTargetClip(resolveTarget(path));
             break;
         }
         case kSetTarget: {
             std::string path = args.cString();
-            setTargetClip(path.empty() ? base_ : resolveTarget(path));
+            if (path.empty()) {
+                restoreTarget();
+                break;
+            }
+            setTargetClip(resolveTarget(path));
             break;
         }
         case kGetProperty: {
@@ -1118,6 +1211,11 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
         case kInitObject: {
             double n = machine_.toNumber(pop());
             size_t count = n > 0 ? static_cast<size_t>(std::min<double>(n, kMaxArguments)) : 0;
+            if (count > stack_.size() / 2) {
+                // More pairs than the stack holds: no object, nothing else taken.
+                push(Value());
+                break;
+            }
             Object* object = machine_.newObject();
             std::vector<std::pair<std::string, Value>> pairs;
             for (size_t i = 0; i < count && !stack_.empty(); ++i) {
@@ -1143,7 +1241,7 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
         case kEnumerate2: {
             Value value = pop();
             if (action == kEnumerate) value = getVariable(machine_.toString(value));
-            push(Value(Null{}));
+            push(Value());  // the end marker: undefined, which equals null
             Object* object = value.isObject() ? machine_.liveObject(value.asObject()) : nullptr;
             if (!object) break;
             // The loop pops names from the top: the last listed comes out first.
@@ -1157,22 +1255,24 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
         }
         case kLess2: {
             Value b = pop(), a = pop();
-            push(machine_.lessThan(a, b));
+            Value r = machine_.lessThan(a, b);
+            if (r.isBool()) pushBool(r.asBool()); else push(std::move(r));
             break;
         }
         case kGreater: {
             Value b = pop(), a = pop();
-            push(machine_.lessThan(b, a));
+            Value r = machine_.lessThan(b, a);
+            if (r.isBool()) pushBool(r.asBool()); else push(std::move(r));
             break;
         }
         case kEquals2: {
             Value b = pop(), a = pop();
-            push(Value(machine_.equals(a, b)));
+            pushBool(machine_.equals(a, b));
             break;
         }
         case kStrictEquals: {
             Value b = pop(), a = pop();
-            push(Value(machine_.strictEquals(a, b)));
+            pushBool(machine_.strictEquals(a, b));
             break;
         }
         case kToNumber:
@@ -1233,7 +1333,9 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
                 case kBitXor: r = a ^ b; break;
                 case kBitLShift: r = static_cast<int32_t>(static_cast<uint32_t>(a) << shift); break;
                 case kBitRShift: r = a >> shift; break;
-                default: r = static_cast<uint32_t>(a) >> shift; break;
+                // The player keeps the unsigned result in a signed integer: 0xFFFFFFFF >>> 0
+                // is -1.
+                default: r = static_cast<int32_t>(static_cast<uint32_t>(a) >> shift); break;
             }
             push(Value(r));
             break;

@@ -67,12 +67,14 @@ class Activation {
     void setVariable(std::string_view name, const Value& value);
     void defineLocal(std::string_view name, const Value& value);
     // The clip a target path names ("/a/b", "_root.a", "../b"), from the target clip.
-    Object* resolveTarget(std::string_view path);
+    Object* resolveTarget(std::string_view path, bool variablePath = false);
     // Splits "path:name" or "path.name" into the object and the name; false if not a path.
     bool resolvePathVariable(std::string_view name, Object*& object, std::string& member);
     Object* namedScopeValue(std::string_view name, bool& found);
     MovieClip* targetClip();
     void setTargetClip(Object* target);
+    // tellTarget's end: the code's own timeline again.
+    void restoreTarget();
 
     void defineFunction(std::span<const uint8_t> data, size_t& pc, size_t end, bool version2);
     void runTry(std::span<const uint8_t> data, size_t& pc, size_t end, Outcome& outcome);
@@ -94,13 +96,16 @@ class Activation {
     Object* this_ = nullptr;
     Object* target_ = nullptr;  // the stage object actions like play() act on
     Object* base_ = nullptr;    // the clip the code belongs to
+    Object* targetLink_ = nullptr;  // the scope chain's timeline link before any tellTarget
     Object* home_ = nullptr;    // where the running method was found, for super
     Function* callee_ = nullptr;
     Object* arguments_ = nullptr;
     Value returnValue_;
     size_t jumpTarget_ = 0;
     bool haltsWithBase_ = false;
-    bool thisHidden_ = false;  // DefineFunction2 preloaded or suppressed `this`
+    bool thisHidden_ = false;
+    bool thisAssigned_ = false;  // a script assigned `this`: thisValue_ is what it reads
+    Value thisValue_;  // DefineFunction2 preloaded or suppressed `this`
 };
 
 }  // namespace swf::avm1

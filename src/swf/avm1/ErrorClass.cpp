@@ -10,7 +10,8 @@ void installErrorClass(Machine& m) {
     m.prototypes().error = proto;
     m.defineClass(m.global(), "Error", proto,
                   [](Machine& m, Object* self, std::span<const Value> args) {
-                      if (!m.constructing()) self = m.newObject(m.prototypes().error);
+                      // Called without new it makes nothing.
+                      if (!m.constructing()) return Value();
                       if (!args.empty() && !args[0].isUndefined())
                           self->setOwn("message", args[0]);
                       return Value(self);

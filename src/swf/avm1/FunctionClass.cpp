@@ -9,8 +9,11 @@ namespace swf::avm1 {
 void installFunctionClass(Machine& m) {
     Object* proto = m.prototypes().function;
     m.defineClass(m.global(), "Function", proto,
-                  [](Machine& m, Object* self, std::span<const Value>) {
-                      return m.constructing() ? Value(self) : Value();
+                  [](Machine& m, Object* self, std::span<const Value> args) {
+                      if (m.constructing()) return Value(self);
+                      // Function(x) gives x back as it is; Function() a bare object.
+                      if (!args.empty()) return args[0];
+                      return Value(m.heap().make<Object>(nullptr));
                   });
     m.defineMethod(proto, "call", [](Machine& m, Object* self, std::span<const Value> args) {
         Object* thisObject = args.empty() ? nullptr : m.toObject(args[0]);

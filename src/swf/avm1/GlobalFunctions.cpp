@@ -37,7 +37,8 @@ void installGlobalFunctions(Machine& m) {
         return Value(std::isnan(m.toNumber(arg(args, 0))));
     });
     m.defineMethod(g, "isFinite", [](Machine& m, Object*, std::span<const Value> args) {
-        return Value(std::isfinite(m.toNumber(arg(args, 0))));
+        if (args.empty()) return Value(false);  // nothing to test is not finite
+        return Value(std::isfinite(m.toNumber(args[0])));
     });
     m.defineMethod(g, "escape", [](Machine& m, Object*, std::span<const Value> args) {
         return Value(urlEscape(m.toString(arg(args, 0))));

@@ -9,6 +9,7 @@
 #include "swf/avm1/NumberConversion.h"
 #include "swf/avm1/PrimitiveObject.h"
 #include "swf/avm1/StageObject.h"
+#include "swf/avm1/SuperObject.h"
 #include "swf/display/DisplayObject.h"
 #include "swf/display/IgnoringCase.h"
 #include "swf/display/MovieClip.h"
@@ -156,8 +157,10 @@ Value Machine::toPrimitive(const Value& v, Hint hint) {
         if (Object* live = liveObject(stage)) {
             if (DisplayObject* d = live->asStageObject()->displayObject()) return Value(targetPath(*d));
         }
-        return Value();
+        return Value(std::string());  // a removed clip reads as empty text
     }
+    // `super` itself converts to nothing (its methods act on `this`, not on it).
+    if (dynamic_cast<SuperObject*>(object)) return v;
     if (hint == Hint::Default) {
         Value boxed;
         bool isDate = object->primitiveValue(boxed) && isDateObject(object);
@@ -299,17 +302,33 @@ Object* Machine::liveObject(Object* object) {
     return stageObject(*current);
 }
 
+bool Machine::callAccessor(Object* function, Object* self, std::span<const Value> args,
+                           Value& result) {
+    if (accessorDepth_ >= kMaxAccessorDepth) return false;
+    struct DepthGuard {
+        int& depth;
+        explicit DepthGuard(int& d) : depth(d) { ++depth; }
+        ~DepthGuard() { --depth; }
+    } guard(accessorDepth_);
+    result = call(Value(function), self, args);
+    return true;
+}
+
 Value Machine::getFromObject(Object* object, Object* thisObject, std::string_view name) {
     Object* o = object;
-    for (int depth = 0; o && depth < kMaxPrototypeChain; ++depth, o = o->proto()) {
+    int depth = 0;
+    for (; o && depth < kMaxPrototypeChain; ++depth, o = o->proto()) {
         if (Property* p = o->findOwn(name)) {
             if (!p->isVirtual()) return p->value;
-            if (!p->getter) return Value();
-            return call(Value(p->getter), thisObject, {});
+            Value result;
+            if (p->getter) callAccessor(p->getter, thisObject, {}, result);
+            return result;
         }
         Value special;
         if (o->getSpecial(*this, name, special)) return special;
     }
+    // A prototype chain that loops ends the action list, as runaway recursion does.
+    if (o) throw RecursionLimitError();
     return Value();
 }
 
@@ -327,7 +346,12 @@ Value Machine::get(const Value& target, std::string_view name) {
     }
     object = liveObject(object);
     if (!object) return Value();
-    if (name == "__proto__") return Value(object->proto());
+    if (name == "__proto__") {
+        // A prototype set to a value that is no object is kept as that value (no prototype).
+        if (object->proto()) return Value(object->proto());
+        Property* kept = object->findOwn("__proto__");
+        return kept ? kept->value : Value();
+    }
     Value result = getFromObject(object, object, name);
     if (!result.isUndefined() || has(object, name)) return result;
     // __resolve answers for a property that is not there.
@@ -376,14 +400,16 @@ void Machine::set(const Value& target, std::string_view name, const Value& given
     }
     if (name == "__proto__") {
         object->setProto(value.asObject());
+        if (value.isObject())
+            object->deleteOwn("__proto__");
+        else
+            object->defineOwn("__proto__", Property{value, nullptr, nullptr, kDontEnum});
         return;
     }
     if (Property* own = object->findOwn(name)) {
         if (own->isVirtual()) {
-            if (own->setter) {
-                Object* setter = own->setter;
-                call(Value(setter), object, std::span<const Value>(&value, 1));
-            }
+            Value ignored;
+            if (own->setter) callAccessor(own->setter, object, std::span<const Value>(&value, 1), ignored);
             return;
         }
         if (object->setSpecial(*this, name, value)) return;
@@ -395,10 +421,8 @@ void Machine::set(const Value& target, std::string_view name, const Value& given
     Object* o = object->proto();
     for (int depth = 0; o && depth < kMaxPrototypeChain; ++depth, o = o->proto()) {
         if (Property* p = o->findOwn(name); p && p->isVirtual()) {
-            if (p->setter) {
-                Object* setter = p->setter;
-                call(Value(setter), object, std::span<const Value>(&value, 1));
-            }
+            Value ignored;
+            if (p->setter) callAccessor(p->setter, object, std::span<const Value>(&value, 1), ignored);
             return;
         }
     }
@@ -407,6 +431,10 @@ void Machine::set(const Value& target, std::string_view name, const Value& given
 
 bool Machine::deleteProperty(Object* object, std::string_view name) {
     object = liveObject(object);
+    if (object && name == "__proto__" && object->proto()) {
+        object->setProto(nullptr);
+        return true;
+    }
     return object && object->deleteOwn(name);
 }
 
@@ -440,7 +468,7 @@ Value Machine::call(const Value& functionValue, Object* self, std::span<const Va
     Function* function = object ? object->asFunction() : nullptr;
     if (!function) return Value();
     if (callDepth_ >= kMaxCallDepth)
-        throw ScriptLimitError("256 levels of recursion were exceeded in one action list");
+        throw RecursionLimitError();
     struct DepthGuard {
         int& depth;
         explicit DepthGuard(int& d) : depth(d) { ++depth; }
@@ -468,16 +496,26 @@ Value Machine::construct(const Value& functionValue, std::span<const Value> args
     if (!function) return Value();
     Value prototypeValue = get(Value(function), "prototype");
     Object* prototype = prototypeValue.asObject();
-    Object* instance = function->instanceMaker()
-                           ? function->instanceMaker()(*this, prototype)
-                           : newObject(prototype ? prototype : prototypes_.object);
+    // A class derived from a native one gets the native's kind of instance (a date, a
+    // color transform, ...), found through the prototype chain.
+    const InstanceMaker* maker = function->instanceMaker() ? &function->instanceMaker() : nullptr;
+    Object* p = prototype;
+    for (int depth = 0; !maker && p && depth < kMaxPrototypeChain; ++depth, p = p->proto()) {
+        Property* c = p->findOwn("constructor");
+        Function* native = c && !c->isVirtual() && c->value.asObject()
+                               ? c->value.asObject()->asFunction()
+                               : nullptr;
+        if (native && native->isNative() && native->instanceMaker()) maker = &native->instanceMaker();
+    }
+    Object* instance = maker ? (*maker)(*this, prototype)
+                             : newObject(prototype ? prototype : prototypes_.object);
     if (!prototype) instance->setProto(nullptr);
     instance->defineOwn("__constructor__", Property{Value(function), nullptr, nullptr, kDontEnum});
     if (swfVersion_ < 6)
         instance->defineOwn("constructor", Property{Value(function), nullptr, nullptr, kDontEnum});
     if (function->isNative()) {
         if (callDepth_ >= kMaxCallDepth)
-            throw ScriptLimitError("256 levels of recursion were exceeded in one action list");
+            throw RecursionLimitError();
         ++callDepth_;
         constructing_ = true;
         Value result;

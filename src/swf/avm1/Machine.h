@@ -34,6 +34,12 @@ struct ScriptThrow {
     Value value;
 };
 
+// Calls nested past the player's bound: the action list ends without a word in the trace.
+class RecursionLimitError : public ScriptLimitError {
+  public:
+    RecursionLimitError() : ScriptLimitError("256 levels of recursion were exceeded in one action list") {}
+};
+
 struct Prototypes {
     Object* object = nullptr;
     Object* function = nullptr;
@@ -52,6 +58,9 @@ class Machine {
   public:
     static constexpr int kMaxCallDepth = 256;         // as the original player
     static constexpr int kMaxPrototypeChain = 256;    // a looped __proto__ chain ends here
+    // Getters and setters running inside one another: past this many the next is not called
+    // (a getter then reads undefined, a setter stores nothing).
+    static constexpr int kMaxAccessorDepth = 65;
     static constexpr uint64_t kMaxActionsPerList = 5'000'000;
     // All the lists of one frame together (frame scripts, events, every timer firing).
     static constexpr uint64_t kMaxActionsPerTick = 10'000'000;
@@ -202,6 +211,7 @@ class Machine {
     bool unwatch(Object* object, const std::string& name);
 
     Timers& timers() { return timers_; }
+    const Timers& timers() const { return timers_; }
 
     // Milliseconds of the movie's clock (ticks times the frame interval).
     double movieTimeMs() const;
@@ -209,6 +219,8 @@ class Machine {
   private:
     void installBuiltins();
     Value getFromObject(Object* object, Object* thisObject, std::string_view name);
+    // Calls a getter or setter under the accessor bound; false when the bound skipped it.
+    bool callAccessor(Object* function, Object* self, std::span<const Value> args, Value& result);
 
     MovieContext& context_;
     int swfVersion_;
@@ -222,6 +234,7 @@ class Machine {
     uint64_t actionsThisTick_ = 0;
     bool tickLimitReported_ = false;
     int callDepth_ = 0;
+    int accessorDepth_ = 0;
     bool constructing_ = false;
     Object* runningFunction_ = nullptr;
     std::vector<Value> leftoverStack_;

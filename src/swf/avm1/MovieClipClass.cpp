@@ -342,14 +342,17 @@ void installPlacementAccessors(Machine& m, Object* proto) {
 }  // namespace
 
 int frameIndex(Machine& m, MovieClip& clip, const Value& frame) {
+    double n = 0;
     if (frame.isString()) {
-        double n = stringToNumber(frame.asString(), m.swfVersion());
-        if (!std::isnan(n)) return static_cast<int>(std::clamp(std::trunc(n), -1.0, 1e9)) - 1;
-        return clip.timeline().findLabel(frame.asString());
+        n = stringToNumber(frame.asString(), m.swfVersion());
+        if (std::isnan(n)) return clip.timeline().findLabel(frame.asString());
+    } else {
+        n = m.toNumber(frame);
+        if (std::isnan(n)) return -1;
     }
-    double n = m.toNumber(frame);
-    if (std::isnan(n)) return -1;
-    return static_cast<int>(std::clamp(std::trunc(n), -1.0, 1e9)) - 1;
+    // The player counts frames in 32-bit integers: the number wraps, and so does one less
+    // than it (past the end is the last frame).
+    return static_cast<int32_t>(static_cast<uint32_t>(toInt32(n)) - 1u);
 }
 
 void goToFrame(Machine& m, MovieClip& clip, const Value& frame, bool play) {

@@ -14,6 +14,7 @@ bool Object::visible(const Property& p) const {
     int version = heap_->swfVersion();
     if ((p.flags & kVersion6) && version < 6) return false;
     if ((p.flags & kVersion7) && version < 7) return false;
+    if ((p.flags & kHiddenIn6) && version == 6) return false;
     if ((p.flags & kVersion8) && version < 8) return false;
     if ((p.flags & kVersion9) && version < 9) return false;
     if ((p.flags & kVersion10) && version < 10) return false;

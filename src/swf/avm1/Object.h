@@ -26,6 +26,7 @@ enum PropertyFlag : uint16_t {
     kDontDelete = 2,
     kReadOnly = 4,
     kVersion6 = 1 << 7,
+    kHiddenIn6 = 1 << 8,  // hides from SWF 6 movies only
     kVersion7 = 1 << 10,
     kVersion8 = 1 << 12,
     kVersion9 = 1 << 13,
@@ -53,6 +54,8 @@ class Object {
 
     // The own property of that name visible to this movie's version, or null.
     Property* findOwn(std::string_view name);
+    // True when there is an own property of that name, hidden from this version or not.
+    bool hasOwnAnyVersion(std::string_view name) const { return find(name) != nullptr; }
     // Sets an own value, making the property (with `flags`) when it is new; a read-only one
     // stays as it is. A virtual property's setter is the caller's business.
     void setOwn(std::string_view name, Value value, uint16_t flags = 0);

@@ -26,10 +26,11 @@ Value setPropFlags(Machine& m, Object*, std::span<const Value> args) {
         return Value();
     }
     std::vector<std::string> list;
-    if (Object* array = names.asObject()) {
-        if (auto* a = dynamic_cast<ArrayObject*>(array))
-            for (uint32_t i = 0; i < a->length(); ++i) list.push_back(m.toString(a->at(i)));
+    if (auto* a = dynamic_cast<ArrayObject*>(names.asObject())) {
+        for (uint32_t i = 0; i < a->length() && i < ArrayObject::kMaxLength; ++i)
+            list.push_back(m.toString(a->at(i)));
     } else {
+        // Anything else is a comma list by its text (an object's toString included).
         std::string text = m.toString(names);
         size_t start = 0;
         while (start <= text.size()) {
@@ -52,7 +53,8 @@ void installObjectClass(Machine& m) {
             // Object(x) boxes x; new Object() is the fresh object.
             if (!args.empty() && !args[0].isNullish()) return Value(m.toObject(args[0]));
             if (m.constructing()) return Value(self);
-            return Value(m.newObject());
+            // Called without new and nothing to box: an object with no prototype at all.
+            return Value(m.heap().make<Object>(nullptr));
         });
     m.defineMethod(ctor, "registerClass", [](Machine& m, Object*, std::span<const Value> args) {
         // Needs a name and a constructor (or null, which forgets the name's class).
@@ -77,8 +79,11 @@ void installObjectClass(Machine& m) {
     m.defineMethod(proto, "hasOwnProperty", [](Machine& m, Object* self, std::span<const Value> args) {
         if (!self) return Value(false);
         std::string name = m.toString(arg(args, 0));
+        // Properties hidden from the movie's version count; __proto__ is an own property.
+        if (m.namesEqual(name, "__proto__"))
+            return Value(self->proto() != nullptr || self->hasOwnAnyVersion(name));
         Value special;
-        return Value(self->findOwn(name) != nullptr || self->getSpecial(m, name, special));
+        return Value(self->hasOwnAnyVersion(name) || self->getSpecial(m, name, special));
     });
     m.defineMethod(proto, "isPropertyEnumerable",
                    [](Machine& m, Object* self, std::span<const Value> args) {

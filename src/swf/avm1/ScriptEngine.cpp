@@ -126,9 +126,21 @@ void ScriptEngine::objectPlaced(DisplayObject& object) {
 
 void ScriptEngine::construct(DisplayObject& object) {
     if (!object.asMovieClip()) return;
-    runHandlers(object, kClipConstruct);
     Function* ctor = registeredClassOf(object);
-    if (!ctor || object.removed()) return;
+    if (ctor) {
+        // The frame's init actions may have registered the class after the clip was placed.
+        Object* prototype = machine_.get(Value(ctor), "prototype").asObject();
+        if (prototype) machine_.stageObject(object)->setProto(prototype);
+    }
+    runHandlers(object, kClipConstruct);
+    if (!ctor) {
+        // A clip of no class of its own calls its onConstruct, if its prototypes have one.
+        if (object.removed()) return;
+        machine_.startActionList();
+        machine_.callEventMethod(object, "onConstruct");
+        return;
+    }
+    if (object.removed()) return;
     StageObject* stage = machine_.stageObject(object);
     stage->defineOwn("__constructor__", Property{Value(ctor), nullptr, nullptr, kDontEnum});
     machine_.startActionList();

@@ -70,9 +70,35 @@ PlayerSettings& playerSettings(Machine& machine) {
     return detached;
 }
 
+bool levelNamed(Machine& machine, std::string_view name, Value& out) {
+    // "_levelN" or "_flashN": the number is read as far as it goes (none is 0) and wraps
+    // at 32 bits; a level that is not there reads as undefined.
+    if (name.size() < 6) return false;
+    std::string_view prefix = name.substr(0, 6);
+    if (!machine.namesEqual(prefix, "_level") && !machine.namesEqual(prefix, "_flash")) return false;
+    uint32_t number = 0;
+    size_t i = 6;
+    bool negative = i < name.size() && name[i] == '-';
+    if (negative) ++i;
+    for (; i < name.size() && name[i] >= '0' && name[i] <= '9'; ++i)
+        number = number * 10 + static_cast<uint32_t>(name[i] - '0');
+    if (negative) number = 0u - number;
+    auto level = static_cast<int32_t>(number);
+    out = Value();
+    MovieContext& context = machine.context();
+    if (level == 0) {
+        if (MovieClip* root = context.root()) out = Value(machine.stageObject(*root));
+    } else if (level > 0) {
+        if (MovieClip* clip = context.level(level)) out = Value(machine.stageObject(*clip));
+    }
+    return true;
+}
+
 bool StageObject::getSpecial(Machine& machine, std::string_view name, Value& out) {
     DisplayObject* object = displayObject();
     if (!object) return false;
+    // Levels come before children of the same name, children before display properties.
+    if (levelNamed(machine, name, out)) return true;
     if (Object* child = childNamed(machine, *object, name)) {
         out = Value(child);
         return true;
@@ -85,11 +111,6 @@ bool StageObject::getSpecial(Machine& machine, std::string_view name, Value& out
     }
     if (machine.namesEqual(name, "_root")) {
         out = Value(rootFor(machine, object));
-        return true;
-    }
-    if (machine.namesEqual(name, "_level0")) {
-        MovieClip* root = machine.context().root();
-        out = root ? Value(machine.stageObject(*root)) : Value();
         return true;
     }
     if (machine.namesEqual(name, "_global")) {

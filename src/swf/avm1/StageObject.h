@@ -86,6 +86,9 @@ Object* childNamed(Machine& machine, DisplayObject& parent, std::string_view nam
 // _root as code of `object` sees it: the nearest clip up the chain with _lockroot set, else
 // the main timeline.
 Object* rootFor(Machine& machine, DisplayObject* object);
+// "_level0", "_flash1", ...: the level's main timeline (or undefined) in `out`; false when
+// the name is no level's.
+bool levelNamed(Machine& machine, std::string_view name, Value& out);
 // The player's settings (quality, focus rectangle, sound buffer), kept with the main timeline.
 PlayerSettings& playerSettings(Machine& machine);
 

@@ -22,4 +22,27 @@ inline std::string_view takePathPart(std::string_view& path) {
     return part;
 }
 
+// The same for tellTarget and variable paths: once a '/' has been met (`slashSeen`, kept by
+// the caller, true from the start for a path starting with '/'), a '.' is part of a name.
+inline std::string_view takePathPart(std::string_view& path, bool& slashSeen) {
+    std::string_view part;
+    if (path.starts_with("..")) {
+        // ".." is the parent only before a '/', a ':' or the end; "...x" is a name of its own.
+        size_t end = path.size() == 2 || path[2] == '/' || path[2] == ':'
+                         ? 2
+                         : std::min(path.find_first_of("/:"), path.size());
+        part = path.substr(0, end);
+        path.remove_prefix(end);
+    } else {
+        size_t end = std::min(path.find_first_of(slashSeen ? "/:" : "/.:"), path.size());
+        part = path.substr(0, end);
+        path.remove_prefix(end);
+    }
+    if (!path.empty()) {
+        if (path.front() == '/') slashSeen = true;
+        path.remove_prefix(1);
+    }
+    return part;
+}
+
 }  // namespace swf::avm1
