@@ -14,6 +14,7 @@
 #include "audio/WaveFormat.h"
 #include "cli/CliConversionHost.h"
 #include "cli/CommandLine.h"
+#include "cli/InputScript.h"
 #include "cli/MovieDiagnosis.h"
 #include "convert/AviWriter.h"
 #include "convert/CompressorSettings.h"
@@ -36,11 +37,13 @@ constexpr const char* kAviUsage =
     "                     [--size WxH] [--stretch] [--fps 29.97] [--depth 24|32]\n"
     "                     [--codec FOURCC] [--quality N] [--keyframes N] [--data-rate KB]\n"
     "                     [--audio none|movie|FILE.wav] [--format 44100:16:2] [--split-mb N] "
-    "[--play]\n";
+    "[--play]\n"
+    "                     [--input FILE.json] [--autoplay]\n";
 constexpr const char* kImageUsage =
     "usage: kinetrope png|tga MOVIE.swf -o OUT.png [--start N] [--end N] [--mode "
     "normal|frame|skip]\n"
-    "                         [--size WxH] [--stretch] [--depth 24|32]\n";
+    "                         [--size WxH] [--stretch] [--depth 24|32] [--input FILE.json] "
+    "[--autoplay]\n";
 
 // Exit statuses: the arguments or settings are refused; the conversion failed; cancelled.
 constexpr int kExitUsage = 2;
@@ -66,6 +69,9 @@ struct ConvertOptions {
     audio::WaveFormat format = settings::DefaultAudioFormat();
     int32_t splitSizeMB = settings::kDefaultSplitSizeMB;
     bool play = false;
+    // Scripted mouse and keyboard, and playing on past a movie that waits for a click.
+    std::optional<InputScript> input;
+    bool autoplay = false;
 };
 
 // The folder an output would go into, when it is not an existing folder.
@@ -159,6 +165,9 @@ bool ApplyOption(ConvertOptions& options, const std::string& name, const std::st
             options.mode = settings::SequenceMode::SkipBackward;
         else
             return invalid("normal, frame or skip");
+    } else if (name == "--input") {
+        options.input = InputScript::Read(value, error);
+        if (!options.input) return false;
     } else if (name == "--size") {
         options.size = ParseSize(value);
         if (!options.size) return invalid("WIDTHxHEIGHT in pixels, 1 to 16384 each");
@@ -218,6 +227,8 @@ std::optional<ConvertOptions> ParseOptions(const std::vector<std::string>& args,
         const std::string& arg = args[i];
         if (arg == "--stretch") {
             options.stretch = true;
+        } else if (arg == "--autoplay") {
+            options.autoplay = true;
         } else if (avi && arg == "--play") {
             options.play = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -286,6 +297,12 @@ int Conclude(const CliConversionHost& host, int32_t result, const std::string& w
     return 0;
 }
 
+// Every run of the movie (the recording phase's and the frames') gets the same input.
+void PrepareInput(CliConversionHost& host, const ConvertOptions& options) {
+    host.Control().SetAutoplay(options.autoplay);
+    if (options.input) host.Control().SetScriptedInput(options.input->Frames());
+}
+
 // The working and silent copies of the movie; false (with the message said) when unreadable.
 bool OpenMovie(convert::MovieCopies& copies, const std::string& path) {
     if (copies.Open(path)) return true;
@@ -313,6 +330,7 @@ int RunImageCommand(const std::vector<std::string>& args, settings::OutputKind k
         return Refuse(command, refused);
 
     host.Prepare(copies.header(), settings.width, settings.height, settings.keepAspectRatio != 0);
+    PrepareInput(host, *options);
     convert::ConversionRunner runner(host, copies, std::string());
     const int32_t result = runner.RunImageSequence(settings, kind, options->output);
     const convert::ImageSequenceNames names(options->output, settings.startFrame,
@@ -404,6 +422,7 @@ int RunAviCommand(const std::vector<std::string>& args) {
         return kExitUsage;
     }
     host.Prepare(movie, settings.width, settings.height, settings.keepAspectRatio != 0);
+    PrepareInput(host, *options);
     const std::string recordingPath = convert::MakeTempFileName();
     if (recordingPath.empty() && options->audio == AudioChoice::Movie) {
         host.ShowErrorMessage(resources::kStrDiskSpaceNotEnough);

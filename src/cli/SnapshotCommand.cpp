@@ -1,7 +1,9 @@
 // kinetrope snapshot MOVIE.swf --frames N [--trace FILE] [--capture K=FILE.png ...]
+//                    [--input FILE] [--autoplay]
 // Plays a movie headless: it shows its first frame on loading, then one tick per further
 // frame with a clock that advances by exactly one frame interval per tick, until N frames
-// have been shown or the movie asks to quit.
+// have been shown or the movie asks to quit. Scripted input of a frame is delivered once the
+// frame has been shown, before its captures are taken.
 
 #include <cstdio>
 #include <fstream>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "cli/CommandLine.h"
+#include "cli/InputScript.h"
 #include "cli/ManualClock.h"
 #include "convert/BitmapInfoHeader.h"
 #include "convert/PngWriter.h"
@@ -21,7 +24,10 @@ namespace {
 
 constexpr const char* kSnapshotUsage =
     "usage: kinetrope snapshot MOVIE.swf --frames N [--trace FILE] [--capture K=FILE.png ...]\n"
-    "  K is a frame number from 1, or 'last'\n";
+    "                          [--input FILE] [--autoplay]\n"
+    "  K is a frame number from 1, or 'last'\n"
+    "  --input FILE  a JSON list of mouse and keyboard events; {\"type\": \"Wait\"} ends a frame's\n"
+    "  --autoplay    play on when the movie stands stopped waiting for a click\n";
 
 struct SnapshotOptions {
     std::string movie;
@@ -29,6 +35,8 @@ struct SnapshotOptions {
     std::optional<std::string> tracePath;
     std::multimap<long, std::string> captures;  // frame (1-based) -> file
     std::vector<std::string> lastCaptures;
+    std::optional<std::string> inputPath;
+    bool autoplay = false;
 };
 
 std::optional<long> ParseCount(const std::string& text) {
@@ -45,7 +53,10 @@ std::optional<SnapshotOptions> ParseOptions(const std::vector<std::string>& args
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         bool hasValue = i + 1 < args.size();
-        if (arg == "--frames" || arg == "--trace" || arg == "--capture") {
+        if (arg == "--autoplay") {
+            options.autoplay = true;
+        } else if (arg == "--frames" || arg == "--trace" || arg == "--capture" ||
+                   arg == "--input") {
             if (!hasValue) {
                 error = arg + " needs a value";
                 return std::nullopt;
@@ -60,6 +71,8 @@ std::optional<SnapshotOptions> ParseOptions(const std::vector<std::string>& args
                 options.frames = *count;
             } else if (arg == "--trace") {
                 options.tracePath = value;
+            } else if (arg == "--input") {
+                options.inputPath = value;
             } else {
                 size_t equals = value.find('=');
                 if (equals == std::string::npos || equals + 1 == value.size()) {
@@ -124,11 +137,24 @@ bool CapturePng(const swf::Player& player, const std::string& path) {
 }  // namespace
 
 int RunSnapshotCommand(const std::vector<std::string>& args) {
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::fputs(kSnapshotUsage, stdout);
+        return 0;
+    }
     std::string error;
     auto options = ParseOptions(args, error);
     if (!options) {
         std::fprintf(stderr, "kinetrope snapshot: %s\n%s", error.c_str(), kSnapshotUsage);
         return 2;
+    }
+
+    std::optional<InputScript> input;
+    if (options->inputPath) {
+        input = InputScript::Read(*options->inputPath, error);
+        if (!input) {
+            std::fprintf(stderr, "kinetrope snapshot: %s\n", error.c_str());
+            return 1;
+        }
     }
 
     std::ofstream trace;
@@ -146,6 +172,8 @@ int RunSnapshotCommand(const std::vector<std::string>& args) {
     player.SetTraceSink([&trace](const std::string& line) {
         if (trace.is_open()) trace << line << '\n';
     });
+    player.SetAutoplay(options->autoplay);
+    if (input) player.SetScriptedInput(input->Frames());
     if (!player.LoadMovie(options->movie)) {
         std::fprintf(stderr, "kinetrope: cannot play %s: %s\n", options->movie.c_str(),
                      player.LoadError().c_str());

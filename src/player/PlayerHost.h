@@ -2,7 +2,8 @@
 // The view that hosts the engine: it owns the engine and the timer objects the engine finds
 // through its site, and keeps the engine's view the size of the widget. The engine is put
 // into the "Opaque" window mode before it is sited. Painting is done by FrameRenderer,
-// which filters this widget's paint events.
+// which filters this widget's paint events. The mouse and keyboard over the view go to the
+// movie.
 
 #include <QWidget>
 #include <atomic>
@@ -28,8 +29,17 @@ class PlayerHost : public QWidget {
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
   private:
+    void ForwardMouse(swf::InputEvent::Type type, QMouseEvent* event);
+    void ForwardKey(swf::InputEvent::Type type, QKeyEvent* event);
+
     HostTimer timer_;
     HostTimerService timerService_{timer_};
     HostServiceProvider serviceProvider_{timerService_};

@@ -31,6 +31,11 @@ class ManualHost : public swf::ServiceProvider, public swf::TimerService, public
 }  // namespace
 
 std::vector<std::string> RunMovie(const swftest::SwfWriter& movie, int frames) {
+    return RunMovie(movie, frames, {});
+}
+
+std::vector<std::string> RunMovie(const swftest::SwfWriter& movie, int frames,
+                                  const std::vector<std::vector<swf::InputEvent>>& input) {
     ManualHost host;
     swf::Player player;
     player.SetServiceProvider(&host);
@@ -38,7 +43,15 @@ std::vector<std::string> RunMovie(const swftest::SwfWriter& movie, int frames) {
     player.SetTraceSink([&](const std::string& line) { lines.push_back(line); });
     std::vector<uint8_t> bytes = movie.bytes();
     EXPECT_TRUE(player.LoadMovieFromMemory(bytes)) << player.LoadError();
-    for (int i = 1; i < frames; ++i) host.tick();
+    auto deliver = [&](size_t frame) {
+        if (frame <= input.size())
+            for (const swf::InputEvent& event : input[frame - 1]) player.HandleInput(event);
+    };
+    deliver(1);
+    for (int i = 1; i < frames; ++i) {
+        host.tick();
+        deliver(static_cast<size_t>(i) + 1);
+    }
     return lines;
 }
 

@@ -8,11 +8,15 @@
 #include <vector>
 
 #include "support/SwfWriter.h"
+#include "swf/input/InputEvent.h"
 
 namespace avm1test {
 
 // Plays the movie for `frames` frames and returns its trace lines.
 std::vector<std::string> RunMovie(const swftest::SwfWriter& movie, int frames = 1);
+// The same, delivering input[K - 1] once frame K has been shown (positions in stage pixels).
+std::vector<std::string> RunMovie(const swftest::SwfWriter& movie, int frames,
+                                  const std::vector<std::vector<swf::InputEvent>>& input);
 // One frame with `source` as its actions, in a movie of `swfVersion`.
 std::vector<std::string> RunScript(std::string_view source, int swfVersion = 8, int frames = 1);
 // The lines joined with '\n', for compact comparisons.

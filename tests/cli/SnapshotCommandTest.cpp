@@ -107,6 +107,48 @@ TEST_F(SnapshotCommand, UnreadableMovieFailsWithTheReason) {
     EXPECT_NE(err_.find("missing.swf"), std::string::npos) << err_;
 }
 
+// A movie that stops on its first frame with a Key listener: scripted keys reach it after the
+// frame they follow, and autoplay moves it on once it has stood still for a second (4 ticks).
+TEST_F(SnapshotCommand, ScriptedInputAndAutoplay) {
+    st::SwfWriter movie;
+    movie.frameSizePixels(64, 32).frameRate(4);
+    movie.doAction(st::ActionBuilder::assemble(
+        "push \"l\"; push 0; initObject; setVariable;"
+        "push \"l\"; getVariable; push \"onKeyDown\"; function () {"
+        "  push \"key \"; push 0, \"Key\"; getVariable; push \"getCode\"; callMethod; add2; trace"
+        "}; setMember;"
+        "push \"l\"; getVariable; push 1, \"Key\"; getVariable; push \"addListener\"; callMethod;"
+        "pop; stop"));
+    movie.showFrame();
+    for (int f = 2; f <= 3; ++f) {
+        st::ActionBuilder actions;
+        actions.pushString("frame " + std::to_string(f)).trace();
+        movie.doAction(actions).showFrame();
+    }
+    std::string path = scratch_.File("waits.swf");
+    movie.writeFile(path);
+    std::string input = scratch_.File("input.json");
+    std::ofstream(input) << R"([{"type": "Wait"}, {"type": "KeyDown", "key": {"Char": "a"}},
+                               {"type": "KeyUp", "key": {"Char": "a"}}, {"type": "Wait"},
+                               {"type": "KeyDown", "key": "Escape"}])";
+    std::string trace = scratch_.File("trace.txt");
+    ASSERT_EQ(Run({path, "--frames", "8", "--trace", trace, "--input", input, "--autoplay"}), 0)
+        << err_;
+    std::vector<uint8_t> lines = ReadAll(trace);
+    EXPECT_EQ(std::string(lines.begin(), lines.end()), "key 65\nkey 27\nframe 2\nframe 3\n");
+    // Without autoplay the movie waits for ever.
+    ASSERT_EQ(Run({path, "--frames", "8", "--trace", trace, "--input", input}), 0) << err_;
+    lines = ReadAll(trace);
+    EXPECT_EQ(std::string(lines.begin(), lines.end()), "key 65\nkey 27\n");
+
+    for (const char* bad : {R"([{"type": "MouseMove"}])", R"({"type": "Wait"})", R"([{"type":)",
+                            R"([{"type": "Wait"}] trailing)"}) {
+        std::ofstream(input, std::ios::trunc) << bad;
+        EXPECT_EQ(Run({path, "--frames", "2", "--input", input}), 1) << bad;
+        EXPECT_NE(err_.find("input.json"), std::string::npos) << err_;
+    }
+}
+
 TEST_F(SnapshotCommand, BadArgumentsAreUsageErrors) {
     std::string movie = TracingMovie(scratch_, false);
     EXPECT_EQ(Run({movie}), 2);

@@ -9,6 +9,7 @@
 namespace swf {
 
 class DisplayObject;
+struct InputEvent;
 class MovieClip;
 
 class ActionRunner {
@@ -22,6 +23,11 @@ class ActionRunner {
     virtual void runClipEvent(DisplayObject& object, uint32_t event) = 0;
     // A timeline or script placed `object` (named, in its list) before its first frame is built.
     virtual void objectPlaced(DisplayObject& object) = 0;
+    // A mouse or keyboard event of the host, its position in stage twips: the objects under
+    // the pointer and the listeners get their events (queued or run at once).
+    virtual void handleInput(const InputEvent& event) = 0;
+    // True while an interval or timeout is waiting to fire.
+    virtual bool timersPending() const = 0;
     // Between ticks: timers that are due, then housekeeping (collection).
     virtual void afterActions() = 0;
     // Script objects alive now (for diagnostics and the collector's tests).

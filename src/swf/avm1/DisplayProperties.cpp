@@ -524,8 +524,14 @@ Value getDisplayProperty(Machine& machine, DisplayObject& object, int index) {
         case kQuality:
             return Value(kQualityNames[std::clamp(playerSettings(machine).quality, 0, 3)]);
         case kXMouse:
-        case kYMouse:
-            return Value(0.0);
+        case kYMouse: {
+            // The pointer in the object's space, in whole twips. The player takes an object
+            // scaled to nothing as if its space were in pixels.
+            Point mouse = machine.context().input().mouse;
+            std::optional<Matrix> toLocal = invertMatrix(matrixToStage(object));
+            Point local = toLocal ? toLocal->apply(mouse) : Point{mouse.x / kTwips, mouse.y / kTwips};
+            return Value(std::round(index == kXMouse ? local.x : local.y) / kTwips);
+        }
         default:
             return Value();
     }

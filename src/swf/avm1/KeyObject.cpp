@@ -1,9 +1,10 @@
-// Key: the keyboard. A conversion plays the movie without anyone at the keyboard, so no key
-// is ever down or toggled and no key event reaches the listeners.
+// Key: the keyboard as the host last reported it. A conversion without scripted input has no
+// one at the keyboard: no key is ever down and no key event reaches the listeners.
 
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/PlayerObjects.h"
+#include "swf/display/MovieContext.h"
 
 namespace swf::avm1 {
 
@@ -22,13 +23,30 @@ void installKeyObject(Machine& m) {
         {"UP", 38},       {"SPACE", 32},    {"ENTER", 13},     {"ALT", 18},
     };
     for (const Code& c : kCodes) player::defineValue(key, c.name, Value(c.code), flags);
-    // The last key pressed: none yet, ever.
-    auto none = [](Machine&, Object*, std::span<const Value>) { return Value(0); };
-    auto no = [](Machine&, Object*, std::span<const Value>) { return Value(false); };
-    m.defineMethod(key, "getAscii", none, flags);
-    m.defineMethod(key, "getCode", none, flags);
-    m.defineMethod(key, "isDown", no, flags);
-    m.defineMethod(key, "isToggled", no, flags);
+    m.defineMethod(
+        key, "getAscii",
+        [](Machine& m, Object*, std::span<const Value>) {
+            return Value(static_cast<double>(m.context().input().lastCharacter));
+        },
+        flags);
+    m.defineMethod(
+        key, "getCode",
+        [](Machine& m, Object*, std::span<const Value>) {
+            return Value(m.context().input().lastKeyCode);
+        },
+        flags);
+    m.defineMethod(
+        key, "isDown",
+        [](Machine& m, Object*, std::span<const Value> args) {
+            return Value(m.context().input().isKeyDown(m.toInt32(player::arg(args, 0))));
+        },
+        flags);
+    m.defineMethod(
+        key, "isToggled",
+        [](Machine& m, Object*, std::span<const Value> args) {
+            return Value(m.context().input().isToggled(m.toInt32(player::arg(args, 0))));
+        },
+        flags);
     // Nothing else listens to the keyboard: this movie may have it.
     m.defineMethod(
         key, "isAccessible", [](Machine&, Object*, std::span<const Value>) { return Value(true); },

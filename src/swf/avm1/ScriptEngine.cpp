@@ -2,6 +2,7 @@
 
 #include "swf/avm1/Activation.h"
 #include "swf/avm1/LoadRequests.h"
+#include "swf/avm1/PlayerObjects.h"
 #include "swf/avm1/StageObject.h"
 #include "swf/avm1/TextFieldClass.h"
 #include "swf/avm1/Timers.h"
@@ -25,6 +26,13 @@ const char* eventMethod(uint32_t event) {
         case kClipMouseMove: return "onMouseMove";
         case kClipKeyDown: return "onKeyDown";
         case kClipKeyUp: return "onKeyUp";
+        case kClipPress: return "onPress";
+        case kClipRelease: return "onRelease";
+        case kClipReleaseOutside: return "onReleaseOutside";
+        case kClipRollOver: return "onRollOver";
+        case kClipRollOut: return "onRollOut";
+        case kClipDragOver: return "onDragOver";
+        case kClipDragOut: return "onDragOut";
         default: return nullptr;
     }
 }
@@ -79,6 +87,19 @@ void ScriptEngine::runFrameActions(std::span<const uint8_t> code, MovieClip& cli
 
 void ScriptEngine::runInitActions(std::span<const uint8_t> code, MovieClip& root) {
     machine_.runActions(blockOf(code, root), root);
+}
+
+void ScriptEngine::runButtonActions(const std::vector<uint8_t>& code, MovieClip& clip) {
+    machine_.runActions(blockOf(code, clip), clip);
+}
+
+void ScriptEngine::broadcast(const char* objectName, const char* message,
+                             std::initializer_list<Value> args) {
+    Property* p = machine_.global()->findOwn(objectName);
+    Object* target = p ? p->value.asObject() : nullptr;
+    if (!target) return;
+    machine_.startActionList();
+    Activation::runGuarded(machine_, [&] { player::broadcast(machine_, target, message, args); });
 }
 
 void ScriptEngine::runClipEvent(DisplayObject& object, uint32_t event) {
@@ -149,6 +170,7 @@ void ScriptEngine::construct(DisplayObject& object) {
 
 void ScriptEngine::afterActions() {
     Timers::runDue(machine_);
+    input_.frameDone();
     updateBoundTextFields(machine_);
     machine_.collectGarbageIfDue();
     machine_.startTick();

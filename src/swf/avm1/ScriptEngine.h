@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "swf/action/ActionRunner.h"
+#include "swf/avm1/InputDispatcher.h"
 #include "swf/avm1/Machine.h"
 
 namespace swf {
@@ -23,11 +24,17 @@ class ScriptEngine : public ActionRunner {
     void runInitActions(std::span<const uint8_t> code, MovieClip& root) override;
     void runClipEvent(DisplayObject& object, uint32_t event) override;
     void objectPlaced(DisplayObject& object) override;
+    void handleInput(const InputEvent& event) override { input_.handle(event); }
+    bool timersPending() const override { return !machine_.timers().empty(); }
     void afterActions() override;
     size_t scriptObjectCount() const override { return machine_.heap().objectCount(); }
     uint64_t actionsRun() const override { return machine_.totalActionsRun(); }
 
     Machine& machine() { return machine_; }
+    // A button's action list, with the timeline holding the button as its scope.
+    void runButtonActions(const std::vector<uint8_t>& code, MovieClip& clip);
+    // Calls the listeners of the player object named `objectName` (Mouse, Key, Stage).
+    void broadcast(const char* objectName, const char* message, std::initializer_list<Value> args);
 
   private:
     ActionBlock blockOf(std::span<const uint8_t> code) const;
@@ -41,6 +48,7 @@ class ScriptEngine : public ActionRunner {
 
     MovieContext& context_;
     Machine machine_;
+    InputDispatcher input_{*this};
 };
 
 }  // namespace swf::avm1

@@ -24,6 +24,7 @@ class Timers {
     static void runDue(Machine& machine);
 
     void traceRoots(Marker& marker) const;
+    bool empty() const { return timers_.empty(); }
 
   private:
     struct Timer {

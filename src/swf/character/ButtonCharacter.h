@@ -1,6 +1,6 @@
 #pragma once
-// A button definition (DefineButton, DefineButton2): the characters it shows in each state.
-// Without a mouse the engine shows the up state; the actions are kept for the scripting engine.
+// A button definition (DefineButton, DefineButton2): the characters it shows in each state
+// and the actions its state changes and key presses run.
 
 #include <cstdint>
 #include <utility>
@@ -21,12 +21,33 @@ struct ButtonRecord {
     uint8_t blendMode = 0;
 };
 
+// An action list of a button and the transitions that run it (ButtonCondition bits) or the
+// key whose press runs it (1-19 special keys, 32-126 characters; 0 for none).
+struct ButtonAction {
+    uint16_t conditions = 0;
+    uint8_t keyPress = 0;
+    std::vector<uint8_t> code;
+};
+
+// The state transitions of a button, as DefineButton2 numbers them.
+enum ButtonCondition : uint16_t {
+    kIdleToOverUp = 0x0001,       // roll over
+    kOverUpToIdle = 0x0002,       // roll out
+    kOverUpToOverDown = 0x0004,   // press
+    kOverDownToOverUp = 0x0008,   // release
+    kOverDownToOutDown = 0x0010,  // drag out
+    kOutDownToOverDown = 0x0020,  // drag over
+    kOutDownToIdle = 0x0040,      // release outside
+    kIdleToOverDown = 0x0080,     // drag over, menu buttons
+    kOverDownToIdle = 0x0100,     // drag out, menu buttons
+};
+
 class ButtonCharacter : public Character {
   public:
     static constexpr CharacterKind kKind = CharacterKind::Button;
 
     ButtonCharacter(uint16_t id, std::vector<ButtonRecord> records, bool trackAsMenu,
-                    std::vector<uint8_t> actions)
+                    std::vector<ButtonAction> actions)
         : Character(id, kKind),
           records_(std::move(records)),
           trackAsMenu_(trackAsMenu),
@@ -34,13 +55,12 @@ class ButtonCharacter : public Character {
 
     const std::vector<ButtonRecord>& records() const { return records_; }
     bool trackAsMenu() const { return trackAsMenu_; }
-    // DefineButton: one action list; DefineButton2: the BUTTONCONDACTION records, raw.
-    const std::vector<uint8_t>& actions() const { return actions_; }
+    const std::vector<ButtonAction>& actions() const { return actions_; }
 
   private:
     std::vector<ButtonRecord> records_;
     bool trackAsMenu_;
-    std::vector<uint8_t> actions_;
+    std::vector<ButtonAction> actions_;
 };
 
 }  // namespace swf

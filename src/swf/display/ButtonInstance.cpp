@@ -5,17 +5,62 @@
 #include "swf/display/MovieContext.h"
 
 namespace swf {
+namespace {
+
+uint8_t recordFlag(ButtonInstance::State state) {
+    switch (state) {
+        case ButtonInstance::State::Over: return ButtonRecord::Over;
+        case ButtonInstance::State::Down: return ButtonRecord::Down;
+        default: return ButtonRecord::Up;
+    }
+}
+
+}  // namespace
 
 ButtonInstance::ButtonInstance(MovieContext& context, std::shared_ptr<const ButtonCharacter> button,
                                int nesting)
-    : DisplayObject(context, button), button_(std::move(button)), state_(this) {
+    : DisplayObject(context, button),
+      button_(std::move(button)),
+      nesting_(nesting),
+      state_(this),
+      hitArea_(this) {
     for (const ButtonRecord& record : button_->records()) {
-        if (!(record.states & ButtonRecord::Up)) continue;
-        auto object = DisplayObjectFactory::create(context, context.dictionary(), record.characterId, nesting);
+        if (!(record.states & ButtonRecord::HitTest)) continue;
+        if (auto object = makeRecord(record)) hitArea_.place(std::move(object));
+    }
+    showRecords();
+}
+
+std::shared_ptr<DisplayObject> ButtonInstance::makeRecord(const ButtonRecord& record) {
+    auto object = DisplayObjectFactory::create(context(), context().dictionary(), record.characterId,
+                                               nesting_);
+    if (!object) return nullptr;
+    object->setDepth(record.depth);
+    object->setMatrix(record.matrix);
+    object->setColorTransform(record.colorTransform);
+    return object;
+}
+
+void ButtonInstance::setState(State state) {
+    if (state == state_kind_) return;
+    state_kind_ = state;
+    showRecords();
+}
+
+void ButtonInstance::showRecords() {
+    uint8_t flag = recordFlag(state_kind_);
+    std::map<int, const ButtonRecord*> wanted;
+    for (const ButtonRecord& record : button_->records())
+        if (record.states & flag) wanted.emplace(record.depth, &record);
+    for (const auto& object : state_.snapshot()) {
+        auto it = wanted.find(object->depth());
+        if (it == wanted.end() || it->second->characterId != object->characterId())
+            state_.remove(object->depth());
+    }
+    for (const auto& [depth, record] : wanted) {
+        if (state_.at(depth)) continue;
+        auto object = makeRecord(*record);
         if (!object) continue;
-        object->setDepth(record.depth);
-        object->setMatrix(record.matrix);
-        object->setColorTransform(record.colorTransform);
         MovieClip* clip = object->asMovieClip();
         state_.place(std::move(object));
         if (clip) clip->enterFirstFrame();

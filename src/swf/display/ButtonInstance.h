@@ -1,6 +1,7 @@
 #pragma once
-// An instance of a button. With no pointer over it, it shows its up state: the records
-// flagged for it, each at its own depth with its own matrix and colour transform.
+// An instance of a button. It shows the records of its state (up, over or down: where the
+// pointer is and whether it is pressed), each at its own depth with its own matrix and colour
+// transform, and is hit where the records of its hit state are.
 
 #include "swf/character/ButtonCharacter.h"
 #include "swf/display/DisplayList.h"
@@ -10,19 +11,35 @@ namespace swf {
 
 class ButtonInstance : public DisplayObject {
   public:
+    enum class State : uint8_t { Up, Over, Down };
+
     ButtonInstance(MovieContext& context, std::shared_ptr<const ButtonCharacter> button,
                    int nesting);
 
     DisplayList* children() override { return &state_; }
     bool isButton() const override { return true; }
+    ButtonInstance* asButton() override { return this; }
+
+    const ButtonCharacter& button() const { return *button_; }
+    State state() const { return state_kind_; }
+    // Shows the records of `state`; those it shares with the state shown stay as they are.
+    void setState(State state);
+    // The objects of the hit state: never drawn, only tested against the pointer.
+    DisplayList& hitArea() { return hitArea_; }
 
   protected:
     void draw(RenderContext& context, const Matrix& toPixels,
               const ColorTransform& cxform) const override;
 
   private:
+    void showRecords();
+    std::shared_ptr<DisplayObject> makeRecord(const ButtonRecord& record);
+
     std::shared_ptr<const ButtonCharacter> button_;
+    int nesting_;
+    State state_kind_ = State::Up;
     DisplayList state_;
+    DisplayList hitArea_;
 };
 
 }  // namespace swf

@@ -16,6 +16,7 @@
 
 namespace swf {
 
+class ButtonInstance;
 class DisplayList;
 class MovieClip;
 class MovieContext;
@@ -88,6 +89,7 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
 
     virtual DisplayList* children() { return nullptr; }
     virtual MovieClip* asMovieClip() { return nullptr; }
+    virtual ButtonInstance* asButton() { return nullptr; }
     virtual bool isButton() const { return false; }
     virtual bool isEditText() const { return false; }
 

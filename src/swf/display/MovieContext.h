@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "swf/input/InputState.h"
 #include "swf/parse/SwfMovie.h"
 
 namespace swf {
@@ -127,6 +128,9 @@ class MovieContext {
     // Called once a clip's content was replaced by a loaded movie: its script side starts over.
     std::function<void(MovieClip&)> contentReplaced;
 
+    // The mouse and keyboard as the host last reported them.
+    InputState& input() { return input_; }
+
     // Hooks for the movie's actions.
     std::function<void(const std::string&)> trace;
     std::function<void(const std::string& command, const std::string& args)> fsCommand;
@@ -152,6 +156,7 @@ class MovieContext {
     ContentLoader* loader_ = nullptr;
     std::vector<std::shared_ptr<const void>> retained_;
     bool quitRequested_ = false;
+    InputState input_;
 };
 
 }  // namespace swf

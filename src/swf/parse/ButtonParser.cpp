@@ -1,9 +1,34 @@
 #include "swf/parse/ButtonParser.h"
 
+#include <algorithm>
+
 #include "swf/parse/BitReader.h"
 #include "swf/parse/ControlTagParser.h"
 
 namespace swf {
+namespace {
+
+// DefineButton2's BUTTONCONDACTION records from `at`: each a size (0 on the last), the
+// conditions and key, then its actions up to the next record.
+std::vector<ButtonAction> conditionActions(std::span<const uint8_t> body, size_t at) {
+    std::vector<ButtonAction> actions;
+    while (at + 4 <= body.size()) {
+        size_t size = body[at] | size_t{body[at + 1]} << 8;
+        size_t end = size == 0 ? body.size() : std::min(body.size(), at + size);
+        if (end < at + 4) break;
+        ButtonAction action;
+        action.conditions = static_cast<uint16_t>(body[at + 2] | (body[at + 3] & 0x01) << 8);
+        action.keyPress = body[at + 3] >> 1;
+        action.code.assign(body.begin() + static_cast<std::ptrdiff_t>(at + 4),
+                           body.begin() + static_cast<std::ptrdiff_t>(end));
+        actions.push_back(std::move(action));
+        if (size == 0) break;
+        at = end;
+    }
+    return actions;
+}
+
+}  // namespace
 
 std::shared_ptr<ButtonCharacter> ButtonParser::parse(std::span<const uint8_t> body, int version) {
     BitReader in(body);
@@ -38,10 +63,16 @@ std::shared_ptr<ButtonCharacter> ButtonParser::parse(std::span<const uint8_t> bo
         if (in.overrun()) break;
         records.push_back(r);
     }
-    if (version < 2) actionsAt = in.position();
-    std::vector<uint8_t> actions;
-    if (actionsAt < body.size())
-        actions.assign(body.begin() + static_cast<std::ptrdiff_t>(actionsAt), body.end());
+    std::vector<ButtonAction> actions;
+    if (version < 2) {
+        // DefineButton: one list, run on release.
+        size_t at = in.position();
+        if (!in.overrun() && at < body.size())
+            actions.push_back(ButtonAction{kOverDownToOverUp, 0,
+                                           {body.begin() + static_cast<std::ptrdiff_t>(at), body.end()}});
+    } else {
+        actions = conditionActions(body, actionsAt);
+    }
     return std::make_shared<ButtonCharacter>(id, std::move(records), trackAsMenu,
                                              std::move(actions));
 }

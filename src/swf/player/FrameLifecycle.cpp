@@ -47,6 +47,12 @@ void FrameLifecycle::gotoFrame(int frame) {
     runQueue();
 }
 
+void FrameLifecycle::deliverInput(const InputEvent& event) {
+    context_.beginStep();
+    runner_.handleInput(event);
+    runQueue();
+}
+
 void FrameLifecycle::runQueue() {
     size_t budget = MovieContext::kMaxActionListsPerTick;
     drain(budget);

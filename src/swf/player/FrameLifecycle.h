@@ -11,6 +11,7 @@ namespace swf {
 class ActionRunner;
 class MovieClip;
 class MovieContext;
+struct InputEvent;
 
 class FrameLifecycle {
   public:
@@ -23,6 +24,8 @@ class FrameLifecycle {
     void tick();
     // The host moves the main timeline.
     void gotoFrame(int frame);
+    // The host's mouse or keyboard event (position in stage twips), between two frames.
+    void deliverInput(const InputEvent& event);
 
   private:
     void runQueue();

@@ -117,6 +117,9 @@ bool Player::start(std::shared_ptr<SwfMovie> movie, const std::string& loadFolde
     }
     lifecycle_ = std::make_unique<FrameLifecycle>(*context_, *root_, *runner_);
     lifecycle_->start();
+    framesShown_ = 0;
+    stoppedTicks_ = 0;
+    frameShown();
     adviseTimer();
     requestRedraw();
     return true;
@@ -137,6 +140,33 @@ void Player::adviseTimer() {
 void Player::OnTimer(uint32_t) {
     if (!root_ || context_->quitRequested()) return;
     lifecycle_->tick();
+    if (autoplay_) playOnIfStuck();
+    frameShown();
+    requestRedraw();
+}
+
+void Player::frameShown() {
+    ++framesShown_;
+    if (framesShown_ > scriptedInput_.size()) return;
+    for (const InputEvent& event : scriptedInput_[framesShown_ - 1]) HandleInput(event);
+}
+
+void Player::playOnIfStuck() {
+    bool stuck = !root_->playing() && root_->currentFrame() + 1 < root_->frameCount() &&
+                 !runner_->timersPending();
+    stoppedTicks_ = stuck ? stoppedTicks_ + 1 : 0;
+    if (stoppedTicks_ < std::max(1.0, movie_->header.frameRate)) return;
+    stoppedTicks_ = 0;
+    root_->play();
+}
+
+void Player::HandleInput(const InputEvent& event) {
+    if (!root_ || context_->quitRequested()) return;
+    InputEvent onStage = event;
+    Point stage = stageMatrix().inverted().apply(Point{event.x, event.y});
+    onStage.x = stage.x;
+    onStage.y = stage.y;
+    lifecycle_->deliverInput(onStage);
     requestRedraw();
 }
 

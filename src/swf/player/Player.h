@@ -10,11 +10,13 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "swf/action/ActionRunner.h"
 #include "swf/player/ContentLoader.h"
 #include "swf/player/FrameLifecycle.h"
 #include "swf/geom/Geometry.h"
+#include "swf/input/InputEvent.h"
 #include "swf/parse/SwfMovie.h"
 #include "swf/player/DrawTarget.h"
 #include "swf/player/ServiceProvider.h"
@@ -93,6 +95,18 @@ class Player : public TimerSink {
 
     void OnTimer(uint32_t timeMs) override;
 
+    // A mouse or keyboard event of the host, between two frames; positions in view pixels.
+    // Its scripts run at once.
+    void HandleInput(const InputEvent& event);
+    // Input to deliver without a window: framesOfEvents[K - 1] once the K-th frame since
+    // loading has been shown (loading shows the first), before anything draws it.
+    void SetScriptedInput(std::vector<std::vector<InputEvent>> framesOfEvents) {
+        scriptedInput_ = std::move(framesOfEvents);
+    }
+    // With autoplay on, a main timeline that has stood stopped before its last frame for a
+    // second, with no interval left to move it, plays on (movies that wait on a button).
+    void SetAutoplay(bool autoplay) { autoplay_ = autoplay; }
+
     // The main timeline, for the scripting engine and tests; null without a movie.
     MovieClip* Root() const { return root_.get(); }
     size_t DisplayObjectCount() const;
@@ -104,6 +118,8 @@ class Player : public TimerSink {
     void unload();
     void adviseTimer();
     void requestRedraw() const;
+    void playOnIfStuck();
+    void frameShown();
     Matrix stageMatrix() const;
 
     ServiceProvider* site_ = nullptr;
@@ -129,6 +145,10 @@ class Player : public TimerSink {
     std::string wmode_ = "Window";
     int viewWidth_ = 0;
     int viewHeight_ = 0;
+    bool autoplay_ = false;
+    std::vector<std::vector<InputEvent>> scriptedInput_;
+    size_t framesShown_ = 0;
+    int stoppedTicks_ = 0;
 };
 
 }  // namespace swf

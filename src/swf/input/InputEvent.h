@@ -1,0 +1,36 @@
+#pragma once
+// One event of the host's mouse or keyboard, as the engine receives it. Positions are in the
+// view's pixels; the player maps them onto the stage.
+
+#include <cstdint>
+#include <string>
+
+namespace swf {
+
+struct InputEvent {
+    enum class Type : uint8_t {
+        MouseMove,
+        MouseDown,
+        MouseUp,
+        MouseWheel,
+        KeyDown,
+        KeyUp,
+        TextInput,
+        FocusGained,
+        FocusLost,
+    };
+    enum class Button : uint8_t { Left, Middle, Right };
+
+    Type type = Type::MouseMove;
+    double x = 0;  // MouseMove, MouseDown, MouseUp
+    double y = 0;
+    Button button = Button::Left;
+    // KeyDown, KeyUp: the player's key code (65 for A, 13 for Enter, 37 for Left, ...) and the
+    // character the key gives, 0 for keys without one.
+    int keyCode = 0;
+    uint32_t character = 0;
+    uint32_t codepoint = 0;  // TextInput
+    int wheelDelta = 0;      // MouseWheel, in lines
+};
+
+}  // namespace swf

@@ -1,0 +1,114 @@
+// Mouse and keyboard delivered to a movie: the events every clip and listener hears, and
+// the button or clip under the pointer with its roll, press, release and drag events.
+
+#include <gtest/gtest.h>
+
+#include "ScriptRun.h"
+#include "support/ButtonBuilder.h"
+#include "support/ShapeBuilder.h"
+
+namespace {
+
+namespace st = swftest;
+using swf::InputEvent;
+using avm1test::Joined;
+using avm1test::RunMovie;
+
+InputEvent Mouse(InputEvent::Type type, double x, double y) {
+    InputEvent event;
+    event.type = type;
+    event.x = x;
+    event.y = y;
+    return event;
+}
+InputEvent Move(double x, double y) { return Mouse(InputEvent::Type::MouseMove, x, y); }
+InputEvent Down(double x, double y) { return Mouse(InputEvent::Type::MouseDown, x, y); }
+InputEvent Up(double x, double y) { return Mouse(InputEvent::Type::MouseUp, x, y); }
+InputEvent Key(InputEvent::Type type, int code, uint32_t character) {
+    InputEvent event;
+    event.type = type;
+    event.keyCode = code;
+    event.character = character;
+    return event;
+}
+
+st::ActionBuilder Trace(const std::string& text) {
+    return st::ActionBuilder::assemble("push \"" + text + "\"; trace");
+}
+
+// A 200 x 100 px stage: a button over (0,0)-(50,50) whose actions trace its transitions and
+// the key "a"; a clip "box" over (100,0)-(150,50) whose methods trace the same; a Mouse and a
+// Key listener; every clip's onClipEvent(mouseDown).
+st::SwfWriter Stage() {
+    st::SwfWriter movie;
+    movie.version(8).frameSizePixels(200, 100);
+    st::ShapeBuilder square;
+    square.fill1(square.addFill(st::FillStyle::solid({0, 0, 255}))).rectangle(0, 0, 1000, 1000);
+    movie.defineShape(1, square);
+    st::ButtonBuilder button;
+    button.add({.states = st::kButtonUp | st::kButtonOver | st::kButtonDown | st::kButtonHitTest,
+                .character = 1})
+        .addActions(st::kCondIdleToOverUp, Trace("button rollOver"))
+        .addActions(st::kCondOverUpToIdle, Trace("button rollOut"))
+        .addActions(st::kCondOverUpToOverDown, Trace("button press"))
+        .addActions(st::kCondOverDownToOverUp, Trace("button release"))
+        .addActions(st::buttonKeyCondition('a'), Trace("button key a"));
+    movie.defineButton2(2, button);
+    st::SwfWriter boxTimeline;
+    boxTimeline.place(1, 1).showFrame();
+    movie.defineSprite(3, boxTimeline);
+    movie.placeObject2({.depth = 1, .character = 2, .name = "btn"});
+    movie.placeObject2({.depth = 2,
+                        .character = 3,
+                        .matrix = st::Matrix::translation(2000, 0),
+                        .name = "box",
+                        .clipActions = {{.events = st::kClipMouseDown, .actions = Trace("box mouseDown")}}});
+    std::string methods;
+    for (const char* name : {"onPress", "onRelease", "onReleaseOutside", "onRollOver",
+                             "onRollOut", "onDragOut", "onDragOver"})
+        methods += "push \"box\"; getVariable; push \"" + std::string(name) +
+                   "\"; function () { push \"box " + name +
+                   " \"; push \"box\"; getVariable; push \"_xmouse\"; getMember; add2; trace }; "
+                   "setMember; ";
+    movie.doAction(st::ActionBuilder::assemble(
+        methods +
+        "push \"listener\"; push 0; initObject; setVariable;"
+        "push \"listener\"; getVariable; push \"onMouseDown\"; function () {"
+        "  push \"Mouse down\"; trace }; setMember;"
+        "push \"listener\"; getVariable; push \"onKeyDown\"; function () {"
+        "  push \"Key down \"; push 0, \"Key\"; getVariable; push \"getCode\"; callMethod; add2;"
+        "  push \" \"; add2; push 65, 1, \"Key\"; getVariable; push \"isDown\"; callMethod; add2;"
+        "  trace }; setMember;"
+        "push \"listener\"; getVariable; push 1, \"Mouse\"; getVariable; push \"addListener\";"
+        "callMethod; pop;"
+        "push \"listener\"; getVariable; push 1, \"Key\"; getVariable; push \"addListener\";"
+        "callMethod; pop; stop"));
+    movie.showFrame();
+    return movie;
+}
+
+TEST(Input, PointerAndKeysReachClipsListenersAndTheObjectUnderThePointer) {
+    using T = InputEvent::Type;
+    std::vector<std::vector<InputEvent>> input = {
+        {Move(10, 10), Down(10, 10), Up(10, 10), Move(70, 10)},        // the button
+        {Move(110, 10), Down(110, 10), Move(160, 10), Up(160, 10)},    // the clip, let go outside
+        {Move(120, 20), Down(120, 20), Up(120, 20)},                   // the clip again
+        {Key(T::KeyDown, 65, 'a'), Key(T::KeyUp, 65, 'a'), Key(T::KeyDown, 66, 'b')},
+    };
+    EXPECT_EQ(Joined(RunMovie(Stage(), 4, input)),
+              "button rollOver\n"
+              "box mouseDown\nMouse down\nbutton press\n"
+              "button release\n"
+              "button rollOut\n"
+              "box onRollOver 10\n"
+              "box mouseDown\nMouse down\nbox onPress 10\n"
+              "box onDragOut 60\n"
+              "box onReleaseOutside 60\n"
+              "box onRollOver 20\n"
+              "box mouseDown\nMouse down\nbox onPress 20\n"
+              "box onRelease 20\n"
+              "Key down 65 true\nbutton key a\n"
+              "Key down 66 false");
+}
+
+}  // namespace
