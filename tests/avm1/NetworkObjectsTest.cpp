@@ -53,13 +53,15 @@ TEST(NetworkObjectsTest, AnswerAsTheOriginalPlayerWithoutNetwork) {
              "pop\n"
              "push 0, \"nd\"; getVariable; push \"close\"; callMethod; pop\n",
          3, "true\nNetConnection.Connect.Closed\nundefined\nNetConnection.Connect.Failed"},
-        {"a stream that is not there is reported on the next frame", 0,
+        {"a stream that cannot be read is reported as the frame ends", 0,
          "push \"nc\", 0, \"NetConnection\"; newObject; setVariable\n"
          "push null, 1, \"nc\"; getVariable; push \"connect\"; callMethod; pop\n" +
              withStatus("ns", "push \"nc\"; getVariable; push 1, \"NetStream\"; newObject") +
              "push \"v.flv\", 1, \"ns\"; getVariable; push \"play\"; callMethod; pop\n"
              "push \"ns\"; getVariable; push \"time\"; getMember; trace\n",
-         2, "0\nNetStream.Play.StreamNotFound"},
+         2,
+         "Kinetrope: not loading 'v.flv': the movie has no folder to load from\n0\n"
+         "NetStream.Play.StreamNotFound"},
         {"a socket never connects", 0,
          "push \"x\", 0, \"XMLSocket\"; newObject; setVariable\n"
          "push \"x\"; getVariable; push \"onConnect\"\n"

@@ -1,52 +1,13 @@
 #include "swf/avm1/LocalMedia.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
 
 namespace swf::avm1 {
 namespace {
 
 constexpr size_t kMaxFrames = 10'000'000;
 
-bool hasScheme(const std::string& url) {
-    size_t colon = url.find(':');
-    return colon != std::string::npos;
-}
-
 }  // namespace
-
-std::optional<std::vector<uint8_t>> LocalMedia::read(const std::string& movieUrl,
-                                                     const std::string& url) {
-    namespace fs = std::filesystem;
-    const std::string prefix = "file://";
-    if (!movieUrl.starts_with(prefix) || url.empty() || hasScheme(url) ||
-        url.find('\0') != std::string::npos)
-        return std::nullopt;
-    fs::path relative(url);
-    if (relative.is_absolute()) return std::nullopt;
-    for (const auto& part : relative)
-        if (part == "..") return std::nullopt;
-    std::error_code error;
-    fs::path folder =
-        fs::weakly_canonical(fs::path(movieUrl.substr(prefix.size())).parent_path(), error);
-    if (error) return std::nullopt;
-    fs::path file = fs::weakly_canonical(folder / relative, error);
-    if (error) return std::nullopt;
-    // A link may not lead out of the folder either.
-    auto [f, p] = std::mismatch(folder.begin(), folder.end(), file.begin(), file.end());
-    if (f != folder.end()) return std::nullopt;
-    if (!fs::is_regular_file(file, error)) return std::nullopt;
-    uintmax_t size = fs::file_size(file, error);
-    if (error || size > kMaxFileBytes) return std::nullopt;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<size_t>(in.gcount()));
-    return bytes;
-}
 
 std::optional<LocalMedia::Mp3Info> LocalMedia::scanMp3(std::span<const uint8_t> data) {
     static constexpr uint16_t kRatesV1[] = {44100, 48000, 32000};

@@ -1,26 +1,15 @@
 #pragma once
-// Media files scripts ask for by URL (Sound.loadSound, NetStream.play): only files in the
-// movie's folder or below it are read, never a URL with a scheme or a path leaving the folder,
-// and never more than a size cap. Nothing is fetched from a network.
+// What the player learns of a media file a script loaded before decoding it: an MP3 file's
+// frames (for its duration) and whether an ID3 tag leads it.
 
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <string>
-#include <vector>
 
 namespace swf::avm1 {
 
 class LocalMedia {
   public:
-    static constexpr size_t kMaxFileBytes = size_t{64} << 20;
-
-    // The file's bytes, or nothing when the URL is not a local file under the movie's folder,
-    // the file is missing or larger than kMaxFileBytes. `movieUrl` is "file://" + the movie's
-    // path; anything else has no folder.
-    static std::optional<std::vector<uint8_t>> read(const std::string& movieUrl,
-                                                    const std::string& url);
-
     struct Mp3Info {
         uint32_t rateHz = 0;
         bool stereo = false;

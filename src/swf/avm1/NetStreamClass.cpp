@@ -12,11 +12,12 @@
 #include "swf/avm1/ArrayObject.h"
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/Heap.h"
-#include "swf/avm1/LocalMedia.h"
+#include "swf/avm1/LoadRequests.h"
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/PlayerEvents.h"
 #include "swf/avm1/PlayerObjects.h"
 #include "swf/display/MovieContext.h"
+#include "swf/player/ContentLoader.h"
 
 namespace swf::avm1 {
 namespace {
@@ -197,6 +198,58 @@ void status(Machine& m, Object* target, const char* level, const char* code) {
     m.callMethod(Value(target), "onStatus", args);
 }
 
+// What a stream reports: 0 started, 1 ended, 2 seeked, 3 not found.
+void report(Machine& m, NetStreamObject* s, int what) {
+    switch (what) {
+        case 0:
+            status(m, s, "status", "NetStream.Play.Start");
+            status(m, s, "status", "NetStream.Buffer.Full");
+            if (s->metadata) {
+                const Value meta[] = {Value(s->metadata)};
+                m.callMethod(Value(s), "onMetaData", meta);
+            }
+            break;
+        case 1:
+            s->positionSec = s->durationSec;
+            s->open = false;
+            status(m, s, "status", "NetStream.Buffer.Flush");
+            status(m, s, "status", "NetStream.Play.Stop");
+            status(m, s, "status", "NetStream.Buffer.Empty");
+            break;
+        case 2:
+            status(m, s, "status", "NetStream.Seek.Notify");
+            break;
+        default:
+            status(m, s, "error", "NetStream.Play.StreamNotFound");
+            break;
+    }
+}
+
+// The file of a play() as the frame ends: the stream starts, and reports its end once its
+// duration passed, unless a seek, pause or another play came first.
+void opened(Machine& m, const PlayerEvents& events, Function* later, NetStreamObject* s,
+            const std::optional<std::string>& file) {
+    std::optional<FlvInfo> flv;
+    if (file) flv = readFlv(m, {reinterpret_cast<const uint8_t*>(file->data()), file->size()});
+    if (!flv) {
+        report(m, s, 3);
+        return;
+    }
+    s->open = true;
+    s->paused = false;
+    s->metadata = flv->metadata;
+    s->durationSec = flv->durationSec;
+    s->positionSec = 0;
+    s->startedMs = m.movieTimeMs();
+    s->setOwn("bytesLoaded", Value(static_cast<double>(file->size())));
+    s->setOwn("bytesTotal", Value(static_cast<double>(file->size())));
+    uint32_t generation = s->generation;
+    report(m, s, 0);
+    if (s->generation == generation)
+        events.later(m, later, s->durationSec * 1000,
+                     {Value(s), Value(static_cast<double>(generation)), Value(1)});
+}
+
 }  // namespace
 
 void installNetStreamClass(Machine& m) {
@@ -213,78 +266,49 @@ void installNetStreamClass(Machine& m) {
         [](Machine& m, Object* prototype) -> Object* {
             return m.heap().make<NetStreamObject>(prototype);
         });
-    // (stream, generation, what): what 0 = started, 1 = ended, 2 = seeked, 3 = not found.
-    Function* report = m.newFunction([](Machine& m, Object*, std::span<const Value> args) {
+    // (stream, generation, what) on a later frame.
+    Function* later = m.newFunction([](Machine& m, Object*, std::span<const Value> args) {
         NetStreamObject* s = streamOf(arg(args, 0).asObject());
-        if (!s || m.toNumber(arg(args, 1)) != s->generation) return Value();
-        switch (m.toInt32(arg(args, 2))) {
-            case 0:
-                status(m, s, "status", "NetStream.Play.Start");
-                status(m, s, "status", "NetStream.Buffer.Full");
-                if (s->metadata) {
-                    const Value meta[] = {Value(s->metadata)};
-                    m.callMethod(Value(s), "onMetaData", meta);
-                }
-                break;
-            case 1:
-                s->positionSec = s->durationSec;
-                s->open = false;
-                status(m, s, "status", "NetStream.Buffer.Flush");
-                status(m, s, "status", "NetStream.Play.Stop");
-                status(m, s, "status", "NetStream.Buffer.Empty");
-                break;
-            case 2:
-                status(m, s, "status", "NetStream.Seek.Notify");
-                break;
-            default:
-                status(m, s, "error", "NetStream.Play.StreamNotFound");
-                break;
-        }
+        if (s && m.toNumber(arg(args, 1)) == s->generation) report(m, s, m.toInt32(arg(args, 2)));
         return Value();
     });
-    m.addRoot(report);
-    auto gen = [](NetStreamObject* s) { return Value(static_cast<double>(s->generation)); };
+    m.addRoot(later);
 
     m.defineMethod(
-        proto, "play",
-        [events, report, gen](Machine& m, Object* self, std::span<const Value> args) {
+        proto, "play", [events, later](Machine& m, Object* self, std::span<const Value> args) {
             NetStreamObject* s = streamOf(self);
             if (!s || args.empty()) return Value();
             ++s->generation;
             s->open = false;
-            if (!m.toBoolean(m.get(s->connection, "isConnected"))) return Value();
-            auto bytes = LocalMedia::read(m.context().movieUrl(), m.toString(args[0]));
-            std::optional<FlvInfo> flv;
-            if (bytes) flv = readFlv(m, *bytes);
-            if (!flv) {
-                events->later(m, report, 0, {Value(s), gen(s), Value(3)});
-                return Value();
-            }
-            s->open = true;
-            s->paused = false;
-            s->metadata = flv->metadata;
-            s->durationSec = flv->durationSec;
-            s->positionSec = 0;
-            s->startedMs = m.movieTimeMs();
-            s->setOwn("bytesLoaded", Value(static_cast<double>(bytes->size())));
-            s->setOwn("bytesTotal", Value(static_cast<double>(bytes->size())));
-            events->later(m, report, 0, {Value(s), gen(s), Value(0)});
-            events->later(m, report, s->durationSec * 1000, {Value(s), gen(s), Value(1)});
+            ContentLoader* loader = m.context().loader();
+            if (!m.toBoolean(m.get(s->connection, "isConnected")) || !loader) return Value();
+            // The file is read now and answered as the frame ends, as the player's loads are.
+            m.addRoot(s);
+            Machine* machine = &m;
+            uint32_t generation = s->generation;
+            loader->loadText(
+                m.toString(args[0]), [machine, events, later, s, generation](
+                                         const std::optional<std::string>& file, size_t) {
+                    machine->removeRoot(s);
+                    if (s->generation != generation) return;
+                    runLoadCallback(*machine, [&] { opened(*machine, *events, later, s, file); });
+                });
             return Value();
         });
     // A seek or pause drops the end report of the play before it.
-    m.defineMethod(proto, "seek",
-                   [events, report, gen](Machine& m, Object* self, std::span<const Value> args) {
-                       NetStreamObject* s = streamOf(self);
-                       if (!s || !s->open) return Value();
-                       double to = m.toNumber(arg(args, 0));
-                       if (!(to >= 0)) to = 0;
-                       ++s->generation;
-                       s->positionSec = std::min(to, s->durationSec);
-                       s->startedMs = m.movieTimeMs();
-                       events->later(m, report, 0, {Value(s), gen(s), Value(2)});
-                       return Value();
-                   });
+    m.defineMethod(
+        proto, "seek", [events, later](Machine& m, Object* self, std::span<const Value> args) {
+            NetStreamObject* s = streamOf(self);
+            if (!s || !s->open) return Value();
+            double to = m.toNumber(arg(args, 0));
+            if (!(to >= 0)) to = 0;
+            ++s->generation;
+            s->positionSec = std::min(to, s->durationSec);
+            s->startedMs = m.movieTimeMs();
+            events->later(m, later, 0,
+                          {Value(s), Value(static_cast<double>(s->generation)), Value(2)});
+            return Value();
+        });
     m.defineMethod(proto, "pause", [](Machine& m, Object* self, std::span<const Value> args) {
         NetStreamObject* s = streamOf(self);
         if (!s || !s->open) return Value();

@@ -7,10 +7,13 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "swf/avm1/Builtins.h"
+#include "swf/avm1/LoadRequests.h"
 #include "swf/avm1/LocalMedia.h"
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/PlayerObjects.h"
@@ -22,6 +25,7 @@
 #include "swf/display/DisplayObject.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/player/ContentLoader.h"
 
 namespace swf::avm1 {
 namespace {
@@ -42,7 +46,6 @@ struct SoundClass {
     std::shared_ptr<SoundChannelState> state;
     NativeFunction later;           // the player's own setTimeout
     Function* completed = nullptr;  // timer callback: (sound, serial)
-    Function* loaded = nullptr;     // timer callback: (sound, streaming)
     Object* proto = nullptr;
     bool propertiesAdded = false;
 };
@@ -200,6 +203,39 @@ Object* id3Object(Machine& m, std::span<const uint8_t> data) {
     return id3;
 }
 
+// A loaded file: an MP3 file's ID3 tag is reported first, then the sound is there (and
+// plays at once when it streams); anything else fails.
+void finishLoad(Machine& m, SoundClass& c, SoundObject& s, const std::optional<std::string>& file,
+                bool streaming) {
+    std::span<const uint8_t> bytes;
+    if (file) bytes = {reinterpret_cast<const uint8_t*>(file->data()), file->size()};
+    std::optional<LocalMedia::Mp3Info> info;
+    if (file) info = LocalMedia::scanMp3(bytes);
+    if (!info) {
+        s.load = SoundObject::Load::Failed;
+        const Value failed[] = {Value(false)};
+        m.callMethod(Value(&s), "onLoad", failed);
+        return;
+    }
+    uint32_t serial = s.loadSerial;
+    if (info->hasId3) {
+        s.setOwn("id3", Value(id3Object(m, bytes)), kDontEnum);
+        m.callMethod(Value(&s), "onID3", {});
+        if (s.loadSerial != serial) return;  // loaded anew meanwhile
+    }
+    s.bytesTotal = static_cast<double>(bytes.size());
+    std::vector<uint8_t> audio(
+        bytes.begin() + static_cast<std::ptrdiff_t>(std::min(info->audioStart, bytes.size())),
+        bytes.end());
+    s.sound = std::make_shared<SoundCharacter>(0, SoundCharacter::Format::Mp3, info->rateHz, true,
+                                               info->stereo, info->sampleCount, std::move(audio));
+    s.load = SoundObject::Load::Loaded;
+    DisplayObject* target = nullptr;
+    if (streaming && resolveTarget(m, s, target)) startSound(m, c, s, target, 0, 1);
+    const Value ok[] = {Value(true)};
+    m.callMethod(Value(&s), "onLoad", ok);
+}
+
 void installMethods(Machine& m, const std::shared_ptr<SoundClass>& cp, Object* proto) {
     m.defineMethod(proto, "attachSound",
                    [cp](Machine& m, Object* self, std::span<const Value> args) {
@@ -307,9 +343,19 @@ void installMethods(Machine& m, const std::shared_ptr<SoundClass>& cp, Object* p
         s->lastPositionMs = 0;
         s->bytesTotal = 0;
         s->load = SoundObject::Load::Loading;
-        // The file is read when the load finishes, on a later frame.
-        schedule(m, c, c.loaded, 0,
-                 {Value(s), Value(m.toString(args[0])), Value(m.toBoolean(arg(args, 1)))});
+        uint32_t serial = ++s->loadSerial;
+        ContentLoader* loader = m.context().loader();
+        if (!loader) return Value();
+        // The file is read now and answered as the frame ends, as the player's loads are.
+        m.addRoot(s);
+        Machine* machine = &m;
+        bool streaming = m.toBoolean(arg(args, 1));
+        loader->loadText(m.toString(args[0]), [machine, cp, s, serial, streaming](
+                                                  const std::optional<std::string>& bytes, size_t) {
+            machine->removeRoot(s);
+            if (s->loadSerial != serial) return;  // loaded anew meanwhile
+            runLoadCallback(*machine, [&] { finishLoad(*machine, *cp, *s, bytes, streaming); });
+        });
         return Value();
     });
     m.defineMethod(proto, "getBytesLoaded", [](Machine&, Object* self, std::span<const Value>) {
@@ -362,41 +408,7 @@ void installSoundClass(Machine& m) {
         m.callMethod(Value(s), "onSoundComplete", {});
         return Value();
     });
-    c->loaded = m.newFunction([c](Machine& m, Object*, std::span<const Value> args) {
-        SoundObject* s = soundOf(arg(args, 0).asObject());
-        if (!s || s->load != SoundObject::Load::Loading) return Value();
-        auto bytes = LocalMedia::read(m.context().movieUrl(), m.toString(arg(args, 1)));
-        std::optional<LocalMedia::Mp3Info> info;
-        if (bytes) info = LocalMedia::scanMp3(*bytes);
-        if (!info) {
-            s->load = SoundObject::Load::Failed;
-            const Value failed[] = {Value(false)};
-            m.callMethod(Value(s), "onLoad", failed);
-            return Value();
-        }
-        if (info->hasId3) {
-            s->setOwn("id3", Value(id3Object(m, *bytes)), kDontEnum);
-            m.callMethod(Value(s), "onID3", {});
-            if (s->load != SoundObject::Load::Loading) return Value();  // loaded anew meanwhile
-        }
-        s->bytesTotal = static_cast<double>(bytes->size());
-        std::vector<uint8_t> audio(
-            bytes->begin() + static_cast<std::ptrdiff_t>(std::min(info->audioStart, bytes->size())),
-            bytes->end());
-        s->sound =
-            std::make_shared<SoundCharacter>(0, SoundCharacter::Format::Mp3, info->rateHz, true,
-                                             info->stereo, info->sampleCount, std::move(audio));
-        s->load = SoundObject::Load::Loaded;
-        DisplayObject* target = nullptr;
-        // A streaming sound plays as soon as it is there.
-        if (m.toBoolean(arg(args, 2)) && resolveTarget(m, *s, target))
-            startSound(m, *c, *s, target, 0, 1);
-        const Value ok[] = {Value(true)};
-        m.callMethod(Value(s), "onLoad", ok);
-        return Value();
-    });
     m.addRoot(c->completed);
-    m.addRoot(c->loaded);
     installMethods(m, c, proto);
 }
 

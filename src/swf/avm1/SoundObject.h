@@ -28,6 +28,7 @@ class SoundObject : public Object {
     double bytesTotal = 0;
     uint64_t channel = 0;       // the serial of the last start
     double lastPositionMs = 0;  // where the last start got to once it ended or was stopped
+    uint32_t loadSerial = 0;    // numbers loadSound calls: only the last one's answer counts
 };
 
 }  // namespace swf::avm1
