@@ -15,7 +15,9 @@
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/NumberConversion.h"
 #include "swf/bitmap/BitmapCharacter.h"
+#include "swf/display/BitmapInstance.h"
 #include "swf/display/DisplayObject.h"
+#include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 #include "swf/parse/SwfMovie.h"
 #include "swf/render/Canvas.h"
@@ -710,6 +712,23 @@ Value loadBitmap(Machine& m, Object*, std::span<const Value> args) {
     return Value(b);
 }
 
+// MovieClip.attachBitmap(bitmap, depth, pixelSnapping, smoothing): shows the bitmap's pixels
+// as they are when each frame is drawn.
+Value attachBitmap(Machine& m, Object* self, std::span<const Value> args) {
+    constexpr int kDepthOffset = 16384;  // timeline depths are script depths plus this
+    constexpr int32_t kMaxScriptDepth = 2130690044;
+    MovieClip* clip = m.movieClipOf(Value(self));
+    BitmapDataObject* b = live(arg(args, 0).asObject());
+    if (!clip || !b || args.size() < 2 || !m.context().hasRoomForObject()) return Value();
+    int32_t depth = m.toInt32(args[1]);
+    if (depth < -kDepthOffset || depth > kMaxScriptDepth) return Value();
+    bool smoothing = m.toBoolean(arg(args, 3));
+    auto object = std::make_shared<BitmapInstance>(m.context(), b->surface(), smoothing);
+    object->setDepth(depth + kDepthOffset);
+    clip->placeAndStart(std::move(object), true);
+    return Value();
+}
+
 void defineMethods(Machine& m, Object* proto) {
     m.defineMethod(proto, "getPixel", [](Machine& m, Object* self, std::span<const Value> args) {
         return getPixelMethod(m, self, args, false);
@@ -849,6 +868,8 @@ void installBitmapDataClass(Machine& m) {
     defineMethods(m, proto);
     defineProperties(m, proto);
     m.defineMethod(ctor, "loadBitmap", loadBitmap);
+    if (Object* clip = m.prototypes().movieClip)
+        m.defineMethod(clip, "attachBitmap", attachBitmap, kDontEnum | kVersion8);
     for (auto [name, value] : {std::pair{"RED_CHANNEL", 1}, std::pair{"GREEN_CHANNEL", 2},
                                std::pair{"BLUE_CHANNEL", 4}, std::pair{"ALPHA_CHANNEL", 8}})
         ctor->setOwn(name, Value(value));

@@ -12,8 +12,9 @@ constexpr uint32_t kModulus = 0x7FFFFFFF;
 }  // namespace
 
 ParkMiller::ParkMiller(int64_t seed) {
+    // Seeds below 1 count from 1 the other way: 0 is 1, -1 is 2, ...
+    if (seed <= 0) seed = 1 - seed;
     int64_t s = seed % static_cast<int64_t>(kModulus);
-    if (s < 0) s += kModulus;
     state_ = s == 0 ? 1 : static_cast<uint32_t>(s);
 }
 
@@ -41,6 +42,11 @@ bool BitmapDataObject::create(int width, int height, bool transparent, uint32_t 
     surface_ = std::move(bitmap);
     fillRect({0, 0, width, height}, fill);
     return true;
+}
+
+void BitmapDataObject::dispose() {
+    if (surface_) std::vector<uint8_t>().swap(surface_->rgba);
+    surface_.reset();
 }
 
 uint32_t BitmapDataObject::premultiply(uint32_t argb) {

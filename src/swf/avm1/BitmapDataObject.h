@@ -41,7 +41,8 @@ class BitmapDataObject : public Object {
     static bool sizeAllowed(int width, int height, int swfVersion);
     // Makes the surface; false (and no surface) for a size sizeAllowed refuses.
     bool create(int width, int height, bool transparent, uint32_t fill, int swfVersion);
-    void dispose() { surface_.reset(); }
+    // Frees the pixels, also for the display objects showing them (they show nothing then).
+    void dispose();
     bool alive() const { return surface_ != nullptr; }
 
     int width() const { return surface_ ? surface_->width : 0; }

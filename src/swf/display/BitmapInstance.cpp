@@ -4,13 +4,24 @@ namespace swf {
 
 BitmapInstance::BitmapInstance(MovieContext& context, std::shared_ptr<const BitmapCharacter> bitmap)
     : DisplayObject(context, bitmap), bitmap_(std::move(bitmap)) {
-    double w = bitmap_->bitmap().width * kTwipsPerPixel;
-    double h = bitmap_->bitmap().height * kTwipsPerPixel;
+    makeRectangle(bitmap_->bitmap().width, bitmap_->bitmap().height, bitmap_->id(), true);
+}
+
+BitmapInstance::BitmapInstance(MovieContext& context, std::shared_ptr<const Bitmap> pixels,
+                               bool smoothing)
+    : DisplayObject(context, nullptr), pixels_(std::move(pixels)) {
+    makeRectangle(pixels_->width, pixels_->height, 0, smoothing);
+}
+
+void BitmapInstance::makeRectangle(int width, int height, uint16_t bitmapId, bool smoothing) {
+    double w = width * kTwipsPerPixel;
+    double h = height * kTwipsPerPixel;
     FillStyle fill;
     fill.kind = FillStyle::Kind::Bitmap;
-    fill.bitmapId = bitmap_->id();
+    fill.bitmapId = bitmapId;
     fill.bitmapMatrix = Matrix::scale(kTwipsPerPixel, kTwipsPerPixel);
     fill.bitmapRepeat = false;
+    fill.bitmapSmooth = smoothing;
     rectangle_.fills.push_back(fill);
     rectangle_.bounds = {0, static_cast<int32_t>(w), 0, static_cast<int32_t>(h)};
     ShapePath path;
@@ -20,9 +31,22 @@ BitmapInstance::BitmapInstance(MovieContext& context, std::shared_ptr<const Bitm
     rectangle_.paths.push_back(std::move(path));
 }
 
+Rect BitmapInstance::localBounds() const {
+    // A disposed BitmapData has no pixels left: nothing to cover.
+    if (pixels_ && pixels_->rgba.empty()) return kNoBounds;
+    return rectangle_.bounds;
+}
+
 void BitmapInstance::draw(RenderContext& context, const Matrix& toPixels,
                           const ColorTransform& cxform) const {
-    context.canvas.drawShape(rectangle_, toPixels, cxform, context.bitmaps);
+    if (!pixels_) {
+        context.canvas.drawShape(rectangle_, toPixels, cxform, context.bitmaps);
+        return;
+    }
+    if (pixels_->rgba.size() != static_cast<size_t>(pixels_->width) * pixels_->height * 4) return;
+    const Bitmap* pixels = pixels_.get();
+    context.canvas.drawShape(rectangle_, toPixels, cxform,
+                             [pixels](uint16_t) -> const Bitmap* { return pixels; });
 }
 
 }  // namespace swf
