@@ -284,6 +284,7 @@ void installNetStreamClass(Machine& m) {
             if (!m.toBoolean(m.get(s->connection, "isConnected")) || !loader) return Value();
             // The file is read now and answered as the frame ends, as the player's loads are.
             m.addRoot(s);
+            size_t pending = loader->pendingCount();
             Machine* machine = &m;
             uint32_t generation = s->generation;
             loader->loadText(
@@ -293,6 +294,7 @@ void installNetStreamClass(Machine& m) {
                     if (s->generation != generation) return;
                     runLoadCallback(*machine, [&] { opened(*machine, *events, later, s, file); });
                 });
+            if (loader->pendingCount() == pending) m.removeRoot(s);  // refused: never answered
             return Value();
         });
     // A seek or pause drops the end report of the play before it.

@@ -348,6 +348,7 @@ void installMethods(Machine& m, const std::shared_ptr<SoundClass>& cp, Object* p
         if (!loader) return Value();
         // The file is read now and answered as the frame ends, as the player's loads are.
         m.addRoot(s);
+        size_t pending = loader->pendingCount();
         Machine* machine = &m;
         bool streaming = m.toBoolean(arg(args, 1));
         loader->loadText(m.toString(args[0]), [machine, cp, s, serial, streaming](
@@ -356,6 +357,7 @@ void installMethods(Machine& m, const std::shared_ptr<SoundClass>& cp, Object* p
             if (s->loadSerial != serial) return;  // loaded anew meanwhile
             runLoadCallback(*machine, [&] { finishLoad(*machine, *cp, *s, bytes, streaming); });
         });
+        if (loader->pendingCount() == pending) m.removeRoot(s);  // refused: never answered
         return Value();
     });
     m.defineMethod(proto, "getBytesLoaded", [](Machine&, Object* self, std::span<const Value>) {
