@@ -98,14 +98,20 @@ class Loading : public ::testing::Test {
         out.write(reinterpret_cast<const char*>(bytes.data()),
                   static_cast<std::streamsize>(bytes.size()));
     }
-    std::string run(const LoadCase& c) {
-        write(folder_ / "main.swf", movie(8, c.frames));
+    // Plays the case's movie from `playedFolder` (the movie's own folder by default) with
+    // `baseFolder` as the player's base folder (none by default).
+    std::string run(const LoadCase& c, fs::path playedFolder = {}, std::string baseFolder = {}) {
+        if (playedFolder.empty()) playedFolder = folder_;
+        fs::create_directories(playedFolder);
+        fs::path path = playedFolder / "main.swf";
+        write(path, movie(8, c.frames));
         ManualHost host;
         swf::Player player;
         player.SetServiceProvider(&host);
+        player.SetBaseFolder(baseFolder);
         std::vector<std::string> lines;
         player.SetTraceSink([&](const std::string& line) { lines.push_back(line); });
-        EXPECT_TRUE(player.LoadMovie((folder_ / "main.swf").string())) << player.LoadError();
+        EXPECT_TRUE(player.LoadMovie(path.string())) << player.LoadError();
         for (int i = 1; i < c.play; ++i) host.tick();
         return avm1test::Joined(lines);
     }
@@ -149,9 +155,9 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
          2,
          "mc\nundefined\n30"},
         {"unloadMovieNum removes the level as the frame ends",
-         {R"(getUrl "loop.swf" "_level1")", R"(getUrl "" "_level1")", R"(push "end"; trace; stop)"},
-         5,
-         "c1\nc2\nend"},
+         {R"(getUrl "loop.swf" "_level1")", R"(getUrl "" "_level1")", R"(push "main"; trace)"},
+         3,
+         "c1\nc2\nmain"},
         {"loadVariables sets the clip's variables, then its data event",
          {clip + R"(; push "_root"; getVariable; push "mc"; getMember; push "onData";
             function "" () { push "this"; getVariable; push "b"; getMember; trace }; setMember;
@@ -226,6 +232,25 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
          "true\nstring"},
     };
     for (const LoadCase& c : cases) EXPECT_EQ(run(c), c.trace) << c.name;
+}
+
+// A conversion plays a copy of the movie from elsewhere: its loads still read the files
+// beside the original, never the ones beside the copy.
+TEST_F(Loading, ACopyLoadsFromTheBaseFolder) {
+    const fs::path copies = base_ / "copies";
+    fs::create_directories(copies);
+    write(copies / "vars.txt", text("a=copy&b=copy"));
+    const LoadCase c{"base folder",
+                     {R"(push "lv", 0, "LoadVars"; newObject; setVariable;
+                        push "lv"; getVariable; push "onLoad"; function "" (ok) {
+                          push "this"; getVariable; push "b"; getMember; trace }; setMember;
+                        push "vars.txt", 1, "lv"; getVariable; push "load"; callMethod; pop;
+                        getUrl "hello.swf" "_level3")"},
+                     2,
+                     ""};
+    EXPECT_EQ(run(c, copies, folder_.string()), "hello world!\nhello");
+    // Without one, the copy's own folder is the base: its vars.txt, and no hello.swf there.
+    EXPECT_EQ(run(c, copies), "copy");
 }
 
 }  // namespace

@@ -33,6 +33,9 @@ TEST_F(MovieCopiesTest, ACompressedMovieIsPlayedFromATemporaryCopyThatGoesWithIt
         working = copies.workingPath();
         silent = copies.SilentCopy();
         EXPECT_NE(working, source);
+        // The copy plays elsewhere; what the movie loads is looked for beside the original.
+        EXPECT_NE(fs::path(working).parent_path(), fs::path(source).parent_path());
+        EXPECT_EQ(copies.baseFolder(), fs::absolute(source).parent_path().string());
         EXPECT_EQ(testfiles::ReadBytes(working).at(0), 'F');
         EXPECT_TRUE(fs::exists(silent));
         EXPECT_EQ(copies.header().frameCount, 3);

@@ -263,10 +263,12 @@ Value attachMovie(Machine& m, Object* self, std::span<const Value> args) {
     std::string exportName = m.toString(arg(args, 0));
     std::string name = m.toString(arg(args, 1));
     double depth = m.toNumber(arg(args, 2));
-    auto id = m.context().movie().findExport(exportName);
+    // A clip of a loaded movie attaches that movie's symbols.
+    std::shared_ptr<const SwfMovie> movie = parent->ownerMovie();
+    auto id = movie->findExport(exportName);
     if (!id || !scriptDepth(depth)) return Value();
     auto object =
-        DisplayObjectFactory::create(m.context(), m.context().dictionary(), *id, parent->nesting());
+        DisplayObjectFactory::create(m.context(), movie->dictionary, *id, parent->nesting());
     if (!object || !object->asMovieClip()) return Value();
     return placeNew(m, *parent, std::move(object), name, depth, arg(args, 3).asObject());
 }
@@ -452,7 +454,8 @@ void installMovieClipClass(Machine& m) {
         DisplayObject* d = m.displayObjectOf(Value(self));
         if (!d) return Value();
         MovieClip* clip = d->asMovieClip();
-        return Value(static_cast<double>(clip ? clip->swfVersion() : m.swfVersion()));
+        int version = clip ? clip->swfVersion() : m.swfVersion();
+        return Value(version > 0 ? static_cast<double>(version) : -1.0);  // -1: a picture
     });
     auto bytes = [](Machine& m, Object* self, std::span<const Value>) {
         MovieClip* clip = clipOf(m, self);

@@ -48,15 +48,14 @@ const MovieClip& placingClip(MovieClip& clip) {
 
 ScriptEngine::ScriptEngine(MovieContext& context)
     : context_(context), machine_(context, context.movie().header.version) {
-    // A clip a movie was loaded into starts over as a plain clip: its variables go, and the
-    // parameters of its URL ("child.swf?a=1") are its first ones.
+    // A clip a movie was loaded into starts over as a plain clip: its variables go (its
+    // _lockroot stays), and the parameters of its URL ("child.swf?a=1") are its first ones.
     context_.contentReplaced = [this](MovieClip& clip) {
         if (StageObject* stage = clip.scriptObject()) {
             std::vector<std::string> names;
             stage->ownNames(names);
             for (const std::string& name : names) stage->deleteOwn(name);
             stage->setProto(machine_.prototypes().movieClip);
-            stage->setLockRoot(false);
         }
         const std::string& url = clip.url();
         size_t query = url.find('?');

@@ -77,12 +77,10 @@ void MovieClip::loadContent(std::shared_ptr<const SwfMovie> movie, size_t bytes,
     loadedBytes_ = movie_ ? bytes : 0;
     url_ = std::move(url);
     initFramesDone_.clear();
-    setClipActions(nullptr);
     currentFrame_ = 0;
     playing_ = true;
     contentTick_ = context().tick();
     if (context().contentReplaced) context().contentReplaced(*this);
-    enterFirstFrame();
 }
 
 void MovieClip::enterFirstFrame() {
@@ -236,6 +234,8 @@ void MovieClip::advance() {
 
 void MovieClip::draw(RenderContext& context, const Matrix& toPixels,
                      const ColorTransform& cxform) const {
+    if (drawing_ && !drawing_->empty())
+        context.canvas.drawShape(drawing_->shape(), toPixels, cxform, context.bitmaps);
     if (!movie_) return displayList_.render(context, toPixels, cxform);
     // A loaded movie's bitmap fills name its own characters.
     const Dictionary& own = movie_->dictionary;
@@ -249,7 +249,7 @@ void MovieClip::draw(RenderContext& context, const Matrix& toPixels,
 }
 
 Rect MovieClip::localBounds() const {
-    Rect bounds = kNoBounds;
+    Rect bounds = drawing_ && !drawing_->empty() ? drawing_->shape().bounds : kNoBounds;
     for (const auto& [depth, child] : displayList_.objects())
         bounds = unionBounds(bounds, child->boundsInParent());
     return bounds;

@@ -10,6 +10,7 @@
 #include "swf/display/DisplayList.h"
 #include "swf/display/DisplayObject.h"
 #include "swf/display/Timeline.h"
+#include "swf/shape/Drawing.h"
 
 namespace swf {
 
@@ -35,8 +36,8 @@ class MovieClip : public DisplayObject {
     // The size of the file loaded into it (0 when nothing was).
     size_t loadedBytes() const { return loadedBytes_; }
     // Replaces what the clip plays by a loaded movie's main timeline (null: nothing, as
-    // unloadMovie leaves it). Its children, handlers and variables go; its name, depth and
-    // placement stay. The new first frame is built and its actions queued.
+    // unloadMovie leaves it). Its children and variables go; its name, depth and placement
+    // stay, with the handlers of its placement. enterFirstFrame then builds the new first frame.
     void loadContent(std::shared_ptr<const SwfMovie> movie, size_t bytes, std::string url = {});
     // Where the clip's movie came from (_url): the file loaded into it or above it, else the
     // main movie's location.
@@ -70,6 +71,12 @@ class MovieClip : public DisplayObject {
     void advance();
     DisplayList* children() override { return &displayList_; }
     MovieClip* asMovieClip() override { return this; }
+    // What scripts drew into the clip, below its children; made when first drawn into.
+    Drawing& drawing() {
+        if (!drawing_) drawing_ = std::make_unique<Drawing>();
+        return *drawing_;
+    }
+    const Drawing* drawingIfAny() const { return drawing_.get(); }
     Rect localBounds() const override;
 
   protected:
@@ -89,6 +96,7 @@ class MovieClip : public DisplayObject {
 
     std::shared_ptr<const Timeline> timeline_;
     DisplayList displayList_;
+    std::unique_ptr<Drawing> drawing_;
     int currentFrame_ = 0;
     bool playing_ = true;
     int nesting_;

@@ -245,8 +245,7 @@ std::shared_ptr<MovieClip> ContentLoader::targetClip(const LoadTarget& target, b
     return root;
 }
 
-std::shared_ptr<SwfMovie> ContentLoader::pictureMovie(const std::vector<uint8_t>& data,
-                                                      int version) {
+std::shared_ptr<SwfMovie> ContentLoader::pictureMovie(const std::vector<uint8_t>& data) {
     std::optional<Bitmap> bitmap;
     std::span<const uint8_t> bytes(data);
     if (data.size() >= 3 && data[0] == 0xFF && data[1] == 0xD8)
@@ -258,7 +257,7 @@ std::shared_ptr<SwfMovie> ContentLoader::pictureMovie(const std::vector<uint8_t>
         bitmap = DecodeGif(bytes);
     if (!bitmap) return nullptr;
     auto movie = std::make_shared<SwfMovie>();
-    movie->header.version = static_cast<uint8_t>(version);
+    movie->header.version = 0;  // no movie: getSWFVersion says -1
     movie->header.frameCount = 1;
     movie->header.frameSize = {0, bitmap->width * 20, 0, bitmap->height * 20};
     movie->header.declaredLength = static_cast<uint32_t>(data.size());
@@ -294,7 +293,7 @@ void ContentLoader::completeMovie(Pending& pending) {
     } else {
         fs::path folder = baseFolder_;
         movie = MovieParser::parseWithImports(pending.data, error, folder);
-        if (!movie) movie = pictureMovie(pending.data, context_.movie().header.version);
+        if (!movie) movie = pictureMovie(pending.data);
     }
     std::shared_ptr<MovieClip> clip = targetClip(pending.target, movie != nullptr);
     if (!clip) return;  // cancelled, or a level past the bound
@@ -304,17 +303,20 @@ void ContentLoader::completeMovie(Pending& pending) {
     }
     loadedMovies_.push_back(movie);
     size_t bytes = pending.data.size();
-    if (events.start) events.start(*clip);
-    if (events.progress && clip->onStage()) events.progress(*clip, bytes, bytes);
-    if (events.complete && clip->onStage()) events.complete(*clip, bytes);
-    if (!clip->onStage()) return;
     // A movie loaded into _level0 takes the whole stage.
     if (pending.target.level == 0) {
         std::vector<int> others;
         for (const auto& [number, root] : context_.levels()) others.push_back(number);
         for (int number : others) removeLevel(number);
     }
+    // The old content goes before the events, which see (and may set variables of) the clip
+    // that will show the movie; its first frame comes after them.
     clip->loadContent(std::move(movie), bytes, "file://" + pending.path + pending.query);
+    if (events.start) events.start(*clip);
+    if (events.progress && clip->onStage()) events.progress(*clip, bytes, bytes);
+    if (events.complete && clip->onStage()) events.complete(*clip, bytes);
+    if (!clip->onStage()) return;
+    clip->enterFirstFrame();
     if (events.init) {
         std::weak_ptr<MovieClip> weak = clip;
         auto init = events.init;
@@ -342,6 +344,7 @@ void ContentLoader::completeUnload(Pending& pending) {
         for (int number : others) removeLevel(number);
     }
     clip->loadContent(nullptr, 0);
+    clip->enterFirstFrame();
 }
 
 }  // namespace swf

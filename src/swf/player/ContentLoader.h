@@ -68,8 +68,9 @@ class ContentLoader {
     void completePending();
     size_t pendingCount() const { return pending_.size(); }
 
-    // A decoded picture file as a movie of one frame showing it; null when it is none.
-    static std::shared_ptr<SwfMovie> pictureMovie(const std::vector<uint8_t>& data, int version);
+    // A decoded picture file as a movie of one frame showing it (of version 0, since it is
+    // none); null when the data is no JPEG, PNG or GIF picture.
+    static std::shared_ptr<SwfMovie> pictureMovie(const std::vector<uint8_t>& data);
 
   private:
     struct Pending {
