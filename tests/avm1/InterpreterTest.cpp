@@ -188,12 +188,34 @@ const std::vector<avm1test::ScriptCase> kCases = {
         }
         push 0, "f"; callFunction; pop)",
      "[type Object]\nundefined"},
-    {"super itself converts to no text", 8,
-     R"(function "A" () { }
-        function "B" () { push "super"; getVariable; trace }
+    {"DefineFunction2 code past its registers reaches the frame's", 8,
+     R"(push 3; storeRegister 3; pop
+        function2 "f" () flags=suppressThis|suppressArguments|suppressSuper regs=2 {
+            push r:3; trace; push 9; storeRegister 3; pop
+        }
+        push 0, "f"; callFunction; pop
+        push r:3; trace)",
+     "3\n9"},
+    {"a preload takes its register even when suppressed", 8,
+     R"(function2 "f" () flags=preloadThis|suppressThis|preloadArguments|suppressArguments regs=3 {
+            push r:1; trace; push r:2; trace
+        }
+        push 7, 1, "f"; callFunction; pop)",
+     "undefined\n7"},
+    {"super is above the prototype of the method's object", 8,
+     R"(push "f"
+        function () { push "super"; getVariable; trace }
+        push 1; initObject; storeRegister 1; pop
+        push 0, r:1, "f"; callMethod; pop
+        function "A" () { }
+        function "B" () { }
         push "B"; getVariable; push "A"; getVariable; extends
-        push 0, "B"; newObject; pop)",
-     "[type Object]"},
+        push "B"; getVariable; push "prototype"; getMember; push "g"
+        function () { push "super"; getVariable; trace }
+        setMember
+        push 0, "B"; newObject; storeRegister 2; pop
+        push 0, r:2, "g"; callMethod; pop)",
+     "[type Object]\n[object Object]"},
     {"swf 5 functions close over nothing", 5,
      R"(function "f" () {
             push "foo", "f"; defineLocal

@@ -182,6 +182,13 @@ void Activation::runTimelineActions(Machine& machine, const ActionBlock& block, 
         activation.target_ = stage;
         activation.base_ = stage;
         activation.haltsWithBase_ = true;
+        // Its four registers are the ones DefineFunction2 code reaches past its own.
+        struct Registers {
+            Machine& machine;
+            std::vector<Value>* previous;
+            ~Registers() { machine.setTimelineRegisters(previous); }
+        } registers{machine, machine.timelineRegisters()};
+        machine.setTimelineRegisters(&activation.registers_);
         // Frame scripts share one stack: what one leaves, the next finds.
         activation.stack_ = machine.takeLeftoverStack();
         struct Leftover {
@@ -220,7 +227,10 @@ Value Activation::callFunction(Machine& machine, Function& function, Object* sel
     a.target_ = base;
     Object* locals = machine.heap().make<Object>(nullptr);
     a.scope_.push_back({locals, false});
-    if (def.isFunction2) a.registers_.assign(std::max<size_t>(def.registerCount, 1), Value());
+    if (def.isFunction2) {
+        a.registers_.assign(std::max<size_t>(def.registerCount, 1), Value());
+        a.ownRegistersOnly_ = false;
+    }
 
     bool wantsArguments = !def.isFunction2 || !(def.flags & kSuppressArguments) ||
                           (def.flags & kPreloadArguments);
@@ -242,20 +252,21 @@ Value Activation::callFunction(Machine& machine, Function& function, Object* sel
         auto preload = [&](uint16_t flag, const Value& value) {
             if ((def.flags & flag) && reg < a.registers_.size()) a.registers_[reg++] = value;
         };
-        // A suppressed value is neither preloaded nor a variable; a preloaded one lives only in
-        // its register (the variable `this` then names the timeline).
-        auto unless = [&](uint16_t suppress, uint16_t flag) {
-            return (def.flags & suppress) ? uint16_t{0} : flag;
-        };
-        preload(unless(kSuppressThis, kPreloadThis), Value(self));
-        preload(unless(kSuppressArguments, kPreloadArguments), Value(a.arguments_));
-        preload(unless(kSuppressSuper, kPreloadSuper), Value(static_cast<Object*>(super)));
+        // A preload takes its register even when also suppressed; `this` and super then
+        // leave it empty, the arguments are loaded all the same.
+        preload(kPreloadThis, (def.flags & kSuppressThis) ? Value() : Value(self));
+        preload(kPreloadArguments, Value(a.arguments_));
+        preload(kPreloadSuper,
+                (def.flags & kSuppressSuper) ? Value() : Value(static_cast<Object*>(super)));
         a.thisHidden_ = def.flags & (kPreloadThis | kSuppressThis);
         MovieClip* root = machine.context().root();
         preload(kPreloadRoot, root ? Value(machine.stageObject(*root)) : Value());
         // A timeline without a parent takes no register: _global moves up into it.
         if (def.flags & kPreloadParent) {
-            Value parent = base ? machine.get(Value(base), "_parent") : Value();
+            // The clip's real parent: a variable named _parent does not count.
+            DisplayObject* clip = machine.displayObjectOf(Value(base));
+            DisplayObject* up = clip ? clip->parent() : nullptr;
+            Value parent = up ? Value(scriptValueOf(machine, *up)) : Value();
             if (!parent.isUndefined()) preload(kPreloadParent, parent);
         }
         preload(kPreloadGlobal, Value(machine.global()));
@@ -268,6 +279,8 @@ Value Activation::callFunction(Machine& machine, Function& function, Object* sel
             uint8_t r = i < def.parameterRegisters.size() ? def.parameterRegisters[i] : 0;
             if (r != 0 && r < a.registers_.size())
                 a.registers_[r] = arg;
+            else if (Value* slot = r != 0 ? a.registerSlot(r) : nullptr)
+                *slot = arg;
             else if (r == 0)
                 locals->setOwn(def.parameters[i], arg);
         }
@@ -285,6 +298,12 @@ Value Activation::callFunction(Machine& machine, Function& function, Object* sel
     machine.setRunningFunction(&function);
     a.execute(0, def.body.code.size());
     return a.returnValue_;
+}
+
+Value* Activation::registerSlot(size_t r) {
+    if (r < registers_.size()) return &registers_[r];
+    std::vector<Value>* outer = ownRegistersOnly_ ? nullptr : machine_.timelineRegisters();
+    return outer && r < outer->size() ? &(*outer)[r] : nullptr;
 }
 
 // ---- the stack
@@ -578,7 +597,8 @@ void Activation::push(std::span<const uint8_t> data) {
                 break;
             case 4: {
                 uint8_t r = in.u8();
-                push(r < registers_.size() ? registers_[r] : Value());
+                Value* slot = registerSlot(r);
+                push(slot ? *slot : Value());
                 break;
             }
             case 5:
@@ -788,7 +808,7 @@ void Activation::runTry(std::span<const uint8_t> data, size_t& pc, size_t end, O
             // What the try block pushed is gone; what it popped stays popped.
             if (stack_.size() > height) stack_.resize(height);
             if (catchInRegister) {
-                if (catchRegister < registers_.size()) registers_[catchRegister] = thrown.value;
+                if (Value* slot = registerSlot(catchRegister)) *slot = thrown.value;
             } else {
                 defineLocal(catchName, thrown.value);
             }
@@ -1392,7 +1412,7 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
         }
         case kStoreRegister: {
             uint8_t r = args.u8();
-            if (r < registers_.size()) registers_[r] = top();
+            if (Value* slot = registerSlot(r)) *slot = top();
             break;
         }
         case kConstantPool: {

@@ -54,6 +54,9 @@ class Activation {
     Outcome execute(size_t start, size_t end);
     Outcome step(uint8_t code, std::span<const uint8_t> data, size_t& pc, size_t end);
 
+    // Register r: DefineFunction2 code past its own count reaches the registers of the frame
+    // script running; null when there is no such register.
+    Value* registerSlot(size_t r);
     Value pop();
     void push(Value value);
     Value& top();
@@ -104,6 +107,7 @@ class Activation {
     size_t jumpTarget_ = 0;
     bool haltsWithBase_ = false;
     bool thisHidden_ = false;
+    bool ownRegistersOnly_ = true;
     bool thisAssigned_ = false;  // a script assigned `this`: thisValue_ is what it reads
     Value thisValue_;  // DefineFunction2 preloaded or suppressed `this`
 };

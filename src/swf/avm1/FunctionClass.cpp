@@ -15,6 +15,9 @@ void installFunctionClass(Machine& m) {
                       if (!args.empty()) return args[0];
                       return Value(m.heap().make<Object>(nullptr));
                   });
+    // SWF 5 movies have no Function class to name.
+    std::vector<std::string> name{"Function"};
+    m.global()->changeFlags(&name, kVersion6, 0);
     m.defineMethod(proto, "call", [](Machine& m, Object* self, std::span<const Value> args) {
         Object* thisObject = args.empty() ? nullptr : m.toObject(args[0]);
         return m.call(Value(self), thisObject, args.empty() ? args : args.subspan(1));

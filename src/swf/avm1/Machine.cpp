@@ -9,7 +9,6 @@
 #include "swf/avm1/NumberConversion.h"
 #include "swf/avm1/PrimitiveObject.h"
 #include "swf/avm1/StageObject.h"
-#include "swf/avm1/SuperObject.h"
 #include "swf/display/DisplayObject.h"
 #include "swf/display/IgnoringCase.h"
 #include "swf/display/MovieClip.h"
@@ -159,8 +158,6 @@ Value Machine::toPrimitive(const Value& v, Hint hint) {
         }
         return Value(std::string());  // a removed clip reads as empty text
     }
-    // `super` itself converts to nothing (its methods act on `this`, not on it).
-    if (dynamic_cast<SuperObject*>(object)) return v;
     if (hint == Hint::Default) {
         Value boxed;
         bool isDate = object->primitiveValue(boxed) && isDateObject(object);
@@ -486,6 +483,8 @@ Value Machine::callMethod(const Value& target, std::string_view name,
     Object* self = target.isObject() ? liveObject(target.asObject()) : toObject(target);
     if (!self) return Value();
     Object* home = holderOf(self, name);
+    // A method of the object itself has its prototype as its home: super is above that.
+    if (home == self) home = self->proto();
     Value method = get(Value(self), name);
     return call(method, self, args, home);
 }

@@ -191,6 +191,11 @@ class Machine {
     Object* runningFunction() const { return runningFunction_; }
     void setRunningFunction(Object* function) { runningFunction_ = function; }
 
+    // The registers of the frame script running (DefineFunction2 code reaches them past its
+    // own), or null.
+    std::vector<Value>* timelineRegisters() const { return timelineRegisters_; }
+    void setTimelineRegisters(std::vector<Value>* registers) { timelineRegisters_ = registers; }
+
     // Reclaims unreachable objects when enough were made; call between action lists.
     void collectGarbageIfDue();
     void collectGarbage();
@@ -235,6 +240,7 @@ class Machine {
     bool tickLimitReported_ = false;
     int callDepth_ = 0;
     int accessorDepth_ = 0;
+    std::vector<Value>* timelineRegisters_ = nullptr;
     bool constructing_ = false;
     Object* runningFunction_ = nullptr;
     std::vector<Value> leftoverStack_;
