@@ -23,7 +23,7 @@ void placeholder(Machine& m, Object* on, std::string_view name, uint16_t flags =
 void installPlaceholderClasses(Machine& m) {
     Object* global = m.global();
     for (std::string_view name :
-         {"Button", "Color", "LoadVars", "MovieClipLoader", "XML", "XMLNode"})
+         {"Button", "Color", "XML", "XMLNode"})
         placeholder(m, global, name);
     if (m.swfVersion() < 6) return;  // no flash package before version 6
     Object* geom = flashPackage(m, "geom");
