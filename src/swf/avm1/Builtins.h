@@ -5,6 +5,7 @@
 namespace swf::avm1 {
 
 class Machine;
+class Object;
 
 class Builtins {
   public:
@@ -22,6 +23,8 @@ void installDateClass(Machine& machine);
 void installErrorClass(Machine& machine);
 void installGlobalFunctions(Machine& machine);
 void installMovieClipClass(Machine& machine);
+// The drawing API's methods on MovieClip.prototype.
+void installDrawingMethods(Machine& machine, Object* movieClipPrototype);
 void installAsBroadcaster(Machine& machine);
 void installFlashGeom(Machine& machine);
 void installColorClass(Machine& machine);

@@ -223,6 +223,13 @@ double distanceToSegment(Point p, Point a, Point b) {
 // a ray from it an odd number of times (even-odd rule). Each edge counts for the fill on its
 // right as it runs and against the fill on its left.
 // `pixel` is the length of a stage pixel in the shape's space: hairlines are a pixel wide.
+// What scripts drew into a clip, when there is any.
+const Drawing* drawingOf(DisplayObject& object) {
+    MovieClip* clip = object.asMovieClip();
+    const Drawing* drawing = clip ? clip->drawingIfAny() : nullptr;
+    return drawing && !drawing->empty() ? drawing : nullptr;
+}
+
 bool shapeContains(const Shape& shape, Point p, double pixel, WorkMeter& work,
                    bool checkBounds = true) {
     if (checkBounds && (p.x < shape.bounds.xMin || p.x > shape.bounds.xMax ||
@@ -279,6 +286,13 @@ bool hitsContentThrough(DisplayObject& object, const Matrix& toStage, Point stag
             return false;
     }
     if (DisplayList* children = object.children()) {
+        if (const Drawing* drawing = drawingOf(object)) {
+            std::optional<Matrix> toLocal = invertMatrix(toStage);
+            double pixel = kTwips / std::sqrt(std::abs(toStage.determinant()));
+            if (toLocal &&
+                shapeContains(drawing->shape(), toLocal->apply(stagePoint), pixel, work))
+                return true;
+        }
         // A clip layer is not hit itself; the depths it masks are hit only where it covers.
         struct Layer {
             int clipDepth;
@@ -391,6 +405,8 @@ void addLeafBounds(DisplayObject& object, const Matrix& toSpace, Rect& bounds, i
         return;
     }
     if (level > MovieContext::kMaxNesting + 2) return;
+    if (const Drawing* drawing = drawingOf(object))
+        bounds = unionBounds(bounds, cornersThrough(drawing->shape().bounds, toSpace));
     for (const auto& [depth, child] : children->objects())
         addLeafBounds(*child, toSpace * child->matrix(), bounds, level + 1, work);
 }

@@ -417,6 +417,7 @@ void installMovieClipClass(Machine& m) {
             return Value();
         };
     };
+    installDrawingMethods(m, proto);
     m.defineMethod(proto, "gotoAndPlay", gotoMethod(true));
     m.defineMethod(proto, "gotoAndStop", gotoMethod(false));
     m.defineMethod(proto, "play", [](Machine& m, Object* self, std::span<const Value>) {

@@ -1,0 +1,93 @@
+// The drawing API drawn by the renderer: fills closed by endFill or left open, either
+// winding, lines, a gradient, and the extents and hit tests that follow what was drawn.
+
+#include <gtest/gtest.h>
+
+#include "ScriptRun.h"
+#include "swf/player/Player.h"
+
+namespace {
+
+namespace st = swftest;
+using avm1test::PushedArguments;
+
+std::string Call(const std::string& target, const std::string& method, const std::string& args) {
+    return "push " + PushedArguments(args) + ", \"" + target + "\"; getVariable; push \"" +
+           method + "\"; callMethod; pop;";
+}
+
+struct Pixel {
+    int r, g, b;
+};
+
+TEST(Drawing, ScriptedShapesAreDrawnMeasuredAndHit) {
+    std::string script =
+        // A red square closed by endFill, and a blue one drawn the other way round, left open.
+        Call("_root", "beginFill", "16711680") + Call("_root", "moveTo", "10, 10") +
+        Call("_root", "lineTo", "50, 10") + Call("_root", "lineTo", "50, 50") +
+        Call("_root", "lineTo", "10, 50") + "push 0, \"_root\"; getVariable; push \"endFill\";"
+        "callMethod; pop;" +
+        Call("_root", "beginFill", "255") + Call("_root", "moveTo", "60, 10") +
+        Call("_root", "lineTo", "60, 50") + Call("_root", "lineTo", "90, 50") +
+        Call("_root", "lineTo", "90, 10") +
+        // A green line 4 px wide, drawn after the fill (which it closes).
+        Call("_root", "lineStyle", "4, 65280") + Call("_root", "moveTo", "10, 80") +
+        Call("_root", "lineTo", "90, 80") +
+        // A clip with a black-to-white gradient from x = 0 to 100 under y 85 to 95.
+        "push 1, \"c\", 2, \"_root\"; getVariable; push \"createEmptyMovieClip\"; callMethod; pop;"
+        "push \"cols\", 16777215, 0, 2; initArray; setVariable;"
+        "push \"alphas\", 100, 100, 2; initArray; setVariable;"
+        "push \"ratios\", 255, 0, 2; initArray; setVariable;"
+        "push \"m\", \"matrixType\", \"box\", \"x\", 0, \"y\", 85, \"w\", 100, \"h\", 10, \"r\", 0,"
+        "  6; initObject; setVariable;"
+        "push \"m\"; getVariable; push \"ratios\"; getVariable; push \"alphas\"; getVariable;"
+        "push \"cols\"; getVariable; push \"linear\", 5, \"c\"; getVariable;"
+        "push \"beginGradientFill\"; callMethod; pop;" +
+        Call("c", "moveTo", "0, 85") + Call("c", "lineTo", "100, 85") +
+        Call("c", "lineTo", "100, 95") + Call("c", "lineTo", "0, 95") +
+        "push 0, \"c\"; getVariable; push \"endFill\"; callMethod; pop;"
+        // Extents and shape hits follow the drawing.
+        "push \"c\"; getVariable; push \"_width\"; getMember; push \",\"; add2;"
+        "push \"c\"; getVariable; push \"_height\"; getMember; add2; push \",\"; add2;"
+        "push true, 30, 30, 3, \"_root\"; getVariable; push \"hitTest\"; callMethod; add2;"
+        "push \",\"; add2;"
+        "push true, 70, 30, 3, \"_root\"; getVariable; push \"hitTest\"; callMethod; add2;"
+        "trace;" +
+        // clear() takes a drawing away.
+        "push 2, \"d\", 2, \"_root\"; getVariable; push \"createEmptyMovieClip\"; callMethod; pop;" +
+        Call("d", "beginFill", "0") + Call("d", "moveTo", "0, 0") + Call("d", "lineTo", "100, 0") +
+        Call("d", "lineTo", "100, 100") +
+        "push 0, \"d\"; getVariable; push \"clear\"; callMethod; pop;";
+
+    st::SwfWriter movie;
+    movie.version(8).frameSizePixels(100, 100);
+    movie.doAction(st::ActionBuilder::assemble(script)).showFrame();
+    std::vector<uint8_t> bytes = movie.bytes();
+    swf::Player player;
+    std::vector<std::string> lines;
+    player.SetTraceSink([&](const std::string& line) { lines.push_back(line); });
+    ASSERT_TRUE(player.LoadMovieFromMemory(bytes)) << player.LoadError();
+    EXPECT_EQ(avm1test::Joined(lines), "100,10,true,false");
+
+    const size_t stride = 300;
+    std::vector<uint8_t> pixels(stride * 100);
+    ASSERT_TRUE(player.Draw({pixels.data(), stride, 24, false}));
+    auto at = [&](int x, int y) {
+        const uint8_t* p = &pixels[static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 3];
+        return Pixel{p[2], p[1], p[0]};
+    };
+    struct Expected {
+        int x, y, r, g, b;
+    };
+    for (const Expected& e : {Expected{30, 30, 255, 0, 0}, Expected{75, 30, 0, 0, 255},
+                              Expected{50, 80, 0, 255, 0}, Expected{50, 70, 255, 255, 255},
+                              Expected{55, 30, 255, 255, 255}}) {
+        Pixel p = at(e.x, e.y);
+        EXPECT_EQ(std::tie(p.r, p.g, p.b), std::tie(e.r, e.g, e.b)) << e.x << "," << e.y;
+    }
+    EXPECT_LT(at(5, 90).r, 40);
+    EXPECT_GT(at(95, 90).r, 215);
+    EXPECT_LT(at(5, 90).r, at(50, 90).r);
+}
+
+}  // namespace
