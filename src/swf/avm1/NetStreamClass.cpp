@@ -266,10 +266,12 @@ void installNetStreamClass(Machine& m) {
         [](Machine& m, Object* prototype) -> Object* {
             return m.heap().make<NetStreamObject>(prototype);
         });
-    // (stream, generation, what) on a later frame.
+    // (stream, generation, what) on a later frame; an event of an older generation is dropped.
     Function* later = m.newFunction([](Machine& m, Object*, std::span<const Value> args) {
         NetStreamObject* s = streamOf(arg(args, 0).asObject());
-        if (s && m.toNumber(arg(args, 1)) == s->generation) report(m, s, m.toInt32(arg(args, 2)));
+        double generation = m.toNumber(arg(args, 1));  // -1: reported whatever came since
+        if (s && (generation < 0 || generation == s->generation))
+            report(m, s, m.toInt32(arg(args, 2)));
         return Value();
     });
     m.addRoot(later);
@@ -298,19 +300,18 @@ void installNetStreamClass(Machine& m) {
             return Value();
         });
     // A seek or pause drops the end report of the play before it.
-    m.defineMethod(
-        proto, "seek", [events, later](Machine& m, Object* self, std::span<const Value> args) {
-            NetStreamObject* s = streamOf(self);
-            if (!s || !s->open) return Value();
-            double to = m.toNumber(arg(args, 0));
-            if (!(to >= 0)) to = 0;
-            ++s->generation;
-            s->positionSec = std::min(to, s->durationSec);
-            s->startedMs = m.movieTimeMs();
-            events->later(m, later, 0,
-                          {Value(s), Value(static_cast<double>(s->generation)), Value(2)});
-            return Value();
-        });
+    m.defineMethod(proto, "seek",
+                   [events, later](Machine& m, Object* self, std::span<const Value> args) {
+                       NetStreamObject* s = streamOf(self);
+                       if (!s || !s->open) return Value();
+                       double to = m.toNumber(arg(args, 0));
+                       if (!(to >= 0)) to = 0;
+                       ++s->generation;
+                       s->positionSec = std::min(to, s->durationSec);
+                       s->startedMs = m.movieTimeMs();
+                       events->later(m, later, 0, {Value(s), Value(-1), Value(2)});
+                       return Value();
+                   });
     m.defineMethod(proto, "pause", [](Machine& m, Object* self, std::span<const Value> args) {
         NetStreamObject* s = streamOf(self);
         if (!s || !s->open) return Value();
