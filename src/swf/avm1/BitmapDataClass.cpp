@@ -153,7 +153,7 @@ Value copyPixels(Machine& m, Object* self, std::span<const Value> args) {
     auto rect = readRect(m, args[1]);
     if (!rect) return failed(-4);
     auto point = readPoint(m, args[2]);
-    if (!point) return failed();
+    if (!point) point = PixelPoint{};  // a point that is not one is the origin
     BitmapDataObject* alphaBitmap = args.size() > 3 ? live(args[3].asObject()) : nullptr;
     PixelPoint alphaPoint;
     if (alphaBitmap && args.size() > 4) {
@@ -209,7 +209,7 @@ Value copyChannel(Machine& m, Object* self, std::span<const Value> args) {
     auto rect = readRect(m, args[1]);
     if (!rect) return failed(-4);
     auto point = readPoint(m, args[2]);
-    if (!point) return failed();
+    if (!point) point = PixelPoint{};  // a point that is not one is the origin
     uint32_t from = toColour(m, args[3]), to = toColour(m, args[4]);
     auto shiftOf = [](uint32_t channel) -> int {
         switch (channel) {
@@ -220,8 +220,9 @@ Value copyChannel(Machine& m, Object* self, std::span<const Value> args) {
             default: return -1;
         }
     };
+    // A source that is no channel reads 0; a destination that is none takes nothing.
     int fromShift = shiftOf(from), toShift = shiftOf(to);
-    if (fromShift < 0 || toShift < 0) return failed();
+    if (toShift < 0) return failed();
     if (toShift == 24 && !dst->transparent()) return failed();
     std::vector<uint32_t> source;
     eachPixel(*src, *rect, *point, *dst, [&](int sx, int sy, int, int) {
@@ -229,7 +230,7 @@ Value copyChannel(Machine& m, Object* self, std::span<const Value> args) {
     });
     size_t i = 0;
     eachPixel(*src, *rect, *point, *dst, [&](int, int, int dx, int dy) {
-        uint32_t value = channelOf(source[i++], fromShift);
+        uint32_t value = fromShift < 0 ? 0 : channelOf(source[i++], fromShift);
         uint32_t d = dst->pixel(dx, dy);
         d = (d & ~(0xFFu << toShift)) | value << toShift;
         dst->setPixel(dx, dy, d);
@@ -239,19 +240,20 @@ Value copyChannel(Machine& m, Object* self, std::span<const Value> args) {
 
 Value merge(Machine& m, Object* self, std::span<const Value> args) {
     BitmapDataObject* dst = live(self);
-    if (!dst || args.size() < 7) return failed();
+    if (!dst || args.size() < 6) return failed();
     auto* src = asBitmapData(args[0]);
     if (!src) return failed(-2);
     if (!src->alive()) return failed(-3);
     auto rect = readRect(m, args[1]);
     if (!rect) return failed(-4);
     auto point = readPoint(m, args[2]);
-    if (!point) return failed();
+    if (!point) point = PixelPoint{};  // a point that is not one is the origin
     int mult[4];  // alpha, red, green, blue
     mult[1] = toInt(m, args[3]);
     mult[2] = toInt(m, args[4]);
     mult[3] = toInt(m, args[5]);
-    mult[0] = toInt(m, args[6]);
+    mult[0] = args.size() > 6 ? toInt(m, args[6]) : 256;  // no alpha multiplier: the source's
+    for (int& k : mult) k = std::clamp(k, 0, 256);
     std::vector<uint32_t> source;
     eachPixel(*src, *rect, *point, *dst, [&](int sx, int sy, int, int) {
         source.push_back(src->pixel(sx, sy));
@@ -305,8 +307,10 @@ Value threshold(Machine& m, Object* self, std::span<const Value> args) {
     if (!src->alive()) return failed(-3);
     auto rect = readRect(m, args[1]);
     if (!rect) return failed(-4);
+    // A point that is not one is the origin here.
+    PixelPoint origin;
     auto point = readPoint(m, args[2]);
-    if (!point) return failed();
+    if (!point) point = origin;
     std::string op = m.toString(args[3]);
     uint32_t limit = toColour(m, args[4]);
     uint32_t colour = args.size() > 5 ? toColour(m, args[5]) : 0;
@@ -422,7 +426,7 @@ Value paletteMap(Machine& m, Object* self, std::span<const Value> args) {
     auto rect = readRect(m, args[1]);
     if (!rect) return failed(-4);
     auto point = readPoint(m, args[2]);
-    if (!point) return failed();
+    if (!point) point = PixelPoint{};  // a point that is not one is the origin
     // Red, green, blue, alpha tables; a missing one keeps its channel.
     uint32_t tables[4][256];
     const int shifts[4] = {16, 8, 0, 24};
@@ -457,7 +461,7 @@ Value pixelDissolve(Machine& m, Object* self, std::span<const Value> args) {
     auto rect = readRect(m, args[1]);
     if (!rect) return failed(-4);
     auto point = readPoint(m, args[2]);
-    if (!point) return failed();
+    if (!point) point = PixelPoint{};  // a point that is not one is the origin
     int seed = args.size() > 3 ? toInt(m, args[3]) : 0;
     PixelRect r = src->clip(*rect);
     int64_t area = static_cast<int64_t>(r.width) * r.height;
@@ -591,7 +595,7 @@ Value applyFilterMethod(Machine& m, Object* self, std::span<const Value> args) {
     auto rect = readRect(m, args[1]);
     if (!rect) return failed(-4);
     auto point = readPoint(m, args[2]);
-    if (!point) return failed();
+    if (!point) point = PixelPoint{};  // a point that is not one is the origin
     auto filter = readFilter(m, args[3]);
     if (!filter) return failed(-6);
     std::vector<uint32_t> source;

@@ -60,7 +60,9 @@ uint32_t BitmapDataObject::unpremultiply(uint32_t p) {
     uint32_t a = p >> 24;
     if (a == 255) return p;
     if (a == 0) return 0;
-    auto scale = [a](uint32_t c) { return std::min<uint32_t>(255, (c * 255 + (a - 1) / 2) / a); };
+    // By a reciprocal in 8.8 fixed point, as the player divides.
+    uint32_t reciprocal = 65280 / a;
+    auto scale = [reciprocal](uint32_t c) { return std::min<uint32_t>(255, (c * reciprocal + 127) >> 8); };
     return a << 24 | scale(p >> 16 & 255) << 16 | scale(p >> 8 & 255) << 8 | scale(p & 255);
 }
 
@@ -150,10 +152,12 @@ void BitmapDataObject::noise(int64_t seed, int low, int high, int channels, bool
 }
 
 PixelRect BitmapDataObject::colorBounds(uint32_t mask, uint32_t colour, bool find) const {
+    // An opaque bitmap compares with the colour unmasked, as the player does.
+    uint32_t wanted = transparent_ ? colour & mask : colour;
     int minX = width(), minY = height(), maxX = -1, maxY = -1;
     for (int y = 0; y < height(); ++y) {
         for (int x = 0; x < width(); ++x) {
-            if (((raw(x, y) & mask) == (colour & mask)) != find) continue;
+            if (((raw(x, y) & mask) == wanted) != find) continue;
             minX = std::min(minX, x);
             maxX = std::max(maxX, x);
             minY = std::min(minY, y);

@@ -74,8 +74,8 @@ class BitmapDataObject : public Object {
     // Random channels from `seed` in [low, high]; `channels` bits 1 red, 2 green, 4 blue,
     // 8 alpha; grey uses one value for red, green and blue.
     void noise(int64_t seed, int low, int high, int channels, bool grey);
-    // The smallest rectangle of pixels where (pixel & mask) == (colour & mask), or != with
-    // !find; the pixels as kept (premultiplied), as the player compares them.
+    // The smallest rectangle of pixels where (pixel & mask) == colour (masked too on a
+    // transparent bitmap), or != with !find; the pixels as kept (premultiplied).
     PixelRect colorBounds(uint32_t mask, uint32_t colour, bool find) const;
 
     static uint32_t premultiply(uint32_t argb);
