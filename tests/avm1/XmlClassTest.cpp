@@ -202,13 +202,15 @@ TEST(XmlClass, MatchesThePlayer) {
              trace(call("x", "hasOwnProperty", {str("status")})) +
              trace(call("XML.prototype", "hasOwnProperty", {str("status")})),
          "7\ntrue\napplication/x-www-form-urlencoded\n4\n4<a />\nundefined\nfalse\ntrue"},
-        {"nothing is loaded: load fails, sendAndLoad only marks its target",
+        {"a movie without a folder loads nothing: the request is made and refused",
          let("x", xml("")) + let("r", make("Object", {})) + trace(call("x", "getBytesLoaded")) +
              trace(call("x", "load", {str("a.xml")})) +
              traces({"x.loaded", "x._bytesLoaded", "x._bytesTotal"}) +
              trace(call("x", "sendAndLoad", {str("u"), get("r")})) +
              trace(call("x", "sendAndLoad", {str("u"), str("r")})) + traces({"r.loaded"}),
-         "undefined\nfalse\nfalse\n0\nundefined\ntrue\nfalse\nfalse"},
+         "undefined\nKinetrope: not loading 'a.xml': the movie has no folder to load from\ntrue\n"
+         "false\n0\nundefined\nKinetrope: not loading 'u': the movie has no folder to load from\n"
+         "true\nfalse\nfalse"},
         {"addRequestHeader",
          let("x", xml("")) + run(call("x", "addRequestHeader", {str("a"), "push 1; "})) +
              traces({"x._customHeaders"}) +
