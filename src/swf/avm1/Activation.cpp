@@ -5,6 +5,7 @@
 
 #include "swf/avm1/ArrayObject.h"
 #include "swf/avm1/DisplayProperties.h"
+#include "swf/avm1/Dragging.h"
 #include "swf/avm1/LoadRequests.h"
 #include "swf/avm1/MovieClipClass.h"
 #include "swf/avm1/NumberConversion.h"
@@ -1075,14 +1076,24 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
             break;
         }
         case kStartDrag: {
-            pop();
-            bool constrain = machine_.toBoolean(pop()) ;
-            pop();
-            if (constrain)
-                for (int i = 0; i < 4; ++i) pop();
+            Value target = pop();
+            bool lockCenter = machine_.toBoolean(pop());
+            std::optional<DragLimits> limits;
+            if (machine_.toBoolean(pop())) {
+                limits.emplace();
+                limits->bottom = machine_.toNumber(pop());
+                limits->right = machine_.toNumber(pop());
+                limits->top = machine_.toNumber(pop());
+                limits->left = machine_.toNumber(pop());
+            }
+            DisplayObject* object = machine_.displayObjectOf(target);
+            if (!object)
+                object = machine_.displayObjectOf(Value(resolveTarget(machine_.toString(target))));
+            if (object) startDrag(machine_, *object, lockCenter, limits);
             break;
         }
         case kEndDrag:
+            stopDrag(machine_);
             break;
         case kThrow:
             throw ScriptThrow{pop()};

@@ -520,8 +520,10 @@ Value getDisplayProperty(Machine& machine, DisplayObject& object, int index) {
             return Value(machine.slashPath(object));
         case kName:
             return Value(object.name());
-        case kDropTarget:
-            return Value("");
+        case kDropTarget: {
+            const DragState& drag = machine.context().input().drag;
+            return Value(drag.dropped.lock().get() == &object ? drag.dropTarget : std::string());
+        }
         case kUrl:
             return Value(machine.context().movieUrl());
         case kHighQuality: {

@@ -4,6 +4,7 @@
 
 #include "swf/avm1/Activation.h"
 #include "swf/avm1/DisplayProperties.h"
+#include "swf/avm1/Dragging.h"
 #include "swf/avm1/ScriptEngine.h"
 #include "swf/avm1/StageObject.h"
 #include "swf/display/ButtonInstance.h"
@@ -123,6 +124,7 @@ void InputDispatcher::announce(uint32_t clipEvent, const char* broadcaster, cons
 }
 
 void InputDispatcher::mouseMoved() {
+    followDrag(engine_.machine());
     announce(kClipMouseMove, "Mouse", "onMouseMove");
     followPointer();
 }

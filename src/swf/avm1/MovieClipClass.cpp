@@ -6,6 +6,7 @@
 #include "swf/avm1/ArrayObject.h"
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/DisplayProperties.h"
+#include "swf/avm1/Dragging.h"
 #include "swf/avm1/LoadRequests.h"
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/NumberConversion.h"
@@ -418,6 +419,20 @@ void installMovieClipClass(Machine& m) {
         };
     };
     installDrawingMethods(m, proto);
+    m.defineMethod(proto, "startDrag", [](Machine& m, Object* self, std::span<const Value> args) {
+        DisplayObject* object = m.displayObjectOf(Value(self));
+        if (!object) return Value();
+        std::optional<DragLimits> limits;
+        if (args.size() >= 5)
+            limits = DragLimits{m.toNumber(args[1]), m.toNumber(args[2]), m.toNumber(args[3]),
+                                m.toNumber(args[4])};
+        startDrag(m, *object, m.toBoolean(arg(args, 0)), limits);
+        return Value();
+    });
+    m.defineMethod(proto, "stopDrag", [](Machine& m, Object*, std::span<const Value>) {
+        stopDrag(m);
+        return Value();
+    });
     m.defineMethod(proto, "gotoAndPlay", gotoMethod(true));
     m.defineMethod(proto, "gotoAndStop", gotoMethod(false));
     m.defineMethod(proto, "play", [](Machine& m, Object* self, std::span<const Value>) {

@@ -5,10 +5,24 @@
 
 #include <bitset>
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "swf/geom/Geometry.h"
 
 namespace swf {
+
+class DisplayObject;
+
+// The object startDrag fastened to the pointer, and where it was last dropped onto.
+struct DragState {
+    std::weak_ptr<DisplayObject> object;
+    Point offset;  // from the pointer to the object's position, in its parent's twips
+    bool constrained = false;
+    double left = 0, top = 0, right = 0, bottom = 0;  // twips of the parent
+    std::weak_ptr<DisplayObject> dropped;             // the object _droptarget belongs to
+    std::string dropTarget;                           // slash path of what is under it
+};
 
 struct InputState {
     Point mouse;  // stage twips
@@ -19,6 +33,7 @@ struct InputState {
     std::bitset<256> toggled;
     int lastKeyCode = 0;
     uint32_t lastCharacter = 0;
+    DragState drag;
 
     void press(int code, bool down) {
         if (code <= 0 || code >= 256) return;
