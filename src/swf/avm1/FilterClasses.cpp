@@ -397,6 +397,8 @@ void installFilterClass(Machine& m, Object* package, Object* base, const FilterC
             target->filter = defaultsOf(kind);
             for (size_t i = 0; i < args.size() && i < arguments->size(); ++i)
                 setField(m, *target, (*arguments)[i], args[i]);
+            // A convolution's edge colour given without its alpha is opaque.
+            if (kind == Kind::Convolution && args.size() == 8) target->filter.alpha = 1;
             if (target == o) o->ready = true;
             return Value();
         },
