@@ -340,12 +340,14 @@ void setField(Machine& m, FilterObject& o, Field field, const Value& v) {
             }
             break;
         case F::MapPoint: {
-            if (v.isObject()) {
-                Value x = m.get(v, "x"), y = m.get(v, "y");
-                f.mapX = x.isUndefined() ? 0 : integer(number(m, x));
-                f.mapY = y.isUndefined() ? 0 : integer(number(m, y));
-            } else {
+            // Anything but an object with both coordinates is the origin.
+            Value x = v.isObject() ? m.get(v, "x") : Value();
+            Value y = v.isObject() ? m.get(v, "y") : Value();
+            if (x.isUndefined() || y.isUndefined()) {
                 f.mapX = f.mapY = 0;
+            } else {
+                f.mapX = integer(number(m, x));
+                f.mapY = integer(number(m, y));
             }
             break;
         }
