@@ -202,6 +202,18 @@ const std::vector<avm1test::ScriptCase> kCases = {
         }
         push 7, 1, "f"; callFunction; pop)",
      "undefined\n7"},
+    {"a function is called on the scope object it was found on", 8,
+     R"(push "name", "timeline"; setVariable
+        function "who" () { push "this"; getVariable; push "name"; getMember; trace }
+        push 0, "who"; callFunction; pop
+        push "name", "with object", "who"; push "who"; getVariable; push 2; initObject
+        with { push 0, "who"; callFunction; pop }
+        function "outer" () {
+            function "inner" () { push "this"; getVariable; push "name"; getMember; trace }
+            push 0, "inner"; callFunction; pop
+        }
+        push 0, "outer"; callFunction; pop)",
+     "timeline\nwith object\nundefined"},
     {"super is above the prototype of the method's object", 8,
      R"(push "f"
         function () { push "super"; getVariable; trace }

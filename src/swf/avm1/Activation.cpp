@@ -1187,6 +1187,14 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
             } else {
                 function = getVariable(name);
                 self = nullptr;
+                // A function found anywhere but on the timeline (a with block's object, a
+                // function's locals, _global) is called on the object it was found on.
+                if (!isPath(name))
+                    for (auto it = scope_.rbegin(); it != scope_.rend(); ++it) {
+                        if (!it->object || !machine_.has(it->object, name)) continue;
+                        if (!it->isTarget) self = it->object;
+                        break;
+                    }
             }
             if (!self) self = target_ ? target_ : base_;
             push(machine_.call(function, self, arguments, home));
