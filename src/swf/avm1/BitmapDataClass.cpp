@@ -770,8 +770,8 @@ void defineMethods(Machine& m, Object* proto) {
     m.defineMethod(proto, "noise", [](Machine& m, Object* self, std::span<const Value> args) {
         BitmapDataObject* b = live(self);
         if (!b || args.empty()) return failed();
-        int low = args.size() > 1 ? toInt(m, args[1]) & 255 : 0;
-        int high = args.size() > 2 ? toInt(m, args[2]) & 255 : 255;
+        int low = args.size() > 1 ? std::clamp(toInt(m, args[1]), 0, 255) : 0;
+        int high = args.size() > 2 ? std::clamp(toInt(m, args[2]), 0, 255) : 255;
         int channels = args.size() > 3 ? toInt(m, args[3]) : 7;
         bool grey = args.size() > 4 && m.toBoolean(args[4]);
         b->noise(toInt(m, args[0]), low, high, channels, grey);
