@@ -135,11 +135,12 @@ TEST(TextFieldClass, MatchesThePlayer) {
         {"an empty field's format is all unset", 8,
          field() + let("f", call("tf", "getTextFormat")) + show("f.font") + show("f.size"),
          "null\nnull"},
-        {"setTextFormat applies to the text", 8,
+        {"setTextFormat colours the text, not what new text gets", 8,
          field() + set("tf", "text", "\"abc\"") + let("f", newObject("TextFormat")) +
              set("f", "color", "255") + "push \"f\"; getVariable; push 1, \"tf\"; getVariable; "
-             "push \"setTextFormat\"; callMethod; pop\n" + show("tf.textColor"),
-         "255"},
+             "push \"setTextFormat\"; callMethod; pop\n" + let("g", call("tf", "getTextFormat")) +
+             show("g.color") + show("tf.textColor"),
+         "255\n0"},
         {"TextFormat rounds half to even and bounds what it keeps", 8,
          let("f", newObject("TextFormat")) + set("f", "size", "-2.5") + show("f.size") +
              set("f", "size", "3.5") + show("f.size") + set("f", "size", "4294967295") +
@@ -161,6 +162,39 @@ TEST(TextFieldClass, MatchesThePlayer) {
              let("g", call("s", "getStyle", {"\"k\""})) + show("g.fontSize") +
              show("s._styles.k.size") + call("s", "getStyle", {"\"none\""}) + "trace\n",
          "true\n5 \nfalse\ntrue\n10px\n10\nnull"},
+        {"HTML text takes its tags' format; text set later the format for new text", 8,
+         field() + set("tf", "html", "true") +
+             set("tf", "htmlText", "\"<font color='#00ff00'>green</font>\"") + show("tf.text") +
+             show("tf.textColor") + let("f", call("tf", "getTextFormat")) + show("f.color") +
+             set("tf", "text", "\"plain\"") + let("f", call("tf", "getTextFormat")) +
+             show("f.color"),
+         "green\n0\n65280\n0"},
+        {"an attribute without quotes ends the HTML text", 8,
+         field() + set("tf", "html", "true") +
+             set("tf", "htmlText", "\"a<font color=#00FF00>b</font>\"") + show("tf.text"),
+         "a"},
+        {"paragraphs end lines in multiline fields only", 8,
+         field() + set("tf", "html", "true") + set("tf", "htmlText", "\"<p>a</p><p>b</p>\"") +
+             show("tf.length") + set("tf", "multiline", "true") +
+             set("tf", "htmlText", "\"<p>a</p><p>b</p>\"") + show("tf.length"),
+         "2\n4"},
+        {"older movies truncate and keep indents positive", 7,
+         let("f", newObject("TextFormat")) + set("f", "size", "-10.9") + show("f.size") +
+             set("f", "indent", "-3") + show("f.indent") + set("f", "align", "\"right\"") +
+             set("f", "align", "null") + show("f.align"),
+         "-10\n0\nright"},
+        {"the constructor truncates and keeps negative margins", 8,
+         let("f", newObject("TextFormat", {"null", "-10.9", "null", "null", "null", "null",
+                                           "null", "null", "null", "-11"})) +
+             show("f.size") + show("f.leftMargin"),
+         "-10\n-11"},
+        {"style names", 8,
+         let("s", newObject("TextField.StyleSheet")) +
+             call("s", "parseCSS", {"\"a{x:1} b{y:2}\""}) + "pop\n" +
+             let("n", call("s", "getStyleNames")) + show("n.length") +
+             call("s", "parseCSS", {"\"k {font-family:  A ,  B; letter-spacing: 2.5}\""}) +
+             "pop\n" + show("s._styles.k.font") + show("s._styles.k.letterSpacing"),
+         "2\nA ,B\n2"},
         {"TextSnapshot of a clip without static text", 8,
          let("t", call("_root", "getTextSnapshot")) + call("t", "getCount") + "trace\n" +
              call("t", "findText", {"0", "\"a\"", "true"}) + "trace\n" +

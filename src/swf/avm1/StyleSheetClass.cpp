@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "swf/avm1/ArrayObject.h"
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/NumberConversion.h"
@@ -173,7 +174,23 @@ Value transform(Machine& m, Object*, std::span<const Value> args) {
             std::string text = m.toString(v);
             format.display = text == "inline" || text == "none" ? text : "block";
         }
-        if (given("fontFamily", v)) format.font = m.toString(v);
+        if (given("fontFamily", v)) {
+            // Each name of the list loses the spaces before it.
+            std::string list = m.toString(v), font;
+            size_t start = 0;
+            while (true) {
+                size_t comma = std::min(list.find(',', start), list.size());
+                size_t from = start;
+                while (from < comma && isSpace(list[from])) ++from;
+                if (from < comma) {
+                    if (!font.empty()) font += ',';
+                    font.append(list, from, comma - from);
+                }
+                if (comma >= list.size()) break;
+                start = comma + 1;
+            }
+            format.font = font;
+        }
         if (given("fontSize", v)) {
             double size = integerOf(m, v);
             if (size > 0) format.size = size;
@@ -193,7 +210,7 @@ Value transform(Machine& m, Object*, std::span<const Value> args) {
             format.kerning = (v.isString() && v.asString() == "true") || (n != 0 && !std::isnan(n));
         }
         if (given("leading", v)) format.leading = toInt32(integerOf(m, v));
-        if (given("letterSpacing", v)) format.letterSpacing = parseFloatText(m.toString(v));
+        if (given("letterSpacing", v)) format.letterSpacing = integerOf(m, v);
         if (given("marginLeft", v)) format.leftMargin = std::max(0, toInt32(integerOf(m, v)));
         if (given("marginRight", v)) format.rightMargin = std::max(0, toInt32(integerOf(m, v)));
         if (given("textAlign", v)) {

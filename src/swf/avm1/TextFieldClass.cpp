@@ -23,7 +23,6 @@
 #include "swf/display/IgnoringCase.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
-#include "swf/text/HtmlText.h"
 #include "swf/text/TextDecoding.h"
 
 namespace swf::avm1 {
@@ -101,7 +100,11 @@ Object* variableHolder(Machine& m, EditTextInstance& field, std::string& member)
 void showText(Machine& m, EditTextInstance& field, const std::string& text, bool html) {
     Machine::checkLength(text.size());
     std::u32string decoded = decode(m, text);
-    field.field().setPlainText(html ? PlainTextFromHtml(decoded) : std::move(decoded));
+    field.field().useNewFormat();
+    if (html)
+        field.field().setHtml(decoded);
+    else
+        field.field().setPlainText(std::move(decoded));
 }
 
 // Tells values apart as the field does: an object by its identity, a primitive by its type
@@ -464,7 +467,8 @@ void installProperties(Machine& m, Object* proto) {
     defineProperty(
         m, proto, "textColor",
         [](Machine&, EditTextInstance& f) {
-            return Value(static_cast<double>(tf(f).format().color.value_or(0)));
+            // The colour of new text; what is there may have colours of its own.
+            return Value(static_cast<double>(tf(f).newFormat().color.value_or(0)));
         },
         [](Machine& m, EditTextInstance& f, const Value& v) {
             TextFormat color;

@@ -33,21 +33,32 @@ TextFormat* formatOf(Object* self) {
     return object ? &object->format : nullptr;
 }
 
-// Round half to even; NaN and what does not fit in 32 bits give INT32_MIN.
-double wholeNumber(double n) {
-    double r = std::nearbyint(n);
+// Version 8 rounds half to even, older movies truncate; NaN and what does not fit in 32 bits
+// give INT32_MIN.
+double wholeNumber(Machine& m, double n) {
+    double r = m.swfVersion() >= 8 ? std::nearbyint(n) : std::trunc(n);
     if (!(r >= -2147483648.0 && r <= 2147483647.0)) return -2147483648.0;
     return r;
 }
 
-double marginNumber(double n) {
+double marginNumber(Machine& m, double n) {
     if (std::isnan(n) || n < 0) return 0;
-    return wholeNumber(n);
+    return wholeNumber(m, n);
 }
 
-std::optional<double> numberAttribute(Machine& m, const Value& v, double (*convert)(double)) {
+// Indents and leading: negative from version 8 on, like margins before.
+double indentNumber(Machine& m, double n) {
+    return m.swfVersion() >= 8 ? wholeNumber(m, n) : marginNumber(m, n);
+}
+
+double anyNumber(Machine&, double n) {
+    return n;
+}
+
+std::optional<double> numberAttribute(Machine& m, const Value& v,
+                                      double (*convert)(Machine&, double)) {
     if (v.isNullish()) return std::nullopt;
-    return convert(m.toNumber(v));
+    return convert(m, m.toNumber(v));
 }
 
 std::optional<bool> boolAttribute(Machine& m, const Value& v) {
@@ -87,7 +98,7 @@ std::optional<std::vector<double>> tabStopsOf(Machine& m, const Value& v) {
     uint32_t count = n > 0 ? static_cast<uint32_t>(std::min<double>(n, kMaxTabStops)) : 0;
     std::vector<double> stops;
     for (uint32_t i = 0; i < count; ++i)
-        stops.push_back(wholeNumber(m.toNumber(m.get(v, std::to_string(i)))));
+        stops.push_back(wholeNumber(m, m.toNumber(m.get(v, std::to_string(i)))));
     return stops;
 }
 
@@ -133,11 +144,8 @@ const Attribute kAttributes[] = {
          return f.align ? Value(alignName(*f.align)) : Value(Null{});
      },
      [](Machine& m, TextFormat& f, const Value& v) {
-         if (v.isNullish()) {
-             f.align.reset();
-             return;
-         }
-         // A name the player does not know leaves the alignment as it was.
+         // A name the player does not know, null included, leaves the alignment as it was.
+         if (v.isNullish()) return;
          std::string name = m.toString(v);
          for (TextAlign a :
               {TextAlign::Left, TextAlign::Center, TextAlign::Right, TextAlign::Justify})
@@ -153,15 +161,15 @@ const Attribute kAttributes[] = {
      }},
     {"indent", [](Machine&, const TextFormat& f) { return valueOf(f.indent); },
      [](Machine& m, TextFormat& f, const Value& v) {
-         f.indent = numberAttribute(m, v, wholeNumber);
+         f.indent = numberAttribute(m, v, indentNumber);
      }},
     {"leading", [](Machine&, const TextFormat& f) { return valueOf(f.leading); },
      [](Machine& m, TextFormat& f, const Value& v) {
-         f.leading = numberAttribute(m, v, wholeNumber);
+         f.leading = numberAttribute(m, v, indentNumber);
      }},
     {"blockIndent", [](Machine&, const TextFormat& f) { return valueOf(f.blockIndent); },
      [](Machine& m, TextFormat& f, const Value& v) {
-         f.blockIndent = numberAttribute(m, v, wholeNumber);
+         f.blockIndent = numberAttribute(m, v, indentNumber);
      }},
     {"tabStops",
      [](Machine& m, const TextFormat& f) {
@@ -181,7 +189,7 @@ const Attribute kAttributes[] = {
      [](Machine& m, TextFormat& f, const Value& v) { f.kerning = boolAttribute(m, v); }},
     {"letterSpacing", [](Machine&, const TextFormat& f) { return valueOf(f.letterSpacing); },
      [](Machine& m, TextFormat& f, const Value& v) {
-         f.letterSpacing = numberAttribute(m, v, [](double n) { return n; });
+         f.letterSpacing = numberAttribute(m, v, anyNumber);
      }},
     {"display", [](Machine&, const TextFormat& f) { return Value(f.display); },
      [](Machine& m, TextFormat& f, const Value& v) {

@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 
 #include "swf/text/DeviceFontCache.h"
 #include "swf/text/FontCharacter.h"
 #include "swf/text/GlyphPainter.h"
-#include "swf/text/HtmlText.h"
 #include "swf/text/TextDecoding.h"
 
 namespace swf {
@@ -106,6 +107,201 @@ std::string numberText(double value) {
     return buffer;
 }
 
+
+constexpr size_t kMaxOpenTags = 256;  // deeper nesting keeps the format it has
+constexpr size_t kMaxEntityLength = 10;
+
+std::string lowerAscii(std::u32string_view text) {
+    std::string out;
+    for (char32_t c : text)
+        out.push_back(c < 0x80 ? static_cast<char>(std::tolower(static_cast<int>(c))) : '?');
+    return out;
+}
+
+struct HtmlTag {
+    std::string name;  // lower case
+    bool closing = false;
+    bool selfClosing = false;
+    bool malformed = false;  // an attribute value without quotes ends the text
+    std::vector<std::pair<std::string, std::u32string>> attributes;  // names lower case
+};
+
+bool isHtmlSpace(char32_t c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+HtmlTag parseTag(std::u32string_view body) {
+    HtmlTag tag;
+    size_t i = 0;
+    if (i < body.size() && body[i] == '/') {
+        tag.closing = true;
+        ++i;
+    }
+    if (!body.empty() && body.back() == '/') {
+        tag.selfClosing = true;
+        body.remove_suffix(1);
+    }
+    size_t start = i;
+    while (i < body.size() && !isHtmlSpace(body[i])) ++i;
+    tag.name = lowerAscii(body.substr(start, i - start));
+    while (i < body.size()) {
+        while (i < body.size() && isHtmlSpace(body[i])) ++i;
+        start = i;
+        while (i < body.size() && body[i] != '=' && !isHtmlSpace(body[i])) ++i;
+        std::string name = lowerAscii(body.substr(start, i - start));
+        while (i < body.size() && isHtmlSpace(body[i])) ++i;
+        std::u32string value;
+        if (i < body.size() && body[i] == '=') {
+            ++i;
+            while (i < body.size() && isHtmlSpace(body[i])) ++i;
+            if (i < body.size() && (body[i] == '"' || body[i] == '\'')) {
+                const char32_t quote = body[i++];
+                start = i;
+                while (i < body.size() && body[i] != quote) ++i;
+                // Built whole: assigning the view trips GCC 12's -Wrestrict false positive.
+                value = std::u32string(body.data() + start, i - start);
+                if (i < body.size()) ++i;
+            } else {
+                tag.malformed = true;
+                return tag;
+            }
+        }
+        if (name.empty()) {
+            if (i < body.size()) ++i;
+            continue;
+        }
+        tag.attributes.emplace_back(std::move(name), std::move(value));
+    }
+    return tag;
+}
+
+std::optional<char32_t> decodeEntity(std::u32string_view name) {
+    if (name.size() > 1 && name[0] == '#') {
+        const bool hex = name[1] == 'x' || name[1] == 'X';
+        std::u32string_view digits = name.substr(hex ? 2 : 1);
+        if (digits.empty() || digits.size() > 8) return std::nullopt;
+        char32_t value = 0;
+        for (char32_t d : digits) {
+            int digit = d >= '0' && d <= '9'          ? static_cast<int>(d - '0')
+                        : hex && d >= 'a' && d <= 'f' ? static_cast<int>(d - 'a' + 10)
+                        : hex && d >= 'A' && d <= 'F' ? static_cast<int>(d - 'A' + 10)
+                                                      : -1;
+            if (digit < 0) return std::nullopt;
+            value = value * (hex ? 16 : 10) + static_cast<char32_t>(digit);
+        }
+        if (value == 0 || value > 0x10FFFF) return std::nullopt;
+        return value;
+    }
+    const std::string lower = lowerAscii(name);
+    if (lower == "lt") return U'<';
+    if (lower == "gt") return U'>';
+    if (lower == "amp") return U'&';
+    if (lower == "quot") return U'"';
+    if (lower == "apos") return U'\'';
+    if (lower == "nbsp") return U'\u00A0';
+    return std::nullopt;
+}
+
+// "#RRGGBB": the hex digits after '#' make the colour (the last six of a longer run); without
+// '#' it is black.
+uint32_t htmlColor(std::u32string_view value) {
+    if (value.empty() || value[0] != '#') return 0;
+    uint32_t color = 0;
+    for (size_t i = 1; i < value.size(); ++i) {
+        const char32_t d = value[i];
+        int digit = d >= '0' && d <= '9'   ? static_cast<int>(d - '0')
+                    : d >= 'a' && d <= 'f' ? static_cast<int>(d - 'a' + 10)
+                    : d >= 'A' && d <= 'F' ? static_cast<int>(d - 'A' + 10)
+                                           : -1;
+        if (digit < 0) break;
+        color = (color * 16 + static_cast<uint32_t>(digit)) & 0xFFFFFF;
+    }
+    return color;
+}
+
+std::optional<double> htmlNumber(std::u32string_view value) {
+    std::string text = lowerAscii(value);
+    char* end = nullptr;
+    const double n = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || !std::isfinite(n)) return std::nullopt;
+    return std::clamp(std::trunc(n), -1e6, 1e6);
+}
+
+std::string utf8Of(std::u32string_view text) {
+    std::string out;
+    for (char32_t c : text) {
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+// What a tag does to the format of the text inside it.
+void applyTag(const HtmlTag& tag, TextFormat& format) {
+    if (tag.name == "b") format.bold = true;
+    if (tag.name == "i") format.italic = true;
+    if (tag.name == "u") format.underline = true;
+    for (const auto& [name, value] : tag.attributes) {
+        if (tag.name == "font") {
+            if (name == "color") format.color = htmlColor(value);
+            if (name == "face") format.font = utf8Of(value);
+            if (name == "size") {
+                if (auto n = htmlNumber(value)) {
+                    const bool relative = !value.empty() && (value[0] == '+' || value[0] == '-');
+                    format.size = relative ? format.size.value_or(12) + *n : *n;
+                }
+            }
+            if (name == "letterspacing")
+                if (auto n = htmlNumber(value)) format.letterSpacing = *n;
+            if (name == "kerning") format.kerning = value == U"1";
+        }
+        if (tag.name == "p" && name == "align") {
+            const std::string align = lowerAscii(value);
+            if (align == "left") format.align = TextAlign::Left;
+            if (align == "right") format.align = TextAlign::Right;
+            if (align == "center") format.align = TextAlign::Center;
+            if (align == "justify") format.align = TextAlign::Justify;
+        }
+        if (tag.name == "a") {
+            if (name == "href") format.url = utf8Of(value);
+            if (name == "target") format.target = utf8Of(value);
+        }
+        if (tag.name == "textformat") {
+            auto n = htmlNumber(value);
+            if (!n) continue;
+            if (name == "leftmargin") format.leftMargin = *n;
+            if (name == "rightmargin") format.rightMargin = *n;
+            if (name == "indent") format.indent = *n;
+            if (name == "leading") format.leading = *n;
+            if (name == "blockindent") format.blockIndent = *n;
+        }
+    }
+}
+
+// condenseWhite: runs of white space become one space.
+std::u32string condensed(const std::u32string& text) {
+    std::u32string out;
+    for (char32_t c : text) {
+        const bool space = c == ' ' || c == '\t' || c == '\n';
+        if (space && (out.empty() || out.back() == ' ')) continue;
+        out.push_back(space ? U' ' : c);
+    }
+    return out;
+}
+
 }  // namespace
 
 TextField::TextField(std::shared_ptr<const EditTextCharacter> definition,
@@ -165,7 +361,63 @@ TextField::TextField(std::shared_ptr<const EditTextCharacter> definition,
 
 void TextField::setText(std::string_view text, bool html) {
     std::u32string decoded = DecodeMovieText(text);
-    setPlainText(html ? PlainTextFromHtml(decoded) : std::move(decoded));
+    if (html)
+        setHtml(decoded);
+    else
+        setPlainText(std::move(decoded));
+}
+
+void TextField::setHtml(std::u32string_view html) {
+    TextFormat current = newFormat_;
+    std::vector<TextFormat> open;
+    std::optional<TextFormat> first;
+    std::u32string text;
+    const bool multiline = settings_.multiline;
+    auto add = [&](char32_t c) {
+        if (!first) first = current;
+        text.push_back(c);
+    };
+    for (size_t i = 0; i < html.size();) {
+        const char32_t c = html[i];
+        if (c == '<') {
+            const size_t close = html.find('>', i + 1);
+            if (close == std::u32string_view::npos) break;  // an unfinished tag shows nothing
+            const HtmlTag tag = parseTag(html.substr(i + 1, close - i - 1));
+            if (tag.malformed) break;
+            i = close + 1;
+            if (tag.closing) {
+                if (tag.name == "p" && multiline) add('\r');
+                if (!open.empty() && tag.name != "br") {
+                    current = open.back();
+                    open.pop_back();
+                }
+                continue;
+            }
+            if (tag.name == "br") {
+                if (multiline) add('\r');
+                continue;
+            }
+            if (open.size() < kMaxOpenTags && !tag.selfClosing) open.push_back(current);
+            applyTag(tag, current);
+            continue;
+        }
+        if (c == '&') {
+            const size_t semicolon = html.find(';', i + 1);
+            if (semicolon != std::u32string_view::npos && semicolon - i - 1 <= kMaxEntityLength) {
+                if (auto value = decodeEntity(html.substr(i + 1, semicolon - i - 1))) {
+                    add(*value);
+                    i = semicolon + 1;
+                    continue;
+                }
+            }
+        }
+        add(c);
+        ++i;
+    }
+    if (settings_.condenseWhite) text = condensed(text);
+    format_ = newFormat_;
+    if (first) format_.merge(*first);
+    setPlainText(std::move(text));
 }
 
 void TextField::setPlainText(std::u32string text) {

@@ -70,6 +70,9 @@ class TextField {
     // its plain text.
     void setText(std::string_view text, bool html);
     void setPlainText(std::u32string text);
+    // HTML text: the tags' formatting of the first character becomes the field's format;
+    // paragraphs and <br> break lines in multiline fields only.
+    void setHtml(std::u32string_view html);
     // What the field shows (before password masking).
     const std::u32string& text() const { return text_; }
     // The text as the player writes it back as HTML: a paragraph per line, its format in tags.
@@ -80,6 +83,11 @@ class TextField {
     void applyFormat(const TextFormat& format);
     const TextFormat& newFormat() const { return newFormat_; }
     void setNewFormat(const TextFormat& format) { newFormat_.merge(format); }
+    // Text that replaces all of the field's takes the format for new text.
+    void useNewFormat() {
+        format_ = newFormat_;
+        lines_.reset();
+    }
 
     // The embedded font when the field draws with its outlines, else the installed font that
     // stands in for the named one; null only when no font can be found at all.
