@@ -562,7 +562,9 @@ Activation::Outcome Activation::execute(size_t start, size_t end) {
     while (pc < end) {
         machine_.chargeAction();
         // A frame script stops once its own clip has been removed.
-        if (haltsWithBase_ && !machine_.displayObjectOf(Value(base_))) return Outcome::Return;
+        // (Inside tellTarget it goes on until the target is its own clip again.)
+        if (haltsWithBase_ && target_ == base_ && !machine_.displayObjectOf(Value(base_)))
+            return Outcome::Return;
         uint8_t action = 0;
         std::span<const uint8_t> data;
         if (!readRecord(block_.code, pc, end, action, data)) return Outcome::Normal;
