@@ -111,4 +111,40 @@ TEST(Input, PointerAndKeysReachClipsListenersAndTheObjectUnderThePointer) {
               "Key down 66 false");
 }
 
+// A clip dragged by its press and dropped by its release keeps its offset from the pointer
+// and names the clip it was dropped on; the action form stays inside its limits.
+TEST(Input, DraggingFollowsThePointerAndNamesTheDropTarget) {
+    st::SwfWriter movie;
+    movie.version(8).frameSizePixels(200, 100);
+    st::ShapeBuilder square;
+    square.fill1(square.addFill(st::FillStyle::solid({0, 0, 255}))).rectangle(0, 0, 1000, 1000);
+    movie.defineShape(1, square);
+    st::SwfWriter squareTimeline;
+    squareTimeline.place(1, 1).showFrame();
+    movie.defineSprite(2, squareTimeline);
+    movie.placeObject2({.depth = 1, .character = 2, .name = "target"});
+    movie.placeObject2(
+        {.depth = 2, .character = 2, .matrix = st::Matrix::translation(2000, 0), .name = "box"});
+    movie.doAction(st::ActionBuilder::assemble(
+        "push \"box\"; getVariable; push \"onPress\"; function () {"
+        "  push false, 1, \"box\"; getVariable; push \"startDrag\"; callMethod; pop }; setMember;"
+        "push \"box\"; getVariable; push \"onRelease\"; function () {"
+        "  push 0, \"box\"; getVariable; push \"stopDrag\"; callMethod; pop;"
+        "  push \"box\"; getVariable; push \"_x\"; getMember; push \" \"; add2;"
+        "  push \"box\"; getVariable; push \"_droptarget\"; getMember; add2; trace }; setMember;"
+        // The action form, centred on the pointer and kept within x 0..30, y 0..30.
+        "push \"target\"; getVariable; push \"onPress\"; function () {"
+        "  push 0, 0, 30, 30, true, true, \"/target\"; startDrag }; setMember;"
+        "push \"target\"; getVariable; push \"onRelease\"; function () {"
+        "  endDrag; push \"target\"; getVariable; push \"_x\"; getMember; push \" \"; add2;"
+        "  push \"target\"; getVariable; push \"_y\"; getMember; add2; trace }; setMember;"
+        "stop"));
+    movie.showFrame();
+    std::vector<std::vector<InputEvent>> input = {
+        {Move(110, 10), Down(110, 10), Move(20, 20), Up(20, 20)},
+        {Move(5, 5), Down(5, 5), Move(70, 70), Up(70, 70)},
+    };
+    EXPECT_EQ(Joined(RunMovie(movie, 2, input)), "10 /target\n30 30");
+}
+
 }  // namespace
