@@ -32,6 +32,17 @@ void Machine::installBuiltins() {
     prototypes_.function = heap_.make<Object>(prototypes_.object);
     global_ = heap_.make<Object>(nullptr);  // _global is bare: no Object methods
     Builtins::install(*this);
+    // The built-in classes have a constructor of their own: Function.
+    Property* function = prototypes_.function->findOwn("constructor");
+    if (!function) return;
+    std::vector<std::string> names;
+    global_->ownNames(names);
+    for (const std::string& name : names) {
+        Property* p = global_->findOwn(name);
+        Function* ctor = p && p->value.asObject() ? p->value.asObject()->asFunction() : nullptr;
+        if (ctor && ctor->isNative() && ctor->findOwn("prototype") && !ctor->findOwn("constructor"))
+            ctor->defineOwn("constructor", Property{function->value, nullptr, nullptr, kDontEnum});
+    }
 }
 
 // ---- objects
