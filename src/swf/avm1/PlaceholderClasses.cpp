@@ -1,5 +1,6 @@
-// The player's classes that have nothing behind them in this engine yet (bitmaps, filters): each is a constructor with an empty prototype, so `typeof` and `new` answer
-// as they do in the player. A class the machine already has is left alone.
+// The player's classes that have nothing behind them in this engine yet:
+// each is a constructor with an empty prototype, so `typeof` and `new` answer as they do in
+// the player. A class the machine already has is left alone.
 
 #include <string_view>
 
