@@ -92,11 +92,13 @@ TEST_F(Actions, SetTargetActsOnANamedSprite) {
     EXPECT_EQ(player.TCurrentFrame(), 0);
 }
 
-TEST_F(Actions, SetTargetToAnUnknownPathLeavesEverythingAlone) {
+// As in the original player, a target that names nothing leaves the actions on the main
+// timeline.
+TEST_F(Actions, SetTargetToAnUnknownPathFallsBackToTheMainTimeline) {
     st::SwfWriter movie;
     movie.doAction(st::ActionBuilder().setTarget("/nobody").stop()).showFrame().showFrame();
     Load(player, movie);
-    EXPECT_TRUE(player.IsPlaying());
+    EXPECT_FALSE(player.IsPlaying());
 }
 
 TEST_F(Actions, FsCommandQuitEndsTheMovieAfterTheFramesActions) {
