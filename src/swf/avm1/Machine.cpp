@@ -284,13 +284,18 @@ Object* Machine::liveObject(Object* object) {
     StageObject* stage = object ? object->asStageObject() : nullptr;
     if (!stage || stage->alive()) return object;
     // A removed clip is found again by its path, if something stands there now.
-    MovieClip* root = context_.root();
-    if (!root) return nullptr;
     std::string_view path = stage->path();
-    constexpr std::string_view kLevel = "_level0";
+    constexpr std::string_view kLevel = "_level";
     if (!path.starts_with(kLevel)) return nullptr;
     path.remove_prefix(kLevel.size());
-    DisplayObject* current = root;
+    size_t digits = std::min(path.find('.'), path.size());
+    int level = 0;
+    for (char c : path.substr(0, digits)) {
+        if (c < '0' || c > '9' || level > 100000) return nullptr;
+        level = level * 10 + (c - '0');
+    }
+    path.remove_prefix(digits);
+    DisplayObject* current = context_.level(level);
     while (!path.empty() && current) {
         if (path.front() == '.') path.remove_prefix(1);
         size_t end = std::min(path.find('.'), path.size());
@@ -538,8 +543,11 @@ Value Machine::construct(const Value& functionValue, std::span<const Value> args
         }
         constructing_ = false;
         --callDepth_;
-        // A native constructor may answer with an object of its own (Object(x), ...).
+        // A native constructor may answer with an object of its own (Object(x), ...), or
+        // refuse its arguments with null: `new` then gives undefined (BitmapData of a size
+        // the player does not make).
         if (result.isObject()) return result;
+        if (result.isNull()) return Value();
         return Value(instance);
     }
     call(functionValue, instance, args, prototype);
@@ -575,7 +583,8 @@ std::string Machine::targetPath(DisplayObject& object) {
     std::vector<const DisplayObject*> chain;
     for (const DisplayObject* o = &object; o && chain.size() < 1024; o = o->parent())
         chain.push_back(o);
-    std::string path = "_level0";
+    int level = context_.levelOf(chain.back());
+    std::string path = "_level" + std::to_string(level < 0 ? 0 : level);
     for (auto it = chain.rbegin() + 1; it < chain.rend(); ++it) path += "." + (*it)->name();
     return path;
 }

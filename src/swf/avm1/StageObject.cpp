@@ -54,10 +54,14 @@ Object* childNamed(Machine& machine, DisplayObject& parent, std::string_view nam
 }
 
 Object* rootFor(Machine& machine, DisplayObject* object) {
+    DisplayObject* top = nullptr;
     for (int steps = 0; object && steps < 1024; ++steps, object = object->parent()) {
         StageObject* stage = object->scriptObject();
         if (stage && stage->lockRoot() && object->asMovieClip()) return stage;
+        top = object;
     }
+    // The root of a level is _root for everything in that level.
+    if (top && machine.context().isLevelRoot(top)) return machine.stageObject(*top);
     MovieClip* root = machine.context().root();
     return root ? machine.stageObject(*root) : nullptr;
 }
