@@ -103,6 +103,14 @@ TEST(TextFieldClass, MatchesThePlayer) {
              set("tf", "autoSize", "\"center\"") + show("tf.autoSize") +
              set("tf", "autoSize", "\"bogus\"") + show("tf.autoSize"),
          "left\ncenter\nnone"},
+        {"a watcher of text sees no old value", 8,
+         field() + set("tf", "text", "\"old\"") +
+             "push \"w\"; function (p, o, n) { push \"o\"; getVariable; trace; push \"n\";"
+             "  getVariable; return }; setVariable;"
+             "push \"w\"; getVariable; push \"text\", 2, \"tf\"; getVariable; push \"watch\";"
+             "callMethod; pop;" +
+             set("tf", "text", "\"new\"") + show("tf.text"),
+         "undefined\nnew"},
         {"the field's own listener list starts with itself", 8,
          field() + show("tf._listeners.length") +
              "push \"tf\"; getVariable; push \"_listeners\"; getMember; push 0; getMember; "

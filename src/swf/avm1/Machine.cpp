@@ -398,7 +398,15 @@ void Machine::set(const Value& target, std::string_view name, const Value& given
         if (w.object != object || w.running || !namesEqual(w.name, name)) continue;
         // The watcher sees the old and new values and returns what is stored.
         w.running = true;
-        Value args[4] = {Value(w.name), get(Value(object), name), value, w.data};
+        // The player's own properties (a text field's text, ...) show the watcher no old value.
+        Value old;
+        Object* holder = object;
+        Property* p = nullptr;
+        for (int depth = 0; holder && !p && depth < kMaxPrototypeChain; ++depth)
+            if (!(p = holder->findOwn(name))) holder = holder->proto();
+        Function* getter = p && p->getter ? p->getter->asFunction() : nullptr;
+        if (!getter || !getter->isNative()) old = get(Value(object), name);
+        Value args[4] = {Value(w.name), old, value, w.data};
         Object* callback = w.callback;
         try {
             value = call(Value(callback), object, args);

@@ -81,10 +81,12 @@ ActionBlock ScriptEngine::blockOf(std::span<const uint8_t> code, const MovieClip
 }
 
 void ScriptEngine::runFrameActions(std::span<const uint8_t> code, MovieClip& clip) {
+    if (clip.ownerMovie()->actionScript3) return;
     machine_.runActions(blockOf(code, clip), clip);
 }
 
 void ScriptEngine::runInitActions(std::span<const uint8_t> code, MovieClip& root) {
+    if (root.ownerMovie()->actionScript3) return;
     machine_.runActions(blockOf(code, root), root);
 }
 

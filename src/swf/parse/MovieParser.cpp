@@ -102,7 +102,10 @@ void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie,
                 readExports(tag.body, movie, context.budget);
                 continue;
             case TagCode::FileAttributes:
-                if (!tag.body.empty()) movie.useNetwork = (tag.body[0] & 0x01) != 0;
+                if (!tag.body.empty()) {
+                    movie.useNetwork = (tag.body[0] & 0x01) != 0;
+                    movie.actionScript3 = (tag.body[0] & 0x08) != 0;
+                }
                 continue;
             case TagCode::ImportAssets:
             case TagCode::ImportAssets2:

@@ -54,6 +54,9 @@ class SwfMovie {
     bool truncated = false;
     // FileAttributes' UseNetwork bit: a local movie that may reach the network, not local files.
     bool useNetwork = false;
+    // FileAttributes' ActionScript3 bit: the movie's code is for the other virtual machine,
+    // and action records in it never run.
+    bool actionScript3 = false;
 
     // The stage colour: the first SetBackgroundColor of the main timeline, else white.
     Rgba backgroundColor() const;
