@@ -8,55 +8,21 @@
 #include <string>
 #include <vector>
 
+#include "ScriptCode.h"
 #include "ScriptRun.h"
 
 namespace {
 
 using avm1test::Joined;
 using avm1test::RunScript;
-using Code = std::string;
+using namespace avm1test::code;
 
-Code pushArgs(std::initializer_list<Code> args) {
-    std::vector<Code> list(args);
-    Code out;
-    for (auto it = list.rbegin(); it != list.rend(); ++it) out += *it + "; ";
-    return out + "push " + std::to_string(list.size());
-}
-Code lit(const Code& value) {
-    return "push " + value;
-}
-Code var(const Code& name) {
-    return "push \"" + name + "\"; getVariable";
-}
-Code member(const Code& object, const Code& name) {
-    return object + "; push \"" + name + "\"; getMember";
-}
-Code make(const Code& package, const Code& name, std::initializer_list<Code> args = {}) {
-    return pushArgs(args) + "; " + member(var("flash"), package) + "; push \"" + name +
-           "\"; newMethod";
-}
 Code bitmap(std::initializer_list<Code> args) {
-    return make("display", "BitmapData", args);
+    return makeFlash("display", "BitmapData", args);
 }
 Code filter(const Code& name, std::initializer_list<Code> args = {}) {
-    return make("filters", name, args);
+    return makeFlash("filters", name, args);
 }
-Code invoke(const Code& object, const Code& method, std::initializer_list<Code> args = {}) {
-    return pushArgs(args) + "; " + object + "; push \"" + method + "\"; callMethod";
-}
-Code let(const Code& name, const Code& value) {
-    return "push \"" + name + "\"; " + value + "; setVariable\n";
-}
-Code assign(const Code& object, const Code& name, const Code& value) {
-    return object + "; push \"" + name + "\"; " + value + "; setMember\n";
-}
-Code trace(const Code& value) {
-    return value + "; trace\n";
-}
-Code run(const Code& value) {
-    return value + "; pop\n";
-}
-
 struct Case {
     const char* name;
     Code script;

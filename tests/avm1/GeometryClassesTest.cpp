@@ -8,51 +8,21 @@
 #include <string>
 #include <vector>
 
+#include "ScriptCode.h"
 #include "ScriptRun.h"
 
 namespace {
 
 using avm1test::Joined;
 using avm1test::RunScript;
-using Code = std::string;
+using namespace avm1test::code;
 
-// Each argument is code pushing one value; they go on the stack last first, then the count.
-Code pushArgs(std::initializer_list<Code> args) {
-    std::vector<Code> list(args);
-    Code out;
-    for (auto it = list.rbegin(); it != list.rend(); ++it) out += *it + "; ";
-    return out + "push " + std::to_string(list.size());
-}
-Code lit(const Code& value) {
-    return "push " + value;
-}
-Code var(const Code& name) {
-    return "push \"" + name + "\"; getVariable";
-}
-Code member(const Code& object, const Code& name) {
-    return object + "; push \"" + name + "\"; getMember";
-}
 Code geomClass(const Code& name) {
     return member(member(var("flash"), "geom"), name);
 }
 Code make(const Code& name, std::initializer_list<Code> args = {}) {
     return pushArgs(args) + "; " + member(var("flash"), "geom") + "; push \"" + name +
            "\"; newMethod";
-}
-Code invoke(const Code& object, const Code& method, std::initializer_list<Code> args = {}) {
-    return pushArgs(args) + "; " + object + "; push \"" + method + "\"; callMethod";
-}
-Code let(const Code& name, const Code& value) {
-    return "push \"" + name + "\"; " + value + "; setVariable\n";
-}
-Code assign(const Code& object, const Code& name, const Code& value) {
-    return object + "; push \"" + name + "\"; " + value + "; setMember\n";
-}
-Code trace(const Code& value) {
-    return value + "; trace\n";
-}
-Code run(const Code& value) {
-    return value + "; pop\n";
 }
 // ASSetPropFlags(_global, "flash", 0, <version bits>): shows the package to older movies.
 const Code kShowFlash =

@@ -18,24 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ManualHost : public swf::ServiceProvider, public swf::TimerService, public swf::Timer {
-  public:
-    swf::TimerService* QueryTimerService() override { return this; }
-    swf::Timer* CreateTimer(swf::Timer*) override { return this; }
-    bool Advise(uint32_t, swf::TimerSink* s, uint32_t& cookie) override {
-        sink = s;
-        cookie = 1;
-        return true;
-    }
-    void Unadvise(uint32_t) override { sink = nullptr; }
-    void Freeze(bool) override {}
-    uint32_t GetTime() override { return now; }
-    void tick() {
-        if (sink) sink->OnTimer(now += 10);
-    }
-    swf::TimerSink* sink = nullptr;
-    uint32_t now = 0;
-};
+using avm1test::ManualHost;
 
 // A movie of `version` with one DoAction per frame.
 std::vector<uint8_t> movie(int version, const std::vector<std::string>& frames) {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "avm1/ScriptCode.h"
 #include "avm1/ScriptRun.h"
 #include "support/ShapeBuilder.h"
 #include "support/SwfWriter.h"
@@ -15,37 +16,10 @@
 namespace {
 
 namespace st = swftest;
+using namespace avm1test::code;
 using avm1test::Joined;
 using avm1test::RunMovie;
 
-// trace(a.b.c): each dot a member of the variable before it.
-std::string show(std::string_view path) {
-    std::string out = "push \"";
-    size_t dot = path.find('.');
-    out += std::string(path.substr(0, dot)) + "\"; getVariable; ";
-    while (dot != std::string_view::npos) {
-        path.remove_prefix(dot + 1);
-        dot = path.find('.');
-        out += "push \"" + std::string(path.substr(0, dot)) + "\"; getMember; ";
-    }
-    return out + "trace\n";
-}
-
-// object.property = value (value in assembler syntax)
-std::string set(std::string_view object, std::string_view property, std::string_view value) {
-    return "push \"" + std::string(object) + "\"; getVariable; push \"" + std::string(property) +
-           "\", " + std::string(value) + "; setMember\n";
-}
-
-// object.method(args) with the result left on the stack; args in call order.
-std::string call(std::string_view object, std::string_view method,
-                 const std::vector<std::string>& args = {}) {
-    std::string out = "push ";
-    for (auto it = args.rbegin(); it != args.rend(); ++it) out += *it + ", ";
-    out += std::to_string(args.size()) + ", \"" + std::string(object) + "\"; getVariable; push \"" +
-           std::string(method) + "\"; callMethod\n";
-    return out;
-}
 
 // Register `r` holds the clip in variable `name`.
 std::string reg(int r, std::string_view name) {

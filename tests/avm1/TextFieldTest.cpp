@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "avm1/ScriptCode.h"
 #include "avm1/ScriptRun.h"
 #include "support/ActionBuilder.h"
 #include "support/EditText.h"
@@ -18,42 +19,14 @@
 namespace {
 
 namespace st = swftest;
+using namespace avm1test::code;
 using avm1test::ExpectTraces;
 using avm1test::Joined;
 using avm1test::RunMovie;
 using avm1test::ScriptCase;
 
-// trace(a.b.c)
-std::string show(std::string_view path) {
-    std::string out = "push \"";
-    size_t dot = path.find('.');
-    out += std::string(path.substr(0, dot)) + "\"; getVariable; ";
-    while (dot != std::string_view::npos) {
-        path.remove_prefix(dot + 1);
-        dot = path.find('.');
-        out += "push \"" + std::string(path.substr(0, dot)) + "\"; getMember; ";
-    }
-    return out + "trace\n";
-}
-
-// object.property = value (value in assembler syntax)
-std::string set(std::string_view object, std::string_view property, std::string_view value) {
-    return "push \"" + std::string(object) + "\"; getVariable; push \"" + std::string(property) +
-           "\", " + std::string(value) + "; setMember\n";
-}
-
-// object.method(args), the result left on the stack; args in call order.
-std::string call(std::string_view object, std::string_view method,
-                 const std::vector<std::string>& args = {}) {
-    std::string out = "push ";
-    for (auto it = args.rbegin(); it != args.rend(); ++it) out += *it + ", ";
-    out += std::to_string(args.size()) + ", \"" + std::string(object) + "\"; getVariable; push \"" +
-           std::string(method) + "\"; callMethod\n";
-    return out;
-}
-
 // name = value-on-the-stack-from `expression`
-std::string let(std::string_view name, const std::string& expression) {
+std::string store(std::string_view name, const std::string& expression) {
     return "push \"" + std::string(name) + "\"\n" + expression + "setVariable\n";
 }
 
@@ -65,7 +38,7 @@ std::string field(std::string_view bounds = "0, 0, 100, 20") {
         args.emplace_back(bounds.substr(start, comma - start));
         start = comma + 2;
     }
-    return let("tf", call("_root", "createTextField", args));
+    return store("tf", call("_root", "createTextField", args));
 }
 
 std::string newObject(std::string_view cls, const std::vector<std::string>& args = {}) {
@@ -130,27 +103,27 @@ TEST(TextFieldClass, MatchesThePlayer) {
              show("tf.text") + set("tf", "text", "\"y\"") + show("v"),
          "x\ny"},
         {"properties on something that is not a field are undefined", 8,
-         let("o", newObject("TextField")) + show("o.text") + set("o", "text", "\"t\"") +
+         store("o", newObject("TextField")) + show("o.text") + set("o", "text", "\"t\"") +
              show("o.text") + show("o.getDepth"),
          "undefined\nundefined\n[type Function]"},
         {"older movies see the version 8 names with nothing behind them", 7,
-         let("o", newObject("TextField")) + set("o", "sharpness", "\"s\"") + show("o.sharpness"),
+         store("o", newObject("TextField")) + set("o", "sharpness", "\"s\"") + show("o.sharpness"),
          "s"},
         {"a new field's format for new text", 8,
-         field() + let("f", call("tf", "getNewTextFormat")) + show("f.font") + show("f.size") +
+         field() + store("f", call("tf", "getNewTextFormat")) + show("f.font") + show("f.size") +
              show("f.color") + show("f.align") + show("f.bold") + show("f.display"),
          "Times New Roman\n12\n0\nleft\nfalse\nblock"},
         {"an empty field's format is all unset", 8,
-         field() + let("f", call("tf", "getTextFormat")) + show("f.font") + show("f.size"),
+         field() + store("f", call("tf", "getTextFormat")) + show("f.font") + show("f.size"),
          "null\nnull"},
         {"setTextFormat colours the text, not what new text gets", 8,
-         field() + set("tf", "text", "\"abc\"") + let("f", newObject("TextFormat")) +
+         field() + set("tf", "text", "\"abc\"") + store("f", newObject("TextFormat")) +
              set("f", "color", "255") + "push \"f\"; getVariable; push 1, \"tf\"; getVariable; "
-             "push \"setTextFormat\"; callMethod; pop\n" + let("g", call("tf", "getTextFormat")) +
+             "push \"setTextFormat\"; callMethod; pop\n" + store("g", call("tf", "getTextFormat")) +
              show("g.color") + show("tf.textColor"),
          "255\n0"},
         {"TextFormat rounds half to even and bounds what it keeps", 8,
-         let("f", newObject("TextFormat")) + set("f", "size", "-2.5") + show("f.size") +
+         store("f", newObject("TextFormat")) + set("f", "size", "-2.5") + show("f.size") +
              set("f", "size", "3.5") + show("f.size") + set("f", "size", "4294967295") +
              show("f.size") + set("f", "color", "-3") + show("f.color") +
              set("f", "leftMargin", "-3") + show("f.leftMargin") + set("f", "align", "\"right\"") +
@@ -158,23 +131,23 @@ TEST(TextFieldClass, MatchesThePlayer) {
              show("f.bold") + set("f", "display", "\"x\"") + show("f.display"),
          "-2\n4\n-2147483648\n4294967293\n0\nright\ntrue\nblock"},
         {"the TextFormat constructor takes its arguments in order", 8,
-         let("f", newObject("TextFormat", {"\"Arial\"", "10", "255", "true"})) + show("f.font") +
+         store("f", newObject("TextFormat", {"\"Arial\"", "10", "255", "true"})) + show("f.font") +
              show("f.size") + show("f.color") + show("f.bold") + show("f.italic"),
          "Arial\n10\n255\ntrue\nnull"},
         {"the CSS reader", 8,
-         let("s", newObject("TextField.StyleSheet")) +
+         store("s", newObject("TextField.StyleSheet")) +
              call("s", "parseCSS", {"\"a, b { kerning: 5 }\""}) + "trace\n" +
-             let("g", call("s", "getStyle", {"\"b\""})) + show("g.kerning") +
+             store("g", call("s", "getStyle", {"\"b\""})) + show("g.kerning") +
              call("s", "parseCSS", {"\"a{name}\""}) + "trace\n" +
              call("s", "parseCSS", {"\"k {font-size: 10px;}\""}) + "trace\n" +
-             let("g", call("s", "getStyle", {"\"k\""})) + show("g.fontSize") +
+             store("g", call("s", "getStyle", {"\"k\""})) + show("g.fontSize") +
              show("s._styles.k.size") + call("s", "getStyle", {"\"none\""}) + "trace\n",
          "true\n5 \nfalse\ntrue\n10px\n10\nnull"},
         {"HTML text takes its tags' format; text set later the format for new text", 8,
          field() + set("tf", "html", "true") +
              set("tf", "htmlText", "\"<font color='#00ff00'>green</font>\"") + show("tf.text") +
-             show("tf.textColor") + let("f", call("tf", "getTextFormat")) + show("f.color") +
-             set("tf", "text", "\"plain\"") + let("f", call("tf", "getTextFormat")) +
+             show("tf.textColor") + store("f", call("tf", "getTextFormat")) + show("f.color") +
+             set("tf", "text", "\"plain\"") + store("f", call("tf", "getTextFormat")) +
              show("f.color"),
          "green\n0\n65280\n0"},
         {"an attribute without quotes ends the HTML text", 8,
@@ -187,24 +160,24 @@ TEST(TextFieldClass, MatchesThePlayer) {
              set("tf", "htmlText", "\"<p>a</p><p>b</p>\"") + show("tf.length"),
          "2\n4"},
         {"older movies truncate and keep indents positive", 7,
-         let("f", newObject("TextFormat")) + set("f", "size", "-10.9") + show("f.size") +
+         store("f", newObject("TextFormat")) + set("f", "size", "-10.9") + show("f.size") +
              set("f", "indent", "-3") + show("f.indent") + set("f", "align", "\"right\"") +
              set("f", "align", "null") + show("f.align"),
          "-10\n0\nright"},
         {"the constructor truncates and keeps negative margins", 8,
-         let("f", newObject("TextFormat", {"null", "-10.9", "null", "null", "null", "null",
+         store("f", newObject("TextFormat", {"null", "-10.9", "null", "null", "null", "null",
                                            "null", "null", "null", "-11"})) +
              show("f.size") + show("f.leftMargin"),
          "-10\n-11"},
         {"style names", 8,
-         let("s", newObject("TextField.StyleSheet")) +
+         store("s", newObject("TextField.StyleSheet")) +
              call("s", "parseCSS", {"\"a{x:1} b{y:2}\""}) + "pop\n" +
-             let("n", call("s", "getStyleNames")) + show("n.length") +
+             store("n", call("s", "getStyleNames")) + show("n.length") +
              call("s", "parseCSS", {"\"k {font-family:  A ,  B; letter-spacing: 2.5}\""}) +
              "pop\n" + show("s._styles.k.font") + show("s._styles.k.letterSpacing"),
          "2\nA ,B\n2"},
         {"TextSnapshot of a clip without static text", 8,
-         let("t", call("_root", "getTextSnapshot")) + call("t", "getCount") + "trace\n" +
+         store("t", call("_root", "getTextSnapshot")) + call("t", "getCount") + "trace\n" +
              call("t", "findText", {"0", "\"a\"", "true"}) + "trace\n" +
              call("t", "getText", {"0", "1"}) + "trace\n" + call("t", "getText") + "trace\n",
          "0\n-1\n\nundefined"},
@@ -240,7 +213,7 @@ TEST(TextFieldClass, StaysWithinItsBounds) {
     std::string braces(20000, '{');
     const std::vector<ScriptCase> cases = {
         {"nested braces", 8,
-         let("s", newObject("TextField.StyleSheet")) +
+         store("s", newObject("TextField.StyleSheet")) +
              call("s", "parseCSS", {"\"a" + braces + "\""}) + "trace\n",
          "false"},
         {"absurd maxChars", 8,
