@@ -127,23 +127,6 @@ TEST(SoundTest, AnswersAsTheOriginalPlayer) {
     }
 }
 
-// A host whose timer ticks only when asked.
-class TickingHost : public swf::ServiceProvider, public swf::TimerService, public swf::Timer {
-  public:
-    swf::TimerService* QueryTimerService() override { return this; }
-    swf::Timer* CreateTimer(swf::Timer*) override { return this; }
-    bool Advise(uint32_t, swf::TimerSink* s, uint32_t& cookie) override {
-        sink = s;
-        cookie = 1;
-        return true;
-    }
-    void Unadvise(uint32_t) override { sink = nullptr; }
-    void Freeze(bool) override {}
-    uint32_t GetTime() override { return now; }
-    swf::TimerSink* sink = nullptr;
-    uint32_t now = 0;
-};
-
 // An MP3 file of 40 silent frames (46080 samples at 44.1 kHz) behind an ID3 tag naming it.
 std::string mp3File() {
     std::string file("ID3\x03\x00\x00\x00\x00\x00\x0f", 10);
@@ -176,7 +159,7 @@ TEST(SoundTest, LoadsMp3FilesOfTheMovieFolder) {
         call("s", "loadSound", "\"a.mp3\", true") + "push \"asked\"; trace\n"));
     std::ofstream(folder / "m.swf", std::ios::binary)
         << std::string(reinterpret_cast<const char*>(movie.bytes().data()), movie.bytes().size());
-    TickingHost host;
+    avm1test::ManualHost host;
     std::vector<std::string> lines;
     {
         swf::Player player;
