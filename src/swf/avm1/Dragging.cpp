@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ranges>
 
 #include "swf/avm1/DisplayProperties.h"
 #include "swf/avm1/Machine.h"
@@ -30,7 +29,9 @@ DisplayObject* topmostUnder(Machine& machine, DisplayObject& container, DisplayO
     DisplayList* children = container.children();
     if (!children || level > MovieContext::kMaxNesting) return nullptr;
     Point mouse = machine.context().input().mouse;
-    for (const auto& child : children->snapshot() | std::views::reverse) {
+    const auto list = children->snapshot();
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+        const auto& child = *it;
         if (child.get() == dragged || !child->visible() || child->clipDepth() > 0) continue;
         if (child->children()) {
             if (DisplayObject* found = topmostUnder(machine, *child, dragged, level + 1))

@@ -1,7 +1,5 @@
 #include "swf/avm1/InputDispatcher.h"
 
-#include <ranges>
-
 #include "swf/avm1/Activation.h"
 #include "swf/avm1/DisplayProperties.h"
 #include "swf/avm1/Dragging.h"
@@ -236,7 +234,9 @@ DisplayObject* InputDispatcher::objectUnderPointer() {
 DisplayObject* InputDispatcher::findUnderPointer(DisplayObject& container, int level) {
     DisplayList* children = container.children();
     if (!children || level > MovieContext::kMaxNesting) return nullptr;
-    for (const auto& child : children->snapshot() | std::views::reverse) {
+    const auto list = children->snapshot();
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+        const auto& child = *it;
         if (!child->visible() || child->clipDepth() > 0) continue;
         if (ButtonInstance* button = child->asButton()) {
             if (takesMouse(*button) && hitsButton(*button)) return button;
