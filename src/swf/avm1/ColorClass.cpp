@@ -7,7 +7,6 @@
 
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/Machine.h"
-#include "swf/avm1/TargetPath.h"
 #include "swf/avm1/NumberConversion.h"
 #include "swf/avm1/StageObject.h"
 #include "swf/display/DisplayObject.h"
@@ -17,29 +16,9 @@
 namespace swf::avm1 {
 namespace {
 
-constexpr size_t kMaxPathParts = 1024;
 
 Value arg(std::span<const Value> args, size_t i) {
     return i < args.size() ? args[i] : Value();
-}
-
-// "_root.a.b", "/a/b", "a.b" (from the root), ".." for a parent; empty names nothing.
-DisplayObject* clipAtPath(Machine& m, const std::string& path) {
-    MovieClip* root = m.context().root();
-    if (path.empty() || !root) return nullptr;
-    Value current(m.stageObject(*root));
-    std::string_view rest = path;
-    size_t parts = 0;
-    while (!rest.empty() && parts++ < kMaxPathParts) {
-        std::string_view part = takePathPart(rest);
-        if (part.empty()) continue;
-        if (m.namesEqual(part, "_root") || m.namesEqual(part, "_level0"))
-            current = Value(m.stageObject(*root));
-        else
-            current = m.get(current, part == ".." ? std::string_view("_parent") : part);
-        if (!current.isObject()) return nullptr;
-    }
-    return m.displayObjectOf(current);
 }
 
 DisplayObject* targetOf(Machine& m, Object* self) {

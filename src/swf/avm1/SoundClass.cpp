@@ -20,7 +20,6 @@
 #include "swf/avm1/SoundChannelState.h"
 #include "swf/avm1/SoundObject.h"
 #include "swf/avm1/StageObject.h"
-#include "swf/avm1/TargetPath.h"
 #include "swf/character/SoundCharacter.h"
 #include "swf/display/DisplayObject.h"
 #include "swf/display/MovieClip.h"
@@ -32,7 +31,6 @@ namespace {
 
 using player::arg;
 
-constexpr size_t kMaxPathParts = 1024;
 
 // The player converts volumes and pans as the processor truncates: NaN and anything out of
 // range become the smallest 32-bit integer.
@@ -52,26 +50,6 @@ struct SoundClass {
 
 SoundObject* soundOf(Object* self) {
     return dynamic_cast<SoundObject*>(self);
-}
-
-// "_level0.a.b", "/a/b" or "a.b" from the root, parts read as members (so variables holding
-// clips count, as in the player).
-DisplayObject* clipAtPath(Machine& m, const std::string& path) {
-    MovieClip* root = m.context().root();
-    if (path.empty() || !root) return nullptr;
-    Value current(m.stageObject(*root));
-    std::string_view rest = path;
-    size_t parts = 0;
-    while (!rest.empty() && parts++ < kMaxPathParts) {
-        std::string_view part = takePathPart(rest);
-        if (part.empty()) continue;
-        if (m.namesEqual(part, "_root") || m.namesEqual(part, "_level0"))
-            current = Value(m.stageObject(*root));
-        else
-            current = m.get(current, part == ".." ? std::string_view("_parent") : part);
-        if (!current.isObject()) return nullptr;
-    }
-    return m.displayObjectOf(current);
 }
 
 // The clip a Sound speaks for; false when it has one and it cannot be found now.

@@ -2,6 +2,7 @@
 
 #include "swf/avm1/DisplayProperties.h"
 #include "swf/avm1/Machine.h"
+#include "swf/avm1/TargetPath.h"
 #include "swf/avm1/TextFieldClass.h"
 #include "swf/display/DisplayList.h"
 #include "swf/display/DisplayObject.h"
@@ -51,6 +52,25 @@ Object* childNamed(Machine& machine, DisplayObject& parent, std::string_view nam
         if (!child->name().empty() && machine.namesEqual(child->name(), name))
             return scriptValueOf(machine, *child);
     return nullptr;
+}
+
+DisplayObject* clipAtPath(Machine& machine, const std::string& path) {
+    constexpr size_t kMaxPathParts = 1024;
+    MovieClip* root = machine.context().root();
+    if (path.empty() || !root) return nullptr;
+    Value current(machine.stageObject(*root));
+    std::string_view rest = path;
+    size_t parts = 0;
+    while (!rest.empty() && parts++ < kMaxPathParts) {
+        std::string_view part = takePathPart(rest);
+        if (part.empty()) continue;
+        if (machine.namesEqual(part, "_root") || machine.namesEqual(part, "_level0"))
+            current = Value(machine.stageObject(*root));
+        else
+            current = machine.get(current, part == ".." ? std::string_view("_parent") : part);
+        if (!current.isObject()) return nullptr;
+    }
+    return machine.displayObjectOf(current);
 }
 
 Object* rootFor(Machine& machine, DisplayObject* object) {

@@ -200,19 +200,19 @@ using Setter = void (*)(Machine&, EditTextInstance&, const Value&);
 
 // The properties in the order the player lists them; made last to first, since for..in
 // lists the newest first.
-struct PropertySpec {
+struct FieldProperty {
     std::string_view name;
     Getter getter = nullptr;  // none: a plain property with nothing behind it
     Setter setter = nullptr;
 };
 
-void installProperty(Machine& m, Object* proto, const PropertySpec& spec) {
-    if (!spec.getter) {
-        proto->defineOwn(spec.name, Property{});
+void installProperty(Machine& m, Object* proto, const FieldProperty& property) {
+    if (!property.getter) {
+        proto->defineOwn(property.name, Property{});
         return;
     }
-    Getter getter = spec.getter;
-    Setter setter = spec.setter;
+    Getter getter = property.getter;
+    Setter setter = property.setter;
     NativeFunction get = [getter](Machine& m, Object* self, std::span<const Value>) {
         EditTextInstance* field = fieldOf(m, self);
         return field ? getter(m, *field) : Value();
@@ -225,7 +225,7 @@ void installProperty(Machine& m, Object* proto, const PropertySpec& spec) {
         }
         return Value();
     };
-    m.defineAccessor(proto, spec.name, get, set, 0);
+    m.defineAccessor(proto, property.name, get, set, 0);
 }
 
 TextField& tf(EditTextInstance& f) {
@@ -260,9 +260,9 @@ void setHtmlText(Machine& m, EditTextInstance& f, const Value& v) {
 
 void installProperties(Machine& m, Object* proto) {
     const bool v8 = m.swfVersion() >= 8;
-    std::vector<PropertySpec> specs;
+    std::vector<FieldProperty> properties;
     auto defineProperty = [&](Machine&, Object*, std::string_view name, Getter getter,
-                              Setter setter) { specs.push_back({name, getter, setter}); };
+                              Setter setter) { properties.push_back({name, getter, setter}); };
     defineProperty(
         m, proto, "styleSheet",
         [](Machine& m, EditTextInstance& f) {
@@ -511,7 +511,7 @@ void installProperties(Machine& m, Object* proto) {
         // Older movies see these names on the prototype, with nothing behind them.
         for (std::string_view name :
              {"filters", "sharpness", "thickness", "antiAliasType", "gridFitType"})
-            specs.push_back({name});
+            properties.push_back({name});
     }
     if (v8) {
     defineProperty(
@@ -548,7 +548,8 @@ void installProperties(Machine& m, Object* proto) {
                 settingsOf(f).gridFitType = type;
         });
     }
-    for (auto it = specs.rbegin(); it != specs.rend(); ++it) installProperty(m, proto, *it);
+    for (auto it = properties.rbegin(); it != properties.rend(); ++it)
+        installProperty(m, proto, *it);
 }
 
 // The range a format method names: (), (index) or (begin, end), clamped to the text.
