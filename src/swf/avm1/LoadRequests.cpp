@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdint>
 
+#include "swf/avm1/ArrayObject.h"
 #include "swf/avm1/StageObject.h"
 #include "swf/avm1/UrlEscape.h"
 #include "swf/display/ClipEvent.h"
@@ -59,6 +60,29 @@ std::string fromCodePage(std::string_view bytes) {
 }
 
 }  // namespace
+
+Value addRequestHeader(Machine& m, Object* self, std::span<const Value> args, uint16_t flags) {
+    if (!self) return Value();
+    Property* existing = self->findOwn("_customHeaders");
+    ArrayObject* headers = nullptr;
+    if (!existing) {
+        headers = m.newArray();
+        self->setOwn("_customHeaders", Value(static_cast<Object*>(headers)), flags);
+    } else {
+        headers = dynamic_cast<ArrayObject*>(existing->value.asObject());
+    }
+    if (!headers) return Value();
+    Value first = args.empty() ? Value() : args[0];
+    if (auto* list = dynamic_cast<ArrayObject*>(first.asObject())) {
+        uint32_t pairs = list->length() / 2;
+        for (uint32_t i = 0; i < pairs * 2 && headers->length() < ArrayObject::kMaxLength; ++i)
+            headers->push(list->at(i));
+    } else if (args.size() >= 2 && args[0].isString() && args[1].isString()) {
+        headers->push(args[0]);
+        headers->push(args[1]);
+    }
+    return Value();
+}
 
 int levelNumber(std::string_view target) {
     constexpr std::string_view kLevel = "_level";

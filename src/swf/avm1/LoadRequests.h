@@ -4,6 +4,7 @@
 // as the movie's strings hold it, url-encoded variables, and running a finished load's
 // script work as an action list of its own.
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,12 @@ void requestVariables(Machine& machine, const LoadTarget& target, const std::str
 // LoadVars.load and XML.load: `target.onData(text)` as the frame ends, with undefined when
 // the file could not be read or is empty. `setField` keeps loaded, _bytesLoaded and
 // _bytesTotal as the class does. False when nothing was asked for.
+// addRequestHeader(name, value) or addRequestHeader([name, value, ...]) of LoadVars and XML:
+// the pairs go to an array in the object's own _customHeaders, made by the first call with
+// `flags`; a _customHeaders that is no array takes nothing.
+Value addRequestHeader(Machine& machine, Object* self, std::span<const Value> args,
+                       uint16_t flags);
+
 using LoadFieldSetter = void (*)(Machine&, Object*, std::string_view, const Value&);
 bool loadTextFor(Machine& machine, Object* target, const Value& url, LoadFieldSetter setField);
 

@@ -38,28 +38,6 @@ Value toQueryString(Machine& m, Object* self) {
     return Value(std::move(out));
 }
 
-Value addRequestHeader(Machine& m, Object* self, std::span<const Value> args) {
-    if (!self) return Value();
-    Property* existing = self->findOwn("_customHeaders");
-    ArrayObject* headers = nullptr;
-    if (!existing) {
-        headers = m.newArray();
-        self->defineOwn("_customHeaders", Property{Value(static_cast<Object*>(headers)), nullptr,
-                                                   nullptr, kDontEnum});
-    } else {
-        headers = dynamic_cast<ArrayObject*>(existing->value.asObject());
-    }
-    if (!headers) return Value();
-    if (auto* list = dynamic_cast<ArrayObject*>(arg(args, 0).asObject())) {
-        uint32_t pairs = list->length() / 2;
-        for (uint32_t i = 0; i < pairs * 2 && headers->length() < ArrayObject::kMaxLength; ++i)
-            headers->push(list->at(i));
-    } else if (arg(args, 0).isString() && arg(args, 1).isString()) {
-        headers->push(args[0]);
-        headers->push(args[1]);
-    }
-    return Value();
-}
 
 }  // namespace
 
@@ -93,7 +71,10 @@ void installLoadVarsClass(Machine& m) {
     m.defineMethod(proto, "getBytesTotal", [](Machine& m, Object* self, std::span<const Value>) {
         return m.get(Value(self), "_bytesTotal");
     });
-    m.defineMethod(proto, "addRequestHeader", addRequestHeader);
+    m.defineMethod(proto, "addRequestHeader",
+                   [](Machine& m, Object* self, std::span<const Value> args) {
+                       return addRequestHeader(m, self, args, kDontEnum);
+                   });
     m.defineMethod(proto, "onLoad",
                    [](Machine&, Object*, std::span<const Value>) { return Value(); });
     // What a finished load calls: the text becomes variables, then onLoad says how it went.

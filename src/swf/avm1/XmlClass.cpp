@@ -263,31 +263,6 @@ void addXmlProperties(Machine& m, XmlState& state) {
     add("loaded", Field::Loaded, Value(), toFlag);
 }
 
-// addRequestHeader(name, value) or addRequestHeader([name, value, ...]): the pairs go to an
-// array in the document's own _customHeaders, made by the first call; a _customHeaders that is
-// no array takes nothing.
-Value addRequestHeader(Machine& m, Object* self, std::span<const Value> args) {
-    if (!self) return Value();
-    Property* existing = self->findOwn("_customHeaders");
-    ArrayObject* headers = nullptr;
-    if (!existing) {
-        headers = m.newArray();
-        self->setOwn("_customHeaders", Value(static_cast<Object*>(headers)));
-    } else {
-        headers = dynamic_cast<ArrayObject*>(existing->value.asObject());
-    }
-    if (!headers) return Value();
-    if (auto* list = dynamic_cast<ArrayObject*>(arg(args, 0).asObject())) {
-        uint32_t pairs = list->length() / 2;
-        for (uint32_t i = 0; i < pairs * 2 && headers->length() < ArrayObject::kMaxLength; ++i)
-            headers->push(list->at(i));
-    } else if (arg(args, 0).isString() && arg(args, 1).isString()) {
-        headers->push(args[0]);
-        headers->push(args[1]);
-    }
-    return Value();
-}
-
 // loaded is the document's own field; the byte counts are kept where scripts cannot delete them.
 void setLoadField(Machine& m, Object* target, std::string_view name, const Value& value) {
     if (name == "loaded")
@@ -334,7 +309,10 @@ void defineXmlMethods(Machine& m, Object* proto, std::shared_ptr<XmlState> state
     m.defineMethod(proto, "sendAndLoad", [](Machine& m, Object*, std::span<const Value> args) {
         return Value(loadTextFor(m, arg(args, 1).asObject(), arg(args, 0), setLoadField));
     });
-    m.defineMethod(proto, "addRequestHeader", addRequestHeader);
+    m.defineMethod(proto, "addRequestHeader",
+                   [](Machine& m, Object* self, std::span<const Value> args) {
+                       return addRequestHeader(m, self, args, 0);
+                   });
     m.defineMethod(proto, "onLoad",
                    [](Machine&, Object*, std::span<const Value>) { return Value(); });
     // What a finished load calls: parses the text and reports to onLoad.
