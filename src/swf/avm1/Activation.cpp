@@ -9,6 +9,7 @@
 #include "swf/avm1/LoadRequests.h"
 #include "swf/avm1/MovieClipClass.h"
 #include "swf/avm1/NumberConversion.h"
+#include "swf/avm1/SoundChannelState.h"
 #include "swf/avm1/StageObject.h"
 #include "swf/avm1/StringFunctions.h"
 #include "swf/avm1/TargetPath.h"
@@ -17,6 +18,7 @@
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 #include "swf/parse/BitReader.h"
+#include "swf/sound/SoundMixer.h"
 
 namespace swf::avm1 {
 namespace {
@@ -883,8 +885,12 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
         case kStop:
             if (MovieClip* clip = targetClip()) clip->stop();
             break;
-        case kToggleQuality:
         case kStopSounds:
+            if (auto sounds = SoundChannelState::find(machine_.context()))
+                sounds->stopWhere(nullptr, nullptr);
+            if (SoundMixer* mixer = machine_.context().soundMixer()) mixer->stopAll();
+            break;
+        case kToggleQuality:
         case kStrictMode:
             break;
         case kAdd: {

@@ -25,14 +25,15 @@ class SoundCharacter : public Character {
     };
 
     SoundCharacter(uint16_t id, Format format, uint32_t rateHz, bool sixteenBit, bool stereo,
-                   uint32_t sampleCount, std::vector<uint8_t> data)
+                   uint32_t sampleCount, std::vector<uint8_t> data, int seekSamples = 0)
         : Character(id, kKind),
           format_(format),
           rateHz_(rateHz),
           sixteenBit_(sixteenBit),
           stereo_(stereo),
           sampleCount_(sampleCount),
-          data_(std::move(data)) {}
+          data_(std::move(data)),
+          seekSamples_(seekSamples) {}
 
     Format format() const { return format_; }
     uint32_t rateHz() const { return rateHz_; }
@@ -41,6 +42,8 @@ class SoundCharacter : public Character {
     uint32_t sampleCount() const { return sampleCount_; }
     // The encoded samples (for MP3 event sounds, after the seek-samples field).
     const std::vector<uint8_t>& data() const { return data_; }
+    // MP3 only: the decoded samples to skip before the sound's first one (encoder latency).
+    int seekSamples() const { return seekSamples_; }
     // Whole milliseconds, as scripts read Sound.duration.
     double durationMs() const {
         return rateHz_ == 0 ? 0 : std::round(sampleCount_ * 1000.0 / rateHz_);
@@ -53,6 +56,7 @@ class SoundCharacter : public Character {
     bool stereo_;
     uint32_t sampleCount_;
     std::vector<uint8_t> data_;
+    int seekSamples_;
 };
 
 }  // namespace swf

@@ -11,6 +11,7 @@
 #include "swf/display/DisplayObjectFactory.h"
 #include "swf/display/MovieContext.h"
 #include "swf/parse/SwfMovie.h"
+#include "swf/sound/SoundMixer.h"
 
 namespace swf {
 
@@ -157,9 +158,15 @@ void MovieClip::applyFrame(int frame, bool runActions) {
                                    std::get<DoAction>(tag).code);
         }
     }
+    if (runActions) soundFrameEntered(frame);
+}
+
+void MovieClip::soundFrameEntered(int frame) {
+    if (SoundMixer* mixer = context().soundMixer()) mixer->frameEntered(*this, timeline_, frame);
 }
 
 void MovieClip::queueActions(int frame) {
+    soundFrameEntered(frame);
     for (const FrameTag& tag : timeline_->frame(frame).tags)
         if (const auto* action = std::get_if<DoAction>(&tag))
             context().queueActions(std::static_pointer_cast<MovieClip>(shared_from_this()),

@@ -87,6 +87,8 @@ class MovieClip : public DisplayObject {
     // Applies a frame's display-list tags; with `runActions` its actions are queued too.
     void applyFrame(int frame, bool runActions);
     void queueActions(int frame);
+    // The frame was reached by playing or a goto (not passed over): its sounds play.
+    void soundFrameEntered(int frame);
     void place(const PlaceObject& place);
     void rebuildTo(int frame);
     // True the first time this frame of a movie's main timeline is reached (init actions).

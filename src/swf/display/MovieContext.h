@@ -21,6 +21,7 @@ class ActionRunner;
 class ContentLoader;
 class DisplayObject;
 class MovieClip;
+class SoundMixer;
 
 // An entry of the action queue. Frame and init actions point into the movie's timelines,
 // which the context keeps alive as long as the queue; an event keeps its object alive, since
@@ -125,6 +126,9 @@ class MovieContext {
     // Reads the files the movie asks for; null in tests that build a context alone.
     ContentLoader* loader() const { return loader_; }
     void setLoader(ContentLoader* loader) { loader_ = loader; }
+    // The movie's sound, while the host wants it; else null.
+    SoundMixer* soundMixer() const { return soundMixer_; }
+    void setSoundMixer(SoundMixer* mixer) { soundMixer_ = mixer; }
     // Called once a clip's content was replaced by a loaded movie: its script side starts over.
     std::function<void(MovieClip&)> contentReplaced;
 
@@ -154,6 +158,7 @@ class MovieContext {
     MovieClip* root_ = nullptr;
     std::map<int, std::shared_ptr<MovieClip>> levels_;
     ContentLoader* loader_ = nullptr;
+    SoundMixer* soundMixer_ = nullptr;
     std::vector<std::shared_ptr<const void>> retained_;
     bool quitRequested_ = false;
     InputState input_;

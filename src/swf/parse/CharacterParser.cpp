@@ -26,11 +26,12 @@ std::shared_ptr<Character> parseSound(const Tag& tag) {
     if (in.overrun()) return nullptr;
     static constexpr uint32_t kRates[] = {5512, 11025, 22050, 44100};
     auto format = static_cast<SoundCharacter::Format>(flags >> 4);
-    if (format == SoundCharacter::Format::Mp3) in.s16();  // seek samples
+    int seekSamples = format == SoundCharacter::Format::Mp3 ? in.s16() : 0;
     std::span<const uint8_t> data = in.bytes(in.remaining());
     return std::make_shared<SoundCharacter>(id, format, kRates[(flags >> 2) & 3], (flags & 2) != 0,
                                             (flags & 1) != 0, samples,
-                                            std::vector<uint8_t>(data.begin(), data.end()));
+                                            std::vector<uint8_t>(data.begin(), data.end()),
+                                            seekSamples);
 }
 
 std::shared_ptr<Character> parseVideo(const Tag& tag) {

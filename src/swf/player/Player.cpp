@@ -10,6 +10,7 @@
 #include "swf/display/MovieContext.h"
 #include "swf/parse/MovieParser.h"
 #include "swf/render/Canvas.h"
+#include "swf/sound/SoundMixer.h"
 
 namespace swf {
 
@@ -78,6 +79,7 @@ void Player::unload() {
     canvas_.reset();
     // The display objects go first, without unload events, then the interpreter.
     if (context_) {
+        context_->setSoundMixer(nullptr);
         context_->setRunner(nullptr);
         context_->setLoader(nullptr);
         std::vector<int> levels;
@@ -89,6 +91,7 @@ void Player::unload() {
     lifecycle_.reset();
     root_.reset();
     runner_.reset();
+    sound_.reset();
     context_.reset();
     movie_.reset();
 }
@@ -105,6 +108,10 @@ bool Player::start(std::shared_ptr<SwfMovie> movie, const std::string& loadFolde
     loader_ = std::make_unique<ContentLoader>(*context_);
     loader_->setBaseFolder(loadFolder);
     context_->setLoader(loader_.get());
+    if (soundRate_ > 0) {
+        sound_ = std::make_unique<SoundMixer>(*context_, soundRate_, soundChannels_);
+        context_->setSoundMixer(sound_.get());
+    }
     root_ = std::make_shared<MovieClip>(*context_, nullptr, movie_->timeline, 0);
     context_->setRoot(root_.get());
     context_->registerClip(root_);
@@ -139,10 +146,22 @@ void Player::adviseTimer() {
 
 void Player::OnTimer(uint32_t) {
     if (!root_ || context_->quitRequested()) return;
+    if (sound_) sound_->mixFrame();
     lifecycle_->tick();
     if (autoplay_) playOnIfStuck();
     frameShown();
     requestRedraw();
+}
+
+void Player::SetSoundOutput(uint32_t rate, int channels) {
+    soundRate_ = rate;
+    soundChannels_ = channels;
+}
+
+size_t Player::TakeSound(std::span<int16_t> samples) {
+    if (sound_) return sound_->take(samples);
+    std::fill(samples.begin(), samples.end(), int16_t{0});
+    return 0;
 }
 
 void Player::frameShown() {

@@ -26,6 +26,7 @@ namespace swf {
 class Canvas;
 class MovieClip;
 class MovieContext;
+class SoundMixer;
 
 class Player : public TimerSink {
   public:
@@ -95,6 +96,15 @@ class Player : public TimerSink {
 
     void OnTimer(uint32_t timeMs) override;
 
+    // The movie's sound, mixed at `rate` with 1 or 2 channels; 0 (the default) mixes none.
+    // Each tick first mixes the sound of the frame shown until then, one frame interval of
+    // it in whole samples, onto a queue that TakeSound empties. Holds for the movies loaded
+    // after it is set.
+    void SetSoundOutput(uint32_t rate, int channels);
+    // Interleaved 16-bit samples off the queue; silence for what it does not hold. Returns
+    // how many samples the queue had.
+    size_t TakeSound(std::span<int16_t> samples);
+
     // A mouse or keyboard event of the host, between two frames; positions in view pixels.
     // Its scripts run at once.
     void HandleInput(const InputEvent& event);
@@ -133,6 +143,9 @@ class Player : public TimerSink {
     std::unique_ptr<ContentLoader> loader_;
     std::shared_ptr<MovieClip> root_;       // declared after both: destroyed before them
     std::unique_ptr<FrameLifecycle> lifecycle_;
+    std::unique_ptr<SoundMixer> sound_;
+    uint32_t soundRate_ = 0;
+    int soundChannels_ = 2;
     std::string movieUrl_;
     std::string baseFolder_;
     std::function<void(const std::string&)> trace_;

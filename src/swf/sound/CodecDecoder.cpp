@@ -1,0 +1,198 @@
+#include "swf/sound/CodecDecoder.h"
+
+#include <algorithm>
+#include <cmath>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/error.h>
+}
+
+namespace swf {
+namespace {
+
+// Packets for the codecs without a parser: Nellymoser's 64-byte blocks, a few at a time;
+// Speex as the movie stores it, one piece per packet up to this size.
+constexpr size_t kNellymoserPacket = 64 * 16;
+constexpr size_t kMaxPacket = 1 << 16;
+
+AVCodecID codecId(SoundCharacter::Format codec) {
+    switch (codec) {
+        case SoundCharacter::Format::Mp3:
+            return AV_CODEC_ID_MP3;
+        case SoundCharacter::Format::Nellymoser16k:
+        case SoundCharacter::Format::Nellymoser8k:
+        case SoundCharacter::Format::Nellymoser:
+            return AV_CODEC_ID_NELLYMOSER;
+        case SoundCharacter::Format::Speex:
+            return AV_CODEC_ID_SPEEX;
+        default:
+            return AV_CODEC_ID_NONE;
+    }
+}
+
+// Nellymoser's two fixed-rate variants ignore the rate field; Speex is always wideband.
+uint32_t codedRate(const SoundFormat& format) {
+    switch (format.codec) {
+        case SoundCharacter::Format::Nellymoser16k:
+        case SoundCharacter::Format::Speex:
+            return 16000;
+        case SoundCharacter::Format::Nellymoser8k:
+            return 8000;
+        default:
+            return format.rateHz;
+    }
+}
+
+int16_t toInt16(float v) {
+    if (!(v == v)) return 0;  // NaN
+    return static_cast<int16_t>(std::lrint(std::clamp(v, -1.0f, 1.0f) * 32767.0f));
+}
+
+// One channel's sample `i` of a decoded frame, whatever layout the decoder chose.
+int16_t sampleAt(const AVFrame& f, int channel, int i, int channels) {
+    const auto format = static_cast<AVSampleFormat>(f.format);
+    const bool planar = av_sample_fmt_is_planar(format);
+    const uint8_t* plane = f.extended_data[planar ? channel : 0];
+    const int index = planar ? i : i * channels + channel;
+    switch (av_get_packed_sample_fmt(format)) {
+        case AV_SAMPLE_FMT_S16:
+            return reinterpret_cast<const int16_t*>(plane)[index];
+        case AV_SAMPLE_FMT_S32:
+            return static_cast<int16_t>(reinterpret_cast<const int32_t*>(plane)[index] >> 16);
+        case AV_SAMPLE_FMT_FLT:
+            return toInt16(reinterpret_cast<const float*>(plane)[index]);
+        case AV_SAMPLE_FMT_DBL:
+            return toInt16(static_cast<float>(reinterpret_cast<const double*>(plane)[index]));
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+bool CodecDecoder::available(SoundCharacter::Format codec) {
+    const AVCodecID id = codecId(codec);
+    return id != AV_CODEC_ID_NONE && avcodec_find_decoder(id) != nullptr;
+}
+
+CodecDecoder::CodecDecoder(const SoundFormat& format) : format_(format) {
+    const AVCodecID id = codecId(format.codec);
+    const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
+    if (!codec) {
+        error_ = "no decoder for this codec";
+        return;
+    }
+    context_ = avcodec_alloc_context3(codec);
+    packet_ = av_packet_alloc();
+    frame_ = av_frame_alloc();
+    if (id == AV_CODEC_ID_MP3) parser_ = av_parser_init(id);
+    if (!context_ || !packet_ || !frame_ || (id == AV_CODEC_ID_MP3 && !parser_)) {
+        error_ = "out of memory";
+        return;
+    }
+    context_->sample_rate = static_cast<int>(codedRate(format));
+    av_channel_layout_default(&context_->ch_layout, format.stereo && id == AV_CODEC_ID_MP3 ? 2 : 1);
+    context_->request_sample_fmt = AV_SAMPLE_FMT_S16;
+    if (const int code = avcodec_open2(context_, codec, nullptr); code < 0) {
+        fail("cannot open the decoder", code);
+        avcodec_free_context(&context_);
+    }
+}
+
+CodecDecoder::~CodecDecoder() {
+    if (parser_) av_parser_close(parser_);
+    avcodec_free_context(&context_);
+    av_packet_free(&packet_);
+    av_frame_free(&frame_);
+}
+
+bool CodecDecoder::fail(const char* what, int code) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    error_ = std::string(what) + ": " + text;
+    return false;
+}
+
+bool CodecDecoder::feed(std::span<const uint8_t> data, size_t maxFrames, PcmBuffer& out) {
+    if (!context_ || !error_.empty()) return false;
+    while (!data.empty() && out.frames() < maxFrames) {
+        if (parser_) {
+            uint8_t* frame = nullptr;
+            int frameSize = 0;
+            const int piece = static_cast<int>(std::min(data.size(), kMaxPacket));
+            const int used = av_parser_parse2(parser_, context_, &frame, &frameSize, data.data(),
+                                              piece, AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+            if (used < 0) return fail("the parser refused the data", used);
+            data = data.subspan(static_cast<size_t>(used));
+            if (frameSize > 0 && !send(frame, static_cast<size_t>(frameSize), maxFrames, out))
+                return false;
+            if (used == 0 && frameSize == 0) break;
+            continue;
+        }
+        const size_t limit = format_.codec == SoundCharacter::Format::Speex ? kMaxPacket
+                                                                              : kNellymoserPacket;
+        const size_t size = std::min(data.size(), limit);
+        if (!send(data.data(), size, maxFrames, out)) return false;
+        data = data.subspan(size);
+    }
+    return true;
+}
+
+bool CodecDecoder::finish(size_t maxFrames, PcmBuffer& out) {
+    if (!context_ || !error_.empty()) return false;
+    if (parser_) {
+        uint8_t* frame = nullptr;
+        int frameSize = 0;
+        av_parser_parse2(parser_, context_, &frame, &frameSize, nullptr, 0, AV_NOPTS_VALUE,
+                         AV_NOPTS_VALUE, 0);
+        if (frameSize > 0 && !send(frame, static_cast<size_t>(frameSize), maxFrames, out))
+            return false;
+    }
+    if (const int code = avcodec_send_packet(context_, nullptr); code < 0 && code != AVERROR_EOF)
+        return fail("decoding failed", code);
+    return receive(maxFrames, out);
+}
+
+bool CodecDecoder::send(const uint8_t* data, size_t size, size_t maxFrames, PcmBuffer& out) {
+    av_packet_unref(packet_);
+    if (av_new_packet(packet_, static_cast<int>(size)) < 0) {
+        error_ = "out of memory";
+        return false;
+    }
+    std::copy_n(data, size, packet_->data);
+    if (const int code = avcodec_send_packet(context_, packet_); code < 0)
+        return fail("decoding failed", code);
+    return receive(maxFrames, out);
+}
+
+bool CodecDecoder::receive(size_t maxFrames, PcmBuffer& out) {
+    for (;;) {
+        const int code = avcodec_receive_frame(context_, frame_);
+        if (code == AVERROR(EAGAIN) || code == AVERROR_EOF) return true;
+        if (code < 0) return fail("decoding failed", code);
+        const int channels = frame_->ch_layout.nb_channels;
+        if (channels < 1 || frame_->sample_rate <= 0) continue;
+        if (out.rate == 0) {
+            out.rate = static_cast<uint32_t>(frame_->sample_rate);
+            out.channels = std::min(channels, 2);
+        }
+        // A frame with another layout than the first is mixed or spread to the first's.
+        const auto room = static_cast<int>(std::min<size_t>(
+            maxFrames - std::min(maxFrames, out.frames()), static_cast<size_t>(frame_->nb_samples)));
+        for (int i = 0; i < room; ++i) {
+            const int16_t left = sampleAt(*frame_, 0, i, channels);
+            const int16_t right = channels > 1 ? sampleAt(*frame_, 1, i, channels) : left;
+            if (out.channels == 1) {
+                out.samples.push_back(static_cast<int16_t>((left + right) / 2));
+            } else {
+                out.samples.push_back(left);
+                out.samples.push_back(right);
+            }
+        }
+        av_frame_unref(frame_);
+    }
+}
+
+}  // namespace swf

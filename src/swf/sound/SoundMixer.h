@@ -1,0 +1,102 @@
+#pragma once
+// The movie's sound: every sound playing (timeline event sounds, the streams of the
+// timelines, the sounds scripts started) brought to one output rate, with envelopes and
+// volumes applied, summed and clipped to 16 bits. Its clock is the frame clock: the sound of
+// the n-th frame shown is output samples [n * rate / fps, (n + 1) * rate / fps), made when
+// the engine leaves that frame, from what the frame started, stopped and played. Nothing
+// depends on wall time, so a converter that draws every frame gets the sound each frame had.
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "swf/sound/PcmBuffer.h"
+#include "swf/sound/SoundStart.h"
+
+namespace swf {
+
+class DisplayObject;
+class MovieClip;
+class MovieContext;
+class SoundCharacter;
+class StreamSound;
+class Timeline;
+
+class SoundMixer {
+  public:
+    // The player mixes at most this many sounds at once; a start beyond them is not heard.
+    static constexpr size_t kMaxVoices = 32;
+    // Decoded sound a movie may hold; sounds past it are not played.
+    static constexpr size_t kMaxDecodedBytes = size_t{256} << 20;
+    // Mixed sound nobody takes is kept this long, then dropped from the front.
+    static constexpr uint32_t kMaxQueuedSeconds = 10;
+
+    SoundMixer(MovieContext& context, uint32_t rate, int channels);
+    ~SoundMixer();
+    SoundMixer(const SoundMixer&) = delete;
+    SoundMixer& operator=(const SoundMixer&) = delete;
+
+    // The engine's side. A clip reached a frame (by playing or a goto): the frame's event
+    // sounds start, and the clip's stream plays that frame's sound.
+    void frameEntered(MovieClip& clip, const std::shared_ptr<const Timeline>& timeline,
+                      int frame);
+    // Starts (or, for a stop start, stops) an event sound, as a frame or a button does.
+    void startSound(std::shared_ptr<const SoundCharacter> sound, const SoundStart& how);
+    // stopAllSounds: the timelines' sounds go quiet (scripts' sounds stop with their
+    // channels); streams play again from their next frame.
+    void stopAll();
+
+    // The host's side. Mixes the sound of the frame the engine has shown since the last call
+    // onto the queue.
+    void mixFrame();
+    // Takes interleaved samples off the queue; returns how many it had, the rest is silence.
+    size_t take(std::span<int16_t> out);
+    size_t queued() const { return queue_.size(); }
+
+    // Where the mixer says why a sound is not heard (a decoder error); stderr by default.
+    void setLog(std::function<void(const std::string&)> log) { log_ = std::move(log); }
+
+  private:
+    struct Voice;
+    struct StreamVoice;
+
+    std::shared_ptr<const PcmBuffer> decoded(const std::shared_ptr<const SoundCharacter>& sound);
+    std::shared_ptr<const StreamSound> streamOf(const std::shared_ptr<const Timeline>& timeline);
+    bool startVoice(std::shared_ptr<const SoundCharacter> sound, const SoundStart& how,
+                    uint64_t scriptSerial, DisplayObject* target, uint64_t offsetFrames);
+    void followScripts();
+    void updateStreams();
+    size_t voiceCount() const;
+    bool takeBudget(size_t bytes, const std::string& what);
+    void log(const std::string& line) const;
+
+    MovieContext& context_;
+    uint32_t rate_;
+    int channels_;
+    uint64_t framesMixed_ = 0;
+    uint64_t lastScriptSerial_ = 0;
+    size_t decodedBytes_ = 0;
+    std::vector<Voice> voices_;
+    std::map<const DisplayObject*, StreamVoice> streams_;
+    struct CachedSound {
+        std::weak_ptr<const SoundCharacter> owner;
+        std::shared_ptr<const PcmBuffer> pcm;  // null when it cannot be decoded
+    };
+    std::map<const SoundCharacter*, CachedSound> sounds_;
+    struct CachedStream {
+        std::weak_ptr<const Timeline> owner;
+        std::shared_ptr<const StreamSound> stream;  // null without a stream
+    };
+    std::map<const Timeline*, CachedStream> streamSounds_;
+    std::deque<int16_t> queue_;
+    std::vector<float> mix_;
+    std::function<void(const std::string&)> log_;
+};
+
+}  // namespace swf
