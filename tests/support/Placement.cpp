@@ -14,7 +14,10 @@ void Placement::write(BitWriter& out, int placeVersion, int swfVersion) const {
         .flag(character.has_value())
         .flag(move);
     if (placeVersion >= 3) {
-        out.ub(0, 5).flag(cacheAsBitmap.has_value()).flag(blendMode.has_value()).flag(false);
+        out.ub(0, 5)
+            .flag(cacheAsBitmap.has_value())
+            .flag(blendMode.has_value())
+            .flag(!filters.empty());
     }
     out.u16(depth);
     if (character) out.u16(*character);
@@ -24,6 +27,7 @@ void Placement::write(BitWriter& out, int placeVersion, int swfVersion) const {
     if (name) out.string(*name);
     if (clipDepth) out.u16(*clipDepth);
     if (placeVersion >= 3) {
+        for (uint8_t byte : filters) out.u8(byte);
         if (blendMode) out.u8(*blendMode);
         if (cacheAsBitmap) out.u8(*cacheAsBitmap ? 1 : 0);
     }

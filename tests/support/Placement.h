@@ -32,6 +32,8 @@ struct Placement {
     std::optional<uint8_t> blendMode =
         std::nullopt;  // 1 normal, 2 layer, 3 multiply, 4 screen, ...
     std::optional<bool> cacheAsBitmap = std::nullopt;
+    // A SURFACEFILTERLIST as it is written, count first; written when not empty.
+    std::vector<uint8_t> filters = {};
 
     // The body of PlaceObject2 (placeVersion 2) or PlaceObject3 (placeVersion 3); the movie's
     // SWF version decides the width of clip event fields.

@@ -15,6 +15,7 @@
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/NumberConversion.h"
 #include "swf/display/DisplayObject.h"
+#include "swf/display/FilterEffects.h"
 
 namespace swf::avm1 {
 namespace {
@@ -422,32 +423,6 @@ void installFilterClass(Machine& m, Object* package, Object* base, const FilterC
     }
 }
 
-// Separable box blur, run `passes` times (the player's quality).
-void boxBlur(std::vector<double>& channel, int width, int height, int radiusX, int radiusY,
-             int passes) {
-    std::vector<double> line;
-    auto blurLine = [&](size_t start, size_t step, int count, int radius) {
-        if (radius <= 0 || count <= 0) return;
-        line.assign(static_cast<size_t>(count), 0);
-        for (int i = 0; i < count; ++i) line[i] = channel[start + i * step];
-        double window = 0;
-        int size = 2 * radius + 1;
-        for (int i = -radius; i <= radius; ++i) window += (i >= 0 && i < count) ? line[i] : 0;
-        for (int i = 0; i < count; ++i) {
-            channel[start + i * step] = window / size;
-            int out = i - radius, in = i + radius + 1;
-            if (out >= 0) window -= line[out];
-            if (in < count) window += line[in];
-        }
-    };
-    for (int p = 0; p < passes; ++p) {
-        for (int y = 0; y < height; ++y)
-            blurLine(static_cast<size_t>(y) * width, 1, width, radiusX);
-        for (int x = 0; x < width; ++x)
-            blurLine(static_cast<size_t>(x), static_cast<size_t>(width), height, radiusY);
-    }
-}
-
 }  // namespace
 
 void FilterObject::traceReferences(Marker& marker) const {
@@ -461,116 +436,44 @@ std::optional<SurfaceFilter> readFilter(Machine&, const Value& value) {
     return o->filter;
 }
 
+namespace {
+
+// A script's filter (angle in degrees) as the renderer takes it.
+SurfaceFilter inRadians(const SurfaceFilter& f) {
+    SurfaceFilter out = f;
+    out.angle = f.angle * std::numbers::pi / 180;
+    return out;
+}
+
+}  // namespace
+
 PixelRect filterExtent(const SurfaceFilter& f, PixelRect r) {
-    int growX = 0, growY = 0;
-    switch (f.kind) {
-        case Kind::Blur:
-        case Kind::Glow:
-        case Kind::DropShadow:
-        case Kind::Bevel:
-        case Kind::GradientGlow:
-        case Kind::GradientBevel: {
-            int passes = std::max(1, f.quality);
-            growX = static_cast<int>(std::ceil(f.blurX / 2)) * passes;
-            growY = static_cast<int>(std::ceil(f.blurY / 2)) * passes;
-            if (f.kind != Kind::Blur && f.kind != Kind::Glow) {
-                double a = f.angle * std::numbers::pi / 180;
-                growX += static_cast<int>(std::ceil(std::fabs(f.distance * std::cos(a))));
-                growY += static_cast<int>(std::ceil(std::fabs(f.distance * std::sin(a))));
-            }
-            break;
-        }
-        default:
-            break;
-    }
-    return {r.x - growX, r.y - growY, r.width + 2 * growX, r.height + 2 * growY};
+    FilterReach reach = filterReach(inRadians(f));
+    return {r.x - reach.left, r.y - reach.top, r.width + reach.left + reach.right,
+            r.height + reach.top + reach.bottom};
 }
 
 bool applyFilter(const SurfaceFilter& f, std::vector<uint32_t>& pixels, int width, int height) {
-    size_t count = static_cast<size_t>(width) * height;
-    if (pixels.size() != count) return false;
-    switch (f.kind) {
-        case Kind::Blur: {
-            int rx = static_cast<int>(f.blurX / 2), ry = static_cast<int>(f.blurY / 2);
-            int passes = std::clamp(f.quality, 0, 15);
-            if (passes == 0 || (rx == 0 && ry == 0)) return true;
-            // Premultiplied channels, so clear pixels bring no colour.
-            std::vector<double> ch[4];
-            for (auto& c : ch) c.resize(count);
-            for (size_t i = 0; i < count; ++i) {
-                uint32_t p = BitmapDataObject::premultiply(pixels[i]);
-                for (int k = 0; k < 4; ++k) ch[k][i] = p >> (8 * k) & 255;
-            }
-            for (auto& c : ch) boxBlur(c, width, height, rx, ry, passes);
-            for (size_t i = 0; i < count; ++i) {
-                uint32_t p = 0;
-                for (int k = 0; k < 4; ++k)
-                    p |= static_cast<uint32_t>(std::clamp(std::lround(ch[k][i]), 0L, 255L))
-                         << (8 * k);
-                uint32_t a = p >> 24;
-                for (int k = 0; k < 3; ++k) {
-                    uint32_t c = p >> (8 * k) & 255;
-                    if (c > a) p = (p & ~(0xFFu << (8 * k))) | a << (8 * k);
-                }
-                pixels[i] = BitmapDataObject::unpremultiply(p);
-            }
-            return true;
-        }
-        case Kind::ColorMatrix: {
-            if (f.matrix.size() < 20) return false;
-            for (uint32_t& p : pixels) {
-                double in[4] = {static_cast<double>(p >> 16 & 255),
-                                static_cast<double>(p >> 8 & 255), static_cast<double>(p & 255),
-                                static_cast<double>(p >> 24)};
-                uint32_t out[4];
-                for (int row = 0; row < 4; ++row) {
-                    const double* r = &f.matrix[row * 5];
-                    double v = r[0] * in[0] + r[1] * in[1] + r[2] * in[2] + r[3] * in[3] + r[4];
-                    out[row] = static_cast<uint32_t>(clampNumber(v, 0, 255));
-                }
-                p = out[3] << 24 | out[0] << 16 | out[1] << 8 | out[2];
-            }
-            return true;
-        }
-        case Kind::Convolution: {
-            int mx = f.matrixX, my = f.matrixY;
-            if (mx <= 0 || my <= 0 || f.matrix.size() < static_cast<size_t>(mx * my)) return false;
-            std::vector<uint32_t> source = pixels;
-            uint32_t outside = static_cast<uint32_t>(std::lround(f.alpha * 255)) << 24 | f.color;
-            double divisor = f.divisor == 0 ? 1 : f.divisor;
-            for (int y = 0; y < height; ++y) {
-                for (int x = 0; x < width; ++x) {
-                    double sum[4] = {0, 0, 0, 0};
-                    for (int j = 0; j < my; ++j) {
-                        for (int i = 0; i < mx; ++i) {
-                            int sx = x + i - mx / 2, sy = y + j - my / 2;
-                            uint32_t s;
-                            if (sx >= 0 && sy >= 0 && sx < width && sy < height)
-                                s = source[static_cast<size_t>(sy) * width + sx];
-                            else if (f.clamp)
-                                s = source[static_cast<size_t>(std::clamp(sy, 0, height - 1)) *
-                                               width +
-                                           std::clamp(sx, 0, width - 1)];
-                            else
-                                s = outside;
-                            double w = f.matrix[static_cast<size_t>(j) * mx + i];
-                            for (int k = 0; k < 4; ++k) sum[k] += w * (s >> (8 * k) & 255);
-                        }
-                    }
-                    uint32_t old = source[static_cast<size_t>(y) * width + x], p = 0;
-                    for (int k = 0; k < 4; ++k) {
-                        double v = sum[k] / divisor + f.bias;
-                        p |= static_cast<uint32_t>(clampNumber(v, 0, 255)) << (8 * k);
-                    }
-                    if (f.preserveAlpha) p = (p & 0xFFFFFF) | (old & 0xFF000000u);
-                    pixels[static_cast<size_t>(y) * width + x] = p;
-                }
-            }
-            return true;
-        }
-        default:
-            return false;
+    PixelImage image{width, height, {}};
+    if (width < 0 || height < 0 || pixels.size() != image.area()) return false;
+    // Straight ARGB words to the renderer's premultiplied RGBA and back.
+    image.pixels.resize(pixels.size());
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        uint32_t p = BitmapDataObject::premultiply(pixels[i]);
+        uint8_t* c = image.channels(i);
+        c[0] = p >> 16 & 255;
+        c[1] = p >> 8 & 255;
+        c[2] = p & 255;
+        c[3] = p >> 24;
     }
+    if (!runFilter(inRadians(f), image)) return false;
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        const uint8_t* c = image.channels(i);
+        pixels[i] = BitmapDataObject::unpremultiply(static_cast<uint32_t>(c[3]) << 24 |
+                                                     static_cast<uint32_t>(c[0]) << 16 |
+                                                     static_cast<uint32_t>(c[1]) << 8 | c[2]);
+    }
+    return true;
 }
 
 Value filtersToScript(Machine& m, const std::vector<SurfaceFilter>& filters) {

@@ -4,6 +4,7 @@
 
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/display/ObjectLayer.h"
 
 namespace swf {
 
@@ -95,7 +96,16 @@ void DisplayObject::takePlacementOf(const DisplayObject& other) {
 void DisplayObject::render(RenderContext& context, const Matrix& parentToPixels,
                            const ColorTransform& parentCxform) const {
     if (!visible_ && !context.maskPass) return;
-    draw(context, parentToPixels * matrix_, parentCxform * colorTransform_);
+    Matrix toPixels = parentToPixels * matrix_;
+    ColorTransform cxform = parentCxform * colorTransform_;
+    // Masks take outlines only: no layer for them.
+    ObjectLayer layer(context.maskPass ? std::vector<SurfaceFilter>{}
+                      : scriptFilters_ ? *scriptFilters_
+                                       : parseFilterList(filters_),
+                      context.maskPass ? 0 : blendMode_, cacheAsBitmap_ && !context.maskPass);
+    if (!layer.needed()) return draw(context, toPixels, cxform);
+    layer.render(context, localBounds(), toPixels, cxform,
+                 [&](const ColorTransform& inner) { draw(context, toPixels, inner); });
 }
 
 }  // namespace swf

@@ -251,7 +251,7 @@ void MovieClip::draw(RenderContext& context, const Matrix& toPixels,
                             const auto* bitmap = own.findAs<BitmapCharacter>(id);
                             return bitmap ? &bitmap->bitmap() : nullptr;
                         },
-                        context.maskPass};
+                        context.maskPass, context.viewScaleX, context.viewScaleY};
     displayList_.render(inner, toPixels, cxform);
 }
 

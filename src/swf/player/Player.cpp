@@ -319,9 +319,12 @@ bool Player::Draw(const DrawTarget& target) const {
                               const auto* bitmap = dictionary.findAs<BitmapCharacter>(id);
                               return bitmap ? &bitmap->bitmap() : nullptr;
                           }};
-    root_->render(context, stageMatrix(), ColorTransform{});
+    const Matrix stage = stageMatrix();
+    context.viewScaleX = stage.a * kTwipsPerPixel;
+    context.viewScaleY = stage.d * kTwipsPerPixel;
+    root_->render(context, stage, ColorTransform{});
     for (const auto& [number, level] : context_->levels())
-        level->render(context, stageMatrix(), ColorTransform{});
+        level->render(context, stage, ColorTransform{});
 
     const uint8_t* source = canvas.pixels();
     for (int y = 0; y < height; ++y) {

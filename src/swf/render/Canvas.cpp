@@ -16,6 +16,7 @@
 #include "swf/render/FillPaint.h"
 #include "swf/render/FillStyleTable.h"
 #include "swf/render/GradientLutCache.h"
+#include "swf/render/LayerBlend.h"
 #include "swf/render/MaskStack.h"
 #include "swf/render/PixelColorTransform.h"
 #include "swf/render/ShapeRasterizer.h"
@@ -39,6 +40,11 @@ constexpr uint64_t kWorkPerDraw = uint64_t{1} << 21;
 // flood of tiny shapes is bounded too; real frames stay far below both.
 constexpr uint64_t kWorkPerPicture = uint64_t{1} << 25;
 constexpr uint64_t kWorkOfEachDraw = 1024;
+// Offscreen layers: how deep they nest, how large one may be and how many pixels all of a
+// picture's layers may cover together. Beyond these objects are drawn without their effects.
+constexpr size_t kMaxLayerDepth = 16;
+constexpr uint64_t kMaxLayerPixels = uint64_t{1} << 22;
+constexpr uint64_t kLayerPixelsPerPicture = uint64_t{1} << 26;
 
 bool finite(const Matrix& m) {
     return std::isfinite(m.a) && std::isfinite(m.b) && std::isfinite(m.c) && std::isfinite(m.d) &&
@@ -65,16 +71,39 @@ double lineReach(const Shape& shape, const Matrix& toPixels) {
 
 }  // namespace
 
-struct Canvas::Impl {
-    Impl(int w, int h)
-        : width(std::max(w, 0)),
-          height(std::max(h, 0)),
-          pixels(static_cast<size_t>(width) * static_cast<size_t>(height)),
-          blender(pixels.data(), width, height),
-          masks(width, height),
-          pictureWork(kWorkPerPicture) {}
+namespace {
 
-    PixelBox box() const { return {0, 0, static_cast<double>(width), static_cast<double>(height)}; }
+// Where drawing goes: the canvas itself or an offscreen layer over part of it.
+struct Surface {
+    // `w` and `h` are not negative.
+    Surface(int x, int y, int w, int h)
+        : originX(x),
+          originY(y),
+          image{w, h, std::vector<uint32_t>(static_cast<size_t>(w) * static_cast<size_t>(h))},
+          blender(image.pixels.data(), w, h),
+          masks(w, h) {}
+
+    int originX;  // the top-left corner in canvas pixels
+    int originY;
+    PixelImage image;
+    SurfaceBlender blender;
+    MaskStack masks;
+};
+
+}  // namespace
+
+struct Canvas::Impl {
+    Impl(int w, int h) : pictureWork(kWorkPerPicture) {
+        surfaces.push_back(std::make_unique<Surface>(0, 0, std::max(w, 0), std::max(h, 0)));
+    }
+
+    Surface& top() { return *surfaces.back(); }
+    const Surface& top() const { return *surfaces.back(); }
+    PixelImage& base() { return surfaces.front()->image; }
+    PixelBox box() const {
+        return {0, 0, static_cast<double>(top().image.width),
+                static_cast<double>(top().image.height)};
+    }
 
     void draw(const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
               const BitmapLookup& bitmaps);
@@ -96,22 +125,22 @@ struct Canvas::Impl {
     bool drawLines(const Shape& shape, std::span<const ShapePath> paths, const Matrix& toPixels,
                    const ColorTransform& cxform, const BitmapLookup& bitmaps, WorkBudget& budget);
 
-    int width;
-    int height;
-    std::vector<uint32_t> pixels;  // RGBA bytes, one word a pixel
-    SurfaceBlender blender;
-    MaskStack masks;
+    std::vector<std::unique_ptr<Surface>> surfaces;  // the canvas first, open layers after it
     ShapeRasterizer fills;
     StrokeBuilder outline;
     StrokeRasterizer strokes;
     GradientLutCache gradients;                          // kept from picture to picture
     std::vector<std::pair<uint32_t, size_t>> lineOrder;  // (line style, path), reused
     WorkBudget pictureWork;  // what is left for the rest of this picture
+    uint64_t layerPixelsLeft = kLayerPixelsPerPicture;
 };
 
-void Canvas::Impl::draw(const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
-                        const BitmapLookup& bitmaps) {
-    if (width == 0 || height == 0 || !finite(toPixels)) return;
+void Canvas::Impl::draw(const Shape& shape, const Matrix& canvasPixels,
+                        const ColorTransform& cxform, const BitmapLookup& bitmaps) {
+    const Surface& surface = top();
+    if (surface.image.area() == 0 || !finite(canvasPixels)) return;
+    // A layer's pixels count from its own corner.
+    Matrix toPixels = Matrix::translate(-surface.originX, -surface.originY) * canvasPixels;
     std::optional<PixelBox> bounds = EdgeFlattener::pixelBounds(shape, toPixels);
     if (!bounds || !pictureWork.spend(kWorkOfEachDraw)) return;
     double reach = lineReach(shape, toPixels);
@@ -125,15 +154,18 @@ void Canvas::Impl::draw(const Shape& shape, const Matrix& toPixels, const ColorT
 
 bool Canvas::Impl::outOfSight(const PixelBox& box) const {
     // Whole pixels, with one more on each side for anti-aliasing. An empty box has x1 > x2.
+    const MaskStack& masks = top().masks;
+    const int width = top().image.width, height = top().image.height;
     double left = std::floor(box.x1) - 1, right = std::ceil(box.x2) + 1;
-    double top = std::floor(box.y1) - 1, bottom = std::ceil(box.y2) + 1;
-    if (!(left < width && right >= 0 && top < height && bottom >= 0 && left <= right)) return true;
+    double upper = std::floor(box.y1) - 1, bottom = std::ceil(box.y2) + 1;
+    if (!(left < width && right >= 0 && upper < height && bottom >= 0 && left <= right))
+        return true;
     const MaskStack::RowExtent* extents = masks.recording() ? nullptr : masks.activeExtents();
     if (!extents) return false;
     auto first = static_cast<int>(std::max(left, 0.0));
     auto last = static_cast<int>(std::min(right, width - 1.0));
     auto lastRow = static_cast<int>(std::min(bottom, height - 1.0));
-    for (auto y = static_cast<int>(std::max(top, 0.0)); y <= lastRow; ++y) {
+    for (auto y = static_cast<int>(std::max(upper, 0.0)); y <= lastRow; ++y) {
         const MaskStack::RowExtent& open = extents[y];
         if (open.first < open.end && open.first <= last && open.end > first) return false;
     }
@@ -142,11 +174,12 @@ bool Canvas::Impl::outOfSight(const PixelBox& box) const {
 
 void Canvas::Impl::drawWithin(WorkBudget& budget, const Shape& shape, const Matrix& toPixels,
                               const ColorTransform& cxform, const BitmapLookup& bitmaps) {
-    if (masks.recording()) {
-        if (uint8_t* mask = masks.recordingBuffer()) record(mask, shape, toPixels, budget);
+    Surface& surface = top();
+    if (surface.masks.recording()) {
+        if (uint8_t* mask = surface.masks.recordingBuffer()) record(mask, shape, toPixels, budget);
         return;
     }
-    blender.setMask(masks.activeMask(), masks.activeExtents());
+    surface.blender.setMask(surface.masks.activeMask(), surface.masks.activeExtents());
     paint(shape, toPixels, cxform, bitmaps, budget);
 }
 
@@ -162,7 +195,7 @@ void Canvas::Impl::paint(const Shape& shape, const Matrix& toPixels, const Color
         size_t end = begin + 1;
         while (end < paths.size() && paths[end].layer == paths[begin].layer) ++end;
         std::span<const ShapePath> layer = paths.subspan(begin, end - begin);
-        if (!drawFills(blender, shape, layer, toPixels, budget, makeStyles) ||
+        if (!drawFills(top().blender, shape, layer, toPixels, budget, makeStyles) ||
             !drawLines(shape, layer, toPixels, cxform, bitmaps, budget))
             return;
         begin = end;
@@ -172,6 +205,7 @@ void Canvas::Impl::paint(const Shape& shape, const Matrix& toPixels, const Color
 void Canvas::Impl::record(uint8_t* mask, const Shape& shape, const Matrix& toPixels,
                           WorkBudget& budget) {
     // Masks take the outline of fills only; the original player ignores lines in masks.
+    const int width = top().image.width, height = top().image.height;
     agg::rendering_buffer rows(mask, static_cast<unsigned>(width), static_cast<unsigned>(height),
                                width);
     MaskFormat format(rows);
@@ -221,8 +255,9 @@ bool Canvas::Impl::drawLines(const Shape& shape, std::span<const ShapePath> path
         double strokeWidth = StrokeBuilder::pixelWidth(style, toPixels);
         // Curves just outside the surface still show through the stroke's half width.
         double margin = strokeWidth / 2 + 1;
-        EdgeFlattener flattener(toPixels, {-margin, -margin, width + margin, height + margin},
-                                budget);
+        PixelBox reach = box();
+        EdgeFlattener flattener(
+            toPixels, {-margin, -margin, reach.x2 + margin, reach.y2 + margin}, budget);
         outline.begin(style);
         size_t end = begin;
         for (; end < lineOrder.size() && lineOrder[end].first == line; ++end) {
@@ -233,7 +268,7 @@ bool Canvas::Impl::drawLines(const Shape& shape, std::span<const ShapePath> path
         FillStyle solid;
         solid.color = style.color;
         FillPaint paint(style.fill ? *style.fill : solid, toPixels, cxform, bitmaps, gradients);
-        strokes.render(blender, paint);
+        strokes.render(top().blender, paint);
         begin = end;
     }
     return true;
@@ -244,15 +279,15 @@ Canvas::Canvas(int width, int height) : impl_(std::make_unique<Impl>(width, heig
 Canvas::~Canvas() = default;
 
 int Canvas::width() const {
-    return impl_->width;
+    return impl_->base().width;
 }
 
 int Canvas::height() const {
-    return impl_->height;
+    return impl_->base().height;
 }
 
 const uint8_t* Canvas::pixels() const {
-    return reinterpret_cast<const uint8_t*>(impl_->pixels.data());
+    return reinterpret_cast<const uint8_t*>(impl_->surfaces.front()->image.pixels.data());
 }
 
 void Canvas::clear(Rgba color) {
@@ -262,8 +297,8 @@ void Canvas::clear(Rgba color) {
     std::memcpy(&word, &premultiplied, sizeof(word));
     // One row word by word, the others copied from it: a wide copy is much quicker than a
     // store per pixel.
-    std::vector<uint32_t>& pixels = impl_->pixels;
-    auto width = static_cast<size_t>(impl_->width);
+    std::vector<uint32_t>& pixels = impl_->base().pixels;
+    auto width = static_cast<size_t>(impl_->base().width);
     if (pixels.empty()) return;
     std::fill_n(pixels.begin(), width, word);
     for (size_t row = width; row < pixels.size(); row += width)
@@ -271,8 +306,10 @@ void Canvas::clear(Rgba color) {
 }
 
 void Canvas::startPicture(Rgba color) {
-    impl_->masks.clear();
+    impl_->surfaces.resize(1);
+    impl_->surfaces.front()->masks.clear();
     impl_->pictureWork = WorkBudget(kWorkPerPicture);
+    impl_->layerPixelsLeft = kLayerPixelsPerPicture;
     clear(color);
 }
 
@@ -282,15 +319,45 @@ void Canvas::drawShape(const Shape& shape, const Matrix& toPixels, const ColorTr
 }
 
 void Canvas::beginMask() {
-    impl_->masks.begin();
+    impl_->top().masks.begin();
 }
 
 void Canvas::endMask() {
-    impl_->masks.end();
+    impl_->top().masks.end();
 }
 
 void Canvas::popMask() {
-    impl_->masks.pop();
+    impl_->top().masks.pop();
+}
+
+bool Canvas::beginLayer(int x, int y, int width, int height) {
+    if (width <= 0 || height <= 0 || impl_->surfaces.size() > kMaxLayerDepth) return false;
+    uint64_t area = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+    if (area > kMaxLayerPixels || area > impl_->layerPixelsLeft) return false;
+    impl_->layerPixelsLeft -= area;
+    impl_->surfaces.push_back(std::make_unique<Surface>(x, y, width, height));
+    return true;
+}
+
+PixelImage& Canvas::layer() {
+    return impl_->top().image;
+}
+
+void Canvas::endLayer(BlendMode mode, const ColorTransform& cxform) {
+    if (impl_->surfaces.size() < 2) return;
+    std::unique_ptr<Surface> layer = std::move(impl_->surfaces.back());
+    impl_->surfaces.pop_back();
+    PixelImage& image = layer->image;
+    static_assert(sizeof(agg::rgba8) == sizeof(uint32_t));
+    PixelColorTransform(cxform).apply(reinterpret_cast<agg::rgba8*>(image.pixels.data()),
+                                      static_cast<unsigned>(image.pixels.size()));
+    Surface& below = impl_->top();
+    // Alpha and erase act on a layer; on the canvas itself they draw as normal.
+    if ((mode == BlendMode::Alpha || mode == BlendMode::Erase) && impl_->surfaces.size() == 1)
+        mode = BlendMode::Normal;
+    const uint8_t* mask = below.masks.recording() ? nullptr : below.masks.activeMask();
+    blendLayer(mode, image, layer->originX - below.originX, layer->originY - below.originY,
+               below.image, mask);
 }
 
 }  // namespace swf

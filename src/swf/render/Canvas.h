@@ -10,6 +10,8 @@
 
 #include "swf/bitmap/Bitmap.h"
 #include "swf/geom/Geometry.h"
+#include "swf/render/LayerBlend.h"
+#include "swf/render/PixelImage.h"
 #include "swf/shape/Shape.h"
 
 namespace swf {
@@ -44,6 +46,15 @@ class Canvas {
     void beginMask();
     void endMask();
     void popMask();
+
+    // Offscreen layers: after beginLayer, drawing (masks included) goes to a clear layer of
+    // `width` by `height` pixels whose top-left corner is canvas pixel (x, y), until endLayer
+    // blends it, through `cxform`, onto what lies below in `mode`, within the masks in force
+    // there. False, and no layer, when layers nest too deep or grow too large.
+    bool beginLayer(int x, int y, int width, int height);
+    // The innermost open layer's pixels, for filters.
+    PixelImage& layer();
+    void endLayer(BlendMode mode, const ColorTransform& cxform);
 
   private:
     struct Impl;

@@ -1,0 +1,369 @@
+#include "swf/display/FilterEffects.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace swf {
+
+namespace {
+
+using Kind = SurfaceFilter::Kind;
+using Type = SurfaceFilter::Type;
+
+// The player takes up to 15 passes; blur and distance are bounded so that hostile sizes
+// cost no more than a whole layer's width.
+constexpr int kMaxPasses = 15;
+constexpr double kMaxRadius = 2048;
+constexpr double kMaxDistance = 4096;
+
+int mul(int a, int b) {
+    int t = a * b + 128;
+    return (t + (t >> 8)) >> 8;
+}
+
+uint8_t toByte(double v) {
+    return static_cast<uint8_t>(std::clamp(std::lround(v), 0L, 255L));
+}
+
+double finiteOr(double v, double fallback, double limit) {
+    return std::isfinite(v) ? std::clamp(v, -limit, limit) : fallback;
+}
+
+struct Blur {
+    int radiusX = 0, radiusY = 0, passes = 0;
+};
+
+// A box of blurX pixels is 2 * radius + 1 wide.
+Blur blurOf(const SurfaceFilter& f) {
+    auto radius = [](double blur) {
+        return static_cast<int>(finiteOr(blur, 0, 2 * kMaxRadius) / 2);
+    };
+    Blur b{std::max(radius(f.blurX), 0), std::max(radius(f.blurY), 0),
+           std::clamp(f.quality, 0, kMaxPasses)};
+    if (b.radiusX == 0 && b.radiusY == 0) b.passes = 0;
+    return b;
+}
+
+bool blurs(Kind kind) {
+    return kind == Kind::Blur || kind == Kind::DropShadow || kind == Kind::Glow ||
+           kind == Kind::Bevel || kind == Kind::GradientGlow || kind == Kind::GradientBevel;
+}
+
+// Glows have no distance.
+struct Offset {
+    int x = 0, y = 0;
+};
+Offset offsetOf(const SurfaceFilter& f) {
+    if (f.kind == Kind::Blur || f.kind == Kind::Glow) return {};
+    double distance = finiteOr(f.distance, 0, kMaxDistance);
+    double angle = std::isfinite(f.angle) ? f.angle : 0;
+    return {static_cast<int>(std::lround(distance * std::cos(angle))),
+            static_cast<int>(std::lround(distance * std::sin(angle)))};
+}
+
+// One line of a plane, `count` values `step` apart, through a box of 2 * radius + 1; what
+// lies beyond the line counts as clear.
+void blurLine(uint8_t* data, size_t step, int count, int radius, std::vector<uint8_t>& line) {
+    line.resize(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) line[i] = data[i * step];
+    const uint32_t size = 2 * static_cast<uint32_t>(radius) + 1;
+    uint32_t window = 0;
+    for (int i = 0; i <= radius && i < count; ++i) window += line[i];
+    for (int i = 0; i < count; ++i) {
+        data[i * step] = static_cast<uint8_t>((window + size / 2) / size);
+        int out = i - radius, in = i + radius + 1;
+        if (out >= 0) window -= line[out];
+        if (in < count) window += line[in];
+    }
+}
+
+void blurPlane(uint8_t* plane, int width, int height, const Blur& blur,
+               std::vector<uint8_t>& line) {
+    for (int p = 0; p < blur.passes; ++p) {
+        if (blur.radiusX > 0)
+            for (int y = 0; y < height; ++y)
+                blurLine(plane + static_cast<size_t>(y) * width, 1, width, blur.radiusX, line);
+        if (blur.radiusY > 0)
+            for (int x = 0; x < width; ++x)
+                blurLine(plane + x, static_cast<size_t>(width), height, blur.radiusY, line);
+    }
+}
+
+// The image's alpha channel, or its complement.
+std::vector<uint8_t> alphaPlane(const PixelImage& image, bool inverted) {
+    std::vector<uint8_t> plane(image.area());
+    for (size_t i = 0; i < plane.size(); ++i) {
+        uint8_t a = image.channels(i)[3];
+        plane[i] = inverted ? 255 - a : a;
+    }
+    return plane;
+}
+
+// `plane` at (x, y), or `outside` beyond it.
+uint8_t at(const std::vector<uint8_t>& plane, const PixelImage& image, int x, int y,
+           uint8_t outside) {
+    if (x < 0 || y < 0 || x >= image.width || y >= image.height) return outside;
+    return plane[static_cast<size_t>(y) * image.width + x];
+}
+
+using Color = std::array<uint8_t, 4>;  // premultiplied RGBA
+
+Color premultiplied(uint32_t rgb, double alpha, int amount) {
+    auto a = static_cast<int>(toByte(std::clamp(alpha, 0.0, 1.0) * amount));
+    return {static_cast<uint8_t>(mul(rgb >> 16 & 255, a)), static_cast<uint8_t>(mul(rgb >> 8 & 255, a)),
+            static_cast<uint8_t>(mul(rgb & 255, a)), static_cast<uint8_t>(a)};
+}
+
+// A gradient filter's colours at 256 steps, premultiplied.
+std::array<Color, 256> gradientTable(const SurfaceFilter& f) {
+    std::array<Color, 256> table{};
+    size_t n = std::min({f.colors.size(), f.alphas.size(), f.ratios.size()});
+    if (n == 0) return table;
+    for (int i = 0; i < 256; ++i) {
+        size_t next = 0;
+        while (next < n && f.ratios[next] < i) ++next;
+        if (next == 0 || next == n) {
+            size_t k = next == 0 ? 0 : n - 1;
+            table[i] = premultiplied(f.colors[k], f.alphas[k], 255);
+            continue;
+        }
+        int r0 = f.ratios[next - 1], r1 = f.ratios[next];
+        double t = r1 == r0 ? 1 : double(i - r0) / (r1 - r0);
+        uint32_t c0 = f.colors[next - 1], c1 = f.colors[next];
+        uint32_t rgb = 0;
+        for (int shift : {16, 8, 0}) {
+            double v = (c0 >> shift & 255) * (1 - t) + (c1 >> shift & 255) * t;
+            rgb |= static_cast<uint32_t>(toByte(v)) << shift;
+        }
+        table[i] = premultiplied(rgb, f.alphas[next - 1] * (1 - t) + f.alphas[next] * t, 255);
+    }
+    return table;
+}
+
+// `top` over `bottom`.
+Color over(const Color& top, const uint8_t* bottom) {
+    Color out;
+    for (int k = 0; k < 4; ++k)
+        out[k] = static_cast<uint8_t>(std::min(255, top[k] + mul(bottom[k], 255 - top[3])));
+    return out;
+}
+
+Color scaled(const Color& c, int amount) {
+    return {static_cast<uint8_t>(mul(c[0], amount)), static_cast<uint8_t>(mul(c[1], amount)),
+            static_cast<uint8_t>(mul(c[2], amount)), static_cast<uint8_t>(mul(c[3], amount))};
+}
+
+// Puts the effect's colour `g` at a pixel whose own colour is `source`: an inner effect lies
+// on the object, an outer one behind it, a full one on it and around it; knockout leaves the
+// object out, and a hidden object leaves the effect alone.
+void compose(const SurfaceFilter& f, Type type, Color g, uint8_t* source) {
+    const int sa = source[3];
+    Color out;
+    if (type == Type::Inner) {
+        g = scaled(g, sa);
+        out = f.knockout || f.hideObject ? g : over(g, source);
+    } else if (type == Type::Outer) {
+        if (f.hideObject) {
+            out = g;
+        } else if (f.knockout) {
+            out = scaled(g, 255 - sa);
+        } else {
+            out = over({source[0], source[1], source[2], source[3]}, g.data());
+        }
+    } else {
+        out = f.knockout ? g : over(g, source);
+    }
+    std::copy(out.begin(), out.end(), source);
+}
+
+// Drop shadows and glows: the blurred alpha (its complement inside), moved by the distance,
+// raised by the strength and coloured.
+void shadow(const SurfaceFilter& f, PixelImage& image) {
+    Type type = f.kind == Kind::GradientGlow ? f.type : f.inner ? Type::Inner : Type::Outer;
+    bool inner = type == Type::Inner;
+    std::vector<uint8_t> plane = alphaPlane(image, inner);
+    std::vector<uint8_t> line;
+    blurPlane(plane.data(), image.width, image.height, blurOf(f), line);
+    Offset offset = offsetOf(f);
+    double strength = finiteOr(f.strength, 1, 255);
+    std::array<Color, 256> table{};
+    if (f.kind == Kind::GradientGlow) table = gradientTable(f);
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            int v = toByte(at(plane, image, x - offset.x, y - offset.y, inner ? 255 : 0) *
+                           std::max(strength, 0.0));
+            Color g = f.kind == Kind::GradientGlow ? table[v] : premultiplied(f.color, f.alpha, v);
+            compose(f, type, g, image.channels(static_cast<size_t>(y) * image.width + x));
+        }
+    }
+}
+
+// Bevels: the blurred alpha seen from either side along the angle; where the far side holds
+// more, the shadow, where the near side does, the highlight.
+void bevel(const SurfaceFilter& f, PixelImage& image) {
+    std::vector<uint8_t> plane = alphaPlane(image, false);
+    std::vector<uint8_t> line;
+    blurPlane(plane.data(), image.width, image.height, blurOf(f), line);
+    Offset offset = offsetOf(f);
+    double strength = std::max(finiteOr(f.strength, 1, 255), 0.0);
+    std::array<Color, 256> table{};
+    if (f.kind == Kind::GradientBevel) table = gradientTable(f);
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            int behind = at(plane, image, x - offset.x, y - offset.y, 0);
+            int ahead = at(plane, image, x + offset.x, y + offset.y, 0);
+            double v = std::clamp((behind - ahead) * strength, -255.0, 255.0);
+            Color g;
+            if (f.kind == Kind::GradientBevel) {
+                g = table[toByte((v + 255) / 2)];
+            } else if (v >= 0) {
+                g = premultiplied(f.color, f.alpha, toByte(v));
+            } else {
+                g = premultiplied(f.highlightColor, f.highlightAlpha, toByte(-v));
+            }
+            compose(f, f.type, g, image.channels(static_cast<size_t>(y) * image.width + x));
+        }
+    }
+}
+
+void blur(const SurfaceFilter& f, PixelImage& image) {
+    Blur size = blurOf(f);
+    if (size.passes == 0) return;
+    std::vector<uint8_t> plane(image.area()), line;
+    for (int k = 0; k < 4; ++k) {
+        for (size_t i = 0; i < plane.size(); ++i) plane[i] = image.channels(i)[k];
+        blurPlane(plane.data(), image.width, image.height, size, line);
+        for (size_t i = 0; i < plane.size(); ++i) image.channels(i)[k] = plane[i];
+    }
+    // Rounding may leave a colour above its alpha.
+    for (size_t i = 0; i < plane.size(); ++i) {
+        uint8_t* p = image.channels(i);
+        for (int k = 0; k < 3; ++k) p[k] = std::min(p[k], p[3]);
+    }
+}
+
+// Straight colour from premultiplied and back.
+std::array<double, 4> straight(const uint8_t* p) {
+    if (p[3] == 0) return {0, 0, 0, 0};
+    double scale = 255.0 / p[3];
+    return {std::min(255.0, std::round(p[0] * scale)), std::min(255.0, std::round(p[1] * scale)),
+            std::min(255.0, std::round(p[2] * scale)), double(p[3])};
+}
+
+void store(const std::array<double, 4>& c, uint8_t* p) {
+    uint8_t a = toByte(c[3]);
+    for (int k = 0; k < 3; ++k) p[k] = static_cast<uint8_t>(mul(toByte(c[k]), a));
+    p[3] = a;
+}
+
+bool colorMatrix(const SurfaceFilter& f, PixelImage& image) {
+    if (f.matrix.size() < 20) return false;
+    for (size_t i = 0; i < image.area(); ++i) {
+        uint8_t* p = image.channels(i);
+        std::array<double, 4> in = straight(p), out{};
+        for (int row = 0; row < 4; ++row) {
+            const double* r = &f.matrix[static_cast<size_t>(row) * 5];
+            double v = r[0] * in[0] + r[1] * in[1] + r[2] * in[2] + r[3] * in[3] + r[4];
+            out[row] = std::isfinite(v) ? std::floor(std::clamp(v, 0.0, 255.0)) : 0;
+        }
+        store(out, p);
+    }
+    return true;
+}
+
+bool convolution(const SurfaceFilter& f, PixelImage& image) {
+    const int mx = f.matrixX, my = f.matrixY;
+    if (mx <= 0 || my <= 0 || mx > SurfaceFilter::kMaxMatrixSide ||
+        my > SurfaceFilter::kMaxMatrixSide || f.matrix.size() < static_cast<size_t>(mx * my))
+        return false;
+    if (image.area() == 0) return true;
+    std::vector<std::array<double, 4>> source(image.area());
+    for (size_t i = 0; i < source.size(); ++i) source[i] = straight(image.channels(i));
+    std::array<double, 4> outside = {double(f.color >> 16 & 255), double(f.color >> 8 & 255),
+                                     double(f.color & 255), std::round(f.alpha * 255)};
+    double divisor = f.divisor == 0 || !std::isfinite(f.divisor) ? 1 : f.divisor;
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            std::array<double, 4> sum{};
+            for (int j = 0; j < my; ++j) {
+                for (int i = 0; i < mx; ++i) {
+                    int sx = x + i - mx / 2, sy = y + j - my / 2;
+                    bool inside = sx >= 0 && sy >= 0 && sx < image.width && sy < image.height;
+                    if (!inside && f.clamp) {
+                        sx = std::clamp(sx, 0, image.width - 1);
+                        sy = std::clamp(sy, 0, image.height - 1);
+                    }
+                    const std::array<double, 4>& s =
+                        inside || f.clamp
+                            ? source[static_cast<size_t>(sy) * image.width + sx]
+                            : outside;
+                    double w = f.matrix[static_cast<size_t>(j) * mx + i];
+                    for (int k = 0; k < 4; ++k) sum[k] += w * s[k];
+                }
+            }
+            size_t index = static_cast<size_t>(y) * image.width + x;
+            std::array<double, 4> out{};
+            for (int k = 0; k < 4; ++k) {
+                double v = sum[k] / divisor + f.bias;
+                out[k] = std::isfinite(v) ? std::floor(std::clamp(v, 0.0, 255.0)) : 0;
+            }
+            if (f.preserveAlpha) out[3] = source[index][3];
+            store(out, image.channels(index));
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+SurfaceFilter filterInView(const SurfaceFilter& filter, double scaleX, double scaleY) {
+    SurfaceFilter f = filter;
+    scaleX = std::isfinite(scaleX) ? std::fabs(scaleX) : 1;
+    scaleY = std::isfinite(scaleY) ? std::fabs(scaleY) : 1;
+    f.blurX = finiteOr(filter.blurX, 0, 2 * kMaxRadius) * scaleX;
+    f.blurY = finiteOr(filter.blurY, 0, 2 * kMaxRadius) * scaleY;
+    f.distance = finiteOr(filter.distance, 0, kMaxDistance) * (scaleX + scaleY) / 2;
+    return f;
+}
+
+FilterReach filterReach(const SurfaceFilter& f) {
+    if (!blurs(f.kind)) return {};
+    Blur b = blurOf(f);
+    int growX = b.radiusX * b.passes, growY = b.radiusY * b.passes;
+    Offset o = offsetOf(f);
+    // Bevels reach both ways along their angle.
+    bool both = f.kind == Kind::Bevel || f.kind == Kind::GradientBevel;
+    FilterReach r{growX, growY, growX, growY};
+    r.left += std::max(both ? std::abs(o.x) : -o.x, 0);
+    r.right += std::max(both ? std::abs(o.x) : o.x, 0);
+    r.top += std::max(both ? std::abs(o.y) : -o.y, 0);
+    r.bottom += std::max(both ? std::abs(o.y) : o.y, 0);
+    return r;
+}
+
+bool runFilter(const SurfaceFilter& f, PixelImage& image) {
+    if (image.pixels.size() != image.area()) return false;
+    switch (f.kind) {
+        case Kind::Blur:
+            blur(f, image);
+            return true;
+        case Kind::DropShadow:
+        case Kind::Glow:
+        case Kind::GradientGlow:
+            shadow(f, image);
+            return true;
+        case Kind::Bevel:
+        case Kind::GradientBevel:
+            bevel(f, image);
+            return true;
+        case Kind::ColorMatrix:
+            return colorMatrix(f, image);
+        case Kind::Convolution:
+            return convolution(f, image);
+        default:
+            return false;
+    }
+}
+
+}  // namespace swf

@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "render/CanvasTestSupport.h"
+#include "swf/display/FilterEffects.h"
+
+namespace swf::test {
+namespace {
+
+constexpr Rgba kClear{0, 0, 0, 0};
+
+// 20 by 20 clear pixels with an opaque white square from (4, 4) to (8, 8), ends included.
+PixelImage squareImage() {
+    PixelImage image{20, 20, std::vector<uint32_t>(400, 0)};
+    for (int y = 4; y <= 8; ++y)
+        for (int x = 4; x <= 8; ++x) {
+            uint8_t* p = image.channels(static_cast<size_t>(y) * 20 + x);
+            p[0] = p[1] = p[2] = p[3] = 255;
+        }
+    return image;
+}
+
+Rgba at(const PixelImage& image, int x, int y) {
+    const uint8_t* p = image.channels(static_cast<size_t>(y) * image.width + x);
+    return {p[0], p[1], p[2], p[3]};
+}
+
+SurfaceFilter shadow(double distance, double angle) {
+    SurfaceFilter f;
+    f.kind = SurfaceFilter::Kind::DropShadow;
+    f.blurX = f.blurY = 0;
+    f.distance = distance;
+    f.angle = angle;
+    f.color = 0xFF0000;
+    return f;
+}
+
+struct Probe {
+    int x, y;
+    Rgba expected;  // premultiplied
+};
+
+struct FilterCase {
+    std::string name;
+    SurfaceFilter filter;
+    std::vector<Probe> probes;
+};
+
+SurfaceFilter with(SurfaceFilter f, void (*change)(SurfaceFilter&)) {
+    change(f);
+    return f;
+}
+
+class FilterTest : public ::testing::TestWithParam<FilterCase> {};
+
+TEST_P(FilterTest, PixelsAtKnownPoints) {
+    const FilterCase& c = GetParam();
+    PixelImage image = squareImage();
+    ASSERT_TRUE(runFilter(c.filter, image));
+    for (const Probe& p : c.probes) {
+        Rgba got = at(image, p.x, p.y);
+        EXPECT_NEAR(got.r, p.expected.r, 1) << p.x << "," << p.y;
+        EXPECT_NEAR(got.g, p.expected.g, 1) << p.x << "," << p.y;
+        EXPECT_NEAR(got.b, p.expected.b, 1) << p.x << "," << p.y;
+        EXPECT_NEAR(got.a, p.expected.a, 1) << p.x << "," << p.y;
+    }
+}
+
+const double kDown = std::numbers::pi / 2;
+
+INSTANTIATE_TEST_SUITE_P(
+    Filters, FilterTest,
+    ::testing::Values(
+        // A hard shadow 5 pixels to the right, behind the square.
+        FilterCase{"dropShadowRight",
+                   shadow(5, 0),
+                   {{6, 6, kWhite}, {10, 6, kRed}, {13, 8, kRed}, {14, 6, kClear}, {3, 6, kClear}}},
+        FilterCase{"dropShadowDown", shadow(5, kDown), {{6, 10, kRed}, {10, 6, kClear}}},
+        FilterCase{"dropShadowHalfAlpha",
+                   with(shadow(5, 0), [](SurfaceFilter& f) { f.alpha = 0.5; }),
+                   {{10, 6, {128, 0, 0, 128}}}},
+        // Knockout leaves the object out; hiding it leaves the whole shadow.
+        FilterCase{"knockout",
+                   with(shadow(2, 0), [](SurfaceFilter& f) { f.knockout = true; }),
+                   {{5, 6, kClear}, {9, 6, kRed}}},
+        FilterCase{"hideObject",
+                   with(shadow(2, 0), [](SurfaceFilter& f) { f.hideObject = true; }),
+                   {{5, 6, kClear}, {7, 6, kRed}, {9, 6, kRed}}},
+        // Inside: the edge away from the light is shaded, the rest stays.
+        FilterCase{"innerShadow",
+                   with(shadow(2, 0), [](SurfaceFilter& f) { f.inner = true; }),
+                   {{4, 6, kRed}, {5, 6, kRed}, {6, 6, kWhite}, {10, 6, kClear}}},
+        FilterCase{"innerKnockout",
+                   with(shadow(2, 0),
+                        [](SurfaceFilter& f) {
+                            f.inner = true;
+                            f.knockout = true;
+                        }),
+                   {{4, 6, kRed}, {6, 6, kClear}}},
+        // A 2-pixel blur is a box of 3: beside the edge a third of the square shows.
+        FilterCase{"glow",
+                   with(shadow(0, 0),
+                        [](SurfaceFilter& f) {
+                            f.kind = SurfaceFilter::Kind::Glow;
+                            f.blurX = f.blurY = 2;
+                            f.color = 0x0000FF;
+                        }),
+                   {{3, 6, {0, 0, 85, 85}}, {6, 6, kWhite}, {2, 6, kClear}}},
+        FilterCase{"strengthRaisesTheGlow",
+                   with(shadow(0, 0),
+                        [](SurfaceFilter& f) {
+                            f.kind = SurfaceFilter::Kind::Glow;
+                            f.blurX = f.blurY = 2;
+                            f.strength = 2;
+                        }),
+                   {{3, 6, {170, 0, 0, 170}}}},
+        // Light from the top left: the highlight there, the shadow at the bottom right.
+        FilterCase{"innerBevel",
+                   with(shadow(1, std::numbers::pi / 4),
+                        [](SurfaceFilter& f) {
+                            f.kind = SurfaceFilter::Kind::Bevel;
+                            f.type = SurfaceFilter::Type::Inner;
+                            f.color = 0x000000;
+                            f.highlightColor = 0x00FF00;
+                        }),
+                   {{4, 4, kGreen}, {8, 8, kBlack}, {6, 6, kWhite}, {3, 3, kClear}}},
+        FilterCase{"colorMatrixDropsGreenAndHalvesAlpha",
+                   with(SurfaceFilter{},
+                        [](SurfaceFilter& f) {
+                            f.kind = SurfaceFilter::Kind::ColorMatrix;
+                            f.matrix = {1, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                        0, 0, 1, 0, 0, 0, 0, 0, 0.5, 0};
+                        }),
+                   {{6, 6, {127, 0, 127, 127}}, {0, 0, kClear}}},
+        FilterCase{"convolutionAveragesARow",
+                   with(SurfaceFilter{},
+                        [](SurfaceFilter& f) {
+                            f.kind = SurfaceFilter::Kind::Convolution;
+                            f.matrixX = 3;
+                            f.matrixY = 1;
+                            f.matrix = {1, 1, 1};
+                            f.divisor = 3;
+                            f.preserveAlpha = false;
+                        }),
+                   // Straight colour and alpha averaged, clear pixels counting as clear
+                   // black: beside the square a third of its alpha, a third of its colour.
+                   {{3, 6, {28, 28, 28, 85}}, {6, 6, kWhite}}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(FilterBlur, PassesMakeABoxThenATriangle) {
+    // One opaque white pixel in a row; blurX 4 is a box of 5.
+    for (int quality : {1, 2}) {
+        PixelImage image{21, 1, std::vector<uint32_t>(21, 0)};
+        image.pixels[10] = 0xFFFFFFFF;
+        SurfaceFilter f;
+        f.kind = SurfaceFilter::Kind::Blur;
+        f.blurX = 4;
+        f.blurY = 0;
+        f.quality = quality;
+        ASSERT_TRUE(runFilter(f, image));
+        std::vector<int> alpha;
+        for (int x = 4; x <= 16; ++x) alpha.push_back(image.channels(x)[3]);
+        if (quality == 1)
+            EXPECT_EQ(alpha, (std::vector<int>{0, 0, 0, 0, 51, 51, 51, 51, 51, 0, 0, 0, 0}));
+        else
+            EXPECT_EQ(alpha, (std::vector<int>{0, 0, 10, 20, 31, 41, 51, 41, 31, 20, 10, 0, 0}));
+        EXPECT_EQ(image.channels(10)[0], image.channels(10)[3]);  // still white
+    }
+}
+
+TEST(FilterReach, BlurAndDistanceGrowTheFilteredArea) {
+    SurfaceFilter f = shadow(5, 0);
+    f.blurX = 4;
+    f.blurY = 2;
+    f.quality = 2;
+    FilterReach r = filterReach(f);
+    EXPECT_EQ(r.left, 4);
+    EXPECT_EQ(r.right, 9);
+    EXPECT_EQ(r.top, 2);
+    EXPECT_EQ(r.bottom, 2);
+    // Measured on the stage: a view twice its size doubles them.
+    FilterReach doubled = filterReach(filterInView(f, 2, 2));
+    EXPECT_EQ(doubled.left, 8);
+    EXPECT_EQ(doubled.right, 18);
+}
+
+TEST(FilterRobustness, HostileSettingsStayBounded) {
+    SurfaceFilter f = shadow(NAN, INFINITY);
+    f.blurX = 1e300;
+    f.blurY = -5;
+    f.quality = 1000;
+    f.strength = NAN;
+    auto start = std::chrono::steady_clock::now();
+    PixelImage image = squareImage();
+    EXPECT_TRUE(runFilter(f, image));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    FilterReach r = filterReach(f);
+    EXPECT_LE(r.left, 2048 * 15);
+    SurfaceFilter convolution;
+    convolution.kind = SurfaceFilter::Kind::Convolution;
+    convolution.matrixX = 3;
+    convolution.matrixY = 3;  // but no weights
+    EXPECT_FALSE(runFilter(convolution, image));
+    PixelImage wrong{5, 5, std::vector<uint32_t>(3)};
+    EXPECT_FALSE(runFilter(shadow(1, 0), wrong));
+}
+
+}  // namespace
+}  // namespace swf::test

@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "TestMovie.h"
+
+namespace {
+
+namespace st = swftest;
+using enginetest::Load;
+using enginetest::Square;
+
+// A red drop shadow 5 pixels to the right, unblurred, behind its object.
+const std::vector<uint8_t> kRedShadow = {1,    0,    255, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0,
+                                         0,    0,    0,   0, 0, 0,   5, 0, 0, 1, 0x21};
+
+struct LayerCase {
+    std::string name;
+    std::optional<uint8_t> blendMode;
+    std::vector<uint8_t> filters;
+    int x, y;
+    swf::Rgba expected;
+};
+
+class LayerDrawingTest : public ::testing::TestWithParam<LayerCase> {};
+
+// A backdrop of (200, 100, 50) over the stage and a (100, 150, 250) square of 10 pixels at
+// (5, 5) placed with the case's blend mode and filters.
+TEST_P(LayerDrawingTest, PlacedEffectsShowOnTheStage) {
+    const LayerCase& c = GetParam();
+    st::SwfWriter movie;
+    movie.version(8).frameSizePixels(40, 20).setBackgroundColor({255, 255, 255});
+    movie.defineShape(1, Square({200, 100, 50}, 800)).defineShape(2, Square({100, 150, 250}, 200));
+    movie.place(1, 1);
+    movie.placeObject3({.depth = 2,
+                        .character = 2,
+                        .matrix = st::Matrix::translation(100, 100),
+                        .blendMode = c.blendMode,
+                        .filters = c.filters});
+    movie.showFrame();
+    swf::Player player;
+    Load(player, movie);
+    std::vector<uint8_t> pixels(40 * 20 * 4);
+    ASSERT_TRUE(player.Draw({pixels.data(), 40 * 4, 32, false}));
+    const uint8_t* p = &pixels[(static_cast<size_t>(c.y) * 40 + c.x) * 4];  // B, G, R, A
+    EXPECT_NEAR(p[2], c.expected.r, 1);
+    EXPECT_NEAR(p[1], c.expected.g, 1);
+    EXPECT_NEAR(p[0], c.expected.b, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stage, LayerDrawingTest,
+    ::testing::Values(LayerCase{"normal", std::nullopt, {}, 10, 10, {100, 150, 250, 255}},
+                      LayerCase{"difference", 7, {}, 10, 10, {100, 50, 200, 255}},
+                      LayerCase{"multiply", 3, {}, 10, 10, {78, 59, 49, 255}},
+                      LayerCase{"besideTheSquare", 7, {}, 20, 10, {200, 100, 50, 255}},
+                      LayerCase{"shadowBeside", std::nullopt, kRedShadow, 17, 10,
+                                {255, 0, 0, 255}},
+                      LayerCase{"shadowBehind", std::nullopt, kRedShadow, 12, 10,
+                                {100, 150, 250, 255}},
+                      LayerCase{"shadowEnds", std::nullopt, kRedShadow, 21, 10,
+                                {200, 100, 50, 255}},
+                      // The shadow is drawn first, then blended with the square.
+                      LayerCase{"shadowBlended", 7, kRedShadow, 17, 10, {55, 100, 50, 255}}),
+    [](const auto& info) { return info.param.name; });
+
+}  // namespace
