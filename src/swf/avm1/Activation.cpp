@@ -311,17 +311,20 @@ Value* Activation::registerSlot(size_t r) {
 
 // ---- the stack
 
-std::pair<double, double> Activation::popNumbers() {
-    // The second operand is on top; the first is converted first.
+std::pair<double, double> Activation::popNumbers(bool secondFirst) {
     Value b = pop(), a = pop();
+    if (secondFirst) {
+        double y = machine_.toNumber(b);
+        return {machine_.toNumber(a), y};
+    }
     double x = machine_.toNumber(a);
     return {x, machine_.toNumber(b)};
 }
 
 std::pair<std::string, std::string> Activation::popStrings() {
     Value b = pop(), a = pop();
-    std::string x = machine_.toString(a);
-    return {std::move(x), machine_.toString(b)};
+    std::string y = machine_.toString(b);
+    return {machine_.toString(a), std::move(y)};
 }
 
 Value Activation::pop() {
@@ -450,6 +453,15 @@ Object* Activation::resolveTarget(std::string_view path, bool variablePath) {
     return current;
 }
 
+Object* Activation::targetOperand(const Value& target) {
+    Object* object = target.asObject();
+    if (object && object->asStageObject()) return machine_.liveObject(object);
+    if (!object && !target.isString()) return nullptr;
+    // Any other object names the path its text gives.
+    std::string path = machine_.toString(target);
+    return path.empty() ? target_ : resolveTarget(path);
+}
+
 bool Activation::resolvePathVariable(std::string_view name, Object*& object, std::string& member) {
     if (!isPath(name)) return false;
     // The name is after the last ':' or '.' (even one of a ".."); with neither, a slash path
@@ -500,19 +512,21 @@ Value Activation::getVariable(std::string_view name) {
     return Value();
 }
 
+bool Activation::assignmentTarget(std::string_view name, Object*& object, std::string& member) {
+    if (isPath(name) && name.find_last_of(":.") == std::string_view::npos) {
+        // A slash path alone names the last part's variable on the clip before it.
+        size_t slash = name.rfind('/');
+        object = resolveTarget(slash == 0 ? "/" : name.substr(0, slash), true);
+        member = std::string(name.substr(slash + 1));
+        return true;
+    }
+    return resolvePathVariable(name, object, member);
+}
+
 void Activation::setVariable(std::string_view name, const Value& value) {
     Object* object = nullptr;
     std::string member;
-    if (isPath(name) && name.find_last_of(":.") == std::string_view::npos) {
-        // An assignment to a slash path sets the last part's variable on the clip before it.
-        size_t slash = name.rfind('/');
-        object = resolveTarget(name.substr(0, slash), true);
-        if (slash == 0) object = resolveTarget("/", true);
-        std::string_view last = name.substr(slash + 1);
-        if (object && !last.empty()) machine_.set(Value(object), last, value);
-        return;
-    }
-    if (resolvePathVariable(name, object, member)) {
+    if (assignmentTarget(name, object, member)) {
         if (object && !member.empty()) machine_.set(Value(object), member, value);
         return;
     }
@@ -533,17 +547,21 @@ void Activation::setVariable(std::string_view name, const Value& value) {
     if (!scope_.empty()) machine_.set(Value(scope_.front().object), name, value);
 }
 
+Object* Activation::localScope(std::string_view name, std::string& member) {
+    member = std::string(name);
+    // In a function the innermost link is its locals, which take any name as it is; in a
+    // frame script the timeline, or the clip a path leads to.
+    if (callee_) return scope_.back().object;
+    Object* object = nullptr;
+    if (assignmentTarget(name, object, member)) return member.empty() ? nullptr : object;
+    for (auto it = scope_.rbegin(); it != scope_.rend(); ++it)
+        if (it->isTarget) return it->object;
+    return nullptr;
+}
+
 void Activation::defineLocal(std::string_view name, const Value& value) {
-    // In a function the innermost link is its locals; in a frame script, the timeline.
-    Object* scope = callee_ ? scope_.back().object : nullptr;
-    if (!scope) {
-        for (auto it = scope_.rbegin(); it != scope_.rend(); ++it)
-            if (it->isTarget) {
-                scope = it->object;
-                break;
-            }
-    }
-    if (scope) machine_.set(Value(scope), name, value);
+    std::string member;
+    if (Object* scope = localScope(name, member)) machine_.set(Value(scope), member, value);
 }
 
 // ---- the loop
@@ -899,7 +917,7 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
             break;
         }
         case kSubtract: {
-            auto [a, b] = popNumbers();
+            auto [a, b] = popNumbers(true);
             push(Value(a - b));
             break;
         }
@@ -909,7 +927,7 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
             break;
         }
         case kDivide: {
-            auto [a, b] = popNumbers();
+            auto [a, b] = popNumbers(true);
             if (swf4 && b == 0)
                 push(Value("#ERROR#"));
             else
@@ -917,10 +935,7 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
             break;
         }
         case kEquals: {
-            // Unlike the other SWF 4 operators, the second operand converts first.
-            Value bv = pop(), av = pop();
-            double b = machine_.toNumber(bv);
-            double a = machine_.toNumber(av);
+            auto [a, b] = popNumbers(true);
             pushBool(a == b);
             break;
         }
@@ -1042,10 +1057,7 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
         }
         case kGetProperty: {
             double index = machine_.toNumber(pop());
-            Value target = pop();
-            Object* object = target.isString() ? resolveTarget(target.asString())
-                                               : machine_.liveObject(target.asObject());
-            if (target.isString() && target.asString().empty()) object = target_;
+            Object* object = targetOperand(pop());
             push(object && !std::isnan(index) ? getDisplayPropertyByIndex(machine_, *object,
                                                                            static_cast<int>(index))
                                               : Value());
@@ -1054,28 +1066,20 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
         case kSetProperty: {
             Value value = pop();
             double index = machine_.toNumber(pop());
-            Value target = pop();
-            Object* object = target.isString() ? resolveTarget(target.asString())
-                                               : machine_.liveObject(target.asObject());
-            if (target.isString() && target.asString().empty()) object = target_;
+            Object* object = targetOperand(pop());
             if (object && !std::isnan(index))
                 setDisplayPropertyByIndex(machine_, *object, static_cast<int>(index), value);
             break;
         }
         case kCloneSprite: {
-            Value depth = pop();
+            double depth = machine_.toNumber(pop());
             std::string name = machine_.toString(pop());
-            Value source = pop();
-            Object* object = source.isString() ? resolveTarget(source.asString())
-                                               : machine_.liveObject(source.asObject());
-            duplicateClip(machine_, object, name, machine_.toNumber(depth) - 16384, nullptr);
+            Object* object = targetOperand(pop());
+            duplicateClip(machine_, object, name, depth - 16384, nullptr);
             break;
         }
         case kRemoveSprite: {
-            Value target = pop();
-            Object* object = target.isString() ? resolveTarget(target.asString())
-                                               : machine_.liveObject(target.asObject());
-            removeClip(machine_, object);
+            removeClip(machine_, targetOperand(pop()));
             break;
         }
         case kTrace: {
@@ -1163,15 +1167,9 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
         }
         case kDefineLocal2: {
             std::string name = machine_.toString(pop());
-            Object* scope = callee_ ? scope_.back().object : nullptr;
-            if (!scope) {
-                for (auto it = scope_.rbegin(); it != scope_.rend(); ++it)
-                    if (it->isTarget) {
-                        scope = it->object;
-                        break;
-                    }
-            }
-            if (scope && !scope->findOwn(name)) machine_.set(Value(scope), name, Value());
+            std::string member;
+            Object* scope = localScope(name, member);
+            if (scope && !scope->findOwn(member)) machine_.set(Value(scope), member, Value());
             break;
         }
         case kCallFunction: {

@@ -61,8 +61,10 @@ class Activation {
     void push(Value value);
     Value& top();
     std::vector<Value> popArguments();
-    // The two operands of a binary action, first operand first.
-    std::pair<double, double> popNumbers();
+    // The two operands of a binary action, first operand first. Which one the player
+    // converts first differs by action (subtract, divide and == take the second first, as
+    // the string actions all do).
+    std::pair<double, double> popNumbers(bool secondFirst = false);
     std::pair<std::string, std::string> popStrings();
 
     // Variables and paths.
@@ -71,8 +73,14 @@ class Activation {
     void defineLocal(std::string_view name, const Value& value);
     // The clip a target path names ("/a/b", "_root.a", "../b"), from the target clip.
     Object* resolveTarget(std::string_view path, bool variablePath = false);
+    // The clip an action's target operand names: a clip, or a path as text ("" the target).
+    Object* targetOperand(const Value& target);
     // Splits "path:name" or "path.name" into the object and the name; false if not a path.
     bool resolvePathVariable(std::string_view name, Object*& object, std::string& member);
+    // The same for the left side of an assignment, where "/a/b" names b on /a.
+    bool assignmentTarget(std::string_view name, Object*& object, std::string& member);
+    // The object `var name` defines its variable on, and the variable's name there.
+    Object* localScope(std::string_view name, std::string& member);
     Object* namedScopeValue(std::string_view name, bool& found);
     MovieClip* targetClip();
     void setTargetClip(Object* target);

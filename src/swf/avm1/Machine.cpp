@@ -113,10 +113,14 @@ std::string Machine::toString(const Value& v) {
     if (v.isBool()) return v.asBool() ? "true" : "false";
     if (v.isNull()) return "null";
     if (v.isUndefined()) return swfVersion_ >= 7 ? "undefined" : "";
-    Value primitive = toPrimitive(v, Hint::String);
-    if (primitive.isObject())
-        return primitive.asObject()->asFunction() ? "[type Function]" : "[type Object]";
-    return toString(primitive);
+    Object* object = v.asObject();
+    if (object->asStageObject()) return toString(toPrimitive(v, Hint::String));
+    const char* typeName = object->asFunction() ? "[type Function]" : "[type Object]";
+    Value method = conversionMethod(object, "toString");
+    if (method.isUndefined()) return typeName;
+    // A toString that gives back anything but text leaves the object's type name.
+    Value text = call(method, object, {});
+    return text.isString() ? text.asString() : typeName;
 }
 
 double Machine::toNumber(const Value& v) {
@@ -124,22 +128,22 @@ double Machine::toNumber(const Value& v) {
     if (v.isBool()) return v.asBool() ? 1 : 0;
     if (v.isString()) return stringToNumber(v.asString(), swfVersion_);
     if (v.isNullish()) return swfVersion_ >= 7 ? NAN : 0;
-    return numberOfPrimitive(toPrimitive(v, Hint::Number));
+    // An object without valueOf counts as undefined; a clip, or an object whose valueOf
+    // gives an object, is NaN (0 to SWF 4, which reads anything but a number as 0).
+    Object* object = v.asObject();
+    double notNumber = swfVersion_ < 5 ? 0 : NAN;
+    if (object->asStageObject()) return notNumber;
+    Value method = conversionMethod(object, "valueOf");
+    if (method.isUndefined()) return toNumber(Value());
+    Value result = call(method, object, {});
+    return result.isObject() ? notNumber : toNumber(result);
 }
 
-double Machine::numberOfPrimitive(const Value& p) {
-    Object* object = p.asObject();
-    if (!object) return toNumber(p);
-    // An object toPrimitive left alone: one without valueOf counts as undefined, one whose
-    // valueOf gave an object (or a clip) is NaN.
-    if (swfVersion_ < 5) return 0;  // SWF 4 reads anything but a number as 0
-    if (object->asStageObject()) return NAN;
-    return hasCallable(p, "valueOf") ? NAN : toNumber(Value());
-}
-
-bool Machine::hasCallable(const Value& object, std::string_view name) {
-    Object* f = get(object, name).asObject();
-    return f && f->asFunction();
+Value Machine::conversionMethod(Object* object, std::string_view name) {
+    // Conversions look past __resolve.
+    Value method = getFromObject(object, object, name);
+    Object* function = method.asObject();
+    return function && function->asFunction() ? method : Value();
 }
 
 bool Machine::toBoolean(const Value& v) {
@@ -171,14 +175,14 @@ Value Machine::toPrimitive(const Value& v, Hint hint) {
     }
     if (hint == Hint::Default) {
         Value boxed;
-        bool isDate = object->primitiveValue(boxed) && isDateObject(object);
+        // SWF 5 takes a date's valueOf too.
+        bool isDate = swfVersion_ >= 6 && object->primitiveValue(boxed) && isDateObject(object);
         hint = isDate ? Hint::String : Hint::Number;
     }
-    // The player calls one method: valueOf for numbers, toString for text. What is not a
-    // function, or gives back an object, leaves the object as it is.
-    Value method = get(v, hint == Hint::String ? "toString" : "valueOf");
-    Object* function = method.asObject();
-    if (!function || !function->asFunction()) return v;
+    // The player calls one method: valueOf for numbers, toString for text. Without it the
+    // object stands for undefined; a method giving back an object leaves the object as it is.
+    Value method = conversionMethod(object, hint == Hint::String ? "toString" : "valueOf");
+    if (method.isUndefined()) return method;
     Value result = call(method, object, {});
     return result.isObject() ? v : result;
 }
@@ -236,8 +240,8 @@ bool Machine::equals(const Value& a, const Value& b) {
         // An object without valueOf stands for undefined.
         const Value& other = a.isNullish() ? b : a;
         if (!other.isObject() || other.asObject()->asStageObject()) return false;
-        Value p = toPrimitive(other, Hint::Default);
-        return p.isObject() && !hasCallable(p, "valueOf");
+        return toPrimitive(other, Hint::Default).isUndefined() &&
+               conversionMethod(other.asObject(), "valueOf").isUndefined();
     }
     if ((a.isNumber() && b.isNumber()) || (a.isString() && b.isString()) ||
         (a.isBool() && b.isBool()) || (a.isObject() && b.isObject()))
@@ -257,10 +261,15 @@ bool Machine::equals(const Value& a, const Value& b) {
 }
 
 Value Machine::lessThan(const Value& a, const Value& b) {
+    // An operand that stays an object (not a clip, which is NaN) makes the answer false,
+    // before the second is converted.
+    auto staysObject = [](const Value& p) { return p.isObject() && !p.asObject()->asStageObject(); };
     Value x = toPrimitive(a, Hint::Default);
+    if (staysObject(x)) return Value(false);
     Value y = toPrimitive(b, Hint::Default);
+    if (staysObject(y)) return Value(false);
     if (x.isString() && y.isString()) return Value(x.asString() < y.asString());
-    double nx = numberOfPrimitive(x), ny = numberOfPrimitive(y);
+    double nx = toNumber(x), ny = toNumber(y);
     if (std::isnan(nx) || std::isnan(ny)) return Value();
     return Value(nx < ny);
 }
@@ -275,7 +284,8 @@ Value Machine::add(const Value& a, const Value& b) {
         checkLength(s.size() + t.size());
         return Value(s + t);
     }
-    return Value(numberOfPrimitive(x) + numberOfPrimitive(y));
+    // An operand left an object is converted again (its valueOf runs a second time).
+    return Value(toNumber(x) + toNumber(y));
 }
 
 // ---- properties

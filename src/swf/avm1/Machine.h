@@ -107,9 +107,8 @@ class Machine {
     enum class Hint { Default, Number, String };
     Value toPrimitive(const Value& value, Hint hint = Hint::Number);
     bool isDateObject(Object* object) const;
-    // The number of what toPrimitive gave (which may still be the object).
-    double numberOfPrimitive(const Value& primitive);
-    bool hasCallable(const Value& object, std::string_view name);
+    // The valueOf or toString a conversion calls; undefined if it is no function.
+    Value conversionMethod(Object* object, std::string_view name);
     // The object a value stands for (primitives boxed); null for undefined and null.
     Object* toObject(const Value& value);
     const char* typeOf(const Value& value);
