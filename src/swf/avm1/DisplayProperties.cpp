@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "swf/avm1/InputDispatcher.h"
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/StageObject.h"
 #include "swf/bitmap/BitmapCharacter.h"
@@ -623,6 +624,9 @@ void setDisplayProperty(Machine& machine, DisplayObject& object, int index, cons
         }
         case kVisible:
             object.setVisible(n != 0);
+            if (InputDispatcher* input = InputDispatcher::of(machine);
+                n == 0 && input && input->focused() == &object)
+                input->setFocus(nullptr, InputDispatcher::FocusCause::Script);
             return;
         case kWidth:
         case kHeight:

@@ -3,10 +3,13 @@
 #include "swf/avm1/Activation.h"
 #include "swf/avm1/DisplayProperties.h"
 #include "swf/avm1/Dragging.h"
+#include "swf/avm1/PlayerObjects.h"
 #include "swf/avm1/ScriptEngine.h"
 #include "swf/avm1/StageObject.h"
+#include "swf/avm1/TabOrder.h"
 #include "swf/display/ButtonInstance.h"
 #include "swf/display/ClipEvent.h"
+#include "swf/display/EditTextInstance.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 
@@ -104,6 +107,7 @@ void InputDispatcher::handle(const InputEvent& event) {
             return mouseReleased();
         case InputEvent::Type::KeyDown: return keyChanged(event, true);
         case InputEvent::Type::KeyUp: return keyChanged(event, false);
+        case InputEvent::Type::FocusLost: return setFocus(nullptr, FocusCause::Keyboard);
         case InputEvent::Type::MouseWheel:
             engine_.broadcast("Mouse", "onMouseWheel", {Value(event.wheelDelta)});
             return;
@@ -129,6 +133,9 @@ void InputDispatcher::mouseMoved() {
 
 void InputDispatcher::mousePressed() {
     announce(kClipMouseDown, "Mouse", "onMouseDown");
+    // A click gives the focus to a selectable text field and takes it from anything else.
+    DisplayObject* clicked = objectUnderPointer(true);
+    setFocus(clicked && clicked->isEditText() ? clicked : nullptr, FocusCause::Mouse);
     DisplayObject* target = objectUnderPointer();
     hovered_ = target ? target->weak_from_this() : std::weak_ptr<DisplayObject>();
     if (!target) return;
@@ -186,14 +193,34 @@ void InputDispatcher::keyChanged(const InputEvent& event, bool down) {
         input.lastKeyCode = event.keyCode;
         input.lastCharacter = event.character;
     }
-    announce(down ? kClipKeyDown : kClipKeyUp, "Key", down ? "onKeyDown" : "onKeyUp");
-    if (down) runKeyPress(event.keyCode, event.character);
+    for (const auto& clip : context_.clipsNewestFirst())
+        engine_.runClipEvent(*clip, down ? kClipKeyDown : kClipKeyUp);
+    // Of the event methods, only the focused object's run, and only while it is highlighted:
+    // the pointer moving off it ends that.
+    std::shared_ptr<DisplayObject> target = focused() ? focus_.lock() : nullptr;
+    if (target != hovered_.lock()) target.reset();
+    if (target) {
+        engine_.machine().startActionList();
+        engine_.machine().callEventMethod(*target, down ? "onKeyDown" : "onKeyUp");
+    }
+    engine_.broadcast("Key", down ? "onKeyDown" : "onKeyUp", {});
+    if (!down || runKeyPress(event.keyCode, event.character)) return;
+    if (event.keyCode == 9) return moveFocusByTab(input.isKeyDown(16));
+    // Enter and Space click it while its focus rectangle is on.
+    bool clicks = event.keyCode == 13 || event.keyCode == 32;
+    if (!clicks || !target || !target->onStage()) return;
+    const std::optional<bool>& own = target->scriptObject()
+                                         ? target->scriptObject()->focusRect()
+                                         : std::optional<bool>();
+    if (!own.value_or(playerSettings(engine_.machine()).focusRect)) return;
+    fire(*target, kPress);
+    if (target->onStage()) fire(*target, kRelease);
 }
 
-void InputDispatcher::runKeyPress(int keyCode, uint32_t character) {
+bool InputDispatcher::runKeyPress(int keyCode, uint32_t character) {
     int code = keyPressCode(keyCode, character);
-    if (code == 0) return;
-    // The buttons on the stage whose key-press condition is this key, in stage order.
+    if (code == 0) return false;
+    // The visible buttons on the stage, in stage order.
     std::vector<std::shared_ptr<DisplayObject>> buttons;
     std::vector<std::pair<DisplayObject*, int>> walk{{context_.root(), 0}};
     while (!walk.empty() && buttons.size() < MovieContext::kMaxObjects) {
@@ -202,27 +229,107 @@ void InputDispatcher::runKeyPress(int keyCode, uint32_t character) {
         DisplayList* children = object ? object->children() : nullptr;
         if (!children || level > MovieContext::kMaxNesting) continue;
         for (auto it = children->objects().rbegin(); it != children->objects().rend(); ++it) {
+            if (!it->second->visible()) continue;
             if (it->second->asButton())
                 buttons.push_back(it->second);
             else
                 walk.emplace_back(it->second.get(), level + 1);
         }
     }
+    // The first button that answers the key takes it.
     for (const auto& object : buttons) {
         MovieClip* parent = object->parent() ? object->parent()->asMovieClip() : nullptr;
-        for (const ButtonAction& action : object->asButton()->button().actions())
-            if (action.keyPress == code && parent && parent->onStage())
-                engine_.runButtonActions(action.code, *parent);
+        bool ran = false;
+        for (const ButtonAction& action : object->asButton()->button().actions()) {
+            if (action.keyPress != code || !parent || !parent->onStage()) continue;
+            engine_.runButtonActions(action.code, *parent);
+            ran = true;
+        }
+        if (ran) return true;
     }
+    return false;
 }
 
-DisplayObject* InputDispatcher::objectUnderPointer() {
+InputDispatcher* InputDispatcher::of(Machine& machine) {
+    auto* engine = dynamic_cast<ScriptEngine*>(machine.context().runner());
+    return engine ? &engine->input() : nullptr;
+}
+
+DisplayObject* InputDispatcher::focused() {
+    auto focus = focus_.lock();
+    if (focus && focus->onStage()) return focus.get();
+    focus_.reset();
+    return nullptr;
+}
+
+void InputDispatcher::setFocus(DisplayObject* next, FocusCause cause) {
+    Machine& m = engine_.machine();
+    std::shared_ptr<DisplayObject> keepNext = next ? next->shared_from_this() : nullptr;
+    if (cause == FocusCause::Keyboard) {
+        highlight(keepNext);
+    } else if (cause == FocusCause::Script) {
+        // Even a focus that stays put rolls its object out and over again.
+        std::weak_ptr<DisplayObject> target = keepNext;
+        context_.queueCallback([this, target] { highlight(target.lock()); });
+    }
+    // A field taking the focus from a script or the keyboard has all its text selected.
+    if (auto* field = dynamic_cast<EditTextInstance*>(next); field && cause != FocusCause::Mouse)
+        field->select(0, field->field().text().size());
+    DisplayObject* previous = focused();
+    if (next == previous) return;
+    if (cause == FocusCause::Mouse) context_.queueCallback([this] { highlight(nullptr); });
+    ++focusChanges_;
+    focus_ = keepNext;
+    Value oldValue = previous ? Value(m.stageObject(*previous)) : Value(Null{});
+    Value newValue = next ? Value(m.stageObject(*next)) : Value(Null{});
+    Activation::runGuarded(m, [&] {
+        if (previous) {
+            const Value lost[] = {newValue};
+            m.callMethod(oldValue, "onKillFocus", lost);
+        }
+        if (next) {
+            const Value gained[] = {oldValue};
+            m.callMethod(newValue, "onSetFocus", gained);
+        }
+    });
+    Property* selection = m.global()->findOwn("Selection");
+    if (Object* broadcaster = selection ? selection->value.asObject() : nullptr)
+        Activation::runGuarded(
+            m, [&] { player::broadcast(m, broadcaster, "onSetFocus", {oldValue, newValue}); });
+}
+
+void InputDispatcher::highlight(const std::shared_ptr<DisplayObject>& target) {
+    auto hovered = hovered_.lock();
+    bool shows = target && target->onStage() && !target->isEditText();
+    hovered_ = shows ? target : std::shared_ptr<DisplayObject>();
+    if (hovered && hovered->onStage()) fire(*hovered, kRollOut);
+    if (shows && target->onStage()) fire(*target, kRollOver);
+}
+
+void InputDispatcher::moveFocusByTab(bool backwards) {
+    std::vector<std::shared_ptr<DisplayObject>> order;
+    engine_.machine().startActionList();
+    Activation::runGuarded(engine_.machine(), [&] { order = tabOrder(engine_.machine()); });
+    if (order.empty()) return;
+    DisplayObject* current = focused();
+    auto at = std::find_if(order.begin(), order.end(),
+                           [current](const auto& object) { return object.get() == current; });
+    size_t next = 0;
+    if (at == order.end())
+        next = backwards ? order.size() - 1 : 0;
+    else
+        next = (static_cast<size_t>(at - order.begin()) + (backwards ? order.size() - 1 : 1)) %
+               order.size();
+    if (order[next].get() != current) setFocus(order[next].get(), FocusCause::Keyboard);
+}
+
+DisplayObject* InputDispatcher::objectUnderPointer(bool textFields) {
     MovieClip* root = context_.root();
     if (!root || !context_.input().mouseInside) return nullptr;
     engine_.machine().startActionList();
     try {
         // The main timeline takes the mouse only where nothing in it does.
-        if (DisplayObject* found = findUnderPointer(*root, 0)) return found;
+        if (DisplayObject* found = findUnderPointer(*root, 0, textFields)) return found;
         if (takesMouse(*root) && hitsContent(engine_.machine(), *root, context_.input().mouse))
             return root;
         return nullptr;
@@ -231,7 +338,8 @@ DisplayObject* InputDispatcher::objectUnderPointer() {
     }
 }
 
-DisplayObject* InputDispatcher::findUnderPointer(DisplayObject& container, int level) {
+DisplayObject* InputDispatcher::findUnderPointer(DisplayObject& container, int level,
+                                                 bool textFields) {
     DisplayList* children = container.children();
     if (!children || level > MovieContext::kMaxNesting) return nullptr;
     const auto list = children->snapshot();
@@ -242,13 +350,18 @@ DisplayObject* InputDispatcher::findUnderPointer(DisplayObject& container, int l
             if (takesMouse(*button) && hitsButton(*button)) return button;
             continue;
         }
+        if (auto* field = dynamic_cast<EditTextInstance*>(child.get());
+            field && textFields && field->field().settings().selectable) {
+            if (hitsContent(engine_.machine(), *field, context_.input().mouse)) return field;
+            continue;
+        }
         if (!child->asMovieClip()) continue;
         // A clip that handles the mouse itself takes it for everything inside it.
         if (takesMouse(*child)) {
             if (hitsContent(engine_.machine(), *child, context_.input().mouse)) return child.get();
             continue;
         }
-        if (DisplayObject* found = findUnderPointer(*child, level + 1)) return found;
+        if (DisplayObject* found = findUnderPointer(*child, level + 1, textFields)) return found;
     }
     return nullptr;
 }

@@ -2,8 +2,10 @@
 // Delivers the host's mouse and keyboard to the movie as the player does: every clip's mouse
 // and key events (newest clip first), then the Mouse and Key listeners, then the button or
 // clip under the pointer (roll over and out, press, release, drag over and out, release
-// outside) and the buttons' key presses.
+// outside) and the buttons' key presses. It keeps the keyboard focus, which clicks, Tab and
+// scripts move, and gives the focused object its key events.
 
+#include <cstdint>
 #include <memory>
 
 #include "swf/geom/Geometry.h"
@@ -17,6 +19,7 @@ class MovieContext;
 
 namespace swf::avm1 {
 
+class Machine;
 class ScriptEngine;
 
 class InputDispatcher {
@@ -27,6 +30,18 @@ class InputDispatcher {
     void handle(const InputEvent& event);
     // After a frame's scripts: the pointer may be over something else now.
     void frameDone();
+
+    enum class FocusCause { Script, Mouse, Keyboard };
+    // The dispatcher of the movie `machine` plays, if it plays one.
+    static InputDispatcher* of(Machine& machine);
+    // The object with the keyboard focus; null once it has left the stage.
+    DisplayObject* focused();
+    // Tells the old object (onKillFocus), the new one (onSetFocus) and Selection's listeners.
+    // A button or clip taking the focus is rolled over: at once from the keyboard, after the
+    // current actions otherwise.
+    void setFocus(DisplayObject* next, FocusCause cause);
+    // Counts the changes of focus, so that what belonged to one focus can tell it is stale.
+    uint64_t focusChanges() const { return focusChanges_; }
 
     struct Transition;
 
@@ -42,10 +57,15 @@ class InputDispatcher {
     // The pointer moved or a press ended: roll and drag events for what it is over now.
     void followPointer();
     void fire(DisplayObject& object, const Transition& transition);
-    void runKeyPress(int keyCode, uint32_t character);
+    // Runs the buttons' actions for the key; false when none has one.
+    bool runKeyPress(int keyCode, uint32_t character);
+    // Rolls out what is highlighted and rolls `target` over.
+    void highlight(const std::shared_ptr<DisplayObject>& target);
+    void moveFocusByTab(bool backwards);
 
-    DisplayObject* objectUnderPointer();
-    DisplayObject* findUnderPointer(DisplayObject& container, int level);
+    DisplayObject* objectUnderPointer(bool textFields = false);
+    // With `textFields`, a selectable text field counts as well.
+    DisplayObject* findUnderPointer(DisplayObject& container, int level, bool textFields);
     bool takesMouse(DisplayObject& object);
     bool hitsButton(ButtonInstance& button);
 
@@ -53,6 +73,8 @@ class InputDispatcher {
     MovieContext& context_;
     std::weak_ptr<DisplayObject> hovered_;
     std::weak_ptr<DisplayObject> pressed_;
+    std::weak_ptr<DisplayObject> focus_;
+    uint64_t focusChanges_ = 0;
 };
 
 }  // namespace swf::avm1

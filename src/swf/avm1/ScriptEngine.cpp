@@ -14,7 +14,8 @@
 namespace swf::avm1 {
 namespace {
 
-// The event method each clip event calls, where it has one.
+// The event method each clip event calls, where it has one. The key events call the focused
+// object's only, which the input dispatcher does.
 const char* eventMethod(uint32_t event) {
     switch (event) {
         case kClipLoad: return "onLoad";
@@ -24,8 +25,6 @@ const char* eventMethod(uint32_t event) {
         case kClipMouseDown: return "onMouseDown";
         case kClipMouseUp: return "onMouseUp";
         case kClipMouseMove: return "onMouseMove";
-        case kClipKeyDown: return "onKeyDown";
-        case kClipKeyUp: return "onKeyUp";
         case kClipPress: return "onPress";
         case kClipRelease: return "onRelease";
         case kClipReleaseOutside: return "onReleaseOutside";

@@ -31,6 +31,7 @@ class ScriptEngine : public ActionRunner {
     uint64_t actionsRun() const override { return machine_.totalActionsRun(); }
 
     Machine& machine() { return machine_; }
+    InputDispatcher& input() { return input_; }
     // A button's action list, with the timeline holding the button as its scope.
     void runButtonActions(const std::vector<uint8_t>& code, MovieClip& clip);
     // Calls the listeners of the player object named `objectName` (Mouse, Key, Stage).

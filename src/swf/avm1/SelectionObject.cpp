@@ -1,7 +1,5 @@
-// Selection: which button, text field or clip has the keyboard focus, and the selected range
-// of a focused text field. Only scripts move the focus here (no keyboard, no mouse). A
-// change of focus tells the old object (onKillFocus), the new one (onSetFocus) and then the
-// listeners, before setFocus returns.
+// Selection: which button, text field or clip has the keyboard focus (kept by the input
+// dispatcher), and the selected range of a focused text field.
 
 #include <algorithm>
 #include <cmath>
@@ -9,11 +7,13 @@
 #include <string>
 
 #include "swf/avm1/Builtins.h"
+#include "swf/avm1/InputDispatcher.h"
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/PlayerObjects.h"
 #include "swf/avm1/StageObject.h"
 #include "swf/avm1/StringFunctions.h"
 #include "swf/display/DisplayObject.h"
+#include "swf/display/EditTextInstance.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 
@@ -22,13 +22,12 @@ namespace {
 
 using player::arg;
 
-// The focused object lives as a property of a rooted holder, so the collector sees it.
-constexpr const char* kFocus = "focus";
-
+// The range a script selected; the player reports none until one is set for this focus.
 struct Range {
     int begin = -1;
     int end = -1;
     int caret = -1;
+    uint64_t focus = 0;  // the dispatcher's count of focus changes when it was set
 };
 
 // The object a path names, from the main timeline ("_level0.a.b", "_root.a" or "a.b").
@@ -60,10 +59,14 @@ bool canTakeFocus(Machine& m, DisplayObject& object) {
     return false;
 }
 
-// The focused display object, or null.
-DisplayObject* focused(Machine& m, Object* holder) {
-    Property* p = holder->findOwn(kFocus);
-    return p ? m.displayObjectOf(p->value) : nullptr;
+DisplayObject* focused(Machine& m) {
+    InputDispatcher* input = InputDispatcher::of(m);
+    return input ? input->focused() : nullptr;
+}
+
+Range reported(Machine& m, const Range& range) {
+    InputDispatcher* input = InputDispatcher::of(m);
+    return input && input->focusChanges() == range.focus ? range : Range{};
 }
 
 int clampIndex(Machine& m, const Value& value, int length) {
@@ -79,30 +82,38 @@ void installSelectionObject(Machine& m) {
     Object* selection = m.newObject();
     player::defineValue(m.global(), "Selection", Value(selection), kDontEnum);
     const uint16_t flags = kDontEnum | kReadOnly;
-    Object* holder = m.newObject(nullptr);
-    m.addRoot(holder);
     m.addRoot(selection);
     auto range = std::make_shared<Range>();
 
     m.defineMethod(
         selection, "getBeginIndex",
-        [range](Machine&, Object*, std::span<const Value>) { return Value(range->begin); }, flags);
+        [range](Machine& m, Object*, std::span<const Value>) {
+            return Value(reported(m, *range).begin);
+        },
+        flags);
     m.defineMethod(
         selection, "getEndIndex",
-        [range](Machine&, Object*, std::span<const Value>) { return Value(range->end); }, flags);
+        [range](Machine& m, Object*, std::span<const Value>) {
+            return Value(reported(m, *range).end);
+        },
+        flags);
     m.defineMethod(
         selection, "getCaretIndex",
-        [range](Machine&, Object*, std::span<const Value>) { return Value(range->caret); }, flags);
+        [range](Machine& m, Object*, std::span<const Value>) {
+            return Value(reported(m, *range).caret);
+        },
+        flags);
     m.defineMethod(
         selection, "getFocus",
-        [holder](Machine& m, Object*, std::span<const Value>) {
-            DisplayObject* d = focused(m, holder);
+        [](Machine& m, Object*, std::span<const Value>) {
+            DisplayObject* d = focused(m);
             return d ? Value(m.targetPath(*d)) : Value(Null{});
         },
         flags);
     m.defineMethod(
         selection, "setFocus",
-        [holder, selection, range](Machine& m, Object*, std::span<const Value> args) {
+        [](Machine& m, Object*, std::span<const Value> args) {
+            InputDispatcher* input = InputDispatcher::of(m);
             Value wanted = arg(args, 0);
             if (wanted.isString()) wanted = objectAtPath(m, wanted.asString());
             DisplayObject* next = nullptr;
@@ -110,29 +121,16 @@ void installSelectionObject(Machine& m) {
                 next = m.displayObjectOf(wanted);
                 if (!next || !canTakeFocus(m, *next)) return Value(false);
             }
-            DisplayObject* previous = focused(m, holder);
-            if (next == previous) return Value(true);
-            Value oldValue = previous ? Value(m.stageObject(*previous)) : Value(Null{});
-            Value newValue = next ? Value(m.stageObject(*next)) : Value(Null{});
-            holder->setOwn(kFocus, newValue);
-            *range = Range{};
-            if (previous) {
-                const Value lost[] = {newValue};
-                m.callMethod(oldValue, "onKillFocus", lost);
-            }
-            if (next) {
-                const Value gained[] = {oldValue};
-                m.callMethod(newValue, "onSetFocus", gained);
-            }
-            player::broadcast(m, selection, "onSetFocus", {oldValue, newValue});
+            if (!input) return Value(false);
+            input->setFocus(next, InputDispatcher::FocusCause::Script);
             return Value(true);
         },
         flags);
     m.defineMethod(
         selection, "setSelection",
-        [holder, range](Machine& m, Object*, std::span<const Value> args) {
-            DisplayObject* d = focused(m, holder);
-            if (args.empty() || !d || !d->isEditText()) return Value();
+        [range](Machine& m, Object*, std::span<const Value> args) {
+            auto* d = dynamic_cast<EditTextInstance*>(focused(m));
+            if (args.empty() || !d) return Value();
             Value field(m.stageObject(*d));
             Value selectable = m.get(field, "selectable");
             if (!selectable.isUndefined() && !m.toBoolean(selectable)) return Value();
@@ -144,6 +142,8 @@ void installSelectionObject(Machine& m) {
             range->begin = std::min(from, to);
             range->end = std::max(from, to);
             range->caret = to;
+            range->focus = InputDispatcher::of(m)->focusChanges();
+            d->select(static_cast<size_t>(range->begin), static_cast<size_t>(range->end));
             return Value();
         },
         flags);

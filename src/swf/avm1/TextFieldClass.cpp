@@ -573,8 +573,9 @@ Range rangeOf(Machine& m, std::span<const Value> args, size_t first, size_t leng
     return r;
 }
 
-void replaceRange(Machine& m, EditTextInstance& f, size_t begin, size_t end,
-                  const std::string& with) {
+// Returns how many characters went in.
+size_t replaceRange(Machine& m, EditTextInstance& f, size_t begin, size_t end,
+                    const std::string& with) {
     std::u32string text = tf(f).text();
     begin = std::min(begin, text.size());
     end = std::clamp(end, begin, text.size());
@@ -583,15 +584,18 @@ void replaceRange(Machine& m, EditTextInstance& f, size_t begin, size_t end,
     text.replace(begin, end - begin, inserted);
     tf(f).setPlainText(std::move(text));
     pushVariable(m, f);
+    return inserted.size();
 }
 
 void installMethods(Machine& m, Object* proto) {
     m.defineMethod(proto, "replaceSel", [](Machine& m, Object* self, std::span<const Value> args) {
         EditTextInstance* f = fieldOf(m, self);
         if (!f || args.empty()) return Value();
-        // Without a selection the text goes at the end.
-        size_t end = tf(*f).text().size();
-        replaceRange(m, *f, end, end, m.toString(args[0]));
+        size_t length = tf(*f).text().size();
+        size_t begin = std::min(f->selectionBegin(), length);
+        size_t end = std::clamp(f->selectionEnd(), begin, length);
+        size_t caret = begin + replaceRange(m, *f, begin, end, m.toString(args[0]));
+        f->select(caret, caret);
         return Value();
     });
     m.defineMethod(proto, "getTextFormat",
@@ -630,6 +634,9 @@ void installMethods(Machine& m, Object* proto) {
             const double most = static_cast<double>(tf(*f).text().size());
             replaceRange(m, *f, static_cast<size_t>(std::min(begin, most)),
                          static_cast<size_t>(std::min(end, most)), m.toString(args[2]));
+            // The caret goes to the end of the text.
+            size_t length = tf(*f).text().size();
+            f->select(length, length);
             return Value();
         });
     std::vector<std::string> versioned = {"replaceText"};

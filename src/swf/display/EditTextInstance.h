@@ -24,6 +24,14 @@ class EditTextInstance : public DisplayObject {
     // the field changes only when the variable does.
     const std::string& boundValueKey() const { return boundValueKey_; }
     void setBoundValueKey(std::string key) { boundValueKey_ = std::move(key); }
+    // The selected characters, which replaceSel replaces: none, before the first, until the
+    // field takes the focus.
+    size_t selectionBegin() const { return selectionBegin_; }
+    size_t selectionEnd() const { return selectionEnd_; }
+    void select(size_t begin, size_t end) {
+        selectionBegin_ = begin;
+        selectionEnd_ = end;
+    }
 
   protected:
     void draw(RenderContext& context, const Matrix& toPixels,
@@ -32,6 +40,8 @@ class EditTextInstance : public DisplayObject {
   private:
     TextField field_;
     std::string boundValueKey_;
+    size_t selectionBegin_ = 0;
+    size_t selectionEnd_ = 0;
 };
 
 }  // namespace swf

@@ -1,0 +1,133 @@
+// Keyboard focus: the order Tab visits objects in, the events a change of focus sends, the
+// keys the focused object hears, and what the focus does to a text field's selection.
+
+#include <gtest/gtest.h>
+
+#include "ScriptCode.h"
+#include "ScriptRun.h"
+#include "support/SwfWriter.h"
+
+namespace {
+
+namespace st = swftest;
+using namespace avm1test::code;
+using swf::InputEvent;
+
+InputEvent Key(InputEvent::Type type, int code, uint32_t character = 0) {
+    InputEvent event;
+    event.type = type;
+    event.keyCode = code;
+    event.character = character;
+    return event;
+}
+std::vector<InputEvent> Press(int code, uint32_t character = 0) {
+    return {Key(InputEvent::Type::KeyDown, code, character),
+            Key(InputEvent::Type::KeyUp, code, character)};
+}
+std::vector<InputEvent> Tabs(int count) {
+    std::vector<InputEvent> keys;
+    for (int i = 0; i < count; ++i) keys.push_back(Key(InputEvent::Type::KeyDown, 9, 9));
+    return keys;
+}
+
+// An input field `name` at (x, y) of the main timeline.
+Code Field(const std::string& name, int depth, int x, int y) {
+    return run(invoke(var("_root"), "createTextField",
+                      {lit("\"" + name + "\""), lit(std::to_string(depth)), lit(std::to_string(x)),
+                       lit(std::to_string(y)), lit("40"), lit("20")})) +
+           set(name, "type", "\"input\"");
+}
+Code Clip(const std::string& name, int depth) {
+    return run(invoke(var("_root"), "createEmptyMovieClip",
+                      {lit("\"" + name + "\""), lit(std::to_string(depth))}));
+}
+// A method that traces its object's name and `what`.
+Code Tracing(const std::string& object, const std::string& method) {
+    return var(object) + "; push \"" + method + "\"; function () { push \"" + object + " " +
+           method + "\"; trace }; setMember\n";
+}
+
+// Every change of focus traces "old > new".
+const Code kListener =
+    "push \"l\"; push 0; initObject; setVariable\n"
+    "push \"l\"; getVariable; push \"onSetFocus\"; function (o, n) {"
+    "  push \"o\"; getVariable; push \" > \"; add2; push \"n\"; getVariable; add2; trace };"
+    "setMember\n" +
+    run(invoke(var("Selection"), "addListener", {var("l")}));
+
+struct FocusCase {
+    std::string name;
+    Code script;
+    std::vector<InputEvent> keys;  // delivered after the first frame
+    std::string trace;
+};
+
+TEST(Focus, TabOrderEventsAndKeysOfTheFocusedObject) {
+    using T = InputEvent::Type;
+    std::vector<InputEvent> shiftTab = {Key(T::KeyDown, 16), Key(T::KeyDown, 9, 9),
+                                        Key(T::KeyUp, 16)};
+    const std::vector<FocusCase> cases = {
+        {"by position, row by row, wrapping; shift goes back",
+         Field("c", 1, 10, 50) + Field("b", 2, 60, 10) + Field("a", 3, 10, 10),
+         [&] {
+             auto keys = Tabs(4);
+             keys.insert(keys.end(), shiftTab.begin(), shiftTab.end());
+             return keys;
+         }(),
+         "null > _level0.a\n_level0.a > _level0.b\n_level0.b > _level0.c\n"
+         "_level0.c > _level0.a\n_level0.a > _level0.c"},
+        {"by tabIndex as signed numbers; -1 and the unindexed stay out",
+         Field("a", 1, 0, 0) + Field("b", 2, 0, 30) + Field("c", 3, 0, 60) +
+             Field("d", 4, 0, 90) + set("a", "tabIndex", "4294967293") +
+             set("b", "tabIndex", "-2") + set("c", "tabIndex", "-1"),
+         Tabs(3), "null > _level0.a\n_level0.a > _level0.b\n_level0.b > _level0.a"},
+        // An empty clip sorts first; q's field puts it lower.
+        {"clips: button handlers or tabEnabled make a stop, tabChildren false hides inside",
+         Clip("p", 1) + Clip("q", 2) + Field("t", 3, 0, 0) + set("p", "onRelease", "undefined") +
+             set("q", "tabEnabled", "true") + set("q", "tabChildren", "false") +
+             set("t", "tabEnabled", "false") +
+             run(invoke(var("q"), "createTextField",
+                        {lit("\"inner\""), lit("1"), lit("0"), lit("100"), lit("9"), lit("9")})) +
+             assign(member(var("q"), "inner"), "type", lit("\"input\"")),
+         Tabs(3), "null > _level0.p\n_level0.p > _level0.q\n_level0.q > _level0.p"},
+        {"the focused clip hears the keys and Enter clicks it; hiding it drops the focus",
+         Clip("k", 1) + Clip("other", 2) + set("k", "tabEnabled", "true") + Tracing("k", "onKeyDown") +
+             Tracing("k", "onKeyUp") + Tracing("k", "onPress") + Tracing("k", "onRelease") +
+             Tracing("k", "onRollOver") + Tracing("other", "onKeyDown") +
+             var("k") + "; push \"onKillFocus\"; function () { push \"k onKillFocus\"; trace };"
+             "setMember\n" +
+             run(invoke(var("Selection"), "setFocus", {var("k")})) +
+             trace(invoke(var("Selection"), "getFocus")) + set("k", "_visible", "false"),
+         Press(13, 13),
+         "null > _level0.k\n_level0.k\nk onKillFocus\n_level0.k > null\nk onRollOver"},
+        {"Tab then Enter: rolled over at once, keys, press and release",
+         Clip("k", 1) + set("k", "tabEnabled", "true") + Tracing("k", "onKeyDown") +
+             Tracing("k", "onKeyUp") + Tracing("k", "onPress") + Tracing("k", "onRelease") +
+             Tracing("k", "onRollOver"),
+         [] {
+             auto keys = Tabs(1);
+             auto enter = Press(13, 13);
+             keys.push_back(Key(InputEvent::Type::KeyUp, 9, 9));
+             keys.insert(keys.end(), enter.begin(), enter.end());
+             return keys;
+         }(),
+         "k onRollOver\nnull > _level0.k\nk onKeyUp\nk onKeyDown\nk onPress\nk onRelease\n"
+         "k onKeyUp"},
+        {"a field given the focus has all its text selected; replaceSel replaces it",
+         Field("f", 1, 0, 0) + set("f", "text", "\"abcd\"") +
+             run(invoke(var("f"), "replaceSel", {lit("\"<\"")})) + show("f.text") +
+             run(invoke(var("Selection"), "setFocus", {var("f")})) +
+             run(invoke(var("f"), "replaceSel", {lit("\"xy\"")})) +
+             run(invoke(var("f"), "replaceSel", {lit("\"z\"")})) + show("f.text"),
+         {}, "<abcd\nnull > _level0.f\nxyz"},
+    };
+    for (const FocusCase& c : cases) {
+        st::SwfWriter movie;
+        movie.version(8).frameSizePixels(200, 200);
+        movie.doAction(st::ActionBuilder::assemble(kListener + c.script + "stop"));
+        movie.showFrame();
+        EXPECT_EQ(avm1test::Joined(avm1test::RunMovie(movie, 2, {c.keys})), c.trace) << c.name;
+    }
+}
+
+}  // namespace
