@@ -16,11 +16,11 @@ using swftest::px;
 
 namespace {
 
-// Glyphs 'a'..'c': squares of half an em on the baseline, advancing half an em. Ascent 800,
-// descent 224: at a height of 20 px a line is exactly 20 px.
+// Glyphs 'a'..'c': squares of half an em on the baseline, advancing half an em. Ascent 768,
+// descent 256: at a height of 20 px a line is exactly 20 px, in whole twips.
 std::shared_ptr<swf::FontCharacter> squareFont(uint16_t id, const std::string& name = "Squares") {
     swftest::FontBuilder font;
-    font.name(name).layout(800, 224, 0);
+    font.name(name).layout(768, 256, 0);
     for (char c : {'a', 'b', 'c'}) {
         swftest::ShapeBuilder square;
         square.fill1(1).rectangle(0, -512, 512, 512);
@@ -126,7 +126,7 @@ TEST(TextFieldTest, LaysOutWithTheEmbeddedFontInsideTheGutter) {
     // 100 px inside the gutters; each glyph 10 px; right-aligned.
     ASSERT_EQ(lines[0].glyphs.size(), 2u);
     EXPECT_DOUBLE_EQ(lines[0].glyphs[0].x, px(80));
-    EXPECT_DOUBLE_EQ(lines[0].baseline, 800 * 400 / 1024.0);
+    EXPECT_DOUBLE_EQ(lines[0].baseline, 768 * 400 / 1024.0);
     ASSERT_EQ(lines[1].glyphs.size(), 1u);  // the font has no '&'
     EXPECT_DOUBLE_EQ(lines[1].glyphs[0].x, px(90));
     EXPECT_DOUBLE_EQ(lines[1].baseline - lines[0].baseline, px(20));

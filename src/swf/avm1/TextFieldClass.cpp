@@ -308,13 +308,13 @@ void installProperties(Machine& m, Object* proto) {
     defineProperty(
         m, proto, "textHeight",
         [](Machine&, EditTextInstance& f) {
-            return Value(std::round(tf(f).textHeight(f.dictionary()) / kTwips));
+            return Value(std::floor(tf(f).textHeight(f.dictionary()) / kTwips));
         },
         nullptr);
     defineProperty(
         m, proto, "textWidth",
         [](Machine&, EditTextInstance& f) {
-            return Value(std::round(tf(f).textWidth(f.dictionary()) / kTwips));
+            return Value(std::floor(tf(f).textWidth(f.dictionary()) / kTwips));
         },
         nullptr);
     defineProperty(

@@ -37,6 +37,11 @@ class Dictionary {
         return c && c->kind() == T::kKind ? static_cast<const T*>(c) : nullptr;
     }
     size_t size() const { return characters_.size(); }
+    // Calls `visit` with each character, in no particular order.
+    template <typename F>
+    void forEach(F&& visit) const {
+        for (const auto& [id, character] : characters_) visit(*character);
+    }
 
   private:
     std::unordered_map<uint16_t, std::shared_ptr<Character>> characters_;

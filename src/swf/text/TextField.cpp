@@ -488,21 +488,53 @@ const GlyphSource* TextField::font(const Dictionary& dictionary) const {
         if (embedded && settings_.embedFonts && embedded->hasOutlines()) return embedded;
         if (embedded) return installed.find(embedded->name(), bold, italic);
     }
+    if (settings_.embedFonts)
+        if (const GlyphSource* embedded = embeddedFont(dictionary, name, bold, italic))
+            return embedded;
     if (name == kDefaultFont && !field.fontClass && !field.fontId)
         return installed.find("", bold, italic);
     return installed.find(name, bold, italic);
 }
 
+const GlyphSource* TextField::embeddedFont(const Dictionary& dictionary, const std::string& name,
+                                           bool bold, bool italic) const {
+    std::string key = name + (bold ? "/b" : "/") + (italic ? "i" : "");
+    if (namedFontKey_ == key && namedFontDictionary_ == &dictionary) return namedFont_;
+    // The lowest id wins among fonts of the name, one of the asked style before any other.
+    const FontCharacter* best = nullptr;
+    auto rank = [&](const FontCharacter& font) {
+        return std::make_pair(font.bold() != bold || font.italic() != italic, font.id());
+    };
+    dictionary.forEach([&](const Character& character) {
+        if (character.kind() != FontCharacter::kKind) return;
+        const auto& font = static_cast<const FontCharacter&>(character);
+        if (font.name() != name || !font.hasOutlines()) return;
+        if (!best || rank(font) < rank(*best)) best = &font;
+    });
+    namedFontKey_ = std::move(key);
+    namedFontDictionary_ = &dictionary;
+    namedFont_ = best;
+    return best;
+}
+
 TextLayoutStyle TextField::layoutStyle() const {
     const TextFormat& f = format_;
     TextLayoutStyle style;
+    auto twips = [](std::optional<double> pixels) {
+        return std::clamp(std::round(pixels.value_or(0) * 20), -1e6, 1e6);
+    };
     style.fontHeight = std::clamp(f.size.value_or(12) * 20, 0.0, 2000.0 * 20);
-    style.leftMargin = std::max(0.0, f.leftMargin.value_or(0) * 20);
-    const double rightMargin = std::max(0.0, f.rightMargin.value_or(0) * 20);
+    style.leftMargin = std::max(0.0, twips(f.leftMargin));
+    const double rightMargin = std::max(0.0, twips(f.rightMargin));
     style.width = std::max(0.0, settings_.bounds.width() - 2 * kGutter - style.leftMargin -
                                     rightMargin);
-    style.indent = std::clamp(f.indent.value_or(0) * 20, -1e6, 1e6);
-    style.leading = std::clamp(f.leading.value_or(0) * 20, -1e6, 1e6);
+    style.indent = twips(f.indent);
+    style.blockIndent = std::max(0.0, twips(f.blockIndent));
+    style.leading = twips(f.leading);
+    style.letterSpacing = twips(f.letterSpacing);
+    if (f.tabStops)
+        for (double stop : *f.tabStops) style.tabStops.push_back(twips(stop));
+    std::sort(style.tabStops.begin(), style.tabStops.end());
     style.align = f.align.value_or(TextAlign::Left);
     // A single-line field never wraps.
     style.wordWrap = settings_.wordWrap && settings_.multiline;
@@ -514,27 +546,27 @@ const std::vector<TextLine>& TextField::lines(const Dictionary& dictionary) cons
     if (lines_ && glyphs == layoutFont_) return *lines_;
     layoutFont_ = glyphs;
     box_ = settings_.bounds;
-    lineStep_ = 0;
+    metrics_ = {};
     if (!glyphs) {
         lines_.emplace();
         return *lines_;
     }
     std::u32string shown = settings_.password ? std::u32string(text_.size(), U'*') : text_;
     TextLayoutStyle style = layoutStyle();
-    lineStep_ = TextLayout::lineHeight(*glyphs, style);
+    metrics_ = TextLayout::metrics(*glyphs, style);
     const bool autoSize = settings_.autoSize != AutoSize::None;
     const bool growsSideways = autoSize && !style.wordWrap;
     if (growsSideways) {
         // The text's own width is the width to align in.
         double widest = 0;
         for (const TextLine& line : TextLayout::layOut(shown, *glyphs, style))
-            widest = std::max(widest, line.width);
+            widest = std::max(widest, line.indent + line.width);
         style.width = widest;
     }
     lines_ = TextLayout::layOut(shown, *glyphs, style);
     if (autoSize) {
-        const double lineCount = static_cast<double>(lines_->size());
-        const double textHeight = lineCount * lineStep_ - style.leading;
+        // Without text the field shrinks to its gutter.
+        const double textHeight = metrics_.textHeight(text_.empty() ? 0 : lines_->size());
         box_.yMax = box_.yMin + static_cast<int32_t>(std::lround(textHeight + 2 * kGutter));
         if (growsSideways) {
             const double margins = std::max(0.0, format_.leftMargin.value_or(0) * 20) +
@@ -569,14 +601,14 @@ double TextField::textWidth(const Dictionary& dictionary) const {
 double TextField::textHeight(const Dictionary& dictionary) const {
     const auto& laidOut = lines(dictionary);
     if (text_.empty()) return 0;
-    return static_cast<double>(laidOut.size()) * lineStep_ - layoutStyle().leading;
+    return metrics_.textHeight(laidOut.size());
 }
 
 int TextField::visibleLines(const Dictionary& dictionary) const {
     const Rect& b = box(dictionary);
-    if (lineStep_ <= 0) return 1;
-    const double room = b.height() - 2 * kGutter + layoutStyle().leading;
-    return std::max(1, static_cast<int>(room / lineStep_));
+    if (metrics_.step() <= 0) return 1;
+    const double room = b.height() - 2 * kGutter + metrics_.leading;
+    return std::max(1, static_cast<int>(room / metrics_.step()));
 }
 
 int TextField::maxScroll(const Dictionary& dictionary) const {

@@ -116,6 +116,10 @@ class TextField {
               const Dictionary& dictionary, bool intoMask = false) const;
 
   private:
+    // The movie's font of that name that has outlines, looked up once per name and style.
+    const GlyphSource* embeddedFont(const Dictionary& dictionary, const std::string& name,
+                                    bool bold, bool italic) const;
+
     std::shared_ptr<const EditTextCharacter> definition_;
     TextFieldSettings settings_;
     TextFormat format_;
@@ -125,9 +129,12 @@ class TextField {
     int scroll_ = 1;
     int hscroll_ = 0;
     mutable const GlyphSource* layoutFont_ = nullptr;
+    mutable std::string namedFontKey_;
+    mutable const Dictionary* namedFontDictionary_ = nullptr;
+    mutable const GlyphSource* namedFont_ = nullptr;
     mutable std::optional<std::vector<TextLine>> lines_;
     mutable Rect box_;
-    mutable double lineStep_ = 0;
+    mutable LineMetrics metrics_;
 };
 
 }  // namespace swf
