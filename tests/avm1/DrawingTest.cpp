@@ -1,5 +1,6 @@
 // The drawing API drawn by the renderer: fills closed by endFill or left open, either
-// winding, lines, a gradient, and the extents and hit tests that follow what was drawn.
+// winding, lines, gradients (and the calls that make none), and the extents and hit tests
+// that follow what was drawn.
 
 #include <gtest/gtest.h>
 
@@ -88,6 +89,83 @@ TEST(Drawing, ScriptedShapesAreDrawnMeasuredAndHit) {
     EXPECT_LT(at(5, 90).r, 40);
     EXPECT_GT(at(95, 90).r, 215);
     EXPECT_LT(at(5, 90).r, at(50, 90).r);
+}
+
+// Each case draws a 10 px square in a clip of its own after the gradient calls; a red
+// square means a fill was made (or kept), white that the calls left none.
+TEST(Drawing, GradientCallsThatMakeNoFill) {
+    const std::string red = "push \"cols\"; getVariable";
+    const std::string valid = "push \"m\"; getVariable; push \"r\"; getVariable; "
+                              "push \"a\"; getVariable; push \"cols\"; getVariable; "
+                              "push \"linear\", 5";
+    struct Case {
+        const char* name;
+        std::string pushes;  // the arguments and count of each beginGradientFill call, ';'
+        bool filled;
+    };
+    const Case cases[] = {
+        {"five arguments", valid, true},
+        {"no matrix", "push \"r\"; getVariable; push \"a\"; getVariable; " + red +
+                          "; push \"linear\", 4", false},
+        {"nine arguments", "push 0, 0, \"RGB\", \"pad\"; " + valid.substr(0, valid.size() - 3) +
+                               ", 9", false},
+        {"type in capitals", "push \"m\"; getVariable; push \"r\"; getVariable; push "
+                             "\"a\"; getVariable; " + red + "; push \"LINEAR\", 5", false},
+        {"arrays of two lengths", "push \"m\"; getVariable; push 255, 1; initArray; push "
+                                  "\"a\"; getVariable; " + red + "; push \"linear\", 5", false},
+        {"ratio above 255", "push \"m\"; getVariable; push 256, 0, 2; initArray; push "
+                            "\"a\"; getVariable; " + red + "; push \"linear\", 5", false},
+        {"ratio below 0", "push \"m\"; getVariable; push 255, -1, 2; initArray; push "
+                          "\"a\"; getVariable; " + red + "; push \"linear\", 5", false},
+        {"ratio truncated to 0", "push \"m\"; getVariable; push 255, -0.99, 2; initArray; "
+                                 "push \"a\"; getVariable; " + red + "; push \"linear\", 5",
+         true},
+        {"a null type keeps the fill", valid + "|push 9, 8, 7, 6, 5, 4, 3, 2, 1, null, 10", true},
+        {"an undefined type ends it", valid + "|push 9, 8, 7, 6, 5, 4, 3, 2, 1, undefined, 10",
+         false},
+    };
+    std::string script =
+        "push \"cols\", 16711680, 16711680, 2; initArray; setVariable;"
+        "push \"a\", 100, 100, 2; initArray; setVariable;"
+        "push \"r\", 255, 0, 2; initArray; setVariable;"
+        "push \"m\", \"matrixType\", \"box\", \"x\", 0, \"y\", 0, \"w\", 100, \"h\", 10,"
+        "  \"r\", 0, 6; initObject; setVariable;";
+    int index = 0;
+    for (const Case& c : cases) {
+        const std::string clip = "c" + std::to_string(index);
+        const int left = index * 10;
+        script += "push " + std::to_string(index + 1) + ", \"" + clip +
+                  "\", 2, \"_root\"; getVariable; push \"createEmptyMovieClip\"; callMethod; pop;";
+        std::string calls = c.pushes;
+        for (size_t start = 0;;) {
+            const size_t bar = calls.find('|', start);
+            script += calls.substr(start, bar - start) + "; push \"" + clip +
+                      "\"; getVariable; push \"beginGradientFill\"; callMethod; pop;";
+            if (bar == std::string::npos) break;
+            start = bar + 1;
+        }
+        script += Call(clip, "moveTo", std::to_string(left) + ", 0") +
+                  Call(clip, "lineTo", std::to_string(left + 10) + ", 0") +
+                  Call(clip, "lineTo", std::to_string(left + 10) + ", 10") +
+                  Call(clip, "lineTo", std::to_string(left) + ", 10");
+        script += "push 0, \"" + clip + "\"; getVariable; push \"endFill\"; callMethod; pop;";
+        ++index;
+    }
+    st::SwfWriter movie;
+    movie.version(8).frameSizePixels(100, 10);
+    movie.doAction(st::ActionBuilder::assemble(script)).showFrame();
+    std::vector<uint8_t> bytes = movie.bytes();
+    swf::Player player;
+    ASSERT_TRUE(player.LoadMovieFromMemory(bytes)) << player.LoadError();
+    const size_t stride = 300;
+    std::vector<uint8_t> pixels(stride * 10);
+    ASSERT_TRUE(player.Draw({pixels.data(), stride, 24, false}));
+    index = 0;
+    for (const Case& c : cases) {
+        const uint8_t* p = &pixels[5 * stride + static_cast<size_t>(index * 10 + 5) * 3];
+        EXPECT_EQ(p[0] == 0, c.filled) << c.name;  // blue is 0 in red, 255 in white
+        ++index;
+    }
 }
 
 }  // namespace

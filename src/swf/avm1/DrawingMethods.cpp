@@ -84,13 +84,16 @@ Matrix gradientMatrix(Machine& m, const Value& value) {
 // A gradient fill from beginGradientFill's or lineGradientStyle's arguments; nothing when
 // the arguments do not make one (the player draws no fill then).
 std::optional<FillStyle> gradientFill(Machine& m, std::span<const Value> args) {
+    // The player takes five to eight arguments, the three arrays of one length and every
+    // ratio within 0 to 255; anything else makes no gradient.
+    if (args.size() < 5 || args.size() > 8) return std::nullopt;
     std::string type = m.toString(arg(args, 0));
     auto* colors = dynamic_cast<ArrayObject*>(arg(args, 1).asObject());
     auto* alphas = dynamic_cast<ArrayObject*>(arg(args, 2).asObject());
     auto* ratios = dynamic_cast<ArrayObject*>(arg(args, 3).asObject());
     if ((type != "linear" && type != "radial") || !colors || !alphas || !ratios) return std::nullopt;
-    size_t count = std::min({colors->length(), alphas->length(), ratios->length()});
-    if (count == 0) return std::nullopt;
+    size_t count = colors->length();
+    if (count == 0 || alphas->length() != count || ratios->length() != count) return std::nullopt;
     count = std::min(count, kMaxGradientStops);
     FillStyle fill;
     fill.kind = type == "linear" ? FillStyle::Kind::LinearGradient : FillStyle::Kind::RadialGradient;
@@ -107,9 +110,10 @@ std::optional<FillStyle> gradientFill(Machine& m, std::span<const Value> args) {
         fill.gradient.focalPoint = std::clamp(focal, -1.0, 1.0);
     }
     for (size_t i = 0; i < count; ++i) {
-        double ratio = m.toNumber(ratios->at(static_cast<uint32_t>(i)));
+        double ratio = std::trunc(m.toNumber(ratios->at(static_cast<uint32_t>(i))));
+        if (ratio < 0 || ratio > 255) return std::nullopt;
         GradientStop stop;
-        stop.ratio = static_cast<uint8_t>(std::isfinite(ratio) ? std::clamp(ratio, 0.0, 255.0) : 0);
+        stop.ratio = static_cast<uint8_t>(std::isnan(ratio) ? 0 : ratio);
         stop.color = colorOf(m, colors->at(static_cast<uint32_t>(i)), alphas->at(static_cast<uint32_t>(i)));
         fill.gradient.stops.push_back(stop);
     }
@@ -181,8 +185,9 @@ void installDrawingMethods(Machine& m, Object* proto) {
     m.defineMethod(proto, "beginGradientFill",
                    [](Machine& m, Object* self, std::span<const Value> args) {
                        Drawing* drawing = drawingOf(m, self);
+                       // A null type leaves the fill as it is; any other bad call ends it.
+                       if (!drawing || arg(args, 0).isNull()) return Value();
                        std::optional<FillStyle> fill = gradientFill(m, args);
-                       if (!drawing) return Value();
                        if (fill)
                            drawing->beginFill(*fill);
                        else
