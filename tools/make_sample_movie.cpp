@@ -2,7 +2,9 @@
 // countryside title card: a sky gradient, a glowing sun that pulses, a drifting cloud, hills,
 // a brick cottage (bitmap fill), a windmill whose sails turn on their own timeline, a ball
 // bouncing across the meadow with its shadow, and a dotted "KINETROPE PRO" title that fades
-// and pops in. 550x400 pixels, 30 frames a second, 120 frames, looping.
+// and pops in. 550x400 pixels, 30 frames a second, 120 frames, looping. Each landing of the
+// ball sounds a short "boing".
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -37,6 +39,7 @@ enum CharacterId : uint16_t {
     kTitleBanner,
     kTitleText,
     kTitleSprite,
+    kBoing,
 };
 
 enum Depth : uint16_t {
@@ -329,6 +332,24 @@ SwfWriter titleTimeline() {
     return timeline;
 }
 
+// --- sound ------------------------------------------------------------------------------------
+
+// A quarter second at 22 kHz, 16-bit mono: a tone gliding from 420 down to 180 Hz as it dies
+// away, as the ball lands.
+std::vector<int16_t> boing() {
+    constexpr double kRate = 22050;
+    std::vector<int16_t> samples;
+    double phase = 0;
+    for (int i = 0; i < kRate / 4; ++i) {
+        const double t = i / kRate;
+        phase += 2 * std::numbers::pi * (180 + 240 * std::exp(-t * 14)) / kRate;
+        const double attack = std::min(1.0, t * 400);
+        samples.push_back(
+            static_cast<int16_t>(14000 * attack * std::exp(-t * 9) * std::sin(phase)));
+    }
+    return samples;
+}
+
 // --- animation --------------------------------------------------------------------------------
 
 double easeOutBack(double t) {
@@ -404,6 +425,8 @@ SwfWriter sampleMovie() {
         .defineShape(kSails, sails())
         .defineSprite(kSailsSprite, sailsTimeline());
     movie.defineShape(kBall, ball()).defineShape(kShadow, shadow());
+    const SoundFormat mono22{SoundCodec::LittleEndianPcm, SoundRate::Hz22050, true, false};
+    movie.defineSound(kBoing, mono22, SoundFormat::littleEndian(boing()));
     movie.defineFont2(kTitleFont, titleFont())
         .defineShape(kTitleBanner, titleBanner())
         .defineText(kTitleText, titleText())
@@ -412,6 +435,8 @@ SwfWriter sampleMovie() {
     for (int frame = 0; frame < kFrames; ++frame) {
         if (frame == 0) movie.frameLabel("start");
         placeFrame(movie, frame);
+        // The ball touches the meadow four times a loop.
+        if (frame % (kFrames / 4) == 0) movie.startSound(kBoing);
         movie.showFrame();
     }
     return movie;

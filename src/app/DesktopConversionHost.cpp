@@ -22,7 +22,12 @@ DesktopConversionHost::DesktopConversionHost(QWidget* window, player::PlayerHost
       progress_(progress),
       messages_(messages),
       launcher_(launcher),
-      lockInterface_(std::move(lockInterface)) {}
+      lockInterface_(std::move(lockInterface)) {
+    // The recording takes the sound the player mixes as it is ticked.
+    mix_.SetEngine(
+        [this](uint32_t rate, int channels) { Control().SetSoundOutput(rate, channels); },
+        [this](std::span<int16_t> samples) { Control().TakeSound(samples); });
+}
 
 swf::Player& DesktopConversionHost::Control() {
     return view_.Control();

@@ -1,9 +1,9 @@
 #include "audio/EngineMixSource.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
+#include "audio/PcmConversion.h"
 #include "audio/SampleGain.h"
 #include "resources/ResultCode.h"
 
@@ -11,6 +11,13 @@ namespace audio {
 
 EngineMixSource::~EngineMixSource() {
     Close();
+}
+
+void EngineMixSource::SetEngine(std::function<void(uint32_t, int)> configure,
+                                std::function<void(std::span<int16_t>)> render) {
+    std::lock_guard lock(mutex_);
+    configure_ = std::move(configure);
+    render_ = std::move(render);
 }
 
 void EngineMixSource::SetFrameRate(double framesPerSecond) {
@@ -47,6 +54,7 @@ int32_t EngineMixSource::Open(const WaveFormat& format, BufferDone done) {
     capturing_ = false;
     resetRequested_ = false;
     open_ = true;
+    if (configure_) configure_(format.samplesPerSec, std::min<int>(format.channels, 2));
     worker_ = std::thread([this] { Deliver(); });
     return kResultOk;
 }
@@ -65,7 +73,7 @@ int32_t EngineMixSource::Start() {
     if (!open_) return kResultFail;
     capturing_ = true;
     framesMixed_ = 0;
-    pendingBytes_ = 0;
+    pending_.clear();
     return kResultOk;
 }
 
@@ -73,7 +81,7 @@ int32_t EngineMixSource::Reset() {
     std::unique_lock lock(mutex_);
     if (!open_) return kResultOk;
     capturing_ = false;
-    pendingBytes_ = 0;
+    pending_.clear();
     resetRequested_ = true;
     wake_.notify_one();
     handedBack_.wait(lock, [this] { return !resetRequested_; });
@@ -105,18 +113,28 @@ void EngineMixSource::MixFrame() {
     };
     const uint64_t samples = samplesUpTo(framesMixed_ + 1) - samplesUpTo(framesMixed_);
     ++framesMixed_;
-    pendingBytes_ += samples * format_.blockAlign;
+    Append(samples);
     wake_.notify_one();
     taken_.wait(lock, [this] {
-        return (pendingBytes_ == 0 || queue_.empty() || !capturing_) && !delivering_;
+        return (pending_.empty() || queue_.empty() || !capturing_) && !delivering_;
     });
+}
+
+void EngineMixSource::Append(uint64_t samples) {
+    const int mixed = std::min<int>(format_.channels, 2);
+    std::vector<int16_t> mix(samples * static_cast<uint64_t>(mixed));
+    if (render_) render_(mix);
+    std::vector<uint8_t> bytes;
+    AppendPcm(mix, mixed, format_, bytes);
+    ApplyGain(bytes, format_, gain_.load());
+    pending_.insert(pending_.end(), bytes.begin(), bytes.end());
 }
 
 void EngineMixSource::Deliver() {
     std::unique_lock lock(mutex_);
     for (;;) {
         wake_.wait(lock, [this] {
-            return stopping_ || resetRequested_ || (!queue_.empty() && pendingBytes_ > 0);
+            return stopping_ || resetRequested_ || (!queue_.empty() && !pending_.empty());
         });
         if (resetRequested_) {
             // Only the buffers queued now: one queued again from the callback waits.
@@ -133,13 +151,10 @@ void EngineMixSource::Deliver() {
         if (stopping_) return;
         CaptureBuffer* buffer = queue_.front();
         const auto take = static_cast<uint32_t>(
-            std::min<uint64_t>(pendingBytes_, buffer->length - buffer->bytesRecorded));
-        // The engine's mix: silence until the engine plays sound. 8-bit silence is 0x80.
-        const std::span<uint8_t> mixed(buffer->data + buffer->bytesRecorded, take);
-        std::memset(mixed.data(), SilenceByte(format_), mixed.size());
-        ApplyGain(mixed, format_, gain_.load());
+            std::min<uint64_t>(pending_.size(), buffer->length - buffer->bytesRecorded));
+        std::copy_n(pending_.begin(), take, buffer->data + buffer->bytesRecorded);
+        pending_.erase(pending_.begin(), pending_.begin() + take);
         buffer->bytesRecorded += take;
-        pendingBytes_ -= take;
         taken_.notify_all();
         if (buffer->bytesRecorded == buffer->length) {
             queue_.pop_front();

@@ -2,14 +2,17 @@
 // The default capture source: the player engine's own sound mix, taken as it plays, so that a
 // movie's sound can be recorded on a machine without a sound card, and as fast as the engine
 // runs. The host calls MixFrame once per tick it gives the engine; each call adds one frame
-// interval of sound. The engine mixes no sound of its own yet, so the mix is silence of the
-// right length.
+// interval of sound, which the engine mixes then and there, on the caller's thread; the
+// delivering thread only copies it into the recorder's buffers. Without an engine set the
+// mix is silence of the right length.
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
+#include <span>
 #include <thread>
 #include <vector>
 
@@ -23,6 +26,11 @@ class EngineMixSource : public CaptureSource {
     ~EngineMixSource() override;
     EngineMixSource(const EngineMixSource&) = delete;
     EngineMixSource& operator=(const EngineMixSource&) = delete;
+
+    // The engine's sound: `configure` hears the rate and channels (1 or 2) once a recording
+    // opens, `render` then fills interleaved 16-bit samples in them, one call per tick.
+    void SetEngine(std::function<void(uint32_t rate, int channels)> configure,
+                   std::function<void(std::span<int16_t>)> render);
 
     // The movie's frame rate, which sets how much sound one tick is.
     void SetFrameRate(double framesPerSecond);
@@ -51,6 +59,8 @@ class EngineMixSource : public CaptureSource {
 
   private:
     void Deliver();
+    // Mixes `samples` sample frames in the recording's format onto the pending bytes.
+    void Append(uint64_t samples);
 
     std::mutex mutex_;
     std::condition_variable wake_;
@@ -58,6 +68,8 @@ class EngineMixSource : public CaptureSource {
     std::condition_variable taken_;
     std::thread worker_;
     std::deque<CaptureBuffer*> queue_;
+    std::function<void(uint32_t, int)> configure_;
+    std::function<void(std::span<int16_t>)> render_;
     BufferDone done_;
     WaveFormat format_;
     double framesPerSecond_ = 0;
@@ -67,7 +79,7 @@ class EngineMixSource : public CaptureSource {
     bool resetRequested_ = false;
     bool delivering_ = false;  // a full buffer is with the callback
     uint64_t framesMixed_ = 0;
-    uint64_t pendingBytes_ = 0;  // mixed, not yet in a buffer
+    std::deque<uint8_t> pending_;  // mixed, not yet in a buffer
     std::atomic<double> gain_ = 1.0;
 };
 

@@ -23,6 +23,8 @@ void OnInterrupt(int) {
 
 CliConversionHost::CliConversionHost() : progress_(stderr) {
     player_.SetServiceProvider(&clock_);
+    mix_.SetEngine([this](uint32_t rate, int channels) { player_.SetSoundOutput(rate, channels); },
+                   [this](std::span<int16_t> samples) { player_.TakeSound(samples); });
     interrupted = false;
     struct sigaction action {};
     action.sa_handler = OnInterrupt;

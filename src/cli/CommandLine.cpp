@@ -19,6 +19,8 @@ constexpr const char* kUsage =
     "                                      [--quality N] [--keyframes N] [--data-rate KB]\n"
     "                                      [--audio none|movie|FILE.wav] [--format 44100:16:2]\n"
     "                                      [--split-mb N] [--play]\n"
+    "  wav MOVIE.swf -o OUT.wav            write the movie's sound [--start N] [--end N]\n"
+    "                                      [--mode normal|frame|skip] [--format 44100:16:2]\n"
     "  png|tga MOVIE.swf -o OUT.png        convert to numbered images (OUT00.png, OUT01.png, ...)\n"
     "                                      [--start N] [--end N] [--mode normal|frame|skip]\n"
     "                                      [--size WxH] [--stretch] [--depth 24|32]\n";
@@ -29,7 +31,7 @@ int RunCommandLine(int argc, char** argv) {
     using Command = int (*)(const std::vector<std::string>&);
     static const std::map<std::string, Command> commands = {
         {"info", RunInfoCommand}, {"snapshot", RunSnapshotCommand}, {"avi", RunAviCommand},
-        {"png", RunPngCommand},   {"tga", RunTgaCommand},
+        {"png", RunPngCommand},   {"tga", RunTgaCommand},           {"wav", RunWavCommand},
     };
     if (argc < 2) {
         std::fputs(kUsage, stderr);

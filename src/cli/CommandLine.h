@@ -13,6 +13,7 @@ int RunInfoCommand(const std::vector<std::string>& args);
 int RunSnapshotCommand(const std::vector<std::string>& args);
 // Conversions: an AVI file, or a PNG or TGA image sequence.
 int RunAviCommand(const std::vector<std::string>& args);
+int RunWavCommand(const std::vector<std::string>& args);
 int RunPngCommand(const std::vector<std::string>& args);
 int RunTgaCommand(const std::vector<std::string>& args);
 

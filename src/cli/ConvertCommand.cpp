@@ -1,6 +1,6 @@
 // kinetrope avi|png|tga MOVIE.swf -o OUT [options]: the conversions of the desktop program's
 // Create AVI and Create Image Sequence commands, with the same records, defaults and checks,
-// run without a window.
+// run without a window. kinetrope wav writes the movie's own sound alone.
 
 #include <charconv>
 #include <cstdio>
@@ -11,6 +11,8 @@
 #include <system_error>
 #include <vector>
 
+#include "audio/PcmConversion.h"
+#include "audio/WavFile.h"
 #include "audio/WaveFormat.h"
 #include "cli/CliConversionHost.h"
 #include "cli/CommandLine.h"
@@ -24,6 +26,7 @@
 #include "convert/run/ConversionRunner.h"
 #include "convert/run/ImageSequenceNames.h"
 #include "convert/run/MovieCopies.h"
+#include "convert/run/SequenceStepper.h"
 #include "resources/ResultCode.h"
 #include "resources/StringTable.h"
 #include "settings/ExportChecks.h"
@@ -44,6 +47,9 @@ constexpr const char* kImageUsage =
     "normal|frame|skip]\n"
     "                         [--size WxH] [--stretch] [--depth 24|32] [--input FILE.json] "
     "[--autoplay]\n";
+constexpr const char* kWavUsage =
+    "usage: kinetrope wav MOVIE.swf -o OUT.wav [--start N] [--end N] [--mode normal|frame|skip]\n"
+    "                     [--format 44100:16:2] [--input FILE.json] [--autoplay]\n";
 
 // Exit statuses: the arguments or settings are refused; the conversion failed; cancelled.
 constexpr int kExitUsage = 2;
@@ -51,6 +57,7 @@ constexpr int kExitFailed = 1;
 constexpr int kExitCancelled = 130;
 
 enum class AudioChoice { None, Movie, File };
+enum class Command { Images, Avi, Wav };
 
 struct ConvertOptions {
     std::string movie;
@@ -145,7 +152,7 @@ std::string AvailableCodecs() {
 
 // Applies one option with its value; an error says what is wrong with it.
 bool ApplyOption(ConvertOptions& options, const std::string& name, const std::string& value,
-                 bool avi, std::string& error) {
+                 Command command, std::string& error) {
     auto invalid = [&](const char* what) {
         error = name + " needs " + what + ", not '" + value + "'";
         return false;
@@ -168,13 +175,17 @@ bool ApplyOption(ConvertOptions& options, const std::string& name, const std::st
     } else if (name == "--input") {
         options.input = InputScript::Read(value, error);
         if (!options.input) return false;
-    } else if (name == "--size") {
+    } else if (name == "--size" && command != Command::Wav) {
         options.size = ParseSize(value);
         if (!options.size) return invalid("WIDTHxHEIGHT in pixels, 1 to 16384 each");
-    } else if (name == "--depth") {
+    } else if (name == "--depth" && command != Command::Wav) {
         if (value != "24" && value != "32") return invalid("24 or 32");
         options.depth = value == "24" ? settings::kColorDepthRgb : settings::kColorDepthRgba;
-    } else if (!avi) {
+    } else if (name == "--format" && command != Command::Images) {
+        const auto format = ParseWaveFormat(value);
+        if (!format) return invalid("RATE:BITS:CHANNELS such as 44100:16:2");
+        options.format = *format;
+    } else if (command != Command::Avi) {
         error = "unknown option " + name;
         return false;
     } else if (name == "--fps") {
@@ -205,10 +216,6 @@ bool ApplyOption(ConvertOptions& options, const std::string& name, const std::st
                         : value == "movie" ? AudioChoice::Movie
                                            : AudioChoice::File;
         options.wavePath = options.audio == AudioChoice::File ? value : std::string();
-    } else if (name == "--format") {
-        const auto format = ParseWaveFormat(value);
-        if (!format) return invalid("RATE:BITS:CHANNELS such as 44100:16:2");
-        options.format = *format;
     } else if (name == "--split-mb") {
         const auto size = ParseCount(value);
         if (!size || *size < 1) return invalid("megabytes from 1");
@@ -220,7 +227,7 @@ bool ApplyOption(ConvertOptions& options, const std::string& name, const std::st
     return true;
 }
 
-std::optional<ConvertOptions> ParseOptions(const std::vector<std::string>& args, bool avi,
+std::optional<ConvertOptions> ParseOptions(const std::vector<std::string>& args, Command command,
                                            std::string& error) {
     ConvertOptions options;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -229,14 +236,14 @@ std::optional<ConvertOptions> ParseOptions(const std::vector<std::string>& args,
             options.stretch = true;
         } else if (arg == "--autoplay") {
             options.autoplay = true;
-        } else if (avi && arg == "--play") {
+        } else if (command == Command::Avi && arg == "--play") {
             options.play = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             if (i + 1 == args.size()) {
                 error = arg + " needs a value";
                 return std::nullopt;
             }
-            if (!ApplyOption(options, arg, args[++i], avi, error)) return std::nullopt;
+            if (!ApplyOption(options, arg, args[++i], command, error)) return std::nullopt;
         } else if (options.movie.empty()) {
             options.movie = arg;
         } else {
@@ -314,7 +321,7 @@ bool OpenMovie(convert::MovieCopies& copies, const std::string& path) {
 int RunImageCommand(const std::vector<std::string>& args, settings::OutputKind kind) {
     const char* command = kind == settings::OutputKind::Tga ? "tga" : "png";
     std::string error;
-    const auto options = ParseOptions(args, false, error);
+    const auto options = ParseOptions(args, Command::Images, error);
     if (!options) {
         std::fprintf(stderr, "kinetrope %s: %s\n%s", command, error.c_str(), kImageUsage);
         return kExitUsage;
@@ -370,7 +377,7 @@ std::string DescribeAviOutput(const std::string& output, int files) {
 
 int RunAviCommand(const std::vector<std::string>& args) {
     std::string error;
-    const auto options = ParseOptions(args, true, error);
+    const auto options = ParseOptions(args, Command::Avi, error);
     if (!options) {
         std::fprintf(stderr, "kinetrope avi: %s\n%s", error.c_str(), kAviUsage);
         return kExitUsage;
@@ -434,6 +441,79 @@ int RunAviCommand(const std::vector<std::string>& args) {
         result = RunRecordingPhase(host, runner, settings, movie.frameRate);
     std::remove(recordingPath.c_str());
     return Conclude(host, result, DescribeAviOutput(options->output, runner.lastAviFileCount()));
+}
+
+int RunWavCommand(const std::vector<std::string>& args) {
+    std::string error;
+    const auto options = ParseOptions(args, Command::Wav, error);
+    if (!options) {
+        std::fprintf(stderr, "kinetrope wav: %s\n%s", error.c_str(), kWavUsage);
+        return kExitUsage;
+    }
+    if (SameFile(options->output, options->movie)) {
+        std::fprintf(stderr, "kinetrope wav: the output %s would replace the movie\n",
+                     options->output.c_str());
+        return kExitUsage;
+    }
+    CliConversionHost host;
+    convert::MovieCopies copies;
+    if (!OpenMovie(copies, options->movie)) return kExitFailed;
+    const convert::MovieHeader& movie = copies.header();
+    settings::AviExportSettings settings;
+    ApplyCommon(settings, *options, movie);
+    if (movie.frameRate <= 0 || settings.startFrame > settings.endFrame) {
+        std::fprintf(stderr, "kinetrope wav: %s\n",
+                     movie.frameRate <= 0 ? "the movie has no frame rate to time its sound by"
+                                          : "the start frame is after the end frame");
+        return kExitUsage;
+    }
+    const audio::WaveFormat& format = options->format;
+    const int mixed = std::min<int>(format.channels, 2);
+    swf::Player& player = host.Control();
+    PrepareInput(host, *options);
+    player.SetSoundOutput(format.samplesPerSec, mixed);
+    player.SetBaseFolder(copies.baseFolder());
+    if (!player.LoadMovie(copies.workingPath())) {
+        host.ShowErrorMessage(resources::kStrFileOpenError);
+        return kExitFailed;
+    }
+    player.Play();
+
+    // Written beside the output and put in its place once whole.
+    const std::string scratch = options->output + ".partial";
+    audio::WavFile wav;
+    bool written = Succeeded(wav.Open(scratch, audio::WavFile::WriteMode, &format));
+    const auto samplesUpTo = [&](int64_t frames) {
+        return static_cast<uint64_t>(static_cast<long double>(frames) * format.samplesPerSec /
+                                     movie.frameRate);
+    };
+    convert::SequenceStepper stepper(options->mode);
+    std::vector<int16_t> mix;
+    std::vector<uint8_t> bytes;
+    for (int64_t frame = 0; written && frame <= settings.endFrame; ++frame) {
+        host.PumpMessages();
+        if (host.Progress().cancelled()) break;
+        stepper.Apply(player);
+        host.TickControl();
+        mix.assign((samplesUpTo(frame + 1) - samplesUpTo(frame)) * static_cast<uint64_t>(mixed), 0);
+        player.TakeSound(mix);
+        if (frame < settings.startFrame) continue;
+        bytes.clear();
+        audio::AppendPcm(mix, mixed, format, bytes);
+        written = Succeeded(wav.Write(bytes.data(), static_cast<uint32_t>(bytes.size())));
+    }
+    const bool cancelled = host.Progress().cancelled();
+    written = Succeeded(wav.Close()) && written && !cancelled;
+    std::error_code renamed;
+    if (written) std::filesystem::rename(scratch, options->output, renamed);
+    if (!written || renamed) {
+        std::remove(scratch.c_str());
+        if (cancelled) return kExitCancelled;
+        std::fprintf(stderr, "kinetrope wav: could not write %s\n", options->output.c_str());
+        return kExitFailed;
+    }
+    std::printf("wrote %s\n", options->output.c_str());
+    return 0;
 }
 
 int RunPngCommand(const std::vector<std::string>& args) {

@@ -43,7 +43,8 @@ uint32_t RateHz(SoundRate rate) {
 std::vector<int16_t> Tone(double hz, uint32_t rate, size_t frames, double level, int channels) {
     std::vector<int16_t> out;
     for (size_t i = 0; i < frames; ++i) {
-        const double v = level * std::sin(2 * std::numbers::pi * hz * static_cast<double>(i) / rate);
+        const double v =
+            level * std::sin(2 * std::numbers::pi * hz * static_cast<double>(i) / rate);
         out.push_back(static_cast<int16_t>(std::lrint(v)));
         if (channels == 2) out.push_back(static_cast<int16_t>(std::lrint(v / 2)));
     }
@@ -100,18 +101,18 @@ ToneFit FitTone(std::span<const int16_t> stereo, int channel, size_t from, size_
 // The format's own ADPCM, encoded here by successive approximation of each difference.
 std::vector<uint8_t> AdpcmEncode(std::span<const int16_t> samples, int channels, int bits) {
     static constexpr int kSteps[89] = {
-        7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,
-        25,    28,    31,    34,    37,    41,    45,    50,    55,    60,    66,    73,    80,
-        88,    97,    107,   118,   130,   143,   157,   173,   190,   209,   230,   253,   279,
-        307,   337,   371,   408,   449,   494,   544,   598,   658,   724,   796,   876,   963,
-        1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,  2272,  2499,  2749,  3024,  3327,
-        3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,  9493,  10442, 11487,
+        7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,   21,    23,
+        25,    28,    31,    34,    37,    41,    45,    50,    55,    60,    66,   73,    80,
+        88,    97,    107,   118,   130,   143,   157,   173,   190,   209,   230,  253,   279,
+        307,   337,   371,   408,   449,   494,   544,   598,   658,   724,   796,  876,   963,
+        1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,  2272,  2499,  2749, 3024,  3327,
+        3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,  9493, 10442, 11487,
         12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
-    static const std::vector<int> kIndex[] = {{-1, 2},
-                                              {-1, -1, 2, 4},
-                                              {-1, -1, -1, -1, 2, 4, 6, 8},
-                                              {-1, -1, -1, -1, -1, -1, -1, -1, 1, 2, 4, 6, 8, 10,
-                                               13, 16}};
+    static const std::vector<int> kIndex[] = {
+        {-1, 2},
+        {-1, -1, 2, 4},
+        {-1, -1, -1, -1, 2, 4, 6, 8},
+        {-1, -1, -1, -1, -1, -1, -1, -1, 1, 2, 4, 6, 8, 10, 13, 16}};
     swftest::BitWriter out;
     out.ub(static_cast<uint32_t>(bits - 2), 2);
     const size_t frames = samples.size() / channels;
@@ -137,11 +138,10 @@ std::vector<uint8_t> AdpcmEncode(std::span<const int16_t> samples, int channels,
                     delta += weight;
                 }
             }
-            predicted[ch] = std::clamp(code >> (bits - 1) ? predicted[ch] - delta
-                                                          : predicted[ch] + delta,
-                                       -32768, 32767);
-            index[ch] = std::clamp(index[ch] + kIndex[bits - 2][code & ((1u << (bits - 1)) - 1)],
-                                   0, 88);
+            predicted[ch] = std::clamp(
+                code >> (bits - 1) ? predicted[ch] - delta : predicted[ch] + delta, -32768, 32767);
+            index[ch] =
+                std::clamp(index[ch] + kIndex[bits - 2][code & ((1u << (bits - 1)) - 1)], 0, 88);
             out.ub(code, bits);
         }
     out.align();
@@ -180,7 +180,8 @@ Encoded AvEncode(const char* encoderName, uint32_t rate, int channels,
         }
     };
     const size_t total = samples.size() / channels;
-    const auto frameSize = static_cast<size_t>(context->frame_size > 0 ? context->frame_size : 1024);
+    const auto frameSize =
+        static_cast<size_t>(context->frame_size > 0 ? context->frame_size : 1024);
     for (size_t at = 0; at < total; at += frameSize) {
         frame->nb_samples = static_cast<int>(std::min(frameSize, total - at));
         frame->format = context->sample_fmt;
@@ -265,7 +266,8 @@ std::optional<SwfWriter> ToneMovie(const ToneCase& c) {
             if (encoded.packets.empty()) return std::nullopt;
             // MP3 event sounds open with the samples to skip.
             if (f.codec == SoundCodec::Mp3)
-                data = {static_cast<uint8_t>(encoded.delay), static_cast<uint8_t>(encoded.delay >> 8)};
+                data = {static_cast<uint8_t>(encoded.delay),
+                        static_cast<uint8_t>(encoded.delay >> 8)};
             const std::vector<uint8_t> body = Joined(encoded.packets);
             data.insert(data.end(), body.begin(), body.end());
             count = static_cast<uint32_t>(frames);
@@ -369,8 +371,8 @@ TEST(SoundTest, EventSoundStartsOnItsFrameToTheSample) {
             movie.showFrame();
         }
         const std::vector<int16_t> sound = PlaySound(movie, 8);
-        const auto start = static_cast<size_t>(static_cast<long double>(c.frame) * kMixRate /
-                                               (c.rate88 / 256.0L));
+        const auto start =
+            static_cast<size_t>(static_cast<long double>(c.frame) * kMixRate / (c.rate88 / 256.0L));
         EXPECT_EQ(FirstSound(sound), start);
         EXPECT_EQ(sound[2 * (start + 99)], 10000);
         EXPECT_EQ(sound[2 * (start + 100)], 0);
@@ -390,8 +392,8 @@ std::vector<int> LevelPerFrame(std::span<const int16_t> stereo) {
     std::vector<int> levels;
     for (size_t at = 0; at + 2 * 3675 <= stereo.size(); at += 2 * 3675) {
         const auto frame = stereo.subspan(at, 2 * 3675);
-        const bool even = std::all_of(frame.begin(), frame.end(),
-                                      [&](int16_t v) { return v == frame[0]; });
+        const bool even =
+            std::all_of(frame.begin(), frame.end(), [&](int16_t v) { return v == frame[0]; });
         levels.push_back(even ? frame[0] : -1);
     }
     return levels;
@@ -437,8 +439,7 @@ TEST(SoundTest, SoundInfoPointsLoopsEnvelopeAndRepeats) {
     stop.syncStop = true;
     movie.showFrame().startSound(1, again).showFrame().showFrame();
     const std::vector<int16_t> sound = PlaySound(movie, 3);
-    for (size_t i : {size_t{0}, size_t{998}})
-        EXPECT_EQ(sound[2 * i], 16000) << i;
+    for (size_t i : {size_t{0}, size_t{998}}) EXPECT_EQ(sound[2 * i], 16000) << i;
     for (size_t i : {size_t{1000}, size_t{1763}, size_t{1764}, size_t{3 * 1764 - 1}})
         EXPECT_EQ(sound[2 * i], 8000) << i;
     EXPECT_EQ(sound[2 * 3 * 1764], 0);
@@ -475,8 +476,7 @@ TEST(SoundTest, ScriptSoundsPlayAtTheirVolumeAndStop) {
         .doAction(swftest::ActionBuilder().stopSounds())
         .showFrame()
         .showFrame();
-    EXPECT_EQ(LevelPerFrame(PlaySound(movie, 5)),
-              (std::vector<int>{4000, 4050, 50, 0, 0}));
+    EXPECT_EQ(LevelPerFrame(PlaySound(movie, 5)), (std::vector<int>{4000, 4050, 50, 0, 0}));
 }
 
 TEST(SoundTest, BadSoundDataEndsOnlyThatSound) {

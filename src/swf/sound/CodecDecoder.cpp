@@ -131,8 +131,8 @@ bool CodecDecoder::feed(std::span<const uint8_t> data, size_t maxFrames, PcmBuff
             if (used == 0 && frameSize == 0) break;
             continue;
         }
-        const size_t limit = format_.codec == SoundCharacter::Format::Speex ? kMaxPacket
-                                                                              : kNellymoserPacket;
+        const size_t limit =
+            format_.codec == SoundCharacter::Format::Speex ? kMaxPacket : kNellymoserPacket;
         const size_t size = std::min(data.size(), limit);
         if (!send(data.data(), size, maxFrames, out)) return false;
         data = data.subspan(size);
@@ -179,8 +179,9 @@ bool CodecDecoder::receive(size_t maxFrames, PcmBuffer& out) {
             out.channels = std::min(channels, 2);
         }
         // A frame with another layout than the first is mixed or spread to the first's.
-        const auto room = static_cast<int>(std::min<size_t>(
-            maxFrames - std::min(maxFrames, out.frames()), static_cast<size_t>(frame_->nb_samples)));
+        const auto room =
+            static_cast<int>(std::min<size_t>(maxFrames - std::min(maxFrames, out.frames()),
+                                              static_cast<size_t>(frame_->nb_samples)));
         for (int i = 0; i < room; ++i) {
             const int16_t left = sampleAt(*frame_, 0, i, channels);
             const int16_t right = channels > 1 ? sampleAt(*frame_, 1, i, channels) : left;

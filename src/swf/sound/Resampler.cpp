@@ -22,15 +22,15 @@ bool Resampler::convert(PcmBuffer& in, uint32_t rate, std::string& error) {
     AVChannelLayout layout;
     av_channel_layout_default(&layout, in.channels);
     SwrContext* swr = nullptr;
-    int code = swr_alloc_set_opts2(&swr, &layout, AV_SAMPLE_FMT_S16, static_cast<int>(rate),
-                                   &layout, AV_SAMPLE_FMT_S16, static_cast<int>(in.rate), 0,
-                                   nullptr);
+    int code =
+        swr_alloc_set_opts2(&swr, &layout, AV_SAMPLE_FMT_S16, static_cast<int>(rate), &layout,
+                            AV_SAMPLE_FMT_S16, static_cast<int>(in.rate), 0, nullptr);
     if (code >= 0) code = swr_init(swr);
     PcmBuffer out;
     out.rate = rate;
     out.channels = in.channels;
-    const auto wanted = static_cast<size_t>(
-        (static_cast<uint64_t>(in.frames()) * rate + in.rate / 2) / in.rate);
+    const auto wanted =
+        static_cast<size_t>((static_cast<uint64_t>(in.frames()) * rate + in.rate / 2) / in.rate);
     // Room for the whole sound plus what the filter gives back at the end.
     out.samples.resize((wanted + 256) * static_cast<size_t>(in.channels));
     int made = 0;

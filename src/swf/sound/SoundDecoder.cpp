@@ -40,7 +40,8 @@ bool SoundDecoder::feed(std::span<const uint8_t> data) {
                              pcm_.samples);
         return true;
     }
-    if (format_.codec != Format::UncompressedNative && format_.codec != Format::UncompressedLittle) {
+    if (format_.codec != Format::UncompressedNative &&
+        format_.codec != Format::UncompressedLittle) {
         error_ = "unknown codec " + std::to_string(static_cast<int>(format_.codec));
         return false;
     }
@@ -48,14 +49,13 @@ bool SoundDecoder::feed(std::span<const uint8_t> data) {
     // ran on little-endian machines, so the "native" order is that too).
     const size_t bytesPerSample = format_.sixteenBit ? 2 : 1;
     const size_t frameBytes = bytesPerSample * static_cast<size_t>(pcm_.channels);
-    const size_t frames = std::min(data.size() / frameBytes,
-                                   maxFrames_ - std::min(maxFrames_, pcm_.frames()));
+    const size_t frames =
+        std::min(data.size() / frameBytes, maxFrames_ - std::min(maxFrames_, pcm_.frames()));
     const size_t count = frames * static_cast<size_t>(pcm_.channels);
     for (size_t i = 0; i < count; ++i)
-        pcm_.samples.push_back(
-            format_.sixteenBit
-                ? static_cast<int16_t>(data[2 * i] | data[2 * i + 1] << 8)
-                : static_cast<int16_t>((static_cast<int>(data[i]) - 128) << 8));
+        pcm_.samples.push_back(format_.sixteenBit
+                                   ? static_cast<int16_t>(data[2 * i] | data[2 * i + 1] << 8)
+                                   : static_cast<int16_t>((static_cast<int>(data[i]) - 128) << 8));
     return true;
 }
 

@@ -77,8 +77,7 @@ struct SoundMixer::Voice {
         auto next = std::find_if(envelope.begin(), envelope.end(),
                                  [&](const auto& p) { return p.position44 > elapsed; });
         const auto level = [](uint16_t v) { return v / 32768.0f; };
-        if (next == envelope.begin())
-            return {level(next->left), level(next->right)};
+        if (next == envelope.begin()) return {level(next->left), level(next->right)};
         const auto& before = *(next - 1);
         if (next == envelope.end()) return {level(before.left), level(before.right)};
         const float t = static_cast<float>(elapsed - before.position44) /
@@ -141,8 +140,8 @@ std::shared_ptr<const PcmBuffer> SoundMixer::decoded(
     const std::shared_ptr<const SoundCharacter>& sound) {
     auto cached = sounds_.find(sound.get());
     if (cached != sounds_.end() && cached->second.owner.lock() == sound) return cached->second.pcm;
-    const std::string name = "sound " + std::to_string(sound->id()) + " (" +
-                             codecName(sound->format()) + ")";
+    const std::string name =
+        "sound " + std::to_string(sound->id()) + " (" + codecName(sound->format()) + ")";
     // Whatever the codec makes, never more than the budget could hold at the output rate.
     const size_t leftFrames = (kMaxDecodedBytes - decodedBytes_) / 4;
     const size_t scale = std::max<size_t>(1, rate_ / std::max<uint32_t>(1, sound->rateHz()));
@@ -245,7 +244,8 @@ bool SoundMixer::startVoice(std::shared_ptr<const SoundCharacter> sound, const S
     voice.position = voice.begin;
     voice.loopsLeft = std::max<uint32_t>(how.loops, 1);
     voice.envelope = how.envelope;
-    for (auto& point : voice.envelope) point.position44 = static_cast<uint32_t>(at44(point.position44));
+    for (auto& point : voice.envelope)
+        point.position44 = static_cast<uint32_t>(at44(point.position44));
     voice.sound = std::move(sound);
     voice.pcm = std::move(pcm);
     voice.scriptSerial = scriptSerial;
@@ -310,7 +310,8 @@ void SoundMixer::mixFrame() {
     const auto samplesUpTo = [&](uint64_t frames) {
         return static_cast<uint64_t>(static_cast<long double>(frames) * rate_ / fps);
     };
-    const auto frames = static_cast<size_t>(samplesUpTo(framesMixed_ + 1) - samplesUpTo(framesMixed_));
+    const auto frames =
+        static_cast<size_t>(samplesUpTo(framesMixed_ + 1) - samplesUpTo(framesMixed_));
     ++framesMixed_;
     followScripts();
     updateStreams();
@@ -357,7 +358,8 @@ void SoundMixer::mixFrame() {
     }
     const size_t limit = size_t{kMaxQueuedSeconds} * rate_ * static_cast<size_t>(channels_);
     if (queue_.size() > limit)
-        queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(queue_.size() - limit));
+        queue_.erase(queue_.begin(),
+                     queue_.begin() + static_cast<std::ptrdiff_t>(queue_.size() - limit));
 }
 
 size_t SoundMixer::take(std::span<int16_t> out) {

@@ -44,8 +44,7 @@ class SoundMixer {
 
     // The engine's side. A clip reached a frame (by playing or a goto): the frame's event
     // sounds start, and the clip's stream plays that frame's sound.
-    void frameEntered(MovieClip& clip, const std::shared_ptr<const Timeline>& timeline,
-                      int frame);
+    void frameEntered(MovieClip& clip, const std::shared_ptr<const Timeline>& timeline, int frame);
     // Starts (or, for a stop start, stops) an event sound, as a frame or a button does.
     void startSound(std::shared_ptr<const SoundCharacter> sound, const SoundStart& how);
     // stopAllSounds: the timelines' sounds go quiet (scripts' sounds stop with their

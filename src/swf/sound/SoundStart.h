@@ -23,7 +23,7 @@ struct SoundStart {
     std::string className;  // StartSound2 names the sound by its exported class instead
     bool stop = false;
     bool noMultiple = false;
-    std::optional<uint32_t> inPoint;   // in samples at 44 kHz, like the envelope
+    std::optional<uint32_t> inPoint;  // in samples at 44 kHz, like the envelope
     std::optional<uint32_t> outPoint;
     uint16_t loops = 1;
     std::vector<EnvelopePoint> envelope;

@@ -52,7 +52,8 @@ std::shared_ptr<StreamSound> StreamSound::build(const Timeline& timeline, size_t
                 stream->frameStart.push_back(mp3Position);
                 continue;
             }
-            stream->frameStart.push_back(mp3Position + static_cast<uint64_t>(std::max<int>(seek, 0)));
+            stream->frameStart.push_back(mp3Position +
+                                         static_cast<uint64_t>(std::max<int>(seek, 0)));
             mp3Position += samples;
             data = data.subspan(4);
         } else {

@@ -1,0 +1,27 @@
+#include "audio/PcmConversion.h"
+
+#include "audio/SampleGain.h"
+
+namespace audio {
+
+void AppendPcm(std::span<const int16_t> mixed, int mixedChannels, const WaveFormat& format,
+               std::vector<uint8_t>& out) {
+    if (mixedChannels < 1 || format.channels == 0 || format.bitsPerSample < 8) return;
+    const size_t bytes = format.bitsPerSample / 8u;
+    const size_t frames = mixed.size() / static_cast<size_t>(mixedChannels);
+    for (size_t i = 0; i < frames; ++i)
+        for (int c = 0; c < format.channels; ++c) {
+            const size_t at = out.size();
+            out.resize(at + bytes, SilenceByte(format));
+            if (c >= 2) continue;
+            const int16_t value = mixed[i * mixedChannels + static_cast<size_t>(c % mixedChannels)];
+            if (bytes == 1) {
+                out[at] = static_cast<uint8_t>((value >> 8) + 128);
+            } else {
+                out[at + bytes - 2] = static_cast<uint8_t>(value & 0xFF);
+                out[at + bytes - 1] = static_cast<uint8_t>(static_cast<uint16_t>(value) >> 8);
+            }
+        }
+}
+
+}  // namespace audio
