@@ -168,4 +168,49 @@ TEST(Drawing, GradientCallsThatMakeNoFill) {
     }
 }
 
+// A fill left open is closed with a stroked line, at render and at endFill; a gradient may
+// take a flash.geom.Matrix from createGradientBox.
+TEST(Drawing, ClosingLinesAndGradientBoxMatrices) {
+    std::string script =
+        Call("_root", "lineStyle", "4, 65280") + Call("_root", "beginFill", "16711680") +
+        Call("_root", "moveTo", "10, 10") + Call("_root", "lineTo", "50, 10") +
+        Call("_root", "lineTo", "50, 50") +
+        "push 1, \"c\", 2, \"_root\"; getVariable; push \"createEmptyMovieClip\"; callMethod; pop;" +
+        Call("c", "lineStyle", "4, 65280") + Call("c", "beginFill", "16711680") +
+        Call("c", "moveTo", "60, 10") + Call("c", "lineTo", "100, 10") +
+        Call("c", "lineTo", "100, 50") +
+        "push 0, \"c\"; getVariable; push \"endFill\"; callMethod; pop;"
+        "push \"m\", 0, \"flash\"; getVariable; push \"geom\"; getMember; push \"Matrix\";"
+        "newMethod; setVariable;"
+        "push 85, 0, 0, 10, 100, 5, \"m\"; getVariable; push \"createGradientBox\"; callMethod;"
+        "pop; push 2, \"g\", 2, \"_root\"; getVariable; push \"createEmptyMovieClip\"; callMethod;"
+        "pop; push \"m\"; getVariable; push 255, 0, 2; initArray; push 100, 100, 2; initArray;"
+        "push 16777215, 0, 2; initArray; push \"linear\", 5, \"g\"; getVariable;"
+        "push \"beginGradientFill\"; callMethod; pop;" +
+        Call("g", "moveTo", "0, 85") + Call("g", "lineTo", "100, 85") +
+        Call("g", "lineTo", "100, 95") + Call("g", "lineTo", "0, 95") +
+        "push 0, \"g\"; getVariable; push \"endFill\"; callMethod; pop;";
+    st::SwfWriter movie;
+    movie.version(8).frameSizePixels(110, 100);
+    movie.doAction(st::ActionBuilder::assemble(script)).showFrame();
+    std::vector<uint8_t> bytes = movie.bytes();
+    swf::Player player;
+    ASSERT_TRUE(player.LoadMovieFromMemory(bytes)) << player.LoadError();
+    const size_t stride = 330;
+    std::vector<uint8_t> pixels(stride * 100);
+    ASSERT_TRUE(player.Draw({pixels.data(), stride, 24, false}));
+    auto at = [&](int x, int y) {
+        const uint8_t* p = &pixels[static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 3];
+        return Pixel{p[2], p[1], p[0]};
+    };
+    for (const int x : {30, 80}) {  // on the closing diagonal: green line over the red fill
+        const Pixel p = at(x, 30);
+        EXPECT_GT(p.g, 200) << x;
+        EXPECT_LT(p.r, 60) << x;
+    }
+    EXPECT_LT(at(5, 90).r, 40);
+    EXPECT_GT(at(95, 90).r, 215);
+    EXPECT_NEAR(at(50, 90).r, 128, 20);
+}
+
 }  // namespace

@@ -52,8 +52,8 @@ double numberMember(Machine& m, Object* o, const char* name) {
     return std::isfinite(d) ? d : 0;
 }
 
-// The matrix of beginGradientFill: a "box" (x, y, w, h, r) or the 3 x 3 form (a, b, d, e for
-// the scales and skews, g and h for the translation), both in pixels for the whole square.
+// The matrix of beginGradientFill: a "box" (x, y, w, h, r), a flash.geom.Matrix, or the 3 x 3
+// form (a, b, d, e for the scales and skews, g and h for the translation), in pixels.
 Matrix gradientMatrix(Machine& m, const Value& value) {
     Object* o = value.asObject();
     if (!o) return Matrix{};
@@ -69,6 +69,17 @@ Matrix gradientMatrix(Machine& m, const Value& value) {
         g.d = sy * std::cos(r);
         g.tx = (x + w / 2) * kTwips;
         g.ty = (y + h / 2) * kTwips;
+        return g;
+    }
+    if (!m.get(value, "tx").isUndefined()) {
+        // A flash.geom.Matrix (createGradientBox) maps the gradient square in pixels.
+        Matrix g;
+        g.a = numberMember(m, o, "a");
+        g.b = numberMember(m, o, "b");
+        g.c = numberMember(m, o, "c");
+        g.d = numberMember(m, o, "d");
+        g.tx = numberMember(m, o, "tx") * kTwips;
+        g.ty = numberMember(m, o, "ty") * kTwips;
         return g;
     }
     Matrix g;

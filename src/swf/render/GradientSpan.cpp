@@ -24,6 +24,8 @@ bool bounded(const Matrix& m) {
     return true;
 }
 
+constexpr double kMaxFocus = 0.975;
+
 }  // namespace
 
 GradientSpan::GradientSpan(FillStyle::Kind kind, const Gradient& gradient, const Matrix& toPixels,
@@ -31,8 +33,10 @@ GradientSpan::GradientSpan(FillStyle::Kind kind, const Gradient& gradient, const
     : lut_(luts.lut(gradient, cxform)),
       kind_(kind),
       spread_(gradient.spread),
-      focus_(
-          std::clamp(std::isfinite(gradient.focalPoint) ? gradient.focalPoint : 0.0, -1.0, 1.0)) {
+      // The player keeps the focus a little inside the circle: nearer the edge its rings
+      // would crowd into less than a pixel.
+      focus_(std::clamp(std::isfinite(gradient.focalPoint) ? gradient.focalPoint : 0.0, -kMaxFocus,
+                        kMaxFocus)) {
     Matrix squareToPixels = toPixels * gradient.matrix;
     double det = squareToPixels.determinant();
     if (!std::isfinite(det) || det == 0) {

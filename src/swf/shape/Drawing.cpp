@@ -53,14 +53,17 @@ void Drawing::beginFill(const FillStyle& fill) {
 }
 
 void Drawing::closeFillPath() {
-    if (!fillEdges_.empty() && !(pen_ == fillStart_))
-        fillEdges_.push_back(Edge{pen_, Point{}, fillStart_, false});
+    // The closing line is stroked with the current line style, like the lines before it;
+    // it may pass the edge bound, by one edge for each that the bound let in.
+    if (fillEdges_.empty() || pen_ == fillStart_) return;
+    --edges_;
+    addEdge(Edge{pen_, Point{}, fillStart_, false});
 }
 
 void Drawing::endFill() {
     if (!fill_) return;
-    endStroke();
     closeFillPath();
+    endStroke();
     if (!fillEdges_.empty()) {
         ShapePath path;
         path.fill1 = *fill_;
@@ -78,12 +81,12 @@ void Drawing::endFill() {
 }
 
 void Drawing::moveTo(Point to) {
-    endStroke();
     if (fill_) {
         // A fill's outlines are each closed.
         closeFillPath();
         fillStart_ = to;
     }
+    endStroke();
     pen_ = to;
 }
 
@@ -124,16 +127,28 @@ void Drawing::endStroke() {
 const Shape& Drawing::shape() const {
     if (shape_) return *shape_;
     Shape shape = committed_;
+    // A fill still open is drawn closed, its closing line stroked as endFill would.
+    const bool closing = fill_ && !fillEdges_.empty() && !(pen_ == fillStart_);
+    const Edge closingEdge{pen_, Point{}, fillStart_, false};
     if (fill_ && !fillEdges_.empty()) {
         ShapePath path;
         path.fill1 = *fill_;
         path.edges = fillEdges_;
-        if (!(pen_ == fillStart_)) path.edges.push_back(Edge{pen_, Point{}, fillStart_, false});
+        if (closing) path.edges.push_back(closingEdge);
         path.layer = layer_;
         shape.paths.push_back(std::move(path));
     }
     for (const ShapePath& stroke : fillStrokes_) shape.paths.push_back(stroke);
-    if (stroke_) shape.paths.push_back(*stroke_);
+    if (stroke_) {
+        shape.paths.push_back(*stroke_);
+        if (closing) shape.paths.back().edges.push_back(closingEdge);
+    } else if (closing && line_) {
+        ShapePath stroke;
+        stroke.line = line_;
+        stroke.layer = layer_;
+        stroke.edges.push_back(closingEdge);
+        shape.paths.push_back(std::move(stroke));
+    }
     Extent extent;
     for (const ShapePath& path : shape.paths) {
         double margin = 0;
