@@ -21,6 +21,30 @@ struct Pixel {
     int r, g, b;
 };
 
+// The first frame of a SWF 8 movie running `script`, drawn; its trace lines kept.
+struct Picture {
+    int width = 0;
+    std::vector<uint8_t> pixels;
+    std::vector<std::string> lines;
+    bool drawn = false;
+
+    Picture(const std::string& script, int width, int height) : width(width) {
+        st::SwfWriter movie;
+        movie.version(8).frameSizePixels(width, height);
+        movie.doAction(st::ActionBuilder::assemble(script)).showFrame();
+        std::vector<uint8_t> bytes = movie.bytes();
+        swf::Player player;
+        player.SetTraceSink([this](const std::string& line) { lines.push_back(line); });
+        pixels.resize(static_cast<size_t>(width) * 3 * static_cast<size_t>(height));
+        drawn = player.LoadMovieFromMemory(bytes) &&
+                player.Draw({pixels.data(), static_cast<size_t>(width) * 3, 24, false});
+    }
+    Pixel at(int x, int y) const {
+        const uint8_t* p = &pixels[(static_cast<size_t>(y) * width + x) * 3];
+        return Pixel{p[2], p[1], p[0]};
+    }
+};
+
 TEST(Drawing, ScriptedShapesAreDrawnMeasuredAndHit) {
     std::string script =
         // A red square closed by endFill, and a blue one drawn the other way round, left open.
@@ -60,23 +84,10 @@ TEST(Drawing, ScriptedShapesAreDrawnMeasuredAndHit) {
         Call("d", "lineTo", "100, 100") +
         "push 0, \"d\"; getVariable; push \"clear\"; callMethod; pop;";
 
-    st::SwfWriter movie;
-    movie.version(8).frameSizePixels(100, 100);
-    movie.doAction(st::ActionBuilder::assemble(script)).showFrame();
-    std::vector<uint8_t> bytes = movie.bytes();
-    swf::Player player;
-    std::vector<std::string> lines;
-    player.SetTraceSink([&](const std::string& line) { lines.push_back(line); });
-    ASSERT_TRUE(player.LoadMovieFromMemory(bytes)) << player.LoadError();
-    EXPECT_EQ(avm1test::Joined(lines), "100,10,true,false");
-
-    const size_t stride = 300;
-    std::vector<uint8_t> pixels(stride * 100);
-    ASSERT_TRUE(player.Draw({pixels.data(), stride, 24, false}));
-    auto at = [&](int x, int y) {
-        const uint8_t* p = &pixels[static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 3];
-        return Pixel{p[2], p[1], p[0]};
-    };
+    const Picture picture(script, 100, 100);
+    ASSERT_TRUE(picture.drawn);
+    EXPECT_EQ(avm1test::Joined(picture.lines), "100,10,true,false");
+    auto at = [&](int x, int y) { return picture.at(x, y); };
     struct Expected {
         int x, y, r, g, b;
     };
@@ -151,19 +162,11 @@ TEST(Drawing, GradientCallsThatMakeNoFill) {
         script += "push 0, \"" + clip + "\"; getVariable; push \"endFill\"; callMethod; pop;";
         ++index;
     }
-    st::SwfWriter movie;
-    movie.version(8).frameSizePixels(100, 10);
-    movie.doAction(st::ActionBuilder::assemble(script)).showFrame();
-    std::vector<uint8_t> bytes = movie.bytes();
-    swf::Player player;
-    ASSERT_TRUE(player.LoadMovieFromMemory(bytes)) << player.LoadError();
-    const size_t stride = 300;
-    std::vector<uint8_t> pixels(stride * 10);
-    ASSERT_TRUE(player.Draw({pixels.data(), stride, 24, false}));
+    const Picture picture(script, 100, 10);
+    ASSERT_TRUE(picture.drawn);
     index = 0;
     for (const Case& c : cases) {
-        const uint8_t* p = &pixels[5 * stride + static_cast<size_t>(index * 10 + 5) * 3];
-        EXPECT_EQ(p[0] == 0, c.filled) << c.name;  // blue is 0 in red, 255 in white
+        EXPECT_EQ(picture.at(index * 10 + 5, 5).b == 0, c.filled) << c.name;  // red, or white
         ++index;
     }
 }
@@ -190,19 +193,9 @@ TEST(Drawing, ClosingLinesAndGradientBoxMatrices) {
         Call("g", "moveTo", "0, 85") + Call("g", "lineTo", "100, 85") +
         Call("g", "lineTo", "100, 95") + Call("g", "lineTo", "0, 95") +
         "push 0, \"g\"; getVariable; push \"endFill\"; callMethod; pop;";
-    st::SwfWriter movie;
-    movie.version(8).frameSizePixels(110, 100);
-    movie.doAction(st::ActionBuilder::assemble(script)).showFrame();
-    std::vector<uint8_t> bytes = movie.bytes();
-    swf::Player player;
-    ASSERT_TRUE(player.LoadMovieFromMemory(bytes)) << player.LoadError();
-    const size_t stride = 330;
-    std::vector<uint8_t> pixels(stride * 100);
-    ASSERT_TRUE(player.Draw({pixels.data(), stride, 24, false}));
-    auto at = [&](int x, int y) {
-        const uint8_t* p = &pixels[static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 3];
-        return Pixel{p[2], p[1], p[0]};
-    };
+    const Picture picture(script, 110, 100);
+    ASSERT_TRUE(picture.drawn);
+    auto at = [&](int x, int y) { return picture.at(x, y); };
     for (const int x : {30, 80}) {  // on the closing diagonal: green line over the red fill
         const Pixel p = at(x, 30);
         EXPECT_GT(p.g, 200) << x;

@@ -54,9 +54,9 @@ INSTANTIATE_TEST_SUITE_P(
                       BlendCase{"invert", BlendMode::Invert, {55, 155, 205, 255}},
                       BlendCase{"overlay", BlendMode::Overlay, {188, 118, 98, 255}},
                       BlendCase{"hardlight", BlendMode::HardLight, {157, 127, 247, 255}},
-                      // Alpha and erase need a layer to act on; on the canvas they are normal.
-                      BlendCase{"alphaOnCanvas", BlendMode::Alpha, kSource},
-                      BlendCase{"eraseOnCanvas", BlendMode::Erase, kSource},
+                      // Alpha and erase need a layer to act on; the canvas stays as it is.
+                      BlendCase{"alphaOnCanvas", BlendMode::Alpha, kBackdrop},
+                      BlendCase{"eraseOnCanvas", BlendMode::Erase, kBackdrop},
                       BlendCase{"eraseInGroup", BlendMode::Erase, kWhite, true},
                       BlendCase{"alphaInGroup", BlendMode::Alpha, kBackdrop, true}),
     [](const auto& info) { return info.param.name; });

@@ -14,7 +14,9 @@ void Placement::write(BitWriter& out, int placeVersion, int swfVersion) const {
         .flag(character.has_value())
         .flag(move);
     if (placeVersion >= 3) {
-        out.ub(0, 5)
+        out.flag(false)
+            .flag(opaqueBackground.has_value())
+            .ub(0, 3)
             .flag(cacheAsBitmap.has_value())
             .flag(blendMode.has_value())
             .flag(!filters.empty());
@@ -30,6 +32,7 @@ void Placement::write(BitWriter& out, int placeVersion, int swfVersion) const {
         for (uint8_t byte : filters) out.u8(byte);
         if (blendMode) out.u8(*blendMode);
         if (cacheAsBitmap) out.u8(*cacheAsBitmap ? 1 : 0);
+        if (opaqueBackground) opaqueBackground->write(out, true);
     }
     if (!clipActions.empty()) ClipAction::writeList(out, clipActions, swfVersion);
 }

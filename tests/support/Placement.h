@@ -8,6 +8,7 @@
 #include "support/ClipAction.h"
 #include "support/ColorTransform.h"
 #include "support/Matrix.h"
+#include "support/Rgba.h"
 
 namespace swftest {
 
@@ -34,6 +35,7 @@ struct Placement {
     std::optional<bool> cacheAsBitmap = std::nullopt;
     // A SURFACEFILTERLIST as it is written, count first; written when not empty.
     std::vector<uint8_t> filters = {};
+    std::optional<Rgba> opaqueBackground = std::nullopt;
 
     // The body of PlaceObject2 (placeVersion 2) or PlaceObject3 (placeVersion 3); the movie's
     // SWF version decides the width of clip event fields.

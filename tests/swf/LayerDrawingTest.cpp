@@ -20,25 +20,28 @@ struct LayerCase {
     std::string name;
     std::optional<uint8_t> blendMode;
     std::vector<uint8_t> filters;
+    std::optional<st::Rgba> opaqueBackground;
     int x, y;
     swf::Rgba expected;
+    uint8_t squareAlpha = 255;
 };
 
 class LayerDrawingTest : public ::testing::TestWithParam<LayerCase> {};
 
 // A backdrop of (200, 100, 50) over the stage and a (100, 150, 250) square of 10 pixels at
-// (5, 5) placed with the case's blend mode and filters.
+// (5, 5) placed with the case's blend mode, filters and opaque background.
 TEST_P(LayerDrawingTest, PlacedEffectsShowOnTheStage) {
     const LayerCase& c = GetParam();
     st::SwfWriter movie;
     movie.version(8).frameSizePixels(40, 20).setBackgroundColor({255, 255, 255});
-    movie.defineShape(1, Square({200, 100, 50}, 800)).defineShape(2, Square({100, 150, 250}, 200));
+    movie.defineShape(1, Square({200, 100, 50}, 800)).defineShape(2, Square({100, 150, 250, c.squareAlpha}, 200));
     movie.place(1, 1);
     movie.placeObject3({.depth = 2,
                         .character = 2,
                         .matrix = st::Matrix::translation(100, 100),
                         .blendMode = c.blendMode,
-                        .filters = c.filters});
+                        .filters = c.filters,
+                        .opaqueBackground = c.opaqueBackground});
     movie.showFrame();
     swf::Player player;
     Load(player, movie);
@@ -52,18 +55,24 @@ TEST_P(LayerDrawingTest, PlacedEffectsShowOnTheStage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Stage, LayerDrawingTest,
-    ::testing::Values(LayerCase{"normal", std::nullopt, {}, 10, 10, {100, 150, 250, 255}},
-                      LayerCase{"difference", 7, {}, 10, 10, {100, 50, 200, 255}},
-                      LayerCase{"multiply", 3, {}, 10, 10, {78, 59, 49, 255}},
-                      LayerCase{"besideTheSquare", 7, {}, 20, 10, {200, 100, 50, 255}},
-                      LayerCase{"shadowBeside", std::nullopt, kRedShadow, 17, 10,
-                                {255, 0, 0, 255}},
-                      LayerCase{"shadowBehind", std::nullopt, kRedShadow, 12, 10,
-                                {100, 150, 250, 255}},
-                      LayerCase{"shadowEnds", std::nullopt, kRedShadow, 21, 10,
-                                {200, 100, 50, 255}},
-                      // The shadow is drawn first, then blended with the square.
-                      LayerCase{"shadowBlended", 7, kRedShadow, 17, 10, {55, 100, 50, 255}}),
+    ::testing::Values(
+        LayerCase{"normal", std::nullopt, {}, std::nullopt, 10, 10, {100, 150, 250, 255}},
+        LayerCase{"difference", 7, {}, std::nullopt, 10, 10, {100, 50, 200, 255}},
+        LayerCase{"multiply", 3, {}, std::nullopt, 10, 10, {78, 59, 49, 255}},
+        LayerCase{"besideTheSquare", 7, {}, std::nullopt, 20, 10, {200, 100, 50, 255}},
+        LayerCase{"shadowBeside", std::nullopt, kRedShadow, std::nullopt, 17, 10,
+                  {255, 0, 0, 255}},
+        LayerCase{"shadowBehind", std::nullopt, kRedShadow, std::nullopt, 12, 10,
+                  {100, 150, 250, 255}},
+        LayerCase{"shadowEnds", std::nullopt, kRedShadow, std::nullopt, 21, 10,
+                  {200, 100, 50, 255}},
+        // The shadow is drawn first, then blended with the square.
+        LayerCase{"shadowBlended", 7, kRedShadow, std::nullopt, 17, 10, {55, 100, 50, 255}},
+        // A half transparent square shows the backdrop, or its own black background.
+        LayerCase{"halfAlpha", std::nullopt, {}, std::nullopt, 10, 10, {150, 125, 150, 255},
+                  128},
+        LayerCase{"opaqueBackground", std::nullopt, {}, st::Rgba{0, 0, 0}, 10, 10,
+                  {50, 75, 125, 255}, 128}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -297,7 +297,8 @@ constexpr std::string_view kBlendModes[] = {
     "normal", "normal",   "layer",  "multiply", "screen", "lighten", "darken",   "difference",
     "add",    "subtract", "invert", "alpha",    "erase",  "overlay", "hardlight"};
 
-// blendMode, cacheAsBitmap and filters (SWF 8): the placement fields of the object.
+// blendMode, cacheAsBitmap, opaqueBackground and filters (SWF 8): the placement fields of
+// the object.
 void installPlacementAccessors(Machine& m, Object* proto) {
     constexpr uint16_t kFlags = kDontEnum | kVersion8;
     m.defineAccessor(
@@ -337,6 +338,29 @@ void installPlacementAccessors(Machine& m, Object* proto) {
             PlaceObject change;
             change.cacheAsBitmap = m.toBoolean(args[0]);
             d->applyPlacement(change, false);
+            return Value();
+        },
+        kFlags);
+    m.defineAccessor(
+        proto, "opaqueBackground",
+        [](Machine& m, Object* self, std::span<const Value>) {
+            DisplayObject* d = m.displayObjectOf(Value(self));
+            if (!d || !d->opaqueBackground()) return Value();
+            Rgba c = *d->opaqueBackground();
+            return Value(static_cast<double>(c.r << 16 | c.g << 8 | c.b));
+        },
+        [](Machine& m, Object* self, std::span<const Value> args) {
+            DisplayObject* d = m.displayObjectOf(Value(self));
+            if (!d || args.empty()) return Value();
+            // Undefined and null take the background away.
+            if (args[0].isNullish()) {
+                d->setOpaqueBackground(std::nullopt);
+                return Value();
+            }
+            auto rgb = static_cast<uint32_t>(toInt32(m.toNumber(args[0])));
+            d->setOpaqueBackground(Rgba{static_cast<uint8_t>(rgb >> 16),
+                                        static_cast<uint8_t>(rgb >> 8),
+                                        static_cast<uint8_t>(rgb), 255});
             return Value();
         },
         kFlags);

@@ -33,6 +33,28 @@ bool DisplayObject::onStage() const {
     return !object->removed_ && context_.isLevelRoot(object);
 }
 
+namespace {
+
+// A rectangle over `r` filled opaque with `color`: an opaque background.
+Shape backgroundShape(const Rect& r, Rgba color) {
+    Shape shape;
+    FillStyle fill;
+    fill.color = {color.r, color.g, color.b, 255};
+    shape.fills.push_back(fill);
+    shape.bounds = r;
+    ShapePath path;
+    path.fill1 = 1;
+    Point corners[] = {{double(r.xMin), double(r.yMin)},
+                       {double(r.xMax), double(r.yMin)},
+                       {double(r.xMax), double(r.yMax)},
+                       {double(r.xMin), double(r.yMax)}};
+    for (int i = 0; i < 4; ++i) path.edges.push_back({corners[i], {}, corners[(i + 1) % 4], false});
+    shape.paths.push_back(std::move(path));
+    return shape;
+}
+
+}  // namespace
+
 Rect DisplayObject::localBounds() const {
     return kNoBounds;
 }
@@ -76,6 +98,7 @@ void DisplayObject::applyPlacement(const PlaceObject& p, bool resetAbsent) {
     if (p.visible || resetAbsent) visible_ = p.visible.value_or(true);
     if (p.blendMode || resetAbsent) blendMode_ = p.blendMode.value_or(0);
     if (p.cacheAsBitmap || resetAbsent) cacheAsBitmap_ = p.cacheAsBitmap.value_or(false);
+    if (p.opaqueBackground || resetAbsent) opaqueBackground_ = p.opaqueBackground;
     if (p.filters || resetAbsent) filters_ = p.filters.value_or(std::vector<uint8_t>{});
 }
 
@@ -89,6 +112,7 @@ void DisplayObject::takePlacementOf(const DisplayObject& other) {
     visible_ = other.visible_;
     blendMode_ = other.blendMode_;
     cacheAsBitmap_ = other.cacheAsBitmap_;
+    opaqueBackground_ = other.opaqueBackground_;
     filters_ = other.filters_;
     placedByTimeline_ = other.placedByTimeline_;
 }
@@ -103,9 +127,17 @@ void DisplayObject::render(RenderContext& context, const Matrix& parentToPixels,
                       : scriptFilters_ ? *scriptFilters_
                                        : parseFilterList(filters_),
                       context.maskPass ? 0 : blendMode_, cacheAsBitmap_ && !context.maskPass);
-    if (!layer.needed()) return draw(context, toPixels, cxform);
-    layer.render(context, localBounds(), toPixels, cxform,
-                 [&](const ColorTransform& inner) { draw(context, toPixels, inner); });
+    auto drawAll = [&](const ColorTransform& inner) {
+        if (opaqueBackground_ && !context.maskPass) {
+            Rect r = localBounds();
+            if (r.xMin <= r.xMax)
+                context.canvas.drawShape(backgroundShape(r, *opaqueBackground_), toPixels, inner,
+                                         context.bitmaps);
+        }
+        draw(context, toPixels, inner);
+    };
+    if (!layer.needed()) return drawAll(cxform);
+    layer.render(context, localBounds(), toPixels, cxform, drawAll);
 }
 
 }  // namespace swf

@@ -51,6 +51,9 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     void setVisible(bool visible) { visible_ = visible; }
     uint8_t blendMode() const { return blendMode_; }
     bool cacheAsBitmap() const { return cacheAsBitmap_; }
+    // The opaque colour filled over the object's bounds behind it, if any.
+    const std::optional<Rgba>& opaqueBackground() const { return opaqueBackground_; }
+    void setOpaqueBackground(std::optional<Rgba> color) { opaqueBackground_ = color; }
     const std::vector<uint8_t>& filters() const { return filters_; }
     // The filters a script gave the object; until it does, those of the placement.
     const std::optional<std::vector<SurfaceFilter>>& scriptFilters() const {
@@ -133,6 +136,7 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     bool visible_ = true;
     uint8_t blendMode_ = 0;
     bool cacheAsBitmap_ = false;
+    std::optional<Rgba> opaqueBackground_;
     std::vector<uint8_t> filters_;
     std::optional<std::vector<SurfaceFilter>> scriptFilters_;
     bool placedByTimeline_ = false;

@@ -11,6 +11,7 @@
 #include <span>
 #include <utility>
 
+#include "swf/render/AliasedCovers.h"
 #include "swf/render/CoverageStyles.h"
 #include "swf/render/EdgeFlattener.h"
 #include "swf/render/FillPaint.h"
@@ -133,6 +134,7 @@ struct Canvas::Impl {
     std::vector<std::pair<uint32_t, size_t>> lineOrder;  // (line style, path), reused
     WorkBudget pictureWork;  // what is left for the rest of this picture
     uint64_t layerPixelsLeft = kLayerPixelsPerPicture;
+    RenderQuality quality = RenderQuality::High;
 };
 
 void Canvas::Impl::draw(const Shape& shape, const Matrix& canvasPixels,
@@ -188,7 +190,8 @@ void Canvas::Impl::paint(const Shape& shape, const Matrix& toPixels, const Color
     // As the original player does: each style layer's fills, then its lines on top in style
     // order, before the next layer.
     auto makeStyles = [&](uint32_t first, uint32_t count) {
-        return FillStyleTable(shape.fills, first, count, toPixels, cxform, bitmaps, gradients);
+        return FillStyleTable(shape.fills, first, count, toPixels, cxform, bitmaps, gradients,
+                              smoothsBitmaps(quality));
     };
     std::span<const ShapePath> paths(shape.paths);
     for (size_t begin = 0; begin < paths.size();) {
@@ -267,7 +270,8 @@ bool Canvas::Impl::drawLines(const Shape& shape, std::span<const ShapePath> path
         if (!strokes.addStroke(outline, style, strokeWidth, box(), budget)) return false;
         FillStyle solid;
         solid.color = style.color;
-        FillPaint paint(style.fill ? *style.fill : solid, toPixels, cxform, bitmaps, gradients);
+        FillPaint paint(style.fill ? *style.fill : solid, toPixels, cxform, bitmaps, gradients,
+                        smoothsBitmaps(quality));
         strokes.render(top().blender, paint);
         begin = end;
     }
@@ -305,6 +309,12 @@ void Canvas::clear(Rgba color) {
         std::memcpy(pixels.data() + row, pixels.data(), width * sizeof(word));
 }
 
+void Canvas::setQuality(RenderQuality quality) {
+    impl_->quality = quality;
+    impl_->fills.setAntiAliased(antiAliases(quality));
+    impl_->strokes.setAntiAliased(antiAliases(quality));
+}
+
 void Canvas::startPicture(Rgba color) {
     impl_->surfaces.resize(1);
     impl_->surfaces.front()->masks.clear();
@@ -323,7 +333,12 @@ void Canvas::beginMask() {
 }
 
 void Canvas::endMask() {
-    impl_->top().masks.end();
+    MaskStack& masks = impl_->top().masks;
+    // Without anti-aliasing a mask lets each pixel through fully or not at all.
+    uint8_t* mask = masks.recordingBuffer();
+    if (mask && !antiAliases(impl_->quality))
+        aliasCovers(mask, impl_->top().image.area());
+    masks.end();
 }
 
 void Canvas::popMask() {
@@ -352,9 +367,9 @@ void Canvas::endLayer(BlendMode mode, const ColorTransform& cxform) {
     PixelColorTransform(cxform).apply(reinterpret_cast<agg::rgba8*>(image.pixels.data()),
                                       static_cast<unsigned>(image.pixels.size()));
     Surface& below = impl_->top();
-    // Alpha and erase act on a layer; on the canvas itself they draw as normal.
+    // Alpha and erase act on a layer; the canvas itself they leave as it is.
     if ((mode == BlendMode::Alpha || mode == BlendMode::Erase) && impl_->surfaces.size() == 1)
-        mode = BlendMode::Normal;
+        return;
     const uint8_t* mask = below.masks.recording() ? nullptr : below.masks.activeMask();
     blendLayer(mode, image, layer->originX - below.originX, layer->originY - below.originY,
                below.image, mask);

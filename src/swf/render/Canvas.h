@@ -12,6 +12,7 @@
 #include "swf/geom/Geometry.h"
 #include "swf/render/LayerBlend.h"
 #include "swf/render/PixelImage.h"
+#include "swf/render/RenderQuality.h"
 #include "swf/shape/Shape.h"
 
 namespace swf {
@@ -32,6 +33,8 @@ class Canvas {
     const uint8_t* pixels() const;
 
     void clear(Rgba color);
+    // Applies to what is drawn from now on (masks once ended); High until set.
+    void setQuality(RenderQuality quality);
     // Starts a new picture on a canvas kept from an earlier one: drops every mask and clears
     // to `color`. Memory (surface, mask buffers, rasterizer cells) is kept for reuse.
     void startPicture(Rgba color);
@@ -50,7 +53,8 @@ class Canvas {
     // Offscreen layers: after beginLayer, drawing (masks included) goes to a clear layer of
     // `width` by `height` pixels whose top-left corner is canvas pixel (x, y), until endLayer
     // blends it, through `cxform`, onto what lies below in `mode`, within the masks in force
-    // there. False, and no layer, when layers nest too deep or grow too large.
+    // there (alpha and erase, which act on the layer below, leave the canvas itself alone).
+    // False, and no layer, when layers nest too deep or grow too large.
     bool beginLayer(int x, int y, int width, int height);
     // The innermost open layer's pixels, for filters.
     PixelImage& layer();
