@@ -1,8 +1,9 @@
 // Player::Draw set against WritePngFile for the same frame, each at 640 x 480 and at
 // 1920 x 1080: the bundled sample movie; a heavy movie of three hundred shapes with gradient
 // fills and outlines, half of them under a clip layer, covering the stage about two and a half
-// times over; and a crowded one, the same with shapes twice as large, covering it ten times
-// over. The benchmark's time is the draw alone; the counters give the PNG write of that frame
+// times over; a crowded one, the same with shapes twice as large, covering it ten times
+// over; and a filtered one, a hundred shapes each blurred, glowing or casting a blurred
+// shadow through a layer of its own. The benchmark's time is the draw alone; the counters give the PNG write of that frame
 // and draw / PNG, which should stay well under 1 so that rendering does not slow an image
 // sequence down.
 
@@ -61,6 +62,49 @@ std::vector<uint8_t> shapesMovie(int shapes, int minRadius, int radiusRange) {
         movie.placeObject2({.depth = static_cast<uint16_t>(i < shapes / 2 ? i + 1 : i + 1001),
                             .character = id,
                             .matrix = st::Matrix::translation(x, y)});
+    }
+    movie.showFrame();
+    return movie.bytes();
+}
+
+// A filter list of one filter: blur, glow or drop shadow by `kind` (0, 1, 2), blurred
+// `blur` pixels each way, at quality 2.
+std::vector<uint8_t> oneFilter(int kind, uint8_t blur) {
+    std::vector<uint8_t> list = {1};
+    auto fixed = [&list](uint8_t whole) { list.insert(list.end(), {0, 0, whole, 0}); };
+    if (kind == 0) {
+        list.push_back(1);
+        fixed(blur);
+        fixed(blur);
+        list.push_back(2 << 3);
+        return list;
+    }
+    list.push_back(kind == 1 ? 2 : 0);  // glow, drop shadow
+    list.insert(list.end(), {0, 40, 200, 255});
+    fixed(blur);
+    fixed(blur);
+    if (kind == 2) {
+        list.insert(list.end(), {0x0F, 0xC9, 0, 0});  // 45 degrees in radians
+        fixed(6);
+    }
+    list.insert(list.end(), {0, 2, 0x20 | 2});  // strength 2, the object shown, quality 2
+    return list;
+}
+
+std::vector<uint8_t> filteredMovie(int shapes) {
+    st::SwfWriter movie;
+    movie.version(8).frameSizePixels(550, 400).setBackgroundColor({255, 255, 255});
+    for (int i = 0; i < shapes; ++i) {
+        st::ShapeBuilder blob;
+        int radius = 20 * (10 + (i * 13) % 30);
+        blob.fill1(blob.addFill(fillFor(i))).ellipse(0, 0, radius, radius * 3 / 4);
+        auto id = static_cast<uint16_t>(10 + i);
+        movie.defineShape(id, blob);
+        movie.placeObject3({.depth = static_cast<uint16_t>(i + 1),
+                            .character = id,
+                            .matrix = st::Matrix::translation(20 * (40 + (i * 97) % 480),
+                                                              20 * (40 + (i * 61) % 320)),
+                            .filters = oneFilter(i % 3, static_cast<uint8_t>(4 + i % 12))});
     }
     movie.showFrame();
     return movie.bytes();
@@ -126,6 +170,11 @@ void BM_CrowdedMovieDrawAgainstPng(benchmark::State& state) {
     drawAgainstPng(state, movie);
 }
 
+void BM_FilteredMovieDrawAgainstPng(benchmark::State& state) {
+    static const std::vector<uint8_t> movie = filteredMovie(100);
+    drawAgainstPng(state, movie);
+}
+
 BENCHMARK(BM_SampleMovieDrawAgainstPng)
     ->Args({640, 480})
     ->Args({1920, 1080})
@@ -137,6 +186,11 @@ BENCHMARK(BM_HeavyMovieDrawAgainstPng)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CrowdedMovieDrawAgainstPng)
+    ->Args({640, 480})
+    ->Args({1920, 1080})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FilteredMovieDrawAgainstPng)
     ->Args({640, 480})
     ->Args({1920, 1080})
     ->UseManualTime()
