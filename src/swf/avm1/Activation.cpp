@@ -154,7 +154,11 @@ bool isPath(std::string_view name) {
 }  // namespace
 
 Activation::Activation(Machine& machine, ActionBlock block)
-    : machine_(machine), block_(std::move(block)), version_(block_.swfVersion) {
+    : machine_(machine),
+      block_(std::move(block)),
+      version_(block_.swfVersion),
+      stack_(machine.stack()),
+      floor_(stack_.size()) {
     registers_.resize(4);
 }
 
@@ -192,13 +196,8 @@ void Activation::runTimelineActions(Machine& machine, const ActionBlock& block, 
             ~Registers() { machine.setTimelineRegisters(previous); }
         } registers{machine, machine.timelineRegisters()};
         machine.setTimelineRegisters(&activation.registers_);
-        // Frame scripts share one stack: what one leaves, the next finds.
-        activation.stack_ = machine.takeLeftoverStack();
-        struct Leftover {
-            Machine& machine;
-            Activation& activation;
-            ~Leftover() { machine.keepLeftoverStack(std::move(activation.stack_)); }
-        } leftover{machine, activation};
+        // Frame scripts share the stack: what one leaves, the next finds.
+        activation.floor_ = 0;
         activation.execute(0, block.code.size());
     });
 }
@@ -328,7 +327,7 @@ std::pair<std::string, std::string> Activation::popStrings() {
 }
 
 Value Activation::pop() {
-    if (stack_.empty()) return Value();
+    if (stack_.size() <= floor_) return Value();
     Value v = std::move(stack_.back());
     stack_.pop_back();
     return v;
@@ -341,14 +340,14 @@ void Activation::push(Value value) {
 }
 
 Value& Activation::top() {
-    if (stack_.empty()) stack_.emplace_back();
+    if (stack_.size() <= floor_) stack_.emplace_back();
     return stack_.back();
 }
 
 std::vector<Value> Activation::popArguments() {
     double n = machine_.toNumber(pop());
     size_t count = n > 0 ? static_cast<size_t>(std::min<double>(n, kMaxArguments)) : 0;
-    count = std::min(count, stack_.size());
+    count = std::min(count, stack_.size() - floor_);
     std::vector<Value> args;
     args.reserve(count);
     for (size_t i = 0; i < count; ++i) args.push_back(pop());
@@ -1256,14 +1255,14 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
         case kInitObject: {
             double n = machine_.toNumber(pop());
             size_t count = n > 0 ? static_cast<size_t>(std::min<double>(n, kMaxArguments)) : 0;
-            if (count > stack_.size() / 2) {
+            if (count > (stack_.size() - floor_) / 2) {
                 // More pairs than the stack holds: no object, nothing else taken.
                 push(Value());
                 break;
             }
             Object* object = machine_.newObject();
             std::vector<std::pair<std::string, Value>> pairs;
-            for (size_t i = 0; i < count && !stack_.empty(); ++i) {
+            for (size_t i = 0; i < count; ++i) {
                 Value value = pop();
                 std::string name = machine_.toString(pop());
                 pairs.emplace_back(std::move(name), std::move(value));

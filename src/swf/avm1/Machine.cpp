@@ -672,12 +672,20 @@ bool instanceOf(Machine& machine, const Value& object, const Value& constructor)
     Object* prototype = machine.get(Value(c), "prototype").asObject();
     if (!prototype) return false;
     Object* p = o->proto();
+    std::vector<Object*> pending;
+    constexpr size_t kMaxInterfaces = Machine::kMaxPrototypeChain;
     for (int depth = 0; p && depth < Machine::kMaxPrototypeChain; ++depth, p = p->proto()) {
         if (p == prototype) return true;
-        for (Object* i : p->interfaces) {
+        // An interface counts with the interfaces it implements in turn (up to a bound, which
+        // also ends a loop of them).
+        pending.assign(p->interfaces.begin(), p->interfaces.end());
+        for (size_t n = 0; n < pending.size() && n < kMaxInterfaces; ++n) {
+            Object* i = pending[n];
             if (i == c) return true;
             Object* ip = machine.get(Value(i), "prototype").asObject();
             if (ip == prototype) return true;
+            if (ip && pending.size() < kMaxInterfaces)
+                pending.insert(pending.end(), ip->interfaces.begin(), ip->interfaces.end());
         }
     }
     return false;
@@ -741,7 +749,7 @@ void Machine::collectGarbage() {
             marker.mark(p);
         for (StageObject* s : stageObjects_) marker.mark(s);
         for (Object* r : roots_) marker.mark(r);
-        for (const Value& v : leftoverStack_) marker.mark(v);
+        for (const Value& v : stack_) marker.mark(v);
         timers_.traceRoots(marker);
         for (const Watch& w : watches_) {
             marker.mark(w.object);

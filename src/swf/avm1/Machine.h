@@ -170,6 +170,7 @@ class Machine {
     }
     // A new frame: the frame's bound starts again.
     void startTick() {
+        stack_.clear();
         actionsThisTick_ = 0;
         tickLimitReported_ = false;
     }
@@ -183,9 +184,9 @@ class Machine {
     uint64_t totalActionsRun() const { return totalActionsRun_; }
     void startActionList() { actionsRun_ = 0; }
     int& callDepth() { return callDepth_; }
-    // The values a frame script left on the stack, for the next one.
-    std::vector<Value> takeLeftoverStack() { return std::move(leftoverStack_); }
-    void keepLeftoverStack(std::vector<Value> stack) { leftoverStack_ = std::move(stack); }
+    // The one stack all action code of a frame shares: a frame script finds what the ones
+    // before it left; a function works above its caller's values and leaves its own behind.
+    std::vector<Value>& stack() { return stack_; }
     // The script function running now (arguments.caller of the next call), or null.
     Object* runningFunction() const { return runningFunction_; }
     void setRunningFunction(Object* function) { runningFunction_ = function; }
@@ -242,7 +243,7 @@ class Machine {
     std::vector<Value>* timelineRegisters_ = nullptr;
     bool constructing_ = false;
     Object* runningFunction_ = nullptr;
-    std::vector<Value> leftoverStack_;
+    std::vector<Value> stack_;
     uint64_t randomState_ = 0x853c49e6748fea9bULL;
     struct Watch {
         Object* object;
