@@ -61,7 +61,8 @@ std::shared_ptr<FontCharacter> FontCharacter::parse(uint16_t tagCode,
     font->smallText_ = flags & 0x20;
     font->ansi_ = flags & 0x10;
     const bool wideOffsets = flags & 0x08;
-    font->wideCodes_ = (flags & 0x04) || version == 3;
+    // DefineFont3 fonts should have 16-bit codes, but the player goes by the flag.
+    font->wideCodes_ = flags & 0x04;
     font->italic_ = flags & 0x02;
     font->bold_ = flags & 0x01;
     font->languageCode_ = in.u8();
