@@ -268,4 +268,70 @@ TEST(MovieClipClass, ContainersAndPlacementFieldsFollowThePlayer) {
         EXPECT_EQ(Joined(RunMovie(stage(c.version, c.script))), c.expected) << c.name;
 }
 
+// "turned" (turned 45 degrees and scaled) holds "inner" (turned back and shrunk), which holds
+// a square and a sheared clip of a smaller one: the fixed-point matrices and whole-twip
+// translations of a measurement between them show in the last digit.
+st::SwfWriter turnedStage(int version, std::string_view script) {
+    st::SwfWriter movie;
+    movie.version(static_cast<uint8_t>(version));
+    auto square = [&](uint16_t id, int32_t from, int32_t to) {
+        st::ShapeBuilder shape;
+        shape.fill1(shape.addFill(st::FillStyle::solid({0, 128, 0})))
+            .rectangle(from, from, to - from, to - from);
+        movie.defineShape(id, shape);
+    };
+    square(1, -1000, 1000);
+    square(2, 0, 1000);
+    st::SwfWriter small;
+    small.place(2, 1).showFrame();
+    movie.defineSprite(3, small);
+    st::SwfWriter inner;
+    inner.place(1, 1);
+    inner.placeObject2({.depth = 2,
+                        .character = 3,
+                        .matrix = st::Matrix::affine(1, 2, 0, 1, 2099, -2240),
+                        .name = "sheared"});
+    inner.showFrame();
+    movie.defineSprite(4, inner);
+    st::SwfWriter turned;
+    turned.placeObject2({.depth = 1,
+                         .character = 4,
+                         .matrix = st::Matrix::affine(0.3535614013671875, 0.3535614013671875,
+                                                      -0.353546142578125, 0.3535614013671875,
+                                                      0, 0),
+                         .name = "inner"});
+    turned.showFrame();
+    movie.defineSprite(5, turned);
+    movie.placeObject2({.depth = 1,
+                        .character = 5,
+                        .matrix = st::Matrix::affine(1.414215087890625, 1.414215087890625,
+                                                     -1.414215087890625, 1.414215087890625,
+                                                     2999, 3000),
+                        .name = "turned"});
+    movie.doAction(st::ActionBuilder::assemble(script)).showFrame();
+    return movie;
+}
+
+TEST(MovieClipClass, BoundsInAnotherClipsSpaceRoundAsThePlayers) {
+    const std::string inner = "push \"turned\"; getVariable; push \"inner\"; getMember; ";
+    // r = turned.inner.getBounds(target), `target` the code pushing it.
+    auto boundsIn = [&](const std::string& target) {
+        return "push \"r\"; " + target + "; push 1; " + inner +
+               "push \"getBounds\"; callMethod; setVariable\n" + showRect("r");
+    };
+    const std::string emptyInRoot =
+        call("_root", "createEmptyMovieClip", {"\"e\"", "2"}) + "pop\npush \"r\"; " +
+        call("e", "getBounds", {"\"_root\""}) + "setVariable\n" + show("r.xMin");
+    const Case cases[] = {
+        {"in its parent's space", 8, boundsIn(var("turned")), "-35.35\n94.4\n-57.25\n72.5"},
+        {"in the stage's space", 8, boundsIn(var("_root")), "99.95\n261.95\n100\n304.95"},
+        {"in its child's space", 8, boundsIn(member(member(var("turned"), "inner"), "sheared")),
+         "-154.95\n50\n-100\n471.9"},
+        {"an empty clip's extent stays whole before version 8", 7, emptyInRoot, "6710886.35"},
+        {"from version 8 it goes through single precision", 8, emptyInRoot, "6710886.4"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Joined(RunMovie(turnedStage(c.version, c.script))), c.expected) << c.name;
+}
+
 }  // namespace

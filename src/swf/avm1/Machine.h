@@ -218,6 +218,11 @@ class Machine {
     Timers& timers() { return timers_; }
     const Timers& timers() const { return timers_; }
 
+    // Once a movie of version 8 or later has measured a clip in another clip's space, the
+    // player works such extents out in single precision from then on.
+    bool singlePrecisionBounds() const { return singlePrecisionBounds_; }
+    void useSinglePrecisionBounds() { singlePrecisionBounds_ = true; }
+
     // Milliseconds of the movie's clock (ticks times the frame interval).
     double movieTimeMs() const;
 
@@ -255,6 +260,7 @@ class Machine {
     std::vector<Watch> watches_;
     Timers timers_;
     std::vector<std::pair<std::string, Object*>> registeredClasses_;
+    bool singlePrecisionBounds_ = false;
 };
 
 // instanceof: the constructor's prototype (or an interface it implements) is on the chain.

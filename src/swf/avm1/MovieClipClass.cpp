@@ -142,13 +142,14 @@ Value boundsFor(Machine& m, Object* self, std::span<const Value> args) {
                               kEmptyBoundsTwips);
         return rectObject(m, content.xMin, content.xMax, content.yMin, content.yMax);
     }
-    Matrix targetToStage = fixedToStage(*target);
-    double det = targetToStage.determinant();
-    if (det == 0 || !std::isfinite(det)) return Value();
-    Matrix toTarget = fixedPoint(fixedPoint(targetToStage.inverted()) * fixedToStage(*object));
+    std::optional<Matrix> stageToTarget = invertMatrix(fixedToStage(*target));
+    if (!stageToTarget) return Value();
+    Matrix toTarget = *stageToTarget * fixedToStage(*object);
+    MovieClip* targetClip = target->asMovieClip();
+    if ((targetClip ? targetClip->swfVersion() : m.swfVersion()) >= 8) m.useSinglePrecisionBounds();
     if (empty) {
-        // The empty extent's corner goes through the matrix in single precision.
         Point p = toTarget.apply({kEmptyBoundsTwips, kEmptyBoundsTwips});
+        if (!m.singlePrecisionBounds()) return rectObject(m, p.x, p.x, p.y, p.y);
         double x = static_cast<float>(p.x), y = static_cast<float>(p.y);
         return rectObject(m, x, x, y, y);
     }
