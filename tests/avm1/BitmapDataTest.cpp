@@ -103,6 +103,17 @@ std::vector<Case> Cases() {
              trace(member(f, "mode")) + assign(f, "mode", lit("\"clamp\"")) +
              trace(member(f, "mode")),
          "0,0\n255,50\nwrap\nclamp"},
+        {"a map point converts both coordinates though one throws; the first throw goes on",
+         let("f", filter("DisplacementMapFilter")) + let("bad", lit("0; push \"Object\"; newObject")) +
+             assign(var("bad"), "valueOf", "function \"\" () { push \"no\"; throw }") +
+             "try catch=\"e\" {\n" +
+             assign(var("f"), "mapPoint",
+                    lit("\"x\", 3, \"y\"") + "; " + var("bad") + "; push 2; initObject") +
+             "} catch {\n" + trace(var("e")) + "}\n" + trace(member(var("f"), "mapPoint")) +
+             "try catch=\"e\" {\n" +
+             assign(var("f"), "mapPoint", lit("\"x\"") + "; " + var("bad") + "; push 1; initObject") +
+             "} catch {\n" + trace(var("e")) + "}\n" + trace(member(var("f"), "mapPoint")),
+         "no\n(x=3, y=-2147483648)\nno\n(x=0, y=0)"},
         {"clone copies; the base class has nothing to copy",
          let("f", filter("BlurFilter", {lit("2"), lit("3")})) +
              trace(member(invoke(f, "clone"), "blurY")) +

@@ -341,15 +341,25 @@ void setField(Machine& m, FilterObject& o, Field field, const Value& v) {
             }
             break;
         case F::MapPoint: {
-            // Anything but an object with both coordinates is the origin.
+            // Anything but an object with both coordinates is the origin. Both are converted
+            // even when the first throws: a coordinate that threw is the lowest integer, and
+            // the first throw goes on once the point is stored.
             Value x = v.isObject() ? m.get(v, "x") : Value();
             Value y = v.isObject() ? m.get(v, "y") : Value();
-            if (x.isUndefined() || y.isUndefined()) {
-                f.mapX = f.mapY = 0;
-            } else {
-                f.mapX = integer(number(m, x));
-                f.mapY = integer(number(m, y));
-            }
+            std::optional<ScriptThrow> thrown;
+            auto coordinate = [&](const Value& c) {
+                try {
+                    return integer(number(m, c));
+                } catch (const ScriptThrow& t) {
+                    if (!thrown) thrown = t;
+                    return INT32_MIN;
+                }
+            };
+            int32_t px = coordinate(x), py = coordinate(y);
+            bool whole = !x.isUndefined() && !y.isUndefined();
+            f.mapX = whole ? px : 0;
+            f.mapY = whole ? py : 0;
+            if (thrown) throw *thrown;
             break;
         }
         case F::ComponentX: f.componentX = m.toInt32(v); break;
