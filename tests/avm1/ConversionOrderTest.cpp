@@ -1,5 +1,5 @@
 // Conversions of objects to numbers and text (which method runs, how often and in which
-// order), and `var` with paths: traces the original player prints.
+// order), __resolve, and `var` with paths: traces the original player prints.
 
 #include <gtest/gtest.h>
 
@@ -41,6 +41,20 @@ const std::vector<avm1test::ScriptCase> kCases = {
         push "o"; getVariable; push 1; add2; trace
         push "o"; getVariable; trace)",
      "NaN\n[type Object]"},
+    {"__resolve: the first on the chain that holds an object; one from addProperty says nothing", 7,
+     R"(push "P", "__resolve"; function (n) { push "p:"; push "n"; getVariable; add2; return }
+        push 1; initObject; setVariable
+        push "o", "__proto__"; push "P"; getVariable; push "__resolve", 42, 2; initObject; setVariable
+        push "o"; getVariable; push "x"; getMember; trace
+        push "o"; getVariable; push "__resolve"; push "_root"; getVariable; setMember
+        push "o"; getVariable; push "y"; getMember; trace
+        push "o"; getVariable; push "__resolve"; push 0; initObject; setMember
+        push "o"; getVariable; push "z"; getMember; trace
+        push "q", 0; initObject; setVariable
+        push null; function () { push "r"; return }; push "__resolve", 3, "q"; getVariable
+        push "addProperty"; callMethod; pop
+        push "q"; getVariable; push "w"; getMember; trace)",
+     "p:x\np:y\nundefined\nundefined"},
     {"less than: an object left an object is false at once, a clip is NaN", 6,
      noisy("a", "valueOf", "1") +
          R"(push 0; initObject; push "a"; getVariable; less2; trace

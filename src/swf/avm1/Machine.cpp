@@ -377,11 +377,18 @@ Value Machine::get(const Value& target, std::string_view name) {
     }
     Value result = getFromObject(object, object, name);
     if (!result.isUndefined() || has(object, name)) return result;
-    // __resolve answers for a property that is not there.
-    Value resolver = getFromObject(object, object, "__resolve");
-    if (resolver.isObject() && resolver.asObject()->asFunction()) {
+    // __resolve answers for a property that is not there: the first on the chain that holds
+    // an object, passing over primitives and clips; one made by addProperty answers nothing.
+    Object* o = object;
+    for (int depth = 0; o && depth < kMaxPrototypeChain; ++depth, o = o->proto()) {
+        Property* p = o->findOwn("__resolve");
+        if (!p) continue;
+        if (p->isVirtual()) break;
+        Object* resolver = p->value.asObject();
+        if (!resolver || resolver->asStageObject()) continue;
+        if (!resolver->asFunction()) break;
         Value arg(name);
-        return call(resolver, object, std::span<const Value>(&arg, 1));
+        return call(Value(resolver), object, std::span<const Value>(&arg, 1));
     }
     return result;
 }
