@@ -21,6 +21,7 @@ extern "C" {
 #include "TestMovie.h"
 #include "support/ActionBuilder.h"
 #include "support/BitWriter.h"
+#include "support/ButtonBuilder.h"
 #include "support/SwfWriter.h"
 #include "swf/player/Player.h"
 #include "swf/sound/AdpcmDecoder.h"
@@ -276,6 +277,30 @@ std::optional<SwfWriter> ToneMovie(const ToneCase& c) {
         for (int i = 0; i < 10; ++i) movie.showFrame();
         return movie;
     }
+    if (f.codec == SoundCodec::Mp3) {
+        // Each block holds the MP3 frames that start up to one MP3 frame before its frame's
+        // sound (latency included), and says how far into them that sound starts.
+        Encoded encoded = AvEncode(encoder, rate, channels, tone);
+        if (encoded.packets.empty()) return std::nullopt;
+        movie.soundStreamHead(f, f, static_cast<uint16_t>(rate / kFps),
+                              static_cast<int16_t>(encoded.delay));
+        size_t next = 0;
+        for (int n = 0; n < 10; ++n) {
+            const auto wanted = static_cast<int64_t>(n * rate / kFps) + encoded.delay;
+            const auto first = static_cast<int64_t>(next) * encoded.frameSize;
+            std::vector<uint8_t> frames;
+            uint16_t count = 0;
+            for (; next < encoded.packets.size() && static_cast<int64_t>(next) * encoded.frameSize <
+                                                        wanted + rate / kFps - encoded.frameSize;
+                 ++next, count = static_cast<uint16_t>(count + encoded.frameSize))
+                frames.insert(frames.end(), encoded.packets[next].begin(),
+                              encoded.packets[next].end());
+            swftest::BitWriter block;
+            block.u16(count).s16(static_cast<int16_t>(wanted - first)).raw(frames);
+            movie.soundStreamBlock(block.bytes()).showFrame();
+        }
+        return movie;
+    }
     movie.soundStreamHead(f, f, static_cast<uint16_t>(rate / kFps));
     for (int n = 0; n < 10; ++n) {
         const auto from = std::min(frames, static_cast<size_t>(n * rate / kFps));
@@ -323,6 +348,8 @@ TEST(SoundTest, ToneComesOutInEveryFormatAndRate) {
          30},
         {"stream ADPCM 4-bit stereo 22 kHz", Format(Adpcm, Hz22050, true, true), 4, true, 20},
         {"stream ADPCM 2-bit mono 11 kHz", Format(Adpcm, Hz11025, true, false), 2, true, 3},
+        {"stream MP3 stereo 44 kHz", Format(Mp3, Hz44100, true, true), 0, true, 20},
+        {"stream MP3 mono 22 kHz", Format(Mp3, Hz22050, true, false), 0, true, 20},
     };
     for (const ToneCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -477,6 +504,63 @@ TEST(SoundTest, ScriptSoundsPlayAtTheirVolumeAndStop) {
         .showFrame()
         .showFrame();
     EXPECT_EQ(LevelPerFrame(PlaySound(movie, 5)), (std::vector<int>{4000, 4050, 50, 0, 0}));
+}
+
+TEST(SoundTest, ScriptSoundStartsAtItsOffsetLoopsAndPans) {
+    // 2205 samples of 6000: start(0.01, 2) plays samples 441 on twice (3528 samples), with
+    // the pan all to the left.
+    const uint8_t exports[] = {1, 0, 1, 0, 't', 'o', 'n', 'e', 0};
+    SwfWriter movie;
+    movie.frameRate(12)
+        .defineSound(1, kMono44, Constant(6000, 2205))
+        .tag(56, exports)
+        .doAction(swftest::ActionBuilder::assemble(
+            "push \"s\", 0, \"Sound\"; newObject; setVariable\n"
+            "push \"tone\", 1, \"s\"; getVariable; push \"attachSound\"; callMethod; pop\n"
+            "push -100, 1, \"s\"; getVariable; push \"setPan\"; callMethod; pop\n"
+            "push 2, 0.01, 2, \"s\"; getVariable; push \"start\"; callMethod; pop\n"))
+        .showFrame()
+        .showFrame();
+    const std::vector<int16_t> sound = PlaySound(movie, 2);
+    for (size_t i = 0; i < sound.size() / 2; ++i) {
+        ASSERT_EQ(sound[2 * i], i < 2 * 1764 ? 6000 : 0) << i;
+        ASSERT_EQ(sound[2 * i + 1], 0) << i;
+    }
+}
+
+TEST(SoundTest, ButtonSoundsPlayOnTheirStateChanges) {
+    // Rolling over the button plays 1000, pressing it 2000; rolling out and releasing nothing.
+    swftest::ButtonBuilder button;
+    button.add({.states = swftest::kButtonUp | swftest::kButtonOver | swftest::kButtonDown |
+                          swftest::kButtonHitTest,
+                .character = 1});
+    swftest::BitWriter sounds;
+    sounds.u16(2).u16(0).u16(3);
+    swftest::SoundInfo{}.write(sounds);
+    sounds.u16(4);
+    swftest::SoundInfo{}.write(sounds);
+    sounds.u16(0);
+    SwfWriter movie;
+    movie.frameSizePixels(40, 40)
+        .frameRate(12)
+        .defineShape(1, enginetest::Square({0, 0, 0}, swftest::px(40)))
+        .defineButton2(2, button)
+        .defineSound(3, kMono44, Constant(1000, 44100))
+        .defineSound(4, kMono44, Constant(2000, 44100))
+        .tag(17, sounds.bytes())
+        .place(2, 1)
+        .showFrame()
+        .showFrame()
+        .showFrame();
+    const std::vector<int16_t> sound = PlaySound(movie, 3, [](swf::Player& player, int n) {
+        swf::InputEvent event;
+        event.x = 20;
+        event.y = 20;
+        if (n == 1) player.HandleInput(event);
+        event.type = swf::InputEvent::Type::MouseDown;
+        if (n == 2) player.HandleInput(event);
+    });
+    EXPECT_EQ(LevelPerFrame(sound), (std::vector<int>{0, 1000, 3000}));
 }
 
 TEST(SoundTest, BadSoundDataEndsOnlyThatSound) {

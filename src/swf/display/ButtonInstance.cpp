@@ -1,8 +1,10 @@
 #include "swf/display/ButtonInstance.h"
 
+#include "swf/character/SoundCharacter.h"
 #include "swf/display/DisplayObjectFactory.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/sound/SoundMixer.h"
 
 namespace swf {
 namespace {
@@ -43,8 +45,27 @@ std::shared_ptr<DisplayObject> ButtonInstance::makeRecord(const ButtonRecord& re
 
 void ButtonInstance::setState(State state) {
     if (state == state_kind_) return;
+    playSound(state_kind_, state);
     state_kind_ = state;
     showRecords();
+}
+
+void ButtonInstance::playSound(State from, State to) {
+    SoundMixer* mixer = context().soundMixer();
+    const auto& buttons = context().movie().buttonSounds;
+    auto sounds = buttons.find(static_cast<uint16_t>(characterId()));
+    if (!mixer || sounds == buttons.end()) return;
+    // Roll out, roll over, press, release: the order DefineButtonSound lists them in.
+    const int change = from == State::Over && to == State::Up     ? 0
+                       : from == State::Up && to == State::Over   ? 1
+                       : from == State::Over && to == State::Down ? 2
+                       : from == State::Down && to == State::Over ? 3
+                                                                  : -1;
+    if (change < 0 || sounds->second[change].soundId == 0) return;
+    const SoundStart& how = sounds->second[change];
+    mixer->startSound(
+        std::dynamic_pointer_cast<const SoundCharacter>(context().dictionary().share(how.soundId)),
+        how);
 }
 
 void ButtonInstance::showRecords() {

@@ -23,6 +23,7 @@ class ButtonInstance : public DisplayObject {
     const ButtonCharacter& button() const { return *button_; }
     State state() const { return state_kind_; }
     // Shows the records of `state`; those it shares with the state shown stay as they are.
+    // The change's sound (DefineButtonSound) plays.
     void setState(State state);
     // The objects of the hit state: never drawn, only tested against the pointer.
     DisplayList& hitArea() { return hitArea_; }
@@ -33,6 +34,7 @@ class ButtonInstance : public DisplayObject {
 
   private:
     void showRecords();
+    void playSound(State from, State to);
     std::shared_ptr<DisplayObject> makeRecord(const ButtonRecord& record);
 
     std::shared_ptr<const ButtonCharacter> button_;

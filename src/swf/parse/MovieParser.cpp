@@ -111,6 +111,9 @@ void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie,
             case TagCode::ImportAssets2:
                 readImport(tag, movie, context.budget);
                 continue;
+            case TagCode::DefineButtonSound:
+                readButtonSounds(tag, movie);
+                continue;
             default:
                 break;
         }
@@ -119,6 +122,21 @@ void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie,
     }
     movie.truncated = stream.truncated() || !sawEnd;
     movie.timeline = timeline.finish();
+}
+
+void MovieParser::readButtonSounds(const Tag& tag, SwfMovie& movie) {
+    BitReader in(tag.body);
+    const uint16_t button = in.u16();
+    std::array<SoundStart, 4> sounds;
+    for (SoundStart& sound : sounds) {
+        sound.soundId = in.u16();
+        if (sound.soundId != 0) {
+            const uint16_t id = sound.soundId;
+            sound = SoundStart::readInfo(in);
+            sound.soundId = id;
+        }
+    }
+    if (!in.overrun()) movie.buttonSounds[button] = sounds;
 }
 
 void MovieParser::readImport(const Tag& tag, SwfMovie& movie, ParseBudget& budget) {

@@ -44,6 +44,7 @@ class MovieParser {
     // ExportAssets: names under which characters can be attached by scripts.
     static void readExports(std::span<const uint8_t> body, SwfMovie& movie, ParseBudget& budget);
     static void readImport(const Tag& tag, SwfMovie& movie, ParseBudget& budget);
+    static void readButtonSounds(const Tag& tag, SwfMovie& movie);
     static std::shared_ptr<SwfMovie> parseFileWithin(
         const std::string& path, std::string& error, int& moviesLeft,
         const std::filesystem::path* importFolder = nullptr);

@@ -1,7 +1,9 @@
 #pragma once
 // A parsed movie: header, dictionary of characters and the main timeline.
 
+#include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,6 +14,7 @@
 #include "swf/character/Dictionary.h"
 #include "swf/display/Timeline.h"
 #include "swf/geom/Geometry.h"
+#include "swf/sound/SoundStart.h"
 
 namespace swf {
 
@@ -50,6 +53,9 @@ class SwfMovie {
     std::vector<Import> imports;
     // The movies imports were taken from, kept alive with this one.
     std::vector<std::shared_ptr<const SwfMovie>> importedMovies;
+    // DefineButtonSound: by button id, the sounds of roll out, roll over, press and release
+    // (a sound id of 0 for none).
+    std::map<uint16_t, std::array<SoundStart, 4>> buttonSounds;
     // True when the tag data ended before an End tag or inside a tag.
     bool truncated = false;
     // FileAttributes' UseNetwork bit: a local movie that may reach the network, not local files.
