@@ -334,4 +334,35 @@ TEST(MovieClipClass, BoundsInAnotherClipsSpaceRoundAsThePlayers) {
         EXPECT_EQ(Joined(RunMovie(turnedStage(c.version, c.script))), c.expected) << c.name;
 }
 
+// "box" placed on frame 1, where `script` runs, and moved to x = 100 px by frame 2, which
+// traces its position.
+st::SwfWriter movedOnFrameTwo(std::string_view script) {
+    st::SwfWriter movie;
+    movie.version(8);
+    st::ShapeBuilder rectangle;
+    rectangle.fill1(rectangle.addFill(st::FillStyle::solid({255, 0, 0})))
+        .rectangle(0, 0, 200, 200);
+    movie.defineShape(1, rectangle);
+    st::SwfWriter boxTimeline;
+    boxTimeline.place(1, 1).showFrame();
+    movie.defineSprite(2, boxTimeline);
+    movie.placeObject2({.depth = 1, .character = 2, .name = "box"});
+    movie.doAction(st::ActionBuilder::assemble(script)).showFrame();
+    movie.placeObject2({.depth = 1, .move = true, .matrix = st::Matrix::translation(2000, 0)});
+    movie.doAction(st::ActionBuilder::assemble(show("box._x") + "stop")).showFrame();
+    return movie;
+}
+
+TEST(MovieClipClass, ATimelineNoLongerMovesWhatAScriptRecoloured) {
+    const std::string color = "push \"box\"; getVariable; push 1, \"Color\"; newObject";
+    const Case cases[] = {
+        {"untouched, the timeline moves it", 8, "", "100"},
+        {"after setTransform", 8,
+         run(invoke(color, "setTransform", {lit("\"rb\", 10, 1; initObject")})), "0"},
+        {"after setRGB", 8, run(invoke(color, "setRGB", {lit("255")})), "0"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Joined(RunMovie(movedOnFrameTwo(c.script), 2)), c.expected) << c.name;
+}
+
 }  // namespace

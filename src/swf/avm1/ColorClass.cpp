@@ -75,6 +75,7 @@ void installColorClass(Machine& m) {
         c.gAdd = (rgb >> 8) & 0xFF;
         c.bAdd = rgb & 0xFF;
         d->setColorTransform(c);
+        d->setScriptMoved();
         return Value();
     });
     m.defineMethod(proto, "getTransform", [](Machine& m, Object* self, std::span<const Value>) {
@@ -103,6 +104,7 @@ void installColorClass(Machine& m) {
                 c.*ch.field = to16Bits(ch.multiplier ? v * 256 / 100 : v);
             }
             d->setColorTransform(c);
+            d->setScriptMoved();
             return Value();
         });
 }
