@@ -55,6 +55,10 @@ const std::vector<avm1test::ScriptCase> kCases = {
         push "addProperty"; callMethod; pop
         push "q"; getVariable; push "w"; getMember; trace)",
      "p:x\np:y\nundefined\nundefined"},
+    {"isNaN of nothing is true; of undefined it follows the version", 6,
+     R"(push 0, "isNaN"; callFunction; trace
+        push undefined, 1, "isNaN"; callFunction; trace)",
+     "true\nfalse"},
     {"less than: an object left an object is false at once, a clip is NaN", 6,
      noisy("a", "valueOf", "1") +
          R"(push 0; initObject; push "a"; getVariable; less2; trace

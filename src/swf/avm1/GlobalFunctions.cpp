@@ -34,7 +34,8 @@ void installGlobalFunctions(Machine& m) {
         return Value(parseFloatText(m.toString(arg(args, 0))));
     });
     m.defineMethod(g, "isNaN", [](Machine& m, Object*, std::span<const Value> args) {
-        return Value(std::isnan(m.toNumber(arg(args, 0))));
+        if (args.empty()) return Value(true);  // nothing to test is not a number, in any version
+        return Value(std::isnan(m.toNumber(args[0])));
     });
     m.defineMethod(g, "isFinite", [](Machine& m, Object*, std::span<const Value> args) {
         if (args.empty()) return Value(false);  // nothing to test is not finite
