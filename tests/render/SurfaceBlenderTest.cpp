@@ -63,7 +63,7 @@ GradientLutCache& luts() {
 FillPaint solidPaint(Rgba color, const ColorTransform& cxform = {}) {
     FillStyle style;
     style.color = color;
-    return FillPaint(style, Matrix{}, cxform, nullptr, luts());
+    return FillPaint(style, Matrix{}, cxform, nullptr, luts(), true);
 }
 
 // A linear gradient across the surface under a colour transform, with translucent stops
@@ -80,7 +80,7 @@ FillPaint gradientPaint(bool opaque = false) {
     ColorTransform cxform;
     cxform.gMul = 200;
     cxform.bAdd = 30;
-    return FillPaint(style, Matrix{}, cxform, nullptr, luts());
+    return FillPaint(style, Matrix{}, cxform, nullptr, luts(), true);
 }
 
 class SurfaceBlenderTest : public ::testing::TestWithParam<bool> {

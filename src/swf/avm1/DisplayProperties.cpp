@@ -528,8 +528,10 @@ Value getDisplayProperty(Machine& machine, DisplayObject& object, int index) {
         case kUrl:
             return Value(machine.context().movieUrl());
         case kHighQuality: {
-            int quality = playerSettings(machine).quality;
-            return Value(quality == 0 ? 0.0 : quality == 3 ? 2.0 : 1.0);
+            RenderQuality quality = machine.context().quality();
+            return Value(quality == RenderQuality::Low    ? 0.0
+                         : quality == RenderQuality::Best ? 2.0
+                                                          : 1.0);
         }
         case kFocusRect: {
             if (machine.swfVersion() <= 5)
@@ -541,7 +543,7 @@ Value getDisplayProperty(Machine& machine, DisplayObject& object, int index) {
         case kSoundBufTime:
             return Value(static_cast<double>(playerSettings(machine).soundBufferTime));
         case kQuality:
-            return Value(kQualityNames[std::clamp(playerSettings(machine).quality, 0, 3)]);
+            return Value(kQualityNames[static_cast<int>(machine.context().quality())]);
         case kXMouse:
         case kYMouse: {
             // The pointer in the object's space, in whole twips. The player takes an object
@@ -566,7 +568,8 @@ void setDisplayProperty(Machine& machine, DisplayObject& object, int index, cons
         case kQuality: {
             std::string text = machine.toString(value);
             for (int i = 0; i < 4; ++i)
-                if (equalsIgnoringCase(text, kQualityNames[i])) playerSettings(machine).quality = i;
+                if (equalsIgnoringCase(text, kQualityNames[i]))
+                    machine.context().setQuality(static_cast<RenderQuality>(i));
             return;
         }
         case kFocusRect:
@@ -634,7 +637,9 @@ void setDisplayProperty(Machine& machine, DisplayObject& object, int index, cons
             return;
         case kHighQuality: {
             double level = std::trunc(n);
-            playerSettings(machine).quality = level >= 2 ? 3 : level == 0 ? 0 : 2;
+            machine.context().setQuality(level >= 2   ? RenderQuality::Best
+                                         : level == 0 ? RenderQuality::Low
+                                                      : RenderQuality::High);
             return;
         }
         case kSoundBufTime:

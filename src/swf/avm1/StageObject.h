@@ -33,7 +33,6 @@ struct ScriptTransform {
 
 // Player state scripts reach through the main timeline's properties.
 struct PlayerSettings {
-    int quality = 2;  // 0 low, 1 medium, 2 high, 3 best
     bool focusRect = true;
     int32_t soundBufferTime = 5;
 };
@@ -92,7 +91,7 @@ Object* rootFor(Machine& machine, DisplayObject* object);
 // "_level0", "_flash1", ...: the level's main timeline (or undefined) in `out`; false when
 // the name is no level's.
 bool levelNamed(Machine& machine, std::string_view name, Value& out);
-// The player's settings (quality, focus rectangle, sound buffer), kept with the main timeline.
+// The player's settings (focus rectangle, sound buffer), kept with the main timeline.
 PlayerSettings& playerSettings(Machine& machine);
 
 }  // namespace swf::avm1

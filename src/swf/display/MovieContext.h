@@ -14,6 +14,7 @@
 
 #include "swf/input/InputState.h"
 #include "swf/parse/SwfMovie.h"
+#include "swf/render/RenderQuality.h"
 
 namespace swf {
 
@@ -101,6 +102,9 @@ class MovieContext {
     // The movie's location as scripts see it (_url).
     const std::string& movieUrl() const { return movieUrl_; }
     void setMovieUrl(std::string url) { movieUrl_ = std::move(url); }
+    // The drawing quality: the host's choice until the movie sets _quality or _highquality.
+    RenderQuality quality() const { return quality_; }
+    void setQuality(RenderQuality quality) { quality_ = quality; }
 
     // Clips in the order they were made. Each tick visits them newest first (a clip's
     // children before the clip itself), as the original player's execution list does.
@@ -153,6 +157,7 @@ class MovieContext {
     ActionRunner* runner_ = nullptr;
     std::vector<bool> initFramesDone_;
     std::string movieUrl_;
+    RenderQuality quality_ = RenderQuality::High;
     int instanceNumber_ = 0;
     std::vector<std::weak_ptr<MovieClip>> clips_;
     MovieClip* root_ = nullptr;

@@ -103,6 +103,7 @@ bool Player::start(std::shared_ptr<SwfMovie> movie, const std::string& loadFolde
     context_ = std::make_unique<MovieContext>(movie_);
     context_->trace = trace_;
     context_->setMovieUrl(movieUrl_);
+    context_->setQuality(quality_);
     runner_ = std::make_unique<avm1::ScriptEngine>(*context_);
     context_->setRunner(runner_.get());
     loader_ = std::make_unique<ContentLoader>(*context_);
@@ -236,6 +237,12 @@ void Player::SetScaleMode(int mode) {
     requestRedraw();
 }
 
+void Player::SetRenderQuality(RenderQuality quality) {
+    quality_ = quality;
+    if (context_) context_->setQuality(quality);
+    requestRedraw();
+}
+
 void Player::SetViewSize(int width, int height) {
     viewWidth_ = std::max(0, width);
     viewHeight_ = std::max(0, height);
@@ -313,6 +320,7 @@ bool Player::Draw(const DrawTarget& target) const {
         canvas_ = std::make_unique<Canvas>(width, height);
     }
     Canvas& canvas = *canvas_;
+    canvas.setQuality(context_->quality());
     canvas.startPicture(withAlpha ? Rgba{0, 0, 0, 0} : BackgroundColor());
     const Dictionary& dictionary = movie_->dictionary;
     RenderContext context{canvas, dictionary, [&dictionary](uint16_t id) -> const Bitmap* {

@@ -20,6 +20,7 @@
 #include "swf/parse/SwfMovie.h"
 #include "swf/player/DrawTarget.h"
 #include "swf/player/ServiceProvider.h"
+#include "swf/render/RenderQuality.h"
 
 namespace swf {
 
@@ -116,6 +117,9 @@ class Player : public TimerSink {
     // With autoplay on, a main timeline that has stood stopped before its last frame for a
     // second, with no interval left to move it, plays on (movies that wait on a button).
     void SetAutoplay(bool autoplay) { autoplay_ = autoplay; }
+    // How finely Draw draws (High until set), for this movie and the ones loaded after it;
+    // the movie's _quality and _highquality change it while it plays.
+    void SetRenderQuality(RenderQuality quality);
 
     // The main timeline, for the scripting engine and tests; null without a movie.
     MovieClip* Root() const { return root_.get(); }
@@ -159,6 +163,7 @@ class Player : public TimerSink {
     int viewWidth_ = 0;
     int viewHeight_ = 0;
     bool autoplay_ = false;
+    RenderQuality quality_ = RenderQuality::High;
     std::vector<std::vector<InputEvent>> scriptedInput_;
     size_t framesShown_ = 0;
     int stoppedTicks_ = 0;

@@ -10,7 +10,8 @@ std::variant<agg::rgba8, GradientSpan, BitmapSpan> makeSource(const FillStyle& s
                                                               const Matrix& toPixels,
                                                               const ColorTransform& cxform,
                                                               const BitmapLookup& bitmaps,
-                                                              GradientLutCache& gradients) {
+                                                              GradientLutCache& gradients,
+                                                              bool smoothBitmaps) {
     const agg::rgba8 nothing(0, 0, 0, 0);
     switch (style.kind) {
         case FillStyle::Kind::Solid:
@@ -23,7 +24,7 @@ std::variant<agg::rgba8, GradientSpan, BitmapSpan> makeSource(const FillStyle& s
             const Bitmap* bitmap = bitmaps ? bitmaps(style.bitmapId) : nullptr;
             if (!bitmap) return nothing;
             BitmapSpan span(*bitmap, toPixels * style.bitmapMatrix, style.bitmapRepeat,
-                            style.bitmapSmooth, cxform);
+                            style.bitmapSmooth && smoothBitmaps, cxform);
             if (!span.drawable()) return nothing;
             return span;
         }
@@ -34,8 +35,8 @@ std::variant<agg::rgba8, GradientSpan, BitmapSpan> makeSource(const FillStyle& s
 }  // namespace
 
 FillPaint::FillPaint(const FillStyle& style, const Matrix& toPixels, const ColorTransform& cxform,
-                     const BitmapLookup& bitmaps, GradientLutCache& gradients)
-    : source_(makeSource(style, toPixels, cxform, bitmaps, gradients)) {}
+                     const BitmapLookup& bitmaps, GradientLutCache& gradients, bool smoothBitmaps)
+    : source_(makeSource(style, toPixels, cxform, bitmaps, gradients, smoothBitmaps)) {}
 
 bool FillPaint::isOpaque() const {
     if (const auto* gradient = std::get_if<GradientSpan>(&source_)) return gradient->opaque();

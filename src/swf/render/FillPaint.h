@@ -15,9 +15,10 @@ namespace swf {
 class FillPaint {
   public:
     // A bitmap fill whose bitmap is unknown or unusable paints nothing (transparent).
-    // Gradients take their colour tables from `gradients`.
+    // Gradients take their colour tables from `gradients`. Bitmaps that ask for smoothing get
+    // it only with `smoothBitmaps`.
     FillPaint(const FillStyle& style, const Matrix& toPixels, const ColorTransform& cxform,
-              const BitmapLookup& bitmaps, GradientLutCache& gradients);
+              const BitmapLookup& bitmaps, GradientLutCache& gradients, bool smoothBitmaps);
 
     bool isSolid() const { return std::holds_alternative<agg::rgba8>(source_); }
     // True when every colour it generates is known to be opaque.

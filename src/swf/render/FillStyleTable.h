@@ -13,10 +13,10 @@ namespace swf {
 
 class FillStyleTable {
   public:
-    // Style number n stands for fills[first + n].
+    // Style number n stands for fills[first + n]; paints are made as FillPaint makes them.
     FillStyleTable(const std::vector<FillStyle>& fills, uint32_t first, uint32_t count,
                    const Matrix& toPixels, const ColorTransform& cxform,
-                   const BitmapLookup& bitmaps, GradientLutCache& gradients);
+                   const BitmapLookup& bitmaps, GradientLutCache& gradients, bool smoothBitmaps);
 
     // The paint of style number `style`, made on first use.
     const FillPaint& paint(unsigned style);
@@ -28,6 +28,7 @@ class FillStyleTable {
     ColorTransform cxform_;
     const BitmapLookup& bitmaps_;
     GradientLutCache& gradients_;
+    bool smoothBitmaps_;
     std::vector<std::unique_ptr<FillPaint>> paints_;
 };
 

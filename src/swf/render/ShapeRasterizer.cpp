@@ -76,7 +76,10 @@ void ShapeRasterizer::render(SurfaceBlender& surface, FillStyleTable& styles) {
         if (!single_.rewind()) return;
         scanline_.reset(single_.minX(), single_.maxX());
         const FillPaint& paint = styles.paint(oneStyle_);
-        while (single_.sweep(scanline_)) blendSpans(surface, paint);
+        while (single_.sweep(scanline_)) {
+            aliasRow();
+            blendSpans(surface, paint);
+        }
         return;
     }
     if (!rasterizer_.rewind_scanlines()) return;
@@ -93,6 +96,7 @@ void ShapeRasterizer::render(SurfaceBlender& surface, FillStyleTable& styles) {
             continue;
         }
         if (!rasterizer_.sweep_scanline(scanline_, 0)) continue;
+        aliasRow();
         blendSpans(surface, styles.paint(rasterizer_.style(0)));
     }
 }
@@ -117,6 +121,7 @@ void ShapeRasterizer::blendMixedRow(SurfaceBlender& surface, FillStyleTable& sty
     for (unsigned i = 0; i < fillCount; ++i) {
         const FillPaint& paint = styles.paint(rasterizer_.style(i));
         if (!rasterizer_.sweep_scanline(scanline_, static_cast<int>(i))) continue;
+        aliasRow();
         swept = true;
         auto span = scanline_.begin();
         for (unsigned n = scanline_.num_spans(); n > 0; --n, ++span) {

@@ -14,6 +14,7 @@
 #include <span>
 #include <vector>
 
+#include "swf/render/AliasedCovers.h"
 #include "swf/render/CoverageStyles.h"
 #include "swf/render/EdgeFlattener.h"
 #include "swf/render/FillStyleTable.h"
@@ -33,6 +34,8 @@ class ShapeRasterizer {
     // work budget ran out.
     bool addFills(const Shape& shape, std::span<const ShapePath> paths, uint32_t first,
                   uint32_t count, EdgeFlattener& flattener, PixelBox clip);
+    // Off: render paints every pixel fully or not at all.
+    void setAntiAliased(bool antiAliased) { antiAliased_ = antiAliased; }
 
     // Draws what addFills gathered onto the surface; `styles` gives the paint of each style
     // number. Where fills meet on a row, their shares of each pixel are mixed first, the
@@ -53,6 +56,9 @@ class ShapeRasterizer {
     }
 
   private:
+    void aliasRow() {
+        if (!antiAliased_) aliasCovers(scanline_);
+    }
     // Feeds the edges of `paths` that bound one of this pass's fills through moveTo/lineTo,
     // telling setStyles the style numbers on each path's sides first.
     template <class StyleOf, class SetStyles, class MoveTo, class LineTo>
@@ -68,6 +74,7 @@ class ShapeRasterizer {
     // side, which is how most shapes are drawn.
     OneFillRasterizer single_;
     bool oneFill_ = false;
+    bool antiAliased_ = true;
     unsigned oneStyle_ = 0;
     agg::scanline_u8 scanline_;
     agg::span_allocator<agg::gray8> graySpans_;

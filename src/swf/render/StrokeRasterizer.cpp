@@ -48,6 +48,7 @@ void StrokeRasterizer::render(SurfaceBlender& surface, const FillPaint& paint) {
     if (!rasterizer_.rewind_scanlines()) return;
     scanline_.reset(rasterizer_.min_x(), rasterizer_.max_x());
     while (rasterizer_.sweep_scanline(scanline_)) {
+        if (!antiAliased_) aliasCovers(scanline_);
         auto span = scanline_.begin();
         for (unsigned n = scanline_.num_spans(); n > 0; --n, ++span)
             surface.blend(span->x, scanline_.y(), static_cast<unsigned>(span->len), span->covers,

@@ -6,6 +6,7 @@
 #include <agg_rasterizer_scanline_aa.h>
 #include <agg_scanline_u.h>
 
+#include "swf/render/AliasedCovers.h"
 #include "swf/render/EdgeFlattener.h"
 #include "swf/render/FillPaint.h"
 #include "swf/render/StrokeBuilder.h"
@@ -23,6 +24,9 @@ class StrokeRasterizer {
     bool addStroke(StrokeBuilder& outline, const LineStyle& style, double width, PixelBox clip,
                    WorkBudget& budget);
 
+    // Off: render paints every pixel fully or not at all.
+    void setAntiAliased(bool antiAliased) { antiAliased_ = antiAliased; }
+
     // Draws what addStroke gathered onto the surface in the paint's colours.
     void render(SurfaceBlender& surface, const FillPaint& paint);
 
@@ -32,6 +36,7 @@ class StrokeRasterizer {
 
     agg::rasterizer_scanline_aa<agg::rasterizer_sl_clip_dbl> rasterizer_;
     agg::scanline_u8 scanline_;
+    bool antiAliased_ = true;
 };
 
 }  // namespace swf
