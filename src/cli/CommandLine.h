@@ -1,8 +1,12 @@
 #pragma once
 // The command-line program: parses the command word and hands the rest to its command.
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "swf/render/RenderQuality.h"
 
 namespace cli {
 
@@ -16,5 +20,8 @@ int RunAviCommand(const std::vector<std::string>& args);
 int RunWavCommand(const std::vector<std::string>& args);
 int RunPngCommand(const std::vector<std::string>& args);
 int RunTgaCommand(const std::vector<std::string>& args);
+
+// The value of --render-quality: low, medium, high or best; nothing for anything else.
+std::optional<swf::RenderQuality> ParseRenderQuality(std::string_view text);
 
 }  // namespace cli

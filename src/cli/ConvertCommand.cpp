@@ -41,12 +41,14 @@ constexpr const char* kAviUsage =
     "                     [--codec FOURCC] [--quality N] [--keyframes N] [--data-rate KB]\n"
     "                     [--audio none|movie|FILE.wav] [--format 44100:16:2] [--split-mb N] "
     "[--play]\n"
-    "                     [--input FILE.json] [--autoplay]\n";
+    "                     [--input FILE.json] [--autoplay] [--render-quality "
+    "low|medium|high|best]\n";
 constexpr const char* kImageUsage =
     "usage: kinetrope png|tga MOVIE.swf -o OUT.png [--start N] [--end N] [--mode "
     "normal|frame|skip]\n"
     "                         [--size WxH] [--stretch] [--depth 24|32] [--input FILE.json] "
-    "[--autoplay]\n";
+    "[--autoplay]\n"
+    "                         [--render-quality low|medium|high|best]\n";
 constexpr const char* kWavUsage =
     "usage: kinetrope wav MOVIE.swf -o OUT.wav [--start N] [--end N] [--mode normal|frame|skip]\n"
     "                     [--format 44100:16:2] [--input FILE.json] [--autoplay]\n";
@@ -79,6 +81,7 @@ struct ConvertOptions {
     // Scripted mouse and keyboard, and playing on past a movie that waits for a click.
     std::optional<InputScript> input;
     bool autoplay = false;
+    swf::RenderQuality quality = swf::RenderQuality::High;
 };
 
 // The folder an output would go into, when it is not an existing folder.
@@ -178,6 +181,10 @@ bool ApplyOption(ConvertOptions& options, const std::string& name, const std::st
     } else if (name == "--size" && command != Command::Wav) {
         options.size = ParseSize(value);
         if (!options.size) return invalid("WIDTHxHEIGHT in pixels, 1 to 16384 each");
+    } else if (name == "--render-quality" && command != Command::Wav) {
+        const auto quality = ParseRenderQuality(value);
+        if (!quality) return invalid("low, medium, high or best");
+        options.quality = *quality;
     } else if (name == "--depth" && command != Command::Wav) {
         if (value != "24" && value != "32") return invalid("24 or 32");
         options.depth = value == "24" ? settings::kColorDepthRgb : settings::kColorDepthRgba;
@@ -304,9 +311,11 @@ int Conclude(const CliConversionHost& host, int32_t result, const std::string& w
     return 0;
 }
 
-// Every run of the movie (the recording phase's and the frames') gets the same input.
+// Every run of the movie (the recording phase's and the frames') gets the same input and
+// drawing quality.
 void PrepareInput(CliConversionHost& host, const ConvertOptions& options) {
     host.Control().SetAutoplay(options.autoplay);
+    host.Control().SetRenderQuality(options.quality);
     if (options.input) host.Control().SetScriptedInput(options.input->Frames());
 }
 

@@ -1,5 +1,5 @@
 // kinetrope snapshot MOVIE.swf --frames N [--trace FILE] [--capture K=FILE.png ...]
-//                    [--input FILE] [--autoplay]
+//                    [--input FILE] [--autoplay] [--render-quality low|medium|high|best]
 // Plays a movie headless: it shows its first frame on loading, then one tick per further
 // frame with a clock that advances by exactly one frame interval per tick, until N frames
 // have been shown or the movie asks to quit. Scripted input of a frame is delivered once the
@@ -25,9 +25,12 @@ namespace {
 constexpr const char* kSnapshotUsage =
     "usage: kinetrope snapshot MOVIE.swf --frames N [--trace FILE] [--capture K=FILE.png ...]\n"
     "                          [--input FILE] [--autoplay]\n"
+    "                          [--render-quality low|medium|high|best]\n"
     "  K is a frame number from 1, or 'last'\n"
     "  --input FILE  a JSON list of mouse and keyboard events; {\"type\": \"Wait\"} ends a frame's\n"
-    "  --autoplay    play on when the movie stands stopped waiting for a click\n";
+    "  --autoplay    play on when the movie stands stopped waiting for a click\n"
+    "  --render-quality  low draws without anti-aliasing or bitmap smoothing; medium\n"
+    "                anti-aliases; high (the default) and best also smooth bitmaps\n";
 
 struct SnapshotOptions {
     std::string movie;
@@ -37,6 +40,7 @@ struct SnapshotOptions {
     std::vector<std::string> lastCaptures;
     std::optional<std::string> inputPath;
     bool autoplay = false;
+    swf::RenderQuality quality = swf::RenderQuality::High;
 };
 
 std::optional<long> ParseCount(const std::string& text) {
@@ -56,7 +60,7 @@ std::optional<SnapshotOptions> ParseOptions(const std::vector<std::string>& args
         if (arg == "--autoplay") {
             options.autoplay = true;
         } else if (arg == "--frames" || arg == "--trace" || arg == "--capture" ||
-                   arg == "--input") {
+                   arg == "--input" || arg == "--render-quality") {
             if (!hasValue) {
                 error = arg + " needs a value";
                 return std::nullopt;
@@ -73,6 +77,13 @@ std::optional<SnapshotOptions> ParseOptions(const std::vector<std::string>& args
                 options.tracePath = value;
             } else if (arg == "--input") {
                 options.inputPath = value;
+            } else if (arg == "--render-quality") {
+                auto quality = ParseRenderQuality(value);
+                if (!quality) {
+                    error = "--render-quality needs low, medium, high or best";
+                    return std::nullopt;
+                }
+                options.quality = *quality;
             } else {
                 size_t equals = value.find('=');
                 if (equals == std::string::npos || equals + 1 == value.size()) {
@@ -173,6 +184,7 @@ int RunSnapshotCommand(const std::vector<std::string>& args) {
         if (trace.is_open()) trace << line << '\n';
     });
     player.SetAutoplay(options->autoplay);
+    player.SetRenderQuality(options->quality);
     if (input) player.SetScriptedInput(input->Frames());
     if (!player.LoadMovie(options->movie)) {
         std::fprintf(stderr, "kinetrope: cannot play %s: %s\n", options->movie.c_str(),

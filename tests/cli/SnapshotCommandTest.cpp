@@ -157,4 +157,29 @@ TEST_F(SnapshotCommand, BadArgumentsAreUsageErrors) {
     EXPECT_EQ(Run({"--frames", "2"}), 2);
 }
 
+// The option reaches the player: the movie reads it back as _quality.
+TEST_F(SnapshotCommand, RenderQualityIsThePlayersQuality) {
+    st::SwfWriter movie;
+    movie.frameSizePixels(16, 16);
+    movie.doAction(st::ActionBuilder().pushString("").pushInteger(19).getProperty().trace())
+        .showFrame();
+    std::string path = scratch_.File("quality.swf");
+    movie.writeFile(path);
+    std::string trace = scratch_.File("quality.txt");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"low", "LOW\n"}, {"medium", "MEDIUM\n"}, {"best", "BEST\n"}};
+    for (const auto& [option, traced] : cases) {
+        ASSERT_EQ(Run({path, "--frames", "1", "--trace", trace, "--render-quality", option}), 0)
+            << err_;
+        std::vector<uint8_t> text = ReadAll(trace);
+        EXPECT_EQ(std::string(text.begin(), text.end()), traced);
+    }
+    EXPECT_EQ(Run({path, "--frames", "1", "--render-quality", "ultra"}), 2);
+    EXPECT_NE(err_.find("--render-quality needs low, medium, high or best"), std::string::npos);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(cli::RunSnapshotCommand({"--help"}), 0);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("--render-quality low|medium|high|best"),
+              std::string::npos);
+}
+
 }  // namespace
