@@ -136,7 +136,7 @@ TEST(TextFieldTest, LaysOutWithTheEmbeddedFontInsideTheGutter) {
     EXPECT_EQ(field.lines(dictionary).size(), 1u);
 }
 
-TEST(TextFieldTest, WrapsOnlyMultilineFields) {
+TEST(TextFieldTest, WrapsWhetherMultilineOrNot) {
     swf::Dictionary dictionary;
     dictionary.add(squareFont(1));
     // 50 px for text: "abc abc" does not fit (the font has no space glyph, so spaces take no room).
@@ -149,7 +149,12 @@ TEST(TextFieldTest, WrapsOnlyMultilineFields) {
                              .useOutlines = true};
     EXPECT_EQ(TextField(parseField(layout)).lines(dictionary).size(), 3u);
     layout.multiline = false;
+    EXPECT_EQ(TextField(parseField(layout)).lines(dictionary).size(), 3u);
+    layout.wordWrap = false;
     EXPECT_EQ(TextField(parseField(layout)).lines(dictionary).size(), 1u);
+    // Every newline breaks the line, even in a single-line field; "\r\n" is two.
+    layout.text = "a\r\nb\nc";
+    EXPECT_EQ(TextField(parseField(layout)).lines(dictionary).size(), 4u);
 }
 
 TEST(TextFieldTest, DeviceFontsStandInWithoutOutlines) {

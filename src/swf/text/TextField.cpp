@@ -75,15 +75,10 @@ Rgba rgbOf(uint32_t color) {
                 static_cast<uint8_t>(color), 255};
 }
 
-// Newlines are kept as carriage returns, as the player stores them.
+// Newlines are kept as carriage returns, as the player stores them; "\r\n" is two.
 std::u32string normalizeBreaks(std::u32string text) {
-    std::u32string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-        out.push_back(text[i] == '\n' ? U'\r' : text[i]);
-    }
-    return out;
+    std::replace(text.begin(), text.end(), U'\n', U'\r');
+    return text;
 }
 
 const char* alignName(TextAlign align) {
@@ -536,8 +531,8 @@ TextLayoutStyle TextField::layoutStyle() const {
         for (double stop : *f.tabStops) style.tabStops.push_back(twips(stop));
     std::sort(style.tabStops.begin(), style.tabStops.end());
     style.align = f.align.value_or(TextAlign::Left);
-    // A single-line field never wraps.
-    style.wordWrap = settings_.wordWrap && settings_.multiline;
+    // Word wrap does not need multiline: that only lets typed and HTML breaks in.
+    style.wordWrap = settings_.wordWrap;
     return style;
 }
 
