@@ -21,6 +21,8 @@ class ActionRunner {
     virtual void runInitActions(std::span<const uint8_t> code, MovieClip& root) = 0;
     // A clip event (ClipEventFlag) of an object: its onClipEvent handlers and event method.
     virtual void runClipEvent(DisplayObject& object, uint32_t event) = 0;
+    // True when the object's unload event would run a handler or an onUnload method.
+    virtual bool hasUnloadHandler(DisplayObject& object) = 0;
     // A timeline or script placed `object` (named, in its list) before its first frame is built.
     virtual void objectPlaced(DisplayObject& object) = 0;
     // A mouse or keyboard event of the host, its position in stage twips: the objects under

@@ -651,8 +651,9 @@ void Activation::push(std::span<const uint8_t> data) {
 void Activation::gotoFrame(MovieClip* clip, const Value& frame, bool play, int sceneBias) {
     if (!clip) return;
     int target = -1;
-    if (frame.isString()) {
-        std::string text = frame.asString();
+    // Anything but a number is a frame's text: undefined and false name labels.
+    if (!frame.isNumber()) {
+        std::string text = machine_.toString(frame);
         std::string_view label = text;
         MovieClip* owner = clip;
         size_t colon = text.rfind(':');
@@ -666,8 +667,8 @@ void Activation::gotoFrame(MovieClip* clip, const Value& frame, bool play, int s
         if (!std::isnan(n))
             target = static_cast<int32_t>(static_cast<uint32_t>(toInt32(n)) - 1u +
                                           static_cast<uint32_t>(sceneBias));
-        else
-            target = owner->timeline().findLabel(label);
+        else if ((target = owner->timeline().findLabel(label)) >= 0)
+            target += sceneBias;  // a label counts from its scene's start too
         clip = owner;
     } else {
         double n = machine_.toNumber(frame);

@@ -371,9 +371,11 @@ void installPlacementAccessors(Machine& m, Object* proto) {
 
 int frameIndex(Machine& m, MovieClip& clip, const Value& frame) {
     double n = 0;
-    if (frame.isString()) {
-        n = stringToNumber(frame.asString(), m.swfVersion());
-        if (std::isnan(n)) return clip.timeline().findLabel(frame.asString());
+    // Anything but a number is a frame's text (an object's through its toString).
+    if (!frame.isNumber()) {
+        std::string text = m.toString(frame);
+        n = stringToNumber(text, m.swfVersion());
+        if (std::isnan(n)) return clip.timeline().findLabel(text);
     } else {
         n = m.toNumber(frame);
         if (std::isnan(n)) return -1;

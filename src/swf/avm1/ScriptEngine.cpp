@@ -114,6 +114,17 @@ void ScriptEngine::runClipEvent(DisplayObject& object, uint32_t event) {
     machine_.callEventMethod(object, method);
 }
 
+bool ScriptEngine::hasUnloadHandler(DisplayObject& object) {
+    if (const auto* handlers = object.clipActions())
+        for (const ClipActionRecord& record : *handlers)
+            if (record.events & kClipUnload) return true;
+    // Looked up without running getters: the answer must not have effects.
+    Object* o = object.scriptObject();
+    for (int depth = 0; o && depth < Machine::kMaxPrototypeChain; ++depth, o = o->proto())
+        if (Property* p = o->findOwn("onUnload")) return p->isVirtual() || p->value.isObject();
+    return false;
+}
+
 void ScriptEngine::runHandlers(DisplayObject& object, uint32_t event) {
     const auto* handlers = object.clipActions();
     MovieClip* clip = object.asMovieClip();

@@ -23,6 +23,7 @@ class ScriptEngine : public ActionRunner {
     void runFrameActions(std::span<const uint8_t> code, MovieClip& clip) override;
     void runInitActions(std::span<const uint8_t> code, MovieClip& root) override;
     void runClipEvent(DisplayObject& object, uint32_t event) override;
+    bool hasUnloadHandler(DisplayObject& object) override;
     void objectPlaced(DisplayObject& object) override;
     void handleInput(const InputEvent& event) override { input_.handle(event); }
     bool timersPending() const override { return !machine_.timers().empty(); }

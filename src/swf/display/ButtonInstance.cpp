@@ -30,7 +30,6 @@ ButtonInstance::ButtonInstance(MovieContext& context, std::shared_ptr<const Butt
         if (!(record.states & ButtonRecord::HitTest)) continue;
         if (auto object = makeRecord(record)) hitArea_.place(std::move(object));
     }
-    showRecords();
 }
 
 std::shared_ptr<DisplayObject> ButtonInstance::makeRecord(const ButtonRecord& record) {
@@ -82,6 +81,7 @@ void ButtonInstance::showRecords() {
         if (state_.at(depth)) continue;
         auto object = makeRecord(*record);
         if (!object) continue;
+        object->takeDefaultName();
         MovieClip* clip = object->asMovieClip();
         state_.place(std::move(object));
         if (clip) clip->enterFirstFrame();

@@ -20,6 +20,8 @@ class ButtonInstance : public DisplayObject {
     bool isButton() const override { return true; }
     ButtonInstance* asButton() override { return this; }
 
+    // Shows the up state, once the button is placed and named: its clips are named after it.
+    void start() { showRecords(); }
     const ButtonCharacter& button() const { return *button_; }
     State state() const { return state_kind_; }
     // Shows the records of `state`; those it shares with the state shown stay as they are.

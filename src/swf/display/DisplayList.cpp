@@ -22,8 +22,18 @@ void DisplayList::place(std::shared_ptr<DisplayObject> object) {
 void DisplayList::remove(int depth) {
     auto it = objects_.find(depth);
     if (it == objects_.end()) return;
-    it->second->detach();
+    std::shared_ptr<DisplayObject> object = std::move(it->second);
     objects_.erase(it);
+    // One with unload handlers to run goes below every depth in use (the player's -32769 less
+    // its script depth), where scripts still find it, until the next frame takes it out.
+    if (object->startUnload()) {
+        object->setDepth(-1 - depth);
+        auto& slot = objects_[object->depth()];
+        if (slot) slot->detach();
+        slot = std::move(object);
+        return;
+    }
+    object->detach();
 }
 
 void DisplayList::swap(int depthA, int depthB) {

@@ -9,6 +9,9 @@
 
 namespace swf {
 
+// The timeline's depths lie below this one; scripts count their depth 0 from here.
+constexpr int kFirstScriptDepth = 16384;
+
 class DisplayList {
   public:
     explicit DisplayList(DisplayObject* owner) : owner_(owner) {}
@@ -19,6 +22,8 @@ class DisplayList {
     std::shared_ptr<DisplayObject> at(int depth) const;
     // Puts the object at its depth, replacing (and detaching) whatever was there.
     void place(std::shared_ptr<DisplayObject> object);
+    // Takes the object at `depth` out; one whose unload handlers are to run stays until the
+    // next frame at a negative depth.
     void remove(int depth);
     // Exchanges what stands at two depths (either may be empty); the moved objects are the
     // scripts' from then on, no longer the timeline's.

@@ -24,6 +24,15 @@ void DisplayObject::detach() {
     removed_ = true;
 }
 
+void DisplayObject::takeDefaultName() {
+    if (name_.empty() && (asMovieClip() || isButton() || isEditText()))
+        name_ = "instance" + std::to_string(context_.nextInstanceNumber());
+}
+
+bool DisplayObject::startUnload() {
+    return parent_ && context_.startUnload(*this);
+}
+
 bool DisplayObject::onStage() const {
     const DisplayObject* object = this;
     while (object->parent_) {
@@ -88,9 +97,8 @@ Rect unionBounds(const Rect& a, const Rect& b) {
 }
 
 void DisplayObject::applyPlacement(const PlaceObject& p, bool resetAbsent) {
-    if ((p.matrix || resetAbsent) && !(scriptMoved_ && !resetAbsent))
-        matrix_ = p.matrix.value_or(Matrix{});
-    if ((p.colorTransform || resetAbsent) && !(scriptMoved_ && !resetAbsent))
+    if ((p.matrix || resetAbsent) && !scriptMoved_) matrix_ = p.matrix.value_or(Matrix{});
+    if ((p.colorTransform || resetAbsent) && !scriptMoved_)
         colorTransform_ = p.colorTransform.value_or(ColorTransform{});
     if (p.ratio || resetAbsent) ratio_ = p.ratio.value_or(0);
     if (p.name || resetAbsent) name_ = p.name.value_or(std::string());

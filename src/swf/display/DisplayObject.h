@@ -46,6 +46,8 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     void setRatio(uint16_t ratio) { ratio_ = ratio; }
     const std::string& name() const { return name_; }
     void setName(std::string name) { name_ = std::move(name); }
+    // Unnamed clips, buttons and text fields get the player's next default name ("instance1").
+    void takeDefaultName();
     uint16_t clipDepth() const { return clipDepth_; }
     bool visible() const { return visible_; }
     void setVisible(bool visible) { visible_ = visible; }
@@ -65,6 +67,10 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
 
     bool placedByTimeline() const { return placedByTimeline_; }
     void setPlacedByTimeline(bool placed) { placedByTimeline_ = placed; }
+    // Made by a script (attachMovie, duplicateMovieClip, ...): a rewind never keeps it in the
+    // timeline's depths.
+    bool madeByScript() const { return madeByScript_; }
+    void setMadeByScript() { madeByScript_ = true; }
     uint64_t bornTick() const { return bornTick_; }
 
     DisplayObject* parent() const { return parent_; }
@@ -109,6 +115,10 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     // Set once its unload event is queued, so that it never has two.
     bool unloadQueued() const { return unloadQueued_; }
     void setUnloadQueued() { unloadQueued_ = true; }
+    // Queues the unload events of the object and everything in it, as it leaves its list.
+    // True when one of them has handlers: it then stays, below the timeline's depths, until
+    // the next frame.
+    bool startUnload();
     // The onClipEvent handlers of its placement (owned by the movie's timeline), if any.
     const std::vector<ClipActionRecord>* clipActions() const { return clipActions_.get(); }
     const std::shared_ptr<const std::vector<ClipActionRecord>>& sharedClipActions() const {
@@ -140,6 +150,7 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     std::vector<uint8_t> filters_;
     std::optional<std::vector<SurfaceFilter>> scriptFilters_;
     bool placedByTimeline_ = false;
+    bool madeByScript_ = false;
     uint64_t bornTick_ = 0;
     DisplayObject* parent_ = nullptr;
     bool removed_ = false;

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <map>
-#include <set>
 
 #include "swf/action/ActionRunner.h"
 #include "swf/bitmap/BitmapCharacter.h"
 #include "swf/character/SpriteCharacter.h"
+#include "swf/display/ButtonInstance.h"
 #include "swf/display/ClipEvent.h"
 #include "swf/display/DisplayObjectFactory.h"
 #include "swf/display/MovieContext.h"
@@ -98,10 +98,7 @@ void MovieClip::instantiate(const PlaceObject& state, const DisplayObject* repla
     object->setDepth(state.depth);
     object->applyPlacement(state, replaced == nullptr);
     object->setPlacedByTimeline(true);
-    // Unnamed clips, buttons and text fields get the player's default names.
-    if (object->name().empty() &&
-        (object->asMovieClip() || object->isButton() || object->isEditText()))
-        object->setName("instance" + std::to_string(context().nextInstanceNumber()));
+    object->takeDefaultName();
     if (state.clipActions) object->setClipActions(state.clipActions);
     placeAndStart(std::move(object), false);
 }
@@ -112,10 +109,15 @@ void MovieClip::placeAndStart(std::shared_ptr<DisplayObject> object, bool byScri
     // and constructor run ahead of the frame actions (at once when a script made it, which
     // runs them itself), its load event before its first frame's actions.
     context().objectPlaced(*object);
-    if (!byScript) context().queueConstruct(object);
+    if (byScript)
+        object->setMadeByScript();
+    else
+        context().queueConstruct(object);
     if (MovieClip* clip = object->asMovieClip()) {
         context().queueEvent(object, kClipLoad);
         clip->enterFirstFrame();
+    } else if (ButtonInstance* button = object->asButton()) {
+        button->start();
     }
 }
 
@@ -135,7 +137,16 @@ void MovieClip::place(const PlaceObject& p) {
     // What a script made or moved to this depth is no longer the timeline's to move.
     if (!existing->placedByTimeline()) return;
     if (p.characterId && static_cast<int>(*p.characterId) != existing->characterId()) {
-        instantiate(p, existing.get());
+        // A clip stays itself and only moves; anything else takes the new character. Either
+        // way the object keeps its name.
+        PlaceObject change = p;
+        change.name.reset();
+        if (existing->asMovieClip()) {
+            existing->applyPlacement(change, false);
+        } else {
+            change.name = existing->name();
+            instantiate(change, existing.get());
+        }
         return;
     }
     existing->applyPlacement(p, false);
@@ -195,31 +206,40 @@ void MovieClip::rebuildTo(int frame) {
             }
         }
     }
-    // An object stays when the timeline puts the same character at its depth with the same
-    // ratio (the authoring tools' mark of one placement); anything else is placed anew.
-    std::set<int> kept;
+    // Only the timeline's depths are rebuilt; what waits for its unload event and what stands
+    // at the scripts' depths stay. There, what a script made goes; a timeline object stays
+    // when the timeline has a placement at its depth with its ratio (the authoring tools'
+    // mark of one placement; a clip stays whatever the character), keeping its name, and
+    // takes that placement unless a script took it over. Anything else is placed anew.
     for (const auto& object : displayList_.snapshot()) {
-        if (!object->placedByTimeline()) continue;
-        auto it = wanted.find(object->depth());
-        if (it != wanted.end() && it->second.characterId &&
-            static_cast<int>(*it->second.characterId) == object->characterId() &&
-            it->second.ratio.value_or(0) == object->ratio()) {
-            object->applyPlacement(it->second, true);
-            kept.insert(object->depth());
-        } else {
-            displayList_.remove(object->depth());
+        int depth = object->depth();
+        if (depth < 0 || depth >= kFirstScriptDepth) continue;
+        auto it = wanted.find(depth);
+        if (object->madeByScript() || it == wanted.end() ||
+            it->second.ratio.value_or(0) != object->ratio() ||
+            (!object->asMovieClip() &&
+             it->second.characterId.value_or(0) != object->characterId())) {
+            displayList_.remove(depth);
+        } else if (object->placedByTimeline()) {
+            PlaceObject state = it->second;
+            state.name = object->name();
+            object->applyPlacement(state, true);
         }
     }
     for (const auto& [depth, state] : wanted)
-        if (!kept.count(depth) && !displayList_.at(depth)) instantiate(state, nullptr);
+        if (!displayList_.at(depth)) instantiate(state, nullptr);
     currentFrame_ = frame;
 }
 
 void MovieClip::gotoFrame(int frame) {
-    frame = std::clamp(frame, 0, timeline_->playableFrames() - 1);
+    // Past the end the playhead stops on the last frame, which it passes over: its actions
+    // do not run.
+    int last = timeline_->playableFrames() - 1;
+    bool reached = frame <= last;
+    frame = std::clamp(frame, 0, last);
     if (frame == currentFrame_) return;
     if (frame > currentFrame_) {
-        for (int f = currentFrame_ + 1; f <= frame; ++f) applyFrame(f, f == frame);
+        for (int f = currentFrame_ + 1; f <= frame; ++f) applyFrame(f, reached && f == frame);
         currentFrame_ = frame;
     } else {
         rebuildTo(frame);

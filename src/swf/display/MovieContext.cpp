@@ -71,13 +71,32 @@ void MovieContext::queueEvent(const std::shared_ptr<DisplayObject>& object, uint
     actions_.push_back({QueuedAction::Kind::Event, object, nullptr, event, {}});
 }
 
-void MovieContext::objectRemoved(DisplayObject& object) {
-    if (!runner_ || object.unloadQueued()) return;
+bool MovieContext::startUnload(DisplayObject& object) {
+    if (!queueUnloads(object)) return false;
+    unloading_.push_back(object.weak_from_this());
+    return true;
+}
+
+bool MovieContext::queueUnloads(DisplayObject& object) {
+    if (!runner_ || object.unloadQueued()) return false;
     // The whole subtree unloads now, children before their parent, each once.
+    bool handled = false;
     if (DisplayList* children = object.children())
-        for (const auto& [depth, child] : children->objects()) objectRemoved(*child);
+        for (const auto& [depth, child] : children->objects()) handled |= queueUnloads(*child);
     object.setUnloadQueued();
     queueEvent(object.shared_from_this(), kClipUnload);
+    return runner_->hasUnloadHandler(object) || handled;
+}
+
+void MovieContext::finishUnloads() {
+    std::vector<std::weak_ptr<DisplayObject>> waiting;
+    waiting.swap(unloading_);
+    for (const auto& weak : waiting) {
+        auto object = weak.lock();
+        DisplayObject* parent = object ? object->parent() : nullptr;
+        DisplayList* list = parent ? parent->children() : nullptr;
+        if (list && list->at(object->depth()) == object) list->remove(object->depth());
+    }
 }
 
 void MovieContext::objectPlaced(DisplayObject& object) {

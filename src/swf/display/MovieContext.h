@@ -90,7 +90,13 @@ class MovieContext {
     ActionRunner* runner() const { return runner_; }
     void setRunner(ActionRunner* runner) { runner_ = runner; }
     // Called by display lists: the object left the stage (unload events).
-    void objectRemoved(DisplayObject& object);
+    void objectRemoved(DisplayObject& object) { queueUnloads(object); }
+    // The object is about to leave its list: the unload events of its subtree are queued,
+    // children first. True when one of them has handlers to run: the object then stays in
+    // its list until the next frame's finishUnloads.
+    bool startUnload(DisplayObject& object);
+    // Takes the objects that waited for their unload handlers out of their lists.
+    void finishUnloads();
     // Called once an object is placed and named: its script side is set up.
     void objectPlaced(DisplayObject& object);
     // True once the init actions of this main-timeline frame were queued.
@@ -146,6 +152,8 @@ class MovieContext {
     bool quitRequested() const { return quitRequested_; }
 
   private:
+    bool queueUnloads(DisplayObject& object);
+
     std::shared_ptr<const SwfMovie> movie_;
     uint64_t tick_ = 0;
     size_t liveObjects_ = 0;
@@ -165,6 +173,7 @@ class MovieContext {
     ContentLoader* loader_ = nullptr;
     SoundMixer* soundMixer_ = nullptr;
     std::vector<std::shared_ptr<const void>> retained_;
+    std::vector<std::weak_ptr<DisplayObject>> unloading_;
     bool quitRequested_ = false;
     InputState input_;
 };

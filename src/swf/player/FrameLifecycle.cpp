@@ -17,11 +17,12 @@ void FrameLifecycle::start() {
 
 void FrameLifecycle::tick() {
     context_.nextTick();
+    context_.finishUnloads();
     // Newest clips first, a clip's children before the clip: each gets its enterFrame event,
     // then its timeline moves on (queueing that frame's actions).
     for (const auto& clip : context_.clipsNewestFirst()) {
         if (clip->bornTick() == context_.tick() || clip->contentLoadedAt(context_.tick()) ||
-            !clip->onStage())
+            !clip->onStage() || clip->unloadQueued())
             continue;
         context_.queueEvent(clip, kClipEnterFrame);
         clip->advance();
@@ -75,11 +76,15 @@ void FrameLifecycle::drain(size_t& budget) {
                     runner_.runInitActions(*next.code, *root);
                 break;
             case QueuedAction::Kind::Frame:
-                if (MovieClip* clip = next.object->asMovieClip(); clip && clip->onStage())
+                if (MovieClip* clip = next.object->asMovieClip();
+                    clip && clip->onStage() && !clip->unloadQueued())
                     runner_.runFrameActions(*next.code, *clip);
                 break;
-            case QueuedAction::Kind::Construct:
             case QueuedAction::Kind::Event:
+                // Once unloaded, an object has no other events.
+                if (next.event != kClipUnload && next.object->unloadQueued()) break;
+                [[fallthrough]];
+            case QueuedAction::Kind::Construct:
                 runner_.runClipEvent(*next.object, next.event);
                 break;
             case QueuedAction::Kind::Callback:

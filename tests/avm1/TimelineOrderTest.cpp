@@ -1,0 +1,120 @@
+// The timeline as scripts see it across frames: removed clips and their unload handlers,
+// gotos that rebuild the display list, gotos past the end or to labels, and the default names
+// of a button's clips. The expected lines are what the original player prints.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "avm1/ScriptRun.h"
+#include "support/ButtonBuilder.h"
+#include "support/ClipAction.h"
+#include "support/SwfWriter.h"
+
+namespace {
+
+namespace st = swftest;
+using avm1test::Joined;
+using avm1test::RunMovie;
+
+st::ActionBuilder code(const char* source) {
+    return st::ActionBuilder::assemble(source);
+}
+
+// A one-frame sprite (id 1) whose frame runs `script`.
+st::SwfWriter withSprite(const char* script = "") {
+    st::SwfWriter sprite;
+    sprite.doAction(code(script)).showFrame();
+    st::SwfWriter movie;
+    movie.version(8).defineSprite(1, sprite);
+    return movie;
+}
+
+const char* kTypeOfC = R"(push "c"; getVariable; typeOf; trace)";
+
+// Clip "c" at depth 1 in frame 1, removed in frame 2; frames 2 and 3 trace typeof c.
+st::SwfWriter removedInFrameTwo(std::vector<st::ClipAction> handlers) {
+    st::SwfWriter movie = withSprite();
+    movie.placeObject2({.depth = 1, .character = 1, .name = "c", .clipActions = handlers})
+        .showFrame();
+    movie.removeObject2(1).doAction(code(kTypeOfC)).showFrame();
+    movie.doAction(code(kTypeOfC)).doAction(code("stop")).showFrame();
+    return movie;
+}
+
+struct Case {
+    const char* name;
+    int frames;
+    std::function<st::SwfWriter()> movie;
+    const char* expected;  // trace lines joined with '\n'
+};
+
+TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
+    const Case cases[] = {
+        {"a clip with an unload handler waits below the timeline's depths until the next frame", 3,
+         [] {
+             return removedInFrameTwo({{st::kClipUnload, 0, code(R"(
+                 push "unload"; trace
+                 push 0, "this"; getVariable; push "getDepth"; callMethod; trace)")}});
+         },
+         "unload\n-16386\nmovieclip\nundefined"},
+        {"a clip without one goes at once", 3, [] { return removedInFrameTwo({}); },
+         "undefined\nundefined"},
+        {"a rewind keeps timeline clips, drops what scripts made at the timeline's depths", 2,
+         [] {
+             st::SwfWriter movie = withSprite();
+             movie.placeObject2({.depth = 1, .character = 1, .name = "a"});
+             movie.doAction(code(R"(
+                 push "low"; getVariable; typeOf; trace
+                 push "high"; getVariable; typeOf; trace
+                 push "a"; getVariable; push "v"; getMember; trace)"));
+             movie.showFrame();
+             movie.doAction(code(R"(
+                 push "a"; getVariable; push "v", "kept"; setMember
+                 push -100, "low", 2, "_root"; getVariable; push "createEmptyMovieClip"
+                 callMethod; pop
+                 push 5, "high", 2, "_root"; getVariable; push "createEmptyMovieClip"
+                 callMethod; pop
+                 gotoFrame 0)"));
+             return movie.showFrame();
+         },
+         "undefined\nundefined\nundefined\nundefined\nmovieclip\nkept"},
+        {"a goto past the end stops on the last frame without running it", 2,
+         [] {
+             st::SwfWriter movie;
+             movie.version(8);
+             movie.doAction(code(R"(
+                 push 99; gotoFrame2 stop
+                 push "", 4; getProperty; trace)"));
+             movie.showFrame().doAction(code(R"(push "last"; trace)")).showFrame();
+             return movie;
+         },
+         "2"},
+        {"gotoAndStop takes anything but a number as a label's text", 1,
+         [] {
+             st::SwfWriter movie;
+             movie.version(8);
+             movie.doAction(code(R"(
+                 push undefined; gotoFrame2 stop
+                 push "", 4; getProperty; trace)"));
+             movie.showFrame().showFrame();
+             movie.frameLabel("undefined").doAction(code(R"(push "labelled"; trace)"));
+             return movie.showFrame();
+         },
+         "3\nlabelled"},
+        {"a button's clips are named after the button", 1,
+         [] {
+             st::SwfWriter movie = withSprite(R"(push "this"; getVariable; trace)");
+             st::ButtonBuilder button;
+             button.add({.states = st::kButtonUp, .character = 1});
+             movie.defineButton2(2, button).place(2, 1);
+             return movie.showFrame();
+         },
+         "_level0.instance1.instance2"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Joined(RunMovie(c.movie(), c.frames)), c.expected) << c.name;
+}
+
+}  // namespace
