@@ -365,4 +365,30 @@ TEST(MovieClipClass, ATimelineNoLongerMovesWhatAScriptRecoloured) {
         EXPECT_EQ(Joined(RunMovie(movedOnFrameTwo(c.script), 2)), c.expected) << c.name;
 }
 
+// "holder" runs `setup` on frame 1; its own timeline defines whereIsRoot(), which answers the
+// _root it was preloaded with; frame 2 traces what it answers.
+st::SwfWriter rootPreloaded(std::string_view setup) {
+    st::SwfWriter movie;
+    movie.version(8);
+    st::SwfWriter holder;
+    holder.doAction(st::ActionBuilder::assemble(
+        R"(function2 "whereIsRoot" () flags=preloadRoot { push r:1; return })"));
+    holder.showFrame();
+    movie.defineSprite(1, holder);
+    movie.placeObject2({.depth = 1, .character = 1, .name = "holder"});
+    movie.doAction(st::ActionBuilder::assemble(setup)).showFrame();
+    movie.doAction(st::ActionBuilder::assemble(call("holder", "whereIsRoot") + "trace\nstop"))
+        .showFrame();
+    return movie;
+}
+
+TEST(MovieClipClass, APreloadedRootIsTheOneTheFunctionsClipSees) {
+    const Case cases[] = {
+        {"the main timeline", 8, "", "_level0"},
+        {"a clip with _lockroot", 8, set("holder", "_lockroot", "true"), "_level0.holder"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Joined(RunMovie(rootPreloaded(c.script), 2)), c.expected) << c.name;
+}
+
 }  // namespace

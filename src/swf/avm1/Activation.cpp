@@ -261,8 +261,9 @@ Value Activation::callFunction(Machine& machine, Function& function, Object* sel
         preload(kPreloadSuper,
                 (def.flags & kSuppressSuper) ? Value() : Value(static_cast<Object*>(super)));
         a.thisHidden_ = def.flags & (kPreloadThis | kSuppressThis);
-        MovieClip* root = machine.context().root();
-        preload(kPreloadRoot, root ? Value(machine.stageObject(*root)) : Value());
+        // The _root the function's clip sees, a locked root or its level's included.
+        Object* root = rootFor(machine, machine.displayObjectOf(Value(base)));
+        preload(kPreloadRoot, root ? Value(root) : Value());
         // A timeline without a parent takes no register: _global moves up into it.
         if (def.flags & kPreloadParent) {
             // The clip's real parent: a variable named _parent does not count.
