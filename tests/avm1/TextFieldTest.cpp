@@ -54,6 +54,10 @@ TEST(TextFieldClass, MatchesThePlayer) {
              show("tf._width") + show("tf._height") + set("tf", "_width", "2.1") +
              set("tf", "_y", "3.94") + show("tf._width") + show("tf._y"),
          "_level0.t\n2\n3\n2\n3\n2.1\n3.9"},
+        {"_width goes to the field's own box, which its scale then stretches", 8,
+         field() + set("tf", "_xscale", "200") + set("tf", "_width", "20") + show("tf._width") +
+             show("tf._xscale"),
+         "40\n200"},
         {"before version 8 createTextField answers nothing", 7,
          field() + show("tf") + show("_root.t._name"), "undefined\nt"},
         {"text keeps line breaks as carriage returns", 8,

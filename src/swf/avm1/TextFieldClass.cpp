@@ -666,11 +666,8 @@ bool setTextFieldExtent(Machine& m, DisplayObject& object, std::string_view name
     double n = m.toNumber(value);
     if (std::isnan(n)) return true;
     auto& field = static_cast<EditTextInstance&>(object);
-    // The size is in the parent's pixels: the field's own scale divides it out.
-    const Matrix& matrix = object.matrix();
-    const double scale = width ? std::hypot(matrix.a, matrix.b) : std::hypot(matrix.c, matrix.d);
-    if (scale == 0) return true;
-    const double twips = std::clamp(n * kTwips / scale, -1e9, 1e9);
+    // The size goes to the field's own box: a scaled field shows it scaled.
+    const double twips = std::clamp(n * kTwips, -1e9, 1e9);
     Rect& bounds = field.field().settings().bounds;
     bounds = field.field().box(field.dictionary());
     if (width)
