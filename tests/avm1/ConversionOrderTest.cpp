@@ -1,5 +1,5 @@
 // Conversions of objects to numbers and text (which method runs, how often and in which
-// order), __resolve, and `var` with paths: traces the original player prints.
+// order), __resolve and super, and `var` with paths: traces the original player prints.
 
 #include <gtest/gtest.h>
 
@@ -55,6 +55,21 @@ const std::vector<avm1test::ScriptCase> kCases = {
         push "addProperty"; callMethod; pop
         push "q"; getVariable; push "w"; getMember; trace)",
      "p:x\np:y\nundefined\nundefined"},
+    {"super passes a clip in the chain by, and super() looks past __resolve", 7,
+     R"(push "o", 0; initObject; setVariable
+        push "o"; getVariable; push "__proto__"; push "_root"; getVariable; setMember
+        push "_root"; getVariable; push "f"; function () { push "root f"; return }; setMember
+        push "o"; getVariable; push "g"
+        function () { push 0, "super"; getVariable; push "f"; callMethod; return }; setMember
+        push 0, "o"; getVariable; push "g"; callMethod; trace
+        push "P", "__resolve"
+        function (n) { push "resolved"; trace; push "Object"; getVariable; return }
+        push 1; initObject; setVariable
+        push "q", "__proto__"; push "P"; getVariable; push 1; initObject; setVariable
+        push "q"; getVariable; push "h"
+        function () { push 0, "super"; getVariable; push undefined; callMethod; return }; setMember
+        push 0, "q"; getVariable; push "h"; callMethod; trace)",
+     "undefined\nundefined"},
     {"isNaN of nothing is true; of undefined it follows the version", 6,
      R"(push 0, "isNaN"; callFunction; trace
         push undefined, 1, "isNaN"; callFunction; trace)",

@@ -116,7 +116,7 @@ std::string Machine::toString(const Value& v) {
     Object* object = v.asObject();
     if (object->asStageObject()) return toString(toPrimitive(v, Hint::String));
     const char* typeName = object->asFunction() ? "[type Function]" : "[type Object]";
-    Value method = conversionMethod(object, "toString");
+    Value method = methodPastResolve(object, "toString");
     if (method.isUndefined()) return typeName;
     // A toString that gives back anything but text leaves the object's type name.
     Value text = call(method, object, {});
@@ -133,14 +133,13 @@ double Machine::toNumber(const Value& v) {
     Object* object = v.asObject();
     double notNumber = swfVersion_ < 5 ? 0 : NAN;
     if (object->asStageObject()) return notNumber;
-    Value method = conversionMethod(object, "valueOf");
+    Value method = methodPastResolve(object, "valueOf");
     if (method.isUndefined()) return toNumber(Value());
     Value result = call(method, object, {});
     return result.isObject() ? notNumber : toNumber(result);
 }
 
-Value Machine::conversionMethod(Object* object, std::string_view name) {
-    // Conversions look past __resolve.
+Value Machine::methodPastResolve(Object* object, std::string_view name) {
     Value method = getFromObject(object, object, name);
     Object* function = method.asObject();
     return function && function->asFunction() ? method : Value();
@@ -181,7 +180,7 @@ Value Machine::toPrimitive(const Value& v, Hint hint) {
     }
     // The player calls one method: valueOf for numbers, toString for text. Without it the
     // object stands for undefined; a method giving back an object leaves the object as it is.
-    Value method = conversionMethod(object, hint == Hint::String ? "toString" : "valueOf");
+    Value method = methodPastResolve(object, hint == Hint::String ? "toString" : "valueOf");
     if (method.isUndefined()) return method;
     Value result = call(method, object, {});
     return result.isObject() ? v : result;
@@ -241,7 +240,7 @@ bool Machine::equals(const Value& a, const Value& b) {
         const Value& other = a.isNullish() ? b : a;
         if (!other.isObject() || other.asObject()->asStageObject()) return false;
         return toPrimitive(other, Hint::Default).isUndefined() &&
-               conversionMethod(other.asObject(), "valueOf").isUndefined();
+               methodPastResolve(other.asObject(), "valueOf").isUndefined();
     }
     if ((a.isNumber() && b.isNumber()) || (a.isString() && b.isString()) ||
         (a.isBool() && b.isBool()) || (a.isObject() && b.isObject()))

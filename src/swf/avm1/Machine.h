@@ -107,8 +107,9 @@ class Machine {
     enum class Hint { Default, Number, String };
     Value toPrimitive(const Value& value, Hint hint = Hint::Number);
     bool isDateObject(Object* object) const;
-    // The valueOf or toString a conversion calls; undefined if it is no function.
-    Value conversionMethod(Object* object, std::string_view name);
+    // A method as conversions and super() look it up, past __resolve; undefined if it is no
+    // function.
+    Value methodPastResolve(Object* object, std::string_view name);
     // The object a value stands for (primitives boxed); null for undefined and null.
     Object* toObject(const Value& value);
     const char* typeOf(const Value& value);

@@ -5,7 +5,9 @@
 namespace swf::avm1 {
 
 Value SuperObject::callConstructor(Machine& machine, std::span<const Value> args) {
-    Value constructor = machine.get(Value(home_), "__constructor__");
+    // A clip in the chain is passed by as a primitive would be.
+    if (home_->asStageObject()) return Value();
+    Value constructor = machine.methodPastResolve(home_, "__constructor__");
     Object* above = home_->proto();
     return machine.call(constructor, self_, args, above);
 }
@@ -13,7 +15,8 @@ Value SuperObject::callConstructor(Machine& machine, std::span<const Value> args
 Value SuperObject::callMethod(Machine& machine, std::string_view name,
                               std::span<const Value> args) {
     Object* above = home_->proto();
-    if (!above) return Value();
+    // A clip in the chain is passed by as a primitive would be.
+    if (home_->asStageObject() || !above || above->asStageObject()) return Value();
     Object* holder = machine.holderOf(above, name);
     Value method = machine.get(Value(above), name);
     return machine.call(method, self_, args, holder);
