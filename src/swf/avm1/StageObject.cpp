@@ -20,15 +20,12 @@ DisplayObject* StageObject::displayObject() const {
 }
 
 DisplayObject* StageObject::mask() const {
-    auto mask = mask_.lock();
-    return mask && !mask->removed() ? mask.get() : nullptr;
+    DisplayObject* object = displayObject();
+    return object ? object->scriptMask() : nullptr;
 }
 
 void StageObject::setMask(DisplayObject* mask) {
-    if (mask)
-        mask_ = mask->weak_from_this();
-    else
-        mask_.reset();
+    if (DisplayObject* object = displayObject()) object->setScriptMask(mask);
 }
 
 const char* StageObject::typeOf() const {

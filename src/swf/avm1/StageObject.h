@@ -72,7 +72,6 @@ class StageObject : public Object {
     ScriptTransform transform_;
     bool lockRoot_ = false;
     std::optional<bool> focusRect_;
-    std::weak_ptr<DisplayObject> mask_;
     PlayerSettings settings_;  // used on the main timeline's object only
 };
 

@@ -64,6 +64,36 @@ Shape backgroundShape(const Rect& r, Rgba color) {
 
 }  // namespace
 
+DisplayObject* DisplayObject::scriptMask() const {
+    auto mask = scriptMask_.lock();
+    return mask && !mask->removed() ? mask.get() : nullptr;
+}
+
+void DisplayObject::setScriptMask(DisplayObject* mask) {
+    if (auto old = scriptMask_.lock(); old && old->masking_.lock().get() == this)
+        old->masking_.reset();
+    scriptMask_.reset();
+    if (!mask) return;
+    scriptMask_ = mask->weak_from_this();
+    mask->masking_ = weak_from_this();
+}
+
+namespace {
+
+// The matrix from the space of `object` (null: the root's) to that of its root, or nothing
+// for an object too deep to be real.
+std::optional<Matrix> spaceToRoot(const DisplayObject* object) {
+    Matrix m;
+    int steps = 0;
+    for (const DisplayObject* o = object; o && o->parent(); o = o->parent()) {
+        if (++steps > MovieContext::kMaxNesting + 2) return std::nullopt;
+        m = o->matrix() * m;
+    }
+    return m;
+}
+
+}  // namespace
+
 Rect DisplayObject::localBounds() const {
     return kNoBounds;
 }
@@ -128,6 +158,30 @@ void DisplayObject::takePlacementOf(const DisplayObject& other) {
 void DisplayObject::render(RenderContext& context, const Matrix& parentToPixels,
                            const ColorTransform& parentCxform) const {
     if (!visible_ && !context.maskPass) return;
+    // A script's mask is drawn only into the mask of the object it masks.
+    if (auto masked = masking_.lock();
+        !context.maskPass && masked && masked->scriptMask() == this && !masked->removed())
+        return;
+    DisplayObject* mask = context.maskPass ? nullptr : scriptMask();
+    for (const DisplayObject* o = this; o && mask; o = o->parent())
+        if (o == mask) mask = nullptr;  // a mask holding the object does not count
+    if (mask) {
+        // The mask lies elsewhere in the tree: from this object's parent back to the root,
+        // then down to the mask's parent.
+        std::optional<Matrix> here = spaceToRoot(parent_), there = spaceToRoot(mask->parent());
+        if (!here || !there) return;
+        context.canvas.beginMask();
+        context.maskPass = true;
+        mask->render(context, parentToPixels * here->inverted() * *there, ColorTransform{});
+        context.maskPass = false;
+        context.canvas.endMask();
+    }
+    renderUnmasked(context, parentToPixels, parentCxform);
+    if (mask) context.canvas.popMask();
+}
+
+void DisplayObject::renderUnmasked(RenderContext& context, const Matrix& parentToPixels,
+                                   const ColorTransform& parentCxform) const {
     Matrix toPixels = parentToPixels * matrix_;
     ColorTransform cxform = parentCxform * colorTransform_;
     // Masks take outlines only: no layer for them.

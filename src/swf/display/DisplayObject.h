@@ -56,6 +56,10 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     // The opaque colour filled over the object's bounds behind it, if any.
     const std::optional<Rgba>& opaqueBackground() const { return opaqueBackground_; }
     void setOpaqueBackground(std::optional<Rgba> color) { opaqueBackground_ = color; }
+    // setMask: the object whose fills limit this one's drawing (null for none, or once it
+    // left the stage). A mask set so is drawn only as a mask.
+    DisplayObject* scriptMask() const;
+    void setScriptMask(DisplayObject* mask);
     const std::vector<uint8_t>& filters() const { return filters_; }
     // The filters a script gave the object; until it does, those of the placement.
     const std::optional<std::vector<SurfaceFilter>>& scriptFilters() const {
@@ -132,6 +136,9 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
   protected:
     virtual void draw(RenderContext& context, const Matrix& toPixels,
                       const ColorTransform& cxform) const = 0;
+    // render, leaving out the object's script mask.
+    void renderUnmasked(RenderContext& context, const Matrix& parentToPixels,
+                        const ColorTransform& parentCxform) const;
     MovieContext& context() const { return context_; }
 
   private:
@@ -147,6 +154,8 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     uint8_t blendMode_ = 0;
     bool cacheAsBitmap_ = false;
     std::optional<Rgba> opaqueBackground_;
+    std::weak_ptr<DisplayObject> scriptMask_;
+    std::weak_ptr<DisplayObject> masking_;  // the object this one is the script mask of
     std::vector<uint8_t> filters_;
     std::optional<std::vector<SurfaceFilter>> scriptFilters_;
     bool placedByTimeline_ = false;
