@@ -72,11 +72,6 @@ int16_t sampleAt(const AVFrame& f, int channel, int i, int channels) {
 
 }  // namespace
 
-bool CodecDecoder::available(SoundCharacter::Format codec) {
-    const AVCodecID id = codecId(codec);
-    return id != AV_CODEC_ID_NONE && avcodec_find_decoder(id) != nullptr;
-}
-
 CodecDecoder::CodecDecoder(const SoundFormat& format) : format_(format) {
     const AVCodecID id = codecId(format.codec);
     const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);

@@ -21,9 +21,6 @@ namespace swf {
 
 class CodecDecoder {
   public:
-    // True when libavcodec has a decoder for this codec.
-    static bool available(SoundCharacter::Format codec);
-
     explicit CodecDecoder(const SoundFormat& format);
     ~CodecDecoder();
     CodecDecoder(const CodecDecoder&) = delete;

@@ -120,11 +120,8 @@ SoundMixer::SoundMixer(MovieContext& context, uint32_t rate, int channels)
 
 SoundMixer::~SoundMixer() = default;
 
-void SoundMixer::log(const std::string& line) const {
-    if (log_)
-        log_(line);
-    else
-        std::fprintf(stderr, "kinetrope: %s\n", line.c_str());
+void SoundMixer::log(const std::string& line) {
+    std::fprintf(stderr, "kinetrope: %s\n", line.c_str());
 }
 
 bool SoundMixer::takeBudget(size_t bytes, const std::string& what) {

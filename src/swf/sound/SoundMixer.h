@@ -9,7 +9,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <map>
 #include <memory>
 #include <span>
@@ -56,10 +55,6 @@ class SoundMixer {
     void mixFrame();
     // Takes interleaved samples off the queue; returns how many it had, the rest is silence.
     size_t take(std::span<int16_t> out);
-    size_t queued() const { return queue_.size(); }
-
-    // Where the mixer says why a sound is not heard (a decoder error); stderr by default.
-    void setLog(std::function<void(const std::string&)> log) { log_ = std::move(log); }
 
   private:
     struct Voice;
@@ -73,7 +68,8 @@ class SoundMixer {
     void updateStreams();
     size_t voiceCount() const;
     bool takeBudget(size_t bytes, const std::string& what);
-    void log(const std::string& line) const;
+    // Says on stderr why a sound is not heard (a decoder error, the memory limit).
+    static void log(const std::string& line);
 
     MovieContext& context_;
     uint32_t rate_;
@@ -95,7 +91,6 @@ class SoundMixer {
     std::map<const Timeline*, CachedStream> streamSounds_;
     std::deque<int16_t> queue_;
     std::vector<float> mix_;
-    std::function<void(const std::string&)> log_;
 };
 
 }  // namespace swf
