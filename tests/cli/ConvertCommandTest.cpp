@@ -11,28 +11,11 @@
 
 #include "audio/TestFiles.h"
 #include "cli/CommandLine.h"
+#include "cli/RunKinetrope.h"
 #include "resources/StringTable.h"
 #include "support/SwfWriter.h"
 
 namespace {
-
-struct CommandRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CommandRun RunKinetrope(std::vector<std::string> args) {
-    args.insert(args.begin(), "kinetrope");
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    const int status = cli::RunCommandLine(static_cast<int>(argv.size()), argv.data());
-    CommandRun run{status, testing::internal::GetCapturedStdout(),
-                   testing::internal::GetCapturedStderr()};
-    return run;
-}
 
 std::string ReadCommand(const std::string& command) {
     std::string output;
