@@ -1,8 +1,10 @@
 #pragma once
-// Runs the command line in-process with its standard output and error captured.
+// Runs the command line in-process with its standard output and error captured, and other
+// programs (ffprobe, ffmpeg) for their output.
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -24,4 +26,16 @@ inline CommandRun RunKinetrope(std::vector<std::string> args) {
     const int status = cli::RunCommandLine(static_cast<int>(argv.size()), argv.data());
     std::string out = testing::internal::GetCapturedStdout();
     return {status, std::move(out), testing::internal::GetCapturedStderr()};
+}
+
+// What a shell command prints on its standard output; empty when it cannot be started.
+inline std::string ReadCommand(const std::string& command) {
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            output.append(buffer, got);
+        pclose(pipe);
+    }
+    return output;
 }

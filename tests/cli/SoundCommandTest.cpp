@@ -17,17 +17,6 @@
 
 namespace {
 
-std::string ReadCommand(const std::string& command) {
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            output.append(buffer, got);
-        pclose(pipe);
-    }
-    return output;
-}
-
 // 16-bit little-endian stereo samples as numbers; the left channel.
 std::vector<int> LeftChannel(const std::string& bytes) {
     std::vector<int> left;
