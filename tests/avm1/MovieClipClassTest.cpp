@@ -33,19 +33,24 @@ std::string showRect(std::string_view name) {
     return show(n + ".xMin") + show(n + ".xMax") + show(n + ".yMin") + show(n + ".yMax");
 }
 
+// Character 2: a clip holding a red rectangle (character 1) of the size given in twips.
+void defineRedBox(st::SwfWriter& movie, int width, int height) {
+    st::ShapeBuilder rectangle;
+    rectangle.fill1(rectangle.addFill(st::FillStyle::solid({255, 0, 0})))
+        .rectangle(0, 0, width, height);
+    movie.defineShape(1, rectangle);
+    st::SwfWriter boxTimeline;
+    boxTimeline.place(1, 1).showFrame();
+    movie.defineSprite(2, boxTimeline);
+}
+
 // The stage: "box", a clip holding a 100 x 50 px rectangle, at (50, 50); "ring", a clip
 // holding a ring (an outer and an inner square, even-odd) at (200, 200); a named shape
 // "plain" at depth 3; the rectangle clip exported as "Box".
 st::SwfWriter stage(int version, std::string_view script) {
     st::SwfWriter movie;
     movie.version(static_cast<uint8_t>(version));
-    st::ShapeBuilder rectangle;
-    rectangle.fill1(rectangle.addFill(st::FillStyle::solid({255, 0, 0})))
-        .rectangle(0, 0, 2000, 1000);
-    movie.defineShape(1, rectangle);
-    st::SwfWriter boxTimeline;
-    boxTimeline.place(1, 1).showFrame();
-    movie.defineSprite(2, boxTimeline);
+    defineRedBox(movie, 2000, 1000);
     st::ShapeBuilder ring;
     ring.fill1(ring.addFill(st::FillStyle::solid({0, 0, 255})))
         .rectangle(0, 0, 2000, 2000)
@@ -339,13 +344,7 @@ TEST(MovieClipClass, BoundsInAnotherClipsSpaceRoundAsThePlayers) {
 st::SwfWriter movedOnFrameTwo(std::string_view script) {
     st::SwfWriter movie;
     movie.version(8);
-    st::ShapeBuilder rectangle;
-    rectangle.fill1(rectangle.addFill(st::FillStyle::solid({255, 0, 0})))
-        .rectangle(0, 0, 200, 200);
-    movie.defineShape(1, rectangle);
-    st::SwfWriter boxTimeline;
-    boxTimeline.place(1, 1).showFrame();
-    movie.defineSprite(2, boxTimeline);
+    defineRedBox(movie, 200, 200);
     movie.placeObject2({.depth = 1, .character = 2, .name = "box"});
     movie.doAction(st::ActionBuilder::assemble(script)).showFrame();
     movie.placeObject2({.depth = 1, .move = true, .matrix = st::Matrix::translation(2000, 0)});
