@@ -32,6 +32,9 @@ class ActionRunner {
     virtual bool timersPending() const = 0;
     // Between ticks: timers that are due, then housekeeping (collection).
     virtual void afterActions() = 0;
+    // After the handlers of the files that arrived at the end of a tick: text fields bound to
+    // variables show what they set before the frame is drawn.
+    virtual void afterLoads() = 0;
     // Script objects alive now (for diagnostics and the collector's tests).
     virtual size_t scriptObjectCount() const = 0;
     // Action records run since the movie started.

@@ -187,4 +187,8 @@ void ScriptEngine::afterActions() {
     machine_.startTick();
 }
 
+void ScriptEngine::afterLoads() {
+    updateBoundTextFields(machine_);
+}
+
 }  // namespace swf::avm1

@@ -28,6 +28,7 @@ class ScriptEngine : public ActionRunner {
     void handleInput(const InputEvent& event) override { input_.handle(event); }
     bool timersPending() const override { return !machine_.timers().empty(); }
     void afterActions() override;
+    void afterLoads() override;
     size_t scriptObjectCount() const override { return machine_.heap().objectCount(); }
     uint64_t actionsRun() const override { return machine_.totalActionsRun(); }
 

@@ -39,9 +39,7 @@ void FrameLifecycle::completeLoads() {
     loader->completePending();
     size_t budget = MovieContext::kMaxActionListsPerTick;
     drain(budget);
-    // The handlers may have set variables that text fields show, before the frame is drawn.
-    runner_.afterActions();
-    drain(budget);
+    runner_.afterLoads();
     context_.queueDrained();
 }
 
