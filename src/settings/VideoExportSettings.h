@@ -41,8 +41,8 @@ inline constexpr std::array<VideoContainerInfo, 5> kVideoContainers = {{
 
 struct VideoCodecInfo {
     VideoCodec codec;
-    const char* name;        // as --codec takes it
-    const char* encoders;    // FFmpeg encoder names to try, comma-separated, best first
+    const char* name;              // as --codec takes it
+    const char* encoders;          // FFmpeg encoder names to try, comma-separated, best first
     const char* pixelFormat;       // FFmpeg's name of what the encoder gets at 24 bits
     const char* alphaPixelFormat;  // at 32 bits; null when the codec has no transparency
     int32_t maxCrf;                // --crf from 0 to this; 0 when the codec takes none
@@ -62,8 +62,8 @@ inline constexpr std::array<VideoCodecInfo, 7> kVideoCodecs = {{
 
 struct AudioCodecInfo {
     AudioCodec codec;
-    const char* name;     // as --audio-codec takes it
-    const char* encoder;  // FFmpeg's
+    const char* name;         // as --audio-codec takes it
+    const char* encoder;      // FFmpeg's
     int32_t defaultBitrateK;  // 0 for the lossless ones, which take no bitrate
 };
 
@@ -116,8 +116,8 @@ void SetContainer(VideoExportSettings& settings, VideoContainer container);
 // First frame to last frame of the movie, at its own frame rate.
 void SetFrameRangeFor(VideoExportSettings& settings, const convert::MovieHeader& movie);
 
-// The first encoder of the codec that this FFmpeg has; null when it has none.
-const char* VideoEncoderName(VideoCodec codec);
+// The first encoder of the codec that this FFmpeg has; empty when it has none.
+std::string VideoEncoderName(VideoCodec codec);
 // FFmpeg's name of the pixel format the encoder is given.
 const char* PixelFormatName(const VideoExportSettings& settings);
 // The audio bitrate in kbit/s as it will be used: the setting, else the codec's default.

@@ -11,6 +11,7 @@
 #include "audio/WavFile.h"
 #include "convert/PngWriter.h"
 #include "convert/TgaWriter.h"
+#include "convert/VideoFileWriter.h"
 #include "convert/run/BatchReport.h"
 #include "convert/run/ConversionHost.h"
 #include "convert/run/FrameCapture.h"
@@ -68,6 +69,7 @@ int32_t CappedFrame(int64_t frame, int32_t end) {
 
 struct ConversionRunner::Recording {
     AviJob job;
+    std::optional<VideoJob> video;  // the run after the phase, when it makes a video file
     audio::WaveFormat format;  // the job's, normalised
     std::unique_ptr<audio::SoundRecorder> recorder;
     double movieFrameRate = 0;
@@ -384,7 +386,12 @@ std::optional<int32_t> ConversionRunner::OnRecordingTick() {
 int32_t ConversionRunner::CompleteRecording() {
     // A cancelled or failed phase ends as a failure, with the movie already stopped.
     int32_t result = EndRecordingPhase();
-    if (Succeeded(result)) result = RunAvi(phase_->job);
+    if (Succeeded(result) && phase_->video) {
+        phase_->video->settings.endFrame = phase_->job.settings.endFrame;  // after Finish
+        result = RunVideo(*phase_->video);
+    } else if (Succeeded(result)) {
+        result = RunAvi(phase_->job);
+    }
     Report(result);
     phase_.reset();
     return result;
@@ -441,6 +448,111 @@ void ConversionRunner::Report(int32_t result) {
             !batch_->HasFurtherTasks() || host_.AskYesNo(resources::kStrCancelRemainingBatchTasks);
     }
     batch_->PostNextTask(result, stopRemaining);
+}
+
+int32_t ConversionRunner::StartVideoExport(const VideoJob& job) {
+    if (job.settings.audioSource() != settings::AudioSource::RecordFromMovie) return RunVideo(job);
+    // The recording phase of an AVI with the same frames, then this run.
+    AviJob recording;
+    const settings::VideoExportSettings& video = job.settings;
+    recording.settings.startFrame = video.startFrame;
+    recording.settings.endFrame = video.endFrame;
+    recording.settings.frameRate100 = video.frameRate100;
+    recording.settings.sequenceMode = video.sequenceMode;
+    recording.settings.SetAudioSource(settings::AudioSource::RecordFromMovie);
+    recording.audioFormat = job.audioFormat;
+    recording.outputPath = job.outputPath;
+    const int32_t result = BeginRecordingPhase(recording);
+    if (Succeeded(result) && phase_) phase_->video = job;
+    return result;
+}
+
+int32_t ConversionRunner::RunVideo(const VideoJob& job) {
+    RunScope scope(runInProgress_);
+    const settings::VideoExportSettings& settings = job.settings;
+    const int32_t start = settings.startFrame, end = settings.endFrame;
+    FrameCapture& renderer = host_.Renderer();
+    ProgressDialog& progress = host_.Progress();
+    swf::Player& control = host_.Control();
+    host_.SetInterfaceEnabled(false);
+    renderer.alphaFlag = settings.colorDepth == settings::kColorDepthRgba;
+    lastVideoError_.clear();
+
+    int32_t result = kResultOk;
+    int message = 0;
+    audio::WavFile sound;
+    AviAudioSource source;
+    const bool withSound =
+        settings.audioEnabled && settings.container != settings::VideoContainer::Gif;
+    if (withSound) {
+        const bool fromFile = !settings.wavePath.empty();
+        result =
+            sound.Open(fromFile ? settings.wavePath : recordingPath_, audio::WavFile::ReadMode);
+        if (Succeeded(result) && !sound.Format()) result = kResultFail;
+        source = {&sound, fromFile ? 0 : recordedStart_,
+                  fromFile ? sound.DataSize() : recordedEnd_};
+    }
+
+    VideoFileWriter writer;
+    bool cancelled = false;
+    int64_t frame = start;
+    if (Succeeded(result) && !LoadSilentCopy()) {
+        message = resources::kStrFileOpenError;
+        result = kResultFail;
+    }
+    if (Succeeded(result)) {
+        StartProgress(progress, resources::kStrConvertingToAvi, resources::kStrCreatingVideo, start,
+                      end);
+        VideoFileSpec spec;
+        spec.path = job.outputPath;
+        spec.formatName = settings::InfoOf(settings.container).formatName;
+        spec.videoEncoder = settings::VideoEncoderName(settings.videoCodec);
+        spec.pixelFormat = settings::PixelFormatName(settings);
+        spec.width = control.ViewWidth();
+        spec.height = control.ViewHeight();
+        spec.frameRate100 = settings.frameRate100;
+        spec.crf = settings.crf;
+        spec.preset = settings.preset;
+        if (withSound) {
+            spec.audioEncoder = settings::InfoOf(settings.audioCodec).encoder;
+            spec.audioBitrateK = settings::AudioBitrateK(settings);
+        }
+        lastVideoError_ = writer.Open(spec, withSound ? &source : nullptr);
+        if (!lastVideoError_.empty()) {
+            result = kResultFail;
+        } else {
+            control.Play();
+            const FrameLoopEnd loop =
+                RunFrames(settings.sequenceMode, start, end, resources::kStrCreatingVideo,
+                          [&](const FrameBuffer& image) {
+                              lastVideoError_ = writer.WriteFrame(image);
+                              return lastVideoError_.empty() ? AviResult{}
+                                                             : AviResult{kResultFail, 0};
+                          });
+            result = loop.written.code;
+            message = loop.written.messageId;
+            frame = loop.frame;
+        }
+        progress.Close();
+        cancelled = progress.cancelled();
+    }
+    lastFrameReached_ = CappedFrame(frame, end);
+    if (cancelled) {
+        result = kResultAbort;
+    } else if (Succeeded(result)) {
+        // A file that cannot be finished is a failure even when every frame went in.
+        lastVideoError_ = writer.Close();
+        if (!lastVideoError_.empty()) result = kResultFail;
+    }
+    writer.Discard();
+    sound.Close();
+    std::remove(recordingPath_.c_str());
+
+    renderer.alphaFlag = false;
+    ReloadWorkingMovie();
+    host_.SetInterfaceEnabled(true);
+    ShowPending(message);
+    return result;
 }
 
 }  // namespace convert

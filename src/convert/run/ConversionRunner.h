@@ -18,6 +18,7 @@
 #include "settings/AviExportSettings.h"
 #include "settings/ImageSequenceSettings.h"
 #include "settings/OutputKind.h"
+#include "settings/VideoExportSettings.h"
 
 namespace audio {
 class SoundRecorder;
@@ -34,6 +35,13 @@ struct AviJob {
     settings::AviExportSettings settings;
     audio::WaveFormat audioFormat;  // of the recording
     CompressorSettings compressor;
+    std::string outputPath;
+};
+
+// Everything a video file export (MP4, MKV, WebM, MOV, GIF) reads.
+struct VideoJob {
+    settings::VideoExportSettings settings;
+    audio::WaveFormat audioFormat;  // of the recording of the movie's sound
     std::string outputPath;
 };
 
@@ -60,6 +68,10 @@ class ConversionRunner {
     int32_t StartAviExport(const AviJob& job);
     int32_t RunAvi(const AviJob& job);
     int32_t BeginRecordingPhase(const AviJob& job);
+    // A video file as its settings choose, the movie's own sound recorded first as for AVI.
+    // A failure's message is lastVideoError() (or, for the run's own failures, shown).
+    int32_t StartVideoExport(const VideoJob& job);
+    int32_t RunVideo(const VideoJob& job);
     // A clock tick while recording. Returns the result of the export when this tick ended
     // it (the recording phase and the AVI run after it), nothing while it goes on.
     std::optional<int32_t> OnRecordingTick();
@@ -71,6 +83,8 @@ class ConversionRunner {
     int32_t lastFrameReached() const { return lastFrameReached_; }
     // The files the last AVI run left: 1, or the number of parts after a split.
     int lastAviFileCount() const { return lastAviFileCount_; }
+    // Why the last video run failed, when the video writer said; empty otherwise.
+    const std::string& lastVideoError() const { return lastVideoError_; }
 
   private:
     struct Recording;
@@ -107,6 +121,7 @@ class ConversionRunner {
     bool recording_ = false;
     int32_t lastFrameReached_ = -1;
     int lastAviFileCount_ = 0;
+    std::string lastVideoError_;
 
     // The sound the next AVI run takes from the recording: byte offsets into its data.
     uint64_t recordedStart_ = 0;

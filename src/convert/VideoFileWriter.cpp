@@ -1,0 +1,606 @@
+#include "convert/VideoFileWriter.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <system_error>
+#include <tuple>
+#include <vector>
+
+#include "convert/GifPalette.h"
+#include "convert/TempFile.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/audio_fifo.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+namespace convert {
+namespace {
+
+constexpr uint16_t kWaveFormatFloat = 3;
+constexpr uint16_t kWaveFormatExtensible = 0xFFFE;
+// Sound is read and converted this many samples at a time.
+constexpr int kAudioChunk = 4096;
+
+std::string ErrorText(int error) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(error, text, sizeof text);
+    return text;
+}
+
+// FFmpeg's informational chatter would fill a terminal; errors still come through.
+void QuietenFfmpeg() {
+    if (av_log_get_level() == AV_LOG_INFO) av_log_set_level(AV_LOG_ERROR);
+}
+
+// The sample format of a WAV file's PCM data as swresample reads it; 24-bit samples are
+// widened to 32 bits first.
+AVSampleFormat InputSampleFormat(const audio::WaveFormat& format) {
+    const bool floating = format.formatTag == kWaveFormatFloat;
+    if (format.formatTag != audio::kWaveFormatPcm && !floating &&
+        format.formatTag != kWaveFormatExtensible)
+        return AV_SAMPLE_FMT_NONE;
+    switch (format.bitsPerSample) {
+        case 8:
+            return floating ? AV_SAMPLE_FMT_NONE : AV_SAMPLE_FMT_U8;
+        case 16:
+            return floating ? AV_SAMPLE_FMT_NONE : AV_SAMPLE_FMT_S16;
+        case 24:
+            return floating ? AV_SAMPLE_FMT_NONE : AV_SAMPLE_FMT_S32;
+        case 32:
+            return floating ? AV_SAMPLE_FMT_FLT : AV_SAMPLE_FMT_S32;
+        default:
+            return AV_SAMPLE_FMT_NONE;
+    }
+}
+
+// Samples from 0 to the end of `frames` frames at this rate.
+int64_t SamplesUpTo(int64_t frames, int64_t sampleRate, int32_t frameRate100) {
+    return frames * sampleRate * 100 / frameRate100;
+}
+
+}  // namespace
+
+struct VideoFileWriter::State {
+    VideoFileSpec spec;
+    std::filesystem::path scratch;
+    AVFormatContext* format = nullptr;
+    bool fileOpen = false;
+    AVPacket* packet = nullptr;
+
+    AVCodecContext* video = nullptr;
+    AVStream* videoStream = nullptr;
+    AVFrame* picture = nullptr;
+    SwsContext* scaler = nullptr;
+    int32_t codedWidth = 0;
+    int32_t codedHeight = 0;
+    int bytesPerPixel = 3;
+    std::vector<uint8_t> padded;  // a frame with its edge repeated, top-down
+
+    // GIF: frames as tightly packed top-down BGR rows in a temporary file.
+    bool gif = false;
+    std::string spoolPath;
+    FILE* spool = nullptr;
+    GifPalette palette;
+    std::vector<uint8_t> row;
+
+    AVCodecContext* audio = nullptr;
+    AVStream* audioStream = nullptr;
+    SwrContext* resampler = nullptr;
+    AVAudioFifo* fifo = nullptr;
+    AVFrame* sound = nullptr;
+    int frameSize = 0;
+    audio::WavFile* wav = nullptr;
+    audio::WaveFormat input;
+    uint64_t wavLeft = 0;  // bytes of the source range not yet read
+    int64_t inputSamples = 0;
+    int64_t queuedSamples = 0;
+    int64_t encodedSamples = 0;
+    std::vector<uint8_t> readBuffer;
+    std::vector<int32_t> widened;
+
+    ~State() {
+        sws_freeContext(scaler);
+        av_frame_free(&picture);
+        av_frame_free(&sound);
+        avcodec_free_context(&video);
+        avcodec_free_context(&audio);
+        swr_free(&resampler);
+        if (fifo) av_audio_fifo_free(fifo);
+        av_packet_free(&packet);
+        if (format) {
+            if (fileOpen) avio_closep(&format->pb);
+            avformat_free_context(format);
+        }
+        if (spool) std::fclose(spool);
+        if (!spoolPath.empty()) std::remove(spoolPath.c_str());
+    }
+};
+
+VideoFileWriter::VideoFileWriter() = default;
+
+VideoFileWriter::~VideoFileWriter() {
+    Discard();
+}
+
+bool VideoFileWriter::HasEncoder(const std::string& name) {
+    return avcodec_find_encoder_by_name(name.c_str()) != nullptr;
+}
+
+bool VideoFileWriter::ContainerHolds(const std::string& formatName,
+                                     const std::string& encoderName) {
+    const AVOutputFormat* muxer = av_guess_format(formatName.c_str(), nullptr, nullptr);
+    const AVCodec* encoder = avcodec_find_encoder_by_name(encoderName.c_str());
+    if (!muxer || !encoder) return false;
+    return avformat_query_codec(muxer, encoder->id, FF_COMPLIANCE_NORMAL) != 0;
+}
+
+std::pair<int32_t, int32_t> VideoFileWriter::CodedSize(const std::string& pixelFormat,
+                                                       int32_t width, int32_t height) {
+    const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(av_get_pix_fmt(pixelFormat.c_str()));
+    if (!descriptor) return {width, height};
+    const auto even = [](int32_t side) { return side + (side & 1); };
+    return {descriptor->log2_chroma_w ? even(width) : width,
+            descriptor->log2_chroma_h ? even(height) : height};
+}
+
+std::string VideoFileWriter::Fail(const std::string& what, int error) {
+    if (error == AVERROR(ENOSPC))
+        return "the disk is full: could not write " + state_->spec.path.string();
+    return what + ": " + ErrorText(error);
+}
+
+std::string VideoFileWriter::Open(const VideoFileSpec& spec, const AviAudioSource* audio) {
+    Discard();
+    QuietenFfmpeg();
+    std::string failed = Start(spec, audio);
+    if (!failed.empty()) Discard();
+    return failed;
+}
+
+std::string VideoFileWriter::Start(const VideoFileSpec& spec, const AviAudioSource* audio) {
+    state_ = std::make_unique<State>();
+    State& s = *state_;
+    s.spec = spec;
+    framesWritten_ = 0;
+    if (spec.width < 1 || spec.height < 1 || spec.width > FrameBuffer::kMaxSide ||
+        spec.height > FrameBuffer::kMaxSide || spec.frameRate100 <= 0)
+        return "no frames of that size or rate can be written";
+
+    const AVOutputFormat* muxer = av_guess_format(spec.formatName.c_str(), nullptr, nullptr);
+    if (!muxer) return "this FFmpeg cannot write " + spec.formatName + " files";
+    s.scratch = spec.path;
+    s.scratch += ".partial";
+    if (avformat_alloc_output_context2(&s.format, muxer, nullptr, s.scratch.c_str()) < 0)
+        return "out of memory";
+    s.packet = av_packet_alloc();
+
+    // The video encoder, with the options it is asked for; one it does not take is refused.
+    const AVCodec* encoder = avcodec_find_encoder_by_name(spec.videoEncoder.c_str());
+    const AVPixelFormat pixelFormat = av_get_pix_fmt(spec.pixelFormat.c_str());
+    if (!encoder || pixelFormat == AV_PIX_FMT_NONE)
+        return "this FFmpeg has no " + spec.videoEncoder + " encoder";
+    s.gif = encoder->id == AV_CODEC_ID_GIF;
+    s.video = avcodec_alloc_context3(encoder);
+    s.picture = av_frame_alloc();
+    if (!s.packet || !s.video || !s.picture) return "out of memory";
+    std::tie(s.codedWidth, s.codedHeight) = CodedSize(spec.pixelFormat, spec.width, spec.height);
+    s.video->width = s.codedWidth;
+    s.video->height = s.codedHeight;
+    s.video->pix_fmt = pixelFormat;
+    s.video->framerate = {spec.frameRate100, 100};
+    // A GIF counts time in hundredths of a second; other files count frames.
+    s.video->time_base = s.gif ? AVRational{1, 100} : AVRational{100, spec.frameRate100};
+    av_reduce(&s.video->time_base.num, &s.video->time_base.den, s.video->time_base.num,
+              s.video->time_base.den, 1 << 30);
+    s.video->sample_aspect_ratio = {1, 1};
+    const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(pixelFormat);
+    if (descriptor && !(descriptor->flags & AV_PIX_FMT_FLAG_RGB) && !s.gif) {
+        // swscale's conversion: BT.601 coefficients, limited range.
+        s.video->colorspace = AVCOL_SPC_SMPTE170M;
+        s.video->color_range = AVCOL_RANGE_MPEG;
+    }
+    if (muxer->flags & AVFMT_GLOBALHEADER) s.video->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    const bool quickTime = spec.formatName == "mp4" || spec.formatName == "mov";
+    if (encoder->id == AV_CODEC_ID_HEVC && quickTime)
+        s.video->codec_tag = MKTAG('h', 'v', 'c', '1');
+
+    AVDictionary* options = nullptr;
+    const std::string name = spec.videoEncoder;
+    const bool vpx = name == "libvpx-vp9", aom = name == "libaom-av1";
+    int32_t crf = spec.crf;
+    // Without a quality these two aim at a low bitrate; constant quality suits cartoons.
+    if (crf < 0 && vpx) crf = 31;
+    if (crf < 0 && aom) crf = 32;
+    if (crf >= 0) av_dict_set_int(&options, "crf", crf, 0);
+    if (vpx || aom) {
+        av_dict_set(&options, "b", "0", 0);
+        av_dict_set(&options, "row-mt", "1", 0);
+        if (spec.preset.empty()) av_dict_set(&options, "cpu-used", aom ? "6" : "4", 0);
+    }
+    if (!spec.preset.empty())
+        av_dict_set(&options, vpx ? "deadline" : "preset", spec.preset.c_str(), 0);
+    if (name == "libx265") av_dict_set(&options, "x265-params", "log-level=error", 0);
+    if (name == "prores_ks")
+        av_dict_set(&options, "profile", pixelFormat == AV_PIX_FMT_YUVA444P10LE ? "4444" : "hq", 0);
+    int error = avcodec_open2(s.video, encoder, &options);
+    const AVDictionaryEntry* unused = av_dict_get(options, "", nullptr, AV_DICT_IGNORE_SUFFIX);
+    const std::string unusedName = unused ? unused->key : "";
+    av_dict_free(&options);
+    if (error < 0) {
+        const std::string asked =
+            std::string(spec.preset.empty() ? "" : " --preset " + spec.preset) +
+            (spec.crf >= 0 ? " --crf " + std::to_string(spec.crf) : "");
+        return "could not start the " + name + " encoder" + (asked.empty() ? "" : " with" + asked) +
+               ": " + ErrorText(error);
+    }
+    if (unusedName == "crf" || unusedName == "preset" || unusedName == "deadline")
+        return name + " takes no --" + (unusedName == "crf" ? "crf" : "preset");
+    s.videoStream = avformat_new_stream(s.format, nullptr);
+    if (!s.videoStream || avcodec_parameters_from_context(s.videoStream->codecpar, s.video) < 0)
+        return "out of memory";
+    s.videoStream->time_base = s.video->time_base;
+    s.videoStream->avg_frame_rate = s.video->framerate;
+    s.picture->format = pixelFormat;
+    s.picture->width = s.codedWidth;
+    s.picture->height = s.codedHeight;
+    if (av_frame_get_buffer(s.picture, 0) < 0) return "out of memory";
+
+    if (audio && audio->file && !spec.audioEncoder.empty()) {
+        if (std::string refused = OpenAudio(*audio); !refused.empty()) return refused;
+    }
+
+    // Only now is anything put on disk.
+    if (s.gif) {
+        s.spoolPath = MakeTempFileName();
+        s.spool = s.spoolPath.empty() ? nullptr : std::fopen(s.spoolPath.c_str(), "w+b");
+        if (!s.spool) return "could not make a temporary file for the GIF's frames";
+    }
+    if (!(muxer->flags & AVFMT_NOFILE)) {
+        error = avio_open(&s.format->pb, s.scratch.c_str(), AVIO_FLAG_WRITE);
+        if (error < 0) return Fail("could not create " + s.scratch.string(), error);
+        s.fileOpen = true;
+    }
+    AVDictionary* muxerOptions = nullptr;
+    if (spec.formatName == "mp4") av_dict_set(&muxerOptions, "movflags", "+faststart", 0);
+    error = avformat_write_header(s.format, &muxerOptions);
+    av_dict_free(&muxerOptions);
+    if (error < 0) return Fail("could not start " + spec.path.string(), error);
+    return {};
+}
+
+std::string VideoFileWriter::OpenAudio(const AviAudioSource& source) {
+    State& s = *state_;
+    const audio::WaveFormat* format = source.file->Format();
+    const AVSampleFormat inputFormat = format ? InputSampleFormat(*format) : AV_SAMPLE_FMT_NONE;
+    if (inputFormat == AV_SAMPLE_FMT_NONE || format->channels < 1 || format->samplesPerSec < 1 ||
+        format->blockAlign != format->channels * format->bitsPerSample / 8)
+        return "the sound is not PCM that can be converted";
+    s.input = *format;
+    const AVCodec* encoder = avcodec_find_encoder_by_name(s.spec.audioEncoder.c_str());
+    if (!encoder) return "this FFmpeg has no " + s.spec.audioEncoder + " encoder";
+    s.audio = avcodec_alloc_context3(encoder);
+    s.sound = av_frame_alloc();
+    if (!s.audio || !s.sound) return "out of memory";
+
+    // The WAV file's rate when the encoder takes it, else 48 kHz, else the encoder's first.
+    int rate = static_cast<int>(format->samplesPerSec);
+    if (const int* rates = encoder->supported_samplerates) {
+        bool taken = false, has48k = false;
+        for (const int* r = rates; *r; ++r) {
+            taken = taken || *r == rate;
+            has48k = has48k || *r == 48000;
+        }
+        if (!taken) rate = has48k ? 48000 : rates[0];
+    }
+    s.audio->sample_rate = rate;
+    s.audio->sample_fmt = encoder->sample_fmts ? encoder->sample_fmts[0] : AV_SAMPLE_FMT_S16;
+    av_channel_layout_default(&s.audio->ch_layout, std::min<int>(format->channels, 2));
+    s.audio->time_base = {1, rate};
+    if (s.spec.audioBitrateK > 0) s.audio->bit_rate = int64_t{s.spec.audioBitrateK} * 1000;
+    if (s.format->oformat->flags & AVFMT_GLOBALHEADER)
+        s.audio->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (const int error = avcodec_open2(s.audio, encoder, nullptr); error < 0)
+        return "could not start the " + s.spec.audioEncoder + " encoder: " + ErrorText(error);
+    s.frameSize = s.audio->frame_size > 0 ? s.audio->frame_size : 1024;
+
+    AVChannelLayout inputLayout{};
+    av_channel_layout_default(&inputLayout, format->channels);
+    const int made = swr_alloc_set_opts2(&s.resampler, &s.audio->ch_layout, s.audio->sample_fmt,
+                                         rate, &inputLayout, inputFormat,
+                                         static_cast<int>(format->samplesPerSec), 0, nullptr);
+    av_channel_layout_uninit(&inputLayout);
+    if (made < 0 || swr_init(s.resampler) < 0)
+        return "the sound cannot be converted to " + s.spec.audioEncoder;
+    s.fifo =
+        av_audio_fifo_alloc(s.audio->sample_fmt, s.audio->ch_layout.nb_channels, s.frameSize * 2);
+    s.audioStream = avformat_new_stream(s.format, nullptr);
+    if (!s.fifo || !s.audioStream ||
+        avcodec_parameters_from_context(s.audioStream->codecpar, s.audio) < 0)
+        return "out of memory";
+    s.audioStream->time_base = s.audio->time_base;
+
+    s.wav = source.file;
+    s.wavLeft = source.endOffset > source.startOffset ? source.endOffset - source.startOffset : 0;
+    if (source.startOffset != 0 &&
+        s.wav->Seek(static_cast<int64_t>(source.startOffset), SEEK_CUR) < 0)
+        s.wavLeft = 0;
+    return {};
+}
+
+std::string VideoFileWriter::WriteFrame(const FrameBuffer& frame) {
+    if (!state_ || !state_->format) return "the video file is not open";
+    State& s = *state_;
+    const BitmapInfoHeader& header = frame.header();
+    if (frame.empty() || header.width != s.spec.width || std::abs(header.height) != s.spec.height ||
+        (header.bitCount != 24 && header.bitCount != 32))
+        return "a frame does not have the video's size";
+    s.bytesPerPixel = header.bitCount / 8;
+    const size_t stride = frame.stride();
+    const uint8_t* top = frame.pixels().data() + stride * static_cast<size_t>(s.spec.height - 1);
+    const int width = s.spec.width, height = s.spec.height;
+
+    if (s.gif) {
+        // Kept as blue, green, red rows until the palette is known.
+        s.row.resize(static_cast<size_t>(width) * 3);
+        for (int y = 0; y < height; ++y) {
+            const uint8_t* from = top - stride * static_cast<size_t>(y);
+            for (int x = 0; x < width; ++x)
+                std::memcpy(&s.row[static_cast<size_t>(x) * 3],
+                            from + static_cast<size_t>(x) * s.bytesPerPixel, 3);
+            s.palette.Add(s.row.data(), static_cast<size_t>(width));
+            if (std::fwrite(s.row.data(), 1, s.row.size(), s.spool) != s.row.size())
+                return errno == ENOSPC ? "the disk is full: the GIF's frames do not fit in the "
+                                         "temporary folder"
+                                       : "could not keep the GIF's frames in a temporary file";
+        }
+        ++framesWritten_;
+        return {};
+    }
+
+    const AVPixelFormat source = s.bytesPerPixel == 4 ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24;
+    const uint8_t* planes[1] = {top};
+    int lines[1] = {-static_cast<int>(stride)};
+    if (s.codedWidth != width || s.codedHeight != height) {
+        // The last column and row repeated up to the even size the pixel format needs.
+        const size_t rowBytes = static_cast<size_t>(s.codedWidth) * s.bytesPerPixel;
+        s.padded.resize(rowBytes * static_cast<size_t>(s.codedHeight));
+        for (int y = 0; y < s.codedHeight; ++y) {
+            const uint8_t* from = top - stride * static_cast<size_t>(std::min(y, height - 1));
+            uint8_t* to = s.padded.data() + rowBytes * static_cast<size_t>(y);
+            std::memcpy(to, from, static_cast<size_t>(width) * s.bytesPerPixel);
+            for (int x = width; x < s.codedWidth; ++x)
+                std::memcpy(to + static_cast<size_t>(x) * s.bytesPerPixel,
+                            from + static_cast<size_t>(width - 1) * s.bytesPerPixel,
+                            static_cast<size_t>(s.bytesPerPixel));
+        }
+        planes[0] = s.padded.data();
+        lines[0] = static_cast<int>(rowBytes);
+    }
+    s.scaler = sws_getCachedContext(s.scaler, s.codedWidth, s.codedHeight, source, s.codedWidth,
+                                    s.codedHeight, s.video->pix_fmt, SWS_BICUBIC | SWS_ACCURATE_RND,
+                                    nullptr, nullptr, nullptr);
+    if (!s.scaler || av_frame_make_writable(s.picture) < 0) return "out of memory";
+    sws_scale(s.scaler, planes, lines, 0, s.codedHeight, s.picture->data, s.picture->linesize);
+    s.picture->pts = framesWritten_;
+    if (std::string failed = EncodeVideo(false); !failed.empty()) return failed;
+    ++framesWritten_;
+    return WriteAudioUpTo(framesWritten_);
+}
+
+std::string VideoFileWriter::WritePackets(AVCodecContext* codec, AVStream* stream) {
+    State& s = *state_;
+    for (;;) {
+        int error = avcodec_receive_packet(codec, s.packet);
+        if (error == AVERROR(EAGAIN) || error == AVERROR_EOF) return {};
+        if (error < 0)
+            return Fail("the " + std::string(codec->codec->name) + " encoder failed", error);
+        av_packet_rescale_ts(s.packet, codec->time_base, stream->time_base);
+        s.packet->stream_index = stream->index;
+        error = av_interleaved_write_frame(s.format, s.packet);
+        if (error < 0) return Fail("could not write " + s.spec.path.string(), error);
+    }
+}
+
+std::string VideoFileWriter::EncodeVideo(bool flush) {
+    State& s = *state_;
+    const int error = avcodec_send_frame(s.video, flush ? nullptr : s.picture);
+    if (error < 0) return Fail("the " + s.spec.videoEncoder + " encoder failed", error);
+    return WritePackets(s.video, s.videoStream);
+}
+
+std::string VideoFileWriter::QueueSound(const uint8_t* const* input, int count) {
+    State& s = *state_;
+    const int room = swr_get_out_samples(s.resampler, count);
+    if (room < 0) return "the sound cannot be converted";
+    uint8_t** converted = nullptr;
+    if (av_samples_alloc_array_and_samples(&converted, nullptr, s.audio->ch_layout.nb_channels,
+                                           std::max(room, 1), s.audio->sample_fmt, 0) < 0)
+        return "out of memory";
+    const int made = swr_convert(s.resampler, converted, std::max(room, 1),
+                                 const_cast<const uint8_t**>(input), count);
+    // Never more sound than the frames so far last.
+    const int64_t limit = SamplesUpTo(framesWritten_, s.audio->sample_rate, s.spec.frameRate100);
+    const int64_t kept = std::clamp<int64_t>(limit - s.queuedSamples, 0, std::max(made, 0));
+    int written = kept > 0 ? av_audio_fifo_write(s.fifo, reinterpret_cast<void**>(converted),
+                                                 static_cast<int>(kept))
+                           : 0;
+    av_freep(&converted[0]);
+    av_freep(&converted);
+    if (made < 0 || written < 0) return "the sound cannot be converted";
+    s.queuedSamples += written;
+    return EncodeAudio(false);
+}
+
+std::string VideoFileWriter::WriteAudioUpTo(int64_t frames) {
+    State& s = *state_;
+    if (!s.audio) return {};
+    const int64_t wanted = SamplesUpTo(frames, s.input.samplesPerSec, s.spec.frameRate100);
+    const size_t block = s.input.blockAlign;
+    while (s.inputSamples < wanted) {
+        const int count = static_cast<int>(std::min<int64_t>(wanted - s.inputSamples, kAudioChunk));
+        s.readBuffer.assign(block * static_cast<size_t>(count),
+                            s.input.bitsPerSample == 8 ? 0x80 : 0);  // silence
+        // Past the end of the sound, silence; the read's shortfall stays silent too.
+        const uint32_t take =
+            static_cast<uint32_t>(std::min<uint64_t>(s.wavLeft, s.readBuffer.size()));
+        uint32_t got = 0;
+        if (take > 0 && Failed(s.wav->Read(s.readBuffer.data(), take, &got))) got = 0;
+        s.wavLeft = got < take ? 0 : s.wavLeft - got;
+        if (got % block != 0 || got < take)
+            std::fill(s.readBuffer.begin() + got / block * block, s.readBuffer.end(),
+                      s.input.bitsPerSample == 8 ? 0x80 : 0);
+        const uint8_t* planes[1] = {s.readBuffer.data()};
+        if (s.input.bitsPerSample == 24) {
+            s.widened.resize(static_cast<size_t>(count) * s.input.channels);
+            for (size_t i = 0; i < s.widened.size(); ++i) {
+                const uint8_t* b = &s.readBuffer[i * 3];
+                s.widened[i] = static_cast<int32_t>(uint32_t{b[0]} << 8 | uint32_t{b[1]} << 16 |
+                                                    uint32_t{b[2]} << 24);
+            }
+            planes[0] = reinterpret_cast<const uint8_t*>(s.widened.data());
+        }
+        s.inputSamples += count;
+        if (std::string failed = QueueSound(planes, count); !failed.empty()) return failed;
+    }
+    return {};
+}
+
+std::string VideoFileWriter::EncodeAudio(bool flush) {
+    State& s = *state_;
+    while (av_audio_fifo_size(s.fifo) >= s.frameSize || (flush && av_audio_fifo_size(s.fifo) > 0)) {
+        const int count = std::min(av_audio_fifo_size(s.fifo), s.frameSize);
+        av_frame_unref(s.sound);
+        s.sound->nb_samples = count;
+        s.sound->format = s.audio->sample_fmt;
+        s.sound->sample_rate = s.audio->sample_rate;
+        if (av_channel_layout_copy(&s.sound->ch_layout, &s.audio->ch_layout) < 0 ||
+            av_frame_get_buffer(s.sound, 0) < 0)
+            return "out of memory";
+        if (av_audio_fifo_read(s.fifo, reinterpret_cast<void**>(s.sound->data), count) != count)
+            return "the sound cannot be converted";
+        s.sound->pts = s.encodedSamples;
+        s.encodedSamples += count;
+        const int error = avcodec_send_frame(s.audio, s.sound);
+        if (error < 0) return Fail("the " + s.spec.audioEncoder + " encoder failed", error);
+        if (std::string failed = WritePackets(s.audio, s.audioStream); !failed.empty())
+            return failed;
+    }
+    if (!flush) return {};
+    const int error = avcodec_send_frame(s.audio, nullptr);
+    if (error < 0) return Fail("the " + s.spec.audioEncoder + " encoder failed", error);
+    return WritePackets(s.audio, s.audioStream);
+}
+
+std::string VideoFileWriter::FinishSound() {
+    State& s = *state_;
+    if (!s.audio) return {};
+    // What the resampler still holds, then silence up to the end of the last frame.
+    if (std::string failed = QueueSound(nullptr, 0); !failed.empty()) return failed;
+    const int64_t total = SamplesUpTo(framesWritten_, s.audio->sample_rate, s.spec.frameRate100);
+    uint8_t** silence = nullptr;
+    if (av_samples_alloc_array_and_samples(&silence, nullptr, s.audio->ch_layout.nb_channels,
+                                           s.frameSize, s.audio->sample_fmt, 0) < 0)
+        return "out of memory";
+    av_samples_set_silence(silence, 0, s.frameSize, s.audio->ch_layout.nb_channels,
+                           s.audio->sample_fmt);
+    std::string failed;
+    while (failed.empty() && s.queuedSamples < total) {
+        const int count = static_cast<int>(std::min<int64_t>(total - s.queuedSamples, s.frameSize));
+        if (av_audio_fifo_write(s.fifo, reinterpret_cast<void**>(silence), count) != count)
+            failed = "out of memory";
+        s.queuedSamples += count;
+        if (failed.empty()) failed = EncodeAudio(false);
+    }
+    av_freep(&silence[0]);
+    av_freep(&silence);
+    return failed.empty() ? EncodeAudio(true) : failed;
+}
+
+std::string VideoFileWriter::FinishGif() {
+    State& s = *state_;
+    s.palette.Build();
+    const std::vector<uint32_t>& colours = s.palette.Colours();
+    const size_t rowBytes = static_cast<size_t>(s.spec.width) * 3;
+    s.row.resize(rowBytes);
+    if (std::fflush(s.spool) != 0 || std::fseek(s.spool, 0, SEEK_SET) != 0)
+        return "could not read the GIF's frames back";
+    // Delays are whole hundredths: each frame starts at its own time rounded, so that short
+    // and long delays alternate and the average is the frame rate's.
+    const auto startOf = [&](int64_t frame) {
+        return static_cast<int64_t>(
+            std::llround(static_cast<double>(frame) * 10000.0 / s.spec.frameRate100));
+    };
+    int64_t previous = -1;
+    for (int64_t frame = 0; frame < framesWritten_; ++frame) {
+        if (av_frame_make_writable(s.picture) < 0) return "out of memory";
+        uint32_t* palette = reinterpret_cast<uint32_t*>(s.picture->data[1]);
+        std::fill(palette, palette + 256, 0xFF000000u);
+        std::copy(colours.begin(), colours.end(), palette);
+        for (int y = 0; y < s.spec.height; ++y) {
+            if (std::fread(s.row.data(), 1, rowBytes, s.spool) != rowBytes)
+                return "could not read the GIF's frames back";
+            uint8_t* to = s.picture->data[0] + static_cast<ptrdiff_t>(y) * s.picture->linesize[0];
+            for (int x = 0; x < s.spec.width; ++x) {
+                const uint8_t* bgr = &s.row[static_cast<size_t>(x) * 3];
+                to[x] = s.palette.IndexOf(bgr[0], bgr[1], bgr[2]);
+            }
+        }
+        previous = std::max(previous + 1, startOf(frame));
+        s.picture->pts = previous;
+        if (std::string failed = EncodeVideo(false); !failed.empty()) return failed;
+    }
+    // The last frame lasts up to the end of the file's time, at least a hundredth.
+    const int64_t lastDelay = std::max<int64_t>(1, startOf(framesWritten_) - previous);
+    av_opt_set_int(s.format->priv_data, "final_delay", lastDelay, 0);
+    return EncodeVideo(true);
+}
+
+std::string VideoFileWriter::Close() {
+    if (!state_ || !state_->format) return "the video file is not open";
+    State& s = *state_;
+    std::string failed;
+    if (framesWritten_ == 0) failed = "no frame was written";
+    if (failed.empty()) failed = s.gif ? FinishGif() : FinishSound();
+    if (failed.empty() && !s.gif) failed = EncodeVideo(true);
+    if (failed.empty()) {
+        const int error = av_write_trailer(s.format);
+        if (error < 0) failed = Fail("could not finish " + s.spec.path.string(), error);
+    }
+    if (failed.empty() && s.fileOpen) {
+        const int error = avio_closep(&s.format->pb);
+        s.fileOpen = false;
+        if (error < 0) failed = Fail("could not finish " + s.spec.path.string(), error);
+    }
+    if (failed.empty()) {
+        std::error_code renamed;
+        std::filesystem::rename(s.scratch, s.spec.path, renamed);
+        if (renamed)
+            failed = "could not name the file " + s.spec.path.string() + ": " + renamed.message();
+    }
+    if (!failed.empty()) {
+        Discard();
+        return failed;
+    }
+    state_.reset();
+    return {};
+}
+
+void VideoFileWriter::Discard() {
+    if (!state_) return;
+    const std::filesystem::path scratch = state_->scratch;
+    state_.reset();  // closes the file first
+    std::error_code ignored;
+    if (!scratch.empty()) std::filesystem::remove(scratch, ignored);
+}
+
+}  // namespace convert
