@@ -15,6 +15,7 @@
 #include "audio/WavFile.h"
 #include "audio/WaveFormat.h"
 #include "cli/CliConversionHost.h"
+#include "cli/CommandHelp.h"
 #include "cli/CommandLine.h"
 #include "cli/InputScript.h"
 #include "cli/MovieDiagnosis.h"
@@ -35,26 +36,7 @@
 namespace cli {
 namespace {
 
-constexpr const char* kAviUsage =
-    "usage: kinetrope avi MOVIE.swf -o OUT.avi [--start N] [--end N] [--mode normal|frame|skip]\n"
-    "                     [--size WxH] [--stretch] [--fps 29.97] [--depth 24|32]\n"
-    "                     [--codec FOURCC] [--quality N] [--keyframes N] [--data-rate KB]\n"
-    "                     [--audio none|movie|FILE.wav] [--format 44100:16:2] [--split-mb N] "
-    "[--play]\n"
-    "                     [--input FILE.json] [--autoplay] [--render-quality "
-    "low|medium|high|best]\n";
-constexpr const char* kImageUsage =
-    "usage: kinetrope png|tga MOVIE.swf -o OUT.png [--start N] [--end N] [--mode "
-    "normal|frame|skip]\n"
-    "                         [--size WxH] [--stretch] [--depth 24|32] [--input FILE.json] "
-    "[--autoplay]\n"
-    "                         [--render-quality low|medium|high|best]\n";
-constexpr const char* kWavUsage =
-    "usage: kinetrope wav MOVIE.swf -o OUT.wav [--start N] [--end N] [--mode normal|frame|skip]\n"
-    "                     [--format 44100:16:2] [--input FILE.json] [--autoplay]\n";
-
-// Exit statuses: the arguments or settings are refused; the conversion failed; cancelled.
-constexpr int kExitUsage = 2;
+// Exit statuses besides kExitUsage: the conversion failed; cancelled.
 constexpr int kExitFailed = 1;
 constexpr int kExitCancelled = 130;
 
@@ -193,7 +175,7 @@ bool ApplyOption(ConvertOptions& options, const std::string& name, const std::st
         if (!format) return invalid("RATE:BITS:CHANNELS such as 44100:16:2");
         options.format = *format;
     } else if (command != Command::Avi) {
-        error = "unknown option " + name;
+        error = "unknown option '" + name + "'";
         return false;
     } else if (name == "--fps") {
         options.frameRate100 = ParseFrameRate(value);
@@ -228,7 +210,7 @@ bool ApplyOption(ConvertOptions& options, const std::string& name, const std::st
         if (!size || *size < 1) return invalid("megabytes from 1");
         options.splitSizeMB = *size;
     } else {
-        error = "unknown option " + name;
+        error = "unknown option '" + name + "'";
         return false;
     }
     return true;
@@ -246,6 +228,14 @@ std::optional<ConvertOptions> ParseOptions(const std::vector<std::string>& args,
         } else if (command == Command::Avi && arg == "--play") {
             options.play = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
+            // PNG and TGA take the same options.
+            const char* name = command == Command::Avi   ? "avi"
+                               : command == Command::Wav ? "wav"
+                                                         : "png";
+            if (!FindOptionHelp(name, arg)) {
+                error = "unknown option '" + arg + "'";
+                return std::nullopt;
+            }
             if (i + 1 == args.size()) {
                 error = arg + " needs a value";
                 return std::nullopt;
@@ -329,12 +319,10 @@ bool OpenMovie(convert::MovieCopies& copies, const std::string& path) {
 
 int RunImageCommand(const std::vector<std::string>& args, settings::OutputKind kind) {
     const char* command = kind == settings::OutputKind::Tga ? "tga" : "png";
+    if (PrintHelpIfAsked(command, args)) return 0;
     std::string error;
     const auto options = ParseOptions(args, Command::Images, error);
-    if (!options) {
-        std::fprintf(stderr, "kinetrope %s: %s\n%s", command, error.c_str(), kImageUsage);
-        return kExitUsage;
-    }
+    if (!options) return UsageError(command, error);
     // Ctrl+C is taken over first, so that an early one still removes the temporary copies.
     CliConversionHost host;
     convert::MovieCopies copies;
@@ -385,12 +373,10 @@ std::string DescribeAviOutput(const std::string& output, int files) {
 }  // namespace
 
 int RunAviCommand(const std::vector<std::string>& args) {
+    if (PrintHelpIfAsked("avi", args)) return 0;
     std::string error;
     const auto options = ParseOptions(args, Command::Avi, error);
-    if (!options) {
-        std::fprintf(stderr, "kinetrope avi: %s\n%s", error.c_str(), kAviUsage);
-        return kExitUsage;
-    }
+    if (!options) return UsageError("avi", error);
     // The AVI file replaces whatever has its name: never the movie or the sound it is made of.
     if (SameFile(options->output, options->movie) || SameFile(options->output, options->wavePath)) {
         std::fprintf(stderr,
@@ -453,12 +439,10 @@ int RunAviCommand(const std::vector<std::string>& args) {
 }
 
 int RunWavCommand(const std::vector<std::string>& args) {
+    if (PrintHelpIfAsked("wav", args)) return 0;
     std::string error;
     const auto options = ParseOptions(args, Command::Wav, error);
-    if (!options) {
-        std::fprintf(stderr, "kinetrope wav: %s\n%s", error.c_str(), kWavUsage);
-        return kExitUsage;
-    }
+    if (!options) return UsageError("wav", error);
     if (SameFile(options->output, options->movie)) {
         std::fprintf(stderr, "kinetrope wav: the output %s would replace the movie\n",
                      options->output.c_str());

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CommandHelp.h"
 #include "cli/CommandLine.h"
 #include "cli/MovieDiagnosis.h"
 #include "convert/MovieFile.h"
@@ -12,8 +13,6 @@
 
 namespace cli {
 namespace {
-
-constexpr const char* kInfoUsage = "usage: kinetrope info MOVIE.swf\n";
 
 int ReportUnreadable(const std::string& path, const std::string& reason) {
     ReportUnreadableMovie(path, reason);
@@ -23,10 +22,12 @@ int ReportUnreadable(const std::string& path, const std::string& reason) {
 }  // namespace
 
 int RunInfoCommand(const std::vector<std::string>& args) {
-    if (args.size() != 1 || args[0].empty() || args[0].front() == '-') {
-        std::fputs(kInfoUsage, stderr);
-        return 2;
-    }
+    if (PrintHelpIfAsked("info", args)) return 0;
+    for (const std::string& arg : args)
+        if (arg.size() > 1 && arg.front() == '-')
+            return UsageError("info", "unknown option '" + arg + "'");
+    if (args.size() != 1 || args[0].empty())
+        return UsageError("info", args.empty() ? "no movie given" : "give exactly one movie");
     const std::string& path = args[0];
     std::string reason;
     const std::optional<MoviePreamble> preamble = ReadMoviePreamble(path, reason);

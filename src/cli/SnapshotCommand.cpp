@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CommandHelp.h"
 #include "cli/CommandLine.h"
 #include "cli/InputScript.h"
 #include "cli/ManualClock.h"
@@ -21,16 +22,6 @@
 
 namespace cli {
 namespace {
-
-constexpr const char* kSnapshotUsage =
-    "usage: kinetrope snapshot MOVIE.swf --frames N [--trace FILE] [--capture K=FILE.png ...]\n"
-    "                          [--input FILE] [--autoplay]\n"
-    "                          [--render-quality low|medium|high|best]\n"
-    "  K is a frame number from 1, or 'last'\n"
-    "  --input FILE  a JSON list of mouse and keyboard events; {\"type\": \"Wait\"} ends a frame's\n"
-    "  --autoplay    play on when the movie stands stopped waiting for a click\n"
-    "  --render-quality  low draws without anti-aliasing or bitmap smoothing; medium\n"
-    "                anti-aliases; high (the default) and best also smooth bitmaps\n";
 
 struct SnapshotOptions {
     std::string movie;
@@ -102,7 +93,7 @@ std::optional<SnapshotOptions> ParseOptions(const std::vector<std::string>& args
                 }
             }
         } else if (!arg.empty() && arg[0] == '-') {
-            error = "unknown option " + arg;
+            error = "unknown option '" + arg + "'";
             return std::nullopt;
         } else if (options.movie.empty()) {
             options.movie = arg;
@@ -148,16 +139,10 @@ bool CapturePng(const swf::Player& player, const std::string& path) {
 }  // namespace
 
 int RunSnapshotCommand(const std::vector<std::string>& args) {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::fputs(kSnapshotUsage, stdout);
-        return 0;
-    }
+    if (PrintHelpIfAsked("snapshot", args)) return 0;
     std::string error;
     auto options = ParseOptions(args, error);
-    if (!options) {
-        std::fprintf(stderr, "kinetrope snapshot: %s\n%s", error.c_str(), kSnapshotUsage);
-        return 2;
-    }
+    if (!options) return UsageError("snapshot", error);
 
     std::optional<InputScript> input;
     if (options->inputPath) {

@@ -70,7 +70,7 @@ TEST_F(ConvertCommand, ArgumentErrorsSayWhatIsWrongAndWriteNothing) {
          2,
          "--format needs RATE:BITS:CHANNELS"},
         {{"avi", movie_, "-o", out, "--depth", "16"}, 2, "--depth needs 24 or 32"},
-        {{"png", movie_, "-o", scratch_.File("f.png"), "--fps", "12"}, 2, "unknown option --fps"},
+        {{"png", movie_, "-o", scratch_.File("f.png"), "--fps", "12"}, 2, "unknown option '--fps'"},
         {{"tga", movie_, movie_, "-o", scratch_.File("f.tga")}, 2, "more than one movie given"},
         {{"avi", scratch_.File("missing.swf"), "-o", out},
          1,

@@ -112,12 +112,13 @@ TEST_F(InfoCommand, RefusesAMissingFileOrAFolderSayingWhy) {
 }
 
 TEST_F(InfoCommand, NeedsExactlyOneMovie) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{}, {"a.swf", "b.swf"}, {"--help"}}) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{}, "no movie given"}, {{"a.swf", "b.swf"}, "give exactly one movie"}};
+    for (const auto& [args, says] : cases) {
         const InfoRun run = RunInfo(args);
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(run.out, "");
-        EXPECT_EQ(run.err, "usage: kinetrope info MOVIE.swf\n");
+        EXPECT_EQ(run.err, "kinetrope info: " + says + " (see 'kinetrope info --help')\n");
     }
 }
 

@@ -12,4 +12,7 @@ struct Version {
 
 Version EngineVersion();
 
+// The newest SWF format version whose tags and actions the engine reads.
+inline constexpr int kHighestSwfVersion = 10;
+
 }  // namespace swf
