@@ -1,5 +1,7 @@
 // libFuzzer entry: loads a movie from memory, draws a few frames and mixes their sound, so
-// that the parser, the timelines, the renderer and the sound decoders all see hostile data.
+// that the parser, the timelines, the renderer and the sound and video decoders all see
+// hostile data. Drawing again after going back to the first frame makes embedded video seek
+// back to a key frame.
 
 #include <cstddef>
 #include <cstdint>
@@ -22,5 +24,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         player.TakeSound(sound);
     }
     player.GotoFrame(0);
+    player.Draw({pixels.data(), 64 * 4, 32, false});
     return 0;
 }

@@ -1,8 +1,12 @@
 #pragma once
-// An embedded video stream (DefineVideoStream): its size and settings. The frames
-// (VideoFrame tags) wait for a decoder.
+// An embedded video stream (DefineVideoStream) and its frames (the VideoFrame tags naming it),
+// kept by frame number. The frames are filled in while the movie is parsed and never change
+// after; decoding state lives with each placed instance.
 
 #include <cstdint>
+#include <map>
+#include <span>
+#include <vector>
 
 #include "swf/character/Character.h"
 
@@ -11,6 +15,13 @@ namespace swf {
 class VideoCharacter : public Character {
   public:
     static constexpr CharacterKind kKind = CharacterKind::Video;
+
+    enum Codec : uint8_t { H263 = 2, ScreenVideo = 3, Vp6 = 4, Vp6Alpha = 5, ScreenVideo2 = 6 };
+
+    struct Frame {
+        std::vector<uint8_t> data;
+        bool key = false;  // decodable without the frames before it
+    };
 
     VideoCharacter(uint16_t id, uint16_t frameCount, uint16_t width, uint16_t height,
                    uint8_t deblocking, bool smoothing, uint8_t codec)
@@ -26,8 +37,22 @@ class VideoCharacter : public Character {
     uint16_t width() const { return width_; }
     uint16_t height() const { return height_; }
     uint8_t deblocking() const { return deblocking_; }
-    bool smoothing() const { return smoothing_; }
     uint8_t codec() const { return codec_; }
+    // The flag as the tag states it.
+    bool smoothing() const { return smoothing_; }
+    // Whether the player smooths the picture when the quality allows: VP6 always follows
+    // the flag; H.263 and Screen Video only in a stream of a single frame.
+    bool smoothed() const;
+
+    // Takes a VideoFrame's data. Refused (false): a number the stream does not declare, one
+    // already taken, or a stream of a codec no decoder knows.
+    bool addFrame(uint16_t number, std::span<const uint8_t> data);
+    const std::map<uint16_t, Frame>& frames() const { return frames_; }
+    // The last frame at or before `number`, or end() when there is none.
+    std::map<uint16_t, Frame>::const_iterator frameAtOrBefore(uint16_t number) const;
+    // The last key frame at or before `number`; the first frame when none is a key frame
+    // (a stream that starts without one still shows what its decoder makes of it).
+    std::map<uint16_t, Frame>::const_iterator keyFrameAtOrBefore(uint16_t number) const;
 
   private:
     uint16_t frameCount_;
@@ -36,6 +61,7 @@ class VideoCharacter : public Character {
     uint8_t deblocking_;
     bool smoothing_;
     uint8_t codec_;
+    std::map<uint16_t, Frame> frames_;
 };
 
 }  // namespace swf

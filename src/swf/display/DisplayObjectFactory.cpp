@@ -13,6 +13,7 @@
 #include "swf/display/MovieContext.h"
 #include "swf/display/ShapeInstance.h"
 #include "swf/display/TextInstance.h"
+#include "swf/display/VideoInstance.h"
 
 namespace swf {
 
@@ -54,6 +55,9 @@ std::shared_ptr<DisplayObject> DisplayObjectFactory::make(
         case CharacterKind::EditText:
             return std::make_shared<EditTextInstance>(
                 context, std::static_pointer_cast<const EditTextCharacter>(character));
+        case CharacterKind::Video:
+            return std::make_shared<VideoInstance>(
+                context, std::static_pointer_cast<const VideoCharacter>(character));
         default:
             return nullptr;
     }

@@ -69,7 +69,9 @@ std::shared_ptr<Character> CharacterParser::parseSprite(const Tag& tag,
     TagStream stream(tag.body.subspan(4));
     Tag inner;
     // Definitions inside a sprite are not allowed; they are skipped with everything unknown.
-    while (stream.next(inner)) builder.add(inner);
+    // Video frames are kept wherever they are.
+    while (stream.next(inner))
+        if (!builder.add(inner)) addVideoFrame(inner, context);
     return std::make_shared<SpriteCharacter>(id, builder.finish(), context.dictionary);
 }
 
@@ -80,6 +82,20 @@ std::shared_ptr<Character> CharacterParser::parseBitmap(const Tag& tag,
         ParseBitmapTag(tag.code, tag.body, context.jpegTables, context.budget.bitmapBytesLeft);
     if (bitmap && !context.budget.takeBitmapBytes(bitmap->bitmap().rgba.size())) return nullptr;
     return bitmap;
+}
+
+bool CharacterParser::addVideoFrame(const Tag& tag, CharacterParseContext& context) {
+    if (tag.code != static_cast<uint16_t>(TagCode::VideoFrame)) return false;
+    BitReader in(tag.body);
+    const uint16_t streamId = in.u16();
+    const uint16_t number = in.u16();
+    if (in.overrun() || !context.dictionary) return true;
+    auto character = context.dictionary->share(streamId);
+    if (!character || character->kind() != CharacterKind::Video) return true;
+    const std::span<const uint8_t> data = in.bytes(in.remaining());
+    if (!context.budget.takeVideoBytes(data.size())) return true;
+    static_cast<VideoCharacter&>(*character).addFrame(number, data);
+    return true;
 }
 
 std::shared_ptr<Character> CharacterParser::parse(const Tag& tag, CharacterParseContext& context) {

@@ -23,6 +23,9 @@ class CharacterParser {
     // The character a definition tag defines; null for tags that define none here (control
     // tags, unknown tags) and for definitions too damaged to use.
     static std::shared_ptr<Character> parse(const Tag& tag, CharacterParseContext& context);
+    // VideoFrame: hands the frame to the video stream it names, defined before it. False for
+    // other tags.
+    static bool addVideoFrame(const Tag& tag, CharacterParseContext& context);
 
   private:
     static std::shared_ptr<Character> parseBitmap(const Tag& tag, CharacterParseContext& context);

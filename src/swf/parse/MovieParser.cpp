@@ -114,6 +114,9 @@ void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie,
             case TagCode::DefineButtonSound:
                 readButtonSounds(tag, movie);
                 continue;
+            case TagCode::VideoFrame:
+                CharacterParser::addVideoFrame(tag, context);
+                continue;
             default:
                 break;
         }

@@ -12,12 +12,18 @@ struct ParseBudget {
     size_t controlTagsLeft = 1u << 20;
     size_t keptBytesLeft = 64u << 20;            // action and sound bodies copied out of the movie
     size_t bitmapBytesLeft = size_t{512} << 20;  // decoded pixels of the movie's bitmaps
+    size_t videoBytesLeft = size_t{256} << 20;   // VideoFrame data copied out of the movie
 
     bool takeFrame() { return framesLeft > 0 && framesLeft-- > 0; }
     bool takeControlTag() { return controlTagsLeft > 0 && controlTagsLeft-- > 0; }
     bool takeBytes(size_t n) {
         if (n > keptBytesLeft) return false;
         keptBytesLeft -= n;
+        return true;
+    }
+    bool takeVideoBytes(size_t n) {
+        if (n > videoBytesLeft) return false;
+        videoBytesLeft -= n;
         return true;
     }
     bool takeBitmapBytes(size_t n) {

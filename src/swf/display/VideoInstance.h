@@ -1,0 +1,45 @@
+#pragma once
+// An embedded video placed on a timeline: a rectangle of the stream's size (one video pixel
+// per 20 twips) showing the frame the placement's ratio names. Frames are decoded when the
+// object is drawn; a frame past the last one decoded continues from there, any other starts
+// again at the last key frame before it. Only the current picture is kept.
+
+#include <memory>
+#include <optional>
+
+#include "swf/character/VideoCharacter.h"
+#include "swf/display/DisplayObject.h"
+#include "swf/shape/Shape.h"
+
+namespace swf {
+
+class VideoDecoder;
+struct Bitmap;
+
+class VideoInstance : public DisplayObject {
+  public:
+    VideoInstance(MovieContext& context, std::shared_ptr<const VideoCharacter> video);
+    ~VideoInstance() override;
+
+    Rect localBounds() const override;
+    // The video frame number whose picture is shown, if any has been decoded.
+    std::optional<uint16_t> shownFrame() const { return decodedUpTo_; }
+    // Brings the picture to the frame the ratio names, as drawing does.
+    void update() const;
+
+  protected:
+    void draw(RenderContext& context, const Matrix& toPixels,
+              const ColorTransform& cxform) const override;
+
+  private:
+    void report() const;
+
+    std::shared_ptr<const VideoCharacter> video_;
+    Shape rectangle_;
+    mutable std::unique_ptr<VideoDecoder> decoder_;
+    mutable std::shared_ptr<Bitmap> picture_;
+    mutable std::optional<uint16_t> decodedUpTo_;
+    mutable bool reported_ = false;
+};
+
+}  // namespace swf

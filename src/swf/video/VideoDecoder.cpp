@@ -1,0 +1,164 @@
+#include "swf/video/VideoDecoder.h"
+
+#include <algorithm>
+#include <atomic>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/error.h>
+#include <libavutil/pixdesc.h>
+#include <libswscale/swscale.h>
+}
+
+#include "swf/character/VideoCharacter.h"
+#include "swf/video/VideoPacket.h"
+
+namespace swf {
+namespace {
+
+// What one decoder holds per pixel of its stream, counted against kMaxHeldBytes: the RGBA
+// picture, the decoder's own reference pictures and the converter's rows.
+constexpr size_t kBytesPerPixel = 16;
+
+std::atomic<size_t> heldBytes{0};
+
+AVCodecID codecId(uint8_t codec) {
+    switch (codec) {
+        case VideoCharacter::H263:
+            return AV_CODEC_ID_FLV1;
+        case VideoCharacter::ScreenVideo:
+            return AV_CODEC_ID_FLASHSV;
+        case VideoCharacter::ScreenVideo2:
+            return AV_CODEC_ID_FLASHSV2;
+        case VideoCharacter::Vp6:
+            return AV_CODEC_ID_VP6F;
+        case VideoCharacter::Vp6Alpha:
+            return AV_CODEC_ID_VP6A;
+        default:
+            return AV_CODEC_ID_NONE;
+    }
+}
+
+int roundUp16(int n) {
+    return (n + 15) / 16 * 16;
+}
+
+}  // namespace
+
+VideoDecoder::VideoDecoder(const VideoCharacter& stream)
+    : codec_(stream.codec()), width_(stream.width()), height_(stream.height()) {
+    if (width_ < 1 || height_ < 1 || width_ > kMaxSide || height_ > kMaxSide) {
+        error_ = "its size " + std::to_string(width_) + "x" + std::to_string(height_) +
+                 " is out of range";
+        return;
+    }
+    const AVCodecID id = codecId(codec_);
+    const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
+    if (!codec) {
+        error_ = "no decoder for codec " + std::to_string(codec_);
+        return;
+    }
+    const size_t bytes =
+        static_cast<size_t>(roundUp16(width_)) * roundUp16(height_) * kBytesPerPixel;
+    size_t held = heldBytes.load();
+    do {
+        if (held + bytes > kMaxHeldBytes) {
+            error_ = "too many video pictures are held at once";
+            return;
+        }
+    } while (!heldBytes.compare_exchange_weak(held, held + bytes));
+    heldBytes_ = bytes;
+    context_ = avcodec_alloc_context3(codec);
+    packet_ = av_packet_alloc();
+    frame_ = av_frame_alloc();
+    if (!context_ || !packet_ || !frame_) {
+        error_ = "out of memory";
+        return;
+    }
+    // VP6 keeps the declared size when its macroblocks cover it. Headers of another size are
+    // refused before decoding; this bounds what a decoder may still allocate for its own
+    // work (H.263 takes scratch pictures of a few times the stream's).
+    context_->width = width_;
+    context_->height = height_;
+    context_->max_pixels = int64_t{16} * roundUp16(width_) * roundUp16(height_);
+    context_->thread_count = 1;
+    // "Off" in DefineVideoStream; VP6's loop filter is the only one these decoders skip.
+    if (stream.deblocking() == 1) context_->skip_loop_filter = AVDISCARD_ALL;
+    if (const int code = avcodec_open2(context_, codec, nullptr); code < 0) {
+        fail("cannot open the decoder", code);
+        avcodec_free_context(&context_);
+    }
+}
+
+VideoDecoder::~VideoDecoder() {
+    sws_freeContext(scaler_);
+    avcodec_free_context(&context_);
+    av_packet_free(&packet_);
+    av_frame_free(&frame_);
+    heldBytes -= heldBytes_;
+}
+
+bool VideoDecoder::fail(const char* what, int code) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    error_ = std::string(what) + ": " + text;
+    return false;
+}
+
+void VideoDecoder::restart() {
+    if (context_ && !failed()) avcodec_flush_buffers(context_);
+}
+
+bool VideoDecoder::decode(std::span<const uint8_t> data, Bitmap* picture) {
+    if (!context_ || failed()) return false;
+    bool valid = false;
+    const VideoPacket::Info info = VideoPacket::inspect(codec_, data, valid);
+    // A frame of another size never reaches the decoder; the stream goes on without it.
+    if (!valid || !VideoPacket::fits(codec_, info, width_, height_)) return true;
+    av_packet_unref(packet_);
+    if (av_new_packet(packet_, static_cast<int>(data.size())) < 0) {
+        error_ = "out of memory";
+        return false;
+    }
+    std::copy(data.begin(), data.end(), packet_->data);
+    if (info.key) packet_->flags |= AV_PKT_FLAG_KEY;
+    if (const int code = avcodec_send_packet(context_, packet_); code < 0)
+        return fail("a frame could not be decoded", code);
+    for (;;) {
+        const int code = avcodec_receive_frame(context_, frame_);
+        if (code == AVERROR(EAGAIN) || code == AVERROR_EOF) return true;
+        if (code < 0) return fail("a frame could not be decoded", code);
+        const bool sized = frame_->width == width_ && frame_->height == height_;
+        const bool converted = !picture || !sized || convert(*picture);
+        av_frame_unref(frame_);
+        if (!converted) return false;
+    }
+}
+
+bool VideoDecoder::convert(Bitmap& picture) {
+    const auto format = static_cast<AVPixelFormat>(frame_->format);
+    scaler_ = sws_getCachedContext(scaler_, width_, height_, format, width_, height_,
+                                   AV_PIX_FMT_RGBA, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    if (!scaler_) {
+        error_ = "the decoder's pictures cannot be converted";
+        return false;
+    }
+    picture.width = width_;
+    picture.height = height_;
+    picture.rgba.resize(static_cast<size_t>(width_) * height_ * 4);
+    uint8_t* planes[4] = {picture.rgba.data(), nullptr, nullptr, nullptr};
+    const int strides[4] = {width_ * 4, 0, 0, 0};
+    sws_scale(scaler_, frame_->data, frame_->linesize, 0, height_, planes, strides);
+    const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
+    if (descriptor && (descriptor->flags & AV_PIX_FMT_FLAG_ALPHA)) {
+        for (size_t i = 0; i < picture.rgba.size(); i += 4) {
+            const unsigned alpha = picture.rgba[i + 3];
+            for (size_t c = 0; c < 3; ++c)
+                picture.rgba[i + c] =
+                    static_cast<uint8_t>((picture.rgba[i + c] * alpha + 127) / 255);
+        }
+    }
+    return true;
+}
+
+}  // namespace swf

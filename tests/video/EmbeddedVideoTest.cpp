@@ -1,0 +1,327 @@
+// Embedded video (DefineVideoStream and VideoFrame): movies FFmpeg writes with Sorenson H.263
+// and Screen Video play frame by frame as FFmpeg itself decodes them, in order and through
+// gotos that jump past key frames and back; damaged streams end only themselves.
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "support/BitWriter.h"
+#include "support/Placement.h"
+#include "support/SwfWriter.h"
+#include "swf/character/VideoCharacter.h"
+#include "swf/parse/TagStream.h"
+#include "swf/player/Player.h"
+#include "swf/video/VideoPacket.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace st = swftest;
+
+constexpr int kWidth = 160;
+constexpr int kHeight = 120;
+constexpr int kFrames = 24;
+constexpr size_t kFrameBytes = size_t{kWidth} * kHeight * 3;
+
+std::string ReadCommand(const std::string& command) {
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[1 << 16];
+        for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            output.append(buffer, got);
+        pclose(pipe);
+    }
+    return output;
+}
+
+std::vector<uint8_t> ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A folder of its own for each test's files, removed after.
+class TempFolder {
+  public:
+    TempFolder() {
+        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+        path_ = fs::temp_directory_path() /
+                ("kt-video-" + std::to_string(getpid()) + "-" + info->name());
+        fs::create_directories(path_);
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    const fs::path& path() const { return path_; }
+
+  private:
+    fs::path path_;
+};
+
+// FFmpeg's test picture as a movie of `codec`, and FFmpeg's own decode of that movie.
+struct FfmpegMovie {
+    fs::path swf;
+    std::string rgb;  // kFrames pictures of rgb24
+};
+
+FfmpegMovie WriteMovie(const fs::path& folder, const std::string& codec,
+                       const std::string& options = "") {
+    FfmpegMovie movie{folder / (codec + ".swf"), {}};
+    const std::string write =
+        "ffmpeg -v error -y -f lavfi -i testsrc=size=160x120:rate=12 "
+        "-frames:v 24 -c:v " +
+        codec + " " + options + " '" + movie.swf.string() + "' 2>&1";
+    EXPECT_EQ(ReadCommand(write), "");
+    movie.rgb =
+        ReadCommand("ffmpeg -v error -i '" + movie.swf.string() + "' -f rawvideo -pix_fmt rgb24 -");
+    return movie;
+}
+
+// Draws the player's current frame as rgb24 rows, top row first.
+std::vector<uint8_t> DrawRgb(const swf::Player& player) {
+    std::vector<uint8_t> bgr(kFrameBytes);
+    EXPECT_TRUE(player.Draw({bgr.data(), size_t{kWidth} * 3, 24, false}));
+    for (size_t i = 0; i < bgr.size(); i += 3) std::swap(bgr[i], bgr[i + 2]);
+    return bgr;
+}
+
+double Luma(const uint8_t* p) {
+    return 0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2];
+}
+
+// PSNR of two rgb24 pictures, over the brightness only or over every channel.
+double Psnr(const uint8_t* a, const uint8_t* b, bool brightnessOnly) {
+    double sum = 0;
+    size_t count = 0;
+    for (size_t i = 0; i < kFrameBytes; i += 3) {
+        if (brightnessOnly) {
+            const double d = Luma(a + i) - Luma(b + i);
+            sum += d * d;
+            ++count;
+            continue;
+        }
+        for (size_t c = 0; c < 3; ++c) {
+            const double d = static_cast<double>(a[i + c]) - b[i + c];
+            sum += d * d;
+            ++count;
+        }
+    }
+    const double mse = sum / static_cast<double>(count);
+    return mse == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+struct PlayCase {
+    std::string name;
+    std::string codec;
+    bool brightnessOnly;     // H.263's chroma goes through another converter
+    std::vector<int> gotos;  // frames shown by goto, after playing through in order
+};
+
+class EmbeddedVideoPlayTest : public testing::TestWithParam<PlayCase> {};
+
+// Every frame drawn, played in order and then reached by gotos, is FFmpeg's decode of the
+// same frame, and the movie has as many frames as FFmpeg decodes.
+TEST_P(EmbeddedVideoPlayTest, FramesMatchFfmpegDecode) {
+    const PlayCase& c = GetParam();
+    TempFolder folder;
+    const FfmpegMovie movie = WriteMovie(folder.path(), c.codec, "-g 6");
+    ASSERT_EQ(movie.rgb.size(), kFrameBytes * kFrames);
+    const auto* expected = reinterpret_cast<const uint8_t*>(movie.rgb.data());
+
+    swf::Player player;
+    ASSERT_TRUE(player.LoadMovie(movie.swf.string())) << player.LoadError();
+    ASSERT_EQ(player.TotalFrames(), kFrames);
+    double lowest = 99;
+    for (int frame = 0; frame < kFrames; ++frame) {
+        ASSERT_EQ(player.TCurrentFrame(), frame);
+        const double psnr =
+            Psnr(DrawRgb(player).data(), expected + frame * kFrameBytes, c.brightnessOnly);
+        EXPECT_GT(psnr, 35) << "frame " << frame;
+        lowest = std::min(lowest, psnr);
+        player.OnTimer(0);
+    }
+    for (int frame : c.gotos) {
+        player.GotoFrame(frame);
+        const double psnr =
+            Psnr(DrawRgb(player).data(), expected + frame * kFrameBytes, c.brightnessOnly);
+        EXPECT_GT(psnr, 35) << "goto frame " << frame;
+        lowest = std::min(lowest, psnr);
+    }
+    std::printf("[ %s ] lowest PSNR %.2f dB\n", c.name.c_str(), lowest);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codecs, EmbeddedVideoPlayTest,
+    testing::Values(PlayCase{"H263", "flv", true, {}},
+                    PlayCase{"ScreenVideo", "flashsv", false, {}},
+                    // Forward past a key frame, back before it, to a key frame, to the end.
+                    PlayCase{"H263Seeking", "flv", true, {20, 3, 13, 12, 23, 0, 5}},
+                    PlayCase{"ScreenVideoSeeking", "flashsv", false, {20, 3, 13, 12, 23, 0}}),
+    [](const auto& info) { return info.param.name; });
+
+// The DefineVideoStream and VideoFrame bodies of a movie FFmpeg wrote.
+struct StreamTags {
+    std::vector<uint8_t> define;
+    std::vector<std::vector<uint8_t>> frames;
+};
+
+StreamTags ReadStreamTags(const std::vector<uint8_t>& swf) {
+    StreamTags out;
+    // FFmpeg writes FWS movies; the tags start after the header, stage rectangle, rate and count.
+    const size_t rectBits = 5 + 4 * size_t{static_cast<uint8_t>(swf.at(8) >> 3)};
+    swf::TagStream stream(std::span<const uint8_t>(swf).subspan(8 + (rectBits + 7) / 8 + 4));
+    swf::Tag tag;
+    while (stream.next(tag)) {
+        if (tag.code == 60) out.define.assign(tag.body.begin(), tag.body.end());
+        if (tag.code == 61) out.frames.emplace_back(tag.body.begin(), tag.body.end());
+    }
+    return out;
+}
+
+std::vector<uint8_t> Le16(uint16_t v) {
+    return {static_cast<uint8_t>(v & 0xff), static_cast<uint8_t>(v >> 8)};
+}
+
+// A movie of our own around FFmpeg's frames: the stream defined as `define` says (id 1), its
+// frames renumbered by `number`, each frame placed at depth 1 with ratio = its frame, and a
+// red square at depth 2 beside the video that must be drawn whatever the video does.
+struct HostileCase {
+    std::string name;
+    std::string source;  // the codec FFmpeg writes the frames with
+    uint16_t declaredFrames;
+    uint16_t declaredWidth;
+    uint16_t declaredHeight;
+    uint8_t codec;
+    bool damageData;  // every frame's bytes after its header overwritten
+    // FFmpeg's frame shown at the last movie frame; -1: none (white); -2: not checked.
+    int expectedFrame;
+};
+
+class EmbeddedVideoHostileTest : public testing::TestWithParam<HostileCase> {};
+
+TEST_P(EmbeddedVideoHostileTest, BadStreamsEndOnlyThemselves) {
+    const HostileCase& c = GetParam();
+    TempFolder folder;
+    const FfmpegMovie source = WriteMovie(folder.path(), c.source);
+    ASSERT_EQ(source.rgb.size(), kFrameBytes * kFrames);
+    const StreamTags tags = ReadStreamTags(ReadFile(source.swf));
+    ASSERT_EQ(tags.frames.size(), size_t{kFrames});
+
+    st::SwfWriter movie;
+    movie.frameSizePixels(kWidth + 20, kHeight).frameRate(12).setBackgroundColor({255, 255, 255});
+    st::BitWriter define;
+    define.u16(1)
+        .u16(c.declaredFrames)
+        .u16(c.declaredWidth)
+        .u16(c.declaredHeight)
+        .u8(0)
+        .u8(c.codec);
+    movie.tag(60, define.bytes());
+    st::ShapeBuilder square;
+    square.fill1(square.addFill(st::FillStyle::solid({255, 0, 0})))
+        .rectangle(kWidth * 20, 0, 20 * 20, kHeight * 20);
+    movie.defineShape(2, square);
+    // A frame for a stream that is not there, and one before any stream: both ignored.
+    std::vector<uint8_t> stray = Le16(9);
+    stray.insert(stray.end(), tags.frames[0].begin() + 2, tags.frames[0].end());
+    movie.tag(61, stray);
+    for (int f = 0; f < kFrames; ++f) {
+        std::vector<uint8_t> body = tags.frames[static_cast<size_t>(f)];
+        body[0] = 1;
+        body[1] = 0;
+        if (c.damageData)
+            for (size_t i = 12; i < body.size(); ++i) body[i] = static_cast<uint8_t>(i * 37);
+        movie.tag(61, body);
+        if (f == 0)
+            movie.placeObject2({.depth = 1, .character = 1, .ratio = 0})
+                .placeObject2({.depth = 2, .character = 2});
+        else
+            movie.placeObject2({.depth = 1, .move = true, .ratio = static_cast<uint16_t>(f)});
+        movie.showFrame();
+    }
+    swf::Player player;
+    const std::vector<uint8_t> bytes = movie.bytes();
+    ASSERT_TRUE(player.LoadMovieFromMemory(bytes)) << player.LoadError();
+    player.SetViewSize(kWidth + 20, kHeight);
+    std::vector<uint8_t> bgr;
+    testing::internal::CaptureStderr();
+    for (int f = 0; f < kFrames; ++f) {
+        bgr.assign(size_t{kWidth + 20} * kHeight * 3, 0);
+        ASSERT_TRUE(player.Draw({bgr.data(), size_t{kWidth + 20} * 3, 24, false}));
+        player.OnTimer(0);
+    }
+    const std::string err = testing::internal::GetCapturedStderr();
+    // The square beside the video is drawn.
+    const uint8_t* red = &bgr[(60 * size_t{kWidth + 20} + kWidth + 10) * 3];
+    EXPECT_EQ(red[0], 0);
+    EXPECT_EQ(red[2], 255);
+    std::vector<uint8_t> rgb(kFrameBytes);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            for (int ch = 0; ch < 3; ++ch)
+                rgb[(size_t{static_cast<size_t>(y)} * kWidth + x) * 3 + ch] =
+                    bgr[(size_t{static_cast<size_t>(y)} * (kWidth + 20) + x) * 3 + 2 - ch];
+    if (c.expectedFrame == -1) {
+        EXPECT_EQ(rgb, std::vector<uint8_t>(kFrameBytes, 255)) << "nothing of the video shows";
+    } else if (c.expectedFrame >= 0) {
+        const auto* expected = reinterpret_cast<const uint8_t*>(source.rgb.data());
+        EXPECT_GT(Psnr(rgb.data(), expected + c.expectedFrame * kFrameBytes, false), 35);
+    }
+    if (c.damageData) {
+        EXPECT_NE(err.find("video stream 1 failed"), std::string::npos) << err;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Streams, EmbeddedVideoHostileTest,
+    testing::Values(
+        // A sound stream: the last frame shows the last picture.
+        HostileCase{"Whole", "flv", kFrames, kWidth, kHeight, 2, false, kFrames - 1},
+        HostileCase{"WholeScreenVideo", "flashsv", kFrames, kWidth, kHeight, 3, false, 23},
+        // Frames numbered past NumFrames are dropped: the last kept picture stays.
+        HostileCase{"FewerFramesDeclared", "flv", 5, kWidth, kHeight, 2, false, 4},
+        // Pictures of another size than the stream's are never decoded.
+        HostileCase{"OtherSizeDeclared", "flv", kFrames, 80, 60, 2, false, -1},
+        HostileCase{"OtherSizeScreenVideo", "flashsv", kFrames, 80, 60, 3, false, -1},
+        HostileCase{"TooLargeDeclared", "flv", kFrames, 60000, 60000, 2, false, -1},
+        HostileCase{"UnknownCodec", "flv", kFrames, kWidth, kHeight, 9, false, -1},
+        // Screen Video headers read from H.263 data: the sizes in them do not fit.
+        HostileCase{"WrongCodec", "flv", kFrames, kWidth, kHeight, 3, false, -1},
+        // Damaged compressed blocks: the decoder fails, the stream says so and stops.
+        HostileCase{"DamagedData", "flashsv", kFrames, kWidth, kHeight, 3, true, -2}),
+    [](const auto& info) { return info.param.name; });
+
+// What the engine reads from frame headers itself: key frames where FFmpeg put them (every
+// 6th frame with -g 6), and the picture size, for both codecs FFmpeg writes.
+TEST(EmbeddedVideoPacketTest, KeyFramesAndSizesFromHeaders) {
+    TempFolder folder;
+    for (const auto& [codec, id] : {std::pair<std::string, uint8_t>{"flv", 2}, {"flashsv", 3}}) {
+        const FfmpegMovie movie = WriteMovie(folder.path(), codec, "-g 6");
+        const StreamTags tags = ReadStreamTags(ReadFile(movie.swf));
+        ASSERT_EQ(tags.frames.size(), size_t{kFrames}) << codec;
+        ASSERT_GE(tags.define.size(), 10u);
+        EXPECT_EQ(tags.define[9], id);
+        for (size_t f = 0; f < tags.frames.size(); ++f) {
+            bool valid = false;
+            const auto data = swf::VideoPacket::payload(
+                id, std::span<const uint8_t>(tags.frames[f]).subspan(4), kWidth, kHeight);
+            const auto info = swf::VideoPacket::inspect(id, data, valid);
+            EXPECT_TRUE(valid) << codec << " frame " << f;
+            EXPECT_EQ(info.key, f % 6 == 0) << codec << " frame " << f;
+            EXPECT_EQ(info.width, kWidth);
+            EXPECT_EQ(info.height, kHeight);
+        }
+    }
+}
+
+}  // namespace
