@@ -118,6 +118,28 @@ std::vector<CommandHelp> MakeTable() {
          {Output("OUT.tga", "the name the images are numbered after"), kStart, kEnd, kMode, kSize,
           kStretch, kDepth, kInput, kAutoplay, kRenderQuality},
          "kinetrope tga cartoon.swf -o frames/cartoon.tga --depth 32"},
+        {"batch",
+         "TASKS",
+         "run the conversions a file lists, several at once",
+         "TASKS holds one conversion a line as typed after 'kinetrope' (avi a.swf -o a.avi "
+         "--codec MJPG); '#' starts a comment, \"...\" keeps a path with spaces together, and "
+         "paths are relative to the TASKS file's folder. Every line is checked before anything "
+         "runs; each task runs as a process of its own. A task whose output is there and newer "
+         "than its movie is skipped (an image sequence by its first image, a split AVI file by "
+         "its first part), so a stopped batch runs on where it stopped. Ctrl+C or SIGTERM stops "
+         "the batch and cancels the running tasks, which remove their output, as they do when "
+         "the batch is killed; the files of a task that crashes or is killed alone are removed "
+         "by the batch. Only when both are killed at once (kill -9 of the whole group) can a "
+         "partial output stay behind and be skipped by the next run. The exit status is 1 when "
+         "a task failed, 130 when the batch was stopped.",
+         {{"--jobs", "N", "how many tasks run at once, 1 to 256", "one per processor core"},
+          {"--report", "FILE.jsonl",
+           "write one JSON line per task: line, movie, output, status (ok, failed or skipped), "
+           "frames, seconds, message",
+           "none"},
+          {"--keep-going", "", "run the other tasks after a failed or malformed line",
+           "stop, letting the running tasks finish"}},
+         "kinetrope batch week.txt --jobs 2 --report week.jsonl"},
     };
 }
 

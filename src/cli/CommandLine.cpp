@@ -25,6 +25,7 @@ int RunCommandLine(int argc, char** argv) {
     static const std::map<std::string, Command> commands = {
         {"info", RunInfoCommand}, {"snapshot", RunSnapshotCommand}, {"avi", RunAviCommand},
         {"png", RunPngCommand},   {"tga", RunTgaCommand},           {"wav", RunWavCommand},
+        {"batch", RunBatchCommand},
         {"video", RunVideoCommand},
     };
     if (argc < 2) {

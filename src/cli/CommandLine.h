@@ -20,6 +20,8 @@ int RunAviCommand(const std::vector<std::string>& args);
 int RunWavCommand(const std::vector<std::string>& args);
 int RunPngCommand(const std::vector<std::string>& args);
 int RunTgaCommand(const std::vector<std::string>& args);
+// Many conversions from a TASKS file, each in a child process of this program.
+int RunBatchCommand(const std::vector<std::string>& args);
 
 // The value of --render-quality: low, medium, high or best; nothing for anything else.
 std::optional<swf::RenderQuality> ParseRenderQuality(std::string_view text);
