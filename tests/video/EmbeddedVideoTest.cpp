@@ -21,6 +21,7 @@
 #include "swf/character/VideoCharacter.h"
 #include "swf/parse/TagStream.h"
 #include "swf/player/Player.h"
+#include "swf/render/RenderQuality.h"
 #include "swf/video/VideoPacket.h"
 
 namespace {
@@ -75,12 +76,11 @@ struct FfmpegMovie {
 };
 
 FfmpegMovie WriteMovie(const fs::path& folder, const std::string& codec,
-                       const std::string& options = "") {
-    FfmpegMovie movie{folder / (codec + ".swf"), {}};
-    const std::string write =
-        "ffmpeg -v error -y -f lavfi -i testsrc=size=160x120:rate=12 "
-        "-frames:v 24 -c:v " +
-        codec + " " + options + " '" + movie.swf.string() + "' 2>&1";
+                       const std::string& options = "", const std::string& size = "160x120") {
+    FfmpegMovie movie{folder / (codec + size + ".swf"), {}};
+    const std::string write = "ffmpeg -v error -y -f lavfi -i testsrc=size=" + size +
+                              ":rate=12 -frames:v 24 -c:v " + codec + " " + options + " '" +
+                              movie.swf.string() + "' 2>&1";
     EXPECT_EQ(ReadCommand(write), "");
     movie.rgb =
         ReadCommand("ffmpeg -v error -i '" + movie.swf.string() + "' -f rawvideo -pix_fmt rgb24 -");
@@ -100,10 +100,10 @@ double Luma(const uint8_t* p) {
 }
 
 // PSNR of two rgb24 pictures, over the brightness only or over every channel.
-double Psnr(const uint8_t* a, const uint8_t* b, bool brightnessOnly) {
+double Psnr(const uint8_t* a, const uint8_t* b, bool brightnessOnly, size_t bytes = kFrameBytes) {
     double sum = 0;
     size_t count = 0;
-    for (size_t i = 0; i < kFrameBytes; i += 3) {
+    for (size_t i = 0; i < bytes; i += 3) {
         if (brightnessOnly) {
             const double d = Luma(a + i) - Luma(b + i);
             sum += d * d;
@@ -300,6 +300,108 @@ INSTANTIATE_TEST_SUITE_P(
         // Damaged compressed blocks: the decoder fails, the stream says so and stops.
         HostileCase{"DamagedData", "flashsv", kFrames, kWidth, kHeight, 3, true, -2}),
     [](const auto& info) { return info.param.name; });
+
+struct SmoothingCase {
+    std::string name;
+    std::string source;
+    uint8_t codec;
+    int frames;  // how many of FFmpeg's frames the stream holds
+    bool flag;   // VideoFlagsSmoothing
+    swf::RenderQuality quality;
+    bool smoothed;
+};
+
+class EmbeddedVideoSmoothingTest : public testing::TestWithParam<SmoothingCase> {};
+
+// The stream drawn four times its size: unsmoothed, every 4 by 4 block of the picture is one
+// texel; smoothed, the blocks on the test picture's edges blend their neighbours. The player
+// smooths VP6 as the flag says, but H.263 and Screen Video only in a stream of one frame, and
+// never at low quality.
+TEST_P(EmbeddedVideoSmoothingTest, SmoothsAsTheFlagAndQualitySay) {
+    const SmoothingCase& c = GetParam();
+    TempFolder folder;
+    const StreamTags tags = ReadStreamTags(ReadFile(WriteMovie(folder.path(), c.source).swf));
+    ASSERT_EQ(tags.frames.size(), size_t{kFrames});
+    st::SwfWriter movie;
+    movie.frameSizePixels(kWidth, kHeight).frameRate(12);
+    st::BitWriter define;
+    define.u16(1)
+        .u16(static_cast<uint16_t>(c.frames))
+        .u16(kWidth)
+        .u16(kHeight)
+        .u8(c.flag ? 1 : 0)
+        .u8(c.codec);
+    movie.tag(60, define.bytes());
+    for (int f = 0; f < c.frames; ++f) {
+        std::vector<uint8_t> body = tags.frames[static_cast<size_t>(f)];
+        body[0] = 1;
+        body[1] = 0;
+        movie.tag(61, body);
+    }
+    movie.placeObject2({.depth = 1, .character = 1, .ratio = 0}).showFrame();
+    swf::Player player;
+    player.SetRenderQuality(c.quality);
+    const std::vector<uint8_t> bytes = movie.bytes();
+    ASSERT_TRUE(player.LoadMovieFromMemory(bytes)) << player.LoadError();
+    constexpr int kScale = 4;
+    const int width = kWidth * kScale, height = kHeight * kScale;
+    player.SetViewSize(width, height);
+    std::vector<uint8_t> bgr(size_t{static_cast<size_t>(width)} * height * 3);
+    ASSERT_TRUE(player.Draw({bgr.data(), size_t{static_cast<size_t>(width)} * 3, 24, false}));
+    int mixedBlocks = 0;
+    for (int by = 1; by + 1 < kHeight; ++by)
+        for (int bx = 1; bx + 1 < kWidth; ++bx) {
+            const auto at = [&](int x, int y) {
+                return &bgr[(static_cast<size_t>(y) * width + x) * 3];
+            };
+            const uint8_t* first = at(bx * kScale, by * kScale);
+            bool uniform = true;
+            for (int y = 0; y < kScale && uniform; ++y)
+                for (int x = 0; x < kScale && uniform; ++x)
+                    uniform = std::equal(first, first + 3, at(bx * kScale + x, by * kScale + y));
+            mixedBlocks += uniform ? 0 : 1;
+        }
+    if (c.smoothed)
+        EXPECT_GT(mixedBlocks, 1000);
+    else
+        EXPECT_EQ(mixedBlocks, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Flags, EmbeddedVideoSmoothingTest,
+    testing::Values(
+        SmoothingCase{"OneFrameHigh", "flv", 2, 1, true, swf::RenderQuality::High, true},
+        SmoothingCase{"OneFrameBest", "flv", 2, 1, true, swf::RenderQuality::Best, true},
+        SmoothingCase{"OneFrameLow", "flv", 2, 1, true, swf::RenderQuality::Low, false},
+        SmoothingCase{"OneFrameFlagOff", "flv", 2, 1, false, swf::RenderQuality::High, false},
+        SmoothingCase{"ManyFramesHigh", "flv", 2, kFrames, true, swf::RenderQuality::High, false},
+        SmoothingCase{"OneScreenFrameHigh", "flashsv", 3, 1, true, swf::RenderQuality::High, true},
+        SmoothingCase{"ManyScreenFramesHigh", "flashsv", 3, kFrames, true, swf::RenderQuality::High,
+                      false}),
+    [](const auto& info) { return info.param.name; });
+
+// Streams smaller than the decoders' own working pictures play as well as large ones.
+TEST(EmbeddedVideoSizeTest, SmallStreamsPlay) {
+    TempFolder folder;
+    for (const std::string codec : {"flv", "flashsv"}) {
+        const FfmpegMovie movie = WriteMovie(folder.path(), codec, "", "32x24");
+        constexpr size_t kBytes = 32 * 24 * 3;
+        ASSERT_EQ(movie.rgb.size(), kBytes * kFrames) << codec;
+        swf::Player player;
+        ASSERT_TRUE(player.LoadMovie(movie.swf.string())) << player.LoadError();
+        testing::internal::CaptureStderr();
+        for (int frame = 0; frame < kFrames; ++frame) {
+            std::vector<uint8_t> bgr(kBytes);
+            ASSERT_TRUE(player.Draw({bgr.data(), 32 * 3, 24, false}));
+            for (size_t i = 0; i < bgr.size(); i += 3) std::swap(bgr[i], bgr[i + 2]);
+            const auto* expected = reinterpret_cast<const uint8_t*>(movie.rgb.data());
+            EXPECT_GT(Psnr(bgr.data(), expected + frame * kBytes, true, kBytes), 35)
+                << codec << " frame " << frame;
+            player.OnTimer(0);
+        }
+        EXPECT_EQ(testing::internal::GetCapturedStderr().find("failed"), std::string::npos);
+    }
+}
 
 // What the engine reads from frame headers itself: key frames where FFmpeg put them (every
 // 6th frame with -g 6), and the picture size, for both codecs FFmpeg writes.

@@ -77,10 +77,10 @@ VideoDecoder::VideoDecoder(const VideoCharacter& stream)
     }
     // VP6 keeps the declared size when its macroblocks cover it. Headers of another size are
     // refused before decoding; this bounds what a decoder may still allocate for its own
-    // work (H.263 takes scratch pictures of a few times the stream's).
+    // work (H.263's scratch pictures are a few times the stream's, and at least 192 by 280).
     context_->width = width_;
     context_->height = height_;
-    context_->max_pixels = int64_t{16} * roundUp16(width_) * roundUp16(height_);
+    context_->max_pixels = int64_t{16} * roundUp16(width_) * roundUp16(height_) + (1 << 20);
     context_->thread_count = 1;
     // "Off" in DefineVideoStream; VP6's loop filter is the only one these decoders skip.
     if (stream.deblocking() == 1) context_->skip_loop_filter = AVDISCARD_ALL;
