@@ -51,8 +51,9 @@ void BatchProgress::TaskEnded(size_t done, size_t running, size_t failed) {
 
 void BatchProgress::Note(const std::string& text) {
     if (terminal_ && drawn_) {
+        // The line comes back with the next counts, at once.
         std::fprintf(out_, "\r\033[K%s\n", text.c_str());
-        Draw();
+        lastDrawn_ = started_;
     } else {
         std::fprintf(out_, "%s\n", text.c_str());
     }
