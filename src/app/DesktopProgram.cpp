@@ -1,6 +1,10 @@
 #include "app/DesktopProgram.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+#include <QUrl>
 
 #include "app/DisplayWarningDialog.h"
 #include "app/DocumentLauncher.h"
@@ -24,6 +28,26 @@ bool CheckEngineVersion(const swf::Version& version, MessageBoxes& messages) {
     return false;
 }
 
+QString MovieFromArguments(const QStringList& arguments) {
+    bool options = true;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (options && argument == QStringLiteral("--")) {
+            options = false;
+            continue;
+        }
+        if (argument.isEmpty() || (options && argument.startsWith(QLatin1Char('-')))) continue;
+        // File managers hand over addresses where the desktop entry asks for them.
+        if (argument.startsWith(QStringLiteral("file:"))) {
+            const QUrl url(argument);
+            if (url.isLocalFile()) return url.toLocalFile();
+            continue;
+        }
+        return QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
+    }
+    return {};
+}
+
 int RunDesktopProgram(QApplication& application) {
     QtMessageBoxPresenter presenter;
     MessageBoxes messages(presenter);
@@ -38,6 +62,10 @@ int RunDesktopProgram(QApplication& application) {
     {
         MainWindow window({settings, messages, launcher, dialogs});
         window.show();
+        // Opened from the event loop, so that the window is up before any message box.
+        const QString movie = MovieFromArguments(application.arguments());
+        if (!movie.isEmpty())
+            QTimer::singleShot(0, &window, [&window, movie] { window.OpenMovie(movie); });
         application.exec();
     }
     // The window stored its rectangle when it was closed.

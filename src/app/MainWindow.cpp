@@ -2,10 +2,13 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QUrl>
 #include <algorithm>
 #include <cstdio>
 
@@ -52,6 +55,7 @@ int PlayerSide(int32_t pixels) {
 MainWindow::MainWindow(DesktopServices services)
     : services_(services), recordingPath_(convert::MakeTempFileName()) {
     setWindowTitle(ProductTitle());
+    setAcceptDrops(true);
     BuildMenu();
 
     // The view, its engine and clock are sited before anything can load a movie.
@@ -89,6 +93,8 @@ MainWindow::~MainWindow() {
 void MainWindow::BuildMenu() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     AddCommand(file, kCmdOpen, "&Open...");
+    recentMenu_ = file->addMenu(QStringLiteral("Open &Recent"));
+    connect(file, &QMenu::aboutToShow, this, [this] { UpdateRecentMenu(); });
     file->addSeparator();
     AddCommand(file, kCmdCreateAvi, "Create &AVI...");
     imageSequenceMenu_ = file->addMenu(QStringLiteral("Create &Image Sequence..."));
@@ -130,6 +136,7 @@ void MainWindow::BuildMenu() {
     Action(kCmdStop)->setChecked(true);
     control->menuAction()->setEnabled(false);
     options->menuAction()->setEnabled(false);
+    UpdateRecentMenu();
 }
 
 QAction* MainWindow::AddCommand(QMenu* menu, Command command, const char* text) {
@@ -251,16 +258,18 @@ void MainWindow::OnOpen() {
         QStringLiteral("Flash (*.swf);;All files (*)"), QStringLiteral("swf")};
     const QString path = services_.dialogs.OpenFileName(this, request);
     if (path.isEmpty()) return;
-    services_.settings.openDir = QFileInfo(path).absolutePath();
     OpenMovie(path);
 }
 
 bool MainWindow::OpenMovie(const QString& path) {
+    services_.settings.openDir = QFileInfo(path).absolutePath();
     auto copies = std::make_unique<convert::MovieCopies>();
     if (!copies->Open(path.toStdString())) {
         services_.messages.ShowErrorMessage(resources::kStrFileOpenError);
         return false;
     }
+    services_.settings.AddRecentMovie(path);
+    UpdateRecentMenu();
     // The previous copies go only once the player has the new movie.
     const std::unique_ptr<convert::MovieCopies> previous = AdoptMovie(std::move(copies));
     ShowMovieTitle(path.toStdString());
@@ -274,6 +283,62 @@ bool MainWindow::OpenMovie(const QString& path) {
     ResetSeekEndFrame();
     clock_->ResetSteps();
     return true;
+}
+
+void MainWindow::UpdateRecentMenu() {
+    services_.settings.PruneRecentMovies();
+    // One of these actions may be the one being triggered: its deletion waits.
+    for (QAction* old : recentMenu_->actions()) {
+        recentMenu_->removeAction(old);
+        old->deleteLater();
+    }
+    const QStringList& movies = services_.settings.RecentMovies();
+    for (qsizetype i = 0; i < movies.size(); ++i) {
+        const QString path = movies[i];
+        // Only the name shows; "&" in it would otherwise become a shortcut.
+        QString name = QFileInfo(path).fileName();
+        name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* action = recentMenu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
+        action->setStatusTip(path);
+        action->setToolTip(path);
+        connect(action, &QAction::triggered, this, [this, path] { OpenMovie(path); });
+    }
+    recentMenu_->addSeparator();
+    connect(recentMenu_->addAction(QStringLiteral("&Clear Menu")), &QAction::triggered, this,
+            [this] {
+                services_.settings.ClearRecentMovies();
+                UpdateRecentMenu();
+            });
+    recentMenu_->menuAction()->setEnabled(!movies.isEmpty());
+}
+
+QString MainWindow::DraggedMovie(const QMimeData* data) const {
+    // A run, a recording or a batch owns the player; Open is greyed then too.
+    if (!data || locked_ || RunInProgress() || Recording() || BatchRunning()) return {};
+    if (!Popup(kMenuFile)->menuAction()->isEnabled()) return {};
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls[0].isLocalFile()) return {};
+    const QString path = urls[0].toLocalFile();
+    return QFileInfo(path).isFile() ? path : QString();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    // Refusing here shows the no-drop cursor: several files, a folder or a web address.
+    if (DraggedMovie(event->mimeData()).isEmpty()) return event->ignore();
+    event->acceptProposedAction();
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    if (DraggedMovie(event->mimeData()).isEmpty()) return event->ignore();
+    event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QString path = DraggedMovie(event->mimeData());
+    if (path.isEmpty()) return event->ignore();
+    event->acceptProposedAction();
+    // Opened once the drag is over: the source is not kept waiting on a message box.
+    QMetaObject::invokeMethod(this, [this, path] { OpenMovie(path); }, Qt::QueuedConnection);
 }
 
 std::unique_ptr<convert::MovieCopies> MainWindow::AdoptMovie(

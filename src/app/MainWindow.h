@@ -24,6 +24,7 @@
 
 class QAction;
 class QMenu;
+class QMimeData;
 
 namespace convert {
 class ConversionRunner;
@@ -89,9 +90,13 @@ class MainWindow : public QMainWindow, public player::ClockOwner, public batch::
     // Runs a command as its menu item does.
     void RunCommand(Command command);
 
-    // Opens the movie at `path` (the Open command after its file dialog). A movie that
-    // cannot be read leaves the open one, its copies and the title as they were.
+    // Opens the movie at `path` as the Open command does after its file dialog, also for a
+    // movie named on the command line, dropped on the window or chosen from Open Recent. A
+    // movie that cannot be read leaves the open one, its copies and the title as they were.
     bool OpenMovie(const QString& path);
+    // File > Open Recent, rebuilt from the settings each time the File menu is shown.
+    QMenu* RecentMenu() const { return recentMenu_; }
+    void UpdateRecentMenu();
     // The movie's copies; null until a movie is open.
     convert::MovieCopies* Movie() { return movie_.get(); }
     // The temporary file the recording phase writes.
@@ -145,6 +150,9 @@ class MainWindow : public QMainWindow, public player::ClockOwner, public batch::
     bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void BuildMenu();
@@ -152,6 +160,8 @@ class MainWindow : public QMainWindow, public player::ClockOwner, public batch::
     void UpdateControlMenu();
 
     void OnOpen();
+    // The one local file a drag carries, if the window can open a movie now; else empty.
+    QString DraggedMovie(const QMimeData* data) const;
     void OnPlay();
     void OnStop();
     void OnRewind();
@@ -187,6 +197,7 @@ class MainWindow : public QMainWindow, public player::ClockOwner, public batch::
     std::map<Command, QAction*> actions_;
     std::map<MenuPosition, QMenu*> popups_;
     QMenu* imageSequenceMenu_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
 
     player::PlayerHost* view_ = nullptr;      // the central widget
     player::SeekController* seek_ = nullptr;  // a child dialog

@@ -1,6 +1,7 @@
 #include "app/SettingsStore.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
@@ -73,6 +74,15 @@ void SettingsStore::Load() {
         else
             ReadNumber(name, value);
     });
+
+    recentMovies_.clear();
+    for (int number = 1; number <= kMaxRecentMovies; ++number) {
+        QString path;
+        if (ReadText(RecentMovieValue(number), path) && !path.isEmpty() &&
+            !recentMovies_.contains(path))
+            recentMovies_.append(path);
+    }
+    PruneRecentMovies();
 }
 
 void SettingsStore::Save() const {
@@ -82,6 +92,30 @@ void SettingsStore::Save() const {
         else
             WriteNumber(name, value);
     });
+    for (int number = 1; number <= kMaxRecentMovies; ++number) {
+        if (number <= recentMovies_.size())
+            WriteText(RecentMovieValue(number), recentMovies_[number - 1]);
+        else
+            RemoveValue(RecentMovieValue(number));
+    }
+}
+
+QString SettingsStore::RecentMovieValue(int number) {
+    return QStringLiteral("RecentMovie%1").arg(number);
+}
+
+void SettingsStore::AddRecentMovie(const QString& path) {
+    if (path.isEmpty()) return;
+    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    recentMovies_.removeAll(absolute);
+    recentMovies_.prepend(absolute);
+    while (recentMovies_.size() > kMaxRecentMovies) recentMovies_.removeLast();
+}
+
+bool SettingsStore::PruneRecentMovies() {
+    const qsizetype before = recentMovies_.size();
+    recentMovies_.removeIf([](const QString& path) { return !QFileInfo(path).isFile(); });
+    return recentMovies_.size() != before;
 }
 
 bool SettingsStore::ReadNumber(const QString& name, int32_t& out) const {
@@ -105,6 +139,14 @@ bool SettingsStore::ReadText(const QString& name, QString& out) const {
     if (text.toUtf8().size() > kMaxTextBytes) return false;
     out = text;
     return true;
+}
+
+bool SettingsStore::RemoveValue(const QString& name) const {
+    QSettings settings(filePath_, QSettings::IniFormat);
+    if (!settings.contains(Key(name))) return true;
+    settings.remove(Key(name));
+    settings.sync();
+    return settings.status() == QSettings::NoError;
 }
 
 bool SettingsStore::WriteText(const QString& name, const QString& text) const {

@@ -5,10 +5,12 @@
 // Quillmoth/Kinetrope Pro Trial/1.0.ini, section [Setting], every value as text: numbers in
 // signed decimal, read up to the first character that is not part of the number.
 //
-// The first eight values are loaded once at start-up, changed in memory while the program
-// runs and saved at exit; the two notice values are read and written directly when needed.
+// The first eight values and the recent movies are loaded once at start-up, changed in memory
+// while the program runs and saved at exit; the two notice values are read and written
+// directly when needed.
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 namespace app {
@@ -37,7 +39,8 @@ class SettingsStore {
 
     // The defaults, then every stored value that can be read in place of its default.
     void Load();
-    // Writes the six numbers and the two folders, even when unchanged; failures are ignored.
+    // Writes the six numbers, the two folders and the recent movies, even when unchanged;
+    // failures are ignored.
     void Save() const;
 
     // A number stored under `name`; false (and `out` untouched) when it is missing, longer
@@ -50,6 +53,16 @@ class SettingsStore {
 
     const QString& FilePath() const { return filePath_; }
 
+    // The movies opened last, most recent first, each once, at most kMaxRecentMovies.
+    static constexpr int kMaxRecentMovies = 8;
+    const QStringList& RecentMovies() const { return recentMovies_; }
+    // Puts `path` (made absolute) first, dropping an older entry for it and the oldest past
+    // the limit.
+    void AddRecentMovie(const QString& path);
+    // Forgets the movies whose files are gone; true when any went.
+    bool PruneRecentMovies();
+    void ClearRecentMovies() { recentMovies_.clear(); }
+
     // The longest text read back: the longest path the system takes.
     static constexpr int kMaxTextBytes = 4096;
 
@@ -60,7 +73,12 @@ class SettingsStore {
     QString saveDir;
 
   private:
+    // Stored as "RecentMovie1" (the most recent) to "RecentMovie8"; unused numbers are removed.
+    static QString RecentMovieValue(int number);
+    bool RemoveValue(const QString& name) const;
+
     QString filePath_;
+    QStringList recentMovies_;
 };
 
 }  // namespace app
