@@ -313,6 +313,21 @@ TEST_F(BatchCommand, ASecondRunSkipsWhatIsDoneAndRedoesWhatIsMissingOrOlder) {
     }
 }
 
+TEST_F(BatchCommand, ASplitAviFileIsFoundAndCountedByItsParts) {
+    // A frame of 640 x 480 takes most of a megabyte: two frames a part.
+    WriteTasks("avi one.swf -o out/big.avi --audio none --size 640x480 --split-mb 1\n");
+    for (const std::string status : {"ok", "skipped"}) {
+        const CommandRun run = RunBatch();
+        EXPECT_EQ(run.status, 0) << run.err;
+        const std::vector<ReportLine> report = ReadReport();
+        ASSERT_EQ(report.size(), 1u);
+        EXPECT_EQ(report[0].status, status);
+        EXPECT_EQ(report[0].frames, 4);
+        EXPECT_FALSE(fs::exists(scratch_.File("out/big.avi")));
+        EXPECT_TRUE(fs::exists(scratch_.File("out/big0001.avi")));
+    }
+}
+
 // The batch run as a program of its own, stopped while its one task writes images, or that
 // task killed alone.
 TEST_F(BatchCommand, AStoppedBatchOrAKilledTaskLeavesNoPartialOutput) {
