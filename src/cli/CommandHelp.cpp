@@ -118,6 +118,43 @@ std::vector<CommandHelp> MakeTable() {
          {Output("OUT.tga", "the name the images are numbered after"), kStart, kEnd, kMode, kSize,
           kStretch, kDepth, kInput, kAutoplay, kRenderQuality},
          "kinetrope tga cartoon.swf -o frames/cartoon.tga --depth 32"},
+        {"video",
+         "MOVIE.swf",
+         "convert to an MP4, MKV, WebM, MOV or GIF file",
+         "The extension chooses the container and its codecs: .mp4 H.264 with AAC, .mkv H.264 "
+         "with FLAC, .webm VP9 with Opus, .mov ProRes 422 HQ (ProRes 4444 with alpha at --depth "
+         "32) with PCM, .gif a palette of its own, delays in hundredths of a second averaging "
+         "the frame rate, no sound. --depth 32 keeps transparency in .webm and .mov (and .mkv "
+         "with ffv1). Where H.264, HEVC, VP9, AV1 or ProRes 422 need even sides, an odd width "
+         "or height is padded by repeating the last column or row. The sound ends with the "
+         "video, padded with silence or cut. Settings this FFmpeg cannot write are refused "
+         "before anything is written.",
+         {Output("OUT.mp4", "the video file to write: .mp4, .mkv, .webm, .mov or .gif"),
+          kStart,
+          kEnd,
+          kMode,
+          kSize,
+          kStretch,
+          {"--fps", "29.97", "frames per second, at most two decimals", "the movie's own"},
+          kDepth,
+          {"--codec", "h264|hevc|vp9|av1|prores|ffv1|gif", "the video codec",
+           "the container's"},
+          {"--crf", "N", "constant quality, lower is better (h264, hevc: 0-51; vp9, av1: 0-63)",
+           "the encoder's own; vp9 31, av1 32"},
+          {"--preset", "P", "the encoder's speed preset (vp9: good, best or realtime)",
+           "the encoder's own"},
+          {"--audio", "none|movie|FILE.wav",
+           "the sound: none, the movie's own (recorded as fast as the engine plays) or a WAV "
+           "file's",
+           "movie; none for .gif"},
+          {"--audio-codec", "CODEC", "the audio codec: aac, opus, mp3, flac or pcm",
+           "the container's"},
+          {"--audio-bitrate", "K", "kilobits per second of lossy sound, 8 to 1024",
+           "192; opus 128"},
+          kInput,
+          kAutoplay,
+          kRenderQuality},
+         "kinetrope video cartoon.swf -o cartoon.mp4 --crf 20 --autoplay"},
         {"batch",
          "TASKS",
          "run the conversions a file lists, several at once",

@@ -20,6 +20,8 @@ int RunAviCommand(const std::vector<std::string>& args);
 int RunWavCommand(const std::vector<std::string>& args);
 int RunPngCommand(const std::vector<std::string>& args);
 int RunTgaCommand(const std::vector<std::string>& args);
+// A video file (MP4, MKV, WebM, MOV or GIF) through FFmpeg.
+int RunVideoCommand(const std::vector<std::string>& args);
 // Many conversions from a TASKS file, each in a child process of this program.
 int RunBatchCommand(const std::vector<std::string>& args);
 

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <system_error>
 #include <tuple>
@@ -156,6 +157,9 @@ std::pair<int32_t, int32_t> VideoFileWriter::CodedSize(const std::string& pixelF
 std::string VideoFileWriter::Fail(const std::string& what, int error) {
     if (error == AVERROR(ENOSPC))
         return "the disk is full: could not write " + state_->spec.path.string();
+    if (error == AVERROR(EFBIG))
+        return "the file grew past the largest size allowed here: could not write " +
+               state_->spec.path.string();
     return what + ": " + ErrorText(error);
 }
 
@@ -185,15 +189,21 @@ std::string VideoFileWriter::Start(const VideoFileSpec& spec, const AviAudioSour
     s.packet = av_packet_alloc();
 
     // The video encoder, with the options it is asked for; one it does not take is refused.
-    const AVCodec* encoder = avcodec_find_encoder_by_name(spec.videoEncoder.c_str());
+    std::string name = spec.videoEncoder;
+    std::tie(s.codedWidth, s.codedHeight) = CodedSize(spec.pixelFormat, spec.width, spec.height);
+    // SVT-AV1 takes no picture under 64 pixels a side; libaom does.
+    if (name == "libsvtav1" && (s.codedWidth < 64 || s.codedHeight < 64) &&
+        HasEncoder("libaom-av1"))
+        name = "libaom-av1";
+    if (name == "libsvtav1") setenv("SVT_LOG", "1", 0);  // its banner on stderr otherwise
+    const AVCodec* encoder = avcodec_find_encoder_by_name(name.c_str());
     const AVPixelFormat pixelFormat = av_get_pix_fmt(spec.pixelFormat.c_str());
     if (!encoder || pixelFormat == AV_PIX_FMT_NONE)
-        return "this FFmpeg has no " + spec.videoEncoder + " encoder";
+        return "this FFmpeg has no " + name + " encoder";
     s.gif = encoder->id == AV_CODEC_ID_GIF;
     s.video = avcodec_alloc_context3(encoder);
     s.picture = av_frame_alloc();
     if (!s.packet || !s.video || !s.picture) return "out of memory";
-    std::tie(s.codedWidth, s.codedHeight) = CodedSize(spec.pixelFormat, spec.width, spec.height);
     s.video->width = s.codedWidth;
     s.video->height = s.codedHeight;
     s.video->pix_fmt = pixelFormat;
@@ -215,7 +225,6 @@ std::string VideoFileWriter::Start(const VideoFileSpec& spec, const AviAudioSour
         s.video->codec_tag = MKTAG('h', 'v', 'c', '1');
 
     AVDictionary* options = nullptr;
-    const std::string name = spec.videoEncoder;
     const bool vpx = name == "libvpx-vp9", aom = name == "libaom-av1";
     int32_t crf = spec.crf;
     // Without a quality these two aim at a low bitrate; constant quality suits cartoons.
@@ -229,7 +238,13 @@ std::string VideoFileWriter::Start(const VideoFileSpec& spec, const AviAudioSour
     }
     if (!spec.preset.empty())
         av_dict_set(&options, vpx ? "deadline" : "preset", spec.preset.c_str(), 0);
-    if (name == "libx265") av_dict_set(&options, "x265-params", "log-level=error", 0);
+    // x265's lookahead writes out of bounds in its cutree pass on pictures smaller than its
+    // 64-pixel blocks.
+    if (name == "libx265")
+        av_dict_set(&options, "x265-params",
+                    s.codedWidth < 64 || s.codedHeight < 64 ? "log-level=error:cutree=0"
+                                                            : "log-level=error",
+                    0);
     if (name == "prores_ks")
         av_dict_set(&options, "profile", pixelFormat == AV_PIX_FMT_YUVA444P10LE ? "4444" : "hq", 0);
     int error = avcodec_open2(s.video, encoder, &options);
@@ -368,24 +383,21 @@ std::string VideoFileWriter::WriteFrame(const FrameBuffer& frame) {
     }
 
     const AVPixelFormat source = s.bytesPerPixel == 4 ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24;
-    const uint8_t* planes[1] = {top};
-    int lines[1] = {-static_cast<int>(stride)};
-    if (s.codedWidth != width || s.codedHeight != height) {
-        // The last column and row repeated up to the even size the pixel format needs.
-        const size_t rowBytes = static_cast<size_t>(s.codedWidth) * s.bytesPerPixel;
-        s.padded.resize(rowBytes * static_cast<size_t>(s.codedHeight));
-        for (int y = 0; y < s.codedHeight; ++y) {
-            const uint8_t* from = top - stride * static_cast<size_t>(std::min(y, height - 1));
-            uint8_t* to = s.padded.data() + rowBytes * static_cast<size_t>(y);
-            std::memcpy(to, from, static_cast<size_t>(width) * s.bytesPerPixel);
-            for (int x = width; x < s.codedWidth; ++x)
-                std::memcpy(to + static_cast<size_t>(x) * s.bytesPerPixel,
-                            from + static_cast<size_t>(width - 1) * s.bytesPerPixel,
-                            static_cast<size_t>(s.bytesPerPixel));
-        }
-        planes[0] = s.padded.data();
-        lines[0] = static_cast<int>(rowBytes);
+    // Copied top-down with room after the last row, which swscale reads past, and the last
+    // column and row repeated up to the even size the pixel format may need.
+    const size_t rowBytes = static_cast<size_t>(s.codedWidth) * s.bytesPerPixel;
+    s.padded.resize(rowBytes * static_cast<size_t>(s.codedHeight) + 64);
+    for (int y = 0; y < s.codedHeight; ++y) {
+        const uint8_t* from = top - stride * static_cast<size_t>(std::min(y, height - 1));
+        uint8_t* to = s.padded.data() + rowBytes * static_cast<size_t>(y);
+        std::memcpy(to, from, static_cast<size_t>(width) * s.bytesPerPixel);
+        for (int x = width; x < s.codedWidth; ++x)
+            std::memcpy(to + static_cast<size_t>(x) * s.bytesPerPixel,
+                        from + static_cast<size_t>(width - 1) * s.bytesPerPixel,
+                        static_cast<size_t>(s.bytesPerPixel));
     }
+    const uint8_t* planes[1] = {s.padded.data()};
+    const int lines[1] = {static_cast<int>(rowBytes)};
     s.scaler = sws_getCachedContext(s.scaler, s.codedWidth, s.codedHeight, source, s.codedWidth,
                                     s.codedHeight, s.video->pix_fmt, SWS_BICUBIC | SWS_ACCURATE_RND,
                                     nullptr, nullptr, nullptr);
