@@ -40,8 +40,15 @@ std::optional<BatchTaskFile> BatchTaskFile::Read(const std::string& path, std::s
 BatchTaskFile BatchTaskFile::Parse(std::string_view text) {
     BatchTaskFile file;
     int line = 0;
-    while (!text.empty() && file.tasks_.size() < kMaxTasks) {
+    while (!text.empty()) {
         ++line;
+        if (file.tasks_.size() == kMaxTasks) {
+            BatchTask rest;
+            rest.line = line;
+            rest.error = "more than " + std::to_string(kMaxTasks) + " tasks; split the file";
+            file.tasks_.push_back(std::move(rest));
+            break;
+        }
         const size_t end = text.find('\n');
         std::string_view content = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);

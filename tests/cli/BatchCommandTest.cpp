@@ -92,6 +92,14 @@ TEST(BatchTaskFile, LinesBecomeTasksWithTheirLineNumbers) {
             EXPECT_EQ(got.error, want.error) << test.text;
         }
     }
+    // Past the last task it takes, the file is refused at the line it stops at.
+    std::string many;
+    for (size_t i = 0; i <= cli::BatchTaskFile::kMaxTasks; ++i) many += "\navi a.swf -o a.avi";
+    const cli::BatchTaskFile file = cli::BatchTaskFile::Parse(many);
+    ASSERT_EQ(file.tasks().size(), cli::BatchTaskFile::kMaxTasks + 1);
+    EXPECT_EQ(file.MalformedCount(), 1u);
+    EXPECT_EQ(file.tasks().back().line, static_cast<int>(cli::BatchTaskFile::kMaxTasks) + 2);
+    EXPECT_EQ(file.tasks().back().error, "more than 100000 tasks; split the file");
 }
 
 struct ReportLine {
