@@ -11,6 +11,9 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core
   qt6-base-dev qt6-multimedia-dev
   ffmpeg
+  # The icons rendered from their SVG; the Debian package's dependencies (dpkg-shlibdeps);
+  # the validators the installation tests run.
+  librsvg2-bin dpkg-dev desktop-file-utils appstream
 )
 for option in "$@"; do
   case "$option" in
