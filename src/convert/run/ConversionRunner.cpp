@@ -6,6 +6,7 @@
 #include <limits>
 #include <new>
 #include <system_error>
+#include <thread>
 
 #include "audio/SoundRecorder.h"
 #include "audio/WavFile.h"
@@ -15,6 +16,7 @@
 #include "convert/run/BatchReport.h"
 #include "convert/run/ConversionHost.h"
 #include "convert/run/FrameCapture.h"
+#include "convert/run/FramePipeline.h"
 #include "convert/run/ImageSequenceNames.h"
 #include "convert/run/MovieCopies.h"
 #include "convert/run/ProgressDialog.h"
@@ -65,6 +67,18 @@ int32_t CappedFrame(int64_t frame, int32_t end) {
     return static_cast<int32_t>(std::min<int64_t>(frame, end));
 }
 
+// An AVI's frames: one being drawn, one queued, one being encoded.
+constexpr int kOrderedBuffers = 3;
+// Frame buffers of one pipeline take no more than this between them (at least one buffer).
+constexpr uint64_t kPipelineBufferBytes = uint64_t{256} << 20;
+// Image files are compressed on this many threads at most, leaving one core to draw.
+constexpr unsigned kMaxImageWriters = 4;
+
+int ImageWriterCount() {
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    return static_cast<int>(std::clamp(cores - 1, 1u, kMaxImageWriters));
+}
+
 }  // namespace
 
 struct ConversionRunner::Recording {
@@ -90,14 +104,22 @@ ConversionRunner::~ConversionRunner() = default;
 bool ConversionRunner::LoadSilentCopy() {
     const std::string& path = movie_.SilentCopy();
     host_.Control().SetBaseFolder(movie_.baseFolder());
+    UnloadMovie();
     return !path.empty() && host_.Control().LoadMovie(path);
 }
 
 void ConversionRunner::ReloadWorkingMovie() {
     swf::Player& control = host_.Control();
     control.SetBaseFolder(movie_.baseFolder());
+    UnloadMovie();
     control.LoadMovie(movie_.workingPath());
     control.StopPlay();
+}
+
+void ConversionRunner::UnloadMovie() {
+    // Loading parses the new movie before the old one goes: a load that cannot succeed
+    // (nothing to parse) lets it go first.
+    host_.Control().LoadMovieFromMemory({});
 }
 
 void ConversionRunner::AbandonRecording(int messageId) {
@@ -113,11 +135,36 @@ void ConversionRunner::ShowPending(int messageId) {
     if (messageId != 0) host_.ShowErrorMessage(messageId);
 }
 
+void ConversionRunner::WarnIfCutShort() {
+    if (!movie_.cutShort()) return;
+    host_.ShowWarning("the movie is cut short: frame " +
+                      std::to_string(movie_.lastCompleteFrame()) +
+                      " (counted from 0) is its last complete frame");
+}
+
+int ConversionRunner::PipelineBuffers(int wanted) {
+    const swf::Player& control = host_.Control();
+    const uint64_t width = static_cast<uint64_t>(std::max(1, control.ViewWidth()));
+    const uint64_t height = static_cast<uint64_t>(std::max(1, control.ViewHeight()));
+    const uint64_t frameBytes = width * height * (host_.Renderer().alphaFlag ? 4 : 3);
+    const uint64_t fitting = kPipelineBufferBytes / frameBytes;
+    return static_cast<int>(std::clamp<uint64_t>(fitting, 1, static_cast<uint64_t>(wanted)));
+}
+
 ConversionRunner::FrameLoopEnd ConversionRunner::RunFrames(
     settings::SequenceMode mode, int32_t start, int32_t end, int statusId,
     const std::function<AviResult(const FrameBuffer&)>& write) {
+    FramePipeline pipeline(
+        1, PipelineBuffers(kOrderedBuffers),
+        [&write](int64_t, const FrameBuffer& picture) { return write(picture); });
+    return RunFrames(mode, start, end, statusId, pipeline);
+}
+
+ConversionRunner::FrameLoopEnd ConversionRunner::RunFrames(settings::SequenceMode mode,
+                                                           int32_t start, int32_t end, int statusId,
+                                                           FramePipeline& pipeline) {
     swf::Player& control = host_.Control();
-    FrameCapture& renderer = host_.Renderer();
+    const FrameCapture& renderer = host_.Renderer();
     ProgressDialog& progress = host_.Progress();
     SequenceStepper stepper(mode);
     for (int32_t step = 0; step < start; ++step) {
@@ -126,16 +173,31 @@ ConversionRunner::FrameLoopEnd ConversionRunner::RunFrames(
     }
     FrameLoopEnd loop{start, {}};
     for (; loop.frame <= end; ++loop.frame) {
+        // Waits while every buffer is still being written; none comes after a failed write.
+        FrameBuffer* buffer = pipeline.NextBuffer();
+        if (!buffer) break;
         stepper.Apply(control);
-        const bool captured = renderer.Capture(control);
+        const bool captured = renderer.CaptureInto(control, *buffer);
         host_.TickControl();
-        loop.written = captured ? write(renderer.Frame())
-                                : AviResult{kResultFail, resources::kStrFailedToWriteStream};
-        if (!loop.written.ok()) break;
+        if (!captured) {
+            loop.written = {kResultFail, resources::kStrFailedToWriteStream};
+            break;
+        }
+        pipeline.Submit();
         progress.SetStatusText(resources::FormatString(statusId, loop.frame - start + 1));
         if (progress.finished() || progress.cancelled()) break;
         progress.SetPos(static_cast<int>(loop.frame));
         host_.PumpMessages();
+    }
+    if (progress.cancelled())
+        pipeline.Abandon();
+    else
+        pipeline.Finish();
+    // The earliest failed write ends the run where it failed, as if the loop had waited for it.
+    const auto failure = pipeline.failure();
+    if (failure && (loop.written.ok() || start + failure->frame < loop.frame)) {
+        loop.frame = start + failure->frame;
+        loop.written = failure->result;
     }
     return loop;
 }
@@ -161,6 +223,7 @@ int32_t ConversionRunner::RunImageSequence(const settings::ImageSequenceSettings
     ProgressDialog& progress = host_.Progress();
     int32_t result = kResultOk;
     int message = 0;
+    WarnIfCutShort();
     renderer.alphaFlag = alpha;
     host_.SetInterfaceEnabled(false);
     if (!LoadSilentCopy()) {
@@ -172,22 +235,30 @@ int32_t ConversionRunner::RunImageSequence(const settings::ImageSequenceSettings
                                                         : resources::kStrConvertingToPng,
                       resources::kStrCreatingImageSequence, start, end);
         const ImageSequenceNames names(outputPath, start, end);
-        int32_t named = 0;
         const auto write = names.IsTga() ? WriteTgaFile : WritePngFile;
-        const FrameLoopEnd loop =
-            RunFrames(settings.sequenceMode, start, end, resources::kStrCreatingImageSequence,
-                      [&](const FrameBuffer& image) {
-                          const std::string name = names.Name(named++);
-                          return write(name, image.header(), image.pixels(), alpha) == 1
-                                     ? AviResult{}
-                                     : AviResult{kResultFail, resources::kStrFailedToWriteStream};
-                      });
+        // Each image is a file of its own: a few are compressed at once, each under its
+        // frame's name whatever order they finish in.
+        const int writers = ImageWriterCount();
+        FramePipeline pipeline(
+            writers, PipelineBuffers(writers + 2), [&](int64_t index, const FrameBuffer& image) {
+                return write(names.Name(static_cast<int32_t>(index)), image.header(),
+                             image.pixels(), alpha) == 1
+                           ? AviResult{}
+                           : AviResult{kResultFail, resources::kStrFailedToWriteStream};
+            });
+        const FrameLoopEnd loop = RunFrames(settings.sequenceMode, start, end,
+                                            resources::kStrCreatingImageSequence, pipeline);
         result = loop.written.code;
         message = loop.written.messageId;
         lastFrameReached_ = CappedFrame(loop.frame, end);
         progress.Close();
+        // Images written past a failed one go, as if the run had stopped there; after
+        // Cancel every image goes.
+        for (const int64_t index : pipeline.WrittenOutOfOrder())
+            std::remove(names.Name(static_cast<int32_t>(index)).c_str());
         if (progress.cancelled()) {
-            for (int32_t i = 0; i < named; ++i) std::remove(names.Name(i).c_str());
+            for (int64_t i = 0; i < pipeline.writtenInOrder(); ++i)
+                std::remove(names.Name(static_cast<int32_t>(i)).c_str());
             result = kResultAbort;
         }
     }
@@ -212,6 +283,7 @@ int32_t ConversionRunner::RunAvi(const AviJob& job) {
     FrameCapture& renderer = host_.Renderer();
     ProgressDialog& progress = host_.Progress();
     swf::Player& control = host_.Control();
+    if (!phase_) WarnIfCutShort();  // else the recording phase has warned
     host_.SetInterfaceEnabled(false);
     renderer.alphaFlag = settings.colorDepth == settings::kColorDepthRgba;
 
@@ -287,6 +359,7 @@ int32_t ConversionRunner::RunAvi(const AviJob& job) {
 }
 
 int32_t ConversionRunner::BeginRecordingPhase(const AviJob& job) {
+    WarnIfCutShort();
     host_.SetInterfaceEnabled(false);
     ProgressDialog& progress = host_.Progress();
     swf::Player& control = host_.Control();
@@ -327,6 +400,7 @@ int32_t ConversionRunner::BeginRecordingPhase(const AviJob& job) {
                 progress.SetRange(0, static_cast<int>(std::min<double>(
                                          seconds, std::numeric_limits<int>::max())));
                 if (phase->startOffset != 0) progress.EnableButton(ProgressButton::Finish, false);
+                UnloadMovie();
                 started = Succeeded(phase->recorder->Open(recordingPath_, &phase->format)) &&
                           control.LoadMovie(movie_.workingPath());
                 if (started) {
@@ -474,6 +548,7 @@ int32_t ConversionRunner::RunVideo(const VideoJob& job) {
     FrameCapture& renderer = host_.Renderer();
     ProgressDialog& progress = host_.Progress();
     swf::Player& control = host_.Control();
+    if (!phase_) WarnIfCutShort();  // else the recording phase has warned
     host_.SetInterfaceEnabled(false);
     renderer.alphaFlag = settings.colorDepth == settings::kColorDepthRgba;
     lastVideoError_.clear();

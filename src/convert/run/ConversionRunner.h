@@ -2,8 +2,10 @@
 // The conversion runs. An image sequence or an AVI file is made in one synchronous loop: the
 // silent copy is loaded, pre-rolled to the start frame one tick at a time, and for each
 // output frame the sequence mode is applied, the frame captured, the control ticked once and
-// the frame written. An AVI with the movie's own sound is preceded by a recording phase,
-// which runs on the host's clock ticks (OnRecordingTick) while the movie plays with sound.
+// the frame handed to writer threads (FramePipeline), which write it while the next one is
+// drawn: a file's frames in order on one thread, image files on a few at once. An AVI with
+// the movie's own sound is preceded by a recording phase, which runs on the host's clock
+// ticks (OnRecordingTick) while the movie plays with sound.
 
 #include <cstdint>
 #include <functional>
@@ -28,6 +30,7 @@ namespace convert {
 
 class BatchReport;
 class ConversionHost;
+class FramePipeline;
 class MovieCopies;
 
 // Everything an AVI export reads.
@@ -96,20 +99,31 @@ class ConversionRunner {
 
     // The loop every run shares: pre-roll to the start frame one tick at a time, then for
     // each frame apply the sequence mode, capture, tick and `write`, until the end frame, a
-    // failed write, or Finish or Cancel.
+    // failed write, or Finish or Cancel. `write` runs on a writer thread, one frame after the
+    // other, while the loop draws the next.
     FrameLoopEnd RunFrames(settings::SequenceMode mode, int32_t start, int32_t end, int statusId,
                            const std::function<AviResult(const FrameBuffer&)>& write);
+    // The same loop over a pipeline of the caller's, finished (or abandoned after Cancel)
+    // when it returns; a failed write ends it on that write's frame.
+    FrameLoopEnd RunFrames(settings::SequenceMode mode, int32_t start, int32_t end, int statusId,
+                           FramePipeline& pipeline);
+    // How many frame buffers of the control's view a pipeline may hold, up to `wanted`.
+    int PipelineBuffers(int wanted);
 
     // The end of the recording phase, by Finish, Cancel or the last frame's sound: the AVI
     // run when the phase ended well, then the batch told. Returns the export's result.
     int32_t CompleteRecording();
     bool LoadSilentCopy();
     void ReloadWorkingMovie();
+    // Lets the control's movie go before another is parsed, so that a run holds one.
+    void UnloadMovie();
     // A recording phase that ends without an AVI run: no frame reached, the movie stopped
     // at its start, the interface unlocked, the message (if any) shown.
     void AbandonRecording(int messageId);
     void Report(int32_t result);
     void ShowPending(int messageId);
+    // A movie cut short converts the frames it holds; the host is told up to which.
+    void WarnIfCutShort();
 
     ConversionHost& host_;
     MovieCopies& movie_;

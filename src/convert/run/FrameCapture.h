@@ -16,6 +16,9 @@ class FrameCapture {
     // Draws the control's current picture into the buffer in use. False when nothing could
     // be drawn (no movie, a view without area or too large, no memory).
     bool Capture(const swf::Player& control);
+    // Draws the same picture into a buffer of the caller's (a pipelined run's), at the depth
+    // alphaFlag chooses.
+    bool CaptureInto(const swf::Player& control, FrameBuffer& buffer) const;
     // The buffer in use, as the writers take it.
     const FrameBuffer& Frame() const { return alphaFlag ? alphaBuffer : colourBuffer; }
 
