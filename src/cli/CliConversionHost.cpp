@@ -53,6 +53,10 @@ void CliConversionHost::ShowErrorMessage(int stringId) {
     messageShown_ = true;
 }
 
+void CliConversionHost::ShowWarning(const std::string& text) {
+    std::fprintf(stderr, "kinetrope: warning: %s\n", text.c_str());
+}
+
 void CliConversionHost::PumpMessages() {
     if (interrupted.exchange(false)) progress_.OnCancel();
 }

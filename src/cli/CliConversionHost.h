@@ -36,6 +36,7 @@ class CliConversionHost : public convert::ConversionHost {
     // Nothing to lock: there is no interface to use meanwhile.
     void SetInterfaceEnabled(bool) override {}
     void ShowErrorMessage(int stringId) override;
+    void ShowWarning(const std::string& text) override;
     // Nobody is there to answer: the command line takes Yes.
     bool AskYesNo(int) override { return true; }
     // Turns a Ctrl+C into the progress dialog's Cancel.

@@ -1,5 +1,6 @@
 #include "convert/MovieFile.h"
 
+#include <sys/stat.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -29,6 +30,7 @@ constexpr size_t kInflateOutputBytes = 0x80000;
 constexpr size_t kInflateOutputGrowth = 0x20000;
 
 constexpr uint16_t kTagEnd = 0;
+constexpr uint16_t kTagShowFrame = 1;
 constexpr uint16_t kTagDefineSprite = 39;
 constexpr uint16_t kShortLengthMask = 0x3F;
 constexpr uint16_t kLongLengthMark = 0x3F;
@@ -104,6 +106,47 @@ int64_t InflateHeader(FILE* file, uint8_t* header) {
 
 bool IsSoundTag(uint16_t code) {
     return (code >= 14 && code <= 19) || code == 45;
+}
+
+// The main timeline's tags as the file holds them: where its last complete frame ends,
+// counted from the first tag, and whether a tag runs past the end of the file.
+struct TimelineScan {
+    uint64_t lastFrameEnd = 0;
+    int32_t frames = 0;
+    bool cutShort = false;
+};
+
+// Walks the tag headers from the file's position (the first tag) to the End tag or the end
+// of the file, seeking over the tags' bodies; the position is left anywhere.
+bool ScanTimeline(FILE* file, uint64_t fileSize, TimelineScan& scan) {
+    const off_t first = ftello(file);
+    if (first < 0) return false;
+    uint64_t position = static_cast<uint64_t>(first);
+    const uint64_t start = position;
+    for (;;) {
+        if (position == fileSize) return true;
+        uint8_t header[6];
+        const uint64_t left = fileSize - position;
+        if (left < 2 || !ReadExactly(file, header, 2)) break;
+        const uint16_t code = LoadLe16(header) >> 6;
+        uint64_t length = LoadLe16(header) & kShortLengthMask;
+        uint64_t headerBytes = 2;
+        if (code == kTagEnd) return true;
+        if (length == kLongLengthMark) {
+            if (left < 6 || !ReadExactly(file, header + 2, 4)) break;
+            length = LoadLe32(header + 2);
+            headerBytes = 6;
+        }
+        if (length > left - headerBytes) break;
+        position += headerBytes + length;
+        if (fseeko(file, static_cast<off_t>(position), SEEK_SET) != 0) return false;
+        if (code == kTagShowFrame) {
+            ++scan.frames;
+            scan.lastFrameEnd = position - start;
+        }
+    }
+    scan.cutShort = true;
+    return true;
 }
 
 // Copies the tags of an uncompressed movie, disabling sound tags. A sprite's tags are
@@ -278,7 +321,8 @@ int DecompressSwf(const std::string& sourcePath, const std::string& copyPath,
     return copy.Commit() ? 1 : -1;
 }
 
-int MakeSilentCopy(const std::string& sourcePath, const std::string& copyPath) {
+int MakeSilentCopy(const std::string& sourcePath, const std::string& copyPath,
+                   MovieExtent* extent) {
     const FileHandle source = OpenForReading(sourcePath);
     if (!source) return -1;
     // The file header, then the frame rectangle (its first 5 bits give the size of its
@@ -292,11 +336,32 @@ int MakeSilentCopy(const std::string& sourcePath, const std::string& copyPath) {
                      headerSize - kFileHeaderBytes - 1))
         return -1;
 
+    // A movie cut short is copied up to its last complete frame, and says so in its header.
+    struct stat status {};
+    TimelineScan scan;
+    if (fstat(fileno(source.get()), &status) != 0 ||
+        !ScanTimeline(source.get(), static_cast<uint64_t>(status.st_size), scan) ||
+        (scan.cutShort && scan.frames == 0) ||
+        fseeko(source.get(), static_cast<off_t>(headerSize), SEEK_SET) != 0)
+        return -1;
+    uint64_t tagBytes = scan.lastFrameEnd;
+    if (scan.cutShort) {
+        const uint64_t length = headerSize + tagBytes + 2;  // and the End tag
+        if (length > UINT32_MAX) return -1;
+        audio::StoreLe32(header + 4, static_cast<uint32_t>(length));
+        if (LoadLe16(header + headerSize - 2) > scan.frames)
+            audio::StoreLe16(header + headerSize - 2, static_cast<uint16_t>(scan.frames));
+    }
+
     OutputFile copy(copyPath);
     if (!copy.Open() || !copy.Write(header, headerSize)) return -1;
     SilentCopier copier(source.get(), copy);
-    if (!copier.CopyTags(nullptr, 0)) return -1;
-    return copy.Commit() ? 0 : -1;
+    if (!copier.CopyTags(scan.cutShort ? &tagBytes : nullptr, 0)) return -1;
+    static constexpr uint8_t kEndTag[2] = {0, 0};
+    if (scan.cutShort && !copy.Write(kEndTag, sizeof kEndTag)) return -1;
+    if (!copy.Commit()) return -1;
+    if (extent) *extent = {scan.frames, scan.cutShort};
+    return 0;
 }
 
 }  // namespace convert

@@ -41,10 +41,21 @@ int ReadSwfHeader(const std::string& path, MovieHeader& header);
 int DecompressSwf(const std::string& sourcePath, const std::string& copyPath,
                   uint64_t maxInflatedBytes = kMaxInflatedMovieBytes);
 
+// How much of a movie a silent copy holds.
+struct MovieExtent {
+    // The main timeline's ShowFrame tags copied.
+    int32_t completeFrames = 0;
+    // The movie ends inside a tag (a download that stopped): the copy ends after its last
+    // complete frame, with an End tag, and its header counts only those frames.
+    bool cutShort = false;
+};
+
 // Copies an uncompressed movie up to its End tag with every sound tag, also inside sprites,
-// turned into an unknown tag that players skip. Returns 0, or -1 when the source cannot be
-// read, is not an uncompressed movie, or ends inside a tag, or the copy cannot be written;
-// on failure `copyPath` is as it was.
-int MakeSilentCopy(const std::string& sourcePath, const std::string& copyPath);
+// turned into an unknown tag that players skip. A movie cut short inside a tag is copied up
+// to its last complete frame. Returns 0, or -1 when the source cannot be read, is not an
+// uncompressed movie, holds no complete frame before a cut, has a sprite whose tags
+// overrun it, or the copy cannot be written; on failure `copyPath` is as it was.
+int MakeSilentCopy(const std::string& sourcePath, const std::string& copyPath,
+                   MovieExtent* extent = nullptr);
 
 }  // namespace convert

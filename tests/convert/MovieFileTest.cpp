@@ -388,21 +388,17 @@ TEST_F(MovieFileTest, NestedSpritesAreWalkedToABound) {
 }
 
 TEST_F(MovieFileTest, HostileTagLengthsFailTheSilentCopy) {
-    std::vector<SwfWriter> hostile(6);
-    // A tag that claims more bytes than the file has.
-    hostile[0].showFrame().tagDeclaringLength(swftest::kTagDefineBitsJpeg2, 100000,
-                                              std::vector<uint8_t>(10, 1));
-    hostile[1].showFrame().tagDeclaringLength(swftest::kTagDefineSound, 5000,
-                                              std::vector<uint8_t>(10, 1), true);
+    std::vector<SwfWriter> hostile(4);
     // A sprite whose inner tag runs past the sprite's own length.
     SwfWriter overrun;
     overrun.tagDeclaringLength(swftest::kTagDoAction, 40, std::vector<uint8_t>(4, 0));
-    hostile[2].tag(swftest::kTagDefineSprite, SpriteBody(1, 1, overrun.tagStream())).showFrame();
+    hostile[0].tag(swftest::kTagDefineSprite, SpriteBody(1, 1, overrun.tagStream())).showFrame();
     // A sprite too short for its id and frame count.
-    hostile[3].tag(swftest::kTagDefineSprite, std::vector<uint8_t>{1, 0, 1}).showFrame();
-    // Half a tag header, and a long length cut short.
-    hostile[4].showFrame().omitEndTag().rawBytes(std::vector<uint8_t>{0x40});
-    hostile[5].showFrame().omitEndTag().rawBytes(std::vector<uint8_t>{0x7F, 0x00, 0x10});
+    hostile[1].tag(swftest::kTagDefineSprite, std::vector<uint8_t>{1, 0, 1}).showFrame();
+    // Tags that run past the end of the file before any frame is complete.
+    hostile[2].tagDeclaringLength(swftest::kTagDefineBitsJpeg2, 100000,
+                                  std::vector<uint8_t>(10, 1));
+    hostile[3].omitEndTag().rawBytes(std::vector<uint8_t>{0x7F, 0x00, 0x10});
 
     for (size_t i = 0; i < hostile.size(); ++i) {
         const std::string copy = Save("copy.swf", std::vector<uint8_t>{'o', 'l', 'd'});
@@ -410,6 +406,70 @@ TEST_F(MovieFileTest, HostileTagLengthsFailTheSilentCopy) {
         EXPECT_EQ(testfiles::ReadBytes(copy), (std::vector<uint8_t>{'o', 'l', 'd'})) << i;
         EXPECT_EQ(dir.Entries().size(), 2u) << i;
     }
+}
+
+// Three frames, each with a tag of a long header, a sound tag and a short tag; `frames`
+// of them, ended by the End tag, or all three as they are when cut.
+SwfWriter FramesMovie(int frames) {
+    SwfWriter movie;
+    movie.frameSizePixels(64, 48).frameRate(12).setBackgroundColor({1, 2, 3});
+    for (int frame = 0; frame < frames; ++frame) {
+        movie
+            .tagWithLongHeader(swftest::kTagDefineBitsJpeg2,
+                               std::vector<uint8_t>(200, static_cast<uint8_t>(frame)))
+            .tag(swftest::kTagSoundStreamBlock, std::vector<uint8_t>(20, 7))
+            .tag(swftest::kTagDoAction, std::vector<uint8_t>{0})
+            .showFrame();
+    }
+    return movie;
+}
+
+TEST_F(MovieFileTest, AMovieCutShortIsCopiedUpToItsLastCompleteFrame) {
+    const std::vector<uint8_t> whole = FramesMovie(3).bytes();
+    // The ends of the first and second frames, as the movies of one and two frames have them
+    // before their End tags.
+    const size_t first = FramesMovie(1).bytes().size() - 2;
+    const size_t second = FramesMovie(2).bytes().size() - 2;
+    const size_t tagBytes = 6 + 200 + 2 + 20 + 2 + 1 + 2;  // one frame's tags
+    struct Cut {
+        size_t at;
+        int frames;  // the complete frames before the cut
+    };
+    const Cut cuts[] = {
+        {first + 1, 1},              // half a tag header
+        {first + 4, 1},              // inside a long length
+        {first + 100, 1},            // inside a long tag
+        {first + 6 + 200 + 5, 1},    // inside the sound tag
+        {second - 1, 1},             // half the ShowFrame tag
+        {second + 3, 2},             // the third frame barely begun
+        {second + tagBytes - 1, 2},  // all but the last byte
+        {whole.size() - 1, 3},       // half the End tag
+    };
+    for (const Cut& cut : cuts) {
+        const std::string source =
+            Save("cut.swf", std::vector<uint8_t>(whole.begin(), whole.begin() + cut.at));
+        const std::string expected = dir.File("expected.swf");
+        ASSERT_EQ(MakeSilentCopy(Save("complete.swf", FramesMovie(cut.frames)), expected), 0);
+        const std::string copy = dir.File("copy.swf");
+        MovieExtent extent;
+        ASSERT_EQ(MakeSilentCopy(source, copy, &extent), 0) << cut.at;
+        // As if the movie had been made with only those frames: header length and frame
+        // count included.
+        EXPECT_EQ(testfiles::ReadBytes(copy), testfiles::ReadBytes(expected)) << cut.at;
+        EXPECT_TRUE(extent.cutShort) << cut.at;
+        EXPECT_EQ(extent.completeFrames, cut.frames) << cut.at;
+    }
+
+    // Cut between two tags, a movie reads as one without its End tag, as before.
+    const std::string copy = dir.File("copy.swf");
+    MovieExtent extent;
+    const std::vector<uint8_t> atBoundary(whole.begin(), whole.begin() + second);
+    ASSERT_EQ(MakeSilentCopy(Save("cut.swf", atBoundary), copy, &extent), 0);
+    EXPECT_FALSE(extent.cutShort);
+    EXPECT_EQ(extent.completeFrames, 2);
+    ASSERT_EQ(MakeSilentCopy(Save("whole.swf", whole), copy, &extent), 0);
+    EXPECT_FALSE(extent.cutShort);
+    EXPECT_EQ(extent.completeFrames, 3);
 }
 
 TEST_F(MovieFileTest, SilentCopyFailures) {

@@ -72,6 +72,7 @@ class RunTestHost : public convert::ConversionHost {
     audio::CaptureSource& SoundSource() override { return mix; }
     void SetInterfaceEnabled(bool enabled) override { locks.push_back(enabled); }
     void ShowErrorMessage(int stringId) override { messages.push_back(stringId); }
+    void ShowWarning(const std::string& text) override { warnings.push_back(text); }
     bool AskYesNo(int stringId) override;
     // Presses Cancel or Finish once the bar has reached the chosen position.
     void PumpMessages() override;
@@ -84,6 +85,7 @@ class RunTestHost : public convert::ConversionHost {
     audio::EngineMixSource mix;
     std::vector<bool> locks;
     std::vector<int> messages;
+    std::vector<std::string> warnings;
     std::vector<int> questions;
     std::vector<std::string> opened;
     std::optional<int> cancelAt;

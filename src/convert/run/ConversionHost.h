@@ -35,6 +35,9 @@ class ConversionHost {
     virtual void SetInterfaceEnabled(bool enabled) = 0;
     // An error box with the string table's text of `stringId`.
     virtual void ShowErrorMessage(int stringId) = 0;
+    // Something the user should know about a run that goes ahead all the same; shown where
+    // the host has a place for it.
+    virtual void ShowWarning(const std::string& /*text*/) {}
     // A Yes/No question with the string table's text; true for Yes.
     virtual bool AskYesNo(int stringId) = 0;
     // Handles whatever the user did meanwhile (the progress dialog's buttons among it).

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -22,6 +23,7 @@ void MovieCopies::Discard() {
     baseFolder_.clear();
     workingIsTemporary_ = false;
     header_ = {};
+    extent_ = {};
 }
 
 bool MovieCopies::Open(const std::string& sourcePath) {
@@ -41,6 +43,7 @@ bool MovieCopies::Open(const std::string& sourcePath) {
         Discard();
         return false;
     }
+    if (extent_.cutShort) header_.frameCount = std::min(header_.frameCount, extent_.completeFrames);
     std::error_code ignored;
     baseFolder_ = std::filesystem::absolute(sourcePath, ignored).parent_path().string();
     return true;
@@ -50,7 +53,7 @@ const std::string& MovieCopies::SilentCopy() {
     if (!silentPath_.empty() && access(silentPath_.c_str(), R_OK) == 0) return silentPath_;
     if (!silentPath_.empty()) std::remove(silentPath_.c_str());
     silentPath_ = MakeTempFileName();
-    if (!silentPath_.empty() && MakeSilentCopy(workingPath_, silentPath_) != 0) {
+    if (!silentPath_.empty() && MakeSilentCopy(workingPath_, silentPath_, &extent_) != 0) {
         std::remove(silentPath_.c_str());
         silentPath_.clear();
     }

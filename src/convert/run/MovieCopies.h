@@ -1,10 +1,14 @@
 #pragma once
 // The files a loaded movie is played from: the working movie (the chosen file itself, or a
 // temporary uncompressed copy of a compressed one) and the silent copy that runs capture
-// and step. The temporary files go with the object.
+// and step. The temporary files go with the object. A movie cut short (a download that
+// stopped, compressed or not) is played up to its last complete frame: its header counts
+// only those.
 
+#include <cstdint>
 #include <string>
 
+#include "convert/MovieFile.h"
 #include "convert/MovieHeader.h"
 
 namespace convert {
@@ -21,6 +25,9 @@ class MovieCopies {
     bool Open(const std::string& sourcePath);
 
     const MovieHeader& header() const { return header_; }
+    // Whether the movie ends inside a tag, and its last complete frame (from 0) if so.
+    bool cutShort() const { return extent_.cutShort; }
+    int32_t lastCompleteFrame() const { return extent_.completeFrames - 1; }
     const std::string& workingPath() const { return workingPath_; }
     // The folder of the movie as chosen: the copies are played from elsewhere, but the files
     // the movie loads (and the movies it imports from) are looked for here.
@@ -33,6 +40,7 @@ class MovieCopies {
     void Discard();
 
     MovieHeader header_;
+    MovieExtent extent_;
     std::string workingPath_;
     std::string baseFolder_;
     bool workingIsTemporary_ = false;
