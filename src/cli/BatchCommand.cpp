@@ -163,11 +163,7 @@ class BatchRun {
     BatchRun(const BatchOptions& options, const BatchTaskFile& file, std::FILE* report)
         : options_(options),
           tasks_(file.tasks()),
-          folder_(
-              std::filesystem::absolute(std::filesystem::path(options.tasks).parent_path().empty()
-                                            ? std::filesystem::path(".")
-                                            : std::filesystem::path(options.tasks).parent_path())
-                  .lexically_normal()),
+          folder_(TasksFolder(options.tasks)),
           report_(report),
           progress_(stderr, file.tasks().size()) {}
 
@@ -249,6 +245,15 @@ class BatchRun {
     }
 
   private:
+    // Absolute, so that the report names the files wherever it is read.
+    static std::filesystem::path TasksFolder(const std::string& tasks) {
+        std::filesystem::path folder = std::filesystem::path(tasks).parent_path();
+        if (folder.empty()) folder = ".";
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
+        return (error ? folder : absolute).lexically_normal();
+    }
+
     size_t Done() const { return converted_ + skipped_ + failed_; }
 
     std::filesystem::path Resolve(const std::string& path) const {
