@@ -1,0 +1,209 @@
+#include "convert/VideoFileWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "audio/TestFiles.h"
+#include "audio/WavFile.h"
+#include "convert/GifPalette.h"
+
+namespace {
+
+std::string Output(const std::string& command) {
+    std::string text;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            text.append(buffer, got);
+        pclose(pipe);
+    }
+    return text;
+}
+
+// A frame of one colour (blue, green, red) with a white pixel at the top left.
+void Fill(convert::FrameBuffer& frame, int width, int height, int bits, uint8_t b, uint8_t g,
+          uint8_t r) {
+    ASSERT_TRUE(frame.Create(width, height, static_cast<uint16_t>(bits)));
+    const int bytes = bits / 8;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint8_t* pixel = frame.row(y) + x * bytes;
+            const bool corner = x == 0 && y == 0;
+            pixel[0] = corner ? 255 : b;
+            pixel[1] = corner ? 255 : g;
+            pixel[2] = corner ? 255 : r;
+            if (bytes == 4) pixel[3] = 255;
+        }
+}
+
+TEST(GifPalette, FewColoursStayExactManyAreCutToTheNearest) {
+    struct Case {
+        int colours;   // distinct ones added
+        int maxError;  // of any channel after mapping
+    };
+    const std::vector<Case> cases = {{1, 0}, {200, 0}, {256, 0}, {257, 48}, {4096, 48}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.colours);
+        convert::GifPalette palette;
+        std::vector<uint8_t> pixels;
+        for (int i = 0; i < c.colours; ++i) {
+            // Spread over the cube so that the cut has work to do.
+            pixels.insert(pixels.end(),
+                          {static_cast<uint8_t>(i * 53), static_cast<uint8_t>(i >> 8 << 4),
+                           static_cast<uint8_t>(i)});
+        }
+        palette.Add(pixels.data(), pixels.size() / 3);
+        palette.Build();
+        EXPECT_LE(palette.Colours().size(), convert::GifPalette::kMaxColours);
+        int worst = 0;
+        for (size_t i = 0; i < pixels.size(); i += 3) {
+            const uint32_t colour =
+                palette.Colours()[palette.IndexOf(pixels[i], pixels[i + 1], pixels[i + 2])];
+            worst = std::max({worst, std::abs(static_cast<int>(colour & 0xFF) - pixels[i]),
+                              std::abs(static_cast<int>((colour >> 8) & 0xFF) - pixels[i + 1]),
+                              std::abs(static_cast<int>((colour >> 16) & 0xFF) - pixels[i + 2])});
+            EXPECT_EQ(colour >> 24, 0xFFu);
+        }
+        EXPECT_LE(worst, c.maxError);
+    }
+}
+
+class VideoFileWriterTest : public testing::Test {
+  protected:
+    convert::VideoFileSpec Spec(const std::string& name) {
+        convert::VideoFileSpec spec;
+        spec.path = scratch_.File(name);
+        spec.formatName = "matroska";
+        spec.videoEncoder = "ffv1";
+        spec.pixelFormat = "bgr0";
+        spec.width = 16;
+        spec.height = 12;
+        spec.frameRate100 = 1000;
+        return spec;
+    }
+    // `seconds` of a tone at `rate`, `bits` and `channels`.
+    std::string Wav(const std::string& name, int rate, int bits, int channels, double seconds) {
+        audio::WaveFormat format;
+        format.samplesPerSec = static_cast<uint32_t>(rate);
+        format.bitsPerSample = static_cast<uint16_t>(bits);
+        format.channels = static_cast<uint16_t>(channels);
+        format = audio::NormalizePcm(format);
+        audio::WavFile wav;
+        const std::string path = scratch_.File(name);
+        EXPECT_EQ(wav.Open(path, audio::WavFile::WriteMode, &format), 0);
+        std::vector<uint8_t> bytes(static_cast<size_t>(seconds * rate) * format.blockAlign);
+        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7);
+        if (!bytes.empty()) {
+            EXPECT_EQ(wav.Write(bytes.data(), static_cast<uint32_t>(bytes.size())), 0);
+        }
+        EXPECT_EQ(wav.Close(), 0);
+        return path;
+    }
+
+    testfiles::ScratchDir scratch_;
+};
+
+TEST_F(VideoFileWriterTest, SoundOfAnyPcmFormatLastsAsLongAsTheFrames) {
+    struct Case {
+        int rate, bits, channels;
+        double seconds;       // of the WAV file
+        std::string encoder;  // of the sound
+        double tolerance;     // seconds
+    };
+    // Matroska keeps no note of AAC's priming samples: its decode is a frame of 1024 longer.
+    const std::vector<Case> cases = {
+        {44100, 16, 2, 3.0, "flac", 0.01},      {22050, 8, 1, 0.3, "flac", 0.01},
+        {48000, 24, 2, 1.0, "pcm_s16le", 0.01}, {8000, 32, 1, 2.0, "libopus", 0.03},
+        {44100, 16, 2, 0.0, "aac", 0.05},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.bits) + " bits to " + c.encoder);
+        if (!convert::VideoFileWriter::HasEncoder(c.encoder)) {
+            std::printf("[  SKIPPED ] this FFmpeg has no %s encoder\n", c.encoder.c_str());
+            continue;
+        }
+        const std::string wavPath = Wav("sound.wav", c.rate, c.bits, c.channels, c.seconds);
+        audio::WavFile wav;
+        ASSERT_EQ(wav.Open(wavPath, audio::WavFile::ReadMode), 0);
+        const convert::AviAudioSource source{&wav, 0, wav.DataSize()};
+        convert::VideoFileSpec spec = Spec("sound.mkv");
+        spec.audioEncoder = c.encoder;
+        convert::VideoFileWriter writer;
+        ASSERT_EQ(writer.Open(spec, &source), "");
+        convert::FrameBuffer frame;
+        Fill(frame, 16, 12, 24, 10, 20, 30);
+        for (int i = 0; i < 10; ++i) ASSERT_EQ(writer.WriteFrame(frame), "");
+        ASSERT_EQ(writer.Close(), "");
+        // Ten frames at 10 fps: one second of sound, whatever the file held.
+        const std::string bytes = Output("ffmpeg -v error -i '" + spec.path.string() +
+                                         "' -map 0:a -f s16le -ac 1 -ar 48000 - | wc -c");
+        EXPECT_NEAR(std::atof(bytes.c_str()) / 2 / 48000, 1.0, c.tolerance);
+        EXPECT_EQ(Output("ffprobe -v error -count_frames -select_streams v -show_entries "
+                         "stream=nb_read_frames -of csv=p=0 '" +
+                         spec.path.string() + "'"),
+                  "10\n");
+        std::filesystem::remove(spec.path);
+    }
+}
+
+TEST_F(VideoFileWriterTest, FailuresLeaveNoFile) {
+    struct Case {
+        std::string name;
+        std::function<void(convert::VideoFileSpec&)> change;
+        int frameWidth;
+        std::string says;
+    };
+    const std::vector<Case> cases = {
+        {"rate", [](convert::VideoFileSpec& s) { s.frameRate100 = 0; }, 16, "no frames of that"},
+        {"muxer", [](convert::VideoFileSpec& s) { s.formatName = "nosuch"; }, 16,
+         "this FFmpeg cannot write nosuch files"},
+        {"encoder", [](convert::VideoFileSpec& s) { s.videoEncoder = "nosuch"; }, 16,
+         "this FFmpeg has no nosuch encoder"},
+        {"crf", [](convert::VideoFileSpec& s) { s.crf = 20; }, 16, "ffv1 takes no --crf"},
+        {"folder", [this](convert::VideoFileSpec& s) { s.path = scratch_.File("no/such.mkv"); }, 16,
+         "could not create"},
+        {"frame size", [](convert::VideoFileSpec&) {}, 15,
+         "a frame does not have the video's size"},
+        {"no frames", [](convert::VideoFileSpec&) {}, 0, "no frame was written"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        convert::VideoFileSpec spec = Spec("fail.mkv");
+        c.change(spec);
+        convert::VideoFileWriter writer;
+        std::string said = writer.Open(spec, nullptr);
+        if (said.empty() && c.frameWidth > 0) {
+            convert::FrameBuffer frame;
+            Fill(frame, c.frameWidth, 12, 32, 0, 0, 0);
+            said = writer.WriteFrame(frame);
+            if (said.empty()) said = writer.Close();
+            writer.Discard();
+        } else if (said.empty()) {
+            said = writer.Close();
+        }
+        EXPECT_EQ(said.substr(0, c.says.size()), c.says) << said;
+        EXPECT_TRUE(scratch_.Entries().empty());
+    }
+}
+
+TEST_F(VideoFileWriterTest, DiscardRemovesAHalfWrittenFile) {
+    convert::VideoFileSpec spec = Spec("half.mkv");
+    {
+        convert::VideoFileWriter writer;
+        ASSERT_EQ(writer.Open(spec, nullptr), "");
+        convert::FrameBuffer frame;
+        Fill(frame, 16, 12, 24, 1, 2, 3);
+        ASSERT_EQ(writer.WriteFrame(frame), "");
+        EXPECT_EQ(scratch_.Entries(), std::vector<std::string>{"half.mkv.partial"});
+    }  // destroyed without Close
+    EXPECT_TRUE(scratch_.Entries().empty());
+}
+
+}  // namespace
