@@ -586,6 +586,9 @@ StageObject* Machine::stageObject(DisplayObject& object) {
     if (object.asMovieClip()) proto = prototypes_.movieClip;
     else if (object.isButton()) proto = prototypes_.button;
     else if (object.isEditText()) proto = prototypes_.textField;
+    else if (object.character() && object.character()->kind() == CharacterKind::Video &&
+             prototypes_.video)
+        proto = prototypes_.video;
     auto* stage = heap_.make<StageObject>(proto, object.shared_from_this(), targetPath(object));
     object.setScriptObject(stage);
     stageObjects_.push_back(stage);

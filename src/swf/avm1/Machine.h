@@ -52,6 +52,7 @@ struct Prototypes {
     Object* movieClip = nullptr;
     Object* button = nullptr;
     Object* textField = nullptr;
+    Object* video = nullptr;
 };
 
 class Machine {

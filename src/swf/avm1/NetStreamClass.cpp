@@ -1,7 +1,8 @@
 // NetStream: progressive playback of FLV files beside the movie over a local NetConnection.
 // It reports what the player reports while a stream plays through (start, buffer full, the
 // file's metadata, and at its end flush, stop and empty), seeks and pauses on the movie's
-// clock; the pictures themselves wait for a decoder. Streams from servers never connect.
+// clock. The Video objects it is attached to show its pictures at the stream's time. Streams
+// from servers never connect.
 
 #include <algorithm>
 #include <cstring>
@@ -14,10 +15,12 @@
 #include "swf/avm1/Heap.h"
 #include "swf/avm1/LoadRequests.h"
 #include "swf/avm1/Machine.h"
+#include "swf/avm1/NetStreamFeed.h"
 #include "swf/avm1/PlayerEvents.h"
 #include "swf/avm1/PlayerObjects.h"
 #include "swf/display/MovieContext.h"
 #include "swf/player/ContentLoader.h"
+#include "swf/video/VideoFeed.h"
 
 namespace swf::avm1 {
 namespace {
@@ -39,6 +42,15 @@ class NetStreamObject : public Object {
     double positionSec = 0;   // where the clock below started from
     double startedMs = 0;     // movie time playing last resumed
     uint32_t generation = 0;  // pending end events of an older play, seek or pause are dropped
+    std::shared_ptr<VideoFeed> feed = std::make_shared<VideoFeed>();
+
+    // Tells the Video objects showing the stream where its clock now stands.
+    void sync() {
+        feed->running = open && !paused;
+        feed->positionSec = positionSec;
+        feed->startedMs = startedMs;
+        feed->durationSec = durationSec;
+    }
 
     double time(double nowMs) const {
         if (!open || paused) return positionSec;
@@ -212,6 +224,7 @@ void report(Machine& m, NetStreamObject* s, int what) {
         case 1:
             s->positionSec = s->durationSec;
             s->open = false;
+            s->sync();
             status(m, s, "status", "NetStream.Buffer.Flush");
             status(m, s, "status", "NetStream.Play.Stop");
             status(m, s, "status", "NetStream.Buffer.Empty");
@@ -241,6 +254,9 @@ void opened(Machine& m, const PlayerEvents& events, Function* later, NetStreamOb
     s->durationSec = flv->durationSec;
     s->positionSec = 0;
     s->startedMs = m.movieTimeMs();
+    s->feed->video =
+        FlvVideo::read({reinterpret_cast<const uint8_t*>(file->data()), file->size()});
+    s->sync();
     s->setOwn("bytesLoaded", Value(static_cast<double>(file->size())));
     s->setOwn("bytesTotal", Value(static_cast<double>(file->size())));
     uint32_t generation = s->generation;
@@ -251,6 +267,11 @@ void opened(Machine& m, const PlayerEvents& events, Function* later, NetStreamOb
 }
 
 }  // namespace
+
+std::shared_ptr<const VideoFeed> netStreamFeed(Object* object) {
+    NetStreamObject* s = streamOf(object);
+    return s ? s->feed : nullptr;
+}
 
 void installNetStreamClass(Machine& m) {
     auto events = std::make_shared<PlayerEvents>(m);
@@ -282,6 +303,7 @@ void installNetStreamClass(Machine& m) {
             if (!s || args.empty()) return Value();
             ++s->generation;
             s->open = false;
+            s->sync();
             ContentLoader* loader = m.context().loader();
             if (!m.toBoolean(m.get(s->connection, "isConnected")) || !loader) return Value();
             // The file is read now and answered as the frame ends, as the player's loads are.
@@ -309,6 +331,7 @@ void installNetStreamClass(Machine& m) {
                        ++s->generation;
                        s->positionSec = std::min(to, s->durationSec);
                        s->startedMs = m.movieTimeMs();
+                       s->sync();
                        events->later(m, later, 0, {Value(s), Value(-1), Value(2)});
                        return Value();
                    });
@@ -320,6 +343,7 @@ void installNetStreamClass(Machine& m) {
         s->positionSec = s->time(now);
         s->startedMs = now;
         s->paused = pause;
+        s->sync();
         ++s->generation;
         return Value();
     });
@@ -327,6 +351,7 @@ void installNetStreamClass(Machine& m) {
         if (NetStreamObject* s = streamOf(self)) {
             s->positionSec = s->time(m.movieTimeMs());
             s->open = false;
+            s->sync();
             ++s->generation;
         }
         return Value();

@@ -35,7 +35,8 @@ const char* StageObject::typeOf() const {
 }
 
 Object* scriptValueOf(Machine& machine, DisplayObject& object) {
-    if (object.asMovieClip() || object.isButton() || object.isEditText())
+    const bool video = object.character() && object.character()->kind() == CharacterKind::Video;
+    if (object.asMovieClip() || object.isButton() || object.isEditText() || video)
         return machine.stageObject(object);
     DisplayObject* parent = object.parent();
     return parent ? scriptValueOf(machine, *parent) : nullptr;

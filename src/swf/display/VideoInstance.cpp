@@ -3,7 +3,9 @@
 #include <cstdio>
 
 #include "swf/bitmap/Bitmap.h"
+#include "swf/display/MovieContext.h"
 #include "swf/video/VideoDecoder.h"
+#include "swf/video/VideoFeed.h"
 
 namespace swf {
 
@@ -31,16 +33,46 @@ Rect VideoInstance::localBounds() const {
     return rectangle_.bounds;
 }
 
+void VideoInstance::attachFeed(std::shared_ptr<const VideoFeed> feed) {
+    feed_ = std::move(feed);
+    clearPicture();
+}
+
+void VideoInstance::clearPicture() {
+    picture_.reset();
+    decoder_.reset();
+    decodedUpTo_.reset();
+    decodedStream_.reset();
+}
+
 void VideoInstance::update() const {
-    const auto& frames = video_->frames();
-    const auto target = video_->frameAtOrBefore(ratio());
+    if (!feed_) {
+        showFrame(video_, ratio());
+        return;
+    }
+    if (!feed_->video) return;
+    const double nowMs =
+        static_cast<double>(context().tick()) * context().movie().header.frameIntervalMs();
+    showFrame(feed_->video->stream(), feed_->video->frameAt(feed_->timeMs(nowMs)));
+}
+
+void VideoInstance::showFrame(const std::shared_ptr<const VideoCharacter>& stream,
+                              uint16_t number) const {
+    if (stream != decodedStream_) {
+        decoder_.reset();
+        decodedUpTo_.reset();
+        decodedStream_ = stream;
+        reported_ = false;
+    }
+    const auto& frames = stream->frames();
+    const auto target = stream->frameAtOrBefore(number);
     if (target == frames.end() || decodedUpTo_ == target->first) return;
     if (!decoder_) {
-        decoder_ = std::make_unique<VideoDecoder>(*video_);
+        decoder_ = std::make_unique<VideoDecoder>(*stream);
         picture_ = std::make_shared<Bitmap>();
     }
     if (decoder_->failed()) return report();
-    auto next = video_->keyFrameAtOrBefore(target->first);
+    auto next = stream->keyFrameAtOrBefore(target->first);
     if (decodedUpTo_ && *decodedUpTo_ < target->first && *decodedUpTo_ >= next->first) {
         next = frames.upper_bound(*decodedUpTo_);
     } else {
@@ -60,7 +92,7 @@ void VideoInstance::report() const {
     // One line per placed stream; the rest of the movie plays on.
     if (reported_) return;
     reported_ = true;
-    std::fprintf(stderr, "kinetrope: video stream %d failed: %s\n", video_->id(),
+    std::fprintf(stderr, "kinetrope: video stream %d failed: %s\n", decodedStream_->id(),
                  decoder_->error().c_str());
 }
 
@@ -72,8 +104,18 @@ void VideoInstance::draw(RenderContext& context, const Matrix& toPixels,
         picture_->rgba.empty())
         return;
     const Bitmap* pixels = picture_.get();
-    context.canvas.drawShape(rectangle_, toPixels, cxform,
-                             [pixels](uint16_t) -> const Bitmap* { return pixels; });
+    const auto lookup = [pixels](uint16_t) -> const Bitmap* { return pixels; };
+    if (pixels->width == video_->width() && pixels->height == video_->height()) {
+        context.canvas.drawShape(rectangle_, toPixels, cxform, lookup);
+        return;
+    }
+    // A stream's picture of another size fills the object's rectangle.
+    Shape stretched = rectangle_;
+    stretched.fills[0].bitmapMatrix =
+        Matrix::scale(kTwipsPerPixel * video_->width() / pixels->width,
+                      kTwipsPerPixel * video_->height() / pixels->height);
+    stretched.fills[0].bitmapSmooth = false;
+    context.canvas.drawShape(stretched, toPixels, cxform, lookup);
 }
 
 }  // namespace swf

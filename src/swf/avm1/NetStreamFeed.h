@@ -1,0 +1,17 @@
+#pragma once
+// The pictures and clock of a NetStream, for Video.attachVideo.
+
+#include <memory>
+
+namespace swf {
+struct VideoFeed;
+}
+
+namespace swf::avm1 {
+
+class Object;
+
+// Null when `object` is no NetStream.
+std::shared_ptr<const VideoFeed> netStreamFeed(Object* object);
+
+}  // namespace swf::avm1

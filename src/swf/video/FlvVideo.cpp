@@ -1,0 +1,86 @@
+#include "swf/video/FlvVideo.h"
+
+#include <algorithm>
+
+#include "swf/video/VideoPacket.h"
+
+namespace swf {
+namespace {
+
+constexpr uint8_t kVideoTag = 9;
+constexpr size_t kTagHeader = 11;
+
+struct FlvFrame {
+    uint32_t ms;
+    std::span<const uint8_t> payload;
+};
+
+// The codec's packet in an FLV video tag's body: VP6 starts with a byte of its own that
+// says how much of the last macroblocks to crop.
+std::span<const uint8_t> payloadOf(uint8_t codec, std::span<const uint8_t> body) {
+    const size_t skip = codec == VideoCharacter::Vp6 || codec == VideoCharacter::Vp6Alpha ? 2 : 1;
+    return body.size() > skip ? body.subspan(skip) : std::span<const uint8_t>();
+}
+
+}  // namespace
+
+std::shared_ptr<const FlvVideo> FlvVideo::read(std::span<const uint8_t> file) {
+    if (file.size() < 9 || file[0] != 'F' || file[1] != 'L' || file[2] != 'V') return nullptr;
+    size_t pos =
+        (size_t{file[5]} << 24) | (size_t{file[6]} << 16) | (size_t{file[7]} << 8) | file[8];
+    pos += 4;  // the first previous-tag size
+    std::vector<FlvFrame> frames;
+    uint8_t codec = 0;
+    int width = 0, height = 0;
+    while (pos <= file.size() && file.size() - pos >= kTagHeader && frames.size() < kMaxFrames) {
+        const uint8_t type = file[pos] & 0x1F;
+        const size_t size =
+            (size_t{file[pos + 1]} << 16) | (size_t{file[pos + 2]} << 8) | file[pos + 3];
+        const uint32_t ms = (uint32_t{file[pos + 7]} << 24) | (uint32_t{file[pos + 4]} << 16) |
+                            (uint32_t{file[pos + 5]} << 8) | file[pos + 6];
+        const size_t body = pos + kTagHeader;
+        if (size > file.size() - body) break;
+        pos = body + size + 4;
+        if (type != kVideoTag || size < 2) continue;
+        const std::span<const uint8_t> tag = file.subspan(body, size);
+        const uint8_t frameType = tag[0] >> 4;
+        const uint8_t tagCodec = tag[0] & 0x0F;
+        if (frameType == 5 || tagCodec < VideoCharacter::H263 ||
+            tagCodec > VideoCharacter::ScreenVideo2)
+            continue;
+        if (codec == 0) codec = tagCodec;
+        if (tagCodec != codec) continue;
+        const std::span<const uint8_t> payload = payloadOf(codec, tag);
+        if (width == 0) {
+            bool valid = false;
+            const VideoPacket::Info info = VideoPacket::inspect(codec, payload, valid);
+            if (valid && info.width > 0 && info.height > 0) {
+                // VP6 states whole macroblocks; the byte before its packet crops them.
+                const bool vp6 = codec == VideoCharacter::Vp6 || codec == VideoCharacter::Vp6Alpha;
+                width = info.width - (vp6 ? tag[1] >> 4 : 0);
+                height = info.height - (vp6 ? tag[1] & 0x0F : 0);
+            }
+        }
+        frames.push_back({ms, payload});
+    }
+    if (frames.empty() || width <= 0 || height <= 0) return nullptr;
+    auto stream = std::make_shared<VideoCharacter>(
+        0, static_cast<uint16_t>(frames.size()), static_cast<uint16_t>(std::min(width, 65535)),
+        static_cast<uint16_t>(std::min(height, 65535)), 0, false, codec);
+    auto video = std::make_shared<FlvVideo>();
+    for (size_t i = 0; i < frames.size(); ++i) {
+        stream->addFrame(static_cast<uint16_t>(i), frames[i].payload);
+        video->timesMs_.push_back(frames[i].ms);
+    }
+    video->stream_ = std::move(stream);
+    return video;
+}
+
+uint16_t FlvVideo::frameAt(double ms) const {
+    // Times are in file order, which an FLV keeps rising; the last that has come is shown.
+    size_t shown = 0;
+    for (size_t i = 0; i < timesMs_.size() && timesMs_[i] <= ms; ++i) shown = i;
+    return static_cast<uint16_t>(shown);
+}
+
+}  // namespace swf
