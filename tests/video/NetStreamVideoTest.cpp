@@ -168,3 +168,71 @@ INSTANTIATE_TEST_SUITE_P(Files, NetStreamVideoTest,
                          [](const auto& info) { return info.param.name; });
 
 }  // namespace
+
+namespace {
+
+// The sound of an FLV file a NetStream plays goes through the movie's mix: a 440 Hz tone of
+// two seconds is heard from the frame the stream starts, for two seconds, at its pitch.
+TEST(NetStreamSoundTest, FileSoundPlaysThroughTheMix) {
+    const fs::path folder =
+        fs::temp_directory_path() / ("kt-netstream-sound-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    const std::string flv = (folder / "clip.flv").string();
+    ASSERT_EQ(ReadCommand("ffmpeg -v error -y -f lavfi -i sine=frequency=440:duration=2 -c:a "
+                          "libmp3lame -ar 44100 -ac 1 '" + flv + "' 2>&1"),
+              "");
+    st::SwfWriter movie;
+    movie.version(8).frameSizePixels(40, 30).frameRate(12);
+    st::ActionBuilder script;
+    script.push({Push::string("nc"), Push::integer(0), Push::string("NetConnection")})
+        .newObject()
+        .setVariable()
+        .push({Push::null(), Push::integer(1), Push::string("nc")})
+        .getVariable()
+        .pushString("connect")
+        .callMethod()
+        .pop()
+        .push({Push::string("ns"), Push::string("nc")})
+        .getVariable()
+        .push({Push::integer(1), Push::string("NetStream")})
+        .newObject()
+        .setVariable()
+        .push({Push::string("clip.flv"), Push::integer(1), Push::string("ns")})
+        .getVariable()
+        .pushString("play")
+        .callMethod()
+        .pop();
+    movie.doAction(script).showFrame();
+    for (int f = 1; f < 48; ++f) movie.showFrame();
+    const fs::path swf = folder / "movie.swf";
+    movie.writeFile(swf);
+
+    swf::Player player;
+    player.SetSoundOutput(44100, 2);
+    ASSERT_TRUE(player.LoadMovie(swf.string())) << player.LoadError();
+    std::vector<int16_t> left;
+    for (int tick = 0; tick < 40; ++tick) {
+        player.OnTimer(0);
+        std::vector<int16_t> interval(44100 / 12 * 2);
+        player.TakeSound(interval);
+        for (size_t i = 0; i < interval.size(); i += 2) left.push_back(interval[i]);
+    }
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+    // Where the tone is heard, and how often it crosses zero there.
+    size_t first = left.size(), last = 0, crossings = 0;
+    for (size_t i = 0; i < left.size(); ++i)
+        if (std::abs(left[i]) > 2000) {
+            first = std::min(first, i);
+            last = i;
+        }
+    ASSERT_LT(first, last);
+    for (size_t i = first + 1; i <= last; ++i)
+        if ((left[i - 1] < 0) != (left[i] < 0)) ++crossings;
+    const double seconds = static_cast<double>(last - first) / 44100;
+    EXPECT_NEAR(seconds, 2.0, 0.1);
+    EXPECT_LT(first, size_t{44100 / 12 * 3}) << "heard from the frames the stream starts in";
+    EXPECT_NEAR(crossings / seconds / 2, 440, 5);
+}
+
+}  // namespace

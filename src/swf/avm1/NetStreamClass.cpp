@@ -1,8 +1,8 @@
 // NetStream: progressive playback of FLV files beside the movie over a local NetConnection.
 // It reports what the player reports while a stream plays through (start, buffer full, the
 // file's metadata, and at its end flush, stop and empty), seeks and pauses on the movie's
-// clock. The Video objects it is attached to show its pictures at the stream's time. Streams
-// from servers never connect.
+// clock. The Video objects it is attached to show its pictures at the stream's time, and its
+// sound plays through the movie's mix from the same place. Streams from servers never connect.
 
 #include <algorithm>
 #include <cstring>
@@ -20,6 +20,8 @@
 #include "swf/avm1/PlayerObjects.h"
 #include "swf/display/MovieContext.h"
 #include "swf/player/ContentLoader.h"
+#include "swf/sound/SoundMixer.h"
+#include "swf/sound/SoundStart.h"
 #include "swf/video/VideoFeed.h"
 
 namespace swf::avm1 {
@@ -44,12 +46,24 @@ class NetStreamObject : public Object {
     uint32_t generation = 0;  // pending end events of an older play, seek or pause are dropped
     std::shared_ptr<VideoFeed> feed = std::make_shared<VideoFeed>();
 
-    // Tells the Video objects showing the stream where its clock now stands.
-    void sync() {
+    std::shared_ptr<const SoundCharacter> sound;  // the file's, played from where it stands
+
+    // Tells the Video objects showing the stream where its clock now stands, and starts its
+    // sound there (or stops it).
+    void sync(Machine& m) {
         feed->running = open && !paused;
         feed->positionSec = positionSec;
         feed->startedMs = startedMs;
         feed->durationSec = durationSec;
+        SoundMixer* mixer = m.context().soundMixer();
+        if (!mixer || !sound) return;
+        SoundStart stop;
+        stop.stop = true;
+        mixer->startSound(sound, stop);
+        if (!feed->running) return;
+        SoundStart start;
+        start.inPoint = static_cast<uint32_t>(std::clamp(positionSec, 0.0, durationSec) * 44100);
+        mixer->startSound(sound, start);
     }
 
     double time(double nowMs) const {
@@ -224,7 +238,7 @@ void report(Machine& m, NetStreamObject* s, int what) {
         case 1:
             s->positionSec = s->durationSec;
             s->open = false;
-            s->sync();
+            s->sync(m);
             status(m, s, "status", "NetStream.Buffer.Flush");
             status(m, s, "status", "NetStream.Play.Stop");
             status(m, s, "status", "NetStream.Buffer.Empty");
@@ -254,9 +268,11 @@ void opened(Machine& m, const PlayerEvents& events, Function* later, NetStreamOb
     s->durationSec = flv->durationSec;
     s->positionSec = 0;
     s->startedMs = m.movieTimeMs();
-    s->feed->video =
-        FlvVideo::read({reinterpret_cast<const uint8_t*>(file->data()), file->size()});
-    s->sync();
+    const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(file->data()),
+                                         file->size());
+    s->feed->video = FlvVideo::read(bytes);
+    s->sound = FlvVideo::readSound(bytes);
+    s->sync(m);
     s->setOwn("bytesLoaded", Value(static_cast<double>(file->size())));
     s->setOwn("bytesTotal", Value(static_cast<double>(file->size())));
     uint32_t generation = s->generation;
@@ -303,7 +319,7 @@ void installNetStreamClass(Machine& m) {
             if (!s || args.empty()) return Value();
             ++s->generation;
             s->open = false;
-            s->sync();
+            s->sync(m);
             ContentLoader* loader = m.context().loader();
             if (!m.toBoolean(m.get(s->connection, "isConnected")) || !loader) return Value();
             // The file is read now and answered as the frame ends, as the player's loads are.
@@ -331,7 +347,7 @@ void installNetStreamClass(Machine& m) {
                        ++s->generation;
                        s->positionSec = std::min(to, s->durationSec);
                        s->startedMs = m.movieTimeMs();
-                       s->sync();
+                       s->sync(m);
                        events->later(m, later, 0, {Value(s), Value(-1), Value(2)});
                        return Value();
                    });
@@ -343,7 +359,7 @@ void installNetStreamClass(Machine& m) {
         s->positionSec = s->time(now);
         s->startedMs = now;
         s->paused = pause;
-        s->sync();
+        s->sync(m);
         ++s->generation;
         return Value();
     });
@@ -351,7 +367,7 @@ void installNetStreamClass(Machine& m) {
         if (NetStreamObject* s = streamOf(self)) {
             s->positionSec = s->time(m.movieTimeMs());
             s->open = false;
-            s->sync();
+            s->sync(m);
             ++s->generation;
         }
         return Value();

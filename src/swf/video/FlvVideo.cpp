@@ -1,12 +1,14 @@
 #include "swf/video/FlvVideo.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "swf/video/VideoPacket.h"
 
 namespace swf {
 namespace {
 
+constexpr uint8_t kAudioTag = 8;
 constexpr uint8_t kVideoTag = 9;
 constexpr size_t kTagHeader = 11;
 
@@ -74,6 +76,39 @@ std::shared_ptr<const FlvVideo> FlvVideo::read(std::span<const uint8_t> file) {
     }
     video->stream_ = std::move(stream);
     return video;
+}
+
+std::shared_ptr<const SoundCharacter> FlvVideo::readSound(std::span<const uint8_t> file) {
+    if (file.size() < 9 || file[0] != 'F' || file[1] != 'L' || file[2] != 'V') return nullptr;
+    size_t pos =
+        (size_t{file[5]} << 24) | (size_t{file[6]} << 16) | (size_t{file[7]} << 8) | file[8];
+    pos += 4;
+    std::vector<uint8_t> data;
+    std::optional<uint8_t> flags;
+    for (size_t tags = 0;
+         pos <= file.size() && file.size() - pos >= kTagHeader && tags < kMaxFrames * 4; ++tags) {
+        const uint8_t type = file[pos] & 0x1F;
+        const size_t size =
+            (size_t{file[pos + 1]} << 16) | (size_t{file[pos + 2]} << 8) | file[pos + 3];
+        const size_t body = pos + kTagHeader;
+        if (size > file.size() - body) break;
+        pos = body + size + 4;
+        if (type != kAudioTag || size < 2) continue;
+        const uint8_t tagFlags = file[body];
+        const uint8_t format = tagFlags >> 4;
+        const bool joinable =
+            format == 0 || format == 2 || format == 3 || (format >= 4 && format <= 6);
+        if (!joinable) continue;
+        if (!flags) flags = tagFlags;
+        if (tagFlags != *flags) continue;
+        data.insert(data.end(), file.begin() + static_cast<ptrdiff_t>(body + 1),
+                    file.begin() + static_cast<ptrdiff_t>(body + size));
+    }
+    if (!flags || data.empty()) return nullptr;
+    static constexpr uint32_t kRates[] = {5512, 11025, 22050, 44100};
+    const auto format = static_cast<SoundCharacter::Format>(*flags >> 4);
+    return std::make_shared<SoundCharacter>(0, format, kRates[(*flags >> 2) & 3], (*flags & 2) != 0,
+                                            (*flags & 1) != 0, 0, std::move(data));
 }
 
 uint16_t FlvVideo::frameAt(double ms) const {
