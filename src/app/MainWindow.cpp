@@ -11,6 +11,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "app/DocumentLauncher.h"
 #include "app/MessageBoxes.h"
@@ -26,8 +27,10 @@
 #include "player/PlaybackClock.h"
 #include "player/PlayerHost.h"
 #include "player/SeekController.h"
+#include "resources/ResultCode.h"
 #include "resources/StringTable.h"
 #include "settings/OfferedSettings.h"
+#include "settings/VideoExportTask.h"
 #include "swf/player/Player.h"
 
 namespace app {
@@ -97,6 +100,7 @@ void MainWindow::BuildMenu() {
     connect(file, &QMenu::aboutToShow, this, [this] { UpdateRecentMenu(); });
     file->addSeparator();
     AddCommand(file, kCmdCreateAvi, "Create &AVI...");
+    AddCommand(file, kCmdCreateVideo, "Create &Video...");
     imageSequenceMenu_ = file->addMenu(QStringLiteral("Create &Image Sequence..."));
     AddCommand(imageSequenceMenu_, kCmdCreateTga, "TGA...");
     AddCommand(imageSequenceMenu_, kCmdCreatePng, "PNG...");
@@ -129,7 +133,7 @@ void MainWindow::BuildMenu() {
 
     // Nothing to export, play or size until a movie is open.
     Action(kCmdKeepAspectRatio)->setChecked(true);
-    for (Command command : {kCmdCreateAvi, kCmdCreateTga, kCmdCreatePng})
+    for (Command command : {kCmdCreateAvi, kCmdCreateVideo, kCmdCreateTga, kCmdCreatePng})
         Action(command)->setEnabled(false);
     imageSequenceMenu_->menuAction()->setEnabled(false);
     Action(kCmdPlay)->setChecked(false);
@@ -166,6 +170,8 @@ void MainWindow::RunCommand(Command command) {
             return;
         case kCmdCreateAvi:
             return OnCreateAvi();
+        case kCmdCreateVideo:
+            return OnCreateVideo();
         case kCmdCreateTga:
             return OnCreateImageSequence(settings::OutputKind::Tga);
         case kCmdCreatePng:
@@ -372,7 +378,7 @@ bool MainWindow::LoadSilentCopy() {
 }
 
 void MainWindow::ShowMovieTitle(const std::string& path) {
-    for (Command command : {kCmdCreateAvi, kCmdCreateTga, kCmdCreatePng})
+    for (Command command : {kCmdCreateAvi, kCmdCreateVideo, kCmdCreateTga, kCmdCreatePng})
         Action(command)->setEnabled(true);
     imageSequenceMenu_->menuAction()->setEnabled(true);
     setWindowTitle(ProductTitle() + QStringLiteral(" - [") + QString::fromStdString(path) +
@@ -595,6 +601,64 @@ void MainWindow::OnCreateAvi() {
     if (!Recording()) OnStop();
 }
 
+void MainWindow::OnCreateVideo() {
+    if (!movie_) return;
+    QStringList filters;
+    for (const settings::VideoContainerInfo& container : settings::kVideoContainers)
+        filters << QStringLiteral("%1 (*.%2)").arg(container.label, container.extension);
+    FileDialogRequest request{QStringLiteral("Create Video File"), ProposedOutput(),
+                              filters.join(QStringLiteral(";;")), QStringLiteral("mp4")};
+    const QString path = services_.dialogs.SaveFileName(this, request);
+    if (path.isEmpty()) return;
+    // The container is the one the name asks for; a name that asks for none is refused.
+    const std::optional<settings::VideoContainer> container =
+        settings::ContainerForPath(path.toStdString());
+    if (!container) {
+        services_.messages.ShowErrorText(
+            this, QStringLiteral("A video file's name must end in .mp4, .mkv, .webm, .mov or "
+                                 ".gif."));
+        return;
+    }
+
+    HideSeekController();
+    LoadSilentCopy();
+    OnStop();
+    RememberOutput(path);
+
+    settings::VideoExportSettings offered = records_.video;
+    if (offered.container != *container) settings::SetContainer(offered, *container);
+    const convert::MovieHeader& header = movie_->header();
+    const settings::PixelSize client = ClientSize();
+    settings::SetFrameRangeFor(offered, header);
+    offered.width = client.width;
+    offered.height = client.height;
+    offered.keepAspectRatio = KeepAspectRatioChecked() ? 1 : 0;
+    offered.useOriginalSize =
+        client.width == header.width && client.height == header.height ? 1 : 0;
+    if (!services_.dialogs.EditVideoSettings(this, offered, MovieSize(), path)) {
+        LoadWorkingMovie();
+        OnStop();
+        return;
+    }
+    records_.video = offered;
+
+    Action(kCmdKeepAspectRatio)->setChecked(offered.keepAspectRatio != 0);
+    ResizeToMovie(offered.width, offered.height, offered.keepAspectRatio != 0);
+    const int32_t result = StartVideoExport(
+        convert::VideoJob{offered, settings::VideoRecordingFormat(), path.toStdString()});
+    videoAfterRecording_ = Recording();
+    if (!Recording()) {
+        ShowVideoError(result);
+        OnStop();
+    }
+}
+
+void MainWindow::ShowVideoError(int32_t result) {
+    // The run shows its own messages; what FFmpeg refused only the runner knows.
+    if (Failed(result) && result != kResultAbort && runner_ && !runner_->lastVideoError().empty())
+        services_.messages.ShowErrorText(this, QString::fromStdString(runner_->lastVideoError()));
+}
+
 audio::MixerOpener MainWindow::RecordingMixer() {
     return [this](audio::Mixer::ControlChanged changed) {
         return std::make_unique<audio::LoopbackMixer>(conversionHost_->Mix(), std::move(changed));
@@ -627,7 +691,13 @@ bool MainWindow::BatchRunning() const {
 }
 
 void MainWindow::RecordingTick() {
-    if (runner_) runner_->OnRecordingTick();
+    if (!runner_) return;
+    const std::optional<int32_t> result = runner_->OnRecordingTick();
+    // A video made after its recording phase says here what FFmpeg refused.
+    if (result && videoAfterRecording_) {
+        videoAfterRecording_ = false;
+        ShowVideoError(*result);
+    }
 }
 
 void MainWindow::PostBatchNextTask() {
@@ -655,6 +725,10 @@ int32_t MainWindow::RunAvi(const convert::AviJob& job) {
 
 int32_t MainWindow::BeginRecordingPhase(const convert::AviJob& job) {
     return runner_->BeginRecordingPhase(job);
+}
+
+int32_t MainWindow::StartVideoExport(const convert::VideoJob& job) {
+    return runner_->StartVideoExport(job);
 }
 
 int32_t MainWindow::LastFrameReached() const {

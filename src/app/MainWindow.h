@@ -73,6 +73,7 @@ enum Command : int {
     kCmdBatchCreate = 32786,
     kCmdSeekMode = 32787,
     kCmdSupportForum = 32788,
+    kCmdCreateVideo = 32789,
 };
 
 // The menu bar's popups, by position.
@@ -137,6 +138,7 @@ class MainWindow : public QMainWindow, public player::ClockOwner, public batch::
                              settings::OutputKind kind, const std::string& outputPath) override;
     int32_t RunAvi(const convert::AviJob& job) override;
     int32_t BeginRecordingPhase(const convert::AviJob& job) override;
+    int32_t StartVideoExport(const convert::VideoJob& job) override;
     int32_t LastFrameReached() const override;
     void SetBatchReport(convert::BatchReport* report) override;
     void PostBatchNextTask(bool stop, int32_t result) override;
@@ -171,6 +173,8 @@ class MainWindow : public QMainWindow, public player::ClockOwner, public batch::
     void OnDimensions();
     void OnCreateImageSequence(settings::OutputKind kind);
     void OnCreateAvi();
+    void OnCreateVideo();
+    void ShowVideoError(int32_t result);
     void OnBatchCreate();
     audio::MixerOpener RecordingMixer();
 
@@ -216,6 +220,7 @@ class MainWindow : public QMainWindow, public player::ClockOwner, public batch::
     std::unique_ptr<batch::BatchRun> batchRun_;
     QString outputName_;  // file name of the last output, without folder and extension
     bool locked_ = false;
+    bool videoAfterRecording_ = false;  // a Create Video waits for its recording phase
 };
 
 }  // namespace app

@@ -19,6 +19,10 @@ int MessageBoxes::AskMessageFormatted(QWidget* owner, int id, unsigned flags, in
     return Show(owner, QString::fromStdString(resources::FormatString(id, value)), flags);
 }
 
+int MessageBoxes::ShowErrorText(QWidget* owner, const QString& text) {
+    return Show(owner, text, kMbOk | kMbIconError);
+}
+
 int MessageBoxes::Show(QWidget* owner, const QString& text, unsigned flags) {
     return presenter_.Show({owner, QString::fromUtf8(resources::kProductCaption), text, flags});
 }

@@ -16,6 +16,8 @@ class MessageBoxes {
     int AskMessage(QWidget* owner, int id, unsigned flags);
     // The text of `id` with its integer placeholder filled with `value`.
     int AskMessageFormatted(QWidget* owner, int id, unsigned flags, int value);
+    // A text that is no table entry (what FFmpeg said), with an error icon and OK.
+    int ShowErrorText(QWidget* owner, const QString& text);
 
   private:
     int Show(QWidget* owner, const QString& text, unsigned flags);

@@ -8,6 +8,7 @@
 #include "batch/BatchDialog.h"
 #include "batch/BatchLogDialog.h"
 #include "settings/dialogs/AviSettingsDialog.h"
+#include "settings/dialogs/VideoSettingsDialog.h"
 #include "settings/dialogs/DimensionsDialog.h"
 #include "settings/dialogs/ImageSequenceSettingsDialog.h"
 
@@ -51,6 +52,14 @@ bool QtUserDialogs::EditAviSettings(QWidget* owner, settings::AviExportSettings&
                                     const audio::MixerOpener& openMixer) {
     settings::AviSettingsDialog dialog(settings, movie, compressor, audioFormat,
                                        settings::DialogOrigin::Command, openMixer, owner);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    settings = dialog.Settings();
+    return true;
+}
+
+bool QtUserDialogs::EditVideoSettings(QWidget* owner, settings::VideoExportSettings& settings,
+                                      settings::PixelSize movie, const QString& outputPath) {
+    settings::VideoSettingsDialog dialog(settings, movie, outputPath.toStdString(), owner);
     if (dialog.exec() != QDialog::Accepted) return false;
     settings = dialog.Settings();
     return true;

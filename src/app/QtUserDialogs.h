@@ -23,6 +23,8 @@ class QtUserDialogs : public UserDialogs {
                          settings::PixelSize movie, convert::CompressorSettings& compressor,
                          audio::WaveFormat& audioFormat,
                          const audio::MixerOpener& openMixer) override;
+    bool EditVideoSettings(QWidget* owner, settings::VideoExportSettings& settings,
+                           settings::PixelSize movie, const QString& outputPath) override;
     bool ChooseDimensions(QWidget* owner, settings::PixelSize& size,
                           settings::PixelSize movie) override;
     void RunSeekNotice(QWidget* owner, const SettingsStore& store) override;

@@ -13,6 +13,7 @@
 #include "convert/run/ProgressDialog.h"
 #include "settings/AviExportSettings.h"
 #include "settings/ImageSequenceSettings.h"
+#include "settings/VideoExportSettings.h"
 #include "settings/dialogs/OutputSizeBoxes.h"
 
 class QWidget;
@@ -53,6 +54,9 @@ class UserDialogs {
                                  settings::PixelSize movie, convert::CompressorSettings& compressor,
                                  audio::WaveFormat& audioFormat,
                                  const audio::MixerOpener& openMixer) = 0;
+    // A video file's settings, in the container `outputPath`'s extension asks for.
+    virtual bool EditVideoSettings(QWidget* owner, settings::VideoExportSettings& settings,
+                                   settings::PixelSize movie, const QString& outputPath) = 0;
     // The player area's size; true for OK.
     virtual bool ChooseDimensions(QWidget* owner, settings::PixelSize& size,
                                   settings::PixelSize movie) = 0;

@@ -20,18 +20,27 @@
 #include "convert/MovieFile.h"
 #include "resources/StringTable.h"
 #include "settings/AviExportTask.h"
+#include "settings/VideoExportTask.h"
 #include "settings/dialogs/OkCancelButtons.h"
 
 namespace batch {
 namespace {
 
-constexpr std::array<settings::OutputKind, 3> kOutputKinds = {
-    settings::OutputKind::Avi, settings::OutputKind::Tga, settings::OutputKind::Png};
+constexpr std::array<settings::OutputKind, 4> kOutputKinds = {
+    settings::OutputKind::Avi, settings::OutputKind::Video, settings::OutputKind::Tga,
+    settings::OutputKind::Png};
 
 enum Column { kSourceColumn, kOutputColumn, kFormatColumn };
 
 QString FolderOf(const QString& path) {
     return QFileInfo(path).path();
+}
+
+// The format column: the kind, or for a video file its container ("MP4").
+QString FormatLabel(const settings::ExportTask& task) {
+    if (const auto* video = dynamic_cast<const settings::VideoExportTask*>(&task))
+        return QString::fromUtf8(settings::InfoOf(video->settings.container).extension).toUpper();
+    return QString::fromUtf8(settings::OutputKindLabel(task.kind));
 }
 
 QLabel* NamedLabel(const char* name, QWidget* parent) {
@@ -211,14 +220,23 @@ void BatchDialog::ChangeOutputFile() {
         services_.chooseOutput(this, kind, saveDir_, QString::fromStdString(task.outputPath));
     if (outputPath.isEmpty()) return;
     task.outputPath = outputPath.toStdString();
+    // A video file is written in the container its name asks for.
+    if (auto* video = dynamic_cast<settings::VideoExportTask*>(&task)) {
+        const auto container = settings::ContainerForPath(task.outputPath);
+        if (container && *container != video->settings.container) {
+            settings::SetContainer(video->settings, *container);
+            ShowSummary(task);
+        }
+    }
     list_->topLevelItem(row)->setText(kOutputColumn, outputPath);
+    list_->topLevelItem(row)->setText(kFormatColumn, FormatLabel(task));
     saveDir_ = FolderOf(outputPath);
 }
 
 void BatchDialog::AppendRow(const settings::ExportTask& task) {
     list_->addTopLevelItem(new QTreeWidgetItem(
         {QString::fromStdString(task.sourcePath), QString::fromStdString(task.outputPath),
-         QString::fromUtf8(settings::OutputKindLabel(task.kind))}));
+         FormatLabel(task)}));
 }
 
 int BatchDialog::SelectedRow() const {

@@ -7,19 +7,29 @@
 #include "resources/StringTable.h"
 #include "settings/AviExportTask.h"
 #include "settings/ImageSequenceTask.h"
+#include "settings/VideoExportTask.h"
 #include "settings/dialogs/AviSettingsDialog.h"
 #include "settings/dialogs/ImageSequenceSettingsDialog.h"
+#include "settings/dialogs/VideoSettingsDialog.h"
 
 namespace batch {
 namespace {
 
-// "avi", "tga", "png".
+// "avi", "mp4", "tga", "png".
 QString ExtensionOf(settings::OutputKind kind) {
+    if (kind == settings::OutputKind::Video)
+        return QString::fromUtf8(settings::kVideoContainers[0].extension);
     return QString::fromUtf8(settings::OutputKindLabel(kind)).toLower();
 }
 
-// "AVI (*.avi)".
+// "AVI (*.avi)"; a video file may have any of its containers' extensions.
 QString FilterOf(settings::OutputKind kind) {
+    if (kind == settings::OutputKind::Video) {
+        QStringList patterns;
+        for (const settings::VideoContainerInfo& container : settings::kVideoContainers)
+            patterns << QStringLiteral("*.") + QString::fromUtf8(container.extension);
+        return QStringLiteral("Video (") + patterns.join(QLatin1Char(' ')) + QStringLiteral(")");
+    }
     return QString::fromUtf8(settings::OutputKindLabel(kind)) + " (*." + ExtensionOf(kind) + ")";
 }
 
@@ -69,6 +79,12 @@ bool EditTask(QWidget* owner, settings::ExportTask& task, const audio::MixerOpen
         const int32_t playAfterCreating = avi->settings.playAfterCreating;
         avi->settings = dialog.Settings();
         avi->settings.playAfterCreating = playAfterCreating;
+        return true;
+    }
+    if (auto* video = dynamic_cast<settings::VideoExportTask*>(&task)) {
+        settings::VideoSettingsDialog dialog(video->settings, movie, video->outputPath, owner);
+        if (dialog.exec() != QDialog::Accepted) return false;
+        video->settings = dialog.Settings();
         return true;
     }
     if (auto* images = dynamic_cast<settings::ImageSequenceTask*>(&task)) {

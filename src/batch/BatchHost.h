@@ -23,6 +23,7 @@
 namespace convert {
 class BatchReport;
 struct AviJob;
+struct VideoJob;
 }  // namespace convert
 
 namespace batch {
@@ -54,6 +55,9 @@ class BatchHost {
                                      settings::OutputKind kind, const std::string& outputPath) = 0;
     virtual int32_t RunAvi(const convert::AviJob& job) = 0;
     virtual int32_t BeginRecordingPhase(const convert::AviJob& job) = 0;
+    // A video file: at once, or after a recording phase when it has the movie's own sound
+    // (then the result is that of starting the phase, as for BeginRecordingPhase).
+    virtual int32_t StartVideoExport(const convert::VideoJob& job) = 0;
     virtual int32_t LastFrameReached() const = 0;
     // Where the conversion runner reports a recorded task's end (ConversionRunner::SetBatch):
     // the batch run while it runs, null after.

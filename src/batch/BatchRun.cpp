@@ -12,6 +12,7 @@
 #include "resources/StringTable.h"
 #include "settings/AviExportTask.h"
 #include "settings/ImageSequenceTask.h"
+#include "settings/VideoExportTask.h"
 
 namespace batch {
 
@@ -72,6 +73,7 @@ bool BatchRun::StartTask(settings::ExportTask& task) {
     if (auto* avi = dynamic_cast<settings::AviExportTask*>(&task)) return StartAviTask(*avi);
     if (auto* images = dynamic_cast<settings::ImageSequenceTask*>(&task))
         return StartImageTask(*images);
+    if (auto* video = dynamic_cast<settings::VideoExportTask*>(&task)) return StartVideoTask(*video);
     return false;
 }
 
@@ -107,6 +109,24 @@ bool BatchRun::StartImageTask(settings::ImageSequenceTask& task) {
     host_.ResizeToMovie(task.settings.width, task.settings.height,
                         task.settings.keepAspectRatio != 0);
     const int32_t result = host_.RunImageSequence(task.settings, task.kind, task.outputPath);
+    Record(task, result);
+    return GoesOnAfter(result);
+}
+
+bool BatchRun::StartVideoTask(settings::VideoExportTask& task) {
+    host_.Records().video = task.settings;
+    host_.ResizeToMovie(task.settings.width, task.settings.height,
+                        task.settings.keepAspectRatio != 0);
+    const convert::VideoJob job{task.settings, settings::VideoRecordingFormat(), task.outputPath};
+    const int32_t result = host_.StartVideoExport(job);
+    if (task.settings.audioSource() == settings::AudioSource::RecordFromMovie) {
+        if (Failed(result)) {
+            host_.ShowErrorMessage(resources::kStrBatchFailed);
+            return false;
+        }
+        awaitingRecordedResult_ = true;
+        return true;
+    }
     Record(task, result);
     return GoesOnAfter(result);
 }

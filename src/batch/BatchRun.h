@@ -19,6 +19,7 @@ namespace settings {
 class AviExportTask;
 class ExportTask;
 class ImageSequenceTask;
+class VideoExportTask;
 }  // namespace settings
 
 namespace batch {
@@ -57,6 +58,7 @@ class BatchRun : public convert::BatchReport {
     bool StartTask(settings::ExportTask& task);
     bool StartAviTask(settings::AviExportTask& task);
     bool StartImageTask(settings::ImageSequenceTask& task);
+    bool StartVideoTask(settings::VideoExportTask& task);
     bool GoesOnAfter(int32_t result);
     void Record(settings::ExportTask& task, int32_t result);
     void Finish();

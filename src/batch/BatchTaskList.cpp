@@ -7,6 +7,7 @@
 #include "batch/ExportRecords.h"
 #include "settings/AviExportTask.h"
 #include "settings/ImageSequenceTask.h"
+#include "settings/VideoExportTask.h"
 
 namespace batch {
 namespace {
@@ -52,7 +53,7 @@ void BatchTaskList::Clear() {
 
 bool BatchTaskList::HasAviTask() const {
     return std::ranges::any_of(
-        tasks_, [](const auto& task) { return !settings::IsImageSequence(task->kind); });
+        tasks_, [](const auto& task) { return task->kind == settings::OutputKind::Avi; });
 }
 
 std::unique_ptr<settings::ExportTask> BatchTaskList::NewTask(settings::OutputKind kind,
@@ -65,6 +66,12 @@ std::unique_ptr<settings::ExportTask> BatchTaskList::NewTask(settings::OutputKin
         return std::make_unique<settings::ImageSequenceTask>(
             kind, movie, std::move(sourcePath), std::move(outputPath),
             earlier ? earlier->settings : records.image);
+    }
+    if (kind == settings::OutputKind::Video) {
+        const auto* earlier = LastTaskOf<settings::VideoExportTask>(tasks_);
+        return std::make_unique<settings::VideoExportTask>(
+            movie, std::move(sourcePath), std::move(outputPath),
+            earlier ? earlier->settings : records.video);
     }
     if (const auto* earlier = LastTaskOf<settings::AviExportTask>(tasks_)) {
         return std::make_unique<settings::AviExportTask>(
@@ -79,6 +86,8 @@ std::unique_ptr<settings::ExportTask> BatchTaskList::NewTask(settings::OutputKin
 settings::OutputKind BatchTaskList::KindForOutput(std::string_view outputPath) {
     const std::string_view extension = ExtensionOf(outputPath);
     if (EqualsIgnoringCase(extension, "avi")) return settings::OutputKind::Avi;
+    for (const settings::VideoContainerInfo& container : settings::kVideoContainers)
+        if (EqualsIgnoringCase(extension, container.extension)) return settings::OutputKind::Video;
     if (EqualsIgnoringCase(extension, "tga")) return settings::OutputKind::Tga;
     return settings::OutputKind::Png;
 }

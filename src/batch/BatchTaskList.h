@@ -31,15 +31,16 @@ class BatchTaskList {
     bool HasAviTask() const;
 
     // A new task of `kind` that converts the whole of its movie. Its other settings come
-    // from the last task of the same family (AVI, or any image sequence), else from the
-    // main window's records.
+    // from the last task of the same family (AVI, video file, or any image sequence), else
+    // from the main window's records.
     std::unique_ptr<settings::ExportTask> NewTask(settings::OutputKind kind,
                                                   const convert::MovieHeader& movie,
                                                   std::string sourcePath, std::string outputPath,
                                                   const ExportRecords& records) const;
 
     // The kind an output file name asks for by its extension: "avi" (any case) an AVI file,
-    // "tga" (any case) TGA images, anything else PNG images.
+    // "mp4", "mkv", "webm", "mov" and "gif" (any case) a video file, "tga" (any case) TGA
+    // images, anything else PNG images.
     static settings::OutputKind KindForOutput(std::string_view outputPath);
 
   private:

@@ -11,6 +11,7 @@
 #include "convert/MovieHeader.h"
 #include "settings/AviExportSettings.h"
 #include "settings/ImageSequenceSettings.h"
+#include "settings/VideoExportSettings.h"
 
 namespace batch {
 
@@ -21,8 +22,9 @@ struct ExportRecords {
     // is that task's own record, shared.
     std::shared_ptr<convert::CompressorSettings> compressor;
     settings::ImageSequenceSettings image;
+    settings::VideoExportSettings video;
 
-    // Before the batch dialog opens: both records take the player area's size, and count it
+    // Before the batch dialog opens: the records take the player area's size, and count it
     // as the original size when no movie is open (null) or the area shows the open movie
     // at its own size.
     void PrepareForBatch(int32_t areaWidth, int32_t areaHeight,

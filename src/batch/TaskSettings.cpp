@@ -2,6 +2,7 @@
 
 #include "settings/AviExportTask.h"
 #include "settings/ImageSequenceTask.h"
+#include "settings/VideoExportTask.h"
 
 namespace batch {
 namespace {
@@ -18,6 +19,8 @@ CommonTaskSettings CommonSettings(const Record& record) {
 CommonTaskSettings CommonSettingsOf(const settings::ExportTask& task) {
     if (const auto* avi = dynamic_cast<const settings::AviExportTask*>(&task))
         return CommonSettings(avi->settings);
+    if (const auto* video = dynamic_cast<const settings::VideoExportTask*>(&task))
+        return CommonSettings(video->settings);
     if (const auto* images = dynamic_cast<const settings::ImageSequenceTask*>(&task))
         return CommonSettings(images->settings);
     return {};

@@ -6,6 +6,7 @@
 #include "batch/TaskSettings.h"
 #include "convert/VideoEncoder.h"
 #include "settings/AviExportTask.h"
+#include "settings/VideoExportTask.h"
 
 namespace batch {
 namespace {
@@ -35,6 +36,30 @@ std::string VideoLine(const settings::AviExportTask& task) {
     return compressor + rate;
 }
 
+std::string VideoLine(const settings::VideoExportTask& task) {
+    const settings::VideoExportSettings& video = task.settings;
+    std::string line = std::string(settings::InfoOf(video.container).label) + ", " +
+                       settings::InfoOf(video.videoCodec).name;
+    if (video.crf >= 0) line += ", crf " + std::to_string(video.crf);
+    char rate[64];
+    std::snprintf(rate, sizeof rate, ", %.2f fps, %d bits", video.frameRate100 * 0.01,
+                  video.colorDepth);
+    return line + rate;
+}
+
+std::string AudioLine(const settings::VideoExportTask& task) {
+    const std::string codec = settings::InfoOf(task.settings.audioCodec).name;
+    switch (task.settings.audioSource()) {
+        case settings::AudioSource::WaveFile:
+            return codec + ", from external wave file  " + task.settings.wavePath;
+        case settings::AudioSource::RecordFromMovie:
+            return codec + ", from the SWF file";
+        case settings::AudioSource::None:
+            break;
+    }
+    return "none";
+}
+
 }  // namespace
 
 TaskSummary TaskSummary::Of(const settings::ExportTask& task) {
@@ -49,6 +74,10 @@ TaskSummary TaskSummary::Of(const settings::ExportTask& task) {
         summary.avi = true;
         summary.videoOrColors = VideoLine(*avi);
         summary.audio = AudioLine(*avi);
+    } else if (const auto* video = dynamic_cast<const settings::VideoExportTask*>(&task)) {
+        summary.avi = true;
+        summary.videoOrColors = VideoLine(*video);
+        summary.audio = AudioLine(*video);
     } else {
         summary.videoOrColors = std::to_string(common.colorDepth) + " bits";
     }

@@ -6,6 +6,8 @@ const char* OutputKindLabel(OutputKind kind) {
     switch (kind) {
         case OutputKind::Avi:
             return "AVI";
+        case OutputKind::Video:
+            return "VIDEO";
         case OutputKind::Tga:
             return "TGA";
         case OutputKind::Png:

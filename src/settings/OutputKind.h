@@ -1,5 +1,6 @@
 #pragma once
-// What an export produces: one AVI file or a numbered sequence of images.
+// What an export produces: one AVI file, one video file through FFmpeg (MP4, Matroska, WebM,
+// QuickTime, GIF) or a numbered sequence of images.
 
 #include <cstdint>
 
@@ -7,6 +8,7 @@ namespace settings {
 
 enum class OutputKind : int32_t {
     Avi = 1,
+    Video = 2,
     Tga = 11,
     Png = 12,
 };
@@ -16,7 +18,7 @@ inline bool IsImageSequence(OutputKind kind) {
     return static_cast<int32_t>(kind) > 10;
 }
 
-// "AVI", "TGA" or "PNG", as the batch list shows the format; "" for any other value.
+// "AVI", "VIDEO", "TGA" or "PNG", as the batch list shows the format; "" for any other value.
 const char* OutputKindLabel(OutputKind kind);
 
 }  // namespace settings

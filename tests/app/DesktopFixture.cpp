@@ -43,6 +43,14 @@ bool ScriptedDialogs::EditAviSettings(QWidget*, settings::AviExportSettings& set
     return true;
 }
 
+bool ScriptedDialogs::EditVideoSettings(QWidget*, settings::VideoExportSettings& settings,
+                                        settings::PixelSize, const QString& outputPath) {
+    videoOutput = outputPath;
+    if (!editVideo) return false;
+    editVideo(settings);
+    return true;
+}
+
 bool ScriptedDialogs::ChooseDimensions(QWidget*, settings::PixelSize& size, settings::PixelSize) {
     if (!dimensions) return false;
     size = *dimensions;

@@ -63,6 +63,8 @@ class ScriptedDialogs : public app::UserDialogs {
     bool EditAviSettings(QWidget*, settings::AviExportSettings& settings, settings::PixelSize movie,
                          convert::CompressorSettings& compressor, audio::WaveFormat& audioFormat,
                          const audio::MixerOpener& openMixer) override;
+    bool EditVideoSettings(QWidget*, settings::VideoExportSettings& settings,
+                           settings::PixelSize movie, const QString& outputPath) override;
     bool ChooseDimensions(QWidget*, settings::PixelSize& size, settings::PixelSize movie) override;
     void RunSeekNotice(QWidget*, const app::SettingsStore& store) override;
     void ShowAbout(QWidget*) override { ++aboutShown; }
@@ -77,6 +79,8 @@ class ScriptedDialogs : public app::UserDialogs {
     // Change the offered settings as the user would; null cancels.
     std::function<void(settings::ImageSequenceSettings&)> editImage;
     std::function<void(settings::AviExportSettings&)> editAvi;
+    std::function<void(settings::VideoExportSettings&)> editVideo;
+    QString videoOutput;  // the output the video dialog was opened for
     std::optional<settings::PixelSize> dimensions;
     // Fills the batch's list as the user would; null cancels.
     std::function<void(batch::BatchTaskList&, const batch::ExportRecords&)> editBatch;

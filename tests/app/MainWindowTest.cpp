@@ -66,7 +66,8 @@ TEST_F(MainWindowTest, TheMenuHasItsItemsInOrderWithTheirSeparators) {
     EXPECT_EQ(
         Items(window_->Popup(app::kMenuFile)),
         (std::vector<std::string>{"&Open...", ">Open &Recent", "-", "Create &AVI...",
-                                  ">Create &Image Sequence...", "&Batch Create...", "-", "E&xit"}));
+                                  "Create &Video...", ">Create &Image Sequence...",
+                                  "&Batch Create...", "-", "E&xit"}));
     EXPECT_EQ(Items(window_->Popup(app::kMenuControl)),
               (std::vector<std::string>{"&Play", "&Stop", "&Rewind", "-", "Seek &Mode..."}));
     EXPECT_EQ(Items(window_->Popup(app::kMenuOptions)),
@@ -86,6 +87,7 @@ TEST_F(MainWindowTest, WithoutAMovieOnlyOpeningBatchExitAndHelpWork) {
     EXPECT_TRUE(Enabled(kCmdBatchCreate));
     EXPECT_TRUE(Enabled(kCmdExit));
     EXPECT_FALSE(Enabled(kCmdCreateAvi));
+    EXPECT_FALSE(Enabled(app::kCmdCreateVideo));
     EXPECT_FALSE(Enabled(kCmdCreateTga));
     EXPECT_FALSE(Enabled(kCmdCreatePng));
     EXPECT_FALSE(PopupEnabled(app::kMenuControl));
@@ -112,7 +114,8 @@ TEST_F(MainWindowTest, OpeningAMovieEnablesEverythingAndShowsItsPath) {
               QString::fromStdString("Quillmoth Kinetrope Pro - [" + movie + "]"));
     EXPECT_EQ(settings_.openDir,
               QString::fromStdString(std::filesystem::path(movie).parent_path()));
-    for (app::Command command : {kCmdCreateAvi, kCmdCreateTga, kCmdCreatePng, kCmdPlay})
+    for (app::Command command :
+         {kCmdCreateAvi, app::kCmdCreateVideo, kCmdCreateTga, kCmdCreatePng, kCmdPlay})
         EXPECT_TRUE(Enabled(command)) << command;
     EXPECT_TRUE(PopupEnabled(app::kMenuControl));
     EXPECT_TRUE(PopupEnabled(app::kMenuOptions));

@@ -15,6 +15,7 @@
 #include "batch/ExportRecords.h"
 #include "settings/AviExportTask.h"
 #include "settings/ImageSequenceTask.h"
+#include "settings/VideoExportTask.h"
 #include "support/SwfWriter.h"
 
 namespace {
@@ -165,7 +166,8 @@ TEST_F(BatchDialogTest, AddedTaskGetsARowOfItsOwnAndIsSelected) {
 
     // Every kind offered, AVI first, under the movie's own name, from the folders last used.
     EXPECT_EQ(scripted.offeredKinds.front(),
-              (std::vector<OutputKind>{OutputKind::Avi, OutputKind::Tga, OutputKind::Png}));
+              (std::vector<OutputKind>{OutputKind::Avi, OutputKind::Video, OutputKind::Tga,
+                                       OutputKind::Png}));
     EXPECT_EQ(scripted.proposedNames.front(), "clip");
     EXPECT_EQ(scripted.movieFolders.front(), "/start/open");
     EXPECT_EQ(scripted.outputFolders.front(), "/start/save");
@@ -303,6 +305,31 @@ TEST_F(BatchDialogTest, CancelEmptiesTheListAndOkKeepsIt) {
     dialog.reject();
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_TRUE(tasks.empty());
+}
+
+TEST_F(BatchDialogTest, AVideoTaskIsWrittenInTheContainerItsOutputNames) {
+    AddTask("out/clip.webm");
+    ASSERT_EQ(tasks.size(), 1u);
+    auto& video = dynamic_cast<settings::VideoExportTask&>(tasks.at(0));
+    EXPECT_EQ(video.kind, OutputKind::Video);
+    EXPECT_EQ(video.settings.container, settings::VideoContainer::WebM);
+    EXPECT_EQ(video.settings.endFrame, 9);
+    EXPECT_EQ(List()->topLevelItem(0)->text(2), "WEBM");
+    EXPECT_EQ(Text("video"), "WebM, vp9, 12.00 fps, 24 bits");
+    EXPECT_FALSE(Hidden("audioLabel"));
+
+    // Another container by name brings its own codecs; a name of no container keeps it.
+    scripted.outputs.push_back(Path("out/clip.MOV"));
+    Button("outputFile")->click();
+    EXPECT_EQ(scripted.offeredKinds.back(), std::vector<OutputKind>{OutputKind::Video});
+    EXPECT_EQ(video.settings.container, settings::VideoContainer::Mov);
+    EXPECT_EQ(video.settings.videoCodec, settings::VideoCodec::ProRes);
+    EXPECT_EQ(List()->topLevelItem(0)->text(2), "MOV");
+    EXPECT_EQ(Text("video"), "QuickTime, prores, 12.00 fps, 24 bits");
+    scripted.outputs.push_back(Path("out/clip.bin"));
+    Button("outputFile")->click();
+    EXPECT_EQ(video.settings.container, settings::VideoContainer::Mov);
+    EXPECT_EQ(List()->topLevelItem(0)->text(1), Path("out/clip.bin"));
 }
 
 }  // namespace

@@ -46,6 +46,7 @@ class FakeBatchHost : public batch::BatchHost {
     bool seekHidden = false;
     int seekEndFrameResets = 0;
     convert::AviJob lastAviJob;
+    convert::VideoJob lastVideoJob;
 
     batch::ExportRecords& Records() override { return records; }
     bool OpenTaskMovie(const settings::ExportTask& task) override {
@@ -71,6 +72,18 @@ class FakeBatchHost : public batch::BatchHost {
     int32_t BeginRecordingPhase(const convert::AviJob& job) override {
         calls.push_back("record " + job.outputPath);
         lastAviJob = job;
+        if (recordingStartFails) return kResultFail;
+        recordingOutput_ = job.outputPath;
+        return kResultOk;
+    }
+    // "video OUTPUT" at once, or "record OUTPUT" for the movie's own sound.
+    int32_t StartVideoExport(const convert::VideoJob& job) override {
+        lastVideoJob = job;
+        if (job.settings.audioSource() != settings::AudioSource::RecordFromMovie) {
+            calls.push_back("video " + job.outputPath);
+            return Finish(job.outputPath);
+        }
+        calls.push_back("record " + job.outputPath);
         if (recordingStartFails) return kResultFail;
         recordingOutput_ = job.outputPath;
         return kResultOk;
