@@ -100,6 +100,19 @@ TEST_F(CreateVideoTest, CancelledOrUnnamedContainersWriteNothing) {
               std::vector<QString>{
                   "A video file's name must end in .mp4, .mkv, .webm, .mov or .gif."});
     EXPECT_FALSE(std::filesystem::exists(scratch_.File("clip.avi")));
+
+    // What FFmpeg refuses when the file is started (here a codec MP4 has no tag for) is
+    // shown as it said it, and nothing is left.
+    presenter_.texts.clear();
+    CreateVideo(scratch_.File("refused.mp4"), [](settings::VideoExportSettings& settings) {
+        settings.SetAudioSource(settings::AudioSource::None);
+        settings.videoCodec = settings::VideoCodec::Ffv1;
+    });
+    ASSERT_EQ(presenter_.texts.size(), 1u);
+    EXPECT_FALSE(presenter_.texts[0].isEmpty());
+    EXPECT_NE(presenter_.texts[0], "File Open Error");
+    EXPECT_FALSE(std::filesystem::exists(scratch_.File("refused.mp4")));
+    EXPECT_FALSE(window_->InterfaceLocked());
 }
 
 }  // namespace
