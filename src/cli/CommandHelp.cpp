@@ -172,7 +172,7 @@ std::vector<CommandHelp> MakeTable() {
          {{"--jobs", "N", "how many tasks run at once, 1 to 256", "one per processor core"},
           {"--report", "FILE.jsonl",
            "write one JSON line per task: line, movie, output, status (ok, failed or skipped), "
-           "frames, seconds, message",
+           "frames (of AVI files and images; null for others), seconds, message",
            "none"},
           {"--keep-going", "", "run the other tasks after a failed or malformed line",
            "stop, letting the running tasks finish"}},
