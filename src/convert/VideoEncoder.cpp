@@ -11,6 +11,7 @@ extern "C" {
 #include <algorithm>
 #include <climits>
 #include <optional>
+#include <thread>
 
 #include "audio/FormatDescription.h"
 #include "convert/BitmapInfoHeader.h"
@@ -18,6 +19,9 @@ extern "C" {
 
 namespace convert {
 namespace {
+
+// Threads that share one frame's slices; more gain little on frames of a movie's size.
+constexpr int kMaxEncoderThreads = 4;
 
 // How an encoder is told the quality and data rate the settings ask for.
 enum class RateControl {
@@ -254,9 +258,12 @@ int32_t VideoEncoder::Open(const VideoFrameFormat& format, const CompressionOpti
     av_reduce(&context.time_base.num, &context.time_base.den, 100, format.frameRate100, INT_MAX);
     context.framerate = av_inv_q(context.time_base);
     // One sample out for every frame in, so every frame's sample lands beside its audio:
-    // no reordered frames, no frame threads, no look-ahead.
+    // no reordered frames, no frame threads, no look-ahead. Slices of one frame may be
+    // encoded at once where the encoder can (MJPG, MPEG-4, FFV1), one thread a core.
     context.max_b_frames = 0;
-    context.thread_count = 1;
+    context.thread_type = FF_THREAD_SLICE;
+    context.thread_count =
+        std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kMaxEncoderThreads);
     if (entry->rateControl == RateControl::Crf) {
         av_opt_set(context.priv_data, "tune", "zerolatency", 0);
         // Only errors: x264's notes and statistics are no part of a conversion's output.
