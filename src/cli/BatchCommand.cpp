@@ -348,7 +348,8 @@ int RunBatchCommand(const std::vector<std::string>& args) {
     }
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> report(nullptr, std::fclose);
     if (!options->report.empty()) {
-        report.reset(std::fopen(options->report.c_str(), "w"));
+        // Not handed down to the tasks ("e": closed on exec).
+        report.reset(std::fopen(options->report.c_str(), "we"));
         if (!report) {
             std::fprintf(stderr, "kinetrope batch: cannot write the report %s\n",
                          options->report.c_str());

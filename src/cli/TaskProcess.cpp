@@ -82,6 +82,8 @@ bool TaskProcess::Start(const std::vector<std::string>& args, const std::string&
         if (nothing >= 0) dup2(nothing, STDIN_FILENO);
         dup2(pipeFds[1], STDOUT_FILENO);
         dup2(pipeFds[1], STDERR_FILENO);
+        // Nothing else the batch was given goes on to the task.
+        close_range(3, ~0u, 0);
         if (chdir(folder.c_str()) != 0) {
             WriteAll(STDERR_FILENO, noFolder);
             _exit(127);
