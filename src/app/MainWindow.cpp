@@ -344,7 +344,8 @@ void MainWindow::dropEvent(QDropEvent* event) {
     if (path.isEmpty()) return event->ignore();
     event->acceptProposedAction();
     // Opened once the drag is over: the source is not kept waiting on a message box.
-    QMetaObject::invokeMethod(this, [this, path] { OpenMovie(path); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, path] { OpenMovie(path); }, Qt::QueuedConnection);
 }
 
 std::unique_ptr<convert::MovieCopies> MainWindow::AdoptMovie(

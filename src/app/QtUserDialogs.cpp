@@ -8,9 +8,9 @@
 #include "batch/BatchDialog.h"
 #include "batch/BatchLogDialog.h"
 #include "settings/dialogs/AviSettingsDialog.h"
-#include "settings/dialogs/VideoSettingsDialog.h"
 #include "settings/dialogs/DimensionsDialog.h"
 #include "settings/dialogs/ImageSequenceSettingsDialog.h"
+#include "settings/dialogs/VideoSettingsDialog.h"
 
 namespace app {
 namespace {

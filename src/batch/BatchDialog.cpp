@@ -234,9 +234,9 @@ void BatchDialog::ChangeOutputFile() {
 }
 
 void BatchDialog::AppendRow(const settings::ExportTask& task) {
-    list_->addTopLevelItem(new QTreeWidgetItem(
-        {QString::fromStdString(task.sourcePath), QString::fromStdString(task.outputPath),
-         FormatLabel(task)}));
+    list_->addTopLevelItem(
+        new QTreeWidgetItem({QString::fromStdString(task.sourcePath),
+                             QString::fromStdString(task.outputPath), FormatLabel(task)}));
 }
 
 int BatchDialog::SelectedRow() const {

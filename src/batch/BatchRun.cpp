@@ -73,7 +73,8 @@ bool BatchRun::StartTask(settings::ExportTask& task) {
     if (auto* avi = dynamic_cast<settings::AviExportTask*>(&task)) return StartAviTask(*avi);
     if (auto* images = dynamic_cast<settings::ImageSequenceTask*>(&task))
         return StartImageTask(*images);
-    if (auto* video = dynamic_cast<settings::VideoExportTask*>(&task)) return StartVideoTask(*video);
+    if (auto* video = dynamic_cast<settings::VideoExportTask*>(&task))
+        return StartVideoTask(*video);
     return false;
 }
 

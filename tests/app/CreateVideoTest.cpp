@@ -96,9 +96,9 @@ TEST_F(CreateVideoTest, CancelledOrUnnamedContainersWriteNothing) {
     CreateVideo(scratch_.File("clip.avi"),
                 [&opened](settings::VideoExportSettings&) { opened = true; });
     EXPECT_FALSE(opened);
-    EXPECT_EQ(presenter_.texts,
-              std::vector<QString>{
-                  "A video file's name must end in .mp4, .mkv, .webm, .mov or .gif."});
+    EXPECT_EQ(
+        presenter_.texts,
+        std::vector<QString>{"A video file's name must end in .mp4, .mkv, .webm, .mov or .gif."});
     EXPECT_FALSE(std::filesystem::exists(scratch_.File("clip.avi")));
 
     // What FFmpeg refuses when the file is started (here a codec MP4 has no tag for) is

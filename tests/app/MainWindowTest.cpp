@@ -41,7 +41,8 @@ std::vector<std::string> Items(QMenu* menu) {
             items.push_back("-");
         else
             // Appended rather than added to a literal: GCC 12 warns (-Wrestrict) at -O2.
-            items.push_back(std::string(action->menu() ? ">" : "").append(action->text().toStdString()));
+            items.push_back(
+                std::string(action->menu() ? ">" : "").append(action->text().toStdString()));
     }
     return items;
 }
@@ -63,11 +64,10 @@ TEST_F(MainWindowTest, TheMenuHasItsItemsInOrderWithTheirSeparators) {
     EXPECT_EQ(bar[1]->text(), "&Control");
     EXPECT_EQ(bar[2]->text(), "&Options");
     EXPECT_EQ(bar[3]->text(), "&Help");
-    EXPECT_EQ(
-        Items(window_->Popup(app::kMenuFile)),
-        (std::vector<std::string>{"&Open...", ">Open &Recent", "-", "Create &AVI...",
-                                  "Create &Video...", ">Create &Image Sequence...",
-                                  "&Batch Create...", "-", "E&xit"}));
+    EXPECT_EQ(Items(window_->Popup(app::kMenuFile)),
+              (std::vector<std::string>{"&Open...", ">Open &Recent", "-", "Create &AVI...",
+                                        "Create &Video...", ">Create &Image Sequence...",
+                                        "&Batch Create...", "-", "E&xit"}));
     EXPECT_EQ(Items(window_->Popup(app::kMenuControl)),
               (std::vector<std::string>{"&Play", "&Stop", "&Rewind", "-", "Seek &Mode..."}));
     EXPECT_EQ(Items(window_->Popup(app::kMenuOptions)),

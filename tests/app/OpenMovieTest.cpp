@@ -72,7 +72,8 @@ TEST(MovieFromArgumentsTest, TheFirstNonOptionArgumentIsTheMovie) {
         {{"kinetrope-pro", "-x"}, ""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(app::MovieFromArguments(c.arguments), c.movie) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(app::MovieFromArguments(c.arguments), c.movie)
+            << c.arguments.join(' ').toStdString();
 }
 
 TEST_F(OpenMovieTest, AMovieNamedOnTheCommandLineOpensAsThroughOpen) {
@@ -93,8 +94,8 @@ TEST_F(OpenMovieTest, ABrokenMovieOnTheCommandLineIsRefusedAsOpenRefusesIt) {
     const std::string broken = WriteBroken("broken.swf");
     for (const std::string& path : {broken, scratch_.File("missing.swf")}) {
         presenter_.texts.clear();
-        EXPECT_FALSE(
-            window_->OpenMovie(app::MovieFromArguments({"kinetrope-pro", QString::fromStdString(path)})));
+        EXPECT_FALSE(window_->OpenMovie(
+            app::MovieFromArguments({"kinetrope-pro", QString::fromStdString(path)})));
         EXPECT_EQ(presenter_.texts, std::vector<QString>{"File Open Error"}) << path;
         EXPECT_EQ(window_->windowTitle(), "Quillmoth Kinetrope Pro");
         EXPECT_FALSE(Loaded());
@@ -124,10 +125,17 @@ TEST_F(OpenMovieTest, OneDroppedFileOpensAndOtherDragsAreRefused) {
     };
     const Case cases[] = {
         {"two files", {firstUrl, secondUrl}, false, "", 0},
-        {"a folder", {QUrl::fromLocalFile(QString::fromStdString(scratch_.File("")))}, false, "", 0},
+        {"a folder",
+         {QUrl::fromLocalFile(QString::fromStdString(scratch_.File("")))},
+         false,
+         "",
+         0},
         {"a web address", {QUrl("https://example.org/movie.swf")}, false, "", 0},
-        {"a missing file", {QUrl::fromLocalFile(QString::fromStdString(scratch_.File("no.swf")))},
-         false, "", 0},
+        {"a missing file",
+         {QUrl::fromLocalFile(QString::fromStdString(scratch_.File("no.swf")))},
+         false,
+         "",
+         0},
         {"nothing", {}, false, "", 0},
         {"one movie", {firstUrl}, true, first, 0},
         {"a broken movie", {QUrl::fromLocalFile(QString::fromStdString(broken))}, true, first, 1},
@@ -165,8 +173,8 @@ TEST_F(OpenMovieTest, OpenRecentListsTheLastMoviesAndOpensThem) {
     OpenThroughCommand(b);
     OpenThroughCommand(d);
     OpenThroughCommand(a);
-    EXPECT_EQ(RecentItems(),
-              (std::vector<std::string>{"&1 a.swf", "&2 d.swf", "&3 b && c.swf", "-", "&Clear Menu"}));
+    EXPECT_EQ(RecentItems(), (std::vector<std::string>{"&1 a.swf", "&2 d.swf", "&3 b && c.swf", "-",
+                                                       "&Clear Menu"}));
     EXPECT_TRUE(window_->RecentMenu()->menuAction()->isEnabled());
     EXPECT_EQ(RecentItem(2)->statusTip(), QString::fromStdString(b));
 

@@ -28,7 +28,8 @@ class VideoTaskTest : public ::testing::Test {
         host.records.video.width = 320;
         host.records.video.height = 240;
     }
-    VideoExportTask& Add(const std::string& output, convert::MovieHeader movie = {320, 240, 10, 12}) {
+    VideoExportTask& Add(const std::string& output,
+                         convert::MovieHeader movie = {320, 240, 10, 12}) {
         tasks.Append(tasks.NewTask(batch::BatchTaskList::KindForOutput(output), movie,
                                    "/movies/m.swf", output, host.records));
         return dynamic_cast<VideoExportTask&>(tasks.at(tasks.size() - 1));
@@ -42,9 +43,9 @@ class VideoTaskTest : public ::testing::Test {
 
 TEST_F(VideoTaskTest, VideoExtensionsMakeVideoTasks) {
     const std::pair<const char*, OutputKind> cases[] = {
-        {"/out/a.mp4", OutputKind::Video},  {"/out/a.MKV", OutputKind::Video},
-        {"/out/a.webm", OutputKind::Video}, {"/out/a.Mov", OutputKind::Video},
-        {"/out/a.gif", OutputKind::Video},  {"/out/a.avi", OutputKind::Avi},
+        {"/out/a.mp4", OutputKind::Video},   {"/out/a.MKV", OutputKind::Video},
+        {"/out/a.webm", OutputKind::Video},  {"/out/a.Mov", OutputKind::Video},
+        {"/out/a.gif", OutputKind::Video},   {"/out/a.avi", OutputKind::Avi},
         {"/out/a.mp4.png", OutputKind::Png}, {"/out.mp4/a", OutputKind::Png},
         {"/out/a.mpg", OutputKind::Png},
     };
@@ -69,8 +70,8 @@ TEST_F(VideoTaskTest, ANewTaskTakesTheLastVideoTaskInItsOutputsContainer) {
     first.settings.videoCodec = VideoCodec::Hevc;
     first.settings.colorDepth = 24;
     first.settings.width = 640;
-    tasks.Append(tasks.NewTask(OutputKind::Png, {10, 10, 2, 12}, "/m.swf", "/out/x.png",
-                               host.records));
+    tasks.Append(
+        tasks.NewTask(OutputKind::Png, {10, 10, 2, 12}, "/m.swf", "/out/x.png", host.records));
     const VideoExportTask& second = Add("/out/two.mp4", {100, 80, 7, 24});
     EXPECT_EQ(second.settings.videoCodec, VideoCodec::Hevc);
     EXPECT_EQ(second.settings.width, 640);

@@ -64,7 +64,7 @@ TEST(VideoDialog, SettingsInEditsAndSettingsOutOrTheRefusalShown) {
         const char* output;
         std::function<void(const VideoSettingsDialog&)> edit;
         std::function<void(VideoExportSettings&)> expect;  // from `in`; null: refused
-        const char* refusal = "";                            // the start of the message shown
+        const char* refusal = "";                          // the start of the message shown
     };
     auto with = [](std::function<void(VideoExportSettings&)> change) {
         VideoExportSettings settings = Offered();
@@ -73,7 +73,10 @@ TEST(VideoDialog, SettingsInEditsAndSettingsOutOrTheRefusalShown) {
     };
     const std::vector<Case> cases = {
         {"as offered", Offered(), "/out/movie.mp4", {}, [](VideoExportSettings&) {}},
-        {"a .WebM name brings VP9 and Opus", Offered(), "/out/movie.WebM", {},
+        {"a .WebM name brings VP9 and Opus",
+         Offered(),
+         "/out/movie.WebM",
+         {},
          [](VideoExportSettings& s) {
              s.container = VideoContainer::WebM;
              s.videoCodec = VideoCodec::Vp9;
@@ -122,9 +125,8 @@ TEST(VideoDialog, SettingsInEditsAndSettingsOutOrTheRefusalShown) {
              EXPECT_FALSE(Find<QLineEdit>(d, "frameRate")->isEnabled());
          },
          [](VideoExportSettings& s) { s.audioEnabled = 1; }},
-        {"a WAV file as FLAC", with([&](VideoExportSettings& s) {
-             s.SetAudioSource(AudioSource::WaveFile, wave);
-         }),
+        {"a WAV file as FLAC",
+         with([&](VideoExportSettings& s) { s.SetAudioSource(AudioSource::WaveFile, wave); }),
          "/out/movie.mkv",
          [](const VideoSettingsDialog& d) {
              EXPECT_EQ(dialogtest::Text(d, "wavePath").toStdString().substr(0, 1), " ");
@@ -141,35 +143,59 @@ TEST(VideoDialog, SettingsInEditsAndSettingsOutOrTheRefusalShown) {
              EXPECT_EQ(Find<QLabel>(d, "qualityRange")->text(), "not used");
          },
          [](VideoExportSettings& s) { s.crf = -1; }},
-        {"transparency in MP4", Offered(), "/out/movie.mp4",
-         [](const VideoSettingsDialog& d) { Click(d, "depth32"); }, {},
+        {"transparency in MP4",
+         Offered(),
+         "/out/movie.mp4",
+         [](const VideoSettingsDialog& d) { Click(d, "depth32"); },
+         {},
          "h264 has no transparency"},
-        {"quality past the codec's range", Offered(), "/out/movie.mp4",
-         [](const VideoSettingsDialog& d) { Type(d, "quality", "60"); }, {},
+        {"quality past the codec's range",
+         Offered(),
+         "/out/movie.mp4",
+         [](const VideoSettingsDialog& d) { Type(d, "quality", "60"); },
+         {},
          "--crf for h264 is 0 to 51"},
-        {"H.264 in WebM", Offered(), "/out/movie.webm",
-         [](const VideoSettingsDialog& d) { Choose(d, "videoCodec", "h264"); }, {},
+        {"H.264 in WebM",
+         Offered(),
+         "/out/movie.webm",
+         [](const VideoSettingsDialog& d) { Choose(d, "videoCodec", "h264"); },
+         {},
          "WebM cannot hold h264"},
-        {"a GIF starts without sound", with([](VideoExportSettings& s) { s.audioEnabled = 1; }),
-         "/out/movie.gif", {},
+        {"a GIF starts without sound",
+         with([](VideoExportSettings& s) { s.audioEnabled = 1; }),
+         "/out/movie.gif",
+         {},
          [](VideoExportSettings& s) {
              settings::SetContainer(s, VideoContainer::Gif);
              s.audioEnabled = 0;
          }},
-        {"sound chosen for a GIF", Offered(), "/out/movie.gif",
-         [](const VideoSettingsDialog& d) { Click(d, "audioRecord"); }, {},
+        {"sound chosen for a GIF",
+         Offered(),
+         "/out/movie.gif",
+         [](const VideoSettingsDialog& d) { Click(d, "audioRecord"); },
+         {},
          "a GIF holds no sound"},
-        {"end before start", Offered(), "/out/movie.mp4",
+        {"end before start",
+         Offered(),
+         "/out/movie.mp4",
          [](const VideoSettingsDialog& d) {
              Type(d, "startFrame", "9");
              Type(d, "endFrame", "3");
          },
-         {}, "The \"Start/End frame\" number is invalid."},
-        {"no frame rate", Offered(), "/out/movie.mp4",
-         [](const VideoSettingsDialog& d) { Type(d, "frameRate", "0"); }, {},
+         {},
+         "The \"Start/End frame\" number is invalid."},
+        {"no frame rate",
+         Offered(),
+         "/out/movie.mp4",
+         [](const VideoSettingsDialog& d) { Type(d, "frameRate", "0"); },
+         {},
          "The \"Frame rate\" is invalid."},
-        {"a WAV source without its file", Offered(), "/out/movie.mp4",
-         [](const VideoSettingsDialog& d) { Click(d, "audioWaveFile"); }, {}, "File not exists."},
+        {"a WAV source without its file",
+         Offered(),
+         "/out/movie.mp4",
+         [](const VideoSettingsDialog& d) { Click(d, "audioWaveFile"); },
+         {},
+         "File not exists."},
     };
 
     for (const Case& c : cases) {

@@ -58,8 +58,8 @@ VideoSettingsDialog::VideoSettingsDialog(const VideoExportSettings& settings, Pi
       audioSource_(settings_.audioSource()) {
     setWindowTitle(QStringLiteral("Video Export Setting"));
     sequence_ = new SequenceModeGroup(settings_.sequenceMode, this);
-    range_ = new FrameRangeGroup(NumberEntry::DigitsOnly, settings_.startFrame,
-                                 settings_.endFrame, this);
+    range_ = new FrameRangeGroup(NumberEntry::DigitsOnly, settings_.startFrame, settings_.endFrame,
+                                 this);
     dimension_ =
         new DimensionGroup(NumberEntry::DigitsOnly, {settings_.width, settings_.height}, movie,
                            settings_.useOriginalSize != 0, settings_.keepAspectRatio != 0, this);
@@ -222,8 +222,8 @@ void VideoSettingsDialog::accept() {
     // The settings cannot name a WAV source without its file; say so as for a missing one.
     DialogMessage refused{0, {}, MessageIcon::Error};
     if (audioSource_ == AudioSource::WaveFile && settings_.wavePath.empty())
-        refused = {resources::kStrFileNotExists, resources::LoadString(resources::kStrFileNotExists),
-                   MessageIcon::Error};
+        refused = {resources::kStrFileNotExists,
+                   resources::LoadString(resources::kStrFileNotExists), MessageIcon::Error};
     else
         refused.text = CheckVideoExport(committed);
     if (!refused.text.empty()) {
