@@ -22,6 +22,7 @@
 #include "swf/parse/TagStream.h"
 #include "swf/player/Player.h"
 #include "swf/render/RenderQuality.h"
+#include "swf/video/FlvVideo.h"
 #include "swf/video/VideoPacket.h"
 
 namespace {
@@ -400,6 +401,56 @@ TEST(EmbeddedVideoSizeTest, SmallStreamsPlay) {
             player.OnTimer(0);
         }
         EXPECT_EQ(testing::internal::GetCapturedStderr().find("failed"), std::string::npos);
+    }
+}
+
+// Screen Video 2 as an FLV file holds it (FFmpeg's SWF muxer refuses the codec), moved into
+// VideoFrame tags: played in order and through gotos past key frames and back, every frame
+// is FFmpeg's decode of the file.
+TEST(EmbeddedVideoScreenVideo2Test, FramesMatchFfmpegDecode) {
+    TempFolder folder;
+    const std::string flv = (folder.path() / "sv2.flv").string();
+    ASSERT_EQ(ReadCommand("ffmpeg -v error -y -f lavfi -i testsrc=size=160x120:rate=12 "
+                          "-frames:v 24 -g 6 -c:v flashsv2 '" +
+                          flv + "' 2>&1"),
+              "");
+    const std::string pictures =
+        ReadCommand("ffmpeg -v error -i '" + flv + "' -f rawvideo -pix_fmt rgb24 -");
+    ASSERT_EQ(pictures.size(), kFrameBytes * kFrames);
+    const auto* expected = reinterpret_cast<const uint8_t*>(pictures.data());
+    const auto file = swf::FlvVideo::read(ReadFile(flv));
+    ASSERT_TRUE(file);
+    ASSERT_EQ(file->stream()->frames().size(), size_t{kFrames});
+    EXPECT_TRUE(file->stream()->frames().at(6).key);
+    EXPECT_FALSE(file->stream()->frames().at(7).key);
+
+    st::SwfWriter movie;
+    movie.frameSizePixels(kWidth, kHeight).frameRate(12);
+    st::BitWriter define;
+    define.u16(1).u16(kFrames).u16(kWidth).u16(kHeight).u8(0).u8(6);
+    movie.tag(60, define.bytes());
+    for (const auto& [number, frame] : file->stream()->frames()) {
+        st::BitWriter body;
+        body.u16(1).u16(number).raw(frame.data);
+        movie.tag(61, body.bytes());
+        if (number == 0)
+            movie.placeObject2({.depth = 1, .character = 1, .ratio = 0});
+        else
+            movie.placeObject2({.depth = 1, .move = true, .ratio = number});
+        movie.showFrame();
+    }
+    swf::Player player;
+    const std::vector<uint8_t> bytes = movie.bytes();
+    ASSERT_TRUE(player.LoadMovieFromMemory(bytes)) << player.LoadError();
+    for (int frame = 0; frame < kFrames; ++frame) {
+        EXPECT_GT(Psnr(DrawRgb(player).data(), expected + frame * kFrameBytes, false), 35)
+            << "frame " << frame;
+        player.OnTimer(0);
+    }
+    for (int frame : {20, 3, 13, 12, 23, 0, 5}) {
+        player.GotoFrame(frame);
+        EXPECT_GT(Psnr(DrawRgb(player).data(), expected + frame * kFrameBytes, false), 35)
+            << "goto frame " << frame;
     }
 }
 

@@ -75,10 +75,11 @@ TEST_P(NetStreamVideoTest, AttachedVideoShowsTheStreamsPictures) {
         fs::temp_directory_path() / ("kt-netstream-" + std::to_string(getpid()) + "-" + c.name);
     fs::create_directories(folder);
     const std::string flv = (folder / "clip.flv").string();
-    ASSERT_EQ(ReadCommand("ffmpeg -v error -y -f lavfi -i testsrc=size=160x120:rate=12 -frames:v 24 "
-                  "-c:v " +
-                  c.codec + " '" + flv + "' 2>&1"),
-              "");
+    ASSERT_EQ(
+        ReadCommand("ffmpeg -v error -y -f lavfi -i testsrc=size=160x120:rate=12 -frames:v 24 "
+                    "-c:v " +
+                    c.codec + " '" + flv + "' 2>&1"),
+        "");
     const std::string pictures =
         ReadCommand("ffmpeg -v error -i '" + flv + "' -f rawvideo -pix_fmt rgb24 -");
     ASSERT_EQ(pictures.size(), kFileFrameBytes * kFileFrames);
@@ -164,6 +165,7 @@ TEST_P(NetStreamVideoTest, AttachedVideoShowsTheStreamsPictures) {
 INSTANTIATE_TEST_SUITE_P(Files, NetStreamVideoTest,
                          testing::Values(FeedCase{"H263", "flv", 160, 120},
                                          FeedCase{"ScreenVideo", "flashsv", 160, 120},
+                                         FeedCase{"ScreenVideo2", "flashsv2", 160, 120},
                                          FeedCase{"H263Stretched", "flv", 80, 60}),
                          [](const auto& info) { return info.param.name; });
 
@@ -179,7 +181,8 @@ TEST(NetStreamSoundTest, FileSoundPlaysThroughTheMix) {
     fs::create_directories(folder);
     const std::string flv = (folder / "clip.flv").string();
     ASSERT_EQ(ReadCommand("ffmpeg -v error -y -f lavfi -i sine=frequency=440:duration=2 -c:a "
-                          "libmp3lame -ar 44100 -ac 1 '" + flv + "' 2>&1"),
+                          "libmp3lame -ar 44100 -ac 1 '" +
+                          flv + "' 2>&1"),
               "");
     st::SwfWriter movie;
     movie.version(8).frameSizePixels(40, 30).frameRate(12);
