@@ -401,6 +401,12 @@ void addLeafBounds(DisplayObject& object, const Matrix& toSpace, Rect& bounds, i
                    WorkMeter& work) {
     work.charge(1);
     DisplayList* children = object.children();
+    // A scrolled object measures as its scroll rectangle.
+    if (object.scrollRect()) {
+        bounds =
+            unionBounds(bounds, cornersThrough(scrollBox(*object.scrollRect(), 0, 0), toSpace));
+        return;
+    }
     if (!children) {
         bounds = unionBounds(bounds, cornersThrough(leafBounds(object), toSpace));
         return;
@@ -415,6 +421,7 @@ void addLeafBounds(DisplayObject& object, const Matrix& toSpace, Rect& bounds, i
 }  // namespace
 
 Rect contentBounds(Machine& machine, DisplayObject& object) {
+    if (object.scrollRect()) return scrollBox(*object.scrollRect(), 0, 0);
     if (!object.children()) return leafBounds(object);
     Rect bounds = kNoBounds;
     WorkMeter work(machine);

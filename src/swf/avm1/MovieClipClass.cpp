@@ -7,6 +7,7 @@
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/DisplayProperties.h"
 #include "swf/avm1/Dragging.h"
+#include "swf/avm1/FlashGeom.h"
 #include "swf/avm1/LoadRequests.h"
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/NumberConversion.h"
@@ -362,6 +363,33 @@ void installPlacementAccessors(Machine& m, Object* proto) {
             d->setOpaqueBackground(Rgba{static_cast<uint8_t>(rgb >> 16),
                                         static_cast<uint8_t>(rgb >> 8),
                                         static_cast<uint8_t>(rgb), 255});
+            return Value();
+        },
+        kFlags);
+    // scrollRect: a new Rectangle each time it is read, undefined without one. An object
+    // with a finite x, y, width and height sets it; anything else takes it away.
+    m.defineAccessor(
+        proto, "scrollRect",
+        [](Machine& m, Object* self, std::span<const Value>) {
+            DisplayObject* d = m.displayObjectOf(Value(self));
+            if (!d || !d->scrollRect()) return Value();
+            const DisplayObject::ScrollRect& r = *d->scrollRect();
+            Value parts[] = {Value(r.x), Value(r.y), Value(r.width), Value(r.height)};
+            return geom::make(m, flashPackage(m, "geom"), "Rectangle", parts);
+        },
+        [](Machine& m, Object* self, std::span<const Value> args) {
+            DisplayObject* d = m.displayObjectOf(Value(self));
+            if (!d || args.empty()) return Value();
+            std::optional<DisplayObject::ScrollRect> rect;
+            if (args[0].isObject()) {
+                DisplayObject::ScrollRect r{
+                    geom::number(m, args[0], "x"), geom::number(m, args[0], "y"),
+                    geom::number(m, args[0], "width"), geom::number(m, args[0], "height")};
+                if (std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.width) &&
+                    std::isfinite(r.height))
+                    rect = r;
+            }
+            d->setScrollRect(rect);
             return Value();
         },
         kFlags);

@@ -1,7 +1,8 @@
-// Stage: the movie's stage as scripts see it. Its size is the movie's frame size (the video is
-// drawn at that size, so no scale mode changes it and no resize ever happens); scale mode,
-// alignment, the menu flag and the display state are kept as the player keeps them, and
-// entering or leaving full screen tells the listeners at once.
+// Stage: the movie's stage as scripts see it. Its size is the movie's frame size, or the
+// view's in "noScale" mode once the host gives the view a size; scale mode and alignment
+// live with the player, which places the stage in its view by them; the menu flag and the
+// display state are kept as the player keeps them, and entering or leaving full screen tells
+// the listeners at once.
 
 #include <cctype>
 #include <cstring>
@@ -20,13 +21,14 @@ namespace {
 using player::arg;
 
 struct StageState {
-    int scaleMode = 0;  // index into kScaleModes
-    std::string align;  // some of "LTRB", in that order
     bool showMenu = true;
     bool fullScreen = false;
 };
 
 constexpr std::string_view kScaleModes[] = {"showAll", "exactFit", "noBorder", "noScale"};
+// The control's number of each name above.
+constexpr int kControlModes[] = {0, 2, 1, 3};
+constexpr int kNoScale = 3;
 
 // The letters of the text that name edges (any case, anything else ignored), in the order
 // the player reports them.
@@ -53,36 +55,45 @@ void installStageObject(Machine& m) {
     const SwfHeader& header = m.context().movie().header;
     const double width = header.widthPixels();
     const double height = header.heightPixels();
+    // The stage's size as "noScale" shows it: the view's, once there is one.
+    auto stageWidth = [width](Machine& m, Object*, std::span<const Value>) {
+        const MovieContext& c = m.context();
+        return Value(c.scaleMode() == kNoScale && c.viewWidth() > 0 ? double(c.viewWidth())
+                                                                    : width);
+    };
+    auto stageHeight = [height](Machine& m, Object*, std::span<const Value>) {
+        const MovieContext& c = m.context();
+        return Value(c.scaleMode() == kNoScale && c.viewHeight() > 0 ? double(c.viewHeight())
+                                                                     : height);
+    };
     auto ignore = [](Machine&, Object*, std::span<const Value>) { return Value(); };
 
     m.defineAccessor(
         stage, "align",
-        [state](Machine&, Object*, std::span<const Value>) { return Value(state->align); },
-        [state](Machine& m, Object*, std::span<const Value> args) {
-            state->align = alignOf(m.toString(arg(args, 0)));
+        [](Machine& m, Object*, std::span<const Value>) { return Value(m.context().stageAlign()); },
+        [](Machine& m, Object*, std::span<const Value> args) {
+            m.context().setStageAlign(alignOf(m.toString(arg(args, 0))));
             return Value();
         },
         kReadOnly);
     m.defineAccessor(
         stage, "scaleMode",
-        [state](Machine&, Object*, std::span<const Value>) {
-            return Value(kScaleModes[state->scaleMode]);
+        [](Machine& m, Object*, std::span<const Value>) {
+            int mode = m.context().scaleMode();
+            for (int i = 0; i < 4; ++i)
+                if (kControlModes[i] == mode) return Value(kScaleModes[i]);
+            return Value(kScaleModes[0]);
         },
-        [state](Machine& m, Object*, std::span<const Value> args) {
+        [](Machine& m, Object*, std::span<const Value> args) {
             // Anything but the four names is showAll.
             int mode = player::matchIgnoringCase(
                 m, arg(args, 0), {kScaleModes[0], kScaleModes[1], kScaleModes[2], kScaleModes[3]});
-            state->scaleMode = mode < 0 ? 0 : mode;
+            m.context().setScaleMode(kControlModes[mode < 0 ? 0 : mode]);
             return Value();
         },
         kReadOnly);
-    m.defineAccessor(
-        stage, "height",
-        [height](Machine&, Object*, std::span<const Value>) { return Value(height); }, ignore,
-        kReadOnly);
-    m.defineAccessor(
-        stage, "width", [width](Machine&, Object*, std::span<const Value>) { return Value(width); },
-        ignore, kReadOnly);
+    m.defineAccessor(stage, "height", stageHeight, ignore, kReadOnly);
+    m.defineAccessor(stage, "width", stageWidth, ignore, kReadOnly);
     m.defineAccessor(
         stage, "showMenu",
         [state](Machine&, Object*, std::span<const Value>) { return Value(state->showMenu); },

@@ -1,6 +1,7 @@
 #include "swf/display/DisplayObject.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
@@ -64,6 +65,21 @@ Shape backgroundShape(const Rect& r, Rgba color) {
 
 }  // namespace
 
+namespace {
+
+// Twips, clamped to what a Rect holds.
+int32_t toTwips(double pixels) {
+    if (!std::isfinite(pixels)) return 0;
+    return static_cast<int32_t>(std::clamp(pixels * kTwipsPerPixel, -1e9, 1e9));
+}
+
+}  // namespace
+
+Rect scrollBox(const DisplayObject::ScrollRect& r, double x, double y) {
+    double w = std::max(r.width, 0.0), h = std::max(r.height, 0.0);
+    return Rect{toTwips(x), toTwips(x + w), toTwips(y), toTwips(y + h)};
+}
+
 DisplayObject* DisplayObject::scriptMask() const {
     auto mask = scriptMask_.lock();
     return mask && !mask->removed() ? mask.get() : nullptr;
@@ -99,6 +115,7 @@ Rect DisplayObject::localBounds() const {
 }
 
 Rect DisplayObject::boundsInParent() const {
+    if (scrollRect_) return transformBounds(scrollBox(*scrollRect_, 0, 0), matrix_);
     return transformBounds(localBounds(), matrix_);
 }
 
@@ -185,21 +202,43 @@ void DisplayObject::renderUnmasked(RenderContext& context, const Matrix& parentT
     Matrix toPixels = parentToPixels * matrix_;
     ColorTransform cxform = parentCxform * colorTransform_;
     // Masks take outlines only: no layer for them.
-    ObjectLayer layer(context.maskPass ? std::vector<SurfaceFilter>{}
-                      : scriptFilters_ ? *scriptFilters_
-                                       : parseFilterList(filters_),
-                      context.maskPass ? 0 : blendMode_, cacheAsBitmap_ && !context.maskPass);
-    auto drawAll = [&](const ColorTransform& inner) {
-        if (opaqueBackground_ && !context.maskPass) {
-            Rect r = localBounds();
-            if (r.xMin <= r.xMax)
-                context.canvas.drawShape(backgroundShape(r, *opaqueBackground_), toPixels, inner,
-                                         context.bitmaps);
+    std::vector<SurfaceFilter> filters = context.maskPass ? std::vector<SurfaceFilter>{}
+                                         : scriptFilters_ ? *scriptFilters_
+                                                          : parseFilterList(filters_);
+    // A cached bitmap, and a scrolled object, is drawn at whole pixels: the player renders
+    // the object with its offset rounded.
+    if (!context.maskPass && (cacheAsBitmap_ || scrollRect_)) {
+        toPixels.tx = std::floor(toPixels.tx + 0.5);
+        toPixels.ty = std::floor(toPixels.ty + 0.5);
+    }
+    // A scroll rectangle shows its part of the object at the origin, clipped to its size.
+    Rect bounds = localBounds();
+    bool clipped = false;
+    if (scrollRect_) {
+        const ScrollRect& r = *scrollRect_;
+        if (!context.maskPass) {
+            context.canvas.beginMask();
+            context.canvas.drawShape(backgroundShape(scrollBox(r, 0, 0), {0, 0, 0, 255}), toPixels,
+                                     ColorTransform{}, context.bitmaps);
+            context.canvas.endMask();
+            clipped = true;
         }
+        toPixels = toPixels * Matrix::translate(-r.x * kTwipsPerPixel, -r.y * kTwipsPerPixel);
+        bounds = scrollBox(r, r.x, r.y);
+    }
+    ObjectLayer layer(std::move(filters), context.maskPass ? 0 : blendMode_,
+                      cacheAsBitmap_ && !context.maskPass);
+    auto drawAll = [&](const ColorTransform& inner) {
+        if (opaqueBackground_ && !context.maskPass && bounds.xMin <= bounds.xMax)
+            context.canvas.drawShape(backgroundShape(bounds, *opaqueBackground_), toPixels, inner,
+                                     context.bitmaps);
         draw(context, toPixels, inner);
     };
-    if (!layer.needed()) return drawAll(cxform);
-    layer.render(context, localBounds(), toPixels, cxform, drawAll);
+    if (!layer.needed())
+        drawAll(cxform);
+    else
+        layer.render(context, bounds, toPixels, cxform, drawAll);
+    if (clipped) context.canvas.popMask();
 }
 
 }  // namespace swf

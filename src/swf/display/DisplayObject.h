@@ -56,6 +56,13 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     // The opaque colour filled over the object's bounds behind it, if any.
     const std::optional<Rgba>& opaqueBackground() const { return opaqueBackground_; }
     void setOpaqueBackground(std::optional<Rgba> color) { opaqueBackground_ = color; }
+    // scrollRect: the part of the object's own space it shows, in pixels; that part's corner
+    // sits at the object's origin, and it is all the object's extent.
+    struct ScrollRect {
+        double x = 0, y = 0, width = 0, height = 0;
+    };
+    const std::optional<ScrollRect>& scrollRect() const { return scrollRect_; }
+    void setScrollRect(std::optional<ScrollRect> rect) { scrollRect_ = rect; }
     // setMask: the object whose fills limit this one's drawing (null for none, or once it
     // left the stage). A mask set so is drawn only as a mask.
     DisplayObject* scriptMask() const;
@@ -108,7 +115,7 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
 
     // The object's own extent in twips, before its matrix; empty (xMin > xMax) when it has none.
     virtual Rect localBounds() const;
-    // The extent in its parent's space.
+    // The extent in its parent's space (its scroll rectangle's, when it has one).
     Rect boundsInParent() const;
 
     // Its script object, once a script has asked for it. The script side refers back weakly.
@@ -154,6 +161,7 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     uint8_t blendMode_ = 0;
     bool cacheAsBitmap_ = false;
     std::optional<Rgba> opaqueBackground_;
+    std::optional<ScrollRect> scrollRect_;
     std::weak_ptr<DisplayObject> scriptMask_;
     std::weak_ptr<DisplayObject> masking_;  // the object this one is the script mask of
     std::vector<uint8_t> filters_;
@@ -171,6 +179,8 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
 
 // The smallest rectangle holding `r` under `m` (empty stays empty).
 Rect transformBounds(const Rect& r, const Matrix& m);
+// A scroll rectangle's extent in twips with its corner put at (x, y) pixels.
+Rect scrollBox(const DisplayObject::ScrollRect& rect, double x, double y);
 // The union of two extents, either of which may be empty.
 Rect unionBounds(const Rect& a, const Rect& b);
 constexpr Rect kNoBounds{1, 0, 1, 0};

@@ -112,6 +112,20 @@ class MovieContext {
     RenderQuality quality() const { return quality_; }
     void setQuality(RenderQuality quality) { quality_ = quality; }
 
+    // How the stage fits the host's view: the control's scale modes (0 show all, 1 no border,
+    // 2 exact fit, 3 no scale), which Stage.scaleMode sets too, and Stage.align's edges (some
+    // of "LTRB"). The view's size in pixels, 0 until the host gives one.
+    int scaleMode() const { return scaleMode_; }
+    void setScaleMode(int mode) { scaleMode_ = mode; }
+    const std::string& stageAlign() const { return stageAlign_; }
+    void setStageAlign(std::string edges) { stageAlign_ = std::move(edges); }
+    int viewWidth() const { return viewWidth_; }
+    int viewHeight() const { return viewHeight_; }
+    void setViewSize(int width, int height) {
+        viewWidth_ = width;
+        viewHeight_ = height;
+    }
+
     // Clips in the order they were made. Each tick visits them newest first (a clip's
     // children before the clip itself), as the original player's execution list does.
     void registerClip(const std::shared_ptr<MovieClip>& clip) { clips_.push_back(clip); }
@@ -166,6 +180,10 @@ class MovieContext {
     std::vector<bool> initFramesDone_;
     std::string movieUrl_;
     RenderQuality quality_ = RenderQuality::High;
+    int scaleMode_ = 0;
+    std::string stageAlign_;
+    int viewWidth_ = 0;
+    int viewHeight_ = 0;
     int instanceNumber_ = 0;
     std::vector<std::weak_ptr<MovieClip>> clips_;
     MovieClip* root_ = nullptr;

@@ -104,6 +104,8 @@ bool Player::start(std::shared_ptr<SwfMovie> movie, const std::string& loadFolde
     context_->trace = trace_;
     context_->setMovieUrl(movieUrl_);
     context_->setQuality(quality_);
+    context_->setScaleMode(scaleMode_);
+    context_->setViewSize(viewWidth_, viewHeight_);
     runner_ = std::make_unique<avm1::ScriptEngine>(*context_);
     context_->setRunner(runner_.get());
     loader_ = std::make_unique<ContentLoader>(*context_);
@@ -232,8 +234,13 @@ size_t Player::ScriptObjectCount() const {
     return runner_ ? runner_->scriptObjectCount() : 0;
 }
 
+int Player::GetScaleMode() const {
+    return context_ ? context_->scaleMode() : scaleMode_;
+}
+
 void Player::SetScaleMode(int mode) {
     scaleMode_ = mode;
+    if (context_) context_->setScaleMode(mode);
     requestRedraw();
 }
 
@@ -246,6 +253,7 @@ void Player::SetRenderQuality(RenderQuality quality) {
 void Player::SetViewSize(int width, int height) {
     viewWidth_ = std::max(0, width);
     viewHeight_ = std::max(0, height);
+    if (context_) context_->setViewSize(viewWidth_, viewHeight_);
     requestRedraw();
 }
 
@@ -283,9 +291,11 @@ Matrix Player::stageMatrix() const {
     double movieHeight = movie_->header.heightTwips() / kTwipsPerPixel;
     double viewWidth = ViewWidth(), viewHeight = ViewHeight();
     double sx = 1, sy = 1;
-    if (movieWidth > 0 && movieHeight > 0) {
+    // Without a view size of its own the view is the stage, whatever the mode.
+    bool ownSize = viewWidth_ <= 0 || viewHeight_ <= 0;
+    if (movieWidth > 0 && movieHeight > 0 && !ownSize) {
         double fitX = viewWidth / movieWidth, fitY = viewHeight / movieHeight;
-        switch (scaleMode_) {
+        switch (context_->scaleMode()) {
             case ExactFit:
                 sx = fitX;
                 sy = fitY;
@@ -300,9 +310,16 @@ Matrix Player::stageMatrix() const {
                 break;
         }
     }
-    // Centred in the view; what the scaled stage leaves free shows the background.
-    double left = (viewWidth - movieWidth * sx) / 2;
-    double top = (viewHeight - movieHeight * sy) / 2;
+    // Centred in the view unless Stage.align names edges to keep it at; what the scaled
+    // stage leaves free shows the background.
+    const std::string& align = context_->stageAlign();
+    auto place = [&align](double free, char before, char after) {
+        if (align.find(before) != std::string::npos) return 0.0;
+        if (align.find(after) != std::string::npos) return free;
+        return free / 2;
+    };
+    double left = ownSize ? 0 : place(viewWidth - movieWidth * sx, 'L', 'R');
+    double top = ownSize ? 0 : place(viewHeight - movieHeight * sy, 'T', 'B');
     return Matrix::translate(left, top) * Matrix::scale(sx / kTwipsPerPixel, sy / kTwipsPerPixel) *
            Matrix::translate(-frame.xMin, -frame.yMin);
 }

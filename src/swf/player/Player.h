@@ -70,12 +70,15 @@ class Player : public TimerSink {
     bool IsPlaying() const;
     int TotalFrames() const;
 
-    int GetScaleMode() const { return scaleMode_; }
+    // The movie's Stage.scaleMode changes it too (and the host's setting holds for the
+    // movies loaded after it).
+    int GetScaleMode() const;
     // Setting the mode, even to its current value, redraws at the view's size.
     void SetScaleMode(int mode);
     void SetWMode(const std::string& mode) { wmode_ = mode; }
     const std::string& GetWMode() const { return wmode_; }
-    // The size drawn by Draw; until set, the movie's own size.
+    // The size drawn by Draw; until set, the movie's own size, drawn 1:1 in any mode. The
+    // stage is fitted to a view in the scale mode, where Stage.align puts it.
     void SetViewSize(int width, int height);
     int ViewWidth() const;
     int ViewHeight() const;

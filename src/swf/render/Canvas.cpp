@@ -141,8 +141,13 @@ void Canvas::Impl::draw(const Shape& shape, const Matrix& canvasPixels,
                         const ColorTransform& cxform, const BitmapLookup& bitmaps) {
     const Surface& surface = top();
     if (surface.image.area() == 0 || !finite(canvasPixels)) return;
-    // A layer's pixels count from its own corner.
-    Matrix toPixels = Matrix::translate(-surface.originX, -surface.originY) * canvasPixels;
+    // A layer's pixels count from its own corner. Without anti-aliasing a pixel is painted
+    // when its centre lies inside, and one whose centre lies on an edge belongs to the shape
+    // to its right or below: a 1/256 pixel nudge up and left (the rasterizer's own step)
+    // settles such ties, a hairline on a pixel boundary landing on the row above it.
+    double nudge = antiAliases(quality) ? 0 : -1.0 / 256;
+    Matrix toPixels =
+        Matrix::translate(nudge - surface.originX, nudge - surface.originY) * canvasPixels;
     std::optional<PixelBox> bounds = EdgeFlattener::pixelBounds(shape, toPixels);
     if (!bounds || !pictureWork.spend(kWorkOfEachDraw)) return;
     double reach = lineReach(shape, toPixels);
