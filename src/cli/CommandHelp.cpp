@@ -65,7 +65,11 @@ std::vector<CommandHelp> MakeTable() {
            true},
           kInput,
           kAutoplay,
-          kRenderQuality},
+          kRenderQuality,
+          {"--size", "WxH",
+           "the view's size in pixels, 1 to 16384 each: the stage shown in the movie's scale "
+           "mode (show all unless it sets Stage.scaleMode), placed by Stage.align",
+           "the movie's own size"}},
          "kinetrope snapshot cartoon.swf --frames 24 --trace trace.txt --capture last=end.png"},
         {"avi",
          "MOVIE.swf",

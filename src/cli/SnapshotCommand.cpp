@@ -1,9 +1,12 @@
 // kinetrope snapshot MOVIE.swf --frames N [--trace FILE] [--capture K=FILE.png ...]
 //                    [--input FILE] [--autoplay] [--render-quality low|medium|high|best]
+//                    [--size WxH]
 // Plays a movie headless: it shows its first frame on loading, then one tick per further
 // frame with a clock that advances by exactly one frame interval per tick, until N frames
 // have been shown or the movie asks to quit. Scripted input of a frame is delivered once the
-// frame has been shown, before its captures are taken.
+// frame has been shown, before its captures are taken. With --size the stage is shown in a
+// view of that size as the player shows it: in the movie's scale mode (show all unless it
+// sets Stage.scaleMode) where Stage.align puts it.
 
 #include <cstdio>
 #include <fstream>
@@ -32,6 +35,8 @@ struct SnapshotOptions {
     std::optional<std::string> inputPath;
     bool autoplay = false;
     swf::RenderQuality quality = swf::RenderQuality::High;
+    int viewWidth = 0;  // 0: the movie's own size
+    int viewHeight = 0;
 };
 
 std::optional<long> ParseCount(const std::string& text) {
@@ -39,6 +44,19 @@ std::optional<long> ParseCount(const std::string& text) {
     for (char c : text)
         if (c < '0' || c > '9') return std::nullopt;
     return std::stol(text);
+}
+
+// "WxH", each side from 1 to the largest view side.
+bool ParseViewSize(const std::string& text, int& width, int& height) {
+    size_t x = text.find('x');
+    if (x == std::string::npos) return false;
+    auto w = ParseCount(text.substr(0, x)), h = ParseCount(text.substr(x + 1));
+    if (!w || !h || *w < 1 || *h < 1 || *w > swf::Player::kMaxViewSide ||
+        *h > swf::Player::kMaxViewSide)
+        return false;
+    width = static_cast<int>(*w);
+    height = static_cast<int>(*h);
+    return true;
 }
 
 // On a usage error `error` says what is wrong.
@@ -51,7 +69,7 @@ std::optional<SnapshotOptions> ParseOptions(const std::vector<std::string>& args
         if (arg == "--autoplay") {
             options.autoplay = true;
         } else if (arg == "--frames" || arg == "--trace" || arg == "--capture" ||
-                   arg == "--input" || arg == "--render-quality") {
+                   arg == "--input" || arg == "--render-quality" || arg == "--size") {
             if (!hasValue) {
                 error = arg + " needs a value";
                 return std::nullopt;
@@ -66,6 +84,11 @@ std::optional<SnapshotOptions> ParseOptions(const std::vector<std::string>& args
                 options.frames = *count;
             } else if (arg == "--trace") {
                 options.tracePath = value;
+            } else if (arg == "--size") {
+                if (!ParseViewSize(value, options.viewWidth, options.viewHeight)) {
+                    error = "--size needs WIDTHxHEIGHT in pixels, 1 to 16384 each";
+                    return std::nullopt;
+                }
             } else if (arg == "--input") {
                 options.inputPath = value;
             } else if (arg == "--render-quality") {
@@ -108,7 +131,7 @@ std::optional<SnapshotOptions> ParseOptions(const std::vector<std::string>& args
     return options;
 }
 
-// Writes the stage as the player shows it at the movie's own size.
+// Writes the view as the player shows it (the movie's own size unless --size gave one).
 bool CapturePng(const swf::Player& player, const std::string& path) {
     int width = player.ViewWidth(), height = player.ViewHeight();
     if (!swf::Player::ViewSizeAllowed(width, height)) {
@@ -170,13 +193,13 @@ int RunSnapshotCommand(const std::vector<std::string>& args) {
     });
     player.SetAutoplay(options->autoplay);
     player.SetRenderQuality(options->quality);
+    if (options->viewWidth > 0) player.SetViewSize(options->viewWidth, options->viewHeight);
     if (input) player.SetScriptedInput(input->Frames());
     if (!player.LoadMovie(options->movie)) {
         std::fprintf(stderr, "kinetrope: cannot play %s: %s\n", options->movie.c_str(),
                      player.LoadError().c_str());
         return 1;
     }
-    player.SetScaleMode(swf::Player::ExactFit);
 
     auto captureFrame = [&](long frame) {
         auto [first, last] = options->captures.equal_range(frame);

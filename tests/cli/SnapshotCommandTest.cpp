@@ -182,4 +182,26 @@ TEST_F(SnapshotCommand, RenderQualityIsThePlayersQuality) {
               std::string::npos);
 }
 
+// --size draws a view of that size (the stage fitted in it by the player); the movie's own
+// size without it. Sizes that are not WIDTHxHEIGHT from 1 to 16384 are usage errors.
+TEST_F(SnapshotCommand, SizeSetsTheView) {
+    std::string movie = TracingMovie(scratch_, false);
+    std::string png = scratch_.File("view.png");
+    const std::vector<std::pair<std::vector<std::string>, std::pair<uint32_t, uint32_t>>> cases =
+        {{{}, {64, 32}}, {{"--size", "128x128"}, {128, 128}}, {{"--size", "20x30"}, {20, 30}}};
+    for (const auto& [extra, size] : cases) {
+        std::vector<std::string> args = {movie, "--frames", "1", "--capture", "last=" + png};
+        args.insert(args.end(), extra.begin(), extra.end());
+        ASSERT_EQ(Run(args), 0) << err_;
+        EXPECT_EQ(PngSize(png), size);
+    }
+    for (const char* bad : {"128", "0x10", "10x", "x10", "16385x10", "10x-1", "axb"}) {
+        EXPECT_EQ(Run({movie, "--frames", "1", "--size", bad}), 2) << bad;
+        EXPECT_NE(err_.find("--size needs WIDTHxHEIGHT"), std::string::npos) << err_;
+    }
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(cli::RunSnapshotCommand({"--help"}), 0);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("--size WxH"), std::string::npos);
+}
+
 }  // namespace
