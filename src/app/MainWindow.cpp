@@ -27,6 +27,7 @@
 #include "player/PlaybackClock.h"
 #include "player/PlayerHost.h"
 #include "player/SeekController.h"
+#include "player/SoundOutput.h"
 #include "resources/ResultCode.h"
 #include "resources/StringTable.h"
 #include "settings/OfferedSettings.h"
@@ -73,6 +74,8 @@ MainWindow::MainWindow(DesktopServices services)
     seek_->hide();
     clock_ = std::make_unique<player::PlaybackClock>(this, view_->Control(), *seek_, *this,
                                                      pendingTicks_);
+    sound_ = std::make_unique<player::SoundOutput>(view_->Control());
+    clock_->SetSoundOutput(sound_.get());
     progress_ = services_.dialogs.MakeProgressWindow(this);
     conversionHost_ = std::make_unique<DesktopConversionHost>(
         this, *view_, *renderer_, *progress_, services_.messages, services_.launcher,

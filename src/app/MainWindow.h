@@ -38,6 +38,7 @@ namespace player {
 class PlaybackClock;
 class PlayerHost;
 class SeekController;
+class SoundOutput;
 }  // namespace player
 
 namespace app {
@@ -207,6 +208,7 @@ class MainWindow : public QMainWindow, public player::ClockOwner, public batch::
     player::SeekController* seek_ = nullptr;  // a child dialog
     std::unique_ptr<player::FrameRenderer> renderer_;
     std::unique_ptr<player::PlaybackClock> clock_;
+    std::unique_ptr<player::SoundOutput> sound_;  // fed by the clock's ticks
     std::unique_ptr<convert::ProgressDialog> progress_;
     std::unique_ptr<DesktopConversionHost> conversionHost_;
 

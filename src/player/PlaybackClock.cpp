@@ -7,6 +7,7 @@
 #include "player/ClockTickEvent.h"
 #include "player/HostValueEvent.h"
 #include "player/SeekControls.h"
+#include "player/SoundOutput.h"
 #include "player/SystemTime.h"
 #include "swf/player/Player.h"
 
@@ -65,11 +66,16 @@ void PlaybackClock::OnClockTick(swf::TimerSink* sink) {
         if (owner_.Recording())
             owner_.RecordingTick();
         else if (!stopped_)
-            sink->OnTimer(now);
+            Played(*sink, now);
         else
             OnStoppedTick(*sink, now);
     }
     CountDownPendingTick();
+}
+
+void PlaybackClock::Played(swf::TimerSink& sink, uint32_t timeMs) {
+    sink.OnTimer(timeMs);
+    if (sound_) sound_->Played();
 }
 
 void PlaybackClock::OnStoppedTick(swf::TimerSink& sink, uint32_t timeMs) {
@@ -84,6 +90,7 @@ void PlaybackClock::OnStoppedTick(swf::TimerSink& sink, uint32_t timeMs) {
     }
     ForceFrame(seek_.Mode());
     sink.OnTimer(timeMs);
+    if (sound_) sound_->Discard();
     seek_.Step();
     ++ticksDelivered_;
 }
@@ -102,6 +109,7 @@ void PlaybackClock::OnSeekStep(uint32_t target, settings::SequenceMode mode) {
         ForceFrame(mode);
         lastSink_->OnTimer(SystemTimeMs());
     }
+    if (sound_) sound_->Discard();
     // Of a burst of slider moves only the one handled here is carried out.
     QCoreApplication::removePostedEvents(receiver_, SeekStep);
 }

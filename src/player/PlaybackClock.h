@@ -22,6 +22,7 @@ namespace player {
 
 class ClockOwner;
 class SeekControls;
+class SoundOutput;
 
 class PlaybackClock {
   public:
@@ -44,6 +45,10 @@ class PlaybackClock {
     void Stop();
     bool Stopped() const { return stopped_; }
 
+    // Where the sound of the ticks the movie plays goes; seek mode's steps stay silent. Kept,
+    // not owned; null (the default) for none.
+    void SetSoundOutput(SoundOutput* sound) { sound_ = sound; }
+
     // Seek mode starts again at the movie's first frame: a movie was opened, seek mode was
     // entered or its sequence mode changed.
     void ResetSteps();
@@ -58,6 +63,8 @@ class PlaybackClock {
 
   private:
     void OnClockTick(swf::TimerSink* sink);
+    // A tick while playing: the movie gets it, its sound is heard.
+    void Played(swf::TimerSink& sink, uint32_t timeMs);
     // A tick while stopped: the batch's wait between tasks, or one step of seek play.
     void OnStoppedTick(swf::TimerSink& sink, uint32_t timeMs);
     void OnSeekStep(uint32_t target, settings::SequenceMode mode);
@@ -70,6 +77,7 @@ class PlaybackClock {
     SeekControls& seek_;
     ClockOwner& owner_;
     std::atomic<int32_t>& pendingTicks_;
+    SoundOutput* sound_ = nullptr;
 
     bool stopped_ = true;
     swf::TimerSink* lastSink_ = nullptr;

@@ -167,6 +167,14 @@ size_t Player::TakeSound(std::span<int16_t> samples) {
     return 0;
 }
 
+uint32_t Player::MixRate() const {
+    return sound_ ? sound_->rate() : 0;
+}
+
+int Player::MixChannels() const {
+    return sound_ ? sound_->channels() : 0;
+}
+
 void Player::frameShown() {
     ++framesShown_;
     if (framesShown_ > scriptedInput_.size()) return;

@@ -108,6 +108,9 @@ class Player : public TimerSink {
     // Interleaved 16-bit samples off the queue; silence for what it does not hold. Returns
     // how many samples the queue had.
     size_t TakeSound(std::span<int16_t> samples);
+    // The rate and channels the loaded movie's sound is mixed at; a rate of 0 mixes none.
+    uint32_t MixRate() const;
+    int MixChannels() const;
 
     // A mouse or keyboard event of the host, between two frames; positions in view pixels.
     // Its scripts run at once.
