@@ -1,7 +1,7 @@
 // How the player puts pixels on its view: ties of edges on pixel centres without
-// anti-aliasing, cached bitmaps at whole pixels, scroll rectangles, and the stage fitted to a
-// view of another size by scale mode and alignment. Each case is a written movie drawn at low
-// quality (no partial pixels), read back at known points.
+// anti-aliasing, cached bitmaps at whole pixels, scroll rectangles, colour transforms' rounding
+// and the stage fitted to a view of another size by scale mode and alignment. Each case is a
+// written movie drawn at low quality (no partial pixels), read back at known points.
 
 #include <gtest/gtest.h>
 
@@ -179,6 +179,16 @@ INSTANTIATE_TEST_SUITE_P(
                         code::trace(code::member(var("c"), "_width")),
                     {"undefined", "40"},
                     {{5, 8, kRed}, {30, 8, kGreen}, {44, 8, kGreen}, {45, 8, kWhite}}},
+        // _alpha 30 is a gain of 76/256: blue at 255 * 76 / 256 = 75.7, rounded to 76, over
+        // white leaves 179 of its red and green.
+        PictureCase{"alphaGainRoundsToNearest", 40, 40, 0, 0,
+                    [](st::SwfWriter& movie) {
+                        SquareSprite(movie, kBlue, 20);
+                        movie.placeObject2({.depth = 1, .character = 2, .name = "c"});
+                    },
+                    code::assign(var("c"), "_alpha", lit("30")),
+                    {},
+                    {{10, 10, {179, 179, 255}}, {30, 30, kWhite}}},
         // Show all (the default) in a square view twice the stage's width: scaled by 2, the
         // free rows above and below split evenly.
         PictureCase{"showAllCentres", 40, 20, 80, 80, QuarteredStage,

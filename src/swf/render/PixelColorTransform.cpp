@@ -10,6 +10,11 @@ uint8_t mulDiv255(unsigned a, unsigned b) {
     return static_cast<uint8_t>((a * b + 127) / 255);
 }
 
+// c * mul / 256 + add, the product rounded to the nearest as the player rounds it.
+uint8_t channel(int32_t c, int32_t mul, int32_t add) {
+    return static_cast<uint8_t>(std::clamp(((c * mul + 128) >> 8) + add, 0, 255));
+}
+
 }  // namespace
 
 PixelColorTransform::PixelColorTransform(const ColorTransform& cxform)
@@ -25,7 +30,9 @@ agg::rgba8 PixelColorTransform::premultiply(Rgba c) {
 }
 
 agg::rgba8 PixelColorTransform::premultiplied(Rgba color) const {
-    return premultiply(cxform_.apply(color));
+    const ColorTransform& t = cxform_;
+    return premultiply({channel(color.r, t.rMul, t.rAdd), channel(color.g, t.gMul, t.gAdd),
+                        channel(color.b, t.bMul, t.bAdd), channel(color.a, t.aMul, t.aAdd)});
 }
 
 void PixelColorTransform::apply(agg::rgba8* span, unsigned len) const {
@@ -38,10 +45,10 @@ void PixelColorTransform::apply(agg::rgba8* span, unsigned len) const {
         unsigned a = static_cast<unsigned>(cxform_.aMul);
         for (unsigned i = 0; i < len; ++i) {
             agg::rgba8& p = span[i];
-            p.r = static_cast<uint8_t>(p.r * r >> 16);
-            p.g = static_cast<uint8_t>(p.g * g >> 16);
-            p.b = static_cast<uint8_t>(p.b * b >> 16);
-            p.a = static_cast<uint8_t>(p.a * a >> 8);
+            p.r = static_cast<uint8_t>((p.r * r + 32768) >> 16);
+            p.g = static_cast<uint8_t>((p.g * g + 32768) >> 16);
+            p.b = static_cast<uint8_t>((p.b * b + 32768) >> 16);
+            p.a = static_cast<uint8_t>((p.a * a + 128) >> 8);
         }
         return;
     }
