@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <vector>
 
 #include "convert/run/FramePipeline.h"
 #include "resources/ResultCode.h"
+#include "resources/StringTable.h"
 
 namespace {
 
@@ -20,6 +22,7 @@ struct PipelineCase {
     int buffers;
     int frames;
     std::optional<int64_t> failAt;
+    bool throws = false;  // the failing write runs out of memory
 };
 
 // Frames of 8 x 8 pixels whose first byte is the frame number, written (or failed) by
@@ -33,6 +36,7 @@ TEST(FramePipeline, WritesEachFrameFromItsOwnPictureAndStopsAtTheFirstFailure) {
         {1, 3, 40, 0},
         {3, 5, 60, 17},
         {2, 2, 30, 29},  // the very last frame
+        {2, 3, 30, 11, true},
     };
     for (const PipelineCase& test : cases) {
         SCOPED_TRACE(testing::Message()
@@ -45,6 +49,7 @@ TEST(FramePipeline, WritesEachFrameFromItsOwnPictureAndStopsAtTheFirstFailure) {
                 const std::lock_guard lock(mutex);
                 attempted.push_back(frame);
                 if (picture.pixels()[0] != static_cast<uint8_t>(frame)) mismatched.push_back(frame);
+                if (test.throws && test.failAt == frame) throw std::bad_alloc();
                 return test.failAt == frame ? AviResult{kResultFail, 42} : AviResult{};
             });
         int drawn = 0;
@@ -75,7 +80,8 @@ TEST(FramePipeline, WritesEachFrameFromItsOwnPictureAndStopsAtTheFirstFailure) {
         const int64_t failAt = *test.failAt;
         ASSERT_TRUE(pipeline.failure());
         EXPECT_EQ(pipeline.failure()->frame, failAt);
-        EXPECT_EQ(pipeline.failure()->result.messageId, 42);
+        EXPECT_EQ(pipeline.failure()->result.messageId,
+                  test.throws ? resources::kStrOutOfMemory : 42);
         EXPECT_EQ(pipeline.writtenInOrder(), failAt);
         // Every frame before the failure was written; those after it only while it was.
         for (int64_t frame = 0; frame <= failAt; ++frame)

@@ -1,6 +1,10 @@
 #include "convert/run/FramePipeline.h"
 
 #include <algorithm>
+#include <new>
+
+#include "resources/ResultCode.h"
+#include "resources/StringTable.h"
 
 namespace convert {
 
@@ -73,7 +77,13 @@ void FramePipeline::WriterLoop() {
         const Job job = queue_.front();
         queue_.pop_front();
         lock.unlock();
-        const AviResult result = write_(job.frame, buffers_[job.buffer]);
+        AviResult result;
+        try {
+            result = write_(job.frame, buffers_[job.buffer]);
+        } catch (const std::bad_alloc&) {
+            // Nothing may leave a writer thread; the run ends as out of memory instead.
+            result = {kResultOutOfMemory, resources::kStrOutOfMemory};
+        }
         lock.lock();
         free_.push_back(job.buffer);
         if (!result.ok()) {
