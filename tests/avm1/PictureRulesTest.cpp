@@ -157,6 +157,33 @@ INSTANTIATE_TEST_SUITE_P(
                     "",
                     {},
                     {{12, 20, kWhite}, {13, 13, kBlue}, {32, 32, kBlue}, {33, 20, kWhite}}},
+        // What moves to whole pixels is the corner of the cached object's extent: a one-pixel
+        // outline reaches half a pixel before its edges, so placed at (10, 10) its lines move
+        // half a pixel on, onto columns 10 and 30.
+        PictureCase{"cachedBitmapCornerOnAPixel", 40, 40, 0, 0,
+                    [](st::SwfWriter& movie) {
+                        st::ShapeBuilder outline;
+                        outline.line(outline.addLine(st::LineStyle::solid(20, kRed)))
+                            .rectangle(0, 0, st::px(20), st::px(20));
+                        movie.defineShape(1, outline);
+                        st::SwfWriter timeline;
+                        timeline.place(1, 1).showFrame();
+                        movie.defineSprite(2, timeline);
+                        movie.placeObject3({.depth = 1,
+                                            .character = 2,
+                                            .matrix = st::Matrix::translation(200, 200),
+                                            .cacheAsBitmap = true});
+                    },
+                    "",
+                    {},
+                    {{9, 15, kWhite},
+                     {10, 15, kRed},
+                     {11, 15, kWhite},
+                     {29, 15, kWhite},
+                     {30, 15, kRed},
+                     {31, 15, kWhite},
+                     {15, 9, kWhite},
+                     {15, 10, kRed}}},
         // Showing x 15 to 25 of the clip: its red half's last five columns, then five green,
         // at the clip's origin; nothing past the rectangle. Its size is the rectangle's.
         PictureCase{"scrollRectShowsItsPart", 40, 40, 0, 0, TwoColourClip,

@@ -205,11 +205,23 @@ void DisplayObject::renderUnmasked(RenderContext& context, const Matrix& parentT
     std::vector<SurfaceFilter> filters = context.maskPass ? std::vector<SurfaceFilter>{}
                                          : scriptFilters_ ? *scriptFilters_
                                                           : parseFilterList(filters_);
-    // A cached bitmap, and a scrolled object, is drawn at whole pixels: the player renders
-    // the object with its offset rounded.
+    // A cached bitmap, and a scrolled object, is drawn at whole pixels: the player moves the
+    // object so that the top-left corner of its extent (its origin, when scrolled) lands on
+    // the nearest pixel corner.
     if (!context.maskPass && (cacheAsBitmap_ || scrollRect_)) {
-        toPixels.tx = std::floor(toPixels.tx + 0.5);
-        toPixels.ty = std::floor(toPixels.ty + 0.5);
+        Rect extent = scrollRect_ ? Rect{0, 0, 0, 0} : localBounds();
+        Point corner{toPixels.tx, toPixels.ty};
+        if (extent.xMin <= extent.xMax) {
+            corner = {INFINITY, INFINITY};
+            for (int32_t x : {extent.xMin, extent.xMax}) {
+                for (int32_t y : {extent.yMin, extent.yMax}) {
+                    Point p = toPixels.apply({double(x), double(y)});
+                    corner = {std::min(corner.x, p.x), std::min(corner.y, p.y)};
+                }
+            }
+        }
+        toPixels.tx += std::floor(corner.x + 0.5) - corner.x;
+        toPixels.ty += std::floor(corner.y + 0.5) - corner.y;
     }
     // A scroll rectangle shows its part of the object at the origin, clipped to its size.
     Rect bounds = localBounds();
