@@ -1,7 +1,8 @@
 // How the player puts pixels on its view: ties of edges on pixel centres without
-// anti-aliasing, cached bitmaps at whole pixels, scroll rectangles, colour transforms' rounding
-// and the stage fitted to a view of another size by scale mode and alignment. Each case is a
-// written movie drawn at low quality (no partial pixels), read back at known points.
+// anti-aliasing, cached bitmaps at whole pixels, scroll rectangles, colour transforms' rounding,
+// text field borders and the stage fitted to a view of another size by scale mode and
+// alignment. Each case is a written movie drawn at low quality (no partial pixels), read back
+// at known points.
 
 #include <gtest/gtest.h>
 
@@ -24,6 +25,7 @@ const st::Rgba kRed{255, 0, 0};
 const st::Rgba kGreen{0, 255, 0};
 const st::Rgba kBlue{0, 0, 255};
 const st::Rgba kWhite{255, 255, 255};
+const st::Rgba kBlack{0, 0, 0};
 
 struct Probe {
     int x, y;
@@ -216,6 +218,25 @@ INSTANTIATE_TEST_SUITE_P(
                     code::assign(var("c"), "_alpha", lit("30")),
                     {},
                     {{10, 10, {179, 179, 255}}, {30, 30, kWhite}}},
+        // A text field's border: the top row and left column in full, the right column and
+        // bottom row one pixel short, the bottom-right corner left out.
+        PictureCase{"textFieldBorder", 30, 30, 0, 0,
+                    [](st::SwfWriter& movie) {
+                        movie.defineEditText(
+                            1, {.bounds = st::Rect::fromPixels(0, 0, 10, 10), .border = true});
+                        movie.place(1, 1, st::Matrix::translation(100, 100));
+                    },
+                    "",
+                    {},
+                    {{5, 5, kBlack},
+                     {15, 5, kBlack},
+                     {5, 15, kBlack},
+                     {14, 15, kBlack},
+                     {15, 14, kBlack},
+                     {15, 15, kWhite},
+                     {10, 10, kWhite},
+                     {4, 5, kWhite},
+                     {16, 5, kWhite}}},
         // Show all (the default) in a square view twice the stage's width: scaled by 2, the
         // free rows above and below split evenly.
         PictureCase{"showAllCentres", 40, 20, 80, 80, QuarteredStage,

@@ -63,10 +63,21 @@ void drawBorder(Canvas& canvas, const Rect& bounds, const Matrix& toPixels,
     auto pixelCentre = [](double pixel) {
         return static_cast<int32_t>(std::ceil(pixel - 0.5) * kTwipsPerPixel) + kHalfPixel;
     };
-    const Rect outline{pixelCentre(std::min(a.x, z.x)), pixelCentre(std::max(a.x, z.x)),
-                       pixelCentre(std::min(a.y, z.y)), pixelCentre(std::max(a.y, z.y))};
+    // Whole pixels, filled: the top row and the left column in full, the right column and
+    // the bottom row each one pixel short, so the bottom-right corner stays empty.
+    const int32_t x0 = pixelCentre(std::min(a.x, z.x)) - kHalfPixel;
+    const int32_t x1 = pixelCentre(std::max(a.x, z.x)) - kHalfPixel;
+    const int32_t y0 = pixelCentre(std::min(a.y, z.y)) - kHalfPixel;
+    const int32_t y1 = pixelCentre(std::max(a.y, z.y)) - kHalfPixel;
+    const int32_t one = 2 * kHalfPixel;
     const Matrix twipsToPixels = Matrix::scale(1 / kTwipsPerPixel, 1 / kTwipsPerPixel);
-    canvas.drawShape(boxShape(outline, std::nullopt, color), twipsToPixels, cxform, {});
+    const Rect sides[] = {{x0, x1 + one, y0, y0 + one},
+                          {x0, x1, y1, y1 + one},
+                          {x0, x0 + one, y0 + one, y1},
+                          {x1, x1 + one, y0 + one, y1}};
+    for (const Rect& side : sides)
+        if (side.xMin < side.xMax && side.yMin < side.yMax && (y1 > y0 || side.yMin == y0))
+            canvas.drawShape(boxShape(side, color, std::nullopt), twipsToPixels, cxform, {});
 }
 
 
