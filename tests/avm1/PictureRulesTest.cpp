@@ -264,12 +264,18 @@ INSTANTIATE_TEST_SUITE_P(
                     SetStage("scaleMode", "noBorder"),
                     {},
                     {{0, 0, kRed}, {39, 79, kRed}, {40, 40, kBlue}, {79, 40, kBlue}}},
-        // No scale keeps the stage's size at the bottom right; the stage is the view then.
+        // No scale keeps the stage's size at the bottom right; the stage is the view then,
+        // and the change of size tells the Stage's listeners.
         PictureCase{"noScaleBottomRight", 40, 20, 80, 80, QuarteredStage,
-                    SetStage("scaleMode", "noScale") + SetStage("align", "BR") +
+                    "push \"l\", 0, \"Object\"; newObject; setVariable;"
+                    "push \"l\"; getVariable; push \"onResize\";"
+                    "function \"\" () { push \"resized\"; trace }; setMember;"
+                    "push \"l\"; getVariable; push 1, \"Stage\"; getVariable;"
+                    "push \"addListener\"; callMethod; pop;\n" +
+                        SetStage("scaleMode", "noScale") + SetStage("align", "BR") +
                         code::trace(code::member(var("Stage"), "width")) +
                         code::trace(code::member(var("Stage"), "align")),
-                    {"80", "RB"},
+                    {"resized", "80", "RB"},
                     {{39, 70, kWhite},
                      {40, 60, kBlue},
                      {50, 60, kRed},

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/Machine.h"
@@ -84,11 +85,18 @@ void installStageObject(Machine& m) {
                 if (kControlModes[i] == mode) return Value(kScaleModes[i]);
             return Value(kScaleModes[0]);
         },
-        [](Machine& m, Object*, std::span<const Value> args) {
+        [stage, stageWidth, stageHeight](Machine& m, Object*, std::span<const Value> args) {
             // Anything but the four names is showAll.
             int mode = player::matchIgnoringCase(
                 m, arg(args, 0), {kScaleModes[0], kScaleModes[1], kScaleModes[2], kScaleModes[3]});
+            auto size = [&] {
+                return std::pair{m.toNumber(stageWidth(m, stage, {})),
+                                 m.toNumber(stageHeight(m, stage, {}))};
+            };
+            auto before = size();
             m.context().setScaleMode(kControlModes[mode < 0 ? 0 : mode]);
+            // Entering or leaving noScale in a view of another size resizes the stage.
+            if (size() != before) player::broadcast(m, stage, "onResize", {});
             return Value();
         },
         kReadOnly);
