@@ -20,6 +20,9 @@ corpus="$build/fuzz-corpus"
 mkdir -p "$seeds" "$corpus"
 KINETROPE_FUZZ_SEEDS="$seeds" "$build/tests/test_swf" >/dev/null
 cp "$build/samples/sample.swf" "$seeds/"
+# A movie as FFmpeg's muxer writes it (MP3 stream sound beside Sorenson video), when it can.
+ffmpeg -v error -y -f lavfi -i testsrc=size=64x48:rate=12 -f lavfi -i sine=frequency=440 -t 1 \
+    -c:v flv -c:a libmp3lame -ar 22050 "$seeds/ffmpeg-mp3.swf" 2>/dev/null || true
 echo "fuzzing with $(ls "$seeds" | wc -l) seed movies for $movie_seconds s"
 # A finding fails the script, but only once both targets had their time.
 status=0
