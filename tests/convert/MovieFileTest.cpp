@@ -159,7 +159,7 @@ TEST_F(MovieFileTest, HeadersCutShortOrForeignFailAndLeaveTheHeaderAlone) {
     bad.emplace_back(compressed.begin(),
                      compressed.begin() + 12);  // too little to inflate the fields
     auto garbage = compressed;
-    std::memset(garbage.data() + 8, 0x11, garbage.size() - 8);
+    std::fill(garbage.begin() + 8, garbage.end(), uint8_t{0x11});
     bad.push_back(garbage);
     // A complete stream of fewer bytes than the header fields.
     auto shortStream = std::vector<uint8_t>(compressed.begin(), compressed.begin() + 8);
