@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -15,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "FfmpegMovies.h"
 #include "support/BitWriter.h"
 #include "support/Placement.h"
 #include "support/SwfWriter.h"
@@ -29,46 +28,12 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace st = swftest;
-
-constexpr int kWidth = 160;
-constexpr int kHeight = 120;
-constexpr int kFrames = 24;
-constexpr size_t kFrameBytes = size_t{kWidth} * kHeight * 3;
-
-std::string ReadCommand(const std::string& command) {
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[1 << 16];
-        for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            output.append(buffer, got);
-        pclose(pipe);
-    }
-    return output;
-}
+using namespace videotest;
 
 std::vector<uint8_t> ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
-
-// A folder of its own for each test's files, removed after.
-class TempFolder {
-  public:
-    TempFolder() {
-        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        path_ = fs::temp_directory_path() /
-                ("kt-video-" + std::to_string(getpid()) + "-" + info->name());
-        fs::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
 
 // FFmpeg's test picture as a movie of `codec`, and FFmpeg's own decode of that movie.
 struct FfmpegMovie {
@@ -79,12 +44,8 @@ struct FfmpegMovie {
 FfmpegMovie WriteMovie(const fs::path& folder, const std::string& codec,
                        const std::string& options = "", const std::string& size = "160x120") {
     FfmpegMovie movie{folder / (codec + size + ".swf"), {}};
-    const std::string write = "ffmpeg -v error -y -f lavfi -i testsrc=size=" + size +
-                              ":rate=12 -frames:v 24 -c:v " + codec + " " + options + " '" +
-                              movie.swf.string() + "' 2>&1";
-    EXPECT_EQ(ReadCommand(write), "");
-    movie.rgb =
-        ReadCommand("ffmpeg -v error -i '" + movie.swf.string() + "' -f rawvideo -pix_fmt rgb24 -");
+    EXPECT_EQ(WriteTestPicture(movie.swf, codec, options, size), "");
+    movie.rgb = DecodeRgb(movie.swf);
     return movie;
 }
 
@@ -407,12 +368,8 @@ TEST(EmbeddedVideoSizeTest, SmallStreamsPlay) {
 TEST(EmbeddedVideoScreenVideo2Test, FramesMatchFfmpegDecode) {
     TempFolder folder;
     const std::string flv = (folder.path() / "sv2.flv").string();
-    ASSERT_EQ(ReadCommand("ffmpeg -v error -y -f lavfi -i testsrc=size=160x120:rate=12 "
-                          "-frames:v 24 -g 6 -c:v flashsv2 '" +
-                          flv + "' 2>&1"),
-              "");
-    const std::string pictures =
-        ReadCommand("ffmpeg -v error -i '" + flv + "' -f rawvideo -pix_fmt rgb24 -");
+    ASSERT_EQ(WriteTestPicture(flv, "flashsv2", "-g 6"), "");
+    const std::string pictures = DecodeRgb(flv);
     ASSERT_EQ(pictures.size(), kFrameBytes * kFrames);
     const auto* expected = reinterpret_cast<const uint8_t*>(pictures.data());
     const auto file = swf::FlvVideo::read(ReadFile(flv));

@@ -4,14 +4,14 @@
 // size than the file's pictures shows them stretched over its rectangle.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "FfmpegMovies.h"
 #include "support/ActionBuilder.h"
 #include "support/BitWriter.h"
 #include "support/Placement.h"
@@ -23,21 +23,39 @@ namespace {
 namespace fs = std::filesystem;
 namespace st = swftest;
 using Push = st::ActionBuilder::Value;
+using namespace videotest;
 
-constexpr int kFileWidth = 160;
-constexpr int kFileHeight = 120;
-constexpr int kFileFrames = 24;
-constexpr size_t kFileFrameBytes = size_t{kFileWidth} * kFileHeight * 3;
-
-std::string ReadCommand(const std::string& command) {
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[1 << 16];
-        for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            output.append(buffer, got);
-        pclose(pipe);
-    }
-    return output;
+// A NetConnection and a NetStream on it, the stream attached to the Video object "v" when
+// `attach`, playing clip.flv.
+st::ActionBuilder PlayClip(bool attach) {
+    st::ActionBuilder script;
+    script.push({Push::string("nc"), Push::integer(0), Push::string("NetConnection")})
+        .newObject()
+        .setVariable()
+        .push({Push::null(), Push::integer(1), Push::string("nc")})
+        .getVariable()
+        .pushString("connect")
+        .callMethod()
+        .pop()
+        .push({Push::string("ns"), Push::string("nc")})
+        .getVariable()
+        .push({Push::integer(1), Push::string("NetStream")})
+        .newObject()
+        .setVariable();
+    if (attach)
+        script.pushString("ns")
+            .getVariable()
+            .push({Push::integer(1), Push::string("v")})
+            .getVariable()
+            .pushString("attachVideo")
+            .callMethod()
+            .pop();
+    script.push({Push::string("clip.flv"), Push::integer(1), Push::string("ns")})
+        .getVariable()
+        .pushString("play")
+        .callMethod()
+        .pop();
+    return script;
 }
 
 struct FeedCase {
@@ -56,10 +74,10 @@ double Psnr(const std::vector<uint8_t>& bgr, int stageWidth, const FeedCase& c,
     double sum = 0;
     for (int y = 0; y < c.videoHeight; ++y)
         for (int x = 0; x < c.videoWidth; ++x) {
-            const int px = (2 * x + 1) * kFileWidth / (2 * c.videoWidth);
-            const int py = (2 * y + 1) * kFileHeight / (2 * c.videoHeight);
+            const int px = (2 * x + 1) * kWidth / (2 * c.videoWidth);
+            const int py = (2 * y + 1) * kHeight / (2 * c.videoHeight);
             const uint8_t* ours = &bgr[(static_cast<size_t>(y) * stageWidth + x) * 3];
-            const uint8_t* theirs = picture + (static_cast<size_t>(py) * kFileWidth + px) * 3;
+            const uint8_t* theirs = picture + (static_cast<size_t>(py) * kWidth + px) * 3;
             for (int ch = 0; ch < 3; ++ch) {
                 const double d = static_cast<double>(ours[2 - ch]) - theirs[ch];
                 sum += d * d;
@@ -71,21 +89,15 @@ double Psnr(const std::vector<uint8_t>& bgr, int stageWidth, const FeedCase& c,
 
 TEST_P(NetStreamVideoTest, AttachedVideoShowsTheStreamsPictures) {
     const FeedCase& c = GetParam();
-    const fs::path folder =
-        fs::temp_directory_path() / ("kt-netstream-" + std::to_string(getpid()) + "-" + c.name);
-    fs::create_directories(folder);
-    const std::string flv = (folder / "clip.flv").string();
-    ASSERT_EQ(
-        ReadCommand("ffmpeg -v error -y -f lavfi -i testsrc=size=160x120:rate=12 -frames:v 24 "
-                    "-c:v " +
-                    c.codec + " '" + flv + "' 2>&1"),
-        "");
-    const std::string pictures =
-        ReadCommand("ffmpeg -v error -i '" + flv + "' -f rawvideo -pix_fmt rgb24 -");
-    ASSERT_EQ(pictures.size(), kFileFrameBytes * kFileFrames);
+    const TempFolder temp;
+    const fs::path& folder = temp.path();
+    const fs::path flv = folder / "clip.flv";
+    ASSERT_EQ(WriteTestPicture(flv, c.codec), "");
+    const std::string pictures = DecodeRgb(flv);
+    ASSERT_EQ(pictures.size(), kFrameBytes * kFrames);
     const auto* expected = reinterpret_cast<const uint8_t*>(pictures.data());
 
-    const int stageWidth = kFileWidth, stageHeight = kFileHeight;
+    const int stageWidth = kWidth, stageHeight = kHeight;
     st::SwfWriter movie;
     movie.version(8).frameSizePixels(stageWidth, stageHeight).frameRate(12);
     // A Video object as authoring tools place one: a stream of no frames and no codec.
@@ -98,33 +110,7 @@ TEST_P(NetStreamVideoTest, AttachedVideoShowsTheStreamsPictures) {
         .u8(0);
     movie.tag(60, define.bytes());
     movie.placeObject2({.depth = 1, .character = 1, .name = "v"});
-    st::ActionBuilder script;
-    script.push({Push::string("nc"), Push::integer(0), Push::string("NetConnection")})
-        .newObject()
-        .setVariable()
-        .push({Push::null(), Push::integer(1), Push::string("nc")})
-        .getVariable()
-        .pushString("connect")
-        .callMethod()
-        .pop()
-        .push({Push::string("ns"), Push::string("nc")})
-        .getVariable()
-        .push({Push::integer(1), Push::string("NetStream")})
-        .newObject()
-        .setVariable()
-        .pushString("ns")
-        .getVariable()
-        .push({Push::integer(1), Push::string("v")})
-        .getVariable()
-        .pushString("attachVideo")
-        .callMethod()
-        .pop()
-        .push({Push::string("clip.flv"), Push::integer(1), Push::string("ns")})
-        .getVariable()
-        .pushString("play")
-        .callMethod()
-        .pop();
-    movie.doAction(script).showFrame();
+    movie.doAction(PlayClip(true)).showFrame();
     for (int f = 1; f < 48; ++f) movie.showFrame();
     const fs::path swf = folder / "movie.swf";
     movie.writeFile(swf);
@@ -141,8 +127,8 @@ TEST_P(NetStreamVideoTest, AttachedVideoShowsTheStreamsPictures) {
         // The stream's picture this frame: the closest of FFmpeg's, at least as late as the last.
         int best = -1;
         double bestPsnr = 0;
-        for (int f = 0; f < kFileFrames; ++f) {
-            const double psnr = Psnr(bgr, stageWidth, c, expected + f * kFileFrameBytes);
+        for (int f = 0; f < kFrames; ++f) {
+            const double psnr = Psnr(bgr, stageWidth, c, expected + f * kFrameBytes);
             if (psnr > bestPsnr) {
                 bestPsnr = psnr;
                 best = f;
@@ -156,10 +142,8 @@ TEST_P(NetStreamVideoTest, AttachedVideoShowsTheStreamsPictures) {
         lastShown = best;
         ++pictured;
     }
-    EXPECT_EQ(lastShown, kFileFrames - 1) << "the stream ends on its last picture";
-    EXPECT_GE(pictured, kFileFrames);
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
+    EXPECT_EQ(lastShown, kFrames - 1) << "the stream ends on its last picture";
+    EXPECT_GE(pictured, kFrames);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, NetStreamVideoTest,
@@ -176,9 +160,8 @@ namespace {
 // The sound of an FLV file a NetStream plays goes through the movie's mix: a 440 Hz tone of
 // two seconds is heard from the frame the stream starts, for two seconds, at its pitch.
 TEST(NetStreamSoundTest, FileSoundPlaysThroughTheMix) {
-    const fs::path folder =
-        fs::temp_directory_path() / ("kt-netstream-sound-" + std::to_string(getpid()));
-    fs::create_directories(folder);
+    const TempFolder temp;
+    const fs::path& folder = temp.path();
     const std::string flv = (folder / "clip.flv").string();
     ASSERT_EQ(ReadCommand("ffmpeg -v error -y -f lavfi -i sine=frequency=440:duration=2 -c:a "
                           "libmp3lame -ar 44100 -ac 1 '" +
@@ -186,26 +169,7 @@ TEST(NetStreamSoundTest, FileSoundPlaysThroughTheMix) {
               "");
     st::SwfWriter movie;
     movie.version(8).frameSizePixels(40, 30).frameRate(12);
-    st::ActionBuilder script;
-    script.push({Push::string("nc"), Push::integer(0), Push::string("NetConnection")})
-        .newObject()
-        .setVariable()
-        .push({Push::null(), Push::integer(1), Push::string("nc")})
-        .getVariable()
-        .pushString("connect")
-        .callMethod()
-        .pop()
-        .push({Push::string("ns"), Push::string("nc")})
-        .getVariable()
-        .push({Push::integer(1), Push::string("NetStream")})
-        .newObject()
-        .setVariable()
-        .push({Push::string("clip.flv"), Push::integer(1), Push::string("ns")})
-        .getVariable()
-        .pushString("play")
-        .callMethod()
-        .pop();
-    movie.doAction(script).showFrame();
+    movie.doAction(PlayClip(false)).showFrame();
     for (int f = 1; f < 48; ++f) movie.showFrame();
     const fs::path swf = folder / "movie.swf";
     movie.writeFile(swf);
@@ -220,8 +184,6 @@ TEST(NetStreamSoundTest, FileSoundPlaysThroughTheMix) {
         player.TakeSound(interval);
         for (size_t i = 0; i < interval.size(); i += 2) left.push_back(interval[i]);
     }
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
     // Where the tone is heard, and how often it crosses zero there.
     size_t first = left.size(), last = 0, crossings = 0;
     for (size_t i = 0; i < left.size(); ++i)
