@@ -1,12 +1,7 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <atomic>
-#include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "audio/TestFiles.h"
@@ -149,20 +144,8 @@ TEST_F(ConvertCommand, AMovieWithoutAFrameRateCannotBeRecorded) {
 }
 
 TEST_F(ConvertCommand, ControlCCancelsAndRemovesTheOutput) {
-    // Interrupts that come before the command has taken Ctrl+C over are ignored.
-    const auto previous = std::signal(SIGINT, SIG_IGN);
-    std::atomic<bool> done{false};
-    std::thread interrupter([&] {
-        while (!done) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            kill(getpid(), SIGINT);
-        }
-    });
-    const CommandRun run =
-        RunKinetrope({"tga", movie_, "-o", scratch_.File("frame.tga"), "--end", "1000000"});
-    done = true;
-    interrupter.join();
-    std::signal(SIGINT, previous);
+    const CommandRun run = RunKinetropeInterrupted(
+        {"tga", movie_, "-o", scratch_.File("frame.tga"), "--end", "1000000"});
     EXPECT_EQ(run.status, 130);
     EXPECT_NE(run.err.find("cancelled"), std::string::npos) << run.err;
     EXPECT_EQ(scratch_.Entries(), std::vector<std::string>{"movie.swf"});

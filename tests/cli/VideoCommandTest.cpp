@@ -3,15 +3,10 @@
 // where the container carries it, a GIF's delays, and refusals that leave nothing behind.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <atomic>
-#include <chrono>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "audio/TestFiles.h"
@@ -356,20 +351,8 @@ TEST_F(VideoCommand, FileThatCannotBeFinishedIsRemoved) {
 TEST_F(VideoCommand, ControlCCancelsAndRemovesTheOutput) {
     for (const std::string name : {"cancel.mp4", "cancel.gif"}) {
         SCOPED_TRACE(name);
-        // Interrupts that come before the command has taken Ctrl+C over are ignored.
-        const auto previous = std::signal(SIGINT, SIG_IGN);
-        std::atomic<bool> done{false};
-        std::thread interrupter([&] {
-            while (!done) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-                kill(getpid(), SIGINT);
-            }
-        });
-        const CommandRun run = RunKinetrope(
+        const CommandRun run = RunKinetropeInterrupted(
             {"video", movie_, "-o", scratch_.File(name), "--audio", "none", "--end", "1000000"});
-        done = true;
-        interrupter.join();
-        std::signal(SIGINT, previous);
         EXPECT_EQ(run.status, 130);
         EXPECT_NE(run.err.find("cancelled"), std::string::npos) << run.err;
         EXPECT_EQ(scratch_.Entries(), std::vector<std::string>{"movie.swf"});
