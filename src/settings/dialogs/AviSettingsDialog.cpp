@@ -1,10 +1,8 @@
 #include "settings/dialogs/AviSettingsDialog.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QEvent>
-#include <QFileDialog>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -23,13 +21,11 @@
 #include "resources/StringTable.h"
 #include "settings/ExportChecks.h"
 #include "settings/dialogs/AudioFormatDialog.h"
+#include "settings/dialogs/AudioSourceButtons.h"
 #include "settings/dialogs/ColorDepthButtons.h"
 #include "settings/dialogs/CompressorDialog.h"
 #include "settings/dialogs/DesktopMixer.h"
-#include "settings/dialogs/DimensionGroup.h"
-#include "settings/dialogs/FrameRangeGroup.h"
 #include "settings/dialogs/OkCancelButtons.h"
-#include "settings/dialogs/SequenceModeGroup.h"
 
 namespace settings {
 namespace {
@@ -46,12 +42,6 @@ QPushButton* MakeButton(const char* text, const char* name, QWidget* parent) {
     return button;
 }
 
-size_t IndexOf(AudioSource source) {
-    for (size_t i = 0; i < kAudioSourceChoices.size(); ++i)
-        if (kAudioSourceChoices[i].source == source) return i;
-    return 0;
-}
-
 }  // namespace
 
 AviSettingsDialog::AviSettingsDialog(const AviExportSettings& settings, PixelSize movie,
@@ -62,15 +52,9 @@ AviSettingsDialog::AviSettingsDialog(const AviExportSettings& settings, PixelSiz
       settings_(settings),
       origin_(origin),
       compressor_(compressor),
-      audioFormat_(audioFormat),
-      audioSource_(settings.audioSource()) {
+      audioFormat_(audioFormat) {
     setWindowTitle(QStringLiteral("AVI Export Setting"));
-    sequence_ = new SequenceModeGroup(settings.sequenceMode, this);
-    range_ =
-        new FrameRangeGroup(NumberEntry::DigitsOnly, settings.startFrame, settings.endFrame, this);
-    dimension_ =
-        new DimensionGroup(NumberEntry::DigitsOnly, {settings.width, settings.height}, movie,
-                           settings.useOriginalSize != 0, settings.keepAspectRatio != 0, this);
+    frames_ = FrameGroups::Make(settings, movie, this);
     QWidget* video = MakeVideoGroup();
     QWidget* audio = MakeAudioGroup();
 
@@ -84,9 +68,7 @@ AviSettingsDialog::AviSettingsDialog(const AviExportSettings& settings, PixelSiz
     }
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(sequence_, 0, 0);
-    grid->addWidget(range_, 1, 0);
-    grid->addWidget(dimension_, 2, 0);
+    frames_.AddTo(grid);
     grid->addWidget(video, 0, 1);
     grid->addWidget(audio, 1, 1, 2, 1);
     grid->addWidget(playAfterCreating_, 3, 0);
@@ -126,18 +108,10 @@ QWidget* AviSettingsDialog::MakeVideoGroup() {
 }
 
 QWidget* AviSettingsDialog::MakeAudioGroup() {
-    static constexpr const char* kButtonNames[] = {"audioNone", "audioRecord", "audioWaveFile"};
     auto* group = new QGroupBox(QStringLiteral("Audio"), this);
-    auto* buttons = new QButtonGroup(group);
-    for (size_t i = 0; i < kAudioSourceChoices.size(); ++i) {
-        const AudioSource source = kAudioSourceChoices[i].source;
-        audioButtons_[i] = new QRadioButton(QString::fromUtf8(kAudioSourceChoices[i].label), group);
-        audioButtons_[i]->setObjectName(kButtonNames[i]);
-        buttons->addButton(audioButtons_[i]);
-        connect(audioButtons_[i], &QRadioButton::clicked, this,
-                [this, source] { SelectAudioSource(source); });
-    }
-    audioButtons_[IndexOf(audioSource_)]->setChecked(true);
+    audioSource_ =
+        new AudioSourceButtons(settings_.audioSource(), settings_.wavePath, group,
+                               [this](AudioSource source) { SelectAudioSource(source); });
 
     audioFormatText_ = new QLabel(group);
     audioFormatText_->setObjectName("audioFormat");
@@ -155,17 +129,9 @@ QWidget* AviSettingsDialog::MakeAudioGroup() {
     separator->setFrameShape(QFrame::HLine);
     separator->setFrameShadow(QFrame::Sunken);
 
-    wavePath_ = new QLineEdit(group);
-    wavePath_->setObjectName("wavePath");
-    // Only browsing changes the path.
-    wavePath_->setReadOnly(true);
-    if (audioSource_ == AudioSource::WaveFile) wavePath_->setText(Spaced(settings_.wavePath));
-    browse_ = MakeButton("Browse...", "browseWave", group);
-    connect(browse_, &QPushButton::clicked, this, [this] { BrowseWaveFile(); });
-
     auto* layout = new QGridLayout(group);
-    layout->addWidget(audioButtons_[0], 0, 0, 1, 3);
-    layout->addWidget(audioButtons_[1], 1, 0, 1, 3);
+    layout->addWidget(audioSource_->Button(0), 0, 0, 1, 3);
+    layout->addWidget(audioSource_->Button(1), 1, 0, 1, 3);
     layout->addWidget(new QLabel(QStringLiteral("Format :"), group), 2, 0);
     layout->addWidget(audioFormatText_, 2, 1);
     layout->addWidget(selectAudioFormat_, 2, 2);
@@ -173,9 +139,9 @@ QWidget* AviSettingsDialog::MakeAudioGroup() {
     layout->addWidget(volume_, 3, 1);
     layout->addWidget(advance_, 3, 2);
     layout->addWidget(separator, 4, 0, 1, 3);
-    layout->addWidget(audioButtons_[2], 5, 0, 1, 3);
-    layout->addWidget(wavePath_, 6, 0, 1, 2);
-    layout->addWidget(browse_, 6, 2);
+    layout->addWidget(audioSource_->Button(2), 5, 0, 1, 3);
+    layout->addWidget(audioSource_->WavePathBox(), 6, 0, 1, 2);
+    layout->addWidget(audioSource_->BrowseButton(), 6, 2);
     return group;
 }
 
@@ -222,27 +188,22 @@ void AviSettingsDialog::OpenMixer(const audio::MixerOpener& openMixer) {
 }
 
 void AviSettingsDialog::SelectAudioSource(AudioSource source) {
-    if (source == audioSource_) return;
-    audioSource_ = source;
     // Recording runs at the movie's own rate: the box shows it again.
     if (source == AudioSource::RecordFromMovie) ShowUnsigned(frameRate_, settings_.frameRate100);
     ApplyAudioEnabling();
 }
 
 void AviSettingsDialog::ApplyAudioEnabling() {
-    const bool record = audioSource_ == AudioSource::RecordFromMovie;
-    const bool waveFile = audioSource_ == AudioSource::WaveFile;
+    const bool record = audioSource_->Source() == AudioSource::RecordFromMovie;
     audioFormatText_->setEnabled(record);
     selectAudioFormat_->setEnabled(record);
     advance_->setEnabled(record && DesktopMixerInstalled());
     volume_->setEnabled(record && mixer_ != nullptr);
-    wavePath_->setEnabled(waveFile);
-    browse_->setEnabled(waveFile);
     frameRate_->setEnabled(!record);
 }
 
 void AviSettingsDialog::ChooseCompressor() {
-    const PixelSize size = dimension_->Boxes().Size();
+    const PixelSize size = frames_.dimension->Boxes().Size();
     const convert::VideoFrameFormat input{size.width, size.height, colorDepth_->ColorDepth(), 0};
     CompressorDialog chooser(input, compressor_, this);
     if (chooser.exec() != QDialog::Accepted) return;
@@ -262,17 +223,6 @@ void AviSettingsDialog::ChooseAudioFormat() {
     if (!chosen) return;
     audioFormat_ = *chosen;
     ShowAudioFormat();
-}
-
-void AviSettingsDialog::BrowseWaveFile() {
-    QFileDialog chooser(this, QStringLiteral("Open WAV file"));
-    chooser.setFileMode(QFileDialog::ExistingFile);
-    chooser.setNameFilters({QStringLiteral("WAV file (*.wav)"), QStringLiteral("All files (*)")});
-    chooser.setDefaultSuffix(QStringLiteral("wav"));
-    if (!settings_.wavePath.empty()) chooser.selectFile(QString::fromStdString(settings_.wavePath));
-    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
-    settings_.wavePath = chooser.selectedFiles().first().toStdString();
-    wavePath_->setText(Spaced(settings_.wavePath));
 }
 
 bool AviSettingsDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -302,24 +252,18 @@ void AviSettingsDialog::Show(int stringId, MessageIcon icon, const std::string& 
 
 void AviSettingsDialog::accept() {
     AviExportSettings committed = settings_;
-    committed.audioEnabled = audioSource_ == AudioSource::None ? 0 : 1;
-    committed.startFrame = range_->StartFrame();
-    committed.endFrame = range_->EndFrame();
+    committed.audioEnabled = audioSource_->Source() == AudioSource::None ? 0 : 1;
+    committed.wavePath = audioSource_->WavePath();
+    frames_.ReadInto(committed);
     committed.frameRate100 = ReadSigned(frameRate_);
-    const PixelSize size = dimension_->Boxes().Size();
-    committed.width = size.width;
-    committed.height = size.height;
-    committed.keepAspectRatio = dimension_->KeepAspectRatio() ? 1 : 0;
-    committed.useOriginalSize = dimension_->Boxes().UseOriginalSize() ? 1 : 0;
     committed.splitSizeMB = ReadUnsigned(splitSize_);
-    committed.sequenceMode = sequence_->Pending();
     committed.colorDepth = colorDepth_->ColorDepth();
     committed.playAfterCreating =
         origin_ == DialogOrigin::Command && playAfterCreating_->isChecked() ? 1 : 0;
 
     const std::string compressorName = compressorName_->text().toStdString();
-    if (const int failed =
-            CheckAviExport(committed, compressorName, audioSource_ == AudioSource::WaveFile)) {
+    if (const int failed = CheckAviExport(committed, compressorName,
+                                          audioSource_->Source() == AudioSource::WaveFile)) {
         // A refused rate has been read all the same: "Record from current SWF file" puts it
         // back, as it puts back whatever rate the dialog holds.
         if (failed == resources::kStrInvalidFrameRate)

@@ -14,21 +14,18 @@
 #include "convert/CompressorSettings.h"
 #include "settings/AviExportSettings.h"
 #include "settings/dialogs/DialogMessages.h"
-#include "settings/dialogs/OutputSizeBoxes.h"
+#include "settings/dialogs/FrameGroups.h"
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QRadioButton;
 class QSlider;
 class QCheckBox;
 
 namespace settings {
 
+class AudioSourceButtons;
 class ColorDepthButtons;
-class DimensionGroup;
-class FrameRangeGroup;
-class SequenceModeGroup;
 
 enum class DialogOrigin {
     Command,  // the Create AVI command
@@ -63,7 +60,6 @@ class AviSettingsDialog : public QDialog {
     void ApplyAudioEnabling();
     void ChooseCompressor();
     void ChooseAudioFormat();
-    void BrowseWaveFile();
     void ShowAudioFormat();
     void LimitSplitSizeBox();
     void Show(int stringId, MessageIcon icon, const std::string& text);
@@ -72,23 +68,18 @@ class AviSettingsDialog : public QDialog {
     const DialogOrigin origin_;
     convert::CompressorSettings& compressor_;
     audio::WaveFormat& audioFormat_;
-    AudioSource audioSource_;
     std::unique_ptr<audio::RecordVolumeMixer> mixer_;  // null without a recording volume
     ShowMessage showMessage_ = ShowMessageBox;
 
-    SequenceModeGroup* sequence_ = nullptr;
-    FrameRangeGroup* range_ = nullptr;
-    DimensionGroup* dimension_ = nullptr;
+    FrameGroups frames_;
+    AudioSourceButtons* audioSource_ = nullptr;
     ColorDepthButtons* colorDepth_ = nullptr;
     QLabel* compressorName_ = nullptr;
     QLineEdit* frameRate_ = nullptr;
-    QRadioButton* audioButtons_[3] = {};
     QLabel* audioFormatText_ = nullptr;
     QPushButton* selectAudioFormat_ = nullptr;
     QSlider* volume_ = nullptr;
     QPushButton* advance_ = nullptr;
-    QLineEdit* wavePath_ = nullptr;
-    QPushButton* browse_ = nullptr;
     QCheckBox* playAfterCreating_ = nullptr;
     QLineEdit* splitSize_ = nullptr;
 };

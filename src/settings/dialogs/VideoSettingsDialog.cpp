@@ -1,9 +1,7 @@
 #include "settings/dialogs/VideoSettingsDialog.h"
 
-#include <QButtonGroup>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -13,24 +11,16 @@
 #include <QRadioButton>
 
 #include "resources/StringTable.h"
+#include "settings/dialogs/AudioSourceButtons.h"
 #include "settings/dialogs/ColorDepthButtons.h"
-#include "settings/dialogs/DimensionGroup.h"
-#include "settings/dialogs/FrameRangeGroup.h"
 #include "settings/dialogs/NumberEdits.h"
 #include "settings/dialogs/OkCancelButtons.h"
-#include "settings/dialogs/SequenceModeGroup.h"
 
 namespace settings {
 namespace {
 
 QString Spaced(const std::string& text) {
     return QStringLiteral(" ") + QString::fromStdString(text);
-}
-
-size_t IndexOf(AudioSource source) {
-    for (size_t i = 0; i < kAudioSourceChoices.size(); ++i)
-        if (kAudioSourceChoices[i].source == source) return i;
-    return 0;
 }
 
 template <class Table, class Value>
@@ -53,21 +43,12 @@ VideoExportSettings ForOutput(VideoExportSettings settings, const std::string& o
 
 VideoSettingsDialog::VideoSettingsDialog(const VideoExportSettings& settings, PixelSize movie,
                                          const std::string& outputPath, QWidget* parent)
-    : QDialog(parent),
-      settings_(ForOutput(settings, outputPath)),
-      audioSource_(settings_.audioSource()) {
+    : QDialog(parent), settings_(ForOutput(settings, outputPath)) {
     setWindowTitle(QStringLiteral("Video Export Setting"));
-    sequence_ = new SequenceModeGroup(settings_.sequenceMode, this);
-    range_ = new FrameRangeGroup(NumberEntry::DigitsOnly, settings_.startFrame, settings_.endFrame,
-                                 this);
-    dimension_ =
-        new DimensionGroup(NumberEntry::DigitsOnly, {settings_.width, settings_.height}, movie,
-                           settings_.useOriginalSize != 0, settings_.keepAspectRatio != 0, this);
+    frames_ = FrameGroups::Make(settings_, movie, this);
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(sequence_, 0, 0);
-    grid->addWidget(range_, 1, 0);
-    grid->addWidget(dimension_, 2, 0);
+    frames_.AddTo(grid);
     grid->addWidget(MakeVideoGroup(outputPath), 0, 1);
     grid->addWidget(MakeAudioGroup(), 1, 1, 2, 1);
     grid->addWidget(MakeOkCancelButtons(this), 3, 0, 1, 2);
@@ -118,18 +99,10 @@ QWidget* VideoSettingsDialog::MakeVideoGroup(const std::string& outputPath) {
 }
 
 QWidget* VideoSettingsDialog::MakeAudioGroup() {
-    static constexpr const char* kButtonNames[] = {"audioNone", "audioRecord", "audioWaveFile"};
     auto* group = new QGroupBox(QStringLiteral("Audio"), this);
-    auto* buttons = new QButtonGroup(group);
-    for (size_t i = 0; i < kAudioSourceChoices.size(); ++i) {
-        const AudioSource source = kAudioSourceChoices[i].source;
-        audioButtons_[i] = new QRadioButton(QString::fromUtf8(kAudioSourceChoices[i].label), group);
-        audioButtons_[i]->setObjectName(kButtonNames[i]);
-        buttons->addButton(audioButtons_[i]);
-        connect(audioButtons_[i], &QRadioButton::clicked, this,
-                [this, source] { SelectAudioSource(source); });
-    }
-    audioButtons_[IndexOf(audioSource_)]->setChecked(true);
+    audioSource_ =
+        new AudioSourceButtons(settings_.audioSource(), settings_.wavePath, group,
+                               [this](AudioSource source) { SelectAudioSource(source); });
 
     audioCodec_ = new QComboBox(group);
     audioCodec_->setObjectName("audioCodec");
@@ -137,40 +110,26 @@ QWidget* VideoSettingsDialog::MakeAudioGroup() {
         audioCodec_->addItem(QString::fromUtf8(info.name));
     audioCodec_->setCurrentIndex(RowOf(kAudioCodecs, settings_.audioCodec));
 
-    wavePath_ = new QLineEdit(group);
-    wavePath_->setObjectName("wavePath");
-    wavePath_->setReadOnly(true);
-    if (audioSource_ == AudioSource::WaveFile) wavePath_->setText(Spaced(settings_.wavePath));
-    browse_ = new QPushButton(QStringLiteral("Browse..."), group);
-    browse_->setObjectName("browseWave");
-    browse_->setAutoDefault(false);
-    connect(browse_, &QPushButton::clicked, this, [this] { BrowseWaveFile(); });
-
     auto* layout = new QGridLayout(group);
-    layout->addWidget(audioButtons_[0], 0, 0, 1, 3);
-    layout->addWidget(audioButtons_[1], 1, 0, 1, 3);
-    layout->addWidget(audioButtons_[2], 2, 0, 1, 3);
-    layout->addWidget(wavePath_, 3, 0, 1, 2);
-    layout->addWidget(browse_, 3, 2);
+    layout->addWidget(audioSource_->Button(0), 0, 0, 1, 3);
+    layout->addWidget(audioSource_->Button(1), 1, 0, 1, 3);
+    layout->addWidget(audioSource_->Button(2), 2, 0, 1, 3);
+    layout->addWidget(audioSource_->WavePathBox(), 3, 0, 1, 2);
+    layout->addWidget(audioSource_->BrowseButton(), 3, 2);
     layout->addWidget(new QLabel(QStringLiteral("Audio codec :"), group), 4, 0);
     layout->addWidget(audioCodec_, 4, 1, 1, 2);
     return group;
 }
 
 void VideoSettingsDialog::SelectAudioSource(AudioSource source) {
-    if (source == audioSource_) return;
-    audioSource_ = source;
     // The sound is recorded while the movie plays at its own rate: the box shows it again.
     if (source == AudioSource::RecordFromMovie) ShowUnsigned(frameRate_, settings_.frameRate100);
     ApplyEnabling();
 }
 
 void VideoSettingsDialog::ApplyEnabling() {
-    const bool waveFile = audioSource_ == AudioSource::WaveFile;
-    wavePath_->setEnabled(waveFile);
-    browse_->setEnabled(waveFile);
-    audioCodec_->setEnabled(audioSource_ != AudioSource::None);
-    frameRate_->setEnabled(audioSource_ != AudioSource::RecordFromMovie);
+    audioCodec_->setEnabled(audioSource_->Source() != AudioSource::None);
+    frameRate_->setEnabled(audioSource_->Source() != AudioSource::RecordFromMovie);
 }
 
 void VideoSettingsDialog::ShowQualityRange() {
@@ -180,16 +139,6 @@ void VideoSettingsDialog::ShowQualityRange() {
     quality_->setEnabled(maxCrf > 0);
     qualityRange_->setText(maxCrf > 0 ? QStringLiteral("0 - %1, empty: default").arg(maxCrf)
                                       : QStringLiteral("not used"));
-}
-
-void VideoSettingsDialog::BrowseWaveFile() {
-    QFileDialog chooser(this, QStringLiteral("Open WAV file"));
-    chooser.setFileMode(QFileDialog::ExistingFile);
-    chooser.setNameFilters({QStringLiteral("WAV file (*.wav)"), QStringLiteral("All files (*)")});
-    if (!settings_.wavePath.empty()) chooser.selectFile(QString::fromStdString(settings_.wavePath));
-    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
-    settings_.wavePath = chooser.selectedFiles().first().toStdString();
-    wavePath_->setText(Spaced(settings_.wavePath));
 }
 
 VideoCodec VideoSettingsDialog::ChosenVideoCodec() const {
@@ -204,24 +153,17 @@ AudioCodec VideoSettingsDialog::ChosenAudioCodec() const {
 
 void VideoSettingsDialog::accept() {
     VideoExportSettings committed = settings_;
-    committed.startFrame = range_->StartFrame();
-    committed.endFrame = range_->EndFrame();
+    frames_.ReadInto(committed);
     committed.frameRate100 = ReadSigned(frameRate_);
-    const PixelSize size = dimension_->Boxes().Size();
-    committed.width = size.width;
-    committed.height = size.height;
-    committed.keepAspectRatio = dimension_->KeepAspectRatio() ? 1 : 0;
-    committed.useOriginalSize = dimension_->Boxes().UseOriginalSize() ? 1 : 0;
-    committed.sequenceMode = sequence_->Pending();
     committed.colorDepth = colorDepth_->ColorDepth();
     committed.videoCodec = ChosenVideoCodec();
     committed.crf = quality_->text().isEmpty() ? -1 : ReadUnsigned(quality_);
     committed.audioCodec = ChosenAudioCodec();
-    committed.SetAudioSource(audioSource_, settings_.wavePath);
+    committed.SetAudioSource(audioSource_->Source(), audioSource_->WavePath());
 
     // The settings cannot name a WAV source without its file; say so as for a missing one.
     DialogMessage refused{0, {}, MessageIcon::Error};
-    if (audioSource_ == AudioSource::WaveFile && settings_.wavePath.empty())
+    if (audioSource_->Source() == AudioSource::WaveFile && audioSource_->WavePath().empty())
         refused = {resources::kStrFileNotExists,
                    resources::LoadString(resources::kStrFileNotExists), MessageIcon::Error};
     else

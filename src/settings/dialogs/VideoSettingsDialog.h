@@ -11,20 +11,16 @@
 
 #include "settings/VideoExportSettings.h"
 #include "settings/dialogs/DialogMessages.h"
-#include "settings/dialogs/OutputSizeBoxes.h"
+#include "settings/dialogs/FrameGroups.h"
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
-class QRadioButton;
 
 namespace settings {
 
+class AudioSourceButtons;
 class ColorDepthButtons;
-class DimensionGroup;
-class FrameRangeGroup;
-class SequenceModeGroup;
 
 class VideoSettingsDialog : public QDialog {
   public:
@@ -45,26 +41,20 @@ class VideoSettingsDialog : public QDialog {
     void SelectAudioSource(AudioSource source);
     void ApplyEnabling();
     void ShowQualityRange();
-    void BrowseWaveFile();
     VideoCodec ChosenVideoCodec() const;
     AudioCodec ChosenAudioCodec() const;
 
     VideoExportSettings settings_;
-    AudioSource audioSource_;
     ShowMessage showMessage_ = ShowMessageBox;
 
-    SequenceModeGroup* sequence_ = nullptr;
-    FrameRangeGroup* range_ = nullptr;
-    DimensionGroup* dimension_ = nullptr;
+    FrameGroups frames_;
+    AudioSourceButtons* audioSource_ = nullptr;
     ColorDepthButtons* colorDepth_ = nullptr;
     QComboBox* videoCodec_ = nullptr;
     QLineEdit* quality_ = nullptr;
     QLabel* qualityRange_ = nullptr;
     QLineEdit* frameRate_ = nullptr;
-    QRadioButton* audioButtons_[3] = {};
     QComboBox* audioCodec_ = nullptr;
-    QLineEdit* wavePath_ = nullptr;
-    QPushButton* browse_ = nullptr;
 };
 
 }  // namespace settings
