@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 
+#include "BenchMovie.h"
 #include "cli/CliConversionHost.h"
 #include "convert/CompressorSettings.h"
 #include "convert/VideoEncoder.h"
@@ -36,24 +37,9 @@ class BenchFolder {
         fs::create_directories(path_);
         swftest::SwfWriter movie;
         movie.frameSizePixels(kWidth, kHeight).frameRate(30).setBackgroundColor({250, 248, 240});
-        swftest::ShapeBuilder backdrop;
-        backdrop
-            .fill1(backdrop.addFill(swftest::FillStyle::linearGradient(
-                swftest::Matrix::gradientBox(0, 0, swftest::px(kWidth), swftest::px(kHeight)),
-                {{0, {40, 90, 160}}, {255, {230, 200, 120}}})))
-            .rectangle(0, 0, swftest::px(kWidth), swftest::px(kHeight));
-        movie.defineShape(1, backdrop).place(1, 1);
-        for (uint16_t id = 2; id < 8; ++id) {
-            swftest::ShapeBuilder ball;
-            ball.fill1(ball.addFill(
-                           swftest::FillStyle::solid({static_cast<uint8_t>(id * 30), 60, 90})))
-                .ellipse(0, 0, swftest::px(40 + id * 5), swftest::px(30 + id * 4));
-            movie.defineShape(id, ball).place(id, id);
-        }
+        bench::AddMovingShapes(movie, kWidth, kHeight);
         for (int frame = 0; frame < 12; ++frame) {
-            for (uint16_t id = 2; id < 8; ++id)
-                movie.move(id, swftest::Matrix::translation(swftest::px(60 + frame * 40 + id * 20),
-                                                            swftest::px(60 + id * 55)));
+            bench::MoveShapes(movie, frame);
             movie.showFrame();
         }
         movie.writeFile(path_ / "movie.swf");

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchMovie.h"
 #include "cli/CommandLine.h"
 #include "support/BitWriter.h"
 #include "support/SwfWriter.h"
@@ -103,20 +104,7 @@ class SoundBenchFolder {
         using swftest::SoundRate;
         swftest::SwfWriter movie;
         movie.frameSizePixels(kWidth, kHeight).frameRate(kFps).setBackgroundColor({250, 248, 240});
-        swftest::ShapeBuilder backdrop;
-        backdrop
-            .fill1(backdrop.addFill(swftest::FillStyle::linearGradient(
-                swftest::Matrix::gradientBox(0, 0, swftest::px(kWidth), swftest::px(kHeight)),
-                {{0, {40, 90, 160}}, {255, {230, 200, 120}}})))
-            .rectangle(0, 0, swftest::px(kWidth), swftest::px(kHeight));
-        movie.defineShape(1, backdrop).place(1, 1);
-        for (uint16_t id = 2; id < 8; ++id) {
-            swftest::ShapeBuilder ball;
-            ball.fill1(ball.addFill(
-                           swftest::FillStyle::solid({static_cast<uint8_t>(id * 30), 60, 90})))
-                .ellipse(0, 0, swftest::px(40 + id * 5), swftest::px(30 + id * 4));
-            movie.defineShape(id, ball).place(id, id);
-        }
+        bench::AddMovingShapes(movie, kWidth, kHeight);
         const swftest::SoundFormat streamFormat{SoundCodec::Mp3, SoundRate::Hz44100, true, true};
         movie.defineSound(10, {SoundCodec::Mp3, SoundRate::Hz44100, true, false}, eventMp3,
                           static_cast<uint32_t>(kRate))
@@ -145,10 +133,7 @@ class SoundBenchFolder {
                 movie.soundStreamBlock(block.bytes());
             }
             if (frame % 10 == 0) movie.startSound(static_cast<uint16_t>(10 + frame / 10 % 4));
-            for (uint16_t id = 2; id < 8; ++id)
-                movie.move(id, swftest::Matrix::translation(
-                                   swftest::px(60 + (frame % 12) * 40 + id * 20),
-                                   swftest::px(60 + id * 55)));
+            bench::MoveShapes(movie, frame);
             movie.showFrame();
         }
         movie.writeFile(path_ / "sound.swf");
