@@ -23,7 +23,6 @@
 #include "convert/AviWriter.h"
 #include "convert/CompressorSettings.h"
 #include "convert/FrameBuffer.h"
-#include "convert/TempFile.h"
 #include "convert/VideoEncoder.h"
 #include "convert/run/ConversionRunner.h"
 #include "convert/run/ImageSequenceNames.h"
@@ -134,17 +133,13 @@ int RunAviCommand(const std::vector<std::string>& args) {
     }
     host.Prepare(movie, settings.width, settings.height, settings.keepAspectRatio != 0);
     PrepareInput(host, *options);
-    const std::string recordingPath = convert::MakeTempFileName();
-    if (recordingPath.empty() && options->audio == AudioChoice::Movie) {
-        host.ShowErrorMessage(resources::kStrDiskSpaceNotEnough);
-        return kExitFailed;
-    }
-    convert::ConversionRunner runner(host, copies, recordingPath);
-    int32_t result = runner.StartAviExport(job);
-    if (Succeeded(result) && runner.recording())
-        result = RunRecordingPhase(host, runner, settings.endFrame, movie.frameRate);
-    std::remove(recordingPath.c_str());
-    return Conclude(host, result, DescribeAviOutput(options->output, runner.lastAviFileCount()));
+    return RunExport(
+        host, copies, options->audio == AudioChoice::Movie, settings.endFrame,
+        [&](convert::ConversionRunner& runner) { return runner.StartAviExport(job); },
+        [&](convert::ConversionRunner& runner, int32_t result) {
+            return Conclude(host, result,
+                            DescribeAviOutput(options->output, runner.lastAviFileCount()));
+        });
 }
 
 int RunWavCommand(const std::vector<std::string>& args) {

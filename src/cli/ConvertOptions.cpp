@@ -10,10 +10,12 @@
 #include "cli/CommandLine.h"
 #include "cli/MovieDiagnosis.h"
 #include "convert/FrameBuffer.h"
+#include "convert/TempFile.h"
 #include "convert/VideoEncoder.h"
 #include "convert/run/ConversionRunner.h"
 #include "convert/run/MovieCopies.h"
 #include "resources/ResultCode.h"
+#include "resources/StringTable.h"
 
 namespace cli {
 namespace {
@@ -210,6 +212,24 @@ bool ApplyOption(ConvertOptions& options, const std::string& name, const std::st
     return true;
 }
 
+// Ticks given as fast as the engine plays, each one a frame interval of the movie's sound,
+// until the recording phase and the run after it are over.
+int32_t RunRecordingPhase(CliConversionHost& host, convert::ConversionRunner& runner,
+                          int32_t endFrame, double movieFrameRate) {
+    // The sound arrives a buffer or so behind the ticks; far more ticks than the frames
+    // wanted mean that it has stopped coming.
+    const double tickLimit = 2.0 * (int64_t{endFrame} + 1) + 60 * movieFrameRate + 1000;
+    for (double ticks = 0; runner.recording(); ++ticks) {
+        if (ticks > tickLimit) {
+            std::fprintf(stderr, "kinetrope: the movie's sound stopped coming in\n");
+            host.Progress().OnCancel();
+        }
+        host.PumpMessages();
+        if (const auto result = runner.OnRecordingTick()) return *result;
+    }
+    return kResultFail;
+}
+
 }  // namespace
 
 std::optional<ConvertOptions> ParseConvertOptions(const std::vector<std::string>& args,
@@ -288,20 +308,20 @@ bool OpenMovie(convert::MovieCopies& copies, const std::string& path) {
     return false;
 }
 
-int32_t RunRecordingPhase(CliConversionHost& host, convert::ConversionRunner& runner,
-                          int32_t endFrame, double movieFrameRate) {
-    // The sound arrives a buffer or so behind the ticks; far more ticks than the frames
-    // wanted mean that it has stopped coming.
-    const double tickLimit = 2.0 * (int64_t{endFrame} + 1) + 60 * movieFrameRate + 1000;
-    for (double ticks = 0; runner.recording(); ++ticks) {
-        if (ticks > tickLimit) {
-            std::fprintf(stderr, "kinetrope: the movie's sound stopped coming in\n");
-            host.Progress().OnCancel();
-        }
-        host.PumpMessages();
-        if (const auto result = runner.OnRecordingTick()) return *result;
+int RunExport(CliConversionHost& host, convert::MovieCopies& copies, bool recordsSound,
+              int32_t endFrame, const std::function<int32_t(convert::ConversionRunner&)>& start,
+              const std::function<int(convert::ConversionRunner&, int32_t)>& conclude) {
+    const std::string recordingPath = convert::MakeTempFileName();
+    if (recordingPath.empty() && recordsSound) {
+        host.ShowErrorMessage(resources::kStrDiskSpaceNotEnough);
+        return kExitFailed;
     }
-    return kResultFail;
+    convert::ConversionRunner runner(host, copies, recordingPath);
+    int32_t result = start(runner);
+    if (Succeeded(result) && runner.recording())
+        result = RunRecordingPhase(host, runner, endFrame, copies.header().frameRate);
+    std::remove(recordingPath.c_str());
+    return conclude(runner, result);
 }
 
 }  // namespace cli

@@ -4,6 +4,7 @@
 // prepared, the recording phase ticked, the outcome said.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -95,9 +96,11 @@ int Conclude(const CliConversionHost& host, int32_t result, const std::string& w
 void PrepareInput(CliConversionHost& host, const ConvertOptions& options);
 // The working and silent copies of the movie; false (with the message said) when unreadable.
 bool OpenMovie(convert::MovieCopies& copies, const std::string& path);
-// Ticks given as fast as the engine plays, each one a frame interval of the movie's sound,
-// until the recording phase and the run after it are over.
-int32_t RunRecordingPhase(CliConversionHost& host, convert::ConversionRunner& runner,
-                          int32_t endFrame, double movieFrameRate);
+// An AVI or video export, which may begin by recording the movie's sound into a temporary
+// file removed once the run is over: `start` begins it on the runner, the recording phase
+// (if any) is ticked to its end, and `conclude` reads the runner and gives the exit status.
+int RunExport(CliConversionHost& host, convert::MovieCopies& copies, bool recordsSound,
+              int32_t endFrame, const std::function<int32_t(convert::ConversionRunner&)>& start,
+              const std::function<int(convert::ConversionRunner&, int32_t)>& conclude);
 
 }  // namespace cli

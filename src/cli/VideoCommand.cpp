@@ -10,7 +10,6 @@
 #include "cli/CommandHelp.h"
 #include "cli/CommandLine.h"
 #include "cli/ConvertOptions.h"
-#include "convert/TempFile.h"
 #include "convert/run/ConversionRunner.h"
 #include "convert/run/MovieCopies.h"
 #include "resources/ResultCode.h"
@@ -83,21 +82,16 @@ int RunVideoCommand(const std::vector<std::string>& args) {
 
     host.Prepare(movie, settings.width, settings.height, settings.keepAspectRatio != 0);
     PrepareInput(host, *options);
-    const std::string recordingPath = convert::MakeTempFileName();
-    if (recordingPath.empty() && audio == AudioChoice::Movie) {
-        host.ShowErrorMessage(resources::kStrDiskSpaceNotEnough);
-        return kExitFailed;
-    }
-    convert::ConversionRunner runner(host, copies, recordingPath);
-    int32_t result = runner.StartVideoExport(job);
-    if (Succeeded(result) && runner.recording())
-        result = RunRecordingPhase(host, runner, settings.endFrame, movie.frameRate);
-    std::remove(recordingPath.c_str());
-    if (Failed(result) && result != kResultAbort && !runner.lastVideoError().empty()) {
-        std::fprintf(stderr, "kinetrope video: %s\n", runner.lastVideoError().c_str());
-        return kExitFailed;
-    }
-    return Conclude(host, result, "wrote " + options->output);
+    return RunExport(
+        host, copies, audio == AudioChoice::Movie, settings.endFrame,
+        [&](convert::ConversionRunner& runner) { return runner.StartVideoExport(job); },
+        [&](convert::ConversionRunner& runner, int32_t result) {
+            if (Failed(result) && result != kResultAbort && !runner.lastVideoError().empty()) {
+                std::fprintf(stderr, "kinetrope video: %s\n", runner.lastVideoError().c_str());
+                return kExitFailed;
+            }
+            return Conclude(host, result, "wrote " + options->output);
+        });
 }
 
 }  // namespace cli

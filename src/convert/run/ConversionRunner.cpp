@@ -276,41 +276,48 @@ int32_t ConversionRunner::StartAviExport(const AviJob& job) {
     return RunAvi(job);
 }
 
-int32_t ConversionRunner::RunAvi(const AviJob& job) {
-    RunScope scope(runInProgress_);
-    const settings::AviExportSettings& settings = job.settings;
-    const int32_t start = settings.startFrame, end = settings.endFrame;
-    FrameCapture& renderer = host_.Renderer();
-    ProgressDialog& progress = host_.Progress();
-    swf::Player& control = host_.Control();
+int32_t ConversionRunner::OpenFileRun(bool withSound, const std::string& wavePath,
+                                      int32_t colorDepth, int32_t start, int32_t end,
+                                      audio::WavFile& sound, AviAudioSource& source, int& message) {
     if (!phase_) WarnIfCutShort();  // else the recording phase has warned
     host_.SetInterfaceEnabled(false);
-    renderer.alphaFlag = settings.colorDepth == settings::kColorDepthRgba;
+    host_.Renderer().alphaFlag = colorDepth == settings::kColorDepthRgba;
 
     int32_t result = kResultOk;
-    int message = 0;
-    audio::WavFile sound;
-    AviAudioSource source;
-    if (settings.audioEnabled) {
-        const bool fromFile = !settings.wavePath.empty();
-        result =
-            sound.Open(fromFile ? settings.wavePath : recordingPath_, audio::WavFile::ReadMode);
+    if (withSound) {
+        const bool fromFile = !wavePath.empty();
+        result = sound.Open(fromFile ? wavePath : recordingPath_, audio::WavFile::ReadMode);
         if (Succeeded(result) && !sound.Format()) result = kResultFail;
         source = {&sound, fromFile ? 0 : recordedStart_,
                   fromFile ? sound.DataSize() : recordedEnd_};
     }
+    if (Succeeded(result) && !LoadSilentCopy()) {
+        message = resources::kStrFileOpenError;
+        result = kResultFail;
+    }
+    if (Succeeded(result))
+        StartProgress(host_.Progress(), resources::kStrConvertingToAvi,
+                      resources::kStrCreatingVideo, start, end);
+    return result;
+}
+
+int32_t ConversionRunner::RunAvi(const AviJob& job) {
+    RunScope scope(runInProgress_);
+    const settings::AviExportSettings& settings = job.settings;
+    const int32_t start = settings.startFrame, end = settings.endFrame;
+    ProgressDialog& progress = host_.Progress();
+    swf::Player& control = host_.Control();
+    int message = 0;
+    audio::WavFile sound;
+    AviAudioSource source;
+    int32_t result = OpenFileRun(settings.audioEnabled, settings.wavePath, settings.colorDepth,
+                                 start, end, sound, source, message);
 
     AviWriter writer;
     bool opened = false;
     bool cancelled = false;
     int64_t frame = start;
-    if (Succeeded(result) && !LoadSilentCopy()) {
-        message = resources::kStrFileOpenError;
-        result = kResultFail;
-    }
     if (Succeeded(result)) {
-        StartProgress(progress, resources::kStrConvertingToAvi, resources::kStrCreatingVideo, start,
-                      end);
         const AviOutput output{job.outputPath,      control.ViewWidth(),   control.ViewHeight(),
                                settings.colorDepth, settings.frameRate100, settings.splitSizeMB};
         const AviResult open = writer.Open(output, job.compressor, source.file ? &source : nullptr);
@@ -345,7 +352,7 @@ int32_t ConversionRunner::RunAvi(const AviJob& job) {
     }
     lastAviFileCount_ = opened && !cancelled ? std::max(1, writer.partCounter()) : 0;
 
-    renderer.alphaFlag = false;
+    host_.Renderer().alphaFlag = false;
     ReloadWorkingMovie();
     host_.SetInterfaceEnabled(true);
     if (Succeeded(result) && !batch_ && settings.playAfterCreating && !cancelled) {
@@ -545,39 +552,22 @@ int32_t ConversionRunner::RunVideo(const VideoJob& job) {
     RunScope scope(runInProgress_);
     const settings::VideoExportSettings& settings = job.settings;
     const int32_t start = settings.startFrame, end = settings.endFrame;
-    FrameCapture& renderer = host_.Renderer();
     ProgressDialog& progress = host_.Progress();
     swf::Player& control = host_.Control();
-    if (!phase_) WarnIfCutShort();  // else the recording phase has warned
-    host_.SetInterfaceEnabled(false);
-    renderer.alphaFlag = settings.colorDepth == settings::kColorDepthRgba;
     lastVideoError_.clear();
 
-    int32_t result = kResultOk;
     int message = 0;
     audio::WavFile sound;
     AviAudioSource source;
     const bool withSound =
         settings.audioEnabled && settings.container != settings::VideoContainer::Gif;
-    if (withSound) {
-        const bool fromFile = !settings.wavePath.empty();
-        result =
-            sound.Open(fromFile ? settings.wavePath : recordingPath_, audio::WavFile::ReadMode);
-        if (Succeeded(result) && !sound.Format()) result = kResultFail;
-        source = {&sound, fromFile ? 0 : recordedStart_,
-                  fromFile ? sound.DataSize() : recordedEnd_};
-    }
+    int32_t result = OpenFileRun(withSound, settings.wavePath, settings.colorDepth, start, end,
+                                 sound, source, message);
 
     VideoFileWriter writer;
     bool cancelled = false;
     int64_t frame = start;
-    if (Succeeded(result) && !LoadSilentCopy()) {
-        message = resources::kStrFileOpenError;
-        result = kResultFail;
-    }
     if (Succeeded(result)) {
-        StartProgress(progress, resources::kStrConvertingToAvi, resources::kStrCreatingVideo, start,
-                      end);
         VideoFileSpec spec;
         spec.path = job.outputPath;
         spec.formatName = settings::InfoOf(settings.container).formatName;
@@ -623,7 +613,7 @@ int32_t ConversionRunner::RunVideo(const VideoJob& job) {
     sound.Close();
     std::remove(recordingPath_.c_str());
 
-    renderer.alphaFlag = false;
+    host_.Renderer().alphaFlag = false;
     ReloadWorkingMovie();
     host_.SetInterfaceEnabled(true);
     ShowPending(message);

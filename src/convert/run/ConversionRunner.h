@@ -114,6 +114,13 @@ class ConversionRunner {
     // run when the phase ended well, then the batch told. Returns the export's result.
     int32_t CompleteRecording();
     bool LoadSilentCopy();
+    // The opening an AVI and a video file run share: the interface locked, the alpha
+    // flag, the sound (the chosen WAV file, else the recording's range) when `withSound`,
+    // the silent copy and the progress dialog. A failure sets `message` when there is one
+    // to show.
+    int32_t OpenFileRun(bool withSound, const std::string& wavePath, int32_t colorDepth,
+                        int32_t start, int32_t end, audio::WavFile& sound, AviAudioSource& source,
+                        int& message);
     void ReloadWorkingMovie();
     // Lets the control's movie go before another is parsed, so that a run holds one.
     void UnloadMovie();
