@@ -104,22 +104,14 @@ ConversionRunner::~ConversionRunner() = default;
 bool ConversionRunner::LoadSilentCopy() {
     const std::string& path = movie_.SilentCopy();
     host_.Control().SetBaseFolder(movie_.baseFolder());
-    UnloadMovie();
     return !path.empty() && host_.Control().LoadMovie(path);
 }
 
 void ConversionRunner::ReloadWorkingMovie() {
     swf::Player& control = host_.Control();
     control.SetBaseFolder(movie_.baseFolder());
-    UnloadMovie();
     control.LoadMovie(movie_.workingPath());
     control.StopPlay();
-}
-
-void ConversionRunner::UnloadMovie() {
-    // Loading parses the new movie before the old one goes: a load that cannot succeed
-    // (nothing to parse) lets it go first.
-    host_.Control().LoadMovieFromMemory({});
 }
 
 void ConversionRunner::AbandonRecording(int messageId) {
@@ -407,7 +399,6 @@ int32_t ConversionRunner::BeginRecordingPhase(const AviJob& job) {
                 progress.SetRange(0, static_cast<int>(std::min<double>(
                                          seconds, std::numeric_limits<int>::max())));
                 if (phase->startOffset != 0) progress.EnableButton(ProgressButton::Finish, false);
-                UnloadMovie();
                 started = Succeeded(phase->recorder->Open(recordingPath_, &phase->format)) &&
                           control.LoadMovie(movie_.workingPath());
                 if (started) {

@@ -122,8 +122,6 @@ class ConversionRunner {
                         int32_t start, int32_t end, audio::WavFile& sound, AviAudioSource& source,
                         int& message);
     void ReloadWorkingMovie();
-    // Lets the control's movie go before another is parsed, so that a run holds one.
-    void UnloadMovie();
     // A recording phase that ends without an AVI run: no frame reached, the movie stopped
     // at its start, the interface unlocked, the message (if any) shown.
     void AbandonRecording(int messageId);

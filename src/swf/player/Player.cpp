@@ -54,9 +54,10 @@ bool Player::LoadMovie(const std::string& path) {
     std::string folder = baseFolder_.empty()
                              ? std::filesystem::absolute(path, ignored).parent_path().string()
                              : baseFolder_;
+    // The old movie goes before the new one is parsed, so that only one is ever held.
+    unload();
     auto movie = MovieParser::parseFile(path, error, folder);
     if (!movie) {
-        unload();
         loadError_ = error;
         return false;
     }
@@ -66,9 +67,9 @@ bool Player::LoadMovie(const std::string& path) {
 bool Player::LoadMovieFromMemory(std::span<const uint8_t> data) {
     std::string error;
     movieUrl_.clear();
+    unload();
     auto movie = MovieParser::parse(data, error);
     if (!movie) {
-        unload();
         loadError_ = error;
         return false;
     }

@@ -47,8 +47,8 @@ class Player : public TimerSink {
     void SetServiceProvider(ServiceProvider* site);
 
     // Loads a movie and shows its first frame; loading the same path again restarts it at
-    // frame 0. Returns false, with LoadError saying why, when nothing can be played; the
-    // previous movie is unloaded then.
+    // frame 0. The previous movie is unloaded first, whether the new one loads or not.
+    // Returns false, with LoadError saying why, when nothing can be played.
     bool LoadMovie(const std::string& path);
     bool LoadMovieFromMemory(std::span<const uint8_t> data);
     const std::string& LoadError() const { return loadError_; }
