@@ -72,7 +72,7 @@ int64_t SamplesUpTo(int64_t frames, int64_t sampleRate, int32_t frameRate100) {
 }  // namespace
 
 struct VideoFileWriter::State {
-    VideoFileSpec spec;
+    VideoFileTarget target;
     std::filesystem::path scratch;
     AVFormatContext* format = nullptr;
     bool fileOpen = false;
@@ -156,48 +156,49 @@ std::pair<int32_t, int32_t> VideoFileWriter::CodedSize(const std::string& pixelF
 
 std::string VideoFileWriter::Fail(const std::string& what, int error) {
     if (error == AVERROR(ENOSPC))
-        return "the disk is full: could not write " + state_->spec.path.string();
+        return "the disk is full: could not write " + state_->target.path.string();
     if (error == AVERROR(EFBIG))
         return "the file grew past the largest size allowed here: could not write " +
-               state_->spec.path.string();
+               state_->target.path.string();
     return what + ": " + ErrorText(error);
 }
 
-std::string VideoFileWriter::Open(const VideoFileSpec& spec, const AviAudioSource* audio) {
+std::string VideoFileWriter::Open(const VideoFileTarget& target, const AviAudioSource* audio) {
     Discard();
     QuietenFfmpeg();
-    std::string failed = Start(spec, audio);
+    std::string failed = Start(target, audio);
     if (!failed.empty()) Discard();
     return failed;
 }
 
-std::string VideoFileWriter::Start(const VideoFileSpec& spec, const AviAudioSource* audio) {
+std::string VideoFileWriter::Start(const VideoFileTarget& target, const AviAudioSource* audio) {
     state_ = std::make_unique<State>();
     State& s = *state_;
-    s.spec = spec;
+    s.target = target;
     framesWritten_ = 0;
-    if (spec.width < 1 || spec.height < 1 || spec.width > FrameBuffer::kMaxSide ||
-        spec.height > FrameBuffer::kMaxSide || spec.frameRate100 <= 0)
+    if (target.width < 1 || target.height < 1 || target.width > FrameBuffer::kMaxSide ||
+        target.height > FrameBuffer::kMaxSide || target.frameRate100 <= 0)
         return "no frames of that size or rate can be written";
 
-    const AVOutputFormat* muxer = av_guess_format(spec.formatName.c_str(), nullptr, nullptr);
-    if (!muxer) return "this FFmpeg cannot write " + spec.formatName + " files";
-    s.scratch = spec.path;
+    const AVOutputFormat* muxer = av_guess_format(target.formatName.c_str(), nullptr, nullptr);
+    if (!muxer) return "this FFmpeg cannot write " + target.formatName + " files";
+    s.scratch = target.path;
     s.scratch += ".partial";
     if (avformat_alloc_output_context2(&s.format, muxer, nullptr, s.scratch.c_str()) < 0)
         return "out of memory";
     s.packet = av_packet_alloc();
 
     // The video encoder, with the options it is asked for; one it does not take is refused.
-    std::string name = spec.videoEncoder;
-    std::tie(s.codedWidth, s.codedHeight) = CodedSize(spec.pixelFormat, spec.width, spec.height);
+    std::string name = target.videoEncoder;
+    std::tie(s.codedWidth, s.codedHeight) =
+        CodedSize(target.pixelFormat, target.width, target.height);
     // SVT-AV1 takes no picture under 64 pixels a side; libaom does.
     if (name == "libsvtav1" && (s.codedWidth < 64 || s.codedHeight < 64) &&
         HasEncoder("libaom-av1"))
         name = "libaom-av1";
     if (name == "libsvtav1") setenv("SVT_LOG", "1", 0);  // its banner on stderr otherwise
     const AVCodec* encoder = avcodec_find_encoder_by_name(name.c_str());
-    const AVPixelFormat pixelFormat = av_get_pix_fmt(spec.pixelFormat.c_str());
+    const AVPixelFormat pixelFormat = av_get_pix_fmt(target.pixelFormat.c_str());
     if (!encoder || pixelFormat == AV_PIX_FMT_NONE)
         return "this FFmpeg has no " + name + " encoder";
     s.gif = encoder->id == AV_CODEC_ID_GIF;
@@ -207,9 +208,9 @@ std::string VideoFileWriter::Start(const VideoFileSpec& spec, const AviAudioSour
     s.video->width = s.codedWidth;
     s.video->height = s.codedHeight;
     s.video->pix_fmt = pixelFormat;
-    s.video->framerate = {spec.frameRate100, 100};
+    s.video->framerate = {target.frameRate100, 100};
     // A GIF counts time in hundredths of a second; other files count frames.
-    s.video->time_base = s.gif ? AVRational{1, 100} : AVRational{100, spec.frameRate100};
+    s.video->time_base = s.gif ? AVRational{1, 100} : AVRational{100, target.frameRate100};
     av_reduce(&s.video->time_base.num, &s.video->time_base.den, s.video->time_base.num,
               s.video->time_base.den, 1 << 30);
     s.video->sample_aspect_ratio = {1, 1};
@@ -220,13 +221,13 @@ std::string VideoFileWriter::Start(const VideoFileSpec& spec, const AviAudioSour
         s.video->color_range = AVCOL_RANGE_MPEG;
     }
     if (muxer->flags & AVFMT_GLOBALHEADER) s.video->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    const bool quickTime = spec.formatName == "mp4" || spec.formatName == "mov";
+    const bool quickTime = target.formatName == "mp4" || target.formatName == "mov";
     if (encoder->id == AV_CODEC_ID_HEVC && quickTime)
         s.video->codec_tag = MKTAG('h', 'v', 'c', '1');
 
     AVDictionary* options = nullptr;
     const bool vpx = name == "libvpx-vp9", aom = name == "libaom-av1";
-    int32_t crf = spec.crf;
+    int32_t crf = target.crf;
     // Without a quality these two aim at a low bitrate; constant quality suits cartoons.
     if (crf < 0 && vpx) crf = 31;
     if (crf < 0 && aom) crf = 32;
@@ -234,10 +235,10 @@ std::string VideoFileWriter::Start(const VideoFileSpec& spec, const AviAudioSour
     if (vpx || aom) {
         av_dict_set(&options, "b", "0", 0);
         av_dict_set(&options, "row-mt", "1", 0);
-        if (spec.preset.empty()) av_dict_set(&options, "cpu-used", aom ? "6" : "4", 0);
+        if (target.preset.empty()) av_dict_set(&options, "cpu-used", aom ? "6" : "4", 0);
     }
-    if (!spec.preset.empty())
-        av_dict_set(&options, vpx ? "deadline" : "preset", spec.preset.c_str(), 0);
+    if (!target.preset.empty())
+        av_dict_set(&options, vpx ? "deadline" : "preset", target.preset.c_str(), 0);
     // x265's lookahead writes out of bounds in its cutree pass on pictures smaller than its
     // 64-pixel blocks.
     if (name == "libx265")
@@ -253,8 +254,8 @@ std::string VideoFileWriter::Start(const VideoFileSpec& spec, const AviAudioSour
     av_dict_free(&options);
     if (error < 0) {
         const std::string asked =
-            std::string(spec.preset.empty() ? "" : " --preset " + spec.preset) +
-            (spec.crf >= 0 ? " --crf " + std::to_string(spec.crf) : "");
+            std::string(target.preset.empty() ? "" : " --preset " + target.preset) +
+            (target.crf >= 0 ? " --crf " + std::to_string(target.crf) : "");
         return "could not start the " + name + " encoder" + (asked.empty() ? "" : " with" + asked) +
                ": " + ErrorText(error);
     }
@@ -270,7 +271,7 @@ std::string VideoFileWriter::Start(const VideoFileSpec& spec, const AviAudioSour
     s.picture->height = s.codedHeight;
     if (av_frame_get_buffer(s.picture, 0) < 0) return "out of memory";
 
-    if (audio && audio->file && !spec.audioEncoder.empty()) {
+    if (audio && audio->file && !target.audioEncoder.empty()) {
         if (std::string refused = OpenAudio(*audio); !refused.empty()) return refused;
     }
 
@@ -286,10 +287,10 @@ std::string VideoFileWriter::Start(const VideoFileSpec& spec, const AviAudioSour
         s.fileOpen = true;
     }
     AVDictionary* muxerOptions = nullptr;
-    if (spec.formatName == "mp4") av_dict_set(&muxerOptions, "movflags", "+faststart", 0);
+    if (target.formatName == "mp4") av_dict_set(&muxerOptions, "movflags", "+faststart", 0);
     error = avformat_write_header(s.format, &muxerOptions);
     av_dict_free(&muxerOptions);
-    if (error < 0) return Fail("could not start " + spec.path.string(), error);
+    if (error < 0) return Fail("could not start " + target.path.string(), error);
     return {};
 }
 
@@ -301,8 +302,8 @@ std::string VideoFileWriter::OpenAudio(const AviAudioSource& source) {
         format->blockAlign != format->channels * format->bitsPerSample / 8)
         return "the sound is not PCM that can be converted";
     s.input = *format;
-    const AVCodec* encoder = avcodec_find_encoder_by_name(s.spec.audioEncoder.c_str());
-    if (!encoder) return "this FFmpeg has no " + s.spec.audioEncoder + " encoder";
+    const AVCodec* encoder = avcodec_find_encoder_by_name(s.target.audioEncoder.c_str());
+    if (!encoder) return "this FFmpeg has no " + s.target.audioEncoder + " encoder";
     s.audio = avcodec_alloc_context3(encoder);
     s.sound = av_frame_alloc();
     if (!s.audio || !s.sound) return "out of memory";
@@ -321,11 +322,11 @@ std::string VideoFileWriter::OpenAudio(const AviAudioSource& source) {
     s.audio->sample_fmt = encoder->sample_fmts ? encoder->sample_fmts[0] : AV_SAMPLE_FMT_S16;
     av_channel_layout_default(&s.audio->ch_layout, std::min<int>(format->channels, 2));
     s.audio->time_base = {1, rate};
-    if (s.spec.audioBitrateK > 0) s.audio->bit_rate = int64_t{s.spec.audioBitrateK} * 1000;
+    if (s.target.audioBitrateK > 0) s.audio->bit_rate = int64_t{s.target.audioBitrateK} * 1000;
     if (s.format->oformat->flags & AVFMT_GLOBALHEADER)
         s.audio->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if (const int error = avcodec_open2(s.audio, encoder, nullptr); error < 0)
-        return "could not start the " + s.spec.audioEncoder + " encoder: " + ErrorText(error);
+        return "could not start the " + s.target.audioEncoder + " encoder: " + ErrorText(error);
     s.frameSize = s.audio->frame_size > 0 ? s.audio->frame_size : 1024;
 
     AVChannelLayout inputLayout{};
@@ -335,7 +336,7 @@ std::string VideoFileWriter::OpenAudio(const AviAudioSource& source) {
                                          static_cast<int>(format->samplesPerSec), 0, nullptr);
     av_channel_layout_uninit(&inputLayout);
     if (made < 0 || swr_init(s.resampler) < 0)
-        return "the sound cannot be converted to " + s.spec.audioEncoder;
+        return "the sound cannot be converted to " + s.target.audioEncoder;
     s.fifo =
         av_audio_fifo_alloc(s.audio->sample_fmt, s.audio->ch_layout.nb_channels, s.frameSize * 2);
     s.audioStream = avformat_new_stream(s.format, nullptr);
@@ -356,13 +357,14 @@ std::string VideoFileWriter::WriteFrame(const FrameBuffer& frame) {
     if (!state_ || !state_->format) return "the video file is not open";
     State& s = *state_;
     const BitmapInfoHeader& header = frame.header();
-    if (frame.empty() || header.width != s.spec.width || std::abs(header.height) != s.spec.height ||
+    if (frame.empty() || header.width != s.target.width ||
+        std::abs(header.height) != s.target.height ||
         (header.bitCount != 24 && header.bitCount != 32))
         return "a frame does not have the video's size";
     s.bytesPerPixel = header.bitCount / 8;
     const size_t stride = frame.stride();
-    const uint8_t* top = frame.pixels().data() + stride * static_cast<size_t>(s.spec.height - 1);
-    const int width = s.spec.width, height = s.spec.height;
+    const uint8_t* top = frame.pixels().data() + stride * static_cast<size_t>(s.target.height - 1);
+    const int width = s.target.width, height = s.target.height;
 
     if (s.gif) {
         // Kept as blue, green, red rows until the palette is known.
@@ -419,14 +421,14 @@ std::string VideoFileWriter::WritePackets(AVCodecContext* codec, AVStream* strea
         av_packet_rescale_ts(s.packet, codec->time_base, stream->time_base);
         s.packet->stream_index = stream->index;
         error = av_interleaved_write_frame(s.format, s.packet);
-        if (error < 0) return Fail("could not write " + s.spec.path.string(), error);
+        if (error < 0) return Fail("could not write " + s.target.path.string(), error);
     }
 }
 
 std::string VideoFileWriter::EncodeVideo(bool flush) {
     State& s = *state_;
     const int error = avcodec_send_frame(s.video, flush ? nullptr : s.picture);
-    if (error < 0) return Fail("the " + s.spec.videoEncoder + " encoder failed", error);
+    if (error < 0) return Fail("the " + s.target.videoEncoder + " encoder failed", error);
     return WritePackets(s.video, s.videoStream);
 }
 
@@ -441,7 +443,7 @@ std::string VideoFileWriter::QueueSound(const uint8_t* const* input, int count) 
     const int made = swr_convert(s.resampler, converted, std::max(room, 1),
                                  const_cast<const uint8_t**>(input), count);
     // Never more sound than the frames so far last.
-    const int64_t limit = SamplesUpTo(framesWritten_, s.audio->sample_rate, s.spec.frameRate100);
+    const int64_t limit = SamplesUpTo(framesWritten_, s.audio->sample_rate, s.target.frameRate100);
     const int64_t kept = std::clamp<int64_t>(limit - s.queuedSamples, 0, std::max(made, 0));
     int written = kept > 0 ? av_audio_fifo_write(s.fifo, reinterpret_cast<void**>(converted),
                                                  static_cast<int>(kept))
@@ -456,7 +458,7 @@ std::string VideoFileWriter::QueueSound(const uint8_t* const* input, int count) 
 std::string VideoFileWriter::WriteAudioUpTo(int64_t frames) {
     State& s = *state_;
     if (!s.audio) return {};
-    const int64_t wanted = SamplesUpTo(frames, s.input.samplesPerSec, s.spec.frameRate100);
+    const int64_t wanted = SamplesUpTo(frames, s.input.samplesPerSec, s.target.frameRate100);
     const size_t block = s.input.blockAlign;
     while (s.inputSamples < wanted) {
         const int count = static_cast<int>(std::min<int64_t>(wanted - s.inputSamples, kAudioChunk));
@@ -503,13 +505,13 @@ std::string VideoFileWriter::EncodeAudio(bool flush) {
         s.sound->pts = s.encodedSamples;
         s.encodedSamples += count;
         const int error = avcodec_send_frame(s.audio, s.sound);
-        if (error < 0) return Fail("the " + s.spec.audioEncoder + " encoder failed", error);
+        if (error < 0) return Fail("the " + s.target.audioEncoder + " encoder failed", error);
         if (std::string failed = WritePackets(s.audio, s.audioStream); !failed.empty())
             return failed;
     }
     if (!flush) return {};
     const int error = avcodec_send_frame(s.audio, nullptr);
-    if (error < 0) return Fail("the " + s.spec.audioEncoder + " encoder failed", error);
+    if (error < 0) return Fail("the " + s.target.audioEncoder + " encoder failed", error);
     return WritePackets(s.audio, s.audioStream);
 }
 
@@ -518,7 +520,7 @@ std::string VideoFileWriter::FinishSound() {
     if (!s.audio) return {};
     // What the resampler still holds, then silence up to the end of the last frame.
     if (std::string failed = QueueSound(nullptr, 0); !failed.empty()) return failed;
-    const int64_t total = SamplesUpTo(framesWritten_, s.audio->sample_rate, s.spec.frameRate100);
+    const int64_t total = SamplesUpTo(framesWritten_, s.audio->sample_rate, s.target.frameRate100);
     uint8_t** silence = nullptr;
     if (av_samples_alloc_array_and_samples(&silence, nullptr, s.audio->ch_layout.nb_channels,
                                            s.frameSize, s.audio->sample_fmt, 0) < 0)
@@ -542,7 +544,7 @@ std::string VideoFileWriter::FinishGif() {
     State& s = *state_;
     s.palette.Build();
     const std::vector<uint32_t>& colours = s.palette.Colours();
-    const size_t rowBytes = static_cast<size_t>(s.spec.width) * 3;
+    const size_t rowBytes = static_cast<size_t>(s.target.width) * 3;
     s.row.resize(rowBytes);
     if (std::fflush(s.spool) != 0 || std::fseek(s.spool, 0, SEEK_SET) != 0)
         return "could not read the GIF's frames back";
@@ -550,7 +552,7 @@ std::string VideoFileWriter::FinishGif() {
     // and long delays alternate and the average is the frame rate's.
     const auto startOf = [&](int64_t frame) {
         return static_cast<int64_t>(
-            std::llround(static_cast<double>(frame) * 10000.0 / s.spec.frameRate100));
+            std::llround(static_cast<double>(frame) * 10000.0 / s.target.frameRate100));
     };
     int64_t previous = -1;
     for (int64_t frame = 0; frame < framesWritten_; ++frame) {
@@ -558,11 +560,11 @@ std::string VideoFileWriter::FinishGif() {
         uint32_t* palette = reinterpret_cast<uint32_t*>(s.picture->data[1]);
         std::fill(palette, palette + 256, 0xFF000000u);
         std::copy(colours.begin(), colours.end(), palette);
-        for (int y = 0; y < s.spec.height; ++y) {
+        for (int y = 0; y < s.target.height; ++y) {
             if (std::fread(s.row.data(), 1, rowBytes, s.spool) != rowBytes)
                 return "could not read the GIF's frames back";
             uint8_t* to = s.picture->data[0] + static_cast<ptrdiff_t>(y) * s.picture->linesize[0];
-            for (int x = 0; x < s.spec.width; ++x) {
+            for (int x = 0; x < s.target.width; ++x) {
                 const uint8_t* bgr = &s.row[static_cast<size_t>(x) * 3];
                 to[x] = s.palette.IndexOf(bgr[0], bgr[1], bgr[2]);
             }
@@ -586,18 +588,18 @@ std::string VideoFileWriter::Close() {
     if (failed.empty() && !s.gif) failed = EncodeVideo(true);
     if (failed.empty()) {
         const int error = av_write_trailer(s.format);
-        if (error < 0) failed = Fail("could not finish " + s.spec.path.string(), error);
+        if (error < 0) failed = Fail("could not finish " + s.target.path.string(), error);
     }
     if (failed.empty() && s.fileOpen) {
         const int error = avio_closep(&s.format->pb);
         s.fileOpen = false;
-        if (error < 0) failed = Fail("could not finish " + s.spec.path.string(), error);
+        if (error < 0) failed = Fail("could not finish " + s.target.path.string(), error);
     }
     if (failed.empty()) {
         std::error_code renamed;
-        std::filesystem::rename(s.scratch, s.spec.path, renamed);
+        std::filesystem::rename(s.scratch, s.target.path, renamed);
         if (renamed)
-            failed = "could not name the file " + s.spec.path.string() + ": " + renamed.message();
+            failed = "could not name the file " + s.target.path.string() + ": " + renamed.message();
     }
     if (!failed.empty()) {
         Discard();

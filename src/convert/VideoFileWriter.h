@@ -23,7 +23,7 @@ struct AVStream;
 
 namespace convert {
 
-struct VideoFileSpec {
+struct VideoFileTarget {
     std::filesystem::path path;
     std::string formatName;    // FFmpeg's muxer: mp4, matroska, webm, mov, gif
     std::string videoEncoder;  // FFmpeg's encoder name
@@ -48,8 +48,8 @@ class VideoFileWriter {
     // Sets up the encoders (refusing options they do not take) and starts the temporary
     // file; `audio` is read from its start offset on. Returns an error message, empty when
     // the writer is ready for frames.
-    std::string Open(const VideoFileSpec& spec, const AviAudioSource* audio);
-    // Encodes a frame (24 or 32 bits, the spec's size), then the sound of its interval.
+    std::string Open(const VideoFileTarget& target, const AviAudioSource* audio);
+    // Encodes a frame (24 or 32 bits, the target's size), then the sound of its interval.
     std::string WriteFrame(const FrameBuffer& frame);
     // Finishes the file and gives it the output's name; on failure nothing is left.
     std::string Close();
@@ -68,7 +68,7 @@ class VideoFileWriter {
   private:
     struct State;
 
-    std::string Start(const VideoFileSpec& spec, const AviAudioSource* audio);
+    std::string Start(const VideoFileTarget& target, const AviAudioSource* audio);
     std::string OpenAudio(const AviAudioSource& source);
     std::string EncodeVideo(bool flush);
     // Reads the sound up to the end of `frames` frames, silence past its end.

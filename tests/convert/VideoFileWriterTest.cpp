@@ -77,16 +77,16 @@ TEST(GifPalette, FewColoursStayExactManyAreCutToTheNearest) {
 
 class VideoFileWriterTest : public testing::Test {
   protected:
-    convert::VideoFileSpec Spec(const std::string& name) {
-        convert::VideoFileSpec spec;
-        spec.path = scratch_.File(name);
-        spec.formatName = "matroska";
-        spec.videoEncoder = "ffv1";
-        spec.pixelFormat = "bgr0";
-        spec.width = 16;
-        spec.height = 12;
-        spec.frameRate100 = 1000;
-        return spec;
+    convert::VideoFileTarget Spec(const std::string& name) {
+        convert::VideoFileTarget target;
+        target.path = scratch_.File(name);
+        target.formatName = "matroska";
+        target.videoEncoder = "ffv1";
+        target.pixelFormat = "bgr0";
+        target.width = 16;
+        target.height = 12;
+        target.frameRate100 = 1000;
+        return target;
     }
     // `seconds` of a tone at `rate`, `bits` and `channels`.
     std::string Wav(const std::string& name, int rate, int bits, int channels, double seconds) {
@@ -133,52 +133,52 @@ TEST_F(VideoFileWriterTest, SoundOfAnyPcmFormatLastsAsLongAsTheFrames) {
         audio::WavFile wav;
         ASSERT_EQ(wav.Open(wavPath, audio::WavFile::ReadMode), 0);
         const convert::AviAudioSource source{&wav, 0, wav.DataSize()};
-        convert::VideoFileSpec spec = Spec("sound.mkv");
-        spec.audioEncoder = c.encoder;
+        convert::VideoFileTarget target = Spec("sound.mkv");
+        target.audioEncoder = c.encoder;
         convert::VideoFileWriter writer;
-        ASSERT_EQ(writer.Open(spec, &source), "");
+        ASSERT_EQ(writer.Open(target, &source), "");
         convert::FrameBuffer frame;
         Fill(frame, 16, 12, 24, 10, 20, 30);
         for (int i = 0; i < 10; ++i) ASSERT_EQ(writer.WriteFrame(frame), "");
         ASSERT_EQ(writer.Close(), "");
         // Ten frames at 10 fps: one second of sound, whatever the file held.
-        const std::string bytes = Output("ffmpeg -v error -i '" + spec.path.string() +
+        const std::string bytes = Output("ffmpeg -v error -i '" + target.path.string() +
                                          "' -map 0:a -f s16le -ac 1 -ar 48000 - | wc -c");
         EXPECT_NEAR(std::atof(bytes.c_str()) / 2 / 48000, 1.0, c.tolerance);
         EXPECT_EQ(Output("ffprobe -v error -count_frames -select_streams v -show_entries "
                          "stream=nb_read_frames -of csv=p=0 '" +
-                         spec.path.string() + "'"),
+                         target.path.string() + "'"),
                   "10\n");
-        std::filesystem::remove(spec.path);
+        std::filesystem::remove(target.path);
     }
 }
 
 TEST_F(VideoFileWriterTest, FailuresLeaveNoFile) {
     struct Case {
         std::string name;
-        std::function<void(convert::VideoFileSpec&)> change;
+        std::function<void(convert::VideoFileTarget&)> change;
         int frameWidth;
         std::string says;
     };
     const std::vector<Case> cases = {
-        {"rate", [](convert::VideoFileSpec& s) { s.frameRate100 = 0; }, 16, "no frames of that"},
-        {"muxer", [](convert::VideoFileSpec& s) { s.formatName = "nosuch"; }, 16,
+        {"rate", [](convert::VideoFileTarget& s) { s.frameRate100 = 0; }, 16, "no frames of that"},
+        {"muxer", [](convert::VideoFileTarget& s) { s.formatName = "nosuch"; }, 16,
          "this FFmpeg cannot write nosuch files"},
-        {"encoder", [](convert::VideoFileSpec& s) { s.videoEncoder = "nosuch"; }, 16,
+        {"encoder", [](convert::VideoFileTarget& s) { s.videoEncoder = "nosuch"; }, 16,
          "this FFmpeg has no nosuch encoder"},
-        {"crf", [](convert::VideoFileSpec& s) { s.crf = 20; }, 16, "ffv1 takes no --crf"},
-        {"folder", [this](convert::VideoFileSpec& s) { s.path = scratch_.File("no/such.mkv"); }, 16,
-         "could not create"},
-        {"frame size", [](convert::VideoFileSpec&) {}, 15,
+        {"crf", [](convert::VideoFileTarget& s) { s.crf = 20; }, 16, "ffv1 takes no --crf"},
+        {"folder", [this](convert::VideoFileTarget& s) { s.path = scratch_.File("no/such.mkv"); },
+         16, "could not create"},
+        {"frame size", [](convert::VideoFileTarget&) {}, 15,
          "a frame does not have the video's size"},
-        {"no frames", [](convert::VideoFileSpec&) {}, 0, "no frame was written"},
+        {"no frames", [](convert::VideoFileTarget&) {}, 0, "no frame was written"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        convert::VideoFileSpec spec = Spec("fail.mkv");
-        c.change(spec);
+        convert::VideoFileTarget target = Spec("fail.mkv");
+        c.change(target);
         convert::VideoFileWriter writer;
-        std::string said = writer.Open(spec, nullptr);
+        std::string said = writer.Open(target, nullptr);
         if (said.empty() && c.frameWidth > 0) {
             convert::FrameBuffer frame;
             Fill(frame, c.frameWidth, 12, 32, 0, 0, 0);
@@ -194,10 +194,10 @@ TEST_F(VideoFileWriterTest, FailuresLeaveNoFile) {
 }
 
 TEST_F(VideoFileWriterTest, DiscardRemovesAHalfWrittenFile) {
-    convert::VideoFileSpec spec = Spec("half.mkv");
+    convert::VideoFileTarget target = Spec("half.mkv");
     {
         convert::VideoFileWriter writer;
-        ASSERT_EQ(writer.Open(spec, nullptr), "");
+        ASSERT_EQ(writer.Open(target, nullptr), "");
         convert::FrameBuffer frame;
         Fill(frame, 16, 12, 24, 1, 2, 3);
         ASSERT_EQ(writer.WriteFrame(frame), "");

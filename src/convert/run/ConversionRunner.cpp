@@ -84,7 +84,7 @@ int ImageWriterCount() {
 struct ConversionRunner::Recording {
     AviJob job;
     std::optional<VideoJob> video;  // the run after the phase, when it makes a video file
-    audio::WaveFormat format;  // the job's, normalised
+    audio::WaveFormat format;       // the job's, normalised
     std::unique_ptr<audio::SoundRecorder> recorder;
     double movieFrameRate = 0;
     uint64_t startOffset = 0;
@@ -559,32 +559,31 @@ int32_t ConversionRunner::RunVideo(const VideoJob& job) {
     bool cancelled = false;
     int64_t frame = start;
     if (Succeeded(result)) {
-        VideoFileSpec spec;
-        spec.path = job.outputPath;
-        spec.formatName = settings::InfoOf(settings.container).formatName;
-        spec.videoEncoder = settings::VideoEncoderName(settings.videoCodec);
-        spec.pixelFormat = settings::PixelFormatName(settings);
-        spec.width = control.ViewWidth();
-        spec.height = control.ViewHeight();
-        spec.frameRate100 = settings.frameRate100;
-        spec.crf = settings.crf;
-        spec.preset = settings.preset;
+        VideoFileTarget target;
+        target.path = job.outputPath;
+        target.formatName = settings::InfoOf(settings.container).formatName;
+        target.videoEncoder = settings::VideoEncoderName(settings.videoCodec);
+        target.pixelFormat = settings::PixelFormatName(settings);
+        target.width = control.ViewWidth();
+        target.height = control.ViewHeight();
+        target.frameRate100 = settings.frameRate100;
+        target.crf = settings.crf;
+        target.preset = settings.preset;
         if (withSound) {
-            spec.audioEncoder = settings::InfoOf(settings.audioCodec).encoder;
-            spec.audioBitrateK = settings::AudioBitrateK(settings);
+            target.audioEncoder = settings::InfoOf(settings.audioCodec).encoder;
+            target.audioBitrateK = settings::AudioBitrateK(settings);
         }
-        lastVideoError_ = writer.Open(spec, withSound ? &source : nullptr);
+        lastVideoError_ = writer.Open(target, withSound ? &source : nullptr);
         if (!lastVideoError_.empty()) {
             result = kResultFail;
         } else {
             control.Play();
-            const FrameLoopEnd loop =
-                RunFrames(settings.sequenceMode, start, end, resources::kStrCreatingVideo,
-                          [&](const FrameBuffer& image) {
-                              lastVideoError_ = writer.WriteFrame(image);
-                              return lastVideoError_.empty() ? AviResult{}
-                                                             : AviResult{kResultFail, 0};
-                          });
+            const FrameLoopEnd loop = RunFrames(
+                settings.sequenceMode, start, end, resources::kStrCreatingVideo,
+                [&](const FrameBuffer& image) {
+                    lastVideoError_ = writer.WriteFrame(image);
+                    return lastVideoError_.empty() ? AviResult{} : AviResult{kResultFail, 0};
+                });
             result = loop.written.code;
             message = loop.written.messageId;
             frame = loop.frame;
