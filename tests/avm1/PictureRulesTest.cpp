@@ -12,6 +12,7 @@
 
 #include "ScriptCode.h"
 #include "ScriptRun.h"
+#include "support/ButtonBuilder.h"
 #include "swf/player/Player.h"
 
 namespace {
@@ -41,6 +42,7 @@ struct PictureCase {
     std::string script;
     std::vector<std::string> traces;
     std::vector<Probe> probes;
+    std::vector<swf::InputEvent> input = {};  // delivered once the frame has run
 };
 
 st::ShapeBuilder Box(st::Rgba color, int x0, int y0, int x1, int y1) {
@@ -96,6 +98,7 @@ TEST_P(PictureRulesTest, PixelsAtKnownPoints) {
     if (c.viewWidth > 0) player.SetViewSize(c.viewWidth, c.viewHeight);
     std::vector<uint8_t> bytes = movie.bytes();
     ASSERT_TRUE(player.LoadMovieFromMemory(bytes)) << player.LoadError();
+    for (const swf::InputEvent& event : c.input) player.HandleInput(event);
     EXPECT_EQ(traces, c.traces);
 
     const int width = player.ViewWidth(), height = player.ViewHeight();
@@ -111,6 +114,32 @@ TEST_P(PictureRulesTest, PixelsAtKnownPoints) {
     }
 }
 
+swf::InputEvent Event(swf::InputEvent::Type type, int keyCode = 0, double x = 0, double y = 0) {
+    swf::InputEvent event;
+    event.type = type;
+    event.keyCode = keyCode;
+    event.x = x;
+    event.y = y;
+    return event;
+}
+const swf::InputEvent kTab = Event(swf::InputEvent::Type::KeyDown, 9);
+const st::Rgba kYellow{255, 255, 0};
+
+// A tab-enabled blue square sprite "c" of 20 pixels at (10, 10).
+void TabbableSquare(st::SwfWriter& movie) {
+    SquareSprite(movie, kBlue, 20);
+    movie.placeObject2(
+        {.depth = 1, .character = 2, .matrix = st::Matrix::translation(200, 200), .name = "c"});
+}
+const std::string kTabEnabled = code::assign(var("c"), "tabEnabled", lit("true"));
+// Where a focus rectangle would be yellow, and the square's middle, blue in any case.
+const std::vector<Probe> kFramed = {
+    {10, 10, kYellow}, {12, 12, kYellow}, {29, 20, kYellow}, {20, 27, kYellow},
+    {13, 13, kBlue},   {26, 26, kBlue},   {9, 9, kWhite},    {30, 30, kWhite}};
+std::vector<Probe> Unframed() {
+    return {{10, 10, kBlue}, {12, 12, kBlue}, {29, 20, kBlue}, {13, 13, kBlue}};
+}
+
 const std::string kScrollRect =
     code::assign(var("c"), "scrollRect",
                  code::makeFlash("geom", "Rectangle", {lit("15"), lit("0"), lit("10"), lit("10")}));
@@ -118,6 +147,31 @@ const std::string kScrollRect =
 INSTANTIATE_TEST_SUITE_P(
     Pictures, PictureRulesTest,
     ::testing::Values(
+        // Tab frames the focused object in yellow, three pixels just inside its bounds.
+        PictureCase{"focusRectangleAfterTab", 40, 40, 0, 0, TabbableSquare, kTabEnabled, {},
+                    kFramed, {kTab}},
+        // A click takes it away; _focusrect false when the focus comes keeps it off.
+        PictureCase{"focusRectangleGoneAfterClick", 40, 40, 0, 0, TabbableSquare, kTabEnabled,
+                    {}, Unframed(),
+                    {kTab, Event(swf::InputEvent::Type::MouseDown, 0, 35, 35)}},
+        PictureCase{"focusRectangleOffByFocusrect", 40, 40, 0, 0, TabbableSquare,
+                    kTabEnabled + code::assign(var("c"), "_focusrect", lit("false")), {},
+                    Unframed(), {kTab}},
+        // A button is framed by its hit area (the inner 10 pixels here), not what it shows
+        // (its over state, rolled over by the Tab).
+        PictureCase{"focusRectangleOfAButtonFramesItsHitArea", 40, 40, 0, 0,
+                    [](st::SwfWriter& movie) {
+                        movie.defineShape(1, Box(kBlue, 10, 10, 30, 30))
+                            .defineShape(3, Box(kBlue, 15, 15, 25, 25));
+                        st::ButtonBuilder button;
+                        button.add({.states = st::kButtonUp | st::kButtonOver, .character = 1})
+                            .add({.states = st::kButtonHitTest, .character = 3, .depth = 2});
+                        movie.defineButton2(2, button);
+                        movie.placeObject2({.depth = 1, .character = 2, .name = "c"});
+                    },
+                    "", {},
+                    {{15, 15, kYellow}, {24, 24, kYellow}, {18, 18, kBlue}, {12, 12, kBlue}},
+                    {kTab}},
         // A red square from 10 to 20 pixels outlined by a one-twip line: the line on each
         // boundary paints the pixel before it, so the square takes columns and rows 9 to 19.
         PictureCase{"hairlineOnPixelBoundary", 40, 40, 0, 0,

@@ -429,6 +429,10 @@ Rect contentBounds(Machine& machine, DisplayObject& object) {
     return bounds;
 }
 
+Rect stageBounds(Machine& machine, DisplayObject& object) {
+    return cornersThrough(contentBounds(machine, object), matrixToStage(object));
+}
+
 Rect boundsThrough(const Rect& r, const Matrix& m) {
     if (r.xMin > r.xMax) return r;
     auto round = [](double v) { return static_cast<int64_t>(roundTwips(v)); };

@@ -37,6 +37,8 @@ int32_t playerInt(double value);
 // children's extents in its space. Empty is kNoBounds. Big trees count against the action
 // list's bound (a ScriptLimitError once it is used up), as hitsContent does.
 Rect contentBounds(Machine& machine, DisplayObject& object);
+// Its contents' extent on the stage, as getBounds(_root) measures it.
+Rect stageBounds(Machine& machine, DisplayObject& object);
 // A rectangle through a matrix as the player computes an object's extent in its parent: each
 // product rounded on its own.
 Rect boundsThrough(const Rect& rect, const Matrix& matrix);

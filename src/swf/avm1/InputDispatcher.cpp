@@ -87,6 +87,11 @@ InputDispatcher::InputDispatcher(ScriptEngine& engine)
     : engine_(engine), context_(engine.machine().context()) {}
 
 void InputDispatcher::handle(const InputEvent& event) {
+    handleEvent(event);
+    placeFocusHighlight();
+}
+
+void InputDispatcher::handleEvent(const InputEvent& event) {
     InputState& input = context_.input();
     switch (event.type) {
         case InputEvent::Type::MouseMove:
@@ -118,6 +123,27 @@ void InputDispatcher::handle(const InputEvent& event) {
 void InputDispatcher::frameDone() {
     // What moves under a pointer that stands still rolls over or out all the same.
     if (context_.input().mouseInside) followPointer();
+    placeFocusHighlight();
+}
+
+bool InputDispatcher::showsFocusRect(DisplayObject& object) {
+    const std::optional<bool>& own =
+        object.scriptObject() ? object.scriptObject()->focusRect() : std::optional<bool>();
+    return own.value_or(playerSettings(engine_.machine()).focusRect);
+}
+
+void InputDispatcher::placeFocusHighlight() {
+    DisplayObject* target = focusRectShown_ ? focused() : nullptr;
+    ButtonInstance* button = target ? target->asButton() : nullptr;
+    if (!button) {
+        context_.setFocusHighlight(target ? stageBounds(engine_.machine(), *target) : Rect{});
+        return;
+    }
+    // A button's rectangle frames its hit area, whichever state it shows.
+    Rect bounds = kNoBounds;
+    for (const auto& [depth, object] : button->hitArea().objects())
+        bounds = unionBounds(bounds, stageBounds(engine_.machine(), *object));
+    context_.setFocusHighlight(bounds);
 }
 
 void InputDispatcher::announce(uint32_t clipEvent, const char* broadcaster, const char* message) {
@@ -208,11 +234,7 @@ void InputDispatcher::keyChanged(const InputEvent& event, bool down) {
     if (event.keyCode == 9) return moveFocusByTab(input.isKeyDown(16));
     // Enter and Space click it while its focus rectangle is on.
     bool clicks = event.keyCode == 13 || event.keyCode == 32;
-    if (!clicks || !target || !target->onStage()) return;
-    const std::optional<bool>& own = target->scriptObject()
-                                         ? target->scriptObject()->focusRect()
-                                         : std::optional<bool>();
-    if (!own.value_or(playerSettings(engine_.machine()).focusRect)) return;
+    if (!clicks || !target || !target->onStage() || !showsFocusRect(*target)) return;
     fire(*target, kPress);
     if (target->onStage()) fire(*target, kRelease);
 }
@@ -265,6 +287,11 @@ DisplayObject* InputDispatcher::focused() {
 void InputDispatcher::setFocus(DisplayObject* next, FocusCause cause) {
     Machine& m = engine_.machine();
     std::shared_ptr<DisplayObject> keepNext = next ? next->shared_from_this() : nullptr;
+    // The rectangle shows from a Tab until a click, where _focusrect allowed it on taking
+    // the focus; a script moving the focus on keeps it only where allowed.
+    bool allowed = next && !next->isEditText() && showsFocusRect(*next);
+    focusRectShown_ = allowed && (cause == FocusCause::Keyboard ||
+                                  (cause == FocusCause::Script && focusRectShown_));
     if (cause == FocusCause::Keyboard) {
         highlight(keepNext);
     } else if (cause == FocusCause::Script) {

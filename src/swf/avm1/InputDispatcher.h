@@ -46,7 +46,7 @@ class InputDispatcher {
     struct Transition;
 
   private:
-
+    void handleEvent(const InputEvent& event);
     void mouseMoved();
     void mousePressed();
     void mouseReleased();
@@ -62,6 +62,10 @@ class InputDispatcher {
     // Rolls out what is highlighted and rolls `target` over.
     void highlight(const std::shared_ptr<DisplayObject>& target);
     void moveFocusByTab(bool backwards);
+    // The object's _focusrect, or the player's when it has none of its own.
+    bool showsFocusRect(DisplayObject& object);
+    // Tells the stage where the focus rectangle stands now, if one shows.
+    void placeFocusHighlight();
 
     DisplayObject* objectUnderPointer(bool textFields = false);
     // With `textFields`, a selectable text field counts as well.
@@ -74,6 +78,7 @@ class InputDispatcher {
     std::weak_ptr<DisplayObject> hovered_;
     std::weak_ptr<DisplayObject> pressed_;
     std::weak_ptr<DisplayObject> focus_;
+    bool focusRectShown_ = false;
     uint64_t focusChanges_ = 0;
 };
 

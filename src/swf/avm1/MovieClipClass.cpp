@@ -158,10 +158,6 @@ Value boundsFor(Machine& m, Object* self, std::span<const Value> args) {
     return rectObject(m, r.xMin, r.xMax, r.yMin, r.yMax);
 }
 
-Rect stageBounds(Machine& m, DisplayObject& object) {
-    return cornersThrough(contentBounds(m, object), matrixToStage(object));
-}
-
 Value hitTest(Machine& m, Object* self, std::span<const Value> args) {
     DisplayObject* object = m.displayObjectOf(Value(self));
     if (!object || args.empty()) return Value();

@@ -158,6 +158,9 @@ class MovieContext {
 
     // The mouse and keyboard as the host last reported them.
     InputState& input() { return input_; }
+    // Where the keyboard focus rectangle stands, in stage twips; empty while none shows.
+    const Rect& focusHighlight() const { return focusHighlight_; }
+    void setFocusHighlight(const Rect& bounds) { focusHighlight_ = bounds; }
 
     // Hooks for the movie's actions.
     std::function<void(const std::string&)> trace;
@@ -194,6 +197,7 @@ class MovieContext {
     std::vector<std::weak_ptr<DisplayObject>> unloading_;
     bool quitRequested_ = false;
     InputState input_;
+    Rect focusHighlight_;
 };
 
 }  // namespace swf

@@ -1,6 +1,7 @@
 #include "swf/player/Player.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 #include "swf/avm1/ScriptEngine.h"
@@ -10,6 +11,7 @@
 #include "swf/display/MovieContext.h"
 #include "swf/parse/MovieParser.h"
 #include "swf/render/Canvas.h"
+#include "swf/shape/BoxShape.h"
 #include "swf/sound/SoundMixer.h"
 
 namespace swf {
@@ -24,6 +26,28 @@ void rowToBgr(const uint8_t* __restrict in, uint8_t* __restrict out, int width) 
         out[3 * x + 1] = in[4 * x + 1];
         out[3 * x + 2] = in[4 * x];
     }
+}
+
+// The keyboard focus rectangle: a yellow frame three view pixels wide just inside the
+// focused object's bounds, over everything on the stage.
+void drawFocusHighlight(Canvas& canvas, const Rect& bounds, const Matrix& stage) {
+    if (bounds.empty()) return;
+    constexpr int kThickness = 3;
+    const Point a = stage.apply({double(bounds.xMin), double(bounds.yMin)});
+    const Point z = stage.apply({double(bounds.xMax), double(bounds.yMax)});
+    const auto x0 = static_cast<int32_t>(std::lround(std::min(a.x, z.x)));
+    const auto x1 = static_cast<int32_t>(std::lround(std::max(a.x, z.x)));
+    const auto y0 = static_cast<int32_t>(std::lround(std::min(a.y, z.y)));
+    const auto y1 = static_cast<int32_t>(std::lround(std::max(a.y, z.y)));
+    const int32_t inset = std::min({kThickness, (x1 - x0) / 2, (y1 - y0) / 2});
+    const Rect sides[] = {{x0, x1, y0, y0 + inset},
+                          {x0, x1, y1 - inset, y1},
+                          {x0, x0 + inset, y0 + inset, y1 - inset},
+                          {x1 - inset, x1, y0 + inset, y1 - inset}};
+    const Rgba yellow{255, 255, 0, 255};
+    for (const Rect& side : sides)  // in pixels, drawn as they are
+        if (!side.empty())
+            canvas.drawShape(boxShape(side, yellow, std::nullopt), Matrix{}, ColorTransform{}, {});
 }
 
 }  // namespace
@@ -359,6 +383,7 @@ bool Player::Draw(const DrawTarget& target) const {
     root_->render(context, stage, ColorTransform{});
     for (const auto& [number, level] : context_->levels())
         level->render(context, stage, ColorTransform{});
+    drawFocusHighlight(canvas, context_->focusHighlight(), stage);
 
     const uint8_t* source = canvas.pixels();
     for (int y = 0; y < height; ++y) {
