@@ -14,6 +14,13 @@ bool ShapeRasterizer::addFills(const Shape& shape, std::span<const ShapePath> pa
             return -1;
         return static_cast<int>(index - 1 - first);
     };
+    if (!antiAliased_) {
+        aliased_.reset(clip, !shape.nonZeroWinding);
+        return addEdges(
+            paths, flattener, styleOf,
+            [this](int left, int right) { aliased_.styles(left, right); },
+            [this](Point p) { aliased_.moveTo(p); }, [this](Point p) { aliased_.lineTo(p); });
+    }
     // One fill on the same side of every bounding edge (the other side unfilled) needs no
     // style bookkeeping.
     int oneLeft = -1, oneRight = -1;
@@ -72,14 +79,19 @@ bool ShapeRasterizer::addEdges(std::span<const ShapePath> paths, EdgeFlattener& 
 }
 
 void ShapeRasterizer::render(SurfaceBlender& surface, FillStyleTable& styles) {
+    if (!antiAliased_) {
+        if (!aliased_.rewind()) return;
+        scanline_.reset(aliased_.minX(), aliased_.maxX());
+        int style = 0;
+        while (aliased_.sweep(scanline_, style))
+            blendSpans(surface, styles.paint(static_cast<unsigned>(style)));
+        return;
+    }
     if (oneFill_) {
         if (!single_.rewind()) return;
         scanline_.reset(single_.minX(), single_.maxX());
         const FillPaint& paint = styles.paint(oneStyle_);
-        while (single_.sweep(scanline_)) {
-            aliasRow();
-            blendSpans(surface, paint);
-        }
+        while (single_.sweep(scanline_)) blendSpans(surface, paint);
         return;
     }
     if (!rasterizer_.rewind_scanlines()) return;
@@ -96,7 +108,6 @@ void ShapeRasterizer::render(SurfaceBlender& surface, FillStyleTable& styles) {
             continue;
         }
         if (!rasterizer_.sweep_scanline(scanline_, 0)) continue;
-        aliasRow();
         blendSpans(surface, styles.paint(rasterizer_.style(0)));
     }
 }
@@ -121,7 +132,6 @@ void ShapeRasterizer::blendMixedRow(SurfaceBlender& surface, FillStyleTable& sty
     for (unsigned i = 0; i < fillCount; ++i) {
         const FillPaint& paint = styles.paint(rasterizer_.style(i));
         if (!rasterizer_.sweep_scanline(scanline_, static_cast<int>(i))) continue;
-        aliasRow();
         swept = true;
         auto span = scanline_.begin();
         for (unsigned n = scanline_.num_spans(); n > 0; --n, ++span) {

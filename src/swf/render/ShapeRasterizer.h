@@ -14,11 +14,11 @@
 #include <span>
 #include <vector>
 
-#include "swf/render/AliasedCovers.h"
 #include "swf/render/CoverageStyles.h"
 #include "swf/render/EdgeFlattener.h"
 #include "swf/render/FillStyleTable.h"
 #include "swf/render/OneFillRasterizer.h"
+#include "swf/render/PixelCentreRasterizer.h"
 #include "swf/render/SurfaceBlender.h"
 #include "swf/shape/Shape.h"
 
@@ -34,7 +34,7 @@ class ShapeRasterizer {
     // work budget ran out.
     bool addFills(const Shape& shape, std::span<const ShapePath> paths, uint32_t first,
                   uint32_t count, EdgeFlattener& flattener, PixelBox clip);
-    // Off: render paints every pixel fully or not at all.
+    // Off: render paints every pixel whose centre the fill holds fully, any other not at all.
     void setAntiAliased(bool antiAliased) { antiAliased_ = antiAliased; }
 
     // Draws what addFills gathered onto the surface; `styles` gives the paint of each style
@@ -44,6 +44,15 @@ class ShapeRasterizer {
     // Adds what addFills gathered to a clip mask being recorded.
     template <class MaskRenderer>
     void render(MaskRenderer& renderer, CoverageStyles& styles) {
+        if (!antiAliased_) {
+            if (!aliased_.rewind()) return;
+            scanline_.reset(aliased_.minX(), aliased_.maxX());
+            int style = 0;
+            while (aliased_.sweep(scanline_, style))
+                agg::render_scanline_aa_solid(scanline_, renderer,
+                                              styles.color(static_cast<unsigned>(style)));
+            return;
+        }
         if (oneFill_) {
             if (!single_.rewind()) return;
             scanline_.reset(single_.minX(), single_.maxX());
@@ -56,9 +65,6 @@ class ShapeRasterizer {
     }
 
   private:
-    void aliasRow() {
-        if (!antiAliased_) aliasCovers(scanline_);
-    }
     // Feeds the edges of `paths` that bound one of this pass's fills through moveTo/lineTo,
     // telling setStyles the style numbers on each path's sides first.
     template <class StyleOf, class SetStyles, class MoveTo, class LineTo>
@@ -73,6 +79,7 @@ class ShapeRasterizer {
     // Used instead of rasterizer_ when every edge of the pass has the same fill on the same
     // side, which is how most shapes are drawn.
     OneFillRasterizer single_;
+    PixelCentreRasterizer aliased_;  // instead of both when not anti-aliasing
     bool oneFill_ = false;
     bool antiAliased_ = true;
     unsigned oneStyle_ = 0;

@@ -35,8 +35,13 @@ agg::line_join_e aggJoin(JoinStyle join) {
 
 bool StrokeRasterizer::addStroke(StrokeBuilder& outline, const LineStyle& style, double width,
                                  PixelBox clip, WorkBudget& budget) {
-    rasterizer_.reset();
-    rasterizer_.clip_box(clip.x1, clip.y1, clip.x2, clip.y2);
+    if (antiAliased_) {
+        rasterizer_.reset();
+        rasterizer_.clip_box(clip.x1, clip.y1, clip.x2, clip.y2);
+    } else {
+        aliased_.reset(clip, false);
+        aliased_.styles(0, -1);
+    }
     // AGG's stroker winds every outline the same way, so under the non-zero rule the body
     // and its stubs unite.
     return add(outline.body(), outline.bodyCap(), style, width, clip, budget) &&
@@ -45,15 +50,23 @@ bool StrokeRasterizer::addStroke(StrokeBuilder& outline, const LineStyle& style,
 }
 
 void StrokeRasterizer::render(SurfaceBlender& surface, const FillPaint& paint) {
-    if (!rasterizer_.rewind_scanlines()) return;
-    scanline_.reset(rasterizer_.min_x(), rasterizer_.max_x());
-    while (rasterizer_.sweep_scanline(scanline_)) {
-        if (!antiAliased_) aliasCovers(scanline_);
+    auto blendSpans = [&] {
         auto span = scanline_.begin();
         for (unsigned n = scanline_.num_spans(); n > 0; --n, ++span)
             surface.blend(span->x, scanline_.y(), static_cast<unsigned>(span->len), span->covers,
                           paint);
+    };
+    if (!antiAliased_) {
+        aliased_.closeContour();
+        if (!aliased_.rewind()) return;
+        scanline_.reset(aliased_.minX(), aliased_.maxX());
+        int style = 0;
+        while (aliased_.sweep(scanline_, style)) blendSpans();
+        return;
     }
+    if (!rasterizer_.rewind_scanlines()) return;
+    scanline_.reset(rasterizer_.min_x(), rasterizer_.max_x());
+    while (rasterizer_.sweep_scanline(scanline_)) blendSpans();
 }
 
 bool StrokeRasterizer::add(agg::path_storage& path, CapStyle cap, const LineStyle& style,
@@ -80,7 +93,16 @@ bool StrokeRasterizer::add(agg::path_storage& path, CapStyle cap, const LineStyl
             lastX = x;
             lastY = y;
         }
-        rasterizer_.add_vertex(x, y, cmd);
+        if (antiAliased_) {
+            rasterizer_.add_vertex(x, y, cmd);
+        } else if (agg::is_move_to(cmd)) {
+            aliased_.closeContour();
+            aliased_.moveTo({x, y});
+        } else if (agg::is_vertex(cmd)) {
+            aliased_.lineTo({x, y});
+        } else if (agg::is_close(cmd)) {
+            aliased_.closeContour();
+        }
     }
     return true;
 }

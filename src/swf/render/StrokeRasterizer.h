@@ -1,14 +1,15 @@
 #pragma once
 // Rasterises stroked outlines (AGG's stroker: caps, joins, miter limit) with the non-zero
-// rule, so a stroke that overlaps itself is painted once.
+// rule, so a stroke that overlaps itself is painted once. Without anti-aliasing the outline is
+// sampled at pixel centres, as fills are.
 
 #include <agg_path_storage.h>
 #include <agg_rasterizer_scanline_aa.h>
 #include <agg_scanline_u.h>
 
-#include "swf/render/AliasedCovers.h"
 #include "swf/render/EdgeFlattener.h"
 #include "swf/render/FillPaint.h"
+#include "swf/render/PixelCentreRasterizer.h"
 #include "swf/render/StrokeBuilder.h"
 #include "swf/render/SurfaceBlender.h"
 #include "swf/render/WorkBudget.h"
@@ -35,6 +36,7 @@ class StrokeRasterizer {
              PixelBox clip, WorkBudget& budget);
 
     agg::rasterizer_scanline_aa<agg::rasterizer_sl_clip_dbl> rasterizer_;
+    PixelCentreRasterizer aliased_;
     agg::scanline_u8 scanline_;
     bool antiAliased_ = true;
 };
