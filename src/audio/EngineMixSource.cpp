@@ -114,32 +114,55 @@ void EngineMixSource::MixFrame() {
     const uint64_t samples = samplesUpTo(framesMixed_ + 1) - samplesUpTo(framesMixed_);
     ++framesMixed_;
     Append(samples);
-    wake_.notify_one();
-    taken_.wait(lock, [this] {
-        return (pending_.empty() || queue_.empty() || !capturing_) && !delivering_;
-    });
+    // The delivering thread is woken only for full buffers (every few ticks, not each one);
+    // a buffer handed back and queued again takes what is still pending.
+    for (;;) {
+        FillQueued();
+        if (full_.empty() && !delivering_) return;
+        wake_.notify_one();
+        taken_.wait(lock, [this] { return (full_.empty() && !delivering_) || !capturing_; });
+        if (!capturing_) return;
+    }
 }
 
 void EngineMixSource::Append(uint64_t samples) {
     const int mixed = std::min<int>(format_.channels, 2);
-    std::vector<int16_t> mix(samples * static_cast<uint64_t>(mixed));
-    if (render_) render_(mix);
-    std::vector<uint8_t> bytes;
-    AppendPcm(mix, mixed, format_, bytes);
-    ApplyGain(bytes, format_, gain_.load());
-    pending_.insert(pending_.end(), bytes.begin(), bytes.end());
+    mix_.assign(samples * static_cast<uint64_t>(mixed), 0);
+    if (render_) render_(mix_);
+    const size_t before = pending_.size();
+    AppendPcm(mix_, mixed, format_, pending_);
+    ApplyGain(std::span(pending_).subspan(before), format_, gain_.load());
+}
+
+void EngineMixSource::FillQueued() {
+    size_t taken = 0;
+    while (taken < pending_.size() && !queue_.empty()) {
+        CaptureBuffer* buffer = queue_.front();
+        const auto take = static_cast<uint32_t>(
+            std::min<uint64_t>(pending_.size() - taken, buffer->length - buffer->bytesRecorded));
+        std::copy_n(pending_.begin() + static_cast<std::ptrdiff_t>(taken), take,
+                    buffer->data + buffer->bytesRecorded);
+        taken += take;
+        buffer->bytesRecorded += take;
+        if (buffer->bytesRecorded == buffer->length) {
+            queue_.pop_front();
+            full_.push_back(buffer);
+        }
+    }
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(taken));
 }
 
 void EngineMixSource::Deliver() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [this] {
-            return stopping_ || resetRequested_ || (!queue_.empty() && !pending_.empty());
-        });
+        wake_.wait(lock, [this] { return stopping_ || resetRequested_ || !full_.empty(); });
         if (resetRequested_) {
-            // Only the buffers queued now: one queued again from the callback waits.
+            // Only the buffers queued now, full ones first: one queued again from the
+            // callback waits.
             std::deque<CaptureBuffer*> returned;
-            returned.swap(queue_);
+            returned.swap(full_);
+            returned.insert(returned.end(), queue_.begin(), queue_.end());
+            queue_.clear();
             taken_.notify_all();
             lock.unlock();
             for (CaptureBuffer* buffer : returned) done_(*buffer);
@@ -149,22 +172,14 @@ void EngineMixSource::Deliver() {
             continue;
         }
         if (stopping_) return;
-        CaptureBuffer* buffer = queue_.front();
-        const auto take = static_cast<uint32_t>(
-            std::min<uint64_t>(pending_.size(), buffer->length - buffer->bytesRecorded));
-        std::copy_n(pending_.begin(), take, buffer->data + buffer->bytesRecorded);
-        pending_.erase(pending_.begin(), pending_.begin() + take);
-        buffer->bytesRecorded += take;
+        CaptureBuffer* buffer = full_.front();
+        full_.pop_front();
+        delivering_ = true;
+        lock.unlock();
+        done_(*buffer);
+        lock.lock();
+        delivering_ = false;
         taken_.notify_all();
-        if (buffer->bytesRecorded == buffer->length) {
-            queue_.pop_front();
-            delivering_ = true;
-            lock.unlock();
-            done_(*buffer);
-            lock.lock();
-            delivering_ = false;
-            taken_.notify_all();
-        }
     }
 }
 

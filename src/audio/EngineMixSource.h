@@ -2,9 +2,9 @@
 // The default capture source: the player engine's own sound mix, taken as it plays, so that a
 // movie's sound can be recorded on a machine without a sound card, and as fast as the engine
 // runs. The host calls MixFrame once per tick it gives the engine; each call adds one frame
-// interval of sound, which the engine mixes then and there, on the caller's thread; the
-// delivering thread only copies it into the recorder's buffers. Without an engine set the
-// mix is silence of the right length.
+// interval of sound, which the engine mixes and copies into the queued buffers then and there,
+// on the caller's thread; the delivering thread only hands full buffers back. Without an
+// engine set the mix is silence of the right length.
 
 #include <atomic>
 #include <condition_variable>
@@ -61,6 +61,8 @@ class EngineMixSource : public CaptureSource {
     void Deliver();
     // Mixes `samples` sample frames in the recording's format onto the pending bytes.
     void Append(uint64_t samples);
+    // Moves pending bytes into the queued buffers; those that fill up wait to be handed back.
+    void FillQueued();
 
     std::mutex mutex_;
     std::condition_variable wake_;
@@ -68,6 +70,7 @@ class EngineMixSource : public CaptureSource {
     std::condition_variable taken_;
     std::thread worker_;
     std::deque<CaptureBuffer*> queue_;
+    std::deque<CaptureBuffer*> full_;  // to be handed back, in order
     std::function<void(uint32_t, int)> configure_;
     std::function<void(std::span<int16_t>)> render_;
     BufferDone done_;
@@ -79,7 +82,8 @@ class EngineMixSource : public CaptureSource {
     bool resetRequested_ = false;
     bool delivering_ = false;  // a full buffer is with the callback
     uint64_t framesMixed_ = 0;
-    std::deque<uint8_t> pending_;  // mixed, not yet in a buffer
+    std::vector<int16_t> mix_;
+    std::vector<uint8_t> pending_;  // mixed, not yet in a buffer
     std::atomic<double> gain_ = 1.0;
 };
 
