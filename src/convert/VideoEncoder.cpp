@@ -15,6 +15,7 @@ extern "C" {
 
 #include "audio/FormatDescription.h"
 #include "convert/BitmapInfoHeader.h"
+#include "convert/Yuv420Conversion.h"
 #include "resources/ResultCode.h"
 
 namespace convert {
@@ -77,7 +78,14 @@ AVPixelFormat ChoosePixelFormat(const AVCodec& codec, int bitsPerPixel) {
     return codec.pix_fmts[0];
 }
 
-// The converter from the frame buffer's rows to the encoder's input. The full-range "J"
+// The 4:2:0 layouts converted without swscale.
+std::optional<YuvRange> DirectYuv420(AVPixelFormat target) {
+    if (target == AV_PIX_FMT_YUVJ420P) return YuvRange::Full;
+    if (target == AV_PIX_FMT_YUV420P) return YuvRange::Studio;
+    return std::nullopt;
+}
+
+// The converter from the frame buffer's rows to the encoder's other inputs. The full-range "J"
 // YUV layouts are the plain ones with full-range numbers to the scaler.
 SwsContext* MakeScaler(const VideoFrameFormat& format, AVPixelFormat source, AVPixelFormat target) {
     static constexpr std::pair<AVPixelFormat, AVPixelFormat> kFullRange[] = {
@@ -189,8 +197,11 @@ struct VideoEncoder::Codec {
     SwsContext* scaler = nullptr;
     AVFrame* frame = nullptr;
     AVPacket* packet = nullptr;
+    std::optional<YuvRange> yuv420;  // converted here rather than by the scaler
     size_t stride = 0;
+    int width = 0;
     int height = 0;
+    int bytesPerPixel = 3;
     int64_t nextPts = 0;
 
     ~Codec() {
@@ -282,11 +293,16 @@ int32_t VideoEncoder::Open(const VideoFrameFormat& format, const CompressionOpti
     codec->frame->height = format.height;
     if (av_frame_get_buffer(codec->frame, 0) < 0) return kResultOutOfMemory;
     const AVPixelFormat source = format.bitsPerPixel == 32 ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24;
-    codec->scaler = MakeScaler(format, source, pixelFormat);
-    if (!codec->scaler) return kResultFail;
+    codec->yuv420 = DirectYuv420(pixelFormat);
+    if (!codec->yuv420) {
+        codec->scaler = MakeScaler(format, source, pixelFormat);
+        if (!codec->scaler) return kResultFail;
+    }
     codec->stride =
         DibStride(static_cast<uint32_t>(format.width), static_cast<uint16_t>(format.bitsPerPixel));
+    codec->width = format.width;
     codec->height = format.height;
+    codec->bytesPerPixel = format.bitsPerPixel / 8;
 
     streamHandler_ = options.handler;
     compression_ = options.handler;
@@ -309,10 +325,16 @@ int32_t VideoEncoder::Encode(std::span<const uint8_t> frame, const SampleSink& s
     if (av_frame_make_writable(codec.frame) < 0) return kResultOutOfMemory;
     // The rows are stored bottom-up: start at the last one and step backwards.
     const uint8_t* top = frame.data() + (codec.height - 1) * codec.stride;
-    const uint8_t* const planes[1] = {top};
-    const int strides[1] = {-static_cast<int>(codec.stride)};
-    sws_scale(codec.scaler, planes, strides, 0, codec.height, codec.frame->data,
-              codec.frame->linesize);
+    if (codec.yuv420) {
+        ConvertToYuv420(top, -static_cast<ptrdiff_t>(codec.stride), codec.width, codec.height,
+                        codec.bytesPerPixel, *codec.yuv420,
+                        {codec.frame->data, codec.frame->linesize, codec.width, codec.height});
+    } else {
+        const uint8_t* const planes[1] = {top};
+        const int strides[1] = {-static_cast<int>(codec.stride)};
+        sws_scale(codec.scaler, planes, strides, 0, codec.height, codec.frame->data,
+                  codec.frame->linesize);
+    }
     codec.frame->pts = codec.nextPts++;
     // The quantiser encoders take from each frame when their quality is fixed.
     codec.frame->quality = codec.context->global_quality;

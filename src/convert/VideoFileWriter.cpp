@@ -12,6 +12,7 @@
 
 #include "convert/GifPalette.h"
 #include "convert/TempFile.h"
+#include "convert/Yuv420Conversion.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -384,6 +385,23 @@ std::string VideoFileWriter::WriteFrame(const FrameBuffer& frame) {
         return {};
     }
 
+    if (av_frame_make_writable(s.picture) < 0) return "out of memory";
+    if (s.video->pix_fmt == AV_PIX_FMT_YUV420P) {
+        ConvertToYuv420(top, -static_cast<ptrdiff_t>(stride), width, height, s.bytesPerPixel,
+                        YuvRange::Studio,
+                        {s.picture->data, s.picture->linesize, s.codedWidth, s.codedHeight});
+    } else if (std::string failed = Scale(top, stride); !failed.empty()) {
+        return failed;
+    }
+    s.picture->pts = framesWritten_;
+    if (std::string failed = EncodeVideo(false); !failed.empty()) return failed;
+    ++framesWritten_;
+    return WriteAudioUpTo(framesWritten_);
+}
+
+std::string VideoFileWriter::Scale(const uint8_t* top, size_t stride) {
+    State& s = *state_;
+    const int width = s.target.width, height = s.target.height;
     const AVPixelFormat source = s.bytesPerPixel == 4 ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24;
     // Copied top-down with room after the last row, which swscale reads past, and the last
     // column and row repeated up to the even size the pixel format may need.
@@ -403,12 +421,9 @@ std::string VideoFileWriter::WriteFrame(const FrameBuffer& frame) {
     s.scaler = sws_getCachedContext(s.scaler, s.codedWidth, s.codedHeight, source, s.codedWidth,
                                     s.codedHeight, s.video->pix_fmt, SWS_BICUBIC | SWS_ACCURATE_RND,
                                     nullptr, nullptr, nullptr);
-    if (!s.scaler || av_frame_make_writable(s.picture) < 0) return "out of memory";
+    if (!s.scaler) return "out of memory";
     sws_scale(s.scaler, planes, lines, 0, s.codedHeight, s.picture->data, s.picture->linesize);
-    s.picture->pts = framesWritten_;
-    if (std::string failed = EncodeVideo(false); !failed.empty()) return failed;
-    ++framesWritten_;
-    return WriteAudioUpTo(framesWritten_);
+    return {};
 }
 
 std::string VideoFileWriter::WritePackets(AVCodecContext* codec, AVStream* stream) {

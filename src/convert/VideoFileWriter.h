@@ -6,8 +6,8 @@
 //
 // The file is written under a temporary name beside the output and takes the output's name
 // only once it is complete; a failed or discarded run removes it. Frames are converted to
-// the encoder's pixel format by swscale; a side that the pixel format needs even (4:2:0 and
-// 4:2:2) is padded by repeating the last row or column. GIF frames are kept in a temporary
+// the encoder's pixel format (4:2:0 directly, others by swscale); a side that the pixel
+// format needs even (4:2:0 and 4:2:2) is padded by repeating the last row or column. GIF frames are kept in a temporary
 // file until the end, when a palette made for the whole file maps them.
 
 #include <cstdint>
@@ -70,6 +70,9 @@ class VideoFileWriter {
 
     std::string Start(const VideoFileTarget& target, const AviAudioSource* audio);
     std::string OpenAudio(const AviAudioSource& source);
+    // Converts a frame (its top row, and the step back to the next one in the buffer) to the
+    // encoder's picture through swscale.
+    std::string Scale(const uint8_t* top, size_t stride);
     std::string EncodeVideo(bool flush);
     // Reads the sound up to the end of `frames` frames, silence past its end.
     std::string WriteAudioUpTo(int64_t frames);
