@@ -101,9 +101,14 @@ struct Canvas::Impl {
     Surface& top() { return *surfaces.back(); }
     const Surface& top() const { return *surfaces.back(); }
     PixelImage& base() { return surfaces.front()->image; }
+    // Where the top surface may be drawn on: all of it, or what the clip rectangle leaves.
     PixelBox box() const {
-        return {0, 0, static_cast<double>(top().image.width),
-                static_cast<double>(top().image.height)};
+        const double width = top().image.width, height = top().image.height;
+        if (!clipRect) return {0, 0, width, height};
+        const double dx = top().originX, dy = top().originY;
+        return {
+            std::clamp(clipRect->x1 - dx, 0.0, width), std::clamp(clipRect->y1 - dy, 0.0, height),
+            std::clamp(clipRect->x2 - dx, 0.0, width), std::clamp(clipRect->y2 - dy, 0.0, height)};
     }
 
     void draw(const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
@@ -135,12 +140,14 @@ struct Canvas::Impl {
     WorkBudget pictureWork;  // what is left for the rest of this picture
     uint64_t layerPixelsLeft = kLayerPixelsPerPicture;
     RenderQuality quality = RenderQuality::High;
+    std::optional<PixelBox> clipRect;  // canvas pixels
 };
 
 void Canvas::Impl::draw(const Shape& shape, const Matrix& canvasPixels,
                         const ColorTransform& cxform, const BitmapLookup& bitmaps) {
     const Surface& surface = top();
-    if (surface.image.area() == 0 || !finite(canvasPixels)) return;
+    const PixelBox visible = box();
+    if (visible.x1 >= visible.x2 || visible.y1 >= visible.y2 || !finite(canvasPixels)) return;
     // A layer's pixels count from its own corner. Without anti-aliasing a pixel is painted
     // when its centre lies inside, and one whose centre lies on an edge belongs to the shape
     // to its right or below: a 1/256 pixel nudge up and left (the rasterizer's own step)
@@ -323,6 +330,7 @@ void Canvas::setQuality(RenderQuality quality) {
 void Canvas::startPicture(Rgba color) {
     impl_->surfaces.resize(1);
     impl_->surfaces.front()->masks.clear();
+    impl_->clipRect.reset();
     impl_->pictureWork = WorkBudget(kWorkPerPicture);
     impl_->layerPixelsLeft = kLayerPixelsPerPicture;
     clear(color);
@@ -331,6 +339,16 @@ void Canvas::startPicture(Rgba color) {
 void Canvas::drawShape(const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
                        const BitmapLookup& bitmaps) {
     impl_->draw(shape, toPixels, cxform, bitmaps);
+}
+
+void Canvas::setClipRect(double x1, double y1, double x2, double y2) {
+    // A rectangle that is not a number lets nothing through.
+    if (std::isnan(x1) || std::isnan(y1) || std::isnan(x2) || std::isnan(y2)) x1 = x2 = y1 = y2 = 0;
+    impl_->clipRect = PixelBox{x1, y1, x2, y2};
+}
+
+void Canvas::clearClipRect() {
+    impl_->clipRect.reset();
 }
 
 void Canvas::beginMask() {

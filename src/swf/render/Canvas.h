@@ -43,6 +43,12 @@ class Canvas {
     void drawShape(const Shape& shape, const Matrix& toPixels, const ColorTransform& cxform,
                    const BitmapLookup& bitmaps);
 
+    // Limits everything drawn from now on, masks being recorded included, to canvas pixels
+    // x1 to x2 across and y1 to y2 down (a layer's pixels counted from the canvas corner),
+    // until clearClipRect.
+    void setClipRect(double x1, double y1, double x2, double y2);
+    void clearClipRect();
+
     // Clip layers: between beginMask and endMask, drawShape adds to a new mask instead of
     // the surface; until popMask, everything drawn is limited to the intersection of all
     // masks on the stack.
