@@ -389,6 +389,37 @@ void installPlacementAccessors(Machine& m, Object* proto) {
             return Value();
         },
         kFlags);
+    // scale9Grid: the nine-slice grid in pixels, read and set like scrollRect.
+    m.defineAccessor(
+        proto, "scale9Grid",
+        [](Machine& m, Object* self, std::span<const Value>) {
+            DisplayObject* d = m.displayObjectOf(Value(self));
+            if (!d || !d->scalingGrid()) return Value();
+            const Rect& r = *d->scalingGrid();
+            Value parts[] = {Value(r.xMin / kTwipsPerPixel), Value(r.yMin / kTwipsPerPixel),
+                             Value(r.width() / kTwipsPerPixel), Value(r.height() / kTwipsPerPixel)};
+            return geom::make(m, flashPackage(m, "geom"), "Rectangle", parts);
+        },
+        [](Machine& m, Object* self, std::span<const Value> args) {
+            DisplayObject* d = m.displayObjectOf(Value(self));
+            if (!d || args.empty()) return Value();
+            std::optional<Rect> grid;
+            if (args[0].isObject()) {
+                double x = geom::number(m, args[0], "x"), y = geom::number(m, args[0], "y");
+                double w = geom::number(m, args[0], "width"),
+                       h = geom::number(m, args[0], "height");
+                auto twips = [](double pixels) {
+                    return static_cast<int32_t>(std::round(pixels * kTwipsPerPixel));
+                };
+                // Within a million pixels either way, where a Rect's twips stay whole.
+                auto usable = [](double v) { return std::isfinite(v) && std::abs(v) < 1e6; };
+                if (usable(x) && usable(y) && usable(w) && usable(h))
+                    grid = Rect{twips(x), twips(x + w), twips(y), twips(y + h)};
+            }
+            d->setScalingGrid(grid);
+            return Value();
+        },
+        kFlags);
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 // A definition from the movie's dictionary: what a display-list entry is an instance of.
 
 #include <cstdint>
+#include <optional>
+
+#include "swf/geom/Geometry.h"
 
 namespace swf {
 
@@ -29,9 +32,14 @@ class Character {
     uint16_t id() const { return id_; }
     CharacterKind kind() const { return kind_; }
 
+    // A sprite's or button's nine-slice grid (DefineScalingGrid), in twips of its own space.
+    const std::optional<Rect>& scalingGrid() const { return scalingGrid_; }
+    void setScalingGrid(const Rect& grid) { scalingGrid_ = grid; }
+
   private:
     uint16_t id_;
     CharacterKind kind_;
+    std::optional<Rect> scalingGrid_;
 };
 
 }  // namespace swf

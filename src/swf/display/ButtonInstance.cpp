@@ -90,7 +90,12 @@ void ButtonInstance::showRecords() {
 
 void ButtonInstance::draw(RenderContext& context, const Matrix& toPixels,
                           const ColorTransform& cxform) const {
-    state_.render(context, toPixels, cxform);
+    std::optional<ScalingGrid> grid = slicing(context, toPixels);
+    state_.render(context, toPixels, cxform, grid ? &*grid : nullptr);
+}
+
+Rect ButtonInstance::localBounds() const {
+    return state_.bounds();
 }
 
 }  // namespace swf

@@ -29,6 +29,8 @@ class ButtonInstance : public DisplayObject {
     void setState(State state);
     // The objects of the hit state: never drawn, only tested against the pointer.
     DisplayList& hitArea() { return hitArea_; }
+    // What the records of the state shown cover.
+    Rect localBounds() const override;
 
   protected:
     void draw(RenderContext& context, const Matrix& toPixels,

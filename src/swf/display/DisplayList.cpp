@@ -67,7 +67,15 @@ std::vector<std::shared_ptr<DisplayObject>> DisplayList::snapshot() const {
 }
 
 void DisplayList::render(RenderContext& context, const Matrix& toPixels,
-                         const ColorTransform& cxform) const {
+                         const ColorTransform& cxform, const ScalingGrid* grid) const {
+    auto draw = [&](const DisplayObject& object) {
+        const Character* character = object.character();
+        bool shape = character && (character->kind() == CharacterKind::Shape ||
+                                   character->kind() == CharacterKind::MorphShape);
+        if (!grid || !shape) return object.render(context, toPixels, cxform);
+        grid->drawSliced(context.canvas,
+                         [&](const Matrix& region) { object.render(context, region, cxform); });
+    };
     std::vector<int> openClips;  // clip depths of the masks in force, innermost last
     auto closeClipsBelow = [&](int depth) {
         while (!openClips.empty() && depth > openClips.back()) {
@@ -82,18 +90,25 @@ void DisplayList::render(RenderContext& context, const Matrix& toPixels,
             if (context.maskPass) continue;
             context.canvas.beginMask();
             context.maskPass = true;
-            object->render(context, toPixels, cxform);
+            draw(*object);
             context.maskPass = false;
             context.canvas.endMask();
             openClips.push_back(object->clipDepth());
             continue;
         }
-        object->render(context, toPixels, cxform);
+        draw(*object);
     }
     while (!openClips.empty()) {
         context.canvas.popMask();
         openClips.pop_back();
     }
+}
+
+Rect DisplayList::bounds() const {
+    Rect bounds = kNoBounds;
+    for (const auto& [depth, object] : objects_)
+        bounds = unionBounds(bounds, object->boundsInParent());
+    return bounds;
 }
 
 }  // namespace swf

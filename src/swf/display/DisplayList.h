@@ -36,8 +36,12 @@ class DisplayList {
     std::vector<std::shared_ptr<DisplayObject>> snapshot() const;
 
     // Draws every object in depth order. A clip layer (clip depth C at depth D) is drawn into
-    // a mask that limits depths D + 1 to C, and is not drawn itself.
-    void render(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform) const;
+    // a mask that limits depths D + 1 to C, and is not drawn itself. With `grid`, the shapes
+    // are drawn sliced by it; everything else is drawn through `toPixels` as usual.
+    void render(RenderContext& context, const Matrix& toPixels, const ColorTransform& cxform,
+                const ScalingGrid* grid = nullptr) const;
+    // What the objects cover in the owner's space (empty without any).
+    Rect bounds() const;
 
   private:
     DisplayObject* owner_;

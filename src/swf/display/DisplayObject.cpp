@@ -11,6 +11,7 @@ namespace swf {
 
 DisplayObject::DisplayObject(MovieContext& context, std::shared_ptr<const Character> character)
     : context_(context), character_(std::move(character)), bornTick_(context.tick()) {
+    if (character_) scalingGrid_ = character_->scalingGrid();
     context_.addObject();
 }
 
@@ -112,6 +113,15 @@ std::optional<Matrix> spaceToRoot(const DisplayObject* object) {
 
 Rect DisplayObject::localBounds() const {
     return kNoBounds;
+}
+
+std::optional<ScalingGrid> DisplayObject::slicing(const RenderContext& context,
+                                                  const Matrix& toPixels) const {
+    if (!scalingGrid_) return std::nullopt;
+    // At the object's own size a twip takes the view's share of a pixel.
+    return ScalingGrid::slice(*scalingGrid_, localBounds(), toPixels,
+                              context.viewScaleX / kTwipsPerPixel,
+                              context.viewScaleY / kTwipsPerPixel);
 }
 
 Rect DisplayObject::boundsInParent() const {

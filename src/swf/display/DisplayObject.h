@@ -11,6 +11,7 @@
 #include "swf/character/Character.h"
 #include "swf/display/PlaceObject.h"
 #include "swf/display/RenderContext.h"
+#include "swf/display/ScalingGrid.h"
 #include "swf/display/SurfaceFilter.h"
 #include "swf/geom/Geometry.h"
 
@@ -63,6 +64,10 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     };
     const std::optional<ScrollRect>& scrollRect() const { return scrollRect_; }
     void setScrollRect(std::optional<ScrollRect> rect) { scrollRect_ = rect; }
+    // The nine-slice grid (twips, the object's own space): its character's until a script
+    // sets scale9Grid.
+    const std::optional<Rect>& scalingGrid() const { return scalingGrid_; }
+    void setScalingGrid(std::optional<Rect> grid) { scalingGrid_ = grid; }
     // setMask: the object whose fills limit this one's drawing (null for none, or once it
     // left the stage). A mask set so is drawn only as a mask.
     DisplayObject* scriptMask() const;
@@ -143,6 +148,9 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
   protected:
     virtual void draw(RenderContext& context, const Matrix& toPixels,
                       const ColorTransform& cxform) const = 0;
+    // How the shapes directly inside are sliced when drawn through `toPixels`; nothing when
+    // they are drawn as usual.
+    std::optional<ScalingGrid> slicing(const RenderContext& context, const Matrix& toPixels) const;
     // render, leaving out the object's script mask.
     void renderUnmasked(RenderContext& context, const Matrix& parentToPixels,
                         const ColorTransform& parentCxform) const;
@@ -162,6 +170,7 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     bool cacheAsBitmap_ = false;
     std::optional<Rgba> opaqueBackground_;
     std::optional<ScrollRect> scrollRect_;
+    std::optional<Rect> scalingGrid_;
     std::weak_ptr<DisplayObject> scriptMask_;
     std::weak_ptr<DisplayObject> masking_;  // the object this one is the script mask of
     std::vector<uint8_t> filters_;

@@ -261,9 +261,18 @@ void MovieClip::advance() {
 
 void MovieClip::draw(RenderContext& context, const Matrix& toPixels,
                      const ColorTransform& cxform) const {
-    if (drawing_ && !drawing_->empty())
-        context.canvas.drawShape(drawing_->shape(), toPixels, cxform, context.bitmaps);
-    if (!movie_) return displayList_.render(context, toPixels, cxform);
+    std::optional<ScalingGrid> grid = slicing(context, toPixels);
+    const ScalingGrid* sliced = grid ? &*grid : nullptr;
+    if (drawing_ && !drawing_->empty()) {
+        auto drawDrawing = [&](const Matrix& m) {
+            context.canvas.drawShape(drawing_->shape(), m, cxform, context.bitmaps);
+        };
+        if (sliced)
+            sliced->drawSliced(context.canvas, drawDrawing);
+        else
+            drawDrawing(toPixels);
+    }
+    if (!movie_) return displayList_.render(context, toPixels, cxform, sliced);
     // A loaded movie's bitmap fills name its own characters.
     const Dictionary& own = movie_->dictionary;
     RenderContext inner{context.canvas, own,
@@ -272,14 +281,12 @@ void MovieClip::draw(RenderContext& context, const Matrix& toPixels,
                             return bitmap ? &bitmap->bitmap() : nullptr;
                         },
                         context.maskPass, context.viewScaleX, context.viewScaleY};
-    displayList_.render(inner, toPixels, cxform);
+    displayList_.render(inner, toPixels, cxform, sliced);
 }
 
 Rect MovieClip::localBounds() const {
     Rect bounds = drawing_ && !drawing_->empty() ? drawing_->shape().bounds : kNoBounds;
-    for (const auto& [depth, child] : displayList_.objects())
-        bounds = unionBounds(bounds, child->boundsInParent());
-    return bounds;
+    return unionBounds(bounds, displayList_.bounds());
 }
 
 }  // namespace swf

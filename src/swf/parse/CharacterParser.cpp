@@ -98,6 +98,18 @@ bool CharacterParser::addVideoFrame(const Tag& tag, CharacterParseContext& conte
     return true;
 }
 
+void CharacterParser::addScalingGrid(std::span<const uint8_t> body, const Dictionary& dictionary) {
+    BitReader in(body);
+    const uint16_t id = in.u16();
+    const Rect grid = in.rect();
+    if (in.overrun()) return;
+    // A second grid for the same character is ignored.
+    auto character = dictionary.share(id);
+    if (character && !character->scalingGrid() &&
+        (character->kind() == CharacterKind::Sprite || character->kind() == CharacterKind::Button))
+        character->setScalingGrid(grid);
+}
+
 std::shared_ptr<Character> CharacterParser::parse(const Tag& tag, CharacterParseContext& context) {
     if (IsBitmapTag(tag.code)) return parseBitmap(tag, context);
     switch (static_cast<TagCode>(tag.code)) {

@@ -26,6 +26,8 @@ class CharacterParser {
     // VideoFrame: hands the frame to the video stream it names, defined before it. False for
     // other tags.
     static bool addVideoFrame(const Tag& tag, CharacterParseContext& context);
+    // DefineScalingGrid: gives the sprite or button it names, defined before it, its grid.
+    static void addScalingGrid(std::span<const uint8_t> body, const Dictionary& dictionary);
 
   private:
     static std::shared_ptr<Character> parseBitmap(const Tag& tag, CharacterParseContext& context);

@@ -117,6 +117,9 @@ void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie,
             case TagCode::VideoFrame:
                 CharacterParser::addVideoFrame(tag, context);
                 continue;
+            case TagCode::DefineScalingGrid:
+                CharacterParser::addScalingGrid(tag.body, movie.dictionary);
+                continue;
             default:
                 break;
         }
