@@ -4,6 +4,7 @@
 #include <set>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "TestMovie.h"
@@ -19,7 +20,11 @@ constexpr int kQualityProperty = 19;
 const st::Rgba kBackground{255, 255, 255};
 const st::Rgba kInk{0, 0, 160};
 
-enum class Content { Triangle, Line, Bitmap };
+// Square: 20 pixels wide, its edges through pixel centres (10.5 to 30.5 both ways).
+// Below/AboveDiagonal: the triangle left of or right of the stage's diagonal x = y, which runs
+// through the centre of pixel (r, r) on every row r.
+enum class Content { Triangle, Line, Bitmap, Square, BelowDiagonal, AboveDiagonal };
+using Pixels = std::vector<std::pair<int, int>>;  // (x, y)
 
 struct QualityCase {
     std::string name;
@@ -28,6 +33,8 @@ struct QualityCase {
     std::optional<std::string> script;  // the movie's own _quality
     std::string traced;                 // _quality as the movie reads it
     bool hardEdges;                     // every pixel one of the picture's own colours
+    Pixels inked = {};                  // pixels in the ink colour
+    Pixels blank = {};                  // pixels left in the background colour
 };
 
 class RenderQualityTest : public ::testing::TestWithParam<QualityCase> {};
@@ -46,6 +53,15 @@ st::ShapeBuilder Content(Content content) {
             .lineTo(40, 40);
     } else if (content == Content::Line) {
         shape.line(shape.addLine(st::LineStyle::solid(120, kInk))).moveTo(60, 80).lineTo(700, 500);
+    } else if (content == Content::Square) {
+        shape.fill1(shape.addFill(st::FillStyle::solid(kInk))).rectangle(210, 210, 400, 400);
+    } else if (content == Content::BelowDiagonal || content == Content::AboveDiagonal) {
+        int corner = content == Content::BelowDiagonal ? 0 : kSide * 20;
+        shape.fill1(shape.addFill(st::FillStyle::solid(kInk)))
+            .moveTo(0, 0)
+            .lineTo(kSide * 20, kSide * 20)
+            .lineTo(corner, kSide * 20 - corner)
+            .lineTo(0, 0);
     } else {
         // The bitmap scaled up to 20 pixels a texel, over the whole stage.
         shape.fill1(shape.addFill(st::FillStyle::bitmap(1, st::Matrix::scaling(400, 400), false)))
@@ -92,6 +108,16 @@ TEST_P(RenderQualityTest, EdgesAreHardOnlyAtLowQuality) {
         EXPECT_EQ(other, 0);
     else
         EXPECT_GT(other, kSide / 2);
+    auto rgbAt = [&pixels](std::pair<int, int> at) {
+        size_t i = (static_cast<size_t>(at.second) * kSide + static_cast<size_t>(at.first)) * 3;
+        return std::tuple<int, int, int>{pixels[i + 2], pixels[i + 1], pixels[i]};
+    };
+    for (std::pair<int, int> at : c.inked)
+        EXPECT_EQ(rgbAt(at), std::make_tuple(kInk.r, kInk.g, kInk.b))
+            << "at " << at.first << "," << at.second;
+    for (std::pair<int, int> at : c.blank)
+        EXPECT_EQ(rgbAt(at), std::make_tuple(kBackground.r, kBackground.g, kBackground.b))
+            << "at " << at.first << "," << at.second;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -102,6 +128,32 @@ INSTANTIATE_TEST_SUITE_P(
                     false},
         QualityCase{"triangleHigh", Content::Triangle, RenderQuality::High, {}, "HIGH", false},
         QualityCase{"lineLow", Content::Line, RenderQuality::Low, {}, "LOW", true},
+        // At low quality a pixel is the fill's when its centre is inside; a centre on an edge
+        // belongs to the fill to its right or below it. A corner pixel a quarter covered is in.
+        QualityCase{"squareLow",
+                    Content::Square,
+                    RenderQuality::Low,
+                    {},
+                    "LOW",
+                    true,
+                    {{10, 10}, {29, 10}, {10, 29}, {29, 29}},
+                    {{9, 10}, {10, 9}, {30, 10}, {10, 30}, {30, 30}}},
+        QualityCase{"belowDiagonalLow",
+                    Content::BelowDiagonal,
+                    RenderQuality::Low,
+                    {},
+                    "LOW",
+                    true,
+                    {{0, 1}, {4, 5}, {38, 39}},
+                    {{0, 0}, {5, 5}, {39, 39}, {6, 5}}},
+        QualityCase{"aboveDiagonalLow",
+                    Content::AboveDiagonal,
+                    RenderQuality::Low,
+                    {},
+                    "LOW",
+                    true,
+                    {{0, 0}, {5, 5}, {39, 39}, {6, 5}},
+                    {{0, 1}, {4, 5}, {38, 39}}},
         QualityCase{"lineBest", Content::Line, RenderQuality::Best, {}, "BEST", false},
         // Bitmaps are smoothed at high and best only.
         QualityCase{"bitmapLow", Content::Bitmap, RenderQuality::Low, {}, "LOW", true},
