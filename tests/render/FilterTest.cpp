@@ -64,10 +64,10 @@ TEST_P(FilterTest, PixelsAtKnownPoints) {
     ASSERT_TRUE(runFilter(c.filter, image));
     for (const Probe& p : c.probes) {
         Rgba got = at(image, p.x, p.y);
-        EXPECT_NEAR(got.r, p.expected.r, 1) << p.x << "," << p.y;
-        EXPECT_NEAR(got.g, p.expected.g, 1) << p.x << "," << p.y;
-        EXPECT_NEAR(got.b, p.expected.b, 1) << p.x << "," << p.y;
-        EXPECT_NEAR(got.a, p.expected.a, 1) << p.x << "," << p.y;
+        EXPECT_EQ(got.r, p.expected.r) << p.x << "," << p.y;
+        EXPECT_EQ(got.g, p.expected.g) << p.x << "," << p.y;
+        EXPECT_EQ(got.b, p.expected.b) << p.x << "," << p.y;
+        EXPECT_EQ(got.a, p.expected.a) << p.x << "," << p.y;
     }
 }
 
@@ -102,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
                             f.knockout = true;
                         }),
                    {{4, 6, kRed}, {6, 6, kClear}}},
-        // A 2-pixel blur is a box of 3: beside the edge a third of the square shows.
+        // A 2-pixel blur takes half of each neighbour: beside the edge a quarter shows.
         FilterCase{"glow",
                    with(shadow(0, 0),
                         [](SurfaceFilter& f) {
@@ -110,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
                             f.blurX = f.blurY = 2;
                             f.color = 0x0000FF;
                         }),
-                   {{3, 6, {0, 0, 85, 85}}, {6, 6, kWhite}, {2, 6, kClear}}},
+                   {{3, 6, {0, 0, 64, 64}}, {6, 6, kWhite}, {2, 6, kClear}}},
         FilterCase{"strengthRaisesTheGlow",
                    with(shadow(0, 0),
                         [](SurfaceFilter& f) {
@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
                             f.blurX = f.blurY = 2;
                             f.strength = 2;
                         }),
-                   {{3, 6, {170, 0, 0, 170}}}},
+                   {{3, 6, {128, 0, 0, 128}}}},
         // Light from the top left: the highlight there, the shadow at the bottom right.
         FilterCase{"innerBevel",
                    with(shadow(1, std::numbers::pi / 4),
@@ -136,7 +136,16 @@ INSTANTIATE_TEST_SUITE_P(
                             f.matrix = {1, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                                         0, 0, 1, 0, 0, 0, 0, 0, 0.5, 0};
                         }),
-                   {{6, 6, {127, 0, 127, 127}}, {0, 0, kClear}}},
+                   {{6, 6, {128, 0, 128, 128}}, {0, 0, kClear}}},
+        // 100.6 red is 101, not 100.
+        FilterCase{"colorMatrixRoundsToNearest",
+                   with(SurfaceFilter{},
+                        [](SurfaceFilter& f) {
+                            f.kind = SurfaceFilter::Kind::ColorMatrix;
+                            f.matrix = {0, 0, 0, 0, 100.6, 0, 0, 0, 0, 0,
+                                        0, 0, 0, 0, 0,     0, 0, 0, 0, 255};
+                        }),
+                   {{0, 0, {101, 0, 0, 255}}}},
         FilterCase{"convolutionAveragesARow",
                    with(SurfaceFilter{},
                         [](SurfaceFilter& f) {
@@ -152,23 +161,36 @@ INSTANTIATE_TEST_SUITE_P(
                    {{3, 6, {28, 28, 28, 85}}, {6, 6, kWhite}}}),
     [](const auto& info) { return info.param.name; });
 
-TEST(FilterBlur, PassesMakeABoxThenATriangle) {
-    // One opaque white pixel in a row; blurX 4 is a box of 5.
-    for (int quality : {1, 2}) {
+struct BlurCase {
+    double blur;
+    int quality;
+    std::vector<int> alpha;  // at x = 4 to 16
+};
+
+TEST(FilterBlur, OnePixelSpreadsOverTheBox) {
+    // One opaque white pixel at x = 10 of a row. A box of blur 5 covers five pixels whole, a
+    // fifth each; two passes make the triangle 1 2 3 4 5 4 3 2 1 over 25. Blur 2 covers its
+    // pixel and half of each neighbour (over 2), blur 4 three and two halves (over 4).
+    const std::vector<BlurCase> cases = {
+        {5, 1, {0, 0, 0, 0, 51, 51, 51, 51, 51, 0, 0, 0, 0}},
+        {5, 2, {0, 0, 10, 20, 31, 41, 51, 41, 31, 20, 10, 0, 0}},
+        {2, 1, {0, 0, 0, 0, 0, 64, 128, 64, 0, 0, 0, 0, 0}},
+        {4, 1, {0, 0, 0, 0, 32, 64, 64, 64, 32, 0, 0, 0, 0}},
+        {1, 1, {0, 0, 0, 0, 0, 0, 255, 0, 0, 0, 0, 0, 0}},
+        {3, 1, {0, 0, 0, 0, 0, 85, 85, 85, 0, 0, 0, 0, 0}},
+    };
+    for (const BlurCase& c : cases) {
         PixelImage image{21, 1, std::vector<uint32_t>(21, 0)};
         image.pixels[10] = 0xFFFFFFFF;
         SurfaceFilter f;
         f.kind = SurfaceFilter::Kind::Blur;
-        f.blurX = 4;
+        f.blurX = c.blur;
         f.blurY = 0;
-        f.quality = quality;
+        f.quality = c.quality;
         ASSERT_TRUE(runFilter(f, image));
         std::vector<int> alpha;
         for (int x = 4; x <= 16; ++x) alpha.push_back(image.channels(x)[3]);
-        if (quality == 1)
-            EXPECT_EQ(alpha, (std::vector<int>{0, 0, 0, 0, 51, 51, 51, 51, 51, 0, 0, 0, 0}));
-        else
-            EXPECT_EQ(alpha, (std::vector<int>{0, 0, 10, 20, 31, 41, 51, 41, 31, 20, 10, 0, 0}));
+        EXPECT_EQ(alpha, c.alpha) << "blur " << c.blur << " quality " << c.quality;
         EXPECT_EQ(image.channels(10)[0], image.channels(10)[3]);  // still white
     }
 }

@@ -30,18 +30,28 @@ double finiteOr(double v, double fallback, double limit) {
     return std::isfinite(v) ? std::clamp(v, -limit, limit) : fallback;
 }
 
-struct Blur {
-    int radiusX = 0, radiusY = 0, passes = 0;
+// The player's box is `blur` pixels wide, centred on a pixel: it takes the 2 * radius + 1
+// pixels it covers whole and the two beyond in part, `edge` / 256 each (a blur of 2 spreads a
+// line over three pixels as 1/4, 1/2, 1/4; one of 5, over five as 1/5 each).
+struct Box {
+    int radius = 0, edge = 0;
+    bool blurs() const { return radius > 0 || edge > 0; }
 };
 
-// A box of blurX pixels is 2 * radius + 1 wide.
+struct Blur {
+    Box x, y;
+    int passes = 0;
+};
+
+Box boxOf(double blur) {
+    double half = std::max(finiteOr(blur, 0, 2 * kMaxRadius), 1.0) / 2;
+    auto radius = static_cast<int>(half - 0.5);
+    return {radius, static_cast<int>(std::lround((half - 0.5 - radius) * 256))};
+}
+
 Blur blurOf(const SurfaceFilter& f) {
-    auto radius = [](double blur) {
-        return static_cast<int>(finiteOr(blur, 0, 2 * kMaxRadius) / 2);
-    };
-    Blur b{std::max(radius(f.blurX), 0), std::max(radius(f.blurY), 0),
-           std::clamp(f.quality, 0, kMaxPasses)};
-    if (b.radiusX == 0 && b.radiusY == 0) b.passes = 0;
+    Blur b{boxOf(f.blurX), boxOf(f.blurY), std::clamp(f.quality, 0, kMaxPasses)};
+    if (!b.x.blurs() && !b.y.blurs()) b.passes = 0;
     return b;
 }
 
@@ -62,31 +72,34 @@ Offset offsetOf(const SurfaceFilter& f) {
             static_cast<int>(std::lround(distance * std::sin(angle)))};
 }
 
-// One line of a plane, `count` values `step` apart, through a box of 2 * radius + 1; what
-// lies beyond the line counts as clear.
-void blurLine(uint8_t* data, size_t step, int count, int radius, std::vector<uint8_t>& line) {
+// One line of a plane, `count` values `step` apart, through `box`; what lies beyond the line
+// counts as clear.
+void blurLine(uint8_t* data, size_t step, int count, const Box& box, std::vector<uint8_t>& line) {
     line.resize(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) line[i] = data[i * step];
-    const uint32_t size = 2 * static_cast<uint32_t>(radius) + 1;
+    const int radius = box.radius;
+    auto value = [&](int i) -> uint32_t { return i >= 0 && i < count ? line[i] : 0; };
+    const uint32_t size = (2 * static_cast<uint32_t>(radius) + 1) * 256 + 2 * box.edge;
     uint32_t window = 0;
     for (int i = 0; i <= radius && i < count; ++i) window += line[i];
     for (int i = 0; i < count; ++i) {
-        data[i * step] = static_cast<uint8_t>((window + size / 2) / size);
-        int out = i - radius, in = i + radius + 1;
-        if (out >= 0) window -= line[out];
-        if (in < count) window += line[in];
+        uint32_t edges = value(i - radius - 1) + value(i + radius + 1);
+        data[i * step] = static_cast<uint8_t>(
+            (window * 256 + edges * static_cast<uint32_t>(box.edge) + size / 2) / size);
+        window += value(i + radius + 1);
+        window -= value(i - radius);
     }
 }
 
 void blurPlane(uint8_t* plane, int width, int height, const Blur& blur,
                std::vector<uint8_t>& line) {
     for (int p = 0; p < blur.passes; ++p) {
-        if (blur.radiusX > 0)
+        if (blur.x.blurs())
             for (int y = 0; y < height; ++y)
-                blurLine(plane + static_cast<size_t>(y) * width, 1, width, blur.radiusX, line);
-        if (blur.radiusY > 0)
+                blurLine(plane + static_cast<size_t>(y) * width, 1, width, blur.x, line);
+        if (blur.y.blurs())
             for (int x = 0; x < width; ++x)
-                blurLine(plane + x, static_cast<size_t>(width), height, blur.radiusY, line);
+                blurLine(plane + x, static_cast<size_t>(width), height, blur.y, line);
     }
 }
 
@@ -265,7 +278,8 @@ bool colorMatrix(const SurfaceFilter& f, PixelImage& image) {
         for (int row = 0; row < 4; ++row) {
             const double* r = &f.matrix[static_cast<size_t>(row) * 5];
             double v = r[0] * in[0] + r[1] * in[1] + r[2] * in[2] + r[3] * in[3] + r[4];
-            out[row] = std::isfinite(v) ? std::floor(std::clamp(v, 0.0, 255.0)) : 0;
+            // Each channel goes to the nearest value, as the player rounds it.
+            out[row] = std::isfinite(v) ? std::round(std::clamp(v, 0.0, 255.0)) : 0;
         }
         store(out, p);
     }
@@ -330,7 +344,8 @@ SurfaceFilter filterInView(const SurfaceFilter& filter, double scaleX, double sc
 FilterReach filterReach(const SurfaceFilter& f) {
     if (!blurs(f.kind)) return {};
     Blur b = blurOf(f);
-    int growX = b.radiusX * b.passes, growY = b.radiusY * b.passes;
+    auto reach = [&](const Box& box) { return (box.radius + (box.edge > 0)) * b.passes; };
+    int growX = reach(b.x), growY = reach(b.y);
     Offset o = offsetOf(f);
     // Bevels reach both ways along their angle.
     bool both = f.kind == Kind::Bevel || f.kind == Kind::GradientBevel;
