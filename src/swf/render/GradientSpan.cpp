@@ -152,6 +152,33 @@ void GradientSpan::run(agg::rgba8* span, unsigned len, double u, double v,
 
 void GradientSpan::generate(agg::rgba8* span, int x, int y, unsigned from, unsigned end) const {
     unsigned len = end - from;
+    const Matrix& m = pixelsToUnit_;
+    if (degenerate_ || kind_ != FillStyle::Kind::LinearGradient || len == 0)
+        return generateRun(span, x, y, from, end);
+    // A linear gradient's colour follows the position across the gradient alone.
+    if (m.a == 0) {
+        // The same position along the whole row.
+        generateRun(span, x, y, from, from + 1);
+        std::fill(span + 1, span + len, span[0]);
+        return;
+    }
+    if (m.c == 0) {
+        // The same positions on every row from the same x, stepped the same way.
+        if (x == rowX_ && from >= rowFrom_ && end - rowFrom_ <= row_.size()) {
+            std::copy_n(row_.begin() + (from - rowFrom_), len, span);
+            return;
+        }
+        generateRun(span, x, y, from, end);
+        row_.assign(span, span + len);
+        rowX_ = x;
+        rowFrom_ = from;
+        return;
+    }
+    generateRun(span, x, y, from, end);
+}
+
+void GradientSpan::generateRun(agg::rgba8* span, int x, int y, unsigned from, unsigned end) const {
+    unsigned len = end - from;
     if (degenerate_) {
         std::fill(span, span + len, (*lut_)[kLastRatio]);
         return;

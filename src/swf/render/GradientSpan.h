@@ -4,6 +4,8 @@
 #include <agg_color_rgba.h>
 
 #include <memory>
+#include <vector>
+
 #include "swf/geom/Geometry.h"
 
 #include "swf/render/GradientLut.h"
@@ -26,6 +28,8 @@ class GradientSpan {
     bool opaque() const { return lut_->opaque(); }
 
   private:
+    // The colours of the run, as generate gives them, without the shortcuts for linear rows.
+    void generateRun(agg::rgba8* span, int x, int y, unsigned from, unsigned end) const;
     // Where a point of the unit gradient square (-1..1) lies on a focal gradient: 0 at the
     // focus, 1 on the circle.
     double focalPosition(double u, double v) const;
@@ -47,6 +51,12 @@ class GradientSpan {
     double focus_;
     Matrix pixelsToUnit_;
     bool degenerate_ = false;  // the gradient square collapses: every pixel lies outside the ramp
+    // A linear gradient whose position does not change down the surface gives every row's run
+    // from the same x the same colours: the last run generated, pixels rowFrom_ on of the
+    // run from rowX_, is copied rather than generated again.
+    mutable std::vector<agg::rgba8> row_;
+    mutable int rowX_ = 0;
+    mutable unsigned rowFrom_ = 0;
 };
 
 }  // namespace swf
