@@ -317,6 +317,9 @@ int RunExport(CliConversionHost& host, convert::MovieCopies& copies, bool record
         return kExitFailed;
     }
     convert::ConversionRunner runner(host, copies, recordingPath);
+    // Loading the movie again after the run (decoding its stream sound once more) is wasted
+    // on a command that exits.
+    runner.SetReloadAfterRun(false);
     int32_t result = start(runner);
     if (Succeeded(result) && runner.recording())
         result = RunRecordingPhase(host, runner, endFrame, copies.header().frameRate);

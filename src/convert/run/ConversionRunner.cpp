@@ -109,6 +109,10 @@ bool ConversionRunner::LoadSilentCopy() {
 
 void ConversionRunner::ReloadWorkingMovie() {
     swf::Player& control = host_.Control();
+    if (!reloadAfterRun_) {
+        control.StopPlay();
+        return;
+    }
     control.SetBaseFolder(movie_.baseFolder());
     control.LoadMovie(movie_.workingPath());
     control.StopPlay();

@@ -59,6 +59,9 @@ class ConversionRunner {
     // The batch to report to while one runs; null otherwise.
     void SetBatch(BatchReport* batch) { batch_ = batch; }
     void SetFreeSpaceQuery(audio::FreeSpaceQuery query) { freeSpace_ = std::move(query); }
+    // Whether a run ends by loading the working movie back, stopped (the desktop shows it
+    // again); a command that exits after its run has no use for it.
+    void SetReloadAfterRun(bool reload) { reloadAfterRun_ = reload; }
 
     // TGA or PNG files, one per frame. 0, E_ABORT (cancelled: the images are deleted) or a
     // failure; the run shows its own message.
@@ -135,6 +138,7 @@ class ConversionRunner {
     std::string recordingPath_;
     BatchReport* batch_ = nullptr;
     audio::FreeSpaceQuery freeSpace_ = audio::GetFreeDiskSpace;
+    bool reloadAfterRun_ = true;
 
     bool runInProgress_ = false;
     bool recording_ = false;
