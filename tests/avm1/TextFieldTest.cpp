@@ -180,6 +180,37 @@ TEST(TextFieldClass, MatchesThePlayer) {
              call("s", "parseCSS", {"\"k {font-family:  A ,  B; letter-spacing: 2.5}\""}) +
              "pop\n" + show("s._styles.k.font") + show("s._styles.k.letterSpacing"),
          "2\nA ,B\n2"},
+        {"htmlText writes each run back with the font attributes it changes", 8,
+         field() + set("tf", "html", "true") +
+             set("tf", "htmlText", "\"<font color='#FF0000'>a</font>b<b>c</b>\"") +
+             show("tf.htmlText") + store("f", call("tf", "getTextFormat", {"0", "1"})) +
+             show("f.color") + store("f", call("tf", "getTextFormat", {"1", "3"})) +
+             show("f.color") + show("f.bold") + store("f", call("tf", "getTextFormat")) +
+             show("f.color"),
+         "<P ALIGN=\"LEFT\"><FONT FACE=\"Times New Roman\" SIZE=\"12\" COLOR=\"#FF0000\" "
+         "LETTERSPACING=\"0\" KERNING=\"0\">a<FONT COLOR=\"#000000\">b<B>c</B></FONT></FONT>"
+         "</P>\n16711680\n0\nnull\nnull"},
+        {"setTextFormat formats a range; the rest keeps its format", 8,
+         field() + set("tf", "html", "true") + set("tf", "text", "\"abc\"") +
+             store("f", newObject("TextFormat")) + set("f", "bold", "true") +
+             "push \"f\"; getVariable; push 2, 1, 3, \"tf\"; getVariable; "
+             "push \"setTextFormat\"; callMethod; pop\n" +
+             show("tf.htmlText") +
+             store("f", call("tf", "getTextFormat", {"0"})) + show("f.bold"),
+         "<P ALIGN=\"LEFT\"><FONT FACE=\"Times New Roman\" SIZE=\"12\" COLOR=\"#000000\" "
+         "LETTERSPACING=\"0\" KERNING=\"0\">a<B>b</B>c</FONT></P>\nfalse"},
+        {"with a style sheet the HTML stays as set and its classes style the text", 8,
+         field() + store("s", newObject("TextField.StyleSheet")) +
+             call("s", "parseCSS", {"\".red { color: #FF0000; }\""}) + "pop\n" +
+             "push \"tf\"; getVariable; push \"styleSheet\"; push \"s\"; getVariable; "
+             "setMember\n" +
+             set("tf", "htmlText", "\"<span class='red'>x</span>y\"") + show("tf.htmlText") +
+             show("tf.text") + store("f", call("tf", "getTextFormat", {"0"})) +
+             show("f.color") +
+             "push \"tf\"; getVariable; push \"styleSheet\"; push \"_root\"; getVariable; "
+             "setMember\n" +
+             show("tf.styleSheet"),
+         "<span class='red'>x</span>y\nxy\n16711680\nundefined"},
         {"TextSnapshot of a clip without static text", 8,
          store("t", call("_root", "getTextSnapshot")) + call("t", "getCount") + "trace\n" +
              call("t", "findText", {"0", "\"a\"", "true"}) + "trace\n" +

@@ -120,7 +120,8 @@ TEST(TextFieldTest, LaysOutWithTheEmbeddedFontInsideTheGutter) {
     TextField field(definition);
     // Line breaks are kept as carriage returns, as the player's text property gives them.
     EXPECT_EQ(field.text(), U"ab\rc&");
-    EXPECT_EQ(field.font(dictionary), dictionary.findAs<swf::FontCharacter>(1));
+    EXPECT_EQ(field.fontFor(field.formatOf(0, 1), dictionary),
+              dictionary.findAs<swf::FontCharacter>(1));
     const auto& lines = field.lines(dictionary);
     ASSERT_EQ(lines.size(), 2u);
     // 100 px inside the gutters; each glyph 10 px; right-aligned.
@@ -163,11 +164,12 @@ TEST(TextFieldTest, DeviceFontsStandInWithoutOutlines) {
     auto& cache = swf::DeviceFontCache::shared();
     TextField named(parseField(
         {.bounds = swftest::Rect::fromPixels(0, 0, 50, 20), .text = "abc", .fontId = 1}));
-    EXPECT_EQ(named.font(dictionary), cache.find("_typewriter", false, false));
+    EXPECT_EQ(named.fontFor(named.formatOf(0, 1), dictionary),
+              cache.find("_typewriter", false, false));
     TextField plain(parseField({.bounds = swftest::Rect::fromPixels(0, 0, 50, 20), .text = "abc"}));
-    ASSERT_TRUE(plain.font(dictionary));
-    EXPECT_EQ(static_cast<const swf::DeviceFont*>(plain.font(dictionary))->family(),
-              "Liberation Serif");
+    const auto* stand = plain.fontFor(plain.formatOf(0, 1), dictionary);
+    ASSERT_TRUE(stand);
+    EXPECT_EQ(static_cast<const swf::DeviceFont*>(stand)->family(), "Liberation Serif");
     EXPECT_EQ(plain.lines(dictionary).front().glyphs.size(), 3u);
 }
 

@@ -181,3 +181,30 @@ TEST(TextRenderTest, TextFieldsShowTheirCurrentTextAndMaskWithGlyphsOnly) {
     EXPECT_EQ(pixel(masked, 40, 15), kWhite);
     EXPECT_EQ(pixel(masked, 7, 27), kWhite);
 }
+
+TEST(TextRenderTest, HtmlRunsOfTwoSizesAndColoursShareTheBaseline) {
+    swf::Dictionary dictionary;
+    dictionary.add(squareFont(1));
+    auto definition = swf::EditTextCharacter::parse(
+        swftest::EditText{.bounds = swftest::Rect::fromPixels(0, 0, 60, 30),
+                          .text = "<font color='#FF0000' size='20'>a</font>"
+                                  "<font color='#0000FF' size='10'>a</font>",
+                          .fontId = 1,
+                          .fontHeight = static_cast<uint16_t>(px(20)),
+                          .html = true,
+                          .useOutlines = true}
+            .defineEditTextBody(5));
+    ASSERT_TRUE(definition);
+    swf::TextField field(definition, &dictionary);
+    swf::Canvas canvas(60, 30);
+    canvas.clear({255, 255, 255, 255});
+    field.draw(canvas, kTwipsToPixels, {}, dictionary);
+    // The line's ascent is the 20 px run's (800 / 1024 of 20 px, down to whole twips): the
+    // baseline is at 2 + 15.6 px. The red square is 10 px from x = 2, the blue one 5 px
+    // from x = 12, both standing on that baseline.
+    EXPECT_EQ(pixel(canvas, 7, 10), (std::array<int, 4>{255, 0, 0, 255}));
+    EXPECT_EQ(pixel(canvas, 14, 15), (std::array<int, 4>{0, 0, 255, 255}));
+    EXPECT_EQ(pixel(canvas, 14, 10), kWhite);  // above the small square
+    EXPECT_EQ(pixel(canvas, 18, 15), kWhite);  // past it
+    EXPECT_EQ(pixel(canvas, 7, 19), kWhite);   // below the baseline
+}

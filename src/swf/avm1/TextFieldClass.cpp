@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@
 #include "swf/display/IgnoringCase.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/text/StyleSheet.h"
 #include "swf/text/TextDecoding.h"
 
 namespace swf::avm1 {
@@ -95,16 +97,39 @@ Object* variableHolder(Machine& m, EditTextInstance& field, std::string& member)
     return current;
 }
 
-// Sets the field's text as a script gives it (HTML when the field is an HTML field and
-// `html` is asked for).
+// The field's style sheet object, if a script gave it one.
+Object* styleSheetOf(EditTextInstance& field) {
+    Object* stage = field.scriptObject();
+    Property* p = stage ? stage->findOwn("__styleSheet") : nullptr;
+    return p ? p->value.asObject() : nullptr;
+}
+
+// The styles the sheet holds now, made TextFormats by its transform (its _styles table).
+std::optional<StyleSheet> stylesOf(Machine& m, Object* sheet) {
+    if (!sheet) return std::nullopt;
+    StyleSheet styles;
+    Value table = m.get(Value(sheet), "_styles");
+    if (Object* formats = table.asObject()) {
+        for (const std::string& name : m.enumerate(formats)) {
+            if (const TextFormat* format = textFormatOf(m.get(table, name)))
+                styles.set(name, *format);
+            m.chargeAction();
+        }
+    }
+    return styles;
+}
+
+// Sets the field's text as a script gives it: HTML when the field is an HTML field and `html`
+// is asked for, or whenever it has a style sheet.
 void showText(Machine& m, EditTextInstance& field, const std::string& text, bool html) {
     Machine::checkLength(text.size());
     std::u32string decoded = decode(m, text);
-    field.field().useNewFormat();
-    if (html)
-        field.field().setHtml(decoded);
+    TextField& f = field.field();
+    f.setStyleSheet(stylesOf(m, styleSheetOf(field)));
+    if (html || f.hasStyleSheet())
+        f.setHtml(decoded);
     else
-        field.field().setPlainText(std::move(decoded));
+        f.setPlainText(std::move(decoded));
 }
 
 // Tells values apart as the field does: an object by its identity, a primitive by its type
@@ -249,7 +274,7 @@ void setText(Machine& m, EditTextInstance& f, const Value& v) {
 
 Value getHtmlText(Machine& m, EditTextInstance& f) {
     pullVariable(m, f);
-    if (!settingsOf(f).html) return Value(encode(m, tf(f).text()));
+    if (!settingsOf(f).html && !styleSheetOf(f)) return Value(encode(m, tf(f).text()));
     return Value(encode(m, tf(f).htmlText()));
 }
 
@@ -265,16 +290,16 @@ void installProperties(Machine& m, Object* proto) {
                               Setter setter) { properties.push_back({name, getter, setter}); };
     defineProperty(
         m, proto, "styleSheet",
-        [](Machine& m, EditTextInstance& f) {
-            Object* stage = f.scriptObject();
-            Property* p = stage ? stage->findOwn("__styleSheet") : nullptr;
-            (void)m;
-            return p ? p->value : Value();
+        [](Machine&, EditTextInstance& f) {
+            Object* sheet = styleSheetOf(f);
+            return sheet ? Value(sheet) : Value();
         },
         [](Machine& m, EditTextInstance& f, const Value& v) {
-            StageObject* stage = m.stageObject(f);
-            stage->defineOwn("__styleSheet",
-                             Property{v.isObject() ? v : Value(), nullptr, nullptr, kDontEnum});
+            // Any object but a display object's.
+            const bool sheet = v.isObject() && !m.displayObjectOf(v);
+            m.stageObject(f)->defineOwn(
+                "__styleSheet", Property{sheet ? v : Value(), nullptr, nullptr, kDontEnum});
+            if (!sheet) tf(f).setStyleSheet(std::nullopt);
         });
     defineProperty(
         m, proto, "mouseWheelEnabled",
@@ -576,15 +601,12 @@ Range rangeOf(Machine& m, std::span<const Value> args, size_t first, size_t leng
 // Returns how many characters went in.
 size_t replaceRange(Machine& m, EditTextInstance& f, size_t begin, size_t end,
                     const std::string& with) {
-    std::u32string text = tf(f).text();
-    begin = std::min(begin, text.size());
-    end = std::clamp(end, begin, text.size());
     std::u32string inserted = decode(m, with);
-    Machine::checkLength(text.size() + inserted.size());
-    text.replace(begin, end - begin, inserted);
-    tf(f).setPlainText(std::move(text));
+    Machine::checkLength(tf(f).text().size() + inserted.size());
+    const size_t count = inserted.size();
+    tf(f).replaceText(begin, end, std::move(inserted));
     pushVariable(m, f);
-    return inserted.size();
+    return count;
 }
 
 void installMethods(Machine& m, Object* proto) {
@@ -604,7 +626,7 @@ void installMethods(Machine& m, Object* proto) {
                        if (!f) return Value();
                        Range r = rangeOf(m, args, 0, tf(*f).text().size());
                        if (r.begin >= r.end) return makeTextFormat(m, TextFormat{});
-                       return makeTextFormat(m, tf(*f).format());
+                       return makeTextFormat(m, tf(*f).formatOf(r.begin, r.end));
                    });
     m.defineMethod(proto, "setTextFormat",
                    [](Machine& m, Object* self, std::span<const Value> args) {
@@ -612,7 +634,10 @@ void installMethods(Machine& m, Object* proto) {
                        if (!f || args.empty()) return Value();
                        // The format comes last: (format), (index, format), (begin, end, format).
                        const TextFormat* format = textFormatOf(args.back());
-                       if (format) tf(*f).applyFormat(*format);
+                       if (!format) return Value();
+                       Range r = rangeOf(m, args.first(args.size() - 1), 0,
+                                         tf(*f).text().size());
+                       tf(*f).applyFormat(*format, r.begin, r.end);
                        return Value();
                    });
     m.defineMethod(proto, "getNewTextFormat", [](Machine& m, Object* self, std::span<const Value>) {

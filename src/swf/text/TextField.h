@@ -1,9 +1,10 @@
 #pragma once
 // A text field on the stage: the DefineEditText definition's settings as a script may change
-// them (size, colours, border, format, ...) and the text it shows now. The text starts as the
-// definition's initial text and changes through setText (scripts, variables). Layout is redone
-// on the next use after a change. One format applies to the whole text.
+// them (size, colours, border, ...) and the text it shows now, each character with its format.
+// The text starts as the definition's initial text and changes through setText (scripts,
+// variables). Layout is redone on the next use after a change.
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,8 +16,10 @@
 #include "swf/render/Canvas.h"
 #include "swf/text/EditTextCharacter.h"
 #include "swf/text/GlyphSource.h"
+#include "swf/text/StyleSheet.h"
 #include "swf/text/TextFormat.h"
 #include "swf/text/TextLayout.h"
+#include "swf/text/TextRuns.h"
 
 namespace swf {
 
@@ -66,33 +69,38 @@ class TextField {
     // Call after changing settings or the format: the layout is redone.
     void changed() { lines_.reset(); }
 
-    // `text` as a movie stores strings (UTF-8, or 8-bit in old movies). HTML is reduced to
-    // its plain text.
+    // `text` as a movie stores strings (UTF-8, or 8-bit in old movies), as HTML or plain.
     void setText(std::string_view text, bool html);
+    // Plain text: all of it in the format for new text.
     void setPlainText(std::u32string text);
-    // HTML text: the tags' formatting of the first character becomes the field's format;
+    // HTML text: its tags format the characters, starting from the format for new text;
     // paragraphs and <br> break lines in multiline fields only.
     void setHtml(std::u32string_view html);
+    // Characters [begin, end) give way to `inserted`, in the format of the character before.
+    void replaceText(size_t begin, size_t end, std::u32string inserted);
     // What the field shows (before password masking).
     const std::u32string& text() const { return text_; }
-    // The text as the player writes it back as HTML: a paragraph per line, its format in tags.
+    // The text as the player writes it back as HTML (see HtmlWriter); with a style sheet, the
+    // HTML as it was set.
     std::u32string htmlText() const;
 
-    // The format of all the text, and the one text typed or set later starts with.
-    const TextFormat& format() const { return format_; }
-    void applyFormat(const TextFormat& format);
+    // The styles HTML set from now on takes (none: null).
+    void setStyleSheet(std::optional<StyleSheet> sheet) { styleSheet_ = std::move(sheet); }
+    bool hasStyleSheet() const { return styleSheet_.has_value(); }
+
+    // The attributes the characters in [begin, end) share.
+    TextFormat formatOf(size_t begin, size_t end) const { return runs_.common(begin, end); }
+    const TextRuns& runs() const { return runs_; }
+    // Sets what `format` sets on the characters in [begin, end).
+    void applyFormat(const TextFormat& format, size_t begin = 0, size_t end = SIZE_MAX);
+    // The format text typed or set later starts with.
     const TextFormat& newFormat() const { return newFormat_; }
     void setNewFormat(const TextFormat& format) { newFormat_.merge(format); }
-    // Text that replaces all of the field's takes the format for new text.
-    void useNewFormat() {
-        format_ = newFormat_;
-        lines_.reset();
-    }
 
     // The embedded font when the field draws with its outlines, else the installed font that
     // stands in for the named one; null only when no font can be found at all.
-    const GlyphSource* font(const Dictionary& dictionary) const;
-    TextLayoutStyle layoutStyle() const;
+    const GlyphSource* fontFor(const TextFormat& format, const Dictionary& dictionary) const;
+    TextLayoutStyle layoutStyle(const TextFormat& format) const;
     // Lines in the font's layout, positioned inside the gutter (see TextLayout).
     const std::vector<TextLine>& lines(const Dictionary& dictionary) const;
     // The box the field takes (twips): its bounds, or for a field that sizes itself the box
@@ -119,19 +127,33 @@ class TextField {
     // The movie's font of that name that has outlines, looked up once per name and style.
     const GlyphSource* embeddedFont(const Dictionary& dictionary, const std::string& name,
                                     bool bold, bool italic) const;
+    // The first character's format, or the format for new text in an empty field.
+    const TextFormat& leadingFormat() const;
+    void limitLength();
+    void drawUnderlines(Canvas& canvas, const TextLine& line, double left, double top,
+                        const Matrix& toPixels, const ColorTransform& cxform) const;
+
+    // How a layout run is drawn.
+    struct RunLook {
+        uint32_t color = 0;
+        bool underline = false;
+    };
 
     std::shared_ptr<const EditTextCharacter> definition_;
     TextFieldSettings settings_;
-    TextFormat format_;
     TextFormat newFormat_;
     std::string definitionFont_;  // the name the definition's font goes by
     std::u32string text_;
+    TextRuns runs_;
+    std::optional<StyleSheet> styleSheet_;
+    std::optional<std::u32string> htmlSource_;  // set with a style sheet
     int scroll_ = 1;
     int hscroll_ = 0;
-    mutable const GlyphSource* layoutFont_ = nullptr;
-    mutable std::string namedFontKey_;
+    mutable const Dictionary* layoutDictionary_ = nullptr;
+    mutable std::vector<std::pair<std::string, const GlyphSource*>> namedFonts_;
     mutable const Dictionary* namedFontDictionary_ = nullptr;
-    mutable const GlyphSource* namedFont_ = nullptr;
+    mutable std::vector<TextLayoutRun> layoutRuns_;
+    mutable std::vector<RunLook> runLooks_;
     mutable std::optional<std::vector<TextLine>> lines_;
     mutable Rect box_;
     mutable LineMetrics metrics_;

@@ -57,6 +57,8 @@ struct TextFormat {
         take(letterSpacing, other.letterSpacing);
         display = other.display;
     }
+
+    bool operator==(const TextFormat&) const = default;
 };
 
 }  // namespace swf

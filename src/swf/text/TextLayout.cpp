@@ -10,6 +10,7 @@ namespace {
 struct Item {
     std::optional<uint32_t> glyph;
     double advance = 0;
+    size_t run = 0;
     bool space = false;
     bool tab = false;
 };
@@ -19,21 +20,44 @@ bool isSpace(char32_t c) {
     return c == ' ' || c == '\t';
 }
 
-std::vector<Item> measure(std::u32string_view paragraph, const GlyphSource& font,
-                          const TextLayoutStyle& style) {
+bool isBreak(char32_t c) {
+    return c == '\r' || c == '\n';
+}
+
+class RunCursor {
+  public:
+    explicit RunCursor(std::span<const TextLayoutRun> runs) : runs_(runs) {}
+
+    // The run of the character at `index`: indices only grow between calls.
+    size_t runAt(size_t index) {
+        while (current_ + 1 < runs_.size() && runs_[current_].end <= index) ++current_;
+        return current_;
+    }
+
+  private:
+    std::span<const TextLayoutRun> runs_;
+    size_t current_ = 0;
+};
+
+std::vector<Item> measure(std::u32string_view text, size_t begin, size_t end,
+                          std::span<const TextLayoutRun> runs, RunCursor& cursor,
+                          const TextLayoutStyle& paragraph) {
     // A tab goes to the next tab stop; without any it is as wide as a space.
-    const bool tabStops = !style.tabStops.empty();
+    const bool tabStops = !paragraph.tabStops.empty();
     std::vector<Item> items;
-    items.reserve(paragraph.size());
-    for (char32_t c : paragraph) {
+    items.reserve(end - begin);
+    for (size_t i = begin; i < end; ++i) {
+        const char32_t c = text[i];
         Item item;
+        item.run = cursor.runAt(i);
+        const TextLayoutRun& run = runs[item.run];
         item.space = isSpace(c);
         item.tab = c == '\t' && tabStops;
-        item.glyph = font.glyphFor(c == '\t' ? U' ' : c);
-        if (item.tab) item.glyph.reset();
+        if (run.font && !item.tab) item.glyph = run.font->glyphFor(c == '\t' ? U' ' : c);
         if (item.glyph)
-            item.advance =
-                TextLayout::scaled(font.advance(*item.glyph), font, style) + style.letterSpacing;
+            item.advance = TextLayout::scaled(run.font->advance(*item.glyph), *run.font,
+                                              run.style) +
+                           run.style.letterSpacing;
         items.push_back(item);
     }
     return items;
@@ -63,6 +87,14 @@ size_t lineEnd(const std::vector<Item>& items, size_t start, double startX,
     return items.size();
 }
 
+// Ascent and descent of a run's font at its size.
+void growToRun(TextLine& line, const TextLayoutRun& run) {
+    if (!run.font) return;
+    const LineMetrics m = TextLayout::metrics(*run.font, run.style);
+    line.ascent = std::max(line.ascent, m.ascent);
+    line.descent = std::max(line.descent, m.descent);
+}
+
 }  // namespace
 
 double LineMetrics::textHeight(size_t lines) const {
@@ -82,33 +114,64 @@ LineMetrics TextLayout::metrics(const GlyphSource& font, const TextLayoutStyle& 
                        style.leading};
 }
 
+double TextLayout::textHeight(std::span<const TextLine> lines) {
+    double height = 0;
+    for (const TextLine& line : lines) height += line.ascent + line.descent;
+    // Leading between the lines; a single line counts its own.
+    if (lines.size() == 1) return height + lines[0].leading;
+    for (size_t i = 0; i + 1 < lines.size(); ++i) height += lines[i].leading;
+    return height;
+}
+
 std::vector<TextLine> TextLayout::layOut(std::u32string_view text, const GlyphSource& font,
                                          const TextLayoutStyle& style) {
-    const LineMetrics lineMetrics = metrics(font, style);
-    const double step = lineMetrics.step();
+    const TextLayoutRun run{text.size(), &font, style};
+    return layOut(text, std::span<const TextLayoutRun>(&run, 1));
+}
+
+std::vector<TextLine> TextLayout::layOut(std::u32string_view text,
+                                         std::span<const TextLayoutRun> runs) {
     std::vector<TextLine> lines;
+    if (runs.empty()) return lines;
+    RunCursor cursor(runs);
+    double top = 0;
 
     size_t paragraphStart = 0;
     while (paragraphStart <= text.size()) {
-        size_t newline = text.find_first_of(U"\r\n", paragraphStart);
-        size_t paragraphEnd = newline == std::u32string_view::npos ? text.size() : newline;
+        size_t paragraphEnd = paragraphStart;
+        while (paragraphEnd < text.size() && !isBreak(text[paragraphEnd])) ++paragraphEnd;
+        const size_t firstRun = cursor.runAt(paragraphStart);
+        const TextLayoutStyle& style = runs[firstRun].style;
         std::vector<Item> items =
-            measure(text.substr(paragraphStart, paragraphEnd - paragraphStart), font, style);
+            measure(text, paragraphStart, paragraphEnd, runs, cursor, style);
+        const double bulletRoom = style.bullet ? kBulletIndent : 0;
 
         size_t start = 0;
         do {
-            const double startX = style.blockIndent + (start == 0 ? style.indent : 0);
+            const double startX =
+                style.blockIndent + bulletRoom + (start == 0 ? style.indent : 0);
             const size_t end = lineEnd(items, start, startX, style);
             TextLine line;
-            line.baseline = lineMetrics.ascent + static_cast<double>(lines.size()) * step;
+            line.leading = style.leading;
             line.indent = startX;
+            // An empty line is as tall as the font of its break.
+            if (start == end) growToRun(line, runs[firstRun]);
+            if (start == 0 && style.bullet && runs[firstRun].font) {
+                const GlyphSource& font = *runs[firstRun].font;
+                if (auto bullet = font.glyphFor(U'\u2022'))
+                    line.glyphs.push_back({*bullet, style.blockIndent, 0, firstRun});
+            }
             double x = startX, visibleEnd = startX;
             for (size_t i = start; i < end; ++i) {
-                if (items[i].glyph) line.glyphs.push_back({*items[i].glyph, x});
+                growToRun(line, runs[items[i].run]);
+                if (items[i].glyph)
+                    line.glyphs.push_back({*items[i].glyph, x, items[i].advance, items[i].run});
                 x = advanced(items[i], x, style);
                 if (!items[i].space) visibleEnd = x;
             }
             line.width = (style.align == TextAlign::Left ? x : visibleEnd) - startX;
+            line.baseline = top + line.ascent;
+            top += line.ascent + line.descent + line.leading;
             double offset = style.leftMargin;
             if (style.align == TextAlign::Right)
                 offset += style.width - visibleEnd;
@@ -119,12 +182,13 @@ std::vector<TextLine> TextLayout::layOut(std::u32string_view text, const GlyphSo
             start = end;
         } while (start < items.size());
 
-        if (newline == std::u32string_view::npos) break;
+        if (paragraphEnd >= text.size()) break;
         // "\r\n" is one break.
-        paragraphStart =
-            newline +
-            (text[newline] == '\r' && newline + 1 < text.size() && text[newline + 1] == '\n' ? 2
-                                                                                             : 1);
+        paragraphStart = paragraphEnd + (text[paragraphEnd] == '\r' &&
+                                                 paragraphEnd + 1 < text.size() &&
+                                                 text[paragraphEnd + 1] == '\n'
+                                             ? 2
+                                             : 1);
     }
     return lines;
 }

@@ -1,12 +1,16 @@
 #pragma once
-// Lays plain text out in lines for a text field: line breaks at newlines, word wrap at
-// spaces when asked, tab stops, alignment within the available width. Positions are twips
-// relative to the text area (inside the field's gutter), y the baseline of each line.
+// Lays text out in lines for a text field: line breaks at newlines, word wrap at spaces when
+// asked, tab stops, alignment within the available width. Runs of the text may have fonts and
+// sizes of their own: a line's runs share its baseline, the line is as tall as its tallest run
+// plus the paragraph's leading. A paragraph's settings (margins, indents, alignment, leading,
+// tab stops, bullet) come from the run of its first character. Positions are twips relative to
+// the text area (inside the field's gutter), y the baseline of each line.
 //
 // As the player measures, every glyph's advance and the font's ascent and descent are
 // whole twips, rounded down from the font's units at the text's size.
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -27,15 +31,28 @@ struct TextLayoutStyle {
     std::vector<double> tabStops;  // twips from the text's left edge, ascending
     TextAlign align = TextAlign::Left;
     bool wordWrap = false;
+    bool bullet = false;  // a list item: a bullet before the text, which moves right
+};
+
+// Characters up to `end` (exclusive) in one font and style.
+struct TextLayoutRun {
+    size_t end = 0;
+    const GlyphSource* font = nullptr;  // none: the characters take no room
+    TextLayoutStyle style;
 };
 
 struct PlacedGlyph {
     uint32_t glyph = 0;
     double x = 0;  // from the text area's left edge
+    double advance = 0;
+    size_t run = 0;  // index of the run whose font and style it has
 };
 
 struct TextLine {
     double baseline = 0;  // from the text area's top
+    double ascent = 0;    // of the tallest run on the line
+    double descent = 0;
+    double leading = 0;
     double indent = 0;    // before the first character: block indent and paragraph indent
     // Of the characters, from the first one's start to the last one's end; trailing spaces
     // count in left-aligned text only.
@@ -60,6 +77,14 @@ class TextLayout {
     // Characters the font has no glyph for take no room and show nothing.
     static std::vector<TextLine> layOut(std::u32string_view text, const GlyphSource& font,
                                         const TextLayoutStyle& style);
+    // `runs` cover the text in order; characters past the last run take its style.
+    static std::vector<TextLine> layOut(std::u32string_view text,
+                                        std::span<const TextLayoutRun> runs);
+    // The height the player reports for laid-out lines: a single line counts its leading,
+    // more lines the leading between them.
+    static double textHeight(std::span<const TextLine> lines);
+    // Room before a bullet paragraph's text: the bullet's column.
+    static constexpr double kBulletIndent = 300;  // twips
 
     static LineMetrics metrics(const GlyphSource& font, const TextLayoutStyle& style);
     // A font unit measure at the style's size, rounded down to whole twips.

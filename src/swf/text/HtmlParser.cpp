@@ -1,0 +1,356 @@
+#include "swf/text/HtmlParser.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace swf {
+namespace {
+
+constexpr size_t kMaxEntityLength = 10;
+
+std::string lowerAscii(std::u32string_view text) {
+    std::string out;
+    for (char32_t c : text)
+        out.push_back(c < 0x80 ? static_cast<char>(std::tolower(static_cast<int>(c))) : '?');
+    return out;
+}
+
+struct HtmlTag {
+    std::string name;  // lower case
+    bool closing = false;
+    bool selfClosing = false;
+    bool malformed = false;  // an attribute value without quotes ends the text
+    std::vector<std::pair<std::string, std::u32string>> attributes;  // names lower case
+
+    const std::u32string* attribute(std::string_view wanted) const {
+        for (const auto& [name, value] : attributes)
+            if (name == wanted) return &value;
+        return nullptr;
+    }
+};
+
+bool isHtmlSpace(char32_t c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+HtmlTag parseTag(std::u32string_view body) {
+    HtmlTag tag;
+    size_t i = 0;
+    if (i < body.size() && body[i] == '/') {
+        tag.closing = true;
+        ++i;
+    }
+    if (!body.empty() && body.back() == '/') {
+        tag.selfClosing = true;
+        body.remove_suffix(1);
+    }
+    size_t start = i;
+    while (i < body.size() && !isHtmlSpace(body[i])) ++i;
+    tag.name = lowerAscii(body.substr(start, std::min(i - start, HtmlParser::kMaxAttributeLength)));
+    while (i < body.size()) {
+        while (i < body.size() && isHtmlSpace(body[i])) ++i;
+        start = i;
+        while (i < body.size() && body[i] != '=' && !isHtmlSpace(body[i])) ++i;
+        std::string name =
+            lowerAscii(body.substr(start, std::min(i - start, HtmlParser::kMaxAttributeLength)));
+        while (i < body.size() && isHtmlSpace(body[i])) ++i;
+        std::u32string value;
+        if (i < body.size() && body[i] == '=') {
+            ++i;
+            while (i < body.size() && isHtmlSpace(body[i])) ++i;
+            if (i < body.size() && (body[i] == '"' || body[i] == '\'')) {
+                const char32_t quote = body[i++];
+                start = i;
+                while (i < body.size() && body[i] != quote) ++i;
+                // Built whole: assigning the view trips GCC 12's -Wrestrict false positive.
+                value = std::u32string(body.data() + start,
+                                       std::min(i - start, HtmlParser::kMaxAttributeLength));
+                if (i < body.size()) ++i;
+            } else {
+                tag.malformed = true;
+                return tag;
+            }
+        }
+        if (name.empty()) {
+            if (i < body.size()) ++i;
+            continue;
+        }
+        tag.attributes.emplace_back(std::move(name), std::move(value));
+    }
+    return tag;
+}
+
+std::optional<char32_t> decodeEntity(std::u32string_view name) {
+    if (name.size() > 1 && name[0] == '#') {
+        const bool hex = name[1] == 'x' || name[1] == 'X';
+        std::u32string_view digits = name.substr(hex ? 2 : 1);
+        if (digits.empty() || digits.size() > 8) return std::nullopt;
+        char32_t value = 0;
+        for (char32_t d : digits) {
+            int digit = d >= '0' && d <= '9'          ? static_cast<int>(d - '0')
+                        : hex && d >= 'a' && d <= 'f' ? static_cast<int>(d - 'a' + 10)
+                        : hex && d >= 'A' && d <= 'F' ? static_cast<int>(d - 'A' + 10)
+                                                      : -1;
+            if (digit < 0) return std::nullopt;
+            value = value * (hex ? 16 : 10) + static_cast<char32_t>(digit);
+        }
+        if (value == 0 || value > 0x10FFFF) return std::nullopt;
+        return value;
+    }
+    const std::string lower = lowerAscii(name);
+    if (lower == "lt") return U'<';
+    if (lower == "gt") return U'>';
+    if (lower == "amp") return U'&';
+    if (lower == "quot") return U'"';
+    if (lower == "apos") return U'\'';
+    if (lower == "nbsp") return U'\u00A0';
+    return std::nullopt;
+}
+
+// "#RRGGBB": the hex digits after '#' and any blanks make the colour (the last six of a
+// longer run); a value without '#' first or without digits sets none.
+std::optional<uint32_t> htmlColor(std::u32string_view value) {
+    if (value.empty() || value[0] != '#') return std::nullopt;
+    size_t i = 1;
+    while (i < value.size() && (value[i] == ' ' || value[i] == '\t')) ++i;
+    uint32_t color = 0;
+    bool any = false;
+    for (; i < value.size(); ++i) {
+        const char32_t d = value[i];
+        int digit = d >= '0' && d <= '9'   ? static_cast<int>(d - '0')
+                    : d >= 'a' && d <= 'f' ? static_cast<int>(d - 'a' + 10)
+                    : d >= 'A' && d <= 'F' ? static_cast<int>(d - 'A' + 10)
+                                           : -1;
+        if (digit < 0) break;
+        color = (color * 16 + static_cast<uint32_t>(digit)) & 0xFFFFFF;
+        any = true;
+    }
+    if (!any) return std::nullopt;
+    return color;
+}
+
+std::optional<double> htmlNumber(std::u32string_view value) {
+    std::string text = lowerAscii(value);
+    char* end = nullptr;
+    const double n = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || !std::isfinite(n)) return std::nullopt;
+    return std::clamp(std::trunc(n), -1e6, 1e6);
+}
+
+std::string utf8Of(std::u32string_view text) {
+    std::string out;
+    for (char32_t c : text) {
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::vector<double> htmlTabStops(std::u32string_view value) {
+    std::vector<double> stops;
+    size_t start = 0;
+    while (start <= value.size() && stops.size() < 1024) {
+        const size_t comma = std::min(value.find(',', start), value.size());
+        if (auto n = htmlNumber(value.substr(start, comma - start))) stops.push_back(*n);
+        start = comma + 1;
+    }
+    return stops;
+}
+
+// What a tag's own attributes do to the format of the text inside it.
+void applyTag(const HtmlTag& tag, TextFormat& format) {
+    if (tag.name == "b") format.bold = true;
+    if (tag.name == "i") format.italic = true;
+    if (tag.name == "u") format.underline = true;
+    if (tag.name == "li") format.bullet = true;
+    for (const auto& [name, value] : tag.attributes) {
+        if (tag.name == "font") {
+            if (name == "color")
+                if (auto color = htmlColor(value)) format.color = *color;
+            if (name == "face") format.font = utf8Of(value);
+            if (name == "size") {
+                if (auto n = htmlNumber(value)) {
+                    const bool relative = !value.empty() && (value[0] == '+' || value[0] == '-');
+                    format.size = std::max(0.0, relative ? format.size.value_or(12) + *n : *n);
+                }
+            }
+            if (name == "letterspacing")
+                if (auto n = htmlNumber(value)) format.letterSpacing = *n;
+            if (name == "kerning") format.kerning = value == U"1";
+        }
+        if (tag.name == "p" && name == "align") {
+            const std::string align = lowerAscii(value);
+            if (align == "left") format.align = TextAlign::Left;
+            if (align == "right") format.align = TextAlign::Right;
+            if (align == "center") format.align = TextAlign::Center;
+            if (align == "justify") format.align = TextAlign::Justify;
+        }
+        if (tag.name == "a") {
+            if (name == "href") format.url = utf8Of(value);
+            if (name == "target") format.target = utf8Of(value);
+        }
+        if (tag.name == "textformat") {
+            if (name == "tabstops") {
+                format.tabStops = htmlTabStops(value);
+                continue;
+            }
+            auto n = htmlNumber(value);
+            if (!n) continue;
+            if (name == "leftmargin") format.leftMargin = std::max(0.0, *n);
+            if (name == "rightmargin") format.rightMargin = std::max(0.0, *n);
+            if (name == "indent") format.indent = *n;
+            if (name == "leading") format.leading = *n;
+            if (name == "blockindent") format.blockIndent = std::max(0.0, *n);
+        }
+    }
+}
+
+bool isBlockTag(std::string_view name) {
+    return name == "p" || name == "li";
+}
+
+class Reader {
+  public:
+    Reader(const TextFormat& base, const HtmlParser::Options& options)
+        : base_(base), options_(options) {}
+
+    FormattedText read(std::u32string_view html) {
+        for (size_t i = 0; i < html.size();) {
+            const char32_t c = html[i];
+            if (c == '<') {
+                const size_t close = html.find('>', i + 1);
+                if (close == std::u32string_view::npos) break;  // an unfinished tag shows nothing
+                const HtmlTag tag = parseTag(html.substr(i + 1, close - i - 1));
+                if (tag.malformed) break;
+                i = close + 1;
+                if (tag.closing)
+                    closeTag(tag.name);
+                else
+                    openTag(tag);
+                continue;
+            }
+            if (c == '&') {
+                const size_t semicolon = html.find(';', i + 1);
+                if (semicolon != std::u32string_view::npos &&
+                    semicolon - i - 1 <= kMaxEntityLength) {
+                    if (auto value = decodeEntity(html.substr(i + 1, semicolon - i - 1))) {
+                        add(*value);
+                        i = semicolon + 1;
+                        continue;
+                    }
+                }
+            }
+            if (c == '\r' || c == '\n') {
+                // "\r\n" is one break.
+                if (c == '\r' && i + 1 < html.size() && html[i + 1] == '\n') ++i;
+                if (options_.condenseWhite)
+                    addSpace();
+                else
+                    add('\r');
+                ++i;
+                continue;
+            }
+            if (options_.condenseWhite && isHtmlSpace(c))
+                addSpace();
+            else
+                add(c);
+            ++i;
+        }
+        return std::move(out_);
+    }
+
+  private:
+    struct Open {
+        std::string name;
+        TextFormat format;  // of the text inside
+        bool block = false;
+    };
+
+    const TextFormat& current() const { return open_.empty() ? base_ : open_.back().format; }
+
+    void add(char32_t c) {
+        out_.text.push_back(c);
+        out_.runs.append(1, current());
+    }
+
+    // condenseWhite: one space for a run of white space, none at the start.
+    void addSpace() {
+        if (out_.text.empty() || out_.text.back() == ' ' || out_.text.back() == '\r') return;
+        add(' ');
+    }
+
+    void breakLine() {
+        if (options_.multiline) add('\r');
+    }
+
+    bool paragraphEmpty() const { return out_.text.empty() || out_.text.back() == '\r'; }
+
+    void openTag(const HtmlTag& tag) {
+        if (tag.name == "br") {
+            breakLine();
+            return;
+        }
+        // A paragraph inside a paragraph is none: the first </p> ends the outer one.
+        if (tag.name == "p" && std::any_of(open_.begin(), open_.end(),
+                                           [](const Open& o) { return o.name == "p"; }))
+            return;
+        TextFormat format = current();
+        bool block = isBlockTag(tag.name);
+        if (options_.styleSheet) {
+            TextFormat combined;
+            const std::u32string* classes = tag.attribute("class");
+            if (const TextFormat* style =
+                    options_.styleSheet->forTag(tag.name, classes ? *classes : U"", combined)) {
+                const std::string display = format.display;
+                format.merge(*style);
+                format.display = display;
+                if (!isBlockTag(tag.name) && tag.name != "span")
+                    block = style->display == "block";
+            }
+        }
+        applyTag(tag, format);
+        // A list item starts a paragraph of its own.
+        if (tag.name == "li" && !paragraphEmpty()) breakLine();
+        if (tag.selfClosing || open_.size() >= HtmlParser::kMaxOpenTags) return;
+        open_.push_back({tag.name, std::move(format), block});
+    }
+
+    // Only the innermost open tag closes; a closing tag for any other is ignored.
+    void closeTag(const std::string& name) {
+        if (open_.empty() || open_.back().name != name) return;
+        if (open_.back().block) breakLine();
+        open_.pop_back();
+    }
+
+    const TextFormat& base_;
+    const HtmlParser::Options& options_;
+    std::vector<Open> open_;
+    FormattedText out_;
+};
+
+}  // namespace
+
+FormattedText HtmlParser::parse(std::u32string_view html, const TextFormat& base,
+                                const Options& options) {
+    return Reader(base, options).read(html);
+}
+
+}  // namespace swf
