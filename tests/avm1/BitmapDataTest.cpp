@@ -61,6 +61,16 @@ std::vector<Case> Cases() {
              run(invoke(b, "dispose")) + trace(member(b, "width")) +
              trace(invoke(b, "getPixel", {lit("0"), lit("0")})),
          "-1\n-1\n-1\n0\n-2\n-1\n-1"},
+        {"a rectangle of negative size fills back from its corner",
+         let("b", bitmap({lit("4"), lit("4"), lit("false"), lit("4278190080")})) +
+             run(invoke(b, "fillRect",
+                        {makeFlash("geom", "Rectangle", {lit("3"), lit("3"), lit("-2"), lit("-2")}),
+                         lit("4294901760")})) +
+             trace(invoke(b, "getPixel", {lit("1"), lit("1")})) +
+             trace(invoke(b, "getPixel", {lit("2"), lit("2")})) +
+             trace(invoke(b, "getPixel", {lit("3"), lit("3")})) +
+             trace(invoke(b, "getPixel", {lit("0"), lit("1")})),
+         "16711680\n16711680\n0\n0"},
         {"noise comes from the player's generator",
          let("b", bitmap({lit("1"), lit("3"), lit("false")})) +
              run(invoke(b, "noise", {lit("1")})) +

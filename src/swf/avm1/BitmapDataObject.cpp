@@ -1,6 +1,7 @@
 #include "swf/avm1/BitmapDataObject.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 namespace swf::avm1 {
@@ -89,10 +90,17 @@ PixelRect BitmapDataObject::clip(PixelRect r) const {
 }
 
 void BitmapDataObject::fillRect(PixelRect r, uint32_t argb) {
-    r = clip(r);
+    // A negative size reaches back from x or y: the player fills that span.
+    int64_t x = r.x, y = r.y, w = r.width, h = r.height;
+    if (w < 0) x += w;
+    if (h < 0) y += h;
+    auto x0 = static_cast<int>(std::clamp<int64_t>(x, 0, width()));
+    auto x1 = static_cast<int>(std::clamp<int64_t>(x + std::abs(w), 0, width()));
+    auto y0 = static_cast<int>(std::clamp<int64_t>(y, 0, height()));
+    auto y1 = static_cast<int>(std::clamp<int64_t>(y + std::abs(h), 0, height()));
     uint32_t v = premultiply(store(argb));
-    for (int y = r.y; y < r.y + r.height; ++y)
-        for (int x = r.x; x < r.x + r.width; ++x) setRaw(x, y, v);
+    for (int py = y0; py < y1; ++py)
+        for (int px = x0; px < x1; ++px) setRaw(px, py, v);
 }
 
 bool BitmapDataObject::floodFill(int x, int y, uint32_t argb) {
