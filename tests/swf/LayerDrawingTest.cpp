@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TestMovie.h"
@@ -76,42 +77,53 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return info.param.name; });
 
 // clip.setMask(mask): the red clip shows only where the mask's square lies; the mask itself
-// is not drawn, and the picture (drawn with alpha) stays clear elsewhere.
+// is not drawn, and the picture (drawn with alpha) stays clear elsewhere. The mask may be the
+// clip itself, its path, or a number naming a variable that holds it.
 TEST(ScriptMask, TheClipShowsOnlyWithinItsMask) {
-    st::SwfWriter redClip, squareClip;
-    redClip.place(1, 1).showFrame();
-    squareClip.place(2, 1).showFrame();
-    st::SwfWriter movie;
-    movie.version(8).frameSizePixels(40, 20).setBackgroundColor({255, 255, 255});
-    movie.defineShape(1, Square({255, 0, 0}, 800)).defineShape(2, Square({0, 0, 255}, 200));
-    movie.defineSprite(3, redClip).defineSprite(4, squareClip);
-    movie.placeObject2({.depth = 1, .character = 3, .name = "clip"});
-    movie.placeObject2({.depth = 2,
-                        .character = 4,
-                        .matrix = st::Matrix::translation(100, 100),
-                        .name = "mask"});
-    movie.doAction(st::ActionBuilder()
+    const std::pair<const char*, st::ActionBuilder> namings[] = {
+        {"clip", st::ActionBuilder().pushString("mask").getVariable()},
+        {"path", st::ActionBuilder().pushString("mask")},
+        {"number", st::ActionBuilder()
+                       .pushString("7")
                        .pushString("mask")
                        .getVariable()
-                       .pushInteger(1)
-                       .pushString("clip")
-                       .getVariable()
-                       .pushString("setMask")
-                       .callMethod()
-                       .pop());
-    movie.showFrame();
-    swf::Player player;
-    Load(player, movie);
-    std::vector<uint8_t> pixels(40 * 20 * 4);
-    ASSERT_TRUE(player.Draw({pixels.data(), 40 * 4, 32, false}));
-    auto rgbaAt = [&](int x, int y) {
-        const uint8_t* p = &pixels[(static_cast<size_t>(y) * 40 + x) * 4];
-        return std::vector<int>{p[2], p[1], p[0], p[3]};
+                       .setVariable()
+                       .pushInteger(7)},
     };
-    EXPECT_EQ(rgbaAt(10, 10), (std::vector<int>{255, 0, 0, 255}));
-    EXPECT_EQ(rgbaAt(14, 14), (std::vector<int>{255, 0, 0, 255}));
-    EXPECT_EQ(rgbaAt(20, 10), (std::vector<int>{0, 0, 0, 0}));
-    EXPECT_EQ(rgbaAt(2, 2), (std::vector<int>{0, 0, 0, 0}));
+    for (const auto& [name, pushMask] : namings) {
+        st::SwfWriter redClip, squareClip;
+        redClip.place(1, 1).showFrame();
+        squareClip.place(2, 1).showFrame();
+        st::SwfWriter movie;
+        movie.version(8).frameSizePixels(40, 20).setBackgroundColor({255, 255, 255});
+        movie.defineShape(1, Square({255, 0, 0}, 800)).defineShape(2, Square({0, 0, 255}, 200));
+        movie.defineSprite(3, redClip).defineSprite(4, squareClip);
+        movie.placeObject2({.depth = 1, .character = 3, .name = "clip"});
+        movie.placeObject2({.depth = 2,
+                            .character = 4,
+                            .matrix = st::Matrix::translation(100, 100),
+                            .name = "mask"});
+        movie.doAction(st::ActionBuilder(pushMask)
+                           .pushInteger(1)
+                           .pushString("clip")
+                           .getVariable()
+                           .pushString("setMask")
+                           .callMethod()
+                           .pop());
+        movie.showFrame();
+        swf::Player player;
+        Load(player, movie);
+        std::vector<uint8_t> pixels(40 * 20 * 4);
+        ASSERT_TRUE(player.Draw({pixels.data(), 40 * 4, 32, false}));
+        auto rgbaAt = [&](int x, int y) {
+            const uint8_t* p = &pixels[(static_cast<size_t>(y) * 40 + x) * 4];
+            return std::vector<int>{p[2], p[1], p[0], p[3]};
+        };
+        EXPECT_EQ(rgbaAt(10, 10), (std::vector<int>{255, 0, 0, 255})) << name;
+        EXPECT_EQ(rgbaAt(14, 14), (std::vector<int>{255, 0, 0, 255})) << name;
+        EXPECT_EQ(rgbaAt(20, 10), (std::vector<int>{0, 0, 0, 0})) << name;
+        EXPECT_EQ(rgbaAt(2, 2), (std::vector<int>{0, 0, 0, 0})) << name;
+    }
 }
 
 }  // namespace

@@ -232,14 +232,19 @@ Value setMask(Machine& m, Object* self, std::span<const Value> args) {
     StageObject* stage = object ? m.stageObject(*object) : nullptr;
     if (!stage || args.empty()) return Value();
     const Value& given = args[0];
-    if (!given.isObject() && !given.isString()) {
+    if (!given.isObject() && !given.isString() && !given.isNumber()) {
         stage->setMask(nullptr);
         return Value(true);
     }
-    // A path names a clip beside this one; an object that is no clip is refused.
+    // A path (a number too, as its text) names a clip beside this one, or a variable there
+    // holding one; an object that is no clip is refused.
     DisplayObject* mask = m.displayObjectOf(given);
     DisplayObject* base = object->parent() ? object->parent() : object;
-    if (!mask && given.isString()) mask = resolvePath(m, *base, given.asString());
+    if (!mask && !given.isObject()) {
+        std::string path = m.toString(given);
+        mask = resolvePath(m, *base, path);
+        if (!mask) mask = m.displayObjectOf(m.get(Value(m.stageObject(*base)), path));
+    }
     if (!mask || mask == object) return Value(false);
     stage->setMask(mask);
     return Value(true);
