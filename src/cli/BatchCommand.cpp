@@ -137,20 +137,6 @@ std::string_view Trim(std::string_view text) {
     return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
-// "N frames" in what a command printed, for outputs that cannot be counted on disk.
-std::optional<int64_t> FramesSaid(std::string_view text) {
-    for (size_t at = text.find(" frame"); at != std::string_view::npos;
-         at = text.find(" frame", at + 1)) {
-        size_t start = at;
-        while (start > 0 && text[start - 1] >= '0' && text[start - 1] <= '9') --start;
-        int64_t frames = 0;
-        if (start < at &&
-            std::from_chars(text.data() + start, text.data() + at, frames).ec == std::errc())
-            return frames;
-    }
-    return std::nullopt;
-}
-
 struct TaskResult {
     enum class Status { Ok, Failed, Skipped } status = Status::Failed;
     std::optional<int64_t> frames;
@@ -195,7 +181,8 @@ class BatchRun {
                 if (TaskOutput(task.command, Resolve(task.output)).NewerThan(Resolve(task.movie))) {
                     TaskResult result;
                     result.status = TaskResult::Status::Skipped;
-                    result.frames = TaskOutput(task.command, Resolve(task.output)).CountFrames();
+                    result.frames = TaskOutput(task.command, Resolve(task.output))
+                                        .CountFrames(Resolve(task.movie));
                     result.message = "the output is newer than the movie";
                     Record(task, result);
                     continue;
@@ -268,8 +255,8 @@ class BatchRun {
         const std::string said(Trim(process.output()));
         if (process.Succeeded()) {
             result.status = TaskResult::Status::Ok;
-            result.frames = TaskOutput(task.command, Resolve(task.output)).CountFrames();
-            if (!result.frames) result.frames = FramesSaid(said);
+            result.frames =
+                TaskOutput(task.command, Resolve(task.output)).CountFrames(Resolve(task.movie));
             result.message = said;
         } else {
             result.message = said + (said.empty() ? "" : "; ") + process.DescribeEnd();

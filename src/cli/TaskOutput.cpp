@@ -1,12 +1,19 @@
 #include "cli/TaskOutput.h"
 
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <system_error>
 #include <vector>
 
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+#include "audio/WavFile.h"
 #include "convert/AviWriter.h"
+#include "convert/MovieFile.h"
 #include "convert/run/ImageSequenceNames.h"
 
 namespace cli {
@@ -54,6 +61,45 @@ std::optional<int64_t> AviFrames(const std::filesystem::path& path) {
     return firstChunk;
 }
 
+// The pictures of a video file's video stream: the count its header gives, or its packets,
+// one a picture, counted to the end.
+std::optional<int64_t> VideoFrames(const std::filesystem::path& path) {
+    AVFormatContext* format = nullptr;
+    if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0) return std::nullopt;
+    std::optional<int64_t> frames;
+    const int stream = avformat_find_stream_info(format, nullptr) < 0
+                           ? -1
+                           : av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (stream >= 0 && format->streams[stream]->nb_frames > 0) {
+        frames = format->streams[stream]->nb_frames;
+    } else if (stream >= 0) {
+        AVPacket* packet = av_packet_alloc();
+        int64_t count = 0;
+        while (packet && av_read_frame(format, packet) >= 0) {
+            if (packet->stream_index == stream) ++count;
+            av_packet_unref(packet);
+        }
+        av_packet_free(&packet);
+        frames = count;
+    }
+    avformat_close_input(&format);
+    return frames;
+}
+
+// The frames whose sound a WAV file holds: the wav command writes the samples of each frame
+// at the movie's frame rate, so the count comes back rounded to the nearest.
+std::optional<int64_t> WavFrames(const std::filesystem::path& path,
+                                 const std::filesystem::path& movie) {
+    convert::MovieHeader header;
+    audio::WavFile wav;
+    if (convert::ReadSwfHeader(movie.string(), header) != 0 || header.frameRate <= 0 ||
+        wav.Open(path.string(), audio::WavFile::ReadMode) != 0 || !wav.Format() ||
+        wav.Format()->blockAlign == 0 || wav.Format()->samplesPerSec == 0)
+        return std::nullopt;
+    const double samples = static_cast<double>(wav.DataSize() / wav.Format()->blockAlign);
+    return std::llround(samples * header.frameRate / wav.Format()->samplesPerSec);
+}
+
 std::optional<std::filesystem::file_time_type> WriteTime(const std::filesystem::path& path) {
     std::error_code error;
     const auto time = std::filesystem::last_write_time(path, error);
@@ -92,7 +138,7 @@ bool TaskOutput::NewerThan(const std::filesystem::path& movie) const {
     return written && changed && *written > *changed;
 }
 
-std::optional<int64_t> TaskOutput::CountFrames() const {
+std::optional<int64_t> TaskOutput::CountFrames(const std::filesystem::path& movie) const {
     if (IsImages()) {
         const int digits = ImageDigits();
         if (digits == 0) return std::nullopt;
@@ -101,6 +147,8 @@ std::optional<int64_t> TaskOutput::CountFrames() const {
         while (count < INT32_MAX && IsFile(names.Name(count))) ++count;
         return count;
     }
+    if (command_ == "video") return IsFile(output_) ? VideoFrames(output_) : std::nullopt;
+    if (command_ == "wav") return IsFile(output_) ? WavFrames(output_, movie) : std::nullopt;
     if (command_ != "avi") return std::nullopt;
     if (IsFile(output_)) return AviFrames(output_);
     int64_t total = 0;

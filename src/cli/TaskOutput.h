@@ -2,7 +2,8 @@
 // What a batch task has left on disk: whether its output is there and newer than its movie
 // (then a rerun of the batch skips it), and how many frames it holds. An AVI file split into
 // parts counts by its first part (OUT0000.avi), an image sequence by its first image (OUT0.png,
-// OUT00.png, ... whichever the frame count gave).
+// OUT00.png, ... whichever the frame count gave). A video file counts its pictures; a WAV file
+// the movie's frames its sound lasts.
 
 #include <filesystem>
 #include <optional>
@@ -19,8 +20,9 @@ class TaskOutput {
     std::optional<std::filesystem::path> FirstFile() const;
     // The output is there and was written after the movie was last changed.
     bool NewerThan(const std::filesystem::path& movie) const;
-    // The frames in the AVI parts or the images of the sequence; nothing for other outputs.
-    std::optional<int64_t> CountFrames() const;
+    // The frames in the output; nothing when it cannot be read. `movie` gives a WAV file's
+    // frame rate.
+    std::optional<int64_t> CountFrames(const std::filesystem::path& movie) const;
     // Removes the output's files changed since `start`, and the scratch files process
     // `writer` had not yet put in their place: what a task that crashed or was killed left.
     // Returns how many went.

@@ -36,70 +36,57 @@ struct ExpectedTask {
 };
 
 TEST(BatchTaskFile, LinesBecomeTasksWithTheirLineNumbers) {
-    struct Case {
-        std::string text;
-        std::vector<ExpectedTask> tasks;
+    const std::string text =
+        "# movies of the week\n\n  avi a.swf -o a.avi --codec MJPG\n"
+        "png \"my movie.swf\" -o \"out dir/b.png\"   # the intro\r\n"
+        "wav d.swf -o \"say \\\"hi\\\" \\\\ bye.wav\"\n"
+        "avi e.swf -o out\" \"1.avi\n"
+        "convert b.swf -o b.avi\n \t\npng \"c.swf -o c.png\npng d.swf\ntga e.swf -o\n"
+        "batch more.txt\navi f.swf g.swf -o f.avi\navi --audio x.wav -o h.avi\n"
+        "video k.swf -o k.mp4 --codec hevc\n"
+        "tga --stretch --size 8x8 c.swf --autoplay -o c.tga";
+    const std::vector<ExpectedTask> expected = {
+        {3, {"avi", "a.swf", "-o", "a.avi", "--codec", "MJPG"}, "a.swf", "a.avi", ""},
+        {4, {"png", "my movie.swf", "-o", "out dir/b.png"}, "my movie.swf", "out dir/b.png", ""},
+        {5, {"wav", "d.swf", "-o", "say \"hi\" \\ bye.wav"}, "d.swf", "say \"hi\" \\ bye.wav", ""},
+        {6, {"avi", "e.swf", "-o", "out 1.avi"}, "e.swf", "out 1.avi", ""},
+        {7, {"convert", "b.swf", "-o", "b.avi"}, "", "", "unknown command 'convert'"},
+        {9, {}, "", "", "unbalanced quote"},
+        {10, {"png", "d.swf"}, "d.swf", "", "no output given (-o)"},
+        {11, {"tga", "e.swf", "-o"}, "e.swf", "", "-o needs a value"},
+        {12, {"batch", "more.txt"}, "", "", "unknown command 'batch'"},
+        {13,
+         {"avi", "f.swf", "g.swf", "-o", "f.avi"},
+         "f.swf",
+         "",
+         "more than one movie given ('f.swf' and 'g.swf')"},
+        {14, {"avi", "--audio", "x.wav", "-o", "h.avi"}, "", "h.avi", "no movie given"},
+        {15, {"video", "k.swf", "-o", "k.mp4", "--codec", "hevc"}, "k.swf", "k.mp4", ""},
+        {16,
+         {"tga", "--stretch", "--size", "8x8", "c.swf", "--autoplay", "-o", "c.tga"},
+         "c.swf",
+         "c.tga",
+         ""},
     };
-    const std::vector<Case> cases = {
-        {"# movies of the week\n\n  avi a.swf -o a.avi --codec MJPG\n",
-         {{3, {"avi", "a.swf", "-o", "a.avi", "--codec", "MJPG"}, "a.swf", "a.avi", ""}}},
-        {"png \"my movie.swf\" -o \"out dir/b.png\"   # the intro\r\n",
-         {{1,
-           {"png", "my movie.swf", "-o", "out dir/b.png"},
-           "my movie.swf",
-           "out dir/b.png",
-           ""}}},
-        {"tga --stretch --size 8x8 c.swf --autoplay -o c.tga",
-         {{1,
-           {"tga", "--stretch", "--size", "8x8", "c.swf", "--autoplay", "-o", "c.tga"},
-           "c.swf",
-           "c.tga",
-           ""}}},
-        {"wav d.swf -o \"say \\\"hi\\\" \\\\ bye.wav\"\n",
-         {{1,
-           {"wav", "d.swf", "-o", "say \"hi\" \\ bye.wav"},
-           "d.swf",
-           "say \"hi\" \\ bye.wav",
-           ""}}},
-        {"avi e.swf -o out\" \"1.avi\n",
-         {{1, {"avi", "e.swf", "-o", "out 1.avi"}, "e.swf", "out 1.avi", ""}}},
-        {"\n# one\navi a.swf -o a.avi\nconvert b.swf -o b.avi\n \t\npng \"c.swf -o c.png\npng "
-         "d.swf\n"
-         "tga e.swf -o\nbatch more.txt\navi f.swf g.swf -o f.avi\navi --audio x.wav -o h.avi\n",
-         {{3, {"avi", "a.swf", "-o", "a.avi"}, "a.swf", "a.avi", ""},
-          {4, {"convert", "b.swf", "-o", "b.avi"}, "", "", "unknown command 'convert'"},
-          {6, {}, "", "", "unbalanced quote"},
-          {7, {"png", "d.swf"}, "d.swf", "", "no output given (-o)"},
-          {8, {"tga", "e.swf", "-o"}, "e.swf", "", "-o needs a value"},
-          {9, {"batch", "more.txt"}, "", "", "unknown command 'batch'"},
-          {10,
-           {"avi", "f.swf", "g.swf", "-o", "f.avi"},
-           "f.swf",
-           "",
-           "more than one movie given ('f.swf' and 'g.swf')"},
-          {11, {"avi", "--audio", "x.wav", "-o", "h.avi"}, "", "h.avi", "no movie given"}}},
-    };
-    for (const Case& test : cases) {
-        const cli::BatchTaskFile file = cli::BatchTaskFile::Parse(test.text);
-        ASSERT_EQ(file.tasks().size(), test.tasks.size()) << test.text;
-        for (size_t i = 0; i < test.tasks.size(); ++i) {
-            const cli::BatchTask& got = file.tasks()[i];
-            const ExpectedTask& want = test.tasks[i];
-            EXPECT_EQ(got.line, want.line) << test.text;
-            EXPECT_EQ(got.args, want.args) << test.text;
-            EXPECT_EQ(got.movie, want.movie) << test.text;
-            EXPECT_EQ(got.output, want.output) << test.text;
-            EXPECT_EQ(got.error, want.error) << test.text;
-        }
+    const cli::BatchTaskFile file = cli::BatchTaskFile::Parse(text);
+    ASSERT_EQ(file.tasks().size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(expected[i].line);
+        const cli::BatchTask& got = file.tasks()[i];
+        EXPECT_EQ(got.line, expected[i].line);
+        EXPECT_EQ(got.args, expected[i].args);
+        EXPECT_EQ(got.movie, expected[i].movie);
+        EXPECT_EQ(got.output, expected[i].output);
+        EXPECT_EQ(got.error, expected[i].error);
     }
     // Past the last task it takes, the file is refused at the line it stops at.
     std::string many;
     for (size_t i = 0; i <= cli::BatchTaskFile::kMaxTasks; ++i) many += "\navi a.swf -o a.avi";
-    const cli::BatchTaskFile file = cli::BatchTaskFile::Parse(many);
-    ASSERT_EQ(file.tasks().size(), cli::BatchTaskFile::kMaxTasks + 1);
-    EXPECT_EQ(file.MalformedCount(), 1u);
-    EXPECT_EQ(file.tasks().back().line, static_cast<int>(cli::BatchTaskFile::kMaxTasks) + 2);
-    EXPECT_EQ(file.tasks().back().error, "more than 100000 tasks; split the file");
+    const cli::BatchTaskFile tooMany = cli::BatchTaskFile::Parse(many);
+    ASSERT_EQ(tooMany.tasks().size(), cli::BatchTaskFile::kMaxTasks + 1);
+    EXPECT_EQ(tooMany.MalformedCount(), 1u);
+    EXPECT_EQ(tooMany.tasks().back().line, static_cast<int>(cli::BatchTaskFile::kMaxTasks) + 2);
+    EXPECT_EQ(tooMany.tasks().back().error, "more than 100000 tasks; split the file");
 }
 
 struct ReportLine {
@@ -156,12 +143,6 @@ class BatchCommand : public testing::Test {
     testfiles::ScratchDir scratch_;
     const std::string tasks_ = scratch_.File("tasks.txt");
     const std::string report_ = scratch_.File("report.jsonl");
-    const std::string kThreeTasks =
-        "# three conversions, paths relative to this file\n"
-        "avi one.swf -o out/one.avi --audio none\n"
-        "png \"two movie.swf\" -o \"out/two frames.png\" --size 16x12\n"
-        "\n"
-        "tga one.swf -o out/three.tga --end 1\n";
 };
 
 TEST_F(BatchCommand, ArgumentErrorsSayWhatIsWrong) {
@@ -191,148 +172,154 @@ TEST_F(BatchCommand, ArgumentErrorsSayWhatIsWrong) {
         << help.out;
 }
 
-TEST_F(BatchCommand, RunsTheTasksSideBySideAndReportsEach) {
-    WriteTasks(kThreeTasks);
-    const CommandRun run = RunBatch({"--jobs", "2"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "batch: 3 converted, 0 skipped, 0 failed\n");
-    // Not a terminal: a plain progress line as each task ends.
-    EXPECT_NE(run.err.find("batch: 3/3 tasks done, 0 running, 0 failed"), std::string::npos)
-        << run.err;
-    for (const char* name : {"out/one.avi", "out/two frames0.png", "out/two frames3.png",
-                             "out/three0.tga", "out/three1.tga"})
-        EXPECT_TRUE(fs::is_regular_file(scratch_.File(name))) << name;
-    EXPECT_FALSE(fs::exists(scratch_.File("out/three2.tga")));
-
-    std::vector<ReportLine> report = ReadReport();
-    ASSERT_EQ(report.size(), 3u);
-    // Two run at once, so the order is the order they ended in.
-    std::sort(report.begin(), report.end(),
-              [](const ReportLine& a, const ReportLine& b) { return a.line < b.line; });
+// The tasks of every kind run side by side, then again: what is done is skipped, what is
+// missing or older than its movie is redone. Either way the report gives the frames on disk.
+TEST_F(BatchCommand, ReportsEachTaskAndARerunSkipsWhatIsDone) {
+    WriteTasks(
+        "# conversions of each kind, paths relative to this file\n"
+        "avi one.swf -o out/one.avi --audio none\n"
+        "png \"two movie.swf\" -o \"out/two frames.png\" --size 16x12\n"
+        "\n"
+        "tga one.swf -o out/three.tga --end 1\n"
+        "wav one.swf -o out/four.wav --start 1\n"
+        "video one.swf -o out/five.mkv --codec ffv1 --audio none --end 2\n"
+        "video one.swf -o out/six.mp4 --audio none\n"
+        // A frame of 640 x 480 takes most of a megabyte: a part or so each.
+        "avi one.swf -o out/big.avi --audio none --size 640x480 --split-mb 1\n");
     const struct {
         int line;
-        std::string movie, output, message;
+        std::string movie, output, wrote;
         double frames;
-    } expected[] = {
+    } tasks[] = {
         {2, "one.swf", "out/one.avi", "wrote out/one.avi", 4},
         {3, "two movie.swf", "out/two frames.png",
          "wrote 4 image(s): out/two frames0.png ... out/two frames3.png", 4},
         {5, "one.swf", "out/three.tga", "wrote 2 image(s): out/three0.tga ... out/three1.tga", 2},
+        {6, "one.swf", "out/four.wav", "wrote out/four.wav", 3},
+        {7, "one.swf", "out/five.mkv", "wrote out/five.mkv", 3},
+        {8, "one.swf", "out/six.mp4", "wrote out/six.mp4", 4},
+        {9, "one.swf", "out/big.avi", "wrote 3 parts: out/big0000.avi ... out/big0002.avi", 4},
     };
-    for (size_t i = 0; i < report.size(); ++i) {
-        EXPECT_EQ(report[i].line, expected[i].line);
-        EXPECT_EQ(report[i].movie, scratch_.File(expected[i].movie));
-        EXPECT_EQ(report[i].output, scratch_.File(expected[i].output));
-        EXPECT_EQ(report[i].status, "ok");
-        EXPECT_EQ(report[i].frames, expected[i].frames) << expected[i].output;
-        EXPECT_EQ(report[i].message, expected[i].message);
-    }
-}
-
-TEST_F(BatchCommand, AFailedTaskStopsTheBatchUnlessToldToKeepGoing) {
-    const std::string missing = "missing.swf";
-    WriteTasks("avi " + missing + " -o out/missing.avi\npng one.swf -o out/one.png\n");
-    struct Case {
-        std::vector<std::string> options;
-        std::vector<std::string> statuses;
-        std::string summary;
-    };
-    const std::vector<Case> cases = {
-        {{"--jobs", "1"}, {"failed"}, "batch: 0 converted, 0 skipped, 1 failed, 1 not run\n"},
-        {{"--jobs", "1", "--keep-going"},
-         {"failed", "ok"},
-         "batch: 1 converted, 0 skipped, 1 failed\n"},
-    };
-    for (const Case& test : cases) {
-        fs::remove(scratch_.File("out/one0.png"));
-        const CommandRun run = RunBatch(test.options);
-        EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.out, test.summary);
-        EXPECT_NE(
-            run.err.find(tasks_ + ":1: kinetrope: File Open Error: missing.swf: No such file"),
-            std::string::npos)
-            << run.err;
-        const std::vector<ReportLine> report = ReadReport();
-        ASSERT_EQ(report.size(), test.statuses.size());
-        for (size_t i = 0; i < report.size(); ++i) EXPECT_EQ(report[i].status, test.statuses[i]);
-        EXPECT_EQ(report[0].movie, scratch_.File(missing));
-        EXPECT_EQ(report[0].frames, -1);
-        EXPECT_NE(report[0].message.find("No such file or directory; exit status 1"),
-                  std::string::npos)
-            << report[0].message;
-        EXPECT_EQ(fs::exists(scratch_.File("out/one0.png")), test.statuses.size() == 2);
-        EXPECT_FALSE(fs::exists(scratch_.File("out/missing.avi")));
-    }
-}
-
-TEST_F(BatchCommand, MalformedLinesAreNamedAndNothingRunsWithoutKeepGoing) {
-    WriteTasks("png one.swf -o out/one.png\nconvert one.swf -o x.avi\npng one.swf\n");
-    const struct {
-        std::vector<std::string> options;
-        int status;
-        bool ran;
-    } cases[] = {{{}, 1, false}, {{"--keep-going"}, 1, true}};
-    for (const auto& test : cases) {
-        const CommandRun run = RunBatch(test.options);
-        EXPECT_EQ(run.status, test.status);
-        EXPECT_NE(run.err.find(tasks_ + ":2: unknown command 'convert'"), std::string::npos)
-            << run.err;
-        EXPECT_NE(run.err.find(tasks_ + ":3: no output given (-o)"), std::string::npos) << run.err;
-        EXPECT_EQ(fs::exists(scratch_.File("out/one0.png")), test.ran);
-        const std::vector<ReportLine> report = ReadReport();
-        ASSERT_EQ(report.size(), test.ran ? 3u : 2u);
-        EXPECT_EQ(report[0].status, "failed");
-        EXPECT_EQ(report[0].message, "line 2: unknown command 'convert'");
-        EXPECT_EQ(report[1].message, "line 3: no output given (-o)");
-        if (test.ran) {
-            EXPECT_EQ(report[2].status, "ok");
-        }
-    }
-}
-
-TEST_F(BatchCommand, ASecondRunSkipsWhatIsDoneAndRedoesWhatIsMissingOrOlder) {
-    WriteTasks(kThreeTasks);
-    ASSERT_EQ(RunBatch().status, 0);
     struct Step {
-        std::string change;                 // what happens before the run
-        std::vector<std::string> statuses;  // lines 2, 3 and 5
+        std::string change;  // what happens before the run
+        std::string ran;     // the tasks run, as letters: the others are skipped
     };
     const std::vector<Step> steps = {
-        {"nothing", {"skipped", "skipped", "skipped"}},
-        {"delete the first image", {"skipped", "ok", "skipped"}},
-        {"the AVI file older than its movie", {"ok", "skipped", "skipped"}},
+        {"first run", "abcdefg"},
+        {"nothing", ""},
+        {"delete the first image", "b"},
+        {"the AVI, WAV and MP4 files older than their movie", "adf"},
     };
     for (const Step& step : steps) {
+        SCOPED_TRACE(step.change);
         if (step.change == "delete the first image")
             fs::remove(scratch_.File("out/two frames0.png"));
-        if (step.change == "the AVI file older than its movie")
-            fs::last_write_time(
-                scratch_.File("out/one.avi"),
-                fs::last_write_time(scratch_.File("one.swf")) - std::chrono::hours(1));
-        const CommandRun run = RunBatch({"--jobs", "1"});
-        EXPECT_EQ(run.status, 0) << step.change << run.err;
-        const std::vector<ReportLine> report = ReadReport();
-        ASSERT_EQ(report.size(), 3u) << step.change;
-        for (size_t i = 0; i < report.size(); ++i) {
-            EXPECT_EQ(report[i].status, step.statuses[i]) << step.change << " " << i;
-            // Skipped or redone, the frames are those on disk.
-            EXPECT_EQ(report[i].frames, i == 2 ? 2 : 4) << step.change << " " << i;
+        if (step.change == "the AVI, WAV and MP4 files older than their movie")
+            for (const char* name : {"out/one.avi", "out/four.wav", "out/six.mp4"})
+                fs::last_write_time(
+                    scratch_.File(name),
+                    fs::last_write_time(scratch_.File("one.swf")) - std::chrono::hours(1));
+        const CommandRun run = RunBatch({"--jobs", "2"});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, "batch: " + std::to_string(step.ran.size()) + " converted, " +
+                               std::to_string(7 - step.ran.size()) + " skipped, 0 failed\n");
+        // Not a terminal: a plain progress line as each task run ends.
+        if (!step.ran.empty()) {
+            EXPECT_NE(run.err.find("batch: 7/7 tasks done, 0 running, 0 failed"), std::string::npos)
+                << run.err;
         }
+        std::vector<ReportLine> report = ReadReport();
+        ASSERT_EQ(report.size(), 7u);
+        // Two run at once, so the order is the order they ended in.
+        std::ranges::sort(report, {}, &ReportLine::line);
+        for (size_t i = 0; i < report.size(); ++i) {
+            SCOPED_TRACE(tasks[i].output);
+            const bool ran = step.ran.find(static_cast<char>('a' + i)) != std::string::npos;
+            EXPECT_EQ(report[i].line, tasks[i].line);
+            EXPECT_EQ(report[i].movie, scratch_.File(tasks[i].movie));
+            EXPECT_EQ(report[i].output, scratch_.File(tasks[i].output));
+            EXPECT_EQ(report[i].status, ran ? "ok" : "skipped");
+            EXPECT_EQ(report[i].frames, tasks[i].frames);
+            EXPECT_EQ(report[i].message,
+                      ran ? tasks[i].wrote : "the output is newer than the movie");
+        }
+        // The split AVI file is found by its parts.
+        EXPECT_FALSE(fs::exists(scratch_.File("out/big.avi")));
+        EXPECT_TRUE(fs::exists(scratch_.File("out/big0001.avi")));
     }
 }
 
-TEST_F(BatchCommand, ASplitAviFileIsFoundAndCountedByItsParts) {
-    // A frame of 640 x 480 takes most of a megabyte: two frames a part.
-    WriteTasks("avi one.swf -o out/big.avi --audio none --size 640x480 --split-mb 1\n");
-    for (const std::string status : {"ok", "skipped"}) {
-        const CommandRun run = RunBatch();
-        EXPECT_EQ(run.status, 0) << run.err;
+// A task that fails stops the batch, as does a malformed line before anything runs, unless
+// --keep-going runs the others; the report says why for each.
+TEST_F(BatchCommand, FailuresStopTheBatchUnlessToldToKeepGoing) {
+    const std::string missing = "avi missing.swf -o out/missing.avi\npng one.swf -o out/one.png\n";
+    const std::string malformed =
+        "png one.swf -o out/one.png\nconvert one.swf -o x.avi\npng one.swf\n";
+    struct Entry {
+        std::string status, movie, messageEnd;
+    };
+    struct Case {
+        std::string tasks;
+        std::vector<std::string> options;
+        std::string summary;
+        std::vector<std::string> said;  // on standard error, each after "TASKS:"
+        std::vector<Entry> report;
+    };
+    const Entry missingEntry = {"failed", "missing.swf",
+                                "No such file or directory; exit status 1"};
+    const Entry imagesEntry = {"ok", "one.swf", "wrote 4 image(s): out/one0.png ... out/one3.png"};
+    const std::vector<std::string> malformedSaid = {"2: unknown command 'convert'",
+                                                    "3: no output given (-o)"};
+    const std::vector<Entry> malformedEntries = {
+        {"failed", "", "line 2: unknown command 'convert'"},
+        {"failed", "one.swf", "line 3: no output given (-o)"}};
+    const std::vector<Case> cases = {
+        {missing,
+         {"--jobs", "1"},
+         "batch: 0 converted, 0 skipped, 1 failed, 1 not run\n",
+         {"1: kinetrope: File Open Error: missing.swf: No such file"},
+         {missingEntry}},
+        {missing,
+         {"--jobs", "1", "--keep-going"},
+         "batch: 1 converted, 0 skipped, 1 failed\n",
+         {"1: kinetrope: File Open Error: missing.swf: No such file"},
+         {missingEntry, imagesEntry}},
+        {malformed, {}, "", malformedSaid, malformedEntries},
+        {malformed,
+         {"--keep-going"},
+         "batch: 1 converted, 0 skipped, 2 failed\n",
+         malformedSaid,
+         {malformedEntries[0], malformedEntries[1], imagesEntry}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tasks + testing::PrintToString(c.options));
+        WriteTasks(c.tasks);
+        fs::remove_all(scratch_.File("out"));
+        fs::create_directory(scratch_.File("out"));
+        const CommandRun run = RunBatch(c.options);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, c.summary);
+        for (const std::string& said : c.said)
+            EXPECT_NE(run.err.find(tasks_ + ":" + said), std::string::npos) << run.err;
         const std::vector<ReportLine> report = ReadReport();
-        ASSERT_EQ(report.size(), 1u);
-        EXPECT_EQ(report[0].status, status);
-        EXPECT_EQ(report[0].frames, 4);
-        EXPECT_FALSE(fs::exists(scratch_.File("out/big.avi")));
-        EXPECT_TRUE(fs::exists(scratch_.File("out/big0001.avi")));
+        ASSERT_EQ(report.size(), c.report.size());
+        for (size_t i = 0; i < report.size(); ++i) {
+            EXPECT_EQ(report[i].status, c.report[i].status) << i;
+            EXPECT_EQ(report[i].movie,
+                      c.report[i].movie.empty() ? "" : scratch_.File(c.report[i].movie))
+                << i;
+            EXPECT_TRUE(report[i].message.ends_with(c.report[i].messageEnd)) << report[i].message;
+            if (report[i].status == "failed") {
+                EXPECT_EQ(report[i].frames, -1) << i;
+            }
+        }
+        // Only the images of a task that ran are written.
+        std::vector<std::string> written;
+        for (const auto& entry : fs::directory_iterator(scratch_.File("out")))
+            written.push_back(entry.path().filename().string());
+        std::ranges::sort(written);
+        const std::vector<std::string> images = {"one0.png", "one1.png", "one2.png", "one3.png"};
+        EXPECT_EQ(written, c.report.back().status == "ok" ? images : std::vector<std::string>());
     }
 }
 
