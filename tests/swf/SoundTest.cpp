@@ -302,6 +302,23 @@ std::optional<SwfWriter> ToneMovie(const ToneCase& c) {
         return movie;
     }
     movie.soundStreamHead(f, f, static_cast<uint16_t>(rate / kFps));
+    if (f.codec == SoundCodec::Speex) {
+        // Each block holds the whole packets (20 ms each) of its frame's interval.
+        Encoded encoded = AvEncode(encoder, rate, channels, tone);
+        if (encoded.packets.empty() || encoded.frameSize <= 0) return std::nullopt;
+        const auto perFrame =
+            static_cast<size_t>(rate / kFps) / static_cast<size_t>(encoded.frameSize);
+        for (size_t n = 0; n < 10; ++n) {
+            const size_t from = std::min(encoded.packets.size(), n * perFrame);
+            const size_t to = std::min(encoded.packets.size(), (n + 1) * perFrame);
+            const auto first = encoded.packets.begin();
+            if (from < to)
+                movie.soundStreamBlock(Joined({first + static_cast<std::ptrdiff_t>(from),
+                                               first + static_cast<std::ptrdiff_t>(to)}));
+            movie.showFrame();
+        }
+        return movie;
+    }
     for (int n = 0; n < 10; ++n) {
         const auto from = std::min(frames, static_cast<size_t>(n * rate / kFps));
         const auto to = std::min(frames, static_cast<size_t>((n + 1) * rate / kFps));
@@ -342,6 +359,7 @@ TEST(SoundTest, ToneComesOutInEveryFormatAndRate) {
         {"Nellymoser mono 22 kHz", Format(Nellymoser, Hz22050, true, false), 0, false, 10},
         {"Nellymoser 8 kHz", Format(Nellymoser8k, Hz5512, true, false), 0, false, 10},
         {"Nellymoser 16 kHz", Format(Nellymoser16k, Hz5512, true, false), 0, false, 10},
+        {"Speex", Format(Speex, Hz5512, true, false), 0, false, 10},
         {"stream PCM 16-bit stereo 44 kHz", Format(LittleEndianPcm, Hz44100, true, true), 0, true,
          60},
         {"stream PCM 8-bit mono 5.5 kHz", Format(LittleEndianPcm, Hz5512, false, false), 0, true,
@@ -350,6 +368,7 @@ TEST(SoundTest, ToneComesOutInEveryFormatAndRate) {
         {"stream ADPCM 2-bit mono 11 kHz", Format(Adpcm, Hz11025, true, false), 2, true, 3},
         {"stream MP3 stereo 44 kHz", Format(Mp3, Hz44100, true, true), 0, true, 20},
         {"stream MP3 mono 22 kHz", Format(Mp3, Hz22050, true, false), 0, true, 20},
+        {"stream Speex", Format(Speex, Hz5512, true, false), 0, true, 10},
     };
     for (const ToneCase& c : cases) {
         SCOPED_TRACE(c.name);

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
+
+#include "swf/sound/SpeexFrames.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -12,8 +15,8 @@ extern "C" {
 namespace swf {
 namespace {
 
-// Packets for the codecs without a parser: Nellymoser's 64-byte blocks, a few at a time;
-// Speex as the movie stores it, one piece per packet up to this size.
+// Nellymoser's 64-byte blocks go to the decoder a few at a time; the MP3 parser takes the
+// data in pieces of at most kMaxPacket.
 constexpr size_t kNellymoserPacket = 64 * 16;
 constexpr size_t kMaxPacket = 1 << 16;
 
@@ -126,9 +129,13 @@ bool CodecDecoder::feed(std::span<const uint8_t> data, size_t maxFrames, PcmBuff
             if (used == 0 && frameSize == 0) break;
             continue;
         }
-        const size_t limit =
-            format_.codec == SoundCharacter::Format::Speex ? kMaxPacket : kNellymoserPacket;
-        const size_t size = std::min(data.size(), limit);
+        if (format_.codec == SoundCharacter::Format::Speex) {
+            for (const std::vector<uint8_t>& frame : SpeexFrames::split(data))
+                if (out.frames() < maxFrames && !send(frame.data(), frame.size(), maxFrames, out))
+                    return false;
+            return true;
+        }
+        const size_t size = std::min(data.size(), kNellymoserPacket);
         if (!send(data.data(), size, maxFrames, out)) return false;
         data = data.subspan(size);
     }

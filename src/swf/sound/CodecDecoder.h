@@ -1,8 +1,8 @@
 #pragma once
 // MP3, Nellymoser and Speex through libavcodec. The data of one sound is fed in pieces (a
-// stream's blocks continue one another); MP3 is cut into frames by libavcodec's parser, the
-// others into packets of the codec's own size, so that the decoder never sees more than one
-// bounded packet at a time.
+// stream's blocks continue one another); MP3 is cut into frames by libavcodec's parser,
+// Speex by SpeexFrames, Nellymoser into runs of its fixed-size blocks, so that the decoder
+// never sees more than one bounded packet at a time.
 
 #include <cstddef>
 #include <cstdint>
