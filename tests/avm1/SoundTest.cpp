@@ -78,6 +78,17 @@ std::vector<Case> cases() {
              "push \"mc\"; delete2; pop\n" +
              traced("a", "getVolume"),
          1, "30\n100\nundefined"},
+        {"a clip that Sound's methods are called on has its own levels; a plain object none",
+         "push \"f\", \"Sound\"; getVariable; push \"prototype\"; getMember; push \"setVolume\"; "
+         "getMember; setVariable\n"
+         "push \"g\", \"Sound\"; getVariable; push \"prototype\"; getMember; push \"getVolume\"; "
+         "getMember; setVariable\n"
+         "push 40, \"_root\"; getVariable; push 2, \"f\"; getVariable; push \"call\"; callMethod; "
+         "pop\n" +
+             newSound("s", "\"_root\"") + traced("s", "getVolume") + newSound("t") +
+             traced("t", "getVolume") +
+             "push 0; initObject; push 1, \"g\"; getVariable; push \"call\"; callMethod; trace\n",
+         1, "40\n100\nundefined"},
         {"an exported sound gives its duration; the properties appear once one is attached",
          newSound("s") + member("s", "duration") + traced("s", "getDuration") +
              call("s", "attachSound", "\"nothing\"") + traced("s", "getDuration") +

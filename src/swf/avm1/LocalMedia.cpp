@@ -20,7 +20,6 @@ std::optional<LocalMedia::Mp3Info> LocalMedia::scanMp3(std::span<const uint8_t> 
     if (data.size() >= 10 && data[0] == 'I' && data[1] == 'D' && data[2] == '3') {
         size_t size = (size_t{data[6] & 0x7Fu} << 21) | (size_t{data[7] & 0x7Fu} << 14) |
                       (size_t{data[8] & 0x7Fu} << 7) | (data[9] & 0x7Fu);
-        info.hasId3 = true;
         pos = 10 + size + ((data[5] & 0x10) ? 10 : 0);
         info.audioStart = pos;
     }

@@ -1,6 +1,6 @@
 #pragma once
 // What the player learns of a media file a script loaded before decoding it: an MP3 file's
-// frames (for its duration) and whether an ID3 tag leads it.
+// frames (for its duration) and where they start.
 
 #include <cstdint>
 #include <optional>
@@ -14,7 +14,6 @@ class LocalMedia {
         uint32_t rateHz = 0;
         bool stereo = false;
         uint32_t sampleCount = 0;
-        bool hasId3 = false;
         size_t audioStart = 0;  // the first byte after an ID3v2 tag
     };
     // Walks the MPEG audio frames; nothing when there is no frame at all.

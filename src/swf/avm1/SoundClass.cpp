@@ -25,6 +25,7 @@
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 #include "swf/player/ContentLoader.h"
+#include "swf/sound/Id3Tag.h"
 
 namespace swf::avm1 {
 namespace {
@@ -60,10 +61,14 @@ bool resolveTarget(Machine& m, const SoundObject& s, DisplayObject*& target) {
     return target != nullptr;
 }
 
+// A clip whose class extends Sound has the levels of the clip itself.
 SoundLevels* levelsOf(Machine& m, SoundClass& c, Object* self) {
-    SoundObject* s = soundOf(self);
     DisplayObject* target = nullptr;
-    if (!s || !resolveTarget(m, *s, target)) return nullptr;
+    if (SoundObject* s = soundOf(self)) {
+        if (!resolveTarget(m, *s, target)) return nullptr;
+    } else if (target = self ? m.displayObjectOf(Value(self)) : nullptr; !target) {
+        return nullptr;
+    }
     return &c.state->levels(target);
 }
 
@@ -147,41 +152,14 @@ void addProperties(Machine& m, const std::shared_ptr<SoundClass>& cp) {
         ignore);
 }
 
-// An ID3v2 tag's text frames under the player's names (the v2.3/2.4 ids, and the short ones).
-Object* id3Object(Machine& m, std::span<const uint8_t> data) {
+// The file's ID3 text under the frame ids and the ID3v1 names.
+Object* id3Object(Machine& m, const std::vector<Id3Tag::Field>& fields) {
     Object* id3 = m.newObject();
-    if (data.size() < 10 || data[3] < 3 || data[3] > 4) return id3;
-    size_t end = std::min(data.size(),
-                          10 + ((size_t{data[6] & 0x7Fu} << 21) | (size_t{data[7] & 0x7Fu} << 14) |
-                                (size_t{data[8] & 0x7Fu} << 7) | (data[9] & 0x7Fu)));
-    static constexpr std::pair<const char*, const char*> kNames[] = {
-        {"TIT2", "songname"}, {"TPE1", "artist"}, {"TALB", "album"},  {"TYER", "year"},
-        {"TCON", "genre"},    {"TRCK", "track"},  {"COMM", "comment"}};
-    size_t pos = 10;
-    for (int frames = 0; pos + 10 <= end && frames < 256; ++frames) {
-        std::string id(reinterpret_cast<const char*>(&data[pos]), 4);
-        if (id[0] == 0) break;
-        size_t size = data[3] == 4
-                          ? (size_t{data[pos + 4] & 0x7Fu} << 21) |
-                                (size_t{data[pos + 5] & 0x7Fu} << 14) |
-                                (size_t{data[pos + 6] & 0x7Fu} << 7) | (data[pos + 7] & 0x7Fu)
-                          : (size_t{data[pos + 4]} << 24) | (size_t{data[pos + 5]} << 16) |
-                                (size_t{data[pos + 6]} << 8) | data[pos + 7];
-        pos += 10;
-        if (size > end - pos) break;
-        if (id[0] == 'T' && size > 1 && (data[pos] == 0 || data[pos] == 3)) {
-            std::string text(reinterpret_cast<const char*>(&data[pos + 1]), size - 1);
-            while (!text.empty() && text.back() == 0) text.pop_back();
-            m.set(id3, id, Value(text));
-            for (const auto& [frame, name] : kNames)
-                if (id == frame) m.set(id3, name, Value(text));
-        }
-        pos += size;
-    }
+    for (const Id3Tag::Field& field : fields) m.set(id3, field.name, Value(field.text));
     return id3;
 }
 
-// A loaded file: an MP3 file's ID3 tag is reported first, then the sound is there (and
+// A loaded file: an MP3 file's ID3 tags are reported first, then the sound is there (and
 // plays at once when it streams); anything else fails.
 void finishLoad(Machine& m, SoundClass& c, SoundObject& s, const std::optional<std::string>& file,
                 bool streaming) {
@@ -196,8 +174,8 @@ void finishLoad(Machine& m, SoundClass& c, SoundObject& s, const std::optional<s
         return;
     }
     uint32_t serial = s.loadSerial;
-    if (info->hasId3) {
-        s.setOwn("id3", Value(id3Object(m, bytes)), kDontEnum);
+    if (const auto tag = Id3Tag::read(bytes)) {
+        s.setOwn("id3", Value(id3Object(m, *tag)), kDontEnum);
         m.callMethod(Value(&s), "onID3", {});
         if (s.loadSerial != serial) return;  // loaded anew meanwhile
     }
