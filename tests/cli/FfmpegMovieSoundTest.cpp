@@ -1,13 +1,14 @@
-// Movies written by FFmpeg's SWF muxer (an MP3 stream sound beside Sorenson video): the sound
-// that `kinetrope avi --audio movie` and `kinetrope wav` record is FFmpeg's own decode of the
-// movie, sample for sample, at the same place relative to the pictures, at the same level
-// and pitch.
+// Movies written by FFmpeg's SWF muxer (an MP3 stream sound, beside Sorenson video or alone):
+// the sound that `kinetrope avi --audio movie` and `kinetrope wav` record is FFmpeg's own
+// decode of the movie, sample for sample, at the same place relative to the pictures, at the
+// same level and pitch.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -86,14 +87,21 @@ TEST(FfmpegMovieSound, RecordedSoundIsFfmpegsDecodeInPlaceAndLevel) {
         uint32_t rate;
         int channels;
         int fps;
+        bool video;
     };
     // The muxer's MP3 rates, mono and stereo, and frame intervals longer and shorter than an
-    // MP3 frame (so that some blocks hold several MP3 frames and some none).
-    const Case cases[] = {{44100, 1, 12}, {22050, 2, 30}, {11025, 1, 15}, {44100, 2, 50}};
+    // MP3 frame (so that some blocks hold several MP3 frames and some none). Without video
+    // the muxer declares 10 fps, writes one MP3 frame per movie frame (about a quarter of the
+    // frame's interval at these rates) and leaves its placeholder frame count (6000) in the
+    // header: the sound runs on through the blocks as it was coded, far ahead of the frames,
+    // and the movie's loop after its last block plays it again from the start.
+    const Case cases[] = {{44100, 1, 12, true},  {22050, 2, 30, true}, {11025, 1, 15, true},
+                          {44100, 2, 50, true},  {44100, 1, 10, false}, {22050, 2, 10, false}};
     testfiles::ScratchDir scratch;
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.rate) + " Hz, " + std::to_string(c.channels) +
-                     " channels, " + std::to_string(c.fps) + " fps");
+                     " channels, " + std::to_string(c.fps) + " fps" +
+                     (c.video ? "" : ", no video"));
         const std::string movie = scratch.File("ffmpeg.swf");
         const std::string fps = std::to_string(c.fps);
         // Black pictures that turn white, and a tone (in stereo the right channel at half its
@@ -101,22 +109,37 @@ TEST(FfmpegMovieSound, RecordedSoundIsFfmpegsDecodeInPlaceAndLevel) {
         const std::string gate = "gte(t," + std::to_string(kGateSeconds) + ")";
         const std::string tone = "if(" + gate + ",0.5*sin(2*PI*440*t),0)" +
                                  (c.channels == 2 ? "|if(" + gate + ",0.25*sin(2*PI*440*t),0)" : "");
+        const std::string pictures = "-f lavfi -i \"color=c=black:s=160x120:r=" + fps +
+                                     ",drawbox=c=white:t=fill:enable='" + gate + "'\" -c:v flv ";
         const std::string write =
-            "ffmpeg -v error -y -f lavfi -i \"color=c=black:s=160x120:r=" + fps +
-            ",drawbox=c=white:t=fill:enable='" + gate + "'\" -f lavfi -i \"aevalsrc='" + tone + "':s=" +
-            std::to_string(c.rate) + "\" -t 3 -c:v flv -c:a libmp3lame -ac " +
+            "ffmpeg -v error -y " + (c.video ? pictures : "") + "-f lavfi -i \"aevalsrc='" +
+            tone + "':s=" + std::to_string(c.rate) + "\" -t 3 -c:a libmp3lame -ac " +
             std::to_string(c.channels) + " -ar " + std::to_string(c.rate) + " '" + movie +
             "' && echo ok";
         ASSERT_EQ(ReadCommand(write), "ok\n");
 
-        // Where FFmpeg sees the first white picture.
-        const std::string gray = ReadCommand("ffmpeg -v error -i '" + movie +
-                                             "' -map 0:v:0 -vf scale=1:1 -pix_fmt gray -f rawvideo -");
-        ASSERT_EQ(gray.size(), static_cast<size_t>(3 * c.fps));
-        const auto firstWhite = static_cast<size_t>(
-            std::find_if(gray.begin(), gray.end(), [](char v) { return uint8_t(v) > 128; }) -
-            gray.begin());
-        EXPECT_EQ(firstWhite, static_cast<size_t>(kGateSeconds * c.fps));
+        // Where FFmpeg sees the first white picture; without pictures, the gate's frame.
+        size_t firstWhite = static_cast<size_t>(kGateSeconds * c.fps);
+        if (c.video) {
+            const std::string gray =
+                ReadCommand("ffmpeg -v error -i '" + movie +
+                            "' -map 0:v:0 -vf scale=1:1 -pix_fmt gray -f rawvideo -");
+            ASSERT_EQ(gray.size(), static_cast<size_t>(3 * c.fps));
+            EXPECT_EQ(static_cast<size_t>(std::find_if(gray.begin(), gray.end(),
+                                                       [](char v) { return uint8_t(v) > 128; }) -
+                                          gray.begin()),
+                      firstWhite);
+        }
+        // The movie's frames: with video its three seconds; without, one per stream block,
+        // recorded on to two seconds into the loop.
+        const size_t blocks = static_cast<size_t>(std::atoi(
+            ReadCommand("ffprobe -v error -select_streams a:0 -count_packets -show_entries "
+                        "stream=nb_read_packets -of csv=p=0 '" + movie + "'")
+                .c_str()));
+        ASSERT_GT(blocks, 0u);
+        const size_t movieFrames = c.video ? static_cast<size_t>(3 * c.fps) : blocks;
+        const size_t recorded =
+            c.video ? movieFrames : movieFrames + 2 * static_cast<size_t>(c.fps);
 
         // FFmpeg's decode of the sound, in the movie's own channels: its upmix would lower a
         // mono sound by 3 dB, where the player plays it at full level on both sides.
@@ -128,18 +151,21 @@ TEST(FfmpegMovieSound, RecordedSoundIsFfmpegsDecodeInPlaceAndLevel) {
         ASSERT_GT(theirLeft.size(), kMixRate * 2);
 
         const std::string avi = scratch.File("movie.avi");
-        const CommandRun run = RunKinetrope({"avi", movie, "-o", avi, "--audio", "movie"});
+        const std::string end = std::to_string(recorded - 1);
+        const CommandRun run =
+            RunKinetrope({"avi", movie, "-o", avi, "--audio", "movie", "--end", end, "--size",
+                          "80x60"});
         ASSERT_EQ(run.status, 0) << run.err;
         const std::vector<int> ours = Samples(
             ReadCommand("ffmpeg -v error -i '" + avi + "' -map 0:a:0 -c copy -f data -"));
         const size_t perFrame = kMixRate / static_cast<size_t>(c.fps);
-        ASSERT_EQ(ours.size(), 2 * perFrame * 3 * static_cast<size_t>(c.fps));
+        ASSERT_EQ(ours.size(), 2 * perFrame * recorded);
         const std::vector<int> left = Channel(ours, 2, 0);
         const std::vector<int> right = Channel(ours, 2, 1);
 
         // `kinetrope wav` records the same sound.
         const std::string wavPath = scratch.File("movie.wav");
-        ASSERT_EQ(RunKinetrope({"wav", movie, "-o", wavPath}).status, 0);
+        ASSERT_EQ(RunKinetrope({"wav", movie, "-o", wavPath, "--end", end}).status, 0);
         audio::WavFile wav;
         ASSERT_EQ(wav.Open(wavPath, audio::WavFile::ReadMode), 0);
         std::string wavBytes(wav.DataSize(), '\0');
@@ -174,6 +200,17 @@ TEST(FfmpegMovieSound, RecordedSoundIsFfmpegsDecodeInPlaceAndLevel) {
         // Before the gate only silence.
         EXPECT_TRUE(std::all_of(left.begin(), left.begin() + firstWhite * perFrame,
                                 [](int v) { return v == 0; }));
+        if (c.video) continue;
+        // The whole sound, then silence up to the loop back to the first frame, where the
+        // first block's sound starts again at its frame's sample.
+        const size_t loop = movieFrames * perFrame;
+        ASSERT_LT(theirLeft.size(), loop);
+        EXPECT_TRUE(std::all_of(left.begin() + theirLeft.size(), left.begin() + loop,
+                                [](int v) { return v == 0; }));
+        std::vector<int> again;
+        for (size_t i = loop; i < left.size(); ++i) again.push_back(left[i] - theirLeft[i - loop]);
+        EXPECT_LT(Rms(again, 0, again.size()), level * 0.01);
+        EXPECT_EQ(Onset(std::vector<int>(left.begin() + loop, left.end())), Onset(theirLeft));
     }
 }
 
