@@ -7,6 +7,14 @@ namespace swf {
 
 namespace {
 
+// Points are held at 1/256 pixel, so that an edge a transform leaves a hair's breadth from a
+// pixel centre counts as on it, as the original player's edges do.
+constexpr double kSubpixels = 256;
+
+Point onSubpixelGrid(Point p) {
+    return {std::round(p.x * kSubpixels) / kSubpixels, std::round(p.y * kSubpixels) / kSubpixels};
+}
+
 // The first pixel, column or row, whose centre lies at or after `at`; `at` is bounded to
 // [low, high] first, so far away coordinates stay within an int.
 int firstCentreFrom(double at, int low, int high) {
@@ -43,10 +51,11 @@ void PixelCentreRasterizer::styles(int left, int right) {
 }
 
 void PixelCentreRasterizer::moveTo(Point p) {
-    start_ = last_ = p;
+    start_ = last_ = onSubpixelGrid(p);
 }
 
-void PixelCentreRasterizer::lineTo(Point p) {
+void PixelCentreRasterizer::lineTo(Point to) {
+    Point p = onSubpixelGrid(to);
     Point from = last_;
     last_ = p;
     if ((left_ < 0 && right_ < 0) || from.y == p.y) return;
