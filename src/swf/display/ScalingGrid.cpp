@@ -67,6 +67,11 @@ std::optional<ScalingGrid> ScalingGrid::slice(const Rect& grid, const Rect& boun
     if (toPixels.b != 0 || toPixels.c != 0 || grid.empty() || bounds.empty()) return std::nullopt;
     for (double v : {toPixels.a, toPixels.d, toPixels.tx, toPixels.ty, unscaledX, unscaledY})
         if (!std::isfinite(v)) return std::nullopt;
+    // At its own size (mirrored or not) every region keeps its size: nothing to slice.
+    auto ownSize = [](double scale, double unscaled) {
+        return std::abs(std::abs(scale) - std::abs(unscaled)) <= 1e-9 * std::abs(unscaled);
+    };
+    if (ownSize(toPixels.a, unscaledX) && ownSize(toPixels.d, unscaledY)) return std::nullopt;
     std::array<Span, 3> columns, rows;
     size_t columnCount = sliceAxis(bounds.xMin, grid.xMin, grid.xMax, bounds.xMax, toPixels.a,
                                    toPixels.tx, std::abs(unscaledX), columns);

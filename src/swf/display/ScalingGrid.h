@@ -26,7 +26,8 @@ class ScalingGrid {
     // `grid` and `bounds` are twips in the object's space, `toPixels` its whole transform and
     // `unscaledX`/`unscaledY` the pixels a twip takes on each axis at the object's own size
     // (the view's scale). Nothing when slicing does not apply: the transform turns or skews
-    // the object (the player then scales it as usual), or the grid or extent is empty.
+    // the object (the player then scales it as usual), keeps it at its own size, or the grid
+    // or extent is empty.
     static std::optional<ScalingGrid> slice(const Rect& grid, const Rect& bounds,
                                             const Matrix& toPixels, double unscaledX,
                                             double unscaledY);
