@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 
 #include "audio/TestFiles.h"
@@ -124,12 +125,23 @@ size_t AudioBytes(const std::string& path) {
         .size();
 }
 
+std::vector<int16_t> DecodedSound(const std::string& path) {
+    const std::string bytes =
+        RunAndRead("ffmpeg -v error -i " + Quoted(path) + " -map 0:a:0 -f s16le -ac 1 -ar 48000 -");
+    std::vector<int16_t> samples(bytes.size() / 2);
+    if (!samples.empty()) std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    return samples;
+}
+
 void WriteWavFile(const std::string& path, const audio::WaveFormat& format, size_t bytes) {
     audio::WavFile file;
     ASSERT_GE(file.Open(path, audio::WavFile::WriteMode, &format), 0);
     std::vector<uint8_t> sound(bytes);
     for (size_t i = 0; i < bytes; ++i) sound[i] = static_cast<uint8_t>(i * 7);
-    ASSERT_GE(file.Write(sound.data(), static_cast<uint32_t>(sound.size())), 0);
+    // A file of no sound has nothing to write.
+    if (bytes > 0) {
+        ASSERT_GE(file.Write(sound.data(), static_cast<uint32_t>(sound.size())), 0);
+    }
     ASSERT_GE(file.Close(), 0);
 }
 

@@ -41,8 +41,10 @@ std::string ProbeField(const std::string& path, const std::string& type, const s
 std::vector<int> FramesInVideo(const std::string& path, int width, int height);
 // The bytes of the first audio stream as stored.
 size_t AudioBytes(const std::string& path);
+// The first audio stream decoded by ffmpeg to 48 kHz mono 16-bit samples; empty without one.
+std::vector<int16_t> DecodedSound(const std::string& path);
 
-// A PCM WAV file of `bytes` bytes of sound.
+// A PCM WAV file of `bytes` bytes of sound (none: an empty data chunk).
 void WriteWavFile(const std::string& path, const audio::WaveFormat& format, size_t bytes);
 
 }  // namespace runtest
