@@ -5,6 +5,7 @@
 
 #include "app/DocumentLauncher.h"
 #include "app/MessageBoxes.h"
+#include "batch/BatchRun.h"
 #include "player/FrameRenderer.h"
 #include "player/PlayerHost.h"
 #include "player/SystemTime.h"
@@ -15,6 +16,7 @@ DesktopConversionHost::DesktopConversionHost(QWidget* window, player::PlayerHost
                                              player::FrameRenderer& renderer,
                                              convert::ProgressDialog& progress,
                                              MessageBoxes& messages, DocumentLauncher& launcher,
+                                             batch::BatchRun& batch,
                                              std::function<void(bool)> lockInterface)
     : window_(window),
       view_(view),
@@ -22,6 +24,7 @@ DesktopConversionHost::DesktopConversionHost(QWidget* window, player::PlayerHost
       progress_(progress),
       messages_(messages),
       launcher_(launcher),
+      batch_(batch),
       lockInterface_(std::move(lockInterface)) {
     // The recording takes the sound the player mixes as it is ticked.
     mix_.SetEngine(
@@ -45,6 +48,17 @@ convert::FrameCapture& DesktopConversionHost::Renderer() {
 
 void DesktopConversionHost::ShowErrorMessage(int stringId) {
     messages_.ShowErrorMessage(stringId);
+}
+
+void DesktopConversionHost::ShowWarning(const std::string& text) {
+    if (batch_.running()) {
+        batch_.NoteWarning(text);
+        return;
+    }
+    // The runs word it for a log line; a box says it as a sentence.
+    QString sentence = QString::fromStdString(text);
+    if (!sentence.isEmpty()) sentence[0] = sentence[0].toUpper();
+    messages_.ShowWarningText(window_, sentence + '.');
 }
 
 bool DesktopConversionHost::AskYesNo(int stringId) {

@@ -3,15 +3,20 @@
 // and its renderer, the progress window, the window's interface lock, message boxes owned
 // by the window, and the event loop pumped while a run goes on. The runs tick the player
 // themselves, one tick per frame with no waiting; the engine's own mix is the sound the
-// recording phase takes.
+// recording phase takes. A run's warning is a box, or, while a batch runs, a note in the
+// batch log beside its task.
 
 #include <functional>
+#include <string>
 
 #include "audio/EngineMixSource.h"
 #include "convert/run/ConversionHost.h"
 
 class QWidget;
 
+namespace batch {
+class BatchRun;
+}
 namespace convert {
 class ProgressDialog;
 }
@@ -31,7 +36,7 @@ class DesktopConversionHost : public convert::ConversionHost {
     DesktopConversionHost(QWidget* window, player::PlayerHost& view,
                           player::FrameRenderer& renderer, convert::ProgressDialog& progress,
                           MessageBoxes& messages, DocumentLauncher& launcher,
-                          std::function<void(bool)> lockInterface);
+                          batch::BatchRun& batch, std::function<void(bool)> lockInterface);
 
     swf::Player& Control() override;
     // The engine's advised timer sink gets one OnTimer with the host's clock, and the mix one
@@ -42,6 +47,7 @@ class DesktopConversionHost : public convert::ConversionHost {
     audio::CaptureSource& SoundSource() override { return mix_; }
     void SetInterfaceEnabled(bool enabled) override { lockInterface_(enabled); }
     void ShowErrorMessage(int stringId) override;
+    void ShowWarning(const std::string& text) override;
     bool AskYesNo(int stringId) override;
     void PumpMessages() override;
     void OpenDocument(const std::string& path) override;
@@ -56,6 +62,7 @@ class DesktopConversionHost : public convert::ConversionHost {
     convert::ProgressDialog& progress_;
     MessageBoxes& messages_;
     DocumentLauncher& launcher_;
+    batch::BatchRun& batch_;
     std::function<void(bool)> lockInterface_;
     audio::EngineMixSource mix_;
 };

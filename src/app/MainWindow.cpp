@@ -77,10 +77,10 @@ MainWindow::MainWindow(DesktopServices services)
     sound_ = std::make_unique<player::SoundOutput>(view_->Control());
     clock_->SetSoundOutput(sound_.get());
     progress_ = services_.dialogs.MakeProgressWindow(this);
-    conversionHost_ = std::make_unique<DesktopConversionHost>(
-        this, *view_, *renderer_, *progress_, services_.messages, services_.launcher,
-        [this](bool enabled) { SetInterfaceEnabled(enabled); });
     batchRun_ = std::make_unique<batch::BatchRun>(*this, tasks_, this);
+    conversionHost_ = std::make_unique<DesktopConversionHost>(
+        this, *view_, *renderer_, *progress_, services_.messages, services_.launcher, *batchRun_,
+        [this](bool enabled) { SetInterfaceEnabled(enabled); });
     batchRun_->SetShowLog(
         [this](const batch::BatchTaskList& tasks) { services_.dialogs.ShowBatchLog(this, tasks); });
 
@@ -716,6 +716,10 @@ bool MainWindow::OpenTaskMovie(const settings::ExportTask& task) {
     const std::unique_ptr<convert::MovieCopies> previous = AdoptMovie(std::move(copies));
     outputName_ = QFileInfo(QString::fromStdString(task.outputPath)).completeBaseName();
     return LoadSilentCopy();
+}
+
+int32_t MainWindow::OpenMovieFrameCount() const {
+    return movie_ ? movie_->header().frameCount : 0;
 }
 
 int32_t MainWindow::RunImageSequence(const settings::ImageSequenceSettings& settings,

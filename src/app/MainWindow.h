@@ -135,6 +135,7 @@ class MainWindow : public QMainWindow, public player::ClockOwner, public batch::
     // batch::BatchHost
     batch::ExportRecords& Records() override { return records_; }
     bool OpenTaskMovie(const settings::ExportTask& task) override;
+    int32_t OpenMovieFrameCount() const override;
     int32_t RunImageSequence(const settings::ImageSequenceSettings& settings,
                              settings::OutputKind kind, const std::string& outputPath) override;
     int32_t RunAvi(const convert::AviJob& job) override;

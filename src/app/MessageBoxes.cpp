@@ -23,6 +23,10 @@ int MessageBoxes::ShowErrorText(QWidget* owner, const QString& text) {
     return Show(owner, text, kMbOk | kMbIconError);
 }
 
+int MessageBoxes::ShowWarningText(QWidget* owner, const QString& text) {
+    return Show(owner, text, kMbOk | kMbIconWarning);
+}
+
 int MessageBoxes::Show(QWidget* owner, const QString& text, unsigned flags) {
     return presenter_.Show({owner, QString::fromUtf8(resources::kProductCaption), text, flags});
 }

@@ -18,6 +18,8 @@ class MessageBoxes {
     int AskMessageFormatted(QWidget* owner, int id, unsigned flags, int value);
     // A text that is no table entry (what FFmpeg said), with an error icon and OK.
     int ShowErrorText(QWidget* owner, const QString& text);
+    // A text that is no table entry, with a warning icon and OK.
+    int ShowWarningText(QWidget* owner, const QString& text);
 
   private:
     int Show(QWidget* owner, const QString& text, unsigned flags);

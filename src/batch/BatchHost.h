@@ -43,6 +43,8 @@ class BatchHost {
     // loaded into the player and the player's timer sink taken as the last sink. False when
     // the movie cannot be read or a copy cannot be written; the run shows the message.
     virtual bool OpenTaskMovie(const settings::ExportTask& task) = 0;
+    // The frames of the movie opened last: for a movie cut short, those complete.
+    virtual int32_t OpenMovieFrameCount() const = 0;
     // The window title for the movie at `path`.
     virtual void ShowMovieTitle(const std::string& path) = 0;
     // The player area becomes width x height; the player shows all of the movie with its

@@ -30,6 +30,7 @@ std::string BatchLog::Text(const BatchTaskList& tasks) {
         const settings::ExportTask& task = tasks.at(i);
         log += std::string(kSeparatorLength, '/') + "\r\n";
         log += StatusLine(i + 1, task) + "\r\n";
+        if (!task.warning.empty()) log += "Warning    : " + task.warning + "\r\n";
         log += "Source file: " + task.sourcePath + "\r\n";
         log += "Output file: " + task.outputPath + "\r\n";
         log += std::string("Sequence : ") +

@@ -1,5 +1,6 @@
 #include "batch/BatchRun.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "batch/BatchHost.h"
@@ -15,6 +16,16 @@
 #include "settings/VideoExportTask.h"
 
 namespace batch {
+namespace {
+
+// A movie cut short (a download that stopped) holds fewer frames than its header gave when
+// its task was added: the task ends with the last complete one.
+template <class Settings>
+void EndWithin(Settings& settings, int32_t frames) {
+    settings.endFrame = std::min(settings.endFrame, frames - 1);
+}
+
+}  // namespace
 
 BatchRun::BatchRun(BatchHost& host, BatchTaskList& tasks, QWidget* logOwner)
     : host_(host), tasks_(tasks), showLog_([logOwner](const BatchTaskList& finished) {
@@ -44,8 +55,13 @@ void BatchRun::OnNextTask(bool stop, int32_t result) {
 }
 
 bool BatchRun::HasFurtherTasks() const {
-    const size_t current = awaitingRecordedResult_ ? next_ - 1 : next_;
-    return current + 1 < tasks_.size();
+    return CurrentIndex() + 1 < tasks_.size();
+}
+
+void BatchRun::NoteWarning(const std::string& text) {
+    if (CurrentIndex() >= tasks_.size()) return;
+    std::string& warning = tasks_.at(CurrentIndex()).warning;
+    warning += (warning.empty() ? "" : "; ") + text;
 }
 
 void BatchRun::PostNextTask(int32_t result, bool stopRemaining) {
@@ -79,6 +95,7 @@ bool BatchRun::StartTask(settings::ExportTask& task) {
 }
 
 bool BatchRun::StartAviTask(settings::AviExportTask& task) {
+    EndWithin(task.settings, host_.OpenMovieFrameCount());
     convert::CompressorSettings& compressor = *task.compressor;
     // The batch dialog closed the compressors of its tasks when it ended.
     if (!compressor.hic) compressor.hic = convert::OpenVideoCompressor(compressor.fccHandler);
@@ -106,6 +123,7 @@ bool BatchRun::StartAviTask(settings::AviExportTask& task) {
 }
 
 bool BatchRun::StartImageTask(settings::ImageSequenceTask& task) {
+    EndWithin(task.settings, host_.OpenMovieFrameCount());
     host_.Records().image = task.settings;
     host_.ResizeToMovie(task.settings.width, task.settings.height,
                         task.settings.keepAspectRatio != 0);
@@ -115,6 +133,7 @@ bool BatchRun::StartImageTask(settings::ImageSequenceTask& task) {
 }
 
 bool BatchRun::StartVideoTask(settings::VideoExportTask& task) {
+    EndWithin(task.settings, host_.OpenMovieFrameCount());
     host_.Records().video = task.settings;
     host_.ResizeToMovie(task.settings.width, task.settings.height,
                         task.settings.keepAspectRatio != 0);

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <utility>
 
 #include "convert/run/BatchReport.h"
@@ -48,11 +49,16 @@ class BatchRun : public convert::BatchReport {
     bool runInProgress() const { return runInProgress_; }
 
     void SetShowLog(ShowLog show) { showLog_ = std::move(show); }
+    // A warning of the running task's conversion, kept with the task for the log: no one
+    // may be there to close a box, and the batch goes on.
+    void NoteWarning(const std::string& text);
 
     bool HasFurtherTasks() const override;
     void PostNextTask(int32_t result, bool stopRemaining) override;
 
   private:
+    // The task started last: the recorded one while its result is awaited.
+    size_t CurrentIndex() const { return awaitingRecordedResult_ ? next_ - 1 : next_; }
     void RunNextTask(bool stop);
     // Each returns whether the batch goes on.
     bool StartTask(settings::ExportTask& task);

@@ -25,6 +25,8 @@ class ExportTask {
     int32_t result = kResultAbort;
     // After the run, the last frame it reached; -1 before.
     int32_t lastFrame = -1;
+    // What the run warned of as it went on (a movie cut short); empty when nothing.
+    std::string warning;
 
   protected:
     ExportTask(OutputKind kind, const convert::MovieHeader& movie, std::string sourcePath,

@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "app/DontShowAgainDialog.h"
+#include "batch/BatchLog.h"
 #include "player/PlayerHost.h"
 #include "run/RunTestFiles.h"
 
@@ -10,6 +11,7 @@ namespace apptest {
 
 int AnsweringPresenter::Show(const app::MessageBoxRequest& request) {
     texts.push_back(request.text);
+    flags.push_back(request.flags);
     return answer;
 }
 
@@ -76,6 +78,7 @@ void ScriptedDialogs::ShowBatchLog(QWidget*, const batch::BatchTaskList& tasks) 
     for (size_t i = 0; i < tasks.size(); ++i)
         log.emplace_back(tasks.at(i).result, tasks.at(i).lastFrame);
     batchLogs.push_back(log);
+    batchLogTexts.push_back(batch::BatchLog::Text(tasks));
 }
 
 std::unique_ptr<convert::ProgressDialog> ScriptedDialogs::MakeProgressWindow(QWidget*) {

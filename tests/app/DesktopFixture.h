@@ -28,6 +28,7 @@ class AnsweringPresenter : public app::MessageBoxPresenter {
     int Show(const app::MessageBoxRequest& request) override;
     int answer = app::kIdYes;
     std::vector<QString> texts;
+    std::vector<unsigned> flags;  // of each box, as texts
 };
 
 class RecordingShell : public app::DesktopShell {
@@ -86,6 +87,7 @@ class ScriptedDialogs : public app::UserDialogs {
     std::function<void(batch::BatchTaskList&, const batch::ExportRecords&)> editBatch;
     // The results and last frames of the tasks of each batch log shown.
     std::vector<std::vector<std::pair<int32_t, int32_t>>> batchLogs;
+    std::vector<std::string> batchLogTexts;
     bool seekNoticeTicked = false;
     int seekNoticesShown = 0;
     int aboutShown = 0;

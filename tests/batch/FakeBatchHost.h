@@ -51,8 +51,10 @@ class FakeBatchHost : public batch::BatchHost {
     batch::ExportRecords& Records() override { return records; }
     bool OpenTaskMovie(const settings::ExportTask& task) override {
         calls.push_back("open " + task.sourcePath);
+        openFrames_ = task.movie.frameCount;
         return !unreadableSources.contains(task.sourcePath);
     }
+    int32_t OpenMovieFrameCount() const override { return openFrames_; }
     void ShowMovieTitle(const std::string& path) override { calls.push_back("title " + path); }
     void ResizeToMovie(int32_t width, int32_t height, bool keepAspectRatio) override {
         calls.push_back("resize " + std::to_string(width) + "x" + std::to_string(height) +
@@ -151,6 +153,7 @@ class FakeBatchHost : public batch::BatchHost {
     std::optional<std::string> recordingOutput_;
     convert::BatchReport* report_ = nullptr;
     int32_t lastFrame_ = -1;
+    int32_t openFrames_ = 0;
 };
 
 }  // namespace batchtest
