@@ -73,21 +73,21 @@ Offset offsetOf(const SurfaceFilter& f) {
 }
 
 // One line of a plane, `count` values `step` apart, through `box`; what lies beyond the line
-// counts as clear.
+// counts as clear, so the copy it reads is padded with zeros on both sides.
 void blurLine(uint8_t* data, size_t step, int count, const Box& box, std::vector<uint8_t>& line) {
-    line.resize(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) line[i] = data[i * step];
-    const int radius = box.radius;
-    auto value = [&](int i) -> uint32_t { return i >= 0 && i < count ? line[i] : 0; };
+    const int radius = box.radius, pad = radius + 1;
+    line.assign(static_cast<size_t>(count) + 2 * pad, 0);
+    uint8_t* in = line.data() + pad;
+    for (int i = 0; i < count; ++i) in[i] = data[i * step];
     const uint32_t size = (2 * static_cast<uint32_t>(radius) + 1) * 256 + 2 * box.edge;
+    const auto edge = static_cast<uint32_t>(box.edge);
     uint32_t window = 0;
-    for (int i = 0; i <= radius && i < count; ++i) window += line[i];
+    for (int i = -radius; i <= radius; ++i) window += in[i];
     for (int i = 0; i < count; ++i) {
-        uint32_t edges = value(i - radius - 1) + value(i + radius + 1);
-        data[i * step] = static_cast<uint8_t>(
-            (window * 256 + edges * static_cast<uint32_t>(box.edge) + size / 2) / size);
-        window += value(i + radius + 1);
-        window -= value(i - radius);
+        uint32_t edges = in[i - radius - 1] + in[i + radius + 1];
+        data[i * step] = static_cast<uint8_t>((window * 256 + edges * edge + size / 2) / size);
+        window += in[i + radius + 1];
+        window -= in[i - radius];
     }
 }
 
