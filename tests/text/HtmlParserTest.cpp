@@ -79,6 +79,7 @@ TEST(HtmlParserTest, ReadsRunsAndWritesThePlayersHtml) {
         const StyleSheet* sheet;
         std::vector<ShownRun> runs;
         std::u32string written;  // empty: not checked
+        int swfVersion = 8;
     };
     const std::vector<Case> cases = {
         {"tags format their text; the rest keeps the base",
@@ -134,6 +135,17 @@ TEST(HtmlParserTest, ReadsRunsAndWritesThePlayersHtml) {
           {U"b", "Base", 30, 0xFF0000, true, TextAlign::Center},
           {U"cd", "Base", 12, 0, false, TextAlign::Center}},
          U""},
+        {"the break a </p> makes has the last closed <font>'s font and the last character's "
+         "style",
+         U"<p><font color='#FF0000'><b>a</b></font></p><b><p></p></b>", true, nullptr,
+         {{U"a\r", "Base", 12, 0xFF0000, true, L}, {U"\r", "Base", 12, 0xFF0000, false, L}},
+         U""},
+        {"older movies drop blank text between tags and ignore kerning",
+         U"<p>a</p> \n<p><font kerning='1'>b</font></p>\n", false, nullptr,
+         {{U"ab", "Base", 12, 0, false, L}},
+         U"<P ALIGN=\"LEFT\"><FONT FACE=\"Base\" SIZE=\"12\" COLOR=\"#000000\" "
+         U"LETTERSPACING=\"0\" KERNING=\"0\">ab</FONT></P>",
+         7},
         {"without a style sheet classes are nothing", U"<span class='red'>a</span>", false,
          nullptr, {{U"a", "Base", 12, 0, false, L}}, U""},
         {"an unquoted attribute value or an unfinished tag ends the text",
@@ -145,6 +157,7 @@ TEST(HtmlParserTest, ReadsRunsAndWritesThePlayersHtml) {
         HtmlParser::Options options;
         options.multiline = c.multiline;
         options.styleSheet = c.sheet;
+        options.swfVersion = c.swfVersion;
         const FormattedText parsed = HtmlParser::parse(c.html, baseFormat(), options);
         const std::vector<ShownRun> runs = runsOf(parsed);
         ASSERT_EQ(runs.size(), c.runs.size());

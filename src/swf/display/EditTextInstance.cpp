@@ -7,7 +7,8 @@ namespace swf {
 
 EditTextInstance::EditTextInstance(MovieContext& context,
                                    std::shared_ptr<const EditTextCharacter> field)
-    : DisplayObject(context, field), field_(field, &context.dictionary()) {}
+    : DisplayObject(context, field),
+      field_(field, &context.dictionary(), context.movie().header.version) {}
 
 const Dictionary& EditTextInstance::dictionary() const {
     // A clip of a loaded movie has the fonts of its own movie.

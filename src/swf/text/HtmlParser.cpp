@@ -176,7 +176,7 @@ std::vector<double> htmlTabStops(std::u32string_view value) {
 }
 
 // What a tag's own attributes do to the format of the text inside it.
-void applyTag(const HtmlTag& tag, TextFormat& format) {
+void applyTag(const HtmlTag& tag, TextFormat& format, int swfVersion) {
     if (tag.name == "b") format.bold = true;
     if (tag.name == "i") format.italic = true;
     if (tag.name == "u") format.underline = true;
@@ -192,6 +192,7 @@ void applyTag(const HtmlTag& tag, TextFormat& format) {
                     format.size = std::max(0.0, relative ? format.size.value_or(12) + *n : *n);
                 }
             }
+            if (swfVersion < 8) continue;
             if (name == "letterspacing")
                 if (auto n = htmlNumber(value)) format.letterSpacing = *n;
             if (name == "kerning") format.kerning = value == U"1";
@@ -235,6 +236,15 @@ class Reader {
     FormattedText read(std::u32string_view html) {
         for (size_t i = 0; i < html.size();) {
             const char32_t c = html[i];
+            if (options_.swfVersion < 8 && (i == 0 || html[i - 1] == '>') && c != '<') {
+                // Older players drop text between tags that is only white space.
+                size_t end = i;
+                while (end < html.size() && isHtmlSpace(html[end])) ++end;
+                if (end == html.size() || html[end] == '<') {
+                    i = end;
+                    continue;
+                }
+            }
             if (c == '<') {
                 const size_t close = html.find('>', i + 1);
                 if (close == std::u32string_view::npos) break;  // an unfinished tag shows nothing
@@ -286,9 +296,11 @@ class Reader {
 
     const TextFormat& current() const { return open_.empty() ? base_ : open_.back().format; }
 
-    void add(char32_t c) {
+    void add(char32_t c) { addIn(c, current()); }
+
+    void addIn(char32_t c, const TextFormat& format) {
         out_.text.push_back(c);
-        out_.runs.append(1, current());
+        out_.runs.append(1, format);
     }
 
     // condenseWhite: one space for a run of white space, none at the start.
@@ -326,7 +338,7 @@ class Reader {
                     block = style->display == "block";
             }
         }
-        applyTag(tag, format);
+        applyTag(tag, format, options_.swfVersion);
         // A list item starts a paragraph of its own.
         if (tag.name == "li" && !paragraphEmpty()) breakLine();
         if (tag.selfClosing || open_.size() >= HtmlParser::kMaxOpenTags) return;
@@ -336,13 +348,39 @@ class Reader {
     // Only the innermost open tag closes; a closing tag for any other is ignored.
     void closeTag(const std::string& name) {
         if (open_.empty() || open_.back().name != name) return;
-        if (open_.back().block) breakLine();
+        const Open& closing = open_.back();
+        if (closing.name == "font") lastFont_ = closing.format;
+        if (closing.block && options_.multiline) {
+            // The player gives the break ending a <p> the font of the last <font> closed so
+            // far, if there was one.
+            TextFormat format = current();
+            if (closing.name == "p") {
+                // Its style and link are the paragraph's last character's (the text's own
+                // when there is none).
+                const TextFormat* last =
+                    paragraphEmpty() ? &base_ : out_.runs.at(out_.text.size() - 1);
+                format.bold = last->bold;
+                format.italic = last->italic;
+                format.underline = last->underline;
+                format.url = last->url;
+                format.target = last->target;
+            }
+            if (lastFont_ && closing.name == "p") {
+                format.font = lastFont_->font;
+                format.size = lastFont_->size;
+                format.color = lastFont_->color;
+                format.letterSpacing = lastFont_->letterSpacing;
+                format.kerning = lastFont_->kerning;
+            }
+            addIn('\r', format);
+        }
         open_.pop_back();
     }
 
     const TextFormat& base_;
     const HtmlParser::Options& options_;
     std::vector<Open> open_;
+    std::optional<TextFormat> lastFont_;
     FormattedText out_;
 };
 

@@ -27,6 +27,9 @@ class HtmlParser {
         bool multiline = false;
         bool condenseWhite = false;  // runs of white space (newlines too) become one space
         const StyleSheet* styleSheet = nullptr;
+        // Movies before version 8 drop text between tags that is only white space and
+        // ignore letterSpacing and kerning.
+        int swfVersion = 8;
     };
 
     // Tags nested deeper than this keep the format they have.

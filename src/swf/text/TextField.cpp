@@ -119,8 +119,8 @@ void TextField::drawUnderlines(Canvas& canvas, const TextLine& line, double left
 }
 
 TextField::TextField(std::shared_ptr<const EditTextCharacter> definition,
-                     const Dictionary* dictionary)
-    : definition_(std::move(definition)) {
+                     const Dictionary* dictionary, int swfVersion)
+    : definition_(std::move(definition)), swfVersion_(swfVersion) {
     const EditTextCharacter& field = *definition_;
     settings_.bounds = field.bounds;
     settings_.border = field.border;
@@ -145,8 +145,9 @@ TextField::TextField(std::shared_ptr<const EditTextCharacter> definition,
     if (field.fontId && dictionary) {
         if (const auto* font = dictionary->findAs<FontCharacter>(*field.fontId)) {
             f.font = font->name();
-            f.bold = font->bold();
-            f.italic = font->italic();
+            // HTML text takes its style from its tags alone.
+            f.bold = font->bold() && !field.html;
+            f.italic = font->italic() && !field.html;
         }
     }
     definitionFont_ = *f.font;
@@ -185,6 +186,7 @@ void TextField::setHtml(std::u32string_view html) {
     options.multiline = settings_.multiline;
     options.condenseWhite = settings_.condenseWhite;
     options.styleSheet = styleSheet_ ? &*styleSheet_ : nullptr;
+    options.swfVersion = swfVersion_;
     FormattedText parsed = HtmlParser::parse(html, newFormat_, options);
     text_ = std::move(parsed.text);
     runs_ = std::move(parsed.runs);

@@ -59,9 +59,10 @@ class TextField {
     static constexpr uint16_t kDefaultFontHeight = 240;
     static constexpr const char* kDefaultFont = "Times New Roman";
 
-    // `dictionary` names the definition's font for the field's format, when given.
+    // `dictionary` names the definition's font for the field's format, when given;
+    // `swfVersion` is the movie's, which decides how its HTML reads.
     explicit TextField(std::shared_ptr<const EditTextCharacter> definition,
-                       const Dictionary* dictionary = nullptr);
+                       const Dictionary* dictionary = nullptr, int swfVersion = 8);
 
     const EditTextCharacter& definition() const { return *definition_; }
     TextFieldSettings& settings() { return settings_; }
@@ -147,6 +148,7 @@ class TextField {
     TextRuns runs_;
     std::optional<StyleSheet> styleSheet_;
     std::optional<std::u32string> htmlSource_;  // set with a style sheet
+    int swfVersion_ = 8;
     int scroll_ = 1;
     int hscroll_ = 0;
     mutable const Dictionary* layoutDictionary_ = nullptr;
