@@ -9,9 +9,23 @@ namespace {
 
 // Largest pixel coordinate accepted; beyond it a movie is hostile, not artistic.
 constexpr double kMaxPixelCoordinate = 1e12;
-// Greatest distance, in pixels, between a curve and the segments that stand for it.
+// Greatest distance between a curve and the segments that stand for it, in pixels, and in the
+// shape's own units (twips, or a font's units for a glyph), as the original player measures
+// it: a glyph drawn small keeps round curves, one drawn large stays smooth.
 constexpr double kCurveTolerance = 0.1;
+constexpr double kCurveToleranceInShapeUnits = 2;
 constexpr int kMaxCurveSegments = 256;
+
+// How far a quadratic curve strays from its chord: |p0 - 2 p1 + p2| / 4.
+double bulge(Point p0, Point p1, Point p2) {
+    return std::hypot(p0.x - 2 * p1.x + p2.x, p0.y - 2 * p1.y + p2.y) / 4;
+}
+
+// The segments that keep a curve within `tolerance` of them: n segments cut its bulge by n
+// squared.
+double segmentsFor(double bulge, double tolerance) {
+    return std::ceil(std::sqrt(bulge / tolerance));
+}
 
 bool usable(Point p) {
     return std::isfinite(p.x) && std::isfinite(p.y) && std::fabs(p.x) <= kMaxPixelCoordinate &&
@@ -79,13 +93,10 @@ bool EdgeFlattener::append(const Edge& edge, std::vector<Point>& out) {
         out.push_back(p2);
         return spendSegment(p0, p2);
     }
-    // The curve strays from its chord by at most |p0 - 2 p1 + p2| / 4; n segments cut that
-    // by n squared.
-    double bendX = p0.x - 2 * p1.x + p2.x;
-    double bendY = p0.y - 2 * p1.y + p2.y;
-    double deviation = std::sqrt(bendX * bendX + bendY * bendY) / 4;
-    int segments = static_cast<int>(std::ceil(std::sqrt(deviation / kCurveTolerance)));
-    segments = std::clamp(segments, 1, kMaxCurveSegments);
+    double needed =
+        std::max(segmentsFor(bulge(p0, p1, p2), kCurveTolerance),
+                 segmentsFor(bulge(edge.from, edge.control, edge.to), kCurveToleranceInShapeUnits));
+    int segments = static_cast<int>(std::clamp(needed, 1.0, double{kMaxCurveSegments}));
     Point previous = p0;
     for (int i = 1; i <= segments; ++i) {
         double t = static_cast<double>(i) / segments;
