@@ -7,8 +7,9 @@
 // The file is written under a temporary name beside the output and takes the output's name
 // only once it is complete; a failed or discarded run removes it. Frames are converted to
 // the encoder's pixel format (4:2:0 directly, others by swscale); a side that the pixel
-// format needs even (4:2:0 and 4:2:2) is padded by repeating the last row or column. GIF frames are kept in a temporary
-// file until the end, when a palette made for the whole file maps them.
+// format needs even (4:2:0 and 4:2:2) is padded by repeating the last row or column. GIF
+// frames are kept in a temporary file until the end, when a palette made for the whole file
+// maps them.
 
 #include <cstdint>
 #include <filesystem>

@@ -15,7 +15,7 @@ enum class YuvRange { Studio, Full };  // luma 16 to 235, or 0 to 255
 struct Yuv420Planes {
     uint8_t* const* data;  // Y, U, V
     const int* linesize;
-    int width;  // of the luma plane; may exceed the picture's: the last column is repeated
+    int width;   // of the luma plane; may exceed the picture's: the last column is repeated
     int height;  // likewise, the last row repeated
 };
 

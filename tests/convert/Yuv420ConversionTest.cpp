@@ -28,6 +28,7 @@ struct YuvCase {
 const Bgr kWhite{255, 255, 255}, kBlack{0, 0, 0}, kRed{0, 0, 255}, kBlue{255, 0, 0};
 
 TEST(Yuv420Conversion, GivesBt601PlanesWithTheMeanChromaOfEachBlock) {
+    // clang-format off
     const YuvCase cases[] = {
         {"white and black, full range", 2, 2, 3, YuvRange::Full,
          {kWhite, kBlack, kBlack, kWhite}, {255, 0, 0, 255}, {128}, {128}},
@@ -48,6 +49,7 @@ TEST(Yuv420Conversion, GivesBt601PlanesWithTheMeanChromaOfEachBlock) {
          {128, 85, 128, 255},
          {128, 255, 128, 107}},
     };
+    // clang-format on
     for (const YuvCase& c : cases) {
         SCOPED_TRACE(c.name);
         // Stored bottom-up as a frame buffer holds it, with alpha bytes that must not count.
@@ -56,8 +58,8 @@ TEST(Yuv420Conversion, GivesBt601PlanesWithTheMeanChromaOfEachBlock) {
         for (int y = 0; y < c.height; ++y)
             for (int x = 0; x < c.width; ++x) {
                 const Bgr& p = c.pixels[static_cast<size_t>(y * c.width + x)];
-                uint8_t* at = &frame[static_cast<size_t>((c.height - 1 - y) * stride +
-                                                         x * c.bytesPerPixel)];
+                uint8_t* at =
+                    &frame[static_cast<size_t>((c.height - 1 - y) * stride + x * c.bytesPerPixel)];
                 at[0] = p.b;
                 at[1] = p.g;
                 at[2] = p.r;
@@ -78,8 +80,8 @@ TEST(Yuv420Conversion, GivesBt601PlanesWithTheMeanChromaOfEachBlock) {
             std::vector<uint8_t> rows;
             for (int y = 0; y < h; ++y)
                 for (int x = 0; x < w; ++x)
-                    rows.push_back(planes[static_cast<size_t>(index)]
-                                         [static_cast<size_t>(y * lines[static_cast<size_t>(index)] + x)]);
+                    rows.push_back(planes[static_cast<size_t>(index)][static_cast<size_t>(
+                        y * lines[static_cast<size_t>(index)] + x)]);
             return rows;
         };
         EXPECT_EQ(plane(0, width, height), c.y);
