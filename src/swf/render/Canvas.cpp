@@ -148,13 +148,8 @@ void Canvas::Impl::draw(const Shape& shape, const Matrix& canvasPixels,
     const Surface& surface = top();
     const PixelBox visible = box();
     if (visible.x1 >= visible.x2 || visible.y1 >= visible.y2 || !finite(canvasPixels)) return;
-    // A layer's pixels count from its own corner. Without anti-aliasing a pixel is painted
-    // when its centre lies inside, and one whose centre lies on an edge belongs to the shape
-    // to its right or below: a 1/256 pixel nudge up and left (the rasterizer's own step)
-    // settles such ties, a hairline on a pixel boundary landing on the row above it.
-    double nudge = antiAliases(quality) ? 0 : -1.0 / 256;
-    Matrix toPixels =
-        Matrix::translate(nudge - surface.originX, nudge - surface.originY) * canvasPixels;
+    // A layer's pixels count from its own corner.
+    Matrix toPixels = Matrix::translate(-surface.originX, -surface.originY) * canvasPixels;
     std::optional<PixelBox> bounds = EdgeFlattener::pixelBounds(shape, toPixels);
     if (!bounds || !pictureWork.spend(kWorkOfEachDraw)) return;
     double reach = lineReach(shape, toPixels);

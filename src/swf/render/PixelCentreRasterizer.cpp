@@ -15,6 +15,12 @@ Point onSubpixelGrid(Point p) {
     return {std::round(p.x * kSubpixels) / kSubpixels, std::round(p.y * kSubpixels) / kSubpixels};
 }
 
+// Rounding error could tip an edge that runs through a pixel centre to either side of it;
+// held at 1/65536 pixel, its crossing lies exactly on the centre.
+double onCrossingGrid(double x) {
+    return std::round(x * 65536) / 65536;
+}
+
 // The first pixel, column or row, whose centre lies at or after `at`; `at` is bounded to
 // [low, high] first, so far away coordinates stay within an int.
 int firstCentreFrom(double at, int low, int high) {
@@ -106,7 +112,8 @@ void PixelCentreRasterizer::sampleRow() {
     double centre = row_ + 0.5;
     crossings_.clear();
     for (const Edge* e : active_)
-        crossings_.push_back({e->x0 + (centre - e->y0) * (e->x1 - e->x0) / (e->y1 - e->y0), e});
+        crossings_.push_back(
+            {onCrossingGrid(e->x0 + (centre - e->y0) * (e->x1 - e->x0) / (e->y1 - e->y0)), e});
     std::sort(crossings_.begin(), crossings_.end(),
               [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
     runs_.clear();
