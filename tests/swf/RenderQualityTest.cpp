@@ -23,7 +23,17 @@ const st::Rgba kInk{0, 0, 160};
 // Square: 20 pixels wide, its edges through pixel centres (10.5 to 30.5 both ways).
 // Below/AboveDiagonal: the triangle left of or right of the stage's diagonal x = y, which runs
 // through the centre of pixel (r, r) on every row r.
-enum class Content { Triangle, Line, Bitmap, Square, BelowDiagonal, AboveDiagonal };
+// BelowShallowEdge: the fill left of x = 2y + 0.5 down to y = 20, which runs through the
+// centre of pixel (2r + 1, r) on every row r.
+enum class Content {
+    Triangle,
+    Line,
+    Bitmap,
+    Square,
+    BelowDiagonal,
+    AboveDiagonal,
+    BelowShallowEdge
+};
 using Pixels = std::vector<std::pair<int, int>>;  // (x, y)
 
 struct QualityCase {
@@ -62,6 +72,13 @@ st::ShapeBuilder Content(Content content) {
             .lineTo(kSide * 20, kSide * 20)
             .lineTo(corner, kSide * 20 - corner)
             .lineTo(0, 0);
+    } else if (content == Content::BelowShallowEdge) {
+        shape.fill1(shape.addFill(st::FillStyle::solid(kInk)))
+            .moveTo(10, 0)
+            .lineTo(810, 400)
+            .lineTo(0, 400)
+            .lineTo(0, 0)
+            .lineTo(10, 0);
     } else {
         // The bitmap scaled up to 20 pixels a texel, over the whole stage.
         shape.fill1(shape.addFill(st::FillStyle::bitmap(1, st::Matrix::scaling(400, 400), false)))
@@ -154,6 +171,15 @@ INSTANTIATE_TEST_SUITE_P(
                     true,
                     {{0, 0}, {5, 5}, {39, 39}, {6, 5}},
                     {{0, 1}, {4, 5}, {38, 39}}},
+        // A tie on an edge that is not diagonal: no nudge may move the edge off the centre.
+        QualityCase{"belowShallowEdgeLow",
+                    Content::BelowShallowEdge,
+                    RenderQuality::Low,
+                    {},
+                    "LOW",
+                    true,
+                    {{0, 0}, {2, 1}, {20, 10}, {38, 19}},
+                    {{1, 0}, {3, 1}, {21, 10}, {39, 19}, {0, 20}}},
         QualityCase{"lineBest", Content::Line, RenderQuality::Best, {}, "BEST", false},
         // Bitmaps are smoothed at high and best only.
         QualityCase{"bitmapLow", Content::Bitmap, RenderQuality::Low, {}, "LOW", true},
