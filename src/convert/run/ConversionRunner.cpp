@@ -131,11 +131,16 @@ void ConversionRunner::ShowPending(int messageId) {
     if (messageId != 0) host_.ShowErrorMessage(messageId);
 }
 
-void ConversionRunner::WarnIfCutShort() {
-    if (!movie_.cutShort()) return;
-    host_.ShowWarning("the movie is cut short: frame " +
-                      std::to_string(movie_.lastCompleteFrame()) +
-                      " (counted from 0) is its last complete frame");
+void ConversionRunner::WarnOfMissingFrames() {
+    if (movie_.cutShort()) {
+        host_.ShowWarning("the movie is cut short: frame " +
+                          std::to_string(movie_.lastCompleteFrame()) +
+                          " (counted from 0) is its last complete frame");
+    } else if (movie_.header().frameCount < movie_.announcedFrames()) {
+        host_.ShowWarning("the movie holds " + std::to_string(movie_.header().frameCount) +
+                          " frames, fewer than the " + std::to_string(movie_.announcedFrames()) +
+                          " its header announces");
+    }
 }
 
 int ConversionRunner::PipelineBuffers(int wanted) {
@@ -219,7 +224,7 @@ int32_t ConversionRunner::RunImageSequence(const settings::ImageSequenceSettings
     ProgressDialog& progress = host_.Progress();
     int32_t result = kResultOk;
     int message = 0;
-    WarnIfCutShort();
+    WarnOfMissingFrames();
     renderer.alphaFlag = alpha;
     host_.SetInterfaceEnabled(false);
     if (!LoadSilentCopy()) {
@@ -275,7 +280,7 @@ int32_t ConversionRunner::StartAviExport(const AviJob& job) {
 int32_t ConversionRunner::OpenFileRun(bool withSound, const std::string& wavePath,
                                       int32_t colorDepth, int32_t start, int32_t end,
                                       audio::WavFile& sound, AviAudioSource& source, int& message) {
-    if (!phase_) WarnIfCutShort();  // else the recording phase has warned
+    if (!phase_) WarnOfMissingFrames();  // else the recording phase has warned
     host_.SetInterfaceEnabled(false);
     host_.Renderer().alphaFlag = colorDepth == settings::kColorDepthRgba;
 
@@ -362,7 +367,7 @@ int32_t ConversionRunner::RunAvi(const AviJob& job) {
 }
 
 int32_t ConversionRunner::BeginRecordingPhase(const AviJob& job) {
-    WarnIfCutShort();
+    WarnOfMissingFrames();
     host_.SetInterfaceEnabled(false);
     ProgressDialog& progress = host_.Progress();
     swf::Player& control = host_.Control();

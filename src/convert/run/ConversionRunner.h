@@ -130,8 +130,9 @@ class ConversionRunner {
     void AbandonRecording(int messageId);
     void Report(int32_t result);
     void ShowPending(int messageId);
-    // A movie cut short converts the frames it holds; the host is told up to which.
-    void WarnIfCutShort();
+    // A movie holding fewer frames than its header announces (cut short, or a placeholder
+    // count) converts the frames it holds; the host is told so.
+    void WarnOfMissingFrames();
 
     ConversionHost& host_;
     MovieCopies& movie_;

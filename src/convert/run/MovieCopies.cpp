@@ -24,6 +24,7 @@ void MovieCopies::Discard() {
     workingIsTemporary_ = false;
     header_ = {};
     extent_ = {};
+    announcedFrames_ = 0;
 }
 
 bool MovieCopies::Open(const std::string& sourcePath) {
@@ -43,7 +44,11 @@ bool MovieCopies::Open(const std::string& sourcePath) {
         Discard();
         return false;
     }
-    if (extent_.cutShort) header_.frameCount = std::min(header_.frameCount, extent_.completeFrames);
+    // Only the frames the file holds are converted: a download cut short holds fewer than its
+    // header announces, and some writers leave a placeholder count there.
+    announcedFrames_ = header_.frameCount;
+    if (extent_.completeFrames > 0)
+        header_.frameCount = std::min(header_.frameCount, extent_.completeFrames);
     std::error_code ignored;
     baseFolder_ = std::filesystem::absolute(sourcePath, ignored).parent_path().string();
     return true;

@@ -28,6 +28,8 @@ class MovieCopies {
     // Whether the movie ends inside a tag, and its last complete frame (from 0) if so.
     bool cutShort() const { return extent_.cutShort; }
     int32_t lastCompleteFrame() const { return extent_.completeFrames - 1; }
+    // The frame count the movie's header announces; header() counts only the frames it holds.
+    int32_t announcedFrames() const { return announcedFrames_; }
     const std::string& workingPath() const { return workingPath_; }
     // The folder of the movie as chosen: the copies are played from elsewhere, but the files
     // the movie loads (and the movies it imports from) are looked for here.
@@ -41,6 +43,7 @@ class MovieCopies {
 
     MovieHeader header_;
     MovieExtent extent_;
+    int32_t announcedFrames_ = 0;
     std::string workingPath_;
     std::string baseFolder_;
     bool workingIsTemporary_ = false;
