@@ -1,4 +1,5 @@
 #include "swf/avm1/StringFunctions.h"
+#include "swf/text/Utf8.h"
 
 #include <algorithm>
 #include <iterator>
@@ -142,22 +143,10 @@ std::vector<uint32_t> decodeCharacters(std::string_view text, int swfVersion) {
 
 std::string encodeCharacter(uint32_t c, int swfVersion) {
     std::string out;
-    if (swfVersion < 6 || c < 0x80) {
+    if (swfVersion < 6)
         out.push_back(static_cast<char>(c & 0xFF));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        c = std::min<uint32_t>(c, 0x10FFFF);
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
+    else
+        appendUtf8(out, c);
     return out;
 }
 
