@@ -68,7 +68,6 @@ class PixelCentreRasterizer {
     Point start_, last_;
     int left_ = -1, right_ = -1;
     bool evenOdd_ = true;
-    double clipTop_ = 0, clipBottom_ = 0;
     int firstColumn_ = 0, endColumn_ = 0;
     int firstRow_ = 0, endRow_ = 0;
     int row_ = 0;

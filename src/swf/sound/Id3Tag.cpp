@@ -171,10 +171,11 @@ void readV1(std::span<const uint8_t> tag, std::vector<Id3Tag::Field>& fields) {
         {"comment", text(97, hasTrack ? 28 : 30)},
         {"track", hasTrack ? std::to_string(tag[126]) : std::string()},
         {"genre", tag[127] != 0xFF ? std::to_string(tag[127]) : std::string()}};
-    for (const auto& [name, value] : v1) {
+    for (const auto& entry : v1) {
+        const std::string_view name = entry.first;
         const bool known = std::any_of(fields.begin(), fields.end(),
-                                       [&](const Id3Tag::Field& f) { return f.name == name; });
-        if (!value.empty() && !known) fields.push_back({name, value});
+                                       [name](const Id3Tag::Field& f) { return f.name == name; });
+        if (!entry.second.empty() && !known) fields.push_back({entry.first, entry.second});
     }
 }
 
