@@ -17,8 +17,8 @@ std::string BatchProgress::Line() const {
                              .count();
     char running[80];
     if (byWorkers_)
-        std::snprintf(running, sizeof running, "%zu workers running, %zu waiting", running_,
-                      workersWaiting_);
+        std::snprintf(running, sizeof running, "%zu worker%s running, %zu waiting", running_,
+                      running_ == 1 ? "" : "s", workersWaiting_);
     else
         std::snprintf(running, sizeof running, "%zu running", running_);
     char line[200];

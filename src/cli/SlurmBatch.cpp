@@ -16,9 +16,12 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
-// How often the cluster is asked for the workers' states, and the reports read; once every
-// task has a result, the ends of the workers are waited for more closely.
-constexpr milliseconds kAskEvery(1000);
+// How often the cluster is asked for the workers' states: every second at first, less often
+// as a long batch goes on, to spare a busy controller; once every task has a result, the
+// ends of the workers are waited for closely. The reports are read often: that costs the
+// controller nothing.
+constexpr milliseconds kAskFirst(1000);
+constexpr milliseconds kAskAtMost(10000);
 constexpr milliseconds kAskAtTheEnd(200);
 constexpr milliseconds kReadEvery(200);
 // How long the cluster may not answer, or take to end cancelled workers, before the batch
@@ -192,7 +195,8 @@ bool SlurmBatch::ReadReports() {
 void SlurmBatch::Wait() {
     StopSignals signals;
     BatchProgress& progress = ledger_.progress();
-    Clock::time_point asked = Clock::now() - kAskEvery;
+    milliseconds askEvery = kAskFirst;
+    Clock::time_point asked = Clock::now() - askEvery;
     Clock::time_point answered = Clock::now();
     Clock::time_point cancelled;
     while (true) {
@@ -211,8 +215,9 @@ void SlurmBatch::Wait() {
         }
         const bool allKnown = std::all_of(results_.begin(), results_.end(),
                                           [](const auto& result) { return result.has_value(); });
-        if (Clock::now() - asked >= (allKnown || stopped_ ? kAskAtTheEnd : kAskEvery)) {
+        if (Clock::now() - asked >= (allKnown || stopped_ ? kAskAtTheEnd : askEvery)) {
             asked = Clock::now();
+            askEvery = std::min(kAskAtMost, askEvery * 11 / 10);
             std::vector<SlurmArrayTask> states(workers_.size());
             for (size_t w = 0; w < workers_.size(); ++w) states[w] = workers_[w].state;
             bool gone = false;
