@@ -105,7 +105,8 @@ start)
     mkdir -p "$dir"
     write_config
     start_munge
-    running_pid "$dir/slurmctld.pid" >/dev/null || slurmctld -f "$conf" -i ||
+    # A fresh start: jobs of an earlier run are forgotten.
+    running_pid "$dir/slurmctld.pid" >/dev/null || slurmctld -f "$conf" -c ||
         die "slurmctld did not start; see $dir/slurmctld.log"
     running_pid "$dir/slurmd.pid" >/dev/null || slurmd -f "$conf" -N "$node" ||
         die "slurmd did not start; see $dir/slurmd.log"

@@ -161,6 +161,7 @@ int RunBatchCommand(const std::vector<std::string>& args) {
         }
     }
     BatchLedger ledger(options->tasks, report.get(), CountTasks(*options, *file));
+    if (options->slurm) ledger.HoldReportInOrder();
     // The malformed lines, each said with its line number, before anything runs.
     if (RecordsMalformed(*options))
         for (const BatchTask& task : file->tasks()) {
@@ -170,6 +171,7 @@ int RunBatchCommand(const std::vector<std::string>& args) {
             ledger.Record(task, result);
         }
     if (file->MalformedCount() > 0 && !options->keepGoing) {
+        ledger.WriteHeldReport();
         std::fprintf(stderr,
                      "kinetrope batch: nothing was run; fix the lines above or give "
                      "--keep-going to run the others\n");

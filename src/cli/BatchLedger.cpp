@@ -99,6 +99,10 @@ void BatchLedger::Record(const BatchTask& task, const TaskResult& result) {
         ", \"status\": " + JsonString(kStatus[static_cast<size_t>(result.status)]) +
         ", \"frames\": " + (result.frames ? std::to_string(*result.frames) : std::string("null")) +
         ", \"seconds\": " + seconds + ", \"message\": " + JsonString(result.message) + "}\n";
+    if (holdsReport_) {
+        heldReport_[task.line] = line;
+        return;
+    }
     std::fputs(line.c_str(), report_);
     std::fflush(report_);
 }
@@ -127,7 +131,15 @@ std::optional<std::pair<int, TaskResult>> BatchLedger::ReadReportLine(std::strin
     return std::pair{static_cast<int>(*line->AsNumber()), std::move(result)};
 }
 
-int BatchLedger::Conclude(bool stopped) const {
+void BatchLedger::WriteHeldReport() {
+    if (!report_) return;
+    for (const auto& [line, text] : heldReport_) std::fputs(text.c_str(), report_);
+    heldReport_.clear();
+    std::fflush(report_);
+}
+
+int BatchLedger::Conclude(bool stopped) {
+    WriteHeldReport();
     const size_t notRun = total_ > Done() ? total_ - Done() : 0;
     std::printf("batch: %zu converted, %zu skipped, %zu failed", converted_, skipped_, failed_);
     if (notRun > 0) std::printf(", %zu not run", notRun);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +35,10 @@ class BatchLedger {
     // frames on disk. This is what lets a rerun go on where a batch stopped.
     std::optional<TaskResult> AlreadyDone(const BatchTask& task) const;
     void Record(const BatchTask& task, const TaskResult& result);
+    // From now on the report's lines are held and written at the end in the order of their
+    // lines in TASKS, as a batch gathering its workers' reports writes them.
+    void HoldReportInOrder() { holdsReport_ = true; }
+    void WriteHeldReport();
     // A line of a report: the task's line number and its result; nothing when it is none.
     static std::optional<std::pair<int, TaskResult>> ReadReportLine(std::string_view text);
 
@@ -44,8 +49,8 @@ class BatchLedger {
     size_t Done() const { return converted_ + skipped_ + failed_; }
     size_t failed() const { return failed_; }
 
-    // Prints "batch: N converted, ..." and returns the exit status.
-    int Conclude(bool stopped) const;
+    // Writes a held report, prints "batch: N converted, ..." and returns the exit status.
+    int Conclude(bool stopped);
 
     static std::string_view Trim(std::string_view text);
     // The last line of what a program said, where the reason for a failure is.
@@ -60,6 +65,8 @@ class BatchLedger {
     size_t converted_ = 0;
     size_t skipped_ = 0;
     size_t failed_ = 0;
+    bool holdsReport_ = false;
+    std::map<int, std::string> heldReport_;  // by line
 };
 
 }  // namespace cli

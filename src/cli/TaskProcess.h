@@ -3,7 +3,8 @@
 // side without sharing an engine, their messages do not mix, and a crash ends only its own
 // task. The child's standard output and error go into one pipe read by the batch; its
 // standard input is /dev/null. Should the batch die, the child gets SIGINT and cancels as on
-// Ctrl+C, removing what it had written.
+// Ctrl+C, removing what it had written. A batch on a Slurm cluster runs the cluster's
+// commands (sbatch, scontrol, scancel) the same way.
 
 #include <sys/types.h>
 

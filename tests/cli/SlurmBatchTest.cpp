@@ -275,6 +275,13 @@ TEST_F(SlurmBatch, NoClusterOrARefusalLeavesEveryLineUndone) {
                                       {4, "skipped", 1, "the output is newer than the movie"}}));
         EXPECT_EQ(Outputs().size(), 1u);
     }
+    // Without --keep-going the malformed line stops the batch before anything is asked of
+    // the cluster.
+    const CommandRun refused = RunKinetrope({"batch", tasks_, "--slurm", "--report", report_});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(ReadReport(report_),
+              (std::vector<Entry>{{2, "failed", -1, "line 2: unknown command 'convert'"}}));
 }
 
 // The tests that need a cluster that takes jobs: without one they are skipped, or fail
@@ -366,6 +373,12 @@ TEST_F(OnSlurmCluster, ThroughTheClusterAsHere) {
     EXPECT_NE(there.err.find(tasks_ + ":3: "), std::string::npos) << there.err;
     EXPECT_NE(there.err.find("batch: 6/6 tasks done, "), std::string::npos) << there.err;
     EXPECT_EQ(ReadReport(report_), hereReport);
+    // Written in the order of TASKS, whatever order the workers' tasks ended in.
+    std::vector<int> written;
+    std::ifstream report(report_);
+    for (std::string text; std::getline(report, text);)
+        written.push_back(cli::BatchLedger::ReadReportLine(text)->first);
+    EXPECT_EQ(written, (std::vector<int>{1, 2, 3, 4, 6, 7}));
     EXPECT_EQ(Outputs(), hereOutputs);
     // Each worker's report and log is kept beside TASKS.
     std::vector<std::string> kept;
