@@ -76,8 +76,9 @@ std::optional<BatchOptions> BatchOptions::Parse(const std::vector<std::string>& 
     else if (slurmOnly && !options.slurm)
         error = "--slurm-workers and --slurm-option go with --slurm";
     else if (options.slurm && jobsGiven)
-        error = "--jobs does not go with --slurm: each worker runs as many tasks at once as "
-                "it has CPUs (--slurm-option --cpus-per-task=N)";
+        error =
+            "--jobs does not go with --slurm: each worker runs as many tasks at once as "
+            "it has CPUs (--slurm-option --cpus-per-task=N)";
     else if (options.slurm && sliceGiven)
         error = "--slice does not go with --slurm, which gives each worker its slice";
     if (!error.empty()) return std::nullopt;

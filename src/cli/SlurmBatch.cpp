@@ -40,8 +40,7 @@ std::string Quote(const std::string& word) {
 
 }  // namespace
 
-SlurmBatch::SlurmBatch(const BatchOptions& options, const BatchTaskFile& file,
-                       BatchLedger& ledger)
+SlurmBatch::SlurmBatch(const BatchOptions& options, const BatchTaskFile& file, BatchLedger& ledger)
     : options_(options), ledger_(ledger) {
     for (const BatchTask& task : file.tasks())
         if (task.error.empty()) runnable_.push_back(&task);
@@ -83,9 +82,10 @@ void SlurmBatch::Run() {
     }
     if (toRun == 0) return;
     if (TaskProcess::FindOnPath("sbatch").empty()) {
-        SayUndone("sbatch is not on the PATH: --slurm runs where the cluster's commands do, "
-                  "such as its login node",
-                  Unrecorded(-1));
+        SayUndone(
+            "sbatch is not on the PATH: --slurm runs where the cluster's commands do, "
+            "such as its login node",
+            Unrecorded(-1));
         return;
     }
     if (!Submit(CountWorkers(toRun))) return;
@@ -107,17 +107,18 @@ std::string SlurmBatch::WorkerCommand(int workers) const {
     const std::filesystem::path tasks =
         std::filesystem::absolute(options_.tasks).lexically_normal();
     return "jobs=${SLURM_CPUS_ON_NODE:-1}; [ \"$jobs\" -le " +
-           std::to_string(BatchOptions::kMaxJobs) + " ] || jobs=" +
-           std::to_string(BatchOptions::kMaxJobs) + "\nexec " + Quote(TaskProcess::Program()) +
-           " batch " + Quote(tasks.string()) + " --slice \"$SLURM_ARRAY_TASK_ID/" +
-           std::to_string(workers) + "\" --jobs \"$jobs\" --report " + Quote(folder_.string()) +
+           std::to_string(BatchOptions::kMaxJobs) +
+           " ] || jobs=" + std::to_string(BatchOptions::kMaxJobs) + "\nexec " +
+           Quote(TaskProcess::Program()) + " batch " + Quote(tasks.string()) +
+           " --slice \"$SLURM_ARRAY_TASK_ID/" + std::to_string(workers) +
+           "\" --jobs \"$jobs\" --report " + Quote(folder_.string()) +
            "/\"$SLURM_ARRAY_JOB_ID\"/worker-\"$SLURM_ARRAY_TASK_ID\".jsonl" +
            (options_.keepGoing ? " --keep-going" : "");
 }
 
 bool SlurmBatch::Submit(int workers) {
-    folder_ = ledger_.folder() /
-              (std::filesystem::path(options_.tasks).filename().string() + ".slurm");
+    folder_ =
+        ledger_.folder() / (std::filesystem::path(options_.tasks).filename().string() + ".slurm");
     std::error_code error;
     std::filesystem::create_directories(folder_, error);
     if (error) {
@@ -128,8 +129,7 @@ bool SlurmBatch::Submit(int workers) {
     std::vector<std::string> submission = {
         "--array=0-" + std::to_string(workers - 1), "--job-name=kinetrope-batch",
         "--output=" + (folder_ / "%A" / "worker-%a.log").string()};
-    submission.insert(submission.end(), options_.slurmOptions.begin(),
-                      options_.slurmOptions.end());
+    submission.insert(submission.end(), options_.slurmOptions.begin(), options_.slurmOptions.end());
     submission.push_back("--wrap=" + WorkerCommand(workers));
     std::string refused;
     const auto job = SlurmCluster::SubmitHeld(submission, refused);

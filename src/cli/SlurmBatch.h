@@ -54,7 +54,7 @@ class SlurmBatch {
     std::vector<const BatchTask*> runnable_;  // in the order of TASKS
     // What became of each, by index in runnable_: nothing while it is not known.
     std::vector<std::optional<TaskResult::Status>> results_;
-    std::filesystem::path folder_;            // TASKS.slurm
+    std::filesystem::path folder_;  // TASKS.slurm
     std::string job_;
     std::vector<Worker> workers_;
     std::filesystem::file_time_type submittedAt_;

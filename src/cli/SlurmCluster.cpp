@@ -11,9 +11,9 @@
 namespace cli {
 namespace {
 
-constexpr std::string_view kEndedStates[] = {
-    "COMPLETED", "FAILED",  "CANCELLED", "TIMEOUT",   "NODE_FAIL",
-    "PREEMPTED", "BOOT_FAIL", "DEADLINE", "OUT_OF_MEMORY"};
+constexpr std::string_view kEndedStates[] = {"COMPLETED", "FAILED",    "CANCELLED",
+                                             "TIMEOUT",   "NODE_FAIL", "PREEMPTED",
+                                             "BOOT_FAIL", "DEADLINE",  "OUT_OF_MEMORY"};
 
 std::optional<int> ParseNumber(std::string_view text) {
     int value = 0;
@@ -88,7 +88,7 @@ std::optional<int> SlurmCluster::MaxArraySize() {
 }
 
 std::optional<std::string> SlurmCluster::SubmitHeld(const std::vector<std::string>& options,
-                                                     std::string& error) {
+                                                    std::string& error) {
     std::vector<std::string> args = {"--parsable", "--hold"};
     args.insert(args.end(), options.begin(), options.end());
     const Answer answer = Ask("sbatch", args);
@@ -141,8 +141,8 @@ void SlurmCluster::ParseStates(std::string_view text, std::vector<SlurmArrayTask
         while (!indexes.empty()) {
             const size_t comma = indexes.find(',');
             const std::string_view range = indexes.substr(0, comma);
-            indexes = comma == std::string_view::npos ? std::string_view()
-                                                      : indexes.substr(comma + 1);
+            indexes =
+                comma == std::string_view::npos ? std::string_view() : indexes.substr(comma + 1);
             const size_t dash = range.find('-');
             const auto first = ParseNumber(range.substr(0, dash));
             const auto last =

@@ -47,8 +47,7 @@ class SlurmCluster {
     static bool Cancel(const std::string& job, std::string& error);
     // Updates `tasks` (one per array index) from scontrol; false when it did not answer.
     // `gone` when the cluster no longer knows the job.
-    static bool ReadStates(const std::string& job, std::vector<SlurmArrayTask>& tasks,
-                           bool& gone);
+    static bool ReadStates(const std::string& job, std::vector<SlurmArrayTask>& tasks, bool& gone);
     // The states of `scontrol -o show job` output, one line a record; a pending record may
     // stand for many indexes ("ArrayTaskId=3-9%2", "1,4-5").
     static void ParseStates(std::string_view text, std::vector<SlurmArrayTask>& tasks);

@@ -83,8 +83,7 @@ TEST(SlurmStates, StatesAndLinesAreReadAndSaid) {
          "43, 45, 47, 49, 51, 53, 55, 57, 59, 61, 63, 65, 67, 69, 71, 73, 75, 77, 79 and 60 "
          "more"},
     };
-    for (const auto& test : lines)
-        EXPECT_EQ(cli::SlurmBatch::DescribeLines(test.lines), test.said);
+    for (const auto& test : lines) EXPECT_EQ(cli::SlurmBatch::DescribeLines(test.lines), test.said);
 }
 
 struct Entry {
@@ -175,9 +174,9 @@ TEST_F(SlurmBatch, SlicesTogetherRunEveryTaskOnce) {
     std::vector<int> all;
     for (int slice = 0; slice < 3; ++slice) {
         const std::string report = scratch_.File("slice" + std::to_string(slice) + ".jsonl");
-        const CommandRun run = RunKinetrope({"batch", tasks_, "--slice",
-                                             std::to_string(slice) + "/3", "--report", report,
-                                             "--keep-going", "--jobs", "2"});
+        const CommandRun run =
+            RunKinetrope({"batch", tasks_, "--slice", std::to_string(slice) + "/3", "--report",
+                          report, "--keep-going", "--jobs", "2"});
         EXPECT_EQ(run.status, slice == 0 ? 1 : 0) << run.err;
         std::vector<int> lines;
         for (const Entry& entry : ReadReport(report)) lines.push_back(entry.line);
@@ -237,8 +236,8 @@ TEST_F(SlurmBatch, NoClusterOrARefusalLeavesEveryLineUndone) {
     const std::string bin = scratch_.File("bin");
     fs::create_directory(bin);
     // A done task is skipped before anything is submitted.
-    ASSERT_EQ(RunKinetrope({"png", scratch_.File("one.swf"), "-o", scratch_.File("out/c.png"),
-                            "--end", "0"})
+    ASSERT_EQ(RunKinetrope(
+                  {"png", scratch_.File("one.swf"), "-o", scratch_.File("out/c.png"), "--end", "0"})
                   .status,
               0);
     const struct {
@@ -292,13 +291,13 @@ bool ClusterAnswers() {
     return cli::SlurmCluster::Ask("sinfo", {"-h", "-o", "%T"}, std::chrono::seconds(20)).ran;
 }
 
-#define NEED_CLUSTER()                                                                    \
-    do {                                                                                  \
-        if (!ClusterAnswers()) {                                                          \
-            const char* need = std::getenv("KINETROPE_NEED_SLURM");                       \
-            if (need && std::string(need) == "1") FAIL() << "no Slurm cluster answers";   \
+#define NEED_CLUSTER()                                                                   \
+    do {                                                                                 \
+        if (!ClusterAnswers()) {                                                         \
+            const char* need = std::getenv("KINETROPE_NEED_SLURM");                      \
+            if (need && std::string(need) == "1") FAIL() << "no Slurm cluster answers";  \
             GTEST_SKIP() << "no Slurm cluster answers (scripts/slurm-cluster.sh start)"; \
-        }                                                                                 \
+        }                                                                                \
     } while (false)
 
 // The processes whose command line holds all of `words`.
@@ -310,8 +309,8 @@ std::vector<pid_t> FindProcesses(const std::vector<std::string>& words) {
         std::ifstream in(entry.path() / "cmdline", std::ios::binary);
         std::string line((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         std::ranges::replace(line, '\0', ' ');
-        if (std::ranges::all_of(words,
-                                [&](const std::string& w) { return line.find(w) != std::string::npos; }))
+        if (std::ranges::all_of(
+                words, [&](const std::string& w) { return line.find(w) != std::string::npos; }))
             found.push_back(std::stoi(name));
     }
     return found;
@@ -329,7 +328,8 @@ pid_t SpawnKinetrope(std::vector<std::string> words, const std::string& log) {
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, STDERR_FILENO, STDOUT_FILENO);
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, KINETROPE_PROGRAM, &actions, nullptr, argv.data(), environ);
+    const int spawned =
+        posix_spawn(&pid, KINETROPE_PROGRAM, &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     return spawned == 0 ? pid : -1;
 }
@@ -440,7 +440,8 @@ TEST_F(OnSlurmCluster, AStoppedBatchOrAKilledWorker) {
         const pid_t batch = SpawnKinetrope(
             {"batch", tasks_, "--slurm", "--slurm-workers", "2", "--report", report_}, log);
         ASSERT_GT(batch, 0);
-        EXPECT_TRUE(WaitFor([&] { return fs::exists(scratch_.File("out/endless0000000.tga")); }, 60))
+        EXPECT_TRUE(
+            WaitFor([&] { return fs::exists(scratch_.File("out/endless0000000.tga")); }, 60))
             << ReadText(log);
         const std::vector<pid_t> workers = FindProcesses({tasks_, "--slice", "0/2"});
         ASSERT_EQ(workers.size(), 1u) << ReadText(log);
@@ -516,9 +517,8 @@ TEST_F(OnSlurmCluster, TheReadmeSectionAsWritten) {
     };
     const std::vector<std::string> videos = {"2024/b.mp4", "a.mp4", "episode 2.mp4"};
     const auto videosThere = [&] {
-        return std::ranges::all_of(videos, [&](const std::string& v) {
-            return fs::exists(archive + "/" + v);
-        });
+        return std::ranges::all_of(
+            videos, [&](const std::string& v) { return fs::exists(archive + "/" + v); });
     };
     ASSERT_EQ(runBlock(0, ""), 0) << ReadText(scratch_.File("block.log"));
     ASSERT_EQ(runBlock(1, ""), 0) << ReadText(scratch_.File("block.log"));
