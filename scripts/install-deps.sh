@@ -20,7 +20,9 @@ for option in "$@"; do
     --fuzz) packages+=(clang libclang-rt-14-dev) ;;
     # The virtual display that scripts/take-screenshots.sh draws the windows on.
     --screenshots) packages+=(xvfb) ;;
-    *) echo "usage: $0 [--fuzz] [--screenshots]" >&2; exit 2 ;;
+    # The one-node Slurm cluster of scripts/slurm-cluster.sh, for the tests of batch --slurm.
+    --cluster) packages+=(slurmctld slurmd slurm-client munge) ;;
+    *) echo "usage: $0 [--fuzz] [--screenshots] [--cluster]" >&2; exit 2 ;;
   esac
 done
 

@@ -15,10 +15,15 @@ std::string BatchProgress::Line() const {
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
                              std::chrono::steady_clock::now() - started_)
                              .count();
-    char line[160];
-    std::snprintf(line, sizeof line,
-                  "batch: %zu/%zu tasks done, %zu running, %zu failed, %lld:%02lld", done_, total_,
-                  running_, failed_, static_cast<long long>(seconds / 60),
+    char running[80];
+    if (byWorkers_)
+        std::snprintf(running, sizeof running, "%zu worker%s running, %zu waiting", running_,
+                      running_ == 1 ? "" : "s", workersWaiting_);
+    else
+        std::snprintf(running, sizeof running, "%zu running", running_);
+    char line[200];
+    std::snprintf(line, sizeof line, "batch: %zu/%zu tasks done, %s, %zu failed, %lld:%02lld",
+                  done_, total_, running, failed_, static_cast<long long>(seconds / 60),
                   static_cast<long long>(seconds % 60));
     return line;
 }
@@ -47,6 +52,11 @@ void BatchProgress::TaskEnded(size_t done, size_t running, size_t failed) {
         Draw();
     else
         std::fprintf(out_, "%s\n", Line().c_str());
+}
+
+void BatchProgress::CountWorkers(size_t waiting) {
+    byWorkers_ = true;
+    workersWaiting_ = waiting;
 }
 
 void BatchProgress::Note(const std::string& text) {

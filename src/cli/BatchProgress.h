@@ -1,6 +1,6 @@
 #pragma once
 // The progress of a whole batch on stderr: tasks done of the total, those running, those
-// failed and the time since the start. On a terminal one line redrawn in place, with the
+// failed (or the workers running and waiting) and the time since the start. On a terminal one line redrawn in place, with the
 // batch's notes printed above it; otherwise a plain line each time a task ends.
 
 #include <chrono>
@@ -17,6 +17,9 @@ class BatchProgress {
     void Update(size_t done, size_t running, size_t failed);
     // A task ended: on a terminal the line is redrawn, otherwise a line is written.
     void TaskEnded(size_t done, size_t running, size_t failed);
+    // A batch spread over workers counts them: "running" counts workers, and `waiting` those
+    // waiting to start.
+    void CountWorkers(size_t waiting);
     // A line of its own, such as why a task failed.
     void Note(const std::string& text);
     // Leaves the last line standing.
@@ -32,6 +35,8 @@ class BatchProgress {
     size_t done_ = 0;
     size_t running_ = 0;
     size_t failed_ = 0;
+    bool byWorkers_ = false;
+    size_t workersWaiting_ = 0;
     bool drawn_ = false;
     std::chrono::steady_clock::time_point started_;
     std::chrono::steady_clock::time_point lastDrawn_;

@@ -172,14 +172,34 @@ std::vector<CommandHelp> MakeTable() {
          "the batch is killed; the files of a task that crashes or is killed alone are removed "
          "by the batch. Only when both are killed at once (kill -9 of the whole group) can a "
          "partial output stay behind and be skipped by the next run. The exit status is 1 when "
-         "a task failed, 130 when the batch was stopped.",
+         "a task failed or was left undone, 130 when the batch was stopped. --slurm submits one "
+         "Slurm job array (sbatch) whose workers each run 'kinetrope batch TASKS --slice I/N' "
+         "with as many tasks at once as the CPUs Slurm gives them, their logs and reports in "
+         "TASKS.slurm/JOBID/; the batch waits for them, shows their progress, writes their "
+         "reports into --report in the order of TASKS, and on Ctrl+C or SIGTERM cancels the "
+         "array (scancel). The TASKS file, its movies and outputs and this program must be on "
+         "a file system every node reads at the same path: that is yours to arrange. Lines a "
+         "worker leaves undone (killed, out of time, never started) are named and what it had "
+         "begun on them is removed; the same command again does what is left. Without "
+         "--keep-going each worker stops after its own first failure. --slice lets other "
+         "schedulers (Kubernetes indexed Jobs, a loop over ssh) split the file the same way.",
          {{"--jobs", "N", "how many tasks run at once, 1 to 256", "one per processor core"},
+          {"--slice", "I/N",
+           "run only the tasks whose index among the runnable lines (from 0) modulo N is I",
+           "all of them"},
           {"--report", "FILE.jsonl",
            "write one JSON line per task: line, movie, output, status (ok, failed or skipped), "
            "frames (of AVI files and images; null for others), seconds, message",
            "none"},
           {"--keep-going", "", "run the other tasks after a failed or malformed line",
-           "stop, letting the running tasks finish"}},
+           "stop, letting the running tasks finish"},
+          {"--slurm", "", "run the tasks on the Slurm cluster this machine submits jobs to",
+           "run them here"},
+          {"--slurm-workers", "N", "how many workers the job array has, 1 to 100000",
+           "one per 16 tasks to run, at most the cluster's MaxArraySize"},
+          {"--slurm-option", "ARG",
+           "an option for sbatch as it is (--partition=gpu, --time=2:00:00, --mem=4G)", "none",
+           false, true}},
          "kinetrope batch week.txt --jobs 2 --report week.jsonl"},
     };
 }

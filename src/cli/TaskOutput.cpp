@@ -167,7 +167,7 @@ int TaskOutput::RemoveWrittenSince(std::filesystem::file_time_type start, int wr
     int removed = 0;
     // Files are written as NAME.ktpPID-N beside their final name (convert::OutputFile).
     const std::string stem = output_.stem().string();
-    const std::string scratch = ".ktp" + std::to_string(writer) + "-";
+    const std::string scratch = writer > 0 ? ".ktp" + std::to_string(writer) + "-" : ".ktp";
     std::error_code error;
     const std::filesystem::path folder =
         output_.parent_path().empty() ? std::filesystem::path(".") : output_.parent_path();

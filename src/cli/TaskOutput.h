@@ -24,8 +24,8 @@ class TaskOutput {
     // frame rate.
     std::optional<int64_t> CountFrames(const std::filesystem::path& movie) const;
     // Removes the output's files changed since `start`, and the scratch files process
-    // `writer` had not yet put in their place: what a task that crashed or was killed left.
-    // Returns how many went.
+    // `writer` had not yet put in their place (any process's when `writer` is 0): what a task
+    // that crashed or was killed left. Returns how many went.
     int RemoveWrittenSince(std::filesystem::file_time_type start, int writer) const;
 
   private:

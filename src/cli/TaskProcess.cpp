@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace cli {
 namespace {
@@ -42,6 +44,21 @@ std::string TaskProcess::Program() {
     return length > 0 ? std::string(path, static_cast<size_t>(length)) : "/proc/self/exe";
 }
 
+std::string TaskProcess::FindOnPath(const std::string& name) {
+    const char* variable = std::getenv("PATH");
+    std::string_view folders = variable ? variable : "/usr/local/bin:/usr/bin:/bin";
+    while (true) {
+        const size_t colon = folders.find(':');
+        std::string path(folders.substr(0, colon));
+        path = (path.empty() ? "." : path) + "/" + name;
+        std::error_code notThere;
+        if (std::filesystem::is_regular_file(path, notThere) && access(path.c_str(), X_OK) == 0)
+            return path;
+        if (colon == std::string_view::npos) return {};
+        folders.remove_prefix(colon + 1);
+    }
+}
+
 TaskProcess::~TaskProcess() {
     if (pid_ > 0 && !finished_) {
         kill(pid_, SIGINT);
@@ -52,13 +69,22 @@ TaskProcess::~TaskProcess() {
 
 bool TaskProcess::Start(const std::vector<std::string>& args, const std::string& folder,
                         std::string& error) {
+    return StartProgram(Program(), args, folder, error);
+}
+
+bool TaskProcess::StartProgram(const std::string& program, const std::vector<std::string>& args,
+                               const std::string& folder, std::string& error) {
     // Everything the child needs is made before the fork: after it, only calls that are safe
     // in a copy of a process that may have had threads.
-    const std::string program = Program();
+    const std::string path = program.find('/') == std::string::npos ? FindOnPath(program) : program;
+    if (path.empty()) {
+        error = program + " is not on the PATH";
+        return false;
+    }
     std::vector<std::string> words = args;
+    std::string name = program == Program() ? "kinetrope" : program;
     std::vector<char*> argv;
-    char name[] = "kinetrope";
-    argv.push_back(name);
+    argv.push_back(name.data());
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
     const std::string noFolder = "kinetrope batch: cannot enter the folder " + folder + "\n";
@@ -88,7 +114,7 @@ bool TaskProcess::Start(const std::vector<std::string>& args, const std::string&
             WriteAll(STDERR_FILENO, noFolder);
             _exit(127);
         }
-        execv(program.c_str(), argv.data());
+        execv(path.c_str(), argv.data());
         WriteAll(STDERR_FILENO, noProgram);
         _exit(127);
     }

@@ -3,7 +3,8 @@
 // side without sharing an engine, their messages do not mix, and a crash ends only its own
 // task. The child's standard output and error go into one pipe read by the batch; its
 // standard input is /dev/null. Should the batch die, the child gets SIGINT and cancels as on
-// Ctrl+C, removing what it had written.
+// Ctrl+C, removing what it had written. A batch on a Slurm cluster runs the cluster's
+// commands (sbatch, scontrol, scancel) the same way.
 
 #include <sys/types.h>
 
@@ -20,6 +21,8 @@ class TaskProcess {
     // tests do, whose own program is not kinetrope.
     static void SetProgram(std::string path);
     static std::string Program();
+    // Where the PATH has an executable file of that name; empty when nowhere.
+    static std::string FindOnPath(const std::string& name);
 
     TaskProcess() = default;
     // A child still running is interrupted and waited for.
@@ -30,6 +33,9 @@ class TaskProcess {
     // Runs the program with `args` (after the program name) in `folder`; false with `error`
     // when no child could be started.
     bool Start(const std::vector<std::string>& args, const std::string& folder, std::string& error);
+    // The same for another program, looked for on the PATH when `program` holds no '/'.
+    bool StartProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& folder, std::string& error);
     // The pipe to read from, -1 once it is closed.
     int outputFd() const { return output_; }
     // Reads what the child has written so far without waiting.

@@ -165,8 +165,10 @@ TEST_F(BatchCommand, ArgumentErrorsSayWhatIsWrong) {
     }
     const CommandRun help = RunKinetrope({"batch", "--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("usage: kinetrope batch TASKS [--jobs N] [--report FILE.jsonl] "
-                             "[--keep-going]\n",
+    EXPECT_EQ(help.out.rfind("usage: kinetrope batch TASKS [--jobs N] [--slice I/N] [--report "
+                             "FILE.jsonl]\n                       [--keep-going] [--slurm] "
+                             "[--slurm-workers N]\n                       [--slurm-option ARG "
+                             "...]\n",
                              0),
               0u)
         << help.out;
