@@ -27,7 +27,6 @@
 #include "convert/run/ImageSequenceNames.h"
 #include "convert/run/MovieSound.h"
 #include "convert/run/ParsedMovie.h"
-#include "convert/run/SequenceStepper.h"
 #include "resources/ResultCode.h"
 #include "resources/StringTable.h"
 #include "settings/ExportChecks.h"
@@ -177,12 +176,11 @@ int RunWavCommand(const std::vector<std::string>& args) {
     const std::string scratch = options->output + ".partial";
     audio::WavFile wav;
     bool written = Succeeded(wav.Open(scratch, audio::WavFile::WriteMode, &format));
-    convert::SequenceStepper stepper(options->mode);
+    // The sound of a normal play, as the AVI command takes it in every sequence mode.
     std::vector<uint8_t> bytes;
     for (int64_t frame = 0; written && frame <= settings.endFrame; ++frame) {
         host.PumpMessages();
         if (host.Progress().cancelled()) break;
-        stepper.Apply(player);
         host.TickControl();
         bytes.clear();
         sound.Take(player, bytes);
