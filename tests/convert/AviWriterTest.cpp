@@ -230,8 +230,9 @@ TEST(AviWriter, SoundEndsWithTheFile) {
     WaveSource wave(folder / "sound.wav", sound);
     const auto path = folder / "clip.avi";
     ASSERT_NO_FATAL_FAILURE(WriteClipWithSound(path, kFps12, wave.Whole(), 5));
+    const size_t whole = sound.size() - sound.size() % 4;
     EXPECT_EQ(avitest::DecodeAudio(path, "s16le"),
-              std::vector<uint8_t>(sound.begin(), sound.end() - 3));
+              std::vector<uint8_t>(sound.begin(), sound.begin() + static_cast<ptrdiff_t>(whole)));
     EXPECT_EQ(avitest::ReadAviLayout(path).ChunksWithId(Id("00db")).size(), 5u);
 }
 
