@@ -17,7 +17,7 @@
 #include "convert/CompressorSettings.h"
 #include "convert/VideoEncoder.h"
 #include "convert/run/ConversionRunner.h"
-#include "convert/run/MovieCopies.h"
+#include "convert/run/ParsedMovie.h"
 #include "settings/AviExportSettings.h"
 #include "support/SwfWriter.h"
 
@@ -63,8 +63,8 @@ BenchFolder& Folder() {
 class Conversion {
   public:
     Conversion() {
-        copies_.Open((Folder() / "movie.swf").string());
-        host_.Prepare(copies_.header(), kWidth, kHeight, true);
+        movie_.Open((Folder() / "movie.swf").string());
+        host_.Prepare(kWidth, kHeight, true);
     }
     convert::ConversionRunner& runner() { return runner_; }
     convert::AviJob Job(convert::FourCC codec) const {
@@ -85,8 +85,8 @@ class Conversion {
 
   private:
     cli::CliConversionHost host_;
-    convert::MovieCopies copies_;
-    convert::ConversionRunner runner_{host_, copies_, std::string()};
+    convert::ParsedMovie movie_;
+    convert::ConversionRunner runner_{host_, movie_};
 };
 
 void ReportFrames(benchmark::State& state) {

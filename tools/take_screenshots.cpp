@@ -22,8 +22,8 @@
 #include "app/QtUserDialogs.h"
 #include "app/SettingsStore.h"
 #include "app/SystemDesktopShell.h"
-#include "audio/EngineMixSource.h"
 #include "audio/LoopbackMixer.h"
+#include "audio/RecordingVolume.h"
 #include "batch/BatchLogDialog.h"
 #include "batch/BatchTaskList.h"
 #include "batch/ExportRecords.h"
@@ -87,9 +87,9 @@ bool AviSettings(const QDir& folder, const QString& name) {
     offered.SetAudioSource(settings::AudioSource::RecordFromMovie);
     convert::CompressorSettings compressor;
     audio::WaveFormat format = settings::DefaultAudioFormat();
-    audio::EngineMixSource mix;
-    const audio::MixerOpener loopback = [&mix](audio::Mixer::ControlChanged changed) {
-        return std::make_unique<audio::LoopbackMixer>(mix, std::move(changed));
+    audio::RecordingVolume volume;
+    const audio::MixerOpener loopback = [&volume](audio::Mixer::ControlChanged changed) {
+        return std::make_unique<audio::LoopbackMixer>(volume, std::move(changed));
     };
     settings::AviSettingsDialog dialog(offered, {kMovie.width, kMovie.height}, compressor, format,
                                        settings::DialogOrigin::Command, loopback);

@@ -17,7 +17,8 @@ DesktopConversionHost::DesktopConversionHost(QWidget* window, player::PlayerHost
                                              convert::ProgressDialog& progress,
                                              MessageBoxes& messages, DocumentLauncher& launcher,
                                              batch::BatchRun& batch,
-                                             std::function<void(bool)> lockInterface)
+                                             std::function<void(bool)> lockInterface,
+                                             std::function<void()> reloadMovie)
     : window_(window),
       view_(view),
       renderer_(renderer),
@@ -25,12 +26,8 @@ DesktopConversionHost::DesktopConversionHost(QWidget* window, player::PlayerHost
       messages_(messages),
       launcher_(launcher),
       batch_(batch),
-      lockInterface_(std::move(lockInterface)) {
-    // The recording takes the sound the player mixes as it is ticked.
-    mix_.SetEngine(
-        [this](uint32_t rate, int channels) { Control().SetSoundOutput(rate, channels); },
-        [this](std::span<int16_t> samples) { Control().TakeSound(samples); });
-}
+      lockInterface_(std::move(lockInterface)),
+      reloadMovie_(std::move(reloadMovie)) {}
 
 swf::Player& DesktopConversionHost::Control() {
     return view_.Control();
@@ -38,7 +35,6 @@ swf::Player& DesktopConversionHost::Control() {
 
 void DesktopConversionHost::TickControl() {
     if (swf::TimerSink* sink = view_.Timer().Sink()) sink->OnTimer(player::SystemTimeMs());
-    mix_.MixFrame();
     view_.update();
 }
 
@@ -67,6 +63,10 @@ bool DesktopConversionHost::AskYesNo(int stringId) {
 
 void DesktopConversionHost::PumpMessages() {
     QCoreApplication::processEvents();
+}
+
+bool DesktopConversionHost::InBatch() const {
+    return batch_.running();
 }
 
 void DesktopConversionHost::OpenDocument(const std::string& path) {

@@ -2,14 +2,14 @@
 // The surroundings of a conversion run in the desktop program: the main window's player
 // and its renderer, the progress window, the window's interface lock, message boxes owned
 // by the window, and the event loop pumped while a run goes on. The runs tick the player
-// themselves, one tick per frame with no waiting; the engine's own mix is the sound the
-// recording phase takes. A run's warning is a box, or, while a batch runs, a note in the
-// batch log beside its task.
+// themselves, one tick per frame with no waiting, and take the movie's sound from the
+// engine's mix at the recording volume. A run's warning is a box, or, while a batch runs, a
+// note in the batch log beside its task.
 
 #include <functional>
 #include <string>
 
-#include "audio/EngineMixSource.h"
+#include "audio/RecordingVolume.h"
 #include "convert/run/ConversionHost.h"
 
 class QWidget;
@@ -32,28 +32,32 @@ class MessageBoxes;
 
 class DesktopConversionHost : public convert::ConversionHost {
   public:
-    // `lockInterface(false)` locks the window for a run, `(true)` unlocks it.
+    // `lockInterface(false)` locks the window for a run, `(true)` unlocks it; `reloadMovie`
+    // gives the window's player its movie back after a run.
     DesktopConversionHost(QWidget* window, player::PlayerHost& view,
                           player::FrameRenderer& renderer, convert::ProgressDialog& progress,
                           MessageBoxes& messages, DocumentLauncher& launcher,
-                          batch::BatchRun& batch, std::function<void(bool)> lockInterface);
+                          batch::BatchRun& batch, std::function<void(bool)> lockInterface,
+                          std::function<void()> reloadMovie);
 
     swf::Player& Control() override;
-    // The engine's advised timer sink gets one OnTimer with the host's clock, and the mix one
-    // frame interval of sound; the view shows the frame at the next paint.
+    // The engine's advised timer sink gets one OnTimer with the host's clock; the view shows
+    // the frame at the next paint.
     void TickControl() override;
     convert::FrameCapture& Renderer() override;
     convert::ProgressDialog& Progress() override { return progress_; }
-    audio::CaptureSource& SoundSource() override { return mix_; }
+    void ReloadMovie(const convert::ParsedMovie&) override { reloadMovie_(); }
+    double RecordingVolume() const override { return volume_.Gain(); }
     void SetInterfaceEnabled(bool enabled) override { lockInterface_(enabled); }
     void ShowErrorMessage(int stringId) override;
     void ShowWarning(const std::string& text) override;
     bool AskYesNo(int stringId) override;
     void PumpMessages() override;
+    bool InBatch() const override;
     void OpenDocument(const std::string& path) override;
 
-    // The mix the recording volume acts on; its frame rate is the open movie's.
-    audio::EngineMixSource& Mix() { return mix_; }
+    // The recording volume, which the AVI settings dialog's track bar sets.
+    audio::RecordingVolume& Volume() { return volume_; }
 
   private:
     QWidget* window_;
@@ -64,7 +68,8 @@ class DesktopConversionHost : public convert::ConversionHost {
     DocumentLauncher& launcher_;
     batch::BatchRun& batch_;
     std::function<void(bool)> lockInterface_;
-    audio::EngineMixSource mix_;
+    std::function<void()> reloadMovie_;
+    audio::RecordingVolume volume_;
 };
 
 }  // namespace app

@@ -19,9 +19,8 @@
 #include "app/UserDialogs.h"
 #include "audio/LoopbackMixer.h"
 #include "batch/BatchRun.h"
-#include "convert/TempFile.h"
 #include "convert/run/ConversionRunner.h"
-#include "convert/run/MovieCopies.h"
+#include "convert/run/ParsedMovie.h"
 #include "player/HostEvents.h"
 #include "player/HostValueEvent.h"
 #include "player/PlaybackClock.h"
@@ -56,8 +55,7 @@ int PlayerSide(int32_t pixels) {
 
 }  // namespace
 
-MainWindow::MainWindow(DesktopServices services)
-    : services_(services), recordingPath_(convert::MakeTempFileName()) {
+MainWindow::MainWindow(DesktopServices services) : services_(services) {
     setWindowTitle(ProductTitle());
     setAcceptDrops(true);
     BuildMenu();
@@ -65,10 +63,9 @@ MainWindow::MainWindow(DesktopServices services)
     // The view, its engine and clock are sited before anything can load a movie.
     view_ = new player::PlayerHost(this, pendingTicks_, this);
     setCentralWidget(view_);
-    renderer_ = std::make_unique<player::FrameRenderer>(*view_, pendingTicks_);
+    renderer_ = std::make_unique<player::FrameRenderer>(*view_);
     renderer_->SetPhaseQuery([this] {
-        if (RunInProgress()) return player::RenderPhase::Run;
-        return Recording() ? player::RenderPhase::Recording : player::RenderPhase::Idle;
+        return RunInProgress() ? player::RenderPhase::Run : player::RenderPhase::Idle;
     });
     seek_ = new player::SeekController(this, this);
     seek_->hide();
@@ -80,7 +77,7 @@ MainWindow::MainWindow(DesktopServices services)
     batchRun_ = std::make_unique<batch::BatchRun>(*this, tasks_, this);
     conversionHost_ = std::make_unique<DesktopConversionHost>(
         this, *view_, *renderer_, *progress_, services_.messages, services_.launcher, *batchRun_,
-        [this](bool enabled) { SetInterfaceEnabled(enabled); });
+        [this](bool enabled) { SetInterfaceEnabled(enabled); }, [this] { LoadMovieWithSound(); });
     batchRun_->SetShowLog(
         [this](const batch::BatchTaskList& tasks) { services_.dialogs.ShowBatchLog(this, tasks); });
 
@@ -92,9 +89,7 @@ MainWindow::MainWindow(DesktopServices services)
         ResizeClientArea(kNewStageWidth, kNewStageHeight);
 }
 
-MainWindow::~MainWindow() {
-    DeleteTemporaryFiles();
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::BuildMenu() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
@@ -222,7 +217,7 @@ bool MainWindow::event(QEvent* event) {
     }
     if (type == player::BatchNextTask) {
         if (const auto* next = dynamic_cast<const player::HostValueEvent*>(event))
-            batchRun_->OnNextTask(next->First() != 0, static_cast<int32_t>(next->Second()));
+            batchRun_->OnNextTask(next->First() != 0);
         return true;
     }
     return QMainWindow::event(event);
@@ -231,7 +226,7 @@ bool MainWindow::event(QEvent* event) {
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     // A run keeps the view at its output size.
-    if (InterfaceLocked() || RunInProgress() || Recording()) return;
+    if (InterfaceLocked() || RunInProgress()) return;
     FitHostWindow();
     RefreshStoppedFrame();
 }
@@ -243,7 +238,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     seek_->hide();
     StoreWindowRect();
-    DeleteTemporaryFiles();
     event->accept();
 }
 
@@ -251,12 +245,6 @@ void MainWindow::StoreWindowRect() {
     const QRect rect = normalGeometry();
     services_.settings.mainWindow = {rect.left(), rect.top(), rect.left() + rect.width(),
                                      rect.top() + rect.height()};
-}
-
-void MainWindow::DeleteTemporaryFiles() {
-    runner_.reset();
-    movie_.reset();
-    if (!recordingPath_.empty()) std::remove(recordingPath_.c_str());
 }
 
 // --- the open movie -------------------------------------------------------------------------
@@ -272,15 +260,14 @@ void MainWindow::OnOpen() {
 
 bool MainWindow::OpenMovie(const QString& path) {
     services_.settings.openDir = QFileInfo(path).absolutePath();
-    auto copies = std::make_unique<convert::MovieCopies>();
-    if (!copies->Open(path.toStdString())) {
+    auto movie = std::make_unique<convert::ParsedMovie>();
+    if (!movie->Open(path.toStdString())) {
         services_.messages.ShowErrorMessage(resources::kStrFileOpenError);
         return false;
     }
     services_.settings.AddRecentMovie(path);
     UpdateRecentMenu();
-    // The previous copies go only once the player has the new movie.
-    const std::unique_ptr<convert::MovieCopies> previous = AdoptMovie(std::move(copies));
+    const std::unique_ptr<convert::ParsedMovie> previous = AdoptMovie(std::move(movie));
     ShowMovieTitle(path.toStdString());
     outputName_ = QFileInfo(path).completeBaseName();
     Popup(kMenuControl)->menuAction()->setEnabled(true);
@@ -322,8 +309,8 @@ void MainWindow::UpdateRecentMenu() {
 }
 
 QString MainWindow::DraggedMovie(const QMimeData* data) const {
-    // A run, a recording or a batch owns the player; Open is greyed then too.
-    if (!data || locked_ || RunInProgress() || Recording() || BatchRunning()) return {};
+    // A run or a batch owns the player; Open is greyed then too.
+    if (!data || locked_ || RunInProgress() || BatchRunning()) return {};
     if (!Popup(kMenuFile)->menuAction()->isEnabled()) return {};
     const QList<QUrl> urls = data->urls();
     if (urls.size() != 1 || !urls[0].isLocalFile()) return {};
@@ -351,34 +338,33 @@ void MainWindow::dropEvent(QDropEvent* event) {
         this, [this, path] { OpenMovie(path); }, Qt::QueuedConnection);
 }
 
-std::unique_ptr<convert::MovieCopies> MainWindow::AdoptMovie(
-    std::unique_ptr<convert::MovieCopies> copies) {
-    std::unique_ptr<convert::MovieCopies> previous = std::move(movie_);
-    movie_ = std::move(copies);
-    runner_ =
-        std::make_unique<convert::ConversionRunner>(*conversionHost_, *movie_, recordingPath_);
-    runner_->SetBatch(batchReport_);
-    conversionHost_->Mix().SetFrameRate(movie_->header().frameRate);
+std::unique_ptr<convert::ParsedMovie> MainWindow::AdoptMovie(
+    std::unique_ptr<convert::ParsedMovie> movie) {
+    std::unique_ptr<convert::ParsedMovie> previous = std::move(movie_);
+    movie_ = std::move(movie);
+    runner_ = std::make_unique<convert::ConversionRunner>(*conversionHost_, *movie_);
     return previous;
 }
 
 void MainWindow::LoadOpenMovie() {
-    if (!seek_->IsShown()) return LoadWorkingMovie();
-    LoadSilentCopy();
+    if (!seek_->IsShown()) return LoadMovieWithSound();
+    LoadMutedMovie();
     view_->Control().Play();
 }
 
-void MainWindow::LoadWorkingMovie() {
+void MainWindow::LoadMovieWithSound() {
     if (!movie_) return;
-    view_->Control().SetBaseFolder(movie_->baseFolder());
-    view_->Control().LoadMovie(movie_->workingPath());
+    swf::Player& control = view_->Control();
+    // Without an audio output nothing is mixed.
+    control.SetSoundOutput(sound_->Audible() ? player::SoundOutput::kRate : 0,
+                           player::SoundOutput::kChannels);
+    movie_->LoadInto(control);
 }
 
-bool MainWindow::LoadSilentCopy() {
+bool MainWindow::LoadMutedMovie() {
     if (!movie_) return false;
-    const std::string& silent = movie_->SilentCopy();
-    view_->Control().SetBaseFolder(movie_->baseFolder());
-    return !silent.empty() && view_->Control().LoadMovie(silent);
+    view_->Control().SetSoundOutput(0, player::SoundOutput::kChannels);
+    return movie_->LoadInto(view_->Control());
 }
 
 void MainWindow::ShowMovieTitle(const std::string& path) {
@@ -485,13 +471,13 @@ void MainWindow::SetSeekMode(bool on) {
     swf::Player& control = view_->Control();
     if (on) {
         OnStop();
-        LoadSilentCopy();
+        LoadMutedMovie();
         seek_->show();
         seek_->ShowFrame(0);
         clock_->ResetSteps();
         return;
     }
-    LoadWorkingMovie();
+    LoadMovieWithSound();
     control.StopPlay();
     control.Rewind();
     seek_->ShowStoppedState();
@@ -500,9 +486,8 @@ void MainWindow::SetSeekMode(bool on) {
 
 void MainWindow::OnSeekModeChanged() {
     if (!Stopped() || !clock_->LastSink()) return;
-    // Loading the movie itself first makes the silent copy start again at its first frame.
-    LoadWorkingMovie();
-    LoadSilentCopy();
+    // Loading the movie again starts it at its first frame.
+    LoadMutedMovie();
     seek_->ShowFrame(0);
     clock_->ResetSteps();
 }
@@ -577,7 +562,7 @@ void MainWindow::OnCreateAvi() {
     if (path.isEmpty()) return;
 
     HideSeekController();
-    LoadSilentCopy();
+    LoadMutedMovie();
     OnStop();
     RememberOutput(path);
     if (!records_.compressor)
@@ -590,7 +575,7 @@ void MainWindow::OnCreateAvi() {
                        {client.width, client.height, KeepAspectRatioChecked()});
     if (!services_.dialogs.EditAviSettings(this, offered, MovieSize(), *records_.compressor,
                                            records_.audioFormat, RecordingMixer())) {
-        LoadWorkingMovie();
+        LoadMovieWithSound();
         OnStop();
         return;
     }
@@ -600,9 +585,8 @@ void MainWindow::OnCreateAvi() {
     ResizeToMovie(offered.width, offered.height, offered.keepAspectRatio != 0);
     const convert::AviJob job{offered, records_.audioFormat, *records_.compressor,
                               path.toStdString()};
-    runner_->StartAviExport(job);
-    // A recording phase goes on on the clock's ticks; a run without one is over.
-    if (!Recording()) OnStop();
+    runner_->RunAvi(job);
+    OnStop();
 }
 
 void MainWindow::OnCreateVideo() {
@@ -625,7 +609,7 @@ void MainWindow::OnCreateVideo() {
     }
 
     HideSeekController();
-    LoadSilentCopy();
+    LoadMutedMovie();
     OnStop();
     RememberOutput(path);
 
@@ -640,7 +624,7 @@ void MainWindow::OnCreateVideo() {
     offered.useOriginalSize =
         client.width == header.width && client.height == header.height ? 1 : 0;
     if (!services_.dialogs.EditVideoSettings(this, offered, MovieSize(), path)) {
-        LoadWorkingMovie();
+        LoadMovieWithSound();
         OnStop();
         return;
     }
@@ -648,13 +632,10 @@ void MainWindow::OnCreateVideo() {
 
     Action(kCmdKeepAspectRatio)->setChecked(offered.keepAspectRatio != 0);
     ResizeToMovie(offered.width, offered.height, offered.keepAspectRatio != 0);
-    const int32_t result = StartVideoExport(
-        convert::VideoJob{offered, settings::VideoRecordingFormat(), path.toStdString()});
-    videoAfterRecording_ = Recording();
-    if (!Recording()) {
-        ShowVideoError(result);
-        OnStop();
-    }
+    const int32_t result =
+        RunVideo(convert::VideoJob{offered, settings::VideoRecordingFormat(), path.toStdString()});
+    ShowVideoError(result);
+    OnStop();
 }
 
 void MainWindow::ShowVideoError(int32_t result) {
@@ -665,7 +646,8 @@ void MainWindow::ShowVideoError(int32_t result) {
 
 audio::MixerOpener MainWindow::RecordingMixer() {
     return [this](audio::Mixer::ControlChanged changed) {
-        return std::make_unique<audio::LoopbackMixer>(conversionHost_->Mix(), std::move(changed));
+        return std::make_unique<audio::LoopbackMixer>(conversionHost_->Volume(),
+                                                      std::move(changed));
     };
 }
 
@@ -686,36 +668,22 @@ bool MainWindow::RunInProgress() const {
     return (runner_ && runner_->runInProgress()) || batchRun_->runInProgress();
 }
 
-bool MainWindow::Recording() const {
-    return runner_ && runner_->recording();
-}
-
 bool MainWindow::BatchRunning() const {
     return batchRun_->running();
 }
 
-void MainWindow::RecordingTick() {
-    if (!runner_) return;
-    const std::optional<int32_t> result = runner_->OnRecordingTick();
-    // A video made after its recording phase says here what FFmpeg refused.
-    if (result && videoAfterRecording_) {
-        videoAfterRecording_ = false;
-        ShowVideoError(*result);
-    }
-}
-
 void MainWindow::PostBatchNextTask() {
-    PostBatchNextTask(false, 0);
+    player::HostValueEvent::Post(this, player::BatchNextTask, 0, 0);
 }
 
 // --- the batch's host -----------------------------------------------------------------------
 
 bool MainWindow::OpenTaskMovie(const settings::ExportTask& task) {
-    auto copies = std::make_unique<convert::MovieCopies>();
-    if (!copies->Open(task.sourcePath)) return false;
-    const std::unique_ptr<convert::MovieCopies> previous = AdoptMovie(std::move(copies));
+    auto movie = std::make_unique<convert::ParsedMovie>();
+    if (!movie->Open(task.sourcePath)) return false;
+    const std::unique_ptr<convert::ParsedMovie> previous = AdoptMovie(std::move(movie));
     outputName_ = QFileInfo(QString::fromStdString(task.outputPath)).completeBaseName();
-    return LoadSilentCopy();
+    return LoadMutedMovie();
 }
 
 int32_t MainWindow::OpenMovieFrameCount() const {
@@ -731,25 +699,12 @@ int32_t MainWindow::RunAvi(const convert::AviJob& job) {
     return runner_->RunAvi(job);
 }
 
-int32_t MainWindow::BeginRecordingPhase(const convert::AviJob& job) {
-    return runner_->BeginRecordingPhase(job);
-}
-
-int32_t MainWindow::StartVideoExport(const convert::VideoJob& job) {
-    return runner_->StartVideoExport(job);
+int32_t MainWindow::RunVideo(const convert::VideoJob& job) {
+    return runner_->RunVideo(job);
 }
 
 int32_t MainWindow::LastFrameReached() const {
     return runner_ ? runner_->lastFrameReached() : -1;
-}
-
-void MainWindow::SetBatchReport(convert::BatchReport* report) {
-    batchReport_ = report;
-    if (runner_) runner_->SetBatch(report);
-}
-
-void MainWindow::PostBatchNextTask(bool stop, int32_t result) {
-    player::HostValueEvent::Post(this, player::BatchNextTask, stop ? 1 : 0, result);
 }
 
 void MainWindow::DiscardQueuedTicks() {

@@ -1,6 +1,6 @@
 #pragma once
 // The program's one window: a menu bar over the player view. It owns the player and its
-// clock, the seek controller, the open movie's copies, the current export settings and the
+// clock, the seek controller, the open movie, the current export settings and the
 // conversion runs, and it receives the clock's ticks and the seek controller's and the
 // batch's events.
 
@@ -28,7 +28,7 @@ class QMimeData;
 
 namespace convert {
 class ConversionRunner;
-class MovieCopies;
+class ParsedMovie;
 class ProgressDialog;
 }  // namespace convert
 namespace batch {
@@ -84,7 +84,6 @@ class MainWindow : public QMainWindow, public player::ClockOwner, public batch::
   public:
     // Placed where the settings store says; shown by the caller.
     explicit MainWindow(DesktopServices services);
-    // Deletes the temporary copies and the recording file.
     ~MainWindow() override;
 
     QAction* Action(Command command) const { return actions_.at(command); }
@@ -94,15 +93,13 @@ class MainWindow : public QMainWindow, public player::ClockOwner, public batch::
 
     // Opens the movie at `path` as the Open command does after its file dialog, also for a
     // movie named on the command line, dropped on the window or chosen from Open Recent. A
-    // movie that cannot be read leaves the open one, its copies and the title as they were.
+    // movie that cannot be read leaves the open one and the title as they were.
     bool OpenMovie(const QString& path);
     // File > Open Recent, rebuilt from the settings each time the File menu is shown.
     QMenu* RecentMenu() const { return recentMenu_; }
     void UpdateRecentMenu();
-    // The movie's copies; null until a movie is open.
-    convert::MovieCopies* Movie() { return movie_.get(); }
-    // The temporary file the recording phase writes.
-    const std::string& RecordingPath() const { return recordingPath_; }
+    // The open movie; null until a movie is open.
+    const convert::ParsedMovie* Movie() const { return movie_.get(); }
 
     player::PlayerHost& View() { return *view_; }
     player::SeekController& Seek() { return *seek_; }
@@ -122,14 +119,12 @@ class MainWindow : public QMainWindow, public player::ClockOwner, public batch::
     void RefreshStoppedFrame();
     // Off greys File, Control and Options; the window can then be neither resized nor closed.
     void SetInterfaceEnabled(bool enabled);
-    // Seek mode plays the silent copy, stepped by the seek controller.
+    // Seek mode plays the movie muted, stepped by the seek controller.
     void SetSeekMode(bool on);
 
     // player::ClockOwner
     bool RunInProgress() const override;
-    bool Recording() const override;
     bool BatchRunning() const override;
-    void RecordingTick() override;
     void PostBatchNextTask() override;
 
     // batch::BatchHost
@@ -139,11 +134,8 @@ class MainWindow : public QMainWindow, public player::ClockOwner, public batch::
     int32_t RunImageSequence(const settings::ImageSequenceSettings& settings,
                              settings::OutputKind kind, const std::string& outputPath) override;
     int32_t RunAvi(const convert::AviJob& job) override;
-    int32_t BeginRecordingPhase(const convert::AviJob& job) override;
-    int32_t StartVideoExport(const convert::VideoJob& job) override;
+    int32_t RunVideo(const convert::VideoJob& job) override;
     int32_t LastFrameReached() const override;
-    void SetBatchReport(convert::BatchReport* report) override;
-    void PostBatchNextTask(bool stop, int32_t result) override;
     void DiscardQueuedTicks() override;
     void HideSeekController() override;
     void ResetSeekEndFrame() override;
@@ -180,13 +172,15 @@ class MainWindow : public QMainWindow, public player::ClockOwner, public batch::
     void OnBatchCreate();
     audio::MixerOpener RecordingMixer();
 
-    // Makes `copies` the open movie and its runner; returns the previous copies, which the
-    // caller lets go once the player has left them.
-    std::unique_ptr<convert::MovieCopies> AdoptMovie(std::unique_ptr<convert::MovieCopies> copies);
-    // The working movie, or the silent copy playing in seek mode.
+    // Makes `movie` the open movie and gives it its runner; returns the previous movie, which
+    // the caller lets go once the player has left it.
+    std::unique_ptr<convert::ParsedMovie> AdoptMovie(std::unique_ptr<convert::ParsedMovie> movie);
+    // The movie with its sound, or muted in seek mode.
     void LoadOpenMovie();
-    void LoadWorkingMovie();
-    bool LoadSilentCopy();
+    void LoadMovieWithSound();
+    // The movie without sound: its steps in seek mode are not heard, nor is it while an
+    // export's settings are chosen.
+    bool LoadMutedMovie();
     // The window's size for a client area of width x height.
     void ResizeClientArea(int width, int height);
     settings::PixelSize ClientSize() const;
@@ -196,7 +190,6 @@ class MainWindow : public QMainWindow, public player::ClockOwner, public batch::
     QString ProposedOutput() const;
     void RememberOutput(const QString& path);
     void StoreWindowRect();
-    void DeleteTemporaryFiles();
 
     DesktopServices services_;
     std::atomic<int32_t> pendingTicks_{0};
@@ -213,17 +206,14 @@ class MainWindow : public QMainWindow, public player::ClockOwner, public batch::
     std::unique_ptr<convert::ProgressDialog> progress_;
     std::unique_ptr<DesktopConversionHost> conversionHost_;
 
-    std::unique_ptr<convert::MovieCopies> movie_;
+    std::unique_ptr<convert::ParsedMovie> movie_;
     // Declared after movie_: it refers to it.
     std::unique_ptr<convert::ConversionRunner> runner_;
-    convert::BatchReport* batchReport_ = nullptr;
-    std::string recordingPath_;
     batch::ExportRecords records_;
     batch::BatchTaskList tasks_;
     std::unique_ptr<batch::BatchRun> batchRun_;
     QString outputName_;  // file name of the last output, without folder and extension
     bool locked_ = false;
-    bool videoAfterRecording_ = false;  // a Create Video waits for its recording phase
 };
 
 }  // namespace app

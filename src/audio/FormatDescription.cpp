@@ -46,4 +46,21 @@ std::string CompressorName(std::optional<std::string_view> encoderDescription) {
     return std::string(*encoderDescription);
 }
 
+std::vector<WaveFormat> RecordingFormats() {
+    static constexpr uint32_t kRates[] = {8000, 11025, 22050, 44100, 48000};
+    static constexpr uint16_t kBits[] = {8, 16};
+    static constexpr uint16_t kChannels[] = {1, 2};
+    std::vector<WaveFormat> formats;
+    for (uint32_t rate : kRates)
+        for (uint16_t bits : kBits)
+            for (uint16_t channels : kChannels) {
+                WaveFormat format;
+                format.samplesPerSec = rate;
+                format.bitsPerSample = bits;
+                format.channels = channels;
+                formats.push_back(NormalizePcm(format));
+            }
+    return formats;
+}
+
 }  // namespace audio

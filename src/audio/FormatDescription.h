@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "audio/WaveFormat.h"
 
@@ -20,6 +21,10 @@ struct AudioFormatDescription {
 // Describes the PCM formats this program records and writes (whole bytes per sample,
 // consistent block alignment and byte rate); any other format is unknown.
 AudioFormatDescription DescribeAudioFormat(const WaveFormat& format);
+
+// The PCM formats the movie's sound can be taken in: the usual rates at 8 and 16 bits, mono
+// and stereo, in the order a format chooser lists them.
+std::vector<WaveFormat> RecordingFormats();
 
 // The name of a video compressor: the encoder's own description, or "Uncompressed" when
 // frames are written without one.

@@ -6,8 +6,8 @@
 
 namespace audio {
 
-LoopbackMixer::LoopbackMixer(EngineMixSource& source, ControlChanged changed)
-    : source_(source), changed_(std::move(changed)) {}
+LoopbackMixer::LoopbackMixer(RecordingVolume& volume, ControlChanged changed)
+    : volume_(volume), changed_(std::move(changed)) {}
 
 std::optional<MixerLine> LoopbackMixer::Destination(uint32_t index) const {
     if (index != 0) return std::nullopt;
@@ -36,13 +36,13 @@ bool LoopbackMixer::ReadValues(uint32_t controlId, std::span<uint32_t> items) co
         return true;
     }
     if (controlId != kVolumeId) return false;
-    items[0] = static_cast<uint32_t>(std::lround(source_.Gain() * kVolumeMaximum));
+    items[0] = static_cast<uint32_t>(std::lround(volume_.Gain() * kVolumeMaximum));
     return true;
 }
 
 bool LoopbackMixer::WriteValues(uint32_t controlId, std::span<const uint32_t> items) {
     if (controlId != kVolumeId || items.size() != 1) return false;
-    source_.SetGain(static_cast<double>(std::min(items[0], kVolumeMaximum)) / kVolumeMaximum);
+    volume_.SetGain(static_cast<double>(std::min(items[0], kVolumeMaximum)) / kVolumeMaximum);
     if (changed_) changed_(*this, controlId);
     return true;
 }

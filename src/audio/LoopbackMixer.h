@@ -1,10 +1,10 @@
 #pragma once
 // The default mixer device: the engine's mix as the recording input. Its one recording
 // destination selects (with a selector of one item) its one wave-out source, whose volume
-// control is the mix's gain.
+// control is the recording volume.
 
-#include "audio/EngineMixSource.h"
 #include "audio/Mixer.h"
+#include "audio/RecordingVolume.h"
 
 namespace audio {
 
@@ -18,7 +18,7 @@ class LoopbackMixer : public Mixer {
     static constexpr uint32_t kVolumeMaximum = 65535;
     static constexpr uint32_t kVolumeSteps = 255;
 
-    LoopbackMixer(EngineMixSource& source, ControlChanged changed);
+    LoopbackMixer(RecordingVolume& volume, ControlChanged changed);
 
     uint32_t DestinationCount() const override { return 1; }
     std::optional<MixerLine> Destination(uint32_t index) const override;
@@ -29,7 +29,7 @@ class LoopbackMixer : public Mixer {
     bool WriteValues(uint32_t controlId, std::span<const uint32_t> items) override;
 
   private:
-    EngineMixSource& source_;
+    RecordingVolume& volume_;
     ControlChanged changed_;
 };
 

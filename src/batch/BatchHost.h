@@ -7,8 +7,8 @@
 //   BatchDialog on the main window's task list and records; on OK, BatchRun::Start() (an
 //   empty list too: it shows the log of no tasks);
 // - on every BatchNextTask event (a player::HostValueEvent: stop, result),
-//   BatchRun::OnNextTask(stop, result);
-// - on a clock tick while playback is stopped and BatchRun::running(), PostBatchNextTask
+//   BatchRun::OnNextTask(stop);
+// - on a clock tick while playback is stopped and BatchRun::running(), post BatchNextTask
 //   (false, 0): that is what starts the next task;
 // - drop clock ticks (and reset pendingTicks) while BatchRun::runInProgress(), as while a
 //   conversion run is in progress.
@@ -21,7 +21,6 @@
 #include "settings/OutputKind.h"
 
 namespace convert {
-class BatchReport;
 struct AviJob;
 struct VideoJob;
 }  // namespace convert
@@ -56,17 +55,9 @@ class BatchHost {
     virtual int32_t RunImageSequence(const settings::ImageSequenceSettings& settings,
                                      settings::OutputKind kind, const std::string& outputPath) = 0;
     virtual int32_t RunAvi(const convert::AviJob& job) = 0;
-    virtual int32_t BeginRecordingPhase(const convert::AviJob& job) = 0;
-    // A video file: at once, or after a recording phase when it has the movie's own sound
-    // (then the result is that of starting the phase, as for BeginRecordingPhase).
-    virtual int32_t StartVideoExport(const convert::VideoJob& job) = 0;
+    virtual int32_t RunVideo(const convert::VideoJob& job) = 0;
     virtual int32_t LastFrameReached() const = 0;
-    // Where the conversion runner reports a recorded task's end (ConversionRunner::SetBatch):
-    // the batch run while it runs, null after.
-    virtual void SetBatchReport(convert::BatchReport* report) = 0;
 
-    // Posts BatchNextTask to the main window (a player::HostValueEvent: stop, result).
-    virtual void PostBatchNextTask(bool stop, int32_t result) = 0;
     // Removes the queued ClockTick and BatchNextTask events of the main window and sets
     // pendingTicks to 0.
     virtual void DiscardQueuedTicks() = 0;

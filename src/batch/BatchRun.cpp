@@ -38,34 +38,24 @@ void BatchRun::Start() {
     if (tasks_.HasAviTask()) host_.Records().compressor.reset();
     running_ = true;
     next_ = 0;
-    awaitingRecordedResult_ = false;
-    host_.SetBatchReport(this);
     RunNextTask(false);
 }
 
-void BatchRun::OnNextTask(bool stop, int32_t result) {
+void BatchRun::OnNextTask(bool stop) {
     // Not between tasks: a stray event after the end, or one dispatched by a nested event
     // loop while a task is being started.
     if (!running_ || runInProgress_) return;
-    if (awaitingRecordedResult_) {
-        awaitingRecordedResult_ = false;
-        Record(tasks_.at(next_ - 1), result);
-    }
     RunNextTask(stop);
 }
 
 bool BatchRun::HasFurtherTasks() const {
-    return CurrentIndex() + 1 < tasks_.size();
+    return next_ + 1 < tasks_.size();
 }
 
 void BatchRun::NoteWarning(const std::string& text) {
-    if (CurrentIndex() >= tasks_.size()) return;
-    std::string& warning = tasks_.at(CurrentIndex()).warning;
+    if (next_ >= tasks_.size()) return;
+    std::string& warning = tasks_.at(next_).warning;
     warning += (warning.empty() ? "" : "; ") + text;
-}
-
-void BatchRun::PostNextTask(int32_t result, bool stopRemaining) {
-    host_.PostBatchNextTask(stopRemaining, result);
 }
 
 void BatchRun::RunNextTask(bool stop) {
@@ -107,14 +97,6 @@ bool BatchRun::StartAviTask(settings::AviExportTask& task) {
                         task.settings.keepAspectRatio != 0);
 
     const convert::AviJob job{task.settings, task.audioFormat, compressor, task.outputPath};
-    if (task.settings.audioSource() == settings::AudioSource::RecordFromMovie) {
-        if (Failed(host_.BeginRecordingPhase(job))) {
-            host_.ShowErrorMessage(resources::kStrBatchFailed);
-            return false;
-        }
-        awaitingRecordedResult_ = true;
-        return true;
-    }
     const int32_t result = host_.RunAvi(job);
     Record(task, result);
     if (!GoesOnAfter(result)) return false;
@@ -138,15 +120,7 @@ bool BatchRun::StartVideoTask(settings::VideoExportTask& task) {
     host_.ResizeToMovie(task.settings.width, task.settings.height,
                         task.settings.keepAspectRatio != 0);
     const convert::VideoJob job{task.settings, settings::VideoRecordingFormat(), task.outputPath};
-    const int32_t result = host_.StartVideoExport(job);
-    if (task.settings.audioSource() == settings::AudioSource::RecordFromMovie) {
-        if (Failed(result)) {
-            host_.ShowErrorMessage(resources::kStrBatchFailed);
-            return false;
-        }
-        awaitingRecordedResult_ = true;
-        return true;
-    }
+    const int32_t result = host_.RunVideo(job);
     Record(task, result);
     return GoesOnAfter(result);
 }
@@ -166,8 +140,6 @@ void BatchRun::Record(settings::ExportTask& task, int32_t result) {
 
 void BatchRun::Finish() {
     running_ = false;
-    awaitingRecordedResult_ = false;
-    host_.SetBatchReport(nullptr);
     // The main window keeps the last compressor settings in effect, without sharing them
     // with a task that is about to go.
     std::shared_ptr<convert::CompressorSettings>& compressor = host_.Records().compressor;

@@ -23,8 +23,6 @@ void OnInterrupt(int) {
 
 CliConversionHost::CliConversionHost() : progress_(stderr) {
     player_.SetServiceProvider(&clock_);
-    mix_.SetEngine([this](uint32_t rate, int channels) { player_.SetSoundOutput(rate, channels); },
-                   [this](std::span<int16_t> samples) { player_.TakeSound(samples); });
     interrupted = false;
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
@@ -36,16 +34,23 @@ CliConversionHost::~CliConversionHost() {
     sigaction(SIGINT, &previousInterrupt_, nullptr);
 }
 
-void CliConversionHost::Prepare(const convert::MovieHeader& movie, int width, int height,
-                                bool keepAspectRatio) {
+void CliConversionHost::Prepare(int width, int height, bool keepAspectRatio) {
     player_.SetViewSize(width, height);
     player_.SetScaleMode(keepAspectRatio ? swf::Player::ShowAll : swf::Player::ExactFit);
-    mix_.SetFrameRate(movie.frameRate);
 }
 
-void CliConversionHost::TickControl() {
-    clock_.tick();
-    mix_.MixFrame();
+void CliConversionHost::SetPlayOptions(std::vector<std::vector<swf::InputEvent>> input,
+                                       bool autoplay, swf::RenderQuality quality) {
+    input_ = std::move(input);
+    autoplay_ = autoplay;
+    quality_ = quality;
+    PreparePlayer(player_);
+}
+
+void CliConversionHost::PreparePlayer(swf::Player& player) {
+    player.SetAutoplay(autoplay_);
+    player.SetRenderQuality(quality_);
+    player.SetScriptedInput(input_);
 }
 
 void CliConversionHost::ShowErrorMessage(int stringId) {

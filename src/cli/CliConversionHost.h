@@ -5,14 +5,15 @@
 
 #include <csignal>
 #include <string>
+#include <vector>
 
-#include "audio/EngineMixSource.h"
 #include "cli/ManualClock.h"
 #include "cli/TerminalProgress.h"
-#include "convert/MovieHeader.h"
 #include "convert/run/ConversionHost.h"
 #include "convert/run/FrameCapture.h"
+#include "swf/input/InputEvent.h"
 #include "swf/player/Player.h"
+#include "swf/render/RenderQuality.h"
 
 namespace cli {
 
@@ -24,15 +25,18 @@ class CliConversionHost : public convert::ConversionHost {
     CliConversionHost(const CliConversionHost&) = delete;
     CliConversionHost& operator=(const CliConversionHost&) = delete;
 
-    // The output size and how the movie fills it, and the movie's rate for its sound.
-    void Prepare(const convert::MovieHeader& movie, int width, int height, bool keepAspectRatio);
+    // The output size and how the movie fills it.
+    void Prepare(int width, int height, bool keepAspectRatio);
+    // Scripted input, playing on past a movie that waits for a click, and the drawing
+    // quality, for the control and every player a run makes beside it.
+    void SetPlayOptions(std::vector<std::vector<swf::InputEvent>> input, bool autoplay,
+                        swf::RenderQuality quality);
 
     swf::Player& Control() override { return player_; }
-    // The engine's sound is mixed along, one frame interval per tick.
-    void TickControl() override;
+    void TickControl() override { clock_.tick(); }
     convert::FrameCapture& Renderer() override { return renderer_; }
     convert::ProgressDialog& Progress() override { return progress_; }
-    audio::CaptureSource& SoundSource() override { return mix_; }
+    void PreparePlayer(swf::Player& player) override;
     // Nothing to lock: there is no interface to use meanwhile.
     void SetInterfaceEnabled(bool) override {}
     void ShowErrorMessage(int stringId) override;
@@ -51,7 +55,9 @@ class CliConversionHost : public convert::ConversionHost {
     swf::Player player_;
     convert::FrameCapture renderer_;
     TerminalProgress progress_;
-    audio::EngineMixSource mix_;
+    std::vector<std::vector<swf::InputEvent>> input_;
+    bool autoplay_ = false;
+    swf::RenderQuality quality_ = swf::RenderQuality::High;
     bool messageShown_ = false;
     struct sigaction previousInterrupt_ {};
 };

@@ -103,8 +103,9 @@ std::vector<CommandHelp> MakeTable() {
         {"wav",
          "MOVIE.swf",
          "write the movie's sound to a WAV file",
-         "Writes one frame interval of the movie's sound per frame, for the same frames and "
-         "sequence modes as the AVI command.",
+         "Writes one frame interval of the movie's sound per frame, the sound the AVI command "
+         "puts beside the same frames: in every sequence mode, that of the movie playing "
+         "normally.",
          {Output("OUT.wav", "the WAV file to write"), kStart, kEnd, kMode, kFormat, kInput,
           kAutoplay},
          "kinetrope wav cartoon.swf -o cartoon.wav --format 48000:16:2"},

@@ -11,7 +11,6 @@
 #include <system_error>
 #include <vector>
 
-#include "audio/PcmConversion.h"
 #include "audio/WavFile.h"
 #include "audio/WaveFormat.h"
 #include "cli/CliConversionHost.h"
@@ -26,8 +25,8 @@
 #include "convert/VideoEncoder.h"
 #include "convert/run/ConversionRunner.h"
 #include "convert/run/ImageSequenceNames.h"
-#include "convert/run/MovieCopies.h"
-#include "convert/run/SequenceStepper.h"
+#include "convert/run/MovieSound.h"
+#include "convert/run/ParsedMovie.h"
 #include "resources/ResultCode.h"
 #include "resources/StringTable.h"
 #include "settings/ExportChecks.h"
@@ -49,19 +48,18 @@ int RunImageCommand(const std::vector<std::string>& args, settings::OutputKind k
     std::string error;
     const auto options = ParseConvertOptions(args, ConvertKind::Images, error);
     if (!options) return UsageError(command, error);
-    // Ctrl+C is taken over first, so that an early one still removes the temporary copies.
     CliConversionHost host;
-    convert::MovieCopies copies;
-    if (!OpenMovie(copies, options->movie)) return kExitFailed;
+    convert::ParsedMovie movie;
+    if (!OpenMovie(movie, options->movie)) return kExitFailed;
 
     settings::ImageSequenceSettings settings;
-    ApplyCommon(settings, *options, copies.header());
+    ApplyCommon(settings, *options, movie.header());
     if (const int refused = settings::CheckImageSequenceExport(settings))
         return Refuse(command, refused);
 
-    host.Prepare(copies.header(), settings.width, settings.height, settings.keepAspectRatio != 0);
+    host.Prepare(settings.width, settings.height, settings.keepAspectRatio != 0);
     PrepareInput(host, *options);
-    convert::ConversionRunner runner(host, copies, std::string());
+    convert::ConversionRunner runner(host, movie);
     const int32_t result = runner.RunImageSequence(settings, kind, options->output);
     const convert::ImageSequenceNames names(options->output, settings.startFrame,
                                             settings.endFrame);
@@ -93,9 +91,9 @@ int RunAviCommand(const std::vector<std::string>& args) {
         return kExitUsage;
     }
     CliConversionHost host;
-    convert::MovieCopies copies;
-    if (!OpenMovie(copies, options->movie)) return kExitFailed;
-    const convert::MovieHeader& movie = copies.header();
+    convert::ParsedMovie parsed;
+    if (!OpenMovie(parsed, options->movie)) return kExitFailed;
+    const convert::MovieHeader& movie = parsed.header();
 
     convert::AviJob job;
     settings::AviExportSettings& settings = job.settings;
@@ -124,18 +122,17 @@ int RunAviCommand(const std::vector<std::string>& args) {
                 ? " (" + options->wavePath + ")"
                 : std::string());
 
-    // The recording lasts as long as the frames play at the movie's own rate.
+    // The movie's sound is timed by its own frame rate.
     if (options->audio == AudioChoice::Movie && settings::FrameRate100(movie.frameRate) <= 0) {
         std::fprintf(stderr,
                      "kinetrope avi: the movie has no frame rate to record its sound at; "
                      "use --audio none or --audio FILE.wav\n");
         return kExitUsage;
     }
-    host.Prepare(movie, settings.width, settings.height, settings.keepAspectRatio != 0);
+    host.Prepare(settings.width, settings.height, settings.keepAspectRatio != 0);
     PrepareInput(host, *options);
     return RunExport(
-        host, copies, options->audio == AudioChoice::Movie, settings.endFrame,
-        [&](convert::ConversionRunner& runner) { return runner.StartAviExport(job); },
+        host, parsed, [&](convert::ConversionRunner& runner) { return runner.RunAvi(job); },
         [&](convert::ConversionRunner& runner, int32_t result) {
             return Conclude(host, result,
                             DescribeAviOutput(options->output, runner.lastAviFileCount()));
@@ -153,9 +150,9 @@ int RunWavCommand(const std::vector<std::string>& args) {
         return kExitUsage;
     }
     CliConversionHost host;
-    convert::MovieCopies copies;
-    if (!OpenMovie(copies, options->movie)) return kExitFailed;
-    const convert::MovieHeader& movie = copies.header();
+    convert::ParsedMovie parsed;
+    if (!OpenMovie(parsed, options->movie)) return kExitFailed;
+    const convert::MovieHeader& movie = parsed.header();
     settings::AviExportSettings settings;
     ApplyCommon(settings, *options, movie);
     if (movie.frameRate <= 0 || settings.startFrame > settings.endFrame) {
@@ -165,12 +162,11 @@ int RunWavCommand(const std::vector<std::string>& args) {
         return kExitUsage;
     }
     const audio::WaveFormat& format = options->format;
-    const int mixed = std::min<int>(format.channels, 2);
+    convert::MovieSound sound(format, 1.0);
     swf::Player& player = host.Control();
     PrepareInput(host, *options);
-    player.SetSoundOutput(format.samplesPerSec, mixed);
-    player.SetBaseFolder(copies.baseFolder());
-    if (!player.LoadMovie(copies.workingPath())) {
+    sound.Prepare(player);
+    if (!parsed.LoadInto(player)) {
         host.ShowErrorMessage(resources::kStrFileOpenError);
         return kExitFailed;
     }
@@ -180,23 +176,15 @@ int RunWavCommand(const std::vector<std::string>& args) {
     const std::string scratch = options->output + ".partial";
     audio::WavFile wav;
     bool written = Succeeded(wav.Open(scratch, audio::WavFile::WriteMode, &format));
-    const auto samplesUpTo = [&](int64_t frames) {
-        return static_cast<uint64_t>(static_cast<long double>(frames) * format.samplesPerSec /
-                                     movie.frameRate);
-    };
-    convert::SequenceStepper stepper(options->mode);
-    std::vector<int16_t> mix;
+    // The sound of a normal play, as the AVI command takes it in every sequence mode.
     std::vector<uint8_t> bytes;
     for (int64_t frame = 0; written && frame <= settings.endFrame; ++frame) {
         host.PumpMessages();
         if (host.Progress().cancelled()) break;
-        stepper.Apply(player);
         host.TickControl();
-        mix.assign((samplesUpTo(frame + 1) - samplesUpTo(frame)) * static_cast<uint64_t>(mixed), 0);
-        player.TakeSound(mix);
-        if (frame < settings.startFrame) continue;
         bytes.clear();
-        audio::AppendPcm(mix, mixed, format, bytes);
+        sound.Take(player, bytes);
+        if (frame < settings.startFrame) continue;
         written = Succeeded(wav.Write(bytes.data(), static_cast<uint32_t>(bytes.size())));
     }
     const bool cancelled = host.Progress().cancelled();

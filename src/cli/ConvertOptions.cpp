@@ -10,12 +10,10 @@
 #include "cli/CommandLine.h"
 #include "cli/MovieDiagnosis.h"
 #include "convert/FrameBuffer.h"
-#include "convert/TempFile.h"
 #include "convert/VideoEncoder.h"
 #include "convert/run/ConversionRunner.h"
-#include "convert/run/MovieCopies.h"
+#include "convert/run/ParsedMovie.h"
 #include "resources/ResultCode.h"
-#include "resources/StringTable.h"
 
 namespace cli {
 namespace {
@@ -212,24 +210,6 @@ bool ApplyOption(ConvertOptions& options, const std::string& name, const std::st
     return true;
 }
 
-// Ticks given as fast as the engine plays, each one a frame interval of the movie's sound,
-// until the recording phase and the run after it are over.
-int32_t RunRecordingPhase(CliConversionHost& host, convert::ConversionRunner& runner,
-                          int32_t endFrame, double movieFrameRate) {
-    // The sound arrives a buffer or so behind the ticks; far more ticks than the frames
-    // wanted mean that it has stopped coming.
-    const double tickLimit = 2.0 * (int64_t{endFrame} + 1) + 60 * movieFrameRate + 1000;
-    for (double ticks = 0; runner.recording(); ++ticks) {
-        if (ticks > tickLimit) {
-            std::fprintf(stderr, "kinetrope: the movie's sound stopped coming in\n");
-            host.Progress().OnCancel();
-        }
-        host.PumpMessages();
-        if (const auto result = runner.OnRecordingTick()) return *result;
-    }
-    return kResultFail;
-}
-
 }  // namespace
 
 std::optional<ConvertOptions> ParseConvertOptions(const std::vector<std::string>& args,
@@ -296,35 +276,23 @@ int Conclude(const CliConversionHost& host, int32_t result, const std::string& w
 }
 
 void PrepareInput(CliConversionHost& host, const ConvertOptions& options) {
-    host.Control().SetAutoplay(options.autoplay);
-    host.Control().SetRenderQuality(options.quality);
-    if (options.input) host.Control().SetScriptedInput(options.input->Frames());
+    host.SetPlayOptions(options.input ? options.input->Frames()
+                                      : std::vector<std::vector<swf::InputEvent>>{},
+                        options.autoplay, options.quality);
 }
 
-bool OpenMovie(convert::MovieCopies& copies, const std::string& path) {
-    if (copies.Open(path)) return true;
+bool OpenMovie(convert::ParsedMovie& movie, const std::string& path) {
+    if (movie.Open(path)) return true;
     std::fputs("kinetrope: ", stderr);
     ReportUnreadableMovie(path, DescribeUnreadableMovie(path));
     return false;
 }
 
-int RunExport(CliConversionHost& host, convert::MovieCopies& copies, bool recordsSound,
-              int32_t endFrame, const std::function<int32_t(convert::ConversionRunner&)>& start,
+int RunExport(CliConversionHost& host, const convert::ParsedMovie& movie,
+              const std::function<int32_t(convert::ConversionRunner&)>& run,
               const std::function<int(convert::ConversionRunner&, int32_t)>& conclude) {
-    const std::string recordingPath = convert::MakeTempFileName();
-    if (recordingPath.empty() && recordsSound) {
-        host.ShowErrorMessage(resources::kStrDiskSpaceNotEnough);
-        return kExitFailed;
-    }
-    convert::ConversionRunner runner(host, copies, recordingPath);
-    // Loading the movie again after the run (decoding its stream sound once more) is wasted
-    // on a command that exits.
-    runner.SetReloadAfterRun(false);
-    int32_t result = start(runner);
-    if (Succeeded(result) && runner.recording())
-        result = RunRecordingPhase(host, runner, endFrame, copies.header().frameRate);
-    std::remove(recordingPath.c_str());
-    return conclude(runner, result);
+    convert::ConversionRunner runner(host, movie);
+    return conclude(runner, run(runner));
 }
 
 }  // namespace cli

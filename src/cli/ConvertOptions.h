@@ -1,7 +1,7 @@
 #pragma once
 // The options the conversion commands (avi, png, tga, wav, video) share, their parsing, and
 // the steps every such command takes around its run: the movie opened, the engine's input
-// prepared, the recording phase ticked, the outcome said.
+// prepared, the outcome said.
 
 #include <cstdint>
 #include <functional>
@@ -23,7 +23,7 @@
 
 namespace convert {
 class ConversionRunner;
-class MovieCopies;
+class ParsedMovie;
 }  // namespace convert
 
 namespace cli {
@@ -91,16 +91,15 @@ void ApplyCommon(Settings& settings, const ConvertOptions& options,
 bool SameFile(const std::string& output, const std::string& input);
 // Says how the run ended and gives the exit status.
 int Conclude(const CliConversionHost& host, int32_t result, const std::string& written);
-// Every run of the movie (the recording phase's and the frames') gets the same input and
-// drawing quality.
+// Every player of the movie (the one drawn, and the one playing its sound beside it) gets
+// the same input and drawing quality.
 void PrepareInput(CliConversionHost& host, const ConvertOptions& options);
-// The working and silent copies of the movie; false (with the message said) when unreadable.
-bool OpenMovie(convert::MovieCopies& copies, const std::string& path);
-// An AVI or video export, which may begin by recording the movie's sound into a temporary
-// file removed once the run is over: `start` begins it on the runner, the recording phase
-// (if any) is ticked to its end, and `conclude` reads the runner and gives the exit status.
-int RunExport(CliConversionHost& host, convert::MovieCopies& copies, bool recordsSound,
-              int32_t endFrame, const std::function<int32_t(convert::ConversionRunner&)>& start,
+// The movie read and parsed; false (with the message said) when unreadable.
+bool OpenMovie(convert::ParsedMovie& movie, const std::string& path);
+// An AVI or video export: `run` runs it on the runner, and `conclude` reads the runner and
+// gives the exit status.
+int RunExport(CliConversionHost& host, const convert::ParsedMovie& movie,
+              const std::function<int32_t(convert::ConversionRunner&)>& run,
               const std::function<int(convert::ConversionRunner&, int32_t)>& conclude);
 
 }  // namespace cli

@@ -11,7 +11,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ConvertOptions.h"
 #include "convert/run/ConversionRunner.h"
-#include "convert/run/MovieCopies.h"
+#include "convert/run/ParsedMovie.h"
 #include "resources/ResultCode.h"
 #include "resources/StringTable.h"
 #include "settings/OfferedSettings.h"
@@ -49,9 +49,9 @@ int RunVideoCommand(const std::vector<std::string>& args) {
                       " would replace an input of the conversion");
 
     CliConversionHost host;
-    convert::MovieCopies copies;
-    if (!OpenMovie(copies, options->movie)) return kExitFailed;
-    const convert::MovieHeader& movie = copies.header();
+    convert::ParsedMovie parsed;
+    if (!OpenMovie(parsed, options->movie)) return kExitFailed;
+    const convert::MovieHeader& movie = parsed.header();
 
     convert::VideoJob job;
     settings::VideoExportSettings& settings = job.settings;
@@ -80,11 +80,10 @@ int RunVideoCommand(const std::vector<std::string>& args) {
     job.audioFormat = RecordingFormat();
     job.outputPath = options->output;
 
-    host.Prepare(movie, settings.width, settings.height, settings.keepAspectRatio != 0);
+    host.Prepare(settings.width, settings.height, settings.keepAspectRatio != 0);
     PrepareInput(host, *options);
     return RunExport(
-        host, copies, audio == AudioChoice::Movie, settings.endFrame,
-        [&](convert::ConversionRunner& runner) { return runner.StartVideoExport(job); },
+        host, parsed, [&](convert::ConversionRunner& runner) { return runner.RunVideo(job); },
         [&](convert::ConversionRunner& runner, int32_t result) {
             if (Failed(result) && result != kResultAbort && !runner.lastVideoError().empty()) {
                 std::fprintf(stderr, "kinetrope video: %s\n", runner.lastVideoError().c_str());

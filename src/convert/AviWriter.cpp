@@ -85,7 +85,7 @@ std::filesystem::path AviWriter::PartName(const std::filesystem::path& output, i
 }
 
 AviResult AviWriter::Open(const AviOutput& output, const CompressorSettings& compressor,
-                          const AviAudioSource* audio) {
+                          SoundInput* sound) {
     Close();
     output_ = output;
     options_ = MakeCompressionOptions(compressor);
@@ -102,16 +102,13 @@ AviResult AviWriter::Open(const AviOutput& output, const CompressorSettings& com
     if (imageSize == 0 || imageSize > AviFile::kMaxChunkSize ||
         output.width > FrameBuffer::kMaxSide || output.height > FrameBuffer::kMaxSide)
         return Failure(resources::kStrFailedToSetStreamFormat);
-    if (audio && audio->file) {
-        const audio::WaveFormat* format = audio->file->Format();
-        if (!format || format->blockAlign == 0 || format->avgBytesPerSec == 0 ||
-            format->samplesPerSec == 0)
+    if (sound) {
+        const audio::WaveFormat& format = sound->Format();
+        if (format.blockAlign == 0 || format.avgBytesPerSec == 0 || format.samplesPerSec == 0)
             return Failure(resources::kStrFailedToSetStreamFormat);
-        audio_ = audio->file;
-        audioFormat_ = *format;
-        audioFormatBytes_ = WaveFormatBytes(*format, audio->file->FormatExtra());
-        audioBytesLeft_ =
-            audio->endOffset > audio->startOffset ? audio->endOffset - audio->startOffset : 0;
+        audio_ = sound;
+        audioFormat_ = format;
+        audioFormatBytes_ = WaveFormatBytes(format, sound->FormatExtra());
 
         // Whole samples that cover one frame, rounded up.
         const uint64_t samples = (uint64_t{audioFormat_.samplesPerSec} * 100 +
@@ -125,11 +122,6 @@ AviResult AviWriter::Open(const AviOutput& output, const CompressorSettings& com
         } catch (const std::bad_alloc&) {
             return Failure(resources::kStrOutOfMemory, kResultOutOfMemory);
         }
-        if (audio->startOffset != 0 &&
-            audio_->Seek(static_cast<int64_t>(audio->startOffset), SEEK_CUR) < 0)
-            return Failure(0);
-        // So that the first frame reads sound.
-        lastReadBytes_ = static_cast<uint32_t>(chunkSize);
     }
 
     RemoveFile(output.path);
@@ -177,8 +169,6 @@ AviResult AviWriter::CreatePart(const std::filesystem::path& path) {
         // The video frames in 0.75 s.
         sound.initialFrames =
             static_cast<uint32_t>(MulDivRounded(frameFormat_.frameRate100, 3, 400));
-        sound.length = static_cast<uint32_t>(
-            std::min<uint64_t>(audioBytesLeft_ / audioFormat_.blockAlign, UINT32_MAX));
         sound.quality = kAudioQuality;
         sound.sampleSize = audioFormat_.blockAlign;
         audioStream_ = file_.CreateStream(sound);
@@ -211,18 +201,13 @@ AviResult AviWriter::WriteFrame(const FrameBuffer& frame) {
 }
 
 AviResult AviWriter::WriteAudio() {
-    if (audioStream_ < 0 || audioUsedUp_ || lastReadBytes_ != audioChunk_.size()) return {};
-    // Never past the end offset: what follows belongs to no converted frame.
-    const auto wanted =
-        static_cast<uint32_t>(std::min<uint64_t>(audioChunk_.size(), audioBytesLeft_));
+    if (audioStream_ < 0 || audioUsedUp_) return {};
     uint32_t read = 0;
-    if (wanted > 0) {
-        const int32_t result = audio_->Read(audioChunk_.data(), wanted, &read);
-        if (Failed(result)) return Failure(0, result);
-    }
-    lastReadBytes_ = read;
-    audioBytesLeft_ -= read;
-    if (read < audioChunk_.size()) audioUsedUp_ = true;
+    const int32_t result =
+        audio_->Read(audioChunk_.data(), static_cast<uint32_t>(audioChunk_.size()), read);
+    if (Failed(result)) return Failure(0, result);
+    // A file's sound ends at its first short read; the movie's has only not come yet.
+    if (read < audioChunk_.size() && !audio_->Growing()) audioUsedUp_ = true;
 
     // A torn sample at the very end of the sound is left out.
     const uint32_t whole = read - read % audioFormat_.blockAlign;

@@ -1,6 +1,7 @@
 #pragma once
 // Writes the frames of an AVI run: one video sample per output frame and, with audio, the
-// piece of the WAV file that plays during that frame right after it. When the bytes of a
+// piece of the sound that plays during that frame right after it (at most one frame's
+// worth at the output rate: a sound longer than the frames is cut). When the bytes of a
 // file pass the split size the file is closed and the run goes on in the next numbered
 // part: clip.avi becomes clip0000.avi, and clip0001.avi, clip0002.avi ... follow.
 
@@ -8,11 +9,11 @@
 #include <filesystem>
 #include <vector>
 
-#include "audio/WavFile.h"
 #include "audio/WaveFormat.h"
 #include "convert/AviFile.h"
 #include "convert/CompressorSettings.h"
 #include "convert/FrameBuffer.h"
+#include "convert/SoundInput.h"
 #include "convert/VideoEncoder.h"
 #include "resources/ResultCode.h"
 
@@ -36,14 +37,6 @@ struct AviOutput {
     int32_t splitSizeMB = 2000;
 };
 
-// The sound of the run: a WAV file opened for reading, still at the start of its data,
-// and the byte range of its data that belongs to the converted frames.
-struct AviAudioSource {
-    audio::WavFile* file = nullptr;
-    uint64_t startOffset = 0;
-    uint64_t endOffset = 0;
-};
-
 class AviWriter {
   public:
     AviWriter();
@@ -53,9 +46,9 @@ class AviWriter {
     AviWriter& operator=(const AviWriter&) = delete;
 
     // Replaces any file at the output path with a new AVI file with a video stream and,
-    // when `audio` is given, an audio stream, and moves the sound to the start offset.
+    // when `sound` is given, an audio stream of it.
     AviResult Open(const AviOutput& output, const CompressorSettings& compressor,
-                   const AviAudioSource* audio);
+                   SoundInput* sound);
     // Writes the frame, then its audio; splits the file when it has grown past the limit.
     AviResult WriteFrame(const FrameBuffer& frame);
     // Finishes the current file. A file that cannot be finished is reported as a failure;
@@ -88,13 +81,11 @@ class AviWriter {
     int videoStream_ = -1;
     int audioStream_ = -1;
 
-    audio::WavFile* audio_ = nullptr;
+    SoundInput* audio_ = nullptr;
     audio::WaveFormat audioFormat_;
     std::vector<uint8_t> audioFormatBytes_;
     std::vector<uint8_t> audioChunk_;
-    uint32_t lastReadBytes_ = 0;
     bool audioUsedUp_ = false;
-    uint64_t audioBytesLeft_ = 0;  // of the range between the start and end offsets
 
     int64_t bytesInFile_ = 0;
     int32_t splitLimit_ = 0;

@@ -13,6 +13,7 @@
 #include "convert/GifPalette.h"
 #include "convert/TempFile.h"
 #include "convert/Yuv420Conversion.h"
+#include "resources/ResultCode.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -101,9 +102,8 @@ struct VideoFileWriter::State {
     AVAudioFifo* fifo = nullptr;
     AVFrame* sound = nullptr;
     int frameSize = 0;
-    audio::WavFile* wav = nullptr;
-    audio::WaveFormat input;
-    uint64_t wavLeft = 0;  // bytes of the source range not yet read
+    SoundInput* input = nullptr;
+    audio::WaveFormat inputFormat;
     int64_t inputSamples = 0;
     int64_t queuedSamples = 0;
     int64_t encodedSamples = 0;
@@ -164,7 +164,7 @@ std::string VideoFileWriter::Fail(const std::string& what, int error) {
     return what + ": " + ErrorText(error);
 }
 
-std::string VideoFileWriter::Open(const VideoFileTarget& target, const AviAudioSource* audio) {
+std::string VideoFileWriter::Open(const VideoFileTarget& target, SoundInput* audio) {
     Discard();
     QuietenFfmpeg();
     std::string failed = Start(target, audio);
@@ -172,7 +172,7 @@ std::string VideoFileWriter::Open(const VideoFileTarget& target, const AviAudioS
     return failed;
 }
 
-std::string VideoFileWriter::Start(const VideoFileTarget& target, const AviAudioSource* audio) {
+std::string VideoFileWriter::Start(const VideoFileTarget& target, SoundInput* audio) {
     state_ = std::make_unique<State>();
     State& s = *state_;
     s.target = target;
@@ -272,7 +272,7 @@ std::string VideoFileWriter::Start(const VideoFileTarget& target, const AviAudio
     s.picture->height = s.codedHeight;
     if (av_frame_get_buffer(s.picture, 0) < 0) return "out of memory";
 
-    if (audio && audio->file && !target.audioEncoder.empty()) {
+    if (audio && !target.audioEncoder.empty()) {
         if (std::string refused = OpenAudio(*audio); !refused.empty()) return refused;
     }
 
@@ -295,14 +295,14 @@ std::string VideoFileWriter::Start(const VideoFileTarget& target, const AviAudio
     return {};
 }
 
-std::string VideoFileWriter::OpenAudio(const AviAudioSource& source) {
+std::string VideoFileWriter::OpenAudio(SoundInput& source) {
     State& s = *state_;
-    const audio::WaveFormat* format = source.file->Format();
-    const AVSampleFormat inputFormat = format ? InputSampleFormat(*format) : AV_SAMPLE_FMT_NONE;
+    const audio::WaveFormat* format = &source.Format();
+    const AVSampleFormat inputFormat = InputSampleFormat(*format);
     if (inputFormat == AV_SAMPLE_FMT_NONE || format->channels < 1 || format->samplesPerSec < 1 ||
         format->blockAlign != format->channels * format->bitsPerSample / 8)
         return "the sound is not PCM that can be converted";
-    s.input = *format;
+    s.inputFormat = *format;
     const AVCodec* encoder = avcodec_find_encoder_by_name(s.target.audioEncoder.c_str());
     if (!encoder) return "this FFmpeg has no " + s.target.audioEncoder + " encoder";
     s.audio = avcodec_alloc_context3(encoder);
@@ -346,11 +346,7 @@ std::string VideoFileWriter::OpenAudio(const AviAudioSource& source) {
         return "out of memory";
     s.audioStream->time_base = s.audio->time_base;
 
-    s.wav = source.file;
-    s.wavLeft = source.endOffset > source.startOffset ? source.endOffset - source.startOffset : 0;
-    if (source.startOffset != 0 &&
-        s.wav->Seek(static_cast<int64_t>(source.startOffset), SEEK_CUR) < 0)
-        s.wavLeft = 0;
+    s.input = &source;
     return {};
 }
 
@@ -473,24 +469,28 @@ std::string VideoFileWriter::QueueSound(const uint8_t* const* input, int count) 
 std::string VideoFileWriter::WriteAudioUpTo(int64_t frames) {
     State& s = *state_;
     if (!s.audio) return {};
-    const int64_t wanted = SamplesUpTo(frames, s.input.samplesPerSec, s.target.frameRate100);
-    const size_t block = s.input.blockAlign;
+    const audio::WaveFormat& format = s.inputFormat;
+    const int64_t wanted = SamplesUpTo(frames, format.samplesPerSec, s.target.frameRate100);
+    const size_t block = format.blockAlign;
+    const uint8_t silence = format.bitsPerSample == 8 ? 0x80 : 0;
     while (s.inputSamples < wanted) {
         const int count = static_cast<int>(std::min<int64_t>(wanted - s.inputSamples, kAudioChunk));
-        s.readBuffer.assign(block * static_cast<size_t>(count),
-                            s.input.bitsPerSample == 8 ? 0x80 : 0);  // silence
-        // Past the end of the sound, silence; the read's shortfall stays silent too.
-        const uint32_t take =
-            static_cast<uint32_t>(std::min<uint64_t>(s.wavLeft, s.readBuffer.size()));
+        s.readBuffer.assign(block * static_cast<size_t>(count), silence);
         uint32_t got = 0;
-        if (take > 0 && Failed(s.wav->Read(s.readBuffer.data(), take, &got))) got = 0;
-        s.wavLeft = got < take ? 0 : s.wavLeft - got;
-        if (got % block != 0 || got < take)
-            std::fill(s.readBuffer.begin() + got / block * block, s.readBuffer.end(),
-                      s.input.bitsPerSample == 8 ? 0x80 : 0);
+        if (s.input && Failed(s.input->Read(s.readBuffer.data(),
+                                            static_cast<uint32_t>(s.readBuffer.size()), got)))
+            got = 0;
+        const bool growing = s.input && s.input->Growing();
+        if (got < s.readBuffer.size() && !growing) s.input = nullptr;  // silence from here on
+        // The movie's sound not made yet waits for the next frame; past a file's end (and in
+        // a torn last sample) there is silence.
+        const int taken = growing ? static_cast<int>(got / block) : count;
+        if (taken == 0) break;
+        std::fill(s.readBuffer.begin() + static_cast<std::ptrdiff_t>(got / block * block),
+                  s.readBuffer.end(), silence);
         const uint8_t* planes[1] = {s.readBuffer.data()};
-        if (s.input.bitsPerSample == 24) {
-            s.widened.resize(static_cast<size_t>(count) * s.input.channels);
+        if (format.bitsPerSample == 24) {
+            s.widened.resize(static_cast<size_t>(taken) * format.channels);
             for (size_t i = 0; i < s.widened.size(); ++i) {
                 const uint8_t* b = &s.readBuffer[i * 3];
                 s.widened[i] = static_cast<int32_t>(uint32_t{b[0]} << 8 | uint32_t{b[1]} << 16 |
@@ -498,8 +498,9 @@ std::string VideoFileWriter::WriteAudioUpTo(int64_t frames) {
             }
             planes[0] = reinterpret_cast<const uint8_t*>(s.widened.data());
         }
-        s.inputSamples += count;
-        if (std::string failed = QueueSound(planes, count); !failed.empty()) return failed;
+        s.inputSamples += taken;
+        if (std::string failed = QueueSound(planes, taken); !failed.empty()) return failed;
+        if (taken < count) break;
     }
     return {};
 }

@@ -1,8 +1,9 @@
 #pragma once
 // Writes a video file through FFmpeg's libavformat: MP4, Matroska, WebM, QuickTime or GIF,
 // one video stream made from the run's frames and, when a sound is given, one audio stream
-// with the piece of a WAV file that plays during each frame, written right after it. The
-// sound ends with the video: silence pads a short one, a long one is cut.
+// with the piece of the sound (a WAV file's, or the movie's own as the run takes it) that
+// plays during each frame, written right after it. The sound ends with the video: silence
+// pads a short one, a long one is cut.
 //
 // The file is written under a temporary name beside the output and takes the output's name
 // only once it is complete; a failed or discarded run removes it. Frames are converted to
@@ -16,8 +17,8 @@
 #include <memory>
 #include <string>
 
-#include "convert/AviWriter.h"
 #include "convert/FrameBuffer.h"
+#include "convert/SoundInput.h"
 
 struct AVCodecContext;
 struct AVStream;
@@ -47,9 +48,9 @@ class VideoFileWriter {
     VideoFileWriter& operator=(const VideoFileWriter&) = delete;
 
     // Sets up the encoders (refusing options they do not take) and starts the temporary
-    // file; `audio` is read from its start offset on. Returns an error message, empty when
-    // the writer is ready for frames.
-    std::string Open(const VideoFileTarget& target, const AviAudioSource* audio);
+    // file; `audio` (if any) is read from where it stands. Returns an error message, empty
+    // when the writer is ready for frames.
+    std::string Open(const VideoFileTarget& target, SoundInput* audio);
     // Encodes a frame (24 or 32 bits, the target's size), then the sound of its interval.
     std::string WriteFrame(const FrameBuffer& frame);
     // Finishes the file and gives it the output's name; on failure nothing is left.
@@ -69,13 +70,14 @@ class VideoFileWriter {
   private:
     struct State;
 
-    std::string Start(const VideoFileTarget& target, const AviAudioSource* audio);
-    std::string OpenAudio(const AviAudioSource& source);
+    std::string Start(const VideoFileTarget& target, SoundInput* audio);
+    std::string OpenAudio(SoundInput& source);
     // Converts a frame (its top row, and the step back to the next one in the buffer) to the
     // encoder's picture through swscale.
     std::string Scale(const uint8_t* top, size_t stride);
     std::string EncodeVideo(bool flush);
-    // Reads the sound up to the end of `frames` frames, silence past its end.
+    // Reads the sound up to the end of `frames` frames (the movie's as far as it has come),
+    // silence past a file's end.
     std::string WriteAudioUpTo(int64_t frames);
     // Resamples `count` samples (none: what the resampler holds) into the queue.
     std::string QueueSound(const uint8_t* const* input, int count);

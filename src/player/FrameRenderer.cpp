@@ -8,8 +8,7 @@
 
 namespace player {
 
-FrameRenderer::FrameRenderer(PlayerHost& view, const std::atomic<int32_t>& pendingTicks)
-    : view_(view), pendingTicks_(pendingTicks) {
+FrameRenderer::FrameRenderer(PlayerHost& view) : view_(view) {
     view_.installEventFilter(this);
 }
 
@@ -28,18 +27,7 @@ bool FrameRenderer::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool FrameRenderer::DrawsEngine() {
-    switch (phase_ ? phase_() : RenderPhase::Idle) {
-        case RenderPhase::Run:
-            return false;
-        case RenderPhase::Recording:
-            if (pendingTicks_.load() > 0 || ++skippedPaints_ < kPaintsPerRecordingDraw)
-                return false;
-            skippedPaints_ = 0;
-            return true;
-        case RenderPhase::Idle:
-            break;
-    }
-    return true;
+    return (phase_ ? phase_() : RenderPhase::Idle) != RenderPhase::Run;
 }
 
 void FrameRenderer::Paint() {

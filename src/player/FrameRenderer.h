@@ -5,12 +5,9 @@
 // view's own painting.
 //
 // While a run is in progress its captures fill the buffer, and a paint only shows the last
-// one. While the recording phase plays the movie in real time, only every tenth paint that
-// finds no tick waiting draws the engine, so that drawing never holds the clock back.
+// one.
 
 #include <QObject>
-#include <atomic>
-#include <cstdint>
 #include <functional>
 
 #include "convert/run/FrameCapture.h"
@@ -20,16 +17,13 @@ namespace player {
 class PlayerHost;
 
 enum class RenderPhase {
-    Idle,       // playing or stopped: each paint draws the engine
-    Recording,  // the recording phase: paints are thinned out
-    Run,        // a conversion run: its captures fill the buffer
+    Idle,  // playing or stopped: each paint draws the engine
+    Run,   // a conversion run: its captures fill the buffer
 };
 
 class FrameRenderer : public QObject {
   public:
-    static constexpr int kPaintsPerRecordingDraw = 10;
-
-    FrameRenderer(PlayerHost& view, const std::atomic<int32_t>& pendingTicks);
+    explicit FrameRenderer(PlayerHost& view);
     ~FrameRenderer() override;
     FrameRenderer(const FrameRenderer&) = delete;
     FrameRenderer& operator=(const FrameRenderer&) = delete;
@@ -51,10 +45,8 @@ class FrameRenderer : public QObject {
     void Paint();
 
     PlayerHost& view_;
-    const std::atomic<int32_t>& pendingTicks_;
     std::function<RenderPhase()> phase_;
     convert::FrameCapture capture_;
-    int skippedPaints_ = 0;
 };
 
 }  // namespace player

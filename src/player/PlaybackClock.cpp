@@ -63,9 +63,7 @@ void PlaybackClock::OnClockTick(swf::TimerSink* sink) {
     const uint32_t now = SystemTimeMs();
     if (sink) {
         lastSink_ = sink;
-        if (owner_.Recording())
-            owner_.RecordingTick();
-        else if (!stopped_)
+        if (!stopped_)
             Played(*sink, now);
         else
             OnStoppedTick(*sink, now);

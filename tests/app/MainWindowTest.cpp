@@ -4,10 +4,11 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <algorithm>
 #include <filesystem>
 
 #include "app/DesktopFixture.h"
-#include "convert/run/MovieCopies.h"
+#include "convert/run/ParsedMovie.h"
 #include "player/PlaybackClock.h"
 #include "player/PlayerHost.h"
 #include "player/SeekController.h"
@@ -271,13 +272,9 @@ TEST_F(MainWindowTest, PlayStopAndRewindDriveThePlayer) {
 TEST_F(MainWindowTest, AnUnreadableMovieLeavesTheOpenOneAsItWas) {
     const std::string good = WriteMovie("good.swf", 120, 90, 4, true);
     OpenThroughCommand(good);
-    const std::string working = window_->Movie()->workingPath();
-    convert::MovieCopies& copies = *window_->Movie();
-    const std::string silent = copies.SilentCopy();
+    const convert::ParsedMovie* movie = window_->Movie();
+    ASSERT_NE(movie, nullptr);
     const QString title = window_->windowTitle();
-    ASSERT_NE(working, good);
-    ASSERT_TRUE(Exists(working));
-    ASSERT_TRUE(Exists(silent));
 
     const std::string broken = scratch_.File("broken.swf");
     testfiles::WriteBytes(broken, {'F', 'W', 'S', 8, 3, 0});
@@ -286,40 +283,24 @@ TEST_F(MainWindowTest, AnUnreadableMovieLeavesTheOpenOneAsItWas) {
     ASSERT_EQ(presenter_.texts.size(), 1u);
     EXPECT_EQ(presenter_.texts[0], "File Open Error");
     EXPECT_EQ(window_->windowTitle(), title);
-    EXPECT_EQ(window_->Movie()->workingPath(), working);
-    EXPECT_EQ(copies.SilentCopy(), silent);
-    EXPECT_TRUE(Exists(working));
-    EXPECT_TRUE(Exists(silent));
+    EXPECT_EQ(window_->Movie(), movie);
     EXPECT_EQ(window_->View().Control().Header()->widthPixels(), 120);
     EXPECT_EQ(ViewSize().width, 120);
 }
 
-TEST_F(MainWindowTest, TemporaryCopiesGoWhenReplacedAndWhenTheWindowGoes) {
-    OpenThroughCommand(WriteMovie("compressed.swf", 120, 90, 4, true));
-    const std::string firstWorking = window_->Movie()->workingPath();
-    const std::string firstSilent = window_->Movie()->SilentCopy();
-    ASSERT_TRUE(Exists(firstWorking));
-
+TEST_F(MainWindowTest, OpeningMoviesWritesNoFile) {
+    const std::string compressed = WriteMovie("compressed.swf", 120, 90, 4, true);
+    OpenThroughCommand(compressed);
+    EXPECT_EQ(window_->Movie()->header().width, 120);
     const std::string plain = WriteMovie("plain.swf", 100, 80);
     OpenThroughCommand(plain);
-    EXPECT_FALSE(Exists(firstWorking));
-    EXPECT_FALSE(Exists(firstSilent));
-    EXPECT_EQ(window_->Movie()->workingPath(), plain);
+    EXPECT_EQ(window_->Movie()->header().width, 100);
     EXPECT_EQ(ViewSize().width, 100);
 
-    OpenThroughCommand(WriteMovie("compressed2.swf", 120, 90, 4, true));
-    const std::string working = window_->Movie()->workingPath();
-    const std::string silent = window_->Movie()->SilentCopy();
-    const std::string recording = window_->RecordingPath();
-    ASSERT_TRUE(Exists(working));
-    ASSERT_TRUE(Exists(silent));
-    ASSERT_TRUE(Exists(recording));
-
     window_.reset();
-    EXPECT_FALSE(Exists(working));
-    EXPECT_FALSE(Exists(silent));
-    EXPECT_FALSE(Exists(recording));
-    EXPECT_TRUE(Exists(plain));
+    std::vector<std::string> entries = scratch_.Entries();
+    std::ranges::sort(entries);
+    EXPECT_EQ(entries, (std::vector<std::string>{"compressed.swf", "plain.swf"}));
 }
 
 TEST_F(MainWindowTest, TheWindowOpensWhereItWasClosed) {

@@ -5,8 +5,9 @@
 #include <memory>
 #include <vector>
 
-#include "audio/EngineMixSource.h"
+#include "audio/FormatDescription.h"
 #include "audio/LoopbackMixer.h"
+#include "audio/RecordingVolume.h"
 #include "audio/RecordVolumeMixer.h"
 #include "audio/SampleGain.h"
 
@@ -194,8 +195,8 @@ TEST_F(RecordVolume, ChangesReportedForItsOwnControlsGiveTheNewPosition) {
     EXPECT_EQ(volume_.ControlChanged(other, 20), std::nullopt);
 }
 
-TEST(LoopbackVolume, StepsAndPositionRoundTripThroughTheMixGain) {
-    audio::EngineMixSource mix;
+TEST(LoopbackVolume, StepsAndPositionRoundTripThroughTheRecordingVolume) {
+    audio::RecordingVolume mix;
     int changes = 0;
     auto device =
         std::make_unique<audio::LoopbackMixer>(mix, [&](const audio::Mixer&, uint32_t controlId) {
@@ -237,27 +238,8 @@ TEST(SampleGain, ScalesEachSampleSizeAroundItsSilence) {
     EXPECT_EQ(muted, (std::vector<uint8_t>{0, 0}));
 }
 
-TEST(EngineMixSilence, EightBitSilenceIsTheMidpointWhateverTheGain) {
-    audio::EngineMixSource mix;
-    mix.SetFrameRate(10);
-    mix.SetGain(0.5);
-    std::vector<uint8_t> bytes(800, 0x11);
-    audio::CaptureBuffer buffer{bytes.data(), 800, 0, 0};
-    std::vector<uint8_t> delivered;
-    ASSERT_GE(mix.Open(audio::NormalizePcm({1, 1, 8000, 0, 0, 8, 0}),
-                       [&](audio::CaptureBuffer& done) {
-                           delivered.assign(done.data, done.data + done.bytesRecorded);
-                       }),
-              0);
-    ASSERT_GE(mix.AddBuffer(buffer), 0);
-    ASSERT_GE(mix.Start(), 0);
-    mix.MixFrame();  // 8000 samples a second at 10 frames a second fill the buffer
-    mix.Close();
-    EXPECT_EQ(delivered, std::vector<uint8_t>(800, 0x80));
-}
-
-TEST(EngineMixFormats, EveryOfferedFormatIsNormalisedPcm) {
-    const auto formats = audio::EngineMixSource::SupportedFormats();
+TEST(RecordingFormats, EveryOfferedFormatIsNormalisedPcm) {
+    const auto formats = audio::RecordingFormats();
     ASSERT_EQ(formats.size(), 20u);
     for (const audio::WaveFormat& format : formats) EXPECT_EQ(format, audio::NormalizePcm(format));
     EXPECT_NE(std::ranges::find(formats, audio::WaveFormat{}), formats.end());

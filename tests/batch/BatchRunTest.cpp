@@ -201,63 +201,20 @@ TEST_F(BatchRunTest, TasksStartOnlyFromTheEventLoopOneAfterAnother) {
                                                     "resize 320x240 keep", "images /out/two.png"}));
 }
 
-class RecordedBatchTest : public BatchRunTest {
-  protected:
-    RecordedBatchTest() { host.records.avi.audioEnabled = 1; }
-};
-
-TEST_F(RecordedBatchTest, RecordedTaskIsLoggedWithTheFramesTheTickReported) {
+TEST_F(BatchRunTest, ATaskWithTheMoviesSoundRunsAtOnceAndIsLoggedWithItsLastFrame) {
+    host.records.avi.audioEnabled = 1;
     static_cast<settings::AviExportTask&>(Add(OutputKind::Avi, "one", Movie(320, 240, 100)))
         .settings.startFrame = 10;
     Add(OutputKind::Png, "two");
     host.runs["/out/one.avi"] = {kResultOk, 40};
 
     run.Start();
-    EXPECT_EQ(host.calls.back(), "record /out/one.avi");
-    EXPECT_TRUE(run.HasFurtherTasks());
+    EXPECT_EQ(host.calls.back(), "avi /out/one.avi");
+    EXPECT_EQ(host.lastAviJob.settings.audioSource(), settings::AudioSource::RecordFromMovie);
     host.RunEventLoop(run);
 
     EXPECT_NE(log.find("task 1 --  10 ~ 40 frames created successfully\r\n"), std::string::npos);
     EXPECT_NE(log.find("task 2 --  0 ~ 0 frames created successfully\r\n"), std::string::npos);
-}
-
-TEST_F(RecordedBatchTest, CancelledRecordingAnsweredYesStopsTheBatch) {
-    Add(OutputKind::Avi, "one");
-    Add(OutputKind::Avi, "two");
-    host.runs["/out/one.avi"] = {kResultAbort, -1};
-    host.answerYes = true;
-
-    run.Start();
-    host.RunEventLoop(run);
-
-    EXPECT_EQ(Started(), std::vector<std::string>{"/movies/one.swf"});
-    EXPECT_NE(log.find("task 1 --   aborted\r\n"), std::string::npos);
-    EXPECT_NE(log.find("task 2 --   aborted\r\n"), std::string::npos);
-}
-
-TEST_F(RecordedBatchTest, RecordingThatCannotStartEndsTheBatch) {
-    Add(OutputKind::Avi, "one");
-    Add(OutputKind::Avi, "two");
-    host.recordingStartFails = true;
-
-    run.Start();
-
-    EXPECT_FALSE(run.running());
-    EXPECT_EQ(host.calls.back(), "error 137");
-    EXPECT_NE(log.find("task 1 --   failed\r\n"), std::string::npos);
-}
-
-TEST_F(RecordedBatchTest, EventBetweenTasksDoesNotPassForARecordedResult) {
-    // A synchronous task that reached no frame must not take the next event's result.
-    host.records.avi.audioEnabled = 0;
-    Add(OutputKind::Avi, "one");
-    Add(OutputKind::Avi, "two");
-    host.runs["/out/one.avi"] = {kResultAbort, -1};
-
-    run.Start();
-    host.RunEventLoop(run);
-
-    EXPECT_NE(log.find("task 1 --   aborted\r\n"), std::string::npos);
 }
 
 TEST_F(BatchRunTest, MainWindowKeepsTheLastSettingsPutInPlace) {

@@ -1,22 +1,19 @@
 #pragma once
 // A main window for batch runs in tests: it records what the run asks of it in order,
 // answers with scripted results, and plays the event loop (queued BatchNextTask events,
-// clock ticks while stopped, the end of a recording phase on a tick).
+// clock ticks while stopped).
 
 #include <gtest/gtest.h>
 
 #include <deque>
 #include <map>
-#include <optional>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "batch/BatchHost.h"
 #include "batch/BatchRun.h"
 #include "batch/ExportRecords.h"
-#include "convert/run/BatchReport.h"
 #include "convert/run/ConversionRunner.h"
 #include "resources/ResultCode.h"
 
@@ -32,12 +29,11 @@ class FakeBatchHost : public batch::BatchHost {
   public:
     batch::ExportRecords records;
     // What happened, in order: "open SOURCE", "title SOURCE", "resize WxH keep|stretch",
-    // "images OUTPUT", "avi OUTPUT", "record OUTPUT", "ask ID", "error ID".
+    // "images OUTPUT", "avi OUTPUT", "video OUTPUT", "ask ID", "error ID".
     std::vector<std::string> calls;
     std::map<std::string, ScriptedRun> runs;  // by output path; unlisted ones succeed
     std::set<std::string> unreadableSources;
     bool answerYes = false;
-    bool recordingStartFails = false;
     // The batch being driven, to see its state from inside the calls.
     batch::BatchRun* run = nullptr;
     // Runs pump events: a BatchNextTask dispatched in the middle of each run.
@@ -63,7 +59,7 @@ class FakeBatchHost : public batch::BatchHost {
     int32_t RunImageSequence(const settings::ImageSequenceSettings&, settings::OutputKind,
                              const std::string& outputPath) override {
         calls.push_back("images " + outputPath);
-        if (eventDuringRuns && run) run->OnNextTask(false, 0);
+        if (eventDuringRuns && run) run->OnNextTask(false);
         return Finish(outputPath);
     }
     int32_t RunAvi(const convert::AviJob& job) override {
@@ -71,30 +67,12 @@ class FakeBatchHost : public batch::BatchHost {
         lastAviJob = job;
         return Finish(job.outputPath);
     }
-    int32_t BeginRecordingPhase(const convert::AviJob& job) override {
-        calls.push_back("record " + job.outputPath);
-        lastAviJob = job;
-        if (recordingStartFails) return kResultFail;
-        recordingOutput_ = job.outputPath;
-        return kResultOk;
-    }
-    // "video OUTPUT" at once, or "record OUTPUT" for the movie's own sound.
-    int32_t StartVideoExport(const convert::VideoJob& job) override {
+    int32_t RunVideo(const convert::VideoJob& job) override {
+        calls.push_back("video " + job.outputPath);
         lastVideoJob = job;
-        if (job.settings.audioSource() != settings::AudioSource::RecordFromMovie) {
-            calls.push_back("video " + job.outputPath);
-            return Finish(job.outputPath);
-        }
-        calls.push_back("record " + job.outputPath);
-        if (recordingStartFails) return kResultFail;
-        recordingOutput_ = job.outputPath;
-        return kResultOk;
+        return Finish(job.outputPath);
     }
     int32_t LastFrameReached() const override { return lastFrame_; }
-    void SetBatchReport(convert::BatchReport* report) override { report_ = report; }
-    void PostBatchNextTask(bool stop, int32_t result) override {
-        queue_.emplace_back(stop, result);
-    }
     void DiscardQueuedTicks() override { queue_.clear(); }
     void HideSeekController() override { seekHidden = true; }
     void ResetSeekEndFrame() override { ++seekEndFrameResets; }
@@ -107,22 +85,19 @@ class FakeBatchHost : public batch::BatchHost {
         return answerYes;
     }
 
-    // The event loop until the batch has finished: queued events first, else one clock tick.
-    // A tick ends a recording phase as the conversion runner does, else (playback being
-    // stopped between tasks) posts BatchNextTask as the main window does.
+    // The event loop until the batch has finished: queued events first, else one clock tick,
+    // which (playback being stopped between tasks) posts BatchNextTask as the main window does.
     void RunEventLoop(batch::BatchRun& batch) {
         for (int turn = 0; batch.running(); ++turn) {
             ASSERT_LT(turn, 100) << "the batch never finished";
             if (!queue_.empty()) {
-                const auto [stop, result] = queue_.front();
+                const bool stop = queue_.front();
                 queue_.pop_front();
-                batch.OnNextTask(stop, result);
+                batch.OnNextTask(stop);
             } else if (batch.runInProgress()) {
                 continue;  // the tick is dropped
-            } else if (recordingOutput_) {
-                EndRecording();
             } else {
-                PostBatchNextTask(false, 0);
+                queue_.push_back(false);
             }
         }
     }
@@ -135,23 +110,7 @@ class FakeBatchHost : public batch::BatchHost {
         return scripted.result;
     }
 
-    void EndRecording() {
-        const int32_t result = Finish(*recordingOutput_);
-        recordingOutput_.reset();
-        ASSERT_NE(report_, nullptr);
-        bool stop = Failed(result);
-        if (result == kResultAbort && report_->HasFurtherTasks()) {
-            calls.push_back("ask 141");
-            stop = answerYes;
-        } else if (result == kResultAbort) {
-            stop = true;
-        }
-        report_->PostNextTask(result, stop);
-    }
-
-    std::deque<std::pair<bool, int32_t>> queue_;
-    std::optional<std::string> recordingOutput_;
-    convert::BatchReport* report_ = nullptr;
+    std::deque<bool> queue_;
     int32_t lastFrame_ = -1;
     int32_t openFrames_ = 0;
 };

@@ -106,7 +106,7 @@ TEST_F(VideoTaskTest, TheSummaryShowsContainerCodecAndSound) {
     EXPECT_EQ(batch::TaskSummary::Of(task).audio, "flac, from external wave file  /s/a.wav");
 }
 
-TEST_F(VideoTaskTest, TheBatchRunsVideoTasksAtOnceOrAfterTheirRecording) {
+TEST_F(VideoTaskTest, TheBatchRunsVideoTasksAtOnceWhateverTheirSound) {
     Add("/out/one.mp4").settings.keepAspectRatio = 0;
     // The second takes the first one's settings, stretching too.
     VideoExportTask& recorded = Add("/out/two.webm", {200, 100, 20, 12});
@@ -123,7 +123,7 @@ TEST_F(VideoTaskTest, TheBatchRunsVideoTasksAtOnceOrAfterTheirRecording) {
     EXPECT_EQ(host.calls, (std::vector<std::string>{
                               "open /movies/m.swf", "title /movies/m.swf", "resize 320x240 stretch",
                               "video /out/one.mp4", "open /movies/m.swf", "title /movies/m.swf",
-                              "resize 200x100 stretch", "record /out/two.webm"}));
+                              "resize 200x100 stretch", "video /out/two.webm"}));
     EXPECT_EQ(host.lastVideoJob.outputPath, "/out/two.webm");
     EXPECT_EQ(host.lastVideoJob.audioFormat.samplesPerSec, 48000u);
     EXPECT_EQ(host.lastVideoJob.audioFormat.avgBytesPerSec, 192000u);

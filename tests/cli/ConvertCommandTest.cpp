@@ -115,7 +115,7 @@ TEST_F(ConvertCommand, AviWithTheMoviesSoundHasSoundForEveryFrame) {
                           "stream=nb_read_frames,r_frame_rate -of csv=p=0 '" +
                           out + "'"),
               "12/1,4\n");
-    // Only the movie and the AVI file: the recording went with the run.
+    // Only the movie and the AVI file: nothing else is written.
     EXPECT_EQ(scratch_.Entries().size(), 2u);
 }
 

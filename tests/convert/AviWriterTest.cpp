@@ -4,9 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
+#include <span>
 
 #include "AviWriterTestSupport.h"
+#include "audio/WavFile.h"
 #include "convert/AviWriter.h"
+#include "convert/SoundQueue.h"
+#include "convert/WavSoundInput.h"
 #include "resources/StringTable.h"
 
 namespace convert {
@@ -32,13 +37,12 @@ class WaveSource {
         EXPECT_EQ(writer.Open(path.string(), audio::WavFile::WriteMode, &format), kResultOk);
         EXPECT_EQ(writer.Write(sound.data(), static_cast<uint32_t>(sound.size())), kResultOk);
         EXPECT_EQ(writer.Close(), kResultOk);
-        EXPECT_EQ(file_.Open(path.string(), audio::WavFile::ReadMode), kResultOk);
+        EXPECT_EQ(file_.Open(path.string()), kResultOk);
     }
-    AviAudioSource Range(uint64_t start, uint64_t end) { return {&file_, start, end}; }
-    AviAudioSource Whole() { return Range(0, file_.DataSize()); }
+    SoundInput* Whole() { return &file_; }
 
   private:
-    audio::WavFile file_;
+    WavSoundInput file_;
 };
 
 AviOutput Output(const std::filesystem::path& path, int width, int height, int fps100,
@@ -69,14 +73,17 @@ AviResult WriteFrames(AviWriter& writer, FrameBuffer& frame, int first, int coun
 }
 
 // Writes a 16 x 16 clip of `frames` painted frames with `source`'s sound.
-void WriteClipWithSound(const std::filesystem::path& path, int fps100, const AviAudioSource& source,
-                        int frames) {
+// `beforeFrame` (if any) runs before each frame is written, with its number.
+void WriteClipWithSound(const std::filesystem::path& path, int fps100, SoundInput* source,
+                        int frames, const std::function<void(int)>& beforeFrame = {}) {
     FrameBuffer frame;
     ASSERT_TRUE(frame.Create(16, 16, 24));
     AviWriter writer;
-    ASSERT_TRUE(
-        writer.Open(Output(path, 16, 16, fps100), DefaultCompressorSettings(), &source).ok());
-    ASSERT_TRUE(WriteFrames(writer, frame, 0, frames).ok());
+    ASSERT_TRUE(writer.Open(Output(path, 16, 16, fps100), DefaultCompressorSettings(), source).ok());
+    for (int number = 0; number < frames; ++number) {
+        if (beforeFrame) beforeFrame(number);
+        ASSERT_TRUE(WriteFrames(writer, frame, number, 1).ok());
+    }
     ASSERT_TRUE(writer.Close().ok());
 }
 
@@ -162,9 +169,8 @@ TEST(AviWriter, AudioAtTwelveFramesPerSecondComesInFrameSizedChunks) {
     avitest::ScratchFolder folder;
     const std::vector<uint8_t> sound = Sound(10 * kChunkAt12Fps);
     WaveSource wave(folder / "sound.wav", sound);
-    AviAudioSource source = wave.Whole();
     const auto path = folder / "clip.avi";
-    ASSERT_NO_FATAL_FAILURE(WriteClipWithSound(path, kFps12, source, 4));
+    ASSERT_NO_FATAL_FAILURE(WriteClipWithSound(path, kFps12, wave.Whole(), 4));
 
     const avitest::AviLayout layout = avitest::ReadAviLayout(path);
     ASSERT_EQ(layout.error, "");
@@ -200,13 +206,12 @@ TEST(AviWriter, AudioAtTwelveFramesPerSecondComesInFrameSizedChunks) {
               std::vector<uint8_t>(sound.begin(), sound.begin() + 4 * kChunkAt12Fps));
 }
 
-TEST(AviWriter, AudioAtNtscRateStartsAtTheStartOffset) {
+TEST(AviWriter, AudioAtNtscRateComesInWholeSamplesRoundedUp) {
     avitest::ScratchFolder folder;
     const std::vector<uint8_t> sound = Sound(100000);
     WaveSource wave(folder / "sound.wav", sound);
-    AviAudioSource source = wave.Range(4000, 100000);
     const auto path = folder / "clip.avi";
-    ASSERT_NO_FATAL_FAILURE(WriteClipWithSound(path, 2997, source, 3));
+    ASSERT_NO_FATAL_FAILURE(WriteClipWithSound(path, 2997, wave.Whole(), 3));
 
     const avitest::AviLayout layout = avitest::ReadAviLayout(path);
     ASSERT_EQ(layout.error, "");
@@ -215,24 +220,44 @@ TEST(AviWriter, AudioAtNtscRateStartsAtTheStartOffset) {
     ASSERT_EQ(sounds.size(), 3u);
     for (const avitest::AviChunk& chunk : sounds) EXPECT_EQ(chunk.size, 5888u);
     EXPECT_EQ(avitest::DecodeAudio(path, "s16le"),
-              std::vector<uint8_t>(sound.begin() + 4000, sound.begin() + 4000 + 3 * 5888));
+              std::vector<uint8_t>(sound.begin(), sound.begin() + 3 * 5888));
 }
 
-TEST(AviWriter, SoundEndsAtTheEndOffsetAndWithTheFile) {
+TEST(AviWriter, SoundEndsWithTheFile) {
     avitest::ScratchFolder folder;
     // Two and a half frames' worth, and a torn sample that is left out.
     const std::vector<uint8_t> sound = Sound(5 * kChunkAt12Fps / 2 + 3);
-    for (const uint64_t end : {uint64_t{sound.size()}, uint64_t{kChunkAt12Fps + 400}}) {
-        const std::string name = std::to_string(end);
-        WaveSource wave(folder / (name + ".wav"), sound);
-        AviAudioSource source = wave.Range(0, end);
-        const auto path = folder / (name + ".avi");
-        ASSERT_NO_FATAL_FAILURE(WriteClipWithSound(path, kFps12, source, 5));
-        const uint64_t whole = end - end % 4;
-        EXPECT_EQ(avitest::DecodeAudio(path, "s16le"),
-                  std::vector<uint8_t>(sound.begin(), sound.begin() + whole));
-        EXPECT_EQ(avitest::ReadAviLayout(path).ChunksWithId(Id("00db")).size(), 5u);
-    }
+    WaveSource wave(folder / "sound.wav", sound);
+    const auto path = folder / "clip.avi";
+    ASSERT_NO_FATAL_FAILURE(WriteClipWithSound(path, kFps12, wave.Whole(), 5));
+    const size_t whole = sound.size() - sound.size() % 4;
+    EXPECT_EQ(avitest::DecodeAudio(path, "s16le"),
+              std::vector<uint8_t>(sound.begin(), sound.begin() + static_cast<ptrdiff_t>(whole)));
+    EXPECT_EQ(avitest::ReadAviLayout(path).ChunksWithId(Id("00db")).size(), 5u);
+}
+
+// The movie's sound arrives a frame at a time, a little more or less than a frame's chunk:
+// each frame takes what has come, up to its chunk, and what is over waits for the next.
+TEST(AviWriter, AGrowingSoundIsWrittenAsItComesAtMostAChunkAFrame) {
+    avitest::ScratchFolder folder;
+    const std::vector<uint8_t> sound = Sound(7 * kChunkAt12Fps);
+    SoundQueue queue(audio::WaveFormat{});
+    const size_t arriving[] = {kChunkAt12Fps - 400, kChunkAt12Fps + 800, kChunkAt12Fps,
+                               0, 2 * kChunkAt12Fps, kChunkAt12Fps};
+    size_t given = 0;
+    const auto path = folder / "clip.avi";
+    ASSERT_NO_FATAL_FAILURE(WriteClipWithSound(path, kFps12, &queue, 6, [&](int number) {
+        queue.Append(std::span(sound).subspan(given, arriving[number]));
+        given += arriving[number];
+    }));
+    const auto chunks = avitest::ReadAviLayout(path).ChunksWithId(Id("01wb"));
+    std::vector<uint32_t> sizes;
+    for (const avitest::AviChunk& chunk : chunks) sizes.push_back(chunk.size);
+    EXPECT_EQ(sizes, (std::vector<uint32_t>{kChunkAt12Fps - 400, kChunkAt12Fps, kChunkAt12Fps,
+                                            800, kChunkAt12Fps, kChunkAt12Fps}));
+    // What did not fit into the frames' chunks is left out with the video's end.
+    EXPECT_EQ(avitest::DecodeAudio(path, "s16le"),
+              std::vector<uint8_t>(sound.begin(), sound.begin() + 5 * kChunkAt12Fps + 400));
 }
 
 TEST(AviWriter, AFormatWithExtraBytesKeepsThemInTheStreamFormat) {
@@ -254,11 +279,10 @@ TEST(AviWriter, AFormatWithExtraBytesKeepsThemInTheStreamFormat) {
         ASSERT_EQ(writer.Write(blocks.data(), static_cast<uint32_t>(blocks.size())), kResultOk);
         ASSERT_EQ(writer.Close(), kResultOk);
     }
-    audio::WavFile wave;
-    ASSERT_EQ(wave.Open(wavePath, audio::WavFile::ReadMode), kResultOk);
-    AviAudioSource source{&wave, 0, wave.DataSize()};
+    WavSoundInput wave;
+    ASSERT_EQ(wave.Open(wavePath), kResultOk);
     const auto path = folder / "clip.avi";
-    ASSERT_NO_FATAL_FAILURE(WriteClipWithSound(path, kFps12, source, 2));
+    ASSERT_NO_FATAL_FAILURE(WriteClipWithSound(path, kFps12, &wave, 2));
 
     const avitest::AviLayout layout = avitest::ReadAviLayout(path);
     ASSERT_EQ(layout.error, "");
@@ -280,13 +304,12 @@ TEST(AviWriter, SplitsIntoNumberedPartsAndLaterPartsLoseUsedUpSound) {
     avitest::ScratchFolder folder;
     const std::vector<uint8_t> sound = Sound(13 * kChunkAt12Fps / 2 + 2);  // six and a half frames
     WaveSource wave(folder / "sound.wav", sound);
-    AviAudioSource source = wave.Whole();
     const auto path = folder / "clip.avi";
     FrameBuffer frame;
     ASSERT_TRUE(frame.Create(320, 240, 24));
     AviWriter writer;
     ASSERT_TRUE(
-        writer.Open(Output(path, 320, 240, kFps12, 24, 1), DefaultCompressorSettings(), &source)
+        writer.Open(Output(path, 320, 240, kFps12, 24, 1), DefaultCompressorSettings(), wave.Whole())
             .ok());
     ASSERT_TRUE(WriteFrames(writer, frame, 0, 12).ok());
     ASSERT_TRUE(writer.Close().ok());

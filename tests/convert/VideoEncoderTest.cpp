@@ -10,6 +10,8 @@
 #include "AviWriterTestSupport.h"
 #include "convert/AviWriter.h"
 #include "convert/VideoEncoder.h"
+#include "audio/WavFile.h"
+#include "convert/WavSoundInput.h"
 
 namespace convert {
 namespace {
@@ -97,8 +99,8 @@ void WriteClip(const std::filesystem::path& folder, const std::string& name,
     ASSERT_EQ(wave.Open(wavePath, audio::WavFile::WriteMode, &format), kResultOk);
     ASSERT_EQ(wave.Write(sound.data(), static_cast<uint32_t>(sound.size())), kResultOk);
     ASSERT_EQ(wave.Close(), kResultOk);
-    ASSERT_EQ(wave.Open(wavePath, audio::WavFile::ReadMode), kResultOk);
-    AviAudioSource source{&wave, 0, wave.DataSize()};
+    WavSoundInput source;
+    ASSERT_EQ(source.Open(wavePath), kResultOk);
 
     AviOutput output;
     output.path = trip.path;

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "audio/TestFiles.h"
-#include "audio/WavFile.h"
 #include "convert/GifPalette.h"
+#include "convert/WavSoundInput.h"
 #include "run/RunTestFiles.h"
 
 namespace {
@@ -107,9 +107,8 @@ TEST_F(VideoFileWriterTest, SoundOfAnyPcmFormatLastsAsLongAsTheFrames) {
         const std::string wavPath = scratch_.File("sound.wav");
         runtest::WriteWavFile(wavPath, format,
                               static_cast<size_t>(c.seconds * c.rate) * format.blockAlign);
-        audio::WavFile wav;
-        ASSERT_EQ(wav.Open(wavPath, audio::WavFile::ReadMode), 0);
-        const convert::AviAudioSource source{&wav, 0, wav.DataSize()};
+        convert::WavSoundInput source;
+        ASSERT_EQ(source.Open(wavPath), 0);
         convert::VideoFileTarget target = Spec("sound.mkv");
         target.audioEncoder = c.encoder;
         convert::VideoFileWriter writer;

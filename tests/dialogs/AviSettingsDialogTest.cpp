@@ -11,8 +11,8 @@
 #include <QTemporaryDir>
 
 #include "DialogTestSupport.h"
-#include "audio/EngineMixSource.h"
 #include "audio/LoopbackMixer.h"
+#include "audio/RecordingVolume.h"
 #include "convert/VideoEncoder.h"
 #include "resources/StringTable.h"
 #include "settings/dialogs/AudioFormatDialog.h"
@@ -316,7 +316,7 @@ TEST_F(AviDialog, TheAudioFormatChosenIsDescribedAndACancelledChoiceChangesNothi
 }
 
 TEST_F(AviDialog, TheVolumeTrackBarSetsTheLoopbackGainWhileRecordingIsTheSource) {
-    audio::EngineMixSource mix;
+    audio::RecordingVolume mix;
     const audio::MixerOpener loopback = [&mix](audio::Mixer::ControlChanged changed) {
         return std::make_unique<audio::LoopbackMixer>(mix, std::move(changed));
     };

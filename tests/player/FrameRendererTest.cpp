@@ -59,7 +59,7 @@ class FrameRendererTest : public testing::Test {
     QObject receiver_;
     std::atomic<int32_t> pendingTicks_{0};
     PlayerHost view_{&receiver_, pendingTicks_};
-    FrameRenderer renderer_{view_, pendingTicks_};
+    FrameRenderer renderer_{view_};
     RenderPhase phase_ = RenderPhase::Idle;
 };
 
@@ -91,27 +91,6 @@ TEST_F(FrameRendererTest, TheBufferIsKeptWhileTheSizeStaysAndRemadeWhenItChanges
     renderer_.PaintNow();
     EXPECT_EQ(renderer_.Capture().colourBuffer.header().width, 64);
     EXPECT_EQ(renderer_.Capture().colourBuffer.header().height, 48);
-}
-
-TEST_F(FrameRendererTest, WhileRecordingOnlyEveryTenthPaintWithNoTickWaitingDraws) {
-    renderer_.PaintNow();
-    phase_ = RenderPhase::Recording;
-    view_.Control().OnTimer(0);
-    for (int paint = 1; paint < FrameRenderer::kPaintsPerRecordingDraw; ++paint) {
-        renderer_.PaintNow();
-        EXPECT_EQ(FrameInBuffer(), 0) << paint;
-    }
-    // The tenth would draw, but a tick is waiting.
-    pendingTicks_ = 1;
-    renderer_.PaintNow();
-    EXPECT_EQ(FrameInBuffer(), 0);
-    pendingTicks_ = 0;
-    renderer_.PaintNow();
-    EXPECT_EQ(FrameInBuffer(), 1);
-    // And the count starts again.
-    view_.Control().OnTimer(0);
-    renderer_.PaintNow();
-    EXPECT_EQ(FrameInBuffer(), 1);
 }
 
 TEST_F(FrameRendererTest, DuringARunAPaintShowsTheLastCaptureWithoutDrawing) {

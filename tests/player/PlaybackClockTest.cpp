@@ -79,20 +79,12 @@ class FakeSeekControls : public SeekControls {
 class FakeOwner : public ClockOwner {
   public:
     bool RunInProgress() const override { return runInProgress; }
-    bool Recording() const override { return recording; }
     bool BatchRunning() const override { return batchRunning; }
-    void RecordingTick() override {
-        ++recordingTicks;
-        if (duringRecordingTick) duringRecordingTick();
-    }
     void PostBatchNextTask() override { ++batchTasksPosted; }
 
     bool runInProgress = false;
-    bool recording = false;
     bool batchRunning = false;
-    int recordingTicks = 0;
     int batchTasksPosted = 0;
-    std::function<void()> duringRecordingTick;
 };
 
 // Stands in for the main window: forwards its events to the clock and keeps the others.
@@ -161,42 +153,11 @@ TEST_F(PlaybackClockTest, ARunInProgressDropsTicksAndForgetsTheQueuedCount) {
     Open(Movie(10));
     clock.Play();
     owner.runInProgress = true;
-    owner.recording = true;
     pendingTicks = 5;
     Tick();
     EXPECT_EQ(pendingTicks.load(), 0);
     EXPECT_TRUE(sinkLog.framesAtTick.empty());
-    EXPECT_EQ(owner.recordingTicks, 0);
     EXPECT_EQ(clock.LastSink(), nullptr);
-}
-
-TEST_F(PlaybackClockTest, TheRecordingPhaseTakesEveryTickEvenWhilePlaying) {
-    Open(Movie(10));
-    clock.Play();
-    owner.recording = true;
-    owner.batchRunning = true;
-    Tick(3);
-    EXPECT_EQ(owner.recordingTicks, 3);
-    EXPECT_TRUE(sinkLog.framesAtTick.empty());
-    EXPECT_EQ(owner.batchTasksPosted, 0);
-    EXPECT_EQ(clock.LastSink(), &sinkLog);
-    EXPECT_EQ(pendingTicks.load(), 0);
-}
-
-TEST_F(PlaybackClockTest, ATickDroppedInsideTheRecordingTickLeavesNoNegativeCount) {
-    Open(Movie(10));
-    owner.recording = true;
-    owner.duringRecordingTick = [this] {
-        // The run that ends the recording phase pumps events: a tick arrives meanwhile.
-        owner.runInProgress = true;
-        pendingTicks.fetch_add(1);
-        ClockTickEvent nested(&sinkSlot);
-        QCoreApplication::sendEvent(&window, &nested);
-        owner.runInProgress = false;
-    };
-    Tick();
-    EXPECT_EQ(owner.recordingTicks, 1);
-    EXPECT_EQ(pendingTicks.load(), 0);
 }
 
 TEST_F(PlaybackClockTest, PlayingDeliversEveryTickWithTheSystemTime) {
@@ -251,11 +212,10 @@ TEST_F(PlaybackClockTest, ABatchWaitingBetweenTasksGetsOneNextTaskPerStoppedTick
 TEST_F(PlaybackClockTest, ATickWithoutSinkIsOnlyCountedDown) {
     Open(Movie(10));
     clock.Play();
-    owner.recording = true;
     sinkSlot = nullptr;
     Tick(2);
     EXPECT_EQ(pendingTicks.load(), 0);
-    EXPECT_EQ(owner.recordingTicks, 0);
+    EXPECT_TRUE(sinkLog.framesAtTick.empty());
     EXPECT_EQ(clock.LastSink(), nullptr);
 }
 

@@ -81,9 +81,7 @@ class SeekShown : public SeekControls {
 class Owner : public ClockOwner {
   public:
     bool RunInProgress() const override { return false; }
-    bool Recording() const override { return false; }
     bool BatchRunning() const override { return false; }
-    void RecordingTick() override {}
     void PostBatchNextTask() override {}
 };
 

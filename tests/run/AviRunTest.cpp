@@ -1,21 +1,26 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
-#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "audio/TestFiles.h"
 #include "convert/VideoEncoder.h"
-#include "convert/run/BatchReport.h"
+#include "audio/PcmConversion.h"
+#include "audio/SampleGain.h"
 #include "convert/run/ConversionRunner.h"
-#include "convert/run/MovieCopies.h"
+#include "convert/run/ParsedMovie.h"
 #include "resources/ResultCode.h"
 #include "resources/StringTable.h"
 #include "run/RunFixture.h"
 #include "run/RunTestFiles.h"
 #include "run/RunTestHost.h"
 #include "settings/ExportChecks.h"
+#include "support/ActionBuilder.h"
+#include "swf/player/Player.h"
 
 namespace {
 
@@ -23,7 +28,6 @@ class AviRun : public runtest::RunFixture {
   protected:
     void OpenMovie(const runtest::ColourMovie& movie) {
         ASSERT_NO_FATAL_FAILURE(OpenColourMovie(movie));
-        host_.mix.SetFrameRate(movie.frameRate);
         job_.settings.width = movie.width;
         job_.settings.height = movie.height;
         job_.settings.frameRate100 = static_cast<int32_t>(movie.frameRate * 100);
@@ -36,18 +40,7 @@ class AviRun : public runtest::RunFixture {
         job_.settings.SetAudioSource(settings::AudioSource::None);
     }
 
-    // The recording phase on ticks given as fast as the engine plays, then the AVI run.
-    int32_t RecordAndRun() {
-        int32_t result = runner_.StartAviExport(job_);
-        for (int tick = 0; Succeeded(result) && runner_.recording(); ++tick) {
-            if (tick > 100000) return kResultFail;
-            if (auto ended = runner_.OnRecordingTick()) result = *ended;
-        }
-        return result;
-    }
-
-    const std::string recording_ = scratch_.File("recording.wav");
-    convert::ConversionRunner runner_{host_, copies_, recording_};
+    convert::ConversionRunner runner_{host_, movie_};
     convert::AviJob job_{.settings = {},
                          .audioFormat = settings::DefaultAudioFormat(),
                          .compressor = convert::DefaultCompressorSettings(),
@@ -207,135 +200,125 @@ TEST_F(AviRun, AFullDiskIsReportedAndTheFileStillReads) {
     EXPECT_LT(frames, 100);
 }
 
-TEST_F(AviRun, TheMoviesSoundIsRecordedToTheLengthOfTheFrames) {
-    OpenMovie(runtest::Movie(6));
-    Frames(0, 5);
-    job_.settings.SetAudioSource(settings::AudioSource::RecordFromMovie);
-    EXPECT_EQ(RecordAndRun(), kResultOk);
-    // 44100 samples a second of 4 bytes, at 12 frames per second: 14700 bytes a frame.
-    EXPECT_EQ(runtest::AudioBytes(job_.outputPath), 6u * 14700);
-    EXPECT_EQ(runtest::ProbeField(job_.outputPath, "video", "nb_read_frames"), "6");
-    EXPECT_FALSE(std::filesystem::exists(recording_));
-    EXPECT_FALSE(runner_.recording());
-    EXPECT_EQ(runner_.lastFrameReached(), 5);
+// The sound a normal play of the movie makes, frames `start` to `end`, as the engine's mixer
+// mixes it, in `format` at `volume`.
+std::vector<uint8_t> MixedSound(const std::string& movie, const audio::WaveFormat& format,
+                                double volume, int32_t start, int32_t end) {
+    swf::Player player;
+    const int channels = std::min<int>(format.channels, 2);
+    player.SetSoundOutput(format.samplesPerSec, channels);
+    EXPECT_TRUE(player.LoadMovie(movie));
+    std::vector<uint8_t> sound;
+    for (int32_t frame = 0; frame <= end; ++frame) {
+        player.OnTimer(0);
+        std::vector<int16_t> mix(player.QueuedSound());
+        player.TakeSound(mix);
+        if (frame < start) continue;
+        const size_t before = sound.size();
+        audio::AppendPcm(mix, channels, format, sound);
+        audio::ApplyGain(std::span(sound).subspan(before), format, volume);
+    }
+    return sound;
 }
 
-TEST_F(AviRun, ARecordingFromALaterStartFrameTakesOnlyItsSound) {
-    OpenMovie(runtest::Movie(8));
-    Frames(2, 7);
-    job_.settings.SetAudioSource(settings::AudioSource::RecordFromMovie);
-    EXPECT_EQ(RecordAndRun(), kResultOk);
-    EXPECT_EQ(runtest::AudioBytes(job_.outputPath), 6u * 14700);
-    EXPECT_EQ(runtest::ProbeField(job_.outputPath, "video", "nb_read_frames"), "6");
-}
-
-TEST_F(AviRun, FinishBeforeAnySoundEndsTheRecordingAsAFailure) {
-    OpenMovie(runtest::Movie(6));
-    Frames(0, 5);
-    job_.settings.SetAudioSource(settings::AudioSource::RecordFromMovie);
-    ASSERT_EQ(runner_.StartAviExport(job_), kResultOk);
-    ASSERT_TRUE(runner_.recording());
-    host_.progress.OnFinish();
-    const std::optional<int32_t> result = runner_.OnRecordingTick();
-    ASSERT_TRUE(result);
-    EXPECT_EQ(*result, kResultFail);
-    EXPECT_FALSE(std::filesystem::exists(job_.outputPath));
-    EXPECT_EQ(runner_.lastFrameReached(), -1);
-    EXPECT_EQ(host_.locks.back(), true);
-}
-
-TEST_F(AviRun, WhileAQuestionIsOpenTheMovieStandsStillAndFinishEndsTheSoundThere) {
-    OpenMovie(runtest::Movie(6));
-    Frames(0, 999);
-    job_.settings.SetAudioSource(settings::AudioSource::RecordFromMovie);
-    ASSERT_EQ(runner_.StartAviExport(job_), kResultOk);
-    // 640 frames of 14700 bytes fill exactly 147 buffers of 64000.
-    for (int tick = 0; tick < 640; ++tick) ASSERT_FALSE(runner_.OnRecordingTick());
-    const int ticksBefore = host_.ticks;
-    host_.progress.whileAsking = [&] {
-        for (int tick = 0; tick < 30; ++tick) {
-            host_.mix.MixFrame();  // a live source goes on recording meanwhile
-            EXPECT_FALSE(runner_.OnRecordingTick());
-        }
+// The movie's own sound is what the engine's mixer made during a normal play of the
+// converted frames, whatever the sequence mode steps, at the format and volume asked for;
+// it is cut to one frame's worth per output frame; and nothing but the AVI file is written.
+TEST_F(AviRun, TheMoviesSoundIsTheMixOfANormalPlayAndNothingElseIsWritten) {
+    struct Case {
+        const char* name;
+        settings::SequenceMode mode;
+        int32_t start, end;
+        int32_t frameRate100;
+        audio::WaveFormat format;
+        double volume;
     };
-    host_.progress.OnFinish();
-    EXPECT_EQ(host_.ticks, ticksBefore);
-    host_.progress.whileAsking = nullptr;
-    EXPECT_EQ(runner_.OnRecordingTick(), std::optional<int32_t>(kResultOk));
-    EXPECT_EQ(runtest::ProbeField(job_.outputPath, "video", "nb_read_frames"), "640");
-    EXPECT_EQ(runtest::AudioBytes(job_.outputPath), 640u * 14700);
-    EXPECT_EQ(runner_.lastFrameReached(), 639);
+    const audio::WaveFormat cd = settings::DefaultAudioFormat();
+    const audio::WaveFormat small = audio::NormalizePcm({1, 1, 22050, 0, 0, 8, 0});
+    using settings::SequenceMode;
+    const Case cases[] = {
+        {"normal", SequenceMode::Normal, 0, 5, 1200, cd, 1.0},
+        {"from frame 2", SequenceMode::Normal, 2, 7, 1200, cd, 1.0},
+        {"frame by frame", SequenceMode::FrameByFrame, 0, 5, 1200, cd, 1.0},
+        {"skip backward from frame 1", SequenceMode::SkipBackward, 1, 6, 1200, cd, 1.0},
+        {"8-bit mono at half volume", SequenceMode::Normal, 0, 5, 1200, small, 0.5},
+        {"output twice as fast", SequenceMode::Normal, 0, 5, 2400, cd, 1.0},
+    };
+    // Frame 2 jumps back to frame 0: a normal play goes 0 1 2 0 1 2 ..., the frame-by-frame
+    // and skip-backward frames do not.
+    runtest::ColourMovie movie = runtest::Movie(8);
+    movie.tones = true;
+    movie.actions[2] = swftest::ActionBuilder().gotoFrame(0).play();
+    OpenMovie(movie);
+    const std::string temporary = scratch_.File("tmp");
+    std::filesystem::create_directory(temporary);
+    setenv("TMPDIR", temporary.c_str(), 1);
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        job_.settings.startFrame = test.start;
+        job_.settings.endFrame = test.end;
+        job_.settings.sequenceMode = test.mode;
+        job_.settings.frameRate100 = test.frameRate100;
+        job_.settings.SetAudioSource(settings::AudioSource::RecordFromMovie);
+        job_.audioFormat = test.format;
+        host_.volume = test.volume;
+        ASSERT_EQ(runner_.RunAvi(job_), kResultOk);
+
+        std::vector<uint8_t> expected =
+            MixedSound(scratch_.File("movie.swf"), test.format, test.volume, test.start, test.end);
+        // Whole samples that cover one output frame, rounded up, at most.
+        const size_t chunk = (test.format.samplesPerSec * size_t{100} + test.frameRate100 - 1) /
+                             test.frameRate100 * test.format.blockAlign;
+        const size_t frames = static_cast<size_t>(test.end - test.start + 1);
+        expected.resize(std::min(expected.size(), frames * chunk));
+        EXPECT_EQ(runtest::StoredSound(job_.outputPath), expected);
+        EXPECT_EQ(runtest::ProbeField(job_.outputPath, "video", "nb_read_frames"),
+                  std::to_string(frames));
+        EXPECT_EQ(runner_.lastFrameReached(), test.end);
+        std::vector<std::string> entries = scratch_.Entries();
+        std::ranges::sort(entries);
+        EXPECT_EQ(entries, (std::vector<std::string>{"clip.avi", "movie.swf", "tmp"}));
+        EXPECT_TRUE(std::filesystem::is_empty(temporary));
+    }
+    unsetenv("TMPDIR");
+    EXPECT_TRUE(host_.messages.empty());
+    EXPECT_EQ(host_.reloads, 6);
 }
 
-TEST_F(AviRun, CancelDuringTheRecordingRemovesTheSound) {
-    OpenMovie(runtest::Movie(6));
-    Frames(0, 5);
+TEST_F(AviRun, FinishEndsTheFramesAndTheSoundTogether) {
+    runtest::ColourMovie movie = runtest::Movie(6);
+    movie.tones = true;
+    OpenMovie(movie);
+    Frames(0, 99);
     job_.settings.SetAudioSource(settings::AudioSource::RecordFromMovie);
-    ASSERT_EQ(runner_.StartAviExport(job_), kResultOk);
-    for (int tick = 0; tick < 5; ++tick) EXPECT_FALSE(runner_.OnRecordingTick());
-    host_.progress.OnCancel();
-    EXPECT_EQ(runner_.OnRecordingTick(), std::optional<int32_t>(kResultAbort));
-    EXPECT_FALSE(std::filesystem::exists(recording_));
-    EXPECT_FALSE(std::filesystem::exists(job_.outputPath));
+    host_.finishAt = 3;
+    EXPECT_EQ(runner_.RunAvi(job_), kResultOk);
+    EXPECT_EQ(runtest::ProbeField(job_.outputPath, "video", "nb_read_frames"), "5");
+    EXPECT_EQ(runtest::StoredSound(job_.outputPath),
+              MixedSound(scratch_.File("movie.swf"), job_.audioFormat, 1.0, 0, 4));
+    EXPECT_EQ(runner_.lastFrameReached(), 4);
+}
+
+TEST_F(AviRun, CancelRemovesTheFileWithTheMoviesSound) {
+    OpenMovie(runtest::Movie(6));
+    Frames(0, 99);
+    job_.settings.SetAudioSource(settings::AudioSource::RecordFromMovie);
+    host_.cancelAt = 3;
+    EXPECT_EQ(runner_.RunAvi(job_), kResultAbort);
+    EXPECT_EQ(scratch_.Entries(), std::vector<std::string>{"movie.swf"});
     EXPECT_FALSE(host_.player.IsPlaying());
 }
 
-TEST_F(AviRun, ARecordingTheDiskCannotHoldIsRefused) {
+TEST_F(AviRun, InABatchAFinishedFileIsNotOpened) {
     OpenMovie(runtest::Movie(6));
     Frames(0, 5);
-    job_.settings.SetAudioSource(settings::AudioSource::RecordFromMovie);
-    runner_.SetFreeSpaceQuery([](const std::filesystem::path&) { return uint64_t{6 * 14700}; });
-    EXPECT_EQ(runner_.StartAviExport(job_), kResultFail);
-    EXPECT_EQ(host_.messages, std::vector<int>{resources::kStrDiskSpaceNotEnough});
-    EXPECT_FALSE(runner_.recording());
-    EXPECT_EQ(host_.locks, (std::vector<bool>{false, true}));
-}
-
-class RecordingBatch : public convert::BatchReport {
-  public:
-    bool HasFurtherTasks() const override { return further; }
-    void PostNextTask(int32_t result, bool stopRemaining) override {
-        posted.push_back({result, stopRemaining});
-    }
-
-    bool further = true;
-    std::vector<std::pair<int32_t, bool>> posted;
-};
-
-TEST_F(AviRun, ARecordingInABatchReportsItsResultAndOpensNothing) {
-    OpenMovie(runtest::Movie(6));
-    Frames(0, 5);
-    job_.settings.SetAudioSource(settings::AudioSource::RecordFromMovie);
     job_.settings.playAfterCreating = 1;
-    RecordingBatch batch;
-    runner_.SetBatch(&batch);
-    EXPECT_EQ(RecordAndRun(), kResultOk);
-    EXPECT_EQ(batch.posted, (std::vector<std::pair<int32_t, bool>>{{kResultOk, false}}));
+    host_.inBatch = true;
+    EXPECT_EQ(runner_.RunAvi(job_), kResultOk);
     EXPECT_TRUE(host_.opened.empty());
-    EXPECT_TRUE(host_.questions.empty());
-}
-
-TEST_F(AviRun, ACancelledRecordingInABatchAsksWhetherToStopTheRest) {
-    OpenMovie(runtest::Movie(6));
-    Frames(0, 5);
-    job_.settings.SetAudioSource(settings::AudioSource::RecordFromMovie);
-    RecordingBatch batch;
-    runner_.SetBatch(&batch);
-    ASSERT_EQ(runner_.StartAviExport(job_), kResultOk);
-    host_.progress.OnCancel();
-    EXPECT_EQ(runner_.OnRecordingTick(), std::optional<int32_t>(kResultAbort));
-    EXPECT_EQ(host_.questions, std::vector<int>{resources::kStrCancelRemainingBatchTasks});
-    EXPECT_EQ(batch.posted, (std::vector<std::pair<int32_t, bool>>{{kResultAbort, true}}));
-
-    // With no task left nobody is asked, and the batch ends.
-    batch.further = false;
-    batch.posted.clear();
-    host_.questions.clear();
-    ASSERT_EQ(runner_.StartAviExport(job_), kResultOk);
-    host_.progress.OnCancel();
-    EXPECT_EQ(runner_.OnRecordingTick(), std::optional<int32_t>(kResultAbort));
-    EXPECT_TRUE(host_.questions.empty());
-    EXPECT_EQ(batch.posted, (std::vector<std::pair<int32_t, bool>>{{kResultAbort, true}}));
+    host_.inBatch = false;
+    EXPECT_EQ(runner_.RunAvi(job_), kResultOk);
+    EXPECT_EQ(host_.opened, std::vector<std::string>{job_.outputPath});
 }
 
 }  // namespace

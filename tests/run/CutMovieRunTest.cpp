@@ -7,7 +7,7 @@
 #include "audio/TestFiles.h"
 #include "convert/run/ConversionRunner.h"
 #include "convert/run/ImageSequenceNames.h"
-#include "convert/run/MovieCopies.h"
+#include "convert/run/ParsedMovie.h"
 #include "resources/ResultCode.h"
 #include "run/RunTestFiles.h"
 #include "run/RunTestHost.h"
@@ -47,20 +47,20 @@ TEST(CutMovieRun, ConvertsTheCompleteFramesAndNamesTheLast) {
         bytes.resize(static_cast<size_t>(static_cast<double>(bytes.size()) * test.keptShare));
         testfiles::WriteBytes(path, bytes);
 
-        convert::MovieCopies copies;
-        ASSERT_EQ(copies.Open(path), test.holdsAFrame);
+        convert::ParsedMovie parsed;
+        ASSERT_EQ(parsed.Open(path), test.holdsAFrame);
         if (!test.holdsAFrame) continue;
-        ASSERT_TRUE(copies.cutShort());
-        const int32_t last = copies.lastCompleteFrame();
+        ASSERT_TRUE(parsed.cutShort());
+        const int32_t last = parsed.lastCompleteFrame();
         EXPECT_GE(last, 0);
         EXPECT_LT(last, 7);
-        EXPECT_EQ(copies.header().frameCount, last + 1);
+        EXPECT_EQ(parsed.header().frameCount, last + 1);
 
         runtest::RunTestHost host;
         host.player.SetViewSize(movie.width, movie.height);
-        convert::ConversionRunner runner(host, copies, "");
+        convert::ConversionRunner runner(host, parsed);
         settings::ImageSequenceSettings settings;
-        settings.endFrame = copies.header().frameCount - 1;
+        settings.endFrame = parsed.header().frameCount - 1;
         settings.width = movie.width;
         settings.height = movie.height;
         std::filesystem::create_directory(scratch.File("out"));
@@ -102,16 +102,16 @@ TEST(CutMovieRun, AWholeMovieConvertsTheFramesItHolds) {
         bytes.at(8 + rectBytes + 3) = static_cast<uint8_t>(test.announced >> 8);
         testfiles::WriteBytes(path, bytes);
 
-        convert::MovieCopies copies;
-        ASSERT_TRUE(copies.Open(path));
-        EXPECT_FALSE(copies.cutShort());
-        EXPECT_EQ(copies.header().frameCount, 3);
-        EXPECT_EQ(copies.announcedFrames(), test.announced);
+        convert::ParsedMovie parsed;
+        ASSERT_TRUE(parsed.Open(path));
+        EXPECT_FALSE(parsed.cutShort());
+        EXPECT_EQ(parsed.header().frameCount, 3);
+        EXPECT_EQ(parsed.announcedFrames(), test.announced);
         runtest::RunTestHost host;
         host.player.SetViewSize(32, 24);
-        convert::ConversionRunner runner(host, copies, "");
+        convert::ConversionRunner runner(host, parsed);
         settings::ImageSequenceSettings settings;
-        settings.endFrame = copies.header().frameCount - 1;
+        settings.endFrame = parsed.header().frameCount - 1;
         settings.width = 32;
         settings.height = 24;
         std::filesystem::create_directory(scratch.File("out"));

@@ -14,7 +14,6 @@
 namespace {
 
 using convert::AviResult;
-using convert::FrameBuffer;
 using convert::FramePipeline;
 
 struct PipelineCase {
@@ -26,7 +25,7 @@ struct PipelineCase {
 };
 
 // Frames of 8 x 8 pixels whose first byte is the frame number, written (or failed) by
-// writers that check the picture they get is the one submitted under that number.
+// writers that check the picture and sound they get are those submitted under that number.
 TEST(FramePipeline, WritesEachFrameFromItsOwnPictureAndStopsAtTheFirstFailure) {
     const PipelineCase cases[] = {
         {1, 3, 40, std::nullopt},  // an AVI's frames
@@ -45,19 +44,23 @@ TEST(FramePipeline, WritesEachFrameFromItsOwnPictureAndStopsAtTheFirstFailure) {
         std::vector<int64_t> attempted;
         std::vector<int64_t> mismatched;
         FramePipeline pipeline(
-            test.writers, test.buffers, [&](int64_t frame, const FrameBuffer& picture) {
+            test.writers, test.buffers, [&](int64_t frame, const convert::OutputFrame& output) {
                 const std::lock_guard lock(mutex);
                 attempted.push_back(frame);
-                if (picture.pixels()[0] != static_cast<uint8_t>(frame)) mismatched.push_back(frame);
+                // The picture and the sound submitted under that number.
+                if (output.picture.pixels()[0] != static_cast<uint8_t>(frame) ||
+                    output.sound != std::vector<uint8_t>(2, static_cast<uint8_t>(frame)))
+                    mismatched.push_back(frame);
                 if (test.throws && test.failAt == frame) throw std::bad_alloc();
                 return test.failAt == frame ? AviResult{kResultFail, 42} : AviResult{};
             });
         int drawn = 0;
         for (; drawn < test.frames; ++drawn) {
-            FrameBuffer* buffer = pipeline.NextBuffer();
+            convert::OutputFrame* buffer = pipeline.NextBuffer();
             if (!buffer) break;
-            ASSERT_TRUE(buffer->Create(8, 8, 24));
-            buffer->bits()[0] = static_cast<uint8_t>(drawn);
+            ASSERT_TRUE(buffer->picture.Create(8, 8, 24));
+            buffer->picture.bits()[0] = static_cast<uint8_t>(drawn);
+            buffer->sound.assign(2, static_cast<uint8_t>(drawn));
             pipeline.Submit();
         }
         pipeline.Finish();

@@ -8,7 +8,7 @@
 #include "audio/TestFiles.h"
 #include "convert/run/ConversionRunner.h"
 #include "convert/run/ImageSequenceNames.h"
-#include "convert/run/MovieCopies.h"
+#include "convert/run/ParsedMovie.h"
 #include "resources/ResultCode.h"
 #include "resources/StringTable.h"
 #include "run/RunFixture.h"
@@ -81,7 +81,7 @@ class ImageSequenceRun : public runtest::RunFixture {
 
     void SetUp() override { std::filesystem::create_directory(scratch_.File("out")); }
 
-    convert::ConversionRunner runner_{host_, copies_, ""};
+    convert::ConversionRunner runner_{host_, movie_};
     int width_ = 0;
     int height_ = 0;
 };

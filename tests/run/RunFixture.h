@@ -1,11 +1,11 @@
 #pragma once
-// What the tests of both runs start from: a scratch folder, the test host and the movie's
-// copies, with a colour movie written, opened and shown at its own size.
+// What the tests of the runs start from: a scratch folder, the test host and the movie, with
+// a colour movie written, opened and shown at its own size.
 
 #include <gtest/gtest.h>
 
 #include "audio/TestFiles.h"
-#include "convert/run/MovieCopies.h"
+#include "convert/run/ParsedMovie.h"
 #include "run/RunTestFiles.h"
 #include "run/RunTestHost.h"
 
@@ -17,7 +17,7 @@ class RunFixture : public testing::Test {
 
     testfiles::ScratchDir scratch_;
     RunTestHost host_;
-    convert::MovieCopies copies_;
+    convert::ParsedMovie movie_;
 };
 
 }  // namespace runtest

@@ -49,6 +49,14 @@ void WriteColourMovie(const std::string& path, const ColourMovie& movie) {
         .frameRate(movie.frameRate)
         .compressed(movie.compressed);
     writer.setBackgroundColor({255, 255, 255});
+    // Tones of 1000 samples, shorter than a frame: 1000 times the frame's number (from 1).
+    const swftest::SoundFormat toneFormat{swftest::SoundCodec::LittleEndianPcm,
+                                          swftest::SoundRate::Hz44100, true, false};
+    for (int frame = 0; movie.tones && frame < movie.frames; ++frame) {
+        const std::vector<int16_t> tone(1000, static_cast<int16_t>(1000 * (frame + 1)));
+        writer.defineSound(static_cast<uint16_t>(100 + frame), toneFormat,
+                           swftest::SoundFormat::littleEndian(tone));
+    }
     for (int frame = 0; frame < movie.frames; ++frame) {
         const auto [red, green, blue] = Colour(frame);
         swftest::ShapeBuilder shape;
@@ -58,6 +66,7 @@ void WriteColourMovie(const std::string& path, const ColourMovie& movie) {
         writer.defineShape(id, shape);
         if (frame > 0) writer.removeObject2(1);
         writer.place(id, 1);
+        if (movie.tones) writer.startSound(static_cast<uint16_t>(100 + frame));
         if (auto found = movie.actions.find(frame); found != movie.actions.end())
             writer.doAction(found->second);
         writer.showFrame();
@@ -120,9 +129,14 @@ std::vector<int> FramesInVideo(const std::string& path, int width, int height) {
     return frames;
 }
 
+std::vector<uint8_t> StoredSound(const std::string& path) {
+    const std::string bytes =
+        RunAndRead("ffmpeg -v error -i " + Quoted(path) + " -map 0:a:0 -c copy -f data -");
+    return {bytes.begin(), bytes.end()};
+}
+
 size_t AudioBytes(const std::string& path) {
-    return RunAndRead("ffmpeg -v error -i " + Quoted(path) + " -map 0:a:0 -c copy -f data -")
-        .size();
+    return StoredSound(path).size();
 }
 
 std::vector<int16_t> DecodedSound(const std::string& path) {

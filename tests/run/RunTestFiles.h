@@ -22,6 +22,9 @@ struct ColourMovie {
     int height = 24;
     std::map<int, swftest::ActionBuilder> actions;  // by frame, run when it is entered
     bool compressed = false;
+    // Each frame starts a short tone of its own (44.1 kHz mono PCM at a level that tells the
+    // frame), so that the sound of a conversion tells which frames played.
+    bool tones = false;
 };
 // `frames` frames of 32 x 24 pixels (or the size given) at 12 frames per second.
 ColourMovie Movie(int frames, int width = 32, int height = 24);
@@ -39,7 +42,8 @@ std::optional<std::map<std::string, std::string>> ProbeStream(const std::string&
 std::string ProbeField(const std::string& path, const std::string& type, const std::string& key);
 // The frame each picture of the video stream shows (its centre pixel), decoded by ffmpeg.
 std::vector<int> FramesInVideo(const std::string& path, int width, int height);
-// The bytes of the first audio stream as stored.
+// The bytes of the first audio stream as stored, and how many.
+std::vector<uint8_t> StoredSound(const std::string& path);
 size_t AudioBytes(const std::string& path);
 // The first audio stream decoded by ffmpeg to 48 kHz mono 16-bit samples; empty without one.
 std::vector<int16_t> DecodedSound(const std::string& path);

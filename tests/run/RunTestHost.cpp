@@ -42,7 +42,11 @@ RunTestHost::RunTestHost() {
 void RunTestHost::TickControl() {
     ++ticks;
     clock.Tick();
-    mix.MixFrame();
+}
+
+void RunTestHost::ReloadMovie(const convert::ParsedMovie& movie) {
+    ++reloads;
+    movie.LoadInto(player);
 }
 
 bool RunTestHost::AskYesNo(int stringId) {

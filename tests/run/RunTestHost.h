@@ -1,15 +1,15 @@
 #pragma once
 // A conversion host for the tests: a clock that ticks on demand, the real offscreen
-// renderer and engine mix, a progress dialog whose buttons are pressed at chosen positions,
-// and a record of the messages, questions, locks and opened documents.
+// renderer, a progress dialog whose buttons are pressed at chosen positions, and a record of
+// the messages, questions, locks, reloads and opened documents.
 
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "audio/EngineMixSource.h"
 #include "convert/run/ConversionHost.h"
+#include "convert/run/ParsedMovie.h"
 #include "convert/run/FrameCapture.h"
 #include "convert/run/ProgressDialog.h"
 #include "swf/player/Player.h"
@@ -69,7 +69,10 @@ class RunTestHost : public convert::ConversionHost {
     void TickControl() override;
     convert::FrameCapture& Renderer() override { return renderer; }
     convert::ProgressDialog& Progress() override { return progress; }
-    audio::CaptureSource& SoundSource() override { return mix; }
+    // Loads the movie back, as the desktop does.
+    void ReloadMovie(const convert::ParsedMovie& movie) override;
+    double RecordingVolume() const override { return volume; }
+    bool InBatch() const override { return inBatch; }
     void SetInterfaceEnabled(bool enabled) override { locks.push_back(enabled); }
     void ShowErrorMessage(int stringId) override { messages.push_back(stringId); }
     void ShowWarning(const std::string& text) override { warnings.push_back(text); }
@@ -82,7 +85,9 @@ class RunTestHost : public convert::ConversionHost {
     swf::Player player;
     convert::FrameCapture renderer;
     ScriptedProgress progress;
-    audio::EngineMixSource mix;
+    double volume = 1.0;
+    bool inBatch = false;
+    int reloads = 0;
     std::vector<bool> locks;
     std::vector<int> messages;
     std::vector<std::string> warnings;

@@ -9,13 +9,11 @@
 namespace swf {
 class Player;
 }
-namespace audio {
-class CaptureSource;
-}
 
 namespace convert {
 
 class FrameCapture;
+class ParsedMovie;
 class ProgressDialog;
 
 class ConversionHost {
@@ -28,10 +26,17 @@ class ConversionHost {
     virtual void TickControl() = 0;
     virtual FrameCapture& Renderer() = 0;
     virtual ProgressDialog& Progress() = 0;
-    // Where the recording phase takes the movie's sound from.
-    virtual audio::CaptureSource& SoundSource() = 0;
+    // After a run: the control plays `movie` again as the host shows it (the desktop loads it
+    // back with its sound); the run stops it then. A program that exits after its run does
+    // nothing.
+    virtual void ReloadMovie(const ParsedMovie& /*movie*/) {}
+    // The recording volume applied to the movie's sound, from 0 (silence) to 1 (as mixed).
+    virtual double RecordingVolume() const { return 1.0; }
+    // A player a run makes beside the control (the one playing the movie's sound in the
+    // frame-by-frame and skip-backward modes) gets the input and drawing quality the control has.
+    virtual void PreparePlayer(swf::Player& /*player*/) {}
 
-    // Locked (false) from the start of a run or recording phase to its end.
+    // Locked (false) from the start of a run to its end.
     virtual void SetInterfaceEnabled(bool enabled) = 0;
     // An error box with the string table's text of `stringId`.
     virtual void ShowErrorMessage(int stringId) = 0;
@@ -42,6 +47,8 @@ class ConversionHost {
     virtual bool AskYesNo(int stringId) = 0;
     // Handles whatever the user did meanwhile (the progress dialog's buttons among it).
     virtual void PumpMessages() = 0;
+    // Whether a batch runs the run: a finished AVI is then not opened.
+    virtual bool InBatch() const { return false; }
     // Opens a created file with the user's program for it.
     virtual void OpenDocument(const std::string& path) = 0;
 };

@@ -3,22 +3,20 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <limits>
-#include <new>
 #include <system_error>
 #include <thread>
 
-#include "audio/SoundRecorder.h"
-#include "audio/WavFile.h"
 #include "convert/PngWriter.h"
+#include "convert/SoundQueue.h"
 #include "convert/TgaWriter.h"
 #include "convert/VideoFileWriter.h"
-#include "convert/run/BatchReport.h"
+#include "convert/WavSoundInput.h"
 #include "convert/run/ConversionHost.h"
 #include "convert/run/FrameCapture.h"
 #include "convert/run/FramePipeline.h"
 #include "convert/run/ImageSequenceNames.h"
-#include "convert/run/MovieCopies.h"
+#include "convert/run/MovieSound.h"
+#include "convert/run/ParsedMovie.h"
 #include "convert/run/ProgressDialog.h"
 #include "convert/run/SequenceStepper.h"
 #include "resources/ResultCode.h"
@@ -48,12 +46,6 @@ std::filesystem::path TempFolder() {
     return error ? std::filesystem::path("/tmp") : folder;
 }
 
-// The folder a file is in; "." for a bare name.
-std::filesystem::path FolderOf(const std::string& path) {
-    std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    return folder.empty() ? std::filesystem::path(".") : folder;
-}
-
 void StartProgress(ProgressDialog& progress, int titleId, int statusId, int32_t start,
                    int32_t end) {
     progress.Open(resources::LoadString(titleId));
@@ -81,50 +73,65 @@ int ImageWriterCount() {
 
 }  // namespace
 
-struct ConversionRunner::Recording {
-    AviJob job;
-    std::optional<VideoJob> video;  // the run after the phase, when it makes a video file
-    audio::WaveFormat format;       // the job's, normalised
-    std::unique_ptr<audio::SoundRecorder> recorder;
-    double movieFrameRate = 0;
-    uint64_t startOffset = 0;
-    uint64_t endOffset = 0;
-    // Where the recording stood when a confirmation question opened and the movie stopped.
-    std::optional<uint64_t> endMark;
-    int ticks = 0;
-    int seconds = 0;
+// The movie's sound during a run, as a normal play makes it: the control's own, or that of
+// a player of its own beside the control, ticked with it.
+class ConversionRunner::SoundPass {
+  public:
+    SoundPass(const audio::WaveFormat& format, double volume)
+        : take_(format, volume), queue_(take_.format()) {}
+
+    MovieSound& take() { return take_; }
+    // What the writer reads the sound from; each frame's joins it on the writer's thread.
+    SoundQueue& queue() { return queue_; }
+    // The player beside the control, playing the movie from its first frame; false when it
+    // cannot load it.
+    bool PlayBeside(ConversionHost& host, const ParsedMovie& movie, const swf::Player& control) {
+        beside_ = std::make_unique<swf::Player>();
+        host.PreparePlayer(*beside_);
+        beside_->SetViewSize(control.ViewWidth(), control.ViewHeight());
+        beside_->SetScaleMode(control.GetScaleMode());
+        take_.Prepare(*beside_);
+        if (!movie.LoadInto(*beside_)) return false;
+        beside_->Play();
+        return true;
+    }
+    bool beside() const { return beside_ != nullptr; }
+    // After each tick of the control (the player beside it is ticked here): the sound of the
+    // frame it left, in `out` (cleared first), or dropped (a pre-roll step) without `out`.
+    void TakeFrame(swf::Player& control, std::vector<uint8_t>* out) {
+        if (beside_) beside_->OnTimer(0);
+        swf::Player& player = beside_ ? *beside_ : control;
+        out = out ? out : &skipped_;
+        out->clear();
+        take_.Take(player, *out);
+    }
+
+  private:
+    MovieSound take_;
+    SoundQueue queue_;
+    std::unique_ptr<swf::Player> beside_;
+    std::vector<uint8_t> skipped_;
 };
 
-ConversionRunner::ConversionRunner(ConversionHost& host, MovieCopies& movie,
-                                   std::string recordingPath)
-    : host_(host), movie_(movie), recordingPath_(std::move(recordingPath)) {}
+ConversionRunner::ConversionRunner(ConversionHost& host, const ParsedMovie& movie)
+    : host_(host), movie_(movie) {}
 
 ConversionRunner::~ConversionRunner() = default;
 
-bool ConversionRunner::LoadSilentCopy() {
-    const std::string& path = movie_.SilentCopy();
-    host_.Control().SetBaseFolder(movie_.baseFolder());
-    return !path.empty() && host_.Control().LoadMovie(path);
+bool ConversionRunner::LoadForRun(SoundPass* sound) {
+    swf::Player& control = host_.Control();
+    if (sound && !sound->beside())
+        sound->take().Prepare(control);
+    else
+        control.SetSoundOutput(0, 0);  // the control's own sound is not wanted: muted
+    return movie_.LoadInto(control);
 }
 
-void ConversionRunner::ReloadWorkingMovie() {
-    swf::Player& control = host_.Control();
-    if (!reloadAfterRun_) {
-        control.StopPlay();
-        return;
-    }
-    control.SetBaseFolder(movie_.baseFolder());
-    control.LoadMovie(movie_.workingPath());
-    control.StopPlay();
-}
-
-void ConversionRunner::AbandonRecording(int messageId) {
-    lastFrameReached_ = -1;
-    swf::Player& control = host_.Control();
-    control.Rewind();
-    control.StopPlay();
+void ConversionRunner::EndRun() {
+    host_.Renderer().alphaFlag = false;
+    host_.ReloadMovie(movie_);
+    host_.Control().StopPlay();
     host_.SetInterfaceEnabled(true);
-    ShowPending(messageId);
 }
 
 void ConversionRunner::ShowPending(int messageId) {
@@ -153,16 +160,17 @@ int ConversionRunner::PipelineBuffers(int wanted) {
 }
 
 ConversionRunner::FrameLoopEnd ConversionRunner::RunFrames(
-    settings::SequenceMode mode, int32_t start, int32_t end, int statusId,
-    const std::function<AviResult(const FrameBuffer&)>& write) {
+    settings::SequenceMode mode, int32_t start, int32_t end, int statusId, SoundPass* sound,
+    const std::function<AviResult(const OutputFrame&)>& write) {
     FramePipeline pipeline(
         1, PipelineBuffers(kOrderedBuffers),
-        [&write](int64_t, const FrameBuffer& picture) { return write(picture); });
-    return RunFrames(mode, start, end, statusId, pipeline);
+        [&write](int64_t, const OutputFrame& frame) { return write(frame); });
+    return RunFrames(mode, start, end, statusId, sound, pipeline);
 }
 
 ConversionRunner::FrameLoopEnd ConversionRunner::RunFrames(settings::SequenceMode mode,
                                                            int32_t start, int32_t end, int statusId,
+                                                           SoundPass* sound,
                                                            FramePipeline& pipeline) {
     swf::Player& control = host_.Control();
     const FrameCapture& renderer = host_.Renderer();
@@ -171,15 +179,17 @@ ConversionRunner::FrameLoopEnd ConversionRunner::RunFrames(settings::SequenceMod
     for (int32_t step = 0; step < start; ++step) {
         stepper.Apply(control);
         host_.TickControl();
+        if (sound) sound->TakeFrame(control, nullptr);
     }
     FrameLoopEnd loop{start, {}};
     for (; loop.frame <= end; ++loop.frame) {
         // Waits while every buffer is still being written; none comes after a failed write.
-        FrameBuffer* buffer = pipeline.NextBuffer();
-        if (!buffer) break;
+        OutputFrame* output = pipeline.NextBuffer();
+        if (!output) break;
         stepper.Apply(control);
-        const bool captured = renderer.CaptureInto(control, *buffer);
+        const bool captured = renderer.CaptureInto(control, output->picture);
         host_.TickControl();
+        if (sound) sound->TakeFrame(control, &output->sound);
         if (!captured) {
             loop.written = {kResultFail, resources::kStrFailedToWriteStream};
             break;
@@ -227,7 +237,7 @@ int32_t ConversionRunner::RunImageSequence(const settings::ImageSequenceSettings
     WarnOfMissingFrames();
     renderer.alphaFlag = alpha;
     host_.SetInterfaceEnabled(false);
-    if (!LoadSilentCopy()) {
+    if (!LoadForRun(nullptr)) {
         message = resources::kStrFileOpenError;
         result = kResultFail;
     } else {
@@ -241,14 +251,15 @@ int32_t ConversionRunner::RunImageSequence(const settings::ImageSequenceSettings
         // frame's name whatever order they finish in.
         const int writers = ImageWriterCount();
         FramePipeline pipeline(
-            writers, PipelineBuffers(writers + 2), [&](int64_t index, const FrameBuffer& image) {
+            writers, PipelineBuffers(writers + 2), [&](int64_t index, const OutputFrame& frame) {
+                const FrameBuffer& image = frame.picture;
                 return write(names.Name(static_cast<int32_t>(index)), image.header(),
                              image.pixels(), alpha) == 1
                            ? AviResult{}
                            : AviResult{kResultFail, resources::kStrFailedToWriteStream};
             });
         const FrameLoopEnd loop = RunFrames(settings.sequenceMode, start, end,
-                                            resources::kStrCreatingImageSequence, pipeline);
+                                            resources::kStrCreatingImageSequence, nullptr, pipeline);
         result = loop.written.code;
         message = loop.written.messageId;
         lastFrameReached_ = CappedFrame(loop.frame, end);
@@ -264,35 +275,34 @@ int32_t ConversionRunner::RunImageSequence(const settings::ImageSequenceSettings
         }
     }
 
-    renderer.alphaFlag = false;
-    ReloadWorkingMovie();
-    host_.SetInterfaceEnabled(true);
+    EndRun();
     ShowPending(message);
     return result;
 }
 
-int32_t ConversionRunner::StartAviExport(const AviJob& job) {
-    if (job.settings.audioSource() == settings::AudioSource::RecordFromMovie)
-        return BeginRecordingPhase(job);
-    return RunAvi(job);
-}
-
-int32_t ConversionRunner::OpenFileRun(bool withSound, const std::string& wavePath,
+int32_t ConversionRunner::OpenFileRun(settings::AudioSource audio, const std::string& wavePath,
+                                      const audio::WaveFormat& format, settings::SequenceMode mode,
                                       int32_t colorDepth, int32_t start, int32_t end,
-                                      audio::WavFile& sound, AviAudioSource& source, int& message) {
-    if (!phase_) WarnOfMissingFrames();  // else the recording phase has warned
+                                      std::unique_ptr<WavSoundInput>& file,
+                                      std::unique_ptr<SoundPass>& pass, int& message) {
+    WarnOfMissingFrames();
     host_.SetInterfaceEnabled(false);
     host_.Renderer().alphaFlag = colorDepth == settings::kColorDepthRgba;
 
     int32_t result = kResultOk;
-    if (withSound) {
-        const bool fromFile = !wavePath.empty();
-        result = sound.Open(fromFile ? wavePath : recordingPath_, audio::WavFile::ReadMode);
-        if (Succeeded(result) && !sound.Format()) result = kResultFail;
-        source = {&sound, fromFile ? 0 : recordedStart_,
-                  fromFile ? sound.DataSize() : recordedEnd_};
+    if (audio == settings::AudioSource::WaveFile) {
+        file = std::make_unique<WavSoundInput>();
+        result = file->Open(wavePath);
+    } else if (audio == settings::AudioSource::RecordFromMovie) {
+        pass = std::make_unique<SoundPass>(format, host_.RecordingVolume());
+        // Stepping the control would step its sound: a normal play beside it makes it.
+        if (mode != settings::SequenceMode::Normal &&
+            !pass->PlayBeside(host_, movie_, host_.Control())) {
+            message = resources::kStrFileOpenError;
+            result = kResultFail;
+        }
     }
-    if (Succeeded(result) && !LoadSilentCopy()) {
+    if (Succeeded(result) && !LoadForRun(pass.get())) {
         message = resources::kStrFileOpenError;
         result = kResultFail;
     }
@@ -309,10 +319,12 @@ int32_t ConversionRunner::RunAvi(const AviJob& job) {
     ProgressDialog& progress = host_.Progress();
     swf::Player& control = host_.Control();
     int message = 0;
-    audio::WavFile sound;
-    AviAudioSource source;
-    int32_t result = OpenFileRun(settings.audioEnabled, settings.wavePath, settings.colorDepth,
-                                 start, end, sound, source, message);
+    std::unique_ptr<WavSoundInput> file;
+    std::unique_ptr<SoundPass> pass;
+    int32_t result = OpenFileRun(settings.audioSource(), settings.wavePath, job.audioFormat,
+                                 settings.sequenceMode, settings.colorDepth, start, end, file,
+                                 pass, message);
+    SoundInput* sound = pass ? static_cast<SoundInput*>(&pass->queue()) : file.get();
 
     AviWriter writer;
     bool opened = false;
@@ -321,16 +333,19 @@ int32_t ConversionRunner::RunAvi(const AviJob& job) {
     if (Succeeded(result)) {
         const AviOutput output{job.outputPath,      control.ViewWidth(),   control.ViewHeight(),
                                settings.colorDepth, settings.frameRate100, settings.splitSizeMB};
-        const AviResult open = writer.Open(output, job.compressor, source.file ? &source : nullptr);
+        const AviResult open = writer.Open(output, job.compressor, sound);
         opened = open.ok();
         if (!opened) {
             message = open.messageId;
             result = open.code;
         } else {
             control.Play();
-            const FrameLoopEnd loop =
-                RunFrames(settings.sequenceMode, start, end, resources::kStrCreatingVideo,
-                          [&](const FrameBuffer& image) { return writer.WriteFrame(image); });
+            const FrameLoopEnd loop = RunFrames(settings.sequenceMode, start, end,
+                                                resources::kStrCreatingVideo, pass.get(),
+                                                [&](const OutputFrame& output) {
+                                                    if (pass) pass->queue().Append(output.sound);
+                                                    return writer.WriteFrame(output.picture);
+                                                });
             result = loop.written.code;
             message = loop.written.messageId;
             frame = loop.frame;
@@ -345,206 +360,20 @@ int32_t ConversionRunner::RunAvi(const AviJob& job) {
         message = closed.messageId;
         result = closed.code;
     }
-    sound.Close();
-    std::remove(recordingPath_.c_str());
     if (cancelled) {
         writer.DeleteOutput();
         result = kResultAbort;
     }
     lastAviFileCount_ = opened && !cancelled ? std::max(1, writer.partCounter()) : 0;
 
-    host_.Renderer().alphaFlag = false;
-    ReloadWorkingMovie();
-    host_.SetInterfaceEnabled(true);
-    if (Succeeded(result) && !batch_ && settings.playAfterCreating && !cancelled) {
+    EndRun();
+    if (Succeeded(result) && !host_.InBatch() && settings.playAfterCreating && !cancelled) {
         // After a split the chosen name has become the first part.
         host_.OpenDocument(writer.partCounter() > 0
                                ? AviWriter::PartName(job.outputPath, 0).string()
                                : job.outputPath);
     }
     ShowPending(message);
-    return result;
-}
-
-int32_t ConversionRunner::BeginRecordingPhase(const AviJob& job) {
-    WarnOfMissingFrames();
-    host_.SetInterfaceEnabled(false);
-    ProgressDialog& progress = host_.Progress();
-    swf::Player& control = host_.Control();
-    control.SetBaseFolder(movie_.baseFolder());  // loads read beside the original, not the copy
-    auto phase = std::make_unique<Recording>();
-    phase->job = job;
-    phase->format = audio::NormalizePcm(job.audioFormat);
-    phase->movieFrameRate = movie_.header().frameRate;
-    const settings::AviExportSettings& settings = job.settings;
-    const uint64_t bytesPerSecond = phase->format.avgBytesPerSec;
-    const int32_t movieRate100 = settings::FrameRate100(phase->movieFrameRate);
-
-    int message = 0;
-    bool started = false;
-    if (movieRate100 > 0 && bytesPerSecond > 0 && phase->format.blockAlign > 0) {
-        // The sound of frames start to end at the movie's own rate, in whole sample blocks so
-        // that the sound read from the start offset on is not shifted by part of a sample.
-        const auto offsetOfFrame = [&](int64_t frame) {
-            const uint64_t bytes = static_cast<uint64_t>(std::max<int64_t>(0, frame)) *
-                                   bytesPerSecond * 100 / static_cast<uint64_t>(movieRate100);
-            return bytes - bytes % phase->format.blockAlign;
-        };
-        phase->startOffset = offsetOfFrame(settings.startFrame);
-        phase->endOffset = offsetOfFrame(int64_t{settings.endFrame} + 1);
-
-        if (freeSpace_(FolderOf(recordingPath_)) <= phase->endOffset) {
-            message = resources::kStrDiskSpaceNotEnough;
-        } else {
-            phase->recorder.reset(new (std::nothrow) audio::SoundRecorder(host_.SoundSource()));
-            if (!phase->recorder) {
-                message = resources::kStrOutOfMemory;
-            } else {
-                phase->recorder->SetFreeSpaceQuery(freeSpace_);
-                StartProgress(progress, resources::kStrConvertingToAvi,
-                              resources::kStrCreatingAudio, settings.startFrame, settings.endFrame);
-                // Seconds of movie time; a very slow movie must not overflow the bar's range.
-                const double seconds = (int64_t{settings.endFrame} + 1) / phase->movieFrameRate;
-                progress.SetRange(0, static_cast<int>(std::min<double>(
-                                         seconds, std::numeric_limits<int>::max())));
-                if (phase->startOffset != 0) progress.EnableButton(ProgressButton::Finish, false);
-                started = Succeeded(phase->recorder->Open(recordingPath_, &phase->format)) &&
-                          control.LoadMovie(movie_.workingPath());
-                if (started) {
-                    control.Play();
-                    started = Succeeded(phase->recorder->StartCapture(phase->endOffset));
-                }
-            }
-        }
-    }
-    if (started) {
-        phase_ = std::move(phase);
-        recording_ = true;
-        return kResultOk;
-    }
-
-    recording_ = false;
-    if (phase->recorder) {
-        phase->recorder->Close();
-        progress.Close();
-    }
-    AbandonRecording(message);
-    return kResultFail;
-}
-
-std::optional<int32_t> ConversionRunner::OnRecordingTick() {
-    if (!recording_ || !phase_) return std::nullopt;
-    Recording& phase = *phase_;
-    ProgressDialog& progress = host_.Progress();
-
-    if (progress.finished() || progress.cancelled()) return CompleteRecording();
-
-    if (++phase.ticks >= phase.movieFrameRate) {
-        phase.ticks = 0;
-        const uint64_t recorded = phase.recorder->BytesRecorded();
-        if (recorded >= phase.endOffset) return CompleteRecording();
-        ++phase.seconds;
-        progress.SetPos(phase.seconds);
-        progress.SetStatusText(
-            resources::FormatString(resources::kStrCreatingAudio,
-                                    static_cast<int64_t>(phase.seconds * phase.movieFrameRate)));
-        if (phase.startOffset != 0 && recorded > phase.startOffset)
-            progress.EnableButton(ProgressButton::Finish, true);
-        host_.PumpMessages();
-    }
-
-    // While a confirmation question is open the movie stands still; if the user then
-    // finishes, the sound ends where the question opened.
-    if (!progress.asking()) {
-        phase.endMark.reset();
-        host_.TickControl();
-    } else if (!phase.endMark) {
-        phase.endMark = phase.recorder->BytesRecorded();
-    }
-    return std::nullopt;
-}
-
-int32_t ConversionRunner::CompleteRecording() {
-    // A cancelled or failed phase ends as a failure, with the movie already stopped.
-    int32_t result = EndRecordingPhase();
-    if (Succeeded(result) && phase_->video) {
-        phase_->video->settings.endFrame = phase_->job.settings.endFrame;  // after Finish
-        result = RunVideo(*phase_->video);
-    } else if (Succeeded(result)) {
-        result = RunAvi(phase_->job);
-    }
-    Report(result);
-    phase_.reset();
-    return result;
-}
-
-int32_t ConversionRunner::EndRecordingPhase() {
-    if (!phase_ || !phase_->recorder) return kResultFail;
-    Recording& phase = *phase_;
-    ProgressDialog& progress = host_.Progress();
-    swf::Player& control = host_.Control();
-    const bool cancelled = progress.cancelled();
-    int message = 0;
-
-    int32_t result = phase.recorder->StopCapture();
-    recording_ = false;
-    if (Succeeded(result) && cancelled) {
-        control.StopPlay();
-        result = kResultAbort;
-    } else if (Succeeded(result)) {
-        recordedStart_ = phase.startOffset;
-        recordedEnd_ = phase.endMark.value_or(phase.recorder->BytesRecorded());
-        if (progress.finished()) {
-            // The frames the recorded sound covers at the output rate.
-            const int64_t covered = static_cast<int64_t>(
-                recordedEnd_ * static_cast<uint64_t>(std::max(0, phase.job.settings.frameRate100)) /
-                (uint64_t{phase.format.avgBytesPerSec} * 100));
-            const int64_t endFrame = covered - 1;
-            if (endFrame < phase.job.settings.startFrame)
-                result = kResultFail;
-            else
-                phase.job.settings.endFrame = static_cast<int32_t>(
-                    std::min<int64_t>(endFrame, std::numeric_limits<int32_t>::max()));
-        }
-    }
-
-    // A recording that cannot be finished on disk holds no usable sound.
-    if (Failed(phase.recorder->Close()) && Succeeded(result)) {
-        message = resources::kStrDiskSpaceNotEnough;
-        result = kResultFail;
-    }
-    phase.recorder.reset();
-    if (cancelled) std::remove(recordingPath_.c_str());
-    progress.Close();
-    if (Failed(result)) AbandonRecording(message);
-    return result;
-}
-
-void ConversionRunner::Report(int32_t result) {
-    if (!batch_) return;
-    bool stopRemaining = Failed(result);
-    if (result == kResultAbort || (Succeeded(result) && host_.Progress().cancelled())) {
-        RunScope scope(runInProgress_);
-        stopRemaining =
-            !batch_->HasFurtherTasks() || host_.AskYesNo(resources::kStrCancelRemainingBatchTasks);
-    }
-    batch_->PostNextTask(result, stopRemaining);
-}
-
-int32_t ConversionRunner::StartVideoExport(const VideoJob& job) {
-    if (job.settings.audioSource() != settings::AudioSource::RecordFromMovie) return RunVideo(job);
-    // The recording phase of an AVI with the same frames, then this run.
-    AviJob recording;
-    const settings::VideoExportSettings& video = job.settings;
-    recording.settings.startFrame = video.startFrame;
-    recording.settings.endFrame = video.endFrame;
-    recording.settings.frameRate100 = video.frameRate100;
-    recording.settings.sequenceMode = video.sequenceMode;
-    recording.settings.SetAudioSource(settings::AudioSource::RecordFromMovie);
-    recording.audioFormat = job.audioFormat;
-    recording.outputPath = job.outputPath;
-    const int32_t result = BeginRecordingPhase(recording);
-    if (Succeeded(result) && phase_) phase_->video = job;
     return result;
 }
 
@@ -557,12 +386,15 @@ int32_t ConversionRunner::RunVideo(const VideoJob& job) {
     lastVideoError_.clear();
 
     int message = 0;
-    audio::WavFile sound;
-    AviAudioSource source;
-    const bool withSound =
-        settings.audioEnabled && settings.container != settings::VideoContainer::Gif;
-    int32_t result = OpenFileRun(withSound, settings.wavePath, settings.colorDepth, start, end,
-                                 sound, source, message);
+    std::unique_ptr<WavSoundInput> file;
+    std::unique_ptr<SoundPass> pass;
+    // A GIF has no sound.
+    const settings::AudioSource audio = settings.container == settings::VideoContainer::Gif
+                                            ? settings::AudioSource::None
+                                            : settings.audioSource();
+    int32_t result = OpenFileRun(audio, settings.wavePath, job.audioFormat, settings.sequenceMode,
+                                 settings.colorDepth, start, end, file, pass, message);
+    SoundInput* sound = pass ? static_cast<SoundInput*>(&pass->queue()) : file.get();
 
     VideoFileWriter writer;
     bool cancelled = false;
@@ -578,21 +410,23 @@ int32_t ConversionRunner::RunVideo(const VideoJob& job) {
         target.frameRate100 = settings.frameRate100;
         target.crf = settings.crf;
         target.preset = settings.preset;
-        if (withSound) {
+        if (sound) {
             target.audioEncoder = settings::InfoOf(settings.audioCodec).encoder;
             target.audioBitrateK = settings::AudioBitrateK(settings);
         }
-        lastVideoError_ = writer.Open(target, withSound ? &source : nullptr);
+        lastVideoError_ = writer.Open(target, sound);
         if (!lastVideoError_.empty()) {
             result = kResultFail;
         } else {
             control.Play();
-            const FrameLoopEnd loop = RunFrames(
-                settings.sequenceMode, start, end, resources::kStrCreatingVideo,
-                [&](const FrameBuffer& image) {
-                    lastVideoError_ = writer.WriteFrame(image);
-                    return lastVideoError_.empty() ? AviResult{} : AviResult{kResultFail, 0};
-                });
+            const FrameLoopEnd loop =
+                RunFrames(settings.sequenceMode, start, end, resources::kStrCreatingVideo,
+                          pass.get(), [&](const OutputFrame& output) {
+                              if (pass) pass->queue().Append(output.sound);
+                              lastVideoError_ = writer.WriteFrame(output.picture);
+                              return lastVideoError_.empty() ? AviResult{}
+                                                             : AviResult{kResultFail, 0};
+                          });
             result = loop.written.code;
             message = loop.written.messageId;
             frame = loop.frame;
@@ -609,12 +443,8 @@ int32_t ConversionRunner::RunVideo(const VideoJob& job) {
         if (!lastVideoError_.empty()) result = kResultFail;
     }
     writer.Discard();
-    sound.Close();
-    std::remove(recordingPath_.c_str());
 
-    host_.Renderer().alphaFlag = false;
-    ReloadWorkingMovie();
-    host_.SetInterfaceEnabled(true);
+    EndRun();
     ShowPending(message);
     return result;
 }

@@ -1,16 +1,17 @@
 #pragma once
-// The conversion runs. An image sequence or an AVI file is made in one synchronous loop: the
-// silent copy is loaded, pre-rolled to the start frame one tick at a time, and for each
-// output frame the sequence mode is applied, the frame captured, the control ticked once and
-// the frame handed to writer threads (FramePipeline), which write it while the next one is
-// drawn: a file's frames in order on one thread, image files on a few at once. An AVI with
-// the movie's own sound is preceded by a recording phase, which runs on the host's clock
-// ticks (OnRecordingTick) while the movie plays with sound.
+// The conversion runs. An image sequence, an AVI file or a video file is made in one
+// synchronous loop over the movie held in memory: the control is pre-rolled to the start
+// frame one tick at a time, and for each output frame the sequence mode is applied, the
+// frame captured, the control ticked once and the frame, with the sound the engine mixed
+// for it, handed to writer threads (FramePipeline), which write it while the next one is
+// drawn: a file's frames in order on one thread, image files on a few at once. The movie's
+// sound is that of a normal play: the control's own in normal mode; in the frame-by-frame
+// and skip-backward modes, which step the control, a second player beside it plays the
+// movie normally, one tick per step, and the control mixes nothing.
 
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "audio/DiskSpace.h"
@@ -22,21 +23,23 @@
 #include "settings/OutputKind.h"
 #include "settings/VideoExportSettings.h"
 
-namespace audio {
-class SoundRecorder;
+namespace swf {
+class Player;
 }
 
 namespace convert {
 
-class BatchReport;
 class ConversionHost;
 class FramePipeline;
-class MovieCopies;
+class MovieSound;
+class ParsedMovie;
+class WavSoundInput;
+struct OutputFrame;
 
 // Everything an AVI export reads.
 struct AviJob {
     settings::AviExportSettings settings;
-    audio::WaveFormat audioFormat;  // of the recording
+    audio::WaveFormat audioFormat;  // of the movie's sound
     CompressorSettings compressor;
     std::string outputPath;
 };
@@ -44,48 +47,31 @@ struct AviJob {
 // Everything a video file export (MP4, MKV, WebM, MOV, GIF) reads.
 struct VideoJob {
     settings::VideoExportSettings settings;
-    audio::WaveFormat audioFormat;  // of the recording of the movie's sound
+    audio::WaveFormat audioFormat;  // of the movie's sound
     std::string outputPath;
 };
 
 class ConversionRunner {
   public:
-    // `recordingPath` is the temporary WAV file the recording phase writes.
-    ConversionRunner(ConversionHost& host, MovieCopies& movie, std::string recordingPath);
+    ConversionRunner(ConversionHost& host, const ParsedMovie& movie);
     ~ConversionRunner();
     ConversionRunner(const ConversionRunner&) = delete;
     ConversionRunner& operator=(const ConversionRunner&) = delete;
 
-    // The batch to report to while one runs; null otherwise.
-    void SetBatch(BatchReport* batch) { batch_ = batch; }
     void SetFreeSpaceQuery(audio::FreeSpaceQuery query) { freeSpace_ = std::move(query); }
-    // Whether a run ends by loading the working movie back, stopped (the desktop shows it
-    // again); a command that exits after its run has no use for it.
-    void SetReloadAfterRun(bool reload) { reloadAfterRun_ = reload; }
 
     // TGA or PNG files, one per frame. 0, E_ABORT (cancelled: the images are deleted) or a
     // failure; the run shows its own message.
     int32_t RunImageSequence(const settings::ImageSequenceSettings& settings,
                              settings::OutputKind kind, const std::string& outputPath);
-
-    // An AVI export as its settings choose: at once without audio or with a WAV file, else
-    // a recording phase first (then the result is that of starting it, and the run's own
-    // comes from the tick that ends it).
-    int32_t StartAviExport(const AviJob& job);
+    // An AVI file with the sound its settings choose: none, a WAV file's or the movie's own.
     int32_t RunAvi(const AviJob& job);
-    int32_t BeginRecordingPhase(const AviJob& job);
-    // A video file as its settings choose, the movie's own sound recorded first as for AVI.
-    // A failure's message is lastVideoError() (or, for the run's own failures, shown).
-    int32_t StartVideoExport(const VideoJob& job);
+    // A video file likewise. A failure's message is lastVideoError() (or, for the run's own
+    // failures, shown).
     int32_t RunVideo(const VideoJob& job);
-    // A clock tick while recording. Returns the result of the export when this tick ended
-    // it (the recording phase and the AVI run after it), nothing while it goes on.
-    std::optional<int32_t> OnRecordingTick();
-    int32_t EndRecordingPhase();
 
     bool runInProgress() const { return runInProgress_; }
-    bool recording() const { return recording_; }
-    // Where the last run stopped, capped at its end frame; -1 after a failed recording phase.
+    // Where the last run stopped, capped at its end frame.
     int32_t lastFrameReached() const { return lastFrameReached_; }
     // The files the last AVI run left: 1, or the number of parts after a split.
     int lastAviFileCount() const { return lastAviFileCount_; }
@@ -93,7 +79,7 @@ class ConversionRunner {
     const std::string& lastVideoError() const { return lastVideoError_; }
 
   private:
-    struct Recording;
+    class SoundPass;
     // Where the frame loop stopped, and how the last write went.
     struct FrameLoopEnd {
         int64_t frame;
@@ -101,56 +87,47 @@ class ConversionRunner {
     };
 
     // The loop every run shares: pre-roll to the start frame one tick at a time, then for
-    // each frame apply the sequence mode, capture, tick and `write`, until the end frame, a
-    // failed write, or Finish or Cancel. `write` runs on a writer thread, one frame after the
-    // other, while the loop draws the next.
+    // each frame apply the sequence mode, capture, tick, take the frame's sound (when
+    // `sound` is given) and `write`, until the end frame, a failed write, or Finish or
+    // Cancel. `write` runs on a writer thread, one frame after the other, while the loop
+    // draws the next.
     FrameLoopEnd RunFrames(settings::SequenceMode mode, int32_t start, int32_t end, int statusId,
-                           const std::function<AviResult(const FrameBuffer&)>& write);
+                           SoundPass* sound,
+                           const std::function<AviResult(const OutputFrame&)>& write);
     // The same loop over a pipeline of the caller's, finished (or abandoned after Cancel)
     // when it returns; a failed write ends it on that write's frame.
     FrameLoopEnd RunFrames(settings::SequenceMode mode, int32_t start, int32_t end, int statusId,
-                           FramePipeline& pipeline);
+                           SoundPass* sound, FramePipeline& pipeline);
     // How many frame buffers of the control's view a pipeline may hold, up to `wanted`.
     int PipelineBuffers(int wanted);
 
-    // The end of the recording phase, by Finish, Cancel or the last frame's sound: the AVI
-    // run when the phase ended well, then the batch told. Returns the export's result.
-    int32_t CompleteRecording();
-    bool LoadSilentCopy();
-    // The opening an AVI and a video file run share: the interface locked, the alpha
-    // flag, the sound (the chosen WAV file, else the recording's range) when `withSound`,
-    // the silent copy and the progress dialog. A failure sets `message` when there is one
-    // to show.
-    int32_t OpenFileRun(bool withSound, const std::string& wavePath, int32_t colorDepth,
-                        int32_t start, int32_t end, audio::WavFile& sound, AviAudioSource& source,
+    // Loads the movie into the control for a run: muted, or mixing `sound` when the
+    // control's own play is the sound.
+    bool LoadForRun(SoundPass* sound);
+    // The opening an AVI and a video file run share: the interface locked, the alpha flag,
+    // the sound (the chosen WAV file, or the movie's own), the movie loaded and the progress
+    // dialog. A failure sets `message` when there is one to show.
+    int32_t OpenFileRun(settings::AudioSource audio, const std::string& wavePath,
+                        const audio::WaveFormat& format, settings::SequenceMode mode,
+                        int32_t colorDepth, int32_t start, int32_t end,
+                        std::unique_ptr<WavSoundInput>& file, std::unique_ptr<SoundPass>& pass,
                         int& message);
-    void ReloadWorkingMovie();
-    // A recording phase that ends without an AVI run: no frame reached, the movie stopped
-    // at its start, the interface unlocked, the message (if any) shown.
-    void AbandonRecording(int messageId);
-    void Report(int32_t result);
+    // Ends every run: the alpha flag cleared, the movie given back to the host, stopped, the
+    // interface unlocked.
+    void EndRun();
     void ShowPending(int messageId);
     // A movie holding fewer frames than its header announces (cut short, or a placeholder
     // count) converts the frames it holds; the host is told so.
     void WarnOfMissingFrames();
 
     ConversionHost& host_;
-    MovieCopies& movie_;
-    std::string recordingPath_;
-    BatchReport* batch_ = nullptr;
+    const ParsedMovie& movie_;
     audio::FreeSpaceQuery freeSpace_ = audio::GetFreeDiskSpace;
-    bool reloadAfterRun_ = true;
 
     bool runInProgress_ = false;
-    bool recording_ = false;
     int32_t lastFrameReached_ = -1;
     int lastAviFileCount_ = 0;
     std::string lastVideoError_;
-
-    // The sound the next AVI run takes from the recording: byte offsets into its data.
-    uint64_t recordedStart_ = 0;
-    uint64_t recordedEnd_ = 0;
-    std::unique_ptr<Recording> phase_;
 };
 
 }  // namespace convert

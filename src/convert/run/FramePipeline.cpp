@@ -20,7 +20,7 @@ FramePipeline::~FramePipeline() {
     Abandon();
 }
 
-FrameBuffer* FramePipeline::NextBuffer() {
+OutputFrame* FramePipeline::NextBuffer() {
     std::unique_lock lock(mutex_);
     if (drawing_) return &buffers_[*drawing_];  // drawn but not submitted: draw it again
     changed_.wait(lock, [this] { return !free_.empty() || failure_ || stopping_; });

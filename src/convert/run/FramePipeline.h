@@ -22,11 +22,18 @@
 
 namespace convert {
 
+// One output frame: its picture, and the sound that plays during it (in the run's sound
+// format; empty without sound).
+struct OutputFrame {
+    FrameBuffer picture;
+    std::vector<uint8_t> sound;
+};
+
 class FramePipeline {
   public:
     // Called on a writer thread with the frame's number (0 for the first submitted) and its
-    // picture; never for two frames at once when there is one writer.
-    using Writer = std::function<AviResult(int64_t frame, const FrameBuffer& picture)>;
+    // picture and sound; never for two frames at once when there is one writer.
+    using Writer = std::function<AviResult(int64_t frame, const OutputFrame& output)>;
     struct Failure {
         int64_t frame;
         AviResult result;
@@ -40,8 +47,8 @@ class FramePipeline {
     FramePipeline& operator=(const FramePipeline&) = delete;
 
     // A free buffer to draw the next frame into, waiting while none is free; null once a
-    // write has failed or the pipeline has stopped. The buffer keeps its last picture.
-    FrameBuffer* NextBuffer();
+    // write has failed or the pipeline has stopped. The buffer keeps its last picture and sound.
+    OutputFrame* NextBuffer();
     // Queues the buffer NextBuffer gave as the next frame.
     void Submit();
     // Writes every queued frame, then stops the writers.
@@ -67,7 +74,7 @@ class FramePipeline {
     void DropQueued();
 
     Writer write_;
-    std::vector<FrameBuffer> buffers_;
+    std::vector<OutputFrame> buffers_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<size_t> free_;

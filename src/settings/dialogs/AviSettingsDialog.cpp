@@ -15,7 +15,6 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include "audio/EngineMixSource.h"
 #include "audio/FormatDescription.h"
 #include "convert/VideoEncoder.h"
 #include "resources/StringTable.h"
@@ -217,7 +216,7 @@ void AviSettingsDialog::ShowAudioFormat() {
 }
 
 void AviSettingsDialog::ChooseAudioFormat() {
-    AudioFormatDialog chooser(audioFormat_, audio::EngineMixSource::SupportedFormats(), this);
+    AudioFormatDialog chooser(audioFormat_, audio::RecordingFormats(), this);
     if (chooser.exec() != QDialog::Accepted) return;
     const std::optional<audio::WaveFormat> chosen = chooser.Chosen();
     if (!chosen) return;

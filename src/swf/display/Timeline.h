@@ -56,6 +56,8 @@ class Timeline {
     int frameCount() const { return declaredFrames_ == 0 ? 1 : declaredFrames_; }
     // The frames the playhead can be on (at least 1).
     int playableFrames() const;
+    // The frames whose ShowFrame tag was read: the complete ones.
+    int shownFrames() const { return shownFrames_; }
     // True when the playhead goes from the last playable frame back to the first.
     bool loops() const;
     // Called by the builder: how many ShowFrame tags were read, whether tags followed the

@@ -88,6 +88,20 @@ bool Player::LoadMovie(const std::string& path) {
     return start(std::move(movie), folder);
 }
 
+bool Player::LoadMovie(std::shared_ptr<const SwfMovie> movie, const std::string& path) {
+    movieUrl_ = "file://" + path;
+    std::error_code ignored;
+    std::string folder = baseFolder_.empty()
+                             ? std::filesystem::absolute(path, ignored).parent_path().string()
+                             : baseFolder_;
+    if (!movie) {
+        unload();
+        loadError_ = "no movie";
+        return false;
+    }
+    return start(std::move(movie), folder);
+}
+
 bool Player::LoadMovieFromMemory(std::span<const uint8_t> data) {
     std::string error;
     movieUrl_.clear();
@@ -121,7 +135,7 @@ void Player::unload() {
     movie_.reset();
 }
 
-bool Player::start(std::shared_ptr<SwfMovie> movie, const std::string& loadFolder) {
+bool Player::start(std::shared_ptr<const SwfMovie> movie, const std::string& loadFolder) {
     unload();
     loadError_.clear();
     movie_ = std::move(movie);
@@ -190,6 +204,10 @@ size_t Player::TakeSound(std::span<int16_t> samples) {
     if (sound_) return sound_->take(samples);
     std::fill(samples.begin(), samples.end(), int16_t{0});
     return 0;
+}
+
+size_t Player::QueuedSound() const {
+    return sound_ ? sound_->queued() : 0;
 }
 
 uint32_t Player::MixRate() const {

@@ -51,6 +51,9 @@ class Player : public TimerSink {
     // Returns false, with LoadError saying why, when nothing can be played.
     bool LoadMovie(const std::string& path);
     bool LoadMovieFromMemory(std::span<const uint8_t> data);
+    // Plays a movie parsed before, which several players may share; `path` is the file it was
+    // read from (its URL, and the folder its loads read from unless a base folder is set).
+    bool LoadMovie(std::shared_ptr<const SwfMovie> movie, const std::string& path);
     const std::string& LoadError() const { return loadError_; }
     // The folder the movie's own loads (loadMovie, loadVariables, LoadVars, XML, imported
     // assets) read from, and never leave: the folder of the movie as the user chose it, when a
@@ -108,6 +111,9 @@ class Player : public TimerSink {
     // Interleaved 16-bit samples off the queue; silence for what it does not hold. Returns
     // how many samples the queue had.
     size_t TakeSound(std::span<int16_t> samples);
+    // How many samples the queue holds: one frame interval's after each tick when the host
+    // takes them every tick.
+    size_t QueuedSound() const;
     // The rate and channels the loaded movie's sound is mixed at; a rate of 0 mixes none.
     uint32_t MixRate() const;
     int MixChannels() const;
@@ -134,7 +140,7 @@ class Player : public TimerSink {
     uint64_t ScriptActionsRun() const;
 
   private:
-    bool start(std::shared_ptr<SwfMovie> movie, const std::string& loadFolder);
+    bool start(std::shared_ptr<const SwfMovie> movie, const std::string& loadFolder);
     void unload();
     void adviseTimer();
     void requestRedraw() const;

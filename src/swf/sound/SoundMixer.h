@@ -55,6 +55,7 @@ class SoundMixer {
     void mixFrame();
     // Takes interleaved samples off the queue; returns how many it had, the rest is silence.
     size_t take(std::span<int16_t> out);
+    size_t queued() const { return queue_.size(); }
     uint32_t rate() const { return rate_; }
     int channels() const { return channels_; }
 
