@@ -79,7 +79,8 @@ enum class Packing { None, Zlib, Lzma };
 
 std::vector<uint8_t> Packed(st::SwfWriter movie, Packing packing) {
     if (packing == Packing::Lzma) movie.version(13).lzmaCompressed();
-    return movie.compressed(packing == Packing::Zlib).bytes();
+    else movie.compressed(packing == Packing::Zlib);
+    return movie.bytes();
 }
 
 TEST(HostileMovies, EveryTruncationOfAMovieLoadsOrFailsCleanly) {

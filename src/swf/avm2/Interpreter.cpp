@@ -26,17 +26,16 @@ Value Interpreter::run(const Value& thisValue, std::span<const Value> args) {
     if (verified == 0) {
         std::string error;
         verified = Verifier::verify(file_, *body_, error) ? 1 : -1;
-        if (verified < 0) {
-            // "VerifyError: Error #NNNN: text": thrown as the error it names.
-            size_t hash = error.find('#');
-            int code = hash == std::string::npos ? 1000 : std::atoi(error.c_str() + hash + 1);
-            size_t text = error.find(": ", hash == std::string::npos ? 0 : hash);
-            m_.trace(error);
-            verified = -2;
-            m_.throwError("VerifyError", code, text == std::string::npos ? error : error.substr(text + 2));
-        }
+        abc_.verifyErrors[bodyIndex] = error;
     }
-    if (verified < 0) m_.throwError("VerifyError", 1000, "The method was refused by the verifier.");
+    if (verified < 0) {
+        // "VerifyError: Error #NNNN: text", thrown each time the method is called.
+        const std::string& error = abc_.verifyErrors[bodyIndex];
+        size_t hash = error.find('#');
+        int code = hash == std::string::npos ? 1000 : std::atoi(error.c_str() + hash + 1);
+        size_t text = error.find(": ", hash == std::string::npos ? 0 : hash);
+        m_.throwError("VerifyError", code, text == std::string::npos ? error : error.substr(text + 2));
+    }
     setupRegisters(thisValue, args);
     stack_.reserve(body_->maxStack);
     scope_.reserve(body_->maxScopeDepth - body_->initScopeDepth);

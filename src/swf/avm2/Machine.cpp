@@ -58,6 +58,7 @@ void Machine::loadAbc(std::span<const uint8_t> data, bool lazy) {
     auto loaded = std::make_shared<LoadedAbc>();
     loaded->file = file;
     loaded->verified.assign(file->bodies.size(), 0);
+    loaded->verifyErrors.assign(file->bodies.size(), std::string());
     loaded->classes.assign(file->classes.size(), nullptr);
     for (const abc::Namespace& ns : file->namespaces) {
         const std::string& uri = file->strings[ns.name];

@@ -28,6 +28,7 @@ struct LoadedAbc {
     std::vector<const Ns*> namespaces;
     std::vector<std::vector<const Ns*>> sets;
     std::vector<int8_t> verified;  // per body: 0 not yet, 1 passed, -1 refused
+    std::vector<std::string> verifyErrors;  // per body, the refusal
     std::vector<ClassObject*> classes;  // by class index, once newclass made them
     // Layouts of activations (by body) and catch scopes (by body and handler), made on use.
     std::map<uint32_t, std::unique_ptr<Traits>> activationTraits;
