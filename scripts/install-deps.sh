@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build pkg-config g++
   libgtest-dev libgmock-dev libbenchmark-dev
-  zlib1g-dev libpng-dev libjpeg-dev libgif-dev libagg-dev
+  zlib1g-dev liblzma-dev libpng-dev libjpeg-dev libgif-dev libagg-dev
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
   libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core
   qt6-base-dev qt6-multimedia-dev

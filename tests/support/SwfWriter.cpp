@@ -10,6 +10,7 @@
 #include <string>
 
 #include "support/BitWriter.h"
+#include "support/Lzma.h"
 #include "support/Zlib.h"
 
 namespace swftest {
@@ -99,6 +100,25 @@ SwfWriter& SwfWriter::frameRateFixed(uint16_t rate88) {
 
 SwfWriter& SwfWriter::compressed(bool zlib) {
     compressed_ = zlib;
+    lzma_ = false;
+    return *this;
+}
+
+SwfWriter& SwfWriter::doAbc(std::span<const uint8_t> abc, uint32_t flags, std::string_view name) {
+    BitWriter body;
+    body.u32(flags).string(name).raw(abc);
+    return tag(82, body.bytes());
+}
+
+SwfWriter& SwfWriter::symbolClass(const std::vector<std::pair<uint16_t, std::string>>& classes) {
+    BitWriter body;
+    body.u16(static_cast<uint16_t>(classes.size()));
+    for (const auto& [id, name] : classes) body.u16(id).string(name);
+    return tag(76, body.bytes());
+}
+
+SwfWriter& SwfWriter::lzmaCompressed() {
+    lzma_ = true;
     return *this;
 }
 
@@ -412,10 +432,16 @@ std::vector<uint8_t> SwfWriter::bytes() const {
 
     constexpr size_t kHeaderSize = 8;
     BitWriter file;
-    file.u8(compressed_ ? 'C' : 'F').u8('W').u8('S').u8(version_);
+    file.u8(lzma_ ? 'Z' : compressed_ ? 'C' : 'F').u8('W').u8('S').u8(version_);
     file.u32(
         fileLengthOverride_.value_or(static_cast<uint32_t>(kHeaderSize + uncompressed.size())));
-    file.raw(compressed_ ? Zlib::compress(uncompressed) : uncompressed);
+    if (lzma_) {
+        // The compressed length counts the stream without its 5 property bytes.
+        std::vector<uint8_t> packed = Lzma::compress(uncompressed);
+        file.u32(static_cast<uint32_t>(packed.size() - 5)).raw(packed);
+    } else {
+        file.raw(compressed_ ? Zlib::compress(uncompressed) : uncompressed);
+    }
     saveFuzzSeed(file.bytes());
     return file.bytes();
 }

@@ -98,6 +98,8 @@ class SwfWriter {
     SwfWriter& frameRateFixed(uint16_t rate88);
     // "CWS" (zlib) instead of "FWS".
     SwfWriter& compressed(bool zlib = true);
+    // "ZWS" (LZMA, from SWF 13) instead.
+    SwfWriter& lzmaCompressed();
 
     // --- hostile files --------------------------------------------------------------------
     // Every later tag gets a long (6-byte) header even when short.
@@ -127,6 +129,9 @@ class SwfWriter {
     SwfWriter& end();
     SwfWriter& doAction(const ActionBuilder& actions);
     SwfWriter& doInitAction(uint16_t spriteId, const ActionBuilder& actions);
+    // DoABC with its flags (1: lazy initialisation) and name; SymbolClass entries.
+    SwfWriter& doAbc(std::span<const uint8_t> abc, uint32_t flags = 0, std::string_view name = "");
+    SwfWriter& symbolClass(const std::vector<std::pair<uint16_t, std::string>>& classes);
 
     // --- definitions ----------------------------------------------------------------------
     // DefineShape (1), DefineShape2 (2), DefineShape3 (3, RGBA colours) or DefineShape4 (4).
@@ -206,6 +211,7 @@ class SwfWriter {
     Rect frameSize_ = Rect::fromPixels(0, 0, 550, 400);
     uint16_t frameRate_ = 24 << 8;
     bool compressed_ = false;
+    bool lzma_ = false;
     bool alwaysLongHeaders_ = false;
     std::optional<uint16_t> frameCountOverride_;
     std::optional<uint32_t> fileLengthOverride_;

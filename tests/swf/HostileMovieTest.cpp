@@ -75,15 +75,48 @@ TEST(HostileMovies, DamagedCompressedDataIsRefused) {
     EXPECT_NE(error.find("damaged"), std::string::npos);
 }
 
+enum class Packing { None, Zlib, Lzma };
+
+std::vector<uint8_t> Packed(st::SwfWriter movie, Packing packing) {
+    if (packing == Packing::Lzma) movie.version(13).lzmaCompressed();
+    else movie.compressed(packing == Packing::Zlib);
+    return movie.bytes();
+}
+
 TEST(HostileMovies, EveryTruncationOfAMovieLoadsOrFailsCleanly) {
-    for (bool zlib : {false, true}) {
-        std::vector<uint8_t> whole = BusyMovie().compressed(zlib).bytes();
+    for (Packing packing : {Packing::None, Packing::Zlib, Packing::Lzma}) {
+        std::vector<uint8_t> whole = Packed(BusyMovie(), packing);
         ASSERT_TRUE(PlayFew(whole));
         int loaded = 0;
         for (size_t keep = 0; keep < whole.size(); ++keep)
             loaded += PlayFew(std::span<const uint8_t>(whole.data(), keep));
         EXPECT_GT(loaded, 0);
     }
+}
+
+TEST(HostileMovies, LzmaMoviesReadAsTheirPlainFormWithinTheDeclaredLength) {
+    std::string error;
+    auto plain = swf::MovieParser::parse(Packed(BusyMovie(), Packing::None), error);
+    std::vector<uint8_t> packed = Packed(BusyMovie(), Packing::Lzma);
+    ASSERT_EQ(packed[0], 'Z');
+    auto lzma = swf::MovieParser::parse(packed, error);
+    ASSERT_TRUE(plain && lzma) << error;
+    EXPECT_TRUE(lzma->header.compressed);
+    EXPECT_FALSE(lzma->truncated);
+    EXPECT_EQ(lzma->header.frameCount, plain->header.frameCount);
+    EXPECT_EQ(lzma->timeline->playableFrames(), plain->timeline->playableFrames());
+    EXPECT_NE(lzma->dictionary.find(3), nullptr);
+    // A header that declares less than the stream holds cuts the movie there.
+    auto cut = Packed(BusyMovie(), Packing::Lzma);
+    cut[4] = 40;
+    cut[5] = cut[6] = cut[7] = 0;
+    auto shortened = swf::MovieParser::parse(cut, error);
+    ASSERT_TRUE(shortened) << error;
+    EXPECT_TRUE(shortened->truncated);
+    // Data that stops partway is a movie cut short, as with zlib.
+    auto half = swf::MovieParser::parse(std::span<const uint8_t>(packed).first(packed.size() / 2 + 20), error);
+    ASSERT_TRUE(half) << error;
+    EXPECT_TRUE(half->truncated);
 }
 
 TEST(HostileMovies, TruncatedTagStreamIsMarkedAndKeepsWhatCameBefore) {

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -10,6 +11,7 @@
 
 #include "swf/parse/BitReader.h"
 #include "swf/parse/CharacterParser.h"
+#include "swf/parse/LzmaBody.h"
 #include "swf/parse/TagCode.h"
 #include "swf/parse/TagStream.h"
 #include "swf/parse/TimelineBuilder.h"
@@ -85,8 +87,10 @@ void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie,
     TagStream stream(tags);
     Tag tag;
     bool sawEnd = false;
+    int frame = 0;
     while (stream.next(tag)) {
         if (tag.code == static_cast<uint16_t>(TagCode::End)) sawEnd = true;
+        if (tag.code == static_cast<uint16_t>(TagCode::ShowFrame)) ++frame;
         if (timeline.add(tag)) continue;
         switch (static_cast<TagCode>(tag.code)) {
             case TagCode::JpegTables:
@@ -120,6 +124,13 @@ void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie,
             case TagCode::DefineScalingGrid:
                 CharacterParser::addScalingGrid(tag.body, movie.dictionary);
                 continue;
+            case TagCode::DoAbc:
+            case TagCode::DoAbcDefine:
+                readAbc(tag, frame, movie, context.budget);
+                continue;
+            case TagCode::SymbolClass:
+                readSymbolClasses(tag.body, movie, context.budget);
+                continue;
             default:
                 break;
         }
@@ -128,6 +139,32 @@ void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie,
     }
     movie.truncated = stream.truncated() || !sawEnd;
     movie.timeline = timeline.finish();
+}
+
+void MovieParser::readAbc(const Tag& tag, int frame, SwfMovie& movie, ParseBudget& budget) {
+    SwfMovie::AbcBlock block;
+    block.frame = frame;
+    BitReader in(tag.body);
+    if (tag.code == static_cast<uint16_t>(TagCode::DoAbc)) {
+        block.lazyInitialize = (in.u32() & 1) != 0;
+        block.name = in.cString();
+        if (in.overrun()) return;
+    }
+    std::span<const uint8_t> data = in.bytes(in.remaining());
+    if (!budget.takeBytes(data.size())) return;
+    block.data.assign(data.begin(), data.end());
+    movie.abcBlocks.push_back(std::move(block));
+}
+
+void MovieParser::readSymbolClasses(std::span<const uint8_t> body, SwfMovie& movie, ParseBudget& budget) {
+    BitReader in(body);
+    unsigned count = in.u16();
+    for (unsigned i = 0; i < count; ++i) {
+        uint16_t id = in.u16();
+        std::string name = in.cString();
+        if (in.overrun() || !budget.takeBytes(sizeof(uint16_t) + name.size())) return;
+        movie.symbolClasses.emplace_back(id, std::move(name));
+    }
 }
 
 void MovieParser::readButtonSounds(const Tag& tag, SwfMovie& movie) {
@@ -202,17 +239,14 @@ std::shared_ptr<SwfMovie> MovieParser::parse(std::span<const uint8_t> data, std:
         return nullptr;
     }
     bool compressed = data[0] == 'C';
+    bool lzma = data[0] == 'Z';
     if (data[1] != 'W' || data[2] != 'S' || (data[0] != 'F' && data[0] != 'C' && data[0] != 'Z')) {
-        error = "the file is not a Flash movie (no FWS or CWS signature)";
-        return nullptr;
-    }
-    if (data[0] == 'Z') {
-        error = "LZMA-compressed movies (ZWS) are not supported";
+        error = "the file is not a Flash movie (no FWS, CWS or ZWS signature)";
         return nullptr;
     }
     auto movie = std::make_shared<SwfMovie>();
     movie->header.version = data[3];
-    movie->header.compressed = compressed;
+    movie->header.compressed = compressed || lzma;
     movie->header.declaredLength =
         static_cast<uint32_t>(data[4]) | (static_cast<uint32_t>(data[5]) << 8) |
         (static_cast<uint32_t>(data[6]) << 16) | (static_cast<uint32_t>(data[7]) << 24);
@@ -220,6 +254,12 @@ std::shared_ptr<SwfMovie> MovieParser::parse(std::span<const uint8_t> data, std:
     std::span<const uint8_t> body = data.subspan(kHeaderSize);
     if (compressed) {
         if (!inflateBody(body, inflated, error)) return nullptr;
+        body = inflated;
+    } else if (lzma) {
+        // The header's length counts the 8 header bytes; it bounds what is decoded.
+        size_t declared = movie->header.declaredLength;
+        size_t limit = std::min(declared > kHeaderSize ? declared - kHeaderSize : 0, kMaxMovieBytes);
+        if (!LzmaBody::decode(body, limit, inflated, error)) return nullptr;
         body = inflated;
     } else if (body.size() > kMaxMovieBytes) {
         error = "the movie is larger than 256 MiB";

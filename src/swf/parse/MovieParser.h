@@ -1,7 +1,7 @@
 #pragma once
-// Reads a whole movie: the header (FWS, or CWS inflated with zlib), then the tag stream into
-// the dictionary and the main timeline. Damaged or unknown tags are skipped; a stream cut
-// short ends the movie where the data ends.
+// Reads a whole movie: the header (FWS, CWS inflated with zlib or ZWS decoded with LZMA), then
+// the tag stream into the dictionary and the main timeline. Damaged or unknown tags are
+// skipped; a stream cut short ends the movie where the data ends.
 
 #include <cstdint>
 #include <filesystem>
@@ -45,6 +45,9 @@ class MovieParser {
     static void readExports(std::span<const uint8_t> body, SwfMovie& movie, ParseBudget& budget);
     static void readImport(const Tag& tag, SwfMovie& movie, ParseBudget& budget);
     static void readButtonSounds(const Tag& tag, SwfMovie& movie);
+    // DoABC (with its flags and name) and DoABC2 (the bytecode alone).
+    static void readAbc(const Tag& tag, int frame, SwfMovie& movie, ParseBudget& budget);
+    static void readSymbolClasses(std::span<const uint8_t> body, SwfMovie& movie, ParseBudget& budget);
     static std::shared_ptr<SwfMovie> parseFileWithin(
         const std::string& path, std::string& error, int& moviesLeft,
         const std::filesystem::path* importFolder = nullptr);

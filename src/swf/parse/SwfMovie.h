@@ -63,6 +63,17 @@ class SwfMovie {
     // FileAttributes' ActionScript3 bit: the movie's code is for the other virtual machine,
     // and action records in it never run.
     bool actionScript3 = false;
+    // DoABC and DoABC2 tags of the main timeline: ActionScript 3 bytecode, run when the
+    // playhead first reaches `frame` (0-based).
+    struct AbcBlock {
+        int frame = 0;
+        bool lazyInitialize = false;  // DoABC2 flag 1: scripts run on first use only
+        std::string name;
+        std::vector<uint8_t> data;
+    };
+    std::vector<AbcBlock> abcBlocks;
+    // SymbolClass: classes bound to characters (id 0 is the main timeline's document class).
+    std::vector<std::pair<uint16_t, std::string>> symbolClasses;
 
     // The stage colour: the first SetBackgroundColor of the main timeline, else white.
     Rgba backgroundColor() const;

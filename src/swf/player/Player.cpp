@@ -6,6 +6,7 @@
 
 #include "swf/avm1/ScriptEngine.h"
 #include "swf/avm1/StageObject.h"
+#include "swf/avm2/MovieScripts.h"
 #include "swf/bitmap/BitmapCharacter.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
@@ -127,6 +128,7 @@ void Player::unload() {
         context_->queueDrained();
     }
     loader_.reset();
+    scripts3_.reset();
     lifecycle_.reset();
     root_.reset();
     runner_.reset();
@@ -165,7 +167,12 @@ bool Player::start(std::shared_ptr<const SwfMovie> movie, const std::string& loa
             m.set(static_cast<avm1::Object*>(m.stageObject(*root_)), "$version", version);
     }
     lifecycle_ = std::make_unique<FrameLifecycle>(*context_, *root_, *runner_);
+    if (movie_->actionScript3)
+        scripts3_ = std::make_unique<avm2::MovieScripts>(movie_, [this](const std::string& line) {
+            if (context_ && context_->trace) context_->trace(line);
+        });
     lifecycle_->start();
+    if (scripts3_) scripts3_->frameReached(root_->currentFrame());
     framesShown_ = 0;
     stoppedTicks_ = 0;
     frameShown();
@@ -190,6 +197,10 @@ void Player::OnTimer(uint32_t) {
     if (!root_ || context_->quitRequested()) return;
     if (sound_) sound_->mixFrame();
     lifecycle_->tick();
+    if (scripts3_) {
+        scripts3_->frameReached(root_->currentFrame());
+        scripts3_->afterFrame();
+    }
     if (autoplay_) playOnIfStuck();
     frameShown();
     requestRedraw();

@@ -24,6 +24,9 @@
 
 namespace swf {
 
+namespace avm2 {
+class MovieScripts;
+}
 class Canvas;
 class MovieClip;
 class MovieContext;
@@ -159,6 +162,8 @@ class Player : public TimerSink {
     std::unique_ptr<ContentLoader> loader_;
     std::shared_ptr<MovieClip> root_;       // declared after both: destroyed before them
     std::unique_ptr<FrameLifecycle> lifecycle_;
+    // The ActionScript 3 machine of a movie marked for it, else null.
+    std::unique_ptr<avm2::MovieScripts> scripts3_;
     std::unique_ptr<SoundMixer> sound_;
     uint32_t soundRate_ = 0;
     int soundChannels_ = 2;

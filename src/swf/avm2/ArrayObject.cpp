@@ -1,0 +1,12 @@
+#include "swf/avm2/ArrayObject.h"
+
+#include "swf/avm2/Heap.h"
+
+namespace swf::avm2 {
+
+void ArrayObject::trace(Marker& marker) const {
+    Object::trace(marker);
+    for (const Value& v : items) marker.mark(v);
+}
+
+}  // namespace swf::avm2

@@ -1,0 +1,25 @@
+#pragma once
+// The language's own classes and functions, installed into a machine's built-in global scope
+// (one function per group of classes).
+
+#include <span>
+
+#include "swf/avm2/Value.h"
+
+namespace swf::avm2 {
+
+class Machine;
+
+// The argument at `index`, or undefined past the end.
+inline Value argAt(std::span<const Value> args, size_t index) {
+    return index < args.size() ? args[index] : Value();
+}
+
+void installObjectClasses(Machine& m);   // Object, Function, Class, Boolean, Namespace, globals
+void installNumberClasses(Machine& m);   // Number, int, uint, Math
+void installStringClass(Machine& m);     // String
+void installArrayClass(Machine& m);      // Array
+void installErrorClasses(Machine& m);    // Error and its subclasses
+void installDisplayClasses(Machine& m);  // flash.events and flash.display as scripts see them
+
+}  // namespace swf::avm2

@@ -1,0 +1,269 @@
+// Array.
+#include <algorithm>
+#include <cmath>
+
+#include "swf/avm2/Builtins.h"
+#include "swf/avm2/Machine.h"
+
+namespace swf::avm2 {
+namespace {
+
+enum SortFlag : int { kCaseInsensitive = 1, kDescending = 2, kUniqueSort = 4, kReturnIndexedArray = 8, kNumeric = 16 };
+
+ArrayObject* thisArray(Machine& m, const Value& self) {
+    Object* o = self.asObject();
+    ArrayObject* a = o ? o->asArray() : nullptr;
+    if (!a) a = m.newArray();  // the prototype and foreign objects act as empty arrays
+    return a;
+}
+
+size_t relativeIndex(Machine& m, const Value& v, size_t length, double fallback) {
+    double d = v.isUndefined() ? fallback : m.toNumber(v);
+    if (std::isnan(d)) d = 0;
+    d = std::trunc(d);
+    if (d < 0) d = std::max(0.0, static_cast<double>(length) + d);
+    return static_cast<size_t>(std::min(d, static_cast<double>(length)));
+}
+
+std::string join(Machine& m, ArrayObject* a, const std::string& separator) {
+    std::string out;
+    for (size_t i = 0; i < a->items.size(); ++i) {
+        if (i) out += separator;
+        const Value& v = a->items[i];
+        if (!v.isNullish()) out += m.toString(v);
+        if (out.size() > Machine::kMaxStringLength) throw ScriptLimit("Error #1000: The system is out of memory.");
+    }
+    return out;
+}
+
+void checkLength(size_t n) {
+    if (n > ArrayObject::kMaxLength) throw ScriptLimit("Error #1000: The system is out of memory.");
+}
+
+// Calls `callback(item, index, array)` for each element, as forEach and its kin do.
+template <class Visit>
+void eachItem(Machine& m, ArrayObject* a, std::span<const Value> args, Visit visit) {
+    Value callback = argAt(args, 0);
+    Value thisArg = argAt(args, 1);
+    for (size_t i = 0; i < a->items.size(); ++i) {
+        Value item = a->items[i];
+        Value callArgs[3] = {item, Value::number(static_cast<double>(i)), Value::object(a)};
+        if (!visit(item, m.call(callback, thisArg, callArgs))) return;
+    }
+}
+
+}  // namespace
+
+void installArrayClass(Machine& m) {
+    ClassObject* cls = m.builtins().array;
+    auto make = [](Machine& m, std::span<const Value> args) {
+        if (args.size() == 1 && args[0].isNumber()) {
+            double n = args[0].asNumber();
+            if (n < 0 || n != std::floor(n) || n > 4294967295.0)
+                m.throwError("RangeError", 1005, "Array index is not a positive integer (" + numberToString(n) + ").");
+            checkLength(static_cast<size_t>(n));
+            return Value::object(m.newArray(std::vector<Value>(static_cast<size_t>(n))));
+        }
+        return Value::object(m.newArray(std::vector<Value>(args.begin(), args.end())));
+    };
+    cls->construct = make;
+    cls->call = [make](Machine& m, const Value&, std::span<const Value> args) { return make(m, args); };
+    cls->setOwn("length", Value::number(1));
+    for (auto [name, value] : {std::pair{"CASEINSENSITIVE", 1}, {"DESCENDING", 2}, {"UNIQUESORT", 4},
+                               {"RETURNINDEXEDARRAY", 8}, {"NUMERIC", 16}}) {
+        cls->setOwn(name, Value::number(value));
+        cls->setEnumerable(name, false);
+    }
+    m.defineAccessor(cls, "length",
+        [](Machine& m, const Value& self, std::span<const Value>) {
+            return Value::number(static_cast<double>(thisArray(m, self)->items.size()));
+        },
+        [](Machine& m, const Value& self, std::span<const Value> args) {
+            double n = m.toNumber(argAt(args, 0));
+            if (n < 0 || n != std::floor(n) || n > 4294967295.0)
+                m.throwError("RangeError", 1005, "Array index is not a positive integer (" + numberToString(n) + ").");
+            checkLength(static_cast<size_t>(n));
+            thisArray(m, self)->items.resize(static_cast<size_t>(n));
+            return Value();
+        });
+    Object* p = cls->prototype;
+    m.defineMethod(p, "push", [](Machine& m, const Value& self, std::span<const Value> args) {
+        ArrayObject* a = thisArray(m, self);
+        checkLength(a->items.size() + args.size());
+        a->items.insert(a->items.end(), args.begin(), args.end());
+        return Value::number(static_cast<double>(a->items.size()));
+    }, 1);
+    m.defineMethod(p, "pop", [](Machine& m, const Value& self, std::span<const Value>) {
+        ArrayObject* a = thisArray(m, self);
+        if (a->items.empty()) return Value();
+        Value v = a->items.back();
+        a->items.pop_back();
+        return v;
+    });
+    m.defineMethod(p, "shift", [](Machine& m, const Value& self, std::span<const Value>) {
+        ArrayObject* a = thisArray(m, self);
+        if (a->items.empty()) return Value();
+        Value v = a->items.front();
+        a->items.erase(a->items.begin());
+        return v;
+    });
+    m.defineMethod(p, "unshift", [](Machine& m, const Value& self, std::span<const Value> args) {
+        ArrayObject* a = thisArray(m, self);
+        checkLength(a->items.size() + args.size());
+        a->items.insert(a->items.begin(), args.begin(), args.end());
+        return Value::number(static_cast<double>(a->items.size()));
+    }, 1);
+    m.defineMethod(p, "join", [](Machine& m, const Value& self, std::span<const Value> args) {
+        Value sep = argAt(args, 0);
+        return Value::string(join(m, thisArray(m, self), sep.isUndefined() ? "," : m.toString(sep)));
+    }, 1);
+    m.defineMethod(p, "toString", [](Machine& m, const Value& self, std::span<const Value>) {
+        return Value::string(join(m, thisArray(m, self), ","));
+    });
+    m.defineMethod(p, "toLocaleString", [](Machine& m, const Value& self, std::span<const Value>) {
+        return Value::string(join(m, thisArray(m, self), ","));
+    });
+    m.defineMethod(p, "reverse", [](Machine& m, const Value& self, std::span<const Value>) {
+        ArrayObject* a = thisArray(m, self);
+        std::reverse(a->items.begin(), a->items.end());
+        return self;
+    });
+    m.defineMethod(p, "concat", [](Machine& m, const Value& self, std::span<const Value> args) {
+        std::vector<Value> items = thisArray(m, self)->items;
+        for (const Value& v : args) {
+            Object* o = v.asObject();
+            if (ArrayObject* other = o ? o->asArray() : nullptr) items.insert(items.end(), other->items.begin(), other->items.end());
+            else items.push_back(v);
+            checkLength(items.size());
+        }
+        return Value::object(m.newArray(std::move(items)));
+    }, 1);
+    m.defineMethod(p, "slice", [](Machine& m, const Value& self, std::span<const Value> args) {
+        ArrayObject* a = thisArray(m, self);
+        size_t n = a->items.size();
+        size_t from = relativeIndex(m, argAt(args, 0), n, 0);
+        size_t to = relativeIndex(m, argAt(args, 1), n, static_cast<double>(n));
+        std::vector<Value> items;
+        if (to > from) items.assign(a->items.begin() + static_cast<std::ptrdiff_t>(from), a->items.begin() + static_cast<std::ptrdiff_t>(to));
+        return Value::object(m.newArray(std::move(items)));
+    }, 2);
+    m.defineMethod(p, "splice", [](Machine& m, const Value& self, std::span<const Value> args) {
+        ArrayObject* a = thisArray(m, self);
+        if (args.empty()) return Value();
+        size_t n = a->items.size();
+        size_t from = relativeIndex(m, argAt(args, 0), n, 0);
+        double countArg = args.size() < 2 ? static_cast<double>(n - from) : m.toNumber(args[1]);
+        if (std::isnan(countArg) || countArg < 0) countArg = 0;
+        size_t count = static_cast<size_t>(std::min(countArg, static_cast<double>(n - from)));
+        auto first = a->items.begin() + static_cast<std::ptrdiff_t>(from);
+        std::vector<Value> removed(first, first + static_cast<std::ptrdiff_t>(count));
+        a->items.erase(first, first + static_cast<std::ptrdiff_t>(count));
+        if (args.size() > 2) {
+            checkLength(a->items.size() + args.size());
+            a->items.insert(a->items.begin() + static_cast<std::ptrdiff_t>(from), args.begin() + 2, args.end());
+        }
+        return Value::object(m.newArray(std::move(removed)));
+    }, 2);
+    m.defineMethod(p, "indexOf", [](Machine& m, const Value& self, std::span<const Value> args) {
+        ArrayObject* a = thisArray(m, self);
+        size_t from = relativeIndex(m, argAt(args, 1), a->items.size(), 0);
+        for (size_t i = from; i < a->items.size(); ++i)
+            if (m.strictEquals(a->items[i], argAt(args, 0))) return Value::number(static_cast<double>(i));
+        return Value::number(-1);
+    }, 1);
+    m.defineMethod(p, "lastIndexOf", [](Machine& m, const Value& self, std::span<const Value> args) {
+        ArrayObject* a = thisArray(m, self);
+        size_t n = a->items.size();
+        double from = argAt(args, 1).isUndefined() ? static_cast<double>(n) - 1 : m.toNumber(argAt(args, 1));
+        if (from < 0) from += static_cast<double>(n);
+        for (double i = std::min(from, static_cast<double>(n) - 1); i >= 0; --i)
+            if (m.strictEquals(a->items[static_cast<size_t>(i)], argAt(args, 0))) return Value::number(i);
+        return Value::number(-1);
+    }, 1);
+    m.defineMethod(p, "forEach", [](Machine& m, const Value& self, std::span<const Value> args) {
+        eachItem(m, thisArray(m, self), args, [](const Value&, const Value&) { return true; });
+        return Value();
+    }, 1);
+    m.defineMethod(p, "map", [](Machine& m, const Value& self, std::span<const Value> args) {
+        std::vector<Value> out;
+        eachItem(m, thisArray(m, self), args, [&](const Value&, const Value& r) {
+            out.push_back(r);
+            return true;
+        });
+        return Value::object(m.newArray(std::move(out)));
+    }, 1);
+    m.defineMethod(p, "filter", [](Machine& m, const Value& self, std::span<const Value> args) {
+        std::vector<Value> out;
+        eachItem(m, thisArray(m, self), args, [&](const Value& item, const Value& r) {
+            if (Machine::toBoolean(r)) out.push_back(item);
+            return true;
+        });
+        return Value::object(m.newArray(std::move(out)));
+    }, 1);
+    m.defineMethod(p, "some", [](Machine& m, const Value& self, std::span<const Value> args) {
+        bool any = false;
+        eachItem(m, thisArray(m, self), args, [&](const Value&, const Value& r) {
+            any = Machine::toBoolean(r);
+            return !any;
+        });
+        return Value::boolean(any);
+    }, 1);
+    m.defineMethod(p, "every", [](Machine& m, const Value& self, std::span<const Value> args) {
+        bool all = true;
+        eachItem(m, thisArray(m, self), args, [&](const Value&, const Value& r) {
+            all = Machine::toBoolean(r);
+            return all;
+        });
+        return Value::boolean(all);
+    }, 1);
+    m.defineMethod(p, "sort", [](Machine& m, const Value& self, std::span<const Value> args) {
+        ArrayObject* a = thisArray(m, self);
+        Value compare;
+        int flags = 0;
+        for (const Value& v : args) {
+            if (Object* o = v.asObject(); o && (o->asFunction() || o->asClass())) compare = v;
+            else if (v.isNumber()) flags = m.toInt(v);
+        }
+        std::vector<size_t> order(a->items.size());
+        for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+        auto less = [&](size_t x, size_t y) {
+            const Value& l = a->items[x];
+            const Value& r = a->items[y];
+            // Undefined sorts last whatever the order.
+            if (l.isUndefined() || r.isUndefined()) return !l.isUndefined() && r.isUndefined();
+            bool result;
+            if (!compare.isUndefined()) {
+                Value callArgs[2] = {l, r};
+                result = m.toNumber(m.call(compare, Value::null(), callArgs)) < 0;
+                return result;
+            }
+            if (flags & kNumeric) {
+                double dl = m.toNumber(l), dr = m.toNumber(r);
+                result = (flags & kDescending) ? dr < dl : dl < dr;
+            } else {
+                std::string sl = m.toString(l), sr = m.toString(r);
+                if (flags & kCaseInsensitive) {
+                    for (char& c : sl) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+                    for (char& c : sr) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+                }
+                result = (flags & kDescending) ? sr < sl : sl < sr;
+            }
+            return result;
+        };
+        std::stable_sort(order.begin(), order.end(), less);
+        if (flags & kUniqueSort)
+            for (size_t i = 1; i < order.size(); ++i)
+                if (!less(order[i - 1], order[i]) && !less(order[i], order[i - 1])) return Value::number(0);
+        if (flags & kReturnIndexedArray) {
+            std::vector<Value> indexes;
+            for (size_t i : order) indexes.push_back(Value::number(static_cast<double>(i)));
+            return Value::object(m.newArray(std::move(indexes)));
+        }
+        std::vector<Value> sorted;
+        for (size_t i : order) sorted.push_back(a->items[i]);
+        a->items = std::move(sorted);
+        return self;
+    }, 1);
+}
+
+}  // namespace swf::avm2

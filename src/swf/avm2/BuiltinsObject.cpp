@@ -1,0 +1,192 @@
+// Object, Function, Class, Boolean, Namespace and the global functions.
+#include <cmath>
+
+#include "swf/avm2/Builtins.h"
+#include "swf/avm2/Machine.h"
+
+namespace swf::avm2 {
+
+void Machine::installBuiltins() {
+    builtinTraits_ = std::make_unique<Traits>();
+    builtinGlobal_ = heap_.make<Object>(nullptr, nullptr);
+    builtinGlobal_->setTraits(builtinTraits_.get());
+    builtins_.object = defineClass("", "Object", nullptr);
+    builtins_.classClass = defineClass("", "Class", builtins_.object);
+    builtins_.function = defineClass("", "Function", builtins_.object);
+    builtins_.namespaceClass = defineClass("", "Namespace", builtins_.object);
+    builtins_.qname = defineClass("", "QName", builtins_.object);
+    builtins_.boolean = defineClass("", "Boolean", builtins_.object);
+    builtins_.number = defineClass("", "Number", builtins_.object);
+    builtins_.intClass = defineClass("", "int", builtins_.object);
+    builtins_.uintClass = defineClass("", "uint", builtins_.object);
+    builtins_.string = defineClass("", "String", builtins_.object);
+    builtins_.array = defineClass("", "Array", builtins_.object);
+    for (ClassObject* c : {builtins_.boolean, builtins_.number, builtins_.intClass, builtins_.uintClass,
+                           builtins_.string, builtins_.classClass, builtins_.function, builtins_.namespaceClass,
+                           builtins_.qname})
+        c->sealed = true;
+    installObjectClasses(*this);
+    installNumberClasses(*this);
+    installStringClass(*this);
+    installArrayClass(*this);
+    installErrorClasses(*this);
+    builtins_.error = findClass("Error");
+    installDisplayClasses(*this);
+}
+
+namespace {
+
+std::string objectToString(Machine& m, const Value& self) {
+    if (Object* o = self.asObject()) {
+        if (ClassObject* c = o->asClass()) return "[class " + c->localName + "]";
+        if (o->asFunction()) return "function Function() {}";
+        ClassObject* c = o->classObject();
+        return "[object " + (c ? c->localName : std::string("Object")) + "]";
+    }
+    return "[object " + m.classOf(self)->localName + "]";
+}
+
+}  // namespace
+
+void installObjectClasses(Machine& m) {
+    const Machine::Builtins& b = m.builtins();
+    Namespaces& ns = m.namespaces();
+    Object* op = b.object->prototype;
+    m.defineMethod(op, "hasOwnProperty", [](Machine& m, const Value& self, std::span<const Value> args) {
+        Name name = Name::qualified(m.namespaces().publicNs(), m.toString(argAt(args, 0)));
+        Object* o = self.asObject();
+        if (!o) return Value::boolean(self.isString() && name.local == "length");
+        if (ArrayObject* a = o->asArray()) {
+            for (char c : name.local)
+                if (c < '0' || c > '9') goto notIndex;
+            if (!name.local.empty()) return Value::boolean(std::stod(name.local) < static_cast<double>(a->items.size()));
+        }
+    notIndex:
+        if (o->traits() && o->traits()->find(m.namespaces().publicNs(), name.local)) return Value::boolean(true);
+        return Value::boolean(o->findOwn(name.local) != nullptr);
+    }, 1);
+    m.defineMethod(op, "propertyIsEnumerable", [](Machine& m, const Value& self, std::span<const Value> args) {
+        Object* o = self.asObject();
+        std::string name = m.toString(argAt(args, 0));
+        if (o && o->asArray()) {
+            bool digits = !name.empty();
+            for (char c : name) digits = digits && c >= '0' && c <= '9';
+            if (digits) return Value::boolean(std::stod(name) < static_cast<double>(o->asArray()->items.size()));
+        }
+        return Value::boolean(o && o->isEnumerable(name));
+    }, 1);
+    m.defineMethod(op, "setPropertyIsEnumerable", [](Machine& m, const Value& self, std::span<const Value> args) {
+        if (Object* o = self.asObject()) o->setEnumerable(m.toString(argAt(args, 0)), Machine::toBoolean(argAt(args, 1)));
+        return Value();
+    }, 2);
+    m.defineMethod(op, "isPrototypeOf", [](Machine&, const Value& self, std::span<const Value> args) {
+        Object* target = argAt(args, 0).asObject();
+        int depth = 0;
+        for (Object* p = target ? target->proto() : nullptr; p && depth < 1024; p = p->proto(), ++depth)
+            if (p == self.asObject()) return Value::boolean(true);
+        return Value::boolean(false);
+    }, 1);
+    m.defineMethod(op, "toString", [](Machine& m, const Value& self, std::span<const Value>) {
+        return Value::string(objectToString(m, self));
+    });
+    m.defineMethod(op, "toLocaleString", [](Machine& m, const Value& self, std::span<const Value>) {
+        return Value::string(objectToString(m, self));
+    });
+    m.defineMethod(op, "valueOf", [](Machine&, const Value& self, std::span<const Value>) { return self; });
+    b.object->call = [](Machine& m, const Value&, std::span<const Value> args) {
+        Value v = argAt(args, 0);
+        return v.isNullish() ? Value::object(m.newObject()) : v;
+    };
+    b.object->setOwn("length", Value::number(1));
+
+    // Function.prototype: call and apply; a function prints as the player prints it.
+    Object* fp = b.function->prototype;
+    m.defineMethod(fp, "call", [](Machine& m, const Value& self, std::span<const Value> args) {
+        std::span<const Value> rest = args.empty() ? args : args.subspan(1);
+        return m.call(self, argAt(args, 0), rest);
+    }, 1);
+    m.defineMethod(fp, "apply", [](Machine& m, const Value& self, std::span<const Value> args) {
+        std::vector<Value> list;
+        Value a = argAt(args, 1);
+        if (Object* o = a.asObject()) {
+            if (ArrayObject* arr = o->asArray()) list = arr->items;
+            else m.throwError("TypeError", 1116, "second argument to Function.prototype.apply must be an array.");
+        } else if (!a.isNullish()) {
+            m.throwError("TypeError", 1116, "second argument to Function.prototype.apply must be an array.");
+        }
+        return m.call(self, argAt(args, 0), list);
+    }, 2);
+    m.defineMethod(fp, "toString", [](Machine&, const Value&, std::span<const Value>) {
+        return Value::string("function Function() {}");
+    });
+    m.defineAccessor(b.function, "length", [](Machine&, const Value& self, std::span<const Value>) {
+        FunctionObject* f = self.asObject() ? self.asObject()->asFunction() : nullptr;
+        return Value::number(f ? f->arity : 0);
+    });
+    b.function->call = [](Machine& m, const Value&, std::span<const Value>) {
+        return Value::object(m.newNative([](Machine&, const Value&, std::span<const Value>) { return Value(); }));
+    };
+    b.function->construct = [](Machine& m, std::span<const Value>) {
+        return Value::object(m.newNative([](Machine&, const Value&, std::span<const Value>) { return Value(); }));
+    };
+    // Boolean: conversion, and `new Boolean(x)` is the primitive as the player gives it.
+    auto toBool = [](Machine&, const Value&, std::span<const Value> args) {
+        return Value::boolean(Machine::toBoolean(argAt(args, 0)));
+    };
+    b.boolean->call = toBool;
+    b.boolean->construct = [](Machine&, std::span<const Value> args) {
+        return Value::boolean(Machine::toBoolean(argAt(args, 0)));
+    };
+    auto checkBoolean = [](Machine& m, const Value& self, const char* method) {
+        if (!self.isBoolean())
+            m.throwError("TypeError", 1004, std::string("Method Boolean.prototype.") + method + " was invoked on an incompatible object.");
+    };
+    m.defineMethod(b.boolean->prototype, "toString", [checkBoolean](Machine& m, const Value& self, std::span<const Value>) {
+        if (self.asObject() == m.builtins().boolean->prototype) return Value::string("false");
+        checkBoolean(m, self, "toString");
+        return Value::string(self.asBoolean() ? "true" : "false");
+    });
+    m.defineMethod(b.boolean->prototype, "valueOf", [checkBoolean](Machine& m, const Value& self, std::span<const Value>) {
+        if (self.asObject() == m.builtins().boolean->prototype) return Value::boolean(false);
+        checkBoolean(m, self, "valueOf");
+        return self;
+    });
+    b.boolean->setOwn("length", Value::number(1));
+
+    m.defineMethod(b.namespaceClass->prototype, "toString", [](Machine& m, const Value& self, std::span<const Value>) {
+        Object* o = self.asObject();
+        Value* uri = o ? o->findOwn("uri") : nullptr;
+        return uri ? Value::string(m.toString(*uri)) : Value::string("");
+    });
+
+    // Global functions.
+    m.defineGlobal("", "trace", Value::object(m.newNative([](Machine& m, const Value&, std::span<const Value> args) {
+        std::string line;
+        for (size_t i = 0; i < args.size(); ++i) {
+            if (i) line += ' ';
+            line += m.toString(args[i]);
+        }
+        m.trace(line);
+        return Value();
+    })));
+    m.defineGlobal("", "isNaN", Value::object(m.newNative([](Machine& m, const Value&, std::span<const Value> args) {
+        return Value::boolean(std::isnan(m.toNumber(argAt(args, 0))));
+    }, 1)));
+    m.defineGlobal("", "isFinite", Value::object(m.newNative([](Machine& m, const Value&, std::span<const Value> args) {
+        return Value::boolean(std::isfinite(m.toNumber(argAt(args, 0))));
+    }, 1)));
+    m.defineGlobal("", "NaN", Value::number(NAN));
+    m.defineGlobal("", "Infinity", Value::number(INFINITY));
+    m.defineGlobal("", "undefined", Value());
+    m.defineGlobal("flash.utils", "getQualifiedClassName", Value::object(m.newNative([](Machine& m, const Value&, std::span<const Value> args) {
+        Value v = argAt(args, 0);
+        if (v.isNull()) return Value::string("null");
+        if (v.isUndefined()) return Value::string("void");
+        Object* o = v.asObject();
+        if (o && o->asClass()) return Value::string(o->asClass()->name);
+        return Value::string(m.classOf(v)->name);
+    }, 1)));
+    (void)ns;
+}
+
+}  // namespace swf::avm2
