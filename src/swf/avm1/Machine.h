@@ -45,18 +45,8 @@ class RecursionLimitError : public ScriptLimitError {
 // _global leaves its prototype to the objects made later.
 struct Prototypes {
     explicit Prototypes(Heap& heap)
-        : object(heap),
-          function(heap),
-          array(heap),
-          string(heap),
-          number(heap),
-          boolean(heap),
-          date(heap),
-          error(heap),
-          movieClip(heap),
-          button(heap),
-          textField(heap),
-          video(heap) {}
+        : object(heap), function(heap), array(heap), string(heap), number(heap), boolean(heap),
+          date(heap), error(heap), movieClip(heap), button(heap), textField(heap), video(heap) {}
     Rooted<Object> object;
     Rooted<Object> function;
     Rooted<Object> array;
