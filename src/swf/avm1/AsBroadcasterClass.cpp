@@ -70,16 +70,15 @@ Value broadcastMessage(Machine& m, Object* self, std::span<const Value> args) {
 
 void installAsBroadcaster(Machine& m) {
     Object* proto = m.newObject();
-    Function* ctor =
-        m.defineClass(m.global(), "AsBroadcaster", proto,
-                      [](Machine&, Object*, std::span<const Value>) { return Value(); });
+    Rooted<Function> ctor(
+        m.heap(), m.defineClass(m.global(), "AsBroadcaster", proto,
+                                [](Machine&, Object*, std::span<const Value>) { return Value(); }));
     // Movies of version 5 see the function but not its prototype.
     ctor->defineOwn("prototype", Property{Value(proto), nullptr, nullptr, kDontEnum | kVersion6});
     m.defineMethod(ctor, "addListener", addListener);
     m.defineMethod(ctor, "removeListener", removeListener);
     m.defineMethod(ctor, "broadcastMessage", broadcastMessage);
     // initialize copies the methods AsBroadcaster holds when it runs.
-    m.addRoot(ctor);
     m.defineMethod(ctor, "initialize", [ctor](Machine& m, Object*, std::span<const Value> args) {
         Object* target = m.liveObject(arg(args, 0).asObject());
         if (!target) return Value();

@@ -43,7 +43,7 @@ void defineField(Machine& m, Object* proto, Field field) {
 
 }  // namespace
 
-void installColorTransformClass(Machine& m, Object* package) {
+void installColorTransformClass(Machine& m, const Rooted<Object>& package) {
     Object* proto = m.newObject();
     // Fewer than all eight arguments leave the identity transform.
     m.defineClass(

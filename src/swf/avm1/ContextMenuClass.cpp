@@ -31,13 +31,13 @@ void fillMenu(Machine& m, Object* menu, const Value& onSelect) {
 
 void installContextMenuClass(Machine& m) {
     Object* proto = m.newObject();
-    Function* ctor = m.defineClass(m.global(), "ContextMenu", proto,
-                                   [](Machine& m, Object* self, std::span<const Value> args) {
-                                       if (!m.constructing() || !self) return Value();
-                                       fillMenu(m, self, arg(args, 0));
-                                       return Value();
-                                   });
-    m.addRoot(ctor);
+    Rooted<Function> ctor(m.heap(),
+                          m.defineClass(m.global(), "ContextMenu", proto,
+                                        [](Machine& m, Object* self, std::span<const Value> args) {
+                                            if (!m.constructing() || !self) return Value();
+                                            fillMenu(m, self, arg(args, 0));
+                                            return Value();
+                                        }));
     m.defineMethod(proto, "copy", [ctor](Machine& m, Object* self, std::span<const Value>) {
         Value me(self);
         Value copy = m.construct(Value(ctor), {});

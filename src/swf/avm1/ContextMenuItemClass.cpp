@@ -22,12 +22,12 @@ void fillItem(Machine& m, Object* item, std::span<const Value> args) {
 
 void installContextMenuItemClass(Machine& m) {
     Object* proto = m.newObject();
-    Function* ctor = m.defineClass(m.global(), "ContextMenuItem", proto,
-                                   [](Machine& m, Object* self, std::span<const Value> args) {
-                                       if (m.constructing() && self) fillItem(m, self, args);
-                                       return Value();
-                                   });
-    m.addRoot(ctor);
+    Rooted<Function> ctor(m.heap(),
+                          m.defineClass(m.global(), "ContextMenuItem", proto,
+                                        [](Machine& m, Object* self, std::span<const Value> args) {
+                                            if (m.constructing() && self) fillItem(m, self, args);
+                                            return Value();
+                                        }));
     m.defineMethod(proto, "copy", [ctor](Machine& m, Object* self, std::span<const Value>) {
         Value me(self);
         const Value args[] = {m.get(me, "caption"), m.get(me, "onSelect"),

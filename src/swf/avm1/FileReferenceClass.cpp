@@ -62,12 +62,12 @@ void installFileReferenceClasses(Machine& m) {
     if (m.swfVersion() < 6) return;  // no flash package before version 6
     auto events = std::make_shared<PlayerEvents>(m);
     Object* net = flashPackage(m, "net");
-    Function* cancelled = m.newFunction([](Machine& m, Object*, std::span<const Value> args) {
-        if (Object* target = arg(args, 0).asObject())
-            player::broadcast(m, target, "onCancel", {Value(target)});
-        return Value();
-    });
-    m.addRoot(cancelled);
+    Rooted<Function> cancelled(m.heap(),
+                               m.newFunction([](Machine& m, Object*, std::span<const Value> args) {
+                                   if (Object* target = arg(args, 0).asObject())
+                                       player::broadcast(m, target, "onCancel", {Value(target)});
+                                   return Value();
+                               }));
     auto constructor = [](Machine& m, Object* self, std::span<const Value>) {
         if (m.constructing() && self) player::makeBroadcaster(m, self, kDontEnum);
         return Value();

@@ -537,7 +537,7 @@ void installFilterClasses(Machine& m) {
         0);
 
     // A clip's filters: copies out, copies in.
-    for (Object* proto : {m.prototypes().movieClip, m.prototypes().button}) {
+    for (Object* proto : {m.prototypes().movieClip.get(), m.prototypes().button.get()}) {
         if (!proto) continue;
         m.defineAccessor(
             proto, "filters",

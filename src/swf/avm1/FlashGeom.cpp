@@ -31,9 +31,8 @@ Object* flashPackage(Machine& m, std::string_view name) {
 void installFlashGeom(Machine& m) {
     // Version 5 movies never see the package, not even through ASSetPropFlags.
     if (m.swfVersion() < 6) return;
-    Object* package = flashPackage(m, "geom");
     // The methods hold the package to find their classes; a script deleting it must not free it.
-    m.addRoot(package);
+    Rooted<Object> package(m.heap(), flashPackage(m, "geom"));
     geom::installPointClass(m, package);
     geom::installRectangleClass(m, package);
     geom::installMatrixClass(m, package);

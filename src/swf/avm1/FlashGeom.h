@@ -8,6 +8,7 @@
 #include <span>
 #include <string_view>
 
+#include "swf/avm1/Heap.h"
 #include "swf/avm1/Value.h"
 
 namespace swf::avm1 {
@@ -21,12 +22,12 @@ Object* flashPackage(Machine& machine, std::string_view name);
 
 namespace geom {
 
-// Each class installs itself into the package; the package is a root of the machine.
-void installPointClass(Machine& machine, Object* package);
-void installRectangleClass(Machine& machine, Object* package);
-void installMatrixClass(Machine& machine, Object* package);
-void installColorTransformClass(Machine& machine, Object* package);
-void installTransformClass(Machine& machine, Object* package);
+// Each class installs itself into the package; its methods keep the package rooted.
+void installPointClass(Machine& machine, const Rooted<Object>& package);
+void installRectangleClass(Machine& machine, const Rooted<Object>& package);
+void installMatrixClass(Machine& machine, const Rooted<Object>& package);
+void installColorTransformClass(Machine& machine, const Rooted<Object>& package);
+void installTransformClass(Machine& machine, const Rooted<Object>& package);
 
 inline Value arg(std::span<const Value> args, size_t i) {
     return i < args.size() ? args[i] : Value();

@@ -13,8 +13,40 @@ void Marker::drain() {
     }
 }
 
+RootLink::RootLink(Heap* heap, Object* object) : object_(object) {
+    relink(heap, object);
+}
+
+RootLink::~RootLink() {
+    unlink();
+}
+
+void RootLink::relink(Heap* heap, Object* object) {
+    object_ = object;
+    if (heap == heap_) return;
+    unlink();
+    heap_ = heap;
+    if (!heap_) return;
+    next_ = heap_->roots_;
+    if (next_) next_->previous_ = this;
+    heap_->roots_ = this;
+}
+
+void RootLink::unlink() {
+    if (!heap_) return;
+    if (previous_)
+        previous_->next_ = next_;
+    else
+        heap_->roots_ = next_;
+    if (next_) next_->previous_ = previous_;
+    previous_ = next_ = nullptr;
+    heap_ = nullptr;
+}
+
 Heap::~Heap() {
     objects_.clear();
+    // Handles still alive (held by the host past the machine) point nowhere from now on.
+    while (roots_) roots_->unlink();
 }
 
 std::string Heap::fold(std::string_view name) {
@@ -38,6 +70,7 @@ void Heap::chargeProperty() {
 void Heap::collect(const std::function<void(Marker&)>& markRoots) {
     Marker marker;
     markRoots(marker);
+    for (RootLink* root = roots_; root; root = root->next_) marker.mark(root->object_);
     marker.drain();
     size_t kept = 0;
     size_t properties = 0;

@@ -38,6 +38,51 @@ class Marker {
     std::vector<Object*> pending_;
 };
 
+class Heap;
+
+// A link in the heap's list of roots. Links register themselves when made and leave when
+// destroyed, so a root cannot be forgotten or left behind.
+class RootLink {
+  public:
+    RootLink(const RootLink&) = delete;
+    RootLink& operator=(const RootLink&) = delete;
+
+  protected:
+    RootLink(Heap* heap, Object* object);
+    ~RootLink();
+    void relink(Heap* heap, Object* object);
+    Heap* heap_ = nullptr;
+    Object* object_ = nullptr;
+
+  private:
+    friend class Heap;
+    void unlink();
+    RootLink* previous_ = nullptr;
+    RootLink* next_ = nullptr;
+};
+
+// A pointer to a heap object that keeps it (and all it refers to) alive for as long as the
+// handle lives. Copies are roots of their own. A handle may outlive its heap: the heap lets
+// go of its links when it ends.
+template <class T>
+class Rooted : public RootLink {
+  public:
+    explicit Rooted(Heap& heap, T* object = nullptr) : RootLink(&heap, object) {}
+    Rooted(const Rooted& other) : RootLink(other.heap_, other.object_) {}
+    Rooted& operator=(const Rooted& other) {
+        relink(other.heap_, other.object_);
+        return *this;
+    }
+    Rooted& operator=(T* object) {
+        object_ = object;
+        return *this;
+    }
+    T* get() const { return static_cast<T*>(object_); }
+    operator T*() const { return get(); }
+    T* operator->() const { return get(); }
+    T& operator*() const { return *get(); }
+};
+
 class Heap {
   public:
     static constexpr size_t kMaxObjects = 4'000'000;
@@ -68,9 +113,11 @@ class Heap {
     // True once enough was made since the last collection to make one worth its cost.
     bool collectionDue() const { return madeSinceCollection_ >= std::max<size_t>(20000, lastLive_); }
     // Marks from the roots `markRoots` marks, then frees everything left unmarked.
+    // The rooted handles are marked too.
     void collect(const std::function<void(Marker&)>& markRoots);
 
   private:
+    friend class RootLink;
     void adopt(std::unique_ptr<Object> object);
 
     int swfVersion_;
@@ -78,6 +125,7 @@ class Heap {
     size_t madeSinceCollection_ = 0;
     size_t lastLive_ = 0;
     size_t properties_ = 0;
+    RootLink* roots_ = nullptr;  // the first of the live handles
 };
 
 }  // namespace swf::avm1

@@ -151,13 +151,12 @@ bool loadTextFor(Machine& machine, Object* target, const Value& url, LoadFieldSe
     setField(machine, target, "loaded", Value(false));
     setField(machine, target, "_bytesLoaded", Value(0.0));
     setField(machine, target, "_bytesTotal", Value());
-    machine.addRoot(target);  // the answer must find it, referenced or not
     Machine* m = &machine;
     int version = machine.swfVersion();
+    // The answer must find the target, referenced or not.
     loader->loadText(
-        machine.toString(url),
-        [m, target, setField, version](const std::optional<std::string>& bytes, size_t size) {
-            m->removeRoot(target);
+        machine.toString(url), [m, target = Rooted<Object>(machine.heap(), target), setField,
+                                version](const std::optional<std::string>& bytes, size_t size) {
             runLoadCallback(*m, [&] {
                 Value text;
                 if (bytes && !bytes->empty()) {

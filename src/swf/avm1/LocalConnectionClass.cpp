@@ -24,7 +24,7 @@ using player::arg;
 constexpr size_t kMaxConnections = 10000;
 
 struct Connections {
-    std::vector<std::pair<std::string, Object*>> open;  // name, receiving object (a root)
+    std::vector<std::pair<std::string, Rooted<Object>>> open;  // name, receiving object
 
     Object* find(std::string_view name) const {
         for (const auto& [n, o] : open)
@@ -61,8 +61,8 @@ void installLocalConnectionClass(Machine& m) {
     auto connections = std::make_shared<Connections>();
 
     // Runs from a timer: (sender, name, method, arguments array, whether anyone listened).
-    Function* deliver =
-        m.newFunction([connections](Machine& m, Object*, std::span<const Value> args) {
+    Rooted<Function> deliver(
+        m.heap(), m.newFunction([connections](Machine& m, Object*, std::span<const Value> args) {
             Value sender = arg(args, 0);
             Object* receiver = connections->find(qualified(m.toString(arg(args, 1))));
             if (!m.toBoolean(arg(args, 4))) receiver = nullptr;
@@ -76,8 +76,7 @@ void installLocalConnectionClass(Machine& m) {
                 for (uint32_t i = 0; i < list->length(); ++i) values.push_back(list->at(i));
             m.callMethod(Value(receiver), m.toString(arg(args, 2)), values);
             return Value();
-        });
-    m.addRoot(deliver);
+        }));
 
     m.defineMethod(proto, "connect",
                    [connections](Machine& m, Object* self, std::span<const Value> args) {
@@ -89,8 +88,7 @@ void installLocalConnectionClass(Machine& m) {
                        if (connections->connected(self) || connections->find(full) ||
                            connections->open.size() >= kMaxConnections)
                            return Value(false);
-                       connections->open.emplace_back(full, self);
-                       m.addRoot(self);
+                       connections->open.emplace_back(full, Rooted<Object>(m.heap(), self));
                        return Value(true);
                    });
     // The player's own setTimeout queues the delivery, whatever a script made of the global.
@@ -114,14 +112,11 @@ void installLocalConnectionClass(Machine& m) {
                                    Value(listened)};
             return Value(later && !later(m, nullptr, timer).isUndefined());
         });
-    m.defineMethod(proto, "close", [connections](Machine& m, Object* self, std::span<const Value>) {
+    m.defineMethod(proto, "close", [connections](Machine&, Object* self, std::span<const Value>) {
         auto& open = connections->open;
         auto it =
             std::find_if(open.begin(), open.end(), [&](const auto& e) { return e.second == self; });
-        if (it != open.end()) {
-            open.erase(it);
-            m.removeRoot(self);
-        }
+        if (it != open.end()) open.erase(it);
         return Value();
     });
     m.defineMethod(proto, "domain",

@@ -736,11 +736,6 @@ bool Machine::unwatch(Object* object, const std::string& name) {
 
 // ---- collection
 
-void Machine::removeRoot(Object* object) {
-    auto it = std::find(roots_.begin(), roots_.end(), object);
-    if (it != roots_.end()) roots_.erase(it);
-}
-
 void Machine::collectGarbageIfDue() {
     if (heap_.collectionDue()) collectGarbage();
 }
@@ -750,14 +745,7 @@ void Machine::collectGarbage() {
     // exists it points back at its stage object, which must stay.
     std::erase_if(stageObjects_, [](StageObject* s) { return !s->exists(); });
     heap_.collect([this](Marker& marker) {
-        marker.mark(global_);
-        for (Object* p : {prototypes_.object, prototypes_.function, prototypes_.array,
-                          prototypes_.string, prototypes_.number, prototypes_.boolean,
-                          prototypes_.date, prototypes_.error, prototypes_.movieClip,
-                          prototypes_.button, prototypes_.textField})
-            marker.mark(p);
         for (StageObject* s : stageObjects_) marker.mark(s);
-        for (Object* r : roots_) marker.mark(r);
         for (const Value& v : stack_) marker.mark(v);
         timers_.traceRoots(marker);
         for (const Watch& w : watches_) {

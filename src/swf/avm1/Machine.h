@@ -40,19 +40,25 @@ class RecursionLimitError : public ScriptLimitError {
     RecursionLimitError() : ScriptLimitError("256 levels of recursion were exceeded in one action list") {}
 };
 
+// The built-in prototypes the machine gives the objects it makes itself (literals, boxed
+// primitives, display objects, errors). Each is a root: a script deleting a class from
+// _global leaves its prototype to the objects made later.
 struct Prototypes {
-    Object* object = nullptr;
-    Object* function = nullptr;
-    Object* array = nullptr;
-    Object* string = nullptr;
-    Object* number = nullptr;
-    Object* boolean = nullptr;
-    Object* date = nullptr;
-    Object* error = nullptr;
-    Object* movieClip = nullptr;
-    Object* button = nullptr;
-    Object* textField = nullptr;
-    Object* video = nullptr;
+    explicit Prototypes(Heap& heap)
+        : object(heap), function(heap), array(heap), string(heap), number(heap), boolean(heap),
+          date(heap), error(heap), movieClip(heap), button(heap), textField(heap), video(heap) {}
+    Rooted<Object> object;
+    Rooted<Object> function;
+    Rooted<Object> array;
+    Rooted<Object> string;
+    Rooted<Object> number;
+    Rooted<Object> boolean;
+    Rooted<Object> date;
+    Rooted<Object> error;
+    Rooted<Object> movieClip;
+    Rooted<Object> button;
+    Rooted<Object> textField;
+    Rooted<Object> video;
 };
 
 class Machine {
@@ -201,9 +207,6 @@ class Machine {
     // Reclaims unreachable objects when enough were made; call between action lists.
     void collectGarbageIfDue();
     void collectGarbage();
-    // Extra roots: intervals and the like keep their objects alive this way.
-    void addRoot(Object* object) { roots_.push_back(object); }
-    void removeRoot(Object* object);
 
     // A number below `limit` from the machine's own generator: seeded the same every run, so
     // conversions of a movie are repeatable.
@@ -237,10 +240,9 @@ class Machine {
     MovieContext& context_;
     int swfVersion_;
     Heap heap_;
-    Object* global_ = nullptr;
-    Prototypes prototypes_;
+    Rooted<Object> global_{heap_};
+    Prototypes prototypes_{heap_};
     std::vector<StageObject*> stageObjects_;
-    std::vector<Object*> roots_;
     uint64_t actionsRun_ = 0;
     uint64_t totalActionsRun_ = 0;
     uint64_t actionsThisTick_ = 0;

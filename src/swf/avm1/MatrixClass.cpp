@@ -49,7 +49,7 @@ void concatThrough(Machine& m, Object* self, Object* package, const Value (&valu
 
 }  // namespace
 
-void installMatrixClass(Machine& m, Object* package) {
+void installMatrixClass(Machine& m, const Rooted<Object>& package) {
     Object* proto = m.newObject();
     // new Matrix() is the identity; given any argument, missing ones stay undefined.
     m.defineClass(package, "Matrix", proto,

@@ -632,7 +632,7 @@ void installMovieClipClass(Machine& m) {
                    });
     installPlacementAccessors(m, proto);
     installPlacementAccessors(m, m.prototypes().button);
-    for (Object* p : {proto, m.prototypes().button}) {
+    for (Object* p : {proto, m.prototypes().button.get()}) {
         p->defineOwn("enabled", Property{Value(true), nullptr, nullptr, kDontEnum});
         p->defineOwn("useHandCursor", Property{Value(true), nullptr, nullptr, kDontEnum});
     }

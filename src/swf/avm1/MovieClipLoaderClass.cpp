@@ -71,35 +71,34 @@ Value loadClip(Machine& m, Object* self, std::span<const Value> args) {
     LoadTarget target;
     MovieClip* found = nullptr;
     if (!targetOf(m, args[1], target, found) || (target.level < 0 && !found)) return Value(false);
-    m.addRoot(self);  // the events must find the loader, referenced or not
     Machine* machine = &m;
+    // The events must find the loader, referenced or not, until the load ends.
+    Rooted<Object> rooted(m.heap(), self);
     MovieLoadEvents events;
-    events.start = [machine, self](MovieClip& clip) {
+    events.start = [machine, self = rooted](MovieClip& clip) {
         runLoadCallback(*machine, [&] {
             player::broadcast(*machine, self, "onLoadStart", {clipValue(*machine, &clip)});
         });
     };
-    events.progress = [machine, self](MovieClip& clip, size_t loaded, size_t total) {
+    events.progress = [machine, self = rooted](MovieClip& clip, size_t loaded, size_t total) {
         runLoadCallback(*machine, [&] {
             player::broadcast(*machine, self, "onLoadProgress",
                               {clipValue(*machine, &clip), Value(static_cast<double>(loaded)),
                                Value(static_cast<double>(total))});
         });
     };
-    events.complete = [machine, self](MovieClip& clip, size_t) {
+    events.complete = [machine, self = rooted](MovieClip& clip, size_t) {
         runLoadCallback(*machine, [&] {
             player::broadcast(*machine, self, "onLoadComplete",
                               {clipValue(*machine, &clip), Value(0.0)});
         });
     };
-    events.init = [machine, self](MovieClip& clip) {
-        machine->removeRoot(self);
+    events.init = [machine, self = rooted](MovieClip& clip) {
         runLoadCallback(*machine, [&] {
             player::broadcast(*machine, self, "onLoadInit", {clipValue(*machine, &clip)});
         });
     };
-    events.error = [machine, self](MovieClip* clip, const std::string& code) {
-        machine->removeRoot(self);
+    events.error = [machine, self = rooted](MovieClip* clip, const std::string& code) {
         runLoadCallback(*machine, [&] {
             player::broadcast(*machine, self, "onLoadError",
                               {clipValue(*machine, clip), Value(code), Value(0.0)});

@@ -63,7 +63,8 @@ void installNetConnectionClass(Machine& m) {
         [](Machine& m, Object* prototype) -> Object* {
             return m.heap().make<NetConnectionObject>(prototype);
         });
-    Function* failed = m.newFunction([](Machine& m, Object*, std::span<const Value> args) {
+    Rooted<Function> failed(m.heap(), m.newFunction([](Machine& m, Object*,
+                                                       std::span<const Value> args) {
         NetConnectionObject* c = connectionOf(arg(args, 0).asObject());
         if (!c || c->state != NetConnectionObject::State::Connecting ||
             m.toNumber(arg(args, 1)) != c->attempt)
@@ -71,8 +72,7 @@ void installNetConnectionClass(Machine& m) {
         c->state = NetConnectionObject::State::Closed;
         status(m, c, "error", "NetConnection.Connect.Failed");
         return Value();
-    });
-    m.addRoot(failed);
+    }));
     m.defineMethod(
         proto, "connect", [events, failed](Machine& m, Object* self, std::span<const Value> args) {
             NetConnectionObject* c = connectionOf(self);

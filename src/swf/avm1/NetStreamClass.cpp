@@ -304,14 +304,14 @@ void installNetStreamClass(Machine& m) {
             return m.heap().make<NetStreamObject>(prototype);
         });
     // (stream, generation, what) on a later frame; an event of an older generation is dropped.
-    Function* later = m.newFunction([](Machine& m, Object*, std::span<const Value> args) {
-        NetStreamObject* s = streamOf(arg(args, 0).asObject());
-        double generation = m.toNumber(arg(args, 1));  // -1: reported whatever came since
-        if (s && (generation < 0 || generation == s->generation))
-            report(m, s, m.toInt32(arg(args, 2)));
-        return Value();
-    });
-    m.addRoot(later);
+    Rooted<Function> later(
+        m.heap(), m.newFunction([](Machine& m, Object*, std::span<const Value> args) {
+            NetStreamObject* s = streamOf(arg(args, 0).asObject());
+            double generation = m.toNumber(arg(args, 1));  // -1: reported whatever came since
+            if (s && (generation < 0 || generation == s->generation))
+                report(m, s, m.toInt32(arg(args, 2)));
+            return Value();
+        }));
 
     m.defineMethod(
         proto, "play", [events, later](Machine& m, Object* self, std::span<const Value> args) {
@@ -322,19 +322,18 @@ void installNetStreamClass(Machine& m) {
             s->sync(m);
             ContentLoader* loader = m.context().loader();
             if (!m.toBoolean(m.get(s->connection, "isConnected")) || !loader) return Value();
-            // The file is read now and answered as the frame ends, as the player's loads are.
-            m.addRoot(s);
-            size_t pending = loader->pendingCount();
+            // The file is read now and answered as the frame ends, as the player's loads are;
+            // the answer must find the stream, referenced or not.
             Machine* machine = &m;
             uint32_t generation = s->generation;
-            loader->loadText(
-                m.toString(args[0]), [machine, events, later, s, generation](
-                                         const std::optional<std::string>& file, size_t) {
-                    machine->removeRoot(s);
-                    if (s->generation != generation) return;
-                    runLoadCallback(*machine, [&] { opened(*machine, *events, later, s, file); });
-                });
-            if (loader->pendingCount() == pending) m.removeRoot(s);  // refused: never answered
+            loader->loadText(m.toString(args[0]),
+                             [machine, events, later, stream = Rooted<NetStreamObject>(m.heap(), s),
+                              generation](const std::optional<std::string>& file, size_t) {
+                                 if (stream->generation != generation) return;
+                                 runLoadCallback(*machine, [&] {
+                                     opened(*machine, *events, later, stream, file);
+                                 });
+                             });
             return Value();
         });
     // A seek or pause drops the end report of the play before it.

@@ -22,7 +22,7 @@ double length(Machine& m, const Value& point) {
 
 }  // namespace
 
-void installPointClass(Machine& m, Object* package) {
+void installPointClass(Machine& m, const Rooted<Object>& package) {
     Object* proto = m.newObject();
     // new Point() is the origin; given any argument, missing ones stay undefined.
     Function* ctor = m.defineClass(package, "Point", proto,

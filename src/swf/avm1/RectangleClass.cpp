@@ -90,7 +90,7 @@ void inflate(Machine& m, Object* self, const Value& dx, const Value& dy) {
 
 }  // namespace
 
-void installRectangleClass(Machine& m, Object* package) {
+void installRectangleClass(Machine& m, const Rooted<Object>& package) {
     Object* proto = m.newObject();
     // new Rectangle() is empty at the origin; given any argument, missing ones stay undefined.
     m.defineClass(package, "Rectangle", proto,

@@ -79,10 +79,9 @@ int clampIndex(Machine& m, const Value& value, int length) {
 }  // namespace
 
 void installSelectionObject(Machine& m) {
-    Object* selection = m.newObject();
+    Rooted<Object> selection(m.heap(), m.newObject());
     player::defineValue(m.global(), "Selection", Value(selection), kDontEnum);
     const uint16_t flags = kDontEnum | kReadOnly;
-    m.addRoot(selection);
     auto range = std::make_shared<Range>();
 
     m.defineMethod(

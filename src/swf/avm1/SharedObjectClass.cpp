@@ -97,14 +97,12 @@ struct Registry {
 }  // namespace
 
 void installSharedObjectClass(Machine& m) {
-    Object* proto = m.newObject();
+    Rooted<Object> proto(m.heap(), m.newObject());
     Function* ctor =
         m.defineClass(m.global(), "SharedObject", proto,
                       [](Machine&, Object*, std::span<const Value>) { return Value(); });
     // The objects made so far, in slots of a rooted array.
-    ArrayObject* slots = m.newArray();
-    m.addRoot(slots);
-    m.addRoot(proto);
+    Rooted<ArrayObject> slots(m.heap(), m.newArray());
     auto registry = std::make_shared<Registry>();
 
     m.defineMethod(

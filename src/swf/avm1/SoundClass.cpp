@@ -41,11 +41,14 @@ int32_t truncatedInt(double v) {
     return static_cast<int32_t>(v);
 }
 
+// The class's state lives as long as the functions that use it; the prototype stays theirs
+// when a movie deletes the global.
 struct SoundClass {
+    explicit SoundClass(Heap& heap) : completed(heap), proto(heap) {}
     std::shared_ptr<SoundChannelState> state;
-    NativeFunction later;           // the player's own setTimeout
-    Function* completed = nullptr;  // timer callback: (sound, serial)
-    Object* proto = nullptr;
+    NativeFunction later;        // the player's own setTimeout
+    Rooted<Function> completed;  // timer callback: (sound, serial)
+    Rooted<Object> proto;
     bool propertiesAdded = false;
 };
 
@@ -302,18 +305,17 @@ void installMethods(Machine& m, const std::shared_ptr<SoundClass>& cp, Object* p
         uint32_t serial = ++s->loadSerial;
         ContentLoader* loader = m.context().loader();
         if (!loader) return Value();
-        // The file is read now and answered as the frame ends, as the player's loads are.
-        m.addRoot(s);
-        size_t pending = loader->pendingCount();
+        // The file is read now and answered as the frame ends, as the player's loads are; the
+        // answer must find the sound, referenced or not.
         Machine* machine = &m;
         bool streaming = m.toBoolean(arg(args, 1));
-        loader->loadText(m.toString(args[0]), [machine, cp, s, serial, streaming](
-                                                  const std::optional<std::string>& bytes, size_t) {
-            machine->removeRoot(s);
-            if (s->loadSerial != serial) return;  // loaded anew meanwhile
-            runLoadCallback(*machine, [&] { finishLoad(*machine, *cp, *s, bytes, streaming); });
-        });
-        if (loader->pendingCount() == pending) m.removeRoot(s);  // refused: never answered
+        loader->loadText(
+            m.toString(args[0]), [machine, cp, sound = Rooted<SoundObject>(m.heap(), s), serial,
+                                  streaming](const std::optional<std::string>& bytes, size_t) {
+                if (sound->loadSerial != serial) return;  // loaded anew meanwhile
+                runLoadCallback(*machine,
+                                [&] { finishLoad(*machine, *cp, *sound, bytes, streaming); });
+            });
         return Value();
     });
     m.defineMethod(proto, "getBytesLoaded", [](Machine&, Object* self, std::span<const Value>) {
@@ -331,7 +333,7 @@ void installMethods(Machine& m, const std::shared_ptr<SoundClass>& cp, Object* p
 }  // namespace
 
 void installSoundClass(Machine& m) {
-    auto c = std::make_shared<SoundClass>();
+    auto c = std::make_shared<SoundClass>(m.heap());
     c->state = SoundChannelState::attach(m.context());
     if (Property* p = m.global()->findOwn("setTimeout"))
         if (Object* f = p->value.asObject(); f && f->asFunction() && f->asFunction()->isNative())
@@ -354,7 +356,6 @@ void installSoundClass(Machine& m) {
         [](Machine& m, Object* prototype) -> Object* {
             return m.heap().make<SoundObject>(prototype);
         });
-    // The classes' state lives as long as the functions that use it: the machine's.
     c->completed = m.newFunction([c](Machine& m, Object*, std::span<const Value> args) {
         SoundObject* s = soundOf(arg(args, 0).asObject());
         auto serial = static_cast<uint64_t>(m.toNumber(arg(args, 1)));
@@ -366,7 +367,6 @@ void installSoundClass(Machine& m) {
         m.callMethod(Value(s), "onSoundComplete", {});
         return Value();
     });
-    m.addRoot(c->completed);
     installMethods(m, c, proto);
 }
 

@@ -49,9 +49,8 @@ std::string alignOf(const std::string& text) {
 }  // namespace
 
 void installStageObject(Machine& m) {
-    Object* stage = m.newObject();
+    Rooted<Object> stage(m.heap(), m.newObject());
     player::defineValue(m.global(), "Stage", Value(stage), kDontEnum);
-    m.addRoot(stage);  // the display state's setter tells its listeners
     auto state = std::make_shared<StageState>();
     const SwfHeader& header = m.context().movie().header;
     const double width = header.widthPixels();

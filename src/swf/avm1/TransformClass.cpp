@@ -62,7 +62,7 @@ int32_t fixed16(double value) {
 
 }  // namespace
 
-void installTransformClass(Machine& m, Object* package) {
+void installTransformClass(Machine& m, const Rooted<Object>& package) {
     Object* proto = m.newObject();
     m.defineClass(
         package, "Transform", proto,

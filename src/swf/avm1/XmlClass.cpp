@@ -45,9 +45,11 @@ std::optional<std::string> textOf(Machine& m, const Value& value) {
     return m.toString(value);
 }
 
+// The natives hold these; a movie replacing the globals must not free them.
 struct XmlState {
-    Function* nodeClass = nullptr;
-    XmlNodeObject* xmlPrototype = nullptr;
+    explicit XmlState(Heap& heap) : nodeClass(heap), xmlPrototype(heap) {}
+    Rooted<Function> nodeClass;
+    Rooted<XmlNodeObject> xmlPrototype;
     bool xmlPropertiesAdded = false;
 };
 
@@ -335,7 +337,7 @@ void defineXmlMethods(Machine& m, Object* proto, std::shared_ptr<XmlState> state
 }  // namespace
 
 void installXmlClasses(Machine& m) {
-    auto state = std::make_shared<XmlState>();
+    auto state = std::make_shared<XmlState>(m.heap());
 
     Object* nodeProto = m.newObject();
     state->nodeClass = m.defineClass(
@@ -381,10 +383,6 @@ void installXmlClasses(Machine& m) {
             return m.heap().make<XmlNodeObject>(prototype, XmlNodeObject::kElement);
         });
     defineXmlMethods(m, state->xmlPrototype, state);
-
-    // The natives hold these; a movie replacing the globals must not free them.
-    m.addRoot(state->nodeClass);
-    m.addRoot(state->xmlPrototype);
 }
 
 }  // namespace swf::avm1

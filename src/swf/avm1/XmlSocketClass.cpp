@@ -17,12 +17,12 @@ void installXmlSocketClass(Machine& m) {
     Object* proto = m.newObject();
     m.defineClass(m.global(), "XMLSocket", proto,
                   [](Machine&, Object*, std::span<const Value>) { return Value(); });
-    Function* refused = m.newFunction([](Machine& m, Object*, std::span<const Value> args) {
-        const Value no[] = {Value(false)};
-        m.callMethod(arg(args, 0), "onConnect", no);
-        return Value();
-    });
-    m.addRoot(refused);
+    Rooted<Function> refused(m.heap(),
+                             m.newFunction([](Machine& m, Object*, std::span<const Value> args) {
+                                 const Value no[] = {Value(false)};
+                                 m.callMethod(arg(args, 0), "onConnect", no);
+                                 return Value();
+                             }));
     m.defineMethod(proto, "connect",
                    [events, refused](Machine& m, Object* self, std::span<const Value> args) {
                        // The host is read as the player reads it (its toString may run).
