@@ -1,20 +1,24 @@
 #!/usr/bin/env bash
-# Fuzzes the engine with both libFuzzer targets, half of the time each:
+# Fuzzes the engine with its three libFuzzer targets, a third of the time each:
 #  - fuzz_load_movie, seeded with every movie the tests build and the sample movie;
 #  - fuzz_actions, action bytecode run inside a small movie, seeded with the target's own
-#    action programs.
+#    action programs;
+#  - fuzz_video, video streams of every codec and any size through the video decoders, seeded
+#    with streams libavcodec's encoders write and hand-made frames.
 #   scripts/fuzz.sh BUILD_DIR SECONDS
 # BUILD_DIR is a build configured with CC=clang CXX=clang++ -DKINETROPE_FUZZ=ON. Findings are
-# written to BUILD_DIR/crash-*, ... for movies and BUILD_DIR/actions-crash-*, ... for actions.
+# written to BUILD_DIR/crash-*, ... for movies, BUILD_DIR/actions-crash-*, ... for actions and
+# BUILD_DIR/video-crash-*, ... for video streams.
 set -euo pipefail
 build=$(realpath -m "${1:?usage: scripts/fuzz.sh BUILD_DIR SECONDS}")
 seconds=${2:?usage: scripts/fuzz.sh BUILD_DIR SECONDS}
 cd "$(dirname "$0")/.."
 # libFuzzer reads a time of 0 as no limit.
-movie_seconds=$((seconds > 1 ? seconds / 2 : 1))
-action_seconds=$((seconds - movie_seconds > 0 ? seconds - movie_seconds : 1))
+movie_seconds=$((seconds > 2 ? seconds / 3 : 1))
+video_seconds=$movie_seconds
+action_seconds=$((seconds - 2 * movie_seconds > 0 ? seconds - 2 * movie_seconds : 1))
 
-cmake --build "$build" --target fuzz_load_movie fuzz_actions test_swf sample-movie
+cmake --build "$build" --target fuzz_load_movie fuzz_actions fuzz_video test_swf sample-movie
 seeds="$build/fuzz-seeds"
 corpus="$build/fuzz-corpus"
 mkdir -p "$seeds" "$corpus"
@@ -42,6 +46,15 @@ echo "fuzzing actions with $(ls "$action_seeds" | wc -l) seed programs for $acti
     -max_total_time="$action_seconds" -max_len=4096 -timeout=30 -rss_limit_mb=4096 \
     -print_final_stats=1 -artifact_prefix="$build/actions-" "$action_corpus" "$action_seeds" ||
     status=$?
+video_seeds="$build/fuzz-video-seeds"
+video_corpus="$build/fuzz-video-corpus"
+mkdir -p "$video_seeds" "$video_corpus"
+KINETROPE_FUZZ_VIDEO_SEEDS="$video_seeds" "$build/tests/fuzz/fuzz_video"
+echo "fuzzing video with $(ls "$video_seeds" | wc -l) seed streams for $video_seconds s"
+"$build/tests/fuzz/fuzz_video" -max_total_time="$video_seconds" -max_len=65536 -timeout=30 \
+    -rss_limit_mb=4096 -print_final_stats=1 -artifact_prefix="$build/video-" "$video_corpus" \
+    "$video_seeds" || status=$?
+
 timeouts=$(find "$build" -maxdepth 1 -name 'actions-timeout-*' | wc -l)
 if ((timeouts > 0)); then
     echo "fuzz_actions: $timeouts inputs in $build/actions-timeout-* ran past the 30 s timeout"

@@ -15,6 +15,7 @@ extern "C" {
 
 #include "audio/FormatDescription.h"
 #include "convert/BitmapInfoHeader.h"
+#include "convert/ScalerInput.h"
 #include "convert/Yuv420Conversion.h"
 #include "resources/ResultCode.h"
 
@@ -195,6 +196,7 @@ uint64_t FrameImageSize(const VideoFrameFormat& format) {
 struct VideoEncoder::Codec {
     AVCodecContext* context = nullptr;
     SwsContext* scaler = nullptr;
+    ScalerInput source;  // the frame's rows as the scaler reads them
     AVFrame* frame = nullptr;
     AVPacket* packet = nullptr;
     std::optional<YuvRange> yuv420;  // converted here rather than by the scaler
@@ -297,6 +299,8 @@ int32_t VideoEncoder::Open(const VideoFrameFormat& format, const CompressionOpti
     if (!codec->yuv420) {
         codec->scaler = MakeScaler(format, source, pixelFormat);
         if (!codec->scaler) return kResultFail;
+        if (!codec->source.Allocate(format.width, format.height, format.bitsPerPixel / 8))
+            return kResultOutOfMemory;
     }
     codec->stride =
         DibStride(static_cast<uint32_t>(format.width), static_cast<uint16_t>(format.bitsPerPixel));
@@ -330,10 +334,9 @@ int32_t VideoEncoder::Encode(std::span<const uint8_t> frame, const SampleSink& s
                         codec.bytesPerPixel, *codec.yuv420,
                         {codec.frame->data, codec.frame->linesize, codec.width, codec.height});
     } else {
-        const uint8_t* const planes[1] = {top};
-        const int strides[1] = {-static_cast<int>(codec.stride)};
-        sws_scale(codec.scaler, planes, strides, 0, codec.height, codec.frame->data,
-                  codec.frame->linesize);
+        codec.source.Fill(top, codec.stride, codec.width, codec.height);
+        sws_scale(codec.scaler, codec.source.Planes(), codec.source.LineSizes(), 0, codec.height,
+                  codec.frame->data, codec.frame->linesize);
     }
     codec.frame->pts = codec.nextPts++;
     // The quantiser encoders take from each frame when their quality is fixed.

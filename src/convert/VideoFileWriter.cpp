@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "convert/GifPalette.h"
+#include "convert/ScalerInput.h"
 #include "convert/TempFile.h"
 #include "convert/Yuv420Conversion.h"
 #include "resources/ResultCode.h"
@@ -87,7 +88,7 @@ struct VideoFileWriter::State {
     int32_t codedWidth = 0;
     int32_t codedHeight = 0;
     int bytesPerPixel = 3;
-    std::vector<uint8_t> padded;  // a frame with its edge repeated, top-down
+    ScalerInput source;  // a frame with its edge repeated, top-down
 
     // GIF: frames as tightly packed top-down BGR rows in a temporary file.
     bool gif = false;
@@ -399,26 +400,16 @@ std::string VideoFileWriter::Scale(const uint8_t* top, size_t stride) {
     State& s = *state_;
     const int width = s.target.width, height = s.target.height;
     const AVPixelFormat source = s.bytesPerPixel == 4 ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24;
-    // Copied top-down with room after the last row, which swscale reads past, and the last
-    // column and row repeated up to the even size the pixel format may need.
-    const size_t rowBytes = static_cast<size_t>(s.codedWidth) * s.bytesPerPixel;
-    s.padded.resize(rowBytes * static_cast<size_t>(s.codedHeight) + 64);
-    for (int y = 0; y < s.codedHeight; ++y) {
-        const uint8_t* from = top - stride * static_cast<size_t>(std::min(y, height - 1));
-        uint8_t* to = s.padded.data() + rowBytes * static_cast<size_t>(y);
-        std::memcpy(to, from, static_cast<size_t>(width) * s.bytesPerPixel);
-        for (int x = width; x < s.codedWidth; ++x)
-            std::memcpy(to + static_cast<size_t>(x) * s.bytesPerPixel,
-                        from + static_cast<size_t>(width - 1) * s.bytesPerPixel,
-                        static_cast<size_t>(s.bytesPerPixel));
-    }
-    const uint8_t* planes[1] = {s.padded.data()};
-    const int lines[1] = {static_cast<int>(rowBytes)};
+    // Copied top-down, the last column and row repeated up to the even size the pixel
+    // format may need.
+    if (!s.source.Allocate(s.codedWidth, s.codedHeight, s.bytesPerPixel)) return "out of memory";
+    s.source.Fill(top, stride, width, height);
     s.scaler = sws_getCachedContext(s.scaler, s.codedWidth, s.codedHeight, source, s.codedWidth,
                                     s.codedHeight, s.video->pix_fmt, SWS_BICUBIC | SWS_ACCURATE_RND,
                                     nullptr, nullptr, nullptr);
     if (!s.scaler) return "out of memory";
-    sws_scale(s.scaler, planes, lines, 0, s.codedHeight, s.picture->data, s.picture->linesize);
+    sws_scale(s.scaler, s.source.Planes(), s.source.LineSizes(), 0, s.codedHeight,
+              s.picture->data, s.picture->linesize);
     return {};
 }
 

@@ -24,48 +24,12 @@
 #include <string_view>
 #include <vector>
 
+#include "FuzzSwf.h"
 #include "swf/player/Player.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-void putU16(Bytes& out, unsigned value) {
-    out.push_back(value & 0xff);
-    out.push_back(value >> 8 & 0xff);
-}
-
-void putU32(Bytes& out, uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(value >> shift & 0xff);
-}
-
-void putString(Bytes& out, std::string_view text) {
-    out.insert(out.end(), text.begin(), text.end());
-    out.push_back(0);
-}
-
-// Bit fields, most significant bit first, starting on a fresh byte.
-class BitSink {
-  public:
-    explicit BitSink(Bytes& out) : out_(out) {}
-    void put(int32_t value, int count) {
-        for (int bit = count - 1; bit >= 0; --bit) {
-            if (used_ == 0) out_.push_back(0);
-            if (static_cast<uint32_t>(value) >> bit & 1) out_.back() |= 0x80 >> used_;
-            used_ = (used_ + 1) % 8;
-        }
-    }
-
-  private:
-    Bytes& out_;
-    int used_ = 0;
-};
-
-void putRect(Bytes& out, int xMax, int yMax) {
-    BitSink bits(out);
-    bits.put(15, 5);
-    for (int value : {0, xMax, 0, yMax}) bits.put(value, 15);
-}
+using namespace fuzzswf;
 
 void putTranslate(Bytes& out, int x, int y) {
     BitSink bits(out);
@@ -73,20 +37,6 @@ void putTranslate(Bytes& out, int x, int y) {
     bits.put(15, 5);
     bits.put(x, 15);
     bits.put(y, 15);
-}
-
-void putTag(Bytes& out, unsigned code, const Bytes& body) {
-    if (body.size() < 63) {
-        putU16(out, code << 6 | static_cast<unsigned>(body.size()));
-    } else {
-        putU16(out, code << 6 | 63);
-        putU32(out, static_cast<uint32_t>(body.size()));
-    }
-    out.insert(out.end(), body.begin(), body.end());
-}
-
-void putShowFrame(Bytes& out) {
-    putTag(out, 1, {});
 }
 
 // A 20-pixel red square.
@@ -196,15 +146,7 @@ Bytes buildMovie(std::span<const uint8_t> data) {
     }
     putTag(tags, 0, {});
 
-    Bytes movie = {'F', 'W', 'S', static_cast<uint8_t>(version), 0, 0, 0, 0};
-    putRect(movie, 2000, 1500);
-    putU16(movie, 12 << 8);  // 12 frames a second
-    putU16(movie, 3);
-    movie.insert(movie.end(), tags.begin(), tags.end());
-    Bytes length;
-    putU32(length, static_cast<uint32_t>(movie.size()));
-    std::copy(length.begin(), length.end(), movie.begin() + 4);
-    return movie;
+    return fuzzswf::movie(static_cast<uint8_t>(version), 2000, 1500, 3, tags);
 }
 
 // Action bytes for the seeds, laid out as a compiler would.

@@ -600,6 +600,80 @@ TEST(SoundTest, BadSoundDataEndsOnlyThatSound) {
     EXPECT_EQ(LevelPerFrame(PlaySound(movie, 2)), (std::vector<int>{9600, 9600}));
 }
 
+// MP3 resynchronises: bytes that start no frame are passed over to the next frame header
+// that the header after it confirms, a frame the decoder refuses passes in silence, and a
+// frame cut off at the end is dropped. A 0.6 s tone (MPEG-1, 1152 samples a frame, at the
+// mix's rate) as an event sound: where its sound ends, its level, and the silence inside.
+TEST(SoundTest, Mp3ResynchronisesAtTheNextFrame) {
+    const std::vector<int16_t> tone = Tone(kHz, kMixRate, kMixRate * 6 / 10, kLevel, 1);
+    const Encoded encoded = AvEncode("libmp3lame", kMixRate, 1, tone);
+    ASSERT_GT(encoded.packets.size(), 20u) << "libavcodec cannot encode MP3";
+    constexpr int kFrame = 1152;
+    constexpr size_t kBad = 12;  // the frame damaged in the middle
+    const auto badStart = static_cast<int>(kBad) * kFrame - encoded.delay;
+    // The tail of an encoder's info frame: its tag, a table with false frame syncs, zeros.
+    std::vector<uint8_t> infoTail = {'X', 'i', 'n', 'g', 0, 0, 0, 15};
+    for (int i = 0; i < 300; ++i) infoTail.push_back(i % 7 == 0 ? 0xFF : static_cast<uint8_t>(i * 13));
+    struct Case {
+        const char* name;
+        std::function<void(std::vector<std::vector<uint8_t>>&)> damage;
+        int end;      // the sample the sound ends at, about
+        bool gap;     // silence of one frame at the damaged frame
+        bool silent;  // nothing at all
+    };
+    const int toneEnd = static_cast<int>(tone.size());
+    const int lastFrameEnd = static_cast<int>(encoded.packets.size() - 1) * kFrame - encoded.delay;
+    const Case cases[] = {
+        {"clean", [](auto&) {}, toneEnd, false, false},
+        {"garbage before the first frame",
+         [&](auto& frames) { frames.insert(frames.begin(), infoTail); }, toneEnd, false, false},
+        {"a frame without its header: passed over",
+         [&](auto& frames) { std::fill_n(frames[kBad].begin(), 4, 0); }, toneEnd - kFrame, false,
+         false},
+        {"a frame the decoder refuses: silence",
+         [&](auto& frames) { std::fill_n(frames[kBad].begin() + 4, 17, 0xFF); }, toneEnd, true,
+         false},
+        {"a truncated last frame",
+         [](auto& frames) { frames.back().resize(frames.back().size() / 2); },
+         std::min(toneEnd, lastFrameEnd), false, false},
+        {"all garbage", [&](auto& frames) { frames.assign(30, infoTail); }, 0, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::vector<uint8_t>> frames = encoded.packets;
+        c.damage(frames);
+        std::vector<uint8_t> data = {static_cast<uint8_t>(encoded.delay),
+                                     static_cast<uint8_t>(encoded.delay >> 8)};
+        const std::vector<uint8_t> body = Joined(frames);
+        data.insert(data.end(), body.begin(), body.end());
+        SwfWriter movie;
+        movie.frameRate(kFps)
+            .defineSound(1, {SoundCodec::Mp3, SoundRate::Hz44100, true, false}, data,
+                         static_cast<uint32_t>(tone.size()))
+            .startSound(1);
+        for (int i = 0; i < 10; ++i) movie.showFrame();
+        const std::vector<int16_t> sound = PlaySound(movie, 10);
+        int end = 0;
+        for (size_t i = 0; i < sound.size() / 2; ++i)
+            if (std::abs(sound[2 * i]) > kLevel / 4) end = static_cast<int>(i) + 1;
+        if (c.silent) {
+            EXPECT_TRUE(std::all_of(sound.begin(), sound.end(), [](int16_t v) { return v == 0; }));
+            continue;
+        }
+        EXPECT_NEAR(end, c.end, 200);
+        EXPECT_NEAR(FitTone(sound, 0, kMixRate / 20, kMixRate / 10, kHz).level, kLevel,
+                    kLevel * 0.1);
+        // Past the damaged frame and the frames that drew on it (the decoder's overlap and
+        // bit reservoir): the tone again.
+        const auto after = static_cast<size_t>(badStart + 4 * kFrame);
+        EXPECT_NEAR(FitTone(sound, 0, after, 4 * kFrame, kHz).level, kLevel, kLevel * 0.1);
+        if (!c.gap) continue;
+        const ToneFit damaged =
+            FitTone(sound, 0, static_cast<size_t>(badStart + 100), kFrame - 200, kHz);
+        EXPECT_LT(damaged.level + damaged.residual, kLevel / 20);
+    }
+}
+
 TEST(SoundTest, AdpcmDecodesAsLibavcodecDoes) {
     // libavcodec's encoder makes one packet of 4096 frames with its own header; each decodes
     // alike here and in libavcodec's decoder.

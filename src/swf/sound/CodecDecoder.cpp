@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "swf/sound/Mp3Frames.h"
 #include "swf/sound/SpeexFrames.h"
 
 extern "C" {
@@ -85,8 +86,8 @@ CodecDecoder::CodecDecoder(const SoundFormat& format) : format_(format) {
     context_ = avcodec_alloc_context3(codec);
     packet_ = av_packet_alloc();
     frame_ = av_frame_alloc();
-    if (id == AV_CODEC_ID_MP3) parser_ = av_parser_init(id);
-    if (!context_ || !packet_ || !frame_ || (id == AV_CODEC_ID_MP3 && !parser_)) {
+    if (id == AV_CODEC_ID_MP3) mp3_ = std::make_unique<Mp3Frames>();
+    if (!context_ || !packet_ || !frame_) {
         error_ = "out of memory";
         return;
     }
@@ -100,7 +101,6 @@ CodecDecoder::CodecDecoder(const SoundFormat& format) : format_(format) {
 }
 
 CodecDecoder::~CodecDecoder() {
-    if (parser_) av_parser_close(parser_);
     avcodec_free_context(&context_);
     av_packet_free(&packet_);
     av_frame_free(&frame_);
@@ -116,17 +116,11 @@ bool CodecDecoder::fail(const char* what, int code) {
 bool CodecDecoder::feed(std::span<const uint8_t> data, size_t maxFrames, PcmBuffer& out) {
     if (!context_ || !error_.empty()) return false;
     while (!data.empty() && out.frames() < maxFrames) {
-        if (parser_) {
-            uint8_t* frame = nullptr;
-            int frameSize = 0;
-            const int piece = static_cast<int>(std::min(data.size(), kMaxPacket));
-            const int used = av_parser_parse2(parser_, context_, &frame, &frameSize, data.data(),
-                                              piece, AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
-            if (used < 0) return fail("the parser refused the data", used);
-            data = data.subspan(static_cast<size_t>(used));
-            if (frameSize > 0 && !send(frame, static_cast<size_t>(frameSize), maxFrames, out))
-                return false;
-            if (used == 0 && frameSize == 0) break;
+        if (mp3_) {
+            const size_t piece = std::min(data.size(), kMaxPacket);
+            mp3_->append(data.first(piece));
+            data = data.subspan(piece);
+            if (!sendMp3Frames(false, maxFrames, out)) return false;
             continue;
         }
         if (format_.codec == SoundCharacter::Format::Speex) {
@@ -144,36 +138,53 @@ bool CodecDecoder::feed(std::span<const uint8_t> data, size_t maxFrames, PcmBuff
 
 bool CodecDecoder::finish(size_t maxFrames, PcmBuffer& out) {
     if (!context_ || !error_.empty()) return false;
-    if (parser_) {
-        uint8_t* frame = nullptr;
-        int frameSize = 0;
-        av_parser_parse2(parser_, context_, &frame, &frameSize, nullptr, 0, AV_NOPTS_VALUE,
-                         AV_NOPTS_VALUE, 0);
-        if (frameSize > 0 && !send(frame, static_cast<size_t>(frameSize), maxFrames, out))
-            return false;
-    }
+    if (mp3_ && !sendMp3Frames(true, maxFrames, out)) return false;
     if (const int code = avcodec_send_packet(context_, nullptr); code < 0 && code != AVERROR_EOF)
         return fail("decoding failed", code);
-    return receive(maxFrames, out);
+    const int code = receive(maxFrames, out);
+    return code >= 0 || fail("decoding failed", code);
+}
+
+bool CodecDecoder::sendMp3Frames(bool end, size_t maxFrames, PcmBuffer& out) {
+    Mp3Frames::Header header;
+    for (std::span<const uint8_t> frame; out.frames() < maxFrames &&
+                                         !(frame = mp3_->next(end, header)).empty();) {
+        const int code = decode(frame.data(), frame.size(), maxFrames, out);
+        if (code == AVERROR(ENOMEM)) return fail("decoding failed", code);
+        if (code >= 0) continue;
+        // A frame the decoder refuses passes in silence, so that the frames after it keep
+        // their time.
+        if (out.rate == 0) {
+            out.rate = static_cast<uint32_t>(header.rate);
+            out.channels = std::min(header.channels, 2);
+        }
+        const size_t silent = std::min(
+            maxFrames - out.frames(),
+            static_cast<size_t>(header.samples) * out.rate / static_cast<uint32_t>(header.rate));
+        out.samples.insert(out.samples.end(), silent * static_cast<size_t>(out.channels), 0);
+    }
+    return true;
 }
 
 bool CodecDecoder::send(const uint8_t* data, size_t size, size_t maxFrames, PcmBuffer& out) {
+    const int code = decode(data, size, maxFrames, out);
+    return code >= 0 || fail("decoding failed", code);
+}
+
+int CodecDecoder::decode(const uint8_t* data, size_t size, size_t maxFrames, PcmBuffer& out) {
     av_packet_unref(packet_);
-    if (av_new_packet(packet_, static_cast<int>(size)) < 0) {
-        error_ = "out of memory";
-        return false;
-    }
+    // av_new_packet zeroes the AV_INPUT_BUFFER_PADDING_SIZE bytes the decoders may read.
+    if (const int code = av_new_packet(packet_, static_cast<int>(size)); code < 0) return code;
     std::copy_n(data, size, packet_->data);
-    if (const int code = avcodec_send_packet(context_, packet_); code < 0)
-        return fail("decoding failed", code);
+    if (const int code = avcodec_send_packet(context_, packet_); code < 0) return code;
     return receive(maxFrames, out);
 }
 
-bool CodecDecoder::receive(size_t maxFrames, PcmBuffer& out) {
+int CodecDecoder::receive(size_t maxFrames, PcmBuffer& out) {
     for (;;) {
         const int code = avcodec_receive_frame(context_, frame_);
-        if (code == AVERROR(EAGAIN) || code == AVERROR_EOF) return true;
-        if (code < 0) return fail("decoding failed", code);
+        if (code == AVERROR(EAGAIN) || code == AVERROR_EOF) return 0;
+        if (code < 0) return code;
         const int channels = frame_->ch_layout.nb_channels;
         if (channels < 1 || frame_->sample_rate <= 0) continue;
         if (out.rate == 0) {

@@ -1,11 +1,12 @@
 #pragma once
 // MP3, Nellymoser and Speex through libavcodec. The data of one sound is fed in pieces (a
-// stream's blocks continue one another); MP3 is cut into frames by libavcodec's parser,
-// Speex by SpeexFrames, Nellymoser into runs of its fixed-size blocks, so that the decoder
+// stream's blocks continue one another); MP3 is cut into frames by Mp3Frames (a frame the
+// decoder refuses is heard as silence of its length), Speex by SpeexFrames, Nellymoser into runs of its fixed-size blocks, so that the decoder
 // never sees more than one bounded packet at a time.
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -13,11 +14,12 @@
 #include "swf/sound/SoundFormat.h"
 
 struct AVCodecContext;
-struct AVCodecParserContext;
 struct AVFrame;
 struct AVPacket;
 
 namespace swf {
+
+class Mp3Frames;
 
 class CodecDecoder {
   public:
@@ -34,13 +36,16 @@ class CodecDecoder {
     const std::string& error() const { return error_; }
 
   private:
+    bool sendMp3Frames(bool end, size_t maxFrames, PcmBuffer& out);
     bool send(const uint8_t* data, size_t size, size_t maxFrames, PcmBuffer& out);
-    bool receive(size_t maxFrames, PcmBuffer& out);
+    // One packet through the decoder: 0, or libavcodec's error code.
+    int decode(const uint8_t* data, size_t size, size_t maxFrames, PcmBuffer& out);
+    int receive(size_t maxFrames, PcmBuffer& out);
     bool fail(const char* what, int code);
 
     SoundFormat format_;
     AVCodecContext* context_ = nullptr;
-    AVCodecParserContext* parser_ = nullptr;
+    std::unique_ptr<Mp3Frames> mp3_;
     AVPacket* packet_ = nullptr;
     AVFrame* frame_ = nullptr;
     std::string error_;

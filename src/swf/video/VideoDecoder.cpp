@@ -95,6 +95,7 @@ VideoDecoder::~VideoDecoder() {
     avcodec_free_context(&context_);
     av_packet_free(&packet_);
     av_frame_free(&frame_);
+    av_frame_free(&rgba_);
     heldBytes -= heldBytes_;
 }
 
@@ -102,6 +103,11 @@ bool VideoDecoder::fail(const char* what, int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(code, text, sizeof text);
     error_ = std::string(what) + ": " + text;
+    return false;
+}
+
+bool VideoDecoder::outOfMemory() {
+    error_ = "out of memory";
     return false;
 }
 
@@ -116,10 +122,8 @@ bool VideoDecoder::decode(std::span<const uint8_t> data, Bitmap* picture) {
     // A frame of another size never reaches the decoder; the stream goes on without it.
     if (!valid || !VideoPacket::fits(codec_, info, width_, height_)) return true;
     av_packet_unref(packet_);
-    if (av_new_packet(packet_, static_cast<int>(data.size())) < 0) {
-        error_ = "out of memory";
-        return false;
-    }
+    // av_new_packet zeroes the AV_INPUT_BUFFER_PADDING_SIZE bytes the decoders may read.
+    if (av_new_packet(packet_, static_cast<int>(data.size())) < 0) return outOfMemory();
     std::copy(data.begin(), data.end(), packet_->data);
     if (info.key) packet_->flags |= AV_PKT_FLAG_KEY;
     if (const int code = avcodec_send_packet(context_, packet_); code < 0)
@@ -143,12 +147,27 @@ bool VideoDecoder::convert(Bitmap& picture) {
         error_ = "the decoder's pictures cannot be converted";
         return false;
     }
+    // swscale writes whole vector blocks past a row's last pixel: it converts into a picture
+    // of FFmpeg's own alignment and padding, whose rows are copied out after.
+    if (!rgba_) {
+        rgba_ = av_frame_alloc();
+        if (!rgba_) return outOfMemory();
+        rgba_->format = AV_PIX_FMT_RGBA;
+        rgba_->width = width_;
+        rgba_->height = height_;
+        if (av_frame_get_buffer(rgba_, 0) < 0) {
+            av_frame_free(&rgba_);
+            return outOfMemory();
+        }
+    }
+    sws_scale(scaler_, frame_->data, frame_->linesize, 0, height_, rgba_->data, rgba_->linesize);
     picture.width = width_;
     picture.height = height_;
-    picture.rgba.resize(static_cast<size_t>(width_) * height_ * 4);
-    uint8_t* planes[4] = {picture.rgba.data(), nullptr, nullptr, nullptr};
-    const int strides[4] = {width_ * 4, 0, 0, 0};
-    sws_scale(scaler_, frame_->data, frame_->linesize, 0, height_, planes, strides);
+    const size_t rowBytes = static_cast<size_t>(width_) * 4;
+    picture.rgba.resize(rowBytes * static_cast<size_t>(height_));
+    for (int y = 0; y < height_; ++y)
+        std::copy_n(rgba_->data[0] + static_cast<ptrdiff_t>(y) * rgba_->linesize[0], rowBytes,
+                    picture.rgba.data() + rowBytes * static_cast<size_t>(y));
     const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
     if (descriptor && (descriptor->flags & AV_PIX_FMT_FLAG_ALPHA)) {
         for (size_t i = 0; i < picture.rgba.size(); i += 4) {

@@ -42,6 +42,7 @@ class VideoDecoder {
 
   private:
     bool fail(const char* what, int code);
+    bool outOfMemory();
     bool convert(Bitmap& picture);
 
     uint8_t codec_;
@@ -51,6 +52,7 @@ class VideoDecoder {
     AVCodecContext* context_ = nullptr;
     AVPacket* packet_ = nullptr;
     AVFrame* frame_ = nullptr;
+    AVFrame* rgba_ = nullptr;  // the converted picture, in FFmpeg's layout
     SwsContext* scaler_ = nullptr;
     std::string error_;
 };
