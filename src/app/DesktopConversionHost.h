@@ -39,8 +39,8 @@ class DesktopConversionHost : public convert::ConversionHost {
                           batch::BatchRun& batch, std::function<void(bool)> lockInterface);
 
     swf::Player& Control() override;
-    // The engine's advised timer sink gets one OnTimer with the host's clock, and the mix one
-    // frame interval of sound; the view shows the frame at the next paint.
+    // The engine advances one frame and the mix takes one frame interval of sound; the view
+    // shows the frame at the next paint.
     void TickControl() override;
     convert::FrameCapture& Renderer() override;
     convert::ProgressDialog& Progress() override { return progress_; }

@@ -499,7 +499,7 @@ void MainWindow::SetSeekMode(bool on) {
 }
 
 void MainWindow::OnSeekModeChanged() {
-    if (!Stopped() || !clock_->LastSink()) return;
+    if (!Stopped() || !clock_->Ticking()) return;
     // Loading the movie itself first makes the silent copy start again at its first frame.
     LoadWorkingMovie();
     LoadSilentCopy();

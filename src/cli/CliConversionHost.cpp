@@ -22,7 +22,6 @@ void OnInterrupt(int) {
 }  // namespace
 
 CliConversionHost::CliConversionHost() : progress_(stderr) {
-    player_.SetServiceProvider(&clock_);
     mix_.SetEngine([this](uint32_t rate, int channels) { player_.SetSoundOutput(rate, channels); },
                    [this](std::span<int16_t> samples) { player_.TakeSound(samples); });
     interrupted = false;
@@ -44,7 +43,7 @@ void CliConversionHost::Prepare(const convert::MovieHeader& movie, int width, in
 }
 
 void CliConversionHost::TickControl() {
-    clock_.tick();
+    player_.advanceFrame();
     mix_.MixFrame();
 }
 

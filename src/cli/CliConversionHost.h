@@ -1,13 +1,12 @@
 #pragma once
-// The surroundings of a conversion run on the command line: the engine ticked by a clock
-// that advances one frame interval per tick with no waiting, the offscreen renderer, a
+// The surroundings of a conversion run on the command line: the engine advanced one frame
+// per tick with no waiting, the offscreen renderer, a
 // progress line on the terminal, messages on stderr, and Ctrl+C as the Cancel button.
 
 #include <csignal>
 #include <string>
 
 #include "audio/EngineMixSource.h"
-#include "cli/ManualClock.h"
 #include "cli/TerminalProgress.h"
 #include "convert/MovieHeader.h"
 #include "convert/run/ConversionHost.h"
@@ -47,7 +46,6 @@ class CliConversionHost : public convert::ConversionHost {
     bool messageShown() const { return messageShown_; }
 
   private:
-    ManualClock clock_;
     swf::Player player_;
     convert::FrameCapture renderer_;
     TerminalProgress progress_;
