@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "player/ClockOwner.h"
+#include "player/HostEvents.h"
 #include "player/HostValueEvent.h"
 #include "player/SeekControls.h"
 #include "support/SwfWriter.h"
