@@ -24,7 +24,7 @@ std::string trace(const std::string& text) {
     return "push \"" + text + "\"; trace\n";
 }
 
-// Calls `body` once the timers next run (a timeout of 0 ms).
+// Calls `body` when the timers run in the next frame (a timeout of 0 ms).
 std::string timeout(const std::string& body) {
     return "push 0\nfunction () { " + body + " }\npush 2, \"setTimeout\"; callFunction; pop\n";
 }
@@ -32,7 +32,8 @@ std::string timeout(const std::string& body) {
 // A sprite whose frames each trace "<prefix><frame>".
 st::SwfWriter tracingSprite(const std::string& prefix, int frames) {
     st::SwfWriter sprite;
-    for (int f = 0; f < frames; ++f) sprite.doAction(code(trace(prefix + std::to_string(f)))).showFrame();
+    for (int f = 0; f < frames; ++f)
+        sprite.doAction(code(trace(prefix + std::to_string(f)))).showFrame();
     return sprite;
 }
 
@@ -49,21 +50,22 @@ TEST(FramePhaseOrder, EachStepRunsItsPhasesInTheOneOrder) {
     move.x = 10;
     move.y = 10;
     const std::vector<PhaseCase> cases = {
-        {"loading: init actions go ahead of the frame actions queued before them; then the "
-         "timers, then what they queued",
+        {"init actions go ahead of the frame actions queued before them; a frame's timers run "
+         "after its actions, and what they queue in the same frame",
          [] {
              st::SwfWriter movie;
              movie.defineSprite(1, st::SwfWriter().showFrame());
              movie.doAction(code(trace("frame 0") + timeout(trace("timeout") +
-                                                            "gotoFrame 1; stop")))
+                                                            "gotoFrame 2; stop")))
                  .doInitAction(1, code(trace("init")))
                  .showFrame();
              movie.doAction(code(trace("frame 1"))).showFrame();
+             movie.doAction(code(trace("frame 2"))).showFrame();
              return movie;
          },
-         1,
+         2,
          {},
-         "init\nframe 0\ntimeout\nframe 1"},
+         "init\nframe 0\nframe 1\ntimeout\nframe 2"},
         {"a frame: newest clips first, children before their parent, each with its enterFrame "
          "event before the actions of the frame it moves to",
          [] {
@@ -80,8 +82,8 @@ TEST(FramePhaseOrder, EachStepRunsItsPhasesInTheOneOrder) {
          2,
          {},
          "root0\na0\nb0\nb1\na1\nenterFrame\nroot1"},
-        {"a frame's timers run after its actions; input comes once the frame is shown and runs "
-         "the timers it set at once",
+        {"input comes once the frame is shown, after its actions; the timers both set wait "
+         "for the next frame",
          [] {
              st::SwfWriter movie;
              movie.doAction(code("push \"onMouseMove\"\nfunction () { " + trace("mouse") +
@@ -97,7 +99,7 @@ TEST(FramePhaseOrder, EachStepRunsItsPhasesInTheOneOrder) {
          },
          3,
          {{}, {move}},
-         "frame 1\nframe's timeout\nmouse\ninput's timeout"},
+         "frame 1\nmouse\nframe's timeout\ninput's timeout"},
     };
     for (const PhaseCase& c : cases)
         EXPECT_EQ(Joined(RunMovie(c.movie(), c.frames, c.input)), c.trace) << c.name;
