@@ -133,7 +133,7 @@ void drawAgainstPng(benchmark::State& state, const std::vector<uint8_t>& movie) 
         return;
     }
     // A frame from the middle of the movie, where the sample has everything on stage.
-    for (int tick = 0; tick < 60; ++tick) player.OnTimer(0);
+    for (int tick = 0; tick < 60; ++tick) player.advanceFrame();
     player.SetViewSize(width, height);
     const std::string png =
         (std::filesystem::temp_directory_path() / "kinetrope-bench-frame.png").string();
@@ -201,7 +201,7 @@ void BM_BenchMovieFrameDraw(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        player.OnTimer(0);
+        player.advanceFrame();
         double start = threadSeconds();
         player.Draw({frame.bits(), frame.stride(), 24, true});
         state.SetIterationTime(threadSeconds() - start);

@@ -208,7 +208,7 @@ void Ticks(benchmark::State& state, bool sound) {
         if (sound) player.SetSoundOutput(kRate, 2);
         if (!player.LoadMovie(Folder() / "sound.swf")) state.SkipWithError("cannot load");
         for (int frame = 0; frame < kFrames; ++frame) {
-            player.OnTimer(0);
+            player.advanceFrame();
             player.TakeSound(interval);
         }
         benchmark::DoNotOptimize(interval.data());

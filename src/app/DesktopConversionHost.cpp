@@ -8,7 +8,6 @@
 #include "batch/BatchRun.h"
 #include "player/FrameRenderer.h"
 #include "player/PlayerHost.h"
-#include "player/SystemTime.h"
 
 namespace app {
 
@@ -34,7 +33,7 @@ swf::Player& DesktopConversionHost::Control() {
 }
 
 void DesktopConversionHost::TickControl() {
-    if (swf::TimerSink* sink = view_.Timer().Sink()) sink->OnTimer(player::SystemTimeMs());
+    Control().advanceFrame();
     view_.update();
 }
 

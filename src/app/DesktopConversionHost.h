@@ -41,8 +41,7 @@ class DesktopConversionHost : public convert::ConversionHost {
                           std::function<void()> reloadMovie);
 
     swf::Player& Control() override;
-    // The engine's advised timer sink gets one OnTimer with the host's clock; the view shows
-    // the frame at the next paint.
+    // The engine advances one frame; the view shows it at the next paint.
     void TickControl() override;
     convert::FrameCapture& Renderer() override;
     convert::ProgressDialog& Progress() override { return progress_; }

@@ -485,7 +485,7 @@ void MainWindow::SetSeekMode(bool on) {
 }
 
 void MainWindow::OnSeekModeChanged() {
-    if (!Stopped() || !clock_->LastSink()) return;
+    if (!Stopped() || !clock_->Ticking()) return;
     // Loading the movie again starts it at its first frame.
     LoadMutedMovie();
     seek_->ShowFrame(0);

@@ -22,7 +22,6 @@ void OnInterrupt(int) {
 }  // namespace
 
 CliConversionHost::CliConversionHost() : progress_(stderr) {
-    player_.SetServiceProvider(&clock_);
     interrupted = false;
     struct sigaction action {};
     action.sa_handler = OnInterrupt;

@@ -1,13 +1,12 @@
 #pragma once
-// The surroundings of a conversion run on the command line: the engine ticked by a clock
-// that advances one frame interval per tick with no waiting, the offscreen renderer, a
+// The surroundings of a conversion run on the command line: the engine advanced one frame
+// per tick with no waiting, the offscreen renderer, a
 // progress line on the terminal, messages on stderr, and Ctrl+C as the Cancel button.
 
 #include <csignal>
 #include <string>
 #include <vector>
 
-#include "cli/ManualClock.h"
 #include "cli/TerminalProgress.h"
 #include "convert/run/ConversionHost.h"
 #include "convert/run/FrameCapture.h"
@@ -33,7 +32,7 @@ class CliConversionHost : public convert::ConversionHost {
                         swf::RenderQuality quality);
 
     swf::Player& Control() override { return player_; }
-    void TickControl() override { clock_.tick(); }
+    void TickControl() override { player_.advanceFrame(); }
     convert::FrameCapture& Renderer() override { return renderer_; }
     convert::ProgressDialog& Progress() override { return progress_; }
     void PreparePlayer(swf::Player& player) override;
@@ -51,7 +50,6 @@ class CliConversionHost : public convert::ConversionHost {
     bool messageShown() const { return messageShown_; }
 
   private:
-    ManualClock clock_;
     swf::Player player_;
     convert::FrameCapture renderer_;
     TerminalProgress progress_;

@@ -1,9 +1,8 @@
 // kinetrope snapshot MOVIE.swf --frames N [--trace FILE] [--capture K=FILE.png ...]
 //                    [--input FILE] [--autoplay] [--render-quality low|medium|high|best]
 //                    [--size WxH]
-// Plays a movie headless: it shows its first frame on loading, then one tick per further
-// frame with a clock that advances by exactly one frame interval per tick, until N frames
-// have been shown or the movie asks to quit. Scripted input of a frame is delivered once the
+// Plays a movie headless: it shows its first frame on loading, then advances one frame at a
+// time with no waiting, until N frames have been shown or the movie asks to quit. Scripted input of a frame is delivered once the
 // frame has been shown, before its captures are taken. With --size the stage is shown in a
 // view of that size as the player shows it: in the movie's scale mode (show all unless it
 // sets Stage.scaleMode) where Stage.align puts it.
@@ -18,7 +17,6 @@
 #include "cli/CommandHelp.h"
 #include "cli/CommandLine.h"
 #include "cli/InputScript.h"
-#include "cli/ManualClock.h"
 #include "convert/BitmapInfoHeader.h"
 #include "convert/PngWriter.h"
 #include "swf/player/Player.h"
@@ -185,9 +183,7 @@ int RunSnapshotCommand(const std::vector<std::string>& args) {
         }
     }
 
-    ManualClock clock;
     swf::Player player;
-    player.SetServiceProvider(&clock);
     player.SetTraceSink([&trace](const std::string& line) {
         if (trace.is_open()) trace << line << '\n';
     });
@@ -208,7 +204,7 @@ int RunSnapshotCommand(const std::vector<std::string>& args) {
     long shown = 1;
     captureFrame(shown);
     while (shown < options->frames && !player.QuitRequested()) {
-        clock.tick();
+        player.advanceFrame();
         ++shown;
         captureFrame(shown);
     }

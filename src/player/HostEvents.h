@@ -16,7 +16,7 @@ inline constexpr QEvent::Type SeekStep = static_cast<QEvent::Type>(32789);
 inline constexpr QEvent::Type SeekPlayState = static_cast<QEvent::Type>(32790);
 // The seek controller hid itself.
 inline constexpr QEvent::Type SeekClosed = static_cast<QEvent::Type>(32791);
-// One period of the clock thread (ClockTickEvent).
+// One period of the frame clock's thread (a plain QEvent).
 inline constexpr QEvent::Type ClockTick = static_cast<QEvent::Type>(32868);
 
 }  // namespace player

@@ -4,11 +4,10 @@
 
 #include "convert/run/SequenceStepper.h"
 #include "player/ClockOwner.h"
-#include "player/ClockTickEvent.h"
+#include "player/HostEvents.h"
 #include "player/HostValueEvent.h"
 #include "player/SeekControls.h"
 #include "player/SoundOutput.h"
-#include "player/SystemTime.h"
 #include "swf/player/Player.h"
 
 namespace player {
@@ -23,9 +22,7 @@ PlaybackClock::PlaybackClock(QObject* receiver, swf::Player& control, SeekContro
 
 bool PlaybackClock::HandleEvent(QEvent* event) {
     if (event->type() == ClockTick) {
-        const auto* tick = dynamic_cast<const ClockTickEvent*>(event);
-        if (!tick) return false;
-        OnClockTick(tick->Sink());
+        OnClockTick();
         return true;
     }
     if (event->type() != SeekStep && event->type() != SeekPlayState) return false;
@@ -54,29 +51,26 @@ void PlaybackClock::ResetSteps() {
     lastGotoFrame_ = 0;
 }
 
-void PlaybackClock::OnClockTick(swf::TimerSink* sink) {
+void PlaybackClock::OnClockTick() {
     // Ticks that a run's nested event loops deliver would step the movie under the run.
     if (owner_.RunInProgress()) {
         pendingTicks_.store(0);
         return;
     }
-    const uint32_t now = SystemTimeMs();
-    if (sink) {
-        lastSink_ = sink;
-        if (!stopped_)
-            Played(*sink, now);
-        else
-            OnStoppedTick(*sink, now);
-    }
+    ticking_ = true;
+    if (!stopped_)
+        Played();
+    else
+        OnStoppedTick();
     CountDownPendingTick();
 }
 
-void PlaybackClock::Played(swf::TimerSink& sink, uint32_t timeMs) {
-    sink.OnTimer(timeMs);
+void PlaybackClock::Played() {
+    control_.advanceFrame();
     if (sound_) sound_->Played();
 }
 
-void PlaybackClock::OnStoppedTick(swf::TimerSink& sink, uint32_t timeMs) {
+void PlaybackClock::OnStoppedTick() {
     if (owner_.BatchRunning()) {
         owner_.PostBatchNextTask();
         return;
@@ -87,14 +81,14 @@ void PlaybackClock::OnStoppedTick(swf::TimerSink& sink, uint32_t timeMs) {
         return;
     }
     ForceFrame(seek_.Mode());
-    sink.OnTimer(timeMs);
+    control_.advanceFrame();
     if (sound_) sound_->Discard();
     seek_.Step();
     ++ticksDelivered_;
 }
 
 void PlaybackClock::OnSeekStep(uint32_t target, settings::SequenceMode mode) {
-    if (!stopped_ || !lastSink_ || target == ticksDelivered_) return;
+    if (!stopped_ || !ticking_ || target == ticksDelivered_) return;
     uint32_t steps = target - ticksDelivered_;
     if (target < ticksDelivered_) {
         control_.Rewind();
@@ -105,7 +99,7 @@ void PlaybackClock::OnSeekStep(uint32_t target, settings::SequenceMode mode) {
     control_.Play();
     for (uint32_t step = 0; step < steps; ++step) {
         ForceFrame(mode);
-        lastSink_->OnTimer(SystemTimeMs());
+        control_.advanceFrame();
     }
     if (sound_) sound_->Discard();
     // Of a burst of slider moves only the one handled here is carried out.
@@ -113,7 +107,7 @@ void PlaybackClock::OnSeekStep(uint32_t target, settings::SequenceMode mode) {
 }
 
 void PlaybackClock::OnSeekPlayState(bool play) {
-    if (!stopped_ || !lastSink_) return;
+    if (!stopped_ || !ticking_) return;
     if (play)
         control_.Play();
     else

@@ -15,7 +15,6 @@
 
 namespace swf {
 class Player;
-class TimerSink;
 }  // namespace swf
 
 namespace player {
@@ -28,15 +27,15 @@ class PlaybackClock {
   public:
     // `receiver` is the object the clock thread and the seek controller post to (the main
     // window); `pendingTicks` is the count of ticks posted and not yet handled, shared with
-    // the host timer. All are kept, not owned.
+    // the frame clock. All are kept, not owned.
     PlaybackClock(QObject* receiver, swf::Player& control, SeekControls& seek, ClockOwner& owner,
                   std::atomic<int32_t>& pendingTicks);
     PlaybackClock(const PlaybackClock&) = delete;
     PlaybackClock& operator=(const PlaybackClock&) = delete;
 
-    // Handles ClockTick (a ClockTickEvent), SeekStep (target frame, sequence mode) and
-    // SeekPlayState (1 = play, sequence mode), both HostValueEvents; false for any other
-    // event, which stays the caller's.
+    // Handles ClockTick, SeekStep (target frame, sequence mode) and SeekPlayState (1 = play,
+    // sequence mode), both HostValueEvents; false for any other event, which stays the
+    // caller's.
     bool HandleEvent(QEvent* event);
 
     // The Play and Stop commands: the control plays and every tick reaches it, or it stops
@@ -53,20 +52,20 @@ class PlaybackClock {
     // entered or its sequence mode changed.
     void ResetSteps();
 
-    // The engine's sink as the last tick with one found it; null before any. The main window
-    // ticks it directly for the runs and the recording phase.
-    swf::TimerSink* LastSink() const { return lastSink_; }
+    // True once a tick has been handled: the engine has had a movie to pace its clock to.
+    // Seeks wait for it.
+    bool Ticking() const { return ticking_; }
     // Seek mode's steps since the last rewind: the index of the frame it shows.
     uint32_t TicksDelivered() const { return ticksDelivered_; }
     // The main timeline's frame that the last seek step forced or saw.
     int LastGotoFrame() const { return lastGotoFrame_; }
 
   private:
-    void OnClockTick(swf::TimerSink* sink);
-    // A tick while playing: the movie gets it, its sound is heard.
-    void Played(swf::TimerSink& sink, uint32_t timeMs);
+    void OnClockTick();
+    // A tick while playing: the movie advances a frame, its sound is heard.
+    void Played();
     // A tick while stopped: the batch's wait between tasks, or one step of seek play.
-    void OnStoppedTick(swf::TimerSink& sink, uint32_t timeMs);
+    void OnStoppedTick();
     void OnSeekStep(uint32_t target, settings::SequenceMode mode);
     void OnSeekPlayState(bool play);
     void ForceFrame(settings::SequenceMode mode);
@@ -80,7 +79,7 @@ class PlaybackClock {
     SoundOutput* sound_ = nullptr;
 
     bool stopped_ = true;
-    swf::TimerSink* lastSink_ = nullptr;
+    bool ticking_ = false;
     uint32_t ticksDelivered_ = 0;
     int lastGotoFrame_ = 0;
 };

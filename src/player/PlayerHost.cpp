@@ -7,11 +7,11 @@
 namespace player {
 
 PlayerHost::PlayerHost(QObject* tickReceiver, std::atomic<int32_t>& pendingTicks, QWidget* parent)
-    : QWidget(parent), timer_(tickReceiver, pendingTicks) {
+    : QWidget(parent), clock_(tickReceiver, pendingTicks) {
     // The renderer paints every pixel; nothing is to be erased first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     control_.SetWMode("Opaque");
-    control_.SetServiceProvider(&serviceProvider_);
+    control_.setFrameIntervalHandler([this](uint32_t intervalMs) { clock_.Start(intervalMs); });
     control_.SetViewSize(width(), height());
     control_.SetRedrawHandler([this] { update(); });
     setMouseTracking(true);
@@ -20,6 +20,7 @@ PlayerHost::PlayerHost(QObject* tickReceiver, std::atomic<int32_t>& pendingTicks
 
 PlayerHost::~PlayerHost() {
     control_.SetRedrawHandler({});
+    control_.setFrameIntervalHandler({});
 }
 
 void PlayerHost::resizeEvent(QResizeEvent* event) {

@@ -1,7 +1,7 @@
 #pragma once
-// The view that hosts the engine: it owns the engine and the timer objects the engine finds
-// through its site, and keeps the engine's view the size of the widget. The engine is put
-// into the "Opaque" window mode before it is sited. Painting is done by FrameRenderer,
+// The view that hosts the engine: it owns the engine and the frame clock that the engine
+// sets to its movie's pace, and keeps the engine's view the size of the widget. The engine is
+// put into the "Opaque" window mode first. Painting is done by FrameRenderer,
 // which filters this widget's paint events. The mouse and keyboard over the view go to the
 // movie.
 
@@ -9,9 +9,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "player/HostServiceProvider.h"
-#include "player/HostTimer.h"
-#include "player/HostTimerService.h"
+#include "player/FrameClock.h"
 #include "swf/player/Player.h"
 
 namespace player {
@@ -25,7 +23,7 @@ class PlayerHost : public QWidget {
 
     swf::Player& Control() { return control_; }
     const swf::Player& Control() const { return control_; }
-    HostTimer& Timer() { return timer_; }
+    FrameClock& Clock() { return clock_; }
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -40,10 +38,8 @@ class PlayerHost : public QWidget {
     void ForwardMouse(swf::InputEvent::Type type, QMouseEvent* event);
     void ForwardKey(swf::InputEvent::Type type, QKeyEvent* event);
 
-    HostTimer timer_;
-    HostTimerService timerService_{timer_};
-    HostServiceProvider serviceProvider_{timerService_};
-    // Last: unadvises its timer while the timer objects still exist.
+    FrameClock clock_;
+    // Last: gone before the clock it sets.
     swf::Player control_;
 };
 

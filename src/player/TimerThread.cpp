@@ -4,15 +4,13 @@
 #include <algorithm>
 #include <chrono>
 
-#include "player/ClockTickEvent.h"
+#include "player/HostEvents.h"
 
 namespace player {
 
-TimerThread::TimerThread(uint32_t periodMs, QObject* receiver, swf::TimerSink* const* sinkSlot,
-                         std::atomic<int32_t>& pendingTicks)
+TimerThread::TimerThread(uint32_t periodMs, QObject* receiver, std::atomic<int32_t>& pendingTicks)
     : periodMs_(periodMs),
       receiver_(receiver),
-      sinkSlot_(sinkSlot),
       pendingTicks_(pendingTicks),
       thread_([this] { Run(); }) {}
 
@@ -33,7 +31,7 @@ void TimerThread::Run() {
     while (!wake_.wait_until(lock, next, [this] { return stopping_; })) {
         // Counted before posting, so that the handler's count-down never passes below zero.
         pendingTicks_.fetch_add(1);
-        QCoreApplication::postEvent(receiver_, new ClockTickEvent(sinkSlot_));
+        QCoreApplication::postEvent(receiver_, new QEvent(ClockTick));
         // A thread woken late keeps the period from now on rather than posting a burst.
         next = std::max(next + period, Clock::now());
     }

@@ -1,6 +1,6 @@
 #pragma once
 // A periodic clock on its own thread. Each period it counts one pending tick and posts a
-// ClockTickEvent to the receiver; it does nothing else, so it never waits on the main thread.
+// ClockTick event to the receiver; it does nothing else, so it never waits on the main thread.
 // A tick is posted every period even while earlier ones are still queued. Destroying the
 // object stops the thread at once, even in the middle of a long period.
 
@@ -11,15 +11,12 @@
 #include <mutex>
 #include <thread>
 
-#include "swf/player/TimerSink.h"
-
 namespace player {
 
 class TimerThread {
   public:
     // Throws std::system_error when no thread can be started.
-    TimerThread(uint32_t periodMs, QObject* receiver, swf::TimerSink* const* sinkSlot,
-                std::atomic<int32_t>& pendingTicks);
+    TimerThread(uint32_t periodMs, QObject* receiver, std::atomic<int32_t>& pendingTicks);
     ~TimerThread();
     TimerThread(const TimerThread&) = delete;
     TimerThread& operator=(const TimerThread&) = delete;
@@ -31,7 +28,6 @@ class TimerThread {
 
     const uint32_t periodMs_;
     QObject* const receiver_;
-    swf::TimerSink* const* const sinkSlot_;
     std::atomic<int32_t>& pendingTicks_;
     std::mutex mutex_;
     std::condition_variable wake_;

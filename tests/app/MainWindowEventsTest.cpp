@@ -43,7 +43,7 @@ TEST_F(MainWindowEventsTest, ClockTicksMoveAPlayingMovieAndNotAStoppedOne) {
     OpenThroughCommand(WriteMovie("movie.swf", 48, 36, 12));
     window_->RunCommand(app::kCmdPlay);
     EXPECT_TRUE(ProcessUntil([&] { return Control().TCurrentFrame() >= 2; }));
-    EXPECT_NE(window_->Clock().LastSink(), nullptr);
+    EXPECT_TRUE(window_->Clock().Ticking());
 
     window_->RunCommand(app::kCmdStop);
     const int frame = Control().TCurrentFrame();
@@ -56,8 +56,8 @@ TEST_F(MainWindowEventsTest, TheSeekControllersEventsStepChangeModeAndLeaveSeekM
     OpenThroughCommand(WriteMovie("movie.swf", 48, 36, 8));
     window_->RunCommand(app::kCmdSeekMode);
     ASSERT_TRUE(window_->Seek().IsShown());
-    // Seeks wait for the engine's sink, which the first tick brings.
-    ASSERT_TRUE(ProcessUntil([&] { return window_->Clock().LastSink() != nullptr; }));
+    // Seeks wait for the first tick of the engine's clock.
+    ASSERT_TRUE(ProcessUntil([&] { return window_->Clock().Ticking(); }));
 
     Post(player::SeekStep, 3, static_cast<int64_t>(settings::SequenceMode::FrameByFrame));
     EXPECT_EQ(window_->Clock().TicksDelivered(), 3u);

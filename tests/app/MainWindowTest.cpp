@@ -249,8 +249,8 @@ TEST_F(MainWindowTest, PlayStopAndRewindDriveThePlayer) {
     EXPECT_FALSE(window_->Stopped());
     EXPECT_TRUE(window_->Action(kCmdPlay)->isChecked());
     EXPECT_FALSE(window_->Action(kCmdStop)->isChecked());
-    control.OnTimer(0);
-    control.OnTimer(0);
+    control.advanceFrame();
+    control.advanceFrame();
     EXPECT_EQ(control.TCurrentFrame(), 2);
 
     // Rewind while playing goes on playing from the first frame.
@@ -263,7 +263,7 @@ TEST_F(MainWindowTest, PlayStopAndRewindDriveThePlayer) {
     EXPECT_TRUE(window_->Stopped());
     EXPECT_FALSE(control.IsPlaying());
     EXPECT_TRUE(window_->Action(kCmdStop)->isChecked());
-    control.OnTimer(0);
+    control.advanceFrame();
     window_->RunCommand(kCmdRewind);
     EXPECT_EQ(control.TCurrentFrame(), 0);
     EXPECT_TRUE(window_->Stopped());

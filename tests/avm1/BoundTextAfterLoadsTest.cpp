@@ -60,16 +60,13 @@ class BoundTextAfterLoads : public ::testing::Test {
         movie.doAction(st::ActionBuilder::assemble("stop")).showFrame();
         const fs::path path = folder_ / "main.swf";
         movie.writeFile(path.string());
-
-        avm1test::ManualHost host;
         swf::Player player;
-        player.SetServiceProvider(&host);
         std::string traced;
         player.SetTraceSink([&](const std::string& line) { traced += "[" + line + "]"; });
         EXPECT_TRUE(player.LoadMovie(path.string())) << player.LoadError();
         std::vector<std::string> steps;
         for (int step = 0; step < 4; ++step) {
-            if (step > 0) host.tick();
+            if (step > 0) player.advanceFrame();
             const auto* shown = dynamic_cast<const swf::EditTextInstance*>(
                 player.Root()->displayList().at(1).get());
             steps.push_back(traced + " " + (shown ? Utf8(shown->field().text()) : "(gone)"));

@@ -12,13 +12,11 @@
 
 #include "ScriptRun.h"
 #include "swf/player/Player.h"
-#include "swf/player/ServiceProvider.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-using avm1test::ManualHost;
 
 // A movie of `version` with one DoAction per frame.
 std::vector<uint8_t> movie(int version, const std::vector<std::string>& frames) {
@@ -88,14 +86,12 @@ class Loading : public ::testing::Test {
         fs::create_directories(playedFolder);
         fs::path path = playedFolder / "main.swf";
         write(path, movie(8, c.frames));
-        ManualHost host;
         swf::Player player;
-        player.SetServiceProvider(&host);
         player.SetBaseFolder(baseFolder);
         std::vector<std::string> lines;
         player.SetTraceSink([&](const std::string& line) { lines.push_back(line); });
         EXPECT_TRUE(player.LoadMovie(path.string())) << player.LoadError();
-        for (int i = 1; i < c.play; ++i) host.tick();
+        for (int i = 1; i < c.play; ++i) player.advanceFrame();
         return avm1test::Joined(lines);
     }
 

@@ -12,9 +12,7 @@ std::vector<std::string> RunMovie(const swftest::SwfWriter& movie, int frames) {
 
 std::vector<std::string> RunMovie(const swftest::SwfWriter& movie, int frames,
                                   const std::vector<std::vector<swf::InputEvent>>& input) {
-    ManualHost host;
     swf::Player player;
-    player.SetServiceProvider(&host);
     std::vector<std::string> lines;
     player.SetTraceSink([&](const std::string& line) { lines.push_back(line); });
     std::vector<uint8_t> bytes = movie.bytes();
@@ -25,7 +23,7 @@ std::vector<std::string> RunMovie(const swftest::SwfWriter& movie, int frames,
     };
     deliver(1);
     for (int i = 1; i < frames; ++i) {
-        host.tick();
+        player.advanceFrame();
         deliver(static_cast<size_t>(i) + 1);
     }
     return lines;

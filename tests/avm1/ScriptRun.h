@@ -8,31 +8,9 @@
 #include <vector>
 
 #include "support/SwfWriter.h"
-#include "swf/player/ServiceProvider.h"
 #include "swf/input/InputEvent.h"
 
 namespace avm1test {
-
-// A host whose timer ticks only when asked.
-class ManualHost : public swf::ServiceProvider, public swf::TimerService, public swf::Timer {
-  public:
-    swf::TimerService* QueryTimerService() override { return this; }
-    swf::Timer* CreateTimer(swf::Timer*) override { return this; }
-    bool Advise(uint32_t, swf::TimerSink* s, uint32_t& cookie) override {
-        sink = s;
-        cookie = 1;
-        return true;
-    }
-    void Unadvise(uint32_t) override { sink = nullptr; }
-    void Freeze(bool) override {}
-    uint32_t GetTime() override { return now; }
-    void tick() {
-        if (sink) sink->OnTimer(now += 10);
-    }
-    swf::TimerSink* sink = nullptr;
-    uint32_t now = 0;
-};
-
 
 // Plays the movie for `frames` frames and returns its trace lines.
 std::vector<std::string> RunMovie(const swftest::SwfWriter& movie, int frames = 1);

@@ -113,7 +113,7 @@ TEST(StageScript, TheCollectorReclaimsCyclesBuiltEveryFrame) {
     swf::Player player;
     std::vector<uint8_t> bytes = movie.bytes();
     ASSERT_TRUE(player.LoadMovieFromMemory(bytes));
-    for (int i = 0; i < 200; ++i) player.OnTimer(0);
+    for (int i = 0; i < 200; ++i) player.advanceFrame();
     EXPECT_LT(player.ScriptObjectCount(), 60000u);
 }
 
@@ -138,7 +138,7 @@ std::vector<std::string> RunFile(const std::filesystem::path& path, int frames) 
     std::vector<std::string> lines;
     player.SetTraceSink([&](const std::string& line) { lines.push_back(line); });
     EXPECT_TRUE(player.LoadMovie(path.string())) << player.LoadError();
-    for (int i = 1; i < frames; ++i) player.OnTimer(0);
+    for (int i = 1; i < frames; ++i) player.advanceFrame();
     return lines;
 }
 

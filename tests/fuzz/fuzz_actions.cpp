@@ -608,9 +608,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (showTrace) std::cout << line << '\n';
     });
     if (!player.LoadMovieFromMemory(movie)) return 0;
-    for (int tick = 0; tick < 6 && !ranTooLong; ++tick) player.OnTimer(0);
+    for (int tick = 0; tick < 6 && !ranTooLong; ++tick) player.advanceFrame();
     if (!ranTooLong) player.GotoFrame(0);
-    for (int tick = 0; tick < 3 && !ranTooLong; ++tick) player.OnTimer(0);
+    for (int tick = 0; tick < 3 && !ranTooLong; ++tick) player.advanceFrame();
     // One small picture, for whatever the scripts drew or moved.
     player.SetViewSize(32, 24);
     std::vector<uint8_t> pixels(32 * 3 * 24);

@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<int16_t> sound(4096);
     for (int frame = 0; frame < 4; ++frame) {
         player.Draw({pixels.data(), 64 * 4, frame % 2 ? 24 : 32, frame % 2 == 0});
-        player.OnTimer(0);
+        player.advanceFrame();
         player.TakeSound(sound);
     }
     player.GotoFrame(0);

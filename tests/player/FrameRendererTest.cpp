@@ -81,7 +81,7 @@ TEST_F(FrameRendererTest, ThePaintDrawsTheEngineIntoABufferOfTheViewsSize) {
 TEST_F(FrameRendererTest, TheBufferIsKeptWhileTheSizeStaysAndRemadeWhenItChanges) {
     renderer_.PaintNow();
     const uint8_t* bits = renderer_.Capture().colourBuffer.pixels().data();
-    view_.Control().OnTimer(0);
+    view_.Control().advanceFrame();
     renderer_.PaintNow();
     EXPECT_EQ(renderer_.Capture().colourBuffer.pixels().data(), bits);
     EXPECT_EQ(FrameInBuffer(), 1);
@@ -96,7 +96,7 @@ TEST_F(FrameRendererTest, TheBufferIsKeptWhileTheSizeStaysAndRemadeWhenItChanges
 TEST_F(FrameRendererTest, DuringARunAPaintShowsTheLastCaptureWithoutDrawing) {
     phase_ = RenderPhase::Run;
     ASSERT_TRUE(renderer_.Capture().Capture(view_.Control()));
-    view_.Control().OnTimer(0);
+    view_.Control().advanceFrame();
     renderer_.PaintNow();
     EXPECT_EQ(FrameInBuffer(), 0);
 
@@ -108,8 +108,8 @@ TEST_F(FrameRendererTest, DuringARunAPaintShowsTheLastCaptureWithoutDrawing) {
 TEST_F(FrameRendererTest, AViewPartlyOffTheScreenStillGetsTheWholeFrame) {
     view_.move(-30, -20);
     phase_ = RenderPhase::Run;
-    view_.Control().OnTimer(0);
-    view_.Control().OnTimer(0);
+    view_.Control().advanceFrame();
+    view_.Control().advanceFrame();
     ASSERT_TRUE(renderer_.Capture().Capture(view_.Control()));
     convert::FrameBuffer& buffer = renderer_.Capture().colourBuffer;
     for (int y : {0, 29})

@@ -10,10 +10,9 @@
 #include <vector>
 
 #include "player/ClockOwner.h"
-#include "player/ClockTickEvent.h"
+#include "player/HostEvents.h"
 #include "player/HostValueEvent.h"
 #include "player/SeekControls.h"
-#include "player/SystemTime.h"
 #include "support/SwfWriter.h"
 #include "swf/TestMovie.h"
 #include "swf/player/Player.h"
@@ -24,8 +23,13 @@ namespace {
 using settings::SequenceMode;
 
 // A movie of empty frames; `jumps` maps a frame to the frame its script goes on playing at.
+// Each frame the engine advances traces the main timeline's frame it entered (0-based), before
+// that frame's own script runs.
 swftest::SwfWriter Movie(int frames, const std::map<int, int>& jumps = {}) {
     swftest::SwfWriter movie;
+    movie.doAction(swftest::ActionBuilder::assemble(
+        "push \"onEnterFrame\"\nfunction () { push \"this\"; getVariable; "
+        "push \"_currentframe\"; getMember; push 1; subtract; trace }; setVariable\n"));
     for (int frame = 0; frame < frames; ++frame) {
         if (auto jump = jumps.find(frame); jump != jumps.end())
             movie.doAction(
@@ -34,25 +38,6 @@ swftest::SwfWriter Movie(int frames, const std::map<int, int>& jumps = {}) {
     }
     return movie;
 }
-
-// The engine's advised sink, seen from outside: passes every tick on and notes the main
-// timeline's frame as the tick arrives (after any forcing) and the time it carried.
-class TickLog : public swf::TimerSink {
-  public:
-    explicit TickLog(swf::Player& control) : control_(control) {}
-
-    void OnTimer(uint32_t timeMs) override {
-        framesAtTick.push_back(control_.TCurrentFrame());
-        times.push_back(timeMs);
-        control_.OnTimer(timeMs);
-    }
-
-    std::vector<int> framesAtTick;
-    std::vector<uint32_t> times;
-
-  private:
-    swf::Player& control_;
-};
 
 class FakeSeekControls : public SeekControls {
   public:
@@ -102,13 +87,18 @@ class ClockWindow : public QObject {
 
 class PlaybackClockTest : public testing::Test {
   protected:
-    PlaybackClockTest() { window.clock = &clock; }
+    PlaybackClockTest() {
+        window.clock = &clock;
+        control.SetTraceSink(
+            [this](const std::string& line) { entered.push_back(std::stoi(line)); });
+    }
     ~PlaybackClockTest() override { QCoreApplication::removePostedEvents(&window); }
 
     void Open(const swftest::SwfWriter& movie) { enginetest::Load(control, movie); }
 
     // As the main window opens a movie in seek mode: the control plays, the clock withholds
-    // its ticks until the controller plays or seeks. One tick shows the clock the sink.
+    // its ticks until the controller plays or seeks. One tick shows the clock the engine
+    // ticks.
     void OpenInSeekMode(const swftest::SwfWriter& movie, SequenceMode mode) {
         Open(movie);
         control.Play();
@@ -117,14 +107,14 @@ class PlaybackClockTest : public testing::Test {
         seek.playing = false;
         seek.mode = mode;
         Tick();
-        sinkLog.framesAtTick.clear();
+        entered.clear();
     }
 
     // Ticks as the clock thread posts them, then handled as the event loop would.
     void Tick(int count = 1) {
         for (int i = 0; i < count; ++i) {
             pendingTicks.fetch_add(1);
-            QCoreApplication::postEvent(&window, new ClockTickEvent(&sinkSlot));
+            QCoreApplication::postEvent(&window, new QEvent(ClockTick));
         }
         QCoreApplication::sendPostedEvents(&window);
     }
@@ -138,8 +128,8 @@ class PlaybackClockTest : public testing::Test {
     }
 
     swf::Player control;
-    TickLog sinkLog{control};
-    swf::TimerSink* sinkSlot = &sinkLog;
+    // The frames the engine advanced into, in order.
+    std::vector<int> entered;
     FakeSeekControls seek;
     FakeOwner owner;
     std::atomic<int32_t> pendingTicks{0};
@@ -156,22 +146,16 @@ TEST_F(PlaybackClockTest, ARunInProgressDropsTicksAndForgetsTheQueuedCount) {
     pendingTicks = 5;
     Tick();
     EXPECT_EQ(pendingTicks.load(), 0);
-    EXPECT_TRUE(sinkLog.framesAtTick.empty());
-    EXPECT_EQ(clock.LastSink(), nullptr);
+    EXPECT_TRUE(entered.empty());
+    EXPECT_FALSE(clock.Ticking());
 }
 
-TEST_F(PlaybackClockTest, PlayingDeliversEveryTickWithTheSystemTime) {
+TEST_F(PlaybackClockTest, PlayingAdvancesAFrameEachTick) {
     Open(Movie(10));
     clock.Play();
-    const uint32_t before = SystemTimeMs();
     Tick(3);
-    const uint32_t after = SystemTimeMs();
-    EXPECT_EQ(sinkLog.framesAtTick, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(entered, (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(control.TCurrentFrame(), 3);
-    for (uint32_t time : sinkLog.times) {
-        EXPECT_GE(time, before);
-        EXPECT_LE(time, after);
-    }
     EXPECT_EQ(pendingTicks.load(), 0);
     // Only seek mode counts its steps.
     EXPECT_EQ(clock.TicksDelivered(), 0u);
@@ -188,7 +172,7 @@ TEST_F(PlaybackClockTest, StoppedWithholdsTicksUnlessSeekModePlays) {
     seek.shown = true;
     seek.playing = false;
     Tick(2);
-    EXPECT_EQ(sinkLog.framesAtTick.size(), 1u);
+    EXPECT_EQ(entered.size(), 1u);
     EXPECT_EQ(control.TCurrentFrame(), 1);
     EXPECT_EQ(seek.steps, 0);
     EXPECT_EQ(pendingTicks.load(), 0);
@@ -200,23 +184,13 @@ TEST_F(PlaybackClockTest, ABatchWaitingBetweenTasksGetsOneNextTaskPerStoppedTick
     owner.batchRunning = true;
     Tick(3);
     EXPECT_EQ(owner.batchTasksPosted, 3);
-    EXPECT_TRUE(sinkLog.framesAtTick.empty());
+    EXPECT_TRUE(entered.empty());
     EXPECT_EQ(seek.steps, 0);
 
     clock.Play();
     Tick();
     EXPECT_EQ(owner.batchTasksPosted, 3);
-    EXPECT_EQ(sinkLog.framesAtTick.size(), 1u);
-}
-
-TEST_F(PlaybackClockTest, ATickWithoutSinkIsOnlyCountedDown) {
-    Open(Movie(10));
-    clock.Play();
-    sinkSlot = nullptr;
-    Tick(2);
-    EXPECT_EQ(pendingTicks.load(), 0);
-    EXPECT_TRUE(sinkLog.framesAtTick.empty());
-    EXPECT_EQ(clock.LastSink(), nullptr);
+    EXPECT_EQ(entered.size(), 1u);
 }
 
 TEST_F(PlaybackClockTest, OtherEventsStayWithTheWindow) {
@@ -237,7 +211,7 @@ TEST_P(SeekPlayTest, StepsGoOnPastTheMoviesBackwardJump) {
     OpenInSeekMode(Movie(10, {{6, 2}}), GetParam());
     seek.playing = true;
     Tick(8);
-    EXPECT_EQ(sinkLog.framesAtTick, (std::vector<int>{1, 2, 3, 4, 5, 2, 7, 8}));
+    EXPECT_EQ(entered, (std::vector<int>{2, 3, 4, 5, 6, 3, 8, 9}));
     EXPECT_EQ(clock.TicksDelivered(), 8u);
     EXPECT_EQ(clock.LastGotoFrame(), 8);
     EXPECT_EQ(seek.steps, 8);
@@ -250,7 +224,7 @@ TEST_F(PlaybackClockTest, NormalSeekPlayFollowsTheMovie) {
     OpenInSeekMode(Movie(10, {{6, 2}}), SequenceMode::Normal);
     seek.playing = true;
     Tick(8);
-    EXPECT_EQ(sinkLog.framesAtTick, (std::vector<int>{0, 1, 2, 3, 4, 5, 2, 3}));
+    EXPECT_EQ(entered, (std::vector<int>{1, 2, 3, 4, 5, 6, 3, 4}));
 }
 
 TEST_F(PlaybackClockTest, SkipBackwardKeepsForwardJumpsThatFrameByFrameUndoes) {
@@ -258,21 +232,22 @@ TEST_F(PlaybackClockTest, SkipBackwardKeepsForwardJumpsThatFrameByFrameUndoes) {
     OpenInSeekMode(Movie(10, {{2, 6}}), SequenceMode::SkipBackward);
     seek.playing = true;
     Tick(4);
-    EXPECT_EQ(sinkLog.framesAtTick, (std::vector<int>{1, 6, 7, 8}));
+    EXPECT_EQ(entered, (std::vector<int>{2, 7, 8, 9}));
 
     // The same again frame by frame: frame 2 jumps as it is gone to, frame 3 follows.
-    sinkLog.framesAtTick.clear();
+    entered.clear();
     OpenInSeekMode(Movie(10, {{2, 6}}), SequenceMode::FrameByFrame);
     seek.playing = true;
     Tick(4);
-    EXPECT_EQ(sinkLog.framesAtTick, (std::vector<int>{1, 6, 3, 4}));
+    EXPECT_EQ(entered, (std::vector<int>{2, 7, 4, 5}));
 }
 
 TEST_F(PlaybackClockTest, SkipBackwardDoesNotFollowTheLoopBackToTheFirstFrame) {
     OpenInSeekMode(Movie(4), SequenceMode::SkipBackward);
     seek.playing = true;
     Tick(6);
-    EXPECT_EQ(sinkLog.framesAtTick, (std::vector<int>{1, 2, 3, 3, 3, 3}));
+    // Each step past the end forces the last frame again, from which the tick loops.
+    EXPECT_EQ(entered, (std::vector<int>{2, 3, 0, 0, 0, 0}));
 }
 
 TEST_F(PlaybackClockTest, ReachingTheEndFrameStopsSeekPlayInsteadOfDelivering) {
@@ -280,7 +255,7 @@ TEST_F(PlaybackClockTest, ReachingTheEndFrameStopsSeekPlayInsteadOfDelivering) {
     seek.playing = true;
     seek.endFrame = 3;
     Tick(5);
-    EXPECT_EQ(sinkLog.framesAtTick, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(entered, (std::vector<int>{2, 3, 4}));
     EXPECT_EQ(seek.steps, 3);
     EXPECT_EQ(seek.stoppedStatesShown, 1);
     EXPECT_FALSE(seek.playing);
@@ -294,9 +269,9 @@ TEST_F(PlaybackClockTest, ResetStepsStartsSeekPlayAgainAtTheFirstFrame) {
     Tick(3);
     control.Rewind();
     clock.ResetSteps();
-    sinkLog.framesAtTick.clear();
+    entered.clear();
     Tick(2);
-    EXPECT_EQ(sinkLog.framesAtTick, (std::vector<int>{1, 2}));
+    EXPECT_EQ(entered, (std::vector<int>{2, 3}));
     EXPECT_EQ(clock.TicksDelivered(), 2u);
 }
 
@@ -305,25 +280,25 @@ TEST_F(PlaybackClockTest, ResetStepsStartsSeekPlayAgainAtTheFirstFrame) {
 TEST_F(PlaybackClockTest, SeekingBackRewindsAndReplaysSeekingOnGivesTheDifference) {
     OpenInSeekMode(Movie(20), SequenceMode::FrameByFrame);
     Seek(10);
-    EXPECT_EQ(sinkLog.framesAtTick.size(), 10u);
+    EXPECT_EQ(entered.size(), 10u);
 
-    sinkLog.framesAtTick.clear();
+    entered.clear();
     Seek(4);
-    EXPECT_EQ(sinkLog.framesAtTick, (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(entered, (std::vector<int>{2, 3, 4, 5}));
     EXPECT_EQ(clock.TicksDelivered(), 4u);
 
-    sinkLog.framesAtTick.clear();
+    entered.clear();
     Seek(10);
-    EXPECT_EQ(sinkLog.framesAtTick, (std::vector<int>{5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(entered, (std::vector<int>{6, 7, 8, 9, 10, 11}));
     EXPECT_EQ(clock.TicksDelivered(), 10u);
 }
 
 TEST_F(PlaybackClockTest, SeekingBackInNormalModeReplaysFromTheFirstFrame) {
     OpenInSeekMode(Movie(20), SequenceMode::Normal);
     Seek(6, SequenceMode::Normal);
-    sinkLog.framesAtTick.clear();
+    entered.clear();
     Seek(2, SequenceMode::Normal);
-    EXPECT_EQ(sinkLog.framesAtTick, (std::vector<int>{0, 1}));
+    EXPECT_EQ(entered, (std::vector<int>{1, 2}));
     EXPECT_EQ(control.TCurrentFrame(), 2);
 }
 
@@ -331,24 +306,24 @@ TEST_F(PlaybackClockTest, SeekingToTheCurrentCountDoesNothing) {
     OpenInSeekMode(Movie(20), SequenceMode::FrameByFrame);
     Seek(5);
     const int frame = control.TCurrentFrame();
-    sinkLog.framesAtTick.clear();
+    entered.clear();
     Seek(5);
-    EXPECT_TRUE(sinkLog.framesAtTick.empty());
+    EXPECT_TRUE(entered.empty());
     EXPECT_EQ(control.TCurrentFrame(), frame);
     EXPECT_EQ(clock.LastGotoFrame(), 5);
 }
 
-TEST_F(PlaybackClockTest, SeeksAreIgnoredWhilePlayingOrBeforeTheEngineHasASink) {
+TEST_F(PlaybackClockTest, SeeksAreIgnoredWhilePlayingOrBeforeTheEngineTicks) {
     Open(Movie(20));
     seek.shown = true;
-    Seek(5);  // no tick has shown the clock the sink yet
-    EXPECT_TRUE(sinkLog.framesAtTick.empty());
+    Seek(5);  // no tick has come yet
+    EXPECT_TRUE(entered.empty());
 
     clock.Play();
     Tick();
-    sinkLog.framesAtTick.clear();
+    entered.clear();
     Seek(5);
-    EXPECT_TRUE(sinkLog.framesAtTick.empty());
+    EXPECT_TRUE(entered.empty());
     EXPECT_EQ(clock.TicksDelivered(), 0u);
 }
 
@@ -357,10 +332,10 @@ TEST_F(PlaybackClockTest, SeeksQueuedBehindTheHandledOneAreDroppedButTicksAreNot
     Post(SeekStep, 3, SequenceMode::FrameByFrame);
     Post(SeekStep, 7, SequenceMode::FrameByFrame);
     pendingTicks.fetch_add(1);
-    QCoreApplication::postEvent(&window, new ClockTickEvent(&sinkSlot));
+    QCoreApplication::postEvent(&window, new QEvent(ClockTick));
     Post(SeekStep, 9, SequenceMode::FrameByFrame);
     QCoreApplication::sendPostedEvents(&window);
-    EXPECT_EQ(sinkLog.framesAtTick, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(entered, (std::vector<int>{2, 3, 4}));
     EXPECT_EQ(clock.TicksDelivered(), 3u);
     EXPECT_EQ(pendingTicks.load(), 0);
 }

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "player/ClockOwner.h"
-#include "player/ClockTickEvent.h"
+#include "player/HostEvents.h"
 #include "player/PlaybackClock.h"
 #include "player/SeekControls.h"
 #include "support/SwfWriter.h"
@@ -91,12 +91,11 @@ struct Window {
     void Tick(int count) {
         for (int i = 0; i < count; ++i) {
             pending.fetch_add(1);
-            ClockTickEvent tick(&sinkSlot);
+            QEvent tick(ClockTick);
             clock.HandleEvent(&tick);
         }
     }
     swf::Player& control;
-    swf::TimerSink* sinkSlot = &control;
     SeekShown seek;
     Owner owner;
     std::atomic<int32_t> pending{0};

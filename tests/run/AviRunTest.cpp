@@ -210,7 +210,7 @@ std::vector<uint8_t> MixedSound(const std::string& movie, const audio::WaveForma
     EXPECT_TRUE(player.LoadMovie(movie));
     std::vector<uint8_t> sound;
     for (int32_t frame = 0; frame <= end; ++frame) {
-        player.OnTimer(0);
+        player.advanceFrame();
         std::vector<int16_t> mix(player.QueuedSound());
         player.TakeSound(mix);
         if (frame < start) continue;

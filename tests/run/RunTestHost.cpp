@@ -2,22 +2,6 @@
 
 namespace runtest {
 
-bool TestClock::Advise(uint32_t intervalMs, swf::TimerSink* sink, uint32_t& cookie) {
-    sink_ = sink;
-    interval_ = intervalMs;
-    cookie = ++cookie_;
-    return true;
-}
-
-void TestClock::Unadvise(uint32_t cookie) {
-    if (cookie == cookie_) sink_ = nullptr;
-}
-
-void TestClock::Tick() {
-    time_ += interval_;
-    if (sink_) sink_->OnTimer(time_);
-}
-
 void ScriptedProgress::EnableButton(convert::ProgressButton button, bool enable) {
     if (button == convert::ProgressButton::Finish) finishEnabled = enable;
 }
@@ -35,13 +19,9 @@ bool ScriptedProgress::Confirm(int stringId) {
     return answer;
 }
 
-RunTestHost::RunTestHost() {
-    player.SetServiceProvider(&clock);
-}
-
 void RunTestHost::TickControl() {
     ++ticks;
-    clock.Tick();
+    player.advanceFrame();
 }
 
 void RunTestHost::ReloadMovie(const convert::ParsedMovie& movie) {

@@ -1,5 +1,5 @@
 #pragma once
-// A conversion host for the tests: a clock that ticks on demand, the real offscreen
+// A conversion host for the tests: a player advanced on demand, the real offscreen
 // renderer, a progress dialog whose buttons are pressed at chosen positions, and a record of
 // the messages, questions, locks, reloads and opened documents.
 
@@ -13,26 +13,8 @@
 #include "convert/run/FrameCapture.h"
 #include "convert/run/ProgressDialog.h"
 #include "swf/player/Player.h"
-#include "swf/player/ServiceProvider.h"
 
 namespace runtest {
-
-class TestClock : public swf::ServiceProvider, public swf::TimerService, public swf::Timer {
-  public:
-    swf::TimerService* QueryTimerService() override { return this; }
-    swf::Timer* CreateTimer(swf::Timer*) override { return this; }
-    bool Advise(uint32_t intervalMs, swf::TimerSink* sink, uint32_t& cookie) override;
-    void Unadvise(uint32_t cookie) override;
-    void Freeze(bool) override {}
-    uint32_t GetTime() override { return time_; }
-    void Tick();
-
-  private:
-    swf::TimerSink* sink_ = nullptr;
-    uint32_t interval_ = 0;
-    uint32_t cookie_ = 0;
-    uint32_t time_ = 0;
-};
 
 class ScriptedProgress : public convert::ProgressDialog {
   public:
@@ -63,8 +45,6 @@ class ScriptedProgress : public convert::ProgressDialog {
 
 class RunTestHost : public convert::ConversionHost {
   public:
-    RunTestHost();
-
     swf::Player& Control() override { return player; }
     void TickControl() override;
     convert::FrameCapture& Renderer() override { return renderer; }
@@ -81,7 +61,6 @@ class RunTestHost : public convert::ConversionHost {
     void PumpMessages() override;
     void OpenDocument(const std::string& path) override { opened.push_back(path); }
 
-    TestClock clock;
     swf::Player player;
     convert::FrameCapture renderer;
     ScriptedProgress progress;

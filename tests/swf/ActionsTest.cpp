@@ -3,24 +3,20 @@
 #include <string>
 #include <vector>
 
-#include "FakeHost.h"
 #include "TestMovie.h"
 
 namespace {
 
 namespace st = swftest;
 using enginetest::ClipAt;
-using enginetest::FakeHost;
 using enginetest::Load;
 using enginetest::TracingFrames;
 
 class Actions : public ::testing::Test {
   protected:
     Actions() {
-        player.SetServiceProvider(&host);
         player.SetTraceSink([this](const std::string& line) { lines.push_back(line); });
     }
-    FakeHost host;
     swf::Player player;
     std::vector<std::string> lines;
 };
@@ -29,11 +25,11 @@ TEST_F(Actions, StopHoldsTheMainTimelineOnItsFrame) {
     st::SwfWriter movie;
     movie.showFrame().doAction(st::ActionBuilder().stop()).showFrame().showFrame();
     Load(player, movie);
-    host.tick(5);
+    enginetest::Advance(player, 5);
     EXPECT_EQ(player.TCurrentFrame(), 1);
     EXPECT_FALSE(player.IsPlaying());
     player.Play();
-    host.tick();
+    player.advanceFrame();
     EXPECT_EQ(player.TCurrentFrame(), 2);
 }
 
@@ -41,7 +37,7 @@ TEST_F(Actions, GotoFrameAndPlayJumpsBackAndRunsTheTargetsActions) {
     st::SwfWriter movie = TracingFrames("f", 3);
     movie.doAction(st::ActionBuilder().gotoFrame(1).play()).showFrame();  // frame 3
     Load(player, movie);
-    host.tick(5);
+    enginetest::Advance(player, 5);
     EXPECT_EQ(lines, (std::vector<std::string>{"f0", "f1", "f2", "f1", "f2", "f1"}));
     EXPECT_EQ(player.TCurrentFrame(), 1);
 }
@@ -57,7 +53,7 @@ TEST_F(Actions, GotoLabelStopsOnTheLabelledFrame) {
     Load(player, movie);
     EXPECT_EQ(player.TCurrentFrame(), 2);
     EXPECT_EQ(lines, (std::vector<std::string>{"at label"}));
-    host.tick(3);
+    enginetest::Advance(player, 3);
     EXPECT_EQ(player.TCurrentFrame(), 2);
 }
 
@@ -87,7 +83,7 @@ TEST_F(Actions, SetTargetActsOnANamedSprite) {
     EXPECT_EQ(clip->currentFrame(), 2);
     EXPECT_FALSE(clip->playing());
     EXPECT_FALSE(player.IsPlaying());
-    host.tick(2);
+    enginetest::Advance(player, 2);
     EXPECT_EQ(clip->currentFrame(), 2);
     EXPECT_EQ(player.TCurrentFrame(), 0);
 }
@@ -107,9 +103,9 @@ TEST_F(Actions, FsCommandQuitEndsTheMovieAfterTheFramesActions) {
         .showFrame();
     movie.doAction(st::ActionBuilder().pushString("never").trace()).showFrame();
     Load(player, movie);
-    host.tick(2);
+    enginetest::Advance(player, 2);
     EXPECT_TRUE(player.QuitRequested());
-    host.tick(3);
+    enginetest::Advance(player, 3);
     EXPECT_EQ(player.TCurrentFrame(), 2);
     EXPECT_EQ(lines, (std::vector<std::string>{"f0", "f1", "after quit"}));
 }
@@ -120,7 +116,7 @@ TEST_F(Actions, GotosThatChaseEachOtherEndWithinTheTick) {
     movie.doAction(st::ActionBuilder().gotoFrame(1)).showFrame();
     movie.doAction(st::ActionBuilder().gotoFrame(0)).showFrame();
     Load(player, movie);
-    host.tick();
+    player.advanceFrame();
     EXPECT_FALSE(player.IsPlaying());
 }
 
@@ -141,7 +137,7 @@ TEST_F(Actions, ActionsCutShortOrUnknownAreSkipped) {
     Load(player, movie);
     EXPECT_FALSE(player.IsPlaying());
     player.Play();
-    host.tick();
+    player.advanceFrame();
     EXPECT_EQ(player.TCurrentFrame(), 1);
 }
 

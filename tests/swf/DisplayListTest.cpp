@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "FakeHost.h"
 #include "TestMovie.h"
 
 namespace {
 
 namespace st = swftest;
-using enginetest::FakeHost;
 using enginetest::Layers;
 using enginetest::Load;
 using enginetest::Square;
@@ -18,24 +16,21 @@ TEST(DisplayList, PlaceMoveReplaceAndRemoveFollowTheFrames) {
     movie.move(3, st::Matrix::translation(500, 60)).showFrame();
     movie.placeObject2({.depth = 3, .move = true, .character = 2}).showFrame();
     movie.removeObject2(3).showFrame();
-
-    FakeHost host;
     swf::Player player;
-    player.SetServiceProvider(&host);
     Load(player, movie);
     swf::MovieClip& root = *player.Root();
     EXPECT_EQ(Layers(root), (std::map<int, int>{{3, 1}}));
     EXPECT_DOUBLE_EQ(root.displayList().at(3)->matrix().tx, 100);
 
-    host.tick();
+    player.advanceFrame();
     EXPECT_DOUBLE_EQ(root.displayList().at(3)->matrix().tx, 500);
     EXPECT_DOUBLE_EQ(root.displayList().at(3)->matrix().ty, 60);
 
-    host.tick();  // replaced: the new character keeps the placement
+    player.advanceFrame();  // replaced: the new character keeps the placement
     EXPECT_EQ(Layers(root), (std::map<int, int>{{3, 2}}));
     EXPECT_DOUBLE_EQ(root.displayList().at(3)->matrix().tx, 500);
 
-    host.tick();
+    player.advanceFrame();
     EXPECT_TRUE(Layers(root).empty());
 }
 
@@ -46,15 +41,12 @@ TEST(DisplayList, OriginalPlaceObjectAndRemoveObjectWork) {
                       st::ColorTransform::multiply(0.5, 1, 1));
     movie.placeObject(2, 2, st::Matrix::identity()).showFrame();
     movie.removeObject(1, 1).showFrame();
-
-    FakeHost host;
     swf::Player player;
-    player.SetServiceProvider(&host);
     Load(player, movie);
     swf::MovieClip& root = *player.Root();
     EXPECT_EQ(Layers(root), (std::map<int, int>{{1, 1}, {2, 2}}));
     EXPECT_EQ(root.displayList().at(1)->colorTransform().rMul, 128);
-    host.tick();
+    player.advanceFrame();
     EXPECT_EQ(Layers(root), (std::map<int, int>{{2, 2}}));
 }
 

@@ -4,7 +4,6 @@
 #include <random>
 #include <vector>
 
-#include "FakeHost.h"
 #include "TestMovie.h"
 #include "swf/bitmap/BitmapCharacter.h"
 #include "swf/character/ShapeCharacter.h"
@@ -15,7 +14,6 @@
 namespace {
 
 namespace st = swftest;
-using enginetest::FakeHost;
 using enginetest::Square;
 
 st::SwfWriter BusyMovie() {
@@ -37,9 +35,7 @@ st::SwfWriter BusyMovie() {
 
 // Loads whatever the bytes are and plays a few frames; returns whether it loaded.
 bool PlayFew(std::span<const uint8_t> bytes, std::string* error = nullptr) {
-    FakeHost host;
     swf::Player player;
-    player.SetServiceProvider(&host);
     if (!player.LoadMovieFromMemory(bytes)) {
         if (error) *error = player.LoadError();
         return false;
@@ -47,7 +43,7 @@ bool PlayFew(std::span<const uint8_t> bytes, std::string* error = nullptr) {
     std::vector<uint8_t> pixels(static_cast<size_t>(std::max(1, player.ViewWidth())) * 4 *
                                 static_cast<size_t>(std::max(1, player.ViewHeight())));
     for (int i = 0; i < 3; ++i) {
-        host.tick();
+        player.advanceFrame();
         player.Draw({pixels.data(), static_cast<size_t>(player.ViewWidth()) * 4, 32, false});
     }
     return true;
@@ -233,13 +229,11 @@ TEST(HostileMovies, CharactersPlacingThemselvesTwiceAtOneDepthStayBounded) {
     spriteMovie.frameSizePixels(40, 30).defineSprite(2, sprite).place(2, 1).showFrame();
 
     for (const st::SwfWriter* movie : {&buttonMovie, &spriteMovie}) {
-        FakeHost host;
         swf::Player player;
-        player.SetServiceProvider(&host);
         std::vector<uint8_t> bytes = movie->bytes();
         ASSERT_TRUE(player.LoadMovieFromMemory(bytes));
         EXPECT_LE(player.DisplayObjectCount(), swf::MovieContext::kMaxObjects);
-        host.tick();
+        player.advanceFrame();
         player.GotoFrame(0);
         EXPECT_LE(player.DisplayObjectCount(), swf::MovieContext::kMaxObjects);
     }

@@ -9,14 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "FakeHost.h"
 #include "TestMovie.h"
 #include "swf/player/EngineVersion.h"
 
 namespace {
 
 namespace st = swftest;
-using enginetest::FakeHost;
 using enginetest::Load;
 using enginetest::Square;
 
@@ -34,74 +32,43 @@ std::filesystem::path TempMovie(const st::SwfWriter& movie, const std::string& n
     return path;
 }
 
-TEST(PlayerTimer, LoadingAdvisesTheHostTimerWithTheFrameInterval) {
-    FakeHost host;
+TEST(PlayerClock, EachMovieStartedTellsTheHostItsFrameInterval) {
+    auto path = TempMovie(CountingMovie(10), "reload.swf");
     swf::Player player;
-    player.SetServiceProvider(&host);
-    Load(player, CountingMovie(5));
-    EXPECT_EQ(host.serviceQueries, 1);
-    EXPECT_EQ(host.timersCreated, 1);
-    EXPECT_EQ(host.advisedIntervals, (std::vector<uint32_t>{42}));  // 1000 / 24, rounded
-    EXPECT_EQ(host.sink, &player);
+    std::vector<uint32_t> intervals;
+    player.setFrameIntervalHandler([&](uint32_t ms) { intervals.push_back(ms); });
+    EXPECT_EQ(player.frameIntervalMs(), 0u);
+    ASSERT_TRUE(player.LoadMovie(path.string())) << player.LoadError();
+    EXPECT_EQ(player.frameIntervalMs(), 42u);  // 1000 / 24, rounded
+    enginetest::Advance(player, 4);
+    player.StopPlay();
+    ASSERT_EQ(player.TCurrentFrame(), 4);
+    // Loading the same path again restarts it at frame 0, and the host hears of it again.
+    ASSERT_TRUE(player.LoadMovie(path.string()));
+    EXPECT_EQ(player.TCurrentFrame(), 0);
+    EXPECT_TRUE(player.IsPlaying());
+    EXPECT_FALSE(player.LoadMovie(path.string() + ".missing"));
+    EXPECT_EQ(intervals, (std::vector<uint32_t>{42, 42}));
+    std::filesystem::remove(path);
 }
 
-TEST(PlayerTimer, TheMovieMovesOnlyOnTimerCallsOneFrameEach) {
-    FakeHost host;
+TEST(PlayerClock, TheMovieMovesOnlyByAdvanceFrameOneFrameEach) {
     swf::Player player;
-    player.SetServiceProvider(&host);
+    player.advanceFrame();  // nothing loaded: nothing to move
     Load(player, CountingMovie(5));
     EXPECT_EQ(player.TCurrentFrame(), 0);
     std::vector<uint8_t> pixels(550 * 400 * 4);
     player.Draw({pixels.data(), 550 * 4, 32, true});
     player.Play();
     EXPECT_EQ(player.TCurrentFrame(), 0);
-    host.tick();
+    player.advanceFrame();
     EXPECT_EQ(player.TCurrentFrame(), 1);
-    host.tick(2);
+    enginetest::Advance(player, 2);
     EXPECT_EQ(player.TCurrentFrame(), 3);
 }
 
-TEST(PlayerTimer, ReloadingTheSamePathRestartsAtFrameZeroWithANewAdvice) {
-    auto path = TempMovie(CountingMovie(10), "reload.swf");
-    FakeHost host;
-    swf::Player player;
-    player.SetServiceProvider(&host);
-    ASSERT_TRUE(player.LoadMovie(path.string())) << player.LoadError();
-    host.tick(4);
-    player.StopPlay();
-    ASSERT_EQ(player.TCurrentFrame(), 4);
-    ASSERT_TRUE(player.LoadMovie(path.string()));
-    EXPECT_EQ(player.TCurrentFrame(), 0);
-    EXPECT_TRUE(player.IsPlaying());
-    EXPECT_EQ(host.advisedIntervals.size(), 2u);
-    EXPECT_EQ(host.unadvised, (std::vector<uint32_t>{1}));
-    EXPECT_EQ(host.timersCreated, 1);
-    std::filesystem::remove(path);
-}
-
-TEST(PlayerTimer, ANewSiteTakesTheAdviceFromTheOld) {
-    FakeHost first, second;
-    swf::Player player;
-    player.SetServiceProvider(&first);
-    Load(player, CountingMovie(3));
-    player.SetServiceProvider(&second);
-    EXPECT_EQ(first.sink, nullptr);
-    Load(player, CountingMovie(3));
-    EXPECT_EQ(second.sink, &player);
-}
-
-TEST(PlayerTimer, WithoutASiteNothingTicks) {
-    swf::Player player;
-    Load(player, CountingMovie(3));
-    EXPECT_EQ(player.TCurrentFrame(), 0);
-    player.OnTimer(0);  // the host may still tick by hand
-    EXPECT_EQ(player.TCurrentFrame(), 1);
-}
-
 TEST(PlayerControl, RewindGotoAndTotalFrames) {
-    FakeHost host;
     swf::Player player;
-    player.SetServiceProvider(&host);
     Load(player, CountingMovie(6));
     EXPECT_EQ(player.TotalFrames(), 6);
     player.GotoFrame(4);
@@ -166,11 +133,9 @@ TEST(PlayerDrawing, OnlyTheFirstBackgroundColourCounts) {
         .setBackgroundColor({0, 200, 0})
         .showFrame();
     movie.setBackgroundColor({0, 0, 200}).showFrame();
-    FakeHost host;
     swf::Player player;
-    player.SetServiceProvider(&host);
     Load(player, movie);
-    host.tick();
+    player.advanceFrame();
     EXPECT_EQ(player.BackgroundColor(), (swf::Rgba{200, 0, 0, 255}));
 }
 
@@ -254,24 +219,19 @@ TEST(PlayerDrawing, EachDrawIsAFreshPictureWhateverWasDrawnBefore) {
         EXPECT_TRUE(player.Draw({pixels.data(), stride, bits, true}));
         return pixels;
     };
-
-    FakeHost host;
     swf::Player player;
-    player.SetServiceProvider(&host);
     Load(player, movie);
     draw(player, 32);
     player.SetViewSize(80, 60);
     draw(player, 24);
-    host.tick();
+    player.advanceFrame();
     player.SetViewSize(40, 30);
     std::vector<uint8_t> again24 = draw(player, 24);
     std::vector<uint8_t> again32 = draw(player, 32);
 
-    FakeHost freshHost;
     swf::Player fresh;
-    fresh.SetServiceProvider(&freshHost);
     Load(fresh, movie);
-    freshHost.tick();
+    fresh.advanceFrame();
     EXPECT_EQ(again24, draw(fresh, 24));
     EXPECT_EQ(again32, draw(fresh, 32));
 }

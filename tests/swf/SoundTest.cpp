@@ -66,7 +66,7 @@ std::vector<int16_t> PlaySound(const SwfWriter& movie, int frames,
     };
     for (int n = 0; n < frames; ++n) {
         if (between) between(player, n);
-        player.OnTimer(0);
+        player.advanceFrame();
         std::vector<int16_t> interval((upTo(n + 1) - upTo(n)) * 2);
         EXPECT_EQ(player.TakeSound(interval), interval.size()) << "frame " << n;
         all.insert(all.end(), interval.begin(), interval.end());

@@ -1,6 +1,6 @@
 #pragma once
-// Helpers the engine tests share: loading a written movie into a player and reading the
-// display list back as depth -> character id.
+// Helpers the engine tests share: loading a written movie into a player, advancing it and
+// reading the display list back as depth -> character id.
 
 #include <gtest/gtest.h>
 
@@ -17,6 +17,11 @@ namespace enginetest {
 inline void Load(swf::Player& player, const swftest::SwfWriter& movie) {
     std::vector<uint8_t> bytes = movie.bytes();
     ASSERT_TRUE(player.LoadMovieFromMemory(bytes)) << player.LoadError();
+}
+
+// Advances the player `frames` frames, as its host does once per frame interval.
+inline void Advance(swf::Player& player, int frames) {
+    for (int i = 0; i < frames; ++i) player.advanceFrame();
 }
 
 // depth -> character id of the clip's display list.

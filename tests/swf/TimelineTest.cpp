@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "FakeHost.h"
 #include "TestMovie.h"
 #include "swf/display/MovieContext.h"
 
@@ -11,18 +10,15 @@ namespace {
 
 namespace st = swftest;
 using enginetest::ClipAt;
-using enginetest::FakeHost;
 using enginetest::Layers;
 using enginetest::Load;
 using enginetest::Square;
 using enginetest::TracingFrames;
 
 struct TracedPlayer {
-    FakeHost host;
     swf::Player player;
     std::vector<std::string> lines;
     TracedPlayer() {
-        player.SetServiceProvider(&host);
         player.SetTraceSink([this](const std::string& line) { lines.push_back(line); });
     }
 };
@@ -32,16 +28,13 @@ TEST(Timeline, SpritesAdvanceAndLoopOnTheirOwn) {
     sprite.showFrame().showFrame().showFrame();
     st::SwfWriter movie;
     movie.defineSprite(1, sprite).place(1, 1).showFrame();
-
-    FakeHost host;
     swf::Player player;
-    player.SetServiceProvider(&host);
     Load(player, movie);
     swf::MovieClip* clip = ClipAt(*player.Root(), 1);
     ASSERT_TRUE(clip);
     std::vector<int> frames{clip->currentFrame()};
     for (int i = 0; i < 4; ++i) {
-        host.tick();
+        player.advanceFrame();
         frames.push_back(clip->currentFrame());
     }
     EXPECT_EQ(frames, (std::vector<int>{0, 1, 2, 0, 1}));
@@ -62,29 +55,13 @@ TEST(Timeline, PlacingASpriteBuildsItsFirstFrameAndRunsItsActionsInTheSameTick) 
     TracedPlayer t;
     Load(t.player, movie);
     EXPECT_EQ(t.lines, (std::vector<std::string>{"root0"}));
-    t.host.tick();
+    t.player.advanceFrame();
     swf::MovieClip* clip = ClipAt(*t.player.Root(), 1);
     ASSERT_TRUE(clip);
     EXPECT_EQ(Layers(*clip), (std::map<int, int>{{5, 2}}));
     EXPECT_EQ(clip->currentFrame(), 0);  // placed this tick: not advanced yet
     // The sprite's PlaceObject comes before the frame's DoAction: its actions come first.
     EXPECT_EQ(t.lines, (std::vector<std::string>{"root0", "child", "root1"}));
-}
-
-TEST(Timeline, EachTickVisitsClipsNewestFirstChildrenBeforeTheirParent) {
-    st::SwfWriter movie;
-    movie.defineSprite(1, TracingFrames("a", 2)).defineSprite(2, TracingFrames("b", 2));
-    movie.doAction(st::ActionBuilder().pushString("root0").trace())
-        .place(1, 1)
-        .place(2, 2)
-        .showFrame();
-    movie.doAction(st::ActionBuilder().pushString("root1").trace()).showFrame();
-    TracedPlayer t;
-    Load(t.player, movie);
-    EXPECT_EQ(t.lines, (std::vector<std::string>{"root0", "a0", "b0"}));
-    t.lines.clear();
-    t.host.tick();
-    EXPECT_EQ(t.lines, (std::vector<std::string>{"b1", "a1", "root1"}));
 }
 
 TEST(Timeline, ClipsPlacedInFramesAGotoPassesOverStillRunTheirFirstFrame) {
@@ -102,7 +79,7 @@ TEST(Timeline, MainTimelineLoopsToItsFirstFrameAfterTheLast) {
     st::SwfWriter movie = TracingFrames("f", 3);
     TracedPlayer t;
     Load(t.player, movie);
-    t.host.tick(4);
+    enginetest::Advance(t.player, 4);
     EXPECT_EQ(t.lines, (std::vector<std::string>{"f0", "f1", "f2", "f0", "f1"}));
     EXPECT_EQ(t.player.TCurrentFrame(), 1);
 }
@@ -134,14 +111,11 @@ TEST(Timeline, GotoBackwardKeepsObjectsThatStayTheSameAndRebuildsTheRest) {
         .place(1, 2)
         .place(3, 3)
         .showFrame();
-
-    FakeHost host;
     swf::Player player;
-    player.SetServiceProvider(&host);
     Load(player, movie);
     swf::MovieClip& root = *player.Root();
     auto keeper = root.displayList().at(1);
-    host.tick();
+    player.advanceFrame();
     ASSERT_EQ(root.displayList().at(1), keeper);
     EXPECT_EQ(Layers(root), (std::map<int, int>{{1, 1}, {2, 1}, {3, 3}}));
     auto replacedAtTwo = root.displayList().at(2);
@@ -165,11 +139,9 @@ TEST(Timeline, GotoBackwardPlacesAnewWhenTheRatioDiffers) {
     movie.defineSprite(1, sprite);
     movie.placeObject2({.depth = 1, .character = 1, .ratio = 0}).showFrame();
     movie.removeObject2(1).placeObject2({.depth = 1, .character = 1, .ratio = 3}).showFrame();
-    FakeHost host;
     swf::Player player;
-    player.SetServiceProvider(&host);
     Load(player, movie);
-    host.tick();
+    player.advanceFrame();
     auto second = player.Root()->displayList().at(1);
     player.GotoFrame(0);
     ASSERT_TRUE(player.Root()->displayList().at(1));
@@ -184,7 +156,7 @@ TEST(Timeline, TagsAfterTheLastShowFrameFormAFrameEnteredOnce) {
     movie.defineSprite(1, sprite).place(1, 1).showFrame();
     TracedPlayer t;
     Load(t.player, movie);
-    t.host.tick(4);
+    enginetest::Advance(t.player, 4);
     EXPECT_EQ(t.lines, (std::vector<std::string>{"s0", "s1"}));
 }
 
@@ -194,7 +166,7 @@ TEST(Timeline, TheFramesReadNotTheDeclaredCountDecideWhereItLoops) {
     TracedPlayer t;
     Load(t.player, movie);
     EXPECT_EQ(t.player.TotalFrames(), 5);
-    t.host.tick(3);
+    enginetest::Advance(t.player, 3);
     EXPECT_EQ(t.lines, (std::vector<std::string>{"f0", "f1", "f0", "f1"}));
 }
 
@@ -203,7 +175,7 @@ TEST(Timeline, WithoutItsEndTagATimelineWaitsOnItsLastFrame) {
     movie.omitEndTag();
     TracedPlayer t;
     Load(t.player, movie);
-    t.host.tick(3);
+    enginetest::Advance(t.player, 3);
     EXPECT_EQ(t.player.TCurrentFrame(), 1);
     EXPECT_EQ(t.lines, (std::vector<std::string>{"f0", "f1"}));
 }

@@ -112,7 +112,7 @@ TEST_P(EmbeddedVideoPlayTest, FramesMatchFfmpegDecode) {
             Psnr(DrawRgb(player).data(), expected + frame * kFrameBytes, c.brightnessOnly);
         EXPECT_GT(psnr, 35) << "frame " << frame;
         lowest = std::min(lowest, psnr);
-        player.OnTimer(0);
+        player.advanceFrame();
     }
     for (int frame : c.gotos) {
         player.GotoFrame(frame);
@@ -219,7 +219,7 @@ TEST_P(EmbeddedVideoHostileTest, BadStreamsEndOnlyThemselves) {
     for (int f = 0; f < kFrames; ++f) {
         bgr.assign(size_t{kWidth + 20} * kHeight * 3, 0);
         ASSERT_TRUE(player.Draw({bgr.data(), size_t{kWidth + 20} * 3, 24, false}));
-        player.OnTimer(0);
+        player.advanceFrame();
     }
     const std::string err = testing::internal::GetCapturedStderr();
     // The square beside the video is drawn.
@@ -446,7 +446,7 @@ TEST(EmbeddedVideoSizeTest, SmallAndOddSizesPlay) {
                         << "frame " << frame << " at " << x << "," << y;
                 }
             }
-            player.OnTimer(0);
+            player.advanceFrame();
         }
         EXPECT_EQ(testing::internal::GetCapturedStderr().find("failed"), std::string::npos);
     }
@@ -489,7 +489,7 @@ TEST(EmbeddedVideoScreenVideo2Test, FramesMatchFfmpegDecode) {
     for (int frame = 0; frame < kFrames; ++frame) {
         EXPECT_GT(Psnr(DrawRgb(player).data(), expected + frame * kFrameBytes, false), 35)
             << "frame " << frame;
-        player.OnTimer(0);
+        player.advanceFrame();
     }
     for (int frame : {20, 3, 13, 12, 23, 0, 5}) {
         player.GotoFrame(frame);

@@ -122,7 +122,7 @@ TEST_P(NetStreamVideoTest, AttachedVideoShowsTheStreamsPictures) {
     int lastShown = -1;
     int pictured = 0;
     for (int tick = 0; tick < 40; ++tick) {
-        player.OnTimer(0);
+        player.advanceFrame();
         ASSERT_TRUE(player.Draw({bgr.data(), static_cast<size_t>(stageWidth) * 3, 24, false}));
         // The stream's picture this frame: the closest of FFmpeg's, at least as late as the last.
         int best = -1;
@@ -179,7 +179,7 @@ TEST(NetStreamSoundTest, FileSoundPlaysThroughTheMix) {
     ASSERT_TRUE(player.LoadMovie(swf.string())) << player.LoadError();
     std::vector<int16_t> left;
     for (int tick = 0; tick < 40; ++tick) {
-        player.OnTimer(0);
+        player.advanceFrame();
         std::vector<int16_t> interval(44100 / 12 * 2);
         player.TakeSound(interval);
         for (size_t i = 0; i < interval.size(); i += 2) left.push_back(interval[i]);

@@ -22,7 +22,7 @@ class ConversionHost {
 
     // The control the runs load, step and draw; its view has the output size.
     virtual swf::Player& Control() = 0;
-    // One tick of the control's clock: its timer's OnTimer with the host's time.
+    // One tick of the control's clock: it advances one frame.
     virtual void TickControl() = 0;
     virtual FrameCapture& Renderer() = 0;
     virtual ProgressDialog& Progress() = 0;

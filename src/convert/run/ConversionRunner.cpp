@@ -99,7 +99,7 @@ class ConversionRunner::SoundPass {
     // After each tick of the control (the player beside it is ticked here): the sound of the
     // frame it left, in `out` (cleared first), or dropped (a pre-roll step) without `out`.
     void TakeFrame(swf::Player& control, std::vector<uint8_t>* out) {
-        if (beside_) beside_->OnTimer(0);
+        if (beside_) beside_->advanceFrame();
         swf::Player& player = beside_ ? *beside_ : control;
         out = out ? out : &skipped_;
         out->clear();

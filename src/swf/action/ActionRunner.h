@@ -30,11 +30,18 @@ class ActionRunner {
     virtual void handleInput(const InputEvent& event) = 0;
     // True while an interval or timeout is waiting to fire.
     virtual bool timersPending() const = 0;
-    // Between ticks: timers that are due, then housekeeping (collection).
-    virtual void afterActions() = 0;
-    // After the handlers of the files that arrived at the end of a tick: text fields bound to
-    // variables show what they set before the frame is drawn.
-    virtual void afterLoads() = 0;
+    // The interpreter's parts of a step, which the frame lifecycle puts in their order.
+    // Intervals and timeouts whose time has come.
+    virtual void runDueTimers() = 0;
+    // After the scripts: what moved under a pointer that stands still rolls over or out, and
+    // the focus rectangle follows its object.
+    virtual void followPointer() = 0;
+    // Text fields bound to variables show what the scripts set.
+    virtual void updateBoundText() = 0;
+    // Frees the script objects nothing reaches, when a collection is due.
+    virtual void collectGarbage() = 0;
+    // The actions from here on count against a fresh bound.
+    virtual void renewActionBound() = 0;
     // Script objects alive now (for diagnostics and the collector's tests).
     virtual size_t scriptObjectCount() const = 0;
     // Action records run since the movie started.

@@ -179,15 +179,11 @@ void ScriptEngine::construct(DisplayObject& object) {
     Activation::runGuarded(machine_, [&] { machine_.call(Value(ctor), stage, {}); });
 }
 
-void ScriptEngine::afterActions() {
+void ScriptEngine::runDueTimers() {
     Timers::runDue(machine_);
-    input_.frameDone();
-    updateBoundTextFields(machine_);
-    machine_.collectGarbageIfDue();
-    machine_.startTick();
 }
 
-void ScriptEngine::afterLoads() {
+void ScriptEngine::updateBoundText() {
     updateBoundTextFields(machine_);
 }
 

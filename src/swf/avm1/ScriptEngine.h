@@ -27,8 +27,11 @@ class ScriptEngine : public ActionRunner {
     void objectPlaced(DisplayObject& object) override;
     void handleInput(const InputEvent& event) override { input_.handle(event); }
     bool timersPending() const override { return !machine_.timers().empty(); }
-    void afterActions() override;
-    void afterLoads() override;
+    void runDueTimers() override;
+    void followPointer() override { input_.frameDone(); }
+    void updateBoundText() override;
+    void collectGarbage() override { machine_.collectGarbageIfDue(); }
+    void renewActionBound() override { machine_.startTick(); }
     size_t scriptObjectCount() const override { return machine_.heap().objectCount(); }
     uint64_t actionsRun() const override { return machine_.totalActionsRun(); }
 

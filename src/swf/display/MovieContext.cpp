@@ -9,16 +9,21 @@
 
 namespace swf {
 
+void MovieContext::enqueue(QueuedAction entry) {
+    entry.serial = ++queued_;
+    queues_[static_cast<size_t>(entry.kind)].push_back(std::move(entry));
+}
+
 void MovieContext::queueActions(const std::shared_ptr<MovieClip>& clip,
                                 const std::vector<uint8_t>& code) {
-    actions_.push_back({QueuedAction::Kind::Frame, clip, &code, 0, {}});
+    enqueue({QueuedAction::Kind::Frame, clip, &code, 0, {}, 0});
 }
 
 void MovieContext::queueCallback(std::function<void()> callback) {
     QueuedAction entry;
     entry.kind = QueuedAction::Kind::Callback;
     entry.callback = std::move(callback);
-    actions_.push_back(std::move(entry));
+    enqueue(std::move(entry));
 }
 
 MovieClip* MovieContext::level(int number) const {
@@ -49,26 +54,30 @@ int MovieContext::levelOf(const DisplayObject* object) const {
     return -1;
 }
 
-bool MovieContext::takeNextAction(QueuedAction& next) {
-    std::deque<QueuedAction>& queue = ahead_.empty() ? actions_ : ahead_;
-    if (queue.empty()) return false;
-    next = std::move(queue.front());
-    queue.pop_front();
+bool MovieContext::takeFirstOf(std::span<const QueuedAction::Kind> kinds, QueuedAction& next) {
+    std::deque<QueuedAction>* first = nullptr;
+    for (QueuedAction::Kind kind : kinds) {
+        std::deque<QueuedAction>& queue = queues_[static_cast<size_t>(kind)];
+        if (!queue.empty() && (!first || queue.front().serial < first->front().serial))
+            first = &queue;
+    }
+    if (!first) return false;
+    next = std::move(first->front());
+    first->pop_front();
     return true;
 }
 
 void MovieContext::queueInitActions(const std::shared_ptr<MovieClip>& root,
                                     const std::vector<uint8_t>& code) {
-    ahead_.push_back({QueuedAction::Kind::Init, root, &code, 0, {}});
+    enqueue({QueuedAction::Kind::Init, root, &code, 0, {}, 0});
 }
 
 void MovieContext::queueConstruct(const std::shared_ptr<DisplayObject>& object) {
-    if (runner_)
-        ahead_.push_back({QueuedAction::Kind::Construct, object, nullptr, kClipConstruct, {}});
+    if (runner_) enqueue({QueuedAction::Kind::Construct, object, nullptr, kClipConstruct, {}, 0});
 }
 
 void MovieContext::queueEvent(const std::shared_ptr<DisplayObject>& object, uint32_t event) {
-    actions_.push_back({QueuedAction::Kind::Event, object, nullptr, event, {}});
+    enqueue({QueuedAction::Kind::Event, object, nullptr, event, {}, 0});
 }
 
 bool MovieContext::startUnload(DisplayObject& object) {

@@ -3,12 +3,14 @@
 // the tick count, the object budget against hostile movies, the queue of frame actions
 // and the hooks the movie's actions reach (trace, fscommand, quit).
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -29,12 +31,15 @@ class SoundMixer;
 // an unload handler runs after the object has left the stage.
 struct QueuedAction {
     enum class Kind { Init, Construct, Frame, Event, Callback };
+    static constexpr size_t kKinds = 5;
     Kind kind = Kind::Frame;
     std::shared_ptr<DisplayObject> object;
     const std::vector<uint8_t>* code = nullptr;
     uint32_t event = 0;              // ClipEventFlag, for events
     std::function<void()> callback;  // for callbacks (a finished load's last event)
+    uint64_t serial = 0;             // queueing order across the kinds
 };
+static_assert(static_cast<size_t>(QueuedAction::Kind::Callback) + 1 == QueuedAction::kKinds);
 
 class MovieContext {
   public:
@@ -52,10 +57,7 @@ class MovieContext {
     const Dictionary& dictionary() const { return movie_->dictionary; }
 
     uint64_t tick() const { return tick_; }
-    void nextTick() {
-        ++tick_;
-        beginStep();
-    }
+    void nextTick() { ++tick_; }
     // A goto or a tick starts: the objects it makes are counted from here.
     void beginStep() { objectsMadeThisStep_ = 0; }
 
@@ -81,10 +83,11 @@ class MovieContext {
         retained_.push_back(std::move(owner));
     }
     void queueDrained() { retained_.clear(); }
-    // Construct events and class constructors run ahead of frame actions, in placing order.
+    // Construct events and class constructors.
     void queueConstruct(const std::shared_ptr<DisplayObject>& object);
-    // The next entry to run: what was queued ahead first, then the rest in order.
-    bool takeNextAction(QueuedAction& next);
+    // Takes the entry queued first among those of `kinds`; false when none waits. Which kinds
+    // go before which is the frame lifecycle's to say.
+    bool takeFirstOf(std::span<const QueuedAction::Kind> kinds, QueuedAction& next);
 
     // The interpreter, while the movie plays; null while it is torn down.
     ActionRunner* runner() const { return runner_; }
@@ -175,10 +178,11 @@ class MovieContext {
     uint64_t tick_ = 0;
     size_t liveObjects_ = 0;
     size_t objectsMadeThisStep_ = 0;
-    // Init actions and construct events run before frame actions and events; a queue of their
-    // own keeps queueing them cheap however many wait.
-    std::deque<QueuedAction> ahead_;
-    std::deque<QueuedAction> actions_;
+    void enqueue(QueuedAction entry);
+
+    // One queue per kind keeps taking the first of some kinds cheap however many wait.
+    std::array<std::deque<QueuedAction>, QueuedAction::kKinds> queues_;
+    uint64_t queued_ = 0;
     ActionRunner* runner_ = nullptr;
     std::vector<bool> initFramesDone_;
     std::string movieUrl_;

@@ -1,95 +1,243 @@
 #include "swf/player/FrameLifecycle.h"
 
+#include <algorithm>
+#include <iterator>
+#include <span>
+
 #include "swf/action/ActionRunner.h"
 #include "swf/display/ClipEvent.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 #include "swf/player/ContentLoader.h"
+#include "swf/sound/SoundMixer.h"
 
 namespace swf {
 
-void FrameLifecycle::start() {
-    context_.beginStep();
-    root_.enterFirstFrame();
-    runQueue();
-    completeLoads();
-}
+namespace {
 
-void FrameLifecycle::tick() {
-    context_.nextTick();
-    context_.finishUnloads();
-    // Newest clips first, a clip's children before the clip: each gets its enterFrame event,
-    // then its timeline moves on (queueing that frame's actions).
-    for (const auto& clip : context_.clipsNewestFirst()) {
-        if (clip->bornTick() == context_.tick() || clip->contentLoadedAt(context_.tick()) ||
-            !clip->onStage() || clip->unloadQueued())
-            continue;
-        context_.queueEvent(clip, kClipEnterFrame);
-        clip->advance();
+using Phase = FrameLifecycle::Phase;
+using Step = FrameLifecycle::Step;
+using Kind = QueuedAction::Kind;
+
+struct PhaseEntry {
+    Phase phase;
+    bool load, frame, hostGoto, hostInput;  // the steps that run it
+
+    bool runsIn(Step step) const {
+        switch (step) {
+            case Step::Load: return load;
+            case Step::Frame: return frame;
+            case Step::Goto: return hostGoto;
+            case Step::Input: return hostInput;
+        }
+        return false;
     }
-    runQueue();
-    completeLoads();
+};
+
+// The one order of the engine's work.
+constexpr PhaseEntry kPhases[] = {
+    //                          load   frame  goto   input
+    {Phase::MixSound,           false, true,  false, false},
+    {Phase::CountTick,          false, true,  false, false},
+    {Phase::StartStep,          true,  true,  true,  true},
+    {Phase::FinishUnloads,      false, true,  false, false},
+    {Phase::EnterFirstFrame,    true,  false, false, false},
+    {Phase::AdvanceTimelines,   false, true,  false, false},
+    {Phase::HostGoto,           false, false, true,  false},
+    {Phase::HostInput,          false, false, false, true},
+    {Phase::RunActions,         true,  true,  true,  true},
+    {Phase::RunTimers,          true,  true,  true,  true},
+    {Phase::FollowPointer,      true,  true,  true,  true},
+    {Phase::UpdateBoundText,    true,  true,  true,  true},
+    {Phase::CollectGarbage,     true,  true,  true,  true},
+    {Phase::RenewActionBound,   true,  true,  true,  true},
+    {Phase::RunTimerActions,    true,  true,  true,  true},
+    {Phase::ReleaseQueue,       true,  true,  true,  true},
+    {Phase::ArriveLoads,        true,  true,  false, false},
+    {Phase::RunLoadActions,     true,  true,  false, false},
+    {Phase::UpdateLoadedText,   true,  true,  false, false},
+    {Phase::ReleaseLoadQueue,   true,  true,  false, false},
+    {Phase::Autoplay,           false, true,  false, false},
+    {Phase::FrameShown,         true,  true,  false, false},
+};
+
+// The phases are declared in this order too.
+constexpr bool declaredInOrder() {
+    for (size_t i = 0; i < std::size(kPhases); ++i)
+        if (static_cast<size_t>(kPhases[i].phase) != i) return false;
+    return true;
+}
+static_assert(declaredInOrder());
+
+// Which queued entries run first: init actions and construct events go ahead of frame
+// actions and events, each group in the order it was queued.
+constexpr Kind kAhead[] = {Kind::Init, Kind::Construct};
+constexpr Kind kInTurn[] = {Kind::Frame, Kind::Event, Kind::Callback};
+constexpr std::span<const Kind> kActionOrder[] = {kAhead, kInTurn};
+
+}  // namespace
+
+struct FrameLifecycle::StepState {
+    Step step;
+    int gotoFrame = 0;
+    const InputEvent* input = nullptr;
+    size_t budget = MovieContext::kMaxActionListsPerTick;
+    bool loadsArrived = false;
+};
+
+void FrameLifecycle::start() {
+    StepState state{Step::Load};
+    run(state);
 }
 
-void FrameLifecycle::completeLoads() {
-    // The files the frame asked for arrive as it ends: text goes to its handlers, a loaded
-    // movie's first frame runs (with the events that follow it).
-    ContentLoader* loader = context_.loader();
-    if (!loader || loader->pendingCount() == 0) return;
-    loader->completePending();
-    size_t budget = MovieContext::kMaxActionListsPerTick;
-    drain(budget);
-    runner_.afterLoads();
-    context_.queueDrained();
+void FrameLifecycle::advanceFrame() {
+    StepState state{Step::Frame};
+    run(state);
 }
 
 void FrameLifecycle::gotoFrame(int frame) {
-    context_.beginStep();
-    root_.gotoFrame(frame);
-    runQueue();
+    StepState state{Step::Goto};
+    state.gotoFrame = frame;
+    run(state);
 }
 
 void FrameLifecycle::deliverInput(const InputEvent& event) {
-    context_.beginStep();
-    runner_.handleInput(event);
-    runQueue();
+    StepState state{Step::Input};
+    state.input = &event;
+    run(state);
 }
 
-void FrameLifecycle::runQueue() {
-    size_t budget = MovieContext::kMaxActionListsPerTick;
-    drain(budget);
-    runner_.afterActions();
-    drain(budget);  // what the timers queued (a goto in an interval)
-    context_.queueDrained();
+void FrameLifecycle::run(StepState& state) {
+    for (const PhaseEntry& entry : kPhases)
+        if (entry.runsIn(state.step)) runPhase(entry.phase, state);
+}
+
+void FrameLifecycle::runPhase(Phase phase, StepState& state) {
+    switch (phase) {
+        case Phase::MixSound:
+            if (SoundMixer* mixer = context_.soundMixer()) mixer->mixFrame();
+            break;
+        case Phase::CountTick:
+            context_.nextTick();
+            break;
+        case Phase::StartStep:
+            context_.beginStep();
+            break;
+        case Phase::FinishUnloads:
+            context_.finishUnloads();
+            break;
+        case Phase::EnterFirstFrame:
+            root_.enterFirstFrame();
+            break;
+        case Phase::AdvanceTimelines:
+            // A clip's children before the clip: each gets its enterFrame event, then its
+            // timeline moves on (queueing that frame's actions).
+            for (const auto& clip : context_.clipsNewestFirst()) {
+                if (clip->bornTick() == context_.tick() || clip->contentLoadedAt(context_.tick()) ||
+                    !clip->onStage() || clip->unloadQueued())
+                    continue;
+                context_.queueEvent(clip, kClipEnterFrame);
+                clip->advance();
+            }
+            break;
+        case Phase::HostGoto:
+            root_.gotoFrame(state.gotoFrame);
+            break;
+        case Phase::HostInput:
+            runner_.handleInput(*state.input);
+            break;
+        case Phase::RunActions:
+        case Phase::RunTimerActions:
+            drain(state.budget);
+            break;
+        case Phase::RunTimers:
+            runner_.runDueTimers();
+            break;
+        case Phase::FollowPointer:
+            runner_.followPointer();
+            break;
+        case Phase::UpdateBoundText:
+            runner_.updateBoundText();
+            break;
+        case Phase::CollectGarbage:
+            runner_.collectGarbage();
+            break;
+        case Phase::RenewActionBound:
+            runner_.renewActionBound();
+            break;
+        case Phase::ReleaseQueue:
+            context_.queueDrained();
+            break;
+        case Phase::ArriveLoads:
+            // The files arrive as the step ends: text goes to its handlers, a loaded movie's
+            // first frame runs (with the events that follow it).
+            if (ContentLoader* loader = context_.loader(); loader && loader->pendingCount() > 0) {
+                loader->completePending();
+                state.loadsArrived = true;
+                state.budget = MovieContext::kMaxActionListsPerTick;
+            }
+            break;
+        case Phase::RunLoadActions:
+            if (state.loadsArrived) drain(state.budget);
+            break;
+        case Phase::UpdateLoadedText:
+            if (state.loadsArrived) runner_.updateBoundText();
+            break;
+        case Phase::ReleaseLoadQueue:
+            if (state.loadsArrived) context_.queueDrained();
+            break;
+        case Phase::Autoplay:
+            if (autoplay_) playOnIfStuck();
+            break;
+        case Phase::FrameShown:
+            ++framesShown_;
+            if (frameShown_) frameShown_(framesShown_);
+            break;
+    }
 }
 
 void FrameLifecycle::drain(size_t& budget) {
     QueuedAction next;
-    while (context_.takeNextAction(next)) {
+    const auto takeNext = [&] {
+        return std::any_of(std::begin(kActionOrder), std::end(kActionOrder),
+                           [&](std::span<const Kind> kinds) {
+                               return context_.takeFirstOf(kinds, next);
+                           });
+    };
+    while (takeNext()) {
         if (budget == 0 || context_.quitRequested()) continue;  // drained, not run
         --budget;
         switch (next.kind) {
-            case QueuedAction::Kind::Init:
+            case Kind::Init:
                 if (MovieClip* root = next.object->asMovieClip())
                     runner_.runInitActions(*next.code, *root);
                 break;
-            case QueuedAction::Kind::Frame:
+            case Kind::Frame:
                 if (MovieClip* clip = next.object->asMovieClip();
                     clip && clip->onStage() && !clip->unloadQueued())
                     runner_.runFrameActions(*next.code, *clip);
                 break;
-            case QueuedAction::Kind::Event:
+            case Kind::Event:
                 // Once unloaded, an object has no other events.
                 if (next.event != kClipUnload && next.object->unloadQueued()) break;
                 [[fallthrough]];
-            case QueuedAction::Kind::Construct:
+            case Kind::Construct:
                 runner_.runClipEvent(*next.object, next.event);
                 break;
-            case QueuedAction::Kind::Callback:
+            case Kind::Callback:
                 if (next.callback) next.callback();
                 break;
         }
     }
+}
+
+void FrameLifecycle::playOnIfStuck() {
+    bool stuck = !root_.playing() && root_.currentFrame() + 1 < root_.frameCount() &&
+                 !runner_.timersPending();
+    stoppedFrames_ = stuck ? stoppedFrames_ + 1 : 0;
+    if (stoppedFrames_ < std::max(1.0, context_.movie().header.frameRate)) return;
+    stoppedFrames_ = 0;
+    root_.play();
 }
 
 }  // namespace swf

@@ -56,16 +56,7 @@ void drawFocusHighlight(Canvas& canvas, const Rect& bounds, const Matrix& stage)
 Player::Player() = default;
 
 Player::~Player() {
-    if (advised_ && timer_) timer_->Unadvise(cookie_);
     unload();
-}
-
-void Player::SetServiceProvider(ServiceProvider* site) {
-    // The old site's timer must not keep calling a player that has left it.
-    if (advised_ && timer_) timer_->Unadvise(cookie_);
-    site_ = site;
-    timer_ = nullptr;
-    advised_ = false;
 }
 
 const SwfHeader* Player::Header() const {
@@ -171,39 +162,32 @@ bool Player::start(std::shared_ptr<const SwfMovie> movie, const std::string& loa
         scripts3_ = std::make_unique<avm2::MovieScripts>(movie_, [this](const std::string& line) {
             if (context_ && context_->trace) context_->trace(line);
         });
+    lifecycle_->setAutoplay(autoplay_);
+    lifecycle_->setFrameShownHandler([this](size_t frame) { frameShown(frame); });
     lifecycle_->start();
     if (scripts3_) scripts3_->frameReached(root_->currentFrame());
-    framesShown_ = 0;
-    stoppedTicks_ = 0;
-    frameShown();
-    adviseTimer();
+    if (frameInterval_) frameInterval_(frameIntervalMs());
     requestRedraw();
     return true;
 }
 
-void Player::adviseTimer() {
-    if (!site_) return;
-    if (!timer_) {
-        TimerService* service = site_->QueryTimerService();
-        if (!service) return;
-        timer_ = service->CreateTimer(nullptr);
-        if (!timer_) return;
-    }
-    if (advised_) timer_->Unadvise(cookie_);
-    advised_ = timer_->Advise(movie_->header.frameIntervalMs(), this, cookie_);
-}
-
-void Player::OnTimer(uint32_t) {
+void Player::advanceFrame() {
     if (!root_ || context_->quitRequested()) return;
-    if (sound_) sound_->mixFrame();
-    lifecycle_->tick();
+    lifecycle_->advanceFrame();
     if (scripts3_) {
         scripts3_->frameReached(root_->currentFrame());
         scripts3_->afterFrame();
     }
-    if (autoplay_) playOnIfStuck();
-    frameShown();
     requestRedraw();
+}
+
+uint32_t Player::frameIntervalMs() const {
+    return movie_ ? movie_->header.frameIntervalMs() : 0;
+}
+
+void Player::SetAutoplay(bool autoplay) {
+    autoplay_ = autoplay;
+    if (lifecycle_) lifecycle_->setAutoplay(autoplay);
 }
 
 void Player::SetSoundOutput(uint32_t rate, int channels) {
@@ -229,19 +213,9 @@ int Player::MixChannels() const {
     return sound_ ? sound_->channels() : 0;
 }
 
-void Player::frameShown() {
-    ++framesShown_;
-    if (framesShown_ > scriptedInput_.size()) return;
-    for (const InputEvent& event : scriptedInput_[framesShown_ - 1]) HandleInput(event);
-}
-
-void Player::playOnIfStuck() {
-    bool stuck = !root_->playing() && root_->currentFrame() + 1 < root_->frameCount() &&
-                 !runner_->timersPending();
-    stoppedTicks_ = stuck ? stoppedTicks_ + 1 : 0;
-    if (stoppedTicks_ < std::max(1.0, movie_->header.frameRate)) return;
-    stoppedTicks_ = 0;
-    root_->play();
+void Player::frameShown(size_t frame) {
+    if (frame > scriptedInput_.size()) return;
+    for (const InputEvent& event : scriptedInput_[frame - 1]) HandleInput(event);
 }
 
 void Player::HandleInput(const InputEvent& event) {

@@ -1,9 +1,9 @@
 #pragma once
 // The player engine as its host sees it: load a movie, play, stop, rewind, go to a frame,
 // read the main timeline's frame, scale mode and window mode, and draw the current frame
-// into a caller's buffer at the view's size. It keeps no time of its own: once a movie is
-// loaded it asks its site for the timer service, advises a timer with the frame interval
-// and advances exactly one frame per OnTimer call.
+// into a caller's buffer at the view's size. It keeps no time of its own: the host calls
+// advanceFrame once per frame, at the pace the movie asks for (frameIntervalMs), and the
+// engine moves on by exactly one frame each time.
 
 #include <cstdint>
 #include <functional>
@@ -19,7 +19,6 @@
 #include "swf/input/InputEvent.h"
 #include "swf/parse/SwfMovie.h"
 #include "swf/player/DrawTarget.h"
-#include "swf/player/ServiceProvider.h"
 #include "swf/render/RenderQuality.h"
 
 namespace swf {
@@ -32,7 +31,7 @@ class MovieClip;
 class MovieContext;
 class SoundMixer;
 
-class Player : public TimerSink {
+class Player {
   public:
     enum ScaleMode : int { ShowAll = 0, NoBorder = 1, ExactFit = 2, NoScale = 3 };
     // The largest picture Draw makes (each side, and in all): more is refused rather than
@@ -42,12 +41,9 @@ class Player : public TimerSink {
     static bool ViewSizeAllowed(int width, int height);
 
     Player();
-    ~Player() override;
+    ~Player();
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
-
-    // The site the engine asks for its host's services; set before loading.
-    void SetServiceProvider(ServiceProvider* site);
 
     // Loads a movie and shows its first frame; loading the same path again restarts it at
     // frame 0. The previous movie is unloaded first, whether the new one loads or not.
@@ -104,7 +100,16 @@ class Player : public TimerSink {
     // view keeps its size, so calls must not overlap (one thread draws).
     bool Draw(const DrawTarget& target) const;
 
-    void OnTimer(uint32_t timeMs) override;
+    // One frame: the movie's sound, timelines, scripts, timers and loads take their turns
+    // (FrameLifecycle orders them). Nothing without a movie or once it asked to quit.
+    void advanceFrame();
+    // The pace the loaded movie asks for, in milliseconds per frame; 0 without a movie.
+    uint32_t frameIntervalMs() const;
+    // Called with the frame interval whenever a movie starts playing, so that the host paces
+    // its advanceFrame calls to it.
+    void setFrameIntervalHandler(std::function<void(uint32_t)> handler) {
+        frameInterval_ = std::move(handler);
+    }
 
     // The movie's sound, mixed at `rate` with 1 or 2 channels; 0 (the default) mixes none.
     // Each tick first mixes the sound of the frame shown until then, one frame interval of
@@ -131,7 +136,7 @@ class Player : public TimerSink {
     }
     // With autoplay on, a main timeline that has stood stopped before its last frame for a
     // second, with no interval left to move it, plays on (movies that wait on a button).
-    void SetAutoplay(bool autoplay) { autoplay_ = autoplay; }
+    void SetAutoplay(bool autoplay);
     // How finely Draw draws (High until set), for this movie and the ones loaded after it;
     // the movie's _quality and _highquality change it while it plays.
     void SetRenderQuality(RenderQuality quality);
@@ -145,16 +150,9 @@ class Player : public TimerSink {
   private:
     bool start(std::shared_ptr<const SwfMovie> movie, const std::string& loadFolder);
     void unload();
-    void adviseTimer();
     void requestRedraw() const;
-    void playOnIfStuck();
-    void frameShown();
+    void frameShown(size_t frame);
     Matrix stageMatrix() const;
-
-    ServiceProvider* site_ = nullptr;
-    Timer* timer_ = nullptr;
-    uint32_t cookie_ = 0;
-    bool advised_ = false;
 
     std::shared_ptr<const SwfMovie> movie_;
     std::unique_ptr<MovieContext> context_;
@@ -171,6 +169,7 @@ class Player : public TimerSink {
     std::string baseFolder_;
     std::function<void(const std::string&)> trace_;
     std::function<void()> redraw_;
+    std::function<void(uint32_t)> frameInterval_;
     // Draw's working surface, kept between frames of the same size: a cache, not state.
     mutable std::unique_ptr<Canvas> canvas_;
 
@@ -182,8 +181,6 @@ class Player : public TimerSink {
     bool autoplay_ = false;
     RenderQuality quality_ = RenderQuality::High;
     std::vector<std::vector<InputEvent>> scriptedInput_;
-    size_t framesShown_ = 0;
-    int stoppedTicks_ = 0;
 };
 
 }  // namespace swf
