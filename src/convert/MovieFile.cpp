@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "audio/LittleEndian.h"
+#include "swf/parse/LzmaBody.h"
 
 namespace convert {
 namespace {
@@ -103,6 +104,15 @@ int ReadSwfHeader(std::span<const uint8_t> file, MovieHeader& header) {
         std::copy_n(rest.begin(), fieldBytes, bytes + kFileHeaderBytes);
     } else if (HasSignature(bytes, 'C')) {
         fieldBytes = InflateHeader(rest, bytes);
+        bytes[0] = 'F';
+    } else if (HasSignature(bytes, 'Z')) {
+        std::vector<uint8_t> fields;
+        std::string error;
+        if (swf::LzmaBody::decode(rest.first(std::min(rest.size(), kCompressedHeaderInput)),
+                                  kSwfHeaderBytes - kFileHeaderBytes, fields, error)) {
+            fieldBytes = static_cast<int64_t>(fields.size());
+            std::copy(fields.begin(), fields.end(), bytes + kFileHeaderBytes);
+        }
         bytes[0] = 'F';
     }
     SwfHeaderFields fields;

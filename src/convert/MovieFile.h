@@ -1,6 +1,7 @@
 #pragma once
 // Reading a movie's header: its frame size, frame count and frame rate, from the first bytes
-// of an uncompressed ("FWS") or compressed ("CWS") movie, without reading the rest.
+// of an uncompressed ("FWS") or compressed ("CWS" with zlib, "ZWS" with LZMA) movie, without
+// reading the rest.
 
 #include <cstdint>
 #include <span>

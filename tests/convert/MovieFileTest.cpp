@@ -70,7 +70,7 @@ TEST_F(MovieFileTest, ParsesTheHeaderFieldsBitByBit) {
         -1);
 }
 
-TEST_F(MovieFileTest, ReadsUncompressedAndCompressedHeadersAlike) {
+TEST_F(MovieFileTest, ReadsUncompressedZlibAndLzmaHeadersAlike) {
     SwfWriter movie;
     movie.frameSizePixels(550, 400).frameRate(12);
     for (int i = 0; i < 100; ++i) movie.showFrame();
@@ -80,12 +80,15 @@ TEST_F(MovieFileTest, ReadsUncompressedAndCompressedHeadersAlike) {
     EXPECT_EQ(plain.frameCount, 100);
     EXPECT_DOUBLE_EQ(plain.frameRate, 12.0);
 
-    movie.compressed();
-    const MovieHeader inflated = Read(Save("compressed.swf", movie));
-    EXPECT_EQ(inflated.width, 550);
-    EXPECT_EQ(inflated.height, 400);
-    EXPECT_EQ(inflated.frameCount, 100);
-    EXPECT_DOUBLE_EQ(inflated.frameRate, 12.0);
+    for (const bool lzma : {false, true}) {
+        SwfWriter packed(movie);
+        lzma ? packed.lzmaCompressed() : packed.compressed();
+        const MovieHeader inflated = Read(Save(lzma ? "lzma.swf" : "zlib.swf", packed));
+        EXPECT_EQ(inflated.width, 550) << lzma;
+        EXPECT_EQ(inflated.height, 400) << lzma;
+        EXPECT_EQ(inflated.frameCount, 100) << lzma;
+        EXPECT_DOUBLE_EQ(inflated.frameRate, 12.0) << lzma;
+    }
 }
 
 TEST_F(MovieFileTest, RoundsPixelsHalfUpAndKeepsTheExactFrameRate) {
