@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,9 @@ class MovieContext {
     // itself twice at one depth would make exponentially many.
     static constexpr size_t kMaxObjectsMadePerStep = kMaxObjects;
     static constexpr size_t kMaxActionListsPerTick = 10000;
+    // Display objects one tick may make before its scripts are stopped as runaways (a
+    // layout that never fits, a spawner with no end).
+    static constexpr size_t kMaxObjectsMadePerTick = 20000;
 
     explicit MovieContext(std::shared_ptr<const SwfMovie> movie) : movie_(std::move(movie)) {}
 
@@ -54,6 +58,7 @@ class MovieContext {
     uint64_t tick() const { return tick_; }
     void nextTick() {
         ++tick_;
+        objectsMadeThisTick_ = 0;
         beginStep();
     }
     // A goto or a tick starts: the objects it makes are counted from here.
@@ -67,7 +72,9 @@ class MovieContext {
     void addObject() {
         ++liveObjects_;
         ++objectsMadeThisStep_;
+        ++objectsMadeThisTick_;
     }
+    size_t objectsMadeThisTick() const { return objectsMadeThisTick_; }
     void releaseObject() { --liveObjects_; }
     size_t liveObjects() const { return liveObjects_; }
 
@@ -167,6 +174,15 @@ class MovieContext {
     std::function<void(const std::string& command, const std::string& args)> fsCommand;
     void requestQuit() { quitRequested_ = true; }
     bool quitRequested() const { return quitRequested_; }
+    // The first time the movie's scripts were stopped as runaways: the tick and why.
+    struct ScriptStop {
+        uint64_t tick = 0;
+        std::string reason;
+    };
+    const std::optional<ScriptStop>& firstScriptStop() const { return firstScriptStop_; }
+    void noteScriptStop(std::string reason) {
+        if (!firstScriptStop_) firstScriptStop_ = ScriptStop{tick_, std::move(reason)};
+    }
 
   private:
     bool queueUnloads(DisplayObject& object);
@@ -175,6 +191,7 @@ class MovieContext {
     uint64_t tick_ = 0;
     size_t liveObjects_ = 0;
     size_t objectsMadeThisStep_ = 0;
+    size_t objectsMadeThisTick_ = 0;
     // Init actions and construct events run before frame actions and events; a queue of their
     // own keeps queueing them cheap however many wait.
     std::deque<QueuedAction> ahead_;
@@ -196,6 +213,7 @@ class MovieContext {
     std::vector<std::shared_ptr<const void>> retained_;
     std::vector<std::weak_ptr<DisplayObject>> unloading_;
     bool quitRequested_ = false;
+    std::optional<ScriptStop> firstScriptStop_;
     InputState input_;
     Rect focusHighlight_;
 };
