@@ -8,6 +8,7 @@
 #include "convert/MovieFile.h"
 #include "convert/MovieHeader.h"
 #include "resources/StringTable.h"
+#include "swf/player/Player.h"
 
 namespace cli {
 
@@ -56,6 +57,13 @@ std::string DescribeUnreadableMovie(const std::string& path) {
 void ReportUnreadableMovie(const std::string& path, const std::string& reason) {
     std::fprintf(stderr, "%s: %s: %s\n", resources::LoadString(resources::kStrFileOpenError),
                  path.c_str(), reason.c_str());
+}
+
+void ReportScriptStop(const swf::Player& player) {
+    const auto* stop = player.FirstScriptStop();
+    if (!stop) return;
+    std::fprintf(stderr, "kinetrope: frame %llu: %s; the script was stopped\n",
+                 static_cast<unsigned long long>(stop->tick + 1), stop->reason.c_str());
 }
 
 }  // namespace cli

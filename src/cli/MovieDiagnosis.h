@@ -5,6 +5,10 @@
 #include <optional>
 #include <string>
 
+namespace swf {
+class Player;
+}
+
 namespace cli {
 
 // The bytes before the frame rectangle: signature and version.
@@ -24,5 +28,9 @@ std::string DescribeUnreadableMovie(const std::string& path);
 
 // Prints "File Open Error: PATH: REASON" on standard error.
 void ReportUnreadableMovie(const std::string& path, const std::string& reason);
+
+// Says on standard error, once, that the movie's scripts were stopped as runaways and in
+// which frame; nothing when they never were.
+void ReportScriptStop(const swf::Player& player);
 
 }  // namespace cli
