@@ -46,6 +46,9 @@ void CliConversionHost::Prepare(const convert::MovieHeader& movie, int width, in
 void CliConversionHost::TickControl() {
     clock_.tick();
     mix_.MixFrame();
+    // Kept here: the run reloads the movie at its end, which forgets it.
+    if (!scriptStop_)
+        if (const auto* stop = player_.FirstScriptStop()) scriptStop_ = *stop;
 }
 
 void CliConversionHost::ShowErrorMessage(int stringId) {

@@ -4,6 +4,7 @@
 // progress line on the terminal, messages on stderr, and Ctrl+C as the Cancel button.
 
 #include <csignal>
+#include <optional>
 #include <string>
 
 #include "audio/EngineMixSource.h"
@@ -45,6 +46,10 @@ class CliConversionHost : public convert::ConversionHost {
 
     // Whether the run has said itself why it failed.
     bool messageShown() const { return messageShown_; }
+    // The first time in the run that the movie's scripts were stopped as runaways, or null.
+    const swf::MovieContext::ScriptStop* scriptStop() const {
+        return scriptStop_ ? &*scriptStop_ : nullptr;
+    }
 
   private:
     ManualClock clock_;
@@ -53,6 +58,7 @@ class CliConversionHost : public convert::ConversionHost {
     TerminalProgress progress_;
     audio::EngineMixSource mix_;
     bool messageShown_ = false;
+    std::optional<swf::MovieContext::ScriptStop> scriptStop_;
     struct sigaction previousInterrupt_ {};
 };
 

@@ -199,7 +199,7 @@ int RunWavCommand(const std::vector<std::string>& args) {
         audio::AppendPcm(mix, mixed, format, bytes);
         written = Succeeded(wav.Write(bytes.data(), static_cast<uint32_t>(bytes.size())));
     }
-    ReportScriptStop(player);
+    ReportScriptStop(host.scriptStop());
     const bool cancelled = host.Progress().cancelled();
     written = Succeeded(wav.Close()) && written && !cancelled;
     std::error_code renamed;

@@ -282,8 +282,8 @@ bool SameFile(const std::string& output, const std::string& input) {
     return !input.empty() && std::filesystem::equivalent(output, input, error) && !error;
 }
 
-int Conclude(CliConversionHost& host, int32_t result, const std::string& written) {
-    ReportScriptStop(host.Control());
+int Conclude(const CliConversionHost& host, int32_t result, const std::string& written) {
+    ReportScriptStop(host.scriptStop());
     if (result == kResultAbort) {
         std::fprintf(stderr, "kinetrope: cancelled; the files it had written were removed\n");
         return kExitCancelled;

@@ -91,7 +91,7 @@ void ApplyCommon(Settings& settings, const ConvertOptions& options,
 bool SameFile(const std::string& output, const std::string& input);
 // Says how the run ended (and where the movie's scripts were stopped, if they were) and
 // gives the exit status.
-int Conclude(CliConversionHost& host, int32_t result, const std::string& written);
+int Conclude(const CliConversionHost& host, int32_t result, const std::string& written);
 // Every run of the movie (the recording phase's and the frames') gets the same input and
 // drawing quality.
 void PrepareInput(CliConversionHost& host, const ConvertOptions& options);

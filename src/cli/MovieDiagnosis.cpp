@@ -8,7 +8,6 @@
 #include "convert/MovieFile.h"
 #include "convert/MovieHeader.h"
 #include "resources/StringTable.h"
-#include "swf/player/Player.h"
 
 namespace cli {
 
@@ -59,8 +58,7 @@ void ReportUnreadableMovie(const std::string& path, const std::string& reason) {
                  path.c_str(), reason.c_str());
 }
 
-void ReportScriptStop(const swf::Player& player) {
-    const auto* stop = player.FirstScriptStop();
+void ReportScriptStop(const swf::MovieContext::ScriptStop* stop) {
     if (!stop) return;
     std::fprintf(stderr, "kinetrope: frame %llu: %s; the script was stopped\n",
                  static_cast<unsigned long long>(stop->tick + 1), stop->reason.c_str());

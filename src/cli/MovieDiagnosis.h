@@ -5,9 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace swf {
-class Player;
-}
+#include "swf/display/MovieContext.h"
 
 namespace cli {
 
@@ -29,8 +27,8 @@ std::string DescribeUnreadableMovie(const std::string& path);
 // Prints "File Open Error: PATH: REASON" on standard error.
 void ReportUnreadableMovie(const std::string& path, const std::string& reason);
 
-// Says on standard error, once, that the movie's scripts were stopped as runaways and in
-// which frame; nothing when they never were.
-void ReportScriptStop(const swf::Player& player);
+// Says on standard error that the movie's scripts were stopped as runaways and in which
+// frame; nothing without a stop.
+void ReportScriptStop(const swf::MovieContext::ScriptStop* stop);
 
 }  // namespace cli

@@ -219,7 +219,7 @@ int RunSnapshotCommand(const std::vector<std::string>& args) {
         captureFrame(shown);
     }
     for (const std::string& path : options->lastCaptures) captured &= CapturePng(player, path);
-    ReportScriptStop(player);
+    ReportScriptStop(player.FirstScriptStop());
     return captured ? 0 : 1;
 }
 
