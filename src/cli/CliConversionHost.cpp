@@ -52,6 +52,13 @@ void CliConversionHost::PreparePlayer(swf::Player& player) {
     player.SetScriptedInput(input_);
 }
 
+void CliConversionHost::TickControl() {
+    player_.advanceFrame();
+    // Kept here: loading the movie again forgets it.
+    if (!scriptStop_)
+        if (const auto* stop = player_.FirstScriptStop()) scriptStop_ = *stop;
+}
+
 void CliConversionHost::ShowErrorMessage(int stringId) {
     std::fprintf(stderr, "kinetrope: %s\n", resources::LoadString(stringId));
     messageShown_ = true;

@@ -4,6 +4,7 @@
 // progress line on the terminal, messages on stderr, and Ctrl+C as the Cancel button.
 
 #include <csignal>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,7 @@ class CliConversionHost : public convert::ConversionHost {
                         swf::RenderQuality quality);
 
     swf::Player& Control() override { return player_; }
-    void TickControl() override { player_.advanceFrame(); }
+    void TickControl() override;
     convert::FrameCapture& Renderer() override { return renderer_; }
     convert::ProgressDialog& Progress() override { return progress_; }
     void PreparePlayer(swf::Player& player) override;
@@ -48,6 +49,10 @@ class CliConversionHost : public convert::ConversionHost {
 
     // Whether the run has said itself why it failed.
     bool messageShown() const { return messageShown_; }
+    // The first time in the run that the movie's scripts were stopped as runaways, or null.
+    const swf::MovieContext::ScriptStop* scriptStop() const {
+        return scriptStop_ ? &*scriptStop_ : nullptr;
+    }
 
   private:
     swf::Player player_;
@@ -57,6 +62,7 @@ class CliConversionHost : public convert::ConversionHost {
     bool autoplay_ = false;
     swf::RenderQuality quality_ = swf::RenderQuality::High;
     bool messageShown_ = false;
+    std::optional<swf::MovieContext::ScriptStop> scriptStop_;
     struct sigaction previousInterrupt_ {};
 };
 

@@ -187,6 +187,7 @@ int RunWavCommand(const std::vector<std::string>& args) {
         if (frame < settings.startFrame) continue;
         written = Succeeded(wav.Write(bytes.data(), static_cast<uint32_t>(bytes.size())));
     }
+    ReportScriptStop(host.scriptStop());
     const bool cancelled = host.Progress().cancelled();
     written = Succeeded(wav.Close()) && written && !cancelled;
     std::error_code renamed;

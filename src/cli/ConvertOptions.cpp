@@ -155,6 +155,8 @@ bool ApplyOption(ConvertOptions& options, const std::string& name, const std::st
     } else if (name == "--input") {
         options.input = InputScript::Read(value, error);
         if (!options.input) return false;
+        for (const std::string& warning : options.input->Warnings())
+            std::fprintf(stderr, "kinetrope: %s\n", warning.c_str());
     } else if (name == "--size" && command != ConvertKind::Wav) {
         options.size = ParseSize(value);
         if (!options.size) return invalid("WIDTHxHEIGHT in pixels, 1 to 16384 each");
@@ -261,6 +263,7 @@ bool SameFile(const std::string& output, const std::string& input) {
 }
 
 int Conclude(const CliConversionHost& host, int32_t result, const std::string& written) {
+    ReportScriptStop(host.scriptStop());
     if (result == kResultAbort) {
         std::fprintf(stderr, "kinetrope: cancelled; the files it had written were removed\n");
         return kExitCancelled;

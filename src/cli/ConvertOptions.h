@@ -89,7 +89,8 @@ void ApplyCommon(Settings& settings, const ConvertOptions& options,
 
 // An existing file that the output would replace.
 bool SameFile(const std::string& output, const std::string& input);
-// Says how the run ended and gives the exit status.
+// Says how the run ended (and where the movie's scripts were stopped, if they were) and
+// gives the exit status.
 int Conclude(const CliConversionHost& host, int32_t result, const std::string& written);
 // Every player of the movie (the one drawn, and the one playing its sound beside it) gets
 // the same input and drawing quality.

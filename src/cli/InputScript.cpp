@@ -86,11 +86,9 @@ uint32_t FirstCodePoint(const std::string& text) {
     return (b0 & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 | (byte(3) & 0x3F);
 }
 
-// Reads one event; false for a malformed one. Events this engine does not act on (text
-// editing commands, the clipboard) are skipped with `deliver` false.
-bool ReadEvent(const JsonValue& event, InputEvent& out, bool& deliver) {
-    const JsonValue* typeValue = event.Member("type");
-    const std::string* type = typeValue ? typeValue->AsString() : nullptr;
+// Reads one event of a known type; false for a malformed one. Events this engine does not
+// act on (text editing commands, the clipboard) are skipped with `deliver` false.
+bool ReadEvent(const std::string* type, const JsonValue& event, InputEvent& out, bool& deliver) {
     if (!type) return false;
     deliver = true;
     if (*type == "MouseMove" || *type == "MouseDown" || *type == "MouseUp") {
@@ -136,6 +134,15 @@ bool ReadEvent(const JsonValue& event, InputEvent& out, bool& deliver) {
     return false;
 }
 
+bool KnownType(const std::string& type) {
+    static const char* const kTypes[] = {
+        "MouseMove", "MouseDown",  "MouseUp",   "KeyDown",     "KeyUp",       "TextInput",
+        "MouseWheel", "FocusGained", "FocusLost", "TextControl", "SetClipboardText"};
+    for (const char* known : kTypes)
+        if (type == known) return true;
+    return false;
+}
+
 }  // namespace
 
 std::optional<InputScript> InputScript::Read(const std::string& path, std::string& error) {
@@ -154,6 +161,8 @@ std::optional<InputScript> InputScript::Read(const std::string& path, std::strin
     }
     auto script = FromText(text, error);
     if (!script) error = path + ": " + error;
+    if (script)
+        for (std::string& warning : script->warnings_) warning = path + ": " + warning;
     return script;
 }
 
@@ -174,9 +183,18 @@ std::optional<InputScript> InputScript::FromText(std::string_view text, std::str
             script.frames_.emplace_back();
             continue;
         }
+        const std::string* typeName = type ? type->AsString() : nullptr;
+        if (typeName && !KnownType(*typeName)) {
+            // A type of a later program: its event is left out, the others still run.
+            if (script.warnings_.size() < kMaxWarnings)
+                script.warnings_.push_back("event " + std::to_string(i + 1) + " has the type '" +
+                                           typeName->substr(0, 40) +
+                                           "', which this program does not know; it is left out");
+            continue;
+        }
         InputEvent out;
         bool deliver = true;
-        if (!ReadEvent(event, out, deliver)) {
+        if (!ReadEvent(typeName, event, out, deliver)) {
             error = "event " + std::to_string(i + 1) + " is not an input event this program knows";
             return std::nullopt;
         }

@@ -21,9 +21,14 @@ class InputScript {
 
     // The events to deliver once frame K (from 1) has been shown, at [K - 1].
     const std::vector<std::vector<swf::InputEvent>>& Frames() const { return frames_; }
+    // One line for each event of a type this program does not know (the first few): such
+    // events are left out, the rest still run.
+    const std::vector<std::string>& Warnings() const { return warnings_; }
+    static constexpr size_t kMaxWarnings = 10;
 
   private:
     std::vector<std::vector<swf::InputEvent>> frames_;
+    std::vector<std::string> warnings_;
 };
 
 }  // namespace cli

@@ -58,4 +58,10 @@ void ReportUnreadableMovie(const std::string& path, const std::string& reason) {
                  path.c_str(), reason.c_str());
 }
 
+void ReportScriptStop(const swf::MovieContext::ScriptStop* stop) {
+    if (!stop) return;
+    std::fprintf(stderr, "kinetrope: frame %llu: %s; the script was stopped\n",
+                 static_cast<unsigned long long>(stop->tick + 1), stop->reason.c_str());
+}
+
 }  // namespace cli

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "swf/display/MovieContext.h"
+
 namespace cli {
 
 // The bytes before the frame rectangle: signature and version.
@@ -24,5 +26,9 @@ std::string DescribeUnreadableMovie(const std::string& path);
 
 // Prints "File Open Error: PATH: REASON" on standard error.
 void ReportUnreadableMovie(const std::string& path, const std::string& reason);
+
+// Says on standard error that the movie's scripts were stopped as runaways and in which
+// frame; nothing without a stop.
+void ReportScriptStop(const swf::MovieContext::ScriptStop* stop);
 
 }  // namespace cli

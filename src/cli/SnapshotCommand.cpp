@@ -2,10 +2,12 @@
 //                    [--input FILE] [--autoplay] [--render-quality low|medium|high|best]
 //                    [--size WxH]
 // Plays a movie headless: it shows its first frame on loading, then advances one frame at a
-// time with no waiting, until N frames have been shown or the movie asks to quit. Scripted input of a frame is delivered once the
-// frame has been shown, before its captures are taken. With --size the stage is shown in a
-// view of that size as the player shows it: in the movie's scale mode (show all unless it
-// sets Stage.scaleMode) where Stage.align puts it.
+// time with no waiting, until N frames have been shown or the movie asks to quit. Scripted
+// input of a frame is delivered once the frame has been shown, before its captures are
+// taken. With --size the stage is shown in a view of that size as the player shows it: in
+// the movie's scale mode (show all unless it sets Stage.scaleMode) where Stage.align puts
+// it. A capture that cannot be written makes the exit status 1; scripts stopped as runaways
+// are named on stderr with their frame.
 
 #include <cstdio>
 #include <fstream>
@@ -17,6 +19,7 @@
 #include "cli/CommandHelp.h"
 #include "cli/CommandLine.h"
 #include "cli/InputScript.h"
+#include "cli/MovieDiagnosis.h"
 #include "convert/BitmapInfoHeader.h"
 #include "convert/PngWriter.h"
 #include "swf/player/Player.h"
@@ -172,6 +175,8 @@ int RunSnapshotCommand(const std::vector<std::string>& args) {
             std::fprintf(stderr, "kinetrope snapshot: %s\n", error.c_str());
             return 1;
         }
+        for (const std::string& warning : input->Warnings())
+            std::fprintf(stderr, "kinetrope snapshot: %s\n", warning.c_str());
     }
 
     std::ofstream trace;
@@ -197,9 +202,11 @@ int RunSnapshotCommand(const std::vector<std::string>& args) {
         return 1;
     }
 
+    // A capture that cannot be written fails the run; the others are still taken.
+    bool captured = true;
     auto captureFrame = [&](long frame) {
         auto [first, last] = options->captures.equal_range(frame);
-        for (auto it = first; it != last; ++it) CapturePng(player, it->second);
+        for (auto it = first; it != last; ++it) captured &= CapturePng(player, it->second);
     };
     long shown = 1;
     captureFrame(shown);
@@ -208,8 +215,9 @@ int RunSnapshotCommand(const std::vector<std::string>& args) {
         ++shown;
         captureFrame(shown);
     }
-    for (const std::string& path : options->lastCaptures) CapturePng(player, path);
-    return 0;
+    for (const std::string& path : options->lastCaptures) captured &= CapturePng(player, path);
+    ReportScriptStop(player.FirstScriptStop());
+    return captured ? 0 : 1;
 }
 
 }  // namespace cli

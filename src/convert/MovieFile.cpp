@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "audio/LittleEndian.h"
+#include "convert/OutputFile.h"
 #include "swf/parse/LzmaBody.h"
+#include "swf/parse/SwfMovie.h"
 
 namespace convert {
 namespace {
@@ -47,10 +49,11 @@ class BitFieldReader {
     size_t bit_;
 };
 
-double Extent(uint32_t min, uint32_t max) {
-    // A minimum not below the maximum (a negative one reads as a large number) leaves the
-    // maximum alone.
-    return (min < max ? max - min : max) * kPixelsPerTwip;
+// A signed field of `bits` bits.
+int32_t SignExtend(uint32_t value, unsigned bits) {
+    if (bits == 0) return 0;
+    const uint32_t sign = 1u << (bits - 1);
+    return static_cast<int32_t>((value ^ sign) - sign);
 }
 
 int32_t RoundPixels(double pixels) {
@@ -84,8 +87,12 @@ int ParseSwfHeader(std::span<const uint8_t> bytes, SwfHeaderFields& fields) {
         return -1;
     const size_t rate = reader.NextByte();
     if (rate + 4 > bytes.size()) return -1;
-    fields.width = Extent(xMin, xMax);
-    fields.height = Extent(yMin, yMax);
+    // The stage the player shows: a rectangle of negative size has none.
+    swf::SwfHeader stage;
+    stage.frameSize = {SignExtend(xMin, bitsPerField), SignExtend(xMax, bitsPerField),
+                       SignExtend(yMin, bitsPerField), SignExtend(yMax, bitsPerField)};
+    fields.width = stage.widthTwips() * kPixelsPerTwip;
+    fields.height = stage.heightTwips() * kPixelsPerTwip;
     fields.frameRate = LoadLe16(&bytes[rate]) * kFrameRateUnit;
     fields.frameCount = LoadLe16(&bytes[rate + 2]);
     return 0;

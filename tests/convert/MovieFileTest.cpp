@@ -10,6 +10,7 @@
 #include "audio/TestFiles.h"
 #include "convert/MovieFile.h"
 #include "support/SwfWriter.h"
+#include "swf/player/Player.h"
 #include "support/Zlib.h"
 
 namespace convert {
@@ -110,18 +111,23 @@ TEST_F(MovieFileTest, RoundsPixelsHalfUpAndKeepsTheExactFrameRate) {
     EXPECT_DOUBLE_EQ(Read(Save("still.swf", movie)).frameRate, 0.0);
 }
 
-TEST_F(MovieFileTest, AMinimumNotBelowTheMaximumLeavesTheMaximumAlone) {
-    SwfWriter movie;
-    // A negative minimum reads as a large unsigned number.
-    movie.frameSize({-200, 11000, 400, 8000});
-    MovieHeader header = Read(Save("negative.swf", movie));
-    EXPECT_EQ(header.width, 550);
-    EXPECT_EQ(header.height, 380);
-
-    movie.frameSize({9000, 8000, 8000, 8000});
-    header = Read(Save("reversed.swf", movie));
-    EXPECT_EQ(header.width, 400);
-    EXPECT_EQ(header.height, 400);
+// The stage the player shows: the rectangle's signed extent, none when it is negative.
+TEST_F(MovieFileTest, TheStageIsTheRectanglesExtentAsThePlayerReadsIt) {
+    const std::vector<std::pair<swftest::Rect, std::pair<int, int>>> cases = {
+        {{-200, 11000, 400, 8000}, {560, 380}},
+        {{9000, 8000, 8000, 8000}, {0, 0}},
+        {{0, -2000, -4000, -2000}, {0, 100}},
+    };
+    for (const auto& [rect, size] : cases) {
+        SwfWriter movie;
+        movie.frameSize(rect).showFrame();
+        const std::string path = Save("stage.swf", movie);
+        const MovieHeader header = Read(path);
+        EXPECT_EQ(std::make_pair(header.width, header.height), size) << rect.xMin << " " << rect.xMax;
+        swf::Player player;
+        ASSERT_TRUE(player.LoadMovie(path));
+        EXPECT_EQ(std::make_pair(player.ViewWidth(), player.ViewHeight()), size);
+    }
 }
 
 TEST_F(MovieFileTest, ACompressedHeaderNeedsOnlyTheStartOfTheStream) {

@@ -311,14 +311,7 @@ Object* Machine::liveObject(Object* object) {
         std::string_view name = path.substr(0, end);
         path.remove_prefix(end);
         DisplayList* children = current->children();
-        DisplayObject* found = nullptr;
-        if (children)
-            for (const auto& [depth, child] : children->objects())
-                if (namesEqual(child->name(), name)) {
-                    found = child.get();
-                    break;
-                }
-        current = found;
+        current = children ? children->named(name, caseSensitive()) : nullptr;
     }
     if (!current) return nullptr;
     return stageObject(*current);
@@ -656,8 +649,24 @@ void Machine::trace(const std::string& line) {
     context_.trace(out);
 }
 
-double Machine::movieTimeMs() const {
+double Machine::frameTimeMs() const {
     return static_cast<double>(context_.tick()) * context_.movie().header.frameIntervalMs();
+}
+
+double Machine::movieTimeMs() const {
+    return frameTimeMs() + static_cast<double>(actionsThisTick_ / kActionsPerClockMs);
+}
+
+void Machine::stopRunaway(const char* reason) {
+    context_.noteScriptStop(reason);
+    throw ScriptLimitError(reason);
+}
+
+void Machine::checkCreations() {
+    if (context_.objectsMadeThisTick() <= MovieContext::kMaxObjectsMadePerTick) return;
+    tooManyMadeThisTick_ = true;
+    stopRunaway("the scripts made too many objects in one frame (more than 20,000 clips, "
+                "text fields and the like)");
 }
 
 uint32_t Machine::randomBelow(uint32_t limit) {

@@ -171,18 +171,27 @@ class Machine {
     void chargeAction() {
         ++totalActionsRun_;
         if (++actionsRun_ > kMaxActionsPerList)
-            throw ScriptLimitError("the script ran too long in one frame (more than 5,000,000 actions)");
+            stopRunaway("the script ran too long in one frame (more than 5,000,000 actions)");
         if (++actionsThisTick_ > kMaxActionsPerTick)
-            throw ScriptLimitError(
-                "the scripts ran too long in one frame (more than 10,000,000 actions in all)");
+            stopRunaway("the scripts ran too long in one frame (more than 10,000,000 actions in all)");
+        if (actionsThisTick_ % kCreationCheckActions == 0 || tooManyMadeThisTick_)
+            checkCreations();
     }
+    // Notes the first runaway of the movie for its host, then stops the script.
+    [[noreturn]] void stopRunaway(const char* reason);
+    // Stops the scripts of a tick that made more display objects than a tick may.
+    void checkCreations();
+    static constexpr uint64_t kCreationCheckActions = 256;
     // A new frame: the frame's bound starts again.
     void startTick() {
         stack_.clear();
         actionsThisTick_ = 0;
+        tooManyMadeThisTick_ = false;
         tickLimitReported_ = false;
     }
-    bool tickExhausted() const { return actionsThisTick_ > kMaxActionsPerTick; }
+    bool tickExhausted() const {
+        return actionsThisTick_ > kMaxActionsPerTick || tooManyMadeThisTick_;
+    }
     // True the first time it is asked in a frame whose bound is used up: one line says so.
     bool firstTickLimitReport() {
         bool first = !tickLimitReported_;
@@ -228,8 +237,16 @@ class Machine {
     bool singlePrecisionBounds() const { return singlePrecisionBounds_; }
     void useSinglePrecisionBounds() { singlePrecisionBounds_ = true; }
 
-    // Milliseconds of the movie's clock (ticks times the frame interval).
+    // Work moves the clock scripts read by one millisecond per this many actions: a
+    // script that waits on getTimer sees it move, the same in every run, and a frame's
+    // usual few thousand actions stay well within its interval.
+    static constexpr uint64_t kActionsPerClockMs = 1000;
+    // Milliseconds of the clock scripts read (getTimer, Date): the frame's time, moved on by
+    // the work done in it so far.
     double movieTimeMs() const;
+    // Milliseconds of the frame clock (ticks times the frame interval), which timers,
+    // streams and sounds follow.
+    double frameTimeMs() const;
 
   private:
     void installBuiltins();
@@ -247,6 +264,7 @@ class Machine {
     uint64_t totalActionsRun_ = 0;
     uint64_t actionsThisTick_ = 0;
     bool tickLimitReported_ = false;
+    bool tooManyMadeThisTick_ = false;
     int callDepth_ = 0;
     int accessorDepth_ = 0;
     std::vector<Value>* timelineRegisters_ = nullptr;

@@ -267,7 +267,7 @@ void opened(Machine& m, const PlayerEvents& events, Function* later, NetStreamOb
     s->metadata = flv->metadata;
     s->durationSec = flv->durationSec;
     s->positionSec = 0;
-    s->startedMs = m.movieTimeMs();
+    s->startedMs = m.frameTimeMs();
     const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(file->data()),
                                          file->size());
     s->feed->video = FlvVideo::read(bytes);
@@ -345,7 +345,7 @@ void installNetStreamClass(Machine& m) {
                        if (!(to >= 0)) to = 0;
                        ++s->generation;
                        s->positionSec = std::min(to, s->durationSec);
-                       s->startedMs = m.movieTimeMs();
+                       s->startedMs = m.frameTimeMs();
                        s->sync(m);
                        events->later(m, later, 0, {Value(s), Value(-1), Value(2)});
                        return Value();
@@ -354,7 +354,7 @@ void installNetStreamClass(Machine& m) {
         NetStreamObject* s = streamOf(self);
         if (!s || !s->open) return Value();
         bool pause = args.empty() || args[0].isNullish() ? !s->paused : m.toBoolean(args[0]);
-        double now = m.movieTimeMs();
+        double now = m.frameTimeMs();
         s->positionSec = s->time(now);
         s->startedMs = now;
         s->paused = pause;
@@ -364,7 +364,7 @@ void installNetStreamClass(Machine& m) {
     });
     m.defineMethod(proto, "close", [](Machine& m, Object* self, std::span<const Value>) {
         if (NetStreamObject* s = streamOf(self)) {
-            s->positionSec = s->time(m.movieTimeMs());
+            s->positionSec = s->time(m.frameTimeMs());
             s->open = false;
             s->sync(m);
             ++s->generation;
@@ -386,7 +386,7 @@ void installNetStreamClass(Machine& m) {
         proto, "time",
         [](Machine& m, Object* self, std::span<const Value>) {
             NetStreamObject* s = streamOf(self);
-            return s ? Value(s->time(m.movieTimeMs())) : Value();
+            return s ? Value(s->time(m.frameTimeMs())) : Value();
         },
         nothing);
 }

@@ -77,7 +77,7 @@ SoundLevels* levelsOf(Machine& m, SoundClass& c, Object* self) {
 
 double positionOf(Machine& m, SoundClass& c, const SoundObject& s) {
     if (const SoundChannelState::Channel* ch = c.state->channel(s.channel))
-        return std::floor(ch->positionMs(m.movieTimeMs()));
+        return std::floor(ch->positionMs(m.frameTimeMs()));
     return s.lastPositionMs;
 }
 
@@ -103,7 +103,7 @@ void schedule(Machine& m, SoundClass& c, Function* callback, double delayMs,
 
 void startSound(Machine& m, SoundClass& c, SoundObject& s, DisplayObject* target, double offsetMs,
                 int loops) {
-    double now = m.movieTimeMs();
+    double now = m.frameTimeMs();
     uint64_t serial = c.state->start(&s, s.sound, target, now, offsetMs, loops);
     if (serial == 0) return;
     s.channel = serial;
@@ -116,7 +116,7 @@ void startSound(Machine& m, SoundClass& c, SoundObject& s, DisplayObject* target
 void stopSounds(Machine& m, SoundClass& c, SoundObject& s, DisplayObject* target,
                 const SoundCharacter* only) {
     if (const SoundChannelState::Channel* ch = c.state->channel(s.channel)) {
-        double at = std::floor(ch->positionMs(m.movieTimeMs()));
+        double at = std::floor(ch->positionMs(m.frameTimeMs()));
         c.state->stopWhere(s.global ? nullptr : target, only);
         if (!c.state->channel(s.channel)) s.lastPositionMs = at;
         return;

@@ -44,12 +44,8 @@ Object* scriptValueOf(Machine& machine, DisplayObject& object) {
 
 Object* childNamed(Machine& machine, DisplayObject& parent, std::string_view name) {
     DisplayList* children = parent.children();
-    if (!children || name.empty()) return nullptr;
-    // The lowest depth wins when names repeat, as the player searches its list.
-    for (const auto& [depth, child] : children->objects())
-        if (!child->name().empty() && machine.namesEqual(child->name(), name))
-            return scriptValueOf(machine, *child);
-    return nullptr;
+    DisplayObject* child = children ? children->named(name, machine.caseSensitive()) : nullptr;
+    return child ? scriptValueOf(machine, *child) : nullptr;
 }
 
 DisplayObject* clipAtPath(Machine& machine, const std::string& path) {

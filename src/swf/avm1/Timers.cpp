@@ -44,7 +44,7 @@ Value Timers::add(Machine& m, std::span<const Value> args, bool repeats) {
     if (!(interval >= 0)) interval = 0;
     timer.intervalMs = interval;
     timer.arguments.assign(args.begin() + static_cast<long>(next) + 1, args.end());
-    timer.dueMs = m.movieTimeMs() + std::max(interval, 1.0);
+    timer.dueMs = m.frameTimeMs() + std::max(interval, 1.0);
     timer.repeats = repeats;
     if (timers_.size() >= kMaxTimers) return Value();
     timer.id = nextId_++;
@@ -61,7 +61,7 @@ bool Timers::remove(int id) {
 
 void Timers::runDue(Machine& m) {
     Timers& self = m.timers();
-    double now = m.movieTimeMs();
+    double now = m.frameTimeMs();
     std::vector<int> due;
     for (const Timer& t : self.timers_)
         if (t.dueMs <= now) due.push_back(t.id);

@@ -1,6 +1,63 @@
 #include "swf/display/DisplayList.h"
 
+#include <algorithm>
+#include <cctype>
+
+#include "swf/display/IgnoringCase.h"
+
 namespace swf {
+
+size_t DisplayList::FoldedHash::operator()(std::string_view name) const {
+    size_t hash = 14695981039346656037ULL;  // FNV-1a
+    for (char c : name) {
+        hash ^= static_cast<size_t>(std::tolower(static_cast<unsigned char>(c)));
+        hash *= 1099511628211ULL;
+    }
+    return hash;
+}
+
+bool DisplayList::FoldedEqual::operator()(std::string_view a, std::string_view b) const {
+    return equalsIgnoringCase(a, b);
+}
+
+void DisplayList::adopt(DisplayObject& object) {
+    object.setHoldingList(this);
+    if (object.name().empty()) return;
+    auto it = byName_.find(std::string_view(object.name()));
+    if (it == byName_.end()) it = byName_.emplace(object.name(), std::vector<DisplayObject*>{}).first;
+    it->second.push_back(&object);
+}
+
+void DisplayList::release(DisplayObject& object) {
+    object.setHoldingList(nullptr);
+    unindex(object, object.name());
+}
+
+void DisplayList::unindex(DisplayObject& object, std::string_view name) {
+    if (name.empty()) return;
+    auto it = byName_.find(name);
+    if (it == byName_.end()) return;
+    std::erase(it->second, &object);
+    if (it->second.empty()) byName_.erase(it);
+}
+
+DisplayObject* DisplayList::named(std::string_view name, bool caseSensitive) const {
+    if (name.empty()) return nullptr;
+    auto it = byName_.find(name);
+    if (it == byName_.end()) return nullptr;
+    DisplayObject* lowest = nullptr;
+    for (DisplayObject* object : it->second)
+        if ((!caseSensitive || object->name() == name) &&
+            (!lowest || object->depth() < lowest->depth()))
+            lowest = object;
+    return lowest;
+}
+
+void DisplayList::renamed(DisplayObject& object, std::string_view previous) {
+    unindex(object, previous);
+    object.setHoldingList(nullptr);
+    adopt(object);
+}
 
 DisplayList::~DisplayList() {
     clear();
@@ -15,8 +72,12 @@ void DisplayList::place(std::shared_ptr<DisplayObject> object) {
     if (!object) return;
     object->attach(owner_);
     auto& slot = objects_[object->depth()];
-    if (slot) slot->detach();
+    if (slot) {
+        release(*slot);
+        slot->detach();
+    }
     slot = std::move(object);
+    adopt(*slot);
 }
 
 void DisplayList::remove(int depth) {
@@ -24,13 +85,18 @@ void DisplayList::remove(int depth) {
     if (it == objects_.end()) return;
     std::shared_ptr<DisplayObject> object = std::move(it->second);
     objects_.erase(it);
+    release(*object);
     // One with unload handlers to run goes below every depth in use (the player's -32769 less
     // its script depth), where scripts still find it, until the next frame takes it out.
     if (object->startUnload()) {
         object->setDepth(-1 - depth);
         auto& slot = objects_[object->depth()];
-        if (slot) slot->detach();
+        if (slot) {
+            release(*slot);
+            slot->detach();
+        }
         slot = std::move(object);
+        adopt(*slot);
         return;
     }
     object->detach();
@@ -55,8 +121,12 @@ void DisplayList::swap(int depthA, int depthB) {
 }
 
 void DisplayList::clear() {
-    for (auto& [depth, object] : objects_) object->detach();
+    for (auto& [depth, object] : objects_) {
+        object->setHoldingList(nullptr);
+        object->detach();
+    }
     objects_.clear();
+    byName_.clear();
 }
 
 std::vector<std::shared_ptr<DisplayObject>> DisplayList::snapshot() const {

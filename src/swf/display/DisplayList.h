@@ -3,6 +3,9 @@
 
 #include <map>
 #include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "swf/display/DisplayObject.h"
@@ -35,6 +38,13 @@ class DisplayList {
     // A copy of the entries, for walks that may change the list.
     std::vector<std::shared_ptr<DisplayObject>> snapshot() const;
 
+    // The object of that name, ASCII case folded unless `caseSensitive`; where names repeat,
+    // the one at the lowest depth, which the player's walk of its list meets first. Unnamed
+    // objects are never found.
+    DisplayObject* named(std::string_view name, bool caseSensitive) const;
+    // An object of this list has changed its name from `previous` (the object tells it).
+    void renamed(DisplayObject& object, std::string_view previous);
+
     // Draws every object in depth order. A clip layer (clip depth C at depth D) is drawn into
     // a mask that limits depths D + 1 to C, and is not drawn itself. With `grid`, the shapes
     // are drawn sliced by it; everything else is drawn through `toPixels` as usual.
@@ -44,8 +54,25 @@ class DisplayList {
     Rect bounds() const;
 
   private:
+    // Takes the object into the list's care (index, holder) or out of it.
+    void adopt(DisplayObject& object);
+    void release(DisplayObject& object);
+    void unindex(DisplayObject& object, std::string_view name);
+
+    // Names hashed and compared without ASCII case, so that one bucket holds every spelling.
+    struct FoldedHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const;
+    };
+    struct FoldedEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
+    };
+
     DisplayObject* owner_;
     std::map<int, std::shared_ptr<DisplayObject>> objects_;
+    // The named objects of the list by name (any depth; a bucket is rarely more than one).
+    std::unordered_map<std::string, std::vector<DisplayObject*>, FoldedHash, FoldedEqual> byName_;
 };
 
 }  // namespace swf

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
@@ -26,9 +27,15 @@ void DisplayObject::detach() {
     removed_ = true;
 }
 
+void DisplayObject::setName(std::string name) {
+    if (name == name_) return;
+    const std::string previous = std::exchange(name_, std::move(name));
+    if (holdingList_) holdingList_->renamed(*this, previous);
+}
+
 void DisplayObject::takeDefaultName() {
     if (name_.empty() && (asMovieClip() || isButton() || isEditText()))
-        name_ = "instance" + std::to_string(context_.nextInstanceNumber());
+        setName("instance" + std::to_string(context_.nextInstanceNumber()));
 }
 
 bool DisplayObject::startUnload() {
@@ -158,7 +165,7 @@ void DisplayObject::applyPlacement(const PlaceObject& p, bool resetAbsent) {
     if ((p.colorTransform || resetAbsent) && !scriptMoved_)
         colorTransform_ = p.colorTransform.value_or(ColorTransform{});
     if (p.ratio || resetAbsent) ratio_ = p.ratio.value_or(0);
-    if (p.name || resetAbsent) name_ = p.name.value_or(std::string());
+    if (p.name || resetAbsent) setName(p.name.value_or(std::string()));
     if (p.clipDepth || resetAbsent) clipDepth_ = p.clipDepth.value_or(0);
     if (p.visible || resetAbsent) visible_ = p.visible.value_or(true);
     if (p.blendMode || resetAbsent) blendMode_ = p.blendMode.value_or(0);
@@ -172,7 +179,7 @@ void DisplayObject::takePlacementOf(const DisplayObject& other) {
     matrix_ = other.matrix_;
     colorTransform_ = other.colorTransform_;
     ratio_ = other.ratio_;
-    name_ = other.name_;
+    setName(other.name_);
     clipDepth_ = other.clipDepth_;
     visible_ = other.visible_;
     blendMode_ = other.blendMode_;

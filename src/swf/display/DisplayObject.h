@@ -46,7 +46,8 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     uint16_t ratio() const { return ratio_; }
     void setRatio(uint16_t ratio) { ratio_ = ratio; }
     const std::string& name() const { return name_; }
-    void setName(std::string name) { name_ = std::move(name); }
+    // Tells the list holding the object, which finds its objects by name.
+    void setName(std::string name);
     // Unnamed clips, buttons and text fields get the player's next default name ("instance1").
     void takeDefaultName();
     uint16_t clipDepth() const { return clipDepth_; }
@@ -90,6 +91,8 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     uint64_t bornTick() const { return bornTick_; }
 
     DisplayObject* parent() const { return parent_; }
+    // The display list the object stands in (set by the list itself), or null.
+    void setHoldingList(DisplayList* list) { holdingList_ = list; }
     void attach(DisplayObject* parent) {
         parent_ = parent;
         removed_ = false;
@@ -179,6 +182,7 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     bool madeByScript_ = false;
     uint64_t bornTick_ = 0;
     DisplayObject* parent_ = nullptr;
+    DisplayList* holdingList_ = nullptr;
     bool removed_ = false;
     avm1::StageObject* scriptObject_ = nullptr;
     bool scriptMoved_ = false;

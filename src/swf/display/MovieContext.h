@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <span>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,9 @@ class MovieContext {
     // itself twice at one depth would make exponentially many.
     static constexpr size_t kMaxObjectsMadePerStep = kMaxObjects;
     static constexpr size_t kMaxActionListsPerTick = 10000;
+    // Display objects one tick may make before its scripts are stopped as runaways (a
+    // layout that never fits, a spawner with no end).
+    static constexpr size_t kMaxObjectsMadePerTick = 20000;
 
     explicit MovieContext(std::shared_ptr<const SwfMovie> movie) : movie_(std::move(movie)) {}
 
@@ -57,7 +61,10 @@ class MovieContext {
     const Dictionary& dictionary() const { return movie_->dictionary; }
 
     uint64_t tick() const { return tick_; }
-    void nextTick() { ++tick_; }
+    void nextTick() {
+        ++tick_;
+        objectsMadeThisTick_ = 0;
+    }
     // A goto or a tick starts: the objects it makes are counted from here.
     void beginStep() { objectsMadeThisStep_ = 0; }
 
@@ -69,7 +76,9 @@ class MovieContext {
     void addObject() {
         ++liveObjects_;
         ++objectsMadeThisStep_;
+        ++objectsMadeThisTick_;
     }
+    size_t objectsMadeThisTick() const { return objectsMadeThisTick_; }
     void releaseObject() { --liveObjects_; }
     size_t liveObjects() const { return liveObjects_; }
 
@@ -170,6 +179,15 @@ class MovieContext {
     std::function<void(const std::string& command, const std::string& args)> fsCommand;
     void requestQuit() { quitRequested_ = true; }
     bool quitRequested() const { return quitRequested_; }
+    // The first time the movie's scripts were stopped as runaways: the tick and why.
+    struct ScriptStop {
+        uint64_t tick = 0;
+        std::string reason;
+    };
+    const std::optional<ScriptStop>& firstScriptStop() const { return firstScriptStop_; }
+    void noteScriptStop(std::string reason) {
+        if (!firstScriptStop_) firstScriptStop_ = ScriptStop{tick_, std::move(reason)};
+    }
 
   private:
     bool queueUnloads(DisplayObject& object);
@@ -178,6 +196,7 @@ class MovieContext {
     uint64_t tick_ = 0;
     size_t liveObjects_ = 0;
     size_t objectsMadeThisStep_ = 0;
+    size_t objectsMadeThisTick_ = 0;
     void enqueue(QueuedAction entry);
 
     // One queue per kind keeps taking the first of some kinds cheap however many wait.
@@ -200,6 +219,7 @@ class MovieContext {
     std::vector<std::shared_ptr<const void>> retained_;
     std::vector<std::weak_ptr<DisplayObject>> unloading_;
     bool quitRequested_ = false;
+    std::optional<ScriptStop> firstScriptStop_;
     InputState input_;
     Rect focusHighlight_;
 };

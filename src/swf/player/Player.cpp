@@ -258,6 +258,10 @@ int Player::TotalFrames() const {
 bool Player::QuitRequested() const {
     return context_ && context_->quitRequested();
 }
+
+const MovieContext::ScriptStop* Player::FirstScriptStop() const {
+    return context_ && context_->firstScriptStop() ? &*context_->firstScriptStop() : nullptr;
+}
 size_t Player::DisplayObjectCount() const {
     return context_ ? context_->liveObjects() : 0;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "swf/action/ActionRunner.h"
+#include "swf/display/MovieContext.h"
 #include "swf/player/ContentLoader.h"
 #include "swf/player/FrameLifecycle.h"
 #include "swf/geom/Geometry.h"
@@ -28,7 +29,6 @@ class MovieScripts;
 }
 class Canvas;
 class MovieClip;
-class MovieContext;
 class SoundMixer;
 
 class Player {
@@ -92,6 +92,9 @@ class Player {
     void SetRedrawHandler(std::function<void()> handler) { redraw_ = std::move(handler); }
     // True once the movie's actions asked to quit (fscommand "quit"); it stands still then.
     bool QuitRequested() const;
+    // The first time since loading that the movie's scripts were stopped as runaways (ran
+    // too long, made too much): its tick (0: the first frame shown) and why; null if never.
+    const MovieContext::ScriptStop* FirstScriptStop() const;
 
     // Draws the current frame at the view's size: 24 bits over the background colour, or
     // 32 bits whose alpha is the picture's coverage over a transparent stage (colour not
