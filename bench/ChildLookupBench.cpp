@@ -55,10 +55,10 @@ void BM_ChildLookupsByName(benchmark::State& state) {
         state.SkipWithError("the benchmark movie did not load");
         return;
     }
-    player.OnTimer(0);  // past the frame that makes the children
+    player.advanceFrame();  // past the frame that makes the children
     int64_t frames = 0;
     for (auto _ : state) {
-        player.OnTimer(0);
+        player.advanceFrame();
         ++frames;
     }
     // Every tick goes back to the lookup frame, whose loop runs at once.

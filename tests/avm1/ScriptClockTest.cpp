@@ -83,15 +83,13 @@ TEST(ScriptClock, AFrameThatMakesTooMuchIsStoppedAsARunaway) {
         "push \"_root\"; getVariable; push \"createEmptyMovieClip\"; callMethod; pop;"
         "push \"i\"; push \"i\"; getVariable; increment; setVariable; jump loop"));
     movie.showFrame();
-    avm1test::ManualHost host;
     swf::Player player;
-    player.SetServiceProvider(&host);
     std::vector<std::string> lines;
     player.SetTraceSink([&](const std::string& line) { lines.push_back(line); });
     const std::vector<uint8_t> bytes = movie.bytes();
     ASSERT_TRUE(player.LoadMovieFromMemory(bytes));
     EXPECT_EQ(player.FirstScriptStop(), nullptr);
-    host.tick();
+    player.advanceFrame();
     EXPECT_EQ(Joined(lines),
               "Error: the scripts made too many objects in one frame (more than 20,000 clips, "
               "text fields and the like); the script was stopped.");
