@@ -12,12 +12,12 @@
 #include "swf/avm1/SoundChannelState.h"
 #include "swf/avm1/StageObject.h"
 #include "swf/avm1/StringFunctions.h"
-#include "swf/avm1/TargetPath.h"
 #include "swf/avm1/SuperObject.h"
-#include "swf/display/IgnoringCase.h"
+#include "swf/avm1/TargetPath.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
-#include "swf/parse/BitReader.h"
+#include "swf/format/BitReader.h"
+#include "swf/movie/IgnoringCase.h"
 #include "swf/sound/SoundMixer.h"
 
 namespace swf::avm1 {

@@ -7,9 +7,9 @@
 #include "swf/avm1/ArrayObject.h"
 #include "swf/avm1/StageObject.h"
 #include "swf/avm1/UrlEscape.h"
-#include "swf/display/ClipEvent.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/movie/ClipEvent.h"
 #include "swf/text/Utf8.h"
 
 namespace swf::avm1 {

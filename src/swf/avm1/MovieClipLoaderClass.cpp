@@ -10,7 +10,7 @@
 #include "swf/avm1/StageObject.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
-#include "swf/parse/SwfMovie.h"
+#include "swf/movie/SwfMovie.h"
 
 namespace swf::avm1 {
 namespace {

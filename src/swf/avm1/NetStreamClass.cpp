@@ -19,9 +19,9 @@
 #include "swf/avm1/PlayerEvents.h"
 #include "swf/avm1/PlayerObjects.h"
 #include "swf/display/MovieContext.h"
+#include "swf/movie/SoundStart.h"
 #include "swf/player/ContentLoader.h"
 #include "swf/sound/SoundMixer.h"
-#include "swf/sound/SoundStart.h"
 #include "swf/video/VideoFeed.h"
 
 namespace swf::avm1 {

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <mutex>
 
-#include "swf/character/SoundCharacter.h"
 #include "swf/display/DisplayObject.h"
+#include "swf/movie/SoundCharacter.h"
 
 namespace swf::avm1 {
 namespace {

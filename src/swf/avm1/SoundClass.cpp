@@ -20,10 +20,10 @@
 #include "swf/avm1/SoundChannelState.h"
 #include "swf/avm1/SoundObject.h"
 #include "swf/avm1/StageObject.h"
-#include "swf/character/SoundCharacter.h"
 #include "swf/display/DisplayObject.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/movie/SoundCharacter.h"
 #include "swf/player/ContentLoader.h"
 #include "swf/sound/Id3Tag.h"
 

@@ -5,12 +5,12 @@
 
 #include "swf/action/ActionRunner.h"
 #include "swf/bitmap/BitmapCharacter.h"
-#include "swf/character/SpriteCharacter.h"
 #include "swf/display/ButtonInstance.h"
-#include "swf/display/ClipEvent.h"
 #include "swf/display/DisplayObjectFactory.h"
 #include "swf/display/MovieContext.h"
-#include "swf/parse/SwfMovie.h"
+#include "swf/movie/ClipEvent.h"
+#include "swf/movie/SpriteCharacter.h"
+#include "swf/movie/SwfMovie.h"
 #include "swf/sound/SoundMixer.h"
 
 namespace swf {

@@ -9,7 +9,7 @@
 
 #include "swf/display/DisplayList.h"
 #include "swf/display/DisplayObject.h"
-#include "swf/display/Timeline.h"
+#include "swf/movie/Timeline.h"
 #include "swf/shape/Drawing.h"
 
 namespace swf {

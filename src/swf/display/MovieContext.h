@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "swf/input/InputState.h"
-#include "swf/parse/SwfMovie.h"
+#include "swf/movie/SwfMovie.h"
 #include "swf/render/RenderQuality.h"
 
 namespace swf {

@@ -1,9 +1,9 @@
 #include "swf/player/FrameLifecycle.h"
 
 #include "swf/action/ActionRunner.h"
-#include "swf/display/ClipEvent.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/movie/ClipEvent.h"
 #include "swf/player/ContentLoader.h"
 
 namespace swf {

@@ -5,10 +5,10 @@
 #include <cstdio>
 
 #include "swf/avm1/SoundChannelState.h"
-#include "swf/character/SoundCharacter.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
-#include "swf/parse/TagCode.h"
+#include "swf/format/TagCode.h"
+#include "swf/movie/SoundCharacter.h"
 #include "swf/sound/Resampler.h"
 #include "swf/sound/SoundDecoder.h"
 #include "swf/sound/StreamSound.h"

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "swf/movie/SoundStart.h"
 #include "swf/sound/PcmBuffer.h"
-#include "swf/sound/SoundStart.h"
 
 namespace swf {
 

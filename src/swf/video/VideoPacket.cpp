@@ -1,7 +1,7 @@
 #include "swf/video/VideoPacket.h"
 
-#include "swf/character/VideoCharacter.h"
-#include "swf/parse/BitReader.h"
+#include "swf/format/BitReader.h"
+#include "swf/movie/VideoCharacter.h"
 
 namespace swf {
 

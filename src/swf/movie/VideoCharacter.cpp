@@ -1,4 +1,4 @@
-#include "swf/character/VideoCharacter.h"
+#include "swf/movie/VideoCharacter.h"
 
 #include "swf/video/VideoPacket.h"
 

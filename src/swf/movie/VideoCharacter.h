@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "swf/character/Character.h"
+#include "swf/movie/Character.h"
 
 namespace swf {
 

@@ -1,9 +1,9 @@
-#include "swf/sound/SoundStart.h"
+#include "swf/movie/SoundStart.h"
 
 #include <algorithm>
 
-#include "swf/parse/BitReader.h"
-#include "swf/parse/TagCode.h"
+#include "swf/format/BitReader.h"
+#include "swf/format/TagCode.h"
 
 namespace swf {
 
