@@ -14,6 +14,7 @@
 #include "swf/text/EditTextCharacter.h"
 #include "swf/text/FontCharacter.h"
 #include "swf/text/TextCharacter.h"
+#include "swf/video/VideoPacket.h"
 
 namespace swf {
 namespace {
@@ -94,7 +95,8 @@ bool CharacterParser::addVideoFrame(const Tag& tag, CharacterParseContext& conte
     if (!character || character->kind() != CharacterKind::Video) return true;
     const std::span<const uint8_t> data = in.bytes(in.remaining());
     if (!context.budget.takeVideoBytes(data.size())) return true;
-    static_cast<VideoCharacter&>(*character).addFrame(number, data);
+    auto& stream = static_cast<VideoCharacter&>(*character);
+    if (auto frame = VideoPacket::frame(stream, data)) stream.addFrame(number, std::move(*frame));
     return true;
 }
 

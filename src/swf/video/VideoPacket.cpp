@@ -119,6 +119,15 @@ std::span<const uint8_t> VideoPacket::payload(uint8_t codec, std::span<const uin
     return valid && fits(codec, afterByte, width, height) ? data.subspan(1) : data;
 }
 
+std::optional<VideoCharacter::Frame> VideoPacket::frame(const VideoCharacter& stream,
+                                                        std::span<const uint8_t> data) {
+    data = payload(stream.codec(), data, stream.width(), stream.height());
+    bool valid = false;
+    const Info info = inspect(stream.codec(), data, valid);
+    if (!valid) return std::nullopt;
+    return VideoCharacter::Frame{std::vector<uint8_t>(data.begin(), data.end()), info.key};
+}
+
 bool VideoPacket::fits(uint8_t codec, const Info& info, int width, int height) {
     if (info.width == 0 && info.height == 0) return true;
     if (codec == VideoCharacter::Vp6 || codec == VideoCharacter::Vp6Alpha)
