@@ -706,7 +706,7 @@ void Activation::getUrl(const std::string& url, const std::string& window, uint8
     // GetURL2's flags: 0x80 loads variables, 0x40 names a clip as the target; the method
     // (GET/POST) would send the clip's variables, which a local file does not take.
     constexpr uint8_t kLoadVariables = 0x80, kTargetIsClip = 0x40;
-    ContentLoader* loader = context.loader();
+    ContentRequests* loader = context.loader();
     if (!loader) return;
     LoadTarget target;
     target.level = levelNumber(window);

@@ -1,10 +1,10 @@
 #include "swf/player/FrameLifecycle.h"
 
 #include "swf/action/ActionRunner.h"
+#include "swf/display/ContentRequests.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 #include "swf/movie/ClipEvent.h"
-#include "swf/player/ContentLoader.h"
 
 namespace swf {
 
@@ -34,7 +34,7 @@ void FrameLifecycle::tick() {
 void FrameLifecycle::completeLoads() {
     // The files the frame asked for arrive as it ends: text goes to its handlers, a loaded
     // movie's first frame runs (with the events that follow it).
-    ContentLoader* loader = context_.loader();
+    ContentRequests* loader = context_.loader();
     if (!loader || loader->pendingCount() == 0) return;
     loader->completePending();
     size_t budget = MovieContext::kMaxActionListsPerTick;
