@@ -10,7 +10,7 @@
 #include "audio/LittleEndian.h"
 #include "convert/OutputFile.h"
 #include "swf/parse/LzmaBody.h"
-#include "swf/parse/SwfMovie.h"
+#include "swf/movie/SwfMovie.h"
 
 namespace convert {
 namespace {

@@ -7,7 +7,7 @@
 #include "support/Zlib.h"
 #include "swf/bitmap/BitmapTag.h"
 #include "swf/bitmap/ImageDecoder.h"
-#include "swf/parse/TagCode.h"
+#include "swf/format/TagCode.h"
 
 using namespace bitmaptest;
 using swf::Bitmap;

@@ -28,7 +28,7 @@ extern "C" {
 
 #include "FuzzSwf.h"
 #include "swf/bitmap/Bitmap.h"
-#include "swf/character/VideoCharacter.h"
+#include "swf/movie/VideoCharacter.h"
 #include "swf/video/VideoDecoder.h"
 
 namespace {

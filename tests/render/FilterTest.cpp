@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "render/CanvasTestSupport.h"
-#include "swf/display/FilterEffects.h"
+#include "swf/render/FilterEffects.h"
 
 namespace swf::test {
 namespace {

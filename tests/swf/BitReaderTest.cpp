@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "swf/parse/BitReader.h"
+#include "swf/format/BitReader.h"
 
 namespace {
 

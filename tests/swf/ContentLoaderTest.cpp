@@ -8,7 +8,7 @@
 #include <string>
 
 #include "swf/display/MovieContext.h"
-#include "swf/parse/SwfMovie.h"
+#include "swf/movie/SwfMovie.h"
 #include "swf/player/ContentLoader.h"
 
 namespace {

@@ -6,8 +6,8 @@
 
 #include "TestMovie.h"
 #include "swf/bitmap/BitmapCharacter.h"
-#include "swf/character/ShapeCharacter.h"
 #include "swf/display/MovieContext.h"
+#include "swf/movie/ShapeCharacter.h"
 #include "swf/parse/MovieParser.h"
 #include "swf/render/Canvas.h"
 

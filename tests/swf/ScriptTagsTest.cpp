@@ -10,10 +10,10 @@
 
 #include "support/BitWriter.h"
 #include "support/SwfWriter.h"
-#include "swf/character/SpriteCharacter.h"
+#include "swf/format/TagCode.h"
+#include "swf/movie/SpriteCharacter.h"
 #include "swf/parse/ControlTagParser.h"
 #include "swf/parse/MovieParser.h"
-#include "swf/parse/TagCode.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "support/SwfWriter.h"
-#include "swf/parse/BitReader.h"
-#include "swf/parse/ShapeParser.h"
+#include "swf/format/BitReader.h"
+#include "swf/shape/ShapeParser.h"
 
 namespace {
 

@@ -425,6 +425,29 @@ TEST(SoundTest, EventSoundStartsOnItsFrameToTheSample) {
     }
 }
 
+// StartSound2 names its sound by the name it is exported under, matched ignoring case; a
+// name nothing is exported under starts nothing.
+TEST(SoundTest, EventSoundNamedByItsExportStartsOnItsFrame) {
+    constexpr uint16_t kExportAssets = 56, kStartSound2 = 89;
+    for (const std::string name : {"Tone", "TONE", "Drum"}) {
+        SCOPED_TRACE(name);
+        swftest::BitWriter exports, start;
+        exports.u16(1).u16(1).string("Tone");
+        start.string(name).u8(0);
+        SwfWriter movie;
+        movie.frameRate(12).defineSound(1, kMono44, Constant(10000, 100));
+        movie.tag(kExportAssets, exports.bytes()).showFrame().showFrame();
+        movie.tag(kStartSound2, start.bytes()).showFrame().showFrame();
+        const std::vector<int16_t> sound = PlaySound(movie, 4);
+        if (name == "Drum") {
+            EXPECT_EQ(FirstSound(sound), sound.size() / 2);
+        } else {
+            EXPECT_EQ(FirstSound(sound), size_t{2 * 3675});
+            EXPECT_EQ(sound[2 * (2 * 3675 + 99)], 10000);
+        }
+    }
+}
+
 // A 4-frame timeline at 12 fps whose stream holds, in frame f, the level 1000 * (f + 1).
 SwfWriter MarkedStream(SwfWriter timeline = {}) {
     timeline.soundStreamHead(kMono44, kMono44, 3675);

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "swf/parse/TagCode.h"
-#include "swf/parse/TagStream.h"
+#include "swf/format/TagCode.h"
+#include "swf/format/TagStream.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "support/EditText.h"
 #include "support/FontBuilder.h"
-#include "swf/character/Dictionary.h"
-#include "swf/parse/TagCode.h"
+#include "swf/format/TagCode.h"
+#include "swf/movie/Dictionary.h"
 #include "swf/render/Canvas.h"
 #include "swf/text/DeviceFontCache.h"
 #include "swf/text/EditTextCharacter.h"

@@ -2,8 +2,8 @@
 
 #include "support/BitWriter.h"
 #include "support/FontBuilder.h"
-#include "swf/character/Dictionary.h"
-#include "swf/parse/TagCode.h"
+#include "swf/format/TagCode.h"
+#include "swf/movie/Dictionary.h"
 #include "swf/text/FontCharacter.h"
 
 using swf::FontCharacter;

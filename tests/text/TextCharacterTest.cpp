@@ -2,8 +2,8 @@
 
 #include "support/FontBuilder.h"
 #include "support/TextBuilder.h"
-#include "swf/character/Dictionary.h"
-#include "swf/parse/TagCode.h"
+#include "swf/format/TagCode.h"
+#include "swf/movie/Dictionary.h"
 #include "swf/text/DeviceFontCache.h"
 #include "swf/text/FontCharacter.h"
 #include "swf/text/TextCharacter.h"

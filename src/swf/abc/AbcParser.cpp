@@ -4,7 +4,7 @@
 #include <limits>
 #include <stdexcept>
 
-#include "swf/parse/BitReader.h"
+#include "swf/format/BitReader.h"
 
 namespace swf::abc {
 namespace {

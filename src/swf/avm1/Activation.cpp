@@ -12,12 +12,12 @@
 #include "swf/avm1/SoundChannelState.h"
 #include "swf/avm1/StageObject.h"
 #include "swf/avm1/StringFunctions.h"
-#include "swf/avm1/TargetPath.h"
 #include "swf/avm1/SuperObject.h"
-#include "swf/display/IgnoringCase.h"
+#include "swf/avm1/TargetPath.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
-#include "swf/parse/BitReader.h"
+#include "swf/format/BitReader.h"
+#include "swf/movie/IgnoringCase.h"
 #include "swf/sound/SoundMixer.h"
 
 namespace swf::avm1 {
@@ -706,7 +706,7 @@ void Activation::getUrl(const std::string& url, const std::string& window, uint8
     // GetURL2's flags: 0x80 loads variables, 0x40 names a clip as the target; the method
     // (GET/POST) would send the clip's variables, which a local file does not take.
     constexpr uint8_t kLoadVariables = 0x80, kTargetIsClip = 0x40;
-    ContentLoader* loader = context.loader();
+    ContentRequests* loader = context.loader();
     if (!loader) return;
     LoadTarget target;
     target.level = levelNumber(window);

@@ -19,7 +19,7 @@
 #include "swf/display/DisplayObject.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
-#include "swf/parse/SwfMovie.h"
+#include "swf/movie/SwfMovie.h"
 #include "swf/render/Canvas.h"
 
 namespace swf::avm1 {

@@ -9,7 +9,7 @@
 
 #include "swf/avm1/BitmapDataObject.h"
 #include "swf/avm1/Object.h"
-#include "swf/display/SurfaceFilter.h"
+#include "swf/render/SurfaceFilter.h"
 
 namespace swf::avm1 {
 

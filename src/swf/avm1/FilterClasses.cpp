@@ -15,7 +15,7 @@
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/NumberConversion.h"
 #include "swf/display/DisplayObject.h"
-#include "swf/display/FilterEffects.h"
+#include "swf/render/FilterEffects.h"
 
 namespace swf::avm1 {
 namespace {

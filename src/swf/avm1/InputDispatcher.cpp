@@ -8,10 +8,10 @@
 #include "swf/avm1/StageObject.h"
 #include "swf/avm1/TabOrder.h"
 #include "swf/display/ButtonInstance.h"
-#include "swf/display/ClipEvent.h"
 #include "swf/display/EditTextInstance.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/movie/ClipEvent.h"
 
 namespace swf::avm1 {
 

@@ -7,9 +7,9 @@
 #include "swf/avm1/ArrayObject.h"
 #include "swf/avm1/StageObject.h"
 #include "swf/avm1/UrlEscape.h"
-#include "swf/display/ClipEvent.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/movie/ClipEvent.h"
 #include "swf/text/Utf8.h"
 
 namespace swf::avm1 {
@@ -123,7 +123,7 @@ void decodeVariables(Machine& machine, Object* target, std::string_view text) {
 
 void requestVariables(Machine& machine, int level, std::weak_ptr<DisplayObject> object,
                       const std::string& url) {
-    ContentLoader* loader = machine.context().loader();
+    ContentRequests* loader = machine.context().loader();
     if (!loader) return;
     Machine* m = &machine;
     loader->loadText(url, [m, level, object](const std::optional<std::string>& bytes, size_t) {
@@ -146,7 +146,7 @@ void requestVariables(Machine& machine, const LoadTarget& target, const std::str
 }
 
 bool loadTextFor(Machine& machine, Object* target, const Value& url, LoadFieldSetter setField) {
-    ContentLoader* loader = machine.context().loader();
+    ContentRequests* loader = machine.context().loader();
     if (!target || !loader || url.isNullish()) return false;
     setField(machine, target, "loaded", Value(false));
     setField(machine, target, "_bytesLoaded", Value(0.0));

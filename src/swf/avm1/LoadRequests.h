@@ -10,7 +10,7 @@
 
 #include "swf/avm1/Activation.h"
 #include "swf/avm1/Machine.h"
-#include "swf/player/ContentLoader.h"
+#include "swf/display/ContentRequests.h"
 
 namespace swf::avm1 {
 

@@ -14,7 +14,7 @@
 #include "swf/avm1/Builtins.h"
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/PlayerObjects.h"
-#include "swf/display/IgnoringCase.h"
+#include "swf/movie/IgnoringCase.h"
 
 namespace swf::avm1 {
 namespace {

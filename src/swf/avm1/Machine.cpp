@@ -10,9 +10,9 @@
 #include "swf/avm1/PrimitiveObject.h"
 #include "swf/avm1/StageObject.h"
 #include "swf/display/DisplayObject.h"
-#include "swf/display/IgnoringCase.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/movie/IgnoringCase.h"
 
 namespace swf::avm1 {
 

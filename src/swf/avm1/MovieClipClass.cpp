@@ -14,11 +14,11 @@
 #include "swf/avm1/StageObject.h"
 #include "swf/avm1/TargetPath.h"
 #include "swf/avm1/TextFieldClass.h"
-#include "swf/display/ClipEvent.h"
 #include "swf/display/DisplayObjectFactory.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
-#include "swf/parse/SwfMovie.h"
+#include "swf/movie/ClipEvent.h"
+#include "swf/movie/SwfMovie.h"
 
 namespace swf::avm1 {
 namespace {
@@ -612,14 +612,14 @@ void installMovieClipClass(Machine& m) {
     // variables, which a local file does not take.
     m.defineMethod(proto, "loadMovie", [](Machine& m, Object* self, std::span<const Value> args) {
         MovieClip* clip = clipOf(m, self);
-        ContentLoader* loader = m.context().loader();
+        ContentRequests* loader = m.context().loader();
         if (!clip || !loader || args.empty()) return Value();
         loader->loadMovie(loadTargetOf(m, *clip), m.toString(args[0]));
         return Value();
     });
     m.defineMethod(proto, "unloadMovie", [](Machine& m, Object* self, std::span<const Value>) {
         MovieClip* clip = clipOf(m, self);
-        ContentLoader* loader = m.context().loader();
+        ContentRequests* loader = m.context().loader();
         if (clip && loader) loader->unloadMovie(loadTargetOf(m, *clip));
         return Value();
     });

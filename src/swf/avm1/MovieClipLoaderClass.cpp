@@ -10,7 +10,7 @@
 #include "swf/avm1/StageObject.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
-#include "swf/parse/SwfMovie.h"
+#include "swf/movie/SwfMovie.h"
 
 namespace swf::avm1 {
 namespace {
@@ -66,7 +66,7 @@ Value clipValue(Machine& m, MovieClip* clip) {
 }
 
 Value loadClip(Machine& m, Object* self, std::span<const Value> args) {
-    ContentLoader* loader = m.context().loader();
+    ContentRequests* loader = m.context().loader();
     if (!self || !loader || args.size() < 2 || args[0].isNullish()) return Value(false);
     LoadTarget target;
     MovieClip* found = nullptr;
@@ -109,7 +109,7 @@ Value loadClip(Machine& m, Object* self, std::span<const Value> args) {
 }
 
 Value unloadClip(Machine& m, Object*, std::span<const Value> args) {
-    ContentLoader* loader = m.context().loader();
+    ContentRequests* loader = m.context().loader();
     LoadTarget target;
     MovieClip* found = nullptr;
     if (!loader || !targetOf(m, arg(args, 0), target, found) || (target.level < 0 && !found))

@@ -18,10 +18,10 @@
 #include "swf/avm1/NetStreamFeed.h"
 #include "swf/avm1/PlayerEvents.h"
 #include "swf/avm1/PlayerObjects.h"
+#include "swf/display/ContentRequests.h"
 #include "swf/display/MovieContext.h"
-#include "swf/player/ContentLoader.h"
+#include "swf/movie/SoundStart.h"
 #include "swf/sound/SoundMixer.h"
-#include "swf/sound/SoundStart.h"
 #include "swf/video/VideoFeed.h"
 
 namespace swf::avm1 {
@@ -320,7 +320,7 @@ void installNetStreamClass(Machine& m) {
             ++s->generation;
             s->open = false;
             s->sync(m);
-            ContentLoader* loader = m.context().loader();
+            ContentRequests* loader = m.context().loader();
             if (!m.toBoolean(m.get(s->connection, "isConnected")) || !loader) return Value();
             // The file is read now and answered as the frame ends, as the player's loads are;
             // the answer must find the stream, referenced or not.

@@ -1,7 +1,7 @@
 #include "swf/avm1/Object.h"
 
 #include "swf/avm1/Heap.h"
-#include "swf/display/IgnoringCase.h"
+#include "swf/movie/IgnoringCase.h"
 
 namespace swf::avm1 {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "swf/avm1/ArrayObject.h"
 #include "swf/avm1/Machine.h"
-#include "swf/display/IgnoringCase.h"
+#include "swf/movie/IgnoringCase.h"
 
 namespace swf::avm1::player {
 

@@ -6,10 +6,10 @@
 #include "swf/avm1/StageObject.h"
 #include "swf/avm1/TextFieldClass.h"
 #include "swf/avm1/Timers.h"
-#include "swf/display/ClipEvent.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
-#include "swf/parse/SwfMovie.h"
+#include "swf/movie/ClipEvent.h"
+#include "swf/movie/SwfMovie.h"
 
 namespace swf::avm1 {
 namespace {

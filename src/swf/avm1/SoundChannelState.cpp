@@ -2,19 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <mutex>
 
-#include "swf/character/SoundCharacter.h"
 #include "swf/display/DisplayObject.h"
+#include "swf/movie/SoundCharacter.h"
 
 namespace swf::avm1 {
 namespace {
-
-// The player keeps levels in 32 bits: sums past them wrap.
-int32_t wrap(int64_t v) {
-    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v)));
-}
 
 std::mutex registryMutex;
 std::map<const MovieContext*, std::weak_ptr<SoundChannelState>>& registry() {
@@ -23,19 +17,6 @@ std::map<const MovieContext*, std::weak_ptr<SoundChannelState>>& registry() {
 }
 
 }  // namespace
-
-void SoundLevels::setPan(int32_t pan) {
-    ll = pan >= 0 ? wrap(100 - int64_t{pan}) : 100;
-    rr = pan >= 0 ? 100 : wrap(100 + int64_t{pan});
-    lr = 0;
-    rl = 0;
-}
-
-// The pan is read back from whichever side was turned down.
-int32_t SoundLevels::pan() const {
-    if (ll != 100) return wrap(100 - std::llabs(int64_t{ll}));
-    return wrap(std::llabs(int64_t{rr}) - 100);
-}
 
 double SoundChannelState::Channel::loopMs() const {
     double length = sound ? sound->durationMs() : 0;
@@ -114,6 +95,29 @@ SoundLevels& SoundChannelState::levels(DisplayObject* target) {
     if (made || (it->second.first.expired() && !self.expired()))
         it->second = {std::move(self), SoundLevels{}};
     return it->second.second;
+}
+
+std::vector<ScriptSounds::Started> SoundChannelState::startedAfter(uint64_t serial) const {
+    std::vector<Started> started;
+    for (const Channel& c : channels_)
+        if (c.serial > serial)
+            started.push_back(
+                {c.serial, c.sound, c.global, c.target.expired(), c.loops, c.offsetMs});
+    return started;
+}
+
+bool SoundChannelState::keeps(uint64_t serial) const {
+    return channel(serial) != nullptr;
+}
+
+const SoundLevels& SoundChannelState::globalLevels() const {
+    return global_;
+}
+
+// A clip that is gone has the movie's levels.
+const SoundLevels* SoundChannelState::clipLevels(uint64_t serial) const {
+    const Channel* c = channel(serial);
+    return c ? findLevels(c->target.lock().get()) : nullptr;
 }
 
 const SoundLevels* SoundChannelState::findLevels(const DisplayObject* target) const {

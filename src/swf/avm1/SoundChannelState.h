@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "swf/sound/ScriptSounds.h"
+
 namespace swf {
 class DisplayObject;
 class MovieContext;
@@ -18,19 +20,7 @@ class SoundCharacter;
 
 namespace swf::avm1 {
 
-// Volume and the four channel levels, in percent, as scripts set them (any 32-bit value).
-struct SoundLevels {
-    int32_t volume = 100;
-    int32_t ll = 100;  // left input to left output
-    int32_t lr = 0;    // left input to right output
-    int32_t rl = 0;    // right input to left output
-    int32_t rr = 100;  // right input to right output
-
-    void setPan(int32_t pan);
-    int32_t pan() const;
-};
-
-class SoundChannelState {
+class SoundChannelState : public ScriptSounds {
   public:
     // The player mixes at most this many sounds; a start beyond them is not heard.
     static constexpr size_t kMaxChannels = 32;
@@ -64,7 +54,12 @@ class SoundChannelState {
     void stopWhere(DisplayObject* target, const SoundCharacter* sound);
     // Forgets the sounds that ended by `nowMs` (and those of clips that are gone).
     void removeFinished(double nowMs);
-    const std::vector<Channel>& channels() const { return channels_; }
+
+    // What the mixer follows.
+    std::vector<Started> startedAfter(uint64_t serial) const override;
+    bool keeps(uint64_t serial) const override;
+    const SoundLevels& globalLevels() const override;
+    const SoundLevels* clipLevels(uint64_t serial) const override;
 
     // The levels of a clip, or the global ones for null.
     SoundLevels& levels(DisplayObject* target);

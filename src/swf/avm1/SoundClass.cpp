@@ -20,11 +20,11 @@
 #include "swf/avm1/SoundChannelState.h"
 #include "swf/avm1/SoundObject.h"
 #include "swf/avm1/StageObject.h"
-#include "swf/character/SoundCharacter.h"
+#include "swf/display/ContentRequests.h"
 #include "swf/display/DisplayObject.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
-#include "swf/player/ContentLoader.h"
+#include "swf/movie/SoundCharacter.h"
 #include "swf/sound/Id3Tag.h"
 
 namespace swf::avm1 {
@@ -303,7 +303,7 @@ void installMethods(Machine& m, const std::shared_ptr<SoundClass>& cp, Object* p
         s->bytesTotal = 0;
         s->load = SoundObject::Load::Loading;
         uint32_t serial = ++s->loadSerial;
-        ContentLoader* loader = m.context().loader();
+        ContentRequests* loader = m.context().loader();
         if (!loader) return Value();
         // The file is read now and answered as the frame ends, as the player's loads are; the
         // answer must find the sound, referenced or not.

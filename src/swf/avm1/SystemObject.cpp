@@ -9,9 +9,9 @@
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/PlayerObjects.h"
 #include "swf/avm1/UrlEscape.h"
-#include "swf/display/IgnoringCase.h"
 #include "swf/display/MovieContext.h"
-#include "swf/parse/SwfMovie.h"
+#include "swf/movie/IgnoringCase.h"
+#include "swf/movie/SwfMovie.h"
 
 namespace swf::avm1 {
 namespace {

@@ -21,9 +21,9 @@
 #include "swf/avm1/TextFormatClass.h"
 #include "swf/display/DisplayList.h"
 #include "swf/display/EditTextInstance.h"
-#include "swf/display/IgnoringCase.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/movie/IgnoringCase.h"
 #include "swf/text/StyleSheet.h"
 #include "swf/text/TextDecoding.h"
 

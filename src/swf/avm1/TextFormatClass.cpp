@@ -14,7 +14,7 @@
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/NumberConversion.h"
 #include "swf/avm1/StringFunctions.h"
-#include "swf/display/IgnoringCase.h"
+#include "swf/movie/IgnoringCase.h"
 #include "swf/text/DeviceFontCache.h"
 #include "swf/text/TextLayout.h"
 

@@ -1,6 +1,6 @@
 #include "swf/avm2/MovieScripts.h"
 
-#include "swf/parse/SwfMovie.h"
+#include "swf/movie/SwfMovie.h"
 
 namespace swf::avm2 {
 

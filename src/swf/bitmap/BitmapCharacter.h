@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "swf/bitmap/Bitmap.h"
-#include "swf/character/Character.h"
+#include "swf/movie/Character.h"
 
 namespace swf {
 

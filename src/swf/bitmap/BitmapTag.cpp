@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "swf/bitmap/ImageDecoder.h"
-#include "swf/parse/BitReader.h"
-#include "swf/parse/TagCode.h"
+#include "swf/format/BitReader.h"
+#include "swf/format/TagCode.h"
 
 namespace swf {
 namespace {

@@ -1,9 +1,9 @@
 #include "swf/display/ButtonInstance.h"
 
-#include "swf/character/SoundCharacter.h"
 #include "swf/display/DisplayObjectFactory.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/movie/SoundCharacter.h"
 #include "swf/sound/SoundMixer.h"
 
 namespace swf {

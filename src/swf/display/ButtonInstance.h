@@ -3,9 +3,9 @@
 // pointer is and whether it is pressed), each at its own depth with its own matrix and colour
 // transform, and is hit where the records of its hit state are.
 
-#include "swf/character/ButtonCharacter.h"
 #include "swf/display/DisplayList.h"
 #include "swf/display/DisplayObject.h"
+#include "swf/movie/ButtonCharacter.h"
 
 namespace swf {
 

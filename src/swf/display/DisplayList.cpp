@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "swf/display/IgnoringCase.h"
+#include "swf/movie/IgnoringCase.h"
 
 namespace swf {
 

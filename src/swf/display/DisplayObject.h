@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "swf/character/Character.h"
-#include "swf/display/PlaceObject.h"
 #include "swf/display/RenderContext.h"
-#include "swf/display/ScalingGrid.h"
-#include "swf/display/SurfaceFilter.h"
 #include "swf/geom/Geometry.h"
+#include "swf/movie/Character.h"
+#include "swf/movie/PlaceObject.h"
+#include "swf/render/ScalingGrid.h"
+#include "swf/render/SurfaceFilter.h"
 
 namespace swf {
 

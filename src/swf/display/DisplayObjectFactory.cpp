@@ -1,10 +1,6 @@
 #include "swf/display/DisplayObjectFactory.h"
 
 #include "swf/bitmap/BitmapCharacter.h"
-#include "swf/character/ButtonCharacter.h"
-#include "swf/character/MorphShapeCharacter.h"
-#include "swf/character/ShapeCharacter.h"
-#include "swf/character/SpriteCharacter.h"
 #include "swf/display/BitmapInstance.h"
 #include "swf/display/ButtonInstance.h"
 #include "swf/display/EditTextInstance.h"
@@ -14,6 +10,10 @@
 #include "swf/display/ShapeInstance.h"
 #include "swf/display/TextInstance.h"
 #include "swf/display/VideoInstance.h"
+#include "swf/movie/ButtonCharacter.h"
+#include "swf/movie/MorphShapeCharacter.h"
+#include "swf/movie/ShapeCharacter.h"
+#include "swf/movie/SpriteCharacter.h"
 
 namespace swf {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "swf/character/Dictionary.h"
 #include "swf/display/DisplayObject.h"
+#include "swf/movie/Dictionary.h"
 
 namespace swf {
 

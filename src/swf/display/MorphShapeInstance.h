@@ -4,8 +4,8 @@
 
 #include <optional>
 
-#include "swf/character/MorphShapeCharacter.h"
 #include "swf/display/DisplayObject.h"
+#include "swf/movie/MorphShapeCharacter.h"
 
 namespace swf {
 

@@ -5,12 +5,14 @@
 
 #include "swf/action/ActionRunner.h"
 #include "swf/bitmap/BitmapCharacter.h"
-#include "swf/character/SpriteCharacter.h"
 #include "swf/display/ButtonInstance.h"
-#include "swf/display/ClipEvent.h"
 #include "swf/display/DisplayObjectFactory.h"
 #include "swf/display/MovieContext.h"
-#include "swf/parse/SwfMovie.h"
+#include "swf/movie/ClipEvent.h"
+#include "swf/movie/SoundCharacter.h"
+#include "swf/movie/SoundStart.h"
+#include "swf/movie/SpriteCharacter.h"
+#include "swf/movie/SwfMovie.h"
 #include "swf/sound/SoundMixer.h"
 
 namespace swf {
@@ -173,7 +175,26 @@ void MovieClip::applyFrame(int frame, bool runActions) {
 }
 
 void MovieClip::soundFrameEntered(int frame) {
-    if (SoundMixer* mixer = context().soundMixer()) mixer->frameEntered(*this, timeline_, frame);
+    SoundMixer* mixer = context().soundMixer();
+    if (!mixer) return;
+    for (const KeptTag& tag : timeline_->frame(frame).soundTags) {
+        auto start = SoundStart::parse(tag.code, tag.body);
+        if (!start) continue;
+        uint16_t id = start->soundId;
+        if (!start->className.empty()) {
+            auto exported = ownerMovie()->findExport(start->className);
+            if (!exported) continue;
+            id = *exported;
+        }
+        auto sound = std::dynamic_pointer_cast<const SoundCharacter>(dictionary().share(id));
+        if (sound) mixer->startSound(std::move(sound), *start);
+    }
+    mixer->streamFrameEntered(std::static_pointer_cast<const MovieClip>(shared_from_this()),
+                              timeline_, frame);
+}
+
+bool MovieClip::streamAudible() const {
+    return onStage();
 }
 
 void MovieClip::queueActions(int frame) {

@@ -9,14 +9,15 @@
 
 #include "swf/display/DisplayList.h"
 #include "swf/display/DisplayObject.h"
-#include "swf/display/Timeline.h"
+#include "swf/movie/Timeline.h"
 #include "swf/shape/Drawing.h"
+#include "swf/sound/SoundClip.h"
 
 namespace swf {
 
 class SwfMovie;
 
-class MovieClip : public DisplayObject {
+class MovieClip : public DisplayObject, public SoundClip {
   public:
     // `character` is null for the main timeline. `nesting` counts the containers above it.
     MovieClip(MovieContext& context, std::shared_ptr<const Character> character,
@@ -78,6 +79,7 @@ class MovieClip : public DisplayObject {
     }
     const Drawing* drawingIfAny() const { return drawing_.get(); }
     Rect localBounds() const override;
+    bool streamAudible() const override;
 
   protected:
     void draw(RenderContext& context, const Matrix& toPixels,

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "swf/action/ActionRunner.h"
-#include "swf/display/ClipEvent.h"
 #include "swf/display/DisplayList.h"
 #include "swf/display/MovieClip.h"
+#include "swf/movie/ClipEvent.h"
 
 namespace swf {
 

@@ -16,13 +16,13 @@
 #include <vector>
 
 #include "swf/input/InputState.h"
-#include "swf/parse/SwfMovie.h"
+#include "swf/movie/SwfMovie.h"
 #include "swf/render/RenderQuality.h"
 
 namespace swf {
 
 class ActionRunner;
-class ContentLoader;
+class ContentRequests;
 class DisplayObject;
 class MovieClip;
 class SoundMixer;
@@ -160,8 +160,8 @@ class MovieContext {
     bool isLevelRoot(const DisplayObject* object) const { return levelOf(object) >= 0; }
 
     // Reads the files the movie asks for; null in tests that build a context alone.
-    ContentLoader* loader() const { return loader_; }
-    void setLoader(ContentLoader* loader) { loader_ = loader; }
+    ContentRequests* loader() const { return loader_; }
+    void setLoader(ContentRequests* loader) { loader_ = loader; }
     // The movie's sound, while the host wants it; else null.
     SoundMixer* soundMixer() const { return soundMixer_; }
     void setSoundMixer(SoundMixer* mixer) { soundMixer_ = mixer; }
@@ -214,7 +214,7 @@ class MovieContext {
     std::vector<std::weak_ptr<MovieClip>> clips_;
     MovieClip* root_ = nullptr;
     std::map<int, std::shared_ptr<MovieClip>> levels_;
-    ContentLoader* loader_ = nullptr;
+    ContentRequests* loader_ = nullptr;
     SoundMixer* soundMixer_ = nullptr;
     std::vector<std::shared_ptr<const void>> retained_;
     std::vector<std::weak_ptr<DisplayObject>> unloading_;

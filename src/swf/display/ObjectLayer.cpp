@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "swf/display/FilterEffects.h"
+#include "swf/render/FilterEffects.h"
 
 namespace swf {
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "swf/display/RenderContext.h"
-#include "swf/display/SurfaceFilter.h"
 #include "swf/geom/Geometry.h"
 #include "swf/render/LayerBlend.h"
+#include "swf/render/SurfaceFilter.h"
 
 namespace swf {
 

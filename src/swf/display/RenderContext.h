@@ -1,7 +1,7 @@
 #pragma once
 // What drawing a display object needs besides its own transform.
 
-#include "swf/character/Dictionary.h"
+#include "swf/movie/Dictionary.h"
 #include "swf/render/Canvas.h"
 
 namespace swf {

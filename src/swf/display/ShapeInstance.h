@@ -1,8 +1,8 @@
 #pragma once
 // An instance of a shape definition.
 
-#include "swf/character/ShapeCharacter.h"
 #include "swf/display/DisplayObject.h"
+#include "swf/movie/ShapeCharacter.h"
 
 namespace swf {
 

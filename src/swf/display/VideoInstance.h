@@ -9,8 +9,8 @@
 #include <memory>
 #include <optional>
 
-#include "swf/character/VideoCharacter.h"
 #include "swf/display/DisplayObject.h"
+#include "swf/movie/VideoCharacter.h"
 #include "swf/shape/Shape.h"
 
 namespace swf {

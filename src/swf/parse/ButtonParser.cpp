@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "swf/parse/BitReader.h"
+#include "swf/format/BitReader.h"
 #include "swf/parse/ControlTagParser.h"
 
 namespace swf {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <span>
 
-#include "swf/character/ButtonCharacter.h"
+#include "swf/movie/ButtonCharacter.h"
 
 namespace swf {
 

@@ -1,19 +1,20 @@
 #include "swf/parse/CharacterParser.h"
 
 #include "swf/bitmap/BitmapTag.h"
-#include "swf/character/ShapeCharacter.h"
-#include "swf/character/SoundCharacter.h"
-#include "swf/character/SpriteCharacter.h"
-#include "swf/character/VideoCharacter.h"
-#include "swf/parse/BitReader.h"
+#include "swf/format/BitReader.h"
+#include "swf/format/TagCode.h"
+#include "swf/movie/ShapeCharacter.h"
+#include "swf/movie/SoundCharacter.h"
+#include "swf/movie/SpriteCharacter.h"
+#include "swf/movie/VideoCharacter.h"
 #include "swf/parse/ButtonParser.h"
 #include "swf/parse/MorphShapeParser.h"
-#include "swf/parse/ShapeParser.h"
-#include "swf/parse/TagCode.h"
 #include "swf/parse/TimelineBuilder.h"
+#include "swf/shape/ShapeParser.h"
 #include "swf/text/EditTextCharacter.h"
 #include "swf/text/FontCharacter.h"
 #include "swf/text/TextCharacter.h"
+#include "swf/video/VideoPacket.h"
 
 namespace swf {
 namespace {
@@ -94,7 +95,8 @@ bool CharacterParser::addVideoFrame(const Tag& tag, CharacterParseContext& conte
     if (!character || character->kind() != CharacterKind::Video) return true;
     const std::span<const uint8_t> data = in.bytes(in.remaining());
     if (!context.budget.takeVideoBytes(data.size())) return true;
-    static_cast<VideoCharacter&>(*character).addFrame(number, data);
+    auto& stream = static_cast<VideoCharacter&>(*character);
+    if (auto frame = VideoPacket::frame(stream, data)) stream.addFrame(number, std::move(*frame));
     return true;
 }
 

@@ -4,10 +4,10 @@
 #include <memory>
 #include <span>
 
-#include "swf/character/Character.h"
-#include "swf/character/Dictionary.h"
+#include "swf/format/TagStream.h"
+#include "swf/movie/Character.h"
+#include "swf/movie/Dictionary.h"
 #include "swf/parse/ParseBudget.h"
-#include "swf/parse/TagStream.h"
 
 namespace swf {
 

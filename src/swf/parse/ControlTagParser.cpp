@@ -1,7 +1,7 @@
 #include "swf/parse/ControlTagParser.h"
 
-#include "swf/parse/BitReader.h"
-#include "swf/parse/TagCode.h"
+#include "swf/format/BitReader.h"
+#include "swf/format/TagCode.h"
 
 namespace swf {
 namespace {

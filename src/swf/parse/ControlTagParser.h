@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "swf/display/PlaceObject.h"
+#include "swf/movie/PlaceObject.h"
 
 namespace swf {
 

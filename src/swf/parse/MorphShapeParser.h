@@ -3,8 +3,8 @@
 
 #include <memory>
 
-#include "swf/character/MorphShapeCharacter.h"
-#include "swf/parse/BitReader.h"
+#include "swf/format/BitReader.h"
+#include "swf/movie/MorphShapeCharacter.h"
 
 namespace swf {
 

@@ -9,11 +9,11 @@
 #include <fstream>
 #include <optional>
 
-#include "swf/parse/BitReader.h"
+#include "swf/format/BitReader.h"
+#include "swf/format/TagCode.h"
+#include "swf/format/TagStream.h"
 #include "swf/parse/CharacterParser.h"
 #include "swf/parse/LzmaBody.h"
-#include "swf/parse/TagCode.h"
-#include "swf/parse/TagStream.h"
 #include "swf/parse/TimelineBuilder.h"
 #include "swf/text/FontCharacter.h"
 

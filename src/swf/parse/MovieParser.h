@@ -9,9 +9,9 @@
 #include <span>
 #include <string>
 
+#include "swf/format/TagStream.h"
+#include "swf/movie/SwfMovie.h"
 #include "swf/parse/ParseBudget.h"
-#include "swf/parse/TagStream.h"
-#include "swf/parse/SwfMovie.h"
 
 namespace swf {
 

@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "swf/parse/BitReader.h"
+#include "swf/format/BitReader.h"
+#include "swf/format/TagCode.h"
 #include "swf/parse/ControlTagParser.h"
-#include "swf/parse/TagCode.h"
 
 namespace swf {
 

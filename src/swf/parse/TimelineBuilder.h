@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "swf/display/Timeline.h"
+#include "swf/format/TagStream.h"
+#include "swf/movie/Timeline.h"
 #include "swf/parse/ParseBudget.h"
-#include "swf/parse/TagStream.h"
 
 namespace swf {
 

@@ -8,8 +8,8 @@
 #include "swf/bitmap/ImageDecoder.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/movie/SwfMovie.h"
 #include "swf/parse/MovieParser.h"
-#include "swf/parse/SwfMovie.h"
 
 namespace swf {
 

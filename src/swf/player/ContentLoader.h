@@ -10,35 +10,19 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "swf/display/ContentRequests.h"
+
 namespace swf {
 
-class MovieClip;
 class MovieContext;
 class SwfMovie;
 
-// Where a movie goes: a clip, or the level `level` when it is 0 or more.
-struct LoadTarget {
-    std::weak_ptr<MovieClip> clip;
-    int level = -1;
-};
-
-// What a movie load reports as it goes (MovieClipLoader's events); any may be empty.
-struct MovieLoadEvents {
-    std::function<void(MovieClip&)> start;
-    std::function<void(MovieClip&, size_t loaded, size_t total)> progress;
-    std::function<void(MovieClip&, size_t bytes)> complete;
-    std::function<void(MovieClip&)> init;  // once the first frame's actions ran
-    // "URLNotFound" or "LoadNeverCompleted"; the clip is null for a level that never was.
-    std::function<void(MovieClip*, const std::string& code)> error;
-};
-
-class ContentLoader {
+class ContentLoader : public ContentRequests {
   public:
     static constexpr size_t kMaxFileBytes = size_t{64} << 20;
     static constexpr size_t kMaxPendingBytes = size_t{256} << 20;  // read, not yet answered
@@ -56,17 +40,12 @@ class ContentLoader {
     std::optional<std::filesystem::path> resolve(const std::string& url,
                                                  std::string& refusal) const;
 
-    // loadMovie, loadMovieNum, MovieClipLoader.loadClip: a movie or a JPEG, PNG or GIF picture.
-    void loadMovie(const LoadTarget& target, const std::string& url, MovieLoadEvents events = {});
-    // unloadMovie, unloadMovieNum: the content goes when the frame ends (a level entirely).
-    void unloadMovie(const LoadTarget& target);
-    // The text of a file (loadVariables, LoadVars, XML); nullopt when it could not be read.
-    using TextDone = std::function<void(const std::optional<std::string>& text, size_t bytes)>;
-    void loadText(const std::string& url, TextDone done);
-
-    // Answers the requests made so far; the ones their answers make wait for the next frame.
-    void completePending();
-    size_t pendingCount() const { return pending_.size(); }
+    void loadMovie(const LoadTarget& target, const std::string& url,
+                   MovieLoadEvents events) override;
+    void unloadMovie(const LoadTarget& target) override;
+    void loadText(const std::string& url, TextDone done) override;
+    void completePending() override;
+    size_t pendingCount() const override { return pending_.size(); }
 
     // A decoded picture file as a movie of one frame showing it (of version 0, since it is
     // none); null when the data is no JPEG, PNG or GIF picture.

@@ -5,10 +5,10 @@
 #include <span>
 
 #include "swf/action/ActionRunner.h"
-#include "swf/display/ClipEvent.h"
+#include "swf/display/ContentRequests.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
-#include "swf/player/ContentLoader.h"
+#include "swf/movie/ClipEvent.h"
 #include "swf/sound/SoundMixer.h"
 
 namespace swf {
@@ -171,7 +171,7 @@ void FrameLifecycle::runPhase(Phase phase, StepState& state) {
         case Phase::ArriveLoads:
             // The files arrive as the step ends: text goes to its handlers, a loaded movie's
             // first frame runs (with the events that follow it).
-            if (ContentLoader* loader = context_.loader(); loader && loader->pendingCount() > 0) {
+            if (ContentRequests* loader = context_.loader(); loader && loader->pendingCount() > 0) {
                 loader->completePending();
                 state.loadsArrived = true;
                 state.budget = MovieContext::kMaxActionListsPerTick;

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "swf/avm1/ScriptEngine.h"
+#include "swf/avm1/SoundChannelState.h"
 #include "swf/avm1/StageObject.h"
 #include "swf/avm2/MovieScripts.h"
 #include "swf/bitmap/BitmapCharacter.h"
@@ -144,7 +145,9 @@ bool Player::start(std::shared_ptr<const SwfMovie> movie, const std::string& loa
     loader_->setBaseFolder(loadFolder);
     context_->setLoader(loader_.get());
     if (soundRate_ > 0) {
-        sound_ = std::make_unique<SoundMixer>(*context_, soundRate_, soundChannels_);
+        sound_ = std::make_unique<SoundMixer>(movie_->header.frameRate, soundRate_, soundChannels_);
+        sound_->followScripts(
+            [context = context_.get()] { return avm1::SoundChannelState::find(*context); });
         context_->setSoundMixer(sound_.get());
     }
     root_ = std::make_shared<MovieClip>(*context_, nullptr, movie_->timeline, 0);

@@ -14,12 +14,12 @@
 
 #include "swf/action/ActionRunner.h"
 #include "swf/display/MovieContext.h"
-#include "swf/player/ContentLoader.h"
-#include "swf/player/FrameLifecycle.h"
 #include "swf/geom/Geometry.h"
 #include "swf/input/InputEvent.h"
-#include "swf/parse/SwfMovie.h"
+#include "swf/movie/SwfMovie.h"
+#include "swf/player/ContentLoader.h"
 #include "swf/player/DrawTarget.h"
+#include "swf/player/FrameLifecycle.h"
 #include "swf/render/RenderQuality.h"
 
 namespace swf {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "swf/parse/BitReader.h"
+#include "swf/format/BitReader.h"
 
 namespace swf {
 namespace {

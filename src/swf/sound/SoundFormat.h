@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "swf/character/SoundCharacter.h"
+#include "swf/movie/SoundCharacter.h"
 
 namespace swf {
 

@@ -4,12 +4,10 @@
 #include <cmath>
 #include <cstdio>
 
-#include "swf/avm1/SoundChannelState.h"
-#include "swf/character/SoundCharacter.h"
-#include "swf/display/MovieClip.h"
-#include "swf/display/MovieContext.h"
-#include "swf/parse/TagCode.h"
+#include "swf/movie/SoundCharacter.h"
 #include "swf/sound/Resampler.h"
+#include "swf/sound/ScriptSounds.h"
+#include "swf/sound/SoundClip.h"
 #include "swf/sound/SoundDecoder.h"
 #include "swf/sound/StreamSound.h"
 
@@ -22,7 +20,7 @@ struct Gains {
     float ll = 1, lr = 0, rl = 0, rr = 1;
 
     // Scripts may set any 32-bit level; far past full they only clip.
-    static Gains of(const avm1::SoundLevels& levels) {
+    static Gains of(const SoundLevels& levels) {
         const auto percent = [](int32_t v) { return std::clamp(v, -10000, 10000) / 100.0f; };
         const float volume = percent(levels.volume);
         return {volume * percent(levels.ll), volume * percent(levels.lr),
@@ -34,11 +32,6 @@ struct Gains {
                 ll * first.rl + rl * first.rr, lr * first.rl + rr * first.rr};
     }
 };
-
-bool isStartSound(uint16_t code) {
-    return code == static_cast<uint16_t>(TagCode::StartSound) ||
-           code == static_cast<uint16_t>(TagCode::StartSound2);
-}
 
 const char* codecName(SoundCharacter::Format format) {
     switch (format) {
@@ -61,9 +54,8 @@ const char* codecName(SoundCharacter::Format format) {
 struct SoundMixer::Voice {
     std::shared_ptr<const SoundCharacter> sound;
     std::shared_ptr<const PcmBuffer> pcm;
-    uint64_t scriptSerial = 0;  // a script's sound: the serial of its channel
-    std::weak_ptr<DisplayObject> target;
-    bool global = true;
+    uint64_t scriptSerial = 0;  // a script's sound: the serial of its start
+    bool global = true;         // false for a script's sound for a clip, whose levels apply
     size_t begin = 0;
     size_t end = 0;
     size_t position = 0;
@@ -107,7 +99,7 @@ struct SoundMixer::Voice {
 };
 
 struct SoundMixer::StreamVoice {
-    std::weak_ptr<DisplayObject> clip;
+    std::weak_ptr<const SoundClip> clip;
     std::shared_ptr<const StreamSound> stream;
     int lastFrame = -1;
     int enteredFrame = -1;  // the frame reached since the last mix, else -1
@@ -115,8 +107,8 @@ struct SoundMixer::StreamVoice {
     uint64_t position = 0;
 };
 
-SoundMixer::SoundMixer(MovieContext& context, uint32_t rate, int channels)
-    : context_(context), rate_(rate), channels_(std::clamp(channels, 1, 2)) {}
+SoundMixer::SoundMixer(double frameRate, uint32_t rate, int channels)
+    : frameRate_(frameRate), rate_(rate), channels_(std::clamp(channels, 1, 2)) {}
 
 SoundMixer::~SoundMixer() = default;
 
@@ -190,27 +182,13 @@ size_t SoundMixer::voiceCount() const {
                                              [](const auto& s) { return s.second.playing; }));
 }
 
-void SoundMixer::frameEntered(MovieClip& clip, const std::shared_ptr<const Timeline>& timeline,
-                              int frame) {
-    if (!timeline) return;
-    for (const KeptTag& tag : timeline->frame(frame).soundTags) {
-        if (!isStartSound(tag.code)) continue;
-        auto start = SoundStart::parse(tag.code, tag.body);
-        if (!start) continue;
-        uint16_t id = start->soundId;
-        if (!start->className.empty()) {
-            auto exported = clip.ownerMovie()->findExport(start->className);
-            if (!exported) continue;
-            id = *exported;
-        }
-        auto sound = std::dynamic_pointer_cast<const SoundCharacter>(clip.dictionary().share(id));
-        if (sound) startSound(std::move(sound), *start);
-    }
+void SoundMixer::streamFrameEntered(const std::shared_ptr<const SoundClip>& clip,
+                                    const std::shared_ptr<const Timeline>& timeline, int frame) {
+    if (!clip || !timeline) return;
     auto stream = streamOf(timeline);
     if (!stream) return;
-    StreamVoice& voice = streams_[&clip];
-    if (voice.clip.lock().get() != &clip || voice.stream != stream)
-        voice = StreamVoice{clip.weak_from_this(), stream};
+    StreamVoice& voice = streams_[clip.get()];
+    if (voice.clip.lock() != clip || voice.stream != stream) voice = StreamVoice{clip, stream};
     voice.enteredFrame = frame;
 }
 
@@ -222,11 +200,11 @@ void SoundMixer::startSound(std::shared_ptr<const SoundCharacter> sound, const S
         return;
     }
     if (how.noMultiple && std::any_of(voices_.begin(), voices_.end(), same)) return;
-    startVoice(std::move(sound), how, 0, nullptr, 0);
+    startVoice(std::move(sound), how, 0, true, 0);
 }
 
 bool SoundMixer::startVoice(std::shared_ptr<const SoundCharacter> sound, const SoundStart& how,
-                            uint64_t scriptSerial, DisplayObject* target, uint64_t offsetFrames) {
+                            uint64_t scriptSerial, bool global, uint64_t offsetFrames) {
     if (voiceCount() >= kMaxVoices) return false;
     auto pcm = decoded(sound);
     if (!pcm) return false;
@@ -246,8 +224,7 @@ bool SoundMixer::startVoice(std::shared_ptr<const SoundCharacter> sound, const S
     voice.sound = std::move(sound);
     voice.pcm = std::move(pcm);
     voice.scriptSerial = scriptSerial;
-    if (target) voice.target = target->weak_from_this();
-    voice.global = target == nullptr;
+    voice.global = global;
     voices_.push_back(std::move(voice));
     return true;
 }
@@ -257,28 +234,25 @@ void SoundMixer::stopAll() {
     for (auto& [clip, stream] : streams_) stream.playing = false;
 }
 
-void SoundMixer::followScripts() {
-    auto state = avm1::SoundChannelState::find(context_);
-    const auto alive = [&](uint64_t serial) { return state && state->channel(serial); };
-    std::erase_if(voices_,
-                  [&](const Voice& v) { return v.scriptSerial != 0 && !alive(v.scriptSerial); });
-    if (!state) return;
-    for (const auto& channel : state->channels()) {
-        if (channel.serial <= lastScriptSerial_) continue;
-        lastScriptSerial_ = channel.serial;
-        auto target = channel.target.lock();
-        if (!channel.sound || (!channel.global && !target)) continue;
+void SoundMixer::startScriptSounds(const ScriptSounds* scripts) {
+    std::erase_if(voices_, [&](const Voice& v) {
+        return v.scriptSerial != 0 && !(scripts && scripts->keeps(v.scriptSerial));
+    });
+    if (!scripts) return;
+    for (const ScriptSounds::Started& started : scripts->startedAfter(lastScriptSerial_)) {
+        lastScriptSerial_ = started.serial;
+        if (!started.sound || (!started.global && started.clipGone)) continue;
         SoundStart how;
-        how.loops = static_cast<uint16_t>(std::clamp(channel.loops, 1, 0xFFFF));
-        const auto offset = static_cast<uint64_t>(std::max(0.0, channel.offsetMs) * rate_ / 1000);
-        startVoice(channel.sound, how, channel.serial, target.get(), offset);
+        how.loops = static_cast<uint16_t>(std::clamp(started.loops, 1, 0xFFFF));
+        const auto offset = static_cast<uint64_t>(std::max(0.0, started.offsetMs) * rate_ / 1000);
+        startVoice(started.sound, how, started.serial, started.global, offset);
     }
 }
 
 void SoundMixer::updateStreams() {
     for (auto it = streams_.begin(); it != streams_.end();) {
         auto clip = it->second.clip.lock();
-        if (!clip || !clip->onStage()) {
+        if (!clip || !clip->streamAudible()) {
             it = streams_.erase(it);
             continue;
         }
@@ -302,25 +276,24 @@ void SoundMixer::updateStreams() {
 }
 
 void SoundMixer::mixFrame() {
-    const double fps = context_.movie().header.frameRate;
-    if (fps <= 0) return;
+    if (frameRate_ <= 0) return;
     const auto samplesUpTo = [&](uint64_t frames) {
-        return static_cast<uint64_t>(static_cast<long double>(frames) * rate_ / fps);
+        return static_cast<uint64_t>(static_cast<long double>(frames) * rate_ / frameRate_);
     };
     const auto frames =
         static_cast<size_t>(samplesUpTo(framesMixed_ + 1) - samplesUpTo(framesMixed_));
     ++framesMixed_;
-    followScripts();
+    const std::shared_ptr<const ScriptSounds> scripts =
+        findScriptSounds_ ? findScriptSounds_() : nullptr;
+    startScriptSounds(scripts.get());
     updateStreams();
     mix_.assign(frames * 2, 0.0f);
 
-    auto state = avm1::SoundChannelState::find(context_);
-    const Gains global = state ? Gains::of(*state->findLevels(nullptr)) : Gains{};
+    const Gains global = scripts ? Gains::of(scripts->globalLevels()) : Gains{};
     std::erase_if(voices_, [&](Voice& voice) {
         Gains gains = global;
         if (!voice.global) {
-            auto target = voice.target.lock();
-            const avm1::SoundLevels* levels = state ? state->findLevels(target.get()) : nullptr;
+            const SoundLevels* levels = scripts ? scripts->clipLevels(voice.scriptSerial) : nullptr;
             if (levels) gains = global.after(Gains::of(*levels));
         }
         return !voice.mixInto(mix_, frames, gains);

@@ -9,21 +9,21 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "swf/movie/SoundStart.h"
 #include "swf/sound/PcmBuffer.h"
-#include "swf/sound/SoundStart.h"
 
 namespace swf {
 
-class DisplayObject;
-class MovieClip;
-class MovieContext;
+class ScriptSounds;
 class SoundCharacter;
+class SoundClip;
 class StreamSound;
 class Timeline;
 
@@ -36,19 +36,25 @@ class SoundMixer {
     // Mixed sound nobody takes is kept this long, then dropped from the front.
     static constexpr uint32_t kMaxQueuedSeconds = 10;
 
-    SoundMixer(MovieContext& context, uint32_t rate, int channels);
+    // `frameRate` is the movie's, whose frames the mix follows.
+    SoundMixer(double frameRate, uint32_t rate, int channels);
     ~SoundMixer();
     SoundMixer(const SoundMixer&) = delete;
     SoundMixer& operator=(const SoundMixer&) = delete;
 
-    // The engine's side. A clip reached a frame (by playing or a goto): the frame's event
-    // sounds start, and the clip's stream plays that frame's sound.
-    void frameEntered(MovieClip& clip, const std::shared_ptr<const Timeline>& timeline, int frame);
+    // The engine's side. A clip reached a frame of its timeline (by playing or a goto): its
+    // stream plays that frame's sound. The frame's event sounds come through startSound.
+    void streamFrameEntered(const std::shared_ptr<const SoundClip>& clip,
+                            const std::shared_ptr<const Timeline>& timeline, int frame);
     // Starts (or, for a stop start, stops) an event sound, as a frame or a button does.
     void startSound(std::shared_ptr<const SoundCharacter> sound, const SoundStart& how);
     // stopAllSounds: the timelines' sounds go quiet (scripts' sounds stop with their
     // channels); streams play again from their next frame.
     void stopAll();
+    // How the sounds of the movie's scripts are found when a frame is mixed (null while the
+    // scripts keep none).
+    using FindScriptSounds = std::function<std::shared_ptr<const ScriptSounds>()>;
+    void followScripts(FindScriptSounds find) { findScriptSounds_ = std::move(find); }
 
     // The host's side. Mixes the sound of the frame the engine has shown since the last call
     // onto the queue.
@@ -66,22 +72,23 @@ class SoundMixer {
     std::shared_ptr<const PcmBuffer> decoded(const std::shared_ptr<const SoundCharacter>& sound);
     std::shared_ptr<const StreamSound> streamOf(const std::shared_ptr<const Timeline>& timeline);
     bool startVoice(std::shared_ptr<const SoundCharacter> sound, const SoundStart& how,
-                    uint64_t scriptSerial, DisplayObject* target, uint64_t offsetFrames);
-    void followScripts();
+                    uint64_t scriptSerial, bool global, uint64_t offsetFrames);
+    void startScriptSounds(const ScriptSounds* scripts);
     void updateStreams();
     size_t voiceCount() const;
     bool takeBudget(size_t bytes, const std::string& what);
     // Says on stderr why a sound is not heard (a decoder error, the memory limit).
     static void log(const std::string& line);
 
-    MovieContext& context_;
+    double frameRate_;
     uint32_t rate_;
     int channels_;
     uint64_t framesMixed_ = 0;
     uint64_t lastScriptSerial_ = 0;
     size_t decodedBytes_ = 0;
     std::vector<Voice> voices_;
-    std::map<const DisplayObject*, StreamVoice> streams_;
+    FindScriptSounds findScriptSounds_;
+    std::map<const SoundClip*, StreamVoice> streams_;
     struct CachedSound {
         std::weak_ptr<const SoundCharacter> owner;
         std::shared_ptr<const PcmBuffer> pcm;  // null when it cannot be decoded

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <optional>
 
-#include "swf/display/Timeline.h"
-#include "swf/parse/BitReader.h"
-#include "swf/parse/TagCode.h"
+#include "swf/format/BitReader.h"
+#include "swf/format/TagCode.h"
+#include "swf/movie/Timeline.h"
 #include "swf/sound/Resampler.h"
 #include "swf/sound/SoundDecoder.h"
 

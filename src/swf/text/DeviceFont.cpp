@@ -5,7 +5,7 @@
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
 
-#include "swf/parse/ShapeParser.h"
+#include "swf/shape/ShapeParser.h"
 
 namespace swf {
 namespace {

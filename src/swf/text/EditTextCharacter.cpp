@@ -1,6 +1,6 @@
 #include "swf/text/EditTextCharacter.h"
 
-#include "swf/parse/BitReader.h"
+#include "swf/format/BitReader.h"
 
 namespace swf {
 

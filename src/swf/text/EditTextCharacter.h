@@ -8,8 +8,8 @@
 #include <span>
 #include <string>
 
-#include "swf/character/Character.h"
 #include "swf/geom/Geometry.h"
+#include "swf/movie/Character.h"
 #include "swf/text/TextLayout.h"
 
 namespace swf {

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "swf/parse/BitReader.h"
-#include "swf/parse/ShapeParser.h"
-#include "swf/parse/TagCode.h"
+#include "swf/format/BitReader.h"
+#include "swf/format/TagCode.h"
+#include "swf/shape/ShapeParser.h"
 
 namespace swf {
 namespace {

@@ -13,9 +13,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "swf/character/Character.h"
-#include "swf/character/Dictionary.h"
 #include "swf/geom/Geometry.h"
+#include "swf/movie/Character.h"
+#include "swf/movie/Dictionary.h"
 #include "swf/shape/Shape.h"
 #include "swf/text/GlyphSource.h"
 

@@ -1,7 +1,7 @@
 #include "swf/text/TextCharacter.h"
 
-#include "swf/parse/BitReader.h"
-#include "swf/parse/TagCode.h"
+#include "swf/format/BitReader.h"
+#include "swf/format/TagCode.h"
 #include "swf/text/DeviceFontCache.h"
 #include "swf/text/FontCharacter.h"
 #include "swf/text/GlyphPainter.h"

@@ -8,9 +8,9 @@
 #include <span>
 #include <vector>
 
-#include "swf/character/Character.h"
-#include "swf/character/Dictionary.h"
 #include "swf/geom/Geometry.h"
+#include "swf/movie/Character.h"
+#include "swf/movie/Dictionary.h"
 #include "swf/render/Canvas.h"
 #include "swf/shape/Shape.h"
 

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "swf/character/Dictionary.h"
 #include "swf/geom/Geometry.h"
+#include "swf/movie/Dictionary.h"
 #include "swf/render/Canvas.h"
 #include "swf/text/EditTextCharacter.h"
 #include "swf/text/GlyphSource.h"

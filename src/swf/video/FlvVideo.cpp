@@ -71,7 +71,8 @@ std::shared_ptr<const FlvVideo> FlvVideo::read(std::span<const uint8_t> file) {
         static_cast<uint16_t>(std::min(height, 65535)), 0, false, codec);
     auto video = std::make_shared<FlvVideo>();
     for (size_t i = 0; i < frames.size(); ++i) {
-        stream->addFrame(static_cast<uint16_t>(i), frames[i].payload);
+        if (auto frame = VideoPacket::frame(*stream, frames[i].payload))
+            stream->addFrame(static_cast<uint16_t>(i), std::move(*frame));
         video->timesMs_.push_back(frames[i].ms);
     }
     video->stream_ = std::move(stream);

@@ -10,8 +10,8 @@
 #include <span>
 #include <vector>
 
-#include "swf/character/SoundCharacter.h"
-#include "swf/character/VideoCharacter.h"
+#include "swf/movie/SoundCharacter.h"
+#include "swf/movie/VideoCharacter.h"
 
 namespace swf {
 

@@ -10,7 +10,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include "swf/character/VideoCharacter.h"
+#include "swf/movie/VideoCharacter.h"
 #include "swf/video/VideoPacket.h"
 
 namespace swf {

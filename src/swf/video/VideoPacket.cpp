@@ -1,7 +1,7 @@
 #include "swf/video/VideoPacket.h"
 
-#include "swf/character/VideoCharacter.h"
-#include "swf/parse/BitReader.h"
+#include "swf/format/BitReader.h"
+#include "swf/movie/VideoCharacter.h"
 
 namespace swf {
 
@@ -117,6 +117,15 @@ std::span<const uint8_t> VideoPacket::payload(uint8_t codec, std::span<const uin
     if (valid && fits(codec, atStart, width, height)) return data;
     const Info afterByte = inspect(codec, data.subspan(1), valid);
     return valid && fits(codec, afterByte, width, height) ? data.subspan(1) : data;
+}
+
+std::optional<VideoCharacter::Frame> VideoPacket::frame(const VideoCharacter& stream,
+                                                        std::span<const uint8_t> data) {
+    data = payload(stream.codec(), data, stream.width(), stream.height());
+    bool valid = false;
+    const Info info = inspect(stream.codec(), data, valid);
+    if (!valid) return std::nullopt;
+    return VideoCharacter::Frame{std::vector<uint8_t>(data.begin(), data.end()), info.key};
 }
 
 bool VideoPacket::fits(uint8_t codec, const Info& info, int width, int height) {

@@ -4,7 +4,10 @@
 // header states, so that a frame of another size than the stream's is never decoded.
 
 #include <cstdint>
+#include <optional>
 #include <span>
+
+#include "swf/movie/VideoCharacter.h"
 
 namespace swf {
 
@@ -27,6 +30,10 @@ class VideoPacket {
     // the header after it, and not the one at the start, fits the stream's size.
     static std::span<const uint8_t> payload(uint8_t codec, std::span<const uint8_t> data, int width,
                                             int height);
+    // A VideoFrame's data as `stream` keeps it: its codec's packet, and whether it is a key
+    // frame. Nothing when it holds no packet of the codec, or the codec is one no decoder knows.
+    static std::optional<VideoCharacter::Frame> frame(const VideoCharacter& stream,
+                                                      std::span<const uint8_t> data);
     // The data VP6 with alpha carries its colour picture in, after its 3-byte alpha offset;
     // the whole data for the other codecs.
     static std::span<const uint8_t> colourData(uint8_t codec, std::span<const uint8_t> data);

@@ -1,4 +1,4 @@
-#include "swf/display/SurfaceFilter.h"
+#include "swf/render/SurfaceFilter.h"
 
 #include <cstring>
 

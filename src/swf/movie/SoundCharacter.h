@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "swf/character/Character.h"
+#include "swf/movie/Character.h"
 
 namespace swf {
 

@@ -1,9 +1,9 @@
-#include "swf/parse/SwfMovie.h"
+#include "swf/movie/SwfMovie.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "swf/display/IgnoringCase.h"
+#include "swf/movie/IgnoringCase.h"
 
 namespace swf {
 

@@ -1,4 +1,4 @@
-#include "swf/character/MorphShapeCharacter.h"
+#include "swf/movie/MorphShapeCharacter.h"
 
 #include <cmath>
 #include <utility>

@@ -30,7 +30,8 @@ struct SoundStart {
 
     // The SOUNDINFO record after the sound's id or name.
     static SoundStart readInfo(BitReader& in);
-    // A StartSound (15) or StartSound2 (89) body; nothing when it is cut short.
+    // A StartSound (15) or StartSound2 (89) body; nothing when it is cut short or the tag is
+    // another one.
     static std::optional<SoundStart> parse(uint16_t tagCode, std::span<const uint8_t> body);
 };
 

@@ -5,9 +5,9 @@
 #include <memory>
 #include <utility>
 
-#include "swf/character/Character.h"
-#include "swf/character/Dictionary.h"
-#include "swf/display/Timeline.h"
+#include "swf/movie/Character.h"
+#include "swf/movie/Dictionary.h"
+#include "swf/movie/Timeline.h"
 
 namespace swf {
 

@@ -5,10 +5,9 @@
 
 #include <cstdint>
 #include <map>
-#include <span>
 #include <vector>
 
-#include "swf/character/Character.h"
+#include "swf/movie/Character.h"
 
 namespace swf {
 
@@ -44,9 +43,9 @@ class VideoCharacter : public Character {
     // the flag; H.263 and Screen Video only in a stream of a single frame.
     bool smoothed() const;
 
-    // Takes a VideoFrame's data. Refused (false): a number the stream does not declare, one
-    // already taken, or a stream of a codec no decoder knows.
-    bool addFrame(uint16_t number, std::span<const uint8_t> data);
+    // Takes a frame (VideoPacket::frame makes it of a VideoFrame's data). Refused (false): a
+    // number the stream does not declare, or one already taken.
+    bool addFrame(uint16_t number, Frame frame);
     const std::map<uint16_t, Frame>& frames() const { return frames_; }
     // The last frame at or before `number`, or end() when there is none.
     std::map<uint16_t, Frame>::const_iterator frameAtOrBefore(uint16_t number) const;

@@ -1,4 +1,4 @@
-#include "swf/parse/ShapeParser.h"
+#include "swf/shape/ShapeParser.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "swf/character/Character.h"
-#include "swf/parse/ShapeParser.h"
+#include "swf/movie/Character.h"
 #include "swf/shape/Shape.h"
+#include "swf/shape/ShapeParser.h"
 
 namespace swf {
 

@@ -9,8 +9,8 @@
 #include <variant>
 #include <vector>
 
-#include "swf/display/PlaceObject.h"
 #include "swf/geom/Geometry.h"
+#include "swf/movie/PlaceObject.h"
 
 namespace swf {
 

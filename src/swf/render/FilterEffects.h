@@ -2,8 +2,8 @@
 // Running bitmap filters over pixels: what a display object's layer goes through before it is
 // blended, and what BitmapData.applyFilter computes.
 
-#include "swf/display/SurfaceFilter.h"
 #include "swf/render/PixelImage.h"
+#include "swf/render/SurfaceFilter.h"
 
 namespace swf {
 

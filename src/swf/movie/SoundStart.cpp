@@ -1,9 +1,9 @@
-#include "swf/sound/SoundStart.h"
+#include "swf/movie/SoundStart.h"
 
 #include <algorithm>
 
-#include "swf/parse/BitReader.h"
-#include "swf/parse/TagCode.h"
+#include "swf/format/BitReader.h"
+#include "swf/format/TagCode.h"
 
 namespace swf {
 
@@ -29,10 +29,12 @@ SoundStart SoundStart::readInfo(BitReader& in) {
 }
 
 std::optional<SoundStart> SoundStart::parse(uint16_t tagCode, std::span<const uint8_t> body) {
+    const bool byName = tagCode == static_cast<uint16_t>(TagCode::StartSound2);
+    if (!byName && tagCode != static_cast<uint16_t>(TagCode::StartSound)) return std::nullopt;
     BitReader in(body);
     uint16_t id = 0;
     std::string name;
-    if (tagCode == static_cast<uint16_t>(TagCode::StartSound2))
+    if (byName)
         name = in.cString();
     else
         id = in.u16();

@@ -1,6 +1,6 @@
-#include "swf/parse/TagStream.h"
+#include "swf/format/TagStream.h"
 
-#include "swf/parse/TagCode.h"
+#include "swf/format/TagCode.h"
 
 namespace swf {
 

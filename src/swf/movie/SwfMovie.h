@@ -11,10 +11,10 @@
 #include <utility>
 #include <vector>
 
-#include "swf/character/Dictionary.h"
-#include "swf/display/Timeline.h"
 #include "swf/geom/Geometry.h"
-#include "swf/sound/SoundStart.h"
+#include "swf/movie/Dictionary.h"
+#include "swf/movie/SoundStart.h"
+#include "swf/movie/Timeline.h"
 
 namespace swf {
 

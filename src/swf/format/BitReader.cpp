@@ -1,4 +1,4 @@
-#include "swf/parse/BitReader.h"
+#include "swf/format/BitReader.h"
 
 #include <bit>
 #include <cstring>

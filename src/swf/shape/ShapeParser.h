@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "swf/parse/BitReader.h"
+#include "swf/format/BitReader.h"
 #include "swf/shape/Shape.h"
 
 namespace swf {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "swf/display/ClipEvent.h"
 #include "swf/geom/Geometry.h"
+#include "swf/movie/ClipEvent.h"
 
 namespace swf {
 

@@ -1,4 +1,4 @@
-#include "swf/display/ScalingGrid.h"
+#include "swf/render/ScalingGrid.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,7 +6,7 @@
 #include <memory>
 #include <unordered_map>
 
-#include "swf/character/Character.h"
+#include "swf/movie/Character.h"
 
 namespace swf {
 

@@ -1,8 +1,8 @@
-#include "swf/display/Timeline.h"
+#include "swf/movie/Timeline.h"
 
 #include <algorithm>
 
-#include "swf/display/IgnoringCase.h"
+#include "swf/movie/IgnoringCase.h"
 
 namespace swf {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "swf/character/Character.h"
+#include "swf/movie/Character.h"
 #include "swf/shape/Shape.h"
 
 namespace swf {

@@ -1,4 +1,4 @@
-#include "swf/display/FilterEffects.h"
+#include "swf/render/FilterEffects.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
-#include "swf/character/VideoCharacter.h"
+#include "swf/movie/VideoCharacter.h"
 
-#include "swf/video/VideoPacket.h"
+#include <utility>
 
 namespace swf {
 
@@ -9,13 +9,9 @@ bool VideoCharacter::smoothed() const {
     return smoothing_ && frames_.size() == 1;
 }
 
-bool VideoCharacter::addFrame(uint16_t number, std::span<const uint8_t> data) {
+bool VideoCharacter::addFrame(uint16_t number, Frame frame) {
     if (number >= frameCount_ || frames_.contains(number)) return false;
-    data = VideoPacket::payload(codec_, data, width_, height_);
-    bool valid = false;
-    const VideoPacket::Info info = VideoPacket::inspect(codec_, data, valid);
-    if (!valid) return false;
-    frames_[number] = Frame{std::vector<uint8_t>(data.begin(), data.end()), info.key};
+    frames_[number] = std::move(frame);
     return true;
 }
 

@@ -1,4 +1,4 @@
-#include "swf/display/PlaceObject.h"
+#include "swf/movie/PlaceObject.h"
 
 namespace swf {
 namespace {

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "swf/character/Character.h"
 #include "swf/geom/Geometry.h"
+#include "swf/movie/Character.h"
 
 namespace swf {
 

@@ -1,4 +1,4 @@
-#include "swf/parse/TagCode.h"
+#include "swf/format/TagCode.h"
 
 namespace swf {
 
