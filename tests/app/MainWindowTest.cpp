@@ -30,10 +30,6 @@ using app::kCmdRewind;
 using app::kCmdSeekMode;
 using app::kCmdStop;
 
-bool Exists(const std::string& path) {
-    return std::filesystem::exists(path);
-}
-
 // The items of a popup as shown: texts, "-" for a separator, ">text" for a sub-menu.
 std::vector<std::string> Items(QMenu* menu) {
     std::vector<std::string> items;
