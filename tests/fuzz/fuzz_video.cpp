@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -30,6 +31,7 @@ extern "C" {
 #include "swf/bitmap/Bitmap.h"
 #include "swf/movie/VideoCharacter.h"
 #include "swf/video/VideoDecoder.h"
+#include "swf/video/VideoPacket.h"
 
 namespace {
 
@@ -264,7 +266,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     swf::VideoCharacter stream(1, count, static_cast<uint16_t>(s.width),
                                static_cast<uint16_t>(s.height), s.flags >> 1 & 7, s.flags & 1,
                                s.codec);
-    for (uint16_t f = 0; f < count; ++f) stream.addFrame(f, in.frames[f]);
+    // As the parser takes a stream's frames: each checked by the video layer first.
+    for (uint16_t f = 0; f < count; ++f)
+        if (auto frame = swf::VideoPacket::frame(stream, in.frames[f]))
+            stream.addFrame(f, std::move(*frame));
     swf::VideoDecoder decoder(stream);
     swf::Bitmap picture;
     // In order, each frame converted; then a seek back and one into the middle.
