@@ -4,12 +4,8 @@
 #include <cmath>
 
 #include "swf/avm1/ArrayObject.h"
-#include "swf/avm1/DisplayProperties.h"
-#include "swf/avm1/Dragging.h"
-#include "swf/avm1/LoadRequests.h"
-#include "swf/avm1/MovieClipClass.h"
 #include "swf/avm1/NumberConversion.h"
-#include "swf/avm1/SoundChannelState.h"
+#include "swf/avm1/StageAccess.h"
 #include "swf/avm1/StageObject.h"
 #include "swf/avm1/StringFunctions.h"
 #include "swf/avm1/TargetPath.h"
@@ -18,7 +14,6 @@
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 #include "swf/parse/BitReader.h"
-#include "swf/sound/SoundMixer.h"
 
 namespace swf::avm1 {
 namespace {
@@ -706,27 +701,16 @@ void Activation::getUrl(const std::string& url, const std::string& window, uint8
     // GetURL2's flags: 0x80 loads variables, 0x40 names a clip as the target; the method
     // (GET/POST) would send the clip's variables, which a local file does not take.
     constexpr uint8_t kLoadVariables = 0x80, kTargetIsClip = 0x40;
-    ContentLoader* loader = context.loader();
-    if (!loader) return;
-    LoadTarget target;
-    target.level = levelNumber(window);
-    if (target.level < 0) {
+    if (!context.loader()) return;
+    int level = levelNumber(window);
+    DisplayObject* object = nullptr;
+    if (level < 0) {
         // A browser window: nothing is opened.
         if (!(flags & (kLoadVariables | kTargetIsClip))) return;
-        DisplayObject* object = machine_.displayObjectOf(Value(resolveTarget(window)));
-        // Variables may go to a text field too; movies only to clips.
-        if (object && (flags & kLoadVariables) && !object->asMovieClip())
-            return requestVariables(machine_, -1, object->shared_from_this(), url);
-        MovieClip* clip = object ? object->asMovieClip() : nullptr;
-        if (!clip) return;
-        target = loadTargetOf(machine_, *clip);
+        object = machine_.displayObjectOf(Value(resolveTarget(window)));
+        if (!object) return;
     }
-    if (flags & kLoadVariables)
-        requestVariables(machine_, target, url);
-    else if (url.empty())
-        loader->unloadMovie(target);
-    else
-        loader->loadMovie(target, url);
+    machine_.stage().load(machine_, url, level, object, flags & kLoadVariables);
 }
 
 void Activation::callFrame(const Value& frame) {
@@ -905,9 +889,7 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
             if (MovieClip* clip = targetClip()) clip->stop();
             break;
         case kStopSounds:
-            if (auto sounds = SoundChannelState::find(machine_.context()))
-                sounds->stopWhere(nullptr, nullptr);
-            if (SoundMixer* mixer = machine_.context().soundMixer()) mixer->stopAll();
+            machine_.stage().stopSounds(machine_);
             break;
         case kToggleQuality:
         case kStrictMode:
@@ -1059,9 +1041,9 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
         case kGetProperty: {
             double index = machine_.toNumber(pop());
             Object* object = targetOperand(pop());
-            push(object && !std::isnan(index) ? getDisplayPropertyByIndex(machine_, *object,
-                                                                           static_cast<int>(index))
-                                              : Value());
+            push(object && !std::isnan(index)
+                     ? machine_.stage().getPropertyByIndex(machine_, *object, static_cast<int>(index))
+                     : Value());
             break;
         }
         case kSetProperty: {
@@ -1069,18 +1051,18 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
             double index = machine_.toNumber(pop());
             Object* object = targetOperand(pop());
             if (object && !std::isnan(index))
-                setDisplayPropertyByIndex(machine_, *object, static_cast<int>(index), value);
+                machine_.stage().setPropertyByIndex(machine_, *object, static_cast<int>(index), value);
             break;
         }
         case kCloneSprite: {
             double depth = machine_.toNumber(pop());
             std::string name = machine_.toString(pop());
             Object* object = targetOperand(pop());
-            duplicateClip(machine_, object, name, depth - 16384, nullptr);
+            machine_.stage().duplicateClip(machine_, object, name, depth - 16384);
             break;
         }
         case kRemoveSprite: {
-            removeClip(machine_, targetOperand(pop()));
+            machine_.stage().removeClip(machine_, targetOperand(pop()));
             break;
         }
         case kTrace: {
@@ -1102,11 +1084,11 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
             DisplayObject* object = machine_.displayObjectOf(target);
             if (!object)
                 object = machine_.displayObjectOf(Value(resolveTarget(machine_.toString(target))));
-            if (object) startDrag(machine_, *object, lockCenter, limits);
+            if (object) machine_.stage().startDrag(machine_, *object, lockCenter, limits);
             break;
         }
         case kEndDrag:
-            stopDrag(machine_);
+            machine_.stage().stopDrag(machine_);
             break;
         case kThrow:
             throw ScriptThrow{pop()};

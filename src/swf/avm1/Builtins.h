@@ -1,16 +1,12 @@
 #pragma once
-// The global object's contents: the language's classes and functions and the player's own.
-// Each install function fills in one class, in its own file.
+// The global object's contents: the language's classes and functions and the player's own
+// (those speaking for the stage are in StageClasses.h). Each install function fills in one
+// class, in its own file.
 
 namespace swf::avm1 {
 
 class Machine;
 class Object;
-
-class Builtins {
-  public:
-    static void install(Machine& machine);
-};
 
 void installObjectClass(Machine& machine);
 void installFunctionClass(Machine& machine);
@@ -22,18 +18,13 @@ void installMathObject(Machine& machine);
 void installDateClass(Machine& machine);
 void installErrorClass(Machine& machine);
 void installGlobalFunctions(Machine& machine);
-void installMovieClipClass(Machine& machine);
-// The drawing API's methods on MovieClip.prototype.
-void installDrawingMethods(Machine& machine, Object* movieClipPrototype);
 void installAsBroadcaster(Machine& machine);
 void installFlashGeom(Machine& machine);
 void installColorClass(Machine& machine);
 void installXmlClasses(Machine& machine);
-void installStageObject(Machine& machine);
 void installSystemObject(Machine& machine);
 void installKeyObject(Machine& machine);
 void installMouseObject(Machine& machine);
-void installSelectionObject(Machine& machine);
 void installAccessibilityObject(Machine& machine);
 void installContextMenuClass(Machine& machine);
 void installContextMenuItemClass(Machine& machine);
@@ -53,7 +44,6 @@ void installFileReferenceClasses(Machine& machine);
 void installVideoClass(Machine& machine);
 void installBitmapDataClass(Machine& machine);
 void installFilterClasses(Machine& machine);
-void installTextFieldClass(Machine& machine);
 void installTextFormatClass(Machine& machine);
 void installStyleSheetClass(Machine& machine);
 void installTextSnapshotClass(Machine& machine);

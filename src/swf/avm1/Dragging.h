@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "swf/avm1/StageAccess.h"
 #include "swf/geom/Geometry.h"
 
 namespace swf {
@@ -14,11 +15,6 @@ class DisplayObject;
 namespace swf::avm1 {
 
 class Machine;
-
-// In pixels of the object's parent.
-struct DragLimits {
-    double left = 0, top = 0, right = 0, bottom = 0;
-};
 
 void startDrag(Machine& machine, DisplayObject& object, bool lockCenter,
                const std::optional<DragLimits>& limits);

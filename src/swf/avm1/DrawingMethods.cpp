@@ -9,6 +9,7 @@
 
 #include "swf/avm1/ArrayObject.h"
 #include "swf/avm1/Builtins.h"
+#include "swf/avm1/StageClasses.h"
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/PlayerObjects.h"
 #include "swf/display/MovieClip.h"

@@ -73,19 +73,6 @@ Value addRequestHeader(Machine& m, Object* self, std::span<const Value> args, ui
     return Value();
 }
 
-int levelNumber(std::string_view target) {
-    constexpr std::string_view kLevel = "_level";
-    if (target.size() <= kLevel.size() || target.size() > kLevel.size() + 9) return -1;
-    for (size_t i = 0; i < kLevel.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(target[i])) != kLevel[i]) return -1;
-    int number = 0;
-    for (char c : target.substr(kLevel.size())) {
-        if (c < '0' || c > '9') return -1;
-        number = number * 10 + (c - '0');
-    }
-    return number;
-}
-
 LoadTarget loadTargetOf(Machine& machine, MovieClip& clip) {
     LoadTarget target;
     target.level = machine.context().levelOf(&clip);

@@ -14,9 +14,6 @@
 
 namespace swf::avm1 {
 
-// The level a target such as "_level2" names (digits only after "_level"), else -1.
-int levelNumber(std::string_view target);
-
 // The load target for a clip: the level it is the root of, else the clip itself.
 LoadTarget loadTargetOf(Machine& machine, MovieClip& clip);
 

@@ -5,7 +5,6 @@
 
 #include "swf/avm1/Activation.h"
 #include "swf/avm1/ArrayObject.h"
-#include "swf/avm1/Builtins.h"
 #include "swf/avm1/NumberConversion.h"
 #include "swf/avm1/PrimitiveObject.h"
 #include "swf/avm1/StageObject.h"
@@ -16,9 +15,10 @@
 
 namespace swf::avm1 {
 
-Machine::Machine(MovieContext& context, int swfVersion)
-    : context_(context), swfVersion_(swfVersion), heap_(swfVersion) {
-    installBuiltins();
+Machine::Machine(MovieContext& context, int swfVersion, StageAccess& stage,
+                 void (*installClasses)(Machine&))
+    : context_(context), stage_(stage), swfVersion_(swfVersion), heap_(swfVersion) {
+    installBuiltins(installClasses);
 }
 
 Machine::~Machine() = default;
@@ -27,11 +27,11 @@ bool Machine::namesEqual(std::string_view a, std::string_view b) const {
     return caseSensitive() ? a == b : equalsIgnoringCase(a, b);
 }
 
-void Machine::installBuiltins() {
+void Machine::installBuiltins(void (*installClasses)(Machine&)) {
     prototypes_.object = heap_.make<Object>(nullptr);
     prototypes_.function = heap_.make<Object>(prototypes_.object);
     global_ = heap_.make<Object>(nullptr);  // _global is bare: no Object methods
-    Builtins::install(*this);
+    installClasses(*this);
     // The built-in classes have a constructor of their own: Function.
     Property* function = prototypes_.function->findOwn("constructor");
     if (!function) return;

@@ -14,6 +14,7 @@
 #include "swf/avm1/Function.h"
 #include "swf/avm1/Heap.h"
 #include "swf/avm1/Object.h"
+#include "swf/avm1/StageAccess.h"
 #include "swf/avm1/Timers.h"
 #include "swf/avm1/Value.h"
 
@@ -83,12 +84,15 @@ class Machine {
     static constexpr uint64_t kMaxActionsPerTick = 10'000'000;
     static constexpr size_t kMaxStringLength = 64u << 20;
 
-    Machine(MovieContext& context, int swfVersion);
+    // `stage` answers for display objects; `installClasses` fills the global object.
+    Machine(MovieContext& context, int swfVersion, StageAccess& stage,
+            void (*installClasses)(Machine&));
     ~Machine();
     Machine(const Machine&) = delete;
     Machine& operator=(const Machine&) = delete;
 
     MovieContext& context() { return context_; }
+    StageAccess& stage() { return stage_; }
     Heap& heap() { return heap_; }
     const Heap& heap() const { return heap_; }
     int swfVersion() const { return swfVersion_; }
@@ -242,12 +246,13 @@ class Machine {
     double movieTimeMs() const;
 
   private:
-    void installBuiltins();
+    void installBuiltins(void (*installClasses)(Machine&));
     Value getFromObject(Object* object, Object* thisObject, std::string_view name);
     // Calls a getter or setter under the accessor bound; false when the bound skipped it.
     bool callAccessor(Object* function, Object* self, std::span<const Value> args, Value& result);
 
     MovieContext& context_;
+    StageAccess& stage_;
     int swfVersion_;
     Heap heap_;
     Rooted<Object> global_{heap_};

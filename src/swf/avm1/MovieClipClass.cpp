@@ -5,6 +5,7 @@
 #include "swf/action/ActionRunner.h"
 #include "swf/avm1/ArrayObject.h"
 #include "swf/avm1/Builtins.h"
+#include "swf/avm1/StageClasses.h"
 #include "swf/avm1/DisplayProperties.h"
 #include "swf/avm1/Dragging.h"
 #include "swf/avm1/FlashGeom.h"

@@ -8,6 +8,7 @@
 #include "swf/avm1/LoadRequests.h"
 #include "swf/avm1/PlayerObjects.h"
 #include "swf/avm1/StageObject.h"
+#include "swf/avm1/TargetPath.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 #include "swf/parse/SwfMovie.h"

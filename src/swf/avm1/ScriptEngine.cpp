@@ -1,8 +1,10 @@
 #include "swf/avm1/ScriptEngine.h"
 
 #include "swf/avm1/Activation.h"
+#include "swf/avm1/Builtins.h"
 #include "swf/avm1/LoadRequests.h"
 #include "swf/avm1/PlayerObjects.h"
+#include "swf/avm1/StageClasses.h"
 #include "swf/avm1/StageObject.h"
 #include "swf/avm1/TextFieldClass.h"
 #include "swf/avm1/Timers.h"
@@ -36,6 +38,57 @@ const char* eventMethod(uint32_t event) {
     }
 }
 
+// The global object's contents, in the player's order.
+void installBuiltins(Machine& machine) {
+    // Object and Function first: every other class's prototype and methods hang off them.
+    installObjectClass(machine);
+    installFunctionClass(machine);
+    installErrorClass(machine);
+    installArrayClass(machine);
+    installStringClass(machine);
+    installNumberClass(machine);
+    installBooleanClass(machine);
+    installMathObject(machine);
+    installDateClass(machine);
+    installGlobalFunctions(machine);
+    Timers::install(machine);
+    installMovieClipClass(machine);
+    installAsBroadcaster(machine);
+    installFlashGeom(machine);
+    installColorClass(machine);
+    installXmlClasses(machine);
+    installStageObject(machine);
+    installSystemObject(machine);
+    installKeyObject(machine);
+    installMouseObject(machine);
+    installSelectionObject(machine);
+    installAccessibilityObject(machine);
+    installContextMenuClass(machine);
+    installContextMenuItemClass(machine);
+    installPrintJobClass(machine);
+    installSharedObjectClass(machine);
+    installLocalConnectionClass(machine);
+    installCameraClass(machine);
+    installMicrophoneClass(machine);
+    installExternalInterface(machine);
+    installLoadVarsClass(machine);
+    installMovieClipLoaderClass(machine);
+    installSoundClass(machine);
+    installNetConnectionClass(machine);
+    installNetStreamClass(machine);
+    installXmlSocketClass(machine);
+    installFileReferenceClasses(machine);
+    installVideoClass(machine);
+    installBitmapDataClass(machine);
+    installFilterClasses(machine);
+    installTextFieldClass(machine);
+    installTextFormatClass(machine);
+    installStyleSheetClass(machine);
+    installTextSnapshotClass(machine);
+    installPlaceholderClasses(machine);
+    installNativeTable(machine);
+}
+
 // The clip whose timeline placed `clip`: its handlers and class come from that movie.
 const MovieClip& placingClip(MovieClip& clip) {
     DisplayObject* parent = clip.parent();
@@ -46,7 +99,8 @@ const MovieClip& placingClip(MovieClip& clip) {
 }  // namespace
 
 ScriptEngine::ScriptEngine(MovieContext& context)
-    : context_(context), machine_(context, context.movie().header.version) {
+    : context_(context),
+      machine_(context, context.movie().header.version, stage_, &installBuiltins) {
     // A clip a movie was loaded into starts over as a plain clip: its variables go (its
     // _lockroot stays), and the parameters of its URL ("child.swf?a=1") are its first ones.
     context_.contentReplaced = [this](MovieClip& clip) {

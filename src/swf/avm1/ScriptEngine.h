@@ -8,6 +8,7 @@
 #include "swf/action/ActionRunner.h"
 #include "swf/avm1/InputDispatcher.h"
 #include "swf/avm1/Machine.h"
+#include "swf/avm1/StageBridge.h"
 
 namespace swf {
 class MovieContext;
@@ -50,6 +51,7 @@ class ScriptEngine : public ActionRunner {
     Function* registeredClassOf(DisplayObject& object);
 
     MovieContext& context_;
+    StageBridge stage_;
     Machine machine_;
     InputDispatcher input_{*this};
 };

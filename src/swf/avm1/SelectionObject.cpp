@@ -7,6 +7,7 @@
 #include <string>
 
 #include "swf/avm1/Builtins.h"
+#include "swf/avm1/StageClasses.h"
 #include "swf/avm1/InputDispatcher.h"
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/PlayerObjects.h"

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "swf/avm1/Builtins.h"
+#include "swf/avm1/StageClasses.h"
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/PlayerObjects.h"
 #include "swf/display/MovieContext.h"

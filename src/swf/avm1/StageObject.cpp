@@ -1,9 +1,7 @@
 #include "swf/avm1/StageObject.h"
 
-#include "swf/avm1/DisplayProperties.h"
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/TargetPath.h"
-#include "swf/avm1/TextFieldClass.h"
 #include "swf/display/DisplayList.h"
 #include "swf/display/DisplayObject.h"
 #include "swf/display/MovieClip.h"
@@ -144,11 +142,7 @@ bool StageObject::getSpecial(Machine& machine, std::string_view name, Value& out
         out = Value(lockRoot_);
         return true;
     }
-    if (auto index = displayPropertyIndex(machine, name)) {
-        out = getDisplayProperty(machine, *object, *index);
-        return true;
-    }
-    return false;
+    return machine.stage().getProperty(machine, *object, name, out);
 }
 
 bool StageObject::setSpecial(Machine& machine, std::string_view name, const Value& value) {
@@ -159,12 +153,7 @@ bool StageObject::setSpecial(Machine& machine, std::string_view name, const Valu
         lockRoot_ = machine.toBoolean(value);
         return true;
     }
-    if (setTextFieldExtent(machine, *object, name, value)) return true;
-    if (auto index = displayPropertyIndex(machine, name)) {
-        setDisplayProperty(machine, *object, *index, value);
-        return true;
-    }
-    return false;
+    return machine.stage().setProperty(machine, *object, name, value);
 }
 
 }  // namespace swf::avm1

@@ -2,6 +2,7 @@
 // Target paths as actions write them: "/a/b", "a.b", "a:b", "../a", mixed at will.
 
 #include <algorithm>
+#include <cctype>
 #include <string_view>
 
 namespace swf::avm1 {
@@ -43,6 +44,20 @@ inline std::string_view takePathPart(std::string_view& path, bool& slashSeen) {
         path.remove_prefix(1);
     }
     return part;
+}
+
+// The level a target such as "_level2" names (digits only after "_level"), else -1.
+inline int levelNumber(std::string_view target) {
+    constexpr std::string_view kLevel = "_level";
+    if (target.size() <= kLevel.size() || target.size() > kLevel.size() + 9) return -1;
+    for (size_t i = 0; i < kLevel.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(target[i])) != kLevel[i]) return -1;
+    int number = 0;
+    for (char c : target.substr(kLevel.size())) {
+        if (c < '0' || c > '9') return -1;
+        number = number * 10 + (c - '0');
+    }
+    return number;
 }
 
 }  // namespace swf::avm1

@@ -13,6 +13,7 @@
 
 #include "swf/avm1/ArrayObject.h"
 #include "swf/avm1/Builtins.h"
+#include "swf/avm1/StageClasses.h"
 #include "swf/avm1/Machine.h"
 #include "swf/avm1/NumberConversion.h"
 #include "swf/avm1/StageObject.h"
