@@ -4,8 +4,8 @@
 #include <cmath>
 #include <filesystem>
 
-#include "swf/avm1/ScriptEngine.h"
-#include "swf/avm1/StageObject.h"
+#include "swf/avm1/stage/ScriptEngine.h"
+#include "swf/avm1/machine/StageObject.h"
 #include "swf/bitmap/BitmapCharacter.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"

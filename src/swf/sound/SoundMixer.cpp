@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "swf/avm1/SoundChannelState.h"
+#include "swf/avm1/classes/SoundChannelState.h"
 #include "swf/character/SoundCharacter.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
