@@ -15,7 +15,7 @@
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/machine/Machine.h"
 #include "swf/avm1/machine/NumberConversion.h"
-#include "swf/avm1/classes/TextFormatClass.h"
+#include "swf/avm1/classes/TextFormatObject.h"
 
 namespace swf::avm1 {
 namespace {

@@ -3,7 +3,7 @@
 // whole-number attributes round half to even and turn what does not fit into INT32_MIN,
 // margins are never negative, colours wrap to 32 bits.
 
-#include "swf/avm1/classes/TextFormatClass.h"
+#include "swf/avm1/classes/TextFormatObject.h"
 
 #include <cmath>
 #include <string>

@@ -19,7 +19,7 @@
 #include "swf/avm1/machine/StageObject.h"
 #include "swf/avm1/machine/StringFunctions.h"
 #include "swf/avm1/machine/TargetPath.h"
-#include "swf/avm1/classes/TextFormatClass.h"
+#include "swf/avm1/classes/TextFormatObject.h"
 #include "swf/display/DisplayList.h"
 #include "swf/display/EditTextInstance.h"
 #include "swf/display/IgnoringCase.h"
