@@ -7,7 +7,7 @@
 
 namespace swf::avm1 {
 
-void installAccessibilityObject(Machine& m) {
+void installAccessibilityClass(Machine& m) {
     Object* accessibility = m.newObject();
     player::defineValue(m.global(), "Accessibility", Value(accessibility), kDontEnum);
     auto nothing = [](Machine&, Object*, std::span<const Value>) { return Value(); };

@@ -8,7 +8,7 @@
 
 namespace swf::avm1 {
 
-void installKeyObject(Machine& m) {
+void installKeyClass(Machine& m) {
     Object* key = m.newObject();
     player::defineValue(m.global(), "Key", Value(key), kDontEnum);
     const uint16_t flags = kDontEnum | kReadOnly;

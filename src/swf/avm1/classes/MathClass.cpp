@@ -39,7 +39,7 @@ void defineBinary(Machine& m, Object* math, std::string_view name, double (*f)(d
 
 }  // namespace
 
-void installMathObject(Machine& m) {
+void installMathClass(Machine& m) {
     Object* math = m.newObject();
     m.global()->setOwn("Math", Value(math), kDontEnum);
 

@@ -9,7 +9,7 @@
 
 namespace swf::avm1 {
 
-void installMouseObject(Machine& m) {
+void installMouseClass(Machine& m) {
     Object* mouse = m.newObject();
     player::defineValue(m.global(), "Mouse", Value(mouse), kDontEnum);
     const uint16_t flags = kDontEnum | kReadOnly;

@@ -147,7 +147,7 @@ void installProduct(Machine& m, Object* system) {
 
 }  // namespace
 
-void installSystemObject(Machine& m) {
+void installSystemClass(Machine& m) {
     Object* system = m.newObject();
     defineValue(m.global(), "System", Value(system), kDontEnum);
     installCapabilities(m, system);

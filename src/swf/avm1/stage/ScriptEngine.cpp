@@ -48,7 +48,7 @@ void installBuiltins(Machine& machine) {
     installStringClass(machine);
     installNumberClass(machine);
     installBooleanClass(machine);
-    installMathObject(machine);
+    installMathClass(machine);
     installDateClass(machine);
     installGlobalFunctions(machine);
     Timers::install(machine);
@@ -57,12 +57,12 @@ void installBuiltins(Machine& machine) {
     installFlashGeom(machine);
     installColorClass(machine);
     installXmlClasses(machine);
-    installStageObject(machine);
-    installSystemObject(machine);
-    installKeyObject(machine);
-    installMouseObject(machine);
-    installSelectionObject(machine);
-    installAccessibilityObject(machine);
+    installStageClass(machine);
+    installSystemClass(machine);
+    installKeyClass(machine);
+    installMouseClass(machine);
+    installSelectionClass(machine);
+    installAccessibilityClass(machine);
     installContextMenuClass(machine);
     installContextMenuItemClass(machine);
     installPrintJobClass(machine);

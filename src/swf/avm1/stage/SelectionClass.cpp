@@ -79,7 +79,7 @@ int clampIndex(Machine& m, const Value& value, int length) {
 
 }  // namespace
 
-void installSelectionObject(Machine& m) {
+void installSelectionClass(Machine& m) {
     Rooted<Object> selection(m.heap(), m.newObject());
     player::defineValue(m.global(), "Selection", Value(selection), kDontEnum);
     const uint16_t flags = kDontEnum | kReadOnly;

@@ -49,7 +49,7 @@ std::string alignOf(const std::string& text) {
 
 }  // namespace
 
-void installStageObject(Machine& m) {
+void installStageClass(Machine& m) {
     Rooted<Object> stage(m.heap(), m.newObject());
     player::defineValue(m.global(), "Stage", Value(stage), kDontEnum);
     auto state = std::make_shared<StageState>();

@@ -11,8 +11,8 @@ class Object;
 void installMovieClipClass(Machine& machine);
 // The drawing API's methods on MovieClip.prototype.
 void installDrawingMethods(Machine& machine, Object* movieClipPrototype);
-void installStageObject(Machine& machine);
-void installSelectionObject(Machine& machine);
+void installStageClass(Machine& machine);
+void installSelectionClass(Machine& machine);
 void installTextFieldClass(Machine& machine);
 
 }  // namespace swf::avm1
