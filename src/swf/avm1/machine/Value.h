@@ -32,6 +32,9 @@ class Value {
     Value(const char* s) : data_(std::string(s)) {}
     // A null object pointer is undefined.
     Value(Object* o) : data_(fromObject(o)) {}
+    // Any other pointer (one to a class declared but not defined here, say) would become a
+    // boolean; this makes it an error instead.
+    Value(const void*) = delete;
 
     bool isUndefined() const { return std::holds_alternative<Undefined>(data_); }
     bool isNull() const { return std::holds_alternative<Null>(data_); }
