@@ -478,6 +478,9 @@ Value duplicateClip(Machine& m, Object* source, std::string_view name, double de
     copy->setColorTransform(original->colorTransform());
     copy->setVisible(original->visible());
     copy->setClipActions(original->sharedClipActions());
+    // What the drawing API drew goes with the copy: masks and motifs drawn once are duplicated.
+    const Drawing* drawing = original->asMovieClip()->drawingIfAny();
+    if (MovieClip* clip = copy->asMovieClip(); clip && drawing) clip->drawing() = *drawing;
     return placeNew(m, *parent, std::move(copy), name, depth, init);
 }
 
