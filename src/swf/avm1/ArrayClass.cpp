@@ -210,28 +210,28 @@ std::string join(Machine& m, Object* self, const std::string& separator) {
 
 // ---- sorting
 
-// One element's key for one field, by that field's flags.
+// One element's key for one field, by that field's flags. NUMERIC orders two numbers by
+// value; any other pair, even under NUMERIC, is compared as text.
 struct SortKey {
     std::string text;
     double number = 0;
+    bool isNumber = false;
 };
 
 SortKey keyOf(Machine& m, const Value& value, int32_t flags) {
     SortKey key;
-    if (flags & kNumeric) {
-        key.number = m.toNumber(value);
-    } else {
-        key.text = m.toString(value);
-        if (flags & kCaseInsensitive)
-            for (char& c : key.text)
-                if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
+    key.isNumber = (flags & kNumeric) && value.isNumber();
+    if (key.isNumber) key.number = value.asNumber();
+    key.text = m.toString(value);
+    if (flags & kCaseInsensitive)
+        for (char& c : key.text)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return key;
 }
 
 int compareKeys(const SortKey& a, const SortKey& b, int32_t flags) {
     int c;
-    if (flags & kNumeric) {
+    if (a.isNumber && b.isNumber) {
         // NaN after every number, equal to itself.
         bool an = std::isnan(a.number), bn = std::isnan(b.number);
         c = an || bn ? (an ? 1 : 0) - (bn ? 1 : 0) : (a.number > b.number) - (a.number < b.number);
@@ -406,6 +406,8 @@ void installMethods(Machine& m, Object* proto) {
         uint32_t deleteCount = length - start;
         if (args.size() > 1) {
             double n = toInteger(m.toNumber(args[1]));
+            // A negative count is refused whole: nothing removed, nothing inserted.
+            if (n < 0) return Value();
             deleteCount = static_cast<uint32_t>(std::clamp<double>(n, 0, deleteCount));
         }
         std::span<const Value> items = args.size() > 2 ? args.subspan(2) : std::span<const Value>();
