@@ -229,7 +229,7 @@ SortKey keyOf(Machine& m, const Value& value, int32_t flags) {
     return key;
 }
 
-int compareKeys(const SortKey& a, const SortKey& b, int32_t flags) {
+int compareKeys(const SortKey& a, const SortKey& b) {
     int c;
     if (a.isNumber && b.isNumber) {
         // NaN after every number, equal to itself.
@@ -239,7 +239,7 @@ int compareKeys(const SortKey& a, const SortKey& b, int32_t flags) {
         int r = a.text.compare(b.text);
         c = (r > 0) - (r < 0);
     }
-    return flags & kDescending ? -c : c;
+    return c;
 }
 
 // A stable merge sort of 0..count-1 that stays within bounds whatever `compare` answers (a
@@ -269,14 +269,16 @@ std::vector<uint32_t> mergeSort(uint32_t count,
 }
 
 // Sorts by `compare` and answers as sort and sortOn do: 0 when UNIQUESORT finds two equal
-// elements, the index array for RETURNINDEXEDARRAY (both leave the array as it was), else
-// the array, sorted.
+// elements (`unique` false ignores the flag), the index array for RETURNINDEXEDARRAY (both
+// leave the array as it was), else the array, sorted. DESCENDING reverses the ascending
+// order, so equal elements come out in reverse too.
 Value finishSort(Machine& m, Object* self, const std::vector<Value>& values, int32_t flags,
-                 const std::function<int(uint32_t, uint32_t)>& compare) {
+                 const std::function<int(uint32_t, uint32_t)>& compare, bool unique = true) {
     uint32_t count = static_cast<uint32_t>(values.size());
     bool sawEqual = false;
     std::vector<uint32_t> order = mergeSort(count, compare, sawEqual);
-    if ((flags & kUniqueSort) && sawEqual) return Value(0);
+    if (unique && (flags & kUniqueSort) && sawEqual) return Value(0);
+    if (flags & kDescending) std::reverse(order.begin(), order.end());
     if (flags & kReturnIndexedArray) {
         charge(m, count);
         ArrayObject* indexes = m.newArray();
@@ -300,12 +302,15 @@ std::vector<Value> sortValues(Machine& m, Object* self) {
     return values;
 }
 
-// sort(), sort(flags), sort(compareFunction), sort(compareFunction, flags).
+// sort(), sort(flags), sort(compareFunction), sort(compareFunction, flags). Any object first
+// is the compare function (one that cannot be called finds every pair equal); a lone
+// undefined sorts nothing and answers undefined.
 Value sort(Machine& m, Object* self, std::span<const Value> args) {
     if (!self) return Value();
+    if (args.size() == 1 && args[0].isUndefined()) return Value();
     Value compareFunction;
     size_t flagsAt = 0;
-    if (Object* f = arg(args, 0).asObject(); f && f->asFunction()) {
+    if (arg(args, 0).isObject()) {
         compareFunction = arg(args, 0);
         flagsAt = 1;
     } else if (arg(args, 0).isNullish()) {
@@ -314,20 +319,23 @@ Value sort(Machine& m, Object* self, std::span<const Value> args) {
     int32_t flags = m.toInt32(arg(args, flagsAt));
     std::vector<Value> values = sortValues(m, self);
     if (!compareFunction.isUndefined()) {
-        return finishSort(m, self, values, flags, [&](uint32_t a, uint32_t b) {
-            // Each call counts against the action list's bound, native functions too.
-            m.chargeAction();
-            Value pair[2] = {values[a], values[b]};
-            double r = m.toNumber(m.call(compareFunction, nullptr, pair));
-            int c = (r > 0) - (r < 0);
-            return flags & kDescending ? -c : c;
-        });
+        // UNIQUESORT does not apply to a compare function's order.
+        return finishSort(
+            m, self, values, flags,
+            [&](uint32_t a, uint32_t b) {
+                // Each call counts against the action list's bound, native functions too.
+                m.chargeAction();
+                Value pair[2] = {values[a], values[b]};
+                double r = m.toNumber(m.call(compareFunction, nullptr, pair));
+                return (r > 0) - (r < 0);
+            },
+            false);
     }
     std::vector<SortKey> keys;
     keys.reserve(values.size());
     for (const Value& v : values) keys.push_back(keyOf(m, v, flags));
     return finishSort(m, self, values, flags,
-                      [&](uint32_t a, uint32_t b) { return compareKeys(keys[a], keys[b], flags); });
+                      [&](uint32_t a, uint32_t b) { return compareKeys(keys[a], keys[b]); });
 }
 
 // sortOn(name or [names], flags or [flags per name]).
@@ -362,8 +370,11 @@ Value sortOn(Machine& m, Object* self, std::span<const Value> args) {
             keys[f].push_back(keyOf(m, m.get(v, fields[f]), fieldFlags[f]));
     }
     return finishSort(m, self, values, flags, [&](uint32_t a, uint32_t b) {
+        // The whole order is reversed when the first field descends; a field that goes the
+        // other way compares the other way round.
         for (size_t f = 0; f < fields.size(); ++f)
-            if (int c = compareKeys(keys[f][a], keys[f][b], fieldFlags[f])) return c;
+            if (int c = compareKeys(keys[f][a], keys[f][b]))
+                return (fieldFlags[f] ^ flags) & kDescending ? -c : c;
         return 0;
     });
 }
