@@ -242,28 +242,33 @@ int compareKeys(const SortKey& a, const SortKey& b) {
     return c;
 }
 
-// A stable merge sort of 0..count-1 that stays within bounds whatever `compare` answers (a
-// script's compare function may be inconsistent). Reports whether two elements compared equal.
-std::vector<uint32_t> mergeSort(uint32_t count,
+// The player's sort of 0..count-1, a quicksort in place: each range takes its first element
+// as the pivot, asks compare(pivot, element) for every element of the range, the pivot itself
+// included (that answer is not used), and moves those the pivot is greater than before it.
+// Equal and inconsistent answers decide the order as they do in the player. Ranges wait on a
+// stack, so sorted input costs time but no depth. Reports whether two elements compared equal.
+std::vector<uint32_t> quickSort(uint32_t count,
                                 const std::function<int(uint32_t, uint32_t)>& compare,
                                 bool& sawEqual) {
-    std::vector<uint32_t> order(count), buffer(count);
+    std::vector<uint32_t> order(count);
     for (uint32_t i = 0; i < count; ++i) order[i] = i;
     sawEqual = false;
-    for (uint64_t width = 1; width < count; width *= 2) {
-        for (uint64_t lo = 0; lo < count; lo += 2 * width) {
-            uint64_t mid = std::min<uint64_t>(lo + width, count);
-            uint64_t hi = std::min<uint64_t>(lo + 2 * width, count);
-            uint64_t i = lo, j = mid, out = lo;
-            while (i < mid && j < hi) {
-                int c = compare(order[i], order[j]);
-                if (c == 0) sawEqual = true;
-                buffer[out++] = c <= 0 ? order[i++] : order[j++];
-            }
-            while (i < mid) buffer[out++] = order[i++];
-            while (j < hi) buffer[out++] = order[j++];
+    std::vector<std::pair<uint32_t, uint32_t>> ranges;
+    if (count > 1) ranges.emplace_back(0, count - 1);
+    while (!ranges.empty()) {
+        auto [lo, hi] = ranges.back();
+        ranges.pop_back();
+        uint32_t pivot = order[lo];
+        compare(pivot, pivot);
+        uint32_t last = lo;
+        for (uint32_t i = lo + 1; i <= hi; ++i) {
+            int c = compare(pivot, order[i]);
+            if (c == 0) sawEqual = true;
+            if (c > 0) std::swap(order[++last], order[i]);
         }
-        order.swap(buffer);
+        std::swap(order[lo], order[last]);
+        if (last + 1 < hi) ranges.emplace_back(last + 1, hi);
+        if (last > lo + 1) ranges.emplace_back(lo, last - 1);
     }
     return order;
 }
@@ -276,7 +281,7 @@ Value finishSort(Machine& m, Object* self, const std::vector<Value>& values, int
                  const std::function<int(uint32_t, uint32_t)>& compare, bool unique = true) {
     uint32_t count = static_cast<uint32_t>(values.size());
     bool sawEqual = false;
-    std::vector<uint32_t> order = mergeSort(count, compare, sawEqual);
+    std::vector<uint32_t> order = quickSort(count, compare, sawEqual);
     if (unique && (flags & kUniqueSort) && sawEqual) return Value(0);
     if (flags & kDescending) std::reverse(order.begin(), order.end());
     if (flags & kReturnIndexedArray) {
@@ -286,9 +291,15 @@ Value finishSort(Machine& m, Object* self, const std::vector<Value>& values, int
             indexes->setAt(i, Value(static_cast<double>(order[i])));
         return Value(static_cast<Object*>(indexes));
     }
-    rewrite(
-        m, self, 0, count, count, count, [](uint32_t k) { return k; },
-        [&](uint32_t k) { return values[order[k]]; });
+    // Only the places whose element moved are stored again (deleted first, so they come last
+    // in enumeration order, in index order); the length is left as it is.
+    charge(m, count);
+    for (uint32_t k = 0; k < count; ++k) {
+        if (order[k] == k) continue;
+        if (Property* p = self->findOwn(nameOf(k)); p && !(p->flags & kDontDelete))
+            self->deleteOwn(nameOf(k));
+        storeElement(self, k, values[order[k]]);
+    }
     return Value(self);
 }
 
