@@ -73,6 +73,19 @@ void storeElement(Object* self, uint32_t index, const Value& value) {
         self->setOwn(nameOf(index), value);
 }
 
+// Deletes the element (unless it may not be deleted) and stores `value` there: the place
+// comes last in enumeration order.
+void restoreElement(Object* self, uint32_t index, const Value& value) {
+    if (Property* p = self->findOwn(nameOf(index)); p && !(p->flags & kDontDelete))
+        self->deleteOwn(nameOf(index));
+    storeElement(self, index, value);
+}
+
+// shift, unshift and pop leave the `length` of an object that is not an array as it was.
+void storeArrayLength(Machine& m, Object* self, uint32_t length) {
+    if (auto* array = dynamic_cast<ArrayObject*>(self)) array->setLength(m, static_cast<int32_t>(length));
+}
+
 void storeLength(Machine& m, Object* self, uint32_t length) {
     if (auto* array = dynamic_cast<ArrayObject*>(self))
         array->setLength(m, static_cast<int32_t>(length));
@@ -139,7 +152,9 @@ void rewrite(Machine& m, Object* self, uint32_t from, uint32_t oldEnd, uint32_t 
             reused.push_back(index);
         }
     }
-    // Only deleted for good: the elements of [newLength, oldEnd).
+    // Only deleted for good: the elements of [newLength, oldEnd) of an array; an object that
+    // is not one keeps them.
+    if (!dynamic_cast<ArrayObject*>(self)) oldEnd = std::min(oldEnd, newLength);
     uint32_t dropFrom = std::max(from, newLength);
     auto dropped = [&](const std::string& name) {
         auto index = ArrayObject::indexOf(name);
@@ -160,7 +175,7 @@ void rewrite(Machine& m, Object* self, uint32_t from, uint32_t oldEnd, uint32_t 
     }
     ArrayObject::deleteElements(*self, inPlace ? dropFrom : from, oldEnd);
     for (uint32_t k = 0; k < count; ++k) storeElement(self, indexAt(k), valueAt(k));
-    storeLength(m, self, newLength);
+    storeArrayLength(m, self, newLength);
 }
 
 // Removes `deleteCount` elements at `start` and puts `items` there; returns the removed ones.
@@ -294,12 +309,8 @@ Value finishSort(Machine& m, Object* self, const std::vector<Value>& values, int
     // Only the places whose element moved are stored again (deleted first, so they come last
     // in enumeration order, in index order); the length is left as it is.
     charge(m, count);
-    for (uint32_t k = 0; k < count; ++k) {
-        if (order[k] == k) continue;
-        if (Property* p = self->findOwn(nameOf(k)); p && !(p->flags & kDontDelete))
-            self->deleteOwn(nameOf(k));
-        storeElement(self, k, values[order[k]]);
-    }
+    for (uint32_t k = 0; k < count; ++k)
+        if (order[k] != k) restoreElement(self, k, values[order[k]]);
     return Value(self);
 }
 
@@ -406,7 +417,7 @@ void installMethods(Machine& m, Object* proto) {
         if (length == 0) return Value();
         Value last = element(self, length - 1);
         self->deleteOwn(nameOf(length - 1));
-        storeLength(m, self, length - 1);
+        storeArrayLength(m, self, length - 1);
         return last;
     });
     m.defineMethod(proto, "shift", [](Machine& m, Object* self, std::span<const Value>) {
@@ -433,7 +444,25 @@ void installMethods(Machine& m, Object* proto) {
             deleteCount = static_cast<uint32_t>(std::clamp<double>(n, 0, deleteCount));
         }
         std::span<const Value> items = args.size() > 2 ? args.subspan(2) : std::span<const Value>();
-        return Value(static_cast<Object*>(replace(m, self, length, start, deleteCount, items)));
+        // Every place of the result is stored, holes before the change included, each where it
+        // stands (no change to enumeration order); then the length, on any object.
+        uint64_t newLength = uint64_t{length} - deleteCount + items.size();
+        checkCount(newLength);
+        Elements old(m, self, 0, length);
+        charge(m, newLength + deleteCount);
+        ArrayObject* removed = m.newArray();
+        for (uint32_t i = 0; i < deleteCount; ++i) removed->setAt(i, old.at(start + i));
+        auto inserted = static_cast<uint32_t>(items.size());
+        for (uint32_t k = 0; k < newLength; ++k) {
+            if (k < start)
+                storeElement(self, k, old.at(k));
+            else if (k < start + inserted)
+                storeElement(self, k, items[k - start]);
+            else
+                storeElement(self, k, old.at(k - inserted + deleteCount));
+        }
+        storeLength(m, self, static_cast<uint32_t>(newLength));
+        return Value(static_cast<Object*>(removed));
     });
     m.defineMethod(proto, "slice", [](Machine& m, Object* self, std::span<const Value> args) {
         ArrayObject* result = m.newArray();
@@ -483,9 +512,14 @@ void installMethods(Machine& m, Object* proto) {
         if (!self) return Value();
         uint32_t length = walkLength(m, self);
         Elements elements(m, self, 0, length);
-        rewrite(
-            m, self, 0, length, length, length, [](uint32_t k) { return k; },
-            [&](uint32_t k) { return elements.at(length - 1 - k); });
+        charge(m, length);
+        // Pairs swap from the ends inwards, each place deleted and stored again; the middle
+        // one stays where it is.
+        for (uint32_t i = 0; i < length / 2; ++i) {
+            uint32_t j = length - 1 - i;
+            restoreElement(self, i, elements.at(j));
+            restoreElement(self, j, elements.at(i));
+        }
         return Value(self);
     });
     m.defineMethod(proto, "sort", sort);
