@@ -152,9 +152,9 @@ void rewrite(Machine& m, Object* self, uint32_t from, uint32_t oldEnd, uint32_t 
             reused.push_back(index);
         }
     }
-    // Only deleted for good: the elements of [newLength, oldEnd) of an array; an object that
-    // is not one keeps them.
-    if (!dynamic_cast<ArrayObject*>(self)) oldEnd = std::min(oldEnd, newLength);
+    // Every place stored is deleted first. Only deleted for good: the elements of
+    // [newLength, oldEnd) of an array; an object that is not one keeps them.
+    oldEnd = dynamic_cast<ArrayObject*>(self) ? std::max(oldEnd, newLength) : newLength;
     uint32_t dropFrom = std::max(from, newLength);
     auto dropped = [&](const std::string& name) {
         auto index = ArrayObject::indexOf(name);
