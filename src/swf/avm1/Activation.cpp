@@ -1019,7 +1019,7 @@ Activation::Outcome Activation::step(uint8_t action, std::span<const uint8_t> da
             pop();
             break;
         case kToInteger:
-            push(Value(toInteger(machine_.toNumber(pop()))));
+            push(Value(static_cast<double>(toInt32(machine_.toNumber(pop())))));
             break;
         case kGetVariable: {
             std::string name = machine_.toString(pop());
