@@ -267,6 +267,25 @@ const std::vector<avm1test::ScriptCase> kCases = {
         setTarget "")",
      "/c\nroot\nin c\nundefined\nroot"},
 
+    // call and apply take a missing, undefined or null `this` as _global; a primitive is boxed
+    // through the global class of its type as it is now (a script's function runs as its
+    // constructor), and is _global when that global is no function.
+    {"the this of call and apply", 8,
+     R"(function "me" () { push "this"; getVariable; return }
+        push "_global"; getVariable; storeRegister 1; pop
+        push 0, "me"; getVariable; push "call"; callMethod; push r:1; strictEquals; trace
+        push null, 1, "me"; getVariable; push "apply"; callMethod; push r:1; strictEquals; trace
+        push undefined, 1, "me"; getVariable; push "call"; callMethod; push r:1; strictEquals; trace
+        push 5, 1, "me"; getVariable; push "call"; callMethod; typeOf; trace
+        function "MyNumber" (v) { push "made of "; push "v"; getVariable; add2; trace }
+        push "_global"; getVariable; push "Number", "MyNumber"; getVariable; setMember
+        push 5, 1, "me"; getVariable; push "call"; callMethod; push "__constructor__"; getMember
+        push "MyNumber"; getVariable; strictEquals; trace
+        push "_global"; getVariable; push "Number", "text"; setMember
+        push 5, 1, "me"; getVariable; push "call"; callMethod; push r:1; strictEquals; trace
+        push 5, "toString"; getMember; typeOf; trace)",
+     "true\ntrue\ntrue\nobject\nmade of 5\ntrue\ntrue\nundefined"},
+
     {"endless loops stop", 8, R"(loop: jump loop)",
      "Error: the script ran too long in one frame (more than 5,000,000 actions); the script was "
      "stopped."},

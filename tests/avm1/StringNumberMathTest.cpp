@@ -92,6 +92,14 @@ const std::vector<Case> kCases = {
         push 0, "o"; getVariable; push "s"; callMethod; trace
         push 0, true, "toString"; callMethod; trace)",
      "undefined\nundefined\ntrue"},
+    {"int() is the 32-bit integer, wrapping", 8,
+     R"(push -2147483649; toInteger; trace
+        push 4294967297; toInteger; trace
+        push -7.8; toInteger; trace
+        push "Infinity"; getVariable; toInteger; trace
+        push "NaN"; getVariable; toInteger; trace
+        push " -7.8"; toInteger; trace)",
+     "2147483647\n1\n-7\n0\n0\n-7"},
     {"Number", 8,
      R"(push "12", 1, "Number"; callFunction; trace
         push 0, "Number"; callFunction; trace

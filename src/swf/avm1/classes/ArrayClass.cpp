@@ -73,6 +73,19 @@ void storeElement(Object* self, uint32_t index, const Value& value) {
         self->setOwn(nameOf(index), value);
 }
 
+// Deletes the element (unless it may not be deleted) and stores `value` there: the place
+// comes last in enumeration order.
+void restoreElement(Object* self, uint32_t index, const Value& value) {
+    if (Property* p = self->findOwn(nameOf(index)); p && !(p->flags & kDontDelete))
+        self->deleteOwn(nameOf(index));
+    storeElement(self, index, value);
+}
+
+// shift, unshift and pop leave the `length` of an object that is not an array as it was.
+void storeArrayLength(Machine& m, Object* self, uint32_t length) {
+    if (auto* array = dynamic_cast<ArrayObject*>(self)) array->setLength(m, static_cast<int32_t>(length));
+}
+
 void storeLength(Machine& m, Object* self, uint32_t length) {
     if (auto* array = dynamic_cast<ArrayObject*>(self))
         array->setLength(m, static_cast<int32_t>(length));
@@ -139,7 +152,9 @@ void rewrite(Machine& m, Object* self, uint32_t from, uint32_t oldEnd, uint32_t 
             reused.push_back(index);
         }
     }
-    // Only deleted for good: the elements of [newLength, oldEnd).
+    // Every place stored is deleted first. Only deleted for good: the elements of
+    // [newLength, oldEnd) of an array; an object that is not one keeps them.
+    oldEnd = dynamic_cast<ArrayObject*>(self) ? std::max(oldEnd, newLength) : newLength;
     uint32_t dropFrom = std::max(from, newLength);
     auto dropped = [&](const std::string& name) {
         auto index = ArrayObject::indexOf(name);
@@ -160,7 +175,7 @@ void rewrite(Machine& m, Object* self, uint32_t from, uint32_t oldEnd, uint32_t 
     }
     ArrayObject::deleteElements(*self, inPlace ? dropFrom : from, oldEnd);
     for (uint32_t k = 0; k < count; ++k) storeElement(self, indexAt(k), valueAt(k));
-    storeLength(m, self, newLength);
+    storeArrayLength(m, self, newLength);
 }
 
 // Removes `deleteCount` elements at `start` and puts `items` there; returns the removed ones.
@@ -210,28 +225,28 @@ std::string join(Machine& m, Object* self, const std::string& separator) {
 
 // ---- sorting
 
-// One element's key for one field, by that field's flags.
+// One element's key for one field, by that field's flags. NUMERIC orders two numbers by
+// value; any other pair, even under NUMERIC, is compared as text.
 struct SortKey {
     std::string text;
     double number = 0;
+    bool isNumber = false;
 };
 
 SortKey keyOf(Machine& m, const Value& value, int32_t flags) {
     SortKey key;
-    if (flags & kNumeric) {
-        key.number = m.toNumber(value);
-    } else {
-        key.text = m.toString(value);
-        if (flags & kCaseInsensitive)
-            for (char& c : key.text)
-                if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
+    key.isNumber = (flags & kNumeric) && value.isNumber();
+    if (key.isNumber) key.number = value.asNumber();
+    key.text = m.toString(value);
+    if (flags & kCaseInsensitive)
+        for (char& c : key.text)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return key;
 }
 
-int compareKeys(const SortKey& a, const SortKey& b, int32_t flags) {
+int compareKeys(const SortKey& a, const SortKey& b) {
     int c;
-    if (flags & kNumeric) {
+    if (a.isNumber && b.isNumber) {
         // NaN after every number, equal to itself.
         bool an = std::isnan(a.number), bn = std::isnan(b.number);
         c = an || bn ? (an ? 1 : 0) - (bn ? 1 : 0) : (a.number > b.number) - (a.number < b.number);
@@ -239,44 +254,51 @@ int compareKeys(const SortKey& a, const SortKey& b, int32_t flags) {
         int r = a.text.compare(b.text);
         c = (r > 0) - (r < 0);
     }
-    return flags & kDescending ? -c : c;
+    return c;
 }
 
-// A stable merge sort of 0..count-1 that stays within bounds whatever `compare` answers (a
-// script's compare function may be inconsistent). Reports whether two elements compared equal.
-std::vector<uint32_t> mergeSort(uint32_t count,
+// The player's sort of 0..count-1, a quicksort in place: each range takes its first element
+// as the pivot, asks compare(pivot, element) for every element of the range, the pivot itself
+// included (that answer is not used), and moves those the pivot is greater than before it.
+// Equal and inconsistent answers decide the order as they do in the player. Ranges wait on a
+// stack, so sorted input costs time but no depth. Reports whether two elements compared equal.
+std::vector<uint32_t> quickSort(uint32_t count,
                                 const std::function<int(uint32_t, uint32_t)>& compare,
                                 bool& sawEqual) {
-    std::vector<uint32_t> order(count), buffer(count);
+    std::vector<uint32_t> order(count);
     for (uint32_t i = 0; i < count; ++i) order[i] = i;
     sawEqual = false;
-    for (uint64_t width = 1; width < count; width *= 2) {
-        for (uint64_t lo = 0; lo < count; lo += 2 * width) {
-            uint64_t mid = std::min<uint64_t>(lo + width, count);
-            uint64_t hi = std::min<uint64_t>(lo + 2 * width, count);
-            uint64_t i = lo, j = mid, out = lo;
-            while (i < mid && j < hi) {
-                int c = compare(order[i], order[j]);
-                if (c == 0) sawEqual = true;
-                buffer[out++] = c <= 0 ? order[i++] : order[j++];
-            }
-            while (i < mid) buffer[out++] = order[i++];
-            while (j < hi) buffer[out++] = order[j++];
+    std::vector<std::pair<uint32_t, uint32_t>> ranges;
+    if (count > 1) ranges.emplace_back(0, count - 1);
+    while (!ranges.empty()) {
+        auto [lo, hi] = ranges.back();
+        ranges.pop_back();
+        uint32_t pivot = order[lo];
+        compare(pivot, pivot);
+        uint32_t last = lo;
+        for (uint32_t i = lo + 1; i <= hi; ++i) {
+            int c = compare(pivot, order[i]);
+            if (c == 0) sawEqual = true;
+            if (c > 0) std::swap(order[++last], order[i]);
         }
-        order.swap(buffer);
+        std::swap(order[lo], order[last]);
+        if (last + 1 < hi) ranges.emplace_back(last + 1, hi);
+        if (last > lo + 1) ranges.emplace_back(lo, last - 1);
     }
     return order;
 }
 
 // Sorts by `compare` and answers as sort and sortOn do: 0 when UNIQUESORT finds two equal
-// elements, the index array for RETURNINDEXEDARRAY (both leave the array as it was), else
-// the array, sorted.
+// elements (`unique` false ignores the flag), the index array for RETURNINDEXEDARRAY (both
+// leave the array as it was), else the array, sorted. DESCENDING reverses the ascending
+// order, so equal elements come out in reverse too.
 Value finishSort(Machine& m, Object* self, const std::vector<Value>& values, int32_t flags,
-                 const std::function<int(uint32_t, uint32_t)>& compare) {
+                 const std::function<int(uint32_t, uint32_t)>& compare, bool unique = true) {
     uint32_t count = static_cast<uint32_t>(values.size());
     bool sawEqual = false;
-    std::vector<uint32_t> order = mergeSort(count, compare, sawEqual);
-    if ((flags & kUniqueSort) && sawEqual) return Value(0);
+    std::vector<uint32_t> order = quickSort(count, compare, sawEqual);
+    if (unique && (flags & kUniqueSort) && sawEqual) return Value(0);
+    if (flags & kDescending) std::reverse(order.begin(), order.end());
     if (flags & kReturnIndexedArray) {
         charge(m, count);
         ArrayObject* indexes = m.newArray();
@@ -284,9 +306,11 @@ Value finishSort(Machine& m, Object* self, const std::vector<Value>& values, int
             indexes->setAt(i, Value(static_cast<double>(order[i])));
         return Value(static_cast<Object*>(indexes));
     }
-    rewrite(
-        m, self, 0, count, count, count, [](uint32_t k) { return k; },
-        [&](uint32_t k) { return values[order[k]]; });
+    // Only the places whose element moved are stored again (deleted first, so they come last
+    // in enumeration order, in index order); the length is left as it is.
+    charge(m, count);
+    for (uint32_t k = 0; k < count; ++k)
+        if (order[k] != k) restoreElement(self, k, values[order[k]]);
     return Value(self);
 }
 
@@ -300,12 +324,15 @@ std::vector<Value> sortValues(Machine& m, Object* self) {
     return values;
 }
 
-// sort(), sort(flags), sort(compareFunction), sort(compareFunction, flags).
+// sort(), sort(flags), sort(compareFunction), sort(compareFunction, flags). Any object first
+// is the compare function (one that cannot be called finds every pair equal); a lone
+// undefined sorts nothing and answers undefined.
 Value sort(Machine& m, Object* self, std::span<const Value> args) {
     if (!self) return Value();
+    if (args.size() == 1 && args[0].isUndefined()) return Value();
     Value compareFunction;
     size_t flagsAt = 0;
-    if (Object* f = arg(args, 0).asObject(); f && f->asFunction()) {
+    if (arg(args, 0).isObject()) {
         compareFunction = arg(args, 0);
         flagsAt = 1;
     } else if (arg(args, 0).isNullish()) {
@@ -314,20 +341,23 @@ Value sort(Machine& m, Object* self, std::span<const Value> args) {
     int32_t flags = m.toInt32(arg(args, flagsAt));
     std::vector<Value> values = sortValues(m, self);
     if (!compareFunction.isUndefined()) {
-        return finishSort(m, self, values, flags, [&](uint32_t a, uint32_t b) {
-            // Each call counts against the action list's bound, native functions too.
-            m.chargeAction();
-            Value pair[2] = {values[a], values[b]};
-            double r = m.toNumber(m.call(compareFunction, nullptr, pair));
-            int c = (r > 0) - (r < 0);
-            return flags & kDescending ? -c : c;
-        });
+        // UNIQUESORT does not apply to a compare function's order.
+        return finishSort(
+            m, self, values, flags,
+            [&](uint32_t a, uint32_t b) {
+                // Each call counts against the action list's bound, native functions too.
+                m.chargeAction();
+                Value pair[2] = {values[a], values[b]};
+                double r = m.toNumber(m.call(compareFunction, nullptr, pair));
+                return (r > 0) - (r < 0);
+            },
+            false);
     }
     std::vector<SortKey> keys;
     keys.reserve(values.size());
     for (const Value& v : values) keys.push_back(keyOf(m, v, flags));
     return finishSort(m, self, values, flags,
-                      [&](uint32_t a, uint32_t b) { return compareKeys(keys[a], keys[b], flags); });
+                      [&](uint32_t a, uint32_t b) { return compareKeys(keys[a], keys[b]); });
 }
 
 // sortOn(name or [names], flags or [flags per name]).
@@ -362,8 +392,11 @@ Value sortOn(Machine& m, Object* self, std::span<const Value> args) {
             keys[f].push_back(keyOf(m, m.get(v, fields[f]), fieldFlags[f]));
     }
     return finishSort(m, self, values, flags, [&](uint32_t a, uint32_t b) {
+        // The whole order is reversed when the first field descends; a field that goes the
+        // other way compares the other way round.
         for (size_t f = 0; f < fields.size(); ++f)
-            if (int c = compareKeys(keys[f][a], keys[f][b], fieldFlags[f])) return c;
+            if (int c = compareKeys(keys[f][a], keys[f][b]))
+                return (fieldFlags[f] ^ flags) & kDescending ? -c : c;
         return 0;
     });
 }
@@ -384,7 +417,7 @@ void installMethods(Machine& m, Object* proto) {
         if (length == 0) return Value();
         Value last = element(self, length - 1);
         self->deleteOwn(nameOf(length - 1));
-        storeLength(m, self, length - 1);
+        storeArrayLength(m, self, length - 1);
         return last;
     });
     m.defineMethod(proto, "shift", [](Machine& m, Object* self, std::span<const Value>) {
@@ -406,10 +439,30 @@ void installMethods(Machine& m, Object* proto) {
         uint32_t deleteCount = length - start;
         if (args.size() > 1) {
             double n = toInteger(m.toNumber(args[1]));
+            // A negative count is refused whole: nothing removed, nothing inserted.
+            if (n < 0) return Value();
             deleteCount = static_cast<uint32_t>(std::clamp<double>(n, 0, deleteCount));
         }
         std::span<const Value> items = args.size() > 2 ? args.subspan(2) : std::span<const Value>();
-        return Value(static_cast<Object*>(replace(m, self, length, start, deleteCount, items)));
+        // Every place of the result is stored, holes before the change included, each where it
+        // stands (no change to enumeration order); then the length, on any object.
+        uint64_t newLength = uint64_t{length} - deleteCount + items.size();
+        checkCount(newLength);
+        Elements old(m, self, 0, length);
+        charge(m, newLength + deleteCount);
+        ArrayObject* removed = m.newArray();
+        for (uint32_t i = 0; i < deleteCount; ++i) removed->setAt(i, old.at(start + i));
+        auto inserted = static_cast<uint32_t>(items.size());
+        for (uint32_t k = 0; k < newLength; ++k) {
+            if (k < start)
+                storeElement(self, k, old.at(k));
+            else if (k < start + inserted)
+                storeElement(self, k, items[k - start]);
+            else
+                storeElement(self, k, old.at(k - inserted + deleteCount));
+        }
+        storeLength(m, self, static_cast<uint32_t>(newLength));
+        return Value(static_cast<Object*>(removed));
     });
     m.defineMethod(proto, "slice", [](Machine& m, Object* self, std::span<const Value> args) {
         ArrayObject* result = m.newArray();
@@ -459,9 +512,14 @@ void installMethods(Machine& m, Object* proto) {
         if (!self) return Value();
         uint32_t length = walkLength(m, self);
         Elements elements(m, self, 0, length);
-        rewrite(
-            m, self, 0, length, length, length, [](uint32_t k) { return k; },
-            [&](uint32_t k) { return elements.at(length - 1 - k); });
+        charge(m, length);
+        // Pairs swap from the ends inwards, each place deleted and stored again; the middle
+        // one stays where it is.
+        for (uint32_t i = 0; i < length / 2; ++i) {
+            uint32_t j = length - 1 - i;
+            restoreElement(self, i, elements.at(j));
+            restoreElement(self, j, elements.at(i));
+        }
         return Value(self);
     });
     m.defineMethod(proto, "sort", sort);

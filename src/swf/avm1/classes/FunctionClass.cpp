@@ -5,6 +5,16 @@
 #include "swf/avm1/machine/Machine.h"
 
 namespace swf::avm1 {
+namespace {
+
+// The `this` of call and apply: a missing, undefined or null one is _global, and so is a
+// primitive when the global class of its type is gone.
+Object* thisOf(Machine& m, std::span<const Value> args) {
+    Object* object = args.empty() ? nullptr : m.toObject(args[0]);
+    return object ? object : m.global();
+}
+
+}  // namespace
 
 void installFunctionClass(Machine& m) {
     Object* proto = m.prototypes().function;
@@ -19,11 +29,11 @@ void installFunctionClass(Machine& m) {
     std::vector<std::string> name{"Function"};
     m.global()->changeFlags(&name, kVersion6, 0);
     m.defineMethod(proto, "call", [](Machine& m, Object* self, std::span<const Value> args) {
-        Object* thisObject = args.empty() ? nullptr : m.toObject(args[0]);
+        Object* thisObject = thisOf(m, args);
         return m.call(Value(self), thisObject, args.empty() ? args : args.subspan(1));
     });
     m.defineMethod(proto, "apply", [](Machine& m, Object* self, std::span<const Value> args) {
-        Object* thisObject = args.empty() ? nullptr : m.toObject(args[0]);
+        Object* thisObject = thisOf(m, args);
         std::vector<Value> list;
         if (args.size() > 1)
             if (auto* array = dynamic_cast<ArrayObject*>(args[1].asObject()))

@@ -104,7 +104,9 @@ void installObjectClass(Machine& m) {
         Object* getter = arg(args, 1).asObject();
         Object* setter = arg(args, 2).asObject();
         if (!self || name.empty() || !getter || !getter->asFunction()) return Value(false);
-        if (setter && !setter->asFunction()) setter = nullptr;
+        // The setter is a function, or null for a read-only property; anything else, a
+        // missing one included, adds nothing.
+        if (setter ? !setter->asFunction() : !arg(args, 2).isNull()) return Value(false);
         Property p;
         p.getter = getter;
         p.setter = setter;

@@ -194,10 +194,29 @@ bool Machine::isDateObject(Object* object) const {
 
 Object* Machine::toObject(const Value& v) {
     if (Object* o = v.asObject()) return liveObject(o);
-    if (v.isString()) return heap_.make<PrimitiveObject>(prototypes_.string, v);
-    if (v.isNumber()) return heap_.make<PrimitiveObject>(prototypes_.number, v);
-    if (v.isBool()) return heap_.make<PrimitiveObject>(prototypes_.boolean, v);
-    return nullptr;
+    return boxThroughGlobal(v);
+}
+
+// Whatever the global String (Number, Boolean) is now (getters run, __resolve does not)
+// makes the object: a native class as `new` does (Boolean(42) holds true); a script's function
+// runs as a constructor on an object holding the value with that function's prototype.
+Object* Machine::boxThroughGlobal(const Value& v) {
+    const char* className = v.isString() ? "String"
+                            : v.isNumber() ? "Number"
+                            : v.isBool()   ? "Boolean"
+                                           : nullptr;
+    if (!className) return nullptr;
+    Value ctor = methodPastResolve(global(), className);
+    Function* function = ctor.isObject() ? ctor.asObject()->asFunction() : nullptr;
+    if (!function) return nullptr;
+    Value arg[1] = {v};
+    if (function->isNative()) return construct(ctor, arg).asObject();
+    Object* prototype = get(ctor, "prototype").asObject();
+    Object* box = heap_.make<PrimitiveObject>(prototype, v);
+    box->defineOwn("__constructor__", Property{ctor, nullptr, nullptr, kDontEnum});
+    if (swfVersion_ < 6) box->defineOwn("constructor", Property{ctor, nullptr, nullptr, kDontEnum});
+    call(ctor, box, arg);
+    return box;
 }
 
 const char* Machine::typeOf(const Value& v) {

@@ -121,7 +121,8 @@ class Machine {
     // A method as conversions and super() look it up, past __resolve; undefined if it is no
     // function.
     Value methodPastResolve(Object* object, std::string_view name);
-    // The object a value stands for (primitives boxed); null for undefined and null.
+    // The object a value stands for: primitives boxed through the global class of their type
+    // as it is now; null for undefined and null, and when that global is no function.
     Object* toObject(const Value& value);
     const char* typeOf(const Value& value);
     bool equals(const Value& a, const Value& b);        // ==
@@ -253,6 +254,7 @@ class Machine {
     double frameTimeMs() const;
 
   private:
+    Object* boxThroughGlobal(const Value& value);
     void installBuiltins(void (*installClasses)(Machine&));
     Value getFromObject(Object* object, Object* thisObject, std::string_view name);
     // Calls a getter or setter under the accessor bound; false when the bound skipped it.

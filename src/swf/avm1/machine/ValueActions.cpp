@@ -130,7 +130,7 @@ Activation::Outcome Activation::runAsciiToChar(Step& step) {
 }
 
 Activation::Outcome Activation::runToInteger(Step&) {
-    push(Value(toInteger(machine_.toNumber(pop()))));
+    push(Value(static_cast<double>(toInt32(machine_.toNumber(pop())))));
     return Outcome::Normal;
 }
 
