@@ -20,21 +20,23 @@ namespace st = swftest;
 using swf::InputEvent;
 using Control = InputEvent::TextControl;
 
-InputEvent Typed(char32_t c) {
+InputEvent Event(InputEvent::Type type) {
     InputEvent event;
-    event.type = InputEvent::Type::TextInput;
+    event.type = type;
+    return event;
+}
+InputEvent Typed(char32_t c) {
+    InputEvent event = Event(InputEvent::Type::TextInput);
     event.codepoint = c;
     return event;
 }
 InputEvent Command(Control control) {
-    InputEvent event;
-    event.type = InputEvent::Type::TextControl;
+    InputEvent event = Event(InputEvent::Type::TextControl);
     event.control = control;
     return event;
 }
 InputEvent Clipboard(const std::string& text) {
-    InputEvent event;
-    event.type = InputEvent::Type::SetClipboardText;
+    InputEvent event = Event(InputEvent::Type::SetClipboardText);
     event.text = text;
     return event;
 }
