@@ -86,8 +86,32 @@ uint32_t FirstCodePoint(const std::string& text) {
     return (b0 & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 | (byte(3) & 0x3F);
 }
 
-// Reads one event of a known type; false for a malformed one. Events this engine does not
-// act on (text editing commands, the clipboard) are skipped with `deliver` false.
+// The editing command a TextControl event names; false for one the engine does not know.
+bool ReadTextControl(const std::string& name, InputEvent::TextControl& out) {
+    using Control = InputEvent::TextControl;
+    static const std::pair<const char*, Control> kControls[] = {
+        {"Enter", Control::Enter},
+        {"Backspace", Control::Backspace},
+        {"Delete", Control::Delete},
+        {"MoveLeft", Control::MoveLeft},
+        {"MoveRight", Control::MoveRight},
+        {"MoveLeftLine", Control::MoveLeftLine},
+        {"MoveRightLine", Control::MoveRightLine},
+        {"SelectAll", Control::SelectAll},
+        {"Copy", Control::Copy},
+        {"Cut", Control::Cut},
+        {"Paste", Control::Paste},
+    };
+    for (const auto& [known, control] : kControls)
+        if (name == known) {
+            out = control;
+            return true;
+        }
+    return false;
+}
+
+// Reads one event of a known type; false for a malformed one. Editing commands the engine
+// does not know are skipped with `deliver` false.
 bool ReadEvent(const std::string* type, const JsonValue& event, InputEvent& out, bool& deliver) {
     if (!type) return false;
     deliver = true;
@@ -127,8 +151,18 @@ bool ReadEvent(const std::string* type, const JsonValue& event, InputEvent& out,
                                           : InputEvent::Type::FocusLost;
         return true;
     }
-    if (*type == "TextControl" || *type == "SetClipboardText") {
-        deliver = false;
+    if (*type == "TextControl") {
+        out.type = InputEvent::Type::TextControl;
+        const JsonValue* code = event.Member("code");
+        if (!code || !code->AsString()) return false;
+        deliver = ReadTextControl(*code->AsString(), out.control);
+        return true;
+    }
+    if (*type == "SetClipboardText") {
+        out.type = InputEvent::Type::SetClipboardText;
+        const JsonValue* text = event.Member("text");
+        if (!text || !text->AsString()) return false;
+        out.text = *text->AsString();
         return true;
     }
     return false;

@@ -242,6 +242,31 @@ TEST(TextFieldClass, BindsTimelineVariables) {
     EXPECT_EQ(Joined(RunMovie(movie, 3)), "Hello\nHello\n5\nz\n0\ntheVar\nlater");
 }
 
+// CSMTextSettings gives the field it names its anti-aliasing and grid fitting; a field
+// without one, or named by a cut-off tag, has the defaults.
+TEST(TextFieldClass, TakesItsTextSettingsFromTheMovie) {
+    st::SwfWriter movie;
+    movie.version(8);
+    st::EditText text;
+    text.bounds = st::Rect::fromPixels(0, 0, 100, 20);
+    for (uint16_t id : {1, 2, 3}) {
+        movie.defineEditText(id, text);
+        movie.placeObject2({.depth = id, .character = id, .name = "t" + std::to_string(id)});
+    }
+    // Field 1: UseFlashType 1 (advanced), GridFit 2 (subpixel), thickness 100, sharpness -50.
+    const std::vector<uint8_t> settings = {1, 0, 0x50, 0, 0, 0xC8, 0x42, 0, 0, 0x48, 0xC2, 0};
+    movie.tag(74, settings);
+    movie.tag(74, std::vector<uint8_t>{3, 0, 0x50, 0, 0});
+    std::string script;
+    for (const char* field : {"t1", "t2", "t3"})
+        for (const char* property : {"antiAliasType", "gridFitType", "thickness", "sharpness"})
+            script += show(std::string(field) + "." + property);
+    movie.doAction(st::ActionBuilder::assemble(script));
+    movie.showFrame();
+    EXPECT_EQ(Joined(RunMovie(movie)),
+              "advanced\nsubpixel\n100\n-50\nnormal\npixel\n0\n0\nnormal\npixel\n0\n0");
+}
+
 // Hostile input stays bounded: a huge CSS text, a long run of nested braces and a huge
 // maxChars all finish and answer.
 TEST(TextFieldClass, StaysWithinItsBounds) {

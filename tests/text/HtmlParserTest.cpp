@@ -146,6 +146,11 @@ TEST(HtmlParserTest, ReadsRunsAndWritesThePlayersHtml) {
          U"<P ALIGN=\"LEFT\"><FONT FACE=\"Base\" SIZE=\"12\" COLOR=\"#000000\" "
          U"LETTERSPACING=\"0\" KERNING=\"0\">ab</FONT></P>",
          7},
+        {"older movies keep blank text inside a tag that formats characters",
+         U"<p><font color='#FF0000'> </font></p> <p><b>\n</b>a</p>", false, nullptr,
+         {{U" ", "Base", 12, 0xFF0000, false, L}, {U"\r", "Base", 12, 0, true, L},
+          {U"a", "Base", 12, 0, false, L}},
+         U"", 7},
         {"without a style sheet classes are nothing", U"<span class='red'>a</span>", false,
          nullptr, {{U"a", "Base", 12, 0, false, L}}, U""},
         {"an unquoted attribute value or an unfinished tag ends the text",

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "swf/display/DisplayObject.h"
+#include "swf/input/InputEvent.h"
 #include "swf/text/TextField.h"
 
 namespace swf {
@@ -20,6 +21,10 @@ class EditTextInstance : public DisplayObject {
     bool isEditText() const override { return true; }
     // The field's box, grown to its text when it sizes itself.
     Rect localBounds() const override;
+    // How far the field's box has moved from where its definition put it, in its parent's
+    // space (twips). A field that sizes itself about its centre or right edge moves its box;
+    // its _x and _y report that move, while its matrix (which a duplicate copies) stays.
+    Point boxOffset() const;
     // What the bound variable held when the field last looked, in the script side's terms:
     // the field changes only when the variable does.
     const std::string& boundValueKey() const { return boundValueKey_; }
@@ -32,6 +37,14 @@ class EditTextInstance : public DisplayObject {
         selectionBegin_ = begin;
         selectionEnd_ = end;
     }
+    // Text typed or pasted while the field has the focus replaces the selection, where the
+    // field is editable: its `restrict` pattern filters the characters, line breaks come in
+    // only in multiline fields, other control characters not at all, and maxChars cuts what
+    // does not fit. The caret follows the text. True when the text changed.
+    bool typeText(std::u32string_view text);
+    // An editing command other than the clipboard's; true when the text changed.
+    bool edit(InputEvent::TextControl control);
+    std::u32string selectedText() const;
 
   protected:
     void draw(RenderContext& context, const Matrix& toPixels,

@@ -18,6 +18,21 @@ struct InputEvent {
         TextInput,
         FocusGained,
         FocusLost,
+        TextControl,       // an editing command for the focused text field
+        SetClipboardText,  // the host's clipboard now holds `text`
+    };
+    enum class TextControl : uint8_t {
+        Enter,
+        Backspace,
+        Delete,
+        MoveLeft,
+        MoveRight,
+        MoveLeftLine,   // to the start of the line
+        MoveRightLine,  // to its end
+        SelectAll,
+        Copy,
+        Cut,
+        Paste,
     };
     enum class Button : uint8_t { Left, Middle, Right };
 
@@ -31,6 +46,8 @@ struct InputEvent {
     uint32_t character = 0;
     uint32_t codepoint = 0;  // TextInput
     int wheelDelta = 0;      // MouseWheel, in lines
+    TextControl control = TextControl::Enter;
+    std::string text;  // SetClipboardText, UTF-8
 };
 
 }  // namespace swf

@@ -15,6 +15,7 @@
 #include "swf/parse/CharacterParser.h"
 #include "swf/parse/LzmaBody.h"
 #include "swf/parse/TimelineBuilder.h"
+#include "swf/text/EditTextCharacter.h"
 #include "swf/text/FontCharacter.h"
 
 namespace swf {
@@ -120,6 +121,9 @@ void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie,
                 continue;
             case TagCode::VideoFrame:
                 CharacterParser::addVideoFrame(tag, context);
+                continue;
+            case TagCode::CsmTextSettings:
+                EditTextCharacter::applyTextSettings(tag.body, movie.dictionary);
                 continue;
             case TagCode::DefineScalingGrid:
                 CharacterParser::addScalingGrid(tag.body, movie.dictionary);

@@ -1,6 +1,9 @@
 #include "swf/text/EditTextCharacter.h"
 
+#include <cmath>
+
 #include "swf/format/BitReader.h"
+#include "swf/movie/Dictionary.h"
 
 namespace swf {
 
@@ -47,6 +50,25 @@ std::shared_ptr<EditTextCharacter> EditTextCharacter::parse(std::span<const uint
     // A cut-off initial text keeps what is there.
     if (hasText) field->initialText = in.cString();
     return field;
+}
+
+bool EditTextCharacter::applyTextSettings(std::span<const uint8_t> body, Dictionary& dictionary) {
+    BitReader in(body);
+    const uint16_t id = in.u16();
+    const uint8_t flags = in.u8();
+    const float thickness = in.f32();
+    const float sharpness = in.f32();
+    std::shared_ptr<Character> character = dictionary.share(id);
+    if (in.overrun() || !character || character->kind() != kKind) return false;
+    auto* field = static_cast<EditTextCharacter*>(character.get());
+    // UseFlashType in the top two bits, GridFit in the next three.
+    field->advancedAntiAlias = (flags >> 6) == 1;
+    static const char* const kGridFits[] = {"none", "pixel", "subpixel"};
+    const unsigned gridFit = (flags >> 3) & 0x07;
+    field->gridFitType = gridFit < 3 ? kGridFits[gridFit] : "pixel";
+    field->thickness = std::isfinite(thickness) ? thickness : 0;
+    field->sharpness = std::isfinite(sharpness) ? sharpness : 0;
+    return true;
 }
 
 }  // namespace swf

@@ -14,6 +14,8 @@
 
 namespace swf {
 
+class Dictionary;
+
 struct EditTextLayout {
     TextAlign align = TextAlign::Left;
     uint16_t leftMargin = 0;  // twips
@@ -29,6 +31,9 @@ class EditTextCharacter : public Character {
     // The body of DefineEditText (37), starting with the id; null when cut off before the
     // variable name.
     static std::shared_ptr<EditTextCharacter> parse(std::span<const uint8_t> body);
+
+    // Applies a CSMTextSettings (74) body to the field it names; false when it names none.
+    static bool applyTextSettings(std::span<const uint8_t> body, Dictionary& dictionary);
 
     explicit EditTextCharacter(uint16_t id) : Character(id, kKind) {}
 
@@ -51,6 +56,11 @@ class EditTextCharacter : public Character {
     std::optional<EditTextLayout> layout;
     std::string variableName;
     std::optional<std::string> initialText;  // as stored: UTF-8 (or 8-bit), HTML when `html`
+    // From CSMTextSettings, where the movie has one for the field.
+    bool advancedAntiAlias = false;
+    std::string gridFitType = "pixel";  // "none", "pixel" or "subpixel"
+    double thickness = 0;
+    double sharpness = 0;
 };
 
 }  // namespace swf

@@ -221,8 +221,10 @@ class Reader {
     FormattedText read(std::u32string_view html) {
         for (size_t i = 0; i < html.size();) {
             const char32_t c = html[i];
-            if (options_.swfVersion < 8 && (i == 0 || html[i - 1] == '>') && c != '<') {
-                // Older players drop text between tags that is only white space.
+            if (options_.swfVersion < 8 && (i == 0 || html[i - 1] == '>') && c != '<' &&
+                !insideInlineTag()) {
+                // Older players drop text between tags that is only white space, unless it
+                // is the content of a tag that formats characters (<font> </font>).
                 size_t end = i;
                 while (end < html.size() && isHtmlSpace(html[end])) ++end;
                 if (end == html.size() || html[end] == '<') {
@@ -280,6 +282,13 @@ class Reader {
     };
 
     const TextFormat& current() const { return open_.empty() ? base_ : open_.back().format; }
+
+    bool insideInlineTag() const {
+        if (open_.empty()) return false;
+        const std::string& name = open_.back().name;
+        return name == "font" || name == "b" || name == "i" || name == "u" || name == "a" ||
+               name == "span";
+    }
 
     void add(char32_t c) { addIn(c, current()); }
 

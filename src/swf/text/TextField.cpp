@@ -108,6 +108,10 @@ TextField::TextField(std::shared_ptr<const EditTextCharacter> definition,
     settings_.autoSize = field.autoSize ? AutoSize::Left : AutoSize::None;
     settings_.maxChars = field.maxLength.value_or(0);
     settings_.variable = field.variableName;
+    settings_.antiAliasType = field.advancedAntiAlias ? "advanced" : "normal";
+    settings_.gridFitType = field.gridFitType;
+    settings_.thickness = field.thickness;
+    settings_.sharpness = field.sharpness;
 
     const EditTextLayout layout = field.layout.value_or(EditTextLayout{});
     TextFormat& f = newFormat_;

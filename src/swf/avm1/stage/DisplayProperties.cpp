@@ -9,6 +9,7 @@
 #include "swf/avm1/machine/StageObject.h"
 #include "swf/bitmap/BitmapCharacter.h"
 #include "swf/display/DisplayList.h"
+#include "swf/display/EditTextInstance.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 #include "swf/movie/IgnoringCase.h"
@@ -494,14 +495,24 @@ Matrix matrixToStage(DisplayObject& object) {
     return m;
 }
 
+namespace {
+
+// A text field that sized itself about its centre or right edge reports its box's move in
+// _x and _y.
+Point boxOffset(DisplayObject& object) {
+    return object.isEditText() ? static_cast<EditTextInstance&>(object).boxOffset() : Point{};
+}
+
+}  // namespace
+
 Value getDisplayProperty(Machine& machine, DisplayObject& object, int index) {
     const Matrix& m = object.matrix();
     MovieClip* clip = object.asMovieClip();
     switch (index) {
         case kX:
-            return Value(m.tx / kTwips);
+            return Value((m.tx + boxOffset(object).x) / kTwips);
         case kY:
-            return Value(m.ty / kTwips);
+            return Value((m.ty + boxOffset(object).y) / kTwips);
         case kXScale:
             return Value(transformOf(machine, object).xScale * 100);
         case kYScale:
@@ -613,7 +624,9 @@ void setDisplayProperty(Machine& machine, DisplayObject& object, int index, cons
         case kX:
         case kY: {
             Matrix m = object.matrix();
-            (index == kX ? m.tx : m.ty) = playerInt(n * kTwips);
+            const Point offset = boxOffset(object);
+            (index == kX ? m.tx : m.ty) =
+                playerInt(n * kTwips) - (index == kX ? offset.x : offset.y);
             object.setMatrix(m);
             object.setScriptMoved();
             return;

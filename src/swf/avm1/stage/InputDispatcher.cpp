@@ -7,11 +7,13 @@
 #include "swf/avm1/stage/ScriptEngine.h"
 #include "swf/avm1/machine/StageObject.h"
 #include "swf/avm1/stage/TabOrder.h"
+#include "swf/avm1/stage/TextFieldClass.h"
 #include "swf/display/ButtonInstance.h"
 #include "swf/display/EditTextInstance.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 #include "swf/movie/ClipEvent.h"
+#include "swf/text/TextDecoding.h"
 
 namespace swf::avm1 {
 
@@ -112,6 +114,15 @@ void InputDispatcher::handleEvent(const InputEvent& event) {
             return mouseReleased();
         case InputEvent::Type::KeyDown: return keyChanged(event, true);
         case InputEvent::Type::KeyUp: return keyChanged(event, false);
+        case InputEvent::Type::TextInput: {
+            const char32_t typed = static_cast<char32_t>(event.codepoint);
+            return textTyped(std::u32string_view(&typed, 1));
+        }
+        case InputEvent::Type::TextControl:
+            return textControl(event.control);
+        case InputEvent::Type::SetClipboardText:
+            clipboard_ = DecodeMovieText(event.text);
+            return;
         case InputEvent::Type::FocusLost: return setFocus(nullptr, FocusCause::Keyboard);
         case InputEvent::Type::MouseWheel:
             engine_.broadcast("Mouse", "onMouseWheel", {Value(event.wheelDelta)});
@@ -237,6 +248,29 @@ void InputDispatcher::keyChanged(const InputEvent& event, bool down) {
     if (!clicks || !target || !target->onStage() || !showsFocusRect(*target)) return;
     fire(*target, kPress);
     if (target->onStage()) fire(*target, kRelease);
+}
+
+void InputDispatcher::textTyped(std::u32string_view text) {
+    auto* field = dynamic_cast<EditTextInstance*>(focused());
+    if (field && field->typeText(text)) fieldEdited(*field);
+}
+
+void InputDispatcher::fieldEdited(EditTextInstance& field) {
+    auto keep = field.shared_from_this();  // its listeners may remove it
+    engine_.machine().startActionList();
+    Activation::runGuarded(engine_.machine(), [&] { textFieldTyped(engine_.machine(), field); });
+}
+
+void InputDispatcher::textControl(InputEvent::TextControl control) {
+    using Control = InputEvent::TextControl;
+    auto* field = dynamic_cast<EditTextInstance*>(focused());
+    if (!field) return;
+    // A password field's text does not leave it.
+    if ((control == Control::Copy || control == Control::Cut) &&
+        !field->field().settings().password)
+        clipboard_ = field->selectedText();
+    if (control == Control::Paste) return textTyped(clipboard_);
+    if (field->edit(control)) fieldEdited(*field);
 }
 
 bool InputDispatcher::runKeyPress(int keyCode, uint32_t character) {

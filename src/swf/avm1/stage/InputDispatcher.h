@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "swf/geom/Geometry.h"
 #include "swf/input/InputEvent.h"
@@ -14,6 +15,7 @@
 namespace swf {
 class ButtonInstance;
 class DisplayObject;
+class EditTextInstance;
 class MovieContext;
 }  // namespace swf
 
@@ -51,6 +53,11 @@ class InputDispatcher {
     void mousePressed();
     void mouseReleased();
     void keyChanged(const InputEvent& event, bool down);
+    // Typed text and editing commands go to the focused text field.
+    void textTyped(std::u32string_view text);
+    void textControl(InputEvent::TextControl control);
+    // The field's text changed by typing: its variable and listeners hear of it.
+    void fieldEdited(EditTextInstance& field);
     // Every clip on the stage gets `clipEvent` (ClipEventFlag), then the listeners of the
     // player object `broadcaster` get `message`.
     void announce(uint32_t clipEvent, const char* broadcaster, const char* message);
@@ -79,6 +86,7 @@ class InputDispatcher {
     std::weak_ptr<DisplayObject> pressed_;
     std::weak_ptr<DisplayObject> focus_;
     bool focusRectShown_ = false;
+    std::u32string clipboard_;  // what Paste enters
     uint64_t focusChanges_ = 0;
 };
 

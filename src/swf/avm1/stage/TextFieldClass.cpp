@@ -429,8 +429,8 @@ void installProperties(Machine& m, Object* proto) {
         m, proto, "hscroll",
         [](Machine&, EditTextInstance& f) { return Value(static_cast<double>(tf(f).hscroll())); },
         [](Machine& m, EditTextInstance& f, const Value& v) {
-            double n = m.toNumber(v);
-            if (std::isnan(n)) return;
+            // As a 32-bit integer: past 2^31 it wraps below zero and stops at the left.
+            const double n = toInt32(m.toNumber(v));
             const double room = tf(f).box(f.dictionary()).width() - 2 * TextField::kGutter;
             const double most =
                 std::max(0.0, std::round((tf(f).textWidth(f.dictionary()) - room) / kTwips));
@@ -681,6 +681,13 @@ void textFieldPlaced(Machine& m, DisplayObject& object) {
     auto& field = static_cast<EditTextInstance&>(object);
     if (!object.scriptObject()) initializeListeners(m, m.stageObject(object));
     bindVariable(m, field);
+}
+
+void textFieldTyped(Machine& m, EditTextInstance& field) {
+    pushVariable(m, field);
+    StageObject* stage = m.stageObject(field);
+    const Value message[] = {Value(std::string("onChanged")), Value(stage)};
+    m.callMethod(Value(stage), "broadcastMessage", message);
 }
 
 bool setTextFieldExtent(Machine& m, DisplayObject& object, std::string_view name,

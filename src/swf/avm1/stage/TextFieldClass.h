@@ -24,6 +24,9 @@ void textFieldPlaced(Machine& machine, DisplayObject& object);
 // _width and _height of a text field size its box instead of scaling it; true when handled.
 bool setTextFieldExtent(Machine& machine, DisplayObject& object, std::string_view name,
                         const Value& value);
+// Typing changed the field's text: its variable takes the text and its listeners hear
+// onChanged.
+void textFieldTyped(Machine& machine, EditTextInstance& field);
 // Fields bound to variables show their values: once a frame, after the actions.
 void updateBoundTextFields(Machine& machine);
 // MovieClip.createTextField(name, depth, x, y, width, height).

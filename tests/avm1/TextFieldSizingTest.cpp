@@ -1,0 +1,136 @@
+// The sizes a layout script reads from a text field, checked against the player's rule over a
+// table of settings. textHeight counts the lines and the leading between them (a single line
+// its own). A self-sizing field without word wrap takes the text's width plus its 2-pixel
+// gutters: "left" keeps its left edge, "center" its centre, "right" its right edge, and _x
+// reports the move. With word wrap only the height follows the text. A field that stops
+// sizing itself keeps its last box and place.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "avm1/ScriptCode.h"
+#include "avm1/ScriptRun.h"
+#include "support/ActionBuilder.h"
+#include "support/FontBuilder.h"
+#include "support/SwfWriter.h"
+
+namespace {
+
+namespace st = swftest;
+using namespace avm1test::code;
+
+// 'a', 'b' and space are half an em wide, ascent and descent 768 + 256 of 1024: at 20 px a
+// character is 200 twips wide and a line 400 twips tall. The field starts at x 2000 twips,
+// 2000 wide and 1000 tall, with gutters of 40 on each side.
+constexpr int kAdvance = 200, kLine = 400, kGutters = 80;
+
+struct Row {
+    std::string name;
+    std::string autoSize;
+    bool wordWrap;
+    int leading;                     // px
+    std::vector<std::string> texts;  // set one after the other
+    bool stopSizing = false;         // then autoSize = "none" and a longer text
+};
+
+// _x, _width, _height, textWidth (not under word wrap) and textHeight after each text.
+class SizingRule {
+  public:
+    explicit SizingRule(const Row& row) : row_(row) {}
+
+    std::string after(const std::string& text, bool sizing) {
+        int lines = 0, widest = 0;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);) {
+            // Under word wrap: words "ab" and single spaces, three words to a 96 px line.
+            lines += row_.wordWrap ? static_cast<int>(line.size() + 7) / 9 : 1;
+            widest = std::max(widest, static_cast<int>(line.size()) * kAdvance);
+        }
+        const int textHeight =
+            text.empty() ? 0 : lines * kLine + std::max(1, lines - 1) * row_.leading * 20;
+        if (sizing && row_.autoSize != "none") {
+            height_ = textHeight + kGutters;
+            const int width = row_.wordWrap ? width_ : widest + kGutters;
+            if (row_.autoSize == "center") x_ += (width_ - width) / 2;
+            if (row_.autoSize == "right") x_ += width_ - width;
+            width_ = width;
+        }
+        std::ostringstream out;
+        out << x_ / 20.0 << '\n' << width_ / 20.0 << '\n' << height_ / 20.0 << '\n';
+        if (!row_.wordWrap) out << widest / 20 << '\n';
+        out << textHeight / 20 << '\n';
+        return out.str();
+    }
+
+  private:
+    const Row& row_;
+    int x_ = 2000, width_ = 2000, height_ = 1000;
+};
+
+std::string setText(const std::string& text, bool textWidth) {
+    std::string quoted;
+    for (char c : text) quoted += c == '\n' ? std::string("\\n") : std::string(1, c);
+    return set("t", "text", "\"" + quoted + "\"") + show("t._x") + show("t._width") +
+           show("t._height") + (textWidth ? show("t.textWidth") : "") + show("t.textHeight");
+}
+
+TEST(TextFieldSizing, FollowsThePlayersRule) {
+    const std::vector<Row> rows = {
+        {"a fixed field keeps its box", "none", false, 0, {"ab", "abab\nab", ""}},
+        {"left keeps the left edge", "left", false, 0, {"a", "abababababababab", "ab\nabab\na"}},
+        {"center keeps the centre", "center", false, 0, {"a", "abababababababab", "ab", "aba"}},
+        {"right keeps the right edge", "right", false, 0, {"abababababababab", "a", "ab\nab"}},
+        {"leading between lines, and under one", "left", false, 3, {"ab", "ab\nab", "ab\nab\nab"}},
+        {"word wrap keeps the width",
+         "center",
+         true,
+         0,
+         {"ab ab ab ab", "ab", "ab ab ab ab ab ab ab"}},
+        {"a field that stops sizing keeps its box and place",
+         "right",
+         false,
+         0,
+         {"ab", "abab"},
+         true},
+    };
+    st::FontBuilder squares;
+    squares.name("Squares").layout(768, 256, 0);
+    for (char c : {'a', 'b', ' '}) {
+        st::ShapeBuilder square;
+        if (c != ' ') square.fill1(1).rectangle(0, -512, 512, 512);
+        squares.addGlyph(static_cast<uint16_t>(c), square, 512);
+    }
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string script =
+            call("_root", "createTextField", {"\"t\"", "1", "100", "10", "100", "50"}) + "pop\n" +
+            set("t", "embedFonts", "true") +
+            "push \"f\", 0, \"TextFormat\"; newObject; setVariable\n" +
+            set("f", "font", "\"Squares\"") + set("f", "size", "20") +
+            set("f", "leading", std::to_string(row.leading)) +
+            run(invoke(var("t"), "setNewTextFormat", {var("f")})) +
+            set("t", "wordWrap", row.wordWrap ? "true" : "false") +
+            set("t", "autoSize", "\"" + row.autoSize + "\"");
+        SizingRule rule(row);
+        std::string expected;
+        for (const std::string& text : row.texts) {
+            script += setText(text, !row.wordWrap);
+            expected += rule.after(text, true);
+        }
+        if (row.stopSizing) {
+            script += set("t", "autoSize", "\"none\"") + setText("abababab", true);
+            expected += rule.after("abababab", false);
+        }
+        st::SwfWriter movie;
+        movie.version(8).defineFont2(1, squares).doAction(st::ActionBuilder::assemble(script));
+        movie.showFrame();
+        expected.pop_back();
+        EXPECT_EQ(avm1test::Joined(avm1test::RunMovie(movie)), expected);
+    }
+}
+
+}  // namespace
