@@ -20,6 +20,7 @@ void installNumberClasses(Machine& m);   // Number, int, uint, Math
 void installStringClass(Machine& m);     // String
 void installArrayClass(Machine& m);      // Array
 void installErrorClasses(Machine& m);    // Error and its subclasses
+void installLanguageClasses(Machine& m);  // RegExp, Date, JSON, Vector and flash.utils
 void installDisplayClasses(Machine& m);  // flash.events and flash.display as scripts see them
 
 }  // namespace swf::avm2

@@ -31,6 +31,7 @@ void Machine::installBuiltins() {
     installArrayClass(*this);
     installErrorClasses(*this);
     builtins_.error = findClass("Error");
+    installLanguageClasses(*this);
     installDisplayClasses(*this);
 }
 

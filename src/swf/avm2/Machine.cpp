@@ -4,6 +4,7 @@
 
 #include "swf/abc/AbcParser.h"
 #include "swf/avm2/Interpreter.h"
+#include "swf/avm2/Utf16.h"
 
 namespace swf::avm2 {
 
@@ -228,7 +229,7 @@ Value Machine::getProperty(const Value& object, const Name& name) {
         return v;
     }
     if (object.isString() && name.local == "length" && name.isPublic(namespaces_))
-        return Value::number(static_cast<double>(object.asString().size()));
+        return Value::number(static_cast<double>(utf16Length(object.asString())));
     ClassObject* cls = classOf(object);
     Value v = getOnObject(cls->prototype, object, name, found);
     if (!found) {

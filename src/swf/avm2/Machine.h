@@ -45,7 +45,7 @@ class Machine {
     using TraceSink = std::function<void(const std::string&)>;
     // Instructions one script run (a frame's scripts, an event) may take: the player's
     // 15-second timeout, in steps as ActionScript 1 counts its actions.
-    static constexpr uint64_t kStepBudget = 20'000'000;
+    static constexpr uint64_t kStepBudget = 200'000'000;
     static constexpr int kMaxCallDepth = 256;
     static constexpr size_t kMaxStringLength = size_t{64} << 20;
 
@@ -144,6 +144,11 @@ class Machine {
             throw ScriptLimit("Error #1502: A script has executed for longer than the default timeout period of 15 seconds.");
     }
     uint64_t stepsTaken() const { return steps_; }
+    // Work a native method did in steps of its own (a regular expression's matching).
+    void chargeSteps(uint64_t count) {
+        steps_ += count;
+        step();
+    }
 
     struct Builtins {
         ClassObject* object = nullptr;

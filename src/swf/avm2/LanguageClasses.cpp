@@ -1,0 +1,12 @@
+#include "swf/avm2/LanguageClasses.h"
+
+#include "swf/avm2/Builtins.h"
+
+namespace swf::avm2 {
+
+void installLanguageClasses(Machine& m) {
+    installRegExpClass(m);
+    installDateClass(m);
+}
+
+}  // namespace swf::avm2

@@ -1,0 +1,14 @@
+#pragma once
+// The language's classes beyond the core ones, each group installed by its own file.
+
+namespace swf::avm2 {
+
+class Machine;
+
+void installRegExpClass(Machine& m);  // RegExp and String's match, replace, search, split
+void installDateClass(Machine& m);    // Date
+void installJsonClass(Machine& m);    // JSON
+void installVectorClasses(Machine& m);  // Vector.<T>
+void installUtilsClasses(Machine& m);   // flash.utils: Dictionary, ByteArray, getQualifiedClassName...
+
+}  // namespace swf::avm2
