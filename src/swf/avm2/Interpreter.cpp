@@ -52,7 +52,7 @@ void Interpreter::setupRegisters(const Value& thisValue, std::span<const Value> 
     const size_t optional = method_.optionalValues.size();
     const bool rest = method_.flags & kNeedRest;
     const bool arguments = method_.flags & kNeedArguments;
-    if ((args.size() < params - optional && !f_.lenientArguments) || (args.size() > params && !rest && !arguments))
+    if (!f_.lenientArguments && (args.size() < params - optional || (args.size() > params && !rest && !arguments)))
         m_.throwError("ArgumentError", 1063,
                       "Argument count mismatch on " + (file_.strings[method_.name].empty() ? std::string("Function/<anonymous>()") : file_.strings[method_.name] + "()") + ". Expected " +
                           std::to_string(params - optional) + ", got " + std::to_string(args.size()) + ".");

@@ -7,6 +7,8 @@ namespace swf::avm2 {
 void installLanguageClasses(Machine& m) {
     installRegExpClass(m);
     installDateClass(m);
+    installJsonClass(m);
+    installUtilsClasses(m);
 }
 
 }  // namespace swf::avm2
