@@ -450,8 +450,13 @@ void Interpreter::execute() {
                     case OP_sxi8: stack_.back() = Value::number(static_cast<int8_t>(m_.toInt(stack_.back()))); break;
                     case OP_sxi16: stack_.back() = Value::number(static_cast<int16_t>(m_.toInt(stack_.back()))); break;
                     case OP_applytype: {
-                        popArgs(in.a);
-                        break;  // the generic itself stands for every instance of it
+                        std::vector<Value> params = popArgs(in.a);
+                        Object* o = pop().asObject();
+                        ClassObject* generic = o ? o->asClass() : nullptr;
+                        if (!generic || !generic->applyType)
+                            m_.throwError("TypeError", 1127, "Type application attempted on a non-parameterized type.");
+                        stack_.push_back(generic->applyType(m_, params));
+                        break;
                     }
                     case OP_newobject: {
                         std::vector<Value> pairs = popArgs(in.a * 2);

@@ -8,6 +8,7 @@ void installLanguageClasses(Machine& m) {
     installRegExpClass(m);
     installDateClass(m);
     installJsonClass(m);
+    installVectorClasses(m);
     installUtilsClasses(m);
 }
 

@@ -8,6 +8,7 @@ class Machine;
 void installRegExpClass(Machine& m);  // RegExp and String's match, replace, search, split
 void installDateClass(Machine& m);    // Date
 void installJsonClass(Machine& m);    // JSON
+void installVectorClasses(Machine& m);  // Vector.<T>
 void installUtilsClasses(Machine& m);  // getQualifiedClassName and getQualifiedSuperclassName
 
 }  // namespace swf::avm2

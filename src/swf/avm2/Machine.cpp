@@ -5,6 +5,7 @@
 #include "swf/abc/AbcParser.h"
 #include "swf/avm2/Interpreter.h"
 #include "swf/avm2/Utf16.h"
+#include "swf/avm2/VectorObject.h"
 
 namespace swf::avm2 {
 
@@ -188,6 +189,7 @@ Value Machine::getOnObject(Object* o, const Value& receiver, const Name& name, b
     if (ArrayObject* array = o->asArray()) {
         uint32_t index;
         if (isArrayIndex(name, index)) {
+            if (auto* vector = dynamic_cast<VectorObject*>(array)) return vectorLoad(*this, *vector, index);
             if (index < array->items.size()) return array->items[index];
             found = false;
             return Value();
@@ -256,6 +258,7 @@ void Machine::setProperty(const Value& object, const Name& name, const Value& va
     if (ArrayObject* array = o->asArray()) {
         uint32_t index;
         if (isArrayIndex(name, index)) {
+            if (auto* vector = dynamic_cast<VectorObject*>(array)) return vectorStore(*this, *vector, index, value);
             if (index >= ArrayObject::kMaxLength) throw ScriptLimit("Error #1000: The system is out of memory.");
             if (index >= array->items.size()) array->items.resize(index + 1);
             array->items[index] = value;
