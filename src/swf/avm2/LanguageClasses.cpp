@@ -9,6 +9,7 @@ void installLanguageClasses(Machine& m) {
     installDateClass(m);
     installJsonClass(m);
     installVectorClasses(m);
+    installUriFunctions(m);
     installUtilsClasses(m);
 }
 

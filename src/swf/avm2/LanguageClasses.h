@@ -9,6 +9,7 @@ void installRegExpClass(Machine& m);  // RegExp and String's match, replace, sea
 void installDateClass(Machine& m);    // Date
 void installJsonClass(Machine& m);    // JSON
 void installVectorClasses(Machine& m);  // Vector.<T>
+void installUriFunctions(Machine& m);  // escape, unescape, encodeURI(Component), decodeURI(Component)
 void installUtilsClasses(Machine& m);  // getQualifiedClassName and getQualifiedSuperclassName
 
 }  // namespace swf::avm2
