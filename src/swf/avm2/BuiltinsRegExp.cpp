@@ -295,7 +295,7 @@ void installRegExpClass(Machine& m) {
             parts.push_back(Value::string(fromUtf16(std::u16string_view(text).substr(from, to - from))));
         };
         if (limit == 0) return Value::object(m.newArray());
-        if (separator.isUndefined()) {
+        if (args.empty()) {
             parts.push_back(Value::string(fromUtf16(text)));
         } else if (RegExpObject* re = asRegExp(separator)) {
             if (text.empty()) {

@@ -60,7 +60,7 @@ void installStringClass(Machine& m) {
         std::u16string out;
         for (const Value& v : args) out += static_cast<char16_t>(m.toUint(v) & 0xFFFF);
         return text(out);
-    }, 1);
+    });
     m.defineMethod(p, "toString", [](Machine& m, const Value& self, std::span<const Value>) {
         if (self.asObject() == m.builtins().string->prototype) return Value::string("");
         if (!self.isString()) m.throwError("TypeError", 1004, "Method String.prototype.toString was invoked on an incompatible object.");
@@ -107,7 +107,7 @@ void installStringClass(Machine& m) {
         size_t start = from < 0 ? 0 : from >= static_cast<double>(s.size()) ? s.size() : static_cast<size_t>(from);
         size_t at = s.rfind(needle, start);
         return Value::number(at == std::u16string::npos ? -1 : static_cast<double>(at));
-    }, 1);
+    }, 2);
     m.defineMethod(p, "slice", [](Machine& m, const Value& self, std::span<const Value> args) {
         std::u16string s = thisText(m, self);
         size_t a = relative(m, argAt(args, 0), s.size(), 0);
@@ -143,9 +143,12 @@ void installStringClass(Machine& m) {
     p->setOwn("toLocaleUpperCase", *p->findOwn("toUpperCase"));
     p->setEnumerable("toLocaleLowerCase", false);
     p->setEnumerable("toLocaleUpperCase", false);
+    // The player compares code units: the first difference, or which is the longer.
     m.defineMethod(p, "localeCompare", [](Machine& m, const Value& self, std::span<const Value> args) {
-        std::string a = thisString(m, self), b = m.toString(argAt(args, 0));
-        return Value::number(a < b ? -1 : a > b ? 1 : 0);
+        std::u16string a = thisText(m, self), b = toUtf16(m.toString(argAt(args, 0)));
+        for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+            if (a[i] != b[i]) return Value::number(static_cast<double>(a[i]) - static_cast<double>(b[i]));
+        return Value::number(a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0);
     }, 1);
 }
 

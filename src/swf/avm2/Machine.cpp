@@ -252,9 +252,15 @@ void Machine::setProperty(const Value& object, const Name& name, const Value& va
                    object.isNull() ? "Cannot access a property or method of a null object reference."
                                    : "A term is undefined and has no properties.");
     Object* o = object.asObject();
-    if (!o)
+    if (!o) {
+        // A primitive's class says whether the name is read-only, a method or not there at all.
+        const Binding* b = findBinding(classOf(object)->instanceTraits.get(), name);
+        if (b && b->kind == Binding::Kind::Accessor && !b->setter)
+            throwError("ReferenceError", 1074,
+                       "Illegal write to read-only property " + name.local + " on " + classOf(object)->name + ".");
         throwError("ReferenceError", 1056,
                    "Cannot create property " + name.local + " on " + classOf(object)->name + ".");
+    }
     if (ArrayObject* array = o->asArray()) {
         uint32_t index;
         if (isArrayIndex(name, index)) {

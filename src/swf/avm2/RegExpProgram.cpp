@@ -13,6 +13,8 @@ char16_t foldCase(char16_t c) {
         (c >= 0x410 && c <= 0x42F) || (c >= 0xFF21 && c <= 0xFF3A))
         return static_cast<char16_t>(c + 32);
     if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 80);
+    if (c >= 0x10A0 && c <= 0x10C5) return static_cast<char16_t>(c + 48);
+    if (c == 0x130) return 'i';
     if (c >= 0x531 && c <= 0x556) return static_cast<char16_t>(c + 48);
     if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177) || (c >= 0x460 && c <= 0x481) ||
         (c >= 0x48A && c <= 0x4BF) || (c >= 0x4D0 && c <= 0x52F) || (c >= 0x1E00 && c <= 0x1E95) ||
@@ -26,8 +28,8 @@ char16_t foldCase(char16_t c) {
 
 char16_t upperCase(char16_t c) {
     if (c < 0x80) return c >= 'a' && c <= 'z' ? static_cast<char16_t>(c - 32) : c;
-    if (c == 0xB5) return 0x39C;
     if (c == 0xFF) return 0x178;
+    if (c == 0x131) return 'I';
     if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) ||
         (c >= 0x430 && c <= 0x44F) || (c >= 0xFF41 && c <= 0xFF5A))
         return static_cast<char16_t>(c - 32);
