@@ -1,5 +1,5 @@
-// RegExp, String's pattern methods, UTF-16 positions and Date, run as small ABC scripts and
-// checked by what they trace.
+// RegExp, String's pattern methods, UTF-16 positions, Date, JSON, Vector and the global
+// functions, run as small ABC scripts and checked by what they trace.
 
 #include <gtest/gtest.h>
 
@@ -79,6 +79,7 @@ TEST(Avm2LanguageClasses, RegExpFollowsThePlayersDialect) {
         {"ignoreCase", Call(Str("xABCx"), "match", {re("b", "i")}), "B"},
         {"global match collects every match", Call(Str("a1b22c333"), "match", {re("\\d+", "g")}), "1,22,333"},
         {"no match is null", Call(Str("abc"), "match", {re("\\d")}), "null"},
+        {"but an empty array with g", Get(Call(Str("abc"), "match", {re("\\d", "g")}), "length"), "0"},
         {"dot stops at a newline", Call(re("a.b"), "test", {Str("a\nb")}), "false"},
         {"but not with s", Call(re("a.b", "s"), "test", {Str("a\nb")}), "true"},
         {"x ignores spaces", Call(re("a b  c", "x"), "test", {Str("abc")}), "true"},
@@ -152,6 +153,118 @@ TEST(Avm2LanguageClasses, DateReadsAndPrintsAsThePlayerDoes) {
         {"time clip", Call(New("Date", {Num(8.64e15 + 1)}), "getTime", {}), "NaN"},
     };
     for (const Case& c : cases) EXPECT_EQ(TraceOf(c.value), c.trace) << c.name;
+}
+
+// Vector.<elementType>, the class made by applytype.
+Emit VectorOf(std::string elementType) {
+    return [elementType](AbcBuilder& abc, AbcCode& code) {
+        code.op(OP_getlex, abc.qname(abc.ns(0x16, "__AS3__.vec"), "Vector"));
+        if (elementType == "*") code.op(OP_pushnull);
+        else code.op(OP_getlex, abc.publicName(elementType));
+        code.op(OP_applytype, 1);
+    };
+}
+Emit Construct(Emit cls, std::vector<Emit> args) {
+    return [cls, args](AbcBuilder& abc, AbcCode& code) {
+        cls(abc, code);
+        for (const Emit& a : args) a(abc, code);
+        code.op(OP_construct, static_cast<uint32_t>(args.size()));
+    };
+}
+// The value after `method`(args) was called on it.
+Emit Having(Emit value, std::string method, std::vector<Emit> args) {
+    return After(value, [method, args](AbcBuilder& abc, AbcCode& code) {
+        for (const Emit& a : args) a(abc, code);
+        code.op(OP_callpropvoid, abc.publicName(method), static_cast<uint32_t>(args.size()));
+    });
+}
+// The value after value[index] = item.
+Emit Stored(Emit value, double index, Emit item) {
+    return After(value, [index, item](AbcBuilder& abc, AbcCode& code) {
+        code.op(OP_pushdouble, abc.doubleConstant(index));
+        item(abc, code);
+        code.op(OP_setproperty, abc.multinameL(abc.nsSet({abc.ns(0x16, "")})));
+    });
+}
+// What `value` throws, as text ("" when it throws nothing): value inside try, catch traced.
+std::string ThrownBy(const Emit& value) {
+    AbcBuilder abc;
+    AbcCode code;
+    AbcCode::Label from = code.newLabel(), to = code.newLabel(), handler = code.newLabel(), end = code.newLabel();
+    code.op(OP_getlocal0).op(OP_pushscope);
+    code.bind(from);
+    value(abc, code);
+    code.op(OP_pop);
+    code.bind(to);
+    code.branch(OP_jump, end);
+    code.bind(handler);
+    code.op(OP_getlocal0).op(OP_pushscope).op(OP_setlocal1);
+    EmitTrace(abc, code, [&] { code.op(OP_getlocal1); });
+    code.bind(end);
+    code.op(OP_returnvoid);
+    abc.script(abc.methodWithBody(code, {.maxStack = 12}, {}, {{from, to, handler}}));
+    return Joined(RunAbc(abc));
+}
+
+TEST(Avm2LanguageClasses, VectorsAreTypedAndMayBeFixed) {
+    auto ints = [] { return Construct(VectorOf("int"), {}); };
+    const std::vector<Case> cases = {
+        {"elements are coerced", Stored(Having(ints(), "push", {Num(1.9), Str("7")}), 2, Num(-3.5)), "1,7,-3"},
+        {"numeric vectors start at zero", Construct(VectorOf("Number"), {Num(3)}), "0,0,0"},
+        {"others at null", Construct(VectorOf("String"), {Num(2)}), "null,null"},
+        {"slice keeps the type", Call(Call(Having(ints(), "push", {Num(1), Num(2), Num(3)}), "slice", {Num(1)}), "concat", {ints()}),
+         "2,3"},
+        {"length", Get(Having(ints(), "unshift", {Num(5), Num(6)}), "length"), "2"},
+        {"removeAt", Having(Having(ints(), "push", {Num(1), Num(2), Num(3)}), "removeAt", {Num(-2)}), "1,3"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TraceOf(c.value), c.trace) << c.name;
+    EXPECT_EQ(ThrownBy(Get(ints(), "0")), "RangeError: Error #1125: The index 0 is out of range 0.");
+    EXPECT_EQ(ThrownBy(Having(Construct(VectorOf("int"), {Num(2), Num(1)}), "push", {Num(1)})),
+              "RangeError: Error #1126: Cannot change the length of a fixed Vector.");
+    EXPECT_EQ(ThrownBy(Stored(ints(), 1, Num(1))), "RangeError: Error #1125: The index 1 is out of range 0.");
+}
+
+TEST(Avm2LanguageClasses, JsonReadsAndWritesAsThePlayerDoes) {
+    auto parse = [](const char* text) { return Static("JSON", "parse", {Str(text)}); };
+    auto stringify = [](Emit value, std::vector<Emit> more = {}) {
+        std::vector<Emit> args{std::move(value)};
+        args.insert(args.end(), more.begin(), more.end());
+        return Static("JSON", "stringify", args);
+    };
+    const std::vector<Case> cases = {
+        {"round trip", stringify(parse("{\"a\":[1,2.5,\"x\\u0041\\n\"],\"b\":{\"c\":null,\"d\":true}}")),
+         "{\"a\":[1,2.5,\"xA\\n\"],\"b\":{\"c\":null,\"d\":true}}"},
+        {"indent", stringify(parse("{\"a\":[1]}"), {Global("undefined"), Num(2)}), "{\n  \"a\": [\n    1\n  ]\n}"},
+        {"a list of names picks and orders", stringify(parse("{\"a\":1,\"b\":2,\"c\":3}"), {New("Array", {Str("c"), Str("a"), Str("c")})}),
+         "{\"c\":3,\"a\":1}"},
+        {"non-finite numbers are null", stringify(New("Array", {Num(NAN), Num(1)})), "[null,1]"},
+        {"nothing to write is null", stringify(Global("undefined")), "null"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TraceOf(c.value), c.trace) << c.name;
+    EXPECT_EQ(ThrownBy(parse("{\"a\":}")), "SyntaxError: Error #1132: Invalid JSON parse input.");
+    EXPECT_EQ(ThrownBy(parse("[1,]")), "SyntaxError: Error #1132: Invalid JSON parse input.");
+}
+
+TEST(Avm2LanguageClasses, GlobalFunctionsEscapeText) {
+    auto global = [](const char* name, const char* text) {
+        return [name, text](AbcBuilder& abc, AbcCode& code) {
+            code.op(OP_findpropstrict, abc.publicName(name)).op(OP_pushstring, abc.string(text));
+            code.op(OP_callproperty, abc.publicName(name), 1);
+        };
+    };
+    const std::vector<Case> cases = {
+        {"escape", global("escape", "a b+\xC3\xA9\xE2\x82\xAC"), "a%20b+%E9%u20AC"},
+        {"unescape", global("unescape", "a%20b%u20AC%zz"), "a b\xE2\x82\xAC%zz"},
+        {"encodeURI keeps the reserved", global("encodeURI", "http://x/a b?\xC3\xA9"), "http://x/a%20b?%C3%A9"},
+        {"encodeURIComponent does not", global("encodeURIComponent", "a/b?"), "a%2Fb%3F"},
+        {"decodeURI keeps escaped reserved", global("decodeURI", "%2F%C3%A9"), "%2F\xC3\xA9"},
+        {"decodeURIComponent", global("decodeURIComponent", "%2F%F0%9F%98%80"), "/\xF0\x9F\x98\x80"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TraceOf(c.value), c.trace) << c.name;
+    EXPECT_EQ(ThrownBy(global("decodeURI", "%E9")), "URIError: Error #1052: Invalid URI passed to decodeURI function.");
+    EXPECT_EQ(ThrownBy(Static("Number", "acos", {})),
+              "ArgumentError: Error #1063: Argument count mismatch on Number/acos(). Expected 1, got 0.");
+    EXPECT_EQ(TraceOf(Static("Number", "max", {Num(2), Num(5), Num(3)})), "5");
 }
 
 }  // namespace

@@ -15,6 +15,10 @@ inline Value argAt(std::span<const Value> args, size_t index) {
     return index < args.size() ? args[index] : Value();
 }
 
+// A position argument as slice and its kin read it: negative counts from the end, NaN is 0,
+// undefined is `fallback`, clamped to 0..length.
+size_t relativePosition(Machine& m, const Value& v, size_t length, double fallback);
+
 void installObjectClasses(Machine& m);   // Object, Function, Class, Boolean, Namespace, globals
 void installNumberClasses(Machine& m);   // Number, int, uint, Math
 void installStringClass(Machine& m);     // String

@@ -72,7 +72,7 @@ RegExpObject& thisRegExp(Machine& m, const Value& self, const char* method) {
 bool search(Machine& m, const RegExpObject& re, const std::u16string& text, size_t start, std::vector<int>& captures) {
     if (start > text.size()) return false;
     uint64_t steps = 0;
-    uint64_t left = Machine::kStepBudget > m.stepsTaken() ? Machine::kStepBudget - m.stepsTaken() : 0;
+    uint64_t left = m.stepBudget() > m.stepsTaken() ? m.stepBudget() - m.stepsTaken() : 0;
     auto outcome = re.program->exec(text, start, captures, steps, left);
     m.chargeSteps(steps);
     return outcome == RegExpProgram::Outcome::Matched;
@@ -230,8 +230,8 @@ void installRegExpClass(Machine& m) {
             at = c[1] == c[0] ? static_cast<size_t>(c[1]) + 1 : static_cast<size_t>(c[1]);
             if (found.size() > ArrayObject::kMaxLength) throw ScriptLimit("Error #1000: The system is out of memory.");
         }
+        // With g, no match is an empty array rather than null.
         re->lastIndex = 0;
-        if (found.empty()) return Value::null();
         return Value::object(m.newArray(std::move(found)));
     }, 1);
     m.defineMethod(sp, "search", [cls](Machine& m, const Value& self, std::span<const Value> args) {
@@ -240,7 +240,7 @@ void installRegExpClass(Machine& m) {
         std::vector<int> c;
         return Value::number(search(m, *re, text, 0, c) ? c[0] : -1);
     }, 1);
-    m.defineMethod(sp, "replace", [cls](Machine& m, const Value& self, std::span<const Value> args) {
+    m.defineMethod(sp, "replace", [](Machine& m, const Value& self, std::span<const Value> args) {
         std::string input = thisText(m, self);
         std::u16string text = toUtf16(input);
         Value with = argAt(args, 1);

@@ -32,15 +32,6 @@ size_t position(Machine& m, const Value& v, size_t length, double fallback) {
     return static_cast<size_t>(d);
 }
 
-// slice's relative positions: negative counts from the end.
-size_t relative(Machine& m, const Value& v, size_t length, double fallback) {
-    double d = v.isUndefined() ? fallback : m.toNumber(v);
-    if (std::isnan(d)) d = 0;
-    d = std::trunc(d);
-    if (d < 0) d = std::max(0.0, static_cast<double>(length) + d);
-    return static_cast<size_t>(std::min(d, static_cast<double>(length)));
-}
-
 }  // namespace
 
 void installStringClass(Machine& m) {
@@ -110,8 +101,8 @@ void installStringClass(Machine& m) {
     }, 2);
     m.defineMethod(p, "slice", [](Machine& m, const Value& self, std::span<const Value> args) {
         std::u16string s = thisText(m, self);
-        size_t a = relative(m, argAt(args, 0), s.size(), 0);
-        size_t b = relative(m, argAt(args, 1), s.size(), static_cast<double>(s.size()));
+        size_t a = relativePosition(m, argAt(args, 0), s.size(), 0);
+        size_t b = relativePosition(m, argAt(args, 1), s.size(), static_cast<double>(s.size()));
         return text(b > a ? s.substr(a, b - a) : u"");
     }, 2);
     m.defineMethod(p, "substring", [](Machine& m, const Value& self, std::span<const Value> args) {
@@ -123,7 +114,7 @@ void installStringClass(Machine& m) {
     }, 2);
     m.defineMethod(p, "substr", [](Machine& m, const Value& self, std::span<const Value> args) {
         std::u16string s = thisText(m, self);
-        size_t a = relative(m, argAt(args, 0), s.size(), 0);
+        size_t a = relativePosition(m, argAt(args, 0), s.size(), 0);
         double len = argAt(args, 1).isUndefined() ? static_cast<double>(s.size()) : m.toNumber(argAt(args, 1));
         if (std::isnan(len) || len < 0) len = 0;
         size_t n = static_cast<size_t>(std::min(len, static_cast<double>(s.size() - a)));

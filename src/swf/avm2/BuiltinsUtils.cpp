@@ -15,6 +15,8 @@ ClassObject* classFor(Machine& m, const Value& v) {
 }
 
 void installNumberStatics(Machine& m) {
+    // Number's copies of Math came after SWF 15: older movies find none.
+    if (m.swfVersion() <= 15) return;
     Name mathName = Name::qualified(m.namespaces().publicNs(), "Math");
     Object* math = m.getProperty(m.findProperty({}, {}, mathName, true), mathName).asObject();
     if (!math) return;

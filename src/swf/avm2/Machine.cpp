@@ -9,7 +9,7 @@
 
 namespace swf::avm2 {
 
-Machine::Machine(TraceSink trace) : trace_(std::move(trace)) {
+Machine::Machine(TraceSink trace, int swfVersion) : trace_(std::move(trace)), swfVersion_(swfVersion) {
     installBuiltins();
 }
 

@@ -545,6 +545,10 @@ class RegExpCompiler {
 };
 
 std::unique_ptr<RegExpProgram> RegExpProgram::compile(const std::u16string& pattern, Flags flags, std::string& error) {
+    if (pattern.size() > kMaxPatternLength) {
+        error = "regular expression is too large";
+        return nullptr;
+    }
     auto program = std::unique_ptr<RegExpProgram>(new RegExpProgram());
     program->flags_ = flags;
     RegExpCompiler compiler(pattern, *program);
@@ -570,8 +574,11 @@ bool RegExpProgram::classMatches(const CharClass& cls, char16_t c) const {
 RegExpProgram::Outcome RegExpProgram::exec(const std::u16string& text, size_t start, std::vector<int>& captures,
                                            uint64_t& steps, uint64_t budget) const {
     std::vector<int> regs;
+    const size_t registers = (groups_ + 1) * 2 + loopRegisters_;
     for (size_t at = start; at <= text.size(); ++at) {
-        regs.assign((groups_ + 1) * 2 + loopRegisters_, -1);
+        // Clearing the registers is work too: a pattern with thousands of them costs steps.
+        steps += registers / 16;
+        regs.assign(registers, -1);
         size_t end = 0;
         if (run(0, text, at, regs, steps, budget, 0, end)) {
             captures.assign(regs.begin(), regs.begin() + static_cast<std::ptrdiff_t>((groups_ + 1) * 2));
@@ -691,6 +698,7 @@ bool RegExpProgram::run(size_t pc, const std::u16string& text, size_t pos, std::
                 bool behind = in.op == Op::LookBehind || in.op == Op::NotLookBehind;
                 bool negative = in.op == Op::NotLookAhead || in.op == Op::NotLookBehind;
                 bool found = false;
+                steps += regs.size() / 16;
                 std::vector<int> saved = regs;
                 if (!behind || pos >= in.b) {
                     size_t end = 0;

@@ -22,6 +22,7 @@ class RegExpProgram {
     enum class Outcome : uint8_t { Matched, NoMatch, OutOfSteps };
     // The longest program a pattern may compile to (counted repetitions are expanded).
     static constexpr size_t kMaxInstructions = 200'000;
+    static constexpr size_t kMaxPatternLength = 1 << 20;
 
     // The compiled pattern, or null with `error` set for a pattern that does not parse.
     static std::unique_ptr<RegExpProgram> compile(const std::u16string& pattern, Flags flags, std::string& error);
