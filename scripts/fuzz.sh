@@ -1,27 +1,30 @@
 #!/usr/bin/env bash
-# Fuzzes the engine with its three libFuzzer targets, a third of the time each:
+# Fuzzes the engine with its four libFuzzer targets, a quarter of the time each:
 #  - fuzz_load_movie, seeded with every movie the tests build and the sample movie;
 #  - fuzz_actions, action bytecode run inside a small movie, seeded with the target's own
 #    action programs;
 #  - fuzz_video, video streams of every codec and any size through the video decoders, seeded
-#    with streams libavcodec's encoders write and hand-made frames.
+#    with streams libavcodec's encoders write and hand-made frames;
+#  - fuzz_abc, ABC files run by the ActionScript 3 machine, seeded with the target's own
+#    scripts.
 #   scripts/fuzz.sh BUILD_DIR SECONDS [SEED_BUILD_DIR]
 # BUILD_DIR is a build configured with CC=clang CXX=clang++ -DKINETROPE_FUZZ=ON. The seed
 # movies come from SEED_BUILD_DIR's tests and sample movie (a plain build made already, so the
 # fuzzing build makes only its targets); without it, BUILD_DIR makes them too. Findings are
 # written to BUILD_DIR/crash-*, ... for movies, BUILD_DIR/actions-crash-*, ... for actions and
-# BUILD_DIR/video-crash-*, ... for video streams.
+# BUILD_DIR/video-crash-*, ... for video streams and BUILD_DIR/abc-crash-*, ... for ABC files.
 set -euo pipefail
 build=$(realpath -m "${1:?usage: scripts/fuzz.sh BUILD_DIR SECONDS}")
 seconds=${2:?usage: scripts/fuzz.sh BUILD_DIR SECONDS}
 seed_build=$(realpath -m "${3:-$1}")
 cd "$(dirname "$0")/.."
 # libFuzzer reads a time of 0 as no limit.
-movie_seconds=$((seconds > 2 ? seconds / 3 : 1))
+movie_seconds=$((seconds > 3 ? seconds / 4 : 1))
 video_seconds=$movie_seconds
-action_seconds=$((seconds - 2 * movie_seconds > 0 ? seconds - 2 * movie_seconds : 1))
+abc_seconds=$movie_seconds
+action_seconds=$((seconds - 3 * movie_seconds > 0 ? seconds - 3 * movie_seconds : 1))
 
-cmake --build "$build" --target fuzz_load_movie fuzz_actions fuzz_video
+cmake --build "$build" --target fuzz_load_movie fuzz_actions fuzz_video fuzz_abc
 cmake --build "$seed_build" --target test_swf sample-movie
 seeds="$build/fuzz-seeds"
 corpus="$build/fuzz-corpus"
@@ -32,7 +35,7 @@ cp "$seed_build/samples/sample.swf" "$seeds/"
 ffmpeg -v error -y -f lavfi -i testsrc=size=64x48:rate=12 -f lavfi -i sine=frequency=440 -t 1 \
     -c:v flv -c:a libmp3lame -ar 22050 "$seeds/ffmpeg-mp3.swf" 2>/dev/null || true
 echo "fuzzing with $(ls "$seeds" | wc -l) seed movies for $movie_seconds s"
-# A finding fails the script, but only once both targets had their time.
+# A finding fails the script, but only once every target had its time.
 status=0
 "$build/tests/fuzz/fuzz_load_movie" -max_total_time="$movie_seconds" -max_len=65536 -timeout=30 \
     -rss_limit_mb=4096 -print_final_stats=1 -artifact_prefix="$build/" "$corpus" "$seeds" ||
@@ -58,9 +61,21 @@ echo "fuzzing video with $(ls "$video_seeds" | wc -l) seed streams for $video_se
 "$build/tests/fuzz/fuzz_video" -max_total_time="$video_seconds" -max_len=65536 -timeout=30 \
     -rss_limit_mb=4096 -print_final_stats=1 -artifact_prefix="$build/video-" "$video_corpus" \
     "$video_seeds" || status=$?
+abc_seeds="$build/fuzz-abc-seeds"
+abc_corpus="$build/fuzz-abc-corpus"
+mkdir -p "$abc_seeds" "$abc_corpus"
+KINETROPE_FUZZ_ABC_SEEDS="$abc_seeds" "$build/tests/fuzz/fuzz_abc"
+echo "fuzzing ABC with $(ls "$abc_seeds" | wc -l) seed files for $abc_seconds s"
+# A script may run its whole step budget, seconds under the sanitizers: as with actions,
+# timeouts are kept (abc-timeout-*) without stopping the run.
+"$build/tests/fuzz/fuzz_abc" -fork=1 -ignore_timeouts=1 -ignore_ooms=0 \
+    -max_total_time="$abc_seconds" -max_len=16384 -timeout=30 -rss_limit_mb=4096 \
+    -print_final_stats=1 -artifact_prefix="$build/abc-" "$abc_corpus" "$abc_seeds" || status=$?
 
-timeouts=$(find "$build" -maxdepth 1 -name 'actions-timeout-*' | wc -l)
-if ((timeouts > 0)); then
-    echo "fuzz_actions: $timeouts inputs in $build/actions-timeout-* ran past the 30 s timeout"
-fi
+for target in actions abc; do
+    timeouts=$(find "$build" -maxdepth 1 -name "$target-timeout-*" | wc -l)
+    if ((timeouts > 0)); then
+        echo "fuzz_$target: $timeouts inputs in $build/$target-timeout-* ran past the 30 s timeout"
+    fi
+done
 exit "$status"

@@ -15,11 +15,16 @@ inline Value argAt(std::span<const Value> args, size_t index) {
     return index < args.size() ? args[index] : Value();
 }
 
+// A position argument as slice and its kin read it: negative counts from the end, NaN is 0,
+// undefined is `fallback`, clamped to 0..length.
+size_t relativePosition(Machine& m, const Value& v, size_t length, double fallback);
+
 void installObjectClasses(Machine& m);   // Object, Function, Class, Boolean, Namespace, globals
 void installNumberClasses(Machine& m);   // Number, int, uint, Math
 void installStringClass(Machine& m);     // String
 void installArrayClass(Machine& m);      // Array
 void installErrorClasses(Machine& m);    // Error and its subclasses
+void installLanguageClasses(Machine& m);  // RegExp, Date, JSON, Vector and flash.utils
 void installDisplayClasses(Machine& m);  // flash.events and flash.display as scripts see them
 
 }  // namespace swf::avm2

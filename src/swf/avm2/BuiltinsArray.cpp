@@ -17,14 +17,6 @@ ArrayObject* thisArray(Machine& m, const Value& self) {
     return a;
 }
 
-size_t relativeIndex(Machine& m, const Value& v, size_t length, double fallback) {
-    double d = v.isUndefined() ? fallback : m.toNumber(v);
-    if (std::isnan(d)) d = 0;
-    d = std::trunc(d);
-    if (d < 0) d = std::max(0.0, static_cast<double>(length) + d);
-    return static_cast<size_t>(std::min(d, static_cast<double>(length)));
-}
-
 std::string join(Machine& m, ArrayObject* a, const std::string& separator) {
     std::string out;
     for (size_t i = 0; i < a->items.size(); ++i) {
@@ -53,6 +45,14 @@ void eachItem(Machine& m, ArrayObject* a, std::span<const Value> args, Visit vis
 }
 
 }  // namespace
+
+size_t relativePosition(Machine& m, const Value& v, size_t length, double fallback) {
+    double d = v.isUndefined() ? fallback : m.toNumber(v);
+    if (std::isnan(d)) d = 0;
+    d = std::trunc(d);
+    if (d < 0) d = std::max(0.0, static_cast<double>(length) + d);
+    return static_cast<size_t>(std::min(d, static_cast<double>(length)));
+}
 
 void installArrayClass(Machine& m) {
     ClassObject* cls = m.builtins().array;
@@ -141,8 +141,8 @@ void installArrayClass(Machine& m) {
     m.defineMethod(p, "slice", [](Machine& m, const Value& self, std::span<const Value> args) {
         ArrayObject* a = thisArray(m, self);
         size_t n = a->items.size();
-        size_t from = relativeIndex(m, argAt(args, 0), n, 0);
-        size_t to = relativeIndex(m, argAt(args, 1), n, static_cast<double>(n));
+        size_t from = relativePosition(m, argAt(args, 0), n, 0);
+        size_t to = relativePosition(m, argAt(args, 1), n, static_cast<double>(n));
         std::vector<Value> items;
         if (to > from) items.assign(a->items.begin() + static_cast<std::ptrdiff_t>(from), a->items.begin() + static_cast<std::ptrdiff_t>(to));
         return Value::object(m.newArray(std::move(items)));
@@ -151,7 +151,7 @@ void installArrayClass(Machine& m) {
         ArrayObject* a = thisArray(m, self);
         if (args.empty()) return Value();
         size_t n = a->items.size();
-        size_t from = relativeIndex(m, argAt(args, 0), n, 0);
+        size_t from = relativePosition(m, argAt(args, 0), n, 0);
         double countArg = args.size() < 2 ? static_cast<double>(n - from) : m.toNumber(args[1]);
         if (std::isnan(countArg) || countArg < 0) countArg = 0;
         size_t count = static_cast<size_t>(std::min(countArg, static_cast<double>(n - from)));
@@ -166,7 +166,7 @@ void installArrayClass(Machine& m) {
     }, 2);
     m.defineMethod(p, "indexOf", [](Machine& m, const Value& self, std::span<const Value> args) {
         ArrayObject* a = thisArray(m, self);
-        size_t from = relativeIndex(m, argAt(args, 1), a->items.size(), 0);
+        size_t from = relativePosition(m, argAt(args, 1), a->items.size(), 0);
         for (size_t i = from; i < a->items.size(); ++i)
             if (m.strictEquals(a->items[i], argAt(args, 0))) return Value::number(static_cast<double>(i));
         return Value::number(-1);

@@ -31,6 +31,7 @@ void Machine::installBuiltins() {
     installArrayClass(*this);
     installErrorClasses(*this);
     builtins_.error = findClass("Error");
+    installLanguageClasses(*this);
     installDisplayClasses(*this);
 }
 
@@ -178,14 +179,6 @@ void installObjectClasses(Machine& m) {
     m.defineGlobal("", "NaN", Value::number(NAN));
     m.defineGlobal("", "Infinity", Value::number(INFINITY));
     m.defineGlobal("", "undefined", Value());
-    m.defineGlobal("flash.utils", "getQualifiedClassName", Value::object(m.newNative([](Machine& m, const Value&, std::span<const Value> args) {
-        Value v = argAt(args, 0);
-        if (v.isNull()) return Value::string("null");
-        if (v.isUndefined()) return Value::string("void");
-        Object* o = v.asObject();
-        if (o && o->asClass()) return Value::string(o->asClass()->name);
-        return Value::string(m.classOf(v)->name);
-    }, 1)));
     (void)ns;
 }
 

@@ -21,6 +21,8 @@ FunctionObject* Machine::newNative(NativeFunction function, uint32_t arity) {
                                          builtins_.function ? builtins_.function->prototype : nullptr);
     f->native = std::move(function);
     f->arity = arity;
+    // Functions made before Function itself (while it is being defined) go without `length`.
+    if (builtins_.function) f->setTraits(builtins_.function->instanceTraits.get());
     return f;
 }
 
@@ -35,6 +37,7 @@ FunctionObject* Machine::newMethodClosure(std::shared_ptr<LoadedAbc> abc, uint32
     f->method = method;
     f->scope = std::move(scope);
     f->home = home;
+    f->setTraits(builtins_.function->instanceTraits.get());
     return f;
 }
 
@@ -47,8 +50,10 @@ FunctionObject* Machine::bind(FunctionObject* method, const Value& receiver) {
     f->scope = method->scope;
     f->home = method->home;
     f->arity = method->arity;
+    f->lenientArguments = method->lenientArguments;
     f->bound = true;
     f->boundThis = receiver;
+    f->setTraits(builtins_.function->instanceTraits.get());
     return f;
 }
 

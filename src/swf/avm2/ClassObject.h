@@ -42,6 +42,8 @@ class ClassObject : public Object {
     // Native classes: the initializer run on a new instance (after allocation, before or
     // instead of an ABC subclass's constructsuper reaching it).
     NativeFunction nativeInitializer;
+    // Generic classes (Vector): the class for the given type parameters (applytype).
+    std::function<Value(Machine&, std::span<const Value>)> applyType;
 };
 
 }  // namespace swf::avm2

@@ -34,6 +34,9 @@ class FunctionObject : public Object {
     Value boundThis;
     // The parameter count that `length` reports.
     uint32_t arity = 0;
+    // A function expression or declaration (newfunction): the player lets a call leave off
+    // its last arguments, which arrive undefined, or pass more than it names.
+    bool lenientArguments = false;
 };
 
 }  // namespace swf::avm2

@@ -52,12 +52,14 @@ void Interpreter::setupRegisters(const Value& thisValue, std::span<const Value> 
     const size_t optional = method_.optionalValues.size();
     const bool rest = method_.flags & kNeedRest;
     const bool arguments = method_.flags & kNeedArguments;
-    if (args.size() < params - optional || (args.size() > params && !rest && !arguments))
+    if (!f_.lenientArguments && (args.size() < params - optional || (args.size() > params && !rest && !arguments)))
         m_.throwError("ArgumentError", 1063,
                       "Argument count mismatch on " + (file_.strings[method_.name].empty() ? std::string("Function/<anonymous>()") : file_.strings[method_.name] + "()") + ". Expected " +
                           std::to_string(params - optional) + ", got " + std::to_string(args.size()) + ".");
     for (size_t i = 0; i < params; ++i) {
-        Value v = i < args.size() ? args[i] : m_.constant(abc_, method_.optionalValues[i - (params - optional)]);
+        Value v = i < args.size()                 ? args[i]
+                  : i >= params - optional ? m_.constant(abc_, method_.optionalValues[i - (params - optional)])
+                                           : Value();
         registers_[i + 1] = m_.coerceTo(v, type(method_.parameterTypes[i]));
     }
     if (rest) {
@@ -361,6 +363,7 @@ void Interpreter::execute() {
                         m_.throwError("RangeError", 1506, "The specified range is invalid.");
                     case OP_newfunction: {
                         FunctionObject* fn = m_.newMethodClosure(f_.abc, in.a, fullScope(), nullptr);
+                        fn->lenientArguments = true;
                         Object* proto = m_.newObject();
                         proto->setOwn("constructor", Value::object(fn));
                         proto->setEnumerable("constructor", false);
@@ -447,8 +450,13 @@ void Interpreter::execute() {
                     case OP_sxi8: stack_.back() = Value::number(static_cast<int8_t>(m_.toInt(stack_.back()))); break;
                     case OP_sxi16: stack_.back() = Value::number(static_cast<int16_t>(m_.toInt(stack_.back()))); break;
                     case OP_applytype: {
-                        popArgs(in.a);
-                        break;  // the generic itself stands for every instance of it
+                        std::vector<Value> params = popArgs(in.a);
+                        Object* o = pop().asObject();
+                        ClassObject* generic = o ? o->asClass() : nullptr;
+                        if (!generic || !generic->applyType)
+                            m_.throwError("TypeError", 1127, "Type application attempted on a non-parameterized type.");
+                        stack_.push_back(generic->applyType(m_, params));
+                        break;
                     }
                     case OP_newobject: {
                         std::vector<Value> pairs = popArgs(in.a * 2);

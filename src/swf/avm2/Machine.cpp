@@ -4,10 +4,12 @@
 
 #include "swf/abc/AbcParser.h"
 #include "swf/avm2/Interpreter.h"
+#include "swf/avm2/Utf16.h"
+#include "swf/avm2/VectorObject.h"
 
 namespace swf::avm2 {
 
-Machine::Machine(TraceSink trace) : trace_(std::move(trace)) {
+Machine::Machine(TraceSink trace, int swfVersion) : trace_(std::move(trace)), swfVersion_(swfVersion) {
     installBuiltins();
 }
 
@@ -187,6 +189,7 @@ Value Machine::getOnObject(Object* o, const Value& receiver, const Name& name, b
     if (ArrayObject* array = o->asArray()) {
         uint32_t index;
         if (isArrayIndex(name, index)) {
+            if (auto* vector = dynamic_cast<VectorObject*>(array)) return vectorLoad(*this, *vector, index);
             if (index < array->items.size()) return array->items[index];
             found = false;
             return Value();
@@ -228,7 +231,7 @@ Value Machine::getProperty(const Value& object, const Name& name) {
         return v;
     }
     if (object.isString() && name.local == "length" && name.isPublic(namespaces_))
-        return Value::number(static_cast<double>(object.asString().size()));
+        return Value::number(static_cast<double>(utf16Length(object.asString())));
     ClassObject* cls = classOf(object);
     Value v = getOnObject(cls->prototype, object, name, found);
     if (!found) {
@@ -249,12 +252,19 @@ void Machine::setProperty(const Value& object, const Name& name, const Value& va
                    object.isNull() ? "Cannot access a property or method of a null object reference."
                                    : "A term is undefined and has no properties.");
     Object* o = object.asObject();
-    if (!o)
+    if (!o) {
+        // A primitive's class says whether the name is read-only, a method or not there at all.
+        const Binding* b = findBinding(classOf(object)->instanceTraits.get(), name);
+        if (b && b->kind == Binding::Kind::Accessor && !b->setter)
+            throwError("ReferenceError", 1074,
+                       "Illegal write to read-only property " + name.local + " on " + classOf(object)->name + ".");
         throwError("ReferenceError", 1056,
                    "Cannot create property " + name.local + " on " + classOf(object)->name + ".");
+    }
     if (ArrayObject* array = o->asArray()) {
         uint32_t index;
         if (isArrayIndex(name, index)) {
+            if (auto* vector = dynamic_cast<VectorObject*>(array)) return vectorStore(*this, *vector, index, value);
             if (index >= ArrayObject::kMaxLength) throw ScriptLimit("Error #1000: The system is out of memory.");
             if (index >= array->items.size()) array->items.resize(index + 1);
             array->items[index] = value;

@@ -45,14 +45,20 @@ class Machine {
     using TraceSink = std::function<void(const std::string&)>;
     // Instructions one script run (a frame's scripts, an event) may take: the player's
     // 15-second timeout, in steps as ActionScript 1 counts its actions.
-    static constexpr uint64_t kStepBudget = 20'000'000;
+    static constexpr uint64_t kStepBudget = 200'000'000;
+    // A host may give scripts less (a fuzzer that must not spend minutes on one input).
+    void setStepBudget(uint64_t steps) { stepBudget_ = steps; }
+    uint64_t stepBudget() const { return stepBudget_; }
     static constexpr int kMaxCallDepth = 256;
     static constexpr size_t kMaxStringLength = size_t{64} << 20;
 
-    explicit Machine(TraceSink trace);
+    // The movie's SWF version decides which of the player's versioned names scripts see.
+    static constexpr int kLatestSwfVersion = 50;
+    explicit Machine(TraceSink trace, int swfVersion = kLatestSwfVersion);
     ~Machine();
 
     Heap& heap() { return heap_; }
+    int swfVersion() const { return swfVersion_; }
     Namespaces& namespaces() { return namespaces_; }
     void trace(const std::string& line) const;
 
@@ -140,10 +146,15 @@ class Machine {
     Value invoke(FunctionObject* f, const Value& thisValue, std::span<const Value> args);
     // Steps and depth, counted by the interpreter.
     void step() {
-        if (++steps_ > kStepBudget)
+        if (++steps_ > stepBudget_)
             throw ScriptLimit("Error #1502: A script has executed for longer than the default timeout period of 15 seconds.");
     }
     uint64_t stepsTaken() const { return steps_; }
+    // Work a native method did in steps of its own (a regular expression's matching).
+    void chargeSteps(uint64_t count) {
+        steps_ += count;
+        step();
+    }
 
     struct Builtins {
         ClassObject* object = nullptr;
@@ -198,7 +209,9 @@ class Machine {
     std::vector<ScriptEnv> scripts_;
     std::vector<std::unique_ptr<Traits>> globalTraits_;
     std::vector<std::shared_ptr<LoadedAbc>> files_;
+    int swfVersion_;
     uint64_t steps_ = 0;
+    uint64_t stepBudget_ = kStepBudget;
     int depth_ = 0;
 };
 

@@ -5,7 +5,7 @@
 namespace swf::avm2 {
 
 MovieScripts::MovieScripts(std::shared_ptr<const SwfMovie> movie, Machine::TraceSink trace)
-    : movie_(std::move(movie)), machine_(std::move(trace)), document_(machine_.heap()) {}
+    : movie_(std::move(movie)), machine_(std::move(trace), movie_->header.version), document_(machine_.heap()) {}
 
 void MovieScripts::frameReached(int frame) {
     if (frame <= framesRun_) return;

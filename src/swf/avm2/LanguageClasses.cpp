@@ -1,0 +1,16 @@
+#include "swf/avm2/LanguageClasses.h"
+
+#include "swf/avm2/Builtins.h"
+
+namespace swf::avm2 {
+
+void installLanguageClasses(Machine& m) {
+    installRegExpClass(m);
+    installDateClass(m);
+    installJsonClass(m);
+    installVectorClasses(m);
+    installUriFunctions(m);
+    installUtilsClasses(m);
+}
+
+}  // namespace swf::avm2

@@ -1,0 +1,15 @@
+#pragma once
+// The language's classes beyond the core ones, each group installed by its own file.
+
+namespace swf::avm2 {
+
+class Machine;
+
+void installRegExpClass(Machine& m);  // RegExp and String's match, replace, search, split
+void installDateClass(Machine& m);    // Date
+void installJsonClass(Machine& m);    // JSON
+void installVectorClasses(Machine& m);  // Vector.<T>
+void installUriFunctions(Machine& m);  // escape, unescape, encodeURI(Component), decodeURI(Component)
+void installUtilsClasses(Machine& m);  // getQualifiedClassName and getQualifiedSuperclassName
+
+}  // namespace swf::avm2
