@@ -22,6 +22,8 @@
 
 namespace swf::avm2 {
 
+class StageBridge;
+
 // An ABC file with its namespaces resolved and its bodies' verification remembered.
 struct LoadedAbc {
     std::shared_ptr<const abc::AbcFile> file;
@@ -53,6 +55,9 @@ class Machine {
     ~Machine();
 
     Heap& heap() { return heap_; }
+    // The movie's display objects as the display classes reach them; null for a machine alone.
+    StageBridge* stageBridge() const { return stageBridge_; }
+    void setStageBridge(StageBridge* bridge) { stageBridge_ = bridge; }
     Namespaces& namespaces() { return namespaces_; }
     void trace(const std::string& line) const;
 
@@ -200,6 +205,7 @@ class Machine {
     std::vector<std::shared_ptr<LoadedAbc>> files_;
     uint64_t steps_ = 0;
     int depth_ = 0;
+    StageBridge* stageBridge_ = nullptr;
 };
 
 }  // namespace swf::avm2

@@ -112,6 +112,10 @@ void MovieContext::objectPlaced(DisplayObject& object) {
     if (runner_) runner_->objectPlaced(object);
 }
 
+void MovieContext::frameEntered(MovieClip& clip, int frame) {
+    if (runner_) runner_->frameEntered(clip, frame);
+}
+
 bool MovieContext::takeInitFrame(int frame) {
     if (frame < 0) return false;
     size_t index = static_cast<size_t>(frame);
