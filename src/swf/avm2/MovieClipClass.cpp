@@ -6,6 +6,7 @@
 #include "swf/avm2/DisplayClasses.h"
 #include "swf/avm2/NativeSupport.h"
 #include "swf/display/MovieClip.h"
+#include "swf/display/MovieContext.h"
 
 namespace swf::avm2 {
 
@@ -18,14 +19,17 @@ swf::MovieClip& clipOf(Machine& m, const Value& self) {
     m.throwError("Error", 2012, "This object has no timeline.");
 }
 
-// The 0-based frame a goto names: a frame number (1-based) or a label.
+// The 0-based frame a goto names: a frame number (1-based) or a label. A number that is no
+// whole number is taken as a label; a label the timeline lacks is an error from version 11
+// on, and the first frame before.
 int frameArgument(Machine& m, swf::MovieClip& clip, const Value& frame) {
-    if (!frame.isString()) return m.toInt(frame) - 1;
-    const std::string& text = frame.asString();
+    if (frame.isNumber() && frame.asNumber() == std::floor(frame.asNumber())) return m.toInt(frame) - 1;
+    std::string text = m.toString(frame);
     int labelled = clip.timeline().findLabel(text);
     if (labelled >= 0) return labelled;
     double number = stringToNumber(text);
     if (std::isfinite(number) && number == std::floor(number)) return static_cast<int>(number) - 1;
+    if (bridgeOf(m).context().movie().header.version < 11) return 0;
     m.throwError("ArgumentError", 2109, "Frame label " + text + " not found in scene Scene 1.");
 }
 
@@ -214,7 +218,10 @@ void installMovieClipMethods(Machine& m, ClassObject* clip) {
         return Value();
     });
     m.defineAccessor(clip, "currentFrame", [](Machine& m, const Value& self, std::span<const Value>) {
-        return Value::number(clipOf(m, self).currentFrame() + 1);
+        // A clip a script made with no symbol has no frames to stand on.
+        swf::MovieClip& c = clipOf(m, self);
+        bool empty = !c.character() && &c != bridgeOf(m).context().root();
+        return Value::number(empty ? 0 : c.currentFrame() + 1);
     });
     m.defineAccessor(clip, "totalFrames", [](Machine& m, const Value& self, std::span<const Value>) {
         return Value::number(clipOf(m, self).frameCount());
