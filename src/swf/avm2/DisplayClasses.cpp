@@ -277,10 +277,15 @@ void installDisplayClasses(Machine& m) {
     installGraphics(m, sprite, shape);
     ClassObject* clip = m.defineClass("flash.display", "MovieClip", sprite);
     installMovieClipMethods(m, clip);
-    m.defineClass("flash.display", "SimpleButton", interactive);
-    m.defineClass("flash.display", "MorphShape", displayObject);
-    installStage(m, m.defineClass("flash.display", "Stage", container));
-    installLoaderInfo(m, m.defineClass("flash.display", "LoaderInfo", dispatcher));
+    ClassObject* button = m.defineClass("flash.display", "SimpleButton", interactive);
+    ClassObject* morph = m.defineClass("flash.display", "MorphShape", displayObject);
+    ClassObject* stage = m.defineClass("flash.display", "Stage", container);
+    installStage(m, stage);
+    ClassObject* info = m.defineClass("flash.display", "LoaderInfo", dispatcher);
+    installLoaderInfo(m, info);
+    // Their instances take no new properties; MovieClip's do.
+    for (ClassObject* sealed : {displayObject, interactive, container, sprite, shape, button, morph, stage, info})
+        sealed->sealed = true;
 }
 
 }  // namespace swf::avm2

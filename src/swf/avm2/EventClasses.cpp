@@ -224,6 +224,7 @@ void installEventClasses(Machine& m) {
     defineConstants(m, keyboard, {{"KEY_DOWN", "keyDown"}, {"KEY_UP", "keyUp"}});
     ClassObject* timer = m.defineClass("flash.utils", "Timer", dispatcher);
     installTimerClass(m, timer);
+    for (ClassObject* sealed : {dispatcher, event, timerEvent, progress, mouse, keyboard, timer}) sealed->sealed = true;
     ClassObject* phase = m.defineClass("flash.events", "EventPhase", m.builtins().object);
     for (auto [name, value] : {std::pair{"CAPTURING_PHASE", 1}, {"AT_TARGET", 2}, {"BUBBLING_PHASE", 3}}) {
         phase->setOwn(name, Value::number(value));

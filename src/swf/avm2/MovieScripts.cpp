@@ -101,7 +101,17 @@ void MovieScripts::timelinesPlaced() {
     for (const SwfMovie::AbcBlock& block : movie.abcBlocks)
         if (block.frame > framesRun_ && block.frame <= frame) machine_.loadAbc(block.data, block.lazyInitialize);
     framesRun_ = frame;
-    if (first) machine_.runGuarded([&] { bridge_.construct(*root); });
+    if (first) {
+        // The main timeline is the stage's first child, named as the player names it.
+        root->setName("root1");
+        machine_.runGuarded([&] {
+            bridge_.construct(*root);
+            if (Object* script = root->as3Object()) {
+                bridge_.dispatch(script, bridge_.newEvent("added", true));
+                bridge_.dispatch(script, bridge_.newEvent("addedToStage"));
+            }
+        });
+    }
     bridge_.queueFrameScripts();
 }
 

@@ -29,8 +29,8 @@ class FrameLifecycle {
         StartStep,         // the objects the step makes are counted from here
         FinishUnloads,     // what waited for its unload handlers leaves its list
         EnterFirstFrame,   // the main timeline shows its first frame
-        EnterFrameEvent,   // ActionScript 3's enterFrame goes to every listener
         AdvanceTimelines,  // newest clips first: its enterFrame event is queued, it moves on
+        EnterFrameEvent,   // ActionScript 3's enterFrame goes to every listener
         HostGoto,          // the host moves the main timeline
         HostInput,         // the host's mouse or keyboard event reaches the objects
         RunFrameCode,      // the main timeline's bytecode for its frame, the document class
