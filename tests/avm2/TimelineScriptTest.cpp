@@ -241,3 +241,26 @@ TEST(Avm2Timeline, DisplayListChangesDispatchThroughCaptureTargetAndBubble) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Avm2Timeline, AutoplayPlaysOnARootItsScriptStopped) {
+    for (bool autoplay : {false, true}) {
+        DocumentClass main;
+        main.method("first", [&](AbcCode& c) { main.callOnThis(c, "stop", 0); });
+        auto bytes = main.bytes([&](AbcCode& c) {
+            main.callOnThis(c, "addFrameScript", 2, [&](AbcCode& c) {
+                c.pushByte(0).op(OP_getlocal0).op(OP_getproperty, main.name("first"));
+            });
+        });
+        SwfWriter movie = As3Movie(bytes);
+        movie.showFrame().showFrame().showFrame();
+        swf::Player player;
+        player.SetAutoplay(autoplay);
+        // A second at 10 frames a second, and a frame more.
+        Play(player, movie, 12);
+        EXPECT_EQ(player.TCurrentFrame(), autoplay ? 1 : 0) << autoplay;
+    }
+}
+
+}  // namespace
