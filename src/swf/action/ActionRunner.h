@@ -56,6 +56,8 @@ class ActionRunner {
     virtual void timelinesPlaced() {}
     // `clip` reached `frame` by playing or a goto: its frame script waits in the queue.
     virtual void frameEntered(MovieClip&, int) {}
+    // The timeline is about to take `object` out of its list.
+    virtual void objectLeaving(DisplayObject&) {}
 };
 
 }  // namespace swf

@@ -45,19 +45,11 @@ size_t indexOfChild(Machine& m, swf::DisplayObject& container, swf::DisplayObjec
     m.throwError("ArgumentError", 2025, "The supplied DisplayObject must be a child of the caller.");
 }
 
-// Dispatches `type` to the object and, for the stage events, to everything under it.
-void dispatchTo(StageBridge& bridge, swf::DisplayObject& object, const std::string& type, bool subtree, int depth = 0) {
-    if (Object* script = object.as3Object()) bridge.dispatch(script, bridge.newEvent(type, false));
-    DisplayList* children = object.children();
-    if (!subtree || !children || depth > MovieContext::kMaxNesting * 4) return;
-    for (const auto& child : children->snapshot()) dispatchTo(bridge, *child, type, true, depth + 1);
-}
-
 void removeFrom(Machine& m, swf::DisplayObject& container, swf::DisplayObject& child) {
     StageBridge& bridge = bridgeOf(m);
     auto keep = child.shared_from_this();
     if (Object* script = child.as3Object()) bridge.dispatch(script, bridge.newEvent("removed", true));
-    if (child.onStage()) dispatchTo(bridge, child, "removedFromStage", true);
+    if (child.onStage()) bridge.announceStage(child, "removedFromStage");
     if (child.parent() == &container) container.children()->takeOut(child.depth());
 }
 
@@ -78,7 +70,7 @@ void addAt(Machine& m, swf::DisplayObject& container, DisplayHandle& handle, siz
     if (!arriving) return;
     StageBridge& bridge = bridgeOf(m);
     bridge.dispatch(&handle, bridge.newEvent("added", true));
-    if (child.onStage()) dispatchTo(bridge, child, "addedToStage", true);
+    if (child.onStage()) bridge.announceStage(child, "addedToStage");
 }
 
 }  // namespace

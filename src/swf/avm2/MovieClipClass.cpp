@@ -39,8 +39,7 @@ void gotoFrame(Machine& m, swf::MovieClip& clip, int frame, bool play) {
     else
         clip.stop();
     clip.gotoFrame(std::max(frame, 0));
-    bridgeOf(m).constructChildren(clip);
-    bridgeOf(m).queueFrameScripts();
+    bridgeOf(m).runGotoFrame(clip);
 }
 
 std::string currentLabel(const swf::MovieClip& clip, bool exactFrame) {

@@ -25,11 +25,15 @@ void MovieScripts::runClipEvent(DisplayObject& object, uint32_t event) {
     DisplayObject* parent = object.parent();
     if (!parent) return;
     // Its parent constructs what it holds, announcing each.
-    machine_.runGuarded([&] { bridge_.constructChildren(*parent); });
+    bridge_.runScript([&] { bridge_.constructChildren(*parent); });
 }
 
 bool MovieScripts::hasUnloadHandler(DisplayObject&) {
     return false;
+}
+
+void MovieScripts::objectLeaving(DisplayObject& object) {
+    bridge_.objectLeaving(object);
 }
 
 void MovieScripts::objectPlaced(DisplayObject& object) {
@@ -98,13 +102,15 @@ void MovieScripts::timelinesPlaced() {
     }
     bool first = framesRun_ < 0;
     const SwfMovie& movie = context_.movie();
-    for (const SwfMovie::AbcBlock& block : movie.abcBlocks)
-        if (block.frame > framesRun_ && block.frame <= frame) machine_.loadAbc(block.data, block.lazyInitialize);
+    bridge_.runScript([&] {
+        for (const SwfMovie::AbcBlock& block : movie.abcBlocks)
+            if (block.frame > framesRun_ && block.frame <= frame) machine_.loadAbc(block.data, block.lazyInitialize);
+    });
     framesRun_ = frame;
     if (first) {
         // The main timeline is the stage's first child, named as the player names it.
         root->setName("root1");
-        machine_.runGuarded([&] {
+        bridge_.runScript([&] {
             bridge_.construct(*root);
             if (Object* script = root->as3Object()) {
                 bridge_.dispatch(script, bridge_.newEvent("added", true));

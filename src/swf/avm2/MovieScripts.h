@@ -45,6 +45,7 @@ class MovieScripts : public ActionRunner {
     void broadcastFrameEvent(FrameEvent event) override;
     void timelinesPlaced() override;
     void frameEntered(MovieClip& clip, int frame) override;
+    void objectLeaving(DisplayObject& object) override;
 
   private:
     MovieContext& context_;

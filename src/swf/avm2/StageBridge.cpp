@@ -236,7 +236,7 @@ void StageBridge::broadcast(const std::string& type) {
         if (d->listensTo(type)) listening.push_back(d);
     for (DispatcherObject* d : listening) {
         // Each object hears it with its own bound: one that throws does not stop the others.
-        machine_.runGuarded([&] {
+        runScript([&] {
             EventObject* event = newEvent(type);
             event->target = d;
             event->phase = 2;
@@ -284,13 +284,30 @@ void StageBridge::queueFrameScripts() {
         });
 }
 
+void StageBridge::runGotoFrame(swf::MovieClip& clip) {
+    constructChildren(clip);
+    broadcast("frameConstructed");
+    std::vector<FrameReached> reached;
+    reached.swap(framesReached_);
+    for (const FrameReached& r : reached) {
+        auto object = r.clip.lock();
+        swf::MovieClip* target = object ? object->asMovieClip() : nullptr;
+        if (target == &clip)
+            framesReached_.push_back(r);
+        else if (target)
+            runFrameScript(*target, r.frame);
+    }
+    queueFrameScripts();
+    broadcast("exitFrame");
+}
+
 void StageBridge::runFrameScript(swf::MovieClip& clip, int frame) {
     auto* handle = dynamic_cast<DisplayHandle*>(clip.as3Object());
     if (!handle || clip.currentFrame() != frame) return;
     auto it = handle->frameScripts.find(frame);
     if (it == handle->frameScripts.end()) return;
     Value script = it->second;
-    machine_.runGuarded([&] { machine_.call(script, Value::object(handle), {}); });
+    runScript([&] { machine_.call(script, Value::object(handle), {}); });
 }
 
 double StageBridge::movieTime() const {
@@ -320,9 +337,9 @@ void StageBridge::runDueTimers() {
         t->dueAt = std::max(t->dueAt + std::max(t->delay, 1.0), now);
         bool last = t->repeatCount > 0 && t->currentCount >= t->repeatCount;
         if (last) t->running = false;
-        machine_.runGuarded([&] { dispatch(t, newEvent("timer", false, "flash.events::TimerEvent")); });
+        runScript([&] { dispatch(t, newEvent("timer", false, "flash.events::TimerEvent")); });
         if (last)
-            machine_.runGuarded([&] { dispatch(t, newEvent("timerComplete", false, "flash.events::TimerEvent")); });
+            runScript([&] { dispatch(t, newEvent("timerComplete", false, "flash.events::TimerEvent")); });
     }
     std::erase_if(timers_, [](const TimerObject* t) { return !t->running; });
 }
@@ -335,9 +352,33 @@ void StageBridge::finishLoading() {
     if (!handle || !handle->loaderInfo) return;
     Object* info = handle->loaderInfo;
     for (const char* type : {"progress", "init", "complete"})
-        machine_.runGuarded([&] {
+        runScript([&] {
             dispatch(info, newEvent(type, false, type[0] == 'p' ? "flash.events::ProgressEvent" : "flash.events::Event"));
         });
+}
+
+void StageBridge::runScript(const std::function<void()>& body) {
+    // Inside a script (a goto removing objects with listeners) what it runs is part of it.
+    if (scriptsRunning_ > 0) return body();
+    ++scriptsRunning_;
+    machine_.runGuarded(body);
+    --scriptsRunning_;
+}
+
+void StageBridge::objectLeaving(swf::DisplayObject& object) {
+    Object* script = object.as3Object();
+    if (!script) return;
+    runScript([&] {
+        dispatch(script, newEvent("removed", true));
+        if (object.onStage()) announceStage(object, "removedFromStage", 0);
+    });
+}
+
+void StageBridge::announceStage(swf::DisplayObject& object, const char* type, int depth) {
+    if (Object* script = object.as3Object()) dispatch(script, newEvent(type));
+    DisplayList* children = object.children();
+    if (!children || depth > MovieContext::kMaxNesting * 4) return;
+    for (const auto& child : children->snapshot()) announceStage(*child, type, depth + 1);
 }
 
 void StageBridge::markRoots(Marker& marker) const {

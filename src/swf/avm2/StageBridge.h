@@ -4,6 +4,7 @@
 // kind), the stage, event dispatch through the display tree, the frame events every listener
 // hears, frame scripts and timers.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,6 +67,9 @@ class StageBridge {
     // Queues the frame scripts of the frames reached since the last call, parents before
     // their children and children in depth order.
     void queueFrameScripts();
+    // A script moved `clip`'s timeline: the frame is constructed and its frame scripts run at
+    // once (but `clip`'s own, which waits its turn), between the frame's events.
+    void runGotoFrame(swf::MovieClip& clip);
     void startTimer(TimerObject& timer);
     void runDueTimers();
     bool timersPending() const;
@@ -73,6 +77,13 @@ class StageBridge {
     void finishLoading();
 
     void markRoots(Marker& marker) const;
+    // Runs script work the engine starts: on its own with a fresh bound, or as part of the
+    // script running now.
+    void runScript(const std::function<void()>& body);
+    // The timeline takes `object` out: it hears that it is removed (and leaves the stage).
+    void objectLeaving(swf::DisplayObject& object);
+    // Sends `type` to the object and everything under it (the stage events).
+    void announceStage(swf::DisplayObject& object, const char* type, int depth = 0);
     // A class by its qualified name ("flash.display::Stage"), without starting a script run.
     ClassObject* displayClass(const char* name);
 
@@ -101,6 +112,7 @@ class StageBridge {
     };
     std::vector<FrameReached> framesReached_;
     bool loadingFinished_ = false;
+    int scriptsRunning_ = 0;
 };
 
 }  // namespace swf::avm2

@@ -81,6 +81,7 @@ void MovieContext::queueEvent(const std::shared_ptr<DisplayObject>& object, uint
 }
 
 bool MovieContext::startUnload(DisplayObject& object) {
+    if (runner_) runner_->objectLeaving(object);
     if (!queueUnloads(object)) return false;
     unloading_.push_back(object.weak_from_this());
     return true;

@@ -135,10 +135,13 @@ void FrameLifecycle::runPhase(Phase phase, StepState& state) {
         case Phase::EnterFirstFrame:
             root_.enterFirstFrame();
             break;
-        case Phase::AdvanceTimelines:
-            // A clip's children before the clip: each gets its enterFrame event, then its
-            // timeline moves on (queueing that frame's actions).
-            for (const auto& clip : context_.clipsNewestFirst()) {
+        case Phase::AdvanceTimelines: {
+            // ActionScript 1: a clip's children before the clip, each getting its enterFrame
+            // event, then moving on (queueing that frame's actions). ActionScript 3 moves
+            // parents first.
+            auto clips = context_.clipsNewestFirst();
+            if (context_.movie().actionScript3) std::reverse(clips.begin(), clips.end());
+            for (const auto& clip : clips) {
                 if (clip->bornTick() == context_.tick() || clip->contentLoadedAt(context_.tick()) ||
                     !clip->onStage() || clip->unloadQueued())
                     continue;
@@ -146,6 +149,7 @@ void FrameLifecycle::runPhase(Phase phase, StepState& state) {
                 clip->advance();
             }
             break;
+        }
         case Phase::HostGoto:
             root_.gotoFrame(state.gotoFrame);
             break;
