@@ -5,25 +5,29 @@
 #    action programs;
 #  - fuzz_video, video streams of every codec and any size through the video decoders, seeded
 #    with streams libavcodec's encoders write and hand-made frames.
-#   scripts/fuzz.sh BUILD_DIR SECONDS
-# BUILD_DIR is a build configured with CC=clang CXX=clang++ -DKINETROPE_FUZZ=ON. Findings are
+#   scripts/fuzz.sh BUILD_DIR SECONDS [SEED_BUILD_DIR]
+# BUILD_DIR is a build configured with CC=clang CXX=clang++ -DKINETROPE_FUZZ=ON. The seed
+# movies come from SEED_BUILD_DIR's tests and sample movie (a plain build made already, so the
+# fuzzing build makes only its targets); without it, BUILD_DIR makes them too. Findings are
 # written to BUILD_DIR/crash-*, ... for movies, BUILD_DIR/actions-crash-*, ... for actions and
 # BUILD_DIR/video-crash-*, ... for video streams.
 set -euo pipefail
 build=$(realpath -m "${1:?usage: scripts/fuzz.sh BUILD_DIR SECONDS}")
 seconds=${2:?usage: scripts/fuzz.sh BUILD_DIR SECONDS}
+seed_build=$(realpath -m "${3:-$1}")
 cd "$(dirname "$0")/.."
 # libFuzzer reads a time of 0 as no limit.
 movie_seconds=$((seconds > 2 ? seconds / 3 : 1))
 video_seconds=$movie_seconds
 action_seconds=$((seconds - 2 * movie_seconds > 0 ? seconds - 2 * movie_seconds : 1))
 
-cmake --build "$build" --target fuzz_load_movie fuzz_actions fuzz_video test_swf sample-movie
+cmake --build "$build" --target fuzz_load_movie fuzz_actions fuzz_video
+cmake --build "$seed_build" --target test_swf sample-movie
 seeds="$build/fuzz-seeds"
 corpus="$build/fuzz-corpus"
 mkdir -p "$seeds" "$corpus"
-KINETROPE_FUZZ_SEEDS="$seeds" "$build/tests/test_swf" >/dev/null
-cp "$build/samples/sample.swf" "$seeds/"
+KINETROPE_FUZZ_SEEDS="$seeds" "$seed_build/tests/test_swf" >/dev/null
+cp "$seed_build/samples/sample.swf" "$seeds/"
 # A movie as FFmpeg's muxer writes it (MP3 stream sound beside Sorenson video), when it can.
 ffmpeg -v error -y -f lavfi -i testsrc=size=64x48:rate=12 -f lavfi -i sine=frequency=440 -t 1 \
     -c:v flv -c:a libmp3lame -ar 22050 "$seeds/ffmpeg-mp3.swf" 2>/dev/null || true

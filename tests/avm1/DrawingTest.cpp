@@ -206,4 +206,25 @@ TEST(Drawing, ClosingLinesAndGradientBoxMatrices) {
     EXPECT_NEAR(at(50, 90).r, 128, 20);
 }
 
+TEST(Drawing, ADuplicatedClipTakesACopyOfWhatWasDrawn) {
+    // A red square drawn into an empty clip, duplicated and moved 50 px right; then the
+    // original is cleared: the copy keeps its own drawing.
+    std::string draw = Call("_root", "createEmptyMovieClip", "\"c\", 1") +
+                       Call("c", "beginFill", "16711680") + Call("c", "moveTo", "10, 10") +
+                       Call("c", "lineTo", "40, 10") + Call("c", "lineTo", "40, 40") +
+                       Call("c", "lineTo", "10, 40") + Call("c", "endFill", "") +
+                       Call("c", "duplicateMovieClip", "\"d\", 2") +
+                       "push \"d\"; getVariable; push \"_x\", 50; setMember;";
+    Picture both(draw, 100, 50);
+    ASSERT_TRUE(both.drawn);
+    EXPECT_EQ(both.at(25, 25).r, 255);
+    EXPECT_EQ(both.at(25, 25).g, 0);
+    EXPECT_EQ(both.at(75, 25).r, 255);
+    EXPECT_EQ(both.at(75, 25).g, 0);
+    Picture copyOnly(draw + Call("c", "clear", ""), 100, 50);
+    ASSERT_TRUE(copyOnly.drawn);
+    EXPECT_EQ(copyOnly.at(25, 25).g, 255);
+    EXPECT_EQ(copyOnly.at(75, 25).g, 0);
+}
+
 }  // namespace

@@ -6,8 +6,8 @@
 #include <string>
 #include <utility>
 
-#include "swf/avm1/NumberConversion.h"
-#include "swf/avm1/UrlEscape.h"
+#include "swf/avm1/machine/NumberConversion.h"
+#include "swf/avm1/classes/UrlEscape.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ScriptRun.h"
-#include "swf/avm1/StringFunctions.h"
+#include "swf/avm1/machine/StringFunctions.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "avm1/ScriptRun.h"
-#include "swf/avm1/XmlParser.h"
+#include "swf/avm1/classes/XmlParser.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <filesystem>
 
-#include "swf/avm1/ScriptEngine.h"
-#include "swf/avm1/SoundChannelState.h"
-#include "swf/avm1/StageObject.h"
+#include "swf/avm1/classes/SoundChannelState.h"
+#include "swf/avm1/machine/StageObject.h"
+#include "swf/avm1/stage/ScriptEngine.h"
 #include "swf/avm2/MovieScripts.h"
 #include "swf/bitmap/BitmapCharacter.h"
 #include "swf/display/MovieClip.h"

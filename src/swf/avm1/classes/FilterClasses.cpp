@@ -1,0 +1,560 @@
+// The flash.filters classes: each filter's settings live in the native object and are read
+// and written through properties of its class's prototype, which clamp and convert as the
+// player does (alphas kept as bytes, qualities 0-15, blurs and strengths 0-255, ...). A
+// clip's `filters` hands out and takes copies.
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <string>
+
+#include "swf/avm1/machine/ArrayObject.h"
+#include "swf/avm1/classes/BitmapFilters.h"
+#include "swf/avm1/classes/Builtins.h"
+#include "swf/avm1/classes/FlashGeom.h"
+#include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NumberConversion.h"
+#include "swf/display/DisplayObject.h"
+#include "swf/render/FilterEffects.h"
+
+namespace swf::avm1 {
+namespace {
+
+using geom::arg;
+using Kind = SurfaceFilter::Kind;
+
+enum class Field {
+    Distance, Angle, Color, Alpha, HighlightColor, HighlightAlpha, ShadowColor, ShadowAlpha,
+    BlurX, BlurY, Strength, Quality, Inner, Knockout, HideObject, Type, Colors, Alphas, Ratios,
+    MatrixX, MatrixY, Matrix, Divisor, Bias, PreserveAlpha, Clamp, MapBitmap, MapPoint,
+    ComponentX, ComponentY, ScaleX, ScaleY, Mode,
+};
+
+struct FieldName {
+    Field field;
+    const char* name;
+};
+
+constexpr FieldName kFieldNames[] = {
+    {Field::Distance, "distance"},       {Field::Angle, "angle"},
+    {Field::Color, "color"},             {Field::Alpha, "alpha"},
+    {Field::HighlightColor, "highlightColor"}, {Field::HighlightAlpha, "highlightAlpha"},
+    {Field::ShadowColor, "shadowColor"}, {Field::ShadowAlpha, "shadowAlpha"},
+    {Field::BlurX, "blurX"},             {Field::BlurY, "blurY"},
+    {Field::Strength, "strength"},       {Field::Quality, "quality"},
+    {Field::Inner, "inner"},             {Field::Knockout, "knockout"},
+    {Field::HideObject, "hideObject"},   {Field::Type, "type"},
+    {Field::Colors, "colors"},           {Field::Alphas, "alphas"},
+    {Field::Ratios, "ratios"},           {Field::MatrixX, "matrixX"},
+    {Field::MatrixY, "matrixY"},         {Field::Matrix, "matrix"},
+    {Field::Divisor, "divisor"},         {Field::Bias, "bias"},
+    {Field::PreserveAlpha, "preserveAlpha"}, {Field::Clamp, "clamp"},
+    {Field::MapBitmap, "mapBitmap"},     {Field::MapPoint, "mapPoint"},
+    {Field::ComponentX, "componentX"},   {Field::ComponentY, "componentY"},
+    {Field::ScaleX, "scaleX"},           {Field::ScaleY, "scaleY"},
+    {Field::Mode, "mode"},
+};
+
+const char* nameOf(Field f) {
+    for (const FieldName& n : kFieldNames)
+        if (n.field == f) return n.name;
+    return "";
+}
+
+struct FilterClass {
+    const char* name;
+    Kind kind;
+    // Constructor arguments in order; the properties are made in `properties` order, which
+    // is the order for..in lists them.
+    std::vector<Field> arguments;
+    std::vector<Field> properties;
+};
+
+using F = Field;
+const std::vector<FilterClass>& filterClasses() {
+    static const std::vector<FilterClass> classes = {
+        {"BevelFilter", Kind::Bevel,
+         {F::Distance, F::Angle, F::HighlightColor, F::HighlightAlpha, F::ShadowColor,
+          F::ShadowAlpha, F::BlurX, F::BlurY, F::Strength, F::Quality, F::Type, F::Knockout},
+         {F::Distance, F::Angle, F::HighlightColor, F::HighlightAlpha, F::ShadowColor,
+          F::ShadowAlpha, F::Quality, F::Strength, F::Knockout, F::BlurX, F::BlurY, F::Type}},
+        {"BlurFilter", Kind::Blur, {F::BlurX, F::BlurY, F::Quality},
+         {F::BlurX, F::BlurY, F::Quality}},
+        {"ColorMatrixFilter", Kind::ColorMatrix, {F::Matrix}, {F::Matrix}},
+        {"ConvolutionFilter", Kind::Convolution,
+         {F::MatrixX, F::MatrixY, F::Matrix, F::Divisor, F::Bias, F::PreserveAlpha, F::Clamp,
+          F::Color, F::Alpha},
+         {F::MatrixX, F::MatrixY, F::Matrix, F::Divisor, F::Bias, F::PreserveAlpha, F::Clamp,
+          F::Color, F::Alpha}},
+        {"DisplacementMapFilter", Kind::DisplacementMap,
+         {F::MapBitmap, F::MapPoint, F::ComponentX, F::ComponentY, F::ScaleX, F::ScaleY,
+          F::Mode, F::Color, F::Alpha},
+         {F::MapBitmap, F::MapPoint, F::ComponentX, F::ComponentY, F::ScaleX, F::ScaleY,
+          F::Mode, F::Color, F::Alpha}},
+        {"DropShadowFilter", Kind::DropShadow,
+         {F::Distance, F::Angle, F::Color, F::Alpha, F::BlurX, F::BlurY, F::Strength,
+          F::Quality, F::Inner, F::Knockout, F::HideObject},
+         {F::Distance, F::Angle, F::Color, F::Alpha, F::Quality, F::Inner, F::Knockout,
+          F::BlurX, F::BlurY, F::Strength, F::HideObject}},
+        {"GlowFilter", Kind::Glow,
+         {F::Color, F::Alpha, F::BlurX, F::BlurY, F::Strength, F::Quality, F::Inner,
+          F::Knockout},
+         {F::Color, F::Alpha, F::Quality, F::Inner, F::Knockout, F::BlurX, F::BlurY,
+          F::Strength}},
+        {"GradientBevelFilter", Kind::GradientBevel,
+         {F::Distance, F::Angle, F::Colors, F::Alphas, F::Ratios, F::BlurX, F::BlurY,
+          F::Strength, F::Quality, F::Type, F::Knockout},
+         {F::Distance, F::Angle, F::Colors, F::Alphas, F::Ratios, F::BlurX, F::BlurY,
+          F::Quality, F::Strength, F::Knockout, F::Type}},
+        {"GradientGlowFilter", Kind::GradientGlow,
+         {F::Distance, F::Angle, F::Colors, F::Alphas, F::Ratios, F::BlurX, F::BlurY,
+          F::Strength, F::Quality, F::Type, F::Knockout},
+         {F::Distance, F::Angle, F::Colors, F::Alphas, F::Ratios, F::BlurX, F::BlurY,
+          F::Quality, F::Strength, F::Knockout, F::Type}},
+    };
+    return classes;
+}
+
+const FilterClass* classOf(Kind kind) {
+    for (const FilterClass& c : filterClasses())
+        if (c.kind == kind) return &c;
+    return nullptr;
+}
+
+SurfaceFilter defaultsOf(Kind kind) {
+    SurfaceFilter f;
+    f.kind = kind;
+    switch (kind) {
+        case Kind::Glow:
+            f.color = 0xFF0000;
+            f.blurX = f.blurY = 6;
+            f.strength = 2;
+            break;
+        case Kind::ColorMatrix:
+            f.matrix = {1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0};
+            break;
+        case Kind::Convolution:
+        case Kind::DisplacementMap:
+            f.alpha = 0;
+            break;
+        default:
+            break;
+    }
+    return f;
+}
+
+double number(Machine& m, const Value& v) {
+    return m.toNumber(v);
+}
+
+double clampNumber(double v, double low, double high) {
+    return std::isnan(v) ? low : std::clamp(v, low, high);
+}
+
+// Alphas are kept as bytes; a single alpha drops the fraction, those of a gradient round.
+double alphaByte(double v, bool round) {
+    if (std::isnan(v)) return round ? 1 : 0;
+    v = std::clamp(v, 0.0, 1.0) * 255;
+    return (round ? std::round(v) : std::trunc(v)) / 255;
+}
+
+uint32_t rgb(Machine& m, const Value& v) {
+    return static_cast<uint32_t>(m.toInt32(v)) & 0xFFFFFF;
+}
+
+// An integer as the player's conversion gives it: what does not fit is the lowest int.
+int32_t integer(double v) {
+    if (std::isnan(v) || v >= 2147483648.0 || v < -2147483648.0) return INT32_MIN;
+    return static_cast<int32_t>(v);
+}
+
+// The elements of an array-like value (anything with a length; a string counts), at most
+// `limit` of them.
+std::vector<Value> elements(Machine& m, const Value& v, size_t limit) {
+    std::vector<Value> out;
+    if (v.isNullish()) return out;
+    double n = number(m, m.get(v, "length"));
+    if (!(n > 0)) return out;
+    size_t count = static_cast<size_t>(std::min<double>(n, static_cast<double>(limit)));
+    for (size_t i = 0; i < count; ++i) out.push_back(m.get(v, std::to_string(i)));
+    return out;
+}
+
+// Matrix numbers: undefined and null are NaN here.
+double matrixNumber(Machine& m, const Value& v) {
+    return v.isNullish() ? std::nan("") : number(m, v);
+}
+
+Value numberArray(Machine& m, const std::vector<double>& values) {
+    std::vector<Value> out(values.begin(), values.end());
+    return Value(m.newArray(out));
+}
+
+void padMatrix(SurfaceFilter& f) {
+    size_t n = static_cast<size_t>(f.matrixX * f.matrixY);
+    if (f.matrix.size() < n) f.matrix.resize(n, 0);
+}
+
+void resizeGradient(SurfaceFilter& f, size_t n) {
+    f.colors.resize(n, 0);
+    f.alphas.resize(n, 0);
+    f.ratios.resize(n, 0);
+}
+
+const char* typeName(SurfaceFilter::Type t) {
+    switch (t) {
+        case SurfaceFilter::Type::Inner: return "inner";
+        case SurfaceFilter::Type::Outer: return "outer";
+        default: return "full";
+    }
+}
+
+constexpr const char* kModes[] = {"wrap", "clamp", "ignore", "color"};
+constexpr int kMaxScale = 65535;
+constexpr size_t kMaxMatrixValues = 1024;
+
+Value getField(Machine& m, FilterObject& o, Field field) {
+    const SurfaceFilter& f = o.filter;
+    switch (field) {
+        case F::Distance: return Value(f.distance);
+        case F::Angle: return Value(f.angle);
+        case F::Color:
+        case F::ShadowColor: return Value(static_cast<double>(f.color));
+        case F::Alpha:
+        case F::ShadowAlpha: return Value(f.alpha);
+        case F::HighlightColor: return Value(static_cast<double>(f.highlightColor));
+        case F::HighlightAlpha: return Value(f.highlightAlpha);
+        case F::BlurX: return Value(f.blurX);
+        case F::BlurY: return Value(f.blurY);
+        case F::Strength: return Value(f.strength);
+        case F::Quality: return Value(static_cast<double>(f.quality));
+        case F::Inner: return Value(f.inner);
+        case F::Knockout: return Value(f.knockout);
+        case F::HideObject: return Value(f.hideObject);
+        case F::Type: return Value(typeName(f.type));
+        case F::Colors: {
+            std::vector<double> v(f.colors.begin(), f.colors.end());
+            return numberArray(m, v);
+        }
+        case F::Alphas: return numberArray(m, f.alphas);
+        case F::Ratios: {
+            std::vector<double> v(f.ratios.begin(), f.ratios.end());
+            return numberArray(m, v);
+        }
+        case F::MatrixX: return Value(static_cast<double>(f.matrixX));
+        case F::MatrixY: return Value(static_cast<double>(f.matrixY));
+        case F::Matrix: return numberArray(m, f.matrix);
+        case F::Divisor: return Value(f.divisor);
+        case F::Bias: return Value(f.bias);
+        case F::PreserveAlpha: return Value(f.preserveAlpha);
+        case F::Clamp: return Value(f.clamp);
+        case F::MapBitmap: return Value(o.mapBitmap);
+        case F::MapPoint: {
+            const Value args[] = {Value(static_cast<double>(f.mapX)),
+                                  Value(static_cast<double>(f.mapY))};
+            return geom::make(m, flashPackage(m, "geom"), "Point", args);
+        }
+        case F::ComponentX: return Value(static_cast<double>(f.componentX));
+        case F::ComponentY: return Value(static_cast<double>(f.componentY));
+        case F::ScaleX: return Value(f.scaleX);
+        case F::ScaleY: return Value(f.scaleY);
+        case F::Mode: return Value(kModes[f.mode & 3]);
+    }
+    return Value();
+}
+
+void setField(Machine& m, FilterObject& o, Field field, const Value& v) {
+    SurfaceFilter& f = o.filter;
+    switch (field) {
+        case F::Distance: f.distance = number(m, v); break;
+        case F::Angle: f.angle = std::fmod(number(m, v), 360.0); break;
+        case F::Color:
+        case F::ShadowColor: f.color = rgb(m, v); break;
+        case F::Alpha:
+        case F::ShadowAlpha: f.alpha = alphaByte(number(m, v), false); break;
+        case F::HighlightColor: f.highlightColor = rgb(m, v); break;
+        case F::HighlightAlpha: f.highlightAlpha = alphaByte(number(m, v), false); break;
+        case F::BlurX: f.blurX = clampNumber(number(m, v), 0, 255); break;
+        case F::BlurY: f.blurY = clampNumber(number(m, v), 0, 255); break;
+        case F::Strength: f.strength = clampNumber(number(m, v), 0, 255); break;
+        case F::Quality: f.quality = std::clamp(m.toInt32(v), 0, 15); break;
+        case F::Inner: f.inner = m.toBoolean(v); break;
+        case F::Knockout: f.knockout = m.toBoolean(v); break;
+        case F::HideObject: f.hideObject = m.toBoolean(v); break;
+        case F::Type: {
+            std::string t = m.toString(v);
+            f.type = t == "inner"   ? SurfaceFilter::Type::Inner
+                     : t == "outer" ? SurfaceFilter::Type::Outer
+                                    : SurfaceFilter::Type::Full;
+            break;
+        }
+        case F::Colors: {
+            if (v.isNullish()) break;
+            std::vector<Value> list = elements(m, v, SurfaceFilter::kMaxGradientColors);
+            resizeGradient(f, list.size());
+            for (size_t i = 0; i < list.size(); ++i) f.colors[i] = rgb(m, list[i]);
+            break;
+        }
+        case F::Alphas: {
+            if (v.isNullish()) break;
+            for (size_t i = 0; i < f.colors.size(); ++i)
+                f.alphas[i] = alphaByte(number(m, m.get(v, std::to_string(i))), true);
+            break;
+        }
+        case F::Ratios: {
+            if (v.isNullish()) break;
+            std::vector<Value> list = elements(m, v, f.colors.size());
+            resizeGradient(f, list.size());
+            for (size_t i = 0; i < list.size(); ++i)
+                f.ratios[i] = static_cast<int>(clampNumber(number(m, list[i]), 0, 255));
+            break;
+        }
+        case F::MatrixX:
+        case F::MatrixY: {
+            int side = std::clamp(m.toInt32(v), 0, SurfaceFilter::kMaxMatrixSide);
+            (field == F::MatrixX ? f.matrixX : f.matrixY) = side;
+            padMatrix(f);
+            break;
+        }
+        case F::Matrix: {
+            if (v.isNullish()) break;
+            if (f.kind == Kind::ColorMatrix) {
+                for (size_t i = 0; i < 20; ++i)
+                    f.matrix[i] = v.isObject() ? matrixNumber(m, m.get(v, std::to_string(i)))
+                                               : std::nan("");
+                break;
+            }
+            std::vector<Value> list = elements(m, v, kMaxMatrixValues);
+            f.matrix.clear();
+            for (const Value& e : list) f.matrix.push_back(matrixNumber(m, e));
+            padMatrix(f);
+            break;
+        }
+        case F::Divisor: f.divisor = number(m, v); break;
+        case F::Bias: f.bias = number(m, v); break;
+        case F::PreserveAlpha: f.preserveAlpha = m.toBoolean(v); break;
+        case F::Clamp: f.clamp = m.toBoolean(v); break;
+        case F::MapBitmap:
+            if (BitmapDataObject* b = asBitmapData(v)) {
+                o.mapBitmap = b;
+                f.mapBitmap = b->surface();
+            }
+            break;
+        case F::MapPoint: {
+            // Anything but an object with both coordinates is the origin. Both are converted
+            // even when the first throws: a coordinate that threw is the lowest integer, and
+            // the first throw goes on once the point is stored.
+            Value x = v.isObject() ? m.get(v, "x") : Value();
+            Value y = v.isObject() ? m.get(v, "y") : Value();
+            std::optional<ScriptThrow> thrown;
+            auto coordinate = [&](const Value& c) {
+                try {
+                    return integer(number(m, c));
+                } catch (const ScriptThrow& t) {
+                    if (!thrown) thrown = t;
+                    return INT32_MIN;
+                }
+            };
+            int32_t px = coordinate(x), py = coordinate(y);
+            bool whole = !x.isUndefined() && !y.isUndefined();
+            f.mapX = whole ? px : 0;
+            f.mapY = whole ? py : 0;
+            if (thrown) throw *thrown;
+            break;
+        }
+        case F::ComponentX: f.componentX = m.toInt32(v); break;
+        case F::ComponentY: f.componentY = m.toInt32(v); break;
+        case F::ScaleX: f.scaleX = clampNumber(number(m, v), -kMaxScale, kMaxScale); break;
+        case F::ScaleY: f.scaleY = clampNumber(number(m, v), -kMaxScale, kMaxScale); break;
+        case F::Mode: {
+            std::string mode = m.toString(v);
+            f.mode = 0;
+            for (uint8_t i = 0; i < 4; ++i)
+                if (mode == kModes[i]) f.mode = i;
+            break;
+        }
+    }
+}
+
+FilterObject* readyFilter(Object* self) {
+    auto* o = dynamic_cast<FilterObject*>(self);
+    return o && o->ready ? o : nullptr;
+}
+
+Object* filtersPackage(Machine& m) {
+    return flashPackage(m, "filters");
+}
+
+// A new object of the class of `kind`, as the class's constructor would make it.
+FilterObject* newFilter(Machine& m, Kind kind) {
+    const FilterClass* c = classOf(kind);
+    if (!c) return nullptr;
+    Value proto = m.get(m.get(Value(filtersPackage(m)), c->name), "prototype");
+    auto* o = m.heap().make<FilterObject>(proto.asObject());
+    o->ready = true;
+    return o;
+}
+
+void installFilterClass(Machine& m, Object* package, Object* base, const FilterClass& c) {
+    Object* proto = m.newObject(base);
+    Kind kind = c.kind;
+    const std::vector<Field>* arguments = &c.arguments;
+    m.defineClass(
+        package, c.name, proto,
+        [kind, arguments](Machine& m, Object* self, std::span<const Value> args) {
+            // Also a subclass's super() call, which runs it as a plain function.
+            auto* o = dynamic_cast<FilterObject*>(self);
+            // A second run (super() called twice) converts its arguments and changes nothing.
+            FilterObject scratch(nullptr);
+            FilterObject* target = o && !o->ready ? o : &scratch;
+            target->filter = defaultsOf(kind);
+            for (size_t i = 0; i < args.size() && i < arguments->size(); ++i)
+                setField(m, *target, (*arguments)[i], args[i]);
+            // A convolution's edge colour given without its alpha is opaque.
+            if (kind == Kind::Convolution && args.size() == 8) target->filter.alpha = 1;
+            if (target == o) o->ready = true;
+            return Value();
+        },
+        [](Machine& m, Object* prototype) -> Object* {
+            return m.heap().make<FilterObject>(prototype);
+        });
+    for (Field field : c.properties) {
+        m.defineAccessor(
+            proto, nameOf(field),
+            [field](Machine& m, Object* self, std::span<const Value>) {
+                FilterObject* o = readyFilter(self);
+                return o ? getField(m, *o, field) : Value();
+            },
+            [field](Machine& m, Object* self, std::span<const Value> args) {
+                if (FilterObject* o = readyFilter(self)) setField(m, *o, field, arg(args, 0));
+                return Value();
+            },
+            0);
+    }
+}
+
+}  // namespace
+
+void FilterObject::traceReferences(Marker& marker) const {
+    Object::traceReferences(marker);
+    marker.mark(mapBitmap);
+}
+
+std::optional<SurfaceFilter> readFilter(Machine&, const Value& value) {
+    FilterObject* o = readyFilter(value.asObject());
+    if (!o) return std::nullopt;
+    return o->filter;
+}
+
+namespace {
+
+// A script's filter (angle in degrees) as the renderer takes it.
+SurfaceFilter inRadians(const SurfaceFilter& f) {
+    SurfaceFilter out = f;
+    out.angle = f.angle * std::numbers::pi / 180;
+    return out;
+}
+
+}  // namespace
+
+PixelRect filterExtent(const SurfaceFilter& f, PixelRect r) {
+    FilterReach reach = filterReach(inRadians(f));
+    return {r.x - reach.left, r.y - reach.top, r.width + reach.left + reach.right,
+            r.height + reach.top + reach.bottom};
+}
+
+bool applyFilter(const SurfaceFilter& f, std::vector<uint32_t>& pixels, int width, int height) {
+    PixelImage image{width, height, {}};
+    if (width < 0 || height < 0 || pixels.size() != image.area()) return false;
+    // Straight ARGB words to the renderer's premultiplied RGBA and back.
+    image.pixels.resize(pixels.size());
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        uint32_t p = BitmapDataObject::premultiply(pixels[i]);
+        uint8_t* c = image.channels(i);
+        c[0] = p >> 16 & 255;
+        c[1] = p >> 8 & 255;
+        c[2] = p & 255;
+        c[3] = p >> 24;
+    }
+    if (!runFilter(inRadians(f), image)) return false;
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        const uint8_t* c = image.channels(i);
+        pixels[i] = BitmapDataObject::unpremultiply(static_cast<uint32_t>(c[3]) << 24 |
+                                                     static_cast<uint32_t>(c[0]) << 16 |
+                                                     static_cast<uint32_t>(c[1]) << 8 | c[2]);
+    }
+    return true;
+}
+
+Value filtersToScript(Machine& m, const std::vector<SurfaceFilter>& filters) {
+    std::vector<Value> list;
+    for (const SurfaceFilter& f : filters) {
+        FilterObject* o = newFilter(m, f.kind);
+        if (!o) continue;
+        o->filter = f;
+        o->filter.angle = f.angle * 180 / std::numbers::pi;
+        list.push_back(Value(o));
+    }
+    return Value(m.newArray(list));
+}
+
+std::vector<SurfaceFilter> filtersFromScript(Machine& m, const Value& list) {
+    std::vector<SurfaceFilter> out;
+    auto* array = dynamic_cast<ArrayObject*>(list.asObject());
+    if (!array) return out;
+    for (uint32_t i = 0; i < array->length() && i < ArrayObject::kMaxLength; ++i) {
+        m.chargeAction();
+        FilterObject* o = readyFilter(array->at(i).asObject());
+        if (!o) continue;
+        SurfaceFilter f = o->filter;
+        f.angle = f.angle * std::numbers::pi / 180;
+        out.push_back(std::move(f));
+    }
+    return out;
+}
+
+void installFilterClasses(Machine& m) {
+    if (m.swfVersion() < 6) return;  // no flash package before version 6
+    Object* package = filtersPackage(m);
+    Object* base = m.newObject();
+    m.defineClass(package, "BitmapFilter", base,
+                  [](Machine&, Object*, std::span<const Value>) { return Value(); },
+                  [](Machine& m, Object* prototype) -> Object* {
+                      return m.heap().make<FilterObject>(prototype);
+                  });
+    for (const FilterClass& c : filterClasses()) installFilterClass(m, package, base, c);
+    m.defineMethod(
+        base, "clone",
+        [](Machine& m, Object* self, std::span<const Value>) {
+            FilterObject* o = readyFilter(self);
+            if (!o) return Value();
+            auto* copy = m.heap().make<FilterObject>(o->proto());
+            copy->filter = o->filter;
+            copy->mapBitmap = o->mapBitmap;
+            copy->ready = true;
+            return Value(copy);
+        },
+        0);
+
+    // A clip's filters: copies out, copies in.
+    for (Object* proto : {m.prototypes().movieClip.get(), m.prototypes().button.get()}) {
+        if (!proto) continue;
+        m.defineAccessor(
+            proto, "filters",
+            [](Machine& m, Object* self, std::span<const Value>) {
+                DisplayObject* d = m.displayObjectOf(Value(self));
+                if (!d) return Value();
+                if (d->scriptFilters()) return filtersToScript(m, *d->scriptFilters());
+                return filtersToScript(m, parseFilterList(d->filters()));
+            },
+            [](Machine& m, Object* self, std::span<const Value> args) {
+                DisplayObject* d = m.displayObjectOf(Value(self));
+                if (!d || args.empty()) return Value();
+                d->setScriptFilters(filtersFromScript(m, args[0]));
+                return Value();
+            },
+            kDontEnum | kVersion8);
+    }
+}
+
+}  // namespace swf::avm1

@@ -1,0 +1,97 @@
+// LoadVars: url-encoded variables read from a file beside the movie. load and sendAndLoad
+// read local files only and answer as the frame ends through onData (whose default decodes
+// the text and calls onLoad); send is refused, since nothing leaves the machine.
+
+#include "swf/avm1/machine/ArrayObject.h"
+#include "swf/avm1/classes/Builtins.h"
+#include "swf/avm1/classes/LoadRequests.h"
+#include "swf/avm1/classes/PlayerObjects.h"
+#include "swf/avm1/classes/UrlEscape.h"
+#include "swf/display/MovieContext.h"
+
+namespace swf::avm1 {
+namespace {
+
+using player::arg;
+
+// The load's own fields stay out of enumeration, so toString lists the variables alone.
+void setHidden(Object* target, std::string_view name, Value value) {
+    target->defineOwn(name, Property{std::move(value), nullptr, nullptr, kDontEnum});
+}
+
+void setField(Machine&, Object* target, std::string_view name, const Value& value) {
+    target->defineOwn(name, Property{value, nullptr, nullptr, kDontEnum | kDontDelete});
+}
+
+// name=value pairs of the enumerable variables (functions left out), escaped.
+Value toQueryString(Machine& m, Object* self) {
+    if (!self) return Value("");
+    std::string out;
+    // In the order for..in visits them, as the player lists them.
+    for (const std::string& name : m.enumerate(self)) {
+        Value value = m.get(Value(self), name);
+        if (value.isObject() && value.asObject()->asFunction()) continue;
+        if (!out.empty()) out += '&';
+        out += urlEscape(name) + "=" + urlEscape(m.toString(value));
+        Machine::checkLength(out.size());
+    }
+    return Value(std::move(out));
+}
+
+
+}  // namespace
+
+void installLoadVarsClass(Machine& m) {
+    Object* proto = m.newObject();
+    m.defineClass(m.global(), "LoadVars", proto,
+                  [](Machine&, Object*, std::span<const Value>) { return Value(); });
+    proto->defineOwn("contentType", Property{Value("application/x-www-form-urlencoded"), nullptr,
+                                             nullptr, kDontEnum});
+    m.defineMethod(proto, "load", [](Machine& m, Object* self, std::span<const Value> args) {
+        return Value(loadTextFor(m, self, arg(args, 0), setField));
+    });
+    m.defineMethod(proto, "sendAndLoad", [](Machine& m, Object*, std::span<const Value> args) {
+        return Value(loadTextFor(m, arg(args, 1).asObject(), arg(args, 0), setField));
+    });
+    m.defineMethod(proto, "send", [](Machine& m, Object*, std::span<const Value> args) {
+        m.trace("Kinetrope: not sending variables to '" + m.toString(arg(args, 0)) +
+                "': nothing leaves the machine");
+        return Value(false);
+    });
+    m.defineMethod(proto, "decode", [](Machine& m, Object* self, std::span<const Value> args) {
+        if (!args.empty()) decodeVariables(m, self, m.toString(args[0]));
+        return Value();
+    });
+    m.defineMethod(proto, "toString", [](Machine& m, Object* self, std::span<const Value>) {
+        return toQueryString(m, self);
+    });
+    m.defineMethod(proto, "getBytesLoaded", [](Machine& m, Object* self, std::span<const Value>) {
+        return m.get(Value(self), "_bytesLoaded");
+    });
+    m.defineMethod(proto, "getBytesTotal", [](Machine& m, Object* self, std::span<const Value>) {
+        return m.get(Value(self), "_bytesTotal");
+    });
+    m.defineMethod(proto, "addRequestHeader",
+                   [](Machine& m, Object* self, std::span<const Value> args) {
+                       return addRequestHeader(m, self, args, kDontEnum);
+                   });
+    m.defineMethod(proto, "onLoad",
+                   [](Machine&, Object*, std::span<const Value>) { return Value(); });
+    // What a finished load calls: the text becomes variables, then onLoad says how it went.
+    m.defineMethod(proto, "onData", [](Machine& m, Object* self, std::span<const Value> args) {
+        if (!self) return Value();
+        Value text = arg(args, 0);
+        if (text.isUndefined()) {
+            Value failure(false);
+            m.callMethod(Value(self), "onLoad", std::span<const Value>(&failure, 1));
+            return Value();
+        }
+        m.callMethod(Value(self), "decode", std::span<const Value>(&text, 1));
+        setHidden(self, "loaded", Value(true));
+        Value success(true);
+        m.callMethod(Value(self), "onLoad", std::span<const Value>(&success, 1));
+        return Value();
+    });
+}
+
+}  // namespace swf::avm1

@@ -1,0 +1,115 @@
+// NetConnection: connect(null) opens the local connection progressive video plays through,
+// answering at once as the player does; a server URL can never be reached here, so that
+// attempt fails on a later frame, and closing it first reports the close and then an empty
+// status, as the player does.
+
+#include <memory>
+#include <string>
+
+#include "swf/avm1/classes/Builtins.h"
+#include "swf/avm1/machine/Heap.h"
+#include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/classes/PlayerEvents.h"
+#include "swf/avm1/classes/PlayerObjects.h"
+
+namespace swf::avm1 {
+namespace {
+
+using player::arg;
+
+class NetConnectionObject : public Object {
+  public:
+    using Object::Object;
+    enum class State { Closed, Local, Connecting } state = State::Closed;
+    uint32_t attempt = 0;  // numbers remote attempts: a failure of an old one is dropped
+    Value uri;
+
+    void traceReferences(Marker& marker) const override {
+        Object::traceReferences(marker);
+        marker.mark(uri);
+    }
+};
+
+NetConnectionObject* connectionOf(Object* self) {
+    return dynamic_cast<NetConnectionObject*>(self);
+}
+
+void status(Machine& m, Object* target, const char* level, const char* code) {
+    Object* info = m.newObject();
+    info->setOwn("code", Value(code));
+    info->setOwn("level", Value(level));
+    const Value args[] = {Value(info)};
+    m.callMethod(Value(target), "onStatus", args);
+}
+
+// Ends what is open, with the events the player gives for it.
+void closeConnection(Machine& m, NetConnectionObject& c) {
+    auto was = c.state;
+    c.state = NetConnectionObject::State::Closed;
+    ++c.attempt;
+    if (was == NetConnectionObject::State::Closed) return;
+    status(m, &c, "status", "NetConnection.Connect.Closed");
+    if (was == NetConnectionObject::State::Connecting) m.callMethod(Value(&c), "onStatus", {});
+}
+
+}  // namespace
+
+void installNetConnectionClass(Machine& m) {
+    auto events = std::make_shared<PlayerEvents>(m);
+    Object* proto = m.newObject();
+    m.defineClass(
+        m.global(), "NetConnection", proto,
+        [](Machine&, Object*, std::span<const Value>) { return Value(); },
+        [](Machine& m, Object* prototype) -> Object* {
+            return m.heap().make<NetConnectionObject>(prototype);
+        });
+    Rooted<Function> failed(m.heap(), m.newFunction([](Machine& m, Object*,
+                                                       std::span<const Value> args) {
+        NetConnectionObject* c = connectionOf(arg(args, 0).asObject());
+        if (!c || c->state != NetConnectionObject::State::Connecting ||
+            m.toNumber(arg(args, 1)) != c->attempt)
+            return Value();
+        c->state = NetConnectionObject::State::Closed;
+        status(m, c, "error", "NetConnection.Connect.Failed");
+        return Value();
+    }));
+    m.defineMethod(
+        proto, "connect", [events, failed](Machine& m, Object* self, std::span<const Value> args) {
+            NetConnectionObject* c = connectionOf(self);
+            if (!c || args.empty()) return Value(false);
+            closeConnection(m, *c);
+            c->uri = args[0];
+            if (args[0].isNullish()) {
+                c->state = NetConnectionObject::State::Local;
+                status(m, c, "status", "NetConnection.Connect.Success");
+                return Value(true);
+            }
+            c->state = NetConnectionObject::State::Connecting;
+            events->later(m, failed, 0, {Value(c), Value(static_cast<double>(c->attempt))});
+            return Value(true);
+        });
+    m.defineMethod(proto, "close", [](Machine& m, Object* self, std::span<const Value>) {
+        if (NetConnectionObject* c = connectionOf(self)) closeConnection(m, *c);
+        return Value();
+    });
+    auto nothing = [](Machine&, Object*, std::span<const Value>) { return Value(); };
+    m.defineMethod(proto, "call",
+                   [](Machine&, Object*, std::span<const Value>) { return Value(false); });
+    m.defineMethod(proto, "addHeader", nothing);
+    m.defineAccessor(
+        proto, "isConnected",
+        [](Machine&, Object* self, std::span<const Value>) {
+            NetConnectionObject* c = connectionOf(self);
+            return Value(c && c->state == NetConnectionObject::State::Local);
+        },
+        nothing);
+    m.defineAccessor(
+        proto, "uri",
+        [](Machine&, Object* self, std::span<const Value>) {
+            NetConnectionObject* c = connectionOf(self);
+            return c ? c->uri : Value();
+        },
+        nothing);
+}
+
+}  // namespace swf::avm1

@@ -1,0 +1,394 @@
+// NetStream: progressive playback of FLV files beside the movie over a local NetConnection.
+// It reports what the player reports while a stream plays through (start, buffer full, the
+// file's metadata, and at its end flush, stop and empty), seeks and pauses on the movie's
+// clock. The Video objects it is attached to show its pictures at the stream's time, and its
+// sound plays through the movie's mix from the same place. Streams from servers never connect.
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "swf/avm1/classes/Builtins.h"
+#include "swf/avm1/classes/LoadRequests.h"
+#include "swf/avm1/classes/NetStreamFeed.h"
+#include "swf/avm1/classes/PlayerEvents.h"
+#include "swf/avm1/classes/PlayerObjects.h"
+#include "swf/avm1/machine/ArrayObject.h"
+#include "swf/avm1/machine/Heap.h"
+#include "swf/avm1/machine/Machine.h"
+#include "swf/display/ContentRequests.h"
+#include "swf/display/MovieContext.h"
+#include "swf/movie/SoundStart.h"
+#include "swf/sound/SoundMixer.h"
+#include "swf/video/VideoFeed.h"
+
+namespace swf::avm1 {
+namespace {
+
+using player::arg;
+
+constexpr int kMaxAmfDepth = 16;
+constexpr int kMaxAmfValues = 10000;
+constexpr size_t kMaxFlvTags = 1'000'000;
+
+class NetStreamObject : public Object {
+  public:
+    using Object::Object;
+    Value connection;
+    Object* metadata = nullptr;
+    bool open = false;
+    bool paused = false;
+    double durationSec = 0;
+    double positionSec = 0;   // where the clock below started from
+    double startedMs = 0;     // movie time playing last resumed
+    uint32_t generation = 0;  // pending end events of an older play, seek or pause are dropped
+    std::shared_ptr<VideoFeed> feed = std::make_shared<VideoFeed>();
+
+    std::shared_ptr<const SoundCharacter> sound;  // the file's, played from where it stands
+
+    // Tells the Video objects showing the stream where its clock now stands, and starts its
+    // sound there (or stops it).
+    void sync(Machine& m) {
+        feed->running = open && !paused;
+        feed->positionSec = positionSec;
+        feed->startedMs = startedMs;
+        feed->durationSec = durationSec;
+        SoundMixer* mixer = m.context().soundMixer();
+        if (!mixer || !sound) return;
+        SoundStart stop;
+        stop.stop = true;
+        mixer->startSound(sound, stop);
+        if (!feed->running) return;
+        SoundStart start;
+        start.inPoint = static_cast<uint32_t>(std::clamp(positionSec, 0.0, durationSec) * 44100);
+        mixer->startSound(sound, start);
+    }
+
+    double time(double nowMs) const {
+        if (!open || paused) return positionSec;
+        return std::min(durationSec, positionSec + (nowMs - startedMs) / 1000);
+    }
+    void traceReferences(Marker& marker) const override {
+        Object::traceReferences(marker);
+        marker.mark(connection);
+        marker.mark(metadata);
+    }
+};
+
+NetStreamObject* streamOf(Object* self) {
+    return dynamic_cast<NetStreamObject*>(self);
+}
+
+// AMF0 as FLV script tags carry it, bounded in depth and count.
+class AmfReader {
+  public:
+    AmfReader(Machine& m, std::span<const uint8_t> data) : m_(m), data_(data) {}
+
+    bool string(std::string& out) {
+        if (pos_ + 2 > data_.size()) return false;
+        size_t length = (size_t{data_[pos_]} << 8) | data_[pos_ + 1];
+        pos_ += 2;
+        if (length > data_.size() - pos_) return false;
+        out.assign(reinterpret_cast<const char*>(data_.data() + pos_), length);
+        pos_ += length;
+        return true;
+    }
+
+    bool value(Value& out, int depth) {
+        if (pos_ >= data_.size() || depth > kMaxAmfDepth || ++count_ > kMaxAmfValues) return false;
+        uint8_t type = data_[pos_++];
+        switch (type) {
+            case 0: {  // number
+                if (pos_ + 8 > data_.size()) return false;
+                uint64_t bits = 0;
+                for (int i = 0; i < 8; ++i) bits = (bits << 8) | data_[pos_ + i];
+                pos_ += 8;
+                double d;
+                std::memcpy(&d, &bits, sizeof d);
+                out = Value(d);
+                return true;
+            }
+            case 1:
+                if (pos_ >= data_.size()) return false;
+                out = Value(data_[pos_++] != 0);
+                return true;
+            case 2: {
+                std::string s;
+                if (!string(s)) return false;
+                out = Value(s);
+                return true;
+            }
+            case 3:
+            case 8: {  // object, ECMA array
+                if (type == 8) pos_ += 4;
+                Object* o = m_.newObject();
+                out = Value(o);
+                return members(o, depth);
+            }
+            case 5:
+                out = Value(Null{});
+                return true;
+            case 6:
+                out = Value();
+                return true;
+            case 10: {  // strict array
+                if (pos_ + 4 > data_.size()) return false;
+                uint32_t n = (uint32_t{data_[pos_]} << 24) | (uint32_t{data_[pos_ + 1]} << 16) |
+                             (uint32_t{data_[pos_ + 2]} << 8) | data_[pos_ + 3];
+                pos_ += 4;
+                std::vector<Value> items;
+                for (uint32_t i = 0; i < n; ++i) {
+                    Value v;
+                    if (!value(v, depth + 1)) return false;
+                    items.push_back(v);
+                }
+                out = Value(static_cast<Object*>(m_.newArray(items)));
+                return true;
+            }
+            case 11:  // date: milliseconds and a time zone
+                if (pos_ + 10 > data_.size()) return false;
+                pos_ += 10;
+                out = Value();
+                return true;
+            default:
+                return false;
+        }
+    }
+
+  private:
+    bool members(Object* o, int depth) {
+        while (pos_ + 3 <= data_.size()) {
+            std::string name;
+            if (!string(name)) return false;
+            if (name.empty() && pos_ < data_.size() && data_[pos_] == 9) {
+                ++pos_;
+                return true;
+            }
+            Value v;
+            if (!value(v, depth + 1)) return false;
+            o->setOwn(name, v);
+        }
+        return true;  // a damaged end keeps what was read
+    }
+
+    Machine& m_;
+    std::span<const uint8_t> data_;
+    size_t pos_ = 0;
+    int count_ = 0;
+};
+
+struct FlvInfo {
+    Object* metadata = nullptr;
+    double durationSec = 0;
+};
+
+// The header, the onMetaData script tag and the last timestamp; nothing if not an FLV file.
+std::optional<FlvInfo> readFlv(Machine& m, std::span<const uint8_t> data) {
+    if (data.size() < 9 || data[0] != 'F' || data[1] != 'L' || data[2] != 'V') return std::nullopt;
+    FlvInfo info;
+    size_t pos =
+        (size_t{data[5]} << 24) | (size_t{data[6]} << 16) | (size_t{data[7]} << 8) | data[8];
+    pos += 4;  // the first previous-tag size
+    uint32_t lastMs = 0;
+    for (size_t tags = 0; pos + 11 <= data.size() && tags < kMaxFlvTags; ++tags) {
+        uint8_t type = data[pos] & 0x1F;
+        size_t size = (size_t{data[pos + 1]} << 16) | (size_t{data[pos + 2]} << 8) | data[pos + 3];
+        uint32_t ms = (uint32_t{data[pos + 7]} << 24) | (uint32_t{data[pos + 4]} << 16) |
+                      (uint32_t{data[pos + 5]} << 8) | data[pos + 6];
+        size_t body = pos + 11;
+        if (size > data.size() - body) break;
+        lastMs = std::max(lastMs, ms);
+        if (type == 18 && !info.metadata) {
+            AmfReader reader(m, data.subspan(body, size));
+            Value name, value;
+            if (reader.value(name, 0) && name.isString() && name.asString() == "onMetaData" &&
+                reader.value(value, 0))
+                info.metadata = value.asObject();
+        }
+        pos = body + size + 4;
+    }
+    info.durationSec = lastMs / 1000.0;
+    if (info.metadata)
+        if (Property* p = info.metadata->findOwn("duration"); p && p->value.isNumber())
+            info.durationSec = std::max(0.0, p->value.asNumber());
+    return info;
+}
+
+void status(Machine& m, Object* target, const char* level, const char* code) {
+    Object* info = m.newObject();
+    info->setOwn("code", Value(code));
+    info->setOwn("level", Value(level));
+    const Value args[] = {Value(info)};
+    m.callMethod(Value(target), "onStatus", args);
+}
+
+// What a stream reports: 0 started, 1 ended, 2 seeked, 3 not found.
+void report(Machine& m, NetStreamObject* s, int what) {
+    switch (what) {
+        case 0:
+            status(m, s, "status", "NetStream.Play.Start");
+            status(m, s, "status", "NetStream.Buffer.Full");
+            if (s->metadata) {
+                const Value meta[] = {Value(s->metadata)};
+                m.callMethod(Value(s), "onMetaData", meta);
+            }
+            break;
+        case 1:
+            s->positionSec = s->durationSec;
+            s->open = false;
+            s->sync(m);
+            status(m, s, "status", "NetStream.Buffer.Flush");
+            status(m, s, "status", "NetStream.Play.Stop");
+            status(m, s, "status", "NetStream.Buffer.Empty");
+            break;
+        case 2:
+            status(m, s, "status", "NetStream.Seek.Notify");
+            break;
+        default:
+            status(m, s, "error", "NetStream.Play.StreamNotFound");
+            break;
+    }
+}
+
+// The file of a play() as the frame ends: the stream starts, and reports its end once its
+// duration passed, unless a seek, pause or another play came first.
+void opened(Machine& m, const PlayerEvents& events, Function* later, NetStreamObject* s,
+            const std::optional<std::string>& file) {
+    std::optional<FlvInfo> flv;
+    if (file) flv = readFlv(m, {reinterpret_cast<const uint8_t*>(file->data()), file->size()});
+    if (!flv) {
+        report(m, s, 3);
+        return;
+    }
+    s->open = true;
+    s->paused = false;
+    s->metadata = flv->metadata;
+    s->durationSec = flv->durationSec;
+    s->positionSec = 0;
+    s->startedMs = m.frameTimeMs();
+    const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(file->data()),
+                                         file->size());
+    s->feed->video = FlvVideo::read(bytes);
+    s->sound = FlvVideo::readSound(bytes);
+    s->sync(m);
+    s->setOwn("bytesLoaded", Value(static_cast<double>(file->size())));
+    s->setOwn("bytesTotal", Value(static_cast<double>(file->size())));
+    uint32_t generation = s->generation;
+    report(m, s, 0);
+    if (s->generation == generation)
+        events.later(m, later, s->durationSec * 1000,
+                     {Value(s), Value(static_cast<double>(generation)), Value(1)});
+}
+
+}  // namespace
+
+std::shared_ptr<const VideoFeed> netStreamFeed(Object* object) {
+    NetStreamObject* s = streamOf(object);
+    return s ? s->feed : nullptr;
+}
+
+void installNetStreamClass(Machine& m) {
+    auto events = std::make_shared<PlayerEvents>(m);
+    Object* proto = m.newObject();
+    m.defineClass(
+        m.global(), "NetStream", proto,
+        [](Machine& m, Object* self, std::span<const Value> args) {
+            NetStreamObject* s = streamOf(self);
+            if (!m.constructing() || !s) return Value();
+            s->connection = arg(args, 0);
+            return Value();
+        },
+        [](Machine& m, Object* prototype) -> Object* {
+            return m.heap().make<NetStreamObject>(prototype);
+        });
+    // (stream, generation, what) on a later frame; an event of an older generation is dropped.
+    Rooted<Function> later(
+        m.heap(), m.newFunction([](Machine& m, Object*, std::span<const Value> args) {
+            NetStreamObject* s = streamOf(arg(args, 0).asObject());
+            double generation = m.toNumber(arg(args, 1));  // -1: reported whatever came since
+            if (s && (generation < 0 || generation == s->generation))
+                report(m, s, m.toInt32(arg(args, 2)));
+            return Value();
+        }));
+
+    m.defineMethod(
+        proto, "play", [events, later](Machine& m, Object* self, std::span<const Value> args) {
+            NetStreamObject* s = streamOf(self);
+            if (!s || args.empty()) return Value();
+            ++s->generation;
+            s->open = false;
+            s->sync(m);
+            ContentRequests* loader = m.context().loader();
+            if (!m.toBoolean(m.get(s->connection, "isConnected")) || !loader) return Value();
+            // The file is read now and answered as the frame ends, as the player's loads are;
+            // the answer must find the stream, referenced or not.
+            Machine* machine = &m;
+            uint32_t generation = s->generation;
+            loader->loadText(m.toString(args[0]),
+                             [machine, events, later, stream = Rooted<NetStreamObject>(m.heap(), s),
+                              generation](const std::optional<std::string>& file, size_t) {
+                                 if (stream->generation != generation) return;
+                                 runLoadCallback(*machine, [&] {
+                                     opened(*machine, *events, later, stream, file);
+                                 });
+                             });
+            return Value();
+        });
+    // A seek or pause drops the end report of the play before it.
+    m.defineMethod(proto, "seek",
+                   [events, later](Machine& m, Object* self, std::span<const Value> args) {
+                       NetStreamObject* s = streamOf(self);
+                       if (!s || !s->open) return Value();
+                       double to = m.toNumber(arg(args, 0));
+                       if (!(to >= 0)) to = 0;
+                       ++s->generation;
+                       s->positionSec = std::min(to, s->durationSec);
+                       s->startedMs = m.frameTimeMs();
+                       s->sync(m);
+                       events->later(m, later, 0, {Value(s), Value(-1), Value(2)});
+                       return Value();
+                   });
+    m.defineMethod(proto, "pause", [](Machine& m, Object* self, std::span<const Value> args) {
+        NetStreamObject* s = streamOf(self);
+        if (!s || !s->open) return Value();
+        bool pause = args.empty() || args[0].isNullish() ? !s->paused : m.toBoolean(args[0]);
+        double now = m.frameTimeMs();
+        s->positionSec = s->time(now);
+        s->startedMs = now;
+        s->paused = pause;
+        s->sync(m);
+        ++s->generation;
+        return Value();
+    });
+    m.defineMethod(proto, "close", [](Machine& m, Object* self, std::span<const Value>) {
+        if (NetStreamObject* s = streamOf(self)) {
+            s->positionSec = s->time(m.frameTimeMs());
+            s->open = false;
+            s->sync(m);
+            ++s->generation;
+        }
+        return Value();
+    });
+    m.defineMethod(proto, "setBufferTime",
+                   [](Machine& m, Object* self, std::span<const Value> args) {
+                       if (self) self->setOwn("bufferTime", Value(m.toNumber(arg(args, 0))));
+                       return Value();
+                   });
+    auto nothing = [](Machine&, Object*, std::span<const Value>) { return Value(); };
+    m.defineMethod(proto, "attachAudio", nothing);
+    m.defineMethod(proto, "attachVideo", nothing);
+    m.defineMethod(proto, "send", nothing);
+    m.defineMethod(proto, "receiveAudio", nothing);
+    m.defineMethod(proto, "receiveVideo", nothing);
+    m.defineAccessor(
+        proto, "time",
+        [](Machine& m, Object* self, std::span<const Value>) {
+            NetStreamObject* s = streamOf(self);
+            return s ? Value(s->time(m.frameTimeMs())) : Value();
+        },
+        nothing);
+}
+
+}  // namespace swf::avm1

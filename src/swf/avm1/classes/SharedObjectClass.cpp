@@ -1,0 +1,168 @@
+// SharedObject: local shared objects live in memory for the run (nothing is read from or
+// written to disk, so each conversion starts as a first visit). getLocal answers the same
+// object for the same name and path; getSize counts the bytes the player's .sol file of the
+// data would take; remote shared objects need a server and are never there.
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "swf/avm1/machine/ArrayObject.h"
+#include "swf/avm1/classes/Builtins.h"
+#include "swf/avm1/classes/DateObject.h"
+#include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/classes/PlayerObjects.h"
+#include "swf/avm1/machine/StageObject.h"
+
+namespace swf::avm1 {
+namespace {
+
+using player::arg;
+
+// Bounds on the walk over a script's data (it may be deep or cyclic).
+constexpr int kMaxDepth = 256;
+constexpr size_t kMaxValues = 1'000'000;
+
+class SolSize {
+  public:
+    explicit SolSize(Machine& m) : m_(m), xml_(m.get(m.global(), "XML")) {}
+
+    // The bytes of one AMF0 value.
+    double value(const Value& v, int depth) {
+        if (++count_ > kMaxValues || depth > kMaxDepth)
+            throw ScriptLimitError("shared object data too large or too deep to measure");
+        if (v.isUndefined() || v.isNull()) return 1;
+        if (v.isBool()) return 2;
+        if (v.isNumber()) return 9;
+        if (v.isString()) return string(v.asString()) + 1;
+        Object* o = v.asObject();
+        if (o->asStageObject()) return 1;  // clips are stored as undefined
+        if (dynamic_cast<DateObject*>(o)) return 11;
+        if (xml_.isObject() && instanceOf(m_, v, xml_)) return 5 + m_.toString(v).size();
+        if (!seen_.insert(o).second) return 3;  // met before: a reference
+        bool array = dynamic_cast<ArrayObject*>(o) != nullptr;
+        return (array ? 5 : 1) + members(o, depth) + 3;
+    }
+
+    // The name-value pairs of an object's own enumerable members (functions are left out),
+    // each followed by `trailing` bytes.
+    double members(Object* o, int depth, int trailing = 0) {
+        std::vector<std::string> names;
+        o->ownNames(names);
+        double total = 0;
+        for (const std::string& name : names) {
+            Property* p = o->findOwn(name);
+            if (!p || (p->flags & kDontEnum)) continue;
+            Value v = m_.get(Value(o), name);
+            if (v.asObject() && v.asObject()->asFunction()) continue;
+            total += 2 + name.size() + value(v, depth + 1) + trailing;
+        }
+        return total;
+    }
+
+    // The members of the shared object's data, each ending with a zero byte. The data object
+    // itself is the first object written: members that refer to it are references.
+    double top(Object* data) {
+        seen_.insert(data);
+        return members(data, 0, 1);
+    }
+
+  private:
+    static double string(const std::string& s) { return (s.size() > 0xFFFF ? 4 : 2) + s.size(); }
+
+    Machine& m_;
+    Value xml_;
+    std::unordered_set<Object*> seen_;
+    size_t count_ = 0;
+};
+
+// Names the player refuses for a local shared object.
+bool validName(const std::string& name) {
+    if (name.empty()) return false;
+    return name.find_first_of("~%&\\;:\"',<>?# ") == std::string::npos;
+}
+
+constexpr uint32_t kMaxSharedObjects = 100000;
+
+struct Registry {
+    std::map<std::pair<std::string, std::string>, uint32_t> slots;  // (name, path) -> slot
+    std::unordered_map<Object*, size_t> nameLengths;                // for the .sol header
+};
+
+}  // namespace
+
+void installSharedObjectClass(Machine& m) {
+    Rooted<Object> proto(m.heap(), m.newObject());
+    Function* ctor =
+        m.defineClass(m.global(), "SharedObject", proto,
+                      [](Machine&, Object*, std::span<const Value>) { return Value(); });
+    // The objects made so far, in slots of a rooted array.
+    Rooted<ArrayObject> slots(m.heap(), m.newArray());
+    auto registry = std::make_shared<Registry>();
+
+    m.defineMethod(
+        ctor, "getLocal",
+        [slots, proto, registry](Machine& m, Object*, std::span<const Value> args) {
+            if (args.empty()) return Value(Null{});
+            std::string name = m.toString(args[0]);
+            if (!validName(name)) return Value(Null{});
+            Value pathValue = arg(args, 1);
+            std::string path = pathValue.isNullish() ? "" : m.toString(pathValue);
+            auto key = std::make_pair(name, path);
+            if (auto it = registry->slots.find(key); it != registry->slots.end())
+                return slots->at(it->second);
+            if (registry->slots.size() >= kMaxSharedObjects)
+                throw ScriptLimitError("too many shared objects");
+            Object* so = m.newObject(proto);
+            so->setOwn("data", Value(m.newObject()));
+            registry->slots.emplace(key, slots->length());
+            registry->nameLengths.emplace(so, name.size());
+            slots->push(Value(so));
+            return Value(so);
+        },
+        0);
+    m.defineMethod(
+        ctor, "getRemote", [](Machine&, Object*, std::span<const Value>) { return Value(Null{}); },
+        0);
+    m.defineMethod(ctor, "deleteAll",
+                   [](Machine&, Object*, std::span<const Value>) { return Value(false); });
+    m.defineMethod(ctor, "getDiskUsage",
+                   [](Machine&, Object*, std::span<const Value>) { return Value(0); });
+
+    auto no = [](Machine&, Object*, std::span<const Value>) { return Value(false); };
+    auto nothing = [](Machine&, Object*, std::span<const Value>) { return Value(); };
+    m.defineMethod(proto, "connect", no);
+    m.defineMethod(proto, "send", nothing);
+    // Kept in memory, so writing it out always succeeds.
+    m.defineMethod(proto, "flush",
+                   [](Machine&, Object*, std::span<const Value>) { return Value(true); });
+    m.defineMethod(proto, "close", nothing);
+    m.defineMethod(proto, "getSize", [registry](Machine& m, Object* self, std::span<const Value>) {
+        Object* data = m.get(Value(self), "data").asObject();
+        if (!data) return Value(0);
+        SolSize size(m);
+        double members = size.top(data);
+        if (members == 0) return Value(0);
+        // The .sol header: magic, length, "TCSO", six bytes, the name and
+        // four bytes of AMF version.
+        auto it = registry->nameLengths.find(self);
+        size_t nameLength = it == registry->nameLengths.end() ? 0 : it->second;
+        return Value(16 + 2 + static_cast<double>(nameLength) + 4 + members);
+    });
+    m.defineMethod(proto, "setFps", no);
+    m.defineMethod(proto, "clear", [](Machine& m, Object* self, std::span<const Value>) {
+        Object* data = m.get(Value(self), "data").asObject();
+        if (!data) return Value();
+        std::vector<std::string> names;
+        data->ownNames(names);
+        for (const std::string& name : names) data->deleteOwn(name);
+        return Value();
+    });
+}
+
+}  // namespace swf::avm1

@@ -1,0 +1,38 @@
+// Video: the class of video objects on the stage. attachVideo shows a NetStream's pictures
+// (null, or anything else, shows nothing more); clear drops the picture shown until the next
+// one is decoded.
+
+#include "swf/avm1/classes/Builtins.h"
+#include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/classes/NetStreamFeed.h"
+#include "swf/avm1/classes/PlayerObjects.h"
+#include "swf/display/VideoInstance.h"
+
+namespace swf::avm1 {
+namespace {
+
+using player::arg;
+
+VideoInstance* videoOf(Machine& m, Object* self) {
+    return dynamic_cast<VideoInstance*>(m.displayObjectOf(Value(self)));
+}
+
+}  // namespace
+
+void installVideoClass(Machine& m) {
+    Object* proto = m.newObject();
+    m.prototypes().video = proto;
+    m.defineClass(m.global(), "Video", proto,
+                  [](Machine&, Object*, std::span<const Value>) { return Value(); });
+    m.defineMethod(proto, "attachVideo", [](Machine& m, Object* self, std::span<const Value> args) {
+        if (VideoInstance* video = videoOf(m, self))
+            video->attachFeed(netStreamFeed(arg(args, 0).asObject()));
+        return Value();
+    });
+    m.defineMethod(proto, "clear", [](Machine& m, Object* self, std::span<const Value>) {
+        if (VideoInstance* video = videoOf(m, self)) video->clearPicture();
+        return Value();
+    });
+}
+
+}  // namespace swf::avm1

@@ -1,0 +1,584 @@
+#include "swf/avm1/machine/Activation.h"
+
+#include <algorithm>
+
+#include "swf/avm1/machine/ArrayObject.h"
+#include "swf/avm1/machine/StageObject.h"
+#include "swf/avm1/machine/SuperObject.h"
+#include "swf/avm1/machine/TargetPath.h"
+#include "swf/display/MovieClip.h"
+#include "swf/display/MovieContext.h"
+
+namespace swf::avm1 {
+
+using enum ActionCode;
+
+bool Activation::isPath(std::string_view name) {
+    return name.find_first_of("/:.") != std::string_view::npos;
+}
+
+Activation::Activation(Machine& machine, ActionBlock block)
+    : machine_(machine),
+      block_(std::move(block)),
+      version_(block_.swfVersion),
+      stack_(machine.stack()),
+      floor_(stack_.size()) {
+    registers_.resize(4);
+}
+
+void Activation::reportUncaught(Machine& machine, const Value& value) {
+    std::string text;
+    try {
+        text = machine.toString(value);
+    } catch (...) {
+        text = "[object]";
+    }
+    machine.trace("Warning: Uncaught exception, " + text);
+}
+
+void Activation::reportLimit(Machine& machine, const ScriptLimitError& error) {
+    // The player stops runaway recursion without a line in the trace.
+    if (dynamic_cast<const RecursionLimitError*>(&error)) return;
+    if (machine.tickExhausted() && !machine.firstTickLimitReport()) return;
+    machine.trace(std::string("Error: ") + error.what() + "; the script was stopped.");
+}
+
+void Activation::runTimelineActions(Machine& machine, const ActionBlock& block, MovieClip& clip) {
+    machine.startActionList();
+    runGuarded(machine, [&] {
+        Activation activation(machine, block);
+        StageObject* stage = machine.stageObject(clip);
+        activation.scope_ = {{machine.global(), false}, {stage, true}};
+        activation.this_ = stage;
+        activation.target_ = stage;
+        activation.base_ = stage;
+        activation.haltsWithBase_ = true;
+        // Its four registers are the ones DefineFunction2 code reaches past its own.
+        struct Registers {
+            Machine& machine;
+            std::vector<Value>* previous;
+            ~Registers() { machine.setTimelineRegisters(previous); }
+        } registers{machine, machine.timelineRegisters()};
+        machine.setTimelineRegisters(&activation.registers_);
+        // Frame scripts share the stack: what one leaves, the next finds.
+        activation.floor_ = 0;
+        activation.execute(0, block.code.size());
+    });
+}
+
+Value Activation::callFunction(Machine& machine, Function& function, Object* self,
+                               std::span<const Value> args, Object* home) {
+    const FunctionDefinition& def = *function.definition();
+    Activation a(machine, def.body);
+    // Function bodies follow SWF 5 rules, even in SWF 4 movies.
+    a.version_ = std::max(a.version_, 5);
+    a.constants_ = def.constants;
+    a.callee_ = &function;
+    a.this_ = self;
+    a.home_ = home ? home : (self ? self->proto() : nullptr);
+    Object* base = machine.liveObject(function.baseClip());
+    // A function stops, as a frame script does, once the clip it belongs to is removed.
+    a.haltsWithBase_ = base != nullptr && base->asStageObject() != nullptr;
+    // With that clip gone, the clip it was called on stands in, else the main timeline.
+    if (!base && self && self->asStageObject() && machine.displayObjectOf(Value(self))) base = self;
+    if (!base)
+        base = machine.context().root() ? machine.stageObject(*machine.context().root()) : nullptr;
+    if (def.body.swfVersion < 6) {
+        // SWF 5 functions close over nothing: they see the global object and a timeline,
+        // the clip they were called on if any, else the one they were made on.
+        if (self && self->asStageObject() && machine.displayObjectOf(Value(self))) base = self;
+        a.scope_ = {{machine.global(), false}, {base, true}};
+    } else {
+        a.scope_ = function.scope();
+    }
+    a.base_ = base;
+    a.target_ = base;
+    Object* locals = machine.heap().make<Object>(nullptr);
+    a.scope_.push_back({locals, false});
+    if (def.isFunction2) {
+        a.registers_.assign(std::max<size_t>(def.registerCount, 1), Value());
+        a.ownRegistersOnly_ = false;
+    }
+
+    bool wantsArguments =
+        !def.isFunction2 || !(def.flags & kSuppressArguments) || (def.flags & kPreloadArguments);
+    if (wantsArguments) {
+        ArrayObject* arguments = machine.newArray(args);
+        arguments->defineOwn("callee", Property{Value(&function), nullptr, nullptr, kDontEnum});
+        Object* caller = machine.runningFunction();
+        arguments->defineOwn("caller", Property{caller ? Value(caller) : Value(Null{}), nullptr,
+                                                nullptr, kDontEnum});
+        a.arguments_ = arguments;
+    }
+    SuperObject* super = nullptr;
+    if (a.home_ && self &&
+        (!def.isFunction2 || !(def.flags & kSuppressSuper) || (def.flags & kPreloadSuper)))
+        super = machine.heap().make<SuperObject>(self, a.home_);
+
+    if (def.isFunction2) {
+        size_t reg = 1;
+        auto preload = [&](uint16_t flag, const Value& value) {
+            if ((def.flags & flag) && reg < a.registers_.size()) a.registers_[reg++] = value;
+        };
+        // A preload takes its register even when also suppressed; `this` and super then
+        // leave it empty, the arguments are loaded all the same.
+        preload(kPreloadThis, (def.flags & kSuppressThis) ? Value() : Value(self));
+        preload(kPreloadArguments, Value(a.arguments_));
+        preload(kPreloadSuper,
+                (def.flags & kSuppressSuper) ? Value() : Value(static_cast<Object*>(super)));
+        a.thisHidden_ = def.flags & (kPreloadThis | kSuppressThis);
+        // The _root the function's clip sees, a locked root or its level's included.
+        Object* root = rootFor(machine, machine.displayObjectOf(Value(base)));
+        preload(kPreloadRoot, root ? Value(root) : Value());
+        // A timeline without a parent takes no register: _global moves up into it.
+        if (def.flags & kPreloadParent) {
+            // The clip's real parent: a variable named _parent does not count.
+            DisplayObject* clip = machine.displayObjectOf(Value(base));
+            DisplayObject* up = clip ? clip->parent() : nullptr;
+            Value parent = up ? Value(scriptValueOf(machine, *up)) : Value();
+            if (!parent.isUndefined()) preload(kPreloadParent, parent);
+        }
+        preload(kPreloadGlobal, Value(machine.global()));
+        if (!(def.flags & (kSuppressArguments | kPreloadArguments)) && a.arguments_)
+            locals->setOwn("arguments", Value(a.arguments_));
+        if (!(def.flags & (kSuppressSuper | kPreloadSuper)) && super)
+            locals->setOwn("super", Value(super));
+        for (size_t i = 0; i < def.parameters.size(); ++i) {
+            Value arg = i < args.size() ? args[i] : Value();
+            uint8_t r = i < def.parameterRegisters.size() ? def.parameterRegisters[i] : 0;
+            if (r != 0 && r < a.registers_.size())
+                a.registers_[r] = arg;
+            else if (Value* slot = r != 0 ? a.registerSlot(r) : nullptr)
+                *slot = arg;
+            else if (r == 0)
+                locals->setOwn(def.parameters[i], arg);
+        }
+    } else {
+        locals->setOwn("arguments", Value(a.arguments_));
+        if (super) locals->setOwn("super", Value(super));
+        for (size_t i = 0; i < def.parameters.size(); ++i)
+            locals->setOwn(def.parameters[i], i < args.size() ? args[i] : Value());
+    }
+    struct Running {
+        Machine& machine;
+        Object* previous;
+        ~Running() { machine.setRunningFunction(previous); }
+    } running{machine, machine.runningFunction()};
+    machine.setRunningFunction(&function);
+    a.execute(0, def.body.code.size());
+    return a.returnValue_;
+}
+
+Value* Activation::registerSlot(size_t r) {
+    if (r < registers_.size()) return &registers_[r];
+    std::vector<Value>* outer = ownRegistersOnly_ ? nullptr : machine_.timelineRegisters();
+    return outer && r < outer->size() ? &(*outer)[r] : nullptr;
+}
+
+// ---- the stack
+
+std::pair<double, double> Activation::popNumbers(bool secondFirst) {
+    Value b = pop(), a = pop();
+    if (secondFirst) {
+        double y = machine_.toNumber(b);
+        return {machine_.toNumber(a), y};
+    }
+    double x = machine_.toNumber(a);
+    return {x, machine_.toNumber(b)};
+}
+
+std::pair<std::string, std::string> Activation::popStrings() {
+    Value b = pop(), a = pop();
+    std::string y = machine_.toString(b);
+    return {machine_.toString(a), std::move(y)};
+}
+
+Value Activation::pop() {
+    if (stack_.size() <= floor_) return Value();
+    Value v = std::move(stack_.back());
+    stack_.pop_back();
+    return v;
+}
+
+void Activation::push(Value value) {
+    if (stack_.size() >= kMaxStack)
+        throw ScriptLimitError(
+            "stack overflow: the script pushed more values than the player keeps");
+    stack_.push_back(std::move(value));
+}
+
+Value& Activation::top() {
+    if (stack_.size() <= floor_) stack_.emplace_back();
+    return stack_.back();
+}
+
+std::vector<Value> Activation::popArguments() {
+    double n = machine_.toNumber(pop());
+    size_t count = n > 0 ? static_cast<size_t>(std::min<double>(n, kMaxArguments)) : 0;
+    count = std::min(count, stack_.size() - floor_);
+    std::vector<Value> args;
+    args.reserve(count);
+    for (size_t i = 0; i < count; ++i) args.push_back(pop());
+    return args;
+}
+
+// ---- variables
+
+MovieClip* Activation::targetClip() {
+    if (!target_) return machine_.context().root();  // a path that named nothing
+    return machine_.movieClipOf(Value(target_));
+}
+
+void Activation::setTargetClip(Object* target) {
+    // tellTarget moves the timeline link of the scope chain too: variables are found on
+    // (and set on) the target. A path naming nothing leaves no target; the main timeline
+    // then stands in for it.
+    target_ = target;
+    Object* link = target;
+    if (!link) {
+        MovieClip* root = machine_.context().root();
+        link = root ? machine_.stageObject(*root) : base_;
+    }
+    for (auto it = scope_.rbegin(); it != scope_.rend(); ++it)
+        if (it->isTarget) {
+            if (!targetLink_) targetLink_ = it->object;
+            it->object = link;
+            break;
+        }
+}
+
+void Activation::restoreTarget() {
+    target_ = base_;
+    for (auto it = scope_.rbegin(); it != scope_.rend(); ++it)
+        if (it->isTarget) {
+            it->object = targetLink_ ? targetLink_ : base_;
+            break;
+        }
+}
+
+Object* Activation::namedScopeValue(std::string_view name, bool& found) {
+    found = true;
+    if (machine_.namesEqual(name, "this")) {
+        // With `this` preloaded or suppressed, SWF 5 finds no such variable; later movies
+        // find the timeline.
+        if (thisHidden_ && version_ < 6) return nullptr;
+        return thisHidden_ || !this_ ? base_ : this_;
+    }
+    // _root, _global and _levelN are the timeline's answers: a variable of that name
+    // set on it comes first.
+    found = false;
+    return nullptr;
+}
+
+Object* Activation::resolveTarget(std::string_view path, bool variablePath) {
+    Object* start = target_ ? target_ : base_;
+    if (path.empty()) return start;
+    Object* current = start;
+    MovieClip* root = machine_.context().root();
+    bool slashSeen = false;
+    if (path.front() == '/') {
+        current = root ? machine_.stageObject(*root) : nullptr;
+        path.remove_prefix(1);
+        slashSeen = true;
+    }
+    bool first = !slashSeen;
+    if (path.starts_with('.') && !path.starts_with("..")) return nullptr;  // ".a" is no path
+    while (!path.empty() && current) {
+        if (path.front() == '/') return nullptr;  // "//": an empty name between slashes
+        std::string_view part = takePathPart(path, slashSeen);
+        if (part.empty()) continue;
+        if (part == "..") {
+            current = machine_.get(Value(current), "_parent").asObject();
+        } else {
+            bool found = false;
+            // `this` starts variable paths only, not tellTarget's.
+            Object* named = first && variablePath ? namedScopeValue(part, found) : nullptr;
+            if (found) {
+                current = named;
+            } else {
+                // A clip's children come before its variables of the same name.
+                DisplayObject* display = machine_.displayObjectOf(Value(current));
+                Object* child = display ? childNamed(machine_, *display, part) : nullptr;
+                Value next = child ? Value(child) : machine_.get(Value(current), part);
+                if (first && next.isUndefined() &&
+                    (variablePath || !machine_.namesEqual(part, "this"))) {
+                    // A dot path may start with a variable of an outer scope.
+                    next = getVariable(part);
+                }
+                if (!next.isObject() && !next.isNullish()) {
+                    // A path through a number or a string: the player says so and gives up.
+                    machine_.trace(
+                        "Parameters of primitive types are no longer coerced into the required "
+                        "type - Object.");
+                    return nullptr;
+                }
+                current = next.asObject();
+            }
+        }
+        first = false;
+    }
+    return current;
+}
+
+Object* Activation::targetOperand(const Value& target) {
+    Object* object = target.asObject();
+    if (object && object->asStageObject()) return machine_.liveObject(object);
+    if (!object && !target.isString()) return nullptr;
+    // Any other object names the path its text gives.
+    std::string path = machine_.toString(target);
+    return path.empty() ? target_ : resolveTarget(path);
+}
+
+bool Activation::resolvePathVariable(std::string_view name, Object*& object, std::string& member) {
+    if (!isPath(name)) return false;
+    // The name is after the last ':' or '.' (even one of a ".."); with neither, a slash path
+    // names a clip itself.
+    size_t split = name.find_last_of(":.");
+    std::string_view path = name;
+    member.clear();
+    if (split != std::string_view::npos) {
+        path = name.substr(0, split);
+        member = std::string(name.substr(split + 1));
+    }
+    object = resolveTarget(path, true);
+    return true;
+}
+
+Value Activation::getVariable(std::string_view name) {
+    Object* object = nullptr;
+    std::string member;
+    if (resolvePathVariable(name, object, member)) {
+        size_t split = name.find_last_of(":.");
+        bool namesClip = split == std::string_view::npos;
+        // SWF 4 has no clip values; ":x" names no variable.
+        if (namesClip && version_ < 5) return Value();
+        if (split == 0) return Value();
+        if (object) return namesClip ? Value(object) : machine_.get(Value(object), member);
+        if (!namesClip) return Value();
+        // A slash path that leads nowhere may still be a variable's whole name.
+    }
+    if (thisAssigned_ && machine_.namesEqual(name, "this")) return thisValue_;
+    if (version_ < 5) {
+        // SWF 4 variables are the timeline's own: no `this`, _root or globals.
+        for (auto it = scope_.rbegin(); it != scope_.rend(); ++it)
+            if (it->isTarget && it->object) {
+                Property* p = it->object->findOwn(name);
+                return p && !p->isVirtual() ? p->value : Value();
+            }
+        return Value();
+    }
+    bool found = false;
+    Object* named = namedScopeValue(name, found);
+    if (found) return Value(named);
+    for (auto it = scope_.rbegin(); it != scope_.rend(); ++it) {
+        Object* scope = it->object;
+        if (!scope) continue;
+        if (machine_.has(scope, name)) return machine_.get(Value(scope), name);
+    }
+    if (name.starts_with("_level")) return Value();
+    return Value();
+}
+
+bool Activation::assignmentTarget(std::string_view name, Object*& object, std::string& member) {
+    if (isPath(name) && name.find_last_of(":.") == std::string_view::npos) {
+        // A slash path alone names the last part's variable on the clip before it.
+        size_t slash = name.rfind('/');
+        object = resolveTarget(slash == 0 ? "/" : name.substr(0, slash), true);
+        member = std::string(name.substr(slash + 1));
+        return true;
+    }
+    return resolvePathVariable(name, object, member);
+}
+
+void Activation::setVariable(std::string_view name, const Value& value) {
+    Object* object = nullptr;
+    std::string member;
+    if (assignmentTarget(name, object, member)) {
+        if (object && !member.empty()) machine_.set(Value(object), member, value);
+        return;
+    }
+    if (machine_.namesEqual(name, "this")) {
+        // `this` may be assigned: the new value holds for the rest of this run only.
+        thisAssigned_ = true;
+        thisValue_ = value;
+        return;
+    }
+    for (auto it = scope_.rbegin(); it != scope_.rend(); ++it) {
+        Object* scope = it->object;
+        if (!scope) continue;
+        if (it->isTarget || machine_.has(scope, name)) {
+            machine_.set(Value(scope), name, value);
+            return;
+        }
+    }
+    if (!scope_.empty()) machine_.set(Value(scope_.front().object), name, value);
+}
+
+Object* Activation::localScope(std::string_view name, std::string& member) {
+    member = std::string(name);
+    // In a function the innermost link is its locals, which take any name as it is; in a
+    // frame script the timeline, or the clip a path leads to.
+    if (callee_) return scope_.back().object;
+    Object* object = nullptr;
+    if (assignmentTarget(name, object, member)) return member.empty() ? nullptr : object;
+    for (auto it = scope_.rbegin(); it != scope_.rend(); ++it)
+        if (it->isTarget) return it->object;
+    return nullptr;
+}
+
+void Activation::defineLocal(std::string_view name, const Value& value) {
+    std::string member;
+    if (Object* scope = localScope(name, member)) machine_.set(Value(scope), member, value);
+}
+
+// ---- the loop
+
+// The method of each action code; codes the player does not know are skipped by their length.
+const std::array<Activation::ActionMethod, 256> Activation::kActions = [] {
+    std::array<ActionMethod, 256> methods;
+    methods.fill(&Activation::runIgnored);
+    struct Entry {
+        ActionCode code;
+        ActionMethod method;
+    };
+    for (Entry entry : std::initializer_list<Entry>{
+             {kNextFrame, &Activation::runNextOrPreviousFrame},
+             {kPreviousFrame, &Activation::runNextOrPreviousFrame},
+             {kPlay, &Activation::runPlay},
+             {kStop, &Activation::runStop},
+             {kStopSounds, &Activation::runStopSounds},
+             {kToggleQuality, &Activation::runIgnored},
+             {kStrictMode, &Activation::runIgnored},
+             {kAdd, &Activation::runAdd},
+             {kSubtract, &Activation::runSubtract},
+             {kMultiply, &Activation::runMultiply},
+             {kDivide, &Activation::runDivide},
+             {kEquals, &Activation::runEquals},
+             {kLess, &Activation::runLess},
+             {kAnd, &Activation::runAnd},
+             {kOr, &Activation::runOr},
+             {kNot, &Activation::runNot},
+             {kStringEquals, &Activation::runStringEquals},
+             {kStringLess, &Activation::runStringLess},
+             {kStringGreater, &Activation::runStringGreater},
+             {kStringLength, &Activation::runStringLength},
+             {kMbStringLength, &Activation::runStringLength},
+             {kStringExtract, &Activation::runStringExtract},
+             {kMbStringExtract, &Activation::runStringExtract},
+             {kStringAdd, &Activation::runStringAdd},
+             {kCharToAscii, &Activation::runCharToAscii},
+             {kMbCharToAscii, &Activation::runCharToAscii},
+             {kAsciiToChar, &Activation::runAsciiToChar},
+             {kMbAsciiToChar, &Activation::runAsciiToChar},
+             {kPop, &Activation::runPop},
+             {kToInteger, &Activation::runToInteger},
+             {kGetVariable, &Activation::runGetVariable},
+             {kSetVariable, &Activation::runSetVariable},
+             {kSetTarget2, &Activation::runSetTarget2},
+             {kSetTarget, &Activation::runSetTarget},
+             {kGetProperty, &Activation::runGetProperty},
+             {kSetProperty, &Activation::runSetProperty},
+             {kCloneSprite, &Activation::runCloneSprite},
+             {kRemoveSprite, &Activation::runRemoveSprite},
+             {kTrace, &Activation::runTrace},
+             {kStartDrag, &Activation::runStartDrag},
+             {kEndDrag, &Activation::runEndDrag},
+             {kThrow, &Activation::runThrow},
+             {kCastOp, &Activation::runCastOp},
+             {kImplementsOp, &Activation::runImplementsOp},
+             {kRandomNumber, &Activation::runRandomNumber},
+             {kGetTime, &Activation::runGetTime},
+             {kDelete, &Activation::runDelete},
+             {kDelete2, &Activation::runDelete2},
+             {kDefineLocal, &Activation::runDefineLocal},
+             {kDefineLocal2, &Activation::runDefineLocal2},
+             {kCallFunction, &Activation::runCallFunction},
+             {kCallMethod, &Activation::runCallMethod},
+             {kReturn, &Activation::runReturn},
+             {kModulo, &Activation::runModulo},
+             {kNewObject, &Activation::runNewObject},
+             {kNewMethod, &Activation::runNewMethod},
+             {kInitArray, &Activation::runInitArray},
+             {kInitObject, &Activation::runInitObject},
+             {kTypeOf, &Activation::runTypeOf},
+             {kTargetPath, &Activation::runTargetPath},
+             {kEnumerate, &Activation::runEnumerate},
+             {kEnumerate2, &Activation::runEnumerate},
+             {kAdd2, &Activation::runAdd2},
+             {kLess2, &Activation::runLess2},
+             {kGreater, &Activation::runGreater},
+             {kEquals2, &Activation::runEquals2},
+             {kStrictEquals, &Activation::runStrictEquals},
+             {kToNumber, &Activation::runToNumber},
+             {kToString, &Activation::runToString},
+             {kPushDuplicate, &Activation::runPushDuplicate},
+             {kStackSwap, &Activation::runStackSwap},
+             {kGetMember, &Activation::runGetMember},
+             {kSetMember, &Activation::runSetMember},
+             {kIncrement, &Activation::runIncrement},
+             {kDecrement, &Activation::runDecrement},
+             {kInstanceOf, &Activation::runInstanceOf},
+             {kBitAnd, &Activation::runBitwise},
+             {kBitOr, &Activation::runBitwise},
+             {kBitXor, &Activation::runBitwise},
+             {kBitLShift, &Activation::runBitwise},
+             {kBitRShift, &Activation::runBitwise},
+             {kBitURShift, &Activation::runBitwise},
+             {kExtends, &Activation::runExtends},
+             {kGotoFrame, &Activation::runGotoFrame},
+             {kGotoLabel, &Activation::runGotoLabel},
+             {kGotoFrame2, &Activation::runGotoFrame2},
+             {kGetUrl, &Activation::runGetUrl},
+             {kGetUrl2, &Activation::runGetUrl2},
+             {kStoreRegister, &Activation::runStoreRegister},
+             {kConstantPool, &Activation::runConstantPool},
+             {kWaitForFrame, &Activation::runWaitForFrame},
+             {kWaitForFrame2, &Activation::runWaitForFrame2},
+             {kDefineFunction, &Activation::runDefineFunction},
+             {kDefineFunction2, &Activation::runDefineFunction},
+             {kTry, &Activation::runTry},
+             {kWith, &Activation::runWith},
+             {kPush, &Activation::runPush},
+             {kJump, &Activation::runJump},
+             {kIf, &Activation::runIf},
+             {kCall, &Activation::runCall},
+         })
+        methods[static_cast<uint8_t>(entry.code)] = entry.method;
+    return methods;
+}();
+
+void Activation::skipActions(size_t& pc, size_t end, unsigned count) {
+    ActionRecord record;
+    for (unsigned i = 0; i < count; ++i)
+        if (!ActionReader::read(block_.code, pc, end, record)) {
+            pc = end;
+            return;
+        }
+}
+
+Activation::Outcome Activation::execute(size_t start, size_t end) {
+    size_t pc = start;
+    end = std::min(end, block_.code.size());
+    ActionRecord record;
+    while (pc < end) {
+        machine_.chargeAction();
+        // A frame script stops once its own clip has been removed.
+        // (Inside tellTarget it goes on until the target is its own clip again.)
+        if (haltsWithBase_ && target_ == base_ && !machine_.displayObjectOf(Value(base_)))
+            return Outcome::Return;
+        if (!ActionReader::read(block_.code, pc, end, record)) return Outcome::Normal;
+        Step step{record, pc, end};
+        Outcome outcome = (this->*kActions[static_cast<uint8_t>(record.code)])(step);
+        if (outcome == Outcome::Return) return outcome;
+        if (outcome == Outcome::JumpOut) {
+            if (jumpTarget_ >= start && jumpTarget_ <= end) {
+                pc = jumpTarget_;
+                continue;
+            }
+            return outcome;
+        }
+    }
+    return Outcome::Normal;
+}
+
+}  // namespace swf::avm1

@@ -1,0 +1,769 @@
+#include "swf/avm1/machine/Machine.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "swf/avm1/machine/Activation.h"
+#include "swf/avm1/machine/ArrayObject.h"
+#include "swf/avm1/machine/NumberConversion.h"
+#include "swf/avm1/machine/PrimitiveObject.h"
+#include "swf/avm1/machine/StageObject.h"
+#include "swf/display/DisplayObject.h"
+#include "swf/display/MovieClip.h"
+#include "swf/display/MovieContext.h"
+#include "swf/movie/IgnoringCase.h"
+
+namespace swf::avm1 {
+
+Machine::Machine(MovieContext& context, int swfVersion, StageAccess& stage,
+                 void (*installClasses)(Machine&))
+    : context_(context), stage_(stage), swfVersion_(swfVersion), heap_(swfVersion) {
+    installBuiltins(installClasses);
+}
+
+Machine::~Machine() = default;
+
+bool Machine::namesEqual(std::string_view a, std::string_view b) const {
+    return caseSensitive() ? a == b : equalsIgnoringCase(a, b);
+}
+
+void Machine::installBuiltins(void (*installClasses)(Machine&)) {
+    prototypes_.object = heap_.make<Object>(nullptr);
+    prototypes_.function = heap_.make<Object>(prototypes_.object);
+    global_ = heap_.make<Object>(nullptr);  // _global is bare: no Object methods
+    installClasses(*this);
+    // The built-in classes have a constructor of their own: Function.
+    Property* function = prototypes_.function->findOwn("constructor");
+    if (!function) return;
+    std::vector<std::string> names;
+    global_->ownNames(names);
+    for (const std::string& name : names) {
+        Property* p = global_->findOwn(name);
+        Function* ctor = p && p->value.asObject() ? p->value.asObject()->asFunction() : nullptr;
+        if (ctor && ctor->isNative() && ctor->findOwn("prototype") && !ctor->findOwn("constructor"))
+            ctor->defineOwn("constructor", Property{function->value, nullptr, nullptr, kDontEnum});
+    }
+}
+
+// ---- objects
+
+Object* Machine::newObject(Object* proto) {
+    return heap_.make<Object>(proto ? proto : prototypes_.object);
+}
+
+ArrayObject* Machine::newArray() {
+    return heap_.make<ArrayObject>(prototypes_.array);
+}
+
+ArrayObject* Machine::newArray(std::span<const Value> values) {
+    ArrayObject* array = newArray();
+    for (uint32_t i = 0; i < values.size(); ++i) array->setAt(i, values[i]);
+    return array;
+}
+
+Function* Machine::newFunction(NativeFunction native, InstanceMaker maker) {
+    return heap_.make<Function>(prototypes_.function, std::move(native), std::move(maker));
+}
+
+Function* Machine::defineMethod(Object* on, std::string_view name, NativeFunction native,
+                                uint16_t flags) {
+    Function* f = newFunction(std::move(native));
+    on->defineOwn(name, Property{Value(f), nullptr, nullptr, flags});
+    return f;
+}
+
+Function* Machine::defineClass(Object* on, std::string_view name, Object* prototype,
+                               NativeFunction native, InstanceMaker maker) {
+    Function* ctor = newFunction(std::move(native), std::move(maker));
+    ctor->defineOwn("prototype", Property{Value(prototype), nullptr, nullptr, kDontEnum});
+    prototype->defineOwn("constructor", Property{Value(ctor), nullptr, nullptr, kDontEnum});
+    if (on) on->defineOwn(name, Property{Value(ctor), nullptr, nullptr, kDontEnum});
+    return ctor;
+}
+
+void Machine::defineAccessor(Object* on, std::string_view name, NativeFunction getter,
+                             NativeFunction setter, uint16_t flags) {
+    Property p;
+    p.getter = newFunction(std::move(getter));
+    if (setter) p.setter = newFunction(std::move(setter));
+    p.flags = flags;
+    on->defineOwn(name, std::move(p));
+}
+
+Value Machine::makeError(std::string_view message) {
+    Object* error = newObject(prototypes_.error);
+    error->setOwn("message", Value(message));
+    return Value(error);
+}
+
+void throwError(Machine& machine, std::string_view message) {
+    throw ScriptThrow{machine.makeError(message)};
+}
+
+void Machine::checkLength(size_t length) {
+    if (length > kMaxStringLength)
+        throw ScriptLimitError("string too long: the script built a string past the player's bound");
+}
+
+// ---- conversions
+
+std::string Machine::toString(const Value& v) {
+    if (v.isString()) return v.asString();
+    if (v.isNumber()) return numberToString(v.asNumber());
+    if (v.isBool()) return v.asBool() ? "true" : "false";
+    if (v.isNull()) return "null";
+    if (v.isUndefined()) return swfVersion_ >= 7 ? "undefined" : "";
+    Object* object = v.asObject();
+    if (object->asStageObject()) return toString(toPrimitive(v, Hint::String));
+    const char* typeName = object->asFunction() ? "[type Function]" : "[type Object]";
+    Value method = methodPastResolve(object, "toString");
+    if (method.isUndefined()) return typeName;
+    // A toString that gives back anything but text leaves the object's type name.
+    Value text = call(method, object, {});
+    return text.isString() ? text.asString() : typeName;
+}
+
+double Machine::toNumber(const Value& v) {
+    if (v.isNumber()) return v.asNumber();
+    if (v.isBool()) return v.asBool() ? 1 : 0;
+    if (v.isString()) return stringToNumber(v.asString(), swfVersion_);
+    if (v.isNullish()) return swfVersion_ >= 7 ? NAN : 0;
+    // An object without valueOf counts as undefined; a clip, or an object whose valueOf
+    // gives an object, is NaN (0 to SWF 4, which reads anything but a number as 0).
+    Object* object = v.asObject();
+    double notNumber = swfVersion_ < 5 ? 0 : NAN;
+    if (object->asStageObject()) return notNumber;
+    Value method = methodPastResolve(object, "valueOf");
+    if (method.isUndefined()) return toNumber(Value());
+    Value result = call(method, object, {});
+    return result.isObject() ? notNumber : toNumber(result);
+}
+
+Value Machine::methodPastResolve(Object* object, std::string_view name) {
+    Value method = getFromObject(object, object, name);
+    Object* function = method.asObject();
+    return function && function->asFunction() ? method : Value();
+}
+
+bool Machine::toBoolean(const Value& v) {
+    if (v.isBool()) return v.asBool();
+    if (v.isNumber()) return v.asNumber() != 0 && !std::isnan(v.asNumber());
+    if (v.isString()) {
+        if (swfVersion_ >= 7) return !v.asString().empty();
+        double n = stringToNumber(v.asString(), swfVersion_);
+        return n != 0 && !std::isnan(n);
+    }
+    if (v.isNullish()) return false;
+    return true;
+}
+
+int32_t Machine::toInt32(const Value& v) {
+    return avm1::toInt32(toNumber(v));
+}
+
+Value Machine::toPrimitive(const Value& v, Hint hint) {
+    Object* object = v.asObject();
+    if (!object) return v;
+    if (StageObject* stage = object->asStageObject()) {
+        // A clip stands for its path as text; as a number it stays itself (NaN).
+        if (hint != Hint::String) return v;
+        if (Object* live = liveObject(stage)) {
+            if (DisplayObject* d = live->asStageObject()->displayObject()) return Value(targetPath(*d));
+        }
+        return Value(std::string());  // a removed clip reads as empty text
+    }
+    if (hint == Hint::Default) {
+        Value boxed;
+        // SWF 5 takes a date's valueOf too.
+        bool isDate = swfVersion_ >= 6 && object->primitiveValue(boxed) && isDateObject(object);
+        hint = isDate ? Hint::String : Hint::Number;
+    }
+    // The player calls one method: valueOf for numbers, toString for text. Without it the
+    // object stands for undefined; a method giving back an object leaves the object as it is.
+    Value method = methodPastResolve(object, hint == Hint::String ? "toString" : "valueOf");
+    if (method.isUndefined()) return method;
+    Value result = call(method, object, {});
+    return result.isObject() ? v : result;
+}
+
+bool Machine::isDateObject(Object* object) const {
+    for (int depth = 0; object && depth < kMaxPrototypeChain; ++depth, object = object->proto())
+        if (object == prototypes_.date) return true;
+    return false;
+}
+
+Object* Machine::toObject(const Value& v) {
+    if (Object* o = v.asObject()) return liveObject(o);
+    if (v.isString()) return heap_.make<PrimitiveObject>(prototypes_.string, v);
+    if (v.isNumber()) return heap_.make<PrimitiveObject>(prototypes_.number, v);
+    if (v.isBool()) return heap_.make<PrimitiveObject>(prototypes_.boolean, v);
+    return nullptr;
+}
+
+const char* Machine::typeOf(const Value& v) {
+    if (v.isUndefined()) return "undefined";
+    if (v.isNull()) return "null";
+    if (v.isBool()) return "boolean";
+    if (v.isNumber()) return "number";
+    if (v.isString()) return "string";
+    Object* object = v.asObject();
+    if (StageObject* stage = object->asStageObject()) {
+        Object* live = liveObject(stage);
+        return live ? live->typeOf() : "movieclip";
+    }
+    return object->typeOf();
+}
+
+bool Machine::strictEquals(const Value& a, const Value& b) {
+    if (a.isUndefined() || a.isNull()) return (a.isUndefined() && b.isUndefined()) ||
+                                              (a.isNull() && b.isNull());
+    // The player takes NaN to equal NaN.
+    if (a.isNumber() && b.isNumber())
+        return a.asNumber() == b.asNumber() || (std::isnan(a.asNumber()) && std::isnan(b.asNumber()));
+    if (a.isString() && b.isString()) return a.asString() == b.asString();
+    if (a.isBool() && b.isBool()) return a.asBool() == b.asBool();
+    if (a.isObject() && b.isObject()) {
+        Object* x = a.asObject();
+        Object* y = b.asObject();
+        if (x == y) return true;
+        StageObject* sx = x->asStageObject();
+        StageObject* sy = y->asStageObject();
+        return sx && sy && liveObject(sx) && liveObject(sx) == liveObject(sy);
+    }
+    return false;
+}
+
+bool Machine::equals(const Value& a, const Value& b) {
+    if (a.isNullish() && b.isNullish()) return true;
+    if (a.isNullish() || b.isNullish()) {
+        // An object without valueOf stands for undefined.
+        const Value& other = a.isNullish() ? b : a;
+        if (!other.isObject() || other.asObject()->asStageObject()) return false;
+        return toPrimitive(other, Hint::Default).isUndefined() &&
+               methodPastResolve(other.asObject(), "valueOf").isUndefined();
+    }
+    if ((a.isNumber() && b.isNumber()) || (a.isString() && b.isString()) ||
+        (a.isBool() && b.isBool()) || (a.isObject() && b.isObject()))
+        return strictEquals(a, b);
+    if (a.isNumber() && b.isString()) return a.asNumber() == toNumber(b);
+    if (a.isString() && b.isNumber()) return toNumber(a) == b.asNumber();
+    if (a.isBool()) return equals(Value(a.asBool() ? 1.0 : 0.0), b);
+    if (b.isBool()) return equals(a, Value(b.asBool() ? 1.0 : 0.0));
+    if (a.isObject()) {
+        Value p = toPrimitive(a, Hint::Default);
+        if (p.isObject()) return false;
+        return equals(p, b);
+    }
+    Value p = toPrimitive(b, Hint::Default);
+    if (p.isObject()) return false;
+    return equals(a, p);
+}
+
+Value Machine::lessThan(const Value& a, const Value& b) {
+    // An operand that stays an object (not a clip, which is NaN) makes the answer false,
+    // before the second is converted.
+    auto staysObject = [](const Value& p) { return p.isObject() && !p.asObject()->asStageObject(); };
+    Value x = toPrimitive(a, Hint::Default);
+    if (staysObject(x)) return Value(false);
+    Value y = toPrimitive(b, Hint::Default);
+    if (staysObject(y)) return Value(false);
+    if (x.isString() && y.isString()) return Value(x.asString() < y.asString());
+    double nx = toNumber(x), ny = toNumber(y);
+    if (std::isnan(nx) || std::isnan(ny)) return Value();
+    return Value(nx < ny);
+}
+
+Value Machine::add(const Value& a, const Value& b) {
+    // The player converts the second operand first.
+    Value y = toPrimitive(b, Hint::Default);
+    Value x = toPrimitive(a, Hint::Default);
+    if (x.isString() || y.isString()) {
+        std::string s = toString(x);
+        std::string t = toString(y);
+        checkLength(s.size() + t.size());
+        return Value(s + t);
+    }
+    // An operand left an object is converted again (its valueOf runs a second time).
+    return Value(toNumber(x) + toNumber(y));
+}
+
+// ---- properties
+
+Object* Machine::liveObject(Object* object) {
+    StageObject* stage = object ? object->asStageObject() : nullptr;
+    if (!stage || stage->alive()) return object;
+    // A removed clip is found again by its path, if something stands there now.
+    std::string_view path = stage->path();
+    constexpr std::string_view kLevel = "_level";
+    if (!path.starts_with(kLevel)) return nullptr;
+    path.remove_prefix(kLevel.size());
+    size_t digits = std::min(path.find('.'), path.size());
+    int level = 0;
+    for (char c : path.substr(0, digits)) {
+        if (c < '0' || c > '9' || level > 100000) return nullptr;
+        level = level * 10 + (c - '0');
+    }
+    path.remove_prefix(digits);
+    DisplayObject* current = context_.level(level);
+    while (!path.empty() && current) {
+        if (path.front() == '.') path.remove_prefix(1);
+        size_t end = std::min(path.find('.'), path.size());
+        std::string_view name = path.substr(0, end);
+        path.remove_prefix(end);
+        DisplayList* children = current->children();
+        current = children ? children->named(name, caseSensitive()) : nullptr;
+    }
+    if (!current) return nullptr;
+    return stageObject(*current);
+}
+
+bool Machine::callAccessor(Object* function, Object* self, std::span<const Value> args,
+                           Value& result) {
+    if (accessorDepth_ >= kMaxAccessorDepth) return false;
+    struct DepthGuard {
+        int& depth;
+        explicit DepthGuard(int& d) : depth(d) { ++depth; }
+        ~DepthGuard() { --depth; }
+    } guard(accessorDepth_);
+    result = call(Value(function), self, args);
+    return true;
+}
+
+Value Machine::getFromObject(Object* object, Object* thisObject, std::string_view name) {
+    Object* o = object;
+    int depth = 0;
+    for (; o && depth < kMaxPrototypeChain; ++depth, o = o->proto()) {
+        if (Property* p = o->findOwn(name)) {
+            if (!p->isVirtual()) return p->value;
+            Value result;
+            if (p->getter) callAccessor(p->getter, thisObject, {}, result);
+            return result;
+        }
+        Value special;
+        if (o->getSpecial(*this, name, special)) return special;
+    }
+    // A prototype chain that loops ends the action list, as runaway recursion does.
+    if (o) throw RecursionLimitError();
+    return Value();
+}
+
+Value Machine::get(const Value& target, std::string_view name) {
+    Object* object = target.asObject();
+    if (!object) {
+        if (target.isNullish()) return Value();
+        if (target.isString() && name == "length") {
+            Object* boxed = toObject(target);
+            Value v;
+            boxed->getSpecial(*this, name, v);
+            return v;
+        }
+        object = toObject(target);
+    }
+    object = liveObject(object);
+    if (!object) return Value();
+    if (name == "__proto__") {
+        // A prototype set to a value that is no object is kept as that value (no prototype).
+        if (object->proto()) return Value(object->proto());
+        Property* kept = object->findOwn("__proto__");
+        return kept ? kept->value : Value();
+    }
+    Value result = getFromObject(object, object, name);
+    if (!result.isUndefined() || has(object, name)) return result;
+    // __resolve answers for a property that is not there: the first on the chain that holds
+    // an object, passing over primitives and clips; one made by addProperty answers nothing.
+    Object* o = object;
+    for (int depth = 0; o && depth < kMaxPrototypeChain; ++depth, o = o->proto()) {
+        Property* p = o->findOwn("__resolve");
+        if (!p) continue;
+        if (p->isVirtual()) break;
+        Object* resolver = p->value.asObject();
+        if (!resolver || resolver->asStageObject()) continue;
+        if (!resolver->asFunction()) break;
+        Value arg(name);
+        return call(Value(resolver), object, std::span<const Value>(&arg, 1));
+    }
+    return result;
+}
+
+bool Machine::has(Object* object, std::string_view name) {
+    return holderOf(object, name) != nullptr;
+}
+
+Object* Machine::holderOf(Object* object, std::string_view name) {
+    object = liveObject(object);
+    for (int depth = 0; object && depth < kMaxPrototypeChain; ++depth, object = object->proto()) {
+        if (object->findOwn(name)) return object;
+        Value special;
+        if (object->getSpecial(*this, name, special)) return object;
+    }
+    return nullptr;
+}
+
+void Machine::set(const Value& target, std::string_view name, const Value& given) {
+    Object* object = liveObject(target.asObject());
+    if (!object) return;
+    Value value = given;
+    for (Watch& w : watches_) {
+        if (w.object != object || w.running || !namesEqual(w.name, name)) continue;
+        // The watcher sees the old and new values and returns what is stored.
+        w.running = true;
+        // The player's own properties (a text field's text, ...) show the watcher no old value.
+        Value old;
+        Object* holder = object;
+        Property* p = nullptr;
+        for (int depth = 0; holder && !p && depth < kMaxPrototypeChain; ++depth)
+            if (!(p = holder->findOwn(name))) holder = holder->proto();
+        Function* getter = p && p->getter ? p->getter->asFunction() : nullptr;
+        if (!getter || !getter->isNative()) old = get(Value(object), name);
+        Value args[4] = {Value(w.name), old, value, w.data};
+        Object* callback = w.callback;
+        try {
+            value = call(Value(callback), object, args);
+        } catch (...) {
+            for (Watch& again : watches_)
+                if (again.object == object && namesEqual(again.name, name)) again.running = false;
+            throw;
+        }
+        for (Watch& again : watches_)
+            if (again.object == object && namesEqual(again.name, name)) again.running = false;
+        break;
+    }
+    if (name == "__proto__") {
+        object->setProto(value.asObject());
+        if (value.isObject())
+            object->deleteOwn("__proto__");
+        else
+            object->defineOwn("__proto__", Property{value, nullptr, nullptr, kDontEnum});
+        return;
+    }
+    if (Property* own = object->findOwn(name)) {
+        if (own->isVirtual()) {
+            Value ignored;
+            if (own->setter) callAccessor(own->setter, object, std::span<const Value>(&value, 1), ignored);
+            return;
+        }
+        if (object->setSpecial(*this, name, value)) return;
+        if (!(own->flags & kReadOnly)) own->value = value;
+        return;
+    }
+    if (object->setSpecial(*this, name, value)) return;
+    // An inherited getter/setter takes the assignment.
+    Object* o = object->proto();
+    for (int depth = 0; o && depth < kMaxPrototypeChain; ++depth, o = o->proto()) {
+        if (Property* p = o->findOwn(name); p && p->isVirtual()) {
+            Value ignored;
+            if (p->setter) callAccessor(p->setter, object, std::span<const Value>(&value, 1), ignored);
+            return;
+        }
+    }
+    object->setOwn(name, value);
+}
+
+bool Machine::deleteProperty(Object* object, std::string_view name) {
+    object = liveObject(object);
+    if (object && name == "__proto__" && object->proto()) {
+        object->setProto(nullptr);
+        return true;
+    }
+    return object && object->deleteOwn(name);
+}
+
+std::vector<std::string> Machine::enumerate(Object* object) {
+    std::vector<std::string> names;
+    std::vector<std::string> seen;
+    object = liveObject(object);
+    // The object's own names, then each prototype's, each in the order they were made; a name
+    // met nearer the object hides the same name further up.
+    for (int depth = 0; object && depth < kMaxPrototypeChain; ++depth, object = object->proto()) {
+        std::vector<std::string> table;
+        object->ownNames(table);
+        object->specialNames(*this, table);
+        for (const std::string& name : table) {
+            bool already = std::any_of(seen.begin(), seen.end(),
+                                       [&](const std::string& s) { return namesEqual(s, name); });
+            if (already) continue;
+            seen.push_back(name);
+            Property* p = object->findOwn(name);
+            if (!p || !(p->flags & kDontEnum)) names.push_back(name);
+        }
+    }
+    return names;
+}
+
+// ---- calls
+
+Value Machine::call(const Value& functionValue, Object* self, std::span<const Value> args,
+                    Object* home) {
+    Object* object = functionValue.asObject();
+    Function* function = object ? object->asFunction() : nullptr;
+    if (!function) return Value();
+    if (callDepth_ >= kMaxCallDepth)
+        throw RecursionLimitError();
+    struct DepthGuard {
+        int& depth;
+        explicit DepthGuard(int& d) : depth(d) { ++depth; }
+        ~DepthGuard() { --depth; }
+    } guard(callDepth_);
+    if (function->isNative()) {
+        constructing_ = false;
+        return function->native()(*this, self, args);
+    }
+    return Activation::callFunction(*this, *function, self, args, home);
+}
+
+Value Machine::callMethod(const Value& target, std::string_view name,
+                          std::span<const Value> args) {
+    Object* self = target.isObject() ? liveObject(target.asObject()) : toObject(target);
+    if (!self) return Value();
+    Object* home = holderOf(self, name);
+    // A method of the object itself has its prototype as its home: super is above that.
+    if (home == self) home = self->proto();
+    Value method = get(Value(self), name);
+    return call(method, self, args, home);
+}
+
+Value Machine::construct(const Value& functionValue, std::span<const Value> args) {
+    Object* object = functionValue.asObject();
+    Function* function = object ? object->asFunction() : nullptr;
+    if (!function) return Value();
+    Value prototypeValue = get(Value(function), "prototype");
+    Object* prototype = prototypeValue.asObject();
+    // A class derived from a native one gets the native's kind of instance (a date, a
+    // color transform, ...), found through the prototype chain.
+    const InstanceMaker* maker = function->instanceMaker() ? &function->instanceMaker() : nullptr;
+    Object* p = prototype;
+    for (int depth = 0; !maker && p && depth < kMaxPrototypeChain; ++depth, p = p->proto()) {
+        Property* c = p->findOwn("constructor");
+        Function* native = c && !c->isVirtual() && c->value.asObject()
+                               ? c->value.asObject()->asFunction()
+                               : nullptr;
+        if (native && native->isNative() && native->instanceMaker()) maker = &native->instanceMaker();
+    }
+    Object* instance = maker ? (*maker)(*this, prototype)
+                             : newObject(prototype ? prototype : prototypes_.object);
+    if (!prototype) instance->setProto(nullptr);
+    instance->defineOwn("__constructor__", Property{Value(function), nullptr, nullptr, kDontEnum});
+    if (swfVersion_ < 6)
+        instance->defineOwn("constructor", Property{Value(function), nullptr, nullptr, kDontEnum});
+    if (function->isNative()) {
+        if (callDepth_ >= kMaxCallDepth)
+            throw RecursionLimitError();
+        ++callDepth_;
+        constructing_ = true;
+        Value result;
+        try {
+            result = function->native()(*this, instance, args);
+        } catch (...) {
+            constructing_ = false;
+            --callDepth_;
+            throw;
+        }
+        constructing_ = false;
+        --callDepth_;
+        // A native constructor may answer with an object of its own (Object(x), ...), or
+        // refuse its arguments with null: `new` then gives undefined (BitmapData of a size
+        // the player does not make).
+        if (result.isObject()) return result;
+        if (result.isNull()) return Value();
+        return Value(instance);
+    }
+    call(functionValue, instance, args, prototype);
+    return Value(instance);
+}
+
+// ---- display objects
+
+StageObject* Machine::stageObject(DisplayObject& object) {
+    if (object.scriptObject()) return object.scriptObject();
+    Object* proto = prototypes_.object;
+    if (object.asMovieClip()) proto = prototypes_.movieClip;
+    else if (object.isButton()) proto = prototypes_.button;
+    else if (object.isEditText()) proto = prototypes_.textField;
+    else if (object.character() && object.character()->kind() == CharacterKind::Video &&
+             prototypes_.video)
+        proto = prototypes_.video;
+    auto* stage = heap_.make<StageObject>(proto, object.shared_from_this(), targetPath(object));
+    object.setScriptObject(stage);
+    stageObjects_.push_back(stage);
+    return stage;
+}
+
+DisplayObject* Machine::displayObjectOf(const Value& value) {
+    Object* object = liveObject(value.asObject());
+    StageObject* stage = object ? object->asStageObject() : nullptr;
+    return stage ? stage->displayObject() : nullptr;
+}
+
+MovieClip* Machine::movieClipOf(const Value& value) {
+    DisplayObject* d = displayObjectOf(value);
+    return d ? d->asMovieClip() : nullptr;
+}
+
+std::string Machine::targetPath(DisplayObject& object) {
+    std::vector<const DisplayObject*> chain;
+    for (const DisplayObject* o = &object; o && chain.size() < 1024; o = o->parent())
+        chain.push_back(o);
+    int level = context_.levelOf(chain.back());
+    std::string path = "_level" + std::to_string(level < 0 ? 0 : level);
+    for (auto it = chain.rbegin() + 1; it < chain.rend(); ++it) path += "." + (*it)->name();
+    return path;
+}
+
+std::string Machine::slashPath(DisplayObject& object) {
+    std::vector<const DisplayObject*> chain;
+    for (const DisplayObject* o = &object; o && chain.size() < 1024; o = o->parent())
+        chain.push_back(o);
+    if (chain.size() == 1) return "/";
+    std::string path;
+    for (auto it = chain.rbegin() + 1; it < chain.rend(); ++it) path += "/" + (*it)->name();
+    return path;
+}
+
+void Machine::runActions(const ActionBlock& block, MovieClip& clip) {
+    Activation::runTimelineActions(*this, block, clip);
+}
+
+void Machine::callEventMethod(DisplayObject& object, std::string_view name) {
+    StageObject* stage = stageObject(object);
+    Value method = get(Value(stage), name);
+    if (!method.isObject() || !method.asObject()->asFunction()) return;
+    Activation::runGuarded(*this, [&] { call(method, stage, {}); });
+}
+
+void Machine::trace(const std::string& line) {
+    if (!context_.trace) return;
+    // Lines break at CR as at LF; text of movies before SWF 6 is Latin-1.
+    std::string out;
+    out.reserve(line.size());
+    for (char c : line) {
+        auto byte = static_cast<uint8_t>(c);
+        if (c == '\r') {
+            out.push_back('\n');
+        } else if (swfVersion_ < 6 && byte >= 0x80) {
+            out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+            out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+        } else {
+            out.push_back(c);
+        }
+    }
+    context_.trace(out);
+}
+
+double Machine::frameTimeMs() const {
+    return static_cast<double>(context_.tick()) * context_.movie().header.frameIntervalMs();
+}
+
+double Machine::movieTimeMs() const {
+    return frameTimeMs() + static_cast<double>(actionsThisTick_ / kActionsPerClockMs);
+}
+
+void Machine::stopRunaway(const char* reason) {
+    context_.noteScriptStop(reason);
+    throw ScriptLimitError(reason);
+}
+
+void Machine::checkCreations() {
+    if (context_.objectsMadeThisTick() <= MovieContext::kMaxObjectsMadePerTick) return;
+    tooManyMadeThisTick_ = true;
+    stopRunaway("the scripts made too many objects in one frame (more than 20,000 clips, "
+                "text fields and the like)");
+}
+
+uint32_t Machine::randomBelow(uint32_t limit) {
+    if (limit == 0) return 0;
+    return static_cast<uint32_t>(random() * limit);
+}
+
+double Machine::random() {
+    // xorshift64*: fast, and the same sequence every run.
+    randomState_ ^= randomState_ >> 12;
+    randomState_ ^= randomState_ << 25;
+    randomState_ ^= randomState_ >> 27;
+    uint64_t x = randomState_ * 0x2545F4914F6CDD1DULL;
+    return static_cast<double>(x >> 11) / 9007199254740992.0;
+}
+
+bool instanceOf(Machine& machine, const Value& object, const Value& constructor) {
+    Object* o = machine.liveObject(object.asObject());
+    Object* c = constructor.asObject();
+    if (!o || !c) return false;
+    Object* prototype = machine.get(Value(c), "prototype").asObject();
+    if (!prototype) return false;
+    Object* p = o->proto();
+    std::vector<Object*> pending;
+    constexpr size_t kMaxInterfaces = Machine::kMaxPrototypeChain;
+    for (int depth = 0; p && depth < Machine::kMaxPrototypeChain; ++depth, p = p->proto()) {
+        if (p == prototype) return true;
+        // An interface counts with the interfaces it implements in turn (up to a bound, which
+        // also ends a loop of them).
+        pending.assign(p->interfaces.begin(), p->interfaces.end());
+        for (size_t n = 0; n < pending.size() && n < kMaxInterfaces; ++n) {
+            Object* i = pending[n];
+            if (i == c) return true;
+            Object* ip = machine.get(Value(i), "prototype").asObject();
+            if (ip == prototype) return true;
+            if (ip && pending.size() < kMaxInterfaces)
+                pending.insert(pending.end(), ip->interfaces.begin(), ip->interfaces.end());
+        }
+    }
+    return false;
+}
+
+void Machine::registerClass(const std::string& exportName, Object* constructor) {
+    for (auto& [name, ctor] : registeredClasses_)
+        if (name == exportName) {
+            ctor = constructor;
+            return;
+        }
+    registeredClasses_.emplace_back(exportName, constructor);
+}
+
+Object* Machine::registeredClass(std::string_view exportName) const {
+    for (const auto& [name, ctor] : registeredClasses_)
+        if (equalsIgnoringCase(name, exportName)) return ctor;
+    return nullptr;
+}
+
+void Machine::watch(Object* object, const std::string& name, Object* callback, const Value& data) {
+    for (Watch& w : watches_)
+        if (w.object == object && namesEqual(w.name, name)) {
+            w.callback = callback;
+            w.data = data;
+            return;
+        }
+    watches_.push_back(Watch{object, name, callback, data});
+}
+
+bool Machine::unwatch(Object* object, const std::string& name) {
+    auto it = std::find_if(watches_.begin(), watches_.end(), [&](const Watch& w) {
+        return w.object == object && namesEqual(w.name, name);
+    });
+    if (it == watches_.end()) return false;
+    watches_.erase(it);
+    return true;
+}
+
+// ---- collection
+
+void Machine::collectGarbageIfDue() {
+    if (heap_.collectionDue()) collectGarbage();
+}
+
+void Machine::collectGarbage() {
+    // Stage objects whose display object is gone are no longer roots of their own; while it
+    // exists it points back at its stage object, which must stay.
+    std::erase_if(stageObjects_, [](StageObject* s) { return !s->exists(); });
+    heap_.collect([this](Marker& marker) {
+        for (StageObject* s : stageObjects_) marker.mark(s);
+        for (const Value& v : stack_) marker.mark(v);
+        timers_.traceRoots(marker);
+        for (const Watch& w : watches_) {
+            marker.mark(w.object);
+            marker.mark(w.callback);
+            marker.mark(w.data);
+        }
+        for (const auto& entry : registeredClasses_) marker.mark(entry.second);
+    });
+}
+
+}  // namespace swf::avm1

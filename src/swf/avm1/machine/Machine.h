@@ -1,0 +1,299 @@
+#pragma once
+// The ActionScript 1/2 machine of one movie: its heap, the global object and the built-in
+// classes, the conversions between values by the movie's version rules, property access
+// (prototype chains, getters and setters, __resolve) and calls.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "swf/avm1/machine/Function.h"
+#include "swf/avm1/machine/Heap.h"
+#include "swf/avm1/machine/Object.h"
+#include "swf/avm1/machine/StageAccess.h"
+#include "swf/avm1/machine/Timers.h"
+#include "swf/avm1/machine/Value.h"
+
+namespace swf {
+class DisplayObject;
+class MovieClip;
+class MovieContext;
+}  // namespace swf
+
+namespace swf::avm1 {
+
+class ArrayObject;
+class StageObject;
+
+// A value thrown by a script (ActionThrow, or an error of a native function), travelling
+// through native code until a try block or the end of the action list takes it.
+struct ScriptThrow {
+    Value value;
+};
+
+// Calls nested past the player's bound: the action list ends without a word in the trace.
+class RecursionLimitError : public ScriptLimitError {
+  public:
+    RecursionLimitError() : ScriptLimitError("256 levels of recursion were exceeded in one action list") {}
+};
+
+// The built-in prototypes the machine gives the objects it makes itself (literals, boxed
+// primitives, display objects, errors). Each is a root: a script deleting a class from
+// _global leaves its prototype to the objects made later.
+struct Prototypes {
+    explicit Prototypes(Heap& heap)
+        : object(heap), function(heap), array(heap), string(heap), number(heap), boolean(heap),
+          date(heap), error(heap), movieClip(heap), button(heap), textField(heap), video(heap) {}
+    Rooted<Object> object;
+    Rooted<Object> function;
+    Rooted<Object> array;
+    Rooted<Object> string;
+    Rooted<Object> number;
+    Rooted<Object> boolean;
+    Rooted<Object> date;
+    Rooted<Object> error;
+    Rooted<Object> movieClip;
+    Rooted<Object> button;
+    Rooted<Object> textField;
+    Rooted<Object> video;
+};
+
+class Machine {
+  public:
+    static constexpr int kMaxCallDepth = 256;         // as the original player
+    static constexpr int kMaxPrototypeChain = 256;    // a looped __proto__ chain ends here
+    // Getters and setters running inside one another: past this many the next is not called
+    // (a getter then reads undefined, a setter stores nothing).
+    static constexpr int kMaxAccessorDepth = 65;
+    static constexpr uint64_t kMaxActionsPerList = 5'000'000;
+    // All the lists of one frame together (frame scripts, events, every timer firing).
+    static constexpr uint64_t kMaxActionsPerTick = 10'000'000;
+    static constexpr size_t kMaxStringLength = 64u << 20;
+
+    // `stage` answers for display objects; `installClasses` fills the global object.
+    Machine(MovieContext& context, int swfVersion, StageAccess& stage,
+            void (*installClasses)(Machine&));
+    ~Machine();
+    Machine(const Machine&) = delete;
+    Machine& operator=(const Machine&) = delete;
+
+    MovieContext& context() { return context_; }
+    StageAccess& stage() { return stage_; }
+    Heap& heap() { return heap_; }
+    const Heap& heap() const { return heap_; }
+    int swfVersion() const { return swfVersion_; }
+    bool caseSensitive() const { return heap_.caseSensitive(); }
+    bool namesEqual(std::string_view a, std::string_view b) const;
+    Object* global() const { return global_; }
+    const Prototypes& prototypes() const { return prototypes_; }
+    Prototypes& prototypes() { return prototypes_; }
+
+    // Objects.
+    Object* newObject(Object* proto = nullptr);  // default: Object.prototype
+    ArrayObject* newArray();
+    ArrayObject* newArray(std::span<const Value> values);
+    Function* newFunction(NativeFunction native, InstanceMaker maker = {});
+    // A native method on `on` (hidden from enumeration, as the player's own are).
+    Function* defineMethod(Object* on, std::string_view name, NativeFunction native,
+                           uint16_t flags = kDontEnum);
+    // A constructor function with its prototype linked both ways.
+    Function* defineClass(Object* on, std::string_view name, Object* prototype,
+                          NativeFunction native, InstanceMaker maker = {});
+    // A getter/setter property, as addProperty makes it.
+    void defineAccessor(Object* on, std::string_view name, NativeFunction getter,
+                        NativeFunction setter = {}, uint16_t flags = kDontEnum);
+    // An Error object of the built-in class, with this message.
+    Value makeError(std::string_view message);
+
+    // Conversions, by this movie's version rules.
+    std::string toString(const Value& value);
+    double toNumber(const Value& value);
+    bool toBoolean(const Value& value);
+    int32_t toInt32(const Value& value);
+    // Default: a date as text, anything else as a number (what + and < use).
+    enum class Hint { Default, Number, String };
+    Value toPrimitive(const Value& value, Hint hint = Hint::Number);
+    bool isDateObject(Object* object) const;
+    // A method as conversions and super() look it up, past __resolve; undefined if it is no
+    // function.
+    Value methodPastResolve(Object* object, std::string_view name);
+    // The object a value stands for (primitives boxed); null for undefined and null.
+    Object* toObject(const Value& value);
+    const char* typeOf(const Value& value);
+    bool equals(const Value& a, const Value& b);        // ==
+    bool strictEquals(const Value& a, const Value& b);  // ===
+    // a < b: true, false, or undefined when either is NaN.
+    Value lessThan(const Value& a, const Value& b);
+    Value add(const Value& a, const Value& b);
+    // A string of at most kMaxStringLength bytes, or a ScriptLimitError.
+    static void checkLength(size_t length);
+
+    // Properties. A stage object whose display object is gone is looked up again by its path.
+    Value get(const Value& target, std::string_view name);
+    Value get(Object* object, std::string_view name) { return get(Value(object), name); }
+    void set(const Value& target, std::string_view name, const Value& value);
+    void set(Object* object, std::string_view name, const Value& value) {
+        set(Value(object), name, value);
+    }
+    bool has(Object* object, std::string_view name);
+    // The object up the prototype chain (from `object`) that holds `name`, or null.
+    Object* holderOf(Object* object, std::string_view name);
+    bool deleteProperty(Object* object, std::string_view name);
+    // Every name a for..in loop visits, in the player's order.
+    std::vector<std::string> enumerate(Object* object);
+    Object* liveObject(Object* object);
+
+    // Calls. `home` is the object on the prototype chain the method was found on, for super.
+    Value call(const Value& function, Object* self, std::span<const Value> args,
+               Object* home = nullptr);
+    Value callMethod(const Value& target, std::string_view name, std::span<const Value> args);
+    Value construct(const Value& function, std::span<const Value> args);
+    // True while a native function runs as a constructor (`new`).
+    bool constructing() const { return constructing_; }
+
+    // The scripted counterpart of a display object, made when first asked for.
+    StageObject* stageObject(DisplayObject& object);
+    // The display object a value names (a clip, button or text field), or null.
+    DisplayObject* displayObjectOf(const Value& value);
+    MovieClip* movieClipOf(const Value& value);
+    // The target path ("_level0.a.b") of a display object.
+    std::string targetPath(DisplayObject& object);
+    std::string slashPath(DisplayObject& object);
+
+    // Runs an action block with `clip` as its timeline and scope.
+    void runActions(const ActionBlock& block, MovieClip& clip);
+    // Calls a method of a display object's script object, if it has one (onLoad, ...).
+    void callEventMethod(DisplayObject& object, std::string_view name);
+
+    void trace(const std::string& line);
+    // Counts an action (or a native's share of work) against the list's and the frame's
+    // bounds; a ScriptLimitError once either is used up.
+    void chargeAction() {
+        ++totalActionsRun_;
+        if (++actionsRun_ > kMaxActionsPerList)
+            stopRunaway("the script ran too long in one frame (more than 5,000,000 actions)");
+        if (++actionsThisTick_ > kMaxActionsPerTick)
+            stopRunaway("the scripts ran too long in one frame (more than 10,000,000 actions in all)");
+        if (actionsThisTick_ % kCreationCheckActions == 0 || tooManyMadeThisTick_)
+            checkCreations();
+    }
+    // Notes the first runaway of the movie for its host, then stops the script.
+    [[noreturn]] void stopRunaway(const char* reason);
+    // Stops the scripts of a tick that made more display objects than a tick may.
+    void checkCreations();
+    static constexpr uint64_t kCreationCheckActions = 256;
+    // A new frame: the frame's bound starts again.
+    void startTick() {
+        stack_.clear();
+        actionsThisTick_ = 0;
+        tooManyMadeThisTick_ = false;
+        tickLimitReported_ = false;
+    }
+    bool tickExhausted() const {
+        return actionsThisTick_ > kMaxActionsPerTick || tooManyMadeThisTick_;
+    }
+    // True the first time it is asked in a frame whose bound is used up: one line says so.
+    bool firstTickLimitReport() {
+        bool first = !tickLimitReported_;
+        tickLimitReported_ = true;
+        return first;
+    }
+    uint64_t totalActionsRun() const { return totalActionsRun_; }
+    void startActionList() { actionsRun_ = 0; }
+    int& callDepth() { return callDepth_; }
+    // The one stack all action code of a frame shares: a frame script finds what the ones
+    // before it left; a function works above its caller's values and leaves its own behind.
+    std::vector<Value>& stack() { return stack_; }
+    // The script function running now (arguments.caller of the next call), or null.
+    Object* runningFunction() const { return runningFunction_; }
+    void setRunningFunction(Object* function) { runningFunction_ = function; }
+
+    // The registers of the frame script running (DefineFunction2 code reaches them past its
+    // own), or null.
+    std::vector<Value>* timelineRegisters() const { return timelineRegisters_; }
+    void setTimelineRegisters(std::vector<Value>* registers) { timelineRegisters_ = registers; }
+
+    // Reclaims unreachable objects when enough were made; call between action lists.
+    void collectGarbageIfDue();
+    void collectGarbage();
+
+    // A number below `limit` from the machine's own generator: seeded the same every run, so
+    // conversions of a movie are repeatable.
+    uint32_t randomBelow(uint32_t limit);
+    double random();
+
+    // Object.registerClass: the constructor clips of an exported symbol are made with.
+    void registerClass(const std::string& exportName, Object* constructor);
+    Object* registeredClass(std::string_view exportName) const;
+    // Object.watch: `callback(name, old, new, data)` decides what an assignment stores.
+    void watch(Object* object, const std::string& name, Object* callback, const Value& data);
+    bool unwatch(Object* object, const std::string& name);
+
+    Timers& timers() { return timers_; }
+    const Timers& timers() const { return timers_; }
+
+    // Once a movie of version 8 or later has measured a clip in another clip's space, the
+    // player works such extents out in single precision from then on.
+    bool singlePrecisionBounds() const { return singlePrecisionBounds_; }
+    void useSinglePrecisionBounds() { singlePrecisionBounds_ = true; }
+
+    // Work moves the clock scripts read by one millisecond per this many actions: a
+    // script that waits on getTimer sees it move, the same in every run, and a frame's
+    // usual few thousand actions stay well within its interval.
+    static constexpr uint64_t kActionsPerClockMs = 1000;
+    // Milliseconds of the clock scripts read (getTimer, Date): the frame's time, moved on by
+    // the work done in it so far.
+    double movieTimeMs() const;
+    // Milliseconds of the frame clock (ticks times the frame interval), which timers,
+    // streams and sounds follow.
+    double frameTimeMs() const;
+
+  private:
+    void installBuiltins(void (*installClasses)(Machine&));
+    Value getFromObject(Object* object, Object* thisObject, std::string_view name);
+    // Calls a getter or setter under the accessor bound; false when the bound skipped it.
+    bool callAccessor(Object* function, Object* self, std::span<const Value> args, Value& result);
+
+    MovieContext& context_;
+    StageAccess& stage_;
+    int swfVersion_;
+    Heap heap_;
+    Rooted<Object> global_{heap_};
+    Prototypes prototypes_{heap_};
+    std::vector<StageObject*> stageObjects_;
+    uint64_t actionsRun_ = 0;
+    uint64_t totalActionsRun_ = 0;
+    uint64_t actionsThisTick_ = 0;
+    bool tickLimitReported_ = false;
+    bool tooManyMadeThisTick_ = false;
+    int callDepth_ = 0;
+    int accessorDepth_ = 0;
+    std::vector<Value>* timelineRegisters_ = nullptr;
+    bool constructing_ = false;
+    Object* runningFunction_ = nullptr;
+    std::vector<Value> stack_;
+    uint64_t randomState_ = 0x853c49e6748fea9bULL;
+    struct Watch {
+        Object* object;
+        std::string name;
+        Object* callback;
+        Value data;
+        bool running = false;
+    };
+    std::vector<Watch> watches_;
+    Timers timers_;
+    std::vector<std::pair<std::string, Object*>> registeredClasses_;
+    bool singlePrecisionBounds_ = false;
+};
+
+// instanceof: the constructor's prototype (or an interface it implements) is on the chain.
+bool instanceOf(Machine& machine, const Value& object, const Value& constructor);
+
+// Throws a script error object of the Error class (a ScriptThrow).
+[[noreturn]] void throwError(Machine& machine, std::string_view message);
+
+}  // namespace swf::avm1

@@ -1,0 +1,110 @@
+#pragma once
+// A script object: its own properties in the order they were made, a prototype, and hooks
+// through which kinds of object with properties of their own (arrays, display objects) answer
+// before the table does.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "swf/avm1/machine/Value.h"
+
+namespace swf::avm1 {
+
+class Function;
+class Heap;
+class Machine;
+class Marker;
+class StageObject;
+
+// ASSetPropFlags bits. The version bits hide a property from movies older than the version.
+enum PropertyFlag : uint16_t {
+    kDontEnum = 1,
+    kDontDelete = 2,
+    kReadOnly = 4,
+    kVersion6 = 1 << 7,
+    kHiddenIn6 = 1 << 8,  // hides from SWF 6 movies only
+    kVersion7 = 1 << 10,
+    kVersion8 = 1 << 12,
+    kVersion9 = 1 << 13,
+    kVersion10 = 1 << 14,
+};
+
+struct Property {
+    Value value;
+    Object* getter = nullptr;  // addProperty's functions; a property with either is virtual
+    Object* setter = nullptr;
+    uint16_t flags = 0;
+    bool isVirtual() const { return getter || setter; }
+};
+
+class Object {
+  public:
+    explicit Object(Object* proto = nullptr) : proto_(proto) {}
+    virtual ~Object() = default;
+    Object(const Object&) = delete;
+    Object& operator=(const Object&) = delete;
+
+    Object* proto() const { return proto_; }
+    void setProto(Object* proto) { proto_ = proto; }
+    Heap& heap() const { return *heap_; }
+
+    // The own property of that name visible to this movie's version, or null.
+    Property* findOwn(std::string_view name);
+    // True when there is an own property of that name, hidden from this version or not.
+    bool hasOwnAnyVersion(std::string_view name) const { return find(name) != nullptr; }
+    // Sets an own value, making the property (with `flags`) when it is new; a read-only one
+    // stays as it is. A virtual property's setter is the caller's business.
+    void setOwn(std::string_view name, Value value, uint16_t flags = 0);
+    // Makes or replaces the property, flags and all, read-only or not.
+    void defineOwn(std::string_view name, Property property);
+    // False when there is no such property or it may not be deleted.
+    bool deleteOwn(std::string_view name);
+    // The names of the own properties in the order they were made (hidden ones included).
+    void ownNames(std::vector<std::string>& names) const;
+    // Changes the flags as ASSetPropFlags does; null `names` means every property.
+    void changeFlags(const std::vector<std::string>* names, uint16_t set, uint16_t clear);
+    size_t ownCount() const { return entries_.size(); }
+
+    // Hooks of the kinds with properties of their own; true when they answered.
+    virtual bool getSpecial(Machine&, std::string_view, Value&) { return false; }
+    virtual bool setSpecial(Machine&, std::string_view, const Value&) { return false; }
+    // Extra own names for enumeration (array indexes are plain properties: none by default).
+    virtual void specialNames(Machine&, std::vector<std::string>&) {}
+
+    // What typeof says and what the default toString calls the object.
+    virtual const char* typeOf() const { return "object"; }
+    virtual Function* asFunction() { return nullptr; }
+    virtual StageObject* asStageObject() { return nullptr; }
+    // A primitive the object stands for (String, Number, Boolean objects, dates), if any.
+    virtual bool primitiveValue(Value&) const { return false; }
+
+    // Marks the objects this one refers to.
+    virtual void traceReferences(Marker& marker) const;
+
+    // The interfaces ImplementsOp gave a class prototype, for instanceof.
+    std::vector<Object*> interfaces;
+    bool marked_ = false;  // the collector's mark
+
+  private:
+    friend class Heap;
+    struct Entry {
+        std::string name;
+        Property property;
+    };
+    Entry* find(std::string_view name);
+    const Entry* find(std::string_view name) const;
+    bool visible(const Property& p) const;
+    void rebuildIndex();
+
+    Object* proto_;
+    Heap* heap_ = nullptr;
+    std::vector<Entry> entries_;
+    // Name (folded when the movie ignores case) to entry, once the table is large.
+    std::unordered_map<std::string, uint32_t> index_;
+};
+
+}  // namespace swf::avm1

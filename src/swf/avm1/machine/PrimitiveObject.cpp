@@ -1,0 +1,14 @@
+#include "swf/avm1/machine/PrimitiveObject.h"
+
+#include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/StringFunctions.h"
+
+namespace swf::avm1 {
+
+bool PrimitiveObject::getSpecial(Machine& machine, std::string_view name, Value& out) {
+    if (!value_.isString() || name != "length") return false;
+    out = Value(static_cast<double>(stringLength(value_.asString(), machine.swfVersion())));
+    return true;
+}
+
+}  // namespace swf::avm1

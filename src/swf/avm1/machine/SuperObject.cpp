@@ -1,0 +1,37 @@
+#include "swf/avm1/machine/SuperObject.h"
+
+#include "swf/avm1/machine/Machine.h"
+
+namespace swf::avm1 {
+
+Value SuperObject::callConstructor(Machine& machine, std::span<const Value> args) {
+    // A clip in the chain is passed by as a primitive would be.
+    if (home_->asStageObject()) return Value();
+    Value constructor = machine.methodPastResolve(home_, "__constructor__");
+    Object* above = home_->proto();
+    return machine.call(constructor, self_, args, above);
+}
+
+Value SuperObject::callMethod(Machine& machine, std::string_view name,
+                              std::span<const Value> args) {
+    Object* above = home_->proto();
+    // A clip in the chain is passed by as a primitive would be.
+    if (home_->asStageObject() || !above || above->asStageObject()) return Value();
+    Object* holder = machine.holderOf(above, name);
+    Value method = machine.get(Value(above), name);
+    return machine.call(method, self_, args, holder);
+}
+
+bool SuperObject::getSpecial(Machine& machine, std::string_view name, Value& out) {
+    Object* above = home_->proto();
+    out = above ? machine.get(Value(above), name) : Value();
+    return true;
+}
+
+void SuperObject::traceReferences(Marker& marker) const {
+    Object::traceReferences(marker);
+    marker.mark(self_);
+    marker.mark(home_);
+}
+
+}  // namespace swf::avm1

@@ -1,0 +1,98 @@
+#include "swf/avm1/machine/Timers.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "swf/avm1/machine/Activation.h"
+#include "swf/avm1/machine/Heap.h"
+#include "swf/avm1/machine/Machine.h"
+
+namespace swf::avm1 {
+
+void Timers::install(Machine& m) {
+    Object* g = m.global();
+    m.defineMethod(g, "setInterval", [](Machine& m, Object*, std::span<const Value> args) {
+        return m.timers().add(m, args, true);
+    });
+    m.defineMethod(g, "setTimeout", [](Machine& m, Object*, std::span<const Value> args) {
+        return m.timers().add(m, args, false);
+    });
+    auto clear = [](Machine& m, Object*, std::span<const Value> args) {
+        if (!args.empty()) m.timers().remove(m.toInt32(args[0]));
+        return Value();
+    };
+    m.defineMethod(g, "clearInterval", clear);
+    m.defineMethod(g, "clearTimeout", clear);
+}
+
+Value Timers::add(Machine& m, std::span<const Value> args, bool repeats) {
+    if (args.empty()) return Value();
+    Object* target = args[0].asObject();
+    if (!target) return Value();
+    Timer timer;
+    size_t next = 1;
+    if (target->asFunction()) {
+        timer.object = target;
+    } else {
+        if (args.size() < 2) return Value();
+        timer.object = target;
+        timer.method = Value(m.toString(args[1]));
+        next = 2;
+    }
+    if (next >= args.size()) return Value();
+    double interval = m.toNumber(args[next]);
+    if (!(interval >= 0)) interval = 0;
+    timer.intervalMs = interval;
+    timer.arguments.assign(args.begin() + static_cast<long>(next) + 1, args.end());
+    timer.dueMs = m.frameTimeMs() + std::max(interval, 1.0);
+    timer.repeats = repeats;
+    if (timers_.size() >= kMaxTimers) return Value();
+    timer.id = nextId_++;
+    timers_.push_back(std::move(timer));
+    return Value(static_cast<double>(timers_.back().id));
+}
+
+bool Timers::remove(int id) {
+    auto it = std::find_if(timers_.begin(), timers_.end(), [id](const Timer& t) { return t.id == id; });
+    if (it == timers_.end()) return false;
+    timers_.erase(it);
+    return true;
+}
+
+void Timers::runDue(Machine& m) {
+    Timers& self = m.timers();
+    double now = m.frameTimeMs();
+    std::vector<int> due;
+    for (const Timer& t : self.timers_)
+        if (t.dueMs <= now) due.push_back(t.id);
+    for (int id : due) {
+        for (int firing = 0; firing < kMaxFiringsPerTick && !m.tickExhausted(); ++firing) {
+            auto it = std::find_if(self.timers_.begin(), self.timers_.end(),
+                                   [id](const Timer& t) { return t.id == id; });
+            if (it == self.timers_.end() || it->dueMs > now) break;
+            Timer timer = *it;
+            if (timer.repeats)
+                it->dueMs += std::max(timer.intervalMs, 1.0);
+            else
+                self.timers_.erase(it);
+            m.startActionList();
+            Activation::runGuarded(m, [&] {
+                if (timer.method.isUndefined())
+                    m.call(Value(timer.object), nullptr, timer.arguments);
+                else
+                    m.call(m.get(Value(timer.object), m.toString(timer.method)), timer.object,
+                           timer.arguments);
+            });
+            if (!timer.repeats) break;
+        }
+    }
+}
+
+void Timers::traceRoots(Marker& marker) const {
+    for (const Timer& t : timers_) {
+        marker.mark(t.object);
+        for (const Value& v : t.arguments) marker.mark(v);
+    }
+}
+
+}  // namespace swf::avm1

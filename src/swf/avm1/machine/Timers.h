@@ -1,0 +1,46 @@
+#pragma once
+// setInterval, setTimeout and their clear functions, on the movie's clock: a conversion that
+// runs faster or slower than real time sees the timers fire at the same frames.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "swf/avm1/machine/Value.h"
+
+namespace swf::avm1 {
+
+class Machine;
+class Marker;
+class Object;
+
+class Timers {
+  public:
+    static constexpr size_t kMaxTimers = 10000;
+    static constexpr int kMaxFiringsPerTick = 16;
+
+    static void install(Machine& machine);
+    // Calls every timer whose time has come (each at most kMaxFiringsPerTick times a tick).
+    static void runDue(Machine& machine);
+
+    void traceRoots(Marker& marker) const;
+    bool empty() const { return timers_.empty(); }
+
+  private:
+    struct Timer {
+        int id = 0;
+        Object* object = nullptr;  // the function, or the object whose method is called
+        Value method;              // the method name, when `object` is not the function
+        std::vector<Value> arguments;
+        double intervalMs = 0;
+        double dueMs = 0;
+        bool repeats = true;
+    };
+    Value add(Machine& machine, std::span<const Value> args, bool repeats);
+    bool remove(int id);
+
+    std::vector<Timer> timers_;
+    int nextId_ = 1;
+};
+
+}  // namespace swf::avm1

@@ -1,0 +1,104 @@
+#include "swf/avm1/stage/Dragging.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "swf/avm1/stage/DisplayProperties.h"
+#include "swf/avm1/machine/Machine.h"
+#include "swf/display/DisplayList.h"
+#include "swf/display/MovieClip.h"
+#include "swf/display/MovieContext.h"
+
+namespace swf::avm1 {
+namespace {
+
+constexpr double kTwips = 20.0;
+
+// The pointer in the space of the object's parent (the stage for the main timeline).
+Point pointerInParent(Machine& machine, DisplayObject& object) {
+    Point mouse = machine.context().input().mouse;
+    if (!object.parent()) return mouse;
+    std::optional<Matrix> toParent = invertMatrix(matrixToStage(*object.parent()));
+    return toParent ? toParent->apply(mouse) : mouse;
+}
+
+// The clip whose content lies on top under the pointer, leaving out `dragged` and what it
+// holds: a clip's own drawing or a shape, static text, ... directly inside it names the clip.
+DisplayObject* topmostUnder(Machine& machine, DisplayObject& container, DisplayObject* dragged,
+                            int level) {
+    DisplayList* children = container.children();
+    if (!children || level > MovieContext::kMaxNesting) return nullptr;
+    Point mouse = machine.context().input().mouse;
+    const auto list = children->snapshot();
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+        const auto& child = *it;
+        if (child.get() == dragged || !child->visible() || child->clipDepth() > 0) continue;
+        if (child->children()) {
+            if (DisplayObject* found = topmostUnder(machine, *child, dragged, level + 1))
+                return found;
+            continue;
+        }
+        if (hitsContent(machine, *child, mouse)) return &container;
+    }
+    return nullptr;
+}
+
+void updateDropTarget(Machine& machine, DisplayObject& dragged) {
+    DragState& drag = machine.context().input().drag;
+    drag.dropped = dragged.weak_from_this();
+    drag.dropTarget.clear();
+    MovieClip* root = machine.context().root();
+    if (!root) return;
+    machine.startActionList();
+    try {
+        if (DisplayObject* under = topmostUnder(machine, *root, &dragged, 0))
+            drag.dropTarget = machine.slashPath(*under);
+    } catch (const ScriptLimitError&) {
+        // a stage too big to search in one go has no drop target
+    }
+}
+
+}  // namespace
+
+void startDrag(Machine& machine, DisplayObject& object, bool lockCenter,
+               const std::optional<DragLimits>& limits) {
+    DragState& drag = machine.context().input().drag;
+    drag.object = object.weak_from_this();
+    Point pointer = pointerInParent(machine, object);
+    drag.offset = lockCenter ? Point{} : Point{object.matrix().tx - pointer.x,
+                                               object.matrix().ty - pointer.y};
+    drag.constrained = limits.has_value();
+    if (limits) {
+        drag.left = std::min(limits->left, limits->right) * kTwips;
+        drag.right = std::max(limits->left, limits->right) * kTwips;
+        drag.top = std::min(limits->top, limits->bottom) * kTwips;
+        drag.bottom = std::max(limits->top, limits->bottom) * kTwips;
+    }
+    followDrag(machine);
+}
+
+void stopDrag(Machine& machine) {
+    DragState& drag = machine.context().input().drag;
+    if (auto object = drag.object.lock()) updateDropTarget(machine, *object);
+    drag.object.reset();
+}
+
+void followDrag(Machine& machine) {
+    DragState& drag = machine.context().input().drag;
+    auto object = drag.object.lock();
+    if (!object || !object->onStage() || !machine.context().input().mouseInside) return;
+    Point pointer = pointerInParent(machine, *object);
+    double x = pointer.x + drag.offset.x, y = pointer.y + drag.offset.y;
+    if (drag.constrained) {
+        x = std::clamp(x, drag.left, drag.right);
+        y = std::clamp(y, drag.top, drag.bottom);
+    }
+    Matrix m = object->matrix();
+    m.tx = std::round(x);
+    m.ty = std::round(y);
+    object->setMatrix(m);
+    object->setScriptMoved();
+    updateDropTarget(machine, *object);
+}
+
+}  // namespace swf::avm1

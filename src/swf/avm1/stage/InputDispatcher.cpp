@@ -1,0 +1,419 @@
+#include "swf/avm1/stage/InputDispatcher.h"
+
+#include "swf/avm1/machine/Activation.h"
+#include "swf/avm1/stage/DisplayProperties.h"
+#include "swf/avm1/stage/Dragging.h"
+#include "swf/avm1/classes/PlayerObjects.h"
+#include "swf/avm1/stage/ScriptEngine.h"
+#include "swf/avm1/machine/StageObject.h"
+#include "swf/avm1/stage/TabOrder.h"
+#include "swf/display/ButtonInstance.h"
+#include "swf/display/EditTextInstance.h"
+#include "swf/display/MovieClip.h"
+#include "swf/display/MovieContext.h"
+#include "swf/movie/ClipEvent.h"
+
+namespace swf::avm1 {
+
+// One change of a button's state: the condition its actions answer, the clip event (and so
+// the event method) that goes with it, and the state it shows after.
+struct InputDispatcher::Transition {
+    uint16_t condition;
+    uint32_t clipEvent;
+    ButtonInstance::State state;
+};
+
+namespace {
+
+using State = ButtonInstance::State;
+
+constexpr InputDispatcher::Transition kRollOver{kIdleToOverUp, kClipRollOver, State::Over};
+constexpr InputDispatcher::Transition kRollOut{kOverUpToIdle, kClipRollOut, State::Up};
+constexpr InputDispatcher::Transition kPress{kOverUpToOverDown, kClipPress, State::Down};
+constexpr InputDispatcher::Transition kRelease{kOverDownToOverUp, kClipRelease, State::Over};
+constexpr InputDispatcher::Transition kDragOut{kOverDownToOutDown, kClipDragOut, State::Over};
+constexpr InputDispatcher::Transition kDragOver{kOutDownToOverDown, kClipDragOver, State::Down};
+constexpr InputDispatcher::Transition kReleaseOutside{kOutDownToIdle, kClipReleaseOutside,
+                                                      State::Up};
+
+// The events that make a clip act as a button.
+constexpr uint32_t kButtonClipEvents = kClipPress | kClipRelease | kClipReleaseOutside |
+                                       kClipRollOver | kClipRollOut | kClipDragOver | kClipDragOut;
+constexpr const char* kButtonMethods[] = {"onPress",    "onRelease",  "onReleaseOutside",
+                                          "onRollOver", "onRollOut",  "onDragOver",
+                                          "onDragOut"};
+
+// The key number a button's key-press condition uses for a key: its own numbers for the
+// keys without a character, the character's code for the others.
+int keyPressCode(int keyCode, uint32_t character) {
+    switch (keyCode) {
+        case 37: return 1;   // left
+        case 39: return 2;   // right
+        case 36: return 3;   // home
+        case 35: return 4;   // end
+        case 45: return 5;   // insert
+        case 46: return 6;   // delete
+        case 8: return 8;    // backspace
+        case 13: return 13;  // enter
+        case 38: return 14;  // up
+        case 40: return 15;  // down
+        case 33: return 16;  // page up
+        case 34: return 17;  // page down
+        case 9: return 18;   // tab
+        case 27: return 19;  // escape
+        default: return character >= 32 && character < 127 ? static_cast<int>(character) : 0;
+    }
+}
+
+// A property of the object or its prototypes, without running getters.
+Property* inChain(Object* object, std::string_view name) {
+    for (int level = 0; object && level < 256; ++level, object = object->proto())
+        if (Property* p = object->findOwn(name)) return p;
+    return nullptr;
+}
+
+// The key codes the player gives the mouse buttons.
+int mouseButtonCode(InputEvent::Button button) {
+    switch (button) {
+        case InputEvent::Button::Right: return 2;
+        case InputEvent::Button::Middle: return 4;
+        default: return 1;
+    }
+}
+
+}  // namespace
+
+InputDispatcher::InputDispatcher(ScriptEngine& engine)
+    : engine_(engine), context_(engine.machine().context()) {}
+
+void InputDispatcher::handle(const InputEvent& event) {
+    handleEvent(event);
+    placeFocusHighlight();
+}
+
+void InputDispatcher::handleEvent(const InputEvent& event) {
+    InputState& input = context_.input();
+    switch (event.type) {
+        case InputEvent::Type::MouseMove:
+            input.mouse = Point{event.x, event.y};
+            input.mouseInside = true;
+            return mouseMoved();
+        case InputEvent::Type::MouseDown:
+            input.mouse = Point{event.x, event.y};
+            input.press(mouseButtonCode(event.button), true);
+            if (event.button != InputEvent::Button::Left) return;
+            input.mouseDown = true;
+            return mousePressed();
+        case InputEvent::Type::MouseUp:
+            input.mouse = Point{event.x, event.y};
+            input.press(mouseButtonCode(event.button), false);
+            if (event.button != InputEvent::Button::Left || !input.mouseDown) return;
+            input.mouseDown = false;
+            return mouseReleased();
+        case InputEvent::Type::KeyDown: return keyChanged(event, true);
+        case InputEvent::Type::KeyUp: return keyChanged(event, false);
+        case InputEvent::Type::FocusLost: return setFocus(nullptr, FocusCause::Keyboard);
+        case InputEvent::Type::MouseWheel:
+            engine_.broadcast("Mouse", "onMouseWheel", {Value(event.wheelDelta)});
+            return;
+        default: return;
+    }
+}
+
+void InputDispatcher::frameDone() {
+    // What moves under a pointer that stands still rolls over or out all the same.
+    if (context_.input().mouseInside) followPointer();
+    placeFocusHighlight();
+}
+
+bool InputDispatcher::showsFocusRect(DisplayObject& object) {
+    const std::optional<bool>& own =
+        object.scriptObject() ? object.scriptObject()->focusRect() : std::optional<bool>();
+    return own.value_or(playerSettings(engine_.machine()).focusRect);
+}
+
+void InputDispatcher::placeFocusHighlight() {
+    DisplayObject* target = focusRectShown_ ? focused() : nullptr;
+    ButtonInstance* button = target ? target->asButton() : nullptr;
+    if (!button) {
+        context_.setFocusHighlight(target ? stageBounds(engine_.machine(), *target) : Rect{});
+        return;
+    }
+    // A button's rectangle frames its hit area, whichever state it shows.
+    Rect bounds = kNoBounds;
+    for (const auto& [depth, object] : button->hitArea().objects())
+        bounds = unionBounds(bounds, stageBounds(engine_.machine(), *object));
+    context_.setFocusHighlight(bounds);
+}
+
+void InputDispatcher::announce(uint32_t clipEvent, const char* broadcaster, const char* message) {
+    for (const auto& clip : context_.clipsNewestFirst()) engine_.runClipEvent(*clip, clipEvent);
+    engine_.broadcast(broadcaster, message, {});
+}
+
+void InputDispatcher::mouseMoved() {
+    followDrag(engine_.machine());
+    announce(kClipMouseMove, "Mouse", "onMouseMove");
+    followPointer();
+}
+
+void InputDispatcher::mousePressed() {
+    announce(kClipMouseDown, "Mouse", "onMouseDown");
+    // A click gives the focus to a selectable text field and takes it from anything else.
+    DisplayObject* clicked = objectUnderPointer(true);
+    setFocus(clicked && clicked->isEditText() ? clicked : nullptr, FocusCause::Mouse);
+    DisplayObject* target = objectUnderPointer();
+    hovered_ = target ? target->weak_from_this() : std::weak_ptr<DisplayObject>();
+    if (!target) return;
+    pressed_ = target->weak_from_this();
+    fire(*target, kPress);
+}
+
+void InputDispatcher::mouseReleased() {
+    announce(kClipMouseUp, "Mouse", "onMouseUp");
+    auto pressed = pressed_.lock();
+    pressed_.reset();
+    if (pressed && pressed->onStage()) {
+        bool over = objectUnderPointer() == pressed.get();
+        fire(*pressed, over ? kRelease : kReleaseOutside);
+        hovered_ = over ? pressed : std::shared_ptr<DisplayObject>();
+    }
+    followPointer();
+}
+
+void InputDispatcher::followPointer() {
+    DisplayObject* target = objectUnderPointer();
+    auto hovered = hovered_.lock();
+    if (hovered && !hovered->onStage()) hovered.reset();
+    if (auto pressed = pressed_.lock(); pressed && pressed->onStage()) {
+        // While a press lasts only the pressed object hears of the pointer.
+        bool wasOver = hovered == pressed;
+        bool isOver = target == pressed.get();
+        hovered_ = isOver ? pressed : std::shared_ptr<DisplayObject>();
+        if (wasOver && !isOver) fire(*pressed, kDragOut);
+        if (!wasOver && isOver) fire(*pressed, kDragOver);
+        return;
+    }
+    if (target == hovered.get()) return;
+    hovered_ = target ? target->weak_from_this() : std::weak_ptr<DisplayObject>();
+    if (hovered) fire(*hovered, kRollOut);
+    if (target && target->onStage()) fire(*target, kRollOver);
+}
+
+void InputDispatcher::fire(DisplayObject& object, const Transition& transition) {
+    auto keep = object.shared_from_this();  // its handlers may remove it
+    if (ButtonInstance* button = object.asButton()) {
+        button->setState(transition.state);
+        MovieClip* parent = object.parent() ? object.parent()->asMovieClip() : nullptr;
+        for (const ButtonAction& action : button->button().actions())
+            if ((action.conditions & transition.condition) && parent && parent->onStage())
+                engine_.runButtonActions(action.code, *parent);
+    }
+    if (object.onStage()) engine_.runClipEvent(object, transition.clipEvent);
+}
+
+void InputDispatcher::keyChanged(const InputEvent& event, bool down) {
+    InputState& input = context_.input();
+    input.press(event.keyCode, down);
+    if (down) {
+        input.lastKeyCode = event.keyCode;
+        input.lastCharacter = event.character;
+    }
+    for (const auto& clip : context_.clipsNewestFirst())
+        engine_.runClipEvent(*clip, down ? kClipKeyDown : kClipKeyUp);
+    // Of the event methods, only the focused object's run, and only while it is highlighted:
+    // the pointer moving off it ends that.
+    std::shared_ptr<DisplayObject> target = focused() ? focus_.lock() : nullptr;
+    if (target != hovered_.lock()) target.reset();
+    if (target) {
+        engine_.machine().startActionList();
+        engine_.machine().callEventMethod(*target, down ? "onKeyDown" : "onKeyUp");
+    }
+    engine_.broadcast("Key", down ? "onKeyDown" : "onKeyUp", {});
+    if (!down || runKeyPress(event.keyCode, event.character)) return;
+    if (event.keyCode == 9) return moveFocusByTab(input.isKeyDown(16));
+    // Enter and Space click it while its focus rectangle is on.
+    bool clicks = event.keyCode == 13 || event.keyCode == 32;
+    if (!clicks || !target || !target->onStage() || !showsFocusRect(*target)) return;
+    fire(*target, kPress);
+    if (target->onStage()) fire(*target, kRelease);
+}
+
+bool InputDispatcher::runKeyPress(int keyCode, uint32_t character) {
+    int code = keyPressCode(keyCode, character);
+    if (code == 0) return false;
+    // The visible buttons on the stage, in stage order.
+    std::vector<std::shared_ptr<DisplayObject>> buttons;
+    std::vector<std::pair<DisplayObject*, int>> walk{{context_.root(), 0}};
+    while (!walk.empty() && buttons.size() < MovieContext::kMaxObjects) {
+        auto [object, level] = walk.back();
+        walk.pop_back();
+        DisplayList* children = object ? object->children() : nullptr;
+        if (!children || level > MovieContext::kMaxNesting) continue;
+        for (auto it = children->objects().rbegin(); it != children->objects().rend(); ++it) {
+            if (!it->second->visible()) continue;
+            if (it->second->asButton())
+                buttons.push_back(it->second);
+            else
+                walk.emplace_back(it->second.get(), level + 1);
+        }
+    }
+    // The first button that answers the key takes it.
+    for (const auto& object : buttons) {
+        MovieClip* parent = object->parent() ? object->parent()->asMovieClip() : nullptr;
+        bool ran = false;
+        for (const ButtonAction& action : object->asButton()->button().actions()) {
+            if (action.keyPress != code || !parent || !parent->onStage()) continue;
+            engine_.runButtonActions(action.code, *parent);
+            ran = true;
+        }
+        if (ran) return true;
+    }
+    return false;
+}
+
+InputDispatcher* InputDispatcher::of(Machine& machine) {
+    auto* engine = dynamic_cast<ScriptEngine*>(machine.context().runner());
+    return engine ? &engine->input() : nullptr;
+}
+
+DisplayObject* InputDispatcher::focused() {
+    auto focus = focus_.lock();
+    if (focus && focus->onStage()) return focus.get();
+    focus_.reset();
+    return nullptr;
+}
+
+void InputDispatcher::setFocus(DisplayObject* next, FocusCause cause) {
+    Machine& m = engine_.machine();
+    std::shared_ptr<DisplayObject> keepNext = next ? next->shared_from_this() : nullptr;
+    // The rectangle shows from a Tab until a click, where _focusrect allowed it on taking
+    // the focus; a script moving the focus on keeps it only where allowed.
+    bool allowed = next && !next->isEditText() && showsFocusRect(*next);
+    focusRectShown_ = allowed && (cause == FocusCause::Keyboard ||
+                                  (cause == FocusCause::Script && focusRectShown_));
+    if (cause == FocusCause::Keyboard) {
+        highlight(keepNext);
+    } else if (cause == FocusCause::Script) {
+        // Even a focus that stays put rolls its object out and over again.
+        std::weak_ptr<DisplayObject> target = keepNext;
+        context_.queueCallback([this, target] { highlight(target.lock()); });
+    }
+    // A field taking the focus from a script or the keyboard has all its text selected.
+    if (auto* field = dynamic_cast<EditTextInstance*>(next); field && cause != FocusCause::Mouse)
+        field->select(0, field->field().text().size());
+    DisplayObject* previous = focused();
+    if (next == previous) return;
+    if (cause == FocusCause::Mouse) context_.queueCallback([this] { highlight(nullptr); });
+    ++focusChanges_;
+    focus_ = keepNext;
+    Value oldValue = previous ? Value(m.stageObject(*previous)) : Value(Null{});
+    Value newValue = next ? Value(m.stageObject(*next)) : Value(Null{});
+    Activation::runGuarded(m, [&] {
+        if (previous) {
+            const Value lost[] = {newValue};
+            m.callMethod(oldValue, "onKillFocus", lost);
+        }
+        if (next) {
+            const Value gained[] = {oldValue};
+            m.callMethod(newValue, "onSetFocus", gained);
+        }
+    });
+    Property* selection = m.global()->findOwn("Selection");
+    if (Object* broadcaster = selection ? selection->value.asObject() : nullptr)
+        Activation::runGuarded(
+            m, [&] { player::broadcast(m, broadcaster, "onSetFocus", {oldValue, newValue}); });
+}
+
+void InputDispatcher::highlight(const std::shared_ptr<DisplayObject>& target) {
+    auto hovered = hovered_.lock();
+    bool shows = target && target->onStage() && !target->isEditText();
+    hovered_ = shows ? target : std::shared_ptr<DisplayObject>();
+    if (hovered && hovered->onStage()) fire(*hovered, kRollOut);
+    if (shows && target->onStage()) fire(*target, kRollOver);
+}
+
+void InputDispatcher::moveFocusByTab(bool backwards) {
+    std::vector<std::shared_ptr<DisplayObject>> order;
+    engine_.machine().startActionList();
+    Activation::runGuarded(engine_.machine(), [&] { order = tabOrder(engine_.machine()); });
+    if (order.empty()) return;
+    DisplayObject* current = focused();
+    auto at = std::find_if(order.begin(), order.end(),
+                           [current](const auto& object) { return object.get() == current; });
+    size_t next = 0;
+    if (at == order.end())
+        next = backwards ? order.size() - 1 : 0;
+    else
+        next = (static_cast<size_t>(at - order.begin()) + (backwards ? order.size() - 1 : 1)) %
+               order.size();
+    if (order[next].get() != current) setFocus(order[next].get(), FocusCause::Keyboard);
+}
+
+DisplayObject* InputDispatcher::objectUnderPointer(bool textFields) {
+    MovieClip* root = context_.root();
+    if (!root || !context_.input().mouseInside) return nullptr;
+    engine_.machine().startActionList();
+    try {
+        // The main timeline takes the mouse only where nothing in it does.
+        if (DisplayObject* found = findUnderPointer(*root, 0, textFields)) return found;
+        if (takesMouse(*root) && hitsContent(engine_.machine(), *root, context_.input().mouse))
+            return root;
+        return nullptr;
+    } catch (const ScriptLimitError&) {
+        return nullptr;  // a stage too big to search in one go
+    }
+}
+
+DisplayObject* InputDispatcher::findUnderPointer(DisplayObject& container, int level,
+                                                 bool textFields) {
+    DisplayList* children = container.children();
+    if (!children || level > MovieContext::kMaxNesting) return nullptr;
+    const auto list = children->snapshot();
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+        const auto& child = *it;
+        if (!child->visible() || child->clipDepth() > 0) continue;
+        if (ButtonInstance* button = child->asButton()) {
+            if (takesMouse(*button) && hitsButton(*button)) return button;
+            continue;
+        }
+        if (auto* field = dynamic_cast<EditTextInstance*>(child.get());
+            field && textFields && field->field().settings().selectable) {
+            if (hitsContent(engine_.machine(), *field, context_.input().mouse)) return field;
+            continue;
+        }
+        if (!child->asMovieClip()) continue;
+        // A clip that handles the mouse itself takes it for everything inside it.
+        if (takesMouse(*child)) {
+            if (hitsContent(engine_.machine(), *child, context_.input().mouse)) return child.get();
+            continue;
+        }
+        if (DisplayObject* found = findUnderPointer(*child, level + 1, textFields)) return found;
+    }
+    return nullptr;
+}
+
+bool InputDispatcher::hitsButton(ButtonInstance& button) {
+    for (const auto& [depth, part] : button.hitArea().objects())
+        if (hitsContent(engine_.machine(), *part, context_.input().mouse)) return true;
+    return false;
+}
+
+bool InputDispatcher::takesMouse(DisplayObject& object) {
+    Machine& machine = engine_.machine();
+    StageObject* stage = object.scriptObject();
+    if (stage) {
+        Property* enabled = inChain(stage, "enabled");
+        if (enabled && !enabled->getter && !machine.toBoolean(enabled->value)) return false;
+    }
+    if (object.asButton()) return true;
+    if (const auto* handlers = object.clipActions())
+        for (const ClipActionRecord& record : *handlers)
+            if (record.events & kButtonClipEvents) return true;
+    if (!stage) return false;
+    for (const char* name : kButtonMethods)
+        if (Property* p = inChain(stage, name); p && p->value.isObject()) return true;
+    return false;
+}
+
+}  // namespace swf::avm1

@@ -1,0 +1,153 @@
+// Selection: which button, text field or clip has the keyboard focus (kept by the input
+// dispatcher), and the selected range of a focused text field.
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "swf/avm1/classes/Builtins.h"
+#include "swf/avm1/stage/StageClasses.h"
+#include "swf/avm1/stage/InputDispatcher.h"
+#include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/classes/PlayerObjects.h"
+#include "swf/avm1/machine/StageObject.h"
+#include "swf/avm1/machine/StringFunctions.h"
+#include "swf/display/DisplayObject.h"
+#include "swf/display/EditTextInstance.h"
+#include "swf/display/MovieClip.h"
+#include "swf/display/MovieContext.h"
+
+namespace swf::avm1 {
+namespace {
+
+using player::arg;
+
+// The range a script selected; the player reports none until one is set for this focus.
+struct Range {
+    int begin = -1;
+    int end = -1;
+    int caret = -1;
+    uint64_t focus = 0;  // the dispatcher's count of focus changes when it was set
+};
+
+// The object a path names, from the main timeline ("_level0.a.b", "_root.a" or "a.b").
+Value objectAtPath(Machine& m, const std::string& path) {
+    MovieClip* root = m.context().root();
+    if (!root) return Value();
+    Value at(m.stageObject(*root));
+    size_t start = 0;
+    for (int steps = 0; start <= path.size() && steps < 1024; ++steps) {
+        size_t dot = path.find('.', start);
+        if (dot == std::string::npos) dot = path.size();
+        std::string part = path.substr(start, dot - start);
+        if (!(steps == 0 && (part == "_level0" || part == "_root"))) at = m.get(at, part);
+        if (!at.isObject()) return Value();
+        start = dot + 1;
+    }
+    return at;
+}
+
+bool canTakeFocus(Machine& m, DisplayObject& object) {
+    if (object.isButton() || object.isEditText()) return true;
+    if (!object.asMovieClip()) return false;
+    Value self(m.stageObject(object));
+    if (m.toBoolean(m.get(self, "focusEnabled"))) return true;
+    // A clip with button handlers is a button to the player.
+    for (const char* handler : {"onPress", "onRelease", "onReleaseOutside", "onRollOver",
+                                "onRollOut", "onDragOver", "onDragOut"})
+        if (m.get(self, handler).isObject()) return true;
+    return false;
+}
+
+DisplayObject* focused(Machine& m) {
+    InputDispatcher* input = InputDispatcher::of(m);
+    return input ? input->focused() : nullptr;
+}
+
+Range reported(Machine& m, const Range& range) {
+    InputDispatcher* input = InputDispatcher::of(m);
+    return input && input->focusChanges() == range.focus ? range : Range{};
+}
+
+int clampIndex(Machine& m, const Value& value, int length) {
+    double n = m.toNumber(value);
+    if (std::isnan(n) || n > length) return length;
+    if (n < 0) return 0;
+    return static_cast<int>(n);
+}
+
+}  // namespace
+
+void installSelectionClass(Machine& m) {
+    Rooted<Object> selection(m.heap(), m.newObject());
+    player::defineValue(m.global(), "Selection", Value(selection), kDontEnum);
+    const uint16_t flags = kDontEnum | kReadOnly;
+    auto range = std::make_shared<Range>();
+
+    m.defineMethod(
+        selection, "getBeginIndex",
+        [range](Machine& m, Object*, std::span<const Value>) {
+            return Value(reported(m, *range).begin);
+        },
+        flags);
+    m.defineMethod(
+        selection, "getEndIndex",
+        [range](Machine& m, Object*, std::span<const Value>) {
+            return Value(reported(m, *range).end);
+        },
+        flags);
+    m.defineMethod(
+        selection, "getCaretIndex",
+        [range](Machine& m, Object*, std::span<const Value>) {
+            return Value(reported(m, *range).caret);
+        },
+        flags);
+    m.defineMethod(
+        selection, "getFocus",
+        [](Machine& m, Object*, std::span<const Value>) {
+            DisplayObject* d = focused(m);
+            return d ? Value(m.targetPath(*d)) : Value(Null{});
+        },
+        flags);
+    m.defineMethod(
+        selection, "setFocus",
+        [](Machine& m, Object*, std::span<const Value> args) {
+            InputDispatcher* input = InputDispatcher::of(m);
+            Value wanted = arg(args, 0);
+            if (wanted.isString()) wanted = objectAtPath(m, wanted.asString());
+            DisplayObject* next = nullptr;
+            if (!wanted.isNullish()) {
+                next = m.displayObjectOf(wanted);
+                if (!next || !canTakeFocus(m, *next)) return Value(false);
+            }
+            if (!input) return Value(false);
+            input->setFocus(next, InputDispatcher::FocusCause::Script);
+            return Value(true);
+        },
+        flags);
+    m.defineMethod(
+        selection, "setSelection",
+        [range](Machine& m, Object*, std::span<const Value> args) {
+            auto* d = dynamic_cast<EditTextInstance*>(focused(m));
+            if (args.empty() || !d) return Value();
+            Value field(m.stageObject(*d));
+            Value selectable = m.get(field, "selectable");
+            if (!selectable.isUndefined() && !m.toBoolean(selectable)) return Value();
+            int length = static_cast<int>(std::min<size_t>(
+                stringLength(m.toString(m.get(field, "text")), m.swfVersion()), 1u << 30));
+            int from = clampIndex(m, args[0], length);
+            int to = clampIndex(m, arg(args, 1), length);
+            // The caret sits where the selection was dragged to.
+            range->begin = std::min(from, to);
+            range->end = std::max(from, to);
+            range->caret = to;
+            range->focus = InputDispatcher::of(m)->focusChanges();
+            d->select(static_cast<size_t>(range->begin), static_cast<size_t>(range->end));
+            return Value();
+        },
+        flags);
+    player::makeBroadcaster(m, selection, kReadOnly | kVersion6);
+}
+
+}  // namespace swf::avm1

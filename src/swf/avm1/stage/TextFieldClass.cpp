@@ -1,0 +1,757 @@
+// TextField: the script side of text fields. The player keeps the field's properties as
+// getter/setter pairs on TextField.prototype (so they enumerate there and answer undefined
+// on anything that is not a field); display properties come from the field's stage object.
+// A field bound to a variable shows the variable's value and sets it when its text is set.
+
+#include "swf/avm1/stage/TextFieldClass.h"
+
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "swf/avm1/machine/ArrayObject.h"
+#include "swf/avm1/classes/Builtins.h"
+#include "swf/avm1/stage/StageClasses.h"
+#include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NumberConversion.h"
+#include "swf/avm1/machine/StageObject.h"
+#include "swf/avm1/machine/StringFunctions.h"
+#include "swf/avm1/machine/TargetPath.h"
+#include "swf/avm1/classes/TextFormatObject.h"
+#include "swf/display/DisplayList.h"
+#include "swf/display/EditTextInstance.h"
+#include "swf/display/MovieClip.h"
+#include "swf/display/MovieContext.h"
+#include "swf/movie/IgnoringCase.h"
+#include "swf/text/StyleSheet.h"
+#include "swf/text/TextDecoding.h"
+
+namespace swf::avm1 {
+namespace {
+
+constexpr int kDepthOffset = 16384;  // timeline depths are script depths plus this
+constexpr int32_t kMinScriptDepth = -kDepthOffset;
+constexpr int32_t kMaxScriptDepth = 2130690044;
+constexpr int kMaxPathParts = 64;
+// Fields visited per frame when bound variables are shown; a bigger stage shows the rest late.
+constexpr size_t kMaxFieldWalk = 200000;
+constexpr double kTwips = 20.0;
+
+Value arg(std::span<const Value> args, size_t i) {
+    return i < args.size() ? args[i] : Value();
+}
+
+EditTextInstance* fieldOf(Machine& m, Object* self) {
+    return textFieldOf(m, Value(self));
+}
+
+std::string encode(Machine& m, const std::u32string& text) {
+    std::vector<uint32_t> characters(text.begin(), text.end());
+    return encodeCharacters(characters, 0, characters.size(), m.swfVersion());
+}
+
+std::u32string decode(Machine& m, std::string_view text) {
+    std::vector<uint32_t> characters = decodeCharacters(text, m.swfVersion());
+    return std::u32string(characters.begin(), characters.end());
+}
+
+// The object and member a field's variable names ("v", "a.b.v", "/a:v", "_parent.v"),
+// from the field's timeline; null when the path leads nowhere.
+Object* variableHolder(Machine& m, EditTextInstance& field, std::string& member) {
+    std::string_view name = field.field().settings().variable;
+    DisplayObject* parent = field.parent();
+    if (name.empty() || !parent) return nullptr;
+    std::string_view path;
+    size_t colon = name.rfind(':');
+    size_t dot = name.rfind('.');
+    if (colon != std::string_view::npos) {
+        path = name.substr(0, colon);
+        member = std::string(name.substr(colon + 1));
+    } else if (dot != std::string_view::npos) {
+        path = name.substr(0, dot);
+        member = std::string(name.substr(dot + 1));
+    } else {
+        member = std::string(name);
+    }
+    if (member.empty()) return nullptr;
+    Object* current = scriptValueOf(m, *parent);
+    MovieClip* root = m.context().root();
+    if (path.starts_with("/")) {
+        current = root ? m.stageObject(*root) : nullptr;
+        path.remove_prefix(1);
+    }
+    for (int parts = 0; !path.empty() && current && parts < kMaxPathParts; ++parts) {
+        std::string_view part = takePathPart(path);
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            current = m.get(Value(current), "_parent").asObject();
+        } else if (m.namesEqual(part, "_global")) {
+            current = m.global();
+        } else if (m.namesEqual(part, "this")) {
+            continue;
+        } else {
+            current = m.get(Value(current), part).asObject();
+        }
+    }
+    return current;
+}
+
+// The field's style sheet object, if a script gave it one.
+Object* styleSheetOf(EditTextInstance& field) {
+    Object* stage = field.scriptObject();
+    Property* p = stage ? stage->findOwn("__styleSheet") : nullptr;
+    return p ? p->value.asObject() : nullptr;
+}
+
+// The styles the sheet holds now, made TextFormats by its transform (its _styles table).
+std::optional<StyleSheet> stylesOf(Machine& m, Object* sheet) {
+    if (!sheet) return std::nullopt;
+    StyleSheet styles;
+    Value table = m.get(Value(sheet), "_styles");
+    if (Object* formats = table.asObject()) {
+        for (const std::string& name : m.enumerate(formats)) {
+            if (const TextFormat* format = textFormatOf(m.get(table, name)))
+                styles.set(name, *format);
+            m.chargeAction();
+        }
+    }
+    return styles;
+}
+
+// Sets the field's text as a script gives it: HTML when the field is an HTML field and `html`
+// is asked for, or whenever it has a style sheet.
+void showText(Machine& m, EditTextInstance& field, const std::string& text, bool html) {
+    Machine::checkLength(text.size());
+    std::u32string decoded = decode(m, text);
+    TextField& f = field.field();
+    f.setStyleSheet(stylesOf(m, styleSheetOf(field)));
+    if (html || f.hasStyleSheet())
+        f.setHtml(decoded);
+    else
+        f.setPlainText(std::move(decoded));
+}
+
+// Tells values apart as the field does: an object by its identity, a primitive by its type
+// and value.
+std::string valueKey(Machine& m, const Value& v) {
+    if (v.isObject()) {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "o%p", static_cast<const void*>(v.asObject()));
+        return buffer;
+    }
+    if (v.isUndefined()) return "u";
+    if (v.isNull()) return "z";
+    return std::string(m.typeOf(v)) + ":" + m.toString(v);
+}
+
+// The variable's value, when the holder has it, shown in the field when it changed since the
+// field last looked. Only a timeline's variables keep the field up to date; another object's
+// is read when the field is bound.
+bool pullVariable(Machine& m, EditTextInstance& field, bool binding = false) {
+    std::string member;
+    Object* holder = variableHolder(m, field, member);
+    if (!holder || !m.has(holder, member)) return false;
+    if (!binding && !holder->asStageObject()) return true;
+    Value value = m.get(Value(holder), member);
+    std::string key = valueKey(m, value);
+    if (!binding && key == field.boundValueKey()) return true;
+    field.setBoundValueKey(key);
+    std::string text = value.isUndefined() ? std::string() : m.toString(value);
+    TextField& f = field.field();
+    if (encode(m, f.text()) != text) showText(m, field, text, f.settings().html);
+    return true;
+}
+
+// The field's text goes to the variable; what the variable then holds is what the field saw
+// last (a read-only variable keeps its value, and the field its text).
+void pushVariable(Machine& m, EditTextInstance& field) {
+    std::string member;
+    Object* holder = variableHolder(m, field, member);
+    if (!holder) return;
+    m.set(Value(holder), member, Value(encode(m, field.field().text())));
+    field.setBoundValueKey(valueKey(m, m.get(Value(holder), member)));
+}
+
+// Binds the field to its variable: the variable's value if it has one, else the field's own
+// text goes to the variable (an empty field sets nothing).
+void bindVariable(Machine& m, EditTextInstance& field) {
+    if (field.field().settings().variable.empty() || pullVariable(m, field, true)) return;
+    if (!field.field().text().empty()) pushVariable(m, field);
+}
+
+// Each field's own list of listeners starts with the field itself.
+void initializeListeners(Machine& m, StageObject* stage) {
+    Value self(stage);
+    stage->defineOwn("_listeners",
+                     Property{Value(m.newArray(std::span<const Value>(&self, 1))), nullptr,
+                              nullptr, kDontEnum});
+}
+
+std::string autoSizeName(AutoSize a) {
+    switch (a) {
+        case AutoSize::Left: return "left";
+        case AutoSize::Center: return "center";
+        case AutoSize::Right: return "right";
+        default: return "none";
+    }
+}
+
+// A colour property: the low 24 bits of the number.
+uint32_t colorOf(Machine& m, const Value& v) {
+    return toUint32(m.toNumber(v)) & 0xFFFFFF;
+}
+
+void walkFields(Machine& m, DisplayObject& object, int level, size_t& budget) {
+    if (level > MovieContext::kMaxNesting + 2 || budget == 0) return;
+    --budget;
+    if (object.isEditText()) {
+        auto& field = static_cast<EditTextInstance&>(object);
+        if (!field.field().settings().variable.empty()) pullVariable(m, field);
+        return;
+    }
+    DisplayList* children = object.children();
+    if (!children) return;
+    // Copy first: a variable's toString may change the list.
+    std::vector<std::shared_ptr<DisplayObject>> list;
+    list.reserve(children->size());
+    for (const auto& [depth, child] : children->objects()) list.push_back(child);
+    for (const auto& child : list)
+        if (!child->removed()) walkFields(m, *child, level + 1, budget);
+}
+
+using Getter = Value (*)(Machine&, EditTextInstance&);
+using Setter = void (*)(Machine&, EditTextInstance&, const Value&);
+
+// The properties in the order the player lists them; made last to first, since for..in
+// lists the newest first.
+struct FieldProperty {
+    std::string_view name;
+    Getter getter = nullptr;  // none: a plain property with nothing behind it
+    Setter setter = nullptr;
+};
+
+void installProperty(Machine& m, Object* proto, const FieldProperty& property) {
+    if (!property.getter) {
+        proto->defineOwn(property.name, Property{});
+        return;
+    }
+    Getter getter = property.getter;
+    Setter setter = property.setter;
+    NativeFunction get = [getter](Machine& m, Object* self, std::span<const Value>) {
+        EditTextInstance* field = fieldOf(m, self);
+        return field ? getter(m, *field) : Value();
+    };
+    NativeFunction set = [setter](Machine& m, Object* self, std::span<const Value> args) {
+        EditTextInstance* field = setter ? fieldOf(m, self) : nullptr;
+        if (field) {
+            setter(m, *field, arg(args, 0));
+            field->field().changed();
+        }
+        return Value();
+    };
+    m.defineAccessor(proto, property.name, get, set, 0);
+}
+
+TextField& tf(EditTextInstance& f) {
+    return f.field();
+}
+
+TextFieldSettings& settingsOf(EditTextInstance& f) {
+    return f.field().settings();
+}
+
+// Text and HTML text.
+Value getText(Machine& m, EditTextInstance& f) {
+    pullVariable(m, f);
+    return Value(encode(m, tf(f).text()));
+}
+
+void setText(Machine& m, EditTextInstance& f, const Value& v) {
+    showText(m, f, m.toString(v), false);
+    pushVariable(m, f);
+}
+
+Value getHtmlText(Machine& m, EditTextInstance& f) {
+    pullVariable(m, f);
+    if (!settingsOf(f).html && !styleSheetOf(f)) return Value(encode(m, tf(f).text()));
+    return Value(encode(m, tf(f).htmlText()));
+}
+
+void setHtmlText(Machine& m, EditTextInstance& f, const Value& v) {
+    showText(m, f, m.toString(v), settingsOf(f).html);
+    pushVariable(m, f);
+}
+
+void installProperties(Machine& m, Object* proto) {
+    const bool v8 = m.swfVersion() >= 8;
+    std::vector<FieldProperty> properties;
+    auto defineProperty = [&](Machine&, Object*, std::string_view name, Getter getter,
+                              Setter setter) { properties.push_back({name, getter, setter}); };
+    defineProperty(
+        m, proto, "styleSheet",
+        [](Machine&, EditTextInstance& f) {
+            Object* sheet = styleSheetOf(f);
+            return sheet ? Value(sheet) : Value();
+        },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            // Any object but a display object's.
+            const bool sheet = v.isObject() && !m.displayObjectOf(v);
+            m.stageObject(f)->defineOwn(
+                "__styleSheet", Property{sheet ? v : Value(), nullptr, nullptr, kDontEnum});
+            if (!sheet) tf(f).setStyleSheet(std::nullopt);
+        });
+    defineProperty(
+        m, proto, "mouseWheelEnabled",
+        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).mouseWheelEnabled); },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            settingsOf(f).mouseWheelEnabled = m.toBoolean(v);
+        });
+    defineProperty(
+        m, proto, "condenseWhite",
+        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).condenseWhite); },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            settingsOf(f).condenseWhite = m.toBoolean(v);
+        });
+    defineProperty(
+        m, proto, "restrict",
+        [](Machine&, EditTextInstance& f) {
+            const auto& r = settingsOf(f).restrict;
+            return r ? Value(*r) : Value(Null{});
+        },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            if (v.isNullish()) {
+                settingsOf(f).restrict.reset();
+                return;
+            }
+            std::string text = m.toString(v);
+            if (text.empty())
+                settingsOf(f).restrict.reset();
+            else
+                settingsOf(f).restrict = std::move(text);
+        });
+    defineProperty(
+        m, proto, "textHeight",
+        [](Machine&, EditTextInstance& f) {
+            return Value(std::floor(tf(f).textHeight(f.dictionary()) / kTwips));
+        },
+        nullptr);
+    defineProperty(
+        m, proto, "textWidth",
+        [](Machine&, EditTextInstance& f) {
+            return Value(std::floor(tf(f).textWidth(f.dictionary()) / kTwips));
+        },
+        nullptr);
+    defineProperty(
+        m, proto, "bottomScroll",
+        [](Machine&, EditTextInstance& f) {
+            const int lines = static_cast<int>(tf(f).lines(f.dictionary()).size());
+            const int bottom = tf(f).scroll() + tf(f).visibleLines(f.dictionary()) - 1;
+            return Value(static_cast<double>(std::max(1, std::min(bottom, lines))));
+        },
+        nullptr);
+    defineProperty(
+        m, proto, "length",
+        [](Machine& m, EditTextInstance& f) {
+            pullVariable(m, f);
+            return Value(static_cast<double>(
+                stringLength(encode(m, tf(f).text()), std::max(6, m.swfVersion()))));
+        },
+        nullptr);
+    defineProperty(
+        m, proto, "selectable",
+        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).selectable); },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            settingsOf(f).selectable = m.toBoolean(v);
+        });
+    defineProperty(
+        m, proto, "multiline",
+        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).multiline); },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            settingsOf(f).multiline = m.toBoolean(v);
+        });
+    defineProperty(
+        m, proto, "password",
+        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).password); },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            settingsOf(f).password = m.toBoolean(v);
+        });
+    defineProperty(
+        m, proto, "wordWrap",
+        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).wordWrap); },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            settingsOf(f).wordWrap = m.toBoolean(v);
+        });
+    defineProperty(
+        m, proto, "background",
+        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).background); },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            settingsOf(f).background = m.toBoolean(v);
+        });
+    defineProperty(
+        m, proto, "border",
+        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).border); },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            settingsOf(f).border = m.toBoolean(v);
+        });
+    defineProperty(
+        m, proto, "html", [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).html); },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            settingsOf(f).html = m.toBoolean(v);
+        });
+    defineProperty(
+        m, proto, "embedFonts",
+        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).embedFonts); },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            settingsOf(f).embedFonts = m.toBoolean(v);
+        });
+    defineProperty(
+        m, proto, "maxChars",
+        [](Machine&, EditTextInstance& f) {
+            uint32_t n = settingsOf(f).maxChars;
+            return n ? Value(static_cast<double>(n)) : Value(Null{});
+        },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            double n = m.toNumber(v);
+            settingsOf(f).maxChars =
+                n >= 1 && n < 2147483648.0 ? static_cast<uint32_t>(n) : 0;
+        });
+    defineProperty(
+        m, proto, "maxhscroll",
+        [](Machine&, EditTextInstance& f) {
+            const double room = tf(f).box(f.dictionary()).width() - 2 * TextField::kGutter;
+            return Value(std::max(0.0, std::round((tf(f).textWidth(f.dictionary()) - room) /
+                                                  kTwips)));
+        },
+        nullptr);
+    defineProperty(
+        m, proto, "hscroll",
+        [](Machine&, EditTextInstance& f) { return Value(static_cast<double>(tf(f).hscroll())); },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            double n = m.toNumber(v);
+            if (std::isnan(n)) return;
+            const double room = tf(f).box(f.dictionary()).width() - 2 * TextField::kGutter;
+            const double most =
+                std::max(0.0, std::round((tf(f).textWidth(f.dictionary()) - room) / kTwips));
+            tf(f).setHscroll(static_cast<int>(std::clamp(n, 0.0, most)));
+        });
+    defineProperty(
+        m, proto, "variable",
+        [](Machine&, EditTextInstance& f) {
+            const std::string& name = settingsOf(f).variable;
+            return name.empty() ? Value(Null{}) : Value(name);
+        },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            settingsOf(f).variable = v.isNullish() ? std::string() : m.toString(v);
+            if (settingsOf(f).variable.empty()) return;
+            // A new binding starts over as a placement does: the variable's value, else the
+            // field's initial text.
+            if (pullVariable(m, f, true)) return;
+            tf(f).setText(tf(f).definition().initialText.value_or(""), settingsOf(f).html);
+            if (!tf(f).text().empty()) pushVariable(m, f);
+        });
+    defineProperty(m, proto, "htmlText", getHtmlText, setHtmlText);
+    defineProperty(
+        m, proto, "type",
+        [](Machine&, EditTextInstance& f) {
+            return Value(settingsOf(f).editable ? "input" : "dynamic");
+        },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            std::string type = m.toString(v);
+            if (equalsIgnoringCase(type, "input")) settingsOf(f).editable = true;
+            if (equalsIgnoringCase(type, "dynamic")) settingsOf(f).editable = false;
+        });
+    defineProperty(m, proto, "text", getText, setText);
+    defineProperty(
+        m, proto, "autoSize",
+        [](Machine&, EditTextInstance& f) { return Value(autoSizeName(settingsOf(f).autoSize)); },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            AutoSize a = AutoSize::None;
+            if (v.isBool()) {
+                a = v.asBool() ? AutoSize::Left : AutoSize::None;
+            } else {
+                std::string name = m.toString(v);
+                if (equalsIgnoringCase(name, "left")) a = AutoSize::Left;
+                if (equalsIgnoringCase(name, "center")) a = AutoSize::Center;
+                if (equalsIgnoringCase(name, "right")) a = AutoSize::Right;
+            }
+            // The field keeps the box its text gave it when it stops sizing itself.
+            settingsOf(f).bounds = tf(f).box(f.dictionary());
+            settingsOf(f).autoSize = a;
+        });
+    defineProperty(
+        m, proto, "tabIndex",
+        [](Machine&, EditTextInstance& f) {
+            Object* stage = f.scriptObject();
+            Property* p = stage ? stage->findOwn("__tabIndex") : nullptr;
+            return p ? p->value : Value();
+        },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            m.stageObject(f)->defineOwn("__tabIndex", Property{v, nullptr, nullptr, kDontEnum});
+        });
+    defineProperty(
+        m, proto, "textColor",
+        [](Machine&, EditTextInstance& f) {
+            // The colour of new text; what is there may have colours of its own.
+            return Value(static_cast<double>(tf(f).newFormat().color.value_or(0)));
+        },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            TextFormat color;
+            color.color = colorOf(m, v);
+            tf(f).applyFormat(color);
+            tf(f).setNewFormat(color);
+        });
+    defineProperty(
+        m, proto, "backgroundColor",
+        [](Machine&, EditTextInstance& f) {
+            return Value(static_cast<double>(settingsOf(f).backgroundColor));
+        },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            settingsOf(f).backgroundColor = colorOf(m, v);
+        });
+    defineProperty(
+        m, proto, "borderColor",
+        [](Machine&, EditTextInstance& f) {
+            return Value(static_cast<double>(settingsOf(f).borderColor));
+        },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            settingsOf(f).borderColor = colorOf(m, v);
+        });
+    defineProperty(
+        m, proto, "maxscroll",
+        [](Machine&, EditTextInstance& f) {
+            return Value(static_cast<double>(tf(f).maxScroll(f.dictionary())));
+        },
+        nullptr);
+    defineProperty(
+        m, proto, "scroll",
+        [](Machine&, EditTextInstance& f) { return Value(static_cast<double>(tf(f).scroll())); },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            double n = m.toNumber(v);
+            if (std::isnan(n)) return;
+            const int most = tf(f).maxScroll(f.dictionary());
+            tf(f).setScroll(static_cast<int>(std::clamp(n, 1.0, static_cast<double>(most))));
+        });
+    if (!v8) {
+        // Older movies see these names on the prototype, with nothing behind them.
+        for (std::string_view name :
+             {"filters", "sharpness", "thickness", "antiAliasType", "gridFitType"})
+            properties.push_back({name});
+    }
+    if (v8) {
+    defineProperty(
+        m, proto, "filters",
+        [](Machine& m, EditTextInstance&) { return Value(m.newArray()); },
+        [](Machine&, EditTextInstance&, const Value&) {});
+    defineProperty(
+        m, proto, "sharpness",
+        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).sharpness); },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            double n = m.toNumber(v);
+            settingsOf(f).sharpness = n;
+        });
+    defineProperty(
+        m, proto, "thickness",
+        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).thickness); },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            double n = m.toNumber(v);
+            settingsOf(f).thickness = n;
+        });
+    defineProperty(
+        m, proto, "antiAliasType",
+        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).antiAliasType); },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            std::string type = m.toString(v);
+            if (type == "normal" || type == "advanced") settingsOf(f).antiAliasType = type;
+        });
+    defineProperty(
+        m, proto, "gridFitType",
+        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).gridFitType); },
+        [](Machine& m, EditTextInstance& f, const Value& v) {
+            std::string type = m.toString(v);
+            if (type == "none" || type == "pixel" || type == "subpixel")
+                settingsOf(f).gridFitType = type;
+        });
+    }
+    for (auto it = properties.rbegin(); it != properties.rend(); ++it)
+        installProperty(m, proto, *it);
+}
+
+// The range a format method names: (), (index) or (begin, end), clamped to the text.
+struct Range {
+    size_t begin = 0;
+    size_t end = 0;
+};
+
+Range rangeOf(Machine& m, std::span<const Value> args, size_t first, size_t length) {
+    Range r{0, length};
+    auto index = [&](const Value& v) {
+        double n = m.toNumber(v);
+        if (std::isnan(n) || n < 0) return size_t{0};
+        return static_cast<size_t>(std::min(n, static_cast<double>(length)));
+    };
+    if (args.size() > first && !args[first].isUndefined()) {
+        r.begin = index(args[first]);
+        r.end = std::min(length, r.begin + 1);
+    }
+    if (args.size() > first + 1 && !args[first + 1].isUndefined()) r.end = index(args[first + 1]);
+    return r;
+}
+
+// Returns how many characters went in.
+size_t replaceRange(Machine& m, EditTextInstance& f, size_t begin, size_t end,
+                    const std::string& with) {
+    std::u32string inserted = decode(m, with);
+    Machine::checkLength(tf(f).text().size() + inserted.size());
+    const size_t count = inserted.size();
+    tf(f).replaceText(begin, end, std::move(inserted));
+    pushVariable(m, f);
+    return count;
+}
+
+void installMethods(Machine& m, Object* proto) {
+    m.defineMethod(proto, "replaceSel", [](Machine& m, Object* self, std::span<const Value> args) {
+        EditTextInstance* f = fieldOf(m, self);
+        if (!f || args.empty()) return Value();
+        size_t length = tf(*f).text().size();
+        size_t begin = std::min(f->selectionBegin(), length);
+        size_t end = std::clamp(f->selectionEnd(), begin, length);
+        size_t caret = begin + replaceRange(m, *f, begin, end, m.toString(args[0]));
+        f->select(caret, caret);
+        return Value();
+    });
+    m.defineMethod(proto, "getTextFormat",
+                   [](Machine& m, Object* self, std::span<const Value> args) {
+                       EditTextInstance* f = fieldOf(m, self);
+                       if (!f) return Value();
+                       Range r = rangeOf(m, args, 0, tf(*f).text().size());
+                       if (r.begin >= r.end) return makeTextFormat(m, TextFormat{});
+                       return makeTextFormat(m, tf(*f).formatOf(r.begin, r.end));
+                   });
+    m.defineMethod(proto, "setTextFormat",
+                   [](Machine& m, Object* self, std::span<const Value> args) {
+                       EditTextInstance* f = fieldOf(m, self);
+                       if (!f || args.empty()) return Value();
+                       // The format comes last: (format), (index, format), (begin, end, format).
+                       const TextFormat* format = textFormatOf(args.back());
+                       if (!format) return Value();
+                       Range r = rangeOf(m, args.first(args.size() - 1), 0,
+                                         tf(*f).text().size());
+                       tf(*f).applyFormat(*format, r.begin, r.end);
+                       return Value();
+                   });
+    m.defineMethod(proto, "getNewTextFormat", [](Machine& m, Object* self, std::span<const Value>) {
+        EditTextInstance* f = fieldOf(m, self);
+        return f ? makeTextFormat(m, tf(*f).newFormat()) : Value();
+    });
+    m.defineMethod(proto, "setNewTextFormat",
+                   [](Machine& m, Object* self, std::span<const Value> args) {
+                       EditTextInstance* f = fieldOf(m, self);
+                       const TextFormat* format = textFormatOf(arg(args, 0));
+                       if (f && format) tf(*f).setNewFormat(*format);
+                       return Value();
+                   });
+    m.defineMethod(proto, "replaceText", [](Machine& m, Object* self, std::span<const Value> args) {
+            EditTextInstance* f = fieldOf(m, self);
+            if (!f || args.size() < 3) return Value();
+            double begin = m.toNumber(args[0]), end = m.toNumber(args[1]);
+            if (!(begin >= 0) || !(end >= begin)) return Value();
+            const double most = static_cast<double>(tf(*f).text().size());
+            replaceRange(m, *f, static_cast<size_t>(std::min(begin, most)),
+                         static_cast<size_t>(std::min(end, most)), m.toString(args[2]));
+            // The caret goes to the end of the text.
+            size_t length = tf(*f).text().size();
+            f->select(length, length);
+            return Value();
+        });
+    std::vector<std::string> versioned = {"replaceText"};
+    proto->changeFlags(&versioned, kVersion7, 0);
+}
+
+}  // namespace
+
+EditTextInstance* textFieldOf(Machine& m, const Value& value) {
+    DisplayObject* d = m.displayObjectOf(value);
+    return d && d->isEditText() ? static_cast<EditTextInstance*>(d) : nullptr;
+}
+
+void textFieldPlaced(Machine& m, DisplayObject& object) {
+    if (!object.isEditText()) return;
+    auto& field = static_cast<EditTextInstance&>(object);
+    if (!object.scriptObject()) initializeListeners(m, m.stageObject(object));
+    bindVariable(m, field);
+}
+
+bool setTextFieldExtent(Machine& m, DisplayObject& object, std::string_view name,
+                        const Value& value) {
+    if (!object.isEditText()) return false;
+    const bool width = equalsIgnoringCase(name, "_width");
+    if (!width && !equalsIgnoringCase(name, "_height")) return false;
+    if (value.isNullish()) return true;
+    double n = m.toNumber(value);
+    if (std::isnan(n)) return true;
+    auto& field = static_cast<EditTextInstance&>(object);
+    // The size goes to the field's own box: a scaled field shows it scaled.
+    const double twips = std::clamp(n * kTwips, -1e9, 1e9);
+    Rect& bounds = field.field().settings().bounds;
+    bounds = field.field().box(field.dictionary());
+    if (width)
+        bounds.xMax = bounds.xMin + static_cast<int32_t>(twips);
+    else
+        bounds.yMax = bounds.yMin + static_cast<int32_t>(twips);
+    field.field().changed();
+    return true;
+}
+
+void updateBoundTextFields(Machine& m) {
+    MovieClip* root = m.context().root();
+    if (!root) return;
+    size_t budget = kMaxFieldWalk;
+    walkFields(m, *root, 0, budget);
+}
+
+Value createTextField(Machine& m, MovieClip& parent, std::span<const Value> args) {
+    if (args.size() < 6) return Value();
+    std::string name = m.toString(args[0]);
+    int32_t depth = toInt32(m.toNumber(args[1]));
+    if (depth < kMinScriptDepth || depth > kMaxScriptDepth) return Value();
+    auto number = [&](size_t i) {
+        double n = m.toNumber(args[i]);
+        return std::isfinite(n) ? std::clamp(std::trunc(n), -1e7, 1e7) : 0.0;
+    };
+    double x = number(2), y = number(3), w = number(4), h = number(5);
+    auto definition = std::make_shared<EditTextCharacter>(0);
+    // A negative size counts from the far edge.
+    definition->bounds = Rect{static_cast<int32_t>(std::min(0.0, w) * kTwips),
+                              static_cast<int32_t>(std::max(0.0, w) * kTwips),
+                              static_cast<int32_t>(std::min(0.0, h) * kTwips),
+                              static_cast<int32_t>(std::max(0.0, h) * kTwips)};
+    definition->readOnly = true;
+    definition->fontHeight = TextField::kDefaultFontHeight;
+    auto field = std::make_shared<EditTextInstance>(m.context(), definition);
+    field->setName(name);
+    field->setDepth(depth + kDepthOffset);
+    field->setMatrix(Matrix::translate(x * kTwips, y * kTwips));
+    parent.placeAndStart(field, true);
+    StageObject* stage = m.stageObject(*field);
+    // Fields a script makes answer from version 8 on.
+    return m.swfVersion() >= 8 ? Value(stage) : Value();
+}
+
+void installTextFieldClass(Machine& m) {
+    Object* proto = m.prototypes().textField;
+    if (!proto) return;
+    m.defineClass(m.global(), "TextField", proto,
+                  [](Machine&, Object* self, std::span<const Value>) { return Value(self); });
+    // Listeners: the methods of AsBroadcaster, each field with a list of its own.
+    if (Value broadcaster = m.get(Value(m.global()), "AsBroadcaster"); broadcaster.isObject()) {
+        const Value target[] = {Value(proto)};
+        m.callMethod(broadcaster, "initialize", target);
+        proto->deleteOwn("_listeners");
+    }
+    installProperties(m, proto);
+    installMethods(m, proto);
+}
+
+}  // namespace swf::avm1
