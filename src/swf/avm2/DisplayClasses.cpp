@@ -143,9 +143,10 @@ void installDisplayObject(Machine& m, ClassObject* cls) {
         Rect b = o.boundsInParent();
         return Value::number(b.xMin > b.xMax ? 0 : (b.xMax - b.xMin) / kTwips);
     }, [](Machine& m, DisplayHandle&, swf::DisplayObject& o, const Value& v) {
+        // A text field's size is its box, which TextField's own properties set; it never scales.
         Rect b = o.localBounds();
         double width = finiteOr(m.toNumber(v), -1);
-        if (b.xMin > b.xMax || b.xMax == b.xMin || width < 0) return;
+        if (b.xMin > b.xMax || b.xMax == b.xMin || width < 0 || o.isEditText()) return;
         Placement p = placementOf(o.matrix());
         p.scaleX = width * kTwips / (b.xMax - b.xMin);
         setPlacement(o, p);
@@ -156,7 +157,7 @@ void installDisplayObject(Machine& m, ClassObject* cls) {
     }, [](Machine& m, DisplayHandle&, swf::DisplayObject& o, const Value& v) {
         Rect b = o.localBounds();
         double height = finiteOr(m.toNumber(v), -1);
-        if (b.yMin > b.yMax || b.yMax == b.yMin || height < 0) return;
+        if (b.yMin > b.yMax || b.yMax == b.yMin || height < 0 || o.isEditText()) return;
         Placement p = placementOf(o.matrix());
         p.scaleY = height * kTwips / (b.yMax - b.yMin);
         setPlacement(o, p);
