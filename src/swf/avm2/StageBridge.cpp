@@ -286,6 +286,8 @@ void StageBridge::queueFrameScripts() {
 
 void StageBridge::runGotoFrame(swf::MovieClip& clip) {
     constructChildren(clip);
+    // Movies of version 9 wait for the frame's scripts in the queue, without the events.
+    if (context_.movie().header.version < 10) return queueFrameScripts();
     broadcast("frameConstructed");
     std::vector<FrameReached> reached;
     reached.swap(framesReached_);
