@@ -61,6 +61,13 @@ void setPlacement(swf::DisplayObject& object, const Placement& p) {
     object.setScriptMoved();
 }
 
+// The pointer in the object's own space, in twips.
+Point pointerIn(Machine& m, swf::DisplayObject& o) {
+    Matrix toStage;
+    for (swf::DisplayObject* at = &o; at; at = at->parent()) toStage = at->matrix() * toStage;
+    return toStage.inverted().apply(bridgeOf(m).context().input().mouse);
+}
+
 double finiteOr(double value, double fallback) {
     return std::isfinite(value) ? value : fallback;
 }
@@ -183,16 +190,10 @@ void installDisplayObject(Machine& m, ClassObject* cls) {
         return Value::object(root->loaderInfo);
     });
     defineDisplayAccessor(m, cls, "mouseX", [](Machine& m, DisplayHandle&, swf::DisplayObject& o) {
-        Matrix toLocal;
-        for (swf::DisplayObject* at = &o; at; at = at->parent()) toLocal = at->matrix() * toLocal;
-        InputState& input = bridgeOf(m).context().input();
-        return Value::number(std::round(toLocal.inverted().apply(input.mouse).x / kTwips));
+        return Value::number(std::round(pointerIn(m, o).x / kTwips));
     });
     defineDisplayAccessor(m, cls, "mouseY", [](Machine& m, DisplayHandle&, swf::DisplayObject& o) {
-        Matrix toLocal;
-        for (swf::DisplayObject* at = &o; at; at = at->parent()) toLocal = at->matrix() * toLocal;
-        InputState& input = bridgeOf(m).context().input();
-        return Value::number(std::round(toLocal.inverted().apply(input.mouse).y / kTwips));
+        return Value::number(std::round(pointerIn(m, o).y / kTwips));
     });
 }
 
