@@ -169,15 +169,6 @@ void installDisplayObject(Machine& m, ClassObject* cls) {
         p.scaleY = height * kTwips / (b.yMax - b.yMin);
         setPlacement(o, p);
     });
-    defineDisplayAccessor(m, cls, "mask", [](Machine& m, DisplayHandle&, swf::DisplayObject& o) {
-        return bridgeOf(m).valueOf(o.scriptMask());
-    }, [](Machine& m, DisplayHandle&, swf::DisplayObject& o, const Value& v) {
-        auto* mask = dynamic_cast<DisplayHandle*>(v.asObject());
-        if (!v.isNullish() && (!mask || !mask->display()))
-            m.throwError("TypeError", 1034, "Type Coercion failed: cannot convert " + m.describeForError(v) +
-                                                " to flash.display.DisplayObject.");
-        o.setScriptMask(mask ? mask->display() : nullptr);
-    });
     defineDisplayAccessor(m, cls, "loaderInfo", [](Machine& m, DisplayHandle&, swf::DisplayObject& o) {
         StageBridge& bridge = bridgeOf(m);
         if (!o.onStage()) return Value::null();
