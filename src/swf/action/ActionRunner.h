@@ -46,6 +46,18 @@ class ActionRunner {
     virtual size_t scriptObjectCount() const = 0;
     // Action records run since the movie started.
     virtual uint64_t actionsRun() const = 0;
+
+    // ActionScript 3's parts of a step; ActionScript 1 has none of them.
+    // The events every listening object hears at its point of the frame.
+    enum class FrameEvent { EnterFrame, FrameConstructed, ExitFrame };
+    virtual void broadcastFrameEvent(FrameEvent) {}
+    // The timelines stand on their frames: the main timeline's bytecode for them runs (and,
+    // the first time, the document class is made).
+    virtual void timelinesPlaced() {}
+    // `clip` reached `frame` by playing or a goto: its frame script waits in the queue.
+    virtual void frameEntered(MovieClip&, int) {}
+    // The timeline is about to take `object` out of its list.
+    virtual void objectLeaving(DisplayObject&) {}
 };
 
 }  // namespace swf

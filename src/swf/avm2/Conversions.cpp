@@ -170,7 +170,11 @@ std::string Machine::describeForError(const Value& v) {
     if (Object* o = v.asObject()) {
         if (ClassObject* c = o->asClass()) return c->name + "$";
         if (o->asFunction()) return "Function";
-        return o->classObject() ? o->classObject()->name : "Object";
+        if (!o->classObject()) return "Object";
+        // The player names a class of a package with a dot here ("flash.display.Sprite").
+        std::string name = o->classObject()->name;
+        if (size_t colon = name.rfind("::"); colon != std::string::npos) name.replace(colon, 2, ".");
+        return name;
     }
     return classOf(v)->name;
 }

@@ -22,6 +22,8 @@
 
 namespace swf::avm2 {
 
+class StageBridge;
+
 // An ABC file with its namespaces resolved and its bodies' verification remembered.
 struct LoadedAbc {
     std::shared_ptr<const abc::AbcFile> file;
@@ -59,6 +61,9 @@ class Machine {
 
     Heap& heap() { return heap_; }
     int swfVersion() const { return swfVersion_; }
+    // The movie's display objects as the display classes reach them; null for a machine alone.
+    StageBridge* stageBridge() const { return stageBridge_; }
+    void setStageBridge(StageBridge* bridge) { stageBridge_ = bridge; }
     Namespaces& namespaces() { return namespaces_; }
     void trace(const std::string& line) const;
 
@@ -213,6 +218,7 @@ class Machine {
     uint64_t steps_ = 0;
     uint64_t stepBudget_ = kStepBudget;
     int depth_ = 0;
+    StageBridge* stageBridge_ = nullptr;
 };
 
 }  // namespace swf::avm2

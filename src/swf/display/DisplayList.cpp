@@ -120,6 +120,48 @@ void DisplayList::swap(int depthA, int depthB) {
     }
 }
 
+void DisplayList::takeOut(int depth) {
+    auto it = objects_.find(depth);
+    if (it == objects_.end()) return;
+    std::shared_ptr<DisplayObject> object = std::move(it->second);
+    objects_.erase(it);
+    release(*object);
+    object->attach(nullptr);
+}
+
+void DisplayList::restack(const std::vector<std::shared_ptr<DisplayObject>>& order) {
+    std::vector<int> depths;
+    depths.reserve(order.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        const DisplayObject& object = *order[i];
+        bool held = object.parent() == owner_ && at(object.depth()).get() == &object;
+        int depth = held ? object.depth() : 0;
+        if (!held && depths.empty() && i + 1 < order.size()) depth = std::max(0, order[i + 1]->depth() - 1);
+        if (!depths.empty() && (!held || depth <= depths.back())) depth = depths.back() + 1;
+        depths.push_back(depth);
+    }
+    std::map<int, std::shared_ptr<DisplayObject>> rebuilt;
+    std::vector<std::pair<int, std::shared_ptr<DisplayObject>>> arriving;
+    for (size_t i = 0; i < order.size(); ++i) {
+        const auto& object = order[i];
+        bool held = object->parent() == owner_ && at(object->depth()) == object;
+        if (!held) {
+            arriving.emplace_back(depths[i], object);
+            continue;
+        }
+        if (object->depth() != depths[i]) {
+            object->setDepth(depths[i]);
+            object->setPlacedByTimeline(false);
+        }
+        rebuilt[depths[i]] = object;
+    }
+    objects_ = std::move(rebuilt);
+    for (auto& [depth, object] : arriving) {
+        object->setDepth(depth);
+        place(object);
+    }
+}
+
 void DisplayList::clear() {
     for (auto& [depth, object] : objects_) {
         object->setHoldingList(nullptr);

@@ -31,6 +31,12 @@ class DisplayList {
     // Exchanges what stands at two depths (either may be empty); the moved objects are the
     // scripts' from then on, no longer the timeline's.
     void swap(int depthA, int depthB);
+    // Takes the object at `depth` out without unload events (ActionScript 3 moves objects
+    // between lists; they stay themselves).
+    void takeOut(int depth);
+    // Puts the list in `order`: every object of the list, and any new to it, each keeping its
+    // depth where that keeps the order, else one above the object before it.
+    void restack(const std::vector<std::shared_ptr<DisplayObject>>& order);
     void clear();
 
     size_t size() const { return objects_.size(); }

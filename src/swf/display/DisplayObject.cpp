@@ -34,8 +34,14 @@ void DisplayObject::setName(std::string name) {
 }
 
 void DisplayObject::takeDefaultName() {
-    if (name_.empty() && (asMovieClip() || isButton() || isEditText()))
-        setName("instance" + std::to_string(context_.nextInstanceNumber()));
+    if (!asMovieClip() && !isButton() && !isEditText()) return;
+    // ActionScript 3 numbers every such object it makes, named or not.
+    if (context_.movie().actionScript3) {
+        int number = context_.nextInstanceNumber();
+        if (name_.empty()) setName("instance" + std::to_string(number));
+        return;
+    }
+    if (name_.empty()) setName("instance" + std::to_string(context_.nextInstanceNumber()));
 }
 
 bool DisplayObject::startUnload() {

@@ -24,6 +24,9 @@ class MovieContext;
 namespace avm1 {
 class StageObject;
 }
+namespace avm2 {
+class Object;
+}
 
 class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
   public:
@@ -129,6 +132,9 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     // Its script object, once a script has asked for it. The script side refers back weakly.
     avm1::StageObject* scriptObject() const { return scriptObject_; }
     void setScriptObject(avm1::StageObject* object) { scriptObject_ = object; }
+    // Its ActionScript 3 object, once made; that object holds the display object alive.
+    avm2::Object* as3Object() const { return as3Object_; }
+    void setAs3Object(avm2::Object* object) { as3Object_ = object; }
     // Once a script moves, scales, turns or recolours the object, the timeline no longer does.
     void setScriptMoved() { scriptMoved_ = true; }
     // Set once its unload event is queued, so that it never has two.
@@ -185,6 +191,7 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     DisplayList* holdingList_ = nullptr;
     bool removed_ = false;
     avm1::StageObject* scriptObject_ = nullptr;
+    avm2::Object* as3Object_ = nullptr;
     bool scriptMoved_ = false;
     bool unloadQueued_ = false;
     std::shared_ptr<const std::vector<ClipActionRecord>> clipActions_;

@@ -171,7 +171,10 @@ void MovieClip::applyFrame(int frame, bool runActions) {
                                    std::get<DoAction>(tag).code);
         }
     }
-    if (runActions) soundFrameEntered(frame);
+    if (runActions) {
+        soundFrameEntered(frame);
+        context().frameEntered(*this, frame);
+    }
 }
 
 void MovieClip::soundFrameEntered(int frame) {
@@ -203,6 +206,7 @@ void MovieClip::queueActions(int frame) {
         if (const auto* action = std::get_if<DoAction>(&tag))
             context().queueActions(std::static_pointer_cast<MovieClip>(shared_from_this()),
                                    action->code);
+    context().frameEntered(*this, frame);
 }
 
 void MovieClip::rebuildTo(int frame) {

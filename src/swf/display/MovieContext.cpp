@@ -81,6 +81,7 @@ void MovieContext::queueEvent(const std::shared_ptr<DisplayObject>& object, uint
 }
 
 bool MovieContext::startUnload(DisplayObject& object) {
+    if (runner_) runner_->objectLeaving(object);
     if (!queueUnloads(object)) return false;
     unloading_.push_back(object.weak_from_this());
     return true;
@@ -110,6 +111,10 @@ void MovieContext::finishUnloads() {
 
 void MovieContext::objectPlaced(DisplayObject& object) {
     if (runner_) runner_->objectPlaced(object);
+}
+
+void MovieContext::frameEntered(MovieClip& clip, int frame) {
+    if (runner_) runner_->frameEntered(clip, frame);
 }
 
 bool MovieContext::takeInitFrame(int frame) {

@@ -111,6 +111,8 @@ class MovieContext {
     void finishUnloads();
     // Called once an object is placed and named: its script side is set up.
     void objectPlaced(DisplayObject& object);
+    // Called when a clip reaches a frame by playing or a goto (ActionScript 3 frame scripts).
+    void frameEntered(MovieClip& clip, int frame);
     // True once the init actions of this main-timeline frame were queued.
     bool takeInitFrame(int frame);
 

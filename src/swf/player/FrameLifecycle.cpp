@@ -43,9 +43,14 @@ constexpr PhaseEntry kPhases[] = {
     {Phase::FinishUnloads,      false, true,  false, false},
     {Phase::EnterFirstFrame,    true,  false, false, false},
     {Phase::AdvanceTimelines,   false, true,  false, false},
+    {Phase::EnterFrameEvent,    false, true,  false, false},
     {Phase::HostGoto,           false, false, true,  false},
     {Phase::HostInput,          false, false, false, true},
+    {Phase::RunFrameCode,       true,  true,  true,  true},
+    {Phase::ConstructObjects,   true,  true,  true,  true},
+    {Phase::FrameConstructedEvent, true, true, false, false},
     {Phase::RunActions,         true,  true,  true,  true},
+    {Phase::ExitFrameEvent,     true,  true,  false, false},
     {Phase::RunTimers,          true,  true,  true,  true},
     {Phase::FollowPointer,      true,  true,  true,  true},
     {Phase::UpdateBoundText,    true,  true,  true,  true},
@@ -74,6 +79,7 @@ static_assert(declaredInOrder());
 constexpr Kind kAhead[] = {Kind::Init, Kind::Construct};
 constexpr Kind kInTurn[] = {Kind::Frame, Kind::Event, Kind::Callback};
 constexpr std::span<const Kind> kActionOrder[] = {kAhead, kInTurn};
+constexpr std::span<const Kind> kConstructOrder[] = {kAhead};
 
 }  // namespace
 
@@ -129,10 +135,13 @@ void FrameLifecycle::runPhase(Phase phase, StepState& state) {
         case Phase::EnterFirstFrame:
             root_.enterFirstFrame();
             break;
-        case Phase::AdvanceTimelines:
-            // A clip's children before the clip: each gets its enterFrame event, then its
-            // timeline moves on (queueing that frame's actions).
-            for (const auto& clip : context_.clipsNewestFirst()) {
+        case Phase::AdvanceTimelines: {
+            // ActionScript 1: a clip's children before the clip, each getting its enterFrame
+            // event, then moving on (queueing that frame's actions). ActionScript 3 moves
+            // parents first.
+            auto clips = context_.clipsNewestFirst();
+            if (context_.movie().actionScript3) std::reverse(clips.begin(), clips.end());
+            for (const auto& clip : clips) {
                 if (clip->bornTick() == context_.tick() || clip->contentLoadedAt(context_.tick()) ||
                     !clip->onStage() || clip->unloadQueued())
                     continue;
@@ -140,15 +149,31 @@ void FrameLifecycle::runPhase(Phase phase, StepState& state) {
                 clip->advance();
             }
             break;
+        }
         case Phase::HostGoto:
             root_.gotoFrame(state.gotoFrame);
             break;
         case Phase::HostInput:
             runner_.handleInput(*state.input);
             break;
+        case Phase::EnterFrameEvent:
+            runner_.broadcastFrameEvent(ActionRunner::FrameEvent::EnterFrame);
+            break;
+        case Phase::RunFrameCode:
+            runner_.timelinesPlaced();
+            break;
+        case Phase::ConstructObjects:
+            drain(state.budget, kConstructOrder);
+            break;
+        case Phase::FrameConstructedEvent:
+            runner_.broadcastFrameEvent(ActionRunner::FrameEvent::FrameConstructed);
+            break;
+        case Phase::ExitFrameEvent:
+            runner_.broadcastFrameEvent(ActionRunner::FrameEvent::ExitFrame);
+            break;
         case Phase::RunActions:
         case Phase::RunTimerActions:
-            drain(state.budget);
+            drain(state.budget, kActionOrder);
             break;
         case Phase::RunTimers:
             runner_.runDueTimers();
@@ -178,7 +203,7 @@ void FrameLifecycle::runPhase(Phase phase, StepState& state) {
             }
             break;
         case Phase::RunLoadActions:
-            if (state.loadsArrived) drain(state.budget);
+            if (state.loadsArrived) drain(state.budget, kActionOrder);
             break;
         case Phase::UpdateLoadedText:
             if (state.loadsArrived) runner_.updateBoundText();
@@ -196,10 +221,10 @@ void FrameLifecycle::runPhase(Phase phase, StepState& state) {
     }
 }
 
-void FrameLifecycle::drain(size_t& budget) {
+void FrameLifecycle::drain(size_t& budget, std::span<const std::span<const Kind>> order) {
     QueuedAction next;
     const auto takeNext = [&] {
-        return std::any_of(std::begin(kActionOrder), std::end(kActionOrder),
+        return std::any_of(order.begin(), order.end(),
                            [&](std::span<const Kind> kinds) {
                                return context_.takeFirstOf(kinds, next);
                            });

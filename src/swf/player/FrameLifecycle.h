@@ -7,6 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
+
+#include "swf/display/MovieContext.h"
 
 namespace swf {
 
@@ -27,9 +30,14 @@ class FrameLifecycle {
         FinishUnloads,     // what waited for its unload handlers leaves its list
         EnterFirstFrame,   // the main timeline shows its first frame
         AdvanceTimelines,  // newest clips first: its enterFrame event is queued, it moves on
+        EnterFrameEvent,   // ActionScript 3's enterFrame goes to every listener
         HostGoto,          // the host moves the main timeline
         HostInput,         // the host's mouse or keyboard event reaches the objects
-        RunActions,        // the queue (see kActionOrder)
+        RunFrameCode,      // the main timeline's bytecode for its frame, the document class
+        ConstructObjects,  // init actions, construct events and constructors of the queue
+        FrameConstructedEvent,  // ActionScript 3's frameConstructed
+        RunActions,        // the rest of the queue (see kActionOrder): frame scripts, events
+        ExitFrameEvent,    // ActionScript 3's exitFrame
         RunTimers,         // intervals and timeouts that are due
         FollowPointer,     // what moved under a standing pointer rolls over or out
         UpdateBoundText,   // text fields bound to variables show what the scripts set
@@ -70,8 +78,9 @@ class FrameLifecycle {
 
     void run(StepState& state);
     void runPhase(Phase phase, StepState& state);
-    // Runs queued entries until none is left; past the budget they are dropped unrun.
-    void drain(size_t& budget);
+    // Runs queued entries of the kinds `order` names, in its order, until none is left; past
+    // the budget they are dropped unrun.
+    void drain(size_t& budget, std::span<const std::span<const QueuedAction::Kind>> order);
     void playOnIfStuck();
 
     MovieContext& context_;

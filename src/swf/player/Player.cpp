@@ -160,15 +160,20 @@ bool Player::start(std::shared_ptr<const SwfMovie> movie, const std::string& loa
         if (version.isString())
             m.set(static_cast<avm1::Object*>(m.stageObject(*root_)), "$version", version);
     }
-    lifecycle_ = std::make_unique<FrameLifecycle>(*context_, *root_, *runner_);
-    if (movie_->actionScript3)
-        scripts3_ = std::make_unique<avm2::MovieScripts>(movie_, [this](const std::string& line) {
+    // An ActionScript 3 movie's scripts run in their own machine, which hands what the first
+    // machine still does for such a movie (buttons, sounds) on to it.
+    ActionRunner* runner = runner_.get();
+    if (movie_->actionScript3) {
+        scripts3_ = std::make_unique<avm2::MovieScripts>(*context_, *runner_, [this](const std::string& line) {
             if (context_ && context_->trace) context_->trace(line);
         });
+        runner = scripts3_.get();
+        context_->setRunner(runner);
+    }
+    lifecycle_ = std::make_unique<FrameLifecycle>(*context_, *root_, *runner);
     lifecycle_->setAutoplay(autoplay_);
     lifecycle_->setFrameShownHandler([this](size_t frame) { frameShown(frame); });
     lifecycle_->start();
-    if (scripts3_) scripts3_->frameReached(root_->currentFrame());
     if (frameInterval_) frameInterval_(frameIntervalMs());
     requestRedraw();
     return true;
@@ -177,10 +182,6 @@ bool Player::start(std::shared_ptr<const SwfMovie> movie, const std::string& loa
 void Player::advanceFrame() {
     if (!root_ || context_->quitRequested()) return;
     lifecycle_->advanceFrame();
-    if (scripts3_) {
-        scripts3_->frameReached(root_->currentFrame());
-        scripts3_->afterFrame();
-    }
     requestRedraw();
 }
 

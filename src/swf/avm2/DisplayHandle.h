@@ -1,0 +1,99 @@
+#pragma once
+// The script objects of flash.events and flash.display: an event dispatcher keeps its
+// listeners; a display object's script object holds the engine's display object (the one the
+// timeline placed or the script made), which lives at least as long as it.
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "swf/avm2/Object.h"
+
+namespace swf {
+class DisplayObject;
+class MovieClip;
+}  // namespace swf
+
+namespace swf::avm2 {
+
+class DispatcherObject : public Object {
+  public:
+    using Object::Object;
+
+    struct Listener {
+        std::string type;
+        Value function;
+        bool capture = false;
+        int priority = 0;
+    };
+    // In the order they run: higher priority first, then the order they were added.
+    std::vector<Listener> listeners;
+    bool listensTo(const std::string& type) const;
+
+    void trace(Marker& marker) const override;
+};
+
+class DisplayHandle : public DispatcherObject {
+  public:
+    using DispatcherObject::DispatcherObject;
+    ~DisplayHandle() override;
+
+    // Ties the script object to its display object, both ways.
+    void hold(std::shared_ptr<swf::DisplayObject> object);
+    swf::DisplayObject* display() const { return display_.get(); }
+    swf::MovieClip* clip() const;
+    const std::shared_ptr<swf::DisplayObject>& sharedDisplay() const { return display_; }
+
+    // addFrameScript's functions, by 0-based frame.
+    std::map<int, Value> frameScripts;
+    Object* graphics = nullptr;
+    Object* loaderInfo = nullptr;
+    // True once its class's constructor ran (or began).
+    bool constructed = false;
+
+    void trace(Marker& marker) const override;
+
+  private:
+    std::shared_ptr<swf::DisplayObject> display_;  // null for the stage
+};
+
+// An instance of flash.events.Event or a subclass.
+class EventObject : public Object {
+  public:
+    using Object::Object;
+    std::string type;
+    bool bubbles = false;
+    bool cancelable = false;
+    bool defaultPrevented = false;
+    bool stopped = false;     // stopPropagation: the current object's listeners still run
+    bool stoppedNow = false;  // stopImmediatePropagation
+    int phase = 0;            // EventPhase: 1 capturing, 2 at target, 3 bubbling
+    Object* target = nullptr;
+    Object* currentTarget = nullptr;
+    // Extra fields of the subclasses this engine dispatches (MouseEvent's positions).
+    double localX = 0, localY = 0;
+
+    void trace(Marker& marker) const override;
+};
+
+// flash.display.Graphics: draws into its owner's drawing.
+class GraphicsObject : public Object {
+  public:
+    using Object::Object;
+    DisplayHandle* owner = nullptr;
+    void trace(Marker& marker) const override;
+};
+
+// flash.utils.Timer: fires after each `delay` milliseconds of movie time while it runs.
+class TimerObject : public DispatcherObject {
+  public:
+    using DispatcherObject::DispatcherObject;
+    double delay = 0;
+    int repeatCount = 0;
+    int currentCount = 0;
+    bool running = false;
+    double dueAt = 0;  // movie time in milliseconds
+};
+
+}  // namespace swf::avm2

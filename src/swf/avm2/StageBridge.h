@@ -1,0 +1,118 @@
+#pragma once
+// What ties a movie's ActionScript 3 machine to its display objects: the script object of
+// each display object (made with the class its symbol is bound to, else the class of its
+// kind), the stage, event dispatch through the display tree, the frame events every listener
+// hears, frame scripts and timers.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "swf/avm2/DisplayHandle.h"
+#include "swf/avm2/Heap.h"
+
+namespace swf {
+class DisplayObject;
+class MovieClip;
+class MovieContext;
+}  // namespace swf
+
+namespace swf::avm2 {
+
+class ClassObject;
+class Machine;
+
+class StageBridge {
+  public:
+    StageBridge(Machine& machine, MovieContext& context);
+    ~StageBridge();
+
+    Machine& machine() { return machine_; }
+    MovieContext& context() { return context_; }
+
+    // The script object of `object`, constructed with its class on first ask.
+    DisplayHandle* handleOf(swf::DisplayObject& object);
+    Value valueOf(swf::DisplayObject* object);
+    // The stage: the main timeline's parent for scripts.
+    DisplayHandle* stage();
+    // The script object of a display object's parent (the stage for the main timeline).
+    Value parentOf(const DisplayHandle& handle);
+
+    // Constructs the script object of a timeline object with the class its symbol is bound to
+    // (the document class for the main timeline), unless that happened already.
+    void construct(swf::DisplayObject& object);
+    // A display class's allocation: the object being constructed for the timeline, else a new
+    // engine object for `cls` (its symbol's, or an empty clip).
+    Object* allocate(ClassObject* cls);
+    // The constructor of a display class reached its native part: the timeline children
+    // bound to classes are constructed, named children fill the properties named after them.
+    void initialize(DisplayHandle& handle);
+    // The timeline objects in `container` not yet constructed are, each announced as added.
+    void constructChildren(swf::DisplayObject& container);
+    // A named child stands in `parent`: the parent's property of that name refers to it.
+    void assignNamed(swf::DisplayObject& child, const Value& value);
+
+    // Dispatches `event` to `target` through capture, target and bubble phases (display
+    // objects) or to the target alone. False when a listener prevented its default.
+    bool dispatch(Object* target, EventObject* event);
+    EventObject* newEvent(const std::string& type, bool bubbles = false, const std::string& className = "flash.events::Event");
+    // Sends an event of `type` to every object listening for it (enterFrame and its kin).
+    void broadcast(const std::string& type);
+    // Dispatchers that listen for a broadcast event stay alive and hear it.
+    void listenersChanged(DispatcherObject& dispatcher);
+
+    // The clip reached `frame`: its frame script, if any, runs in its turn.
+    void frameEntered(swf::MovieClip& clip, int frame);
+    // Queues the frame scripts of the frames reached since the last call, parents before
+    // their children and children in depth order.
+    void queueFrameScripts();
+    // A script moved `clip`'s timeline: the frame is constructed and its frame scripts run at
+    // once (but `clip`'s own, which waits its turn), between the frame's events.
+    void runGotoFrame(swf::MovieClip& clip);
+    void startTimer(TimerObject& timer);
+    void runDueTimers();
+    bool timersPending() const;
+    // After the first frame: the main timeline's loaderInfo reports it complete.
+    void finishLoading();
+
+    void markRoots(Marker& marker) const;
+    // Runs script work the engine starts: on its own with a fresh bound, or as part of the
+    // script running now.
+    void runScript(const std::function<void()>& body);
+    // The timeline takes `object` out: it hears that it is removed (and leaves the stage).
+    void objectLeaving(swf::DisplayObject& object);
+    // Sends `type` to the object and everything under it (the stage events).
+    void announceStage(swf::DisplayObject& object, const char* type, int depth = 0);
+    // A class by its qualified name ("flash.display::Stage"), without starting a script run.
+    ClassObject* displayClass(const char* name);
+
+  private:
+    void runFrameScript(swf::MovieClip& clip, int frame);
+    ClassObject* classFor(const swf::DisplayObject& object);
+    void callListeners(DispatcherObject& object, EventObject& event, bool capture);
+    double movieTime() const;
+
+    struct Roots : RootSet {
+        Roots(Heap& heap, const StageBridge& bridge) : RootSet(heap), bridge(bridge) {}
+        void markRoots(Marker& marker) const override { bridge.markRoots(marker); }
+        const StageBridge& bridge;
+    };
+
+    Machine& machine_;
+    MovieContext& context_;
+    Roots roots_;
+    DisplayHandle* stage_ = nullptr;
+    std::shared_ptr<swf::DisplayObject> adopting_;  // what the class being constructed wraps
+    std::vector<DispatcherObject*> broadcastListeners_;
+    std::vector<TimerObject*> timers_;
+    struct FrameReached {
+        std::weak_ptr<swf::DisplayObject> clip;
+        int frame;
+    };
+    std::vector<FrameReached> framesReached_;
+    bool loadingFinished_ = false;
+    int scriptsRunning_ = 0;
+};
+
+}  // namespace swf::avm2

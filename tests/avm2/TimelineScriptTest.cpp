@@ -1,0 +1,266 @@
+// ActionScript 3 movies played by the player: the document class, frame scripts and frame
+// events in their order, timeline control and the display list, checked by their traces.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ScriptRun.h"
+#include "support/SwfWriter.h"
+#include "swf/player/Player.h"
+
+namespace {
+
+using namespace avm2test;
+using swftest::SwfWriter;
+
+// The document class Main, a MovieClip, with methods whose bodies the test writes (between
+// "getlocal0; pushscope" and "returnvoid"; local 1 is the first argument).
+class DocumentClass {
+  public:
+    using Body = std::function<void(AbcCode&)>;
+
+    uint32_t name(std::string_view text) { return abc_.publicName(text); }
+    uint32_t string(std::string_view text) { return abc_.string(text); }
+    uint32_t displayClass(std::string_view text) { return abc_.qname(abc_.ns(0x16, "flash.display"), text); }
+    // A method of `parameters` untyped parameters (a listener takes one, a frame script none).
+    void method(std::string_view methodName, const Body& body, size_t parameters = 0) {
+        AbcBuilder::Method signature;
+        signature.parameterTypes.assign(parameters, 0);
+        methods_.push_back({name(methodName), AbcBuilder::kMethod, 0, 0,
+                            abc_.methodWithBody(wrapped(body), {.maxStack = 8, .localCount = 3}, signature)});
+    }
+    // trace(<what `push` leaves on the stack>).
+    void trace(AbcCode& code, const Body& push) {
+        code.op(OP_findpropstrict, name("trace"));
+        push(code);
+        code.op(OP_callpropvoid, name("trace"), 1);
+    }
+    void traceText(AbcCode& code, std::string_view text) {
+        trace(code, [&](AbcCode& c) { c.op(OP_pushstring, string(text)); });
+    }
+    // this.<method>(<args pushed by `push`>).
+    void callOnThis(AbcCode& code, std::string_view methodName, uint32_t argc, const Body& push = {}) {
+        code.op(OP_getlocal0);
+        if (push) push(code);
+        code.op(OP_callpropvoid, name(methodName), argc);
+    }
+    // The ABC with `construct` run after super().
+    std::vector<uint8_t> bytes(const Body& construct) {
+        uint32_t clipName = abc_.qname(abc_.ns(0x16, "flash.display"), "MovieClip");
+        uint32_t mainName = name("Main");
+        AbcCode ctor;
+        ctor.op(OP_getlocal0).op(OP_pushscope).op(OP_getlocal0).op(OP_constructsuper, 0);
+        construct(ctor);
+        ctor.op(OP_returnvoid);
+        AbcCode empty;
+        empty.op(OP_returnvoid);
+        uint32_t cls = abc_.addClass(mainName, clipName, abc_.methodWithBody(ctor, {.maxStack = 8, .localCount = 3}),
+                                     abc_.methodWithBody(empty), methods_, {}, 0x01);
+        AbcCode init;
+        init.op(OP_getlocal0).op(OP_pushscope).op(OP_getscopeobject, 0).op(OP_getlex, clipName)
+            .op(OP_pushscope).op(OP_getlex, clipName).op(OP_newclass, cls).op(OP_popscope)
+            .op(OP_initproperty, mainName).op(OP_returnvoid);
+        abc_.script(abc_.methodWithBody(init, {.maxStack = 4, .localCount = 1}),
+                    {{mainName, AbcBuilder::kClass, 1, 0, cls}});
+        return abc_.bytes();
+    }
+
+  private:
+    static AbcCode wrapped(const Body& body) {
+        AbcCode code;
+        code.op(OP_getlocal0).op(OP_pushscope);
+        body(code);
+        code.op(OP_returnvoid);
+        return code;
+    }
+    AbcBuilder abc_;
+    std::vector<AbcBuilder::Trait> methods_;
+};
+
+// Plays `frames` frames of an ActionScript 3 movie (the first comes with loading); returns
+// the trace and, through `player`, what stands at the end.
+std::vector<std::string> Play(swf::Player& player, SwfWriter& movie, int frames) {
+    std::vector<std::string> lines;
+    player.SetTraceSink([&](const std::string& line) { lines.push_back(line); });
+    std::vector<uint8_t> bytes = movie.bytes();
+    EXPECT_TRUE(player.LoadMovieFromMemory(bytes));
+    for (int i = 1; i < frames; ++i) player.advanceFrame();
+    player.SetTraceSink(nullptr);
+    return lines;
+}
+
+SwfWriter As3Movie(const std::vector<uint8_t>& abc) {
+    SwfWriter movie;
+    movie.version(10).frameSizePixels(100, 100).frameRate(10).fileAttributes(0x08);
+    movie.doAbc(abc, 1, "frame1").symbolClass({{0, "Main"}});
+    return movie;
+}
+
+TEST(Avm2Timeline, FrameScriptsAndEventsRunInThePlayersOrderAndStopHolds) {
+    DocumentClass main;
+    // onEvent(e): trace(e.type + " " + currentFrame)
+    main.method("onEvent", [&](AbcCode& c) {
+        main.trace(c, [&](AbcCode& c) {
+            c.op(OP_getlocal1).op(OP_getproperty, main.name("type")).op(OP_pushstring, main.string(" ")).op(OP_add)
+                .op(OP_getlocal0).op(OP_getproperty, main.name("currentFrame")).op(OP_add);
+        });
+    }, 1);
+    main.method("first", [&](AbcCode& c) { main.traceText(c, "script 1"); });
+    main.method("last", [&](AbcCode& c) {
+        main.traceText(c, "script 3");
+        main.callOnThis(c, "stop", 0);
+    });
+    auto bytes = main.bytes([&](AbcCode& c) {
+        main.traceText(c, "constructed");
+        main.callOnThis(c, "addFrameScript", 4, [&](AbcCode& c) {
+            c.pushByte(0).op(OP_getlocal0).op(OP_getproperty, main.name("first"));
+            c.pushByte(2).op(OP_getlocal0).op(OP_getproperty, main.name("last"));
+        });
+        for (const char* type : {"enterFrame", "frameConstructed", "exitFrame"})
+            main.callOnThis(c, "addEventListener", 2, [&](AbcCode& c) {
+                c.op(OP_pushstring, main.string(type)).op(OP_getlocal0).op(OP_getproperty, main.name("onEvent"));
+            });
+    });
+    SwfWriter movie = As3Movie(bytes);
+    movie.showFrame().showFrame().showFrame();
+    swf::Player player;
+    auto lines = Play(player, movie, 5);
+    EXPECT_EQ(Joined(lines),
+              "constructed\nframeConstructed 1\nscript 1\nexitFrame 1\n"
+              "enterFrame 2\nframeConstructed 2\nexitFrame 2\n"
+              "enterFrame 3\nframeConstructed 3\nscript 3\nexitFrame 3\n"
+              "enterFrame 3\nframeConstructed 3\nexitFrame 3\n"
+              "enterFrame 3\nframeConstructed 3\nexitFrame 3");
+    EXPECT_EQ(player.TCurrentFrame(), 2);
+    EXPECT_FALSE(player.IsPlaying());
+}
+
+TEST(Avm2Timeline, GotoByLabelAndNumberAndAMissingLabelIsThePlayersError) {
+    DocumentClass main;
+    auto traceFrame = [&](AbcCode& c) {
+        main.trace(c, [&](AbcCode& c) {
+            c.op(OP_getlocal0).op(OP_getproperty, main.name("currentFrame")).op(OP_pushstring, main.string(" "))
+                .op(OP_add).op(OP_getlocal0).op(OP_getproperty, main.name("currentLabel")).op(OP_add);
+        });
+    };
+    main.method("first", [&](AbcCode& c) {
+        main.callOnThis(c, "gotoAndStop", 1, [&](AbcCode& c) { c.op(OP_pushstring, main.string("end")); });
+        traceFrame(c);
+        main.callOnThis(c, "gotoAndStop", 1, [&](AbcCode& c) { c.op(OP_pushstring, main.string("nowhere")); });
+        main.traceText(c, "not reached");
+    });
+    main.method("last", [&](AbcCode& c) {
+        main.traceText(c, "script 4");
+        main.callOnThis(c, "prevFrame", 0);
+        traceFrame(c);
+        main.callOnThis(c, "gotoAndStop", 1, [&](AbcCode& c) { c.pushByte(2); });
+        traceFrame(c);
+    });
+    auto bytes = main.bytes([&](AbcCode& c) {
+        main.callOnThis(c, "addFrameScript", 4, [&](AbcCode& c) {
+            c.pushByte(0).op(OP_getlocal0).op(OP_getproperty, main.name("first"));
+            c.pushByte(3).op(OP_getlocal0).op(OP_getproperty, main.name("last"));
+        });
+    });
+    SwfWriter movie = As3Movie(bytes);
+    movie.version(11);
+    movie.frameLabel("start").showFrame().frameLabel("middle").showFrame().showFrame().frameLabel("end").showFrame();
+    swf::Player player;
+    auto lines = Play(player, movie, 2);
+    // The goto inside the first frame's script queues the last frame's script after it; the
+    // error ends the script and the movie goes on.
+    EXPECT_EQ(Joined(lines),
+              "4 end\n"
+              "ArgumentError: Error #2109: Frame label nowhere not found in scene Scene 1.\n"
+              "script 4\n3 middle\n2 middle");
+    EXPECT_EQ(player.TCurrentFrame(), 1);
+    EXPECT_FALSE(player.IsPlaying());
+}
+
+TEST(Avm2Timeline, DisplayListChangesDispatchThroughCaptureTargetAndBubble) {
+    DocumentClass main;
+    // onEvent(e): trace(e.type + " " + e.eventPhase + " " + e.currentTarget.name)
+    main.method("onEvent", [&](AbcCode& c) {
+        main.trace(c, [&](AbcCode& c) {
+            c.op(OP_getlocal1).op(OP_getproperty, main.name("type")).op(OP_pushstring, main.string(" ")).op(OP_add)
+                .op(OP_getlocal1).op(OP_getproperty, main.name("eventPhase")).op(OP_add)
+                .op(OP_pushstring, main.string(" ")).op(OP_add)
+                .op(OP_getlocal1).op(OP_getproperty, main.name("currentTarget")).op(OP_getproperty, main.name("name"))
+                .op(OP_add);
+        });
+    }, 1);
+    auto bytes = main.bytes([&](AbcCode& c) {
+        auto listen = [&](uint32_t local, const char* type, bool capture) {
+            c.op(OP_getlocal, local).op(OP_pushstring, main.string(type)).op(OP_getlocal0)
+                .op(OP_getproperty, main.name("onEvent"));
+            c.op(capture ? OP_pushtrue : OP_pushfalse);
+            c.op(OP_callpropvoid, main.name("addEventListener"), 3);
+        };
+        // var a = new Sprite(); a.name = "a"; var b = new Sprite(); b.name = "b"
+        for (uint32_t local : {1u, 2u}) {
+            c.op(OP_findpropstrict, main.displayClass("Sprite")).op(OP_constructprop, main.displayClass("Sprite"), 0).op(OP_setlocal, local);
+            c.op(OP_getlocal, local).op(OP_pushstring, main.string(local == 1 ? "a" : "b"))
+                .op(OP_setproperty, main.name("name"));
+        }
+        c.op(OP_getlocal0).op(OP_pushstring, main.string("root")).op(OP_setproperty, main.name("name"));
+        listen(0, "added", true);
+        listen(0, "added", false);
+        listen(1, "added", false);
+        listen(2, "added", false);
+        listen(2, "addedToStage", false);
+        // this.addChild(a); a.addChild(b) (b reaches the stage through a)
+        c.op(OP_getlocal0).op(OP_getlocal1).op(OP_callpropvoid, main.name("addChild"), 1);
+        c.op(OP_getlocal1).op(OP_getlocal2).op(OP_callpropvoid, main.name("addChild"), 1);
+        // this.addChildAt(b, 0): b moves to the bottom of the root
+        c.op(OP_getlocal0).op(OP_getlocal2).pushByte(0).op(OP_callpropvoid, main.name("addChildAt"), 2);
+        main.trace(c, [&](AbcCode& c) {
+            c.op(OP_getlocal0).op(OP_getproperty, main.name("numChildren")).op(OP_pushstring, main.string(" "))
+                .op(OP_add).op(OP_getlocal0).pushByte(0).op(OP_callproperty, main.name("getChildAt"), 1)
+                .op(OP_getproperty, main.name("name")).op(OP_add)
+                .op(OP_getlocal0).op(OP_getlocal1).op(OP_callproperty, main.name("getChildIndex"), 1).op(OP_add)
+                .op(OP_getlocal1).op(OP_getlocal2).op(OP_callproperty, main.name("contains"), 1).op(OP_add);
+        });
+        // A property no display object has is the player's error; the movie goes on.
+        c.op(OP_getlocal1).op(OP_getproperty, main.name("noSuchProperty")).op(OP_pop);
+    });
+    SwfWriter movie = As3Movie(bytes);
+    movie.showFrame();
+    swf::Player player;
+    auto lines = Play(player, movie, 2);
+    EXPECT_EQ(Joined(lines),
+              "added 1 root\nadded 2 a\nadded 3 root\n"          // a into the root
+              "added 1 root\nadded 2 b\nadded 3 a\nadded 3 root\n"  // b into a: captured, bubbled
+              "addedToStage 2 b\n"
+              "added 1 root\nadded 2 b\nadded 3 root\n"          // b moved to the root
+              "addedToStage 2 b\n"
+              "2 b1false\n"
+              "ReferenceError: Error #1069: Property noSuchProperty not found on flash.display.Sprite and there is no default value.");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Avm2Timeline, AutoplayPlaysOnARootItsScriptStopped) {
+    for (bool autoplay : {false, true}) {
+        DocumentClass main;
+        main.method("first", [&](AbcCode& c) { main.callOnThis(c, "stop", 0); });
+        auto bytes = main.bytes([&](AbcCode& c) {
+            main.callOnThis(c, "addFrameScript", 2, [&](AbcCode& c) {
+                c.pushByte(0).op(OP_getlocal0).op(OP_getproperty, main.name("first"));
+            });
+        });
+        SwfWriter movie = As3Movie(bytes);
+        movie.showFrame().showFrame().showFrame();
+        swf::Player player;
+        player.SetAutoplay(autoplay);
+        // A second at 10 frames a second, and a frame more.
+        Play(player, movie, 12);
+        EXPECT_EQ(player.TCurrentFrame(), autoplay ? 1 : 0) << autoplay;
+    }
+}
+
+}  // namespace
