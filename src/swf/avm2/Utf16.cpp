@@ -1,25 +1,9 @@
 #include "swf/avm2/Utf16.h"
 
+#include "swf/text/Utf8.h"
+
 namespace swf::avm2 {
 namespace {
-
-void appendCodePoint(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 // Decodes one sequence at `i`, advancing it; a byte that starts no valid sequence stands
 // for itself (as Latin-1).
@@ -69,7 +53,7 @@ std::u16string toUtf16(std::string_view text) {
 }
 
 void appendUtf16Unit(std::string& out, char16_t unit) {
-    appendCodePoint(out, unit);
+    appendUtf8(out, unit);
 }
 
 std::string fromUtf16(std::u16string_view text) {
@@ -78,10 +62,10 @@ std::string fromUtf16(std::u16string_view text) {
     for (size_t i = 0; i < text.size(); ++i) {
         char16_t u = text[i];
         if (u >= 0xD800 && u < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-            appendCodePoint(out, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+            appendUtf8(out, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
             ++i;
         } else {
-            appendCodePoint(out, u);
+            appendUtf8(out, u);
         }
     }
     return out;
