@@ -101,6 +101,8 @@ class Activation {
     void setTargetClip(Object* target);
     // tellTarget's end: the code's own timeline again.
     void restoreTarget();
+    // SetTarget and SetTarget2 with a path: "" restores the code's own timeline.
+    void setTargetPath(std::string_view path);
 
     void gotoFrame(MovieClip* clip, const Value& frame, bool play, int sceneBias);
     void getUrl(const std::string& url, const std::string& window, uint8_t flags);

@@ -151,6 +151,13 @@ Activation::Outcome Activation::runIgnored(Step&) {
     return Outcome::Normal;
 }
 
+void Activation::setTargetPath(std::string_view path) {
+    if (path.empty())
+        restoreTarget();
+    else
+        setTargetClip(resolveTarget(path));
+}
+
 Activation::Outcome Activation::runSetTarget2(Step&) {
     // A clip is taken as it is; anything else names a path by its string.
     Value target = pop();
@@ -158,22 +165,12 @@ Activation::Outcome Activation::runSetTarget2(Step&) {
         setTargetClip(machine_.liveObject(target.asObject()));
         return Outcome::Normal;
     }
-    std::string path = machine_.toString(target);
-    if (path.empty()) {
-        restoreTarget();
-        return Outcome::Normal;
-    }
-    setTargetClip(resolveTarget(path));
+    setTargetPath(machine_.toString(target));
     return Outcome::Normal;
 }
 
 Activation::Outcome Activation::runSetTarget(Step& step) {
-    std::string path = ActionReader::textOperand(step.record);
-    if (path.empty()) {
-        restoreTarget();
-        return Outcome::Normal;
-    }
-    setTargetClip(resolveTarget(path));
+    setTargetPath(ActionReader::textOperand(step.record));
     return Outcome::Normal;
 }
 
