@@ -33,6 +33,7 @@ void Machine::markRoots(Marker& marker) const {
 }
 
 void Machine::runGuarded(const std::function<void()>& body) {
+    stepsOfFinishedRuns_ += steps_;
     steps_ = 0;
     try {
         body();

@@ -154,7 +154,9 @@ class Machine {
         if (++steps_ > stepBudget_)
             throw ScriptLimit("Error #1502: A script has executed for longer than the default timeout period of 15 seconds.");
     }
+    // Steps of the script now running, and of every script the machine has run.
     uint64_t stepsTaken() const { return steps_; }
+    uint64_t totalSteps() const { return stepsOfFinishedRuns_ + steps_; }
     // Work a native method did in steps of its own (a regular expression's matching).
     void chargeSteps(uint64_t count) {
         steps_ += count;
@@ -216,6 +218,7 @@ class Machine {
     std::vector<std::shared_ptr<LoadedAbc>> files_;
     int swfVersion_;
     uint64_t steps_ = 0;
+    uint64_t stepsOfFinishedRuns_ = 0;
     uint64_t stepBudget_ = kStepBudget;
     int depth_ = 0;
     StageBridge* stageBridge_ = nullptr;

@@ -78,7 +78,7 @@ size_t MovieScripts::scriptObjectCount() const {
 }
 
 uint64_t MovieScripts::actionsRun() const {
-    return inner_.actionsRun() + machine_.stepsTaken();
+    return inner_.actionsRun() + machine_.totalSteps();
 }
 
 void MovieScripts::broadcastFrameEvent(FrameEvent event) {

@@ -270,12 +270,21 @@ size_t Player::DisplayObjectCount() const {
     return context_ ? context_->liveObjects() : 0;
 }
 
+// The runner that plays the movie's scripts: an ActionScript 3 movie's runs its own machine
+// beside the first.
+const ActionRunner* Player::activeRunner() const {
+    if (scripts3_) return scripts3_.get();
+    return runner_.get();
+}
+
 uint64_t Player::ScriptActionsRun() const {
-    return runner_ ? runner_->actionsRun() : 0;
+    const ActionRunner* runner = activeRunner();
+    return runner ? runner->actionsRun() : 0;
 }
 
 size_t Player::ScriptObjectCount() const {
-    return runner_ ? runner_->scriptObjectCount() : 0;
+    const ActionRunner* runner = activeRunner();
+    return runner ? runner->scriptObjectCount() : 0;
 }
 
 int Player::GetScaleMode() const {

@@ -151,6 +151,7 @@ class Player {
     uint64_t ScriptActionsRun() const;
 
   private:
+    const ActionRunner* activeRunner() const;
     bool start(std::shared_ptr<const SwfMovie> movie, const std::string& loadFolder);
     void unload();
     void requestRedraw() const;
