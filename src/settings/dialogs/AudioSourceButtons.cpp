@@ -1,4 +1,5 @@
 #include "settings/dialogs/AudioSourceButtons.h"
+#include "settings/dialogs/SpacedText.h"
 
 #include <QButtonGroup>
 #include <QFileDialog>
@@ -8,11 +9,6 @@
 
 namespace settings {
 namespace {
-
-// The path starts with one space, as the texts beside the buttons do.
-QString Spaced(const std::string& text) {
-    return QStringLiteral(" ") + QString::fromStdString(text);
-}
 
 size_t IndexOf(AudioSource source) {
     for (size_t i = 0; i < kAudioSourceChoices.size(); ++i)

@@ -25,14 +25,10 @@
 #include "settings/dialogs/CompressorDialog.h"
 #include "settings/dialogs/DesktopMixer.h"
 #include "settings/dialogs/OkCancelButtons.h"
+#include "settings/dialogs/SpacedText.h"
 
 namespace settings {
 namespace {
-
-// The texts beside the buttons all start with one space.
-QString Spaced(const std::string& text) {
-    return QStringLiteral(" ") + QString::fromStdString(text);
-}
 
 QPushButton* MakeButton(const char* text, const char* name, QWidget* parent) {
     auto* button = new QPushButton(QString::fromUtf8(text), parent);

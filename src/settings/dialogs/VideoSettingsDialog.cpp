@@ -1,3 +1,4 @@
+#include "settings/dialogs/SpacedText.h"
 #include "settings/dialogs/VideoSettingsDialog.h"
 
 #include <QComboBox>
@@ -18,10 +19,6 @@
 
 namespace settings {
 namespace {
-
-QString Spaced(const std::string& text) {
-    return QStringLiteral(" ") + QString::fromStdString(text);
-}
 
 template <class Table, class Value>
 int RowOf(const Table& table, Value value) {

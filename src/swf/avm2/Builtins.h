@@ -3,6 +3,7 @@
 // (one function per group of classes).
 
 #include <span>
+#include <string>
 
 #include "swf/avm2/Value.h"
 
@@ -18,6 +19,9 @@ inline Value argAt(std::span<const Value> args, size_t index) {
 // A position argument as slice and its kin read it: negative counts from the end, NaN is 0,
 // undefined is `fallback`, clamped to 0..length.
 size_t relativePosition(Machine& m, const Value& v, size_t length, double fallback);
+
+// The text a String method works on: its receiver as a string, "" for String.prototype itself.
+std::string receiverString(Machine& m, const Value& self);
 
 void installObjectClasses(Machine& m);   // Object, Function, Class, Boolean, Namespace, globals
 void installNumberClasses(Machine& m);   // Number, int, uint, Math

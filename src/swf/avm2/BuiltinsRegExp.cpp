@@ -109,11 +109,6 @@ Value exec(Machine& m, RegExpObject& re, const std::string& input) {
     return matchArray(m, re, text, input, c);
 }
 
-std::string thisText(Machine& m, const Value& self) {
-    if (self.asObject() == m.builtins().string->prototype) return "";
-    return m.toString(self);
-}
-
 // The replacement text for one match: "$$", "$&", "$`", "$'", "$1".."$99".
 void expandReplacement(const std::u16string& with, const std::u16string& text, const std::vector<int>& c, size_t groups,
                        std::u16string& out) {
@@ -215,7 +210,7 @@ void installRegExpClass(Machine& m) {
 
     Object* sp = m.builtins().string->prototype;
     m.defineMethod(sp, "match", [cls](Machine& m, const Value& self, std::span<const Value> args) {
-        std::string input = thisText(m, self);
+        std::string input = receiverString(m, self);
         RegExpObject* re = patternOf(m, cls, argAt(args, 0));
         if (!re->global) {
             re->lastIndex = 0;
@@ -235,13 +230,13 @@ void installRegExpClass(Machine& m) {
         return Value::object(m.newArray(std::move(found)));
     }, 1);
     m.defineMethod(sp, "search", [cls](Machine& m, const Value& self, std::span<const Value> args) {
-        std::u16string text = toUtf16(thisText(m, self));
+        std::u16string text = toUtf16(receiverString(m, self));
         RegExpObject* re = patternOf(m, cls, argAt(args, 0));
         std::vector<int> c;
         return Value::number(search(m, *re, text, 0, c) ? c[0] : -1);
     }, 1);
     m.defineMethod(sp, "replace", [](Machine& m, const Value& self, std::span<const Value> args) {
-        std::string input = thisText(m, self);
+        std::string input = receiverString(m, self);
         std::u16string text = toUtf16(input);
         Value with = argAt(args, 1);
         Object* callback = with.asObject();
@@ -287,7 +282,7 @@ void installRegExpClass(Machine& m) {
         return Value::string(fromUtf16(out));
     }, 2);
     m.defineMethod(sp, "split", [](Machine& m, const Value& self, std::span<const Value> args) {
-        std::u16string text = toUtf16(thisText(m, self));
+        std::u16string text = toUtf16(receiverString(m, self));
         Value separator = argAt(args, 0);
         double limit = argAt(args, 1).isUndefined() ? 4294967295.0 : m.toUint(argAt(args, 1));
         std::vector<Value> parts;

@@ -8,15 +8,16 @@
 #include "swf/avm2/Utf16.h"
 
 namespace swf::avm2 {
-namespace {
 
-std::string thisString(Machine& m, const Value& self) {
+std::string receiverString(Machine& m, const Value& self) {
     if (Object* o = self.asObject(); o == m.builtins().string->prototype) return "";
     return m.toString(self);
 }
 
+namespace {
+
 std::u16string thisText(Machine& m, const Value& self) {
-    return toUtf16(thisString(m, self));
+    return toUtf16(receiverString(m, self));
 }
 
 Value text(std::u16string_view s) {
@@ -44,7 +45,7 @@ void installStringClass(Machine& m) {
     };
     cls->setOwn("length", Value::number(1));
     m.defineAccessor(cls, "length", [](Machine& m, const Value& self, std::span<const Value>) {
-        return Value::number(static_cast<double>(utf16Length(thisString(m, self))));
+        return Value::number(static_cast<double>(utf16Length(receiverString(m, self))));
     });
     Object* p = cls->prototype;
     m.defineMethod(cls, "fromCharCode", [](Machine& m, const Value&, std::span<const Value> args) {
@@ -79,7 +80,7 @@ void installStringClass(Machine& m) {
         return Value::number(s[static_cast<size_t>(i)]);
     }, 1);
     m.defineMethod(p, "concat", [](Machine& m, const Value& self, std::span<const Value> args) {
-        std::string s = thisString(m, self);
+        std::string s = receiverString(m, self);
         for (const Value& v : args) s += m.toString(v);
         return Value::string(s);
     }, 1);

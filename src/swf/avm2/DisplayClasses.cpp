@@ -9,12 +9,11 @@
 #include "swf/display/DisplayList.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/geom/Geometry.h"
 
 namespace swf::avm2 {
 
 namespace {
-
-constexpr double kTwips = 20.0;
 
 using Accessor = std::function<Value(Machine&, DisplayHandle&, swf::DisplayObject&)>;
 using Setter = std::function<void(Machine&, DisplayHandle&, swf::DisplayObject&, const Value&)>;
@@ -79,18 +78,18 @@ void installDisplayObject(Machine& m, ClassObject* cls) {
         return Value();
     };
     defineDisplayAccessor(m, cls, "x", [](Machine&, DisplayHandle&, swf::DisplayObject& o) {
-        return Value::number(o.matrix().tx / kTwips);
+        return Value::number(o.matrix().tx / kTwipsPerPixel);
     }, [](Machine& m, DisplayHandle&, swf::DisplayObject& o, const Value& v) {
         Matrix mx = o.matrix();
-        mx.tx = std::round(finiteOr(m.toNumber(v), 0) * kTwips);
+        mx.tx = std::round(finiteOr(m.toNumber(v), 0) * kTwipsPerPixel);
         o.setMatrix(mx);
         o.setScriptMoved();
     });
     defineDisplayAccessor(m, cls, "y", [](Machine&, DisplayHandle&, swf::DisplayObject& o) {
-        return Value::number(o.matrix().ty / kTwips);
+        return Value::number(o.matrix().ty / kTwipsPerPixel);
     }, [](Machine& m, DisplayHandle&, swf::DisplayObject& o, const Value& v) {
         Matrix mx = o.matrix();
-        mx.ty = std::round(finiteOr(m.toNumber(v), 0) * kTwips);
+        mx.ty = std::round(finiteOr(m.toNumber(v), 0) * kTwipsPerPixel);
         o.setMatrix(mx);
         o.setScriptMoved();
     });
@@ -148,25 +147,25 @@ void installDisplayObject(Machine& m, ClassObject* cls) {
     });
     defineDisplayAccessor(m, cls, "width", [](Machine&, DisplayHandle&, swf::DisplayObject& o) {
         Rect b = o.boundsInParent();
-        return Value::number(b.xMin > b.xMax ? 0 : (b.xMax - b.xMin) / kTwips);
+        return Value::number(b.xMin > b.xMax ? 0 : (b.xMax - b.xMin) / kTwipsPerPixel);
     }, [](Machine& m, DisplayHandle&, swf::DisplayObject& o, const Value& v) {
         // A text field's size is its box, which TextField's own properties set; it never scales.
         Rect b = o.localBounds();
         double width = finiteOr(m.toNumber(v), -1);
         if (b.xMin > b.xMax || b.xMax == b.xMin || width < 0 || o.isEditText()) return;
         Placement p = placementOf(o.matrix());
-        p.scaleX = width * kTwips / (b.xMax - b.xMin);
+        p.scaleX = width * kTwipsPerPixel / (b.xMax - b.xMin);
         setPlacement(o, p);
     });
     defineDisplayAccessor(m, cls, "height", [](Machine&, DisplayHandle&, swf::DisplayObject& o) {
         Rect b = o.boundsInParent();
-        return Value::number(b.yMin > b.yMax ? 0 : (b.yMax - b.yMin) / kTwips);
+        return Value::number(b.yMin > b.yMax ? 0 : (b.yMax - b.yMin) / kTwipsPerPixel);
     }, [](Machine& m, DisplayHandle&, swf::DisplayObject& o, const Value& v) {
         Rect b = o.localBounds();
         double height = finiteOr(m.toNumber(v), -1);
         if (b.yMin > b.yMax || b.yMax == b.yMin || height < 0 || o.isEditText()) return;
         Placement p = placementOf(o.matrix());
-        p.scaleY = height * kTwips / (b.yMax - b.yMin);
+        p.scaleY = height * kTwipsPerPixel / (b.yMax - b.yMin);
         setPlacement(o, p);
     });
     defineDisplayAccessor(m, cls, "loaderInfo", [](Machine& m, DisplayHandle&, swf::DisplayObject& o) {
@@ -181,10 +180,10 @@ void installDisplayObject(Machine& m, ClassObject* cls) {
         return Value::object(root->loaderInfo);
     });
     defineDisplayAccessor(m, cls, "mouseX", [](Machine& m, DisplayHandle&, swf::DisplayObject& o) {
-        return Value::number(std::round(pointerIn(m, o).x / kTwips));
+        return Value::number(std::round(pointerIn(m, o).x / kTwipsPerPixel));
     });
     defineDisplayAccessor(m, cls, "mouseY", [](Machine& m, DisplayHandle&, swf::DisplayObject& o) {
-        return Value::number(std::round(pointerIn(m, o).y / kTwips));
+        return Value::number(std::round(pointerIn(m, o).y / kTwipsPerPixel));
     });
 }
 
@@ -213,11 +212,11 @@ void installStage(Machine& m, ClassObject* stage) {
     auto frameSize = [](Machine& m) { return bridgeOf(m).context().movie().header.frameSize; };
     m.defineAccessor(stage, "stageWidth", [frameSize](Machine& m, const Value&, std::span<const Value>) {
         Rect r = frameSize(m);
-        return Value::number(std::round((r.xMax - r.xMin) / kTwips));
+        return Value::number(std::round((r.xMax - r.xMin) / kTwipsPerPixel));
     }, [](Machine&, const Value&, std::span<const Value>) { return Value(); });
     m.defineAccessor(stage, "stageHeight", [frameSize](Machine& m, const Value&, std::span<const Value>) {
         Rect r = frameSize(m);
-        return Value::number(std::round((r.yMax - r.yMin) / kTwips));
+        return Value::number(std::round((r.yMax - r.yMin) / kTwipsPerPixel));
     }, [](Machine&, const Value&, std::span<const Value>) { return Value(); });
     m.defineAccessor(stage, "frameRate", [](Machine& m, const Value&, std::span<const Value>) {
         return Value::number(bridgeOf(m).context().movie().header.frameRate);

@@ -7,12 +7,11 @@
 #include "swf/avm2/NativeSupport.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/geom/Geometry.h"
 
 namespace swf::avm2 {
 
 namespace {
-
-constexpr double kTwips = 20.0;
 
 swf::MovieClip& clipOf(Machine& m, const Value& self) {
     if (swf::MovieClip* clip = nativeSelf<DisplayHandle>(m, self).clip()) return *clip;
@@ -59,7 +58,7 @@ Drawing* drawingOf(Machine& m, const Value& self) {
 
 double twips(Machine& m, const Value& v) {
     double d = m.toNumber(v);
-    return std::isfinite(d) ? std::clamp(d, -1e7, 1e7) * kTwips : 0;
+    return std::isfinite(d) ? std::clamp(d, -1e7, 1e7) * kTwipsPerPixel : 0;
 }
 
 Rgba colorOf(Machine& m, const Value& rgb, const Value& alpha) {
@@ -107,7 +106,7 @@ void installGraphicsMethods(Machine& m, ClassObject* p) {
             return;
         }
         LineStyle line;
-        line.width = static_cast<uint16_t>(std::lround(std::clamp(thickness, 0.0, 255.0) * kTwips));
+        line.width = static_cast<uint16_t>(std::lround(std::clamp(thickness, 0.0, 255.0) * kTwipsPerPixel));
         line.color = colorOf(m, argAt(args, 1), argAt(args, 2));
         d.lineStyle(line);
     });

@@ -8,6 +8,7 @@
 #include "swf/bitmap/ImageDecoder.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/movie/IgnoringCase.h"
 #include "swf/movie/SwfMovie.h"
 #include "swf/parse/MovieParser.h"
 
@@ -16,13 +17,6 @@ namespace swf {
 namespace fs = std::filesystem;
 
 namespace {
-
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
-    return true;
-}
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';

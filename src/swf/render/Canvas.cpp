@@ -72,12 +72,11 @@ double lineReach(const Shape& shape, const Matrix& toPixels) {
 
 }  // namespace
 
-namespace {
-
-// Where drawing goes: the canvas itself or an offscreen layer over part of it.
-struct Surface {
+// Where drawing goes: the canvas itself or an offscreen layer over part of it. (Named apart,
+// not anonymous: Canvas::Impl holds them.)
+struct CanvasSurface {
     // `w` and `h` are not negative.
-    Surface(int x, int y, int w, int h)
+    CanvasSurface(int x, int y, int w, int h)
         : originX(x),
           originY(y),
           image{w, h, std::vector<uint32_t>(static_cast<size_t>(w) * static_cast<size_t>(h))},
@@ -91,15 +90,13 @@ struct Surface {
     MaskStack masks;
 };
 
-}  // namespace
-
 struct Canvas::Impl {
     Impl(int w, int h) : pictureWork(kWorkPerPicture) {
-        surfaces.push_back(std::make_unique<Surface>(0, 0, std::max(w, 0), std::max(h, 0)));
+        surfaces.push_back(std::make_unique<CanvasSurface>(0, 0, std::max(w, 0), std::max(h, 0)));
     }
 
-    Surface& top() { return *surfaces.back(); }
-    const Surface& top() const { return *surfaces.back(); }
+    CanvasSurface& top() { return *surfaces.back(); }
+    const CanvasSurface& top() const { return *surfaces.back(); }
     PixelImage& base() { return surfaces.front()->image; }
     // Where the top surface may be drawn on: all of it, or what the clip rectangle leaves.
     PixelBox box() const {
@@ -131,7 +128,7 @@ struct Canvas::Impl {
     bool drawLines(const Shape& shape, std::span<const ShapePath> paths, const Matrix& toPixels,
                    const ColorTransform& cxform, const BitmapLookup& bitmaps, WorkBudget& budget);
 
-    std::vector<std::unique_ptr<Surface>> surfaces;  // the canvas first, open layers after it
+    std::vector<std::unique_ptr<CanvasSurface>> surfaces;  // the canvas first, open layers after it
     ShapeRasterizer fills;
     StrokeBuilder outline;
     StrokeRasterizer strokes;
@@ -145,7 +142,7 @@ struct Canvas::Impl {
 
 void Canvas::Impl::draw(const Shape& shape, const Matrix& canvasPixels,
                         const ColorTransform& cxform, const BitmapLookup& bitmaps) {
-    const Surface& surface = top();
+    const CanvasSurface& surface = top();
     const PixelBox visible = box();
     if (visible.x1 >= visible.x2 || visible.y1 >= visible.y2 || !finite(canvasPixels)) return;
     // A layer's pixels count from its own corner.
@@ -183,7 +180,7 @@ bool Canvas::Impl::outOfSight(const PixelBox& box) const {
 
 void Canvas::Impl::drawWithin(WorkBudget& budget, const Shape& shape, const Matrix& toPixels,
                               const ColorTransform& cxform, const BitmapLookup& bitmaps) {
-    Surface& surface = top();
+    CanvasSurface& surface = top();
     if (surface.masks.recording()) {
         if (uint8_t* mask = surface.masks.recordingBuffer()) record(mask, shape, toPixels, budget);
         return;
@@ -368,7 +365,7 @@ bool Canvas::beginLayer(int x, int y, int width, int height) {
     uint64_t area = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
     if (area > kMaxLayerPixels || area > impl_->layerPixelsLeft) return false;
     impl_->layerPixelsLeft -= area;
-    impl_->surfaces.push_back(std::make_unique<Surface>(x, y, width, height));
+    impl_->surfaces.push_back(std::make_unique<CanvasSurface>(x, y, width, height));
     return true;
 }
 
@@ -378,13 +375,13 @@ PixelImage& Canvas::layer() {
 
 void Canvas::endLayer(BlendMode mode, const ColorTransform& cxform) {
     if (impl_->surfaces.size() < 2) return;
-    std::unique_ptr<Surface> layer = std::move(impl_->surfaces.back());
+    std::unique_ptr<CanvasSurface> layer = std::move(impl_->surfaces.back());
     impl_->surfaces.pop_back();
     PixelImage& image = layer->image;
     static_assert(sizeof(agg::rgba8) == sizeof(uint32_t));
     PixelColorTransform(cxform).apply(reinterpret_cast<agg::rgba8*>(image.pixels.data()),
                                       static_cast<unsigned>(image.pixels.size()));
-    Surface& below = impl_->top();
+    CanvasSurface& below = impl_->top();
     // Alpha and erase act on a layer; the canvas itself they leave as it is.
     if ((mode == BlendMode::Alpha || mode == BlendMode::Erase) && impl_->surfaces.size() == 1)
         return;

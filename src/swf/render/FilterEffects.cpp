@@ -17,11 +17,6 @@ constexpr int kMaxPasses = 15;
 constexpr double kMaxRadius = 2048;
 constexpr double kMaxDistance = 4096;
 
-int mul(int a, int b) {
-    int t = a * b + 128;
-    return (t + (t >> 8)) >> 8;
-}
-
 uint8_t toByte(double v) {
     return static_cast<uint8_t>(std::clamp(std::lround(v), 0L, 255L));
 }
@@ -124,8 +119,8 @@ using Color = std::array<uint8_t, 4>;  // premultiplied RGBA
 
 Color premultiplied(uint32_t rgb, double alpha, int amount) {
     auto a = static_cast<int>(toByte(std::clamp(alpha, 0.0, 1.0) * amount));
-    return {static_cast<uint8_t>(mul(rgb >> 16 & 255, a)), static_cast<uint8_t>(mul(rgb >> 8 & 255, a)),
-            static_cast<uint8_t>(mul(rgb & 255, a)), static_cast<uint8_t>(a)};
+    return {static_cast<uint8_t>(mul255(rgb >> 16 & 255, a)), static_cast<uint8_t>(mul255(rgb >> 8 & 255, a)),
+            static_cast<uint8_t>(mul255(rgb & 255, a)), static_cast<uint8_t>(a)};
 }
 
 // A gradient filter's colours at 256 steps, premultiplied.
@@ -158,13 +153,13 @@ std::array<Color, 256> gradientTable(const SurfaceFilter& f) {
 Color over(const Color& top, const uint8_t* bottom) {
     Color out;
     for (int k = 0; k < 4; ++k)
-        out[k] = static_cast<uint8_t>(std::min(255, top[k] + mul(bottom[k], 255 - top[3])));
+        out[k] = static_cast<uint8_t>(std::min(255, top[k] + mul255(bottom[k], 255 - top[3])));
     return out;
 }
 
 Color scaled(const Color& c, int amount) {
-    return {static_cast<uint8_t>(mul(c[0], amount)), static_cast<uint8_t>(mul(c[1], amount)),
-            static_cast<uint8_t>(mul(c[2], amount)), static_cast<uint8_t>(mul(c[3], amount))};
+    return {static_cast<uint8_t>(mul255(c[0], amount)), static_cast<uint8_t>(mul255(c[1], amount)),
+            static_cast<uint8_t>(mul255(c[2], amount)), static_cast<uint8_t>(mul255(c[3], amount))};
 }
 
 // Puts the effect's colour `g` at a pixel whose own colour is `source`: an inner effect lies
@@ -266,7 +261,7 @@ std::array<double, 4> straight(const uint8_t* p) {
 
 void store(const std::array<double, 4>& c, uint8_t* p) {
     uint8_t a = toByte(c[3]);
-    for (int k = 0; k < 3; ++k) p[k] = static_cast<uint8_t>(mul(toByte(c[k]), a));
+    for (int k = 0; k < 3; ++k) p[k] = static_cast<uint8_t>(mul255(toByte(c[k]), a));
     p[3] = a;
 }
 

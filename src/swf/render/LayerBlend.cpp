@@ -7,34 +7,28 @@ namespace swf {
 
 namespace {
 
-// a * b / 255, rounded.
-int mul(int a, int b) {
-    int t = a * b + 128;
-    return (t + (t >> 8)) >> 8;
-}
-
 // The part of a separable mode's result where both pixels are present, in premultiplied
 // terms: the mode's function of the straight colours times both alphas.
 int both(BlendMode mode, int s, int d, int sa, int da) {
     switch (mode) {
         case BlendMode::Multiply:
-            return mul(s, d);
+            return mul255(s, d);
         case BlendMode::Screen:
-            return mul(s, da) + mul(d, sa) - mul(s, d);
+            return mul255(s, da) + mul255(d, sa) - mul255(s, d);
         case BlendMode::Lighten:
-            return std::max(mul(s, da), mul(d, sa));
+            return std::max(mul255(s, da), mul255(d, sa));
         case BlendMode::Darken:
-            return std::min(mul(s, da), mul(d, sa));
+            return std::min(mul255(s, da), mul255(d, sa));
         case BlendMode::Difference:
-            return std::abs(mul(s, da) - mul(d, sa));
+            return std::abs(mul255(s, da) - mul255(d, sa));
         case BlendMode::Overlay:
-            if (2 * d <= da) return 2 * mul(s, d);
-            return mul(sa, da) - 2 * mul(da - d, sa - s);
+            if (2 * d <= da) return 2 * mul255(s, d);
+            return mul255(sa, da) - 2 * mul255(da - d, sa - s);
         case BlendMode::HardLight:
-            if (2 * s <= sa) return 2 * mul(s, d);
-            return mul(sa, da) - 2 * mul(da - d, sa - s);
+            if (2 * s <= sa) return 2 * mul255(s, d);
+            return mul255(sa, da) - 2 * mul255(da - d, sa - s);
         default:  // normal: the source hides the target
-            return mul(s, da);
+            return mul255(s, da);
     }
 }
 
@@ -59,26 +53,26 @@ void blendPixel(BlendMode mode, const uint8_t* source, uint8_t* target) {
             return;
         case BlendMode::Subtract:
             for (int k = 0; k < 3; ++k) target[k] = clampByte(target[k] - source[k]);
-            target[3] = clampByte(sa + da - mul(sa, da));
+            target[3] = clampByte(sa + da - mul255(sa, da));
             return;
         case BlendMode::Invert:
             for (int k = 0; k < 3; ++k)
-                target[k] = clampByte(mul(da - target[k], sa) + mul(target[k], 255 - sa));
+                target[k] = clampByte(mul255(da - target[k], sa) + mul255(target[k], 255 - sa));
             return;
         case BlendMode::Alpha:
-            for (int k = 0; k < 4; ++k) target[k] = clampByte(mul(target[k], sa));
+            for (int k = 0; k < 4; ++k) target[k] = clampByte(mul255(target[k], sa));
             return;
         case BlendMode::Erase:
-            for (int k = 0; k < 4; ++k) target[k] = clampByte(mul(target[k], 255 - sa));
+            for (int k = 0; k < 4; ++k) target[k] = clampByte(mul255(target[k], 255 - sa));
             return;
         default:
             break;
     }
     for (int k = 0; k < 3; ++k) {
         const int s = source[k], d = target[k];
-        target[k] = clampByte(both(mode, s, d, sa, da) + mul(s, 255 - da) + mul(d, 255 - sa));
+        target[k] = clampByte(both(mode, s, d, sa, da) + mul255(s, 255 - da) + mul255(d, 255 - sa));
     }
-    target[3] = clampByte(sa + da - mul(sa, da));
+    target[3] = clampByte(sa + da - mul255(sa, da));
 }
 
 void blendLayer(BlendMode mode, const PixelImage& layer, int x, int y, PixelImage& target,
@@ -97,7 +91,7 @@ void blendLayer(BlendMode mode, const PixelImage& layer, int x, int y, PixelImag
             if (mask) {
                 uint8_t m = mask[row + static_cast<size_t>(tx)];
                 if (m == 0) continue;
-                for (int k = 0; k < 4; ++k) scaled[k] = static_cast<uint8_t>(mul(source[k], m));
+                for (int k = 0; k < 4; ++k) scaled[k] = static_cast<uint8_t>(mul255(source[k], m));
                 source = scaled;
             }
             blendPixel(mode, source, target.channels(row + static_cast<size_t>(tx)));

@@ -9,6 +9,12 @@
 
 namespace swf {
 
+// a * b / 255 of two channel values, rounded.
+inline int mul255(int a, int b) {
+    int t = a * b + 128;
+    return (t + (t >> 8)) >> 8;
+}
+
 struct PixelImage {
     int width = 0;
     int height = 0;

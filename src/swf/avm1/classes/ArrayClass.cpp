@@ -26,10 +26,6 @@ enum SortFlag : int32_t {
     kNumeric = 16,
 };
 
-Value arg(std::span<const Value> args, size_t i) {
-    return i < args.size() ? args[i] : Value();
-}
-
 std::string nameOf(uint64_t index) {
     return std::to_string(index);
 }

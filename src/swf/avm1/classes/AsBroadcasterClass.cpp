@@ -14,10 +14,6 @@
 namespace swf::avm1 {
 namespace {
 
-Value arg(std::span<const Value> args, size_t i) {
-    return i < args.size() ? args[i] : Value();
-}
-
 // The number of elements to walk in `list` (any object with a length).
 uint32_t lengthOf(Machine& m, const Value& list) {
     double n = m.toNumber(m.get(list, "length"));

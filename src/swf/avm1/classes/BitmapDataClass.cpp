@@ -25,7 +25,6 @@
 namespace swf::avm1 {
 namespace {
 
-using geom::arg;
 
 constexpr int kMaxPerlinOctaves = 32;
 

@@ -17,10 +17,6 @@ namespace swf::avm1 {
 namespace {
 
 
-Value arg(std::span<const Value> args, size_t i) {
-    return i < args.size() ? args[i] : Value();
-}
-
 DisplayObject* targetOf(Machine& m, Object* self) {
     Value target = m.get(self, "target");
     if (DisplayObject* d = m.displayObjectOf(target)) return d;

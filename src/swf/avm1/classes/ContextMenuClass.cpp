@@ -12,7 +12,6 @@
 namespace swf::avm1 {
 namespace {
 
-using player::arg;
 
 // The player's own entries, in the order it makes them.
 constexpr const char* kBuiltIn[] = {"print", "forward_back", "rewind", "loop",

@@ -9,8 +9,8 @@ namespace {
 
 // caption, onSelect, then the three flags with their defaults when not given.
 void fillItem(Machine& m, Object* item, std::span<const Value> args) {
-    item->setOwn("caption", player::arg(args, 0));
-    item->setOwn("onSelect", player::arg(args, 1));
+    item->setOwn("caption", arg(args, 0));
+    item->setOwn("onSelect", arg(args, 1));
     const char* flags[] = {"separatorBefore", "enabled", "visible"};
     const bool defaults[] = {false, true, true};
     for (size_t i = 0; i < 3; ++i)

@@ -172,10 +172,6 @@ DateObject* dateOf(Object* self) {
     return dynamic_cast<DateObject*>(self);
 }
 
-Value arg(std::span<const Value> args, size_t i) {
-    return i < args.size() ? args[i] : Value();
-}
-
 // The constructor's and Date.UTC's fields: years before 100 count from 1900, the year goes
 // through the integer conversion (NaN becomes INT32_MIN), the rest keep NaN and infinities.
 double timeFromArguments(Machine& m, std::span<const Value> args) {

@@ -16,7 +16,6 @@
 namespace swf::avm1 {
 namespace {
 
-using player::arg;
 
 constexpr int kMaxDepth = 256;            // nested arrays and objects a conversion follows
 constexpr size_t kMaxValues = 1'000'000;  // values one conversion visits (cycles repeat)

@@ -16,7 +16,6 @@
 namespace swf::avm1 {
 namespace {
 
-using player::arg;
 
 // A member the filter itself holds, read through its getter; a getter that throws makes the
 // filter unusable. Its text comes from toString, whose errors reach the script.

@@ -20,7 +20,6 @@
 namespace swf::avm1 {
 namespace {
 
-using geom::arg;
 using Kind = SurfaceFilter::Kind;
 
 enum class Field {

@@ -60,6 +60,11 @@ Value make(Machine& m, Object* package, std::string_view name, std::span<const V
     return m.construct(m.get(Value(package), name), args);
 }
 
+Value newPoint(Machine& m, Object* package, const Value& x, const Value& y) {
+    const Value args[] = {x, y};
+    return make(m, package, "Point", args);
+}
+
 bool isInstance(Machine& m, const Value& value, Object* package, std::string_view name) {
     return instanceOf(m, value, m.get(Value(package), name));
 }

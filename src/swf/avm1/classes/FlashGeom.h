@@ -29,15 +29,14 @@ void installMatrixClass(Machine& machine, const Rooted<Object>& package);
 void installColorTransformClass(Machine& machine, const Rooted<Object>& package);
 void installTransformClass(Machine& machine, const Rooted<Object>& package);
 
-inline Value arg(std::span<const Value> args, size_t i) {
-    return i < args.size() ? args[i] : Value();
-}
 // a + b + c ... as ActionScript's `+` evaluates it, left to right.
 Value join(Machine& machine, std::initializer_list<Value> parts);
 // A property of a value read as a number (undefined and null by the movie's version rules).
 double number(Machine& machine, const Value& object, std::string_view name);
 // new flash.geom.<name>(args), with the constructor the package holds now.
 Value make(Machine& machine, Object* package, std::string_view name, std::span<const Value> args);
+// new flash.geom.Point(x, y) from the same package.
+Value newPoint(Machine& machine, Object* package, const Value& x, const Value& y);
 // `value instanceof flash.geom.<name>`.
 bool isInstance(Machine& machine, const Value& value, Object* package, std::string_view name);
 // ActionScript's `a < b`, `a <= b` and `a >= b` (the last two as the compiler writes them:

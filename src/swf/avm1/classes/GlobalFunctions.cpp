@@ -11,10 +11,6 @@
 namespace swf::avm1 {
 namespace {
 
-Value arg(std::span<const Value> args, size_t i) {
-    return i < args.size() ? args[i] : Value();
-}
-
 }  // namespace
 
 void installGlobalFunctions(Machine& m) {

@@ -38,13 +38,13 @@ void installKeyClass(Machine& m) {
     m.defineMethod(
         key, "isDown",
         [](Machine& m, Object*, std::span<const Value> args) {
-            return Value(m.context().input().isKeyDown(m.toInt32(player::arg(args, 0))));
+            return Value(m.context().input().isKeyDown(m.toInt32(arg(args, 0))));
         },
         flags);
     m.defineMethod(
         key, "isToggled",
         [](Machine& m, Object*, std::span<const Value> args) {
-            return Value(m.context().input().isToggled(m.toInt32(player::arg(args, 0))));
+            return Value(m.context().input().isToggled(m.toInt32(arg(args, 0))));
         },
         flags);
     // Nothing else listens to the keyboard: this movie may have it.

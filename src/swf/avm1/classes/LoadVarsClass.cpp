@@ -12,7 +12,6 @@
 namespace swf::avm1 {
 namespace {
 
-using player::arg;
 
 // The load's own fields stay out of enumeration, so toString lists the variables alone.
 void setHidden(Object* target, std::string_view name, Value value) {

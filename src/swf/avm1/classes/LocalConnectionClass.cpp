@@ -19,7 +19,6 @@
 namespace swf::avm1 {
 namespace {
 
-using player::arg;
 
 constexpr size_t kMaxConnections = 10000;
 

@@ -16,7 +16,6 @@
 namespace swf::avm1 {
 namespace {
 
-using player::arg;
 constexpr int kMaxPathParts = 1024;
 
 // A target a script gives: a clip, a level number, "_levelN" or a path from _level0. Null

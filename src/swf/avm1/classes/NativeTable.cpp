@@ -17,7 +17,6 @@
 namespace swf::avm1 {
 namespace {
 
-using player::arg;
 
 enum class Part { Value, Getter, Setter };
 

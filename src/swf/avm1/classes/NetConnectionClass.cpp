@@ -15,7 +15,6 @@
 namespace swf::avm1 {
 namespace {
 
-using player::arg;
 
 class NetConnectionObject : public Object {
   public:
@@ -34,21 +33,13 @@ NetConnectionObject* connectionOf(Object* self) {
     return dynamic_cast<NetConnectionObject*>(self);
 }
 
-void status(Machine& m, Object* target, const char* level, const char* code) {
-    Object* info = m.newObject();
-    info->setOwn("code", Value(code));
-    info->setOwn("level", Value(level));
-    const Value args[] = {Value(info)};
-    m.callMethod(Value(target), "onStatus", args);
-}
-
 // Ends what is open, with the events the player gives for it.
 void closeConnection(Machine& m, NetConnectionObject& c) {
     auto was = c.state;
     c.state = NetConnectionObject::State::Closed;
     ++c.attempt;
     if (was == NetConnectionObject::State::Closed) return;
-    status(m, &c, "status", "NetConnection.Connect.Closed");
+    player::sendStatus(m, &c, "status", "NetConnection.Connect.Closed");
     if (was == NetConnectionObject::State::Connecting) m.callMethod(Value(&c), "onStatus", {});
 }
 
@@ -70,7 +61,7 @@ void installNetConnectionClass(Machine& m) {
             m.toNumber(arg(args, 1)) != c->attempt)
             return Value();
         c->state = NetConnectionObject::State::Closed;
-        status(m, c, "error", "NetConnection.Connect.Failed");
+        player::sendStatus(m, c, "error", "NetConnection.Connect.Failed");
         return Value();
     }));
     m.defineMethod(
@@ -81,7 +72,7 @@ void installNetConnectionClass(Machine& m) {
             c->uri = args[0];
             if (args[0].isNullish()) {
                 c->state = NetConnectionObject::State::Local;
-                status(m, c, "status", "NetConnection.Connect.Success");
+                player::sendStatus(m, c, "status", "NetConnection.Connect.Success");
                 return Value(true);
             }
             c->state = NetConnectionObject::State::Connecting;

@@ -27,7 +27,6 @@
 namespace swf::avm1 {
 namespace {
 
-using player::arg;
 
 constexpr int kMaxAmfDepth = 16;
 constexpr int kMaxAmfValues = 10000;
@@ -216,20 +215,12 @@ std::optional<FlvInfo> readFlv(Machine& m, std::span<const uint8_t> data) {
     return info;
 }
 
-void status(Machine& m, Object* target, const char* level, const char* code) {
-    Object* info = m.newObject();
-    info->setOwn("code", Value(code));
-    info->setOwn("level", Value(level));
-    const Value args[] = {Value(info)};
-    m.callMethod(Value(target), "onStatus", args);
-}
-
 // What a stream reports: 0 started, 1 ended, 2 seeked, 3 not found.
 void report(Machine& m, NetStreamObject* s, int what) {
     switch (what) {
         case 0:
-            status(m, s, "status", "NetStream.Play.Start");
-            status(m, s, "status", "NetStream.Buffer.Full");
+            player::sendStatus(m, s, "status", "NetStream.Play.Start");
+            player::sendStatus(m, s, "status", "NetStream.Buffer.Full");
             if (s->metadata) {
                 const Value meta[] = {Value(s->metadata)};
                 m.callMethod(Value(s), "onMetaData", meta);
@@ -239,15 +230,15 @@ void report(Machine& m, NetStreamObject* s, int what) {
             s->positionSec = s->durationSec;
             s->open = false;
             s->sync(m);
-            status(m, s, "status", "NetStream.Buffer.Flush");
-            status(m, s, "status", "NetStream.Play.Stop");
-            status(m, s, "status", "NetStream.Buffer.Empty");
+            player::sendStatus(m, s, "status", "NetStream.Buffer.Flush");
+            player::sendStatus(m, s, "status", "NetStream.Play.Stop");
+            player::sendStatus(m, s, "status", "NetStream.Buffer.Empty");
             break;
         case 2:
-            status(m, s, "status", "NetStream.Seek.Notify");
+            player::sendStatus(m, s, "status", "NetStream.Seek.Notify");
             break;
         default:
-            status(m, s, "error", "NetStream.Play.StreamNotFound");
+            player::sendStatus(m, s, "error", "NetStream.Play.StreamNotFound");
             break;
     }
 }

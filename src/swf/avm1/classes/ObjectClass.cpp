@@ -10,10 +10,6 @@
 namespace swf::avm1 {
 namespace {
 
-Value arg(std::span<const Value> args, size_t i) {
-    return i < args.size() ? args[i] : Value();
-}
-
 // ASSetPropFlags(object, names, set, clear): names as an array, a comma list or null (all).
 Value setPropFlags(Machine& m, Object*, std::span<const Value> args) {
     Object* object = m.liveObject(arg(args, 0).asObject());

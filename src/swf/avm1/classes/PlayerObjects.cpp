@@ -50,4 +50,12 @@ int matchIgnoringCase(Machine& m, const Value& value,
     return -1;
 }
 
+void sendStatus(Machine& machine, Object* target, const char* level, const char* code) {
+    Object* info = machine.newObject();
+    info->setOwn("code", Value(code));
+    info->setOwn("level", Value(level));
+    const Value args[] = {Value(info)};
+    machine.callMethod(Value(target), "onStatus", args);
+}
+
 }  // namespace swf::avm1::player

@@ -16,10 +16,6 @@ class Machine;
 
 namespace player {
 
-inline Value arg(std::span<const Value> args, size_t i) {
-    return i < args.size() ? args[i] : Value();
-}
-
 // A plain data property.
 void defineValue(Object* on, std::string_view name, const Value& value, uint16_t flags);
 
@@ -36,6 +32,9 @@ void broadcast(Machine& machine, Object* target, std::string_view name,
 // match or -1.
 int matchIgnoringCase(Machine& machine, const Value& value,
                       std::initializer_list<std::string_view> choices);
+
+// Calls target.onStatus({code, level}), as net connections and streams report their state.
+void sendStatus(Machine& machine, Object* target, const char* level, const char* code);
 
 }  // namespace player
 }  // namespace swf::avm1

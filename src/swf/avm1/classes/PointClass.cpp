@@ -9,11 +9,6 @@
 namespace swf::avm1::geom {
 namespace {
 
-Value newPoint(Machine& m, Object* package, const Value& x, const Value& y) {
-    const Value args[] = {x, y};
-    return make(m, package, "Point", args);
-}
-
 double length(Machine& m, const Value& point) {
     double x = number(m, point, "x");
     double y = number(m, point, "y");

@@ -34,11 +34,6 @@ Value newRectangle(Machine& m, Object* package, const Value& x, const Value& y, 
     const Value args[] = {x, y, w, h};
     return make(m, package, "Rectangle", args);
 }
-Value newPoint(Machine& m, Object* package, const Value& x, const Value& y) {
-    const Value args[] = {x, y};
-    return make(m, package, "Point", args);
-}
-
 // Math.min and Math.max: NaN when either is.
 double minimum(double a, double b) {
     return std::isnan(a) || std::isnan(b) ? NAN : std::min(a, b);

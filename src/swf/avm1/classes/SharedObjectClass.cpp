@@ -22,7 +22,6 @@
 namespace swf::avm1 {
 namespace {
 
-using player::arg;
 
 // Bounds on the walk over a script's data (it may be deep or cyclic).
 constexpr int kMaxDepth = 256;

@@ -31,7 +31,6 @@
 namespace swf::avm1 {
 namespace {
 
-using player::arg;
 
 
 // The player converts volumes and pans as the processor truncates: NaN and anything out of

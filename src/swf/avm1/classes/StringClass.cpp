@@ -20,10 +20,6 @@ namespace {
 
 using Args = std::span<const Value>;
 
-Value arg(Args args, size_t i) {
-    return i < args.size() ? args[i] : Value();
-}
-
 bool given(Args args, size_t i) {
     return i < args.size() && !args[i].isUndefined();
 }

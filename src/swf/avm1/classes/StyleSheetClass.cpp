@@ -24,10 +24,6 @@ constexpr uint16_t kFixed = kDontEnum | kDontDelete | kReadOnly;
 // Styles and properties one parse may make; a text asking for more fails.
 constexpr size_t kMaxParsedEntries = 100000;
 
-Value arg(std::span<const Value> args, size_t i) {
-    return i < args.size() ? args[i] : Value();
-}
-
 bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }

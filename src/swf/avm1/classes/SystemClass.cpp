@@ -17,7 +17,6 @@
 namespace swf::avm1 {
 namespace {
 
-using player::arg;
 using player::defineValue;
 
 // System.capabilities.version: the player release whose behaviour this engine follows.

@@ -24,10 +24,6 @@ namespace {
 constexpr size_t kMaxFontName = 64;   // bytes the player keeps of a font name
 constexpr uint32_t kMaxTabStops = 1024;
 
-Value arg(std::span<const Value> args, size_t i) {
-    return i < args.size() ? args[i] : Value();
-}
-
 TextFormat* formatOf(Object* self) {
     auto* object = dynamic_cast<TextFormatObject*>(self);
     return object ? &object->format : nullptr;

@@ -23,10 +23,6 @@ namespace {
 // Characters read from one clip at most: static text is small; a bigger one is cut here.
 constexpr size_t kMaxCharacters = 1u << 20;
 
-Value arg(std::span<const Value> args, size_t i) {
-    return i < args.size() ? args[i] : Value();
-}
-
 class TextSnapshotObject : public Object {
   public:
     explicit TextSnapshotObject(Object* proto) : Object(proto) {}

@@ -11,11 +11,11 @@
 #include "swf/avm1/machine/Machine.h"
 #include "swf/avm1/machine/NumberConversion.h"
 #include "swf/display/DisplayObject.h"
+#include "swf/geom/Geometry.h"
 
 namespace swf::avm1::geom {
 namespace {
 
-constexpr double kTwips = 20.0;
 // Nesting deeper than this is cut short when walking up to the root.
 constexpr int kMaxDepth = 1024;
 
@@ -36,7 +36,7 @@ DisplayObject* displayOf(Machine& m, Object* self) {
 
 Value newMatrix(Machine& m, Object* package, const Matrix& matrix) {
     const Value args[] = {Value(matrix.a), Value(matrix.b),           Value(matrix.c),
-                          Value(matrix.d), Value(matrix.tx / kTwips), Value(matrix.ty / kTwips)};
+                          Value(matrix.d), Value(matrix.tx / kTwipsPerPixel), Value(matrix.ty / kTwipsPerPixel)};
     return make(m, package, "Matrix", args);
 }
 
@@ -92,8 +92,8 @@ void installTransformClass(Machine& m, const Rooted<Object>& package) {
             matrix.b = static_cast<float>(number(m, v, "b"));
             matrix.c = static_cast<float>(number(m, v, "c"));
             matrix.d = static_cast<float>(number(m, v, "d"));
-            matrix.tx = toInt32(number(m, v, "tx") * kTwips);
-            matrix.ty = toInt32(number(m, v, "ty") * kTwips);
+            matrix.tx = toInt32(number(m, v, "tx") * kTwipsPerPixel);
+            matrix.ty = toInt32(number(m, v, "ty") * kTwipsPerPixel);
             for (double* f : {&matrix.a, &matrix.b, &matrix.c, &matrix.d})
                 if (!std::isfinite(*f)) *f = 0;
             d->setMatrix(matrix);
@@ -164,10 +164,10 @@ void installTransformClass(Machine& m, const Rooted<Object>& package) {
                     xMax = std::max(xMax, p.x);
                     yMax = std::max(yMax, p.y);
                 }
-                box[0] = std::floor(xMin / kTwips);
-                box[1] = std::floor(yMin / kTwips);
-                box[2] = std::ceil(xMax / kTwips) - box[0];
-                box[3] = std::ceil(yMax / kTwips) - box[1];
+                box[0] = std::floor(xMin / kTwipsPerPixel);
+                box[1] = std::floor(yMin / kTwipsPerPixel);
+                box[2] = std::ceil(xMax / kTwipsPerPixel) - box[0];
+                box[3] = std::ceil(yMax / kTwipsPerPixel) - box[1];
             }
             const Value args[] = {Value(box[0]), Value(box[1]), Value(box[2]), Value(box[3])};
             return make(m, package, "Rectangle", args);

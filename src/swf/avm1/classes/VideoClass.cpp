@@ -11,7 +11,6 @@
 namespace swf::avm1 {
 namespace {
 
-using player::arg;
 
 VideoInstance* videoOf(Machine& m, Object* self) {
     return dynamic_cast<VideoInstance*>(m.displayObjectOf(Value(self)));

@@ -18,10 +18,6 @@ namespace {
 
 using Field = XmlNodeObject::Field;
 
-Value arg(std::span<const Value> args, size_t i) {
-    return i < args.size() ? args[i] : Value();
-}
-
 XmlNodeObject* asNode(Object* object) {
     auto* node = dynamic_cast<XmlNodeObject*>(object);
     return node && node->isNode() ? node : nullptr;

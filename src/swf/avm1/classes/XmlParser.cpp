@@ -10,12 +10,12 @@ namespace {
 
 constexpr size_t npos = std::string_view::npos;
 
-bool isSpace(char c) {
+bool isXmlSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
 bool allSpace(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), isSpace);
+    return std::all_of(text.begin(), text.end(), isXmlSpace);
 }
 
 struct NamedEntity {
@@ -149,7 +149,7 @@ class Reader {
             return;
         }
         std::string_view name = text_.substr(pos_ + 2, end - pos_ - 2);
-        while (!name.empty() && isSpace(name.back())) name.remove_suffix(1);
+        while (!name.empty() && isXmlSpace(name.back())) name.remove_suffix(1);
         if (open_.empty() || result_.nodes[open_.back()].text != name) {
             result_.status = XmlParser::kEndTagWithoutStart;
             return;
@@ -159,13 +159,13 @@ class Reader {
     }
 
     size_t skipSpace(size_t at) const {
-        while (at < text_.size() && isSpace(text_[at])) ++at;
+        while (at < text_.size() && isXmlSpace(text_[at])) ++at;
         return at;
     }
 
     // Up to white space or one of `stops`.
     size_t nameEnd(size_t at, std::string_view stops) const {
-        while (at < text_.size() && !isSpace(text_[at]) && stops.find(text_[at]) == npos) ++at;
+        while (at < text_.size() && !isXmlSpace(text_[at]) && stops.find(text_[at]) == npos) ++at;
         return at;
     }
 

@@ -12,7 +12,6 @@
 namespace swf::avm1 {
 
 void installXmlSocketClass(Machine& m) {
-    using player::arg;
     auto events = std::make_shared<PlayerEvents>(m);
     Object* proto = m.newObject();
     m.defineClass(m.global(), "XMLSocket", proto,

@@ -16,6 +16,10 @@ class Machine;
 
 // A native function's body: `self` is the object it was called on (null when none).
 using NativeFunction = std::function<Value(Machine&, Object* self, std::span<const Value> args)>;
+// Argument `i` of a native call: undefined where the movie passed fewer.
+inline Value arg(std::span<const Value> args, size_t i) {
+    return i < args.size() ? args[i] : Value();
+}
 // Makes the object `new` hands to a native constructor (an array, a date, ...).
 using InstanceMaker = std::function<Object*(Machine&, Object* prototype)>;
 

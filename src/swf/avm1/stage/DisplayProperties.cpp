@@ -12,6 +12,7 @@
 #include "swf/display/EditTextInstance.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/geom/Geometry.h"
 #include "swf/movie/IgnoringCase.h"
 #include "swf/movie/MorphShapeCharacter.h"
 #include "swf/movie/ShapeCharacter.h"
@@ -56,7 +57,6 @@ constexpr std::string_view kNames[kPropertyCount] = {
 
 constexpr std::string_view kQualityNames[] = {"LOW", "MEDIUM", "HIGH", "BEST"};
 
-constexpr double kTwips = 20.0;
 constexpr double kDegrees = 180.0 / std::numbers::pi;
 constexpr int kMaxWalk = 1024;  // ancestors followed at most (nesting is bounded far below)
 
@@ -135,8 +135,8 @@ void setExtent(Machine& m, DisplayObject& object, double pixels, bool width) {
     Rect now = boundsInParent(m, object);
     double turnedWidth = turned.xMax - turned.xMin;
     double turnedHeight = turned.yMax - turned.yMin;
-    double newWidth = width ? pixels * kTwips : now.xMax - now.xMin;
-    double newHeight = width ? now.yMax - now.yMin : pixels * kTwips;
+    double newWidth = width ? pixels * kTwipsPerPixel : now.xMax - now.xMin;
+    double newHeight = width ? now.yMax - now.yMin : pixels * kTwipsPerPixel;
     if (turnedWidth != 0) t.xScale = std::copysign(newWidth / turnedWidth, t.xScale);
     if (turnedHeight != 0) t.yScale = std::copysign(newHeight / turnedHeight, t.yScale);
     applyTransform(object, t);
@@ -290,7 +290,7 @@ bool hitsContentThrough(DisplayObject& object, const Matrix& toStage, Point stag
     if (DisplayList* children = object.children()) {
         if (const Drawing* drawing = drawingOf(object)) {
             std::optional<Matrix> toLocal = invertMatrix(toStage);
-            double pixel = kTwips / std::sqrt(std::abs(toStage.determinant()));
+            double pixel = kTwipsPerPixel / std::sqrt(std::abs(toStage.determinant()));
             if (toLocal &&
                 shapeContains(drawing->shape(), toLocal->apply(stagePoint), pixel, work))
                 return true;
@@ -325,7 +325,7 @@ bool hitsContentThrough(DisplayObject& object, const Matrix& toStage, Point stag
     std::optional<Matrix> toLocal = invertMatrix(toStage);
     if (!toLocal) return false;
     Point local = toLocal->apply(stagePoint);
-    double pixel = kTwips / std::sqrt(std::abs(toStage.determinant()));
+    double pixel = kTwipsPerPixel / std::sqrt(std::abs(toStage.determinant()));
     const Character* character = object.character();
     if (character && character->kind() == CharacterKind::Shape)
         return shapeContains(static_cast<const ShapeCharacter*>(character)->shape(), local, pixel,
@@ -510,9 +510,9 @@ Value getDisplayProperty(Machine& machine, DisplayObject& object, int index) {
     MovieClip* clip = object.asMovieClip();
     switch (index) {
         case kX:
-            return Value((m.tx + boxOffset(object).x) / kTwips);
+            return Value((m.tx + boxOffset(object).x) / kTwipsPerPixel);
         case kY:
-            return Value((m.ty + boxOffset(object).y) / kTwips);
+            return Value((m.ty + boxOffset(object).y) / kTwipsPerPixel);
         case kXScale:
             return Value(transformOf(machine, object).xScale * 100);
         case kYScale:
@@ -537,7 +537,7 @@ Value getDisplayProperty(Machine& machine, DisplayObject& object, int index) {
             Rect r = boundsInParent(machine, object);
             if (r.xMin > r.xMax) return Value(0.0);
             double size = index == kWidth ? double(r.xMax) - r.xMin : double(r.yMax) - r.yMin;
-            return Value(size / kTwips);
+            return Value(size / kTwipsPerPixel);
         }
         case kTarget:
             return Value(machine.slashPath(object));
@@ -572,8 +572,8 @@ Value getDisplayProperty(Machine& machine, DisplayObject& object, int index) {
             // scaled to nothing as if its space were in pixels.
             Point mouse = machine.context().input().mouse;
             std::optional<Matrix> toLocal = invertMatrix(matrixToStage(object));
-            Point local = toLocal ? toLocal->apply(mouse) : Point{mouse.x / kTwips, mouse.y / kTwips};
-            return Value(std::round(index == kXMouse ? local.x : local.y) / kTwips);
+            Point local = toLocal ? toLocal->apply(mouse) : Point{mouse.x / kTwipsPerPixel, mouse.y / kTwipsPerPixel};
+            return Value(std::round(index == kXMouse ? local.x : local.y) / kTwipsPerPixel);
         }
         default:
             return Value();
@@ -626,7 +626,7 @@ void setDisplayProperty(Machine& machine, DisplayObject& object, int index, cons
             Matrix m = object.matrix();
             const Point offset = boxOffset(object);
             (index == kX ? m.tx : m.ty) =
-                playerInt(n * kTwips) - (index == kX ? offset.x : offset.y);
+                playerInt(n * kTwipsPerPixel) - (index == kX ? offset.x : offset.y);
             object.setMatrix(m);
             object.setScriptMoved();
             return;

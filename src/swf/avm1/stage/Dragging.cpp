@@ -8,11 +8,10 @@
 #include "swf/display/DisplayList.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/geom/Geometry.h"
 
 namespace swf::avm1 {
 namespace {
-
-constexpr double kTwips = 20.0;
 
 // The pointer in the space of the object's parent (the stage for the main timeline).
 Point pointerInParent(Machine& machine, DisplayObject& object) {
@@ -69,10 +68,10 @@ void startDrag(Machine& machine, DisplayObject& object, bool lockCenter,
                                                object.matrix().ty - pointer.y};
     drag.constrained = limits.has_value();
     if (limits) {
-        drag.left = std::min(limits->left, limits->right) * kTwips;
-        drag.right = std::max(limits->left, limits->right) * kTwips;
-        drag.top = std::min(limits->top, limits->bottom) * kTwips;
-        drag.bottom = std::max(limits->top, limits->bottom) * kTwips;
+        drag.left = std::min(limits->left, limits->right) * kTwipsPerPixel;
+        drag.right = std::max(limits->left, limits->right) * kTwipsPerPixel;
+        drag.top = std::min(limits->top, limits->bottom) * kTwipsPerPixel;
+        drag.bottom = std::max(limits->top, limits->bottom) * kTwipsPerPixel;
     }
     followDrag(machine);
 }

@@ -13,13 +13,12 @@
 #include "swf/avm1/machine/Machine.h"
 #include "swf/avm1/classes/PlayerObjects.h"
 #include "swf/display/MovieClip.h"
+#include "swf/geom/Geometry.h"
 
 namespace swf::avm1 {
 namespace {
 
-using player::arg;
 
-constexpr double kTwips = 20.0;
 constexpr size_t kMaxGradientStops = 15;
 // The gradient square (-16384 to 16384 twips) in pixels.
 constexpr double kGradientSide = 1638.4;
@@ -32,7 +31,7 @@ Drawing* drawingOf(Machine& m, Object* self) {
 // A coordinate in pixels as twips; what is no finite number counts as 0.
 double twips(Machine& m, const Value& v) {
     double d = m.toNumber(v);
-    return std::isfinite(d) ? std::clamp(d, -1e7, 1e7) * kTwips : 0;
+    return std::isfinite(d) ? std::clamp(d, -1e7, 1e7) * kTwipsPerPixel : 0;
 }
 
 uint8_t alphaOf(Machine& m, const Value& v) {
@@ -68,8 +67,8 @@ Matrix gradientMatrix(Machine& m, const Value& value) {
         g.b = sx * std::sin(r);
         g.c = -sy * std::sin(r);
         g.d = sy * std::cos(r);
-        g.tx = (x + w / 2) * kTwips;
-        g.ty = (y + h / 2) * kTwips;
+        g.tx = (x + w / 2) * kTwipsPerPixel;
+        g.ty = (y + h / 2) * kTwipsPerPixel;
         return g;
     }
     if (!m.get(value, "tx").isUndefined()) {
@@ -79,8 +78,8 @@ Matrix gradientMatrix(Machine& m, const Value& value) {
         g.b = numberMember(m, o, "b");
         g.c = numberMember(m, o, "c");
         g.d = numberMember(m, o, "d");
-        g.tx = numberMember(m, o, "tx") * kTwips;
-        g.ty = numberMember(m, o, "ty") * kTwips;
+        g.tx = numberMember(m, o, "tx") * kTwipsPerPixel;
+        g.ty = numberMember(m, o, "ty") * kTwipsPerPixel;
         return g;
     }
     Matrix g;
@@ -88,8 +87,8 @@ Matrix gradientMatrix(Machine& m, const Value& value) {
     g.b = numberMember(m, o, "b") / kGradientSide;
     g.c = numberMember(m, o, "d") / kGradientSide;
     g.d = numberMember(m, o, "e") / kGradientSide;
-    g.tx = numberMember(m, o, "g") * kTwips;
-    g.ty = numberMember(m, o, "h") * kTwips;
+    g.tx = numberMember(m, o, "g") * kTwipsPerPixel;
+    g.ty = numberMember(m, o, "h") * kTwipsPerPixel;
     return g;
 }
 
@@ -149,7 +148,7 @@ Value lineStyle(Machine& m, Object* self, std::span<const Value> args) {
         return Value();
     }
     LineStyle line;
-    line.width = static_cast<uint16_t>(std::lround(std::clamp(thickness, 0.0, 255.0) * kTwips));
+    line.width = static_cast<uint16_t>(std::lround(std::clamp(thickness, 0.0, 255.0) * kTwipsPerPixel));
     line.color = colorOf(m, arg(args, 1), arg(args, 2));
     line.pixelHinting = m.toBoolean(arg(args, 3));
     std::string scaling = args.size() > 4 ? m.toString(args[4]) : "normal";

@@ -34,10 +34,6 @@ constexpr int32_t kMaxRemovableDepth = 2130690031;
 constexpr double kEmptyBoundsTwips = 0x7FFFFFF;
 constexpr int kMaxPathParts = 1024;
 
-Value arg(std::span<const Value> args, size_t i) {
-    return i < args.size() ? args[i] : Value();
-}
-
 MovieClip* clipOf(Machine& m, Object* self) {
     return m.movieClipOf(Value(self));
 }

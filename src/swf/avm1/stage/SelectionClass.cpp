@@ -21,7 +21,6 @@
 namespace swf::avm1 {
 namespace {
 
-using player::arg;
 
 // The range a script selected; the player reports none until one is set for this focus.
 struct Range {

@@ -20,7 +20,6 @@
 namespace swf::avm1 {
 namespace {
 
-using player::arg;
 
 struct StageState {
     bool showMenu = true;

@@ -24,6 +24,7 @@
 #include "swf/display/EditTextInstance.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/geom/Geometry.h"
 #include "swf/movie/IgnoringCase.h"
 #include "swf/text/StyleSheet.h"
 #include "swf/text/TextDecoding.h"
@@ -37,11 +38,6 @@ constexpr int32_t kMaxScriptDepth = 2130690044;
 constexpr int kMaxPathParts = 64;
 // Fields visited per frame when bound variables are shown; a bigger stage shows the rest late.
 constexpr size_t kMaxFieldWalk = 200000;
-constexpr double kTwips = 20.0;
-
-Value arg(std::span<const Value> args, size_t i) {
-    return i < args.size() ? args[i] : Value();
-}
 
 EditTextInstance* fieldOf(Machine& m, Object* self) {
     return textFieldOf(m, Value(self));
@@ -334,13 +330,13 @@ void installProperties(Machine& m, Object* proto) {
     defineProperty(
         m, proto, "textHeight",
         [](Machine&, EditTextInstance& f) {
-            return Value(std::floor(tf(f).textHeight(f.dictionary()) / kTwips));
+            return Value(std::floor(tf(f).textHeight(f.dictionary()) / kTwipsPerPixel));
         },
         nullptr);
     defineProperty(
         m, proto, "textWidth",
         [](Machine&, EditTextInstance& f) {
-            return Value(std::floor(tf(f).textWidth(f.dictionary()) / kTwips));
+            return Value(std::floor(tf(f).textWidth(f.dictionary()) / kTwipsPerPixel));
         },
         nullptr);
     defineProperty(
@@ -422,7 +418,7 @@ void installProperties(Machine& m, Object* proto) {
         [](Machine&, EditTextInstance& f) {
             const double room = tf(f).box(f.dictionary()).width() - 2 * TextField::kGutter;
             return Value(std::max(0.0, std::round((tf(f).textWidth(f.dictionary()) - room) /
-                                                  kTwips)));
+                                                  kTwipsPerPixel)));
         },
         nullptr);
     defineProperty(
@@ -433,7 +429,7 @@ void installProperties(Machine& m, Object* proto) {
             const double n = toInt32(m.toNumber(v));
             const double room = tf(f).box(f.dictionary()).width() - 2 * TextField::kGutter;
             const double most =
-                std::max(0.0, std::round((tf(f).textWidth(f.dictionary()) - room) / kTwips));
+                std::max(0.0, std::round((tf(f).textWidth(f.dictionary()) - room) / kTwipsPerPixel));
             tf(f).setHscroll(static_cast<int>(std::clamp(n, 0.0, most)));
         });
     defineProperty(
@@ -700,7 +696,7 @@ bool setTextFieldExtent(Machine& m, DisplayObject& object, std::string_view name
     if (std::isnan(n)) return true;
     auto& field = static_cast<EditTextInstance&>(object);
     // The size goes to the field's own box: a scaled field shows it scaled.
-    const double twips = std::clamp(n * kTwips, -1e9, 1e9);
+    const double twips = std::clamp(n * kTwipsPerPixel, -1e9, 1e9);
     Rect& bounds = field.field().settings().bounds;
     bounds = field.field().box(field.dictionary());
     if (width)
@@ -730,16 +726,16 @@ Value createTextField(Machine& m, MovieClip& parent, std::span<const Value> args
     double x = number(2), y = number(3), w = number(4), h = number(5);
     auto definition = std::make_shared<EditTextCharacter>(0);
     // A negative size counts from the far edge.
-    definition->bounds = Rect{static_cast<int32_t>(std::min(0.0, w) * kTwips),
-                              static_cast<int32_t>(std::max(0.0, w) * kTwips),
-                              static_cast<int32_t>(std::min(0.0, h) * kTwips),
-                              static_cast<int32_t>(std::max(0.0, h) * kTwips)};
+    definition->bounds = Rect{static_cast<int32_t>(std::min(0.0, w) * kTwipsPerPixel),
+                              static_cast<int32_t>(std::max(0.0, w) * kTwipsPerPixel),
+                              static_cast<int32_t>(std::min(0.0, h) * kTwipsPerPixel),
+                              static_cast<int32_t>(std::max(0.0, h) * kTwipsPerPixel)};
     definition->readOnly = true;
     definition->fontHeight = TextField::kDefaultFontHeight;
     auto field = std::make_shared<EditTextInstance>(m.context(), definition);
     field->setName(name);
     field->setDepth(depth + kDepthOffset);
-    field->setMatrix(Matrix::translate(x * kTwips, y * kTwips));
+    field->setMatrix(Matrix::translate(x * kTwipsPerPixel, y * kTwipsPerPixel));
     parent.placeAndStart(field, true);
     StageObject* stage = m.stageObject(*field);
     // Fields a script makes answer from version 8 on.
