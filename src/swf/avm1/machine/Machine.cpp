@@ -8,10 +8,12 @@
 #include "swf/avm1/machine/NumberConversion.h"
 #include "swf/avm1/machine/PrimitiveObject.h"
 #include "swf/avm1/machine/StageObject.h"
+#include "swf/avm1/machine/StringFunctions.h"
 #include "swf/display/DisplayObject.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 #include "swf/movie/IgnoringCase.h"
+#include "swf/text/Utf8.h"
 
 namespace swf::avm1 {
 
@@ -286,7 +288,8 @@ Value Machine::lessThan(const Value& a, const Value& b) {
     if (staysObject(x)) return Value(false);
     Value y = toPrimitive(b, Hint::Default);
     if (staysObject(y)) return Value(false);
-    if (x.isString() && y.isString()) return Value(x.asString() < y.asString());
+    if (x.isString() && y.isString())
+        return Value(compareText(x.asString(), y.asString(), swfVersion()) < 0);
     double nx = toNumber(x), ny = toNumber(y);
     if (std::isnan(nx) || std::isnan(ny)) return Value();
     return Value(nx < ny);
@@ -651,19 +654,14 @@ void Machine::callEventMethod(DisplayObject& object, std::string_view name) {
 
 void Machine::trace(const std::string& line) {
     if (!context_.trace) return;
-    // Lines break at CR as at LF; text of movies before SWF 6 is Latin-1.
+    // Lines break at CR as at LF. Before SWF 6 a byte that starts no UTF-8 sequence is a
+    // Latin-1 character; the sequences themselves print as they are.
     std::string out;
     out.reserve(line.size());
-    for (char c : line) {
-        auto byte = static_cast<uint8_t>(c);
-        if (c == '\r') {
-            out.push_back('\n');
-        } else if (swfVersion_ < 6 && byte >= 0x80) {
-            out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
-            out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
-        } else {
-            out.push_back(c);
-        }
+    if (swfVersion_ < 6) {
+        for (uint32_t c : decodeCharacters(line, 6)) appendUtf8(out, c == '\r' ? '\n' : c);
+    } else {
+        for (char c : line) out.push_back(c == '\r' ? '\n' : c);
     }
     context_.trace(out);
 }
