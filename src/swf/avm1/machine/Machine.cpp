@@ -383,7 +383,7 @@ Value Machine::get(const Value& target, std::string_view name) {
     }
     object = liveObject(object);
     if (!object) return Value();
-    if (name == "__proto__") {
+    if (namesEqual(name, "__proto__")) {
         // A prototype set to a value that is no object is kept as that value (no prototype).
         if (object->proto()) return Value(object->proto());
         Property* kept = object->findOwn("__proto__");
@@ -450,7 +450,7 @@ void Machine::set(const Value& target, std::string_view name, const Value& given
             if (again.object == object && namesEqual(again.name, name)) again.running = false;
         break;
     }
-    if (name == "__proto__") {
+    if (namesEqual(name, "__proto__")) {
         object->setProto(value.asObject());
         if (value.isObject())
             object->deleteOwn("__proto__");
@@ -469,6 +469,11 @@ void Machine::set(const Value& target, std::string_view name, const Value& given
         return;
     }
     if (object->setSpecial(*this, name, value)) return;
+    // An own property hidden from this version is replaced; no inherited setter runs.
+    if (object->hasOwnAnyVersion(name)) {
+        object->setOwn(name, value);
+        return;
+    }
     // An inherited getter/setter takes the assignment.
     Object* o = object->proto();
     for (int depth = 0; o && depth < kMaxPrototypeChain; ++depth, o = o->proto()) {
@@ -483,7 +488,7 @@ void Machine::set(const Value& target, std::string_view name, const Value& given
 
 bool Machine::deleteProperty(Object* object, std::string_view name) {
     object = liveObject(object);
-    if (object && name == "__proto__" && object->proto()) {
+    if (object && namesEqual(name, "__proto__") && object->proto()) {
         object->setProto(nullptr);
         return true;
     }
