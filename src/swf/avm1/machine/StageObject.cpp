@@ -141,6 +141,20 @@ bool StageObject::getSpecial(Machine& machine, std::string_view name, Value& out
     return machine.stage().getProperty(machine, *object, name, out);
 }
 
+void StageObject::specialNames(Machine& machine, std::vector<std::string>& names) {
+    DisplayObject* object = displayObject();
+    DisplayList* children = object ? object->children() : nullptr;
+    if (!children) return;
+    for (const auto& [depth, child] : children->objects())
+        if (child && !child->name().empty() && scriptValueOf(machine, *child) != this)
+            names.push_back(child->name());
+}
+
+bool StageObject::holdsChild(Machine& machine, std::string_view name) const {
+    DisplayObject* object = displayObject();
+    return object && childNamed(machine, *object, name) != nullptr;
+}
+
 bool StageObject::setSpecial(Machine& machine, std::string_view name, const Value& value) {
     DisplayObject* object = displayObject();
     if (!object || name.empty() || name[0] != '_') return false;
