@@ -373,6 +373,10 @@ Value Activation::getVariable(std::string_view name) {
     for (auto it = scope_.rbegin(); it != scope_.rend(); ++it) {
         Object* scope = it->object;
         if (!scope) continue;
+        // A timeline that has been removed stands for the main timeline, as it does for a
+        // function made on it.
+        if (it->isTarget && !machine_.liveObject(scope) && machine_.context().root())
+            scope = machine_.stageObject(*machine_.context().root());
         if (machine_.has(scope, name)) return machine_.get(Value(scope), name);
     }
     if (name.starts_with("_level")) return Value();
@@ -562,14 +566,17 @@ Activation::Outcome Activation::execute(size_t start, size_t end) {
     ActionRecord record;
     while (pc < end) {
         machine_.chargeAction();
-        // A frame script stops once its own clip has been removed.
-        // (Inside tellTarget it goes on until the target is its own clip again.)
-        if (haltsWithBase_ && target_ == base_ && !machine_.displayObjectOf(Value(base_)))
-            return Outcome::Return;
         if (!ActionReader::read(block_.code, pc, end, record)) return Outcome::Normal;
         Step step{record, pc, end};
+        reachedCall_ = false;
         Outcome outcome = (this->*kActions[static_cast<uint8_t>(record.code)])(step);
         if (outcome == Outcome::Return) return outcome;
+        // A script whose own clip has been removed goes on until its next call of a function
+        // by name or on an object. (Inside tellTarget it goes on until the target is its own
+        // clip again.)
+        if (reachedCall_ && haltsWithBase_ && target_ == base_ &&
+            !machine_.displayObjectOf(Value(base_)))
+            return Outcome::Return;
         if (outcome == Outcome::JumpOut) {
             if (jumpTarget_ >= start && jumpTarget_ <= end) {
                 pc = jumpTarget_;

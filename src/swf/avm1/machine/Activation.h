@@ -224,6 +224,9 @@ class Activation {
     Value returnValue_;
     size_t jumpTarget_ = 0;
     bool haltsWithBase_ = false;
+    // Set by a call or construction that reached an object (or a function by name): the
+    // point where a script whose clip has been removed stops.
+    bool reachedCall_ = false;
     bool thisHidden_ = false;
     bool ownRegistersOnly_ = true;
     bool thisAssigned_ = false;  // a script assigned `this`: thisValue_ is what it reads

@@ -123,6 +123,7 @@ Activation::Outcome Activation::runCallFunction(Step&) {
             }
     }
     if (!self) self = target_ ? target_ : base_;
+    reachedCall_ = true;
     push(machine_.call(function, self, arguments, home));
     return Outcome::Normal;
 }
@@ -132,6 +133,7 @@ Activation::Outcome Activation::runCallMethod(Step&) {
     Value objectValue = pop();
     std::vector<Value> arguments = popArguments();
     std::string name = nameValue.isUndefined() ? "" : machine_.toString(nameValue);
+    reachedCall_ = !objectValue.isNullish();
     auto* super = dynamic_cast<SuperObject*>(objectValue.asObject());
     if (name.empty()) {
         // super() compiles to a call of the super object itself.
@@ -150,6 +152,7 @@ Activation::Outcome Activation::runCallMethod(Step&) {
 Activation::Outcome Activation::runNewObject(Step&) {
     std::string name = machine_.toString(pop());
     std::vector<Value> arguments = popArguments();
+    reachedCall_ = true;
     push(machine_.construct(getVariable(name), arguments));
     return Outcome::Normal;
 }
@@ -159,6 +162,7 @@ Activation::Outcome Activation::runNewMethod(Step&) {
     Value objectValue = pop();
     std::vector<Value> arguments = popArguments();
     std::string name = nameValue.isUndefined() ? "" : machine_.toString(nameValue);
+    reachedCall_ = !objectValue.isNullish();
     Value constructor = name.empty() ? objectValue : machine_.get(objectValue, name);
     push(machine_.construct(constructor, arguments));
     return Outcome::Normal;
