@@ -1,6 +1,6 @@
 // A frame script whose own clip is removed while it runs: it goes on until its next call of a
-// function by name or of a method on an object, and its variables are then the main
-// timeline's. The expected lines are what the original player prints.
+// function by name or of a method on an object, or until it addresses another clip, and its
+// variables are then the main timeline's. The expected lines are what the original player prints.
 
 #include <gtest/gtest.h>
 
@@ -46,6 +46,7 @@ TEST(RemovedClipScript, GoesOnUntilItsNextCall) {
         {R"(push 0, "Foo"; newObject; pop)", "start"},
         {R"(push 0, "nothing"; getVariable; push "f"; newMethod; pop)", "start\nend"},
         {R"(push 0, "_root"; getVariable; push "f"; newMethod; pop)", "start"},
+        {R"(setTarget "_root"; push "told"; trace; setTarget "")", "start"},
     };
     for (const Row& row : rows)
         EXPECT_EQ(Joined(runAfterRemoval(row.after)), row.trace) << row.after;

@@ -95,6 +95,7 @@ Value Activation::callFunction(Machine& machine, Function& function, Object* sel
     a.target_ = base;
     Object* locals = machine.heap().make<Object>(nullptr);
     a.scope_.push_back({locals, false});
+    a.locals_ = locals;
     if (def.isFunction2) {
         a.registers_.assign(std::max<size_t>(def.registerCount, 1), Value());
         a.ownRegistersOnly_ = false;
@@ -420,9 +421,9 @@ void Activation::setVariable(std::string_view name, const Value& value) {
 
 Object* Activation::localScope(std::string_view name, std::string& member) {
     member = std::string(name);
-    // In a function the innermost link is its locals, which take any name as it is; in a
-    // frame script the timeline, or the clip a path leads to.
-    if (callee_) return scope_.back().object;
+    // In a function its locals, which take any name as it is, past any with block's object;
+    // in a frame script the timeline, or the clip a path leads to.
+    if (callee_) return locals_;
     Object* object = nullptr;
     if (assignmentTarget(name, object, member)) return member.empty() ? nullptr : object;
     for (auto it = scope_.rbegin(); it != scope_.rend(); ++it)
@@ -433,6 +434,10 @@ Object* Activation::localScope(std::string_view name, std::string& member) {
 void Activation::defineLocal(std::string_view name, const Value& value) {
     std::string member;
     if (Object* scope = localScope(name, member)) machine_.set(Value(scope), member, value);
+}
+
+bool Activation::ownClipRemoved() const {
+    return haltsWithBase_ && target_ == base_ && !machine_.displayObjectOf(Value(base_));
 }
 
 // ---- the loop
@@ -574,9 +579,7 @@ Activation::Outcome Activation::execute(size_t start, size_t end) {
         // A script whose own clip has been removed goes on until its next call of a function
         // by name or on an object. (Inside tellTarget it goes on until the target is its own
         // clip again.)
-        if (reachedCall_ && haltsWithBase_ && target_ == base_ &&
-            !machine_.displayObjectOf(Value(base_)))
-            return Outcome::Return;
+        if (reachedCall_ && ownClipRemoved()) return Outcome::Return;
         if (outcome == Outcome::JumpOut) {
             if (jumpTarget_ >= start && jumpTarget_ <= end) {
                 pc = jumpTarget_;

@@ -220,10 +220,13 @@ class Activation {
     Object* targetLink_ = nullptr;  // the scope chain's timeline link before any tellTarget
     Object* home_ = nullptr;        // where the running method was found, for super
     Function* callee_ = nullptr;
+    Object* locals_ = nullptr;  // a function's own variables
     Object* arguments_ = nullptr;
     Value returnValue_;
     size_t jumpTarget_ = 0;
     bool haltsWithBase_ = false;
+    // True once a script that stops with its own clip addresses it and it has been removed.
+    bool ownClipRemoved() const;
     // Set by a call or construction that reached an object (or a function by name): the
     // point where a script whose clip has been removed stops.
     bool reachedCall_ = false;
