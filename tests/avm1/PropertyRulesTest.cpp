@@ -1,5 +1,5 @@
 // Properties hidden by ASSetPropFlags' version bits, __proto__ by any case where names ignore
-// case, and a clip's children in for..in and hasOwnProperty. The expected lines are what the
+// case, what delete may remove, and a clip's children in for..in and hasOwnProperty. The expected lines are what the
 // original player prints.
 
 #include <gtest/gtest.h>
@@ -71,6 +71,23 @@ TEST(PropertyRules, HiddenPropertiesProtoAndChildren) {
          R"(push "o", 0; initObject; setVariable
             push "o"; getVariable; push "__PROTO__"; getMember; trace)",
          "undefined"},
+        {"the player's methods and a function's prototype are kept from delete", 6,
+         R"(push "String"; getVariable; push "prototype"; getMember; push "toString"; delete
+            trace
+            function "f" () {}
+            push "f"; getVariable; push "prototype"; delete; trace
+            push "f"; getVariable; push "prototype"; getMember; typeOf; trace)",
+         "false\nfalse\nobject"},
+        {"a function's own variables stay; delete with no object deletes the variable", 6,
+         R"(push "e", "timeline"; setVariable
+            function "g" () { push "e", "local"; defineLocal; push "e"; delete2; trace
+                              push "e"; getVariable; trace }
+            push 0, "g"; callFunction; pop
+            push undefined, "e"; delete; trace
+            push "e"; getVariable; trace)",
+         "false\nlocal\ntrue\nundefined"},
+        {"SWF 5 has no _global", 5,
+         R"(push "_global"; getVariable; typeOf; trace)", "undefined"},
         {"children enumerate but are not own properties", 8, kChildren,
          "2\nfalse\ntrue"},
     };

@@ -227,6 +227,8 @@ class Activation {
     bool haltsWithBase_ = false;
     // True once a script that stops with its own clip addresses it and it has been removed.
     bool ownClipRemoved() const;
+    // Delete2: the variable the name finds on the scope chain (or its path names).
+    bool deleteVariable(const std::string& name);
     // Set by a call or construction that reached an object (or a function by name): the
     // point where a script whose clip has been removed stops.
     bool reachedCall_ = false;

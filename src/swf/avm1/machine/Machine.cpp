@@ -77,7 +77,8 @@ Function* Machine::defineMethod(Object* on, std::string_view name, NativeFunctio
 Function* Machine::defineClass(Object* on, std::string_view name, Object* prototype,
                                NativeFunction native, InstanceMaker maker) {
     Function* ctor = newFunction(std::move(native), std::move(maker));
-    ctor->defineOwn("prototype", Property{Value(prototype), nullptr, nullptr, kDontEnum});
+    ctor->defineOwn("prototype",
+                       Property{Value(prototype), nullptr, nullptr, kDontEnum | kDontDelete});
     prototype->defineOwn("constructor", Property{Value(ctor), nullptr, nullptr, kDontEnum});
     if (on) on->defineOwn(name, Property{Value(ctor), nullptr, nullptr, kDontEnum});
     return ctor;

@@ -54,27 +54,33 @@ Activation::Outcome Activation::runImplementsOp(Step&) {
 Activation::Outcome Activation::runDelete(Step&) {
     std::string name = machine_.toString(pop());
     Value object = pop();
+    // With no object at all the name is a variable's, as for Delete2.
+    if (object.isUndefined()) {
+        pushBool(deleteVariable(name));
+        return Outcome::Normal;
+    }
     Object* o = machine_.toObject(object);
     pushBool(o && machine_.deleteProperty(o, name));
     return Outcome::Normal;
 }
 
 Activation::Outcome Activation::runDelete2(Step&) {
-    std::string name = machine_.toString(pop());
-    bool deleted = false;
+    pushBool(deleteVariable(machine_.toString(pop())));
+    return Outcome::Normal;
+}
+
+bool Activation::deleteVariable(const std::string& name) {
     Object* holder = nullptr;
     std::string member;
-    if (resolvePathVariable(name, holder, member)) {
-        pushBool(holder && !member.empty() && machine_.deleteProperty(holder, member));
-        return Outcome::Normal;
-    }
+    if (resolvePathVariable(name, holder, member))
+        return holder && !member.empty() && machine_.deleteProperty(holder, member);
     for (auto it = scope_.rbegin(); it != scope_.rend(); ++it)
         if (it->object && it->object->findOwn(name)) {
-            deleted = machine_.deleteProperty(it->object, name);
-            break;
+            // A function's own variables stay while it runs.
+            if (it->object == locals_) return false;
+            return machine_.deleteProperty(it->object, name);
         }
-    pushBool(deleted);
-    return Outcome::Normal;
+    return false;
 }
 
 Activation::Outcome Activation::runDefineLocal(Step&) {

@@ -129,7 +129,8 @@ bool StageObject::getSpecial(Machine& machine, std::string_view name, Value& out
         out = Value(rootFor(machine, object));
         return true;
     }
-    if (machine.namesEqual(name, "_global")) {
+    // SWF 5 movies have no _global.
+    if (machine.swfVersion() >= 6 && machine.namesEqual(name, "_global")) {
         out = Value(machine.global());
         return true;
     }
