@@ -27,7 +27,11 @@ constexpr const char* kValueObject =
 
 // clang-format off
 const Call kCalls[] = {
-    // charAt / charCodeAt: the index is a 32-bit integer; outside the text "" and NaN.
+    // charAt / charCodeAt: the index is a 32-bit integer; outside the text "" and NaN; a
+    // character past the basic plane is two units, each alone U+FFFD.
+    {8, R"("a\xF0\x9F\x98\x8Bb")", "charAt", "1", "\xEF\xBF\xBD"},
+    {8, R"("a\xF0\x9F\x98\x8Bb")", "charCodeAt", "2", "56843"},
+    {8, R"("abcd")", "charAt", "4294967299", "d"},
     {8, R"("abc")", "charAt", "", "a"},
     {8, R"("abc")", "charAt", "undefined", "a"},
     {8, R"("abc")", "charAt", "1.9", "b"},
@@ -50,6 +54,10 @@ const Call kCalls[] = {
     {8, R"("abcabc")", "lastIndexOf", R"("c", -1)", "-1"},
     {8, R"("abcabc")", "lastIndexOf", R"("c", 99)", "5"},
     {8, R"("abcabc")", "lastIndexOf", "", "undefined"},
+    {8, R"("abctestx")", "indexOf", R"("test", 4294967299)", "3"},
+    {8, R"("x undefined")", "indexOf", "undefined", "2"},
+    {5, R"("x undefined")", "indexOf", "undefined", "0"},
+    {5, R"("x undefined")", "lastIndexOf", "undefined", "11"},
     // substr: a negative start counts from the end, a count below 1 is empty.
     {8, R"("abcdef")", "substr", "-2", "ef"},
     {8, R"("abcdef")", "substr", "-9, 2", "ab"},
@@ -57,11 +65,14 @@ const Call kCalls[] = {
     {8, R"("abcdef")", "substr", "1, undefined", "bcdef"},
     {8, R"("abcdef")", "substr", "1, null", ""},
     {8, R"("abcdef")", "substr", "", "undefined"},
+    {8, R"("abcdef")", "substr", "-4294967294, 4294967296", ""},
     // substring: negative and NaN ends are 0, the smaller end first.
     {8, R"("abcdef")", "substring", "4, 1", "bcd"},
     {8, R"("abcdef")", "substring", "-3, 2", "ab"},
     {8, R"("abcdef")", "substring", "NaN, 2", "ab"},
     {8, R"("abcdef")", "substring", "2, 99", "cdef"},
+    {8, R"("abcdef")", "substring", "3, null", "abc"},
+    {8, R"("abcdef")", "substring", "", "undefined"},
     // slice: negative ends count from the end, a reversed range is empty.
     {8, R"("abcdef")", "slice", "-3, -1", "de"},
     {8, R"("abcdef")", "slice", "4, 1", ""},
@@ -73,6 +84,8 @@ const Call kCalls[] = {
     {8, R"("a,b,c")", "split", R"(",", -1)", ""},
     {8, R"("abc")", "split", R"("")", "a,b,c"},
     {8, R"("abc")", "split", R"("", 2)", "a,b"},
+    {8, R"("a\xF0\x9F\x98\x8B")", "split", R"("")", "a,\xEF\xBF\xBD,\xEF\xBF\xBD"},
+    {8, R"("a,b")", "split", "undefined, 0", "a,b"},
     {8, R"("a,b")", "split", "", "a,b"},
     {8, R"("a-|-b")", "split", R"("-|-")", "a,b"},
     {5, R"("a-|-b")", "split", R"("-|-")", "a-|-b"},
