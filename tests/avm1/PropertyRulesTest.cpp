@@ -1,6 +1,6 @@
 // Properties hidden by ASSetPropFlags' version bits, __proto__ by any case where names ignore
-// case, what delete may remove, and a clip's children in for..in and hasOwnProperty. The expected lines are what the
-// original player prints.
+// case, what delete may remove, and a clip's children in for..in and hasOwnProperty. The expected
+// lines are what the original player prints.
 
 #include <gtest/gtest.h>
 
@@ -31,8 +31,7 @@ const char* kHidden = R"(
 
 std::string hiddenWith(const char* flags) {
     std::string script = kHidden;
-    for (size_t at; (at = script.find("FLAGS")) != std::string::npos;)
-        script.replace(at, 5, flags);
+    for (size_t at; (at = script.find("FLAGS")) != std::string::npos;) script.replace(at, 5, flags);
     return script;
 }
 
@@ -86,10 +85,8 @@ TEST(PropertyRules, HiddenPropertiesProtoAndChildren) {
             push undefined, "e"; delete; trace
             push "e"; getVariable; trace)",
          "false\nlocal\ntrue\nundefined"},
-        {"SWF 5 has no _global", 5,
-         R"(push "_global"; getVariable; typeOf; trace)", "undefined"},
-        {"children enumerate but are not own properties", 8, kChildren,
-         "2\nfalse\ntrue"},
+        {"SWF 5 has no _global", 5, R"(push "_global"; getVariable; typeOf; trace)", "undefined"},
+        {"children enumerate but are not own properties", 8, kChildren, "2\nfalse\ntrue"},
     };
     avm1test::ExpectTraces(cases);
 }

@@ -18,11 +18,11 @@ using avm1test::RunMovie;
 // Clip "c" in the main timeline's first frame only; its frame script sends the main
 // timeline to frame 2 (which removes the clip), then runs `after` and traces "end".
 std::vector<std::string> runAfterRemoval(const std::string& after) {
-    st::SwfWriter sprite;
-    sprite.doAction(st::ActionBuilder::assemble(R"(push "start"; trace
+    std::string script = R"(push "start"; trace
         setTarget "_root"; gotoFrame 1; setTarget ""
-)" + after + "\npush \"end\"; trace"))
-        .showFrame();
+)" + after + "\npush \"end\"; trace";
+    st::SwfWriter sprite;
+    sprite.doAction(st::ActionBuilder::assemble(script)).showFrame();
     st::SwfWriter movie;
     movie.version(8).defineSprite(1, sprite);
     movie.doAction(st::ActionBuilder::assemble(R"(push "foo", "main"; defineLocal; stop)"));

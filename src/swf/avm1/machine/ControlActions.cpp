@@ -99,7 +99,7 @@ Activation::Outcome Activation::runDefineFunction(Step& step) {
     Object* prototype = machine_.newObject();
     prototype->defineOwn("constructor", Property{Value(function), nullptr, nullptr, kDontEnum});
     function->defineOwn("prototype",
-                       Property{Value(prototype), nullptr, nullptr, kDontEnum | kDontDelete});
+                        Property{Value(prototype), nullptr, nullptr, kDontEnum | kDontDelete});
     if (def->name.empty())
         push(Value(function));
     else

@@ -78,7 +78,7 @@ Function* Machine::defineClass(Object* on, std::string_view name, Object* protot
                                NativeFunction native, InstanceMaker maker) {
     Function* ctor = newFunction(std::move(native), std::move(maker));
     ctor->defineOwn("prototype",
-                       Property{Value(prototype), nullptr, nullptr, kDontEnum | kDontDelete});
+                    Property{Value(prototype), nullptr, nullptr, kDontEnum | kDontDelete});
     prototype->defineOwn("constructor", Property{Value(ctor), nullptr, nullptr, kDontEnum});
     if (on) on->defineOwn(name, Property{Value(ctor), nullptr, nullptr, kDontEnum});
     return ctor;
