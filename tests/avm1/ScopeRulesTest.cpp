@@ -1,5 +1,5 @@
 // with blocks and the scope chain: what a name reads and where an assignment or a var goes,
-// with objects, primitives, clips, nesting and functions made inside a block. The expected
+// with objects, primitives, clips, nesting and functions made inside a block; paths. The expected
 // lines are what the original player prints.
 
 #include <gtest/gtest.h>
@@ -62,6 +62,13 @@ TEST(ScopeRules, WithBlocksAndTheScopeChain) {
             push 5; with { push "toString"; getVariable; typeOf; trace }
             push "after"; trace)",
          "3\nfunction\nafter"},
+        {"a path with an empty name between colons leads nowhere", 7,
+         std::string(kObject) + R"(push "o::x", "two"; setVariable
+            push "o:::x", "three"; setVariable
+            push "o"; getVariable; push "x"; getMember; trace
+            push "o:x"; getVariable; trace
+            push "o::::x"; getVariable; trace)",
+         "two\ntwo\nundefined"},
         {"a clip: its properties and methods, this unchanged", 8,
          R"(push 1, "mc", 2, "_root"; getVariable; push "createEmptyMovieClip"; callMethod; pop
             push "mc"; getVariable

@@ -285,7 +285,8 @@ Object* Activation::resolveTarget(std::string_view path, bool variablePath) {
     bool first = !slashSeen;
     if (path.starts_with('.') && !path.starts_with("..")) return nullptr;  // ".a" is no path
     while (!path.empty() && current) {
-        if (path.front() == '/') return nullptr;  // "//": an empty name between slashes
+        // "//" or "::": an empty name between separators.
+        if (path.front() == '/' || path.front() == ':') return nullptr;
         std::string_view part = takePathPart(path, slashSeen);
         if (part.empty()) continue;
         if (part == "..") {
