@@ -62,13 +62,17 @@ TEST(ScopeRules, WithBlocksAndTheScopeChain) {
             push 5; with { push "toString"; getVariable; typeOf; trace }
             push "after"; trace)",
          "3\nfunction\nafter"},
-        {"a path with an empty name between colons leads nowhere", 7,
+        {"an empty name past a name leads nowhere; a slash path names clips only", 7,
          std::string(kObject) + R"(push "o::x", "two"; setVariable
             push "o:::x", "three"; setVariable
             push "o"; getVariable; push "x"; getMember; trace
             push "o:x"; getVariable; trace
-            push "o::::x"; getVariable; trace)",
-         "two\ntwo\nundefined"},
+            push "o::::x"; getVariable; trace
+            push "::o:x"; getVariable; trace
+            push "p", "o", "o"; getVariable; push 1; initObject; setVariable
+            push "p..o.x"; getVariable; trace
+            push "/p"; getVariable; trace)",
+         "two\ntwo\nundefined\ntwo\nundefined\nundefined"},
         {"a clip: its properties and methods, this unchanged", 8,
          R"(push 1, "mc", 2, "_root"; getVariable; push "createEmptyMovieClip"; callMethod; pop
             push "mc"; getVariable

@@ -285,8 +285,11 @@ Object* Activation::resolveTarget(std::string_view path, bool variablePath) {
     bool first = !slashSeen;
     if (path.starts_with('.') && !path.starts_with("..")) return nullptr;  // ".a" is no path
     while (!path.empty() && current) {
-        // "//" or "::": an empty name between separators.
-        if (path.front() == '/' || path.front() == ':') return nullptr;
+        // "//", or "a::" and "a..b" past a name: an empty name between separators.
+        bool emptyName = path.front() == '/' ||
+                         (!first && (path.front() == ':' || (!slashSeen && path.front() == '.' &&
+                                                             !path.starts_with(".."))));
+        if (emptyName) return nullptr;
         std::string_view part = takePathPart(path, slashSeen);
         if (part.empty()) continue;
         if (part == "..") {
@@ -355,7 +358,10 @@ Value Activation::getVariable(std::string_view name) {
         // SWF 4 has no clip values; ":x" names no variable.
         if (namesClip && version_ < 5) return Value();
         if (split == 0) return Value();
-        if (object) return namesClip ? Value(object) : machine_.get(Value(object), member);
+        // A path without a variable names a clip; anything else there is no value.
+        if (object && namesClip)
+            return machine_.displayObjectOf(Value(object)) ? Value(object) : Value();
+        if (object) return machine_.get(Value(object), member);
         if (!namesClip) return Value();
         // A slash path that leads nowhere may still be a variable's whole name.
     }
