@@ -23,56 +23,6 @@ const std::vector<Case> kCases = {
         push 5, 1, "String"; callFunction; typeOf; trace)",
      "4\n2\nobject\nstring"},
     {"length counts bytes in SWF 5", 5, R"(push "\xC3\x85", "length"; getMember; trace)", "2"},
-    {"characters and codes", 8,
-     R"(push 1, 1, "a\xF0\x9F\x98\x8Bb", "charAt"; callMethod; trace
-        push 4294967299, 1, "abcd", "charAt"; callMethod; trace
-        push 2, 1, "a\xF0\x9F\x98\x8Bb", "charCodeAt"; callMethod; trace
-        push 9, 1, "ab", "charCodeAt"; callMethod; trace
-        push 0, "ab", "charCodeAt"; callMethod; trace)",
-     "\xEF\xBF\xBD\nd\n56843\nNaN\n97"},
-    {"a code past the end is 0 in SWF 5", 5,
-     R"(push 9, 1, "ab", "charCodeAt"; callMethod; trace
-        push -1, 1, "ab", "charCodeAt"; callMethod; trace)",
-     "0\nNaN"},
-    {"fromCharCode takes 16 bits, joins pairs and stops at 0", 8,
-     R"(push 82, 0, 65616, 56843, 55357, 5, "String"; getVariable; push "fromCharCode"
-        callMethod; trace
-        push null, "x", 2, "ab", "concat"; callMethod; trace)",
-     "\xF0\x9F\x98\x8BP\nabxnull"},
-    {"indexOf and lastIndexOf", 8,
-     R"(push 4294967300, "test", 2, "aaatestFOOtestaaa", "indexOf"; callMethod; trace
-        push 100, "", 2, "abc", "indexOf"; callMethod; trace
-        push 0, "abc", "indexOf"; callMethod; trace
-        push undefined, 1, "hello undefined", "indexOf"; callMethod; trace
-        push undefined, "test", 2, "aaatestFOOtestaaa", "lastIndexOf"; callMethod; trace
-        push 13, "a", 2, "aaatestFOOtestaaa", "lastIndexOf"; callMethod; trace
-        push -1, "test", 2, "aaatestFOOtestaaa", "lastIndexOf"; callMethod; trace)",
-     "10\n-1\nundefined\n6\n10\n2\n-1"},
-    {"undefined searches for the empty string in SWF 5", 5,
-     R"(push undefined, 1, "hello undefined", "indexOf"; callMethod; trace
-        push undefined, 1, "hello undefined", "lastIndexOf"; callMethod; trace)",
-     "0\n15"},
-    {"slice, substr and substring", 8,
-     R"(push -1, -3, 2, "Hello1234", "slice"; callMethod; trace
-        push undefined, undefined, 2, "Hello1234", "slice"; callMethod; trace
-        push -4294967294, 4294967296, 2, "Hello1234", "substr"; callMethod; trace
-        push null, 3, 2, "Hello1234", "substr"; callMethod; trace
-        push -5, 1, "Hello1234", "substr"; callMethod; trace
-        push 3, 6, 2, "Hello1234", "substring"; callMethod; trace
-        push null, 3, 2, "Hello1234", "substring"; callMethod; trace
-        push 0, "Hello1234", "substring"; callMethod; trace)",
-     "23\nHello1234\nHe\n\no1234\nlo1\nHel\nundefined"},
-    {"split", 8,
-     R"(push ",", 1, "a,b,,c", "split"; callMethod; push "length"; getMember; trace
-        push 2, ",", 2, "a,b,,c", "split"; callMethod; trace
-        push null, ",", 2, "a,b,,c", "split"; callMethod; push "length"; getMember; trace
-        push "", 1, "a\xF0\x9F\x98\x8B", "split"; callMethod; push "length"; getMember; trace
-        push 0, undefined, 2, "a,b", "split"; callMethod; push "length"; getMember; trace)",
-     "4\na,b\n0\n3\n1"},
-    {"split without a separator splits at commas in SWF 5", 5,
-     R"(push 0, "a,b", "split"; callMethod; push "length"; getMember; trace
-        push "", 1, "a,b", "split"; callMethod; push "length"; getMember; trace)",
-     "2\n1"},
     {"case mapping by the player's tables", 8,
      R"(push 0, "teST\xC3\xA9\xC3\x9F\xCF\x82", "toUpperCase"; callMethod; trace
         push 0, "\xC4\xB0\xCE\xA2Ab", "toLowerCase"; callMethod; trace)",

@@ -78,8 +78,12 @@ void installObjectClass(Machine& m) {
         // Properties hidden from the movie's version count; __proto__ is an own property.
         if (m.namesEqual(name, "__proto__"))
             return Value(self->proto() != nullptr || self->hasOwnAnyVersion(name));
+        if (self->hasOwnAnyVersion(name)) return Value(true);
+        // A clip's children are found through it but are not its own.
+        if (StageObject* stage = self->asStageObject(); stage && stage->holdsChild(m, name))
+            return Value(false);
         Value special;
-        return Value(self->hasOwnAnyVersion(name) || self->getSpecial(m, name, special));
+        return Value(self->getSpecial(m, name, special));
     });
     m.defineMethod(proto, "isPropertyEnumerable",
                    [](Machine& m, Object* self, std::span<const Value> args) {

@@ -150,8 +150,8 @@ void checkCount(size_t count) {
 }
 
 // SWF 6 on, an undefined separator gives the whole text (whatever the limit) and an empty
-// one every unit. SWF 5 splits at commas without a separator and keeps the text whole with
-// an empty one.
+// one every unit. SWF 5 splits at commas without a separator, splits only at a separator of
+// one character and keeps the text whole (whatever the limit) with an empty one.
 Value split(Machine& m, Object* self, Args args) {
     std::string text = thisText(m, self);
     int version = m.swfVersion();
@@ -161,20 +161,24 @@ Value split(Machine& m, Object* self, Args args) {
         return Value(m.newArray(parts));
     }
     std::string separator = given(args, 0) ? m.toString(args[0]) : std::string(",");
+    if (version < 6 && separator.empty()) {
+        parts.push_back(Value(text));
+        return Value(m.newArray(parts));
+    }
     int64_t limit = given(args, 1) ? intArg(m, args, 1) : std::numeric_limits<int64_t>::max();
     if (limit <= 0) return Value(m.newArray());
     auto wanted = static_cast<uint64_t>(limit);
     if (separator.empty()) {
-        if (version < 6) {
-            parts.push_back(Value(text));
-        } else {
-            std::u16string units = toUnits(text, version);
-            size_t count = static_cast<size_t>(std::min<uint64_t>(units.size(), wanted));
-            checkCount(count);
-            parts.reserve(count);
-            for (size_t i = 0; i < count; ++i)
-                parts.push_back(unitsValue(m, std::u16string_view(units).substr(i, 1)));
-        }
+        std::u16string units = toUnits(text, version);
+        size_t count = static_cast<size_t>(std::min<uint64_t>(units.size(), wanted));
+        checkCount(count);
+        parts.reserve(count);
+        for (size_t i = 0; i < count; ++i)
+            parts.push_back(unitsValue(m, std::u16string_view(units).substr(i, 1)));
+        return Value(m.newArray(parts));
+    }
+    if (version < 6 && separator.size() > 1) {
+        parts.push_back(Value(text));
         return Value(m.newArray(parts));
     }
     size_t start = 0;

@@ -95,6 +95,7 @@ Value Activation::callFunction(Machine& machine, Function& function, Object* sel
     a.target_ = base;
     Object* locals = machine.heap().make<Object>(nullptr);
     a.scope_.push_back({locals, false});
+    a.locals_ = locals;
     if (def.isFunction2) {
         a.registers_.assign(std::max<size_t>(def.registerCount, 1), Value());
         a.ownRegistersOnly_ = false;
@@ -284,7 +285,11 @@ Object* Activation::resolveTarget(std::string_view path, bool variablePath) {
     bool first = !slashSeen;
     if (path.starts_with('.') && !path.starts_with("..")) return nullptr;  // ".a" is no path
     while (!path.empty() && current) {
-        if (path.front() == '/') return nullptr;  // "//": an empty name between slashes
+        // "//", or "a::" and "a..b" past a name: an empty name between separators.
+        bool emptyName = path.front() == '/' ||
+                         (!first && (path.front() == ':' || (!slashSeen && path.front() == '.' &&
+                                                             !path.starts_with(".."))));
+        if (emptyName) return nullptr;
         std::string_view part = takePathPart(path, slashSeen);
         if (part.empty()) continue;
         if (part == "..") {
@@ -353,7 +358,10 @@ Value Activation::getVariable(std::string_view name) {
         // SWF 4 has no clip values; ":x" names no variable.
         if (namesClip && version_ < 5) return Value();
         if (split == 0) return Value();
-        if (object) return namesClip ? Value(object) : machine_.get(Value(object), member);
+        // A path without a variable names a clip; anything else there is no value.
+        if (object && namesClip)
+            return machine_.displayObjectOf(Value(object)) ? Value(object) : Value();
+        if (object) return machine_.get(Value(object), member);
         if (!namesClip) return Value();
         // A slash path that leads nowhere may still be a variable's whole name.
     }
@@ -373,6 +381,10 @@ Value Activation::getVariable(std::string_view name) {
     for (auto it = scope_.rbegin(); it != scope_.rend(); ++it) {
         Object* scope = it->object;
         if (!scope) continue;
+        // A timeline that has been removed stands for the main timeline, as it does for a
+        // function made on it.
+        if (it->isTarget && !machine_.liveObject(scope) && machine_.context().root())
+            scope = machine_.stageObject(*machine_.context().root());
         if (machine_.has(scope, name)) return machine_.get(Value(scope), name);
     }
     if (name.starts_with("_level")) return Value();
@@ -416,9 +428,9 @@ void Activation::setVariable(std::string_view name, const Value& value) {
 
 Object* Activation::localScope(std::string_view name, std::string& member) {
     member = std::string(name);
-    // In a function the innermost link is its locals, which take any name as it is; in a
-    // frame script the timeline, or the clip a path leads to.
-    if (callee_) return scope_.back().object;
+    // In a function its locals, which take any name as it is, past any with block's object;
+    // in a frame script the timeline, or the clip a path leads to.
+    if (callee_) return locals_;
     Object* object = nullptr;
     if (assignmentTarget(name, object, member)) return member.empty() ? nullptr : object;
     for (auto it = scope_.rbegin(); it != scope_.rend(); ++it)
@@ -429,6 +441,10 @@ Object* Activation::localScope(std::string_view name, std::string& member) {
 void Activation::defineLocal(std::string_view name, const Value& value) {
     std::string member;
     if (Object* scope = localScope(name, member)) machine_.set(Value(scope), member, value);
+}
+
+bool Activation::ownClipRemoved() const {
+    return haltsWithBase_ && target_ == base_ && !machine_.displayObjectOf(Value(base_));
 }
 
 // ---- the loop
@@ -562,14 +578,15 @@ Activation::Outcome Activation::execute(size_t start, size_t end) {
     ActionRecord record;
     while (pc < end) {
         machine_.chargeAction();
-        // A frame script stops once its own clip has been removed.
-        // (Inside tellTarget it goes on until the target is its own clip again.)
-        if (haltsWithBase_ && target_ == base_ && !machine_.displayObjectOf(Value(base_)))
-            return Outcome::Return;
         if (!ActionReader::read(block_.code, pc, end, record)) return Outcome::Normal;
         Step step{record, pc, end};
+        reachedCall_ = false;
         Outcome outcome = (this->*kActions[static_cast<uint8_t>(record.code)])(step);
         if (outcome == Outcome::Return) return outcome;
+        // A script whose own clip has been removed goes on until its next call of a function
+        // by name or on an object. (Inside tellTarget it goes on until the target is its own
+        // clip again.)
+        if (reachedCall_ && ownClipRemoved()) return Outcome::Return;
         if (outcome == Outcome::JumpOut) {
             if (jumpTarget_ >= start && jumpTarget_ <= end) {
                 pc = jumpTarget_;

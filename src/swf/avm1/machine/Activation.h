@@ -96,6 +96,10 @@ class Activation {
     bool assignmentTarget(std::string_view name, Object*& object, std::string& member);
     // The object `var name` defines its variable on, and the variable's name there.
     Object* localScope(std::string_view name, std::string& member);
+    // Delete2: the variable the name finds on the scope chain (or its path names).
+    bool deleteVariable(const std::string& name);
+    // True when the script stops with its own clip, addresses it and it has been removed.
+    bool ownClipRemoved() const;
     Object* namedScopeValue(std::string_view name, bool& found);
     MovieClip* targetClip();
     void setTargetClip(Object* target);
@@ -220,10 +224,14 @@ class Activation {
     Object* targetLink_ = nullptr;  // the scope chain's timeline link before any tellTarget
     Object* home_ = nullptr;        // where the running method was found, for super
     Function* callee_ = nullptr;
+    Object* locals_ = nullptr;  // a function's own variables
     Object* arguments_ = nullptr;
     Value returnValue_;
     size_t jumpTarget_ = 0;
     bool haltsWithBase_ = false;
+    // Set by a call or construction that reached an object (or a function by name): the
+    // point where a script whose clip has been removed stops.
+    bool reachedCall_ = false;
     bool thisHidden_ = false;
     bool ownRegistersOnly_ = true;
     bool thisAssigned_ = false;  // a script assigned `this`: thisValue_ is what it reads

@@ -98,7 +98,8 @@ Activation::Outcome Activation::runDefineFunction(Step& step) {
         machine_.heap().make<Function>(machine_.prototypes().function, def, scope_, base_);
     Object* prototype = machine_.newObject();
     prototype->defineOwn("constructor", Property{Value(function), nullptr, nullptr, kDontEnum});
-    function->defineOwn("prototype", Property{Value(prototype), nullptr, nullptr, kDontEnum});
+    function->defineOwn("prototype",
+                        Property{Value(prototype), nullptr, nullptr, kDontEnum | kDontDelete});
     if (def->name.empty())
         push(Value(function));
     else

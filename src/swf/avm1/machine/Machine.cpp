@@ -8,10 +8,12 @@
 #include "swf/avm1/machine/NumberConversion.h"
 #include "swf/avm1/machine/PrimitiveObject.h"
 #include "swf/avm1/machine/StageObject.h"
+#include "swf/avm1/machine/StringFunctions.h"
 #include "swf/display/DisplayObject.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 #include "swf/movie/IgnoringCase.h"
+#include "swf/text/Utf8.h"
 
 namespace swf::avm1 {
 
@@ -75,7 +77,8 @@ Function* Machine::defineMethod(Object* on, std::string_view name, NativeFunctio
 Function* Machine::defineClass(Object* on, std::string_view name, Object* prototype,
                                NativeFunction native, InstanceMaker maker) {
     Function* ctor = newFunction(std::move(native), std::move(maker));
-    ctor->defineOwn("prototype", Property{Value(prototype), nullptr, nullptr, kDontEnum});
+    ctor->defineOwn("prototype",
+                    Property{Value(prototype), nullptr, nullptr, kDontEnum | kDontDelete});
     prototype->defineOwn("constructor", Property{Value(ctor), nullptr, nullptr, kDontEnum});
     if (on) on->defineOwn(name, Property{Value(ctor), nullptr, nullptr, kDontEnum});
     return ctor;
@@ -286,7 +289,8 @@ Value Machine::lessThan(const Value& a, const Value& b) {
     if (staysObject(x)) return Value(false);
     Value y = toPrimitive(b, Hint::Default);
     if (staysObject(y)) return Value(false);
-    if (x.isString() && y.isString()) return Value(x.asString() < y.asString());
+    if (x.isString() && y.isString())
+        return Value(compareText(x.asString(), y.asString(), swfVersion()) < 0);
     double nx = toNumber(x), ny = toNumber(y);
     if (std::isnan(nx) || std::isnan(ny)) return Value();
     return Value(nx < ny);
@@ -380,7 +384,7 @@ Value Machine::get(const Value& target, std::string_view name) {
     }
     object = liveObject(object);
     if (!object) return Value();
-    if (name == "__proto__") {
+    if (namesEqual(name, "__proto__")) {
         // A prototype set to a value that is no object is kept as that value (no prototype).
         if (object->proto()) return Value(object->proto());
         Property* kept = object->findOwn("__proto__");
@@ -447,7 +451,7 @@ void Machine::set(const Value& target, std::string_view name, const Value& given
             if (again.object == object && namesEqual(again.name, name)) again.running = false;
         break;
     }
-    if (name == "__proto__") {
+    if (namesEqual(name, "__proto__")) {
         object->setProto(value.asObject());
         if (value.isObject())
             object->deleteOwn("__proto__");
@@ -466,6 +470,11 @@ void Machine::set(const Value& target, std::string_view name, const Value& given
         return;
     }
     if (object->setSpecial(*this, name, value)) return;
+    // An own property hidden from this version is replaced; no inherited setter runs.
+    if (object->hasOwnAnyVersion(name)) {
+        object->setOwn(name, value);
+        return;
+    }
     // An inherited getter/setter takes the assignment.
     Object* o = object->proto();
     for (int depth = 0; o && depth < kMaxPrototypeChain; ++depth, o = o->proto()) {
@@ -480,7 +489,7 @@ void Machine::set(const Value& target, std::string_view name, const Value& given
 
 bool Machine::deleteProperty(Object* object, std::string_view name) {
     object = liveObject(object);
-    if (object && name == "__proto__" && object->proto()) {
+    if (object && namesEqual(name, "__proto__") && object->proto()) {
         object->setProto(nullptr);
         return true;
     }
@@ -651,19 +660,14 @@ void Machine::callEventMethod(DisplayObject& object, std::string_view name) {
 
 void Machine::trace(const std::string& line) {
     if (!context_.trace) return;
-    // Lines break at CR as at LF; text of movies before SWF 6 is Latin-1.
+    // Lines break at CR as at LF. Before SWF 6 a byte that starts no UTF-8 sequence is a
+    // Latin-1 character; the sequences themselves print as they are.
     std::string out;
     out.reserve(line.size());
-    for (char c : line) {
-        auto byte = static_cast<uint8_t>(c);
-        if (c == '\r') {
-            out.push_back('\n');
-        } else if (swfVersion_ < 6 && byte >= 0x80) {
-            out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
-            out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
-        } else {
-            out.push_back(c);
-        }
+    if (swfVersion_ < 6) {
+        for (uint32_t c : decodeCharacters(line, 6)) appendUtf8(out, c == '\r' ? '\n' : c);
+    } else {
+        for (char c : line) out.push_back(c == '\r' ? '\n' : c);
     }
     context_.trace(out);
 }

@@ -97,9 +97,10 @@ class Machine {
     ArrayObject* newArray();
     ArrayObject* newArray(std::span<const Value> values);
     Function* newFunction(NativeFunction native, InstanceMaker maker = {});
-    // A native method on `on` (hidden from enumeration, as the player's own are).
+    // A native method on `on`, hidden from enumeration and kept from delete as the player's
+    // own are.
     Function* defineMethod(Object* on, std::string_view name, NativeFunction native,
-                           uint16_t flags = kDontEnum);
+                           uint16_t flags = kDontEnum | kDontDelete);
     // A constructor function with its prototype linked both ways.
     Function* defineClass(Object* on, std::string_view name, Object* prototype,
                           NativeFunction native, InstanceMaker maker = {});

@@ -161,6 +161,9 @@ void Activation::setTargetPath(std::string_view path) {
 Activation::Outcome Activation::runSetTarget2(Step&) {
     // A clip is taken as it is; anything else names a path by its string.
     Value target = pop();
+    // Addressing another clip is, like a call, where a script whose clip is gone stops.
+    bool restores = target.isString() && target.asString().empty();
+    if (!restores && ownClipRemoved()) return Outcome::Return;
     if (machine_.displayObjectOf(target)) {
         setTargetClip(machine_.liveObject(target.asObject()));
         return Outcome::Normal;
@@ -170,7 +173,9 @@ Activation::Outcome Activation::runSetTarget2(Step&) {
 }
 
 Activation::Outcome Activation::runSetTarget(Step& step) {
-    setTargetPath(ActionReader::textOperand(step.record));
+    std::string path = ActionReader::textOperand(step.record);
+    if (!path.empty() && ownClipRemoved()) return Outcome::Return;
+    setTargetPath(path);
     return Outcome::Normal;
 }
 

@@ -80,7 +80,8 @@ void Object::defineOwn(std::string_view name, Property property) {
 
 bool Object::deleteOwn(std::string_view name) {
     Entry* e = find(name);
-    if (!e || !visible(e->property) || (e->property.flags & kDontDelete)) return false;
+    // A property hidden from this version is deleted all the same.
+    if (!e || (e->property.flags & kDontDelete)) return false;
     entries_.erase(entries_.begin() + (e - entries_.data()));
     rebuildIndex();
     return true;

@@ -54,27 +54,33 @@ Activation::Outcome Activation::runImplementsOp(Step&) {
 Activation::Outcome Activation::runDelete(Step&) {
     std::string name = machine_.toString(pop());
     Value object = pop();
+    // With no object at all the name is a variable's, as for Delete2.
+    if (object.isUndefined()) {
+        pushBool(deleteVariable(name));
+        return Outcome::Normal;
+    }
     Object* o = machine_.toObject(object);
     pushBool(o && machine_.deleteProperty(o, name));
     return Outcome::Normal;
 }
 
 Activation::Outcome Activation::runDelete2(Step&) {
-    std::string name = machine_.toString(pop());
-    bool deleted = false;
+    pushBool(deleteVariable(machine_.toString(pop())));
+    return Outcome::Normal;
+}
+
+bool Activation::deleteVariable(const std::string& name) {
     Object* holder = nullptr;
     std::string member;
-    if (resolvePathVariable(name, holder, member)) {
-        pushBool(holder && !member.empty() && machine_.deleteProperty(holder, member));
-        return Outcome::Normal;
-    }
+    if (resolvePathVariable(name, holder, member))
+        return holder && !member.empty() && machine_.deleteProperty(holder, member);
     for (auto it = scope_.rbegin(); it != scope_.rend(); ++it)
         if (it->object && it->object->findOwn(name)) {
-            deleted = machine_.deleteProperty(it->object, name);
-            break;
+            // A function's own variables stay while it runs.
+            if (it->object == locals_) return false;
+            return machine_.deleteProperty(it->object, name);
         }
-    pushBool(deleted);
-    return Outcome::Normal;
+    return false;
 }
 
 Activation::Outcome Activation::runDefineLocal(Step&) {
@@ -123,6 +129,7 @@ Activation::Outcome Activation::runCallFunction(Step&) {
             }
     }
     if (!self) self = target_ ? target_ : base_;
+    reachedCall_ = true;
     push(machine_.call(function, self, arguments, home));
     return Outcome::Normal;
 }
@@ -132,6 +139,7 @@ Activation::Outcome Activation::runCallMethod(Step&) {
     Value objectValue = pop();
     std::vector<Value> arguments = popArguments();
     std::string name = nameValue.isUndefined() ? "" : machine_.toString(nameValue);
+    reachedCall_ = !objectValue.isNullish();
     auto* super = dynamic_cast<SuperObject*>(objectValue.asObject());
     if (name.empty()) {
         // super() compiles to a call of the super object itself.
@@ -150,6 +158,7 @@ Activation::Outcome Activation::runCallMethod(Step&) {
 Activation::Outcome Activation::runNewObject(Step&) {
     std::string name = machine_.toString(pop());
     std::vector<Value> arguments = popArguments();
+    reachedCall_ = true;
     push(machine_.construct(getVariable(name), arguments));
     return Outcome::Normal;
 }
@@ -159,6 +168,7 @@ Activation::Outcome Activation::runNewMethod(Step&) {
     Value objectValue = pop();
     std::vector<Value> arguments = popArguments();
     std::string name = nameValue.isUndefined() ? "" : machine_.toString(nameValue);
+    reachedCall_ = !objectValue.isNullish();
     Value constructor = name.empty() ? objectValue : machine_.get(objectValue, name);
     push(machine_.construct(constructor, arguments));
     return Outcome::Normal;

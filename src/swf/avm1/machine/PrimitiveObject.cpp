@@ -6,7 +6,8 @@
 namespace swf::avm1 {
 
 bool PrimitiveObject::getSpecial(Machine& machine, std::string_view name, Value& out) {
-    if (!value_.isString() || name != "length") return false;
+    // String.prototype holds "" but has no length.
+    if (!value_.isString() || name != "length" || machine.prototypes().string == this) return false;
     out = Value(static_cast<double>(stringLength(value_.asString(), machine.swfVersion())));
     return true;
 }

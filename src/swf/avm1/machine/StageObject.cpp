@@ -129,7 +129,8 @@ bool StageObject::getSpecial(Machine& machine, std::string_view name, Value& out
         out = Value(rootFor(machine, object));
         return true;
     }
-    if (machine.namesEqual(name, "_global")) {
+    // SWF 5 movies have no _global.
+    if (machine.swfVersion() >= 6 && machine.namesEqual(name, "_global")) {
         out = Value(machine.global());
         return true;
     }
@@ -139,6 +140,20 @@ bool StageObject::getSpecial(Machine& machine, std::string_view name, Value& out
         return true;
     }
     return machine.stage().getProperty(machine, *object, name, out);
+}
+
+void StageObject::specialNames(Machine& machine, std::vector<std::string>& names) {
+    DisplayObject* object = displayObject();
+    DisplayList* children = object ? object->children() : nullptr;
+    if (!children) return;
+    for (const auto& [depth, child] : children->objects())
+        if (child && !child->name().empty() && scriptValueOf(machine, *child) != this)
+            names.push_back(child->name());
+}
+
+bool StageObject::holdsChild(Machine& machine, std::string_view name) const {
+    DisplayObject* object = displayObject();
+    return object && childNamed(machine, *object, name) != nullptr;
 }
 
 bool StageObject::setSpecial(Machine& machine, std::string_view name, const Value& value) {

@@ -65,6 +65,10 @@ class StageObject : public Object {
     StageObject* asStageObject() override { return this; }
     bool getSpecial(Machine& machine, std::string_view name, Value& out) override;
     bool setSpecial(Machine& machine, std::string_view name, const Value& value) override;
+    // The named children with script objects of their own enumerate with the clip's
+    // variables; they are no own properties of it.
+    void specialNames(Machine& machine, std::vector<std::string>& names) override;
+    bool holdsChild(Machine& machine, std::string_view name) const;
 
   private:
     std::weak_ptr<DisplayObject> object_;

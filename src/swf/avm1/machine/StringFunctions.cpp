@@ -28,6 +28,17 @@ uint32_t nextCodePoint(std::string_view text, size_t& i) {
     return c;
 }
 
+// The next character, a surrogate pair joined.
+uint32_t nextCharacter(std::string_view text, size_t& i) {
+    uint32_t c = nextCodePoint(text, i);
+    if (c < 0xD800 || c >= 0xDC00 || i >= text.size()) return c;
+    size_t after = i;
+    uint32_t low = nextCodePoint(text, after);
+    if (low < 0xDC00 || low >= 0xE000) return c;
+    i = after;
+    return 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+}
+
 bool isAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
 }
@@ -229,6 +240,16 @@ std::string fromUnits(std::u16string_view units, int swfVersion) {
         out += encodeCharacter(c, swfVersion);
     }
     return out;
+}
+
+int compareText(std::string_view a, std::string_view b, int swfVersion) {
+    if (swfVersion < 6 || (isAscii(a) && isAscii(b))) return a.compare(b);
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        uint32_t x = nextCharacter(a, i), y = nextCharacter(b, j);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return i < a.size() ? 1 : j < b.size() ? -1 : 0;
 }
 
 char16_t toLowerUnit(char16_t unit) {

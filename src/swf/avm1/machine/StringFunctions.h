@@ -28,6 +28,11 @@ int32_t unitAt(std::string_view text, size_t index, int swfVersion);
 // player prints for it); before SWF 6 each unit is its low byte.
 std::string fromUnits(std::u16string_view units, int swfVersion);
 
+// Orders two strings as the comparison operators do: by character code, with a surrogate
+// pair written as two UTF-8 sequences counting as the one character it stands for (bytes
+// before SWF 6). Negative, zero or positive.
+int compareText(std::string_view a, std::string_view b, int swfVersion);
+
 // The player's own case tables (not Unicode's: no context, one unit to one unit).
 char16_t toLowerUnit(char16_t unit);
 char16_t toUpperUnit(char16_t unit);

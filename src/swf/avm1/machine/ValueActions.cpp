@@ -74,13 +74,13 @@ Activation::Outcome Activation::runStringEquals(Step&) {
 
 Activation::Outcome Activation::runStringLess(Step&) {
     auto [a, b] = popStrings();
-    pushBool(a < b);
+    pushBool(compareText(a, b, version_) < 0);
     return Outcome::Normal;
 }
 
 Activation::Outcome Activation::runStringGreater(Step&) {
     auto [a, b] = popStrings();
-    pushBool(a > b);
+    pushBool(compareText(a, b, version_) > 0);
     return Outcome::Normal;
 }
 
@@ -125,7 +125,9 @@ Activation::Outcome Activation::runAsciiToChar(Step& step) {
     double code = machine_.toNumber(pop());
     uint32_t c = std::isnan(code) ? 0 : static_cast<uint32_t>(toInt32(code));
     bool bytes = step.record.code == kAsciiToChar && version_ < 6;
-    push(Value(encodeCharacter(bytes ? (c & 0xFF) : (c & 0xFFFF), bytes ? 5 : version_)));
+    c = bytes ? (c & 0xFF) : (c & 0xFFFF);
+    // Code 0 ends a string: the character is the empty string.
+    push(Value(c == 0 ? std::string() : encodeCharacter(c, bytes ? 5 : version_)));
     return Outcome::Normal;
 }
 

@@ -1,0 +1,94 @@
+// Properties hidden by ASSetPropFlags' version bits, __proto__ by any case where names ignore
+// case, what delete may remove, and a clip's children in for..in and hasOwnProperty. The expected
+// lines are what the original player prints.
+
+#include <gtest/gtest.h>
+
+#include "ScriptRun.h"
+
+namespace {
+
+using avm1test::ScriptCase;
+
+// b.m is a getter/setter pair ("got", and a setter that traces); a inherits from b and has
+// its own m = 1, which the script hides with the flags it pushes as FLAGS.
+const char* kHidden = R"(
+    push "b", 0, "Object"; newObject; setVariable
+    function "get" () { push "got"; return }
+    function "set" (v) { push "setter "; push "v"; getVariable; add2; trace }
+    push "set"; getVariable; push "get"; getVariable; push "m", 3, "b"; getVariable
+    push "addProperty"; callMethod; pop
+    push "a", "m", 1, 1; initObject; setVariable
+    push "a"; getVariable; push "__proto__", "b"; getVariable; setMember
+    push FLAGS, "m", "a"; getVariable; push 3, "ASSetPropFlags"; callFunction; pop
+    push "a"; getVariable; push "m"; getMember; trace
+    push "a"; getVariable; push "m", 2; setMember
+    push "a"; getVariable; push "m"; getMember; trace
+    push FLAGS, "m", "a"; getVariable; push 3, "ASSetPropFlags"; callFunction; pop
+    push "a"; getVariable; push "m"; delete; trace
+    push "a"; getVariable; push "m"; getMember; trace
+)";
+
+std::string hiddenWith(const char* flags) {
+    std::string script = kHidden;
+    for (size_t at; (at = script.find("FLAGS")) != std::string::npos;) script.replace(at, 5, flags);
+    return script;
+}
+
+// Two clips under _root, then for..in over _root counts the clips it meets.
+const char* kChildren = R"(
+    push 1, "one", 2, "_root"; getVariable; push "createEmptyMovieClip"; callMethod; pop
+    push 2, "two", 2, "_root"; getVariable; push "createEmptyMovieClip"; callMethod; pop
+    push "v", 5; setVariable
+    push "clips", 0; setVariable
+    push "_root"; getVariable; enumerate2
+    next: storeRegister 0; push null; equals2; if done
+    push "_root"; getVariable; push r:0; getMember; typeOf; push "movieclip"; equals2; not
+    if next
+    push "clips", "clips"; getVariable; increment; setVariable
+    jump next
+    done: push "clips"; getVariable; trace
+    push "one", 1, "_root"; getVariable; push "hasOwnProperty"; callMethod; trace
+    push "v", 1, "_root"; getVariable; push "hasOwnProperty"; callMethod; trace
+)";
+
+TEST(PropertyRules, HiddenPropertiesProtoAndChildren) {
+    const std::vector<ScriptCase> cases = {
+        // Hidden before SWF 8: the inherited getter answers; an assignment replaces the hidden
+        // property without running the inherited setter; a hidden property can be deleted.
+        {"an own property hidden from SWF 7", 7, hiddenWith("4096"), "got\n2\ntrue\ngot"},
+        {"an own property hidden from SWF 6 only", 6, hiddenWith("256"), "got\n2\ntrue\ngot"},
+        {"the same flags leave SWF 8 alone", 8, hiddenWith("4096"), "1\n2\ntrue\ngot"},
+        {"__proto__ by any case in SWF 6", 6,
+         R"(push "o", 0; initObject; setVariable
+            push "o"; getVariable; push "__PROTO__"; getMember; push "Object"; getVariable
+            push "prototype"; getMember; strictEquals; trace
+            push "o"; getVariable; push "__Proto__"; delete; trace
+            push "o"; getVariable; push "__proto__"; getMember; trace)",
+         "true\ntrue\nundefined"},
+        {"__proto__ is case-sensitive from SWF 7", 7,
+         R"(push "o", 0; initObject; setVariable
+            push "o"; getVariable; push "__PROTO__"; getMember; trace)",
+         "undefined"},
+        {"the player's methods and a function's prototype are kept from delete", 6,
+         R"(push "String"; getVariable; push "prototype"; getMember; push "toString"; delete
+            trace
+            function "f" () {}
+            push "f"; getVariable; push "prototype"; delete; trace
+            push "f"; getVariable; push "prototype"; getMember; typeOf; trace)",
+         "false\nfalse\nobject"},
+        {"a function's own variables stay; delete with no object deletes the variable", 6,
+         R"(push "e", "timeline"; setVariable
+            function "g" () { push "e", "local"; defineLocal; push "e"; delete2; trace
+                              push "e"; getVariable; trace }
+            push 0, "g"; callFunction; pop
+            push undefined, "e"; delete; trace
+            push "e"; getVariable; trace)",
+         "false\nlocal\ntrue\nundefined"},
+        {"SWF 5 has no _global", 5, R"(push "_global"; getVariable; typeOf; trace)", "undefined"},
+        {"children enumerate but are not own properties", 8, kChildren, "2\nfalse\ntrue"},
+    };
+    avm1test::ExpectTraces(cases);
+}
+
+}  // namespace
