@@ -5,6 +5,8 @@
 #include "swf/abc/Instruction.h"
 #include "swf/abc/Opcode.h"
 #include "swf/abc/Verifier.h"
+#include "swf/avm2/XmlAccess.h"
+#include "swf/avm2/XmlPrinter.h"
 
 namespace swf::avm2 {
 
@@ -284,10 +286,9 @@ void Interpreter::execute() {
                         Value result;
                         size_t i = index >= 1 ? static_cast<size_t>(index) - 1 : 0;
                         if (o) {
-                            ArrayObject* a = o->asArray();
-                            size_t items = a ? a->items.size() : 0;
+                            size_t items = o->indexedLength();
                             if (i < items) {
-                                result = in.op == OP_nextname ? Value::string(numberToString(static_cast<double>(i))) : a->items[i];
+                                result = in.op == OP_nextname ? Value::string(numberToString(static_cast<double>(i))) : o->indexedItem(i);
                             } else if (const std::string* key = o->ownNameAt(i - items)) {
                                 result = in.op == OP_nextname ? Value::string(*key) : *o->findOwn(*key);
                             }
@@ -302,8 +303,7 @@ void Interpreter::execute() {
                         size_t i = index >= 0 ? static_cast<size_t>(index) : 0;
                         size_t next = 0;
                         if (o) {
-                            ArrayObject* a = o->asArray();
-                            size_t items = a ? a->items.size() : 0;
+                            size_t items = o->indexedLength();
                             for (size_t k = i; k < items + o->ownCount(); ++k)
                                 if (k < items || o->isEnumerable(*o->ownNameAt(k - items))) {
                                     next = k + 1;
@@ -322,8 +322,7 @@ void Interpreter::execute() {
                         for (int depth = 0; depth < 64 && !found; ++depth) {
                             Object* o = objReg.asObject();
                             if (!o) break;
-                            ArrayObject* a = o->asArray();
-                            size_t items = a ? a->items.size() : 0;
+                            size_t items = o->indexedLength();
                             for (size_t k = i; k < items + o->ownCount(); ++k)
                                 if (k < items || o->isEnumerable(*o->ownNameAt(k - items))) {
                                     indexReg = Value::number(static_cast<double>(k + 1));
@@ -473,9 +472,13 @@ void Interpreter::execute() {
                         stack_.push_back(Value::object(m_.newClass(f_.abc, in.a, b ? b->asClass() : nullptr, fullScope())));
                         break;
                     }
-                    case OP_getdescendants:
-                    case OP_checkfilter:
-                        m_.throwError("TypeError", 1123, "Filter operator not supported on type " + m_.describeForError(stack_.back()) + ".");
+                    case OP_getdescendants: {
+                        Name name = readName(in.a);
+                        Value obj = pop();
+                        stack_.push_back(xmlDescendantsOperator(m_, obj, name));
+                        break;
+                    }
+                    case OP_checkfilter: xmlCheckFilter(m_, stack_.back()); break;
                     case OP_newcatch: stack_.push_back(Value::object(catchScope(in.a))); break;
                     case OP_findpropstrict:
                     case OP_findproperty: {
@@ -565,9 +568,9 @@ void Interpreter::execute() {
                         }
                         break;
                     }
-                    case OP_convert_s:
-                    case OP_esc_xelem:
-                    case OP_esc_xattr: stack_.back() = Value::string(m_.toString(stack_.back())); break;
+                    case OP_convert_s: stack_.back() = Value::string(m_.toString(stack_.back())); break;
+                    case OP_esc_xelem: stack_.back() = Value::string(escapeXmlElement(m_, stack_.back())); break;
+                    case OP_esc_xattr: stack_.back() = Value::string(escapeAttributeValue(m_.toString(stack_.back()))); break;
                     case OP_coerce_s: stack_.back() = m_.coerceString(stack_.back()); break;
                     case OP_convert_i: case OP_coerce_i: stack_.back() = Value::number(m_.toInt(stack_.back())); break;
                     case OP_convert_u: case OP_coerce_u: stack_.back() = Value::number(m_.toUint(stack_.back())); break;

@@ -175,6 +175,8 @@ class Machine {
         ClassObject* namespaceClass = nullptr;
         ClassObject* qname = nullptr;
         ClassObject* voidClass = nullptr;
+        ClassObject* xml = nullptr;
+        ClassObject* xmlList = nullptr;
     };
     const Builtins& builtins() const { return builtins_; }
 

@@ -1,0 +1,210 @@
+// XMLList, and the methods it shares with XML.
+#include "swf/avm2/BuiltinsXml.h"
+#include "swf/avm2/NativeSupport.h"
+#include "swf/avm2/XmlPrinter.h"
+
+namespace swf::avm2 {
+
+namespace {
+
+// The nodes of `o`: an XML value is a list of itself.
+std::vector<XmlObject*> nodesOf(Object* o) {
+    if (XmlObject* x = o->asXml()) return {x};
+    return o->asXmlList()->items;
+}
+
+XmlName anyName(bool attribute) {
+    XmlName n;
+    n.anyLocal = true;
+    n.anyUri = true;
+    n.attribute = attribute;
+    return n;
+}
+
+// The children of each node that `keep` takes, as a list read from `o`.
+template <class Keep>
+Value selectChildren(Machine& m, Object* o, const XmlName& name, Keep keep) {
+    XmlListObject* list = newXmlList(m, o, &name);
+    for (XmlObject* node : nodesOf(o))
+        for (XmlObject* c : node->children)
+            if (keep(*c)) list->items.push_back(c);
+    return Value::object(list);
+}
+
+void normalize(XmlObject& root) {
+    std::vector<XmlObject*> pending{&root};
+    while (!pending.empty()) {
+        XmlObject* node = pending.back();
+        pending.pop_back();
+        std::vector<XmlObject*> kept;
+        for (XmlObject* c : node->children) {
+            if (c->kind == XmlObject::Kind::Text && !kept.empty() && kept.back()->kind == XmlObject::Kind::Text) {
+                kept.back()->value += c->value;
+                c->parent = nullptr;
+                continue;
+            }
+            kept.push_back(c);
+            if (c->kind == XmlObject::Kind::Element) pending.push_back(c);
+        }
+        std::erase_if(kept, [](XmlObject* c) {
+            bool empty = c->kind == XmlObject::Kind::Text && c->value.empty();
+            if (empty) c->parent = nullptr;
+            return empty;
+        });
+        node->children = std::move(kept);
+    }
+}
+
+}  // namespace
+
+Object* xmlSelf(Machine& m, const Value& self, const char* method) {
+    Object* o = self.asObject();
+    if (o && (o->asXml() || o->asXmlList())) return o;
+    m.throwError("TypeError", 1034, "Type Coercion failed: cannot convert " + m.describeForError(self) + " to XML (in " + method + ").");
+}
+
+std::vector<XmlObject*> xmlNodesFromValue(Machine& m, const XmlSettings& settings, const Value& v) {
+    if (isXmlValue(v)) return xmlNodesOf(m, v);
+    if (v.isNullish()) return {};
+    std::vector<XmlObject*> nodes = XmlParser(m, settings).parse(m.toString(v));
+    for (XmlObject* n : nodes) n->parent = nullptr;
+    return nodes;
+}
+
+void defineXmlCommonMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& settings) {
+    defineNativeMethod(m, cls, "attribute", [](Machine& m, const Value& self, std::span<const Value> args) {
+        return Value::object(xmlChildren(m, xmlSelf(m, self, "attribute"), xmlNameFromValue(m, argAt(args, 0), true)));
+    }, 1);
+    defineNativeMethod(m, cls, "attributes", [](Machine& m, const Value& self, std::span<const Value>) {
+        return Value::object(xmlChildren(m, xmlSelf(m, self, "attributes"), anyName(true)));
+    });
+    defineNativeMethod(m, cls, "child", [](Machine& m, const Value& self, std::span<const Value> args) {
+        Object* o = xmlSelf(m, self, "child");
+        Value which = argAt(args, 0);
+        std::string s = m.toString(which);
+        double index = m.toNumber(which);
+        if (!s.empty() && index >= 0 && index == static_cast<double>(static_cast<uint32_t>(index)) && numberToString(index) == s) {
+            XmlListObject* list = newXmlList(m, o);
+            for (XmlObject* node : nodesOf(o))
+                if (static_cast<size_t>(index) < node->children.size()) list->items.push_back(node->children[static_cast<size_t>(index)]);
+            return Value::object(list);
+        }
+        return Value::object(xmlChildren(m, o, xmlNameFromValue(m, which, false)));
+    }, 1);
+    defineNativeMethod(m, cls, "children", [](Machine& m, const Value& self, std::span<const Value>) {
+        return Value::object(xmlChildren(m, xmlSelf(m, self, "children"), anyName(false)));
+    });
+    defineNativeMethod(m, cls, "comments", [](Machine& m, const Value& self, std::span<const Value>) {
+        return selectChildren(m, xmlSelf(m, self, "comments"), anyName(false),
+                              [](const XmlObject& c) { return c.kind == XmlObject::Kind::Comment; });
+    });
+    defineNativeMethod(m, cls, "processingInstructions", [](Machine& m, const Value& self, std::span<const Value> args) {
+        XmlName name = args.empty() ? anyName(false) : xmlNameFromValue(m, args[0], false);
+        return selectChildren(m, xmlSelf(m, self, "processingInstructions"), anyName(false), [&](const XmlObject& c) {
+            return c.kind == XmlObject::Kind::Instruction && (name.anyLocal || c.local == name.local);
+        });
+    });
+    defineNativeMethod(m, cls, "elements", [](Machine& m, const Value& self, std::span<const Value> args) {
+        XmlName name = args.empty() ? anyName(false) : xmlNameFromValue(m, args[0], false);
+        return selectChildren(m, xmlSelf(m, self, "elements"), name,
+                              [&](const XmlObject& c) { return c.kind == XmlObject::Kind::Element && name.matches(c); });
+    });
+    defineNativeMethod(m, cls, "text", [](Machine& m, const Value& self, std::span<const Value>) {
+        return selectChildren(m, xmlSelf(m, self, "text"), anyName(false),
+                              [](const XmlObject& c) { return c.kind == XmlObject::Kind::Text; });
+    });
+    defineNativeMethod(m, cls, "descendants", [](Machine& m, const Value& self, std::span<const Value> args) {
+        XmlName name = args.empty() ? anyName(false) : xmlNameFromValue(m, args[0], false);
+        return Value::object(xmlDescendants(m, Value::object(xmlSelf(m, self, "descendants")), name));
+    });
+    defineNativeMethod(m, cls, "contains", [](Machine& m, const Value& self, std::span<const Value> args) {
+        for (XmlObject* node : nodesOf(xmlSelf(m, self, "contains")))
+            if (m.looseEquals(Value::object(node), argAt(args, 0))) return Value::boolean(true);
+        return Value::boolean(false);
+    }, 1);
+    defineNativeMethod(m, cls, "copy", [](Machine& m, const Value& self, std::span<const Value>) {
+        Object* o = xmlSelf(m, self, "copy");
+        if (XmlObject* x = o->asXml()) return Value::object(copyXml(m, *x));
+        XmlListObject* from = o->asXmlList();
+        XmlListObject* list = newXmlList(m, from->target);
+        list->targetHasName = from->targetHasName;
+        list->targetLocal = from->targetLocal;
+        list->targetUri = from->targetUri;
+        list->targetAttribute = from->targetAttribute;
+        for (XmlObject* item : from->items) list->items.push_back(copyXml(m, *item));
+        return Value::object(list);
+    });
+    auto simple = [](Machine& m, const Value& self) {
+        Object* o = xmlSelf(m, self, "hasSimpleContent");
+        return o->asXml() ? o->asXml()->hasSimpleContent() : o->asXmlList()->hasSimpleContent();
+    };
+    defineNativeMethod(m, cls, "hasSimpleContent", [simple](Machine& m, const Value& self, std::span<const Value>) {
+        return Value::boolean(simple(m, self));
+    });
+    defineNativeMethod(m, cls, "hasComplexContent", [](Machine& m, const Value& self, std::span<const Value>) {
+        for (XmlObject* node : nodesOf(xmlSelf(m, self, "hasComplexContent"))) {
+            if (node->kind != XmlObject::Kind::Element) continue;
+            if (self.asObject()->asXmlList() && self.asObject()->asXmlList()->items.size() > 1) return Value::boolean(true);
+            for (XmlObject* c : node->children)
+                if (c->kind == XmlObject::Kind::Element) return Value::boolean(true);
+        }
+        return Value::boolean(false);
+    });
+    defineNativeMethod(m, cls, "length", [](Machine& m, const Value& self, std::span<const Value>) {
+        return Value::number(static_cast<double>(nodesOf(xmlSelf(m, self, "length")).size()));
+    });
+    defineNativeMethod(m, cls, "normalize", [](Machine& m, const Value& self, std::span<const Value>) {
+        for (XmlObject* node : nodesOf(xmlSelf(m, self, "normalize")))
+            if (node->kind == XmlObject::Kind::Element) normalize(*node);
+        return self;
+    });
+    defineNativeMethod(m, cls, "parent", [](Machine& m, const Value& self, std::span<const Value>) {
+        std::vector<XmlObject*> nodes = nodesOf(xmlSelf(m, self, "parent"));
+        if (nodes.empty()) return Value();
+        XmlObject* parent = nodes[0]->parent;
+        for (XmlObject* node : nodes)
+            if (node->parent != parent) return Value();
+        return parent ? Value::object(parent) : Value();
+    });
+    defineNativeMethod(m, cls, "hasOwnProperty", [](Machine& m, const Value& self, std::span<const Value> args) {
+        Name name = Name::qualified(m.namespaces().publicNs(), m.toString(argAt(args, 0)));
+        if (name.local.size() > 1 && name.local[0] == '@') {
+            name.local.erase(0, 1);
+            name.attribute = true;
+        }
+        return Value::boolean(xmlHasProperty(m, xmlSelf(m, self, "hasOwnProperty"), name));
+    }, 1);
+    defineNativeMethod(m, cls, "toString", [settings](Machine& m, const Value& self, std::span<const Value>) {
+        Object* o = xmlSelf(m, self, "toString");
+        return Value::string(o->asXml() ? xmlToString(*o->asXml(), *settings) : xmlListToString(*o->asXmlList(), *settings));
+    });
+    defineNativeMethod(m, cls, "toXMLString", [settings](Machine& m, const Value& self, std::span<const Value>) {
+        Object* o = xmlSelf(m, self, "toXMLString");
+        return Value::string(o->asXml() ? xmlToXmlString(*o->asXml(), *settings) : xmlListToXmlString(*o->asXmlList(), *settings));
+    });
+    defineNativeMethod(m, cls, "valueOf", [](Machine&, const Value& self, std::span<const Value>) { return self; });
+    defineNativeMethod(m, cls, "toJSON", [](Machine& m, const Value& self, std::span<const Value>) {
+        return Value::string(xmlSelf(m, self, "toJSON")->asXml() ? "XML" : "XMLList");
+    }, 1);
+}
+
+void installXmlListClass(Machine& m, const XmlSettingsRef& settings) {
+    ClassObject* cls = m.defineClass("", "XMLList", m.builtins().object);
+    cls->sealed = true;
+    defineXmlCommonMethods(m, cls, settings);
+    // XMLList(value) gives a list as it is; new XMLList(value) copies one.
+    auto make = [settings](Machine& m, const Value& v, bool copy) {
+        XmlListObject* list = newXmlList(m);
+        if (XmlListObject* from = v.asObject() ? v.asObject()->asXmlList() : nullptr; from && !copy) return Value::object(from);
+        for (XmlObject* node : xmlNodesFromValue(m, *settings, v)) list->items.push_back(copy ? copyXml(m, *node) : node);
+        return Value::object(list);
+    };
+    cls->call = [make](Machine& m, const Value&, std::span<const Value> args) { return make(m, argAt(args, 0), false); };
+    cls->construct = [make](Machine& m, std::span<const Value> args) {
+        return make(m, argAt(args, 0), isXmlValue(argAt(args, 0)));
+    };
+    cls->setOwn("length", Value::number(1));
+    cls->setEnumerable("length", false);
+}
+
+}  // namespace swf::avm2
