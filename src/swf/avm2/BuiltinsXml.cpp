@@ -21,11 +21,11 @@ XmlObject& nodeSelf(Machine& m, const Value& self, const char* method) {
 // The one node XML(value) stands for: markup parsed, an XML value as it is (or copied).
 Value toXml(Machine& m, const XmlSettings& settings, const Value& v, bool copy) {
     if (Object* o = v.asObject()) {
-        if (XmlObject* x = o->asXml()) return Value::object(copy ? copyXml(m, *x) : x);
+        if (XmlObject* x = o->asXml()) return Value::object(copy ? copyXml(m, *x, &settings) : x);
         if (XmlListObject* list = o->asXmlList()) {
             if (list->items.size() != 1)
                 m.throwError("TypeError", 1088, "The markup in the document following the root element must be well-formed.");
-            return Value::object(copy ? copyXml(m, *list->items[0]) : list->items[0]);
+            return Value::object(copy ? copyXml(m, *list->items[0], &settings) : list->items[0]);
         }
     }
     std::vector<XmlObject*> nodes = xmlNodesFromValue(m, settings, v);
@@ -44,6 +44,15 @@ int childPosition(Machine& m, XmlObject& x, const Value& ref) {
     for (size_t i = 0; i < x.children.size(); ++i)
         if (x.children[i] == node) return static_cast<int>(i);
     return -1;
+}
+
+// A name for setName and setLocalName: a QName's, or a string that must be an XML name.
+XmlName validName(Machine& m, const Value& v) {
+    XmlName name = xmlNameFromValue(m, v, false);
+    bool qname = v.asObject() && v.asObject()->classObject() == m.builtins().qname;
+    std::string written = qname ? name.local : m.toString(v);
+    if (!isXmlNcName(written)) m.throwError("TypeError", 1117, "Invalid XML name: " + written + ".");
+    return name;
 }
 
 void insertNodes(Machine& m, const XmlSettings& settings, XmlObject& x, size_t at, const Value& v) {
@@ -113,19 +122,19 @@ void defineSettings(Machine& m, ClassObject* cls, const XmlSettingsRef& s) {
 }
 
 void defineNodeMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& settings) {
-    defineNativeMethod(m, cls, "appendChild", [settings](Machine& m, const Value& self, std::span<const Value> args) {
+    defineXmlMethod(m, cls, "appendChild", [settings](Machine& m, const Value& self, std::span<const Value> args) {
         XmlObject& x = nodeSelf(m, self, "appendChild");
         insertNodes(m, *settings, x, x.children.size(), argAt(args, 0));
         return Value::object(&x);
     }, 1);
-    defineNativeMethod(m, cls, "prependChild", [settings](Machine& m, const Value& self, std::span<const Value> args) {
+    defineXmlMethod(m, cls, "prependChild", [settings](Machine& m, const Value& self, std::span<const Value> args) {
         XmlObject& x = nodeSelf(m, self, "prependChild");
         insertNodes(m, *settings, x, 0, argAt(args, 0));
         return Value::object(&x);
     }, 1);
     for (bool after : {true, false}) {
         const char* name = after ? "insertChildAfter" : "insertChildBefore";
-        defineNativeMethod(m, cls, name, [settings, after, name](Machine& m, const Value& self, std::span<const Value> args) {
+        defineXmlMethod(m, cls, name, [settings, after, name](Machine& m, const Value& self, std::span<const Value> args) {
             XmlObject& x = nodeSelf(m, self, name);
             if (x.kind != XmlObject::Kind::Element) return Value();
             Value ref = argAt(args, 0);
@@ -139,20 +148,20 @@ void defineNodeMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& setti
             return Value::object(&x);
         }, 2);
     }
-    defineNativeMethod(m, cls, "childIndex", [](Machine& m, const Value& self, std::span<const Value>) {
+    defineXmlMethod(m, cls, "childIndex", [](Machine& m, const Value& self, std::span<const Value>) {
         return Value::number(nodeSelf(m, self, "childIndex").childIndex());
     });
-    defineNativeMethod(m, cls, "localName", [](Machine& m, const Value& self, std::span<const Value>) {
+    defineXmlMethod(m, cls, "localName", [](Machine& m, const Value& self, std::span<const Value>) {
         XmlObject& x = nodeSelf(m, self, "localName");
         if (x.kind == XmlObject::Kind::Text || x.kind == XmlObject::Kind::Comment) return Value::null();
         return Value::string(x.local);
     });
-    defineNativeMethod(m, cls, "name", [](Machine& m, const Value& self, std::span<const Value>) {
+    defineXmlMethod(m, cls, "name", [](Machine& m, const Value& self, std::span<const Value>) {
         XmlObject& x = nodeSelf(m, self, "name");
         if (x.kind == XmlObject::Kind::Text || x.kind == XmlObject::Kind::Comment) return Value::null();
         return newQName(m, Value::string(x.uri), x.local);
     });
-    defineNativeMethod(m, cls, "namespace", [](Machine& m, const Value& self, std::span<const Value> args) {
+    defineXmlMethod(m, cls, "namespace", [](Machine& m, const Value& self, std::span<const Value> args) {
         XmlObject& x = nodeSelf(m, self, "namespace");
         if (!args.empty()) {
             std::string prefix = m.toString(args[0]);
@@ -162,13 +171,13 @@ void defineNodeMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& setti
         if (x.kind != XmlObject::Kind::Element && x.kind != XmlObject::Kind::Attribute) return Value::null();
         return newNamespace(m, Value::string(x.prefix), x.uri);
     });
-    defineNativeMethod(m, cls, "namespaceDeclarations", [](Machine& m, const Value& self, std::span<const Value>) {
+    defineXmlMethod(m, cls, "namespaceDeclarations", [](Machine& m, const Value& self, std::span<const Value>) {
         std::vector<Value> out;
         for (const XmlNamespace& ns : nodeSelf(m, self, "namespaceDeclarations").declarations)
             out.push_back(newNamespace(m, Value::string(ns.prefix), ns.uri));
         return Value::object(m.newArray(std::move(out)));
     });
-    defineNativeMethod(m, cls, "inScopeNamespaces", [](Machine& m, const Value& self, std::span<const Value>) {
+    defineXmlMethod(m, cls, "inScopeNamespaces", [](Machine& m, const Value& self, std::span<const Value>) {
         std::vector<Value> out;
         std::vector<std::string> seen;
         for (XmlObject* p = &nodeSelf(m, self, "inScopeNamespaces"); p; p = p->parent)
@@ -180,7 +189,7 @@ void defineNodeMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& setti
         if (out.empty()) out.push_back(newNamespace(m, Value::string(""), ""));
         return Value::object(m.newArray(std::move(out)));
     });
-    defineNativeMethod(m, cls, "addNamespace", [](Machine& m, const Value& self, std::span<const Value> args) {
+    defineXmlMethod(m, cls, "addNamespace", [](Machine& m, const Value& self, std::span<const Value> args) {
         XmlObject& x = nodeSelf(m, self, "addNamespace");
         Object* ns = argAt(args, 0).asObject();
         Value* prefix = ns ? ns->findOwn("prefix") : nullptr;
@@ -192,10 +201,10 @@ void defineNodeMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& setti
         }
         return Value::object(&x);
     }, 1);
-    defineNativeMethod(m, cls, "nodeKind", [](Machine& m, const Value& self, std::span<const Value>) {
+    defineXmlMethod(m, cls, "nodeKind", [](Machine& m, const Value& self, std::span<const Value>) {
         return Value::string(nodeSelf(m, self, "nodeKind").kindName());
     });
-    defineNativeMethod(m, cls, "replace", [settings](Machine& m, const Value& self, std::span<const Value> args) {
+    defineXmlMethod(m, cls, "replace", [settings](Machine& m, const Value& self, std::span<const Value> args) {
         XmlObject& x = nodeSelf(m, self, "replace");
         if (x.kind != XmlObject::Kind::Element) return Value::object(&x);
         Value which = argAt(args, 0);
@@ -217,7 +226,7 @@ void defineNodeMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& setti
         insertNodes(m, *settings, x, static_cast<size_t>(at), argAt(args, 1));
         return Value::object(&x);
     }, 2);
-    defineNativeMethod(m, cls, "setChildren", [settings](Machine& m, const Value& self, std::span<const Value> args) {
+    defineXmlMethod(m, cls, "setChildren", [settings](Machine& m, const Value& self, std::span<const Value> args) {
         XmlObject& x = nodeSelf(m, self, "setChildren");
         if (x.kind != XmlObject::Kind::Element) return Value::object(&x);
         std::vector<XmlObject*> nodes = xmlNodesFromValue(m, *settings, argAt(args, 0));
@@ -225,24 +234,22 @@ void defineNodeMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& setti
         for (XmlObject* n : nodes) xmlInsertChild(m, x, x.children.size(), n);
         return Value::object(&x);
     }, 1);
-    defineNativeMethod(m, cls, "setLocalName", [](Machine& m, const Value& self, std::span<const Value> args) {
+    defineXmlMethod(m, cls, "setLocalName", [](Machine& m, const Value& self, std::span<const Value> args) {
         XmlObject& x = nodeSelf(m, self, "setLocalName");
-        XmlName name = xmlNameFromValue(m, argAt(args, 0), false);
-        if (!isXmlNcName(name.local)) m.throwError("TypeError", 1117, "Invalid XML name: " + name.local + ".");
+        XmlName name = validName(m, argAt(args, 0));
         if (x.kind == XmlObject::Kind::Element || x.kind == XmlObject::Kind::Attribute || x.kind == XmlObject::Kind::Instruction)
             x.local = name.local;
         return Value();
     }, 1);
-    defineNativeMethod(m, cls, "setName", [](Machine& m, const Value& self, std::span<const Value> args) {
+    defineXmlMethod(m, cls, "setName", [](Machine& m, const Value& self, std::span<const Value> args) {
         XmlObject& x = nodeSelf(m, self, "setName");
-        XmlName name = xmlNameFromValue(m, argAt(args, 0), false);
-        if (!isXmlNcName(name.local)) m.throwError("TypeError", 1117, "Invalid XML name: " + name.local + ".");
+        XmlName name = validName(m, argAt(args, 0));
         if (x.kind == XmlObject::Kind::Text || x.kind == XmlObject::Kind::Comment) return Value();
         x.local = name.local;
         if (!name.anyUri && !name.uris.empty() && x.kind != XmlObject::Kind::Instruction) x.uri = name.uris.front();
         return Value();
     }, 1);
-    defineNativeMethod(m, cls, "setNamespace", [](Machine& m, const Value& self, std::span<const Value> args) {
+    defineXmlMethod(m, cls, "setNamespace", [](Machine& m, const Value& self, std::span<const Value> args) {
         XmlObject& x = nodeSelf(m, self, "setNamespace");
         Object* ns = argAt(args, 0).asObject();
         Value* uri = ns ? ns->findOwn("uri") : nullptr;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "swf/avm2/FunctionObject.h"
 #include "swf/avm2/XmlAccess.h"
 #include "swf/avm2/XmlParser.h"
 
@@ -17,6 +18,8 @@ using XmlSettingsRef = std::shared_ptr<XmlSettings>;
 Object* xmlSelf(Machine& m, const Value& self, const char* method);
 // The methods XML and XMLList both have: selecting children, attributes, descendants, text,
 // printing and comparing.
+// A method of XML or XMLList: a trait of its instances and a function of its prototype.
+void defineXmlMethod(Machine& m, ClassObject* cls, const std::string& name, NativeFunction function, uint32_t arity = 0);
 void defineXmlCommonMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& settings);
 void installXmlListClass(Machine& m, const XmlSettingsRef& settings);
 void installXmlNameClasses(Machine& m);  // QName and Namespace

@@ -71,14 +71,19 @@ std::vector<XmlObject*> xmlNodesFromValue(Machine& m, const XmlSettings& setting
     return nodes;
 }
 
+void defineXmlMethod(Machine& m, ClassObject* cls, const std::string& name, NativeFunction function, uint32_t arity) {
+    defineNativeMethod(m, cls, name, function, arity);
+    m.defineMethod(cls->prototype, name, std::move(function), arity);
+}
+
 void defineXmlCommonMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& settings) {
-    defineNativeMethod(m, cls, "attribute", [](Machine& m, const Value& self, std::span<const Value> args) {
+    defineXmlMethod(m, cls, "attribute", [](Machine& m, const Value& self, std::span<const Value> args) {
         return Value::object(xmlChildren(m, xmlSelf(m, self, "attribute"), xmlNameFromValue(m, argAt(args, 0), true)));
     }, 1);
-    defineNativeMethod(m, cls, "attributes", [](Machine& m, const Value& self, std::span<const Value>) {
+    defineXmlMethod(m, cls, "attributes", [](Machine& m, const Value& self, std::span<const Value>) {
         return Value::object(xmlChildren(m, xmlSelf(m, self, "attributes"), anyName(true)));
     });
-    defineNativeMethod(m, cls, "child", [](Machine& m, const Value& self, std::span<const Value> args) {
+    defineXmlMethod(m, cls, "child", [](Machine& m, const Value& self, std::span<const Value> args) {
         Object* o = xmlSelf(m, self, "child");
         Value which = argAt(args, 0);
         std::string s = m.toString(which);
@@ -91,38 +96,38 @@ void defineXmlCommonMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& 
         }
         return Value::object(xmlChildren(m, o, xmlNameFromValue(m, which, false)));
     }, 1);
-    defineNativeMethod(m, cls, "children", [](Machine& m, const Value& self, std::span<const Value>) {
+    defineXmlMethod(m, cls, "children", [](Machine& m, const Value& self, std::span<const Value>) {
         return Value::object(xmlChildren(m, xmlSelf(m, self, "children"), anyName(false)));
     });
-    defineNativeMethod(m, cls, "comments", [](Machine& m, const Value& self, std::span<const Value>) {
+    defineXmlMethod(m, cls, "comments", [](Machine& m, const Value& self, std::span<const Value>) {
         return selectChildren(m, xmlSelf(m, self, "comments"), anyName(false),
                               [](const XmlObject& c) { return c.kind == XmlObject::Kind::Comment; });
     });
-    defineNativeMethod(m, cls, "processingInstructions", [](Machine& m, const Value& self, std::span<const Value> args) {
+    defineXmlMethod(m, cls, "processingInstructions", [](Machine& m, const Value& self, std::span<const Value> args) {
         XmlName name = args.empty() ? anyName(false) : xmlNameFromValue(m, args[0], false);
         return selectChildren(m, xmlSelf(m, self, "processingInstructions"), anyName(false), [&](const XmlObject& c) {
             return c.kind == XmlObject::Kind::Instruction && (name.anyLocal || c.local == name.local);
         });
     });
-    defineNativeMethod(m, cls, "elements", [](Machine& m, const Value& self, std::span<const Value> args) {
+    defineXmlMethod(m, cls, "elements", [](Machine& m, const Value& self, std::span<const Value> args) {
         XmlName name = args.empty() ? anyName(false) : xmlNameFromValue(m, args[0], false);
         return selectChildren(m, xmlSelf(m, self, "elements"), name,
                               [&](const XmlObject& c) { return c.kind == XmlObject::Kind::Element && name.matches(c); });
     });
-    defineNativeMethod(m, cls, "text", [](Machine& m, const Value& self, std::span<const Value>) {
+    defineXmlMethod(m, cls, "text", [](Machine& m, const Value& self, std::span<const Value>) {
         return selectChildren(m, xmlSelf(m, self, "text"), anyName(false),
                               [](const XmlObject& c) { return c.kind == XmlObject::Kind::Text; });
     });
-    defineNativeMethod(m, cls, "descendants", [](Machine& m, const Value& self, std::span<const Value> args) {
+    defineXmlMethod(m, cls, "descendants", [](Machine& m, const Value& self, std::span<const Value> args) {
         XmlName name = args.empty() ? anyName(false) : xmlNameFromValue(m, args[0], false);
         return Value::object(xmlDescendants(m, Value::object(xmlSelf(m, self, "descendants")), name));
     });
-    defineNativeMethod(m, cls, "contains", [](Machine& m, const Value& self, std::span<const Value> args) {
+    defineXmlMethod(m, cls, "contains", [](Machine& m, const Value& self, std::span<const Value> args) {
         for (XmlObject* node : nodesOf(xmlSelf(m, self, "contains")))
             if (m.looseEquals(Value::object(node), argAt(args, 0))) return Value::boolean(true);
         return Value::boolean(false);
     }, 1);
-    defineNativeMethod(m, cls, "copy", [](Machine& m, const Value& self, std::span<const Value>) {
+    defineXmlMethod(m, cls, "copy", [](Machine& m, const Value& self, std::span<const Value>) {
         Object* o = xmlSelf(m, self, "copy");
         if (XmlObject* x = o->asXml()) return Value::object(copyXml(m, *x));
         XmlListObject* from = o->asXmlList();
@@ -138,10 +143,10 @@ void defineXmlCommonMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& 
         Object* o = xmlSelf(m, self, "hasSimpleContent");
         return o->asXml() ? o->asXml()->hasSimpleContent() : o->asXmlList()->hasSimpleContent();
     };
-    defineNativeMethod(m, cls, "hasSimpleContent", [simple](Machine& m, const Value& self, std::span<const Value>) {
+    defineXmlMethod(m, cls, "hasSimpleContent", [simple](Machine& m, const Value& self, std::span<const Value>) {
         return Value::boolean(simple(m, self));
     });
-    defineNativeMethod(m, cls, "hasComplexContent", [](Machine& m, const Value& self, std::span<const Value>) {
+    defineXmlMethod(m, cls, "hasComplexContent", [](Machine& m, const Value& self, std::span<const Value>) {
         for (XmlObject* node : nodesOf(xmlSelf(m, self, "hasComplexContent"))) {
             if (node->kind != XmlObject::Kind::Element) continue;
             if (self.asObject()->asXmlList() && self.asObject()->asXmlList()->items.size() > 1) return Value::boolean(true);
@@ -150,15 +155,15 @@ void defineXmlCommonMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& 
         }
         return Value::boolean(false);
     });
-    defineNativeMethod(m, cls, "length", [](Machine& m, const Value& self, std::span<const Value>) {
+    defineXmlMethod(m, cls, "length", [](Machine& m, const Value& self, std::span<const Value>) {
         return Value::number(static_cast<double>(nodesOf(xmlSelf(m, self, "length")).size()));
     });
-    defineNativeMethod(m, cls, "normalize", [](Machine& m, const Value& self, std::span<const Value>) {
+    defineXmlMethod(m, cls, "normalize", [](Machine& m, const Value& self, std::span<const Value>) {
         for (XmlObject* node : nodesOf(xmlSelf(m, self, "normalize")))
             if (node->kind == XmlObject::Kind::Element) normalize(*node);
         return self;
     });
-    defineNativeMethod(m, cls, "parent", [](Machine& m, const Value& self, std::span<const Value>) {
+    defineXmlMethod(m, cls, "parent", [](Machine& m, const Value& self, std::span<const Value>) {
         std::vector<XmlObject*> nodes = nodesOf(xmlSelf(m, self, "parent"));
         if (nodes.empty()) return Value();
         XmlObject* parent = nodes[0]->parent;
@@ -166,7 +171,7 @@ void defineXmlCommonMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& 
             if (node->parent != parent) return Value();
         return parent ? Value::object(parent) : Value();
     });
-    defineNativeMethod(m, cls, "hasOwnProperty", [](Machine& m, const Value& self, std::span<const Value> args) {
+    defineXmlMethod(m, cls, "hasOwnProperty", [](Machine& m, const Value& self, std::span<const Value> args) {
         Name name = Name::qualified(m.namespaces().publicNs(), m.toString(argAt(args, 0)));
         if (name.local.size() > 1 && name.local[0] == '@') {
             name.local.erase(0, 1);
@@ -174,16 +179,16 @@ void defineXmlCommonMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& 
         }
         return Value::boolean(xmlHasProperty(m, xmlSelf(m, self, "hasOwnProperty"), name));
     }, 1);
-    defineNativeMethod(m, cls, "toString", [settings](Machine& m, const Value& self, std::span<const Value>) {
+    defineXmlMethod(m, cls, "toString", [settings](Machine& m, const Value& self, std::span<const Value>) {
         Object* o = xmlSelf(m, self, "toString");
         return Value::string(o->asXml() ? xmlToString(*o->asXml(), *settings) : xmlListToString(*o->asXmlList(), *settings));
     });
-    defineNativeMethod(m, cls, "toXMLString", [settings](Machine& m, const Value& self, std::span<const Value>) {
+    defineXmlMethod(m, cls, "toXMLString", [settings](Machine& m, const Value& self, std::span<const Value>) {
         Object* o = xmlSelf(m, self, "toXMLString");
         return Value::string(o->asXml() ? xmlToXmlString(*o->asXml(), *settings) : xmlListToXmlString(*o->asXmlList(), *settings));
     });
-    defineNativeMethod(m, cls, "valueOf", [](Machine&, const Value& self, std::span<const Value>) { return self; });
-    defineNativeMethod(m, cls, "toJSON", [](Machine& m, const Value& self, std::span<const Value>) {
+    defineXmlMethod(m, cls, "valueOf", [](Machine&, const Value& self, std::span<const Value>) { return self; });
+    defineXmlMethod(m, cls, "toJSON", [](Machine& m, const Value& self, std::span<const Value>) {
         return Value::string(xmlSelf(m, self, "toJSON")->asXml() ? "XML" : "XMLList");
     }, 1);
 }

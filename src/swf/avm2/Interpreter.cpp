@@ -86,9 +86,19 @@ Name Interpreter::readName(uint32_t index) {
     const Multiname& mn = file_.multinames[index];
     Name name;
     name.attribute = mn.isAttribute();
+    // A QName given as a runtime name brings its own namespace (none for "*::name").
+    const Value* qnameUri = nullptr;
+    Value runtimeName;
     if (mn.needsRuntimeName()) {
-        Value v = pop();
-        name.local = m_.toString(v);
+        runtimeName = pop();
+        Object* q = runtimeName.asObject();
+        if (q && q->classObject() == m_.builtins().qname && !mn.needsRuntimeNamespace()) {
+            Value* local = q->findOwn("localName");
+            name.local = local ? m_.toString(*local) : std::string();
+            qnameUri = q->findOwn("uri");
+        } else {
+            name.local = m_.toString(runtimeName);
+        }
     } else if (mn.kind != MultinameKind::TypeName) {
         name.local = file_.strings[mn.name];
         name.anyName = mn.name == 0;
@@ -114,6 +124,14 @@ Name Interpreter::readName(uint32_t index) {
             break;
         }
         default: break;
+    }
+    if (qnameUri) {
+        name.set = {};
+        name.single = nullptr;
+        if (!qnameUri->isNull()) {
+            runtimeNs_.push_back(m_.namespaces().intern(Ns::Group::Public, m_.toString(*qnameUri)));
+            name.single = runtimeNs_.back();
+        }
     }
     return name;
 }

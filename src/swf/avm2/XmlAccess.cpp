@@ -241,7 +241,11 @@ XmlListObject* newXmlList(Machine& m, Object* target, const XmlName* targetName)
     return list;
 }
 
-XmlObject* copyXml(Machine& m, const XmlObject& node) {
+XmlObject* copyXml(Machine& m, const XmlObject& node, const XmlSettings* filter) {
+    auto ignored = [filter](const XmlObject& c) {
+        return filter && ((c.kind == XmlObject::Kind::Comment && filter->ignoreComments) ||
+                          (c.kind == XmlObject::Kind::Instruction && filter->ignoreProcessingInstructions));
+    };
     auto clone = [&m](const XmlObject& from) {
         XmlObject* to = newXmlNode(m, from.kind);
         to->uri = from.uri;
@@ -267,6 +271,7 @@ XmlObject* copyXml(Machine& m, const XmlObject& node) {
         auto [from, to] = pending.back();
         pending.pop_back();
         for (const XmlObject* c : from->children) {
+            if (ignored(*c)) continue;
             XmlObject* copy = clone(*c);
             copy->parent = to;
             to->children.push_back(copy);
@@ -285,13 +290,21 @@ std::vector<XmlObject*> xmlNodesOf(Machine& m, const Value& v) {
 }
 
 void xmlInsertChild(Machine& m, XmlObject& parent, size_t index, XmlObject* child) {
-    if (parent.isSelfOrAncestor(child)) m.throwError("TypeError", 1118, "Illegal cyclical loop between nodes.");
+    // A node may sit in more than one tree (E4X moves no node out of its old parent), so the
+    // loop check searches the child's whole subtree rather than the parent's ancestors.
+    std::vector<const XmlObject*> pending{child};
+    while (!pending.empty()) {
+        const XmlObject* node = pending.back();
+        pending.pop_back();
+        if (node == &parent) m.throwError("TypeError", 1118, "Illegal cyclical loop between nodes.");
+        m.step();
+        pending.insert(pending.end(), node->children.begin(), node->children.end());
+    }
     if (child->kind == XmlObject::Kind::Attribute) {
         XmlObject* text = newXmlNode(m, XmlObject::Kind::Text);
         text->value = child->value;
         child = text;
     }
-    if (child->parent) xmlRemoveChild(*child);
     index = std::min(index, parent.children.size());
     parent.children.insert(parent.children.begin() + static_cast<std::ptrdiff_t>(index), child);
     child->parent = &parent;
@@ -465,6 +478,18 @@ bool xmlDeepEquals(const XmlObject& a, const XmlObject& b) {
 }
 
 std::optional<bool> xmlLooseEquals(Machine& m, const Value& a, const Value& b) {
+    // QNames are equal by URI and local name, namespaces by URI.
+    for (ClassObject* c : {m.builtins().qname, m.builtins().namespaceClass}) {
+        Object* x = a.asObject();
+        Object* y = b.asObject();
+        if (!x || !y || x->classObject() != c || y->classObject() != c) continue;
+        auto same = [&](const char* name) {
+            Value* p = x->findOwn(name);
+            Value* q = y->findOwn(name);
+            return m.strictEquals(p ? *p : Value(), q ? *q : Value());
+        };
+        return same("uri") && (c != m.builtins().qname || same("localName"));
+    }
     if (XmlListObject* list = listOf(a)) {
         if (XmlListObject* other = listOf(b)) {
             if (other->items.size() != list->items.size()) return false;

@@ -11,6 +11,7 @@
 
 #include "swf/avm2/Name.h"
 #include "swf/avm2/XmlListObject.h"
+#include "swf/avm2/XmlParser.h"
 
 namespace swf::avm2 {
 
@@ -35,8 +36,9 @@ XmlName xmlNameOf(Machine& m, const Name& name);
 XmlName xmlNameFromValue(Machine& m, const Value& v, bool attribute);
 
 XmlListObject* newXmlList(Machine& m, Object* target = nullptr, const XmlName* targetName = nullptr);
-// A copy of `node` and everything under it, without a parent.
-XmlObject* copyXml(Machine& m, const XmlObject& node);
+// A copy of `node` and everything under it, without a parent; with `filter`, leaving out the
+// comments and instructions its settings ignore.
+XmlObject* copyXml(Machine& m, const XmlObject& node, const XmlSettings* filter = nullptr);
 // The nodes a value stands for when added to a tree: XML as itself, a list's items, anything
 // else as a text node of its string.
 std::vector<XmlObject*> xmlNodesOf(Machine& m, const Value& v);

@@ -36,12 +36,6 @@ int XmlObject::childIndex() const {
     return -1;
 }
 
-bool XmlObject::isSelfOrAncestor(const XmlObject* node) const {
-    for (const XmlObject* p = this; p; p = p->parent)
-        if (p == node) return true;
-    return false;
-}
-
 const std::string* XmlObject::resolvePrefix(const std::string& wanted) const {
     for (const XmlObject* p = this; p; p = p->parent)
         for (const XmlNamespace& ns : p->declarations)

@@ -37,8 +37,6 @@ class XmlObject : public Object {
     bool hasSimpleContent() const;
     // The position among its parent's children, or -1.
     int childIndex() const;
-    // True when `node` is this node or one of its ancestors (appending it would make a loop).
-    bool isSelfOrAncestor(const XmlObject* node) const;
     // The URI `prefix` stands for here (searching the ancestors), or null when unbound.
     const std::string* resolvePrefix(const std::string& prefix) const;
     // The text of simple content: the values of the text children, in order.

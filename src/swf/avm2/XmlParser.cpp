@@ -50,6 +50,8 @@ std::vector<XmlObject*> XmlParser::parse(std::string_view text, const std::vecto
     text_ = text;
     pos_ = 0;
     top_.clear();
+    declared_.clear();
+    declaredMarks_.clear();
     inScope_ = &inScope;
     std::vector<XmlObject*> open;
     while (pos_ < text_.size()) {
@@ -159,6 +161,8 @@ void XmlParser::readEndTag(std::vector<XmlObject*>& open) {
     if (name != written)
         fail(1085, "The element type \"" + written + "\" must be terminated by the matching end-tag \"</" + written + ">\".");
     open.pop_back();
+    declared_.resize(declaredMarks_.back());
+    declaredMarks_.pop_back();
 }
 
 void XmlParser::readStartTag(std::vector<XmlObject*>& open) {
@@ -210,12 +214,16 @@ void XmlParser::readStartTag(std::vector<XmlObject*>& open) {
         node->parent = element;
         element->attributes.push_back(node);
     }
-    resolveNames(*element, open);
+    resolveNames(*element);
     add(open, element);
-    if (!empty) open.push_back(element);
+    if (!empty) {
+        open.push_back(element);
+        declaredMarks_.push_back(declared_.size());
+        declared_.insert(declared_.end(), element->declarations.begin(), element->declarations.end());
+    }
 }
 
-void XmlParser::resolveNames(XmlObject& element, const std::vector<XmlObject*>& open) {
+void XmlParser::resolveNames(XmlObject& element) {
     auto lookup = [&](const std::string& prefix) -> const std::string* {
         if (prefix == "xml") {
             static const std::string xmlUri = kXmlUri;
@@ -223,8 +231,8 @@ void XmlParser::resolveNames(XmlObject& element, const std::vector<XmlObject*>& 
         }
         for (const XmlNamespace& ns : element.declarations)
             if (ns.prefix == prefix) return &ns.uri;
-        if (!open.empty())
-            if (const std::string* uri = open.back()->resolvePrefix(prefix)) return uri;
+        for (size_t i = declared_.size(); i-- > 0;)
+            if (declared_[i].prefix == prefix) return &declared_[i].uri;
         for (const XmlNamespace& ns : *inScope_)
             if (ns.prefix == prefix) return &ns.uri;
         return nullptr;

@@ -41,7 +41,7 @@ class XmlParser {
     std::string readName();
     // Text with its entities replaced.
     static std::string decode(std::string_view raw);
-    void resolveNames(XmlObject& element, const std::vector<XmlObject*>& open);
+    void resolveNames(XmlObject& element);
     void add(std::vector<XmlObject*>& open, XmlObject* node);
     bool startsWith(std::string_view prefix) const { return text_.substr(pos_, prefix.size()) == prefix; }
     size_t find(std::string_view what) const { return text_.find(what, pos_); }
@@ -51,6 +51,9 @@ class XmlParser {
     std::string_view text_;
     size_t pos_ = 0;
     std::vector<XmlObject*> top_;
+    // The declarations of the open elements, outermost first, and where each element's start.
+    std::vector<XmlNamespace> declared_;
+    std::vector<size_t> declaredMarks_;
     const std::vector<XmlNamespace>* inScope_ = nullptr;
 };
 

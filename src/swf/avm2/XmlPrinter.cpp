@@ -103,7 +103,7 @@ class Printer {
             newDeclarations.push_back(ns);
         };
         if (top)
-            for (auto it = inScope_.rbegin(); it != inScope_.rend(); ++it) declare(*it);
+            for (const XmlNamespace& ns : inScope_) declare(ns);
         for (const XmlNamespace& ns : node.declarations) declare(ns);
         std::string prefix = prefixFor(node, newDeclarations);
         std::string qualified = prefix.empty() ? node.local : prefix + ":" + node.local;
