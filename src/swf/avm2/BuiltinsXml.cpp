@@ -58,6 +58,8 @@ XmlName validName(Machine& m, const Value& v) {
 void insertNodes(Machine& m, const XmlSettings& settings, XmlObject& x, size_t at, const Value& v) {
     if (x.kind != XmlObject::Kind::Element) return;
     std::vector<XmlObject*> nodes = xmlNodesFromValue(m, settings, v);
+    // Text that parsing drops (blank, with whitespace ignored) still goes in as it is.
+    if (nodes.empty() && v.isString() && !v.asString().empty()) nodes = xmlNodesOf(m, v);
     for (size_t i = 0; i < nodes.size(); ++i) xmlInsertChild(m, x, at + i, nodes[i]);
 }
 

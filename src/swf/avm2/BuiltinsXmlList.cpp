@@ -159,8 +159,28 @@ void defineXmlCommonMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& 
         return Value::number(static_cast<double>(nodesOf(xmlSelf(m, self, "length")).size()));
     });
     defineXmlMethod(m, cls, "normalize", [](Machine& m, const Value& self, std::span<const Value>) {
-        for (XmlObject* node : nodesOf(xmlSelf(m, self, "normalize")))
-            if (node->kind == XmlObject::Kind::Element) normalize(*node);
+        Object* o = xmlSelf(m, self, "normalize");
+        if (XmlObject* x = o->asXml()) {
+            if (x->kind == XmlObject::Kind::Element) normalize(*x);
+            return self;
+        }
+        // A list merges its own adjacent texts too, and drops its empty ones.
+        std::vector<XmlObject*> kept;
+        for (XmlObject* item : o->asXmlList()->items) {
+            if (item->kind == XmlObject::Kind::Element) normalize(*item);
+            if (item->kind == XmlObject::Kind::Text && !kept.empty() && kept.back()->kind == XmlObject::Kind::Text) {
+                kept.back()->value += item->value;
+                xmlRemoveChild(*item);
+                continue;
+            }
+            kept.push_back(item);
+        }
+        std::erase_if(kept, [](XmlObject* item) {
+            bool empty = item->kind == XmlObject::Kind::Text && item->value.empty();
+            if (empty) xmlRemoveChild(*item);
+            return empty;
+        });
+        o->asXmlList()->items = std::move(kept);
         return self;
     });
     defineXmlMethod(m, cls, "parent", [](Machine& m, const Value& self, std::span<const Value>) {

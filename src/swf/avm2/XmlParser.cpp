@@ -151,10 +151,11 @@ std::string XmlParser::readName() {
 
 void XmlParser::readEndTag(std::vector<XmlObject*>& open) {
     pos_ += 2;
+    // The player reads the name and skips whatever else the tag holds.
     std::string name = readName();
-    while (pos_ < text_.size() && isXmlSpace(text_[pos_])) ++pos_;
-    if (pos_ >= text_.size() || text_[pos_] != '>') fail(1090, "XML parser failure: element is malformed.");
-    ++pos_;
+    size_t end = find(">");
+    if (end == std::string_view::npos) fail(1090, "XML parser failure: element is malformed.");
+    pos_ = end + 1;
     if (open.empty()) fail(1088, "The markup in the document following the root element must be well-formed.");
     XmlObject* element = open.back();
     std::string written = element->prefix.empty() ? element->local : element->prefix + ":" + element->local;

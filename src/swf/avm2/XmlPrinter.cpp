@@ -112,10 +112,9 @@ class Printer {
             std::string p = prefixFor(*a, newDeclarations);
             attributes += " " + (p.empty() ? a->local : p + ":" + a->local) + "=\"" + escapeAttributeValue(a->value) + "\"";
         }
-        out_ += "<" + qualified;
+        out_ += "<" + qualified + attributes;
         for (const XmlNamespace& ns : newDeclarations)
             out_ += " xmlns" + (ns.prefix.empty() ? std::string() : ":" + ns.prefix) + "=\"" + escapeAttributeValue(ns.uri) + "\"";
-        out_ += attributes;
         if (node.children.empty()) {
             out_ += "/>";
             declared_.resize(mark);
@@ -177,7 +176,7 @@ std::string xmlToXmlString(const XmlObject& node, const XmlSettings& settings) {
 std::string xmlListToXmlString(const XmlListObject& list, const XmlSettings& settings) {
     std::string out;
     for (size_t i = 0; i < list.items.size(); ++i) {
-        if (i > 0 && settings.prettyPrinting) out += '\n';
+        if (i > 0) out += '\n';
         out += xmlToXmlString(*list.items[i], settings);
         if (out.size() > Machine::kMaxStringLength) throw ScriptLimit("Error #1000: The system is out of memory.");
     }
