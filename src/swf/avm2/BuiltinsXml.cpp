@@ -57,9 +57,16 @@ XmlName validName(Machine& m, const Value& v) {
 
 void insertNodes(Machine& m, const XmlSettings& settings, XmlObject& x, size_t at, const Value& v) {
     if (x.kind != XmlObject::Kind::Element) return;
-    std::vector<XmlObject*> nodes = xmlNodesFromValue(m, settings, v);
-    // Text that parsing drops (blank, with whitespace ignored) still goes in as it is.
-    if (nodes.empty() && v.isString() && !v.asString().empty()) nodes = xmlNodesOf(m, v);
+    // A string that is no markup (or blank, with whitespace ignored) goes in as text.
+    std::vector<XmlObject*> nodes;
+    try {
+        nodes = xmlNodesFromValue(m, settings, v);
+    } catch (const ScriptThrow&) {
+        if (!v.isString()) throw;
+        nodes = xmlNodesOf(m, v);
+    }
+    if (nodes.empty() && v.isString() && !v.asString().empty() && trimXmlSpace(v.asString()).empty())
+        nodes = xmlNodesOf(m, v);
     for (size_t i = 0; i < nodes.size(); ++i) xmlInsertChild(m, x, at + i, nodes[i]);
 }
 

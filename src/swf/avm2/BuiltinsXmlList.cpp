@@ -193,6 +193,9 @@ void defineXmlCommonMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& 
     });
     defineXmlMethod(m, cls, "hasOwnProperty", [](Machine& m, const Value& self, std::span<const Value> args) {
         Name name = Name::qualified(m.namespaces().publicNs(), m.toString(argAt(args, 0)));
+        Object* o = self.asObject();
+        // The prototypes answer as other objects do.
+        if (o && !o->asXml() && !o->asXmlList()) return Value::boolean(o->findOwn(name.local) != nullptr);
         if (name.local.size() > 1 && name.local[0] == '@') {
             name.local.erase(0, 1);
             name.attribute = true;

@@ -112,7 +112,10 @@ Name Interpreter::readName(uint32_t index) {
     }
     switch (mn.kind) {
         case MultinameKind::QName:
-        case MultinameKind::QNameA: name.single = abc_.namespaces[mn.ns]; break;
+        case MultinameKind::QNameA:
+            // Namespace 0 is "*": any namespace.
+            if (mn.ns != 0) name.single = abc_.namespaces[mn.ns];
+            break;
         case MultinameKind::Multiname:
         case MultinameKind::MultinameA:
         case MultinameKind::MultinameL:

@@ -187,7 +187,8 @@ XmlName xmlNameOf(Machine& m, const Name& name) {
     n.attribute = name.attribute;
     n.local = name.local;
     n.anyLocal = name.anyName || name.local == "*";
-    if (name.anyNamespace()) {
+    // "*" and "@*" read through the open namespaces take every namespace; "ns::*" only ns.
+    if (name.anyNamespace() || (n.anyLocal && !name.single)) {
         n.anyUri = true;
         return n;
     }
