@@ -68,7 +68,13 @@ TEST(Avm2Xml, ParsesPrintsAndReadsAsThePlayerDoes) {
         {"assignment creates children and attributes",
          XmlString(Assign(Assign(Xml("<a/>"), "c", Num(3)), "k", Str("v\""), true)), "<a k=\"v&quot;\">\n  <c>3</c>\n</a>"},
         {"delete removes attributes", XmlString(Delete(Xml("<a x='1' y='2'/>"), "x", true)), "<a y=\"2\"/>"},
-        {"appendChild parses markup", XmlString(Call(Xml("<a/>"), "appendChild", {Str("<b/>")})), "<a>\n  <b/>\n</a>"},
+        {"appendChild of XML", XmlString(Call(Xml("<a/>"), "appendChild", {Xml("<b/>")})), "<a>\n  <b/>\n</a>"},
+        {"appendChild of a string after an element", XmlString(Call(Xml("<a><b/></a>"), "appendChild", {Str("<i>")})),
+         "<a>\n  <b/>\n  <b>&lt;i&gt;</b>\n</a>"},
+        {"a string given by name asks for an attribute", [](AbcBuilder& abc, AbcCode& code) {
+             Xml("<a k='v'/>")(abc, code);
+             code.op(OP_pushstring, abc.string("@k")).op(OP_getproperty, abc.multinameL(abc.nsSet({abc.ns(0x16, "")})));
+         }, "v"},
         {"insertChildBefore", XmlString([](AbcBuilder& abc, AbcCode& code) {
              Xml("<a><c/></a>")(abc, code);
              code.op(OP_dup).op(OP_getproperty, abc.publicName("c"));

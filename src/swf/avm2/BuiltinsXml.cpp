@@ -55,8 +55,15 @@ XmlName validName(Machine& m, const Value& v) {
     return name;
 }
 
+// Movies of SWF 10 and later insert strings as text rather than reading them as markup.
+constexpr int kTextInsertVersion = 10;
+
 void insertNodes(Machine& m, const XmlSettings& settings, XmlObject& x, size_t at, const Value& v) {
     if (x.kind != XmlObject::Kind::Element) return;
+    if (!isXmlValue(v) && m.swfVersion() >= kTextInsertVersion) {
+        for (XmlObject* n : xmlNodesOf(m, v)) xmlInsertChild(m, x, at, n);
+        return;
+    }
     // A string that is no markup (or blank, with whitespace ignored) goes in as text.
     std::vector<XmlObject*> nodes;
     try {
@@ -133,7 +140,19 @@ void defineSettings(Machine& m, ClassObject* cls, const XmlSettingsRef& s) {
 void defineNodeMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& settings) {
     defineXmlMethod(m, cls, "appendChild", [settings](Machine& m, const Value& self, std::span<const Value> args) {
         XmlObject& x = nodeSelf(m, self, "appendChild");
-        insertNodes(m, *settings, x, x.children.size(), argAt(args, 0));
+        Value child = argAt(args, 0);
+        // As E4X puts a value after the last child: text after text, an element named like
+        // a last element.
+        if (!isXmlValue(child) && m.swfVersion() >= kTextInsertVersion && !x.children.empty() &&
+            x.children.back()->kind == XmlObject::Kind::Element) {
+            XmlObject* element = newXmlNode(m, XmlObject::Kind::Element);
+            element->local = x.children.back()->local;
+            element->uri = x.children.back()->uri;
+            element->prefix = x.children.back()->prefix;
+            insertNodes(m, *settings, *element, 0, child);
+            child = Value::object(element);
+        }
+        insertNodes(m, *settings, x, x.children.size(), child);
         return Value::object(&x);
     }, 1);
     defineXmlMethod(m, cls, "prependChild", [settings](Machine& m, const Value& self, std::span<const Value> args) {
@@ -208,6 +227,15 @@ void defineNodeMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& setti
             std::erase_if(x.declarations, [&](const XmlNamespace& d) { return d.prefix == declared.prefix; });
             x.declarations.push_back(declared);
         }
+        return Value::object(&x);
+    }, 1);
+    defineXmlMethod(m, cls, "removeNamespace", [](Machine& m, const Value& self, std::span<const Value> args) {
+        XmlObject& x = nodeSelf(m, self, "removeNamespace");
+        Object* ns = argAt(args, 0).asObject();
+        Value* uri = ns ? ns->findOwn("uri") : nullptr;
+        std::string removed = uri ? m.toString(*uri) : m.toString(argAt(args, 0));
+        // A namespace the element's own name uses stays declared.
+        std::erase_if(x.declarations, [&](const XmlNamespace& d) { return d.uri == removed && d.uri != x.uri; });
         return Value::object(&x);
     }, 1);
     defineXmlMethod(m, cls, "nodeKind", [](Machine& m, const Value& self, std::span<const Value>) {
@@ -289,6 +317,9 @@ void installXmlClasses(Machine& m) {
     cls->setOwn("length", Value::number(1));
     cls->setEnumerable("length", false);
     installXmlListClass(m, settings);
+    m.defineGlobal("", "isXMLName", Value::object(m.newNative([](Machine& m, const Value&, std::span<const Value> args) {
+        return Value::boolean(!args.empty() && isXmlNcName(m.toString(args[0])));
+    }, 1)));
 }
 
 }  // namespace swf::avm2

@@ -47,7 +47,7 @@ void normalize(XmlObject& root) {
             if (c->kind == XmlObject::Kind::Element) pending.push_back(c);
         }
         std::erase_if(kept, [](XmlObject* c) {
-            bool empty = c->kind == XmlObject::Kind::Text && c->value.empty();
+            bool empty = c->kind == XmlObject::Kind::Text && !c->cdata && trimXmlSpace(c->value).empty();
             if (empty) c->parent = nullptr;
             return empty;
         });
@@ -176,7 +176,7 @@ void defineXmlCommonMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& 
             kept.push_back(item);
         }
         std::erase_if(kept, [](XmlObject* item) {
-            bool empty = item->kind == XmlObject::Kind::Text && item->value.empty();
+            bool empty = item->kind == XmlObject::Kind::Text && !item->cdata && trimXmlSpace(item->value).empty();
             if (empty) xmlRemoveChild(*item);
             return empty;
         });

@@ -186,6 +186,11 @@ XmlName xmlNameOf(Machine& m, const Name& name) {
     XmlName n;
     n.attribute = name.attribute;
     n.local = name.local;
+    // A name given as a string ("@id") may ask for an attribute.
+    if (!n.attribute && n.local.size() > 1 && n.local[0] == '@') {
+        n.attribute = true;
+        n.local.erase(0, 1);
+    }
     n.anyLocal = name.anyName || name.local == "*";
     // "*" and "@*" read through the open namespaces take every namespace; "ns::*" only ns.
     if (name.anyNamespace() || (n.anyLocal && !name.single)) {
