@@ -66,7 +66,9 @@ Object* xmlSelf(Machine& m, const Value& self, const char* method) {
 std::vector<XmlObject*> xmlNodesFromValue(Machine& m, const XmlSettings& settings, const Value& v) {
     if (isXmlValue(v)) return xmlNodesOf(m, v);
     if (v.isNullish()) return {};
-    std::vector<XmlObject*> nodes = XmlParser(m, settings).parse(m.toString(v));
+    std::vector<XmlNamespace> inScope;
+    if (!m.defaultXmlNamespace().empty()) inScope.push_back({"", m.defaultXmlNamespace()});
+    std::vector<XmlObject*> nodes = XmlParser(m, settings).parse(m.toString(v), inScope);
     for (XmlObject* n : nodes) n->parent = nullptr;
     return nodes;
 }
@@ -176,7 +178,7 @@ void defineXmlCommonMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& 
             kept.push_back(item);
         }
         std::erase_if(kept, [](XmlObject* item) {
-            bool empty = item->kind == XmlObject::Kind::Text && !item->cdata && trimXmlSpace(item->value).empty();
+            bool empty = item->kind == XmlObject::Kind::Text && item->value.empty();
             if (empty) xmlRemoveChild(*item);
             return empty;
         });
@@ -200,7 +202,7 @@ void defineXmlCommonMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& 
             name.local.erase(0, 1);
             name.attribute = true;
         }
-        return Value::boolean(xmlHasProperty(m, xmlSelf(m, self, "hasOwnProperty"), name));
+        return Value::boolean(xmlHasProperty(m, xmlSelf(m, self, "hasOwnProperty"), name, false));
     }, 1);
     defineXmlMethod(m, cls, "toString", [settings](Machine& m, const Value& self, std::span<const Value>) {
         Object* o = xmlSelf(m, self, "toString");

@@ -54,6 +54,7 @@ void installXmlNameClasses(Machine& m) {
         return newQName(m, uri, local);
     };
     b.qname->call = [](Machine& m, const Value&, std::span<const Value> args) {
+        if (args.size() == 1 && args[0].asObject() && args[0].asObject()->classObject() == m.builtins().qname) return args[0];
         return m.construct(Value::object(m.builtins().qname), args);
     };
     m.defineMethod(b.qname->prototype, "toString", [](Machine& m, const Value& self, std::span<const Value>) {

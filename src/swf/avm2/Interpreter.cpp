@@ -38,6 +38,12 @@ Value Interpreter::run(const Value& thisValue, std::span<const Value> args) {
         size_t text = error.find(": ", hash == std::string::npos ? 0 : hash);
         m_.throwError("VerifyError", code, text == std::string::npos ? error : error.substr(text + 2));
     }
+    // A method's `default xml namespace` lasts until it returns.
+    struct RestoreXmlNamespace {
+        Machine& m;
+        std::string saved;
+        ~RestoreXmlNamespace() { m.setDefaultXmlNamespace(std::move(saved)); }
+    } restore{m_, m_.defaultXmlNamespace()};
     setupRegisters(thisValue, args);
     stack_.reserve(body_->maxStack);
     scope_.reserve(body_->maxScopeDepth - body_->initScopeDepth);
@@ -251,8 +257,14 @@ void Interpreter::execute() {
                             m_.setProperty(obj, name, value);
                         break;
                     }
-                    case OP_dxns: break;
-                    case OP_dxnslate: pop(); break;
+                    case OP_dxns: m_.setDefaultXmlNamespace(file_.strings[in.a]); break;
+                    case OP_dxnslate: {
+                        Value ns = pop();
+                        Object* o = ns.asObject();
+                        Value* uri = o ? o->findOwn("uri") : nullptr;
+                        m_.setDefaultXmlNamespace(m_.toString(uri ? *uri : ns));
+                        break;
+                    }
                     case OP_kill: reg(in.a) = Value(); break;
                     case OP_ifnlt: case OP_ifnle: case OP_ifngt: case OP_ifnge: case OP_iflt:
                     case OP_ifle: case OP_ifgt: case OP_ifge: case OP_ifeq: case OP_ifne:

@@ -180,6 +180,10 @@ class Machine {
     };
     const Builtins& builtins() const { return builtins_; }
 
+    // The default XML namespace (dxns) of the running method: unqualified XML names are in it.
+    const std::string& defaultXmlNamespace() const { return defaultXmlNamespace_; }
+    void setDefaultXmlNamespace(std::string uri) { defaultXmlNamespace_ = std::move(uri); }
+
     // Marks what the machine holds: it is a root of its heap for as long as it exists.
     void markRoots(Marker& marker) const;
 
@@ -221,6 +225,7 @@ class Machine {
     uint64_t stepBudget_ = kStepBudget;
     int depth_ = 0;
     StageBridge* stageBridge_ = nullptr;
+    std::string defaultXmlNamespace_;
 };
 
 }  // namespace swf::avm2

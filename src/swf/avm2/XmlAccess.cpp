@@ -182,7 +182,6 @@ bool XmlName::matches(const XmlObject& node) const {
 bool isXmlValue(const Value& v) { return xmlOf(v) || listOf(v); }
 
 XmlName xmlNameOf(Machine& m, const Name& name) {
-    (void)m;
     XmlName n;
     n.attribute = name.attribute;
     n.local = name.local;
@@ -204,6 +203,9 @@ XmlName xmlNameOf(Machine& m, const Name& name) {
     };
     if (name.single) add(name.single);
     for (const Ns* ns : name.set) add(ns);
+    // Unqualified element names are in the default XML namespace.
+    if (!n.attribute && !m.defaultXmlNamespace().empty() && !name.single)
+        std::replace(n.uris.begin(), n.uris.end(), std::string(), m.defaultXmlNamespace());
     return n;
 }
 
@@ -401,13 +403,20 @@ bool xmlDeleteProperty(Machine& m, Object* o, const Name& name) {
     return true;
 }
 
-bool xmlHasProperty(Machine& m, Object* o, const Name& name) {
+bool xmlHasProperty(Machine& m, Object* o, const Name& name, bool withPrototypes) {
     uint32_t index;
     if (isIndexName(name, m.namespaces(), index)) {
         if (o->asXml()) return index == 0;
         return index < o->asXmlList()->items.size();
     }
-    return !xmlChildren(m, o, xmlNameOf(m, name))->items.empty();
+    XmlName n = xmlNameOf(m, name);
+    if (!xmlChildren(m, o, n)->items.empty()) return true;
+    // `in` also finds what the prototypes hold (their methods).
+    if (!withPrototypes || n.attribute || !name.isPublic(m.namespaces())) return false;
+    int depth = 0;
+    for (Object* p = o->proto(); p && depth < 64; p = p->proto(), ++depth)
+        if (p->findOwn(name.local)) return true;
+    return false;
 }
 
 Value xmlCallFallback(Machine& m, Object* o, const Name& name, std::span<const Value> args) {

@@ -46,7 +46,8 @@ std::vector<XmlObject*> xmlNodesOf(Machine& m, const Value& v);
 Value xmlGetProperty(Machine& m, Object* o, const Name& name);
 void xmlSetProperty(Machine& m, Object* o, const Name& name, const Value& value);
 bool xmlDeleteProperty(Machine& m, Object* o, const Name& name);
-bool xmlHasProperty(Machine& m, Object* o, const Name& name);
+// The `in` test; hasOwnProperty leaves out what the prototypes hold.
+bool xmlHasProperty(Machine& m, Object* o, const Name& name, bool withPrototypes = true);
 // A call of a name that no method of XML or XMLList answers: a function on the prototype,
 // the one item of a list, or the string of simple content.
 Value xmlCallFallback(Machine& m, Object* o, const Name& name, std::span<const Value> args);
