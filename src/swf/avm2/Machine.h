@@ -89,6 +89,9 @@ class Machine {
     // The object on the scope chain or among the scripts that has `name` (findproperty).
     Value findProperty(const ScopeChain& outer, const ScopeChain& local, const Name& name, bool strict);
 
+    // True when `name` is a public array index ("0", "12"), given in `index`.
+    bool isArrayIndex(const Name& name, uint32_t& index) const;
+
     // --- conversions -----------------------------------------------------------------------
     Value toPrimitive(const Value& v, bool stringHint);
     double toNumber(const Value& v);
@@ -201,7 +204,6 @@ class Machine {
     // The script global that defines `name`, initialising its script first, or null.
     Object* scriptDefining(const Name& name);
     Value findInBuiltins(const Name& name, bool& found);
-    bool isArrayIndex(const Name& name, uint32_t& index) const;
     Value callValueOrThrow(const Value& f, const Value& thisValue, std::span<const Value> args, const Name& name);
 
     struct Roots : RootSet {

@@ -10,19 +10,6 @@ namespace swf::avm2 {
 
 namespace {
 
-bool isIndexName(const Name& name, const Namespaces& table, uint32_t& index) {
-    const std::string& s = name.local;
-    if (name.attribute || s.empty() || s.size() > 10 || (s.size() > 1 && s[0] == '0')) return false;
-    uint64_t v = 0;
-    for (char c : s) {
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + static_cast<uint64_t>(c - '0');
-    }
-    if (v >= 0xFFFFFFFFull) return false;
-    index = static_cast<uint32_t>(v);
-    return name.isPublic(table);
-}
-
 XmlObject* xmlOf(const Value& v) {
     Object* o = v.asObject();
     return o ? o->asXml() : nullptr;
@@ -98,6 +85,21 @@ void replaceNode(Machine& m, XmlObject& old, const Value& value, XmlObject** rep
     }
 }
 
+// The first of `nodes` that `name` matches; the other matches leave.
+XmlObject* keepFirstMatch(std::vector<XmlObject*>& nodes, const XmlName& name) {
+    XmlObject* first = nullptr;
+    std::erase_if(nodes, [&](XmlObject* n) {
+        if (!name.matches(*n)) return false;
+        if (!first) {
+            first = n;
+            return false;
+        }
+        n->parent = nullptr;
+        return true;
+    });
+    return first;
+}
+
 void setOnNode(Machine& m, XmlObject& node, const XmlName& name, const Value& value) {
     if (node.kind != XmlObject::Kind::Element) return;
     if (name.attribute) {
@@ -108,19 +110,7 @@ void setOnNode(Machine& m, XmlObject& node, const XmlName& name, const Value& va
             text = m.toString(value);
         }
         if (name.anyLocal) return;
-        XmlObject* first = nullptr;
-        for (size_t i = 0; i < node.attributes.size();) {
-            XmlObject* a = node.attributes[i];
-            if (!name.matches(*a)) {
-                ++i;
-            } else if (!first) {
-                first = a;
-                ++i;
-            } else {
-                a->parent = nullptr;
-                node.attributes.erase(node.attributes.begin() + static_cast<std::ptrdiff_t>(i));
-            }
-        }
+        XmlObject* first = keepFirstMatch(node.attributes, name);
         if (!first) {
             if (!isXmlNcName(name.local)) m.throwError("TypeError", 1117, "Invalid XML name: @" + name.local + ".");
             first = newXmlNode(m, XmlObject::Kind::Attribute);
@@ -132,19 +122,8 @@ void setOnNode(Machine& m, XmlObject& node, const XmlName& name, const Value& va
         first->value = std::move(text);
         return;
     }
-    // The first matching child stays (the others go) and takes the value.
-    XmlObject* keep = nullptr;
-    for (size_t i = 0; i < node.children.size();) {
-        XmlObject* c = node.children[i];
-        if (!name.matches(*c)) {
-            ++i;
-        } else if (!keep) {
-            keep = c;
-            ++i;
-        } else {
-            xmlRemoveChild(*c);
-        }
-    }
+    // The first matching child stays and takes the value.
+    XmlObject* keep = keepFirstMatch(node.children, name);
     if (!keep) {
         if (name.anyLocal) {
             for (XmlObject* n : xmlNodesOf(m, value)) xmlInsertChild(m, node, node.children.size(), copyXml(m, *n));
@@ -339,7 +318,7 @@ XmlListObject* xmlChildren(Machine& m, Object* o, const XmlName& name) {
 
 Value xmlGetProperty(Machine& m, Object* o, const Name& name) {
     uint32_t index;
-    if (isIndexName(name, m.namespaces(), index)) {
+    if (m.isArrayIndex(name, index)) {
         if (XmlObject* x = o->asXml()) return index == 0 ? Value::object(x) : Value();
         XmlListObject* list = o->asXmlList();
         return index < list->items.size() ? Value::object(list->items[index]) : Value();
@@ -349,7 +328,7 @@ Value xmlGetProperty(Machine& m, Object* o, const Name& name) {
 
 void xmlSetProperty(Machine& m, Object* o, const Name& name, const Value& value) {
     uint32_t index;
-    bool indexed = isIndexName(name, m.namespaces(), index);
+    bool indexed = m.isArrayIndex(name, index);
     if (XmlObject* x = o->asXml()) {
         if (indexed) m.throwError("TypeError", 1087, "Assignment to indexed XML is not allowed.");
         setOnNode(m, *x, xmlNameOf(m, name), value);
@@ -383,7 +362,7 @@ void xmlSetProperty(Machine& m, Object* o, const Name& name, const Value& value)
 
 bool xmlDeleteProperty(Machine& m, Object* o, const Name& name) {
     uint32_t index;
-    bool indexed = isIndexName(name, m.namespaces(), index);
+    bool indexed = m.isArrayIndex(name, index);
     if (XmlObject* x = o->asXml()) {
         if (indexed) return true;
         removeMatches(*x, xmlNameOf(m, name));
@@ -405,7 +384,7 @@ bool xmlDeleteProperty(Machine& m, Object* o, const Name& name) {
 
 bool xmlHasProperty(Machine& m, Object* o, const Name& name, bool withPrototypes) {
     uint32_t index;
-    if (isIndexName(name, m.namespaces(), index)) {
+    if (m.isArrayIndex(name, index)) {
         if (o->asXml()) return index == 0;
         return index < o->asXmlList()->items.size();
     }

@@ -140,36 +140,30 @@ class Printer {
 
 }  // namespace
 
-std::string escapeElementValue(std::string_view text) {
+namespace {
+
+// Text escapes '>'; attribute values escape quotes and the line breaks and tabs that
+// reading would turn into spaces.
+std::string escapeXml(std::string_view text, bool attribute) {
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            default: out += c;
-        }
+        if (c == '&') out += "&amp;";
+        else if (c == '<') out += "&lt;";
+        else if (c == '>' && !attribute) out += "&gt;";
+        else if (c == '"' && attribute) out += "&quot;";
+        else if (c == '\n' && attribute) out += "&#xA;";
+        else if (c == '\r' && attribute) out += "&#xD;";
+        else if (c == '\t' && attribute) out += "&#x9;";
+        else out += c;
     }
     return out;
 }
 
-std::string escapeAttributeValue(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\n': out += "&#xA;"; break;
-            case '\r': out += "&#xD;"; break;
-            case '\t': out += "&#x9;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
+}  // namespace
+
+std::string escapeElementValue(std::string_view text) { return escapeXml(text, false); }
+std::string escapeAttributeValue(std::string_view text) { return escapeXml(text, true); }
 
 std::string xmlToXmlString(const XmlObject& node, const XmlSettings& settings) { return Printer(settings).print(node); }
 
