@@ -182,4 +182,53 @@ TEST(Avm2Xml, SettingsChangeParsingAndPrinting) {
     for (const Case& c : cases) EXPECT_EQ(TraceOf(c.value), c.trace) << c.name;
 }
 
+TEST(Avm2Xml, MethodsNamesAndNamespaces) {
+    auto Length = [](Emit v) { return Call(std::move(v), "length", {}); };
+    auto Ns = [](Emit prefix, Emit uri) { return New("Namespace", {std::move(prefix), std::move(uri)}); };
+    auto QN = [](Emit uri, Emit local) { return New("QName", {std::move(uri), std::move(local)}); };
+    const std::string doc = "<r xmlns:p='urn:p'><p:a k='1'>x</p:a><b>y</b><p:a>z</p:a></r>";
+    const std::vector<Case> cases = {
+        {"elements by QName", Length(Call(Xml(doc), "elements", {QN(Str("urn:p"), Str("a"))})), "2"},
+        {"unqualified names miss namespaced elements", Length(Get(Xml(doc), "a")), "0"},
+        {"a namespaced child printed alone declares its namespace",
+         XmlString(Get(Call(Xml(doc), "elements", {QN(Str("urn:p"), Str("a"))}), "0")), "<p:a k=\"1\" xmlns:p=\"urn:p\">x</p:a>"},
+        {"namespace() of an element", Call(Call(Get(Call(Xml(doc), "children", {}), "0"), "namespace", {}), "toString", {}), "urn:p"},
+        {"localName", Call(Get(Call(Xml(doc), "children", {}), "1"), "localName", {}), "b"},
+        {"QNames equal by URI and name", Binary(OP_equals, QN(Str("u"), Str("n")), QN(Str("u"), Str("n"))), "true"},
+        {"namespaces equal by URI", Binary(OP_equals, Ns(Str("a"), Str("u")), Ns(Str("b"), Str("u"))), "true"},
+        {"QName prints uri::name", Call(QN(Str("u"), Str("n")), "toString", {}), "u::n"},
+        {"default xml namespace", [](AbcBuilder& abc, AbcCode& code) {
+             code.op(OP_dxns, abc.string("urn:d"));
+             // An unqualified name, as the compiler writes it: a multiname over the open namespaces.
+             Xml("<a><b>1</b></a>")(abc, code);
+             code.op(OP_getproperty, abc.multiname("b", abc.nsSet({abc.ns(0x16, "")})));
+             code.op(OP_callproperty, abc.publicName("toXMLString"), 0);
+         }, "<b xmlns=\"urn:d\">1</b>"},
+        {"descendant attributes", Attr(Descendants(Xml("<a id='1'><b id='2'><c id='3'/></b></a>"), "*"), "id"), "23"},
+        {"childIndex", Call(Get(Xml("<a><b/><c/></a>"), "c"), "childIndex", {}), "1"},
+        {"parent", Call(Call(Get(Xml("<a><b/></a>"), "b"), "parent", {}), "localName", {}), "a"},
+        {"hasComplexContent", Call(Xml("<a><b/></a>"), "hasComplexContent", {}), "true"},
+        {"hasSimpleContent of a comment list", Call(Xml("<a>t</a>"), "hasSimpleContent", {}), "true"},
+        {"contains", Call(Call(Xml("<a><b>1</b></a>"), "children", {}), "contains", {Xml("<b>1</b>")}), "true"},
+        {"text()", Call(Xml("<a>t<b/>u</a>"), "text", {}), "tu"},
+        {"replace by name", XmlString(Call(Xml("<a><b/><c/></a>"), "replace", {Str("b"), Xml("<d/>")})),
+         "<a>\n  <d/>\n  <c/>\n</a>"},
+        {"setChildren", XmlString(Call(Xml("<a><b/></a>"), "setChildren", {Xml("<c/>")})), "<a>\n  <c/>\n</a>"},
+        {"prependChild", XmlString(Call(Xml("<a><b/></a>"), "prependChild", {Xml("<c/>")})), "<a>\n  <c/>\n  <b/>\n</a>"},
+        {"normalize merges text", Length(Call(Call(Call(Xml("<a>x</a>"), "appendChild", {Str("y")}), "normalize", {}), "children", {})), "1"},
+        {"setName", [](AbcBuilder& abc, AbcCode& code) {
+             XmlString(After(Xml("<a/>"), [](AbcBuilder& abc, AbcCode& code) { Call([](AbcBuilder&, AbcCode&) {}, "setName", {Str("z")})(abc, code); code.op(OP_pop); }))(abc, code);
+         }, "<z/>"},
+        {"setName refuses what is no XML name", Call(Xml("<a/>"), "setName", {Str("1x")}), "TypeError: Error #1117: Invalid XML name: 1x."},
+        {"an XML method on a list of two", Call(Get(Xml("<a><b/><b/></a>"), "b"), "name", {}),
+         "TypeError: Error #1086: The name method only works on lists containing one item."},
+        {"a String method on simple content", Call(Xml("<a>abc</a>"), "toUpperCase", {}), "ABC"},
+        {"assignment through an empty list creates the path", XmlString(Assign(Get(Xml("<a/>"), "b"), "c", Str("v"))),
+         "<b>\n  <c>v</c>\n</b>"},
+        {"hasOwnProperty sees children, not methods", Call(Xml("<a><b/></a>"), "hasOwnProperty", {Str("copy")}), "false"},
+        {"isXMLName", Call(Global("isXMLName"), "call", {Global("isXMLName"), Str("a-b.c")}), "true"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TraceOf(c.value), c.trace) << c.name;
+}
+
 }  // namespace
