@@ -248,7 +248,7 @@ void defineNodeMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& setti
         double index = m.toNumber(which);
         int at = -1;
         if (which.isNumber() || (index >= 0 && numberToString(index) == m.toString(which))) {
-            if (index < 0 || index != static_cast<double>(static_cast<uint32_t>(index))) return Value::object(&x);
+            if (!isUintValue(index)) return Value::object(&x);
             at = static_cast<int>(std::min<double>(index, static_cast<double>(x.children.size())));
             if (static_cast<size_t>(at) < x.children.size()) xmlRemoveChild(*x.children[static_cast<size_t>(at)]);
         } else {

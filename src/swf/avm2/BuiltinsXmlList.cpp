@@ -90,7 +90,7 @@ void defineXmlCommonMethods(Machine& m, ClassObject* cls, const XmlSettingsRef& 
         Value which = argAt(args, 0);
         std::string s = m.toString(which);
         double index = m.toNumber(which);
-        if (!s.empty() && index >= 0 && index == static_cast<double>(static_cast<uint32_t>(index)) && numberToString(index) == s) {
+        if (!s.empty() && isUintValue(index) && numberToString(index) == s) {
             XmlListObject* list = newXmlList(m, o);
             for (XmlObject* node : nodesOf(o))
                 if (static_cast<size_t>(index) < node->children.size()) list->items.push_back(node->children[static_cast<size_t>(index)]);
