@@ -151,6 +151,13 @@ uint32_t AbcBuilder::qname(uint32_t ns, std::string_view name) {
     return intern(multinames_, encoded);
 }
 
+uint32_t AbcBuilder::attributeName(uint32_t ns, std::string_view name) {
+    std::vector<uint8_t> encoded{0x0D};
+    writeU30(encoded, ns);
+    writeU30(encoded, string(name));
+    return intern(multinames_, encoded);
+}
+
 uint32_t AbcBuilder::multiname(std::string_view name, uint32_t set) {
     std::vector<uint8_t> encoded{0x09};
     writeU30(encoded, string(name));

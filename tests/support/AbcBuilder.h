@@ -112,6 +112,8 @@ class AbcBuilder {
     uint32_t nsSet(const std::vector<uint32_t>& namespaces);
     uint32_t qname(uint32_t ns, std::string_view name);
     uint32_t publicName(std::string_view name) { return qname(ns(0x16, ""), name); }
+    // An E4X attribute name (QNameA), "@name" as the compiler writes it.
+    uint32_t attributeName(uint32_t ns, std::string_view name);
     // A multiname over a namespace set (0x09), its late-name form (0x1B), or any other kind
     // with its raw fields.
     uint32_t multiname(std::string_view name, uint32_t set);

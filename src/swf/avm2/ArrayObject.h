@@ -16,6 +16,8 @@ class ArrayObject : public Object {
 
     ArrayObject* asArray() override { return this; }
     void trace(Marker& marker) const override;
+    size_t indexedLength() const override { return items.size(); }
+    Value indexedItem(size_t index) const override { return items[index]; }
 
     std::vector<Value> items;
 };

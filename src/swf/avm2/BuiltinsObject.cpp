@@ -32,6 +32,8 @@ void Machine::installBuiltins() {
     installErrorClasses(*this);
     builtins_.error = findClass("Error");
     installLanguageClasses(*this);
+    builtins_.xml = findClass("XML");
+    builtins_.xmlList = findClass("XMLList");
     installDisplayClasses(*this);
 }
 

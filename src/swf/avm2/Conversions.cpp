@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "swf/avm2/Machine.h"
+#include "swf/avm2/XmlAccess.h"
 
 namespace swf::avm2 {
 
@@ -134,6 +135,7 @@ bool Machine::strictEquals(const Value& a, const Value& b) {
 }
 
 bool Machine::looseEquals(const Value& a, const Value& b) {
+    if (std::optional<bool> xml = xmlLooseEquals(*this, a, b)) return *xml;
     if (a.kind() == b.kind()) return strictEquals(a, b);
     if (a.isNullish() && b.isNullish()) return true;
     if (a.isNullish() || b.isNullish()) return false;
@@ -156,6 +158,7 @@ Value Machine::lessThan(const Value& a, const Value& b) {
 
 Value Machine::add(const Value& a, const Value& b) {
     if (a.isNumber() && b.isNumber()) return Value::number(a.asNumber() + b.asNumber());
+    if (isXmlValue(a) && isXmlValue(b)) return Value::object(xmlConcat(*this, a, b));
     Value pa = toPrimitive(a, false), pb = toPrimitive(b, false);
     if (pa.isString() || pb.isString()) {
         std::string s = toString(pa);

@@ -5,6 +5,8 @@
 #include "swf/abc/Instruction.h"
 #include "swf/abc/Opcode.h"
 #include "swf/abc/Verifier.h"
+#include "swf/avm2/XmlAccess.h"
+#include "swf/avm2/XmlPrinter.h"
 
 namespace swf::avm2 {
 
@@ -36,6 +38,12 @@ Value Interpreter::run(const Value& thisValue, std::span<const Value> args) {
         size_t text = error.find(": ", hash == std::string::npos ? 0 : hash);
         m_.throwError("VerifyError", code, text == std::string::npos ? error : error.substr(text + 2));
     }
+    // A method's `default xml namespace` lasts until it returns.
+    struct RestoreXmlNamespace {
+        Machine& m;
+        std::string saved;
+        ~RestoreXmlNamespace() { m.setDefaultXmlNamespace(std::move(saved)); }
+    } restore{m_, m_.defaultXmlNamespace()};
     setupRegisters(thisValue, args);
     stack_.reserve(body_->maxStack);
     scope_.reserve(body_->maxScopeDepth - body_->initScopeDepth);
@@ -84,9 +92,19 @@ Name Interpreter::readName(uint32_t index) {
     const Multiname& mn = file_.multinames[index];
     Name name;
     name.attribute = mn.isAttribute();
+    // A QName given as a runtime name brings its own namespace (none for "*::name").
+    const Value* qnameUri = nullptr;
+    Value runtimeName;
     if (mn.needsRuntimeName()) {
-        Value v = pop();
-        name.local = m_.toString(v);
+        runtimeName = pop();
+        Object* q = runtimeName.asObject();
+        if (q && q->classObject() == m_.builtins().qname && !mn.needsRuntimeNamespace()) {
+            Value* local = q->findOwn("localName");
+            name.local = local ? m_.toString(*local) : std::string();
+            qnameUri = q->findOwn("uri");
+        } else {
+            name.local = m_.toString(runtimeName);
+        }
     } else if (mn.kind != MultinameKind::TypeName) {
         name.local = file_.strings[mn.name];
         name.anyName = mn.name == 0;
@@ -100,7 +118,10 @@ Name Interpreter::readName(uint32_t index) {
     }
     switch (mn.kind) {
         case MultinameKind::QName:
-        case MultinameKind::QNameA: name.single = abc_.namespaces[mn.ns]; break;
+        case MultinameKind::QNameA:
+            // Namespace 0 is "*": any namespace.
+            if (mn.ns != 0) name.single = abc_.namespaces[mn.ns];
+            break;
         case MultinameKind::Multiname:
         case MultinameKind::MultinameA:
         case MultinameKind::MultinameL:
@@ -112,6 +133,14 @@ Name Interpreter::readName(uint32_t index) {
             break;
         }
         default: break;
+    }
+    if (qnameUri) {
+        name.set = {};
+        name.single = nullptr;
+        if (!qnameUri->isNull()) {
+            runtimeNs_.push_back(m_.namespaces().intern(Ns::Group::Public, m_.toString(*qnameUri)));
+            name.single = runtimeNs_.back();
+        }
     }
     return name;
 }
@@ -228,8 +257,14 @@ void Interpreter::execute() {
                             m_.setProperty(obj, name, value);
                         break;
                     }
-                    case OP_dxns: break;
-                    case OP_dxnslate: pop(); break;
+                    case OP_dxns: m_.setDefaultXmlNamespace(file_.strings[in.a]); break;
+                    case OP_dxnslate: {
+                        Value ns = pop();
+                        Object* o = ns.asObject();
+                        Value* uri = o ? o->findOwn("uri") : nullptr;
+                        m_.setDefaultXmlNamespace(m_.toString(uri ? *uri : ns));
+                        break;
+                    }
                     case OP_kill: reg(in.a) = Value(); break;
                     case OP_ifnlt: case OP_ifnle: case OP_ifngt: case OP_ifnge: case OP_iflt:
                     case OP_ifle: case OP_ifgt: case OP_ifge: case OP_ifeq: case OP_ifne:
@@ -284,10 +319,9 @@ void Interpreter::execute() {
                         Value result;
                         size_t i = index >= 1 ? static_cast<size_t>(index) - 1 : 0;
                         if (o) {
-                            ArrayObject* a = o->asArray();
-                            size_t items = a ? a->items.size() : 0;
+                            size_t items = o->indexedLength();
                             if (i < items) {
-                                result = in.op == OP_nextname ? Value::string(numberToString(static_cast<double>(i))) : a->items[i];
+                                result = in.op == OP_nextname ? Value::string(numberToString(static_cast<double>(i))) : o->indexedItem(i);
                             } else if (const std::string* key = o->ownNameAt(i - items)) {
                                 result = in.op == OP_nextname ? Value::string(*key) : *o->findOwn(*key);
                             }
@@ -302,8 +336,7 @@ void Interpreter::execute() {
                         size_t i = index >= 0 ? static_cast<size_t>(index) : 0;
                         size_t next = 0;
                         if (o) {
-                            ArrayObject* a = o->asArray();
-                            size_t items = a ? a->items.size() : 0;
+                            size_t items = o->indexedLength();
                             for (size_t k = i; k < items + o->ownCount(); ++k)
                                 if (k < items || o->isEnumerable(*o->ownNameAt(k - items))) {
                                     next = k + 1;
@@ -322,8 +355,7 @@ void Interpreter::execute() {
                         for (int depth = 0; depth < 64 && !found; ++depth) {
                             Object* o = objReg.asObject();
                             if (!o) break;
-                            ArrayObject* a = o->asArray();
-                            size_t items = a ? a->items.size() : 0;
+                            size_t items = o->indexedLength();
                             for (size_t k = i; k < items + o->ownCount(); ++k)
                                 if (k < items || o->isEnumerable(*o->ownNameAt(k - items))) {
                                     indexReg = Value::number(static_cast<double>(k + 1));
@@ -473,9 +505,13 @@ void Interpreter::execute() {
                         stack_.push_back(Value::object(m_.newClass(f_.abc, in.a, b ? b->asClass() : nullptr, fullScope())));
                         break;
                     }
-                    case OP_getdescendants:
-                    case OP_checkfilter:
-                        m_.throwError("TypeError", 1123, "Filter operator not supported on type " + m_.describeForError(stack_.back()) + ".");
+                    case OP_getdescendants: {
+                        Name name = readName(in.a);
+                        Value obj = pop();
+                        stack_.push_back(xmlDescendantsOperator(m_, obj, name));
+                        break;
+                    }
+                    case OP_checkfilter: xmlCheckFilter(m_, stack_.back()); break;
                     case OP_newcatch: stack_.push_back(Value::object(catchScope(in.a))); break;
                     case OP_findpropstrict:
                     case OP_findproperty: {
@@ -565,9 +601,9 @@ void Interpreter::execute() {
                         }
                         break;
                     }
-                    case OP_convert_s:
-                    case OP_esc_xelem:
-                    case OP_esc_xattr: stack_.back() = Value::string(m_.toString(stack_.back())); break;
+                    case OP_convert_s: stack_.back() = Value::string(m_.toString(stack_.back())); break;
+                    case OP_esc_xelem: stack_.back() = Value::string(escapeXmlElement(m_, stack_.back())); break;
+                    case OP_esc_xattr: stack_.back() = Value::string(escapeAttributeValue(m_.toString(stack_.back()))); break;
                     case OP_coerce_s: stack_.back() = m_.coerceString(stack_.back()); break;
                     case OP_convert_i: case OP_coerce_i: stack_.back() = Value::number(m_.toInt(stack_.back())); break;
                     case OP_convert_u: case OP_coerce_u: stack_.back() = Value::number(m_.toUint(stack_.back())); break;

@@ -11,6 +11,7 @@ void installLanguageClasses(Machine& m) {
     installVectorClasses(m);
     installUriFunctions(m);
     installUtilsClasses(m);
+    installXmlClasses(m);
 }
 
 }  // namespace swf::avm2

@@ -11,5 +11,6 @@ void installJsonClass(Machine& m);    // JSON
 void installVectorClasses(Machine& m);  // Vector.<T>
 void installUriFunctions(Machine& m);  // escape, unescape, encodeURI(Component), decodeURI(Component)
 void installUtilsClasses(Machine& m);  // getQualifiedClassName and getQualifiedSuperclassName
+void installXmlClasses(Machine& m);  // XML, XMLList, QName and Namespace
 
 }  // namespace swf::avm2

@@ -6,6 +6,7 @@
 #include "swf/avm2/Interpreter.h"
 #include "swf/avm2/Utf16.h"
 #include "swf/avm2/VectorObject.h"
+#include "swf/avm2/XmlAccess.h"
 
 namespace swf::avm2 {
 
@@ -28,7 +29,7 @@ void Machine::markRoots(Marker& marker) const {
     for (ClassObject* c : {builtins_.object, builtins_.classClass, builtins_.function, builtins_.array,
                            builtins_.string, builtins_.number, builtins_.intClass, builtins_.uintClass,
                            builtins_.boolean, builtins_.error, builtins_.namespaceClass, builtins_.qname,
-                           builtins_.voidClass})
+                           builtins_.voidClass, builtins_.xml, builtins_.xmlList})
         marker.mark(static_cast<Object*>(c));
 }
 
@@ -176,8 +177,9 @@ bool Machine::isArrayIndex(const Name& name, uint32_t& index) const {
 
 namespace {
 
+// E4X attribute names are never traits.
 const Binding* findBinding(const Traits* traits, const Name& name) {
-    if (!traits) return nullptr;
+    if (!traits || name.attribute) return nullptr;
     if (name.single) return traits->find(name.single, name.local);
     if (name.set.empty()) return traits->findAnyNamespace(name.local);
     return traits->find(name.set, name.local);
@@ -224,6 +226,7 @@ Value Machine::getProperty(const Value& object, const Name& name) {
                                    : "A term is undefined and has no properties.");
     bool found = false;
     if (Object* o = object.asObject()) {
+        if (o->asXml() || o->asXmlList()) return xmlGetProperty(*this, o, name);
         Value v = getOnObject(o, object, name, found);
         if (!found && !o->isDynamic() && !o->asArray())
             throwError("ReferenceError", 1069,
@@ -262,6 +265,7 @@ void Machine::setProperty(const Value& object, const Name& name, const Value& va
         throwError("ReferenceError", 1056,
                    "Cannot create property " + name.local + " on " + classOf(object)->name + ".");
     }
+    if (o->asXml() || o->asXmlList()) return xmlSetProperty(*this, o, name, value);
     if (ArrayObject* array = o->asArray()) {
         uint32_t index;
         if (isArrayIndex(name, index)) {
@@ -321,6 +325,7 @@ void Machine::setProperty(const Value& object, const Name& name, const Value& va
 bool Machine::deleteProperty(const Value& object, const Name& name) {
     Object* o = object.asObject();
     if (!o) return false;
+    if (o->asXml() || o->asXmlList()) return xmlDeleteProperty(*this, o, name);
     if (ArrayObject* array = o->asArray()) {
         uint32_t index;
         if (isArrayIndex(name, index)) {
@@ -340,6 +345,7 @@ bool Machine::hasProperty(const Value& object, const Name& name) {
         if (object.isNullish()) return false;
         o = classOf(object)->prototype;
     }
+    if (o->asXml() || o->asXmlList()) return xmlHasProperty(*this, o, name);
     bool found = false;
     if (findBinding(o->traits(), name)) return true;
     if (ArrayObject* array = o->asArray()) {
@@ -366,6 +372,7 @@ Value Machine::callProperty(const Value& object, const Name& name, std::span<con
     if (Object* o = object.asObject()) {
         if (const Binding* b = findBinding(o->traits(), name); b && b->kind == Binding::Kind::Method)
             return invoke(b->method->asFunction(), object, args);
+        if (o->asXml() || o->asXmlList()) return xmlCallFallback(*this, o, name, args);
     } else if (!object.isNullish()) {
         ClassObject* cls = classOf(object);
         if (const Binding* b = findBinding(cls->instanceTraits.get(), name); b && b->kind == Binding::Kind::Method)

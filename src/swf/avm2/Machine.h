@@ -89,6 +89,9 @@ class Machine {
     // The object on the scope chain or among the scripts that has `name` (findproperty).
     Value findProperty(const ScopeChain& outer, const ScopeChain& local, const Name& name, bool strict);
 
+    // True when `name` is a public array index ("0", "12"), given in `index`.
+    bool isArrayIndex(const Name& name, uint32_t& index) const;
+
     // --- conversions -----------------------------------------------------------------------
     Value toPrimitive(const Value& v, bool stringHint);
     double toNumber(const Value& v);
@@ -177,8 +180,14 @@ class Machine {
         ClassObject* namespaceClass = nullptr;
         ClassObject* qname = nullptr;
         ClassObject* voidClass = nullptr;
+        ClassObject* xml = nullptr;
+        ClassObject* xmlList = nullptr;
     };
     const Builtins& builtins() const { return builtins_; }
+
+    // The default XML namespace (dxns) of the running method: unqualified XML names are in it.
+    const std::string& defaultXmlNamespace() const { return defaultXmlNamespace_; }
+    void setDefaultXmlNamespace(std::string uri) { defaultXmlNamespace_ = std::move(uri); }
 
     // Marks what the machine holds: it is a root of its heap for as long as it exists.
     void markRoots(Marker& marker) const;
@@ -197,7 +206,6 @@ class Machine {
     // The script global that defines `name`, initialising its script first, or null.
     Object* scriptDefining(const Name& name);
     Value findInBuiltins(const Name& name, bool& found);
-    bool isArrayIndex(const Name& name, uint32_t& index) const;
     Value callValueOrThrow(const Value& f, const Value& thisValue, std::span<const Value> args, const Name& name);
 
     struct Roots : RootSet {
@@ -222,6 +230,7 @@ class Machine {
     uint64_t stepBudget_ = kStepBudget;
     int depth_ = 0;
     StageBridge* stageBridge_ = nullptr;
+    std::string defaultXmlNamespace_;
 };
 
 }  // namespace swf::avm2

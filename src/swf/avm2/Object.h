@@ -15,6 +15,8 @@ class ClassObject;
 class FunctionObject;
 class Marker;
 class Traits;
+class XmlListObject;
+class XmlObject;
 
 class Object {
   public:
@@ -48,6 +50,14 @@ class Object {
     virtual ArrayObject* asArray() { return nullptr; }
     virtual FunctionObject* asFunction() { return nullptr; }
     virtual ClassObject* asClass() { return nullptr; }
+    virtual XmlObject* asXml() { return nullptr; }
+    virtual XmlListObject* asXmlList() { return nullptr; }
+    // Elements enumerated by index before the dynamic properties (an Array's, an XMLList's).
+    virtual size_t indexedLength() const { return 0; }
+    virtual Value indexedItem(size_t index) const {
+        (void)index;
+        return Value();
+    }
     // Marks what this object holds.
     virtual void trace(Marker& marker) const;
 

@@ -54,7 +54,14 @@ ClassObject* StageBridge::classFor(const swf::DisplayObject& object) {
     if (id >= 0)
         for (const auto& [symbol, name] : context_.movie().symbolClasses)
             if (symbol == id)
-                if (ClassObject* bound = displayClass(qualifiedClassName(name).c_str())) return bound;
+                if (ClassObject* bound = displayClass(qualifiedClassName(name).c_str())) {
+                    // The player links only a Sprite to the root; the root stays a MovieClip.
+                    ClassObject* sprite = id == 0 ? displayClass("flash.display::Sprite") : nullptr;
+                    if (!sprite || bound->isSubclassOf(sprite)) return bound;
+                    if (!std::exchange(rootLinkRefused_, true))
+                        machine_.trace("TypeError: Error #2023: Class " + machine_.describeForError(Value::object(bound)) +
+                                       " must inherit from Sprite to link to the root.");
+                }
     auto& any = const_cast<swf::DisplayObject&>(object);
     if (any.asMovieClip()) return displayClass("flash.display::MovieClip");
     if (any.isButton()) return displayClass("flash.display::SimpleButton");

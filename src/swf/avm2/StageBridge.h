@@ -112,6 +112,7 @@ class StageBridge {
     };
     std::vector<FrameReached> framesReached_;
     bool loadingFinished_ = false;
+    bool rootLinkRefused_ = false;
     int scriptsRunning_ = 0;
 };
 
