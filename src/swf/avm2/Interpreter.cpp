@@ -10,6 +10,35 @@ namespace swf::avm2 {
 
 using namespace abc;
 
+namespace {
+
+// for-in's order: an array's elements, the dynamic names, then keys held apart (Dictionary's
+// objects). Positions count from 1; 0 ends the loop.
+size_t nextEnumerated(Object& o, size_t from) {
+    ArrayObject* a = o.asArray();
+    size_t items = a ? a->items.size() : 0;
+    size_t names = o.ownCount();
+    size_t total = items + names + o.keyedCount();
+    for (size_t k = from; k < total; ++k)
+        if (k < items || (k < items + names ? o.isEnumerable(*o.ownNameAt(k - items))
+                                            : !o.keyedName(k - items - names).isUndefined()))
+            return k + 1;
+    return 0;
+}
+
+// The name (or value) at position `i` of the for-in order; undefined past the end.
+Value enumerated(Object& o, size_t i, bool value) {
+    ArrayObject* a = o.asArray();
+    size_t items = a ? a->items.size() : 0;
+    if (i < items) return value ? a->items[i] : Value::string(numberToString(static_cast<double>(i)));
+    if (const std::string* key = o.ownNameAt(i - items)) return value ? *o.findOwn(*key) : Value::string(*key);
+    size_t keyed = i - items - o.ownCount();
+    if (keyed < o.keyedCount()) return value ? o.keyedValue(keyed) : o.keyedName(keyed);
+    return Value();
+}
+
+}  // namespace
+
 Interpreter::Interpreter(Machine& machine, FunctionObject& function)
     : m_(machine),
       f_(function),
@@ -86,7 +115,11 @@ Name Interpreter::readName(uint32_t index) {
     name.attribute = mn.isAttribute();
     if (mn.needsRuntimeName()) {
         Value v = pop();
-        name.local = m_.toString(v);
+        // The receiver lies under the name unless a runtime namespace comes between.
+        Value receiver = mn.needsRuntimeNamespace() || stack_.empty() ? Value() : stack_.back();
+        Name keyed = m_.keyName(v, receiver);
+        name.local = std::move(keyed.local);
+        name.keyObject = keyed.keyObject;
     } else if (mn.kind != MultinameKind::TypeName) {
         name.local = file_.strings[mn.name];
         name.anyName = mn.name == 0;
@@ -281,18 +314,8 @@ void Interpreter::execute() {
                         double index = m_.toNumber(pop());
                         Value obj = pop();
                         Object* o = obj.asObject();
-                        Value result;
                         size_t i = index >= 1 ? static_cast<size_t>(index) - 1 : 0;
-                        if (o) {
-                            ArrayObject* a = o->asArray();
-                            size_t items = a ? a->items.size() : 0;
-                            if (i < items) {
-                                result = in.op == OP_nextname ? Value::string(numberToString(static_cast<double>(i))) : a->items[i];
-                            } else if (const std::string* key = o->ownNameAt(i - items)) {
-                                result = in.op == OP_nextname ? Value::string(*key) : *o->findOwn(*key);
-                            }
-                        }
-                        stack_.push_back(result);
+                        stack_.push_back(o ? enumerated(*o, i, in.op == OP_nextvalue) : Value());
                         break;
                     }
                     case OP_hasnext: {
@@ -300,17 +323,7 @@ void Interpreter::execute() {
                         Value obj = pop();
                         Object* o = obj.asObject();
                         size_t i = index >= 0 ? static_cast<size_t>(index) : 0;
-                        size_t next = 0;
-                        if (o) {
-                            ArrayObject* a = o->asArray();
-                            size_t items = a ? a->items.size() : 0;
-                            for (size_t k = i; k < items + o->ownCount(); ++k)
-                                if (k < items || o->isEnumerable(*o->ownNameAt(k - items))) {
-                                    next = k + 1;
-                                    break;
-                                }
-                        }
-                        stack_.push_back(Value::number(static_cast<double>(next)));
+                        stack_.push_back(Value::number(o ? static_cast<double>(nextEnumerated(*o, i)) : 0.0));
                         break;
                     }
                     case OP_hasnext2: {
@@ -322,15 +335,11 @@ void Interpreter::execute() {
                         for (int depth = 0; depth < 64 && !found; ++depth) {
                             Object* o = objReg.asObject();
                             if (!o) break;
-                            ArrayObject* a = o->asArray();
-                            size_t items = a ? a->items.size() : 0;
-                            for (size_t k = i; k < items + o->ownCount(); ++k)
-                                if (k < items || o->isEnumerable(*o->ownNameAt(k - items))) {
-                                    indexReg = Value::number(static_cast<double>(k + 1));
-                                    found = true;
-                                    break;
-                                }
-                            if (found) break;
+                            if (size_t next = nextEnumerated(*o, i)) {
+                                indexReg = Value::number(static_cast<double>(next));
+                                found = true;
+                                break;
+                            }
                             objReg = Value::object(o->proto());
                             i = 0;
                         }
@@ -627,7 +636,7 @@ void Interpreter::execute() {
                         Value obj = pop();
                         Value key = pop();
                         if (obj.isNullish()) m_.throwError("TypeError", 1009, "Cannot access a property or method of a null object reference.");
-                        stack_.push_back(Value::boolean(m_.hasProperty(obj, Name::qualified(m_.namespaces().publicNs(), m_.toString(key)))));
+                        stack_.push_back(Value::boolean(m_.hasProperty(obj, m_.keyName(key, obj))));
                         break;
                     }
                     case OP_negate: stack_.back() = Value::number(-m_.toNumber(stack_.back())); break;

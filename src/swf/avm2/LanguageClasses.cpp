@@ -11,6 +11,8 @@ void installLanguageClasses(Machine& m) {
     installVectorClasses(m);
     installUriFunctions(m);
     installUtilsClasses(m);
+    installByteArrayClass(m);
+    installDictionaryClass(m);
 }
 
 }  // namespace swf::avm2

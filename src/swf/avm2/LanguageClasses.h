@@ -10,6 +10,8 @@ void installDateClass(Machine& m);    // Date
 void installJsonClass(Machine& m);    // JSON
 void installVectorClasses(Machine& m);  // Vector.<T>
 void installUriFunctions(Machine& m);  // escape, unescape, encodeURI(Component), decodeURI(Component)
-void installUtilsClasses(Machine& m);  // getQualifiedClassName and getQualifiedSuperclassName
+void installUtilsClasses(Machine& m);  // getQualifiedClassName and its kin, getDefinitionByName
+void installByteArrayClass(Machine& m);  // flash.utils.ByteArray, Endian, CompressionAlgorithm, ObjectEncoding
+void installDictionaryClass(Machine& m);  // flash.utils.Dictionary
 
 }  // namespace swf::avm2

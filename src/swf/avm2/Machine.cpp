@@ -186,6 +186,7 @@ const Binding* findBinding(const Traits* traits, const Name& name) {
 
 Value Machine::getOnObject(Object* o, const Value& receiver, const Name& name, bool& found) {
     found = true;
+    if (std::optional<Value> keyed = o->getKeyed(*this, name)) return *keyed;
     if (ArrayObject* array = o->asArray()) {
         uint32_t index;
         if (isArrayIndex(name, index)) {
@@ -261,6 +262,7 @@ void Machine::setProperty(const Value& object, const Name& name, const Value& va
         throwError("ReferenceError", 1056,
                    "Cannot create property " + name.local + " on " + classOf(object)->name + ".");
     }
+    if (o->setKeyed(*this, name, value)) return;
     if (ArrayObject* array = o->asArray()) {
         uint32_t index;
         if (isArrayIndex(name, index)) {
@@ -320,6 +322,7 @@ void Machine::setProperty(const Value& object, const Name& name, const Value& va
 bool Machine::deleteProperty(const Value& object, const Name& name) {
     Object* o = object.asObject();
     if (!o) return false;
+    if (std::optional<bool> deleted = o->deleteKeyed(name)) return *deleted;
     if (ArrayObject* array = o->asArray()) {
         uint32_t index;
         if (isArrayIndex(name, index)) {
@@ -339,7 +342,7 @@ bool Machine::hasProperty(const Value& object, const Name& name) {
         if (object.isNullish()) return false;
         o = classOf(object)->prototype;
     }
-    bool found = false;
+    if (std::optional<bool> has = o->hasKeyed(name)) return *has;
     if (findBinding(o->traits(), name)) return true;
     if (ArrayObject* array = o->asArray()) {
         uint32_t index;
@@ -349,8 +352,15 @@ bool Machine::hasProperty(const Value& object, const Name& name) {
     int depth = 0;
     for (Object* p = o; p && depth < 1024; p = p->proto(), ++depth)
         if (p->findOwn(name.local)) return true;
-    (void)found;
     return false;
+}
+
+Name Machine::keyName(const Value& key, const Value& receiver) {
+    Name name = Name::qualified(namespaces_.publicNs(), std::string());
+    Object* target = receiver.asObject();
+    if (key.isObject() && target && target->keysByIdentity()) name.keyObject = key.asObject();
+    else name.local = toString(key);
+    return name;
 }
 
 Value Machine::callValueOrThrow(const Value& f, const Value& thisValue, std::span<const Value> args,

@@ -9,12 +9,16 @@
 
 namespace swf::avm2 {
 
+class Object;
+
 struct Name {
     std::string local;
     bool anyName = false;    // "*"
     bool attribute = false;  // E4X attributes
     const Ns* single = nullptr;
     std::span<const Ns* const> set;
+    // The object a runtime name was, kept for receivers that key by identity (Dictionary).
+    Object* keyObject = nullptr;
 
     bool anyNamespace() const { return !single && set.empty(); }
     bool inNamespace(const Ns* ns) const {
