@@ -5,67 +5,11 @@
 
 #include <cmath>
 
-#include "ScriptRun.h"
+#include "ScriptEmit.h"
 
 namespace {
 
 using namespace avm2test;
-using Emit = std::function<void(AbcBuilder&, AbcCode&)>;
-
-Emit Str(std::string s) {
-    return [s](AbcBuilder& abc, AbcCode& code) { code.op(OP_pushstring, abc.string(s)); };
-}
-Emit Num(double v) {
-    return [v](AbcBuilder& abc, AbcCode& code) { code.op(OP_pushdouble, abc.doubleConstant(v)); };
-}
-// new Cls(args...)
-Emit New(std::string cls, std::vector<Emit> args) {
-    return [cls, args](AbcBuilder& abc, AbcCode& code) {
-        code.op(OP_findpropstrict, abc.publicName(cls));
-        for (const Emit& a : args) a(abc, code);
-        code.op(OP_constructprop, abc.publicName(cls), static_cast<uint32_t>(args.size()));
-    };
-}
-// target.method(args...)
-Emit Call(Emit target, std::string method, std::vector<Emit> args) {
-    return [target, method, args](AbcBuilder& abc, AbcCode& code) {
-        target(abc, code);
-        for (const Emit& a : args) a(abc, code);
-        code.op(OP_callproperty, abc.publicName(method), static_cast<uint32_t>(args.size()));
-    };
-}
-Emit Global(std::string name) {
-    return [name](AbcBuilder& abc, AbcCode& code) { code.op(OP_getlex, abc.publicName(name)); };
-}
-// Cls.method(args...)
-Emit Static(std::string cls, std::string method, std::vector<Emit> args) {
-    return Call(Global(cls), method, args);
-}
-Emit Get(Emit target, std::string name) {
-    return [target, name](AbcBuilder& abc, AbcCode& code) {
-        target(abc, code);
-        code.op(OP_getproperty, abc.publicName(name));
-    };
-}
-// The value left by `first` after `then` ran on a copy of it (then's result dropped).
-Emit After(Emit first, std::function<void(AbcBuilder&, AbcCode&)> then) {
-    return [first, then](AbcBuilder& abc, AbcCode& code) {
-        first(abc, code);
-        code.op(OP_dup);
-        then(abc, code);
-    };
-}
-
-struct Case {
-    const char* name;
-    Emit value;
-    const char* trace;
-};
-
-std::string TraceOf(const Emit& value) {
-    return Joined(RunScriptBody([&](AbcBuilder& abc, AbcCode& code) { EmitTrace(abc, code, [&] { value(abc, code); }); },
-                                {.maxStack = 12}));
-}
 
 TEST(Avm2LanguageClasses, RegExpFollowsThePlayersDialect) {
     auto re = [](const char* source, const char* flags = "") { return New("RegExp", {Str(source), Str(flags)}); };
@@ -153,57 +97,6 @@ TEST(Avm2LanguageClasses, DateReadsAndPrintsAsThePlayerDoes) {
         {"time clip", Call(New("Date", {Num(8.64e15 + 1)}), "getTime", {}), "NaN"},
     };
     for (const Case& c : cases) EXPECT_EQ(TraceOf(c.value), c.trace) << c.name;
-}
-
-// Vector.<elementType>, the class made by applytype.
-Emit VectorOf(std::string elementType) {
-    return [elementType](AbcBuilder& abc, AbcCode& code) {
-        code.op(OP_getlex, abc.qname(abc.ns(0x16, "__AS3__.vec"), "Vector"));
-        if (elementType == "*") code.op(OP_pushnull);
-        else code.op(OP_getlex, abc.publicName(elementType));
-        code.op(OP_applytype, 1);
-    };
-}
-Emit Construct(Emit cls, std::vector<Emit> args) {
-    return [cls, args](AbcBuilder& abc, AbcCode& code) {
-        cls(abc, code);
-        for (const Emit& a : args) a(abc, code);
-        code.op(OP_construct, static_cast<uint32_t>(args.size()));
-    };
-}
-// The value after `method`(args) was called on it.
-Emit Having(Emit value, std::string method, std::vector<Emit> args) {
-    return After(value, [method, args](AbcBuilder& abc, AbcCode& code) {
-        for (const Emit& a : args) a(abc, code);
-        code.op(OP_callpropvoid, abc.publicName(method), static_cast<uint32_t>(args.size()));
-    });
-}
-// The value after value[index] = item.
-Emit Stored(Emit value, double index, Emit item) {
-    return After(value, [index, item](AbcBuilder& abc, AbcCode& code) {
-        code.op(OP_pushdouble, abc.doubleConstant(index));
-        item(abc, code);
-        code.op(OP_setproperty, abc.multinameL(abc.nsSet({abc.ns(0x16, "")})));
-    });
-}
-// What `value` throws, as text ("" when it throws nothing): value inside try, catch traced.
-std::string ThrownBy(const Emit& value) {
-    AbcBuilder abc;
-    AbcCode code;
-    AbcCode::Label from = code.newLabel(), to = code.newLabel(), handler = code.newLabel(), end = code.newLabel();
-    code.op(OP_getlocal0).op(OP_pushscope);
-    code.bind(from);
-    value(abc, code);
-    code.op(OP_pop);
-    code.bind(to);
-    code.branch(OP_jump, end);
-    code.bind(handler);
-    code.op(OP_getlocal0).op(OP_pushscope).op(OP_setlocal1);
-    EmitTrace(abc, code, [&] { code.op(OP_getlocal1); });
-    code.bind(end);
-    code.op(OP_returnvoid);
-    abc.script(abc.methodWithBody(code, {.maxStack = 12}, {}, {{from, to, handler}}));
-    return Joined(RunAbc(abc));
 }
 
 TEST(Avm2LanguageClasses, VectorsAreTypedAndMayBeFixed) {

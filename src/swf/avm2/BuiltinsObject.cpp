@@ -54,10 +54,9 @@ void installObjectClasses(Machine& m) {
     Namespaces& ns = m.namespaces();
     Object* op = b.object->prototype;
     m.defineMethod(op, "hasOwnProperty", [](Machine& m, const Value& self, std::span<const Value> args) {
-        Name name = m.keyName(argAt(args, 0), self);
+        Name name = Name::qualified(m.namespaces().publicNs(), m.toString(argAt(args, 0)));
         Object* o = self.asObject();
         if (!o) return Value::boolean(self.isString() && name.local == "length");
-        if (std::optional<bool> has = o->hasKeyed(name)) return Value::boolean(*has);
         if (ArrayObject* a = o->asArray()) {
             for (char c : name.local)
                 if (c < '0' || c > '9') goto notIndex;
@@ -69,9 +68,7 @@ void installObjectClasses(Machine& m) {
     }, 1);
     m.defineMethod(op, "propertyIsEnumerable", [](Machine& m, const Value& self, std::span<const Value> args) {
         Object* o = self.asObject();
-        Name key = m.keyName(argAt(args, 0), self);
-        if (std::optional<bool> has = o ? o->hasKeyed(key) : std::nullopt) return Value::boolean(*has);
-        const std::string& name = key.local;
+        std::string name = m.toString(argAt(args, 0));
         if (o && o->asArray()) {
             bool digits = !name.empty();
             for (char c : name) digits = digits && c >= '0' && c <= '9';

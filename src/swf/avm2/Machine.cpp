@@ -16,7 +16,12 @@ Machine::Machine(TraceSink trace, int swfVersion) : trace_(std::move(trace)), sw
 Machine::~Machine() = default;
 
 void Machine::trace(const std::string& line) const {
-    if (trace_) trace_(line);
+    if (!trace_) return;
+    // The player's log drops NUL characters a string may hold.
+    if (line.find('\0') == std::string::npos) return trace_(line);
+    std::string printable = line;
+    std::erase(printable, '\0');
+    trace_(printable);
 }
 
 void Machine::markRoots(Marker& marker) const {
