@@ -38,8 +38,8 @@ constexpr int32_t kMaxInt29 = (1 << 28) - 1;
 std::vector<std::pair<std::string, Value>> dynamicProperties(Object& o) {
     std::vector<std::pair<std::string, Value>> out;
     for (size_t i = 0; i < o.ownCount(); ++i) {
-        const std::string& name = *o.ownNameAt(i);
-        if (o.isEnumerable(name)) out.emplace_back(name, *o.findOwn(name));
+        const std::string* name = o.ownNameAt(i);
+        if (name && o.isEnumerable(*name)) out.emplace_back(*name, *o.findOwn(*name));
     }
     return out;
 }

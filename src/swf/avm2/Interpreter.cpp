@@ -19,10 +19,15 @@ size_t nextEnumerated(Object& o, size_t from) {
     size_t items = a ? a->items.size() : 0;
     size_t names = o.ownCount();
     size_t total = items + names + o.keyedCount();
-    for (size_t k = from; k < total; ++k)
-        if (k < items || (k < items + names ? o.isEnumerable(*o.ownNameAt(k - items))
-                                            : !o.keyedName(k - items - names).isUndefined()))
+    for (size_t k = from; k < total; ++k) {
+        if (k < items) return k + 1;
+        if (k < items + names) {
+            const std::string* name = o.ownNameAt(k - items);
+            if (name && o.isEnumerable(*name)) return k + 1;
+        } else if (!o.keyedName(k - items - names).isUndefined()) {
             return k + 1;
+        }
+    }
     return 0;
 }
 
@@ -31,7 +36,11 @@ Value enumerated(Object& o, size_t i, bool value) {
     ArrayObject* a = o.asArray();
     size_t items = a ? a->items.size() : 0;
     if (i < items) return value ? a->items[i] : Value::string(numberToString(static_cast<double>(i)));
-    if (const std::string* key = o.ownNameAt(i - items)) return value ? *o.findOwn(*key) : Value::string(*key);
+    if (i < items + o.ownCount()) {
+        const std::string* key = o.ownNameAt(i - items);
+        if (!key) return Value();
+        return value ? *o.findOwn(*key) : Value::string(*key);
+    }
     size_t keyed = i - items - o.ownCount();
     if (keyed < o.keyedCount()) return value ? o.keyedValue(keyed) : o.keyedName(keyed);
     return Value();

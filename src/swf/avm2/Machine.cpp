@@ -336,7 +336,8 @@ bool Machine::deleteProperty(const Value& object, const Name& name) {
         }
     }
     if (findBinding(o->traits(), name)) return false;
-    if (!name.isPublic(namespaces_)) return false;
+    // A sealed object has no dynamic properties to lose.
+    if (!name.isPublic(namespaces_) || !o->isDynamic()) return false;
     o->deleteOwn(name.local);
     return true;
 }

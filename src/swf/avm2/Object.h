@@ -43,9 +43,11 @@ class Object {
     bool deleteOwn(const std::string& name);
     bool isEnumerable(const std::string& name) const;
     void setEnumerable(const std::string& name, bool enumerable);
-    // The names of the own dynamic properties that enumerate, in order (for-in).
+    // Positions of the own dynamic properties, in the order they were added (for-in). A deleted
+    // property leaves its position empty until more are added, so that a for-in deleting as
+    // it goes misses none.
     size_t ownCount() const { return dynamicNames_.size(); }
-    // The name at position `index` of the own dynamic properties, or null past the end.
+    // The name at position `index`, or null for an empty position or past the end.
     const std::string* ownNameAt(size_t index) const;
 
     // Properties held outside slots and names (a ByteArray's bytes, a Dictionary's object
@@ -72,6 +74,8 @@ class Object {
 
   private:
     friend class Heap;
+    // Closes the positions deleted properties left.
+    void compact();
     friend class Marker;
 
     ClassObject* class_;
@@ -81,6 +85,8 @@ class Object {
     std::vector<std::string> dynamicNames_;
     std::vector<Value> dynamicValues_;
     std::vector<bool> enumerable_;
+    std::vector<bool> deleted_;
+    size_t deletedCount_ = 0;
     std::unordered_map<std::string, size_t> index_;
     bool dynamic_ = true;
     bool marked_ = false;
