@@ -250,4 +250,53 @@ TEST(Avm2UtilsClasses, WeakKeysGoWhenNothingElseHoldsThem) {
     }
 }
 
+TEST(Avm2UtilsClasses, SortOnOrdersByFieldsWithTheirOptions) {
+    auto person = [](const char* name, double age) { return Obj({{"name", Str(name)}, {"age", Num(age)}}); };
+    auto people = [&] { return Arr({person("bob", 30), person("Al", 9), person("cy", 30), person("al", 100)}); };
+    auto names = [](Emit sorted) {
+        return Call(Call(sorted, "map", {[](AbcBuilder& abc, AbcCode& code) {
+            // function (p) { return p.name }
+            AbcCode body;
+            body.op(OP_getlocal1).op(OP_getproperty, abc.publicName("name")).op(OP_returnvalue);
+            swftest::AbcMethod method;
+            method.parameterTypes = {0};
+            code.op(OP_newfunction, abc.methodWithBody(body, {.maxStack = 2, .localCount = 2}, method));
+        }}), "join", {Str(" ")});
+    };
+    auto sortOn = [&](Emit fields, Emit options) { return Call(people(), "sortOn", {fields, options}); };
+    auto sortOnField = [&](const char* field, double options) { return sortOn(Str(field), Num(options)); };
+    const std::vector<Case> cases = {
+        {"by text", names(Call(people(), "sortOn", {Str("name")})), "Al al bob cy"},
+        {"numbers as text", names(sortOnField("age", 0)), "al bob cy Al"},
+        {"NUMERIC", names(sortOnField("age", 16)), "Al bob cy al"},
+        {"NUMERIC | DESCENDING", names(sortOnField("age", 16 | 2)), "al bob cy Al"},
+        {"CASEINSENSITIVE keeps equal ones in place", names(sortOnField("name", 1)), "Al al bob cy"},
+        {"two fields", names(sortOn(Arr({Str("age"), Str("name")}), Num(16))), "Al bob cy al"},
+        {"options for each field", names(sortOn(Arr({Str("age"), Str("name")}), Arr({Num(16), Num(2)}))), "Al cy bob al"},
+        {"RETURNINDEXEDARRAY leaves the array", sortOnField("age", 16 | 8), "1,0,2,3"},
+        {"UNIQUESORT finds equal ones", sortOnField("age", 16 | 4), "0"},
+        {"and sorts when there are none", names(sortOnField("name", 4)), "Al al bob cy"},
+        {"a missing field sorts last", names(Call(Arr({Obj({}), person("z", 1)}), "sortOn", {Str("name")})), "z "},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TraceOf(c.value), c.trace) << c.name;
+}
+
+TEST(Avm2UtilsClasses, DefinitionsAreFoundByName) {
+    auto find = [](const char* name) { return Static("flash.utils::getDefinitionByName", "call", {Null(), Str(name)}); };
+    EXPECT_EQ(TraceOf(find("flash.utils.ByteArray")), "[class ByteArray]");
+    EXPECT_EQ(TraceOf(find("flash.utils::Dictionary")), "[class Dictionary]");
+    EXPECT_EQ(TraceOf(find("String")), "[class String]");
+    EXPECT_EQ(ThrownBy(find("flash.utils.Nothing")), "ReferenceError: Error #1065: Variable flash.utils.Nothing is not defined.");
+    EXPECT_EQ(ThrownBy(find("")), "ReferenceError: Error #1065: Variable  is not defined.");
+}
+
+TEST(Avm2UtilsClasses, ForInThatDeletesMissesNothing) {
+    // for (k in o) { delete o[k]; s += k } over three properties.
+    Emit three = Obj({{"a", Num(1)}, {"b", Num(2)}, {"c", Num(3)}});
+    Emit deleting = ForIn(Kept(1, three), false, [](Emit name) {
+        return Then(Deleted(Local(1), Kept(2, name)), Local(2));
+    });
+    EXPECT_EQ(TraceOf(deleting), "a,b,c,");
+}
+
 }  // namespace
