@@ -408,8 +408,12 @@ class Reader {
         ArrayObject* array = m_.newArray();
         remember(array);
         for (std::string name = string3(); !name.empty(); name = string3()) set(array, name, value3());
-        array->items.reserve(dense);
-        for (size_t i = 0; i < dense; ++i) array->items.push_back(value3());
+        // The dense part fills from 0; named indexes may have placed elements past it.
+        for (size_t i = 0; i < dense; ++i) {
+            Value item = value3();
+            if (i >= array->items.size()) array->items.resize(i + 1);
+            array->items[i] = std::move(item);
+        }
         return Value::object(array);
     }
     Value vector3(uint8_t marker) {

@@ -189,7 +189,7 @@ void transform(Machine& m, ByteArrayObject& b, const Value& algorithm, bool comp
     if (algorithm.isNull()) m.throwError("TypeError", 2007, "Parameter algorithm must be non-null.");
     std::optional<ByteCompression> how =
         algorithm.isUndefined() ? ByteCompression::Zlib : compressionNamed(m.toString(algorithm));
-    if (!how) m.throwError("ArgumentError", 2008, "Parameter algorithm must be one of the accepted values.");
+    if (!how) m.throwError("flash.errors::IOError", 2058, "There was an error decompressing the data.");
     if (b.bytes.empty()) return;
     auto result = compress ? compressBytes(b.bytes, *how, ByteArrayObject::kMaxLength)
                            : uncompressBytes(b.bytes, *how, ByteArrayObject::kMaxLength);

@@ -1,18 +1,20 @@
 #include "swf/avm2/DictionaryObject.h"
 
 #include "swf/avm2/Heap.h"
+#include "swf/avm2/Machine.h"
 #include "swf/avm2/Name.h"
 
 namespace swf::avm2 {
 
-std::optional<Value> DictionaryObject::getKeyed(Machine&, const Name& name) {
-    if (!name.keyObject) return std::nullopt;
+std::optional<Value> DictionaryObject::getKeyed(Machine& m, const Name& name) {
+    if (!name.keyObject || !name.isPublic(m.namespaces())) return std::nullopt;
     auto it = index_.find(name.keyObject);
     return it == index_.end() ? Value() : entries_[it->second].value;
 }
 
-bool DictionaryObject::setKeyed(Machine&, const Name& name, const Value& value) {
-    if (!name.keyObject) return false;
+bool DictionaryObject::setKeyed(Machine& m, const Name& name, const Value& value) {
+    // Keys live in the public namespace; another one is an ordinary (failing) name.
+    if (!name.keyObject || !name.isPublic(m.namespaces())) return false;
     if (auto it = index_.find(name.keyObject); it != index_.end()) {
         entries_[it->second].value = value;
         return true;
