@@ -30,9 +30,22 @@ enum Amf0 : uint8_t {
 constexpr int32_t kMinInt29 = -(1 << 28);
 constexpr int32_t kMaxInt29 = (1 << 28) - 1;
 
-[[noreturn]] void tooDeep(Machine& m) {
-    m.throwError("Error", 1023, "Stack overflow occurred.");
-}
+// Nesting as deep as the machine's calls: deeper is the player's stack overflow.
+class Depth {
+  public:
+    Depth(Machine& m, int& depth) : depth_(depth) {
+        if (++depth_ > Machine::kMaxCallDepth) {
+            --depth_;
+            m.throwError("Error", 1023, "Stack overflow occurred.");
+        }
+    }
+    ~Depth() { --depth_; }
+    Depth(const Depth&) = delete;
+    Depth& operator=(const Depth&) = delete;
+
+  private:
+    int& depth_;
+};
 
 // The public, enumerable dynamic properties of an object with their values, in order.
 std::vector<std::pair<std::string, Value>> dynamicProperties(Object& o) {
@@ -140,7 +153,7 @@ class Writer {
 
     void object3(Object& o) {
         if (isFunction(Value::object(&o))) return byte(kUndefined3);
-        Depth depth(*this);
+        Depth depth(m_, depth_);
         if (auto* date = dynamic_cast<DateObject*>(&o)) {
             byte(kDate3);
             if (objectReference3(&o)) return;
@@ -220,7 +233,7 @@ class Writer {
         }
         Object& o = *v.asObject();
         if (isFunction(v)) return byte(kUndefined0);
-        Depth depth(*this);
+        Depth depth(m_, depth_);
         if (auto* date = dynamic_cast<DateObject*>(&o)) {
             byte(kDate0);
             doubleBits(date->time);
@@ -259,14 +272,6 @@ class Writer {
     }
 
   private:
-    struct Depth {
-        explicit Depth(Writer& w) : w(w) {
-            if (++w.depth_ > Machine::kMaxCallDepth) tooDeep(w.m_);
-        }
-        ~Depth() { --w.depth_; }
-        Writer& w;
-    };
-
     Machine& m_;
     std::vector<uint8_t>& out_;
     std::unordered_map<std::string, size_t> strings_;
@@ -345,7 +350,7 @@ class Reader {
         return s;
     }
     Value value3() {
-        Depth depth(*this);
+        Depth depth(m_, depth_);
         uint8_t marker = byte();
         switch (marker) {
             case kUndefined3: return Value();
@@ -477,7 +482,7 @@ class Reader {
         }
     }
     Value value0() {
-        Depth depth(*this);
+        Depth depth(m_, depth_);
         uint8_t marker = byte();
         switch (marker) {
             case kNumber0: return Value::number(doubleBits());
@@ -525,13 +530,6 @@ class Reader {
     struct TraitsInfo {
         bool dynamic = false;
         std::vector<std::string> members;
-    };
-    struct Depth {
-        explicit Depth(Reader& r) : r(r) {
-            if (++r.depth_ > Machine::kMaxCallDepth) tooDeep(r.m_);
-        }
-        ~Depth() { --r.depth_; }
-        Reader& r;
     };
 
     Machine& m_;

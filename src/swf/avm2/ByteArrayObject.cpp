@@ -10,20 +10,6 @@
 namespace swf::avm2 {
 namespace {
 
-// The index a name gives (no leading zeros, below 2^32 - 1), as for an Array.
-bool byteIndex(const Name& name, uint32_t& index) {
-    const std::string& s = name.local;
-    if (name.keyObject || name.attribute || s.empty() || s.size() > 10 || (s.size() > 1 && s[0] == '0')) return false;
-    uint64_t v = 0;
-    for (char c : s) {
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + static_cast<uint64_t>(c - '0');
-    }
-    if (v >= 0xFFFFFFFFull) return false;
-    index = static_cast<uint32_t>(v);
-    return true;
-}
-
 // The length of a well-formed UTF-8 sequence starting at `data`, or 0.
 size_t sequenceLength(const uint8_t* data, size_t size) {
     uint8_t lead = data[0];
@@ -72,13 +58,13 @@ std::string decodeUtf8(const uint8_t* data, size_t size) {
 
 std::optional<Value> ByteArrayObject::getKeyed(Machine& m, const Name& name) {
     uint32_t index;
-    if (!byteIndex(name, index) || !name.isPublic(m.namespaces())) return std::nullopt;
+    if (!name.arrayIndex(index) || !name.isPublic(m.namespaces())) return std::nullopt;
     return index < bytes.size() ? Value::number(bytes[index]) : Value();
 }
 
 bool ByteArrayObject::setKeyed(Machine& m, const Name& name, const Value& value) {
     uint32_t index;
-    if (!byteIndex(name, index) || !name.isPublic(m.namespaces())) return false;
+    if (!name.arrayIndex(index) || !name.isPublic(m.namespaces())) return false;
     uint8_t byte = static_cast<uint8_t>(m.toInt(value));
     if (index >= bytes.size()) setLength(m, static_cast<double>(index) + 1);
     bytes[index] = byte;
@@ -87,13 +73,13 @@ bool ByteArrayObject::setKeyed(Machine& m, const Name& name, const Value& value)
 
 std::optional<bool> ByteArrayObject::hasKeyed(const Name& name) {
     uint32_t index;
-    if (!byteIndex(name, index)) return std::nullopt;
+    if (!name.arrayIndex(index)) return std::nullopt;
     return index < bytes.size();
 }
 
 std::optional<bool> ByteArrayObject::deleteKeyed(const Name& name) {
     uint32_t index;
-    if (!byteIndex(name, index)) return std::nullopt;
+    if (!name.arrayIndex(index)) return std::nullopt;
     return false;
 }
 

@@ -14,6 +14,21 @@ constexpr size_t kLzmaProperties = 5;
 constexpr size_t kLzmaHeader = kLzmaProperties + 8;
 constexpr size_t kChunk = size_t{1} << 16;
 
+// Fills `out` a chunk at a time up to `limit`: `step(at, room, written)` writes at most `room`
+// bytes at `at`, says how many, and whether there is more to come.
+template <class Step>
+void fillInChunks(std::vector<uint8_t>& out, size_t limit, Step step) {
+    bool more = true;
+    while (more && out.size() < limit) {
+        size_t have = out.size();
+        size_t room = std::min(kChunk, limit - have);
+        out.resize(have + room);
+        size_t written = 0;
+        more = step(out.data() + have, room, written);
+        out.resize(have + written);
+    }
+}
+
 // zlib's window bits: a zlib stream, or raw deflate.
 int windowBits(ByteCompression how) {
     return how == ByteCompression::Zlib ? 15 : -15;
@@ -42,15 +57,13 @@ std::optional<std::vector<uint8_t>> inflateBytes(const std::vector<uint8_t>& dat
     z.avail_in = static_cast<uInt>(data.size());
     std::vector<uint8_t> out;
     int status = Z_OK;
-    while (status == Z_OK && out.size() < limit) {
-        size_t have = out.size();
-        size_t room = std::min(kChunk, limit - have);
-        out.resize(have + room);
-        z.next_out = out.data() + have;
+    fillInChunks(out, limit, [&](uint8_t* at, size_t room, size_t& written) {
+        z.next_out = at;
         z.avail_out = static_cast<uInt>(room);
         status = inflate(&z, Z_NO_FLUSH);
-        out.resize(have + (room - z.avail_out));
-    }
+        written = room - z.avail_out;
+        return status == Z_OK;
+    });
     inflateEnd(&z);
     // Raw deflate that stops short still gives what it holds; a zlib stream must be whole.
     if (status == Z_STREAM_END || (how == ByteCompression::Deflate && status == Z_BUF_ERROR)) return out;
@@ -72,15 +85,13 @@ std::optional<std::vector<uint8_t>> lzmaCompress(const std::vector<uint8_t>& dat
     stream.next_in = data.data();
     stream.avail_in = data.size();
     lzma_ret status = LZMA_OK;
-    while (status == LZMA_OK && out.size() < limit) {
-        size_t have = out.size();
-        size_t room = std::min(kChunk, limit - have);
-        out.resize(have + room);
-        stream.next_out = out.data() + have;
+    fillInChunks(out, limit, [&](uint8_t* at, size_t room, size_t& written) {
+        stream.next_out = at;
         stream.avail_out = room;
         status = lzma_code(&stream, LZMA_FINISH);
-        out.resize(have + (room - stream.avail_out));
-    }
+        written = room - stream.avail_out;
+        return status == LZMA_OK;
+    });
     lzma_end(&stream);
     if (status != LZMA_STREAM_END) return std::nullopt;
     return out;

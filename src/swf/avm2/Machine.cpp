@@ -165,17 +165,7 @@ ClassObject* Machine::findClass(const std::string& qualifiedName) {
 // --- property access -------------------------------------------------------------------------
 
 bool Machine::isArrayIndex(const Name& name, uint32_t& index) const {
-    const std::string& s = name.local;
-    if (s.empty() || s.size() > 10 || name.attribute) return false;
-    if (s.size() > 1 && s[0] == '0') return false;
-    uint64_t v = 0;
-    for (char c : s) {
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + static_cast<uint64_t>(c - '0');
-    }
-    if (v >= 0xFFFFFFFFull) return false;
-    index = static_cast<uint32_t>(v);
-    return name.isPublic(namespaces_);
+    return name.arrayIndex(index) && name.isPublic(namespaces_);
 }
 
 namespace {
