@@ -299,4 +299,61 @@ TEST(Avm2UtilsClasses, ForInThatDeletesMissesNothing) {
     EXPECT_EQ(TraceOf(deleting), "a,b,c,");
 }
 
+TEST(Avm2UtilsClasses, ByteArrayEdgesOfPositionAndText) {
+    auto in = [](Emit key, Emit target) { return BinaryOp(OP_in, key, target); };
+    const std::vector<Case> cases = {
+        {"writing past the end zero fills", Index(Having(Assigned(Bytes(), "position", Num(3)), "writeByte", {Num(9)}), Num(1)), "0"},
+        {"and the length follows", Get(Having(Assigned(Bytes(), "position", Num(3)), "writeByte", {Num(9)}), "length"), "4"},
+        {"an index inside is in", in(Num(1), BytesOf({1, 2})), "true"},
+        {"one past the end is not", in(Num(2), BytesOf({1, 2})), "false"},
+        {"toString keeps a NUL", Get(Call(BytesOf({65, 0, 66}), "toString", {}), "length"), "3"},
+        {"toString starts from 0 whatever the position", Call(Assigned(BytesOf({65, 66}), "position", Num(2)), "toString", {}), "AB"},
+        {"and leaves the position", Get(Then(Call(Kept(1, Assigned(BytesOf({65}), "position", Num(1))), "toString", {}), Local(1)), "position"), "1"},
+        {"readUTF of a length the data lacks", Get(Call(BytesOf({0, 9, 65}), "readUTFBytes", {Num(3)}), "length"), "0"},
+        {"UTF-16 big-endian", Call(Rewound(Having(Bytes(), "writeMultiByte", {Str("hi"), Str("utf-16be")})), "readMultiByte", {Num(4), Str("utf-16be")}), "hi"},
+        {"Shift-JIS through the C library", Get(Having(Bytes(), "writeMultiByte", {Str("\xE6\xAC\xA1"), Str("shift-jis")}), "length"), "2"},
+        {"a byte index keeps only its low bits", Index(Stored(Bytes(), 0, Num(-1)), Num(0)), "255"},
+        {"a little-endian double", Index(Having(Assigned(Bytes(), "endian", Str("littleEndian")), "writeDouble", {Num(1)}), Num(7)), "63"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TraceOf(c.value), c.trace) << c.name;
+    EXPECT_EQ(ThrownBy(Call(Bytes(), "writeUTF", {Str(std::string(70000, 'x'))})),
+              "RangeError: Error #2006: The supplied index is out of bounds.");
+    EXPECT_EQ(ThrownBy(Call(BytesOf({0, 9, 65}), "readUTF", {})), "Error: Error #2030: End of file was encountered.");
+    EXPECT_EQ(ThrownBy(Call(Bytes(), "readObject", {})), "Error: Error #2030: End of file was encountered.");
+}
+
+TEST(Avm2UtilsClasses, AmfTablesAndWhatIsLeftOut) {
+    const std::vector<Case> cases = {
+        // 0A 0B 01 (anonymous dynamic traits, no class name), 03 61 04 01, 03 62 06 00 (the string
+        // "a" again), 01.
+        {"an object's names go into the string table",
+         Get(Having(Bytes(), "writeObject", {Obj({{"a", Num(1)}, {"b", Str("a")}})}), "length"), "12"},
+        {"a second object of the class refers to its traits",
+         Get(Having(Bytes(), "writeObject", {Arr({Obj({}), Obj({})})}), "length"), "10"},
+        {"the same object twice is one reference", Get(Having(Kept(1, Bytes()), "writeObject", {Then(Kept(2, Obj({})), Arr({Local(2), Local(2)}))}), "length"), "9"},
+        {"and comes back as one", BinaryOp(OP_strictequals, Index(Kept(3, RoundTrip(Then(Kept(2, Obj({})), Arr({Local(2), Local(2)})))), Num(0)),
+                                           Index(Local(3), Num(1))), "true"},
+        {"functions are left out of objects", Json(RoundTrip(Obj({{"f", Global("isNaN")}, {"x", Num(2)}}))), "{\"x\":2}"},
+        {"a function alone is undefined", RoundTrip(Global("isNaN")), "undefined"},
+        {"a dictionary's object keys", TypeOf(Get(RoundTrip(Obj({{"d", New("flash.utils::Dictionary", {})}})), "d")), "object"},
+        {"AMF0 dates", Call(RoundTrip(New("Date", {Num(5000)}), 0), "getTime", {}), "5000"},
+        {"AMF0 carries a ByteArray as AMF3", Call(RoundTrip(BytesOf({104, 105}), 0), "toString", {}), "hi"},
+        {"AMF0 references", BinaryOp(OP_strictequals, Index(Kept(3, RoundTrip(Then(Kept(2, Obj({})), Arr({Local(2), Local(2)})), 0)), Num(0)),
+                                     Index(Local(3), Num(1))), "true"},
+        {"a named array in AMF0", Get(RoundTrip(Assigned(Arr({Num(1)}), "k", Str("v")), 0), "k"), "v"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TraceOf(c.value), c.trace) << c.name;
+    // A damaged reference is the player's range error, not a read outside the table.
+    EXPECT_EQ(ThrownBy(Call(BytesOf({0x0A, 0x02}), "readObject", {})),
+              "RangeError: Error #2006: The supplied index is out of bounds.");
+    // Nesting deeper than the machine's calls stops as a stack overflow.
+    std::vector<double> nested;
+    for (int i = 0; i < 400; ++i) {
+        nested.push_back(0x09);
+        nested.push_back(0x03);
+        nested.push_back(0x01);
+    }
+    EXPECT_EQ(ThrownBy(Call(BytesOf(nested), "readObject", {})), "Error: Error #1023: Stack overflow occurred.");
+}
+
 }  // namespace
