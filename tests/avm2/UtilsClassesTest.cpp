@@ -340,6 +340,11 @@ TEST(Avm2UtilsClasses, AmfTablesAndWhatIsLeftOut) {
         {"AMF0 carries a ByteArray as AMF3", Call(RoundTrip(BytesOf({104, 105}), 0), "toString", {}), "hi"},
         {"AMF0 references", BinaryOp(OP_strictequals, Index(Kept(3, RoundTrip(Then(Kept(2, Obj({})), Arr({Local(2), Local(2)})), 0)), Num(0)),
                                      Index(Local(3), Num(1))), "true"},
+        {"a Vector.<int> packed", Get(Having(Bytes(), "writeObject", {Having(Construct(VectorOf("int"), {}), "push", {Num(1), Num(-2)})}), "length"), "11"},
+        {"and read back", RoundTrip(Having(Construct(VectorOf("int"), {}), "push", {Num(1), Num(-2)})), "1,-2"},
+        {"a vector of other types comes back of Object",
+         Static("flash.utils::getQualifiedClassName", "call", {Null(), RoundTrip(Having(Construct(VectorOf("String"), {}), "push", {Str("s")}))}),
+         "__AS3__.vec::Vector.<Object>"},
         {"a named array in AMF0", Get(RoundTrip(Assigned(Arr({Num(1)}), "k", Str("v")), 0), "k"), "v"},
     };
     for (const Case& c : cases) EXPECT_EQ(TraceOf(c.value), c.trace) << c.name;

@@ -166,6 +166,7 @@ class Writer {
             u29(static_cast<uint32_t>(bytes->bytes.size() << 1 | 1));
             return raw(bytes->bytes.data(), bytes->bytes.size());
         }
+        if (auto* vector = dynamic_cast<VectorObject*>(&o)) return vector3(*vector);
         if (ArrayObject* array = o.asArray()) {
             byte(kArray3);
             if (objectReference3(&o)) return;
@@ -199,6 +200,28 @@ class Writer {
                 value3(value);
             }
             string3("");
+        }
+    }
+
+    // A Vector: its numbers packed by element type, anything else as values after the type's name.
+    void vector3(VectorObject& vector) {
+        const Machine::Builtins& b = m_.builtins();
+        ClassObject* type = vector.elementType;
+        uint8_t marker = type == b.intClass ? kVectorInt3 : type == b.uintClass ? kVectorUint3
+                       : type == b.number   ? kVectorDouble3 : kVectorObject3;
+        byte(marker);
+        if (objectReference3(&vector)) return;
+        u29(static_cast<uint32_t>(vector.items.size() << 1 | 1));
+        byte(vector.fixed ? 1 : 0);
+        if (marker == kVectorObject3) string3("");  // the element type's alias: none are registered
+        for (size_t i = 0; i < vector.items.size(); ++i) {
+            const Value& item = vector.items[i];
+            switch (marker) {
+                case kVectorInt3: bigEndian(static_cast<uint32_t>(m_.toInt(item)), 4); break;
+                case kVectorUint3: bigEndian(m_.toUint(item), 4); break;
+                case kVectorDouble3: doubleBits(m_.toNumber(item)); break;
+                default: value3(item); break;
+            }
         }
     }
 
@@ -425,19 +448,28 @@ class Reader {
         uint32_t ref = u29();
         if (!(ref & 1)) return referenced(ref >> 1);
         size_t n = count(ref >> 1);
-        byte();  // fixed
-        ArrayObject* array = m_.newArray();
-        remember(array);
-        if (marker == kVectorObject3) string3();  // the element type's name
+        bool fixed = byte() != 0;
+        const Machine::Builtins& b = m_.builtins();
+        ClassObject* type = marker == kVectorInt3 ? b.intClass : marker == kVectorUint3 ? b.uintClass
+                          : marker == kVectorDouble3 ? b.number : b.object;
+        if (marker == kVectorObject3) string3();  // an alias, and none are registered: Vector.<Object>
+        auto* generic = builtinClass(m_, "__AS3__.vec", "Vector").asObject()->asClass();
+        Value param = Value::object(type);
+        Value cls = generic->applyType(m_, std::span<const Value>(&param, 1));
+        auto& vector = dynamic_cast<VectorObject&>(*m_.construct(cls, {}).asObject());
+        remember(&vector);
         for (size_t i = 0; i < n; ++i) {
+            Value item;
             switch (marker) {
-                case kVectorInt3: array->items.push_back(Value::number(static_cast<int32_t>(bigEndian(4)))); break;
-                case kVectorUint3: array->items.push_back(Value::number(static_cast<uint32_t>(bigEndian(4)))); break;
-                case kVectorDouble3: array->items.push_back(Value::number(doubleBits())); break;
-                default: array->items.push_back(value3()); break;
+                case kVectorInt3: item = Value::number(static_cast<int32_t>(bigEndian(4))); break;
+                case kVectorUint3: item = Value::number(static_cast<double>(bigEndian(4))); break;
+                case kVectorDouble3: item = Value::number(doubleBits()); break;
+                default: item = value3(); break;
             }
+            vectorStore(m_, vector, static_cast<uint32_t>(vector.items.size()), item);
         }
-        return Value::object(array);
+        vector.fixed = fixed;
+        return Value::object(&vector);
     }
     Value object3() {
         uint32_t ref = u29();
