@@ -99,57 +99,6 @@ TEST(Avm2LanguageClasses, DateReadsAndPrintsAsThePlayerDoes) {
     for (const Case& c : cases) EXPECT_EQ(TraceOf(c.value), c.trace) << c.name;
 }
 
-// Vector.<elementType>, the class made by applytype.
-Emit VectorOf(std::string elementType) {
-    return [elementType](AbcBuilder& abc, AbcCode& code) {
-        code.op(OP_getlex, abc.qname(abc.ns(0x16, "__AS3__.vec"), "Vector"));
-        if (elementType == "*") code.op(OP_pushnull);
-        else code.op(OP_getlex, abc.publicName(elementType));
-        code.op(OP_applytype, 1);
-    };
-}
-Emit Construct(Emit cls, std::vector<Emit> args) {
-    return [cls, args](AbcBuilder& abc, AbcCode& code) {
-        cls(abc, code);
-        for (const Emit& a : args) a(abc, code);
-        code.op(OP_construct, static_cast<uint32_t>(args.size()));
-    };
-}
-// The value after `method`(args) was called on it.
-Emit Having(Emit value, std::string method, std::vector<Emit> args) {
-    return After(value, [method, args](AbcBuilder& abc, AbcCode& code) {
-        for (const Emit& a : args) a(abc, code);
-        code.op(OP_callpropvoid, abc.publicName(method), static_cast<uint32_t>(args.size()));
-    });
-}
-// The value after value[index] = item.
-Emit Stored(Emit value, double index, Emit item) {
-    return After(value, [index, item](AbcBuilder& abc, AbcCode& code) {
-        code.op(OP_pushdouble, abc.doubleConstant(index));
-        item(abc, code);
-        code.op(OP_setproperty, abc.multinameL(abc.nsSet({abc.ns(0x16, "")})));
-    });
-}
-// What `value` throws, as text ("" when it throws nothing): value inside try, catch traced.
-std::string ThrownBy(const Emit& value) {
-    AbcBuilder abc;
-    AbcCode code;
-    AbcCode::Label from = code.newLabel(), to = code.newLabel(), handler = code.newLabel(), end = code.newLabel();
-    code.op(OP_getlocal0).op(OP_pushscope);
-    code.bind(from);
-    value(abc, code);
-    code.op(OP_pop);
-    code.bind(to);
-    code.branch(OP_jump, end);
-    code.bind(handler);
-    code.op(OP_getlocal0).op(OP_pushscope).op(OP_setlocal1);
-    EmitTrace(abc, code, [&] { code.op(OP_getlocal1); });
-    code.bind(end);
-    code.op(OP_returnvoid);
-    abc.script(abc.methodWithBody(code, {.maxStack = 12}, {}, {{from, to, handler}}));
-    return Joined(RunAbc(abc));
-}
-
 TEST(Avm2LanguageClasses, VectorsAreTypedAndMayBeFixed) {
     auto ints = [] { return Construct(VectorOf("int"), {}); };
     const std::vector<Case> cases = {

@@ -1,6 +1,6 @@
 #pragma once
-// Small emitters for ABC test scripts: each pushes one value (a string, a number, a call, a
-// property read) so that cases can be written as expressions and checked by their traces.
+// Expressions for small ABC test scripts: each Emit leaves one value on the stack. Class names
+// may carry their package ("flash.utils::ByteArray").
 
 #include <functional>
 #include <string>
@@ -12,49 +12,34 @@ namespace avm2test {
 
 using Emit = std::function<void(AbcBuilder&, AbcCode&)>;
 
-inline Emit Str(std::string s) {
-    return [s](AbcBuilder& abc, AbcCode& code) { code.op(OP_pushstring, abc.string(s)); };
-}
-inline Emit Num(double v) {
-    return [v](AbcBuilder& abc, AbcCode& code) { code.op(OP_pushdouble, abc.doubleConstant(v)); };
-}
+Emit Str(std::string s);
+Emit Num(double v);
 // new Cls(args...)
-inline Emit New(std::string cls, std::vector<Emit> args) {
-    return [cls, args](AbcBuilder& abc, AbcCode& code) {
-        code.op(OP_findpropstrict, abc.publicName(cls));
-        for (const Emit& a : args) a(abc, code);
-        code.op(OP_constructprop, abc.publicName(cls), static_cast<uint32_t>(args.size()));
-    };
-}
+Emit New(std::string cls, std::vector<Emit> args);
 // target.method(args...)
-inline Emit Call(Emit target, std::string method, std::vector<Emit> args) {
-    return [target, method, args](AbcBuilder& abc, AbcCode& code) {
-        target(abc, code);
-        for (const Emit& a : args) a(abc, code);
-        code.op(OP_callproperty, abc.publicName(method), static_cast<uint32_t>(args.size()));
-    };
-}
-inline Emit Global(std::string name) {
-    return [name](AbcBuilder& abc, AbcCode& code) { code.op(OP_getlex, abc.publicName(name)); };
-}
+Emit Call(Emit target, std::string method, std::vector<Emit> args);
+Emit Global(std::string name);
 // Cls.method(args...)
-inline Emit Static(std::string cls, std::string method, std::vector<Emit> args) {
-    return Call(Global(cls), method, args);
-}
-inline Emit Get(Emit target, std::string name) {
-    return [target, name](AbcBuilder& abc, AbcCode& code) {
-        target(abc, code);
-        code.op(OP_getproperty, abc.publicName(name));
-    };
-}
+Emit Static(std::string cls, std::string method, std::vector<Emit> args);
+Emit Get(Emit target, std::string name);
+// target[key]
+Emit Index(Emit target, Emit key);
 // The value left by `first` after `then` ran on a copy of it (then's result dropped).
-inline Emit After(Emit first, std::function<void(AbcBuilder&, AbcCode&)> then) {
-    return [first, then](AbcBuilder& abc, AbcCode& code) {
-        first(abc, code);
-        code.op(OP_dup);
-        then(abc, code);
-    };
-}
+Emit After(Emit first, std::function<void(AbcBuilder&, AbcCode&)> then);
+// Vector.<elementType>, the class made by applytype.
+Emit VectorOf(std::string elementType);
+Emit Construct(Emit cls, std::vector<Emit> args);
+// The value after `method`(args) was called on it.
+Emit Having(Emit value, std::string method, std::vector<Emit> args);
+// The value after value.name = item.
+Emit Assigned(Emit value, std::string name, Emit item);
+// The value after value[index] = item.
+Emit Stored(Emit value, double index, Emit item);
+// The value after value[key] = item, the key any value (a Dictionary's object keys).
+Emit StoredAt(Emit value, Emit key, Emit item);
+// Register `index` of the script (1 and up), and the value after it was stored there.
+Emit Local(uint32_t index);
+Emit Kept(uint32_t index, Emit value);
 
 struct Case {
     const char* name;
@@ -62,9 +47,11 @@ struct Case {
     const char* trace;
 };
 
-inline std::string TraceOf(const Emit& value) {
-    return Joined(RunScriptBody([&](AbcBuilder& abc, AbcCode& code) { EmitTrace(abc, code, [&] { value(abc, code); }); },
-                                {.maxStack = 12}));
-}
+// What trace(value) prints.
+std::string TraceOf(const Emit& value);
+// What `value` throws, as text ("" when it throws nothing): value inside try, catch traced.
+std::string ThrownBy(const Emit& value);
+// The multiname of a class name, its package before "::".
+uint32_t ClassName(AbcBuilder& abc, const std::string& cls);
 
 }  // namespace avm2test

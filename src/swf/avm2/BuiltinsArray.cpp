@@ -44,6 +44,47 @@ void eachItem(Machine& m, ArrayObject* a, std::span<const Value> args, Visit vis
     }
 }
 
+// How sort orders two values without a compare function: -1, 0 or 1. Undefined goes last
+// in either direction.
+int compareForSort(Machine& m, const Value& l, const Value& r, int flags) {
+    if (l.isUndefined() || r.isUndefined()) return l.isUndefined() == r.isUndefined() ? 0 : l.isUndefined() ? 1 : -1;
+    int order;
+    if (flags & kNumeric) {
+        double dl = m.toNumber(l), dr = m.toNumber(r);
+        order = dl < dr ? -1 : dr < dl ? 1 : 0;
+    } else {
+        std::string sl = m.toString(l), sr = m.toString(r);
+        if (flags & kCaseInsensitive) {
+            for (char& c : sl) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            for (char& c : sr) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        order = sl.compare(sr) < 0 ? -1 : sl == sr ? 0 : 1;
+    }
+    return (flags & kDescending) ? -order : order;
+}
+
+// Sorts `a` by `less` over positions, as sort and sortOn finish: 0 when UNIQUESORT finds two
+// equal elements (the array left alone), the positions with RETURNINDEXEDARRAY, else the
+// array sorted in place.
+template <class Less>
+Value sortBy(Machine& m, ArrayObject* a, const Value& self, int flags, Less less) {
+    std::vector<size_t> order(a->items.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), less);
+    if (flags & kUniqueSort)
+        for (size_t i = 1; i < order.size(); ++i)
+            if (!less(order[i - 1], order[i]) && !less(order[i], order[i - 1])) return Value::number(0);
+    if (flags & kReturnIndexedArray) {
+        std::vector<Value> indexes;
+        for (size_t i : order) indexes.push_back(Value::number(static_cast<double>(i)));
+        return Value::object(m.newArray(std::move(indexes)));
+    }
+    std::vector<Value> sorted;
+    for (size_t i : order) sorted.push_back(a->items[i]);
+    a->items = std::move(sorted);
+    return self;
+}
+
 }  // namespace
 
 size_t relativePosition(Machine& m, const Value& v, size_t length, double fallback) {
@@ -224,45 +265,51 @@ void installArrayClass(Machine& m) {
             if (Object* o = v.asObject(); o && (o->asFunction() || o->asClass())) compare = v;
             else if (v.isNumber()) flags = m.toInt(v);
         }
-        std::vector<size_t> order(a->items.size());
-        for (size_t i = 0; i < order.size(); ++i) order[i] = i;
         auto less = [&](size_t x, size_t y) {
             const Value& l = a->items[x];
             const Value& r = a->items[y];
-            // Undefined sorts last whatever the order.
-            if (l.isUndefined() || r.isUndefined()) return !l.isUndefined() && r.isUndefined();
-            bool result;
-            if (!compare.isUndefined()) {
-                Value callArgs[2] = {l, r};
-                result = m.toNumber(m.call(compare, Value::null(), callArgs)) < 0;
-                return result;
-            }
-            if (flags & kNumeric) {
-                double dl = m.toNumber(l), dr = m.toNumber(r);
-                result = (flags & kDescending) ? dr < dl : dl < dr;
-            } else {
-                std::string sl = m.toString(l), sr = m.toString(r);
-                if (flags & kCaseInsensitive) {
-                    for (char& c : sl) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-                    for (char& c : sr) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-                }
-                result = (flags & kDescending) ? sr < sl : sl < sr;
-            }
-            return result;
+            if (compare.isUndefined() || l.isUndefined() || r.isUndefined()) return compareForSort(m, l, r, flags) < 0;
+            Value callArgs[2] = {l, r};
+            return m.toNumber(m.call(compare, Value::null(), callArgs)) < 0;
         };
-        std::stable_sort(order.begin(), order.end(), less);
-        if (flags & kUniqueSort)
-            for (size_t i = 1; i < order.size(); ++i)
-                if (!less(order[i - 1], order[i]) && !less(order[i], order[i - 1])) return Value::number(0);
-        if (flags & kReturnIndexedArray) {
-            std::vector<Value> indexes;
-            for (size_t i : order) indexes.push_back(Value::number(static_cast<double>(i)));
-            return Value::object(m.newArray(std::move(indexes)));
+        return sortBy(m, a, self, flags, less);
+    }, 1);
+    m.defineMethod(p, "sortOn", [](Machine& m, const Value& self, std::span<const Value> args) {
+        ArrayObject* a = thisArray(m, self);
+        // The fields by name, one or an array of them; the options one for all or one each.
+        std::vector<std::string> names;
+        Value fields = argAt(args, 0);
+        if (ArrayObject* list = fields.asObject() ? fields.asObject()->asArray() : nullptr) {
+            for (const Value& v : list->items) names.push_back(m.toString(v));
+        } else if (!fields.isNullish()) {
+            names.push_back(m.toString(fields));
         }
-        std::vector<Value> sorted;
-        for (size_t i : order) sorted.push_back(a->items[i]);
-        a->items = std::move(sorted);
-        return self;
+        std::vector<int> fieldFlags(names.size(), 0);
+        int flags = 0;
+        Value options = argAt(args, 1);
+        if (ArrayObject* list = options.asObject() ? options.asObject()->asArray() : nullptr) {
+            if (list->items.size() == names.size())
+                for (size_t f = 0; f < names.size(); ++f) fieldFlags[f] = m.toInt(list->items[f]);
+            if (!fieldFlags.empty()) flags = fieldFlags[0];
+        } else if (!options.isUndefined()) {
+            flags = m.toInt(options);
+            fieldFlags.assign(names.size(), flags);
+        }
+        // Each element's fields, read once.
+        std::vector<std::vector<Value>> keys(a->items.size());
+        for (size_t i = 0; i < a->items.size(); ++i) {
+            const Value& item = a->items[i];
+            for (const std::string& name : names) {
+                Name field = Name::qualified(m.namespaces().publicNs(), name);
+                keys[i].push_back(item.isObject() && m.hasProperty(item, field) ? m.getProperty(item, field) : Value());
+            }
+        }
+        auto less = [&](size_t x, size_t y) {
+            for (size_t f = 0; f < names.size(); ++f)
+                if (int c = compareForSort(m, keys[x][f], keys[y][f], fieldFlags[f])) return c < 0;
+            return false;
+        };
+        return sortBy(m, a, self, flags, less);
     }, 1);
 }
 

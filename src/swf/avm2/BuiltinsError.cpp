@@ -15,7 +15,9 @@ void installErrorClasses(Machine& m) {
         o->setOwn("errorID", Value::number(args.size() > 1 ? m.toInt(args[1]) : 0));
         o->setEnumerable("errorID", false);
         ClassObject* c = o->classObject();
-        o->setOwn("name", Value::string(c ? c->localName : "Error"));
+        // The player's flash.errors classes keep the base's name on their instances.
+        bool flashError = c && c->name.starts_with("flash.errors::");
+        o->setOwn("name", Value::string(c && !flashError ? c->localName : "Error"));
         o->setEnumerable("name", false);
         return Value();
     };

@@ -23,9 +23,9 @@ Name publicName(Machine& m, const std::string& local) {
     return Name::qualified(m.namespaces().publicNs(), local);
 }
 
-class Parser {
+class JsonParser {
   public:
-    Parser(Machine& m, const std::u16string& text) : m_(m), s_(text) {}
+    JsonParser(Machine& m, const std::u16string& text) : m_(m), s_(text) {}
 
     Value document() {
         Value v = value(0);
@@ -184,9 +184,9 @@ Value revive(Machine& m, const Value& reviver, Object* holder, const std::string
     return m.call(reviver, Value::object(holder), args);
 }
 
-class Writer {
+class JsonWriter {
   public:
-    Writer(Machine& m, Value replacer, std::string gap) : m_(m), replacer_(std::move(replacer)), gap_(std::move(gap)) {
+    JsonWriter(Machine& m, Value replacer, std::string gap) : m_(m), replacer_(std::move(replacer)), gap_(std::move(gap)) {
         if (ArrayObject* names = replacer_.isObject() ? replacer_.asObject()->asArray() : nullptr) {
             allow_ = true;
             std::unordered_set<std::string> seen;
@@ -304,7 +304,7 @@ void installJsonClass(Machine& m) {
     };
     m.defineMethod(cls, "parse", [](Machine& m, const Value&, std::span<const Value> args) {
         std::u16string text = toUtf16(m.toString(argAt(args, 0)));
-        Value result = Parser(m, text).document();
+        Value result = JsonParser(m, text).document();
         Value reviver = argAt(args, 1);
         if (Object* f = reviver.asObject(); f && f->asFunction()) {
             Object* root = m.newObject();
@@ -325,7 +325,7 @@ void installJsonClass(Machine& m) {
         root->setOwn("", argAt(args, 0));
         std::string out;
         // stringify answers a String: what has no text is null.
-        if (!Writer(m, replacer, gap).write(root, "", argAt(args, 0), "", out)) return Value::null();
+        if (!JsonWriter(m, replacer, gap).write(root, "", argAt(args, 0), "", out)) return Value::null();
         return Value::string(out);
     }, 3);
 }

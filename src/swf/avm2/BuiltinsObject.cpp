@@ -70,7 +70,9 @@ void installObjectClasses(Machine& m) {
     }, 1);
     m.defineMethod(op, "propertyIsEnumerable", [](Machine& m, const Value& self, std::span<const Value> args) {
         Object* o = self.asObject();
-        std::string name = m.toString(argAt(args, 0));
+        Name key = m.keyName(argAt(args, 0), self);
+        if (std::optional<bool> has = o ? o->hasKeyed(key) : std::nullopt) return Value::boolean(*has);
+        const std::string& name = key.local;
         if (o && o->asArray()) {
             bool digits = !name.empty();
             for (char c : name) digits = digits && c >= '0' && c <= '9';
@@ -79,7 +81,8 @@ void installObjectClasses(Machine& m) {
         return Value::boolean(o && o->isEnumerable(name));
     }, 1);
     m.defineMethod(op, "setPropertyIsEnumerable", [](Machine& m, const Value& self, std::span<const Value> args) {
-        if (Object* o = self.asObject()) o->setEnumerable(m.toString(argAt(args, 0)), Machine::toBoolean(argAt(args, 1)));
+        // A Dictionary's keys all stay enumerable.
+        if (Object* o = self.asObject(); o && !o->keysByIdentity()) o->setEnumerable(m.toString(argAt(args, 0)), Machine::toBoolean(argAt(args, 1)));
         return Value();
     }, 2);
     m.defineMethod(op, "isPrototypeOf", [](Machine&, const Value& self, std::span<const Value> args) {

@@ -66,9 +66,29 @@ void installUtilsClasses(Machine& m) {
         ClassObject* base = classFor(m, v)->base;
         return base ? Value::string(base->name) : Value::null();
     }, 1);
+    // "flash.display.Sprite" or "flash.display::Sprite": the definition the domain holds.
+    FunctionObject* definition = m.newNative([](Machine& m, const Value&, std::span<const Value> args) {
+        Value v = argAt(args, 0);
+        if (v.isNullish()) m.throwError("TypeError", 2007, "Parameter name must be non-null.");
+        std::string text = m.toString(v);
+        std::string package, local = text;
+        if (size_t colon = text.rfind("::"); colon != std::string::npos) {
+            package = text.substr(0, colon);
+            local = text.substr(colon + 2);
+        } else if (size_t dot = text.rfind('.'); dot != std::string::npos) {
+            package = text.substr(0, dot);
+            local = text.substr(dot + 1);
+        }
+        Name qualified = Name::qualified(m.namespaces().intern(Ns::Group::Public, package), local);
+        Value holder = m.findProperty({}, {}, qualified, false);
+        if (local.empty() || !m.hasProperty(holder, qualified))
+            m.throwError("ReferenceError", 1065, "Variable " + text + " is not defined.");
+        return m.getProperty(holder, qualified);
+    }, 1);
     for (const char* package : {"flash.utils", "avmplus"}) {
         m.defineGlobal(package, "getQualifiedClassName", Value::object(name));
         m.defineGlobal(package, "getQualifiedSuperclassName", Value::object(superName));
+        m.defineGlobal(package, "getDefinitionByName", Value::object(definition));
     }
 }
 

@@ -183,13 +183,18 @@ std::string Machine::describeForError(const Value& v) {
 }
 
 [[noreturn]] void Machine::throwError(const std::string& className, int code, const std::string& message) {
-    Name name = Name::qualified(namespaces_.publicNs(), className);
+    // "flash.errors::IOError" names a class outside the top level.
+    size_t colon = className.rfind("::");
+    Name name = colon == std::string::npos
+                    ? Name::qualified(namespaces_.publicNs(), className)
+                    : Name::qualified(namespaces_.intern(Ns::Group::Public, className.substr(0, colon)),
+                                      className.substr(colon + 2));
     bool found = false;
     Value cls = findInBuiltins(name, found);
     std::string text = "Error #" + std::to_string(code) + ": " + message;
     Value args[2] = {Value::string(text), Value::number(code)};
     if (found) throw ScriptThrow{construct(cls, args)};
-    throw ScriptThrow{Value::string(className + ": " + text)};
+    throw ScriptThrow{Value::string(name.local + ": " + text)};
 }
 
 }  // namespace swf::avm2

@@ -27,6 +27,8 @@ void Heap::collect() {
     Marker marker;
     for (const RootSet* root : roots_) root->markRoots(marker);
     marker.drain();
+    std::erase_if(weakHolders_, [](Object* holder) { return !holder->marked_; });
+    for (Object* holder : weakHolders_) holder->forgetUnreachable();
     std::vector<std::unique_ptr<Object>> kept;
     kept.reserve(objects_.size());
     for (auto& object : objects_) {

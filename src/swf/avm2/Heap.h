@@ -87,12 +87,17 @@ class Heap {
     }
     // Frees every object no root reaches.
     void collect();
+    // Has `object` forget its weak references to unreachable objects before each sweep.
+    void watchWeak(Object* object) { weakHolders_.push_back(object); }
+    // During a collection, after marking: whether the object survives.
+    static bool isMarked(const Object* object) { return object->marked_; }
     size_t objectCount() const { return objects_.size(); }
 
   private:
     friend class RootSet;
     std::vector<std::unique_ptr<Object>> objects_;
     std::vector<const RootSet*> roots_;
+    std::vector<Object*> weakHolders_;
 };
 
 }  // namespace swf::avm2

@@ -12,6 +12,42 @@ namespace swf::avm2 {
 
 using namespace abc;
 
+namespace {
+
+// for-in's order: an array's elements, the dynamic names, then keys held apart (Dictionary's
+// objects). Positions count from 1; 0 ends the loop.
+size_t nextEnumerated(Object& o, size_t from) {
+    size_t items = o.indexedLength();
+    size_t names = o.ownCount();
+    size_t total = items + names + o.keyedCount();
+    for (size_t k = from; k < total; ++k) {
+        if (k < items) return k + 1;
+        if (k < items + names) {
+            const std::string* name = o.ownNameAt(k - items);
+            if (name && o.isEnumerable(*name)) return k + 1;
+        } else if (!o.keyedName(k - items - names).isUndefined()) {
+            return k + 1;
+        }
+    }
+    return 0;
+}
+
+// The name (or value) at position `i` of the for-in order; undefined past the end.
+Value enumerated(Object& o, size_t i, bool value) {
+    size_t items = o.indexedLength();
+    if (i < items) return value ? o.indexedItem(i) : Value::string(numberToString(static_cast<double>(i)));
+    if (i < items + o.ownCount()) {
+        const std::string* key = o.ownNameAt(i - items);
+        if (!key) return Value();
+        return value ? *o.findOwn(*key) : Value::string(*key);
+    }
+    size_t keyed = i - items - o.ownCount();
+    if (keyed < o.keyedCount()) return value ? o.keyedValue(keyed) : o.keyedName(keyed);
+    return Value();
+}
+
+}  // namespace
+
 Interpreter::Interpreter(Machine& machine, FunctionObject& function)
     : m_(machine),
       f_(function),
@@ -103,7 +139,11 @@ Name Interpreter::readName(uint32_t index) {
             name.local = local ? m_.toString(*local) : std::string();
             qnameUri = q->findOwn("uri");
         } else {
-            name.local = m_.toString(runtimeName);
+            // The receiver lies under the name unless a runtime namespace comes between.
+            Value receiver = mn.needsRuntimeNamespace() || stack_.empty() ? Value() : stack_.back();
+            Name keyed = m_.keyName(runtimeName, receiver);
+            name.local = std::move(keyed.local);
+            name.keyObject = keyed.keyObject;
         }
     } else if (mn.kind != MultinameKind::TypeName) {
         name.local = file_.strings[mn.name];
@@ -316,17 +356,8 @@ void Interpreter::execute() {
                         double index = m_.toNumber(pop());
                         Value obj = pop();
                         Object* o = obj.asObject();
-                        Value result;
                         size_t i = index >= 1 ? static_cast<size_t>(index) - 1 : 0;
-                        if (o) {
-                            size_t items = o->indexedLength();
-                            if (i < items) {
-                                result = in.op == OP_nextname ? Value::string(numberToString(static_cast<double>(i))) : o->indexedItem(i);
-                            } else if (const std::string* key = o->ownNameAt(i - items)) {
-                                result = in.op == OP_nextname ? Value::string(*key) : *o->findOwn(*key);
-                            }
-                        }
-                        stack_.push_back(result);
+                        stack_.push_back(o ? enumerated(*o, i, in.op == OP_nextvalue) : Value());
                         break;
                     }
                     case OP_hasnext: {
@@ -334,16 +365,7 @@ void Interpreter::execute() {
                         Value obj = pop();
                         Object* o = obj.asObject();
                         size_t i = index >= 0 ? static_cast<size_t>(index) : 0;
-                        size_t next = 0;
-                        if (o) {
-                            size_t items = o->indexedLength();
-                            for (size_t k = i; k < items + o->ownCount(); ++k)
-                                if (k < items || o->isEnumerable(*o->ownNameAt(k - items))) {
-                                    next = k + 1;
-                                    break;
-                                }
-                        }
-                        stack_.push_back(Value::number(static_cast<double>(next)));
+                        stack_.push_back(Value::number(o ? static_cast<double>(nextEnumerated(*o, i)) : 0.0));
                         break;
                     }
                     case OP_hasnext2: {
@@ -355,14 +377,11 @@ void Interpreter::execute() {
                         for (int depth = 0; depth < 64 && !found; ++depth) {
                             Object* o = objReg.asObject();
                             if (!o) break;
-                            size_t items = o->indexedLength();
-                            for (size_t k = i; k < items + o->ownCount(); ++k)
-                                if (k < items || o->isEnumerable(*o->ownNameAt(k - items))) {
-                                    indexReg = Value::number(static_cast<double>(k + 1));
-                                    found = true;
-                                    break;
-                                }
-                            if (found) break;
+                            if (size_t next = nextEnumerated(*o, i)) {
+                                indexReg = Value::number(static_cast<double>(next));
+                                found = true;
+                                break;
+                            }
                             objReg = Value::object(o->proto());
                             i = 0;
                         }
@@ -663,7 +682,7 @@ void Interpreter::execute() {
                         Value obj = pop();
                         Value key = pop();
                         if (obj.isNullish()) m_.throwError("TypeError", 1009, "Cannot access a property or method of a null object reference.");
-                        stack_.push_back(Value::boolean(m_.hasProperty(obj, Name::qualified(m_.namespaces().publicNs(), m_.toString(key)))));
+                        stack_.push_back(Value::boolean(m_.hasProperty(obj, m_.keyName(key, obj))));
                         break;
                     }
                     case OP_negate: stack_.back() = Value::number(-m_.toNumber(stack_.back())); break;

@@ -12,6 +12,8 @@ void installLanguageClasses(Machine& m) {
     installUriFunctions(m);
     installUtilsClasses(m);
     installXmlClasses(m);
+    installByteArrayClass(m);
+    installDictionaryClass(m);
 }
 
 }  // namespace swf::avm2

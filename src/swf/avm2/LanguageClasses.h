@@ -10,7 +10,9 @@ void installDateClass(Machine& m);    // Date
 void installJsonClass(Machine& m);    // JSON
 void installVectorClasses(Machine& m);  // Vector.<T>
 void installUriFunctions(Machine& m);  // escape, unescape, encodeURI(Component), decodeURI(Component)
-void installUtilsClasses(Machine& m);  // getQualifiedClassName and getQualifiedSuperclassName
 void installXmlClasses(Machine& m);  // XML, XMLList, QName and Namespace
+void installUtilsClasses(Machine& m);  // getQualifiedClassName and its kin, getDefinitionByName
+void installByteArrayClass(Machine& m);  // flash.utils.ByteArray, Endian, CompressionAlgorithm, ObjectEncoding
+void installDictionaryClass(Machine& m);  // flash.utils.Dictionary
 
 }  // namespace swf::avm2

@@ -17,7 +17,12 @@ Machine::Machine(TraceSink trace, int swfVersion) : trace_(std::move(trace)), sw
 Machine::~Machine() = default;
 
 void Machine::trace(const std::string& line) const {
-    if (trace_) trace_(line);
+    if (!trace_) return;
+    // The player's log drops NUL characters a string may hold.
+    if (line.find('\0') == std::string::npos) return trace_(line);
+    std::string printable = line;
+    std::erase(printable, '\0');
+    trace_(printable);
 }
 
 void Machine::markRoots(Marker& marker) const {
@@ -162,17 +167,7 @@ ClassObject* Machine::findClass(const std::string& qualifiedName) {
 // --- property access -------------------------------------------------------------------------
 
 bool Machine::isArrayIndex(const Name& name, uint32_t& index) const {
-    const std::string& s = name.local;
-    if (s.empty() || s.size() > 10 || name.attribute) return false;
-    if (s.size() > 1 && s[0] == '0') return false;
-    uint64_t v = 0;
-    for (char c : s) {
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + static_cast<uint64_t>(c - '0');
-    }
-    if (v >= 0xFFFFFFFFull) return false;
-    index = static_cast<uint32_t>(v);
-    return name.isPublic(namespaces_);
+    return name.arrayIndex(index) && name.isPublic(namespaces_);
 }
 
 namespace {
@@ -189,6 +184,7 @@ const Binding* findBinding(const Traits* traits, const Name& name) {
 
 Value Machine::getOnObject(Object* o, const Value& receiver, const Name& name, bool& found) {
     found = true;
+    if (std::optional<Value> keyed = o->getKeyed(*this, name)) return *keyed;
     if (ArrayObject* array = o->asArray()) {
         uint32_t index;
         if (isArrayIndex(name, index)) {
@@ -266,6 +262,7 @@ void Machine::setProperty(const Value& object, const Name& name, const Value& va
                    "Cannot create property " + name.local + " on " + classOf(object)->name + ".");
     }
     if (o->asXml() || o->asXmlList()) return xmlSetProperty(*this, o, name, value);
+    if (o->setKeyed(*this, name, value)) return;
     if (ArrayObject* array = o->asArray()) {
         uint32_t index;
         if (isArrayIndex(name, index)) {
@@ -326,6 +323,7 @@ bool Machine::deleteProperty(const Value& object, const Name& name) {
     Object* o = object.asObject();
     if (!o) return false;
     if (o->asXml() || o->asXmlList()) return xmlDeleteProperty(*this, o, name);
+    if (std::optional<bool> deleted = o->deleteKeyed(name)) return *deleted;
     if (ArrayObject* array = o->asArray()) {
         uint32_t index;
         if (isArrayIndex(name, index)) {
@@ -334,7 +332,8 @@ bool Machine::deleteProperty(const Value& object, const Name& name) {
         }
     }
     if (findBinding(o->traits(), name)) return false;
-    if (!name.isPublic(namespaces_)) return false;
+    // A sealed object has no dynamic properties to lose.
+    if (!name.isPublic(namespaces_) || !o->isDynamic()) return false;
     o->deleteOwn(name.local);
     return true;
 }
@@ -346,7 +345,7 @@ bool Machine::hasProperty(const Value& object, const Name& name) {
         o = classOf(object)->prototype;
     }
     if (o->asXml() || o->asXmlList()) return xmlHasProperty(*this, o, name);
-    bool found = false;
+    if (std::optional<bool> has = o->hasKeyed(name)) return *has;
     if (findBinding(o->traits(), name)) return true;
     if (ArrayObject* array = o->asArray()) {
         uint32_t index;
@@ -356,8 +355,15 @@ bool Machine::hasProperty(const Value& object, const Name& name) {
     int depth = 0;
     for (Object* p = o; p && depth < 1024; p = p->proto(), ++depth)
         if (p->findOwn(name.local)) return true;
-    (void)found;
     return false;
+}
+
+Name Machine::keyName(const Value& key, const Value& receiver) {
+    Name name = Name::qualified(namespaces_.publicNs(), std::string());
+    Object* target = receiver.asObject();
+    if (key.isObject() && target && target->keysByIdentity()) name.keyObject = key.asObject();
+    else name.local = toString(key);
+    return name;
 }
 
 Value Machine::callValueOrThrow(const Value& f, const Value& thisValue, std::span<const Value> args,

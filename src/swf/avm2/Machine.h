@@ -81,6 +81,9 @@ class Machine {
     void setProperty(const Value& object, const Name& name, const Value& value, bool initialize = false);
     bool deleteProperty(const Value& object, const Name& name);
     bool hasProperty(const Value& object, const Name& name);
+    // The public name a key gives on `receiver`: its text, or the key itself for a receiver
+    // that keys by identity (Dictionary).
+    Name keyName(const Value& key, const Value& receiver);
     Value callProperty(const Value& object, const Name& name, std::span<const Value> args);
     Value call(const Value& function, const Value& thisValue, std::span<const Value> args);
     Value construct(const Value& constructor, std::span<const Value> args);

@@ -23,10 +23,12 @@ void Object::setOwn(const std::string& name, Value value) {
         *existing = std::move(value);
         return;
     }
+    if (deletedCount_ > 0 && deletedCount_ >= dynamicNames_.size() / 2) compact();
     index_.emplace(name, dynamicNames_.size());
     dynamicNames_.push_back(name);
     dynamicValues_.push_back(std::move(value));
     enumerable_.push_back(true);
+    deleted_.push_back(false);
 }
 
 bool Object::deleteOwn(const std::string& name) {
@@ -34,11 +36,29 @@ bool Object::deleteOwn(const std::string& name) {
     if (it == index_.end()) return false;
     size_t at = it->second;
     index_.erase(it);
-    dynamicNames_.erase(dynamicNames_.begin() + static_cast<std::ptrdiff_t>(at));
-    dynamicValues_.erase(dynamicValues_.begin() + static_cast<std::ptrdiff_t>(at));
-    enumerable_.erase(enumerable_.begin() + static_cast<std::ptrdiff_t>(at));
-    for (size_t i = at; i < dynamicNames_.size(); ++i) index_[dynamicNames_[i]] = i;
+    dynamicNames_[at].clear();
+    dynamicValues_[at] = Value();
+    enumerable_[at] = false;
+    deleted_[at] = true;
+    ++deletedCount_;
     return true;
+}
+
+void Object::compact() {
+    size_t kept = 0;
+    for (size_t i = 0; i < dynamicNames_.size(); ++i) {
+        if (deleted_[i]) continue;
+        dynamicNames_[kept] = std::move(dynamicNames_[i]);
+        dynamicValues_[kept] = std::move(dynamicValues_[i]);
+        enumerable_[kept] = enumerable_[i];
+        index_[dynamicNames_[kept]] = kept;
+        ++kept;
+    }
+    dynamicNames_.resize(kept);
+    dynamicValues_.resize(kept);
+    enumerable_.resize(kept);
+    deleted_.assign(kept, false);
+    deletedCount_ = 0;
 }
 
 bool Object::isEnumerable(const std::string& name) const {
@@ -52,7 +72,7 @@ void Object::setEnumerable(const std::string& name, bool enumerable) {
 }
 
 const std::string* Object::ownNameAt(size_t index) const {
-    return index < dynamicNames_.size() ? &dynamicNames_[index] : nullptr;
+    return index < dynamicNames_.size() && !deleted_[index] ? &dynamicNames_[index] : nullptr;
 }
 
 void Object::trace(Marker& marker) const {

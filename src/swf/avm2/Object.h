@@ -2,6 +2,7 @@
 // An object of the ActionScript 3 heap: fixed slots laid out by its class's traits, dynamic
 // properties in the order they were added, and a prototype for what neither holds.
 
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -13,10 +14,12 @@ namespace swf::avm2 {
 class ArrayObject;
 class ClassObject;
 class FunctionObject;
+class Machine;
 class Marker;
 class Traits;
 class XmlListObject;
 class XmlObject;
+struct Name;
 
 class Object {
   public:
@@ -42,10 +45,28 @@ class Object {
     bool deleteOwn(const std::string& name);
     bool isEnumerable(const std::string& name) const;
     void setEnumerable(const std::string& name, bool enumerable);
-    // The names of the own dynamic properties that enumerate, in order (for-in).
+    // Positions of the own dynamic properties, in the order they were added (for-in). A deleted
+    // property leaves its position empty until more are added, so that a for-in deleting as
+    // it goes misses none.
     size_t ownCount() const { return dynamicNames_.size(); }
-    // The name at position `index` of the own dynamic properties, or null past the end.
+    // The name at position `index`, or null for an empty position or past the end.
     const std::string* ownNameAt(size_t index) const;
+
+    // Properties held outside slots and names (a ByteArray's bytes, a Dictionary's object
+    // keys), asked before the ordinary lookup; nothing (or false) leaves a name to it.
+    virtual std::optional<Value> getKeyed(Machine&, const Name&) { return std::nullopt; }
+    virtual bool setKeyed(Machine&, const Name&, const Value&) { return false; }
+    virtual std::optional<bool> hasKeyed(const Name&) { return std::nullopt; }
+    virtual std::optional<bool> deleteKeyed(const Name&) { return std::nullopt; }
+    // True when a runtime name given to this object stays an object (Dictionary keys).
+    virtual bool keysByIdentity() const { return false; }
+    // Keys for-in visits after the dynamic names, and their values.
+    virtual size_t keyedCount() const { return 0; }
+    virtual Value keyedName(size_t) const { return Value(); }
+    virtual Value keyedValue(size_t) const { return Value(); }
+    // Drops what refers to objects the collection is about to free (weak keys); run on the
+    // objects the heap was asked to watch.
+    virtual void forgetUnreachable() {}
 
     virtual ArrayObject* asArray() { return nullptr; }
     virtual FunctionObject* asFunction() { return nullptr; }
@@ -63,6 +84,8 @@ class Object {
 
   private:
     friend class Heap;
+    // Closes the positions deleted properties left.
+    void compact();
     friend class Marker;
 
     ClassObject* class_;
@@ -72,6 +95,8 @@ class Object {
     std::vector<std::string> dynamicNames_;
     std::vector<Value> dynamicValues_;
     std::vector<bool> enumerable_;
+    std::vector<bool> deleted_;
+    size_t deletedCount_ = 0;
     std::unordered_map<std::string, size_t> index_;
     bool dynamic_ = true;
     bool marked_ = false;

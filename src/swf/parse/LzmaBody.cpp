@@ -19,12 +19,18 @@ bool LzmaBody::decode(std::span<const uint8_t> afterHeader, size_t outputLimit,
         error = "the LZMA-compressed movie is cut short before its data";
         return false;
     }
+    return decodeRaw(afterHeader.subspan(kLengthField, kPropertiesSize),
+                     afterHeader.subspan(kLengthField + kPropertiesSize), outputLimit, out, error);
+}
+
+bool LzmaBody::decodeRaw(std::span<const uint8_t> properties, std::span<const uint8_t> data,
+                         size_t outputLimit, std::vector<uint8_t>& out, std::string& error) {
     lzma_filter filters[2]{};
     filters[0].id = LZMA_FILTER_LZMA1;
     filters[1].id = LZMA_VLI_UNKNOWN;
-    if (lzma_properties_decode(&filters[0], nullptr, afterHeader.data() + kLengthField,
-                               kPropertiesSize) != LZMA_OK) {
-        error = "the LZMA-compressed movie has damaged properties";
+    if (properties.size() != kPropertiesSize ||
+        lzma_properties_decode(&filters[0], nullptr, properties.data(), kPropertiesSize) != LZMA_OK) {
+        error = "the LZMA-compressed data has damaged properties";
         return false;
     }
     lzma_stream stream = LZMA_STREAM_INIT;
@@ -34,7 +40,6 @@ bool LzmaBody::decode(std::span<const uint8_t> afterHeader, size_t outputLimit,
         error = "the LZMA decompressor could not be started";
         return false;
     }
-    std::span<const uint8_t> data = afterHeader.subspan(kLengthField + kPropertiesSize);
     stream.next_in = data.data();
     stream.avail_in = data.size();
     constexpr size_t kChunk = 1 << 16;

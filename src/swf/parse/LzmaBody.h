@@ -18,6 +18,9 @@ class LzmaBody {
     // when nothing can be decoded.
     static bool decode(std::span<const uint8_t> afterHeader, size_t outputLimit,
                        std::vector<uint8_t>& out, std::string& error);
+    // The same for a raw stream given its 5 bytes of properties apart.
+    static bool decodeRaw(std::span<const uint8_t> properties, std::span<const uint8_t> data,
+                          size_t outputLimit, std::vector<uint8_t>& out, std::string& error);
 };
 
 }  // namespace swf

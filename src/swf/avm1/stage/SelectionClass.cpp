@@ -23,7 +23,7 @@ namespace {
 
 
 // The range a script selected; the player reports none until one is set for this focus.
-struct Range {
+struct SelectedRange {
     int begin = -1;
     int end = -1;
     int caret = -1;
@@ -64,9 +64,9 @@ DisplayObject* focused(Machine& m) {
     return input ? input->focused() : nullptr;
 }
 
-Range reported(Machine& m, const Range& range) {
+SelectedRange reported(Machine& m, const SelectedRange& range) {
     InputDispatcher* input = InputDispatcher::of(m);
-    return input && input->focusChanges() == range.focus ? range : Range{};
+    return input && input->focusChanges() == range.focus ? range : SelectedRange{};
 }
 
 int clampIndex(Machine& m, const Value& value, int length) {
@@ -82,7 +82,7 @@ void installSelectionClass(Machine& m) {
     Rooted<Object> selection(m.heap(), m.newObject());
     player::defineValue(m.global(), "Selection", Value(selection), kDontEnum);
     const uint16_t flags = kDontEnum | kReadOnly;
-    auto range = std::make_shared<Range>();
+    auto range = std::make_shared<SelectedRange>();
 
     m.defineMethod(
         selection, "getBeginIndex",

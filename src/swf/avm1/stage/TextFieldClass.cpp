@@ -575,13 +575,13 @@ void installProperties(Machine& m, Object* proto) {
 }
 
 // The range a format method names: (), (index) or (begin, end), clamped to the text.
-struct Range {
+struct FormatRange {
     size_t begin = 0;
     size_t end = 0;
 };
 
-Range rangeOf(Machine& m, std::span<const Value> args, size_t first, size_t length) {
-    Range r{0, length};
+FormatRange rangeOf(Machine& m, std::span<const Value> args, size_t first, size_t length) {
+    FormatRange r{0, length};
     auto index = [&](const Value& v) {
         double n = m.toNumber(v);
         if (std::isnan(n) || n < 0) return size_t{0};
@@ -621,7 +621,7 @@ void installMethods(Machine& m, Object* proto) {
                    [](Machine& m, Object* self, std::span<const Value> args) {
                        EditTextInstance* f = fieldOf(m, self);
                        if (!f) return Value();
-                       Range r = rangeOf(m, args, 0, tf(*f).text().size());
+                       FormatRange r = rangeOf(m, args, 0, tf(*f).text().size());
                        if (r.begin >= r.end) return makeTextFormat(m, TextFormat{});
                        return makeTextFormat(m, tf(*f).formatOf(r.begin, r.end));
                    });
@@ -632,7 +632,7 @@ void installMethods(Machine& m, Object* proto) {
                        // The format comes last: (format), (index, format), (begin, end, format).
                        const TextFormat* format = textFormatOf(args.back());
                        if (!format) return Value();
-                       Range r = rangeOf(m, args.first(args.size() - 1), 0,
+                       FormatRange r = rangeOf(m, args.first(args.size() - 1), 0,
                                          tf(*f).text().size());
                        tf(*f).applyFormat(*format, r.begin, r.end);
                        return Value();
