@@ -101,12 +101,7 @@ std::vector<uint8_t> as3ScriptMovie(int iterationsPerFrame) {
     uint32_t mainName = name("Main");
     uint32_t mainClass = abc.addClass(mainName, clipName, abc.methodWithBody(construct, {.maxStack = 4, .localCount = 1}),
                                       abc.methodWithBody(empty), methods);
-    AbcCode init;
-    init.op(OP_getlocal0).op(OP_pushscope).op(OP_getscopeobject, 0).op(OP_getlex, clipName)
-        .op(OP_pushscope).op(OP_getlex, clipName).op(OP_newclass, mainClass).op(OP_popscope)
-        .op(OP_initproperty, mainName).op(OP_returnvoid);
-    abc.script(abc.methodWithBody(init, {.maxStack = 4, .localCount = 1}),
-               {{mainName, AbcBuilder::kClass, 1, 0, mainClass}});
+    abc.classScript(mainName, clipName, mainClass);
 
     st::SwfWriter movie;
     movie.version(10).fileAttributes(0x08);

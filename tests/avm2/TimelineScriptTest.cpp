@@ -59,12 +59,7 @@ class DocumentClass {
         empty.op(OP_returnvoid);
         uint32_t cls = abc_.addClass(mainName, clipName, abc_.methodWithBody(ctor, {.maxStack = 8, .localCount = 3}),
                                      abc_.methodWithBody(empty), methods_, {}, 0x01);
-        AbcCode init;
-        init.op(OP_getlocal0).op(OP_pushscope).op(OP_getscopeobject, 0).op(OP_getlex, clipName)
-            .op(OP_pushscope).op(OP_getlex, clipName).op(OP_newclass, cls).op(OP_popscope)
-            .op(OP_initproperty, mainName).op(OP_returnvoid);
-        abc_.script(abc_.methodWithBody(init, {.maxStack = 4, .localCount = 1}),
-                    {{mainName, AbcBuilder::kClass, 1, 0, cls}});
+        abc_.classScript(mainName, clipName, cls);
         return abc_.bytes();
     }
 

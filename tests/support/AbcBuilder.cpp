@@ -200,6 +200,14 @@ void AbcBuilder::script(uint32_t init, std::vector<Trait> traits) {
     scripts_.emplace_back(init, std::move(traits));
 }
 
+void AbcBuilder::classScript(uint32_t name, uint32_t baseName, uint32_t cls) {
+    AbcCode init;  // getlocal0, pushscope, getscopeobject 0, getlex base, pushscope, getlex base,
+                   // newclass, popscope, initproperty name, returnvoid
+    init.op(0xD0).op(0x30).op(0x65, 0).op(0x60, baseName).op(0x30).op(0x60, baseName).op(0x58, cls)
+        .op(0x1D).op(0x68, name).op(0x47);
+    script(methodWithBody(init, {.maxStack = 4, .localCount = 1}), {{name, kClass, 1, 0, cls}});
+}
+
 namespace {
 
 void writeTraits(std::vector<uint8_t>& out, const std::vector<AbcBuilder::Trait>& traits) {

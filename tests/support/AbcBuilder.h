@@ -128,6 +128,9 @@ class AbcBuilder {
                       std::vector<Trait> instanceTraits = {}, std::vector<Trait> classTraits = {},
                       uint8_t flags = 0x01, std::vector<uint32_t> interfaces = {});
     void script(uint32_t init, std::vector<Trait> traits = {});
+    // A script whose one trait is class `cls`, named `name`, made over the class named
+    // `baseName` as the compiler writes a document class's script.
+    void classScript(uint32_t name, uint32_t baseName, uint32_t cls);
     std::vector<uint8_t> bytes() const;
 
   private:
