@@ -80,12 +80,18 @@ void DisplayList::place(std::shared_ptr<DisplayObject> object) {
     adopt(*slot);
 }
 
-void DisplayList::remove(int depth) {
+std::shared_ptr<DisplayObject> DisplayList::unlist(int depth) {
     auto it = objects_.find(depth);
-    if (it == objects_.end()) return;
+    if (it == objects_.end()) return nullptr;
     std::shared_ptr<DisplayObject> object = std::move(it->second);
     objects_.erase(it);
     release(*object);
+    return object;
+}
+
+void DisplayList::remove(int depth) {
+    std::shared_ptr<DisplayObject> object = unlist(depth);
+    if (!object) return;
     // One with unload handlers to run goes below every depth in use (the player's -32769 less
     // its script depth), where scripts still find it, until the next frame takes it out.
     if (object->startUnload()) {
@@ -121,12 +127,7 @@ void DisplayList::swap(int depthA, int depthB) {
 }
 
 void DisplayList::takeOut(int depth) {
-    auto it = objects_.find(depth);
-    if (it == objects_.end()) return;
-    std::shared_ptr<DisplayObject> object = std::move(it->second);
-    objects_.erase(it);
-    release(*object);
-    object->attach(nullptr);
+    if (std::shared_ptr<DisplayObject> object = unlist(depth)) object->attach(nullptr);
 }
 
 void DisplayList::restack(const std::vector<std::shared_ptr<DisplayObject>>& order) {

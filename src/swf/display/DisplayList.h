@@ -63,6 +63,8 @@ class DisplayList {
     // Takes the object into the list's care (index, holder) or out of it.
     void adopt(DisplayObject& object);
     void release(DisplayObject& object);
+    // Takes the object at `depth` off the list and out of its care; null when none stands there.
+    std::shared_ptr<DisplayObject> unlist(int depth);
     void unindex(DisplayObject& object, std::string_view name);
 
     // Names hashed and compared without ASCII case, so that one bucket holds every spelling.
