@@ -9,12 +9,14 @@ void AppendPcm(std::span<const int16_t> mixed, int mixedChannels, const WaveForm
     if (mixedChannels < 1 || format.channels == 0 || format.bitsPerSample < 8) return;
     const size_t bytes = format.bitsPerSample / 8u;
     const size_t frames = mixed.size() / static_cast<size_t>(mixedChannels);
+    const size_t channels = format.channels;
+    size_t at = out.size();
+    // Grown once: channels past the second stay silent.
+    out.resize(at + frames * channels * bytes, SilenceByte(format));
     for (size_t i = 0; i < frames; ++i)
-        for (int c = 0; c < format.channels; ++c) {
-            const size_t at = out.size();
-            out.resize(at + bytes, SilenceByte(format));
+        for (size_t c = 0; c < channels; ++c, at += bytes) {
             if (c >= 2) continue;
-            const int16_t value = mixed[i * mixedChannels + static_cast<size_t>(c % mixedChannels)];
+            const int16_t value = mixed[i * mixedChannels + c % static_cast<size_t>(mixedChannels)];
             if (bytes == 1) {
                 out[at] = static_cast<uint8_t>((value >> 8) + 128);
             } else {

@@ -25,6 +25,7 @@ extern "C" {
 #include "support/SwfWriter.h"
 #include "swf/player/Player.h"
 #include "swf/sound/AdpcmDecoder.h"
+#include "swf/sound/Resampler.h"
 
 namespace {
 
@@ -731,6 +732,38 @@ TEST(SoundTest, AdpcmDecodesAsLibavcodecDoes) {
         av_frame_free(&frame);
         av_packet_free(&packet);
         avcodec_free_context(&context);
+    }
+}
+
+
+// Long sounds are resampled in pieces: the result is the input's duration at the new rate,
+// and a tone stays in phase across every seam (a lost or repeated sample would shift it).
+TEST(SoundTest, ResamplingKeepsLengthAndPhaseAcrossPieces) {
+    struct Case {
+        uint32_t from, to;
+        size_t frames;
+        int channels;
+    };
+    const Case cases[] = {{22050, 44100, 8192 * 3 + 17, 1},
+                          {5512, 44100, 40000, 2},
+                          {44100, 22050, 100000, 2},
+                          {11025, 44100, 8191, 1}};
+    constexpr double kHz = 220, kLevel = 8000;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.from) + " -> " + std::to_string(c.to));
+        swf::PcmBuffer pcm{c.from, c.channels, Tone(kHz, c.from, c.frames, kLevel, c.channels)};
+        std::string error;
+        ASSERT_TRUE(swf::Resampler::convert(pcm, c.to, error)) << error;
+        const auto wanted = (static_cast<uint64_t>(c.frames) * c.to + c.from / 2) / c.from;
+        ASSERT_EQ(pcm.frames(), wanted);
+        ASSERT_EQ(pcm.rate, c.to);
+        double worst = 0;
+        // The filter's edges aside, every sample is the tone at the new rate.
+        for (size_t i = 64; i + 64 < pcm.frames(); ++i) {
+            const double ideal = kLevel * std::sin(2 * std::numbers::pi * kHz * i / c.to);
+            worst = std::max(worst, std::abs(pcm.samples[i * c.channels] - ideal));
+        }
+        EXPECT_LT(worst, kLevel * 0.02);
     }
 }
 

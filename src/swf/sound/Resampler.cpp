@@ -1,5 +1,6 @@
 #include "swf/sound/Resampler.h"
 
+#include <algorithm>
 #include <utility>
 
 extern "C" {
@@ -35,16 +36,26 @@ bool Resampler::convert(PcmBuffer& in, uint32_t rate, std::string& error) {
     out.samples.resize((wanted + 256) * static_cast<size_t>(in.channels));
     int made = 0;
     if (code >= 0) {
-        auto* output = reinterpret_cast<uint8_t*>(out.samples.data());
-        const auto* input = reinterpret_cast<const uint8_t*>(in.samples.data());
         const int room = static_cast<int>(out.frames());
-        code = swr_convert(swr, &output, room, &input, static_cast<int>(in.frames()));
-        if (code >= 0) {
-            made = code;
-            auto* rest = reinterpret_cast<uint8_t*>(out.samples.data() +
-                                                    static_cast<size_t>(made) * in.channels);
-            code = swr_convert(swr, &rest, room - made, nullptr, 0);
+        const auto* input = reinterpret_cast<const uint8_t*>(in.samples.data());
+        const size_t frameBytes = sizeof(int16_t) * static_cast<size_t>(in.channels);
+        // A piece at a time: libswresample sizes (and clears) its buffers by the counts of
+        // one call, so a whole sound at once costs more than the filtering itself.
+        constexpr size_t kPieceFrames = 8192;
+        const int pieceRoom = static_cast<int>(kPieceFrames * rate / in.rate) + 256;
+        size_t done = 0;
+        while (code >= 0) {
+            const int count = static_cast<int>(std::min(kPieceFrames, in.frames() - done));
+            const uint8_t* piece = input + done * frameBytes;
+            done += static_cast<size_t>(count);
+            auto* output = reinterpret_cast<uint8_t*>(out.samples.data() +
+                                                      static_cast<size_t>(made) * in.channels);
+            // No input (a null list, not a list holding null) asks for what the filter holds.
+            code = swr_convert(swr, &output, std::min(pieceRoom, room - made),
+                               count > 0 ? &piece : nullptr, count);
             if (code >= 0) made += code;
+            // Once the input is spent, the filter gives back what it holds until it is empty.
+            if (count == 0 && code <= 0) break;
         }
     }
     swr_free(&swr);

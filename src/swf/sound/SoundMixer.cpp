@@ -318,6 +318,7 @@ void SoundMixer::mixFrame() {
     const auto clip16 = [](float v) {
         return static_cast<int16_t>(std::lrint(std::clamp(v, -32768.0f, 32767.0f)));
     };
+    queue_.reserve(queue_.size() + frames * static_cast<size_t>(channels_));
     for (size_t i = 0; i < frames; ++i) {
         if (channels_ == 1) {
             queue_.push_back(clip16((mix_[2 * i] + mix_[2 * i + 1]) / 2));

@@ -8,7 +8,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -99,7 +98,7 @@ class SoundMixer {
         std::shared_ptr<const StreamSound> stream;  // null without a stream
     };
     std::map<const Timeline*, CachedStream> streamSounds_;
-    std::deque<int16_t> queue_;
+    std::vector<int16_t> queue_;
     std::vector<float> mix_;
 };
 
