@@ -22,7 +22,7 @@ namespace swf {
 class MovieContext;
 class SwfMovie;
 
-class ContentLoader : public ContentRequests {
+class ContentLoader final : public ContentRequests {
   public:
     static constexpr size_t kMaxFileBytes = size_t{64} << 20;
     static constexpr size_t kMaxPendingBytes = size_t{256} << 20;  // read, not yet answered
