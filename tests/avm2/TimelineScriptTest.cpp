@@ -175,6 +175,51 @@ TEST(Avm2Timeline, GotoByLabelAndNumberAndAMissingLabelIsThePlayersError) {
     EXPECT_FALSE(player.IsPlaying());
 }
 
+// Scene data (DefineSceneAndFrameLabelData) splits the main timeline: frames count within
+// their scene, gotos name a scene, its labels replace the FrameLabel tags, and the current
+// label is the last one before the playhead in any scene.
+TEST(Avm2Timeline, ScenesNumberTheirFramesAndGotosNameThem) {
+    DocumentClass main;
+    auto traceState = [&](AbcCode& c) {
+        main.trace(c, [&](AbcCode& c) {
+            const uint32_t space = main.string(" ");
+            c.op(OP_getlocal0).op(OP_getproperty, main.name("currentScene")).op(OP_getproperty, main.name("name"));
+            for (const char* field : {"currentFrame", "currentLabel"})
+                c.op(OP_pushstring, space).op(OP_add).op(OP_getlocal0).op(OP_getproperty, main.name(field)).op(OP_add);
+            c.op(OP_pushstring, space).op(OP_add).op(OP_getlocal0).op(OP_getproperty, main.name("currentScene"))
+                .op(OP_getproperty, main.name("numFrames")).op(OP_add);
+        });
+    };
+    main.method("first", [&](AbcCode& c) {
+        traceState(c);
+        main.callOnThis(c, "gotoAndStop", 2, [&](AbcCode& c) { c.pushByte(2).op(OP_pushstring, main.string("B")); });
+        traceState(c);
+    });
+    main.method("last", [&](AbcCode& c) {
+        traceState(c);
+        main.callOnThis(c, "nextScene", 0);
+        traceState(c);
+        main.callOnThis(c, "gotoAndStop", 2, [&](AbcCode& c) { c.pushByte(1).op(OP_pushstring, main.string("C")); });
+    });
+    auto bytes = main.bytes([&](AbcCode& c) {
+        main.callOnThis(c, "addFrameScript", 4, [&](AbcCode& c) {
+            c.pushByte(0).op(OP_getlocal0).op(OP_getproperty, main.name("first"));
+            c.pushByte(3).op(OP_getlocal0).op(OP_getproperty, main.name("last"));
+        });
+    });
+    SwfWriter movie = As3Movie(bytes);
+    // Scenes A (frames 0-1) and B (2-3); labels a1 on frame 0 and b2 on frame 3.
+    const std::vector<uint8_t> scenes = {2, 0, 'A', 0, 2, 'B', 0, 2, 0, 'a', '1', 0, 3, 'b', '2', 0};
+    movie.tag(86, scenes);
+    movie.showFrame().showFrame().showFrame().frameLabel("other").showFrame();
+    swf::Player player;
+    auto lines = Play(player, movie, 2);
+    EXPECT_EQ(Joined(lines),
+              "A 1 a1 2\nB 2 b2 2\nB 2 b2 2\nB 1 a1 2\n"
+              "ArgumentError: Error #2108: Scene C was not found.");
+    EXPECT_EQ(player.TCurrentFrame(), 2);
+}
+
 TEST(Avm2Timeline, DisplayListChangesDispatchThroughCaptureTargetAndBubble) {
     DocumentClass main;
     // onEvent(e): trace(e.type + " " + e.eventPhase + " " + e.currentTarget.name)

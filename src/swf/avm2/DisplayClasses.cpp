@@ -6,6 +6,7 @@
 
 #include "swf/avm2/DisplayClasses.h"
 #include "swf/avm2/NativeSupport.h"
+#include "swf/avm2/SceneClasses.h"
 #include "swf/display/DisplayList.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
@@ -277,6 +278,7 @@ void installDisplayClasses(Machine& m) {
     ClassObject* shape = m.defineClass("flash.display", "Shape", displayObject);
     installGraphics(m, sprite, shape);
     ClassObject* clip = m.defineClass("flash.display", "MovieClip", sprite);
+    installSceneClasses(m);
     installMovieClipMethods(m, clip);
     ClassObject* button = m.defineClass("flash.display", "SimpleButton", interactive);
     ClassObject* morph = m.defineClass("flash.display", "MorphShape", displayObject);
@@ -284,6 +286,12 @@ void installDisplayClasses(Machine& m) {
     installStage(m, stage);
     ClassObject* info = m.defineClass("flash.display", "LoaderInfo", dispatcher);
     installLoaderInfo(m, info);
+    // flash.system.fscommand: "quit" stops the movie, other commands go to the host.
+    FunctionObject* fscommand = m.newNative([](Machine& m, const Value&, std::span<const Value> args) {
+        bridgeOf(m).context().runFsCommand(m.toString(argAt(args, 0)), args.size() > 1 ? m.toString(args[1]) : "");
+        return Value();
+    }, 1);
+    m.defineGlobal("flash.system", "fscommand", Value::object(fscommand));
     // Their instances take no new properties; MovieClip's do.
     for (ClassObject* sealed : {displayObject, interactive, container, sprite, shape, button, morph, stage, info})
         sealed->sealed = true;

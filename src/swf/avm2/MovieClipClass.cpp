@@ -1,10 +1,12 @@
 // flash.display.MovieClip's timeline control, and Graphics (the drawing API) on sprites and
 // shapes.
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
 #include "swf/avm2/DisplayClasses.h"
 #include "swf/avm2/NativeSupport.h"
+#include "swf/avm2/SceneClasses.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 #include "swf/geom/Geometry.h"
@@ -18,18 +20,26 @@ swf::MovieClip& clipOf(Machine& m, const Value& self) {
     m.throwError("Error", 2012, "This object has no timeline.");
 }
 
-// The 0-based frame a goto names: a frame number (1-based) or a label. A number that is no
-// whole number is taken as a label; a label the timeline lacks is an error from version 11
-// on, and the first frame before.
-int frameArgument(Machine& m, swf::MovieClip& clip, const Value& frame) {
-    if (frame.isNumber() && frame.asNumber() == std::floor(frame.asNumber())) return m.toInt(frame) - 1;
+// The 0-based frame a goto names: a frame number (1-based, within `sceneName`'s scene or the
+// current one) or a label (in that scene, or anywhere without one). A number that is no whole
+// number is taken as a label; a label the timeline lacks is an error from version 11 on, and
+// the first frame before.
+int frameArgument(Machine& m, swf::MovieClip& clip, const Value& frame, const Value& sceneName) {
+    const SceneLayout scenes = scenesOf(m, clip);
+    const SceneLayout::Scene* scene = &scenes.sceneAt(clip.currentFrame());
+    if (!sceneName.isNullish()) {
+        std::string name = m.toString(sceneName);
+        scene = scenes.find(name);
+        if (!scene) m.throwError("ArgumentError", 2108, "Scene " + name + " was not found.");
+    }
+    if (frame.isNumber() && frame.asNumber() == std::floor(frame.asNumber())) return scene->first + m.toInt(frame) - 1;
     std::string text = m.toString(frame);
-    int labelled = clip.timeline().findLabel(text);
+    int labelled = scenes.findLabel(text, sceneName.isNullish() ? nullptr : scene);
     if (labelled >= 0) return labelled;
     double number = stringToNumber(text);
-    if (std::isfinite(number) && number == std::floor(number)) return static_cast<int>(number) - 1;
+    if (std::isfinite(number) && number == std::floor(number)) return scene->first + static_cast<int>(number) - 1;
     if (bridgeOf(m).context().movie().header.version < 11) return 0;
-    m.throwError("ArgumentError", 2109, "Frame label " + text + " not found in scene Scene 1.");
+    m.throwError("ArgumentError", 2109, "Frame label " + text + " not found in scene " + scene->name + ".");
 }
 
 void gotoFrame(Machine& m, swf::MovieClip& clip, int frame, bool play) {
@@ -41,13 +51,14 @@ void gotoFrame(Machine& m, swf::MovieClip& clip, int frame, bool play) {
     bridgeOf(m).runGotoFrame(clip);
 }
 
-std::string currentLabel(const swf::MovieClip& clip, bool exactFrame) {
-    for (int f = clip.currentFrame(); f >= 0; --f) {
-        const auto& labels = clip.timeline().frame(f).labels;
-        if (!labels.empty()) return labels.back();
-        if (exactFrame) break;
-    }
-    return {};
+// nextScene and prevScene: the first frame of the scene `step` away, within the first and
+// last scenes; the playhead keeps playing or standing.
+void gotoScene(Machine& m, swf::MovieClip& clip, int step) {
+    const SceneLayout scenes = scenesOf(m, clip);
+    const auto& list = scenes.scenes();
+    const auto at = static_cast<int>(&scenes.sceneAt(clip.currentFrame()) - list.data());
+    const int to = std::clamp(at + step, 0, static_cast<int>(list.size()) - 1);
+    gotoFrame(m, clip, list[static_cast<size_t>(to)].first, clip.playing());
 }
 
 Drawing* drawingOf(Machine& m, const Value& self) {
@@ -185,12 +196,12 @@ void installMovieClipMethods(Machine& m, ClassObject* clip) {
     });
     defineNativeMethod(m, p, "gotoAndStop", [](Machine& m, const Value& self, std::span<const Value> args) {
         swf::MovieClip& c = clipOf(m, self);
-        gotoFrame(m, c, frameArgument(m, c, argAt(args, 0)), false);
+        gotoFrame(m, c, frameArgument(m, c, argAt(args, 0), argAt(args, 1)), false);
         return Value();
     }, 1);
     defineNativeMethod(m, p, "gotoAndPlay", [](Machine& m, const Value& self, std::span<const Value> args) {
         swf::MovieClip& c = clipOf(m, self);
-        gotoFrame(m, c, frameArgument(m, c, argAt(args, 0)), true);
+        gotoFrame(m, c, frameArgument(m, c, argAt(args, 0), argAt(args, 1)), true);
         return Value();
     }, 1);
     defineNativeMethod(m, p, "nextFrame", [](Machine& m, const Value& self, std::span<const Value>) {
@@ -219,7 +230,7 @@ void installMovieClipMethods(Machine& m, ClassObject* clip) {
         // A clip a script made with no symbol has no frames to stand on.
         swf::MovieClip& c = clipOf(m, self);
         bool empty = !c.character() && &c != bridgeOf(m).context().root();
-        return Value::number(empty ? 0 : c.currentFrame() + 1);
+        return Value::number(empty ? 0 : c.currentFrame() - scenesOf(m, c).sceneAt(c.currentFrame()).first + 1);
     });
     m.defineAccessor(clip, "totalFrames", [](Machine& m, const Value& self, std::span<const Value>) {
         return Value::number(clipOf(m, self).frameCount());
@@ -230,13 +241,38 @@ void installMovieClipMethods(Machine& m, ClassObject* clip) {
     m.defineAccessor(clip, "isPlaying", [](Machine& m, const Value& self, std::span<const Value>) {
         return Value::boolean(clipOf(m, self).playing());
     });
-    m.defineAccessor(clip, "currentLabel", [](Machine& m, const Value& self, std::span<const Value>) {
-        std::string label = currentLabel(clipOf(m, self), false);
-        return label.empty() ? Value::null() : Value::string(label);
+    const auto labelGetter = [](bool exactFrame) {
+        return [exactFrame](Machine& m, const Value& self, std::span<const Value>) {
+            swf::MovieClip& c = clipOf(m, self);
+            std::string label = scenesOf(m, c).labelAt(c.currentFrame(), exactFrame);
+            return label.empty() ? Value::null() : Value::string(label);
+        };
+    };
+    m.defineAccessor(clip, "currentLabel", labelGetter(false));
+    m.defineAccessor(clip, "currentFrameLabel", labelGetter(true));
+    m.defineAccessor(clip, "currentLabels", [](Machine& m, const Value& self, std::span<const Value>) {
+        swf::MovieClip& c = clipOf(m, self);
+        const SceneLayout scenes = scenesOf(m, c);
+        const SceneLayout::Scene& scene = scenes.sceneAt(c.currentFrame());
+        return Value::object(newFrameLabels(m, scene.labels, scene.first));
     });
-    m.defineAccessor(clip, "currentFrameLabel", [](Machine& m, const Value& self, std::span<const Value>) {
-        std::string label = currentLabel(clipOf(m, self), true);
-        return label.empty() ? Value::null() : Value::string(label);
+    m.defineAccessor(clip, "currentScene", [](Machine& m, const Value& self, std::span<const Value>) {
+        swf::MovieClip& c = clipOf(m, self);
+        return Value::object(newScene(m, scenesOf(m, c).sceneAt(c.currentFrame())));
+    });
+    m.defineAccessor(clip, "scenes", [](Machine& m, const Value& self, std::span<const Value>) {
+        const SceneLayout scenes = scenesOf(m, clipOf(m, self));
+        std::vector<Value> list;
+        for (const SceneLayout::Scene& scene : scenes.scenes()) list.push_back(Value::object(newScene(m, scene)));
+        return Value::object(m.newArray(std::move(list)));
+    });
+    defineNativeMethod(m, p, "nextScene", [](Machine& m, const Value& self, std::span<const Value>) {
+        gotoScene(m, clipOf(m, self), 1);
+        return Value();
+    });
+    defineNativeMethod(m, p, "prevScene", [](Machine& m, const Value& self, std::span<const Value>) {
+        gotoScene(m, clipOf(m, self), -1);
+        return Value();
     });
 }
 

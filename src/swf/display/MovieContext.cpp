@@ -6,6 +6,7 @@
 #include "swf/display/DisplayList.h"
 #include "swf/display/MovieClip.h"
 #include "swf/movie/ClipEvent.h"
+#include "swf/movie/IgnoringCase.h"
 
 namespace swf {
 
@@ -140,6 +141,13 @@ std::vector<std::shared_ptr<MovieClip>> MovieContext::clipsNewestFirst() {
     clips_ = std::move(kept);
     std::reverse(alive.begin(), alive.end());
     return alive;
+}
+
+void MovieContext::runFsCommand(const std::string& command, const std::string& args) {
+    if (equalsIgnoringCase(command, "quit"))
+        quitRequested_ = true;
+    else if (fsCommand)
+        fsCommand(command, args);
 }
 
 }  // namespace swf

@@ -179,7 +179,9 @@ class MovieContext {
     // Hooks for the movie's actions.
     std::function<void(const std::string&)> trace;
     std::function<void(const std::string& command, const std::string& args)> fsCommand;
-    void requestQuit() { quitRequested_ = true; }
+    // An fscommand from either script machine: "quit" stops the movie, the rest go to the
+    // host's hook.
+    void runFsCommand(const std::string& command, const std::string& args);
     bool quitRequested() const { return quitRequested_; }
     // The first time the movie's scripts were stopped as runaways: the tick and why.
     struct ScriptStop {

@@ -13,6 +13,7 @@
 
 #include "swf/geom/Geometry.h"
 #include "swf/movie/Dictionary.h"
+#include "swf/movie/SceneLayout.h"
 #include "swf/movie/SoundStart.h"
 #include "swf/movie/Timeline.h"
 
@@ -74,6 +75,8 @@ class SwfMovie {
     std::vector<AbcBlock> abcBlocks;
     // SymbolClass: classes bound to characters (id 0 is the main timeline's document class).
     std::vector<std::pair<uint16_t, std::string>> symbolClasses;
+    // DefineSceneAndFrameLabelData: the main timeline's scenes and labels, when the movie has them.
+    std::optional<SceneData> sceneData;
 
     // The stage colour: the first SetBackgroundColor of the main timeline, else white.
     Rgba backgroundColor() const;

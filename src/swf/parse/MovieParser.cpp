@@ -135,6 +135,9 @@ void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie,
             case TagCode::SymbolClass:
                 readSymbolClasses(tag.body, movie, context.budget);
                 continue;
+            case TagCode::DefineSceneAndFrameLabelData:
+                readSceneData(tag.body, movie, context.budget);
+                continue;
             default:
                 break;
         }
@@ -169,6 +172,23 @@ void MovieParser::readSymbolClasses(std::span<const uint8_t> body, SwfMovie& mov
         if (in.overrun() || !budget.takeBytes(sizeof(uint16_t) + name.size())) return;
         movie.symbolClasses.emplace_back(id, std::move(name));
     }
+}
+
+void MovieParser::readSceneData(std::span<const uint8_t> body, SwfMovie& movie, ParseBudget& budget) {
+    BitReader in(body);
+    SceneData data;
+    // Each entry takes two bytes at least, so the counts are bounded by the tag's length.
+    for (auto* list : {&data.scenes, &data.labels}) {
+        const uint32_t count = in.encodedU32();
+        for (uint32_t i = 0; i < count && !in.atEnd(); ++i) {
+            SceneData::Entry entry;
+            entry.frame = in.encodedU32();
+            entry.name = in.cString();
+            if (in.overrun() || !budget.takeBytes(sizeof entry + entry.name.size())) return;
+            list->push_back(std::move(entry));
+        }
+    }
+    movie.sceneData = std::move(data);
 }
 
 void MovieParser::readButtonSounds(const Tag& tag, SwfMovie& movie) {

@@ -48,6 +48,7 @@ class MovieParser {
     // DoABC (with its flags and name) and DoABC2 (the bytecode alone).
     static void readAbc(const Tag& tag, int frame, SwfMovie& movie, ParseBudget& budget);
     static void readSymbolClasses(std::span<const uint8_t> body, SwfMovie& movie, ParseBudget& budget);
+    static void readSceneData(std::span<const uint8_t> body, SwfMovie& movie, ParseBudget& budget);
     static std::shared_ptr<SwfMovie> parseFileWithin(
         const std::string& path, std::string& error, int& moviesLeft,
         const std::filesystem::path* importFolder = nullptr);

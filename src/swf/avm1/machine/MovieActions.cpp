@@ -60,12 +60,7 @@ void Activation::getUrl(const std::string& url, const std::string& window, uint8
     constexpr std::string_view kFsCommand = "FSCommand:";
     MovieContext& context = machine_.context();
     if (startsWithIgnoringCase(url, kFsCommand)) {
-        std::string command = url.substr(kFsCommand.size());
-        if (command.size() == 4 && startsWithIgnoringCase(command, "quit")) {
-            context.requestQuit();
-        } else if (context.fsCommand) {
-            context.fsCommand(command, window);
-        }
+        context.runFsCommand(url.substr(kFsCommand.size()), window);
         return;
     }
     // GetURL2's flags: 0x80 loads variables, 0x40 names a clip as the target; the method
