@@ -776,17 +776,19 @@ void Machine::collectGarbage() {
     // Stage objects whose display object is gone are no longer roots of their own; while it
     // exists it points back at its stage object, which must stay.
     std::erase_if(stageObjects_, [](StageObject* s) { return !s->exists(); });
-    heap_.collect([this](Marker& marker) {
-        for (StageObject* s : stageObjects_) marker.mark(s);
-        for (const Value& v : stack_) marker.mark(v);
-        timers_.traceRoots(marker);
-        for (const Watch& w : watches_) {
-            marker.mark(w.object);
-            marker.mark(w.callback);
-            marker.mark(w.data);
-        }
-        for (const auto& entry : registeredClasses_) marker.mark(entry.second);
-    });
+    heap_.collect();
+}
+
+void Machine::markRoots(Marker& marker) const {
+    for (StageObject* s : stageObjects_) marker.mark(s);
+    for (const Value& v : stack_) marker.mark(v);
+    timers_.traceRoots(marker);
+    for (const Watch& w : watches_) {
+        marker.mark(w.object);
+        marker.mark(w.callback);
+        marker.mark(w.data);
+    }
+    for (const auto& entry : registeredClasses_) marker.mark(entry.second);
 }
 
 }  // namespace swf::avm1
