@@ -430,14 +430,13 @@ void Machine::set(const Value& target, std::string_view name, const Value& given
         if (w.object != object || w.running || !namesEqual(w.name, name)) continue;
         // The watcher sees the old and new values and returns what is stored.
         w.running = true;
-        // The player's own properties (a text field's text, ...) show the watcher no old value.
-        Value old;
+        // The old value is what the property on the chain holds, read without its getter: a
+        // getter/setter pair (the player's own ones too, a text field's text, ...) shows none.
         Object* holder = object;
         Property* p = nullptr;
         for (int depth = 0; holder && !p && depth < kMaxPrototypeChain; ++depth)
             if (!(p = holder->findOwn(name))) holder = holder->proto();
-        Function* getter = p && p->getter ? p->getter->asFunction() : nullptr;
-        if (!getter || !getter->isNative()) old = get(Value(object), name);
+        Value old = p ? p->value : get(Value(object), name);
         Value args[4] = {Value(w.name), old, value, w.data};
         Object* callback = w.callback;
         try {
