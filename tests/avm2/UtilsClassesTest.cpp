@@ -237,8 +237,8 @@ TEST(Avm2UtilsClasses, WeakKeysGoWhenNothingElseHoldsThem) {
     ASSERT_NE(cls, nullptr);
     for (bool weak : {false, true}) {
         Value arg = Value::boolean(weak);
-        Root<Object> dictionary(machine.heap(), machine.construct(Value::object(cls), std::span<const Value>(&arg, 1)).asObject());
-        Root<Object> kept(machine.heap(), machine.newObject());
+        Rooted<Object> dictionary(machine.heap(), machine.construct(Value::object(cls), std::span<const Value>(&arg, 1)).asObject());
+        Rooted<Object> kept(machine.heap(), machine.newObject());
         for (Object* key : {kept.get(), machine.newObject()}) {
             Name name = machine.keyName(Value::object(key), Value::object(dictionary.get()));
             machine.setProperty(Value::object(dictionary.get()), name, Value::number(1));

@@ -23,13 +23,13 @@ std::string join(Machine& m, ArrayObject* a, const std::string& separator) {
         if (i) out += separator;
         const Value& v = a->items[i];
         if (!v.isNullish()) out += m.toString(v);
-        if (out.size() > Machine::kMaxStringLength) throw ScriptLimit("Error #1000: The system is out of memory.");
+        if (out.size() > Machine::kMaxStringLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
     }
     return out;
 }
 
 void checkLength(size_t n) {
-    if (n > ArrayObject::kMaxLength) throw ScriptLimit("Error #1000: The system is out of memory.");
+    if (n > ArrayObject::kMaxLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
 }
 
 // Calls `callback(item, index, array)` for each element, as forEach and its kin do.

@@ -76,7 +76,7 @@ class JsonParser {
             if (take(']')) return Value::object(m_.newArray());
             do {
                 items.push_back(value(depth + 1));
-                if (items.size() > ArrayObject::kMaxLength) throw ScriptLimit("Error #1000: The system is out of memory.");
+                if (items.size() > ArrayObject::kMaxLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
             } while (take(','));
             if (!take(']')) badInput(m_);
             return Value::object(m_.newArray(std::move(items)));
@@ -228,7 +228,7 @@ class JsonWriter {
         if (o->asFunction() || o->asClass()) return false;
         for (Object* open : stack_)
             if (open == o) m_.throwError("TypeError", 1129, "Cyclic structure cannot be converted to JSON string.");
-        if (stack_.size() > kMaxDepth) throw ScriptLimit("Error #1023: Stack overflow occurred.");
+        if (stack_.size() > kMaxDepth) throw ScriptLimitError("Error #1023: Stack overflow occurred.");
         stack_.push_back(o);
         std::string inner = indent + gap_;
         std::vector<std::string> parts;
@@ -254,7 +254,7 @@ class JsonWriter {
             if (i) out += ',';
             if (!gap_.empty()) out += "\n" + inner;
             out += parts[i];
-            if (out.size() > Machine::kMaxStringLength) throw ScriptLimit("Error #1000: The system is out of memory.");
+            if (out.size() > Machine::kMaxStringLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
         }
         if (!gap_.empty() && !parts.empty()) out += "\n" + indent;
         out += array ? ']' : '}';

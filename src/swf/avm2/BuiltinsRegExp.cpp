@@ -223,7 +223,7 @@ void installRegExpClass(Machine& m) {
         while (at <= text.size() && search(m, *re, text, at, c)) {
             found.push_back(captureValue(text, c, 0));
             at = c[1] == c[0] ? static_cast<size_t>(c[1]) + 1 : static_cast<size_t>(c[1]);
-            if (found.size() > ArrayObject::kMaxLength) throw ScriptLimit("Error #1000: The system is out of memory.");
+            if (found.size() > ArrayObject::kMaxLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
         }
         // With g, no match is an empty array rather than null.
         re->lastIndex = 0;
@@ -276,7 +276,7 @@ void installRegExpClass(Machine& m) {
                 expandReplacement(withText, text, c, groups, out);
             }
             last = static_cast<size_t>(c[1]);
-            if (out.size() > Machine::kMaxStringLength) throw ScriptLimit("Error #1000: The system is out of memory.");
+            if (out.size() > Machine::kMaxStringLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
         }
         out.append(text, last);
         return Value::string(fromUtf16(out));
@@ -311,7 +311,7 @@ void installRegExpClass(Machine& m) {
                 for (size_t g = 1; g <= re->program->groupCount() && parts.size() < limit; ++g)
                     parts.push_back(captureValue(text, c, g));
                 last = at = e;
-                if (parts.size() > ArrayObject::kMaxLength) throw ScriptLimit("Error #1000: The system is out of memory.");
+                if (parts.size() > ArrayObject::kMaxLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
             }
             if (parts.size() < limit) piece(last, text.size());
         } else {

@@ -44,7 +44,7 @@ Value defaultElement(Machine& m, const VectorObject& v) {
 }
 
 void resize(Machine& m, VectorObject& v, double length) {
-    if (length > static_cast<double>(ArrayObject::kMaxLength)) throw ScriptLimit("Error #1000: The system is out of memory.");
+    if (length > static_cast<double>(ArrayObject::kMaxLength)) throw ScriptLimitError("Error #1000: The system is out of memory.");
     v.items.resize(static_cast<size_t>(length), defaultElement(m, v));
 }
 
@@ -77,7 +77,7 @@ void installMethods(Machine& m, Object* p) {
         for (size_t i = 0; i < v.items.size(); ++i) {
             if (i) out += separator;
             out += m.toString(v.items[i]);
-            if (out.size() > Machine::kMaxStringLength) throw ScriptLimit("Error #1000: The system is out of memory.");
+            if (out.size() > Machine::kMaxStringLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
         }
         return Value::string(out);
     };
@@ -89,7 +89,7 @@ void installMethods(Machine& m, Object* p) {
     m.defineMethod(p, "insertAt", [](Machine& m, const Value& self, std::span<const Value> args) {
         VectorObject& v = thisVector(m, self);
         if (v.fixed) fixedLength(m);
-        if (v.items.size() >= ArrayObject::kMaxLength) throw ScriptLimit("Error #1000: The system is out of memory.");
+        if (v.items.size() >= ArrayObject::kMaxLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
         size_t at = relativePosition(m, argAt(args, 0), v.items.size(), 0);
         v.items.insert(v.items.begin() + static_cast<std::ptrdiff_t>(at), coerceElement(m, v, argAt(args, 1)));
         return Value();
@@ -108,7 +108,7 @@ void installMethods(Machine& m, Object* p) {
         VectorObject& v = thisVector(m, self);
         if (v.fixed) fixedLength(m);
         for (const Value& a : args) {
-            if (v.items.size() >= ArrayObject::kMaxLength) throw ScriptLimit("Error #1000: The system is out of memory.");
+            if (v.items.size() >= ArrayObject::kMaxLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
             v.items.push_back(coerceElement(m, v, a));
         }
         return Value::number(static_cast<double>(v.items.size()));
@@ -116,7 +116,7 @@ void installMethods(Machine& m, Object* p) {
     m.defineMethod(p, "unshift", [](Machine& m, const Value& self, std::span<const Value> args) {
         VectorObject& v = thisVector(m, self);
         if (v.fixed) fixedLength(m);
-        if (v.items.size() + args.size() > ArrayObject::kMaxLength) throw ScriptLimit("Error #1000: The system is out of memory.");
+        if (v.items.size() + args.size() > ArrayObject::kMaxLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
         std::vector<Value> front;
         for (const Value& a : args) front.push_back(coerceElement(m, v, a));
         v.items.insert(v.items.begin(), front.begin(), front.end());
@@ -143,7 +143,7 @@ void installMethods(Machine& m, Object* p) {
             auto* other = dynamic_cast<VectorObject*>(a.asObject());
             if (!other) m.throwError("TypeError", 1034, "Type Coercion failed: cannot convert " + m.describeForError(a) + " to " + v.classObject()->name + ".");
             for (const Value& item : other->items) out->items.push_back(coerceElement(m, v, item));
-            if (out->items.size() > ArrayObject::kMaxLength) throw ScriptLimit("Error #1000: The system is out of memory.");
+            if (out->items.size() > ArrayObject::kMaxLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
         }
         return Value::object(out);
     }, 1);
@@ -253,7 +253,7 @@ void vectorStore(Machine& m, VectorObject& vector, uint32_t index, const Value& 
         outOfRange(m, index, vector.items.size());
     Value stored = coerceElement(m, vector, value);
     if (index == vector.items.size()) {
-        if (index >= ArrayObject::kMaxLength) throw ScriptLimit("Error #1000: The system is out of memory.");
+        if (index >= ArrayObject::kMaxLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
         vector.items.push_back(stored);
     } else {
         vector.items[index] = stored;

@@ -1,6 +1,6 @@
 #include "swf/avm2/ClassObject.h"
 
-#include "swf/avm2/Heap.h"
+#include "swf/script/Marker.h"
 
 namespace swf::avm2 {
 

@@ -163,7 +163,7 @@ Value Machine::add(const Value& a, const Value& b) {
     if (pa.isString() || pb.isString()) {
         std::string s = toString(pa);
         std::string t = toString(pb);
-        if (s.size() + t.size() > kMaxStringLength) throw ScriptLimit("Error #1000: The system is out of memory.");
+        if (s.size() + t.size() > kMaxStringLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
         return Value::string(s + t);
     }
     return Value::number(toNumber(pa) + toNumber(pb));

@@ -1,6 +1,6 @@
 #include "swf/avm2/DictionaryObject.h"
 
-#include "swf/avm2/Heap.h"
+#include "swf/script/Marker.h"
 #include "swf/avm2/Machine.h"
 #include "swf/avm2/Name.h"
 
@@ -55,7 +55,7 @@ void DictionaryObject::trace(Marker& marker) const {
 void DictionaryObject::forgetUnreachable() {
     if (!weakKeys) return;
     for (size_t i = 0; i < entries_.size(); ++i)
-        if (entries_[i].key && !Heap::isMarked(entries_[i].key)) erase(i);
+        if (entries_[i].key && !entries_[i].key->isMarked()) erase(i);
     // Collection runs between scripts, so no for-in is walking the positions.
     compact();
 }

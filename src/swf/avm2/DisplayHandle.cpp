@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "swf/avm2/Heap.h"
+#include "swf/script/Marker.h"
 #include "swf/display/DisplayList.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"

@@ -1,7 +1,7 @@
 #include "swf/avm2/FunctionObject.h"
 
 #include "swf/avm2/ClassObject.h"
-#include "swf/avm2/Heap.h"
+#include "swf/script/Marker.h"
 
 namespace swf::avm2 {
 

@@ -49,9 +49,9 @@ void Machine::runGuarded(const std::function<void()>& body) {
             trace(toString(thrown.value));
         } catch (const ScriptThrow&) {
             trace("Error: an uncaught error could not be printed");
-        } catch (const ScriptLimit&) {
+        } catch (const ScriptLimitError&) {
         }
-    } catch (const ScriptLimit& limit) {
+    } catch (const ScriptLimitError& limit) {
         trace(limit.what());
     }
     depth_ = 0;
@@ -267,7 +267,7 @@ void Machine::setProperty(const Value& object, const Name& name, const Value& va
         uint32_t index;
         if (isArrayIndex(name, index)) {
             if (auto* vector = dynamic_cast<VectorObject*>(array)) return vectorStore(*this, *vector, index, value);
-            if (index >= ArrayObject::kMaxLength) throw ScriptLimit("Error #1000: The system is out of memory.");
+            if (index >= ArrayObject::kMaxLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
             if (index >= array->items.size()) array->items.resize(index + 1);
             array->items[index] = value;
             return;
@@ -312,7 +312,7 @@ void Machine::setProperty(const Value& object, const Name& name, const Value& va
         double n = toNumber(value);
         if (n < 0 || n != std::floor(n) || n > 4294967295.0)
             throwError("RangeError", 1005, "Array index is not a positive integer (" + numberToString(n) + ").");
-        if (n > static_cast<double>(ArrayObject::kMaxLength)) throw ScriptLimit("Error #1000: The system is out of memory.");
+        if (n > static_cast<double>(ArrayObject::kMaxLength)) throw ScriptLimitError("Error #1000: The system is out of memory.");
         array->items.resize(static_cast<size_t>(n));
         return;
     }

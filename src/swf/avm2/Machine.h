@@ -16,11 +16,16 @@
 #include "swf/avm2/ArrayObject.h"
 #include "swf/avm2/ClassObject.h"
 #include "swf/avm2/FunctionObject.h"
-#include "swf/avm2/Heap.h"
 #include "swf/avm2/Name.h"
 #include "swf/avm2/Namespaces.h"
+#include "swf/script/Heap.h"
 
 namespace swf::avm2 {
+
+using script::Heap;
+using script::Rooted;
+using script::RootsOf;
+using script::ScriptLimitError;
 
 class StageBridge;
 
@@ -53,6 +58,8 @@ class Machine {
     uint64_t stepBudget() const { return stepBudget_; }
     static constexpr int kMaxCallDepth = 256;
     static constexpr size_t kMaxStringLength = size_t{64} << 20;
+    // The most objects alive at once; making one more stops the script.
+    static constexpr size_t kMaxObjects = size_t{4} << 20;
 
     // The movie's SWF version decides which of the player's versioned names scripts see.
     static constexpr int kLatestSwfVersion = 50;
@@ -158,7 +165,7 @@ class Machine {
     // Steps and depth, counted by the interpreter.
     void step() {
         if (++steps_ > stepBudget_)
-            throw ScriptLimit("Error #1502: A script has executed for longer than the default timeout period of 15 seconds.");
+            throw ScriptLimitError("Error #1502: A script has executed for longer than the default timeout period of 15 seconds.");
     }
     // Steps of the script now running, and of every script the machine has run.
     uint64_t stepsTaken() const { return steps_; }
@@ -211,14 +218,8 @@ class Machine {
     Value findInBuiltins(const Name& name, bool& found);
     Value callValueOrThrow(const Value& f, const Value& thisValue, std::span<const Value> args, const Name& name);
 
-    struct Roots : RootSet {
-        Roots(Heap& heap, const Machine& machine) : RootSet(heap), machine(machine) {}
-        void markRoots(Marker& marker) const override { machine.markRoots(marker); }
-        const Machine& machine;
-    };
-
-    Heap heap_;
-    Roots roots_{heap_, *this};
+    Heap heap_{kMaxObjects, "Error #1000: The system is out of memory."};
+    RootsOf<Machine> roots_{heap_, *this};
     Namespaces namespaces_;
     TraceSink trace_;
     Builtins builtins_;

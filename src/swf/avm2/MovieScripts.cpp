@@ -66,7 +66,7 @@ void MovieScripts::updateBoundText() {
 
 void MovieScripts::collectGarbage() {
     inner_.collectGarbage();
-    machine_.heap().collect();
+    if (machine_.heap().collectionDue()) machine_.heap().collect();
 }
 
 void MovieScripts::renewActionBound() {

@@ -1,7 +1,7 @@
 #include "swf/avm2/Object.h"
 
 #include "swf/avm2/ClassObject.h"
-#include "swf/avm2/Heap.h"
+#include "swf/script/Marker.h"
 #include "swf/avm2/Traits.h"
 
 namespace swf::avm2 {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "swf/avm2/Value.h"
+#include "swf/script/Collectable.h"
 
 namespace swf::avm2 {
 
@@ -15,18 +16,15 @@ class ArrayObject;
 class ClassObject;
 class FunctionObject;
 class Machine;
-class Marker;
 class Traits;
 class XmlListObject;
 class XmlObject;
 struct Name;
+using script::Marker;
 
-class Object {
+class Object : public script::Collectable {
   public:
     Object(ClassObject* klass, Object* proto);
-    virtual ~Object() = default;
-    Object(const Object&) = delete;
-    Object& operator=(const Object&) = delete;
 
     ClassObject* classObject() const { return class_; }
     Object* proto() const { return proto_; }
@@ -64,9 +62,6 @@ class Object {
     virtual size_t keyedCount() const { return 0; }
     virtual Value keyedName(size_t) const { return Value(); }
     virtual Value keyedValue(size_t) const { return Value(); }
-    // Drops what refers to objects the collection is about to free (weak keys); run on the
-    // objects the heap was asked to watch.
-    virtual void forgetUnreachable() {}
 
     virtual ArrayObject* asArray() { return nullptr; }
     virtual FunctionObject* asFunction() { return nullptr; }
@@ -80,13 +75,11 @@ class Object {
         return Value();
     }
     // Marks what this object holds.
-    virtual void trace(Marker& marker) const;
+    void trace(Marker& marker) const override;
 
   private:
-    friend class Heap;
     // Closes the positions deleted properties left.
     void compact();
-    friend class Marker;
 
     ClassObject* class_;
     Object* proto_;
@@ -99,7 +92,6 @@ class Object {
     size_t deletedCount_ = 0;
     std::unordered_map<std::string, size_t> index_;
     bool dynamic_ = true;
-    bool marked_ = false;
 };
 
 }  // namespace swf::avm2

@@ -126,13 +126,13 @@ Object* StageBridge::allocate(ClassObject* cls) {
                 break;
             }
         if (!object) {
-            if (!context_.hasRoomForObject()) throw ScriptLimit("Error #1000: The system is out of memory.");
+            if (!context_.hasRoomForObject()) throw ScriptLimitError("Error #1000: The system is out of memory.");
             auto clip = std::make_shared<swf::MovieClip>(context_, nullptr, std::make_shared<Timeline>(), 0);
             context_.addObject();
             context_.registerClip(clip);
             object = clip;
         }
-        if (!object) throw ScriptLimit("Error #1000: The system is out of memory.");
+        if (!object) throw ScriptLimitError("Error #1000: The system is out of memory.");
         object->setMadeByScript();
         object->takeDefaultName();
         if (swf::MovieClip* clip = object->asMovieClip()) clip->enterFirstFrame();
@@ -228,7 +228,7 @@ bool StageBridge::dispatch(Object* target, EventObject* event) {
 
 void StageBridge::listenersChanged(DispatcherObject& dispatcher) {
     if (dispatcher.listeners.size() > kMaxListeners)
-        throw ScriptLimit("Error #1000: The system is out of memory.");
+        throw ScriptLimitError("Error #1000: The system is out of memory.");
     bool broadcasts = dispatcher.listensTo("enterFrame") || dispatcher.listensTo("exitFrame") ||
                       dispatcher.listensTo("frameConstructed") || dispatcher.listensTo("activate") ||
                       dispatcher.listensTo("render");

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "swf/avm2/DisplayHandle.h"
-#include "swf/avm2/Heap.h"
+#include "swf/script/Heap.h"
 
 namespace swf {
 class DisplayObject;
@@ -93,15 +93,9 @@ class StageBridge {
     void callListeners(DispatcherObject& object, EventObject& event, bool capture);
     double movieTime() const;
 
-    struct Roots : RootSet {
-        Roots(Heap& heap, const StageBridge& bridge) : RootSet(heap), bridge(bridge) {}
-        void markRoots(Marker& marker) const override { bridge.markRoots(marker); }
-        const StageBridge& bridge;
-    };
-
     Machine& machine_;
     MovieContext& context_;
-    Roots roots_;
+    RootsOf<StageBridge> roots_;
     DisplayHandle* stage_ = nullptr;
     std::shared_ptr<swf::DisplayObject> adopting_;  // what the class being constructed wraps
     std::vector<DispatcherObject*> broadcastListeners_;

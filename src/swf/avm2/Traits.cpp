@@ -1,6 +1,6 @@
 #include "swf/avm2/Traits.h"
 
-#include "swf/avm2/Heap.h"
+#include "swf/script/Marker.h"
 
 namespace swf::avm2 {
 
@@ -56,7 +56,7 @@ void Traits::forEach(const std::function<void(const Key&, const Binding&)>& visi
     for (const auto& [key, binding] : bindings_) visit(key, binding);
 }
 
-void Traits::trace(Marker& marker) const {
+void Traits::trace(script::Marker& marker) const {
     for (const auto& [key, binding] : bindings_) {
         marker.mark(binding.method);
         marker.mark(binding.getter);

@@ -12,10 +12,10 @@
 
 #include "swf/avm2/Namespaces.h"
 #include "swf/avm2/Value.h"
+#include "swf/script/Collectable.h"
 
 namespace swf::avm2 {
 
-class Marker;
 class Object;
 
 // How a slot coerces what is stored in it.
@@ -60,7 +60,7 @@ class Traits {
     const std::vector<Value>& initialSlots() const { return initial_; }
     // Visits each binding (for enumeration of public names, e.g. by describeType).
     void forEach(const std::function<void(const Key&, const Binding&)>& visit) const;
-    void trace(Marker& marker) const;
+    void trace(script::Marker& marker) const;
 
   private:
     std::unordered_map<Key, Binding, KeyHash> bindings_;

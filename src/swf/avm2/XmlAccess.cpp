@@ -342,7 +342,7 @@ void xmlSetProperty(Machine& m, Object* o, const Name& name, const Value& value)
             if (replacement) list->items[index] = replacement;
             return;
         }
-        if (list->items.size() >= ArrayObject::kMaxLength) throw ScriptLimit("Error #1000: The system is out of memory.");
+        if (list->items.size() >= ArrayObject::kMaxLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
         if (!list->target || !list->targetHasName) {
             for (XmlObject* n : xmlNodesOf(m, value)) list->items.push_back(n);
             return;

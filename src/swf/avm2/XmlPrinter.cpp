@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "swf/avm2/Heap.h"
+#include "swf/script/Marker.h"
 #include "swf/avm2/Machine.h"
 #include "swf/avm2/XmlListObject.h"
 
@@ -127,7 +127,7 @@ class Printer {
     }
 
     void checkSize() const {
-        if (out_.size() > Machine::kMaxStringLength) throw ScriptLimit("Error #1000: The system is out of memory.");
+        if (out_.size() > Machine::kMaxStringLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
     }
 
     bool pretty_;
@@ -172,7 +172,7 @@ std::string xmlListToXmlString(const XmlListObject& list, const XmlSettings& set
     for (size_t i = 0; i < list.items.size(); ++i) {
         if (i > 0) out += '\n';
         out += xmlToXmlString(*list.items[i], settings);
-        if (out.size() > Machine::kMaxStringLength) throw ScriptLimit("Error #1000: The system is out of memory.");
+        if (out.size() > Machine::kMaxStringLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
     }
     return out;
 }

@@ -22,7 +22,7 @@ class FilterObject : public Object {
     bool ready = false;    // set once a filter class's constructor ran on it
     Object* mapBitmap = nullptr;  // the displacement map's BitmapData object
 
-    void traceReferences(Marker& marker) const override;
+    void trace(Marker& marker) const override;
 };
 
 // The settings of a filter object, or nothing when the value is not one.

@@ -434,8 +434,8 @@ void installFilterClass(Machine& m, Object* package, Object* base, const FilterC
 
 }  // namespace
 
-void FilterObject::traceReferences(Marker& marker) const {
-    Object::traceReferences(marker);
+void FilterObject::trace(Marker& marker) const {
+    Object::trace(marker);
     marker.mark(mapBitmap);
 }
 

@@ -23,8 +23,8 @@ class NetConnectionObject : public Object {
     uint32_t attempt = 0;  // numbers remote attempts: a failure of an old one is dropped
     Value uri;
 
-    void traceReferences(Marker& marker) const override {
-        Object::traceReferences(marker);
+    void trace(Marker& marker) const override {
+        Object::trace(marker);
         marker.mark(uri);
     }
 };

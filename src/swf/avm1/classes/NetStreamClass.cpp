@@ -69,8 +69,8 @@ class NetStreamObject : public Object {
         if (!open || paused) return positionSec;
         return std::min(durationSec, positionSec + (nowMs - startedMs) / 1000);
     }
-    void traceReferences(Marker& marker) const override {
-        Object::traceReferences(marker);
+    void trace(Marker& marker) const override {
+        Object::trace(marker);
         marker.mark(connection);
         marker.mark(metadata);
     }

@@ -23,8 +23,8 @@ class TransformObject : public Object {
   public:
     using Object::Object;
     Object* clip = nullptr;  // the clip's script object
-    void traceReferences(Marker& marker) const override {
-        Object::traceReferences(marker);
+    void trace(Marker& marker) const override {
+        Object::trace(marker);
         marker.mark(clip);
     }
 };

@@ -289,8 +289,8 @@ void XmlNodeObject::setField(Field f, Value value) {
     (*fields_)[static_cast<size_t>(f)] = std::move(value);
 }
 
-void XmlNodeObject::traceReferences(Marker& marker) const {
-    Object::traceReferences(marker);
+void XmlNodeObject::trace(Marker& marker) const {
+    Object::trace(marker);
     marker.mark(parent_);
     for (XmlNodeObject* child : children_) marker.mark(child);
     marker.mark(attributes_);

@@ -100,7 +100,7 @@ class XmlNodeObject : public Object {
     const Value* field(Field f) const;
     void setField(Field f, Value value);
 
-    void traceReferences(Marker& marker) const override;
+    void trace(Marker& marker) const override;
 
   private:
     bool isSelfOrAncestorOf(const XmlNodeObject* node) const;

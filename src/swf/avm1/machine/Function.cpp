@@ -4,8 +4,8 @@
 
 namespace swf::avm1 {
 
-void Function::traceReferences(Marker& marker) const {
-    Object::traceReferences(marker);
+void Function::trace(Marker& marker) const {
+    Object::trace(marker);
     for (const ScopeEntry& entry : scope_) marker.mark(entry.object);
     marker.mark(baseClip_);
 }

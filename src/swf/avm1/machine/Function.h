@@ -77,7 +77,7 @@ class Function : public Object {
     // The clip whose timeline the function was defined on: its target when called.
     Object* baseClip() const { return baseClip_; }
 
-    void traceReferences(Marker& marker) const override;
+    void trace(Marker& marker) const override;
 
   private:
     NativeFunction native_;

@@ -430,14 +430,13 @@ void Machine::set(const Value& target, std::string_view name, const Value& given
         if (w.object != object || w.running || !namesEqual(w.name, name)) continue;
         // The watcher sees the old and new values and returns what is stored.
         w.running = true;
-        // The player's own properties (a text field's text, ...) show the watcher no old value.
-        Value old;
+        // The old value is what the property on the chain holds, read without its getter: a
+        // getter/setter pair (the player's own ones too, a text field's text, ...) shows none.
         Object* holder = object;
         Property* p = nullptr;
         for (int depth = 0; holder && !p && depth < kMaxPrototypeChain; ++depth)
             if (!(p = holder->findOwn(name))) holder = holder->proto();
-        Function* getter = p && p->getter ? p->getter->asFunction() : nullptr;
-        if (!getter || !getter->isNative()) old = get(Value(object), name);
+        Value old = p ? p->value : get(Value(object), name);
         Value args[4] = {Value(w.name), old, value, w.data};
         Object* callback = w.callback;
         try {
@@ -776,17 +775,19 @@ void Machine::collectGarbage() {
     // Stage objects whose display object is gone are no longer roots of their own; while it
     // exists it points back at its stage object, which must stay.
     std::erase_if(stageObjects_, [](StageObject* s) { return !s->exists(); });
-    heap_.collect([this](Marker& marker) {
-        for (StageObject* s : stageObjects_) marker.mark(s);
-        for (const Value& v : stack_) marker.mark(v);
-        timers_.traceRoots(marker);
-        for (const Watch& w : watches_) {
-            marker.mark(w.object);
-            marker.mark(w.callback);
-            marker.mark(w.data);
-        }
-        for (const auto& entry : registeredClasses_) marker.mark(entry.second);
-    });
+    heap_.collect();
+}
+
+void Machine::markRoots(Marker& marker) const {
+    for (StageObject* s : stageObjects_) marker.mark(s);
+    for (const Value& v : stack_) marker.mark(v);
+    timers_.traceRoots(marker);
+    for (const Watch& w : watches_) {
+        marker.mark(w.object);
+        marker.mark(w.callback);
+        marker.mark(w.data);
+    }
+    for (const auto& entry : registeredClasses_) marker.mark(entry.second);
 }
 
 }  // namespace swf::avm1

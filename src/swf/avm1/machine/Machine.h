@@ -222,6 +222,9 @@ class Machine {
     // Reclaims unreachable objects when enough were made; call between action lists.
     void collectGarbageIfDue();
     void collectGarbage();
+    // Marks what the machine holds besides its rooted handles (the stack, timers, watches,
+    // registered classes, stage objects).
+    void markRoots(Marker& marker) const;
 
     // A number below `limit` from the machine's own generator: seeded the same every run, so
     // conversions of a movie are repeatable.
@@ -265,6 +268,7 @@ class Machine {
     StageAccess& stage_;
     int swfVersion_;
     Heap heap_;
+    RootsOf<Machine> roots_{heap_, *this};
     Rooted<Object> global_{heap_};
     Prototypes prototypes_{heap_};
     std::vector<StageObject*> stageObjects_;

@@ -107,7 +107,7 @@ void Object::changeFlags(const std::vector<std::string>* names, uint16_t set, ui
     }
 }
 
-void Object::traceReferences(Marker& marker) const {
+void Object::trace(Marker& marker) const {
     marker.mark(proto_);
     for (Object* i : interfaces) marker.mark(i);
     for (const Entry& e : entries_) {

@@ -11,14 +11,15 @@
 #include <vector>
 
 #include "swf/avm1/machine/Value.h"
+#include "swf/script/Collectable.h"
 
 namespace swf::avm1 {
 
 class Function;
 class Heap;
 class Machine;
-class Marker;
 class StageObject;
+using script::Marker;
 
 // ASSetPropFlags bits. The version bits hide a property from movies older than the version.
 enum PropertyFlag : uint16_t {
@@ -41,12 +42,9 @@ struct Property {
     bool isVirtual() const { return getter || setter; }
 };
 
-class Object {
+class Object : public script::Collectable {
   public:
     explicit Object(Object* proto = nullptr) : proto_(proto) {}
-    virtual ~Object() = default;
-    Object(const Object&) = delete;
-    Object& operator=(const Object&) = delete;
 
     Object* proto() const { return proto_; }
     void setProto(Object* proto) { proto_ = proto; }
@@ -83,11 +81,10 @@ class Object {
     virtual bool primitiveValue(Value&) const { return false; }
 
     // Marks the objects this one refers to.
-    virtual void traceReferences(Marker& marker) const;
+    void trace(Marker& marker) const override;
 
     // The interfaces ImplementsOp gave a class prototype, for instanceof.
     std::vector<Object*> interfaces;
-    bool marked_ = false;  // the collector's mark
 
   private:
     friend class Heap;

@@ -28,8 +28,8 @@ bool SuperObject::getSpecial(Machine& machine, std::string_view name, Value& out
     return true;
 }
 
-void SuperObject::traceReferences(Marker& marker) const {
-    Object::traceReferences(marker);
+void SuperObject::trace(Marker& marker) const {
+    Object::trace(marker);
     marker.mark(self_);
     marker.mark(home_);
 }

@@ -18,7 +18,7 @@ class SuperObject : public Object {
     // super.name(...)
     Value callMethod(Machine& machine, std::string_view name, std::span<const Value> args);
     bool getSpecial(Machine& machine, std::string_view name, Value& out) override;
-    void traceReferences(Marker& marker) const override;
+    void trace(Marker& marker) const override;
 
   private:
     Object* self_;

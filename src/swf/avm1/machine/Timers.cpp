@@ -88,7 +88,7 @@ void Timers::runDue(Machine& m) {
     }
 }
 
-void Timers::traceRoots(Marker& marker) const {
+void Timers::traceRoots(script::Marker& marker) const {
     for (const Timer& t : timers_) {
         marker.mark(t.object);
         for (const Value& v : t.arguments) marker.mark(v);

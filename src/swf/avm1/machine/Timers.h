@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "swf/avm1/machine/Value.h"
+#include "swf/script/Collectable.h"
 
 namespace swf::avm1 {
 
 class Machine;
-class Marker;
 class Object;
 
 class Timers {
@@ -23,7 +23,7 @@ class Timers {
     // Calls every timer whose time has come (each at most kMaxFiringsPerTick times a tick).
     static void runDue(Machine& machine);
 
-    void traceRoots(Marker& marker) const;
+    void traceRoots(script::Marker& marker) const;
     bool empty() const { return timers_.empty(); }
 
   private:
