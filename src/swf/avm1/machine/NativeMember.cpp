@@ -4,6 +4,14 @@
 
 namespace swf::avm1 {
 
+Value native::nothing(Machine&, Object*, std::span<const Value>) {
+    return Value();
+}
+
+Value native::no(Machine&, Object*, std::span<const Value>) {
+    return Value(false);
+}
+
 void installMembers(Machine& m, Object* on, std::span<const NativeMember> members) {
     NativeRegistry& registry = m.natives();
     for (const NativeMember& member : members) {
@@ -19,6 +27,9 @@ void installMembers(Machine& m, Object* on, std::span<const NativeMember> member
                 break;
             case NativeMember::Kind::Constant:
                 p.value = Value(member.constant);
+                break;
+            case NativeMember::Kind::Text:
+                p.value = Value(member.text);
                 break;
         }
         on->defineOwn(member.name, std::move(p));

@@ -17,12 +17,13 @@ class Function;
 class Machine;
 
 struct NativeMember {
-    enum class Kind : uint8_t { Method, Accessor, Constant };
+    enum class Kind : uint8_t { Method, Accessor, Constant, Text };
     Kind kind = Kind::Method;
     std::string_view name;
     NativeCode code = nullptr;    // the method, or the accessor's getter
     NativeCode setter = nullptr;  // none: the accessor is read-only
     double constant = 0;
+    const char* text = nullptr;
     uint16_t flags = 0;
     NativeNumber number;  // the method's or the getter's
     NativeNumber setterNumber;
@@ -51,18 +52,28 @@ namespace native {
 // A method, hidden from enumeration and kept from delete as the player's own are.
 constexpr NativeMember method(std::string_view name, NativeCode code,
                               uint16_t flags = kDontEnum | kDontDelete) {
-    return {NativeMember::Kind::Method, name, code, nullptr, 0, flags, {}, {}};
+    return {NativeMember::Kind::Method, name, code, nullptr, 0, nullptr, flags, {}, {}};
 }
 // A getter/setter property, as addProperty makes it.
 constexpr NativeMember accessor(std::string_view name, NativeCode getter, NativeCode setter,
                                 uint16_t flags = kDontEnum) {
-    return {NativeMember::Kind::Accessor, name, getter, setter, 0, flags, {}, {}};
+    return {NativeMember::Kind::Accessor, name, getter, setter, 0, nullptr, flags, {}, {}};
 }
 // A number the object holds.
 constexpr NativeMember constant(std::string_view name, double value,
                                 uint16_t flags = kDontEnum | kDontDelete | kReadOnly) {
-    return {NativeMember::Kind::Constant, name, nullptr, nullptr, value, flags, {}, {}};
+    return {NativeMember::Kind::Constant, name, nullptr, nullptr, value, nullptr, flags, {}, {}};
 }
+// A string the object holds.
+constexpr NativeMember text(std::string_view name, const char* value, uint16_t flags) {
+    return {NativeMember::Kind::Text, name, nullptr, nullptr, 0, value, flags, {}, {}};
+}
+
+// Does nothing and answers undefined: a setter that ignores what it is given, a method of a
+// service this player has not.
+Value nothing(Machine& machine, Object* self, std::span<const Value> args);
+// Answers false: a request this player cannot grant.
+Value no(Machine& machine, Object* self, std::span<const Value> args);
 
 }  // namespace native
 

@@ -60,10 +60,6 @@ Value stageHeight(Machine& m, Object*, std::span<const Value>) {
                                                                  : c.movie().header.heightPixels());
 }
 
-Value ignoreValue(Machine&, Object*, std::span<const Value>) {
-    return Value();
-}
-
 Value stageAlign(Machine& m, Object*, std::span<const Value>) {
     return Value(m.context().stageAlign());
 }
@@ -112,14 +108,14 @@ using native::accessor;
 constexpr NativeMember kStageView[] = {
     accessor("align", stageAlign, setStageAlign, kReadOnly).numbered(666, 3, 4),
     accessor("scaleMode", stageScaleMode, setStageScaleMode, kReadOnly).numbered(666, 1, 2),
-    accessor("height", stageHeight, ignoreValue, kReadOnly).numbered(666, 7, 8),
-    accessor("width", stageWidth, ignoreValue, kReadOnly).numbered(666, 5, 6),
+    accessor("height", stageHeight, native::nothing, kReadOnly).numbered(666, 7, 8),
+    accessor("width", stageWidth, native::nothing, kReadOnly).numbered(666, 5, 6),
 };
 
 constexpr NativeMember kStageScreen[] = {
-    accessor("fullScreenSourceRect", noSourceRect, ignoreValue, kReadOnly),
-    accessor("fullScreenHeight", fullScreenHeight, ignoreValue, kReadOnly),
-    accessor("fullScreenWidth", fullScreenWidth, ignoreValue, kReadOnly),
+    accessor("fullScreenSourceRect", noSourceRect, native::nothing, kReadOnly),
+    accessor("fullScreenHeight", fullScreenHeight, native::nothing, kReadOnly),
+    accessor("fullScreenWidth", fullScreenWidth, native::nothing, kReadOnly),
 };
 
 }  // namespace
