@@ -9,10 +9,6 @@
 namespace swf::avm1 {
 namespace {
 
-Value noDevice(Machine&, Object*, std::span<const Value>) {
-    return Value(Null{});
-}
-
 Value noDeviceNames(Machine& m, Object*, std::span<const Value>) {
     return Value(m.newArray());
 }
@@ -20,7 +16,7 @@ Value noDeviceNames(Machine& m, Object*, std::span<const Value>) {
 using native::method;
 
 constexpr NativeMember kDeviceStatics[] = {
-    method("get", noDevice, 0),
+    method("get", native::none, 0),
     native::accessor("names", noDeviceNames, nullptr, kReadOnly),
 };
 

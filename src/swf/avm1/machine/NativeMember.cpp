@@ -8,6 +8,10 @@ Value native::nothing(Machine&, Object*, std::span<const Value>) {
     return Value();
 }
 
+Value native::none(Machine&, Object*, std::span<const Value>) {
+    return Value(Null{});
+}
+
 Value native::no(Machine&, Object*, std::span<const Value>) {
     return Value(false);
 }
@@ -27,6 +31,9 @@ void installMembers(Machine& m, Object* on, std::span<const NativeMember> member
                 break;
             case NativeMember::Kind::Constant:
                 p.value = Value(member.constant);
+                break;
+            case NativeMember::Kind::Boolean:
+                p.value = Value(member.constant != 0);
                 break;
             case NativeMember::Kind::Text:
                 p.value = Value(member.text);

@@ -17,7 +17,7 @@ class Function;
 class Machine;
 
 struct NativeMember {
-    enum class Kind : uint8_t { Method, Accessor, Constant, Text };
+    enum class Kind : uint8_t { Method, Accessor, Constant, Text, Boolean };
     Kind kind = Kind::Method;
     std::string_view name;
     NativeCode code = nullptr;    // the method, or the accessor's getter
@@ -64,6 +64,10 @@ constexpr NativeMember constant(std::string_view name, double value,
                                 uint16_t flags = kDontEnum | kDontDelete | kReadOnly) {
     return {NativeMember::Kind::Constant, name, nullptr, nullptr, value, nullptr, flags, {}, {}};
 }
+// A boolean the object holds.
+constexpr NativeMember boolean(std::string_view name, bool value, uint16_t flags) {
+    return {NativeMember::Kind::Boolean, name, nullptr, nullptr, value ? 1.0 : 0.0, nullptr, flags, {}, {}};
+}
 // A string the object holds.
 constexpr NativeMember text(std::string_view name, const char* value, uint16_t flags) {
     return {NativeMember::Kind::Text, name, nullptr, nullptr, 0, value, flags, {}, {}};
@@ -72,6 +76,8 @@ constexpr NativeMember text(std::string_view name, const char* value, uint16_t f
 // Does nothing and answers undefined: a setter that ignores what it is given, a method of a
 // service this player has not.
 Value nothing(Machine& machine, Object* self, std::span<const Value> args);
+// Answers null: there is nothing of the kind here (a device, a script host).
+Value none(Machine& machine, Object* self, std::span<const Value> args);
 // Answers false: a request this player cannot grant.
 Value no(Machine& machine, Object* self, std::span<const Value> args);
 
