@@ -1,10 +1,12 @@
 #pragma once
 // The player numbers its built-in functions (table, index) and lets movies fetch them by
 // number (ASnative, ASconstructor, ASSetNative). The registry of one machine holds the
-// numbered functions its classes installed.
+// numbered functions its classes installed, and the state those classes keep for the movie.
 
 #include <compare>
 #include <cstdint>
+#include <memory>
+#include <typeindex>
 #include <span>
 #include <vector>
 
@@ -41,8 +43,25 @@ class NativeRegistry {
     const Entry* find(int table, int index) const;
     std::span<const Entry> entries() const { return entries_; }
 
+    // What a built-in keeps for the movie (whether the pointer is shown, the selection, ...),
+    // one of each type, made the first time it is asked for; the code of the tables is
+    // shared by every movie.
+    template <class State>
+    State& state() {
+        for (const Slot& slot : states_)
+            if (slot.type == typeid(State)) return *static_cast<State*>(slot.object.get());
+        auto made = std::make_shared<State>();
+        states_.push_back({typeid(State), made});
+        return *made;
+    }
+
   private:
+    struct Slot {
+        std::type_index type;
+        std::shared_ptr<void> object;
+    };
     std::vector<Entry> entries_;
+    std::vector<Slot> states_;
 };
 
 }  // namespace swf::avm1

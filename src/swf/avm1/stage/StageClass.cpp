@@ -6,7 +6,6 @@
 
 #include <cctype>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <utility>
 
@@ -103,16 +102,37 @@ Value fullScreenWidth(Machine& m, Object*, std::span<const Value>) {
     return Value(m.context().movie().header.widthPixels());
 }
 
+Value stageShowMenu(Machine& m, Object*, std::span<const Value>) {
+    return Value(m.natives().state<StageState>().showMenu);
+}
+
+Value setStageShowMenu(Machine& m, Object*, std::span<const Value> args) {
+    m.natives().state<StageState>().showMenu = m.toBoolean(arg(args, 0));
+    return Value();
+}
+
+Value stageDisplayState(Machine& m, Object*, std::span<const Value>) {
+    return Value(m.natives().state<StageState>().fullScreen ? "fullScreen" : "normal");
+}
+
+Value setStageDisplayState(Machine& m, Object* stage, std::span<const Value> args) {
+    StageState& state = m.natives().state<StageState>();
+    int wanted = player::matchIgnoringCase(m, arg(args, 0), {"normal", "fullScreen"});
+    if (wanted < 0 || (wanted == 1) == state.fullScreen) return Value();
+    state.fullScreen = wanted == 1;
+    if (stage) player::broadcast(m, stage, "onFullScreen", {Value(state.fullScreen)});
+    return Value();
+}
+
 using native::accessor;
 
-constexpr NativeMember kStageView[] = {
+constexpr NativeMember kStage[] = {
     accessor("align", stageAlign, setStageAlign, kReadOnly).numbered(666, 3, 4),
     accessor("scaleMode", stageScaleMode, setStageScaleMode, kReadOnly).numbered(666, 1, 2),
     accessor("height", stageHeight, native::nothing, kReadOnly).numbered(666, 7, 8),
     accessor("width", stageWidth, native::nothing, kReadOnly).numbered(666, 5, 6),
-};
-
-constexpr NativeMember kStageScreen[] = {
+    accessor("showMenu", stageShowMenu, setStageShowMenu, kReadOnly),
+    accessor("displayState", stageDisplayState, setStageDisplayState, kReadOnly),
     accessor("fullScreenSourceRect", noSourceRect, native::nothing, kReadOnly),
     accessor("fullScreenHeight", fullScreenHeight, native::nothing, kReadOnly),
     accessor("fullScreenWidth", fullScreenWidth, native::nothing, kReadOnly),
@@ -123,31 +143,7 @@ constexpr NativeMember kStageScreen[] = {
 void installStageClass(Machine& m) {
     Rooted<Object> stage(m.heap(), m.newObject());
     player::defineValue(m.global(), "Stage", Value(stage), kDontEnum);
-    auto state = std::make_shared<StageState>();
-    installMembers(m, stage, kStageView);
-    // The menu flag and the display state are this movie's, shared by their accessors.
-    m.defineAccessor(
-        stage, "showMenu",
-        [state](Machine&, Object*, std::span<const Value>) { return Value(state->showMenu); },
-        [state](Machine& m, Object*, std::span<const Value> args) {
-            state->showMenu = m.toBoolean(arg(args, 0));
-            return Value();
-        },
-        kReadOnly);
-    m.defineAccessor(
-        stage, "displayState",
-        [state](Machine&, Object*, std::span<const Value>) {
-            return Value(state->fullScreen ? "fullScreen" : "normal");
-        },
-        [state, stage](Machine& m, Object*, std::span<const Value> args) {
-            int wanted = player::matchIgnoringCase(m, arg(args, 0), {"normal", "fullScreen"});
-            if (wanted < 0 || (wanted == 1) == state->fullScreen) return Value();
-            state->fullScreen = wanted == 1;
-            player::broadcast(m, stage, "onFullScreen", {Value(state->fullScreen)});
-            return Value();
-        },
-        kReadOnly);
-    installMembers(m, stage, kStageScreen);
+    installMembers(m, stage, kStage);
     player::defineValue(stage, "wmodeGPU", Value(false), kReadOnly);
     // Listeners came with Flash 6: version 5 movies see none of the four.
     player::makeBroadcaster(m, stage, kVersion6);
