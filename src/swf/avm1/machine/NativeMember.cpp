@@ -8,6 +8,10 @@ Value native::nothing(Machine&, Object*, std::span<const Value>) {
     return Value();
 }
 
+Value native::thisObject(Machine&, Object* self, std::span<const Value>) {
+    return Value(self);
+}
+
 Value native::none(Machine&, Object*, std::span<const Value>) {
     return Value(Null{});
 }

@@ -76,6 +76,9 @@ constexpr NativeMember text(std::string_view name, const char* value, uint16_t f
 // Does nothing and answers undefined: a setter that ignores what it is given, a method of a
 // service this player has not.
 Value nothing(Machine& machine, Object* self, std::span<const Value> args);
+// Answers the object it was called on: the constructor of objects the player makes itself
+// (clips, buttons, text fields).
+Value thisObject(Machine& machine, Object* self, std::span<const Value> args);
 // Answers null: there is nothing of the kind here (a device, a script host).
 Value none(Machine& machine, Object* self, std::span<const Value> args);
 // Answers false: a request this player cannot grant.

@@ -493,10 +493,6 @@ void removeClip(Machine& m, Object* object) {
 
 namespace {
 
-Value displayConstruct(Machine&, Object* self, std::span<const Value>) {
-    return Value(self);
-}
-
 template <bool play>
 Value goToFrameMethod(Machine& m, Object* self, std::span<const Value> args) {
     if (MovieClip* clip = clipOf(m, self)) goToFrame(m, *clip, arg(args, 0), play);
@@ -660,9 +656,9 @@ void installMovieClipClass(Machine& m) {
     m.prototypes().movieClip = proto;
     m.prototypes().button = m.newObject();
     m.prototypes().textField = m.newObject();
-    m.defineClass(m.global(), "MovieClip", proto, displayConstruct);
-    m.defineClass(m.global(), "Button", m.prototypes().button, displayConstruct);
-    m.defineClass(m.global(), "TextField", m.prototypes().textField, displayConstruct);
+    m.defineClass(m.global(), "MovieClip", proto, native::thisObject);
+    m.defineClass(m.global(), "Button", m.prototypes().button, native::thisObject);
+    m.defineClass(m.global(), "TextField", m.prototypes().textField, native::thisObject);
     installDrawingMethods(m, proto);
     // The methods go in the player's order; a button's and a text field's getDepth come
     // right after the clip's.
