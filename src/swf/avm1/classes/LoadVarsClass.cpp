@@ -3,6 +3,7 @@
 // the text and calls onLoad); send is refused, since nothing leaves the machine.
 
 #include "swf/avm1/machine/ArrayObject.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/classes/LoadRequests.h"
 #include "swf/avm1/classes/PlayerObjects.h"

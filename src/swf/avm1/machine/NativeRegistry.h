@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <typeindex>
+#include <typeinfo>
 #include <span>
 #include <vector>
 
