@@ -13,6 +13,7 @@
 #include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/machine/NumberConversion.h"
 
 namespace swf::avm1 {
@@ -397,130 +398,176 @@ Value sortOn(Machine& m, Object* self, std::span<const Value> args) {
     });
 }
 
-void installMethods(Machine& m, Object* proto) {
-    m.defineMethod(proto, "push", [](Machine& m, Object* self, std::span<const Value> args) {
-        if (!self) return Value();
-        uint32_t length = walkLength(m, self);
-        checkCount(uint64_t{length} + args.size());
-        for (uint32_t i = 0; i < args.size(); ++i) storeElement(self, length + i, args[i]);
-        uint32_t newLength = length + static_cast<uint32_t>(args.size());
-        storeLength(m, self, newLength);
-        return Value(static_cast<double>(newLength));
-    });
-    m.defineMethod(proto, "pop", [](Machine& m, Object* self, std::span<const Value>) {
-        if (!self) return Value();
-        uint32_t length = walkLength(m, self);
-        if (length == 0) return Value();
-        Value last = element(self, length - 1);
-        self->deleteOwn(nameOf(length - 1));
-        storeArrayLength(m, self, length - 1);
-        return last;
-    });
-    m.defineMethod(proto, "shift", [](Machine& m, Object* self, std::span<const Value>) {
-        if (!self) return Value();
-        uint32_t length = walkLength(m, self);
-        if (length == 0) return Value();
-        return replace(m, self, length, 0, 1, {})->at(0);
-    });
-    m.defineMethod(proto, "unshift", [](Machine& m, Object* self, std::span<const Value> args) {
-        if (!self) return Value();
-        uint32_t length = walkLength(m, self);
-        replace(m, self, length, 0, 0, args);
-        return Value(static_cast<double>(length + args.size()));
-    });
-    m.defineMethod(proto, "splice", [](Machine& m, Object* self, std::span<const Value> args) {
-        if (!self || args.empty()) return Value();
-        uint32_t length = walkLength(m, self);
-        uint32_t start = position(m, args[0], length);
-        uint32_t deleteCount = length - start;
-        if (args.size() > 1) {
-            double n = toInteger(m.toNumber(args[1]));
-            // A negative count is refused whole: nothing removed, nothing inserted.
-            if (n < 0) return Value();
-            deleteCount = static_cast<uint32_t>(std::clamp<double>(n, 0, deleteCount));
-        }
-        std::span<const Value> items = args.size() > 2 ? args.subspan(2) : std::span<const Value>();
-        // Every place of the result is stored, holes before the change included, each where it
-        // stands (no change to enumeration order); then the length, on any object.
-        uint64_t newLength = uint64_t{length} - deleteCount + items.size();
-        checkCount(newLength);
-        Elements old(m, self, 0, length);
-        charge(m, newLength + deleteCount);
-        ArrayObject* removed = m.newArray();
-        for (uint32_t i = 0; i < deleteCount; ++i) removed->setAt(i, old.at(start + i));
-        auto inserted = static_cast<uint32_t>(items.size());
-        for (uint32_t k = 0; k < newLength; ++k) {
-            if (k < start)
-                storeElement(self, k, old.at(k));
-            else if (k < start + inserted)
-                storeElement(self, k, items[k - start]);
-            else
-                storeElement(self, k, old.at(k - inserted + deleteCount));
-        }
-        storeLength(m, self, static_cast<uint32_t>(newLength));
-        return Value(static_cast<Object*>(removed));
-    });
-    m.defineMethod(proto, "slice", [](Machine& m, Object* self, std::span<const Value> args) {
-        ArrayObject* result = m.newArray();
-        if (!self) return Value(static_cast<Object*>(result));
-        uint32_t length = walkLength(m, self);
-        uint32_t start = position(m, arg(args, 0), length);
-        // A missing or undefined end is the length; null is 0.
-        uint32_t end = arg(args, 1).isUndefined() ? length : position(m, args[1], length);
-        end = std::max(start, end);
-        Elements elements(m, self, start, end);
-        charge(m, end - start);
-        for (uint32_t i = start; i < end; ++i) result->setAt(i - start, elements.at(i));
-        return Value(static_cast<Object*>(result));
-    });
-    m.defineMethod(proto, "concat", [](Machine& m, Object* self, std::span<const Value> args) {
-        ArrayObject* result = m.newArray();
-        uint64_t next = 0;
-        auto append = [&](Object* from, uint32_t length) {
-            checkCount(next + length);
-            Elements elements(m, from, 0, length);
-            charge(m, length);
-            for (uint32_t i = 0; i < length; ++i)
-                result->setAt(static_cast<uint32_t>(next++), elements.at(i));
-        };
-        if (self) append(self, walkLength(m, self));
-        // Arrays among the arguments give their elements, one level deep.
-        for (const Value& v : args) {
-            if (auto* array = dynamic_cast<ArrayObject*>(v.asObject())) {
-                append(array, walkLength(m, array));
-            } else {
-                checkCount(next + 1);
-                result->setAt(static_cast<uint32_t>(next++), v);
-            }
-        }
-        return Value(static_cast<Object*>(result));
-    });
-    m.defineMethod(proto, "join", [](Machine& m, Object* self, std::span<const Value> args) {
-        if (!self) return Value();
-        std::string separator = arg(args, 0).isUndefined() ? "," : m.toString(args[0]);
-        return Value(join(m, self, separator));
-    });
-    m.defineMethod(proto, "toString", [](Machine& m, Object* self, std::span<const Value>) {
-        if (!self) return Value();
-        return Value(join(m, self, ","));
-    });
-    m.defineMethod(proto, "reverse", [](Machine& m, Object* self, std::span<const Value>) {
-        if (!self) return Value();
-        uint32_t length = walkLength(m, self);
-        Elements elements(m, self, 0, length);
-        charge(m, length);
-        // Pairs swap from the ends inwards, each place deleted and stored again; the middle
-        // one stays where it is.
-        for (uint32_t i = 0; i < length / 2; ++i) {
-            uint32_t j = length - 1 - i;
-            restoreElement(self, i, elements.at(j));
-            restoreElement(self, j, elements.at(i));
-        }
-        return Value(self);
-    });
-    m.defineMethod(proto, "sort", sort);
-    m.defineMethod(proto, "sortOn", sortOn);
+Value arrayPush(Machine& m, Object* self, std::span<const Value> args) {
+    if (!self) return Value();
+    uint32_t length = walkLength(m, self);
+    checkCount(uint64_t{length} + args.size());
+    for (uint32_t i = 0; i < args.size(); ++i) storeElement(self, length + i, args[i]);
+    uint32_t newLength = length + static_cast<uint32_t>(args.size());
+    storeLength(m, self, newLength);
+    return Value(static_cast<double>(newLength));
 }
+
+Value arrayPop(Machine& m, Object* self, std::span<const Value>) {
+    if (!self) return Value();
+    uint32_t length = walkLength(m, self);
+    if (length == 0) return Value();
+    Value last = element(self, length - 1);
+    self->deleteOwn(nameOf(length - 1));
+    storeArrayLength(m, self, length - 1);
+    return last;
+}
+
+Value arrayShift(Machine& m, Object* self, std::span<const Value>) {
+    if (!self) return Value();
+    uint32_t length = walkLength(m, self);
+    if (length == 0) return Value();
+    return replace(m, self, length, 0, 1, {})->at(0);
+}
+
+Value arrayUnshift(Machine& m, Object* self, std::span<const Value> args) {
+    if (!self) return Value();
+    uint32_t length = walkLength(m, self);
+    replace(m, self, length, 0, 0, args);
+    return Value(static_cast<double>(length + args.size()));
+}
+
+Value arraySplice(Machine& m, Object* self, std::span<const Value> args) {
+    if (!self || args.empty()) return Value();
+    uint32_t length = walkLength(m, self);
+    uint32_t start = position(m, args[0], length);
+    uint32_t deleteCount = length - start;
+    if (args.size() > 1) {
+        double n = toInteger(m.toNumber(args[1]));
+        // A negative count is refused whole: nothing removed, nothing inserted.
+        if (n < 0) return Value();
+        deleteCount = static_cast<uint32_t>(std::clamp<double>(n, 0, deleteCount));
+    }
+    std::span<const Value> items = args.size() > 2 ? args.subspan(2) : std::span<const Value>();
+    // Every place of the result is stored, holes before the change included, each where it
+    // stands (no change to enumeration order); then the length, on any object.
+    uint64_t newLength = uint64_t{length} - deleteCount + items.size();
+    checkCount(newLength);
+    Elements old(m, self, 0, length);
+    charge(m, newLength + deleteCount);
+    ArrayObject* removed = m.newArray();
+    for (uint32_t i = 0; i < deleteCount; ++i) removed->setAt(i, old.at(start + i));
+    auto inserted = static_cast<uint32_t>(items.size());
+    for (uint32_t k = 0; k < newLength; ++k) {
+        if (k < start)
+            storeElement(self, k, old.at(k));
+        else if (k < start + inserted)
+            storeElement(self, k, items[k - start]);
+        else
+            storeElement(self, k, old.at(k - inserted + deleteCount));
+    }
+    storeLength(m, self, static_cast<uint32_t>(newLength));
+    return Value(static_cast<Object*>(removed));
+}
+
+Value arraySlice(Machine& m, Object* self, std::span<const Value> args) {
+    ArrayObject* result = m.newArray();
+    if (!self) return Value(static_cast<Object*>(result));
+    uint32_t length = walkLength(m, self);
+    uint32_t start = position(m, arg(args, 0), length);
+    // A missing or undefined end is the length; null is 0.
+    uint32_t end = arg(args, 1).isUndefined() ? length : position(m, args[1], length);
+    end = std::max(start, end);
+    Elements elements(m, self, start, end);
+    charge(m, end - start);
+    for (uint32_t i = start; i < end; ++i) result->setAt(i - start, elements.at(i));
+    return Value(static_cast<Object*>(result));
+}
+
+Value arrayConcat(Machine& m, Object* self, std::span<const Value> args) {
+    ArrayObject* result = m.newArray();
+    uint64_t next = 0;
+    auto append = [&](Object* from, uint32_t length) {
+        checkCount(next + length);
+        Elements elements(m, from, 0, length);
+        charge(m, length);
+        for (uint32_t i = 0; i < length; ++i)
+            result->setAt(static_cast<uint32_t>(next++), elements.at(i));
+    };
+    if (self) append(self, walkLength(m, self));
+    // Arrays among the arguments give their elements, one level deep.
+    for (const Value& v : args) {
+        if (auto* array = dynamic_cast<ArrayObject*>(v.asObject())) {
+            append(array, walkLength(m, array));
+        } else {
+            checkCount(next + 1);
+            result->setAt(static_cast<uint32_t>(next++), v);
+        }
+    }
+    return Value(static_cast<Object*>(result));
+}
+
+Value arrayJoin(Machine& m, Object* self, std::span<const Value> args) {
+    if (!self) return Value();
+    std::string separator = arg(args, 0).isUndefined() ? "," : m.toString(args[0]);
+    return Value(join(m, self, separator));
+}
+
+Value arrayToString(Machine& m, Object* self, std::span<const Value>) {
+    if (!self) return Value();
+    return Value(join(m, self, ","));
+}
+
+Value arrayReverse(Machine& m, Object* self, std::span<const Value>) {
+    if (!self) return Value();
+    uint32_t length = walkLength(m, self);
+    Elements elements(m, self, 0, length);
+    charge(m, length);
+    // Pairs swap from the ends inwards, each place deleted and stored again; the middle
+    // one stays where it is.
+    for (uint32_t i = 0; i < length / 2; ++i) {
+        uint32_t j = length - 1 - i;
+        restoreElement(self, i, elements.at(j));
+        restoreElement(self, j, elements.at(i));
+    }
+    return Value(self);
+}
+
+Value arrayConstruct(Machine& m, Object* self, std::span<const Value> args) {
+    auto* array = m.constructing() ? dynamic_cast<ArrayObject*>(self) : nullptr;
+    if (!array) array = m.newArray();
+    if (args.size() == 1 && args[0].isNumber()) {
+        array->setLength(m, toInt32(args[0].asNumber()));
+    } else {
+        for (uint32_t i = 0; i < args.size(); ++i) array->setAt(i, args[i]);
+    }
+    return Value(static_cast<Object*>(array));
+}
+
+Object* makeArray(Machine& m, Object* prototype) {
+    return m.heap().make<ArrayObject>(prototype);
+}
+
+using native::constant;
+using native::method;
+
+constexpr NativeMember kArrayStatics[] = {
+    constant("CASEINSENSITIVE", kCaseInsensitive),
+    constant("DESCENDING", kDescending),
+    constant("UNIQUESORT", kUniqueSort),
+    constant("RETURNINDEXEDARRAY", kReturnIndexedArray),
+    constant("NUMERIC", kNumeric),
+};
+
+constexpr NativeMember kArrayMethods[] = {
+    method("push", arrayPush),
+    method("pop", arrayPop),
+    method("shift", arrayShift),
+    method("unshift", arrayUnshift),
+    method("splice", arraySplice),
+    method("slice", arraySlice),
+    method("concat", arrayConcat),
+    method("join", arrayJoin),
+    method("toString", arrayToString),
+    method("reverse", arrayReverse),
+    method("sort", sort),
+    method("sortOn", sortOn),
+};
 
 }  // namespace
 
@@ -529,32 +576,8 @@ void installArrayClass(Machine& m) {
     m.prototypes().array = proto;
     // Array(n) and new Array(n) make n holes; any other arguments are the elements. Called as
     // a function it makes a new array too, whatever `this` is.
-    Function* ctor = m.defineClass(
-        m.global(), "Array", proto,
-        [](Machine& m, Object* self, std::span<const Value> args) {
-            auto* array = m.constructing() ? dynamic_cast<ArrayObject*>(self) : nullptr;
-            if (!array) array = m.newArray();
-            if (args.size() == 1 && args[0].isNumber()) {
-                array->setLength(m, toInt32(args[0].asNumber()));
-            } else {
-                for (uint32_t i = 0; i < args.size(); ++i) array->setAt(i, args[i]);
-            }
-            return Value(static_cast<Object*>(array));
-        },
-        [](Machine& m, Object* prototype) -> Object* {
-            return m.heap().make<ArrayObject>(prototype);
-        });
-    const std::pair<const char*, int32_t> constants[] = {
-        {"CASEINSENSITIVE", kCaseInsensitive},
-        {"DESCENDING", kDescending},
-        {"UNIQUESORT", kUniqueSort},
-        {"RETURNINDEXEDARRAY", kReturnIndexedArray},
-        {"NUMERIC", kNumeric},
-    };
-    for (const auto& [name, value] : constants)
-        ctor->defineOwn(
-            name, Property{Value(value), nullptr, nullptr, kDontEnum | kDontDelete | kReadOnly});
-    installMethods(m, proto);
+    installClass(m, m.global(), proto,
+                 {"Array", arrayConstruct, makeArray, {252, 0}, kArrayStatics, kArrayMethods});
 }
 
 }  // namespace swf::avm1

@@ -1,43 +1,54 @@
 // Camera and Microphone: this player has no capture device, so there is none to get and the
 // list of names is empty; the instance methods exist and do nothing.
 
-#include <initializer_list>
-
 #include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 
 namespace swf::avm1 {
 namespace {
 
-void installAbsentDevice(Machine& m, const char* className,
-                         std::initializer_list<const char*> methods) {
-    Object* proto = m.newObject();
-    Function* ctor =
-        m.defineClass(m.global(), className, proto,
-                      [](Machine&, Object*, std::span<const Value>) { return Value(); });
-    m.defineMethod(
-        ctor, "get", [](Machine&, Object*, std::span<const Value>) { return Value(Null{}); }, 0);
-    m.defineAccessor(
-        ctor, "names",
-        [](Machine& m, Object*, std::span<const Value>) { return Value(m.newArray()); }, {},
-        kReadOnly);
-    auto nothing = [](Machine&, Object*, std::span<const Value>) { return Value(); };
-    for (const char* name : methods) m.defineMethod(proto, name, nothing);
+Value noDeviceNames(Machine& m, Object*, std::span<const Value>) {
+    return Value(m.newArray());
 }
+
+using native::method;
+
+constexpr NativeMember kDeviceStatics[] = {
+    method("get", native::none, 0),
+    native::accessor("names", noDeviceNames, nullptr, kReadOnly),
+};
+
+constexpr NativeMember kCameraMethods[] = {
+    method("setMode", native::nothing),
+    method("setQuality", native::nothing),
+    method("setKeyFrameInterval", native::nothing),
+    method("setMotionLevel", native::nothing),
+    method("setLoopback", native::nothing),
+    method("setCursor", native::nothing),
+};
+
+constexpr NativeMember kMicrophoneMethods[] = {
+    method("setSilenceLevel", native::nothing),
+    method("setRate", native::nothing),
+    method("setGain", native::nothing),
+    method("setUseEchoSuppression", native::nothing),
+    method("setCodec", native::nothing),
+    method("setFramesPerPacket", native::nothing),
+    method("setEncodeQuality", native::nothing),
+};
 
 }  // namespace
 
 void installCameraClass(Machine& m) {
-    installAbsentDevice(m, "Camera",
-                        {"setMode", "setQuality", "setKeyFrameInterval", "setMotionLevel",
-                         "setLoopback", "setCursor"});
+    installClass(m, m.global(), m.newObject(),
+                 {"Camera", native::nothing, nullptr, {}, kDeviceStatics, kCameraMethods});
 }
 
 void installMicrophoneClass(Machine& m) {
-    installAbsentDevice(m, "Microphone",
-                        {"setSilenceLevel", "setRate", "setGain", "setUseEchoSuppression",
-                         "setCodec", "setFramesPerPacket", "setEncodeQuality"});
+    installClass(m, m.global(), m.newObject(),
+                 {"Microphone", native::nothing, nullptr, {}, kDeviceStatics, kMicrophoneMethods});
 }
 
 }  // namespace swf::avm1

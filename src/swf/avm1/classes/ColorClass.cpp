@@ -7,6 +7,7 @@
 
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/machine/NumberConversion.h"
 #include "swf/avm1/machine/StageObject.h"
 #include "swf/display/DisplayObject.h"
@@ -41,68 +42,79 @@ constexpr Channel kChannels[] = {
     {"aa", &ColorTransform::aMul, true}, {"ab", &ColorTransform::aAdd, false},
 };
 
+Value colorConstruct(Machine& m, Object* self, std::span<const Value> args) {
+    if (!m.constructing() || !self) return Value();
+    self->defineOwn("target",
+                    Property{arg(args, 0), nullptr, nullptr, kDontEnum | kDontDelete | kReadOnly});
+    return Value();
+}
+
+Value colorGetRgb(Machine& m, Object* self, std::span<const Value>) {
+    DisplayObject* d = targetOf(m, self);
+    if (!d) return Value();
+    const ColorTransform& c = d->colorTransform();
+    uint32_t rgb = (static_cast<uint32_t>(c.rAdd) << 16) |
+                   (static_cast<uint32_t>(c.gAdd) << 8) | static_cast<uint32_t>(c.bAdd);
+    return Value(static_cast<double>(static_cast<int32_t>(rgb)));
+}
+
+Value colorSetRgb(Machine& m, Object* self, std::span<const Value> args) {
+    DisplayObject* d = targetOf(m, self);
+    if (!d) return Value();
+    auto keep = d->shared_from_this();  // valueOf may remove the clip
+    int32_t rgb = m.toInt32(arg(args, 0));
+    ColorTransform c = d->colorTransform();
+    c.rMul = c.gMul = c.bMul = 0;
+    c.rAdd = (rgb >> 16) & 0xFF;
+    c.gAdd = (rgb >> 8) & 0xFF;
+    c.bAdd = rgb & 0xFF;
+    d->setColorTransform(c);
+    d->setScriptMoved();
+    return Value();
+}
+
+Value colorGetTransform(Machine& m, Object* self, std::span<const Value>) {
+    DisplayObject* d = targetOf(m, self);
+    if (!d) return Value();
+    const ColorTransform& c = d->colorTransform();
+    Object* result = m.newObject();
+    for (const Channel& ch : kChannels) {
+        double v = c.*ch.field;
+        result->setOwn(ch.name, Value(ch.multiplier ? v * 100 / 256 : v));
+    }
+    return Value(result);
+}
+
+Value colorSetTransform(Machine& m, Object* self, std::span<const Value> args) {
+    DisplayObject* d = targetOf(m, self);
+    Object* source = m.liveObject(arg(args, 0).asObject());
+    if (!d || !source) return Value();
+    auto keep = d->shared_from_this();  // getters may remove the clip
+    // Only the object's own fields count; the others keep their values.
+    ColorTransform c = d->colorTransform();
+    for (const Channel& ch : kChannels) {
+        Value special;
+        if (!source->findOwn(ch.name) && !source->getSpecial(m, ch.name, special)) continue;
+        double v = m.toNumber(m.get(Value(source), ch.name));
+        c.*ch.field = to16Bits(ch.multiplier ? v * 256 / 100 : v);
+    }
+    d->setColorTransform(c);
+    d->setScriptMoved();
+    return Value();
+}
+
+constexpr NativeMember kColorMethods[] = {
+    native::method("getRGB", colorGetRgb),
+    native::method("setRGB", colorSetRgb),
+    native::method("getTransform", colorGetTransform),
+    native::method("setTransform", colorSetTransform),
+};
+
 }  // namespace
 
 void installColorClass(Machine& m) {
-    Object* proto = m.newObject();
-    m.defineClass(m.global(), "Color", proto,
-                  [](Machine& m, Object* self, std::span<const Value> args) {
-                      if (!m.constructing() || !self) return Value();
-                      self->defineOwn("target", Property{arg(args, 0), nullptr, nullptr,
-                                                         kDontEnum | kDontDelete | kReadOnly});
-                      return Value();
-                  });
-    m.defineMethod(proto, "getRGB", [](Machine& m, Object* self, std::span<const Value>) {
-        DisplayObject* d = targetOf(m, self);
-        if (!d) return Value();
-        const ColorTransform& c = d->colorTransform();
-        uint32_t rgb = (static_cast<uint32_t>(c.rAdd) << 16) |
-                       (static_cast<uint32_t>(c.gAdd) << 8) | static_cast<uint32_t>(c.bAdd);
-        return Value(static_cast<double>(static_cast<int32_t>(rgb)));
-    });
-    m.defineMethod(proto, "setRGB", [](Machine& m, Object* self, std::span<const Value> args) {
-        DisplayObject* d = targetOf(m, self);
-        if (!d) return Value();
-        auto keep = d->shared_from_this();  // valueOf may remove the clip
-        int32_t rgb = m.toInt32(arg(args, 0));
-        ColorTransform c = d->colorTransform();
-        c.rMul = c.gMul = c.bMul = 0;
-        c.rAdd = (rgb >> 16) & 0xFF;
-        c.gAdd = (rgb >> 8) & 0xFF;
-        c.bAdd = rgb & 0xFF;
-        d->setColorTransform(c);
-        d->setScriptMoved();
-        return Value();
-    });
-    m.defineMethod(proto, "getTransform", [](Machine& m, Object* self, std::span<const Value>) {
-        DisplayObject* d = targetOf(m, self);
-        if (!d) return Value();
-        const ColorTransform& c = d->colorTransform();
-        Object* result = m.newObject();
-        for (const Channel& ch : kChannels) {
-            double v = c.*ch.field;
-            result->setOwn(ch.name, Value(ch.multiplier ? v * 100 / 256 : v));
-        }
-        return Value(result);
-    });
-    m.defineMethod(
-        proto, "setTransform", [](Machine& m, Object* self, std::span<const Value> args) {
-            DisplayObject* d = targetOf(m, self);
-            Object* source = m.liveObject(arg(args, 0).asObject());
-            if (!d || !source) return Value();
-            auto keep = d->shared_from_this();  // getters may remove the clip
-            // Only the object's own fields count; the others keep their values.
-            ColorTransform c = d->colorTransform();
-            for (const Channel& ch : kChannels) {
-                Value special;
-                if (!source->findOwn(ch.name) && !source->getSpecial(m, ch.name, special)) continue;
-                double v = m.toNumber(m.get(Value(source), ch.name));
-                c.*ch.field = to16Bits(ch.multiplier ? v * 256 / 100 : v);
-            }
-            d->setColorTransform(c);
-            d->setScriptMoved();
-            return Value();
-        });
+    installClass(m, m.global(), m.newObject(),
+                 {"Color", colorConstruct, nullptr, {}, {}, kColorMethods});
 }
 
 }  // namespace swf::avm1

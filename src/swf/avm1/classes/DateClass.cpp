@@ -17,6 +17,7 @@
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/classes/DateObject.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 
 namespace swf::avm1 {
 namespace {
@@ -234,8 +235,8 @@ double convertArgument(double n, Convert how) {
     return kNaN;
 }
 
+// What a setter sets and how it reads its arguments.
 struct Setter {
-    const char* name;
     bool utc;
     int first;  // index of the first field set: year, month, date, hours, minutes, seconds, ms
     int count;  // how many fields the arguments may set
@@ -244,7 +245,8 @@ struct Setter {
 };
 
 // Replaces fields of a finite date, then clips the result; other dates become NaN.
-Value runSetter(Machine& m, Object* self, std::span<const Value> args, const Setter& s) {
+template <Setter s>
+Value setFields(Machine& m, Object* self, std::span<const Value> args) {
     DateObject* date = dateOf(self);
     if (!date) return Value();
     std::array<double, 7> given{};
@@ -268,49 +270,136 @@ Value runSetter(Machine& m, Object* self, std::span<const Value> args, const Set
     return Value(date->time());
 }
 
-constexpr Setter kSetters[] = {
-    {"setFullYear", false, 0, 3, Convert::Year, Convert::Plain},
-    {"setUTCFullYear", true, 0, 3, Convert::Year, Convert::Plain},
-    {"setYear", false, 0, 3, Convert::ShortYear, Convert::Plain},
-    {"setMonth", false, 1, 2, Convert::Month, Convert::Plain},
-    {"setUTCMonth", true, 1, 2, Convert::Month, Convert::Plain},
-    {"setDate", false, 2, 1, Convert::Plain, Convert::Plain},
-    {"setUTCDate", true, 2, 1, Convert::Plain, Convert::Plain},
-    {"setHours", false, 3, 4, Convert::Plain, Convert::Plain},
-    {"setUTCHours", true, 3, 4, Convert::Plain, Convert::Plain},
-    {"setMinutes", false, 4, 3, Convert::Integer, Convert::Integer},
-    {"setUTCMinutes", true, 4, 3, Convert::Integer, Convert::Integer},
-    {"setSeconds", false, 5, 2, Convert::Plain, Convert::Plain},
-    {"setUTCSeconds", true, 5, 2, Convert::Plain, Convert::Plain},
-    {"setMilliseconds", false, 6, 1, Convert::Plain, Convert::Plain},
-    {"setUTCMilliseconds", true, 6, 1, Convert::Plain, Convert::Plain},
-};
-
+// A getter: the field of the date, local or universal.
 struct Getter {
-    const char* name;
     bool utc;
     Field field;
 };
 
-constexpr Getter kGetters[] = {
-    {"getFullYear", false, Field::FullYear},
-    {"getYear", false, Field::Year},
-    {"getMonth", false, Field::Month},
-    {"getDate", false, Field::Date},
-    {"getDay", false, Field::Day},
-    {"getHours", false, Field::Hours},
-    {"getMinutes", false, Field::Minutes},
-    {"getSeconds", false, Field::Seconds},
-    {"getMilliseconds", false, Field::Milliseconds},
-    {"getUTCFullYear", true, Field::FullYear},
-    {"getUTCYear", true, Field::Year},
-    {"getUTCMonth", true, Field::Month},
-    {"getUTCDate", true, Field::Date},
-    {"getUTCDay", true, Field::Day},
-    {"getUTCHours", true, Field::Hours},
-    {"getUTCMinutes", true, Field::Minutes},
-    {"getUTCSeconds", true, Field::Seconds},
-    {"getUTCMilliseconds", true, Field::Milliseconds},
+template <Getter g>
+Value getField(Machine&, Object* self, std::span<const Value>) {
+    DateObject* date = dateOf(self);
+    if (!date) return Value();
+    double time = date->time();
+    if (std::isnan(time)) return Value(kNaN);
+    if (!g.utc) time = localTime(time);
+    Fields f = split(time);
+    f.hours = shownHours(time);
+    return Value(fieldValue(f, g.field));
+}
+
+Value dateConstruct(Machine& m, Object* self, std::span<const Value> args) {
+    bool constructing = m.constructing();
+    // Date() called as a function is the clock's time as text, whatever it is given.
+    if (!constructing) return Value(formatDate(clockNow(m)));
+    double time;
+    if (args.empty()) {
+        time = clockNow(m);
+    } else if (args.size() == 1) {
+        // A date (or any object) gives its valueOf: a date's text is no number.
+        Value v = args[0].isObject() ? m.callMethod(args[0], "valueOf", {}) : args[0];
+        time = m.toNumber(v);
+    } else {
+        time = utcFromLocal(timeFromArguments(m, args));
+    }
+    if (DateObject* date = dateOf(self)) date->setTime(time);
+    return Value(self);
+}
+
+Object* makeDateObject(Machine& m, Object* prototype) {
+    return m.heap().make<DateObject>(prototype);
+}
+
+Value dateUtc(Machine& m, Object*, std::span<const Value> args) {
+    if (args.size() < 2) return Value();
+    return Value(timeFromArguments(m, args));
+}
+
+Value dateTimeOf(Machine&, Object* self, std::span<const Value>) {
+    DateObject* date = dateOf(self);
+    return date ? Value(date->time()) : Value();
+}
+
+Value dateTimezoneOffset(Machine&, Object* self, std::span<const Value>) {
+    DateObject* date = dateOf(self);
+    if (!date) return Value();
+    // Computed as the player does, so that huge times show its rounding.
+    return Value((date->time() - localTime(date->time())) / 60000);
+}
+
+Value dateSetTime(Machine& m, Object* self, std::span<const Value> args) {
+    DateObject* date = dateOf(self);
+    if (!date) return Value();
+    date->setTime(timeClip(m.toNumber(arg(args, 0))));
+    return Value(date->time());
+}
+
+Value dateToString(Machine&, Object* self, std::span<const Value>) {
+    DateObject* date = dateOf(self);
+    return date ? Value(formatDate(date->time())) : Value();
+}
+
+using native::method;
+
+constexpr NativeMember kDateStatics[] = {
+    method("UTC", dateUtc).numbered(103, 257),
+};
+
+// The player numbers the local getters and setters from 0, the universal ones from 128.
+constexpr NativeMember kDateMethods[] = {
+    method("getFullYear", getField<Getter{false, Field::FullYear}>).numbered(103, 0),
+    method("getYear", getField<Getter{false, Field::Year}>).numbered(103, 1),
+    method("getMonth", getField<Getter{false, Field::Month}>).numbered(103, 2),
+    method("getDate", getField<Getter{false, Field::Date}>).numbered(103, 3),
+    method("getDay", getField<Getter{false, Field::Day}>).numbered(103, 4),
+    method("getHours", getField<Getter{false, Field::Hours}>).numbered(103, 5),
+    method("getMinutes", getField<Getter{false, Field::Minutes}>).numbered(103, 6),
+    method("getSeconds", getField<Getter{false, Field::Seconds}>).numbered(103, 7),
+    method("getMilliseconds", getField<Getter{false, Field::Milliseconds}>).numbered(103, 8),
+    method("getUTCFullYear", getField<Getter{true, Field::FullYear}>).numbered(103, 128),
+    method("getUTCYear", getField<Getter{true, Field::Year}>).numbered(103, 129),
+    method("getUTCMonth", getField<Getter{true, Field::Month}>).numbered(103, 130),
+    method("getUTCDate", getField<Getter{true, Field::Date}>).numbered(103, 131),
+    method("getUTCDay", getField<Getter{true, Field::Day}>).numbered(103, 132),
+    method("getUTCHours", getField<Getter{true, Field::Hours}>).numbered(103, 133),
+    method("getUTCMinutes", getField<Getter{true, Field::Minutes}>).numbered(103, 134),
+    method("getUTCSeconds", getField<Getter{true, Field::Seconds}>).numbered(103, 135),
+    method("getUTCMilliseconds", getField<Getter{true, Field::Milliseconds}>).numbered(103, 136),
+    method("setFullYear", setFields<Setter{false, 0, 3, Convert::Year, Convert::Plain}>)
+        .numbered(103, 9),
+    method("setUTCFullYear", setFields<Setter{true, 0, 3, Convert::Year, Convert::Plain}>)
+        .numbered(103, 137),
+    method("setYear", setFields<Setter{false, 0, 3, Convert::ShortYear, Convert::Plain}>)
+        .numbered(103, 20),
+    method("setMonth", setFields<Setter{false, 1, 2, Convert::Month, Convert::Plain}>)
+        .numbered(103, 10),
+    method("setUTCMonth", setFields<Setter{true, 1, 2, Convert::Month, Convert::Plain}>)
+        .numbered(103, 138),
+    method("setDate", setFields<Setter{false, 2, 1, Convert::Plain, Convert::Plain}>)
+        .numbered(103, 11),
+    method("setUTCDate", setFields<Setter{true, 2, 1, Convert::Plain, Convert::Plain}>)
+        .numbered(103, 139),
+    method("setHours", setFields<Setter{false, 3, 4, Convert::Plain, Convert::Plain}>)
+        .numbered(103, 12),
+    method("setUTCHours", setFields<Setter{true, 3, 4, Convert::Plain, Convert::Plain}>)
+        .numbered(103, 140),
+    method("setMinutes", setFields<Setter{false, 4, 3, Convert::Integer, Convert::Integer}>)
+        .numbered(103, 13),
+    method("setUTCMinutes", setFields<Setter{true, 4, 3, Convert::Integer, Convert::Integer}>)
+        .numbered(103, 141),
+    method("setSeconds", setFields<Setter{false, 5, 2, Convert::Plain, Convert::Plain}>)
+        .numbered(103, 14),
+    method("setUTCSeconds", setFields<Setter{true, 5, 2, Convert::Plain, Convert::Plain}>)
+        .numbered(103, 142),
+    method("setMilliseconds", setFields<Setter{false, 6, 1, Convert::Plain, Convert::Plain}>)
+        .numbered(103, 15),
+    method("setUTCMilliseconds", setFields<Setter{true, 6, 1, Convert::Plain, Convert::Plain}>)
+        .numbered(103, 143),
+    method("getTime", dateTimeOf).numbered(103, 16),
+    method("valueOf", dateTimeOf),
+    method("getTimezoneOffset", dateTimezoneOffset).numbered(103, 18),
+    method("setTime", dateSetTime).numbered(103, 17),
+    method("toString", dateToString).numbered(103, 19),
 };
 
 }  // namespace
@@ -318,72 +407,8 @@ constexpr Getter kGetters[] = {
 void installDateClass(Machine& m) {
     Object* proto = m.newObject();
     m.prototypes().date = proto;
-    Function* ctor = m.defineClass(
-        m.global(), "Date", proto,
-        [](Machine& m, Object* self, std::span<const Value> args) {
-            bool constructing = m.constructing();
-            // Date() called as a function is the clock's time as text, whatever it is given.
-            if (!constructing) return Value(formatDate(clockNow(m)));
-            double time;
-            if (args.empty()) {
-                time = clockNow(m);
-            } else if (args.size() == 1) {
-                // A date (or any object) gives its valueOf: a date's text is no number.
-                Value v = args[0].isObject() ? m.callMethod(args[0], "valueOf", {}) : args[0];
-                time = m.toNumber(v);
-            } else {
-                time = utcFromLocal(timeFromArguments(m, args));
-            }
-            if (DateObject* date = dateOf(self)) date->setTime(time);
-            return Value(self);
-        },
-        [](Machine& m, Object* prototype) -> Object* {
-            return m.heap().make<DateObject>(prototype);
-        });
-    m.defineMethod(ctor, "UTC", [](Machine& m, Object*, std::span<const Value> args) {
-        if (args.size() < 2) return Value();
-        return Value(timeFromArguments(m, args));
-    });
-
-    for (const Getter& g : kGetters) {
-        m.defineMethod(proto, g.name, [g](Machine&, Object* self, std::span<const Value>) {
-            DateObject* date = dateOf(self);
-            if (!date) return Value();
-            double time = date->time();
-            if (std::isnan(time)) return Value(kNaN);
-            if (!g.utc) time = localTime(time);
-            Fields f = split(time);
-            f.hours = shownHours(time);
-            return Value(fieldValue(f, g.field));
-        });
-    }
-    for (const Setter& s : kSetters) {
-        m.defineMethod(proto, s.name, [s](Machine& m, Object* self, std::span<const Value> args) {
-            return runSetter(m, self, args, s);
-        });
-    }
-    auto timeOf = [](Machine&, Object* self, std::span<const Value>) {
-        DateObject* date = dateOf(self);
-        return date ? Value(date->time()) : Value();
-    };
-    m.defineMethod(proto, "getTime", timeOf);
-    m.defineMethod(proto, "valueOf", timeOf);
-    m.defineMethod(proto, "getTimezoneOffset", [](Machine&, Object* self, std::span<const Value>) {
-        DateObject* date = dateOf(self);
-        if (!date) return Value();
-        // Computed as the player does, so that huge times show its rounding.
-        return Value((date->time() - localTime(date->time())) / 60000);
-    });
-    m.defineMethod(proto, "setTime", [](Machine& m, Object* self, std::span<const Value> args) {
-        DateObject* date = dateOf(self);
-        if (!date) return Value();
-        date->setTime(timeClip(m.toNumber(arg(args, 0))));
-        return Value(date->time());
-    });
-    m.defineMethod(proto, "toString", [](Machine&, Object* self, std::span<const Value>) {
-        DateObject* date = dateOf(self);
-        return date ? Value(formatDate(date->time())) : Value();
-    });
+    installClass(m, m.global(), proto,
+                 {"Date", dateConstruct, makeDateObject, {103, 256}, kDateStatics, kDateMethods});
 }
 
 }  // namespace swf::avm1

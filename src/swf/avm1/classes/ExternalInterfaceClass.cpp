@@ -11,6 +11,7 @@
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/classes/FlashGeom.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/classes/PlayerObjects.h"
 
 namespace swf::avm1 {
@@ -235,80 +236,104 @@ std::string toJs(Machine& m, const Value& v, Budget& budget, int depth) {
     return "({" + out + "})";
 }
 
+Value externalEscapeXML(Machine& m, Object*, std::span<const Value> args) {
+    return args.empty() ? Value(Null{}) : escapeXml(m, args[0]);
+}
+
+Value externalUnescapeXML(Machine& m, Object*, std::span<const Value> args) {
+    return args.empty() ? Value(Null{}) : unescapeXml(m, args[0]);
+}
+
+Value externalJsQuoteString(Machine& m, Object*, std::span<const Value> args) {
+    return Value(quoteJs(m, arg(args, 0)));
+}
+
+Value externalArrayToXML(Machine& m, Object*, std::span<const Value> args) {
+    return Value(XmlWriter(m).array(arg(args, 0), 0));
+}
+
+Value externalArgumentsToXML(Machine& m, Object*, std::span<const Value> args) {
+    return Value(XmlWriter(m).arguments(arg(args, 0), 0));
+}
+
+Value externalObjectToXML(Machine& m, Object*, std::span<const Value> args) {
+    return Value(XmlWriter(m).object(arg(args, 0), 0));
+}
+
+Value externalToXML(Machine& m, Object*, std::span<const Value> args) {
+    return Value(XmlWriter(m).value(arg(args, 0), 0));
+}
+
+Value externalObjectToAS(Machine& m, Object*, std::span<const Value> args) {
+    return XmlReader(m).members(arg(args, 0), Value(m.newObject()), 0);
+}
+
+Value externalArrayToAS(Machine& m, Object*, std::span<const Value> args) {
+    return XmlReader(m).members(arg(args, 0), Value(m.newArray()), 0);
+}
+
+Value externalToAS(Machine& m, Object*, std::span<const Value> args) {
+    return XmlReader(m).value(arg(args, 0), 0);
+}
+
+Value externalArgumentsToAS(Machine& m, Object*, std::span<const Value> args) {
+    return XmlReader(m).arguments(arg(args, 0), 0);
+}
+
+Value externalArrayToJS(Machine& m, Object*, std::span<const Value> args) {
+    Value v = arg(args, 0);
+    Budget budget;
+    return Value(isArray(m, v) ? toJs(m, v, budget, 0) : "[]");
+}
+
+Value externalObjectToJS(Machine& m, Object*, std::span<const Value> args) {
+    Value v = arg(args, 0);
+    Budget budget;
+    return Value(v.isObject() ? toJs(m, v, budget, 0) : "({})");
+}
+
+Value externalToJS(Machine& m, Object*, std::span<const Value> args) {
+    Budget budget;
+    return Value(toJs(m, arg(args, 0), budget, 0));
+}
+
+using native::method;
+// Movies before version 8 see the class but none of its members.
+constexpr uint16_t kExternalFlags = kDontEnum | kReadOnly | kVersion8;
+
+constexpr NativeMember kExternalInterface[] = {
+    method("_initJS", native::nothing, kExternalFlags),
+    method("_objectID", native::none, kExternalFlags),
+    method("_addCallback", native::no, kExternalFlags),
+    method("_evalJS", native::none, kExternalFlags),
+    method("_callOut", native::none, kExternalFlags),
+    method("_escapeXML", externalEscapeXML, kExternalFlags),
+    method("_unescapeXML", externalUnescapeXML, kExternalFlags),
+    method("_jsQuoteString", externalJsQuoteString, kExternalFlags),
+    method("_useSetReturnValueHack", native::nothing, kExternalFlags),
+    native::boolean("available", false, kExternalFlags),
+    method("addCallback", native::no, kExternalFlags),
+    method("call", native::none, kExternalFlags),
+    method("_callIn", native::nothing, kExternalFlags),
+    method("_arrayToXML", externalArrayToXML, kExternalFlags),
+    method("_argumentsToXML", externalArgumentsToXML, kExternalFlags),
+    method("_objectToXML", externalObjectToXML, kExternalFlags),
+    method("_toXML", externalToXML, kExternalFlags),
+    method("_objectToAS", externalObjectToAS, kExternalFlags),
+    method("_arrayToAS", externalArrayToAS, kExternalFlags),
+    method("_toAS", externalToAS, kExternalFlags),
+    method("_argumentsToAS", externalArgumentsToAS, kExternalFlags),
+    method("_arrayToJS", externalArrayToJS, kExternalFlags),
+    method("_objectToJS", externalObjectToJS, kExternalFlags),
+    method("_toJS", externalToJS, kExternalFlags),
+};
+
 }  // namespace
 
 void installExternalInterface(Machine& m) {
     if (m.swfVersion() < 6) return;  // as flash.geom: no flash package for version 5
-    Object* package = flashPackage(m, "external");
-    Object* proto = m.newObject();
-    Function* ei = m.defineClass(package, "ExternalInterface", proto,
-                                 [](Machine&, Object*, std::span<const Value>) { return Value(); });
-    // Movies before version 8 see the class but none of its members.
-    const uint16_t flags = kDontEnum | kReadOnly | kVersion8;
-    auto define = [&](const char* name, NativeFunction f) {
-        m.defineMethod(ei, name, std::move(f), flags);
-    };
-    auto nothing = [](Machine&, Object*, std::span<const Value>) { return Value(); };
-    auto none = [](Machine&, Object*, std::span<const Value>) { return Value(Null{}); };
-    auto no = [](Machine&, Object*, std::span<const Value>) { return Value(false); };
-
-    define("_initJS", nothing);
-    define("_objectID", none);
-    define("_addCallback", no);
-    define("_evalJS", none);
-    define("_callOut", none);
-    define("_escapeXML", [](Machine& m, Object*, std::span<const Value> args) {
-        return args.empty() ? Value(Null{}) : escapeXml(m, args[0]);
-    });
-    define("_unescapeXML", [](Machine& m, Object*, std::span<const Value> args) {
-        return args.empty() ? Value(Null{}) : unescapeXml(m, args[0]);
-    });
-    define("_jsQuoteString", [](Machine& m, Object*, std::span<const Value> args) {
-        return Value(quoteJs(m, arg(args, 0)));
-    });
-    define("_useSetReturnValueHack", nothing);
-    ei->defineOwn("available", Property{Value(false), nullptr, nullptr, flags});
-    define("addCallback", no);
-    define("call", none);
-    define("_callIn", nothing);
-    define("_arrayToXML", [](Machine& m, Object*, std::span<const Value> args) {
-        return Value(XmlWriter(m).array(arg(args, 0), 0));
-    });
-    define("_argumentsToXML", [](Machine& m, Object*, std::span<const Value> args) {
-        return Value(XmlWriter(m).arguments(arg(args, 0), 0));
-    });
-    define("_objectToXML", [](Machine& m, Object*, std::span<const Value> args) {
-        return Value(XmlWriter(m).object(arg(args, 0), 0));
-    });
-    define("_toXML", [](Machine& m, Object*, std::span<const Value> args) {
-        return Value(XmlWriter(m).value(arg(args, 0), 0));
-    });
-    define("_objectToAS", [](Machine& m, Object*, std::span<const Value> args) {
-        return XmlReader(m).members(arg(args, 0), Value(m.newObject()), 0);
-    });
-    define("_arrayToAS", [](Machine& m, Object*, std::span<const Value> args) {
-        return XmlReader(m).members(arg(args, 0), Value(m.newArray()), 0);
-    });
-    define("_toAS", [](Machine& m, Object*, std::span<const Value> args) {
-        return XmlReader(m).value(arg(args, 0), 0);
-    });
-    define("_argumentsToAS", [](Machine& m, Object*, std::span<const Value> args) {
-        return XmlReader(m).arguments(arg(args, 0), 0);
-    });
-    define("_arrayToJS", [](Machine& m, Object*, std::span<const Value> args) {
-        Value v = arg(args, 0);
-        Budget budget;
-        return Value(isArray(m, v) ? toJs(m, v, budget, 0) : "[]");
-    });
-    define("_objectToJS", [](Machine& m, Object*, std::span<const Value> args) {
-        Value v = arg(args, 0);
-        Budget budget;
-        return Value(v.isObject() ? toJs(m, v, budget, 0) : "({})");
-    });
-    define("_toJS", [](Machine& m, Object*, std::span<const Value> args) {
-        Budget budget;
-        return Value(toJs(m, arg(args, 0), budget, 0));
-    });
+    installClass(m, flashPackage(m, "external"), m.newObject(),
+                 {"ExternalInterface", native::nothing, nullptr, {}, kExternalInterface, {}});
 }
 
 }  // namespace swf::avm1

@@ -3,6 +3,7 @@
 // the text and calls onLoad); send is refused, since nothing leaves the machine.
 
 #include "swf/avm1/machine/ArrayObject.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/classes/LoadRequests.h"
 #include "swf/avm1/classes/PlayerObjects.h"
@@ -38,59 +39,78 @@ Value toQueryString(Machine& m, Object* self) {
 }
 
 
+Value loadVarsLoad(Machine& m, Object* self, std::span<const Value> args) {
+    return Value(loadTextFor(m, self, arg(args, 0), setField));
+}
+
+Value loadVarsSendAndLoad(Machine& m, Object*, std::span<const Value> args) {
+    return Value(loadTextFor(m, arg(args, 1).asObject(), arg(args, 0), setField));
+}
+
+Value loadVarsSend(Machine& m, Object*, std::span<const Value> args) {
+    m.trace("Kinetrope: not sending variables to '" + m.toString(arg(args, 0)) +
+            "': nothing leaves the machine");
+    return Value(false);
+}
+
+Value loadVarsDecode(Machine& m, Object* self, std::span<const Value> args) {
+    if (!args.empty()) decodeVariables(m, self, m.toString(args[0]));
+    return Value();
+}
+
+Value loadVarsToString(Machine& m, Object* self, std::span<const Value>) {
+    return toQueryString(m, self);
+}
+
+Value loadVarsGetBytesLoaded(Machine& m, Object* self, std::span<const Value>) {
+    return m.get(Value(self), "_bytesLoaded");
+}
+
+Value loadVarsGetBytesTotal(Machine& m, Object* self, std::span<const Value>) {
+    return m.get(Value(self), "_bytesTotal");
+}
+
+Value loadVarsAddRequestHeader(Machine& m, Object* self, std::span<const Value> args) {
+    return addRequestHeader(m, self, args, kDontEnum);
+}
+
+// What a finished load calls: the text becomes variables, then onLoad says how it went.
+Value loadVarsOnData(Machine& m, Object* self, std::span<const Value> args) {
+    if (!self) return Value();
+    Value text = arg(args, 0);
+    if (text.isUndefined()) {
+        Value failure(false);
+        m.callMethod(Value(self), "onLoad", std::span<const Value>(&failure, 1));
+        return Value();
+    }
+    m.callMethod(Value(self), "decode", std::span<const Value>(&text, 1));
+    setHidden(self, "loaded", Value(true));
+    Value success(true);
+    m.callMethod(Value(self), "onLoad", std::span<const Value>(&success, 1));
+    return Value();
+}
+
+using native::method;
+
+constexpr NativeMember kLoadVarsMethods[] = {
+    native::text("contentType", "application/x-www-form-urlencoded", kDontEnum),
+    method("load", loadVarsLoad),
+    method("sendAndLoad", loadVarsSendAndLoad),
+    method("send", loadVarsSend),
+    method("decode", loadVarsDecode),
+    method("toString", loadVarsToString),
+    method("getBytesLoaded", loadVarsGetBytesLoaded),
+    method("getBytesTotal", loadVarsGetBytesTotal),
+    method("addRequestHeader", loadVarsAddRequestHeader),
+    method("onLoad", native::nothing),
+    method("onData", loadVarsOnData),
+};
+
 }  // namespace
 
 void installLoadVarsClass(Machine& m) {
-    Object* proto = m.newObject();
-    m.defineClass(m.global(), "LoadVars", proto,
-                  [](Machine&, Object*, std::span<const Value>) { return Value(); });
-    proto->defineOwn("contentType", Property{Value("application/x-www-form-urlencoded"), nullptr,
-                                             nullptr, kDontEnum});
-    m.defineMethod(proto, "load", [](Machine& m, Object* self, std::span<const Value> args) {
-        return Value(loadTextFor(m, self, arg(args, 0), setField));
-    });
-    m.defineMethod(proto, "sendAndLoad", [](Machine& m, Object*, std::span<const Value> args) {
-        return Value(loadTextFor(m, arg(args, 1).asObject(), arg(args, 0), setField));
-    });
-    m.defineMethod(proto, "send", [](Machine& m, Object*, std::span<const Value> args) {
-        m.trace("Kinetrope: not sending variables to '" + m.toString(arg(args, 0)) +
-                "': nothing leaves the machine");
-        return Value(false);
-    });
-    m.defineMethod(proto, "decode", [](Machine& m, Object* self, std::span<const Value> args) {
-        if (!args.empty()) decodeVariables(m, self, m.toString(args[0]));
-        return Value();
-    });
-    m.defineMethod(proto, "toString", [](Machine& m, Object* self, std::span<const Value>) {
-        return toQueryString(m, self);
-    });
-    m.defineMethod(proto, "getBytesLoaded", [](Machine& m, Object* self, std::span<const Value>) {
-        return m.get(Value(self), "_bytesLoaded");
-    });
-    m.defineMethod(proto, "getBytesTotal", [](Machine& m, Object* self, std::span<const Value>) {
-        return m.get(Value(self), "_bytesTotal");
-    });
-    m.defineMethod(proto, "addRequestHeader",
-                   [](Machine& m, Object* self, std::span<const Value> args) {
-                       return addRequestHeader(m, self, args, kDontEnum);
-                   });
-    m.defineMethod(proto, "onLoad",
-                   [](Machine&, Object*, std::span<const Value>) { return Value(); });
-    // What a finished load calls: the text becomes variables, then onLoad says how it went.
-    m.defineMethod(proto, "onData", [](Machine& m, Object* self, std::span<const Value> args) {
-        if (!self) return Value();
-        Value text = arg(args, 0);
-        if (text.isUndefined()) {
-            Value failure(false);
-            m.callMethod(Value(self), "onLoad", std::span<const Value>(&failure, 1));
-            return Value();
-        }
-        m.callMethod(Value(self), "decode", std::span<const Value>(&text, 1));
-        setHidden(self, "loaded", Value(true));
-        Value success(true);
-        m.callMethod(Value(self), "onLoad", std::span<const Value>(&success, 1));
-        return Value();
-    });
+    installClass(m, m.global(), m.newObject(),
+                 {"LoadVars", native::nothing, nullptr, {}, {}, kLoadVarsMethods});
 }
 
 }  // namespace swf::avm1

@@ -6,6 +6,7 @@
 
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 
 namespace swf::avm1 {
 namespace {
@@ -24,67 +25,90 @@ Operands operands(Machine& m, std::span<const Value> args) {
     return o;
 }
 
-void defineUnary(Machine& m, Object* math, std::string_view name, double (*f)(double)) {
-    m.defineMethod(math, name, [f](Machine& m, Object*, std::span<const Value> args) {
-        return Value(f(operands(m, args).a));
-    });
+template <double (*F)(double)>
+Value unary(Machine& m, Object*, std::span<const Value> args) {
+    return Value(F(operands(m, args).a));
 }
 
-void defineBinary(Machine& m, Object* math, std::string_view name, double (*f)(double, double)) {
-    m.defineMethod(math, name, [f](Machine& m, Object*, std::span<const Value> args) {
-        Operands o = operands(m, args);
-        return Value(f(o.a, o.b));
-    });
+template <double (*F)(double, double)>
+Value binary(Machine& m, Object*, std::span<const Value> args) {
+    Operands o = operands(m, args);
+    return Value(F(o.a, o.b));
 }
+
+double absolute(double x) { return std::fabs(x); }
+double arcCosine(double x) { return std::acos(x); }
+double arcSine(double x) { return std::asin(x); }
+double arcTangent(double x) { return std::atan(x); }
+double ceiling(double x) { return std::ceil(x); }
+double cosine(double x) { return std::cos(x); }
+double exponential(double x) { return std::exp(x); }
+double floorOf(double x) { return std::floor(x); }
+double logarithm(double x) { return std::log(x); }
+// Halves round up, -12.5 to -12.
+double rounded(double x) { return std::floor(x + 0.5); }
+double sine(double x) { return std::sin(x); }
+double squareRoot(double x) { return std::sqrt(x); }
+double tangent(double x) { return std::tan(x); }
+double arcTangent2(double y, double x) { return std::atan2(y, x); }
+double power(double x, double y) { return std::pow(x, y); }
+
+// Without arguments the identity of each; with one, the missing second is NaN.
+Value minimum(Machine& m, Object*, std::span<const Value> args) {
+    if (args.empty()) return Value(kInfinity);
+    Operands o = operands(m, args);
+    return Value(std::isnan(o.a) || std::isnan(o.b) ? kNaN : std::min(o.a, o.b));
+}
+
+Value maximum(Machine& m, Object*, std::span<const Value> args) {
+    if (args.empty()) return Value(-kInfinity);
+    Operands o = operands(m, args);
+    return Value(std::isnan(o.a) || std::isnan(o.b) ? kNaN : std::max(o.a, o.b));
+}
+
+Value randomFraction(Machine& m, Object*, std::span<const Value> args) {
+    operands(m, args);
+    return Value(m.random());
+}
+
+using native::constant;
+using native::method;
+
+constexpr NativeMember kMathMembers[] = {
+    constant("E", M_E),
+    constant("LN10", M_LN10),
+    constant("LN2", M_LN2),
+    constant("LOG10E", M_LOG10E),
+    constant("LOG2E", M_LOG2E),
+    constant("PI", M_PI),
+    constant("SQRT1_2", M_SQRT1_2),
+    constant("SQRT2", M_SQRT2),
+    method("abs", unary<absolute>).numbered(200, 0),
+    method("acos", unary<arcCosine>).numbered(200, 16),
+    method("asin", unary<arcSine>).numbered(200, 15),
+    method("atan", unary<arcTangent>).numbered(200, 14),
+    method("ceil", unary<ceiling>).numbered(200, 13),
+    method("cos", unary<cosine>).numbered(200, 4),
+    method("exp", unary<exponential>).numbered(200, 7),
+    method("floor", unary<floorOf>).numbered(200, 12),
+    method("log", unary<logarithm>).numbered(200, 8),
+    method("round", unary<rounded>).numbered(200, 10),
+    method("sin", unary<sine>).numbered(200, 3),
+    method("sqrt", unary<squareRoot>).numbered(200, 9),
+    method("tan", unary<tangent>).numbered(200, 6),
+    method("atan2", binary<arcTangent2>).numbered(200, 5),
+    method("pow", binary<power>).numbered(200, 17),
+    method("min", minimum).numbered(200, 1),
+    method("max", maximum).numbered(200, 2),
+    method("random", randomFraction).numbered(200, 11),
+};
 
 }  // namespace
 
 void installMathClass(Machine& m) {
     Object* math = m.newObject();
     m.global()->setOwn("Math", Value(math), kDontEnum);
-
-    constexpr uint16_t kConstant = kDontEnum | kDontDelete | kReadOnly;
-    math->setOwn("E", Value(M_E), kConstant);
-    math->setOwn("LN10", Value(M_LN10), kConstant);
-    math->setOwn("LN2", Value(M_LN2), kConstant);
-    math->setOwn("LOG10E", Value(M_LOG10E), kConstant);
-    math->setOwn("LOG2E", Value(M_LOG2E), kConstant);
-    math->setOwn("PI", Value(M_PI), kConstant);
-    math->setOwn("SQRT1_2", Value(M_SQRT1_2), kConstant);
-    math->setOwn("SQRT2", Value(M_SQRT2), kConstant);
-
-    defineUnary(m, math, "abs", [](double x) { return std::fabs(x); });
-    defineUnary(m, math, "acos", [](double x) { return std::acos(x); });
-    defineUnary(m, math, "asin", [](double x) { return std::asin(x); });
-    defineUnary(m, math, "atan", [](double x) { return std::atan(x); });
-    defineUnary(m, math, "ceil", [](double x) { return std::ceil(x); });
-    defineUnary(m, math, "cos", [](double x) { return std::cos(x); });
-    defineUnary(m, math, "exp", [](double x) { return std::exp(x); });
-    defineUnary(m, math, "floor", [](double x) { return std::floor(x); });
-    defineUnary(m, math, "log", [](double x) { return std::log(x); });
-    // Halves round up, -12.5 to -12.
-    defineUnary(m, math, "round", [](double x) { return std::floor(x + 0.5); });
-    defineUnary(m, math, "sin", [](double x) { return std::sin(x); });
-    defineUnary(m, math, "sqrt", [](double x) { return std::sqrt(x); });
-    defineUnary(m, math, "tan", [](double x) { return std::tan(x); });
-    defineBinary(m, math, "atan2", [](double y, double x) { return std::atan2(y, x); });
-    defineBinary(m, math, "pow", [](double x, double y) { return std::pow(x, y); });
-
-    // Without arguments the identity of each; with one, the missing second is NaN.
-    m.defineMethod(math, "min", [](Machine& m, Object*, std::span<const Value> args) {
-        if (args.empty()) return Value(kInfinity);
-        Operands o = operands(m, args);
-        return Value(std::isnan(o.a) || std::isnan(o.b) ? kNaN : std::min(o.a, o.b));
-    });
-    m.defineMethod(math, "max", [](Machine& m, Object*, std::span<const Value> args) {
-        if (args.empty()) return Value(-kInfinity);
-        Operands o = operands(m, args);
-        return Value(std::isnan(o.a) || std::isnan(o.b) ? kNaN : std::max(o.a, o.b));
-    });
-    m.defineMethod(math, "random", [](Machine& m, Object*, std::span<const Value> args) {
-        operands(m, args);
-        return Value(m.random());
-    });
+    installMembers(m, math, kMathMembers);
 }
 
 }  // namespace swf::avm1

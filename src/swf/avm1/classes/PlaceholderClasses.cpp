@@ -7,15 +7,14 @@
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/classes/FlashGeom.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 
 namespace swf::avm1 {
 namespace {
 
 void placeholder(Machine& m, Object* on, std::string_view name, uint16_t flags = kDontEnum) {
     if (on->findOwn(name)) return;
-    Function* ctor =
-        m.defineClass(nullptr, name, m.newObject(),
-                      [](Machine&, Object*, std::span<const Value>) { return Value(); });
+    Function* ctor = installClass(m, nullptr, m.newObject(), {name, native::nothing, nullptr, {}, {}, {}});
     on->defineOwn(name, Property{Value(ctor), nullptr, nullptr, flags});
 }
 

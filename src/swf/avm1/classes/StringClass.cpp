@@ -11,6 +11,7 @@
 #include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/machine/NumberConversion.h"
 #include "swf/avm1/machine/PrimitiveObject.h"
 #include "swf/avm1/machine/StringFunctions.h"
@@ -212,41 +213,51 @@ Value ownText(Machine&, Object* self, Args) {
     return Value();
 }
 
+Value stringConstruct(Machine& m, Object* self, Args args) {
+    bool constructing = m.constructing();
+    Value text(args.empty() ? std::string() : m.toString(args[0]));
+    if (!constructing) return text;
+    if (auto* p = dynamic_cast<PrimitiveObject*>(self)) {
+        p->setValue(text);
+        double length = static_cast<double>(stringLength(text.asString(), m.swfVersion()));
+        p->setOwn("length", Value(length), kDontEnum | kDontDelete);
+    }
+    return Value(self);
+}
+
+Object* makeString(Machine& m, Object* prototype) {
+    return m.heap().make<PrimitiveObject>(prototype, Value(""));
+}
+
+using native::method;
+
+constexpr NativeMember kStringStatics[] = {
+    method("fromCharCode", fromCharCode),
+};
+
+constexpr NativeMember kStringMethods[] = {
+    method("toString", ownText),
+    method("valueOf", ownText),
+    method("charAt", charAt),
+    method("charCodeAt", charCodeAt),
+    method("concat", concat),
+    method("indexOf", indexOf),
+    method("lastIndexOf", lastIndexOf),
+    method("slice", slice),
+    method("split", split),
+    method("substr", substr),
+    method("substring", substring),
+    method("toLowerCase", mapCase<toLowerUnit>).numbered(251, 4),
+    method("toUpperCase", mapCase<toUpperUnit>).numbered(251, 3),
+};
+
 }  // namespace
 
 void installStringClass(Machine& m) {
     Object* proto = m.heap().make<PrimitiveObject>(m.prototypes().object, Value(""));
     m.prototypes().string = proto;
-    Function* ctor = m.defineClass(
-        m.global(), "String", proto,
-        [](Machine& m, Object* self, Args args) {
-            bool constructing = m.constructing();
-            Value text(args.empty() ? std::string() : m.toString(args[0]));
-            if (!constructing) return text;
-            if (auto* p = dynamic_cast<PrimitiveObject*>(self)) {
-                p->setValue(text);
-                double length = static_cast<double>(stringLength(text.asString(), m.swfVersion()));
-                p->setOwn("length", Value(length), kDontEnum | kDontDelete);
-            }
-            return Value(self);
-        },
-        [](Machine& m, Object* prototype) -> Object* {
-            return m.heap().make<PrimitiveObject>(prototype, Value(""));
-        });
-    m.defineMethod(ctor, "fromCharCode", fromCharCode);
-    m.defineMethod(proto, "toString", ownText);
-    m.defineMethod(proto, "valueOf", ownText);
-    m.defineMethod(proto, "charAt", charAt);
-    m.defineMethod(proto, "charCodeAt", charCodeAt);
-    m.defineMethod(proto, "concat", concat);
-    m.defineMethod(proto, "indexOf", indexOf);
-    m.defineMethod(proto, "lastIndexOf", lastIndexOf);
-    m.defineMethod(proto, "slice", slice);
-    m.defineMethod(proto, "split", split);
-    m.defineMethod(proto, "substr", substr);
-    m.defineMethod(proto, "substring", substring);
-    m.defineMethod(proto, "toLowerCase", mapCase<toLowerUnit>);
-    m.defineMethod(proto, "toUpperCase", mapCase<toUpperUnit>);
+    installClass(m, m.global(), proto,
+                 {"String", stringConstruct, makeString, {}, kStringStatics, kStringMethods});
 }
 
 }  // namespace swf::avm1

@@ -2,13 +2,13 @@
 // that draws into a video frame: no network, no camera or microphone, no printer, no IME,
 // sound but no video decoding; a movie from a file is in the local file sandbox.
 
-#include <memory>
 #include <string>
 
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/classes/PlayerObjects.h"
 #include "swf/avm1/classes/UrlEscape.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/movie/IgnoringCase.h"
 #include "swf/display/MovieContext.h"
 #include "swf/movie/IgnoringCase.h"
@@ -21,13 +21,6 @@ using player::defineValue;
 
 // System.capabilities.version: the player release whose behaviour this engine follows.
 constexpr const char* kVersion = "LNX 32,0,0,0";
-
-Value returnFalse(Machine&, Object*, std::span<const Value>) {
-    return Value(false);
-}
-Value returnNothing(Machine&, Object*, std::span<const Value>) {
-    return Value();
-}
 
 void installCapabilities(Machine& m, Object* system) {
     Object* caps = m.newObject();
@@ -91,19 +84,26 @@ void installCapabilities(Machine& m, Object* system) {
     }
 }
 
+// Nothing is fetched, so there is no domain to allow; the player still answers true to a
+// call that names one.
+Value allowDomain(Machine&, Object*, std::span<const Value> args) {
+    return Value(!args.empty());
+}
+
+using native::method;
+
+constexpr NativeMember kSecurity[] = {
+    method("allowDomain", allowDomain, 0),
+    method("allowInsecureDomain", allowDomain, 0).since(7),
+    method("loadPolicyFile", native::nothing, 0),
+    method("chooseLocalSwfPath", native::nothing, 0),
+    method("escapeDomain", native::nothing, 0),
+};
+
 void installSecurity(Machine& m, Object* system) {
     Object* security = m.newObject();
     defineValue(system, "security", Value(security), 0);
-    // Nothing is fetched, so there is no domain to allow; the player still answers true to a
-    // call that names one.
-    auto allow = [](Machine&, Object*, std::span<const Value> args) {
-        return Value(!args.empty());
-    };
-    m.defineMethod(security, "allowDomain", allow, 0);
-    m.defineMethod(security, "allowInsecureDomain", allow, kVersion7);
-    m.defineMethod(security, "loadPolicyFile", returnNothing, 0);
-    m.defineMethod(security, "chooseLocalSwfPath", returnNothing, 0);
-    m.defineMethod(security, "escapeDomain", returnNothing, 0);
+    installMembers(m, security, kSecurity);
     const std::string& url = m.context().movieUrl();
     bool remote = startsWithIgnoringCase(url, "http:") || startsWithIgnoringCase(url, "https:");
     // A local movie marked for network use may not read local files, and the other way round.
@@ -113,37 +113,83 @@ void installSecurity(Machine& m, Object* system) {
     defineValue(security, "sandboxType", Value(sandbox), kReadOnly);
 }
 
+Value unknownConversionMode(Machine&, Object*, std::span<const Value>) {
+    return Value("UNKNOWN");
+}
+
+// The conversion modes, then the methods: there is no input method, so it is off and stays
+// off.
+constexpr uint16_t kImeFlags = kDontEnum | kReadOnly;
+constexpr NativeMember kIme[] = {
+    native::text("UNKNOWN", "UNKNOWN", kImeFlags),
+    native::text("KOREAN", "KOREAN", kImeFlags),
+    native::text("JAPANESE_KATAKANA_HALF", "JAPANESE_KATAKANA_HALF", kImeFlags),
+    native::text("JAPANESE_KATAKANA_FULL", "JAPANESE_KATAKANA_FULL", kImeFlags),
+    native::text("JAPANESE_HIRAGANA", "JAPANESE_HIRAGANA", kImeFlags),
+    native::text("CHINESE", "CHINESE", kImeFlags),
+    native::text("ALPHANUMERIC_HALF", "ALPHANUMERIC_HALF", kImeFlags),
+    native::text("ALPHANUMERIC_FULL", "ALPHANUMERIC_FULL", kImeFlags),
+    method("getEnabled", native::no, kImeFlags),
+    method("setEnabled", native::no, kImeFlags),
+    method("getConversionMode", unknownConversionMode, kImeFlags),
+    method("setConversionMode", native::no, kImeFlags),
+    method("setCompositionString", native::no, kImeFlags),
+    method("doConversion", native::no, kImeFlags),
+};
+
 void installIme(Machine& m, Object* system) {
     Object* ime = m.newObject();
     defineValue(system, "IME", Value(ime), 0);
-    const uint16_t flags = kDontEnum | kReadOnly;
-    for (const char* mode :
-         {"UNKNOWN", "KOREAN", "JAPANESE_KATAKANA_HALF", "JAPANESE_KATAKANA_FULL",
-          "JAPANESE_HIRAGANA", "CHINESE", "ALPHANUMERIC_HALF", "ALPHANUMERIC_FULL"})
-        defineValue(ime, mode, Value(mode), flags);
-    // There is no input method: it is off and stays off.
-    m.defineMethod(ime, "getEnabled", returnFalse, flags);
-    m.defineMethod(ime, "setEnabled", returnFalse, flags);
-    m.defineMethod(
-        ime, "getConversionMode",
-        [](Machine&, Object*, std::span<const Value>) { return Value("UNKNOWN"); }, flags);
-    m.defineMethod(ime, "setConversionMode", returnFalse, flags);
-    m.defineMethod(ime, "setCompositionString", returnFalse, flags);
-    m.defineMethod(ime, "doConversion", returnFalse, flags);
+    installMembers(m, ime, kIme);
     player::makeBroadcaster(m, ime, kReadOnly);
 }
 
+// No other product can be installed or started from here.
+constexpr NativeMember kProductMethods[] = {
+    method("isRunning", native::no),
+    method("isInstalled", native::no),
+    method("launch", native::no),
+    method("download", native::no),
+    method("validate", native::no),
+    method("installedVersion", native::nothing),
+};
+
 void installProduct(Machine& m, Object* system) {
-    Object* proto = m.newObject();
-    Function* product =
-        m.defineClass(nullptr, "Product", proto,
-                      [](Machine&, Object*, std::span<const Value>) { return Value(); });
+    Function* product = installClass(m, nullptr, m.newObject(),
+                                     {"Product", native::nothing, nullptr, {}, {}, kProductMethods});
     defineValue(system, "Product", Value(product), 0);
-    // No other product can be installed or started from here.
-    for (const char* name : {"isRunning", "isInstalled", "launch", "download", "validate"})
-        m.defineMethod(proto, name, returnFalse);
-    m.defineMethod(proto, "installedVersion", returnNothing);
 }
+
+// Both are plain switches here: text is always Unicode and settings are exact.
+struct Switches {
+    bool exactSettings = false;
+    bool useCodepage = false;
+};
+
+template <bool Switches::*field>
+Value switchOf(Machine& m, Object*, std::span<const Value>) {
+    return Value(m.natives().state<Switches>().*field);
+}
+
+template <bool Switches::*field>
+Value setSwitch(Machine& m, Object*, std::span<const Value> args) {
+    m.natives().state<Switches>().*field = m.toBoolean(arg(args, 0));
+    return Value();
+}
+
+constexpr NativeMember kShowSettings[] = {
+    method("showSettings", native::nothing, 0),
+    native::accessor("exactSettings", switchOf<&Switches::exactSettings>,
+                     setSwitch<&Switches::exactSettings>, kReadOnly)
+        .since(6),
+    native::accessor("useCodepage", switchOf<&Switches::useCodepage>,
+                     setSwitch<&Switches::useCodepage>, kReadOnly),
+};
+
+// A converter has no clipboard to write to.
+constexpr NativeMember kClipboard[] = {
+    method("setClipboard", native::nothing, 0),
+};
 
 }  // namespace
 
@@ -152,29 +198,10 @@ void installSystemClass(Machine& m) {
     defineValue(m.global(), "System", Value(system), kDontEnum);
     installCapabilities(m, system);
     installProduct(m, system);
-    m.defineMethod(system, "showSettings", returnNothing, 0);
-    // Both are plain switches here: text is always Unicode and settings are exact.
-    auto exact = std::make_shared<bool>(m.swfVersion() >= 7);
-    m.defineAccessor(
-        system, "exactSettings",
-        [exact](Machine&, Object*, std::span<const Value>) { return Value(*exact); },
-        [exact](Machine& m, Object*, std::span<const Value> args) {
-            *exact = m.toBoolean(arg(args, 0));
-            return Value();
-        },
-        kReadOnly | kVersion6);
-    auto codepage = std::make_shared<bool>(false);
-    m.defineAccessor(
-        system, "useCodepage",
-        [codepage](Machine&, Object*, std::span<const Value>) { return Value(*codepage); },
-        [codepage](Machine& m, Object*, std::span<const Value> args) {
-            *codepage = m.toBoolean(arg(args, 0));
-            return Value();
-        },
-        kReadOnly);
+    m.natives().state<Switches>().exactSettings = m.swfVersion() >= 7;
+    installMembers(m, system, kShowSettings);
     installSecurity(m, system);
-    // A converter has no clipboard to write to.
-    m.defineMethod(system, "setClipboard", returnNothing, 0);
+    installMembers(m, system, kClipboard);
     installIme(m, system);
 }
 

@@ -5,13 +5,16 @@
 
 #include "swf/avm1/classes/TextFormatObject.h"
 
+#include <array>
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/machine/NumberConversion.h"
 #include "swf/avm1/machine/StringFunctions.h"
 #include "swf/movie/IgnoringCase.h"
@@ -107,7 +110,7 @@ struct Attribute {
     Write write;
 };
 
-const Attribute kAttributes[] = {
+constexpr Attribute kAttributes[] = {
     {"font", [](Machine&, const TextFormat& f) { return valueOf(f.font); },
      [](Machine& m, TextFormat& f, const Value& v) {
          f.font = stringAttribute(m, v);
@@ -260,52 +263,64 @@ const TextFormat* textFormatOf(const Value& value) {
     return formatOf(value.asObject());
 }
 
-void installTextFormatClass(Machine& m) {
-    Object* proto = m.newObject();
-    m.defineClass(
-        m.global(), "TextFormat", proto,
-        [](Machine& m, Object* self, std::span<const Value> args) {
-            TextFormat* format = formatOf(self);
-            if (!format) return Value();
-            size_t count = std::min(args.size(), std::size(kConstructorOrder));
-            for (size_t i = 0; i < count; ++i) {
-                std::string_view name = kConstructorOrder[i];
-                // The constructor truncates the whole-number attributes and keeps negative
-                // margins, unlike the setters.
-                if (name == "size" || name == "leftMargin" || name == "rightMargin" ||
-                    name == "indent" || name == "leading") {
-                    std::optional<double> n;
-                    if (!args[i].isNullish()) n = toInt32(m.toNumber(args[i]));
-                    if (name == "size") format->size = n;
-                    if (name == "leftMargin") format->leftMargin = n;
-                    if (name == "rightMargin") format->rightMargin = n;
-                    if (name == "indent") format->indent = n;
-                    if (name == "leading") format->leading = n;
-                    continue;
-                }
-                attributeNamed(name)->write(m, *format, args[i]);
-            }
-            return Value();
-        },
-        [](Machine& m, Object* prototype) -> Object* {
-            return m.heap().make<TextFormatObject>(prototype);
-        });
-    for (const Attribute& a : kAttributes) {
-        Read read = a.read;
-        Write write = a.write;
-        m.defineAccessor(
-            proto, a.name,
-            [read](Machine& m, Object* self, std::span<const Value>) {
-                TextFormat* format = formatOf(self);
-                return format ? read(m, *format) : Value();
-            },
-            [write](Machine& m, Object* self, std::span<const Value> args) {
-                if (TextFormat* format = formatOf(self)) write(m, *format, arg(args, 0));
-                return Value();
-            },
-            0);
+namespace {
+
+Value textFormatConstruct(Machine& m, Object* self, std::span<const Value> args) {
+    TextFormat* format = formatOf(self);
+    if (!format) return Value();
+    size_t count = std::min(args.size(), std::size(kConstructorOrder));
+    for (size_t i = 0; i < count; ++i) {
+        std::string_view name = kConstructorOrder[i];
+        // The constructor truncates the whole-number attributes and keeps negative
+        // margins, unlike the setters.
+        if (name == "size" || name == "leftMargin" || name == "rightMargin" ||
+            name == "indent" || name == "leading") {
+            std::optional<double> n;
+            if (!args[i].isNullish()) n = toInt32(m.toNumber(args[i]));
+            if (name == "size") format->size = n;
+            if (name == "leftMargin") format->leftMargin = n;
+            if (name == "rightMargin") format->rightMargin = n;
+            if (name == "indent") format->indent = n;
+            if (name == "leading") format->leading = n;
+            continue;
+        }
+        attributeNamed(name)->write(m, *format, args[i]);
     }
-    m.defineMethod(proto, "getTextExtent", textExtent);
+    return Value();
+}
+
+Object* makeTextFormatObject(Machine& m, Object* prototype) {
+    return m.heap().make<TextFormatObject>(prototype);
+}
+
+template <size_t i>
+Value readAttribute(Machine& m, Object* self, std::span<const Value>) {
+    TextFormat* format = formatOf(self);
+    return format ? kAttributes[i].read(m, *format) : Value();
+}
+
+template <size_t i>
+Value writeAttribute(Machine& m, Object* self, std::span<const Value> args) {
+    if (TextFormat* format = formatOf(self)) kAttributes[i].write(m, *format, arg(args, 0));
+    return Value();
+}
+
+// An accessor for each attribute, then getTextExtent.
+template <size_t... i>
+constexpr std::array<NativeMember, sizeof...(i) + 1> textFormatMembers(std::index_sequence<i...>) {
+    return {native::accessor(kAttributes[i].name, readAttribute<i>, writeAttribute<i>, 0)...,
+            native::method("getTextExtent", textExtent)};
+}
+
+constexpr auto kTextFormatMethods =
+    textFormatMembers(std::make_index_sequence<std::size(kAttributes)>());
+
+}  // namespace
+
+void installTextFormatClass(Machine& m) {
+    installClass(m, m.global(), m.newObject(),
+                 {"TextFormat", textFormatConstruct, makeTextFormatObject, {}, {},
+                  kTextFormatMethods});
 }
 
 }  // namespace swf::avm1

@@ -4,6 +4,7 @@
 
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/classes/NetStreamFeed.h"
 #include "swf/avm1/classes/PlayerObjects.h"
 #include "swf/display/VideoInstance.h"
@@ -16,22 +17,28 @@ VideoInstance* videoOf(Machine& m, Object* self) {
     return dynamic_cast<VideoInstance*>(m.displayObjectOf(Value(self)));
 }
 
+Value videoAttach(Machine& m, Object* self, std::span<const Value> args) {
+    if (VideoInstance* video = videoOf(m, self))
+        video->attachFeed(netStreamFeed(arg(args, 0).asObject()));
+    return Value();
+}
+
+Value videoClear(Machine& m, Object* self, std::span<const Value>) {
+    if (VideoInstance* video = videoOf(m, self)) video->clearPicture();
+    return Value();
+}
+
+constexpr NativeMember kVideoMethods[] = {
+    native::method("attachVideo", videoAttach),
+    native::method("clear", videoClear),
+};
+
 }  // namespace
 
 void installVideoClass(Machine& m) {
     Object* proto = m.newObject();
     m.prototypes().video = proto;
-    m.defineClass(m.global(), "Video", proto,
-                  [](Machine&, Object*, std::span<const Value>) { return Value(); });
-    m.defineMethod(proto, "attachVideo", [](Machine& m, Object* self, std::span<const Value> args) {
-        if (VideoInstance* video = videoOf(m, self))
-            video->attachFeed(netStreamFeed(arg(args, 0).asObject()));
-        return Value();
-    });
-    m.defineMethod(proto, "clear", [](Machine& m, Object* self, std::span<const Value>) {
-        if (VideoInstance* video = videoOf(m, self)) video->clearPicture();
-        return Value();
-    });
+    installClass(m, m.global(), proto, {"Video", native::nothing, nullptr, {}, {}, kVideoMethods});
 }
 
 }  // namespace swf::avm1

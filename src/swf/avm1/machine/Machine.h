@@ -13,6 +13,7 @@
 
 #include "swf/avm1/machine/Function.h"
 #include "swf/avm1/machine/Heap.h"
+#include "swf/avm1/machine/NativeRegistry.h"
 #include "swf/avm1/machine/Object.h"
 #include "swf/avm1/machine/StageAccess.h"
 #include "swf/avm1/machine/Timers.h"
@@ -240,6 +241,9 @@ class Machine {
 
     Timers& timers() { return timers_; }
     const Timers& timers() const { return timers_; }
+    // The built-ins by their player numbers, as the class tables installed them.
+    NativeRegistry& natives() { return natives_; }
+    const NativeRegistry& natives() const { return natives_; }
 
     // Once a movie of version 8 or later has measured a clip in another clip's space, the
     // player works such extents out in single precision from then on.
@@ -293,6 +297,7 @@ class Machine {
     };
     std::vector<Watch> watches_;
     Timers timers_;
+    NativeRegistry natives_;
     std::vector<std::pair<std::string, Object*>> registeredClasses_;
     bool singlePrecisionBounds_ = false;
 };

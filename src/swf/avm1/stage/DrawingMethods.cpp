@@ -11,6 +11,7 @@
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/stage/StageClasses.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/classes/PlayerObjects.h"
 #include "swf/display/MovieClip.h"
 #include "swf/geom/Geometry.h"
@@ -165,81 +166,102 @@ Value lineStyle(Machine& m, Object* self, std::span<const Value> args) {
     return Value();
 }
 
+Value drawLineGradientStyle(Machine& m, Object* self, std::span<const Value> args) {
+    // The gradient takes the place of the current line's colour.
+    Drawing* drawing = drawingOf(m, self);
+    std::optional<FillStyle> fill = gradientFill(m, args);
+    if (!drawing || !fill) return Value();
+    const Shape& shape = drawing->shape();
+    if (shape.lines.empty()) return Value();
+    LineStyle line = shape.lines.back();
+    line.fill = *fill;
+    drawing->lineStyle(line);
+    return Value();
+}
+
+Value drawBeginFill(Machine& m, Object* self, std::span<const Value> args) {
+    Drawing* drawing = drawingOf(m, self);
+    if (!drawing) return Value();
+    if (arg(args, 0).isUndefined()) {
+        drawing->endFill();
+        return Value();
+    }
+    FillStyle fill;
+    fill.color = colorOf(m, arg(args, 0), arg(args, 1));
+    drawing->beginFill(fill);
+    return Value();
+}
+
+Value drawBeginGradientFill(Machine& m, Object* self, std::span<const Value> args) {
+    Drawing* drawing = drawingOf(m, self);
+    // A null type leaves the fill as it is; any other bad call ends it.
+    if (!drawing || arg(args, 0).isNull()) return Value();
+    std::optional<FillStyle> fill = gradientFill(m, args);
+    if (fill)
+        drawing->beginFill(*fill);
+    else
+        drawing->endFill();
+    return Value();
+}
+
+Value drawBeginBitmapFill(Machine& m, Object* self, std::span<const Value>) {
+    // A BitmapData has no character id for the renderer: the region is kept (for
+    // extents and hit tests) but drawn clear.
+    Drawing* drawing = drawingOf(m, self);
+    if (!drawing) return Value();
+    FillStyle fill;
+    fill.color = Rgba{0, 0, 0, 0};
+    drawing->beginFill(fill);
+    return Value();
+}
+
+Value drawMoveTo(Machine& m, Object* self, std::span<const Value> args) {
+    if (Drawing* drawing = drawingOf(m, self))
+        drawing->moveTo(Point{twips(m, arg(args, 0)), twips(m, arg(args, 1))});
+    return Value();
+}
+
+Value drawLineTo(Machine& m, Object* self, std::span<const Value> args) {
+    if (Drawing* drawing = drawingOf(m, self))
+        drawing->lineTo(Point{twips(m, arg(args, 0)), twips(m, arg(args, 1))});
+    return Value();
+}
+
+Value drawCurveTo(Machine& m, Object* self, std::span<const Value> args) {
+    if (args.size() < 4) return Value();
+    if (Drawing* drawing = drawingOf(m, self))
+        drawing->curveTo(Point{twips(m, args[0]), twips(m, args[1])},
+                         Point{twips(m, args[2]), twips(m, args[3])});
+    return Value();
+}
+
+Value drawEndFill(Machine& m, Object* self, std::span<const Value>) {
+    if (Drawing* drawing = drawingOf(m, self)) drawing->endFill();
+    return Value();
+}
+
+Value drawClear(Machine& m, Object* self, std::span<const Value>) {
+    if (Drawing* drawing = drawingOf(m, self)) drawing->clear();
+    return Value();
+}
+
+constexpr NativeMember kDrawingMethods[] = {
+    native::method("lineStyle", lineStyle),
+    native::method("lineGradientStyle", drawLineGradientStyle),
+    native::method("beginFill", drawBeginFill),
+    native::method("beginGradientFill", drawBeginGradientFill),
+    native::method("beginBitmapFill", drawBeginBitmapFill),
+    native::method("moveTo", drawMoveTo),
+    native::method("lineTo", drawLineTo),
+    native::method("curveTo", drawCurveTo),
+    native::method("endFill", drawEndFill),
+    native::method("clear", drawClear),
+};
+
 }  // namespace
 
 void installDrawingMethods(Machine& m, Object* proto) {
-    m.defineMethod(proto, "lineStyle", lineStyle);
-    m.defineMethod(proto, "lineGradientStyle", [](Machine& m, Object* self, std::span<const Value> args) {
-        // The gradient takes the place of the current line's colour.
-        Drawing* drawing = drawingOf(m, self);
-        std::optional<FillStyle> fill = gradientFill(m, args);
-        if (!drawing || !fill) return Value();
-        const Shape& shape = drawing->shape();
-        if (shape.lines.empty()) return Value();
-        LineStyle line = shape.lines.back();
-        line.fill = *fill;
-        drawing->lineStyle(line);
-        return Value();
-    });
-    m.defineMethod(proto, "beginFill", [](Machine& m, Object* self, std::span<const Value> args) {
-        Drawing* drawing = drawingOf(m, self);
-        if (!drawing) return Value();
-        if (arg(args, 0).isUndefined()) {
-            drawing->endFill();
-            return Value();
-        }
-        FillStyle fill;
-        fill.color = colorOf(m, arg(args, 0), arg(args, 1));
-        drawing->beginFill(fill);
-        return Value();
-    });
-    m.defineMethod(proto, "beginGradientFill",
-                   [](Machine& m, Object* self, std::span<const Value> args) {
-                       Drawing* drawing = drawingOf(m, self);
-                       // A null type leaves the fill as it is; any other bad call ends it.
-                       if (!drawing || arg(args, 0).isNull()) return Value();
-                       std::optional<FillStyle> fill = gradientFill(m, args);
-                       if (fill)
-                           drawing->beginFill(*fill);
-                       else
-                           drawing->endFill();
-                       return Value();
-                   });
-    m.defineMethod(proto, "beginBitmapFill", [](Machine& m, Object* self, std::span<const Value>) {
-        // A BitmapData has no character id for the renderer: the region is kept (for
-        // extents and hit tests) but drawn clear.
-        Drawing* drawing = drawingOf(m, self);
-        if (!drawing) return Value();
-        FillStyle fill;
-        fill.color = Rgba{0, 0, 0, 0};
-        drawing->beginFill(fill);
-        return Value();
-    });
-    m.defineMethod(proto, "moveTo", [](Machine& m, Object* self, std::span<const Value> args) {
-        if (Drawing* drawing = drawingOf(m, self))
-            drawing->moveTo(Point{twips(m, arg(args, 0)), twips(m, arg(args, 1))});
-        return Value();
-    });
-    m.defineMethod(proto, "lineTo", [](Machine& m, Object* self, std::span<const Value> args) {
-        if (Drawing* drawing = drawingOf(m, self))
-            drawing->lineTo(Point{twips(m, arg(args, 0)), twips(m, arg(args, 1))});
-        return Value();
-    });
-    m.defineMethod(proto, "curveTo", [](Machine& m, Object* self, std::span<const Value> args) {
-        if (args.size() < 4) return Value();
-        if (Drawing* drawing = drawingOf(m, self))
-            drawing->curveTo(Point{twips(m, args[0]), twips(m, args[1])},
-                             Point{twips(m, args[2]), twips(m, args[3])});
-        return Value();
-    });
-    m.defineMethod(proto, "endFill", [](Machine& m, Object* self, std::span<const Value>) {
-        if (Drawing* drawing = drawingOf(m, self)) drawing->endFill();
-        return Value();
-    });
-    m.defineMethod(proto, "clear", [](Machine& m, Object* self, std::span<const Value>) {
-        if (Drawing* drawing = drawingOf(m, self)) drawing->clear();
-        return Value();
-    });
+    installMembers(m, proto, kDrawingMethods);
 }
 
 }  // namespace swf::avm1

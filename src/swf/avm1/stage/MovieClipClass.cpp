@@ -8,6 +8,7 @@
 #include "swf/avm1/classes/LoadRequests.h"
 #include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/machine/NumberConversion.h"
 #include "swf/avm1/machine/StageObject.h"
 #include "swf/avm1/machine/TargetPath.h"
@@ -298,132 +299,134 @@ constexpr std::string_view kBlendModes[] = {
     "normal", "normal",   "layer",  "multiply", "screen", "lighten", "darken",   "difference",
     "add",    "subtract", "invert", "alpha",    "erase",  "overlay", "hardlight"};
 
+Value getBlendMode(Machine& m, Object* self, std::span<const Value>) {
+    DisplayObject* d = m.displayObjectOf(Value(self));
+    if (!d) return Value();
+    uint8_t mode = d->blendMode();
+    return Value(kBlendModes[mode < std::size(kBlendModes) ? mode : 0]);
+}
+
+Value setBlendMode(Machine& m, Object* self, std::span<const Value> args) {
+    DisplayObject* d = m.displayObjectOf(Value(self));
+    if (!d || args.empty()) return Value();
+    PlaceObject change;
+    if (args[0].isString()) {
+        for (size_t i = 1; i < std::size(kBlendModes); ++i)
+            if (args[0].asString() == kBlendModes[i])
+                change.blendMode = static_cast<uint8_t>(i);
+    } else {
+        double n = m.toNumber(args[0]);
+        if (n >= 1 && n < std::size(kBlendModes))
+            change.blendMode = static_cast<uint8_t>(n);
+    }
+    if (change.blendMode) d->applyPlacement(change, false);
+    return Value();
+}
+
+Value getCacheAsBitmap(Machine& m, Object* self, std::span<const Value>) {
+    DisplayObject* d = m.displayObjectOf(Value(self));
+    return d ? Value(d->cacheAsBitmap()) : Value();
+}
+
+Value setCacheAsBitmap(Machine& m, Object* self, std::span<const Value> args) {
+    DisplayObject* d = m.displayObjectOf(Value(self));
+    if (!d || args.empty()) return Value();
+    PlaceObject change;
+    change.cacheAsBitmap = m.toBoolean(args[0]);
+    d->applyPlacement(change, false);
+    return Value();
+}
+
+Value getOpaqueBackground(Machine& m, Object* self, std::span<const Value>) {
+    DisplayObject* d = m.displayObjectOf(Value(self));
+    if (!d || !d->opaqueBackground()) return Value();
+    Rgba c = *d->opaqueBackground();
+    return Value(static_cast<double>(c.r << 16 | c.g << 8 | c.b));
+}
+
+Value setOpaqueBackground(Machine& m, Object* self, std::span<const Value> args) {
+    DisplayObject* d = m.displayObjectOf(Value(self));
+    if (!d || args.empty()) return Value();
+    // Undefined and null take the background away.
+    if (args[0].isNullish()) {
+        d->setOpaqueBackground(std::nullopt);
+        return Value();
+    }
+    auto rgb = static_cast<uint32_t>(toInt32(m.toNumber(args[0])));
+    d->setOpaqueBackground(Rgba{static_cast<uint8_t>(rgb >> 16),
+                                static_cast<uint8_t>(rgb >> 8),
+                                static_cast<uint8_t>(rgb), 255});
+    return Value();
+}
+
+// scrollRect: a new Rectangle each time it is read, undefined without one. An object
+// with a finite x, y, width and height sets it; anything else takes it away.
+Value getScrollRect(Machine& m, Object* self, std::span<const Value>) {
+    DisplayObject* d = m.displayObjectOf(Value(self));
+    if (!d || !d->scrollRect()) return Value();
+    const DisplayObject::ScrollRect& r = *d->scrollRect();
+    Value parts[] = {Value(r.x), Value(r.y), Value(r.width), Value(r.height)};
+    return geom::make(m, flashPackage(m, "geom"), "Rectangle", parts);
+}
+
+Value setScrollRect(Machine& m, Object* self, std::span<const Value> args) {
+    DisplayObject* d = m.displayObjectOf(Value(self));
+    if (!d || args.empty()) return Value();
+    std::optional<DisplayObject::ScrollRect> rect;
+    if (args[0].isObject()) {
+        DisplayObject::ScrollRect r{
+            geom::number(m, args[0], "x"), geom::number(m, args[0], "y"),
+            geom::number(m, args[0], "width"), geom::number(m, args[0], "height")};
+        if (std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.width) &&
+            std::isfinite(r.height))
+            rect = r;
+    }
+    d->setScrollRect(rect);
+    return Value();
+}
+
+// scale9Grid: the nine-slice grid in pixels, read and set like scrollRect.
+Value getScale9Grid(Machine& m, Object* self, std::span<const Value>) {
+    DisplayObject* d = m.displayObjectOf(Value(self));
+    if (!d || !d->scalingGrid()) return Value();
+    const Rect& r = *d->scalingGrid();
+    Value parts[] = {Value(r.xMin / kTwipsPerPixel), Value(r.yMin / kTwipsPerPixel),
+                     Value(r.width() / kTwipsPerPixel), Value(r.height() / kTwipsPerPixel)};
+    return geom::make(m, flashPackage(m, "geom"), "Rectangle", parts);
+}
+
+Value setScale9Grid(Machine& m, Object* self, std::span<const Value> args) {
+    DisplayObject* d = m.displayObjectOf(Value(self));
+    if (!d || args.empty()) return Value();
+    std::optional<Rect> grid;
+    if (args[0].isObject()) {
+        double x = geom::number(m, args[0], "x"), y = geom::number(m, args[0], "y");
+        double w = geom::number(m, args[0], "width"),
+               h = geom::number(m, args[0], "height");
+        auto twips = [](double pixels) {
+            return static_cast<int32_t>(std::round(pixels * kTwipsPerPixel));
+        };
+        // Within a million pixels either way, where a Rect's twips stay whole.
+        auto usable = [](double v) { return std::isfinite(v) && std::abs(v) < 1e6; };
+        if (usable(x) && usable(y) && usable(w) && usable(h))
+            grid = Rect{twips(x), twips(x + w), twips(y), twips(y + h)};
+    }
+    d->setScalingGrid(grid);
+    return Value();
+}
+
+using native::accessor;
+using native::method;
+
 // blendMode, cacheAsBitmap, opaqueBackground and filters (SWF 8): the placement fields of
 // the object.
-void installPlacementAccessors(Machine& m, Object* proto) {
-    constexpr uint16_t kFlags = kDontEnum | kVersion8;
-    m.defineAccessor(
-        proto, "blendMode",
-        [](Machine& m, Object* self, std::span<const Value>) {
-            DisplayObject* d = m.displayObjectOf(Value(self));
-            if (!d) return Value();
-            uint8_t mode = d->blendMode();
-            return Value(kBlendModes[mode < std::size(kBlendModes) ? mode : 0]);
-        },
-        [](Machine& m, Object* self, std::span<const Value> args) {
-            DisplayObject* d = m.displayObjectOf(Value(self));
-            if (!d || args.empty()) return Value();
-            PlaceObject change;
-            if (args[0].isString()) {
-                for (size_t i = 1; i < std::size(kBlendModes); ++i)
-                    if (args[0].asString() == kBlendModes[i])
-                        change.blendMode = static_cast<uint8_t>(i);
-            } else {
-                double n = m.toNumber(args[0]);
-                if (n >= 1 && n < std::size(kBlendModes))
-                    change.blendMode = static_cast<uint8_t>(n);
-            }
-            if (change.blendMode) d->applyPlacement(change, false);
-            return Value();
-        },
-        kFlags);
-    m.defineAccessor(
-        proto, "cacheAsBitmap",
-        [](Machine& m, Object* self, std::span<const Value>) {
-            DisplayObject* d = m.displayObjectOf(Value(self));
-            return d ? Value(d->cacheAsBitmap()) : Value();
-        },
-        [](Machine& m, Object* self, std::span<const Value> args) {
-            DisplayObject* d = m.displayObjectOf(Value(self));
-            if (!d || args.empty()) return Value();
-            PlaceObject change;
-            change.cacheAsBitmap = m.toBoolean(args[0]);
-            d->applyPlacement(change, false);
-            return Value();
-        },
-        kFlags);
-    m.defineAccessor(
-        proto, "opaqueBackground",
-        [](Machine& m, Object* self, std::span<const Value>) {
-            DisplayObject* d = m.displayObjectOf(Value(self));
-            if (!d || !d->opaqueBackground()) return Value();
-            Rgba c = *d->opaqueBackground();
-            return Value(static_cast<double>(c.r << 16 | c.g << 8 | c.b));
-        },
-        [](Machine& m, Object* self, std::span<const Value> args) {
-            DisplayObject* d = m.displayObjectOf(Value(self));
-            if (!d || args.empty()) return Value();
-            // Undefined and null take the background away.
-            if (args[0].isNullish()) {
-                d->setOpaqueBackground(std::nullopt);
-                return Value();
-            }
-            auto rgb = static_cast<uint32_t>(toInt32(m.toNumber(args[0])));
-            d->setOpaqueBackground(Rgba{static_cast<uint8_t>(rgb >> 16),
-                                        static_cast<uint8_t>(rgb >> 8),
-                                        static_cast<uint8_t>(rgb), 255});
-            return Value();
-        },
-        kFlags);
-    // scrollRect: a new Rectangle each time it is read, undefined without one. An object
-    // with a finite x, y, width and height sets it; anything else takes it away.
-    m.defineAccessor(
-        proto, "scrollRect",
-        [](Machine& m, Object* self, std::span<const Value>) {
-            DisplayObject* d = m.displayObjectOf(Value(self));
-            if (!d || !d->scrollRect()) return Value();
-            const DisplayObject::ScrollRect& r = *d->scrollRect();
-            Value parts[] = {Value(r.x), Value(r.y), Value(r.width), Value(r.height)};
-            return geom::make(m, flashPackage(m, "geom"), "Rectangle", parts);
-        },
-        [](Machine& m, Object* self, std::span<const Value> args) {
-            DisplayObject* d = m.displayObjectOf(Value(self));
-            if (!d || args.empty()) return Value();
-            std::optional<DisplayObject::ScrollRect> rect;
-            if (args[0].isObject()) {
-                DisplayObject::ScrollRect r{
-                    geom::number(m, args[0], "x"), geom::number(m, args[0], "y"),
-                    geom::number(m, args[0], "width"), geom::number(m, args[0], "height")};
-                if (std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.width) &&
-                    std::isfinite(r.height))
-                    rect = r;
-            }
-            d->setScrollRect(rect);
-            return Value();
-        },
-        kFlags);
-    // scale9Grid: the nine-slice grid in pixels, read and set like scrollRect.
-    m.defineAccessor(
-        proto, "scale9Grid",
-        [](Machine& m, Object* self, std::span<const Value>) {
-            DisplayObject* d = m.displayObjectOf(Value(self));
-            if (!d || !d->scalingGrid()) return Value();
-            const Rect& r = *d->scalingGrid();
-            Value parts[] = {Value(r.xMin / kTwipsPerPixel), Value(r.yMin / kTwipsPerPixel),
-                             Value(r.width() / kTwipsPerPixel), Value(r.height() / kTwipsPerPixel)};
-            return geom::make(m, flashPackage(m, "geom"), "Rectangle", parts);
-        },
-        [](Machine& m, Object* self, std::span<const Value> args) {
-            DisplayObject* d = m.displayObjectOf(Value(self));
-            if (!d || args.empty()) return Value();
-            std::optional<Rect> grid;
-            if (args[0].isObject()) {
-                double x = geom::number(m, args[0], "x"), y = geom::number(m, args[0], "y");
-                double w = geom::number(m, args[0], "width"),
-                       h = geom::number(m, args[0], "height");
-                auto twips = [](double pixels) {
-                    return static_cast<int32_t>(std::round(pixels * kTwipsPerPixel));
-                };
-                // Within a million pixels either way, where a Rect's twips stay whole.
-                auto usable = [](double v) { return std::isfinite(v) && std::abs(v) < 1e6; };
-                if (usable(x) && usable(y) && usable(w) && usable(h))
-                    grid = Rect{twips(x), twips(x + w), twips(y), twips(y + h)};
-            }
-            d->setScalingGrid(grid);
-            return Value();
-        },
-        kFlags);
-}
+constexpr NativeMember kPlacementAccessors[] = {
+    accessor("blendMode", getBlendMode, setBlendMode, kDontEnum).since(8),
+    accessor("cacheAsBitmap", getCacheAsBitmap, setCacheAsBitmap, kDontEnum).since(8),
+    accessor("opaqueBackground", getOpaqueBackground, setOpaqueBackground, kDontEnum).since(8),
+    accessor("scrollRect", getScrollRect, setScrollRect, kDontEnum).since(8),
+    accessor("scale9Grid", getScale9Grid, setScale9Grid, kDontEnum).since(8),
+};
 
 }  // namespace
 
@@ -488,151 +491,184 @@ void removeClip(Machine& m, Object* object) {
     if (DisplayList* list = clip->parent()->children()) list->remove(clip->depth());
 }
 
+namespace {
+
+template <bool play>
+Value goToFrameMethod(Machine& m, Object* self, std::span<const Value> args) {
+    if (MovieClip* clip = clipOf(m, self)) goToFrame(m, *clip, arg(args, 0), play);
+    return Value();
+}
+
+Value clipStartDrag(Machine& m, Object* self, std::span<const Value> args) {
+    DisplayObject* object = m.displayObjectOf(Value(self));
+    if (!object) return Value();
+    std::optional<DragLimits> limits;
+    if (args.size() >= 5)
+        limits = DragLimits{m.toNumber(args[1]), m.toNumber(args[2]), m.toNumber(args[3]),
+                            m.toNumber(args[4])};
+    startDrag(m, *object, m.toBoolean(arg(args, 0)), limits);
+    return Value();
+}
+
+Value clipStopDrag(Machine& m, Object*, std::span<const Value>) {
+    stopDrag(m);
+    return Value();
+}
+
+Value clipPlay(Machine& m, Object* self, std::span<const Value>) {
+    if (MovieClip* clip = clipOf(m, self)) clip->play();
+    return Value();
+}
+
+Value clipStop(Machine& m, Object* self, std::span<const Value>) {
+    if (MovieClip* clip = clipOf(m, self)) clip->stop();
+    return Value();
+}
+
+template <int delta>
+Value stepFrame(Machine& m, Object* self, std::span<const Value>) {
+    if (MovieClip* clip = clipOf(m, self)) {
+        clip->gotoFrame(clip->currentFrame() + delta);
+        clip->stop();
+    }
+    return Value();
+}
+
+Value depthOf(Machine& m, Object* self, std::span<const Value>) {
+    DisplayObject* d = m.displayObjectOf(Value(self));
+    return d ? Value(static_cast<double>(d->depth() - kDepthOffset)) : Value();
+}
+
+Value removeThis(Machine& m, Object* self, std::span<const Value>) {
+    removeClip(m, self);
+    return Value();
+}
+
+Value swfVersionOf(Machine& m, Object* self, std::span<const Value>) {
+    DisplayObject* d = m.displayObjectOf(Value(self));
+    if (!d) return Value();
+    MovieClip* clip = d->asMovieClip();
+    int version = clip ? clip->swfVersion() : m.swfVersion();
+    return Value(version > 0 ? static_cast<double>(version) : -1.0);  // -1: a picture
+}
+
+Value bytesOf(Machine& m, Object* self, std::span<const Value>) {
+    MovieClip* clip = clipOf(m, self);
+    if (!clip) return Value();
+    if (clip->loadedMovie()) return Value(static_cast<double>(clip->loadedBytes()));
+    // A clip a script made empty has nothing loaded.
+    if (!clip->character() && !isMainTimeline(m, clip)) return Value(0.0);
+    return Value(static_cast<double>(clip->ownerMovie()->header.declaredLength));
+}
+
+Value clipDuplicate(Machine& m, Object* self, std::span<const Value> args) {
+    std::string name = m.toString(arg(args, 0));
+    double depth = m.toNumber(arg(args, 1));
+    return duplicateClip(m, self, name, depth, arg(args, 2).asObject());
+}
+
+template <bool toGlobal>
+Value convertPointMethod(Machine& m, Object* self, std::span<const Value> args) {
+    return convertPoint(m, self, args, toGlobal);
+}
+
+Value clipCreateTextField(Machine& m, Object* self, std::span<const Value> args) {
+    MovieClip* clip = clipOf(m, self);
+    return clip ? createTextField(m, *clip, args) : Value();
+}
+
+Value clipTextSnapshot(Machine& m, Object* self, std::span<const Value>) {
+    // Made through the global TextSnapshot, whatever a script made of it.
+    if (!clipOf(m, self)) return Value();
+    const Value args[] = {Value(self)};
+    return m.construct(m.get(Value(m.global()), "TextSnapshot"), args);
+}
+
+// Loads are answered as the frame ends; the method (GET/POST) would send the clip's
+// variables, which a local file does not take.
+Value clipLoadMovie(Machine& m, Object* self, std::span<const Value> args) {
+    MovieClip* clip = clipOf(m, self);
+    ContentRequests* loader = m.context().loader();
+    if (!clip || !loader || args.empty()) return Value();
+    loader->loadMovie(loadTargetOf(m, *clip), m.toString(args[0]));
+    return Value();
+}
+
+Value clipUnloadMovie(Machine& m, Object* self, std::span<const Value>) {
+    MovieClip* clip = clipOf(m, self);
+    ContentRequests* loader = m.context().loader();
+    if (clip && loader) loader->unloadMovie(loadTargetOf(m, *clip));
+    return Value();
+}
+
+Value clipLoadVariables(Machine& m, Object* self, std::span<const Value> args) {
+    MovieClip* clip = clipOf(m, self);
+    if (clip && !args.empty()) requestVariables(m, loadTargetOf(m, *clip), m.toString(args[0]));
+    return Value();
+}
+
+constexpr NativeMember kMovieClipMethods[] = {
+    method("startDrag", clipStartDrag),
+    method("stopDrag", clipStopDrag),
+    method("gotoAndPlay", goToFrameMethod<true>),
+    method("gotoAndStop", goToFrameMethod<false>),
+    method("play", clipPlay),
+    method("stop", clipStop),
+    method("nextFrame", stepFrame<1>),
+    method("prevFrame", stepFrame<-1>),
+    method("getDepth", depthOf),
+    method("getSWFVersion", swfVersionOf),
+    method("getBytesLoaded", bytesOf),
+    method("getBytesTotal", bytesOf),
+    method("removeMovieClip", removeThis),
+    method("duplicateMovieClip", clipDuplicate),
+    method("createEmptyMovieClip", createEmptyMovieClip),
+    method("attachMovie", attachMovie),
+    method("getNextHighestDepth", getNextHighestDepth),
+    method("getInstanceAtDepth", getInstanceAtDepth),
+    method("swapDepths", swapDepths),
+    method("getBounds", boundsFor),
+    method("getRect", boundsFor),
+    method("hitTest", hitTest),
+    method("localToGlobal", convertPointMethod<true>),
+    method("globalToLocal", convertPointMethod<false>),
+    method("setMask", setMask),
+    method("createTextField", clipCreateTextField),
+    method("getTextSnapshot", clipTextSnapshot),
+    method("loadMovie", clipLoadMovie),
+    method("unloadMovie", clipUnloadMovie),
+    method("loadVariables", clipLoadVariables),
+};
+
+constexpr NativeMember kButtonDepthMethods[] = {
+    method("getDepth", depthOf),
+};
+
+constexpr NativeMember kTextFieldDepthMethods[] = {
+    method("getDepth", depthOf),
+    method("removeTextField", removeThis),
+};
+
+}  // namespace
+
 void installMovieClipClass(Machine& m) {
     Object* proto = m.newObject();
     m.prototypes().movieClip = proto;
     m.prototypes().button = m.newObject();
     m.prototypes().textField = m.newObject();
-    m.defineClass(m.global(), "MovieClip", proto,
-                  [](Machine&, Object* self, std::span<const Value>) { return Value(self); });
-    m.defineClass(m.global(), "Button", m.prototypes().button,
-                  [](Machine&, Object* self, std::span<const Value>) { return Value(self); });
-    m.defineClass(m.global(), "TextField", m.prototypes().textField,
-                  [](Machine&, Object* self, std::span<const Value>) { return Value(self); });
-
-    auto gotoMethod = [](bool play) {
-        return [play](Machine& m, Object* self, std::span<const Value> args) {
-            if (MovieClip* clip = clipOf(m, self)) goToFrame(m, *clip, arg(args, 0), play);
-            return Value();
-        };
-    };
+    m.defineClass(m.global(), "MovieClip", proto, native::thisObject);
+    m.defineClass(m.global(), "Button", m.prototypes().button, native::thisObject);
+    m.defineClass(m.global(), "TextField", m.prototypes().textField, native::thisObject);
     installDrawingMethods(m, proto);
-    m.defineMethod(proto, "startDrag", [](Machine& m, Object* self, std::span<const Value> args) {
-        DisplayObject* object = m.displayObjectOf(Value(self));
-        if (!object) return Value();
-        std::optional<DragLimits> limits;
-        if (args.size() >= 5)
-            limits = DragLimits{m.toNumber(args[1]), m.toNumber(args[2]), m.toNumber(args[3]),
-                                m.toNumber(args[4])};
-        startDrag(m, *object, m.toBoolean(arg(args, 0)), limits);
-        return Value();
-    });
-    m.defineMethod(proto, "stopDrag", [](Machine& m, Object*, std::span<const Value>) {
-        stopDrag(m);
-        return Value();
-    });
-    m.defineMethod(proto, "gotoAndPlay", gotoMethod(true));
-    m.defineMethod(proto, "gotoAndStop", gotoMethod(false));
-    m.defineMethod(proto, "play", [](Machine& m, Object* self, std::span<const Value>) {
-        if (MovieClip* clip = clipOf(m, self)) clip->play();
-        return Value();
-    });
-    m.defineMethod(proto, "stop", [](Machine& m, Object* self, std::span<const Value>) {
-        if (MovieClip* clip = clipOf(m, self)) clip->stop();
-        return Value();
-    });
-    auto step = [](int delta) {
-        return [delta](Machine& m, Object* self, std::span<const Value>) {
-            if (MovieClip* clip = clipOf(m, self)) {
-                clip->gotoFrame(clip->currentFrame() + delta);
-                clip->stop();
-            }
-            return Value();
-        };
-    };
-    m.defineMethod(proto, "nextFrame", step(1));
-    m.defineMethod(proto, "prevFrame", step(-1));
-    auto getDepth = [](Machine& m, Object* self, std::span<const Value>) {
-        DisplayObject* d = m.displayObjectOf(Value(self));
-        return d ? Value(static_cast<double>(d->depth() - kDepthOffset)) : Value();
-    };
-    m.defineMethod(proto, "getDepth", getDepth);
-    m.defineMethod(m.prototypes().button, "getDepth", getDepth);
-    m.defineMethod(m.prototypes().textField, "getDepth", getDepth);
-    m.defineMethod(m.prototypes().textField, "removeTextField",
-                   [](Machine& m, Object* self, std::span<const Value>) {
-                       removeClip(m, self);
-                       return Value();
-                   });
-    m.defineMethod(proto, "getSWFVersion", [](Machine& m, Object* self, std::span<const Value>) {
-        DisplayObject* d = m.displayObjectOf(Value(self));
-        if (!d) return Value();
-        MovieClip* clip = d->asMovieClip();
-        int version = clip ? clip->swfVersion() : m.swfVersion();
-        return Value(version > 0 ? static_cast<double>(version) : -1.0);  // -1: a picture
-    });
-    auto bytes = [](Machine& m, Object* self, std::span<const Value>) {
-        MovieClip* clip = clipOf(m, self);
-        if (!clip) return Value();
-        if (clip->loadedMovie()) return Value(static_cast<double>(clip->loadedBytes()));
-        // A clip a script made empty has nothing loaded.
-        if (!clip->character() && !isMainTimeline(m, clip)) return Value(0.0);
-        return Value(static_cast<double>(clip->ownerMovie()->header.declaredLength));
-    };
-    m.defineMethod(proto, "getBytesLoaded", bytes);
-    m.defineMethod(proto, "getBytesTotal", bytes);
-    m.defineMethod(proto, "removeMovieClip", [](Machine& m, Object* self, std::span<const Value>) {
-        removeClip(m, self);
-        return Value();
-    });
-    m.defineMethod(proto, "duplicateMovieClip",
-                   [](Machine& m, Object* self, std::span<const Value> args) {
-                       std::string name = m.toString(arg(args, 0));
-                       double depth = m.toNumber(arg(args, 1));
-                       return duplicateClip(m, self, name, depth, arg(args, 2).asObject());
-                   });
-    m.defineMethod(proto, "createEmptyMovieClip", createEmptyMovieClip);
-    m.defineMethod(proto, "attachMovie", attachMovie);
-    m.defineMethod(proto, "getNextHighestDepth", getNextHighestDepth);
-    m.defineMethod(proto, "getInstanceAtDepth", getInstanceAtDepth);
-    m.defineMethod(proto, "swapDepths", swapDepths);
-    m.defineMethod(proto, "getBounds", boundsFor);
-    m.defineMethod(proto, "getRect", boundsFor);
-    m.defineMethod(proto, "hitTest", hitTest);
-    m.defineMethod(proto, "localToGlobal",
-                   [](Machine& m, Object* self, std::span<const Value> args) {
-                       return convertPoint(m, self, args, true);
-                   });
-    m.defineMethod(proto, "globalToLocal",
-                   [](Machine& m, Object* self, std::span<const Value> args) {
-                       return convertPoint(m, self, args, false);
-                   });
-    m.defineMethod(proto, "setMask", setMask);
-    m.defineMethod(proto, "createTextField",
-                   [](Machine& m, Object* self, std::span<const Value> args) {
-                       MovieClip* clip = clipOf(m, self);
-                       return clip ? createTextField(m, *clip, args) : Value();
-                   });
-    m.defineMethod(proto, "getTextSnapshot", [](Machine& m, Object* self, std::span<const Value>) {
-        // Made through the global TextSnapshot, whatever a script made of it.
-        if (!clipOf(m, self)) return Value();
-        const Value args[] = {Value(self)};
-        return m.construct(m.get(Value(m.global()), "TextSnapshot"), args);
-    });
-    // Loads are answered as the frame ends; the method (GET/POST) would send the clip's
-    // variables, which a local file does not take.
-    m.defineMethod(proto, "loadMovie", [](Machine& m, Object* self, std::span<const Value> args) {
-        MovieClip* clip = clipOf(m, self);
-        ContentRequests* loader = m.context().loader();
-        if (!clip || !loader || args.empty()) return Value();
-        loader->loadMovie(loadTargetOf(m, *clip), m.toString(args[0]));
-        return Value();
-    });
-    m.defineMethod(proto, "unloadMovie", [](Machine& m, Object* self, std::span<const Value>) {
-        MovieClip* clip = clipOf(m, self);
-        ContentRequests* loader = m.context().loader();
-        if (clip && loader) loader->unloadMovie(loadTargetOf(m, *clip));
-        return Value();
-    });
-    m.defineMethod(proto, "loadVariables",
-                   [](Machine& m, Object* self, std::span<const Value> args) {
-                       MovieClip* clip = clipOf(m, self);
-                       if (clip && !args.empty())
-                           requestVariables(m, loadTargetOf(m, *clip), m.toString(args[0]));
-                       return Value();
-                   });
-    installPlacementAccessors(m, proto);
-    installPlacementAccessors(m, m.prototypes().button);
+    // The methods go in the player's order; a button's and a text field's getDepth come
+    // right after the clip's.
+    std::span<const NativeMember> methods = kMovieClipMethods;
+    installMembers(m, proto, methods.first(9));
+    installMembers(m, m.prototypes().button, kButtonDepthMethods);
+    installMembers(m, m.prototypes().textField, kTextFieldDepthMethods);
+    installMembers(m, proto, methods.subspan(9));
+    installMembers(m, proto, kPlacementAccessors);
+    installMembers(m, m.prototypes().button, kPlacementAccessors);
     for (Object* p : {proto, m.prototypes().button.get()}) {
         p->defineOwn("enabled", Property{Value(true), nullptr, nullptr, kDontEnum});
         p->defineOwn("useHandCursor", Property{Value(true), nullptr, nullptr, kDontEnum});

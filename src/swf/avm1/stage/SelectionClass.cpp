@@ -10,6 +10,7 @@
 #include "swf/avm1/stage/StageClasses.h"
 #include "swf/avm1/stage/InputDispatcher.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/classes/PlayerObjects.h"
 #include "swf/avm1/machine/StageObject.h"
 #include "swf/avm1/machine/StringFunctions.h"
@@ -76,76 +77,68 @@ int clampIndex(Machine& m, const Value& value, int length) {
     return static_cast<int>(n);
 }
 
+template <int SelectedRange::*field>
+Value selectionIndex(Machine& m, Object*, std::span<const Value>) {
+    return Value(reported(m, m.natives().state<SelectedRange>()).*field);
+}
+
+Value selectionGetFocus(Machine& m, Object*, std::span<const Value>) {
+    DisplayObject* d = focused(m);
+    return d ? Value(m.targetPath(*d)) : Value(Null{});
+}
+
+Value selectionSetFocus(Machine& m, Object*, std::span<const Value> args) {
+    InputDispatcher* input = InputDispatcher::of(m);
+    Value wanted = arg(args, 0);
+    if (wanted.isString()) wanted = objectAtPath(m, wanted.asString());
+    DisplayObject* next = nullptr;
+    if (!wanted.isNullish()) {
+        next = m.displayObjectOf(wanted);
+        if (!next || !canTakeFocus(m, *next)) return Value(false);
+    }
+    if (!input) return Value(false);
+    input->setFocus(next, InputDispatcher::FocusCause::Script);
+    return Value(true);
+}
+
+Value selectionSetSelection(Machine& m, Object*, std::span<const Value> args) {
+    auto* d = dynamic_cast<EditTextInstance*>(focused(m));
+    if (args.empty() || !d) return Value();
+    Value field(m.stageObject(*d));
+    Value selectable = m.get(field, "selectable");
+    if (!selectable.isUndefined() && !m.toBoolean(selectable)) return Value();
+    int length = static_cast<int>(std::min<size_t>(
+        stringLength(m.toString(m.get(field, "text")), m.swfVersion()), 1u << 30));
+    int from = clampIndex(m, args[0], length);
+    int to = clampIndex(m, arg(args, 1), length);
+    // The caret sits where the selection was dragged to.
+    SelectedRange& range = m.natives().state<SelectedRange>();
+    range.begin = std::min(from, to);
+    range.end = std::max(from, to);
+    range.caret = to;
+    range.focus = InputDispatcher::of(m)->focusChanges();
+    d->select(static_cast<size_t>(range.begin), static_cast<size_t>(range.end));
+    return Value();
+}
+
+using native::method;
+constexpr uint16_t kSelectionFlags = kDontEnum | kReadOnly;
+
+constexpr NativeMember kSelection[] = {
+    method("getBeginIndex", selectionIndex<&SelectedRange::begin>, kSelectionFlags),
+    method("getEndIndex", selectionIndex<&SelectedRange::end>, kSelectionFlags),
+    method("getCaretIndex", selectionIndex<&SelectedRange::caret>, kSelectionFlags),
+    method("getFocus", selectionGetFocus, kSelectionFlags),
+    method("setFocus", selectionSetFocus, kSelectionFlags),
+    method("setSelection", selectionSetSelection, kSelectionFlags),
+};
+
 }  // namespace
 
 void installSelectionClass(Machine& m) {
     Rooted<Object> selection(m.heap(), m.newObject());
     player::defineValue(m.global(), "Selection", Value(selection), kDontEnum);
-    const uint16_t flags = kDontEnum | kReadOnly;
-    auto range = std::make_shared<SelectedRange>();
-
-    m.defineMethod(
-        selection, "getBeginIndex",
-        [range](Machine& m, Object*, std::span<const Value>) {
-            return Value(reported(m, *range).begin);
-        },
-        flags);
-    m.defineMethod(
-        selection, "getEndIndex",
-        [range](Machine& m, Object*, std::span<const Value>) {
-            return Value(reported(m, *range).end);
-        },
-        flags);
-    m.defineMethod(
-        selection, "getCaretIndex",
-        [range](Machine& m, Object*, std::span<const Value>) {
-            return Value(reported(m, *range).caret);
-        },
-        flags);
-    m.defineMethod(
-        selection, "getFocus",
-        [](Machine& m, Object*, std::span<const Value>) {
-            DisplayObject* d = focused(m);
-            return d ? Value(m.targetPath(*d)) : Value(Null{});
-        },
-        flags);
-    m.defineMethod(
-        selection, "setFocus",
-        [](Machine& m, Object*, std::span<const Value> args) {
-            InputDispatcher* input = InputDispatcher::of(m);
-            Value wanted = arg(args, 0);
-            if (wanted.isString()) wanted = objectAtPath(m, wanted.asString());
-            DisplayObject* next = nullptr;
-            if (!wanted.isNullish()) {
-                next = m.displayObjectOf(wanted);
-                if (!next || !canTakeFocus(m, *next)) return Value(false);
-            }
-            if (!input) return Value(false);
-            input->setFocus(next, InputDispatcher::FocusCause::Script);
-            return Value(true);
-        },
-        flags);
-    m.defineMethod(
-        selection, "setSelection",
-        [range](Machine& m, Object*, std::span<const Value> args) {
-            auto* d = dynamic_cast<EditTextInstance*>(focused(m));
-            if (args.empty() || !d) return Value();
-            Value field(m.stageObject(*d));
-            Value selectable = m.get(field, "selectable");
-            if (!selectable.isUndefined() && !m.toBoolean(selectable)) return Value();
-            int length = static_cast<int>(std::min<size_t>(
-                stringLength(m.toString(m.get(field, "text")), m.swfVersion()), 1u << 30));
-            int from = clampIndex(m, args[0], length);
-            int to = clampIndex(m, arg(args, 1), length);
-            // The caret sits where the selection was dragged to.
-            range->begin = std::min(from, to);
-            range->end = std::max(from, to);
-            range->caret = to;
-            range->focus = InputDispatcher::of(m)->focusChanges();
-            d->select(static_cast<size_t>(range->begin), static_cast<size_t>(range->end));
-            return Value();
-        },
-        flags);
+    installMembers(m, selection, kSelection);
     player::makeBroadcaster(m, selection, kReadOnly | kVersion6);
 }
 

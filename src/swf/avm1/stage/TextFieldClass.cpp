@@ -15,6 +15,7 @@
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/stage/StageClasses.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/machine/NumberConversion.h"
 #include "swf/avm1/machine/StageObject.h"
 #include "swf/avm1/machine/StringFunctions.h"
@@ -606,64 +607,71 @@ size_t replaceRange(Machine& m, EditTextInstance& f, size_t begin, size_t end,
     return count;
 }
 
-void installMethods(Machine& m, Object* proto) {
-    m.defineMethod(proto, "replaceSel", [](Machine& m, Object* self, std::span<const Value> args) {
-        EditTextInstance* f = fieldOf(m, self);
-        if (!f || args.empty()) return Value();
-        size_t length = tf(*f).text().size();
-        size_t begin = std::min(f->selectionBegin(), length);
-        size_t end = std::clamp(f->selectionEnd(), begin, length);
-        size_t caret = begin + replaceRange(m, *f, begin, end, m.toString(args[0]));
-        f->select(caret, caret);
-        return Value();
-    });
-    m.defineMethod(proto, "getTextFormat",
-                   [](Machine& m, Object* self, std::span<const Value> args) {
-                       EditTextInstance* f = fieldOf(m, self);
-                       if (!f) return Value();
-                       FormatRange r = rangeOf(m, args, 0, tf(*f).text().size());
-                       if (r.begin >= r.end) return makeTextFormat(m, TextFormat{});
-                       return makeTextFormat(m, tf(*f).formatOf(r.begin, r.end));
-                   });
-    m.defineMethod(proto, "setTextFormat",
-                   [](Machine& m, Object* self, std::span<const Value> args) {
-                       EditTextInstance* f = fieldOf(m, self);
-                       if (!f || args.empty()) return Value();
-                       // The format comes last: (format), (index, format), (begin, end, format).
-                       const TextFormat* format = textFormatOf(args.back());
-                       if (!format) return Value();
-                       FormatRange r = rangeOf(m, args.first(args.size() - 1), 0,
-                                         tf(*f).text().size());
-                       tf(*f).applyFormat(*format, r.begin, r.end);
-                       return Value();
-                   });
-    m.defineMethod(proto, "getNewTextFormat", [](Machine& m, Object* self, std::span<const Value>) {
-        EditTextInstance* f = fieldOf(m, self);
-        return f ? makeTextFormat(m, tf(*f).newFormat()) : Value();
-    });
-    m.defineMethod(proto, "setNewTextFormat",
-                   [](Machine& m, Object* self, std::span<const Value> args) {
-                       EditTextInstance* f = fieldOf(m, self);
-                       const TextFormat* format = textFormatOf(arg(args, 0));
-                       if (f && format) tf(*f).setNewFormat(*format);
-                       return Value();
-                   });
-    m.defineMethod(proto, "replaceText", [](Machine& m, Object* self, std::span<const Value> args) {
-            EditTextInstance* f = fieldOf(m, self);
-            if (!f || args.size() < 3) return Value();
-            double begin = m.toNumber(args[0]), end = m.toNumber(args[1]);
-            if (!(begin >= 0) || !(end >= begin)) return Value();
-            const double most = static_cast<double>(tf(*f).text().size());
-            replaceRange(m, *f, static_cast<size_t>(std::min(begin, most)),
-                         static_cast<size_t>(std::min(end, most)), m.toString(args[2]));
-            // The caret goes to the end of the text.
-            size_t length = tf(*f).text().size();
-            f->select(length, length);
-            return Value();
-        });
-    std::vector<std::string> versioned = {"replaceText"};
-    proto->changeFlags(&versioned, kVersion7, 0);
+Value textFieldReplaceSel(Machine& m, Object* self, std::span<const Value> args) {
+    EditTextInstance* f = fieldOf(m, self);
+    if (!f || args.empty()) return Value();
+    size_t length = tf(*f).text().size();
+    size_t begin = std::min(f->selectionBegin(), length);
+    size_t end = std::clamp(f->selectionEnd(), begin, length);
+    size_t caret = begin + replaceRange(m, *f, begin, end, m.toString(args[0]));
+    f->select(caret, caret);
+    return Value();
 }
+
+Value textFieldGetTextFormat(Machine& m, Object* self, std::span<const Value> args) {
+    EditTextInstance* f = fieldOf(m, self);
+    if (!f) return Value();
+    FormatRange r = rangeOf(m, args, 0, tf(*f).text().size());
+    if (r.begin >= r.end) return makeTextFormat(m, TextFormat{});
+    return makeTextFormat(m, tf(*f).formatOf(r.begin, r.end));
+}
+
+Value textFieldSetTextFormat(Machine& m, Object* self, std::span<const Value> args) {
+    EditTextInstance* f = fieldOf(m, self);
+    if (!f || args.empty()) return Value();
+    // The format comes last: (format), (index, format), (begin, end, format).
+    const TextFormat* format = textFormatOf(args.back());
+    if (!format) return Value();
+    FormatRange r = rangeOf(m, args.first(args.size() - 1), 0,
+                      tf(*f).text().size());
+    tf(*f).applyFormat(*format, r.begin, r.end);
+    return Value();
+}
+
+Value textFieldGetNewTextFormat(Machine& m, Object* self, std::span<const Value>) {
+    EditTextInstance* f = fieldOf(m, self);
+    return f ? makeTextFormat(m, tf(*f).newFormat()) : Value();
+}
+
+Value textFieldSetNewTextFormat(Machine& m, Object* self, std::span<const Value> args) {
+    EditTextInstance* f = fieldOf(m, self);
+    const TextFormat* format = textFormatOf(arg(args, 0));
+    if (f && format) tf(*f).setNewFormat(*format);
+    return Value();
+}
+
+Value textFieldReplaceText(Machine& m, Object* self, std::span<const Value> args) {
+    EditTextInstance* f = fieldOf(m, self);
+    if (!f || args.size() < 3) return Value();
+    double begin = m.toNumber(args[0]), end = m.toNumber(args[1]);
+    if (!(begin >= 0) || !(end >= begin)) return Value();
+    const double most = static_cast<double>(tf(*f).text().size());
+    replaceRange(m, *f, static_cast<size_t>(std::min(begin, most)),
+                 static_cast<size_t>(std::min(end, most)), m.toString(args[2]));
+    // The caret goes to the end of the text.
+    size_t length = tf(*f).text().size();
+    f->select(length, length);
+    return Value();
+}
+
+constexpr NativeMember kTextFieldMethods[] = {
+    native::method("replaceSel", textFieldReplaceSel),
+    native::method("getTextFormat", textFieldGetTextFormat),
+    native::method("setTextFormat", textFieldSetTextFormat),
+    native::method("getNewTextFormat", textFieldGetNewTextFormat),
+    native::method("setNewTextFormat", textFieldSetNewTextFormat),
+    native::method("replaceText", textFieldReplaceText).since(7),
+};
 
 }  // namespace
 
@@ -745,8 +753,7 @@ Value createTextField(Machine& m, MovieClip& parent, std::span<const Value> args
 void installTextFieldClass(Machine& m) {
     Object* proto = m.prototypes().textField;
     if (!proto) return;
-    m.defineClass(m.global(), "TextField", proto,
-                  [](Machine&, Object* self, std::span<const Value>) { return Value(self); });
+    m.defineClass(m.global(), "TextField", proto, native::thisObject);
     // Listeners: the methods of AsBroadcaster, each field with a list of its own.
     if (Value broadcaster = m.get(Value(m.global()), "AsBroadcaster"); broadcaster.isObject()) {
         const Value target[] = {Value(proto)};
@@ -754,7 +761,7 @@ void installTextFieldClass(Machine& m) {
         proto->deleteOwn("_listeners");
     }
     installProperties(m, proto);
-    installMethods(m, proto);
+    installMembers(m, proto, kTextFieldMethods);
 }
 
 }  // namespace swf::avm1

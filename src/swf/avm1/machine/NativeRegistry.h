@@ -1,0 +1,68 @@
+#pragma once
+// The player numbers its built-in functions (table, index) and lets movies fetch them by
+// number (ASnative, ASconstructor, ASSetNative). The registry of one machine holds the
+// numbered functions its classes installed, and the state those classes keep for the movie.
+
+#include <compare>
+#include <cstdint>
+#include <memory>
+#include <typeindex>
+#include <typeinfo>
+#include <span>
+#include <vector>
+
+#include "swf/avm1/machine/Value.h"
+
+namespace swf::avm1 {
+
+class Machine;
+class Object;
+
+// A native function's body as the built-in tables declare it.
+using NativeCode = Value (*)(Machine&, Object* self, std::span<const Value> args);
+// Makes the object `new` hands to a native constructor.
+using InstanceCode = Object* (*)(Machine&, Object* prototype);
+
+struct NativeNumber {
+    int table = -1;  // -1: the player gives the function no number
+    int index = 0;
+    constexpr bool given() const { return table >= 0; }
+    auto operator<=>(const NativeNumber&) const = default;
+};
+
+class NativeRegistry {
+  public:
+    struct Entry {
+        NativeNumber number;
+        NativeCode code = nullptr;
+        InstanceCode maker = nullptr;
+    };
+
+    // A later entry of the same number replaces the earlier.
+    void add(NativeNumber number, NativeCode code, InstanceCode maker = nullptr);
+    // The function numbered (table, index), or null.
+    const Entry* find(int table, int index) const;
+    std::span<const Entry> entries() const { return entries_; }
+
+    // What a built-in keeps for the movie (whether the pointer is shown, the selection, ...),
+    // one of each type, made the first time it is asked for; the code of the tables is
+    // shared by every movie.
+    template <class State>
+    State& state() {
+        for (const Slot& slot : states_)
+            if (slot.type == typeid(State)) return *static_cast<State*>(slot.object.get());
+        auto made = std::make_shared<State>();
+        states_.push_back({typeid(State), made});
+        return *made;
+    }
+
+  private:
+    struct Slot {
+        std::type_index type;
+        std::shared_ptr<void> object;
+    };
+    std::vector<Entry> entries_;
+    std::vector<Slot> states_;
+};
+
+}  // namespace swf::avm1
