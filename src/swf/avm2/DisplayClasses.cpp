@@ -5,7 +5,9 @@
 #include <numbers>
 
 #include "swf/avm2/DisplayClasses.h"
+#include "swf/avm2/GeomClasses.h"
 #include "swf/avm2/NativeSupport.h"
+#include "swf/avm2/TextClasses.h"
 #include "swf/display/DisplayList.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
@@ -267,10 +269,15 @@ void installStage(Machine& m, ClassObject* stage) {
 
 void installDisplayClasses(Machine& m) {
     installEventClasses(m);
+    installGeomClasses(m);
     ClassObject* dispatcher = m.findClass("flash.events::EventDispatcher");
     ClassObject* displayObject = m.defineClass("flash.display", "DisplayObject", dispatcher);
     installDisplayObject(m, displayObject);
+    installDisplayGeometry(m, displayObject);
     ClassObject* interactive = m.defineClass("flash.display", "InteractiveObject", displayObject);
+    installTextFormatClasses(m);
+    installTextField(m, interactive);
+    installFontClass(m);
     ClassObject* container = m.defineClass("flash.display", "DisplayObjectContainer", interactive);
     installContainerMethods(m, container);
     ClassObject* sprite = m.defineClass("flash.display", "Sprite", container);

@@ -60,7 +60,7 @@ void DisplayHandle::trace(Marker& marker) const {
     }
 }
 
-void GraphicsObject::trace(Marker& marker) const {
+void DisplayPartObject::trace(Marker& marker) const {
     Object::trace(marker);
     marker.mark(owner);
 }

@@ -77,8 +77,9 @@ class EventObject : public Object {
     void trace(Marker& marker) const override;
 };
 
-// flash.display.Graphics: draws into its owner's drawing.
-class GraphicsObject : public Object {
+// A part of a display object scripts reach through it (its Graphics, which draws into the
+// owner's drawing; its Transform): it keeps the owner alive.
+class DisplayPartObject : public Object {
   public:
     using Object::Object;
     DisplayHandle* owner = nullptr;

@@ -43,8 +43,8 @@ class StageBridge {
     // (the document class for the main timeline), unless that happened already.
     void construct(swf::DisplayObject& object);
     // A display class's allocation: the object being constructed for the timeline, else a new
-    // engine object for `cls` (its symbol's, or an empty clip).
-    Object* allocate(ClassObject* cls);
+    // engine object for `cls` (its symbol's, else what `make` makes, else an empty clip).
+    Object* allocate(ClassObject* cls, const std::function<std::shared_ptr<swf::DisplayObject>()>& make = nullptr);
     // The constructor of a display class reached its native part: the timeline children
     // bound to classes are constructed, named children fill the properties named after them.
     void initialize(DisplayHandle& handle);
@@ -84,6 +84,8 @@ class StageBridge {
     void objectLeaving(swf::DisplayObject& object);
     // Sends `type` to the object and everything under it (the stage events).
     void announceStage(swf::DisplayObject& object, const char* type, int depth = 0);
+    // The symbol (other than the main timeline) the movie binds to `cls`, or 0.
+    uint16_t symbolBoundTo(const ClassObject& cls) const;
     // A class by its qualified name ("flash.display::Stage"), without starting a script run.
     ClassObject* displayClass(const char* name);
 
