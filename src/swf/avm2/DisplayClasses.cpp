@@ -80,18 +80,18 @@ void installDisplayObject(Machine& m, ClassObject* cls) {
         return Value();
     };
     defineDisplayAccessor(m, cls, "x", [](Machine&, DisplayHandle&, swf::DisplayObject& o) {
-        return Value::number(o.matrix().tx / kTwipsPerPixel);
+        return Value::number((o.matrix().tx + o.boxOffset().x) / kTwipsPerPixel);
     }, [](Machine& m, DisplayHandle&, swf::DisplayObject& o, const Value& v) {
         Matrix mx = o.matrix();
-        mx.tx = std::round(finiteOr(m.toNumber(v), 0) * kTwipsPerPixel);
+        mx.tx = std::round(finiteOr(m.toNumber(v), 0) * kTwipsPerPixel) - o.boxOffset().x;
         o.setMatrix(mx);
         o.setScriptMoved();
     });
     defineDisplayAccessor(m, cls, "y", [](Machine&, DisplayHandle&, swf::DisplayObject& o) {
-        return Value::number(o.matrix().ty / kTwipsPerPixel);
+        return Value::number((o.matrix().ty + o.boxOffset().y) / kTwipsPerPixel);
     }, [](Machine& m, DisplayHandle&, swf::DisplayObject& o, const Value& v) {
         Matrix mx = o.matrix();
-        mx.ty = std::round(finiteOr(m.toNumber(v), 0) * kTwipsPerPixel);
+        mx.ty = std::round(finiteOr(m.toNumber(v), 0) * kTwipsPerPixel) - o.boxOffset().y;
         o.setMatrix(mx);
         o.setScriptMoved();
     });

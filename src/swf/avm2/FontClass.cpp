@@ -68,7 +68,9 @@ void installFontClass(Machine& m) {
         return Value::string(styleName(fontOf(m, self)));
     });
     m.defineAccessor(cls, "fontType", [](Machine& m, const Value& self, std::span<const Value>) {
-        return Value::string(fontOf(m, self).version() >= 3 ? "embeddedCFF" : "embedded");
+        fontOf(m, self);
+        // DefineFont4's fonts would be "embeddedCFF"; the engine reads DefineFont to DefineFont3.
+        return Value::string("embedded");
     });
     defineNativeMethod(m, cls, "hasGlyphs", [](Machine& m, const Value& self, std::span<const Value> args) {
         const FontCharacter& font = fontOf(m, self);

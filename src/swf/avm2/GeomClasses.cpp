@@ -37,28 +37,6 @@ Value makeGeom(Machine& m, const char* className, std::initializer_list<double> 
     return m.construct(Value::object(m.findClass(className)), args);
 }
 
-// A class whose instances have public Number variables `names`, set by the constructor's
-// arguments in that order (missing ones take `defaults`).
-ClassObject* defineNumberClass(Machine& m, const char* name, std::initializer_list<const char*> names,
-                               std::vector<double> defaults) {
-    ClassObject* cls = m.defineClass("flash.geom", name, m.builtins().object);
-    std::vector<std::string> fields;
-    for (const char* n : names) {
-        Binding b;
-        b.kind = Binding::Kind::Slot;
-        b.slot = cls->instanceTraits->addSlot(0, SlotType::Number, Value::number(defaults[fields.size()]));
-        cls->instanceTraits->bind(m.namespaces().publicNs(), n, b);
-        fields.emplace_back(n);
-    }
-    cls->sealed = true;
-    cls->nativeInitializer = [fields, defaults](Machine& m, const Value& self, std::span<const Value> args) {
-        for (size_t i = 0; i < fields.size(); ++i)
-            setField(m, self, fields[i].c_str(), numberArg(m, args, i, defaults[i]));
-        return Value();
-    };
-    return cls;
-}
-
 // "(x=1, y=2)": the fields as the player's toString joins them.
 void defineToString(Machine& m, ClassObject* cls, std::vector<std::pair<const char*, const char*>> parts) {
     defineNativeMethod(m, cls, "toString", [parts](Machine& m, const Value& self, std::span<const Value>) {
@@ -85,7 +63,7 @@ void staticMethod(Machine& m, ClassObject* cls, const char* name, NativeFunction
 }
 
 void installPoint(Machine& m) {
-    ClassObject* point = defineNumberClass(m, "Point", {"x", "y"}, {0, 0});
+    ClassObject* point = defineNumberClass(m, "flash.geom", "Point", {"x", "y"}, {0, 0});
     defineToString(m, point, {{"x", "x"}, {"y", "y"}});
     m.defineAccessor(point, "length", [](Machine& m, const Value& self, std::span<const Value>) {
         return Value::number(std::hypot(field(m, self, "x"), field(m, self, "y")));
@@ -207,7 +185,7 @@ void rectanglePointAccessor(Machine& m, ClassObject* cls, const char* name, Poin
 }
 
 void installRectangle(Machine& m) {
-    ClassObject* rect = defineNumberClass(m, "Rectangle", {"x", "y", "width", "height"}, {0, 0, 0, 0});
+    ClassObject* rect = defineNumberClass(m, "flash.geom", "Rectangle", {"x", "y", "width", "height"}, {0, 0, 0, 0});
     defineToString(m, rect, {{"x", "x"}, {"y", "y"}, {"w", "width"}, {"h", "height"}});
     rectangleAccessor(m, rect, "left", [](const Box& b) { return b.x; }, [](Box& b, double v) {
         b.width += b.x - v;
@@ -321,6 +299,26 @@ void installRectangle(Machine& m) {
 
 }  // namespace
 
+ClassObject* defineNumberClass(Machine& m, const char* package, const char* name, std::initializer_list<const char*> names,
+                               std::vector<double> defaults) {
+    ClassObject* cls = m.defineClass(package, name, m.builtins().object);
+    std::vector<std::string> fields;
+    for (const char* n : names) {
+        Binding b;
+        b.kind = Binding::Kind::Slot;
+        b.slot = cls->instanceTraits->addSlot(0, SlotType::Number, Value::number(defaults[fields.size()]));
+        cls->instanceTraits->bind(m.namespaces().publicNs(), n, b);
+        fields.emplace_back(n);
+    }
+    cls->sealed = true;
+    cls->nativeInitializer = [fields, defaults](Machine& m, const Value& self, std::span<const Value> args) {
+        for (size_t i = 0; i < fields.size(); ++i)
+            setField(m, self, fields[i].c_str(), numberArg(m, args, i, defaults[i]));
+        return Value();
+    };
+    return cls;
+}
+
 Matrix matrixOf(Machine& m, const Value& v) {
     return Matrix{field(m, v, "a"), field(m, v, "b"), field(m, v, "c"), field(m, v, "d"), field(m, v, "tx"), field(m, v, "ty")};
 }
@@ -404,7 +402,7 @@ void installMatrixVectors(Machine& m, ClassObject* matrix) {
 }
 
 void installMatrix(Machine& m) {
-    ClassObject* matrix = defineNumberClass(m, "Matrix", {"a", "b", "c", "d", "tx", "ty"}, {1, 0, 0, 1, 0, 0});
+    ClassObject* matrix = defineNumberClass(m, "flash.geom", "Matrix", {"a", "b", "c", "d", "tx", "ty"}, {1, 0, 0, 1, 0, 0});
     defineToString(m, matrix, {{"a", "a"}, {"b", "b"}, {"c", "c"}, {"d", "d"}, {"tx", "tx"}, {"ty", "ty"}});
     auto change = [](Machine& m, ClassObject* cls, const char* name, Matrix (*apply)(Machine&, const Matrix&, std::span<const Value>)) {
         method(m, cls, name, [apply](Machine& m, const Value& self, std::span<const Value> args) {
@@ -463,7 +461,7 @@ void installMatrix(Machine& m) {
 }
 
 void installVector3D(Machine& m) {
-    ClassObject* vector = defineNumberClass(m, "Vector3D", {"x", "y", "z", "w"}, {0, 0, 0, 0});
+    ClassObject* vector = defineNumberClass(m, "flash.geom", "Vector3D", {"x", "y", "z", "w"}, {0, 0, 0, 0});
     method(m, vector, "toString", [](Machine& m, const Value& self, std::span<const Value>) {
         return Value::string("Vector3D(" + m.toString(Value::number(field(m, self, "x"))) + ", " +
                              m.toString(Value::number(field(m, self, "y"))) + ", " +
@@ -495,7 +493,7 @@ constexpr const char* kColorFields[] = {"redMultiplier", "greenMultiplier", "blu
 
 void installColorTransform(Machine& m) {
     ClassObject* color = defineNumberClass(
-        m, "ColorTransform",
+        m, "flash.geom", "ColorTransform",
         {kColorFields[0], kColorFields[1], kColorFields[2], kColorFields[3], kColorFields[4], kColorFields[5], kColorFields[6], kColorFields[7]},
         {1, 1, 1, 1, 0, 0, 0, 0});
     std::vector<std::pair<const char*, const char*>> parts;

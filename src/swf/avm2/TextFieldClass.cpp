@@ -222,13 +222,14 @@ void installSettings(Machine& m, ClassObject* cls) {
     property(m, cls, "antiAliasType", [](Machine&, EditTextInstance& f) {
         return Value::string(f.field().settings().antiAliasType);
     }, [](Machine& m, EditTextInstance& f, const Value& v) {
-        f.field().settings().antiAliasType = choice(m, v, {"normal", "advanced"}, "antiAliasType") ? "advanced" : "normal";
+        f.field().settings().antiAliasType = m.toString(v) == "advanced" ? "advanced" : "normal";
     });
     property(m, cls, "gridFitType", [](Machine&, EditTextInstance& f) {
         return Value::string(f.field().settings().gridFitType);
     }, [](Machine& m, EditTextInstance& f, const Value& v) {
-        static constexpr const char* kTypes[] = {"none", "pixel", "subpixel"};
-        f.field().settings().gridFitType = kTypes[choice(m, v, {"none", "pixel", "subpixel"}, "gridFitType")];
+        // What the player does not know is "none".
+        std::string type = m.toString(v);
+        f.field().settings().gridFitType = type == "pixel" || type == "subpixel" ? type : "none";
     });
     property(m, cls, "sharpness", [](Machine&, EditTextInstance& f) { return Value::number(f.field().settings().sharpness); },
              [](Machine& m, EditTextInstance& f, const Value& v) {
@@ -331,20 +332,33 @@ void installLines(Machine& m, ClassObject* cls) {
         if (!(index >= 0)) return Value::number(-1);
         return Value::number(lineOfCharacter(f.field().lines(f.dictionary()), static_cast<size_t>(index)));
     }, 1);
+    defineNativeMethod(m, cls, "getLineMetrics", [](Machine& m, const Value& self, std::span<const Value> args) {
+        EditTextInstance& f = fieldOf(m, self);
+        const TextLine& line = lineAt(m, f, argAt(args, 0));
+        double x = TextField::kGutter + (line.glyphs.empty() ? line.indent : line.glyphs.front().x);
+        double height = line.ascent + line.descent + line.leading;
+        std::vector<Value> fields;
+        for (double twips : {x, line.width, height, line.ascent, line.descent, line.leading})
+            fields.push_back(Value::number(pixels(twips)));
+        return m.construct(Value::object(m.findClass("flash.text::TextLineMetrics")), fields);
+    }, 1);
     defineNativeMethod(m, cls, "getCharBoundaries", [](Machine& m, const Value& self, std::span<const Value> args) {
         EditTextInstance& f = fieldOf(m, self);
         const std::vector<TextLine>& lines = f.field().lines(f.dictionary());
         double number = m.toNumber(argAt(args, 0));
         if (!(number >= 0)) return Value::null();
         size_t index = static_cast<size_t>(number);
+        // Positions count from the first line shown; the lines scrolled past have none.
         int at = lineOfCharacter(lines, index);
-        if (at < 0) return Value::null();
+        int first = f.field().scroll() - 1;
+        if (at < first) return Value::null();
         const TextLine& line = lines[static_cast<size_t>(at)];
+        const TextLine& top = lines[static_cast<size_t>(first)];
         for (const PlacedGlyph& glyph : line.glyphs)
             if (glyph.character == index) {
                 const Rect& box = f.field().box(f.dictionary());
-                double x = box.xMin + TextField::kGutter + glyph.x - f.field().hscroll() * kTwipsPerPixel;
-                double y = box.yMin + TextField::kGutter + line.baseline - line.ascent;
+                double x = box.xMin + TextField::kGutter + glyph.x;
+                double y = box.yMin + TextField::kGutter + (line.baseline - line.ascent) - (top.baseline - top.ascent);
                 return newRectangle(m, pixels(x), pixels(y), pixels(glyph.advance), pixels(line.ascent + line.descent));
             }
         return Value::null();
@@ -363,6 +377,8 @@ void installTextField(Machine& m, ClassObject* interactiveObject) {
         });
     };
     cls->sealed = true;
+    defineNumberClass(m, "flash.text", "TextLineMetrics", {"x", "width", "height", "ascent", "descent", "leading"},
+                      {0, 0, 0, 0, 0, 0});
     installText(m, cls);
     installSettings(m, cls);
     installFormats(m, cls);

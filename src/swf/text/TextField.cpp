@@ -385,8 +385,16 @@ double TextField::textWidth(const Dictionary& dictionary) const {
 
 double TextField::textHeight(const Dictionary& dictionary) const {
     const auto& laidOut = lines(dictionary);
-    if (text_.empty()) return 0;
-    return TextLayout::textHeight(laidOut);
+    // An empty line, and the empty line after a final break, are text only where they can
+    // be typed on.
+    if (text_.empty() && !settings_.editable) return 0;
+    std::span<const TextLine> measured(laidOut);
+    if (endsInEmptyLine() && !settings_.editable) measured = measured.first(measured.size() - 1);
+    return TextLayout::textHeight(measured);
+}
+
+bool TextField::endsInEmptyLine() const {
+    return lines_ && lines_->size() > 1 && lines_->back().begin == text_.size();
 }
 
 int TextField::visibleLines(const Dictionary& dictionary) const {

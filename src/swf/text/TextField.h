@@ -138,6 +138,8 @@ class TextField {
                                     bool bold, bool italic) const;
     // The first character's format, or the format for new text in an empty field.
     const TextFormat& leadingFormat() const;
+    // True when the laid-out text ends with the empty line a final break starts.
+    bool endsInEmptyLine() const;
     void limitLength();
     void drawUnderlines(Canvas& canvas, const TextLine& line, double left, double top,
                         const Matrix& toPixels, const ColorTransform& cxform) const;
