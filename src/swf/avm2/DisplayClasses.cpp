@@ -252,8 +252,13 @@ void installStage(Machine& m, ClassObject* stage) {
     m.defineAccessor(stage, "quality", [](Machine&, const Value&, std::span<const Value>) {
         return Value::string("HIGH");
     }, [](Machine&, const Value&, std::span<const Value>) { return Value(); });
-    m.defineAccessor(stage, "focus", [](Machine&, const Value&, std::span<const Value>) { return Value::null(); },
-                     [](Machine&, const Value&, std::span<const Value>) { return Value(); });
+    m.defineAccessor(stage, "focus", [](Machine& m, const Value&, std::span<const Value>) {
+        return bridgeOf(m).valueOf(bridgeOf(m).focus());
+    }, [](Machine& m, const Value&, std::span<const Value> args) {
+        auto* handle = dynamic_cast<DisplayHandle*>(argAt(args, 0).asObject());
+        bridgeOf(m).setFocus(handle ? handle->display() : nullptr);
+        return Value();
+    });
     defineNativeMethod(m, stage, "invalidate", [](Machine&, const Value&, std::span<const Value>) { return Value(); });
     for (const char* name : {"StageScaleMode", "StageAlign", "StageQuality"}) m.defineClass("flash.display", name, m.builtins().object);
     ClassObject* scaleModes = m.findClass("flash.display::StageScaleMode");

@@ -49,6 +49,16 @@ ClassObject* StageBridge::displayClass(const char* name) {
     return found;
 }
 
+swf::DisplayObject* StageBridge::focus() {
+    std::shared_ptr<swf::DisplayObject> object = focus_.lock();
+    if (object && (object->removed() || !object->onStage())) focus_.reset();
+    return focus_.expired() ? nullptr : object.get();
+}
+
+void StageBridge::setFocus(swf::DisplayObject* object) {
+    focus_ = object ? object->weak_from_this() : std::weak_ptr<swf::DisplayObject>();
+}
+
 uint16_t StageBridge::symbolBoundTo(const ClassObject& cls) const {
     for (const auto& [symbol, name] : context_.movie().symbolClasses)
         if (symbol != 0 && qualifiedClassName(name) == cls.name) return symbol;

@@ -76,6 +76,10 @@ class StageBridge {
     // After the first frame: the main timeline's loaderInfo reports it complete.
     void finishLoading();
 
+    // The object with the keyboard focus, while it stays on the stage.
+    swf::DisplayObject* focus();
+    void setFocus(swf::DisplayObject* object);
+
     void markRoots(Marker& marker) const;
     // Runs script work the engine starts: on its own with a fresh bound, or as part of the
     // script running now.
@@ -113,6 +117,7 @@ class StageBridge {
         int frame;
     };
     std::vector<FrameReached> framesReached_;
+    std::weak_ptr<swf::DisplayObject> focus_;
     bool loadingFinished_ = false;
     bool rootLinkRefused_ = false;
     int scriptsRunning_ = 0;
