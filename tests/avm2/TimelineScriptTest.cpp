@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "ScriptEmit.h"
 #include "ScriptRun.h"
 #include "support/SwfWriter.h"
+#include "swf/player/DrawTarget.h"
 #include "swf/player/Player.h"
 
 namespace {
@@ -37,6 +39,14 @@ class DocumentClass {
         code.op(OP_findpropstrict, name("trace"));
         push(code);
         code.op(OP_callpropvoid, name("trace"), 1);
+    }
+    // trace(<a ScriptEmit expression>), and the expression run for its effects alone.
+    void trace(AbcCode& code, const Emit& value) {
+        trace(code, [&](AbcCode& c) { value(abc_, c); });
+    }
+    void run(AbcCode& code, const Emit& value) {
+        value(abc_, code);
+        code.op(OP_pop);
     }
     void traceText(AbcCode& code, std::string_view text) {
         trace(code, [&](AbcCode& c) { c.op(OP_pushstring, string(text)); });
@@ -256,6 +266,61 @@ TEST(Avm2Timeline, AutoplayPlaysOnARootItsScriptStopped) {
         Play(player, movie, 12);
         EXPECT_EQ(player.TCurrentFrame(), autoplay ? 1 : 0) << autoplay;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A field a script makes: its text as the engine lays it out, formats by range, and its
+// box drawn once it is on the stage.
+TEST(Avm2Timeline, TextFieldsMadeByScriptsHoldTextAndFormatsAndDraw) {
+    DocumentClass main;
+    const Emit field = Local(1);
+    auto bytes = main.bytes([&](AbcCode& c) {
+        main.run(c, Kept(1, New("flash.text::TextField", {})));
+        main.trace(c, Get(field, "width"));
+        for (auto [name, value] : std::vector<std::pair<const char*, double>>{
+                 {"x", 10}, {"y", 10}, {"width", 50}, {"height", 20}, {"backgroundColor", 0xFF0000}})
+            main.run(c, Assigned(field, name, Num(value)));
+        main.run(c, Assigned(field, "background", Num(1)));
+        main.run(c, Assigned(field, "multiline", Num(1)));
+        main.run(c, Assigned(field, "text", Str("ab\ncd")));
+        main.run(c, Having(field, "appendText", {Str("e")}));
+        main.run(c, Having(field, "replaceText", {Num(0), Num(1), Str("xy")}));
+        for (const char* name : {"length", "numLines"}) main.trace(c, Get(field, name));
+        main.trace(c, Call(field, "getLineText", {Num(1)}));
+        main.trace(c, Call(field, "getLineOffset", {Num(1)}));
+        main.trace(c, Call(field, "getLineIndexOfChar", {Num(4)}));
+        // The first three characters bold: a range over more of them has no one weight.
+        main.run(c, Having(field, "setTextFormat", {Assigned(New("flash.text::TextFormat", {}), "bold", Num(1)), Num(0), Num(3)}));
+        main.trace(c, Get(Call(field, "getTextFormat", {Num(0), Num(3)}), "bold"));
+        main.trace(c, Get(Call(field, "getTextFormat", {}), "bold"));
+        main.trace(c, Get(Call(field, "getTextFormat", {Num(4)}), "bold"));
+        main.trace(c, Get(New("flash.text::TextFormat", {Str("Arial"), Num(12.7)}), "size"));
+        main.run(c, Assigned(field, "htmlText", Str("<b>bold</b> and <i>not</i>")));
+        main.trace(c, Get(field, "text"));
+        main.trace(c, Get(Call(field, "getTextFormat", {Num(1)}), "bold"));
+        main.run(c, Assigned(field, "autoSize", Str("left")));
+        main.trace(c, Get(field, "autoSize"));
+        main.run(c, Having(Local(0), "addChild", {field}));
+    });
+    SwfWriter movie = As3Movie(bytes);
+    movie.showFrame();
+    swf::Player player;
+    auto lines = Play(player, movie, 1);
+    EXPECT_EQ(Joined(lines), "100\n7\n2\ncde\n4\n1\ntrue\nnull\nfalse\n12\nbold and not\ntrue\nleft");
+    // The background shows where the field stands, and nowhere else.
+    player.SetViewSize(100, 100);
+    std::vector<uint8_t> pixels(100 * 100 * 3);
+    ASSERT_TRUE(player.Draw({pixels.data(), 100 * 3, 24, false}));
+    auto bgr = [&](int x, int y) {
+        const uint8_t* p = &pixels[(static_cast<size_t>(y) * 100 + x) * 3];
+        return std::array<int, 3>{p[0], p[1], p[2]};
+    };
+    EXPECT_EQ(bgr(11, 11), (std::array<int, 3>{0, 0, 255}));
+    EXPECT_EQ(bgr(5, 5), (std::array<int, 3>{255, 255, 255}));
+    EXPECT_EQ(bgr(12, 45), (std::array<int, 3>{255, 255, 255}));
 }
 
 }  // namespace
