@@ -266,6 +266,36 @@ void installFormats(Machine& m, ClassObject* cls) {
     }, 1);
 }
 
+// getTextRuns(begin, end): the runs of equal format over the characters, as TextRun objects
+// (the player's method, which its own classes use).
+void installTextRuns(Machine& m, ClassObject* field) {
+    ClassObject* run = m.defineClass("flash.text", "TextRun", m.builtins().object);
+    for (const char* name : {"beginIndex", "endIndex", "textFormat"}) {
+        Binding b;
+        b.kind = Binding::Kind::Slot;
+        b.slot = run->instanceTraits->addSlot(0, SlotType::Any, Value());
+        run->instanceTraits->bind(m.namespaces().publicNs(), name, b);
+    }
+    run->sealed = true;
+    defineNativeMethod(m, field, "getTextRuns", [](Machine& m, const Value& self, std::span<const Value> args) {
+        EditTextInstance& f = fieldOf(m, self);
+        double length = static_cast<double>(f.field().text().size());
+        double begin = std::clamp(args.size() > 0 ? m.toNumber(args[0]) : 0.0, 0.0, length);
+        double end = std::clamp(args.size() > 1 ? m.toNumber(args[1]) : length, begin, length);
+        std::vector<Value> runs;
+        for (const FormatRun& r : f.field().runs().runs()) {
+            if (static_cast<double>(r.end) <= begin || static_cast<double>(r.begin) >= end) continue;
+            Value object = m.construct(Value::object(m.findClass("flash.text::TextRun")), {});
+            auto set = [&](const char* name, Value v) { m.setProperty(object, Name::qualified(m.namespaces().publicNs(), name), v); };
+            set("beginIndex", Value::number(static_cast<double>(r.begin)));
+            set("endIndex", Value::number(static_cast<double>(r.end)));
+            set("textFormat", newTextFormat(m, r.format));
+            runs.push_back(object);
+        }
+        return Value::object(m.newArray(std::move(runs)));
+    });
+}
+
 void installMeasures(Machine& m, ClassObject* cls) {
     property(m, cls, "textWidth", [](Machine&, EditTextInstance& f) {
         return Value::number(pixels(f.field().textWidth(f.dictionary())));
@@ -384,6 +414,7 @@ void installTextField(Machine& m, ClassObject* interactiveObject) {
     installFormats(m, cls);
     installMeasures(m, cls);
     installLines(m, cls);
+    installTextRuns(m, cls);
 }
 
 }  // namespace swf::avm2

@@ -13,6 +13,8 @@ namespace swf {
 namespace {
 
 constexpr size_t kMaxEntityLength = 10;
+constexpr double kMaxOldFontSize = 127;
+constexpr double kMaxFontSize = 1e9;
 // Numeric entities may carry any number of digits; the player keeps the low 16 bits.
 constexpr size_t kMaxNumberEntityLength = 1024;
 
@@ -187,7 +189,9 @@ void applyTag(const HtmlTag& tag, TextFormat& format, int swfVersion) {
             if (name == "size") {
                 if (auto n = htmlNumber(value)) {
                     const bool relative = !value.empty() && (value[0] == '+' || value[0] == '-');
-                    format.size = std::max(0.0, relative ? format.size.value_or(12) + *n : *n);
+                    // At least a point; movies before version 13 stop at 127.
+                    const double most = swfVersion >= 13 ? kMaxFontSize : kMaxOldFontSize;
+                    format.size = std::clamp(relative ? format.size.value_or(12) + *n : *n, 1.0, most);
                 }
             }
             if (swfVersion < 8) continue;
