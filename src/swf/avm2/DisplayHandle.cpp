@@ -65,6 +65,12 @@ void DisplayPartObject::trace(Marker& marker) const {
     marker.mark(owner);
 }
 
+void TimerObject::trace(Marker& marker) const {
+    DispatcherObject::trace(marker);
+    marker.mark(callback);
+    for (const Value& v : arguments) marker.mark(v);
+}
+
 void EventObject::trace(Marker& marker) const {
     Object::trace(marker);
     marker.mark(target);

@@ -345,6 +345,17 @@ void StageBridge::startTimer(TimerObject& timer) {
     if (std::find(timers_.begin(), timers_.end(), &timer) == timers_.end()) timers_.push_back(&timer);
 }
 
+uint32_t StageBridge::startCallback(TimerObject& timer) {
+    timer.id = ++lastCallbackId_;
+    startTimer(timer);
+    return timer.id;
+}
+
+void StageBridge::stopCallback(uint32_t id) {
+    for (TimerObject* t : timers_)
+        if (t->id == id && id != 0) t->running = false;
+}
+
 bool StageBridge::timersPending() const {
     return std::any_of(timers_.begin(), timers_.end(), [](const TimerObject* t) { return t->running; });
 }
@@ -361,6 +372,10 @@ void StageBridge::runDueTimers() {
         t->dueAt = std::max(t->dueAt + std::max(t->delay, 1.0), now);
         bool last = t->repeatCount > 0 && t->currentCount >= t->repeatCount;
         if (last) t->running = false;
+        if (t->callback.isObject()) {
+            runScript([&] { machine_.call(t->callback, Value::null(), t->arguments); });
+            continue;
+        }
         runScript([&] { dispatch(t, newEvent("timer", false, "flash.events::TimerEvent")); });
         if (last)
             runScript([&] { dispatch(t, newEvent("timerComplete", false, "flash.events::TimerEvent")); });

@@ -71,6 +71,9 @@ class StageBridge {
     // once (but `clip`'s own, which waits its turn), between the frame's events.
     void runGotoFrame(swf::MovieClip& clip);
     void startTimer(TimerObject& timer);
+    // setTimeout and setInterval: starts a timer that calls its callback; returns its id.
+    uint32_t startCallback(TimerObject& timer);
+    void stopCallback(uint32_t id);
     void runDueTimers();
     bool timersPending() const;
     // After the first frame: the main timeline's loaderInfo reports it complete.
@@ -118,6 +121,7 @@ class StageBridge {
     };
     std::vector<FrameReached> framesReached_;
     std::weak_ptr<swf::DisplayObject> focus_;
+    uint32_t lastCallbackId_ = 0;
     bool loadingFinished_ = false;
     bool rootLinkRefused_ = false;
     int scriptsRunning_ = 0;
