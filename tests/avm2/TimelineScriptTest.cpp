@@ -324,3 +324,33 @@ TEST(Avm2Timeline, TextFieldsMadeByScriptsHoldTextAndFormatsAndDraw) {
 }
 
 }  // namespace
+
+namespace {
+
+// flash.utils.<function>(args...)
+Emit UtilsCall(std::string function, std::vector<Emit> args) {
+    return [function, args](AbcBuilder& abc, AbcCode& code) {
+        uint32_t name = ClassName(abc, "flash.utils::" + function);
+        code.op(OP_findpropstrict, name);
+        for (const Emit& a : args) a(abc, code);
+        code.op(OP_callproperty, name, static_cast<uint32_t>(args.size()));
+    };
+}
+
+// A timeout calls its function once, an interval every time until it is cleared; both pass
+// the arguments after the delay and fire between frames, at most once a frame.
+TEST(Avm2Timeline, TimeoutsAndIntervalsCallTheirFunctionsBetweenFrames) {
+    DocumentClass main;
+    auto bytes = main.bytes([&](AbcCode& c) {
+        main.run(c, UtilsCall("setTimeout", {Global("trace"), Num(150), Str("timeout")}));
+        main.run(c, UtilsCall("setInterval", {Global("trace"), Num(100), Str("interval")}));
+        main.run(c, UtilsCall("clearInterval", {UtilsCall("setInterval", {Global("trace"), Num(100), Str("cleared")})}));
+    });
+    SwfWriter movie = As3Movie(bytes);
+    movie.showFrame();
+    swf::Player player;
+    // Due together, they run in the order they were set.
+    EXPECT_EQ(Joined(Play(player, movie, 4)), "interval\ntimeout\ninterval\ninterval");
+}
+
+}  // namespace
