@@ -132,12 +132,16 @@ void installText(Machine& m, ClassObject* cls) {
     property(m, cls, "text", [](Machine&, EditTextInstance& f) { return Value::string(utf8(f.field().text())); },
              [](Machine& m, EditTextInstance& f, const Value& v) {
                  requireNonNull(m, v, "text");
-                 f.field().setPlainText(decoded(m, v));
+                 // The text the field has already changes nothing, its formats included.
+                 std::u32string text = decoded(m, v);
+                 if (text != f.field().text()) f.field().setPlainText(std::move(text));
              });
     property(m, cls, "htmlText", [](Machine&, EditTextInstance& f) { return Value::string(utf8(f.field().htmlText())); },
              [](Machine& m, EditTextInstance& f, const Value& v) {
                  requireNonNull(m, v, "text");
-                 f.field().setHtml(decoded(m, v));
+                 // The HTML the field would give back changes nothing.
+                 std::u32string html = decoded(m, v);
+                 if (html != f.field().htmlText()) f.field().setHtml(html);
              });
     property(m, cls, "length", [](Machine&, EditTextInstance& f) {
         return Value::number(static_cast<double>(f.field().text().size()));
