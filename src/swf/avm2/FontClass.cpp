@@ -1,5 +1,5 @@
 // flash.text.Font: a font of the movie, made by a class its symbol is bound to or listed by
-// enumerateFonts (the fonts fields use and those registered with registerFont).
+// enumerateFonts (the movie's embedded fonts and those registered with registerFont).
 #include <algorithm>
 
 #include "swf/avm2/NativeSupport.h"
@@ -81,8 +81,17 @@ void installFontClass(Machine& m) {
     Binding enumerate;
     enumerate.kind = Binding::Kind::Method;
     enumerate.method = m.newNative([cls, registered](Machine& m, const Value&, std::span<const Value>) {
+        // The movie's embedded fonts (named, with the layout embedding gives them) and those
+        // registered, by name.
+        std::vector<const FontCharacter*> listed = registered->fonts;
+        bridgeOf(m).context().dictionary().forEach([&](const Character& character) {
+            const auto* font = dynamic_cast<const FontCharacter*>(&character);
+            if (font && font->flagsLayout() && !font->name().empty() && std::find(listed.begin(), listed.end(), font) == listed.end())
+                listed.push_back(font);
+        });
+        std::stable_sort(listed.begin(), listed.end(), [](const FontCharacter* a, const FontCharacter* b) { return a->name() < b->name(); });
         std::vector<Value> fonts;
-        for (const FontCharacter* font : registered->fonts) fonts.push_back(newFont(m, cls, font));
+        for (const FontCharacter* font : listed) fonts.push_back(newFont(m, cls, font));
         return Value::object(m.newArray(std::move(fonts)));
     });
     cls->classTraits->bind(m.namespaces().publicNs(), "enumerateFonts", enumerate);
