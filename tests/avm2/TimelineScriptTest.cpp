@@ -67,7 +67,7 @@ class DocumentClass {
         ctor.op(OP_returnvoid);
         AbcCode empty;
         empty.op(OP_returnvoid);
-        uint32_t cls = abc_.addClass(mainName, clipName, abc_.methodWithBody(ctor, {.maxStack = 8, .localCount = 3}),
+        uint32_t cls = abc_.addClass(mainName, clipName, abc_.methodWithBody(ctor, {.maxStack = 16, .localCount = 3}),
                                      abc_.methodWithBody(empty), methods_, {}, 0x01);
         abc_.classScript(mainName, clipName, cls);
         return abc_.bytes();
@@ -351,6 +351,55 @@ TEST(Avm2Timeline, TimeoutsAndIntervalsCallTheirFunctionsBetweenFrames) {
     swf::Player player;
     // Due together, they run in the order they were set.
     EXPECT_EQ(Joined(Play(player, movie, 4)), "interval\ntimeout\ninterval\ninterval");
+}
+
+}  // namespace
+
+namespace {
+
+// Display objects' geometry through flash.geom (in pixels, the engine keeps twips), and the
+// player's errors for what a text field refuses, each in a frame script of its own.
+TEST(Avm2Timeline, DisplayGeometryGoesThroughFlashGeomAndFieldsRefuseBadValues) {
+    DocumentClass main;
+    const Emit sprite = Local(1);
+    const Emit field = Local(2);
+    main.method("badAutoSize", [&](AbcCode& c) {
+        main.run(c, Assigned(New("flash.text::TextField", {}), "autoSize", Str("middle")));
+    });
+    main.method("badLine", [&](AbcCode& c) { main.run(c, Call(New("flash.text::TextField", {}), "getLineText", {Num(3)})); });
+    auto bytes = main.bytes([&](AbcCode& c) {
+        main.run(c, Kept(1, New("flash.display::Sprite", {})));
+        for (auto [name, value] : std::vector<std::pair<const char*, double>>{{"x", 10}, {"y", 20}, {"scaleX", 2}})
+            main.run(c, Assigned(sprite, name, Num(value)));
+        main.run(c, Having(Local(0), "addChild", {sprite}));
+        main.trace(c, Get(Get(sprite, "transform"), "matrix"));
+        main.trace(c, Call(sprite, "localToGlobal", {New("flash.geom::Point", {Num(1), Num(1)})}));
+        main.trace(c, Call(sprite, "globalToLocal", {New("flash.geom::Point", {Num(12), Num(21)})}));
+        main.run(c, Assigned(Get(sprite, "transform"), "colorTransform", New("flash.geom::ColorTransform", {Num(0.5)})));
+        main.trace(c, Get(Get(Get(sprite, "transform"), "colorTransform"), "redMultiplier"));
+        main.run(c, Assigned(Get(sprite, "transform"), "matrix", New("flash.geom::Matrix", {Num(1), Num(0), Num(0), Num(1), Num(3), Num(4)})));
+        main.trace(c, Get(sprite, "x"));
+        // A field in the sprite: its box, in the sprite's space and on the stage.
+        main.run(c, Kept(2, New("flash.text::TextField", {})));
+        main.run(c, Assigned(field, "width", Num(50)));
+        main.run(c, Assigned(field, "height", Num(20)));
+        main.run(c, Assigned(field, "x", Num(5)));
+        main.run(c, Having(sprite, "addChild", {field}));
+        main.trace(c, Call(field, "getBounds", {sprite}));
+        main.trace(c, Call(field, "getBounds", {Local(0)}));
+        main.callOnThis(c, "addFrameScript", 4, [&](AbcCode& c) {
+            c.pushByte(0).op(OP_getlocal0).op(OP_getproperty, main.name("badAutoSize"));
+            c.pushByte(1).op(OP_getlocal0).op(OP_getproperty, main.name("badLine"));
+        });
+    });
+    SwfWriter movie = As3Movie(bytes);
+    movie.showFrame().showFrame();
+    swf::Player player;
+    EXPECT_EQ(Joined(Play(player, movie, 2)),
+              "(a=2, b=0, c=0, d=1, tx=10, ty=20)\n(x=12, y=21)\n(x=1, y=1)\n0.5\n3\n"
+              "(x=5, y=0, w=50, h=20)\n(x=8, y=4, w=50, h=20)\n"
+              "ArgumentError: Error #2008: Parameter autoSize must be one of the accepted values.\n"
+              "RangeError: Error #2006: The supplied index is out of bounds.");
 }
 
 }  // namespace
