@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "ScriptEmit.h"
 #include "ScriptRun.h"
 #include "support/SwfWriter.h"
+#include "swf/player/DrawTarget.h"
 #include "swf/player/Player.h"
 
 namespace {
@@ -38,6 +40,14 @@ class DocumentClass {
         push(code);
         code.op(OP_callpropvoid, name("trace"), 1);
     }
+    // trace(<a ScriptEmit expression>), and the expression run for its effects alone.
+    void trace(AbcCode& code, const Emit& value) {
+        trace(code, [&](AbcCode& c) { value(abc_, c); });
+    }
+    void run(AbcCode& code, const Emit& value) {
+        value(abc_, code);
+        code.op(OP_pop);
+    }
     void traceText(AbcCode& code, std::string_view text) {
         trace(code, [&](AbcCode& c) { c.op(OP_pushstring, string(text)); });
     }
@@ -57,7 +67,7 @@ class DocumentClass {
         ctor.op(OP_returnvoid);
         AbcCode empty;
         empty.op(OP_returnvoid);
-        uint32_t cls = abc_.addClass(mainName, clipName, abc_.methodWithBody(ctor, {.maxStack = 8, .localCount = 3}),
+        uint32_t cls = abc_.addClass(mainName, clipName, abc_.methodWithBody(ctor, {.maxStack = 16, .localCount = 3}),
                                      abc_.methodWithBody(empty), methods_, {}, 0x01);
         abc_.classScript(mainName, clipName, cls);
         return abc_.bytes();
@@ -301,6 +311,140 @@ TEST(Avm2Timeline, AutoplayPlaysOnARootItsScriptStopped) {
         Play(player, movie, 12);
         EXPECT_EQ(player.TCurrentFrame(), autoplay ? 1 : 0) << autoplay;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A field a script makes: its text as the engine lays it out, formats by range, and its
+// box drawn once it is on the stage.
+TEST(Avm2Timeline, TextFieldsMadeByScriptsHoldTextAndFormatsAndDraw) {
+    DocumentClass main;
+    const Emit field = Local(1);
+    auto bytes = main.bytes([&](AbcCode& c) {
+        main.run(c, Kept(1, New("flash.text::TextField", {})));
+        main.trace(c, Get(field, "width"));
+        for (auto [name, value] : std::vector<std::pair<const char*, double>>{
+                 {"x", 10}, {"y", 10}, {"width", 50}, {"height", 20}, {"backgroundColor", 0xFF0000}})
+            main.run(c, Assigned(field, name, Num(value)));
+        main.run(c, Assigned(field, "background", Num(1)));
+        main.run(c, Assigned(field, "multiline", Num(1)));
+        main.run(c, Assigned(field, "text", Str("ab\ncd")));
+        main.run(c, Having(field, "appendText", {Str("e")}));
+        main.run(c, Having(field, "replaceText", {Num(0), Num(1), Str("xy")}));
+        for (const char* name : {"length", "numLines"}) main.trace(c, Get(field, name));
+        main.trace(c, Call(field, "getLineText", {Num(1)}));
+        main.trace(c, Call(field, "getLineOffset", {Num(1)}));
+        main.trace(c, Call(field, "getLineIndexOfChar", {Num(4)}));
+        // The first three characters bold: a range over more of them has no one weight.
+        main.run(c, Having(field, "setTextFormat", {Assigned(New("flash.text::TextFormat", {}), "bold", Num(1)), Num(0), Num(3)}));
+        main.trace(c, Get(Call(field, "getTextFormat", {Num(0), Num(3)}), "bold"));
+        main.trace(c, Get(Call(field, "getTextFormat", {}), "bold"));
+        main.trace(c, Get(Call(field, "getTextFormat", {Num(4)}), "bold"));
+        main.trace(c, Get(New("flash.text::TextFormat", {Str("Arial"), Num(12.7)}), "size"));
+        main.run(c, Assigned(field, "htmlText", Str("<b>bold</b> and <i>not</i>")));
+        main.trace(c, Get(field, "text"));
+        main.trace(c, Get(Call(field, "getTextFormat", {Num(1)}), "bold"));
+        main.run(c, Assigned(field, "autoSize", Str("left")));
+        main.trace(c, Get(field, "autoSize"));
+        main.run(c, Having(Local(0), "addChild", {field}));
+    });
+    SwfWriter movie = As3Movie(bytes);
+    movie.showFrame();
+    swf::Player player;
+    auto lines = Play(player, movie, 1);
+    EXPECT_EQ(Joined(lines), "100\n7\n2\ncde\n4\n1\ntrue\nnull\nfalse\n12\nbold and not\ntrue\nleft");
+    // The background shows where the field stands, and nowhere else.
+    player.SetViewSize(100, 100);
+    std::vector<uint8_t> pixels(100 * 100 * 3);
+    ASSERT_TRUE(player.Draw({pixels.data(), 100 * 3, 24, false}));
+    auto bgr = [&](int x, int y) {
+        const uint8_t* p = &pixels[(static_cast<size_t>(y) * 100 + x) * 3];
+        return std::array<int, 3>{p[0], p[1], p[2]};
+    };
+    EXPECT_EQ(bgr(11, 11), (std::array<int, 3>{0, 0, 255}));
+    EXPECT_EQ(bgr(5, 5), (std::array<int, 3>{255, 255, 255}));
+    EXPECT_EQ(bgr(12, 45), (std::array<int, 3>{255, 255, 255}));
+}
+
+}  // namespace
+
+namespace {
+
+// flash.utils.<function>(args...)
+Emit UtilsCall(std::string function, std::vector<Emit> args) {
+    return [function, args](AbcBuilder& abc, AbcCode& code) {
+        uint32_t name = ClassName(abc, "flash.utils::" + function);
+        code.op(OP_findpropstrict, name);
+        for (const Emit& a : args) a(abc, code);
+        code.op(OP_callproperty, name, static_cast<uint32_t>(args.size()));
+    };
+}
+
+// A timeout calls its function once, an interval every time until it is cleared; both pass
+// the arguments after the delay and fire between frames, at most once a frame.
+TEST(Avm2Timeline, TimeoutsAndIntervalsCallTheirFunctionsBetweenFrames) {
+    DocumentClass main;
+    auto bytes = main.bytes([&](AbcCode& c) {
+        main.run(c, UtilsCall("setTimeout", {Global("trace"), Num(150), Str("timeout")}));
+        main.run(c, UtilsCall("setInterval", {Global("trace"), Num(100), Str("interval")}));
+        main.run(c, UtilsCall("clearInterval", {UtilsCall("setInterval", {Global("trace"), Num(100), Str("cleared")})}));
+    });
+    SwfWriter movie = As3Movie(bytes);
+    movie.showFrame();
+    swf::Player player;
+    // Due together, they run in the order they were set.
+    EXPECT_EQ(Joined(Play(player, movie, 4)), "interval\ntimeout\ninterval\ninterval");
+}
+
+}  // namespace
+
+namespace {
+
+// Display objects' geometry through flash.geom (in pixels, the engine keeps twips), and the
+// player's errors for what a text field refuses, each in a frame script of its own.
+TEST(Avm2Timeline, DisplayGeometryGoesThroughFlashGeomAndFieldsRefuseBadValues) {
+    DocumentClass main;
+    const Emit sprite = Local(1);
+    const Emit field = Local(2);
+    main.method("badAutoSize", [&](AbcCode& c) {
+        main.run(c, Assigned(New("flash.text::TextField", {}), "autoSize", Str("middle")));
+    });
+    main.method("badLine", [&](AbcCode& c) { main.run(c, Call(New("flash.text::TextField", {}), "getLineText", {Num(3)})); });
+    auto bytes = main.bytes([&](AbcCode& c) {
+        main.run(c, Kept(1, New("flash.display::Sprite", {})));
+        for (auto [name, value] : std::vector<std::pair<const char*, double>>{{"x", 10}, {"y", 20}, {"scaleX", 2}})
+            main.run(c, Assigned(sprite, name, Num(value)));
+        main.run(c, Having(Local(0), "addChild", {sprite}));
+        main.trace(c, Get(Get(sprite, "transform"), "matrix"));
+        main.trace(c, Call(sprite, "localToGlobal", {New("flash.geom::Point", {Num(1), Num(1)})}));
+        main.trace(c, Call(sprite, "globalToLocal", {New("flash.geom::Point", {Num(12), Num(21)})}));
+        main.run(c, Assigned(Get(sprite, "transform"), "colorTransform", New("flash.geom::ColorTransform", {Num(0.5)})));
+        main.trace(c, Get(Get(Get(sprite, "transform"), "colorTransform"), "redMultiplier"));
+        main.run(c, Assigned(Get(sprite, "transform"), "matrix", New("flash.geom::Matrix", {Num(1), Num(0), Num(0), Num(1), Num(3), Num(4)})));
+        main.trace(c, Get(sprite, "x"));
+        // A field in the sprite: its box, in the sprite's space and on the stage.
+        main.run(c, Kept(2, New("flash.text::TextField", {})));
+        main.run(c, Assigned(field, "width", Num(50)));
+        main.run(c, Assigned(field, "height", Num(20)));
+        main.run(c, Assigned(field, "x", Num(5)));
+        main.run(c, Having(sprite, "addChild", {field}));
+        main.trace(c, Call(field, "getBounds", {sprite}));
+        main.trace(c, Call(field, "getBounds", {Local(0)}));
+        main.callOnThis(c, "addFrameScript", 4, [&](AbcCode& c) {
+            c.pushByte(0).op(OP_getlocal0).op(OP_getproperty, main.name("badAutoSize"));
+            c.pushByte(1).op(OP_getlocal0).op(OP_getproperty, main.name("badLine"));
+        });
+    });
+    SwfWriter movie = As3Movie(bytes);
+    movie.showFrame().showFrame();
+    swf::Player player;
+    EXPECT_EQ(Joined(Play(player, movie, 2)),
+              "(a=2, b=0, c=0, d=1, tx=10, ty=20)\n(x=12, y=21)\n(x=1, y=1)\n0.5\n3\n"
+              "(x=5, y=0, w=50, h=20)\n(x=8, y=4, w=50, h=20)\n"
+              "ArgumentError: Error #2008: Parameter autoSize must be one of the accepted values.\n"
+              "RangeError: Error #2006: The supplied index is out of bounds.");
 }
 
 }  // namespace

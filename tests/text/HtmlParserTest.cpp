@@ -96,6 +96,9 @@ TEST(HtmlParserTest, ReadsRunsAndWritesThePlayersHtml) {
          {{U"<&AB\u00A0&bogus;", "Base", 15, 0, false, L}},
          U"<P ALIGN=\"LEFT\"><FONT FACE=\"Base\" SIZE=\"15\" COLOR=\"#000000\" "
          U"LETTERSPACING=\"0\" KERNING=\"0\">&lt;&amp;AB\u00A0&amp;bogus;</FONT></P>"},
+        {"numeric entities: blanks, a sign and digits up to the first other one, in 16 bits; sizes at least 1",
+         U"<font size='0'>&#-50;&#x+2c;&#58 0;&# 40;&#1311768467463786786;&#X28;&#  x3b;</font>", false, nullptr,
+         {{U"\uFFCE,:(\uD122&#X28;&#  x3b;", "Base", 1, 0, false, L}}, U""},
         {"paragraphs break only multiline fields; their format is their first character's",
          U"<p align='right'>a</p><p align='center'>b</p>", true, nullptr,
          {{U"a\r", "Base", 12, 0, false, TextAlign::Right},
@@ -184,9 +187,13 @@ TEST(HtmlParserTest, ReadsRunsAndWritesThePlayersHtml) {
     std::u32string deep;
     for (int i = 0; i < 5000; ++i) deep += U"<font size='+1'>";
     deep += U"x" + std::u32string(100000, U'<') + U">";
-    const FormattedText hostile = HtmlParser::parse(deep, baseFormat(), {});
+    HtmlParser::Options version13;
+    version13.swfVersion = 13;
+    const FormattedText hostile = HtmlParser::parse(deep, baseFormat(), version13);
     ASSERT_EQ(hostile.text, U"x");
     EXPECT_EQ(*hostile.runs.runs()[0].format.size, 12 + HtmlParser::kMaxOpenTags);
+    // Movies before version 13 stop at 127 points.
+    EXPECT_EQ(*HtmlParser::parse(deep, baseFormat(), {}).runs.runs()[0].format.size, 127);
     const std::u32string longFace = U"<font face='" + std::u32string(50000, U'a') + U"'>y";
     const FormattedText cut = HtmlParser::parse(longFace, baseFormat(), {});
     EXPECT_EQ(cut.runs.runs()[0].format.font->size(), HtmlParser::kMaxAttributeLength);

@@ -5,8 +5,10 @@
 #include <numbers>
 
 #include "swf/avm2/DisplayClasses.h"
+#include "swf/avm2/GeomClasses.h"
 #include "swf/avm2/NativeSupport.h"
 #include "swf/avm2/SceneClasses.h"
+#include "swf/avm2/TextClasses.h"
 #include "swf/display/DisplayList.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
@@ -79,18 +81,18 @@ void installDisplayObject(Machine& m, ClassObject* cls) {
         return Value();
     };
     defineDisplayAccessor(m, cls, "x", [](Machine&, DisplayHandle&, swf::DisplayObject& o) {
-        return Value::number(o.matrix().tx / kTwipsPerPixel);
+        return Value::number((o.matrix().tx + o.boxOffset().x) / kTwipsPerPixel);
     }, [](Machine& m, DisplayHandle&, swf::DisplayObject& o, const Value& v) {
         Matrix mx = o.matrix();
-        mx.tx = std::round(finiteOr(m.toNumber(v), 0) * kTwipsPerPixel);
+        mx.tx = std::round(finiteOr(m.toNumber(v), 0) * kTwipsPerPixel) - o.boxOffset().x;
         o.setMatrix(mx);
         o.setScriptMoved();
     });
     defineDisplayAccessor(m, cls, "y", [](Machine&, DisplayHandle&, swf::DisplayObject& o) {
-        return Value::number(o.matrix().ty / kTwipsPerPixel);
+        return Value::number((o.matrix().ty + o.boxOffset().y) / kTwipsPerPixel);
     }, [](Machine& m, DisplayHandle&, swf::DisplayObject& o, const Value& v) {
         Matrix mx = o.matrix();
-        mx.ty = std::round(finiteOr(m.toNumber(v), 0) * kTwipsPerPixel);
+        mx.ty = std::round(finiteOr(m.toNumber(v), 0) * kTwipsPerPixel) - o.boxOffset().y;
         o.setMatrix(mx);
         o.setScriptMoved();
     });
@@ -251,8 +253,13 @@ void installStage(Machine& m, ClassObject* stage) {
     m.defineAccessor(stage, "quality", [](Machine&, const Value&, std::span<const Value>) {
         return Value::string("HIGH");
     }, [](Machine&, const Value&, std::span<const Value>) { return Value(); });
-    m.defineAccessor(stage, "focus", [](Machine&, const Value&, std::span<const Value>) { return Value::null(); },
-                     [](Machine&, const Value&, std::span<const Value>) { return Value(); });
+    m.defineAccessor(stage, "focus", [](Machine& m, const Value&, std::span<const Value>) {
+        return bridgeOf(m).valueOf(bridgeOf(m).focus());
+    }, [](Machine& m, const Value&, std::span<const Value> args) {
+        auto* handle = dynamic_cast<DisplayHandle*>(argAt(args, 0).asObject());
+        bridgeOf(m).setFocus(handle ? handle->display() : nullptr);
+        return Value();
+    });
     defineNativeMethod(m, stage, "invalidate", [](Machine&, const Value&, std::span<const Value>) { return Value(); });
     for (const char* name : {"StageScaleMode", "StageAlign", "StageQuality"}) m.defineClass("flash.display", name, m.builtins().object);
     ClassObject* scaleModes = m.findClass("flash.display::StageScaleMode");
@@ -268,10 +275,15 @@ void installStage(Machine& m, ClassObject* stage) {
 
 void installDisplayClasses(Machine& m) {
     installEventClasses(m);
+    installGeomClasses(m);
     ClassObject* dispatcher = m.findClass("flash.events::EventDispatcher");
     ClassObject* displayObject = m.defineClass("flash.display", "DisplayObject", dispatcher);
     installDisplayObject(m, displayObject);
+    installDisplayGeometry(m, displayObject);
     ClassObject* interactive = m.defineClass("flash.display", "InteractiveObject", displayObject);
+    installTextFormatClasses(m);
+    installTextField(m, interactive);
+    installFontClass(m);
     ClassObject* container = m.defineClass("flash.display", "DisplayObjectContainer", interactive);
     installContainerMethods(m, container);
     ClassObject* sprite = m.defineClass("flash.display", "Sprite", container);

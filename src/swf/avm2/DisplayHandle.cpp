@@ -60,9 +60,15 @@ void DisplayHandle::trace(Marker& marker) const {
     }
 }
 
-void GraphicsObject::trace(Marker& marker) const {
+void DisplayPartObject::trace(Marker& marker) const {
     Object::trace(marker);
     marker.mark(owner);
+}
+
+void TimerObject::trace(Marker& marker) const {
+    DispatcherObject::trace(marker);
+    marker.mark(callback);
+    for (const Value& v : arguments) marker.mark(v);
 }
 
 void EventObject::trace(Marker& marker) const {

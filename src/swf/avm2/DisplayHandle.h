@@ -77,8 +77,9 @@ class EventObject : public Object {
     void trace(Marker& marker) const override;
 };
 
-// flash.display.Graphics: draws into its owner's drawing.
-class GraphicsObject : public Object {
+// A part of a display object scripts reach through it (its Graphics, which draws into the
+// owner's drawing; its Transform): it keeps the owner alive.
+class DisplayPartObject : public Object {
   public:
     using Object::Object;
     DisplayHandle* owner = nullptr;
@@ -89,11 +90,18 @@ class GraphicsObject : public Object {
 class TimerObject : public DispatcherObject {
   public:
     using DispatcherObject::DispatcherObject;
+    // setTimeout and setInterval: the function called with its arguments instead of the
+    // timer event, and the number clearTimeout and clearInterval know it by.
+    Value callback;
+    std::vector<Value> arguments;
+    uint32_t id = 0;
     double delay = 0;
     int repeatCount = 0;
     int currentCount = 0;
     bool running = false;
     double dueAt = 0;  // movie time in milliseconds
+
+    void trace(Marker& marker) const override;
 };
 
 }  // namespace swf::avm2

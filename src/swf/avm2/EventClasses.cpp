@@ -153,6 +153,30 @@ void installDispatcherClass(Machine& m, ClassObject* dispatcher) {
     }, 1);
 }
 
+// setTimeout and setInterval call a function after a delay (once, or every time) with the
+// arguments after the delay; clearTimeout and clearInterval stop it.
+void installTimerFunctions(Machine& m, ClassObject* timer) {
+    for (bool repeats : {false, true})
+        m.defineGlobal("flash.utils", repeats ? "setInterval" : "setTimeout",
+                       Value::object(m.newNative([timer, repeats](Machine& m, const Value&, std::span<const Value> args) {
+                           Value callback = argAt(args, 0);
+                           if (!callback.isObject() || !callback.asObject()->asFunction())
+                               m.throwError("TypeError", 1034, "Type Coercion failed: cannot convert " + m.describeForError(callback) + " to Function.");
+                           auto* t = m.heap().make<TimerObject>(timer, timer->prototype);
+                           t->callback = callback;
+                           t->delay = m.toNumber(argAt(args, 1));
+                           if (!(t->delay >= 0)) t->delay = 0;
+                           t->repeatCount = repeats ? 0 : 1;
+                           if (args.size() > 2) t->arguments.assign(args.begin() + 2, args.end());
+                           return Value::number(bridgeOf(m).startCallback(*t));
+                       }, 2)));
+    for (const char* name : {"clearTimeout", "clearInterval"})
+        m.defineGlobal("flash.utils", name, Value::object(m.newNative([](Machine& m, const Value&, std::span<const Value> args) {
+            bridgeOf(m).stopCallback(m.toUint(argAt(args, 0)));
+            return Value();
+        }, 1)));
+}
+
 void installTimerClass(Machine& m, ClassObject* timer) {
     timer->allocate = [](Machine& m, ClassObject* cls) -> Object* { return m.heap().make<TimerObject>(cls, cls->prototype); };
     timer->nativeInitializer = [](Machine& m, const Value& self, std::span<const Value> args) {
@@ -224,6 +248,7 @@ void installEventClasses(Machine& m) {
     defineConstants(m, keyboard, {{"KEY_DOWN", "keyDown"}, {"KEY_UP", "keyUp"}});
     ClassObject* timer = m.defineClass("flash.utils", "Timer", dispatcher);
     installTimerClass(m, timer);
+    installTimerFunctions(m, timer);
     for (ClassObject* sealed : {dispatcher, event, timerEvent, progress, mouse, keyboard, timer}) sealed->sealed = true;
     ClassObject* phase = m.defineClass("flash.events", "EventPhase", m.builtins().object);
     for (auto [name, value] : {std::pair{"CAPTURING_PHASE", 1}, {"AT_TARGET", 2}, {"BUBBLING_PHASE", 3}}) {

@@ -62,7 +62,7 @@ void gotoScene(Machine& m, swf::MovieClip& clip, int step) {
 }
 
 Drawing* drawingOf(Machine& m, const Value& self) {
-    auto& graphics = nativeSelf<GraphicsObject>(m, self);
+    auto& graphics = nativeSelf<DisplayPartObject>(m, self);
     swf::MovieClip* clip = graphics.owner ? graphics.owner->clip() : nullptr;
     return clip ? &clip->drawing() : nullptr;
 }
@@ -173,7 +173,7 @@ void installGraphics(Machine& m, ClassObject* sprite, ClassObject* shape) {
     auto get = [graphics](Machine& m, const Value& self, std::span<const Value>) {
         DisplayHandle& h = nativeSelf<DisplayHandle>(m, self);
         if (!h.graphics) {
-            auto* g = m.heap().make<GraphicsObject>(graphics, graphics->prototype);
+            auto* g = m.heap().make<DisplayPartObject>(graphics, graphics->prototype);
             g->setDynamic(false);
             g->owner = &h;
             h.graphics = g;

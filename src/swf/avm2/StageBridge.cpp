@@ -49,6 +49,22 @@ ClassObject* StageBridge::displayClass(const char* name) {
     return found;
 }
 
+swf::DisplayObject* StageBridge::focus() {
+    std::shared_ptr<swf::DisplayObject> object = focus_.lock();
+    if (object && (object->removed() || !object->onStage())) focus_.reset();
+    return focus_.expired() ? nullptr : object.get();
+}
+
+void StageBridge::setFocus(swf::DisplayObject* object) {
+    focus_ = object ? object->weak_from_this() : std::weak_ptr<swf::DisplayObject>();
+}
+
+uint16_t StageBridge::symbolBoundTo(const ClassObject& cls) const {
+    for (const auto& [symbol, name] : context_.movie().symbolClasses)
+        if (symbol != 0 && qualifiedClassName(name) == cls.name) return symbol;
+    return 0;
+}
+
 ClassObject* StageBridge::classFor(const swf::DisplayObject& object) {
     int id = &object == static_cast<const swf::DisplayObject*>(context_.root()) ? 0 : object.characterId();
     if (id >= 0)
@@ -67,7 +83,7 @@ ClassObject* StageBridge::classFor(const swf::DisplayObject& object) {
     if (any.isButton()) return displayClass("flash.display::SimpleButton");
     if (dynamic_cast<const ShapeInstance*>(&object) || dynamic_cast<const MorphShapeInstance*>(&object))
         return displayClass("flash.display::Shape");
-    if (any.isEditText()) return displayClass("flash.display::InteractiveObject");
+    if (any.isEditText()) return displayClass("flash.text::TextField");
     return displayClass("flash.display::DisplayObject");
 }
 
@@ -113,22 +129,21 @@ void StageBridge::construct(swf::DisplayObject& object) {
     machine_.construct(Value::object(cls), {});
 }
 
-Object* StageBridge::allocate(ClassObject* cls) {
+Object* StageBridge::allocate(ClassObject* cls, const std::function<std::shared_ptr<swf::DisplayObject>()>& make) {
     std::shared_ptr<swf::DisplayObject> object = std::exchange(adopting_, nullptr);
     if (object && object->as3Object()) {
         // Asked for while its constructor runs: the object made for it is the one.
         return object->as3Object();
     }
     if (!object) {
-        for (const auto& [symbol, name] : context_.movie().symbolClasses)
-            if (symbol != 0 && qualifiedClassName(name) == cls->name) {
-                object = DisplayObjectFactory::create(context_, context_.dictionary(), symbol, 0);
-                break;
-            }
+        if (uint16_t symbol = symbolBoundTo(*cls)) object = DisplayObjectFactory::create(context_, context_.dictionary(), symbol, 0);
+        if (!object && make) {
+            if (!context_.hasRoomForObject()) throw ScriptLimitError("Error #1000: The system is out of memory.");
+            object = make();
+        }
         if (!object) {
             if (!context_.hasRoomForObject()) throw ScriptLimitError("Error #1000: The system is out of memory.");
             auto clip = std::make_shared<swf::MovieClip>(context_, nullptr, std::make_shared<Timeline>(), 0);
-            context_.addObject();
             context_.registerClip(clip);
             object = clip;
         }
@@ -330,6 +345,17 @@ void StageBridge::startTimer(TimerObject& timer) {
     if (std::find(timers_.begin(), timers_.end(), &timer) == timers_.end()) timers_.push_back(&timer);
 }
 
+uint32_t StageBridge::startCallback(TimerObject& timer) {
+    timer.id = ++lastCallbackId_;
+    startTimer(timer);
+    return timer.id;
+}
+
+void StageBridge::stopCallback(uint32_t id) {
+    for (TimerObject* t : timers_)
+        if (t->id == id && id != 0) t->running = false;
+}
+
 bool StageBridge::timersPending() const {
     return std::any_of(timers_.begin(), timers_.end(), [](const TimerObject* t) { return t->running; });
 }
@@ -346,6 +372,10 @@ void StageBridge::runDueTimers() {
         t->dueAt = std::max(t->dueAt + std::max(t->delay, 1.0), now);
         bool last = t->repeatCount > 0 && t->currentCount >= t->repeatCount;
         if (last) t->running = false;
+        if (t->callback.isObject()) {
+            runScript([&] { machine_.call(t->callback, Value::null(), t->arguments); });
+            continue;
+        }
         runScript([&] { dispatch(t, newEvent("timer", false, "flash.events::TimerEvent")); });
         if (last)
             runScript([&] { dispatch(t, newEvent("timerComplete", false, "flash.events::TimerEvent")); });

@@ -11,6 +11,7 @@
 
 #include "swf/avm2/DisplayHandle.h"
 #include "swf/script/Heap.h"
+#include "swf/script/Rooted.h"
 
 namespace swf {
 class DisplayObject;
@@ -43,8 +44,8 @@ class StageBridge {
     // (the document class for the main timeline), unless that happened already.
     void construct(swf::DisplayObject& object);
     // A display class's allocation: the object being constructed for the timeline, else a new
-    // engine object for `cls` (its symbol's, or an empty clip).
-    Object* allocate(ClassObject* cls);
+    // engine object for `cls` (its symbol's, else what `make` makes, else an empty clip).
+    Object* allocate(ClassObject* cls, const std::function<std::shared_ptr<swf::DisplayObject>()>& make = nullptr);
     // The constructor of a display class reached its native part: the timeline children
     // bound to classes are constructed, named children fill the properties named after them.
     void initialize(DisplayHandle& handle);
@@ -71,10 +72,17 @@ class StageBridge {
     // once (but `clip`'s own, which waits its turn), between the frame's events.
     void runGotoFrame(swf::MovieClip& clip);
     void startTimer(TimerObject& timer);
+    // setTimeout and setInterval: starts a timer that calls its callback; returns its id.
+    uint32_t startCallback(TimerObject& timer);
+    void stopCallback(uint32_t id);
     void runDueTimers();
     bool timersPending() const;
     // After the first frame: the main timeline's loaderInfo reports it complete.
     void finishLoading();
+
+    // The object with the keyboard focus, while it stays on the stage.
+    swf::DisplayObject* focus();
+    void setFocus(swf::DisplayObject* object);
 
     void markRoots(Marker& marker) const;
     // Runs script work the engine starts: on its own with a fresh bound, or as part of the
@@ -84,6 +92,8 @@ class StageBridge {
     void objectLeaving(swf::DisplayObject& object);
     // Sends `type` to the object and everything under it (the stage events).
     void announceStage(swf::DisplayObject& object, const char* type, int depth = 0);
+    // The symbol (other than the main timeline) the movie binds to `cls`, or 0.
+    uint16_t symbolBoundTo(const ClassObject& cls) const;
     // A class by its qualified name ("flash.display::Stage"), without starting a script run.
     ClassObject* displayClass(const char* name);
 
@@ -95,7 +105,7 @@ class StageBridge {
 
     Machine& machine_;
     MovieContext& context_;
-    RootsOf<StageBridge> roots_;
+    script::RootsOf<StageBridge> roots_;
     DisplayHandle* stage_ = nullptr;
     std::shared_ptr<swf::DisplayObject> adopting_;  // what the class being constructed wraps
     std::vector<DispatcherObject*> broadcastListeners_;
@@ -105,6 +115,8 @@ class StageBridge {
         int frame;
     };
     std::vector<FrameReached> framesReached_;
+    std::weak_ptr<swf::DisplayObject> focus_;
+    uint32_t lastCallbackId_ = 0;
     bool loadingFinished_ = false;
     bool rootLinkRefused_ = false;
     int scriptsRunning_ = 0;

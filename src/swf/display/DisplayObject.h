@@ -128,6 +128,9 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     virtual Rect localBounds() const;
     // The extent in its parent's space (its scroll rectangle's, when it has one).
     Rect boundsInParent() const;
+    // How far the object shows from where its matrix puts it, in its parent's space (twips):
+    // scripts' x and y include it (a text field that sizes itself about its centre).
+    virtual Point boxOffset() const { return Point{}; }
 
     // Its script object, once a script has asked for it. The script side refers back weakly.
     avm1::StageObject* scriptObject() const { return scriptObject_; }

@@ -24,7 +24,7 @@ class EditTextInstance : public DisplayObject {
     // How far the field's box has moved from where its definition put it, in its parent's
     // space (twips). A field that sizes itself about its centre or right edge moves its box;
     // its _x and _y report that move, while its matrix (which a duplicate copies) stays.
-    Point boxOffset() const;
+    Point boxOffset() const override;
     // What the bound variable held when the field last looked, in the script side's terms:
     // the field changes only when the variable does.
     const std::string& boundValueKey() const { return boundValueKey_; }

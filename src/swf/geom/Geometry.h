@@ -2,6 +2,7 @@
 // Basic value types of the engine: twips, colours, affine matrices and colour transforms.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace swf {
@@ -39,6 +40,12 @@ struct Matrix {
                 b * o.c + d * o.d, a * o.tx + c * o.ty + tx, b * o.tx + d * o.ty + ty};
     }
     double determinant() const { return a * d - b * c; }
+    // True when every term is finite and at most `limit` in size.
+    bool termsWithin(double limit) const {
+        for (double term : {a, b, c, d, tx, ty})
+            if (!(std::fabs(term) <= limit)) return false;
+        return true;
+    }
     // The inverse, or the identity when the matrix is singular.
     Matrix inverted() const {
         double det = determinant();

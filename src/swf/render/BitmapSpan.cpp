@@ -13,7 +13,7 @@ constexpr double kFixedOne = 1 << kFixedShift;
 // before it, and a clamped fill shows its edge pixels there anyway.
 constexpr double kMaxTexelCoordinate = 1e12;
 // Beyond this a pixel-to-bitmap term only comes from a collapsed bitmap matrix.
-constexpr double kMaxTerm = 1e12;
+constexpr double kMaxBitmapTerm = 1e12;
 
 // Truncation instead of flooring is off by one 65536th of a texel at most.
 int64_t toFixed(double v) {
@@ -34,11 +34,7 @@ BitmapSpan::BitmapSpan(const Bitmap& bitmap, const Matrix& bitmapToPixels, bool 
         return;
     }
     pixelsToBitmap_ = bitmapToPixels.inverted();
-    const Matrix& m = pixelsToBitmap_;
-    drawable_ = true;
-    for (double term : {m.a, m.b, m.c, m.d, m.tx, m.ty}) {
-        if (!(std::fabs(term) <= kMaxTerm)) drawable_ = false;
-    }
+    drawable_ = pixelsToBitmap_.termsWithin(kMaxBitmapTerm);
 }
 
 int64_t BitmapSpan::column(int64_t x) const {

@@ -8,7 +8,7 @@ namespace swf {
 
 namespace {
 
-using Kind = SurfaceFilter::Kind;
+using FilterKind = SurfaceFilter::Kind;
 using Type = SurfaceFilter::Type;
 
 // The player takes up to 15 passes; blur and distance are bounded so that hostile sizes
@@ -50,9 +50,9 @@ Blur blurOf(const SurfaceFilter& f) {
     return b;
 }
 
-bool blurs(Kind kind) {
-    return kind == Kind::Blur || kind == Kind::DropShadow || kind == Kind::Glow ||
-           kind == Kind::Bevel || kind == Kind::GradientGlow || kind == Kind::GradientBevel;
+bool blurs(FilterKind kind) {
+    return kind == FilterKind::Blur || kind == FilterKind::DropShadow || kind == FilterKind::Glow ||
+           kind == FilterKind::Bevel || kind == FilterKind::GradientGlow || kind == FilterKind::GradientBevel;
 }
 
 // Glows have no distance.
@@ -60,7 +60,7 @@ struct Offset {
     int x = 0, y = 0;
 };
 Offset offsetOf(const SurfaceFilter& f) {
-    if (f.kind == Kind::Blur || f.kind == Kind::Glow) return {};
+    if (f.kind == FilterKind::Blur || f.kind == FilterKind::Glow) return {};
     double distance = finiteOr(f.distance, 0, kMaxDistance);
     double angle = std::isfinite(f.angle) ? f.angle : 0;
     return {static_cast<int>(std::lround(distance * std::cos(angle))),
@@ -188,7 +188,7 @@ void compose(const SurfaceFilter& f, Type type, Color g, uint8_t* source) {
 // Drop shadows and glows: the blurred alpha (its complement inside), moved by the distance,
 // raised by the strength and coloured.
 void shadow(const SurfaceFilter& f, PixelImage& image) {
-    Type type = f.kind == Kind::GradientGlow ? f.type : f.inner ? Type::Inner : Type::Outer;
+    Type type = f.kind == FilterKind::GradientGlow ? f.type : f.inner ? Type::Inner : Type::Outer;
     bool inner = type == Type::Inner;
     std::vector<uint8_t> plane = alphaPlane(image, inner);
     std::vector<uint8_t> line;
@@ -196,12 +196,12 @@ void shadow(const SurfaceFilter& f, PixelImage& image) {
     Offset offset = offsetOf(f);
     double strength = finiteOr(f.strength, 1, 255);
     std::array<Color, 256> table{};
-    if (f.kind == Kind::GradientGlow) table = gradientTable(f);
+    if (f.kind == FilterKind::GradientGlow) table = gradientTable(f);
     for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) {
             int v = toByte(at(plane, image, x - offset.x, y - offset.y, inner ? 255 : 0) *
                            std::max(strength, 0.0));
-            Color g = f.kind == Kind::GradientGlow ? table[v] : premultiplied(f.color, f.alpha, v);
+            Color g = f.kind == FilterKind::GradientGlow ? table[v] : premultiplied(f.color, f.alpha, v);
             compose(f, type, g, image.channels(static_cast<size_t>(y) * image.width + x));
         }
     }
@@ -216,14 +216,14 @@ void bevel(const SurfaceFilter& f, PixelImage& image) {
     Offset offset = offsetOf(f);
     double strength = std::max(finiteOr(f.strength, 1, 255), 0.0);
     std::array<Color, 256> table{};
-    if (f.kind == Kind::GradientBevel) table = gradientTable(f);
+    if (f.kind == FilterKind::GradientBevel) table = gradientTable(f);
     for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) {
             int behind = at(plane, image, x - offset.x, y - offset.y, 0);
             int ahead = at(plane, image, x + offset.x, y + offset.y, 0);
             double v = std::clamp((behind - ahead) * strength, -255.0, 255.0);
             Color g;
-            if (f.kind == Kind::GradientBevel) {
+            if (f.kind == FilterKind::GradientBevel) {
                 g = table[toByte((v + 255) / 2)];
             } else if (v >= 0) {
                 g = premultiplied(f.color, f.alpha, toByte(v));
@@ -343,7 +343,7 @@ FilterReach filterReach(const SurfaceFilter& f) {
     int growX = reach(b.x), growY = reach(b.y);
     Offset o = offsetOf(f);
     // Bevels reach both ways along their angle.
-    bool both = f.kind == Kind::Bevel || f.kind == Kind::GradientBevel;
+    bool both = f.kind == FilterKind::Bevel || f.kind == FilterKind::GradientBevel;
     FilterReach r{growX, growY, growX, growY};
     r.left += std::max(both ? std::abs(o.x) : -o.x, 0);
     r.right += std::max(both ? std::abs(o.x) : o.x, 0);
@@ -355,21 +355,21 @@ FilterReach filterReach(const SurfaceFilter& f) {
 bool runFilter(const SurfaceFilter& f, PixelImage& image) {
     if (image.pixels.size() != image.area()) return false;
     switch (f.kind) {
-        case Kind::Blur:
+        case FilterKind::Blur:
             blur(f, image);
             return true;
-        case Kind::DropShadow:
-        case Kind::Glow:
-        case Kind::GradientGlow:
+        case FilterKind::DropShadow:
+        case FilterKind::Glow:
+        case FilterKind::GradientGlow:
             shadow(f, image);
             return true;
-        case Kind::Bevel:
-        case Kind::GradientBevel:
+        case FilterKind::Bevel:
+        case FilterKind::GradientBevel:
             bevel(f, image);
             return true;
-        case Kind::ColorMatrix:
+        case FilterKind::ColorMatrix:
             return colorMatrix(f, image);
-        case Kind::Convolution:
+        case FilterKind::Convolution:
             return convolution(f, image);
         default:
             return false;

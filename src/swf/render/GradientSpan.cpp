@@ -15,14 +15,7 @@ constexpr double kGradientHalfSize = 16384;  // twips from the gradient square's
 
 // Beyond this a pixel-to-gradient term only comes from a collapsed gradient; bounding it keeps
 // every position finite.
-constexpr double kMaxTerm = 1e12;
-
-bool bounded(const Matrix& m) {
-    for (double term : {m.a, m.b, m.c, m.d, m.tx, m.ty}) {
-        if (!(std::fabs(term) <= kMaxTerm)) return false;
-    }
-    return true;
-}
+constexpr double kMaxGradientTerm = 1e12;
 
 constexpr double kMaxFocus = 0.975;
 
@@ -45,7 +38,7 @@ GradientSpan::GradientSpan(FillStyle::Kind kind, const Gradient& gradient, const
     }
     pixelsToUnit_ =
         Matrix::scale(1 / kGradientHalfSize, 1 / kGradientHalfSize) * squareToPixels.inverted();
-    degenerate_ = !bounded(pixelsToUnit_);
+    degenerate_ = !pixelsToUnit_.termsWithin(kMaxGradientTerm);
 }
 
 double GradientSpan::focalPosition(double u, double v) const {

@@ -4,6 +4,7 @@
 
 #include "swf/format/BitReader.h"
 #include "swf/movie/Dictionary.h"
+#include "swf/text/TextField.h"
 
 namespace swf {
 
@@ -69,6 +70,14 @@ bool EditTextCharacter::applyTextSettings(std::span<const uint8_t> body, Diction
     field->thickness = std::isfinite(thickness) ? thickness : 0;
     field->sharpness = std::isfinite(sharpness) ? sharpness : 0;
     return true;
+}
+
+std::shared_ptr<EditTextCharacter> EditTextCharacter::forScript(Rect bounds) {
+    auto definition = std::make_shared<EditTextCharacter>(0);
+    definition->bounds = bounds;
+    definition->readOnly = true;
+    definition->fontHeight = TextField::kDefaultFontHeight;
+    return definition;
 }
 
 }  // namespace swf

@@ -36,6 +36,9 @@ class EditTextCharacter : public Character {
     static bool applyTextSettings(std::span<const uint8_t> body, Dictionary& dictionary);
 
     explicit EditTextCharacter(uint16_t id) : Character(id, kKind) {}
+    // The definition of a field a script makes: `bounds` in twips, no text, a dynamic field
+    // in the default font.
+    static std::shared_ptr<EditTextCharacter> forScript(Rect bounds);
 
     Rect bounds;
     bool wordWrap = false;

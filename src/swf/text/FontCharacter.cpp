@@ -57,6 +57,7 @@ std::shared_ptr<FontCharacter> FontCharacter::parse(uint16_t tagCode,
 
     const uint8_t flags = in.u8();
     const bool hasLayout = flags & 0x80;
+    font->flagsLayout_ = hasLayout;
     font->shiftJis_ = flags & 0x40;
     font->smallText_ = flags & 0x20;
     font->ansi_ = flags & 0x10;

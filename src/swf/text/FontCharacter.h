@@ -66,6 +66,9 @@ class FontCharacter : public Character, public GlyphSource {
     bool hasOutlines() const;
     const std::vector<uint16_t>& codes() const { return codes_; }
     const std::optional<FontLayout>& layout() const { return layout_; }
+    // The tag's flag for a layout block, which embedded fonts carry (the block itself may be
+    // cut off or misplaced).
+    bool flagsLayout() const { return flagsLayout_; }
 
     // GlyphSource
     double emSize() const override { return version_ >= 3 ? 20480.0 : 1024.0; }
@@ -88,6 +91,7 @@ class FontCharacter : public Character, public GlyphSource {
     bool shiftJis_ = false;
     bool ansi_ = false;
     bool wideCodes_ = false;
+    bool flagsLayout_ = false;
     uint8_t languageCode_ = 0;
     std::vector<Shape> glyphs_;
     std::vector<uint16_t> codes_;

@@ -13,6 +13,10 @@ namespace swf {
 namespace {
 
 constexpr size_t kMaxEntityLength = 10;
+constexpr double kMaxOldFontSize = 127;
+constexpr double kMaxFontSize = 1e9;
+// Numeric entities may carry any number of digits; the player keeps the low 16 bits.
+constexpr size_t kMaxNumberEntityLength = 1024;
 
 std::string lowerAscii(std::u32string_view text) {
     std::string out;
@@ -86,23 +90,34 @@ HtmlTag parseTag(std::u32string_view body) {
     return tag;
 }
 
-std::optional<char32_t> decodeEntity(std::u32string_view name) {
-    if (name.size() > 1 && name[0] == '#') {
-        const bool hex = name[1] == 'x' || name[1] == 'X';
-        std::u32string_view digits = name.substr(hex ? 2 : 1);
-        if (digits.empty() || digits.size() > 8) return std::nullopt;
-        char32_t value = 0;
-        for (char32_t d : digits) {
-            int digit = d >= '0' && d <= '9'          ? static_cast<int>(d - '0')
-                        : hex && d >= 'a' && d <= 'f' ? static_cast<int>(d - 'a' + 10)
-                        : hex && d >= 'A' && d <= 'F' ? static_cast<int>(d - 'A' + 10)
-                                                      : -1;
-            if (digit < 0) return std::nullopt;
-            value = value * (hex ? 16 : 10) + static_cast<char32_t>(digit);
-        }
-        if (value == 0 || value > 0x10FFFF) return std::nullopt;
-        return value;
+// "&#...;" as the player reads it: 'x' right after '#' for hex, blanks, a sign, then digits
+// up to the first that is not one (the rest is ignored); the value wraps to 16 bits.
+std::optional<char32_t> decodeNumber(std::u32string_view text) {
+    const bool hex = !text.empty() && text[0] == 'x';
+    size_t i = hex ? 1 : 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n')) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    uint64_t value = 0;
+    size_t digits = 0;
+    for (; i < text.size(); ++i, ++digits) {
+        const char32_t d = text[i];
+        int digit = d >= '0' && d <= '9'          ? static_cast<int>(d - '0')
+                    : hex && d >= 'a' && d <= 'f' ? static_cast<int>(d - 'a' + 10)
+                    : hex && d >= 'A' && d <= 'F' ? static_cast<int>(d - 'A' + 10)
+                                                  : -1;
+        if (digit < 0) break;
+        value = value * (hex ? 16 : 10) + static_cast<uint64_t>(digit);
     }
+    if (digits == 0) return std::nullopt;
+    if (negative) value = 0 - value;
+    const char32_t c = static_cast<char32_t>(value & 0xFFFF);
+    if (c == 0) return std::nullopt;
+    return c;
+}
+
+std::optional<char32_t> decodeEntity(std::u32string_view name) {
+    if (!name.empty() && name[0] == '#') return decodeNumber(name.substr(1));
     const std::string lower = lowerAscii(name);
     if (lower == "lt") return U'<';
     if (lower == "gt") return U'>';
@@ -174,7 +189,9 @@ void applyTag(const HtmlTag& tag, TextFormat& format, int swfVersion) {
             if (name == "size") {
                 if (auto n = htmlNumber(value)) {
                     const bool relative = !value.empty() && (value[0] == '+' || value[0] == '-');
-                    format.size = std::max(0.0, relative ? format.size.value_or(12) + *n : *n);
+                    // At least a point; movies before version 13 stop at 127.
+                    const double most = swfVersion >= 13 ? kMaxFontSize : kMaxOldFontSize;
+                    format.size = std::clamp(relative ? format.size.value_or(12) + *n : *n, 1.0, most);
                 }
             }
             if (swfVersion < 8) continue;
@@ -246,8 +263,8 @@ class Reader {
             }
             if (c == '&') {
                 const size_t semicolon = html.find(';', i + 1);
-                if (semicolon != std::u32string_view::npos &&
-                    semicolon - i - 1 <= kMaxEntityLength) {
+                const size_t most = i + 1 < html.size() && html[i + 1] == '#' ? kMaxNumberEntityLength : kMaxEntityLength;
+                if (semicolon != std::u32string_view::npos && semicolon - i - 1 <= most) {
                     if (auto value = decodeEntity(html.substr(i + 1, semicolon - i - 1))) {
                         add(*value);
                         i = semicolon + 1;

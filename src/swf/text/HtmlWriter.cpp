@@ -1,6 +1,7 @@
 #include "swf/text/HtmlWriter.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -131,13 +132,10 @@ void writeTextFormatOpening(Writer& w, const TextFormat& f, bool& opened) {
     if (opened) w.ascii("<TEXTFORMAT" + attributes + ">");
 }
 
-const char* alignName(TextAlign align) {
-    switch (align) {
-        case TextAlign::Right: return "RIGHT";
-        case TextAlign::Center: return "CENTER";
-        case TextAlign::Justify: return "JUSTIFY";
-        default: return "LEFT";
-    }
+std::string upperAlignName(TextAlign align) {
+    std::string name = alignName(align);
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return name;
 }
 
 // One paragraph: [begin, end) holds its characters, its break (if any) at end - 1.
@@ -154,7 +152,7 @@ void writeParagraph(Writer& w, std::u32string_view text, const TextRuns& runs,
     if (bullet)
         w.ascii("<LI>");
     else
-        w.ascii(std::string("<P ALIGN=\"") + alignName(first.align.value_or(TextAlign::Left)) +
+        w.ascii("<P ALIGN=\"" + upperAlignName(first.align.value_or(TextAlign::Left)) +
                 "\">");
     std::vector<FontAttributes> fonts{fontOf(first)};
     w.openFont(fonts.back(), nullptr);

@@ -91,6 +91,40 @@ void TextField::drawUnderlines(Canvas& canvas, const TextLine& line, double left
     }
 }
 
+const char* autoSizeName(AutoSize autoSize) {
+    switch (autoSize) {
+        case AutoSize::Left: return "left";
+        case AutoSize::Center: return "center";
+        case AutoSize::Right: return "right";
+        default: return "none";
+    }
+}
+
+void TextField::setAutoSize(AutoSize autoSize, const Dictionary& dictionary) {
+    settings_.bounds = box(dictionary);
+    settings_.autoSize = autoSize;
+    changed();
+}
+
+void TextField::setExtent(bool width, double twips, const Dictionary& dictionary) {
+    // The size goes to the field's own box: a scaled field shows it scaled.
+    twips = std::clamp(twips, -1e9, 1e9);
+    Rect& bounds = settings_.bounds;
+    bounds = box(dictionary);
+    if (width)
+        bounds.xMax = bounds.xMin + static_cast<int32_t>(twips);
+    else
+        bounds.yMax = bounds.yMin + static_cast<int32_t>(twips);
+    changed();
+}
+
+void TextField::setTextColor(uint32_t rgb) {
+    TextFormat color;
+    color.color = rgb;
+    applyFormat(color);
+    setNewFormat(color);
+}
+
 TextField::TextField(std::shared_ptr<const EditTextCharacter> definition,
                      const Dictionary* dictionary, int swfVersion)
     : definition_(std::move(definition)), swfVersion_(swfVersion) {
@@ -351,8 +385,16 @@ double TextField::textWidth(const Dictionary& dictionary) const {
 
 double TextField::textHeight(const Dictionary& dictionary) const {
     const auto& laidOut = lines(dictionary);
-    if (text_.empty()) return 0;
-    return TextLayout::textHeight(laidOut);
+    // An empty line, and the empty line after a final break, are text only where they can
+    // be typed on.
+    if (text_.empty() && !settings_.editable) return 0;
+    std::span<const TextLine> measured(laidOut);
+    if (endsInEmptyLine() && !settings_.editable) measured = measured.first(measured.size() - 1);
+    return TextLayout::textHeight(measured);
+}
+
+bool TextField::endsInEmptyLine() const {
+    return lines_ && lines_->size() > 1 && lines_->back().begin == text_.size();
 }
 
 int TextField::visibleLines(const Dictionary& dictionary) const {

@@ -24,6 +24,8 @@
 namespace swf {
 
 enum class AutoSize : uint8_t { None, Left, Center, Right };
+// "none", "left", "center" or "right", as scripts name them.
+const char* autoSizeName(AutoSize autoSize);
 
 // What a script may change of a field besides its text and format.
 struct TextFieldSettings {
@@ -69,6 +71,12 @@ class TextField {
     const TextFieldSettings& settings() const { return settings_; }
     // Call after changing settings or the format: the layout is redone.
     void changed() { lines_.reset(); }
+    // A field that stops sizing itself keeps the box its text gave it.
+    void setAutoSize(AutoSize autoSize, const Dictionary& dictionary);
+    // Sets the width or height of the field's box (twips), from the box it takes now.
+    void setExtent(bool width, double twips, const Dictionary& dictionary);
+    // The colour of all the text and of text to come.
+    void setTextColor(uint32_t rgb);
 
     // `text` as a movie stores strings (UTF-8, or 8-bit in old movies), as HTML or plain.
     void setText(std::string_view text, bool html);
@@ -130,6 +138,8 @@ class TextField {
                                     bool bold, bool italic) const;
     // The first character's format, or the format for new text in an empty field.
     const TextFormat& leadingFormat() const;
+    // True when the laid-out text ends with the empty line a final break starts.
+    bool endsInEmptyLine() const;
     void limitLength();
     void drawUnderlines(Canvas& canvas, const TextLine& line, double left, double top,
                         const Matrix& toPixels, const ColorTransform& cxform) const;

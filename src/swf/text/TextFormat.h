@@ -11,6 +11,16 @@
 
 namespace swf {
 
+// "left", "right", "center" or "justify", as scripts name them.
+inline const char* alignName(TextAlign align) {
+    switch (align) {
+        case TextAlign::Right: return "right";
+        case TextAlign::Center: return "center";
+        case TextAlign::Justify: return "justify";
+        default: return "left";
+    }
+}
+
 struct TextFormat {
     std::optional<std::string> font;
     std::optional<double> size;  // points (pixels)

@@ -152,6 +152,8 @@ std::vector<TextLine> TextLayout::layOut(std::u32string_view text,
                 style.blockIndent + bulletRoom + (start == 0 ? style.indent : 0);
             const size_t end = lineEnd(items, start, startX, style);
             TextLine line;
+            line.begin = paragraphStart + start;
+            line.end = paragraphStart + end;
             line.leading = style.leading;
             line.indent = startX;
             // An empty line is as tall as the font of its break.
@@ -165,7 +167,7 @@ std::vector<TextLine> TextLayout::layOut(std::u32string_view text,
             for (size_t i = start; i < end; ++i) {
                 growToRun(line, runs[items[i].run]);
                 if (items[i].glyph)
-                    line.glyphs.push_back({*items[i].glyph, x, items[i].advance, items[i].run});
+                    line.glyphs.push_back({*items[i].glyph, x, items[i].advance, items[i].run, paragraphStart + i});
                 x = advanced(items[i], x, style);
                 if (!items[i].space) visibleEnd = x;
             }
@@ -189,6 +191,7 @@ std::vector<TextLine> TextLayout::layOut(std::u32string_view text,
                                                  text[paragraphEnd + 1] == '\n'
                                              ? 2
                                              : 1);
+        lines.back().end = paragraphStart;
     }
     return lines;
 }

@@ -9,6 +9,7 @@
 // As the player measures, every glyph's advance and the font's ascent and descent are
 // whole twips, rounded down from the font's units at the text's size.
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -46,6 +47,7 @@ struct PlacedGlyph {
     double x = 0;  // from the text area's left edge
     double advance = 0;
     size_t run = 0;  // index of the run whose font and style it has
+    size_t character = SIZE_MAX;  // its index in the text; none for a bullet
 };
 
 struct TextLine {
@@ -57,6 +59,9 @@ struct TextLine {
     // Of the characters, from the first one's start to the last one's end; trailing spaces
     // count in left-aligned text only.
     double width = 0;
+    // The characters on the line, [begin, end), the paragraph's break on its last line.
+    size_t begin = 0;
+    size_t end = 0;
     std::vector<PlacedGlyph> glyphs;
 };
 

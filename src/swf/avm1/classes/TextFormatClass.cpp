@@ -82,15 +82,6 @@ Value valueOf(const std::optional<std::string>& s) {
     return s ? Value(*s) : Value(Null{});
 }
 
-const char* alignName(TextAlign a) {
-    switch (a) {
-        case TextAlign::Right: return "right";
-        case TextAlign::Center: return "center";
-        case TextAlign::Justify: return "justify";
-        default: return "left";
-    }
-}
-
 std::optional<std::vector<double>> tabStopsOf(Machine& m, const Value& v) {
     if (!v.isObject()) return std::nullopt;
     double n = m.toNumber(m.get(v, "length"));

@@ -497,12 +497,6 @@ Matrix matrixToStage(DisplayObject& object) {
 
 namespace {
 
-// A text field that sized itself about its centre or right edge reports its box's move in
-// _x and _y.
-Point boxOffset(DisplayObject& object) {
-    return object.isEditText() ? static_cast<EditTextInstance&>(object).boxOffset() : Point{};
-}
-
 }  // namespace
 
 Value getDisplayProperty(Machine& machine, DisplayObject& object, int index) {
@@ -510,9 +504,9 @@ Value getDisplayProperty(Machine& machine, DisplayObject& object, int index) {
     MovieClip* clip = object.asMovieClip();
     switch (index) {
         case kX:
-            return Value((m.tx + boxOffset(object).x) / kTwipsPerPixel);
+            return Value((m.tx + object.boxOffset().x) / kTwipsPerPixel);
         case kY:
-            return Value((m.ty + boxOffset(object).y) / kTwipsPerPixel);
+            return Value((m.ty + object.boxOffset().y) / kTwipsPerPixel);
         case kXScale:
             return Value(transformOf(machine, object).xScale * 100);
         case kYScale:
@@ -624,7 +618,7 @@ void setDisplayProperty(Machine& machine, DisplayObject& object, int index, cons
         case kX:
         case kY: {
             Matrix m = object.matrix();
-            const Point offset = boxOffset(object);
+            const Point offset = object.boxOffset();
             (index == kX ? m.tx : m.ty) =
                 playerInt(n * kTwipsPerPixel) - (index == kX ? offset.x : offset.y);
             object.setMatrix(m);

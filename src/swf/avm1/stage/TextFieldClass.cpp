@@ -186,15 +186,6 @@ void initializeListeners(Machine& m, StageObject* stage) {
                               nullptr, kDontEnum});
 }
 
-std::string autoSizeName(AutoSize a) {
-    switch (a) {
-        case AutoSize::Left: return "left";
-        case AutoSize::Center: return "center";
-        case AutoSize::Right: return "right";
-        default: return "none";
-    }
-}
-
 // A colour property: the low 24 bits of the number.
 uint32_t colorOf(Machine& m, const Value& v) {
     return toUint32(m.toNumber(v)) & 0xFFFFFF;
@@ -473,9 +464,7 @@ void installProperties(Machine& m, Object* proto) {
                 if (equalsIgnoringCase(name, "center")) a = AutoSize::Center;
                 if (equalsIgnoringCase(name, "right")) a = AutoSize::Right;
             }
-            // The field keeps the box its text gave it when it stops sizing itself.
-            settingsOf(f).bounds = tf(f).box(f.dictionary());
-            settingsOf(f).autoSize = a;
+            tf(f).setAutoSize(a, f.dictionary());
         });
     defineProperty(
         m, proto, "tabIndex",
@@ -494,10 +483,7 @@ void installProperties(Machine& m, Object* proto) {
             return Value(static_cast<double>(tf(f).newFormat().color.value_or(0)));
         },
         [](Machine& m, EditTextInstance& f, const Value& v) {
-            TextFormat color;
-            color.color = colorOf(m, v);
-            tf(f).applyFormat(color);
-            tf(f).setNewFormat(color);
+            tf(f).setTextColor(colorOf(m, v));
         });
     defineProperty(
         m, proto, "backgroundColor",
@@ -703,15 +689,7 @@ bool setTextFieldExtent(Machine& m, DisplayObject& object, std::string_view name
     double n = m.toNumber(value);
     if (std::isnan(n)) return true;
     auto& field = static_cast<EditTextInstance&>(object);
-    // The size goes to the field's own box: a scaled field shows it scaled.
-    const double twips = std::clamp(n * kTwipsPerPixel, -1e9, 1e9);
-    Rect& bounds = field.field().settings().bounds;
-    bounds = field.field().box(field.dictionary());
-    if (width)
-        bounds.xMax = bounds.xMin + static_cast<int32_t>(twips);
-    else
-        bounds.yMax = bounds.yMin + static_cast<int32_t>(twips);
-    field.field().changed();
+    field.field().setExtent(width, n * kTwipsPerPixel, field.dictionary());
     return true;
 }
 
@@ -732,14 +710,11 @@ Value createTextField(Machine& m, MovieClip& parent, std::span<const Value> args
         return std::isfinite(n) ? std::clamp(std::trunc(n), -1e7, 1e7) : 0.0;
     };
     double x = number(2), y = number(3), w = number(4), h = number(5);
-    auto definition = std::make_shared<EditTextCharacter>(0);
     // A negative size counts from the far edge.
-    definition->bounds = Rect{static_cast<int32_t>(std::min(0.0, w) * kTwipsPerPixel),
-                              static_cast<int32_t>(std::max(0.0, w) * kTwipsPerPixel),
-                              static_cast<int32_t>(std::min(0.0, h) * kTwipsPerPixel),
-                              static_cast<int32_t>(std::max(0.0, h) * kTwipsPerPixel)};
-    definition->readOnly = true;
-    definition->fontHeight = TextField::kDefaultFontHeight;
+    auto definition = EditTextCharacter::forScript(Rect{static_cast<int32_t>(std::min(0.0, w) * kTwipsPerPixel),
+                                                        static_cast<int32_t>(std::max(0.0, w) * kTwipsPerPixel),
+                                                        static_cast<int32_t>(std::min(0.0, h) * kTwipsPerPixel),
+                                                        static_cast<int32_t>(std::max(0.0, h) * kTwipsPerPixel)});
     auto field = std::make_shared<EditTextInstance>(m.context(), definition);
     field->setName(name);
     field->setDepth(depth + kDepthOffset);

@@ -1,0 +1,149 @@
+// The geometry of display objects as flash.geom's objects give it: DisplayObject's transform,
+// getBounds, getRect, localToGlobal and globalToLocal, and the Transform class. Scripts see
+// pixels; the engine keeps twips.
+#include <cmath>
+
+#include "swf/avm2/GeomClasses.h"
+#include "swf/avm2/NativeSupport.h"
+#include "swf/display/MovieClip.h"
+#include "swf/display/MovieContext.h"
+
+namespace swf::avm2 {
+
+namespace {
+
+// The object's matrix with its translation in pixels, as scripts see it.
+Matrix inPixels(Matrix mx) {
+    mx.tx /= kTwipsPerPixel;
+    mx.ty /= kTwipsPerPixel;
+    return mx;
+}
+
+Matrix toStage(const swf::DisplayObject& object) {
+    Matrix m;
+    for (const swf::DisplayObject* at = &object; at; at = at->parent()) m = at->matrix() * m;
+    return m;
+}
+
+swf::DisplayObject* displayArg(const Value& v) {
+    auto* handle = dynamic_cast<DisplayHandle*>(v.asObject());
+    return handle ? handle->display() : nullptr;
+}
+
+swf::DisplayObject& ownerOf(Machine& m, const Value& self) {
+    auto& part = nativeSelf<DisplayPartObject>(m, self);
+    swf::DisplayObject* object = part.owner ? part.owner->display() : nullptr;
+    if (!object) m.throwError("Error", 2012, "This display object has no content.");
+    return *object;
+}
+
+void moved(swf::DisplayObject& object, const Matrix& mx) {
+    Matrix twips = mx;
+    twips.tx = std::round(mx.tx * kTwipsPerPixel);
+    twips.ty = std::round(mx.ty * kTwipsPerPixel);
+    object.setMatrix(twips);
+    object.setScriptMoved();
+}
+
+void installTransform(Machine& m) {
+    ClassObject* transform = m.defineClass("flash.geom", "Transform", m.builtins().object);
+    transform->sealed = true;
+    transform->allocate = [](Machine& m, ClassObject* cls) -> Object* {
+        return m.heap().make<DisplayPartObject>(cls, cls->prototype);
+    };
+    transform->nativeInitializer = [](Machine& m, const Value& self, std::span<const Value> args) {
+        auto* owner = dynamic_cast<DisplayHandle*>(argAt(args, 0).asObject());
+        if (!owner) m.throwError("TypeError", 2007, "Parameter displayObject must be non-null.");
+        nativeSelf<DisplayPartObject>(m, self).owner = owner;
+        return Value();
+    };
+    m.defineAccessor(transform, "matrix", [](Machine& m, const Value& self, std::span<const Value>) {
+        return newMatrix(m, inPixels(ownerOf(m, self).matrix()));
+    }, [](Machine& m, const Value& self, std::span<const Value> args) {
+        if (argAt(args, 0).isObject()) moved(ownerOf(m, self), matrixOf(m, argAt(args, 0)));
+        return Value();
+    });
+    m.defineAccessor(transform, "concatenatedMatrix", [](Machine& m, const Value& self, std::span<const Value>) {
+        return newMatrix(m, inPixels(toStage(ownerOf(m, self))));
+    });
+    m.defineAccessor(transform, "colorTransform", [](Machine& m, const Value& self, std::span<const Value>) {
+        return newColorTransform(m, ownerOf(m, self).colorTransform());
+    }, [](Machine& m, const Value& self, std::span<const Value> args) {
+        if (!argAt(args, 0).isObject()) m.throwError("TypeError", 2007, "Parameter colorTransform must be non-null.");
+        swf::DisplayObject& object = ownerOf(m, self);
+        object.setColorTransform(colorTransformOf(m, argAt(args, 0)));
+        object.setScriptMoved();
+        return Value();
+    });
+    m.defineAccessor(transform, "concatenatedColorTransform", [](Machine& m, const Value& self, std::span<const Value>) {
+        ColorTransform c;
+        for (const swf::DisplayObject* at = &ownerOf(m, self); at; at = at->parent()) c = at->colorTransform() * c;
+        return newColorTransform(m, c);
+    });
+    m.defineAccessor(transform, "pixelBounds", [](Machine& m, const Value& self, std::span<const Value>) {
+        swf::DisplayObject& object = ownerOf(m, self);
+        Rect r = transformBounds(object.localBounds(), toStage(object));
+        if (r.xMin > r.xMax) return newRectangle(m, 0, 0, 0, 0);
+        double x = std::floor(r.xMin / kTwipsPerPixel), y = std::floor(r.yMin / kTwipsPerPixel);
+        return newRectangle(m, x, y, std::ceil(r.xMax / kTwipsPerPixel) - x, std::ceil(r.yMax / kTwipsPerPixel) - y);
+    });
+    m.defineAccessor(transform, "matrix3D", [](Machine&, const Value&, std::span<const Value>) { return Value::null(); },
+                     [](Machine&, const Value&, std::span<const Value>) { return Value(); });
+}
+
+// The object's extent in `target`'s space (its own when there is none), in pixels.
+Value boundsIn(Machine& m, const Value& self, const Value& target) {
+    DisplayHandle& handle = nativeSelf<DisplayHandle>(m, self);
+    swf::DisplayObject* object = handle.display() ? handle.display() : bridgeOf(m).context().root();
+    if (!object) return newRectangle(m, 0, 0, 0, 0);
+    swf::DisplayObject* space = displayArg(target);
+    Matrix toSpace = space ? toStage(*space).inverted() * toStage(*object) : Matrix{};
+    Rect r = transformBounds(object->localBounds(), toSpace);
+    if (r.xMin > r.xMax) return newRectangle(m, 0, 0, 0, 0);
+    return newRectangle(m, r.xMin / kTwipsPerPixel, r.yMin / kTwipsPerPixel, (r.xMax - r.xMin) / kTwipsPerPixel,
+                        (r.yMax - r.yMin) / kTwipsPerPixel);
+}
+
+Point pointArg(Machine& m, const Value& v) {
+    if (!v.isObject()) m.throwError("TypeError", 2007, "Parameter point must be non-null.");
+    Name x = Name::qualified(m.namespaces().publicNs(), "x"), y = Name::qualified(m.namespaces().publicNs(), "y");
+    return Point{m.toNumber(m.getProperty(v, x)) * kTwipsPerPixel, m.toNumber(m.getProperty(v, y)) * kTwipsPerPixel};
+}
+
+Value pointIn(Machine& m, const Value& self, const Value& point, bool toGlobal) {
+    DisplayHandle& handle = nativeSelf<DisplayHandle>(m, self);
+    Matrix mx = handle.display() ? toStage(*handle.display()) : Matrix{};
+    Point p = (toGlobal ? mx : mx.inverted()).apply(pointArg(m, point));
+    return newPoint(m, p.x / kTwipsPerPixel, p.y / kTwipsPerPixel);
+}
+
+}  // namespace
+
+void installDisplayGeometry(Machine& m, ClassObject* displayObject) {
+    installTransform(m);
+    m.defineAccessor(displayObject, "transform", [](Machine& m, const Value& self, std::span<const Value>) {
+        nativeSelf<DisplayHandle>(m, self);
+        return m.construct(Value::object(m.findClass("flash.geom::Transform")), std::span<const Value>(&self, 1));
+    }, [](Machine& m, const Value& self, std::span<const Value> args) {
+        Value t = argAt(args, 0);
+        if (!t.isObject()) m.throwError("TypeError", 2007, "Parameter transform must be non-null.");
+        Name matrix = Name::qualified(m.namespaces().publicNs(), "matrix");
+        Name color = Name::qualified(m.namespaces().publicNs(), "colorTransform");
+        Value target = m.construct(Value::object(m.findClass("flash.geom::Transform")), std::span<const Value>(&self, 1));
+        m.setProperty(target, matrix, m.getProperty(t, matrix));
+        m.setProperty(target, color, m.getProperty(t, color));
+        return Value();
+    });
+    for (const char* name : {"getBounds", "getRect"})
+        defineNativeMethod(m, displayObject, name, [](Machine& m, const Value& self, std::span<const Value> args) {
+            return boundsIn(m, self, argAt(args, 0));
+        }, 1);
+    defineNativeMethod(m, displayObject, "localToGlobal", [](Machine& m, const Value& self, std::span<const Value> args) {
+        return pointIn(m, self, argAt(args, 0), true);
+    }, 1);
+    defineNativeMethod(m, displayObject, "globalToLocal", [](Machine& m, const Value& self, std::span<const Value> args) {
+        return pointIn(m, self, argAt(args, 0), false);
+    }, 1);
+}
+
+}  // namespace swf::avm2
