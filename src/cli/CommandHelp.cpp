@@ -58,7 +58,8 @@ std::vector<CommandHelp> MakeTable() {
          "MOVIE.swf",
          "play frames headless, write the trace and captures",
          "Plays the movie without a window, one frame interval per tick, until N frames have "
-         "been shown or the movie quits. K is a frame number from 1, or 'last'.",
+         "been shown or the movie quits (a capture of a frame it never reached fails the run). K is a "
+         "frame number from 1, or 'last'.",
          {{"--frames", "N", "how many frames to show, from 1", "", true},
           {"--trace", "FILE", "write the movie's trace() output to FILE", "none"},
           {"--capture", "K=FILE.png", "write the stage after frame K as a PNG", "none", false,

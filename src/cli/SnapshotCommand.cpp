@@ -216,6 +216,14 @@ int RunSnapshotCommand(const std::vector<std::string>& args) {
         captureFrame(shown);
     }
     for (const std::string& path : options->lastCaptures) captured &= CapturePng(player, path);
+    // Frames after a quit are never shown: their captures are missing, and that is a failure.
+    if (auto missing = options->captures.upper_bound(shown); missing != options->captures.end()) {
+        std::fprintf(stderr,
+                     "kinetrope: the movie quit after frame %ld; frame %ld was not shown, so %s "
+                     "was not written\n",
+                     shown, missing->first, missing->second.c_str());
+        captured = false;
+    }
     ReportScriptStop(player.FirstScriptStop());
     return captured ? 0 : 1;
 }

@@ -73,6 +73,7 @@ TEST_F(SnapshotCommand, ShowsNFramesTracesThemAndCapturesTheAskedOnes) {
     EXPECT_EQ(PngSize(last), (std::pair<uint32_t, uint32_t>{64, 32}));
 }
 
+// A capture of a frame after the quit cannot be taken: the run says so and fails.
 TEST_F(SnapshotCommand, QuitEndsTheRunAndLastIsCapturedThere) {
     std::string movie = TracingMovie(scratch_, true);
     std::string trace = scratch_.File("trace.txt");
@@ -80,7 +81,9 @@ TEST_F(SnapshotCommand, QuitEndsTheRunAndLastIsCapturedThere) {
     std::string last = scratch_.File("last.png");
     EXPECT_EQ(Run({movie, "--frames", "5", "--trace", trace, "--capture", "5=" + fifth, "--capture",
                    "last=" + last}),
-              0);
+              1);
+    EXPECT_EQ(err_, "kinetrope: the movie quit after frame 3; frame 5 was not shown, so " + fifth +
+                        " was not written\n");
     std::vector<uint8_t> lines = ReadAll(trace);
     EXPECT_EQ(std::string(lines.begin(), lines.end()), "frame 1\nframe 2\nframe 3\n");
     EXPECT_FALSE(std::filesystem::exists(fifth));
