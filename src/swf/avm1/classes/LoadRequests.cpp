@@ -7,7 +7,6 @@
 #include "swf/avm1/classes/UrlEscape.h"
 #include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/machine/StageObject.h"
-#include "swf/movie/ClipEvent.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 #include "swf/movie/ClipEvent.h"
@@ -21,7 +20,6 @@ constexpr uint16_t kCp1252High[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 
 bool validUtf8(std::string_view text) {
     for (size_t i = 0; i < text.size();) {
@@ -156,6 +154,21 @@ bool loadTextFor(Machine& machine, Object* target, const Value& url, LoadFieldSe
             });
         });
     return true;
+}
+
+Value finishTextLoad(Machine& machine, Object* self, const Value& text, const char* parser,
+                     void (*markLoaded)(Machine&, Object*)) {
+    if (!self) return Value();
+    if (text.isUndefined()) {
+        Value failure(false);
+        machine.callMethod(Value(self), "onLoad", std::span<const Value>(&failure, 1));
+        return Value();
+    }
+    machine.callMethod(Value(self), parser, std::span<const Value>(&text, 1));
+    markLoaded(machine, self);
+    Value success(true);
+    machine.callMethod(Value(self), "onLoad", std::span<const Value>(&success, 1));
+    return Value();
 }
 
 }  // namespace swf::avm1

@@ -35,6 +35,11 @@ void requestVariables(Machine& machine, const LoadTarget& target, const std::str
 // LoadVars.load and XML.load: `target.onData(text)` as the frame ends, with undefined when
 // the file could not be read or is empty. `setField` keeps loaded, _bytesLoaded and
 // _bytesTotal as the class does. False when nothing was asked for.
+// onData of LoadVars and XML: `text` (undefined when the load failed) goes to the object's
+// `parser` method, `markLoaded` sets its loaded field, then onLoad(true) reports; a failed
+// load reports onLoad(false) alone.
+Value finishTextLoad(Machine& machine, Object* self, const Value& text, const char* parser,
+                     void (*markLoaded)(Machine&, Object*));
 // addRequestHeader(name, value) or addRequestHeader([name, value, ...]) of LoadVars and XML:
 // the pairs go to an array in the object's own _customHeaders, made by the first call with
 // `flags`; a _customHeaders that is no array takes nothing.

@@ -2,17 +2,16 @@
 // read local files only and answer as the frame ends through onData (whose default decodes
 // the text and calls onLoad); send is refused, since nothing leaves the machine.
 
-#include "swf/avm1/machine/ArrayObject.h"
-#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/classes/LoadRequests.h"
 #include "swf/avm1/classes/PlayerObjects.h"
 #include "swf/avm1/classes/UrlEscape.h"
+#include "swf/avm1/machine/ArrayObject.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/display/MovieContext.h"
 
 namespace swf::avm1 {
 namespace {
-
 
 // The load's own fields stay out of enumeration, so toString lists the variables alone.
 void setHidden(Object* target, std::string_view name, Value value) {
@@ -37,7 +36,6 @@ Value toQueryString(Machine& m, Object* self) {
     }
     return Value(std::move(out));
 }
-
 
 Value loadVarsLoad(Machine& m, Object* self, std::span<const Value> args) {
     return Value(loadTextFor(m, self, arg(args, 0), setField));
@@ -76,18 +74,9 @@ Value loadVarsAddRequestHeader(Machine& m, Object* self, std::span<const Value> 
 
 // What a finished load calls: the text becomes variables, then onLoad says how it went.
 Value loadVarsOnData(Machine& m, Object* self, std::span<const Value> args) {
-    if (!self) return Value();
-    Value text = arg(args, 0);
-    if (text.isUndefined()) {
-        Value failure(false);
-        m.callMethod(Value(self), "onLoad", std::span<const Value>(&failure, 1));
-        return Value();
-    }
-    m.callMethod(Value(self), "decode", std::span<const Value>(&text, 1));
-    setHidden(self, "loaded", Value(true));
-    Value success(true);
-    m.callMethod(Value(self), "onLoad", std::span<const Value>(&success, 1));
-    return Value();
+    return finishTextLoad(m, self, arg(args, 0), "decode", [](Machine&, Object* loaded) {
+        setHidden(loaded, "loaded", Value(true));
+    });
 }
 
 using native::method;

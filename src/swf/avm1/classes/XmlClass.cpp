@@ -315,18 +315,9 @@ void defineXmlMethods(Machine& m, Object* proto, std::shared_ptr<XmlState> state
                    [](Machine&, Object*, std::span<const Value>) { return Value(); });
     // What a finished load calls: parses the text and reports to onLoad.
     m.defineMethod(proto, "onData", [](Machine& m, Object* self, std::span<const Value> args) {
-        if (!self) return Value();
-        Value text = arg(args, 0);
-        if (text.isUndefined()) {
-            Value failure(false);
-            m.callMethod(Value(self), "onLoad", std::span<const Value>(&failure, 1));
-            return Value();
-        }
-        m.callMethod(Value(self), "parseXML", std::span<const Value>(&text, 1));
-        m.set(Value(self), "loaded", Value(true));
-        Value success(true);
-        m.callMethod(Value(self), "onLoad", std::span<const Value>(&success, 1));
-        return Value();
+        return finishTextLoad(m, self, arg(args, 0), "parseXML", [](Machine& m, Object* loaded) {
+            m.set(Value(loaded), "loaded", Value(true));
+        });
     });
 }
 
