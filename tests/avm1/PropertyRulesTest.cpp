@@ -85,6 +85,22 @@ TEST(PropertyRules, HiddenPropertiesProtoAndChildren) {
             push undefined, "e"; delete; trace
             push "e"; getVariable; trace)",
          "false\nlocal\ntrue\nundefined"},
+        // Names fold by the player's own case table, in objects small and indexed and among
+        // children: letters beyond ASCII fold, pairs later Unicode versions added do not.
+        {"names beyond ASCII fold in SWF 6", 6,
+         "push \"o\", 0; initObject; setVariable\n"
+         "push \"o\"; getVariable; push \"\xC3\x84\xC7\xB1\", 1; setMember\n"
+         "push \"o\"; getVariable; push \"\xC3\xA4\xC7\xB3\"; getMember; trace\n"
+         "push \"o\"; getVariable; push \"\xC8\xBA\", 2; setMember\n"
+         "push \"o\"; getVariable; push \"\xE2\xB1\xA5\"; getMember; trace\n"
+         "push \"p\", 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19\n"
+         "push 20, 21, 11; initObject; setVariable\n"
+         "push \"p\"; getVariable; push \"\xD0\x96\", 3; setMember\n"
+         "push \"p\"; getVariable; push \"\xD0\xB6\"; getMember; trace\n"
+         "push 1, \"clip\xC3\x84\", 2, \"this\"; getVariable\n"
+         "push \"createEmptyMovieClip\"; callMethod; pop\n"
+         "push \"clip\xC3\xA4\"; getVariable; trace",
+         "1\nundefined\n3\n_level0.clip\xC3\x84"},
         {"SWF 5 has no _global", 5, R"(push "_global"; getVariable; typeOf; trace)", "undefined"},
         {"children enumerate but are not own properties", 8, kChildren, "2\nfalse\ntrue"},
     };

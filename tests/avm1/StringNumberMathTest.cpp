@@ -5,6 +5,7 @@
 
 #include "ScriptRun.h"
 #include "swf/avm1/machine/StringFunctions.h"
+#include "swf/format/LetterCase.h"
 
 namespace {
 
@@ -110,9 +111,9 @@ TEST(StringNumberMath, UnitsOfBrokenTextAndTheCaseTables) {
     EXPECT_EQ(swf::avm1::unitAt("\xC3\xA9\xF0\x9F\x98\x8B", 3, 8), -1);
     EXPECT_EQ(swf::avm1::unitAt("\xC3\xA9", 1, 5), 0xA9);
     EXPECT_EQ(swf::avm1::stringLength("\xF0\x9F\x98\x8B\xC3", 8), 3u);
-    EXPECT_EQ(swf::avm1::toUpperUnit(u'\x1F80'), u'\x1F88');
-    EXPECT_EQ(swf::avm1::toLowerUnit(u'\x10A0'), u'\x10D0');
-    EXPECT_EQ(swf::avm1::toLowerUnit(u'\xFFFF'), u'\xFFFF');
+    EXPECT_EQ(swf::toUpperUnit(u'\x1F80'), u'\x1F88');
+    EXPECT_EQ(swf::toLowerUnit(u'\x10A0'), u'\x10D0');
+    EXPECT_EQ(swf::toLowerUnit(u'\xFFFF'), u'\xFFFF');
 }
 
 }  // namespace

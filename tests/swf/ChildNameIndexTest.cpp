@@ -10,7 +10,7 @@
 #include "TestMovie.h"
 #include "swf/display/DisplayList.h"
 #include "swf/display/DisplayObjectFactory.h"
-#include "swf/movie/IgnoringCase.h"
+#include "swf/format/LetterCase.h"
 #include "swf/display/MovieContext.h"
 #include "swf/parse/MovieParser.h"
 

@@ -9,7 +9,7 @@
 #include "swf/display/EditTextInstance.h"
 #include "swf/display/MovieContext.h"
 #include "swf/text/TextDecoding.h"
-#include "swf/text/Utf8.h"
+#include "swf/format/Utf8.h"
 
 namespace swf::avm2 {
 

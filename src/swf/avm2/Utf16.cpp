@@ -1,6 +1,6 @@
 #include "swf/avm2/Utf16.h"
 
-#include "swf/text/Utf8.h"
+#include "swf/format/Utf8.h"
 
 namespace swf::avm2 {
 namespace {

@@ -1,7 +1,7 @@
 #include "swf/avm2/XmlParser.h"
 
 #include "swf/avm2/Machine.h"
-#include "swf/text/Utf8.h"
+#include "swf/format/Utf8.h"
 
 namespace swf::avm2 {
 

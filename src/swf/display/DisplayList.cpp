@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <cctype>
 
-#include "swf/movie/IgnoringCase.h"
+#include "swf/format/LetterCase.h"
+#include "swf/format/Utf8.h"
 
 namespace swf {
 
 size_t DisplayList::FoldedHash::operator()(std::string_view name) const {
+    // An ASCII name folds in place; others are folded whole first, to the same bytes.
+    const std::string folded = isAscii(name) ? std::string() : foldCase(name);
+    if (!folded.empty()) name = folded;
     size_t hash = 14695981039346656037ULL;  // FNV-1a
     for (char c : name) {
         hash ^= static_cast<size_t>(std::tolower(static_cast<unsigned char>(c)));

@@ -6,7 +6,7 @@
 #include "swf/display/DisplayList.h"
 #include "swf/display/MovieClip.h"
 #include "swf/movie/ClipEvent.h"
-#include "swf/movie/IgnoringCase.h"
+#include "swf/format/LetterCase.h"
 
 namespace swf {
 

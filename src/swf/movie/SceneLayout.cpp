@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "swf/movie/IgnoringCase.h"
+#include "swf/format/LetterCase.h"
 #include "swf/movie/Timeline.h"
 
 namespace swf {

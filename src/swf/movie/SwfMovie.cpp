@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "swf/movie/IgnoringCase.h"
+#include "swf/format/LetterCase.h"
 
 namespace swf {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "swf/movie/IgnoringCase.h"
+#include "swf/format/LetterCase.h"
 
 namespace swf {
 

@@ -8,7 +8,7 @@
 #include "swf/bitmap/ImageDecoder.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
-#include "swf/movie/IgnoringCase.h"
+#include "swf/format/LetterCase.h"
 #include "swf/movie/SwfMovie.h"
 #include "swf/parse/MovieParser.h"
 

@@ -1,5 +1,5 @@
 #include "swf/sound/Id3Tag.h"
-#include "swf/text/Utf8.h"
+#include "swf/format/Utf8.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,5 +1,5 @@
 #include "swf/text/HtmlParser.h"
-#include "swf/text/Utf8.h"
+#include "swf/format/Utf8.h"
 
 #include <algorithm>
 #include <cctype>

@@ -10,7 +10,7 @@
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 #include "swf/movie/ClipEvent.h"
-#include "swf/text/Utf8.h"
+#include "swf/format/Utf8.h"
 
 namespace swf::avm1 {
 namespace {

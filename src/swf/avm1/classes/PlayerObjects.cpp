@@ -4,7 +4,7 @@
 
 #include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/machine/Machine.h"
-#include "swf/movie/IgnoringCase.h"
+#include "swf/format/LetterCase.h"
 
 namespace swf::avm1::player {
 

@@ -15,6 +15,7 @@
 #include "swf/avm1/machine/NumberConversion.h"
 #include "swf/avm1/machine/PrimitiveObject.h"
 #include "swf/avm1/machine/StringFunctions.h"
+#include "swf/format/LetterCase.h"
 
 namespace swf::avm1 {
 namespace {

@@ -9,9 +9,9 @@
 #include "swf/avm1/classes/UrlEscape.h"
 #include "swf/avm1/machine/Machine.h"
 #include "swf/avm1/machine/NativeMember.h"
-#include "swf/movie/IgnoringCase.h"
+#include "swf/format/LetterCase.h"
 #include "swf/display/MovieContext.h"
-#include "swf/movie/IgnoringCase.h"
+#include "swf/format/LetterCase.h"
 #include "swf/movie/SwfMovie.h"
 
 namespace swf::avm1 {

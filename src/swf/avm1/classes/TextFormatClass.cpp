@@ -17,7 +17,7 @@
 #include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/machine/NumberConversion.h"
 #include "swf/avm1/machine/StringFunctions.h"
-#include "swf/movie/IgnoringCase.h"
+#include "swf/format/LetterCase.h"
 #include "swf/text/DeviceFontCache.h"
 #include "swf/text/TextLayout.h"
 

@@ -12,6 +12,7 @@
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/machine/Machine.h"
 #include "swf/avm1/machine/StringFunctions.h"
+#include "swf/format/LetterCase.h"
 #include "swf/display/DisplayList.h"
 #include "swf/display/MovieClip.h"
 #include "swf/text/FontCharacter.h"

@@ -1,18 +1,10 @@
 #include "swf/avm1/machine/Heap.h"
 
-#include <cctype>
-
 namespace swf::avm1 {
 
 Heap::Heap(int swfVersion)
     : script::Heap(kMaxObjects, "too many objects: the script made more than the player keeps"),
       swfVersion_(swfVersion) {}
-
-std::string Heap::fold(std::string_view name) {
-    std::string folded(name);
-    for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return folded;
-}
 
 void Heap::chargeProperty() {
     if (++properties_ > kMaxProperties)

@@ -28,7 +28,6 @@ class Heap : public script::Heap {
     int swfVersion() const { return swfVersion_; }
     // Names are compared with case from SWF 7 on.
     bool caseSensitive() const { return swfVersion_ >= 7; }
-    static std::string fold(std::string_view name);
 
     // Every object learns its heap, whose version its names follow; it counts as a property.
     template <class T, class... Args>

@@ -12,8 +12,8 @@
 #include "swf/display/DisplayObject.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
-#include "swf/movie/IgnoringCase.h"
-#include "swf/text/Utf8.h"
+#include "swf/format/LetterCase.h"
+#include "swf/format/Utf8.h"
 
 namespace swf::avm1 {
 

@@ -8,7 +8,7 @@
 #include "swf/avm1/machine/TargetPath.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
-#include "swf/movie/IgnoringCase.h"
+#include "swf/format/LetterCase.h"
 
 namespace swf::avm1 {
 

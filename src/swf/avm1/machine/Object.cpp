@@ -1,7 +1,7 @@
 #include "swf/avm1/machine/Object.h"
 
 #include "swf/avm1/machine/Heap.h"
-#include "swf/movie/IgnoringCase.h"
+#include "swf/format/LetterCase.h"
 
 namespace swf::avm1 {
 namespace {
@@ -24,7 +24,7 @@ bool Object::visible(const Property& p) const {
 const Object::Entry* Object::find(std::string_view name) const {
     bool caseSensitive = heap_->caseSensitive();
     if (!index_.empty()) {
-        auto it = index_.find(caseSensitive ? std::string(name) : Heap::fold(name));
+        auto it = index_.find(caseSensitive ? std::string(name) : foldCase(name));
         return it == index_.end() ? nullptr : &entries_[it->second];
     }
     for (const Entry& e : entries_)
@@ -41,7 +41,7 @@ void Object::rebuildIndex() {
     if (entries_.size() < kIndexFrom) return;
     bool caseSensitive = heap_->caseSensitive();
     for (size_t i = 0; i < entries_.size(); ++i)
-        index_.emplace(caseSensitive ? entries_[i].name : Heap::fold(entries_[i].name),
+        index_.emplace(caseSensitive ? entries_[i].name : foldCase(entries_[i].name),
                        static_cast<uint32_t>(i));
 }
 
@@ -73,7 +73,7 @@ void Object::defineOwn(std::string_view name, Property property) {
     if (entries_.size() == kIndexFrom) {
         rebuildIndex();
     } else if (!index_.empty()) {
-        index_.emplace(heap_->caseSensitive() ? std::string(name) : Heap::fold(name),
+        index_.emplace(heap_->caseSensitive() ? std::string(name) : foldCase(name),
                        static_cast<uint32_t>(entries_.size() - 1));
     }
 }

@@ -33,8 +33,4 @@ std::string fromUnits(std::u16string_view units, int swfVersion);
 // before SWF 6). Negative, zero or positive.
 int compareText(std::string_view a, std::string_view b, int swfVersion);
 
-// The player's own case tables (not Unicode's: no context, one unit to one unit).
-char16_t toLowerUnit(char16_t unit);
-char16_t toUpperUnit(char16_t unit);
-
 }  // namespace swf::avm1

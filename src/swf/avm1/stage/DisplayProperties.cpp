@@ -13,7 +13,7 @@
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 #include "swf/geom/Geometry.h"
-#include "swf/movie/IgnoringCase.h"
+#include "swf/format/LetterCase.h"
 #include "swf/movie/MorphShapeCharacter.h"
 #include "swf/movie/ShapeCharacter.h"
 #include "swf/text/EditTextCharacter.h"

@@ -26,7 +26,7 @@
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 #include "swf/geom/Geometry.h"
-#include "swf/movie/IgnoringCase.h"
+#include "swf/format/LetterCase.h"
 #include "swf/text/StyleSheet.h"
 #include "swf/text/TextDecoding.h"
 

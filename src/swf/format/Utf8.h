@@ -2,9 +2,18 @@
 // The engine keeps its text as UTF-8; characters beyond U+10FFFF are held at it.
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace swf {
+
+// One code point decoded from UTF-8 at `i`, which moves past it; an invalid sequence is its
+// first byte alone.
+uint32_t nextCodePoint(std::string_view text, size_t& i);
+
+bool isAscii(std::string_view text);
 
 inline void appendUtf8(std::string& out, char32_t c) {
     c = std::min<char32_t>(c, 0x10FFFF);
