@@ -29,6 +29,71 @@ TEST(StageScript, AReferenceToARemovedClipFindsWhatStandsAtItsPathOrNothing) {
     EXPECT_EQ(Joined(RunScript(script)), "_level0.a\nundefined\nundefined\na");
 }
 
+TEST(StageScript, PathsFindClipsAsThePlayerDoes) {
+    // "c" holds v = 5; "d" twice, the first at the lower depth.
+    const std::string clips = R"(
+        push 1, "c", 2, "_root"; getVariable; push "createEmptyMovieClip"; callMethod
+        push "v", 5; setMember
+        push 2, "d", 2, "_root"; getVariable; push "createEmptyMovieClip"; callMethod
+        push "x", "first"; setMember
+        push 3, "d", 2, "_root"; getVariable; push "createEmptyMovieClip"; callMethod
+        storeRegister 1; push "x", "second"; setMember
+    )";
+    const std::vector<avm1test::ScriptCase> cases = {
+        {"colons before a name are skipped, not after the last", 7, clips + R"(
+            push "::c:v"; getVariable; trace
+            push "/:c:v"; getVariable; trace
+            push "c::v"; getVariable; trace
+            push "c:::v"; getVariable; trace)",
+         "5\n5\n5\nundefined"},
+        {"a slash path alone names a clip, else it is a variable's whole name", 7, clips + R"(
+            push "c/v", 9; setVariable
+            push "_root"; getVariable; push "c/v"; getMember; trace
+            push "c"; getVariable; push "v"; getMember; trace
+            push "this/c", 7; setVariable
+            push "this/c"; getVariable; trace
+            push "/c"; getVariable; targetPath; trace)",
+         "9\n5\n7\n_level0.c"},
+        {"tellTarget with a clip finds it again by its path", 7, clips + R"(
+            push r:1; setTarget2; push "x"; getVariable; trace; setTarget "")",
+         "first"},
+        {"a removed clip's reference follows its placed path, not a later name", 7, R"(
+            push 4, "e", 2, "_root"; getVariable; push "createEmptyMovieClip"; callMethod
+            storeRegister 2; pop
+            push r:2, "_name", "f"; setMember
+            push 0, r:2, "removeMovieClip"; callMethod; pop
+            push 4, "e", 2, "_root"; getVariable; push "createEmptyMovieClip"; callMethod; pop
+            push r:2; targetPath; trace)",
+         "_level0.e"},
+    };
+    avm1test::ExpectTraces(cases);
+}
+
+TEST(StageScript, ALoopStartsNewChildrenInTheOrderOfTheFramesTags) {
+    st::SwfWriter sprite;
+    sprite.doAction(st::ActionBuilder::assemble(R"(push "child"; trace; stop)")).showFrame();
+    st::SwfWriter movie;
+    movie.version(6);
+    movie.defineSprite(1, sprite);
+    movie.doAction(st::ActionBuilder::assemble(R"(push "main 1"; trace)"));
+    movie.placeObject2({.depth = 1, .character = 1, .name = "clip"}).showFrame();
+    movie.removeObject2(1).doAction(st::ActionBuilder::assemble(R"(push "main 2"; trace)"));
+    movie.showFrame();
+    EXPECT_EQ(Joined(RunMovie(movie, 3)), "main 1\nchild\nmain 2\nmain 1\nchild");
+}
+
+TEST(StageScript, FrameLabelsIgnoreTheCaseOfAsciiLettersOnly) {
+    st::SwfWriter movie;
+    movie.version(6);
+    movie.doAction(st::ActionBuilder::assemble(
+        "gotoLabel \"B\xC3\x80" "D\"; push \"\", 4; getProperty; trace\n"
+        "gotoLabel \"BAD\"; push \"\", 4; getProperty; trace; stop"));
+    movie.showFrame();
+    movie.frameLabel("bad").showFrame();
+    movie.frameLabel("b\xC3\xA0" "d").showFrame();
+    EXPECT_EQ(Joined(RunMovie(movie, 1)), "1\n2");
+}
+
 TEST(StageScript, ClipEventsRunInTheirOrderAroundTheFirstFrame) {
     st::SwfWriter sprite;
     sprite.doAction(st::ActionBuilder::assemble(R"(push "frame 1"; trace; stop)")).showFrame();

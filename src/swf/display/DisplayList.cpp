@@ -21,7 +21,7 @@ size_t DisplayList::FoldedHash::operator()(std::string_view name) const {
 }
 
 bool DisplayList::FoldedEqual::operator()(std::string_view a, std::string_view b) const {
-    return equalsIgnoringCase(a, b);
+    return namesEqualIgnoringCase(a, b);
 }
 
 void DisplayList::adopt(DisplayObject& object) {

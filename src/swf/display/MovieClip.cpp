@@ -209,9 +209,12 @@ void MovieClip::queueActions(int frame) {
     context().frameEntered(*this, frame);
 }
 
-void MovieClip::rebuildTo(int frame) {
-    // What the timeline alone puts at each depth by the end of `frame`.
+void MovieClip::rewindTo(int frame) {
+    // What the timeline alone puts at each depth by the end of `frame`, and whether that
+    // placement comes after the frame's first actions in the file.
     std::map<int, PlaceObject> wanted;
+    std::map<int, bool> afterActions;
+    bool actionsSeen = false;
     for (int f = 0; f <= frame; ++f) {
         for (const FrameTag& tag : timeline_->frame(f).tags) {
             if (const auto* r = std::get_if<RemoveObject>(&tag)) {
@@ -219,15 +222,22 @@ void MovieClip::rebuildTo(int frame) {
                 continue;
             }
             const auto* place = std::get_if<PlaceObject>(&tag);
-            if (!place) continue;
+            if (!place) {
+                actionsSeen = actionsSeen || f == frame;
+                continue;
+            }
             const PlaceObject& p = *place;
             auto it = wanted.find(p.depth);
             if (p.version == 1 || !p.move) {
-                if (it == wanted.end() || p.version == 1) wanted[p.depth] = p;
+                if (it == wanted.end() || p.version == 1) {
+                    wanted[p.depth] = p;
+                    afterActions[p.depth] = actionsSeen;
+                }
             } else if (it != wanted.end()) {
                 p.mergeInto(it->second);
             } else if (p.characterId) {
                 wanted[p.depth] = p;
+                afterActions[p.depth] = actionsSeen;
             }
         }
     }
@@ -251,8 +261,13 @@ void MovieClip::rebuildTo(int frame) {
             object->applyPlacement(state, true);
         }
     }
-    for (const auto& [depth, state] : wanted)
-        if (!displayList_.at(depth)) instantiate(state, nullptr);
+    // New objects start in the order of their tags around the frame's actions, as when the
+    // frame is played forward.
+    for (bool late : {false, true}) {
+        if (late) queueActions(frame);
+        for (const auto& [depth, state] : wanted)
+            if (afterActions[depth] == late && !displayList_.at(depth)) instantiate(state, nullptr);
+    }
     currentFrame_ = frame;
 }
 
@@ -267,8 +282,7 @@ void MovieClip::gotoFrame(int frame) {
         for (int f = currentFrame_ + 1; f <= frame; ++f) applyFrame(f, reached && f == frame);
         currentFrame_ = frame;
     } else {
-        rebuildTo(frame);
-        queueActions(frame);
+        rewindTo(frame);
     }
 }
 
@@ -279,8 +293,7 @@ void MovieClip::advance() {
         currentFrame_ = next;
         applyFrame(next, true);
     } else if (timeline_->loops() && currentFrame_ > 0) {
-        rebuildTo(0);
-        queueActions(0);
+        rewindTo(0);
     }
 }
 

@@ -92,7 +92,8 @@ class MovieClip : public DisplayObject, public SoundClip {
     // The frame was reached by playing or a goto (not passed over): its sounds play.
     void soundFrameEntered(int frame);
     void place(const PlaceObject& place);
-    void rebuildTo(int frame);
+    // Goes back to an earlier frame: rebuilds the display list and queues the frame's actions.
+    void rewindTo(int frame);
     // True the first time this frame of a movie's main timeline is reached (init actions).
     bool takeInitFrame(int frame);
     // Makes and places a timeline object from its accumulated placement.

@@ -138,16 +138,18 @@ std::string foldCase(std::string_view text) {
 }
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (isAscii(a) && isAscii(b))
-        return a.size() == b.size() &&
-               std::equal(a.begin(), a.end(), b.begin(),
-                          [](char x, char y) { return asciiLower(x) == asciiLower(y); });
-    return foldCase(a) == foldCase(b);
+    return a.size() == b.size() && startsWithIgnoringCase(a, b);
 }
 
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    const std::string folded = foldCase(text), start = foldCase(prefix);
-    return std::string_view(folded).starts_with(start);
+    return text.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), text.begin(),
+                      [](char x, char y) { return asciiLower(x) == asciiLower(y); });
+}
+
+bool namesEqualIgnoringCase(std::string_view a, std::string_view b) {
+    if (isAscii(a) && isAscii(b)) return equalsIgnoringCase(a, b);
+    return foldCase(a) == foldCase(b);
 }
 
 }  // namespace swf

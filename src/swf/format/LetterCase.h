@@ -1,7 +1,6 @@
 #pragma once
 // Letter case as the player maps it: its own tables (not Unicode's: no context, one UTF-16
-// unit to one unit, and none of the pairs later Unicode versions added). Names that ignore
-// case (instance names, variables before SWF 7, frame labels, commands) match by these tables.
+// unit to one unit, and none of the pairs later Unicode versions added).
 
 #include <string>
 #include <string_view>
@@ -11,10 +10,13 @@ namespace swf {
 char16_t toLowerUnit(char16_t unit);
 char16_t toUpperUnit(char16_t unit);
 
-// The UTF-8 text with each character lowered; a byte that is no valid UTF-8 stays as it is.
-std::string foldCase(std::string_view text);
-
+// Frame labels, commands and keywords ignore the case of ASCII letters only.
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix);
+
+// Script names before SWF 7 (variables, properties, instance names) ignore case by the tables:
+// the UTF-8 text with each character lowered, a byte that is no valid UTF-8 kept as it is.
+std::string foldCase(std::string_view text);
+bool namesEqualIgnoringCase(std::string_view a, std::string_view b);
 
 }  // namespace swf

@@ -285,10 +285,16 @@ Object* Activation::resolveTarget(std::string_view path, bool variablePath) {
     bool first = !slashSeen;
     if (path.starts_with('.') && !path.starts_with("..")) return nullptr;  // ".a" is no path
     while (!path.empty() && current) {
-        // "//", or "a::" and "a..b" past a name: an empty name between separators.
+        // Colons before a name are skipped ("::a", "a::b", "a/:b"); a path may not end in them
+        // past its first name ("a::").
+        if (path.front() == ':') {
+            const size_t name = path.find_first_not_of(':');
+            if (name == std::string_view::npos) return first ? current : nullptr;
+            path.remove_prefix(name);
+        }
+        // "//" or "a..b": an empty name between separators.
         bool emptyName = path.front() == '/' ||
-                         (!first && (path.front() == ':' || (!slashSeen && path.front() == '.' &&
-                                                             !path.starts_with(".."))));
+                         (!first && !slashSeen && path.front() == '.' && !path.starts_with(".."));
         if (emptyName) return nullptr;
         std::string_view part = takePathPart(path, slashSeen);
         if (part.empty()) continue;
@@ -345,7 +351,8 @@ bool Activation::resolvePathVariable(std::string_view name, Object*& object, std
         path = name.substr(0, split);
         member = std::string(name.substr(split + 1));
     }
-    object = resolveTarget(path, true);
+    // A clip named by a slash path alone is found as tellTarget finds it, without `this`.
+    object = resolveTarget(path, split != std::string_view::npos);
     return true;
 }
 
@@ -392,13 +399,9 @@ Value Activation::getVariable(std::string_view name) {
 }
 
 bool Activation::assignmentTarget(std::string_view name, Object*& object, std::string& member) {
-    if (isPath(name) && name.find_last_of(":.") == std::string_view::npos) {
-        // A slash path alone names the last part's variable on the clip before it.
-        size_t slash = name.rfind('/');
-        object = resolveTarget(slash == 0 ? "/" : name.substr(0, slash), true);
-        member = std::string(name.substr(slash + 1));
-        return true;
-    }
+    // A slash path alone names a clip, not a variable: assigned to, it is an ordinary
+    // variable's whole name.
+    if (isPath(name) && name.find_last_of(":.") == std::string_view::npos) return false;
     return resolvePathVariable(name, object, member);
 }
 

@@ -26,7 +26,7 @@ Machine::Machine(MovieContext& context, int swfVersion, StageAccess& stage,
 Machine::~Machine() = default;
 
 bool Machine::namesEqual(std::string_view a, std::string_view b) const {
-    return caseSensitive() ? a == b : equalsIgnoringCase(a, b);
+    return caseSensitive() ? a == b : namesEqualIgnoringCase(a, b);
 }
 
 void Machine::installBuiltins(void (*installClasses)(Machine&)) {

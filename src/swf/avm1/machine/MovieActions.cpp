@@ -160,7 +160,11 @@ Activation::Outcome Activation::runSetTarget2(Step&) {
     bool restores = target.isString() && target.asString().empty();
     if (!restores && ownClipRemoved()) return Outcome::Return;
     if (machine_.displayObjectOf(target)) {
-        setTargetClip(machine_.liveObject(target.asObject()));
+        // A clip is found again by its path, so of two clips of one name the first answers.
+        Object* live = machine_.liveObject(target.asObject());
+        DisplayObject* shown = live ? machine_.displayObjectOf(Value(live)) : nullptr;
+        Object* byPath = shown ? resolveTarget(machine_.targetPath(*shown)) : nullptr;
+        setTargetClip(byPath ? byPath : live);
         return Outcome::Normal;
     }
     setTargetPath(machine_.toString(target));

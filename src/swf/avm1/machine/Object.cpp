@@ -28,7 +28,7 @@ const Object::Entry* Object::find(std::string_view name) const {
         return it == index_.end() ? nullptr : &entries_[it->second];
     }
     for (const Entry& e : entries_)
-        if (caseSensitive ? e.name == name : equalsIgnoringCase(e.name, name)) return &e;
+        if (caseSensitive ? e.name == name : namesEqualIgnoringCase(e.name, name)) return &e;
     return nullptr;
 }
 
@@ -97,7 +97,7 @@ void Object::changeFlags(const std::vector<std::string>* names, uint16_t set, ui
         if (names) {
             bool listed = false;
             for (const std::string& n : *names)
-                if (heap_->caseSensitive() ? n == e.name : equalsIgnoringCase(n, e.name)) {
+                if (heap_->caseSensitive() ? n == e.name : namesEqualIgnoringCase(n, e.name)) {
                     listed = true;
                     break;
                 }

@@ -577,9 +577,9 @@ Value getDisplayProperty(Machine& machine, DisplayObject& object, int index) {
 void setDisplayProperty(Machine& machine, DisplayObject& object, int index, const Value& value) {
     switch (index) {
         case kName:
+            // A reference to a clip that is later removed finds its successor by the path
+            // the clip was placed at, not by a name given since.
             object.setName(nameText(machine, value));
-            if (StageObject* stage = object.scriptObject())
-                stage->setPath(machine.targetPath(object));
             return;
         case kQuality: {
             std::string text = machine.toString(value);
