@@ -78,6 +78,12 @@ TEST(Drawing, ScriptedShapesAreDrawnMeasuredAndHit) {
         "push \",\"; add2;"
         "push true, 70, 30, 3, \"_root\"; getVariable; push \"hitTest\"; callMethod; add2;"
         "trace;" +
+        // Shapes are kept in whole twips: a square under half a twip has no width to scale.
+        "push 3, \"e\", 2, \"_root\"; getVariable; push \"createEmptyMovieClip\"; callMethod; pop;" +
+        Call("e", "beginFill", "0") + Call("e", "moveTo", "0, 0") + Call("e", "lineTo", "0.01, 0") +
+        Call("e", "lineTo", "0.01, 0.01") + Call("e", "lineTo", "0, 0.01") +
+        "push \"e\"; getVariable; push \"_width\", 100; setMember;"
+        "push \"e\"; getVariable; push \"_width\"; getMember; trace;" +
         // clear() takes a drawing away.
         "push 2, \"d\", 2, \"_root\"; getVariable; push \"createEmptyMovieClip\"; callMethod; pop;" +
         Call("d", "beginFill", "0") + Call("d", "moveTo", "0, 0") + Call("d", "lineTo", "100, 0") +
@@ -86,7 +92,7 @@ TEST(Drawing, ScriptedShapesAreDrawnMeasuredAndHit) {
 
     const Picture picture(script, 100, 100);
     ASSERT_TRUE(picture.drawn);
-    EXPECT_EQ(avm1test::Joined(picture.lines), "100,10,true,false");
+    EXPECT_EQ(avm1test::Joined(picture.lines), "100,10,true,false\n0");
     auto at = [&](int x, int y) { return picture.at(x, y); };
     struct Expected {
         int x, y, r, g, b;

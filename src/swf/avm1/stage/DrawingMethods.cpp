@@ -32,7 +32,8 @@ Drawing* drawingOf(Machine& m, Object* self) {
 // A coordinate in pixels as twips; what is no finite number counts as 0.
 double twips(Machine& m, const Value& v) {
     double d = m.toNumber(v);
-    return std::isfinite(d) ? std::clamp(d, -1e7, 1e7) * kTwipsPerPixel : 0;
+    // The player keeps shapes in whole twips.
+    return std::isfinite(d) ? std::round(std::clamp(d, -1e7, 1e7) * kTwipsPerPixel) : 0;
 }
 
 uint8_t alphaOf(Machine& m, const Value& v) {
