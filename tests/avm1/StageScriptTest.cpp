@@ -57,6 +57,11 @@ TEST(StageScript, PathsFindClipsAsThePlayerDoes) {
         {"tellTarget with a clip finds it again by its path", 7, clips + R"(
             push r:1; setTarget2; push "x"; getVariable; trace; setTarget "")",
          "first"},
+        {"two clips at one path are equal", 7, clips + R"(
+            push 2, 1, "_root"; getVariable; push "getInstanceAtDepth"; callMethod
+            push r:1; strictEquals; trace
+            push "c"; getVariable; push r:1; strictEquals; trace)",
+         "true\nfalse"},
         {"a removed clip's reference follows its placed path, not a later name", 7, R"(
             push 4, "e", 2, "_root"; getVariable; push "createEmptyMovieClip"; callMethod
             storeRegister 2; pop

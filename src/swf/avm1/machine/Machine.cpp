@@ -250,7 +250,14 @@ bool Machine::strictEquals(const Value& a, const Value& b) {
         if (x == y) return true;
         StageObject* sx = x->asStageObject();
         StageObject* sy = y->asStageObject();
-        return sx && sy && liveObject(sx) && liveObject(sx) == liveObject(sy);
+        Object* lx = sx ? liveObject(sx) : nullptr;
+        Object* ly = sy ? liveObject(sy) : nullptr;
+        if (!lx || !ly) return false;
+        if (lx == ly) return true;
+        // A reference to a clip is its path: two clips at one path are one to scripts.
+        DisplayObject* dx = displayObjectOf(Value(lx));
+        DisplayObject* dy = displayObjectOf(Value(ly));
+        return dx && dy && targetPath(*dx) == targetPath(*dy);
     }
     return false;
 }
