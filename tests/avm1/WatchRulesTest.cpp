@@ -42,6 +42,13 @@ TEST(WatchRules, OldValuesStoredValuesAndWhenTheWatcherRuns) {
         {"a getter/setter pair: no getter runs for the old value, the setter gets the result", 8,
          getterSetterPair + Watch("o", "x") + R"(push "o"; getVariable; push "x", 4; setMember)",
          "watch x old undefined new 4\nset 4!"},
+        {"addProperty keeps the value it replaces, which a watcher sees as the old value", 8,
+         R"(push "o", "x", 3, 1; initObject; setVariable
+)" + getterSetterPair.substr(
+             getterSetterPair.find("function")) + R"(push "p", "__proto__", "o"; getVariable
+            push 1; initObject; setVariable)" + Watch("p", "x") +
+             R"(push "p"; getVariable; push "x", 4; setMember)",
+         "watch x old 3 new 4\nset 4!"},
         {"an inherited value is the old value; the result is stored on the object watched", 8,
          R"(push "o", "x", 1, 1; initObject; setVariable
             push "p", 0; initObject; setVariable

@@ -113,7 +113,11 @@ Value objectAddProperty(Machine& m, Object* self, std::span<const Value> args) {
     Property p;
     p.getter = getter;
     p.setter = setter;
-    if (Property* old = self->findOwn(name)) p.flags = old->flags;
+    // The value it replaces stays with the property: a watcher sees it as the old value.
+    if (Property* old = self->findOwn(name)) {
+        p.flags = old->flags;
+        p.value = old->value;
+    }
     self->defineOwn(name, p);
     return Value(true);
 }
