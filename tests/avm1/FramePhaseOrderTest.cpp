@@ -24,7 +24,7 @@ std::string trace(const std::string& text) {
     return "push \"" + text + "\"; trace\n";
 }
 
-// Calls `body` when the timers run in the next frame (a timeout of 0 ms).
+// Calls `body` when the timers next run (a timeout of 0 ms).
 std::string timeout(const std::string& body) {
     return "push 0\nfunction () { " + body + " }\npush 2, \"setTimeout\"; callFunction; pop\n";
 }
@@ -50,8 +50,8 @@ TEST(FramePhaseOrder, EachStepRunsItsPhasesInTheOneOrder) {
     move.x = 10;
     move.y = 10;
     const std::vector<PhaseCase> cases = {
-        {"init actions go ahead of the frame actions queued before them; a frame's timers run "
-         "after its actions, and what they queue in the same frame",
+        {"init actions go ahead of the frame actions queued before them; the timers due within "
+         "a frame run after its actions, and what they queue in the same frame",
          [] {
              st::SwfWriter movie;
              movie.defineSprite(1, st::SwfWriter().showFrame());
@@ -65,7 +65,7 @@ TEST(FramePhaseOrder, EachStepRunsItsPhasesInTheOneOrder) {
          },
          2,
          {},
-         "init\nframe 0\nframe 1\ntimeout\nframe 2"},
+         "init\nframe 0\ntimeout\nframe 2"},
         {"a frame: newest clips first, children before their parent, each with its enterFrame "
          "event before the actions of the frame it moves to",
          [] {
@@ -82,8 +82,8 @@ TEST(FramePhaseOrder, EachStepRunsItsPhasesInTheOneOrder) {
          2,
          {},
          "root0\na0\nb0\nb1\na1\nenterFrame\nroot1"},
-        {"input comes once the frame is shown, after its actions; the timers both set wait "
-         "for the next frame",
+        {"input comes once the frame is shown, after its actions and timers; a timer it sets "
+         "runs after it",
          [] {
              st::SwfWriter movie;
              movie.doAction(code("push \"onMouseMove\"\nfunction () { " + trace("mouse") +
@@ -97,7 +97,7 @@ TEST(FramePhaseOrder, EachStepRunsItsPhasesInTheOneOrder) {
          },
          3,
          {{}, {move}},
-         "frame 1\nmouse\nframe's timeout\ninput's timeout"},
+         "frame 1\nframe's timeout\nmouse\ninput's timeout"},
     };
     for (const PhaseCase& c : cases)
         EXPECT_EQ(Joined(RunMovie(c.movie(), c.frames, c.input)), c.trace) << c.name;

@@ -48,12 +48,12 @@ TEST(ScriptClock, AWaitOnGetTimerEndsAndEachFrameStartsAtItsOwnTime) {
     const std::vector<std::string> lines = RunMovie(WaitingMovie(3), 3);
     // Frame 1 starts at 0, the next ones a frame interval later each; every wait ends after
     // 70 ms of work. The interval keeps to the frame clock: it fires after a frame's scripts,
-    // for the frame's time alone (8 times for 10 to 80 ms after frame 2, seen in frame 3),
+    // for the frame's own time alone (8 times for 10 to 80 ms after frame 1, seen in frame 2),
     // never for the time the waits took.
     EXPECT_EQ(Joined(lines),
               "0\n70\ntrue\n0\n"
-              "83\n70\ntrue\n0\n"
-              "166\n70\ntrue\n8");
+              "83\n70\ntrue\n8\n"
+              "166\n70\ntrue\n16");
 }
 
 TEST(ScriptClock, DateReadsTheSameClockAndEveryRunSeesTheSameTimes) {

@@ -128,7 +128,8 @@ TEST(StageScript, InitActionsRunOnceBeforeTheirFramesScripts) {
 }
 
 TEST(StageScript, IntervalsFollowTheMovieClock) {
-    // 10 frames a second: an interval of 250 ms fires in frames 3, 6 and 8.
+    // 10 frames a second: an interval of 250 ms fires in frames 3, 5 and 7, after the scripts
+    // of the frame whose time it falls in.
     st::SwfWriter movie;
     movie.frameRate(10);
     movie.doAction(st::ActionBuilder::assemble(R"(
@@ -147,7 +148,7 @@ TEST(StageScript, IntervalsFollowTheMovieClock) {
 
 TEST(StageScript, TimersThatSpinShareOneBoundForTheFrame) {
     // Three intervals that loop forever: each firing is its own action list, but together
-    // they stop at the frame's bound, once, and the movie plays on.
+    // they stop at the frame's bound, once a frame, and the movie plays on.
     st::SwfWriter movie;
     movie.frameRate(10);
     movie.doAction(st::ActionBuilder::assemble(R"(
@@ -157,12 +158,12 @@ TEST(StageScript, TimersThatSpinShareOneBoundForTheFrame) {
         push 1, "spin"; getVariable; push 2, "setInterval"; callFunction; pop)"));
     movie.showFrame();
     movie.doAction(st::ActionBuilder::assemble(R"(push "frame 2"; trace; stop)")).showFrame();
-    EXPECT_EQ(Joined(RunMovie(movie, 2)),
-              "frame 2\n"
-              "Error: the script ran too long in one frame (more than 5,000,000 actions); the "
-              "script was stopped.\n"
-              "Error: the scripts ran too long in one frame (more than 10,000,000 actions in all); "
-              "the script was stopped.");
+    const std::string stopped =
+        "Error: the script ran too long in one frame (more than 5,000,000 actions); the "
+        "script was stopped.\n"
+        "Error: the scripts ran too long in one frame (more than 10,000,000 actions in all); "
+        "the script was stopped.";
+    EXPECT_EQ(Joined(RunMovie(movie, 2)), stopped + "\nframe 2\n" + stopped);
 }
 
 TEST(StageScript, TheCollectorReclaimsCyclesBuiltEveryFrame) {

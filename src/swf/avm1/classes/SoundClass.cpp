@@ -109,7 +109,10 @@ void startSound(Machine& m, SoundClass& c, SoundObject& s, DisplayObject* target
     s.channel = serial;
     s.lastPositionMs = 0;
     const SoundChannelState::Channel* ch = c.state->channel(serial);
-    schedule(m, c, c.completed, ch->endMs() - now, {Value(&s), Value(static_cast<double>(serial))});
+    // Timers fire for the time a frame covers, but a sound is heard to its end only when the
+    // frame after that end has begun: its completion waits one frame more.
+    const double heardMs = ch->endMs() - now + m.context().movie().header.frameIntervalMs();
+    schedule(m, c, c.completed, heardMs, {Value(&s), Value(static_cast<double>(serial))});
 }
 
 // Stops what `stop` names and keeps where this Sound's own channel got to.

@@ -61,7 +61,8 @@ bool Timers::remove(int id) {
 
 void Timers::runDue(Machine& m) {
     Timers& self = m.timers();
-    double now = m.frameTimeMs();
+    // The timers run as the frame's time passes: those due before the next frame fire now.
+    double now = m.frameTimeMs() + m.context().movie().header.frameIntervalMs();
     std::vector<int> due;
     for (const Timer& t : self.timers_)
         if (t.dueMs <= now) due.push_back(t.id);
