@@ -297,7 +297,7 @@ class Machine {
     };
     std::vector<Watch> watches_;
     Timers timers_;
-    NativeRegistry natives_;
+    NativeRegistry natives_{heap_};
     std::vector<std::pair<std::string, Object*>> registeredClasses_;
     bool singlePrecisionBounds_ = false;
 };

@@ -97,6 +97,18 @@ struct NativeClass {
     std::span<const NativeMember> methods;
 };
 
+// An object the player's code keeps for the movie, rooted: a class's own constructor, which
+// its methods use after a script replaced or deleted the global. One for each tag type.
+template <class Tag>
+struct KeptObject {
+    explicit KeptObject(script::Heap& heap) : object(heap) {}
+    script::Rooted<Object> object;
+};
+template <class Tag>
+script::Rooted<Object>& keptObject(NativeRegistry& registry) {
+    return registry.state<KeptObject<Tag>>().object;
+}
+
 // Puts the members on `on`, in order, and registers their numbers.
 void installMembers(Machine& machine, Object* on, std::span<const NativeMember> members);
 // Makes the class as `on.name` with `prototype` (both linked), registers the constructor's
