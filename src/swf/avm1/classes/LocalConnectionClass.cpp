@@ -110,15 +110,14 @@ constexpr NativeMember kLocalConnectionMethods[] = {
     native::method("send", localSend),
     native::method("close", localClose),
     native::method("domain", localDomain),
+    native::empty("isPerUser", kDontEnum | kReadOnly),
 };
 
 }  // namespace
 
 void installLocalConnectionClass(Machine& m) {
-    Object* proto = m.newObject();
-    installClass(m, m.global(), proto,
+    installClass(m, m.global(), m.newObject(),
                  {"LocalConnection", native::nothing, nullptr, {}, {}, kLocalConnectionMethods});
-    proto->defineOwn("isPerUser", Property{Value(), nullptr, nullptr, kDontEnum | kReadOnly});
 }
 
 }  // namespace swf::avm1

@@ -17,7 +17,7 @@ class Function;
 class Machine;
 
 struct NativeMember {
-    enum class Kind : uint8_t { Method, Accessor, Constant, Text, Boolean };
+    enum class Kind : uint8_t { Method, Accessor, Constant, Text, Boolean, Undefined };
     Kind kind = Kind::Method;
     std::string_view name;
     NativeCode code = nullptr;    // the method, or the accessor's getter
@@ -67,6 +67,10 @@ constexpr NativeMember constant(std::string_view name, double value,
 // A boolean the object holds.
 constexpr NativeMember boolean(std::string_view name, bool value, uint16_t flags) {
     return {NativeMember::Kind::Boolean, name, nullptr, nullptr, value ? 1.0 : 0.0, nullptr, flags, {}, {}};
+}
+// A property holding undefined: a name the object shows with nothing behind it.
+constexpr NativeMember empty(std::string_view name, uint16_t flags) {
+    return {NativeMember::Kind::Undefined, name, nullptr, nullptr, 0, nullptr, flags, {}, {}};
 }
 // A string the object holds.
 constexpr NativeMember text(std::string_view name, const char* value, uint16_t flags) {
