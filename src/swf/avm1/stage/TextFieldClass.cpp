@@ -727,7 +727,7 @@ Value createTextField(Machine& m, MovieClip& parent, std::span<const Value> args
 void installTextFieldClass(Machine& m) {
     Object* proto = m.prototypes().textField;
     if (!proto) return;
-    m.defineClass(m.global(), "TextField", proto, native::thisObject);
+    installClass(m, m.global(), proto, {"TextField", native::thisObject, nullptr, {}, {}, {}});
     // Listeners: the methods of AsBroadcaster, each field with a list of its own.
     if (Value broadcaster = m.get(Value(m.global()), "AsBroadcaster"); broadcaster.isObject()) {
         const Value target[] = {Value(proto)};
