@@ -86,9 +86,9 @@ TEST(CollectorRoots, ObjectsOfDeletedGlobalClassesStillGetLivePrototypes) {
 }
 
 // The same deleting frame as above, after keeping instances and natives whose code reaches
-// objects nothing else refers to any more: the constructors copies are made with (their
-// prototypes' links cut), the flash.geom package, the AsBroadcaster initialize copies from,
-// XMLNode for new nodes, and a shared object only the class holds.
+// objects nothing else refers to any more: the constructors copies are made with (the links
+// of their prototypes and instances cut), the flash.geom package, the AsBroadcaster that
+// initialize copies from, XMLNode for new nodes, and a shared object only the class holds.
 TEST(CollectorRoots, NativesOfDeletedClassesStillReachWhatTheirClassesKept) {
     st::SwfWriter movie;
     movie.version(8).frameSizePixels(200, 100);
@@ -99,6 +99,8 @@ TEST(CollectorRoots, NativesOfDeletedClassesStillReachWhatTheirClassesKept) {
         push "ContextMenu"; getVariable; push "prototype"; getMember; push "constructor"; delete; pop
         push "ContextMenuItem"; getVariable; push "prototype"; getMember; push "constructor"; delete; pop
         push "XMLNode"; getVariable; push "prototype"; getMember; push "constructor"; delete; pop
+        push "menu"; getVariable; push "__constructor__"; delete; pop
+        push "item"; getVariable; push "__constructor__"; delete; pop
         push "point", 2, 1, 2, "flash"; getVariable; push "geom"; getMember; push "Point"; newMethod; setVariable
         push "init", "AsBroadcaster"; getVariable; push "initialize"; getMember; setVariable
         push "getLocal", "SharedObject"; getVariable; push "getLocal"; getMember; setVariable
