@@ -1,7 +1,8 @@
 // The collector against scripts that cut the built-in classes loose: a movie deletes every
 // global, collects, then makes objects of each kind the player makes itself (literals, boxed
-// primitives, placed clips, buttons, text fields and videos) and calls a native kept aside.
-// Freed prototypes would show under AddressSanitizer and as wrong traces elsewhere.
+// primitives, placed clips, buttons, text fields and videos) and calls natives kept aside,
+// whose classes keep objects for the movie (a constructor to copy with, a package, shared
+// objects). Freed objects would show under AddressSanitizer and as wrong traces elsewhere.
 
 #include <gtest/gtest.h>
 
@@ -82,6 +83,59 @@ TEST(CollectorRoots, ObjectsOfDeletedGlobalClassesStillGetLivePrototypes) {
     EXPECT_EQ(avm1test::Joined(avm1test::RunMovie(movie, 2)),
               "undefined\nfunction\n-16382\n-16381\nfunction\n1-2\nundefined\nundefined\nundefined\ntrue\n"
               "called\nkept method ran");
+}
+
+// The same deleting frame as above, after keeping instances and natives whose code reaches
+// objects nothing else refers to any more: the constructors copies are made with (the links
+// of their prototypes and instances cut), the flash.geom package, the AsBroadcaster that
+// initialize copies from, XMLNode for new nodes, and a shared object only the class holds.
+TEST(CollectorRoots, NativesOfDeletedClassesStillReachWhatTheirClassesKept) {
+    st::SwfWriter movie;
+    movie.version(8).frameSizePixels(200, 100);
+    movie.doAction(st::ActionBuilder::assemble(R"(
+        push "menu", 0, "ContextMenu"; newObject; setVariable
+        push "item", 0, "ContextMenuItem"; newObject; setVariable
+        push "doc", 0, "XML"; newObject; setVariable
+        push "ContextMenu"; getVariable; push "prototype"; getMember; push "constructor"; delete; pop
+        push "ContextMenuItem"; getVariable; push "prototype"; getMember; push "constructor"; delete; pop
+        push "XMLNode"; getVariable; push "prototype"; getMember; push "constructor"; delete; pop
+        push "menu"; getVariable; push "__constructor__"; delete; pop
+        push "item"; getVariable; push "__constructor__"; delete; pop
+        push "point", 2, 1, 2, "flash"; getVariable; push "geom"; getMember; push "Point"; newMethod; setVariable
+        push "init", "AsBroadcaster"; getVariable; push "initialize"; getMember; setVariable
+        push "getLocal", "SharedObject"; getVariable; push "getLocal"; getMember; setVariable
+        push "b", 1, "getLocal"; callFunction; push "data"; getMember; push "x", 5; setMember
+        push 7, 0, null, "_global"; getVariable; push 4, "ASSetPropFlags"; callFunction; pop
+        push "_global"; getVariable; enumerate2
+        next:
+        pushDuplicate; push null; equals2; if deleted
+        storeRegister 1; pop
+        push "_global"; getVariable; push r:1; delete; pop
+        jump next
+        deleted: pop
+        push 0; storeRegister 2; pop
+        loop:
+        push r:2, 30000; less2; not; if made
+        push 0; initObject; pop
+        push r:2; increment; storeRegister 2; pop
+        jump loop
+        made:)"));
+    movie.showFrame();
+    movie.doAction(st::ActionBuilder::assemble(R"(
+        push 0, "menu"; getVariable; push "copy"; callMethod; push "builtInItems"; getMember
+        push "print"; getMember; trace
+        push 0, "item"; getVariable; push "copy"; callMethod; push "enabled"; getMember; trace
+        push "point"; getVariable; push 1, "point"; getVariable; push "add"; callMethod; trace
+        push "b", 1, "getLocal"; callFunction; push "data"; getMember; push "x"; getMember; trace
+        push "o", 0; initObject; setVariable
+        push "o"; getVariable; push 1, "init"; callFunction; pop
+        push "o"; getVariable; push "addListener"; getMember; typeOf; trace
+        push "a", 1, "doc"; getVariable; push "createElement"; callMethod; push "nodeName"; getMember; trace
+        stop)"));
+    movie.showFrame();
+
+    EXPECT_EQ(avm1test::Joined(avm1test::RunMovie(movie, 2)),
+              "true\ntrue\n(x=2, y=4)\n5\nfunction\na");
 }
 
 }  // namespace

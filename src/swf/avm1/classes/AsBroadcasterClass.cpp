@@ -10,6 +10,7 @@
 #include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 
 namespace swf::avm1 {
 namespace {
@@ -62,29 +63,39 @@ Value broadcastMessage(Machine& m, Object* self, std::span<const Value> args) {
     return Value(true);
 }
 
+// The AsBroadcaster the player made: initialize copies from it even after a script replaced
+// or deleted the global.
+struct Broadcaster;
+
+// Copies the methods AsBroadcaster holds when it runs.
+Value broadcasterInitialize(Machine& m, Object*, std::span<const Value> args) {
+    Object* target = m.liveObject(arg(args, 0).asObject());
+    if (!target) return Value();
+    static const std::vector<std::string> kNames = {"broadcastMessage", "addListener",
+                                                    "removeListener", "_listeners"};
+    Object* broadcaster = keptObject<Broadcaster>(m.natives());
+    for (size_t i = 0; i < 3; ++i) m.set(target, kNames[i], m.get(broadcaster, kNames[i]));
+    m.set(target, "_listeners", Value(m.newArray()));
+    target->changeFlags(&kNames, kDontEnum, 0);
+    return Value();
+}
+
+constexpr NativeMember kBroadcasterStatics[] = {
+    native::method("addListener", addListener),
+    native::method("removeListener", removeListener),
+    native::method("broadcastMessage", broadcastMessage),
+    native::method("initialize", broadcasterInitialize),
+};
+
 }  // namespace
 
 void installAsBroadcaster(Machine& m) {
     Object* proto = m.newObject();
-    Rooted<Function> ctor(
-        m.heap(), m.defineClass(m.global(), "AsBroadcaster", proto,
-                                [](Machine&, Object*, std::span<const Value>) { return Value(); }));
+    Function* ctor = installClass(
+        m, m.global(), proto, {"AsBroadcaster", native::nothing, nullptr, {}, kBroadcasterStatics, {}});
     // Movies of version 5 see the function but not its prototype.
     ctor->defineOwn("prototype", Property{Value(proto), nullptr, nullptr, kDontEnum | kVersion6});
-    m.defineMethod(ctor, "addListener", addListener);
-    m.defineMethod(ctor, "removeListener", removeListener);
-    m.defineMethod(ctor, "broadcastMessage", broadcastMessage);
-    // initialize copies the methods AsBroadcaster holds when it runs.
-    m.defineMethod(ctor, "initialize", [ctor](Machine& m, Object*, std::span<const Value> args) {
-        Object* target = m.liveObject(arg(args, 0).asObject());
-        if (!target) return Value();
-        static const std::vector<std::string> kNames = {"broadcastMessage", "addListener",
-                                                        "removeListener", "_listeners"};
-        for (size_t i = 0; i < 3; ++i) m.set(target, kNames[i], m.get(ctor, kNames[i]));
-        m.set(target, "_listeners", Value(m.newArray()));
-        target->changeFlags(&kNames, kDontEnum, 0);
-        return Value();
-    });
+    keptObject<Broadcaster>(m.natives()) = ctor;
 }
 
 }  // namespace swf::avm1

@@ -13,6 +13,7 @@
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/classes/FlashGeom.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/machine/NumberConversion.h"
 #include "swf/bitmap/BitmapCharacter.h"
 #include "swf/display/BitmapInstance.h"
@@ -732,150 +733,174 @@ Value attachBitmap(Machine& m, Object* self, std::span<const Value> args) {
     return Value();
 }
 
-void defineMethods(Machine& m, Object* proto) {
-    m.defineMethod(proto, "getPixel", [](Machine& m, Object* self, std::span<const Value> args) {
-        return getPixelMethod(m, self, args, false);
-    });
-    m.defineMethod(proto, "getPixel32", [](Machine& m, Object* self, std::span<const Value> args) {
-        return getPixelMethod(m, self, args, true);
-    });
-    m.defineMethod(proto, "setPixel", [](Machine& m, Object* self, std::span<const Value> args) {
-        return setPixelMethod(m, self, args, false);
-    });
-    m.defineMethod(proto, "setPixel32", [](Machine& m, Object* self, std::span<const Value> args) {
-        return setPixelMethod(m, self, args, true);
-    });
-    m.defineMethod(proto, "fillRect", [](Machine& m, Object* self, std::span<const Value> args) {
-        BitmapDataObject* b = live(self);
-        if (!b || args.size() < 2) return failed();
-        auto rect = readRect(m, args[0]);
-        if (!rect) return failed();
-        b->fillRect(*rect, toColour(m, args[1]));
-        return Value(0.0);
-    });
-    m.defineMethod(proto, "floodFill", [](Machine& m, Object* self, std::span<const Value> args) {
-        BitmapDataObject* b = live(self);
-        if (!b || args.size() < 3) return failed();
-        int x = toInt(m, args[0]), y = toInt(m, args[1]);
-        if (!b->contains(x, y)) return Value(0.0);
-        return Value(b->floodFill(x, y, toColour(m, args[2])) ? 1.0 : 0.0);
-    });
-    m.defineMethod(proto, "scroll", [](Machine& m, Object* self, std::span<const Value> args) {
-        BitmapDataObject* b = live(self);
-        if (!b || args.size() < 2) return failed();
-        b->scroll(toInt(m, args[0]), toInt(m, args[1]));
-        return Value(0.0);
-    });
-    m.defineMethod(proto, "noise", [](Machine& m, Object* self, std::span<const Value> args) {
-        BitmapDataObject* b = live(self);
-        if (!b || args.empty()) return failed();
-        int low = args.size() > 1 ? std::clamp(toInt(m, args[1]), 0, 255) : 0;
-        int high = args.size() > 2 ? std::clamp(toInt(m, args[2]), 0, 255) : 255;
-        int channels = args.size() > 3 ? toInt(m, args[3]) : 7;
-        bool grey = args.size() > 4 && m.toBoolean(args[4]);
-        b->noise(toInt(m, args[0]), low, high, channels, grey);
-        return Value(0.0);
-    });
-    m.defineMethod(proto, "getColorBoundsRect",
-                   [](Machine& m, Object* self, std::span<const Value> args) {
-                       BitmapDataObject* b = live(self);
-                       if (!b || args.size() < 2) return failed();
-                       bool find = args.size() < 3 || m.toBoolean(args[2]);
-                       PixelRect r = b->colorBounds(toColour(m, args[0]), toColour(m, args[1]),
-                                                    find);
-                       return makeRect(m, r.x, r.y, r.width, r.height);
-                   });
-    m.defineMethod(proto, "clone", [](Machine& m, Object* self, std::span<const Value>) {
-        BitmapDataObject* b = live(self);
-        if (!b) return failed();
-        BitmapDataObject* copy = newBitmap(m, b->width(), b->height(), b->transparent(), 0);
-        if (copy->alive()) copy->surface()->rgba = b->surface()->rgba;
-        return Value(copy);
-    });
-    m.defineMethod(proto, "dispose", [](Machine&, Object* self, std::span<const Value>) {
-        BitmapDataObject* b = live(self);
-        if (!b) return failed();
-        b->dispose();
-        return Value();
-    });
-    m.defineMethod(proto, "copyPixels", copyPixels);
-    m.defineMethod(proto, "copyChannel", copyChannel);
-    m.defineMethod(proto, "merge", merge);
-    m.defineMethod(proto, "colorTransform", colorTransform);
-    m.defineMethod(proto, "threshold", threshold);
-    m.defineMethod(proto, "compare", compare);
-    m.defineMethod(proto, "hitTest", hitTest);
-    m.defineMethod(proto, "paletteMap", paletteMap);
-    m.defineMethod(proto, "pixelDissolve", pixelDissolve);
-    m.defineMethod(proto, "perlinNoise", perlinNoise);
-    m.defineMethod(proto, "generateFilterRect", generateFilterRect);
-    m.defineMethod(proto, "applyFilter", applyFilterMethod);
-    m.defineMethod(proto, "draw", draw);
+Value bitmapGetPixel(Machine& m, Object* self, std::span<const Value> args) {
+    return getPixelMethod(m, self, args, false);
 }
 
-void defineProperties(Machine& m, Object* proto) {
-    auto readOnly = [](Machine&, Object*, std::span<const Value>) { return Value(); };
-    m.defineAccessor(
-        proto, "width",
-        [](Machine&, Object* self, std::span<const Value>) {
-            BitmapDataObject* b = live(self);
-            return b ? Value(static_cast<double>(b->width())) : failed();
-        },
-        readOnly, 0);
-    m.defineAccessor(
-        proto, "height",
-        [](Machine&, Object* self, std::span<const Value>) {
-            BitmapDataObject* b = live(self);
-            return b ? Value(static_cast<double>(b->height())) : failed();
-        },
-        readOnly, 0);
-    m.defineAccessor(
-        proto, "transparent",
-        [](Machine&, Object* self, std::span<const Value>) {
-            BitmapDataObject* b = live(self);
-            return b ? Value(b->transparent()) : failed();
-        },
-        readOnly, 0);
-    m.defineAccessor(
-        proto, "rectangle",
-        [](Machine& m, Object* self, std::span<const Value>) {
-            BitmapDataObject* b = live(self);
-            return b ? makeRect(m, 0, 0, b->width(), b->height()) : failed();
-        },
-        readOnly, 0);
+Value bitmapGetPixel32(Machine& m, Object* self, std::span<const Value> args) {
+    return getPixelMethod(m, self, args, true);
 }
+
+Value bitmapSetPixel(Machine& m, Object* self, std::span<const Value> args) {
+    return setPixelMethod(m, self, args, false);
+}
+
+Value bitmapSetPixel32(Machine& m, Object* self, std::span<const Value> args) {
+    return setPixelMethod(m, self, args, true);
+}
+
+Value bitmapFillRect(Machine& m, Object* self, std::span<const Value> args) {
+    BitmapDataObject* b = live(self);
+    if (!b || args.size() < 2) return failed();
+    auto rect = readRect(m, args[0]);
+    if (!rect) return failed();
+    b->fillRect(*rect, toColour(m, args[1]));
+    return Value(0.0);
+}
+
+Value bitmapFloodFill(Machine& m, Object* self, std::span<const Value> args) {
+    BitmapDataObject* b = live(self);
+    if (!b || args.size() < 3) return failed();
+    int x = toInt(m, args[0]), y = toInt(m, args[1]);
+    if (!b->contains(x, y)) return Value(0.0);
+    return Value(b->floodFill(x, y, toColour(m, args[2])) ? 1.0 : 0.0);
+}
+
+Value bitmapScroll(Machine& m, Object* self, std::span<const Value> args) {
+    BitmapDataObject* b = live(self);
+    if (!b || args.size() < 2) return failed();
+    b->scroll(toInt(m, args[0]), toInt(m, args[1]));
+    return Value(0.0);
+}
+
+Value bitmapNoise(Machine& m, Object* self, std::span<const Value> args) {
+    BitmapDataObject* b = live(self);
+    if (!b || args.empty()) return failed();
+    int low = args.size() > 1 ? std::clamp(toInt(m, args[1]), 0, 255) : 0;
+    int high = args.size() > 2 ? std::clamp(toInt(m, args[2]), 0, 255) : 255;
+    int channels = args.size() > 3 ? toInt(m, args[3]) : 7;
+    bool grey = args.size() > 4 && m.toBoolean(args[4]);
+    b->noise(toInt(m, args[0]), low, high, channels, grey);
+    return Value(0.0);
+}
+
+Value bitmapGetColorBoundsRect(Machine& m, Object* self, std::span<const Value> args) {
+    BitmapDataObject* b = live(self);
+    if (!b || args.size() < 2) return failed();
+    bool find = args.size() < 3 || m.toBoolean(args[2]);
+    PixelRect r = b->colorBounds(toColour(m, args[0]), toColour(m, args[1]),
+                                 find);
+    return makeRect(m, r.x, r.y, r.width, r.height);
+}
+
+Value bitmapClone(Machine& m, Object* self, std::span<const Value>) {
+    BitmapDataObject* b = live(self);
+    if (!b) return failed();
+    BitmapDataObject* copy = newBitmap(m, b->width(), b->height(), b->transparent(), 0);
+    if (copy->alive()) copy->surface()->rgba = b->surface()->rgba;
+    return Value(copy);
+}
+
+Value bitmapDispose(Machine&, Object* self, std::span<const Value>) {
+    BitmapDataObject* b = live(self);
+    if (!b) return failed();
+    b->dispose();
+    return Value();
+}
+
+
+Value bitmapWidth(Machine&, Object* self, std::span<const Value>) {
+    BitmapDataObject* b = live(self);
+    return b ? Value(static_cast<double>(b->width())) : failed();
+}
+
+Value bitmapHeight(Machine&, Object* self, std::span<const Value>) {
+    BitmapDataObject* b = live(self);
+    return b ? Value(static_cast<double>(b->height())) : failed();
+}
+
+Value bitmapTransparent(Machine&, Object* self, std::span<const Value>) {
+    BitmapDataObject* b = live(self);
+    return b ? Value(b->transparent()) : failed();
+}
+
+Value bitmapRectangle(Machine& m, Object* self, std::span<const Value>) {
+    BitmapDataObject* b = live(self);
+    return b ? makeRect(m, 0, 0, b->width(), b->height()) : failed();
+}
+
+using native::accessor;
+using native::method;
+
+// The properties are made last.
+constexpr NativeMember kBitmapMembers[] = {
+    method("getPixel", bitmapGetPixel),
+    method("getPixel32", bitmapGetPixel32),
+    method("setPixel", bitmapSetPixel),
+    method("setPixel32", bitmapSetPixel32),
+    method("fillRect", bitmapFillRect),
+    method("floodFill", bitmapFloodFill),
+    method("scroll", bitmapScroll),
+    method("noise", bitmapNoise),
+    method("getColorBoundsRect", bitmapGetColorBoundsRect),
+    method("clone", bitmapClone),
+    method("dispose", bitmapDispose),
+    method("copyPixels", copyPixels),
+    method("copyChannel", copyChannel),
+    method("merge", merge),
+    method("colorTransform", colorTransform),
+    method("threshold", threshold),
+    method("compare", compare),
+    method("hitTest", hitTest),
+    method("paletteMap", paletteMap),
+    method("pixelDissolve", pixelDissolve),
+    method("perlinNoise", perlinNoise),
+    method("generateFilterRect", generateFilterRect),
+    method("applyFilter", applyFilterMethod),
+    method("draw", draw),
+    accessor("width", bitmapWidth, native::nothing, 0),
+    accessor("height", bitmapHeight, native::nothing, 0),
+    accessor("transparent", bitmapTransparent, native::nothing, 0),
+    accessor("rectangle", bitmapRectangle, native::nothing, 0),
+};
+
+Value bitmapConstruct(Machine& m, Object* self, std::span<const Value> args) {
+    auto* b = m.constructing() ? dynamic_cast<BitmapDataObject*>(self) : nullptr;
+    if (!b) return Value();
+    // Sizes that are not numbers make no bitmap.
+    if (args.size() < 2) return Value(Null{});
+    double w = m.toNumber(args[0]), h = m.toNumber(args[1]);
+    if (std::isnan(w) || std::isnan(h)) return Value(Null{});
+    bool transparent = args.size() < 3 || m.toBoolean(args[2]);
+    uint32_t fill = args.size() < 4 ? 0xFFFFFFFFu : toColour(m, args[3]);
+    if (!b->create(toInt32(w), toInt32(h), transparent, fill, m.swfVersion())) return Value(Null{});
+    return Value();
+}
+
+Object* makeBitmap(Machine& m, Object* prototype) {
+    return m.heap().make<BitmapDataObject>(prototype);
+}
+
+constexpr NativeMember kBitmapStatics[] = {
+    method("loadBitmap", loadBitmap),
+    native::constant("RED_CHANNEL", 1, 0),
+    native::constant("GREEN_CHANNEL", 2, 0),
+    native::constant("BLUE_CHANNEL", 4, 0),
+    native::constant("ALPHA_CHANNEL", 8, 0),
+};
+
+constexpr NativeMember kClipAttachBitmap[] = {
+    method("attachBitmap", attachBitmap, kDontEnum | kVersion8),
+};
 
 }  // namespace
 
 void installBitmapDataClass(Machine& m) {
     if (m.swfVersion() < 6) return;  // no flash package before version 6
     Object* proto = m.newObject();
-    Function* ctor = m.defineClass(
-        flashPackage(m, "display"), "BitmapData", proto,
-        [](Machine& m, Object* self, std::span<const Value> args) {
-            auto* b = m.constructing() ? dynamic_cast<BitmapDataObject*>(self) : nullptr;
-            if (!b) return Value();
-            // Sizes that are not numbers make no bitmap.
-            if (args.size() < 2) return Value(Null{});
-            double w = m.toNumber(args[0]), h = m.toNumber(args[1]);
-            if (std::isnan(w) || std::isnan(h)) return Value(Null{});
-            bool transparent = args.size() < 3 || m.toBoolean(args[2]);
-            uint32_t fill = args.size() < 4 ? 0xFFFFFFFFu : toColour(m, args[3]);
-            if (!b->create(toInt32(w), toInt32(h), transparent, fill, m.swfVersion()))
-                return Value(Null{});
-            return Value();
-        },
-        [](Machine& m, Object* prototype) -> Object* {
-            return m.heap().make<BitmapDataObject>(prototype);
-        });
-    defineMethods(m, proto);
-    defineProperties(m, proto);
-    m.defineMethod(ctor, "loadBitmap", loadBitmap);
-    if (Object* clip = m.prototypes().movieClip)
-        m.defineMethod(clip, "attachBitmap", attachBitmap, kDontEnum | kVersion8);
-    for (auto [name, value] : {std::pair{"RED_CHANNEL", 1}, std::pair{"GREEN_CHANNEL", 2},
-                               std::pair{"BLUE_CHANNEL", 4}, std::pair{"ALPHA_CHANNEL", 8}})
-        ctor->setOwn(name, Value(value));
+    installClass(m, flashPackage(m, "display"), proto,
+                 {"BitmapData", bitmapConstruct, makeBitmap, {}, kBitmapStatics, kBitmapMembers});
+    if (Object* clip = m.prototypes().movieClip) installMembers(m, clip, kClipAttachBitmap);
 }
 
 }  // namespace swf::avm1

@@ -119,7 +119,7 @@ constexpr NativeMember kColorTransformMethods[] = {
 
 }  // namespace
 
-void installColorTransformClass(Machine& m, const Rooted<Object>& package) {
+void installColorTransformClass(Machine& m, Object* package) {
     // Fewer than all eight arguments leave the identity transform.
     installClass(m, package, m.newObject(),
                  {"ColorTransform", colorTransformConstruct, makeColorTransform, {}, {},

@@ -2,6 +2,7 @@
 
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/classes/PlayerObjects.h"
 
 namespace swf::avm1 {
@@ -18,23 +19,29 @@ void fillItem(Machine& m, Object* item, std::span<const Value> args) {
                      args.size() > i + 2 ? Value(m.toBoolean(args[i + 2])) : Value(defaults[i]));
 }
 
+Value itemConstruct(Machine& m, Object* self, std::span<const Value> args) {
+    if (m.constructing() && self) fillItem(m, self, args);
+    return Value();
+}
+
+struct ItemClass;  // the player's ContextMenuItem, which copies are made with
+
+Value itemCopy(Machine& m, Object* self, std::span<const Value>) {
+    Value me(self);
+    const Value args[] = {m.get(me, "caption"), m.get(me, "onSelect"),
+                          m.get(me, "separatorBefore"), m.get(me, "enabled"), m.get(me, "visible")};
+    return m.construct(Value(keptObject<ItemClass>(m.natives()).get()), args);
+}
+
+constexpr NativeMember kItemMethods[] = {
+    native::method("copy", itemCopy),
+};
+
 }  // namespace
 
 void installContextMenuItemClass(Machine& m) {
-    Object* proto = m.newObject();
-    Rooted<Function> ctor(m.heap(),
-                          m.defineClass(m.global(), "ContextMenuItem", proto,
-                                        [](Machine& m, Object* self, std::span<const Value> args) {
-                                            if (m.constructing() && self) fillItem(m, self, args);
-                                            return Value();
-                                        }));
-    m.defineMethod(proto, "copy", [ctor](Machine& m, Object* self, std::span<const Value>) {
-        Value me(self);
-        const Value args[] = {m.get(me, "caption"), m.get(me, "onSelect"),
-                              m.get(me, "separatorBefore"), m.get(me, "enabled"),
-                              m.get(me, "visible")};
-        return m.construct(Value(ctor), args);
-    });
+    keptObject<ItemClass>(m.natives()) = installClass(
+        m, m.global(), m.newObject(), {"ContextMenuItem", itemConstruct, nullptr, {}, {}, kItemMethods});
 }
 
 }  // namespace swf::avm1

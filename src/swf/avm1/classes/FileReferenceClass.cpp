@@ -1,15 +1,15 @@
 // flash.net.FileReference and FileReferenceList: a conversion has nobody to pick a file in a
 // dialog, so browse() and download() are answered as the player answers them and then the
-// dialog is cancelled (onCancel to the listeners, on a later frame). Nothing is selected, so
+// dialog is fileCancelled (onCancel to the listeners, on a later frame). Nothing is selected, so
 // upload() has nothing to send.
 
-#include <memory>
 #include <string>
 
 #include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/classes/FlashGeom.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/classes/PlayerEvents.h"
 #include "swf/avm1/classes/PlayerObjects.h"
 
@@ -55,46 +55,50 @@ bool validTypeList(Machine& m, std::span<const Value> args) {
     return usable;
 }
 
+// The dialog closes on a later frame: onCancel to the listeners of (reference).
+Value fileCancelled(Machine& m, Object*, std::span<const Value> args) {
+    if (Object* target = arg(args, 0).asObject())
+        player::broadcast(m, target, "onCancel", {Value(target)});
+    return Value();
+}
+
+Value referenceConstruct(Machine& m, Object* self, std::span<const Value>) {
+    if (m.constructing() && self) player::makeBroadcaster(m, self, kDontEnum);
+    return Value();
+}
+
+Value fileBrowse(Machine& m, Object* self, std::span<const Value> args) {
+    if (!self || !validTypeList(m, args)) return Value(false);
+    player::later(m, fileCancelled, 0, {Value(self)});
+    return Value(true);
+}
+
+Value fileDownload(Machine& m, Object* self, std::span<const Value> args) {
+    if (!self || args.empty() || m.toString(args[0]).empty()) return Value(false);
+    player::later(m, fileCancelled, 0, {Value(self)});
+    return Value(true);
+}
+
+constexpr NativeMember kReferenceMethods[] = {
+    native::method("browse", fileBrowse),
+    native::method("download", fileDownload),
+    native::method("upload", native::no),
+    native::method("cancel", native::nothing),
+};
+
+constexpr NativeMember kListMethods[] = {
+    native::method("browse", fileBrowse),
+};
+
 }  // namespace
 
 void installFileReferenceClasses(Machine& m) {
     if (m.swfVersion() < 6) return;  // no flash package before version 6
-    auto events = std::make_shared<PlayerEvents>(m);
     Object* net = flashPackage(m, "net");
-    Rooted<Function> cancelled(m.heap(),
-                               m.newFunction([](Machine& m, Object*, std::span<const Value> args) {
-                                   if (Object* target = arg(args, 0).asObject())
-                                       player::broadcast(m, target, "onCancel", {Value(target)});
-                                   return Value();
-                               }));
-    auto constructor = [](Machine& m, Object* self, std::span<const Value>) {
-        if (m.constructing() && self) player::makeBroadcaster(m, self, kDontEnum);
-        return Value();
-    };
-    auto browse = [events, cancelled](Machine& m, Object* self, std::span<const Value> args) {
-        if (!self || !validTypeList(m, args)) return Value(false);
-        events->later(m, cancelled, 0, {Value(self)});
-        return Value(true);
-    };
-
-    Object* fileProto = m.newObject();
-    m.defineClass(net, "FileReference", fileProto, constructor);
-    m.defineMethod(fileProto, "browse", browse);
-    m.defineMethod(fileProto, "download",
-                   [events, cancelled](Machine& m, Object* self, std::span<const Value> args) {
-                       if (!self || args.empty() || m.toString(args[0]).empty())
-                           return Value(false);
-                       events->later(m, cancelled, 0, {Value(self)});
-                       return Value(true);
-                   });
-    m.defineMethod(fileProto, "upload",
-                   [](Machine&, Object*, std::span<const Value>) { return Value(false); });
-    m.defineMethod(fileProto, "cancel",
-                   [](Machine&, Object*, std::span<const Value>) { return Value(); });
-
-    Object* listProto = m.newObject();
-    m.defineClass(net, "FileReferenceList", listProto, constructor);
-    m.defineMethod(listProto, "browse", browse);
+    installClass(m, net, m.newObject(),
+                 {"FileReference", referenceConstruct, nullptr, {}, {}, kReferenceMethods});
+    installClass(m, net, m.newObject(),
+                 {"FileReferenceList", referenceConstruct, nullptr, {}, {}, kListMethods});
 }
 
 }  // namespace swf::avm1

@@ -13,6 +13,7 @@
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/classes/FlashGeom.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/machine/NumberConversion.h"
 #include "swf/display/DisplayObject.h"
 #include "swf/render/FilterEffects.h"
@@ -54,71 +55,13 @@ constexpr FieldName kFieldNames[] = {
     {Field::Mode, "mode"},
 };
 
-const char* nameOf(Field f) {
+constexpr const char* nameOf(Field f) {
     for (const FieldName& n : kFieldNames)
         if (n.field == f) return n.name;
     return "";
 }
 
-struct FilterClass {
-    const char* name;
-    Kind kind;
-    // Constructor arguments in order; the properties are made in `properties` order, which
-    // is the order for..in lists them.
-    std::vector<Field> arguments;
-    std::vector<Field> properties;
-};
-
 using F = Field;
-const std::vector<FilterClass>& filterClasses() {
-    static const std::vector<FilterClass> classes = {
-        {"BevelFilter", Kind::Bevel,
-         {F::Distance, F::Angle, F::HighlightColor, F::HighlightAlpha, F::ShadowColor,
-          F::ShadowAlpha, F::BlurX, F::BlurY, F::Strength, F::Quality, F::Type, F::Knockout},
-         {F::Distance, F::Angle, F::HighlightColor, F::HighlightAlpha, F::ShadowColor,
-          F::ShadowAlpha, F::Quality, F::Strength, F::Knockout, F::BlurX, F::BlurY, F::Type}},
-        {"BlurFilter", Kind::Blur, {F::BlurX, F::BlurY, F::Quality},
-         {F::BlurX, F::BlurY, F::Quality}},
-        {"ColorMatrixFilter", Kind::ColorMatrix, {F::Matrix}, {F::Matrix}},
-        {"ConvolutionFilter", Kind::Convolution,
-         {F::MatrixX, F::MatrixY, F::Matrix, F::Divisor, F::Bias, F::PreserveAlpha, F::Clamp,
-          F::Color, F::Alpha},
-         {F::MatrixX, F::MatrixY, F::Matrix, F::Divisor, F::Bias, F::PreserveAlpha, F::Clamp,
-          F::Color, F::Alpha}},
-        {"DisplacementMapFilter", Kind::DisplacementMap,
-         {F::MapBitmap, F::MapPoint, F::ComponentX, F::ComponentY, F::ScaleX, F::ScaleY,
-          F::Mode, F::Color, F::Alpha},
-         {F::MapBitmap, F::MapPoint, F::ComponentX, F::ComponentY, F::ScaleX, F::ScaleY,
-          F::Mode, F::Color, F::Alpha}},
-        {"DropShadowFilter", Kind::DropShadow,
-         {F::Distance, F::Angle, F::Color, F::Alpha, F::BlurX, F::BlurY, F::Strength,
-          F::Quality, F::Inner, F::Knockout, F::HideObject},
-         {F::Distance, F::Angle, F::Color, F::Alpha, F::Quality, F::Inner, F::Knockout,
-          F::BlurX, F::BlurY, F::Strength, F::HideObject}},
-        {"GlowFilter", Kind::Glow,
-         {F::Color, F::Alpha, F::BlurX, F::BlurY, F::Strength, F::Quality, F::Inner,
-          F::Knockout},
-         {F::Color, F::Alpha, F::Quality, F::Inner, F::Knockout, F::BlurX, F::BlurY,
-          F::Strength}},
-        {"GradientBevelFilter", Kind::GradientBevel,
-         {F::Distance, F::Angle, F::Colors, F::Alphas, F::Ratios, F::BlurX, F::BlurY,
-          F::Strength, F::Quality, F::Type, F::Knockout},
-         {F::Distance, F::Angle, F::Colors, F::Alphas, F::Ratios, F::BlurX, F::BlurY,
-          F::Quality, F::Strength, F::Knockout, F::Type}},
-        {"GradientGlowFilter", Kind::GradientGlow,
-         {F::Distance, F::Angle, F::Colors, F::Alphas, F::Ratios, F::BlurX, F::BlurY,
-          F::Strength, F::Quality, F::Type, F::Knockout},
-         {F::Distance, F::Angle, F::Colors, F::Alphas, F::Ratios, F::BlurX, F::BlurY,
-          F::Quality, F::Strength, F::Knockout, F::Type}},
-    };
-    return classes;
-}
-
-const FilterClass* classOf(Kind kind) {
-    for (const FilterClass& c : filterClasses())
-        if (c.kind == kind) return &c;
-    return nullptr;
-}
 
 SurfaceFilter defaultsOf(Kind kind) {
     SurfaceFilter f;
@@ -380,6 +323,155 @@ FilterObject* readyFilter(Object* self) {
     return o && o->ready ? o : nullptr;
 }
 
+template <Field field>
+Value getFilterField(Machine& m, Object* self, std::span<const Value>) {
+    FilterObject* o = readyFilter(self);
+    return o ? getField(m, *o, field) : Value();
+}
+
+template <Field field>
+Value setFilterField(Machine& m, Object* self, std::span<const Value> args) {
+    if (FilterObject* o = readyFilter(self)) setField(m, *o, field, arg(args, 0));
+    return Value();
+}
+
+// A setting of the filter, as a property of its class's prototype; the player's are enumerable.
+template <Field field>
+constexpr NativeMember property() {
+    return native::accessor(nameOf(field), getFilterField<field>, setFilterField<field>, 0);
+}
+
+struct FilterClass {
+    const char* name;
+    Kind kind;
+    NativeCode constructor;
+    std::vector<Field> arguments;  // in order
+    // Made in this order, which is the order for..in lists them.
+    std::span<const NativeMember> properties;
+};
+
+const FilterClass* classOf(Kind kind);
+
+// Also a subclass's super() call, which runs it as a plain function.
+template <Kind kind>
+Value filterConstruct(Machine& m, Object* self, std::span<const Value> args) {
+    auto* o = dynamic_cast<FilterObject*>(self);
+    // A second run (super() called twice) converts its arguments and changes nothing.
+    FilterObject scratch(nullptr);
+    FilterObject* target = o && !o->ready ? o : &scratch;
+    target->filter = defaultsOf(kind);
+    const std::vector<Field>& arguments = classOf(kind)->arguments;
+    for (size_t i = 0; i < args.size() && i < arguments.size(); ++i)
+        setField(m, *target, arguments[i], args[i]);
+    // A convolution's edge colour given without its alpha is opaque.
+    if (kind == Kind::Convolution && args.size() == 8) target->filter.alpha = 1;
+    if (target == o) o->ready = true;
+    return Value();
+}
+
+constexpr NativeMember kBevelProperties[] = {
+    property<F::Distance>(),    property<F::Angle>(),       property<F::HighlightColor>(),
+    property<F::HighlightAlpha>(), property<F::ShadowColor>(), property<F::ShadowAlpha>(),
+    property<F::Quality>(),     property<F::Strength>(),    property<F::Knockout>(),
+    property<F::BlurX>(),       property<F::BlurY>(),       property<F::Type>(),
+};
+constexpr NativeMember kBlurProperties[] = {
+    property<F::BlurX>(), property<F::BlurY>(), property<F::Quality>(),
+};
+constexpr NativeMember kColorMatrixProperties[] = {
+    property<F::Matrix>(),
+};
+constexpr NativeMember kConvolutionProperties[] = {
+    property<F::MatrixX>(), property<F::MatrixY>(),       property<F::Matrix>(),
+    property<F::Divisor>(), property<F::Bias>(),          property<F::PreserveAlpha>(),
+    property<F::Clamp>(),   property<F::Color>(),         property<F::Alpha>(),
+};
+constexpr NativeMember kDisplacementMapProperties[] = {
+    property<F::MapBitmap>(), property<F::MapPoint>(), property<F::ComponentX>(),
+    property<F::ComponentY>(), property<F::ScaleX>(),  property<F::ScaleY>(),
+    property<F::Mode>(),      property<F::Color>(),    property<F::Alpha>(),
+};
+constexpr NativeMember kDropShadowProperties[] = {
+    property<F::Distance>(), property<F::Angle>(),    property<F::Color>(),
+    property<F::Alpha>(),    property<F::Quality>(),  property<F::Inner>(),
+    property<F::Knockout>(), property<F::BlurX>(),    property<F::BlurY>(),
+    property<F::Strength>(), property<F::HideObject>(),
+};
+constexpr NativeMember kGlowProperties[] = {
+    property<F::Color>(),    property<F::Alpha>(), property<F::Quality>(),
+    property<F::Inner>(),    property<F::Knockout>(), property<F::BlurX>(),
+    property<F::BlurY>(),    property<F::Strength>(),
+};
+// The gradient bevel and the gradient glow.
+constexpr NativeMember kGradientProperties[] = {
+    property<F::Distance>(), property<F::Angle>(),   property<F::Colors>(),
+    property<F::Alphas>(),   property<F::Ratios>(),  property<F::BlurX>(),
+    property<F::BlurY>(),    property<F::Quality>(), property<F::Strength>(),
+    property<F::Knockout>(), property<F::Type>(),
+};
+
+const std::vector<FilterClass>& filterClasses() {
+    static const std::vector<FilterClass> classes = {
+        {"BevelFilter", Kind::Bevel, filterConstruct<Kind::Bevel>,
+         {F::Distance, F::Angle, F::HighlightColor, F::HighlightAlpha, F::ShadowColor,
+          F::ShadowAlpha, F::BlurX, F::BlurY, F::Strength, F::Quality, F::Type, F::Knockout},
+         kBevelProperties},
+        {"BlurFilter", Kind::Blur, filterConstruct<Kind::Blur>, {F::BlurX, F::BlurY, F::Quality},
+         kBlurProperties},
+        {"ColorMatrixFilter", Kind::ColorMatrix, filterConstruct<Kind::ColorMatrix>, {F::Matrix},
+         kColorMatrixProperties},
+        {"ConvolutionFilter", Kind::Convolution, filterConstruct<Kind::Convolution>,
+         {F::MatrixX, F::MatrixY, F::Matrix, F::Divisor, F::Bias, F::PreserveAlpha, F::Clamp,
+          F::Color, F::Alpha},
+         kConvolutionProperties},
+        {"DisplacementMapFilter", Kind::DisplacementMap, filterConstruct<Kind::DisplacementMap>,
+         {F::MapBitmap, F::MapPoint, F::ComponentX, F::ComponentY, F::ScaleX, F::ScaleY,
+          F::Mode, F::Color, F::Alpha},
+         kDisplacementMapProperties},
+        {"DropShadowFilter", Kind::DropShadow, filterConstruct<Kind::DropShadow>,
+         {F::Distance, F::Angle, F::Color, F::Alpha, F::BlurX, F::BlurY, F::Strength,
+          F::Quality, F::Inner, F::Knockout, F::HideObject},
+         kDropShadowProperties},
+        {"GlowFilter", Kind::Glow, filterConstruct<Kind::Glow>,
+         {F::Color, F::Alpha, F::BlurX, F::BlurY, F::Strength, F::Quality, F::Inner,
+          F::Knockout},
+         kGlowProperties},
+        {"GradientBevelFilter", Kind::GradientBevel, filterConstruct<Kind::GradientBevel>,
+         {F::Distance, F::Angle, F::Colors, F::Alphas, F::Ratios, F::BlurX, F::BlurY,
+          F::Strength, F::Quality, F::Type, F::Knockout},
+         kGradientProperties},
+        {"GradientGlowFilter", Kind::GradientGlow, filterConstruct<Kind::GradientGlow>,
+         {F::Distance, F::Angle, F::Colors, F::Alphas, F::Ratios, F::BlurX, F::BlurY,
+          F::Strength, F::Quality, F::Type, F::Knockout},
+         kGradientProperties},
+    };
+    return classes;
+}
+
+const FilterClass* classOf(Kind kind) {
+    for (const FilterClass& c : filterClasses())
+        if (c.kind == kind) return &c;
+    return nullptr;
+}
+
+Object* makeFilter(Machine& m, Object* prototype) {
+    return m.heap().make<FilterObject>(prototype);
+}
+
+Value filterClone(Machine& m, Object* self, std::span<const Value>) {
+    FilterObject* o = readyFilter(self);
+    if (!o) return Value();
+    auto* copy = m.heap().make<FilterObject>(o->proto());
+    copy->filter = o->filter;
+    copy->mapBitmap = o->mapBitmap;
+    copy->ready = true;
+    return Value(copy);
+}
+
+constexpr NativeMember kBaseMethods[] = {
+    native::method("clone", filterClone, 0),
+};
+
 Object* filtersPackage(Machine& m) {
     return flashPackage(m, "filters");
 }
@@ -392,44 +484,6 @@ FilterObject* newFilter(Machine& m, Kind kind) {
     auto* o = m.heap().make<FilterObject>(proto.asObject());
     o->ready = true;
     return o;
-}
-
-void installFilterClass(Machine& m, Object* package, Object* base, const FilterClass& c) {
-    Object* proto = m.newObject(base);
-    Kind kind = c.kind;
-    const std::vector<Field>* arguments = &c.arguments;
-    m.defineClass(
-        package, c.name, proto,
-        [kind, arguments](Machine& m, Object* self, std::span<const Value> args) {
-            // Also a subclass's super() call, which runs it as a plain function.
-            auto* o = dynamic_cast<FilterObject*>(self);
-            // A second run (super() called twice) converts its arguments and changes nothing.
-            FilterObject scratch(nullptr);
-            FilterObject* target = o && !o->ready ? o : &scratch;
-            target->filter = defaultsOf(kind);
-            for (size_t i = 0; i < args.size() && i < arguments->size(); ++i)
-                setField(m, *target, (*arguments)[i], args[i]);
-            // A convolution's edge colour given without its alpha is opaque.
-            if (kind == Kind::Convolution && args.size() == 8) target->filter.alpha = 1;
-            if (target == o) o->ready = true;
-            return Value();
-        },
-        [](Machine& m, Object* prototype) -> Object* {
-            return m.heap().make<FilterObject>(prototype);
-        });
-    for (Field field : c.properties) {
-        m.defineAccessor(
-            proto, nameOf(field),
-            [field](Machine& m, Object* self, std::span<const Value>) {
-                FilterObject* o = readyFilter(self);
-                return o ? getField(m, *o, field) : Value();
-            },
-            [field](Machine& m, Object* self, std::span<const Value> args) {
-                if (FilterObject* o = readyFilter(self)) setField(m, *o, field, arg(args, 0));
-                return Value();
-            },
-            0);
-    }
 }
 
 }  // namespace
@@ -512,48 +566,40 @@ std::vector<SurfaceFilter> filtersFromScript(Machine& m, const Value& list) {
     return out;
 }
 
+namespace {
+
+// A clip's filters: copies out, copies in.
+Value clipFilters(Machine& m, Object* self, std::span<const Value>) {
+    DisplayObject* d = m.displayObjectOf(Value(self));
+    if (!d) return Value();
+    if (d->scriptFilters()) return filtersToScript(m, *d->scriptFilters());
+    return filtersToScript(m, parseFilterList(d->filters()));
+}
+
+Value setClipFilters(Machine& m, Object* self, std::span<const Value> args) {
+    DisplayObject* d = m.displayObjectOf(Value(self));
+    if (!d || args.empty()) return Value();
+    d->setScriptFilters(filtersFromScript(m, args[0]));
+    return Value();
+}
+
+constexpr NativeMember kClipFilters[] = {
+    native::accessor("filters", clipFilters, setClipFilters, kDontEnum | kVersion8),
+};
+
+}  // namespace
+
 void installFilterClasses(Machine& m) {
     if (m.swfVersion() < 6) return;  // no flash package before version 6
     Object* package = filtersPackage(m);
     Object* base = m.newObject();
-    m.defineClass(package, "BitmapFilter", base,
-                  [](Machine&, Object*, std::span<const Value>) { return Value(); },
-                  [](Machine& m, Object* prototype) -> Object* {
-                      return m.heap().make<FilterObject>(prototype);
-                  });
-    for (const FilterClass& c : filterClasses()) installFilterClass(m, package, base, c);
-    m.defineMethod(
-        base, "clone",
-        [](Machine& m, Object* self, std::span<const Value>) {
-            FilterObject* o = readyFilter(self);
-            if (!o) return Value();
-            auto* copy = m.heap().make<FilterObject>(o->proto());
-            copy->filter = o->filter;
-            copy->mapBitmap = o->mapBitmap;
-            copy->ready = true;
-            return Value(copy);
-        },
-        0);
-
-    // A clip's filters: copies out, copies in.
-    for (Object* proto : {m.prototypes().movieClip.get(), m.prototypes().button.get()}) {
-        if (!proto) continue;
-        m.defineAccessor(
-            proto, "filters",
-            [](Machine& m, Object* self, std::span<const Value>) {
-                DisplayObject* d = m.displayObjectOf(Value(self));
-                if (!d) return Value();
-                if (d->scriptFilters()) return filtersToScript(m, *d->scriptFilters());
-                return filtersToScript(m, parseFilterList(d->filters()));
-            },
-            [](Machine& m, Object* self, std::span<const Value> args) {
-                DisplayObject* d = m.displayObjectOf(Value(self));
-                if (!d || args.empty()) return Value();
-                d->setScriptFilters(filtersFromScript(m, args[0]));
-                return Value();
-            },
-            kDontEnum | kVersion8);
-    }
+    installClass(m, package, base, {"BitmapFilter", native::nothing, makeFilter, {}, {}, {}});
+    for (const FilterClass& c : filterClasses())
+        installClass(m, package, m.newObject(base),
+                     {c.name, c.constructor, makeFilter, {}, {}, c.properties});
+    installMembers(m, base, kBaseMethods);
+    for (Object* proto : {m.prototypes().movieClip.get(), m.prototypes().button.get()})
+        if (proto) installMembers(m, proto, kClipFilters);
 }
 
 }  // namespace swf::avm1

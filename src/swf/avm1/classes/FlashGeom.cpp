@@ -5,6 +5,7 @@
 
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 
 namespace swf::avm1 {
 
@@ -28,11 +29,13 @@ Object* flashPackage(Machine& m, std::string_view name) {
     return package;
 }
 
+struct GeomPackage;
+
 void installFlashGeom(Machine& m) {
     // Version 5 movies never see the package, not even through ASSetPropFlags.
     if (m.swfVersion() < 6) return;
-    // The methods hold the package to find their classes; a script deleting it must not free it.
-    Rooted<Object> package(m.heap(), flashPackage(m, "geom"));
+    Object* package = flashPackage(m, "geom");
+    keptObject<GeomPackage>(m.natives()) = package;
     geom::installPointClass(m, package);
     geom::installRectangleClass(m, package);
     geom::installMatrixClass(m, package);
@@ -41,6 +44,10 @@ void installFlashGeom(Machine& m) {
 }
 
 namespace geom {
+
+Object* ownPackage(Machine& m) {
+    return keptObject<GeomPackage>(m.natives());
+}
 
 Value join(Machine& m, std::initializer_list<Value> parts) {
     Value result;

@@ -8,7 +8,6 @@
 #include <span>
 #include <string_view>
 
-#include "swf/avm1/machine/Heap.h"
 #include "swf/avm1/machine/Value.h"
 
 namespace swf::avm1 {
@@ -22,12 +21,16 @@ Object* flashPackage(Machine& machine, std::string_view name);
 
 namespace geom {
 
-// Each class installs itself into the package; its methods keep the package rooted.
-void installPointClass(Machine& machine, const Rooted<Object>& package);
-void installRectangleClass(Machine& machine, const Rooted<Object>& package);
-void installMatrixClass(Machine& machine, const Rooted<Object>& package);
-void installColorTransformClass(Machine& machine, const Rooted<Object>& package);
-void installTransformClass(Machine& machine, const Rooted<Object>& package);
+// Each class installs itself into the package.
+void installPointClass(Machine& machine, Object* package);
+void installRectangleClass(Machine& machine, Object* package);
+void installMatrixClass(Machine& machine, Object* package);
+void installColorTransformClass(Machine& machine, Object* package);
+void installTransformClass(Machine& machine, Object* package);
+
+// The package the player made, where the methods find their classes; kept for the movie, so a
+// script deleting it does not free it.
+Object* ownPackage(Machine& machine);
 
 // a + b + c ... as ActionScript's `+` evaluates it, left to right.
 Value join(Machine& machine, std::initializer_list<Value> parts);

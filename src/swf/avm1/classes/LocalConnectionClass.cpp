@@ -5,15 +5,16 @@
 // {level: "error"} when nobody listened when it was sent or nobody listens any more.
 
 #include <algorithm>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "swf/avm1/classes/Builtins.h"
+#include "swf/avm1/classes/PlayerEvents.h"
 #include "swf/avm1/classes/PlayerObjects.h"
 #include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/format/LetterCase.h"
 
 namespace swf::avm1 {
@@ -51,76 +52,72 @@ bool reservedMethod(const std::string& name) {
     return false;
 }
 
+// Runs on a later frame: (sender, name, method, arguments array, whether anyone listened).
+Value deliverMessage(Machine& m, Object*, std::span<const Value> args) {
+    Value sender = arg(args, 0);
+    Object* receiver = m.natives().state<Connections>().find(qualified(m.toString(arg(args, 1))));
+    if (!m.toBoolean(arg(args, 4))) receiver = nullptr;
+    Object* status = m.newObject();
+    status->setOwn("level", Value(receiver ? "status" : "error"));
+    const Value info[] = {Value(status)};
+    m.callMethod(sender, "onStatus", info);
+    if (!receiver) return Value();
+    std::vector<Value> values;
+    if (auto* list = dynamic_cast<ArrayObject*>(arg(args, 3).asObject()))
+        for (uint32_t i = 0; i < list->length(); ++i) values.push_back(list->at(i));
+    m.callMethod(Value(receiver), m.toString(arg(args, 2)), values);
+    return Value();
+}
+
+Value localConnect(Machine& m, Object* self, std::span<const Value> args) {
+    Connections& connections = m.natives().state<Connections>();
+    Value name = arg(args, 0);
+    if (!self || !name.isString() || name.asString().empty()) return Value(false);
+    if (name.asString().find(':') != std::string::npos) return Value(false);
+    std::string full = qualified(name.asString());
+    if (connections.connected(self) || connections.find(full) ||
+        connections.open.size() >= kMaxConnections)
+        return Value(false);
+    connections.open.emplace_back(full, Rooted<Object>(m.heap(), self));
+    return Value(true);
+}
+
+Value localSend(Machine& m, Object* self, std::span<const Value> args) {
+    Value name = arg(args, 0);
+    Value method = arg(args, 1);
+    if (!self || !name.isString() || name.asString().empty() || !method.isString() ||
+        method.asString().empty() || reservedMethod(method.asString()))
+        return Value(false);
+    std::span<const Value> rest = args.size() > 2 ? args.subspan(2) : std::span<const Value>();
+    bool listened = m.natives().state<Connections>().find(qualified(name.asString())) != nullptr;
+    return Value(player::later(m, deliverMessage, 0,
+                               {Value(self), name, method, Value(m.newArray(rest)), Value(listened)}));
+}
+
+Value localClose(Machine& m, Object* self, std::span<const Value>) {
+    auto& open = m.natives().state<Connections>().open;
+    auto it = std::find_if(open.begin(), open.end(), [&](const auto& e) { return e.second == self; });
+    if (it != open.end()) open.erase(it);
+    return Value();
+}
+
+Value localDomain(Machine&, Object*, std::span<const Value>) {
+    return Value("localhost");
+}
+
+constexpr NativeMember kLocalConnectionMethods[] = {
+    native::method("connect", localConnect),
+    native::method("send", localSend),
+    native::method("close", localClose),
+    native::method("domain", localDomain),
+    native::empty("isPerUser", kDontEnum | kReadOnly),
+};
+
 }  // namespace
 
 void installLocalConnectionClass(Machine& m) {
-    Object* proto = m.newObject();
-    m.defineClass(m.global(), "LocalConnection", proto,
-                  [](Machine&, Object*, std::span<const Value>) { return Value(); });
-    auto connections = std::make_shared<Connections>();
-
-    // Runs from a timer: (sender, name, method, arguments array, whether anyone listened).
-    Rooted<Function> deliver(
-        m.heap(), m.newFunction([connections](Machine& m, Object*, std::span<const Value> args) {
-            Value sender = arg(args, 0);
-            Object* receiver = connections->find(qualified(m.toString(arg(args, 1))));
-            if (!m.toBoolean(arg(args, 4))) receiver = nullptr;
-            Object* status = m.newObject();
-            status->setOwn("level", Value(receiver ? "status" : "error"));
-            const Value info[] = {Value(status)};
-            m.callMethod(sender, "onStatus", info);
-            if (!receiver) return Value();
-            std::vector<Value> values;
-            if (auto* list = dynamic_cast<ArrayObject*>(arg(args, 3).asObject()))
-                for (uint32_t i = 0; i < list->length(); ++i) values.push_back(list->at(i));
-            m.callMethod(Value(receiver), m.toString(arg(args, 2)), values);
-            return Value();
-        }));
-
-    m.defineMethod(proto, "connect",
-                   [connections](Machine& m, Object* self, std::span<const Value> args) {
-                       Value name = arg(args, 0);
-                       if (!self || !name.isString() || name.asString().empty())
-                           return Value(false);
-                       if (name.asString().find(':') != std::string::npos) return Value(false);
-                       std::string full = qualified(name.asString());
-                       if (connections->connected(self) || connections->find(full) ||
-                           connections->open.size() >= kMaxConnections)
-                           return Value(false);
-                       connections->open.emplace_back(full, Rooted<Object>(m.heap(), self));
-                       return Value(true);
-                   });
-    // The player's own setTimeout queues the delivery, whatever a script made of the global.
-    NativeFunction later;
-    if (Property* p = m.global()->findOwn("setTimeout"))
-        if (Object* f = p->value.asObject(); f && f->asFunction() && f->asFunction()->isNative())
-            later = f->asFunction()->native();
-    m.defineMethod(
-        proto, "send",
-        [deliver, later, connections](Machine& m, Object* self, std::span<const Value> args) {
-            Value name = arg(args, 0);
-            Value method = arg(args, 1);
-            if (!self || !name.isString() || name.asString().empty() || !method.isString() ||
-                method.asString().empty() || reservedMethod(method.asString()))
-                return Value(false);
-            std::span<const Value> rest =
-                args.size() > 2 ? args.subspan(2) : std::span<const Value>();
-            bool listened = connections->find(qualified(name.asString())) != nullptr;
-            const Value timer[] = {Value(deliver), Value(0), Value(self),
-                                   name,           method,   Value(m.newArray(rest)),
-                                   Value(listened)};
-            return Value(later && !later(m, nullptr, timer).isUndefined());
-        });
-    m.defineMethod(proto, "close", [connections](Machine&, Object* self, std::span<const Value>) {
-        auto& open = connections->open;
-        auto it =
-            std::find_if(open.begin(), open.end(), [&](const auto& e) { return e.second == self; });
-        if (it != open.end()) open.erase(it);
-        return Value();
-    });
-    m.defineMethod(proto, "domain",
-                   [](Machine&, Object*, std::span<const Value>) { return Value("localhost"); });
-    proto->defineOwn("isPerUser", Property{Value(), nullptr, nullptr, kDontEnum | kReadOnly});
+    installClass(m, m.global(), m.newObject(),
+                 {"LocalConnection", native::nothing, nullptr, {}, {}, kLocalConnectionMethods});
 }
 
 }  // namespace swf::avm1

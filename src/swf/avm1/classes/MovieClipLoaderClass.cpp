@@ -4,6 +4,7 @@
 // show. getProgress answers with the bytes of what a clip or level holds.
 
 #include "swf/avm1/machine/ArrayObject.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/classes/LoadRequests.h"
 #include "swf/avm1/classes/PlayerObjects.h"
@@ -137,24 +138,30 @@ Value getProgress(Machine& m, Object*, std::span<const Value> args) {
     return Value(progress);
 }
 
+Value loaderConstruct(Machine& m, Object* self, std::span<const Value>) {
+    if (!self) return Value();
+    // Each loader has its own list, with itself as the first listener.
+    const Value own[] = {Value(self)};
+    self->defineOwn("_listeners",
+                    Property{Value(static_cast<Object*>(m.newArray(own))), nullptr, nullptr, kDontEnum});
+    return Value();
+}
+
+constexpr NativeMember kLoaderMethods[] = {
+    native::method("loadClip", loadClip),
+    native::method("unloadClip", unloadClip),
+    native::method("getProgress", getProgress),
+};
+
 }  // namespace
 
 void installMovieClipLoaderClass(Machine& m) {
     Object* proto = m.newObject();
-    m.defineClass(
-        m.global(), "MovieClipLoader", proto, [](Machine& m, Object* self, std::span<const Value>) {
-            if (!self) return Value();
-            // Each loader has its own list, with itself as the first listener.
-            const Value own[] = {Value(self)};
-            self->defineOwn("_listeners", Property{Value(static_cast<Object*>(m.newArray(own))),
-                                                   nullptr, nullptr, kDontEnum});
-            return Value();
-        });
+    installClass(m, m.global(), proto, {"MovieClipLoader", loaderConstruct, nullptr, {}, {}, {}});
+    // The broadcaster's methods come first on the prototype; the list is each loader's own.
     player::makeBroadcaster(m, proto, kDontEnum);
     proto->deleteOwn("_listeners");
-    m.defineMethod(proto, "loadClip", loadClip);
-    m.defineMethod(proto, "unloadClip", unloadClip);
-    m.defineMethod(proto, "getProgress", getProgress);
+    installMembers(m, proto, kLoaderMethods);
 }
 
 }  // namespace swf::avm1

@@ -3,12 +3,12 @@
 // attempt fails on a later frame, and closing it first reports the close and then an empty
 // status, as the player does.
 
-#include <memory>
 #include <string>
 
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/machine/Heap.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/classes/PlayerEvents.h"
 #include "swf/avm1/classes/PlayerObjects.h"
 
@@ -43,64 +43,65 @@ void closeConnection(Machine& m, NetConnectionObject& c) {
     if (was == NetConnectionObject::State::Connecting) m.callMethod(Value(&c), "onStatus", {});
 }
 
+Object* makeConnection(Machine& m, Object* prototype) {
+    return m.heap().make<NetConnectionObject>(prototype);
+}
+
+// A remote attempt fails on a later frame: (connection, attempt).
+Value connectionFailed(Machine& m, Object*, std::span<const Value> args) {
+    NetConnectionObject* c = connectionOf(arg(args, 0).asObject());
+    if (!c || c->state != NetConnectionObject::State::Connecting ||
+        m.toNumber(arg(args, 1)) != c->attempt)
+        return Value();
+    c->state = NetConnectionObject::State::Closed;
+    player::sendStatus(m, c, "error", "NetConnection.Connect.Failed");
+    return Value();
+}
+
+Value connectionConnect(Machine& m, Object* self, std::span<const Value> args) {
+    NetConnectionObject* c = connectionOf(self);
+    if (!c || args.empty()) return Value(false);
+    closeConnection(m, *c);
+    c->uri = args[0];
+    if (args[0].isNullish()) {
+        c->state = NetConnectionObject::State::Local;
+        player::sendStatus(m, c, "status", "NetConnection.Connect.Success");
+        return Value(true);
+    }
+    c->state = NetConnectionObject::State::Connecting;
+    player::later(m, connectionFailed, 0, {Value(c), Value(static_cast<double>(c->attempt))});
+    return Value(true);
+}
+
+Value connectionClose(Machine& m, Object* self, std::span<const Value>) {
+    if (NetConnectionObject* c = connectionOf(self)) closeConnection(m, *c);
+    return Value();
+}
+
+Value connectionIsConnected(Machine&, Object* self, std::span<const Value>) {
+    NetConnectionObject* c = connectionOf(self);
+    return Value(c && c->state == NetConnectionObject::State::Local);
+}
+
+Value connectionUri(Machine&, Object* self, std::span<const Value>) {
+    NetConnectionObject* c = connectionOf(self);
+    return c ? c->uri : Value();
+}
+
+constexpr NativeMember kConnectionMethods[] = {
+    native::method("connect", connectionConnect),
+    native::method("close", connectionClose),
+    native::method("call", native::no),
+    native::method("addHeader", native::nothing),
+    native::accessor("isConnected", connectionIsConnected, native::nothing),
+    native::accessor("uri", connectionUri, native::nothing),
+};
+
 }  // namespace
 
 void installNetConnectionClass(Machine& m) {
-    auto events = std::make_shared<PlayerEvents>(m);
-    Object* proto = m.newObject();
-    m.defineClass(
-        m.global(), "NetConnection", proto,
-        [](Machine&, Object*, std::span<const Value>) { return Value(); },
-        [](Machine& m, Object* prototype) -> Object* {
-            return m.heap().make<NetConnectionObject>(prototype);
-        });
-    Rooted<Function> failed(m.heap(), m.newFunction([](Machine& m, Object*,
-                                                       std::span<const Value> args) {
-        NetConnectionObject* c = connectionOf(arg(args, 0).asObject());
-        if (!c || c->state != NetConnectionObject::State::Connecting ||
-            m.toNumber(arg(args, 1)) != c->attempt)
-            return Value();
-        c->state = NetConnectionObject::State::Closed;
-        player::sendStatus(m, c, "error", "NetConnection.Connect.Failed");
-        return Value();
-    }));
-    m.defineMethod(
-        proto, "connect", [events, failed](Machine& m, Object* self, std::span<const Value> args) {
-            NetConnectionObject* c = connectionOf(self);
-            if (!c || args.empty()) return Value(false);
-            closeConnection(m, *c);
-            c->uri = args[0];
-            if (args[0].isNullish()) {
-                c->state = NetConnectionObject::State::Local;
-                player::sendStatus(m, c, "status", "NetConnection.Connect.Success");
-                return Value(true);
-            }
-            c->state = NetConnectionObject::State::Connecting;
-            events->later(m, failed, 0, {Value(c), Value(static_cast<double>(c->attempt))});
-            return Value(true);
-        });
-    m.defineMethod(proto, "close", [](Machine& m, Object* self, std::span<const Value>) {
-        if (NetConnectionObject* c = connectionOf(self)) closeConnection(m, *c);
-        return Value();
-    });
-    auto nothing = [](Machine&, Object*, std::span<const Value>) { return Value(); };
-    m.defineMethod(proto, "call",
-                   [](Machine&, Object*, std::span<const Value>) { return Value(false); });
-    m.defineMethod(proto, "addHeader", nothing);
-    m.defineAccessor(
-        proto, "isConnected",
-        [](Machine&, Object* self, std::span<const Value>) {
-            NetConnectionObject* c = connectionOf(self);
-            return Value(c && c->state == NetConnectionObject::State::Local);
-        },
-        nothing);
-    m.defineAccessor(
-        proto, "uri",
-        [](Machine&, Object* self, std::span<const Value>) {
-            NetConnectionObject* c = connectionOf(self);
-            return c ? c->uri : Value();
-        },
-        nothing);
+    installClass(m, m.global(), m.newObject(),
+                 {"NetConnection", native::nothing, makeConnection, {}, {}, kConnectionMethods});
 }
 
 }  // namespace swf::avm1

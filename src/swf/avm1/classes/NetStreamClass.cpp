@@ -18,6 +18,7 @@
 #include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/machine/Heap.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/display/ContentRequests.h"
 #include "swf/display/MovieContext.h"
 #include "swf/movie/SoundStart.h"
@@ -243,10 +244,17 @@ void report(Machine& m, NetStreamObject* s, int what) {
     }
 }
 
+// (stream, generation, what) on a later frame; an event of an older generation is dropped.
+Value streamEvent(Machine& m, Object*, std::span<const Value> args) {
+    NetStreamObject* s = streamOf(arg(args, 0).asObject());
+    double generation = m.toNumber(arg(args, 1));  // -1: reported whatever came since
+    if (s && (generation < 0 || generation == s->generation)) report(m, s, m.toInt32(arg(args, 2)));
+    return Value();
+}
+
 // The file of a play() as the frame ends: the stream starts, and reports its end once its
 // duration passed, unless a seek, pause or another play came first.
-void opened(Machine& m, const PlayerEvents& events, Function* later, NetStreamObject* s,
-            const std::optional<std::string>& file) {
+void opened(Machine& m, NetStreamObject* s, const std::optional<std::string>& file) {
     std::optional<FlvInfo> flv;
     if (file) flv = readFlv(m, {reinterpret_cast<const uint8_t*>(file->data()), file->size()});
     if (!flv) {
@@ -269,9 +277,104 @@ void opened(Machine& m, const PlayerEvents& events, Function* later, NetStreamOb
     uint32_t generation = s->generation;
     report(m, s, 0);
     if (s->generation == generation)
-        events.later(m, later, s->durationSec * 1000,
-                     {Value(s), Value(static_cast<double>(generation)), Value(1)});
+        player::later(m, streamEvent, s->durationSec * 1000,
+                      {Value(s), Value(static_cast<double>(generation)), Value(1)});
 }
+
+Value streamConstruct(Machine& m, Object* self, std::span<const Value> args) {
+    NetStreamObject* s = streamOf(self);
+    if (!m.constructing() || !s) return Value();
+    s->connection = arg(args, 0);
+    return Value();
+}
+
+Object* makeStream(Machine& m, Object* prototype) {
+    return m.heap().make<NetStreamObject>(prototype);
+}
+
+Value streamPlay(Machine& m, Object* self, std::span<const Value> args) {
+    NetStreamObject* s = streamOf(self);
+    if (!s || args.empty()) return Value();
+    ++s->generation;
+    s->open = false;
+    s->sync(m);
+    ContentRequests* loader = m.context().loader();
+    if (!m.toBoolean(m.get(s->connection, "isConnected")) || !loader) return Value();
+    // The file is read now and answered as the frame ends, as the player's loads are; the
+    // answer must find the stream, referenced or not.
+    Machine* machine = &m;
+    uint32_t generation = s->generation;
+    loader->loadText(m.toString(args[0]),
+                     [machine, stream = Rooted<NetStreamObject>(m.heap(), s), generation](
+                         const std::optional<std::string>& file, size_t) {
+                         if (stream->generation != generation) return;
+                         runLoadCallback(*machine, [&] { opened(*machine, stream, file); });
+                     });
+    return Value();
+}
+
+// A seek or pause drops the end report of the play before it.
+Value streamSeek(Machine& m, Object* self, std::span<const Value> args) {
+    NetStreamObject* s = streamOf(self);
+    if (!s || !s->open) return Value();
+    double to = m.toNumber(arg(args, 0));
+    if (!(to >= 0)) to = 0;
+    ++s->generation;
+    s->positionSec = std::min(to, s->durationSec);
+    s->startedMs = m.frameTimeMs();
+    s->sync(m);
+    player::later(m, streamEvent, 0, {Value(s), Value(-1), Value(2)});
+    return Value();
+}
+
+Value streamPause(Machine& m, Object* self, std::span<const Value> args) {
+    NetStreamObject* s = streamOf(self);
+    if (!s || !s->open) return Value();
+    bool pause = args.empty() || args[0].isNullish() ? !s->paused : m.toBoolean(args[0]);
+    double now = m.frameTimeMs();
+    s->positionSec = s->time(now);
+    s->startedMs = now;
+    s->paused = pause;
+    s->sync(m);
+    ++s->generation;
+    return Value();
+}
+
+Value streamClose(Machine& m, Object* self, std::span<const Value>) {
+    if (NetStreamObject* s = streamOf(self)) {
+        s->positionSec = s->time(m.frameTimeMs());
+        s->open = false;
+        s->sync(m);
+        ++s->generation;
+    }
+    return Value();
+}
+
+Value streamSetBufferTime(Machine& m, Object* self, std::span<const Value> args) {
+    if (self) self->setOwn("bufferTime", Value(m.toNumber(arg(args, 0))));
+    return Value();
+}
+
+Value streamTime(Machine& m, Object* self, std::span<const Value>) {
+    NetStreamObject* s = streamOf(self);
+    return s ? Value(s->time(m.frameTimeMs())) : Value();
+}
+
+using native::method;
+
+constexpr NativeMember kStreamMethods[] = {
+    method("play", streamPlay),
+    method("seek", streamSeek),
+    method("pause", streamPause),
+    method("close", streamClose),
+    method("setBufferTime", streamSetBufferTime),
+    method("attachAudio", native::nothing),
+    method("attachVideo", native::nothing),
+    method("send", native::nothing),
+    method("receiveAudio", native::nothing),
+    method("receiveVideo", native::nothing),
+    native::accessor("time", streamTime, native::nothing),
+};
 
 }  // namespace
 
@@ -281,105 +384,8 @@ std::shared_ptr<const VideoFeed> netStreamFeed(Object* object) {
 }
 
 void installNetStreamClass(Machine& m) {
-    auto events = std::make_shared<PlayerEvents>(m);
-    Object* proto = m.newObject();
-    m.defineClass(
-        m.global(), "NetStream", proto,
-        [](Machine& m, Object* self, std::span<const Value> args) {
-            NetStreamObject* s = streamOf(self);
-            if (!m.constructing() || !s) return Value();
-            s->connection = arg(args, 0);
-            return Value();
-        },
-        [](Machine& m, Object* prototype) -> Object* {
-            return m.heap().make<NetStreamObject>(prototype);
-        });
-    // (stream, generation, what) on a later frame; an event of an older generation is dropped.
-    Rooted<Function> later(
-        m.heap(), m.newFunction([](Machine& m, Object*, std::span<const Value> args) {
-            NetStreamObject* s = streamOf(arg(args, 0).asObject());
-            double generation = m.toNumber(arg(args, 1));  // -1: reported whatever came since
-            if (s && (generation < 0 || generation == s->generation))
-                report(m, s, m.toInt32(arg(args, 2)));
-            return Value();
-        }));
-
-    m.defineMethod(
-        proto, "play", [events, later](Machine& m, Object* self, std::span<const Value> args) {
-            NetStreamObject* s = streamOf(self);
-            if (!s || args.empty()) return Value();
-            ++s->generation;
-            s->open = false;
-            s->sync(m);
-            ContentRequests* loader = m.context().loader();
-            if (!m.toBoolean(m.get(s->connection, "isConnected")) || !loader) return Value();
-            // The file is read now and answered as the frame ends, as the player's loads are;
-            // the answer must find the stream, referenced or not.
-            Machine* machine = &m;
-            uint32_t generation = s->generation;
-            loader->loadText(m.toString(args[0]),
-                             [machine, events, later, stream = Rooted<NetStreamObject>(m.heap(), s),
-                              generation](const std::optional<std::string>& file, size_t) {
-                                 if (stream->generation != generation) return;
-                                 runLoadCallback(*machine, [&] {
-                                     opened(*machine, *events, later, stream, file);
-                                 });
-                             });
-            return Value();
-        });
-    // A seek or pause drops the end report of the play before it.
-    m.defineMethod(proto, "seek",
-                   [events, later](Machine& m, Object* self, std::span<const Value> args) {
-                       NetStreamObject* s = streamOf(self);
-                       if (!s || !s->open) return Value();
-                       double to = m.toNumber(arg(args, 0));
-                       if (!(to >= 0)) to = 0;
-                       ++s->generation;
-                       s->positionSec = std::min(to, s->durationSec);
-                       s->startedMs = m.frameTimeMs();
-                       s->sync(m);
-                       events->later(m, later, 0, {Value(s), Value(-1), Value(2)});
-                       return Value();
-                   });
-    m.defineMethod(proto, "pause", [](Machine& m, Object* self, std::span<const Value> args) {
-        NetStreamObject* s = streamOf(self);
-        if (!s || !s->open) return Value();
-        bool pause = args.empty() || args[0].isNullish() ? !s->paused : m.toBoolean(args[0]);
-        double now = m.frameTimeMs();
-        s->positionSec = s->time(now);
-        s->startedMs = now;
-        s->paused = pause;
-        s->sync(m);
-        ++s->generation;
-        return Value();
-    });
-    m.defineMethod(proto, "close", [](Machine& m, Object* self, std::span<const Value>) {
-        if (NetStreamObject* s = streamOf(self)) {
-            s->positionSec = s->time(m.frameTimeMs());
-            s->open = false;
-            s->sync(m);
-            ++s->generation;
-        }
-        return Value();
-    });
-    m.defineMethod(proto, "setBufferTime",
-                   [](Machine& m, Object* self, std::span<const Value> args) {
-                       if (self) self->setOwn("bufferTime", Value(m.toNumber(arg(args, 0))));
-                       return Value();
-                   });
-    auto nothing = [](Machine&, Object*, std::span<const Value>) { return Value(); };
-    m.defineMethod(proto, "attachAudio", nothing);
-    m.defineMethod(proto, "attachVideo", nothing);
-    m.defineMethod(proto, "send", nothing);
-    m.defineMethod(proto, "receiveAudio", nothing);
-    m.defineMethod(proto, "receiveVideo", nothing);
-    m.defineAccessor(
-        proto, "time",
-        [](Machine& m, Object* self, std::span<const Value>) {
-            NetStreamObject* s = streamOf(self);
-            return s ? Value(s->time(m.frameTimeMs())) : Value();
-        },
-        nothing);
+    installClass(m, m.global(), m.newObject(),
+                 {"NetStream", streamConstruct, makeStream, {}, {}, kStreamMethods});
 }
 
 }  // namespace swf::avm1

@@ -8,31 +8,19 @@
 #include <initializer_list>
 #include <vector>
 
-#include "swf/avm1/machine/Function.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeRegistry.h"
+#include "swf/avm1/machine/Timers.h"
 
-namespace swf::avm1 {
+namespace swf::avm1::player {
 
-class PlayerEvents {
-  public:
-    explicit PlayerEvents(Machine& m) {
-        if (Property* p = m.global()->findOwn("setTimeout"))
-            if (Object* f = p->value.asObject();
-                f && f->asFunction() && f->asFunction()->isNative())
-                setTimeout_ = f->asFunction()->native();
-    }
+// Calls `callback(args...)` once `delayMs` of movie time passed (0: on the next frame); false
+// when the movie has as many timers as it may.
+inline bool later(Machine& m, NativeCode callback, double delayMs,
+                  std::initializer_list<Value> args) {
+    std::vector<Value> all{Value(m.newFunction(callback)), Value(std::max(0.0, std::ceil(delayMs)))};
+    all.insert(all.end(), args.begin(), args.end());
+    return !Timers::setTimeout(m, nullptr, all).isUndefined();
+}
 
-    // Calls `callback(args...)` once `delayMs` of movie time passed (0: on the next frame).
-    void later(Machine& m, Function* callback, double delayMs,
-               std::initializer_list<Value> args) const {
-        if (!setTimeout_ || !callback) return;
-        std::vector<Value> all{Value(callback), Value(std::max(0.0, std::ceil(delayMs)))};
-        all.insert(all.end(), args.begin(), args.end());
-        setTimeout_(m, nullptr, all);
-    }
-
-  private:
-    NativeFunction setTimeout_;
-};
-
-}  // namespace swf::avm1
+}  // namespace swf::avm1::player

@@ -16,6 +16,7 @@
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/classes/DateObject.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/classes/PlayerObjects.h"
 #include "swf/avm1/machine/StageObject.h"
 
@@ -88,80 +89,90 @@ bool validName(const std::string& name) {
 
 constexpr uint32_t kMaxSharedObjects = 100000;
 
-struct Registry {
-    std::map<std::pair<std::string, std::string>, uint32_t> slots;  // (name, path) -> slot
-    std::unordered_map<Object*, size_t> nameLengths;                // for the .sol header
+// The movie's shared objects, one for each name and path, and the prototype they get.
+struct SharedObjects {
+    explicit SharedObjects(script::Heap& heap) : prototype(heap) {}
+    Rooted<Object> prototype;
+    std::map<std::pair<std::string, std::string>, Rooted<Object>> byName;  // (name, path)
+    std::unordered_map<Object*, size_t> nameLengths;                       // for the .sol header
+};
+
+Value sharedGetLocal(Machine& m, Object*, std::span<const Value> args) {
+    if (args.empty()) return Value(Null{});
+    std::string name = m.toString(args[0]);
+    if (!validName(name)) return Value(Null{});
+    Value pathValue = arg(args, 1);
+    std::string path = pathValue.isNullish() ? "" : m.toString(pathValue);
+    SharedObjects& shared = m.natives().state<SharedObjects>();
+    auto key = std::make_pair(name, path);
+    if (auto it = shared.byName.find(key); it != shared.byName.end()) return Value(it->second.get());
+    if (shared.byName.size() >= kMaxSharedObjects) throw ScriptLimitError("too many shared objects");
+    Object* so = m.newObject(shared.prototype);
+    so->setOwn("data", Value(m.newObject()));
+    shared.byName.emplace(key, Rooted<Object>(m.heap(), so));
+    shared.nameLengths.emplace(so, name.size());
+    return Value(so);
+}
+
+Value sharedDiskUsage(Machine&, Object*, std::span<const Value>) {
+    return Value(0);
+}
+
+// Kept in memory, so writing it out always succeeds.
+Value sharedFlush(Machine&, Object*, std::span<const Value>) {
+    return Value(true);
+}
+
+Value sharedGetSize(Machine& m, Object* self, std::span<const Value>) {
+    Object* data = m.get(Value(self), "data").asObject();
+    if (!data) return Value(0);
+    SolSize size(m);
+    double members = size.top(data);
+    if (members == 0) return Value(0);
+    // The .sol header: magic, length, "TCSO", six bytes, the name and four bytes of AMF
+    // version.
+    const auto& nameLengths = m.natives().state<SharedObjects>().nameLengths;
+    auto it = nameLengths.find(self);
+    size_t nameLength = it == nameLengths.end() ? 0 : it->second;
+    return Value(16 + 2 + static_cast<double>(nameLength) + 4 + members);
+}
+
+Value sharedClear(Machine& m, Object* self, std::span<const Value>) {
+    Object* data = m.get(Value(self), "data").asObject();
+    if (!data) return Value();
+    std::vector<std::string> names;
+    data->ownNames(names);
+    for (const std::string& name : names) data->deleteOwn(name);
+    return Value();
+}
+
+using native::method;
+
+constexpr NativeMember kSharedObjectStatics[] = {
+    method("getLocal", sharedGetLocal, 0),
+    method("getRemote", native::none, 0),
+    method("deleteAll", native::no),
+    method("getDiskUsage", sharedDiskUsage),
+};
+
+constexpr NativeMember kSharedObjectMethods[] = {
+    method("connect", native::no),
+    method("send", native::nothing),
+    method("flush", sharedFlush),
+    method("close", native::nothing),
+    method("getSize", sharedGetSize),
+    method("setFps", native::no),
+    method("clear", sharedClear),
 };
 
 }  // namespace
 
 void installSharedObjectClass(Machine& m) {
-    Rooted<Object> proto(m.heap(), m.newObject());
-    Function* ctor =
-        m.defineClass(m.global(), "SharedObject", proto,
-                      [](Machine&, Object*, std::span<const Value>) { return Value(); });
-    // The objects made so far, in slots of a rooted array.
-    Rooted<ArrayObject> slots(m.heap(), m.newArray());
-    auto registry = std::make_shared<Registry>();
-
-    m.defineMethod(
-        ctor, "getLocal",
-        [slots, proto, registry](Machine& m, Object*, std::span<const Value> args) {
-            if (args.empty()) return Value(Null{});
-            std::string name = m.toString(args[0]);
-            if (!validName(name)) return Value(Null{});
-            Value pathValue = arg(args, 1);
-            std::string path = pathValue.isNullish() ? "" : m.toString(pathValue);
-            auto key = std::make_pair(name, path);
-            if (auto it = registry->slots.find(key); it != registry->slots.end())
-                return slots->at(it->second);
-            if (registry->slots.size() >= kMaxSharedObjects)
-                throw ScriptLimitError("too many shared objects");
-            Object* so = m.newObject(proto);
-            so->setOwn("data", Value(m.newObject()));
-            registry->slots.emplace(key, slots->length());
-            registry->nameLengths.emplace(so, name.size());
-            slots->push(Value(so));
-            return Value(so);
-        },
-        0);
-    m.defineMethod(
-        ctor, "getRemote", [](Machine&, Object*, std::span<const Value>) { return Value(Null{}); },
-        0);
-    m.defineMethod(ctor, "deleteAll",
-                   [](Machine&, Object*, std::span<const Value>) { return Value(false); });
-    m.defineMethod(ctor, "getDiskUsage",
-                   [](Machine&, Object*, std::span<const Value>) { return Value(0); });
-
-    auto no = [](Machine&, Object*, std::span<const Value>) { return Value(false); };
-    auto nothing = [](Machine&, Object*, std::span<const Value>) { return Value(); };
-    m.defineMethod(proto, "connect", no);
-    m.defineMethod(proto, "send", nothing);
-    // Kept in memory, so writing it out always succeeds.
-    m.defineMethod(proto, "flush",
-                   [](Machine&, Object*, std::span<const Value>) { return Value(true); });
-    m.defineMethod(proto, "close", nothing);
-    m.defineMethod(proto, "getSize", [registry](Machine& m, Object* self, std::span<const Value>) {
-        Object* data = m.get(Value(self), "data").asObject();
-        if (!data) return Value(0);
-        SolSize size(m);
-        double members = size.top(data);
-        if (members == 0) return Value(0);
-        // The .sol header: magic, length, "TCSO", six bytes, the name and
-        // four bytes of AMF version.
-        auto it = registry->nameLengths.find(self);
-        size_t nameLength = it == registry->nameLengths.end() ? 0 : it->second;
-        return Value(16 + 2 + static_cast<double>(nameLength) + 4 + members);
-    });
-    m.defineMethod(proto, "setFps", no);
-    m.defineMethod(proto, "clear", [](Machine& m, Object* self, std::span<const Value>) {
-        Object* data = m.get(Value(self), "data").asObject();
-        if (!data) return Value();
-        std::vector<std::string> names;
-        data->ownNames(names);
-        for (const std::string& name : names) data->deleteOwn(name);
-        return Value();
-    });
+    Object* proto = m.newObject();
+    m.natives().state<SharedObjects>().prototype = proto;
+    installClass(m, m.global(), proto,
+                 {"SharedObject", native::nothing, nullptr, {}, kSharedObjectStatics,
+                  kSharedObjectMethods});
 }
 
 }  // namespace swf::avm1

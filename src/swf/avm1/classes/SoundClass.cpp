@@ -15,10 +15,12 @@
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/classes/LoadRequests.h"
 #include "swf/avm1/classes/LocalMedia.h"
+#include "swf/avm1/classes/PlayerEvents.h"
 #include "swf/avm1/classes/PlayerObjects.h"
 #include "swf/avm1/classes/SoundChannelState.h"
 #include "swf/avm1/classes/SoundObject.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/machine/StageObject.h"
 #include "swf/display/ContentRequests.h"
 #include "swf/movie/SoundCharacter.h"
@@ -41,16 +43,18 @@ int32_t truncatedInt(double v) {
     return static_cast<int32_t>(v);
 }
 
-// The class's state lives as long as the functions that use it; the prototype stays theirs
-// when a movie deletes the global.
+// What the class keeps for the movie: the channels the mixer plays, and the prototype, which
+// stays the class's when a movie deletes the global.
 struct SoundClass {
-    explicit SoundClass(Heap& heap) : completed(heap), proto(heap) {}
+    explicit SoundClass(script::Heap& heap) : proto(heap) {}
     std::shared_ptr<SoundChannelState> state;
-    NativeFunction later;        // the player's own setTimeout
-    Rooted<Function> completed;  // timer callback: (sound, serial)
     Rooted<Object> proto;
     bool propertiesAdded = false;
 };
+
+SoundClass& soundClass(Machine& m) {
+    return m.natives().state<SoundClass>();
+}
 
 SoundObject* soundOf(Object* self) {
     return dynamic_cast<SoundObject*>(self);
@@ -93,12 +97,18 @@ Value positionValue(Machine& m, SoundClass& c, const SoundObject& s) {
     return Value();
 }
 
-void schedule(Machine& m, SoundClass& c, Function* callback, double delayMs,
-              std::initializer_list<Value> extra) {
-    if (!c.later) return;
-    std::vector<Value> args{Value(callback), Value(std::max(0.0, std::ceil(delayMs)))};
-    args.insert(args.end(), extra.begin(), extra.end());
-    c.later(m, nullptr, args);
+// A sound's end comes on the movie's clock: (sound, channel serial).
+Value soundCompleted(Machine& m, Object*, std::span<const Value> args) {
+    SoundChannelState& channels = *soundClass(m).state;
+    SoundObject* s = soundOf(arg(args, 0).asObject());
+    auto serial = static_cast<uint64_t>(m.toNumber(arg(args, 1)));
+    const SoundChannelState::Channel* ch = channels.channel(serial);
+    if (!s || !ch) return Value();  // stopped before it ended
+    double end = ch->positionMs(ch->endMs());
+    channels.stop(serial);
+    if (s->channel == serial) s->lastPositionMs = std::floor(end);
+    m.callMethod(Value(s), "onSoundComplete", {});
+    return Value();
 }
 
 void startSound(Machine& m, SoundClass& c, SoundObject& s, DisplayObject* target, double offsetMs,
@@ -112,7 +122,7 @@ void startSound(Machine& m, SoundClass& c, SoundObject& s, DisplayObject* target
     // Timers fire for the time a frame covers, but a sound is heard to its end only when the
     // frame after that end has begun: its completion waits one frame more.
     const double heardMs = ch->endMs() - now + m.context().movie().header.frameIntervalMs();
-    schedule(m, c, c.completed, heardMs, {Value(&s), Value(static_cast<double>(serial))});
+    player::later(m, soundCompleted, heardMs, {Value(&s), Value(static_cast<double>(serial))});
 }
 
 // Stops what `stop` names and keeps where this Sound's own channel got to.
@@ -134,28 +144,28 @@ std::shared_ptr<const SoundCharacter> exportedSound(Machine& m, const Value& nam
     return std::static_pointer_cast<const SoundCharacter>(movie.dictionary.share(*id));
 }
 
+Value soundDuration(Machine&, Object* self, std::span<const Value>) {
+    SoundObject* s = soundOf(self);
+    return s ? durationOf(*s) : Value();
+}
+
+Value soundPosition(Machine& m, Object* self, std::span<const Value>) {
+    SoundObject* s = soundOf(self);
+    return s ? positionValue(m, soundClass(m), *s) : Value();
+}
+
+constexpr NativeMember kSoundProperties[] = {
+    native::accessor("duration", soundDuration, native::nothing),
+    native::accessor("position", soundPosition, native::nothing),
+};
+
 // duration and position appear on the prototype once a first sound is attached or loaded;
 // until then an assignment makes a plain property that hides them for good.
-void addProperties(Machine& m, const std::shared_ptr<SoundClass>& cp) {
-    SoundClass& c = *cp;
+void addProperties(Machine& m) {
+    SoundClass& c = soundClass(m);
     if (c.propertiesAdded) return;
     c.propertiesAdded = true;
-    auto ignore = [](Machine&, Object*, std::span<const Value>) { return Value(); };
-    m.defineAccessor(
-        c.proto, "duration",
-        [](Machine&, Object* self, std::span<const Value>) {
-            SoundObject* s = soundOf(self);
-            return s ? durationOf(*s) : Value();
-        },
-        ignore);
-    m.defineAccessor(
-        c.proto, "position",
-        [cp](Machine& m, Object* self, std::span<const Value>) {
-            SoundClass& c = *cp;
-            SoundObject* s = soundOf(self);
-            return s ? positionValue(m, c, *s) : Value();
-        },
-        ignore);
+    installMembers(m, c.proto, kSoundProperties);
 }
 
 // The file's ID3 text under the frame ids and the ID3v1 names.
@@ -198,179 +208,166 @@ void finishLoad(Machine& m, SoundClass& c, SoundObject& s, const std::optional<s
     m.callMethod(Value(&s), "onLoad", ok);
 }
 
-void installMethods(Machine& m, const std::shared_ptr<SoundClass>& cp, Object* proto) {
-    m.defineMethod(proto, "attachSound",
-                   [cp](Machine& m, Object* self, std::span<const Value> args) {
-                       SoundObject* s = soundOf(self);
-                       DisplayObject* target = nullptr;
-                       addProperties(m, cp);
-                       if (!s || args.empty() || !resolveTarget(m, *s, target)) return Value();
-                       auto sound = exportedSound(m, args[0]);
-                       if (!sound) return Value();
-                       s->sound = std::move(sound);
-                       s->load = SoundObject::Load::None;
-                       s->channel = 0;
-                       s->lastPositionMs = 0;
-                       return Value();
-                   });
-    m.defineMethod(proto, "start", [cp](Machine& m, Object* self, std::span<const Value> args) {
-        SoundClass& c = *cp;
-        SoundObject* s = soundOf(self);
-        DisplayObject* target = nullptr;
-        if (!s || !s->sound || !resolveTarget(m, *s, target)) return Value();
-        double offset = args.empty() ? 0 : m.toNumber(args[0]);
-        double loops = args.size() < 2 ? 1 : m.toNumber(args[1]);
-        if (!std::isfinite(offset) || offset < 0) offset = 0;
-        int count = std::isfinite(loops) ? static_cast<int>(std::clamp(loops, 1.0, 1e6)) : 1;
-        startSound(m, c, *s, target, offset * 1000, count);
-        return Value();
-    });
-    m.defineMethod(proto, "stop", [cp](Machine& m, Object* self, std::span<const Value> args) {
-        SoundClass& c = *cp;
-        SoundObject* s = soundOf(self);
-        DisplayObject* target = nullptr;
-        if (!s || !resolveTarget(m, *s, target)) return Value();
-        if (args.empty()) {
-            stopSounds(m, c, *s, target, nullptr);
-        } else if (auto sound = exportedSound(m, args[0])) {
-            stopSounds(m, c, *s, target, sound.get());
-        }
-        return Value();
-    });
-    m.defineMethod(proto, "getDuration", [](Machine&, Object* self, std::span<const Value>) {
-        SoundObject* s = soundOf(self);
-        return s ? durationOf(*s) : Value();
-    });
-    m.defineMethod(proto, "getPosition", [cp](Machine& m, Object* self, std::span<const Value>) {
-        SoundClass& c = *cp;
-        SoundObject* s = soundOf(self);
-        return s ? positionValue(m, c, *s) : Value();
-    });
-    m.defineMethod(proto, "setVolume", [cp](Machine& m, Object* self, std::span<const Value> args) {
-        SoundClass& c = *cp;
-        if (SoundLevels* l = levelsOf(m, c, self))
-            l->volume = args.empty() ? 0 : truncatedInt(m.toNumber(args[0]));
-        return Value();
-    });
-    m.defineMethod(proto, "getVolume", [cp](Machine& m, Object* self, std::span<const Value>) {
-        SoundClass& c = *cp;
-        SoundLevels* l = levelsOf(m, c, self);
-        return l ? Value(l->volume) : Value();
-    });
-    m.defineMethod(proto, "setPan", [cp](Machine& m, Object* self, std::span<const Value> args) {
-        SoundClass& c = *cp;
-        if (SoundLevels* l = levelsOf(m, c, self))
-            l->setPan(args.empty() ? 0 : truncatedInt(m.toNumber(args[0])));
-        return Value();
-    });
-    m.defineMethod(proto, "getPan", [cp](Machine& m, Object* self, std::span<const Value>) {
-        SoundClass& c = *cp;
-        SoundLevels* l = levelsOf(m, c, self);
-        return l ? Value(l->pan()) : Value();
-    });
-    m.defineMethod(proto, "setTransform",
-                   [cp](Machine& m, Object* self, std::span<const Value> args) {
-                       SoundClass& c = *cp;
-                       SoundLevels* l = levelsOf(m, c, self);
-                       Object* from = arg(args, 0).asObject();
-                       if (!l || !from) return Value();
-                       // Only the object's own members count, not inherited ones.
-                       for (auto [name, field] :
-                            {std::pair{"ll", &SoundLevels::ll}, std::pair{"lr", &SoundLevels::lr},
-                             std::pair{"rl", &SoundLevels::rl}, std::pair{"rr", &SoundLevels::rr}})
-                           if (from->findOwn(name))
-                               (*l).*field = m.toInt32(m.get(Value(from), name));
-                       return Value();
-                   });
-    m.defineMethod(proto, "getTransform", [cp](Machine& m, Object* self, std::span<const Value>) {
-        SoundClass& c = *cp;
-        SoundLevels* l = levelsOf(m, c, self);
-        if (!l) return Value();
-        Object* t = m.newObject();
-        t->setOwn("ll", Value(l->ll));
-        t->setOwn("lr", Value(l->lr));
-        t->setOwn("rr", Value(l->rr));
-        t->setOwn("rl", Value(l->rl));
-        return Value(t);
-    });
-    m.defineMethod(proto, "loadSound", [cp](Machine& m, Object* self, std::span<const Value> args) {
-        SoundClass& c = *cp;
-        SoundObject* s = soundOf(self);
-        DisplayObject* target = nullptr;
-        addProperties(m, cp);
-        if (!s || args.empty() || !resolveTarget(m, *s, target)) return Value();
-        stopSounds(m, c, *s, target, s->sound.get() ? s->sound.get() : nullptr);
-        s->sound.reset();
-        s->channel = 0;
-        s->lastPositionMs = 0;
-        s->bytesTotal = 0;
-        s->load = SoundObject::Load::Loading;
-        uint32_t serial = ++s->loadSerial;
-        ContentRequests* loader = m.context().loader();
-        if (!loader) return Value();
-        // The file is read now and answered as the frame ends, as the player's loads are; the
-        // answer must find the sound, referenced or not.
-        Machine* machine = &m;
-        bool streaming = m.toBoolean(arg(args, 1));
-        loader->loadText(
-            m.toString(args[0]), [machine, cp, sound = Rooted<SoundObject>(m.heap(), s), serial,
-                                  streaming](const std::optional<std::string>& bytes, size_t) {
-                if (sound->loadSerial != serial) return;  // loaded anew meanwhile
-                runLoadCallback(*machine,
-                                [&] { finishLoad(*machine, *cp, *sound, bytes, streaming); });
-            });
-        return Value();
-    });
-    m.defineMethod(proto, "getBytesLoaded", [](Machine&, Object* self, std::span<const Value>) {
-        SoundObject* s = soundOf(self);
-        if (!s || s->load == SoundObject::Load::None) return Value();
-        return Value(s->load == SoundObject::Load::Loaded ? s->bytesTotal : 0);
-    });
-    m.defineMethod(proto, "getBytesTotal", [](Machine&, Object* self, std::span<const Value>) {
-        SoundObject* s = soundOf(self);
-        if (!s || s->load == SoundObject::Load::None) return Value();
-        return Value(s->load == SoundObject::Load::Loaded ? s->bytesTotal : 0);
-    });
+Value attachExportedSound(Machine& m, Object* self, std::span<const Value> args) {
+    SoundObject* s = soundOf(self);
+    DisplayObject* target = nullptr;
+    addProperties(m);
+    if (!s || args.empty() || !resolveTarget(m, *s, target)) return Value();
+    auto sound = exportedSound(m, args[0]);
+    if (!sound) return Value();
+    s->sound = std::move(sound);
+    s->load = SoundObject::Load::None;
+    s->channel = 0;
+    s->lastPositionMs = 0;
+    return Value();
 }
+
+Value soundStart(Machine& m, Object* self, std::span<const Value> args) {
+    SoundObject* s = soundOf(self);
+    DisplayObject* target = nullptr;
+    if (!s || !s->sound || !resolveTarget(m, *s, target)) return Value();
+    double offset = args.empty() ? 0 : m.toNumber(args[0]);
+    double loops = args.size() < 2 ? 1 : m.toNumber(args[1]);
+    if (!std::isfinite(offset) || offset < 0) offset = 0;
+    int count = std::isfinite(loops) ? static_cast<int>(std::clamp(loops, 1.0, 1e6)) : 1;
+    startSound(m, soundClass(m), *s, target, offset * 1000, count);
+    return Value();
+}
+
+Value soundStop(Machine& m, Object* self, std::span<const Value> args) {
+    SoundObject* s = soundOf(self);
+    DisplayObject* target = nullptr;
+    if (!s || !resolveTarget(m, *s, target)) return Value();
+    if (args.empty()) {
+        stopSounds(m, soundClass(m), *s, target, nullptr);
+    } else if (auto sound = exportedSound(m, args[0])) {
+        stopSounds(m, soundClass(m), *s, target, sound.get());
+    }
+    return Value();
+}
+
+Value soundSetVolume(Machine& m, Object* self, std::span<const Value> args) {
+    if (SoundLevels* l = levelsOf(m, soundClass(m), self))
+        l->volume = args.empty() ? 0 : truncatedInt(m.toNumber(args[0]));
+    return Value();
+}
+
+Value soundGetVolume(Machine& m, Object* self, std::span<const Value>) {
+    SoundLevels* l = levelsOf(m, soundClass(m), self);
+    return l ? Value(l->volume) : Value();
+}
+
+Value soundSetPan(Machine& m, Object* self, std::span<const Value> args) {
+    if (SoundLevels* l = levelsOf(m, soundClass(m), self))
+        l->setPan(args.empty() ? 0 : truncatedInt(m.toNumber(args[0])));
+    return Value();
+}
+
+Value soundGetPan(Machine& m, Object* self, std::span<const Value>) {
+    SoundLevels* l = levelsOf(m, soundClass(m), self);
+    return l ? Value(l->pan()) : Value();
+}
+
+Value soundSetTransform(Machine& m, Object* self, std::span<const Value> args) {
+    SoundLevels* l = levelsOf(m, soundClass(m), self);
+    Object* from = arg(args, 0).asObject();
+    if (!l || !from) return Value();
+    // Only the object's own members count, not inherited ones.
+    for (auto [name, field] : {std::pair{"ll", &SoundLevels::ll}, std::pair{"lr", &SoundLevels::lr},
+                               std::pair{"rl", &SoundLevels::rl}, std::pair{"rr", &SoundLevels::rr}})
+        if (from->findOwn(name)) (*l).*field = m.toInt32(m.get(Value(from), name));
+    return Value();
+}
+
+Value soundGetTransform(Machine& m, Object* self, std::span<const Value>) {
+    SoundLevels* l = levelsOf(m, soundClass(m), self);
+    if (!l) return Value();
+    Object* t = m.newObject();
+    t->setOwn("ll", Value(l->ll));
+    t->setOwn("lr", Value(l->lr));
+    t->setOwn("rr", Value(l->rr));
+    t->setOwn("rl", Value(l->rl));
+    return Value(t);
+}
+
+Value loadSoundFile(Machine& m, Object* self, std::span<const Value> args) {
+    SoundObject* s = soundOf(self);
+    DisplayObject* target = nullptr;
+    addProperties(m);
+    if (!s || args.empty() || !resolveTarget(m, *s, target)) return Value();
+    stopSounds(m, soundClass(m), *s, target, s->sound.get() ? s->sound.get() : nullptr);
+    s->sound.reset();
+    s->channel = 0;
+    s->lastPositionMs = 0;
+    s->bytesTotal = 0;
+    s->load = SoundObject::Load::Loading;
+    uint32_t serial = ++s->loadSerial;
+    ContentRequests* loader = m.context().loader();
+    if (!loader) return Value();
+    // The file is read now and answered as the frame ends, as the player's loads are; the
+    // answer must find the sound, referenced or not.
+    Machine* machine = &m;
+    bool streaming = m.toBoolean(arg(args, 1));
+    loader->loadText(m.toString(args[0]),
+                     [machine, sound = Rooted<SoundObject>(m.heap(), s), serial, streaming](
+                         const std::optional<std::string>& bytes, size_t) {
+                         if (sound->loadSerial != serial) return;  // loaded anew meanwhile
+                         runLoadCallback(*machine, [&] {
+                             finishLoad(*machine, soundClass(*machine), *sound, bytes, streaming);
+                         });
+                     });
+    return Value();
+}
+
+// Bytes of a loaded file: none while it loads, undefined for an attached sound.
+Value soundBytes(Machine&, Object* self, std::span<const Value>) {
+    SoundObject* s = soundOf(self);
+    if (!s || s->load == SoundObject::Load::None) return Value();
+    return Value(s->load == SoundObject::Load::Loaded ? s->bytesTotal : 0);
+}
+
+Value soundConstruct(Machine& m, Object* self, std::span<const Value> args) {
+    SoundObject* s = soundOf(self);
+    if (!m.constructing() || !s) return Value();
+    if (args.empty() || args[0].isNullish()) return Value();
+    s->global = false;
+    if (DisplayObject* d = m.displayObjectOf(args[0]))
+        s->targetPath = m.targetPath(*d);
+    else
+        s->targetPath = m.toString(args[0]);
+    return Value();
+}
+
+Object* makeSound(Machine& m, Object* prototype) {
+    return m.heap().make<SoundObject>(prototype);
+}
+
+using native::method;
+
+constexpr NativeMember kSoundMethods[] = {
+    method("attachSound", attachExportedSound),
+    method("start", soundStart),
+    method("stop", soundStop),
+    method("getDuration", soundDuration),
+    method("getPosition", soundPosition),
+    method("setVolume", soundSetVolume),
+    method("getVolume", soundGetVolume),
+    method("setPan", soundSetPan),
+    method("getPan", soundGetPan),
+    method("setTransform", soundSetTransform),
+    method("getTransform", soundGetTransform),
+    method("loadSound", loadSoundFile),
+    method("getBytesLoaded", soundBytes),
+    method("getBytesTotal", soundBytes),
+};
 
 }  // namespace
 
 void installSoundClass(Machine& m) {
-    auto c = std::make_shared<SoundClass>(m.heap());
-    c->state = SoundChannelState::attach(m.context());
-    if (Property* p = m.global()->findOwn("setTimeout"))
-        if (Object* f = p->value.asObject(); f && f->asFunction() && f->asFunction()->isNative())
-            c->later = f->asFunction()->native();
-    Object* proto = m.newObject();
-    c->proto = proto;
-    m.defineClass(
-        m.global(), "Sound", proto,
-        [](Machine& m, Object* self, std::span<const Value> args) {
-            SoundObject* s = soundOf(self);
-            if (!m.constructing() || !s) return Value();
-            if (args.empty() || args[0].isNullish()) return Value();
-            s->global = false;
-            if (DisplayObject* d = m.displayObjectOf(args[0]))
-                s->targetPath = m.targetPath(*d);
-            else
-                s->targetPath = m.toString(args[0]);
-            return Value();
-        },
-        [](Machine& m, Object* prototype) -> Object* {
-            return m.heap().make<SoundObject>(prototype);
-        });
-    c->completed = m.newFunction([c](Machine& m, Object*, std::span<const Value> args) {
-        SoundObject* s = soundOf(arg(args, 0).asObject());
-        auto serial = static_cast<uint64_t>(m.toNumber(arg(args, 1)));
-        const SoundChannelState::Channel* ch = c->state->channel(serial);
-        if (!s || !ch) return Value();  // stopped before it ended
-        double end = ch->positionMs(ch->endMs());
-        c->state->stop(serial);
-        if (s->channel == serial) s->lastPositionMs = std::floor(end);
-        m.callMethod(Value(s), "onSoundComplete", {});
-        return Value();
-    });
-    installMethods(m, c, proto);
+    SoundClass& c = soundClass(m);
+    c.state = SoundChannelState::attach(m.context());
+    c.proto = m.newObject();
+    installClass(m, m.global(), c.proto, {"Sound", soundConstruct, makeSound, {}, {}, kSoundMethods});
 }
 
 }  // namespace swf::avm1

@@ -14,6 +14,7 @@
 #include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/machine/NumberConversion.h"
 #include "swf/avm1/classes/TextFormatObject.h"
 
@@ -248,58 +249,55 @@ Value parseCssMethod(Machine& m, Object* self, std::span<const Value> args) {
     return Value(true);
 }
 
+Value styleSetStyle(Machine& m, Object* self, std::span<const Value> args) {
+    if (self) setStyle(m, self, m.toString(arg(args, 0)), arg(args, 1));
+    return Value();
+}
+
+Value styleGetStyle(Machine& m, Object* self, std::span<const Value> args) {
+    Value css = m.get(self, "_css");
+    if (!css.isObject()) return Value(Null{});
+    return copyStyle(m, m.get(css, m.toString(arg(args, 0))));
+}
+
+Value styleGetStyleNames(Machine& m, Object* self, std::span<const Value>) {
+    Value css = m.get(self, "_css");
+    std::vector<Value> names;
+    if (Object* table = css.asObject())
+        for (const std::string& name : m.enumerate(table)) names.emplace_back(name);
+    return Value(m.newArray(names));
+}
+
+Value styleClear(Machine& m, Object* self, std::span<const Value>) {
+    if (!self) return Value();
+    m.set(self, "_css", Value(m.newObject()));
+    m.set(self, "_styles", Value(m.newObject()));
+    return Value();
+}
+
+using native::method;
+
+constexpr NativeMember kStyleSheetMethods[] = {
+    method("setStyle", styleSetStyle, kFixed),
+    method("getStyle", styleGetStyle, kFixed),
+    method("getStyleNames", styleGetStyleNames, kFixed),
+    method("clear", styleClear, kFixed),
+    method("transform", transform, kFixed),
+    method("parseCSS", parseCssMethod, kFixed),
+    method("parse", parseCssMethod),
+    // Loading goes through the network, which a conversion does not reach.
+    method("load", native::no, kFixed),
+};
+
 }  // namespace
 
 void installStyleSheetClass(Machine& m) {
     Value textField = m.get(Value(m.global()), "TextField");
     Object* owner = textField.asObject();
     if (!owner) return;
-    Object* proto = m.newObject();
-    Function* ctor = m.defineClass(
-        nullptr, "StyleSheet", proto,
-        [](Machine&, Object*, std::span<const Value>) { return Value(); });
+    Function* ctor = installClass(m, nullptr, m.newObject(),
+                                  {"StyleSheet", native::nothing, nullptr, {}, {}, kStyleSheetMethods});
     owner->defineOwn("StyleSheet", Property{Value(ctor), nullptr, nullptr, kDontEnum | kVersion7});
-    m.defineMethod(
-        proto, "setStyle",
-        [](Machine& m, Object* self, std::span<const Value> args) {
-            if (self) setStyle(m, self, m.toString(arg(args, 0)), arg(args, 1));
-            return Value();
-        },
-        kFixed);
-    m.defineMethod(
-        proto, "getStyle",
-        [](Machine& m, Object* self, std::span<const Value> args) {
-            Value css = m.get(self, "_css");
-            if (!css.isObject()) return Value(Null{});
-            return copyStyle(m, m.get(css, m.toString(arg(args, 0))));
-        },
-        kFixed);
-    m.defineMethod(
-        proto, "getStyleNames",
-        [](Machine& m, Object* self, std::span<const Value>) {
-            Value css = m.get(self, "_css");
-            std::vector<Value> names;
-            if (Object* table = css.asObject())
-                for (const std::string& name : m.enumerate(table)) names.emplace_back(name);
-            return Value(m.newArray(names));
-        },
-        kFixed);
-    m.defineMethod(
-        proto, "clear",
-        [](Machine& m, Object* self, std::span<const Value>) {
-            if (!self) return Value();
-            m.set(self, "_css", Value(m.newObject()));
-            m.set(self, "_styles", Value(m.newObject()));
-            return Value();
-        },
-        kFixed);
-    m.defineMethod(proto, "transform", transform, kFixed);
-    m.defineMethod(proto, "parseCSS", parseCssMethod, kFixed);
-    m.defineMethod(proto, "parse", parseCssMethod);
-    // Loading goes through the network, which a conversion does not reach.
-    m.defineMethod(
-        proto, "load", [](Machine&, Object*, std::span<const Value>) { return Value(false); },
-        kFixed);
 }
 
 }  // namespace swf::avm1

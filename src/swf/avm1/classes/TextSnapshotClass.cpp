@@ -11,6 +11,7 @@
 #include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/machine/StringFunctions.h"
 #include "swf/format/LetterCase.h"
 #include "swf/display/DisplayList.h"
@@ -100,110 +101,122 @@ uint32_t foldCase(uint32_t c) {
     return c < 0x10000 ? toLowerUnit(static_cast<char16_t>(c)) : c;
 }
 
-using Method = Value (*)(Machine&, TextSnapshotObject&, std::span<const Value>);
-
-void method(Machine& m, Object* proto, std::string_view name, Method body) {
-    m.defineMethod(
-        proto, name,
-        [body](Machine& m, Object* self, std::span<const Value> args) {
-            TextSnapshotObject* snapshot = snapshotOf(self);
-            return snapshot ? body(m, *snapshot, args) : Value();
-        },
-        0);
+Value snapshotConstruct(Machine& m, Object* self, std::span<const Value> args) {
+    TextSnapshotObject* snapshot = snapshotOf(self);
+    DisplayObject* clip = m.displayObjectOf(arg(args, 0));
+    if (snapshot && clip && clip->asMovieClip()) snapshot->clip = clip->weak_from_this();
+    return Value();
 }
+
+Object* makeSnapshot(Machine& m, Object* prototype) {
+    return m.heap().make<TextSnapshotObject>(prototype);
+}
+
+Value getTextRunInfo(Machine& m, TextSnapshotObject&, std::span<const Value>) {
+    return Value(m.newArray());
+}
+
+Value findText(Machine& m, TextSnapshotObject& s, std::span<const Value> args) {
+    if (args.size() != 3) return Value();
+    SnapshotText text = textOf(m, s);
+    double start = indexOf(m, args[0]);
+    std::vector<uint32_t> wanted = decodeCharacters(m.toString(args[1]), m.swfVersion());
+    const bool exact = m.toBoolean(args[2]);
+    const size_t count = text.characters.size();
+    if (wanted.empty() || start < 0 || start >= static_cast<double>(count)) return Value(-1);
+    for (size_t i = static_cast<size_t>(start); i + wanted.size() <= count; ++i) {
+        bool match = true;
+        for (size_t j = 0; j < wanted.size() && match; ++j) {
+            uint32_t a = text.characters[i + j], b = wanted[j];
+            match = exact ? a == b : foldCase(a) == foldCase(b);
+        }
+        if (match) return Value(static_cast<double>(i));
+    }
+    return Value(-1);
+}
+
+Value hitTestTextNearPos(Machine&, TextSnapshotObject&, std::span<const Value> args) {
+    return args.size() >= 2 ? Value(-1) : Value();
+}
+
+Value getSelectedText(Machine& m, TextSnapshotObject& s, std::span<const Value> args) {
+    if (args.size() > 1) return Value();
+    SnapshotText text = textOf(m, s);
+    const bool lines = m.toBoolean(arg(args, 0));
+    std::vector<uint32_t> out;
+    bool any = false;
+    for (size_t i = 0; i < text.characters.size(); ++i) {
+        if (!s.selected[i]) continue;
+        if (lines && any && text.lineBefore[i]) out.push_back('\n');
+        out.push_back(text.characters[i]);
+        any = true;
+    }
+    return Value(encodeCharacters(out, 0, out.size(), m.swfVersion()));
+}
+
+Value getText(Machine& m, TextSnapshotObject& s, std::span<const Value> args) {
+    if (args.size() < 2 || args.size() > 3) return Value();
+    SnapshotText text = textOf(m, s);
+    auto [from, to] = rangeOf(m, args[0], args[1], text.characters.size());
+    return Value(textRange(m, text, from, to, m.toBoolean(arg(args, 2))));
+}
+
+Value getSelected(Machine& m, TextSnapshotObject& s, std::span<const Value> args) {
+    if (args.size() != 2) return Value();
+    SnapshotText text = textOf(m, s);
+    if (text.characters.empty()) return Value(false);
+    auto [from, to] = rangeOf(m, args[0], args[1], text.characters.size());
+    for (size_t i = from; i < to; ++i)
+        if (s.selected[i]) return Value(true);
+    return Value(false);
+}
+
+Value setSelected(Machine& m, TextSnapshotObject& s, std::span<const Value> args) {
+    if (args.size() != 3) return Value();
+    SnapshotText text = textOf(m, s);
+    if (text.characters.empty()) return Value();
+    auto [from, to] = rangeOf(m, args[0], args[1], text.characters.size());
+    const bool on = m.toBoolean(args[2]);
+    for (size_t i = from; i < to; ++i) s.selected[i] = on;
+    return Value();
+}
+
+Value getCount(Machine& m, TextSnapshotObject& s, std::span<const Value> args) {
+    if (!args.empty()) return Value();
+    return Value(static_cast<double>(textOf(m, s).characters.size()));
+}
+
+// A method of snapshots only; on anything else it answers undefined.
+template <Value (*body)(Machine&, TextSnapshotObject&, std::span<const Value>)>
+Value onSnapshot(Machine& m, Object* self, std::span<const Value> args) {
+    TextSnapshotObject* snapshot = snapshotOf(self);
+    return snapshot ? body(m, *snapshot, args) : Value();
+}
+
+// Enumerable and deletable, unlike most built-ins.
+constexpr NativeMember snapshotMethod(std::string_view name, NativeCode code) {
+    return native::method(name, code, 0);
+}
+
+constexpr NativeMember kSnapshotMethods[] = {
+    snapshotMethod("getTextRunInfo", onSnapshot<getTextRunInfo>),
+    snapshotMethod("setSelectColor", native::nothing),
+    snapshotMethod("findText", onSnapshot<findText>),
+    snapshotMethod("hitTestTextNearPos", onSnapshot<hitTestTextNearPos>),
+    snapshotMethod("getSelectedText", onSnapshot<getSelectedText>),
+    snapshotMethod("getText", onSnapshot<getText>),
+    snapshotMethod("getSelected", onSnapshot<getSelected>),
+    snapshotMethod("setSelected", onSnapshot<setSelected>),
+    snapshotMethod("getCount", onSnapshot<getCount>),
+};
 
 }  // namespace
 
 void installTextSnapshotClass(Machine& m) {
     Object* proto = m.newObject();
-    m.defineClass(
-        m.global(), "TextSnapshot", proto,
-        [](Machine& m, Object* self, std::span<const Value> args) {
-            TextSnapshotObject* snapshot = snapshotOf(self);
-            DisplayObject* clip = m.displayObjectOf(arg(args, 0));
-            if (snapshot && clip && clip->asMovieClip()) snapshot->clip = clip->weak_from_this();
-            return Value();
-        },
-        [](Machine& m, Object* prototype) -> Object* {
-            return m.heap().make<TextSnapshotObject>(prototype);
-        });
-    method(m, proto, "getTextRunInfo", [](Machine& m, TextSnapshotObject&, std::span<const Value>) {
-        return Value(m.newArray());
-    });
-    method(m, proto, "setSelectColor",
-           [](Machine&, TextSnapshotObject&, std::span<const Value>) { return Value(); });
-    method(m, proto, "findText",
-           [](Machine& m, TextSnapshotObject& s, std::span<const Value> args) {
-               if (args.size() != 3) return Value();
-               SnapshotText text = textOf(m, s);
-               double start = indexOf(m, args[0]);
-               std::vector<uint32_t> wanted = decodeCharacters(m.toString(args[1]), m.swfVersion());
-               const bool exact = m.toBoolean(args[2]);
-               const size_t count = text.characters.size();
-               if (wanted.empty() || start < 0 || start >= static_cast<double>(count))
-                   return Value(-1);
-               for (size_t i = static_cast<size_t>(start); i + wanted.size() <= count; ++i) {
-                   bool match = true;
-                   for (size_t j = 0; j < wanted.size() && match; ++j) {
-                       uint32_t a = text.characters[i + j], b = wanted[j];
-                       match = exact ? a == b : foldCase(a) == foldCase(b);
-                   }
-                   if (match) return Value(static_cast<double>(i));
-               }
-               return Value(-1);
-           });
-    method(m, proto, "hitTestTextNearPos",
-           [](Machine&, TextSnapshotObject&, std::span<const Value> args) {
-               return args.size() >= 2 ? Value(-1) : Value();
-           });
-    method(m, proto, "getSelectedText",
-           [](Machine& m, TextSnapshotObject& s, std::span<const Value> args) {
-               if (args.size() > 1) return Value();
-               SnapshotText text = textOf(m, s);
-               const bool lines = m.toBoolean(arg(args, 0));
-               std::vector<uint32_t> out;
-               bool any = false;
-               for (size_t i = 0; i < text.characters.size(); ++i) {
-                   if (!s.selected[i]) continue;
-                   if (lines && any && text.lineBefore[i]) out.push_back('\n');
-                   out.push_back(text.characters[i]);
-                   any = true;
-               }
-               return Value(encodeCharacters(out, 0, out.size(), m.swfVersion()));
-           });
-    method(m, proto, "getText",
-           [](Machine& m, TextSnapshotObject& s, std::span<const Value> args) {
-               if (args.size() < 2 || args.size() > 3) return Value();
-               SnapshotText text = textOf(m, s);
-               auto [from, to] = rangeOf(m, args[0], args[1], text.characters.size());
-               return Value(textRange(m, text, from, to, m.toBoolean(arg(args, 2))));
-           });
-    method(m, proto, "getSelected",
-           [](Machine& m, TextSnapshotObject& s, std::span<const Value> args) {
-               if (args.size() != 2) return Value();
-               SnapshotText text = textOf(m, s);
-               if (text.characters.empty()) return Value(false);
-               auto [from, to] = rangeOf(m, args[0], args[1], text.characters.size());
-               for (size_t i = from; i < to; ++i)
-                   if (s.selected[i]) return Value(true);
-               return Value(false);
-           });
-    method(m, proto, "setSelected",
-           [](Machine& m, TextSnapshotObject& s, std::span<const Value> args) {
-               if (args.size() != 3) return Value();
-               SnapshotText text = textOf(m, s);
-               if (text.characters.empty()) return Value();
-               auto [from, to] = rangeOf(m, args[0], args[1], text.characters.size());
-               const bool on = m.toBoolean(args[2]);
-               for (size_t i = from; i < to; ++i) s.selected[i] = on;
-               return Value();
-           });
-    method(m, proto, "getCount",
-           [](Machine& m, TextSnapshotObject& s, std::span<const Value> args) {
-               if (!args.empty()) return Value();
-               return Value(static_cast<double>(textOf(m, s).characters.size()));
-           });
-    // for..in lists the newest first: the methods go in again last to first.
+    installClass(m, m.global(), proto,
+                 {"TextSnapshot", snapshotConstruct, makeSnapshot, {}, {}, kSnapshotMethods});
+    // for..in lists the newest first: the members go in again last to first.
     std::vector<std::string> names;
     proto->ownNames(names);
     std::vector<Property> properties;

@@ -9,6 +9,7 @@
 #include "swf/avm1/classes/FlashGeom.h"
 #include "swf/avm1/machine/Heap.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/machine/NumberConversion.h"
 #include "swf/display/DisplayObject.h"
 #include "swf/geom/Geometry.h"
@@ -35,8 +36,12 @@ DisplayObject* displayOf(Machine& m, Object* self) {
 }
 
 Value newMatrix(Machine& m, Object* package, const Matrix& matrix) {
-    const Value args[] = {Value(matrix.a), Value(matrix.b),           Value(matrix.c),
-                          Value(matrix.d), Value(matrix.tx / kTwipsPerPixel), Value(matrix.ty / kTwipsPerPixel)};
+    const Value args[] = {Value(matrix.a),
+                          Value(matrix.b),
+                          Value(matrix.c),
+                          Value(matrix.d),
+                          Value(matrix.tx / kTwipsPerPixel),
+                          Value(matrix.ty / kTwipsPerPixel)};
     return make(m, package, "Matrix", args);
 }
 
@@ -60,141 +65,152 @@ int32_t fixed16(double value) {
     return static_cast<int16_t>(static_cast<uint16_t>(toInt32(value)));
 }
 
+Value transformConstruct(Machine& m, Object* self, std::span<const Value> args) {
+    auto* transform = m.constructing() ? dynamic_cast<TransformObject*>(self) : nullptr;
+    if (transform && m.displayObjectOf(arg(args, 0))) transform->clip = args[0].asObject();
+    return Value();
+}
+
+Object* makeTransform(Machine& m, Object* prototype) {
+    return m.heap().make<TransformObject>(prototype);
+}
+
+Value transformMatrix(Machine& m, Object* self, std::span<const Value>) {
+    Object* package = ownPackage(m);
+    DisplayObject* d = displayOf(m, self);
+    return d ? newMatrix(m, package, d->matrix()) : Value();
+}
+
+Value transformSetMatrix(Machine& m, Object* self, std::span<const Value> args) {
+    DisplayObject* d = displayOf(m, self);
+    Value v = arg(args, 0);
+    if (!d || !v.asObject()) return Value();
+    auto keep = d->shared_from_this();  // getters may remove the clip
+    // Scales and skews are single precision in the player, translations whole twips.
+    Matrix matrix;
+    matrix.a = static_cast<float>(number(m, v, "a"));
+    matrix.b = static_cast<float>(number(m, v, "b"));
+    matrix.c = static_cast<float>(number(m, v, "c"));
+    matrix.d = static_cast<float>(number(m, v, "d"));
+    matrix.tx = toInt32(number(m, v, "tx") * kTwipsPerPixel);
+    matrix.ty = toInt32(number(m, v, "ty") * kTwipsPerPixel);
+    for (double* f : {&matrix.a, &matrix.b, &matrix.c, &matrix.d})
+        if (!std::isfinite(*f)) *f = 0;
+    d->setMatrix(matrix);
+    d->setScriptMoved();
+    return Value();
+}
+
+Value transformConcatenatedMatrix(Machine& m, Object* self, std::span<const Value>) {
+    Object* package = ownPackage(m);
+    DisplayObject* d = displayOf(m, self);
+    return d ? newMatrix(m, package, concatenatedMatrix(*d)) : Value();
+}
+
+Value transformColorTransform(Machine& m, Object* self, std::span<const Value>) {
+    Object* package = ownPackage(m);
+    DisplayObject* d = displayOf(m, self);
+    return d ? newColorTransform(m, package, d->colorTransform()) : Value();
+}
+
+Value transformSetColorTransform(Machine& m, Object* self, std::span<const Value> args) {
+    DisplayObject* d = displayOf(m, self);
+    Value v = arg(args, 0);
+    if (!d || !v.asObject()) return Value();
+    auto keep = d->shared_from_this();
+    ColorTransform c;
+    c.rMul = fixed16(number(m, v, "redMultiplier") * 256);
+    c.gMul = fixed16(number(m, v, "greenMultiplier") * 256);
+    c.bMul = fixed16(number(m, v, "blueMultiplier") * 256);
+    c.aMul = fixed16(number(m, v, "alphaMultiplier") * 256);
+    c.rAdd = fixed16(number(m, v, "redOffset"));
+    c.gAdd = fixed16(number(m, v, "greenOffset"));
+    c.bAdd = fixed16(number(m, v, "blueOffset"));
+    c.aAdd = fixed16(number(m, v, "alphaOffset"));
+    d->setColorTransform(c);
+    return Value();
+}
+
+Value transformConcatenatedColorTransform(Machine& m, Object* self, std::span<const Value>) {
+    Object* package = ownPackage(m);
+    DisplayObject* d = displayOf(m, self);
+    if (!d) return Value();
+    ColorTransform c = d->colorTransform();
+    int depth = 0;
+    for (DisplayObject* p = d->parent(); p && depth < kMaxDepth; p = p->parent(), ++depth)
+        c = p->colorTransform() * c;
+    return newColorTransform(m, package, c);
+}
+
+Value transformPixelBounds(Machine& m, Object* self, std::span<const Value>) {
+    Object* package = ownPackage(m);
+    DisplayObject* d = displayOf(m, self);
+    if (!d) return Value();
+    // The clip's own extent carried to the stage, in pixels.
+    Rect local = d->localBounds();
+    double box[4] = {0, 0, 0, 0};
+    if (local.xMin <= local.xMax) {
+        Matrix toStage = concatenatedMatrix(*d);
+        double xMin = INFINITY, yMin = INFINITY, xMax = -INFINITY, yMax = -INFINITY;
+        for (int i = 0; i < 4; ++i) {
+            Point corner{static_cast<double>(i & 1 ? local.xMax : local.xMin),
+                         static_cast<double>(i & 2 ? local.yMax : local.yMin)};
+            Point p = toStage.apply(corner);
+            xMin = std::min(xMin, p.x);
+            yMin = std::min(yMin, p.y);
+            xMax = std::max(xMax, p.x);
+            yMax = std::max(yMax, p.y);
+        }
+        box[0] = std::floor(xMin / kTwipsPerPixel);
+        box[1] = std::floor(yMin / kTwipsPerPixel);
+        box[2] = std::ceil(xMax / kTwipsPerPixel) - box[0];
+        box[3] = std::ceil(yMax / kTwipsPerPixel) - box[1];
+    }
+    const Value args[] = {Value(box[0]), Value(box[1]), Value(box[2]), Value(box[3])};
+    return make(m, package, "Rectangle", args);
+}
+
+Value clipTransform(Machine& m, Object* self, std::span<const Value>) {
+    Object* package = ownPackage(m);
+    if (!m.displayObjectOf(Value(self))) return Value();
+    const Value clip[] = {Value(self)};
+    return make(m, package, "Transform", clip);
+}
+
+Value setClipTransform(Machine& m, Object* self, std::span<const Value> args) {
+    // Takes the matrix and colour transform of the clip the other Transform shows.
+    DisplayObject* d = m.displayObjectOf(Value(self));
+    DisplayObject* from = displayOf(m, arg(args, 0).asObject());
+    if (!d || !from) return Value();
+    d->setMatrix(from->matrix());
+    d->setColorTransform(from->colorTransform());
+    d->setScriptMoved();
+    return Value();
+}
+
+using native::accessor;
+
+constexpr NativeMember kTransformMembers[] = {
+    accessor("matrix", transformMatrix, transformSetMatrix, 0),
+    accessor("concatenatedMatrix", transformConcatenatedMatrix, nullptr, 0),
+    accessor("colorTransform", transformColorTransform, transformSetColorTransform, 0),
+    accessor("concatenatedColorTransform", transformConcatenatedColorTransform, nullptr, 0),
+    accessor("pixelBounds", transformPixelBounds, nullptr, 0),
+};
+
+constexpr NativeMember kClipTransform[] = {
+    accessor("transform", clipTransform, setClipTransform, kDontEnum | kVersion8),
+};
+
 }  // namespace
 
-void installTransformClass(Machine& m, const Rooted<Object>& package) {
-    Object* proto = m.newObject();
-    m.defineClass(
-        package, "Transform", proto,
-        [](Machine& m, Object* self, std::span<const Value> args) {
-            auto* transform = m.constructing() ? dynamic_cast<TransformObject*>(self) : nullptr;
-            if (transform && m.displayObjectOf(arg(args, 0))) transform->clip = args[0].asObject();
-            return Value();
-        },
-        [](Machine& m, Object* prototype) -> Object* {
-            return m.heap().make<TransformObject>(prototype);
-        });
-
-    m.defineAccessor(
-        proto, "matrix",
-        [package](Machine& m, Object* self, std::span<const Value>) {
-            DisplayObject* d = displayOf(m, self);
-            return d ? newMatrix(m, package, d->matrix()) : Value();
-        },
-        [](Machine& m, Object* self, std::span<const Value> args) {
-            DisplayObject* d = displayOf(m, self);
-            Value v = arg(args, 0);
-            if (!d || !v.asObject()) return Value();
-            auto keep = d->shared_from_this();  // getters may remove the clip
-            // Scales and skews are single precision in the player, translations whole twips.
-            Matrix matrix;
-            matrix.a = static_cast<float>(number(m, v, "a"));
-            matrix.b = static_cast<float>(number(m, v, "b"));
-            matrix.c = static_cast<float>(number(m, v, "c"));
-            matrix.d = static_cast<float>(number(m, v, "d"));
-            matrix.tx = toInt32(number(m, v, "tx") * kTwipsPerPixel);
-            matrix.ty = toInt32(number(m, v, "ty") * kTwipsPerPixel);
-            for (double* f : {&matrix.a, &matrix.b, &matrix.c, &matrix.d})
-                if (!std::isfinite(*f)) *f = 0;
-            d->setMatrix(matrix);
-            d->setScriptMoved();
-            return Value();
-        },
-        0);
-    m.defineAccessor(
-        proto, "concatenatedMatrix",
-        [package](Machine& m, Object* self, std::span<const Value>) {
-            DisplayObject* d = displayOf(m, self);
-            return d ? newMatrix(m, package, concatenatedMatrix(*d)) : Value();
-        },
-        {}, 0);
-    m.defineAccessor(
-        proto, "colorTransform",
-        [package](Machine& m, Object* self, std::span<const Value>) {
-            DisplayObject* d = displayOf(m, self);
-            return d ? newColorTransform(m, package, d->colorTransform()) : Value();
-        },
-        [](Machine& m, Object* self, std::span<const Value> args) {
-            DisplayObject* d = displayOf(m, self);
-            Value v = arg(args, 0);
-            if (!d || !v.asObject()) return Value();
-            auto keep = d->shared_from_this();
-            ColorTransform c;
-            c.rMul = fixed16(number(m, v, "redMultiplier") * 256);
-            c.gMul = fixed16(number(m, v, "greenMultiplier") * 256);
-            c.bMul = fixed16(number(m, v, "blueMultiplier") * 256);
-            c.aMul = fixed16(number(m, v, "alphaMultiplier") * 256);
-            c.rAdd = fixed16(number(m, v, "redOffset"));
-            c.gAdd = fixed16(number(m, v, "greenOffset"));
-            c.bAdd = fixed16(number(m, v, "blueOffset"));
-            c.aAdd = fixed16(number(m, v, "alphaOffset"));
-            d->setColorTransform(c);
-            return Value();
-        },
-        0);
-    m.defineAccessor(
-        proto, "concatenatedColorTransform",
-        [package](Machine& m, Object* self, std::span<const Value>) {
-            DisplayObject* d = displayOf(m, self);
-            if (!d) return Value();
-            ColorTransform c = d->colorTransform();
-            int depth = 0;
-            for (DisplayObject* p = d->parent(); p && depth < kMaxDepth; p = p->parent(), ++depth)
-                c = p->colorTransform() * c;
-            return newColorTransform(m, package, c);
-        },
-        {}, 0);
-    m.defineAccessor(
-        proto, "pixelBounds",
-        [package](Machine& m, Object* self, std::span<const Value>) {
-            DisplayObject* d = displayOf(m, self);
-            if (!d) return Value();
-            // The clip's own extent carried to the stage, in pixels.
-            Rect local = d->localBounds();
-            double box[4] = {0, 0, 0, 0};
-            if (local.xMin <= local.xMax) {
-                Matrix toStage = concatenatedMatrix(*d);
-                double xMin = INFINITY, yMin = INFINITY, xMax = -INFINITY, yMax = -INFINITY;
-                for (int i = 0; i < 4; ++i) {
-                    Point corner{static_cast<double>(i & 1 ? local.xMax : local.xMin),
-                                 static_cast<double>(i & 2 ? local.yMax : local.yMin)};
-                    Point p = toStage.apply(corner);
-                    xMin = std::min(xMin, p.x);
-                    yMin = std::min(yMin, p.y);
-                    xMax = std::max(xMax, p.x);
-                    yMax = std::max(yMax, p.y);
-                }
-                box[0] = std::floor(xMin / kTwipsPerPixel);
-                box[1] = std::floor(yMin / kTwipsPerPixel);
-                box[2] = std::ceil(xMax / kTwipsPerPixel) - box[0];
-                box[3] = std::ceil(yMax / kTwipsPerPixel) - box[1];
-            }
-            const Value args[] = {Value(box[0]), Value(box[1]), Value(box[2]), Value(box[3])};
-            return make(m, package, "Rectangle", args);
-        },
-        {}, 0);
-
+void installTransformClass(Machine& m, Object* package) {
+    installClass(m, package, m.newObject(),
+                 {"Transform", transformConstruct, makeTransform, {}, {}, kTransformMembers});
     // MovieClip.transform, for movies that see flash.geom, unless the clip class has its own.
     Object* clipProto = m.prototypes().movieClip;
     if (!clipProto || m.swfVersion() < 8 || clipProto->findOwn("transform")) return;
-    m.defineAccessor(
-        clipProto, "transform",
-        [package](Machine& m, Object* self, std::span<const Value>) {
-            if (!m.displayObjectOf(Value(self))) return Value();
-            const Value clip[] = {Value(self)};
-            return make(m, package, "Transform", clip);
-        },
-        [](Machine& m, Object* self, std::span<const Value> args) {
-            // Takes the matrix and colour transform of the clip the other Transform shows.
-            DisplayObject* d = m.displayObjectOf(Value(self));
-            DisplayObject* from = displayOf(m, arg(args, 0).asObject());
-            if (!d || !from) return Value();
-            d->setMatrix(from->matrix());
-            d->setColorTransform(from->colorTransform());
-            d->setScriptMoved();
-            return Value();
-        },
-        kDontEnum | kVersion8);
+    installMembers(m, clipProto, kClipTransform);
 }
 
 }  // namespace swf::avm1::geom

@@ -4,12 +4,11 @@
 // so that the common `XML.prototype.ignoreWhite = true` reaches every document. load and
 // sendAndLoad read local files beside the movie only; send is refused.
 
-#include <memory>
-
 #include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/classes/LoadRequests.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/classes/XmlNodeObject.h"
 #include "swf/avm1/classes/XmlParser.h"
 
@@ -43,11 +42,15 @@ std::optional<std::string> textOf(Machine& m, const Value& value) {
 
 // The natives hold these; a movie replacing the globals must not free them.
 struct XmlState {
-    explicit XmlState(Heap& heap) : nodeClass(heap), xmlPrototype(heap) {}
+    explicit XmlState(script::Heap& heap) : nodeClass(heap), xmlPrototype(heap) {}
     Rooted<Function> nodeClass;
     Rooted<XmlNodeObject> xmlPrototype;
     bool xmlPropertiesAdded = false;
 };
+
+XmlState& xmlState(Machine& m) {
+    return m.natives().state<XmlState>();
+}
 
 // New nodes get what XMLNode.prototype is now (a movie may have replaced it).
 Object* nodePrototype(Machine& m, const XmlState& state) {
@@ -129,136 +132,215 @@ void parseInto(Machine& m, const XmlState& state, XmlNodeObject& document,
     document.refreshChildNodes(m);
 }
 
-void defineNodeProperties(Machine& m, Object* proto) {
-    using Getter = Value (*)(Machine&, XmlNodeObject&);
-    auto getter = [](Getter get) {
-        return [get](Machine& m, Object* self, std::span<const Value>) {
-            XmlNodeObject* node = asNode(self);
-            return node ? get(m, *node) : Value();
-        };
-    };
-    m.defineAccessor(proto, "attributes",
-                     getter([](Machine&, XmlNodeObject& n) { return Value(n.attributes()); }));
-    m.defineAccessor(proto, "childNodes", getter([](Machine& m, XmlNodeObject& n) {
-                         return Value(static_cast<Object*>(n.childNodes(m)));
-                     }));
-    m.defineAccessor(proto, "firstChild", getter([](Machine&, XmlNodeObject& n) {
-                         return nodeOrNull(n.children().empty() ? nullptr : n.children().front());
-                     }));
-    m.defineAccessor(proto, "lastChild", getter([](Machine&, XmlNodeObject& n) {
-                         return nodeOrNull(n.children().empty() ? nullptr : n.children().back());
-                     }));
-    m.defineAccessor(proto, "nextSibling", getter([](Machine&, XmlNodeObject& n) {
-                         return nodeOrNull(n.nextSibling());
-                     }));
-    m.defineAccessor(proto, "previousSibling", getter([](Machine&, XmlNodeObject& n) {
-                         return nodeOrNull(n.previousSibling());
-                     }));
-    m.defineAccessor(proto, "parentNode",
-                     getter([](Machine&, XmlNodeObject& n) { return nodeOrNull(n.parent()); }));
-    m.defineAccessor(proto, "nodeType",
-                     getter([](Machine&, XmlNodeObject& n) { return Value(n.nodeType()); }));
-    m.defineAccessor(proto, "prefix",
-                     getter([](Machine&, XmlNodeObject& n) { return textOrNull(n.prefix()); }));
-    m.defineAccessor(proto, "localName",
-                     getter([](Machine&, XmlNodeObject& n) { return textOrNull(n.localName()); }));
-    m.defineAccessor(proto, "namespaceURI", getter([](Machine&, XmlNodeObject& n) {
-                         return textOrNull(n.namespaceUri());
-                     }));
-    m.defineAccessor(proto, "nodeName",
-                     getter([](Machine&, XmlNodeObject& n) { return textOrNull(n.nodeName()); }),
-                     [](Machine& m, Object* self, std::span<const Value> args) {
-                         if (XmlNodeObject* node = asNode(self))
-                             node->setNodeName(textOf(m, arg(args, 0)));
-                         return Value();
-                     });
-    m.defineAccessor(proto, "nodeValue",
-                     getter([](Machine&, XmlNodeObject& n) { return textOrNull(n.nodeValue()); }),
-                     [](Machine& m, Object* self, std::span<const Value> args) {
-                         if (XmlNodeObject* node = asNode(self))
-                             node->setNodeValue(textOf(m, arg(args, 0)));
-                         return Value();
-                     });
+// A member of nodes only; on anything else it answers undefined.
+template <Value (*get)(Machine&, XmlNodeObject&)>
+Value onNode(Machine& m, Object* self, std::span<const Value>) {
+    XmlNodeObject* node = asNode(self);
+    return node ? get(m, *node) : Value();
 }
 
-void defineNodeMethods(Machine& m, Object* proto, std::shared_ptr<XmlState> state) {
-    m.defineMethod(proto, "appendChild", [](Machine& m, Object* self, std::span<const Value> args) {
-        if (XmlNodeObject* node = asNode(self)) node->appendChild(m, asNode(arg(args, 0)));
-        return Value();
-    });
-    m.defineMethod(proto, "insertBefore",
-                   [](Machine& m, Object* self, std::span<const Value> args) {
-                       if (XmlNodeObject* node = asNode(self))
-                           node->insertBefore(m, asNode(arg(args, 0)), asNode(arg(args, 1)));
-                       return Value();
-                   });
-    m.defineMethod(proto, "removeNode", [](Machine& m, Object* self, std::span<const Value>) {
-        if (XmlNodeObject* node = asNode(self)) node->removeFromParent(m);
-        return Value();
-    });
-    m.defineMethod(proto, "cloneNode",
-                   [state](Machine& m, Object* self, std::span<const Value> args) {
-                       XmlNodeObject* node = asNode(self);
-                       if (!node) return Value();
-                       bool deep = m.toBoolean(arg(args, 0));
-                       return Value(node->clone(m, deep, nodePrototype(m, *state)));
-                   });
-    m.defineMethod(proto, "hasChildNodes", [](Machine&, Object* self, std::span<const Value>) {
-        XmlNodeObject* node = asNode(self);
-        return node ? Value(!node->children().empty()) : Value();
-    });
-    m.defineMethod(proto, "toString", [](Machine& m, Object* self, std::span<const Value>) {
-        XmlNodeObject* node = asNode(self);
-        return node ? Value(node->toXmlString(m)) : Value("");
-    });
-    m.defineMethod(proto, "getNamespaceForPrefix",
-                   [](Machine& m, Object* self, std::span<const Value> args) {
-                       XmlNodeObject* node = asNode(self);
-                       if (!node || args.empty()) return Value(Null{});
-                       return textOrNull(node->namespaceForPrefix(m, m.toString(args[0])));
-                   });
-    m.defineMethod(proto, "getPrefixForNamespace",
-                   [](Machine& m, Object* self, std::span<const Value> args) {
-                       XmlNodeObject* node = asNode(self);
-                       if (!node || args.empty()) return Value(Null{});
-                       return textOrNull(node->prefixForNamespace(m, m.toString(args[0])));
-                   });
+Value nodeAttributes(Machine&, XmlNodeObject& n) {
+    return Value(n.attributes());
+}
+Value nodeChildNodes(Machine& m, XmlNodeObject& n) {
+    return Value(static_cast<Object*>(n.childNodes(m)));
+}
+Value nodeFirstChild(Machine&, XmlNodeObject& n) {
+    return nodeOrNull(n.children().empty() ? nullptr : n.children().front());
+}
+Value nodeLastChild(Machine&, XmlNodeObject& n) {
+    return nodeOrNull(n.children().empty() ? nullptr : n.children().back());
+}
+Value nodeNextSibling(Machine&, XmlNodeObject& n) {
+    return nodeOrNull(n.nextSibling());
+}
+Value nodePreviousSibling(Machine&, XmlNodeObject& n) {
+    return nodeOrNull(n.previousSibling());
+}
+Value nodeParent(Machine&, XmlNodeObject& n) {
+    return nodeOrNull(n.parent());
+}
+Value nodeType(Machine&, XmlNodeObject& n) {
+    return Value(n.nodeType());
+}
+Value nodePrefix(Machine&, XmlNodeObject& n) {
+    return textOrNull(n.prefix());
+}
+Value nodeLocalName(Machine&, XmlNodeObject& n) {
+    return textOrNull(n.localName());
+}
+Value nodeNamespaceUri(Machine&, XmlNodeObject& n) {
+    return textOrNull(n.namespaceUri());
+}
+Value nodeName(Machine&, XmlNodeObject& n) {
+    return textOrNull(n.nodeName());
+}
+Value nodeValue(Machine&, XmlNodeObject& n) {
+    return textOrNull(n.nodeValue());
+}
+Value nodeHasChildNodes(Machine&, XmlNodeObject& n) {
+    return Value(!n.children().empty());
 }
 
-// The document properties; the prototype itself answers with the defaults.
+Value setNodeName(Machine& m, Object* self, std::span<const Value> args) {
+    if (XmlNodeObject* node = asNode(self)) node->setNodeName(textOf(m, arg(args, 0)));
+    return Value();
+}
+
+Value setNodeValue(Machine& m, Object* self, std::span<const Value> args) {
+    if (XmlNodeObject* node = asNode(self)) node->setNodeValue(textOf(m, arg(args, 0)));
+    return Value();
+}
+
+Value appendChild(Machine& m, Object* self, std::span<const Value> args) {
+    if (XmlNodeObject* node = asNode(self)) node->appendChild(m, asNode(arg(args, 0)));
+    return Value();
+}
+
+Value insertBefore(Machine& m, Object* self, std::span<const Value> args) {
+    if (XmlNodeObject* node = asNode(self))
+        node->insertBefore(m, asNode(arg(args, 0)), asNode(arg(args, 1)));
+    return Value();
+}
+
+Value removeNode(Machine& m, Object* self, std::span<const Value>) {
+    if (XmlNodeObject* node = asNode(self)) node->removeFromParent(m);
+    return Value();
+}
+
+Value cloneNode(Machine& m, Object* self, std::span<const Value> args) {
+    XmlNodeObject* node = asNode(self);
+    if (!node) return Value();
+    bool deep = m.toBoolean(arg(args, 0));
+    return Value(node->clone(m, deep, nodePrototype(m, xmlState(m))));
+}
+
+Value nodeToString(Machine& m, Object* self, std::span<const Value>) {
+    XmlNodeObject* node = asNode(self);
+    return node ? Value(node->toXmlString(m)) : Value("");
+}
+
+Value getNamespaceForPrefix(Machine& m, Object* self, std::span<const Value> args) {
+    XmlNodeObject* node = asNode(self);
+    if (!node || args.empty()) return Value(Null{});
+    return textOrNull(node->namespaceForPrefix(m, m.toString(args[0])));
+}
+
+Value getPrefixForNamespace(Machine& m, Object* self, std::span<const Value> args) {
+    XmlNodeObject* node = asNode(self);
+    if (!node || args.empty()) return Value(Null{});
+    return textOrNull(node->prefixForNamespace(m, m.toString(args[0])));
+}
+
+Value nodeConstruct(Machine& m, Object* self, std::span<const Value> args) {
+    XmlNodeObject* node = m.constructing() ? asNode(self) : nullptr;
+    if (!node) return Value();
+    if (args.size() < 2) {
+        node->setIsNode(false);
+        return Value();
+    }
+    node->setNodeType(m.toInt32(arg(args, 0)));
+    std::optional<std::string> text = textOf(m, arg(args, 1));
+    if (node->nodeType() == XmlNodeObject::kElement)
+        node->setNodeName(std::move(text));
+    else
+        node->setNodeValue(std::move(text));
+    node->settleNamespace(m);
+    return Value();
+}
+
+Object* makeElement(Machine& m, Object* prototype) {
+    return m.heap().make<XmlNodeObject>(prototype, XmlNodeObject::kElement);
+}
+
+using native::accessor;
+using native::method;
+
+constexpr NativeMember kNodeMembers[] = {
+    accessor("attributes", onNode<nodeAttributes>, nullptr),
+    accessor("childNodes", onNode<nodeChildNodes>, nullptr),
+    accessor("firstChild", onNode<nodeFirstChild>, nullptr),
+    accessor("lastChild", onNode<nodeLastChild>, nullptr),
+    accessor("nextSibling", onNode<nodeNextSibling>, nullptr),
+    accessor("previousSibling", onNode<nodePreviousSibling>, nullptr),
+    accessor("parentNode", onNode<nodeParent>, nullptr),
+    accessor("nodeType", onNode<nodeType>, nullptr),
+    accessor("prefix", onNode<nodePrefix>, nullptr),
+    accessor("localName", onNode<nodeLocalName>, nullptr),
+    accessor("namespaceURI", onNode<nodeNamespaceUri>, nullptr),
+    accessor("nodeName", onNode<nodeName>, setNodeName),
+    accessor("nodeValue", onNode<nodeValue>, setNodeValue),
+    method("appendChild", appendChild),
+    method("insertBefore", insertBefore),
+    method("removeNode", removeNode),
+    method("cloneNode", cloneNode),
+    method("hasChildNodes", onNode<nodeHasChildNodes>),
+    method("toString", nodeToString),
+    method("getNamespaceForPrefix", getNamespaceForPrefix),
+    method("getPrefixForNamespace", getPrefixForNamespace),
+};
+
+// The document properties, read up the prototype chain; the prototype itself answers with
+// the defaults.
+Value fieldDefault(Field field) {
+    switch (field) {
+        case Field::ContentType:
+            return Value("application/x-www-form-urlencoded");
+        case Field::IgnoreWhite:
+            return Value(false);
+        default:
+            return Value();
+    }
+}
+
+template <Field field>
+Value documentField(Machine&, Object* self, std::span<const Value>) {
+    Object* o = self;
+    for (int depth = 0; o && depth < Machine::kMaxPrototypeChain; ++depth, o = o->proto())
+        if (XmlNodeObject* node = asNode(o))
+            if (const Value* value = node->field(field)) return *value;
+    return fieldDefault(field);
+}
+
+Value asText(Machine& m, const Value& v) {
+    return Value(m.toString(v));
+}
+Value asFlag(Machine& m, const Value& v) {
+    return Value(m.toBoolean(v));
+}
+Value asInteger(Machine& m, const Value& v) {
+    return Value(m.toInt32(v));
+}
+
+template <Field field, Value (*convert)(Machine&, const Value&)>
+Value setDocumentField(Machine& m, Object* self, std::span<const Value> args) {
+    if (XmlNodeObject* node = asNode(self)) node->setField(field, convert(m, arg(args, 0)));
+    return Value();
+}
+
+template <Field field, Value (*convert)(Machine&, const Value&)>
+constexpr NativeMember documentProperty(std::string_view name) {
+    return accessor(name, documentField<field>, setDocumentField<field, convert>);
+}
+
+constexpr NativeMember kDocumentProperties[] = {
+    documentProperty<Field::DocTypeDecl, asText>("docTypeDecl"),
+    documentProperty<Field::XmlDecl, asText>("xmlDecl"),
+    documentProperty<Field::ContentType, asText>("contentType"),
+    documentProperty<Field::IgnoreWhite, asFlag>("ignoreWhite"),
+    documentProperty<Field::Status, asInteger>("status"),
+    documentProperty<Field::Loaded, asFlag>("loaded"),
+};
+
+// Added by the first document made, as the player does.
 void addXmlProperties(Machine& m, XmlState& state) {
     if (state.xmlPropertiesAdded) return;
     state.xmlPropertiesAdded = true;
-    using Convert = Value (*)(Machine&, const Value&);
-    auto add = [&](const char* name, Field field, Value fallback, Convert convert) {
-        Object* proto = state.xmlPrototype;
+    for (const NativeMember& property : kDocumentProperties) {
         // A value the movie stored before the first document stays as it is.
-        if (proto->findOwn(name)) return;
-        m.defineAccessor(
-            proto, name,
-            [field, fallback](Machine&, Object* self, std::span<const Value>) {
-                Object* o = self;
-                for (int depth = 0; o && depth < Machine::kMaxPrototypeChain;
-                     ++depth, o = o->proto())
-                    if (XmlNodeObject* node = asNode(o))
-                        if (const Value* value = node->field(field)) return *value;
-                return fallback;
-            },
-            [field, convert](Machine& m, Object* self, std::span<const Value> args) {
-                if (XmlNodeObject* node = asNode(self))
-                    node->setField(field, convert(m, arg(args, 0)));
-                return Value();
-            });
-    };
-    Convert toText = [](Machine& m, const Value& v) { return Value(m.toString(v)); };
-    Convert toFlag = [](Machine& m, const Value& v) { return Value(m.toBoolean(v)); };
-    add("docTypeDecl", Field::DocTypeDecl, Value(), toText);
-    add("xmlDecl", Field::XmlDecl, Value(), toText);
-    add("contentType", Field::ContentType, Value("application/x-www-form-urlencoded"), toText);
-    add("ignoreWhite", Field::IgnoreWhite, Value(false), toFlag);
-    add("status", Field::Status, Value(),
-        [](Machine& m, const Value& v) { return Value(m.toInt32(v)); });
-    add("loaded", Field::Loaded, Value(), toFlag);
+        if (state.xmlPrototype->findOwn(property.name)) continue;
+        installMembers(m, state.xmlPrototype, {&property, 1});
+    }
 }
 
 // loaded is the document's own field; the byte counts are kept where scripts cannot delete them.
@@ -269,107 +351,97 @@ void setLoadField(Machine& m, Object* target, std::string_view name, const Value
         target->defineOwn(name, Property{value, nullptr, nullptr, kDontEnum | kDontDelete});
 }
 
-void defineXmlMethods(Machine& m, Object* proto, std::shared_ptr<XmlState> state) {
-    m.defineMethod(proto, "createElement",
-                   [state](Machine& m, Object*, std::span<const Value> args) {
-                       XmlNodeObject* node = makeNode(m, *state, XmlNodeObject::kElement);
-                       node->setNodeName(textOf(m, arg(args, 0)));
-                       node->settleNamespace(m);
-                       return Value(static_cast<Object*>(node));
-                   });
-    m.defineMethod(proto, "createTextNode",
-                   [state](Machine& m, Object*, std::span<const Value> args) {
-                       XmlNodeObject* node = makeNode(m, *state, XmlNodeObject::kText);
-                       node->setNodeValue(textOf(m, arg(args, 0)));
-                       return Value(static_cast<Object*>(node));
-                   });
-    m.defineMethod(proto, "parseXML",
-                   [state](Machine& m, Object* self, std::span<const Value> args) {
-                       if (XmlNodeObject* document = asNode(self))
-                           parseInto(m, *state, *document, m.toString(arg(args, 0)));
-                       return Value();
-                   });
-    m.defineMethod(proto, "getBytesLoaded", [](Machine& m, Object* self, std::span<const Value>) {
-        return m.get(Value(self), "_bytesLoaded");
-    });
-    m.defineMethod(proto, "getBytesTotal", [](Machine& m, Object* self, std::span<const Value>) {
-        return m.get(Value(self), "_bytesTotal");
-    });
-    // Local files only, answered as the frame ends through onData.
-    m.defineMethod(proto, "load", [](Machine& m, Object* self, std::span<const Value> args) {
-        return Value(loadTextFor(m, self, arg(args, 0), setLoadField));
-    });
-    m.defineMethod(proto, "send", [](Machine& m, Object*, std::span<const Value> args) {
-        m.trace("Kinetrope: not sending XML to '" + m.toString(arg(args, 0)) +
-                "': nothing leaves the machine");
-        return Value(false);
-    });
-    m.defineMethod(proto, "sendAndLoad", [](Machine& m, Object*, std::span<const Value> args) {
-        return Value(loadTextFor(m, arg(args, 1).asObject(), arg(args, 0), setLoadField));
-    });
-    m.defineMethod(proto, "addRequestHeader",
-                   [](Machine& m, Object* self, std::span<const Value> args) {
-                       return addRequestHeader(m, self, args, 0);
-                   });
-    m.defineMethod(proto, "onLoad",
-                   [](Machine&, Object*, std::span<const Value>) { return Value(); });
-    // What a finished load calls: parses the text and reports to onLoad.
-    m.defineMethod(proto, "onData", [](Machine& m, Object* self, std::span<const Value> args) {
-        return finishTextLoad(m, self, arg(args, 0), "parseXML", [](Machine& m, Object* loaded) {
-            m.set(Value(loaded), "loaded", Value(true));
-        });
+Value createElement(Machine& m, Object*, std::span<const Value> args) {
+    XmlNodeObject* node = makeNode(m, xmlState(m), XmlNodeObject::kElement);
+    node->setNodeName(textOf(m, arg(args, 0)));
+    node->settleNamespace(m);
+    return Value(static_cast<Object*>(node));
+}
+
+Value createTextNode(Machine& m, Object*, std::span<const Value> args) {
+    XmlNodeObject* node = makeNode(m, xmlState(m), XmlNodeObject::kText);
+    node->setNodeValue(textOf(m, arg(args, 0)));
+    return Value(static_cast<Object*>(node));
+}
+
+Value parseXml(Machine& m, Object* self, std::span<const Value> args) {
+    if (XmlNodeObject* document = asNode(self))
+        parseInto(m, xmlState(m), *document, m.toString(arg(args, 0)));
+    return Value();
+}
+
+Value xmlBytesLoaded(Machine& m, Object* self, std::span<const Value>) {
+    return m.get(Value(self), "_bytesLoaded");
+}
+
+Value xmlBytesTotal(Machine& m, Object* self, std::span<const Value>) {
+    return m.get(Value(self), "_bytesTotal");
+}
+
+// Local files only, answered as the frame ends through onData.
+Value xmlLoad(Machine& m, Object* self, std::span<const Value> args) {
+    return Value(loadTextFor(m, self, arg(args, 0), setLoadField));
+}
+
+Value xmlSend(Machine& m, Object*, std::span<const Value> args) {
+    m.trace("Kinetrope: not sending XML to '" + m.toString(arg(args, 0)) +
+            "': nothing leaves the machine");
+    return Value(false);
+}
+
+Value xmlSendAndLoad(Machine& m, Object*, std::span<const Value> args) {
+    return Value(loadTextFor(m, arg(args, 1).asObject(), arg(args, 0), setLoadField));
+}
+
+Value xmlAddRequestHeader(Machine& m, Object* self, std::span<const Value> args) {
+    return addRequestHeader(m, self, args, 0);
+}
+
+// What a finished load calls: parses the text and reports to onLoad.
+Value xmlOnData(Machine& m, Object* self, std::span<const Value> args) {
+    return finishTextLoad(m, self, arg(args, 0), "parseXML", [](Machine& m, Object* loaded) {
+        m.set(Value(loaded), "loaded", Value(true));
     });
 }
+
+Value xmlConstruct(Machine& m, Object* self, std::span<const Value> args) {
+    if (!m.constructing()) return Value();
+    XmlState& state = xmlState(m);
+    addXmlProperties(m, state);
+    XmlNodeObject* document = asNode(self);
+    if (!document) return Value();
+    document->setField(Field::Status, Value(0));
+    Value text = arg(args, 0);
+    if (!text.isNullish()) parseInto(m, state, *document, m.toString(text));
+    return Value();
+}
+
+constexpr NativeMember kXmlMethods[] = {
+    method("createElement", createElement),
+    method("createTextNode", createTextNode),
+    method("parseXML", parseXml),
+    method("getBytesLoaded", xmlBytesLoaded),
+    method("getBytesTotal", xmlBytesTotal),
+    method("load", xmlLoad),
+    method("send", xmlSend),
+    method("sendAndLoad", xmlSendAndLoad),
+    method("addRequestHeader", xmlAddRequestHeader),
+    method("onLoad", native::nothing),
+    method("onData", xmlOnData),
+};
 
 }  // namespace
 
 void installXmlClasses(Machine& m) {
-    auto state = std::make_shared<XmlState>(m.heap());
-
+    XmlState& state = xmlState(m);
     Object* nodeProto = m.newObject();
-    state->nodeClass = m.defineClass(
-        m.global(), "XMLNode", nodeProto,
-        [](Machine& m, Object* self, std::span<const Value> args) {
-            XmlNodeObject* node = m.constructing() ? asNode(self) : nullptr;
-            if (!node) return Value();
-            if (args.size() < 2) {
-                node->setIsNode(false);
-                return Value();
-            }
-            node->setNodeType(m.toInt32(arg(args, 0)));
-            std::optional<std::string> text = textOf(m, arg(args, 1));
-            if (node->nodeType() == XmlNodeObject::kElement)
-                node->setNodeName(std::move(text));
-            else
-                node->setNodeValue(std::move(text));
-            node->settleNamespace(m);
-            return Value();
-        },
-        [](Machine& m, Object* prototype) -> Object* {
-            return m.heap().make<XmlNodeObject>(prototype, XmlNodeObject::kElement);
-        });
-    defineNodeProperties(m, nodeProto);
-    defineNodeMethods(m, nodeProto, state);
-
+    state.nodeClass = installClass(m, m.global(), nodeProto,
+                                   {"XMLNode", nodeConstruct, makeElement, {}, {}, kNodeMembers});
     // XML.prototype is itself a (nameless) node, so that what a movie sets on it, such as
     // ignoreWhite, has somewhere to live and reaches every document.
-    state->xmlPrototype = m.heap().make<XmlNodeObject>(nodeProto, XmlNodeObject::kElement);
-    m.defineClass(
-        m.global(), "XML", state->xmlPrototype,
-        [state](Machine& m, Object* self, std::span<const Value> args) {
-            if (!m.constructing()) return Value();
-            addXmlProperties(m, *state);
-            XmlNodeObject* document = asNode(self);
-            if (!document) return Value();
-            document->setField(Field::Status, Value(0));
-            Value text = arg(args, 0);
-            if (!text.isNullish()) parseInto(m, *state, *document, m.toString(text));
-            return Value();
-        },
-        [](Machine& m, Object* prototype) -> Object* {
-            return m.heap().make<XmlNodeObject>(prototype, XmlNodeObject::kElement);
-        });
-    defineXmlMethods(m, state->xmlPrototype, state);
+    state.xmlPrototype = m.heap().make<XmlNodeObject>(nodeProto, XmlNodeObject::kElement);
+    installClass(m, m.global(), state.xmlPrototype,
+                 {"XML", xmlConstruct, makeElement, {}, {}, kXmlMethods});
 }
 
 }  // namespace swf::avm1

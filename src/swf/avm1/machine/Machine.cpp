@@ -67,13 +67,6 @@ Function* Machine::newFunction(NativeFunction native, InstanceMaker maker) {
     return heap_.make<Function>(prototypes_.function, std::move(native), std::move(maker));
 }
 
-Function* Machine::defineMethod(Object* on, std::string_view name, NativeFunction native,
-                                uint16_t flags) {
-    Function* f = newFunction(std::move(native));
-    on->defineOwn(name, Property{Value(f), nullptr, nullptr, flags});
-    return f;
-}
-
 Function* Machine::defineClass(Object* on, std::string_view name, Object* prototype,
                                NativeFunction native, InstanceMaker maker) {
     Function* ctor = newFunction(std::move(native), std::move(maker));
@@ -82,15 +75,6 @@ Function* Machine::defineClass(Object* on, std::string_view name, Object* protot
     prototype->defineOwn("constructor", Property{Value(ctor), nullptr, nullptr, kDontEnum});
     if (on) on->defineOwn(name, Property{Value(ctor), nullptr, nullptr, kDontEnum});
     return ctor;
-}
-
-void Machine::defineAccessor(Object* on, std::string_view name, NativeFunction getter,
-                             NativeFunction setter, uint16_t flags) {
-    Property p;
-    p.getter = newFunction(std::move(getter));
-    if (setter) p.setter = newFunction(std::move(setter));
-    p.flags = flags;
-    on->defineOwn(name, std::move(p));
 }
 
 Value Machine::makeError(std::string_view message) {

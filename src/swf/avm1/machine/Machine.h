@@ -98,16 +98,9 @@ class Machine {
     ArrayObject* newArray();
     ArrayObject* newArray(std::span<const Value> values);
     Function* newFunction(NativeFunction native, InstanceMaker maker = {});
-    // A native method on `on`, hidden from enumeration and kept from delete as the player's
-    // own are.
-    Function* defineMethod(Object* on, std::string_view name, NativeFunction native,
-                           uint16_t flags = kDontEnum | kDontDelete);
     // A constructor function with its prototype linked both ways.
     Function* defineClass(Object* on, std::string_view name, Object* prototype,
                           NativeFunction native, InstanceMaker maker = {});
-    // A getter/setter property, as addProperty makes it.
-    void defineAccessor(Object* on, std::string_view name, NativeFunction getter,
-                        NativeFunction setter = {}, uint16_t flags = kDontEnum);
     // An Error object of the built-in class, with this message.
     Value makeError(std::string_view message);
 
@@ -297,7 +290,7 @@ class Machine {
     };
     std::vector<Watch> watches_;
     Timers timers_;
-    NativeRegistry natives_;
+    NativeRegistry natives_{heap_};
     std::vector<std::pair<std::string, Object*>> registeredClasses_;
     bool singlePrecisionBounds_ = false;
 };

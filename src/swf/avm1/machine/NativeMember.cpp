@@ -42,6 +42,8 @@ void installMembers(Machine& m, Object* on, std::span<const NativeMember> member
             case NativeMember::Kind::Text:
                 p.value = Value(member.text);
                 break;
+            case NativeMember::Kind::Undefined:
+                break;
         }
         on->defineOwn(member.name, std::move(p));
         if (member.number.given()) registry.add(member.number, member.code);

@@ -17,7 +17,7 @@ class Function;
 class Machine;
 
 struct NativeMember {
-    enum class Kind : uint8_t { Method, Accessor, Constant, Text, Boolean };
+    enum class Kind : uint8_t { Method, Accessor, Constant, Text, Boolean, Undefined };
     Kind kind = Kind::Method;
     std::string_view name;
     NativeCode code = nullptr;    // the method, or the accessor's getter
@@ -68,6 +68,10 @@ constexpr NativeMember constant(std::string_view name, double value,
 constexpr NativeMember boolean(std::string_view name, bool value, uint16_t flags) {
     return {NativeMember::Kind::Boolean, name, nullptr, nullptr, value ? 1.0 : 0.0, nullptr, flags, {}, {}};
 }
+// A property holding undefined: a name the object shows with nothing behind it.
+constexpr NativeMember empty(std::string_view name, uint16_t flags) {
+    return {NativeMember::Kind::Undefined, name, nullptr, nullptr, 0, nullptr, flags, {}, {}};
+}
 // A string the object holds.
 constexpr NativeMember text(std::string_view name, const char* value, uint16_t flags) {
     return {NativeMember::Kind::Text, name, nullptr, nullptr, 0, value, flags, {}, {}};
@@ -96,6 +100,18 @@ struct NativeClass {
     std::span<const NativeMember> statics;
     std::span<const NativeMember> methods;
 };
+
+// An object the player's code keeps for the movie, rooted: a class's own constructor, which
+// its methods use after a script replaced or deleted the global. One for each tag type.
+template <class Tag>
+struct KeptObject {
+    explicit KeptObject(script::Heap& heap) : object(heap) {}
+    script::Rooted<Object> object;
+};
+template <class Tag>
+script::Rooted<Object>& keptObject(NativeRegistry& registry) {
+    return registry.state<KeptObject<Tag>>().object;
+}
 
 // Puts the members on `on`, in order, and registers their numbers.
 void installMembers(Machine& machine, Object* on, std::span<const NativeMember> members);

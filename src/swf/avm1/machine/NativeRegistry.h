@@ -9,9 +9,11 @@
 #include <typeindex>
 #include <typeinfo>
 #include <span>
+#include <type_traits>
 #include <vector>
 
 #include "swf/avm1/machine/Value.h"
+#include "swf/script/Heap.h"
 
 namespace swf::avm1 {
 
@@ -38,6 +40,9 @@ class NativeRegistry {
         InstanceCode maker = nullptr;
     };
 
+    // `heap` is the machine's: the states that hold its objects root them through it.
+    explicit NativeRegistry(script::Heap& heap) : heap_(heap) {}
+
     // A later entry of the same number replaces the earlier.
     void add(NativeNumber number, NativeCode code, InstanceCode maker = nullptr);
     // The function numbered (table, index), or null.
@@ -46,12 +51,16 @@ class NativeRegistry {
 
     // What a built-in keeps for the movie (whether the pointer is shown, the selection, ...),
     // one of each type, made the first time it is asked for; the code of the tables is
-    // shared by every movie.
+    // shared by every movie. A state made from the heap keeps its objects in rooted handles.
     template <class State>
     State& state() {
         for (const Slot& slot : states_)
             if (slot.type == typeid(State)) return *static_cast<State*>(slot.object.get());
-        auto made = std::make_shared<State>();
+        std::shared_ptr<State> made;
+        if constexpr (std::is_constructible_v<State, script::Heap&>)
+            made = std::make_shared<State>(heap_);
+        else
+            made = std::make_shared<State>();
         states_.push_back({typeid(State), made});
         return *made;
     }
@@ -61,6 +70,7 @@ class NativeRegistry {
         std::type_index type;
         std::shared_ptr<void> object;
     };
+    script::Heap& heap_;
     std::vector<Entry> entries_;
     std::vector<Slot> states_;
 };

@@ -6,23 +6,36 @@
 #include "swf/avm1/machine/Activation.h"
 #include "swf/avm1/machine/Heap.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NativeMember.h"
 
 namespace swf::avm1 {
 
+Value Timers::setInterval(Machine& m, Object*, std::span<const Value> args) {
+    return m.timers().add(m, args, true);
+}
+
+Value Timers::setTimeout(Machine& m, Object*, std::span<const Value> args) {
+    return m.timers().add(m, args, false);
+}
+
+Value Timers::clear(Machine& m, Object*, std::span<const Value> args) {
+    if (!args.empty()) m.timers().remove(m.toInt32(args[0]));
+    return Value();
+}
+
+namespace {
+
+constexpr NativeMember kTimerFunctions[] = {
+    native::method("setInterval", Timers::setInterval),
+    native::method("setTimeout", Timers::setTimeout),
+    native::method("clearInterval", Timers::clear),
+    native::method("clearTimeout", Timers::clear),
+};
+
+}  // namespace
+
 void Timers::install(Machine& m) {
-    Object* g = m.global();
-    m.defineMethod(g, "setInterval", [](Machine& m, Object*, std::span<const Value> args) {
-        return m.timers().add(m, args, true);
-    });
-    m.defineMethod(g, "setTimeout", [](Machine& m, Object*, std::span<const Value> args) {
-        return m.timers().add(m, args, false);
-    });
-    auto clear = [](Machine& m, Object*, std::span<const Value> args) {
-        if (!args.empty()) m.timers().remove(m.toInt32(args[0]));
-        return Value();
-    };
-    m.defineMethod(g, "clearInterval", clear);
-    m.defineMethod(g, "clearTimeout", clear);
+    installMembers(m, m.global(), kTimerFunctions);
 }
 
 Value Timers::add(Machine& m, std::span<const Value> args, bool repeats) {

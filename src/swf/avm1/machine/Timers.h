@@ -20,6 +20,11 @@ class Timers {
     static constexpr int kMaxFiringsPerTick = 16;
 
     static void install(Machine& machine);
+    // The global functions, as the table installs them; the player's own events are queued
+    // through setTimeout whatever a script made of the global.
+    static Value setInterval(Machine& machine, Object* self, std::span<const Value> args);
+    static Value setTimeout(Machine& machine, Object* self, std::span<const Value> args);
+    static Value clear(Machine& machine, Object* self, std::span<const Value> args);
     // Calls every timer whose time has come (each at most kMaxFiringsPerTick times a tick).
     static void runDue(Machine& machine);
 

@@ -656,9 +656,11 @@ void installMovieClipClass(Machine& m) {
     m.prototypes().movieClip = proto;
     m.prototypes().button = m.newObject();
     m.prototypes().textField = m.newObject();
-    m.defineClass(m.global(), "MovieClip", proto, native::thisObject);
-    m.defineClass(m.global(), "Button", m.prototypes().button, native::thisObject);
-    m.defineClass(m.global(), "TextField", m.prototypes().textField, native::thisObject);
+    installClass(m, m.global(), proto, {"MovieClip", native::thisObject, nullptr, {}, {}, {}});
+    installClass(m, m.global(), m.prototypes().button,
+                 {"Button", native::thisObject, nullptr, {}, {}, {}});
+    installClass(m, m.global(), m.prototypes().textField,
+                 {"TextField", native::thisObject, nullptr, {}, {}, {}});
     installDrawingMethods(m, proto);
     // The methods go in the player's order; a button's and a text field's getDepth come
     // right after the clip's.

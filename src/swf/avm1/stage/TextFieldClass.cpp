@@ -7,7 +7,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -212,36 +214,6 @@ void walkFields(Machine& m, DisplayObject& object, int level, size_t& budget) {
 using Getter = Value (*)(Machine&, EditTextInstance&);
 using Setter = void (*)(Machine&, EditTextInstance&, const Value&);
 
-// The properties in the order the player lists them; made last to first, since for..in
-// lists the newest first.
-struct FieldProperty {
-    std::string_view name;
-    Getter getter = nullptr;  // none: a plain property with nothing behind it
-    Setter setter = nullptr;
-};
-
-void installProperty(Machine& m, Object* proto, const FieldProperty& property) {
-    if (!property.getter) {
-        proto->defineOwn(property.name, Property{});
-        return;
-    }
-    Getter getter = property.getter;
-    Setter setter = property.setter;
-    NativeFunction get = [getter](Machine& m, Object* self, std::span<const Value>) {
-        EditTextInstance* field = fieldOf(m, self);
-        return field ? getter(m, *field) : Value();
-    };
-    NativeFunction set = [setter](Machine& m, Object* self, std::span<const Value> args) {
-        EditTextInstance* field = setter ? fieldOf(m, self) : nullptr;
-        if (field) {
-            setter(m, *field, arg(args, 0));
-            field->field().changed();
-        }
-        return Value();
-    };
-    m.defineAccessor(proto, property.name, get, set, 0);
-}
-
 TextField& tf(EditTextInstance& f) {
     return f.field();
 }
@@ -272,293 +244,320 @@ void setHtmlText(Machine& m, EditTextInstance& f, const Value& v) {
     pushVariable(m, f);
 }
 
+Value fieldStyleSheet(Machine&, EditTextInstance& f) {
+    Object* sheet = styleSheetOf(f);
+    return sheet ? Value(sheet) : Value();
+}
+
+void setFieldStyleSheet(Machine& m, EditTextInstance& f, const Value& v) {
+    // Any object but a display object's.
+    const bool sheet = v.isObject() && !m.displayObjectOf(v);
+    m.stageObject(f)->defineOwn("__styleSheet",
+                                Property{sheet ? v : Value(), nullptr, nullptr, kDontEnum});
+    if (!sheet) tf(f).setStyleSheet(std::nullopt);
+}
+
+Value fieldRestrict(Machine&, EditTextInstance& f) {
+    const auto& r = settingsOf(f).restrict;
+    return r ? Value(*r) : Value(Null{});
+}
+
+void setFieldRestrict(Machine& m, EditTextInstance& f, const Value& v) {
+    if (v.isNullish()) {
+        settingsOf(f).restrict.reset();
+        return;
+    }
+    std::string text = m.toString(v);
+    if (text.empty())
+        settingsOf(f).restrict.reset();
+    else
+        settingsOf(f).restrict = std::move(text);
+}
+
+Value fieldTextHeight(Machine&, EditTextInstance& f) {
+    return Value(std::floor(tf(f).textHeight(f.dictionary()) / kTwipsPerPixel));
+}
+
+Value fieldTextWidth(Machine&, EditTextInstance& f) {
+    return Value(std::floor(tf(f).textWidth(f.dictionary()) / kTwipsPerPixel));
+}
+
+Value fieldBottomScroll(Machine&, EditTextInstance& f) {
+    const int lines = static_cast<int>(tf(f).lines(f.dictionary()).size());
+    const int bottom = tf(f).scroll() + tf(f).visibleLines(f.dictionary()) - 1;
+    return Value(static_cast<double>(std::max(1, std::min(bottom, lines))));
+}
+
+Value fieldLength(Machine& m, EditTextInstance& f) {
+    pullVariable(m, f);
+    return Value(
+        static_cast<double>(stringLength(encode(m, tf(f).text()), std::max(6, m.swfVersion()))));
+}
+
+Value fieldMaxChars(Machine&, EditTextInstance& f) {
+    uint32_t n = settingsOf(f).maxChars;
+    return n ? Value(static_cast<double>(n)) : Value(Null{});
+}
+
+void setFieldMaxChars(Machine& m, EditTextInstance& f, const Value& v) {
+    double n = m.toNumber(v);
+    settingsOf(f).maxChars = n >= 1 && n < 2147483648.0 ? static_cast<uint32_t>(n) : 0;
+}
+
+Value fieldMaxhscroll(Machine&, EditTextInstance& f) {
+    const double room = tf(f).box(f.dictionary()).width() - 2 * TextField::kGutter;
+    return Value(
+        std::max(0.0, std::round((tf(f).textWidth(f.dictionary()) - room) / kTwipsPerPixel)));
+}
+
+Value fieldHscroll(Machine&, EditTextInstance& f) {
+    return Value(static_cast<double>(tf(f).hscroll()));
+}
+
+void setFieldHscroll(Machine& m, EditTextInstance& f, const Value& v) {
+    // As a 32-bit integer: past 2^31 it wraps below zero and stops at the left.
+    const double n = toInt32(m.toNumber(v));
+    const double room = tf(f).box(f.dictionary()).width() - 2 * TextField::kGutter;
+    const double most =
+        std::max(0.0, std::round((tf(f).textWidth(f.dictionary()) - room) / kTwipsPerPixel));
+    tf(f).setHscroll(static_cast<int>(std::clamp(n, 0.0, most)));
+}
+
+Value fieldVariable(Machine&, EditTextInstance& f) {
+    const std::string& name = settingsOf(f).variable;
+    return name.empty() ? Value(Null{}) : Value(name);
+}
+
+void setFieldVariable(Machine& m, EditTextInstance& f, const Value& v) {
+    settingsOf(f).variable = v.isNullish() ? std::string() : m.toString(v);
+    if (settingsOf(f).variable.empty()) return;
+    // A new binding starts over as a placement does: the variable's value, else the
+    // field's initial text.
+    if (pullVariable(m, f, true)) return;
+    tf(f).setText(tf(f).definition().initialText.value_or(""), settingsOf(f).html);
+    if (!tf(f).text().empty()) pushVariable(m, f);
+}
+
+Value fieldType(Machine&, EditTextInstance& f) {
+    return Value(settingsOf(f).editable ? "input" : "dynamic");
+}
+
+void setFieldType(Machine& m, EditTextInstance& f, const Value& v) {
+    std::string type = m.toString(v);
+    if (equalsIgnoringCase(type, "input")) settingsOf(f).editable = true;
+    if (equalsIgnoringCase(type, "dynamic")) settingsOf(f).editable = false;
+}
+
+Value fieldAutoSize(Machine&, EditTextInstance& f) {
+    return Value(autoSizeName(settingsOf(f).autoSize));
+}
+
+void setFieldAutoSize(Machine& m, EditTextInstance& f, const Value& v) {
+    AutoSize a = AutoSize::None;
+    if (v.isBool()) {
+        a = v.asBool() ? AutoSize::Left : AutoSize::None;
+    } else {
+        std::string name = m.toString(v);
+        if (equalsIgnoringCase(name, "left")) a = AutoSize::Left;
+        if (equalsIgnoringCase(name, "center")) a = AutoSize::Center;
+        if (equalsIgnoringCase(name, "right")) a = AutoSize::Right;
+    }
+    tf(f).setAutoSize(a, f.dictionary());
+}
+
+Value fieldTabIndex(Machine&, EditTextInstance& f) {
+    Object* stage = f.scriptObject();
+    Property* p = stage ? stage->findOwn("__tabIndex") : nullptr;
+    return p ? p->value : Value();
+}
+
+void setFieldTabIndex(Machine& m, EditTextInstance& f, const Value& v) {
+    m.stageObject(f)->defineOwn("__tabIndex", Property{v, nullptr, nullptr, kDontEnum});
+}
+
+Value fieldTextColor(Machine&, EditTextInstance& f) {
+    // The colour of new text; what is there may have colours of its own.
+    return Value(static_cast<double>(tf(f).newFormat().color.value_or(0)));
+}
+
+void setFieldTextColor(Machine& m, EditTextInstance& f, const Value& v) {
+    tf(f).setTextColor(colorOf(m, v));
+}
+
+Value fieldBackgroundColor(Machine&, EditTextInstance& f) {
+    return Value(static_cast<double>(settingsOf(f).backgroundColor));
+}
+
+void setFieldBackgroundColor(Machine& m, EditTextInstance& f, const Value& v) {
+    settingsOf(f).backgroundColor = colorOf(m, v);
+}
+
+Value fieldBorderColor(Machine&, EditTextInstance& f) {
+    return Value(static_cast<double>(settingsOf(f).borderColor));
+}
+
+void setFieldBorderColor(Machine& m, EditTextInstance& f, const Value& v) {
+    settingsOf(f).borderColor = colorOf(m, v);
+}
+
+Value fieldMaxscroll(Machine&, EditTextInstance& f) {
+    return Value(static_cast<double>(tf(f).maxScroll(f.dictionary())));
+}
+
+Value fieldScroll(Machine&, EditTextInstance& f) {
+    return Value(static_cast<double>(tf(f).scroll()));
+}
+
+void setFieldScroll(Machine& m, EditTextInstance& f, const Value& v) {
+    double n = m.toNumber(v);
+    if (std::isnan(n)) return;
+    const int most = tf(f).maxScroll(f.dictionary());
+    tf(f).setScroll(static_cast<int>(std::clamp(n, 1.0, static_cast<double>(most))));
+}
+
+Value fieldFilters(Machine& m, EditTextInstance&) {
+    return Value(m.newArray());
+}
+
+void setFieldFilters(Machine&, EditTextInstance&, const Value&) {}
+
+Value fieldSharpness(Machine&, EditTextInstance& f) {
+    return Value(settingsOf(f).sharpness);
+}
+
+void setFieldSharpness(Machine& m, EditTextInstance& f, const Value& v) {
+    double n = m.toNumber(v);
+    settingsOf(f).sharpness = n;
+}
+
+Value fieldThickness(Machine&, EditTextInstance& f) {
+    return Value(settingsOf(f).thickness);
+}
+
+void setFieldThickness(Machine& m, EditTextInstance& f, const Value& v) {
+    double n = m.toNumber(v);
+    settingsOf(f).thickness = n;
+}
+
+Value fieldAntiAliasType(Machine&, EditTextInstance& f) {
+    return Value(settingsOf(f).antiAliasType);
+}
+
+void setFieldAntiAliasType(Machine& m, EditTextInstance& f, const Value& v) {
+    std::string type = m.toString(v);
+    if (type == "normal" || type == "advanced") settingsOf(f).antiAliasType = type;
+}
+
+Value fieldGridFitType(Machine&, EditTextInstance& f) {
+    return Value(settingsOf(f).gridFitType);
+}
+
+void setFieldGridFitType(Machine& m, EditTextInstance& f, const Value& v) {
+    std::string type = m.toString(v);
+    if (type == "none" || type == "pixel" || type == "subpixel") settingsOf(f).gridFitType = type;
+}
+
+// Read and written through the field the object speaks for; a change redraws it.
+template <Getter get>
+Value readField(Machine& m, Object* self, std::span<const Value>) {
+    EditTextInstance* field = fieldOf(m, self);
+    return field ? get(m, *field) : Value();
+}
+
+template <Setter set>
+Value writeField(Machine& m, Object* self, std::span<const Value> args) {
+    if (EditTextInstance* field = fieldOf(m, self)) {
+        set(m, *field, arg(args, 0));
+        field->field().changed();
+    }
+    return Value();
+}
+
+// The player's field properties are enumerable.
+template <Getter get, Setter set>
+constexpr NativeMember fieldProperty(std::string_view name) {
+    return native::accessor(name, readField<get>, writeField<set>, 0);
+}
+
+// A switch of the field's settings.
+template <bool TextFieldSettings::*flag>
+Value settingFlag(Machine&, EditTextInstance& f) {
+    return Value(settingsOf(f).*flag);
+}
+
+template <bool TextFieldSettings::*flag>
+void setSettingFlag(Machine& m, EditTextInstance& f, const Value& v) {
+    settingsOf(f).*flag = m.toBoolean(v);
+}
+
+template <bool TextFieldSettings::*flag>
+constexpr NativeMember flagProperty(std::string_view name) {
+    return fieldProperty<settingFlag<flag>, setSettingFlag<flag>>(name);
+}
+
+// What is assigned is ignored.
+template <Getter get>
+constexpr NativeMember readOnlyField(std::string_view name) {
+    return native::accessor(name, readField<get>, native::nothing, 0);
+}
+
+// In the order the player lists them.
+constexpr NativeMember kFieldProperties[] = {
+    fieldProperty<fieldStyleSheet, setFieldStyleSheet>("styleSheet"),
+    flagProperty<&TextFieldSettings::mouseWheelEnabled>("mouseWheelEnabled"),
+    flagProperty<&TextFieldSettings::condenseWhite>("condenseWhite"),
+    fieldProperty<fieldRestrict, setFieldRestrict>("restrict"),
+    readOnlyField<fieldTextHeight>("textHeight"),
+    readOnlyField<fieldTextWidth>("textWidth"),
+    readOnlyField<fieldBottomScroll>("bottomScroll"),
+    readOnlyField<fieldLength>("length"),
+    flagProperty<&TextFieldSettings::selectable>("selectable"),
+    flagProperty<&TextFieldSettings::multiline>("multiline"),
+    flagProperty<&TextFieldSettings::password>("password"),
+    flagProperty<&TextFieldSettings::wordWrap>("wordWrap"),
+    flagProperty<&TextFieldSettings::background>("background"),
+    flagProperty<&TextFieldSettings::border>("border"),
+    flagProperty<&TextFieldSettings::html>("html"),
+    flagProperty<&TextFieldSettings::embedFonts>("embedFonts"),
+    fieldProperty<fieldMaxChars, setFieldMaxChars>("maxChars"),
+    readOnlyField<fieldMaxhscroll>("maxhscroll"),
+    fieldProperty<fieldHscroll, setFieldHscroll>("hscroll"),
+    fieldProperty<fieldVariable, setFieldVariable>("variable"),
+    fieldProperty<getHtmlText, setHtmlText>("htmlText"),
+    fieldProperty<fieldType, setFieldType>("type"),
+    fieldProperty<getText, setText>("text"),
+    fieldProperty<fieldAutoSize, setFieldAutoSize>("autoSize"),
+    fieldProperty<fieldTabIndex, setFieldTabIndex>("tabIndex"),
+    fieldProperty<fieldTextColor, setFieldTextColor>("textColor"),
+    fieldProperty<fieldBackgroundColor, setFieldBackgroundColor>("backgroundColor"),
+    fieldProperty<fieldBorderColor, setFieldBorderColor>("borderColor"),
+    readOnlyField<fieldMaxscroll>("maxscroll"),
+    fieldProperty<fieldScroll, setFieldScroll>("scroll"),
+};
+
+// Version 8 movies' own.
+constexpr NativeMember kVersion8Properties[] = {
+    fieldProperty<fieldFilters, setFieldFilters>("filters"),
+    fieldProperty<fieldSharpness, setFieldSharpness>("sharpness"),
+    fieldProperty<fieldThickness, setFieldThickness>("thickness"),
+    fieldProperty<fieldAntiAliasType, setFieldAntiAliasType>("antiAliasType"),
+    fieldProperty<fieldGridFitType, setFieldGridFitType>("gridFitType"),
+};
+
+// Older movies see these names on the prototype, with nothing behind them.
+constexpr NativeMember kOlderPlaceholders[] = {
+    native::empty("filters", 0),     native::empty("sharpness", 0),
+    native::empty("thickness", 0),   native::empty("antiAliasType", 0),
+    native::empty("gridFitType", 0),
+};
+
+// Made last to first, since for..in lists the newest first.
 void installProperties(Machine& m, Object* proto) {
-    const bool v8 = m.swfVersion() >= 8;
-    std::vector<FieldProperty> properties;
-    auto defineProperty = [&](Machine&, Object*, std::string_view name, Getter getter,
-                              Setter setter) { properties.push_back({name, getter, setter}); };
-    defineProperty(
-        m, proto, "styleSheet",
-        [](Machine&, EditTextInstance& f) {
-            Object* sheet = styleSheetOf(f);
-            return sheet ? Value(sheet) : Value();
-        },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            // Any object but a display object's.
-            const bool sheet = v.isObject() && !m.displayObjectOf(v);
-            m.stageObject(f)->defineOwn(
-                "__styleSheet", Property{sheet ? v : Value(), nullptr, nullptr, kDontEnum});
-            if (!sheet) tf(f).setStyleSheet(std::nullopt);
-        });
-    defineProperty(
-        m, proto, "mouseWheelEnabled",
-        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).mouseWheelEnabled); },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            settingsOf(f).mouseWheelEnabled = m.toBoolean(v);
-        });
-    defineProperty(
-        m, proto, "condenseWhite",
-        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).condenseWhite); },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            settingsOf(f).condenseWhite = m.toBoolean(v);
-        });
-    defineProperty(
-        m, proto, "restrict",
-        [](Machine&, EditTextInstance& f) {
-            const auto& r = settingsOf(f).restrict;
-            return r ? Value(*r) : Value(Null{});
-        },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            if (v.isNullish()) {
-                settingsOf(f).restrict.reset();
-                return;
-            }
-            std::string text = m.toString(v);
-            if (text.empty())
-                settingsOf(f).restrict.reset();
-            else
-                settingsOf(f).restrict = std::move(text);
-        });
-    defineProperty(
-        m, proto, "textHeight",
-        [](Machine&, EditTextInstance& f) {
-            return Value(std::floor(tf(f).textHeight(f.dictionary()) / kTwipsPerPixel));
-        },
-        nullptr);
-    defineProperty(
-        m, proto, "textWidth",
-        [](Machine&, EditTextInstance& f) {
-            return Value(std::floor(tf(f).textWidth(f.dictionary()) / kTwipsPerPixel));
-        },
-        nullptr);
-    defineProperty(
-        m, proto, "bottomScroll",
-        [](Machine&, EditTextInstance& f) {
-            const int lines = static_cast<int>(tf(f).lines(f.dictionary()).size());
-            const int bottom = tf(f).scroll() + tf(f).visibleLines(f.dictionary()) - 1;
-            return Value(static_cast<double>(std::max(1, std::min(bottom, lines))));
-        },
-        nullptr);
-    defineProperty(
-        m, proto, "length",
-        [](Machine& m, EditTextInstance& f) {
-            pullVariable(m, f);
-            return Value(static_cast<double>(
-                stringLength(encode(m, tf(f).text()), std::max(6, m.swfVersion()))));
-        },
-        nullptr);
-    defineProperty(
-        m, proto, "selectable",
-        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).selectable); },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            settingsOf(f).selectable = m.toBoolean(v);
-        });
-    defineProperty(
-        m, proto, "multiline",
-        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).multiline); },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            settingsOf(f).multiline = m.toBoolean(v);
-        });
-    defineProperty(
-        m, proto, "password",
-        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).password); },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            settingsOf(f).password = m.toBoolean(v);
-        });
-    defineProperty(
-        m, proto, "wordWrap",
-        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).wordWrap); },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            settingsOf(f).wordWrap = m.toBoolean(v);
-        });
-    defineProperty(
-        m, proto, "background",
-        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).background); },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            settingsOf(f).background = m.toBoolean(v);
-        });
-    defineProperty(
-        m, proto, "border",
-        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).border); },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            settingsOf(f).border = m.toBoolean(v);
-        });
-    defineProperty(
-        m, proto, "html", [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).html); },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            settingsOf(f).html = m.toBoolean(v);
-        });
-    defineProperty(
-        m, proto, "embedFonts",
-        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).embedFonts); },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            settingsOf(f).embedFonts = m.toBoolean(v);
-        });
-    defineProperty(
-        m, proto, "maxChars",
-        [](Machine&, EditTextInstance& f) {
-            uint32_t n = settingsOf(f).maxChars;
-            return n ? Value(static_cast<double>(n)) : Value(Null{});
-        },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            double n = m.toNumber(v);
-            settingsOf(f).maxChars =
-                n >= 1 && n < 2147483648.0 ? static_cast<uint32_t>(n) : 0;
-        });
-    defineProperty(
-        m, proto, "maxhscroll",
-        [](Machine&, EditTextInstance& f) {
-            const double room = tf(f).box(f.dictionary()).width() - 2 * TextField::kGutter;
-            return Value(std::max(0.0, std::round((tf(f).textWidth(f.dictionary()) - room) /
-                                                  kTwipsPerPixel)));
-        },
-        nullptr);
-    defineProperty(
-        m, proto, "hscroll",
-        [](Machine&, EditTextInstance& f) { return Value(static_cast<double>(tf(f).hscroll())); },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            // As a 32-bit integer: past 2^31 it wraps below zero and stops at the left.
-            const double n = toInt32(m.toNumber(v));
-            const double room = tf(f).box(f.dictionary()).width() - 2 * TextField::kGutter;
-            const double most =
-                std::max(0.0, std::round((tf(f).textWidth(f.dictionary()) - room) / kTwipsPerPixel));
-            tf(f).setHscroll(static_cast<int>(std::clamp(n, 0.0, most)));
-        });
-    defineProperty(
-        m, proto, "variable",
-        [](Machine&, EditTextInstance& f) {
-            const std::string& name = settingsOf(f).variable;
-            return name.empty() ? Value(Null{}) : Value(name);
-        },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            settingsOf(f).variable = v.isNullish() ? std::string() : m.toString(v);
-            if (settingsOf(f).variable.empty()) return;
-            // A new binding starts over as a placement does: the variable's value, else the
-            // field's initial text.
-            if (pullVariable(m, f, true)) return;
-            tf(f).setText(tf(f).definition().initialText.value_or(""), settingsOf(f).html);
-            if (!tf(f).text().empty()) pushVariable(m, f);
-        });
-    defineProperty(m, proto, "htmlText", getHtmlText, setHtmlText);
-    defineProperty(
-        m, proto, "type",
-        [](Machine&, EditTextInstance& f) {
-            return Value(settingsOf(f).editable ? "input" : "dynamic");
-        },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            std::string type = m.toString(v);
-            if (equalsIgnoringCase(type, "input")) settingsOf(f).editable = true;
-            if (equalsIgnoringCase(type, "dynamic")) settingsOf(f).editable = false;
-        });
-    defineProperty(m, proto, "text", getText, setText);
-    defineProperty(
-        m, proto, "autoSize",
-        [](Machine&, EditTextInstance& f) { return Value(autoSizeName(settingsOf(f).autoSize)); },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            AutoSize a = AutoSize::None;
-            if (v.isBool()) {
-                a = v.asBool() ? AutoSize::Left : AutoSize::None;
-            } else {
-                std::string name = m.toString(v);
-                if (equalsIgnoringCase(name, "left")) a = AutoSize::Left;
-                if (equalsIgnoringCase(name, "center")) a = AutoSize::Center;
-                if (equalsIgnoringCase(name, "right")) a = AutoSize::Right;
-            }
-            tf(f).setAutoSize(a, f.dictionary());
-        });
-    defineProperty(
-        m, proto, "tabIndex",
-        [](Machine&, EditTextInstance& f) {
-            Object* stage = f.scriptObject();
-            Property* p = stage ? stage->findOwn("__tabIndex") : nullptr;
-            return p ? p->value : Value();
-        },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            m.stageObject(f)->defineOwn("__tabIndex", Property{v, nullptr, nullptr, kDontEnum});
-        });
-    defineProperty(
-        m, proto, "textColor",
-        [](Machine&, EditTextInstance& f) {
-            // The colour of new text; what is there may have colours of its own.
-            return Value(static_cast<double>(tf(f).newFormat().color.value_or(0)));
-        },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            tf(f).setTextColor(colorOf(m, v));
-        });
-    defineProperty(
-        m, proto, "backgroundColor",
-        [](Machine&, EditTextInstance& f) {
-            return Value(static_cast<double>(settingsOf(f).backgroundColor));
-        },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            settingsOf(f).backgroundColor = colorOf(m, v);
-        });
-    defineProperty(
-        m, proto, "borderColor",
-        [](Machine&, EditTextInstance& f) {
-            return Value(static_cast<double>(settingsOf(f).borderColor));
-        },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            settingsOf(f).borderColor = colorOf(m, v);
-        });
-    defineProperty(
-        m, proto, "maxscroll",
-        [](Machine&, EditTextInstance& f) {
-            return Value(static_cast<double>(tf(f).maxScroll(f.dictionary())));
-        },
-        nullptr);
-    defineProperty(
-        m, proto, "scroll",
-        [](Machine&, EditTextInstance& f) { return Value(static_cast<double>(tf(f).scroll())); },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            double n = m.toNumber(v);
-            if (std::isnan(n)) return;
-            const int most = tf(f).maxScroll(f.dictionary());
-            tf(f).setScroll(static_cast<int>(std::clamp(n, 1.0, static_cast<double>(most))));
-        });
-    if (!v8) {
-        // Older movies see these names on the prototype, with nothing behind them.
-        for (std::string_view name :
-             {"filters", "sharpness", "thickness", "antiAliasType", "gridFitType"})
-            properties.push_back({name});
-    }
-    if (v8) {
-    defineProperty(
-        m, proto, "filters",
-        [](Machine& m, EditTextInstance&) { return Value(m.newArray()); },
-        [](Machine&, EditTextInstance&, const Value&) {});
-    defineProperty(
-        m, proto, "sharpness",
-        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).sharpness); },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            double n = m.toNumber(v);
-            settingsOf(f).sharpness = n;
-        });
-    defineProperty(
-        m, proto, "thickness",
-        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).thickness); },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            double n = m.toNumber(v);
-            settingsOf(f).thickness = n;
-        });
-    defineProperty(
-        m, proto, "antiAliasType",
-        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).antiAliasType); },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            std::string type = m.toString(v);
-            if (type == "normal" || type == "advanced") settingsOf(f).antiAliasType = type;
-        });
-    defineProperty(
-        m, proto, "gridFitType",
-        [](Machine&, EditTextInstance& f) { return Value(settingsOf(f).gridFitType); },
-        [](Machine& m, EditTextInstance& f, const Value& v) {
-            std::string type = m.toString(v);
-            if (type == "none" || type == "pixel" || type == "subpixel")
-                settingsOf(f).gridFitType = type;
-        });
-    }
-    for (auto it = properties.rbegin(); it != properties.rend(); ++it)
-        installProperty(m, proto, *it);
+    std::span<const NativeMember> own =
+        m.swfVersion() >= 8 ? std::span(kVersion8Properties) : std::span(kOlderPlaceholders);
+    for (auto it = own.rbegin(); it != own.rend(); ++it) installMembers(m, proto, {&*it, 1});
+    for (auto it = std::rbegin(kFieldProperties); it != std::rend(kFieldProperties); ++it)
+        installMembers(m, proto, {&*it, 1});
 }
 
 // The range a format method names: (), (index) or (begin, end), clamped to the text.
@@ -728,7 +727,7 @@ Value createTextField(Machine& m, MovieClip& parent, std::span<const Value> args
 void installTextFieldClass(Machine& m) {
     Object* proto = m.prototypes().textField;
     if (!proto) return;
-    m.defineClass(m.global(), "TextField", proto, native::thisObject);
+    installClass(m, m.global(), proto, {"TextField", native::thisObject, nullptr, {}, {}, {}});
     // Listeners: the methods of AsBroadcaster, each field with a list of its own.
     if (Value broadcaster = m.get(Value(m.global()), "AsBroadcaster"); broadcaster.isObject()) {
         const Value target[] = {Value(proto)};
