@@ -175,12 +175,12 @@ TEST(Avm2Timeline, GotoByLabelAndNumberAndAMissingLabelIsThePlayersError) {
     movie.frameLabel("start").showFrame().frameLabel("middle").showFrame().showFrame().frameLabel("end").showFrame();
     swf::Player player;
     auto lines = Play(player, movie, 2);
-    // The goto inside the first frame's script queues the last frame's script after it; the
-    // error ends the script and the movie goes on.
+    // A goto inside the clip's own frame script waits until the script returns (the last one
+    // wins); the error ends the script, and the goto it asked for before still happens.
     EXPECT_EQ(Joined(lines),
-              "4 end\n"
+              "1 start\n"
               "ArgumentError: Error #2109: Frame label nowhere not found in scene Scene 1.\n"
-              "script 4\n3 middle\n2 middle");
+              "script 4\n4 end\n4 end");
     EXPECT_EQ(player.TCurrentFrame(), 1);
     EXPECT_FALSE(player.IsPlaying());
 }
@@ -225,7 +225,7 @@ TEST(Avm2Timeline, ScenesNumberTheirFramesAndGotosNameThem) {
     swf::Player player;
     auto lines = Play(player, movie, 2);
     EXPECT_EQ(Joined(lines),
-              "A 1 a1 2\nB 2 b2 2\nB 2 b2 2\nB 1 a1 2\n"
+              "A 1 a1 2\nA 1 a1 2\nB 2 b2 2\nB 2 b2 2\n"
               "ArgumentError: Error #2108: Scene C was not found.");
     EXPECT_EQ(player.TCurrentFrame(), 2);
 }

@@ -210,6 +210,8 @@ void MovieClip::queueActions(int frame) {
 }
 
 void MovieClip::rebuildTo(int frame) {
+    // Going back, the playhead stands on the target while what it no longer shows leaves.
+    currentFrame_ = frame;
     // What the timeline alone puts at each depth by the end of `frame`.
     std::map<int, PlaceObject> wanted;
     for (int f = 0; f <= frame; ++f) {
@@ -253,7 +255,6 @@ void MovieClip::rebuildTo(int frame) {
     }
     for (const auto& [depth, state] : wanted)
         if (!displayList_.at(depth)) instantiate(state, nullptr);
-    currentFrame_ = frame;
 }
 
 void MovieClip::gotoFrame(int frame) {
@@ -276,8 +277,9 @@ void MovieClip::advance() {
     if (!playing_) return;
     int next = currentFrame_ + 1;
     if (next < timeline_->playableFrames()) {
-        currentFrame_ = next;
+        // Going on, what the next frame removes leaves while the playhead is still here.
         applyFrame(next, true);
+        currentFrame_ = next;
     } else if (timeline_->loops() && currentFrame_ > 0) {
         rebuildTo(0);
         queueActions(0);
