@@ -131,6 +131,14 @@ void installDisplayObject(Machine& m, ClassObject* cls) {
     defineDisplayAccessor(m, cls, "visible", [](Machine&, DisplayHandle&, swf::DisplayObject& o) {
         return Value::boolean(o.visible());
     }, [](Machine&, DisplayHandle&, swf::DisplayObject& o, const Value& v) { o.setVisible(Machine::toBoolean(v)); });
+    // A mask limits the object to what the mask's fills cover; the mask is drawn only as one.
+    defineDisplayAccessor(m, cls, "mask", [](Machine& m, DisplayHandle&, swf::DisplayObject& o) {
+        swf::DisplayObject* mask = o.scriptMask();
+        return mask ? bridgeOf(m).valueOf(mask) : Value::null();
+    }, [](Machine&, DisplayHandle&, swf::DisplayObject& o, const Value& v) {
+        auto* handle = dynamic_cast<DisplayHandle*>(v.asObject());
+        o.setScriptMask(handle ? handle->display() : nullptr);
+    });
     defineDisplayAccessor(m, cls, "name", [](Machine&, DisplayHandle& h, swf::DisplayObject& o) {
         return h.display() ? Value::string(o.name()) : Value::null();
     }, [](Machine& m, DisplayHandle&, swf::DisplayObject& o, const Value& v) {
