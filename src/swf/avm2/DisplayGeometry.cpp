@@ -22,12 +22,6 @@ Matrix inPixels(Matrix mx) {
     return mx;
 }
 
-Matrix toStage(const swf::DisplayObject& object) {
-    Matrix m;
-    for (const swf::DisplayObject* at = &object; at; at = at->parent()) m = at->matrix() * m;
-    return m;
-}
-
 swf::DisplayObject* displayArg(const Value& v) {
     auto* handle = dynamic_cast<DisplayHandle*>(v.asObject());
     return handle ? handle->display() : nullptr;
@@ -100,7 +94,9 @@ Value boundsIn(Machine& m, const Value& self, const Value& target) {
     swf::DisplayObject* object = handle.display() ? handle.display() : bridgeOf(m).context().root();
     if (!object) return newRectangle(m, 0, 0, 0, 0);
     swf::DisplayObject* space = displayArg(target);
-    Matrix toSpace = space ? toStage(*space).inverted() * toStage(*object) : Matrix{};
+    // The stage (a display object with no content of its own) measures in stage space.
+    bool onStage = !space && dynamic_cast<DisplayHandle*>(target.asObject());
+    Matrix toSpace = space ? toStage(*space).inverted() * toStage(*object) : onStage ? toStage(*object) : Matrix{};
     Rect r = transformBounds(object->localBounds(), toSpace);
     if (r.xMin > r.xMax) return newRectangle(m, 0, 0, 0, 0);
     return newRectangle(m, r.xMin / kTwipsPerPixel, r.yMin / kTwipsPerPixel, (r.xMax - r.xMin) / kTwipsPerPixel,
@@ -133,30 +129,13 @@ bool insideBounds(const Rect& r, Point p) {
 // what scripts drew, its children's content, and other objects by their extent.
 bool hitsContent(Machine& m, swf::DisplayObject& object, const Matrix& toStageMatrix, Point p, int level) {
     if (level > MovieContext::kMaxNesting) return false;
-    m.chargeSteps(1);
-    const auto charge = [&m](size_t units) { m.chargeSteps(units / 16); };
-    const Matrix toLocal = toStageMatrix.inverted();
-    const double det = std::abs(toStageMatrix.determinant());
-    if (det == 0 || !std::isfinite(det)) return false;
-    const double pixel = kTwipsPerPixel / std::sqrt(det);
-    const Point local = toLocal.apply(p);
-    swf::MovieClip* clip = object.asMovieClip();
-    if (const Drawing* drawing = clip ? clip->drawingIfAny() : nullptr;
-        drawing && !drawing->empty() && shapeContains(drawing->shape(), local, pixel, charge))
-        return true;
-    if (DisplayList* children = object.children()) {
-        for (const auto& [depth, child] : children->objects())
-            if (child->clipDepth() == 0 && hitsContent(m, *child, toStageMatrix * child->matrix(), p, level + 1))
-                return true;
-        return false;
-    }
-    const Character* character = object.character();
-    if (character && character->kind() == CharacterKind::Shape)
-        return shapeContains(static_cast<const ShapeCharacter*>(character)->shape(), local, pixel, charge);
-    if (character && character->kind() == CharacterKind::MorphShape)
-        return shapeContains(static_cast<const MorphShapeCharacter*>(character)->shapeAt(object.ratio()), local,
-                             pixel, charge);
-    return insideBounds(object.localBounds(), local);
+    if (hitsOwnContent(m, object, toStageMatrix, p)) return true;
+    DisplayList* children = object.children();
+    if (!children) return false;
+    for (const auto& [depth, child] : children->objects())
+        if (child->clipDepth() == 0 && hitsContent(m, *child, toStageMatrix * child->matrix(), p, level + 1))
+            return true;
+    return false;
 }
 
 swf::DisplayObject& displaySelf(Machine& m, const Value& self) {
@@ -167,6 +146,33 @@ swf::DisplayObject& displaySelf(Machine& m, const Value& self) {
 }
 
 }  // namespace
+
+Matrix toStage(const swf::DisplayObject& object) {
+    Matrix m;
+    for (const swf::DisplayObject* at = &object; at; at = at->parent()) m = at->matrix() * m;
+    return m;
+}
+
+bool hitsOwnContent(Machine& m, swf::DisplayObject& object, const Matrix& toStageMatrix, Point p) {
+    m.chargeSteps(1);
+    const auto charge = [&m](size_t units) { m.chargeSteps(units / 16); };
+    const double det = std::abs(toStageMatrix.determinant());
+    if (det == 0 || !std::isfinite(det)) return false;
+    const double pixel = kTwipsPerPixel / std::sqrt(det);
+    const Point local = toStageMatrix.inverted().apply(p);
+    swf::MovieClip* clip = object.asMovieClip();
+    if (const Drawing* drawing = clip ? clip->drawingIfAny() : nullptr;
+        drawing && !drawing->empty() && shapeContains(drawing->shape(), local, pixel, charge))
+        return true;
+    if (object.children()) return false;
+    const Character* character = object.character();
+    if (character && character->kind() == CharacterKind::Shape)
+        return shapeContains(static_cast<const ShapeCharacter*>(character)->shape(), local, pixel, charge);
+    if (character && character->kind() == CharacterKind::MorphShape)
+        return shapeContains(static_cast<const MorphShapeCharacter*>(character)->shapeAt(object.ratio()), local,
+                             pixel, charge);
+    return insideBounds(object.localBounds(), local);
+}
 
 void installDisplayGeometry(Machine& m, ClassObject* displayObject) {
     installTransform(m);
