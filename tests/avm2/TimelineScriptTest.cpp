@@ -551,3 +551,57 @@ TEST(Avm2Timeline, RemovalsSeeTheFrameTheyLeaveAndAListenersGotoRunsTheFrameScri
 }
 
 }  // namespace
+
+namespace {
+
+// The pointer's events go to the interactive object under it, through its parents to the stage:
+// a shape makes its sprite the target, a container whose children take no mouse takes it
+// itself, and where nothing is hit the stage hears the press alone.
+TEST(Avm2Timeline, MouseEventsGoToTheInteractiveObjectUnderThePointer) {
+    DocumentClass main;
+    // onMouse(e): trace(e.type + " " + e.currentTarget.name + " " + e.target.name + " " + e.localX)
+    main.method("onMouse", [&](AbcCode& c) {
+        main.trace(c, [&](AbcCode& c) {
+            const uint32_t space = main.string(" ");
+            c.op(OP_getlocal1).op(OP_getproperty, main.name("type")).op(OP_pushstring, space).op(OP_add);
+            c.op(OP_getlocal1).op(OP_getproperty, main.name("currentTarget")).op(OP_getproperty, main.name("name"))
+                .op(OP_add).op(OP_pushstring, space).op(OP_add);
+            c.op(OP_getlocal1).op(OP_getproperty, main.name("target")).op(OP_getproperty, main.name("name"))
+                .op(OP_add).op(OP_pushstring, space).op(OP_add);
+            c.op(OP_getlocal1).op(OP_getproperty, main.name("localX")).op(OP_add);
+        });
+    }, 1);
+    const Emit outer = Local(1);
+    const Emit inner = Local(2);
+    auto listen = [&](AbcCode& c, const Emit& target, const char* type) {
+        main.run(c, Having(target, "addEventListener", {Str(type), Get(Local(0), "onMouse")}));
+    };
+    auto bytes = main.bytes([&](AbcCode& c) {
+        // outer (at x 20) holds inner, which draws a 20 px square and takes no mouse itself.
+        main.run(c, Kept(1, Assigned(Assigned(New("flash.display::Sprite", {}), "name", Str("outer")), "x", Num(20))));
+        main.run(c, Kept(2, Assigned(Assigned(New("flash.display::Sprite", {}), "name", Str("inner")), "mouseEnabled",
+                                     Num(0))));
+        main.run(c, Having(Get(inner, "graphics"), "beginFill", {Num(0)}));
+        main.run(c, Having(Get(inner, "graphics"), "drawRect", {Num(0), Num(0), Num(20), Num(20)}));
+        main.run(c, Having(outer, "addChild", {inner}));
+        main.run(c, Having(Local(0), "addChild", {outer}));
+        for (const char* type : {"mouseDown", "mouseUp", "click", "rollOver", "mouseOut"}) listen(c, outer, type);
+        listen(c, Get(Local(0), "stage"), "mouseDown");
+    });
+    SwfWriter movie = As3Movie(bytes);
+    movie.showFrame().showFrame();
+    swf::Player player;
+    player.SetViewSize(100, 100);
+    swf::InputEvent at25{.type = swf::InputEvent::Type::MouseDown, .x = 25, .y = 5};
+    swf::InputEvent up25 = at25;
+    up25.type = swf::InputEvent::Type::MouseUp;
+    swf::InputEvent at80 = at25;
+    at80.x = 80;
+    player.SetScriptedInput({{at25, up25, at80}});
+    EXPECT_EQ(Joined(Play(player, movie, 2)),
+              "rollOver outer outer 5\nmouseDown outer outer 5\nmouseDown null outer 5\n"
+              "mouseUp outer outer 5\nclick outer outer 5\n"
+              "mouseOut outer outer 60\nmouseDown null null 80");
+}
+
+}  // namespace
