@@ -592,7 +592,10 @@ TEST(Avm2Timeline, MouseEventsGoToTheInteractiveObjectUnderThePointer) {
     movie.showFrame().showFrame();
     swf::Player player;
     player.SetViewSize(100, 100);
-    swf::InputEvent at25{.type = swf::InputEvent::Type::MouseDown, .x = 25, .y = 5};
+    swf::InputEvent at25;
+    at25.type = swf::InputEvent::Type::MouseDown;
+    at25.x = 25;
+    at25.y = 5;
     swf::InputEvent up25 = at25;
     up25.type = swf::InputEvent::Type::MouseUp;
     swf::InputEvent at80 = at25;
