@@ -175,12 +175,12 @@ TEST(Avm2Timeline, GotoByLabelAndNumberAndAMissingLabelIsThePlayersError) {
     movie.frameLabel("start").showFrame().frameLabel("middle").showFrame().showFrame().frameLabel("end").showFrame();
     swf::Player player;
     auto lines = Play(player, movie, 2);
-    // The goto inside the first frame's script queues the last frame's script after it; the
-    // error ends the script and the movie goes on.
+    // A goto inside the clip's own frame script waits until the script returns (the last one
+    // wins); the error ends the script, and the goto it asked for before still happens.
     EXPECT_EQ(Joined(lines),
-              "4 end\n"
+              "1 start\n"
               "ArgumentError: Error #2109: Frame label nowhere not found in scene Scene 1.\n"
-              "script 4\n3 middle\n2 middle");
+              "script 4\n4 end\n4 end");
     EXPECT_EQ(player.TCurrentFrame(), 1);
     EXPECT_FALSE(player.IsPlaying());
 }
@@ -225,7 +225,7 @@ TEST(Avm2Timeline, ScenesNumberTheirFramesAndGotosNameThem) {
     swf::Player player;
     auto lines = Play(player, movie, 2);
     EXPECT_EQ(Joined(lines),
-              "A 1 a1 2\nB 2 b2 2\nB 2 b2 2\nB 1 a1 2\n"
+              "A 1 a1 2\nA 1 a1 2\nB 2 b2 2\nB 2 b2 2\n"
               "ArgumentError: Error #2108: Scene C was not found.");
     EXPECT_EQ(player.TCurrentFrame(), 2);
 }
@@ -445,6 +445,166 @@ TEST(Avm2Timeline, DisplayGeometryGoesThroughFlashGeomAndFieldsRefuseBadValues) 
               "(x=5, y=0, w=50, h=20)\n(x=8, y=4, w=50, h=20)\n"
               "ArgumentError: Error #2008: Parameter autoSize must be one of the accepted values.\n"
               "RangeError: Error #2006: The supplied index is out of bounds.");
+}
+
+}  // namespace
+
+namespace {
+
+// Hit tests by extent and by what a drawing fills, the overlap of two objects' extents, and a
+// mask limiting what its object draws.
+TEST(Avm2Timeline, HitTestsMeasureExtentsOrFillsAndAMaskLimitsTheDrawing) {
+    DocumentClass main;
+    const Emit circle = Local(1);
+    const Emit square = Local(2);
+    auto graphics = [](const Emit& owner, const char* method, std::vector<Emit> args) {
+        return Having(Get(owner, "graphics"), method, std::move(args));
+    };
+    auto bytes = main.bytes([&](AbcCode& c) {
+        // A red circle about (50, 50) of radius 20 on the stage; a square 60..80 off it.
+        main.run(c, Kept(1, New("flash.display::Sprite", {})));
+        main.run(c, graphics(circle, "beginFill", {Num(0xFF0000)}));
+        main.run(c, graphics(circle, "drawCircle", {Num(50), Num(50), Num(20)}));
+        main.run(c, Having(Local(0), "addChild", {circle}));
+        main.run(c, Kept(2, New("flash.display::Sprite", {})));
+        main.run(c, graphics(square, "beginFill", {Num(0)}));
+        main.run(c, graphics(square, "drawRect", {Num(60), Num(60), Num(20), Num(20)}));
+        main.trace(c, Call(circle, "hitTestPoint", {Num(33), Num(33)}));
+        main.trace(c, Call(circle, "hitTestPoint", {Num(33), Num(33), Num(1)}));
+        main.trace(c, Call(circle, "hitTestPoint", {Num(50), Num(50), Num(1)}));
+        main.trace(c, Call(circle, "hitTestPoint", {Num(75), Num(50)}));
+        main.trace(c, Call(circle, "hitTestObject", {square}));
+        main.run(c, Assigned(square, "x", Num(20)));
+        main.trace(c, Call(circle, "hitTestObject", {square}));
+        main.run(c, Assigned(square, "x", Num(0)));
+        main.trace(c, Get(circle, "mask"));
+        main.run(c, Assigned(circle, "mask", square));
+        main.trace(c, Get(circle, "mask"));
+    });
+    SwfWriter movie = As3Movie(bytes);
+    movie.showFrame();
+    swf::Player player;
+    EXPECT_EQ(Joined(Play(player, movie, 1)), "true\nfalse\ntrue\nfalse\ntrue\nfalse\nnull\n[object Sprite]");
+    // Only where the square covers the circle is red; the square itself is not drawn.
+    player.SetViewSize(100, 100);
+    std::vector<uint8_t> pixels(100 * 100 * 3);
+    ASSERT_TRUE(player.Draw({pixels.data(), 100 * 3, 24, false}));
+    auto red = [&](int x, int y) {
+        const uint8_t* p = &pixels[(static_cast<size_t>(y) * 100 + x) * 3];
+        return p[2] > 200 && p[1] < 60 && p[0] < 60;
+    };
+    auto white = [&](int x, int y) {
+        const uint8_t* p = &pixels[(static_cast<size_t>(y) * 100 + x) * 3];
+        return p[0] > 200 && p[1] > 200 && p[2] > 200;
+    };
+    EXPECT_TRUE(red(63, 63));
+    EXPECT_TRUE(white(45, 45));
+    EXPECT_TRUE(white(77, 77));
+}
+
+// What a frame removes leaves while the playhead still stands on the frame before; going back
+// to the first frame, it stands on the target. A goto in an exitFrame listener constructs the
+// frame and runs its script between the frame's own events.
+TEST(Avm2Timeline, RemovalsSeeTheFrameTheyLeaveAndAListenersGotoRunsTheFrameScriptAtOnce) {
+    DocumentClass main;
+    auto traceEvent = [&](AbcCode& c) {
+        main.trace(c, [&](AbcCode& c) {
+            c.op(OP_getlocal1).op(OP_getproperty, main.name("type")).op(OP_pushstring, main.string(" ")).op(OP_add)
+                .op(OP_getlocal0).op(OP_getproperty, main.name("currentFrame")).op(OP_add);
+        });
+    };
+    main.method("onRemoved", traceEvent, 1);
+    // onExit(e): on frame 3, trace and gotoAndStop(1) once
+    main.method("onExit", [&](AbcCode& c) {
+        AbcCode::Label skip = c.newLabel();
+        c.op(OP_getlocal0).op(OP_getproperty, main.name("currentFrame")).pushByte(3).branch(OP_ifne, skip);
+        traceEvent(c);
+        main.callOnThis(c, "gotoAndStop", 1, [&](AbcCode& c) { c.pushByte(1); });
+        main.traceText(c, "goto done");
+        c.bind(skip);
+    }, 1);
+    main.method("first", [&](AbcCode& c) { main.traceText(c, "script 1"); });
+    auto bytes = main.bytes([&](AbcCode& c) {
+        main.callOnThis(c, "addFrameScript", 2, [&](AbcCode& c) {
+            c.pushByte(0).op(OP_getlocal0).op(OP_getproperty, main.name("first"));
+        });
+        main.callOnThis(c, "addEventListener", 3, [&](AbcCode& c) {
+            c.op(OP_pushstring, main.string("removed")).op(OP_getlocal0).op(OP_getproperty, main.name("onRemoved"))
+                .op(OP_pushtrue);
+        });
+        main.callOnThis(c, "addEventListener", 2, [&](AbcCode& c) {
+            c.op(OP_pushstring, main.string("exitFrame")).op(OP_getlocal0).op(OP_getproperty, main.name("onExit"));
+        });
+    });
+    SwfWriter movie = As3Movie(bytes);
+    // A shape on frame 1, removed on frame 2, and another on frame 3 at the same depth.
+    swftest::ShapeBuilder box;
+    box.fill1(box.addFill(swftest::FillStyle::solid({0, 128, 255}))).rectangle(0, 0, swftest::px(10), swftest::px(10));
+    movie.defineShape(1, box).defineShape(2, box).place(1, 1).showFrame();
+    movie.removeObject2(1).showFrame();
+    movie.place(2, 1).showFrame();
+    swf::Player player;
+    EXPECT_EQ(Joined(Play(player, movie, 3)),
+              "script 1\nremoved 1\n"           // leaving frame 1
+              "exitFrame 3\nremoved 1\nscript 1\ngoto done");  // back to 1 from an exitFrame listener
+    EXPECT_EQ(player.TCurrentFrame(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The pointer's events go to the interactive object under it, through its parents to the stage:
+// a shape makes its sprite the target, a container whose children take no mouse takes it
+// itself, and where nothing is hit the stage hears the press alone.
+TEST(Avm2Timeline, MouseEventsGoToTheInteractiveObjectUnderThePointer) {
+    DocumentClass main;
+    // onMouse(e): trace(e.type + " " + e.currentTarget.name + " " + e.target.name + " " + e.localX)
+    main.method("onMouse", [&](AbcCode& c) {
+        main.trace(c, [&](AbcCode& c) {
+            const uint32_t space = main.string(" ");
+            c.op(OP_getlocal1).op(OP_getproperty, main.name("type")).op(OP_pushstring, space).op(OP_add);
+            c.op(OP_getlocal1).op(OP_getproperty, main.name("currentTarget")).op(OP_getproperty, main.name("name"))
+                .op(OP_add).op(OP_pushstring, space).op(OP_add);
+            c.op(OP_getlocal1).op(OP_getproperty, main.name("target")).op(OP_getproperty, main.name("name"))
+                .op(OP_add).op(OP_pushstring, space).op(OP_add);
+            c.op(OP_getlocal1).op(OP_getproperty, main.name("localX")).op(OP_add);
+        });
+    }, 1);
+    const Emit outer = Local(1);
+    const Emit inner = Local(2);
+    auto listen = [&](AbcCode& c, const Emit& target, const char* type) {
+        main.run(c, Having(target, "addEventListener", {Str(type), Get(Local(0), "onMouse")}));
+    };
+    auto bytes = main.bytes([&](AbcCode& c) {
+        // outer (at x 20) holds inner, which draws a 20 px square and takes no mouse itself.
+        main.run(c, Kept(1, Assigned(Assigned(New("flash.display::Sprite", {}), "name", Str("outer")), "x", Num(20))));
+        main.run(c, Kept(2, Assigned(Assigned(New("flash.display::Sprite", {}), "name", Str("inner")), "mouseEnabled",
+                                     Num(0))));
+        main.run(c, Having(Get(inner, "graphics"), "beginFill", {Num(0)}));
+        main.run(c, Having(Get(inner, "graphics"), "drawRect", {Num(0), Num(0), Num(20), Num(20)}));
+        main.run(c, Having(outer, "addChild", {inner}));
+        main.run(c, Having(Local(0), "addChild", {outer}));
+        for (const char* type : {"mouseDown", "mouseUp", "click", "rollOver", "mouseOut"}) listen(c, outer, type);
+        listen(c, Get(Local(0), "stage"), "mouseDown");
+    });
+    SwfWriter movie = As3Movie(bytes);
+    movie.showFrame().showFrame();
+    swf::Player player;
+    player.SetViewSize(100, 100);
+    swf::InputEvent at25;
+    at25.type = swf::InputEvent::Type::MouseDown;
+    at25.x = 25;
+    at25.y = 5;
+    swf::InputEvent up25 = at25;
+    up25.type = swf::InputEvent::Type::MouseUp;
+    swf::InputEvent at80 = at25;
+    at80.x = 80;
+    player.SetScriptedInput({{at25, up25, at80}});
+    EXPECT_EQ(Joined(Play(player, movie, 2)),
+              "rollOver outer outer 5\nmouseDown outer outer 5\nmouseDown null outer 5\n"
+              "mouseUp outer outer 5\nclick outer outer 5\n"
+              "mouseOut outer outer 60\nmouseDown null null 80");
 }
 
 }  // namespace

@@ -131,6 +131,18 @@ void installDisplayObject(Machine& m, ClassObject* cls) {
     defineDisplayAccessor(m, cls, "visible", [](Machine&, DisplayHandle&, swf::DisplayObject& o) {
         return Value::boolean(o.visible());
     }, [](Machine&, DisplayHandle&, swf::DisplayObject& o, const Value& v) { o.setVisible(Machine::toBoolean(v)); });
+    // A mask limits the object to what the mask's fills cover; the mask is drawn only as one.
+    // A timeline's mask layers keep to the timeline's masking: set as a mask or given one, they
+    // change nothing.
+    defineDisplayAccessor(m, cls, "mask", [](Machine& m, DisplayHandle&, swf::DisplayObject& o) {
+        swf::DisplayObject* mask = o.scriptMask();
+        return mask ? bridgeOf(m).valueOf(mask) : Value::null();
+    }, [](Machine&, DisplayHandle&, swf::DisplayObject& o, const Value& v) {
+        auto* handle = dynamic_cast<DisplayHandle*>(v.asObject());
+        swf::DisplayObject* mask = handle ? handle->display() : nullptr;
+        if (o.clipDepth() > 0 || (mask && mask->clipDepth() > 0)) return;
+        o.setScriptMask(mask);
+    });
     defineDisplayAccessor(m, cls, "name", [](Machine&, DisplayHandle& h, swf::DisplayObject& o) {
         return h.display() ? Value::string(o.name()) : Value::null();
     }, [](Machine& m, DisplayHandle&, swf::DisplayObject& o, const Value& v) {
@@ -271,6 +283,39 @@ void installStage(Machine& m, ClassObject* stage) {
     defineConstants(m, qualities, {{"LOW", "low"}, {"MEDIUM", "medium"}, {"HIGH", "high"}, {"BEST", "best"}});
 }
 
+// Flags of the handle a script reads and sets as they are.
+void defineHandleFlag(Machine& m, ClassObject* cls, const char* name, bool DisplayHandle::*flag) {
+    m.defineAccessor(cls, name, [flag](Machine& m, const Value& self, std::span<const Value>) {
+        return Value::boolean(nativeSelf<DisplayHandle>(m, self).*flag);
+    }, [flag](Machine& m, const Value& self, std::span<const Value> args) {
+        nativeSelf<DisplayHandle>(m, self).*flag = Machine::toBoolean(argAt(args, 0));
+        return Value();
+    });
+}
+
+void installInteractiveFlags(Machine& m, ClassObject* interactive) {
+    defineHandleFlag(m, interactive, "mouseEnabled", &DisplayHandle::mouseEnabled);
+    defineHandleFlag(m, interactive, "doubleClickEnabled", &DisplayHandle::doubleClickEnabled);
+    // Buttons are in the tab order unless a script takes them out; other objects only once put in.
+    m.defineAccessor(interactive, "tabEnabled", [](Machine& m, const Value& self, std::span<const Value>) {
+        DisplayHandle& h = nativeSelf<DisplayHandle>(m, self);
+        ClassObject* button = m.findClass("flash.display::SimpleButton");
+        bool isButton = button && h.classObject() && h.classObject()->isSubclassOf(button);
+        return Value::boolean(h.tabEnabled.value_or(isButton));
+    }, [](Machine& m, const Value& self, std::span<const Value> args) {
+        nativeSelf<DisplayHandle>(m, self).tabEnabled = Machine::toBoolean(argAt(args, 0));
+        return Value();
+    });
+    m.defineAccessor(interactive, "tabIndex", [](Machine& m, const Value& self, std::span<const Value>) {
+        return Value::number(nativeSelf<DisplayHandle>(m, self).tabIndex);
+    }, [](Machine& m, const Value& self, std::span<const Value> args) {
+        int index = m.toInt(argAt(args, 0));
+        if (index < -1) m.throwError("RangeError", 2006, "The supplied index is out of bounds.");
+        nativeSelf<DisplayHandle>(m, self).tabIndex = index;
+        return Value();
+    });
+}
+
 }  // namespace
 
 void installDisplayClasses(Machine& m) {
@@ -281,10 +326,13 @@ void installDisplayClasses(Machine& m) {
     installDisplayObject(m, displayObject);
     installDisplayGeometry(m, displayObject);
     ClassObject* interactive = m.defineClass("flash.display", "InteractiveObject", displayObject);
+    installInteractiveFlags(m, interactive);
     installTextFormatClasses(m);
     installTextField(m, interactive);
     installFontClass(m);
     ClassObject* container = m.defineClass("flash.display", "DisplayObjectContainer", interactive);
+    defineHandleFlag(m, container, "mouseChildren", &DisplayHandle::mouseChildren);
+    defineHandleFlag(m, container, "tabChildren", &DisplayHandle::tabChildren);
     installContainerMethods(m, container);
     ClassObject* sprite = m.defineClass("flash.display", "Sprite", container);
     ClassObject* shape = m.defineClass("flash.display", "Shape", displayObject);

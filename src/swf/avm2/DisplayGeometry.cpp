@@ -1,12 +1,15 @@
 // The geometry of display objects as flash.geom's objects give it: DisplayObject's transform,
-// getBounds, getRect, localToGlobal and globalToLocal, and the Transform class. Scripts see
-// pixels; the engine keeps twips.
+// getBounds, getRect, localToGlobal, globalToLocal, hitTestPoint and hitTestObject, and the
+// Transform class. Scripts see pixels; the engine keeps twips.
 #include <cmath>
 
 #include "swf/avm2/GeomClasses.h"
 #include "swf/avm2/NativeSupport.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/movie/MorphShapeCharacter.h"
+#include "swf/movie/ShapeCharacter.h"
+#include "swf/shape/ShapeHitTest.h"
 
 namespace swf::avm2 {
 
@@ -17,12 +20,6 @@ Matrix inPixels(Matrix mx) {
     mx.tx /= kTwipsPerPixel;
     mx.ty /= kTwipsPerPixel;
     return mx;
-}
-
-Matrix toStage(const swf::DisplayObject& object) {
-    Matrix m;
-    for (const swf::DisplayObject* at = &object; at; at = at->parent()) m = at->matrix() * m;
-    return m;
 }
 
 swf::DisplayObject* displayArg(const Value& v) {
@@ -97,7 +94,9 @@ Value boundsIn(Machine& m, const Value& self, const Value& target) {
     swf::DisplayObject* object = handle.display() ? handle.display() : bridgeOf(m).context().root();
     if (!object) return newRectangle(m, 0, 0, 0, 0);
     swf::DisplayObject* space = displayArg(target);
-    Matrix toSpace = space ? toStage(*space).inverted() * toStage(*object) : Matrix{};
+    // The stage (a display object with no content of its own) measures in stage space.
+    bool onStage = !space && dynamic_cast<DisplayHandle*>(target.asObject());
+    Matrix toSpace = space ? toStage(*space).inverted() * toStage(*object) : onStage ? toStage(*object) : Matrix{};
     Rect r = transformBounds(object->localBounds(), toSpace);
     if (r.xMin > r.xMax) return newRectangle(m, 0, 0, 0, 0);
     return newRectangle(m, r.xMin / kTwipsPerPixel, r.yMin / kTwipsPerPixel, (r.xMax - r.xMin) / kTwipsPerPixel,
@@ -117,7 +116,63 @@ Value pointIn(Machine& m, const Value& self, const Value& point, bool toGlobal) 
     return newPoint(m, p.x / kTwipsPerPixel, p.y / kTwipsPerPixel);
 }
 
+// The object's extent on the stage (an object off the display list counts from its own top).
+Rect stageBounds(const swf::DisplayObject& object) {
+    return transformBounds(object.localBounds(), toStage(object));
+}
+
+bool insideBounds(const Rect& r, Point p) {
+    return r.xMin <= r.xMax && p.x >= r.xMin && p.x <= r.xMax && p.y >= r.yMin && p.y <= r.yMax;
+}
+
+// True when the stage point falls on what the object draws: shapes by their fills and strokes,
+// what scripts drew, its children's content, and other objects by their extent.
+bool hitsContent(Machine& m, swf::DisplayObject& object, const Matrix& toStageMatrix, Point p, int level) {
+    if (level > MovieContext::kMaxNesting) return false;
+    if (hitsOwnContent(m, object, toStageMatrix, p)) return true;
+    DisplayList* children = object.children();
+    if (!children) return false;
+    for (const auto& [depth, child] : children->objects())
+        if (child->clipDepth() == 0 && hitsContent(m, *child, toStageMatrix * child->matrix(), p, level + 1))
+            return true;
+    return false;
+}
+
+swf::DisplayObject& displaySelf(Machine& m, const Value& self) {
+    DisplayHandle& handle = nativeSelf<DisplayHandle>(m, self);
+    swf::DisplayObject* object = handle.display() ? handle.display() : bridgeOf(m).context().root();
+    if (!object) m.throwError("Error", 2012, "This display object has no content.");
+    return *object;
+}
+
 }  // namespace
+
+Matrix toStage(const swf::DisplayObject& object) {
+    Matrix m;
+    for (const swf::DisplayObject* at = &object; at; at = at->parent()) m = at->matrix() * m;
+    return m;
+}
+
+bool hitsOwnContent(Machine& m, swf::DisplayObject& object, const Matrix& toStageMatrix, Point p) {
+    m.chargeSteps(1);
+    const auto charge = [&m](size_t units) { m.chargeSteps(units / 16); };
+    const double det = std::abs(toStageMatrix.determinant());
+    if (det == 0 || !std::isfinite(det)) return false;
+    const double pixel = kTwipsPerPixel / std::sqrt(det);
+    const Point local = toStageMatrix.inverted().apply(p);
+    swf::MovieClip* clip = object.asMovieClip();
+    if (const Drawing* drawing = clip ? clip->drawingIfAny() : nullptr;
+        drawing && !drawing->empty() && shapeContains(drawing->shape(), local, pixel, charge))
+        return true;
+    if (object.children()) return false;
+    const Character* character = object.character();
+    if (character && character->kind() == CharacterKind::Shape)
+        return shapeContains(static_cast<const ShapeCharacter*>(character)->shape(), local, pixel, charge);
+    if (character && character->kind() == CharacterKind::MorphShape)
+        return shapeContains(static_cast<const MorphShapeCharacter*>(character)->shapeAt(object.ratio()), local,
+                             pixel, charge);
+    return insideBounds(object.localBounds(), local);
+}
 
 void installDisplayGeometry(Machine& m, ClassObject* displayObject) {
     installTransform(m);
@@ -143,6 +198,20 @@ void installDisplayGeometry(Machine& m, ClassObject* displayObject) {
     }, 1);
     defineNativeMethod(m, displayObject, "globalToLocal", [](Machine& m, const Value& self, std::span<const Value> args) {
         return pointIn(m, self, argAt(args, 0), false);
+    }, 1);
+    defineNativeMethod(m, displayObject, "hitTestPoint", [](Machine& m, const Value& self, std::span<const Value> args) {
+        swf::DisplayObject& object = displaySelf(m, self);
+        Point p{m.toNumber(argAt(args, 0)) * kTwipsPerPixel, m.toNumber(argAt(args, 1)) * kTwipsPerPixel};
+        if (m.toBoolean(argAt(args, 2))) return Value::boolean(hitsContent(m, object, toStage(object), p, 0));
+        return Value::boolean(insideBounds(stageBounds(object), p));
+    }, 2);
+    defineNativeMethod(m, displayObject, "hitTestObject", [](Machine& m, const Value& self, std::span<const Value> args) {
+        swf::DisplayObject& object = displaySelf(m, self);
+        swf::DisplayObject* other = displayArg(argAt(args, 0));
+        if (!other) m.throwError("TypeError", 2007, "Parameter obj must be non-null.");
+        Rect a = stageBounds(object), b = stageBounds(*other);
+        return Value::boolean(a.xMin <= a.xMax && b.xMin <= b.xMax && a.xMin <= b.xMax && b.xMin <= a.xMax &&
+                              a.yMin <= b.yMax && b.yMin <= a.yMax);
     }, 1);
 }
 

@@ -75,6 +75,7 @@ void EventObject::trace(Marker& marker) const {
     Object::trace(marker);
     marker.mark(target);
     marker.mark(currentTarget);
+    marker.mark(relatedObject);
 }
 
 }  // namespace swf::avm2

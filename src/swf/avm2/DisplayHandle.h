@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,16 @@ class DisplayHandle : public DispatcherObject {
     Object* loaderInfo = nullptr;
     // True once its class's constructor ran (or began).
     bool constructed = false;
+    // InteractiveObject's and DisplayObjectContainer's say in which object the mouse's events
+    // go to.
+    bool mouseEnabled = true;
+    bool mouseChildren = true;
+    bool doubleClickEnabled = false;
+    // The tab order's: whether the object takes the focus by Tab (unset, its class decides),
+    // its place in the order, and whether its children do.
+    std::optional<bool> tabEnabled;
+    int tabIndex = -1;
+    bool tabChildren = true;
 
     void trace(Marker& marker) const override;
 
@@ -71,8 +82,13 @@ class EventObject : public Object {
     int phase = 0;            // EventPhase: 1 capturing, 2 at target, 3 bubbling
     Object* target = nullptr;
     Object* currentTarget = nullptr;
-    // Extra fields of the subclasses this engine dispatches (MouseEvent's positions).
+    // Extra fields of the subclasses this engine dispatches (MouseEvent's).
     double localX = 0, localY = 0;
+    double stageX = 0, stageY = 0;
+    Object* relatedObject = nullptr;
+    bool buttonDown = false;
+    bool ctrlKey = false, altKey = false, shiftKey = false;
+    int delta = 0;
 
     void trace(Marker& marker) const override;
 };

@@ -8,6 +8,10 @@
 #include "swf/avm2/Value.h"
 #include "swf/geom/Geometry.h"
 
+namespace swf {
+class DisplayObject;
+}
+
 namespace swf::avm2 {
 
 class ClassObject;
@@ -19,9 +23,14 @@ void installGeomClasses(Machine& m);
 // classes of plain numbers are.
 ClassObject* defineNumberClass(Machine& m, const char* package, const char* name, std::initializer_list<const char*> names,
                                std::vector<double> defaults);
-// DisplayObject's transform, getBounds, getRect, localToGlobal and globalToLocal, and the
-// Transform class.
+// DisplayObject's transform, getBounds, getRect, localToGlobal, globalToLocal, hitTestPoint
+// and hitTestObject, and the Transform class.
 void installDisplayGeometry(Machine& m, ClassObject* displayObject);
+// From the object's space to the stage's.
+Matrix toStage(const swf::DisplayObject& object);
+// True when the stage point falls on what the object draws itself (its shape, or what scripts
+// drew into it), its children left out; `toStage` maps its space onto the stage.
+bool hitsOwnContent(Machine& m, swf::DisplayObject& object, const Matrix& toStage, Point stagePoint);
 
 // A Matrix's fields as they are (pixels for tx and ty), and a new Matrix of them.
 Matrix matrixOf(Machine& m, const Value& matrix);

@@ -47,8 +47,7 @@ void gotoFrame(Machine& m, swf::MovieClip& clip, int frame, bool play) {
         clip.play();
     else
         clip.stop();
-    clip.gotoFrame(std::max(frame, 0));
-    bridgeOf(m).runGotoFrame(clip);
+    bridgeOf(m).gotoFrame(clip, std::max(frame, 0));
 }
 
 // nextScene and prevScene: the first frame of the scene `step` away, within the first and
@@ -174,6 +173,7 @@ void installGraphics(Machine& m, ClassObject* sprite, ClassObject* shape) {
         DisplayHandle& h = nativeSelf<DisplayHandle>(m, self);
         if (!h.graphics) {
             auto* g = m.heap().make<DisplayPartObject>(graphics, graphics->prototype);
+            g->setTraits(graphics->instanceTraits.get());
             g->setDynamic(false);
             g->owner = &h;
             h.graphics = g;

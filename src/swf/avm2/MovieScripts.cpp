@@ -11,7 +11,8 @@ MovieScripts::MovieScripts(MovieContext& context, ActionRunner& inner, Machine::
     : context_(context),
       inner_(inner),
       machine_(std::move(trace), context.movie().header.version),
-      bridge_(machine_, context) {
+      bridge_(machine_, context),
+      pointer_(machine_, bridge_, context) {
     machine_.setStageBridge(&bridge_);
 }
 
@@ -45,6 +46,7 @@ void MovieScripts::objectPlaced(DisplayObject& object) {
 
 void MovieScripts::handleInput(const InputEvent& event) {
     inner_.handleInput(event);
+    pointer_.deliver(event);
 }
 
 bool MovieScripts::timersPending() const {

@@ -10,6 +10,7 @@
 
 #include "swf/action/ActionRunner.h"
 #include "swf/avm2/Machine.h"
+#include "swf/avm2/PointerEvents.h"
 #include "swf/avm2/StageBridge.h"
 
 namespace swf {
@@ -52,6 +53,7 @@ class MovieScripts : public ActionRunner {
     ActionRunner& inner_;
     Machine machine_;
     StageBridge bridge_;
+    PointerEvents pointer_;
     int framesRun_ = -1;
     bool firstFrameDone_ = false;
 };

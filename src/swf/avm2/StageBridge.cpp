@@ -286,10 +286,7 @@ void numberTree(swf::DisplayObject& object, std::unordered_map<const swf::Displa
 
 }  // namespace
 
-void StageBridge::queueFrameScripts() {
-    if (framesReached_.empty()) return;
-    std::vector<FrameReached> reached;
-    reached.swap(framesReached_);
+void StageBridge::sortInTree(std::vector<FrameReached>& reached) {
     std::unordered_map<const swf::DisplayObject*, size_t> order;
     if (swf::MovieClip* root = context_.root()) numberTree(*root, order, 0);
     auto rank = [&](const FrameReached& r) {
@@ -299,29 +296,63 @@ void StageBridge::queueFrameScripts() {
     };
     std::stable_sort(reached.begin(), reached.end(),
                      [&](const FrameReached& a, const FrameReached& b) { return rank(a) < rank(b); });
-    for (const FrameReached& r : reached)
-        context_.queueCallback([this, weak = r.clip, frame = r.frame] {
-            auto object = weak.lock();
-            if (swf::MovieClip* target = object ? object->asMovieClip() : nullptr) runFrameScript(*target, frame);
-        });
+}
+
+void StageBridge::queueFrameScripts() {
+    if (framesReached_.empty()) return;
+    std::vector<FrameReached> reached;
+    reached.swap(framesReached_);
+    sortInTree(reached);
+    std::erase_if(pendingScripts_, [](const FrameReached& p) { return p.clip.expired(); });
+    for (const FrameReached& r : reached) {
+        if (pendingScripts_.size() >= MovieContext::kMaxObjects) break;
+        pendingScripts_.push_back(r);
+        context_.queueCallback([this, r] { runPendingScript(r); });
+    }
+}
+
+void StageBridge::runPendingScript(const FrameReached& reached) {
+    auto object = reached.clip.lock();
+    auto it = std::find_if(pendingScripts_.begin(), pendingScripts_.end(), [&](const FrameReached& p) {
+        return p.frame == reached.frame && p.clip.lock() == object;
+    });
+    // A goto's frame may have run it already.
+    if (it == pendingScripts_.end()) return;
+    pendingScripts_.erase(it);
+    if (swf::MovieClip* target = object ? object->asMovieClip() : nullptr) runFrameScript(*target, reached.frame);
+}
+
+bool StageBridge::runningFrameScript(const swf::DisplayObject* clip) const {
+    return std::find(framesScripting_.begin(), framesScripting_.end(), clip) != framesScripting_.end();
+}
+
+void StageBridge::gotoFrame(swf::MovieClip& clip, int frame) {
+    if (runningFrameScript(&clip)) {
+        auto it = std::find_if(queuedGotos_.begin(), queuedGotos_.end(),
+                               [&](const FrameReached& g) { return g.clip.lock().get() == &clip; });
+        if (it != queuedGotos_.end())
+            it->frame = frame;
+        else if (queuedGotos_.size() < MovieContext::kMaxObjects)
+            queuedGotos_.push_back({clip.weak_from_this(), frame});
+        return;
+    }
+    clip.gotoFrame(frame);
+    runGotoFrame(clip);
 }
 
 void StageBridge::runGotoFrame(swf::MovieClip& clip) {
     constructChildren(clip);
-    // Movies of version 9 wait for the frame's scripts in the queue, without the events.
-    if (context_.movie().header.version < 10) return queueFrameScripts();
-    broadcast("frameConstructed");
-    std::vector<FrameReached> reached;
-    reached.swap(framesReached_);
-    for (const FrameReached& r : reached) {
-        auto object = r.clip.lock();
-        swf::MovieClip* target = object ? object->asMovieClip() : nullptr;
-        if (target == &clip)
-            framesReached_.push_back(r);
-        else if (target)
-            runFrameScript(*target, r.frame);
-    }
     queueFrameScripts();
+    // Movies of version 9 wait for the frame's scripts in the queue, without the events.
+    if (context_.movie().header.version < 10) return;
+    broadcast("frameConstructed");
+    // Every frame script waiting now runs, in the display list's order, but that of a clip
+    // whose frame script is running.
+    std::vector<FrameReached> waiting = pendingScripts_;
+    sortInTree(waiting);
+    for (const FrameReached& r : waiting) {
+        if (!runningFrameScript(r.clip.lock().get())) runPendingScript(r);
+    }
     broadcast("exitFrame");
 }
 
@@ -331,7 +362,30 @@ void StageBridge::runFrameScript(swf::MovieClip& clip, int frame) {
     auto it = handle->frameScripts.find(frame);
     if (it == handle->frameScripts.end()) return;
     Value script = it->second;
-    runScript([&] { machine_.call(script, Value::object(handle), {}); });
+    struct Leave {
+        std::vector<const swf::DisplayObject*>& running;
+        ~Leave() { running.pop_back(); }
+    };
+    framesScripting_.push_back(&clip);
+    try {
+        Leave leave{framesScripting_};
+        runScript([&] { machine_.call(script, Value::object(handle), {}); });
+    } catch (const ScriptThrow&) {
+        // The error ends the script; what it asked for before still happens.
+        runQueuedGoto(clip);
+        throw;
+    }
+    runQueuedGoto(clip);
+}
+
+void StageBridge::runQueuedGoto(swf::MovieClip& clip) {
+    if (runningFrameScript(&clip)) return;
+    auto queued = std::find_if(queuedGotos_.begin(), queuedGotos_.end(),
+                               [&](const FrameReached& g) { return g.clip.lock().get() == &clip; });
+    if (queued == queuedGotos_.end()) return;
+    int target = queued->frame;
+    queuedGotos_.erase(queued);
+    runScript([&] { gotoFrame(clip, target); });
 }
 
 double StageBridge::movieTime() const {

@@ -68,9 +68,10 @@ class StageBridge {
     // Queues the frame scripts of the frames reached since the last call, parents before
     // their children and children in depth order.
     void queueFrameScripts();
-    // A script moved `clip`'s timeline: the frame is constructed and its frame scripts run at
-    // once (but `clip`'s own, which waits its turn), between the frame's events.
-    void runGotoFrame(swf::MovieClip& clip);
+    // A script moves `clip`'s timeline: the frame is constructed and the frame scripts waiting
+    // run at once, between the frame's events. Inside one of `clip`'s own frame scripts the
+    // goto waits until that script returns (the last such goto wins).
+    void gotoFrame(swf::MovieClip& clip, int frame);
     void startTimer(TimerObject& timer);
     // setTimeout and setInterval: starts a timer that calls its callback; returns its id.
     uint32_t startCallback(TimerObject& timer);
@@ -98,7 +99,19 @@ class StageBridge {
     ClassObject* displayClass(const char* name);
 
   private:
+    struct FrameReached {
+        std::weak_ptr<swf::DisplayObject> clip;
+        int frame;
+    };
     void runFrameScript(swf::MovieClip& clip, int frame);
+    void runGotoFrame(swf::MovieClip& clip);
+    // The goto `clip`'s frame script asked for, once no frame script of its runs.
+    void runQueuedGoto(swf::MovieClip& clip);
+    bool runningFrameScript(const swf::DisplayObject* clip) const;
+    // Runs a queued frame script unless it ran already.
+    void runPendingScript(const FrameReached& reached);
+    // Parents before their children, children in depth order.
+    void sortInTree(std::vector<FrameReached>& reached);
     ClassObject* classFor(const swf::DisplayObject& object);
     void callListeners(DispatcherObject& object, EventObject& event, bool capture);
     double movieTime() const;
@@ -110,11 +123,10 @@ class StageBridge {
     std::shared_ptr<swf::DisplayObject> adopting_;  // what the class being constructed wraps
     std::vector<DispatcherObject*> broadcastListeners_;
     std::vector<TimerObject*> timers_;
-    struct FrameReached {
-        std::weak_ptr<swf::DisplayObject> clip;
-        int frame;
-    };
     std::vector<FrameReached> framesReached_;
+    std::vector<FrameReached> pendingScripts_;  // queued, not run yet
+    std::vector<const swf::DisplayObject*> framesScripting_;  // clips whose frame script runs now
+    std::vector<FrameReached> queuedGotos_;  // gotos waiting for their clip's frame script
     std::weak_ptr<swf::DisplayObject> focus_;
     uint32_t lastCallbackId_ = 0;
     bool loadingFinished_ = false;

@@ -210,6 +210,8 @@ void MovieClip::queueActions(int frame) {
 }
 
 void MovieClip::rewindTo(int frame) {
+    // Going back, the playhead stands on the target while what it no longer shows leaves.
+    currentFrame_ = frame;
     // What the timeline alone puts at each depth by the end of `frame`, and whether that
     // placement comes after the frame's first actions in the file.
     std::map<int, PlaceObject> wanted;
@@ -268,7 +270,6 @@ void MovieClip::rewindTo(int frame) {
         for (const auto& [depth, state] : wanted)
             if (afterActions[depth] == late && !displayList_.at(depth)) instantiate(state, nullptr);
     }
-    currentFrame_ = frame;
 }
 
 void MovieClip::gotoFrame(int frame) {
@@ -290,8 +291,9 @@ void MovieClip::advance() {
     if (!playing_) return;
     int next = currentFrame_ + 1;
     if (next < timeline_->playableFrames()) {
-        currentFrame_ = next;
+        // Going on, what the next frame removes leaves while the playhead is still here.
         applyFrame(next, true);
+        currentFrame_ = next;
     } else if (timeline_->loops() && currentFrame_ > 0) {
         rewindTo(0);
     }
