@@ -34,8 +34,9 @@ void checkLength(size_t n) {
 
 // Calls `callback(item, index, array)` for each element, as forEach and its kin do.
 template <class Visit>
-void eachItem(Machine& m, ArrayObject* a, std::span<const Value> args, Visit visit) {
-    Value callback = argAt(args, 0);
+void eachItem(Machine& m, ArrayObject* a, std::span<const Value> args, const char* method, Visit visit) {
+    Value callback = callbackArgument(m, args, std::string("Array/") + method);
+    if (callback.isNullish()) return;  // a null callback visits nothing
     Value thisArg = argAt(args, 1);
     for (size_t i = 0; i < a->items.size(); ++i) {
         Value item = a->items[i];
@@ -93,6 +94,15 @@ size_t relativePosition(Machine& m, const Value& v, size_t length, double fallba
     d = std::trunc(d);
     if (d < 0) d = std::max(0.0, static_cast<double>(length) + d);
     return static_cast<size_t>(std::min(d, static_cast<double>(length)));
+}
+
+Value callbackArgument(Machine& m, std::span<const Value> args, const std::string& method) {
+    if (args.empty())
+        m.throwError("ArgumentError", 1063, "Argument count mismatch on " + method + "(). Expected 1, got 0.");
+    Object* o = args[0].asObject();
+    if (!args[0].isNullish() && !(o && (o->asFunction() || o->asClass())))
+        m.throwError("TypeError", 1034, "Type Coercion failed: cannot convert " + m.describeForError(args[0]) + " to Function.");
+    return args[0];
 }
 
 void installArrayClass(Machine& m) {
@@ -222,12 +232,12 @@ void installArrayClass(Machine& m) {
         return Value::number(-1);
     }, 1);
     m.defineMethod(p, "forEach", [](Machine& m, const Value& self, std::span<const Value> args) {
-        eachItem(m, thisArray(m, self), args, [](const Value&, const Value&) { return true; });
+        eachItem(m, thisArray(m, self), args, "forEach", [](const Value&, const Value&) { return true; });
         return Value();
     }, 1);
     m.defineMethod(p, "map", [](Machine& m, const Value& self, std::span<const Value> args) {
         std::vector<Value> out;
-        eachItem(m, thisArray(m, self), args, [&](const Value&, const Value& r) {
+        eachItem(m, thisArray(m, self), args, "map", [&](const Value&, const Value& r) {
             out.push_back(r);
             return true;
         });
@@ -235,7 +245,7 @@ void installArrayClass(Machine& m) {
     }, 1);
     m.defineMethod(p, "filter", [](Machine& m, const Value& self, std::span<const Value> args) {
         std::vector<Value> out;
-        eachItem(m, thisArray(m, self), args, [&](const Value& item, const Value& r) {
+        eachItem(m, thisArray(m, self), args, "filter", [&](const Value& item, const Value& r) {
             if (Machine::toBoolean(r)) out.push_back(item);
             return true;
         });
@@ -243,7 +253,7 @@ void installArrayClass(Machine& m) {
     }, 1);
     m.defineMethod(p, "some", [](Machine& m, const Value& self, std::span<const Value> args) {
         bool any = false;
-        eachItem(m, thisArray(m, self), args, [&](const Value&, const Value& r) {
+        eachItem(m, thisArray(m, self), args, "some", [&](const Value&, const Value& r) {
             any = Machine::toBoolean(r);
             return !any;
         });
@@ -251,7 +261,7 @@ void installArrayClass(Machine& m) {
     }, 1);
     m.defineMethod(p, "every", [](Machine& m, const Value& self, std::span<const Value> args) {
         bool all = true;
-        eachItem(m, thisArray(m, self), args, [&](const Value&, const Value& r) {
+        eachItem(m, thisArray(m, self), args, "every", [&](const Value&, const Value& r) {
             all = Machine::toBoolean(r);
             return all;
         });

@@ -42,7 +42,8 @@ namespace {
 std::string objectToString(Machine& m, const Value& self) {
     if (Object* o = self.asObject()) {
         if (ClassObject* c = o->asClass()) return "[class " + c->localName + "]";
-        if (o->asFunction()) return "function Function() {}";
+        if (FunctionObject* f = o->asFunction()) return "[object Function-" + std::to_string(f->method) + "]";
+        if (m.isGlobal(o)) return "[object global]";
         ClassObject* c = o->classObject();
         return "[object " + (c ? c->localName : std::string("Object")) + "]";
     }
@@ -129,12 +130,15 @@ void installObjectClasses(Machine& m) {
         FunctionObject* f = self.asObject() ? self.asObject()->asFunction() : nullptr;
         return Value::number(f ? f->arity : 0);
     });
-    b.function->call = [](Machine& m, const Value&, std::span<const Value>) {
+    // The player compiles no source at run time: Function() makes an empty function, and
+    // Function("body") is refused.
+    auto makeFunction = [](Machine& m, std::span<const Value> args) {
+        if (!args.empty()) m.throwError("EvalError", 1066, "The form function('function body') is not supported.");
         return Value::object(m.newNative([](Machine&, const Value&, std::span<const Value>) { return Value(); }));
     };
-    b.function->construct = [](Machine& m, std::span<const Value>) {
-        return Value::object(m.newNative([](Machine&, const Value&, std::span<const Value>) { return Value(); }));
-    };
+    b.function->call = [makeFunction](Machine& m, const Value&, std::span<const Value> args) { return makeFunction(m, args); };
+    b.function->construct = makeFunction;
+    b.function->setOwn("length", Value::number(1));
     // Boolean: conversion, and `new Boolean(x)` is the primitive as the player gives it.
     auto toBool = [](Machine&, const Value&, std::span<const Value> args) {
         return Value::boolean(Machine::toBoolean(argAt(args, 0)));

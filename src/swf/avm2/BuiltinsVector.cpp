@@ -175,11 +175,12 @@ void installMethods(Machine& m, Object* p) {
     auto eachInto = [](bool keepItem) {
         return [keepItem](Machine& m, const Value& self, std::span<const Value> args) {
             VectorObject& v = thisVector(m, self);
+            Value callback = callbackArgument(m, args, v.classObject()->name + (keepItem ? "/filter" : "/map"));
             VectorObject* out = sameKind(m, v);
-            for (size_t i = 0; i < v.items.size(); ++i) {
+            for (size_t i = 0; !callback.isNullish() && i < v.items.size(); ++i) {
                 Value item = v.items[i];
                 Value callArgs[3] = {item, Value::number(static_cast<double>(i)), self};
-                Value r = m.call(argAt(args, 0), argAt(args, 1), callArgs);
+                Value r = m.call(callback, argAt(args, 1), callArgs);
                 if (!keepItem) out->items.push_back(coerceElement(m, v, r));
                 else if (Machine::toBoolean(r)) out->items.push_back(item);
             }

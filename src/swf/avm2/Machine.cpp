@@ -164,6 +164,13 @@ ClassObject* Machine::findClass(const std::string& qualifiedName) {
     return found;
 }
 
+bool Machine::isGlobal(const Object* o) const {
+    if (o == builtinGlobal_) return true;
+    for (const ScriptEnv& s : scripts_)
+        if (s.global == o) return true;
+    return false;
+}
+
 // --- property access -------------------------------------------------------------------------
 
 bool Machine::isArrayIndex(const Name& name, uint32_t& index) const {
@@ -181,6 +188,16 @@ const Binding* findBinding(const Traits* traits, const Name& name) {
 }
 
 }  // namespace
+
+bool Machine::isBuiltinMethod(ClassObject* cls, const Name& name) const {
+    // The primitive classes declare their prototype's methods again in the AS3 namespace, as
+    // methods of the class: a name open to that namespace finds the method, not a property.
+    if (name.anyNamespace() || !name.inNamespace(namespaces_.as3())) return false;
+    int depth = 0;
+    for (Object* p = cls->prototype; p && p != builtins_.object->prototype && depth < 1024; p = p->proto(), ++depth)
+        if (Value* v = p->findOwn(name.local); v && v->asObject() && v->asObject()->asFunction()) return true;
+    return false;
+}
 
 Value Machine::getOnObject(Object* o, const Value& receiver, const Name& name, bool& found) {
     found = true;
@@ -258,6 +275,9 @@ void Machine::setProperty(const Value& object, const Name& name, const Value& va
         if (b && b->kind == Binding::Kind::Accessor && !b->setter)
             throwError("ReferenceError", 1074,
                        "Illegal write to read-only property " + name.local + " on " + classOf(object)->name + ".");
+        if (isBuiltinMethod(classOf(object), name))
+            throwError("ReferenceError", 1037,
+                       "Cannot assign to a method " + name.local + " on " + classOf(object)->name + ".");
         throwError("ReferenceError", 1056,
                    "Cannot create property " + name.local + " on " + classOf(object)->name + ".");
     }

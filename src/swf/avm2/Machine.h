@@ -102,6 +102,9 @@ class Machine {
     // True when `name` is a public array index ("0", "12"), given in `index`.
     bool isArrayIndex(const Name& name, uint32_t& index) const;
 
+    // True for a script's global object (or the built-in one).
+    bool isGlobal(const Object* o) const;
+
     // --- conversions -----------------------------------------------------------------------
     Value toPrimitive(const Value& v, bool stringHint);
     double toNumber(const Value& v);
@@ -211,6 +214,9 @@ class Machine {
     };
 
     void installBuiltins();
+    void bindPrototype(ClassObject* c);
+    // True when `name`, open to the AS3 namespace, finds a method a primitive class declares.
+    bool isBuiltinMethod(ClassObject* cls, const Name& name) const;
     Value getOnObject(Object* o, const Value& receiver, const Name& name, bool& found);
     Value runScript(ScriptEnv& script);
     // The script global that defines `name`, initialising its script first, or null.
