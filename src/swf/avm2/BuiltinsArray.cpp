@@ -32,6 +32,27 @@ void checkLength(size_t n) {
     if (n > ArrayObject::kMaxLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
 }
 
+// Sets the length: elements within reach are held in `items`; a longer length makes the
+// array sparse, and far elements at or past a shorter one go.
+void setLength(ArrayObject* a, size_t n) {
+    if (n < a->sparseLength) {
+        std::vector<std::string> doomed;
+        for (size_t i = 0; i < a->ownCount(); ++i) {
+            Name key;
+            uint32_t index = 0;
+            if (const std::string* name = a->ownNameAt(i)) key.local = *name;
+            if (key.arrayIndex(index) && index >= n) doomed.push_back(key.local);
+        }
+        for (const std::string& name : doomed) a->deleteOwn(name);
+    }
+    if (n > ArrayObject::kMaxLength) {
+        a->sparseLength = n;
+        return;
+    }
+    a->sparseLength = 0;
+    a->items.resize(n);
+}
+
 // Calls `callback(item, index, array)` for each element, as forEach and its kin do.
 template <class Visit>
 void eachItem(Machine& m, ArrayObject* a, std::span<const Value> args, const char* method, Visit visit) {
@@ -112,8 +133,9 @@ void installArrayClass(Machine& m) {
             double n = args[0].asNumber();
             if (n < 0 || n != std::floor(n) || n > 4294967295.0)
                 m.throwError("RangeError", 1005, "Array index is not a positive integer (" + numberToString(n) + ").");
-            checkLength(static_cast<size_t>(n));
-            return Value::object(m.newArray(std::vector<Value>(static_cast<size_t>(n))));
+            ArrayObject* a = m.newArray();
+            setLength(a, static_cast<size_t>(n));
+            return Value::object(a);
         }
         return Value::object(m.newArray(std::vector<Value>(args.begin(), args.end())));
     };
@@ -127,14 +149,13 @@ void installArrayClass(Machine& m) {
     }
     m.defineAccessor(cls, "length",
         [](Machine& m, const Value& self, std::span<const Value>) {
-            return Value::number(static_cast<double>(thisArray(m, self)->items.size()));
+            return Value::number(static_cast<double>(thisArray(m, self)->length()));
         },
         [](Machine& m, const Value& self, std::span<const Value> args) {
             double n = m.toNumber(argAt(args, 0));
             if (n < 0 || n != std::floor(n) || n > 4294967295.0)
                 m.throwError("RangeError", 1005, "Array index is not a positive integer (" + numberToString(n) + ").");
-            checkLength(static_cast<size_t>(n));
-            thisArray(m, self)->items.resize(static_cast<size_t>(n));
+            setLength(thisArray(m, self), static_cast<size_t>(n));
             return Value();
         });
     Object* p = cls->prototype;

@@ -21,6 +21,19 @@ void Machine::installBuiltins() {
     builtins_.uintClass = defineClass("", "uint", builtins_.object);
     builtins_.string = defineClass("", "String", builtins_.object);
     builtins_.array = defineClass("", "Array", builtins_.object);
+    // Object and Class were made before Class: they are classes all the same.
+    for (ClassObject* early : {builtins_.object, builtins_.classClass}) {
+        early->setClassObject(builtins_.classClass);
+        early->setProto(builtins_.classClass->prototype);
+    }
+    // Function.prototype is a function that does nothing; Array.prototype an empty array.
+    auto* functionPrototype = heap_.make<FunctionObject>(builtins_.function, builtins_.object->prototype);
+    functionPrototype->native = [](Machine&, const Value&, std::span<const Value>) { return Value(); };
+    functionPrototype->setTraits(builtins_.function->instanceTraits.get());
+    replacePrototype(builtins_.function, functionPrototype);
+    auto* arrayPrototype = heap_.make<ArrayObject>(builtins_.array, builtins_.object->prototype);
+    arrayPrototype->setTraits(builtins_.array->instanceTraits.get());
+    replacePrototype(builtins_.array, arrayPrototype);
     for (ClassObject* c : {builtins_.boolean, builtins_.number, builtins_.intClass, builtins_.uintClass,
                            builtins_.string, builtins_.classClass, builtins_.function, builtins_.namespaceClass,
                            builtins_.qname})
@@ -86,10 +99,9 @@ void installObjectClasses(Machine& m) {
         if (Object* o = self.asObject(); o && !o->keysByIdentity()) o->setEnumerable(m.toString(argAt(args, 0)), Machine::toBoolean(argAt(args, 1)));
         return Value();
     }, 2);
-    m.defineMethod(op, "isPrototypeOf", [](Machine&, const Value& self, std::span<const Value> args) {
-        Object* target = argAt(args, 0).asObject();
+    m.defineMethod(op, "isPrototypeOf", [](Machine& m, const Value& self, std::span<const Value> args) {
         int depth = 0;
-        for (Object* p = target ? target->proto() : nullptr; p && depth < 1024; p = p->proto(), ++depth)
+        for (Object* p = m.prototypeChainOf(argAt(args, 0)); p && depth < 1024; p = p->proto(), ++depth)
             if (p == self.asObject()) return Value::boolean(true);
         return Value::boolean(false);
     }, 1);
@@ -100,10 +112,13 @@ void installObjectClasses(Machine& m) {
         return Value::string(objectToString(m, self));
     });
     m.defineMethod(op, "valueOf", [](Machine&, const Value& self, std::span<const Value>) { return self; });
-    b.object->call = [](Machine& m, const Value&, std::span<const Value> args) {
+    // Object(v) and new Object(v) give v itself, or a new object for null and undefined.
+    auto toObject = [](Machine& m, std::span<const Value> args) {
         Value v = argAt(args, 0);
         return v.isNullish() ? Value::object(m.newObject()) : v;
     };
+    b.object->call = [toObject](Machine& m, const Value&, std::span<const Value> args) { return toObject(m, args); };
+    b.object->construct = toObject;
     b.object->setOwn("length", Value::number(1));
 
     // Function.prototype: call and apply; a function prints as the player prints it.

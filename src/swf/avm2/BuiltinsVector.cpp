@@ -1,6 +1,7 @@
 // Vector.<T>: the generic and its classes for each element type (made on first use by
 // applytype), with the methods that add, remove or make elements checking the type and the
 // fixed length; the methods that only read or reorder are Array's.
+#include <cctype>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -247,6 +248,14 @@ ClassObject* specialize(Machine& m, ClassObject* element) {
 Value vectorLoad(Machine& m, VectorObject& vector, uint32_t index) {
     if (index >= vector.items.size()) outOfRange(m, index, vector.items.size());
     return vector.items[index];
+}
+
+void vectorRefuseNumber(Machine& m, VectorObject& vector, const Name& name) {
+    if (name.local.empty() || name.attribute || !name.isPublic(m.namespaces())) return;
+    if (std::isspace(static_cast<unsigned char>(name.local.front())) || std::isspace(static_cast<unsigned char>(name.local.back())))
+        return;
+    double d = stringToNumber(name.local);
+    if (!std::isnan(d)) outOfRange(m, d, vector.items.size());
 }
 
 void vectorStore(Machine& m, VectorObject& vector, uint32_t index, const Value& value) {

@@ -81,6 +81,13 @@ void Machine::bindPrototype(ClassObject* c) {
     c->setTraits(c->classTraits.get());
 }
 
+void Machine::replacePrototype(ClassObject* c, Object* prototype) {
+    prototype->setOwn("constructor", Value::object(c));
+    prototype->setEnumerable("constructor", false);
+    c->prototype = prototype;
+    c->slots()[c->classTraits->find(namespaces_.publicNs(), "prototype")->slot] = Value::object(prototype);
+}
+
 void Machine::defineGlobal(const std::string& package, const std::string& name, const Value& value) {
     const Ns* ns = namespaces_.intern(Ns::Group::Public, package);
     if (const Binding* b = builtinTraits_->find(ns, name)) {

@@ -670,10 +670,8 @@ void Interpreter::execute() {
                         Value proto = to->asClass() ? Value::object(to->asClass()->prototype)
                                                     : m_.getProperty(t, Name::qualified(m_.namespaces().publicNs(), "prototype"));
                         bool result = false;
-                        Object* o = v.asObject();
-                        if (!o && !v.isNullish()) o = m_.classOf(v)->prototype, result = o == proto.asObject();
                         int depth = 0;
-                        for (Object* p = v.asObject() ? o->proto() : nullptr; p && !result && depth < 1024; p = p->proto(), ++depth)
+                        for (Object* p = m_.prototypeChainOf(v); p && !result && depth < 1024; p = p->proto(), ++depth)
                             result = p == proto.asObject();
                         stack_.push_back(Value::boolean(result));
                         break;

@@ -164,6 +164,11 @@ ClassObject* Machine::findClass(const std::string& qualifiedName) {
     return found;
 }
 
+Object* Machine::prototypeChainOf(const Value& v) {
+    if (Object* o = v.asObject()) return o->proto();
+    return v.isNullish() ? nullptr : classOf(v)->prototype;
+}
+
 bool Machine::isGlobal(const Object* o) const {
     if (o == builtinGlobal_) return true;
     for (const ScriptEnv& s : scripts_)
@@ -207,9 +212,11 @@ Value Machine::getOnObject(Object* o, const Value& receiver, const Name& name, b
         if (isArrayIndex(name, index)) {
             if (auto* vector = dynamic_cast<VectorObject*>(array)) return vectorLoad(*this, *vector, index);
             if (index < array->items.size()) return array->items[index];
+            if (Value* far = o->findOwn(name.local)) return *far;
             found = false;
             return Value();
         }
+        if (auto* vector = dynamic_cast<VectorObject*>(array)) vectorRefuseNumber(*this, *vector, name);
     }
     if (const Binding* b = findBinding(o->traits(), name)) {
         switch (b->kind) {
@@ -287,11 +294,16 @@ void Machine::setProperty(const Value& object, const Name& name, const Value& va
         uint32_t index;
         if (isArrayIndex(name, index)) {
             if (auto* vector = dynamic_cast<VectorObject*>(array)) return vectorStore(*this, *vector, index, value);
-            if (index >= ArrayObject::kMaxLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
+            if (index >= ArrayObject::kMaxLength) {
+                array->setOwn(name.local, value);
+                array->sparseLength = std::max<size_t>(array->length(), size_t{index} + 1);
+                return;
+            }
             if (index >= array->items.size()) array->items.resize(index + 1);
             array->items[index] = value;
             return;
         }
+        if (auto* vector = dynamic_cast<VectorObject*>(array)) vectorRefuseNumber(*this, *vector, name);
     }
     if (const Binding* b = findBinding(o->traits(), name)) {
         switch (b->kind) {
@@ -341,13 +353,18 @@ void Machine::setProperty(const Value& object, const Name& name, const Value& va
 
 bool Machine::deleteProperty(const Value& object, const Name& name) {
     Object* o = object.asObject();
-    if (!o) return false;
+    if (!o) {
+        // A primitive has nothing of its own to lose.
+        if (object.isNullish()) return false;
+        throwError("ReferenceError", 1120, "Cannot delete property " + name.local + " on " + classOf(object)->name + ".");
+    }
     if (o->asXml() || o->asXmlList()) return xmlDeleteProperty(*this, o, name);
     if (std::optional<bool> deleted = o->deleteKeyed(name)) return *deleted;
     if (ArrayObject* array = o->asArray()) {
         uint32_t index;
         if (isArrayIndex(name, index)) {
             if (index < array->items.size()) array->items[index] = Value();
+            else array->deleteOwn(name.local);
             return true;
         }
     }
@@ -369,7 +386,7 @@ bool Machine::hasProperty(const Value& object, const Name& name) {
     if (findBinding(o->traits(), name)) return true;
     if (ArrayObject* array = o->asArray()) {
         uint32_t index;
-        if (isArrayIndex(name, index)) return index < array->items.size();
+        if (isArrayIndex(name, index)) return index < array->items.size() || array->findOwn(name.local);
     }
     if (!name.isPublic(namespaces_)) return false;
     int depth = 0;

@@ -102,6 +102,9 @@ class Machine {
     // True when `name` is a public array index ("0", "12"), given in `index`.
     bool isArrayIndex(const Name& name, uint32_t& index) const;
 
+    // The first prototype `v` inherits from: its own for an object, its class's for a
+    // primitive, null for null and undefined.
+    Object* prototypeChainOf(const Value& v);
     // True for a script's global object (or the built-in one).
     bool isGlobal(const Object* o) const;
 
@@ -215,6 +218,8 @@ class Machine {
 
     void installBuiltins();
     void bindPrototype(ClassObject* c);
+    // Gives a built-in class a prototype of its own kind (an array for Array).
+    void replacePrototype(ClassObject* c, Object* prototype);
     // True when `name`, open to the AS3 namespace, finds a method a primitive class declares.
     bool isBuiltinMethod(ClassObject* cls, const Name& name) const;
     Value getOnObject(Object* o, const Value& receiver, const Name& name, bool& found);
