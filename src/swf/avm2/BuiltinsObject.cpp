@@ -48,6 +48,16 @@ void Machine::installBuiltins() {
     builtins_.xml = findClass("XML");
     builtins_.xmlList = findClass("XMLList");
     installDisplayClasses(*this);
+    // The primitive classes declare their prototype's methods again as methods of the class in
+    // the AS3 namespace: a name open to it finds these, whatever the prototype holds later.
+    for (ClassObject* c : {builtins_.boolean, builtins_.number, builtins_.intClass, builtins_.uintClass, builtins_.string}) {
+        for (size_t i = 0; i < c->prototype->ownCount(); ++i) {
+            const std::string* name = c->prototype->ownNameAt(i);
+            Object* f = name && *name != "constructor" ? c->prototype->findOwn(*name)->asObject() : nullptr;
+            if (f && f->asFunction())
+                c->instanceTraits->bind(namespaces_.as3(), *name, Binding{Binding::Kind::Method, 0, f, nullptr, nullptr});
+        }
+    }
 }
 
 namespace {
@@ -60,7 +70,8 @@ std::string objectToString(Machine& m, const Value& self) {
         ClassObject* c = o->classObject();
         return "[object " + (c ? c->localName : std::string("Object")) + "]";
     }
-    return "[object " + m.classOf(self)->localName + "]";
+    // int and uint are kinds of Number, not classes a number reports.
+    return "[object " + (self.isNumber() ? std::string("Number") : m.classOf(self)->localName) + "]";
 }
 
 }  // namespace

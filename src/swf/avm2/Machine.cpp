@@ -194,16 +194,6 @@ const Binding* findBinding(const Traits* traits, const Name& name) {
 
 }  // namespace
 
-bool Machine::isBuiltinMethod(ClassObject* cls, const Name& name) const {
-    // The primitive classes declare their prototype's methods again in the AS3 namespace, as
-    // methods of the class: a name open to that namespace finds the method, not a property.
-    if (name.anyNamespace() || !name.inNamespace(namespaces_.as3())) return false;
-    int depth = 0;
-    for (Object* p = cls->prototype; p && p != builtins_.object->prototype && depth < 1024; p = p->proto(), ++depth)
-        if (Value* v = p->findOwn(name.local); v && v->asObject() && v->asObject()->asFunction()) return true;
-    return false;
-}
-
 Value Machine::getOnObject(Object* o, const Value& receiver, const Name& name, bool& found) {
     found = true;
     if (std::optional<Value> keyed = o->getKeyed(*this, name)) return *keyed;
@@ -257,13 +247,12 @@ Value Machine::getProperty(const Value& object, const Name& name) {
     if (object.isString() && name.local == "length" && name.isPublic(namespaces_))
         return Value::number(static_cast<double>(utf16Length(object.asString())));
     ClassObject* cls = classOf(object);
+    if (const Binding* b = findBinding(cls->instanceTraits.get(), name)) {
+        if (b->kind == Binding::Kind::Method) return Value::object(bind(b->method->asFunction(), object));
+        if (b->kind == Binding::Kind::Accessor && b->getter) return invoke(b->getter->asFunction(), object, {});
+    }
     Value v = getOnObject(cls->prototype, object, name, found);
     if (!found) {
-        if (const Binding* b = findBinding(cls->instanceTraits.get(), name)) {
-            if (b->kind == Binding::Kind::Method) return Value::object(bind(b->method->asFunction(), object));
-            if (b->kind == Binding::Kind::Accessor && b->getter)
-                return invoke(b->getter->asFunction(), object, {});
-        }
         throwError("ReferenceError", 1069,
                    "Property " + name.local + " not found on " + cls->name + " and there is no default value.");
     }
@@ -282,7 +271,7 @@ void Machine::setProperty(const Value& object, const Name& name, const Value& va
         if (b && b->kind == Binding::Kind::Accessor && !b->setter)
             throwError("ReferenceError", 1074,
                        "Illegal write to read-only property " + name.local + " on " + classOf(object)->name + ".");
-        if (isBuiltinMethod(classOf(object), name))
+        if (b && b->kind == Binding::Kind::Method)
             throwError("ReferenceError", 1037,
                        "Cannot assign to a method " + name.local + " on " + classOf(object)->name + ".");
         throwError("ReferenceError", 1056,

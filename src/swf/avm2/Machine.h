@@ -220,8 +220,6 @@ class Machine {
     void bindPrototype(ClassObject* c);
     // Gives a built-in class a prototype of its own kind (an array for Array).
     void replacePrototype(ClassObject* c, Object* prototype);
-    // True when `name`, open to the AS3 namespace, finds a method a primitive class declares.
-    bool isBuiltinMethod(ClassObject* cls, const Name& name) const;
     Value getOnObject(Object* o, const Value& receiver, const Name& name, bool& found);
     Value runScript(ScriptEnv& script);
     // The script global that defines `name`, initialising its script first, or null.
