@@ -5,6 +5,7 @@
 #include "swf/abc/Instruction.h"
 #include "swf/abc/Opcode.h"
 #include "swf/abc/Verifier.h"
+#include "swf/avm2/DomainMemory.h"
 #include "swf/avm2/XmlAccess.h"
 #include "swf/avm2/XmlPrinter.h"
 
@@ -410,8 +411,14 @@ void Interpreter::execute() {
                         stack_.push_back(m_.constant(abc_, Constant{ConstantKind::Namespace, in.a}));
                         break;
                     case OP_li8: case OP_li16: case OP_li32: case OP_lf32: case OP_lf64:
-                    case OP_si8: case OP_si16: case OP_si32: case OP_sf32: case OP_sf64:
-                        m_.throwError("RangeError", 1506, "The specified range is invalid.");
+                        stack_.back() = domainLoad(m_, in.op, stack_.back());
+                        break;
+                    case OP_si8: case OP_si16: case OP_si32: case OP_sf32: case OP_sf64: {
+                        Value address = pop();
+                        Value value = pop();
+                        domainStore(m_, in.op, value, address);
+                        break;
+                    }
                     case OP_newfunction: {
                         FunctionObject* fn = m_.newMethodClosure(f_.abc, in.a, fullScope(), nullptr);
                         fn->lenientArguments = true;

@@ -27,6 +27,7 @@ void Machine::trace(const std::string& line) const {
 
 void Machine::markRoots(Marker& marker) const {
     marker.mark(builtinGlobal_);
+    marker.mark(domainMemory_);
     if (builtinTraits_) builtinTraits_->trace(marker);
     for (const ScriptEnv& s : scripts_) marker.mark(s.global);
     for (const auto& file : files_)

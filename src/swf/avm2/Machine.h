@@ -205,6 +205,10 @@ class Machine {
     const std::string& defaultXmlNamespace() const { return defaultXmlNamespace_; }
     void setDefaultXmlNamespace(std::string uri) { defaultXmlNamespace_ = std::move(uri); }
 
+    // The ByteArray the memory instructions reach (ApplicationDomain.domainMemory), or null.
+    Object* domainMemory() const { return domainMemory_; }
+    void setDomainMemory(Object* memory) { domainMemory_ = memory; }
+
     // Marks what the machine holds: it is a root of its heap for as long as it exists.
     void markRoots(Marker& marker) const;
 
@@ -244,6 +248,7 @@ class Machine {
     int depth_ = 0;
     StageBridge* stageBridge_ = nullptr;
     std::string defaultXmlNamespace_;
+    Object* domainMemory_ = nullptr;
 };
 
 }  // namespace swf::avm2
