@@ -141,8 +141,9 @@ void installMethods(Machine& m, Object* p) {
         VectorObject* out = sameKind(m, v);
         out->items = v.items;
         for (const Value& a : args) {
+            // Only vectors of the same type join: a Vector.<uint> is no Vector.<int>.
             auto* other = dynamic_cast<VectorObject*>(a.asObject());
-            if (!other) m.throwError("TypeError", 1034, "Type Coercion failed: cannot convert " + m.describeForError(a) + " to " + v.classObject()->name + ".");
+            if (!other || other->classObject() != v.classObject()) m.throwError("TypeError", 1034, "Type Coercion failed: cannot convert " + m.describeForError(a) + " to " + v.classObject()->name + ".");
             for (const Value& item : other->items) out->items.push_back(coerceElement(m, v, item));
             if (out->items.size() > ArrayObject::kMaxLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
         }
