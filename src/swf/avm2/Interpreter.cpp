@@ -615,15 +615,7 @@ void Interpreter::execute() {
                             stack_.push_back(o->slots()[in.a - 1]);
                         } else {
                             SlotType t = o->traits() ? o->traits()->slotType(in.a - 1) : SlotType::Any;
-                            switch (t) {
-                                case SlotType::Int: value = Value::number(m_.toInt(value)); break;
-                                case SlotType::UInt: value = Value::number(m_.toUint(value)); break;
-                                case SlotType::Number: value = Value::number(m_.toNumber(value)); break;
-                                case SlotType::Boolean: value = Value::boolean(Machine::toBoolean(value)); break;
-                                case SlotType::String: value = m_.coerceString(value); break;
-                                default: break;
-                            }
-                            o->slots()[in.a - 1] = value;
+                            o->slots()[in.a - 1] = m_.coerceToSlot(t, value);
                         }
                         break;
                     }

@@ -303,17 +303,7 @@ void Machine::setProperty(const Value& object, const Name& name, const Value& va
                                "Illegal write to read-only property " + name.local + " on " + describeForError(object) + ".");
                 [[fallthrough]];
             case Binding::Kind::Slot: {
-                SlotType type = o->traits()->slotType(b->slot);
-                Value stored = value;
-                switch (type) {
-                    case SlotType::Int: stored = Value::number(toInt(value)); break;
-                    case SlotType::UInt: stored = Value::number(toUint(value)); break;
-                    case SlotType::Number: stored = Value::number(toNumber(value)); break;
-                    case SlotType::Boolean: stored = Value::boolean(toBoolean(value)); break;
-                    case SlotType::String: stored = coerceString(value); break;
-                    default: break;
-                }
-                o->slots()[b->slot] = stored;
+                o->slots()[b->slot] = coerceToSlot(o->traits()->slotType(b->slot), value);
                 return;
             }
             case Binding::Kind::Method:

@@ -124,6 +124,8 @@ class Machine {
     // Coerces to a declared type (int, String, a class...), throwing TypeError #1034 for an
     // object of an unrelated class.
     Value coerceTo(const Value& v, ClassObject* type);
+    // A value as a slot of `type` stores it.
+    Value coerceToSlot(SlotType type, const Value& v);
     bool strictEquals(const Value& a, const Value& b);
     bool looseEquals(const Value& a, const Value& b);
     // a < b as the language compares: true, false or undefined (NaN involved).
