@@ -464,7 +464,10 @@ void Interpreter::execute() {
                         if (isMethod && b.kind == Binding::Kind::Method) result = m_.invoke(b.method->asFunction(), obj, args);
                         else if (isMethod && b.kind == Binding::Kind::Accessor && b.getter)
                             result = m_.call(m_.invoke(b.getter->asFunction(), obj, {}), obj, args);
-                        else result = m_.call(v, obj, args);
+                        else if (Object* f = v.asObject(); f && (f->asFunction() || f->asClass()))
+                            result = m_.call(v, obj, args);
+                        else
+                            m_.throwError("ReferenceError", 1070, "Method " + name.local + " not found on " + f_.home->base->name + ".");
                         if (in.op == OP_callsuper) stack_.push_back(result);
                         break;
                     }
