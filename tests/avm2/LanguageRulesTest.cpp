@@ -115,6 +115,8 @@ TEST(Avm2LanguageRules, ObjectModelFollowsThePlayer) {
         {"Array.prototype is an array", ObjectText(Get(Global("Array"), "prototype")), "[object Array]"},
         {"of no length", Get(Get(Global("Array"), "prototype"), "length"), "0"},
         {"a function prints its kind", ObjectText(Get(Global("Function"), "prototype")), "[object Function-"},
+        {"but prints itself for toLocaleString", Call(Get(Global("Function"), "prototype"), "toLocaleString", {}),
+         "function Function() {}"},
         {"a far index makes the array sparse", Get(farArray, "length"), "4294967295"},
         {"and reads back", Index(farArray, Num(4294967294.0)), "far"},
         {"a shorter length drops far elements", Index(Assigned(farArray, "length", Num(2)), Num(4294967294.0)), "undefined"},

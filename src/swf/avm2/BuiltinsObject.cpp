@@ -149,9 +149,11 @@ void installObjectClasses(Machine& m) {
         }
         return m.call(self, argAt(args, 0), list);
     }, 2);
-    m.defineMethod(fp, "toString", [](Machine&, const Value&, std::span<const Value>) {
-        return Value::string("function Function() {}");
-    });
+    // A function prints alike for toString and toLocaleString.
+    for (const char* name : {"toString", "toLocaleString"})
+        m.defineMethod(fp, name, [](Machine&, const Value&, std::span<const Value>) {
+            return Value::string("function Function() {}");
+        });
     m.defineAccessor(b.function, "length", [](Machine&, const Value& self, std::span<const Value>) {
         FunctionObject* f = self.asObject() ? self.asObject()->asFunction() : nullptr;
         return Value::number(f ? f->arity : 0);
