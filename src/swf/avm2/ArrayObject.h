@@ -1,6 +1,7 @@
 #pragma once
 // An Array: dense elements from index 0; the rest of its properties are dynamic.
 
+#include <algorithm>
 #include <vector>
 
 #include "swf/avm2/Object.h"
@@ -19,7 +20,13 @@ class ArrayObject : public Object {
     size_t indexedLength() const override { return items.size(); }
     Value indexedItem(size_t index) const override { return items[index]; }
 
+    // The length, counting elements past `items`.
+    size_t length() const { return std::max(items.size(), sparseLength); }
+
     std::vector<Value> items;
+    // Indices too far for `items` make the array sparse: such elements are dynamic properties
+    // named by their index, and the length past `items` is kept here (0 while dense).
+    size_t sparseLength = 0;
 };
 
 }  // namespace swf::avm2

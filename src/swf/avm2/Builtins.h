@@ -20,6 +20,10 @@ inline Value argAt(std::span<const Value> args, size_t index) {
 // undefined is `fallback`, clamped to 0..length.
 size_t relativePosition(Machine& m, const Value& v, size_t length, double fallback);
 
+// The callback of forEach and its kin, declared `callback:Function`: none is an ArgumentError
+// and anything but a function or null a TypeError.
+Value callbackArgument(Machine& m, std::span<const Value> args, const std::string& method);
+
 // The text a String method works on: its receiver as a string, "" for String.prototype itself.
 std::string receiverString(Machine& m, const Value& self);
 

@@ -32,10 +32,32 @@ void checkLength(size_t n) {
     if (n > ArrayObject::kMaxLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
 }
 
+// Sets the length: elements within reach are held in `items`; a longer length makes the
+// array sparse, and far elements at or past a shorter one go.
+void setLength(ArrayObject* a, size_t n) {
+    if (n < a->sparseLength) {
+        std::vector<std::string> doomed;
+        for (size_t i = 0; i < a->ownCount(); ++i) {
+            Name key;
+            uint32_t index = 0;
+            if (const std::string* name = a->ownNameAt(i)) key.local = *name;
+            if (key.arrayIndex(index) && index >= n) doomed.push_back(key.local);
+        }
+        for (const std::string& name : doomed) a->deleteOwn(name);
+    }
+    if (n > ArrayObject::kMaxLength) {
+        a->sparseLength = n;
+        return;
+    }
+    a->sparseLength = 0;
+    a->items.resize(n);
+}
+
 // Calls `callback(item, index, array)` for each element, as forEach and its kin do.
 template <class Visit>
-void eachItem(Machine& m, ArrayObject* a, std::span<const Value> args, Visit visit) {
-    Value callback = argAt(args, 0);
+void eachItem(Machine& m, ArrayObject* a, std::span<const Value> args, const char* method, Visit visit) {
+    Value callback = callbackArgument(m, args, std::string("Array/") + method);
+    if (callback.isNullish()) return;  // a null callback visits nothing
     Value thisArg = argAt(args, 1);
     for (size_t i = 0; i < a->items.size(); ++i) {
         Value item = a->items[i];
@@ -95,6 +117,15 @@ size_t relativePosition(Machine& m, const Value& v, size_t length, double fallba
     return static_cast<size_t>(std::min(d, static_cast<double>(length)));
 }
 
+Value callbackArgument(Machine& m, std::span<const Value> args, const std::string& method) {
+    if (args.empty())
+        m.throwError("ArgumentError", 1063, "Argument count mismatch on " + method + "(). Expected 1, got 0.");
+    Object* o = args[0].asObject();
+    if (!args[0].isNullish() && !(o && (o->asFunction() || o->asClass())))
+        m.throwError("TypeError", 1034, "Type Coercion failed: cannot convert " + m.describeForError(args[0]) + " to Function.");
+    return args[0];
+}
+
 void installArrayClass(Machine& m) {
     ClassObject* cls = m.builtins().array;
     auto make = [](Machine& m, std::span<const Value> args) {
@@ -102,8 +133,9 @@ void installArrayClass(Machine& m) {
             double n = args[0].asNumber();
             if (n < 0 || n != std::floor(n) || n > 4294967295.0)
                 m.throwError("RangeError", 1005, "Array index is not a positive integer (" + numberToString(n) + ").");
-            checkLength(static_cast<size_t>(n));
-            return Value::object(m.newArray(std::vector<Value>(static_cast<size_t>(n))));
+            ArrayObject* a = m.newArray();
+            setLength(a, static_cast<size_t>(n));
+            return Value::object(a);
         }
         return Value::object(m.newArray(std::vector<Value>(args.begin(), args.end())));
     };
@@ -117,14 +149,13 @@ void installArrayClass(Machine& m) {
     }
     m.defineAccessor(cls, "length",
         [](Machine& m, const Value& self, std::span<const Value>) {
-            return Value::number(static_cast<double>(thisArray(m, self)->items.size()));
+            return Value::number(static_cast<double>(thisArray(m, self)->length()));
         },
         [](Machine& m, const Value& self, std::span<const Value> args) {
             double n = m.toNumber(argAt(args, 0));
             if (n < 0 || n != std::floor(n) || n > 4294967295.0)
                 m.throwError("RangeError", 1005, "Array index is not a positive integer (" + numberToString(n) + ").");
-            checkLength(static_cast<size_t>(n));
-            thisArray(m, self)->items.resize(static_cast<size_t>(n));
+            setLength(thisArray(m, self), static_cast<size_t>(n));
             return Value();
         });
     Object* p = cls->prototype;
@@ -222,12 +253,12 @@ void installArrayClass(Machine& m) {
         return Value::number(-1);
     }, 1);
     m.defineMethod(p, "forEach", [](Machine& m, const Value& self, std::span<const Value> args) {
-        eachItem(m, thisArray(m, self), args, [](const Value&, const Value&) { return true; });
+        eachItem(m, thisArray(m, self), args, "forEach", [](const Value&, const Value&) { return true; });
         return Value();
     }, 1);
     m.defineMethod(p, "map", [](Machine& m, const Value& self, std::span<const Value> args) {
         std::vector<Value> out;
-        eachItem(m, thisArray(m, self), args, [&](const Value&, const Value& r) {
+        eachItem(m, thisArray(m, self), args, "map", [&](const Value&, const Value& r) {
             out.push_back(r);
             return true;
         });
@@ -235,7 +266,7 @@ void installArrayClass(Machine& m) {
     }, 1);
     m.defineMethod(p, "filter", [](Machine& m, const Value& self, std::span<const Value> args) {
         std::vector<Value> out;
-        eachItem(m, thisArray(m, self), args, [&](const Value& item, const Value& r) {
+        eachItem(m, thisArray(m, self), args, "filter", [&](const Value& item, const Value& r) {
             if (Machine::toBoolean(r)) out.push_back(item);
             return true;
         });
@@ -243,7 +274,7 @@ void installArrayClass(Machine& m) {
     }, 1);
     m.defineMethod(p, "some", [](Machine& m, const Value& self, std::span<const Value> args) {
         bool any = false;
-        eachItem(m, thisArray(m, self), args, [&](const Value&, const Value& r) {
+        eachItem(m, thisArray(m, self), args, "some", [&](const Value&, const Value& r) {
             any = Machine::toBoolean(r);
             return !any;
         });
@@ -251,7 +282,7 @@ void installArrayClass(Machine& m) {
     }, 1);
     m.defineMethod(p, "every", [](Machine& m, const Value& self, std::span<const Value> args) {
         bool all = true;
-        eachItem(m, thisArray(m, self), args, [&](const Value&, const Value& r) {
+        eachItem(m, thisArray(m, self), args, "every", [&](const Value&, const Value& r) {
             all = Machine::toBoolean(r);
             return all;
         });

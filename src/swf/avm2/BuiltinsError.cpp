@@ -4,8 +4,20 @@
 
 namespace swf::avm2 {
 
+namespace {
+
+// Error(...) called as a function makes an error as `new` does.
+void constructWhenCalled(ClassObject* cls) {
+    cls->call = [cls](Machine& m, const Value&, std::span<const Value> args) {
+        return m.construct(Value::object(cls), args);
+    };
+}
+
+}  // namespace
+
 void installErrorClasses(Machine& m) {
     ClassObject* error = m.defineClass("", "Error", m.builtins().object);
+    constructWhenCalled(error);
     auto initialize = [](Machine& m, const Value& self, std::span<const Value> args) {
         Object* o = self.asObject();
         if (!o) return Value();
@@ -44,6 +56,7 @@ void installErrorClasses(Machine& m) {
     for (const char* name : {"TypeError", "ReferenceError", "RangeError", "ArgumentError", "VerifyError", "EvalError",
                              "SyntaxError", "URIError", "SecurityError", "DefinitionError", "UninitializedError"}) {
         ClassObject* sub = m.defineClass("", name, error);
+        constructWhenCalled(sub);
         sub->prototype->setOwn("name", Value::string(name));
         sub->prototype->setEnumerable("name", false);
         sub->setOwn("length", Value::number(1));
@@ -51,6 +64,7 @@ void installErrorClasses(Machine& m) {
     for (const char* name : {"IOError", "EOFError", "IllegalOperationError", "MemoryError", "StackOverflowError",
                              "ScriptTimeoutError", "InvalidSWFError"}) {
         ClassObject* sub = m.defineClass("flash.errors", name, error);
+        constructWhenCalled(sub);
         sub->prototype->setOwn("name", Value::string(name));
         sub->prototype->setEnumerable("name", false);
     }

@@ -176,8 +176,15 @@ void installNumberClasses(Machine& m) {
         return Value::number(NAN);
     }, 1)));
 
-    Object* math = m.newObject();
-    m.defineGlobal("", "Math", Value::object(math));
+    // Math is a class of statics alone: neither called nor constructed.
+    ClassObject* math = m.defineClass("", "Math", m.builtins().object);
+    math->sealed = true;
+    math->call = [](Machine& m, const Value&, std::span<const Value>) -> Value {
+        m.throwError("TypeError", 1075, "Math is not a function.");
+    };
+    math->construct = [](Machine& m, std::span<const Value>) -> Value {
+        m.throwError("TypeError", 1076, "Math is not a constructor.");
+    };
     math->setOwn("PI", Value::number(M_PI));
     math->setOwn("E", Value::number(M_E));
     math->setOwn("LN10", Value::number(M_LN10));

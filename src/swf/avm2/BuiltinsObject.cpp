@@ -21,6 +21,19 @@ void Machine::installBuiltins() {
     builtins_.uintClass = defineClass("", "uint", builtins_.object);
     builtins_.string = defineClass("", "String", builtins_.object);
     builtins_.array = defineClass("", "Array", builtins_.object);
+    // Object and Class were made before Class: they are classes all the same.
+    for (ClassObject* early : {builtins_.object, builtins_.classClass}) {
+        early->setClassObject(builtins_.classClass);
+        early->setProto(builtins_.classClass->prototype);
+    }
+    // Function.prototype is a function that does nothing; Array.prototype an empty array.
+    auto* functionPrototype = heap_.make<FunctionObject>(builtins_.function, builtins_.object->prototype);
+    functionPrototype->native = [](Machine&, const Value&, std::span<const Value>) { return Value(); };
+    functionPrototype->setTraits(builtins_.function->instanceTraits.get());
+    replacePrototype(builtins_.function, functionPrototype);
+    auto* arrayPrototype = heap_.make<ArrayObject>(builtins_.array, builtins_.object->prototype);
+    arrayPrototype->setTraits(builtins_.array->instanceTraits.get());
+    replacePrototype(builtins_.array, arrayPrototype);
     for (ClassObject* c : {builtins_.boolean, builtins_.number, builtins_.intClass, builtins_.uintClass,
                            builtins_.string, builtins_.classClass, builtins_.function, builtins_.namespaceClass,
                            builtins_.qname})
@@ -35,6 +48,16 @@ void Machine::installBuiltins() {
     builtins_.xml = findClass("XML");
     builtins_.xmlList = findClass("XMLList");
     installDisplayClasses(*this);
+    // The primitive classes declare their prototype's methods again as methods of the class in
+    // the AS3 namespace: a name open to it finds these, whatever the prototype holds later.
+    for (ClassObject* c : {builtins_.boolean, builtins_.number, builtins_.intClass, builtins_.uintClass, builtins_.string}) {
+        for (size_t i = 0; i < c->prototype->ownCount(); ++i) {
+            const std::string* name = c->prototype->ownNameAt(i);
+            Object* f = name && *name != "constructor" ? c->prototype->findOwn(*name)->asObject() : nullptr;
+            if (f && f->asFunction())
+                c->instanceTraits->bind(namespaces_.as3(), *name, Binding{Binding::Kind::Method, 0, f, nullptr, nullptr});
+        }
+    }
 }
 
 namespace {
@@ -42,11 +65,13 @@ namespace {
 std::string objectToString(Machine& m, const Value& self) {
     if (Object* o = self.asObject()) {
         if (ClassObject* c = o->asClass()) return "[class " + c->localName + "]";
-        if (o->asFunction()) return "function Function() {}";
+        if (FunctionObject* f = o->asFunction()) return "[object Function-" + std::to_string(f->method) + "]";
+        if (m.isGlobal(o)) return "[object global]";
         ClassObject* c = o->classObject();
         return "[object " + (c ? c->localName : std::string("Object")) + "]";
     }
-    return "[object " + m.classOf(self)->localName + "]";
+    // int and uint are kinds of Number, not classes a number reports.
+    return "[object " + (self.isNumber() ? std::string("Number") : m.classOf(self)->localName) + "]";
 }
 
 }  // namespace
@@ -85,10 +110,9 @@ void installObjectClasses(Machine& m) {
         if (Object* o = self.asObject(); o && !o->keysByIdentity()) o->setEnumerable(m.toString(argAt(args, 0)), Machine::toBoolean(argAt(args, 1)));
         return Value();
     }, 2);
-    m.defineMethod(op, "isPrototypeOf", [](Machine&, const Value& self, std::span<const Value> args) {
-        Object* target = argAt(args, 0).asObject();
+    m.defineMethod(op, "isPrototypeOf", [](Machine& m, const Value& self, std::span<const Value> args) {
         int depth = 0;
-        for (Object* p = target ? target->proto() : nullptr; p && depth < 1024; p = p->proto(), ++depth)
+        for (Object* p = m.prototypeChainOf(argAt(args, 0)); p && depth < 1024; p = p->proto(), ++depth)
             if (p == self.asObject()) return Value::boolean(true);
         return Value::boolean(false);
     }, 1);
@@ -99,10 +123,13 @@ void installObjectClasses(Machine& m) {
         return Value::string(objectToString(m, self));
     });
     m.defineMethod(op, "valueOf", [](Machine&, const Value& self, std::span<const Value>) { return self; });
-    b.object->call = [](Machine& m, const Value&, std::span<const Value> args) {
+    // Object(v) and new Object(v) give v itself, or a new object for null and undefined.
+    auto toObject = [](Machine& m, std::span<const Value> args) {
         Value v = argAt(args, 0);
         return v.isNullish() ? Value::object(m.newObject()) : v;
     };
+    b.object->call = [toObject](Machine& m, const Value&, std::span<const Value> args) { return toObject(m, args); };
+    b.object->construct = toObject;
     b.object->setOwn("length", Value::number(1));
 
     // Function.prototype: call and apply; a function prints as the player prints it.
@@ -122,19 +149,24 @@ void installObjectClasses(Machine& m) {
         }
         return m.call(self, argAt(args, 0), list);
     }, 2);
-    m.defineMethod(fp, "toString", [](Machine&, const Value&, std::span<const Value>) {
-        return Value::string("function Function() {}");
-    });
+    // A function prints alike for toString and toLocaleString.
+    for (const char* name : {"toString", "toLocaleString"})
+        m.defineMethod(fp, name, [](Machine&, const Value&, std::span<const Value>) {
+            return Value::string("function Function() {}");
+        });
     m.defineAccessor(b.function, "length", [](Machine&, const Value& self, std::span<const Value>) {
         FunctionObject* f = self.asObject() ? self.asObject()->asFunction() : nullptr;
         return Value::number(f ? f->arity : 0);
     });
-    b.function->call = [](Machine& m, const Value&, std::span<const Value>) {
+    // The player compiles no source at run time: Function() makes an empty function, and
+    // Function("body") is refused.
+    auto makeFunction = [](Machine& m, std::span<const Value> args) {
+        if (!args.empty()) m.throwError("EvalError", 1066, "The form function('function body') is not supported.");
         return Value::object(m.newNative([](Machine&, const Value&, std::span<const Value>) { return Value(); }));
     };
-    b.function->construct = [](Machine& m, std::span<const Value>) {
-        return Value::object(m.newNative([](Machine&, const Value&, std::span<const Value>) { return Value(); }));
-    };
+    b.function->call = [makeFunction](Machine& m, const Value&, std::span<const Value> args) { return makeFunction(m, args); };
+    b.function->construct = makeFunction;
+    b.function->setOwn("length", Value::number(1));
     // Boolean: conversion, and `new Boolean(x)` is the primitive as the player gives it.
     auto toBool = [](Machine&, const Value&, std::span<const Value> args) {
         return Value::boolean(Machine::toBoolean(argAt(args, 0)));

@@ -90,7 +90,7 @@ void installStringClass(Machine& m) {
         size_t from = position(m, argAt(args, 1), s.size(), 0);
         size_t at = s.find(needle, from);
         return Value::number(at == std::u16string::npos ? -1 : static_cast<double>(at));
-    }, 1);
+    }, 2);
     m.defineMethod(p, "lastIndexOf", [](Machine& m, const Value& self, std::span<const Value> args) {
         std::u16string s = thisText(m, self);
         std::u16string needle = toUtf16(m.toString(argAt(args, 0)));

@@ -1,6 +1,7 @@
 // Vector.<T>: the generic and its classes for each element type (made on first use by
 // applytype), with the methods that add, remove or make elements checking the type and the
 // fixed length; the methods that only read or reorder are Array's.
+#include <cctype>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -140,8 +141,9 @@ void installMethods(Machine& m, Object* p) {
         VectorObject* out = sameKind(m, v);
         out->items = v.items;
         for (const Value& a : args) {
+            // Only vectors of the same type join: a Vector.<uint> is no Vector.<int>.
             auto* other = dynamic_cast<VectorObject*>(a.asObject());
-            if (!other) m.throwError("TypeError", 1034, "Type Coercion failed: cannot convert " + m.describeForError(a) + " to " + v.classObject()->name + ".");
+            if (!other || other->classObject() != v.classObject()) m.throwError("TypeError", 1034, "Type Coercion failed: cannot convert " + m.describeForError(a) + " to " + v.classObject()->name + ".");
             for (const Value& item : other->items) out->items.push_back(coerceElement(m, v, item));
             if (out->items.size() > ArrayObject::kMaxLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
         }
@@ -175,11 +177,12 @@ void installMethods(Machine& m, Object* p) {
     auto eachInto = [](bool keepItem) {
         return [keepItem](Machine& m, const Value& self, std::span<const Value> args) {
             VectorObject& v = thisVector(m, self);
+            Value callback = callbackArgument(m, args, v.classObject()->name + (keepItem ? "/filter" : "/map"));
             VectorObject* out = sameKind(m, v);
-            for (size_t i = 0; i < v.items.size(); ++i) {
+            for (size_t i = 0; !callback.isNullish() && i < v.items.size(); ++i) {
                 Value item = v.items[i];
                 Value callArgs[3] = {item, Value::number(static_cast<double>(i)), self};
-                Value r = m.call(argAt(args, 0), argAt(args, 1), callArgs);
+                Value r = m.call(callback, argAt(args, 1), callArgs);
                 if (!keepItem) out->items.push_back(coerceElement(m, v, r));
                 else if (Machine::toBoolean(r)) out->items.push_back(item);
             }
@@ -246,6 +249,14 @@ ClassObject* specialize(Machine& m, ClassObject* element) {
 Value vectorLoad(Machine& m, VectorObject& vector, uint32_t index) {
     if (index >= vector.items.size()) outOfRange(m, index, vector.items.size());
     return vector.items[index];
+}
+
+void vectorRefuseNumber(Machine& m, VectorObject& vector, const Name& name) {
+    if (name.local.empty() || name.attribute || !name.isPublic(m.namespaces())) return;
+    if (std::isspace(static_cast<unsigned char>(name.local.front())) || std::isspace(static_cast<unsigned char>(name.local.back())))
+        return;
+    double d = stringToNumber(name.local);
+    if (!std::isnan(d)) outOfRange(m, d, vector.items.size());
 }
 
 void vectorStore(Machine& m, VectorObject& vector, uint32_t index, const Value& value) {

@@ -69,11 +69,23 @@ ClassObject* Machine::defineClass(const std::string& package, const std::string&
     c->prototype = heap_.make<Object>(builtins_.object, base ? base->prototype : nullptr);
     c->prototype->setOwn("constructor", Value::object(c));
     c->prototype->setEnumerable("constructor", false);
-    c->setTraits(c->classTraits.get());
-    c->setOwn("prototype", Value::object(c->prototype));
-    c->setEnumerable("prototype", false);
+    bindPrototype(c);
     defineGlobal(package, name, Value::object(c));
     return c;
+}
+
+void Machine::bindPrototype(ClassObject* c) {
+    // A class's prototype is a constant of the class: never replaced, never deleted.
+    uint32_t slot = c->classTraits->addSlot(0, SlotType::Any, Value::object(c->prototype));
+    c->classTraits->bind(namespaces_.publicNs(), "prototype", Binding{Binding::Kind::Const, slot, nullptr, nullptr, nullptr});
+    c->setTraits(c->classTraits.get());
+}
+
+void Machine::replacePrototype(ClassObject* c, Object* prototype) {
+    prototype->setOwn("constructor", Value::object(c));
+    prototype->setEnumerable("constructor", false);
+    c->prototype = prototype;
+    c->slots()[c->classTraits->find(namespaces_.publicNs(), "prototype")->slot] = Value::object(prototype);
 }
 
 void Machine::defineGlobal(const std::string& package, const std::string& name, const Value& value) {
@@ -248,9 +260,7 @@ ClassObject* Machine::newClass(const std::shared_ptr<LoadedAbc>& abc, uint32_t i
     buildTraits(*c->instanceTraits, abc, inst.traits, classScope, c);
     c->classTraits = std::make_unique<Traits>();
     buildTraits(*c->classTraits, abc, f.classes[index].traits, classScope, c);
-    c->setTraits(c->classTraits.get());
-    c->setOwn("prototype", Value::object(c->prototype));
-    c->setEnumerable("prototype", false);
+    bindPrototype(c);
     c->initializer = newMethodClosure(abc, inst.initializer, classScope, c);
     FunctionObject* cinit = newMethodClosure(abc, f.classes[index].initializer, classScope, c);
     invoke(cinit, Value::object(c), {});

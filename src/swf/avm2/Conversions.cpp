@@ -107,6 +107,19 @@ bool Machine::isType(const Value& v, ClassObject* type) {
     return classOf(v)->isSubclassOf(type);
 }
 
+Value Machine::coerceToSlot(SlotType type, const Value& v) {
+    switch (type) {
+        case SlotType::Int: return Value::number(toInt(v));
+        case SlotType::UInt: return Value::number(toUint(v));
+        case SlotType::Number: return Value::number(toNumber(v));
+        case SlotType::Boolean: return Value::boolean(toBoolean(v));
+        case SlotType::String: return coerceString(v);
+        // A slot of a class type holds null where undefined is stored.
+        case SlotType::Object: return v.isUndefined() ? Value::null() : v;
+        default: return v;
+    }
+}
+
 Value Machine::coerceTo(const Value& v, ClassObject* type) {
     if (!type) return v;
     if (type == builtins_.intClass) return Value::number(toInt(v));

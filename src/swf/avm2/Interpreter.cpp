@@ -5,6 +5,7 @@
 #include "swf/abc/Instruction.h"
 #include "swf/abc/Opcode.h"
 #include "swf/abc/Verifier.h"
+#include "swf/avm2/DomainMemory.h"
 #include "swf/avm2/XmlAccess.h"
 #include "swf/avm2/XmlPrinter.h"
 
@@ -410,8 +411,14 @@ void Interpreter::execute() {
                         stack_.push_back(m_.constant(abc_, Constant{ConstantKind::Namespace, in.a}));
                         break;
                     case OP_li8: case OP_li16: case OP_li32: case OP_lf32: case OP_lf64:
-                    case OP_si8: case OP_si16: case OP_si32: case OP_sf32: case OP_sf64:
-                        m_.throwError("RangeError", 1506, "The specified range is invalid.");
+                        stack_.back() = domainLoad(m_, in.op, stack_.back());
+                        break;
+                    case OP_si8: case OP_si16: case OP_si32: case OP_sf32: case OP_sf64: {
+                        Value address = pop();
+                        Value value = pop();
+                        domainStore(m_, in.op, value, address);
+                        break;
+                    }
                     case OP_newfunction: {
                         FunctionObject* fn = m_.newMethodClosure(f_.abc, in.a, fullScope(), nullptr);
                         fn->lenientArguments = true;
@@ -457,7 +464,10 @@ void Interpreter::execute() {
                         if (isMethod && b.kind == Binding::Kind::Method) result = m_.invoke(b.method->asFunction(), obj, args);
                         else if (isMethod && b.kind == Binding::Kind::Accessor && b.getter)
                             result = m_.call(m_.invoke(b.getter->asFunction(), obj, {}), obj, args);
-                        else result = m_.call(v, obj, args);
+                        else if (Object* f = v.asObject(); f && (f->asFunction() || f->asClass()))
+                            result = m_.call(v, obj, args);
+                        else
+                            m_.throwError("ReferenceError", 1070, "Method " + name.local + " not found on " + f_.home->base->name + ".");
                         if (in.op == OP_callsuper) stack_.push_back(result);
                         break;
                     }
@@ -608,15 +618,7 @@ void Interpreter::execute() {
                             stack_.push_back(o->slots()[in.a - 1]);
                         } else {
                             SlotType t = o->traits() ? o->traits()->slotType(in.a - 1) : SlotType::Any;
-                            switch (t) {
-                                case SlotType::Int: value = Value::number(m_.toInt(value)); break;
-                                case SlotType::UInt: value = Value::number(m_.toUint(value)); break;
-                                case SlotType::Number: value = Value::number(m_.toNumber(value)); break;
-                                case SlotType::Boolean: value = Value::boolean(Machine::toBoolean(value)); break;
-                                case SlotType::String: value = m_.coerceString(value); break;
-                                default: break;
-                            }
-                            o->slots()[in.a - 1] = value;
+                            o->slots()[in.a - 1] = m_.coerceToSlot(t, value);
                         }
                         break;
                     }
@@ -670,10 +672,8 @@ void Interpreter::execute() {
                         Value proto = to->asClass() ? Value::object(to->asClass()->prototype)
                                                     : m_.getProperty(t, Name::qualified(m_.namespaces().publicNs(), "prototype"));
                         bool result = false;
-                        Object* o = v.asObject();
-                        if (!o && !v.isNullish()) o = m_.classOf(v)->prototype, result = o == proto.asObject();
                         int depth = 0;
-                        for (Object* p = v.asObject() ? o->proto() : nullptr; p && !result && depth < 1024; p = p->proto(), ++depth)
+                        for (Object* p = m_.prototypeChainOf(v); p && !result && depth < 1024; p = p->proto(), ++depth)
                             result = p == proto.asObject();
                         stack_.push_back(Value::boolean(result));
                         break;

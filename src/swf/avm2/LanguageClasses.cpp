@@ -1,6 +1,7 @@
 #include "swf/avm2/LanguageClasses.h"
 
 #include "swf/avm2/Builtins.h"
+#include "swf/avm2/DomainMemory.h"
 
 namespace swf::avm2 {
 
@@ -14,6 +15,7 @@ void installLanguageClasses(Machine& m) {
     installXmlClasses(m);
     installByteArrayClass(m);
     installDictionaryClass(m);
+    installApplicationDomainClass(m);
 }
 
 }  // namespace swf::avm2

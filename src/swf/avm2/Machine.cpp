@@ -27,6 +27,7 @@ void Machine::trace(const std::string& line) const {
 
 void Machine::markRoots(Marker& marker) const {
     marker.mark(builtinGlobal_);
+    marker.mark(domainMemory_);
     if (builtinTraits_) builtinTraits_->trace(marker);
     for (const ScriptEnv& s : scripts_) marker.mark(s.global);
     for (const auto& file : files_)
@@ -164,6 +165,18 @@ ClassObject* Machine::findClass(const std::string& qualifiedName) {
     return found;
 }
 
+Object* Machine::prototypeChainOf(const Value& v) {
+    if (Object* o = v.asObject()) return o->proto();
+    return v.isNullish() ? nullptr : classOf(v)->prototype;
+}
+
+bool Machine::isGlobal(const Object* o) const {
+    if (o == builtinGlobal_) return true;
+    for (const ScriptEnv& s : scripts_)
+        if (s.global == o) return true;
+    return false;
+}
+
 // --- property access -------------------------------------------------------------------------
 
 bool Machine::isArrayIndex(const Name& name, uint32_t& index) const {
@@ -190,9 +203,11 @@ Value Machine::getOnObject(Object* o, const Value& receiver, const Name& name, b
         if (isArrayIndex(name, index)) {
             if (auto* vector = dynamic_cast<VectorObject*>(array)) return vectorLoad(*this, *vector, index);
             if (index < array->items.size()) return array->items[index];
+            if (Value* far = o->findOwn(name.local)) return *far;
             found = false;
             return Value();
         }
+        if (auto* vector = dynamic_cast<VectorObject*>(array)) vectorRefuseNumber(*this, *vector, name);
     }
     if (const Binding* b = findBinding(o->traits(), name)) {
         switch (b->kind) {
@@ -233,13 +248,12 @@ Value Machine::getProperty(const Value& object, const Name& name) {
     if (object.isString() && name.local == "length" && name.isPublic(namespaces_))
         return Value::number(static_cast<double>(utf16Length(object.asString())));
     ClassObject* cls = classOf(object);
+    if (const Binding* b = findBinding(cls->instanceTraits.get(), name)) {
+        if (b->kind == Binding::Kind::Method) return Value::object(bind(b->method->asFunction(), object));
+        if (b->kind == Binding::Kind::Accessor && b->getter) return invoke(b->getter->asFunction(), object, {});
+    }
     Value v = getOnObject(cls->prototype, object, name, found);
     if (!found) {
-        if (const Binding* b = findBinding(cls->instanceTraits.get(), name)) {
-            if (b->kind == Binding::Kind::Method) return Value::object(bind(b->method->asFunction(), object));
-            if (b->kind == Binding::Kind::Accessor && b->getter)
-                return invoke(b->getter->asFunction(), object, {});
-        }
         throwError("ReferenceError", 1069,
                    "Property " + name.local + " not found on " + cls->name + " and there is no default value.");
     }
@@ -258,6 +272,9 @@ void Machine::setProperty(const Value& object, const Name& name, const Value& va
         if (b && b->kind == Binding::Kind::Accessor && !b->setter)
             throwError("ReferenceError", 1074,
                        "Illegal write to read-only property " + name.local + " on " + classOf(object)->name + ".");
+        if (b && b->kind == Binding::Kind::Method)
+            throwError("ReferenceError", 1037,
+                       "Cannot assign to a method " + name.local + " on " + classOf(object)->name + ".");
         throwError("ReferenceError", 1056,
                    "Cannot create property " + name.local + " on " + classOf(object)->name + ".");
     }
@@ -267,11 +284,16 @@ void Machine::setProperty(const Value& object, const Name& name, const Value& va
         uint32_t index;
         if (isArrayIndex(name, index)) {
             if (auto* vector = dynamic_cast<VectorObject*>(array)) return vectorStore(*this, *vector, index, value);
-            if (index >= ArrayObject::kMaxLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
+            if (index >= ArrayObject::kMaxLength) {
+                array->setOwn(name.local, value);
+                array->sparseLength = std::max<size_t>(array->length(), size_t{index} + 1);
+                return;
+            }
             if (index >= array->items.size()) array->items.resize(index + 1);
             array->items[index] = value;
             return;
         }
+        if (auto* vector = dynamic_cast<VectorObject*>(array)) vectorRefuseNumber(*this, *vector, name);
     }
     if (const Binding* b = findBinding(o->traits(), name)) {
         switch (b->kind) {
@@ -281,17 +303,7 @@ void Machine::setProperty(const Value& object, const Name& name, const Value& va
                                "Illegal write to read-only property " + name.local + " on " + describeForError(object) + ".");
                 [[fallthrough]];
             case Binding::Kind::Slot: {
-                SlotType type = o->traits()->slotType(b->slot);
-                Value stored = value;
-                switch (type) {
-                    case SlotType::Int: stored = Value::number(toInt(value)); break;
-                    case SlotType::UInt: stored = Value::number(toUint(value)); break;
-                    case SlotType::Number: stored = Value::number(toNumber(value)); break;
-                    case SlotType::Boolean: stored = Value::boolean(toBoolean(value)); break;
-                    case SlotType::String: stored = coerceString(value); break;
-                    default: break;
-                }
-                o->slots()[b->slot] = stored;
+                o->slots()[b->slot] = coerceToSlot(o->traits()->slotType(b->slot), value);
                 return;
             }
             case Binding::Kind::Method:
@@ -321,13 +333,18 @@ void Machine::setProperty(const Value& object, const Name& name, const Value& va
 
 bool Machine::deleteProperty(const Value& object, const Name& name) {
     Object* o = object.asObject();
-    if (!o) return false;
+    if (!o) {
+        // A primitive has nothing of its own to lose.
+        if (object.isNullish()) return false;
+        throwError("ReferenceError", 1120, "Cannot delete property " + name.local + " on " + classOf(object)->name + ".");
+    }
     if (o->asXml() || o->asXmlList()) return xmlDeleteProperty(*this, o, name);
     if (std::optional<bool> deleted = o->deleteKeyed(name)) return *deleted;
     if (ArrayObject* array = o->asArray()) {
         uint32_t index;
         if (isArrayIndex(name, index)) {
             if (index < array->items.size()) array->items[index] = Value();
+            else array->deleteOwn(name.local);
             return true;
         }
     }
@@ -349,7 +366,7 @@ bool Machine::hasProperty(const Value& object, const Name& name) {
     if (findBinding(o->traits(), name)) return true;
     if (ArrayObject* array = o->asArray()) {
         uint32_t index;
-        if (isArrayIndex(name, index)) return index < array->items.size();
+        if (isArrayIndex(name, index)) return index < array->items.size() || array->findOwn(name.local);
     }
     if (!name.isPublic(namespaces_)) return false;
     int depth = 0;

@@ -102,6 +102,12 @@ class Machine {
     // True when `name` is a public array index ("0", "12"), given in `index`.
     bool isArrayIndex(const Name& name, uint32_t& index) const;
 
+    // The first prototype `v` inherits from: its own for an object, its class's for a
+    // primitive, null for null and undefined.
+    Object* prototypeChainOf(const Value& v);
+    // True for a script's global object (or the built-in one).
+    bool isGlobal(const Object* o) const;
+
     // --- conversions -----------------------------------------------------------------------
     Value toPrimitive(const Value& v, bool stringHint);
     double toNumber(const Value& v);
@@ -118,6 +124,8 @@ class Machine {
     // Coerces to a declared type (int, String, a class...), throwing TypeError #1034 for an
     // object of an unrelated class.
     Value coerceTo(const Value& v, ClassObject* type);
+    // A value as a slot of `type` stores it.
+    Value coerceToSlot(SlotType type, const Value& v);
     bool strictEquals(const Value& a, const Value& b);
     bool looseEquals(const Value& a, const Value& b);
     // a < b as the language compares: true, false or undefined (NaN involved).
@@ -199,6 +207,10 @@ class Machine {
     const std::string& defaultXmlNamespace() const { return defaultXmlNamespace_; }
     void setDefaultXmlNamespace(std::string uri) { defaultXmlNamespace_ = std::move(uri); }
 
+    // The ByteArray the memory instructions reach (ApplicationDomain.domainMemory), or null.
+    Object* domainMemory() const { return domainMemory_; }
+    void setDomainMemory(Object* memory) { domainMemory_ = memory; }
+
     // Marks what the machine holds: it is a root of its heap for as long as it exists.
     void markRoots(Marker& marker) const;
 
@@ -211,6 +223,9 @@ class Machine {
     };
 
     void installBuiltins();
+    void bindPrototype(ClassObject* c);
+    // Gives a built-in class a prototype of its own kind (an array for Array).
+    void replacePrototype(ClassObject* c, Object* prototype);
     Value getOnObject(Object* o, const Value& receiver, const Name& name, bool& found);
     Value runScript(ScriptEnv& script);
     // The script global that defines `name`, initialising its script first, or null.
@@ -235,6 +250,7 @@ class Machine {
     int depth_ = 0;
     StageBridge* stageBridge_ = nullptr;
     std::string defaultXmlNamespace_;
+    Object* domainMemory_ = nullptr;
 };
 
 }  // namespace swf::avm2

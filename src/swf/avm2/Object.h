@@ -27,6 +27,7 @@ class Object : public script::Collectable {
     Object(ClassObject* klass, Object* proto);
 
     ClassObject* classObject() const { return class_; }
+    void setClassObject(ClassObject* klass) { class_ = klass; }
     Object* proto() const { return proto_; }
     void setProto(Object* proto) { proto_ = proto; }
     // The traits of the fixed properties (null for none) and their slot values.

@@ -9,6 +9,7 @@
 namespace swf::avm2 {
 
 class Machine;
+struct Name;
 
 class VectorObject : public ArrayObject {
   public:
@@ -22,6 +23,8 @@ class VectorObject : public ArrayObject {
 
 // vector[index]: the element, or the player's RangeError past the end.
 Value vectorLoad(Machine& m, VectorObject& vector, uint32_t index);
+// A public name that spells a number but no index (-1, 1.5) is out of range, never a property.
+void vectorRefuseNumber(Machine& m, VectorObject& vector, const Name& name);
 // vector[index] = value: coerced to the element type; index == length appends unless fixed.
 void vectorStore(Machine& m, VectorObject& vector, uint32_t index, const Value& value);
 
