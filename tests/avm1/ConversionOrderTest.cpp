@@ -24,6 +24,12 @@ const std::vector<avm1test::ScriptCase> kCases = {
      kBoth + R"(push "o"; getVariable; push 1; add2; trace
                 push "x"; push "o"; getVariable; add2; trace)",
      "v\nv\nNaN\nv\ns\nx[type Object]"},
+    {"trace of an object whose toString throws prints its name for an object; the error goes on",
+     8,
+     R"(push "o", "toString"; function () { push "no"; throw }; push 1; initObject; setVariable
+        try catch="e" { push "o"; getVariable; trace }
+        catch { push "caught "; push "e"; getVariable; add2; trace })",
+     "[type Object]\ncaught no"},
     {"an object whose valueOf is no function stands for undefined", 7,
      R"(push "o", "valueOf", undefined, 1; initObject; setVariable
         push "x"; push "o"; getVariable; add2; trace

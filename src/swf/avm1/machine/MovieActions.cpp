@@ -211,7 +211,14 @@ Activation::Outcome Activation::runRemoveSprite(Step&) {
 
 Activation::Outcome Activation::runTrace(Step&) {
     Value value = pop();
-    machine_.trace(value.isUndefined() ? "undefined" : machine_.toString(value));
+    try {
+        machine_.trace(value.isUndefined() ? "undefined" : machine_.toString(value));
+    } catch (const ScriptThrow&) {
+        // A conversion that throws still prints the player's name for an object; the error
+        // goes on to the script.
+        machine_.trace("[type Object]");
+        throw;
+    }
     return Outcome::Normal;
 }
 
