@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "ScriptRun.h"
 #include "support/ButtonBuilder.h"
 #include "support/EditText.h"
@@ -19,6 +21,18 @@ namespace st = swftest;
 std::vector<uint8_t> VideoStreamBody(uint16_t id) {
     return {static_cast<uint8_t>(id), static_cast<uint8_t>(id >> 8), 1, 0, 32, 0, 32, 0, 0, 2};
 }
+
+// Unhides every global and deletes it.
+const std::string kDeleteEveryGlobal = R"(
+        push 7, 0, null, "_global"; getVariable; push 4, "ASSetPropFlags"; callFunction; pop
+        push "_global"; getVariable; enumerate2
+        next:
+        pushDuplicate; push null; equals2; if deleted
+        storeRegister 1; pop
+        push "_global"; getVariable; push r:1; delete; pop
+        jump next
+        deleted: pop
+)";
 
 TEST(CollectorRoots, ObjectsOfDeletedGlobalClassesStillGetLivePrototypes) {
     st::SwfWriter movie;
@@ -40,14 +54,7 @@ TEST(CollectorRoots, ObjectsOfDeletedGlobalClassesStillGetLivePrototypes) {
     movie.doAction(st::ActionBuilder::assemble(R"(
         push "keep", "Sound"; getVariable; push "prototype"; getMember
         push "loadSound"; getMember; setVariable
-        push 7, 0, null, "_global"; getVariable; push 4, "ASSetPropFlags"; callFunction; pop
-        push "_global"; getVariable; enumerate2
-        next:
-        pushDuplicate; push null; equals2; if deleted
-        storeRegister 1; pop
-        push "_global"; getVariable; push r:1; delete; pop
-        jump next
-        deleted: pop
+)" + kDeleteEveryGlobal + R"(
         push "_global"; getVariable; push "Video"; getMember; typeOf; trace
         push 0; storeRegister 2; pop
         loop:
@@ -105,14 +112,7 @@ TEST(CollectorRoots, NativesOfDeletedClassesStillReachWhatTheirClassesKept) {
         push "init", "AsBroadcaster"; getVariable; push "initialize"; getMember; setVariable
         push "getLocal", "SharedObject"; getVariable; push "getLocal"; getMember; setVariable
         push "b", 1, "getLocal"; callFunction; push "data"; getMember; push "x", 5; setMember
-        push 7, 0, null, "_global"; getVariable; push 4, "ASSetPropFlags"; callFunction; pop
-        push "_global"; getVariable; enumerate2
-        next:
-        pushDuplicate; push null; equals2; if deleted
-        storeRegister 1; pop
-        push "_global"; getVariable; push r:1; delete; pop
-        jump next
-        deleted: pop
+)" + kDeleteEveryGlobal + R"(
         push 0; storeRegister 2; pop
         loop:
         push r:2, 30000; less2; not; if made
