@@ -30,6 +30,16 @@ const std::vector<avm1test::ScriptCase> kCases = {
         try catch="e" { push "o"; getVariable; trace }
         catch { push "caught "; push "e"; getVariable; add2; trace })",
      "[type Object]\ncaught no"},
+    {"setProperty converts the value as its property would, with no target or read-only", 8,
+     R"(push "v", "valueOf"; function () { push "v"; trace; push 1; return }; push 1; initObject
+        setVariable
+        push "t", "toString"; function () { push "t"; trace; push "x"; return }; push 1
+        initObject; setVariable
+        push "nowhere", 0, "v"; getVariable; setProperty
+        push "nowhere", 13, "t"; getVariable; setProperty
+        push "", 5, "v"; getVariable; setProperty
+        push "", 15, "v"; getVariable; setProperty)",
+     "v\nt\nv"},
     {"an object whose valueOf is no function stands for undefined", 7,
      R"(push "o", "valueOf", undefined, 1; initObject; setVariable
         push "x"; push "o"; getVariable; add2; trace

@@ -115,8 +115,11 @@ void Activation::callFrame(const Value& frame) {
         }
 }
 
-bool Activation::frameLoaded(const Value&) {
-    return true;  // the whole movie is loaded before it plays
+bool Activation::frameLoaded(const Value& frame) {
+    // The frame is named as a goto names it, an object by its text, though the whole movie
+    // is loaded before it plays.
+    if (frame.isObject()) machine_.toString(frame);
+    return true;
 }
 
 Activation::Outcome Activation::runNextOrPreviousFrame(Step& step) {
@@ -191,8 +194,8 @@ Activation::Outcome Activation::runSetProperty(Step&) {
     Value value = pop();
     double index = machine_.toNumber(pop());
     Object* object = targetOperand(pop());
-    if (object && !std::isnan(index))
-        machine_.stage().setPropertyByIndex(machine_, *object, static_cast<int>(index), value);
+    if (!std::isnan(index))
+        machine_.stage().setPropertyByIndex(machine_, object, static_cast<int>(index), value);
     return Outcome::Normal;
 }
 
@@ -223,18 +226,24 @@ Activation::Outcome Activation::runTrace(Step&) {
 }
 
 Activation::Outcome Activation::runStartDrag(Step&) {
+    // The target is named first; then the flags, read as numbers as the SWF 4 actions read
+    // their operands (an object's valueOf decides, not its being an object).
     Value target = pop();
-    bool lockCenter = machine_.toBoolean(pop());
+    DisplayObject* object = machine_.displayObjectOf(target);
+    if (!object) object = machine_.displayObjectOf(Value(resolveTarget(machine_.toString(target))));
+    const auto flag = [this] {
+        const double n = machine_.toNumber(pop());
+        return n != 0 && !std::isnan(n);
+    };
+    bool lockCenter = flag();
     std::optional<DragLimits> limits;
-    if (machine_.toBoolean(pop())) {
+    if (flag()) {
         limits.emplace();
         limits->bottom = machine_.toNumber(pop());
         limits->right = machine_.toNumber(pop());
         limits->top = machine_.toNumber(pop());
         limits->left = machine_.toNumber(pop());
     }
-    DisplayObject* object = machine_.displayObjectOf(target);
-    if (!object) object = machine_.displayObjectOf(Value(resolveTarget(machine_.toString(target))));
     if (object) machine_.stage().startDrag(machine_, *object, lockCenter, limits);
     return Outcome::Normal;
 }

@@ -32,9 +32,10 @@ class StageAccess {
                              Value& out) = 0;
     virtual bool setProperty(Machine& machine, DisplayObject& object, std::string_view name,
                              const Value& value) = 0;
-    // GetProperty and SetProperty: the property by its number.
+    // GetProperty and SetProperty: the property by its number; a set without a target still
+    // converts the value.
     virtual Value getPropertyByIndex(Machine& machine, Object& object, int index) = 0;
-    virtual void setPropertyByIndex(Machine& machine, Object& object, int index,
+    virtual void setPropertyByIndex(Machine& machine, Object* object, int index,
                                     const Value& value) = 0;
     virtual void duplicateClip(Machine& machine, Object* source, std::string_view name,
                                double depth) = 0;

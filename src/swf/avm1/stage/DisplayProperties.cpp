@@ -72,6 +72,24 @@ double propertyNumber(Machine& m, const Value& v) {
     return m.toNumber(v);
 }
 
+// What a set that nothing takes (a read-only property, a missing target) still makes of the
+// value: text for the names, a number for the rest, nothing for the paths.
+void convertUntaken(Machine& m, int index, const Value& v) {
+    switch (index) {
+        case kName:
+        case kQuality:
+            m.toString(v);
+            return;
+        case kTarget:
+        case kDropTarget:
+        case kUrl:
+        case kFocusRect:
+            return;
+        default:
+            if (index >= 0 && index < kPropertyCount) propertyNumber(m, v);
+    }
+}
+
 double finiteOrZero(double v) {
     return std::isfinite(v) ? v : 0;
 }
@@ -542,6 +560,7 @@ void setDisplayProperty(Machine& machine, DisplayObject& object, int index, cons
         case kSoundBufTime:
             break;
         default:
+            convertUntaken(machine, index, value);
             return;  // read-only
     }
     double n = propertyNumber(machine, value);
@@ -608,11 +627,14 @@ Value getDisplayPropertyByIndex(Machine& machine, Object& object, int index) {
     return getDisplayProperty(machine, *d, index);
 }
 
-void setDisplayPropertyByIndex(Machine& machine, Object& object, int index, const Value& value) {
-    Object* live = machine.liveObject(&object);
+void setDisplayPropertyByIndex(Machine& machine, Object* object, int index, const Value& value) {
+    Object* live = object ? machine.liveObject(object) : nullptr;
     StageObject* stage = live ? live->asStageObject() : nullptr;
     DisplayObject* d = stage ? stage->displayObject() : nullptr;
-    if (d) setDisplayProperty(machine, *d, index, value);
+    if (d)
+        setDisplayProperty(machine, *d, index, value);
+    else
+        convertUntaken(machine, index, value);
 }
 
 }  // namespace swf::avm1

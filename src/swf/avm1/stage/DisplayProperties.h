@@ -25,9 +25,10 @@ std::optional<int> displayPropertyIndex(Machine& machine, std::string_view name)
 Value getDisplayProperty(Machine& machine, DisplayObject& object, int index);
 void setDisplayProperty(Machine& machine, DisplayObject& object, int index, const Value& value);
 
-// GetProperty / SetProperty on whatever the object stands for (nothing for a removed clip).
+// GetProperty / SetProperty on whatever the object stands for (nothing for a removed clip);
+// a set with no target still converts the value as the property would.
 Value getDisplayPropertyByIndex(Machine& machine, Object& object, int index);
-void setDisplayPropertyByIndex(Machine& machine, Object& object, int index, const Value& value);
+void setDisplayPropertyByIndex(Machine& machine, Object* object, int index, const Value& value);
 
 // The player's conversion of a double to an integer: truncation, and INT32_MIN for what does
 // not fit (infinities included). NaN gives 0; callers that ignore NaN test it first.

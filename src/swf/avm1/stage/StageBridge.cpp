@@ -33,7 +33,7 @@ Value StageBridge::getPropertyByIndex(Machine& machine, Object& object, int inde
     return getDisplayPropertyByIndex(machine, object, index);
 }
 
-void StageBridge::setPropertyByIndex(Machine& machine, Object& object, int index,
+void StageBridge::setPropertyByIndex(Machine& machine, Object* object, int index,
                                      const Value& value) {
     setDisplayPropertyByIndex(machine, object, index, value);
 }

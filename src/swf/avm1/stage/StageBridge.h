@@ -13,7 +13,7 @@ class StageBridge : public StageAccess {
     bool setProperty(Machine& machine, DisplayObject& object, std::string_view name,
                      const Value& value) override;
     Value getPropertyByIndex(Machine& machine, Object& object, int index) override;
-    void setPropertyByIndex(Machine& machine, Object& object, int index,
+    void setPropertyByIndex(Machine& machine, Object* object, int index,
                             const Value& value) override;
     void duplicateClip(Machine& machine, Object* source, std::string_view name,
                        double depth) override;
