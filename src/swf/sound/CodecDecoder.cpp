@@ -54,25 +54,39 @@ int16_t toInt16(float v) {
     return static_cast<int16_t>(std::lrint(std::clamp(v, -1.0f, 1.0f) * 32767.0f));
 }
 
-// One channel's sample `i` of a decoded frame, whatever layout the decoder chose.
-int16_t sampleAt(const AVFrame& f, int channel, int i, int channels) {
-    const auto format = static_cast<AVSampleFormat>(f.format);
-    const bool planar = av_sample_fmt_is_planar(format);
-    const uint8_t* plane = f.extended_data[planar ? channel : 0];
-    const int index = planar ? i : i * channels + channel;
-    switch (av_get_packed_sample_fmt(format)) {
-        case AV_SAMPLE_FMT_S16:
-            return reinterpret_cast<const int16_t*>(plane)[index];
-        case AV_SAMPLE_FMT_S32:
-            return static_cast<int16_t>(reinterpret_cast<const int32_t*>(plane)[index] >> 16);
-        case AV_SAMPLE_FMT_FLT:
-            return toInt16(reinterpret_cast<const float*>(plane)[index]);
-        case AV_SAMPLE_FMT_DBL:
-            return toInt16(static_cast<float>(reinterpret_cast<const double*>(plane)[index]));
-        default:
-            return 0;
+// A decoded frame's samples as 16-bit values, whatever layout the decoder chose; the layout
+// is looked up once a frame, not once a sample.
+class FrameSamples {
+  public:
+    explicit FrameSamples(const AVFrame& f)
+        : frame_(f),
+          packed_(av_get_packed_sample_fmt(static_cast<AVSampleFormat>(f.format))),
+          planar_(av_sample_fmt_is_planar(static_cast<AVSampleFormat>(f.format)) != 0),
+          channels_(f.ch_layout.nb_channels) {}
+
+    int16_t at(int channel, int i) const {
+        const uint8_t* plane = frame_.extended_data[planar_ ? channel : 0];
+        const int index = planar_ ? i : i * channels_ + channel;
+        switch (packed_) {
+            case AV_SAMPLE_FMT_S16:
+                return reinterpret_cast<const int16_t*>(plane)[index];
+            case AV_SAMPLE_FMT_S32:
+                return static_cast<int16_t>(reinterpret_cast<const int32_t*>(plane)[index] >> 16);
+            case AV_SAMPLE_FMT_FLT:
+                return toInt16(reinterpret_cast<const float*>(plane)[index]);
+            case AV_SAMPLE_FMT_DBL:
+                return toInt16(static_cast<float>(reinterpret_cast<const double*>(plane)[index]));
+            default:
+                return 0;
+        }
     }
-}
+
+  private:
+    const AVFrame& frame_;
+    AVSampleFormat packed_;
+    bool planar_;
+    int channels_;
+};
 
 }  // namespace
 
@@ -195,14 +209,17 @@ int CodecDecoder::receive(size_t maxFrames, PcmBuffer& out) {
         const auto room =
             static_cast<int>(std::min<size_t>(maxFrames - std::min(maxFrames, out.frames()),
                                               static_cast<size_t>(frame_->nb_samples)));
+        const FrameSamples samples(*frame_);
+        size_t at = out.samples.size();
+        out.samples.resize(at + static_cast<size_t>(room) * static_cast<size_t>(out.channels));
         for (int i = 0; i < room; ++i) {
-            const int16_t left = sampleAt(*frame_, 0, i, channels);
-            const int16_t right = channels > 1 ? sampleAt(*frame_, 1, i, channels) : left;
+            const int16_t left = samples.at(0, i);
+            const int16_t right = channels > 1 ? samples.at(1, i) : left;
             if (out.channels == 1) {
-                out.samples.push_back(static_cast<int16_t>((left + right) / 2));
+                out.samples[at++] = static_cast<int16_t>((left + right) / 2);
             } else {
-                out.samples.push_back(left);
-                out.samples.push_back(right);
+                out.samples[at++] = left;
+                out.samples[at++] = right;
             }
         }
         av_frame_unref(frame_);
