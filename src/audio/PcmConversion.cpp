@@ -1,5 +1,8 @@
 #include "audio/PcmConversion.h"
 
+#include <bit>
+#include <cstring>
+
 #include "audio/SampleGain.h"
 
 namespace audio {
@@ -11,6 +14,13 @@ void AppendPcm(std::span<const int16_t> mixed, int mixedChannels, const WaveForm
     const size_t frames = mixed.size() / static_cast<size_t>(mixedChannels);
     const size_t channels = format.channels;
     size_t at = out.size();
+    if (std::endian::native == std::endian::little && bytes == 2 && channels <= 2 &&
+        channels == static_cast<size_t>(mixedChannels)) {
+        // The mix's own layout: its bytes as they lie.
+        out.resize(at + frames * channels * 2);
+        std::memcpy(out.data() + at, mixed.data(), frames * channels * 2);
+        return;
+    }
     // Grown once: channels past the second stay silent.
     out.resize(at + frames * channels * bytes, SilenceByte(format));
     for (size_t i = 0; i < frames; ++i)
