@@ -318,13 +318,15 @@ void SoundMixer::mixFrame() {
     const auto clip16 = [](float v) {
         return static_cast<int16_t>(std::lrint(std::clamp(v, -32768.0f, 32767.0f)));
     };
-    queue_.reserve(queue_.size() + frames * static_cast<size_t>(channels_));
+    const size_t queued = queue_.size();
+    queue_.resize(queued + frames * static_cast<size_t>(channels_));
+    int16_t* out = queue_.data() + queued;
     for (size_t i = 0; i < frames; ++i) {
         if (channels_ == 1) {
-            queue_.push_back(clip16((mix_[2 * i] + mix_[2 * i + 1]) / 2));
+            *out++ = clip16((mix_[2 * i] + mix_[2 * i + 1]) / 2);
         } else {
-            queue_.push_back(clip16(mix_[2 * i]));
-            queue_.push_back(clip16(mix_[2 * i + 1]));
+            *out++ = clip16(mix_[2 * i]);
+            *out++ = clip16(mix_[2 * i + 1]);
         }
     }
     const size_t limit = size_t{kMaxQueuedSeconds} * rate_ * static_cast<size_t>(channels_);
