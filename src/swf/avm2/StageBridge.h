@@ -85,6 +85,10 @@ class StageBridge {
     swf::DisplayObject* focus();
     void setFocus(swf::DisplayObject* object);
 
+    // A Loader's info stays alive while its file is on the way.
+    void keepWhileLoading(Object* info) { loading_.push_back(info); }
+    void doneLoading(Object* info) { std::erase(loading_, info); }
+
     void markRoots(Marker& marker) const;
     // Runs script work the engine starts: on its own with a fresh bound, or as part of the
     // script running now.
@@ -123,6 +127,7 @@ class StageBridge {
     std::shared_ptr<swf::DisplayObject> adopting_;  // what the class being constructed wraps
     std::vector<DispatcherObject*> broadcastListeners_;
     std::vector<TimerObject*> timers_;
+    std::vector<Object*> loading_;
     std::vector<FrameReached> framesReached_;
     std::vector<FrameReached> pendingScripts_;  // queued, not run yet
     std::vector<const swf::DisplayObject*> framesScripting_;  // clips whose frame script runs now
