@@ -183,10 +183,11 @@ void installDisplayObject(Machine& m, ClassObject* cls) {
         p.scaleY = height * kTwipsPerPixel / (b.yMax - b.yMin);
         setPlacement(o, p);
     });
-    defineDisplayAccessor(m, cls, "loaderInfo", [](Machine& m, DisplayHandle&, swf::DisplayObject& o) {
+    defineDisplayAccessor(m, cls, "loaderInfo", [](Machine& m, DisplayHandle& h, swf::DisplayObject& o) {
         StageBridge& bridge = bridgeOf(m);
         if (!o.onStage()) return Value::null();
-        DisplayHandle* root = bridge.handleOf(*bridge.context().root());
+        // The stage's info reports the same movie but hears none of the main timeline's events.
+        DisplayHandle* root = h.display() ? bridge.handleOf(*bridge.context().root()) : &h;
         if (!root) return Value::null();
         if (!root->loaderInfo) root->loaderInfo = newMainLoaderInfo(m);
         return Value::object(root->loaderInfo);

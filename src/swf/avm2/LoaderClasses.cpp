@@ -1,7 +1,10 @@
 // flash.display.Loader and LoaderInfo, and flash.net.URLRequest: a Loader shows a movie or
 // picture read by the engine's content loader (files beside the movie, or bytes a script
 // holds) as its one child, and its LoaderInfo reports the load with the player's events.
+#include <algorithm>
 #include <optional>
+#include <span>
+#include <string_view>
 
 #include "swf/avm2/ByteArrayObject.h"
 #include "swf/avm2/DisplayClasses.h"
@@ -15,6 +18,8 @@
 namespace swf::avm2 {
 
 namespace {
+
+constexpr const char* kUnknownType = "Error #2124: Loaded file is an unknown type.";
 
 LoaderInfoObject& infoSelf(Machine& m, const Value& self) { return nativeSelf<LoaderInfoObject>(m, self); }
 
@@ -121,6 +126,26 @@ void dispatchTo(Machine& m, LoaderInfoObject* info, const std::string& type, con
     });
 }
 
+// The player reports a load begun with nothing read, then all of it.
+void reportProgress(Machine& m, LoaderInfoObject& info, size_t loaded, size_t total) {
+    info.bytesTotal = total;
+    for (size_t now : {size_t{0}, loaded}) {
+        info.bytesLoaded = now;
+        dispatchTo(m, &info, "progress", "flash.events::ProgressEvent",
+                   {{"bytesLoaded", Value::number(static_cast<double>(now))},
+                    {"bytesTotal", Value::number(static_cast<double>(total))}});
+    }
+}
+
+// True for the start of a movie or of a JPEG, PNG or GIF picture.
+bool knownContent(std::span<const uint8_t> data) {
+    auto starts = [&](std::string_view magic) {
+        return data.size() >= magic.size() && std::equal(magic.begin(), magic.end(), data.begin(),
+                                                         [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; });
+    };
+    return starts("FWS") || starts("CWS") || starts("ZWS") || starts("\xFF\xD8") || starts("\x89PNG") || starts("GIF");
+}
+
 // Starts a load into a fresh clip that becomes the loader's child once the movie is there;
 // `request` hands it to the content loader.
 void startLoad(Machine& m, const Value& self, std::optional<std::string> url,
@@ -146,16 +171,8 @@ void startLoad(Machine& m, const Value& self, std::optional<std::string> url,
         events.start = [machine, info, current](swf::MovieClip&) {
             if (current()) dispatchTo(*machine, info, "open");
         };
-    // The player reports the load begun with nothing read, then all of it.
     events.progress = [machine, info, current](swf::MovieClip&, size_t loaded, size_t total) {
-        if (!current()) return;
-        info->bytesTotal = total;
-        for (size_t now : {size_t{0}, loaded}) {
-            info->bytesLoaded = now;
-            dispatchTo(*machine, info, "progress", "flash.events::ProgressEvent",
-                       {{"bytesLoaded", Value::number(static_cast<double>(now))},
-                        {"bytesTotal", Value::number(static_cast<double>(total))}});
-        }
+        if (current()) reportProgress(*machine, *info, loaded, total);
     };
     events.complete = [machine, info, current, url](swf::MovieClip& clip, size_t) {
         bridgeOf(*machine).doneLoading(info);
@@ -171,7 +188,7 @@ void startLoad(Machine& m, const Value& self, std::optional<std::string> url,
         bridgeOf(*machine).doneLoading(info);
         if (!current()) return;
         info->content = nullptr;
-        std::string text = code == "URLNotFound" ? "Error #2035: URL Not Found." : "Error #2124: Loaded file is an unknown type.";
+        std::string text = code == "URLNotFound" ? "Error #2035: URL Not Found." : kUnknownType;
         if (url) text += " URL: " + *url;
         dispatchTo(*machine, info, "ioError", "flash.events::IOErrorEvent", {{"text", Value::string(text)}});
     };
@@ -208,7 +225,19 @@ void installLoaderMethods(Machine& m, ClassObject* loader, ClassObject* infoClas
         auto* bytes = dynamic_cast<ByteArrayObject*>(argAt(args, 0).asObject());
         if (!bytes) m.throwError("TypeError", 2007, "Parameter bytes must be non-null.");
         std::vector<uint8_t> data = bytes->bytes;
-        startLoad(m, self, std::nullopt, [&data](ContentRequests& c, const LoadTarget& t, MovieLoadEvents e) {
+        // Bytes in hand are reported read at once, and refused at once when they are no
+        // movie or picture; the content itself arrives as a file's does.
+        startLoad(m, self, std::nullopt, [&](ContentRequests& c, const LoadTarget& t, MovieLoadEvents e) {
+            LoaderInfoObject& info = loaderInfoOf(m, self);
+            reportProgress(m, info, data.size(), data.size());
+            if (!knownContent(data)) {
+                bridgeOf(m).doneLoading(&info);
+                info.content = nullptr;
+                dispatchTo(m, &info, "ioError", "flash.events::IOErrorEvent",
+                           {{"text", Value::string(kUnknownType)}});
+                return;
+            }
+            e.progress = nullptr;
             c.loadMovieData(t, std::move(data), std::move(e));
         });
         return Value();
