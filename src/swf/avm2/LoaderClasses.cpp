@@ -259,6 +259,20 @@ void installUrlRequest(Machine& m) {
     };
 }
 
+// LoaderContext(checkPolicyFile, applicationDomain, securityDomain): what a load is asked
+// for. Every load here shares the movie's domain, so its fields are only kept.
+void installLoaderContext(Machine& m) {
+    ClassObject* context = m.defineClass("flash.system", "LoaderContext", m.builtins().object);
+    context->nativeInitializer = [](Machine&, const Value& self, std::span<const Value> args) {
+        Object* o = self.asObject();
+        if (!o) return Value();
+        o->setOwn("checkPolicyFile", Value::boolean(Machine::toBoolean(argAt(args, 0))));
+        o->setOwn("applicationDomain", args.size() > 1 ? args[1] : Value::null());
+        o->setOwn("securityDomain", args.size() > 2 ? args[2] : Value::null());
+        return Value();
+    };
+}
+
 }  // namespace
 
 Object* newMainLoaderInfo(Machine& m) {
@@ -288,6 +302,7 @@ void installLoaderClasses(Machine& m, ClassObject* container) {
             return Value::string(eventText(e, fields));
         });
     installUrlRequest(m);
+    installLoaderContext(m);
     for (ClassObject* sealed : {info, loader}) sealed->sealed = true;
 }
 
