@@ -4,6 +4,7 @@
 // kind), the stage, event dispatch through the display tree, the frame events every listener
 // hears, frame scripts and timers.
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -87,7 +88,10 @@ class StageBridge {
 
     // A Loader's info stays alive while its file is on the way.
     void keepWhileLoading(Object* info) { loading_.push_back(info); }
-    void doneLoading(Object* info) { std::erase(loading_, info); }
+    // One load of it ended (a later one may still be on the way).
+    void doneLoading(Object* info) {
+        if (auto it = std::find(loading_.begin(), loading_.end(), info); it != loading_.end()) loading_.erase(it);
+    }
 
     void markRoots(Marker& marker) const;
     // Runs script work the engine starts: on its own with a fresh bound, or as part of the
