@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -26,7 +28,8 @@ class DocumentClass {
 
     uint32_t name(std::string_view text) { return abc_.publicName(text); }
     uint32_t string(std::string_view text) { return abc_.string(text); }
-    uint32_t displayClass(std::string_view text) { return abc_.qname(abc_.ns(0x16, "flash.display"), text); }
+    uint32_t displayClass(std::string_view text) { return packageName("flash.display", text); }
+    uint32_t packageName(std::string_view package, std::string_view text) { return abc_.qname(abc_.ns(0x16, package), text); }
     // A method of `parameters` untyped parameters (a listener takes one, a frame script none).
     void method(std::string_view methodName, const Body& body, size_t parameters = 0) {
         AbcBuilder::Method signature;
@@ -605,6 +608,116 @@ TEST(Avm2Timeline, MouseEventsGoToTheInteractiveObjectUnderThePointer) {
               "rollOver outer outer 5\nmouseDown outer outer 5\nmouseDown null outer 5\n"
               "mouseUp outer outer 5\nclick outer outer 5\n"
               "mouseOut outer outer 60\nmouseDown null null 80");
+}
+
+}  // namespace
+
+namespace {
+
+// A Loader reads a movie beside the playing one: its info's events come in the player's order
+// with the sizes and facts of what was read, the content becomes the loader's child, a missing
+// file is an ioError with the player's text, and unload takes the content away.
+TEST(Avm2Timeline, LoadersReadMoviesBesideTheMovieAndReportThemInOrder) {
+    namespace fs = std::filesystem;
+    fs::path folder = fs::temp_directory_path() / ("kt-as3-loader-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    fs::create_directories(folder);
+    auto write = [&](const std::string& name, const std::vector<uint8_t>& bytes) {
+        std::ofstream out(folder / name, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    };
+    SwfWriter child;
+    child.version(9).frameSizePixels(40, 30).frameRate(12);
+    child.showFrame();
+    std::vector<uint8_t> childBytes = child.bytes();
+    write("child.swf", childBytes);
+
+    DocumentClass main;
+    auto info = [&](AbcCode& c) { c.op(OP_getlocal1).op(OP_getproperty, main.name("target")); };
+    auto field = [&](AbcCode& c, std::string_view name) {
+        c.op(OP_pushstring, main.string(" ")).op(OP_add);
+        info(c);
+        c.op(OP_getproperty, main.name(name)).op(OP_add);
+    };
+    main.method("heard", [&](AbcCode& c) {
+        main.trace(c, [&](AbcCode& c) {
+            c.op(OP_getlocal1).op(OP_getproperty, main.name("type"));
+            for (const char* name : {"bytesLoaded", "bytesTotal"}) field(c, name);
+            c.op(OP_pushstring, main.string(" child:")).op(OP_add);
+            info(c);
+            c.op(OP_getproperty, main.name("loader")).op(OP_getproperty, main.name("numChildren")).op(OP_add);
+        });
+    }, 1);
+    main.method("done", [&](AbcCode& c) {
+        main.trace(c, [&](AbcCode& c) {
+            c.op(OP_pushstring, main.string("read"));
+            for (const char* name : {"width", "height", "frameRate", "swfVersion", "actionScriptVersion"}) field(c, name);
+            c.op(OP_pushstring, main.string(" content:")).op(OP_add);
+            info(c);
+            c.op(OP_getproperty, main.name("content")).op(OP_add);
+        });
+        info(c);
+        c.op(OP_getproperty, main.name("loader")).op(OP_callpropvoid, main.name("unload"), 0);
+        main.trace(c, [&](AbcCode& c) {
+            c.op(OP_pushstring, main.string("unloaded "));
+            info(c);
+            c.op(OP_getproperty, main.name("loader")).op(OP_getproperty, main.name("content")).op(OP_add);
+        });
+    }, 1);
+    main.method("failed", [&](AbcCode& c) {
+        main.trace(c, [&](AbcCode& c) {
+            c.op(OP_getlocal1).op(OP_getproperty, main.name("type"));
+            c.op(OP_pushstring, main.string(" ")).op(OP_add);
+            c.op(OP_getlocal1).op(OP_getproperty, main.name("text")).op(OP_add);
+        });
+    }, 1);
+    uint32_t loaderClass = main.displayClass("Loader");
+    uint32_t requestClass = main.packageName("flash.net", "URLRequest");
+    // A loader for `file` in local 1 whose info's events of `types` go to `listener`.
+    auto load = [&](AbcCode& c, std::string_view file, std::vector<const char*> types, std::string_view listener) {
+        c.op(OP_findpropstrict, loaderClass).op(OP_constructprop, loaderClass, 0).op(OP_setlocal1);
+        for (const char* type : types) {
+            c.op(OP_getlocal1).op(OP_getproperty, main.name("contentLoaderInfo"));
+            c.op(OP_pushstring, main.string(type)).op(OP_getlocal0).op(OP_getproperty, main.name(listener));
+            c.op(OP_callpropvoid, main.name("addEventListener"), 2);
+        }
+        c.op(OP_getlocal1).op(OP_findpropstrict, requestClass).op(OP_pushstring, main.string(file));
+        c.op(OP_constructprop, requestClass, 1).op(OP_callpropvoid, main.name("load"), 1);
+    };
+    auto bytes = main.bytes([&](AbcCode& c) {
+        load(c, "child.swf", {"open", "progress", "init", "complete"}, "heard");
+        c.op(OP_getlocal1).op(OP_getproperty, main.name("contentLoaderInfo"));
+        c.op(OP_pushstring, main.string("complete")).op(OP_getlocal0).op(OP_getproperty, main.name("done"));
+        c.op(OP_callpropvoid, main.name("addEventListener"), 2);
+        main.trace(c, [&](AbcCode& c) {
+            c.op(OP_pushstring, main.string("asked "));
+            c.op(OP_getlocal1).op(OP_getproperty, main.name("contentLoaderInfo")).op(OP_getproperty, main.name("bytesTotal"));
+            c.op(OP_add);
+        });
+        load(c, "missing.swf", {"ioError"}, "failed");
+    });
+    SwfWriter movie = As3Movie(bytes);
+    movie.showFrame().showFrame();
+    write("main.swf", movie.bytes());
+
+    swf::Player player;
+    std::vector<std::string> lines;
+    player.SetTraceSink([&](const std::string& line) { lines.push_back(line); });
+    EXPECT_TRUE(player.LoadMovie((folder / "main.swf").string())) << player.LoadError();
+    player.advanceFrame();
+    player.SetTraceSink(nullptr);
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+
+    const std::string size = std::to_string(childBytes.size());
+    EXPECT_EQ(Joined(lines), Joined({"asked 0",
+                                     "open 0 0 child:0",
+                                     "progress 0 " + size + " child:0",
+                                     "progress " + size + " " + size + " child:0",
+                                     "init " + size + " " + size + " child:1",
+                                     "complete " + size + " " + size + " child:1",
+                                     "read 40 30 12 9 2 content:[object MovieClip]",
+                                     "unloaded null",
+                                     "ioError Error #2035: URL Not Found. URL: missing.swf"}));
 }
 
 }  // namespace

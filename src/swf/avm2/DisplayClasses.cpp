@@ -183,15 +183,13 @@ void installDisplayObject(Machine& m, ClassObject* cls) {
         p.scaleY = height * kTwipsPerPixel / (b.yMax - b.yMin);
         setPlacement(o, p);
     });
-    defineDisplayAccessor(m, cls, "loaderInfo", [](Machine& m, DisplayHandle&, swf::DisplayObject& o) {
+    defineDisplayAccessor(m, cls, "loaderInfo", [](Machine& m, DisplayHandle& h, swf::DisplayObject& o) {
         StageBridge& bridge = bridgeOf(m);
         if (!o.onStage()) return Value::null();
-        DisplayHandle* root = bridge.handleOf(*bridge.context().root());
+        // The stage's info reports the same movie but hears none of the main timeline's events.
+        DisplayHandle* root = h.display() ? bridge.handleOf(*bridge.context().root()) : &h;
         if (!root) return Value::null();
-        if (!root->loaderInfo) {
-            ClassObject* info = bridge.displayClass("flash.display::LoaderInfo");
-            root->loaderInfo = m.heap().make<DispatcherObject>(info, info ? info->prototype : nullptr);
-        }
+        if (!root->loaderInfo) root->loaderInfo = newMainLoaderInfo(m);
         return Value::object(root->loaderInfo);
     });
     defineDisplayAccessor(m, cls, "mouseX", [](Machine& m, DisplayHandle&, swf::DisplayObject& o) {
@@ -199,27 +197,6 @@ void installDisplayObject(Machine& m, ClassObject* cls) {
     });
     defineDisplayAccessor(m, cls, "mouseY", [](Machine& m, DisplayHandle&, swf::DisplayObject& o) {
         return Value::number(std::round(pointerIn(m, o).y / kTwipsPerPixel));
-    });
-}
-
-// The loader's facts about the movie: it is all there.
-void installLoaderInfo(Machine& m, ClassObject* info) {
-    auto bytes = [](Machine& m, const Value&, std::span<const Value>) {
-        return Value::number(bridgeOf(m).context().movie().header.declaredLength);
-    };
-    m.defineAccessor(info, "bytesLoaded", bytes);
-    m.defineAccessor(info, "bytesTotal", bytes);
-    m.defineAccessor(info, "frameRate", [](Machine& m, const Value&, std::span<const Value>) {
-        return Value::number(bridgeOf(m).context().movie().header.frameRate);
-    });
-    m.defineAccessor(info, "url", [](Machine& m, const Value&, std::span<const Value>) {
-        return Value::string(bridgeOf(m).context().movieUrl());
-    });
-    m.defineAccessor(info, "swfVersion", [](Machine& m, const Value&, std::span<const Value>) {
-        return Value::number(bridgeOf(m).context().movie().header.version);
-    });
-    m.defineAccessor(info, "parameters", [](Machine& m, const Value&, std::span<const Value>) {
-        return Value::object(m.newObject());
     });
 }
 
@@ -344,8 +321,7 @@ void installDisplayClasses(Machine& m) {
     ClassObject* morph = m.defineClass("flash.display", "MorphShape", displayObject);
     ClassObject* stage = m.defineClass("flash.display", "Stage", container);
     installStage(m, stage);
-    ClassObject* info = m.defineClass("flash.display", "LoaderInfo", dispatcher);
-    installLoaderInfo(m, info);
+    installLoaderClasses(m, container);
     // flash.system.fscommand: "quit" stops the movie, other commands go to the host.
     FunctionObject* fscommand = m.newNative([](Machine& m, const Value&, std::span<const Value> args) {
         bridgeOf(m).context().runFsCommand(m.toString(argAt(args, 0)), args.size() > 1 ? m.toString(args[1]) : "");
@@ -353,7 +329,7 @@ void installDisplayClasses(Machine& m) {
     }, 1);
     m.defineGlobal("flash.system", "fscommand", Value::object(fscommand));
     // Their instances take no new properties; MovieClip's do.
-    for (ClassObject* sealed : {displayObject, interactive, container, sprite, shape, button, morph, stage, info})
+    for (ClassObject* sealed : {displayObject, interactive, container, sprite, shape, button, morph, stage})
         sealed->sealed = true;
 }
 

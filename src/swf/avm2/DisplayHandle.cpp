@@ -60,6 +60,12 @@ void DisplayHandle::trace(Marker& marker) const {
     }
 }
 
+void LoaderInfoObject::trace(Marker& marker) const {
+    DispatcherObject::trace(marker);
+    marker.mark(loader);
+    marker.mark(content);
+}
+
 void DisplayPartObject::trace(Marker& marker) const {
     Object::trace(marker);
     marker.mark(owner);

@@ -14,6 +14,7 @@
 namespace swf {
 class DisplayObject;
 class MovieClip;
+class SwfMovie;
 }  // namespace swf
 
 namespace swf::avm2 {
@@ -67,6 +68,21 @@ class DisplayHandle : public DispatcherObject {
 
   private:
     std::shared_ptr<swf::DisplayObject> display_;  // null for the stage
+};
+
+// A LoaderInfo: the main timeline's (no loader) reports the movie playing; a Loader's reports
+// what it loads.
+class LoaderInfoObject : public DispatcherObject {
+  public:
+    using DispatcherObject::DispatcherObject;
+    DisplayHandle* loader = nullptr;
+    DisplayHandle* content = nullptr;
+    std::shared_ptr<const SwfMovie> movie;  // the loaded movie, once it is
+    size_t bytesLoaded = 0;
+    size_t bytesTotal = 0;
+    std::optional<std::string> url;  // null until a load starts
+
+    void trace(Marker& marker) const override;
 };
 
 // An instance of flash.events.Event or a subclass.

@@ -89,11 +89,7 @@ void installEventClass(Machine& m, ClassObject* event) {
         return Value::object(copy);
     });
     defineNativeMethod(m, p, "toString", [](Machine& m, const Value& self, std::span<const Value>) {
-        EventObject& e = nativeSelf<EventObject>(m, self);
-        std::string cls = e.classObject() ? e.classObject()->localName : "Event";
-        return Value::string("[" + cls + " type=\"" + e.type + "\" bubbles=" + (e.bubbles ? "true" : "false") +
-                             " cancelable=" + (e.cancelable ? "true" : "false") +
-                             " eventPhase=" + eventPhaseText(e.phase) + "]");
+        return Value::string(eventText(nativeSelf<EventObject>(m, self), ""));
     });
     defineConstants(m, event, {{"ENTER_FRAME", "enterFrame"}, {"EXIT_FRAME", "exitFrame"},
                                {"FRAME_CONSTRUCTED", "frameConstructed"}, {"ADDED", "added"},
@@ -284,6 +280,12 @@ void installMouseEventClass(Machine& m, ClassObject* mouse) {
 }
 
 }  // namespace
+
+std::string eventText(const EventObject& e, const std::string& fields) {
+    std::string cls = e.classObject() ? e.classObject()->localName : "Event";
+    return "[" + cls + " type=\"" + e.type + "\" bubbles=" + (e.bubbles ? "true" : "false") +
+           " cancelable=" + (e.cancelable ? "true" : "false") + " eventPhase=" + eventPhaseText(e.phase) + fields + "]";
+}
 
 void installEventClasses(Machine& m) {
     ClassObject* dispatcher = m.defineClass("flash.events", "EventDispatcher", m.builtins().object);

@@ -479,6 +479,7 @@ void StageBridge::markRoots(Marker& marker) const {
     if (swf::MovieClip* root = context_.root()) marker.mark(root->as3Object());
     for (DispatcherObject* d : broadcastListeners_) marker.mark(d);
     for (TimerObject* t : timers_) marker.mark(t);
+    for (Object* info : loading_) marker.mark(info);
 }
 
 }  // namespace swf::avm2

@@ -4,6 +4,7 @@
 // kind), the stage, event dispatch through the display tree, the frame events every listener
 // hears, frame scripts and timers.
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -85,6 +86,13 @@ class StageBridge {
     swf::DisplayObject* focus();
     void setFocus(swf::DisplayObject* object);
 
+    // A Loader's info stays alive while its file is on the way.
+    void keepWhileLoading(Object* info) { loading_.push_back(info); }
+    // One load of it ended (a later one may still be on the way).
+    void doneLoading(Object* info) {
+        if (auto it = std::find(loading_.begin(), loading_.end(), info); it != loading_.end()) loading_.erase(it);
+    }
+
     void markRoots(Marker& marker) const;
     // Runs script work the engine starts: on its own with a fresh bound, or as part of the
     // script running now.
@@ -123,6 +131,7 @@ class StageBridge {
     std::shared_ptr<swf::DisplayObject> adopting_;  // what the class being constructed wraps
     std::vector<DispatcherObject*> broadcastListeners_;
     std::vector<TimerObject*> timers_;
+    std::vector<Object*> loading_;
     std::vector<FrameReached> framesReached_;
     std::vector<FrameReached> pendingScripts_;  // queued, not run yet
     std::vector<const swf::DisplayObject*> framesScripting_;  // clips whose frame script runs now

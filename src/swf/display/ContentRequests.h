@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace swf {
 
@@ -17,6 +18,8 @@ class MovieClip;
 struct LoadTarget {
     std::weak_ptr<MovieClip> clip;
     int level = -1;
+    // An ActionScript 3 Loader's content loads whether or not the loader is shown.
+    bool evenOffStage = false;
 };
 
 // What a movie load reports as it goes (MovieClipLoader's events); any may be empty.
@@ -34,6 +37,9 @@ class ContentRequests {
     // loadMovie, loadMovieNum, MovieClipLoader.loadClip: a movie or a JPEG, PNG or GIF picture.
     virtual void loadMovie(const LoadTarget& target, const std::string& url,
                            MovieLoadEvents events = {}) = 0;
+    // A movie or picture a script holds as bytes (Loader.loadBytes), answered as a file is.
+    virtual void loadMovieData(const LoadTarget& target, std::vector<uint8_t> data,
+                               MovieLoadEvents events = {}) = 0;
     // unloadMovie, unloadMovieNum: the content goes when the frame ends (a level entirely).
     virtual void unloadMovie(const LoadTarget& target) = 0;
     // The text of a file (loadVariables, LoadVars, XML); nullopt when it could not be read.

@@ -23,6 +23,7 @@ struct SwfHeader {
     uint8_t version = 0;
     bool compressed = false;
     uint32_t declaredLength = 0;  // the file length the header states (uncompressed)
+    size_t fileLength = 0;        // the bytes of the file as read (compressed or not)
     Rect frameSize;               // twips
     double frameRate = 0;         // frames per second (8.8 fixed point in the file)
     uint16_t frameCount = 0;

@@ -271,6 +271,7 @@ std::shared_ptr<SwfMovie> MovieParser::parse(std::span<const uint8_t> data, std:
     auto movie = std::make_shared<SwfMovie>();
     movie->header.version = data[3];
     movie->header.compressed = compressed || lzma;
+    movie->header.fileLength = data.size();
     movie->header.declaredLength =
         static_cast<uint32_t>(data[4]) | (static_cast<uint32_t>(data[5]) << 8) |
         (static_cast<uint32_t>(data[6]) << 16) | (static_cast<uint32_t>(data[7]) << 24);

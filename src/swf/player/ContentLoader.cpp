@@ -181,6 +181,22 @@ void ContentLoader::loadMovie(const LoadTarget& target, const std::string& url,
     add(std::move(pending));
 }
 
+void ContentLoader::loadMovieData(const LoadTarget& target, std::vector<uint8_t> data,
+                                  MovieLoadEvents events) {
+    Pending pending;
+    pending.kind = Pending::Kind::Movie;
+    pending.target = target;
+    pending.events = std::move(events);
+    if (data.size() > kMaxFileBytes || pendingBytes_ + data.size() > kMaxPendingBytes) {
+        log("Kinetrope: not loading bytes larger than 64 MiB");
+        pending.errorCode = "URLNotFound";
+    } else {
+        pendingBytes_ += data.size();
+        pending.data = std::move(data);
+    }
+    add(std::move(pending));
+}
+
 void ContentLoader::unloadMovie(const LoadTarget& target) {
     Pending pending;
     pending.kind = Pending::Kind::Unload;
@@ -225,7 +241,7 @@ std::shared_ptr<MovieClip> ContentLoader::targetClip(const LoadTarget& target, b
     if (target.level < 0) {
         auto clip = target.clip.lock();
         // A clip removed while its file was on the way takes nothing.
-        return clip && clip->onStage() ? clip : nullptr;
+        return clip && (clip->onStage() || target.evenOffStage) ? clip : nullptr;
     }
     if (MovieClip* existing = context_.level(target.level))
         return std::static_pointer_cast<MovieClip>(existing->shared_from_this());
@@ -255,6 +271,7 @@ std::shared_ptr<SwfMovie> ContentLoader::pictureMovie(const std::vector<uint8_t>
     movie->header.frameCount = 1;
     movie->header.frameSize = {0, bitmap->width * 20, 0, bitmap->height * 20};
     movie->header.declaredLength = static_cast<uint32_t>(data.size());
+    movie->header.fileLength = data.size();
     movie->dictionary.add(std::make_shared<BitmapCharacter>(1, std::move(*bitmap)));
     auto timeline = std::make_shared<Timeline>(1);
     Frame frame;
@@ -306,10 +323,11 @@ void ContentLoader::completeMovie(Pending& pending) {
     // The old content goes before the events, which see (and may set variables of) the clip
     // that will show the movie; its first frame comes after them.
     clip->loadContent(std::move(movie), bytes, "file://" + pending.path + pending.query);
+    auto wanted = [&] { return clip->onStage() || pending.target.evenOffStage; };
     if (events.start) events.start(*clip);
-    if (events.progress && clip->onStage()) events.progress(*clip, bytes, bytes);
-    if (events.complete && clip->onStage()) events.complete(*clip, bytes);
-    if (!clip->onStage()) return;
+    if (events.progress && wanted()) events.progress(*clip, bytes, bytes);
+    if (events.complete && wanted()) events.complete(*clip, bytes);
+    if (!wanted()) return;
     clip->enterFirstFrame();
     if (events.init) {
         std::weak_ptr<MovieClip> weak = clip;

@@ -42,6 +42,8 @@ class ContentLoader final : public ContentRequests {
 
     void loadMovie(const LoadTarget& target, const std::string& url,
                    MovieLoadEvents events) override;
+    void loadMovieData(const LoadTarget& target, std::vector<uint8_t> data,
+                       MovieLoadEvents events) override;
     void unloadMovie(const LoadTarget& target) override;
     void loadText(const std::string& url, TextDone done) override;
     void completePending() override;
