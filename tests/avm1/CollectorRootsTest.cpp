@@ -22,6 +22,16 @@ std::vector<uint8_t> VideoStreamBody(uint16_t id) {
     return {static_cast<uint8_t>(id), static_cast<uint8_t>(id >> 8), 1, 0, 32, 0, 32, 0, 0, 2};
 }
 
+// Makes enough garbage for the collector to run as the frame ends.
+const std::string kMakeGarbage = R"(
+        push 0; storeRegister 2; pop
+        loop:
+        push r:2, 30000; less2; not; if made
+        push 0; initObject; pop
+        push r:2; increment; storeRegister 2; pop
+        jump loop
+        made:)";
+
 // Unhides every global and deletes it.
 const std::string kDeleteEveryGlobal = R"(
         push 7, 0, null, "_global"; getVariable; push 4, "ASSetPropFlags"; callFunction; pop
@@ -56,13 +66,7 @@ TEST(CollectorRoots, ObjectsOfDeletedGlobalClassesStillGetLivePrototypes) {
         push "loadSound"; getMember; setVariable
 )" + kDeleteEveryGlobal + R"(
         push "_global"; getVariable; push "Video"; getMember; typeOf; trace
-        push 0; storeRegister 2; pop
-        loop:
-        push r:2, 30000; less2; not; if made
-        push 0; initObject; pop
-        push r:2; increment; storeRegister 2; pop
-        jump loop
-        made:)"));
+)" + kMakeGarbage));
     movie.showFrame();
 
     // Frame 2: the objects the player makes with its own prototypes. Primitives are boxed
@@ -113,13 +117,7 @@ TEST(CollectorRoots, NativesOfDeletedClassesStillReachWhatTheirClassesKept) {
         push "getLocal", "SharedObject"; getVariable; push "getLocal"; getMember; setVariable
         push "b", 1, "getLocal"; callFunction; push "data"; getMember; push "x", 5; setMember
 )" + kDeleteEveryGlobal + R"(
-        push 0; storeRegister 2; pop
-        loop:
-        push r:2, 30000; less2; not; if made
-        push 0; initObject; pop
-        push r:2; increment; storeRegister 2; pop
-        jump loop
-        made:)"));
+)" + kMakeGarbage));
     movie.showFrame();
     movie.doAction(st::ActionBuilder::assemble(R"(
         push 0, "menu"; getVariable; push "copy"; callMethod; push "builtInItems"; getMember
