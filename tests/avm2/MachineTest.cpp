@@ -166,7 +166,7 @@ TEST(Avm2Machine, LoopsBranchesAndSwitches) {
         code.pushByte(2).lookupSwitch(other, {zero, one, two});
         for (auto [label, text] : {std::pair{zero, "zero"}, {one, "one"}, {two, "two"}, {other, "other"}}) {
             code.bind(label);
-            EmitTrace(abc, code, [&] { code.op(OP_pushstring, abc.string(text)); });
+            EmitTrace(abc, code, [&, text = text] { code.op(OP_pushstring, abc.string(text)); });
             code.branch(OP_jump, done);
         }
         code.bind(done);

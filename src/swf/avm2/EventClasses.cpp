@@ -264,7 +264,7 @@ void installMouseEventClass(Machine& m, ClassObject* mouse) {
         {"delta", [](const EventObject& e) { return Value::number(e.delta); }},
     };
     for (const auto& [name, field] : fields)
-        m.defineAccessor(mouse, name, [field](Machine& m, const Value& self, std::span<const Value>) {
+        m.defineAccessor(mouse, name, [field = field](Machine& m, const Value& self, std::span<const Value>) {
             return field(nativeSelf<EventObject>(m, self));
         });
     defineNativeMethod(m, mouse, "toString", [](Machine& m, const Value& self, std::span<const Value>) {

@@ -290,7 +290,7 @@ void installLoaderClasses(Machine& m, ClassObject* container) {
     // Their own fields follow the event's in the text.
     for (auto [cls, names] : {std::pair{m.findClass("flash.events::ProgressEvent"), std::vector<std::string>{"bytesLoaded", "bytesTotal"}},
                               std::pair{ioError, std::vector<std::string>{"text"}}})
-        defineNativeMethod(m, cls, "toString", [names](Machine& m, const Value& self, std::span<const Value>) {
+        defineNativeMethod(m, cls, "toString", [names = names](Machine& m, const Value& self, std::span<const Value>) {
             EventObject& e = nativeSelf<EventObject>(m, self);
             std::string fields;
             for (const std::string& name : names) {
