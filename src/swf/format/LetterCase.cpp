@@ -148,8 +148,14 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
 }
 
 bool namesEqualIgnoringCase(std::string_view a, std::string_view b) {
-    if (isAscii(a) && isAscii(b)) return equalsIgnoringCase(a, b);
-    return foldCase(a) == foldCase(b);
+    // One pass while both are ASCII; from the first other byte on (a character boundary in
+    // both) the rests are folded whole.
+    const size_t common = std::min(a.size(), b.size());
+    for (size_t i = 0; i < common; ++i) {
+        if ((a[i] | b[i]) & 0x80) return foldCase(a.substr(i)) == foldCase(b.substr(i));
+        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+    }
+    return a.size() == b.size();
 }
 
 }  // namespace swf
