@@ -137,6 +137,44 @@ TEST(StringRules, MethodsAcrossArgumentKindsAndVersions) {
     }
 }
 
+struct ActionCall {
+    int version;
+    const char* operands;  // assembler values, pushed first to last
+    const char* action;
+    const char* trace;
+};
+
+// The string actions: positions and counts are 32-bit integers (from 1, a negative count
+// takes the rest) in UTF-16 units from SWF 6 on, bytes before; half a surrogate pair is
+// U+FFFD, for ord and chr too.
+const ActionCall kActionCalls[] = {
+    {8, R"("\xF0\x9F\x98\x8B\xE8\x88\xAA", 1, 2)", "stringExtract", "\xF0\x9F\x98\x8B"},
+    {8, R"("\xF0\x9F\x98\x8B\xE8\x88\xAA", 3, 1)", "mbStringExtract", "\xE8\x88\xAA"},
+    {8, R"("a\xF0\x9F\x98\x8B", 2, 1)", "stringExtract", "\xEF\xBF\xBD"},
+    {8, R"("abcdefgh", 4294967303, -4294967294)", "stringExtract", "gh"},
+    {8, R"("abc", -5, -100)", "stringExtract", "abc"},
+    {8, R"("abc", 2, 0)", "stringExtract", ""},
+    {8, R"("abc", NaN, 2)", "stringExtract", "ab"},
+    {5, R"("\xC3\xA9xy", 2, 2)", "stringExtract", "\xC2\xA9x"},
+    {8, R"("\xF0\x9F\x98\x8B")", "charToAscii", "65533"},
+    {8, R"("\xE8\x88\xAA")", "mbCharToAscii", "33322"},
+    {5, R"("\xE8\x88\xAA")", "charToAscii", "232"},
+    {8, R"("")", "charToAscii", "0"},
+    {8, "55297", "asciiToChar", "\xEF\xBF\xBD"},
+    {8, "65616", "mbAsciiToChar", "P"},
+    {5, "321", "asciiToChar", "A"},
+};
+
+TEST(StringRules, StringActionsCountUnitsWithWrappingIntegers) {
+    for (const ActionCall& c : kActionCalls) {
+        std::string script;
+        for (const std::string& operand : values(c.operands)) script += pushValue(operand);
+        script += std::string(c.action) + "; trace";
+        EXPECT_EQ(Joined(RunScript(script, c.version)), c.trace)
+            << c.action << "(" << c.operands << ") in SWF " << c.version;
+    }
+}
+
 struct Comparison {
     int version;
     const char* left;

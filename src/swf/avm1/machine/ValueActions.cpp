@@ -92,16 +92,15 @@ Activation::Outcome Activation::runStringLength(Step& step) {
 }
 
 Activation::Outcome Activation::runStringExtract(Step& step) {
-    double count = machine_.toNumber(pop());
-    double index = machine_.toNumber(pop());
-    std::string s = machine_.toString(pop());
-    auto chars =
-        decodeCharacters(s, step.record.code == kStringExtract && version_ < 6 ? 5 : version_);
-    double from = std::isnan(index) ? 0 : std::max(0.0, index - 1);
-    double n = std::isnan(count) ? 0 : count < 0 ? static_cast<double>(chars.size()) : count;
-    size_t f = static_cast<size_t>(std::min<double>(from, chars.size()));
-    size_t c = static_cast<size_t>(std::min<double>(n, chars.size()));
-    push(Value(encodeCharacters(chars, f, c, version_)));
+    // Index (from 1) and count are 32-bit integers; a negative count takes the rest. From
+    // SWF 6 on both count UTF-16 units, so half a surrogate pair comes out as U+FFFD.
+    int32_t count = toInt32(machine_.toNumber(pop()));
+    int32_t index = toInt32(machine_.toNumber(pop()));
+    int version = step.record.code == kStringExtract && version_ < 6 ? 5 : version_;
+    std::u16string units = toUnits(machine_.toString(pop()), version);
+    size_t from = std::min<size_t>(index > 1 ? size_t(index - 1) : 0, units.size());
+    size_t n = count < 0 ? units.size() : size_t(count);
+    push(Value(fromUnits(std::u16string_view(units).substr(from, n), version)));
     return Outcome::Normal;
 }
 
@@ -114,10 +113,11 @@ Activation::Outcome Activation::runStringAdd(Step&) {
 
 Activation::Outcome Activation::runCharToAscii(Step& step) {
     std::string s = machine_.toString(pop());
-    // From SWF 6 on, ord and chr work in characters as mbord and mbchr do.
-    auto chars =
-        decodeCharacters(s, step.record.code == kCharToAscii && version_ < 6 ? 5 : version_);
-    push(chars.empty() ? Value(0.0) : Value(static_cast<double>(chars[0])));
+    // From SWF 6 on, ord works in UTF-16 units as mbord does; half a pair reads as U+FFFD.
+    int32_t unit =
+        unitAt(s, 0, step.record.code == kCharToAscii && version_ < 6 ? 5 : version_);
+    if (unit >= 0xD800 && unit < 0xE000) unit = 0xFFFD;
+    push(Value(static_cast<double>(std::max(unit, 0))));
     return Outcome::Normal;
 }
 
@@ -127,7 +127,8 @@ Activation::Outcome Activation::runAsciiToChar(Step& step) {
     bool bytes = step.record.code == kAsciiToChar && version_ < 6;
     c = bytes ? (c & 0xFF) : (c & 0xFFFF);
     // Code 0 ends a string: the character is the empty string.
-    push(Value(c == 0 ? std::string() : encodeCharacter(c, bytes ? 5 : version_)));
+    push(Value(c == 0 ? std::string()
+                      : fromUnits(std::u16string(1, static_cast<char16_t>(c)), bytes ? 5 : version_)));
     return Outcome::Normal;
 }
 
