@@ -125,6 +125,32 @@ TEST(Avm2LanguageRules, ObjectModelFollowsThePlayer) {
     ExpectTraces(cases, false);
 }
 
+// new Array(5) with element 2 set holds elements up to 2, holes before it, and a length of 5;
+// the methods that work on the elements held (pop, shift, unshift, reverse) differ from the
+// generic ones (join, slice, removeAt), which read every index up to the length.
+TEST(Avm2LanguageRules, ArraysKeepHolesThatReadThroughThePrototype) {
+    Emit holey = Stored(New("Array", {Num(5)}), 2, Str("two"));
+    auto withPrototypeElement = [](Emit value) {
+        return Then(Stored(Get(Global("Array"), "prototype"), 3, Str("proto")), value);
+    };
+    auto joined = [](Emit array) { return Call(array, "join", {Str("-")}); };
+    const std::vector<Case> cases = {
+        {"a hole reads the prototype's element", withPrototypeElement(Index(holey, Num(3))), "proto"},
+        {"join reads every index", withPrototypeElement(joined(holey)), "--two-proto-"},
+        {"a hole is no own property", Call(holey, "hasOwnProperty", {Num(1)}), "false"},
+        {"pop takes the last element held", Call(holey, "pop", {}), "two"},
+        {"and shortens the length by one", Get(Having(holey, "pop", {}), "length"), "4"},
+        {"shift moves the elements held", withPrototypeElement(joined(Having(holey, "shift", {}))), "-two--proto"},
+        {"unshift puts its elements first", joined(Having(holey, "unshift", {Str("u")})), "u---two--"},
+        {"reverse turns the elements held", joined(Having(holey, "reverse", {})), "two----"},
+        {"slice copies the prototype's element",
+         withPrototypeElement(Call(Call(holey, "slice", {}), "hasOwnProperty", {Num(3)})), "true"},
+        {"removeAt counts back from the end", Call(New("Array", {Str("a"), Str("b")}), "removeAt", {Num(-30)}), "a"},
+        {"and past the end removes nothing", Get(Having(New("Array", {Str("a")}), "removeAt", {Num(5)}), "length"), "1"},
+    };
+    ExpectTraces(cases, false);
+}
+
 TEST(Avm2LanguageRules, MemoryInstructionsReachTheDomainMemory) {
     // mem = new ByteArray; mem.length = 1024; ApplicationDomain.currentDomain.domainMemory = mem
     auto install = [](AbcBuilder& abc, AbcCode& code) {

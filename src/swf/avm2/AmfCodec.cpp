@@ -437,11 +437,7 @@ class AmfReader {
         remember(array);
         for (std::string name = string3(); !name.empty(); name = string3()) set(array, name, value3());
         // The dense part fills from 0; named indexes may have placed elements past it.
-        for (size_t i = 0; i < dense; ++i) {
-            Value item = value3();
-            if (i >= array->items.size()) array->items.resize(i + 1);
-            array->items[i] = std::move(item);
-        }
+        for (size_t i = 0; i < dense; ++i) array->setElement(static_cast<uint32_t>(i), value3());
         return Value::object(array);
     }
     Value vector3(uint8_t marker) {

@@ -1,5 +1,6 @@
 #pragma once
-// An Array: dense elements from index 0; the rest of its properties are dynamic.
+// An Array: elements from index 0 held in `items`, with holes where none was set; a length
+// may reach past them, and elements too far for `items` are dynamic properties.
 
 #include <algorithm>
 #include <vector>
@@ -20,13 +21,23 @@ class ArrayObject : public Object {
     size_t indexedLength() const override { return items.size(); }
     Value indexedItem(size_t index) const override { return items[index]; }
 
-    // The length, counting elements past `items`.
-    size_t length() const { return std::max(items.size(), sparseLength); }
+    // The length, counting the holes and far elements past `items`.
+    size_t length() const { return std::max(items.size(), declaredLength); }
+    // The element the array holds itself at `index` (set, not a hole), or null; `name` spells
+    // the index.
+    Value* ownElement(uint32_t index, const std::string& name);
+    // The element a read finds at `index`: the array's own, else the nearest prototype's (a
+    // prototype that is an array holds elements as this one does), else null.
+    Value* elementThroughPrototypes(uint32_t index, const std::string& name);
+    // Stores an element: a gap before it in `items` fills with holes; a far one becomes a
+    // dynamic property.
+    void setElement(uint32_t index, const Value& value);
+    // Cuts `items` and far elements at `n`, or lets the length reach past them.
+    void setLength(size_t n);
 
     std::vector<Value> items;
-    // Indices too far for `items` make the array sparse: such elements are dynamic properties
-    // named by their index, and the length past `items` is kept here (0 while dense).
-    size_t sparseLength = 0;
+    // The length when it reaches past `items`, else at most items.size().
+    size_t declaredLength = 0;
 };
 
 }  // namespace swf::avm2

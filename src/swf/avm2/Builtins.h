@@ -4,11 +4,13 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 #include "swf/avm2/Value.h"
 
 namespace swf::avm2 {
 
+class ArrayObject;
 class Machine;
 
 // The argument at `index`, or undefined past the end.
@@ -23,6 +25,10 @@ size_t relativePosition(Machine& m, const Value& v, size_t length, double fallba
 // The callback of forEach and its kin, declared `callback:Function`: none is an ArgumentError
 // and anything but a function or null a TypeError.
 Value callbackArgument(Machine& m, std::span<const Value> args, const std::string& method);
+
+// An array's elements from 0 to its length as reads find them: a hole reads through to the
+// prototypes, and stays a hole where none has the index. Error #1000 past the longest array.
+std::vector<Value> arrayElements(ArrayObject* a);
 
 // The text a String method works on: its receiver as a string, "" for String.prototype itself.
 std::string receiverString(Machine& m, const Value& self);

@@ -17,40 +17,66 @@ ArrayObject* thisArray(Machine& m, const Value& self) {
     return a;
 }
 
-std::string join(Machine& m, ArrayObject* a, const std::string& separator) {
+void checkLength(size_t n) {
+    if (n > ArrayObject::kMaxLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
+}
+
+// The element at `i` as a read finds it (a hole reads through to the prototypes); a hole when
+// nothing has it.
+Value elementAt(ArrayObject* a, size_t i) {
+    if (i < a->items.size() && !a->items[i].isHole()) return a->items[i];
+    Value* v = a->elementThroughPrototypes(static_cast<uint32_t>(i), std::to_string(i));
+    return v ? *v : Value::hole();
+}
+
+// Makes `elements` the whole array, as the methods that rearrange every element leave it.
+void replaceElements(ArrayObject* a, std::vector<Value> elements) {
+    a->items = std::move(elements);
+    a->declaredLength = 0;
+}
+
+Value withoutHole(const Value& v) {
+    return v.isHole() ? Value() : v;
+}
+
+// The elements' texts between separators, null and undefined as nothing; `text` makes an
+// element's text.
+template <class Text>
+std::string joinBy(ArrayObject* a, const std::string& separator, Text text) {
+    checkLength(a->length());
     std::string out;
-    for (size_t i = 0; i < a->items.size(); ++i) {
+    for (size_t i = 0; i < a->length(); ++i) {
         if (i) out += separator;
-        const Value& v = a->items[i];
-        if (!v.isNullish()) out += m.toString(v);
+        Value v = elementAt(a, i);
+        if (!v.isNullish()) out += text(v);
         if (out.size() > Machine::kMaxStringLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
     }
     return out;
 }
 
-void checkLength(size_t n) {
-    if (n > ArrayObject::kMaxLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
+std::string join(Machine& m, ArrayObject* a, const std::string& separator) {
+    return joinBy(a, separator, [&m](const Value& v) { return m.toString(v); });
 }
 
-// Sets the length: elements within reach are held in `items`; a longer length makes the
-// array sparse, and far elements at or past a shorter one go.
-void setLength(ArrayObject* a, size_t n) {
-    if (n < a->sparseLength) {
-        std::vector<std::string> doomed;
-        for (size_t i = 0; i < a->ownCount(); ++i) {
-            Name key;
-            uint32_t index = 0;
-            if (const std::string* name = a->ownNameAt(i)) key.local = *name;
-            if (key.arrayIndex(index) && index >= n) doomed.push_back(key.local);
-        }
-        for (const std::string& name : doomed) a->deleteOwn(name);
-    }
-    if (n > ArrayObject::kMaxLength) {
-        a->sparseLength = n;
-        return;
-    }
-    a->sparseLength = 0;
-    a->items.resize(n);
+// Removes the elements from `from` (at most `count`) and puts `inserted` in their place,
+// over the elements as reads find them; returns those removed.
+std::vector<Value> spliceElements(ArrayObject* a, size_t from, size_t count, std::span<const Value> inserted) {
+    replaceElements(a, arrayElements(a));
+    count = std::min(count, a->items.size() - from);
+    auto first = a->items.begin() + static_cast<std::ptrdiff_t>(from);
+    std::vector<Value> removed(first, first + static_cast<std::ptrdiff_t>(count));
+    a->items.erase(first, first + static_cast<std::ptrdiff_t>(count));
+    checkLength(a->items.size() + inserted.size());
+    a->items.insert(a->items.begin() + static_cast<std::ptrdiff_t>(from), inserted.begin(), inserted.end());
+    return removed;
+}
+
+// A position for removeAt and insertAt: negative counts from the end, clamped to 0.
+size_t positionFromEnd(Machine& m, const Value& v, size_t length) {
+    double d = std::trunc(m.toNumber(v));
+    if (std::isnan(d)) d = 0;
+    if (d < 0) d = std::max(0.0, static_cast<double>(length) + d);
+    return static_cast<size_t>(std::min(d, 4294967295.0));
 }
 
 // Calls `callback(item, index, array)` for each element, as forEach and its kin do.
@@ -59,17 +85,19 @@ void eachItem(Machine& m, ArrayObject* a, std::span<const Value> args, const cha
     Value callback = callbackArgument(m, args, std::string("Array/") + method);
     if (callback.isNullish()) return;  // a null callback visits nothing
     Value thisArg = argAt(args, 1);
-    for (size_t i = 0; i < a->items.size(); ++i) {
-        Value item = a->items[i];
+    checkLength(a->length());
+    for (size_t i = 0; i < a->length(); ++i) {
+        Value item = withoutHole(elementAt(a, i));
         Value callArgs[3] = {item, Value::number(static_cast<double>(i)), Value::object(a)};
         if (!visit(item, m.call(callback, thisArg, callArgs))) return;
     }
 }
 
 // How sort orders two values without a compare function: -1, 0 or 1. Undefined goes last
-// in either direction.
+// in either direction, holes after it.
 int compareForSort(Machine& m, const Value& l, const Value& r, int flags) {
-    if (l.isUndefined() || r.isUndefined()) return l.isUndefined() == r.isUndefined() ? 0 : l.isUndefined() ? 1 : -1;
+    auto rank = [](const Value& v) { return v.isHole() ? 2 : v.isUndefined() ? 1 : 0; };
+    if (rank(l) || rank(r)) return rank(l) == rank(r) ? 0 : rank(l) < rank(r) ? -1 : 1;
     int order;
     if (flags & kNumeric) {
         double dl = m.toNumber(l), dr = m.toNumber(r);
@@ -89,8 +117,8 @@ int compareForSort(Machine& m, const Value& l, const Value& r, int flags) {
 // equal elements (the array left alone), the positions with RETURNINDEXEDARRAY, else the
 // array sorted in place.
 template <class Less>
-Value sortBy(Machine& m, ArrayObject* a, const Value& self, int flags, Less less) {
-    std::vector<size_t> order(a->items.size());
+Value sortBy(Machine& m, ArrayObject* a, const std::vector<Value>& elements, const Value& self, int flags, Less less) {
+    std::vector<size_t> order(elements.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
     std::stable_sort(order.begin(), order.end(), less);
     if (flags & kUniqueSort)
@@ -101,13 +129,22 @@ Value sortBy(Machine& m, ArrayObject* a, const Value& self, int flags, Less less
         for (size_t i : order) indexes.push_back(Value::number(static_cast<double>(i)));
         return Value::object(m.newArray(std::move(indexes)));
     }
+    // Undefined elements end up as holes, after the rest.
     std::vector<Value> sorted;
-    for (size_t i : order) sorted.push_back(a->items[i]);
-    a->items = std::move(sorted);
+    for (size_t i : order) sorted.push_back(elements[i].isUndefined() ? Value::hole() : elements[i]);
+    replaceElements(a, std::move(sorted));
     return self;
 }
 
 }  // namespace
+
+std::vector<Value> arrayElements(ArrayObject* a) {
+    checkLength(a->length());
+    std::vector<Value> out;
+    out.reserve(a->length());
+    for (size_t i = 0; i < a->length(); ++i) out.push_back(elementAt(a, i));
+    return out;
+}
 
 size_t relativePosition(Machine& m, const Value& v, size_t length, double fallback) {
     double d = v.isUndefined() ? fallback : m.toNumber(v);
@@ -134,7 +171,7 @@ void installArrayClass(Machine& m) {
             if (n < 0 || n != std::floor(n) || n > 4294967295.0)
                 m.throwError("RangeError", 1005, "Array index is not a positive integer (" + numberToString(n) + ").");
             ArrayObject* a = m.newArray();
-            setLength(a, static_cast<size_t>(n));
+            a->setLength(static_cast<size_t>(n));
             return Value::object(a);
         }
         return Value::object(m.newArray(std::vector<Value>(args.begin(), args.end())));
@@ -155,35 +192,51 @@ void installArrayClass(Machine& m) {
             double n = m.toNumber(argAt(args, 0));
             if (n < 0 || n != std::floor(n) || n > 4294967295.0)
                 m.throwError("RangeError", 1005, "Array index is not a positive integer (" + numberToString(n) + ").");
-            setLength(thisArray(m, self), static_cast<size_t>(n));
+            thisArray(m, self)->setLength(static_cast<size_t>(n));
             return Value();
         });
     Object* p = cls->prototype;
     m.defineMethod(p, "push", [](Machine& m, const Value& self, std::span<const Value> args) {
         ArrayObject* a = thisArray(m, self);
-        checkLength(a->items.size() + args.size());
-        a->items.insert(a->items.end(), args.begin(), args.end());
-        return Value::number(static_cast<double>(a->items.size()));
+        checkLength(a->length() + args.size());
+        for (const Value& v : args) a->setElement(static_cast<uint32_t>(a->length()), v);
+        return Value::number(static_cast<double>(a->length()));
     }, 1);
+    // pop, shift, unshift and reverse work on the elements `items` holds, holes included, as
+    // the player's do: with a length past them, pop takes the last element held, not the
+    // element at length - 1.
     m.defineMethod(p, "pop", [](Machine& m, const Value& self, std::span<const Value>) {
         ArrayObject* a = thisArray(m, self);
-        if (a->items.empty()) return Value();
-        Value v = a->items.back();
-        a->items.pop_back();
-        return v;
+        size_t n = a->length();
+        if (n == 0) return Value();
+        Value v;
+        if (a->items.empty()) {
+            v = elementAt(a, n - 1);
+            a->deleteOwn(std::to_string(n - 1));
+        } else {
+            v = elementAt(a, a->items.size() - 1);
+            a->items.pop_back();
+        }
+        a->declaredLength = n - 1;
+        return withoutHole(v);
     });
     m.defineMethod(p, "shift", [](Machine& m, const Value& self, std::span<const Value>) {
         ArrayObject* a = thisArray(m, self);
-        if (a->items.empty()) return Value();
-        Value v = a->items.front();
-        a->items.erase(a->items.begin());
-        return v;
+        size_t n = a->length();
+        if (n == 0) return Value();
+        Value v = elementAt(a, 0);
+        if (!a->items.empty()) a->items.erase(a->items.begin());
+        a->declaredLength = n - 1;
+        return withoutHole(v);
     });
     m.defineMethod(p, "unshift", [](Machine& m, const Value& self, std::span<const Value> args) {
         ArrayObject* a = thisArray(m, self);
-        checkLength(a->items.size() + args.size());
+        size_t n = a->length();
+        checkLength(n + args.size());
         a->items.insert(a->items.begin(), args.begin(), args.end());
-        return Value::number(static_cast<double>(a->items.size()));
+        for (Value& v : std::span(a->items).first(args.size())) v = withoutHole(v);
+        a->declaredLength = n + args.size();
+        return Value::number(static_cast<double>(a->length()));
     }, 1);
     m.defineMethod(p, "join", [](Machine& m, const Value& self, std::span<const Value> args) {
         Value sep = argAt(args, 0);
@@ -193,7 +246,10 @@ void installArrayClass(Machine& m) {
         return Value::string(join(m, thisArray(m, self), ","));
     });
     m.defineMethod(p, "toLocaleString", [](Machine& m, const Value& self, std::span<const Value>) {
-        return Value::string(join(m, thisArray(m, self), ","));
+        Name method = Name::qualified(m.namespaces().publicNs(), "toLocaleString");
+        return Value::string(joinBy(thisArray(m, self), ",", [&](const Value& v) {
+            return m.toString(m.call(m.getProperty(v, method), v, {}));
+        }));
     });
     m.defineMethod(p, "reverse", [](Machine& m, const Value& self, std::span<const Value>) {
         ArrayObject* a = thisArray(m, self);
@@ -201,55 +257,68 @@ void installArrayClass(Machine& m) {
         return self;
     });
     m.defineMethod(p, "concat", [](Machine& m, const Value& self, std::span<const Value> args) {
-        std::vector<Value> items = thisArray(m, self)->items;
+        std::vector<Value> items = arrayElements(thisArray(m, self));
         for (const Value& v : args) {
             Object* o = v.asObject();
-            if (ArrayObject* other = o ? o->asArray() : nullptr) items.insert(items.end(), other->items.begin(), other->items.end());
-            else items.push_back(v);
+            if (ArrayObject* other = o ? o->asArray() : nullptr) {
+                checkLength(items.size() + other->length());
+                std::vector<Value> more = arrayElements(other);
+                items.insert(items.end(), more.begin(), more.end());
+            } else {
+                items.push_back(v);
+            }
             checkLength(items.size());
         }
         return Value::object(m.newArray(std::move(items)));
     }, 1);
     m.defineMethod(p, "slice", [](Machine& m, const Value& self, std::span<const Value> args) {
         ArrayObject* a = thisArray(m, self);
-        size_t n = a->items.size();
+        size_t n = a->length();
         size_t from = relativePosition(m, argAt(args, 0), n, 0);
         size_t to = relativePosition(m, argAt(args, 1), n, static_cast<double>(n));
         std::vector<Value> items;
-        if (to > from) items.assign(a->items.begin() + static_cast<std::ptrdiff_t>(from), a->items.begin() + static_cast<std::ptrdiff_t>(to));
+        checkLength(to > from ? to - from : 0);
+        for (size_t i = from; i < to; ++i) items.push_back(elementAt(a, i));
         return Value::object(m.newArray(std::move(items)));
     }, 2);
     m.defineMethod(p, "splice", [](Machine& m, const Value& self, std::span<const Value> args) {
         ArrayObject* a = thisArray(m, self);
         if (args.empty()) return Value();
-        size_t n = a->items.size();
+        size_t n = a->length();
         size_t from = relativePosition(m, argAt(args, 0), n, 0);
         double countArg = args.size() < 2 ? static_cast<double>(n - from) : m.toNumber(args[1]);
         if (std::isnan(countArg) || countArg < 0) countArg = 0;
         size_t count = static_cast<size_t>(std::min(countArg, static_cast<double>(n - from)));
-        auto first = a->items.begin() + static_cast<std::ptrdiff_t>(from);
-        std::vector<Value> removed(first, first + static_cast<std::ptrdiff_t>(count));
-        a->items.erase(first, first + static_cast<std::ptrdiff_t>(count));
-        if (args.size() > 2) {
-            checkLength(a->items.size() + args.size());
-            a->items.insert(a->items.begin() + static_cast<std::ptrdiff_t>(from), args.begin() + 2, args.end());
-        }
-        return Value::object(m.newArray(std::move(removed)));
+        std::span<const Value> inserted = args.size() > 2 ? args.subspan(2) : std::span<const Value>();
+        return Value::object(m.newArray(spliceElements(a, from, count, inserted)));
+    }, 2);
+    m.defineMethod(p, "removeAt", [](Machine& m, const Value& self, std::span<const Value> args) {
+        ArrayObject* a = thisArray(m, self);
+        size_t at = positionFromEnd(m, argAt(args, 0), a->length());
+        if (at >= a->length()) return Value();
+        return withoutHole(spliceElements(a, at, 1, {}).front());
+    }, 1);
+    m.defineMethod(p, "insertAt", [](Machine& m, const Value& self, std::span<const Value> args) {
+        ArrayObject* a = thisArray(m, self);
+        size_t at = std::min(positionFromEnd(m, argAt(args, 0), a->length()), a->length());
+        Value element = argAt(args, 1);
+        spliceElements(a, at, 0, std::span<const Value>(&element, 1));
+        return Value();
     }, 2);
     m.defineMethod(p, "indexOf", [](Machine& m, const Value& self, std::span<const Value> args) {
-        ArrayObject* a = thisArray(m, self);
-        size_t from = relativePosition(m, argAt(args, 1), a->items.size(), 0);
-        for (size_t i = from; i < a->items.size(); ++i)
-            if (m.strictEquals(a->items[i], argAt(args, 0))) return Value::number(static_cast<double>(i));
+        std::vector<Value> elements = arrayElements(thisArray(m, self));
+        size_t from = relativePosition(m, argAt(args, 1), elements.size(), 0);
+        for (size_t i = from; i < elements.size(); ++i)
+            if (m.strictEquals(elements[i], argAt(args, 0))) return Value::number(static_cast<double>(i));
         return Value::number(-1);
     }, 1);
     m.defineMethod(p, "lastIndexOf", [](Machine& m, const Value& self, std::span<const Value> args) {
-        ArrayObject* a = thisArray(m, self);
-        size_t n = a->items.size();
+        std::vector<Value> elements = arrayElements(thisArray(m, self));
+        size_t n = elements.size();
         double from = argAt(args, 1).isUndefined() ? static_cast<double>(n) - 1 : m.toNumber(argAt(args, 1));
-        if (from < 0) from += static_cast<double>(n);
+        if (from < 0) from = std::max(0.0, from + static_cast<double>(n));
         for (double i = std::min(from, static_cast<double>(n) - 1); i >= 0; --i)
-            if (m.strictEquals(a->items[static_cast<size_t>(i)], argAt(args, 0))) return Value::number(i);
+            if (m.strictEquals(elements[static_cast<size_t>(i)], argAt(args, 0))) return Value::number(i);
         return Value::number(-1);
     }, 1);
     m.defineMethod(p, "forEach", [](Machine& m, const Value& self, std::span<const Value> args) {
@@ -296,14 +365,15 @@ void installArrayClass(Machine& m) {
             if (Object* o = v.asObject(); o && (o->asFunction() || o->asClass())) compare = v;
             else if (v.isNumber()) flags = m.toInt(v);
         }
+        std::vector<Value> elements = arrayElements(a);
         auto less = [&](size_t x, size_t y) {
-            const Value& l = a->items[x];
-            const Value& r = a->items[y];
+            const Value& l = elements[x];
+            const Value& r = elements[y];
             if (compare.isUndefined() || l.isUndefined() || r.isUndefined()) return compareForSort(m, l, r, flags) < 0;
             Value callArgs[2] = {l, r};
             return m.toNumber(m.call(compare, Value::null(), callArgs)) < 0;
         };
-        return sortBy(m, a, self, flags, less);
+        return sortBy(m, a, elements, self, flags, less);
     }, 1);
     m.defineMethod(p, "sortOn", [](Machine& m, const Value& self, std::span<const Value> args) {
         ArrayObject* a = thisArray(m, self);
@@ -327,9 +397,10 @@ void installArrayClass(Machine& m) {
             fieldFlags.assign(names.size(), flags);
         }
         // Each element's fields, read once.
-        std::vector<std::vector<Value>> keys(a->items.size());
-        for (size_t i = 0; i < a->items.size(); ++i) {
-            const Value& item = a->items[i];
+        std::vector<Value> elements = arrayElements(a);
+        std::vector<std::vector<Value>> keys(elements.size());
+        for (size_t i = 0; i < elements.size(); ++i) {
+            const Value& item = elements[i];
             for (const std::string& name : names) {
                 Name field = Name::qualified(m.namespaces().publicNs(), name);
                 keys[i].push_back(item.isObject() && m.hasProperty(item, field) ? m.getProperty(item, field) : Value());
@@ -340,7 +411,7 @@ void installArrayClass(Machine& m) {
                 if (int c = compareForSort(m, keys[x][f], keys[y][f], fieldFlags[f])) return c < 0;
             return false;
         };
-        return sortBy(m, a, self, flags, less);
+        return sortBy(m, a, elements, self, flags, less);
     }, 1);
 }
 

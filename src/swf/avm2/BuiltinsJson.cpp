@@ -161,7 +161,8 @@ class JsonParser {
 std::vector<std::string> keysOf(Object* o) {
     std::vector<std::string> keys;
     if (ArrayObject* a = o->asArray()) {
-        for (size_t i = 0; i < a->items.size(); ++i) keys.push_back(std::to_string(i));
+        for (size_t i = 0; i < a->items.size(); ++i)
+            if (!a->items[i].isHole()) keys.push_back(std::to_string(i));
     }
     for (size_t i = 0; i < o->ownCount(); ++i) {
         const std::string* name = o->ownNameAt(i);
@@ -233,9 +234,10 @@ class JsonWriter {
         std::string inner = indent + gap_;
         std::vector<std::string> parts;
         if (ArrayObject* a = o->asArray()) {
-            for (size_t i = 0; i < a->items.size(); ++i) {
+            std::vector<Value> elements = arrayElements(a);
+            for (size_t i = 0; i < elements.size(); ++i) {
                 std::string part;
-                if (!write(o, std::to_string(i), a->items[i], inner, part)) part = "null";
+                if (!write(o, std::to_string(i), elements[i].isHole() ? Value() : elements[i], inner, part)) part = "null";
                 parts.push_back(std::move(part));
             }
         } else {

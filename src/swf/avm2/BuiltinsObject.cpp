@@ -84,12 +84,9 @@ void installObjectClasses(Machine& m) {
         Name name = Name::qualified(m.namespaces().publicNs(), m.toString(argAt(args, 0)));
         Object* o = self.asObject();
         if (!o) return Value::boolean(self.isString() && name.local == "length");
-        if (ArrayObject* a = o->asArray()) {
-            for (char c : name.local)
-                if (c < '0' || c > '9') goto notIndex;
-            if (!name.local.empty()) return Value::boolean(std::stod(name.local) < static_cast<double>(a->items.size()));
-        }
-    notIndex:
+        uint32_t index = 0;
+        if (ArrayObject* a = o->asArray(); a && name.arrayIndex(index) && a->ownElement(index, name.local))
+            return Value::boolean(true);
         if (o->traits() && o->traits()->find(m.namespaces().publicNs(), name.local)) return Value::boolean(true);
         return Value::boolean(o->findOwn(name.local) != nullptr);
     }, 1);
@@ -98,11 +95,9 @@ void installObjectClasses(Machine& m) {
         Name key = m.keyName(argAt(args, 0), self);
         if (std::optional<bool> has = o ? o->hasKeyed(key) : std::nullopt) return Value::boolean(*has);
         const std::string& name = key.local;
-        if (o && o->asArray()) {
-            bool digits = !name.empty();
-            for (char c : name) digits = digits && c >= '0' && c <= '9';
-            if (digits) return Value::boolean(std::stod(name) < static_cast<double>(o->asArray()->items.size()));
-        }
+        uint32_t index = 0;
+        if (ArrayObject* a = o ? o->asArray() : nullptr; a && key.arrayIndex(index))
+            return Value::boolean(a->ownElement(index, name) != nullptr);
         return Value::boolean(o && o->isEnumerable(name));
     }, 1);
     m.defineMethod(op, "setPropertyIsEnumerable", [](Machine& m, const Value& self, std::span<const Value> args) {
@@ -142,7 +137,10 @@ void installObjectClasses(Machine& m) {
         std::vector<Value> list;
         Value a = argAt(args, 1);
         if (Object* o = a.asObject()) {
-            if (ArrayObject* arr = o->asArray()) list = arr->items;
+            if (ArrayObject* arr = o->asArray()) {
+                list = arrayElements(arr);
+                for (Value& v : list) v = v.isHole() ? Value() : v;
+            }
             else m.throwError("TypeError", 1116, "second argument to Function.prototype.apply must be an array.");
         } else if (!a.isNullish()) {
             m.throwError("TypeError", 1116, "second argument to Function.prototype.apply must be an array.");

@@ -22,7 +22,10 @@ size_t nextEnumerated(Object& o, size_t from) {
     size_t names = o.ownCount();
     size_t total = items + names + o.keyedCount();
     for (size_t k = from; k < total; ++k) {
-        if (k < items) return k + 1;
+        if (k < items) {
+            if (!o.indexedItem(k).isHole()) return k + 1;
+            continue;
+        }
         if (k < items + names) {
             const std::string* name = o.ownNameAt(k - items);
             if (name && o.isEnumerable(*name)) return k + 1;
@@ -36,7 +39,11 @@ size_t nextEnumerated(Object& o, size_t from) {
 // The name (or value) at position `i` of the for-in order; undefined past the end.
 Value enumerated(Object& o, size_t i, bool value) {
     size_t items = o.indexedLength();
-    if (i < items) return value ? o.indexedItem(i) : Value::string(numberToString(static_cast<double>(i)));
+    if (i < items) {
+        if (!value) return Value::string(numberToString(static_cast<double>(i)));
+        Value item = o.indexedItem(i);
+        return item.isHole() ? Value() : item;
+    }
     if (i < items + o.ownCount()) {
         const std::string* key = o.ownNameAt(i - items);
         if (!key) return Value();

@@ -202,8 +202,7 @@ Value Machine::getOnObject(Object* o, const Value& receiver, const Name& name, b
         uint32_t index;
         if (isArrayIndex(name, index)) {
             if (auto* vector = dynamic_cast<VectorObject*>(array)) return vectorLoad(*this, *vector, index);
-            if (index < array->items.size()) return array->items[index];
-            if (Value* far = o->findOwn(name.local)) return *far;
+            if (Value* v = array->elementThroughPrototypes(index, name.local)) return *v;
             found = false;
             return Value();
         }
@@ -284,13 +283,7 @@ void Machine::setProperty(const Value& object, const Name& name, const Value& va
         uint32_t index;
         if (isArrayIndex(name, index)) {
             if (auto* vector = dynamic_cast<VectorObject*>(array)) return vectorStore(*this, *vector, index, value);
-            if (index >= ArrayObject::kMaxLength) {
-                array->setOwn(name.local, value);
-                array->sparseLength = std::max<size_t>(array->length(), size_t{index} + 1);
-                return;
-            }
-            if (index >= array->items.size()) array->items.resize(index + 1);
-            array->items[index] = value;
+            array->setElement(index, value);
             return;
         }
         if (auto* vector = dynamic_cast<VectorObject*>(array)) vectorRefuseNumber(*this, *vector, name);
@@ -324,8 +317,7 @@ void Machine::setProperty(const Value& object, const Name& name, const Value& va
         double n = toNumber(value);
         if (n < 0 || n != std::floor(n) || n > 4294967295.0)
             throwError("RangeError", 1005, "Array index is not a positive integer (" + numberToString(n) + ").");
-        if (n > static_cast<double>(ArrayObject::kMaxLength)) throw ScriptLimitError("Error #1000: The system is out of memory.");
-        array->items.resize(static_cast<size_t>(n));
+        array->setLength(static_cast<size_t>(n));
         return;
     }
     o->setOwn(name.local, value);
@@ -343,7 +335,7 @@ bool Machine::deleteProperty(const Value& object, const Name& name) {
     if (ArrayObject* array = o->asArray()) {
         uint32_t index;
         if (isArrayIndex(name, index)) {
-            if (index < array->items.size()) array->items[index] = Value();
+            if (index < array->items.size()) array->items[index] = Value::hole();
             else array->deleteOwn(name.local);
             return true;
         }
@@ -366,7 +358,7 @@ bool Machine::hasProperty(const Value& object, const Name& name) {
     if (findBinding(o->traits(), name)) return true;
     if (ArrayObject* array = o->asArray()) {
         uint32_t index;
-        if (isArrayIndex(name, index)) return index < array->items.size() || array->findOwn(name.local);
+        if (isArrayIndex(name, index)) return array->elementThroughPrototypes(index, name.local) != nullptr;
     }
     if (!name.isPublic(namespaces_)) return false;
     int depth = 0;

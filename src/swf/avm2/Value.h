@@ -31,6 +31,13 @@ class Value {
         v.s_ = std::make_shared<const std::string>(std::move(s));
         return v;
     }
+    // An array element never set, or deleted: undefined to scripts, but the array reads
+    // through to its prototype for it and leaves it out of for-in.
+    static Value hole() {
+        Value v;
+        v.b_ = true;
+        return v;
+    }
     // Null for a null pointer.
     static Value object(Object* o) {
         Value v(o ? Kind::Object : Kind::Null);
@@ -40,6 +47,7 @@ class Value {
 
     Kind kind() const { return kind_; }
     bool isUndefined() const { return kind_ == Kind::Undefined; }
+    bool isHole() const { return kind_ == Kind::Undefined && b_; }
     bool isNull() const { return kind_ == Kind::Null; }
     bool isNullish() const { return kind_ == Kind::Undefined || kind_ == Kind::Null; }
     bool isBoolean() const { return kind_ == Kind::Boolean; }
