@@ -18,9 +18,13 @@ inline Value argAt(std::span<const Value> args, size_t index) {
     return index < args.size() ? args[index] : Value();
 }
 
+// A Number parameter with a default: `fallback` when the argument is missing, else the
+// argument as a number (an undefined one is NaN).
+double numberParameter(Machine& m, std::span<const Value> args, size_t index, double fallback);
+
 // A position argument as slice and its kin read it: negative counts from the end, NaN is 0,
-// undefined is `fallback`, clamped to 0..length.
-size_t relativePosition(Machine& m, const Value& v, size_t length, double fallback);
+// a missing one is `fallback`, clamped to 0..length.
+size_t relativePosition(Machine& m, std::span<const Value> args, size_t index, size_t length, double fallback);
 
 // The callback of forEach and its kin, declared `callback:Function`: none is an ArgumentError
 // and anything but a function or null a TypeError.

@@ -146,8 +146,12 @@ std::vector<Value> arrayElements(ArrayObject* a) {
     return out;
 }
 
-size_t relativePosition(Machine& m, const Value& v, size_t length, double fallback) {
-    double d = v.isUndefined() ? fallback : m.toNumber(v);
+double numberParameter(Machine& m, std::span<const Value> args, size_t index, double fallback) {
+    return index < args.size() ? m.toNumber(args[index]) : fallback;
+}
+
+size_t relativePosition(Machine& m, std::span<const Value> args, size_t index, size_t length, double fallback) {
+    double d = numberParameter(m, args, index, fallback);
     if (std::isnan(d)) d = 0;
     d = std::trunc(d);
     if (d < 0) d = std::max(0.0, static_cast<double>(length) + d);
@@ -274,8 +278,8 @@ void installArrayClass(Machine& m) {
     m.defineMethod(p, "slice", [](Machine& m, const Value& self, std::span<const Value> args) {
         ArrayObject* a = thisArray(m, self);
         size_t n = a->length();
-        size_t from = relativePosition(m, argAt(args, 0), n, 0);
-        size_t to = relativePosition(m, argAt(args, 1), n, static_cast<double>(n));
+        size_t from = relativePosition(m, args, 0, n, 0);
+        size_t to = relativePosition(m, args, 1, n, static_cast<double>(n));
         std::vector<Value> items;
         checkLength(to > from ? to - from : 0);
         for (size_t i = from; i < to; ++i) items.push_back(elementAt(a, i));
@@ -285,7 +289,7 @@ void installArrayClass(Machine& m) {
         ArrayObject* a = thisArray(m, self);
         if (args.empty()) return Value();
         size_t n = a->length();
-        size_t from = relativePosition(m, argAt(args, 0), n, 0);
+        size_t from = relativePosition(m, args, 0, n, 0);
         double countArg = args.size() < 2 ? static_cast<double>(n - from) : m.toNumber(args[1]);
         if (std::isnan(countArg) || countArg < 0) countArg = 0;
         size_t count = static_cast<size_t>(std::min(countArg, static_cast<double>(n - from)));
@@ -307,7 +311,7 @@ void installArrayClass(Machine& m) {
     }, 2);
     m.defineMethod(p, "indexOf", [](Machine& m, const Value& self, std::span<const Value> args) {
         std::vector<Value> elements = arrayElements(thisArray(m, self));
-        size_t from = relativePosition(m, argAt(args, 1), elements.size(), 0);
+        size_t from = relativePosition(m, args, 1, elements.size(), 0);
         for (size_t i = from; i < elements.size(); ++i)
             if (m.strictEquals(elements[i], argAt(args, 0))) return Value::number(static_cast<double>(i));
         return Value::number(-1);

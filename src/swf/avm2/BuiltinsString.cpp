@@ -6,6 +6,7 @@
 #include "swf/avm2/Machine.h"
 #include "swf/avm2/RegExpProgram.h"
 #include "swf/avm2/Utf16.h"
+#include "swf/format/LetterCase.h"
 
 namespace swf::avm2 {
 
@@ -25,8 +26,8 @@ Value text(std::u16string_view s) {
 }
 
 // A position argument clamped to 0..length (NaN and undefined as `fallback`).
-size_t position(Machine& m, const Value& v, size_t length, double fallback) {
-    double d = v.isUndefined() ? fallback : m.toNumber(v);
+size_t position(Machine& m, std::span<const Value> args, size_t index, size_t length, double fallback) {
+    double d = numberParameter(m, args, index, fallback);
     if (std::isnan(d)) d = 0;
     if (d < 0) d = 0;
     if (d > static_cast<double>(length)) d = static_cast<double>(length);
@@ -86,13 +87,16 @@ void installStringClass(Machine& m) {
     }, 1);
     m.defineMethod(p, "indexOf", [](Machine& m, const Value& self, std::span<const Value> args) {
         std::u16string s = thisText(m, self);
+        // A String parameter takes null and undefined as null, which no text contains.
+        if (!args.empty() && args[0].isNullish()) return Value::number(-1);
         std::u16string needle = toUtf16(m.toString(argAt(args, 0)));
-        size_t from = position(m, argAt(args, 1), s.size(), 0);
+        size_t from = position(m, args, 1, s.size(), 0);
         size_t at = s.find(needle, from);
         return Value::number(at == std::u16string::npos ? -1 : static_cast<double>(at));
     }, 2);
     m.defineMethod(p, "lastIndexOf", [](Machine& m, const Value& self, std::span<const Value> args) {
         std::u16string s = thisText(m, self);
+        if (!args.empty() && args[0].isNullish()) return Value::number(-1);
         std::u16string needle = toUtf16(m.toString(argAt(args, 0)));
         double from = argAt(args, 1).isUndefined() ? INFINITY : m.toNumber(argAt(args, 1));
         if (std::isnan(from)) from = INFINITY;
@@ -102,33 +106,33 @@ void installStringClass(Machine& m) {
     }, 2);
     m.defineMethod(p, "slice", [](Machine& m, const Value& self, std::span<const Value> args) {
         std::u16string s = thisText(m, self);
-        size_t a = relativePosition(m, argAt(args, 0), s.size(), 0);
-        size_t b = relativePosition(m, argAt(args, 1), s.size(), static_cast<double>(s.size()));
+        size_t a = relativePosition(m, args, 0, s.size(), 0);
+        size_t b = relativePosition(m, args, 1, s.size(), static_cast<double>(s.size()));
         return text(b > a ? s.substr(a, b - a) : u"");
     }, 2);
     m.defineMethod(p, "substring", [](Machine& m, const Value& self, std::span<const Value> args) {
         std::u16string s = thisText(m, self);
-        size_t a = position(m, argAt(args, 0), s.size(), 0);
-        size_t b = position(m, argAt(args, 1), s.size(), static_cast<double>(s.size()));
+        size_t a = position(m, args, 0, s.size(), 0);
+        size_t b = position(m, args, 1, s.size(), static_cast<double>(s.size()));
         if (a > b) std::swap(a, b);
         return text(s.substr(a, b - a));
     }, 2);
     m.defineMethod(p, "substr", [](Machine& m, const Value& self, std::span<const Value> args) {
         std::u16string s = thisText(m, self);
-        size_t a = relativePosition(m, argAt(args, 0), s.size(), 0);
-        double len = argAt(args, 1).isUndefined() ? static_cast<double>(s.size()) : m.toNumber(argAt(args, 1));
+        size_t a = relativePosition(m, args, 0, s.size(), 0);
+        double len = numberParameter(m, args, 1, static_cast<double>(s.size()));
         if (std::isnan(len) || len < 0) len = 0;
         size_t n = static_cast<size_t>(std::min(len, static_cast<double>(s.size() - a)));
         return text(s.substr(a, n));
     }, 2);
     m.defineMethod(p, "toLowerCase", [](Machine& m, const Value& self, std::span<const Value>) {
         std::u16string s = thisText(m, self);
-        for (char16_t& c : s) c = foldCase(c);
+        for (char16_t& c : s) c = toLowerUnit(c);
         return text(s);
     });
     m.defineMethod(p, "toUpperCase", [](Machine& m, const Value& self, std::span<const Value>) {
         std::u16string s = thisText(m, self);
-        for (char16_t& c : s) c = upperCase(c);
+        for (char16_t& c : s) c = toUpperUnit(c);
         return text(s);
     });
     p->setOwn("toLocaleLowerCase", *p->findOwn("toLowerCase"));

@@ -91,7 +91,7 @@ void installMethods(Machine& m, Object* p) {
         VectorObject& v = thisVector(m, self);
         if (v.fixed) fixedLength(m);
         if (v.items.size() >= ArrayObject::kMaxLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
-        size_t at = relativePosition(m, argAt(args, 0), v.items.size(), 0);
+        size_t at = relativePosition(m, args, 0, v.items.size(), 0);
         v.items.insert(v.items.begin() + static_cast<std::ptrdiff_t>(at), coerceElement(m, v, argAt(args, 1)));
         return Value();
     }, 2);
@@ -151,15 +151,15 @@ void installMethods(Machine& m, Object* p) {
     }, 1);
     m.defineMethod(p, "slice", [](Machine& m, const Value& self, std::span<const Value> args) {
         VectorObject& v = thisVector(m, self);
-        size_t a = relativePosition(m, argAt(args, 0), v.items.size(), 0);
-        size_t b = relativePosition(m, argAt(args, 1), v.items.size(), static_cast<double>(v.items.size()));
+        size_t a = relativePosition(m, args, 0, v.items.size(), 0);
+        size_t b = relativePosition(m, args, 1, v.items.size(), static_cast<double>(v.items.size()));
         VectorObject* out = sameKind(m, v);
         if (b > a) out->items.assign(v.items.begin() + static_cast<std::ptrdiff_t>(a), v.items.begin() + static_cast<std::ptrdiff_t>(b));
         return Value::object(out);
     }, 2);
     m.defineMethod(p, "splice", [](Machine& m, const Value& self, std::span<const Value> args) {
         VectorObject& v = thisVector(m, self);
-        size_t start = relativePosition(m, argAt(args, 0), v.items.size(), 0);
+        size_t start = relativePosition(m, args, 0, v.items.size(), 0);
         double count = args.size() < 2 ? static_cast<double>(v.items.size() - start) : m.toNumber(args[1]);
         if (std::isnan(count) || count < 0) count = 0;
         size_t n = static_cast<size_t>(std::min(count, static_cast<double>(v.items.size() - start)));

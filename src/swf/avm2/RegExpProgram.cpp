@@ -2,48 +2,12 @@
 
 #include <limits>
 
+#include "swf/format/LetterCase.h"
+
 namespace swf::avm2 {
 
 using Instruction = RegExpProgram::Instruction;
 using Op = Instruction::Op;
-
-char16_t foldCase(char16_t c) {
-    if (c < 0x80) return c >= 'A' && c <= 'Z' ? static_cast<char16_t>(c + 32) : c;
-    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) ||
-        (c >= 0x410 && c <= 0x42F) || (c >= 0xFF21 && c <= 0xFF3A))
-        return static_cast<char16_t>(c + 32);
-    if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 80);
-    if (c >= 0x10A0 && c <= 0x10C5) return static_cast<char16_t>(c + 48);
-    if (c == 0x130) return 'i';
-    if (c >= 0x531 && c <= 0x556) return static_cast<char16_t>(c + 48);
-    if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177) || (c >= 0x460 && c <= 0x481) ||
-        (c >= 0x48A && c <= 0x4BF) || (c >= 0x4D0 && c <= 0x52F) || (c >= 0x1E00 && c <= 0x1E95) ||
-        (c >= 0x1EA0 && c <= 0x1EFF))
-        return static_cast<char16_t>(c | 1);
-    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E) || (c >= 0x4C1 && c <= 0x4CE))
-        return (c & 1) ? static_cast<char16_t>(c + 1) : c;
-    if (c == 0x178) return 0xFF;
-    return c;
-}
-
-char16_t upperCase(char16_t c) {
-    if (c < 0x80) return c >= 'a' && c <= 'z' ? static_cast<char16_t>(c - 32) : c;
-    if (c == 0xFF) return 0x178;
-    if (c == 0x131) return 'I';
-    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) ||
-        (c >= 0x430 && c <= 0x44F) || (c >= 0xFF41 && c <= 0xFF5A))
-        return static_cast<char16_t>(c - 32);
-    if (c == 0x3C2) return 0x3A3;
-    if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 80);
-    if (c >= 0x561 && c <= 0x586) return static_cast<char16_t>(c - 48);
-    if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177) || (c >= 0x460 && c <= 0x481) ||
-        (c >= 0x48A && c <= 0x4BF) || (c >= 0x4D0 && c <= 0x52F) || (c >= 0x1E00 && c <= 0x1E95) ||
-        (c >= 0x1EA0 && c <= 0x1EFF))
-        return static_cast<char16_t>(c & ~1);
-    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E) || (c >= 0x4C1 && c <= 0x4CE))
-        return (c & 1) ? c : static_cast<char16_t>(c - 1);
-    return c;
-}
 
 namespace {
 
@@ -555,7 +519,7 @@ std::unique_ptr<RegExpProgram> RegExpProgram::compile(const std::u16string& patt
     if (!compiler.compile(error)) return nullptr;
     if (flags.ignoreCase) {
         for (Instruction& i : program->code_)
-            if (i.op == Op::Char) i.a = foldCase(static_cast<char16_t>(i.a));
+            if (i.op == Op::Char) i.a = toLowerUnit(static_cast<char16_t>(i.a));
     }
     return program;
 }
@@ -567,7 +531,7 @@ bool RegExpProgram::classMatches(const CharClass& cls, char16_t c) const {
         return false;
     };
     bool hit = in(c);
-    if (!hit && flags_.ignoreCase) hit = in(foldCase(c)) || in(upperCase(c));
+    if (!hit && flags_.ignoreCase) hit = in(toLowerUnit(c)) || in(toUpperUnit(c));
     return hit != cls.negated;
 }
 
@@ -627,7 +591,7 @@ bool RegExpProgram::run(size_t pc, const std::u16string& text, size_t pos, std::
         switch (in.op) {
             case Op::Char:
                 if (pos < text.size() &&
-                    (flags_.ignoreCase ? foldCase(text[pos]) == in.a : text[pos] == in.a)) {
+                    (flags_.ignoreCase ? toLowerUnit(text[pos]) == in.a : text[pos] == in.a)) {
                     ++pos, ++pc;
                 } else {
                     ok = false;
@@ -679,7 +643,7 @@ bool RegExpProgram::run(size_t pc, const std::u16string& text, size_t pos, std::
                     }
                     for (size_t k = 0; k < len && ok; ++k) {
                         char16_t a = text[static_cast<size_t>(s) + k], b = text[pos + k];
-                        ok = flags_.ignoreCase ? foldCase(a) == foldCase(b) : a == b;
+                        ok = flags_.ignoreCase ? toLowerUnit(a) == toLowerUnit(b) : a == b;
                     }
                     if (ok) pos += len;
                 }

@@ -66,8 +66,4 @@ struct RegExpProgram::Instruction {
     uint32_t b = 0;  // second target, last cleared register, or the look's length behind
 };
 
-// Case folding for ignoreCase and the simple case mappings of letters.
-char16_t foldCase(char16_t c);
-char16_t upperCase(char16_t c);
-
 }  // namespace swf::avm2
