@@ -68,6 +68,18 @@ TEST(Avm2LanguageClasses, StringsCountUtf16Units) {
         {"indexOf counts units", Call(Str("\xC3\xA9t\xC3\xA9"), "indexOf", {Str("t")}), "1"},
         {"fromCharCode joins a pair", Static("String", "fromCharCode", {Num(0xD83D), Num(0xDE00)}), smile},
         {"case mapping beyond ASCII", Call(Str("\xC3\xA9\xCE\xB1"), "toUpperCase", {}), "\xC3\x89\xCE\x91"},
+        {"by the player's tables: \xC6\x81 lowers, \xC8\xBA (paired in later Unicode) stays",
+         Call(Str("\xC6\x81\xC8\xBA"), "toLowerCase", {}), "\xC9\x93\xC8\xBA"},
+        {"half a pair prints as U+FFFD", Call(Str(smile), "charAt", {Num(0)}), "\xEF\xBF\xBD"},
+        {"texts order by their units, not their characters",
+         [smile](AbcBuilder& abc, AbcCode& code) {
+             Str("\xEF\xBD\xA1")(abc, code);
+             Str(smile)(abc, code);
+             code.op(OP_lessthan);
+         },
+         "false"},
+        {"an undefined end is 0, not the default", Call(Str("abc"), "slice", {Num(1), Global("undefined")}), ""},
+        {"null is found nowhere", Call(Str("a null"), "indexOf", {[](AbcBuilder&, AbcCode& code) { code.op(OP_pushnull); }}), "-1"},
     };
     for (const Case& c : cases) EXPECT_EQ(TraceOf(c.value), c.trace) << c.name;
 }

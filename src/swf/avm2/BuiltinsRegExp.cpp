@@ -212,10 +212,8 @@ void installRegExpClass(Machine& m) {
     m.defineMethod(sp, "match", [cls](Machine& m, const Value& self, std::span<const Value> args) {
         std::string input = receiverString(m, self);
         RegExpObject* re = patternOf(m, cls, argAt(args, 0));
-        if (!re->global) {
-            re->lastIndex = 0;
-            return exec(m, *re, input);
-        }
+        // Without g, the first match from the start; lastIndex is left as it was.
+        if (!re->global) return exec(m, *re, input);
         std::u16string text = toUtf16(input);
         std::vector<Value> found;
         std::vector<int> c;
@@ -253,7 +251,6 @@ void installRegExpClass(Machine& m) {
                 if (!re->global) break;
                 at = c[1] == c[0] ? static_cast<size_t>(c[1]) + 1 : static_cast<size_t>(c[1]);
             }
-            if (re->global) re->lastIndex = 0;
         } else {
             std::u16string needle = toUtf16(m.toString(argAt(args, 0)));
             size_t at = text.find(needle);

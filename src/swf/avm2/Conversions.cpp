@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "swf/avm2/Machine.h"
+#include "swf/avm2/Utf16.h"
 #include "swf/avm2/XmlAccess.h"
 
 namespace swf::avm2 {
@@ -163,7 +164,7 @@ bool Machine::looseEquals(const Value& a, const Value& b) {
 
 Value Machine::lessThan(const Value& a, const Value& b) {
     Value pa = toPrimitive(a, false), pb = toPrimitive(b, false);
-    if (pa.isString() && pb.isString()) return Value::boolean(pa.asString() < pb.asString());
+    if (pa.isString() && pb.isString()) return Value::boolean(compareUnits(pa.asString(), pb.asString()) < 0);
     double x = toNumber(pa), y = toNumber(pb);
     if (std::isnan(x) || std::isnan(y)) return Value();
     return Value::boolean(x < y);

@@ -19,8 +19,7 @@ Machine::~Machine() = default;
 void Machine::trace(const std::string& line) const {
     if (!trace_) return;
     // The player's log drops NUL characters a string may hold.
-    if (line.find('\0') == std::string::npos) return trace_(line);
-    std::string printable = line;
+    std::string printable = printableText(line);
     std::erase(printable, '\0');
     trace_(printable);
 }

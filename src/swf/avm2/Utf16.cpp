@@ -71,6 +71,30 @@ std::string fromUtf16(std::u16string_view text) {
     return out;
 }
 
+std::string printableText(std::string_view text) {
+    // Surrogates are held as three-byte sequences starting 0xED 0xA0 to 0xBF.
+    bool surrogates = false;
+    for (size_t i = 0; i + 1 < text.size() && !surrogates; ++i)
+        surrogates = static_cast<unsigned char>(text[i]) == 0xED && static_cast<unsigned char>(text[i + 1]) >= 0xA0;
+    if (!surrogates) return std::string(text);
+    std::u16string units = toUtf16(text);
+    for (size_t i = 0; i < units.size(); ++i) {
+        bool high = units[i] >= 0xD800 && units[i] < 0xDC00;
+        bool low = units[i] >= 0xDC00 && units[i] < 0xE000;
+        if (high && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
+            ++i;
+        } else if (high || low) {
+            units[i] = 0xFFFD;
+        }
+    }
+    return fromUtf16(units);
+}
+
+int compareUnits(std::string_view a, std::string_view b) {
+    if (isAscii(a) && isAscii(b)) return a.compare(b);
+    return toUtf16(a).compare(toUtf16(b));
+}
+
 size_t utf16Length(std::string_view text) {
     if (isAscii(text)) return text.size();
     size_t n = 0;
