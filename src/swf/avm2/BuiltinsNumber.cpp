@@ -26,12 +26,17 @@ std::string fixed(double d, int digits) {
     return buf;
 }
 
-std::string exponential(double d, int digits) {
-    char buf[512];
-    std::snprintf(buf, sizeof buf, "%.*e", digits, d);
+// The mantissa's digits rounded when `rounded`, else cut from the exact decimal expansion, as
+// toExponential does.
+std::string exponential(double d, int digits, bool rounded) {
+    // A double's exact expansion has at most 767 significant digits.
+    char buf[1024];
+    std::snprintf(buf, sizeof buf, "%.*e", rounded ? digits : 780, d);
     std::string s = buf;
     size_t e = s.find('e');
+    size_t point = s.find('.');
     std::string mantissa = s.substr(0, e);
+    if (!rounded) mantissa = digits == 0 ? s.substr(0, point) : s.substr(0, point + 1 + static_cast<size_t>(digits));
     int exp = std::atoi(s.c_str() + e + 1);
     return mantissa + "e" + (exp < 0 ? "-" : "+") + std::to_string(std::abs(exp));
 }
@@ -42,7 +47,8 @@ std::string precision(double d, int digits) {
     char buf[512];
     std::snprintf(buf, sizeof buf, "%.*e", digits - 1, d);
     exp = std::atoi(std::strchr(buf, 'e') + 1);
-    if (exp < -6 || exp >= digits) return exponential(d, digits - 1);
+    // Small values stay in fixed notation, however many zeros that takes.
+    if (exp >= digits) return exponential(d, digits - 1, true);
     return fixed(d, std::max(0, digits - 1 - exp));
 }
 
@@ -76,7 +82,7 @@ void installNumberMethods(Machine& m, Object* proto) {
         if (digits < 0 || digits > 20)
             m.throwError("RangeError", 1002, "Number.toExponential has a range of 0 to 20. " + numberToString(digits) + " is out of range.");
         if (!std::isfinite(d)) return Value::string(numberToString(d));
-        return Value::string(exponential(d, static_cast<int>(digits)));
+        return Value::string(exponential(d, static_cast<int>(digits), false));
     }, 1);
     m.defineMethod(proto, "toPrecision", [](Machine& m, const Value& self, std::span<const Value> args) {
         double d = thisNumber(m, self, "toPrecision");

@@ -86,6 +86,13 @@ std::string numberToString(double d) {
     if (k <= n && n <= 21) return sign + digits + std::string(static_cast<size_t>(n - k), '0');
     if (0 < n && n <= 21) return sign + digits.substr(0, static_cast<size_t>(n)) + "." + digits.substr(static_cast<size_t>(n));
     if (-6 < n && n <= 0) return sign + "0." + std::string(static_cast<size_t>(-n), '0') + digits;
+    // Past 1e21 the player keeps 15 significant digits, cut rather than rounded
+    // ("1.79769313486231e+308").
+    if (n > 21 && k > 15) {
+        digits.erase(15);
+        digits.erase(digits.find_last_not_of('0') + 1);
+        k = static_cast<int>(digits.size());
+    }
     std::string mantissa = digits.substr(0, 1);
     if (k > 1) mantissa += "." + digits.substr(1);
     return sign + mantissa + "e" + (n - 1 >= 0 ? "+" : "-") + std::to_string(std::abs(n - 1));
