@@ -305,7 +305,20 @@ void installSound(Machine& m, const std::shared_ptr<SoundState>& state, ClassObj
     });
 }
 
-void installSoundMixer(Machine& m, const std::shared_ptr<SoundState>& state) {
+// SoundMixer.soundTransform's getter, or its setter.
+NativeFunction globalTransform(const std::shared_ptr<SoundState>& state, bool setter) {
+    if (!setter)
+        return [state](Machine& m, const Value&, std::span<const Value>) {
+            return newTransform(m, *state, channelsOf(m, *state).globalLevels());
+        };
+    return [state](Machine& m, const Value&, std::span<const Value> args) {
+        const SoundTransformObject* t = transformArg(m, argAt(args, 0));
+        channelsOf(m, *state).levels(nullptr) = t ? levelsOf(*t) : SoundLevels{};
+        return Value();
+    };
+}
+
+void installSoundMixer(Machine& m, const std::shared_ptr<SoundState>& state, ClassObject* button) {
     ClassObject* cls = m.defineClass("flash.media", "SoundMixer", m.builtins().object);
     cls->sealed = true;
     defineStaticMethod(m, cls, "stopAll", [state](Machine& m, const Value&, std::span<const Value>) {
@@ -314,13 +327,7 @@ void installSoundMixer(Machine& m, const std::shared_ptr<SoundState>& state) {
         if (SoundMixer* mixer = bridgeOf(m).context().soundMixer()) mixer->stopAll();
         return Value();
     });
-    defineStatic(m, cls, "soundTransform", [state](Machine& m, const Value&, std::span<const Value>) {
-        return newTransform(m, *state, channelsOf(m, *state).globalLevels());
-    }, [state](Machine& m, const Value&, std::span<const Value> args) {
-        const SoundTransformObject* t = transformArg(m, argAt(args, 0));
-        channelsOf(m, *state).levels(nullptr) = t ? levelsOf(*t) : SoundLevels{};
-        return Value();
-    });
+    defineStatic(m, cls, "soundTransform", globalTransform(state, false), globalTransform(state, true));
     defineStatic(m, cls, "bufferTime", [state](Machine&, const Value&, std::span<const Value>) {
         return Value::number(state->bufferTime);
     }, [state](Machine& m, const Value&, std::span<const Value> args) {
@@ -330,11 +337,13 @@ void installSoundMixer(Machine& m, const std::shared_ptr<SoundState>& state) {
     defineStaticMethod(m, cls, "areSoundsInaccessible", [](Machine&, const Value&, std::span<const Value>) {
         return Value::boolean(false);
     });
+    // The player gives a button the movie's levels for its own.
+    m.defineAccessor(button, "soundTransform", globalTransform(state, false), globalTransform(state, true));
 }
 
-// Sprite's and SimpleButton's soundTransform: the levels of the sounds played for the object.
-void installObjectTransform(Machine& m, const std::shared_ptr<SoundState>& state, ClassObject* cls) {
-    m.defineAccessor(cls, "soundTransform", [state](Machine& m, const Value& self, std::span<const Value>) {
+// Sprite's soundTransform: the levels of the sounds played for the object.
+void installSpriteTransform(Machine& m, const std::shared_ptr<SoundState>& state, ClassObject* sprite) {
+    m.defineAccessor(sprite, "soundTransform", [state](Machine& m, const Value& self, std::span<const Value>) {
         swf::DisplayObject* object = nativeSelf<DisplayHandle>(m, self).display();
         const SoundLevels* levels = object ? channelsOf(m, *state).findLevels(object) : nullptr;
         return newTransform(m, *state, levels ? *levels : SoundLevels{});
@@ -355,9 +364,8 @@ void installSoundClasses(Machine& m) {
     installSoundTransform(m, *state);
     installSoundChannel(m, state, dispatcher);
     installSound(m, state, dispatcher);
-    installSoundMixer(m, state);
-    installObjectTransform(m, state, m.findClass("flash.display::Sprite"));
-    installObjectTransform(m, state, m.findClass("flash.display::SimpleButton"));
+    installSoundMixer(m, state, m.findClass("flash.display::SimpleButton"));
+    installSpriteTransform(m, state, m.findClass("flash.display::Sprite"));
 }
 
 }  // namespace swf::avm2
