@@ -7,11 +7,18 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "swf/avm1/classes/LocalMedia.h"
 #include "swf/avm1/classes/SoundChannelState.h"
+#include "swf/avm2/ByteArrayObject.h"
 #include "swf/avm2/NativeSupport.h"
+#include "swf/display/ContentRequests.h"
 #include "swf/display/MovieContext.h"
 #include "swf/movie/SoundCharacter.h"
+#include "swf/sound/Id3Tag.h"
 #include "swf/sound/SoundMixer.h"
 
 namespace swf::avm2 {
@@ -24,6 +31,9 @@ class SoundObject : public DispatcherObject {
   public:
     using DispatcherObject::DispatcherObject;
     std::shared_ptr<const SoundCharacter> sound;  // null until one is bound or loaded
+    bool loading = false;
+    double bytesLoaded = 0;
+    std::vector<Id3Tag::Field> id3;  // a loaded file's tags
 };
 
 class SoundChannelObject : public DispatcherObject {
@@ -244,6 +254,115 @@ Value play(Machine& m, SoundState& state, SoundObject& s, std::span<const Value>
     return Value::object(c);
 }
 
+void dispatchEvent(Machine& m, Object* target, const std::string& type, const char* className = "flash.events::Event",
+                   std::initializer_list<std::pair<const char*, Value>> fields = {}) {
+    StageBridge& bridge = bridgeOf(m);
+    EventObject* event = bridge.newEvent(type, false, className);
+    for (const auto& [name, value] : fields) event->setOwn(name, value);
+    bridge.dispatch(target, event);
+}
+
+// The sound becomes an MP3 file's frames; true when the file had ID3 tags.
+bool adoptMp3(SoundObject& s, std::span<const uint8_t> bytes, const avm1::LocalMedia::Mp3Info& info) {
+    std::vector<uint8_t> audio(bytes.begin() + static_cast<std::ptrdiff_t>(std::min(info.audioStart, bytes.size())),
+                               bytes.end());
+    s.sound = std::make_shared<SoundCharacter>(0, SoundCharacter::Format::Mp3, info.rateHz, true, info.stereo,
+                                               info.sampleCount, std::move(audio));
+    std::optional<std::vector<Id3Tag::Field>> tag = Id3Tag::read(bytes);
+    if (tag) s.id3 = std::move(*tag);
+    return tag.has_value();
+}
+
+void refuseSecondLoad(Machine& m, const SoundObject& s) {
+    if (s.sound || s.loading)
+        m.throwError("Error", 2037, "Functions called in incorrect sequence, or earlier call was unsuccessful.");
+}
+
+ByteArrayObject& byteArrayArg(Machine& m, const Value& v) {
+    if (auto* bytes = dynamic_cast<ByteArrayObject*>(v.asObject())) return *bytes;
+    m.throwError("TypeError", 2007, "Parameter bytes must be non-null.");
+}
+
+// loadCompressedDataFromByteArray(bytes, length): MP3 data from the array's position.
+void loadMp3Bytes(Machine& m, SoundObject& s, std::span<const Value> args) {
+    ByteArrayObject& array = byteArrayArg(m, argAt(args, 0));
+    refuseSecondLoad(m, s);
+    const size_t count = std::min<size_t>(m.toUint(argAt(args, 1)), array.available());
+    const uint8_t* start = array.take(m, count);
+    std::span<const uint8_t> bytes(start, count);
+    if (std::optional<avm1::LocalMedia::Mp3Info> info = avm1::LocalMedia::scanMp3(bytes)) adoptMp3(s, bytes, *info);
+}
+
+// loadPCMFromByteArray(bytes, samples, format, stereo, sampleRate): float or 16-bit samples in
+// the array's byte order, kept as 16-bit sound.
+void loadPcmBytes(Machine& m, SoundObject& s, std::span<const Value> args) {
+    ByteArrayObject& array = byteArrayArg(m, argAt(args, 0));
+    refuseSecondLoad(m, s);
+    const bool floats = args.size() < 3 || m.toString(args[2]) != "short";
+    const bool stereo = args.size() < 4 || Machine::toBoolean(args[3]);
+    const double rate = args.size() < 5 ? 44100 : m.toNumber(args[4]);
+    if (!(rate >= 1 && rate <= 192000)) m.throwError("ArgumentError", 2004, "One of the parameters is invalid.");
+    const size_t channels = stereo ? 2 : 1;
+    const size_t sampleBytes = floats ? 4 : 2;
+    const size_t frames = std::min<size_t>(m.toUint(argAt(args, 1)), array.available() / (sampleBytes * channels));
+    std::vector<uint8_t> pcm;
+    pcm.reserve(frames * channels * 2);
+    for (size_t i = 0; i < frames * channels; ++i) {
+        double v = floats ? array.readFloat(m) * 32767.0 : static_cast<int16_t>(array.readUnsigned(m, 2));
+        const auto sample = static_cast<int16_t>(std::lrint(std::clamp(std::isnan(v) ? 0.0 : v, -32768.0, 32767.0)));
+        pcm.push_back(static_cast<uint8_t>(sample & 0xFF));
+        pcm.push_back(static_cast<uint8_t>((sample >> 8) & 0xFF));
+    }
+    s.sound = std::make_shared<SoundCharacter>(0, SoundCharacter::Format::UncompressedLittle, static_cast<uint32_t>(rate),
+                                               true, stereo, static_cast<uint32_t>(frames), std::move(pcm));
+}
+
+// A file read for Sound.load: an MP3 file becomes the sound (its ID3 tags reported first),
+// anything else is the player's stream error.
+void finishLoad(Machine& m, SoundObject& s, const std::string& url, const std::optional<std::string>& file) {
+    s.loading = false;
+    std::span<const uint8_t> bytes;
+    if (file) bytes = {reinterpret_cast<const uint8_t*>(file->data()), file->size()};
+    const std::optional<avm1::LocalMedia::Mp3Info> info = file ? avm1::LocalMedia::scanMp3(bytes) : std::nullopt;
+    if (!info) {
+        dispatchEvent(m, &s, "ioError", "flash.events::IOErrorEvent",
+                      {{"text", Value::string("Error #2032: Stream Error. URL: " + url)}});
+        return;
+    }
+    const auto total = Value::number(static_cast<double>(bytes.size()));
+    dispatchEvent(m, &s, "open");
+    s.bytesLoaded = static_cast<double>(bytes.size());
+    dispatchEvent(m, &s, "progress", "flash.events::ProgressEvent", {{"bytesLoaded", total}, {"bytesTotal", total}});
+    if (adoptMp3(s, bytes, *info)) dispatchEvent(m, &s, "id3");
+    dispatchEvent(m, &s, "complete");
+}
+
+// Sound.load: a file beside the movie through the engine's loader, answered after the script
+// that asked. A Sound loads once; it cannot load over a sound it has.
+void loadSound(Machine& m, SoundState& state, SoundObject& s, const Value& requestValue) {
+    Object* request = requestValue.asObject();
+    if (!request) m.throwError("TypeError", 2007, "Parameter stream must be non-null.");
+    refuseSecondLoad(m, s);
+    const Value* given = request->findOwn("url");
+    const std::string url = given ? m.toString(*given) : "";
+    StageBridge& bridge = bridgeOf(m);
+    ContentRequests* loader = bridge.context().loader();
+    s.loading = true;
+    if (!loader) {
+        later(m, state, 0, [url](Machine& m, const Value&, std::span<const Value> args) {
+            if (auto* sound = dynamic_cast<SoundObject*>(argAt(args, 0).asObject())) finishLoad(m, *sound, url, std::nullopt);
+            return Value();
+        }, {Value::object(&s)});
+        return;
+    }
+    bridge.keepWhileLoading(&s);
+    loader->loadText(url, [machine = &m, sound = &s, url](const std::optional<std::string>& file, size_t) {
+        StageBridge& bridge = bridgeOf(*machine);
+        bridge.doneLoading(sound);
+        bridge.runScript([&] { finishLoad(*machine, *sound, url, file); });
+    });
+}
+
 void installSound(Machine& m, const std::shared_ptr<SoundState>& state, ClassObject* dispatcher) {
     ClassObject* cls = m.defineClass("flash.media", "Sound", dispatcher);
     cls->allocate = [](Machine& m, ClassObject* type) -> Object* {
@@ -261,10 +380,12 @@ void installSound(Machine& m, const std::shared_ptr<SoundState>& state, ClassObj
         const SoundObject& s = soundOf(m, self);
         return Value::number(s.sound ? s.sound->durationMs() : 0);
     });
+    // An embedded sound counts its data; a loaded one the file read.
     for (const char* bytes : {"bytesLoaded", "bytesTotal"})
         m.defineAccessor(cls, bytes, [soundOf](Machine& m, const Value& self, std::span<const Value>) {
             const SoundObject& s = soundOf(m, self);
-            return Value::number(s.sound ? static_cast<double>(s.sound->data().size()) : 0);
+            if (s.sound && s.sound->id() != 0) return Value::number(static_cast<double>(s.sound->data().size()));
+            return Value::number(s.bytesLoaded);
         });
     m.defineAccessor(cls, "isBuffering", [soundOf](Machine& m, const Value& self, std::span<const Value>) {
         soundOf(m, self);
@@ -274,31 +395,35 @@ void installSound(Machine& m, const std::shared_ptr<SoundState>& state, ClassObj
         soundOf(m, self);
         return Value::null();
     });
-    // An embedded sound carries no ID3 tags: its ID3Info has none of them.
+    // A loaded file's ID3 text under its frame ids and ID3Info's names (an embedded sound has none).
     ClassObject* id3 = m.defineClass("flash.media", "ID3Info", m.builtins().object);
     m.defineAccessor(cls, "id3", [soundOf, id3](Machine& m, const Value& self, std::span<const Value>) {
-        soundOf(m, self);
-        return m.construct(Value::object(id3), {});
+        const SoundObject& s = soundOf(m, self);
+        Value info = m.construct(Value::object(id3), {});
+        for (const Id3Tag::Field& field : s.id3)
+            info.asObject()->setOwn(field.name == "songname" ? "songName" : field.name, Value::string(field.text));
+        return info;
     });
     defineNativeMethod(m, cls, "play", [state, soundOf](Machine& m, const Value& self, std::span<const Value> args) {
         return play(m, *state, soundOf(m, self), args);
     }, 3);
-    // Sound files are not loaded here: a load ends in the player's stream error, reported as a
-    // failed load is, after the script that asked.
     defineNativeMethod(m, cls, "load", [state](Machine& m, const Value& self, std::span<const Value> args) {
-        Object* request = argAt(args, 0).asObject();
-        const Value* given = request ? request->findOwn("url") : nullptr;
-        const std::string url = given ? m.toString(*given) : "";
-        SoundObject& s = nativeSelf<SoundObject>(m, self);
-        later(m, *state, 0, [url](Machine& m, const Value&, std::span<const Value> args) {
-            StageBridge& bridge = bridgeOf(m);
-            EventObject* event = bridge.newEvent("ioError", false, "flash.events::IOErrorEvent");
-            event->setOwn("text", Value::string("Error #2032: Stream Error. URL: " + url));
-            if (Object* target = argAt(args, 0).asObject()) bridge.dispatch(target, event);
-            return Value();
-        }, {Value::object(&s)});
+        loadSound(m, *state, nativeSelf<SoundObject>(m, self), argAt(args, 0));
         return Value();
     }, 1);
+    defineNativeMethod(m, cls, "loadCompressedDataFromByteArray", [](Machine& m, const Value& self, std::span<const Value> args) {
+        loadMp3Bytes(m, nativeSelf<SoundObject>(m, self), args);
+        return Value();
+    }, 2);
+    defineNativeMethod(m, cls, "loadPCMFromByteArray", [](Machine& m, const Value& self, std::span<const Value> args) {
+        loadPcmBytes(m, nativeSelf<SoundObject>(m, self), args);
+        return Value();
+    }, 2);
+    cls->nativeInitializer = [state](Machine& m, const Value& self, std::span<const Value> args) {
+        if (!argAt(args, 0).isNull() && !argAt(args, 0).isUndefined())
+            loadSound(m, *state, nativeSelf<SoundObject>(m, self), args[0]);
+        return Value();
+    };
     defineNativeMethod(m, cls, "close", [soundOf](Machine& m, const Value& self, std::span<const Value>) -> Value {
         soundOf(m, self);
         m.throwError("IOError", 2029, "This URLStream object does not have a stream opened.");
