@@ -152,6 +152,24 @@ TEST(Avm2Sound, ChannelsPlayStopAndCompleteOnTheFrameClock) {
               "complete 4 100");
 }
 
+TEST(Avm2Sound, ALoadThatFindsNoSoundFileEndsInTheStreamError) {
+    SoundMovie main({Kept(1, New("flash.media::Sound", {})),
+                     Listen(Local(1), "ioError", "onError"),
+                     Call(Local(1), "load", {New("flash.net::URLRequest", {Str("missing.mp3")})}),
+                     Trace(Get(Local(1), "bytesLoaded"))},
+                    {{"onError", {Trace(Plus(Get(Local(1), "type"), Plus(Str(" "), Get(Local(1), "text"))))}}});
+    swf::Player player;
+    std::vector<std::string> lines;
+    player.SetTraceSink([&](const std::string& line) { lines.push_back(line); });
+    const std::vector<uint8_t> bytes = main.movie(1000, 3).bytes();
+    ASSERT_TRUE(player.LoadMovieFromMemory(bytes));
+    player.advanceFrame();
+    // A movie loaded from memory has no folder: the loader says so, and the load fails.
+    EXPECT_EQ(Joined(lines),
+              "Kinetrope: not loading 'missing.mp3': the movie has no folder to load from\n"
+              "0\nioError Error #2032: Stream Error. URL: missing.mp3");
+}
+
 TEST(Avm2Sound, ScriptSoundIsMixedFromItsFrameAtItsLevels) {
     // The second frame's script plays the sound at half volume, panned right: the right
     // channel has it at 0.5 * 1.41 (whole percent) for that frame, the left nothing.
