@@ -63,7 +63,8 @@ class SoundTransformObject : public Object {
 };
 
 // What the classes keep for the machine: the movie's sound record (made on first use, when
-// the machine has a movie) and how many times SoundMixer.stopAll ran.
+// the machine has a movie), how many times SoundMixer.stopAll ran, its bufferTime, and the
+// classes of the objects made natively.
 struct SoundState : std::enable_shared_from_this<SoundState> {
     std::shared_ptr<SoundChannelState> channels;
     uint64_t stopAlls = 0;
@@ -115,7 +116,8 @@ void later(Machine& m, const SoundState& state, double delayMs, NativeFunction f
     timer->arguments = std::move(arguments);
     timer->delay = std::max(0.0, delayMs);
     timer->repeatCount = 1;
-    bridgeOf(m).startCallback(*timer);
+    // Without an id: the numbers setTimeout gives scripts stay theirs.
+    bridgeOf(m).startTimer(*timer);
 }
 
 void defineStatic(Machine& m, ClassObject* cls, const std::string& name, NativeFunction getter,
