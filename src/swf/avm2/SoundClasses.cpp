@@ -156,9 +156,9 @@ void installSoundTransform(Machine& m, SoundState& state) {
                                       {"leftToRight", &SoundTransformObject::lr},
                                       {"rightToLeft", &SoundTransformObject::rl},
                                       {"rightToRight", &SoundTransformObject::rr}}) {
-        m.defineAccessor(cls, name, [field](Machine& m, const Value& self, std::span<const Value>) {
+        m.defineAccessor(cls, name, [field = field](Machine& m, const Value& self, std::span<const Value>) {
             return Value::number(nativeSelf<SoundTransformObject>(m, self).*field);
-        }, [field](Machine& m, const Value& self, std::span<const Value> args) {
+        }, [field = field](Machine& m, const Value& self, std::span<const Value> args) {
             nativeSelf<SoundTransformObject>(m, self).*field = m.toNumber(argAt(args, 0));
             return Value();
         });
