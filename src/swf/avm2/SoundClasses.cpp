@@ -303,7 +303,9 @@ void loadPcmBytes(Machine& m, SoundObject& s, std::span<const Value> args) {
     const bool floats = args.size() < 3 || m.toString(args[2]) != "short";
     const bool stereo = args.size() < 4 || Machine::toBoolean(args[3]);
     const double rate = args.size() < 5 ? 44100 : m.toNumber(args[4]);
-    if (!(rate >= 1 && rate <= 192000)) m.throwError("ArgumentError", 2004, "One of the parameters is invalid.");
+    // The rates of a movie's own sounds.
+    if (rate != 44100 && rate != 22050 && rate != 11025 && rate != 5512)
+        m.throwError("ArgumentError", 2004, "One of the parameters is invalid.");
     const size_t channels = stereo ? 2 : 1;
     const size_t sampleBytes = floats ? 4 : 2;
     const size_t frames = std::min<size_t>(m.toUint(argAt(args, 1)), array.available() / (sampleBytes * channels));
