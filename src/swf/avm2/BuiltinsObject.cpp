@@ -3,6 +3,7 @@
 
 #include "swf/avm2/Builtins.h"
 #include "swf/avm2/Machine.h"
+#include "swf/avm2/SoundClasses.h"
 
 namespace swf::avm2 {
 
@@ -48,6 +49,7 @@ void Machine::installBuiltins() {
     builtins_.xml = findClass("XML");
     builtins_.xmlList = findClass("XMLList");
     installDisplayClasses(*this);
+    installSoundClasses(*this);
     // The primitive classes declare their prototype's methods again as methods of the class in
     // the AS3 namespace: a name open to it finds these, whatever the prototype holds later.
     for (ClassObject* c : {builtins_.boolean, builtins_.number, builtins_.intClass, builtins_.uintClass, builtins_.string}) {

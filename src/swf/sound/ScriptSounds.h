@@ -35,6 +35,8 @@ class ScriptSounds {
     virtual const SoundLevels& globalLevels() const = 0;
     // The levels the scripts set for the clip of a start, if any.
     virtual const SoundLevels* clipLevels(uint64_t serial) const = 0;
+    // The levels of that start alone (ActionScript 3 sets them per channel), if any.
+    virtual const SoundLevels* channelLevels(uint64_t serial) const = 0;
 };
 
 }  // namespace swf

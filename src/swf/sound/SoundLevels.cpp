@@ -1,6 +1,8 @@
 #include "swf/sound/SoundLevels.h"
 
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace swf {
 namespace {
@@ -11,6 +13,11 @@ int32_t wrap(int64_t v) {
 }
 
 }  // namespace
+
+int32_t SoundLevels::truncated(double v) {
+    if (std::isnan(v) || v >= 2147483648.0 || v <= -2147483649.0) return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(v);
+}
 
 void SoundLevels::setPan(int32_t pan) {
     ll = pan >= 0 ? wrap(100 - int64_t{pan}) : 100;

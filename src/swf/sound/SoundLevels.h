@@ -13,6 +13,10 @@ struct SoundLevels {
     int32_t rl = 0;    // right input to left output
     int32_t rr = 100;  // right input to right output
 
+    // A level as the player stores it: truncated, and NaN or anything out of 32-bit range
+    // the smallest 32-bit integer.
+    static int32_t truncated(double v);
+
     void setPan(int32_t pan);
     int32_t pan() const;
 };

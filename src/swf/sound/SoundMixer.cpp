@@ -296,6 +296,8 @@ void SoundMixer::mixFrame() {
             const SoundLevels* levels = scripts ? scripts->clipLevels(voice.scriptSerial) : nullptr;
             if (levels) gains = global.after(Gains::of(*levels));
         }
+        if (const SoundLevels* own = scripts ? scripts->channelLevels(voice.scriptSerial) : nullptr)
+            gains = gains.after(Gains::of(*own));
         return !voice.mixInto(mix_, frames, gains);
     });
     size_t heard = voices_.size();

@@ -68,6 +68,12 @@ const SoundChannelState::Channel* SoundChannelState::channel(uint64_t serial) co
     return nullptr;
 }
 
+SoundChannelState::Channel* SoundChannelState::channel(uint64_t serial) {
+    for (Channel& c : channels_)
+        if (c.serial == serial) return &c;
+    return nullptr;
+}
+
 void SoundChannelState::stop(uint64_t serial) {
     std::erase_if(channels_, [&](const Channel& c) { return c.serial == serial; });
 }
@@ -118,6 +124,11 @@ const SoundLevels& SoundChannelState::globalLevels() const {
 const SoundLevels* SoundChannelState::clipLevels(uint64_t serial) const {
     const Channel* c = channel(serial);
     return c ? findLevels(c->target.lock().get()) : nullptr;
+}
+
+const SoundLevels* SoundChannelState::channelLevels(uint64_t serial) const {
+    const Channel* c = channel(serial);
+    return c ? &c->own : nullptr;
 }
 
 const SoundLevels* SoundChannelState::findLevels(const DisplayObject* target) const {

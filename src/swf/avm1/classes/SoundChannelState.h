@@ -34,6 +34,7 @@ class SoundChannelState : public ScriptSounds {
         double startMs = 0;   // movie time it started
         double offsetMs = 0;  // where in the sound each loop starts
         int loops = 1;
+        SoundLevels own;  // this channel's levels, after its clip's and the movie's
 
         double loopMs() const;
         double endMs() const { return startMs + loopMs() * loops; }
@@ -49,6 +50,7 @@ class SoundChannelState : public ScriptSounds {
     uint64_t start(const void* owner, std::shared_ptr<const SoundCharacter> sound,
                    DisplayObject* target, double nowMs, double offsetMs, int loops);
     const Channel* channel(uint64_t serial) const;
+    Channel* channel(uint64_t serial);
     void stop(uint64_t serial);
     // Stops the sounds on a clip (all of them for a global stop), only those of `sound` if given.
     void stopWhere(DisplayObject* target, const SoundCharacter* sound);
@@ -60,6 +62,7 @@ class SoundChannelState : public ScriptSounds {
     bool keeps(uint64_t serial) const override;
     const SoundLevels& globalLevels() const override;
     const SoundLevels* clipLevels(uint64_t serial) const override;
+    const SoundLevels* channelLevels(uint64_t serial) const override;
 
     // The levels of a clip, or the global ones for null.
     SoundLevels& levels(DisplayObject* target);

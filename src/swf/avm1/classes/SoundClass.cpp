@@ -35,14 +35,6 @@ namespace {
 
 
 
-// The player converts volumes and pans as the processor truncates: NaN and anything out of
-// range become the smallest 32-bit integer.
-int32_t truncatedInt(double v) {
-    if (std::isnan(v) || v >= 2147483648.0 || v <= -2147483649.0)
-        return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(v);
-}
-
 // What the class keeps for the movie: the channels the mixer plays, and the prototype, which
 // stays the class's when a movie deletes the global.
 struct SoundClass {
@@ -248,7 +240,7 @@ Value soundStop(Machine& m, Object* self, std::span<const Value> args) {
 
 Value soundSetVolume(Machine& m, Object* self, std::span<const Value> args) {
     if (SoundLevels* l = levelsOf(m, soundClass(m), self))
-        l->volume = args.empty() ? 0 : truncatedInt(m.toNumber(args[0]));
+        l->volume = args.empty() ? 0 : SoundLevels::truncated(m.toNumber(args[0]));
     return Value();
 }
 
@@ -259,7 +251,7 @@ Value soundGetVolume(Machine& m, Object* self, std::span<const Value>) {
 
 Value soundSetPan(Machine& m, Object* self, std::span<const Value> args) {
     if (SoundLevels* l = levelsOf(m, soundClass(m), self))
-        l->setPan(args.empty() ? 0 : truncatedInt(m.toNumber(args[0])));
+        l->setPan(args.empty() ? 0 : SoundLevels::truncated(m.toNumber(args[0])));
     return Value();
 }
 
