@@ -1,8 +1,8 @@
 #include "swf/text/TextField.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -172,10 +172,11 @@ TextField::TextField(std::shared_ptr<const EditTextCharacter> definition,
     f.url = "";
     f.target = "";
     f.align = layout.align;
-    f.leftMargin = layout.leftMargin / 20.0;
-    f.rightMargin = layout.rightMargin / 20.0;
-    f.indent = layout.indent / 20.0;
-    f.leading = layout.leading / 20.0;
+    // The player keeps margins, indent and leading in whole pixels.
+    f.leftMargin = std::trunc(layout.leftMargin / 20.0);
+    f.rightMargin = std::trunc(layout.rightMargin / 20.0);
+    f.indent = std::trunc(layout.indent / 20.0);
+    f.leading = std::trunc(layout.leading / 20.0);
     f.blockIndent = 0.0;
     f.tabStops = std::vector<double>{};
     f.bullet = false;
@@ -187,17 +188,20 @@ TextField::TextField(std::shared_ptr<const EditTextCharacter> definition,
 void TextField::setText(std::string_view text, bool html) {
     std::u32string decoded = DecodeMovieText(text);
     if (html)
-        setHtml(decoded);
+        setHtml(decoded, true);
     else
         setPlainText(std::move(decoded));
 }
 
-void TextField::setHtml(std::u32string_view html) {
+void TextField::setHtml(std::u32string_view html, bool definitionText) {
     HtmlParser::Options options;
     options.multiline = settings_.multiline;
     options.condenseWhite = settings_.condenseWhite;
     options.styleSheet = styleSheet_ ? &*styleSheet_ : nullptr;
     options.swfVersion = swfVersion_;
+    options.definitionText = definitionText;
+    // Older players start HTML paragraphs from left alignment, the field's new text with them.
+    if (swfVersion_ < 8) newFormat_.align = TextAlign::Left;
     FormattedText parsed = HtmlParser::parse(html, newFormat_, options);
     text_ = std::move(parsed.text);
     runs_ = std::move(parsed.runs);

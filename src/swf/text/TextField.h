@@ -78,13 +78,15 @@ class TextField {
     // The colour of all the text and of text to come.
     void setTextColor(uint32_t rgb);
 
-    // `text` as a movie stores strings (UTF-8, or 8-bit in old movies), as HTML or plain.
+    // The initial text of the field's definition, as a movie stores strings (UTF-8, or 8-bit in
+    // old movies), as HTML or plain.
     void setText(std::string_view text, bool html);
     // Plain text: all of it in the format for new text.
     void setPlainText(std::u32string text);
     // HTML text: its tags format the characters, starting from the format for new text;
-    // paragraphs and <br> break lines in multiline fields only.
-    void setHtml(std::u32string_view html);
+    // paragraphs and <br> break lines in multiline fields only. `definitionText` tells the
+    // field's initial text from text a script sets.
+    void setHtml(std::u32string_view html, bool definitionText = false);
     // Characters [begin, end) give way to `inserted`, in the format of the character before.
     void replaceText(size_t begin, size_t end, std::u32string inserted);
     // What the field shows (before password masking).
