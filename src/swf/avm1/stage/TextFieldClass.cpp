@@ -409,10 +409,11 @@ Value fieldScroll(Machine&, EditTextInstance& f) {
 }
 
 void setFieldScroll(Machine& m, EditTextInstance& f, const Value& v) {
-    double n = m.toNumber(v);
-    if (std::isnan(n)) return;
+    // The player keeps the first line counted from zero in 32 bits: the value less one wraps
+    // there (the lowest integer to the last line, NaN and what is below 1 to the first).
+    const auto fromZero = static_cast<int32_t>(static_cast<uint32_t>(toInt32(m.toNumber(v))) - 1u);
     const int most = tf(f).maxScroll(f.dictionary());
-    tf(f).setScroll(static_cast<int>(std::clamp(n, 1.0, static_cast<double>(most))));
+    tf(f).setScroll(std::clamp(fromZero, 0, std::max(0, most - 1)) + 1);
 }
 
 Value fieldFilters(Machine& m, EditTextInstance&) {
