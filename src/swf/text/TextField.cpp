@@ -401,6 +401,33 @@ bool TextField::endsInEmptyLine() const {
     return lines_ && lines_->size() > 1 && lines_->back().begin == text_.size();
 }
 
+Point TextField::textOrigin(const std::vector<TextLine>& laidOut, size_t& first) const {
+    first = std::min<size_t>(laidOut.size(), static_cast<size_t>(scroll_ - 1));
+    const double scrolled =
+        first < laidOut.size() && first > 0 ? laidOut[first].baseline - laidOut[first].ascent : 0;
+    return {box_.xMin + kGutter - hscroll_ * 20.0, box_.yMin + kGutter - scrolled};
+}
+
+size_t TextField::caretIndexAt(Point point, const Dictionary& dictionary) const {
+    const std::vector<TextLine>& laidOut = lines(dictionary);
+    size_t first = 0;
+    const Point origin = textOrigin(laidOut, first);
+    if (first >= laidOut.size()) return text_.size();
+    const double x = point.x - origin.x, y = point.y - origin.y;
+    size_t index = first;
+    while (index + 1 < laidOut.size() &&
+           y >= laidOut[index].baseline + laidOut[index].descent + laidOut[index].leading)
+        ++index;
+    const TextLine& line = laidOut[index];
+    for (const PlacedGlyph& placed : line.glyphs)
+        if (placed.character != SIZE_MAX && x < placed.x + placed.advance / 2)
+            return placed.character;
+    // Past the last character: before the paragraph's break, if the line has it.
+    const bool endsInBreak = line.end > line.begin && line.end <= text_.size() &&
+                             (text_[line.end - 1] == '\r' || text_[line.end - 1] == '\n');
+    return std::min(line.end - (endsInBreak ? 1 : 0), text_.size());
+}
+
 int TextField::visibleLines(const Dictionary& dictionary) const {
     const Rect& b = box(dictionary);
     if (metrics_.step() <= 0) return 1;
@@ -432,12 +459,8 @@ void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransfor
         canvas.drawShape(boxShape(bounds, kWhite, std::nullopt), toPixels, {}, {});
         canvas.endMask();
     }
-    const double left = bounds.xMin + kGutter - hscroll_ * 20.0;
-    const size_t first = std::min<size_t>(laidOut.size(), static_cast<size_t>(scroll_ - 1));
-    const double top = bounds.yMin + kGutter -
-                       (first < laidOut.size() && first > 0
-                            ? laidOut[first].baseline - laidOut[first].ascent
-                            : 0);
+    size_t first = 0;
+    const auto [left, top] = textOrigin(laidOut, first);
     for (size_t i = first; i < laidOut.size(); ++i) {
         const TextLine& line = laidOut[i];
         for (const PlacedGlyph& placed : line.glyphs) {

@@ -123,6 +123,9 @@ class TextField {
     // Lines that fit in the box at once (at least one).
     int visibleLines(const Dictionary& dictionary) const;
     int maxScroll(const Dictionary& dictionary) const;
+    // Where a click at `point` (the field's coordinates, twips) puts the caret: at the
+    // nearer edge of the character under it, or at the end of the line beside or below it.
+    size_t caretIndexAt(Point point, const Dictionary& dictionary) const;
     int scroll() const { return scroll_; }
     void setScroll(int line) { scroll_ = std::max(1, line); }
     int hscroll() const { return hscroll_; }
@@ -140,6 +143,9 @@ class TextField {
                                     bool bold, bool italic) const;
     // The first character's format, or the format for new text in an empty field.
     const TextFormat& leadingFormat() const;
+    // Where the scrolled text's area starts (twips, the field's coordinates) and its first
+    // line shown.
+    Point textOrigin(const std::vector<TextLine>& laidOut, size_t& first) const;
     // True when the laid-out text ends with the empty line a final break starts.
     bool endsInEmptyLine() const;
     void limitLength();

@@ -173,6 +173,13 @@ void InputDispatcher::mousePressed() {
     // A click gives the focus to a selectable text field and takes it from anything else.
     DisplayObject* clicked = objectUnderPointer(true);
     setFocus(clicked && clicked->isEditText() ? clicked : nullptr, FocusCause::Mouse);
+    if (auto* field = dynamic_cast<EditTextInstance*>(clicked)) {
+        if (std::optional<Matrix> toLocal = invertMatrix(matrixToStage(*field))) {
+            const size_t caret = field->field().caretIndexAt(
+                toLocal->apply(context_.input().mouse), field->dictionary());
+            field->select(caret, caret);
+        }
+    }
     DisplayObject* target = objectUnderPointer();
     hovered_ = target ? target->weak_from_this() : std::weak_ptr<DisplayObject>();
     if (!target) return;
