@@ -272,10 +272,11 @@ void InputDispatcher::textControl(InputEvent::TextControl control) {
     using Control = InputEvent::TextControl;
     auto* field = dynamic_cast<EditTextInstance*>(focused());
     if (!field) return;
-    // A password field's text does not leave it.
-    if ((control == Control::Copy || control == Control::Cut) &&
-        !field->field().settings().password)
+    if (control == Control::Copy || control == Control::Cut) {
+        // A password field's text does not leave it: copying and cutting do nothing there.
+        if (field->field().settings().password) return;
         clipboard_ = field->selectedText();
+    }
     if (control == Control::Paste) return textTyped(clipboard_);
     if (field->edit(control)) fieldEdited(*field);
 }
