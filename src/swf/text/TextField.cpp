@@ -408,17 +408,26 @@ Point TextField::textOrigin(const std::vector<TextLine>& laidOut, size_t& first)
     return {box_.xMin + kGutter - hscroll_ * 20.0, box_.yMin + kGutter - scrolled};
 }
 
+namespace {
+
+// The line shown at `y` (from the text area's top): the last for points below the text.
+size_t lineAt(const std::vector<TextLine>& laidOut, size_t first, double y) {
+    size_t index = first;
+    while (index + 1 < laidOut.size() &&
+           y >= laidOut[index].baseline + laidOut[index].descent + laidOut[index].leading)
+        ++index;
+    return index;
+}
+
+}  // namespace
+
 size_t TextField::caretIndexAt(Point point, const Dictionary& dictionary) const {
     const std::vector<TextLine>& laidOut = lines(dictionary);
     size_t first = 0;
     const Point origin = textOrigin(laidOut, first);
     if (first >= laidOut.size()) return text_.size();
-    const double x = point.x - origin.x, y = point.y - origin.y;
-    size_t index = first;
-    while (index + 1 < laidOut.size() &&
-           y >= laidOut[index].baseline + laidOut[index].descent + laidOut[index].leading)
-        ++index;
-    const TextLine& line = laidOut[index];
+    const double x = point.x - origin.x;
+    const TextLine& line = laidOut[lineAt(laidOut, first, point.y - origin.y)];
     for (const PlacedGlyph& placed : line.glyphs)
         if (placed.character != SIZE_MAX && x < placed.x + placed.advance / 2)
             return placed.character;
@@ -426,6 +435,27 @@ size_t TextField::caretIndexAt(Point point, const Dictionary& dictionary) const 
     const bool endsInBreak = line.end > line.begin && line.end <= text_.size() &&
                              (text_[line.end - 1] == '\r' || text_[line.end - 1] == '\n');
     return std::min(line.end - (endsInBreak ? 1 : 0), text_.size());
+}
+
+std::optional<size_t> TextField::characterAt(Point point, const Dictionary& dictionary) const {
+    const std::vector<TextLine>& laidOut = lines(dictionary);
+    size_t first = 0;
+    const Point origin = textOrigin(laidOut, first);
+    if (first >= laidOut.size()) return std::nullopt;
+    const double x = point.x - origin.x, y = point.y - origin.y;
+    const TextLine& line = laidOut[lineAt(laidOut, first, y)];
+    if (y < line.baseline - line.ascent || y >= line.baseline + line.descent + line.leading)
+        return std::nullopt;
+    for (const PlacedGlyph& placed : line.glyphs)
+        if (placed.character != SIZE_MAX && x >= placed.x && x < placed.x + placed.advance)
+            return placed.character;
+    return std::nullopt;
+}
+
+bool TextField::hasLinks() const {
+    return std::any_of(runs_.runs().begin(), runs_.runs().end(), [](const FormatRun& run) {
+        return run.format.url && !run.format.url->empty();
+    });
 }
 
 int TextField::visibleLines(const Dictionary& dictionary) const {

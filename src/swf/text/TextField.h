@@ -126,6 +126,10 @@ class TextField {
     // Where a click at `point` (the field's coordinates, twips) puts the caret: at the
     // nearer edge of the character under it, or at the end of the line beside or below it.
     size_t caretIndexAt(Point point, const Dictionary& dictionary) const;
+    // The character under `point` (the field's coordinates, twips), if there is one.
+    std::optional<size_t> characterAt(Point point, const Dictionary& dictionary) const;
+    // Whether some of the text links somewhere (<a href>).
+    bool hasLinks() const;
     int scroll() const { return scroll_; }
     void setScroll(int line) { scroll_ = std::max(1, line); }
     int hscroll() const { return hscroll_; }
