@@ -1,6 +1,6 @@
 // Loading of local files by a playing movie: levels, loadMovie into clips, pictures,
-// loadVariables, LoadVars, XML, StyleSheet and MovieClipLoader, with the files in a folder of their own
-// beside the movie and one file outside it that must never be read.
+// loadVariables, LoadVars, XML, StyleSheet and MovieClipLoader, with the files in a folder of
+// their own beside the movie and one file outside it that must never be read.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
