@@ -172,11 +172,11 @@ TextField::TextField(std::shared_ptr<const EditTextCharacter> definition,
     f.url = "";
     f.target = "";
     f.align = layout.align;
-    // The player keeps margins, indent and leading in whole pixels.
-    f.leftMargin = std::trunc(layout.leftMargin / 20.0);
-    f.rightMargin = std::trunc(layout.rightMargin / 20.0);
+    f.leftMargin = layout.leftMargin / 20.0;
+    f.rightMargin = layout.rightMargin / 20.0;
+    // The player keeps the indent in whole pixels (leading stays exact: lines show it).
     f.indent = std::trunc(layout.indent / 20.0);
-    f.leading = std::trunc(layout.leading / 20.0);
+    f.leading = layout.leading / 20.0;
     f.blockIndent = 0.0;
     f.tabStops = std::vector<double>{};
     f.bullet = false;

@@ -711,11 +711,16 @@ Value createTextField(Machine& m, MovieClip& parent, std::span<const Value> args
     };
     double x = number(2), y = number(3), w = number(4), h = number(5);
     // A negative size counts from the far edge.
-    auto definition = EditTextCharacter::forScript(Rect{static_cast<int32_t>(std::min(0.0, w) * kTwipsPerPixel),
-                                                        static_cast<int32_t>(std::max(0.0, w) * kTwipsPerPixel),
-                                                        static_cast<int32_t>(std::min(0.0, h) * kTwipsPerPixel),
-                                                        static_cast<int32_t>(std::max(0.0, h) * kTwipsPerPixel)});
+    const Rect box{static_cast<int32_t>(std::min(0.0, w) * kTwipsPerPixel),
+                   static_cast<int32_t>(std::max(0.0, w) * kTwipsPerPixel),
+                   static_cast<int32_t>(std::min(0.0, h) * kTwipsPerPixel),
+                   static_cast<int32_t>(std::max(0.0, h) * kTwipsPerPixel)};
+    // The size is the field's own, not its definition's: a duplicate starts empty.
+    auto definition =
+        EditTextCharacter::forScript(Rect{box.xMin, box.xMin, box.yMin, box.yMin});
     auto field = std::make_shared<EditTextInstance>(m.context(), definition);
+    field->field().settings().bounds = box;
+    field->field().changed();
     field->setName(name);
     field->setDepth(depth + kDepthOffset);
     field->setMatrix(Matrix::translate(x * kTwipsPerPixel, y * kTwipsPerPixel));
