@@ -1,6 +1,6 @@
 // Loading of local files by a playing movie: levels, loadMovie into clips, pictures,
-// loadVariables, LoadVars, XML and MovieClipLoader, with the files in a folder of their own
-// beside the movie and one file outside it that must never be read.
+// loadVariables, LoadVars, XML, StyleSheet and MovieClipLoader, with the files in a folder of
+// their own beside the movie and one file outside it that must never be read.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -60,6 +60,7 @@ class Loading : public ::testing::Test {
         write(folder_ / "vars.txt", text("a=1&b=hello+world%21"));
         write(folder_ / "sub" / "deep.txt", text("deep=yes"));
         write(folder_ / "doc.xml", text("<root><item/></root>"));
+        write(folder_ / "styles.css", text("a { color: #ff0000 }"));
         write(folder_ / "red.gif", kRedGif);
         write(folder_ / "notes.bin", text("neither movie nor picture"));
         write(
@@ -165,6 +166,21 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
          "Kinetrope: not loading 'file:///etc/hostname': the file is outside the movie's folder\n"
          "Kinetrope: not loading '/etc/hostname': the file is outside the movie's folder\n"
          "ok: false\nok: false\nok: false\nok: false\nok: false\nok: false"},
+        {"StyleSheet.load reads through parse; onLoad hears whether it read",
+         {R"(push "sheet", 0, "TextField"; getVariable; push "StyleSheet"; newMethod;
+             setVariable; push "sheet"; getVariable; push "parse"; function "" (t) {
+               push "parse"; trace; push "t"; getVariable; push 1, "sheet"; getVariable;
+               push "parseCSS";
+               callMethod; return }; setMember;
+             push "sheet"; getVariable; push "onLoad"; function "" (ok) { push "ok"; getVariable;
+               trace; push "a", 1, "sheet"; getVariable; push "getStyle"; callMethod;
+               push "color"; getMember; trace }; setMember;
+             push "styles.css", 1, "sheet"; getVariable; push "load"; callMethod; trace)",
+          R"(push "sheet"; getVariable; push "onLoad"; function "" (ok) { push "ok"; getVariable;
+               trace }; setMember;
+             push "missing.css", 1, "sheet"; getVariable; push "load"; callMethod; trace)"},
+         2,
+         "true\nparse\ntrue\n#ff0000 \ntrue\nfalse"},
         {"LoadVars.send sends nothing",
          {R"(push "lv", 0, "LoadVars"; newObject; setVariable; push "http://example.com/", 1, "lv"; getVariable; push "send"; callMethod; trace)"},
          1,

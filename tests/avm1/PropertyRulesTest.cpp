@@ -1,5 +1,6 @@
 // Properties hidden by ASSetPropFlags' version bits, __proto__ by any case where names ignore
-// case, what delete may remove, and a clip's children in for..in and hasOwnProperty. The expected
+// case, what delete may remove, and a clip's children and a text field's display properties in
+// for..in and hasOwnProperty. The expected
 // lines are what the original player prints.
 
 #include <gtest/gtest.h>
@@ -50,6 +51,8 @@ const char* kChildren = R"(
     done: push "clips"; getVariable; trace
     push "one", 1, "_root"; getVariable; push "hasOwnProperty"; callMethod; trace
     push "v", 1, "_root"; getVariable; push "hasOwnProperty"; callMethod; trace
+    push 10, 10, 0, 0, 3, "t", 6, "_root"; getVariable; push "createTextField"; callMethod; pop
+    push "_alpha", 1, "t"; getVariable; push "hasOwnProperty"; callMethod; trace
 )";
 
 TEST(PropertyRules, HiddenPropertiesProtoAndChildren) {
@@ -102,7 +105,8 @@ TEST(PropertyRules, HiddenPropertiesProtoAndChildren) {
          "push \"clip\xC3\xA4\"; getVariable; trace",
          "1\nundefined\n3\n_level0.clip\xC3\x84"},
         {"SWF 5 has no _global", 5, R"(push "_global"; getVariable; typeOf; trace)", "undefined"},
-        {"children enumerate but are not own properties", 8, kChildren, "2\nfalse\ntrue"},
+        {"children enumerate but are not own properties, nor a text field's display "
+         "properties", 8, kChildren, "2\nfalse\ntrue\nfalse"},
     };
     avm1test::ExpectTraces(cases);
 }

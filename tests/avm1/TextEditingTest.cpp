@@ -1,7 +1,8 @@
 // Typing into the focused text field: typed characters and pasted text replace the selection
 // through the field's restrict pattern and maxChars, line breaks only in multiline fields,
 // editing commands move the caret and delete; each change sets the bound variable and tells
-// the field's listeners (onChanged).
+// the field's listeners (onChanged). A click places the caret or follows a link; a password
+// field's text never reaches the clipboard.
 
 #include <gtest/gtest.h>
 
@@ -35,6 +36,15 @@ InputEvent Command(Control control) {
     event.control = control;
     return event;
 }
+InputEvent Click(InputEvent::Type type, double x, double y) {
+    InputEvent event;
+    event.type = type;
+    event.x = x;
+    event.y = y;
+    return event;
+}
+InputEvent Down(double x, double y) { return Click(InputEvent::Type::MouseDown, x, y); }
+InputEvent Up(double x, double y) { return Click(InputEvent::Type::MouseUp, x, y); }
 InputEvent Clipboard(const std::string& text) {
     InputEvent event = Event(InputEvent::Type::SetClipboardText);
     event.text = text;
@@ -97,6 +107,28 @@ TEST(TextEditing, TypingPastingAndCommandsChangeTheFocusedField) {
           Command(Control::Delete), Command(Control::SelectAll), Command(Control::Cut),
           Command(Control::Paste), Command(Control::Paste)},
          "abc/def abc\rdef\nabcdef abcdef\nabcde abcde\n \nabcde abcde\nabcdeabcde abcdeabcde"},
+        {"a password field keeps its text: copying and cutting do nothing",
+         true,
+         "push \"t\"; getVariable; push \"password\", true; setMember;",
+         {Clipboard("pw"), Command(Control::Paste), Clipboard("x"), Command(Control::SelectAll),
+          Command(Control::Cut), Command(Control::Copy), Command(Control::MoveRightLine),
+          Command(Control::Paste)},
+         "pw pw\npwx pwx"},
+        {"a click puts the caret at the nearer edge of the character under it, or at the end "
+         "of the line beside it",
+         false,
+         "push \"t\"; getVariable; push \"text\", \"ab\"; setMember;",
+         {Down(150, 5), Up(150, 5), Typed('c'), Down(0, 5), Up(0, 5), Typed('d'), Down(150, 90),
+          Up(150, 90), Typed('e')},
+         "abc abc\ndabc dabc\ndabce dabce"},
+        {"a click on an asfunction link calls the function with its argument",
+         false,
+         "push \"hit\"; function (a) { push \"called\", \"a\"; getVariable; add2; trace };"
+         "setVariable; push \"t\"; getVariable; push \"html\", true; setMember;"
+         "push \"t\"; getVariable; push \"htmlText\", "
+         "\"<a href='asfunction:hit,one'>a</a>b<a href='asfunction:miss'>c</a>\"; setMember;",
+         {Down(4, 6), Up(4, 6), Down(150, 6), Up(150, 6)},
+         "calledone"},
         {"a read-only field takes nothing",
          true,
          "push \"t\"; getVariable; push \"type\", \"dynamic\"; setMember;",

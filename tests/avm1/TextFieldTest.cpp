@@ -98,6 +98,17 @@ TEST(TextFieldClass, MatchesThePlayer) {
              call("tf", "replaceText", {"1", "3", "\"X\""}) + "pop\n" + show("tf.text") +
              call("tf", "replaceSel", {"\"!\""}) + "pop\n" + show("tf.text"),
          "aXdef\naXdef!"},
+        {"scroll counts from zero in 32 bits: the lowest integer is the last line", 8,
+         field() + set("tf", "multiline", "true") + set("tf", "text", "\"a\\rb\\rc\\rd\"") +
+             set("tf", "scroll", "-2147483648") + show("tf.scroll") + show("tf.maxscroll") +
+             set("tf", "scroll", "-2147483647") + show("tf.scroll") +
+             set("tf", "scroll", "4294967299") + show("tf.scroll"),
+         "4\n4\n1\n3"},
+        {"a duplicate of a made field starts empty from its definition, where it was", 8,
+         field("5, 6, 100, 20") + set("tf", "text", "\"x\"") +
+             "push \"t\", \"c\", 16394; cloneSprite\n" + show("_root.c._x") +
+             show("_root.c._width") + show("_root.c.text.length") + show("tf._width"),
+         "5\n0\n0\n100"},
         {"maxChars cuts what is set", 8,
          field() + set("tf", "maxChars", "3") + set("tf", "text", "\"abcdef\"") +
              show("tf.text") + show("tf.maxChars"),

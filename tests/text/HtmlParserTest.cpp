@@ -80,6 +80,7 @@ TEST(HtmlParserTest, ReadsRunsAndWritesThePlayersHtml) {
         std::vector<ShownRun> runs;
         std::u32string written;  // empty: not checked
         int swfVersion = 8;
+        bool definitionText = false;
     };
     const std::vector<Case> cases = {
         {"tags format their text; the rest keeps the base",
@@ -149,10 +150,14 @@ TEST(HtmlParserTest, ReadsRunsAndWritesThePlayersHtml) {
          U"<P ALIGN=\"LEFT\"><FONT FACE=\"Base\" SIZE=\"12\" COLOR=\"#000000\" "
          U"LETTERSPACING=\"0\" KERNING=\"0\">ab</FONT></P>",
          7},
-        {"older movies keep blank text inside a tag that formats characters",
+        {"older movies' initial text keeps blank text inside a tag that formats characters",
          U"<p><font color='#FF0000'> </font></p> <p><b>\n</b>a</p>", false, nullptr,
          {{U" ", "Base", 12, 0xFF0000, false, L}, {U"\r", "Base", 12, 0, true, L},
           {U"a", "Base", 12, 0, false, L}},
+         U"", 7, true},
+        {"older movies' scripts lose it; text beside it stays",
+         U"<p><font color='#FF0000'> </font></p> <p><b>\n</b>a<b> b </b></p>", false, nullptr,
+         {{U"a", "Base", 12, 0, false, L}, {U" b ", "Base", 12, 0, true, L}},
          U"", 7},
         {"without a style sheet classes are nothing", U"<span class='red'>a</span>", false,
          nullptr, {{U"a", "Base", 12, 0, false, L}}, U""},
@@ -166,6 +171,7 @@ TEST(HtmlParserTest, ReadsRunsAndWritesThePlayersHtml) {
         options.multiline = c.multiline;
         options.styleSheet = c.sheet;
         options.swfVersion = c.swfVersion;
+        options.definitionText = c.definitionText;
         const FormattedText parsed = HtmlParser::parse(c.html, baseFormat(), options);
         const std::vector<ShownRun> runs = runsOf(parsed);
         ASSERT_EQ(runs.size(), c.runs.size());

@@ -239,9 +239,8 @@ class Reader {
         for (size_t i = 0; i < html.size();) {
             const char32_t c = html[i];
             if (options_.swfVersion < 8 && (i == 0 || html[i - 1] == '>') && c != '<' &&
-                !insideInlineTag()) {
-                // Older players drop text between tags that is only white space, unless it
-                // is the content of a tag that formats characters (<font> </font>).
+                !(options_.definitionText && insideInlineTag())) {
+                // Older players drop text between tags that is only white space.
                 size_t end = i;
                 while (end < html.size() && isHtmlSpace(html[end])) ++end;
                 if (end == html.size() || html[end] == '<') {
@@ -356,36 +355,41 @@ class Reader {
         open_.push_back({tag.name, std::move(format), block});
     }
 
-    // Only the innermost open tag closes; a closing tag for any other is ignored.
+    // Only the innermost open tag closes, except the one open paragraph: its </p> ends it
+    // wherever it is, in the format of the text there (a list item's bullet). Other closing
+    // tags are ignored.
     void closeTag(const std::string& name) {
-        if (open_.empty() || open_.back().name != name) return;
-        const Open& closing = open_.back();
-        if (closing.name == "font") lastFont_ = closing.format;
-        if (closing.block && options_.multiline) {
-            // The player gives the break ending a <p> the font of the last <font> closed so
-            // far, if there was one.
+        auto closing = open_.end();
+        if (!open_.empty() && open_.back().name == name)
+            closing = open_.end() - 1;
+        else if (name == "p")
+            closing = std::find_if(open_.begin(), open_.end(),
+                                   [](const Open& o) { return o.name == "p"; });
+        if (closing == open_.end()) return;
+        if (closing->name == "font") lastFont_ = closing->format;
+        if (closing->block && options_.multiline) {
             TextFormat format = current();
-            if (closing.name == "p") {
-                // Its style and link are the paragraph's last character's (the text's own
-                // when there is none).
-                const TextFormat* last =
-                    paragraphEmpty() ? &base_ : out_.runs.at(out_.text.size() - 1);
-                format.bold = last->bold;
-                format.italic = last->italic;
-                format.underline = last->underline;
-                format.url = last->url;
-                format.target = last->target;
-            }
-            if (lastFont_ && closing.name == "p") {
-                format.font = lastFont_->font;
-                format.size = lastFont_->size;
-                format.color = lastFont_->color;
-                format.letterSpacing = lastFont_->letterSpacing;
-                format.kerning = lastFont_->kerning;
+            if (closing->name == "p") {
+                // The break's characters are formatted as the paragraph's last character
+                // (the text's own when there is none), in the font of the last <font>
+                // closed so far if there was one.
+                const TextFormat& last =
+                    paragraphEmpty() ? base_ : *out_.runs.at(out_.text.size() - 1);
+                const TextFormat& font = lastFont_ ? *lastFont_ : last;
+                format.font = font.font;
+                format.size = font.size;
+                format.color = font.color;
+                format.letterSpacing = font.letterSpacing;
+                format.kerning = font.kerning;
+                format.bold = last.bold;
+                format.italic = last.italic;
+                format.underline = last.underline;
+                format.url = last.url;
+                format.target = last.target;
             }
             addIn('\r', format);
         }
-        open_.pop_back();
+        open_.erase(closing);
     }
 
     const TextFormat& base_;

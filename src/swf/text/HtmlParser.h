@@ -27,9 +27,12 @@ class HtmlParser {
         bool multiline = false;
         bool condenseWhite = false;  // runs of white space (newlines too) become one space
         const StyleSheet* styleSheet = nullptr;
-        // Movies before version 8 drop text between tags that is only white space (but not
-        // the content of an inline tag such as <font>) and ignore letterSpacing and kerning.
+        // Movies before version 8 drop text between tags that is only white space and ignore
+        // letterSpacing and kerning.
         int swfVersion = 8;
+        // The text a field's definition starts with keeps such blank text when it is the
+        // content of an inline tag (<font> </font>); text set by a script loses it.
+        bool definitionText = false;
     };
 
     // Tags nested deeper than this keep the format they have.

@@ -1,8 +1,8 @@
 #include "swf/text/TextField.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -174,7 +174,8 @@ TextField::TextField(std::shared_ptr<const EditTextCharacter> definition,
     f.align = layout.align;
     f.leftMargin = layout.leftMargin / 20.0;
     f.rightMargin = layout.rightMargin / 20.0;
-    f.indent = layout.indent / 20.0;
+    // The player keeps the indent in whole pixels (leading stays exact: lines show it).
+    f.indent = std::trunc(layout.indent / 20.0);
     f.leading = layout.leading / 20.0;
     f.blockIndent = 0.0;
     f.tabStops = std::vector<double>{};
@@ -187,17 +188,20 @@ TextField::TextField(std::shared_ptr<const EditTextCharacter> definition,
 void TextField::setText(std::string_view text, bool html) {
     std::u32string decoded = DecodeMovieText(text);
     if (html)
-        setHtml(decoded);
+        setHtml(decoded, true);
     else
         setPlainText(std::move(decoded));
 }
 
-void TextField::setHtml(std::u32string_view html) {
+void TextField::setHtml(std::u32string_view html, bool definitionText) {
     HtmlParser::Options options;
     options.multiline = settings_.multiline;
     options.condenseWhite = settings_.condenseWhite;
     options.styleSheet = styleSheet_ ? &*styleSheet_ : nullptr;
     options.swfVersion = swfVersion_;
+    options.definitionText = definitionText;
+    // Older players start HTML paragraphs from left alignment, the field's new text with them.
+    if (swfVersion_ < 8) newFormat_.align = TextAlign::Left;
     FormattedText parsed = HtmlParser::parse(html, newFormat_, options);
     text_ = std::move(parsed.text);
     runs_ = std::move(parsed.runs);
@@ -397,6 +401,63 @@ bool TextField::endsInEmptyLine() const {
     return lines_ && lines_->size() > 1 && lines_->back().begin == text_.size();
 }
 
+Point TextField::textOrigin(const std::vector<TextLine>& laidOut, size_t& first) const {
+    first = std::min<size_t>(laidOut.size(), static_cast<size_t>(scroll_ - 1));
+    const double scrolled =
+        first < laidOut.size() && first > 0 ? laidOut[first].baseline - laidOut[first].ascent : 0;
+    return {box_.xMin + kGutter - hscroll_ * 20.0, box_.yMin + kGutter - scrolled};
+}
+
+namespace {
+
+// The line shown at `y` (from the text area's top): the last for points below the text.
+size_t lineAt(const std::vector<TextLine>& laidOut, size_t first, double y) {
+    size_t index = first;
+    while (index + 1 < laidOut.size() &&
+           y >= laidOut[index].baseline + laidOut[index].descent + laidOut[index].leading)
+        ++index;
+    return index;
+}
+
+}  // namespace
+
+size_t TextField::caretIndexAt(Point point, const Dictionary& dictionary) const {
+    const std::vector<TextLine>& laidOut = lines(dictionary);
+    size_t first = 0;
+    const Point origin = textOrigin(laidOut, first);
+    if (first >= laidOut.size()) return text_.size();
+    const double x = point.x - origin.x;
+    const TextLine& line = laidOut[lineAt(laidOut, first, point.y - origin.y)];
+    for (const PlacedGlyph& placed : line.glyphs)
+        if (placed.character != SIZE_MAX && x < placed.x + placed.advance / 2)
+            return placed.character;
+    // Past the last character: before the paragraph's break, if the line has it.
+    const bool endsInBreak = line.end > line.begin && line.end <= text_.size() &&
+                             (text_[line.end - 1] == '\r' || text_[line.end - 1] == '\n');
+    return std::min(line.end - (endsInBreak ? 1 : 0), text_.size());
+}
+
+std::optional<size_t> TextField::characterAt(Point point, const Dictionary& dictionary) const {
+    const std::vector<TextLine>& laidOut = lines(dictionary);
+    size_t first = 0;
+    const Point origin = textOrigin(laidOut, first);
+    if (first >= laidOut.size()) return std::nullopt;
+    const double x = point.x - origin.x, y = point.y - origin.y;
+    const TextLine& line = laidOut[lineAt(laidOut, first, y)];
+    if (y < line.baseline - line.ascent || y >= line.baseline + line.descent + line.leading)
+        return std::nullopt;
+    for (const PlacedGlyph& placed : line.glyphs)
+        if (placed.character != SIZE_MAX && x >= placed.x && x < placed.x + placed.advance)
+            return placed.character;
+    return std::nullopt;
+}
+
+bool TextField::hasLinks() const {
+    return std::any_of(runs_.runs().begin(), runs_.runs().end(), [](const FormatRun& run) {
+        return run.format.url && !run.format.url->empty();
+    });
+}
+
 int TextField::visibleLines(const Dictionary& dictionary) const {
     const Rect& b = box(dictionary);
     if (metrics_.step() <= 0) return 1;
@@ -428,12 +489,8 @@ void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransfor
         canvas.drawShape(boxShape(bounds, kWhite, std::nullopt), toPixels, {}, {});
         canvas.endMask();
     }
-    const double left = bounds.xMin + kGutter - hscroll_ * 20.0;
-    const size_t first = std::min<size_t>(laidOut.size(), static_cast<size_t>(scroll_ - 1));
-    const double top = bounds.yMin + kGutter -
-                       (first < laidOut.size() && first > 0
-                            ? laidOut[first].baseline - laidOut[first].ascent
-                            : 0);
+    size_t first = 0;
+    const auto [left, top] = textOrigin(laidOut, first);
     for (size_t i = first; i < laidOut.size(); ++i) {
         const TextLine& line = laidOut[i];
         for (const PlacedGlyph& placed : line.glyphs) {

@@ -78,13 +78,15 @@ class TextField {
     // The colour of all the text and of text to come.
     void setTextColor(uint32_t rgb);
 
-    // `text` as a movie stores strings (UTF-8, or 8-bit in old movies), as HTML or plain.
+    // The initial text of the field's definition, as a movie stores strings (UTF-8, or 8-bit in
+    // old movies), as HTML or plain.
     void setText(std::string_view text, bool html);
     // Plain text: all of it in the format for new text.
     void setPlainText(std::u32string text);
     // HTML text: its tags format the characters, starting from the format for new text;
-    // paragraphs and <br> break lines in multiline fields only.
-    void setHtml(std::u32string_view html);
+    // paragraphs and <br> break lines in multiline fields only. `definitionText` tells the
+    // field's initial text from text a script sets.
+    void setHtml(std::u32string_view html, bool definitionText = false);
     // Characters [begin, end) give way to `inserted`, in the format of the character before.
     void replaceText(size_t begin, size_t end, std::u32string inserted);
     // What the field shows (before password masking).
@@ -121,6 +123,13 @@ class TextField {
     // Lines that fit in the box at once (at least one).
     int visibleLines(const Dictionary& dictionary) const;
     int maxScroll(const Dictionary& dictionary) const;
+    // Where a click at `point` (the field's coordinates, twips) puts the caret: at the
+    // nearer edge of the character under it, or at the end of the line beside or below it.
+    size_t caretIndexAt(Point point, const Dictionary& dictionary) const;
+    // The character under `point` (the field's coordinates, twips), if there is one.
+    std::optional<size_t> characterAt(Point point, const Dictionary& dictionary) const;
+    // Whether some of the text links somewhere (<a href>).
+    bool hasLinks() const;
     int scroll() const { return scroll_; }
     void setScroll(int line) { scroll_ = std::max(1, line); }
     int hscroll() const { return hscroll_; }
@@ -138,6 +147,9 @@ class TextField {
                                     bool bold, bool italic) const;
     // The first character's format, or the format for new text in an empty field.
     const TextFormat& leadingFormat() const;
+    // Where the scrolled text's area starts (twips, the field's coordinates) and its first
+    // line shown.
+    Point textOrigin(const std::vector<TextLine>& laidOut, size_t& first) const;
     // True when the laid-out text ends with the empty line a final break starts.
     bool endsInEmptyLine() const;
     void limitLength();

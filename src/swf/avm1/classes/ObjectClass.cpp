@@ -7,6 +7,7 @@
 #include "swf/avm1/machine/Machine.h"
 #include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/machine/StageObject.h"
+#include "swf/display/DisplayObject.h"
 
 namespace swf::avm1 {
 namespace {
@@ -80,9 +81,13 @@ Value objectHasOwnProperty(Machine& m, Object* self, std::span<const Value> args
     if (m.namesEqual(name, "__proto__"))
         return Value(self->proto() != nullptr || self->hasOwnAnyVersion(name));
     if (self->hasOwnAnyVersion(name)) return Value(true);
-    // A clip's children are found through it but are not its own.
-    if (StageObject* stage = self->asStageObject(); stage && stage->holdsChild(m, name))
-        return Value(false);
+    // A clip's children are found through it but are not its own, nor are a text field's
+    // display properties (_alpha, _x, ...).
+    if (StageObject* stage = self->asStageObject()) {
+        if (stage->holdsChild(m, name)) return Value(false);
+        if (DisplayObject* object = stage->displayObject(); object && object->isEditText())
+            return Value(false);
+    }
     Value special;
     return Value(self->getSpecial(m, name, special));
 }

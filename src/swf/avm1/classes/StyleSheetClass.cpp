@@ -2,6 +2,7 @@
 // on the style sheet, _css (a copy of each style as given) and _styles (each style made a
 // TextFormat by transform, which scripts may replace). parseCSS reads the player's loose CSS:
 // a selector list, then a block of name: value pairs; nothing is kept from a text that fails.
+// load reads a file beside the movie through parse.
 
 #include <algorithm>
 #include <cctype>
@@ -13,6 +14,7 @@
 
 #include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/classes/Builtins.h"
+#include "swf/avm1/classes/LoadRequests.h"
 #include "swf/avm1/machine/Machine.h"
 #include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/machine/NumberConversion.h"
@@ -275,6 +277,29 @@ Value styleClear(Machine& m, Object* self, std::span<const Value>) {
     return Value();
 }
 
+void setLoadField(Machine&, Object* target, std::string_view name, const Value& value) {
+    target->defineOwn(name, Property{value, nullptr, nullptr, kDontEnum});
+}
+
+// A file beside the movie; its text reaches onData as the frame ends.
+Value styleLoad(Machine& m, Object* self, std::span<const Value> args) {
+    return Value(loadTextFor(m, self, arg(args, 0), setLoadField));
+}
+
+// The loaded text goes through parse (which a script may replace); onLoad hears whether it
+// read, or false when the file could not be read.
+Value styleOnData(Machine& m, Object* self, std::span<const Value> args) {
+    if (!self) return Value();
+    const Value text = arg(args, 0);
+    Value success(false);
+    if (!text.isUndefined()) {
+        success = Value(m.toBoolean(m.callMethod(Value(self), "parse", std::span(&text, 1))));
+        setLoadField(m, self, "loaded", Value(true));
+    }
+    m.callMethod(Value(self), "onLoad", std::span<const Value>(&success, 1));
+    return Value();
+}
+
 using native::method;
 
 constexpr NativeMember kStyleSheetMethods[] = {
@@ -285,8 +310,8 @@ constexpr NativeMember kStyleSheetMethods[] = {
     method("transform", transform, kFixed),
     method("parseCSS", parseCssMethod, kFixed),
     method("parse", parseCssMethod),
-    // Loading goes through the network, which a conversion does not reach.
-    method("load", native::no, kFixed),
+    method("load", styleLoad, kFixed),
+    method("onData", styleOnData),
 };
 
 }  // namespace

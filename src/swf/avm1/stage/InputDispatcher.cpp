@@ -12,6 +12,7 @@
 #include "swf/display/EditTextInstance.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/format/LetterCase.h"
 #include "swf/movie/ClipEvent.h"
 #include "swf/text/TextDecoding.h"
 
@@ -101,7 +102,9 @@ void InputDispatcher::handleEvent(const InputEvent& event) {
             input.mouseInside = true;
             return mouseMoved();
         case InputEvent::Type::MouseDown:
+            // A press is over the stage even when no move came first.
             input.mouse = Point{event.x, event.y};
+            input.mouseInside = true;
             input.press(mouseButtonCode(event.button), true);
             if (event.button != InputEvent::Button::Left) return;
             input.mouseDown = true;
@@ -172,7 +175,16 @@ void InputDispatcher::mousePressed() {
     announce(kClipMouseDown, "Mouse", "onMouseDown");
     // A click gives the focus to a selectable text field and takes it from anything else.
     DisplayObject* clicked = objectUnderPointer(true);
-    setFocus(clicked && clicked->isEditText() ? clicked : nullptr, FocusCause::Mouse);
+    auto* field = dynamic_cast<EditTextInstance*>(clicked);
+    if (field && !field->field().settings().selectable) field = nullptr;  // clicked for a link
+    setFocus(field, FocusCause::Mouse);
+    if (field) {
+        if (std::optional<Matrix> toLocal = invertMatrix(matrixToStage(*field))) {
+            const size_t caret = field->field().caretIndexAt(
+                toLocal->apply(context_.input().mouse), field->dictionary());
+            field->select(caret, caret);
+        }
+    }
     DisplayObject* target = objectUnderPointer();
     hovered_ = target ? target->weak_from_this() : std::weak_ptr<DisplayObject>();
     if (!target) return;
@@ -182,6 +194,15 @@ void InputDispatcher::mousePressed() {
 
 void InputDispatcher::mouseReleased() {
     announce(kClipMouseUp, "Mouse", "onMouseUp");
+    if (auto* field = dynamic_cast<EditTextInstance*>(objectUnderPointer(true))) {
+        auto keep = field->shared_from_this();
+        const TextField& text = field->field();
+        if (std::optional<Matrix> toLocal = invertMatrix(matrixToStage(*field)))
+            if (std::optional<size_t> at =
+                    text.characterAt(toLocal->apply(context_.input().mouse), field->dictionary()))
+                if (const TextFormat* format = text.runs().at(*at); format && format->url)
+                    followLink(*field, *format->url);
+    }
     auto pressed = pressed_.lock();
     pressed_.reset();
     if (pressed && pressed->onStage()) {
@@ -190,6 +211,31 @@ void InputDispatcher::mouseReleased() {
         hovered_ = over ? pressed : std::shared_ptr<DisplayObject>();
     }
     followPointer();
+}
+
+void InputDispatcher::followLink(EditTextInstance& field, const std::string& url) {
+    // "asfunction:path,argument" calls the function the path names from the field's
+    // timeline; other links would open a browser window, which there is none of.
+    constexpr std::string_view kAsFunction = "asfunction:";
+    if (!startsWithIgnoringCase(url, kAsFunction) || !field.parent()) return;
+    const std::string_view call = std::string_view(url).substr(kAsFunction.size());
+    const size_t comma = call.find(',');
+    std::string_view path = call.substr(0, comma);
+    Machine& m = engine_.machine();
+    m.startActionList();
+    Activation::runGuarded(m, [&] {
+        Value self(m.stageObject(*field.parent()));
+        size_t dot = path.find('.');
+        for (; dot != std::string_view::npos && self.asObject(); dot = path.find('.')) {
+            self = m.get(self, path.substr(0, dot));
+            path = path.substr(dot + 1);
+        }
+        if (!self.asObject()) return;
+        const Value function = m.get(self, path);
+        std::vector<Value> args;
+        if (comma != std::string_view::npos) args.emplace_back(std::string(call.substr(comma + 1)));
+        m.call(function, self.asObject(), args);
+    });
 }
 
 void InputDispatcher::followPointer() {
@@ -265,10 +311,11 @@ void InputDispatcher::textControl(InputEvent::TextControl control) {
     using Control = InputEvent::TextControl;
     auto* field = dynamic_cast<EditTextInstance*>(focused());
     if (!field) return;
-    // A password field's text does not leave it.
-    if ((control == Control::Copy || control == Control::Cut) &&
-        !field->field().settings().password)
+    if (control == Control::Copy || control == Control::Cut) {
+        // A password field's text does not leave it: copying and cutting do nothing there.
+        if (field->field().settings().password) return;
         clipboard_ = field->selectedText();
+    }
     if (control == Control::Paste) return textTyped(clipboard_);
     if (field->edit(control)) fieldEdited(*field);
 }
@@ -412,7 +459,8 @@ DisplayObject* InputDispatcher::findUnderPointer(DisplayObject& container, int l
             continue;
         }
         if (auto* field = dynamic_cast<EditTextInstance*>(child.get());
-            field && textFields && field->field().settings().selectable) {
+            field && textFields &&
+            (field->field().settings().selectable || field->field().hasLinks())) {
             if (hitsContent(engine_.machine(), *field, context_.input().mouse)) return field;
             continue;
         }

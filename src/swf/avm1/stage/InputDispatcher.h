@@ -52,6 +52,8 @@ class InputDispatcher {
     void mouseMoved();
     void mousePressed();
     void mouseReleased();
+    // A click on a link of a text field.
+    void followLink(EditTextInstance& field, const std::string& url);
     void keyChanged(const InputEvent& event, bool down);
     // Typed text and editing commands go to the focused text field.
     void textTyped(std::u32string_view text);

@@ -458,7 +458,9 @@ void goToFrame(Machine& m, MovieClip& clip, const Value& frame, bool play) {
 
 Value duplicateClip(Machine& m, Object* source, std::string_view name, double depth, Object* init) {
     DisplayObject* original = m.displayObjectOf(Value(source));
-    if (!original || !original->parent() || !original->asMovieClip()) return Value();
+    // Clips and text fields duplicate; a text field's copy starts from its definition.
+    if (!original || !original->parent() || !(original->asMovieClip() || original->isEditText()))
+        return Value();
     MovieClip* parent = original->parent()->asMovieClip();
     if (!parent || !scriptDepth(depth) || !m.context().hasRoomForObject()) return Value();
     std::shared_ptr<DisplayObject> copy;
@@ -478,7 +480,8 @@ Value duplicateClip(Machine& m, Object* source, std::string_view name, double de
     copy->setVisible(original->visible());
     copy->setClipActions(original->sharedClipActions());
     // What the drawing API drew goes with the copy: masks and motifs drawn once are duplicated.
-    const Drawing* drawing = original->asMovieClip()->drawingIfAny();
+    const Drawing* drawing =
+        original->asMovieClip() ? original->asMovieClip()->drawingIfAny() : nullptr;
     if (MovieClip* clip = copy->asMovieClip(); clip && drawing) clip->drawing() = *drawing;
     return placeNew(m, *parent, std::move(copy), name, depth, init);
 }

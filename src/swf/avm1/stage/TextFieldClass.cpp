@@ -409,10 +409,11 @@ Value fieldScroll(Machine&, EditTextInstance& f) {
 }
 
 void setFieldScroll(Machine& m, EditTextInstance& f, const Value& v) {
-    double n = m.toNumber(v);
-    if (std::isnan(n)) return;
+    // The player keeps the first line counted from zero in 32 bits: the value less one wraps
+    // there (the lowest integer to the last line, NaN and what is below 1 to the first).
+    const auto fromZero = static_cast<int32_t>(static_cast<uint32_t>(toInt32(m.toNumber(v))) - 1u);
     const int most = tf(f).maxScroll(f.dictionary());
-    tf(f).setScroll(static_cast<int>(std::clamp(n, 1.0, static_cast<double>(most))));
+    tf(f).setScroll(std::clamp(fromZero, 0, std::max(0, most - 1)) + 1);
 }
 
 Value fieldFilters(Machine& m, EditTextInstance&) {
@@ -710,11 +711,16 @@ Value createTextField(Machine& m, MovieClip& parent, std::span<const Value> args
     };
     double x = number(2), y = number(3), w = number(4), h = number(5);
     // A negative size counts from the far edge.
-    auto definition = EditTextCharacter::forScript(Rect{static_cast<int32_t>(std::min(0.0, w) * kTwipsPerPixel),
-                                                        static_cast<int32_t>(std::max(0.0, w) * kTwipsPerPixel),
-                                                        static_cast<int32_t>(std::min(0.0, h) * kTwipsPerPixel),
-                                                        static_cast<int32_t>(std::max(0.0, h) * kTwipsPerPixel)});
+    const Rect box{static_cast<int32_t>(std::min(0.0, w) * kTwipsPerPixel),
+                   static_cast<int32_t>(std::max(0.0, w) * kTwipsPerPixel),
+                   static_cast<int32_t>(std::min(0.0, h) * kTwipsPerPixel),
+                   static_cast<int32_t>(std::max(0.0, h) * kTwipsPerPixel)};
+    // The size is the field's own, not its definition's: a duplicate starts empty.
+    auto definition =
+        EditTextCharacter::forScript(Rect{box.xMin, box.xMin, box.yMin, box.yMin});
     auto field = std::make_shared<EditTextInstance>(m.context(), definition);
+    field->field().settings().bounds = box;
+    field->field().changed();
     field->setName(name);
     field->setDepth(depth + kDepthOffset);
     field->setMatrix(Matrix::translate(x * kTwipsPerPixel, y * kTwipsPerPixel));
