@@ -121,6 +121,12 @@ TEST(Avm2LanguageRules, ObjectModelFollowsThePlayer) {
         {"and reads back", Index(farArray, Num(4294967294.0)), "far"},
         {"a shorter length drops far elements", Index(Assigned(farArray, "length", Num(2)), Num(4294967294.0)), "undefined"},
         {"a long length alone", Get(New("Array", {Num(4294967295.0)}), "length"), "4294967295"},
+        {"vectors of objects join any other",
+         Get(Call(Construct(VectorOf("Object"), {}), "concat", {Construct(VectorOf("String"), {Num(2)})}), "length"), "2"},
+        {"a vector's element outlives delete",
+         Then(Deleted(Kept(1, Stored(Construct(VectorOf("int"), {}), 0, Num(5))), "0"), Index(Local(1), Num(0))), "5"},
+        {"toLocaleString asks each element",
+         Call(Stored(Construct(VectorOf("Boolean"), {}), 0, Num(1)), "toLocaleString", {}), "[object Boolean]"},
     };
     ExpectTraces(cases, false);
 }

@@ -144,10 +144,16 @@ class Parser {
         }
         n = in_.count(2);
         f_->multinames.assign(n ? n : 1, Multiname{});
-        for (uint32_t i = 1; i < n; ++i) readMultiname(f_->multinames[i], i);
+        for (uint32_t i = 1; i < n; ++i) readMultiname(f_->multinames[i], n);
+        // A generic's name may come later in the pool than its use, but it is a plain name.
+        for (uint32_t i = 1; i < n; ++i) {
+            const Multiname& m = f_->multinames[i];
+            if (m.kind == MultinameKind::TypeName && f_->multinames[m.name].kind == MultinameKind::TypeName)
+                Reader::corrupt();
+        }
     }
 
-    void readMultiname(Multiname& m, uint32_t self) {
+    void readMultiname(Multiname& m, uint32_t poolSize) {
         uint8_t kind = in_.u8();
         m.kind = static_cast<MultinameKind>(kind);
         size_t strings = f_->strings.size(), namespaces = f_->namespaces.size();
@@ -175,11 +181,10 @@ class Parser {
                 m.nsSet = in_.index(sets, false);
                 return;
             case MultinameKind::TypeName: {
-                // Only earlier names may be referred to, so a name never contains itself.
-                m.name = in_.index(self, false);
+                m.name = in_.index(poolSize, false);
                 uint32_t count = in_.count();
                 if (count != 1) Reader::corrupt();
-                for (uint32_t j = 0; j < count; ++j) m.typeParameters.push_back(in_.index(self));
+                for (uint32_t j = 0; j < count; ++j) m.typeParameters.push_back(in_.index(poolSize));
                 return;
             }
         }

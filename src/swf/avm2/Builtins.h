@@ -34,6 +34,10 @@ Value callbackArgument(Machine& m, std::span<const Value> args, const std::strin
 // prototypes, and stays a hole where none has the index. Error #1000 past the longest array.
 std::vector<Value> arrayElements(ArrayObject* a);
 
+// A value's text as toLocaleString gives it (Object's "[object Boolean]" for classes without
+// one of their own), for the collections' toLocaleString.
+std::string localeString(Machine& m, const Value& v);
+
 // The text a String method works on: its receiver as a string, "" for String.prototype itself.
 std::string receiverString(Machine& m, const Value& self);
 

@@ -138,6 +138,11 @@ Value sortBy(Machine& m, ArrayObject* a, const std::vector<Value>& elements, con
 
 }  // namespace
 
+std::string localeString(Machine& m, const Value& v) {
+    Name method = Name::qualified(m.namespaces().publicNs(), "toLocaleString");
+    return m.toString(m.call(m.getProperty(v, method), v, {}));
+}
+
 std::vector<Value> arrayElements(ArrayObject* a) {
     checkLength(a->length());
     std::vector<Value> out;
@@ -250,10 +255,7 @@ void installArrayClass(Machine& m) {
         return Value::string(join(m, thisArray(m, self), ","));
     });
     m.defineMethod(p, "toLocaleString", [](Machine& m, const Value& self, std::span<const Value>) {
-        Name method = Name::qualified(m.namespaces().publicNs(), "toLocaleString");
-        return Value::string(joinBy(thisArray(m, self), ",", [&](const Value& v) {
-            return m.toString(m.call(m.getProperty(v, method), v, {}));
-        }));
+        return Value::string(joinBy(thisArray(m, self), ",", [&m](const Value& v) { return localeString(m, v); }));
     });
     m.defineMethod(p, "reverse", [](Machine& m, const Value& self, std::span<const Value>) {
         ArrayObject* a = thisArray(m, self);

@@ -72,12 +72,12 @@ void installMethods(Machine& m, Object* p) {
         }
     }
     // Unlike Array's, null and undefined elements print as words.
-    auto join = [](Machine& m, const Value& self, const std::string& separator) {
+    auto join = [](Machine& m, const Value& self, const std::string& separator, bool locale = false) {
         VectorObject& v = thisVector(m, self);
         std::string out;
         for (size_t i = 0; i < v.items.size(); ++i) {
             if (i) out += separator;
-            out += m.toString(v.items[i]);
+            out += locale ? localeString(m, v.items[i]) : m.toString(v.items[i]);
             if (out.size() > Machine::kMaxStringLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
         }
         return Value::string(out);
@@ -85,8 +85,10 @@ void installMethods(Machine& m, Object* p) {
     m.defineMethod(p, "join", [join](Machine& m, const Value& self, std::span<const Value> args) {
         return join(m, self, argAt(args, 0).isUndefined() ? "," : m.toString(args[0]));
     }, 1);
-    for (const char* name : {"toString", "toLocaleString"})
-        m.defineMethod(p, name, [join](Machine& m, const Value& self, std::span<const Value>) { return join(m, self, ","); });
+    m.defineMethod(p, "toString", [join](Machine& m, const Value& self, std::span<const Value>) { return join(m, self, ","); });
+    m.defineMethod(p, "toLocaleString", [join](Machine& m, const Value& self, std::span<const Value>) {
+        return join(m, self, ",", true);
+    });
     m.defineMethod(p, "insertAt", [](Machine& m, const Value& self, std::span<const Value> args) {
         VectorObject& v = thisVector(m, self);
         if (v.fixed) fixedLength(m);
@@ -141,9 +143,15 @@ void installMethods(Machine& m, Object* p) {
         VectorObject* out = sameKind(m, v);
         out->items = v.items;
         for (const Value& a : args) {
-            // Only vectors of the same type join: a Vector.<uint> is no Vector.<int>.
+            // A vector of objects joins any other, its elements coerced one by one; a vector
+            // of numbers only its own kind (a Vector.<uint> is no Vector.<int>).
             auto* other = dynamic_cast<VectorObject*>(a.asObject());
-            if (!other || other->classObject() != v.classObject()) m.throwError("TypeError", 1034, "Type Coercion failed: cannot convert " + m.describeForError(a) + " to " + v.classObject()->name + ".");
+            const Machine::Builtins& b = m.builtins();
+            auto ofNumbers = [&b](const VectorObject& w) {
+                return w.elementType == b.intClass || w.elementType == b.uintClass || w.elementType == b.number;
+            };
+            bool joins = other && (other->classObject() == v.classObject() || (!ofNumbers(v) && !ofNumbers(*other)));
+            if (!joins) m.throwError("TypeError", 1034, "Type Coercion failed: cannot convert " + m.describeForError(a) + " to " + v.classObject()->name + ".");
             for (const Value& item : other->items) out->items.push_back(coerceElement(m, v, item));
             if (out->items.size() > ArrayObject::kMaxLength) throw ScriptLimitError("Error #1000: The system is out of memory.");
         }

@@ -334,6 +334,8 @@ bool Machine::deleteProperty(const Value& object, const Name& name) {
     if (ArrayObject* array = o->asArray()) {
         uint32_t index;
         if (isArrayIndex(name, index)) {
+            // A vector's elements cannot be deleted, though the player says they were.
+            if (dynamic_cast<VectorObject*>(array)) return true;
             if (index < array->items.size()) array->items[index] = Value::hole();
             else array->deleteOwn(name.local);
             return true;
