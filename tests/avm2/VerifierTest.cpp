@@ -62,6 +62,27 @@ TEST(Avm2Verifier, RefusesWhatTheMachineCannotRunSafely) {
     }
 }
 
+// A generic's name may come later in the pool than its use, as compilers write Vector
+// literals; a generic of itself is corrupt.
+TEST(Avm2Verifier, TypeNamesMayReferToLaterNames) {
+    // A plain name, then a generic naming the entry at `offset` from itself, then another plain name.
+    auto parses = [](int offset) {
+        AbcBuilder abc;
+        AbcCode code;
+        code.op(OP_returnvoid);
+        uint32_t plain = abc.rawMultiname({0x07, 0x00, 0x00});
+        auto named = static_cast<uint8_t>(static_cast<int>(plain) + 1 + offset);
+        abc.rawMultiname({0x1D, named, 0x01, named});
+        abc.rawMultiname({0x07, 0x00, 0x00});
+        abc.script(abc.methodWithBody(code));
+        std::string error;
+        return swf::abc::AbcParser::parse(abc.bytes(), error);
+    };
+    EXPECT_TRUE(parses(-1));
+    EXPECT_TRUE(parses(1));
+    EXPECT_FALSE(parses(0));
+}
+
 TEST(Avm2Verifier, EveryTruncationOfAnAbcFileIsRefusedWhole) {
     AbcBuilder abc;
     AbcCode code;
