@@ -627,6 +627,7 @@ TEST(Avm2Timeline, LoadersReadMoviesBesideTheMovieAndReportThemInOrder) {
     };
     SwfWriter child;
     child.version(9).frameSizePixels(40, 30).frameRate(12);
+    // An ActionScript 1 movie: scripts see its root as an AVM1Movie.
     child.showFrame();
     std::vector<uint8_t> childBytes = child.bytes();
     write("child.swf", childBytes);
@@ -715,7 +716,7 @@ TEST(Avm2Timeline, LoadersReadMoviesBesideTheMovieAndReportThemInOrder) {
                                      "progress " + size + " " + size + " child:0",
                                      "init " + size + " " + size + " child:1",
                                      "complete " + size + " " + size + " child:1",
-                                     "read 40 30 12 9 2 content:[object MovieClip]",
+                                     "read 40 30 12 9 2 content:[object AVM1Movie]",
                                      "unloaded null",
                                      "ioError Error #2035: URL Not Found. URL: missing.swf"}));
 }

@@ -319,6 +319,8 @@ void installDisplayClasses(Machine& m) {
     installMovieClipMethods(m, clip);
     ClassObject* button = m.defineClass("flash.display", "SimpleButton", interactive);
     ClassObject* morph = m.defineClass("flash.display", "MorphShape", displayObject);
+    // What a script sees of an ActionScript 1 movie it loaded.
+    m.defineClass("flash.display", "AVM1Movie", displayObject);
     ClassObject* stage = m.defineClass("flash.display", "Stage", container);
     installStage(m, stage);
     installLoaderClasses(m, container);

@@ -179,6 +179,13 @@ void startLoad(Machine& m, const Value& self, std::optional<std::string> url,
         if (!current() || !info->loader || !info->loader->display()) return;
         info->movie = clip.loadedMovie();
         info->url = url.value_or("file:///");
+        // An ActionScript 1 movie shows to scripts as an AVM1Movie, not a MovieClip.
+        if (info->movie && !info->movie->actionScript3 && info->content) {
+            ClassObject* avm1 = bridgeOf(*machine).displayClass("flash.display::AVM1Movie");
+            info->content->setClassObject(avm1);
+            info->content->setProto(avm1->prototype);
+            info->content->setTraits(avm1->instanceTraits.get());
+        }
         swf::DisplayObject& own = *info->loader->display();
         own.children()->restack({clip.shared_from_this()});
         dispatchTo(*machine, info, "init");

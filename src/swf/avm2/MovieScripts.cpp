@@ -20,11 +20,19 @@ MovieScripts::~MovieScripts() {
     machine_.setStageBridge(nullptr);
 }
 
-// An ActionScript 3 movie runs no action records of its own.
-void MovieScripts::runFrameActions(std::span<const uint8_t>, MovieClip&) {}
-void MovieScripts::runInitActions(std::span<const uint8_t>, MovieClip&) {}
+// An ActionScript 3 movie runs no action records of its own; an ActionScript 1 movie it
+// loaded runs them in the first machine.
+void MovieScripts::runFrameActions(std::span<const uint8_t> code, MovieClip& clip) {
+    if (!clip.ownerMovie()->actionScript3) inner_.runFrameActions(code, clip);
+}
+
+void MovieScripts::runInitActions(std::span<const uint8_t> code, MovieClip& root) {
+    if (!root.ownerMovie()->actionScript3) inner_.runInitActions(code, root);
+}
 
 void MovieScripts::runClipEvent(DisplayObject& object, uint32_t event) {
+    if (MovieClip* clip = object.asMovieClip(); clip && !clip->ownerMovie()->actionScript3)
+        return inner_.runClipEvent(object, event);
     if (event != kClipConstruct || object.as3Object() || !object.placedByTimeline()) return;
     DisplayObject* parent = object.parent();
     if (!parent) return;

@@ -79,7 +79,8 @@ ClassObject* StageBridge::classFor(const swf::DisplayObject& object) {
                                        " must inherit from Sprite to link to the root.");
                 }
     auto& any = const_cast<swf::DisplayObject&>(object);
-    if (any.asMovieClip()) return displayClass("flash.display::MovieClip");
+    if (MovieClip* clip = any.asMovieClip())
+        return displayClass(clip->ownerMovie()->actionScript3 ? "flash.display::MovieClip" : "flash.display::AVM1Movie");
     if (any.isButton()) return displayClass("flash.display::SimpleButton");
     if (dynamic_cast<const ShapeInstance*>(&object) || dynamic_cast<const MorphShapeInstance*>(&object))
         return displayClass("flash.display::Shape");
