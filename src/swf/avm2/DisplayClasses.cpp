@@ -10,6 +10,7 @@
 #include "swf/avm2/SceneClasses.h"
 #include "swf/avm2/TextClasses.h"
 #include "swf/display/DisplayList.h"
+#include "swf/display/EditTextInstance.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 #include "swf/geom/Geometry.h"
@@ -273,12 +274,8 @@ void defineHandleFlag(Machine& m, ClassObject* cls, const char* name, bool Displ
 void installInteractiveFlags(Machine& m, ClassObject* interactive) {
     defineHandleFlag(m, interactive, "mouseEnabled", &DisplayHandle::mouseEnabled);
     defineHandleFlag(m, interactive, "doubleClickEnabled", &DisplayHandle::doubleClickEnabled);
-    // Buttons are in the tab order unless a script takes them out; other objects only once put in.
     m.defineAccessor(interactive, "tabEnabled", [](Machine& m, const Value& self, std::span<const Value>) {
-        DisplayHandle& h = nativeSelf<DisplayHandle>(m, self);
-        ClassObject* button = m.findClass("flash.display::SimpleButton");
-        bool isButton = button && h.classObject() && h.classObject()->isSubclassOf(button);
-        return Value::boolean(h.tabEnabled.value_or(isButton));
+        return Value::boolean(tabEnabledOf(m, nativeSelf<DisplayHandle>(m, self)));
     }, [](Machine& m, const Value& self, std::span<const Value> args) {
         nativeSelf<DisplayHandle>(m, self).tabEnabled = Machine::toBoolean(argAt(args, 0));
         return Value();
@@ -294,6 +291,17 @@ void installInteractiveFlags(Machine& m, ClassObject* interactive) {
 }
 
 }  // namespace
+
+bool tabEnabledOf(Machine& m, const DisplayHandle& handle) {
+    if (handle.tabEnabled) return *handle.tabEnabled;
+    auto isA = [&](const char* name) {
+        ClassObject* cls = m.findClass(name);
+        return cls && handle.classObject() && handle.classObject()->isSubclassOf(cls);
+    };
+    if (isA("flash.display::SimpleButton")) return true;
+    if (auto* field = dynamic_cast<const EditTextInstance*>(handle.display())) return field->field().settings().editable;
+    return handle.buttonMode && isA("flash.display::Sprite");
+}
 
 void installDisplayClasses(Machine& m) {
     installEventClasses(m);
@@ -314,6 +322,8 @@ void installDisplayClasses(Machine& m) {
     ClassObject* sprite = m.defineClass("flash.display", "Sprite", container);
     ClassObject* shape = m.defineClass("flash.display", "Shape", displayObject);
     installGraphics(m, sprite, shape);
+    defineHandleFlag(m, sprite, "buttonMode", &DisplayHandle::buttonMode);
+    defineHandleFlag(m, sprite, "useHandCursor", &DisplayHandle::useHandCursor);
     ClassObject* clip = m.defineClass("flash.display", "MovieClip", sprite);
     installSceneClasses(m);
     installMovieClipMethods(m, clip);

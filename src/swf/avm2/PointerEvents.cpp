@@ -5,6 +5,7 @@
 
 #include "swf/avm2/DisplayHandle.h"
 #include "swf/avm2/GeomClasses.h"
+#include "swf/avm2/KeyboardFocus.h"
 #include "swf/avm2/Machine.h"
 #include "swf/avm2/StageBridge.h"
 #include "swf/display/DisplayList.h"
@@ -46,6 +47,10 @@ void PointerEvents::deliver(const InputEvent& event) {
             buttonDown_ = true;
             pressed_ = target;
             pressedStage_ = !target;
+            // A press moves the focus to what it is on (the stage's press to nothing).
+            if (target.get() != bridge_.focus())
+                bridge_.requestFocus("mouseFocusChange", target.get(), 0, KeyboardFocus::shiftDown(context_.input()));
+            if (target && !target->onStage()) break;
             send(target.get(), "mouseDown", true);
             break;
         case InputEvent::Type::MouseUp: {
@@ -110,6 +115,7 @@ void PointerEvents::send(swf::DisplayObject* target, const char* type, bool bubb
     event->localX = local.x / kTwipsPerPixel;
     event->localY = local.y / kTwipsPerPixel;
     event->buttonDown = buttonDown_;
+    KeyboardFocus::fillModifiers(*event, context_.input());
     event->relatedObject = related ? related->as3Object() : nullptr;
     bridge_.runScript([&] { bridge_.dispatch(script, event); });
 }
