@@ -1,5 +1,6 @@
 #include "cli/InputScript.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string_view>
@@ -131,6 +132,9 @@ bool ReadEvent(const std::string* type, const JsonValue& event, InputEvent& out,
                          : b == "Middle" ? InputEvent::Button::Middle
                                          : InputEvent::Button::Left;
         }
+        // The system's count of quick presses in a row, from 0 for a single one.
+        if (const JsonValue* index = event.Member("index"); index && index->AsNumber())
+            out.clickCount = 1 + static_cast<int>(std::clamp(*index->AsNumber(), 0.0, 2.0));
         return ReadPosition(event, out);
     }
     if (*type == "KeyDown" || *type == "KeyUp") {

@@ -94,6 +94,16 @@ void installEventClass(Machine& m, ClassObject* event) {
     defineNativeMethod(m, p, "toString", [](Machine& m, const Value& self, std::span<const Value>) {
         return Value::string(eventText(nativeSelf<EventObject>(m, self), ""));
     });
+    // formatToString(className, ...names): the named properties as name=value, strings quoted.
+    defineNativeMethod(m, p, "formatToString", [](Machine& m, const Value& self, std::span<const Value> args) {
+        std::string text = "[" + m.toString(argAt(args, 0));
+        for (size_t i = 1; i < args.size(); ++i) {
+            std::string name = args[i].isNullish() ? "null" : m.toString(args[i]);
+            Value value = m.getProperty(self, Name::qualified(m.namespaces().publicNs(), name));
+            text += " " + name + "=" + (value.isString() ? "\"" + m.toString(value) + "\"" : m.toString(value));
+        }
+        return Value::string(text + "]");
+    }, 1);
     defineConstants(m, event, {{"ENTER_FRAME", "enterFrame"}, {"EXIT_FRAME", "exitFrame"},
                                {"FRAME_CONSTRUCTED", "frameConstructed"}, {"ADDED", "added"},
                                {"ADDED_TO_STAGE", "addedToStage"}, {"REMOVED", "removed"},

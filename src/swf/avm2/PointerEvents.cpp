@@ -47,6 +47,7 @@ void PointerEvents::deliver(const InputEvent& event) {
             buttonDown_ = true;
             pressed_ = target;
             pressedStage_ = !target;
+            secondPress_ = event.clickCount == 2;
             // A press moves the focus to what it is on (the stage's press to nothing).
             if (target.get() != bridge_.focus())
                 bridge_.requestFocus("mouseFocusChange", target.get(), 0, KeyboardFocus::shiftDown(context_.input()));
@@ -61,7 +62,10 @@ void PointerEvents::deliver(const InputEvent& event) {
             bool same = target ? pressed_.lock() == target : pressedStage_;
             pressed_.reset();
             pressedStage_ = false;
-            if (same) send(target.get(), "click", true);
+            // The second click of a double click is a doubleClick where the object asks for it.
+            DisplayHandle* handle = target ? handleOf(*target) : nullptr;
+            bool doubled = secondPress_ && handle && handle->doubleClickEnabled;
+            if (same) send(target.get(), doubled ? "doubleClick" : "click", true);
             break;
         }
         default: break;

@@ -45,6 +45,7 @@ class PointerEvents {
     std::weak_ptr<swf::DisplayObject> hovered_;
     std::weak_ptr<swf::DisplayObject> pressed_;
     bool pressedStage_ = false;  // the press began where nothing took it
+    bool secondPress_ = false;   // the press makes a double click
 };
 
 }  // namespace swf::avm2
