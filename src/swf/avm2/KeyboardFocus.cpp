@@ -42,7 +42,7 @@ void KeyboardFocus::deliver(const InputEvent& event) {
     });
     if (!down || event.keyCode != kTabKey) return;
     if (std::shared_ptr<swf::DisplayObject> next = nextTabStop(shift))
-        bridge_.requestFocus("keyFocusChange", next.get(), kTabKey, shift);
+        bridge_.requestFocus("keyFocusChange", next.get(), next.get(), kTabKey, shift);
 }
 
 void KeyboardFocus::fillModifiers(EventObject& event, const InputState& input) {

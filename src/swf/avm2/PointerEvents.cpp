@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "swf/avm2/DisplayClasses.h"
 #include "swf/avm2/DisplayHandle.h"
 #include "swf/avm2/GeomClasses.h"
 #include "swf/avm2/KeyboardFocus.h"
@@ -48,9 +49,10 @@ void PointerEvents::deliver(const InputEvent& event) {
             pressed_ = target;
             pressedStage_ = !target;
             secondPress_ = event.clickCount == 2;
-            // A press moves the focus to what it is on (the stage's press to nothing).
-            if (target.get() != bridge_.focus())
-                bridge_.requestFocus("mouseFocusChange", target.get(), 0, KeyboardFocus::shiftDown(context_.input()));
+            // A press moves the focus to what it is on where that takes the focus (text fields
+            // and tab stops), else to nothing.
+            if (swf::DisplayObject* next = takesFocus(target.get()) ? target.get() : nullptr; next != bridge_.focus())
+                bridge_.requestFocus("mouseFocusChange", next, target.get(), 0, KeyboardFocus::shiftDown(context_.input()));
             if (target && !target->onStage()) break;
             send(target.get(), "mouseDown", true);
             break;
@@ -101,6 +103,11 @@ swf::DisplayObject* PointerEvents::topmostHit(swf::DisplayObject& object, const 
         }
     }
     return hitsOwnContent(machine_, object, toStageMatrix, stagePoint) ? &object : nullptr;
+}
+
+bool PointerEvents::takesFocus(swf::DisplayObject* object) {
+    DisplayHandle* handle = object ? handleOf(*object) : nullptr;
+    return handle && (object->isEditText() || tabEnabledOf(machine_, *handle));
 }
 
 bool PointerEvents::interactive(const swf::DisplayObject& object) {

@@ -66,9 +66,10 @@ void StageBridge::setFocus(swf::DisplayObject* object) {
     if (next) sendFocusEvent(next.get(), "focusIn", old.get(), false);
 }
 
-void StageBridge::requestFocus(const char* type, swf::DisplayObject* next, uint32_t keyCode, bool shiftKey) {
+void StageBridge::requestFocus(const char* type, swf::DisplayObject* next, swf::DisplayObject* related,
+                               uint32_t keyCode, bool shiftKey) {
     std::shared_ptr<swf::DisplayObject> keep = next ? next->shared_from_this() : nullptr;
-    if (sendFocusEvent(focus(), type, next, true, keyCode, shiftKey) && (!next || next->onStage())) setFocus(next);
+    if (sendFocusEvent(focus(), type, related, true, keyCode, shiftKey) && (!next || next->onStage())) setFocus(next);
 }
 
 bool StageBridge::sendFocusEvent(swf::DisplayObject* target, const char* type, swf::DisplayObject* related,

@@ -87,10 +87,11 @@ class StageBridge {
     // Moves the focus to `object` (null for none): what loses it hears focusOut, then what
     // takes it focusIn, each naming the other.
     void setFocus(swf::DisplayObject* object);
-    // A key or a press asks to move the focus to `next`: the focused object (else the stage)
-    // hears `type` (keyFocusChange, mouseFocusChange), and the focus moves unless a listener
-    // prevents it.
-    void requestFocus(const char* type, swf::DisplayObject* next, uint32_t keyCode, bool shiftKey);
+    // A key or a press on `related` asks to move the focus to `next`: the focused object (else
+    // the stage) hears `type` (keyFocusChange, mouseFocusChange) naming `related`, and the focus
+    // moves unless a listener prevents it.
+    void requestFocus(const char* type, swf::DisplayObject* next, swf::DisplayObject* related, uint32_t keyCode,
+                      bool shiftKey);
 
     // A Loader's info stays alive while its file is on the way.
     void keepWhileLoading(Object* info) { loading_.push_back(info); }
