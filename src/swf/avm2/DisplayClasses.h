@@ -12,7 +12,7 @@ class Machine;
 class Object;
 
 void installEventClasses(Machine& m);
-// MouseEvent, KeyboardEvent and FocusEvent, subclasses of `event`.
+// MouseEvent, KeyboardEvent and FocusEvent, subclasses of `event`, and flash.ui.Keyboard.
 void installInputEventClasses(Machine& m, ClassObject* event);
 // An event as Event.toString prints it, with the fields of its class (" name=value ...").
 std::string eventText(const EventObject& e, const std::string& fields);

@@ -2,6 +2,7 @@
 // FocusEvent, each with the fields the engine fills and the player's toString.
 #include "swf/avm2/DisplayClasses.h"
 #include "swf/avm2/NativeSupport.h"
+#include "swf/display/MovieContext.h"
 
 namespace swf::avm2 {
 
@@ -130,6 +131,43 @@ void installFocusEventClass(Machine& m, ClassObject* focus) {
     });
 }
 
+// flash.ui.Keyboard: the key codes by name, and the lock keys' state.
+void installKeyboardClass(Machine& m) {
+    ClassObject* keys = m.defineClass("flash.ui", "Keyboard", m.builtins().object);
+    auto define = [keys](const std::string& name, int code) {
+        keys->setOwn(name, Value::number(code));
+        keys->setEnumerable(name, false);
+    };
+    for (char letter = 'A'; letter <= 'Z'; ++letter) define(std::string(1, letter), letter);
+    for (int digit = 0; digit <= 9; ++digit) {
+        define("NUMBER_" + std::to_string(digit), '0' + digit);
+        define("NUMPAD_" + std::to_string(digit), 96 + digit);
+    }
+    for (int f = 1; f <= 15; ++f) define("F" + std::to_string(f), 111 + f);
+    static constexpr std::pair<const char*, int> kNamed[] = {
+        {"BACKSPACE", 8},      {"TAB", 9},           {"ENTER", 13},          {"COMMAND", 15},
+        {"SHIFT", 16},         {"CONTROL", 17},      {"ALTERNATE", 18},      {"CAPS_LOCK", 20},
+        {"ESCAPE", 27},        {"SPACE", 32},        {"PAGE_UP", 33},        {"PAGE_DOWN", 34},
+        {"END", 35},           {"HOME", 36},         {"LEFT", 37},           {"UP", 38},
+        {"RIGHT", 39},         {"DOWN", 40},         {"INSERT", 45},         {"DELETE", 46},
+        {"NUMPAD_MULTIPLY", 106}, {"NUMPAD_ADD", 107}, {"NUMPAD_ENTER", 108}, {"NUMPAD_SUBTRACT", 109},
+        {"NUMPAD_DECIMAL", 110}, {"NUMPAD_DIVIDE", 111}, {"SEMICOLON", 186},  {"EQUAL", 187},
+        {"COMMA", 188},        {"MINUS", 189},       {"PERIOD", 190},        {"SLASH", 191},
+        {"BACKQUOTE", 192},    {"LEFTBRACKET", 219}, {"BACKSLASH", 220},     {"RIGHTBRACKET", 221},
+        {"QUOTE", 222},
+    };
+    for (const auto& [name, code] : kNamed) define(name, code);
+    for (auto [name, code] : {std::pair{"capsLock", 20}, {"numLock", 144}}) {
+        Binding lock;
+        lock.kind = Binding::Kind::Accessor;
+        lock.getter = m.newNative([code](Machine& m, const Value&, std::span<const Value>) {
+            return Value::boolean(bridgeOf(m).context().input().isToggled(code));
+        });
+        keys->classTraits->bind(m.namespaces().publicNs(), name, lock);
+    }
+    keys->sealed = true;
+}
+
 }  // namespace
 
 void installInputEventClasses(Machine& m, ClassObject* event) {
@@ -147,6 +185,7 @@ void installInputEventClasses(Machine& m, ClassObject* event) {
                                {"KEY_FOCUS_CHANGE", "keyFocusChange"}, {"MOUSE_FOCUS_CHANGE", "mouseFocusChange"}});
     installFocusEventClass(m, focus);
     for (ClassObject* sealed : {mouse, keyboard, focus}) sealed->sealed = true;
+    installKeyboardClass(m);
 }
 
 }  // namespace swf::avm2
