@@ -250,6 +250,18 @@ void installStage(Machine& m, ClassObject* stage) {
         bridgeOf(m).setFocus(handle ? handle->display() : nullptr);
         return Value();
     });
+    // The stage is placed by no one: what would place, name, show or order it throws, its
+    // value read as the display object's.
+    for (const char* name : {"alpha", "focusRect", "height", "mask", "name", "rotation", "scaleX", "scaleY",
+                             "tabEnabled", "tabIndex", "visible", "width", "x", "y"}) {
+        const Binding* inherited = stage->instanceTraits->find(m.namespaces().publicNs(), name);
+        if (!inherited) continue;
+        Binding refused = *inherited;
+        refused.setter = m.newNative([](Machine& m, const Value&, std::span<const Value>) -> Value {
+            m.throwError("Error", 2071, "The Stage class does not implement this property or method.");
+        }, 1);
+        stage->instanceTraits->bind(m.namespaces().publicNs(), name, refused);
+    }
     defineNativeMethod(m, stage, "invalidate", [](Machine&, const Value&, std::span<const Value>) { return Value(); });
     for (const char* name : {"StageScaleMode", "StageAlign", "StageQuality"}) m.defineClass("flash.display", name, m.builtins().object);
     ClassObject* scaleModes = m.findClass("flash.display::StageScaleMode");
@@ -278,6 +290,15 @@ void installInteractiveFlags(Machine& m, ClassObject* interactive) {
         return Value::boolean(tabEnabledOf(m, nativeSelf<DisplayHandle>(m, self)));
     }, [](Machine& m, const Value& self, std::span<const Value> args) {
         nativeSelf<DisplayHandle>(m, self).tabEnabled = Machine::toBoolean(argAt(args, 0));
+        return Value();
+    });
+    m.defineAccessor(interactive, "focusRect", [](Machine& m, const Value& self, std::span<const Value>) {
+        std::optional<bool> shown = nativeSelf<DisplayHandle>(m, self).focusRect;
+        return shown ? Value::boolean(*shown) : Value::null();
+    }, [](Machine& m, const Value& self, std::span<const Value> args) {
+        Value shown = argAt(args, 0);
+        nativeSelf<DisplayHandle>(m, self).focusRect =
+            shown.isNullish() ? std::nullopt : std::optional<bool>(Machine::toBoolean(shown));
         return Value();
     });
     m.defineAccessor(interactive, "tabIndex", [](Machine& m, const Value& self, std::span<const Value>) {

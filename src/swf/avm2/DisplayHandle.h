@@ -66,6 +66,7 @@ class DisplayHandle : public DispatcherObject {
     std::optional<bool> tabEnabled;
     int tabIndex = -1;
     bool tabChildren = true;
+    std::optional<bool> focusRect;  // null until a script sets it: the stage's setting decides
 
     void trace(Marker& marker) const override;
 
