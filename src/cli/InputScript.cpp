@@ -1,6 +1,5 @@
 #include "cli/InputScript.h"
 
-#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string_view>
@@ -133,8 +132,10 @@ bool ReadEvent(const std::string* type, const JsonValue& event, InputEvent& out,
                                          : InputEvent::Button::Left;
         }
         // The system's count of quick presses in a row, from 0 for a single one.
-        if (const JsonValue* index = event.Member("index"); index && index->AsNumber())
-            out.clickCount = 1 + static_cast<int>(std::clamp(*index->AsNumber(), 0.0, 2.0));
+        if (const JsonValue* index = event.Member("index"); index && index->AsNumber()) {
+            double presses = *index->AsNumber();
+            out.clickCount = presses >= 1 && presses <= 2 ? 1 + static_cast<int>(presses) : 1;
+        }
         return ReadPosition(event, out);
     }
     if (*type == "KeyDown" || *type == "KeyUp") {
