@@ -703,6 +703,8 @@ TEST(Avm2Timeline, KeysGoToTheFocusAndTabAndPressesMoveItInThePlayersOrder) {
         clickThenKey.insert(clickThenKey.end(), more.begin(), more.end());
     std::vector<swf::InputEvent> tabTabTab = Pressed(9, 9);
     for (int i = 0; i < 2; ++i) tabTabTab.insert(tabTabTab.end(), tabTabTab.begin(), tabTabTab.begin() + 2);
+    std::vector<swf::InputEvent> tabThenStagePress = Pressed(9, 9);
+    for (const swf::InputEvent& press : Clicked(90, 90)) tabThenStagePress.push_back(press);
     struct Case {
         const char* name;
         bool indexed;
@@ -730,6 +732,12 @@ TEST(Avm2Timeline, KeysGoToTheFocusAndTabAndPressesMoveItInThePlayersOrder) {
         {"a press focuses what it is on, which then hears the keys", false, clickThenKey,
          {FocusText("null", "mouseFocusChange", 2, true), FocusText("b", "focusIn", 3, false), ClickText("click"),
           ClickText("doubleClick"), KeyText("b", "keyDown", 3, 97, 65, false), KeyText("b", "keyUp", 3, 97, 65, false)}},
+        {"a press on the stage takes the focus away", false, tabThenStagePress,
+         {KeyText("null", "keyDown", 2, 9, 9, false), FocusText("null", "keyFocusChange", 2, true, 9),
+          FocusText("c", "focusIn", 3, false), KeyText("c", "keyUp", 3, 9, 9, false),
+          FocusText("c", "mouseFocusChange", 3, false), FocusText("c", "focusOut", 3, false),
+          "null [MouseEvent type=\"click\" bubbles=true cancelable=false eventPhase=2 relatedObject=null ctrlKey=false "
+          "altKey=false shiftKey=false buttonDown=false delta=0]"}},
     };
     for (const Case& test : cases)
         EXPECT_EQ(Joined(PlayKeysAndFocus(test.indexed, test.input)), Joined(test.trace)) << test.name;
