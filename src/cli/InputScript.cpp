@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <string_view>
 
 #include "cli/JsonValue.h"
 
@@ -19,6 +20,7 @@ int NamedKeyCode(const std::string& name) {
         {"Space", 32},     {"PageUp", 33},       {"PageDown", 34},    {"End", 35},
         {"Home", 36},      {"ArrowLeft", 37},    {"ArrowUp", 38},     {"ArrowRight", 39},
         {"ArrowDown", 40}, {"Insert", 45},       {"Delete", 46},      {"NumLock", 144},
+        {"ScrollLock", 145},
     };
     for (const auto& [key, code] : kKeys)
         if (name == key) return code;
@@ -33,6 +35,10 @@ int NamedKeyCode(const std::string& name) {
 std::pair<int, uint32_t> CharacterKey(char c) {
     auto character = static_cast<uint32_t>(static_cast<unsigned char>(c));
     if (c >= 'a' && c <= 'z') return {c - 'a' + 'A', character};
+    // A character typed with Shift comes from the key of its unshifted one.
+    static constexpr std::string_view kShifted = "~!@#$%^&*()_+{}|:\"<>?";
+    static constexpr std::string_view kUnshifted = "`1234567890-=[]\\;',./";
+    if (size_t at = kShifted.find(c); at != std::string_view::npos) c = kUnshifted[at];
     if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return {c, character};
     static const std::pair<char, int> kPunctuation[] = {
         {' ', 32},  {';', 186}, {'=', 187}, {',', 188}, {'-', 189},  {'.', 190},
@@ -124,6 +130,11 @@ bool ReadEvent(const std::string* type, const JsonValue& event, InputEvent& out,
             out.button = b == "Right"    ? InputEvent::Button::Right
                          : b == "Middle" ? InputEvent::Button::Middle
                                          : InputEvent::Button::Left;
+        }
+        // The system's count of quick presses in a row, from 0 for a single one.
+        if (const JsonValue* index = event.Member("index"); index && index->AsNumber()) {
+            double presses = *index->AsNumber();
+            out.clickCount = presses >= 1 && presses <= 2 ? 1 + static_cast<int>(presses) : 1;
         }
         return ReadPosition(event, out);
     }

@@ -63,9 +63,10 @@ int PlayerKeyCode(int key) {
 
 }  // namespace
 
-void PlayerHost::ForwardMouse(swf::InputEvent::Type type, QMouseEvent* event) {
+void PlayerHost::ForwardMouse(swf::InputEvent::Type type, QMouseEvent* event, int clickCount) {
     swf::InputEvent input;
     input.type = type;
+    input.clickCount = clickCount;
     input.x = event->position().x();
     input.y = event->position().y();
     input.button = event->button() == Qt::RightButton    ? swf::InputEvent::Button::Right
@@ -80,6 +81,10 @@ void PlayerHost::mouseMoveEvent(QMouseEvent* event) {
 
 void PlayerHost::mousePressEvent(QMouseEvent* event) {
     ForwardMouse(swf::InputEvent::Type::MouseDown, event);
+}
+
+void PlayerHost::mouseDoubleClickEvent(QMouseEvent* event) {
+    ForwardMouse(swf::InputEvent::Type::MouseDown, event, 2);
 }
 
 void PlayerHost::mouseReleaseEvent(QMouseEvent* event) {

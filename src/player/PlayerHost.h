@@ -29,13 +29,14 @@ class PlayerHost : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
 
   private:
-    void ForwardMouse(swf::InputEvent::Type type, QMouseEvent* event);
+    void ForwardMouse(swf::InputEvent::Type type, QMouseEvent* event, int clickCount = 1);
     void ForwardKey(swf::InputEvent::Type type, QKeyEvent* event);
 
     FrameClock clock_;

@@ -610,6 +610,139 @@ TEST(Avm2Timeline, MouseEventsGoToTheInteractiveObjectUnderThePointer) {
               "mouseOut outer outer 60\nmouseDown null null 80");
 }
 
+// Three tab stops at c (0,0), a (50,0) and b (0,10): the automatic order is c, a, b, where a
+// step down weighs six steps right. With `indexed`, b has tabIndex 1 and a 2, and c drops out.
+// The stage traces every key, focus and click event it sees as "<target name> <event>".
+std::vector<std::string> PlayKeysAndFocus(bool indexed, const std::vector<swf::InputEvent>& input) {
+    DocumentClass main;
+    main.method("onEvent", [&](AbcCode& c) {
+        main.trace(c, [&](AbcCode& c) {
+            c.op(OP_getlocal1).op(OP_getproperty, main.name("target")).op(OP_getproperty, main.name("name"));
+            c.op(OP_pushstring, main.string(" ")).op(OP_add).op(OP_getlocal1).op(OP_add);
+        });
+    }, 1);
+    auto bytes = main.bytes([&](AbcCode& c) {
+        struct Stop {
+            const char* name;
+            double x, y, tabIndex;
+        };
+        for (const Stop& stop : {Stop{"c", 0, 0, -1}, Stop{"a", 50, 0, 2}, Stop{"b", 0, 10, 1}}) {
+            Emit sprite = Assigned(Assigned(Assigned(New("flash.display::Sprite", {}), "name", Str(stop.name)), "x",
+                                            Num(stop.x)), "y", Num(stop.y));
+            main.run(c, Kept(1, Assigned(Assigned(sprite, "tabEnabled", Num(1)), "doubleClickEnabled", Num(1))));
+            if (indexed) main.run(c, Assigned(Local(1), "tabIndex", Num(stop.tabIndex)));
+            main.run(c, Having(Get(Local(1), "graphics"), "beginFill", {Num(0)}));
+            main.run(c, Having(Get(Local(1), "graphics"), "drawRect", {Num(0), Num(0), Num(10), Num(10)}));
+            main.run(c, Having(Local(0), "addChild", {Local(1)}));
+        }
+        for (const char* type : {"keyDown", "keyUp", "keyFocusChange", "mouseFocusChange", "focusIn", "focusOut",
+                                 "click", "doubleClick"})
+            main.run(c, Having(Get(Local(0), "stage"), "addEventListener", {Str(type), Get(Local(0), "onEvent")}));
+    });
+    SwfWriter movie = As3Movie(bytes);
+    movie.showFrame().showFrame();
+    swf::Player player;
+    player.SetViewSize(100, 100);
+    player.SetScriptedInput({input});
+    return Play(player, movie, 2);
+}
+
+swf::InputEvent Key(swf::InputEvent::Type type, int keyCode, uint32_t character = 0) {
+    swf::InputEvent key;
+    key.type = type;
+    key.keyCode = keyCode;
+    key.character = character;
+    return key;
+}
+
+std::vector<swf::InputEvent> Pressed(int keyCode, uint32_t character = 0) {
+    return {Key(swf::InputEvent::Type::KeyDown, keyCode, character), Key(swf::InputEvent::Type::KeyUp, keyCode, character)};
+}
+
+std::vector<swf::InputEvent> Clicked(double x, double y, int clickCount = 1) {
+    swf::InputEvent down;
+    down.type = swf::InputEvent::Type::MouseDown;
+    down.x = x;
+    down.y = y;
+    down.clickCount = clickCount;
+    swf::InputEvent up = down;
+    up.type = swf::InputEvent::Type::MouseUp;
+    return {down, up};
+}
+
+std::string KeyText(const char* target, const char* type, int phase, int charCode, int keyCode, bool shift) {
+    return std::string(target) + " [KeyboardEvent type=\"" + type + "\" bubbles=true cancelable=false eventPhase=" +
+           std::to_string(phase) + " charCode=" + std::to_string(charCode) + " keyCode=" + std::to_string(keyCode) +
+           " keyLocation=0 ctrlKey=false altKey=false shiftKey=" + (shift ? "true" : "false") + "]";
+}
+
+std::string FocusText(const char* target, const char* type, int phase, bool related, int keyCode = 0, bool shift = false) {
+    bool cancelable = std::string_view(type).ends_with("Change");
+    return std::string(target) + " [FocusEvent type=\"" + type + "\" bubbles=true cancelable=" +
+           (cancelable ? "true" : "false") + " eventPhase=" + std::to_string(phase) +
+           " relatedObject=" + (related ? "[object Sprite]" : "null") + " shiftKey=" + (shift ? "true" : "false") +
+           " keyCode=" + std::to_string(keyCode) + "]";
+}
+
+std::string ClickText(const char* type) {
+    return std::string("b [MouseEvent type=\"") + type +
+           "\" bubbles=true cancelable=false eventPhase=3 relatedObject=null ctrlKey=false altKey=false "
+           "shiftKey=false buttonDown=false delta=0]";
+}
+
+// Keys go to the focus (the stage without one) through the three phases; Tab asks with
+// keyFocusChange and moves the focus along the tab order, Shift+Tab back; a press asks with
+// mouseFocusChange and focuses what it is on; a double click's second press is a doubleClick.
+TEST(Avm2Timeline, KeysGoToTheFocusAndTabAndPressesMoveItInThePlayersOrder) {
+    using Type = swf::InputEvent::Type;
+    std::vector<swf::InputEvent> tabTabShiftTab = Pressed(9, 9);
+    for (const auto& more : {Pressed(9, 9), {Key(Type::KeyDown, 16)}, Pressed(9, 9), {Key(Type::KeyUp, 16)}})
+        tabTabShiftTab.insert(tabTabShiftTab.end(), more.begin(), more.end());
+    std::vector<swf::InputEvent> clickThenKey = Clicked(5, 15);
+    for (const auto& more : {Clicked(5, 15, 2), Pressed(65, 'a')})
+        clickThenKey.insert(clickThenKey.end(), more.begin(), more.end());
+    std::vector<swf::InputEvent> tabTabTab = Pressed(9, 9);
+    for (int i = 0; i < 2; ++i) tabTabTab.insert(tabTabTab.end(), tabTabTab.begin(), tabTabTab.begin() + 2);
+    std::vector<swf::InputEvent> tabThenStagePress = Pressed(9, 9);
+    for (const swf::InputEvent& press : Clicked(90, 90)) tabThenStagePress.push_back(press);
+    struct Case {
+        const char* name;
+        bool indexed;
+        std::vector<swf::InputEvent> input;
+        std::vector<std::string> trace;
+    };
+    const Case cases[] = {
+        {"a key without a focus goes to the stage", false, Pressed(65, 'a'),
+         {KeyText("null", "keyDown", 2, 97, 65, false), KeyText("null", "keyUp", 2, 97, 65, false)}},
+        {"Tab by position, Shift+Tab back", false, tabTabShiftTab,
+         {KeyText("null", "keyDown", 2, 9, 9, false), FocusText("null", "keyFocusChange", 2, true, 9),
+          FocusText("c", "focusIn", 3, false), KeyText("c", "keyUp", 3, 9, 9, false),
+          KeyText("c", "keyDown", 3, 9, 9, false), FocusText("c", "keyFocusChange", 3, true, 9),
+          FocusText("c", "focusOut", 3, true), FocusText("a", "focusIn", 3, true), KeyText("a", "keyUp", 3, 9, 9, false),
+          KeyText("a", "keyDown", 3, 0, 16, true), KeyText("a", "keyDown", 3, 9, 9, true),
+          FocusText("a", "keyFocusChange", 3, true, 9, true), FocusText("a", "focusOut", 3, true),
+          FocusText("c", "focusIn", 3, true), KeyText("c", "keyUp", 3, 9, 9, true), KeyText("c", "keyUp", 3, 0, 16, false)}},
+        {"tabIndex order leaves out the stops without one and comes round", true, tabTabTab,
+         {KeyText("null", "keyDown", 2, 9, 9, false), FocusText("null", "keyFocusChange", 2, true, 9),
+          FocusText("b", "focusIn", 3, false), KeyText("b", "keyUp", 3, 9, 9, false),
+          KeyText("b", "keyDown", 3, 9, 9, false), FocusText("b", "keyFocusChange", 3, true, 9),
+          FocusText("b", "focusOut", 3, true), FocusText("a", "focusIn", 3, true), KeyText("a", "keyUp", 3, 9, 9, false),
+          KeyText("a", "keyDown", 3, 9, 9, false), FocusText("a", "keyFocusChange", 3, true, 9),
+          FocusText("a", "focusOut", 3, true), FocusText("b", "focusIn", 3, true), KeyText("b", "keyUp", 3, 9, 9, false)}},
+        {"a press focuses what it is on, which then hears the keys", false, clickThenKey,
+         {FocusText("null", "mouseFocusChange", 2, true), FocusText("b", "focusIn", 3, false), ClickText("click"),
+          ClickText("doubleClick"), KeyText("b", "keyDown", 3, 97, 65, false), KeyText("b", "keyUp", 3, 97, 65, false)}},
+        {"a press on the stage takes the focus away", false, tabThenStagePress,
+         {KeyText("null", "keyDown", 2, 9, 9, false), FocusText("null", "keyFocusChange", 2, true, 9),
+          FocusText("c", "focusIn", 3, false), KeyText("c", "keyUp", 3, 9, 9, false),
+          FocusText("c", "mouseFocusChange", 3, false), FocusText("c", "focusOut", 3, false),
+          "null [MouseEvent type=\"click\" bubbles=true cancelable=false eventPhase=2 relatedObject=null ctrlKey=false "
+          "altKey=false shiftKey=false buttonDown=false delta=0]"}},
+    };
+    for (const Case& test : cases)
+        EXPECT_EQ(Joined(PlayKeysAndFocus(test.indexed, test.input)), Joined(test.trace)) << test.name;
+}
+
 }  // namespace
 
 namespace {

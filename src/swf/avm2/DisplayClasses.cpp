@@ -10,6 +10,7 @@
 #include "swf/avm2/SceneClasses.h"
 #include "swf/avm2/TextClasses.h"
 #include "swf/display/DisplayList.h"
+#include "swf/display/EditTextInstance.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 #include "swf/geom/Geometry.h"
@@ -249,6 +250,18 @@ void installStage(Machine& m, ClassObject* stage) {
         bridgeOf(m).setFocus(handle ? handle->display() : nullptr);
         return Value();
     });
+    // The stage is placed by no one: what would place, name, show or order it throws, its
+    // value read as the display object's.
+    for (const char* name : {"alpha", "focusRect", "height", "mask", "name", "rotation", "scaleX", "scaleY",
+                             "tabEnabled", "tabIndex", "visible", "width", "x", "y"}) {
+        const Binding* inherited = stage->instanceTraits->find(m.namespaces().publicNs(), name);
+        if (!inherited) continue;
+        Binding refused = *inherited;
+        refused.setter = m.newNative([](Machine& m, const Value&, std::span<const Value>) -> Value {
+            m.throwError("Error", 2071, "The Stage class does not implement this property or method.");
+        }, 1);
+        stage->instanceTraits->bind(m.namespaces().publicNs(), name, refused);
+    }
     defineNativeMethod(m, stage, "invalidate", [](Machine&, const Value&, std::span<const Value>) { return Value(); });
     for (const char* name : {"StageScaleMode", "StageAlign", "StageQuality"}) m.defineClass("flash.display", name, m.builtins().object);
     ClassObject* scaleModes = m.findClass("flash.display::StageScaleMode");
@@ -273,14 +286,19 @@ void defineHandleFlag(Machine& m, ClassObject* cls, const char* name, bool Displ
 void installInteractiveFlags(Machine& m, ClassObject* interactive) {
     defineHandleFlag(m, interactive, "mouseEnabled", &DisplayHandle::mouseEnabled);
     defineHandleFlag(m, interactive, "doubleClickEnabled", &DisplayHandle::doubleClickEnabled);
-    // Buttons are in the tab order unless a script takes them out; other objects only once put in.
     m.defineAccessor(interactive, "tabEnabled", [](Machine& m, const Value& self, std::span<const Value>) {
-        DisplayHandle& h = nativeSelf<DisplayHandle>(m, self);
-        ClassObject* button = m.findClass("flash.display::SimpleButton");
-        bool isButton = button && h.classObject() && h.classObject()->isSubclassOf(button);
-        return Value::boolean(h.tabEnabled.value_or(isButton));
+        return Value::boolean(tabEnabledOf(m, nativeSelf<DisplayHandle>(m, self)));
     }, [](Machine& m, const Value& self, std::span<const Value> args) {
         nativeSelf<DisplayHandle>(m, self).tabEnabled = Machine::toBoolean(argAt(args, 0));
+        return Value();
+    });
+    m.defineAccessor(interactive, "focusRect", [](Machine& m, const Value& self, std::span<const Value>) {
+        std::optional<bool> shown = nativeSelf<DisplayHandle>(m, self).focusRect;
+        return shown ? Value::boolean(*shown) : Value::null();
+    }, [](Machine& m, const Value& self, std::span<const Value> args) {
+        Value shown = argAt(args, 0);
+        nativeSelf<DisplayHandle>(m, self).focusRect =
+            shown.isNullish() ? std::nullopt : std::optional<bool>(Machine::toBoolean(shown));
         return Value();
     });
     m.defineAccessor(interactive, "tabIndex", [](Machine& m, const Value& self, std::span<const Value>) {
@@ -294,6 +312,17 @@ void installInteractiveFlags(Machine& m, ClassObject* interactive) {
 }
 
 }  // namespace
+
+bool tabEnabledOf(Machine& m, const DisplayHandle& handle) {
+    if (handle.tabEnabled) return *handle.tabEnabled;
+    auto isA = [&](const char* name) {
+        ClassObject* cls = m.findClass(name);
+        return cls && handle.classObject() && handle.classObject()->isSubclassOf(cls);
+    };
+    if (isA("flash.display::SimpleButton")) return true;
+    if (auto* field = dynamic_cast<const EditTextInstance*>(handle.display())) return field->field().settings().editable;
+    return handle.buttonMode && isA("flash.display::Sprite");
+}
 
 void installDisplayClasses(Machine& m) {
     installEventClasses(m);
@@ -314,6 +343,8 @@ void installDisplayClasses(Machine& m) {
     ClassObject* sprite = m.defineClass("flash.display", "Sprite", container);
     ClassObject* shape = m.defineClass("flash.display", "Shape", displayObject);
     installGraphics(m, sprite, shape);
+    defineHandleFlag(m, sprite, "buttonMode", &DisplayHandle::buttonMode);
+    defineHandleFlag(m, sprite, "useHandCursor", &DisplayHandle::useHandCursor);
     ClassObject* clip = m.defineClass("flash.display", "MovieClip", sprite);
     installSceneClasses(m);
     installMovieClipMethods(m, clip);

@@ -6,11 +6,14 @@
 namespace swf::avm2 {
 
 class ClassObject;
+class DisplayHandle;
 class EventObject;
 class Machine;
 class Object;
 
 void installEventClasses(Machine& m);
+// MouseEvent, KeyboardEvent and FocusEvent, subclasses of `event`, and flash.ui.Keyboard.
+void installInputEventClasses(Machine& m, ClassObject* event);
 // An event as Event.toString prints it, with the fields of its class (" name=value ...").
 std::string eventText(const EventObject& e, const std::string& fields);
 void installContainerMethods(Machine& m, ClassObject* container);
@@ -19,6 +22,9 @@ void installMovieClipMethods(Machine& m, ClassObject* clip);
 void installGraphics(Machine& m, ClassObject* sprite, ClassObject* shape);
 // LoaderInfo, Loader, IOErrorEvent and URLRequest.
 void installLoaderClasses(Machine& m, ClassObject* container);
+// Whether Tab stops at the object: as a script set it, else buttons, input text fields and
+// sprites in button mode.
+bool tabEnabledOf(Machine& m, const DisplayHandle& handle);
 // The main timeline's LoaderInfo.
 Object* newMainLoaderInfo(Machine& m);
 

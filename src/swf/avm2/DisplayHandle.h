@@ -58,11 +58,15 @@ class DisplayHandle : public DispatcherObject {
     bool mouseEnabled = true;
     bool mouseChildren = true;
     bool doubleClickEnabled = false;
+    // Sprite's and SimpleButton's: a sprite that acts as a button, and the hand over either.
+    bool buttonMode = false;
+    bool useHandCursor = true;
     // The tab order's: whether the object takes the focus by Tab (unset, its class decides),
     // its place in the order, and whether its children do.
     std::optional<bool> tabEnabled;
     int tabIndex = -1;
     bool tabChildren = true;
+    std::optional<bool> focusRect;  // null until a script sets it: the stage's setting decides
 
     void trace(Marker& marker) const override;
 
@@ -98,13 +102,15 @@ class EventObject : public Object {
     int phase = 0;            // EventPhase: 1 capturing, 2 at target, 3 bubbling
     Object* target = nullptr;
     Object* currentTarget = nullptr;
-    // Extra fields of the subclasses this engine dispatches (MouseEvent's).
+    // Extra fields of the subclasses this engine dispatches (MouseEvent's, KeyboardEvent's and
+    // FocusEvent's).
     double localX = 0, localY = 0;
     double stageX = 0, stageY = 0;
     Object* relatedObject = nullptr;
     bool buttonDown = false;
     bool ctrlKey = false, altKey = false, shiftKey = false;
     int delta = 0;
+    uint32_t keyCode = 0, charCode = 0, keyLocation = 0;
 
     void trace(Marker& marker) const override;
 };

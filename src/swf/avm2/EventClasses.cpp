@@ -86,11 +86,24 @@ void installEventClass(Machine& m, ClassObject* event) {
         copy->altKey = e.altKey;
         copy->shiftKey = e.shiftKey;
         copy->delta = e.delta;
+        copy->keyCode = e.keyCode;
+        copy->charCode = e.charCode;
+        copy->keyLocation = e.keyLocation;
         return Value::object(copy);
     });
     defineNativeMethod(m, p, "toString", [](Machine& m, const Value& self, std::span<const Value>) {
         return Value::string(eventText(nativeSelf<EventObject>(m, self), ""));
     });
+    // formatToString(className, ...names): the named properties as name=value, strings quoted.
+    defineNativeMethod(m, p, "formatToString", [](Machine& m, const Value& self, std::span<const Value> args) {
+        std::string text = "[" + m.toString(argAt(args, 0));
+        for (size_t i = 1; i < args.size(); ++i) {
+            std::string name = args[i].isNullish() ? "null" : m.toString(args[i]);
+            Value value = m.getProperty(self, Name::qualified(m.namespaces().publicNs(), name));
+            text += " " + name + "=" + (value.isString() ? "\"" + m.toString(value) + "\"" : m.toString(value));
+        }
+        return Value::string(text + "]");
+    }, 1);
     defineConstants(m, event, {{"ENTER_FRAME", "enterFrame"}, {"EXIT_FRAME", "exitFrame"},
                                {"FRAME_CONSTRUCTED", "frameConstructed"}, {"ADDED", "added"},
                                {"ADDED_TO_STAGE", "addedToStage"}, {"REMOVED", "removed"},
@@ -228,57 +241,6 @@ void installTimerClass(Machine& m, ClassObject* timer) {
     });
 }
 
-std::string boolText(bool b) {
-    return b ? "true" : "false";
-}
-
-void installMouseEventClass(Machine& m, ClassObject* mouse) {
-    // MouseEvent(type, bubbles = true, cancelable = false, localX, localY, relatedObject,
-    //            ctrlKey, altKey, shiftKey, buttonDown, delta)
-    mouse->nativeInitializer = [](Machine& m, const Value& self, std::span<const Value> args) {
-        EventObject& e = nativeSelf<EventObject>(m, self);
-        e.type = m.toString(argAt(args, 0));
-        e.bubbles = args.size() < 2 || Machine::toBoolean(args[1]);
-        e.cancelable = Machine::toBoolean(argAt(args, 2));
-        e.localX = args.size() > 3 ? m.toNumber(args[3]) : 0;
-        e.localY = args.size() > 4 ? m.toNumber(args[4]) : 0;
-        e.relatedObject = argAt(args, 5).asObject();
-        e.ctrlKey = Machine::toBoolean(argAt(args, 6));
-        e.altKey = Machine::toBoolean(argAt(args, 7));
-        e.shiftKey = Machine::toBoolean(argAt(args, 8));
-        e.buttonDown = Machine::toBoolean(argAt(args, 9));
-        e.delta = static_cast<int>(m.toInt(argAt(args, 10)));
-        return Value();
-    };
-    using Field = Value (*)(const EventObject&);
-    const std::pair<const char*, Field> fields[] = {
-        {"localX", [](const EventObject& e) { return Value::number(e.localX); }},
-        {"localY", [](const EventObject& e) { return Value::number(e.localY); }},
-        {"stageX", [](const EventObject& e) { return Value::number(e.stageX); }},
-        {"stageY", [](const EventObject& e) { return Value::number(e.stageY); }},
-        {"relatedObject", [](const EventObject& e) { return e.relatedObject ? Value::object(e.relatedObject) : Value::null(); }},
-        {"buttonDown", [](const EventObject& e) { return Value::boolean(e.buttonDown); }},
-        {"ctrlKey", [](const EventObject& e) { return Value::boolean(e.ctrlKey); }},
-        {"altKey", [](const EventObject& e) { return Value::boolean(e.altKey); }},
-        {"shiftKey", [](const EventObject& e) { return Value::boolean(e.shiftKey); }},
-        {"delta", [](const EventObject& e) { return Value::number(e.delta); }},
-    };
-    for (const auto& [name, field] : fields)
-        m.defineAccessor(mouse, name, [field = field](Machine& m, const Value& self, std::span<const Value>) {
-            return field(nativeSelf<EventObject>(m, self));
-        });
-    defineNativeMethod(m, mouse, "toString", [](Machine& m, const Value& self, std::span<const Value>) {
-        EventObject& e = nativeSelf<EventObject>(m, self);
-        std::string cls = e.classObject() ? e.classObject()->localName : "MouseEvent";
-        std::string related = e.relatedObject ? m.toString(Value::object(e.relatedObject)) : "null";
-        return Value::string("[" + cls + " type=\"" + e.type + "\" bubbles=" + boolText(e.bubbles) +
-                             " cancelable=" + boolText(e.cancelable) + " eventPhase=" + eventPhaseText(e.phase) +
-                             " relatedObject=" + related + " ctrlKey=" + boolText(e.ctrlKey) +
-                             " altKey=" + boolText(e.altKey) + " shiftKey=" + boolText(e.shiftKey) +
-                             " buttonDown=" + boolText(e.buttonDown) + " delta=" + std::to_string(e.delta) + "]");
-    });
-}
-
 }  // namespace
 
 std::string eventText(const EventObject& e, const std::string& fields) {
@@ -296,18 +258,11 @@ void installEventClasses(Machine& m) {
     defineConstants(m, timerEvent, {{"TIMER", "timer"}, {"TIMER_COMPLETE", "timerComplete"}});
     ClassObject* progress = m.defineClass("flash.events", "ProgressEvent", event);
     defineConstants(m, progress, {{"PROGRESS", "progress"}});
-    ClassObject* mouse = m.defineClass("flash.events", "MouseEvent", event);
-    defineConstants(m, mouse, {{"CLICK", "click"}, {"MOUSE_DOWN", "mouseDown"}, {"MOUSE_UP", "mouseUp"},
-                               {"MOUSE_OVER", "mouseOver"}, {"MOUSE_OUT", "mouseOut"}, {"MOUSE_MOVE", "mouseMove"},
-                               {"ROLL_OVER", "rollOver"}, {"ROLL_OUT", "rollOut"}, {"DOUBLE_CLICK", "doubleClick"},
-                               {"MOUSE_WHEEL", "mouseWheel"}});
-    installMouseEventClass(m, mouse);
-    ClassObject* keyboard = m.defineClass("flash.events", "KeyboardEvent", event);
-    defineConstants(m, keyboard, {{"KEY_DOWN", "keyDown"}, {"KEY_UP", "keyUp"}});
+    installInputEventClasses(m, event);
     ClassObject* timer = m.defineClass("flash.utils", "Timer", dispatcher);
     installTimerClass(m, timer);
     installTimerFunctions(m, timer);
-    for (ClassObject* sealed : {dispatcher, event, timerEvent, progress, mouse, keyboard, timer}) sealed->sealed = true;
+    for (ClassObject* sealed : {dispatcher, event, timerEvent, progress, timer}) sealed->sealed = true;
     ClassObject* phase = m.defineClass("flash.events", "EventPhase", m.builtins().object);
     for (auto [name, value] : {std::pair{"CAPTURING_PHASE", 1}, {"AT_TARGET", 2}, {"BUBBLING_PHASE", 3}}) {
         phase->setOwn(name, Value::number(value));

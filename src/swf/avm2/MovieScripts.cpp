@@ -12,7 +12,8 @@ MovieScripts::MovieScripts(MovieContext& context, ActionRunner& inner, Machine::
       inner_(inner),
       machine_(std::move(trace), context.movie().header.version),
       bridge_(machine_, context),
-      pointer_(machine_, bridge_, context) {
+      pointer_(machine_, bridge_, context),
+      keyboard_(machine_, bridge_, context) {
     machine_.setStageBridge(&bridge_);
 }
 
@@ -55,6 +56,7 @@ void MovieScripts::objectPlaced(DisplayObject& object) {
 void MovieScripts::handleInput(const InputEvent& event) {
     inner_.handleInput(event);
     pointer_.deliver(event);
+    keyboard_.deliver(event);
 }
 
 bool MovieScripts::timersPending() const {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "swf/action/ActionRunner.h"
+#include "swf/avm2/KeyboardFocus.h"
 #include "swf/avm2/Machine.h"
 #include "swf/avm2/PointerEvents.h"
 #include "swf/avm2/StageBridge.h"
@@ -54,6 +55,7 @@ class MovieScripts : public ActionRunner {
     Machine machine_;
     StageBridge bridge_;
     PointerEvents pointer_;
+    KeyboardFocus keyboard_;
     int framesRun_ = -1;
     bool firstFrameDone_ = false;
 };

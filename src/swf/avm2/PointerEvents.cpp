@@ -3,8 +3,10 @@
 #include <cmath>
 #include <vector>
 
+#include "swf/avm2/DisplayClasses.h"
 #include "swf/avm2/DisplayHandle.h"
 #include "swf/avm2/GeomClasses.h"
+#include "swf/avm2/KeyboardFocus.h"
 #include "swf/avm2/Machine.h"
 #include "swf/avm2/StageBridge.h"
 #include "swf/display/DisplayList.h"
@@ -46,6 +48,12 @@ void PointerEvents::deliver(const InputEvent& event) {
             buttonDown_ = true;
             pressed_ = target;
             pressedStage_ = !target;
+            secondPress_ = event.clickCount == 2;
+            // A press moves the focus to what it is on where that takes the focus (text fields
+            // and tab stops), else to nothing.
+            if (swf::DisplayObject* next = takesFocus(target.get()) ? target.get() : nullptr; next != bridge_.focus())
+                bridge_.requestFocus("mouseFocusChange", next, target.get(), 0, KeyboardFocus::shiftDown(context_.input()));
+            if (target && !target->onStage()) break;
             send(target.get(), "mouseDown", true);
             break;
         case InputEvent::Type::MouseUp: {
@@ -56,7 +64,10 @@ void PointerEvents::deliver(const InputEvent& event) {
             bool same = target ? pressed_.lock() == target : pressedStage_;
             pressed_.reset();
             pressedStage_ = false;
-            if (same) send(target.get(), "click", true);
+            // The second click of a double click is a doubleClick where the object asks for it.
+            DisplayHandle* handle = target ? handleOf(*target) : nullptr;
+            bool doubled = secondPress_ && handle && handle->doubleClickEnabled;
+            if (same) send(target.get(), doubled ? "doubleClick" : "click", true);
             break;
         }
         default: break;
@@ -94,6 +105,11 @@ swf::DisplayObject* PointerEvents::topmostHit(swf::DisplayObject& object, const 
     return hitsOwnContent(machine_, object, toStageMatrix, stagePoint) ? &object : nullptr;
 }
 
+bool PointerEvents::takesFocus(swf::DisplayObject* object) {
+    DisplayHandle* handle = object ? handleOf(*object) : nullptr;
+    return handle && (object->isEditText() || tabEnabledOf(machine_, *handle));
+}
+
 bool PointerEvents::interactive(const swf::DisplayObject& object) {
     DisplayHandle* handle = handleOf(object);
     ClassObject* cls = bridge_.displayClass("flash.display::InteractiveObject");
@@ -110,6 +126,7 @@ void PointerEvents::send(swf::DisplayObject* target, const char* type, bool bubb
     event->localX = local.x / kTwipsPerPixel;
     event->localY = local.y / kTwipsPerPixel;
     event->buttonDown = buttonDown_;
+    KeyboardFocus::fillModifiers(*event, context_.input());
     event->relatedObject = related ? related->as3Object() : nullptr;
     bridge_.runScript([&] { bridge_.dispatch(script, event); });
 }

@@ -32,6 +32,7 @@ class PointerEvents {
     // The topmost object under the point that draws there itself.
     swf::DisplayObject* topmostHit(swf::DisplayObject& object, const Matrix& toStage, Point stagePoint, int level);
     bool interactive(const swf::DisplayObject& object);
+    bool takesFocus(swf::DisplayObject* object);
     // Sends a MouseEvent of `type` to `target` (the stage for null).
     void send(swf::DisplayObject* target, const char* type, bool bubbles, swf::DisplayObject* related = nullptr);
     // The pointer now stands over `target`: out and over events where that changed.
@@ -45,6 +46,7 @@ class PointerEvents {
     std::weak_ptr<swf::DisplayObject> hovered_;
     std::weak_ptr<swf::DisplayObject> pressed_;
     bool pressedStage_ = false;  // the press began where nothing took it
+    bool secondPress_ = false;   // the press makes a double click
 };
 
 }  // namespace swf::avm2

@@ -56,7 +56,36 @@ swf::DisplayObject* StageBridge::focus() {
 }
 
 void StageBridge::setFocus(swf::DisplayObject* object) {
-    focus_ = object ? object->weak_from_this() : std::weak_ptr<swf::DisplayObject>();
+    swf::DisplayObject* current = focus();
+    if (current == object) return;
+    std::shared_ptr<swf::DisplayObject> old = current ? current->shared_from_this() : nullptr;
+    std::shared_ptr<swf::DisplayObject> next = object ? object->shared_from_this() : nullptr;
+    focus_ = next;
+    // The focus has moved already when they hear it.
+    if (old) sendFocusEvent(old.get(), "focusOut", next.get(), false);
+    if (next) sendFocusEvent(next.get(), "focusIn", old.get(), false);
+}
+
+void StageBridge::requestFocus(const char* type, swf::DisplayObject* next, swf::DisplayObject* related,
+                               uint32_t keyCode, bool shiftKey) {
+    std::shared_ptr<swf::DisplayObject> keep = next ? next->shared_from_this() : nullptr;
+    if (sendFocusEvent(focus(), type, related, true, keyCode, shiftKey) && (!next || next->onStage())) setFocus(next);
+}
+
+bool StageBridge::sendFocusEvent(swf::DisplayObject* target, const char* type, swf::DisplayObject* related,
+                                 bool cancelable, uint32_t keyCode, bool shiftKey) {
+    bool allowed = true;
+    runScript([&] {
+        Object* script = target ? handleOf(*target) : stage();
+        if (!script) return;
+        EventObject* event = newEvent(type, true, "flash.events::FocusEvent");
+        event->cancelable = cancelable;
+        event->relatedObject = related ? handleOf(*related) : nullptr;
+        event->keyCode = keyCode;
+        event->shiftKey = shiftKey;
+        allowed = dispatch(script, event);
+    });
+    return allowed;
 }
 
 uint16_t StageBridge::symbolBoundTo(const ClassObject& cls) const {

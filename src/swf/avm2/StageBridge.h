@@ -84,7 +84,14 @@ class StageBridge {
 
     // The object with the keyboard focus, while it stays on the stage.
     swf::DisplayObject* focus();
+    // Moves the focus to `object` (null for none): what loses it hears focusOut, then what
+    // takes it focusIn, each naming the other.
     void setFocus(swf::DisplayObject* object);
+    // A key or a press on `related` asks to move the focus to `next`: the focused object (else
+    // the stage) hears `type` (keyFocusChange, mouseFocusChange) naming `related`, and the focus
+    // moves unless a listener prevents it.
+    void requestFocus(const char* type, swf::DisplayObject* next, swf::DisplayObject* related, uint32_t keyCode,
+                      bool shiftKey);
 
     // A Loader's info stays alive while its file is on the way.
     void keepWhileLoading(Object* info) { loading_.push_back(info); }
@@ -123,6 +130,9 @@ class StageBridge {
     ClassObject* classFor(const swf::DisplayObject& object);
     void callListeners(DispatcherObject& object, EventObject& event, bool capture);
     double movieTime() const;
+    // Sends a FocusEvent to `target` (the stage for null); false when a listener prevented it.
+    bool sendFocusEvent(swf::DisplayObject* target, const char* type, swf::DisplayObject* related, bool cancelable,
+                        uint32_t keyCode = 0, bool shiftKey = false);
 
     Machine& machine_;
     MovieContext& context_;

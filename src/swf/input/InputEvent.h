@@ -40,6 +40,7 @@ struct InputEvent {
     double x = 0;  // MouseMove, MouseDown, MouseUp
     double y = 0;
     Button button = Button::Left;
+    int clickCount = 1;  // MouseDown: 2 for the press that makes a double click, 3 for a triple
     // KeyDown, KeyUp: the player's key code (65 for A, 13 for Enter, 37 for Left, ...) and the
     // character the key gives, 0 for keys without one.
     int keyCode = 0;
