@@ -12,18 +12,12 @@ namespace {
 namespace st = swftest;
 using swf::InputEvent;
 using avm1test::Joined;
+using avm1test::Pointer;
 using avm1test::RunMovie;
 
-InputEvent Mouse(InputEvent::Type type, double x, double y) {
-    InputEvent event;
-    event.type = type;
-    event.x = x;
-    event.y = y;
-    return event;
-}
-InputEvent Move(double x, double y) { return Mouse(InputEvent::Type::MouseMove, x, y); }
-InputEvent Down(double x, double y) { return Mouse(InputEvent::Type::MouseDown, x, y); }
-InputEvent Up(double x, double y) { return Mouse(InputEvent::Type::MouseUp, x, y); }
+InputEvent Move(double x, double y) { return Pointer(InputEvent::Type::MouseMove, x, y); }
+InputEvent Down(double x, double y) { return Pointer(InputEvent::Type::MouseDown, x, y); }
+InputEvent Up(double x, double y) { return Pointer(InputEvent::Type::MouseUp, x, y); }
 InputEvent Key(InputEvent::Type type, int code, uint32_t character) {
     InputEvent event;
     event.type = type;

@@ -62,4 +62,12 @@ std::string Joined(const std::vector<std::string>& lines) {
     return out;
 }
 
+swf::InputEvent Pointer(swf::InputEvent::Type type, double x, double y) {
+    swf::InputEvent event;
+    event.type = type;
+    event.x = x;
+    event.y = y;
+    return event;
+}
+
 }  // namespace avm1test

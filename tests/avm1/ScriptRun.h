@@ -22,6 +22,9 @@ std::vector<std::string> RunScript(std::string_view source, int swfVersion = 8, 
 // The lines joined with '\n', for compact comparisons.
 std::string Joined(const std::vector<std::string>& lines);
 
+// A pointer event at a stage position.
+swf::InputEvent Pointer(swf::InputEvent::Type type, double x, double y);
+
 // "a, b, c" (assembler values) -> "c, b, a, 3": the pushes before a call, a new or an
 // initArray, whose arguments go on the stack last first with their count on top.
 std::string PushedArguments(std::string_view list);

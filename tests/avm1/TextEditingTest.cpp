@@ -20,6 +20,7 @@ namespace {
 namespace st = swftest;
 using swf::InputEvent;
 using Control = InputEvent::TextControl;
+using avm1test::Pointer;
 
 InputEvent Event(InputEvent::Type type) {
     InputEvent event;
@@ -36,15 +37,8 @@ InputEvent Command(Control control) {
     event.control = control;
     return event;
 }
-InputEvent Click(InputEvent::Type type, double x, double y) {
-    InputEvent event;
-    event.type = type;
-    event.x = x;
-    event.y = y;
-    return event;
-}
-InputEvent Down(double x, double y) { return Click(InputEvent::Type::MouseDown, x, y); }
-InputEvent Up(double x, double y) { return Click(InputEvent::Type::MouseUp, x, y); }
+InputEvent Down(double x, double y) { return Pointer(InputEvent::Type::MouseDown, x, y); }
+InputEvent Up(double x, double y) { return Pointer(InputEvent::Type::MouseUp, x, y); }
 InputEvent Clipboard(const std::string& text) {
     InputEvent event = Event(InputEvent::Type::SetClipboardText);
     event.text = text;
