@@ -160,8 +160,8 @@ void installKeyboardClass(Machine& m) {
     for (auto [name, code] : {std::pair{"capsLock", 20}, {"numLock", 144}}) {
         Binding lock;
         lock.kind = Binding::Kind::Accessor;
-        lock.getter = m.newNative([code](Machine& m, const Value&, std::span<const Value>) {
-            return Value::boolean(bridgeOf(m).context().input().isToggled(code));
+        lock.getter = m.newNative([key = code](Machine& m, const Value&, std::span<const Value>) {
+            return Value::boolean(bridgeOf(m).context().input().isToggled(key));
         });
         keys->classTraits->bind(m.namespaces().publicNs(), name, lock);
     }
