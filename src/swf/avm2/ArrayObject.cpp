@@ -28,7 +28,7 @@ Value* ArrayObject::elementThroughPrototypes(uint32_t index, const std::string& 
 
 void ArrayObject::setElement(uint32_t index, const Value& value) {
     // A hole read from somewhere else is stored as the undefined it stands for.
-    const Value stored = value.isHole() ? Value() : value;
+    const Value stored = value.withoutHole();
     if (index >= kMaxLength) {
         setOwn(std::to_string(index), stored);
         declaredLength = std::max<size_t>(length(), size_t{index} + 1);

@@ -35,10 +35,6 @@ void replaceElements(ArrayObject* a, std::vector<Value> elements) {
     a->declaredLength = 0;
 }
 
-Value withoutHole(const Value& v) {
-    return v.isHole() ? Value() : v;
-}
-
 // The elements' texts between separators, null and undefined as nothing; `text` makes an
 // element's text.
 template <class Text>
@@ -87,7 +83,7 @@ void eachItem(Machine& m, ArrayObject* a, std::span<const Value> args, const cha
     Value thisArg = argAt(args, 1);
     checkLength(a->length());
     for (size_t i = 0; i < a->length(); ++i) {
-        Value item = withoutHole(elementAt(a, i));
+        Value item = elementAt(a, i).withoutHole();
         Value callArgs[3] = {item, Value::number(static_cast<double>(i)), Value::object(a)};
         if (!visit(item, m.call(callback, thisArg, callArgs))) return;
     }
@@ -227,7 +223,7 @@ void installArrayClass(Machine& m) {
             a->items.pop_back();
         }
         a->declaredLength = n - 1;
-        return withoutHole(v);
+        return v.withoutHole();
     });
     m.defineMethod(p, "shift", [](Machine& m, const Value& self, std::span<const Value>) {
         ArrayObject* a = thisArray(m, self);
@@ -236,14 +232,14 @@ void installArrayClass(Machine& m) {
         Value v = elementAt(a, 0);
         if (!a->items.empty()) a->items.erase(a->items.begin());
         a->declaredLength = n - 1;
-        return withoutHole(v);
+        return v.withoutHole();
     });
     m.defineMethod(p, "unshift", [](Machine& m, const Value& self, std::span<const Value> args) {
         ArrayObject* a = thisArray(m, self);
         size_t n = a->length();
         checkLength(n + args.size());
         a->items.insert(a->items.begin(), args.begin(), args.end());
-        for (Value& v : std::span(a->items).first(args.size())) v = withoutHole(v);
+        for (Value& v : std::span(a->items).first(args.size())) v = v.withoutHole();
         a->declaredLength = n + args.size();
         return Value::number(static_cast<double>(a->length()));
     }, 1);
@@ -302,7 +298,7 @@ void installArrayClass(Machine& m) {
         ArrayObject* a = thisArray(m, self);
         size_t at = positionFromEnd(m, argAt(args, 0), a->length());
         if (at >= a->length()) return Value();
-        return withoutHole(spliceElements(a, at, 1, {}).front());
+        return spliceElements(a, at, 1, {}).front().withoutHole();
     }, 1);
     m.defineMethod(p, "insertAt", [](Machine& m, const Value& self, std::span<const Value> args) {
         ArrayObject* a = thisArray(m, self);

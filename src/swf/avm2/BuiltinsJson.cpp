@@ -237,7 +237,7 @@ class JsonWriter {
             std::vector<Value> elements = arrayElements(a);
             for (size_t i = 0; i < elements.size(); ++i) {
                 std::string part;
-                if (!write(o, std::to_string(i), elements[i].isHole() ? Value() : elements[i], inner, part)) part = "null";
+                if (!write(o, std::to_string(i), elements[i].withoutHole(), inner, part)) part = "null";
                 parts.push_back(std::move(part));
             }
         } else {

@@ -141,7 +141,7 @@ void installObjectClasses(Machine& m) {
         if (Object* o = a.asObject()) {
             if (ArrayObject* arr = o->asArray()) {
                 list = arrayElements(arr);
-                for (Value& v : list) v = v.isHole() ? Value() : v;
+                for (Value& v : list) v = v.withoutHole();
             }
             else m.throwError("TypeError", 1116, "second argument to Function.prototype.apply must be an array.");
         } else if (!a.isNullish()) {

@@ -41,8 +41,7 @@ Value enumerated(Object& o, size_t i, bool value) {
     size_t items = o.indexedLength();
     if (i < items) {
         if (!value) return Value::string(numberToString(static_cast<double>(i)));
-        Value item = o.indexedItem(i);
-        return item.isHole() ? Value() : item;
+        return o.indexedItem(i).withoutHole();
     }
     if (i < items + o.ownCount()) {
         const std::string* key = o.ownNameAt(i - items);

@@ -48,6 +48,8 @@ class Value {
     Kind kind() const { return kind_; }
     bool isUndefined() const { return kind_ == Kind::Undefined; }
     bool isHole() const { return kind_ == Kind::Undefined && b_; }
+    // The value a script sees: a hole is plain undefined.
+    Value withoutHole() const { return isHole() ? Value() : *this; }
     bool isNull() const { return kind_ == Kind::Null; }
     bool isNullish() const { return kind_ == Kind::Undefined || kind_ == Kind::Null; }
     bool isBoolean() const { return kind_ == Kind::Boolean; }
