@@ -145,6 +145,17 @@ TEST(TextFieldClass, MatchesThePlayer) {
              set("f", "align", "\"bogus\"") + show("f.align") + set("f", "bold", "\"x\"") +
              show("f.bold") + set("f", "display", "\"x\"") + show("f.display"),
          "-2\n4\n-2147483648\n4294967293\n0\nright\ntrue\nblock"},
+        {"before version 8 a size that is NaN is 0", 7,
+         store("f", newObject("TextFormat")) + set("f", "size", "\"x\"") + show("f.size") +
+             set("f", "size", "-2.5") + show("f.size"),
+         "0\n-2"},
+        {"each text format has its own hidden getTextExtent", 7,
+         store("f", newObject("TextFormat")) +
+             trace(invoke(var("f"), "hasOwnProperty", {lit("\"getTextExtent\"")})) +
+             trace(invoke(member(var("TextFormat"), "prototype"), "hasOwnProperty",
+                          {lit("\"getTextExtent\"")})) +
+             trace(member(invoke(var("f"), "getTextExtent", {lit("\"a\"")}), "width") + "; typeOf"),
+         "true\nfalse\nnumber"},
         {"the TextFormat constructor takes its arguments in order", 8,
          store("f", newObject("TextFormat", {"\"Arial\"", "10", "255", "true"})) + show("f.font") +
              show("f.size") + show("f.color") + show("f.bold") + show("f.italic"),

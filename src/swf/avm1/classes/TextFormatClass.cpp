@@ -32,9 +32,10 @@ TextFormat* formatOf(Object* self) {
     return object ? &object->format : nullptr;
 }
 
-// Version 8 rounds half to even, older movies truncate; NaN and what does not fit in 32 bits
-// give INT32_MIN.
+// Version 8 rounds half to even, older movies truncate; what does not fit in 32 bits gives
+// INT32_MIN, and so does NaN from version 8 on (0 before).
 double wholeNumber(Machine& m, double n) {
+    if (std::isnan(n) && m.swfVersion() < 8) return 0;
     double r = m.swfVersion() >= 8 ? std::nearbyint(n) : std::trunc(n);
     if (!(r >= -2147483648.0 && r <= 2147483647.0)) return -2147483648.0;
     return r;
@@ -241,11 +242,19 @@ Object* prototypeOfClass(Machine& m) {
     return m.get(ctor, "prototype").asObject();
 }
 
+// Each text format carries its own getTextExtent; the prototype has none.
+TextFormatObject* newTextFormatObject(Machine& m, Object* prototype) {
+    auto* object = m.heap().make<TextFormatObject>(prototype);
+    object->setOwn("getTextExtent", Value(static_cast<Object*>(m.newFunction(textExtent))),
+                   kDontEnum);
+    return object;
+}
+
 }  // namespace
 
 Value makeTextFormat(Machine& m, const TextFormat& format) {
     Object* proto = prototypeOfClass(m);
-    auto* object = m.heap().make<TextFormatObject>(proto ? proto : m.prototypes().object);
+    TextFormatObject* object = newTextFormatObject(m, proto ? proto : m.prototypes().object);
     object->format = format;
     return Value(static_cast<Object*>(object));
 }
@@ -281,7 +290,7 @@ Value textFormatConstruct(Machine& m, Object* self, std::span<const Value> args)
 }
 
 Object* makeTextFormatObject(Machine& m, Object* prototype) {
-    return m.heap().make<TextFormatObject>(prototype);
+    return newTextFormatObject(m, prototype);
 }
 
 template <size_t i>
@@ -296,11 +305,10 @@ Value writeAttribute(Machine& m, Object* self, std::span<const Value> args) {
     return Value();
 }
 
-// An accessor for each attribute, then getTextExtent.
+// An accessor for each attribute.
 template <size_t... i>
-constexpr std::array<NativeMember, sizeof...(i) + 1> textFormatMembers(std::index_sequence<i...>) {
-    return {native::accessor(kAttributes[i].name, readAttribute<i>, writeAttribute<i>, 0)...,
-            native::method("getTextExtent", textExtent)};
+constexpr std::array<NativeMember, sizeof...(i)> textFormatMembers(std::index_sequence<i...>) {
+    return {native::accessor(kAttributes[i].name, readAttribute<i>, writeAttribute<i>, 0)...};
 }
 
 constexpr auto kTextFormatMethods =
