@@ -151,18 +151,18 @@ void checkCount(size_t count) {
         throw ScriptLimitError("array too long: split made more elements than the player keeps");
 }
 
-// SWF 6 on, an undefined separator gives the whole text (whatever the limit) and an empty
-// one every unit. SWF 5 splits at commas without a separator, splits only at a separator of
+// SWF 6 on, an undefined separator gives the whole text (whatever the limit), as any other
+// gives empty text, and an empty one every unit. SWF 5 splits at commas without a separator, splits only at a separator of
 // one character and keeps the text whole (whatever the limit) with an empty one.
 Value split(Machine& m, Object* self, Args args) {
     std::string text = thisText(m, self);
     int version = m.swfVersion();
     std::vector<Value> parts;
-    if (version >= 6 && !given(args, 0)) {
+    std::string separator = given(args, 0) ? m.toString(args[0]) : std::string(",");
+    if (version >= 6 && (!given(args, 0) || (text.empty() && !separator.empty()))) {
         parts.push_back(Value(text));
         return Value(m.newArray(parts));
     }
-    std::string separator = given(args, 0) ? m.toString(args[0]) : std::string(",");
     if (version < 6 && separator.empty()) {
         parts.push_back(Value(text));
         return Value(m.newArray(parts));
