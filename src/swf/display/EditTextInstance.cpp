@@ -30,10 +30,14 @@ Rect EditTextInstance::localBounds() const {
 
 Point EditTextInstance::boxOffset() const {
     const Rect& box = field_.box(dictionary());
-    const Rect& placed = field_.definition().bounds;
-    const double dx = double(box.xMin) - placed.xMin, dy = double(box.yMin) - placed.yMin;
+    // A field a script made counts from its origin whichever way its size runs.
+    const Rect& definition = field_.definition().bounds;
+    const bool fromOrigin = field_.definition().madeByScript;
+    const double dx = double(box.xMin) - (fromOrigin ? definition.xMin : 0);
+    const double dy = double(box.yMin) - (fromOrigin ? definition.yMin : 0);
+    // In whole twips, as the player keeps positions.
     const Matrix& m = matrix();
-    return Point{m.a * dx + m.c * dy, m.b * dx + m.d * dy};
+    return Point{std::round(m.a * dx + m.c * dy), std::round(m.b * dx + m.d * dy)};
 }
 
 bool EditTextInstance::typeText(std::u32string_view text) {

@@ -21,9 +21,11 @@ class EditTextInstance : public DisplayObject {
     bool isEditText() const override { return true; }
     // The field's box, grown to its text when it sizes itself.
     Rect localBounds() const override;
-    // How far the field's box has moved from where its definition put it, in its parent's
-    // space (twips). A field that sizes itself about its centre or right edge moves its box;
-    // its _x and _y report that move, while its matrix (which a duplicate copies) stays.
+    // Where the field's box starts from its origin, in its parent's space (twips): its _x and
+    // _y are the box's corner (two pixels left of and above the origin for a field with the
+    // authoring tool's gutter; none for a field a script made). A field that sizes itself
+    // about its centre or right edge moves its box while its matrix (which a duplicate
+    // copies) stays.
     Point boxOffset() const override;
     // What the bound variable held when the field last looked, in the script side's terms:
     // the field changes only when the variable does.

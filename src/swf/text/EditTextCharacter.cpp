@@ -75,6 +75,7 @@ bool EditTextCharacter::applyTextSettings(std::span<const uint8_t> body, Diction
 std::shared_ptr<EditTextCharacter> EditTextCharacter::forScript(Rect bounds) {
     auto definition = std::make_shared<EditTextCharacter>(0);
     definition->bounds = bounds;
+    definition->madeByScript = true;
     definition->readOnly = true;
     definition->fontHeight = TextField::kDefaultFontHeight;
     return definition;

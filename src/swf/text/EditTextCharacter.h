@@ -41,6 +41,7 @@ class EditTextCharacter : public Character {
     static std::shared_ptr<EditTextCharacter> forScript(Rect bounds);
 
     Rect bounds;
+    bool madeByScript = false;
     bool wordWrap = false;
     bool multiline = false;
     bool password = false;

@@ -54,10 +54,14 @@ std::vector<Item> measure(std::u32string_view text, size_t begin, size_t end,
         item.space = isSpace(c);
         item.tab = c == '\t' && tabStops;
         if (run.font && !item.tab) item.glyph = run.font->glyphFor(c == '\t' ? U' ' : c);
-        if (item.glyph)
-            item.advance = TextLayout::scaled(run.font->advance(*item.glyph), *run.font,
-                                              run.style) +
-                           run.style.letterSpacing;
+        if (item.glyph) {
+            double advance = TextLayout::scaled(run.font->advance(*item.glyph), *run.font,
+                                                run.style);
+            // On whole pixels each advance, taken to the nearest twip, rounds up to a pixel.
+            if (run.font->onWholePixels(run.style.olderMovie))
+                advance = std::ceil(std::round(advance) / 20) * 20;
+            item.advance = advance + run.style.letterSpacing;
+        }
         items.push_back(item);
     }
     return items;

@@ -33,6 +33,7 @@ struct TextLayoutStyle {
     TextAlign align = TextAlign::Left;
     bool wordWrap = false;
     bool bullet = false;  // a list item: a bullet before the text, which moves right
+    bool olderMovie = false;  // before SWF 8, whose device text goes on whole pixels
 };
 
 // Characters up to `end` (exclusive) in one font and style.
