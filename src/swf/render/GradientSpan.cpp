@@ -56,12 +56,15 @@ namespace {
 
 constexpr int kLastRatio = GradientLut::kSize - 1;
 
+// The player measures a position in 256ths of the ramp, rounded to the nearest (a reversed
+// ramp shows this: the pixel centred half a step below ratio 32 takes 32).
+constexpr double kSteps = GradientLut::kSize;
+
 int padRatio(double t) {
-    // Clamped without branches (NaN counts as 0); 1 gives 255.5, which truncates to the last
-    // ratio as it should.
-    t = t > 0 ? t : 0;
-    t = t < 1 ? t : 1;
-    return static_cast<int>(t * kLastRatio + 0.5);
+    // Clamped without branches (NaN counts as 0).
+    t = t > 0 ? t * kSteps : 0;
+    t = t < kLastRatio ? t : kLastRatio;
+    return static_cast<int>(t + 0.5);
 }
 
 // Closures rather than functions, so that the loops they are passed to inline them.
@@ -71,13 +74,13 @@ constexpr auto padded = [](double t) { return padRatio(t); };
 
 int repeatRatio(double t) {
     if (!std::isfinite(t)) return kLastRatio;
-    return static_cast<int>((t - std::floor(t)) * kLastRatio + 0.5);
+    return std::min(static_cast<int>((t - std::floor(t)) * kSteps + 0.5), kLastRatio);
 }
 
 int reflectRatio(double t) {
     if (!std::isfinite(t)) return kLastRatio;
     t = std::fabs(t - 2 * std::floor(t / 2));  // 0..2
-    return static_cast<int>((t > 1 ? 2 - t : t) * kLastRatio + 0.5);
+    return std::min(static_cast<int>((t > 1 ? 2 - t : t) * kSteps + 0.5), kLastRatio);
 }
 
 }  // namespace
@@ -106,6 +109,7 @@ void GradientSpan::runPadded(agg::rgba8* span, unsigned len, double u, double v)
     const __m128d zero = _mm_setzero_pd();
     const __m128d one = _mm_set1_pd(1);
     const __m128d two = _mm_set1_pd(2);
+    const __m128d steps = _mm_set1_pd(kSteps);
     const __m128d lastRatio = _mm_set1_pd(kLastRatio);
     const __m128d half = _mm_set1_pd(0.5);
     for (; i + 2 <= len; i += 2) {
@@ -117,8 +121,8 @@ void GradientSpan::runPadded(agg::rgba8* span, unsigned len, double u, double v)
         v = v1 + m.b;
         __m128d t = kRadial ? _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(us, us), _mm_mul_pd(vs, vs)))
                             : _mm_div_pd(_mm_add_pd(us, one), two);
-        t = _mm_min_pd(_mm_max_pd(t, zero), one);
-        __m128i ratios = _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(t, lastRatio), half));
+        t = _mm_min_pd(_mm_max_pd(_mm_mul_pd(t, steps), zero), lastRatio);
+        __m128i ratios = _mm_cvttpd_epi32(_mm_add_pd(t, half));
         span[i] = lut[_mm_cvtsi128_si32(ratios)];
         span[i + 1] = lut[_mm_cvtsi128_si32(_mm_srli_si128(ratios, 4))];
     }
