@@ -56,10 +56,12 @@ namespace {
 
 constexpr int kLastRatio = GradientLut::kSize - 1;
 
-// The player measures a position in 256ths of the ramp, rounded to the nearest (a reversed
-// ramp shows this: the pixel centred half a step below ratio 32 takes 32).
-constexpr double kSteps = GradientLut::kSize;
+// The player measures a linear ramp in 256 steps and a radial one in 255, rounded to the
+// nearest: a reversed linear ramp's pixel centred half a step below ratio 32 takes 32.
+constexpr int kLinearSteps = GradientLut::kSize;
+constexpr int kRadialSteps = GradientLut::kSize - 1;
 
+template <int kSteps>
 int padRatio(double t) {
     // Clamped without branches (NaN counts as 0).
     t = t > 0 ? t * kSteps : 0;
@@ -70,13 +72,14 @@ int padRatio(double t) {
 // Closures rather than functions, so that the loops they are passed to inline them.
 constexpr auto linearPosition = [](double u, double) { return (u + 1) / 2; };
 constexpr auto radialPosition = [](double u, double v) { return std::sqrt(u * u + v * v); };
-constexpr auto padded = [](double t) { return padRatio(t); };
 
+template <int kSteps>
 int repeatRatio(double t) {
     if (!std::isfinite(t)) return kLastRatio;
     return std::min(static_cast<int>((t - std::floor(t)) * kSteps + 0.5), kLastRatio);
 }
 
+template <int kSteps>
 int reflectRatio(double t) {
     if (!std::isfinite(t)) return kLastRatio;
     t = std::fabs(t - 2 * std::floor(t / 2));  // 0..2
@@ -109,7 +112,7 @@ void GradientSpan::runPadded(agg::rgba8* span, unsigned len, double u, double v)
     const __m128d zero = _mm_setzero_pd();
     const __m128d one = _mm_set1_pd(1);
     const __m128d two = _mm_set1_pd(2);
-    const __m128d steps = _mm_set1_pd(kSteps);
+    const __m128d steps = _mm_set1_pd(kRadial ? kRadialSteps : kLinearSteps);
     const __m128d lastRatio = _mm_set1_pd(kLastRatio);
     const __m128d half = _mm_set1_pd(0.5);
     for (; i + 2 <= len; i += 2) {
@@ -128,22 +131,22 @@ void GradientSpan::runPadded(agg::rgba8* span, unsigned len, double u, double v)
     }
 #endif
     if (kRadial) {
-        run(span + i, len - i, u, v, radialPosition, padded);
+        run(span + i, len - i, u, v, radialPosition, padRatio<kRadialSteps>);
     } else {
-        run(span + i, len - i, u, v, linearPosition, padded);
+        run(span + i, len - i, u, v, linearPosition, padRatio<kLinearSteps>);
     }
 }
 
-template <class Position>
+template <int kSteps, class Position>
 void GradientSpan::run(agg::rgba8* span, unsigned len, double u, double v,
                        Position position) const {
     switch (spread_) {
         case SpreadMode::Repeat:
-            return run(span, len, u, v, position, repeatRatio);
+            return run(span, len, u, v, position, repeatRatio<kSteps>);
         case SpreadMode::Reflect:
-            return run(span, len, u, v, position, reflectRatio);
+            return run(span, len, u, v, position, reflectRatio<kSteps>);
         default:
-            return run(span, len, u, v, position, padRatio);
+            return run(span, len, u, v, position, padRatio<kSteps>);
     }
 }
 
@@ -194,13 +197,13 @@ void GradientSpan::generateRun(agg::rgba8* span, int x, int y, unsigned from, un
     switch (kind_) {
         case FillStyle::Kind::LinearGradient:
             if (pad) return runPadded<false>(span, len, u, v);
-            return run(span, len, u, v, linearPosition);
+            return run<kLinearSteps>(span, len, u, v, linearPosition);
         case FillStyle::Kind::FocalGradient:
-            return run(span, len, u, v,
-                       [this](double gu, double gv) { return focalPosition(gu, gv); });
+            return run<kRadialSteps>(span, len, u, v,
+                                     [this](double gu, double gv) { return focalPosition(gu, gv); });
         default:
             if (pad) return runPadded<true>(span, len, u, v);
-            return run(span, len, u, v, radialPosition);
+            return run<kRadialSteps>(span, len, u, v, radialPosition);
     }
 }
 
