@@ -213,6 +213,40 @@ INSTANTIATE_TEST_SUITE_P(
                     "",
                     {},
                     {{12, 20, kWhite}, {13, 13, kBlue}, {32, 32, kBlue}, {33, 20, kWhite}}},
+        // Filters cache the object as a bitmap: drawn at whole pixels too, its shadow (red,
+        // unblurred, 5 pixels to the right) with it.
+        PictureCase{"filteredAtWholePixels", 40, 40, 0, 0,
+                    [](st::SwfWriter& movie) {
+                        SquareSprite(movie, kBlue, 20);
+                        movie.placeObject3({.depth = 1,
+                                            .character = 2,
+                                            .matrix = st::Matrix::translation(250, 250),
+                                            .filters = {1, 0, 255, 0, 0, 255, 0, 0, 0, 0, 0, 0,
+                                                        0, 0, 0, 0, 0, 0, 0, 0, 5, 0, 0, 1, 0x21}});
+                    },
+                    "",
+                    {},
+                    {{12, 20, kWhite},
+                     {13, 13, kBlue},
+                     {32, 32, kBlue},
+                     {33, 20, kRed},
+                     {37, 25, kRed},
+                     {38, 20, kWhite}}},
+        // A shadow cast 10 pixels down onto the stage from a square above it: what lies off the
+        // stage still casts it.
+        PictureCase{"shadowFromOffTheStage", 40, 40, 0, 0,
+                    [](st::SwfWriter& movie) {
+                        SquareSprite(movie, kBlue, 20);
+                        movie.placeObject3({.depth = 1,
+                                            .character = 2,
+                                            .matrix = st::Matrix::translation(200, -300),
+                                            .filters = {1, 0, 255, 0, 0, 255, 0, 0, 0, 0, 0, 0,
+                                                        0, 0, 0x20, 0x92, 1, 0, 0, 0, 10, 0, 0,
+                                                        1, 0x21}});
+                    },
+                    "",
+                    {},
+                    {{15, 3, kBlue}, {15, 7, kRed}, {15, 14, kRed}, {15, 15, kWhite}, {9, 7, kWhite}}},
         // What moves to whole pixels is the corner of the cached object's extent: a one-pixel
         // outline reaches half a pixel before its edges, so placed at (10, 10) its lines move
         // half a pixel on, onto columns 10 and 30.

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "render/CanvasTestSupport.h"
+#include "swf/render/GradientLut.h"
 
 namespace swf::test {
 namespace {
@@ -117,52 +122,75 @@ TEST_F(GradientTest, FocalPointZeroMatchesRadial) {
         EXPECT_EQ(pixelAt(canvas, x, 50), pixelAt(radial, x, 50)) << x;
 }
 
-TEST_F(GradientTest, StopsAreTakenInTheOrderTheyComeNotSorted) {
-    // Ratios up to 128 ramp red to green; above it the first stop at or above the ratio is
-    // white at 192, ramped from the stop before it: blue at 64, not green at 128.
-    Gradient g = gradientOver(100, 50, 200, {{0, kRed}, {128, kGreen}, {64, kBlue}, {192, kWhite}});
-    draw(FillStyle::Kind::LinearGradient, g);
-    Rgba beforeJump = pixelAt(canvas, 98, 50);  // ratio 125.6
-    EXPECT_GT(beforeJump.g, 240);
-    EXPECT_LT(beforeJump.r, 10);
-    EXPECT_LT(beforeJump.b, 5);
-    Rgba afterJump = pixelAt(canvas, 102, 50);  // ratio 130.7: about half way from blue to white
-    EXPECT_EQ(afterJump.b, 255);
-    EXPECT_NEAR(afterJump.r, 133, 6);
-    EXPECT_NEAR(afterJump.g, 133, 6);
-    EXPECT_EQ(pixelAt(canvas, 190, 50), kWhite);
-    EXPECT_GE(pixelAt(canvas, 0, 50).r, 250);
+struct TableCase {
+    std::string name;
+    std::vector<GradientStop> stops;
+    InterpolationMode mode;
+    std::vector<std::pair<int, Rgba>> entries;  // ratio, premultiplied colour
+};
+
+constexpr Rgba kCyan{0, 255, 255, 255};
+constexpr Rgba kMagenta{255, 0, 255, 255};
+constexpr Rgba kYellow{255, 255, 0, 255};
+
+// The table is filled from the first stop's ratio up, stop after stop, in the order they
+// come. A stop above the last ratio filled ramps to it from the stop before (measured from
+// that stop's ratio, truncated); one at or below it holds the stop before for one more ratio.
+// A linearRGB ramp runs in eight bits of premultiplied linear light.
+TEST(GradientTableRule, StopsFillTheTableInTheOrderTheyCome) {
+    const TableCase cases[] = {
+        {"belowAndAboveTheStops",
+         {{100, kRed}, {200, kBlue}},
+         InterpolationMode::Normal,
+         {{0, kRed}, {100, kRed}, {150, {127, 0, 127, 255}}, {200, kBlue}, {255, kBlue}}},
+        // A run of equal stops: each but the last holds one ratio, the ramp after the run
+        // starts from the run's ratio (3 of 127 from white to black: 248.98).
+        {"equalRatios",
+         {{0, kRed}, {128, kGreen}, {128, kBlue}, {128, kWhite}, {255, kBlack}},
+         InterpolationMode::Normal,
+         {{128, kGreen}, {129, kGreen}, {130, kBlue}, {131, {248, 248, 248, 255}}, {255, kBlack}}},
+        // Green at 80 then cyan at 50: green holds 81, the ramp to magenta runs from 50.
+        {"outOfOrder",
+         {{31, kRed}, {80, kGreen}, {50, kCyan}, {100, kMagenta}, {200, kBlue}, {150, kYellow}},
+         InterpolationMode::Normal,
+         {{31, kRed},
+          {32, {249, 5, 0, 255}},
+          {81, kGreen},
+          {82, {163, 91, 255, 255}},
+          {201, kBlue},
+          {202, kYellow},
+          {255, kYellow}}},
+        // Half the light is sRGB 188; a channel of 20 is 1 in eight linear bits, back 13.
+        {"linearLight",
+         {{0, {0, 20, 0, 255}}, {255, {255, 20, 255, 255}}},
+         InterpolationMode::Linear,
+         {{0, {0, 13, 0, 255}}, {128, {188, 13, 188, 255}}, {255, {255, 13, 255, 255}}}},
+        // Premultiplied before it goes linear: blue at alpha 140 is 66 of light, 183 straight.
+        {"linearTranslucent",
+         {{0, {0, 0, 255, 140}}, {255, {0, 0, 255, 140}}},
+         InterpolationMode::Linear,
+         {{0, {0, 0, 100, 140}}, {255, {0, 0, 100, 140}}}},
+    };
+    for (const TableCase& c : cases) {
+        GradientLut lut(c.stops, c.mode, ColorTransform{});
+        for (const auto& [ratio, expected] : c.entries) {
+            const agg::rgba8& got = lut[ratio];
+            EXPECT_EQ((Rgba{got.r, got.g, got.b, got.a}), expected) << c.name << " at " << ratio;
+        }
+    }
 }
 
-TEST_F(GradientTest, LaterStopTakesOverAboveAnEqualRatio) {
-    Gradient g = gradientOver(100, 50, 200, {{0, kRed}, {128, kGreen}, {128, kBlue}, {255, kBlue}});
+TEST_F(GradientTest, PixelsTakeTheNearestOf256Steps) {
+    // A reversed ramp over 256 pixels, a 16th of a pixel right of the canvas's middle: the
+    // centre of column x lies 255.5625 - x steps along, so it takes ratio 256 - x. Red, the
+    // stop at 100, is column 156; green, at 149, column 107.
+    Gradient g = gradientOver(128.0625, 50, 256, {{0, kBlack}, {100, kRed}, {149, kGreen}, {255, kGreen}});
+    g.matrix.a = -g.matrix.a;
     draw(FillStyle::Kind::LinearGradient, g);
-    EXPECT_GT(pixelAt(canvas, 98, 50).g, 240);
-    EXPECT_EQ(pixelAt(canvas, 103, 50), kBlue);
-    EXPECT_EQ(pixelAt(canvas, 190, 50), kBlue);
-}
-
-TEST_F(GradientTest, EqualStopsShowAsBandsOneRatioApart) {
-    // Two pixels per ratio, ratio 128 at x = 101. Green, blue and white all sit at 128: they
-    // take ratios 128, 129 and 130, and the ramp to black still starts at 128.
-    Gradient g = gradientOver(
-        100, 50, 512, {{0, kRed}, {128, kGreen}, {128, kBlue}, {128, kWhite}, {255, kBlack}});
-    draw(FillStyle::Kind::LinearGradient, g);
-    EXPECT_EQ(pixelAt(canvas, 101, 50), kGreen);
-    EXPECT_EQ(pixelAt(canvas, 103, 50), kBlue);
-    EXPECT_EQ(pixelAt(canvas, 105, 50), kWhite);
-    // 3 of the 127 ratios from white to black: 248.98, truncated as the original player does.
-    EXPECT_EQ(pixelAt(canvas, 107, 50).r, 248);
-}
-
-TEST_F(GradientTest, LinearRgbInterpolationBrightensTheMiddle) {
-    Gradient g = gradientOver(100, 50, 200, kBlackToWhite);
-    g.interpolation = InterpolationMode::Linear;
-    draw(FillStyle::Kind::LinearGradient, g);
-    // Half the light is sRGB 188, not 128.
-    EXPECT_NEAR(pixelAt(canvas, 100, 50).r, 188, 3);
-    EXPECT_LE(pixelAt(canvas, 0, 50).r, 15);
-    EXPECT_GE(pixelAt(canvas, 199, 50).r, 253);
+    EXPECT_EQ(pixelAt(canvas, 156, 50), kRed);
+    EXPECT_EQ(pixelAt(canvas, 155, 50), (Rgba{249, 5, 0, 255}));
+    EXPECT_EQ(pixelAt(canvas, 107, 50), kGreen);
+    EXPECT_EQ(pixelAt(canvas, 108, 50), (Rgba{5, 249, 0, 255}));
 }
 
 TEST_F(GradientTest, ColourTransformAppliesToStopsWithAlpha) {

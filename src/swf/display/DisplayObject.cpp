@@ -230,8 +230,8 @@ void DisplayObject::renderUnmasked(RenderContext& context, const Matrix& parentT
                                                           : parseFilterList(filters_);
     // A cached bitmap, and a scrolled object, is drawn at whole pixels: the player moves the
     // object so that the top-left corner of its extent (its origin, when scrolled) lands on
-    // the nearest pixel corner.
-    if (!context.maskPass && (cacheAsBitmap_ || scrollRect_)) {
+    // the nearest pixel corner. Filters cache the object as a bitmap too.
+    if (!context.maskPass && (cacheAsBitmap_ || scrollRect_ || !filters.empty())) {
         Rect extent = scrollRect_ ? Rect{0, 0, 0, 0} : localBounds();
         Point corner{toPixels.tx, toPixels.ty};
         if (extent.xMin <= extent.xMax) {

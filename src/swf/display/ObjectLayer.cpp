@@ -33,8 +33,10 @@ void ObjectLayer::render(RenderContext& context, const Rect& localBounds, const 
                  reach.bottom + r.bottom};
     }
     // The object's extent on the canvas, or the whole canvas when it is not known; what lies
-    // further off than the filters reach cannot show.
-    double x0 = 0, y0 = 0, x1 = canvas.width(), y1 = canvas.height();
+    // further off than the filters reach cannot show. A shadow cast down onto the canvas
+    // comes from above it, so the canvas grows by the reach either way.
+    const double growX = std::max(reach.left, reach.right), growY = std::max(reach.top, reach.bottom);
+    double x0 = -growX, y0 = -growY, x1 = canvas.width() + growX, y1 = canvas.height() + growY;
     if (localBounds.xMin <= localBounds.xMax) {
         double bx0 = INFINITY, by0 = INFINITY, bx1 = -INFINITY, by1 = -INFINITY;
         for (int32_t x : {localBounds.xMin, localBounds.xMax}) {
@@ -46,15 +48,10 @@ void ObjectLayer::render(RenderContext& context, const Rect& localBounds, const 
                 by1 = std::max(by1, p.y);
             }
         }
-        x0 = std::max(x0 - reach.left, bx0 - kEdge - reach.left);
-        y0 = std::max(y0 - reach.top, by0 - kEdge - reach.top);
-        x1 = std::min(x1 + reach.right, bx1 + kEdge + reach.right);
-        y1 = std::min(y1 + reach.bottom, by1 + kEdge + reach.bottom);
-    } else {
-        x0 -= reach.left;
-        y0 -= reach.top;
-        x1 += reach.right;
-        y1 += reach.bottom;
+        x0 = std::max(x0, bx0 - kEdge - reach.left);
+        y0 = std::max(y0, by0 - kEdge - reach.top);
+        x1 = std::min(x1, bx1 + kEdge + reach.right);
+        y1 = std::min(y1, by1 + kEdge + reach.bottom);
     }
     // Also false for a matrix that is not finite, which draws nothing.
     if (!(x0 < x1 && y0 < y1)) return;

@@ -15,13 +15,14 @@ class GradientLut {
   public:
     static constexpr int kSize = 256;
 
-    // Stops are taken in the order they come, as the original player does: a ratio gets the
-    // colour between the first stop at or above it and the stop before that one, so a stop
-    // whose ratio is below an earlier stop's only shapes the ramp up to its successor. Ratios
-    // below the first stop take its colour, ratios above every stop the last stop's. A stop
-    // with the same ratio as the stop before it moves one ratio above that one, so each of a
-    // run of equal stops shows as a narrow band; the ramp after a moved stop still starts at
-    // its own ratio. No stops give a transparent gradient.
+    // Stops are taken in the order they come, as the original player does: the table is
+    // filled from the first stop's ratio up (ratios below it take its colour). A stop above
+    // the last ratio filled ramps to it from the stop before, measured from that stop's
+    // ratio; a stop at or below it (an equal or out-of-order ratio) only holds the stop
+    // before for one more ratio, so a run of equal stops shows as one-ratio bands of all but
+    // its last. Ratios past the end take the last stop's colour. A linearRGB ramp is
+    // interpolated in eight bits of premultiplied linear light. No stops give a transparent
+    // gradient.
     GradientLut(const std::vector<GradientStop>& stops, InterpolationMode mode,
                 const ColorTransform& cxform);
 

@@ -56,28 +56,34 @@ namespace {
 
 constexpr int kLastRatio = GradientLut::kSize - 1;
 
+// The player measures a linear ramp in 256 steps and a radial one in 255, rounded to the
+// nearest: a reversed linear ramp's pixel centred half a step below ratio 32 takes 32.
+constexpr int kLinearSteps = GradientLut::kSize;
+constexpr int kRadialSteps = GradientLut::kSize - 1;
+
+template <int kSteps>
 int padRatio(double t) {
-    // Clamped without branches (NaN counts as 0); 1 gives 255.5, which truncates to the last
-    // ratio as it should.
-    t = t > 0 ? t : 0;
-    t = t < 1 ? t : 1;
-    return static_cast<int>(t * kLastRatio + 0.5);
+    // Clamped without branches (NaN counts as 0).
+    t = t > 0 ? t * kSteps : 0;
+    t = t < kLastRatio ? t : kLastRatio;
+    return static_cast<int>(t + 0.5);
 }
 
 // Closures rather than functions, so that the loops they are passed to inline them.
 constexpr auto linearPosition = [](double u, double) { return (u + 1) / 2; };
 constexpr auto radialPosition = [](double u, double v) { return std::sqrt(u * u + v * v); };
-constexpr auto padded = [](double t) { return padRatio(t); };
 
+template <int kSteps>
 int repeatRatio(double t) {
     if (!std::isfinite(t)) return kLastRatio;
-    return static_cast<int>((t - std::floor(t)) * kLastRatio + 0.5);
+    return std::min(static_cast<int>((t - std::floor(t)) * kSteps + 0.5), kLastRatio);
 }
 
+template <int kSteps>
 int reflectRatio(double t) {
     if (!std::isfinite(t)) return kLastRatio;
     t = std::fabs(t - 2 * std::floor(t / 2));  // 0..2
-    return static_cast<int>((t > 1 ? 2 - t : t) * kLastRatio + 0.5);
+    return std::min(static_cast<int>((t > 1 ? 2 - t : t) * kSteps + 0.5), kLastRatio);
 }
 
 }  // namespace
@@ -106,6 +112,7 @@ void GradientSpan::runPadded(agg::rgba8* span, unsigned len, double u, double v)
     const __m128d zero = _mm_setzero_pd();
     const __m128d one = _mm_set1_pd(1);
     const __m128d two = _mm_set1_pd(2);
+    const __m128d steps = _mm_set1_pd(kRadial ? kRadialSteps : kLinearSteps);
     const __m128d lastRatio = _mm_set1_pd(kLastRatio);
     const __m128d half = _mm_set1_pd(0.5);
     for (; i + 2 <= len; i += 2) {
@@ -117,29 +124,29 @@ void GradientSpan::runPadded(agg::rgba8* span, unsigned len, double u, double v)
         v = v1 + m.b;
         __m128d t = kRadial ? _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(us, us), _mm_mul_pd(vs, vs)))
                             : _mm_div_pd(_mm_add_pd(us, one), two);
-        t = _mm_min_pd(_mm_max_pd(t, zero), one);
-        __m128i ratios = _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(t, lastRatio), half));
+        t = _mm_min_pd(_mm_max_pd(_mm_mul_pd(t, steps), zero), lastRatio);
+        __m128i ratios = _mm_cvttpd_epi32(_mm_add_pd(t, half));
         span[i] = lut[_mm_cvtsi128_si32(ratios)];
         span[i + 1] = lut[_mm_cvtsi128_si32(_mm_srli_si128(ratios, 4))];
     }
 #endif
     if (kRadial) {
-        run(span + i, len - i, u, v, radialPosition, padded);
+        run(span + i, len - i, u, v, radialPosition, padRatio<kRadialSteps>);
     } else {
-        run(span + i, len - i, u, v, linearPosition, padded);
+        run(span + i, len - i, u, v, linearPosition, padRatio<kLinearSteps>);
     }
 }
 
-template <class Position>
+template <int kSteps, class Position>
 void GradientSpan::run(agg::rgba8* span, unsigned len, double u, double v,
                        Position position) const {
     switch (spread_) {
         case SpreadMode::Repeat:
-            return run(span, len, u, v, position, repeatRatio);
+            return run(span, len, u, v, position, repeatRatio<kSteps>);
         case SpreadMode::Reflect:
-            return run(span, len, u, v, position, reflectRatio);
+            return run(span, len, u, v, position, reflectRatio<kSteps>);
         default:
-            return run(span, len, u, v, position, padRatio);
+            return run(span, len, u, v, position, padRatio<kSteps>);
     }
 }
 
@@ -190,13 +197,13 @@ void GradientSpan::generateRun(agg::rgba8* span, int x, int y, unsigned from, un
     switch (kind_) {
         case FillStyle::Kind::LinearGradient:
             if (pad) return runPadded<false>(span, len, u, v);
-            return run(span, len, u, v, linearPosition);
+            return run<kLinearSteps>(span, len, u, v, linearPosition);
         case FillStyle::Kind::FocalGradient:
-            return run(span, len, u, v,
-                       [this](double gu, double gv) { return focalPosition(gu, gv); });
+            return run<kRadialSteps>(span, len, u, v,
+                                     [this](double gu, double gv) { return focalPosition(gu, gv); });
         default:
             if (pad) return runPadded<true>(span, len, u, v);
-            return run(span, len, u, v, radialPosition);
+            return run<kRadialSteps>(span, len, u, v, radialPosition);
     }
 }
 

@@ -39,7 +39,7 @@ class GradientSpan {
     // with vector instructions where there are some.
     template <bool kRadial>
     void runPadded(agg::rgba8* span, unsigned len, double u, double v) const;
-    template <class Position>
+    template <int kSteps, class Position>
     void run(agg::rgba8* span, unsigned len, double u, double v, Position position) const;
     template <class Position, class Spread>
     void run(agg::rgba8* span, unsigned len, double u, double v, Position position,
