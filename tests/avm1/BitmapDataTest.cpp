@@ -183,6 +183,17 @@ std::vector<Case> Cases() {
              trace(f + "; pushDuplicate; push 0; stackSwap; push \"clone\"; callMethod; equals2") +
              trace(invoke(filter("BitmapFilter"), "clone")),
          "3\nfalse\nundefined"},
+        {"copyPixels merging adds the destination scaled by what the source leaves, rounded down",
+         let("n", bitmap({lit("1"), lit("1"), lit("false"), lit("4278190080")})) +
+             let("t", bitmap({lit("1"), lit("1"), lit("true"), lit("4027452942")})) +
+             let("r", makeFlash("geom", "Rectangle", {lit("0"), lit("0"), lit("1"), lit("1")})) +
+             let("p", makeFlash("geom", "Point", {lit("0"), lit("0")})) +
+             run(invoke(var("n"), "copyPixels", {var("t"), var("r"), var("p")})) +
+             trace(invoke(var("n"), "getPixel32", {lit("0"), lit("0")})) +
+             run(invoke(var("n"), "copyPixels",
+                        {var("t"), var("r"), var("p"), lit("null"), lit("null"), lit("true")})) +
+             trace(invoke(var("n"), "getPixel32", {lit("0"), lit("0")})),
+         "-15921907\n-15921907"},
         {"a clip's filters go in and come out as copies",
          run(invoke(var("_root"), "createEmptyMovieClip", {lit("\"c\""), lit("1")})) +
              let("f", filter("BlurFilter", {lit("2"), lit("3")})) +

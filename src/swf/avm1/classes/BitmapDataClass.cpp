@@ -110,7 +110,8 @@ void eachPixel(const BitmapDataObject& src, PixelRect r, PixelPoint to,
               static_cast<int>(dy0 + y - y0));
 }
 
-// Straight colours blended source-over, as premultiplied values.
+// Straight colours blended source-over, as premultiplied values; what the destination keeps
+// is rounded down, as the player's blend does.
 uint32_t over(uint32_t src, uint32_t dst) {
     uint32_t sa = src >> 24;
     if (sa == 255) return src;
@@ -118,7 +119,7 @@ uint32_t over(uint32_t src, uint32_t dst) {
     uint32_t out = 0;
     for (int shift = 0; shift <= 24; shift += 8) {
         uint32_t s = src >> shift & 255, d = dst >> shift & 255;
-        out |= std::min<uint32_t>(255, s + (d * (255 - sa) + 127) / 255) << shift;
+        out |= std::min<uint32_t>(255, s + d * (255 - sa) / 255) << shift;
     }
     return out;
 }
