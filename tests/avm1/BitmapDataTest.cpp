@@ -29,6 +29,59 @@ struct Case {
     const char* trace;
 };
 
+// How many of the four pixels of the 4x1 bitmap b are red.
+Code redPixels() {
+    Code sum = lit("0");
+    for (int x = 0; x < 4; ++x)
+        sum += "; " + invoke(var("b"), "getPixel32", {lit(std::to_string(x)), lit("0")}) +
+               "; push -65536; equals2; add2";
+    return sum;
+}
+
+// seed = b.pixelDissolve(b, rect, point, seed, count, red), then the red pixels traced, `times`.
+Code dissolve(int times, const Code& rect, const Code& point, const Code& count) {
+    Code out;
+    for (int i = 0; i < times; ++i)
+        out += let("seed", invoke(var("b"), "pixelDissolve",
+                                  {var("b"), rect, point, var("seed"), count, lit("-65536")})) +
+               trace(redPixels());
+    return out;
+}
+
+// The pixelDissolve cases: a black 4x1 opaque bitmap in b, seed 0.
+std::vector<Case> DissolveCases() {
+    const Code b = var("b"), own = member(var("b"), "rectangle");
+    const Code origin = makeFlash("geom", "Point", {lit("0"), lit("0")});
+    const Code fresh = let("b", bitmap({lit("4"), lit("1"), lit("false"), lit("0")})) +
+                       let("seed", lit("0"));
+    return {
+        {"a call writes the pixel at the seed and `count` more, and hands back the last",
+         fresh + dissolve(3, own, origin, lit("1")) + dissolve(1, own, origin, lit("0")),
+         "2\n3\n4\n4"},
+        {"a count of 0 writes the seed's pixel alone, again and again",
+         fresh + dissolve(2, own, origin, lit("0")), "1\n1"},
+        {"a count past the rectangle covers it once",
+         fresh + dissolve(1, own, origin, lit("100")), "4"},
+        {"no count, or one that is no number, writes nothing",
+         fresh + run(invoke(b, "pixelDissolve", {b, own, origin})) + trace(redPixels()) +
+             dissolve(1, own, origin, lit("nan")),
+         "0\n0"},
+        {"the walk covers only what lands inside the destination",
+         fresh + dissolve(2, own, makeFlash("geom", "Point", {lit("3"), lit("0")}), lit("5")) +
+             dissolve(1, makeFlash("geom", "Rectangle", {lit("-2"), lit("0"), lit("3"), lit("1")}),
+                      origin, lit("9")),
+         "1\n1\n2"},
+        {"a source that is no live bitmap answers -1, a rectangle that is none -4",
+         fresh + trace(invoke(b, "pixelDissolve", {lit("null"), own, origin})) +
+             trace(invoke(b, "pixelDissolve", {lit("5"), own, origin})) +
+             trace(invoke(b, "pixelDissolve", {lit("null"), lit("null"), origin})) +
+             trace(invoke(b, "pixelDissolve", {b, lit("null"), origin})) +
+             let("d", bitmap({lit("1"), lit("1")})) + run(invoke(var("d"), "dispose")) +
+             trace(invoke(b, "pixelDissolve", {var("d"), own, origin})),
+         "-1\n-1\n-1\n-4\n-1"},
+    };
+}
+
 std::vector<Case> Cases() {
     const Code b = var("b"), f = var("f");
     return {
@@ -130,6 +183,17 @@ std::vector<Case> Cases() {
              trace(f + "; pushDuplicate; push 0; stackSwap; push \"clone\"; callMethod; equals2") +
              trace(invoke(filter("BitmapFilter"), "clone")),
          "3\nfalse\nundefined"},
+        {"copyPixels merging adds the destination scaled by what the source leaves, rounded down",
+         let("n", bitmap({lit("1"), lit("1"), lit("false"), lit("4278190080")})) +
+             let("t", bitmap({lit("1"), lit("1"), lit("true"), lit("4027452942")})) +
+             let("r", makeFlash("geom", "Rectangle", {lit("0"), lit("0"), lit("1"), lit("1")})) +
+             let("p", makeFlash("geom", "Point", {lit("0"), lit("0")})) +
+             run(invoke(var("n"), "copyPixels", {var("t"), var("r"), var("p")})) +
+             trace(invoke(var("n"), "getPixel32", {lit("0"), lit("0")})) +
+             run(invoke(var("n"), "copyPixels",
+                        {var("t"), var("r"), var("p"), lit("null"), lit("null"), lit("true")})) +
+             trace(invoke(var("n"), "getPixel32", {lit("0"), lit("0")})),
+         "-15921907\n-15921907"},
         {"a clip's filters go in and come out as copies",
          run(invoke(var("_root"), "createEmptyMovieClip", {lit("\"c\""), lit("1")})) +
              let("f", filter("BlurFilter", {lit("2"), lit("3")})) +
@@ -143,6 +207,13 @@ std::vector<Case> Cases() {
 
 TEST(BitmapData, ScriptsTraceWhatThePlayerTraces) {
     for (const Case& c : Cases()) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Joined(RunScript(c.script, 8)), c.trace);
+    }
+}
+
+TEST(BitmapData, PixelDissolveWalksEachPixelOnceFromTheSeed) {
+    for (const Case& c : DissolveCases()) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(Joined(RunScript(c.script, 8)), c.trace);
     }

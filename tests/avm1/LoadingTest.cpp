@@ -69,6 +69,13 @@ class Loading : public ::testing::Test {
         write(folder_ / "named.swf", movie(8, {R"(push "_name"; getVariable; trace;
             push "v"; getVariable; typeOf; trace; push "_x"; getVariable; trace)"}));
         write(folder_ / "hello.swf", movie(8, {R"(push "hello"; trace)"}));
+        swftest::SwfWriter zipped;
+        zipped.compressed().doAction(swftest::ActionBuilder::assemble("push 1; pop")).showFrame();
+        write(folder_ / "zipped.swf", zipped.bytes());
+        // A header that promises 100 bytes more than the file holds.
+        std::vector<uint8_t> cut = movie(8, {"push 1; pop"});
+        cut[4] = static_cast<uint8_t>(cut.size() + 100);
+        write(folder_ / "cut.swf", cut);
         write(folder_ / "loop.swf", movie(8, {R"(push "c1"; trace)", R"(push "c2"; trace)"}));
     }
     void TearDown() override {
@@ -220,6 +227,18 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
             push 0, "_root"; getVariable; push "mc"; getMember; push "removeMovieClip"; callMethod; pop; push "removed"; trace)"},
          2,
          "removed"},
+        {"bytes loaded are those of the file; the total is the header's length unless compressed",
+         {clip + ";" + kMakeClip2 + R"(;
+            push "zipped.swf", 1, "_root"; getVariable; push "mc"; getMember; push "loadMovie"; callMethod; pop;
+            push "cut.swf", 1, "_root"; getVariable; push "mc2"; getMember; push "loadMovie"; callMethod; pop)",
+          R"(push 0, "_root"; getVariable; push "mc"; getMember; push "getBytesLoaded"; callMethod;
+            push 0, "_root"; getVariable; push "mc"; getMember; push "getBytesTotal"; callMethod; equals2; trace;
+            push 0, "_root"; getVariable; push "mc2"; getMember; push "getBytesTotal"; callMethod;
+            push 0, "_root"; getVariable; push "mc2"; getMember; push "getBytesLoaded"; callMethod; subtract; trace;
+            push "mc2", 1, "l", 0, "MovieClipLoader"; newObject; setVariable; push "l"; getVariable; push "getProgress"; callMethod;
+            push "bytesTotal"; getMember; trace)"},
+         2,
+         "true\n100\n" + std::to_string(movie(8, {"push 1; pop"}).size() + 100)},
         {"$version on _level0 is the player's version",
          {R"(push "$version"; getVariable; push "System"; getVariable; push "capabilities"; getMember;
             push "version"; getMember; equals2; trace; push "$version"; getVariable; typeOf; trace)"},

@@ -77,6 +77,23 @@ std::vector<Case> cases() {
              "push \"mc\"; delete2; pop\n" +
              traced("a", "getVolume"),
          1, "30\n100\nundefined"},
+        {"a path given as text is found from the timeline the code acts on, at each call",
+         "push \"mc\", 1, \"mc\", 2, \"_root\"; getVariable; push \"createEmptyMovieClip\"; "
+         "callMethod; setVariable\n"
+         "push 1, \"nested\", 2, \"mc\"; getVariable; push \"createEmptyMovieClip\"; "
+         "callMethod; pop\n"
+         "push \"_global\"; getVariable; push \"s\", \"nested\", 1, \"Sound\"; newObject; "
+         "setMember\n"
+         "push \"_global\"; getVariable; push \"t\", \"mc\"; getVariable; push \"nested\"; "
+         "getMember; push 1, \"Sound\"; newObject; setMember\n"
+         "push 0, \"s\"; getVariable; push \"getVolume\"; callMethod; trace\n"
+         "setTarget \"mc\"\n"
+         "push 40, 1, \"s\"; getVariable; push \"setVolume\"; callMethod; pop\n"
+         "push 0, \"s\"; getVariable; push \"getVolume\"; callMethod; trace\n"
+         "setTarget \"\"\n"
+         "push 0, \"s\"; getVariable; push \"getVolume\"; callMethod; trace\n"
+         "push 0, \"t\"; getVariable; push \"getVolume\"; callMethod; trace\n",
+         1, "undefined\n40\nundefined\n40"},
         {"a clip that Sound's methods are called on has its own levels; a plain object none",
          "push \"f\", \"Sound\"; getVariable; push \"prototype\"; getMember; push \"setVolume\"; "
          "getMember; setVariable\n"

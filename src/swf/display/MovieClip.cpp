@@ -67,7 +67,7 @@ const std::string& MovieClip::url() const {
     return context().movieUrl();
 }
 
-void MovieClip::loadContent(std::shared_ptr<const SwfMovie> movie, size_t bytes, std::string url) {
+void MovieClip::loadContent(std::shared_ptr<const SwfMovie> movie, std::string url) {
     // The old content's unload event comes first, while the clip's handlers are still there.
     if (ActionRunner* runner = context().runner()) runner->runClipEvent(*this, kClipUnload);
     // Actions already queued may point into the old timeline: it lives until they ran.
@@ -77,7 +77,6 @@ void MovieClip::loadContent(std::shared_ptr<const SwfMovie> movie, size_t bytes,
     movie_ = std::move(movie);
     timeline_ = movie_ ? movie_->timeline : nullptr;
     if (!timeline_) timeline_ = std::make_shared<Timeline>();
-    loadedBytes_ = movie_ ? bytes : 0;
     url_ = std::move(url);
     initFramesDone_.clear();
     currentFrame_ = 0;

@@ -34,12 +34,10 @@ class MovieClip : public DisplayObject, public SoundClip {
     // nearest clip above it, else the main movie. Its version governs the clip's scripts.
     std::shared_ptr<const SwfMovie> ownerMovie() const;
     int swfVersion() const;
-    // The size of the file loaded into it (0 when nothing was).
-    size_t loadedBytes() const { return loadedBytes_; }
     // Replaces what the clip plays by a loaded movie's main timeline (null: nothing, as
     // unloadMovie leaves it). Its children and variables go; its name, depth and placement
     // stay, with the handlers of its placement. enterFirstFrame then builds the new first frame.
-    void loadContent(std::shared_ptr<const SwfMovie> movie, size_t bytes, std::string url = {});
+    void loadContent(std::shared_ptr<const SwfMovie> movie, std::string url = {});
     // Where the clip's movie came from (_url): the file loaded into it or above it, else the
     // main movie's location.
     const std::string& url() const;
@@ -106,7 +104,6 @@ class MovieClip : public DisplayObject, public SoundClip {
     bool playing_ = true;
     int nesting_;
     std::shared_ptr<const SwfMovie> movie_;
-    size_t loadedBytes_ = 0;
     std::string url_;
     uint64_t contentTick_ = UINT64_MAX;
     std::vector<bool> initFramesDone_;  // for a loaded movie's own main timeline

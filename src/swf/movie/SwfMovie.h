@@ -1,6 +1,7 @@
 #pragma once
 // A parsed movie: header, dictionary of characters and the main timeline.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <map>
@@ -28,6 +29,15 @@ struct SwfHeader {
     double frameRate = 0;         // frames per second (8.8 fixed point in the file)
     uint16_t frameCount = 0;
 
+    // What getBytesLoaded and getBytesTotal answer: the bytes read, never past the stated
+    // length; the stated length is the total unless the body is compressed, whose length
+    // counts the bytes inflated rather than the bytes of the file.
+    double bytesLoaded() const {
+        return static_cast<double>(compressed ? fileLength : std::min<size_t>(fileLength, declaredLength));
+    }
+    double bytesTotal() const {
+        return static_cast<double>(compressed ? fileLength : declaredLength);
+    }
     // The stage size; 0 for an empty or inverted frame rectangle.
     double widthTwips() const;
     double heightTwips() const;

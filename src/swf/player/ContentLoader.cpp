@@ -322,7 +322,7 @@ void ContentLoader::completeMovie(Pending& pending) {
     }
     // The old content goes before the events, which see (and may set variables of) the clip
     // that will show the movie; its first frame comes after them.
-    clip->loadContent(std::move(movie), bytes, "file://" + pending.path + pending.query);
+    clip->loadContent(std::move(movie), "file://" + pending.path + pending.query);
     auto wanted = [&] { return clip->onStage() || pending.target.evenOffStage; };
     if (events.start) events.start(*clip);
     if (events.progress && wanted()) events.progress(*clip, bytes, bytes);
@@ -355,7 +355,7 @@ void ContentLoader::completeUnload(Pending& pending) {
         for (const auto& [number, root] : context_.levels()) others.push_back(number);
         for (int number : others) removeLevel(number);
     }
-    clip->loadContent(nullptr, 0);
+    clip->loadContent(nullptr);
     clip->enterFirstFrame();
 }
 

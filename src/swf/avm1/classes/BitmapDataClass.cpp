@@ -110,7 +110,8 @@ void eachPixel(const BitmapDataObject& src, PixelRect r, PixelPoint to,
               static_cast<int>(dy0 + y - y0));
 }
 
-// Straight colours blended source-over, as premultiplied values.
+// Straight colours blended source-over, as premultiplied values; what the destination keeps
+// is rounded down, as the player's blend does.
 uint32_t over(uint32_t src, uint32_t dst) {
     uint32_t sa = src >> 24;
     if (sa == 255) return src;
@@ -118,7 +119,7 @@ uint32_t over(uint32_t src, uint32_t dst) {
     uint32_t out = 0;
     for (int shift = 0; shift <= 24; shift += 8) {
         uint32_t s = src >> shift & 255, d = dst >> shift & 255;
-        out |= std::min<uint32_t>(255, s + (d * (255 - sa) + 127) / 255) << shift;
+        out |= std::min<uint32_t>(255, s + d * (255 - sa) / 255) << shift;
     }
     return out;
 }
@@ -455,36 +456,47 @@ Value paletteMap(Machine& m, Object* self, std::span<const Value> args) {
 Value pixelDissolve(Machine& m, Object* self, std::span<const Value> args) {
     BitmapDataObject* dst = live(self);
     if (!dst || args.size() < 3) return failed();
+    // Unlike copyPixels, a source that is no live bitmap answers the plain failure.
     auto* src = asBitmapData(args[0]);
-    if (!src) return failed(-2);
-    if (!src->alive()) return failed(-3);
+    if (!src || !src->alive()) return failed();
     auto rect = readRect(m, args[1]);
     if (!rect) return failed(-4);
     auto point = readPoint(m, args[2]);
     if (!point) point = PixelPoint{};  // a point that is not one is the origin
     int seed = args.size() > 3 ? toInt(m, args[3]) : 0;
-    PixelRect r = src->clip(*rect);
-    int64_t area = static_cast<int64_t>(r.width) * r.height;
-    double wanted = args.size() > 4 ? m.toNumber(args[4]) : 0;
-    int64_t count = std::isnan(wanted) ? 0 : static_cast<int64_t>(std::clamp(wanted, 0.0, 1e12));
-    count = std::min(count, area);
+    // The walk covers the pixels inside both bitmaps.
+    PixelRect from = src->clip(*rect);
+    auto shifted = [](int at, int64_t by) {  // far enough out to miss any bitmap
+        return static_cast<int>(std::clamp<int64_t>(at + by, -(int64_t{1} << 30), int64_t{1} << 30));
+    };
+    int64_t byX = int64_t{point->x} - rect->x, byY = int64_t{point->y} - rect->y;
+    PixelRect to = dst->clip({shifted(from.x, byX), shifted(from.y, byY), from.width, from.height});
+    PixelRect r{shifted(to.x, -byX), shifted(to.y, -byY), to.width, to.height};
+    int64_t area = r.empty() ? 0 : static_cast<int64_t>(r.width) * r.height;
+    // With no pixel count (or one that is no number) nothing changes.
+    double wanted = args.size() > 4 ? m.toNumber(args[4]) : NAN;
+    if (area <= 0 || std::isnan(wanted)) return Value(static_cast<double>(seed));
+    int64_t count = std::min(static_cast<int64_t>(std::clamp(wanted, 0.0, 1e12)), area - 1);
     uint32_t fill = args.size() > 5 ? toColour(m, args[5]) : 0;
-    if (area > 0 && count > 0) {
-        // A shuffled walk over the rectangle: no pixel is taken twice.
-        std::vector<uint32_t> order(static_cast<size_t>(area));
-        for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<uint32_t>(i);
-        ParkMiller random(seed);
-        for (size_t i = order.size() - 1; i > 0; --i)
-            std::swap(order[i], order[random.next() % (i + 1)]);
-        for (int64_t i = 0; i < count; ++i) {
-            int sx = r.x + static_cast<int>(order[i] % r.width);
-            int sy = r.y + static_cast<int>(order[i] / r.width);
-            int dx = point->x + sx - rect->x, dy = point->y + sy - rect->y;
-            if (!dst->contains(dx, dy)) continue;
-            dst->setPixel(dx, dy, src == dst ? fill : src->pixel(sx, sy));
-        }
+    // One walk visits every pixel of the rectangle once; the seed is a place on it. A call
+    // writes the pixel there and `count` more, and answers the place of the last, so a seed
+    // handed back goes on where the call before stopped.
+    uint64_t span = 1;
+    while (span < static_cast<uint64_t>(area)) span <<= 1;
+    auto next = [&](int64_t at) {
+        uint64_t x = static_cast<uint64_t>(at);
+        do x = (x * 0x41C64E6Du + 12345u) & (span - 1);  // full period over 0..span-1
+        while (x >= static_cast<uint64_t>(area));
+        return static_cast<int64_t>(x);
+    };
+    int64_t at = ((static_cast<int64_t>(seed) % area) + area) % area;
+    for (int64_t written = 0;; at = next(at)) {
+        int sx = r.x + static_cast<int>(at % r.width);
+        int sy = r.y + static_cast<int>(at / r.width);
+        dst->setPixel(to.x + sx - r.x, to.y + sy - r.y, src == dst ? fill : src->pixel(sx, sy));
+        if (written++ >= count) break;
     }
-    return Value(static_cast<double>(seed));
+    return Value(static_cast<double>(at));
 }
 
 // Smooth noise of one channel at a lattice: value noise with a smoothstep, deterministic

@@ -125,13 +125,12 @@ Value getProgress(Machine& m, Object*, std::span<const Value> args) {
     if (!targetOf(m, arg(args, 0), target, clip)) return Value();
     Object* progress = m.newObject();
     Value loaded, total;
-    if (clip) {
-        double bytes = clip->loadedMovie()
-                           ? static_cast<double>(clip->loadedBytes())
-                           : static_cast<double>(clip->ownerMovie()->header.declaredLength);
-        // A clip a script made empty has nothing loaded.
-        if (!clip->loadedMovie() && !clip->character() && m.context().levelOf(clip) < 0) bytes = 0;
-        loaded = total = Value(bytes);
+    if (clip && !clip->loadedMovie() && !clip->character() && m.context().levelOf(clip) < 0) {
+        loaded = total = Value(0.0);  // a clip a script made empty has nothing loaded
+    } else if (clip) {
+        const SwfHeader& header = clip->ownerMovie()->header;
+        loaded = Value(header.bytesLoaded());
+        total = Value(header.bytesTotal());
     }
     progress->setOwn("bytesLoaded", loaded);
     progress->setOwn("bytesTotal", total);

@@ -22,7 +22,8 @@ Activation::Activation(Machine& machine, ActionBlock block)
       block_(std::move(block)),
       version_(block_.swfVersion),
       stack_(machine.stack()),
-      floor_(stack_.size()) {
+      floor_(stack_.size()),
+      callerTarget_(machine.swapRunningTarget(&target_)) {
     registers_.resize(4);
 }
 

@@ -48,6 +48,9 @@ class Activation {
     enum class Outcome { Normal, Return, JumpOut };
 
     Activation(Machine& machine, ActionBlock block);
+    ~Activation() { machine_.swapRunningTarget(callerTarget_); }
+    Activation(const Activation&) = delete;
+    Activation& operator=(const Activation&) = delete;
     static void reportUncaught(Machine& machine, const Value& value);
     static void reportLimit(Machine& machine, const ScriptLimitError& error);
 
@@ -220,6 +223,7 @@ class Activation {
     std::vector<ScopeEntry> scope_;
     Object* this_ = nullptr;
     Object* target_ = nullptr;      // the stage object actions like play() act on
+    Object* const* callerTarget_;   // the running target before this code, back at its end
     Object* base_ = nullptr;        // the clip the code belongs to
     Object* targetLink_ = nullptr;  // the scope chain's timeline link before any tellTarget
     Object* home_ = nullptr;        // where the running method was found, for super

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "swf/avm1/machine/Function.h"
@@ -207,6 +208,10 @@ class Machine {
     // The script function running now (arguments.caller of the next call), or null.
     Object* runningFunction() const { return runningFunction_; }
     void setRunningFunction(Object* function) { runningFunction_ = function; }
+    // The timeline the running code acts on (tellTarget moves it), or null outside code;
+    // natives resolve relative paths from it. The code keeps the slot up to date.
+    Object* runningTarget() const { return runningTarget_ ? *runningTarget_ : nullptr; }
+    Object* const* swapRunningTarget(Object* const* slot) { return std::exchange(runningTarget_, slot); }
 
     // The registers of the frame script running (DefineFunction2 code reaches them past its
     // own), or null.
@@ -279,6 +284,7 @@ class Machine {
     std::vector<Value>* timelineRegisters_ = nullptr;
     bool constructing_ = false;
     Object* runningFunction_ = nullptr;
+    Object* const* runningTarget_ = nullptr;
     std::vector<Value> stack_;
     uint64_t randomState_ = 0x853c49e6748fea9bULL;
     struct Watch {

@@ -50,7 +50,10 @@ DisplayObject* clipAtPath(Machine& machine, const std::string& path) {
     constexpr size_t kMaxPathParts = 1024;
     MovieClip* root = machine.context().root();
     if (path.empty() || !root) return nullptr;
-    Value current(machine.stageObject(*root));
+    // A relative path starts at the timeline the running code acts on.
+    Value current(machine.runningTarget());
+    if (path.front() == '/' || !machine.displayObjectOf(current))
+        current = Value(machine.stageObject(*root));
     std::string_view rest = path;
     size_t parts = 0;
     while (!rest.empty() && parts++ < kMaxPathParts) {

@@ -85,8 +85,9 @@ class StageObject : public Object {
 Object* scriptValueOf(Machine& machine, DisplayObject& object);
 // The child of `parent` with that instance name as a script value, or null.
 Object* childNamed(Machine& machine, DisplayObject& parent, std::string_view name);
-// The clip a path names from the main timeline ("_root.a.b", "/a/b", "a.b", ".." for a
-// parent), its parts read as members so that variables holding clips count; null for none.
+// The clip a path names ("_root.a.b", "/a/b", "a.b", ".." for a parent) from the timeline the
+// running code acts on, or from the main timeline outside code; its parts read as members so
+// that variables holding clips count; null for none.
 DisplayObject* clipAtPath(Machine& machine, const std::string& path);
 // _root as code of `object` sees it: the nearest clip up the chain with _lockroot set, else
 // the main timeline.

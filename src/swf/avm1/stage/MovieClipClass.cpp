@@ -555,13 +555,14 @@ Value swfVersionOf(Machine& m, Object* self, std::span<const Value>) {
     return Value(version > 0 ? static_cast<double>(version) : -1.0);  // -1: a picture
 }
 
+template <bool total>
 Value bytesOf(Machine& m, Object* self, std::span<const Value>) {
     MovieClip* clip = clipOf(m, self);
     if (!clip) return Value();
-    if (clip->loadedMovie()) return Value(static_cast<double>(clip->loadedBytes()));
     // A clip a script made empty has nothing loaded.
-    if (!clip->character() && !isMainTimeline(m, clip)) return Value(0.0);
-    return Value(static_cast<double>(clip->ownerMovie()->header.declaredLength));
+    if (!clip->loadedMovie() && !clip->character() && !isMainTimeline(m, clip)) return Value(0.0);
+    const SwfHeader& header = clip->ownerMovie()->header;
+    return Value(total ? header.bytesTotal() : header.bytesLoaded());
 }
 
 Value clipDuplicate(Machine& m, Object* self, std::span<const Value> args) {
@@ -621,8 +622,8 @@ constexpr NativeMember kMovieClipMethods[] = {
     method("prevFrame", stepFrame<-1>),
     method("getDepth", depthOf),
     method("getSWFVersion", swfVersionOf),
-    method("getBytesLoaded", bytesOf),
-    method("getBytesTotal", bytesOf),
+    method("getBytesLoaded", bytesOf<false>),
+    method("getBytesTotal", bytesOf<true>),
     method("removeMovieClip", removeThis),
     method("duplicateMovieClip", clipDuplicate),
     method("createEmptyMovieClip", createEmptyMovieClip),
