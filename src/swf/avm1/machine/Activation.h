@@ -76,6 +76,8 @@ class Activation {
     void pushBool(bool value) { push(swf4() ? Value(value ? 1.0 : 0.0) : Value(value)); }
     Value& top();
     std::vector<Value> popArguments();
+    // What a call or new with no method name calls: the value, a primitive boxed first.
+    Value calleeOf(const Value& value);
     // The two operands of a binary action, first operand first. Which one the player
     // converts first differs by action (subtract, divide and == take the second first, as
     // the string actions all do).

@@ -65,7 +65,9 @@ struct Prototypes {
 
 class Machine {
   public:
-    static constexpr int kMaxCallDepth = 256;         // as the original player
+    // Nested calls past the movie's ScriptLimits (256 levels by default, the action list
+    // counted as one) end the list; a movie may lower the bound but not raise it past this.
+    static constexpr int kMaxCallDepth = 256;
     static constexpr int kMaxPrototypeChain = 256;    // a looped __proto__ chain ends here
     // Getters and setters running inside one another: past this many the next is not called
     // (a getter then reads undefined, a setter stores nothing).
@@ -201,6 +203,8 @@ class Machine {
     uint64_t totalActionsRun() const { return totalActionsRun_; }
     void startActionList() { actionsRun_ = 0; }
     int& callDepth() { return callDepth_; }
+    // Throws RecursionLimitError when one more call would nest past the movie's bound.
+    void checkCallDepth() const;
     // The one stack all action code of a frame shares: a frame script finds what the ones
     // before it left; a function works above its caller's values and leaves its own behind.
     std::vector<Value>& stack() { return stack_; }
@@ -297,6 +301,8 @@ class Machine {
 
 // instanceof: the constructor's prototype (or an interface it implements) is on the chain.
 bool instanceOf(Machine& machine, const Value& object, const Value& constructor);
+// The object an own "prototype" property holds, as instanceof and ImplementsOp read it.
+Object* ownPrototype(Object* holder);
 
 // Throws a script error object of the Error class (a ScriptThrow).
 [[noreturn]] void throwError(Machine& machine, std::string_view message);
