@@ -21,9 +21,14 @@ Activation::Activation(Machine& machine, ActionBlock block)
     : machine_(machine),
       block_(std::move(block)),
       version_(block_.swfVersion),
+      callerCodeVersion_(machine.exchangeCodeVersion(block_.swfVersion)),
       stack_(machine.stack()),
       floor_(stack_.size()) {
     registers_.resize(4);
+}
+
+Activation::~Activation() {
+    machine_.exchangeCodeVersion(callerCodeVersion_);
 }
 
 void Activation::reportUncaught(Machine& machine, const Value& value) {

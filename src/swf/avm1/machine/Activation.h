@@ -48,6 +48,9 @@ class Activation {
     enum class Outcome { Normal, Return, JumpOut };
 
     Activation(Machine& machine, ActionBlock block);
+    ~Activation();
+    Activation(const Activation&) = delete;
+    Activation& operator=(const Activation&) = delete;
     static void reportUncaught(Machine& machine, const Value& value);
     static void reportLimit(Machine& machine, const ScriptLimitError& error);
 
@@ -215,6 +218,7 @@ class Activation {
     Machine& machine_;
     ActionBlock block_;
     int version_;
+    int callerCodeVersion_;
     std::vector<Value>& stack_;  // the machine's
     size_t floor_;               // values below belong to the caller
     std::vector<Value> registers_;

@@ -736,17 +736,22 @@ bool instanceOf(Machine& machine, const Value& object, const Value& constructor)
 }
 
 void Machine::registerClass(const std::string& exportName, Object* constructor) {
-    for (auto& [name, ctor] : registeredClasses_)
-        if (name == exportName) {
-            ctor = constructor;
+    bool early = codeVersion() <= 6;
+    for (RegisteredClass& r : registeredClasses_)
+        if (r.upToVersion6 == early && r.name == exportName) {
+            r.constructor = constructor;
             return;
         }
-    registeredClasses_.emplace_back(exportName, constructor);
+    registeredClasses_.push_back({early, exportName, constructor});
 }
 
-Object* Machine::registeredClass(std::string_view exportName) const {
-    for (const auto& [name, ctor] : registeredClasses_)
-        if (equalsIgnoringCase(name, exportName)) return ctor;
+Object* Machine::registeredClass(std::string_view exportName, int movieVersion) const {
+    // Names are matched as the movie's version matches names: ignoring case up to SWF 6.
+    bool early = movieVersion <= 6;
+    for (const RegisteredClass& r : registeredClasses_)
+        if (r.upToVersion6 == early &&
+            (early ? equalsIgnoringCase(r.name, exportName) : r.name == exportName))
+            return r.constructor;
     return nullptr;
 }
 
@@ -791,7 +796,7 @@ void Machine::markRoots(Marker& marker) const {
         marker.mark(w.callback);
         marker.mark(w.data);
     }
-    for (const auto& entry : registeredClasses_) marker.mark(entry.second);
+    for (const RegisteredClass& r : registeredClasses_) marker.mark(r.constructor);
 }
 
 }  // namespace swf::avm1

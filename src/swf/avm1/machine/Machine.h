@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "swf/avm1/machine/Function.h"
@@ -229,9 +230,16 @@ class Machine {
     uint32_t randomBelow(uint32_t limit);
     double random();
 
-    // Object.registerClass: the constructor clips of an exported symbol are made with.
+    // Object.registerClass: the constructor clips of an exported symbol are made with. Code
+    // of SWF 6 and below and code of later versions keep separate lists: a class registered
+    // by one applies to the symbols of movies of its own kind only.
     void registerClass(const std::string& exportName, Object* constructor);
-    Object* registeredClass(std::string_view exportName) const;
+    Object* registeredClass(std::string_view exportName, int movieVersion) const;
+
+    // The SWF version of the code running now (the movie's own when none runs); an
+    // activation sets it and gives back the one it replaced.
+    int codeVersion() const { return codeVersion_ ? codeVersion_ : swfVersion_; }
+    int exchangeCodeVersion(int version) { return std::exchange(codeVersion_, version); }
     // Object.watch: `callback(name, old, new, data)` decides what an assignment stores.
     void watch(Object* object, const std::string& name, Object* callback, const Value& data);
     bool unwatch(Object* object, const std::string& name);
@@ -295,7 +303,13 @@ class Machine {
     std::vector<Watch> watches_;
     Timers timers_;
     NativeRegistry natives_{heap_};
-    std::vector<std::pair<std::string, Object*>> registeredClasses_;
+    struct RegisteredClass {
+        bool upToVersion6;
+        std::string name;
+        Object* constructor;
+    };
+    std::vector<RegisteredClass> registeredClasses_;
+    int codeVersion_ = 0;
     bool singlePrecisionBounds_ = false;
 };
 
