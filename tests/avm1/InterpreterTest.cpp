@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ScriptRun.h"
+#include "support/ActionBuilder.h"
 
 namespace {
 
@@ -126,11 +127,6 @@ const std::vector<avm1test::ScriptCase> kCases = {
         typeOf; trace
         push "_root"; getVariable; typeOf; trace)",
      "number\nstring\nboolean\nnull\nundefined\nobject\nfunction\nmovieclip"},
-    {"recursion stops at the player's depth without a word", 8,
-     R"(function "down" () { push 0, "down"; callFunction; return }
-        try catch="e" { push 0, "down"; callFunction; pop } catch { push "caught"; trace }
-        push "not reached"; trace)",
-     ""},
     {"a frame calling itself stops at the same depth", 8,
      R"(push "n"; getVariable; push undefined; strictEquals; not; if again
         push "n", 1; setVariable
@@ -286,6 +282,15 @@ const std::vector<avm1test::ScriptCase> kCases = {
         push 5, "toString"; getMember; typeOf; trace)",
      "true\ntrue\ntrue\nobject\nmade of 5\ntrue\ntrue\nundefined"},
 
+    {"a call or new of a primitive with no method name boxes it, then answers undefined", 8,
+     R"(push "_global"; getVariable; push "String"
+        function (v) { push "boxed "; push "v"; getVariable; add2; trace }
+        setMember
+        push 0, "text", undefined; callMethod; trace
+        push 0, "again", ""; newMethod; trace
+        push 0, 5, undefined; callMethod; trace)",
+     "boxed text\nundefined\nboxed again\nundefined\nundefined"},
+
     {"endless loops stop", 8, R"(loop: jump loop)",
      "Error: the script ran too long in one frame (more than 5,000,000 actions); the script was "
      "stopped."},
@@ -293,6 +298,121 @@ const std::vector<avm1test::ScriptCase> kCases = {
 
 TEST(Interpreter, ScriptsTraceWhatTheOriginalPrints) {
     ExpectTraces(kCases);
+}
+
+// "ctor implements iface, ...": ImplementsOp's pushes.
+std::string Implements(const std::string& ctor, const std::vector<std::string>& interfaces) {
+    std::string code;
+    for (const std::string& i : interfaces) code += "push " + i + "; getVariable\n";
+    return code + "push " + std::to_string(interfaces.size()) + ", " + ctor +
+           "; getVariable; implementsOp\n";
+}
+
+// Traces `o instanceof <name>`.
+std::string IsA(const std::string& name) {
+    return "push \"o\"; getVariable; push " + name + "; getVariable; instanceOf; trace\n";
+}
+
+// instanceof reads the constructor's own "prototype" as stored (no getter, nothing inherited;
+// a primitive boxed by the global class) and looks for it on the object's chain and among
+// the interfaces of each prototype there. A class takes its interfaces once, each by the
+// prototype it has then: a plain object, else nothing that matches.
+TEST(Interpreter, InstanceofAndImplements) {
+    const std::string classes = R"(function "A" () { }
+        function "B" () { }
+        function "C" () { }
+        function "D" () { }
+        function "X" () { }
+    )";
+    const std::string makeO = "push \"o\", 0, \"C\"; newObject; setVariable\n";
+    const std::string getter =
+        R"(push null; function () { push "getter ran"; trace; push 1; return }
+           push "prototype", 3)";
+    const std::vector<avm1test::ScriptCase> cases = {
+        {"the chain of the object, and only an own prototype", 7,
+         classes + R"(push "C"; getVariable; push "B"; getVariable; extends
+            push "P", "__proto__"; push "C"; getVariable; push 1; initObject; setVariable
+            push "N", "prototype", 5, 1; initObject; setVariable)" + "\n" + makeO +
+             IsA("\"C\"") + IsA("\"B\"") + IsA("\"Object\"") + IsA("\"A\"") + IsA("\"P\"") +
+             IsA("\"N\"") + IsA("\"nothing\""),
+         "true\ntrue\ntrue\nfalse\nfalse\nfalse\nfalse"},
+        {"no getter runs: the value the getter replaced counts", 7,
+         classes + Implements("\"C\"", {"\"A\""}) + makeO + getter +
+             R"(; push "A"; getVariable; push "addProperty"; callMethod; pop
+            )" + getter + R"(; push "C"; getVariable; push "addProperty"; callMethod; pop
+            )" + IsA("\"A\"") + IsA("\"C\""),
+         "true\ntrue"},
+        {"an interface counts by the prototype it had when implemented", 7,
+         classes + R"(push "old"; push "A"; getVariable; push "prototype"; getMember; setVariable
+            )" + Implements("\"C\"", {"\"A\""}) + R"(push "A"; getVariable; push "prototype", 0; initObject; setMember
+            push "H", "prototype"; push "old"; getVariable; push 1; initObject; setVariable
+            )" + makeO + IsA("\"A\"") + IsA("\"H\""),
+         "false\ntrue"},
+        {"a class takes its interfaces once; none given leaves it open; undefined holds a place", 7,
+         classes + Implements("\"C\"", {}) + Implements("\"C\"", {"\"A\""}) +
+             Implements("\"C\"", {"\"B\""}) + "push undefined, 1, \"D\"; getVariable; implementsOp\n" +
+             Implements("\"D\"", {"\"A\""}) + makeO + IsA("\"A\"") + IsA("\"B\"") +
+             R"(push "o", 0, "D"; newObject; setVariable)" + "\n" + IsA("\"A\""),
+         "true\nfalse\nfalse"},
+        {"a clip or a primitive as an interface's prototype matches nothing; a clip's own "
+         "prototype member counts", 7,
+         classes + R"(push 1, "m", 2, "_root"; getVariable; push "createEmptyMovieClip"; callMethod
+            push "M"; stackSwap; setVariable
+            push "M"; getVariable; push "prototype"; push "B"; getVariable; push "prototype"
+            getMember; setMember
+            push "R", "prototype", "_root"; getVariable; push 1; initObject; setVariable
+            push "S", "prototype", "text", 1; initObject; setVariable
+            )" + Implements("\"C\"", {"\"R\"", "\"S\"", "\"M\""}) + makeO + IsA("\"R\"") +
+             IsA("\"B\"") + IsA("\"M\""),
+         "false\ntrue\ntrue"},
+        {"a primitive prototype is boxed by whatever the global class is now", 7,
+         classes + R"(push "_global"; getVariable; push "String"
+            function (v) { push "boxed "; push "v"; getVariable; add2; trace }
+            setMember
+            push "S", "prototype", "text", 1; initObject; setVariable
+            )" + makeO + IsA("\"S\""),
+         "boxed text\nfalse"},
+        {"interfaces of interfaces count, their __proto__ chains do not, a loop ends", 7,
+         classes + Implements("\"A\"", {"\"X\""}) + Implements("\"C\"", {"\"A\""}) +
+             Implements("\"X\"", {"\"A\""}) +
+             R"(push "X"; getVariable; push "prototype"; getMember; push "__proto__"
+            push "B"; getVariable; push "prototype"; getMember; setMember
+            )" + makeO + IsA("\"X\"") + IsA("\"B\"") + IsA("\"D\""),
+         "true\nfalse\nfalse"},
+        {"a cast answers the object or null by the same rule", 7,
+         classes + Implements("\"C\"", {"\"A\""}) + makeO +
+             R"(push "A"; getVariable; push "o"; getVariable; castOp; push "o"; getVariable
+            strictEquals; trace
+            push "B"; getVariable; push "o"; getVariable; castOp; trace)",
+         "true\nnull"},
+    };
+    ExpectTraces(cases);
+}
+
+// Calls nest as deep as the movie's ScriptLimits allows, the action list counted as one level
+// (256 without the tag); past that the list ends and the next frame's scripts run.
+TEST(Interpreter, RecursionStopsAtTheMoviesLimit) {
+    using swftest::ActionBuilder;
+    // Below two the engine keeps two levels, for the events the host calls.
+    const std::pair<int, int> limitsAndCalls[] = {{-1, 255}, {5, 4}, {2, 1}, {0, 1}};
+    for (const auto& [limit, calls] : limitsAndCalls) {
+        SCOPED_TRACE(limit);
+        swftest::SwfWriter movie;
+        movie.version(7);
+        if (limit >= 0) {
+            const uint8_t body[] = {uint8_t(limit), 0, 10, 0};
+            movie.tag(65, body);
+        }
+        movie.doAction(ActionBuilder::assemble(R"(push "n", 0; setVariable
+                  function "down" () { push "n"; push "n"; getVariable; increment; setVariable
+                                       push 0, "down"; callFunction }
+                  try catch="e" { push 0, "down"; callFunction; pop } catch { push "caught"; trace }
+                  push "not reached"; trace)"))
+            .showFrame()
+            .doAction(ActionBuilder::assemble(R"(push "n"; getVariable; trace)"))
+            .showFrame();
+        EXPECT_EQ(avm1test::Joined(avm1test::RunMovie(movie, 2)), std::to_string(calls));
+    }
 }
 
 TEST(Interpreter, HostileBytecodeEndsQuietly) {

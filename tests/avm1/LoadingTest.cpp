@@ -267,4 +267,53 @@ TEST_F(Loading, ACopyLoadsFromTheBaseFolder) {
     EXPECT_EQ(run(c, copies), "copy");
 }
 
+// A movie of `version` exporting an empty sprite as "sym", with one script.
+std::vector<uint8_t> exportingMovie(int version, const std::string& script) {
+    swftest::SwfWriter sprite;
+    sprite.showFrame();
+    swftest::SwfWriter writer;
+    writer.version(static_cast<uint8_t>(version)).defineSprite(1, sprite);
+    const uint8_t exports[] = {1, 0, 1, 0, 's', 'y', 'm', 0};
+    writer.tag(56, exports);
+    writer.doAction(swftest::ActionBuilder::assemble(script)).showFrame();
+    return writer.bytes();
+}
+
+// Object.registerClass by code of SWF 6 and below and by later code fill separate lists, each
+// for the symbols of movies of its kind; up to SWF 6 a clip of a class has its own constructor.
+TEST_F(Loading, RegisteredClassesBelongToTheirVersionsMovies) {
+    const std::string attachAndCheck =
+        R"(push 1, "a", "sym", 3, "this"; getVariable; push "attachMovie"; callMethod; pop
+           push "a"; getVariable; push "K"; getVariable; instanceOf; trace
+           push "constructor", 1, "a"; getVariable; push "hasOwnProperty"; callMethod; trace)";
+    // Registers the function `name` for "SYM": names ignore case up to SWF 6 only.
+    auto registerAsSym = [](const std::string& name) {
+        return "push \"" + name + R"("; getVariable; push "SYM", 2, "Object"; getVariable
+            push "registerClass"; callMethod; pop
+)";
+    };
+    // The SWF 6 child registers a class of its own after the main movie's; the SWF 7 child
+    // still gets the main movie's, its own "SYM" being another name.
+    write(folder_ / "sym6.swf",
+          exportingMovie(6, "function \"K\" () { }\n" + registerAsSym("K") + attachAndCheck));
+    // Anything but a function forgets the name's class.
+    const std::string forget =
+        R"(
+           push undefined, "sym", 2, "Object"; getVariable; push "registerClass"; callMethod; trace
+           push 2, "b", "sym", 3, "this"; getVariable; push "attachMovie"; callMethod; pop
+           push "b"; getVariable; push "K"; getVariable; instanceOf; trace)";
+    write(folder_ / "sym7.swf",
+          exportingMovie(7, R"(push "K"; push "_global"; getVariable; push "K"; getMember
+                               setVariable
+                               function "L" () { }
+)" + registerAsSym("L") + attachAndCheck + forget));
+    LoadCase c{"", {R"(push "_global"; getVariable; push "K"; function () { }; setMember
+                       push "_global"; getVariable; push "K"; getMember; push "sym", 2
+                       push "Object"; getVariable; push "registerClass"; callMethod; pop
+                       getUrl "sym6.swf" "_level1")",
+                    R"(getUrl "sym7.swf" "_level2"; stop)"},
+               4, "true\ntrue\ntrue\nfalse\nfalse\nfalse"};
+    EXPECT_EQ(run(c), c.trace);
+}
+
 }  // namespace

@@ -341,7 +341,7 @@ const Case kHostile[] = {
         pop
         push "o", 0; initObject; setVariable
         push 0, r:1, 200, "o"; getVariable; push 4, "ASSetNative"; callFunction; pop
-        push 2147483647, "a,b", 200, "o"; getVariable; push 4, "ASSetNativeAccessor"
+        push 2147483647, "a,b", 103, "o"; getVariable; push 4, "ASSetNativeAccessor"
         callFunction; pop
         push "o"; getVariable; push "a"; getMember; typeOf; trace)",
      "undefined"},

@@ -1,5 +1,4 @@
-// The stack the action code of a frame shares, and instanceof through interfaces of
-// interfaces: traces the original player prints.
+// The stack the action code of a frame shares: traces the original player prints.
 
 #include <gtest/gtest.h>
 
@@ -7,15 +6,6 @@
 #include "support/ActionBuilder.h"
 
 namespace {
-
-const std::string kInterfaces =
-    R"(function "Red" () { }
-       function "Pink" () { }
-       function "C" () { }
-       function "X" () { }
-       push "Red"; getVariable; push 1, "Pink"; getVariable; implementsOp
-       push "Pink"; getVariable; push 1, "C"; getVariable; implementsOp
-)";
 
 const std::vector<avm1test::ScriptCase> kCases = {
     {"a function sees none of its caller's values and leaves its own under its result", 6,
@@ -26,15 +16,6 @@ const std::vector<avm1test::ScriptCase> kCases = {
         trace
         trace)",
      "c\nr\nundefined"},
-    {"an interface counts with the interfaces it implements", 6,
-     kInterfaces + R"(push 0, "C"; newObject; push "Red"; getVariable; instanceOf; trace
-                      push 0, "C"; newObject; push "Pink"; getVariable; instanceOf; trace
-                      push 0, "Pink"; newObject; push "C"; getVariable; instanceOf; trace)",
-     "true\ntrue\nfalse"},
-    {"interfaces implementing each other end the search", 6,
-     kInterfaces + R"(push "Pink"; getVariable; push 1, "Red"; getVariable; implementsOp
-                      push 0, "C"; newObject; push "X"; getVariable; instanceOf; trace)",
-     "false"},
 };
 
 TEST(SharedStack, ScriptsTraceWhatTheOriginalPrints) {

@@ -85,14 +85,17 @@ const std::vector<Case> kCases = {
         push "Math"; getVariable; push "SQRT1_2"; getMember; trace
         push 0, "Math"; getVariable; push "random"; callMethod; push 1; less2; trace)",
      "-12\n3\n1024\n3.14159265358979\n3.14159265358979\n0.707106781186548\ntrue"},
-    {"Math: the first two arguments convert in order", 8,
+    {"Math: the first two arguments convert in order, by name or number, known or not", 8,
      R"(push "a", "valueOf"; function () { push "a"; trace; push -2; return }; push 1; initObject
         setVariable
         push "b", "valueOf"; function () { push "b"; trace; push 3; return }; push 1; initObject
         setVariable
         push "b"; getVariable; push "b"; getVariable; push "a"; getVariable
-        push 3, "Math"; getVariable; push "abs"; callMethod; trace)",
-     "a\nb\n2"},
+        push 3, "Math"; getVariable; push "abs"; callMethod; trace
+        push "b"; getVariable; push "b"; getVariable; push "a"; getVariable; push 3
+        push 50, 200, 2, "ASnative"; callFunction; push undefined; callMethod; trace
+        push 0; push 0, 200, 2, "ASnative"; callFunction; push undefined; callMethod; trace)",
+     "a\nb\n2\na\nb\nNaN\nNaN"},
 };
 
 TEST(StringNumberMath, ScriptsTraceWhatTheOriginalPrints) {

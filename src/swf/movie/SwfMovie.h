@@ -72,6 +72,9 @@ class SwfMovie {
     bool truncated = false;
     // FileAttributes' UseNetwork bit: a local movie that may reach the network, not local files.
     bool useNetwork = false;
+    // ScriptLimits' MaxRecursionDepth: how many levels of calls one action list may nest,
+    // the list itself counted.
+    uint16_t maxRecursionDepth = 256;
     // FileAttributes' ActionScript3 bit: the movie's code is for the other virtual machine,
     // and action records in it never run.
     bool actionScript3 = false;

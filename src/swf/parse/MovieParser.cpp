@@ -112,6 +112,10 @@ void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie,
                     movie.actionScript3 = (tag.body[0] & 0x08) != 0;
                 }
                 continue;
+            case TagCode::ScriptLimits:
+                if (tag.body.size() >= 2)
+                    movie.maxRecursionDepth = static_cast<uint16_t>(tag.body[0] | tag.body[1] << 8);
+                continue;
             case TagCode::ImportAssets:
             case TagCode::ImportAssets2:
                 readImport(tag, movie, context.budget);

@@ -71,6 +71,12 @@ Value randomFraction(Machine& m, Object*, std::span<const Value> args) {
     return Value(m.random());
 }
 
+// ASnative(200, n) for a number without a method: the arguments are converted all the same.
+Value noMethod(Machine& m, Object*, std::span<const Value> args) {
+    operands(m, args);
+    return Value(kNaN);
+}
+
 using native::constant;
 using native::method;
 
@@ -109,6 +115,7 @@ void installMathClass(Machine& m) {
     Object* math = m.newObject();
     m.global()->setOwn("Math", Value(math), kDontEnum);
     installMembers(m, math, kMathMembers);
+    m.natives().addTableDefault(200, noMethod);
 }
 
 }  // namespace swf::avm1

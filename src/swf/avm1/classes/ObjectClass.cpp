@@ -50,13 +50,14 @@ Value objectConstruct(Machine& m, Object* self, std::span<const Value> args) {
     return Value(m.heap().make<Object>(nullptr));
 }
 
-// Needs a name and a constructor (or null, which forgets the name's class).
+// Needs a name and a second argument: a function is the name's class; anything else forgets
+// the class the name had (true for null, false otherwise).
 Value objectRegisterClass(Machine& m, Object*, std::span<const Value> args) {
     if (args.size() < 2) return Value(false);
     Object* constructor = args[1].asObject();
-    if (!args[1].isNull() && !(constructor && constructor->asFunction())) return Value(false);
-    m.registerClass(m.toString(args[0]), constructor);
-    return Value(true);
+    bool function = constructor && constructor->asFunction();
+    m.registerClass(m.toString(args[0]), function ? constructor : nullptr);
+    return Value(function || args[1].isNull());
 }
 
 Value objectToString(Machine&, Object* self, std::span<const Value>) {

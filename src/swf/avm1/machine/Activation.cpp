@@ -21,10 +21,16 @@ Activation::Activation(Machine& machine, ActionBlock block)
     : machine_(machine),
       block_(std::move(block)),
       version_(block_.swfVersion),
+      callerCodeVersion_(machine.exchangeCodeVersion(block_.swfVersion)),
       stack_(machine.stack()),
       floor_(stack_.size()),
       callerTarget_(machine.swapRunningTarget(&target_)) {
     registers_.resize(4);
+}
+
+Activation::~Activation() {
+    machine_.exchangeCodeVersion(callerCodeVersion_);
+    machine_.swapRunningTarget(callerTarget_);
 }
 
 void Activation::reportUncaught(Machine& machine, const Value& value) {

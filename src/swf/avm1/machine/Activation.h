@@ -48,7 +48,7 @@ class Activation {
     enum class Outcome { Normal, Return, JumpOut };
 
     Activation(Machine& machine, ActionBlock block);
-    ~Activation() { machine_.swapRunningTarget(callerTarget_); }
+    ~Activation();
     Activation(const Activation&) = delete;
     Activation& operator=(const Activation&) = delete;
     static void reportUncaught(Machine& machine, const Value& value);
@@ -79,6 +79,8 @@ class Activation {
     void pushBool(bool value) { push(swf4() ? Value(value ? 1.0 : 0.0) : Value(value)); }
     Value& top();
     std::vector<Value> popArguments();
+    // What a call or new with no method name calls: the value, a primitive boxed first.
+    Value calleeOf(const Value& value);
     // The two operands of a binary action, first operand first. Which one the player
     // converts first differs by action (subtract, divide and == take the second first, as
     // the string actions all do).
@@ -216,6 +218,7 @@ class Activation {
     Machine& machine_;
     ActionBlock block_;
     int version_;
+    int callerCodeVersion_;
     std::vector<Value>& stack_;  // the machine's
     size_t floor_;               // values below belong to the caller
     std::vector<Value> registers_;

@@ -510,13 +510,18 @@ std::vector<std::string> Machine::enumerate(Object* object) {
 
 // ---- calls
 
+void Machine::checkCallDepth() const {
+    // At least the list and one call: events the host calls are functions too.
+    int levels = std::clamp<int>(context_.movie().maxRecursionDepth, 2, kMaxCallDepth);
+    if (callDepth_ + 1 >= levels) throw RecursionLimitError();
+}
+
 Value Machine::call(const Value& functionValue, Object* self, std::span<const Value> args,
                     Object* home) {
     Object* object = functionValue.asObject();
     Function* function = object ? object->asFunction() : nullptr;
     if (!function) return Value();
-    if (callDepth_ >= kMaxCallDepth)
-        throw RecursionLimitError();
+    checkCallDepth();
     struct DepthGuard {
         int& depth;
         explicit DepthGuard(int& d) : depth(d) { ++depth; }
@@ -564,8 +569,7 @@ Value Machine::construct(const Value& functionValue, std::span<const Value> args
     if (swfVersion_ < 6)
         instance->defineOwn("constructor", Property{Value(function), nullptr, nullptr, kDontEnum});
     if (function->isNative()) {
-        if (callDepth_ >= kMaxCallDepth)
-            throw RecursionLimitError();
+        checkCallDepth();
         ++callDepth_;
         constructing_ = true;
         Value result;
@@ -696,26 +700,35 @@ double Machine::random() {
     return static_cast<double>(x >> 11) / 9007199254740992.0;
 }
 
+Object* ownPrototype(Object* holder) {
+    // The stored value itself: inherited members are not looked at and no getter runs (a
+    // property made by addProperty keeps the value it replaced).
+    Property* p = holder ? holder->findOwn("prototype") : nullptr;
+    return p ? p->value.asObject() : nullptr;
+}
+
 bool instanceOf(Machine& machine, const Value& object, const Value& constructor) {
     Object* o = machine.liveObject(object.asObject());
     Object* c = constructor.asObject();
     if (!o || !c) return false;
-    Object* prototype = machine.get(Value(c), "prototype").asObject();
+    Property* own = c->findOwn("prototype");
+    if (!own || own->value.isUndefined() || own->value.isNull()) return false;
+    // A primitive is boxed by the global class of its type, whatever that is now.
+    Object* prototype = machine.toObject(own->value);
     if (!prototype) return false;
     Object* p = o->proto();
     std::vector<Object*> pending;
     constexpr size_t kMaxInterfaces = Machine::kMaxPrototypeChain;
     for (int depth = 0; p && depth < Machine::kMaxPrototypeChain; ++depth, p = p->proto()) {
         if (p == prototype) return true;
-        // An interface counts with the interfaces it implements in turn (up to a bound, which
-        // also ends a loop of them).
+        // The prototypes of the interfaces, with those they implement in turn (up to a bound,
+        // which also ends a loop of them); their own __proto__ chains do not count.
         pending.assign(p->interfaces.begin(), p->interfaces.end());
         for (size_t n = 0; n < pending.size() && n < kMaxInterfaces; ++n) {
-            Object* i = pending[n];
-            if (i == c) return true;
-            Object* ip = machine.get(Value(i), "prototype").asObject();
+            Object* ip = pending[n];
+            if (!ip) continue;
             if (ip == prototype) return true;
-            if (ip && pending.size() < kMaxInterfaces)
+            if (pending.size() < kMaxInterfaces)
                 pending.insert(pending.end(), ip->interfaces.begin(), ip->interfaces.end());
         }
     }
@@ -723,17 +736,22 @@ bool instanceOf(Machine& machine, const Value& object, const Value& constructor)
 }
 
 void Machine::registerClass(const std::string& exportName, Object* constructor) {
-    for (auto& [name, ctor] : registeredClasses_)
-        if (name == exportName) {
-            ctor = constructor;
+    bool early = codeVersion() <= 6;
+    for (RegisteredClass& r : registeredClasses_)
+        if (r.upToVersion6 == early && r.name == exportName) {
+            r.constructor = constructor;
             return;
         }
-    registeredClasses_.emplace_back(exportName, constructor);
+    registeredClasses_.push_back({early, exportName, constructor});
 }
 
-Object* Machine::registeredClass(std::string_view exportName) const {
-    for (const auto& [name, ctor] : registeredClasses_)
-        if (equalsIgnoringCase(name, exportName)) return ctor;
+Object* Machine::registeredClass(std::string_view exportName, int movieVersion) const {
+    // Names are matched as the movie's version matches names: ignoring case up to SWF 6.
+    bool early = movieVersion <= 6;
+    for (const RegisteredClass& r : registeredClasses_)
+        if (r.upToVersion6 == early &&
+            (early ? equalsIgnoringCase(r.name, exportName) : r.name == exportName))
+            return r.constructor;
     return nullptr;
 }
 
@@ -778,7 +796,7 @@ void Machine::markRoots(Marker& marker) const {
         marker.mark(w.callback);
         marker.mark(w.data);
     }
-    for (const auto& entry : registeredClasses_) marker.mark(entry.second);
+    for (const RegisteredClass& r : registeredClasses_) marker.mark(r.constructor);
 }
 
 }  // namespace swf::avm1

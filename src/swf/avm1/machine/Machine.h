@@ -66,7 +66,9 @@ struct Prototypes {
 
 class Machine {
   public:
-    static constexpr int kMaxCallDepth = 256;         // as the original player
+    // Nested calls past the movie's ScriptLimits (256 levels by default, the action list
+    // counted as one) end the list; a movie may lower the bound but not raise it past this.
+    static constexpr int kMaxCallDepth = 256;
     static constexpr int kMaxPrototypeChain = 256;    // a looped __proto__ chain ends here
     // Getters and setters running inside one another: past this many the next is not called
     // (a getter then reads undefined, a setter stores nothing).
@@ -202,6 +204,8 @@ class Machine {
     uint64_t totalActionsRun() const { return totalActionsRun_; }
     void startActionList() { actionsRun_ = 0; }
     int& callDepth() { return callDepth_; }
+    // Throws RecursionLimitError when one more call would nest past the movie's bound.
+    void checkCallDepth() const;
     // The one stack all action code of a frame shares: a frame script finds what the ones
     // before it left; a function works above its caller's values and leaves its own behind.
     std::vector<Value>& stack() { return stack_; }
@@ -230,9 +234,16 @@ class Machine {
     uint32_t randomBelow(uint32_t limit);
     double random();
 
-    // Object.registerClass: the constructor clips of an exported symbol are made with.
+    // Object.registerClass: the constructor clips of an exported symbol are made with. Code
+    // of SWF 6 and below and code of later versions keep separate lists: a class registered
+    // by one applies to the symbols of movies of its own kind only.
     void registerClass(const std::string& exportName, Object* constructor);
-    Object* registeredClass(std::string_view exportName) const;
+    Object* registeredClass(std::string_view exportName, int movieVersion) const;
+
+    // The SWF version of the code running now (the movie's own when none runs); an
+    // activation sets it and gives back the one it replaced.
+    int codeVersion() const { return codeVersion_ ? codeVersion_ : swfVersion_; }
+    int exchangeCodeVersion(int version) { return std::exchange(codeVersion_, version); }
     // Object.watch: `callback(name, old, new, data)` decides what an assignment stores.
     void watch(Object* object, const std::string& name, Object* callback, const Value& data);
     bool unwatch(Object* object, const std::string& name);
@@ -297,12 +308,20 @@ class Machine {
     std::vector<Watch> watches_;
     Timers timers_;
     NativeRegistry natives_{heap_};
-    std::vector<std::pair<std::string, Object*>> registeredClasses_;
+    struct RegisteredClass {
+        bool upToVersion6;
+        std::string name;
+        Object* constructor;
+    };
+    std::vector<RegisteredClass> registeredClasses_;
+    int codeVersion_ = 0;
     bool singlePrecisionBounds_ = false;
 };
 
 // instanceof: the constructor's prototype (or an interface it implements) is on the chain.
 bool instanceOf(Machine& machine, const Value& object, const Value& constructor);
+// The object an own "prototype" property holds, as instanceof and ImplementsOp read it.
+Object* ownPrototype(Object* holder);
 
 // Throws a script error object of the Error class (a ScriptThrow).
 [[noreturn]] void throwError(Machine& machine, std::string_view message);

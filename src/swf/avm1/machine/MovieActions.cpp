@@ -97,7 +97,7 @@ void Activation::callFrame(const Value& frame) {
     if (index < 0 || index >= clip->timeline().playableFrames()) return;
     // A frame calling frames nests like a function call, under the same depth bound.
     int& depth = machine_.callDepth();
-    if (depth >= Machine::kMaxCallDepth) throw RecursionLimitError();
+    machine_.checkCallDepth();
     struct DepthGuard {
         int& depth;
         ~DepthGuard() { --depth; }

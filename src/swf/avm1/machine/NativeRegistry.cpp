@@ -13,10 +13,16 @@ void NativeRegistry::add(NativeNumber number, NativeCode code, InstanceCode make
         entries_.push_back({number, code, maker});
 }
 
+void NativeRegistry::addTableDefault(int table, NativeCode code) {
+    tableDefaults_.push_back({{table, 0}, code, nullptr});
+}
+
 const NativeRegistry::Entry* NativeRegistry::find(int table, int index) const {
     NativeNumber number{table, index};
     for (const Entry& e : entries_)
         if (e.number == number) return &e;
+    for (const Entry& e : tableDefaults_)
+        if (e.number.table == table) return &e;
     return nullptr;
 }
 

@@ -45,7 +45,10 @@ class NativeRegistry {
 
     // A later entry of the same number replaces the earlier.
     void add(NativeNumber number, NativeCode code, InstanceCode maker = nullptr);
-    // The function numbered (table, index), or null.
+    // What every index of `table` without a function of its own runs (the table's code
+    // answers any number).
+    void addTableDefault(int table, NativeCode code);
+    // The function numbered (table, index), the table's default, or null.
     const Entry* find(int table, int index) const;
     std::span<const Entry> entries() const { return entries_; }
 
@@ -72,6 +75,7 @@ class NativeRegistry {
     };
     script::Heap& heap_;
     std::vector<Entry> entries_;
+    std::vector<Entry> tableDefaults_;  // index 0 in each
     std::vector<Slot> states_;
 };
 

@@ -83,7 +83,8 @@ class Object : public script::Collectable {
     // Marks the objects this one refers to.
     void trace(Marker& marker) const override;
 
-    // The interfaces ImplementsOp gave a class prototype, for instanceof.
+    // The prototypes of the interfaces ImplementsOp gave a class prototype, for instanceof
+    // (null for an interface that matches nothing).
     std::vector<Object*> interfaces;
 
   private:

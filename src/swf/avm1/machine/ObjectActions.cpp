@@ -39,15 +39,18 @@ Activation::Outcome Activation::runCastOp(Step&) {
     return Outcome::Normal;
 }
 
+// A class takes its interfaces once: a later ImplementsOp on it changes nothing. Each
+// interface counts by its prototype as it is now; one that is no plain object (a primitive, a
+// clip) keeps its place in the list but matches nothing.
 Activation::Outcome Activation::runImplementsOp(Step&) {
     Object* constructor = pop().asObject();
     std::vector<Value> interfaces = popArguments();
-    if (!constructor) return Outcome::Normal;
-    Object* prototype = machine_.get(Value(constructor), "prototype").asObject();
-    if (!prototype) return Outcome::Normal;
-    prototype->interfaces.clear();
-    for (const Value& i : interfaces)
-        if (Object* o = i.asObject()) prototype->interfaces.push_back(o);
+    Object* prototype = ownPrototype(constructor);
+    if (!prototype || !prototype->interfaces.empty()) return Outcome::Normal;
+    for (const Value& i : interfaces) {
+        Object* ip = ownPrototype(i.asObject());
+        prototype->interfaces.push_back(ip && !ip->asStageObject() ? ip : nullptr);
+    }
     return Outcome::Normal;
 }
 
@@ -134,6 +137,13 @@ Activation::Outcome Activation::runCallFunction(Step&) {
     return Outcome::Normal;
 }
 
+// A call or new of a value with no method name calls the value itself: a primitive is
+// boxed first (by the global class of its type, which may run script), and is no function.
+Value Activation::calleeOf(const Value& value) {
+    if (value.isString() || value.isNumber() || value.isBool()) machine_.toObject(value);
+    return value;
+}
+
 Activation::Outcome Activation::runCallMethod(Step&) {
     Value nameValue = pop();
     Value objectValue = pop();
@@ -144,7 +154,7 @@ Activation::Outcome Activation::runCallMethod(Step&) {
     if (name.empty()) {
         // super() compiles to a call of the super object itself.
         push(super ? super->callConstructor(machine_, arguments)
-                   : machine_.call(objectValue, nullptr, arguments));
+                   : machine_.call(calleeOf(objectValue), nullptr, arguments));
         return Outcome::Normal;
     }
     if (super) {
@@ -169,7 +179,7 @@ Activation::Outcome Activation::runNewMethod(Step&) {
     std::vector<Value> arguments = popArguments();
     std::string name = nameValue.isUndefined() ? "" : machine_.toString(nameValue);
     reachedCall_ = !objectValue.isNullish();
-    Value constructor = name.empty() ? objectValue : machine_.get(objectValue, name);
+    Value constructor = name.empty() ? calleeOf(objectValue) : machine_.get(objectValue, name);
     push(machine_.construct(constructor, arguments));
     return Outcome::Normal;
 }

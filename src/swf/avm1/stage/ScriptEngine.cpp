@@ -191,9 +191,11 @@ void ScriptEngine::runHandlers(DisplayObject& object, uint32_t event) {
 
 Function* ScriptEngine::registeredClassOf(DisplayObject& object) {
     if (!object.asMovieClip() || !object.character()) return nullptr;
-    for (const auto& [name, id] : placingClip(*object.asMovieClip()).ownerMovie()->exports)
+    std::shared_ptr<const SwfMovie> movie = placingClip(*object.asMovieClip()).ownerMovie();
+    for (const auto& [name, id] : movie->exports)
         if (id == object.characterId())
-            if (Object* ctor = machine_.registeredClass(name)) return ctor->asFunction();
+            if (Object* ctor = machine_.registeredClass(name, movie->header.version))
+                return ctor->asFunction();
     return nullptr;
 }
 
@@ -230,6 +232,9 @@ void ScriptEngine::construct(DisplayObject& object) {
     if (object.removed()) return;
     StageObject* stage = machine_.stageObject(object);
     stage->defineOwn("__constructor__", Property{Value(ctor), nullptr, nullptr, kDontEnum});
+    // Up to SWF 6 the clip gets a constructor of its own as well.
+    if (placingClip(*object.asMovieClip()).ownerMovie()->header.version <= 6)
+        stage->defineOwn("constructor", Property{Value(ctor), nullptr, nullptr, kDontEnum});
     machine_.startActionList();
     Activation::runGuarded(machine_, [&] { machine_.call(Value(ctor), stage, {}); });
 }
