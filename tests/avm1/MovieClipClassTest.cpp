@@ -133,6 +133,13 @@ TEST(MovieClipClass, ScriptsSeeClipsAsThePlayerShowsThem) {
              show("box._width") + show("box._height") + set("box", "_width", "40") +
              show("box._xscale") + show("box._yscale") + show("box._width") + show("box._height"),
          "100\n50\n50\n100\n80\n100\n50\n80"},
+        {"an axis with no extent scales to 0, and stays so when content comes", 8,
+         call("_root", "createEmptyMovieClip", {"\"e\"", "7"}) + "pop\n" +
+             set("e", "_width", "20") + show("e._xscale") + show("e._yscale") +
+             call("e", "attachMovie", {"\"Box\"", "\"in\"", "1"}) + "pop\n" +
+             show("e._width") + show("e._height") + set("e", "_xscale", "100") +
+             show("e._width"),
+         "0\n0\n0\n0\n100"},
         {"property names ignore case even in version 7; the frame properties", 7,
          "push \"box\"; getVariable; push \"_X\"; getMember; trace\n" + show("box._currentframe") +
              show("box._totalframes") +

@@ -85,13 +85,14 @@ Value readTabIndex(Machine&, Object* self, std::span<const Value>) {
 }
 
 Value writeTabIndex(Machine& m, Object* self, std::span<const Value> args) {
-    if (!self) return Value();
+    // Only a clip, button or field keeps one; their prototypes do not.
+    DisplayObject* object = self ? m.displayObjectOf(Value(self)) : nullptr;
+    if (!object) return Value();
     Value given = args.empty() ? Value() : args[0];
     Value kept;
     if (!given.isUndefined()) {
         double n = m.toNumber(given);
-        DisplayObject* object = m.displayObjectOf(Value(self));
-        if (object && object->isEditText())
+        if (object->isEditText())
             kept = Value(static_cast<double>(toUint32(n)));
         else
             kept = Value(static_cast<double>(std::isnan(n) ? INT32_MIN : playerInt(n)));
