@@ -142,12 +142,12 @@ bool StageObject::getSpecial(Machine& machine, std::string_view name, Value& out
     return machine.stage().getProperty(machine, *object, name, out);
 }
 
-void StageObject::specialNames(Machine& machine, std::vector<std::string>& names) {
+void StageObject::specialNames(Machine&, std::vector<std::string>& names) {
     DisplayObject* object = displayObject();
     DisplayList* children = object ? object->children() : nullptr;
     if (!children) return;
     for (const auto& [depth, child] : children->objects())
-        if (child && !child->name().empty() && scriptValueOf(machine, *child) != this)
+        if (child && !child->name().empty())
             names.push_back(child->name());
 }
 
