@@ -99,9 +99,13 @@ TEST(StageScript, FrameLabelsIgnoreTheCaseOfAsciiLettersOnly) {
     EXPECT_EQ(Joined(RunMovie(movie, 1)), "1\n2");
 }
 
-TEST(StageScript, ClipEventsRunInTheirOrderAroundTheFirstFrame) {
+// The player's own calls of handlers do not ask __resolve for a missing one; a script's do.
+TEST(StageScript, ClipEventsRunInTheirOrderAroundTheFirstFrameAndPassResolveBy) {
     st::SwfWriter sprite;
-    sprite.doAction(st::ActionBuilder::assemble(R"(push "frame 1"; trace; stop)")).showFrame();
+    sprite.doAction(st::ActionBuilder::assemble(R"(push "frame 1"; trace
+        push "this"; getVariable; push "__resolve"
+        function (n) { push "resolve "; push "n"; getVariable; add2; trace }; setMember
+        stop)")).showFrame();
     st::SwfWriter movie;
     movie.version(6);
     movie.defineSprite(1, sprite);
@@ -111,9 +115,10 @@ TEST(StageScript, ClipEventsRunInTheirOrderAroundTheFirstFrame) {
         {st::kClipInitialize, 0, st::ActionBuilder::assemble(R"(push "initialize"; trace)")},
     };
     movie.placeObject2({.depth = 1, .character = 1, .name = "clip", .clipActions = events});
-    movie.doAction(st::ActionBuilder::assemble(R"(push "main"; trace; stop)")).showFrame();
+    movie.doAction(st::ActionBuilder::assemble(R"(push "main"; trace
+        push 0, "clip"; getVariable; push "missing"; callMethod; pop; stop)")).showFrame();
     EXPECT_EQ(Joined(RunMovie(movie, 3)),
-              "initialize\nload\nframe 1\nmain\nenterFrame\nenterFrame");
+              "initialize\nload\nframe 1\nmain\nresolve missing\nenterFrame\nenterFrame");
 }
 
 TEST(StageScript, InitActionsRunOnceBeforeTheirFramesScripts) {

@@ -644,8 +644,9 @@ void Machine::runActions(const ActionBlock& block, MovieClip& clip) {
 
 void Machine::callEventMethod(DisplayObject& object, std::string_view name) {
     StageObject* stage = stageObject(object);
-    Value method = get(Value(stage), name);
-    if (!method.isObject() || !method.asObject()->asFunction()) return;
+    // The player's own calls of a handler do not ask __resolve for a missing one.
+    Value method = methodPastResolve(stage, name);
+    if (method.isUndefined()) return;
     Activation::runGuarded(*this, [&] { call(method, stage, {}); });
 }
 
