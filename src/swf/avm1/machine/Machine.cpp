@@ -645,7 +645,8 @@ void Machine::runActions(const ActionBlock& block, MovieClip& clip) {
 void Machine::callEventMethod(DisplayObject& object, std::string_view name) {
     StageObject* stage = stageObject(object);
     // The player's own calls of a handler do not ask __resolve for a missing one.
-    Value method = methodPastResolve(stage, name);
+    Object* holder = liveObject(stage);
+    Value method = holder ? methodPastResolve(holder, name) : Value();
     if (method.isUndefined()) return;
     Activation::runGuarded(*this, [&] { call(method, stage, {}); });
 }
