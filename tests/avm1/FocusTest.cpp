@@ -130,4 +130,42 @@ TEST(Focus, TabOrderEventsAndKeysOfTheFocusedObject) {
     }
 }
 
+// tabIndex as each kind keeps what it is given: a clip signed and cut toward zero (NaN and
+// what lies beyond 32 bits the least), a text field as ToUint32; undefined clears it. A
+// field's shows in for..in, a clip's never does.
+TEST(Focus, TabIndexAsEachKindKeepsIt) {
+    struct IndexCase {
+        std::string value;
+        std::string clip;
+        std::string field;
+    };
+    const std::vector<IndexCase> cases = {
+        {"4", "4", "4"},
+        {"-4", "-4", "4294967292"},
+        {"1.9", "1", "1"},
+        {"-1.9", "-1", "4294967295"},
+        {"2147483648", "-2147483648", "2147483648"},
+        {"4294967298", "-2147483648", "2"},
+        {"\"x\"", "-2147483648", "0"},
+        {"true", "1", "1"},
+        {"undefined", "undefined", "undefined"},
+    };
+    for (const IndexCase& c : cases) {
+        Code script = Clip("c", 1) + Field("t", 2, 0, 0) + set("c", "tabIndex", c.value) +
+                      set("t", "tabIndex", c.value) + show("c.tabIndex") + show("t.tabIndex");
+        EXPECT_EQ(avm1test::Joined(avm1test::RunScript(script)), c.clip + "\n" + c.field)
+            << c.value;
+    }
+    for (const char* name : {"c", "t"}) {
+        Code listing = Clip("c", 1) + Field("t", 2, 0, 0) + set(name, "tabIndex", "3") +
+                       "push \"" + name + "\"; getVariable; enumerate2\n"
+                       "next: storeRegister 0; push null; equals2; if done\n"
+                       "push r:0; push \"tabIndex\"; equals2; not; if next\n"
+                       "push \"listed\"; trace; jump next\ndone:\n";
+        EXPECT_EQ(avm1test::Joined(avm1test::RunScript(listing)),
+                  std::string(name) == "t" ? "listed" : "")
+            << name;
+    }
+}
+
 }  // namespace

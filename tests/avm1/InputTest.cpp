@@ -64,6 +64,9 @@ st::SwfWriter Stage() {
                    "\"; function () { push \"box " + name +
                    " \"; push \"box\"; getVariable; push \"_xmouse\"; getMember; add2; trace }; "
                    "setMember; ";
+    // The main timeline is never a button, whatever handlers it has.
+    methods += "push \"_root\"; getVariable; push \"onPress\"; function () { push \"root "
+               "onPress\"; trace }; setMember; ";
     movie.doAction(st::ActionBuilder::assemble(
         methods +
         "push \"listener\"; push 0; initObject; setVariable;"
@@ -88,8 +91,9 @@ TEST(Input, PointerAndKeysReachClipsListenersAndTheObjectUnderThePointer) {
         {Move(110, 10), Down(110, 10), Move(160, 10), Up(160, 10)},    // the clip, let go outside
         {Move(120, 20), Down(120, 20), Up(120, 20)},                   // the clip again
         {Key(T::KeyDown, 65, 'a'), Key(T::KeyUp, 65, 'a'), Key(T::KeyDown, 66, 'b')},
+        {Move(180, 80), Down(180, 80), Up(180, 80)},                   // nothing but the stage
     };
-    EXPECT_EQ(Joined(RunMovie(Stage(), 4, input)),
+    EXPECT_EQ(Joined(RunMovie(Stage(), 5, input)),
               "button rollOver\n"
               "box mouseDown\nMouse down\nbutton press\n"
               "button release\n"
@@ -102,7 +106,8 @@ TEST(Input, PointerAndKeysReachClipsListenersAndTheObjectUnderThePointer) {
               "box mouseDown\nMouse down\nbox onPress 20\n"
               "box onRelease 20\n"
               "Key down 65 true\nbutton key a\n"
-              "Key down 66 false");
+              "Key down 66 false\n"
+              "box onRollOut 80\nbox mouseDown\nMouse down");
 }
 
 // A clip dragged by its press and dropped by its release keeps its offset from the pointer

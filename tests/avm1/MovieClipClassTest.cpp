@@ -10,6 +10,7 @@
 
 #include "avm1/ScriptCode.h"
 #include "avm1/ScriptRun.h"
+#include "support/ButtonBuilder.h"
 #include "support/ShapeBuilder.h"
 #include "support/SwfWriter.h"
 
@@ -46,7 +47,7 @@ void defineRedBox(st::SwfWriter& movie, int width, int height) {
 
 // The stage: "box", a clip holding a 100 x 50 px rectangle, at (50, 50); "ring", a clip
 // holding a ring (an outer and an inner square, even-odd) at (200, 200); a named shape
-// "plain" at depth 3; the rectangle clip exported as "Box".
+// "plain" at depth 3; the rectangle clip exported as "Box"; more below.
 st::SwfWriter stage(int version, std::string_view script) {
     st::SwfWriter movie;
     movie.version(static_cast<uint8_t>(version));
@@ -92,6 +93,12 @@ st::SwfWriter stage(int version, std::string_view script) {
                         .character = 7,
                         .matrix = st::Matrix::translation(1000, 6000),
                         .name = "layered"});
+    // "btn", a button over the box.
+    st::ButtonBuilder button;
+    button.add({.states = st::kButtonUp | st::kButtonHitTest, .character = 1});
+    movie.defineButton2(8, button);
+    movie.placeObject2(
+        {.depth = 6, .character = 8, .matrix = st::Matrix::translation(1000, 1000), .name = "btn"});
     movie.doAction(st::ActionBuilder::assemble(script)).showFrame();
     return movie;
 }
@@ -133,6 +140,19 @@ TEST(MovieClipClass, ScriptsSeeClipsAsThePlayerShowsThem) {
              show("box._width") + show("box._height") + set("box", "_width", "40") +
              show("box._xscale") + show("box._yscale") + show("box._width") + show("box._height"),
          "100\n50\n50\n100\n80\n100\n50\n80"},
+        {"a named shape is its clip; so is a button before SWF 6", 5,
+         show("plain") + show("btn") + "push \"btn\"; getVariable; typeOf; trace\n",
+         "_level0\n_level0\nmovieclip"},
+        {"a button is an object of its own from SWF 6", 6,
+         show("plain") + show("btn") + "push \"btn\"; getVariable; typeOf; trace\n",
+         "_level0\n_level0.btn\nobject"},
+        {"an axis with no extent scales to 0, and stays so when content comes", 8,
+         call("_root", "createEmptyMovieClip", {"\"e\"", "7"}) + "pop\n" +
+             set("e", "_width", "20") + show("e._xscale") + show("e._yscale") +
+             call("e", "attachMovie", {"\"Box\"", "\"in\"", "1"}) + "pop\n" +
+             show("e._width") + show("e._height") + set("e", "_xscale", "100") +
+             show("e._width"),
+         "0\n0\n0\n0\n100"},
         {"property names ignore case even in version 7; the frame properties", 7,
          "push \"box\"; getVariable; push \"_X\"; getMember; trace\n" + show("box._currentframe") +
              show("box._totalframes") +
@@ -313,6 +333,12 @@ st::SwfWriter turnedStage(int version, std::string_view script) {
                                                      -1.414215087890625, 1.414215087890625,
                                                      2999, 3000),
                         .name = "turned"});
+    // "btn", a button over the box.
+    st::ButtonBuilder button;
+    button.add({.states = st::kButtonUp | st::kButtonHitTest, .character = 1});
+    movie.defineButton2(8, button);
+    movie.placeObject2(
+        {.depth = 6, .character = 8, .matrix = st::Matrix::translation(1000, 1000), .name = "btn"});
     movie.doAction(st::ActionBuilder::assemble(script)).showFrame();
     return movie;
 }

@@ -107,6 +107,17 @@ TEST(PropertyRules, HiddenPropertiesProtoAndChildren) {
         {"SWF 5 has no _global", 5, R"(push "_global"; getVariable; typeOf; trace)", "undefined"},
         {"children enumerate but are not own properties, nor a text field's display "
          "properties", 8, kChildren, "2\nfalse\ntrue\nfalse"},
+        {"for..in on a clip lists its properties, newest first, then its children from the "
+         "top depth down, whenever they were made", 8,
+         R"(push "v", 1; setVariable
+            push 1, "low", 2, "_root"; getVariable; push "createEmptyMovieClip"; callMethod; pop
+            push 3, "high", 2, "_root"; getVariable; push "createEmptyMovieClip"; callMethod; pop
+            push "w", 2; setVariable
+            push "_root"; getVariable; enumerate2
+            next: storeRegister 0; push null; equals2; if done
+            push r:0; trace; jump next
+            done:)",
+         "w\nv\n$version\nhigh\nlow"},
     };
     avm1test::ExpectTraces(cases);
 }

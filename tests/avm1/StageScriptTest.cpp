@@ -99,9 +99,13 @@ TEST(StageScript, FrameLabelsIgnoreTheCaseOfAsciiLettersOnly) {
     EXPECT_EQ(Joined(RunMovie(movie, 1)), "1\n2");
 }
 
-TEST(StageScript, ClipEventsRunInTheirOrderAroundTheFirstFrame) {
+// The player's own calls of handlers do not ask __resolve for a missing one; a script's do.
+TEST(StageScript, ClipEventsRunInTheirOrderAroundTheFirstFrameAndPassResolveBy) {
     st::SwfWriter sprite;
-    sprite.doAction(st::ActionBuilder::assemble(R"(push "frame 1"; trace; stop)")).showFrame();
+    sprite.doAction(st::ActionBuilder::assemble(R"(push "frame 1"; trace
+        push "this"; getVariable; push "__resolve"
+        function (n) { push "resolve "; push "n"; getVariable; add2; trace }; setMember
+        stop)")).showFrame();
     st::SwfWriter movie;
     movie.version(6);
     movie.defineSprite(1, sprite);
@@ -111,9 +115,10 @@ TEST(StageScript, ClipEventsRunInTheirOrderAroundTheFirstFrame) {
         {st::kClipInitialize, 0, st::ActionBuilder::assemble(R"(push "initialize"; trace)")},
     };
     movie.placeObject2({.depth = 1, .character = 1, .name = "clip", .clipActions = events});
-    movie.doAction(st::ActionBuilder::assemble(R"(push "main"; trace; stop)")).showFrame();
+    movie.doAction(st::ActionBuilder::assemble(R"(push "main"; trace
+        push 0, "clip"; getVariable; push "missing"; callMethod; pop; stop)")).showFrame();
     EXPECT_EQ(Joined(RunMovie(movie, 3)),
-              "initialize\nload\nframe 1\nmain\nenterFrame\nenterFrame");
+              "initialize\nload\nframe 1\nmain\nresolve missing\nenterFrame\nenterFrame");
 }
 
 TEST(StageScript, InitActionsRunOnceBeforeTheirFramesScripts) {
@@ -213,6 +218,8 @@ std::vector<std::string> RunFile(const std::filesystem::path& path, int frames) 
     return lines;
 }
 
+// An import brings its library's init actions (all of them, after the importer's own, in the
+// importer's scope) and its name for attachMovie.
 TEST(StageScript, ImportedSpritesPlayFromTheirOwnMovieAndOnlyFilesBesideTheMovieAreRead) {
     auto folder = std::filesystem::temp_directory_path() / "kinetrope-import-test";
     std::filesystem::create_directories(folder / "sub");
@@ -223,18 +230,27 @@ TEST(StageScript, ImportedSpritesPlayFromTheirOwnMovieAndOnlyFilesBesideTheMovie
     library.defineSprite(1, st::SwfWriter().showFrame());
     library.defineSprite(2, inner);
     library.tag(56, NamedAssetTag("", 2, "shared"));
+    library.doInitAction(1, st::ActionBuilder::assemble(R"(push "library init "; push "this"
+        getVariable; add2; trace)"));
     library.showFrame();
     library.writeFile(folder / "sub" / "library.swf");
     library.writeFile(std::filesystem::temp_directory_path() / "outside.swf");
 
     for (const char* url : {"sub/library.swf", "../outside.swf", "file:///tmp/outside.swf"}) {
         st::SwfWriter movie;
+        movie.doInitAction(9, st::ActionBuilder::assemble(R"(push "main init"; trace)"));
         movie.tag(57, NamedAssetTag(url, 5, "shared"));
         movie.placeObject2({.depth = 1, .character = 5, .name = "lib"});
-        movie.doAction(st::ActionBuilder::assemble(R"(push "main"; trace)")).showFrame();
+        movie.doAction(st::ActionBuilder::assemble(R"(push "main"; trace
+            push 2, "again", "shared", 3, "_root"; getVariable; push "attachMovie"; callMethod
+            typeOf; trace)"));
+        movie.showFrame();
         movie.writeFile(folder / "main.swf");
         bool local = std::string_view(url) == "sub/library.swf";
-        EXPECT_EQ(Joined(RunFile(folder / "main.swf", 1)), local ? "library frame\nmain" : "main")
+        EXPECT_EQ(Joined(RunFile(folder / "main.swf", 1)),
+                  local ? "main init\nlibrary init _level0\nlibrary frame\nmain\nmovieclip\n"
+                          "library frame"
+                        : "main init\nmain\nundefined")
             << url;
     }
     std::filesystem::remove_all(folder);

@@ -54,6 +54,16 @@ TEST(TimerRules, ArgumentFormsIdsAndClearing) {
             push "NaN"; getVariable; push "f"; getVariable; push 2, "setTimeout"; callFunction
             push 1, "clearTimeout"; callFunction; pop)",
          "f undefined undefined"},
+        {"what a call queues runs before the next timer fires",
+         R"(function "gone" () { push 1, "c", 2, "_root"; getVariable
+                                 push "createEmptyMovieClip"; callMethod; pop
+                                 push "c"; getVariable; push "onUnload"
+                                 function () { push "unloaded"; trace }; setMember
+                                 push 0, "c"; getVariable; push "removeMovieClip"; callMethod
+                                 pop }
+            push 1, "gone"; getVariable; push 2, "setTimeout"; callFunction; pop
+            push "second", 1, "f"; getVariable; push 3, "setTimeout"; callFunction; pop)",
+         "unloaded\nf second undefined"},
     };
     for (const Row& row : rows)
         EXPECT_EQ(avm1test::Joined(avm1test::RunScript(std::string(kCallbacks) + row.script, 8, 3)),

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 
 namespace swf {
@@ -31,8 +32,9 @@ class ActionRunner {
     // True while an interval or timeout is waiting to fire.
     virtual bool timersPending() const = 0;
     // The interpreter's parts of a step, which the frame lifecycle puts in their order.
-    // Intervals and timeouts whose time has come.
-    virtual void runDueTimers() = 0;
+    // Intervals and timeouts whose time has come; `afterEach` runs what one call queued (the
+    // player runs a timer's actions before the next timer fires).
+    virtual void runDueTimers(const std::function<void()>& afterEach) = 0;
     // After the scripts: what moved under a pointer that stands still rolls over or out, and
     // the focus rectangle follows its object.
     virtual void followPointer() = 0;

@@ -63,8 +63,8 @@ bool MovieScripts::timersPending() const {
     return bridge_.timersPending() || inner_.timersPending();
 }
 
-void MovieScripts::runDueTimers() {
-    inner_.runDueTimers();
+void MovieScripts::runDueTimers(const std::function<void()>& afterEach) {
+    inner_.runDueTimers(afterEach);
     bridge_.runDueTimers();
 }
 

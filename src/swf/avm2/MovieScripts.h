@@ -36,7 +36,7 @@ class MovieScripts : public ActionRunner {
     void objectPlaced(DisplayObject& object) override;
     void handleInput(const InputEvent& event) override;
     bool timersPending() const override;
-    void runDueTimers() override;
+    void runDueTimers(const std::function<void()>& afterEach) override;
     void followPointer() override;
     void updateBoundText() override;
     void collectGarbage() override;

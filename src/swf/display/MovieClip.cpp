@@ -156,10 +156,18 @@ void MovieClip::place(const PlaceObject& p) {
 void MovieClip::applyFrame(int frame, bool runActions) {
     // The main timeline's init actions run the first time their frame is reached, before
     // anything else of that frame, even when a goto passes over it.
-    if (takeInitFrame(frame))
+    if (takeInitFrame(frame)) {
+        auto self = std::static_pointer_cast<MovieClip>(shared_from_this());
         for (const InitAction& init : timeline_->frame(frame).initActions)
-            context().queueInitActions(std::static_pointer_cast<MovieClip>(shared_from_this()),
-                                       init.code);
+            context().queueInitActions(self, init.code);
+        // The movies this one imports from run all their init actions after its first
+        // frame's, in this movie's scope, those of characters it did not import too.
+        if (frame == 0 && ownerMovie())
+            for (const auto& source : ownerMovie()->importedMovies)
+                for (int f = 0; source->timeline && f < source->timeline->playableFrames(); ++f)
+                    for (const InitAction& init : source->timeline->frame(f).initActions)
+                        context().queueInitActions(self, init.code);
+    }
     for (const FrameTag& tag : timeline_->frame(frame).tags) {
         if (const auto* p = std::get_if<PlaceObject>(&tag)) {
             place(*p);

@@ -249,9 +249,12 @@ void MovieParser::resolveImports(SwfMovie& movie, const std::filesystem::path& f
         std::string error;
         auto source = parseFileWithin(path->string(), error, moviesLeft);
         if (!source) continue;
+        // An imported character is attached by the name it came under.
         for (const auto& [id, name] : import.assets)
-            if (auto exported = source->findExport(name))
+            if (auto exported = source->findExport(name)) {
                 movie.dictionary.addAs(id, source->dictionary.share(*exported));
+                movie.exports.emplace_back(name, id);
+            }
         movie.importedMovies.push_back(std::move(source));
     }
 }

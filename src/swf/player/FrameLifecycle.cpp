@@ -176,7 +176,7 @@ void FrameLifecycle::runPhase(Phase phase, StepState& state) {
             drain(state.budget, kActionOrder);
             break;
         case Phase::RunTimers:
-            runner_.runDueTimers();
+            runner_.runDueTimers([&] { drain(state.budget, kActionOrder); });
             break;
         case Phase::FollowPointer:
             runner_.followPointer();

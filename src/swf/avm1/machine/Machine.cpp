@@ -493,9 +493,10 @@ std::vector<std::string> Machine::enumerate(Object* object) {
     // The object's own names, then each prototype's, each in the order they were made; a name
     // met nearer the object hides the same name further up.
     for (int depth = 0; object && depth < kMaxPrototypeChain; ++depth, object = object->proto()) {
+        // A clip's named children come before its properties.
         std::vector<std::string> table;
-        object->ownNames(table);
         object->specialNames(*this, table);
+        object->ownNames(table);
         for (const std::string& name : table) {
             bool already = std::any_of(seen.begin(), seen.end(),
                                        [&](const std::string& s) { return namesEqual(s, name); });
@@ -647,8 +648,10 @@ void Machine::runActions(const ActionBlock& block, MovieClip& clip) {
 
 void Machine::callEventMethod(DisplayObject& object, std::string_view name) {
     StageObject* stage = stageObject(object);
-    Value method = get(Value(stage), name);
-    if (!method.isObject() || !method.asObject()->asFunction()) return;
+    // The player's own calls of a handler do not ask __resolve for a missing one.
+    Object* holder = liveObject(stage);
+    Value method = holder ? methodPastResolve(holder, name) : Value();
+    if (method.isUndefined()) return;
     Activation::runGuarded(*this, [&] { call(method, stage, {}); });
 }
 

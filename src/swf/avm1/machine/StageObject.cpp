@@ -34,9 +34,12 @@ const char* StageObject::typeOf() const {
 
 Object* scriptValueOf(Machine& machine, DisplayObject& object) {
     const bool video = object.character() && object.character()->kind() == CharacterKind::Video;
-    if (object.asMovieClip() || object.isButton() || object.isEditText() || video)
-        return machine.stageObject(object);
     DisplayObject* parent = object.parent();
+    // Before SWF 6 a button is no object: scripts reach the clip it is in.
+    MovieClip* timeline = parent ? parent->asMovieClip() : nullptr;
+    const bool button = object.isButton() && !(timeline && timeline->swfVersion() < 6);
+    if (object.asMovieClip() || button || object.isEditText() || video)
+        return machine.stageObject(object);
     return parent ? scriptValueOf(machine, *parent) : nullptr;
 }
 
@@ -145,12 +148,12 @@ bool StageObject::getSpecial(Machine& machine, std::string_view name, Value& out
     return machine.stage().getProperty(machine, *object, name, out);
 }
 
-void StageObject::specialNames(Machine& machine, std::vector<std::string>& names) {
+void StageObject::specialNames(Machine&, std::vector<std::string>& names) {
     DisplayObject* object = displayObject();
     DisplayList* children = object ? object->children() : nullptr;
     if (!children) return;
     for (const auto& [depth, child] : children->objects())
-        if (child && !child->name().empty() && scriptValueOf(machine, *child) != this)
+        if (child && !child->name().empty())
             names.push_back(child->name());
 }
 

@@ -72,7 +72,7 @@ bool Timers::remove(int id) {
     return true;
 }
 
-void Timers::runDue(Machine& m) {
+void Timers::runDue(Machine& m, const std::function<void()>& afterEach) {
     Timers& self = m.timers();
     // The timers run as the frame's time passes: those due before the next frame fire now.
     double now = m.frameTimeMs() + m.context().movie().header.frameIntervalMs();
@@ -97,6 +97,7 @@ void Timers::runDue(Machine& m) {
                     m.call(m.get(Value(timer.object), m.toString(timer.method)), timer.object,
                            timer.arguments);
             });
+            afterEach();
             if (!timer.repeats) break;
         }
     }

@@ -3,6 +3,7 @@
 // runs faster or slower than real time sees the timers fire at the same frames.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -25,8 +26,9 @@ class Timers {
     static Value setInterval(Machine& machine, Object* self, std::span<const Value> args);
     static Value setTimeout(Machine& machine, Object* self, std::span<const Value> args);
     static Value clear(Machine& machine, Object* self, std::span<const Value> args);
-    // Calls every timer whose time has come (each at most kMaxFiringsPerTick times a tick).
-    static void runDue(Machine& machine);
+    // Calls every timer whose time has come (each at most kMaxFiringsPerTick times a tick),
+    // and `afterEach` after each call.
+    static void runDue(Machine& machine, const std::function<void()>& afterEach);
 
     void traceRoots(script::Marker& marker) const;
     bool empty() const { return timers_.empty(); }

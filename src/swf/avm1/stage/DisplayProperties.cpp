@@ -142,22 +142,23 @@ double wrapDegrees(double d) {
 }
 
 // _width and _height: the new extent divides the object's extent turned by its rotation alone;
-// the other axis keeps its current extent.
+// the other axis keeps its current extent. An axis with no extent (an empty clip has none)
+// gets scale 0, and keeps it when content comes later.
 void setExtent(Machine& m, DisplayObject& object, double pixels, bool width) {
     Rect content = contentBounds(m, object);
-    if (content.xMin > content.xMax) return;
+    if (content.xMin > content.xMax) content = Rect{0, 0, 0, 0};
     ScriptTransform& t = transformOf(m, object);
     ScriptTransform unit = t;
     unit.xScale = 1;
     unit.yScale = 1;
     Rect turned = boundsThrough(content, composed(unit, Matrix{}));
-    Rect now = boundsInParent(m, object);
+    Rect now = boundsThrough(content, object.matrix());
     double turnedWidth = turned.xMax - turned.xMin;
     double turnedHeight = turned.yMax - turned.yMin;
     double newWidth = width ? pixels * kTwipsPerPixel : now.xMax - now.xMin;
     double newHeight = width ? now.yMax - now.yMin : pixels * kTwipsPerPixel;
-    if (turnedWidth != 0) t.xScale = std::copysign(newWidth / turnedWidth, t.xScale);
-    if (turnedHeight != 0) t.yScale = std::copysign(newHeight / turnedHeight, t.yScale);
+    t.xScale = turnedWidth != 0 ? std::copysign(newWidth / turnedWidth, t.xScale) : 0;
+    t.yScale = turnedHeight != 0 ? std::copysign(newHeight / turnedHeight, t.yScale) : 0;
     applyTransform(object, t);
 }
 

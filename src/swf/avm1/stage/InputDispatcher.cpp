@@ -489,6 +489,8 @@ bool InputDispatcher::takesMouse(DisplayObject& object) {
         if (enabled && !enabled->getter && !machine.toBoolean(enabled->value)) return false;
     }
     if (object.asButton()) return true;
+    // A level's main timeline is never a button, whatever handlers it has.
+    if (!object.parent()) return false;
     if (const auto* handlers = object.clipActions())
         for (const ClipActionRecord& record : *handlers)
             if (record.events & kButtonClipEvents) return true;

@@ -15,6 +15,7 @@
 #include "swf/avm1/stage/DisplayProperties.h"
 #include "swf/avm1/stage/Dragging.h"
 #include "swf/avm1/stage/StageClasses.h"
+#include "swf/avm1/stage/TabOrder.h"
 #include "swf/avm1/stage/TextFieldClass.h"
 #include "swf/movie/ClipEvent.h"
 #include "swf/display/DisplayObjectFactory.h"
@@ -644,6 +645,14 @@ constexpr NativeMember kMovieClipMethods[] = {
     method("loadVariables", clipLoadVariables),
 };
 
+constexpr NativeMember kClipTabIndex[] = {
+    accessor("tabIndex", readTabIndex, writeTabIndex, kDontEnum),
+};
+
+constexpr NativeMember kButtonTabIndex[] = {
+    accessor("tabIndex", readTabIndex, writeTabIndex, 0),
+};
+
 constexpr NativeMember kButtonDepthMethods[] = {
     method("getDepth", depthOf),
 };
@@ -675,6 +684,9 @@ void installMovieClipClass(Machine& m) {
     installMembers(m, proto, methods.subspan(9));
     installMembers(m, proto, kPlacementAccessors);
     installMembers(m, m.prototypes().button, kPlacementAccessors);
+    // A clip's tabIndex is hidden from for..in, a button's shows as a text field's does.
+    installMembers(m, proto, kClipTabIndex);
+    installMembers(m, m.prototypes().button, kButtonTabIndex);
     for (Object* p : {proto, m.prototypes().button.get()}) {
         p->defineOwn("enabled", Property{Value(true), nullptr, nullptr, kDontEnum});
         p->defineOwn("useHandCursor", Property{Value(true), nullptr, nullptr, kDontEnum});

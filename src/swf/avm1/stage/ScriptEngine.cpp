@@ -239,8 +239,8 @@ void ScriptEngine::construct(DisplayObject& object) {
     Activation::runGuarded(machine_, [&] { machine_.call(Value(ctor), stage, {}); });
 }
 
-void ScriptEngine::runDueTimers() {
-    Timers::runDue(machine_);
+void ScriptEngine::runDueTimers(const std::function<void()>& afterEach) {
+    Timers::runDue(machine_, afterEach);
 }
 
 void ScriptEngine::updateBoundText() {

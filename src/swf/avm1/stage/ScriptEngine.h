@@ -28,7 +28,7 @@ class ScriptEngine : public ActionRunner {
     void objectPlaced(DisplayObject& object) override;
     void handleInput(const InputEvent& event) override { input_.handle(event); }
     bool timersPending() const override { return !machine_.timers().empty(); }
-    void runDueTimers() override;
+    void runDueTimers(const std::function<void()>& afterEach) override;
     void followPointer() override { input_.frameDone(); }
     void updateBoundText() override;
     void collectGarbage() override { machine_.collectGarbageIfDue(); }

@@ -1,6 +1,8 @@
 #include "swf/avm1/stage/TabOrder.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <optional>
 
 #include "swf/avm1/stage/DisplayProperties.h"
@@ -73,7 +75,31 @@ void collect(Machine& m, DisplayObject& container, int level, std::vector<Stop>&
     }
 }
 
+constexpr const char* kTabIndexSlot = "__tabIndex";
+
 }  // namespace
+
+Value readTabIndex(Machine&, Object* self, std::span<const Value>) {
+    Property* slot = self ? self->findOwn(kTabIndexSlot) : nullptr;
+    return slot ? slot->value : Value();
+}
+
+Value writeTabIndex(Machine& m, Object* self, std::span<const Value> args) {
+    // Only a clip, button or field keeps one; their prototypes do not.
+    DisplayObject* object = self ? m.displayObjectOf(Value(self)) : nullptr;
+    if (!object) return Value();
+    Value given = args.empty() ? Value() : args[0];
+    Value kept;
+    if (!given.isUndefined()) {
+        double n = m.toNumber(given);
+        if (object->isEditText())
+            kept = Value(static_cast<double>(toUint32(n)));
+        else
+            kept = Value(static_cast<double>(std::isnan(n) ? INT32_MIN : playerInt(n)));
+    }
+    self->defineOwn(kTabIndexSlot, Property{kept, nullptr, nullptr, kDontEnum});
+    return Value();
+}
 
 std::vector<std::shared_ptr<DisplayObject>> tabOrder(Machine& m) {
     MovieClip* root = m.context().root();

@@ -16,6 +16,7 @@
 #include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/stage/StageClasses.h"
+#include "swf/avm1/stage/TabOrder.h"
 #include "swf/avm1/machine/Machine.h"
 #include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/machine/NumberConversion.h"
@@ -365,16 +366,6 @@ void setFieldAutoSize(Machine& m, EditTextInstance& f, const Value& v) {
     tf(f).setAutoSize(a, f.dictionary());
 }
 
-Value fieldTabIndex(Machine&, EditTextInstance& f) {
-    Object* stage = f.scriptObject();
-    Property* p = stage ? stage->findOwn("__tabIndex") : nullptr;
-    return p ? p->value : Value();
-}
-
-void setFieldTabIndex(Machine& m, EditTextInstance& f, const Value& v) {
-    m.stageObject(f)->defineOwn("__tabIndex", Property{v, nullptr, nullptr, kDontEnum});
-}
-
 Value fieldTextColor(Machine&, EditTextInstance& f) {
     // The colour of new text; what is there may have colours of its own.
     return Value(static_cast<double>(tf(f).newFormat().color.value_or(0)));
@@ -528,7 +519,7 @@ constexpr NativeMember kFieldProperties[] = {
     fieldProperty<fieldType, setFieldType>("type"),
     fieldProperty<getText, setText>("text"),
     fieldProperty<fieldAutoSize, setFieldAutoSize>("autoSize"),
-    fieldProperty<fieldTabIndex, setFieldTabIndex>("tabIndex"),
+    native::accessor("tabIndex", readTabIndex, writeTabIndex, 0),
     fieldProperty<fieldTextColor, setFieldTextColor>("textColor"),
     fieldProperty<fieldBackgroundColor, setFieldBackgroundColor>("backgroundColor"),
     fieldProperty<fieldBorderColor, setFieldBorderColor>("borderColor"),
