@@ -35,8 +35,6 @@ class DeviceFont : public GlyphSource {
     std::optional<uint32_t> glyphFor(char32_t character) const override;
     double advance(uint32_t glyph) const override;
     const Shape* glyphShape(uint32_t glyph) const override;
-    // The player's device text before SWF 8 keeps the whole-pixel advances of hinted fonts.
-    bool onWholePixels(bool olderMovie) const override { return olderMovie; }
 
     static constexpr double kEmSize = 1024.0;
 

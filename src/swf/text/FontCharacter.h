@@ -74,8 +74,6 @@ class FontCharacter : public Character, public GlyphSource {
     double emSize() const override { return version_ >= 3 ? 20480.0 : 1024.0; }
     double ascent() const override;
     double descent() const override;
-    // A small-text font is drawn on whole pixels, whatever the movie.
-    bool onWholePixels(bool) const override { return smallText_; }
     std::optional<uint32_t> glyphFor(char32_t character) const override;
     double advance(uint32_t glyph) const override;
     const Shape* glyphShape(uint32_t glyph) const override;

@@ -24,8 +24,6 @@ class GlyphSource {
     virtual double advance(uint32_t glyph) const = 0;
     // The outline, with fill style 1 inside; null for an unknown glyph.
     virtual const Shape* glyphShape(uint32_t glyph) const = 0;
-    // Whether text in this font goes on whole pixels, in a movie before SWF 8 or later.
-    virtual bool onWholePixels(bool /*olderMovie*/) const { return false; }
 };
 
 }  // namespace swf

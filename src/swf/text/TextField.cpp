@@ -315,7 +315,6 @@ TextLayoutStyle TextField::layoutStyle(const TextFormat& f) const {
     std::sort(style.tabStops.begin(), style.tabStops.end());
     style.align = f.align.value_or(TextAlign::Left);
     style.bullet = f.bullet.value_or(false);
-    style.olderMovie = swfVersion_ < 8;
     // Word wrap does not need multiline: that only lets typed and HTML breaks in.
     style.wordWrap = settings_.wordWrap;
     return style;

@@ -57,9 +57,7 @@ std::vector<Item> measure(std::u32string_view text, size_t begin, size_t end,
         if (item.glyph) {
             double advance = TextLayout::scaled(run.font->advance(*item.glyph), *run.font,
                                                 run.style);
-            // On whole pixels each advance, taken to the nearest twip, rounds up to a pixel.
-            if (run.font->onWholePixels(run.style.olderMovie))
-                advance = std::ceil(std::round(advance) / 20) * 20;
+            if (run.style.wholePixelAdvances) advance = std::ceil(std::round(advance) / 20) * 20;
             item.advance = advance + run.style.letterSpacing;
         }
         items.push_back(item);

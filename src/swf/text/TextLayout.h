@@ -33,7 +33,9 @@ struct TextLayoutStyle {
     TextAlign align = TextAlign::Left;
     bool wordWrap = false;
     bool bullet = false;  // a list item: a bullet before the text, which moves right
-    bool olderMovie = false;  // before SWF 8, whose device text goes on whole pixels
+    // Each advance, taken to the nearest twip, rounded up to a whole pixel: how text extents
+    // are measured in movies before SWF 8.
+    bool wholePixelAdvances = false;
 };
 
 // Characters up to `end` (exclusive) in one font and style.

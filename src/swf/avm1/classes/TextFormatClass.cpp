@@ -215,7 +215,7 @@ Value textExtent(Machine& m, Object* self, std::span<const Value> args) {
     if (!font) return Value(result);
     TextLayoutStyle style;
     style.fontHeight = std::clamp(format->size.value_or(12), 0.0, 2000.0) * 20;
-    style.olderMovie = m.swfVersion() < 8;
+    style.wholePixelAdvances = m.swfVersion() < 8;
     double width = m.toNumber(arg(args, 1));
     const bool wraps = !arg(args, 1).isUndefined() && width > 0;
     style.wordWrap = wraps;
