@@ -21,16 +21,14 @@ Activation::Activation(Machine& machine, ActionBlock block)
     : machine_(machine),
       block_(std::move(block)),
       version_(block_.swfVersion),
-      callerCodeVersion_(machine.exchangeCodeVersion(block_.swfVersion)),
       stack_(machine.stack()),
       floor_(stack_.size()),
-      callerTarget_(machine.swapRunningTarget(&target_)) {
+      caller_(machine.swapRunningCode(this)) {
     registers_.resize(4);
 }
 
 Activation::~Activation() {
-    machine_.exchangeCodeVersion(callerCodeVersion_);
-    machine_.swapRunningTarget(callerTarget_);
+    machine_.swapRunningCode(caller_);
 }
 
 void Activation::reportUncaught(Machine& machine, const Value& value) {

@@ -44,6 +44,9 @@ class Activation {
         }
     }
 
+    int swfVersion() const { return version_; }
+    Object* target() const { return target_; }  // where tellTarget points now
+
   private:
     enum class Outcome { Normal, Return, JumpOut };
 
@@ -218,7 +221,6 @@ class Activation {
     Machine& machine_;
     ActionBlock block_;
     int version_;
-    int callerCodeVersion_;
     std::vector<Value>& stack_;  // the machine's
     size_t floor_;               // values below belong to the caller
     std::vector<Value> registers_;
@@ -226,7 +228,7 @@ class Activation {
     std::vector<ScopeEntry> scope_;
     Object* this_ = nullptr;
     Object* target_ = nullptr;      // the stage object actions like play() act on
-    Object* const* callerTarget_;   // the running target before this code, back at its end
+    const Activation* caller_;      // the code running before this, back at its end
     Object* base_ = nullptr;        // the clip the code belongs to
     Object* targetLink_ = nullptr;  // the scope chain's timeline link before any tellTarget
     Object* home_ = nullptr;        // where the running method was found, for super

@@ -49,6 +49,14 @@ void Machine::installBuiltins(void (*installClasses)(Machine&)) {
 
 // ---- objects
 
+Object* Machine::runningTarget() const {
+    return runningCode_ ? runningCode_->target() : nullptr;
+}
+
+int Machine::codeVersion() const {
+    return runningCode_ ? runningCode_->swfVersion() : swfVersion_;
+}
+
 Object* Machine::newObject(Object* proto) {
     return heap_.make<Object>(proto ? proto : prototypes_.object);
 }

@@ -28,6 +28,7 @@ class MovieContext;
 
 namespace swf::avm1 {
 
+class Activation;
 class ArrayObject;
 class StageObject;
 
@@ -212,10 +213,14 @@ class Machine {
     // The script function running now (arguments.caller of the next call), or null.
     Object* runningFunction() const { return runningFunction_; }
     void setRunningFunction(Object* function) { runningFunction_ = function; }
+    // The code running now, or null: an activation puts itself here and gives back the one
+    // it replaced when it ends.
+    const Activation* swapRunningCode(const Activation* code) {
+        return std::exchange(runningCode_, code);
+    }
     // The timeline the running code acts on (tellTarget moves it), or null outside code;
-    // natives resolve relative paths from it. The code keeps the slot up to date.
-    Object* runningTarget() const { return runningTarget_ ? *runningTarget_ : nullptr; }
-    Object* const* swapRunningTarget(Object* const* slot) { return std::exchange(runningTarget_, slot); }
+    // natives resolve relative paths from it.
+    Object* runningTarget() const;
 
     // The registers of the frame script running (DefineFunction2 code reaches them past its
     // own), or null.
@@ -240,10 +245,8 @@ class Machine {
     void registerClass(const std::string& exportName, Object* constructor);
     Object* registeredClass(std::string_view exportName, int movieVersion) const;
 
-    // The SWF version of the code running now (the movie's own when none runs); an
-    // activation sets it and gives back the one it replaced.
-    int codeVersion() const { return codeVersion_ ? codeVersion_ : swfVersion_; }
-    int exchangeCodeVersion(int version) { return std::exchange(codeVersion_, version); }
+    // The SWF version of the code running now (the movie's own when none runs).
+    int codeVersion() const;
     // Object.watch: `callback(name, old, new, data)` decides what an assignment stores.
     void watch(Object* object, const std::string& name, Object* callback, const Value& data);
     bool unwatch(Object* object, const std::string& name);
@@ -295,7 +298,7 @@ class Machine {
     std::vector<Value>* timelineRegisters_ = nullptr;
     bool constructing_ = false;
     Object* runningFunction_ = nullptr;
-    Object* const* runningTarget_ = nullptr;
+    const Activation* runningCode_ = nullptr;
     std::vector<Value> stack_;
     uint64_t randomState_ = 0x853c49e6748fea9bULL;
     struct Watch {
@@ -314,7 +317,6 @@ class Machine {
         Object* constructor;
     };
     std::vector<RegisteredClass> registeredClasses_;
-    int codeVersion_ = 0;
     bool singlePrecisionBounds_ = false;
 };
 
