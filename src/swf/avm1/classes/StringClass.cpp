@@ -152,8 +152,9 @@ void checkCount(size_t count) {
 }
 
 // SWF 6 on, an undefined separator gives the whole text (whatever the limit), as any other
-// gives empty text, and an empty one every unit. SWF 5 splits at commas without a separator, splits only at a separator of
-// one character and keeps the text whole (whatever the limit) with an empty one.
+// does for empty text, and an empty one every unit. SWF 5 splits at commas without a
+// separator, splits only at a separator of one character and keeps the text whole (whatever
+// the limit) with an empty one.
 Value split(Machine& m, Object* self, Args args) {
     std::string text = thisText(m, self);
     int version = m.swfVersion();
