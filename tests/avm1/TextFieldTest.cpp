@@ -104,6 +104,19 @@ TEST(TextFieldClass, MatchesThePlayer) {
              set("tf", "scroll", "-2147483647") + show("tf.scroll") +
              set("tf", "scroll", "4294967299") + show("tf.scroll"),
          "4\n4\n1\n3"},
+        {"a tall line shows or not by its own height: first it hides the next, last it "
+         "keeps the scroll from reaching it with one line before",
+         8,
+         field("0, 0, 100, 40") + set("tf", "multiline", "true") +
+             set("tf", "text", "\"a\\rb\\rc\"") + store("f", newObject("TextFormat")) +
+             set("f", "size", "30") +
+             "push \"f\"; getVariable; push 1, 0, 3, \"tf\"; getVariable; "
+             "push \"setTextFormat\"; callMethod; pop\n" +
+             show("tf.bottomScroll") + show("tf.maxscroll") +
+             "push \"f\"; getVariable; push 5, 4, 3, \"tf\"; getVariable; "
+             "push \"setTextFormat\"; callMethod; pop\n" +
+             show("tf.maxscroll"),
+         "1\n2\n3"},
         {"a duplicate of a made field starts empty from its definition, where it was", 8,
          field("5, 6, 100, 20") + set("tf", "text", "\"x\"") +
              "push \"t\", \"c\", 16394; cloneSprite\n" + show("_root.c._x") +

@@ -459,15 +459,33 @@ bool TextField::hasLinks() const {
 }
 
 int TextField::visibleLines(const Dictionary& dictionary) const {
-    const Rect& b = box(dictionary);
-    if (metrics_.step() <= 0) return 1;
-    const double room = b.height() - 2 * kGutter + metrics_.leading;
-    return std::max(1, static_cast<int>(room / metrics_.step()));
+    const std::vector<TextLine>& laidOut = lines(dictionary);
+    const double room = box(dictionary).height() - 2 * kGutter;
+    const size_t first = static_cast<size_t>(scroll_ - 1);
+    if (first >= laidOut.size()) return uniformLinesIn(room);
+    // Lines differ in height where sizes mix: a line shows when its bottom is in the box.
+    const double top = laidOut[first].baseline - laidOut[first].ascent;
+    size_t last = first + 1;
+    while (last < laidOut.size() && laidOut[last].baseline + laidOut[last].descent - top <= room)
+        ++last;
+    return static_cast<int>(last - first);
 }
 
 int TextField::maxScroll(const Dictionary& dictionary) const {
-    const int count = static_cast<int>(lines(dictionary).size());
-    return std::max(1, count - visibleLines(dictionary) + 1);
+    const std::vector<TextLine>& laidOut = lines(dictionary);
+    if (laidOut.empty()) return 1;
+    const double room = box(dictionary).height() - 2 * kGutter;
+    // The first line from which the last one still shows whole.
+    const double bottom = laidOut.back().baseline + laidOut.back().descent;
+    size_t first = laidOut.size() - 1;
+    while (first > 0 && bottom - (laidOut[first - 1].baseline - laidOut[first - 1].ascent) <= room)
+        --first;
+    return static_cast<int>(first) + 1;
+}
+
+int TextField::uniformLinesIn(double room) const {
+    if (metrics_.step() <= 0) return 1;
+    return std::max(1, static_cast<int>((room + metrics_.leading) / metrics_.step()));
 }
 
 void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransform& cxform,

@@ -120,7 +120,7 @@ class TextField {
     // The extent of the laid-out text (twips) and the height of one line.
     double textWidth(const Dictionary& dictionary) const;
     double textHeight(const Dictionary& dictionary) const;
-    // Lines that fit in the box at once (at least one).
+    // Lines that show whole from the scrolled-to line on (at least one).
     int visibleLines(const Dictionary& dictionary) const;
     int maxScroll(const Dictionary& dictionary) const;
     // Where a click at `point` (the field's coordinates, twips) puts the caret: at the
@@ -150,6 +150,8 @@ class TextField {
     // Where the scrolled text's area starts (twips, the field's coordinates) and its first
     // line shown.
     Point textOrigin(const std::vector<TextLine>& laidOut, size_t& first) const;
+    // Lines of the field's own format that fit in `room` twips: for a scroll past the text.
+    int uniformLinesIn(double room) const;
     // True when the laid-out text ends with the empty line a final break starts.
     bool endsInEmptyLine() const;
     void limitLength();
