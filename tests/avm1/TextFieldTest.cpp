@@ -117,6 +117,11 @@ TEST(TextFieldClass, MatchesThePlayer) {
              "push \"setTextFormat\"; callMethod; pop\n" +
              show("tf.maxscroll"),
          "1\n2\n3"},
+        {"the empty line after a final break scrolls only where it can be typed on", 8,
+         field("0, 0, 100, 40") + set("tf", "multiline", "true") +
+             set("tf", "text", "\"a\\rb\\rc\\r\"") + show("tf.maxscroll") +
+             set("tf", "type", "\"input\"") + show("tf.maxscroll"),
+         "2\n3"},
         {"a duplicate of a made field starts empty from its definition, where it was", 8,
          field("5, 6, 100, 20") + set("tf", "text", "\"x\"") +
              "push \"t\", \"c\", 16394; cloneSprite\n" + show("_root.c._x") +

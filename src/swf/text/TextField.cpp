@@ -388,13 +388,16 @@ double TextField::textWidth(const Dictionary& dictionary) const {
 }
 
 double TextField::textHeight(const Dictionary& dictionary) const {
-    const auto& laidOut = lines(dictionary);
-    // An empty line, and the empty line after a final break, are text only where they can
-    // be typed on.
+    // An empty field has no text height unless it can be typed in.
     if (text_.empty() && !settings_.editable) return 0;
-    std::span<const TextLine> measured(laidOut);
-    if (endsInEmptyLine() && !settings_.editable) measured = measured.first(measured.size() - 1);
-    return TextLayout::textHeight(measured);
+    return TextLayout::textHeight(textLines(dictionary));
+}
+
+std::span<const TextLine> TextField::textLines(const Dictionary& dictionary) const {
+    std::span<const TextLine> laidOut(lines(dictionary));
+    // The empty line after a final break is text only where it can be typed on.
+    if (endsInEmptyLine() && !settings_.editable) return laidOut.first(laidOut.size() - 1);
+    return laidOut;
 }
 
 bool TextField::endsInEmptyLine() const {
@@ -472,7 +475,7 @@ int TextField::visibleLines(const Dictionary& dictionary) const {
 }
 
 int TextField::maxScroll(const Dictionary& dictionary) const {
-    const std::vector<TextLine>& laidOut = lines(dictionary);
+    const std::span<const TextLine> laidOut = textLines(dictionary);
     if (laidOut.empty()) return 1;
     const double room = box(dictionary).height() - 2 * kGutter;
     // The first line from which the last one still shows whole.

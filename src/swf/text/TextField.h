@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -152,6 +153,8 @@ class TextField {
     Point textOrigin(const std::vector<TextLine>& laidOut, size_t& first) const;
     // Lines of the field's own format that fit in `room` twips: for a scroll past the text.
     int uniformLinesIn(double room) const;
+    // The laid-out lines that hold text: what the text's height and the scroll measure.
+    std::span<const TextLine> textLines(const Dictionary& dictionary) const;
     // True when the laid-out text ends with the empty line a final break starts.
     bool endsInEmptyLine() const;
     void limitLength();
