@@ -139,6 +139,15 @@ TEST(TextRenderTest, TextFieldBorderBackgroundAndClipping) {
     EXPECT_EQ(pixel(shifted, 10, 35), (std::array<int, 4>{0, 0, 0, 255}));
     EXPECT_EQ(pixel(shifted, 40, 35), (std::array<int, 4>{0, 0, 0, 255}));
     EXPECT_EQ(pixel(shifted, 41, 35), (std::array<int, 4>{0, 255, 0, 255}));
+
+    // The background alone, at 10.4 to 40.4 px: whole pixels from the one each corner is in.
+    field.settings().border = false;
+    swf::Canvas background(60, 60);
+    background.clear({0, 255, 0, 255});
+    field.draw(background, swf::Matrix::translate(0.4, 0.4) * kTwipsToPixels, {}, dictionary);
+    EXPECT_EQ(pixel(background, 10, 38), kWhite);
+    EXPECT_EQ(pixel(background, 39, 38), kWhite);
+    EXPECT_EQ(pixel(background, 40, 38), (std::array<int, 4>{0, 255, 0, 255}));
 }
 
 TEST(TextRenderTest, TextFieldsShowTheirCurrentTextAndMaskWithGlyphsOnly) {

@@ -55,6 +55,25 @@ void drawBorder(Canvas& canvas, const Rect& bounds, const Matrix& toPixels,
             canvas.drawShape(boxShape(side, color, std::nullopt), twipsToPixels, cxform, {});
 }
 
+// Under a plain scale and offset the background covers the pixels from the one its
+// top-left corner falls in up to, not including, the one its bottom-right corner falls in.
+void drawBackground(Canvas& canvas, const Rect& bounds, const Matrix& toPixels,
+                    const ColorTransform& cxform, Rgba color) {
+    if (toPixels.b != 0 || toPixels.c != 0) {
+        canvas.drawShape(boxShape(bounds, color, std::nullopt), toPixels, cxform, {});
+        return;
+    }
+    const Point a = toPixels.apply({double(bounds.xMin), double(bounds.yMin)});
+    const Point z = toPixels.apply({double(bounds.xMax), double(bounds.yMax)});
+    auto pixelEdge = [](double pixel) {
+        return static_cast<int32_t>(std::clamp(std::floor(pixel), -1e7, 1e7) * kTwipsPerPixel);
+    };
+    const Rect snapped{pixelEdge(std::min(a.x, z.x)), pixelEdge(std::max(a.x, z.x)),
+                       pixelEdge(std::min(a.y, z.y)), pixelEdge(std::max(a.y, z.y))};
+    if (snapped.empty()) return;
+    canvas.drawShape(boxShape(snapped, color, std::nullopt),
+                     Matrix::scale(1 / kTwipsPerPixel, 1 / kTwipsPerPixel), cxform, {});
+}
 
 Rgba rgbOf(uint32_t color) {
     return Rgba{static_cast<uint8_t>(color >> 16), static_cast<uint8_t>(color >> 8),
@@ -497,8 +516,7 @@ void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransfor
     const Rect& bounds = box_;
     if (!intoMask && (settings_.background || settings_.border)) {
         if (settings_.background)
-            canvas.drawShape(boxShape(bounds, rgbOf(settings_.backgroundColor), std::nullopt),
-                             toPixels, cxform, {});
+            drawBackground(canvas, bounds, toPixels, cxform, rgbOf(settings_.backgroundColor));
         if (settings_.border)
             drawBorder(canvas, bounds, toPixels, cxform, rgbOf(settings_.borderColor));
     }
