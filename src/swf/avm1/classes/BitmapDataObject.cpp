@@ -160,8 +160,10 @@ void BitmapDataObject::noise(int64_t seed, int low, int high, int channels, bool
 }
 
 PixelRect BitmapDataObject::colorBounds(uint32_t mask, uint32_t colour, bool find) const {
-    // An opaque bitmap compares with the colour unmasked, as the player does.
-    uint32_t wanted = transparent_ ? colour & mask : colour;
+    // An opaque bitmap compares with the colour's red, green and blue unmasked, as the
+    // player does, and takes its alpha as full.
+    const uint32_t wanted =
+        transparent_ ? colour & mask : (colour & 0x00FFFFFFu) | (mask & 0xFF000000u);
     int minX = width(), minY = height(), maxX = -1, maxY = -1;
     for (int y = 0; y < height(); ++y) {
         for (int x = 0; x < width(); ++x) {
