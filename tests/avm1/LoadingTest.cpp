@@ -155,7 +155,7 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
         {"LoadVars reads, decodes and reports",
          {lvOnLoad + R"(; push "vars.txt", 1, "lv"; getVariable; push "load"; callMethod; trace)"},
          2,
-         "true\ntrue\n1\na=1&b=hello%20world%21"},
+         "true\ntrue\n1\nb=hello%20world%21&a=1&onLoad=%5Btype%20Function%5D"},
         {"a file in a folder below the movie's is read",
          {lvOnLoad + R"(; push "sub/deep.txt", 1, "lv"; getVariable; push "load"; callMethod; pop;
             push "lv"; getVariable; push "onLoad"; function "" (ok) { push "this"; getVariable; push "deep"; getMember; trace }; setMember)"},

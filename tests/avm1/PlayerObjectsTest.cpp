@@ -183,8 +183,9 @@ const Case kCases[] = {
         push "you", "hello", "chan", 3, "s"; getVariable; push "send"; callMethod; trace
         push "nowhere:chan", "x", 2, "s"; getVariable; push "send"; callMethod; pop
         push "close", "x", 2, "s"; getVariable; push "send"; callMethod; trace
+        push "ONSTATUS", "x", 2, "s"; getVariable; push "send"; callMethod; trace
         push "sent"; trace)",
-     "true\nfalse\ntrue\nfalse\nsent\nstatus status\nhello you\nstatus error"},
+     "true\nfalse\ntrue\nfalse\nfalse\nsent\nstatus status\nhello you\nstatus error"},
     {"no camera, no microphone", 8, 1,
      R"(push 0, "Camera"; getVariable; push "get"; callMethod; trace
         push "Camera"; getVariable; push "names"; getMember; push "length"; getMember; trace
@@ -313,6 +314,40 @@ const Case kCases[] = {
         getMember; storeRegister 1; typeOf; trace
         push r:1, "addCallback"; getMember; typeOf; trace)",
      "function\nundefined"},
+    {"version 5 movies have no local connections, streams' connections or videos", 5, 1,
+     R"(push "LocalConnection"; getVariable; typeOf; trace
+        push "NetConnection"; getVariable; typeOf; trace
+        push "Video"; getVariable; typeOf; trace
+        push "LoadVars"; getVariable; typeOf; trace)",
+     "undefined\nundefined\nundefined\nfunction"},
+    {"loaded sounds' methods arrive with version 6; the policy flag is a Sound's own", 5, 1,
+     R"(push "Sound"; getVariable; push "prototype"; getMember; push "loadSound"; getMember
+        typeOf; trace
+        push "s", 0, "Sound"; newObject; setVariable
+        push "s"; getVariable; push "checkPolicyFile"; getMember; trace
+        push "s"; getVariable; push "checkPolicyFile", 1; setMember
+        push "s"; getVariable; push "checkPolicyFile"; getMember; trace
+        push "Sound"; getVariable; push "prototype"; getMember; push "checkPolicyFile"
+        getMember; typeOf; trace)",
+     "undefined\nfalse\ntrue\nundefined"},
+    {"LoadVars lists its variables as for..in visits them, through the global escape", 8, 1,
+     R"(push "v", 0, "LoadVars"; newObject; setVariable
+        push "v"; getVariable; push "a", "x y"; setMember
+        push "v"; getVariable; push "f"; function () { }; setMember
+        push 0, "v"; getVariable; push "toString"; callMethod; trace
+        push 0, "v"; getVariable; push "decode"; callMethod; trace
+        push "_global"; getVariable; push "escape"; function (s) { push "E"; return }; setMember
+        push 0, "v"; getVariable; push "toString"; callMethod; trace)",
+     "f=%5Btype%20Function%5D&a=x%20y\nfalse\nE=E&E=E"},
+    {"a text snapshot counts only for the one clip it was made for", 8, 1,
+     R"(push "x", 1, "TextSnapshot"; newObject; push 0, "getCount"; callMethod; trace
+        push true, "_root"; getVariable; push 2, "TextSnapshot"; newObject
+        push 0, "getCount"; callMethod; trace
+        push "_root"; getVariable; push 1, "TextSnapshot"; newObject; storeRegister 1; pop
+        push 0, r:1, "getCount"; callMethod; trace
+        push 0, 0, 2, r:1, "hitTestTextNearPos"; callMethod; typeOf; trace
+        push 0, 0, 0, 0, 4, r:1, "hitTestTextNearPos"; callMethod; typeOf; trace)",
+     "undefined\nundefined\n0\nnumber\nundefined"},
     {"the style sheet class arrives with version 7", 6, 1,
      R"(push "TextField"; getVariable; push "StyleSheet"; getMember; typeOf; trace)",
      "undefined"},

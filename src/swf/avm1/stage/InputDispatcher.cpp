@@ -215,7 +215,8 @@ void InputDispatcher::mouseReleased() {
 
 void InputDispatcher::followLink(EditTextInstance& field, const std::string& url) {
     // "asfunction:path,argument" calls the function the path names from the field's
-    // timeline; other links would open a browser window, which there is none of.
+    // timeline, its first name found there or else among the globals; other links would
+    // open a browser window, which there is none of.
     constexpr std::string_view kAsFunction = "asfunction:";
     if (!startsWithIgnoringCase(url, kAsFunction) || !field.parent()) return;
     const std::string_view call = std::string_view(url).substr(kAsFunction.size());
@@ -225,7 +226,9 @@ void InputDispatcher::followLink(EditTextInstance& field, const std::string& url
     m.startActionList();
     Activation::runGuarded(m, [&] {
         Value self(m.stageObject(*field.parent()));
-        size_t dot = path.find('.');
+        const size_t firstDot = path.find('.');
+        if (m.get(self, path.substr(0, firstDot)).isUndefined()) self = Value(m.global());
+        size_t dot = firstDot;
         for (; dot != std::string_view::npos && self.asObject(); dot = path.find('.')) {
             self = m.get(self, path.substr(0, dot));
             path = path.substr(dot + 1);
