@@ -135,8 +135,9 @@ void InputDispatcher::handleEvent(const InputEvent& event) {
 }
 
 void InputDispatcher::frameDone() {
-    // What moves under a pointer that stands still rolls over or out all the same.
-    if (context_.input().mouseInside) followPointer();
+    // What moves under a pointer that stands still rolls over or out all the same, unless
+    // the keyboard highlighted something since the pointer last moved.
+    if (context_.input().mouseInside && !keyboardHighlight_) followPointer();
     placeFocusHighlight();
 }
 
@@ -187,6 +188,7 @@ void InputDispatcher::mousePressed() {
     }
     DisplayObject* target = objectUnderPointer();
     hovered_ = target ? target->weak_from_this() : std::weak_ptr<DisplayObject>();
+    keyboardHighlight_ = false;
     if (!target) return;
     pressed_ = target->weak_from_this();
     fire(*target, kPress);
@@ -242,6 +244,7 @@ void InputDispatcher::followLink(EditTextInstance& field, const std::string& url
 }
 
 void InputDispatcher::followPointer() {
+    keyboardHighlight_ = false;
     DisplayObject* target = objectUnderPointer();
     auto hovered = hovered_.lock();
     if (hovered && !hovered->onStage()) hovered.reset();
@@ -378,6 +381,7 @@ void InputDispatcher::setFocus(DisplayObject* next, FocusCause cause) {
                                   (cause == FocusCause::Script && focusRectShown_));
     if (cause == FocusCause::Keyboard) {
         highlight(keepNext);
+        keyboardHighlight_ = hovered_.lock() != nullptr;
     } else if (cause == FocusCause::Script) {
         // Even a focus that stays put rolls its object out and over again.
         std::weak_ptr<DisplayObject> target = keepNext;
