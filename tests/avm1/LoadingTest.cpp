@@ -209,11 +209,11 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
          2,
          "true\nstart mc\nprogress " + helloSize + "/" + helloSize +
              "\ncomplete mc\nerror mc2 URLNotFound\nhello\ninit mc"},
-        {"a file that is neither movie nor picture never completes",
+        {"a file that is neither movie nor picture loads as an empty movie",
          {clip + ";" + mclEvents + R"(;
             push "_root"; getVariable; push "mc"; getMember; push "notes.bin", 2, "l"; getVariable; push "loadClip"; callMethod; pop)"},
          2,
-         "error mc LoadNeverCompleted"},
+         "start mc\nprogress 25/25\ncomplete mc\ninit mc"},
         {"a picture becomes the clip's content",
          {clip +
               R"(; push "red.gif", 1, "_root"; getVariable; push "mc"; getMember; push "loadMovie"; callMethod; pop)",

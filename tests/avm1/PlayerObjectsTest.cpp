@@ -348,6 +348,13 @@ const Case kCases[] = {
         push 0, 0, 2, r:1, "hitTestTextNearPos"; callMethod; typeOf; trace
         push 0, 0, 0, 0, 4, r:1, "hitTestTextNearPos"; callMethod; typeOf; trace)",
      "undefined\nundefined\n0\nnumber\nundefined"},
+    {"MovieClipLoader takes only a string address; getProgress answers a bare record", 8, 1,
+     R"(push "l", 0, "MovieClipLoader"; newObject; setVariable
+        push "_root"; getVariable; push 9, 2, "l"; getVariable; push "loadClip"; callMethod; trace
+        push 0, "l"; getVariable; push "unloadClip"; callMethod; trace
+        push "_root"; getVariable; push 1, "l"; getVariable; push "getProgress"; callMethod
+        push "__proto__"; getMember; trace)",
+     "false\nundefined\nundefined"},
     {"the style sheet class arrives with version 7", 6, 1,
      R"(push "TextField"; getVariable; push "StyleSheet"; getMember; typeOf; trace)",
      "undefined"},
