@@ -237,7 +237,7 @@ const Case kCases[] = {
         push "o"; getVariable; push 1, "Key"; getVariable; push "removeListener"; callMethod
         trace)",
      "1\ntrue"},
-    {"focus by path; a selection needs a focused text field", 8, 1,
+    {"focus by path, a path naming nothing changes nothing; a selection needs a focused text field", 8, 1,
      R"(push 1, "a", 2, "_root"; getVariable; push "createEmptyMovieClip"; callMethod; pop
         push "a"; getVariable; push "onPress"; function () {}; setMember
         push "_level0.a", 1, "Selection"; getVariable; push "setFocus"; callMethod; trace
@@ -245,8 +245,16 @@ const Case kCases[] = {
         push 3, 1, 2, "Selection"; getVariable; push "setSelection"; callMethod; pop
         push 0, "Selection"; getVariable; push "getEndIndex"; callMethod; trace
         push "_level0.none", 1, "Selection"; getVariable; push "setFocus"; callMethod; trace
+        push 0, "Selection"; getVariable; push "setFocus"; callMethod; trace
         push 0, "Selection"; getVariable; push "getFocus"; callMethod; trace)",
-     "true\n_level0.a\n-1\ntrue\nnull"},
+     "true\n_level0.a\n-1\nfalse\nfalse\n_level0.a"},
+    {"undefined with more arguments clears nothing", 8, 1,
+     R"(push 20, 20, 0, 0, 1, "t", 6, "_root"; getVariable; push "createTextField"; callMethod
+        pop
+        push "t"; getVariable; push 1, "Selection"; getVariable; push "setFocus"; callMethod; pop
+        push 5, undefined, 2, "Selection"; getVariable; push "setFocus"; callMethod; trace
+        push 0, "Selection"; getVariable; push "getFocus"; callMethod; trace)",
+     "false\n_level0.t"},
     {"no input method and no other product to launch", 8, 1,
      R"(push "System"; getVariable; push "IME"; getMember; storeRegister 1; pop
         push true, 1, r:1, "setEnabled"; callMethod; trace
