@@ -24,6 +24,13 @@ std::vector<InputEvent> Press(int code, uint32_t character = 0) {
     return {Key(InputEvent::Type::KeyDown, code, character),
             Key(InputEvent::Type::KeyUp, code, character)};
 }
+InputEvent Pointer(double x, double y) {
+    InputEvent event;
+    event.type = InputEvent::Type::MouseMove;
+    event.x = x;
+    event.y = y;
+    return event;
+}
 std::vector<InputEvent> Tabs(int count) {
     std::vector<InputEvent> keys;
     for (int i = 0; i < count; ++i) keys.push_back(Key(InputEvent::Type::KeyDown, 9, 9));
@@ -60,6 +67,7 @@ struct FocusCase {
     Code script;
     std::vector<InputEvent> keys;  // delivered after the first frame
     std::string trace;
+    std::vector<InputEvent> later = {};  // after the second
 };
 
 TEST(Focus, TabOrderEventsAndKeysOfTheFocusedObject) {
@@ -113,6 +121,12 @@ TEST(Focus, TabOrderEventsAndKeysOfTheFocusedObject) {
          }(),
          "k onRollOver\nnull > _level0.k\nk onKeyUp\nk onKeyDown\nk onPress\nk onRelease\n"
          "k onKeyUp"},
+        {"a Tab's highlight outlasts frames under a pointer that stands still; a move ends it",
+         Clip("k", 1) + set("k", "tabEnabled", "true") + Tracing("k", "onKeyDown") +
+             Tracing("k", "onRollOut"),
+         {Pointer(150, 150), Key(T::KeyDown, 9, 9)},
+         "null > _level0.k\nk onKeyDown\nk onRollOut",
+         {Key(T::KeyDown, 65, 'a'), Pointer(151, 150), Key(T::KeyDown, 66, 'b')}},
         {"a field given the focus has all its text selected; replaceSel replaces it",
          Field("f", 1, 0, 0) + set("f", "text", "\"abcd\"") +
              run(invoke(var("f"), "replaceSel", {lit("\"<\"")})) + show("f.text") +
@@ -126,7 +140,8 @@ TEST(Focus, TabOrderEventsAndKeysOfTheFocusedObject) {
         movie.version(8).frameSizePixels(200, 200);
         movie.doAction(st::ActionBuilder::assemble(kListener + c.script + "stop"));
         movie.showFrame();
-        EXPECT_EQ(avm1test::Joined(avm1test::RunMovie(movie, 2, {c.keys})), c.trace) << c.name;
+        EXPECT_EQ(avm1test::Joined(avm1test::RunMovie(movie, 3, {c.keys, c.later})), c.trace)
+            << c.name;
     }
 }
 

@@ -155,7 +155,7 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
         {"LoadVars reads, decodes and reports",
          {lvOnLoad + R"(; push "vars.txt", 1, "lv"; getVariable; push "load"; callMethod; trace)"},
          2,
-         "true\ntrue\n1\na=1&b=hello%20world%21"},
+         "true\ntrue\n1\nb=hello%20world%21&a=1&onLoad=%5Btype%20Function%5D"},
         {"a file in a folder below the movie's is read",
          {lvOnLoad + R"(; push "sub/deep.txt", 1, "lv"; getVariable; push "load"; callMethod; pop;
             push "lv"; getVariable; push "onLoad"; function "" (ok) { push "this"; getVariable; push "deep"; getMember; trace }; setMember)"},
@@ -209,11 +209,11 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
          2,
          "true\nstart mc\nprogress " + helloSize + "/" + helloSize +
              "\ncomplete mc\nerror mc2 URLNotFound\nhello\ninit mc"},
-        {"a file that is neither movie nor picture never completes",
+        {"a file that is neither movie nor picture loads as an empty movie",
          {clip + ";" + mclEvents + R"(;
             push "_root"; getVariable; push "mc"; getMember; push "notes.bin", 2, "l"; getVariable; push "loadClip"; callMethod; pop)"},
          2,
-         "error mc LoadNeverCompleted"},
+         "start mc\nprogress 25/25\ncomplete mc\ninit mc"},
         {"a picture becomes the clip's content",
          {clip +
               R"(; push "red.gif", 1, "_root"; getVariable; push "mc"; getMember; push "loadMovie"; callMethod; pop)",

@@ -61,6 +61,7 @@ std::vector<Known> knownNumbers() {
         {251, 3, "String.prototype.toUpperCase"},
         {251, 4, "String.prototype.toLowerCase"},
         {252, 0, "Array"},
+        {901, 0, "MovieClip.prototype.createEmptyMovieClip"},
         {666, 1, "Stage.scaleMode", Part::Getter},
         {666, 2, "Stage.scaleMode", Part::Setter},
         {666, 3, "Stage.align", Part::Getter},

@@ -62,13 +62,15 @@ TEST(NetworkObjectsTest, AnswerAsTheOriginalPlayerWithoutNetwork) {
          2,
          "Kinetrope: not loading 'v.flv': the movie has no folder to load from\n0\n"
          "NetStream.Play.StreamNotFound"},
-        {"a socket never connects", 0,
+        {"a socket never connects; a port past 16 bits is refused at once", 0,
          "push \"x\", 0, \"XMLSocket\"; newObject; setVariable\n"
          "push \"x\"; getVariable; push \"onConnect\"\n"
          "function (ok) { push \"onConnect \"; push \"ok\"; getVariable; add2; trace }; "
          "setMember\n"
-         "push 80, \"localhost\", 2, \"x\"; getVariable; push \"connect\"; callMethod; trace\n",
-         3, "true\nonConnect false"},
+         "push 80, \"localhost\", 2, \"x\"; getVariable; push \"connect\"; callMethod; trace\n"
+         "push 65536, \"localhost\", 2, \"x\"; getVariable; push \"connect\"; callMethod; "
+         "trace\n",
+         3, "true\nfalse\nonConnect false"},
         {"browse checks the filters, then nobody picks a file", 0,
          "push \"f\", 0, \"flash\"; getVariable; push \"net\"; getMember; "
          "push \"FileReferenceList\"; newMethod; setVariable\n"

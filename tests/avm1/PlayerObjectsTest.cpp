@@ -183,8 +183,9 @@ const Case kCases[] = {
         push "you", "hello", "chan", 3, "s"; getVariable; push "send"; callMethod; trace
         push "nowhere:chan", "x", 2, "s"; getVariable; push "send"; callMethod; pop
         push "close", "x", 2, "s"; getVariable; push "send"; callMethod; trace
+        push "ONSTATUS", "x", 2, "s"; getVariable; push "send"; callMethod; trace
         push "sent"; trace)",
-     "true\nfalse\ntrue\nfalse\nsent\nstatus status\nhello you\nstatus error"},
+     "true\nfalse\ntrue\nfalse\nfalse\nsent\nstatus status\nhello you\nstatus error"},
     {"no camera, no microphone", 8, 1,
      R"(push 0, "Camera"; getVariable; push "get"; callMethod; trace
         push "Camera"; getVariable; push "names"; getMember; push "length"; getMember; trace
@@ -236,7 +237,7 @@ const Case kCases[] = {
         push "o"; getVariable; push 1, "Key"; getVariable; push "removeListener"; callMethod
         trace)",
      "1\ntrue"},
-    {"focus by path; a selection needs a focused text field", 8, 1,
+    {"focus by path, a path naming nothing changes nothing; a selection needs a focused text field", 8, 1,
      R"(push 1, "a", 2, "_root"; getVariable; push "createEmptyMovieClip"; callMethod; pop
         push "a"; getVariable; push "onPress"; function () {}; setMember
         push "_level0.a", 1, "Selection"; getVariable; push "setFocus"; callMethod; trace
@@ -244,8 +245,16 @@ const Case kCases[] = {
         push 3, 1, 2, "Selection"; getVariable; push "setSelection"; callMethod; pop
         push 0, "Selection"; getVariable; push "getEndIndex"; callMethod; trace
         push "_level0.none", 1, "Selection"; getVariable; push "setFocus"; callMethod; trace
+        push 0, "Selection"; getVariable; push "setFocus"; callMethod; trace
         push 0, "Selection"; getVariable; push "getFocus"; callMethod; trace)",
-     "true\n_level0.a\n-1\ntrue\nnull"},
+     "true\n_level0.a\n-1\nfalse\nfalse\n_level0.a"},
+    {"undefined with more arguments clears nothing", 8, 1,
+     R"(push 20, 20, 0, 0, 1, "t", 6, "_root"; getVariable; push "createTextField"; callMethod
+        pop
+        push "t"; getVariable; push 1, "Selection"; getVariable; push "setFocus"; callMethod; pop
+        push 5, undefined, 2, "Selection"; getVariable; push "setFocus"; callMethod; trace
+        push 0, "Selection"; getVariable; push "getFocus"; callMethod; trace)",
+     "false\n_level0.t"},
     {"no input method and no other product to launch", 8, 1,
      R"(push "System"; getVariable; push "IME"; getMember; storeRegister 1; pop
         push true, 1, r:1, "setEnabled"; callMethod; trace
@@ -313,6 +322,47 @@ const Case kCases[] = {
         getMember; storeRegister 1; typeOf; trace
         push r:1, "addCallback"; getMember; typeOf; trace)",
      "function\nundefined"},
+    {"version 5 movies have no local connections, streams' connections or videos", 5, 1,
+     R"(push "LocalConnection"; getVariable; typeOf; trace
+        push "NetConnection"; getVariable; typeOf; trace
+        push "Video"; getVariable; typeOf; trace
+        push "LoadVars"; getVariable; typeOf; trace)",
+     "undefined\nundefined\nundefined\nfunction"},
+    {"loaded sounds' methods arrive with version 6; the policy flag is a Sound's own", 5, 1,
+     R"(push "Sound"; getVariable; push "prototype"; getMember; push "loadSound"; getMember
+        typeOf; trace
+        push "s", 0, "Sound"; newObject; setVariable
+        push "s"; getVariable; push "checkPolicyFile"; getMember; trace
+        push "s"; getVariable; push "checkPolicyFile", 1; setMember
+        push "s"; getVariable; push "checkPolicyFile"; getMember; trace
+        push "Sound"; getVariable; push "prototype"; getMember; push "checkPolicyFile"
+        getMember; typeOf; trace)",
+     "undefined\nfalse\ntrue\nundefined"},
+    {"LoadVars lists its variables as for..in visits them, through the global escape", 8, 1,
+     R"(push "v", 0, "LoadVars"; newObject; setVariable
+        push "v"; getVariable; push "a", "x y"; setMember
+        push "v"; getVariable; push "f"; function () { }; setMember
+        push 0, "v"; getVariable; push "toString"; callMethod; trace
+        push 0, "v"; getVariable; push "decode"; callMethod; trace
+        push "_global"; getVariable; push "escape"; function (s) { push "E"; return }; setMember
+        push 0, "v"; getVariable; push "toString"; callMethod; trace)",
+     "f=%5Btype%20Function%5D&a=x%20y\nfalse\nE=E&E=E"},
+    {"a text snapshot counts only for the one clip it was made for", 8, 1,
+     R"(push "x", 1, "TextSnapshot"; newObject; push 0, "getCount"; callMethod; trace
+        push true, "_root"; getVariable; push 2, "TextSnapshot"; newObject
+        push 0, "getCount"; callMethod; trace
+        push "_root"; getVariable; push 1, "TextSnapshot"; newObject; storeRegister 1; pop
+        push 0, r:1, "getCount"; callMethod; trace
+        push 0, 0, 2, r:1, "hitTestTextNearPos"; callMethod; typeOf; trace
+        push 0, 0, 0, 0, 4, r:1, "hitTestTextNearPos"; callMethod; typeOf; trace)",
+     "undefined\nundefined\n0\nnumber\nundefined"},
+    {"MovieClipLoader takes only a string address; getProgress answers a bare record", 8, 1,
+     R"(push "l", 0, "MovieClipLoader"; newObject; setVariable
+        push "_root"; getVariable; push 9, 2, "l"; getVariable; push "loadClip"; callMethod; trace
+        push 0, "l"; getVariable; push "unloadClip"; callMethod; trace
+        push "_root"; getVariable; push 1, "l"; getVariable; push "getProgress"; callMethod
+        push "__proto__"; getMember; trace)",
+     "false\nundefined\nundefined"},
     {"the style sheet class arrives with version 7", 6, 1,
      R"(push "TextField"; getVariable; push "StyleSheet"; getMember; typeOf; trace)",
      "undefined"},

@@ -123,6 +123,14 @@ TEST(TextEditing, TypingPastingAndCommandsChangeTheFocusedField) {
          "\"<a href='asfunction:hit,one'>a</a>b<a href='asfunction:miss'>c</a>\"; setMember;",
          {Down(4, 6), Up(4, 6), Down(150, 6), Up(150, 6)},
          "calledone"},
+        {"a link's function not on the field's timeline is a global one, called on _global",
+         false,
+         "push \"_global\"; getVariable; push \"g\"; function () { push \"this\"; getVariable;"
+         "push \"_global\"; getVariable; equals2; trace }; setMember;"
+         "push \"t\"; getVariable; push \"html\", true; setMember;"
+         "push \"t\"; getVariable; push \"htmlText\", \"<a href='asfunction:g'>a</a>\"; setMember;",
+         {Down(4, 6), Up(4, 6)},
+         "true"},
         {"a read-only field takes nothing",
          true,
          "push \"t\"; getVariable; push \"type\", \"dynamic\"; setMember;",

@@ -265,20 +265,21 @@ std::shared_ptr<SwfMovie> ContentLoader::pictureMovie(const std::vector<uint8_t>
         bitmap = DecodePng(bytes);
     else if (data.size() >= 6 && data[0] == 'G' && data[1] == 'I' && data[2] == 'F')
         bitmap = DecodeGif(bytes);
-    if (!bitmap) return nullptr;
     auto movie = std::make_shared<SwfMovie>();
     movie->header.version = 0;  // no movie: getSWFVersion says -1
     movie->header.frameCount = 1;
-    movie->header.frameSize = {0, bitmap->width * 20, 0, bitmap->height * 20};
     movie->header.declaredLength = static_cast<uint32_t>(data.size());
     movie->header.fileLength = data.size();
-    movie->dictionary.add(std::make_shared<BitmapCharacter>(1, std::move(*bitmap)));
     auto timeline = std::make_shared<Timeline>(1);
     Frame frame;
-    PlaceObject place;
-    place.depth = 1;
-    place.characterId = 1;
-    frame.tags.emplace_back(place);
+    if (bitmap) {
+        movie->header.frameSize = {0, bitmap->width * 20, 0, bitmap->height * 20};
+        movie->dictionary.add(std::make_shared<BitmapCharacter>(1, std::move(*bitmap)));
+        PlaceObject place;
+        place.depth = 1;
+        place.characterId = 1;
+        frame.tags.emplace_back(place);
+    }
     timeline->frames().push_back(std::move(frame));
     timeline->setShownFrames(1, false, true);
     movie->timeline = std::move(timeline);

@@ -49,8 +49,8 @@ class ContentLoader final : public ContentRequests {
     void completePending() override;
     size_t pendingCount() const override { return pending_.size(); }
 
-    // A decoded picture file as a movie of one frame showing it (of version 0, since it is
-    // none); null when the data is no JPEG, PNG or GIF picture.
+    // What is neither movie nor picture as a movie of one empty frame; a JPEG, PNG or GIF
+    // picture as one showing it (both of version 0, since they are no movie).
     static std::shared_ptr<SwfMovie> pictureMovie(const std::vector<uint8_t>& data);
 
   private:

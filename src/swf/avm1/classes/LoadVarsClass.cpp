@@ -5,7 +5,6 @@
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/classes/LoadRequests.h"
 #include "swf/avm1/classes/PlayerObjects.h"
-#include "swf/avm1/classes/UrlEscape.h"
 #include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/machine/NativeMember.h"
 #include "swf/display/MovieContext.h"
@@ -22,16 +21,21 @@ void setField(Machine&, Object* target, std::string_view name, const Value& valu
     target->defineOwn(name, Property{value, nullptr, nullptr, kDontEnum | kDontDelete});
 }
 
-// name=value pairs of the enumerable variables (functions left out), escaped.
+// name=value pairs of the enumerable variables, in the order for..in visits them, each side
+// through the global escape function, which a movie may replace.
 Value toQueryString(Machine& m, Object* self) {
     if (!self) return Value("");
+    const Value escape = m.get(Value(m.global()), "escape");
+    auto escaped = [&](const Value& v) {
+        const Value args[] = {v};
+        return m.toString(m.call(escape, nullptr, args));
+    };
     std::string out;
-    // In the order for..in visits them, as the player lists them.
-    for (const std::string& name : m.enumerate(self)) {
-        Value value = m.get(Value(self), name);
-        if (value.isObject() && value.asObject()->asFunction()) continue;
+    const std::vector<std::string> names = m.enumerate(self);
+    for (auto name = names.rbegin(); name != names.rend(); ++name) {
+        const Value value = m.get(Value(self), *name);
         if (!out.empty()) out += '&';
-        out += urlEscape(name) + "=" + urlEscape(m.toString(value));
+        out += escaped(Value(*name)) + "=" + escaped(value);
         Machine::checkLength(out.size());
     }
     return Value(std::move(out));
@@ -51,8 +55,10 @@ Value loadVarsSend(Machine& m, Object*, std::span<const Value> args) {
     return Value(false);
 }
 
+// With nothing to decode the answer is false.
 Value loadVarsDecode(Machine& m, Object* self, std::span<const Value> args) {
-    if (!args.empty()) decodeVariables(m, self, m.toString(args[0]));
+    if (args.empty()) return Value(false);
+    decodeVariables(m, self, m.toString(args[0]));
     return Value();
 }
 

@@ -47,7 +47,7 @@ std::string qualified(const std::string& name) {
 // Methods a message may not call.
 bool reservedMethod(const std::string& name) {
     for (const char* reserved :
-         {"send", "connect", "close", "allowDomain", "allowInsecureDomain", "domain"})
+         {"send", "connect", "close", "allowDomain", "allowInsecureDomain", "domain", "onStatus"})
         if (equalsIgnoringCase(name, reserved)) return true;
     return false;
 }
@@ -118,6 +118,8 @@ constexpr NativeMember kLocalConnectionMethods[] = {
 void installLocalConnectionClass(Machine& m) {
     installClass(m, m.global(), m.newObject(),
                  {"LocalConnection", native::nothing, nullptr, {}, {}, kLocalConnectionMethods});
+    // SWF 5 movies have no LocalConnection class to name.
+    hideBefore(m.global(), "LocalConnection", 6);
 }
 
 }  // namespace swf::avm1

@@ -68,7 +68,8 @@ Value clipValue(Machine& m, MovieClip* clip) {
 
 Value loadClip(Machine& m, Object* self, std::span<const Value> args) {
     ContentRequests* loader = m.context().loader();
-    if (!self || !loader || args.size() < 2 || args[0].isNullish()) return Value(false);
+    // The address must be a string itself: nothing else is converted to one.
+    if (!self || !loader || args.size() < 2 || !args[0].isString()) return Value(false);
     LoadTarget target;
     MovieClip* found = nullptr;
     if (!targetOf(m, args[1], target, found) || (target.level < 0 && !found)) return Value(false);
@@ -110,6 +111,7 @@ Value loadClip(Machine& m, Object* self, std::span<const Value> args) {
 }
 
 Value unloadClip(Machine& m, Object*, std::span<const Value> args) {
+    if (args.empty()) return Value();
     ContentRequests* loader = m.context().loader();
     LoadTarget target;
     MovieClip* found = nullptr;
@@ -123,7 +125,9 @@ Value getProgress(Machine& m, Object*, std::span<const Value> args) {
     LoadTarget target;
     MovieClip* clip = nullptr;
     if (!targetOf(m, arg(args, 0), target, clip)) return Value();
+    // A bare record: it inherits nothing, not even from Object.
     Object* progress = m.newObject();
+    progress->setProto(nullptr);
     Value loaded, total;
     if (clip && !clip->loadedMovie() && !clip->character() && m.context().levelOf(clip) < 0) {
         loaded = total = Value(0.0);  // a clip a script made empty has nothing loaded

@@ -102,6 +102,8 @@ constexpr NativeMember kConnectionMethods[] = {
 void installNetConnectionClass(Machine& m) {
     installClass(m, m.global(), m.newObject(),
                  {"NetConnection", native::nothing, makeConnection, {}, {}, kConnectionMethods});
+    // SWF 5 movies have no NetConnection class to name.
+    hideBefore(m.global(), "NetConnection", 6);
 }
 
 }  // namespace swf::avm1

@@ -27,7 +27,6 @@
 #include "swf/display/DisplayObject.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
-#include "swf/movie/SoundCharacter.h"
 #include "swf/sound/Id3Tag.h"
 
 namespace swf::avm1 {
@@ -330,27 +329,43 @@ Value soundConstruct(Machine& m, Object* self, std::span<const Value> args) {
     return Value();
 }
 
+// Kept for the loads a movie asks for; no policy file is ever fetched for a local file.
+Value soundCheckPolicyFile(Machine&, Object* self, std::span<const Value>) {
+    SoundObject* s = soundOf(self);
+    return s ? Value(s->checkPolicyFile) : Value();
+}
+
+Value setSoundCheckPolicyFile(Machine& m, Object* self, std::span<const Value> args) {
+    if (SoundObject* s = soundOf(self)) s->checkPolicyFile = m.toBoolean(arg(args, 0));
+    return Value();
+}
+
 Object* makeSound(Machine& m, Object* prototype) {
     return m.heap().make<SoundObject>(prototype);
 }
 
 using native::method;
 
+// In the player's order; the methods of loaded sounds came with SWF 6.
 constexpr NativeMember kSoundMethods[] = {
-    method("attachSound", attachExportedSound),
-    method("start", soundStart),
-    method("stop", soundStop),
-    method("getDuration", soundDuration),
-    method("getPosition", soundPosition),
-    method("setVolume", soundSetVolume),
+    method("getPan", soundGetPan),
+    method("getTransform", soundGetTransform),
     method("getVolume", soundGetVolume),
     method("setPan", soundSetPan),
-    method("getPan", soundGetPan),
     method("setTransform", soundSetTransform),
-    method("getTransform", soundGetTransform),
-    method("loadSound", loadSoundFile),
-    method("getBytesLoaded", soundBytes),
-    method("getBytesTotal", soundBytes),
+    method("setVolume", soundSetVolume),
+    method("stop", soundStop),
+    method("attachSound", attachExportedSound),
+    method("start", soundStart),
+    method("getDuration", soundDuration).since(6),
+    method("setDuration", native::nothing).since(6),
+    method("getPosition", soundPosition).since(6),
+    method("setPosition", native::nothing).since(6),
+    method("loadSound", loadSoundFile).since(6),
+    method("getBytesLoaded", soundBytes).since(6),
+    method("getBytesTotal", soundBytes).since(6),
+    native::accessor("checkPolicyFile", soundCheckPolicyFile, setSoundCheckPolicyFile,
+                     kDontEnum | kDontDelete),
 };
 
 }  // namespace

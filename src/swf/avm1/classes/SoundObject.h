@@ -29,6 +29,7 @@ class SoundObject : public Object {
     uint64_t channel = 0;       // the serial of the last start
     double lastPositionMs = 0;  // where the last start got to once it ended or was stopped
     uint32_t loadSerial = 0;    // numbers loadSound calls: only the last one's answer counts
+    bool checkPolicyFile = false;
 };
 
 }  // namespace swf::avm1

@@ -29,6 +29,7 @@ class TextSnapshotObject : public Object {
   public:
     explicit TextSnapshotObject(Object* proto) : Object(proto) {}
     std::weak_ptr<DisplayObject> clip;
+    bool madeForClip = false;  // made with one argument, a movie clip
     std::vector<bool> selected;
 };
 
@@ -103,8 +104,11 @@ uint32_t foldCase(uint32_t c) {
 
 Value snapshotConstruct(Machine& m, Object* self, std::span<const Value> args) {
     TextSnapshotObject* snapshot = snapshotOf(self);
-    DisplayObject* clip = m.displayObjectOf(arg(args, 0));
-    if (snapshot && clip && clip->asMovieClip()) snapshot->clip = clip->weak_from_this();
+    DisplayObject* clip = args.size() == 1 ? m.displayObjectOf(args[0]) : nullptr;
+    if (snapshot && clip && clip->asMovieClip()) {
+        snapshot->clip = clip->weak_from_this();
+        snapshot->madeForClip = true;
+    }
     return Value();
 }
 
@@ -135,8 +139,9 @@ Value findText(Machine& m, TextSnapshotObject& s, std::span<const Value> args) {
     return Value(-1);
 }
 
+// Takes x, y and an optional distance; nothing is ever near, as no text is laid out to hit.
 Value hitTestTextNearPos(Machine&, TextSnapshotObject&, std::span<const Value> args) {
-    return args.size() >= 2 ? Value(-1) : Value();
+    return args.size() == 2 || args.size() == 3 ? Value(-1) : Value();
 }
 
 Value getSelectedText(Machine& m, TextSnapshotObject& s, std::span<const Value> args) {
@@ -181,8 +186,9 @@ Value setSelected(Machine& m, TextSnapshotObject& s, std::span<const Value> args
     return Value();
 }
 
+// A snapshot not made for a clip has no count to give.
 Value getCount(Machine& m, TextSnapshotObject& s, std::span<const Value> args) {
-    if (!args.empty()) return Value();
+    if (!args.empty() || !s.madeForClip) return Value();
     return Value(static_cast<double>(textOf(m, s).characters.size()));
 }
 

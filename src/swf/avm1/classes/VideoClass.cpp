@@ -39,6 +39,8 @@ void installVideoClass(Machine& m) {
     Object* proto = m.newObject();
     m.prototypes().video = proto;
     installClass(m, m.global(), proto, {"Video", native::nothing, nullptr, {}, {}, kVideoMethods});
+    // SWF 5 movies have no Video class to name.
+    hideBefore(m.global(), "Video", 6);
 }
 
 }  // namespace swf::avm1

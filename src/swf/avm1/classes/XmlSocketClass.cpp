@@ -2,6 +2,8 @@
 // player does and onConnect(false) follows on a later frame. onData's default turns text
 // into an XML document for onXML, so scripts that feed it themselves still work.
 
+#include <cmath>
+
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/machine/Machine.h"
 #include "swf/avm1/machine/NativeMember.h"
@@ -23,6 +25,9 @@ Value socketConnect(Machine& m, Object* self, std::span<const Value> args) {
     // The host is read as the player reads it (its toString may run).
     if (!args.empty() && !args[0].isNullish()) m.toString(args[0]);
     if (!self) return Value(false);
+    // A port that is no TCP port is refused at once, with no event to follow.
+    const double port = m.toNumber(arg(args, 1));
+    if (std::trunc(port) < 0 || std::trunc(port) > 65535) return Value(false);
     player::later(m, socketRefused, 0, {Value(self)});
     return Value(true);
 }

@@ -60,4 +60,9 @@ Function* installClass(Machine& m, Object* on, Object* prototype, const NativeCl
     return ctor;
 }
 
+void hideBefore(Object* on, std::string_view name, int version) {
+    const std::vector<std::string> names{std::string(name)};
+    on->changeFlags(&names, NativeMember{}.since(version).flags, 0);
+}
+
 }  // namespace swf::avm1

@@ -118,5 +118,7 @@ void installMembers(Machine& machine, Object* on, std::span<const NativeMember> 
 // Makes the class as `on.name` with `prototype` (both linked), registers the constructor's
 // number, then installs the statics on the constructor and the methods on the prototype.
 Function* installClass(Machine& machine, Object* on, Object* prototype, const NativeClass& type);
+// Hides `on.name` from movies older than `version`, as since() does for a table's members.
+void hideBefore(Object* on, std::string_view name, int version);
 
 }  // namespace swf::avm1

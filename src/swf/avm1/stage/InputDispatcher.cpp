@@ -135,8 +135,9 @@ void InputDispatcher::handleEvent(const InputEvent& event) {
 }
 
 void InputDispatcher::frameDone() {
-    // What moves under a pointer that stands still rolls over or out all the same.
-    if (context_.input().mouseInside) followPointer();
+    // What moves under a pointer that stands still rolls over or out all the same, unless
+    // the keyboard highlighted something since the pointer last moved.
+    if (context_.input().mouseInside && !keyboardHighlight_) followPointer();
     placeFocusHighlight();
 }
 
@@ -187,6 +188,7 @@ void InputDispatcher::mousePressed() {
     }
     DisplayObject* target = objectUnderPointer();
     hovered_ = target ? target->weak_from_this() : std::weak_ptr<DisplayObject>();
+    keyboardHighlight_ = false;
     if (!target) return;
     pressed_ = target->weak_from_this();
     fire(*target, kPress);
@@ -215,7 +217,8 @@ void InputDispatcher::mouseReleased() {
 
 void InputDispatcher::followLink(EditTextInstance& field, const std::string& url) {
     // "asfunction:path,argument" calls the function the path names from the field's
-    // timeline; other links would open a browser window, which there is none of.
+    // timeline, its first name found there or else among the globals; other links would
+    // open a browser window, which there is none of.
     constexpr std::string_view kAsFunction = "asfunction:";
     if (!startsWithIgnoringCase(url, kAsFunction) || !field.parent()) return;
     const std::string_view call = std::string_view(url).substr(kAsFunction.size());
@@ -225,7 +228,9 @@ void InputDispatcher::followLink(EditTextInstance& field, const std::string& url
     m.startActionList();
     Activation::runGuarded(m, [&] {
         Value self(m.stageObject(*field.parent()));
-        size_t dot = path.find('.');
+        const size_t firstDot = path.find('.');
+        if (m.get(self, path.substr(0, firstDot)).isUndefined()) self = Value(m.global());
+        size_t dot = firstDot;
         for (; dot != std::string_view::npos && self.asObject(); dot = path.find('.')) {
             self = m.get(self, path.substr(0, dot));
             path = path.substr(dot + 1);
@@ -239,6 +244,7 @@ void InputDispatcher::followLink(EditTextInstance& field, const std::string& url
 }
 
 void InputDispatcher::followPointer() {
+    keyboardHighlight_ = false;
     DisplayObject* target = objectUnderPointer();
     auto hovered = hovered_.lock();
     if (hovered && !hovered->onStage()) hovered.reset();
@@ -375,6 +381,7 @@ void InputDispatcher::setFocus(DisplayObject* next, FocusCause cause) {
                                   (cause == FocusCause::Script && focusRectShown_));
     if (cause == FocusCause::Keyboard) {
         highlight(keepNext);
+        keyboardHighlight_ = hovered_.lock() != nullptr;
     } else if (cause == FocusCause::Script) {
         // Even a focus that stays put rolls its object out and over again.
         std::weak_ptr<DisplayObject> target = keepNext;

@@ -88,6 +88,8 @@ class InputDispatcher {
     std::weak_ptr<DisplayObject> pressed_;
     std::weak_ptr<DisplayObject> focus_;
     bool focusRectShown_ = false;
+    // The object under the keyboard's highlight keeps it until the pointer moves.
+    bool keyboardHighlight_ = false;
     std::u32string clipboard_;  // what Paste enters
     uint64_t focusChanges_ = 0;
 };

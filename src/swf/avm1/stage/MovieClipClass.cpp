@@ -627,7 +627,7 @@ constexpr NativeMember kMovieClipMethods[] = {
     method("getBytesTotal", bytesOf<true>),
     method("removeMovieClip", removeThis),
     method("duplicateMovieClip", clipDuplicate),
-    method("createEmptyMovieClip", createEmptyMovieClip),
+    method("createEmptyMovieClip", createEmptyMovieClip).numbered(901, 0),
     method("attachMovie", attachMovie),
     method("getNextHighestDepth", getNextHighestDepth),
     method("getInstanceAtDepth", getInstanceAtDepth),

@@ -88,9 +88,15 @@ Value selectionGetFocus(Machine& m, Object*, std::span<const Value>) {
 }
 
 Value selectionSetFocus(Machine& m, Object*, std::span<const Value> args) {
+    // Only an undefined or null argument on its own takes the focus away; a path naming
+    // nothing, or no argument at all, changes nothing.
     InputDispatcher* input = InputDispatcher::of(m);
-    Value wanted = arg(args, 0);
-    if (wanted.isString()) wanted = objectAtPath(m, wanted.asString());
+    if (args.empty() || (args[0].isNullish() && args.size() > 1)) return Value(false);
+    Value wanted = args[0];
+    if (wanted.isString()) {
+        wanted = objectAtPath(m, wanted.asString());
+        if (wanted.isNullish()) return Value(false);
+    }
     DisplayObject* next = nullptr;
     if (!wanted.isNullish()) {
         next = m.displayObjectOf(wanted);
