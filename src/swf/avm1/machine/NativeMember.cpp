@@ -32,6 +32,7 @@ void installMembers(Machine& m, Object* on, std::span<const NativeMember> member
             case NativeMember::Kind::Accessor:
                 p.getter = m.newFunction(member.code);
                 if (member.setter) p.setter = m.newFunction(member.setter);
+                p.accessorId = m.newAccessorId();
                 break;
             case NativeMember::Kind::Constant:
                 p.value = Value(member.constant);
