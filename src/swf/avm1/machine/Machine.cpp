@@ -231,9 +231,7 @@ const char* Machine::typeOf(const Value& v) {
 bool Machine::strictEquals(const Value& a, const Value& b) {
     if (a.isUndefined() || a.isNull()) return (a.isUndefined() && b.isUndefined()) ||
                                               (a.isNull() && b.isNull());
-    // The player takes NaN to equal NaN.
-    if (a.isNumber() && b.isNumber())
-        return a.asNumber() == b.asNumber() || (std::isnan(a.asNumber()) && std::isnan(b.asNumber()));
+    if (a.isNumber() && b.isNumber()) return a.isSameNumber(b);
     if (a.isString() && b.isString()) return a.asString() == b.asString();
     if (a.isBool() && b.isBool()) return a.asBool() == b.asBool();
     if (a.isObject() && b.isObject()) {

@@ -35,7 +35,8 @@ void installMembers(Machine& m, Object* on, std::span<const NativeMember> member
                 p.accessorId = m.newAccessorId();
                 break;
             case NativeMember::Kind::Constant:
-                p.value = Value(member.constant);
+                p.value = member.constant == member.constant ? Value(member.constant)
+                                                             : Value::constantNaN();
                 break;
             case NativeMember::Kind::Boolean:
                 p.value = Value(member.constant != 0);
