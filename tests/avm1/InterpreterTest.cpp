@@ -154,6 +154,15 @@ const std::vector<avm1test::ScriptCase> kCases = {
         push r:1, "p"; getMember; trace
         push "n"; getVariable; trace)",
      "undefined\n65"},
+    {"a NaN equals itself passed on, no other NaN; NaN and Number.NaN are one", 8,
+     R"(push "z", 0, 0; divide; setVariable
+        push "z"; getVariable; push "z"; getVariable; equals2; trace
+        push "z"; getVariable; push "NaN"; getVariable; equals2; trace
+        push "NaN"; getVariable; push "Number"; getVariable; push "NaN"; getMember; strictEquals
+        trace
+        push "NaN", "NaN"; getVariable; equals2; trace
+        push 0, 0; divide; push 0, 0; divide; strictEquals; trace)",
+     "true\nfalse\ntrue\nfalse\nfalse"},
     {"swf 4 comparisons give numbers, its functions follow swf 5", 4,
      R"(push 1, 1; equals2; trace
         push 1, 2; less2; trace

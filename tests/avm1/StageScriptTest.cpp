@@ -87,6 +87,25 @@ TEST(StageScript, ALoopStartsNewChildrenInTheOrderOfTheFramesTags) {
     EXPECT_EQ(Joined(RunMovie(movie, 3)), "main 1\nchild\nmain 2\nmain 1\nchild");
 }
 
+TEST(StageScript, Swf4PathsAreSlashPathsFromALevelOrTheTimeline) {
+    // Each line: the _target a path names ("" none), then what getVariable reads by path.
+    st::SwfWriter movie;
+    movie.version(4);
+    movie.defineSprite(1, st::SwfWriter{});
+    movie.placeObject2({.depth = 1, .character = 1, .name = "a"});
+    std::string script = R"(push "v", 1; setVariable
+)";
+    for (const char* path : {"a/..:", "_level0:_level0:/", "_flash0..", "/_level0", "_root", "a/"})
+        script += std::string(R"(push "t:", ")") + path + R"(", 11; getProperty; stringAdd; trace
+)";
+    for (const char* path : {"a/..:a", "_level0.v", "_level0/:v", ":v"})
+        script += std::string(R"(push ")") + path + R"("; getVariable; typeOf; trace
+)";
+    movie.doAction(st::ActionBuilder::assemble(script)).showFrame();
+    EXPECT_EQ(Joined(RunMovie(movie, 1)),
+              "t:\nt:/\nt:/\nt:\nt:\nt:/a\nundefined\nundefined\nnumber\nundefined");
+}
+
 TEST(StageScript, FrameLabelsIgnoreTheCaseOfAsciiLettersOnly) {
     st::SwfWriter movie;
     movie.version(6);

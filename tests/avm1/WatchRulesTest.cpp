@@ -1,5 +1,5 @@
 // Object.watch and unwatch: what the watcher is shown as the old value, what is stored, and
-// when it is not called. The expected lines are what the original player prints.
+// when it is not called; how deep watchers and getter/setter pairs run inside themselves. The expected lines are what the original player prints.
 
 #include <gtest/gtest.h>
 
@@ -24,6 +24,32 @@ std::string Watch(const char* object, const char* property) {
     return kWatcher + "push \"w\"; getVariable; push \"" + property + "\", 2, \"" + object +
            "\"; getVariable; push \"watch\"; callMethod; pop\n";
 }
+
+// o.x's setter and getter count their calls in n and reach o.x again; a.x's setter assigns
+// b.x and b.x's a.x, each pair counting on its own.
+const char* kSelfCallingPair = R"(
+    push "n", 0; setVariable
+    push "o", 0; initObject; setVariable
+    function "get" () { push "n"; push "n"; getVariable; increment; setVariable
+                        push "this"; getVariable; push "x"; getMember; return }
+    function "set" (v) { push "n"; push "n"; getVariable; increment; setVariable
+                         push "this"; getVariable; push "x", "f"; setMember }
+    push "set"; getVariable; push "get"; getVariable; push "x", 3, "o"; getVariable
+    push "addProperty"; callMethod; pop
+    push "o"; getVariable; push "x", "b"; setMember; push "n"; getVariable; trace
+    push "o"; getVariable; push "x"; getMember; trace; push "n"; getVariable; trace
+    push "n", 0; setVariable
+    push "a", 0; initObject; setVariable; push "b", 0; initObject; setVariable
+    function "toB" (v) { push "n"; push "n"; getVariable; increment; setVariable
+                         push "b"; getVariable; push "x", 1; setMember }
+    function "toA" (v) { push "n"; push "n"; getVariable; increment; setVariable
+                         push "a"; getVariable; push "x", 1; setMember }
+    push "toB"; getVariable; push "get"; getVariable; push "x", 3, "a"; getVariable
+    push "addProperty"; callMethod; pop
+    push "toA"; getVariable; push "get"; getVariable; push "x", 3, "b"; getVariable
+    push "addProperty"; callMethod; pop
+    push "a"; getVariable; push "x", 1; setMember; push "n"; getVariable; trace
+)";
 
 TEST(WatchRules, OldValuesStoredValuesAndWhenTheWatcherRuns) {
     const std::string getterSetterPair = R"(
@@ -63,13 +89,25 @@ TEST(WatchRules, OldValuesStoredValuesAndWhenTheWatcherRuns) {
              R"(push "o"; getVariable; push "y", 1; setMember
                 push "o"; getVariable; push "y"; getMember; trace)",
          "watch y old  new 1\n1!"},
-        {"a watcher's own assignment to its property does not call it again", 8,
+        {"before SWF 7 a watcher's own assignment to its property does not call it again", 6,
          R"(push "o", 0; initObject; setVariable
             function "again" () { push "watcher"; trace
                                   push "this"; getVariable; push "x", 5; setMember; push 7; return }
             push "again"; getVariable; push "x", 2, "o"; getVariable; push "watch"; callMethod; pop
             push "o"; getVariable; push "x", 1; setMember)",
          "watcher"},
+        {"from SWF 7 a watcher runs inside itself 65 levels deep", 7,
+         R"(push "n", 0; setVariable
+            function "again" () { push "n"; push "n"; getVariable; increment; setVariable
+                                  push "this"; getVariable; push "x", 5; setMember; push 7; return }
+            push "again"; getVariable; push "x", 2, "o"; push 0; initObject; setVariable
+            push "o"; getVariable; push "watch"; callMethod; pop
+            push "o"; getVariable; push "x", 1; setMember; push "n"; getVariable; trace)",
+         "65"},
+        {"getter/setter pairs run inside themselves 65 levels from SWF 7, one before; past that "
+         "a getter reads the outermost assignment",
+         7, kSelfCallingPair, "65\nb\n130\n130"},
+        {"the same pairs before SWF 7", 6, kSelfCallingPair, "1\nb\n2\n2"},
         {"unwatch answers whether there was a watch, and the watcher runs no more", 8,
          R"(push "o", "x", 1, 1; initObject; setVariable)" + Watch("o", "x") +
              R"(push "x", 1, "o"; getVariable; push "unwatch"; callMethod; trace

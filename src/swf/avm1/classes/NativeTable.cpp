@@ -115,6 +115,7 @@ Value asSetNative(Machine& m, Object*, std::span<const Value> args) {
         if (accessors) {
             p.getter = m.newFunction(n->code);
             p.setter = set ? m.newFunction(set->code) : nullptr;
+            p.accessorId = m.newAccessorId();
         } else {
             p.value = Value(functionOf(m, *n));
         }

@@ -119,6 +119,7 @@ Value objectAddProperty(Machine& m, Object* self, std::span<const Value> args) {
     Property p;
     p.getter = getter;
     p.setter = setter;
+    p.accessorId = m.newAccessorId();
     // The value it replaces stays with the property: a watcher sees it as the old value.
     if (Property* old = self->findOwn(name)) {
         p.flags = old->flags;

@@ -276,9 +276,42 @@ Object* Activation::namedScopeValue(std::string_view name, bool& found) {
     return nullptr;
 }
 
+Object* Activation::resolveSwf4Target(std::string_view path) {
+    Object* current = target_ ? target_ : base_;
+    const size_t nameEnd = std::min(path.find_first_of("/:."), path.size());
+    if (Value level; levelNamed(machine_, path.substr(0, nameEnd), level)) {
+        current = level.asObject();
+        // What follows the level's name up to a slash (a variable's name) is passed over.
+        const size_t slash = path.find('/', nameEnd);
+        if (slash == std::string_view::npos) return current;
+        path.remove_prefix(slash + 1);
+    } else if (path.starts_with('/')) {
+        MovieClip* root = machine_.context().root();
+        current = root ? machine_.stageObject(*root) : nullptr;
+        path.remove_prefix(1);
+    }
+    while (!path.empty() && current) {
+        const size_t end = std::min(path.find('/'), path.size());
+        std::string_view part = path.substr(0, end);
+        path.remove_prefix(end);
+        if (!path.empty()) path.remove_prefix(1);
+        // An empty name ("//"), or one with ':' or '.', names no clip.
+        if (part.empty() || (part != ".." && part.find_first_of(":.") != std::string_view::npos))
+            return nullptr;
+        if (part == "..") {
+            current = machine_.get(Value(current), "_parent").asObject();
+        } else {
+            DisplayObject* display = machine_.displayObjectOf(Value(current));
+            current = display ? childNamed(machine_, *display, part) : nullptr;
+        }
+    }
+    return current;
+}
+
 Object* Activation::resolveTarget(std::string_view path, bool variablePath) {
     Object* start = target_ ? target_ : base_;
     if (path.empty()) return start;
+    if (version_ < 5) return resolveSwf4Target(path);
     Object* current = start;
     MovieClip* root = machine_.context().root();
     bool slashSeen = false;
@@ -347,9 +380,9 @@ Object* Activation::targetOperand(const Value& target) {
 
 bool Activation::resolvePathVariable(std::string_view name, Object*& object, std::string& member) {
     if (!isPath(name)) return false;
-    // The name is after the last ':' or '.' (even one of a ".."); with neither, a slash path
-    // names a clip itself.
-    size_t split = name.find_last_of(":.");
+    // The name is after the last ':' or '.' (even one of a ".."; SWF 4 has no dots); with
+    // neither, a slash path names a clip itself.
+    size_t split = name.find_last_of(version_ < 5 ? ":" : ":.");
     std::string_view path = name;
     member.clear();
     if (split != std::string_view::npos) {
@@ -365,7 +398,7 @@ Value Activation::getVariable(std::string_view name) {
     Object* object = nullptr;
     std::string member;
     if (resolvePathVariable(name, object, member)) {
-        size_t split = name.find_last_of(":.");
+        size_t split = name.find_last_of(version_ < 5 ? ":" : ":.");
         bool namesClip = split == std::string_view::npos;
         // SWF 4 has no clip values; ":x" names no variable.
         if (namesClip && version_ < 5) return Value();
@@ -373,6 +406,11 @@ Value Activation::getVariable(std::string_view name) {
         // A path without a variable names a clip; anything else there is no value.
         if (object && namesClip)
             return machine_.displayObjectOf(Value(object)) ? Value(object) : Value();
+        if (object && version_ < 5) {
+            // A clip's own variables only: its children are no values in SWF 4.
+            Property* p = object->findOwn(member);
+            return p && !p->isVirtual() ? p->value : Value();
+        }
         if (object) return machine_.get(Value(object), member);
         if (!namesClip) return Value();
         // A slash path that leads nowhere may still be a variable's whole name.
@@ -406,7 +444,8 @@ Value Activation::getVariable(std::string_view name) {
 bool Activation::assignmentTarget(std::string_view name, Object*& object, std::string& member) {
     // A slash path alone names a clip, not a variable: assigned to, it is an ordinary
     // variable's whole name.
-    if (isPath(name) && name.find_last_of(":.") == std::string_view::npos) return false;
+    if (isPath(name) && name.find_last_of(version_ < 5 ? ":" : ":.") == std::string_view::npos)
+        return false;
     return resolvePathVariable(name, object, member);
 }
 

@@ -96,6 +96,9 @@ class Activation {
     void defineLocal(std::string_view name, const Value& value);
     // The clip a target path names ("/a/b", "_root.a", "../b"), from the target clip.
     Object* resolveTarget(std::string_view path, bool variablePath = false);
+    // SWF 4's paths: slashes and ".." between child clips' names, "_levelN" (or
+    // "_flashN") only first.
+    Object* resolveSwf4Target(std::string_view path);
     // The clip an action's target operand names: a clip, or a path as text ("" the target).
     Object* targetOperand(const Value& target);
     // Splits "path:name" or "path.name" into the object and the name; false if not a path.

@@ -231,9 +231,7 @@ const char* Machine::typeOf(const Value& v) {
 bool Machine::strictEquals(const Value& a, const Value& b) {
     if (a.isUndefined() || a.isNull()) return (a.isUndefined() && b.isUndefined()) ||
                                               (a.isNull() && b.isNull());
-    // The player takes NaN to equal NaN.
-    if (a.isNumber() && b.isNumber())
-        return a.asNumber() == b.asNumber() || (std::isnan(a.asNumber()) && std::isnan(b.asNumber()));
+    if (a.isNumber() && b.isNumber()) return a.isSameNumber(b);
     if (a.isString() && b.isString()) return a.asString() == b.asString();
     if (a.isBool() && b.isBool()) return a.asBool() == b.asBool();
     if (a.isObject() && b.isObject()) {
@@ -339,16 +337,43 @@ Object* Machine::liveObject(Object* object) {
     return stageObject(*current);
 }
 
-bool Machine::callAccessor(Object* function, Object* self, std::span<const Value> args,
-                           Value& result) {
-    if (accessorDepth_ >= kMaxAccessorDepth) return false;
-    struct DepthGuard {
-        int& depth;
-        explicit DepthGuard(int& d) : depth(d) { ++depth; }
-        ~DepthGuard() { --depth; }
-    } guard(accessorDepth_);
+bool Machine::callAccessor(const Property& property, Object* function, Object* self,
+                           std::span<const Value> args, Value& result) {
+    AccessorLevel level(*this, property.accessorId);
+    if (!level.entered()) return false;
     result = call(Value(function), self, args);
     return true;
+}
+
+Machine::AccessorLevel::AccessorLevel(Machine& machine, uint32_t id)
+    : depths_(machine.accessorDepths_), id_(id) {
+    int& depth = depths_[id];
+    entered_ = depth < (machine.codeVersion() >= 7 ? kMaxAccessorDepth : 1);
+    if (entered_) ++depth;
+}
+
+Machine::AccessorLevel::~AccessorLevel() {
+    auto it = depths_.find(id_);
+    if (it == depths_.end()) return;
+    if (entered_) --it->second;
+    if (it->second <= 0) depths_.erase(it);
+}
+
+void Machine::setThroughAccessor(Object* holder, Object* self, std::string_view name,
+                                 const Value& value) {
+    Property* p = holder->findOwn(name);
+    if (!p || !p->setter) return;
+    uint32_t id = p->accessorId;
+    Function* setter = p->setter->asFunction();
+    bool keepsValue = setter && !setter->isNative();
+    Value ignored;
+    callAccessor(*p, p->setter, self, std::span<const Value>(&value, 1), ignored);
+    // A script's pair keeps the value once its setter is done (or was not called past the
+    // bound), so the outermost assignment is the one a getter past the bound reads. The
+    // player's own pairs hold their values elsewhere.
+    if (!keepsValue) return;
+    p = holder->findOwn(name);
+    if (p && p->accessorId == id) p->value = value;
 }
 
 Value Machine::getFromObject(Object* object, Object* thisObject, std::string_view name) {
@@ -357,8 +382,9 @@ Value Machine::getFromObject(Object* object, Object* thisObject, std::string_vie
     for (; o && depth < kMaxPrototypeChain; ++depth, o = o->proto()) {
         if (Property* p = o->findOwn(name)) {
             if (!p->isVirtual()) return p->value;
-            Value result;
-            if (p->getter) callAccessor(p->getter, thisObject, {}, result);
+            // Past the bound the getter is not called: the value last assigned is read.
+            Value result = p->value;
+            if (p->getter) callAccessor(*p, p->getter, thisObject, {}, result);
             return result;
         }
         Value special;
@@ -425,29 +451,24 @@ void Machine::set(const Value& target, std::string_view name, const Value& given
     Object* object = liveObject(target.asObject());
     if (!object) return;
     Value value = given;
-    for (Watch& w : watches_) {
-        if (w.object != object || w.running || !namesEqual(w.name, name)) continue;
+    auto watch = std::find_if(watches_.begin(), watches_.end(), [&](const Watch& w) {
+        return w.object == object && namesEqual(w.name, name);
+    });
+    if (watch != watches_.end()) {
         // The watcher sees the old and new values and returns what is stored.
-        w.running = true;
         // The old value is what the property on the chain holds, read without its getter: a
         // getter/setter pair (the player's own ones too, a text field's text, ...) shows none.
         Object* holder = object;
         Property* p = nullptr;
         for (int depth = 0; holder && !p && depth < kMaxPrototypeChain; ++depth)
             if (!(p = holder->findOwn(name))) holder = holder->proto();
-        Value old = p ? p->value : get(Value(object), name);
-        Value args[4] = {Value(w.name), old, value, w.data};
-        Object* callback = w.callback;
-        try {
-            value = call(Value(callback), object, args);
-        } catch (...) {
-            for (Watch& again : watches_)
-                if (again.object == object && namesEqual(again.name, name)) again.running = false;
-            throw;
+        // A watcher of a getter/setter pair counts its levels with the pair's.
+        AccessorLevel level(*this, p && p->isVirtual() ? p->accessorId : watch->id);
+        if (level.entered()) {
+            Value old = p ? p->value : get(Value(object), name);
+            Value args[4] = {Value(watch->name), old, value, watch->data};
+            value = call(Value(watch->callback), object, args);
         }
-        for (Watch& again : watches_)
-            if (again.object == object && namesEqual(again.name, name)) again.running = false;
-        break;
     }
     if (namesEqual(name, "__proto__")) {
         object->setProto(value.asObject());
@@ -459,8 +480,7 @@ void Machine::set(const Value& target, std::string_view name, const Value& given
     }
     if (Property* own = object->findOwn(name)) {
         if (own->isVirtual()) {
-            Value ignored;
-            if (own->setter) callAccessor(own->setter, object, std::span<const Value>(&value, 1), ignored);
+            setThroughAccessor(object, object, name, value);
             return;
         }
         if (object->setSpecial(*this, name, value)) return;
@@ -477,8 +497,7 @@ void Machine::set(const Value& target, std::string_view name, const Value& given
     Object* o = object->proto();
     for (int depth = 0; o && depth < kMaxPrototypeChain; ++depth, o = o->proto()) {
         if (Property* p = o->findOwn(name); p && p->isVirtual()) {
-            Value ignored;
-            if (p->setter) callAccessor(p->setter, object, std::span<const Value>(&value, 1), ignored);
+            setThroughAccessor(o, object, name, value);
             return;
         }
     }
@@ -773,7 +792,7 @@ void Machine::watch(Object* object, const std::string& name, Object* callback, c
             w.data = data;
             return;
         }
-    watches_.push_back(Watch{object, name, callback, data});
+    watches_.push_back(Watch{object, name, callback, data, newAccessorId()});
 }
 
 bool Machine::unwatch(Object* object, const std::string& name) {

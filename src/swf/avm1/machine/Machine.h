@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -72,7 +73,9 @@ class Machine {
     static constexpr int kMaxCallDepth = 256;
     static constexpr int kMaxPrototypeChain = 256;    // a looped __proto__ chain ends here
     // Getters and setters running inside one another: past this many the next is not called
-    // (a getter then reads undefined, a setter stores nothing).
+    // (a getter then reads the value last assigned to the pair). Each pair and each watch
+    // counts on its own: two properties calling each other run this many levels of each.
+    // Before SWF 7 a pair or watch does not run inside itself at all.
     static constexpr int kMaxAccessorDepth = 65;
     static constexpr uint64_t kMaxActionsPerList = 5'000'000;
     // All the lists of one frame together (frame scripts, events, every timer firing).
@@ -94,6 +97,8 @@ class Machine {
     bool caseSensitive() const { return heap_.caseSensitive(); }
     bool namesEqual(std::string_view a, std::string_view b) const;
     Object* global() const { return global_; }
+    // A fresh id for a getter/setter pair being made.
+    uint32_t newAccessorId() { return ++lastAccessorId_; }
     const Prototypes& prototypes() const { return prototypes_; }
     Prototypes& prototypes() { return prototypes_; }
 
@@ -278,7 +283,26 @@ class Machine {
     void installBuiltins(void (*installClasses)(Machine&));
     Value getFromObject(Object* object, Object* thisObject, std::string_view name);
     // Calls a getter or setter under the accessor bound; false when the bound skipped it.
-    bool callAccessor(Object* function, Object* self, std::span<const Value> args, Value& result);
+    // Assigns through the getter/setter pair `holder` has under `name`, `self` as this.
+    void setThroughAccessor(Object* holder, Object* self, std::string_view name,
+                            const Value& value);
+    // One more level of the accessor or watch `id` running, for the scope; not entered
+    // past the bound.
+    class AccessorLevel {
+      public:
+        AccessorLevel(Machine& machine, uint32_t id);
+        ~AccessorLevel();
+        AccessorLevel(const AccessorLevel&) = delete;
+        AccessorLevel& operator=(const AccessorLevel&) = delete;
+        bool entered() const { return entered_; }
+
+      private:
+        std::unordered_map<uint32_t, int>& depths_;
+        uint32_t id_;
+        bool entered_;
+    };
+    bool callAccessor(const Property& property, Object* function, Object* self,
+                      std::span<const Value> args, Value& result);
 
     MovieContext& context_;
     StageAccess& stage_;
@@ -294,7 +318,9 @@ class Machine {
     bool tickLimitReported_ = false;
     bool tooManyMadeThisTick_ = false;
     int callDepth_ = 0;
-    int accessorDepth_ = 0;
+    // How deep each getter/setter pair is running inside itself, by accessor id.
+    std::unordered_map<uint32_t, int> accessorDepths_;
+    uint32_t lastAccessorId_ = 0;
     std::vector<Value>* timelineRegisters_ = nullptr;
     bool constructing_ = false;
     Object* runningFunction_ = nullptr;
@@ -306,7 +332,7 @@ class Machine {
         std::string name;
         Object* callback;
         Value data;
-        bool running = false;
+        uint32_t id;  // counts the watcher's levels as an accessor's
     };
     std::vector<Watch> watches_;
     Timers timers_;

@@ -32,9 +32,11 @@ void installMembers(Machine& m, Object* on, std::span<const NativeMember> member
             case NativeMember::Kind::Accessor:
                 p.getter = m.newFunction(member.code);
                 if (member.setter) p.setter = m.newFunction(member.setter);
+                p.accessorId = m.newAccessorId();
                 break;
             case NativeMember::Kind::Constant:
-                p.value = Value(member.constant);
+                p.value = member.constant == member.constant ? Value(member.constant)
+                                                             : Value::constantNaN();
                 break;
             case NativeMember::Kind::Boolean:
                 p.value = Value(member.constant != 0);

@@ -39,6 +39,9 @@ struct Property {
     Object* getter = nullptr;  // addProperty's functions; a property with either is virtual
     Object* setter = nullptr;
     uint16_t flags = 0;
+    // Names this getter/setter pair for the bound on accessors running inside one another;
+    // a pair made again (deleted and added back) starts afresh.
+    uint32_t accessorId = 0;
     bool isVirtual() const { return getter || setter; }
 };
 

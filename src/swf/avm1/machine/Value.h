@@ -3,6 +3,9 @@
 // in the machine's heap and are referred to by pointer; the collector keeps every object a
 // root can reach, and runs only between action lists, when no value is held on the C++ stack.
 
+#include <atomic>
+#include <bit>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -25,7 +28,9 @@ class Value {
     Value(Undefined) {}
     Value(Null) : data_(Null{}) {}
     Value(bool b) : data_(b) {}
-    Value(double n) : data_(n) {}
+    // Every NaN made is a value of its own: passed on as it is, it equals itself, but no
+    // other NaN (the player keeps each number it computes apart).
+    Value(double n) : data_(n == n ? n : freshNaN()) {}
     Value(int n) : data_(static_cast<double>(n)) {}
     Value(std::string s) : data_(std::move(s)) {}
     Value(std::string_view s) : data_(std::string(s)) {}
@@ -35,6 +40,17 @@ class Value {
     // Any other pointer (one to a class declared but not defined here, say) would become a
     // boolean; this makes it an error instead.
     Value(const void*) = delete;
+    // The player's NaN constant: _global.NaN and Number.NaN are the one value.
+    static Value constantNaN() {
+        Value v;
+        v.data_ = std::bit_cast<double>(kConstantNaNBits);
+        return v;
+    }
+    // Both numbers the same value: equal, or one NaN met twice.
+    bool isSameNumber(const Value& other) const {
+        double a = asNumber(), b = other.asNumber();
+        return a == b || (a != a && std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b));
+    }
 
     bool isUndefined() const { return std::holds_alternative<Undefined>(data_); }
     bool isNull() const { return std::holds_alternative<Null>(data_); }
@@ -51,6 +67,14 @@ class Value {
     Object* asObject() const { return isObject() ? std::get<Object*>(data_) : nullptr; }
 
   private:
+    // NaNs told apart by their payloads.
+    static constexpr uint64_t kConstantNaNBits = 0x7FF8'0000'0000'0001ull;
+    static constexpr uint64_t kNaNPayload = 0x0007'FFFF'FFFF'FFFFull;
+    static double freshNaN() {
+        static std::atomic<uint64_t> made{0};
+        uint64_t payload = 2 + made.fetch_add(1, std::memory_order_relaxed) % (kNaNPayload - 1);
+        return std::bit_cast<double>(0x7FF8'0000'0000'0000ull | payload);
+    }
     using Data = std::variant<Undefined, Null, bool, double, std::string, Object*>;
     static Data fromObject(Object* o) {
         if (o) return Data(std::in_place_type<Object*>, o);
