@@ -284,10 +284,21 @@ TEST(MovieClipClass, ContainersAndPlacementFieldsFollowThePlayer) {
              call("a", "setMask", {"\"b\""}) + "pop\n" + call("b", "setMask", {"\"a\""}) + "pop\n" +
              call("ring", "setMask", {"\"_root\""}) + "pop\n" +
              call("box", "setMask", {"\"ring\""}) + "pop\n" +
-             call("_root", "hitTest", {"250", "210", "true"}) + "trace\n" +
+             call("_root", "hitTest", {"20", "20", "true"}) + "trace\n" +
              call("box", "hitTest", {"60", "60", "true"}) + "trace\n" +
              call("a", "hitTest", {"60", "60", "true"}) + "trace\n",
          "true\nfalse\nfalse"},
+        {"a script's mask is hit only as a button; a clip given a mask masks nothing", 8,
+         call("box", "setMask", {"\"ring\""}) + "pop\n" +
+             call("ring", "hitTest", {"210", "210", "true"}) + "trace\n" +
+             "push \"ring\"; getVariable; push \"onRollOver\"; function \"\" () { push 5; "
+             "return }\nsetMember\n" +
+             call("ring", "hitTest", {"210", "210", "true"}) + "trace\n" +
+             call("box", "hitTest", {"60", "60", "true"}) + "trace\n" +
+             call("_root", "createEmptyMovieClip", {"\"e\"", "7"}) + "pop\n" +
+             call("ring", "setMask", {"\"e\""}) + "pop\n" +
+             call("box", "hitTest", {"60", "60", "true"}) + "trace\n",
+         "false\ntrue\nfalse\ntrue"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Joined(RunMovie(stage(c.version, c.script))), c.expected) << c.name;

@@ -205,6 +205,7 @@ class WorkMeter {
             machine_.chargeAction();
         }
     }
+    Machine& machine() { return machine_; }
 
   private:
     Machine& machine_;
@@ -227,6 +228,15 @@ bool hitsContentThrough(DisplayObject& object, const Matrix& toStage, Point stag
                         WorkMeter& work, bool inMask = false) {
     if (level > MovieContext::kMaxNesting + 2) return false;
     work.charge(1);
+    // A mask a script set is no content of its own, unless handlers make it a button (a
+    // mask holding the clip it masks is no mask).
+    if (DisplayObject* masked = inMask ? nullptr : object.scriptMasked()) {
+        bool holdsMasked = false;
+        for (DisplayObject* o = masked; o && !holdsMasked; o = o->parent())
+            holdsMasked = o == &object;
+        InputDispatcher* input = InputDispatcher::of(work.machine());
+        if (!holdsMasked && !(input && input->takesMouse(object))) return false;
+    }
     // A mask a script set limits the object to what the mask covers; a mask's own mask, or
     // a mask holding the object, does not count.
     if (StageObject* stage = object.scriptObject(); stage && !inMask) {
