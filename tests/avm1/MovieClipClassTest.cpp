@@ -218,14 +218,16 @@ TEST(MovieClipClass, ScriptsSeeClipsAsThePlayerShowsThem) {
              call("e", "getBounds") + "setVariable\n" + show("r.xMin") + "push \"r\"; " +
              call("e", "getBounds", {"\"nowhere\""}) + "setVariable\n" + show("r"),
          "0\n100\n0\n50\n50\n150\n50\n100\n-150\n-50\n-150\n-100\n6710886.35\nundefined"},
-        {"hitTest: boxes in the stage's space, or the shapes themselves", 8,
+        {"hitTest: boxes in the stage's space, or the shapes without their top left edges", 8,
          call("ring", "hitTest", {"250", "250"}) + "trace\n" +
+             call("box", "hitTest", {"50", "50", "true"}) + "trace\n" +
+             call("box", "hitTest", {"51", "51", "true"}) + "trace\n" +
              call("ring", "hitTest", {"250", "250", "true"}) + "trace\n" +
              call("ring", "hitTest", {"210", "210", "true"}) + "trace\n" +
              call("ring", "hitTest", {"10", "10"}) + "trace\n" + reg(1, "ring") +
              call("box", "hitTest", {"r:1"}) + "trace\n" +
              call("box", "hitTest", {"\"_root.plain\""}) + "trace\n",
-         "true\nfalse\ntrue\nfalse\nfalse\ntrue"},
+         "true\nfalse\ntrue\nfalse\ntrue\nfalse\nfalse\ntrue"},
         {"localToGlobal and globalToLocal change a point's own numbers in place", 8,
          "push \"p\", \"x\", 10, \"y\", 20, 2; initObject; setVariable\n" + reg(1, "p") +
              call("box", "localToGlobal", {"r:1"}) + "pop\n" + show("p.x") + show("p.y") +
