@@ -1,6 +1,7 @@
 #include "swf/avm1/stage/MovieClipClass.h"
 
 #include <cmath>
+#include <limits>
 
 #include "swf/action/ActionRunner.h"
 #include "swf/avm1/classes/Builtins.h"
@@ -30,8 +31,8 @@ namespace {
 constexpr int kDepthOffset = 16384;  // timeline depths are script depths plus this
 constexpr int32_t kMinScriptDepth = -kDepthOffset;
 constexpr int32_t kMaxScriptDepth = 2130690044;
-// removeMovieClip leaves the timeline's depths and the very highest ones alone.
-constexpr int32_t kMaxRemovableDepth = 2130690031;
+// removeMovieClip leaves the timeline's depths and those above the scripts' usual ones alone.
+constexpr int32_t kMaxRemovableDepth = 1048575;
 // Empty bounds read as this many twips on every side.
 constexpr double kEmptyBoundsTwips = 0x7FFFFFF;
 constexpr int kMaxPathParts = 1024;
@@ -48,6 +49,15 @@ std::optional<int> scriptDepth(double depth) {
     return d + kDepthOffset;
 }
 
+// The depth a clip a script makes takes: from SWF 7 one of the scripts' depths, before that
+// any the display list can hold.
+std::optional<int> newClipDepth(Machine& m, double depth) {
+    if (m.swfVersion() >= 7) return scriptDepth(depth);
+    int32_t d = toInt32(depth);
+    if (d > std::numeric_limits<int32_t>::max() - kDepthOffset) return std::nullopt;
+    return d + kDepthOffset;
+}
+
 void copyInit(Machine& m, Object* init, Object* target) {
     if (!init || !target) return;
     for (const std::string& name : m.enumerate(init))
@@ -57,7 +67,7 @@ void copyInit(Machine& m, Object* init, Object* target) {
 // Makes a display object for a character and starts it at `depth` of `parent`.
 Value placeNew(Machine& m, MovieClip& parent, std::shared_ptr<DisplayObject> object,
                std::string_view name, double depth, Object* init) {
-    std::optional<int> timelineDepth = scriptDepth(depth);
+    std::optional<int> timelineDepth = newClipDepth(m, depth);
     if (!object || !timelineDepth) return Value();
     object->setName(std::string(name));
     object->setDepth(*timelineDepth);
@@ -211,6 +221,8 @@ Value swapDepths(Machine& m, Object* self, std::span<const Value> args) {
     if (!list) return Value();
     const Value& given = args[0];
     if (given.isUndefined()) return Value();
+    // A clip an older movie made beyond the scripts' depths stays where it is.
+    if (!scriptDepth(static_cast<double>(object->depth()) - kDepthOffset)) return Value();
     DisplayObject* other = m.displayObjectOf(given);
     if (!other && given.isString()) other = resolvePath(m, *object, given.asString());
     int target = 0;
@@ -270,7 +282,7 @@ Value attachMovie(Machine& m, Object* self, std::span<const Value> args) {
     // A clip of a loaded movie attaches that movie's symbols.
     std::shared_ptr<const SwfMovie> movie = parent->ownerMovie();
     auto id = movie->findExport(exportName);
-    if (!id || !scriptDepth(depth)) return Value();
+    if (!id || !newClipDepth(m, depth)) return Value();
     auto object =
         DisplayObjectFactory::create(m.context(), movie->dictionary, *id, parent->nesting());
     if (!object || !object->asMovieClip()) return Value();
@@ -463,7 +475,7 @@ Value duplicateClip(Machine& m, Object* source, std::string_view name, double de
     if (!original || !original->parent() || !(original->asMovieClip() || original->isEditText()))
         return Value();
     MovieClip* parent = original->parent()->asMovieClip();
-    if (!parent || !scriptDepth(depth) || !m.context().hasRoomForObject()) return Value();
+    if (!parent || !newClipDepth(m, depth) || !m.context().hasRoomForObject()) return Value();
     std::shared_ptr<DisplayObject> copy;
     if (original->character()) {
         copy =
