@@ -476,8 +476,9 @@ Value getDisplayProperty(Machine& machine, DisplayObject& object, int index) {
             return Value(transformOf(machine, object).rotation);
         case kCurrentFrame: {
             if (!clip) return Value();
-            // A clip a script made empty has no frame to be on.
-            bool empty = !clip->character() && !isMainTimeline(machine, object);
+            // A clip a script made empty has no frame to be on, until a movie is loaded into it.
+            bool empty =
+                !clip->character() && !clip->loadedMovie() && !isMainTimeline(machine, object);
             return Value(empty ? 0.0 : clip->currentFrame() + 1.0);
         }
         case kTotalFrames:
