@@ -185,13 +185,15 @@ TEST(MovieClipClass, ScriptsSeeClipsAsThePlayerShowsThem) {
              "pop\n" + call("a", "getDepth") + "trace\n" + call("a", "swapDepths", {"2130690045"}) +
              "pop\n" + call("a", "getDepth") + "trace\n" + call("a", "swapDepths", {"2130690044"}) +
              "pop\n" + call("_root", "getNextHighestDepth") + "trace\n" +
-             call("_root", "createEmptyMovieClip", {"\"b\"", "-16385"}) + "trace\n",
+             call("_root", "attachMovie", {"\"Box\"", "\"b\"", "-16385"}) + "trace\n",
          "5\n5\n0\n0\n2130690045\nundefined"},
-        {"before version 7 a script makes clips beyond its depths, and cannot move them", 6,
+        {"an empty clip may stand beyond the scripts' depths, where it neither swaps nor goes", 6,
          call("_root", "createEmptyMovieClip", {"\"a\"", "-30000"}) + "trace\n" +
              call("a", "swapDepths", {"5"}) + "pop\n" + call("a", "getDepth") + "trace\n" +
-             call("_root", "createEmptyMovieClip", {"\"b\"", "2147483647"}) + "trace\n",
-         "_level0.a\n-30000\nundefined"},
+             call("_root", "attachMovie", {"\"Box\"", "\"b\"", "-30001"}) + "trace\n" +
+             call("_root", "createEmptyMovieClip", {"\"c\"", "1048576"}) + "pop\n" +
+             call("c", "removeMovieClip") + "pop\n" + show("c"),
+         "_level0.a\n-30000\nundefined\n_level0.c"},
         {"swapDepths takes a sibling or its path", 8,
          call("box", "swapDepths", {"\"../ring\""}) + "pop\n" + call("box", "getDepth") +
              "trace\n" + call("ring", "getDepth") + "trace\n" + reg(1, "ring") +
@@ -204,8 +206,8 @@ TEST(MovieClipClass, ScriptsSeeClipsAsThePlayerShowsThem) {
          "_level0\n_level0\n_level0.box\nundefined"},
         {"removeMovieClip leaves the timeline's depths alone", 8,
          call("box", "removeMovieClip") + "pop\n" + show("box") +
-             call("_root", "createEmptyMovieClip", {"\"a\"", "1048575"}) + "pop\n" +
-             call("_root", "createEmptyMovieClip", {"\"b\"", "1048576"}) + "pop\n" +
+             call("_root", "createEmptyMovieClip", {"\"a\"", "2130690031"}) + "pop\n" +
+             call("_root", "createEmptyMovieClip", {"\"b\"", "2130690032"}) + "pop\n" +
              call("a", "removeMovieClip") + "pop\n" + call("b", "removeMovieClip") + "pop\n" +
              show("a") + show("b"),
          "_level0.box\nundefined\n_level0.b"},

@@ -31,8 +31,10 @@ namespace {
 constexpr int kDepthOffset = 16384;  // timeline depths are script depths plus this
 constexpr int32_t kMinScriptDepth = -kDepthOffset;
 constexpr int32_t kMaxScriptDepth = 2130690044;
-// removeMovieClip leaves the timeline's depths and those above the scripts' usual ones alone.
-constexpr int32_t kMaxRemovableDepth = 1048575;
+// removeMovieClip leaves the timeline's depths and the highest ones alone; before SWF 7 all
+// above the scripts' usual ones.
+constexpr int32_t kMaxRemovableDepth = 2130690031;
+constexpr int32_t kMaxRemovableDepthBefore7 = 1048575;
 // Empty bounds read as this many twips on every side.
 constexpr double kEmptyBoundsTwips = 0x7FFFFFF;
 constexpr int kMaxPathParts = 1024;
@@ -49,10 +51,9 @@ std::optional<int> scriptDepth(double depth) {
     return d + kDepthOffset;
 }
 
-// The depth a clip a script makes takes: from SWF 7 one of the scripts' depths, before that
-// any the display list can hold.
-std::optional<int> newClipDepth(Machine& m, double depth) {
-    if (m.swfVersion() >= 7) return scriptDepth(depth);
+// A depth createEmptyMovieClip takes: any 32-bit one the display list can hold (attachMovie
+// and duplicateMovieClip take only the scripts' depths).
+std::optional<int> anyDepth(double depth) {
     int32_t d = toInt32(depth);
     if (d > std::numeric_limits<int32_t>::max() - kDepthOffset) return std::nullopt;
     return d + kDepthOffset;
@@ -67,7 +68,7 @@ void copyInit(Machine& m, Object* init, Object* target) {
 // Makes a display object for a character and starts it at `depth` of `parent`.
 Value placeNew(Machine& m, MovieClip& parent, std::shared_ptr<DisplayObject> object,
                std::string_view name, double depth, Object* init) {
-    std::optional<int> timelineDepth = newClipDepth(m, depth);
+    std::optional<int> timelineDepth = anyDepth(depth);
     if (!object || !timelineDepth) return Value();
     object->setName(std::string(name));
     object->setDepth(*timelineDepth);
@@ -282,7 +283,7 @@ Value attachMovie(Machine& m, Object* self, std::span<const Value> args) {
     // A clip of a loaded movie attaches that movie's symbols.
     std::shared_ptr<const SwfMovie> movie = parent->ownerMovie();
     auto id = movie->findExport(exportName);
-    if (!id || !newClipDepth(m, depth)) return Value();
+    if (!id || !scriptDepth(depth)) return Value();
     auto object =
         DisplayObjectFactory::create(m.context(), movie->dictionary, *id, parent->nesting());
     if (!object || !object->asMovieClip()) return Value();
@@ -475,7 +476,7 @@ Value duplicateClip(Machine& m, Object* source, std::string_view name, double de
     if (!original || !original->parent() || !(original->asMovieClip() || original->isEditText()))
         return Value();
     MovieClip* parent = original->parent()->asMovieClip();
-    if (!parent || !newClipDepth(m, depth) || !m.context().hasRoomForObject()) return Value();
+    if (!parent || !scriptDepth(depth) || !m.context().hasRoomForObject()) return Value();
     std::shared_ptr<DisplayObject> copy;
     if (original->character()) {
         copy =
@@ -503,7 +504,8 @@ void removeClip(Machine& m, Object* object) {
     DisplayObject* clip = m.displayObjectOf(Value(object));
     if (!clip || !clip->parent()) return;
     int depth = clip->depth() - kDepthOffset;
-    if (depth < 0 || depth > kMaxRemovableDepth) return;
+    if (depth < 0 || depth > (m.swfVersion() >= 7 ? kMaxRemovableDepth : kMaxRemovableDepthBefore7))
+        return;
     if (DisplayList* list = clip->parent()->children()) list->remove(clip->depth());
 }
 
