@@ -103,6 +103,22 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
              return movie.showFrame();
          },
          "3\nlabelled"},
+        {"a fraction's text names a label; a String object, the text it holds", 1,
+         [] {
+             st::SwfWriter movie;
+             movie.version(8);
+             movie.doAction(code(R"(
+                 push "4.8"; gotoFrame2 stop
+                 push "", 4; getProperty; trace
+                 push "s", "2", 1, "String"; newObject; setVariable
+                 push "s"; getVariable; push "toString"; function "" () { push "3"; return }
+                 setMember
+                 push "s"; getVariable; gotoFrame2 stop
+                 push "", 4; getProperty; trace)"));
+             movie.showFrame().showFrame();
+             return movie.frameLabel("4.8").showFrame().showFrame().showFrame();
+         },
+         "3\n2"},
         {"a button's clips are named after the button", 1,
          [] {
              st::SwfWriter movie = withSprite(R"(push "this"; getVariable; trace)");
