@@ -504,8 +504,8 @@ void removeClip(Machine& m, Object* object) {
     DisplayObject* clip = m.displayObjectOf(Value(object));
     if (!clip || !clip->parent()) return;
     int depth = clip->depth() - kDepthOffset;
-    if (depth < 0 || depth > (m.swfVersion() >= 7 ? kMaxRemovableDepth : kMaxRemovableDepthBefore7))
-        return;
+    int32_t highest = m.swfVersion() >= 7 ? kMaxRemovableDepth : kMaxRemovableDepthBefore7;
+    if (depth < 0 || depth > highest) return;
     if (DisplayList* list = clip->parent()->children()) list->remove(clip->depth());
 }
 
