@@ -224,6 +224,12 @@ bool shapeContains(const Shape& shape, Point p, double pixel, WorkMeter& work,
     return swf::shapeContains(shape, p, pixel, [&](size_t units) { work.charge(units); }, checkBounds);
 }
 
+// A sprite whose definition declares no frames: the player counts none, though what its tags
+// do still happens.
+bool framelessSprite(MovieClip& clip) {
+    return clip.character() && !clip.loadedMovie() && clip.timeline().declaredFrames() == 0;
+}
+
 bool hitsContentThrough(DisplayObject& object, const Matrix& toStage, Point stagePoint, int level,
                         WorkMeter& work, bool inMask = false) {
     if (level > MovieContext::kMaxNesting + 2) return false;
@@ -479,11 +485,12 @@ Value getDisplayProperty(Machine& machine, DisplayObject& object, int index) {
             // A clip a script made empty has no frame to be on, until a movie is loaded into it.
             bool empty =
                 !clip->character() && !clip->loadedMovie() && !isMainTimeline(machine, object);
-            return Value(empty ? 0.0 : clip->currentFrame() + 1.0);
+            return Value(empty || framelessSprite(*clip) ? 0.0 : clip->currentFrame() + 1.0);
         }
         case kTotalFrames:
         case kFramesLoaded:
-            return clip ? Value(static_cast<double>(clip->frameCount())) : Value();
+            if (!clip) return Value();
+            return Value(framelessSprite(*clip) ? 0.0 : static_cast<double>(clip->frameCount()));
         case kAlpha:
             return Value(object.colorTransform().aMul * 100.0 / 256.0);
         case kVisible:
