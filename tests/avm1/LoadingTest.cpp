@@ -69,6 +69,11 @@ class Loading : public ::testing::Test {
         write(folder_ / "named.swf", movie(8, {R"(push "_name"; getVariable; trace;
             push "v"; getVariable; typeOf; trace; push "_x"; getVariable; trace)"}));
         write(folder_ / "hello.swf", movie(8, {R"(push "hello"; trace)"}));
+        write(folder_ / "targets.swf",
+              movie(8, {R"(push 1, "ch", 2, "this"; getVariable; push "createEmptyMovieClip";
+                callMethod; push "_target"; getMember; trace;
+                push "this"; getVariable; push "_target"; getMember; trace;
+                push "this"; getVariable; push "_currentframe"; getMember; trace)"}));
         swftest::SwfWriter zipped;
         zipped.compressed().doAction(swftest::ActionBuilder::assemble("push 1; pop")).showFrame();
         write(folder_ / "zipped.swf", zipped.bytes());
@@ -141,6 +146,10 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
           ""},
          2,
          "mc\nundefined\n30"},
+        {"the slash paths of a level's clips start with the level's name; it is on frame 1",
+         {R"(getUrl "targets.swf" "_level1")", ""},
+         2,
+         "_level1/ch\n_level1\n1"},
         {"unloadMovieNum removes the level as the frame ends",
          {R"(getUrl "loop.swf" "_level1")", R"(getUrl "" "_level1")", R"(push "main"; trace)"},
          3,

@@ -185,8 +185,15 @@ TEST(MovieClipClass, ScriptsSeeClipsAsThePlayerShowsThem) {
              "pop\n" + call("a", "getDepth") + "trace\n" + call("a", "swapDepths", {"2130690045"}) +
              "pop\n" + call("a", "getDepth") + "trace\n" + call("a", "swapDepths", {"2130690044"}) +
              "pop\n" + call("_root", "getNextHighestDepth") + "trace\n" +
-             call("_root", "createEmptyMovieClip", {"\"b\"", "-16385"}) + "trace\n",
+             call("_root", "attachMovie", {"\"Box\"", "\"b\"", "-16385"}) + "trace\n",
          "5\n5\n0\n0\n2130690045\nundefined"},
+        {"an empty clip may stand beyond the scripts' depths, where it neither swaps nor goes", 6,
+         call("_root", "createEmptyMovieClip", {"\"a\"", "-30000"}) + "trace\n" +
+             call("a", "swapDepths", {"5"}) + "pop\n" + call("a", "getDepth") + "trace\n" +
+             call("_root", "attachMovie", {"\"Box\"", "\"b\"", "-30001"}) + "trace\n" +
+             call("_root", "createEmptyMovieClip", {"\"c\"", "1048576"}) + "pop\n" +
+             call("c", "removeMovieClip") + "pop\n" + show("c"),
+         "_level0.a\n-30000\nundefined\n_level0.c"},
         {"swapDepths takes a sibling or its path", 8,
          call("box", "swapDepths", {"\"../ring\""}) + "pop\n" + call("box", "getDepth") +
              "trace\n" + call("ring", "getDepth") + "trace\n" + reg(1, "ring") +
@@ -218,14 +225,22 @@ TEST(MovieClipClass, ScriptsSeeClipsAsThePlayerShowsThem) {
              call("e", "getBounds") + "setVariable\n" + show("r.xMin") + "push \"r\"; " +
              call("e", "getBounds", {"\"nowhere\""}) + "setVariable\n" + show("r"),
          "0\n100\n0\n50\n50\n150\n50\n100\n-150\n-50\n-150\n-100\n6710886.35\nundefined"},
-        {"hitTest: boxes in the stage's space, or the shapes themselves", 8,
+        {"hitTest: boxes in the stage's space, or the shapes without their top left edges", 8,
          call("ring", "hitTest", {"250", "250"}) + "trace\n" +
+             call("box", "hitTest", {"50", "50", "true"}) + "trace\n" +
+             call("box", "hitTest", {"51", "51", "true"}) + "trace\n" +
              call("ring", "hitTest", {"250", "250", "true"}) + "trace\n" +
              call("ring", "hitTest", {"210", "210", "true"}) + "trace\n" +
              call("ring", "hitTest", {"10", "10"}) + "trace\n" + reg(1, "ring") +
              call("box", "hitTest", {"r:1"}) + "trace\n" +
              call("box", "hitTest", {"\"_root.plain\""}) + "trace\n",
-         "true\nfalse\ntrue\nfalse\nfalse\ntrue"},
+         "true\nfalse\ntrue\nfalse\ntrue\nfalse\nfalse\ntrue"},
+        {"a drawn line widens the clip's extent by its whole width", 8,
+         call("_root", "createEmptyMovieClip", {"\"d\"", "7"}) + "pop\n" +
+             call("d", "lineStyle", {"10"}) + "pop\n" + call("d", "moveTo", {"10", "20"}) +
+             "pop\n" + call("d", "lineTo", {"30", "20"}) + "pop\n" + "push \"r\"; " +
+             call("d", "getBounds") + "setVariable\n" + showRect("r"),
+         "0\n40\n10\n30"},
         {"localToGlobal and globalToLocal change a point's own numbers in place", 8,
          "push \"p\", \"x\", 10, \"y\", 20, 2; initObject; setVariable\n" + reg(1, "p") +
              call("box", "localToGlobal", {"r:1"}) + "pop\n" + show("p.x") + show("p.y") +
@@ -284,10 +299,21 @@ TEST(MovieClipClass, ContainersAndPlacementFieldsFollowThePlayer) {
              call("a", "setMask", {"\"b\""}) + "pop\n" + call("b", "setMask", {"\"a\""}) + "pop\n" +
              call("ring", "setMask", {"\"_root\""}) + "pop\n" +
              call("box", "setMask", {"\"ring\""}) + "pop\n" +
-             call("_root", "hitTest", {"250", "210", "true"}) + "trace\n" +
+             call("_root", "hitTest", {"20", "20", "true"}) + "trace\n" +
              call("box", "hitTest", {"60", "60", "true"}) + "trace\n" +
              call("a", "hitTest", {"60", "60", "true"}) + "trace\n",
          "true\nfalse\nfalse"},
+        {"a script's mask is hit only as a button; a clip given a mask masks nothing", 8,
+         call("box", "setMask", {"\"ring\""}) + "pop\n" +
+             call("ring", "hitTest", {"210", "210", "true"}) + "trace\n" +
+             "push \"ring\"; getVariable; push \"onRollOver\"; function \"\" () { push 5; "
+             "return }\nsetMember\n" +
+             call("ring", "hitTest", {"210", "210", "true"}) + "trace\n" +
+             call("box", "hitTest", {"60", "60", "true"}) + "trace\n" +
+             call("_root", "createEmptyMovieClip", {"\"e\"", "7"}) + "pop\n" +
+             call("ring", "setMask", {"\"e\""}) + "pop\n" +
+             call("box", "hitTest", {"60", "60", "true"}) + "trace\n",
+         "false\ntrue\nfalse\ntrue"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Joined(RunMovie(stage(c.version, c.script))), c.expected) << c.name;

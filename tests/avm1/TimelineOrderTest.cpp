@@ -103,6 +103,34 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
              return movie.showFrame();
          },
          "3\nlabelled"},
+        {"a fraction's text names a label; a String object, the text it holds", 1,
+         [] {
+             st::SwfWriter movie;
+             movie.version(8);
+             movie.doAction(code(R"(
+                 push "4.8"; gotoFrame2 stop
+                 push "", 4; getProperty; trace
+                 push "s", "2", 1, "String"; newObject; setVariable
+                 push "s"; getVariable; push "toString"; function "" () { push "3"; return }
+                 setMember
+                 push "s"; getVariable; gotoFrame2 stop
+                 push "", 4; getProperty; trace)"));
+             movie.showFrame().showFrame();
+             return movie.frameLabel("4.8").showFrame().showFrame().showFrame();
+         },
+         "3\n2"},
+        {"a sprite that declares no frames counts none, yet runs its actions", 1,
+         [] {
+             st::SwfWriter sprite;
+             sprite.overrideFrameCount(0).doAction(code(R"(
+                 push "", 5; getProperty; trace
+                 push "", 12; getProperty; trace
+                 push "", 4; getProperty; trace)"));
+             st::SwfWriter movie;
+             movie.version(8).defineSprite(1, sprite.showFrame()).place(1, 1);
+             return movie.showFrame();
+         },
+         "0\n0\n0"},
         {"a button's clips are named after the button", 1,
          [] {
              st::SwfWriter movie = withSprite(R"(push "this"; getVariable; trace)");

@@ -104,8 +104,16 @@ void DisplayObject::setScriptMask(DisplayObject* mask) {
         old->masking_.reset();
     scriptMask_.reset();
     if (!mask) return;
+    if (auto masked = masking_.lock(); masked && masked->scriptMask_.lock().get() == this)
+        masked->scriptMask_.reset();
+    masking_.reset();
     scriptMask_ = mask->weak_from_this();
     mask->masking_ = weak_from_this();
+}
+
+DisplayObject* DisplayObject::scriptMasked() const {
+    auto masked = masking_.lock();
+    return masked && masked->scriptMask() == this && !masked->removed() ? masked.get() : nullptr;
 }
 
 namespace {
@@ -199,9 +207,7 @@ void DisplayObject::render(RenderContext& context, const Matrix& parentToPixels,
                            const ColorTransform& parentCxform) const {
     if (!visible_ && !context.maskPass) return;
     // A script's mask is drawn only into the mask of the object it masks.
-    if (auto masked = masking_.lock();
-        !context.maskPass && masked && masked->scriptMask() == this && !masked->removed())
-        return;
+    if (!context.maskPass && scriptMasked()) return;
     DisplayObject* mask = context.maskPass ? nullptr : scriptMask();
     for (const DisplayObject* o = this; o && mask; o = o->parent())
         if (o == mask) mask = nullptr;  // a mask holding the object does not count

@@ -73,9 +73,12 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     const std::optional<Rect>& scalingGrid() const { return scalingGrid_; }
     void setScalingGrid(std::optional<Rect> grid) { scalingGrid_ = grid; }
     // setMask: the object whose fills limit this one's drawing (null for none, or once it
-    // left the stage). A mask set so is drawn only as a mask.
+    // left the stage). A mask set so is drawn only as a mask. An object given a mask masks
+    // nothing any more.
     DisplayObject* scriptMask() const;
     void setScriptMask(DisplayObject* mask);
+    // The object on the stage this one is the script mask of, or null.
+    DisplayObject* scriptMasked() const;
     const std::vector<uint8_t>& filters() const { return filters_; }
     // The filters a script gave the object; until it does, those of the placement.
     const std::optional<std::vector<SurfaceFilter>>& scriptFilters() const {

@@ -54,6 +54,8 @@ class Timeline {
 
     // The frame count the movie or sprite declares (at least 1).
     int frameCount() const { return declaredFrames_ == 0 ? 1 : declaredFrames_; }
+    // The frame count as written, 0 included.
+    int declaredFrames() const { return declaredFrames_; }
     // The frames the playhead can be on (at least 1).
     int playableFrames() const;
     // The frames whose ShowFrame tag was read: the complete ones.

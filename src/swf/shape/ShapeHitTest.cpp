@@ -63,7 +63,7 @@ bool shapeContains(const Shape& shape, Point p, double pixel, const std::functio
             bool down = b.y <= p.y && a.y > p.y;
             if (!up && !down) return;
             double x = a.x + (p.y - a.y) * (b.x - a.x) / (b.y - a.y);
-            if (x <= p.x) return;
+            if (x < p.x) return;  // a point on an edge is left of it
             int direction = up ? 1 : -1;
             if (path.fill1 < winding.size()) {
                 winding[path.fill1] += direction;

@@ -663,8 +663,10 @@ std::string Machine::slashPath(DisplayObject& object) {
     std::vector<const DisplayObject*> chain;
     for (const DisplayObject* o = &object; o && chain.size() < 1024; o = o->parent())
         chain.push_back(o);
-    if (chain.size() == 1) return "/";
-    std::string path;
+    // Paths in other levels start with the level's name.
+    int level = context_.levelOf(chain.back());
+    std::string path = level > 0 ? "_level" + std::to_string(level) : "";
+    if (chain.size() == 1) return level > 0 ? path : "/";
     for (auto it = chain.rbegin() + 1; it < chain.rend(); ++it) path += "/" + (*it)->name();
     return path;
 }

@@ -19,7 +19,11 @@ void Activation::gotoFrame(MovieClip* clip, const Value& frame, bool play, int s
     int target = -1;
     // Anything but a number is a frame's text: undefined and false name labels.
     if (!frame.isNumber()) {
-        std::string text = machine_.toString(frame);
+        // A String object stands for the text it holds, whatever its toString says.
+        Value held;
+        Object* wrapper = frame.asObject();
+        bool heldText = wrapper && wrapper->primitiveValue(held) && held.isString();
+        std::string text = machine_.toString(heldText ? held : frame);
         std::string_view label = text;
         MovieClip* owner = clip;
         size_t colon = text.rfind(':');
@@ -29,8 +33,9 @@ void Activation::gotoFrame(MovieClip* clip, const Value& frame, bool play, int s
             label = std::string_view(text).substr(colon + 1);
             if (!owner) return;
         }
+        // Text of a fraction, like a fractional number, names a label.
         double n = stringToNumber(label, version_);
-        if (!std::isnan(n))
+        if (!std::isnan(n) && n == std::trunc(n))
             target = static_cast<int32_t>(static_cast<uint32_t>(toInt32(n)) - 1u +
                                           static_cast<uint32_t>(sceneBias));
         else if ((target = owner->timeline().findLabel(label)) >= 0)

@@ -205,6 +205,7 @@ class WorkMeter {
             machine_.chargeAction();
         }
     }
+    Machine& machine() { return machine_; }
 
   private:
     Machine& machine_;
@@ -223,10 +224,25 @@ bool shapeContains(const Shape& shape, Point p, double pixel, WorkMeter& work,
     return swf::shapeContains(shape, p, pixel, [&](size_t units) { work.charge(units); }, checkBounds);
 }
 
+// A sprite whose definition declares no frames: the player counts none, though what its tags
+// do still happens.
+bool framelessSprite(MovieClip& clip) {
+    return clip.character() && !clip.loadedMovie() && clip.timeline().declaredFrames() == 0;
+}
+
 bool hitsContentThrough(DisplayObject& object, const Matrix& toStage, Point stagePoint, int level,
                         WorkMeter& work, bool inMask = false) {
     if (level > MovieContext::kMaxNesting + 2) return false;
     work.charge(1);
+    // A mask a script set is no content of its own, unless handlers make it a button (a
+    // mask holding the clip it masks is no mask).
+    if (DisplayObject* masked = inMask ? nullptr : object.scriptMasked()) {
+        bool holdsMasked = false;
+        for (DisplayObject* o = masked; o && !holdsMasked; o = o->parent())
+            holdsMasked = o == &object;
+        InputDispatcher* input = InputDispatcher::of(work.machine());
+        if (!holdsMasked && !(input && input->takesMouse(object))) return false;
+    }
     // A mask a script set limits the object to what the mask covers; a mask's own mask, or
     // a mask holding the object, does not count.
     if (StageObject* stage = object.scriptObject(); stage && !inMask) {
@@ -466,13 +482,15 @@ Value getDisplayProperty(Machine& machine, DisplayObject& object, int index) {
             return Value(transformOf(machine, object).rotation);
         case kCurrentFrame: {
             if (!clip) return Value();
-            // A clip a script made empty has no frame to be on.
-            bool empty = !clip->character() && !isMainTimeline(machine, object);
-            return Value(empty ? 0.0 : clip->currentFrame() + 1.0);
+            // A clip a script made empty has no frame to be on, until a movie is loaded into it.
+            bool empty =
+                !clip->character() && !clip->loadedMovie() && !isMainTimeline(machine, object);
+            return Value(empty || framelessSprite(*clip) ? 0.0 : clip->currentFrame() + 1.0);
         }
         case kTotalFrames:
         case kFramesLoaded:
-            return clip ? Value(static_cast<double>(clip->frameCount())) : Value();
+            if (!clip) return Value();
+            return Value(framelessSprite(*clip) ? 0.0 : static_cast<double>(clip->frameCount()));
         case kAlpha:
             return Value(object.colorTransform().aMul * 100.0 / 256.0);
         case kVisible:

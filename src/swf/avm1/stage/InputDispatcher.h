@@ -45,6 +45,9 @@ class InputDispatcher {
     // Counts the changes of focus, so that what belonged to one focus can tell it is stale.
     uint64_t focusChanges() const { return focusChanges_; }
 
+    // A button, or a clip its handlers make one, that is enabled.
+    bool takesMouse(DisplayObject& object);
+
     struct Transition;
 
   private:
@@ -79,7 +82,6 @@ class InputDispatcher {
     DisplayObject* objectUnderPointer(bool textFields = false);
     // With `textFields`, a selectable text field counts as well.
     DisplayObject* findUnderPointer(DisplayObject& container, int level, bool textFields);
-    bool takesMouse(DisplayObject& object);
     bool hitsButton(ButtonInstance& button);
 
     ScriptEngine& engine_;

@@ -1,6 +1,7 @@
 #include "swf/avm1/stage/MovieClipClass.h"
 
 #include <cmath>
+#include <limits>
 
 #include "swf/action/ActionRunner.h"
 #include "swf/avm1/classes/Builtins.h"
@@ -30,8 +31,10 @@ namespace {
 constexpr int kDepthOffset = 16384;  // timeline depths are script depths plus this
 constexpr int32_t kMinScriptDepth = -kDepthOffset;
 constexpr int32_t kMaxScriptDepth = 2130690044;
-// removeMovieClip leaves the timeline's depths and the very highest ones alone.
+// removeMovieClip leaves the timeline's depths and the highest ones alone; before SWF 7 all
+// above the scripts' usual ones.
 constexpr int32_t kMaxRemovableDepth = 2130690031;
+constexpr int32_t kMaxRemovableDepthBefore7 = 1048575;
 // Empty bounds read as this many twips on every side.
 constexpr double kEmptyBoundsTwips = 0x7FFFFFF;
 constexpr int kMaxPathParts = 1024;
@@ -48,6 +51,14 @@ std::optional<int> scriptDepth(double depth) {
     return d + kDepthOffset;
 }
 
+// A depth createEmptyMovieClip takes: any 32-bit one the display list can hold (attachMovie
+// and duplicateMovieClip take only the scripts' depths).
+std::optional<int> anyDepth(double depth) {
+    int32_t d = toInt32(depth);
+    if (d > std::numeric_limits<int32_t>::max() - kDepthOffset) return std::nullopt;
+    return d + kDepthOffset;
+}
+
 void copyInit(Machine& m, Object* init, Object* target) {
     if (!init || !target) return;
     for (const std::string& name : m.enumerate(init))
@@ -57,7 +68,7 @@ void copyInit(Machine& m, Object* init, Object* target) {
 // Makes a display object for a character and starts it at `depth` of `parent`.
 Value placeNew(Machine& m, MovieClip& parent, std::shared_ptr<DisplayObject> object,
                std::string_view name, double depth, Object* init) {
-    std::optional<int> timelineDepth = scriptDepth(depth);
+    std::optional<int> timelineDepth = anyDepth(depth);
     if (!object || !timelineDepth) return Value();
     object->setName(std::string(name));
     object->setDepth(*timelineDepth);
@@ -211,6 +222,8 @@ Value swapDepths(Machine& m, Object* self, std::span<const Value> args) {
     if (!list) return Value();
     const Value& given = args[0];
     if (given.isUndefined()) return Value();
+    // A clip an older movie made beyond the scripts' depths stays where it is.
+    if (!scriptDepth(static_cast<double>(object->depth()) - kDepthOffset)) return Value();
     DisplayObject* other = m.displayObjectOf(given);
     if (!other && given.isString()) other = resolvePath(m, *object, given.asString());
     int target = 0;
@@ -491,7 +504,8 @@ void removeClip(Machine& m, Object* object) {
     DisplayObject* clip = m.displayObjectOf(Value(object));
     if (!clip || !clip->parent()) return;
     int depth = clip->depth() - kDepthOffset;
-    if (depth < 0 || depth > kMaxRemovableDepth) return;
+    int32_t highest = m.swfVersion() >= 7 ? kMaxRemovableDepth : kMaxRemovableDepthBefore7;
+    if (depth < 0 || depth > highest) return;
     if (DisplayList* list = clip->parent()->children()) list->remove(clip->depth());
 }
 
