@@ -78,13 +78,14 @@ double advanced(const Item& item, double x, const TextLayoutStyle& style, bool m
 }
 
 // Where the line starting at `start` ends: before the first word that does not fit, or
-// inside a word too long for a line of its own. Always takes at least one item.
+// inside a word too long for a line of its own, by the measured advances. Always takes at
+// least one item.
 size_t lineEnd(const std::vector<Item>& items, size_t start, double startX,
                const TextLayoutStyle& style) {
     double x = startX;
     size_t wordStart = start;  // start of the last word that began on this line
     for (size_t i = start; i < items.size(); ++i) {
-        const double next = advanced(items[i], x, style);
+        const double next = advanced(items[i], x, style, true);
         if (style.wordWrap && !items[i].space && i > start && next > style.width)
             return wordStart > start ? wordStart : i;
         x = next;
