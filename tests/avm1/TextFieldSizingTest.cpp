@@ -133,6 +133,37 @@ TEST(TextFieldSizing, FollowsThePlayersRule) {
     }
 }
 
+// Before SWF 8 a line of a font made for small sizes is as wide as its advances, each
+// rounded up to a whole pixel; other fonts, and every font from SWF 8, measure exactly.
+TEST(TextFieldSizing, SmallTextFontsMeasureWholePixels) {
+    struct Case {
+        int swfVersion;
+        bool smallText;
+        int textWidth;  // "aaa", each 'a' 10.35 px wide; reported in whole pixels
+    };
+    const Case cases[] = {{7, true, 33}, {7, false, 31}, {8, true, 31}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.swfVersion) + (c.smallText ? " small" : " plain"));
+        st::FontBuilder font;
+        font.name("Narrow").layout(768, 256, 0).smallText(c.smallText);
+        st::ShapeBuilder glyph;
+        glyph.fill1(1).rectangle(0, -512, 512, 512);
+        font.addGlyph('a', glyph, 530);
+        const std::string script =
+            call("_root", "createTextField", {"\"t\"", "1", "0", "0", "300", "50"}) + "pop\n" +
+            set("t", "embedFonts", "true") +
+            "push \"f\", 0, \"TextFormat\"; newObject; setVariable\n" +
+            set("f", "font", "\"Narrow\"") + set("f", "size", "20") +
+            run(invoke(var("t"), "setNewTextFormat", {var("f")})) + set("t", "text", "\"aaa\"") +
+            show("t.textWidth");
+        st::SwfWriter movie;
+        movie.version(c.swfVersion).defineFont2(1, font).doAction(
+            st::ActionBuilder::assemble(script));
+        movie.showFrame();
+        EXPECT_EQ(avm1test::Joined(avm1test::RunMovie(movie)), std::to_string(c.textWidth));
+    }
+}
+
 // A field placed from its definition reports the corner of its box as _x and _y (its bounds
 // start 2 px left of and above its origin here), in whole twips under any scale; a field a
 // script made reports its origin whichever way its size runs. Before SWF 8 getTextExtent

@@ -22,6 +22,11 @@ FontBuilder& FontBuilder::italic(bool value) {
     return *this;
 }
 
+FontBuilder& FontBuilder::smallText(bool value) {
+    smallText_ = value;
+    return *this;
+}
+
 FontBuilder& FontBuilder::layout(uint16_t ascent, uint16_t descent, int16_t leading) {
     layout_ = Layout{ascent, descent, leading};
     return *this;
@@ -75,7 +80,7 @@ std::vector<uint8_t> FontBuilder::defineFont2Body(uint16_t id, int fontVersion) 
     body.u16(id);
     body.flag(layout_.has_value())
         .flag(false)  // ShiftJIS
-        .flag(false)  // small text
+        .flag(smallText_)
         .flag(false)  // ANSI
         .flag(wideOffsets)
         .flag(true)  // wide codes

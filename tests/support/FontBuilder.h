@@ -25,6 +25,8 @@ class FontBuilder {
     FontBuilder& name(std::string_view fontName);
     FontBuilder& bold(bool value = true);
     FontBuilder& italic(bool value = true);
+    // DefineFont2/3: the font is made to be shown at small sizes.
+    FontBuilder& smallText(bool value = true);
     // DefineFont2/3 layout: ascent, descent and leading in em units; the advance and
     // bounds tables come from the glyphs. Without this no layout block is written.
     FontBuilder& layout(uint16_t ascent, uint16_t descent, int16_t leading);
@@ -53,6 +55,7 @@ class FontBuilder {
     std::string name_;
     bool bold_ = false;
     bool italic_ = false;
+    bool smallText_ = false;
     std::optional<Layout> layout_;
     std::vector<Glyph> glyphs_;
 };

@@ -56,7 +56,7 @@ class FontCharacter : public Character, public GlyphSource {
     const std::string& name() const { return name_; }
     bool bold() const { return bold_; }
     bool italic() const { return italic_; }
-    bool smallText() const { return smallText_; }
+    bool smallText() const override { return smallText_; }
     bool shiftJis() const { return shiftJis_; }
     bool ansi() const { return ansi_; }
     bool wideCodes() const { return wideCodes_; }

@@ -24,6 +24,8 @@ class GlyphSource {
     virtual double advance(uint32_t glyph) const = 0;
     // The outline, with fill style 1 inside; null for an unknown glyph.
     virtual const Shape* glyphShape(uint32_t glyph) const = 0;
+    // Made to be shown small: laid out on whole pixels.
+    virtual bool smallText() const { return false; }
 };
 
 }  // namespace swf

@@ -347,7 +347,11 @@ const std::vector<TextLine>& TextField::lines(const Dictionary& dictionary) cons
     layoutRuns_.clear();
     runLooks_.clear();
     auto addRun = [&](size_t end, const TextFormat& format) {
-        layoutRuns_.push_back({end, fontFor(format, dictionary), layoutStyle(format)});
+        const GlyphSource* font = fontFor(format, dictionary);
+        TextLayoutStyle style = layoutStyle(format);
+        // Before SWF 8 a font made for small sizes is measured on whole pixels.
+        style.wholePixelAdvances = swfVersion_ < 8 && font && font->smallText();
+        layoutRuns_.push_back({end, font, std::move(style)});
         runLooks_.push_back({format.color.value_or(0), format.underline.value_or(false)});
     };
     if (runs_.runs().empty())

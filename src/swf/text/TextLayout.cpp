@@ -10,6 +10,7 @@ namespace {
 struct Item {
     std::optional<uint32_t> glyph;
     double advance = 0;
+    double measuredAdvance = 0;  // what the item adds to its line's width
     size_t run = 0;
     bool space = false;
     bool tab = false;
@@ -57,30 +58,34 @@ std::vector<Item> measure(std::u32string_view text, size_t begin, size_t end,
         if (item.glyph) {
             double advance = TextLayout::scaled(run.font->advance(*item.glyph), *run.font,
                                                 run.style);
-            if (run.style.wholePixelAdvances) advance = std::ceil(std::round(advance) / 20) * 20;
+            const double measured = run.style.wholePixelAdvances
+                                        ? std::ceil(std::round(advance) / 20) * 20
+                                        : advance;
             item.advance = advance + run.style.letterSpacing;
+            item.measuredAdvance = measured + run.style.letterSpacing;
         }
         items.push_back(item);
     }
     return items;
 }
 
-// Where the pen is after `item` when it starts at `x`: a tab stops at the next stop past
-// the pen, or stays put once they run out.
-double advanced(const Item& item, double x, const TextLayoutStyle& style) {
-    if (!item.tab) return x + item.advance;
+// Where the pen is after `item` when it starts at `x`, moving by the drawn or the measured
+// advance: a tab stops at the next stop past the pen, or stays put once they run out.
+double advanced(const Item& item, double x, const TextLayoutStyle& style, bool measured = false) {
+    if (!item.tab) return x + (measured ? item.measuredAdvance : item.advance);
     auto next = std::upper_bound(style.tabStops.begin(), style.tabStops.end(), x);
     return next == style.tabStops.end() ? x : *next;
 }
 
 // Where the line starting at `start` ends: before the first word that does not fit, or
-// inside a word too long for a line of its own. Always takes at least one item.
+// inside a word too long for a line of its own, by the measured advances. Always takes at
+// least one item.
 size_t lineEnd(const std::vector<Item>& items, size_t start, double startX,
                const TextLayoutStyle& style) {
     double x = startX;
     size_t wordStart = start;  // start of the last word that began on this line
     for (size_t i = start; i < items.size(); ++i) {
-        const double next = advanced(items[i], x, style);
+        const double next = advanced(items[i], x, style, true);
         if (style.wordWrap && !items[i].space && i > start && next > style.width)
             return wordStart > start ? wordStart : i;
         x = next;
@@ -166,14 +171,20 @@ std::vector<TextLine> TextLayout::layOut(std::u32string_view text,
                     line.glyphs.push_back({*bullet, style.blockIndent, 0, firstRun});
             }
             double x = startX, visibleEnd = startX;
+            double measuredX = startX, measuredVisibleEnd = startX;
             for (size_t i = start; i < end; ++i) {
                 growToRun(line, runs[items[i].run]);
                 if (items[i].glyph)
                     line.glyphs.push_back({*items[i].glyph, x, items[i].advance, items[i].run, paragraphStart + i});
                 x = advanced(items[i], x, style);
-                if (!items[i].space) visibleEnd = x;
+                measuredX = advanced(items[i], measuredX, style, true);
+                if (!items[i].space) {
+                    visibleEnd = x;
+                    measuredVisibleEnd = measuredX;
+                }
             }
-            line.width = (style.align == TextAlign::Left ? x : visibleEnd) - startX;
+            line.width =
+                (style.align == TextAlign::Left ? measuredX : measuredVisibleEnd) - startX;
             line.baseline = top + line.ascent;
             top += line.ascent + line.descent + line.leading;
             double offset = style.leftMargin;

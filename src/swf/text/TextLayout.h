@@ -34,7 +34,8 @@ struct TextLayoutStyle {
     bool wordWrap = false;
     bool bullet = false;  // a list item: a bullet before the text, which moves right
     // Each advance, taken to the nearest twip, rounded up to a whole pixel: how text extents
-    // are measured in movies before SWF 8.
+    // are measured in movies before SWF 8. Only the lines' widths take it; glyphs keep
+    // their own advances.
     bool wholePixelAdvances = false;
 };
 
