@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "render/CanvasTestSupport.h"
 
 namespace swf::test {
@@ -138,29 +136,6 @@ TEST_F(LineTest, ZeroLengthLineDrawsADotWithRoundCaps) {
     EXPECT_EQ(pixelAt(canvas, 15, 15), kWhite);
     // Without caps a point has nothing to show.
     EXPECT_EQ(pixelAt(canvas, 40, 40), kWhite);
-}
-
-// Without anti-aliasing a round dot takes every pixel whose centre lies inside its circle and
-// none outside, but for centres within 1/16 pixel of the circle, where its chords may pass.
-TEST_F(LineTest, RoundCapsFollowTheirCircle) {
-    struct Case {
-        double width, x, y;
-    };
-    canvas.setQuality(RenderQuality::Low);
-    for (const Case& c : {Case{20, 30, 30}, Case{30, 30.3, 29.8}, Case{45, 29.95, 30.05},
-                          Case{52, 30, 30}}) {
-        canvas.clear(kWhite);
-        Shape shape = lines(lineStyle(c.width, kBlack), {polyline({{c.x, c.y}, {c.x, c.y}})});
-        draw(shape);
-        int wrong = 0;
-        for (int y = 0; y < canvas.height(); ++y) {
-            for (int x = 0; x < canvas.width(); ++x) {
-                double off = std::hypot(x + 0.5 - c.x, y + 0.5 - c.y) - c.width / 2;
-                if (std::fabs(off) > 1.0 / 16) wrong += (pixelAt(canvas, x, y) == kBlack) != (off < 0);
-            }
-        }
-        EXPECT_EQ(wrong, 0) << c.width;
-    }
 }
 
 TEST_F(LineTest, ConnectedEdgesJoinAndJoinStyleShapesTheCorner) {

@@ -9,10 +9,6 @@ namespace swf {
 
 namespace {
 
-// Round joins and caps are cut into chords that stray at most 1/16 pixel from their circle
-// (half AGG's default), as close as the original player's arcs come.
-constexpr double kArcFineness = 2;
-
 agg::line_cap_e aggCap(CapStyle cap) {
     switch (cap) {
         case CapStyle::None:
@@ -78,7 +74,6 @@ bool StrokeRasterizer::add(agg::path_storage& path, CapStyle cap, const LineStyl
     if (path.total_vertices() == 0) return true;
     agg::conv_stroke<agg::path_storage> stroke(path);
     stroke.width(width);
-    stroke.approximation_scale(kArcFineness);
     stroke.line_cap(aggCap(cap));
     stroke.line_join(aggJoin(style.join));
     stroke.miter_limit(std::isfinite(style.miterLimit) ? std::clamp(style.miterLimit, 1.0, 255.0)
