@@ -177,6 +177,56 @@ TEST(Drawing, GradientCallsThatMakeNoFill) {
     }
 }
 
+// A focal point is kept in 1/256 steps, cut toward zero, and within 0.98 of the radius: each
+// row draws two strips of a reflected focal gradient, one focus given, one its kept value,
+// which must come out alike pixel for pixel, and a third a step away that must not.
+TEST(Drawing, FocalPointsAreHeldInSteps) {
+    struct Case {
+        const char* given;
+        const char* kept;
+        const char* stepAway;
+    };
+    const Case cases[] = {
+        {"0.905", "0.90234375", "0.90625"},
+        {"-0.905", "-0.90234375", "-0.90625"},
+        {"0.995", "0.99", "0.97265625"},
+    };
+    std::string script;
+    int depth = 0;
+    auto strip = [&](const char* focus, int top) {
+        const std::string clip = "s" + std::to_string(depth);
+        script += "push " + std::to_string(++depth) + ", \"" + clip +
+                  "\", 2, \"_root\"; getVariable; push \"createEmptyMovieClip\"; callMethod; pop;"
+                  "push " + focus + ", \"RGB\", \"reflect\", \"matrixType\", \"box\", \"x\", 50,"
+                  " \"y\", " + std::to_string(top - 40) + ", \"w\", 80, \"h\", 80, \"r\", 0, 6;"
+                  " initObject; push 255, 0, 2; initArray; push 100, 100, 2; initArray;"
+                  " push 16711680, 0, 2; initArray; push \"radial\", 8, \"" + clip +
+                  "\"; getVariable; push \"beginGradientFill\"; callMethod; pop;" +
+                  Call(clip, "moveTo", "0, " + std::to_string(top)) +
+                  Call(clip, "lineTo", "200, " + std::to_string(top)) +
+                  Call(clip, "lineTo", "200, " + std::to_string(top + 2)) +
+                  Call(clip, "lineTo", "0, " + std::to_string(top + 2));
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const int top = static_cast<int>(i) * 6;
+        strip(cases[i].given, top);
+        strip(cases[i].kept, top + 2);
+        strip(cases[i].stepAway, top + 4);
+    }
+    const Picture picture(script, 200, static_cast<int>(std::size(cases)) * 6);
+    ASSERT_TRUE(picture.drawn);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const int row = static_cast<int>(i) * 6;
+        int alike = 0, apart = 0;
+        for (int x = 0; x < 200; ++x) {
+            alike += picture.at(x, row).r == picture.at(x, row + 2).r;
+            apart += picture.at(x, row).r != picture.at(x, row + 4).r;
+        }
+        EXPECT_EQ(alike, 200) << cases[i].given;
+        EXPECT_GT(apart, 0) << cases[i].given;
+    }
+}
+
 // A fill left open is closed with a stroked line, at render and at endFill; a gradient may
 // take a flash.geom.Matrix from createGradientBox.
 TEST(Drawing, ClosingLinesAndGradientBoxMatrices) {

@@ -17,7 +17,7 @@ constexpr double kGradientHalfSize = 16384;  // twips from the gradient square's
 // every position finite.
 constexpr double kMaxGradientTerm = 1e12;
 
-constexpr double kMaxFocus = 0.975;
+constexpr double kMaxFocus = 0.98;
 
 }  // namespace
 
@@ -26,7 +26,7 @@ GradientSpan::GradientSpan(FillStyle::Kind kind, const Gradient& gradient, const
     : lut_(luts.lut(gradient, cxform)),
       kind_(kind),
       spread_(gradient.spread),
-      // The player keeps the focus a little inside the circle: nearer the edge its rings
+      // The player keeps the focus within 0.98 of the radius: nearer the edge its rings
       // would crowd into less than a pixel.
       focus_(std::clamp(std::isfinite(gradient.focalPoint) ? gradient.focalPoint : 0.0, -kMaxFocus,
                         kMaxFocus)) {

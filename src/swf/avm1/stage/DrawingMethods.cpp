@@ -120,7 +120,8 @@ std::optional<FillStyle> gradientFill(Machine& m, std::span<const Value> args) {
     double focal = m.toNumber(arg(args, 7));
     if (std::isfinite(focal) && focal != 0 && fill.kind == FillStyle::Kind::RadialGradient) {
         fill.kind = FillStyle::Kind::FocalGradient;
-        fill.gradient.focalPoint = std::clamp(focal, -1.0, 1.0);
+        // Held in 1/256 steps, as a shape's focal point is.
+        fill.gradient.focalPoint = std::trunc(std::clamp(focal, -1.0, 1.0) * 256) / 256;
     }
     for (size_t i = 0; i < count; ++i) {
         double ratio = std::trunc(m.toNumber(ratios->at(static_cast<uint32_t>(i))));
