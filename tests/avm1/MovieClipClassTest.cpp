@@ -235,12 +235,6 @@ TEST(MovieClipClass, ScriptsSeeClipsAsThePlayerShowsThem) {
              call("box", "hitTest", {"r:1"}) + "trace\n" +
              call("box", "hitTest", {"\"_root.plain\""}) + "trace\n",
          "true\nfalse\ntrue\nfalse\ntrue\nfalse\nfalse\ntrue"},
-        {"a drawn line widens the clip's extent by its whole width", 8,
-         call("_root", "createEmptyMovieClip", {"\"d\"", "7"}) + "pop\n" +
-             call("d", "lineStyle", {"10"}) + "pop\n" + call("d", "moveTo", {"10", "20"}) +
-             "pop\n" + call("d", "lineTo", {"30", "20"}) + "pop\n" + "push \"r\"; " +
-             call("d", "getBounds") + "setVariable\n" + showRect("r"),
-         "0\n40\n10\n30"},
         {"localToGlobal and globalToLocal change a point's own numbers in place", 8,
          "push \"p\", \"x\", 10, \"y\", 20, 2; initObject; setVariable\n" + reg(1, "p") +
              call("box", "localToGlobal", {"r:1"}) + "pop\n" + show("p.x") + show("p.y") +

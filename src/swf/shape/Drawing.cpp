@@ -151,10 +151,9 @@ const Shape& Drawing::shape() const {
     }
     Extent extent;
     for (const ShapePath& path : shape.paths) {
-        // The player widens a drawing's extent by a line's whole width, not half of it.
         double margin = 0;
         if (path.line > 0 && path.line <= shape.lines.size())
-            margin = shape.lines[path.line - 1].width;
+            margin = shape.lines[path.line - 1].width / 2.0;
         for (const Edge& edge : path.edges) {
             extent.add(edge.from, margin);
             extent.add(edge.to, margin);
