@@ -749,7 +749,8 @@ namespace {
 
 // A Loader reads a movie beside the playing one: its info's events come in the player's order
 // with the sizes and facts of what was read, the content becomes the loader's child, a missing
-// file is an ioError with the player's text, and unload takes the content away.
+// file or one that is neither movie nor picture is an ioError with the player's text, and
+// unload takes the content away.
 TEST(Avm2Timeline, LoadersReadMoviesBesideTheMovieAndReportThemInOrder) {
     namespace fs = std::filesystem;
     fs::path folder = fs::temp_directory_path() / ("kt-as3-loader-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
@@ -764,6 +765,7 @@ TEST(Avm2Timeline, LoadersReadMoviesBesideTheMovieAndReportThemInOrder) {
     child.showFrame();
     std::vector<uint8_t> childBytes = child.bytes();
     write("child.swf", childBytes);
+    write("notes.txt", {'h', 'i'});
 
     DocumentClass main;
     auto info = [&](AbcCode& c) { c.op(OP_getlocal1).op(OP_getproperty, main.name("target")); };
@@ -828,6 +830,7 @@ TEST(Avm2Timeline, LoadersReadMoviesBesideTheMovieAndReportThemInOrder) {
             c.op(OP_add);
         });
         load(c, "missing.swf", {"ioError"}, "failed");
+        load(c, "notes.txt", {"ioError"}, "failed");
     });
     SwfWriter movie = As3Movie(bytes);
     movie.showFrame().showFrame();
@@ -851,7 +854,9 @@ TEST(Avm2Timeline, LoadersReadMoviesBesideTheMovieAndReportThemInOrder) {
                                      "complete " + size + " " + size + " child:1",
                                      "read 40 30 12 9 2 content:[object AVM1Movie]",
                                      "unloaded null",
-                                     "ioError Error #2035: URL Not Found. URL: missing.swf"}));
+                                     "ioError Error #2035: URL Not Found. URL: missing.swf",
+                                     "ioError Error #2124: Loaded file is an unknown type. URL: "
+                                     "notes.txt"}));
 }
 
 }  // namespace

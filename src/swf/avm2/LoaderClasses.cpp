@@ -165,6 +165,7 @@ void startLoad(Machine& m, const Value& self, std::optional<std::string> url,
     target.clip = std::static_pointer_cast<swf::MovieClip>(content->clip()->shared_from_this());
     target.evenOffStage = true;
     MovieLoadEvents events;
+    events.unknownContentFails = true;
     Machine* machine = &m;
     auto current = [info, content] { return info->content == content; };
     if (url)

@@ -30,6 +30,9 @@ struct MovieLoadEvents {
     std::function<void(MovieClip&)> init;  // once the first frame's actions ran
     // "URLNotFound" or "LoadNeverCompleted"; the clip is null for a level that never was.
     std::function<void(MovieClip*, const std::string& code)> error;
+    // ActionScript 3's Loader fails on content that is neither movie nor picture; the older
+    // loads show it as an empty movie.
+    bool unknownContentFails = false;
 };
 
 class ContentRequests {

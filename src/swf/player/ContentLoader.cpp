@@ -255,7 +255,8 @@ std::shared_ptr<MovieClip> ContentLoader::targetClip(const LoadTarget& target, b
     return root;
 }
 
-std::shared_ptr<SwfMovie> ContentLoader::pictureMovie(const std::vector<uint8_t>& data) {
+std::shared_ptr<SwfMovie> ContentLoader::pictureMovie(const std::vector<uint8_t>& data,
+                                                      bool emptyUnlessPicture) {
     std::optional<Bitmap> bitmap;
     std::span<const uint8_t> bytes(data);
     if (data.size() >= 3 && data[0] == 0xFF && data[1] == 0xD8)
@@ -265,6 +266,7 @@ std::shared_ptr<SwfMovie> ContentLoader::pictureMovie(const std::vector<uint8_t>
         bitmap = DecodePng(bytes);
     else if (data.size() >= 6 && data[0] == 'G' && data[1] == 'I' && data[2] == 'F')
         bitmap = DecodeGif(bytes);
+    if (!bitmap && !emptyUnlessPicture) return nullptr;
     auto movie = std::make_shared<SwfMovie>();
     movie->header.version = 0;  // no movie: getSWFVersion says -1
     movie->header.frameCount = 1;
@@ -305,7 +307,7 @@ void ContentLoader::completeMovie(Pending& pending) {
     } else {
         fs::path folder = baseFolder_;
         movie = MovieParser::parseWithImports(pending.data, error, folder);
-        if (!movie) movie = pictureMovie(pending.data);
+        if (!movie) movie = pictureMovie(pending.data, !events.unknownContentFails);
     }
     std::shared_ptr<MovieClip> clip = targetClip(pending.target, movie != nullptr);
     if (!clip) return;  // cancelled, or a level past the bound

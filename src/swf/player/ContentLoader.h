@@ -49,9 +49,11 @@ class ContentLoader final : public ContentRequests {
     void completePending() override;
     size_t pendingCount() const override { return pending_.size(); }
 
-    // What is neither movie nor picture as a movie of one empty frame; a JPEG, PNG or GIF
-    // picture as one showing it (both of version 0, since they are no movie).
-    static std::shared_ptr<SwfMovie> pictureMovie(const std::vector<uint8_t>& data);
+    // A JPEG, PNG or GIF picture as a movie of one frame showing it, and what is neither
+    // movie nor picture as one empty frame when `emptyUnlessPicture`, else null (both of
+    // version 0, since they are no movie).
+    static std::shared_ptr<SwfMovie> pictureMovie(const std::vector<uint8_t>& data,
+                                                  bool emptyUnlessPicture);
 
   private:
     struct Pending {
