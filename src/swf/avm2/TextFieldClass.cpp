@@ -392,7 +392,7 @@ void installLines(Machine& m, ClassObject* cls) {
             if (glyph.character == index) {
                 const Rect& box = f.field().box(f.dictionary());
                 double x = box.xMin + TextField::kGutter + glyph.x;
-                double y = box.yMin + TextField::kGutter + (line.baseline - line.ascent) - (top.baseline - top.ascent);
+                double y = box.yMin + TextField::kGutter + line.top() - top.top();
                 return newRectangle(m, pixels(x), pixels(y), pixels(glyph.advance), pixels(line.ascent + line.descent));
             }
         return Value::null();

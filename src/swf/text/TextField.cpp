@@ -429,8 +429,7 @@ bool TextField::endsInEmptyLine() const {
 
 Point TextField::textOrigin(const std::vector<TextLine>& laidOut, size_t& first) const {
     first = std::min<size_t>(laidOut.size(), static_cast<size_t>(scroll_ - 1));
-    const double scrolled =
-        first < laidOut.size() && first > 0 ? laidOut[first].baseline - laidOut[first].ascent : 0;
+    const double scrolled = first < laidOut.size() && first > 0 ? laidOut[first].top() : 0;
     return {box_.xMin + kGutter - hscroll_ * 20.0, box_.yMin + kGutter - scrolled};
 }
 
@@ -440,7 +439,7 @@ namespace {
 size_t lineAt(const std::vector<TextLine>& laidOut, size_t first, double y) {
     size_t index = first;
     while (index + 1 < laidOut.size() &&
-           y >= laidOut[index].baseline + laidOut[index].descent + laidOut[index].leading)
+           y >= laidOut[index].bottom() + laidOut[index].leading)
         ++index;
     return index;
 }
@@ -470,7 +469,7 @@ std::optional<size_t> TextField::characterAt(Point point, const Dictionary& dict
     if (first >= laidOut.size()) return std::nullopt;
     const double x = point.x - origin.x, y = point.y - origin.y;
     const TextLine& line = laidOut[lineAt(laidOut, first, y)];
-    if (y < line.baseline - line.ascent || y >= line.baseline + line.descent + line.leading)
+    if (y < line.top() || y >= line.bottom() + line.leading)
         return std::nullopt;
     for (const PlacedGlyph& placed : line.glyphs)
         if (placed.character != SIZE_MAX && x >= placed.x && x < placed.x + placed.advance)
@@ -490,9 +489,9 @@ int TextField::visibleLines(const Dictionary& dictionary) const {
     const size_t first = static_cast<size_t>(scroll_ - 1);
     if (first >= laidOut.size()) return uniformLinesIn(room);
     // Lines differ in height where sizes mix: a line shows when its bottom is in the box.
-    const double top = laidOut[first].baseline - laidOut[first].ascent;
+    const double top = laidOut[first].top();
     size_t last = first + 1;
-    while (last < laidOut.size() && laidOut[last].baseline + laidOut[last].descent - top <= room)
+    while (last < laidOut.size() && laidOut[last].bottom() - top <= room)
         ++last;
     return static_cast<int>(last - first);
 }
@@ -502,9 +501,9 @@ int TextField::maxScroll(const Dictionary& dictionary) const {
     if (laidOut.empty()) return 1;
     const double room = box(dictionary).height() - 2 * kGutter;
     // The first line from which the last one still shows whole.
-    const double bottom = laidOut.back().baseline + laidOut.back().descent;
+    const double bottom = laidOut.back().bottom();
     size_t first = laidOut.size() - 1;
-    while (first > 0 && bottom - (laidOut[first - 1].baseline - laidOut[first - 1].ascent) <= room)
+    while (first > 0 && bottom - laidOut[first - 1].top() <= room)
         --first;
     return static_cast<int>(first) + 1;
 }

@@ -67,6 +67,10 @@ struct TextLine {
     size_t begin = 0;
     size_t end = 0;
     std::vector<PlacedGlyph> glyphs;
+
+    // The line's edges from the text area's top, without the leading below it.
+    double top() const { return baseline - ascent; }
+    double bottom() const { return baseline + descent; }
 };
 
 // The font's vertical metrics at a size, in whole twips.
