@@ -35,6 +35,7 @@ struct Row {
     int leading;                     // px
     std::vector<std::string> texts;  // set one after the other
     bool stopSizing = false;         // then autoSize = "none" and a longer text
+    bool fontEmbedded = true;        // else the text asks for a font the movie lacks
 };
 
 // _x, _width, _height, textWidth (not under word wrap) and textHeight after each text.
@@ -43,15 +44,18 @@ class SizingRule {
     explicit SizingRule(const Row& row) : row_(row) {}
 
     std::string after(const std::string& text, bool sizing) {
+        // Embedded fonts only: text in a font the movie lacks takes no room.
+        const int advance = row_.fontEmbedded ? kAdvance : 0;
+        const int lineHeight = row_.fontEmbedded ? kLine : 0;
         int lines = 0, widest = 0;
         std::istringstream in(text);
         for (std::string line; std::getline(in, line);) {
             // Under word wrap: words "ab" and single spaces, three words to a 96 px line.
             lines += row_.wordWrap ? static_cast<int>(line.size() + 7) / 9 : 1;
-            widest = std::max(widest, static_cast<int>(line.size()) * kAdvance);
+            widest = std::max(widest, static_cast<int>(line.size()) * advance);
         }
         const int textHeight =
-            text.empty() ? 0 : lines * kLine + std::max(1, lines - 1) * row_.leading * 20;
+            text.empty() ? 0 : lines * lineHeight + std::max(1, lines - 1) * row_.leading * 20;
         if (sizing && row_.autoSize != "none") {
             height_ = textHeight + kGutters;
             const int width = row_.wordWrap ? width_ : widest + kGutters;
@@ -96,6 +100,7 @@ TEST(TextFieldSizing, FollowsThePlayersRule) {
          0,
          {"ab", "abab"},
          true},
+        {"a font the movie lacks", "right", false, 0, {"ab", "ab\nab"}, false, false},
     };
     st::FontBuilder squares;
     squares.name("Squares").layout(768, 256, 0);
@@ -110,8 +115,8 @@ TEST(TextFieldSizing, FollowsThePlayersRule) {
             call("_root", "createTextField", {"\"t\"", "1", "100", "10", "100", "50"}) + "pop\n" +
             set("t", "embedFonts", "true") +
             "push \"f\", 0, \"TextFormat\"; newObject; setVariable\n" +
-            set("f", "font", "\"Squares\"") + set("f", "size", "20") +
-            set("f", "leading", std::to_string(row.leading)) +
+            set("f", "font", row.fontEmbedded ? "\"Squares\"" : "\"Absent\"") +
+            set("f", "size", "20") + set("f", "leading", std::to_string(row.leading)) +
             run(invoke(var("t"), "setNewTextFormat", {var("f")})) +
             set("t", "wordWrap", row.wordWrap ? "true" : "false") +
             set("t", "autoSize", "\"" + row.autoSize + "\"");

@@ -284,9 +284,9 @@ const GlyphSource* TextField::fontFor(const TextFormat& format,
         if (embedded && settings_.embedFonts && embedded->hasOutlines()) return embedded;
         if (embedded) return installed.find(embedded->name(), bold, italic);
     }
-    if (settings_.embedFonts)
-        if (const GlyphSource* embedded = embeddedFont(dictionary, name, bold, italic))
-            return embedded;
+    // Embedded fonts only: text in a font the movie does not embed shows nothing and takes
+    // no room.
+    if (settings_.embedFonts) return embeddedFont(dictionary, name, bold, italic);
     if (name == kDefaultFont && !field.fontClass && !field.fontId)
         return installed.find("", bold, italic);
     return installed.find(name, bold, italic);
@@ -358,11 +358,7 @@ const std::vector<TextLine>& TextField::lines(const Dictionary& dictionary) cons
         addRun(text_.size(), newFormat_);
     for (const FormatRun& run : runs_.runs()) addRun(run.end, run.format);
     const TextLayoutRun& first = layoutRuns_.front();
-    if (!first.font) {
-        lines_.emplace();
-        return *lines_;
-    }
-    metrics_ = TextLayout::metrics(*first.font, first.style);
+    if (first.font) metrics_ = TextLayout::metrics(*first.font, first.style);
 
     std::u32string shown = settings_.password ? std::u32string(text_.size(), U'*') : text_;
     const bool autoSize = settings_.autoSize != AutoSize::None;
