@@ -127,6 +127,13 @@ TEST(TextFieldClass, MatchesThePlayer) {
              "push \"t\", \"c\", 16394; cloneSprite\n" + show("_root.c._x") +
              show("_root.c._width") + show("_root.c.text.length") + show("tf._width"),
          "5\n0\n0\n100"},
+        {"a field keeps the filters a script gives it", 8,
+         field() + show("tf.filters.length") +
+             assign(var("tf"), "filters",
+                    makeFlash("filters", "BlurFilter", {lit("2"), lit("4")}) +
+                        "; push 1; initArray") +
+             show("tf.filters.length") + show("tf.filters.0.blurX"),
+         "0\n1\n2"},
         {"maxChars cuts what is set", 8,
          field() + set("tf", "maxChars", "3") + set("tf", "text", "\"abcdef\"") +
              show("tf.text") + show("tf.maxChars"),

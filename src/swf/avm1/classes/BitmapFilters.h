@@ -11,6 +11,10 @@
 #include "swf/avm1/machine/Object.h"
 #include "swf/render/SurfaceFilter.h"
 
+namespace swf {
+class DisplayObject;
+}
+
 namespace swf::avm1 {
 
 class Machine;
@@ -37,5 +41,7 @@ bool applyFilter(const SurfaceFilter& filter, std::vector<uint32_t>& pixels, int
 Value filtersToScript(Machine& machine, const std::vector<SurfaceFilter>& filters);
 // The filter objects of an array, as a display object keeps them.
 std::vector<SurfaceFilter> filtersFromScript(Machine& machine, const Value& list);
+// The filters a script reads from a display object: those it gave, else the placement's.
+Value displayFilters(Machine& machine, const DisplayObject& object);
 
 }  // namespace swf::avm1

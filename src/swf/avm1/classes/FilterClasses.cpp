@@ -566,14 +566,17 @@ std::vector<SurfaceFilter> filtersFromScript(Machine& m, const Value& list) {
     return out;
 }
 
+Value displayFilters(Machine& m, const DisplayObject& object) {
+    if (object.scriptFilters()) return filtersToScript(m, *object.scriptFilters());
+    return filtersToScript(m, parseFilterList(object.filters()));
+}
+
 namespace {
 
 // A clip's filters: copies out, copies in.
 Value clipFilters(Machine& m, Object* self, std::span<const Value>) {
     DisplayObject* d = m.displayObjectOf(Value(self));
-    if (!d) return Value();
-    if (d->scriptFilters()) return filtersToScript(m, *d->scriptFilters());
-    return filtersToScript(m, parseFilterList(d->filters()));
+    return d ? displayFilters(m, *d) : Value();
 }
 
 Value setClipFilters(Machine& m, Object* self, std::span<const Value> args) {

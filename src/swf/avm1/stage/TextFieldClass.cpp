@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "swf/avm1/machine/ArrayObject.h"
+#include "swf/avm1/classes/BitmapFilters.h"
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/stage/StageClasses.h"
 #include "swf/avm1/stage/TabOrder.h"
@@ -407,11 +408,13 @@ void setFieldScroll(Machine& m, EditTextInstance& f, const Value& v) {
     tf(f).setScroll(std::clamp(fromZero, 0, std::max(0, most - 1)) + 1);
 }
 
-Value fieldFilters(Machine& m, EditTextInstance&) {
-    return Value(m.newArray());
+Value fieldFilters(Machine& m, EditTextInstance& f) {
+    return displayFilters(m, f);
 }
 
-void setFieldFilters(Machine&, EditTextInstance&, const Value&) {}
+void setFieldFilters(Machine& m, EditTextInstance& f, const Value& v) {
+    f.setScriptFilters(filtersFromScript(m, v));
+}
 
 Value fieldSharpness(Machine&, EditTextInstance& f) {
     return Value(settingsOf(f).sharpness);
