@@ -122,11 +122,13 @@ TEST(TextFieldClass, MatchesThePlayer) {
              set("tf", "text", "\"a\\rb\\rc\\r\"") + show("tf.maxscroll") +
              set("tf", "type", "\"input\"") + show("tf.maxscroll"),
          "2\n3"},
-        {"a duplicate of a made field starts empty from its definition, where it was", 8,
-         field("5, 6, 100, 20") + set("tf", "text", "\"x\"") +
+        {"a duplicate of a made field starts empty and shown from its definition, where it was",
+         8,
+         field("5, 6, 100, 20") + set("tf", "text", "\"x\"") + set("tf", "_visible", "false") +
              "push \"t\", \"c\", 16394; cloneSprite\n" + show("_root.c._x") +
-             show("_root.c._width") + show("_root.c.text.length") + show("tf._width"),
-         "5\n0\n0\n100"},
+             show("_root.c._width") + show("_root.c.text.length") + show("tf._width") +
+             show("_root.c._visible"),
+         "5\n0\n0\n100\ntrue"},
         {"a field keeps the filters a script gives it", 8,
          field() + show("tf.filters.length") +
              assign(var("tf"), "filters",

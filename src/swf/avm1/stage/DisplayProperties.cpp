@@ -462,10 +462,6 @@ Matrix matrixToStage(DisplayObject& object) {
     return m;
 }
 
-namespace {
-
-}  // namespace
-
 Value getDisplayProperty(Machine& machine, DisplayObject& object, int index) {
     const Matrix& m = object.matrix();
     MovieClip* clip = object.asMovieClip();

@@ -491,7 +491,8 @@ Value duplicateClip(Machine& m, Object* source, std::string_view name, double de
     if (!copy) return Value();
     copy->setMatrix(original->matrix());
     copy->setColorTransform(original->colorTransform());
-    copy->setVisible(original->visible());
+    // A text field's copy shows whether or not the original was hidden.
+    if (original->asMovieClip()) copy->setVisible(original->visible());
     copy->setClipActions(original->sharedClipActions());
     // What the drawing API drew goes with the copy: masks and motifs drawn once are duplicated.
     const Drawing* drawing =
