@@ -154,8 +154,10 @@ std::vector<Case> Cases() {
          trace(member(member(member(var("flash"), "display"), "BitmapData"), "ALPHA_CHANNEL")) +
              trace(member(member(member(var("flash"), "display"), "BitmapData"), "GREEN_CHANNEL")),
          "8\n2"},
-        {"filter settings clamp and convert as they are stored",
-         let("f", filter("DropShadowFilter")) + assign(f, "quality", lit("100")) +
+        {"filter settings clamp and convert as they are stored; the default angle is a radian "
+         "constant",
+         let("f", filter("DropShadowFilter")) + trace(member(f, "angle")) +
+             assign(f, "quality", lit("100")) +
              assign(f, "blurX", lit("-1")) + assign(f, "strength", lit("256")) +
              assign(f, "alpha", lit("0.5")) + assign(f, "color", lit("-305419896")) +
              assign(f, "angle", lit("366")) +
@@ -163,7 +165,7 @@ std::vector<Case> Cases() {
              trace(member(f, "strength")) + trace(member(f, "alpha")) +
              trace(member(f, "color")) + trace(member(f, "angle")) +
              trace(member(f, "distance")),
-         "15\n0\n255\n0.498039215686275\n13347208\n6\n4"},
+         "44.9999999772279\n15\n0\n255\n0.498039215686275\n13347208\n6\n4"},
         {"gradient arrays follow the colours; the displacement mode is one of four",
          let("f", filter("GradientGlowFilter")) +
              assign(f, "colors", lit("10, -305419896, 2; initArray")) +

@@ -66,6 +66,9 @@ using F = Field;
 SurfaceFilter defaultsOf(Kind kind) {
     SurfaceFilter f;
     f.kind = kind;
+    // The player keeps the default angle as a radian constant of nine digits, so it reads back
+    // as a hair under 45 degrees.
+    f.angle = 0.785398163 * 180 / std::numbers::pi;
     switch (kind) {
         case Kind::Glow:
             f.color = 0xFF0000;
