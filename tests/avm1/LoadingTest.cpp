@@ -223,13 +223,17 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
             push "_root"; getVariable; push "mc"; getMember; push "notes.bin", 2, "l"; getVariable; push "loadClip"; callMethod; pop)"},
          2,
          "start mc\nprogress 25/25\ncomplete mc\ninit mc"},
-        {"a picture becomes the clip's content",
+        {"a picture becomes the clip's content, and the clip's address is the picture's",
          {clip +
               R"(; push "red.gif", 1, "_root"; getVariable; push "mc"; getMember; push "loadMovie"; callMethod; pop)",
           R"(push "_root"; getVariable; push "mc"; getMember; push "_width"; getMember; trace;
-            push 0, "_root"; getVariable; push "mc"; getMember; push "getBytesTotal"; callMethod; trace)"},
+            push 0, "_root"; getVariable; push "mc"; getMember; push "getBytesTotal"; callMethod; trace;
+            push "/", 1, "_root"; getVariable; push "mc"; getMember; push "_url"; getMember;
+            push "split"; callMethod; push 0; stackSwap; push "pop"; callMethod; trace;
+            push "/", 1, "_root"; getVariable; push "_url"; getMember;
+            push "split"; callMethod; push 0; stackSwap; push "pop"; callMethod; trace)"},
          2,
-         "1\n35"},
+         "1\n35\nred.gif\nmain.swf"},
         {"a removed clip takes no content and no events",
          {clip + ";" + mclEvents + R"(;
             push "_root"; getVariable; push "mc"; getMember; push "hello.swf", 2, "l"; getVariable; push "loadClip"; callMethod; pop;

@@ -506,8 +506,12 @@ Value getDisplayProperty(Machine& machine, DisplayObject& object, int index) {
             const DragState& drag = machine.context().input().drag;
             return Value(drag.dropped.lock().get() == &object ? drag.dropTarget : std::string());
         }
-        case kUrl:
-            return Value(machine.context().movieUrl());
+        case kUrl: {
+            // The address of the movie or picture the object came from.
+            DisplayObject* parent = object.parent();
+            MovieClip* owner = clip ? clip : parent ? parent->asMovieClip() : nullptr;
+            return Value(owner ? owner->url() : machine.context().movieUrl());
+        }
         case kHighQuality: {
             RenderQuality quality = machine.context().quality();
             return Value(quality == RenderQuality::Low    ? 0.0
