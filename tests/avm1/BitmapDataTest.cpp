@@ -166,15 +166,18 @@ std::vector<Case> Cases() {
              trace(member(f, "color")) + trace(member(f, "angle")) +
              trace(member(f, "distance")),
          "44.9999999772279\n15\n0\n255\n0.498039215686275\n13347208\n6\n4"},
-        {"gradient arrays follow the colours; the displacement mode is one of four",
+        {"gradient arrays follow the colours, and entries a shorter list dropped come back; the "
+         "displacement mode is one of four",
          let("f", filter("GradientGlowFilter")) +
              assign(f, "colors", lit("10, -305419896, 2; initArray")) +
              assign(f, "ratios", lit("100, 50.5, 500, 3; initArray")) +
              trace(member(f, "alphas")) + trace(member(f, "ratios")) +
+             assign(f, "colors", lit("5")) + trace(member(f, "ratios")) +
+             assign(f, "colors", lit("3, 2, 1, 3; initArray")) + trace(member(f, "ratios")) +
              let("f", filter("DisplacementMapFilter")) + assign(f, "mode", lit("\"Color\"")) +
              trace(member(f, "mode")) + assign(f, "mode", lit("\"clamp\"")) +
              trace(member(f, "mode")),
-         "0,0\n255,50\nwrap\nclamp"},
+         "0,0\n255,50\n\n255,50,0\nwrap\nclamp"},
         {"a map point converts both coordinates though one throws; the first throw goes on",
          let("f", filter("DisplacementMapFilter")) + let("bad", lit("0; push \"Object\"; newObject")) +
              assign(var("bad"), "valueOf", "function \"\" () { push \"no\"; throw }") +

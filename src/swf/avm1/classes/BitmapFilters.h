@@ -25,6 +25,13 @@ class FilterObject : public Object {
     SurfaceFilter filter;  // angle in degrees
     bool ready = false;    // set once a filter class's constructor ran on it
     Object* mapBitmap = nullptr;  // the displacement map's BitmapData object
+    // A gradient keeps its colours, alphas and ratios in places that outlive a shorter list:
+    // what it drops shows again when the list grows.
+    struct GradientPlaces {
+        std::vector<uint32_t> colors;
+        std::vector<double> alphas;
+        std::vector<int> ratios;
+    } gradientPlaces;
 
     void trace(Marker& marker) const override;
 };

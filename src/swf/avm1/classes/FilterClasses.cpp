@@ -140,10 +140,15 @@ void padMatrix(SurfaceFilter& f) {
     if (f.matrix.size() < n) f.matrix.resize(n, 0);
 }
 
-void resizeGradient(SurfaceFilter& f, size_t n) {
-    f.colors.resize(n, 0);
-    f.alphas.resize(n, 0);
-    f.ratios.resize(n, 0);
+void resizeGradient(FilterObject& o, size_t n) {
+    auto resize = [n](auto& shown, auto& places) {
+        places.resize(std::max({places.size(), shown.size(), n}));
+        std::copy(shown.begin(), shown.end(), places.begin());
+        shown.assign(places.begin(), places.begin() + static_cast<std::ptrdiff_t>(n));
+    };
+    resize(o.filter.colors, o.gradientPlaces.colors);
+    resize(o.filter.alphas, o.gradientPlaces.alphas);
+    resize(o.filter.ratios, o.gradientPlaces.ratios);
 }
 
 const char* typeName(SurfaceFilter::Type t) {
@@ -236,7 +241,7 @@ void setField(Machine& m, FilterObject& o, Field field, const Value& v) {
         case F::Colors: {
             if (v.isNullish()) break;
             std::vector<Value> list = elements(m, v, SurfaceFilter::kMaxGradientColors);
-            resizeGradient(f, list.size());
+            resizeGradient(o, list.size());
             for (size_t i = 0; i < list.size(); ++i) f.colors[i] = rgb(m, list[i]);
             break;
         }
@@ -249,7 +254,7 @@ void setField(Machine& m, FilterObject& o, Field field, const Value& v) {
         case F::Ratios: {
             if (v.isNullish()) break;
             std::vector<Value> list = elements(m, v, f.colors.size());
-            resizeGradient(f, list.size());
+            resizeGradient(o, list.size());
             for (size_t i = 0; i < list.size(); ++i)
                 f.ratios[i] = static_cast<int>(clampNumber(number(m, list[i]), 0, 255));
             break;
@@ -466,6 +471,7 @@ Value filterClone(Machine& m, Object* self, std::span<const Value>) {
     if (!o) return Value();
     auto* copy = m.heap().make<FilterObject>(o->proto());
     copy->filter = o->filter;
+    copy->gradientPlaces = o->gradientPlaces;
     copy->mapBitmap = o->mapBitmap;
     copy->ready = true;
     return Value(copy);
