@@ -78,19 +78,33 @@ INSTANTIATE_TEST_SUITE_P(
 
 // clip.setMask(mask): the red clip shows only where the mask's square lies; the mask itself
 // is not drawn, and the picture (drawn with alpha) stays clear elsewhere. The mask may be the
-// clip itself, its path, or a number naming a variable that holds it.
+// clip itself, its path, or a number naming a variable that holds it. A timeline mask that a
+// script pairs stops masking the layers above it: given the clip as its own mask, the square
+// shows.
 TEST(ScriptMask, TheClipShowsOnlyWithinItsMask) {
-    const std::pair<const char*, st::ActionBuilder> namings[] = {
-        {"clip", st::ActionBuilder().pushString("mask").getVariable()},
-        {"path", st::ActionBuilder().pushString("mask")},
-        {"number", st::ActionBuilder()
-                       .pushString("7")
-                       .pushString("mask")
-                       .getVariable()
-                       .setVariable()
-                       .pushInteger(7)},
+    struct Case {
+        const char* name;
+        st::ActionBuilder pushMask;
+        const char* maskedClip;
+        bool squareMasksTimeline;  // the square is placed as a mask of the layers above it
+        std::vector<int> inside;   // colour within the square
     };
-    for (const auto& [name, pushMask] : namings) {
+    const std::vector<int> red = {255, 0, 0, 255}, blue = {0, 0, 255, 255};
+    const Case cases[] = {
+        {"clip", st::ActionBuilder().pushString("mask").getVariable(), "clip", false, red},
+        {"path", st::ActionBuilder().pushString("mask"), "clip", false, red},
+        {"number",
+         st::ActionBuilder()
+             .pushString("7")
+             .pushString("mask")
+             .getVariable()
+             .setVariable()
+             .pushInteger(7),
+         "clip", false, red},
+        {"timeline mask masked by the clip", st::ActionBuilder().pushString("clip"), "mask", true,
+         blue},
+    };
+    for (const Case& c : cases) {
         st::SwfWriter redClip, squareClip;
         redClip.place(1, 1).showFrame();
         squareClip.place(2, 1).showFrame();
@@ -98,14 +112,16 @@ TEST(ScriptMask, TheClipShowsOnlyWithinItsMask) {
         movie.version(8).frameSizePixels(40, 20).setBackgroundColor({255, 255, 255});
         movie.defineShape(1, Square({255, 0, 0}, 800)).defineShape(2, Square({0, 0, 255}, 200));
         movie.defineSprite(3, redClip).defineSprite(4, squareClip);
-        movie.placeObject2({.depth = 1, .character = 3, .name = "clip"});
-        movie.placeObject2({.depth = 2,
+        movie.placeObject2({.depth = 1,
                             .character = 4,
                             .matrix = st::Matrix::translation(100, 100),
-                            .name = "mask"});
-        movie.doAction(st::ActionBuilder(pushMask)
+                            .name = "mask",
+                            .clipDepth = c.squareMasksTimeline ? std::optional<uint16_t>(5)
+                                                               : std::nullopt});
+        movie.placeObject2({.depth = 2, .character = 3, .name = "clip"});
+        movie.doAction(st::ActionBuilder(c.pushMask)
                            .pushInteger(1)
-                           .pushString("clip")
+                           .pushString(c.maskedClip)
                            .getVariable()
                            .pushString("setMask")
                            .callMethod()
@@ -119,10 +135,10 @@ TEST(ScriptMask, TheClipShowsOnlyWithinItsMask) {
             const uint8_t* p = &pixels[(static_cast<size_t>(y) * 40 + x) * 4];
             return std::vector<int>{p[2], p[1], p[0], p[3]};
         };
-        EXPECT_EQ(rgbaAt(10, 10), (std::vector<int>{255, 0, 0, 255})) << name;
-        EXPECT_EQ(rgbaAt(14, 14), (std::vector<int>{255, 0, 0, 255})) << name;
-        EXPECT_EQ(rgbaAt(20, 10), (std::vector<int>{0, 0, 0, 0})) << name;
-        EXPECT_EQ(rgbaAt(2, 2), (std::vector<int>{0, 0, 0, 0})) << name;
+        EXPECT_EQ(rgbaAt(10, 10), c.inside) << c.name;
+        EXPECT_EQ(rgbaAt(14, 14), c.inside) << c.name;
+        EXPECT_EQ(rgbaAt(20, 10), (std::vector<int>{0, 0, 0, 0})) << c.name;
+        EXPECT_EQ(rgbaAt(2, 2), (std::vector<int>{0, 0, 0, 0})) << c.name;
     }
 }
 

@@ -109,6 +109,10 @@ void DisplayObject::setScriptMask(DisplayObject* mask) {
     masking_.reset();
     scriptMask_ = mask->weak_from_this();
     mask->masking_ = weak_from_this();
+    // A timeline mask that a script pairs, as mask or as masked, no longer masks the layers
+    // above it.
+    clipDepth_ = 0;
+    mask->clipDepth_ = 0;
 }
 
 DisplayObject* DisplayObject::scriptMasked() const {
