@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "TestMovie.h"
 
 namespace {
@@ -50,13 +53,17 @@ TEST(DisplayList, OriginalPlaceObjectAndRemoveObjectWork) {
     EXPECT_EQ(Layers(root), (std::map<int, int>{{2, 2}}));
 }
 
+// The player's log says so, as the debugging player's does.
 TEST(DisplayList, PlaceObject2OnAnOccupiedDepthIsIgnored) {
     st::SwfWriter movie;
     movie.defineShape(1, Square({255, 0, 0}, 200)).defineShape(2, Square({0, 0, 255}, 100));
     movie.place(1, 1).place(2, 1).showFrame();
     swf::Player player;
+    std::vector<std::string> lines;
+    player.SetTraceSink([&](const std::string& line) { lines.push_back(line); });
     Load(player, movie);
     EXPECT_EQ(Layers(*player.Root()), (std::map<int, int>{{1, 1}}));
+    EXPECT_EQ(lines, std::vector<std::string>{"Warning: Failed to place object at depth 1."});
 }
 
 TEST(DisplayList, PlaceObject3FieldsAreKeptOnTheObject) {

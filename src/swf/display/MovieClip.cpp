@@ -126,8 +126,14 @@ void MovieClip::place(const PlaceObject& p) {
     auto existing = displayList_.at(p.depth);
     bool newPlacement = p.version == 1 || !p.move;
     if (newPlacement) {
-        // PlaceObject2 and 3 leave an occupied depth alone; PlaceObject replaces.
-        if (existing && p.version != 1) return;
+        // PlaceObject2 and 3 leave an occupied depth alone, and the player's log says so;
+        // PlaceObject replaces.
+        if (existing && p.version != 1) {
+            if (context().trace && !context().movie().actionScript3)
+                context().trace("Warning: Failed to place object at depth " +
+                                std::to_string(p.depth) + ".");
+            return;
+        }
         instantiate(p, nullptr);
         return;
     }
