@@ -146,6 +146,16 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
           ""},
          2,
          "mc\nundefined\n30"},
+        {"a loaded clip's _url names its own file, beside the main movie's",
+         {clip + R"(; push "hello.swf", 1, "_root"; getVariable; push "mc"; getMember;
+            push "loadMovie"; callMethod; pop)",
+          "",
+          R"(push "u", "_root"; getVariable; push "mc"; getMember; push "_url"; getMember; setVariable
+            push "hello.swf", 1, "main.swf", 1, "_root"; getVariable; push "_url"; getMember
+            push "split"; callMethod; push "join"; callMethod; push "u"; getVariable; equals2; trace
+            push 8, 0, 2, "u"; getVariable; push "substr"; callMethod; trace)"},
+         3,
+         "hello\ntrue\nfile:///"},
         {"the slash paths of a level's clips start with the level's name; it is on frame 1",
          {R"(getUrl "targets.swf" "_level1")", ""},
          2,

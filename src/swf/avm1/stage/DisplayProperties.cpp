@@ -510,8 +510,12 @@ Value getDisplayProperty(Machine& machine, DisplayObject& object, int index) {
             const DragState& drag = machine.context().input().drag;
             return Value(drag.dropped.lock().get() == &object ? drag.dropTarget : std::string());
         }
-        case kUrl:
-            return Value(machine.context().movieUrl());
+        case kUrl: {
+            // A clip tells the file its movie came from; any other object its clip's.
+            const MovieClip* clip = object.asMovieClip();
+            if (!clip && object.parent()) clip = object.parent()->asMovieClip();
+            return Value(clip ? clip->url() : machine.context().movieUrl());
+        }
         case kHighQuality: {
             RenderQuality quality = machine.context().quality();
             return Value(quality == RenderQuality::Low    ? 0.0
