@@ -146,6 +146,15 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
           ""},
          2,
          "mc\nundefined\n30"},
+        {"a load into an XML document keeps loaded in the document's own field",
+         {R"(push "x", 0, "LoadVars"; newObject; setVariable
+            push "r", 0, "XML"; newObject; setVariable
+            push "r"; getVariable; push "vars.txt", 2, "x"; getVariable; push "sendAndLoad"
+            callMethod; pop
+            push "loaded", 1, "r"; getVariable; push "hasOwnProperty"; callMethod; trace
+            push "r"; getVariable; push "loaded"; getMember; trace)"},
+         1,
+         "false\nfalse"},
         {"a loaded clip's _url names its own file, beside the main movie's",
          {clip + R"(; push "hello.swf", 1, "_root"; getVariable; push "mc"; getMember;
             push "loadMovie"; callMethod; pop)",

@@ -334,6 +334,20 @@ const Case kCases[] = {
         getMember; storeRegister 1; typeOf; trace
         push r:1, "addCallback"; getMember; typeOf; trace)",
      "function\nundefined"},
+    {"a stream's properties arrive on its prototype with the first stream over a connection", 8, 1,
+     R"(push "time", 1, "NetStream"; getVariable; push "prototype"; getMember
+        push "hasOwnProperty"; callMethod; trace
+        push "s", 0, "NetStream"; newObject; setVariable
+        push 20, 1, "s"; getVariable; push "setBufferTime"; callMethod; pop
+        push "s"; getVariable; push "bufferTime"; getMember; trace
+        push "nc", 0, "NetConnection"; newObject; setVariable
+        push null, 1, "nc"; getVariable; push "connect"; callMethod; pop
+        push "t", "nc"; getVariable; push 1, "NetStream"; newObject; setVariable
+        push "time", 1, "NetStream"; getVariable; push "prototype"; getMember
+        push "hasOwnProperty"; callMethod; trace
+        push 20, 1, "t"; getVariable; push "setBufferTime"; callMethod; pop
+        push "t"; getVariable; push "bufferTime"; getMember; trace)",
+     "false\nundefined\ntrue\n20"},
     {"version 5 movies have no local connections, streams' connections or videos", 5, 1,
      R"(push "LocalConnection"; getVariable; typeOf; trace
         push "NetConnection"; getVariable; typeOf; trace
