@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/classes/Builtins.h"
+#include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/machine/Function.h"
 #include "swf/avm1/machine/Heap.h"
 #include "swf/avm1/machine/Machine.h"
@@ -18,34 +18,50 @@ namespace swf::avm1 {
 namespace {
 
 struct DeviceSetting {
+    enum class Kind { Number, Text, Flag };
     const char* name;
-    enum class Kind { Number, Text, Flag } kind;
+    Kind kind;
     double number;
 };
 
+using Kind = DeviceSetting::Kind;
+
 constexpr DeviceSetting kCameraSettings[] = {
-    {"activityLevel", DeviceSetting::Kind::Number, -1}, {"bandwidth", DeviceSetting::Kind::Number, 16384},
-    {"currentFps", DeviceSetting::Kind::Number, 0},     {"fps", DeviceSetting::Kind::Number, -1},
-    {"height", DeviceSetting::Kind::Number, -1},        {"index", DeviceSetting::Kind::Text, 0},
-    {"width", DeviceSetting::Kind::Number, -1},         {"motionLevel", DeviceSetting::Kind::Number, 50},
-    {"motionTimeout", DeviceSetting::Kind::Number, 2000}, {"muted", DeviceSetting::Kind::Flag, 1},
-    {"name", DeviceSetting::Kind::Text, -1},            {"quality", DeviceSetting::Kind::Number, 0},
+    {"activityLevel", Kind::Number, -1},
+    {"bandwidth", Kind::Number, 16384},
+    {"currentFps", Kind::Number, 0},
+    {"fps", Kind::Number, -1},
+    {"height", Kind::Number, -1},
+    {"index", Kind::Text, 0},
+    {"width", Kind::Number, -1},
+    {"motionLevel", Kind::Number, 50},
+    {"motionTimeout", Kind::Number, 2000},
+    {"muted", Kind::Flag, 1},
+    {"name", Kind::Text, -1},
+    {"quality", Kind::Number, 0},
 };
 
 constexpr DeviceSetting kMicrophoneSettings[] = {
-    {"activityLevel", DeviceSetting::Kind::Number, -1}, {"gain", DeviceSetting::Kind::Number, 50},
-    {"index", DeviceSetting::Kind::Number, 0},          {"muted", DeviceSetting::Kind::Flag, 1},
-    {"name", DeviceSetting::Kind::Text, -1},            {"rate", DeviceSetting::Kind::Number, 8},
-    {"silenceLevel", DeviceSetting::Kind::Number, 10},  {"silenceTimeout", DeviceSetting::Kind::Number, 2000},
-    {"useEchoSuppression", DeviceSetting::Kind::Number, 0},
+    {"activityLevel", Kind::Number, -1},
+    {"gain", Kind::Number, 50},
+    {"index", Kind::Number, 0},
+    {"muted", Kind::Flag, 1},
+    {"name", Kind::Text, -1},
+    {"rate", Kind::Number, 8},
+    {"silenceLevel", Kind::Number, 10},
+    {"silenceTimeout", Kind::Number, 2000},
+    {"useEchoSuppression", Kind::Number, 0},
 };
 
 // A Text setting holds the device's index as a string, or (-1) its name.
 Value settingValue(const DeviceSetting& s) {
     switch (s.kind) {
-        case DeviceSetting::Kind::Number: return Value(s.number);
-        case DeviceSetting::Kind::Flag: return Value(s.number != 0);
-        case DeviceSetting::Kind::Text: return s.number < 0 ? Value("") : Value("0");
+        case Kind::Number:
+            return Value(s.number);
+        case Kind::Flag:
+            return Value(s.number != 0);
+        case Kind::Text:
+            return s.number < 0 ? Value("") : Value("0");
     }
     return Value();
 }
@@ -121,7 +137,8 @@ Value micSetRate(Machine& m, Object* self, std::span<const Value> args) {
 }
 
 Value micSetUseEchoSuppression(Machine& m, Object* self, std::span<const Value> args) {
-    if (self && !args.empty()) m.set(Value(self), "useEchoSuppression", Value(m.toBoolean(args[0])));
+    if (self && !args.empty())
+        m.set(Value(self), "useEchoSuppression", Value(m.toBoolean(args[0])));
     return Value();
 }
 

@@ -7,11 +7,11 @@
 
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/classes/NetStreamFeed.h"
+#include "swf/avm1/classes/PlayerEvents.h"
+#include "swf/avm1/classes/PlayerObjects.h"
 #include "swf/avm1/machine/Heap.h"
 #include "swf/avm1/machine/Machine.h"
 #include "swf/avm1/machine/NativeMember.h"
-#include "swf/avm1/classes/PlayerEvents.h"
-#include "swf/avm1/classes/PlayerObjects.h"
 
 namespace swf::avm1 {
 namespace {
