@@ -146,6 +146,25 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
           ""},
          2,
          "mc\nundefined\n30"},
+        {"a load into an XML document keeps loaded in the document's own field",
+         {R"(push "x", 0, "LoadVars"; newObject; setVariable
+            push "r", 0, "XML"; newObject; setVariable
+            push "r"; getVariable; push "vars.txt", 2, "x"; getVariable; push "sendAndLoad"
+            callMethod; pop
+            push "loaded", 1, "r"; getVariable; push "hasOwnProperty"; callMethod; trace
+            push "r"; getVariable; push "loaded"; getMember; trace)"},
+         1,
+         "false\nfalse"},
+        {"a loaded clip's _url names its own file, beside the main movie's",
+         {clip + R"(; push "hello.swf", 1, "_root"; getVariable; push "mc"; getMember;
+            push "loadMovie"; callMethod; pop)",
+          "",
+          R"(push "u", "_root"; getVariable; push "mc"; getMember; push "_url"; getMember; setVariable
+            push "hello.swf", 1, "main.swf", 1, "_root"; getVariable; push "_url"; getMember
+            push "split"; callMethod; push "join"; callMethod; push "u"; getVariable; equals2; trace
+            push 8, 0, 2, "u"; getVariable; push "substr"; callMethod; trace)"},
+         3,
+         "hello\ntrue\nfile:///"},
         {"the slash paths of a level's clips start with the level's name; it is on frame 1",
          {R"(getUrl "targets.swf" "_level1")", ""},
          2,
@@ -223,17 +242,13 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
             push "_root"; getVariable; push "mc"; getMember; push "notes.bin", 2, "l"; getVariable; push "loadClip"; callMethod; pop)"},
          2,
          "start mc\nprogress 25/25\ncomplete mc\ninit mc"},
-        {"a picture becomes the clip's content, and the clip's address is the picture's",
+        {"a picture becomes the clip's content",
          {clip +
               R"(; push "red.gif", 1, "_root"; getVariable; push "mc"; getMember; push "loadMovie"; callMethod; pop)",
           R"(push "_root"; getVariable; push "mc"; getMember; push "_width"; getMember; trace;
-            push 0, "_root"; getVariable; push "mc"; getMember; push "getBytesTotal"; callMethod; trace;
-            push "/", 1, "_root"; getVariable; push "mc"; getMember; push "_url"; getMember;
-            push "split"; callMethod; push 0; stackSwap; push "pop"; callMethod; trace;
-            push "/", 1, "_root"; getVariable; push "_url"; getMember;
-            push "split"; callMethod; push 0; stackSwap; push "pop"; callMethod; trace)"},
+            push 0, "_root"; getVariable; push "mc"; getMember; push "getBytesTotal"; callMethod; trace)"},
          2,
-         "1\n35\nred.gif\nmain.swf"},
+         "1\n35"},
         {"a removed clip takes no content and no events",
          {clip + ";" + mclEvents + R"(;
             push "_root"; getVariable; push "mc"; getMember; push "hello.swf", 2, "l"; getVariable; push "loadClip"; callMethod; pop;

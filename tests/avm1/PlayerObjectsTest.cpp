@@ -186,11 +186,23 @@ const Case kCases[] = {
         push "ONSTATUS", "x", 2, "s"; getVariable; push "send"; callMethod; trace
         push "sent"; trace)",
      "true\nfalse\ntrue\nfalse\nfalse\nsent\nstatus status\nhello you\nstatus error"},
-    {"no camera, no microphone", 8, 1,
-     R"(push 0, "Camera"; getVariable; push "get"; callMethod; trace
-        push "Camera"; getVariable; push "names"; getMember; push "length"; getMember; trace
-        push 0, "Microphone"; getVariable; push "get"; callMethod; trace)",
-     "null\n0\nnull"},
+    {"one muted device of each kind: get() puts its settings on the prototype, levels clamp", 8, 1,
+     R"(push "muted", 1, "Camera"; getVariable; push "prototype"; getMember
+        push "hasOwnProperty"; callMethod; trace
+        push "c", 0, "Camera"; getVariable; push "get"; callMethod; setVariable
+        push "muted", 1, "Camera"; getVariable; push "prototype"; getMember
+        push "hasOwnProperty"; callMethod; trace
+        push 3000, 200, 2, "c"; getVariable; push "setMotionLevel"; callMethod; pop
+        push 30, 280, 320, 3, "c"; getVariable; push "setMode"; callMethod; pop
+        push "c"; getVariable; push "motionLevel"; getMember; trace
+        push "c"; getVariable; push "motionTimeout"; getMember; trace
+        push "c"; getVariable; push "width"; getMember; trace
+        push 0, "Microphone"; getVariable; push "get"; callMethod
+        push 0, "Microphone"; getVariable; push "get"; callMethod; strictEquals; trace
+        push -5, 1, 0, "Microphone"; getVariable; push "get"; callMethod; push "setGain"
+        callMethod; pop
+        push 0, "Microphone"; getVariable; push "get"; callMethod; push "gain"; getMember; trace)",
+     "false\ntrue\n100\n3000\n-1\ntrue\n0"},
     {"external interface is unavailable but converts values", 8, 1,
      R"(push "flash"; getVariable; push "external"; getMember; push "ExternalInterface"
         getMember; storeRegister 1; pop
@@ -322,6 +334,20 @@ const Case kCases[] = {
         getMember; storeRegister 1; typeOf; trace
         push r:1, "addCallback"; getMember; typeOf; trace)",
      "function\nundefined"},
+    {"a stream's properties arrive on its prototype with the first stream over a connection", 8, 1,
+     R"(push "time", 1, "NetStream"; getVariable; push "prototype"; getMember
+        push "hasOwnProperty"; callMethod; trace
+        push "s", 0, "NetStream"; newObject; setVariable
+        push 20, 1, "s"; getVariable; push "setBufferTime"; callMethod; pop
+        push "s"; getVariable; push "bufferTime"; getMember; trace
+        push "nc", 0, "NetConnection"; newObject; setVariable
+        push null, 1, "nc"; getVariable; push "connect"; callMethod; pop
+        push "t", "nc"; getVariable; push 1, "NetStream"; newObject; setVariable
+        push "time", 1, "NetStream"; getVariable; push "prototype"; getMember
+        push "hasOwnProperty"; callMethod; trace
+        push 20, 1, "t"; getVariable; push "setBufferTime"; callMethod; pop
+        push "t"; getVariable; push "bufferTime"; getMember; trace)",
+     "false\nundefined\ntrue\n20"},
     {"version 5 movies have no local connections, streams' connections or videos", 5, 1,
      R"(push "LocalConnection"; getVariable; typeOf; trace
         push "NetConnection"; getVariable; typeOf; trace

@@ -114,6 +114,14 @@ void ContentLoader::log(const std::string& line) const {
     if (context_.trace) context_.trace(line);
 }
 
+std::string ContentLoader::urlOf(const std::string& path) const {
+    const std::string& movieUrl = context_.movieUrl();
+    const fs::path relative = fs::path(path).lexically_relative(baseFolder_);
+    if (movieUrl.empty() || relative.empty() || *relative.begin() == "..")
+        return "file://" + fs::path(path).generic_string();
+    return movieUrl.substr(0, movieUrl.rfind('/') + 1) + relative.generic_string();
+}
+
 bool ContentLoader::readFile(const std::string& url, Pending& pending) {
     pending.errorCode = "URLNotFound";
     std::string refusal;
@@ -325,7 +333,7 @@ void ContentLoader::completeMovie(Pending& pending) {
     }
     // The old content goes before the events, which see (and may set variables of) the clip
     // that will show the movie; its first frame comes after them.
-    clip->loadContent(std::move(movie), "file://" + pending.path + pending.query);
+    clip->loadContent(std::move(movie), urlOf(pending.path) + pending.query);
     auto wanted = [&] { return clip->onStage() || pending.target.evenOffStage; };
     if (events.start) events.start(*clip);
     if (events.progress && wanted()) events.progress(*clip, bytes, bytes);

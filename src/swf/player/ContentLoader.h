@@ -77,6 +77,8 @@ class ContentLoader final : public ContentRequests {
     // The clip a target names now, making an empty level root for a level that is free.
     std::shared_ptr<MovieClip> targetClip(const LoadTarget& target, bool makeLevel);
     void log(const std::string& line) const;
+    // The URL of a file read: beside the main movie's own URL when it lies in its folder.
+    std::string urlOf(const std::string& path) const;
 
     MovieContext& context_;
     std::filesystem::path baseFolder_;

@@ -52,6 +52,12 @@ void drawFocusHighlight(Canvas& canvas, const Rect& bounds, const Matrix& stage)
             canvas.drawShape(boxShape(side, yellow, std::nullopt), Matrix{}, ColorTransform{}, {});
 }
 
+// A local file's URL. It names no host, so a path relative to the working folder counts from
+// the root.
+std::string fileUrl(const std::string& path) {
+    return path.starts_with('/') ? "file://" + path : "file:///" + path;
+}
+
 }  // namespace
 
 Player::Player() = default;
@@ -66,7 +72,7 @@ const SwfHeader* Player::Header() const {
 
 bool Player::LoadMovie(const std::string& path) {
     std::string error;
-    movieUrl_ = "file://" + path;
+    movieUrl_ = fileUrl(path);
     std::error_code ignored;
     std::string folder = baseFolder_.empty()
                              ? std::filesystem::absolute(path, ignored).parent_path().string()
@@ -82,7 +88,7 @@ bool Player::LoadMovie(const std::string& path) {
 }
 
 bool Player::LoadMovie(std::shared_ptr<const SwfMovie> movie, const std::string& path) {
-    movieUrl_ = "file://" + path;
+    movieUrl_ = fileUrl(path);
     std::error_code ignored;
     std::string folder = baseFolder_.empty()
                              ? std::filesystem::absolute(path, ignored).parent_path().string()

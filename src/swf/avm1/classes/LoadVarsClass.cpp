@@ -5,6 +5,7 @@
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/classes/LoadRequests.h"
 #include "swf/avm1/classes/PlayerObjects.h"
+#include "swf/avm1/classes/XmlNodeObject.h"
 #include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/machine/NativeMember.h"
 #include "swf/display/MovieContext.h"
@@ -17,7 +18,12 @@ void setHidden(Object* target, std::string_view name, Value value) {
     target->defineOwn(name, Property{std::move(value), nullptr, nullptr, kDontEnum});
 }
 
-void setField(Machine&, Object* target, std::string_view name, const Value& value) {
+void setField(Machine& m, Object* target, std::string_view name, const Value& value) {
+    // An XML document a load answers into keeps loaded in a field of its own.
+    if (name == "loaded" && dynamic_cast<XmlNodeObject*>(target)) {
+        m.set(Value(target), name, value);
+        return;
+    }
     target->defineOwn(name, Property{value, nullptr, nullptr, kDontEnum | kDontDelete});
 }
 

@@ -6,11 +6,12 @@
 #include <string>
 
 #include "swf/avm1/classes/Builtins.h"
+#include "swf/avm1/classes/NetStreamFeed.h"
+#include "swf/avm1/classes/PlayerEvents.h"
+#include "swf/avm1/classes/PlayerObjects.h"
 #include "swf/avm1/machine/Heap.h"
 #include "swf/avm1/machine/Machine.h"
 #include "swf/avm1/machine/NativeMember.h"
-#include "swf/avm1/classes/PlayerEvents.h"
-#include "swf/avm1/classes/PlayerObjects.h"
 
 namespace swf::avm1 {
 namespace {
@@ -98,6 +99,11 @@ constexpr NativeMember kConnectionMethods[] = {
 };
 
 }  // namespace
+
+bool netConnectionIsOpen(Object* object) {
+    NetConnectionObject* c = connectionOf(object);
+    return c && c->state == NetConnectionObject::State::Local;
+}
 
 void installNetConnectionClass(Machine& m) {
     installClass(m, m.global(), m.newObject(),

@@ -38,6 +38,8 @@ class NetStreamObject : public Object {
     using Object::Object;
     Value connection;
     Object* metadata = nullptr;
+    bool connected = false;  // made over a connected NetConnection: only such a stream buffers
+    double bufferTimeSec = 0.1;
     bool open = false;
     bool paused = false;
     double durationSec = 0;
@@ -281,13 +283,6 @@ void opened(Machine& m, NetStreamObject* s, const std::optional<std::string>& fi
                       {Value(s), Value(static_cast<double>(generation)), Value(1)});
 }
 
-Value streamConstruct(Machine& m, Object* self, std::span<const Value> args) {
-    NetStreamObject* s = streamOf(self);
-    if (!m.constructing() || !s) return Value();
-    s->connection = arg(args, 0);
-    return Value();
-}
-
 Object* makeStream(Machine& m, Object* prototype) {
     return m.heap().make<NetStreamObject>(prototype);
 }
@@ -351,7 +346,8 @@ Value streamClose(Machine& m, Object* self, std::span<const Value>) {
 }
 
 Value streamSetBufferTime(Machine& m, Object* self, std::span<const Value> args) {
-    if (self) self->setOwn("bufferTime", Value(m.toNumber(arg(args, 0))));
+    NetStreamObject* s = streamOf(self);
+    if (s && s->connected) s->bufferTimeSec = m.toNumber(arg(args, 0));
     return Value();
 }
 
@@ -360,7 +356,39 @@ Value streamTime(Machine& m, Object* self, std::span<const Value>) {
     return s ? Value(s->time(m.frameTimeMs())) : Value();
 }
 
+Value streamBufferTime(Machine&, Object* self, std::span<const Value>) {
+    NetStreamObject* s = streamOf(self);
+    return s ? Value(s->bufferTimeSec) : Value();
+}
+
+// A local file is read whole before it plays: nothing waits in a buffer, no frame rate is
+// measured and nothing arrives late.
+Value streamZero(Machine&, Object* self, std::span<const Value>) {
+    return streamOf(self) ? Value(0.0) : Value();
+}
+
 using native::method;
+
+constexpr NativeMember kStreamProperties[] = {
+    native::accessor("time", streamTime, native::nothing),
+    native::accessor("bufferTime", streamBufferTime, native::nothing),
+    native::accessor("bufferLength", streamZero, native::nothing),
+    native::accessor("currentFps", streamZero, native::nothing),
+    native::accessor("liveDelay", streamZero, native::nothing),
+    native::accessor("bytesLoaded", streamZero, native::nothing),
+    native::accessor("bytesTotal", streamZero, native::nothing),
+};
+
+Value streamConstruct(Machine& m, Object* self, std::span<const Value> args) {
+    NetStreamObject* s = streamOf(self);
+    if (!m.constructing() || !s) return Value();
+    s->connection = arg(args, 0);
+    // The stream's properties arrive on its prototype with the first stream over a connection.
+    s->connected = netConnectionIsOpen(s->connection.asObject());
+    if (s->connected && s->proto() && !s->proto()->findOwn("time"))
+        installMembers(m, s->proto(), kStreamProperties);
+    return Value();
+}
 
 constexpr NativeMember kStreamMethods[] = {
     method("play", streamPlay),
@@ -373,7 +401,6 @@ constexpr NativeMember kStreamMethods[] = {
     method("send", native::nothing),
     method("receiveAudio", native::nothing),
     method("receiveVideo", native::nothing),
-    native::accessor("time", streamTime, native::nothing),
 };
 
 }  // namespace

@@ -507,9 +507,9 @@ Value getDisplayProperty(Machine& machine, DisplayObject& object, int index) {
             return Value(drag.dropped.lock().get() == &object ? drag.dropTarget : std::string());
         }
         case kUrl: {
-            // The address of the movie or picture the object came from.
-            DisplayObject* parent = object.parent();
-            MovieClip* owner = clip ? clip : parent ? parent->asMovieClip() : nullptr;
+            // A clip tells the file its movie came from; any other object its clip's.
+            const MovieClip* owner = clip;
+            if (!owner && object.parent()) owner = object.parent()->asMovieClip();
             return Value(owner ? owner->url() : machine.context().movieUrl());
         }
         case kHighQuality: {
