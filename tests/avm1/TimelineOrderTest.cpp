@@ -59,6 +59,23 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
                  push 0, "this"; getVariable; push "getDepth"; callMethod; trace)")}});
          },
          "unload\n-16386\nmovieclip\nundefined"},
+        {"clips removed from one depth in turn all wait there, each found by its name", 2,
+         [] {
+             const char* name = R"(push "this"; getVariable; push "_name"; getMember; trace)";
+             st::SwfWriter movie = withSprite();
+             movie.placeObject2({.depth = 1, .character = 1, .name = "a",
+                                 .clipActions = {{st::kClipUnload, 0, code(name)}}})
+                 .showFrame();
+             movie.removeObject2(1)
+                 .placeObject2({.depth = 1, .character = 1, .name = "b",
+                                .clipActions = {{st::kClipUnload, 0, code(name)}}})
+                 .removeObject2(1)
+                 .doAction(code(R"(
+                     push "a"; getVariable; push "_target"; getMember; trace
+                     push 0, "b"; getVariable; push "getDepth"; callMethod; trace)"));
+             return movie.showFrame();
+         },
+         "a\nb\n/a\n-16386"},
         {"a clip without one goes at once", 3, [] { return removedInFrameTwo({}); },
          "undefined\nundefined"},
         {"a rewind keeps timeline clips, drops what scripts made at the timeline's depths", 2,
