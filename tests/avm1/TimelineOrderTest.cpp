@@ -59,21 +59,20 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
                  push 0, "this"; getVariable; push "getDepth"; callMethod; trace)")}});
          },
          "unload\n-16386\nmovieclip\nundefined"},
-        {"clips removed from one depth in turn all wait there, each found by its name", 2,
+        {"clips removed from one depth in turn all wait there, each found by its name", 1,
          [] {
-             const char* name = R"(push "this"; getVariable; push "_name"; getMember; trace)";
+             st::ClipAction unload{st::kClipUnload, 0, code(R"(push "this"; getVariable
+                 push "_name"; getMember; trace)")};
              st::SwfWriter movie = withSprite();
-             movie.placeObject2({.depth = 1, .character = 1, .name = "a",
-                                 .clipActions = {{st::kClipUnload, 0, code(name)}}})
+             for (const char* name : {"a", "b"})
+                 movie
+                     .placeObject2(
+                         {.depth = 1, .character = 1, .name = name, .clipActions = {unload}})
+                     .removeObject2(1);
+             return movie
+                 .doAction(code(R"(push "a"; getVariable; push "_target"; getMember; trace
+                 push 0, "b"; getVariable; push "getDepth"; callMethod; trace)"))
                  .showFrame();
-             movie.removeObject2(1)
-                 .placeObject2({.depth = 1, .character = 1, .name = "b",
-                                .clipActions = {{st::kClipUnload, 0, code(name)}}})
-                 .removeObject2(1)
-                 .doAction(code(R"(
-                     push "a"; getVariable; push "_target"; getMember; trace
-                     push 0, "b"; getVariable; push "getDepth"; callMethod; trace)"));
-             return movie.showFrame();
          },
          "a\nb\n/a\n-16386"},
         {"a clip without one goes at once", 3, [] { return removedInFrameTwo({}); },
