@@ -75,6 +75,18 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
                  .showFrame();
          },
          "a\nb\n/a\n-16386"},
+        {"a goto back remakes what it passes that has an unload handler, and unloads it", 4,
+         [] {
+             st::ClipAction made{st::kClipConstruct, 0, code(R"(push "made"; trace)")};
+             st::ClipAction unload{st::kClipUnload, 0, code(R"(push "unload"; trace)")};
+             st::SwfWriter movie = withSprite();
+             movie.placeObject2({.depth = 1, .character = 1, .clipActions = {made, unload}})
+                 .placeObject2({.depth = 2, .character = 1, .clipActions = {made}})
+                 .showFrame();
+             movie.removeObject2(1).removeObject2(2).showFrame().showFrame();
+             return movie.doAction(code("gotoFrame 2\nstop")).showFrame();
+         },
+         "made\nmade\nunload\nmade\nunload"},
         {"a clip without one goes at once", 3, [] { return removedInFrameTwo({}); },
          "undefined\nundefined"},
         {"a rewind keeps timeline clips, drops what scripts made at the timeline's depths", 2,
