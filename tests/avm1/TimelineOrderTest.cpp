@@ -59,6 +59,34 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
                  push 0, "this"; getVariable; push "getDepth"; callMethod; trace)")}});
          },
          "unload\n-16386\nmovieclip\nundefined"},
+        {"clips removed from one depth in turn all wait there, each found by its name", 1,
+         [] {
+             st::ClipAction unload{st::kClipUnload, 0, code(R"(push "this"; getVariable
+                 push "_name"; getMember; trace)")};
+             st::SwfWriter movie = withSprite();
+             for (const char* name : {"a", "b"})
+                 movie
+                     .placeObject2(
+                         {.depth = 1, .character = 1, .name = name, .clipActions = {unload}})
+                     .removeObject2(1);
+             return movie
+                 .doAction(code(R"(push "a"; getVariable; push "_target"; getMember; trace
+                 push 0, "b"; getVariable; push "getDepth"; callMethod; trace)"))
+                 .showFrame();
+         },
+         "a\nb\n/a\n-16386"},
+        {"a goto back remakes what it passes that has an unload handler, and unloads it", 4,
+         [] {
+             st::ClipAction made{st::kClipConstruct, 0, code(R"(push "made"; trace)")};
+             st::ClipAction unload{st::kClipUnload, 0, code(R"(push "unload"; trace)")};
+             st::SwfWriter movie = withSprite();
+             movie.placeObject2({.depth = 1, .character = 1, .clipActions = {made, unload}})
+                 .placeObject2({.depth = 2, .character = 1, .clipActions = {made}})
+                 .showFrame();
+             movie.removeObject2(1).removeObject2(2).showFrame().showFrame();
+             return movie.doAction(code("gotoFrame 2\nstop")).showFrame();
+         },
+         "made\nmade\nunload\nmade\nunload"},
         {"a clip without one goes at once", 3, [] { return removedInFrameTwo({}); },
          "undefined\nundefined"},
         {"a rewind keeps timeline clips, drops what scripts made at the timeline's depths", 2,

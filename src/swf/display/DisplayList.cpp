@@ -97,10 +97,14 @@ void DisplayList::remove(int depth) {
     std::shared_ptr<DisplayObject> object = unlist(depth);
     if (!object) return;
     // One with unload handlers to run goes below every depth in use (the player's -32769 less
-    // its script depth), where scripts still find it, until the next frame takes it out.
+    // its script depth), where scripts still find it, until the next frame takes it out. One
+    // already waiting there stays too: the newcomer tells the same depth from the next free
+    // place below it.
     if (object->startUnload()) {
         object->setDepth(-1 - depth);
-        auto& slot = objects_[object->depth()];
+        int place = object->depth();
+        for (int steps = 0; objects_.count(place) && steps < kMaxWaitingPlaces; ++steps) --place;
+        auto& slot = objects_[place];
         if (slot) {
             release(*slot);
             slot->detach();
@@ -110,6 +114,13 @@ void DisplayList::remove(int depth) {
         return;
     }
     object->detach();
+}
+
+void DisplayList::removeWaiting(const DisplayObject& object) {
+    for (int place = object.depth(), steps = 0; steps <= kMaxWaitingPlaces; --place, ++steps) {
+        auto it = objects_.find(place);
+        if (it != objects_.end() && it->second.get() == &object) return remove(place);
+    }
 }
 
 void DisplayList::swap(int depthA, int depthB) {

@@ -28,6 +28,8 @@ class DisplayList {
     // Takes the object at `depth` out; one whose unload handlers are to run stays until the
     // next frame at a negative depth.
     void remove(int depth);
+    // Takes out an object that waited at its negative depth for its unload handlers.
+    void removeWaiting(const DisplayObject& object);
     // Exchanges what stands at two depths (either may be empty); the moved objects are the
     // scripts' from then on, no longer the timeline's.
     void swap(int depthA, int depthB);
@@ -76,6 +78,9 @@ class DisplayList {
         using is_transparent = void;
         bool operator()(std::string_view a, std::string_view b) const;
     };
+
+    // How many objects waiting for their unload handlers may share one depth.
+    static constexpr int kMaxWaitingPlaces = 64;
 
     DisplayObject* owner_;
     std::map<int, std::shared_ptr<DisplayObject>> objects_;

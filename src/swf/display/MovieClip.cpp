@@ -17,6 +17,19 @@
 
 namespace swf {
 
+namespace {
+
+// How many objects a goto back may make and take away again on its way.
+constexpr size_t kMaxPassedObjects = 256;
+
+bool unloadHandled(const PlaceObject& state) {
+    if (!state.clipActions) return false;
+    return std::any_of(state.clipActions->begin(), state.clipActions->end(),
+                       [](const ClipActionRecord& r) { return r.events & kClipUnload; });
+}
+
+}  // namespace
+
 MovieClip::MovieClip(MovieContext& context, std::shared_ptr<const Character> character,
                      std::shared_ptr<const Timeline> timeline, int nesting)
     : DisplayObject(context, std::move(character)),
@@ -229,10 +242,17 @@ void MovieClip::rewindTo(int frame) {
     // placement comes after the frame's first actions in the file.
     std::map<int, PlaceObject> wanted;
     std::map<int, bool> afterActions;
+    // What the timeline placed and took away again before the frame, when it has an unload
+    // handler: the way back makes it and takes it away again, so that it unloads once more.
+    std::vector<PlaceObject> passed;
     bool actionsSeen = false;
     for (int f = 0; f <= frame; ++f) {
         for (const FrameTag& tag : timeline_->frame(f).tags) {
             if (const auto* r = std::get_if<RemoveObject>(&tag)) {
+                auto it = wanted.find(r->depth);
+                if (it != wanted.end() && unloadHandled(it->second) &&
+                    passed.size() < kMaxPassedObjects)
+                    passed.push_back(it->second);
                 wanted.erase(r->depth);
                 continue;
             }
@@ -254,6 +274,15 @@ void MovieClip::rewindTo(int frame) {
                 wanted[p.depth] = p;
                 afterActions[p.depth] = actionsSeen;
             }
+        }
+    }
+    if (ownerMovie() && !ownerMovie()->actionScript3) {
+        for (const PlaceObject& state : passed) {
+            std::shared_ptr<DisplayObject> standing = displayList_.at(state.depth);
+            if (standing) displayList_.takeOut(state.depth);
+            instantiate(state, nullptr);
+            displayList_.remove(state.depth);
+            if (standing) displayList_.place(standing);
         }
     }
     // Only the timeline's depths are rebuilt; what waits for its unload event and what stands

@@ -106,7 +106,7 @@ void MovieContext::finishUnloads() {
         auto object = weak.lock();
         DisplayObject* parent = object ? object->parent() : nullptr;
         DisplayList* list = parent ? parent->children() : nullptr;
-        if (list && list->at(object->depth()) == object) list->remove(object->depth());
+        if (list) list->removeWaiting(*object);
     }
 }
 
