@@ -80,6 +80,12 @@ TEST(PropertyRules, HiddenPropertiesProtoAndChildren) {
             push "f"; getVariable; push "prototype"; delete; trace
             push "f"; getVariable; push "prototype"; getMember; typeOf; trace)",
          "false\nfalse\nobject"},
+        {"Object's prototype is read-only, other classes' are not", 7,
+         R"(push "Object"; getVariable; push "prototype", 6; setMember
+            push "Object"; getVariable; push "prototype"; getMember; typeOf; trace
+            push "String"; getVariable; push "prototype", 8; setMember
+            push "String"; getVariable; push "prototype"; getMember; trace)",
+         "object\n8"},
         {"a function's own variables stay; delete with no object deletes the variable", 6,
          R"(push "e", "timeline"; setVariable
             function "g" () { push "e", "local"; defineLocal; push "e"; delete2; trace

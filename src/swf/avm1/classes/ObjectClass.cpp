@@ -166,8 +166,12 @@ constexpr NativeMember kObjectGlobals[] = {
 }  // namespace
 
 void installObjectClass(Machine& m) {
-    installClass(m, m.global(), m.prototypes().object,
-                 {"Object", objectConstruct, nullptr, {}, kObjectStatics, kObjectMethods});
+    Function* ctor =
+        installClass(m, m.global(), m.prototypes().object,
+                     {"Object", objectConstruct, nullptr, {}, kObjectStatics, kObjectMethods});
+    // Unlike the other classes' prototypes, Object's cannot be replaced.
+    const std::vector<std::string> prototypeName{"prototype"};
+    ctor->changeFlags(&prototypeName, kReadOnly, 0);
     installMembers(m, m.global(), kObjectGlobals);
 }
 

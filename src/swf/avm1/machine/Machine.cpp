@@ -439,6 +439,8 @@ bool Machine::has(Object* object, std::string_view name) {
 
 Object* Machine::holderOf(Object* object, std::string_view name) {
     object = liveObject(object);
+    // An object's prototype link is its own property, so a scope object answers for it.
+    if (object && object->proto() && namesEqual(name, "__proto__")) return object;
     for (int depth = 0; object && depth < kMaxPrototypeChain; ++depth, object = object->proto()) {
         if (object->findOwn(name)) return object;
         Value special;
