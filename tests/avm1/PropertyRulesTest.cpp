@@ -55,6 +55,14 @@ const char* kChildren = R"(
     push "_alpha", 1, "t"; getVariable; push "hasOwnProperty"; callMethod; trace
 )";
 
+// What a function reads through its prototype chain.
+const char* kFunctionChain = R"(function "f" () {}
+            push "f"; getVariable; push "call"; getMember; typeOf; trace
+            push "String"; getVariable; push "toString"; getMember; typeOf; trace
+            push "String"; getVariable; push "__proto__"; getMember; typeOf; trace
+            push 128, 0, "__proto__", "String"; getVariable; push 4, "ASSetPropFlags"; callFunction
+            pop; push "String"; getVariable; push "__proto__"; getMember; typeOf; trace)";
+
 TEST(PropertyRules, HiddenPropertiesProtoAndChildren) {
     const std::vector<ScriptCase> cases = {
         // Hidden before SWF 8: the inherited getter answers; an assignment replaces the hidden
@@ -86,6 +94,12 @@ TEST(PropertyRules, HiddenPropertiesProtoAndChildren) {
             push "String"; getVariable; push "prototype", 8; setMember
             push "String"; getVariable; push "prototype"; getMember; trace)",
          "object\n8"},
+        {"SWF 5 functions inherit nothing", 5,
+         kFunctionChain, "undefined\nundefined\nundefined\nobject"},
+        {"SWF 6 functions inherit from Function.prototype", 6,
+         kFunctionChain, "function\nfunction\nobject\nobject"},
+        {"a global o is left null by the player", 8,
+         R"(push "o"; getVariable; trace; push "p"; getVariable; trace)", "null\nundefined"},
         {"a function's own variables stay; delete with no object deletes the variable", 6,
          R"(push "e", "timeline"; setVariable
             function "g" () { push "e", "local"; defineLocal; push "e"; delete2; trace

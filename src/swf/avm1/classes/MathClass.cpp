@@ -51,8 +51,7 @@ double sine(double x) { return std::sin(x); }
 double squareRoot(double x) { return std::sqrt(x); }
 double tangent(double x) { return std::tan(x); }
 double arcTangent2(double y, double x) { return std::atan2(y, x); }
-// A NaN exponent is NaN whatever the base, 1 included.
-double power(double x, double y) { return std::isnan(y) ? kNaN : std::pow(x, y); }
+double power(double x, double y) { return std::pow(x, y); }
 
 // Without arguments the identity of each; with one, the missing second is NaN.
 Value minimum(Machine& m, Object*, std::span<const Value> args) {

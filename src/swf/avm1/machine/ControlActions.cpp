@@ -96,6 +96,7 @@ Activation::Outcome Activation::runDefineFunction(Step& step) {
     step.pc += size;
     auto* function =
         machine_.heap().make<Function>(machine_.prototypes().function, def, scope_, base_);
+    function->hideProtoBefore6();
     Object* prototype = machine_.newObject();
     prototype->defineOwn("constructor", Property{Value(function), nullptr, nullptr, kDontEnum});
     function->defineOwn("prototype",

@@ -72,7 +72,10 @@ ArrayObject* Machine::newArray(std::span<const Value> values) {
 }
 
 Function* Machine::newFunction(NativeFunction native, InstanceMaker maker) {
-    return heap_.make<Function>(prototypes_.function, std::move(native), std::move(maker));
+    Function* function =
+        heap_.make<Function>(prototypes_.function, std::move(native), std::move(maker));
+    function->hideProtoBefore6();
+    return function;
 }
 
 Function* Machine::defineClass(Object* on, std::string_view name, Object* prototype,
