@@ -60,6 +60,7 @@ const char* kFunctionChain = R"(function "f" () {}
             push "f"; getVariable; push "call"; getMember; typeOf; trace
             push "String"; getVariable; push "toString"; getMember; typeOf; trace
             push "String"; getVariable; push "__proto__"; getMember; typeOf; trace
+            push "f: ", "f"; getVariable; add2; trace
             push 128, 0, "__proto__", "String"; getVariable; push 4, "ASSetPropFlags"; callFunction
             pop; push "String"; getVariable; push "__proto__"; getMember; typeOf; trace)";
 
@@ -95,9 +96,9 @@ TEST(PropertyRules, HiddenPropertiesProtoAndChildren) {
             push "String"; getVariable; push "prototype"; getMember; trace)",
          "object\n8"},
         {"SWF 5 functions inherit nothing", 5,
-         kFunctionChain, "undefined\nundefined\nundefined\nobject"},
+         kFunctionChain, "undefined\nundefined\nundefined\nf: [type Function]\nobject"},
         {"SWF 6 functions inherit from Function.prototype", 6,
-         kFunctionChain, "function\nfunction\nobject\nobject"},
+         kFunctionChain, "function\nfunction\nobject\nf: [type Function]\nobject"},
         {"a global o is left null by the player", 8,
          R"(push "o"; getVariable; trace; push "p"; getVariable; trace)", "null\nundefined"},
         {"a function's own variables stay; delete with no object deletes the variable", 6,

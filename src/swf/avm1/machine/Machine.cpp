@@ -301,8 +301,16 @@ Value Machine::add(const Value& a, const Value& b) {
     Value y = toPrimitive(b, Hint::Default);
     Value x = toPrimitive(a, Hint::Default);
     if (x.isString() || y.isString()) {
-        std::string s = toString(x);
-        std::string t = toString(y);
+        // A function with no valueOf (any in SWF 5) joins text as "[type Function]", where
+        // another object without one stands for undefined.
+        auto text = [&](const Value& primitive, const Value& given) {
+            Object* function = given.isObject() ? given.asObject()->asFunction() : nullptr;
+            bool noValueOf = primitive.isUndefined() && function &&
+                             methodPastResolve(function, "valueOf").isUndefined();
+            return toString(noValueOf ? given : primitive);
+        };
+        std::string s = text(x, a);
+        std::string t = text(y, b);
         checkLength(s.size() + t.size());
         return Value(s + t);
     }

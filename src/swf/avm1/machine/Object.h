@@ -59,6 +59,8 @@ class Object : public script::Collectable {
     // SWF 5 has no Function class: a function's __proto__ link is hidden there (and with it
     // call, apply and the inherited methods) until ASSetPropFlags uncovers it.
     void hideProtoBefore6() { protoFlags_ = kVersion6; }
+    // Whether the object has a prototype link, visible to this version or not.
+    bool hasProtoLink() const { return proto_ != nullptr; }
     Heap& heap() const { return *heap_; }
 
     // The own property of that name visible to this movie's version, or null.
