@@ -12,6 +12,13 @@ using avm1test::ExpectTraces;
 using avm1test::Joined;
 using avm1test::RunScript;
 
+// A method of a subclass reads super; then whether the class holds its own constructor.
+const char* kSuperAndConstructor = R"(function "A" () { }; function "B" () { }
+    push "B"; getVariable; push "A"; getVariable; extends; push "B"; getVariable; push "prototype"
+    getMember; push "g"; function () { push "super"; getVariable; typeOf; trace }; setMember
+    push 0, "B"; newObject; push "g"; callMethod; pop
+    push "constructor", 1, "B"; getVariable; push "hasOwnProperty"; callMethod; trace)";
+
 const std::vector<avm1test::ScriptCase> kCases = {
     {"arithmetic and concatenation", 8,
      R"(push 1, 2; add2; trace
@@ -233,6 +240,9 @@ const std::vector<avm1test::ScriptCase> kCases = {
         push 0, "B"; newObject; storeRegister 2; pop
         push 0, r:2, "g"; callMethod; pop)",
      "[type Object]\n[object Object]"},
+    {"super came with SWF 6", 5, kSuperAndConstructor, "undefined\nundefined"},
+    {"SWF 6 has super; a script's function holds its constructor", 6, kSuperAndConstructor,
+     "object\ntrue"},
     {"swf 5 functions close over nothing", 5,
      R"(function "f" () {
             push "foo", "f"; defineLocal

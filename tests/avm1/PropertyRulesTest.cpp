@@ -55,6 +55,14 @@ const char* kChildren = R"(
     push "_alpha", 1, "t"; getVariable; push "hasOwnProperty"; callMethod; trace
 )";
 
+// What a function reads through its prototype chain.
+const char* kFunctionChain = R"(function "f" () {}
+            push "f"; getVariable; push "call"; getMember; typeOf; trace
+            push "String"; getVariable; push "__proto__"; getMember; typeOf; trace
+            push "f: ", "f"; getVariable; add2; trace
+            push 128, 0, "__proto__", "String"; getVariable; push 4, "ASSetPropFlags"; callFunction
+            pop; push "String"; getVariable; push "__proto__"; getMember; typeOf; trace)";
+
 TEST(PropertyRules, HiddenPropertiesProtoAndChildren) {
     const std::vector<ScriptCase> cases = {
         // Hidden before SWF 8: the inherited getter answers; an assignment replaces the hidden
@@ -80,6 +88,14 @@ TEST(PropertyRules, HiddenPropertiesProtoAndChildren) {
             push "f"; getVariable; push "prototype"; delete; trace
             push "f"; getVariable; push "prototype"; getMember; typeOf; trace)",
          "false\nfalse\nobject"},
+        {"SWF 5 functions inherit nothing", 5, kFunctionChain,
+         "undefined\nundefined\nf: [type Function]\nobject"},
+        {"SWF 6 functions inherit", 6, kFunctionChain,
+         "function\nobject\nf: [type Function]\nobject"},
+        {"Object.prototype is read-only; the player leaves a global o null", 7,
+         R"(push "Object"; getVariable; push "prototype", 6; setMember
+            push "Object"; getVariable; push "prototype"; getMember; typeOf; trace
+            push "o"; getVariable; trace)", "object\nnull"},
         {"a function's own variables stay; delete with no object deletes the variable", 6,
          R"(push "e", "timeline"; setVariable
             function "g" () { push "e", "local"; defineLocal; push "e"; delete2; trace

@@ -55,6 +55,10 @@ TEST(ScopeRules, WithBlocksAndTheScopeChain) {
             with { push "b"; getVariable; with { push "x"; getVariable; trace
                                                 push "y"; getVariable; trace } })",
          "A\nB"},
+        {"a boxed number answers for its __proto__", 6,
+         R"(push 4; with { push "__proto__"; getVariable; push "c", "three"; setMember }
+            push "Number"; getVariable; push "prototype"; getMember; push "c"; getMember; trace)",
+         "three"},
         {"primitives are boxed; undefined and null skip the block", 6,
          R"(push "abc"; with { push "length"; getVariable; trace }
             push undefined; with { push "undefined ran"; trace }

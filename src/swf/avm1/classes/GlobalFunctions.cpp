@@ -76,6 +76,9 @@ constexpr NativeMember kGlobalFunctions[] = {
 
 void installGlobalFunctions(Machine& m) {
     installMembers(m, m.global(), kGlobalFunctions);
+    // The player's own start-up script leaves its helper variable behind, cleared to null
+    // rather than deleted: every movie reads `o` as null until it sets one of its own.
+    m.global()->setOwn("o", Value(Null{}));
 }
 
 }  // namespace swf::avm1

@@ -80,7 +80,7 @@ Value objectHasOwnProperty(Machine& m, Object* self, std::span<const Value> args
     std::string name = m.toString(arg(args, 0));
     // Properties hidden from the movie's version count; __proto__ is an own property.
     if (m.namesEqual(name, "__proto__"))
-        return Value(self->proto() != nullptr || self->hasOwnAnyVersion(name));
+        return Value(self->hasProtoLink() || self->hasOwnAnyVersion(name));
     if (self->hasOwnAnyVersion(name)) return Value(true);
     // A clip's children are found through it but are not its own, nor are a text field's
     // display properties (_alpha, _x, ...).
@@ -166,8 +166,12 @@ constexpr NativeMember kObjectGlobals[] = {
 }  // namespace
 
 void installObjectClass(Machine& m) {
-    installClass(m, m.global(), m.prototypes().object,
-                 {"Object", objectConstruct, nullptr, {}, kObjectStatics, kObjectMethods});
+    Function* ctor =
+        installClass(m, m.global(), m.prototypes().object,
+                     {"Object", objectConstruct, nullptr, {}, kObjectStatics, kObjectMethods});
+    // Unlike the other classes' prototypes, Object's cannot be replaced.
+    const std::vector<std::string> prototypeName{"prototype"};
+    ctor->changeFlags(&prototypeName, kReadOnly, 0);
     installMembers(m, m.global(), kObjectGlobals);
 }
 

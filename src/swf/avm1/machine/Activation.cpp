@@ -117,7 +117,8 @@ Value Activation::callFunction(Machine& machine, Function& function, Object* sel
         a.arguments_ = arguments;
     }
     SuperObject* super = nullptr;
-    if (a.home_ && self &&
+    // super came with SWF 6: an SWF 5 function names no such variable.
+    if (def.body.swfVersion >= 6 && a.home_ && self &&
         (!def.isFunction2 || !(def.flags & kSuppressSuper) || (def.flags & kPreloadSuper)))
         super = machine.heap().make<SuperObject>(self, a.home_);
 

@@ -72,7 +72,10 @@ ArrayObject* Machine::newArray(std::span<const Value> values) {
 }
 
 Function* Machine::newFunction(NativeFunction native, InstanceMaker maker) {
-    return heap_.make<Function>(prototypes_.function, std::move(native), std::move(maker));
+    Function* function =
+        heap_.make<Function>(prototypes_.function, std::move(native), std::move(maker));
+    function->hideProtoBefore6();
+    return function;
 }
 
 Function* Machine::defineClass(Object* on, std::string_view name, Object* prototype,
@@ -298,8 +301,16 @@ Value Machine::add(const Value& a, const Value& b) {
     Value y = toPrimitive(b, Hint::Default);
     Value x = toPrimitive(a, Hint::Default);
     if (x.isString() || y.isString()) {
-        std::string s = toString(x);
-        std::string t = toString(y);
+        // A function with no valueOf (any in SWF 5) joins text as "[type Function]", where
+        // another object without one stands for undefined.
+        auto text = [&](const Value& primitive, const Value& given) {
+            Object* function = given.isObject() ? given.asObject()->asFunction() : nullptr;
+            bool noValueOf = primitive.isUndefined() && function &&
+                             methodPastResolve(function, "valueOf").isUndefined();
+            return toString(noValueOf ? given : primitive);
+        };
+        std::string s = text(x, a);
+        std::string t = text(y, b);
         checkLength(s.size() + t.size());
         return Value(s + t);
     }
@@ -439,6 +450,8 @@ bool Machine::has(Object* object, std::string_view name) {
 
 Object* Machine::holderOf(Object* object, std::string_view name) {
     object = liveObject(object);
+    // An object's prototype link is its own property, so a scope object answers for it.
+    if (object && object->proto() && namesEqual(name, "__proto__")) return object;
     for (int depth = 0; object && depth < kMaxPrototypeChain; ++depth, object = object->proto()) {
         if (object->findOwn(name)) return object;
         Value special;

@@ -10,14 +10,15 @@ constexpr size_t kIndexFrom = 12;  // below this, a scan beats hashing
 
 }  // namespace
 
-bool Object::visible(const Property& p) const {
+bool Object::visibleFlags(uint16_t flags) const {
+    if (!flags) return true;
     int version = heap_->swfVersion();
-    if ((p.flags & kVersion6) && version < 6) return false;
-    if ((p.flags & kVersion7) && version < 7) return false;
-    if ((p.flags & kHiddenIn6) && version == 6) return false;
-    if ((p.flags & kVersion8) && version < 8) return false;
-    if ((p.flags & kVersion9) && version < 9) return false;
-    if ((p.flags & kVersion10) && version < 10) return false;
+    if ((flags & kVersion6) && version < 6) return false;
+    if ((flags & kVersion7) && version < 7) return false;
+    if ((flags & kHiddenIn6) && version == 6) return false;
+    if ((flags & kVersion8) && version < 8) return false;
+    if ((flags & kVersion9) && version < 9) return false;
+    if ((flags & kVersion10) && version < 10) return false;
     return true;
 }
 
@@ -93,18 +94,18 @@ void Object::ownNames(std::vector<std::string>& names) const {
 }
 
 void Object::changeFlags(const std::vector<std::string>* names, uint16_t set, uint16_t clear) {
-    for (Entry& e : entries_) {
-        if (names) {
-            bool listed = false;
-            for (const std::string& n : *names)
-                if (heap_->caseSensitive() ? n == e.name : namesEqualIgnoringCase(n, e.name)) {
-                    listed = true;
-                    break;
-                }
-            if (!listed) continue;
-        }
-        e.property.flags = static_cast<uint16_t>((e.property.flags & ~clear) | set);
-    }
+    auto listed = [&](std::string_view name) {
+        if (!names) return true;
+        for (const std::string& n : *names)
+            if (heap_->caseSensitive() ? n == name : namesEqualIgnoringCase(n, name)) return true;
+        return false;
+    };
+    for (Entry& e : entries_)
+        if (listed(e.name))
+            e.property.flags = static_cast<uint16_t>((e.property.flags & ~clear) | set);
+    // The prototype link is an own property too; only its version flags mean anything here.
+    if (proto_ && listed("__proto__"))
+        protoFlags_ = static_cast<uint16_t>((protoFlags_ & ~clear) | (set & kVersionFlags));
 }
 
 void Object::trace(Marker& marker) const {

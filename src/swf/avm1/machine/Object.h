@@ -32,6 +32,7 @@ enum PropertyFlag : uint16_t {
     kVersion8 = 1 << 12,
     kVersion9 = 1 << 13,
     kVersion10 = 1 << 14,
+    kVersionFlags = kVersion6 | kHiddenIn6 | kVersion7 | kVersion8 | kVersion9 | kVersion10,
 };
 
 struct Property {
@@ -49,8 +50,17 @@ class Object : public script::Collectable {
   public:
     explicit Object(Object* proto = nullptr) : proto_(proto) {}
 
-    Object* proto() const { return proto_; }
-    void setProto(Object* proto) { proto_ = proto; }
+    // The prototype, unless the link is hidden from this movie's version.
+    Object* proto() const { return visibleFlags(protoFlags_) ? proto_ : nullptr; }
+    void setProto(Object* proto) {
+        proto_ = proto;
+        protoFlags_ = 0;
+    }
+    // SWF 5 has no Function class: a function's __proto__ link is hidden there (and with it
+    // call, apply and the inherited methods) until ASSetPropFlags uncovers it.
+    void hideProtoBefore6() { protoFlags_ = kVersion6; }
+    // Whether the object has a prototype link, visible to this version or not.
+    bool hasProtoLink() const { return proto_ != nullptr; }
     Heap& heap() const { return *heap_; }
 
     // The own property of that name visible to this movie's version, or null.
@@ -98,10 +108,12 @@ class Object : public script::Collectable {
     };
     Entry* find(std::string_view name);
     const Entry* find(std::string_view name) const;
-    bool visible(const Property& p) const;
+    bool visible(const Property& p) const { return visibleFlags(p.flags); }
+    bool visibleFlags(uint16_t flags) const;
     void rebuildIndex();
 
     Object* proto_;
+    uint16_t protoFlags_ = 0;
     Heap* heap_ = nullptr;
     std::vector<Entry> entries_;
     // Name (folded when the movie ignores case) to entry, once the table is large.
