@@ -632,12 +632,15 @@ void setDisplayProperty(Machine& machine, DisplayObject& object, int index, cons
             object.setScriptMoved();
             return;
         }
-        case kVisible:
+        case kVisible: {
+            // Hiding takes the focus away; hiding what is hidden already leaves it.
+            bool hides = n == 0 && object.visible();
             object.setVisible(n != 0);
             if (InputDispatcher* input = InputDispatcher::of(machine);
-                n == 0 && input && input->focused() == &object)
+                hides && input && input->focused() == &object)
                 input->setFocus(nullptr, InputDispatcher::FocusCause::Script);
             return;
+        }
         case kWidth:
         case kHeight:
             setExtent(machine, object, n, index == kWidth);
