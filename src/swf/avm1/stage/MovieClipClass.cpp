@@ -554,10 +554,7 @@ Value stepFrame(Machine& m, Object* self, std::span<const Value>) {
 
 Value depthOf(Machine& m, Object* self, std::span<const Value>) {
     DisplayObject* d = m.displayObjectOf(Value(self));
-    if (!d) return Value();
-    // What a button's states hold stands one above the depth its record gives.
-    bool inButton = d->parent() && d->parent()->asButton();
-    return Value(static_cast<double>(d->depth() + (inButton ? 1 : 0) - kDepthOffset));
+    return d ? Value(static_cast<double>(d->depth() - kDepthOffset)) : Value();
 }
 
 Value removeThis(Machine& m, Object* self, std::span<const Value>) {
