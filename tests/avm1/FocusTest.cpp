@@ -134,6 +134,19 @@ TEST(Focus, TabOrderEventsAndKeysOfTheFocusedObject) {
              run(invoke(var("f"), "replaceSel", {lit("\"xy\"")})) +
              run(invoke(var("f"), "replaceSel", {lit("\"z\"")})) + show("f.text"),
          {}, "<abcd\nnull > _level0.f\nxyz"},
+        {"setSelection takes two arguments, indexes stay within the text; hiding the hidden "
+         "keeps the focus",
+         Field("f", 1, 0, 0) + set("f", "text", "\"abcd\"") +
+             run(invoke(var("Selection"), "setFocus", {var("f")})) +
+             trace(invoke(var("Selection"), "getCaretIndex")) +
+             run(invoke(var("Selection"), "setSelection", {lit("1")})) +
+             run(invoke(var("Selection"), "setSelection", {lit("1"), lit("3"), lit("0")})) +
+             trace(invoke(var("Selection"), "getBeginIndex")) +
+             run(invoke(var("Selection"), "setSelection", {lit("1"), lit("3")})) +
+             set("f", "text", "\"ab\"") + trace(invoke(var("Selection"), "getEndIndex")) +
+             set("f", "_visible", "false") + run(invoke(var("Selection"), "setFocus", {var("f")})) +
+             set("f", "_visible", "false") + trace(invoke(var("Selection"), "getFocus")),
+         {}, "null > _level0.f\n4\n0\n2\n_level0.f > null\nnull > _level0.f\n_level0.f"},
     };
     for (const FocusCase& c : cases) {
         st::SwfWriter movie;

@@ -31,9 +31,10 @@ st::ActionBuilder Trace(const std::string& text) {
 }
 
 // A 200 x 100 px stage: a button over (0,0)-(50,50) whose actions trace its transitions and
-// the key "a"; a clip "box" over (100,0)-(150,50) whose methods trace the same; a Mouse and a
-// Key listener; every clip's onClipEvent(mouseDown).
-st::SwfWriter Stage() {
+// the key "a"; a clip "box" over (101.5,0)-(151.5,50) whose methods trace the same with
+// _xmouse; a Mouse and a
+// Key listener; every clip's onClipEvent(mouseDown); then `laterActions`.
+st::SwfWriter Stage(const std::string& laterActions = "") {
     st::SwfWriter movie;
     movie.version(8).frameSizePixels(200, 100);
     st::ShapeBuilder square;
@@ -54,7 +55,7 @@ st::SwfWriter Stage() {
     movie.placeObject2({.depth = 1, .character = 2, .name = "btn"});
     movie.placeObject2({.depth = 2,
                         .character = 3,
-                        .matrix = st::Matrix::translation(2000, 0),
+                        .matrix = st::Matrix::translation(2030, 0),  // 101.5 px: drawn from 102
                         .name = "box",
                         .clipActions = {{.events = st::kClipMouseDown, .actions = Trace("box mouseDown")}}});
     std::string methods;
@@ -79,7 +80,7 @@ st::SwfWriter Stage() {
         "push \"listener\"; getVariable; push 1, \"Mouse\"; getVariable; push \"addListener\";"
         "callMethod; pop;"
         "push \"listener\"; getVariable; push 1, \"Key\"; getVariable; push \"addListener\";"
-        "callMethod; pop; stop"));
+        "callMethod; pop;" + laterActions + "stop"));
     movie.showFrame();
     return movie;
 }
@@ -98,16 +99,33 @@ TEST(Input, PointerAndKeysReachClipsListenersAndTheObjectUnderThePointer) {
               "box mouseDown\nMouse down\nbutton press\n"
               "button release\n"
               "button rollOut\n"
-              "box onRollOver 10\n"
-              "box mouseDown\nMouse down\nbox onPress 10\n"
-              "box onDragOut 60\n"
-              "box onReleaseOutside 60\n"
-              "box onRollOver 20\n"
-              "box mouseDown\nMouse down\nbox onPress 20\n"
-              "box onRelease 20\n"
+              "box onRollOver 8\n"
+              "box mouseDown\nMouse down\nbox onPress 8\n"
+              "box onDragOut 58\n"
+              "box onReleaseOutside 58\n"
+              "box onRollOver 18\n"
+              "box mouseDown\nMouse down\nbox onPress 18\n"
+              "box onRelease 18\n"
               "Key down 65 true\nbutton key a\n"
               "Key down 66 false\n"
-              "box onRollOut 80\nbox mouseDown\nMouse down");
+              "box onRollOut 78\nbox mouseDown\nMouse down");
+}
+
+// A clip disabled under the pointer stays there unheard: no roll out, and enabled again (by
+// a key here) no second roll over; it rolls out once the pointer leaves it.
+TEST(Input, AClipDisabledUnderThePointerKeepsItUnheard) {
+    st::SwfWriter movie = Stage(
+        "push \"box\"; getVariable; push \"onRollOver\"; function () { push \"over\"; trace;"
+        "  push \"box\"; getVariable; push \"enabled\", false; setMember }; setMember;"
+        "push \"listener\"; getVariable; push \"onKeyDown\"; function () {"
+        "  push \"box\"; getVariable; push \"enabled\", true; setMember }; setMember;");
+    std::vector<std::vector<InputEvent>> input = {
+        {Move(110, 10)},
+        {Move(120, 20), Key(InputEvent::Type::KeyDown, 65, 'a')},
+        {Move(125, 25)},
+        {Move(180, 80)},
+    };
+    EXPECT_EQ(Joined(RunMovie(movie, 4, input)), "over\nbutton key a\nbox onRollOut 78");
 }
 
 // A clip dragged by its press and dropped by its release keeps its offset from the pointer

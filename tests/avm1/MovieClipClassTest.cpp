@@ -146,6 +146,10 @@ TEST(MovieClipClass, ScriptsSeeClipsAsThePlayerShowsThem) {
         {"a button is an object of its own from SWF 6", 6,
          show("plain") + show("btn") + "push \"btn\"; getVariable; typeOf; trace\n",
          "_level0\n_level0.btn\nobject"},
+        {"a button's members all show in for..in, newest first", 6,
+         "push \"btn\"; getVariable; enumerate2\nnext: storeRegister 0; push null; equals2; "
+         "if done\npush r:0; trace; jump next\ndone:\n",
+         "tabIndex\nblendMode\ncacheAsBitmap\nfilters\nscale9Grid\ngetDepth\nenabled\nuseHandCursor"},
         {"an axis with no extent scales to 0, and stays so when content comes", 8,
          call("_root", "createEmptyMovieClip", {"\"e\"", "7"}) + "pop\n" +
              set("e", "_width", "20") + show("e._xscale") + show("e._yscale") +

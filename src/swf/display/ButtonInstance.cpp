@@ -32,11 +32,15 @@ ButtonInstance::ButtonInstance(MovieContext& context, std::shared_ptr<const Butt
     }
 }
 
+// What a state holds stands one above the depth its record gives, as scripts see in
+// getDepth.
+int ButtonInstance::placedDepth(const ButtonRecord& record) { return record.depth + 1; }
+
 std::shared_ptr<DisplayObject> ButtonInstance::makeRecord(const ButtonRecord& record) {
     auto object = DisplayObjectFactory::create(context(), context().dictionary(), record.characterId,
                                                nesting_);
     if (!object) return nullptr;
-    object->setDepth(record.depth);
+    object->setDepth(placedDepth(record));
     object->setMatrix(record.matrix);
     object->setColorTransform(record.colorTransform);
     return object;
@@ -71,7 +75,7 @@ void ButtonInstance::showRecords() {
     uint8_t flag = recordFlag(state_kind_);
     std::map<int, const ButtonRecord*> wanted;
     for (const ButtonRecord& record : button_->records())
-        if (record.states & flag) wanted.emplace(record.depth, &record);
+        if (record.states & flag) wanted.emplace(placedDepth(record), &record);
     for (const auto& object : state_.snapshot()) {
         auto it = wanted.find(object->depth());
         if (it == wanted.end() || it->second->characterId != object->characterId())

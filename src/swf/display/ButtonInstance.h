@@ -39,6 +39,7 @@ class ButtonInstance : public DisplayObject {
   private:
     void showRecords();
     void playSound(State from, State to);
+    static int placedDepth(const ButtonRecord& record);
     std::shared_ptr<DisplayObject> makeRecord(const ButtonRecord& record);
 
     std::shared_ptr<const ButtonCharacter> button_;

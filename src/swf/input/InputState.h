@@ -26,6 +26,8 @@ struct DragState {
 
 struct InputState {
     Point mouse;  // stage twips
+    // Stage twips to the host view's pixels, as the last pointer event found the view.
+    Matrix stageToView = Matrix::scale(1.0 / 20, 1.0 / 20);
     bool mouseDown = false;
     bool mouseInside = false;  // the pointer has been over the stage
     // By key code (the mouse buttons are keys 1, 2 and 4). Every press flips a key's toggle.

@@ -231,7 +231,9 @@ void Player::frameShown(size_t frame) {
 void Player::HandleInput(const InputEvent& event) {
     if (!root_ || context_->quitRequested()) return;
     InputEvent onStage = event;
-    Point stage = stageMatrix().inverted().apply(Point{event.x, event.y});
+    const Matrix toView = stageMatrix();
+    context_->input().stageToView = toView;
+    Point stage = toView.inverted().apply(Point{event.x, event.y});
     onStage.x = stage.x;
     onStage.y = stage.y;
     lifecycle_->deliverInput(onStage);

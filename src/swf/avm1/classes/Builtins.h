@@ -44,6 +44,8 @@ void installFileReferenceClasses(Machine& machine);
 void installVideoClass(Machine& machine);
 void installBitmapDataClass(Machine& machine);
 void installFilterClasses(Machine& machine);
+// A button's filters property, which for..in shows.
+void installButtonFilters(Machine& machine, Object* buttonPrototype);
 void installTextFormatClass(Machine& machine);
 void installStyleSheetClass(Machine& machine);
 void installTextSnapshotClass(Machine& machine);

@@ -599,6 +599,10 @@ constexpr NativeMember kClipFilters[] = {
     native::accessor("filters", clipFilters, setClipFilters, kDontEnum | kVersion8),
 };
 
+constexpr NativeMember kButtonFilters[] = {
+    native::accessor("filters", clipFilters, setClipFilters, 0),
+};
+
 }  // namespace
 
 void installFilterClasses(Machine& m) {
@@ -610,8 +614,11 @@ void installFilterClasses(Machine& m) {
         installClass(m, package, m.newObject(base),
                      {c.name, c.constructor, makeFilter, {}, {}, c.properties});
     installMembers(m, base, kBaseMethods);
-    for (Object* proto : {m.prototypes().movieClip.get(), m.prototypes().button.get()})
-        if (proto) installMembers(m, proto, kClipFilters);
+    if (Object* proto = m.prototypes().movieClip.get()) installMembers(m, proto, kClipFilters);
+}
+
+void installButtonFilters(Machine& m, Object* buttonPrototype) {
+    installMembers(m, buttonPrototype, kButtonFilters);
 }
 
 }  // namespace swf::avm1

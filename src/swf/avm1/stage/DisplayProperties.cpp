@@ -224,6 +224,16 @@ bool shapeContains(const Shape& shape, Point p, double pixel, WorkMeter& work,
     return swf::shapeContains(shape, p, pixel, [&](size_t units) { work.charge(units); }, checkBounds);
 }
 
+// The point (stage twips) falls on what scripts drew into the object.
+bool drawingContains(DisplayObject& object, const Matrix& toStage, Point stagePoint,
+                     WorkMeter& work) {
+    const Drawing* drawing = drawingOf(object);
+    if (!drawing) return false;
+    std::optional<Matrix> toLocal = invertMatrix(toStage);
+    double pixel = kTwipsPerPixel / std::sqrt(std::abs(toStage.determinant()));
+    return toLocal && shapeContains(drawing->shape(), toLocal->apply(stagePoint), pixel, work);
+}
+
 // A sprite whose definition declares no frames: the player counts none, though what its tags
 // do still happens.
 bool framelessSprite(MovieClip& clip) {
@@ -255,13 +265,7 @@ bool hitsContentThrough(DisplayObject& object, const Matrix& toStage, Point stag
             return false;
     }
     if (DisplayList* children = object.children()) {
-        if (const Drawing* drawing = drawingOf(object)) {
-            std::optional<Matrix> toLocal = invertMatrix(toStage);
-            double pixel = kTwipsPerPixel / std::sqrt(std::abs(toStage.determinant()));
-            if (toLocal &&
-                shapeContains(drawing->shape(), toLocal->apply(stagePoint), pixel, work))
-                return true;
-        }
+        if (drawingContains(object, toStage, stagePoint, work)) return true;
         // A clip layer is not hit itself; the depths it masks are hit only where it covers.
         struct Layer {
             int clipDepth;
@@ -325,6 +329,11 @@ bool hitsContentThrough(DisplayObject& object, const Matrix& toStage, Point stag
 bool hitsContent(Machine& machine, DisplayObject& object, Point stagePoint) {
     WorkMeter work(machine);
     return hitsContentThrough(object, matrixToStage(object), stagePoint, 0, work);
+}
+
+bool hitsOwnDrawing(Machine& machine, DisplayObject& object, Point stagePoint) {
+    WorkMeter work(machine);
+    return drawingContains(object, matrixToStage(object), stagePoint, work);
 }
 
 int32_t playerInt(double value) {
@@ -531,11 +540,21 @@ Value getDisplayProperty(Machine& machine, DisplayObject& object, int index) {
             return Value(kQualityNames[static_cast<int>(machine.context().quality())]);
         case kXMouse:
         case kYMouse: {
-            // The pointer in the object's space, in whole twips. The player takes an object
-            // scaled to nothing as if its space were in pixels.
-            Point mouse = machine.context().input().mouse;
-            std::optional<Matrix> toLocal = invertMatrix(matrixToStage(object));
-            Point local = toLocal ? toLocal->apply(mouse) : Point{mouse.x / kTwipsPerPixel, mouse.y / kTwipsPerPixel};
+            // The pointer in the object's space, in whole twips, worked out in the view's
+            // pixels the way the player draws: the object's offset in the view falls on a
+            // whole pixel and the way back from the view on a whole twip. The player takes an
+            // object scaled to nothing as if its space were in view pixels.
+            const InputState& input = machine.context().input();
+            Point pointer = input.stageToView.apply(input.mouse);
+            Matrix toView = input.stageToView * matrixToStage(object);
+            toView.tx = std::nearbyint(toView.tx);
+            toView.ty = std::nearbyint(toView.ty);
+            std::optional<Matrix> fromView = invertMatrix(toView);
+            if (fromView) {
+                fromView->tx = std::round(fromView->tx);
+                fromView->ty = std::round(fromView->ty);
+            }
+            Point local = fromView ? fromView->apply(pointer) : pointer;
             return Value(std::round(index == kXMouse ? local.x : local.y) / kTwipsPerPixel);
         }
         default:
@@ -613,12 +632,15 @@ void setDisplayProperty(Machine& machine, DisplayObject& object, int index, cons
             object.setScriptMoved();
             return;
         }
-        case kVisible:
+        case kVisible: {
+            // Hiding takes the focus away; hiding what is hidden already leaves it.
+            bool hides = n == 0 && object.visible();
             object.setVisible(n != 0);
             if (InputDispatcher* input = InputDispatcher::of(machine);
-                n == 0 && input && input->focused() == &object)
+                hides && input && input->focused() == &object)
                 input->setFocus(nullptr, InputDispatcher::FocusCause::Script);
             return;
+        }
         case kWidth:
         case kHeight:
             setExtent(machine, object, n, index == kWidth);

@@ -56,5 +56,7 @@ Matrix matrixToStage(DisplayObject& object);
 // True when the point (stage twips) falls on what the object draws: shapes by their fills
 // (each by its winding rule) and their strokes, other content by its extent.
 bool hitsContent(Machine& machine, DisplayObject& object, Point stagePoint);
+// True when the point falls on what scripts drew into the object, its children left out.
+bool hitsOwnDrawing(Machine& machine, DisplayObject& object, Point stagePoint);
 
 }  // namespace swf::avm1

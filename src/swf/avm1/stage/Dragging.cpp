@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "swf/avm1/stage/DisplayProperties.h"
 #include "swf/avm1/machine/Machine.h"
@@ -35,6 +36,8 @@ DisplayObject* topmostUnder(Machine& machine, DisplayObject& container, DisplayO
         if (child->children()) {
             if (DisplayObject* found = topmostUnder(machine, *child, dragged, level + 1))
                 return found;
+            // What scripts drew into a clip lies below its children.
+            if (hitsOwnDrawing(machine, *child, mouse)) return child.get();
             continue;
         }
         if (hitsContent(machine, *child, mouse)) return &container;
@@ -46,12 +49,19 @@ void updateDropTarget(Machine& machine, DisplayObject& dragged) {
     DragState& drag = machine.context().input().drag;
     drag.dropped = dragged.weak_from_this();
     drag.dropTarget.clear();
-    MovieClip* root = machine.context().root();
-    if (!root) return;
+    MovieContext& context = machine.context();
+    // The higher levels lie on top of the lower ones, _level0 at the bottom.
+    std::vector<MovieClip*> levels;
+    for (auto it = context.levels().rbegin(); it != context.levels().rend(); ++it)
+        if (it->second) levels.push_back(it->second.get());
+    if (context.root()) levels.push_back(context.root());
     machine.startActionList();
     try {
-        if (DisplayObject* under = topmostUnder(machine, *root, &dragged, 0))
-            drag.dropTarget = machine.slashPath(*under);
+        for (MovieClip* level : levels)
+            if (DisplayObject* under = topmostUnder(machine, *level, &dragged, 0)) {
+                drag.dropTarget = machine.slashPath(*under);
+                break;
+            }
     } catch (const ScriptLimitError&) {
         // a stage too big to search in one go has no drop target
     }

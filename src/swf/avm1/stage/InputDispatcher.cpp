@@ -248,6 +248,10 @@ void InputDispatcher::followPointer() {
     DisplayObject* target = objectUnderPointer();
     auto hovered = hovered_.lock();
     if (hovered && !hovered->onStage()) hovered.reset();
+    // What is disabled while the pointer is over it stays under the pointer, unheard,
+    // until the pointer leaves it: enabled again there, it does not roll over a second time.
+    if (hovered && isDisabled(*hovered) && objectUnderPointer(false, true) == hovered.get())
+        return;
     if (auto pressed = pressed_.lock(); pressed && pressed->onStage()) {
         // While a press lasts only the pressed object hears of the pointer.
         bool wasOver = hovered == pressed;
@@ -264,6 +268,7 @@ void InputDispatcher::followPointer() {
 }
 
 void InputDispatcher::fire(DisplayObject& object, const Transition& transition) {
+    if (isDisabled(object)) return;
     auto keep = object.shared_from_this();  // its handlers may remove it
     if (ButtonInstance* button = object.asButton()) {
         button->setState(transition.state);
@@ -438,13 +443,13 @@ void InputDispatcher::moveFocusByTab(bool backwards) {
     if (order[next].get() != current) setFocus(order[next].get(), FocusCause::Keyboard);
 }
 
-DisplayObject* InputDispatcher::objectUnderPointer(bool textFields) {
+DisplayObject* InputDispatcher::objectUnderPointer(bool textFields, bool disabledToo) {
     MovieClip* root = context_.root();
     if (!root || !context_.input().mouseInside) return nullptr;
     engine_.machine().startActionList();
     try {
         // The main timeline takes the mouse only where nothing in it does.
-        if (DisplayObject* found = findUnderPointer(*root, 0, textFields)) return found;
+        if (DisplayObject* found = findUnderPointer(*root, 0, textFields, disabledToo)) return found;
         if (takesMouse(*root) && hitsContent(engine_.machine(), *root, context_.input().mouse))
             return root;
         return nullptr;
@@ -454,7 +459,7 @@ DisplayObject* InputDispatcher::objectUnderPointer(bool textFields) {
 }
 
 DisplayObject* InputDispatcher::findUnderPointer(DisplayObject& container, int level,
-                                                 bool textFields) {
+                                                 bool textFields, bool disabledToo) {
     DisplayList* children = container.children();
     if (!children || level > MovieContext::kMaxNesting) return nullptr;
     const auto list = children->snapshot();
@@ -462,7 +467,10 @@ DisplayObject* InputDispatcher::findUnderPointer(DisplayObject& container, int l
         const auto& child = *it;
         if (!child->visible() || child->clipDepth() > 0) continue;
         if (ButtonInstance* button = child->asButton()) {
-            if (takesMouse(*button) && hitsButton(*button)) return button;
+            // What its state shows takes the pointer before the button itself does.
+            if (DisplayObject* found = findUnderPointer(*button, level + 1, textFields, disabledToo))
+                return found;
+            if (takesMouse(*button, disabledToo) && hitsButton(*button)) return button;
             continue;
         }
         if (auto* field = dynamic_cast<EditTextInstance*>(child.get());
@@ -473,11 +481,11 @@ DisplayObject* InputDispatcher::findUnderPointer(DisplayObject& container, int l
         }
         if (!child->asMovieClip()) continue;
         // A clip that handles the mouse itself takes it for everything inside it.
-        if (takesMouse(*child)) {
+        if (takesMouse(*child, disabledToo)) {
             if (hitsContent(engine_.machine(), *child, context_.input().mouse)) return child.get();
             continue;
         }
-        if (DisplayObject* found = findUnderPointer(*child, level + 1, textFields)) return found;
+        if (DisplayObject* found = findUnderPointer(*child, level + 1, textFields, disabledToo)) return found;
     }
     return nullptr;
 }
@@ -488,13 +496,15 @@ bool InputDispatcher::hitsButton(ButtonInstance& button) {
     return false;
 }
 
-bool InputDispatcher::takesMouse(DisplayObject& object) {
-    Machine& machine = engine_.machine();
+bool InputDispatcher::isDisabled(DisplayObject& object) {
     StageObject* stage = object.scriptObject();
-    if (stage) {
-        Property* enabled = inChain(stage, "enabled");
-        if (enabled && !enabled->getter && !machine.toBoolean(enabled->value)) return false;
-    }
+    Property* enabled = stage ? inChain(stage, "enabled") : nullptr;
+    return enabled && !enabled->getter && !engine_.machine().toBoolean(enabled->value);
+}
+
+bool InputDispatcher::takesMouse(DisplayObject& object, bool disabledToo) {
+    if (!disabledToo && isDisabled(object)) return false;
+    StageObject* stage = object.scriptObject();
     if (object.asButton()) return true;
     // A level's main timeline is never a button, whatever handlers it has.
     if (!object.parent()) return false;

@@ -45,8 +45,9 @@ class InputDispatcher {
     // Counts the changes of focus, so that what belonged to one focus can tell it is stale.
     uint64_t focusChanges() const { return focusChanges_; }
 
-    // A button, or a clip its handlers make one, that is enabled.
-    bool takesMouse(DisplayObject& object);
+    // A button, or a clip its handlers make one, that is enabled (or, with `disabledToo`,
+    // whether enabled or not).
+    bool takesMouse(DisplayObject& object, bool disabledToo = false);
 
     struct Transition;
 
@@ -79,9 +80,13 @@ class InputDispatcher {
     // Tells the stage where the focus rectangle stands now, if one shows.
     void placeFocusHighlight();
 
-    DisplayObject* objectUnderPointer(bool textFields = false);
-    // With `textFields`, a selectable text field counts as well.
-    DisplayObject* findUnderPointer(DisplayObject& container, int level, bool textFields);
+    // With `textFields`, a selectable text field counts as well; with `disabledToo`, a
+    // disabled button or clip as well.
+    DisplayObject* objectUnderPointer(bool textFields = false, bool disabledToo = false);
+    DisplayObject* findUnderPointer(DisplayObject& container, int level, bool textFields,
+                                    bool disabledToo);
+    // Its `enabled` is set to something false.
+    bool isDisabled(DisplayObject& object);
     bool hitsButton(ButtonInstance& button);
 
     ScriptEngine& engine_;

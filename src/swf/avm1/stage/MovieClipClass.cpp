@@ -669,7 +669,16 @@ constexpr NativeMember kButtonTabIndex[] = {
 };
 
 constexpr NativeMember kButtonDepthMethods[] = {
-    method("getDepth", depthOf),
+    method("getDepth", depthOf, 0),
+};
+
+// Unlike a clip's, these show in for..in, and in every version.
+constexpr NativeMember kButtonScale9Grid[] = {
+    accessor("scale9Grid", getScale9Grid, setScale9Grid, 0),
+};
+constexpr NativeMember kButtonPlacementAccessors[] = {
+    accessor("cacheAsBitmap", getCacheAsBitmap, setCacheAsBitmap, 0),
+    accessor("blendMode", getBlendMode, setBlendMode, 0),
 };
 
 constexpr NativeMember kTextFieldDepthMethods[] = {
@@ -690,22 +699,26 @@ void installMovieClipClass(Machine& m) {
     installClass(m, m.global(), m.prototypes().textField,
                  {"TextField", native::thisObject, nullptr, {}, {}, {}});
     installDrawingMethods(m, proto);
-    // The methods go in the player's order; a button's and a text field's getDepth come
-    // right after the clip's.
+    // The methods go in the player's order; a text field's getDepth comes right after the
+    // clip's.
     std::span<const NativeMember> methods = kMovieClipMethods;
     installMembers(m, proto, methods.first(9));
-    installMembers(m, m.prototypes().button, kButtonDepthMethods);
     installMembers(m, m.prototypes().textField, kTextFieldDepthMethods);
     installMembers(m, proto, methods.subspan(9));
     installMembers(m, proto, kPlacementAccessors);
-    installMembers(m, m.prototypes().button, kPlacementAccessors);
     // A clip's tabIndex is hidden from for..in, a button's shows as a text field's does.
     installMembers(m, proto, kClipTabIndex);
-    installMembers(m, m.prototypes().button, kButtonTabIndex);
-    for (Object* p : {proto, m.prototypes().button.get()}) {
-        p->defineOwn("enabled", Property{Value(true), nullptr, nullptr, kDontEnum});
-        p->defineOwn("useHandCursor", Property{Value(true), nullptr, nullptr, kDontEnum});
-    }
+    proto->defineOwn("enabled", Property{Value(true), nullptr, nullptr, kDontEnum});
+    proto->defineOwn("useHandCursor", Property{Value(true), nullptr, nullptr, kDontEnum});
+    // A button's members all show in for..in; newest first, as it lists them.
+    Object* button = m.prototypes().button;
+    button->defineOwn("useHandCursor", Property{Value(true), nullptr, nullptr, 0});
+    button->defineOwn("enabled", Property{Value(true), nullptr, nullptr, 0});
+    installMembers(m, button, kButtonDepthMethods);
+    installMembers(m, button, kButtonScale9Grid);
+    installButtonFilters(m, button);
+    installMembers(m, button, kButtonPlacementAccessors);
+    installMembers(m, button, kButtonTabIndex);
 }
 
 }  // namespace swf::avm1

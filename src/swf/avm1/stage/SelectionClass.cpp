@@ -23,7 +23,8 @@ namespace swf::avm1 {
 namespace {
 
 
-// The range a script selected; the player reports none until one is set for this focus.
+// The range a script selected, or that a script's focus on a text field selected; the player
+// reports none until one is set for this focus.
 struct SelectedRange {
     int begin = -1;
     int end = -1;
@@ -77,9 +78,20 @@ int clampIndex(Machine& m, const Value& value, int length) {
     return static_cast<int>(n);
 }
 
+// The length of the focused text field's text, in the movie's characters.
+int focusedTextLength(Machine& m, EditTextInstance& field) {
+    return static_cast<int>(std::min<size_t>(
+        stringLength(m.toString(m.get(Value(m.stageObject(field)), "text")), m.swfVersion()),
+        1u << 30));
+}
+
+// Within the text as it is now, which may have shrunk since.
 template <int SelectedRange::*field>
 Value selectionIndex(Machine& m, Object*, std::span<const Value>) {
-    return Value(reported(m, m.natives().state<SelectedRange>()).*field);
+    int index = reported(m, m.natives().state<SelectedRange>()).*field;
+    auto* text = dynamic_cast<EditTextInstance*>(focused(m));
+    if (index > 0 && text) index = std::min(index, focusedTextLength(m, *text));
+    return Value(index);
 }
 
 Value selectionGetFocus(Machine& m, Object*, std::span<const Value>) {
@@ -104,19 +116,24 @@ Value selectionSetFocus(Machine& m, Object*, std::span<const Value> args) {
     }
     if (!input) return Value(false);
     input->setFocus(next, InputDispatcher::FocusCause::Script);
+    // Once its listeners have heard of it, a text field so focused has all its text selected.
+    if (auto* text = dynamic_cast<EditTextInstance*>(focused(m)); text && text == next) {
+        int length = focusedTextLength(m, *text);
+        m.natives().state<SelectedRange>() = {0, length, length, input->focusChanges()};
+    }
     return Value(true);
 }
 
 Value selectionSetSelection(Machine& m, Object*, std::span<const Value> args) {
+    // Only the two-argument form does anything.
     auto* d = dynamic_cast<EditTextInstance*>(focused(m));
-    if (args.empty() || !d) return Value();
+    if (args.size() != 2 || !d) return Value();
     Value field(m.stageObject(*d));
     Value selectable = m.get(field, "selectable");
     if (!selectable.isUndefined() && !m.toBoolean(selectable)) return Value();
-    int length = static_cast<int>(std::min<size_t>(
-        stringLength(m.toString(m.get(field, "text")), m.swfVersion()), 1u << 30));
+    int length = focusedTextLength(m, *d);
     int from = clampIndex(m, args[0], length);
-    int to = clampIndex(m, arg(args, 1), length);
+    int to = clampIndex(m, args[1], length);
     // The caret sits where the selection was dragged to.
     SelectedRange& range = m.natives().state<SelectedRange>();
     range.begin = std::min(from, to);
