@@ -225,8 +225,9 @@ const char* Machine::typeOf(const Value& v) {
     if (v.isString()) return "string";
     Object* object = v.asObject();
     if (StageObject* stage = object->asStageObject()) {
+        // Before SWF 6 whatever is on the stage, a text field too, reads as a movie clip.
         Object* live = liveObject(stage);
-        return live ? live->typeOf() : "movieclip";
+        return live && swfVersion_ >= 6 ? live->typeOf() : "movieclip";
     }
     return object->typeOf();
 }
