@@ -10,8 +10,7 @@ constexpr size_t kIndexFrom = 12;  // below this, a scan beats hashing
 
 }  // namespace
 
-bool Object::visibleFlags(uint16_t flags) const {
-    if (!flags) return true;
+bool Object::visibleInVersion(uint16_t flags) const {
     int version = heap_->swfVersion();
     if ((flags & kVersion6) && version < 6) return false;
     if ((flags & kVersion7) && version < 7) return false;

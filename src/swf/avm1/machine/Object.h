@@ -109,7 +109,12 @@ class Object : public script::Collectable {
     Entry* find(std::string_view name);
     const Entry* find(std::string_view name) const;
     bool visible(const Property& p) const { return visibleFlags(p.flags); }
-    bool visibleFlags(uint16_t flags) const;
+    // Most properties, and most prototype links, carry no version flag: they need no look at
+    // the movie's version.
+    bool visibleFlags(uint16_t flags) const {
+        return !(flags & kVersionFlags) || visibleInVersion(flags);
+    }
+    bool visibleInVersion(uint16_t flags) const;
     void rebuildIndex();
 
     Object* proto_;
