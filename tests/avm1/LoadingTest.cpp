@@ -66,6 +66,12 @@ class Loading : public ::testing::Test {
         write(
             folder_ / "child5.swf",
             movie(5, {R"(push 0, "this"; getVariable; push "getSWFVersion"; callMethod; trace)"}));
+        // Version 5 code: names ignore case, a property hidden before version 6 is unseen.
+        write(folder_ / "rules5.swf", movie(5, {R"(push "o", 0, "Object"; newObject; setVariable
+            push "o"; getVariable; push "Abc", 1; setMember; push "o"; getVariable; push "v", 2; setMember
+            push 128, "v", "o"; getVariable; push 3, "ASSetPropFlags"; callFunction; pop
+            push "o"; getVariable; push "abc"; getMember; trace
+            push "o"; getVariable; push "v"; getMember; trace)"}));
         write(folder_ / "named.swf", movie(8, {R"(push "_name"; getVariable; trace;
             push "v"; getVariable; typeOf; trace; push "_x"; getVariable; trace)"}));
         write(folder_ / "hello.swf", movie(8, {R"(push "hello"; trace)"}));
@@ -139,6 +145,12 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
           R"(push 0, "this"; getVariable; push "getSWFVersion"; callMethod; trace)"},
          2,
          "main\n5\n8"},
+        {"a loaded movie's code keeps its version's rules; the main movie's code keeps its own",
+         {R"(getUrl "rules5.swf" "_level1")", "",
+          R"(push "_level1"; getVariable; push "o"; getMember; push "abc"; getMember; trace
+             push "_level1"; getVariable; push "o"; getMember; push "v"; getMember; trace)"},
+         3,
+         "1\nundefined\nundefined\n2"},
         {"loadMovie keeps the clip's name and place, not its variables",
          {clip + R"(; push "_root"; getVariable; push "mc"; getMember; push "v", 1; setMember;
             push "_root"; getVariable; push "mc"; getMember; push "_x", 30; setMember;

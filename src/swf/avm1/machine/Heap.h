@@ -1,7 +1,7 @@
 #pragma once
 // The heap of the ActionScript 1/2 machine: the shared collector, plus what this machine keeps
-// of its own: the movie's version, by which objects compare names, and a bound on the
-// properties of all objects together.
+// of its own: the version of the code running, by which objects compare names and hide
+// properties, and a bound on the properties of all objects together.
 
 #include <concepts>
 #include <cstddef>
@@ -26,6 +26,7 @@ class Heap : public script::Heap {
     explicit Heap(int swfVersion);
 
     int swfVersion() const { return swfVersion_; }
+    void setSwfVersion(int version) { swfVersion_ = version; }
     // Names are compared with case from SWF 7 on.
     bool caseSensitive() const { return swfVersion_ >= 7; }
 

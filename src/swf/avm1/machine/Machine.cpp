@@ -19,7 +19,7 @@ namespace swf::avm1 {
 
 Machine::Machine(MovieContext& context, int swfVersion, StageAccess& stage,
                  void (*installClasses)(Machine&))
-    : context_(context), stage_(stage), swfVersion_(swfVersion), heap_(swfVersion) {
+    : context_(context), stage_(stage), movieVersion_(swfVersion), heap_(swfVersion) {
     installBuiltins(installClasses);
 }
 
@@ -53,8 +53,9 @@ Object* Machine::runningTarget() const {
     return runningCode_ ? runningCode_->target() : nullptr;
 }
 
-int Machine::codeVersion() const {
-    return runningCode_ ? runningCode_->swfVersion() : swfVersion_;
+const Activation* Machine::swapRunningCode(const Activation* code) {
+    heap_.setSwfVersion(code ? code->swfVersion() : movieVersion_);
+    return std::exchange(runningCode_, code);
 }
 
 Object* Machine::newObject(Object* proto) {
@@ -110,7 +111,7 @@ std::string Machine::toString(const Value& v) {
     if (v.isNumber()) return numberToString(v.asNumber());
     if (v.isBool()) return v.asBool() ? "true" : "false";
     if (v.isNull()) return "null";
-    if (v.isUndefined()) return swfVersion_ >= 7 ? "undefined" : "";
+    if (v.isUndefined()) return swfVersion() >= 7 ? "undefined" : "";
     Object* object = v.asObject();
     if (object->asStageObject()) return toString(toPrimitive(v, Hint::String));
     const char* typeName = object->asFunction() ? "[type Function]" : "[type Object]";
@@ -124,12 +125,12 @@ std::string Machine::toString(const Value& v) {
 double Machine::toNumber(const Value& v) {
     if (v.isNumber()) return v.asNumber();
     if (v.isBool()) return v.asBool() ? 1 : 0;
-    if (v.isString()) return stringToNumber(v.asString(), swfVersion_);
-    if (v.isNullish()) return swfVersion_ >= 7 ? NAN : 0;
+    if (v.isString()) return stringToNumber(v.asString(), swfVersion());
+    if (v.isNullish()) return swfVersion() >= 7 ? NAN : 0;
     // An object without valueOf counts as undefined; a clip, or an object whose valueOf
     // gives an object, is NaN (0 to SWF 4, which reads anything but a number as 0).
     Object* object = v.asObject();
-    double notNumber = swfVersion_ < 5 ? 0 : NAN;
+    double notNumber = swfVersion() < 5 ? 0 : NAN;
     if (object->asStageObject()) return notNumber;
     Value method = methodPastResolve(object, "valueOf");
     if (method.isUndefined()) return toNumber(Value());
@@ -147,8 +148,8 @@ bool Machine::toBoolean(const Value& v) {
     if (v.isBool()) return v.asBool();
     if (v.isNumber()) return v.asNumber() != 0 && !std::isnan(v.asNumber());
     if (v.isString()) {
-        if (swfVersion_ >= 7) return !v.asString().empty();
-        double n = stringToNumber(v.asString(), swfVersion_);
+        if (swfVersion() >= 7) return !v.asString().empty();
+        double n = stringToNumber(v.asString(), swfVersion());
         return n != 0 && !std::isnan(n);
     }
     if (v.isNullish()) return false;
@@ -173,7 +174,7 @@ Value Machine::toPrimitive(const Value& v, Hint hint) {
     if (hint == Hint::Default) {
         Value boxed;
         // SWF 5 takes a date's valueOf too.
-        bool isDate = swfVersion_ >= 6 && object->primitiveValue(boxed) && isDateObject(object);
+        bool isDate = swfVersion() >= 6 && object->primitiveValue(boxed) && isDateObject(object);
         hint = isDate ? Hint::String : Hint::Number;
     }
     // The player calls one method: valueOf for numbers, toString for text. Without it the
@@ -212,7 +213,7 @@ Object* Machine::boxThroughGlobal(const Value& v) {
     Object* prototype = get(ctor, "prototype").asObject();
     Object* box = heap_.make<PrimitiveObject>(prototype, v);
     box->defineOwn("__constructor__", Property{ctor, nullptr, nullptr, kDontEnum});
-    if (swfVersion_ < 6) box->defineOwn("constructor", Property{ctor, nullptr, nullptr, kDontEnum});
+    if (swfVersion() < 6) box->defineOwn("constructor", Property{ctor, nullptr, nullptr, kDontEnum});
     call(ctor, box, arg);
     return box;
 }
@@ -227,7 +228,7 @@ const char* Machine::typeOf(const Value& v) {
     if (StageObject* stage = object->asStageObject()) {
         // Before SWF 6 whatever is on the stage, a text field too, reads as a movie clip.
         Object* live = liveObject(stage);
-        return live && swfVersion_ >= 6 ? live->typeOf() : "movieclip";
+        return live && swfVersion() >= 6 ? live->typeOf() : "movieclip";
     }
     return object->typeOf();
 }
@@ -360,7 +361,7 @@ bool Machine::callAccessor(const Property& property, Object* function, Object* s
 Machine::AccessorLevel::AccessorLevel(Machine& machine, uint32_t id)
     : depths_(machine.accessorDepths_), id_(id) {
     int& depth = depths_[id];
-    entered_ = depth < (machine.codeVersion() >= 7 ? kMaxAccessorDepth : 1);
+    entered_ = depth < (machine.swfVersion() >= 7 ? kMaxAccessorDepth : 1);
     if (entered_) ++depth;
 }
 
@@ -608,7 +609,7 @@ Value Machine::construct(const Value& functionValue, std::span<const Value> args
                              : newObject(prototype ? prototype : prototypes_.object);
     if (!prototype) instance->setProto(nullptr);
     instance->defineOwn("__constructor__", Property{Value(function), nullptr, nullptr, kDontEnum});
-    if (swfVersion_ < 6)
+    if (swfVersion() < 6)
         instance->defineOwn("constructor", Property{Value(function), nullptr, nullptr, kDontEnum});
     if (function->isNative()) {
         checkCallDepth();
@@ -704,7 +705,7 @@ void Machine::trace(const std::string& line) {
     // Latin-1 character; the sequences themselves print as they are.
     std::string out;
     out.reserve(line.size());
-    if (swfVersion_ < 6) {
+    if (swfVersion() < 6) {
         for (uint32_t c : decodeCharacters(line, 6)) appendUtf8(out, c == '\r' ? '\n' : c);
     } else {
         for (char c : line) out.push_back(c == '\r' ? '\n' : c);
@@ -782,7 +783,7 @@ bool instanceOf(Machine& machine, const Value& object, const Value& constructor)
 }
 
 void Machine::registerClass(const std::string& exportName, Object* constructor) {
-    bool early = codeVersion() <= 6;
+    bool early = swfVersion() <= 6;
     for (RegisteredClass& r : registeredClasses_)
         if (r.upToVersion6 == early && r.name == exportName) {
             r.constructor = constructor;

@@ -93,7 +93,9 @@ class Machine {
     StageAccess& stage() { return stage_; }
     Heap& heap() { return heap_; }
     const Heap& heap() const { return heap_; }
-    int swfVersion() const { return swfVersion_; }
+    // The SWF version of the code running now, the movie's own when none runs: a movie loaded
+    // from another version keeps its own rules for names, conversions and hidden properties.
+    int swfVersion() const { return heap_.swfVersion(); }
     bool caseSensitive() const { return heap_.caseSensitive(); }
     bool namesEqual(std::string_view a, std::string_view b) const;
     Object* global() const { return global_; }
@@ -220,9 +222,7 @@ class Machine {
     void setRunningFunction(Object* function) { runningFunction_ = function; }
     // The code running now, or null: an activation puts itself here and gives back the one
     // it replaced when it ends.
-    const Activation* swapRunningCode(const Activation* code) {
-        return std::exchange(runningCode_, code);
-    }
+    const Activation* swapRunningCode(const Activation* code);
     // The timeline the running code acts on (tellTarget moves it), or null outside code;
     // natives resolve relative paths from it.
     Object* runningTarget() const;
@@ -250,8 +250,6 @@ class Machine {
     void registerClass(const std::string& exportName, Object* constructor);
     Object* registeredClass(std::string_view exportName, int movieVersion) const;
 
-    // The SWF version of the code running now (the movie's own when none runs).
-    int codeVersion() const;
     // Object.watch: `callback(name, old, new, data)` decides what an assignment stores.
     void watch(Object* object, const std::string& name, Object* callback, const Value& data);
     bool unwatch(Object* object, const std::string& name);
@@ -306,7 +304,7 @@ class Machine {
 
     MovieContext& context_;
     StageAccess& stage_;
-    int swfVersion_;
+    int movieVersion_;
     Heap heap_;
     RootsOf<Machine> roots_{heap_, *this};
     Rooted<Object> global_{heap_};

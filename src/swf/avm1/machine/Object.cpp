@@ -24,8 +24,16 @@ bool Object::visibleInVersion(uint16_t flags) const {
 const Object::Entry* Object::find(std::string_view name) const {
     bool caseSensitive = heap_->caseSensitive();
     if (!index_.empty()) {
-        auto it = index_.find(caseSensitive ? std::string(name) : foldCase(name));
-        return it == index_.end() ? nullptr : &entries_[it->second];
+        // Names that differ only in case share a key; the first of them answers a lookup
+        // that ignores case.
+        auto [first, last] = index_.equal_range(foldCase(name));
+        const Entry* found = nullptr;
+        for (auto it = first; it != last; ++it) {
+            const Entry& e = entries_[it->second];
+            if (caseSensitive && e.name != name) continue;
+            if (!found || &e < found) found = &e;
+        }
+        return found;
     }
     for (const Entry& e : entries_)
         if (caseSensitive ? e.name == name : namesEqualIgnoringCase(e.name, name)) return &e;
@@ -39,10 +47,8 @@ Object::Entry* Object::find(std::string_view name) {
 void Object::rebuildIndex() {
     index_.clear();
     if (entries_.size() < kIndexFrom) return;
-    bool caseSensitive = heap_->caseSensitive();
     for (size_t i = 0; i < entries_.size(); ++i)
-        index_.emplace(caseSensitive ? entries_[i].name : foldCase(entries_[i].name),
-                       static_cast<uint32_t>(i));
+        index_.emplace(foldCase(entries_[i].name), static_cast<uint32_t>(i));
 }
 
 Property* Object::findOwn(std::string_view name) {
@@ -73,8 +79,7 @@ void Object::defineOwn(std::string_view name, Property property) {
     if (entries_.size() == kIndexFrom) {
         rebuildIndex();
     } else if (!index_.empty()) {
-        index_.emplace(heap_->caseSensitive() ? std::string(name) : foldCase(name),
-                       static_cast<uint32_t>(entries_.size() - 1));
+        index_.emplace(foldCase(name), static_cast<uint32_t>(entries_.size() - 1));
     }
 }
 

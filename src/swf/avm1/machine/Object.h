@@ -121,8 +121,8 @@ class Object : public script::Collectable {
     uint16_t protoFlags_ = 0;
     Heap* heap_ = nullptr;
     std::vector<Entry> entries_;
-    // Name (folded when the movie ignores case) to entry, once the table is large.
-    std::unordered_map<std::string, uint32_t> index_;
+    // Folded name to entries, once the table is large: code of any version looks it up.
+    std::unordered_multimap<std::string, uint32_t> index_;
 };
 
 }  // namespace swf::avm1
