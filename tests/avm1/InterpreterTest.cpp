@@ -19,6 +19,20 @@ const char* kSuperAndConstructor = R"(function "A" () { }; function "B" () { }
     push 0, "B"; newObject; push "g"; callMethod; pop
     push "constructor", 1, "B"; getVariable; push "hasOwnProperty"; callMethod; trace)";
 
+// Equality of objects: a String and a Number object of the same figures, the Number
+// prototype and undefined, two plain objects.
+const char* kObjectEquality = R"(push "12", 1, "String"; newObject; push 12, 1, "Number"; newObject
+    equals2; trace
+    push "Number"; getVariable; push "prototype"; getMember; push undefined; equals2; trace
+    push 0; initObject; push 0; initObject; equals2; trace)";
+
+// The TextField class: its prototype, a method on it, and what an instance inherits from.
+const char* kTextFieldClass = R"(push "TextField"; getVariable; push "prototype"; getMember
+    typeOf; trace
+    push "o", 0, "TextField"; newObject; setVariable
+    push "o"; getVariable; push "getTextFormat"; getMember; typeOf; trace
+    push "o"; getVariable; push "__proto__"; getMember; typeOf; trace)";
+
 const std::vector<avm1test::ScriptCase> kCases = {
     {"arithmetic and concatenation", 8,
      R"(push 1, 2; add2; trace
@@ -243,6 +257,11 @@ const std::vector<avm1test::ScriptCase> kCases = {
     {"super came with SWF 6", 5, kSuperAndConstructor, "undefined\nundefined"},
     {"SWF 6 has super; a script's function holds its constructor", 6, kSuperAndConstructor,
      "object\ntrue"},
+    {"SWF 5 compares objects by their values", 5, kObjectEquality, "true\ntrue\nfalse"},
+    {"SWF 6 compares objects by identity", 6, kObjectEquality, "false\nfalse\nfalse"},
+    {"SWF 5 sees TextField without prototype or methods", 5, kTextFieldClass,
+     "undefined\nundefined\nobject"},
+    {"SWF 6 sees TextField's prototype", 6, kTextFieldClass, "object\nfunction\nobject"},
     {"swf 5 functions close over nothing", 5,
      R"(function "f" () {
             push "foo", "f"; defineLocal

@@ -257,6 +257,15 @@ bool Machine::strictEquals(const Value& a, const Value& b) {
 }
 
 bool Machine::equals(const Value& a, const Value& b) {
+    // SWF 5 compares objects by their values (the second one's valueOf runs first): a String
+    // and a Number object of the same figures are equal, and two objects without a value
+    // (any function there) stand for undefined.
+    if (swfVersion_ < 6 && (a.isObject() || b.isObject())) {
+        Value y = toPrimitive(b, Hint::Default);
+        Value x = toPrimitive(a, Hint::Default);
+        if (x.isObject() || y.isObject()) return x.isObject() && y.isObject() && strictEquals(x, y);
+        return equals(x, y);
+    }
     if (a.isNullish() && b.isNullish()) return true;
     if (a.isNullish() || b.isNullish()) {
         // An object without valueOf stands for undefined.
@@ -592,6 +601,11 @@ Value Machine::construct(const Value& functionValue, std::span<const Value> args
     Function* function = object ? object->asFunction() : nullptr;
     if (!function) return Value();
     Value prototypeValue = get(Value(function), "prototype");
+    // A class whose prototype this version does not see (TextField in SWF 5) still makes its
+    // instances with it.
+    if (Property* hidden = function->findOwnAnyVersion("prototype");
+        hidden && !prototypeValue.isObject() && !function->findOwn("prototype"))
+        prototypeValue = hidden->value;
     Object* prototype = prototypeValue.asObject();
     // A class derived from a native one gets the native's kind of instance (a date, a
     // color transform, ...), found through the prototype chain.

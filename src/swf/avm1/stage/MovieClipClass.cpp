@@ -683,8 +683,8 @@ constexpr NativeMember kButtonPlacementAccessors[] = {
 };
 
 constexpr NativeMember kTextFieldDepthMethods[] = {
-    method("getDepth", depthOf),
-    method("removeTextField", removeThis),
+    method("getDepth", depthOf).since(6),
+    method("removeTextField", removeThis).since(6),
 };
 
 }  // namespace
