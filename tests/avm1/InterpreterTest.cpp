@@ -286,7 +286,7 @@ const std::vector<avm1test::ScriptCase> kCases = {
      R"(function2 "f" () flags=preloadThis regs=2 { push r:1; trace; push "this"; getVariable; trace }
         push 0, "f"; callFunction; pop)",
      "_level0\nundefined"},
-    {"tellTarget moves variables to the target; a bad path leaves none", 7,
+    {"tellTarget moves variables to the target; a bad path or an object leaves none", 7,
      R"(push "x", "root"; setVariable
         push 1, "c", 2, "this"; getVariable; push "createEmptyMovieClip"; callMethod; pop
         setTarget "c"
@@ -298,8 +298,12 @@ const std::vector<avm1test::ScriptCase> kCases = {
         setTarget "nothing"
         push "", 13; getProperty; trace
         push "x"; getVariable; trace
+        setTarget ""
+        push "o", 0; initObject; setVariable
+        setTarget "o"
+        push "_target"; getVariable; trace
         setTarget "")",
-     "/c\nroot\nin c\nundefined\nroot"},
+     "/c\nroot\nin c\nundefined\nroot\n/"},
 
     // call and apply take a missing, undefined or null `this` as _global; a primitive is boxed
     // through the global class of its type as it is now (a script's function runs as its
