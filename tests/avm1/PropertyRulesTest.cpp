@@ -104,6 +104,11 @@ TEST(PropertyRules, HiddenPropertiesProtoAndChildren) {
             push undefined, "e"; delete; trace
             push "e"; getVariable; trace)",
          "false\nlocal\ntrue\nundefined"},
+        {"from SWF 7 delete with no object deletes nothing", 7,
+         R"(push "e", "timeline"; setVariable
+            push undefined, "e"; delete; trace
+            push "e"; getVariable; trace)",
+         "false\ntimeline"},
         // Names fold by the player's own case table, in objects small and indexed and among
         // children: letters beyond ASCII fold, pairs later Unicode versions added do not.
         {"names beyond ASCII fold in SWF 6", 6,

@@ -57,9 +57,10 @@ Activation::Outcome Activation::runImplementsOp(Step&) {
 Activation::Outcome Activation::runDelete(Step&) {
     std::string name = machine_.toString(pop());
     Value object = pop();
-    // With no object at all the name is a variable's, as for Delete2.
+    // With no object at all the name is a variable's (or a path's), as for Delete2, up to
+    // SWF 6; from SWF 7 nothing is deleted.
     if (object.isUndefined()) {
-        pushBool(deleteVariable(name));
+        pushBool(version_ < 7 && deleteVariable(name));
         return Outcome::Normal;
     }
     Object* o = machine_.toObject(object);
