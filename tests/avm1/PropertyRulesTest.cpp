@@ -104,6 +104,13 @@ TEST(PropertyRules, HiddenPropertiesProtoAndChildren) {
             push undefined, "e"; delete; trace
             push "e"; getVariable; trace)",
          "false\nlocal\ntrue\nundefined"},
+        {"an instance of a class whose prototype is a number reads it as __proto__", 7,
+         R"(function "F" () {}
+            push "F"; getVariable; push "prototype", 8; setMember
+            push "o", 0, "F"; newObject; setVariable
+            push "o"; getVariable; push "__proto__"; getMember; trace
+            push "o"; getVariable; push "toString"; getMember; typeOf; trace)",
+         "8\nundefined"},
         {"from SWF 7 delete with no object deletes nothing", 7,
          R"(push "e", "timeline"; setVariable
             push undefined, "e"; delete; trace

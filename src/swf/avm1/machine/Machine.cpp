@@ -621,6 +621,9 @@ Value Machine::construct(const Value& functionValue, std::span<const Value> args
     Object* instance = maker ? (*maker)(*this, prototype)
                              : newObject(prototype ? prototype : prototypes_.object);
     if (!prototype) instance->setProto(nullptr);
+    // A prototype that is a primitive is what the instance's __proto__ then reads.
+    if (!prototype && !prototypeValue.isNullish())
+        instance->defineOwn("__proto__", Property{prototypeValue, nullptr, nullptr, kDontEnum});
     instance->defineOwn("__constructor__", Property{Value(function), nullptr, nullptr, kDontEnum});
     if (swfVersion_ < 6)
         instance->defineOwn("constructor", Property{Value(function), nullptr, nullptr, kDontEnum});
