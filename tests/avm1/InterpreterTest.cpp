@@ -17,7 +17,9 @@ const char* kSuperAndConstructor = R"(function "A" () { }; function "B" () { }
     push "B"; getVariable; push "A"; getVariable; extends; push "B"; getVariable; push "prototype"
     getMember; push "g"; function () { push "super"; getVariable; typeOf; trace }; setMember
     push 0, "B"; newObject; push "g"; callMethod; pop
-    push "constructor", 1, "B"; getVariable; push "hasOwnProperty"; callMethod; trace)";
+    push "constructor", 1, "B"; getVariable; push "hasOwnProperty"; callMethod; trace
+    push "B"; getVariable; push "prototype"; getMember; push "__constructor__"; getMember
+    typeOf; trace)";
 
 // Equality of objects: a String and a Number object of the same figures, the Number
 // prototype and undefined, two plain objects.
@@ -254,9 +256,9 @@ const std::vector<avm1test::ScriptCase> kCases = {
         push 0, "B"; newObject; storeRegister 2; pop
         push 0, r:2, "g"; callMethod; pop)",
      "[type Object]\n[object Object]"},
-    {"super came with SWF 6", 5, kSuperAndConstructor, "undefined\nundefined"},
+    {"super came with SWF 6", 5, kSuperAndConstructor, "undefined\nundefined\nundefined"},
     {"SWF 6 has super; a script's function holds its constructor", 6, kSuperAndConstructor,
-     "object\ntrue"},
+     "object\ntrue\nfunction"},
     {"SWF 5 compares objects by their values", 5, kObjectEquality, "true\ntrue\nfalse"},
     {"SWF 6 compares objects by identity", 6, kObjectEquality, "false\nfalse\nfalse"},
     {"SWF 5 sees TextField without prototype or methods", 5, kTextFieldClass,

@@ -270,8 +270,10 @@ Activation::Outcome Activation::runExtends(Step&) {
     Object* superPrototype = machine_.get(Value(superclass), "prototype").asObject();
     Object* prototype = machine_.newObject(superPrototype);
     if (!superPrototype) prototype->setProto(nullptr);
-    prototype->defineOwn("__constructor__",
-                         Property{Value(superclass), nullptr, nullptr, kDontEnum});
+    // The link super() follows; SWF 5 has no super and makes none.
+    if (version_ >= 6)
+        prototype->defineOwn("__constructor__",
+                             Property{Value(superclass), nullptr, nullptr, kDontEnum});
     machine_.set(Value(subclass), "prototype", Value(prototype));
     return Outcome::Normal;
 }
