@@ -35,6 +35,22 @@ const char* kTextFieldClass = R"(push "TextField"; getVariable; push "prototype"
     push "o"; getVariable; push "getTextFormat"; getMember; typeOf; trace
     push "o"; getVariable; push "__proto__"; getMember; typeOf; trace)";
 
+// C.prototype = new B(), B.prototype = new A(); only A and B have who(), B's calling
+// super.who(). Which super B's method sees depends on the version.
+const char* kInheritedSuperCall = R"(function "A" () { }
+    function "B" () { }
+    function "C" () { }
+    push "A"; getVariable; push "prototype"; getMember; push "who"
+    function () { push "A"; return }
+    setMember
+    push "B"; getVariable; push "prototype", 0, "A"; newObject; setMember
+    push "B"; getVariable; push "prototype"; getMember; push "who"
+    function () { push 0, "super"; getVariable; push "who"; callMethod; push ".B"; add2; return }
+    setMember
+    push "C"; getVariable; push "prototype", 0, "B"; newObject; setMember
+    push 0, "C"; newObject; storeRegister 2; pop
+    push 0, r:2, "who"; callMethod; trace)";
+
 const std::vector<avm1test::ScriptCase> kCases = {
     {"arithmetic and concatenation", 8,
      R"(push 1, 2; add2; trace
@@ -259,6 +275,8 @@ const std::vector<avm1test::ScriptCase> kCases = {
     {"super came with SWF 6", 5, kSuperAndConstructor, "undefined\nundefined\nundefined"},
     {"SWF 6 has super; a script's function holds its constructor", 6, kSuperAndConstructor,
      "object\ntrue\nfunction"},
+    {"up to SWF 6 super is above the object's own prototype", 6, kInheritedSuperCall, "A.B.B"},
+    {"from SWF 7 super is above where the method was found", 7, kInheritedSuperCall, "A.B"},
     {"SWF 5 compares objects by their values", 5, kObjectEquality, "true\ntrue\nfalse"},
     {"SWF 6 compares objects by identity", 6, kObjectEquality, "false\nfalse\nfalse"},
     {"SWF 5 sees TextField without prototype or methods", 5, kTextFieldClass,

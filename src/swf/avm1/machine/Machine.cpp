@@ -433,8 +433,11 @@ Value Machine::get(const Value& target, std::string_view name) {
     if (namesEqual(name, "__proto__")) {
         // A prototype set to a value that is no object is kept as that value (no prototype).
         if (object->proto()) return Value(object->proto());
-        Property* kept = object->findOwn("__proto__");
-        return kept ? kept->value : Value();
+        if (Property* kept = object->findOwn("__proto__")) return kept->value;
+        // super answers with the prototype above the one it stands for.
+        Value special;
+        object->getSpecial(*this, name, special);
+        return special;
     }
     Value result = getFromObject(object, object, name);
     if (!result.isUndefined() || has(object, name)) return result;
@@ -589,12 +592,20 @@ Value Machine::callMethod(const Value& target, std::string_view name,
                           std::span<const Value> args) {
     Object* self = target.isObject() ? liveObject(target.asObject()) : toObject(target);
     if (!self) return Value();
-    Object* home = holderOf(self, name);
+    Object* home = methodHome(self, name);
     // A method of the object itself has its prototype as its home: super is above that.
     if (home == self) home = self->proto();
     Value method = get(Value(self), name);
     return call(method, self, args, home);
 }
+
+Object* Machine::methodHome(Object* from, std::string_view name) {
+    // From SWF 7 the object on the chain the method was found on. Up to SWF 6 the object the
+    // search started from, wherever the method was found: one inherited from further up runs
+    // again through super.
+    return codeVersion() >= 7 ? holderOf(from, name) : from;
+}
+
 
 Value Machine::construct(const Value& functionValue, std::span<const Value> args) {
     Object* object = functionValue.asObject();
