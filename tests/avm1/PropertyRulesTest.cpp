@@ -111,6 +111,12 @@ TEST(PropertyRules, HiddenPropertiesProtoAndChildren) {
             push "o"; getVariable; push "__proto__"; getMember; trace
             push "o"; getVariable; push "toString"; getMember; typeOf; trace)",
          "8\nundefined"},
+        {"a clip's transform is there before SWF 8, hidden", 6,
+         R"(push "MovieClip"; getVariable; push "prototype"; getMember; push "transform"; getMember
+            typeOf; trace
+            push "transform", 1, "MovieClip"; getVariable; push "prototype"; getMember
+            push "hasOwnProperty"; callMethod; trace)",
+         "undefined\ntrue"},
         {"from SWF 7 delete with no object deletes nothing", 7,
          R"(push "e", "timeline"; setVariable
             push undefined, "e"; delete; trace
