@@ -60,6 +60,8 @@ const char* kFunctionChain = R"(function "f" () {}
             push "f"; getVariable; push "call"; getMember; typeOf; trace
             push "String"; getVariable; push "__proto__"; getMember; typeOf; trace
             push "f: ", "f"; getVariable; add2; trace
+            push "v: ", "String"; getVariable; push "prototype"; getMember; push "valueOf"; getMember
+            add2; trace
             push 128, 0, "__proto__", "String"; getVariable; push 4, "ASSetPropFlags"; callFunction
             pop; push "String"; getVariable; push "__proto__"; getMember; typeOf; trace)";
 
@@ -89,9 +91,9 @@ TEST(PropertyRules, HiddenPropertiesProtoAndChildren) {
             push "f"; getVariable; push "prototype"; getMember; typeOf; trace)",
          "false\nfalse\nobject"},
         {"SWF 5 functions inherit nothing", 5, kFunctionChain,
-         "undefined\nundefined\nf: [type Function]\nobject"},
+         "undefined\nundefined\nf: [type Function]\nv: \nobject"},
         {"SWF 6 functions inherit", 6, kFunctionChain,
-         "function\nobject\nf: [type Function]\nobject"},
+         "function\nobject\nf: [type Function]\nv: [type Function]\nobject"},
         {"Object.prototype is read-only; the player leaves a global o null", 7,
          R"(push "Object"; getVariable; push "prototype", 6; setMember
             push "Object"; getVariable; push "prototype"; getMember; typeOf; trace

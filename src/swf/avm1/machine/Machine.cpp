@@ -314,8 +314,8 @@ Value Machine::add(const Value& a, const Value& b) {
         // A function with no valueOf (any in SWF 5) joins text as "[type Function]", where
         // another object without one stands for undefined.
         auto text = [&](const Value& primitive, const Value& given) {
-            Object* function = given.isObject() ? given.asObject()->asFunction() : nullptr;
-            bool noValueOf = primitive.isUndefined() && function &&
+            Function* function = given.isObject() ? given.asObject()->asFunction() : nullptr;
+            bool noValueOf = primitive.isUndefined() && function && !function->isNative() &&
                              methodPastResolve(function, "valueOf").isUndefined();
             return toString(noValueOf ? given : primitive);
         };
