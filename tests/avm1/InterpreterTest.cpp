@@ -17,7 +17,39 @@ const char* kSuperAndConstructor = R"(function "A" () { }; function "B" () { }
     push "B"; getVariable; push "A"; getVariable; extends; push "B"; getVariable; push "prototype"
     getMember; push "g"; function () { push "super"; getVariable; typeOf; trace }; setMember
     push 0, "B"; newObject; push "g"; callMethod; pop
-    push "constructor", 1, "B"; getVariable; push "hasOwnProperty"; callMethod; trace)";
+    push "constructor", 1, "B"; getVariable; push "hasOwnProperty"; callMethod; trace
+    push "B"; getVariable; push "prototype"; getMember; push "__constructor__"; getMember
+    typeOf; trace)";
+
+// Equality of objects: a String and a Number object of the same figures, the Number
+// prototype and undefined, two plain objects.
+const char* kObjectEquality = R"(push "12", 1, "String"; newObject; push 12, 1, "Number"; newObject
+    equals2; trace
+    push "Number"; getVariable; push "prototype"; getMember; push undefined; equals2; trace
+    push 0; initObject; push 0; initObject; equals2; trace)";
+
+// The TextField class: its prototype, a method on it, and what an instance inherits from.
+const char* kTextFieldClass = R"(push "TextField"; getVariable; push "prototype"; getMember
+    typeOf; trace
+    push "o", 0, "TextField"; newObject; setVariable
+    push "o"; getVariable; push "getTextFormat"; getMember; typeOf; trace
+    push "o"; getVariable; push "__proto__"; getMember; typeOf; trace)";
+
+// C.prototype = new B(), B.prototype = new A(); only A and B have who(), B's calling
+// super.who(). Which super B's method sees depends on the version.
+const char* kInheritedSuperCall = R"(function "A" () { }
+    function "B" () { }
+    function "C" () { }
+    push "A"; getVariable; push "prototype"; getMember; push "who"
+    function () { push "A"; return }
+    setMember
+    push "B"; getVariable; push "prototype", 0, "A"; newObject; setMember
+    push "B"; getVariable; push "prototype"; getMember; push "who"
+    function () { push 0, "super"; getVariable; push "who"; callMethod; push ".B"; add2; return }
+    setMember
+    push "C"; getVariable; push "prototype", 0, "B"; newObject; setMember
+    push 0, "C"; newObject; storeRegister 2; pop
+    push 0, r:2, "who"; callMethod; trace)";
 
 const std::vector<avm1test::ScriptCase> kCases = {
     {"arithmetic and concatenation", 8,
@@ -240,9 +272,16 @@ const std::vector<avm1test::ScriptCase> kCases = {
         push 0, "B"; newObject; storeRegister 2; pop
         push 0, r:2, "g"; callMethod; pop)",
      "[type Object]\n[object Object]"},
-    {"super came with SWF 6", 5, kSuperAndConstructor, "undefined\nundefined"},
+    {"super came with SWF 6", 5, kSuperAndConstructor, "undefined\nundefined\nundefined"},
     {"SWF 6 has super; a script's function holds its constructor", 6, kSuperAndConstructor,
-     "object\ntrue"},
+     "object\ntrue\nfunction"},
+    {"up to SWF 6 super is above the object's own prototype", 6, kInheritedSuperCall, "A.B.B"},
+    {"from SWF 7 super is above where the method was found", 7, kInheritedSuperCall, "A.B"},
+    {"SWF 5 compares objects by their values", 5, kObjectEquality, "true\ntrue\nfalse"},
+    {"SWF 6 compares objects by identity", 6, kObjectEquality, "false\nfalse\nfalse"},
+    {"SWF 5 sees TextField without prototype or methods", 5, kTextFieldClass,
+     "undefined\nundefined\nobject"},
+    {"SWF 6 sees TextField's prototype", 6, kTextFieldClass, "object\nfunction\nobject"},
     {"swf 5 functions close over nothing", 5,
      R"(function "f" () {
             push "foo", "f"; defineLocal
@@ -267,7 +306,7 @@ const std::vector<avm1test::ScriptCase> kCases = {
      R"(function2 "f" () flags=preloadThis regs=2 { push r:1; trace; push "this"; getVariable; trace }
         push 0, "f"; callFunction; pop)",
      "_level0\nundefined"},
-    {"tellTarget moves variables to the target; a bad path leaves none", 7,
+    {"tellTarget moves variables to the target; a bad path or an object leaves none", 7,
      R"(push "x", "root"; setVariable
         push 1, "c", 2, "this"; getVariable; push "createEmptyMovieClip"; callMethod; pop
         setTarget "c"
@@ -279,8 +318,12 @@ const std::vector<avm1test::ScriptCase> kCases = {
         setTarget "nothing"
         push "", 13; getProperty; trace
         push "x"; getVariable; trace
+        setTarget ""
+        push "o", 0; initObject; setVariable
+        setTarget "o"
+        push "_target"; getVariable; trace
         setTarget "")",
-     "/c\nroot\nin c\nundefined\nroot"},
+     "/c\nroot\nin c\nundefined\nroot\n/"},
 
     // call and apply take a missing, undefined or null `this` as _global; a primitive is boxed
     // through the global class of its type as it is now (a script's function runs as its

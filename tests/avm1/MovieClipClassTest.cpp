@@ -97,6 +97,8 @@ st::SwfWriter stage(int version, std::string_view script) {
     st::ButtonBuilder button;
     button.add({.states = st::kButtonUp | st::kButtonHitTest, .character = 1});
     movie.defineButton2(8, button);
+    const uint8_t buttonExport[] = {1, 0, 8, 0, 'B', 't', 'n', 0};
+    movie.tag(56, buttonExport);
     movie.placeObject2(
         {.depth = 6, .character = 8, .matrix = st::Matrix::translation(1000, 1000), .name = "btn"});
     movie.doAction(st::ActionBuilder::assemble(script)).showFrame();
@@ -215,11 +217,12 @@ TEST(MovieClipClass, ScriptsSeeClipsAsThePlayerShowsThem) {
              call("a", "removeMovieClip") + "pop\n" + call("b", "removeMovieClip") + "pop\n" +
              show("a") + show("b"),
          "_level0.box\nundefined\n_level0.b"},
-        {"attachMovie finds the export regardless of case", 8,
+        {"attachMovie finds the export regardless of case, a button's too", 8,
          call("_root", "attachMovie", {"\"bOx\"", "\"copy\"", "10"}) + "trace\n" +
              show("copy._width") + call("_root", "attachMovie", {"\"Nothing\"", "\"x\"", "11"}) +
-             "trace\n",
-         "_level0.copy\n100\nundefined"},
+             "trace\n" + call("_root", "attachMovie", {"\"btn\"", "\"b2\"", "12"}) +
+             "typeOf\ntrace\n" + show("b2"),
+         "_level0.copy\n100\nundefined\nobject\n_level0.b2"},
         {"getBounds: in the clip's own space, in another clip's, and when empty", 8,
          "push \"r\"; " + call("box", "getBounds") + "setVariable\n" + showRect("r") +
              "push \"r\"; " + call("box", "getBounds", {"\"_root\""}) + "setVariable\n" +

@@ -86,6 +86,13 @@ std::vector<Known> knownNumbers() {
                                 "tan",   "exp",  "log",  "sqrt", "round", "random",
                                 "floor", "ceil", "atan", "asin", "acos",  "pow"};
     for (int i = 0; i < 18; ++i) known.push_back({200, i, std::string("Math.") + math[i]});
+    const char* const convolution[] = {"matrixX", "matrixY", "matrix", "divisor",      "bias",
+                                       "preserveAlpha", "clamp", "color", "alpha"};
+    for (int i = 0; i < 9; ++i) {
+        std::string path = std::string("flash.filters.ConvolutionFilter.prototype.") + convolution[i];
+        known.push_back({1109, 2 * i + 1, path, Part::Getter});
+        known.push_back({1109, 2 * i + 2, path, Part::Setter});
+    }
     return known;
 }
 

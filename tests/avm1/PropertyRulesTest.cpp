@@ -60,6 +60,8 @@ const char* kFunctionChain = R"(function "f" () {}
             push "f"; getVariable; push "call"; getMember; typeOf; trace
             push "String"; getVariable; push "__proto__"; getMember; typeOf; trace
             push "f: ", "f"; getVariable; add2; trace
+            push "v: ", "String"; getVariable; push "prototype"; getMember; push "valueOf"; getMember
+            add2; trace
             push 128, 0, "__proto__", "String"; getVariable; push 4, "ASSetPropFlags"; callFunction
             pop; push "String"; getVariable; push "__proto__"; getMember; typeOf; trace)";
 
@@ -89,9 +91,9 @@ TEST(PropertyRules, HiddenPropertiesProtoAndChildren) {
             push "f"; getVariable; push "prototype"; getMember; typeOf; trace)",
          "false\nfalse\nobject"},
         {"SWF 5 functions inherit nothing", 5, kFunctionChain,
-         "undefined\nundefined\nf: [type Function]\nobject"},
+         "undefined\nundefined\nf: [type Function]\nv: \nobject"},
         {"SWF 6 functions inherit", 6, kFunctionChain,
-         "function\nobject\nf: [type Function]\nobject"},
+         "function\nobject\nf: [type Function]\nv: [type Function]\nobject"},
         {"Object.prototype is read-only; the player leaves a global o null", 7,
          R"(push "Object"; getVariable; push "prototype", 6; setMember
             push "Object"; getVariable; push "prototype"; getMember; typeOf; trace
@@ -104,6 +106,24 @@ TEST(PropertyRules, HiddenPropertiesProtoAndChildren) {
             push undefined, "e"; delete; trace
             push "e"; getVariable; trace)",
          "false\nlocal\ntrue\nundefined"},
+        {"an instance of a class whose prototype is a number reads it as __proto__", 7,
+         R"(function "F" () {}
+            push "F"; getVariable; push "prototype", 8; setMember
+            push "o", 0, "F"; newObject; setVariable
+            push "o"; getVariable; push "__proto__"; getMember; trace
+            push "o"; getVariable; push "toString"; getMember; typeOf; trace)",
+         "8\nundefined"},
+        {"a clip's transform is there before SWF 8, hidden", 6,
+         R"(push "MovieClip"; getVariable; push "prototype"; getMember; push "transform"; getMember
+            typeOf; trace
+            push "transform", 1, "MovieClip"; getVariable; push "prototype"; getMember
+            push "hasOwnProperty"; callMethod; trace)",
+         "undefined\ntrue"},
+        {"from SWF 7 delete with no object deletes nothing", 7,
+         R"(push "e", "timeline"; setVariable
+            push undefined, "e"; delete; trace
+            push "e"; getVariable; trace)",
+         "false\ntimeline"},
         // Names fold by the player's own case table, in objects small and indexed and among
         // children: letters beyond ASCII fold, pairs later Unicode versions added do not.
         {"names beyond ASCII fold in SWF 6", 6,

@@ -77,6 +77,19 @@ TEST(ScopeRules, WithBlocksAndTheScopeChain) {
             push "p..o.x"; getVariable; trace
             push "/p"; getVariable; trace)",
          "two\ntwo\nundefined\ntwo\nundefined\nundefined"},
+        {"a clip takes assignments to its own names, not inherited ones or children's", 8,
+         R"(push 1, "mc", 2, "_root"; getVariable; push "createEmptyMovieClip"; callMethod; pop
+            push 1, "kid", 2, "mc"; getVariable; push "createEmptyMovieClip"; callMethod; pop
+            push "MovieClip"; getVariable; push "prototype"; getMember; push "up", 1; setMember
+            push "mc"; getVariable; push "own", 1; setMember
+            push "mc"; getVariable
+            with { push "up", 2; setVariable; push "kid", 3; setVariable; push "own", 4; setVariable }
+            push "mc"; getVariable; push "up"; getMember; trace
+            push "up"; getVariable; trace
+            push "mc"; getVariable; push "kid"; getMember; typeOf; trace
+            push "kid"; getVariable; trace
+            push "mc"; getVariable; push "own"; getMember; trace)",
+         "1\n2\nmovieclip\n3\n4"},
         {"a clip: its properties and methods, this unchanged", 8,
          R"(push 1, "mc", 2, "_root"; getVariable; push "createEmptyMovieClip"; callMethod; pop
             push "mc"; getVariable

@@ -389,10 +389,13 @@ constexpr NativeMember kBlurProperties[] = {
 constexpr NativeMember kColorMatrixProperties[] = {
     property<F::Matrix>(),
 };
+// The player numbers these in table 1109, getter then setter, in this order from 1.
 constexpr NativeMember kConvolutionProperties[] = {
-    property<F::MatrixX>(), property<F::MatrixY>(),       property<F::Matrix>(),
-    property<F::Divisor>(), property<F::Bias>(),          property<F::PreserveAlpha>(),
-    property<F::Clamp>(),   property<F::Color>(),         property<F::Alpha>(),
+    property<F::MatrixX>().numbered(1109, 1, 2),   property<F::MatrixY>().numbered(1109, 3, 4),
+    property<F::Matrix>().numbered(1109, 5, 6),    property<F::Divisor>().numbered(1109, 7, 8),
+    property<F::Bias>().numbered(1109, 9, 10),     property<F::PreserveAlpha>().numbered(1109, 11, 12),
+    property<F::Clamp>().numbered(1109, 13, 14),   property<F::Color>().numbered(1109, 15, 16),
+    property<F::Alpha>().numbered(1109, 17, 18),
 };
 constexpr NativeMember kDisplacementMapProperties[] = {
     property<F::MapBitmap>(), property<F::MapPoint>(), property<F::ComponentX>(),

@@ -32,6 +32,7 @@ Object* flashPackage(Machine& m, std::string_view name) {
 struct GeomPackage;
 
 void installFlashGeom(Machine& m) {
+    geom::installClipTransform(m);
     // Version 5 movies never see the package, not even through ASSetPropFlags.
     if (m.swfVersion() < 6) return;
     Object* package = flashPackage(m, "geom");

@@ -27,6 +27,8 @@ void installRectangleClass(Machine& machine, Object* package);
 void installMatrixClass(Machine& machine, Object* package);
 void installColorTransformClass(Machine& machine, Object* package);
 void installTransformClass(Machine& machine, Object* package);
+// MovieClip.prototype.transform.
+void installClipTransform(Machine& machine);
 
 // The package the player made, where the methods find their classes; kept for the movie, so a
 // script deleting it does not free it.

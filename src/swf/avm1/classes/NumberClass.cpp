@@ -66,7 +66,9 @@ constexpr NativeMember kNumberMethods[] = {
 }  // namespace
 
 void installNumberClass(Machine& m) {
-    Object* proto = m.heap().make<PrimitiveObject>(m.prototypes().object, Value(0.0));
+    // The prototype holds no number: its own valueOf answers undefined, so in SWF 5 it equals
+    // null and undefined.
+    Object* proto = m.newObject();
     m.prototypes().number = proto;
     installClass(m, m.global(), proto,
                  {"Number", numberConstruct, makeNumber, {}, kNumberStatics, kNumberMethods});

@@ -207,10 +207,12 @@ constexpr NativeMember kClipTransform[] = {
 void installTransformClass(Machine& m, Object* package) {
     installClass(m, package, m.newObject(),
                  {"Transform", transformConstruct, makeTransform, {}, {}, kTransformMembers});
-    // MovieClip.transform, for movies that see flash.geom, unless the clip class has its own.
-    Object* clipProto = m.prototypes().movieClip;
-    if (!clipProto || m.swfVersion() < 8 || clipProto->findOwn("transform")) return;
-    installMembers(m, clipProto, kClipTransform);
+}
+
+void installClipTransform(Machine& m) {
+    // MovieClip.prototype holds transform in every version, hidden before SWF 8 (yet
+    // hasOwnProperty finds it).
+    if (Object* clipProto = m.prototypes().movieClip) installMembers(m, clipProto, kClipTransform);
 }
 
 }  // namespace swf::avm1::geom

@@ -466,12 +466,22 @@ void Activation::setVariable(std::string_view name, const Value& value) {
     for (auto it = scope_.rbegin(); it != scope_.rend(); ++it) {
         Object* scope = it->object;
         if (!scope) continue;
-        if (it->isTarget || machine_.has(scope, name)) {
+        if (it->isTarget || takesAssignment(scope, name)) {
             machine_.set(Value(scope), name, value);
             return;
         }
     }
     if (!scope_.empty()) machine_.set(Value(scope_.front().object), name, value);
+}
+
+// A clip a with block names takes an assignment to its own variables and its display
+// properties only: one it inherits, or a child clip of that name, lets the assignment pass
+// on to the scopes below. Other objects take any name they answer for.
+bool Activation::takesAssignment(Object* scope, std::string_view name) {
+    if (!scope->asStageObject()) return machine_.has(scope, name);
+    if (scope->findOwn(name)) return true;
+    Value ignored;
+    return !name.empty() && name.front() == '_' && scope->getSpecial(machine_, name, ignored);
 }
 
 Object* Activation::localScope(std::string_view name, std::string& member) {

@@ -93,6 +93,8 @@ class Activation {
     // Variables and paths.
     Value getVariable(std::string_view name);
     void setVariable(std::string_view name, const Value& value);
+    // Whether a scope object takes an assignment to that name.
+    bool takesAssignment(Object* scope, std::string_view name);
     void defineLocal(std::string_view name, const Value& value);
     // The clip a target path names ("/a/b", "_root.a", "../b"), from the target clip.
     Object* resolveTarget(std::string_view path, bool variablePath = false);

@@ -258,6 +258,15 @@ bool Machine::strictEquals(const Value& a, const Value& b) {
 }
 
 bool Machine::equals(const Value& a, const Value& b) {
+    // SWF 5 compares objects by their values (the second one's valueOf runs first): a String
+    // and a Number object of the same figures are equal, and two objects without a value
+    // (any function there) stand for undefined.
+    if (swfVersion_ < 6 && (a.isObject() || b.isObject())) {
+        Value y = toPrimitive(b, Hint::Default);
+        Value x = toPrimitive(a, Hint::Default);
+        if (x.isObject() || y.isObject()) return x.isObject() && y.isObject() && strictEquals(x, y);
+        return equals(x, y);
+    }
     if (a.isNullish() && b.isNullish()) return true;
     if (a.isNullish() || b.isNullish()) {
         // An object without valueOf stands for undefined.
@@ -306,8 +315,8 @@ Value Machine::add(const Value& a, const Value& b) {
         // A function with no valueOf (any in SWF 5) joins text as "[type Function]", where
         // another object without one stands for undefined.
         auto text = [&](const Value& primitive, const Value& given) {
-            Object* function = given.isObject() ? given.asObject()->asFunction() : nullptr;
-            bool noValueOf = primitive.isUndefined() && function &&
+            Function* function = given.isObject() ? given.asObject()->asFunction() : nullptr;
+            bool noValueOf = primitive.isUndefined() && function && !function->isNative() &&
                              methodPastResolve(function, "valueOf").isUndefined();
             return toString(noValueOf ? given : primitive);
         };
@@ -425,8 +434,11 @@ Value Machine::get(const Value& target, std::string_view name) {
     if (namesEqual(name, "__proto__")) {
         // A prototype set to a value that is no object is kept as that value (no prototype).
         if (object->proto()) return Value(object->proto());
-        Property* kept = object->findOwn("__proto__");
-        return kept ? kept->value : Value();
+        if (Property* kept = object->findOwn("__proto__")) return kept->value;
+        // super answers with the prototype above the one it stands for.
+        Value special;
+        object->getSpecial(*this, name, special);
+        return special;
     }
     Value result = getFromObject(object, object, name);
     if (!result.isUndefined() || has(object, name)) return result;
@@ -581,18 +593,31 @@ Value Machine::callMethod(const Value& target, std::string_view name,
                           std::span<const Value> args) {
     Object* self = target.isObject() ? liveObject(target.asObject()) : toObject(target);
     if (!self) return Value();
-    Object* home = holderOf(self, name);
+    Object* home = methodHome(self, name);
     // A method of the object itself has its prototype as its home: super is above that.
     if (home == self) home = self->proto();
     Value method = get(Value(self), name);
     return call(method, self, args, home);
 }
 
+Object* Machine::methodHome(Object* from, std::string_view name) {
+    // From SWF 7 the object on the chain the method was found on. Up to SWF 6 the object the
+    // search started from, wherever the method was found: one inherited from further up runs
+    // again through super.
+    return swfVersion() >= 7 ? holderOf(from, name) : from;
+}
+
+
 Value Machine::construct(const Value& functionValue, std::span<const Value> args) {
     Object* object = functionValue.asObject();
     Function* function = object ? object->asFunction() : nullptr;
     if (!function) return Value();
     Value prototypeValue = get(Value(function), "prototype");
+    // A class whose prototype this version does not see (TextField in SWF 5) still makes its
+    // instances with it.
+    if (Property* hidden = function->findOwnAnyVersion("prototype");
+        hidden && !prototypeValue.isObject() && !function->findOwn("prototype"))
+        prototypeValue = hidden->value;
     Object* prototype = prototypeValue.asObject();
     // A class derived from a native one gets the native's kind of instance (a date, a
     // color transform, ...), found through the prototype chain.
@@ -608,6 +633,9 @@ Value Machine::construct(const Value& functionValue, std::span<const Value> args
     Object* instance = maker ? (*maker)(*this, prototype)
                              : newObject(prototype ? prototype : prototypes_.object);
     if (!prototype) instance->setProto(nullptr);
+    // A prototype that is a primitive is what the instance's __proto__ then reads.
+    if (!prototype && !prototypeValue.isNullish())
+        instance->defineOwn("__proto__", Property{prototypeValue, nullptr, nullptr, kDontEnum});
     instance->defineOwn("__constructor__", Property{Value(function), nullptr, nullptr, kDontEnum});
     if (swfVersion() < 6)
         instance->defineOwn("constructor", Property{Value(function), nullptr, nullptr, kDontEnum});

@@ -250,6 +250,8 @@ class Machine {
     void registerClass(const std::string& exportName, Object* constructor);
     Object* registeredClass(std::string_view exportName, int movieVersion) const;
 
+    // Where a method found by that name from `from` takes its super from (super is above it).
+    Object* methodHome(Object* from, std::string_view name);
     // Object.watch: `callback(name, old, new, data)` decides what an assignment stores.
     void watch(Object* object, const std::string& name, Object* callback, const Value& data);
     bool unwatch(Object* object, const std::string& name);

@@ -155,10 +155,13 @@ Activation::Outcome Activation::runIgnored(Step&) {
 }
 
 void Activation::setTargetPath(std::string_view path) {
-    if (path.empty())
+    if (path.empty()) {
         restoreTarget();
-    else
-        setTargetClip(resolveTarget(path));
+        return;
+    }
+    // A path ending at an object that is no clip names nothing.
+    Object* target = resolveTarget(path);
+    setTargetClip(target && target->asStageObject() ? target : nullptr);
 }
 
 Activation::Outcome Activation::runSetTarget2(Step&) {

@@ -65,7 +65,11 @@ class Object : public script::Collectable {
 
     // The own property of that name visible to this movie's version, or null.
     Property* findOwn(std::string_view name);
-    // True when there is an own property of that name, hidden from this version or not.
+    // The own property of that name, hidden from this version or not, or null.
+    Property* findOwnAnyVersion(std::string_view name) {
+        Entry* e = find(name);
+        return e ? &e->property : nullptr;
+    }
     bool hasOwnAnyVersion(std::string_view name) const { return find(name) != nullptr; }
     // Sets an own value, making the property (with `flags`) when it is new; a read-only one
     // stays as it is. A virtual property's setter is the caller's business.

@@ -57,9 +57,10 @@ Activation::Outcome Activation::runImplementsOp(Step&) {
 Activation::Outcome Activation::runDelete(Step&) {
     std::string name = machine_.toString(pop());
     Value object = pop();
-    // With no object at all the name is a variable's, as for Delete2.
+    // With no object at all the name is a variable's (or a path's), as for Delete2, up to
+    // SWF 6; from SWF 7 nothing is deleted.
     if (object.isUndefined()) {
-        pushBool(deleteVariable(name));
+        pushBool(version_ < 7 && deleteVariable(name));
         return Outcome::Normal;
     }
     Object* o = machine_.toObject(object);
@@ -269,8 +270,10 @@ Activation::Outcome Activation::runExtends(Step&) {
     Object* superPrototype = machine_.get(Value(superclass), "prototype").asObject();
     Object* prototype = machine_.newObject(superPrototype);
     if (!superPrototype) prototype->setProto(nullptr);
-    prototype->defineOwn("__constructor__",
-                         Property{Value(superclass), nullptr, nullptr, kDontEnum});
+    // The link super() follows; SWF 5 has no super and makes none.
+    if (version_ >= 6)
+        prototype->defineOwn("__constructor__",
+                             Property{Value(superclass), nullptr, nullptr, kDontEnum});
     machine_.set(Value(subclass), "prototype", Value(prototype));
     return Outcome::Normal;
 }

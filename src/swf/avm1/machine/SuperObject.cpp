@@ -17,9 +17,8 @@ Value SuperObject::callMethod(Machine& machine, std::string_view name,
     Object* above = home_->proto();
     // A clip in the chain is passed by as a primitive would be.
     if (home_->asStageObject() || !above || above->asStageObject()) return Value();
-    Object* holder = machine.holderOf(above, name);
     Value method = machine.get(Value(above), name);
-    return machine.call(method, self_, args, holder);
+    return machine.call(method, self_, args, machine.methodHome(above, name));
 }
 
 bool SuperObject::getSpecial(Machine& machine, std::string_view name, Value& out) {

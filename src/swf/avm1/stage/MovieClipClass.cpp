@@ -286,7 +286,8 @@ Value attachMovie(Machine& m, Object* self, std::span<const Value> args) {
     if (!id || !scriptDepth(depth)) return Value();
     auto object =
         DisplayObjectFactory::create(m.context(), movie->dictionary, *id, parent->nesting());
-    if (!object || !object->asMovieClip()) return Value();
+    // A button symbol attaches too; shapes, texts and the like have no script object.
+    if (!object || (!object->asMovieClip() && !object->asButton())) return Value();
     return placeNew(m, *parent, std::move(object), name, depth, arg(args, 3).asObject());
 }
 
@@ -682,8 +683,8 @@ constexpr NativeMember kButtonPlacementAccessors[] = {
 };
 
 constexpr NativeMember kTextFieldDepthMethods[] = {
-    method("getDepth", depthOf),
-    method("removeTextField", removeThis),
+    method("getDepth", depthOf).since(6),
+    method("removeTextField", removeThis).since(6),
 };
 
 }  // namespace

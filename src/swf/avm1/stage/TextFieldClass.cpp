@@ -645,11 +645,11 @@ Value textFieldReplaceText(Machine& m, Object* self, std::span<const Value> args
 }
 
 constexpr NativeMember kTextFieldMethods[] = {
-    native::method("replaceSel", textFieldReplaceSel),
-    native::method("getTextFormat", textFieldGetTextFormat),
-    native::method("setTextFormat", textFieldSetTextFormat),
-    native::method("getNewTextFormat", textFieldGetNewTextFormat),
-    native::method("setNewTextFormat", textFieldSetNewTextFormat),
+    native::method("replaceSel", textFieldReplaceSel).since(6),
+    native::method("getTextFormat", textFieldGetTextFormat).since(6),
+    native::method("setTextFormat", textFieldSetTextFormat).since(6),
+    native::method("getNewTextFormat", textFieldGetNewTextFormat).since(6),
+    native::method("setNewTextFormat", textFieldSetNewTextFormat).since(6),
     native::method("replaceText", textFieldReplaceText).since(7),
 };
 
@@ -727,7 +727,10 @@ Value createTextField(Machine& m, MovieClip& parent, std::span<const Value> args
 void installTextFieldClass(Machine& m) {
     Object* proto = m.prototypes().textField;
     if (!proto) return;
-    installClass(m, m.global(), proto, {"TextField", native::thisObject, nullptr, {}, {}, {}});
+    Function* ctor =
+        installClass(m, m.global(), proto, {"TextField", native::thisObject, nullptr, {}, {}, {}});
+    // SWF 5 movies see the class without its prototype, and no methods on it.
+    hideBefore(ctor, "prototype", 6);
     // Listeners: the methods of AsBroadcaster, each field with a list of its own.
     if (Value broadcaster = m.get(Value(m.global()), "AsBroadcaster"); broadcaster.isObject()) {
         const Value target[] = {Value(proto)};
