@@ -47,6 +47,20 @@ std::shared_ptr<MovieClip> MovieContext::removeLevel(int number) {
     return old;
 }
 
+void MovieContext::swapLevels(int a, int b) {
+    if (a <= 0 || b <= 0 || a == b) return;
+    std::shared_ptr<MovieClip> first = removeLevel(a);
+    std::shared_ptr<MovieClip> second = removeLevel(b);
+    if (first) {
+        first->setDepth(b);
+        levels_[b] = std::move(first);
+    }
+    if (second) {
+        second->setDepth(a);
+        levels_[a] = std::move(second);
+    }
+}
+
 int MovieContext::levelOf(const DisplayObject* object) const {
     if (!object) return -1;
     if (object == static_cast<const DisplayObject*>(root_)) return 0;
