@@ -181,6 +181,14 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
          {R"(getUrl "targets.swf" "_level1")", ""},
          2,
          "_level1/ch\n_level1\n1"},
+        {"a level's root swapped to a depth becomes that depth's level, and then stays",
+         {R"(getUrl "hello.swf" "_level1")",
+          R"(push 10, 1, "_level1"; getVariable; push "swapDepths"; callMethod; pop
+             push 20, 1, "_level16394"; getVariable; push "swapDepths"; callMethod; pop
+             push "_level1"; getVariable; typeOf; trace
+             push 0, "_level16394"; getVariable; push "getDepth"; callMethod; trace)"},
+         2,
+         "hello\nundefined\n10"},
         {"unloadMovieNum removes the level as the frame ends",
          {R"(getUrl "loop.swf" "_level1")", R"(getUrl "" "_level1")", R"(push "main"; trace)"},
          3,

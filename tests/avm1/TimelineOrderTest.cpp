@@ -87,6 +87,27 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
              return movie.doAction(code("gotoFrame 2\nstop")).showFrame();
          },
          "made\nmade\nunload\nmade\nunload"},
+        {"a goto over a clip waiting to unload still loads it; its plain children go at once", 1,
+         [] {
+             st::ClipAction load{st::kClipLoad, 0, code(R"(push "load"; trace)")};
+             st::ClipAction unload{st::kClipUnload, 0, code(R"(push "this"; getVariable
+                 push "k"; getMember; typeOf; trace)")};
+             st::SwfWriter movie = withSprite();
+             st::SwfWriter parent;
+             parent.placeObject2({.depth = 1, .character = 1, .name = "k"}).showFrame();
+             movie.defineSprite(2, parent).doAction(code("gotoFrame 2\nstop")).showFrame();
+             movie.placeObject2({.depth = 1, .character = 2, .clipActions = {load, unload}})
+                 .showFrame();
+             return movie.removeObject2(1).showFrame().showFrame();
+         },
+         "load\nundefined"},
+        {"the main movie's load event follows its first frame's actions", 1,
+         [] {
+             return withSprite().doAction(code(R"(push "_root"; getVariable; push "onLoad"
+                 function "" () { push "load"; trace }; setMember; push "frame"; trace)"))
+                 .showFrame();
+         },
+         "frame\nload"},
         {"a clip without one goes at once", 3, [] { return removedInFrameTwo({}); },
          "undefined\nundefined"},
         {"a rewind keeps timeline clips, drops what scripts made at the timeline's depths", 2,

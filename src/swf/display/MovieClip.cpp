@@ -242,15 +242,16 @@ void MovieClip::rewindTo(int frame) {
     // placement comes after the frame's first actions in the file.
     std::map<int, PlaceObject> wanted;
     std::map<int, bool> afterActions;
-    // What the timeline placed and took away again before the frame, when it has an unload
-    // handler: the way back makes it and takes it away again, so that it unloads once more.
+    // What the timeline placed and took away again in a frame before this one, when it has an
+    // unload handler: the way back makes it and takes it away again, so that it unloads once
+    // more. What this frame itself takes away is not made again.
     std::vector<PlaceObject> passed;
     bool actionsSeen = false;
     for (int f = 0; f <= frame; ++f) {
         for (const FrameTag& tag : timeline_->frame(f).tags) {
             if (const auto* r = std::get_if<RemoveObject>(&tag)) {
                 auto it = wanted.find(r->depth);
-                if (it != wanted.end() && unloadHandled(it->second) &&
+                if (it != wanted.end() && f < frame && unloadHandled(it->second) &&
                     passed.size() < kMaxPassedObjects)
                     passed.push_back(it->second);
                 wanted.erase(r->depth);

@@ -47,6 +47,20 @@ std::shared_ptr<MovieClip> MovieContext::removeLevel(int number) {
     return old;
 }
 
+void MovieContext::swapLevels(int a, int b) {
+    if (a <= 0 || b <= 0 || a == b) return;
+    std::shared_ptr<MovieClip> first = removeLevel(a);
+    std::shared_ptr<MovieClip> second = removeLevel(b);
+    if (first) {
+        first->setDepth(b);
+        levels_[b] = std::move(first);
+    }
+    if (second) {
+        second->setDepth(a);
+        levels_[a] = std::move(second);
+    }
+}
+
 int MovieContext::levelOf(const DisplayObject* object) const {
     if (!object) return -1;
     if (object == static_cast<const DisplayObject*>(root_)) return 0;
@@ -92,11 +106,22 @@ bool MovieContext::queueUnloads(DisplayObject& object) {
     if (!runner_ || object.unloadQueued()) return false;
     // The whole subtree unloads now, children before their parent, each once.
     bool handled = false;
-    if (DisplayList* children = object.children())
-        for (const auto& [depth, child] : children->objects()) handled |= queueUnloads(*child);
+    std::vector<int> unhandled;
+    DisplayList* children = object.children();
+    if (children)
+        for (const auto& [depth, child] : children->objects()) {
+            if (queueUnloads(*child))
+                handled = true;
+            else
+                unhandled.push_back(depth);
+        }
     object.setUnloadQueued();
     queueEvent(object.shared_from_this(), kClipUnload);
-    return runner_->hasUnloadHandler(object) || handled;
+    if (!runner_->hasUnloadHandler(object) && !handled) return false;
+    // It waits for its handlers; of its children only those with handlers of their own below
+    // them wait with it, the others go at once.
+    for (int depth : unhandled) children->remove(depth);
+    return true;
 }
 
 void MovieContext::finishUnloads() {

@@ -156,6 +156,9 @@ class MovieContext {
     // Puts a movie's root at a level (replacing what stood there, which is returned).
     std::shared_ptr<MovieClip> setLevel(int number, std::shared_ptr<MovieClip> root);
     std::shared_ptr<MovieClip> removeLevel(int number);
+    // Exchanges the roots of two levels above 0 (either may be empty), each taking its new
+    // number as its depth.
+    void swapLevels(int a, int b);
     // The level number of a clip that is the root of one, else -1.
     int levelOf(const DisplayObject* object) const;
     // True for _level0 and the roots of the other levels: the tops of the stage's trees.

@@ -133,7 +133,9 @@ void FrameLifecycle::runPhase(Phase phase, StepState& state) {
             context_.finishUnloads();
             break;
         case Phase::EnterFirstFrame:
+            // The main movie's load event follows its first frame's actions.
             root_.enterFirstFrame();
+            context_.queueEvent(root_.shared_from_this(), kClipLoad);
             break;
         case Phase::AdvanceTimelines: {
             // ActionScript 1: a clip's children before the clip, each getting its enterFrame
@@ -243,8 +245,11 @@ void FrameLifecycle::drain(size_t& budget, std::span<const std::span<const Kind>
                     runner_.runFrameActions(*next.code, *clip);
                 break;
             case Kind::Event:
-                // Once unloaded, an object has no other events.
-                if (next.event != kClipUnload && next.object->unloadQueued()) break;
+                // Once unloaded, an object has no other events, but one that waits for its
+                // unload handlers still gets the load event queued before its removal.
+                if (next.event != kClipUnload && next.object->unloadQueued() &&
+                    (next.event != kClipLoad || !next.object->parent()))
+                    break;
                 [[fallthrough]];
             case Kind::Construct:
                 runner_.runClipEvent(*next.object, next.event);

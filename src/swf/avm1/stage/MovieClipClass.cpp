@@ -215,9 +215,30 @@ Value convertPoint(Machine& m, Object* self, std::span<const Value> args, bool t
     return Value();
 }
 
+// A level's root stands at the depth of its number; taking another depth (or another level's
+// root's) it becomes the level of that number. The main movie stays level 0, and a root moved
+// past the levels a movie can be loaded into moves no more.
+Value swapLevel(Machine& m, DisplayObject& root, const Value& given) {
+    MovieContext& context = m.context();
+    int from = context.levelOf(&root);
+    if (from <= 0 || from > MovieContext::kMaxLevel || given.isUndefined()) return Value();
+    int to = 0;
+    if (DisplayObject* other = m.displayObjectOf(given)) {
+        to = context.levelOf(other);
+    } else {
+        if (given.isObject() && given.asObject()->asStageObject()) return Value();
+        std::optional<int> depth = scriptDepth(m.toNumber(given));
+        if (!depth) return Value();
+        to = *depth;
+    }
+    if (to > 0) context.swapLevels(from, to);
+    return Value();
+}
+
 Value swapDepths(Machine& m, Object* self, std::span<const Value> args) {
     DisplayObject* object = m.displayObjectOf(Value(self));
-    if (!object || !object->parent() || args.empty()) return Value();
+    if (!object || args.empty()) return Value();
+    if (!object->parent()) return swapLevel(m, *object, args[0]);
     DisplayList* list = object->parent()->children();
     if (!list) return Value();
     const Value& given = args[0];
