@@ -152,6 +152,16 @@ TEST(TextRenderTest, TextFieldBorderBackgroundAndClipping) {
     EXPECT_EQ(pixel(background, 10, 38), kWhite);
     EXPECT_EQ(pixel(background, 39, 38), kWhite);
     EXPECT_EQ(pixel(background, 40, 38), (std::array<int, 4>{0, 255, 0, 255}));
+
+    // A caret before the second character: a pixel wide where that glyph starts, in the
+    // text's colour, from the line's top (above the glyphs here) for its ascent and descent.
+    field.settings().background = false;
+    swf::Canvas caret(60, 60);
+    caret.clear({0, 255, 0, 255});
+    field.draw(caret, kTwipsToPixels, {}, dictionary, false, size_t{1});
+    const int caretX = 12 + 10;
+    EXPECT_EQ(pixel(caret, caretX, 13), (std::array<int, 4>{0, 0, 255, 255}));
+    EXPECT_EQ(pixel(caret, caretX + 1, 13), (std::array<int, 4>{0, 255, 0, 255}));
 }
 
 TEST(TextRenderTest, TextFieldsShowTheirCurrentTextAndMaskWithGlyphsOnly) {

@@ -531,8 +531,49 @@ int TextField::uniformLinesIn(double room) const {
     return std::max(1, static_cast<int>((room + metrics_.leading) / metrics_.step()));
 }
 
+// The caret: a pixel wide, on a whole pixel of the field, as tall as its line's ascent and
+// descent, in the colour of the text before it (or of the line's first run).
+void TextField::drawCaret(Canvas& canvas, const std::vector<TextLine>& laidOut, size_t caret,
+                          Point origin, const Matrix& toPixels,
+                          const ColorTransform& cxform) const {
+    if (laidOut.empty()) return;
+    size_t index = laidOut.size() - 1;
+    for (size_t i = 0; i < laidOut.size(); ++i)
+        if (caret < laidOut[i].end) {
+            index = i;
+            break;
+        }
+    const TextLine& line = laidOut[index];
+    double x = line.start;
+    size_t run = 0;
+    bool found = false;
+    for (const PlacedGlyph& placed : line.glyphs) {
+        if (placed.character == SIZE_MAX || placed.character > caret) continue;
+        x = placed.character == caret ? placed.x : placed.x + placed.advance;
+        run = placed.run;
+        found = true;
+    }
+    if (!found) {
+        for (size_t i = 0; i < layoutRuns_.size(); ++i)
+            if (line.begin < layoutRuns_[i].end || i + 1 == layoutRuns_.size()) {
+                run = i;
+                break;
+            }
+    }
+    const double pixel = 2 * kHalfPixel;
+    const double left = std::floor((origin.x + x) / pixel) * pixel;
+    const double top = origin.y + line.top();
+    const Rect bar{static_cast<int32_t>(left), static_cast<int32_t>(left + pixel),
+                   static_cast<int32_t>(std::lround(top)),
+                   static_cast<int32_t>(std::lround(top + line.ascent + line.descent))};
+    if (bar.empty() || run >= runLooks_.size()) return;
+    canvas.drawShape(boxShape(bar, rgbOf(runLooks_[run].color), std::nullopt), toPixels, cxform,
+                     {});
+}
+
 void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransform& cxform,
-                     const Dictionary& dictionary, bool intoMask) const {
+                     const Dictionary& dictionary, bool intoMask,
+                     std::optional<size_t> caret) const {
     const std::vector<TextLine>& laidOut = lines(dictionary);
     const Rect& bounds = box_;
     if (!intoMask && (settings_.background || settings_.border)) {
@@ -566,6 +607,7 @@ void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransfor
         }
         if (!intoMask) drawUnderlines(canvas, line, left, top, toPixels, cxform);
     }
+    if (caret && !intoMask) drawCaret(canvas, laidOut, *caret, {left, top}, toPixels, cxform);
     if (!intoMask) canvas.popMask();
 }
 

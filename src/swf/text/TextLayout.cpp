@@ -201,6 +201,7 @@ std::vector<TextLine> TextLayout::layOut(std::u32string_view text,
             else if (style.align == TextAlign::Center)
                 offset += std::floor((style.width - visibleEnd) / 2);
             for (PlacedGlyph& glyph : line.glyphs) glyph.x += offset;
+            line.start = startX + offset;
             lines.push_back(std::move(line));
             start = end;
         } while (start < items.size());
