@@ -186,6 +186,13 @@ TEST(TextFieldClass, MatchesThePlayer) {
                           {lit("\"getTextExtent\"")})) +
              trace(member(invoke(var("f"), "getTextExtent", {lit("\"a\"")}), "width") + "; typeOf"),
          "true\nfalse\nnumber"},
+        {"getTextExtent keeps text too narrow to break in pieces of two on one line", 7,
+         store("f", newObject("TextFormat")) +
+             trace(member(invoke(var("f"), "getTextExtent", {lit("\"Hello\""), lit("1")}),
+                          "height") +
+                   "; " + member(invoke(var("f"), "getTextExtent", {lit("\"Hello\"")}), "height") +
+                   "; equals2"),
+         "true"},
         {"the TextFormat constructor takes its arguments in order", 8,
          store("f", newObject("TextFormat", {"\"Arial\"", "10", "255", "true"})) + show("f.font") +
              show("f.size") + show("f.color") + show("f.bold") + show("f.italic"),

@@ -170,6 +170,16 @@ TEST(TextLayoutTest, MeasuresAsThePlayer) {
          with(TextAlign::Left, [](TextLayoutStyle& s) { s.tabStops = {100, 300}; }),
          {430},
          {0}},
+        {"a tab is no place to break a line",
+         U"ab\tab ab",
+         with(TextAlign::Left,
+              [](TextLayoutStyle& s) {
+                  s.tabStops = {200};
+                  s.width = 300;
+                  s.wordWrap = true;
+              }),
+         {265, 260},
+         {0, 0}},
         {"indents start lines; widths leave them out",
          U"aa aa aa",
          with(TextAlign::Left,

@@ -127,6 +127,10 @@ TEST(TextRenderTest, TextFieldBorderBackgroundAndClipping) {
     EXPECT_EQ(pixel(canvas, 39, 30), kWhite);
     EXPECT_EQ(pixel(canvas, 41, 25), (std::array<int, 4>{0, 255, 0, 255}));
     EXPECT_EQ(pixel(canvas, 25, 38), kWhite);  // background under the text
+    // The bottom-right corner is partly covered: between the border's black and the green.
+    const auto corner = pixel(canvas, 40, 40);
+    EXPECT_GT(corner[1], 0);
+    EXPECT_LT(corner[1], 255);
     // First glyph: 2 px gutter, baseline at 2 + 16 px from the top.
     EXPECT_EQ(pixel(canvas, 15, 25), (std::array<int, 4>{0, 0, 255, 255}));
     EXPECT_EQ(pixel(canvas, 45, 25),
@@ -148,6 +152,16 @@ TEST(TextRenderTest, TextFieldBorderBackgroundAndClipping) {
     EXPECT_EQ(pixel(background, 10, 38), kWhite);
     EXPECT_EQ(pixel(background, 39, 38), kWhite);
     EXPECT_EQ(pixel(background, 40, 38), (std::array<int, 4>{0, 255, 0, 255}));
+
+    // A caret before the second character: a pixel wide where that glyph starts, in the
+    // text's colour, from the line's top (above the glyphs here) for its ascent and descent.
+    field.settings().background = false;
+    swf::Canvas caret(60, 60);
+    caret.clear({0, 255, 0, 255});
+    field.draw(caret, kTwipsToPixels, {}, dictionary, false, size_t{1});
+    const int caretX = 12 + 10;
+    EXPECT_EQ(pixel(caret, caretX, 13), (std::array<int, 4>{0, 0, 255, 255}));
+    EXPECT_EQ(pixel(caret, caretX + 1, 13), (std::array<int, 4>{0, 255, 0, 255}));
 }
 
 TEST(TextRenderTest, TextFieldsShowTheirCurrentTextAndMaskWithGlyphsOnly) {

@@ -137,7 +137,10 @@ std::u32string EditTextInstance::selectedText() const {
 
 void EditTextInstance::draw(RenderContext& context, const Matrix& toPixels,
                             const ColorTransform& cxform) const {
-    field_.draw(context.canvas, toPixels, cxform, context.dictionary, context.maskPass);
+    std::optional<size_t> caret;
+    if (focused_ && field_.settings().editable && selectionBegin_ == selectionEnd_)
+        caret = std::min(selectionEnd_, field_.text().size());
+    field_.draw(context.canvas, toPixels, cxform, context.dictionary, context.maskPass, caret);
 }
 
 }  // namespace swf

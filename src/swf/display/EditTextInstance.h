@@ -47,6 +47,8 @@ class EditTextInstance : public DisplayObject {
     // An editing command other than the clipboard's; true when the text changed.
     bool edit(InputEvent::TextControl control);
     std::u32string selectedText() const;
+    // Whether the field has the keyboard focus: an editable one then shows its caret.
+    void setFocused(bool focused) { focused_ = focused; }
 
   protected:
     void draw(RenderContext& context, const Matrix& toPixels,
@@ -57,6 +59,7 @@ class EditTextInstance : public DisplayObject {
     std::string boundValueKey_;
     size_t selectionBegin_ = 0;
     size_t selectionEnd_ = 0;
+    bool focused_ = false;
 };
 
 }  // namespace swf

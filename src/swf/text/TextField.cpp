@@ -20,12 +20,32 @@ namespace {
 const Rgba kWhite{255, 255, 255, 255};
 constexpr int32_t kHalfPixel = 10;  // twips
 
+// The part of the pixel at (x, y) twips a border's bottom-right corner covers: the triangle
+// above and left of its diagonal, short of the pixel's centre.
+Shape cornerShape(int32_t x, int32_t y, Rgba color) {
+    constexpr double kLeg = 2 * kHalfPixel - 1;
+    Shape shape;
+    shape.bounds = Rect{x, x + 2 * kHalfPixel, y, y + 2 * kHalfPixel};
+    FillStyle fill;
+    fill.color = color;
+    shape.fills.push_back(fill);
+    ShapePath path;
+    path.fill1 = 1;
+    const Point corners[] = {{double(x), double(y)}, {x + kLeg, double(y)}, {double(x), y + kLeg}};
+    for (size_t i = 0; i < 3; ++i)
+        path.edges.push_back({corners[i], {}, corners[(i + 1) % 3], false});
+    shape.paths.push_back(std::move(path));
+    return shape;
+}
+
 // The original player draws the border through the centres of the pixels from the bounds'
 // left/top edge to their right/bottom edge, so it covers one pixel more than the background
 // on the right and at the bottom; under a plain scale and offset it is snapped to whole
-// pixels.
+// pixels. A field drawing with embedded outlines has its border's bottom-right corner pixel
+// partly covered (anti-aliased, it shows grey; painted whole or not at all, it stays
+// empty); a field of device text leaves that pixel out.
 void drawBorder(Canvas& canvas, const Rect& bounds, const Matrix& toPixels,
-                const ColorTransform& cxform, Rgba color) {
+                const ColorTransform& cxform, Rgba color, bool outlinedCorner) {
     if (toPixels.b != 0 || toPixels.c != 0) {
         const Rect outline{bounds.xMin + kHalfPixel, bounds.xMax + kHalfPixel,
                            bounds.yMin + kHalfPixel, bounds.yMax + kHalfPixel};
@@ -39,7 +59,7 @@ void drawBorder(Canvas& canvas, const Rect& bounds, const Matrix& toPixels,
         return static_cast<int32_t>(std::ceil(pixel - 0.5) * kTwipsPerPixel) + kHalfPixel;
     };
     // Whole pixels, filled: the top row and the left column in full, the right column and
-    // the bottom row each one pixel short, so the bottom-right corner stays empty.
+    // the bottom row each one pixel short.
     const int32_t x0 = pixelCentre(std::min(a.x, z.x)) - kHalfPixel;
     const int32_t x1 = pixelCentre(std::max(a.x, z.x)) - kHalfPixel;
     const int32_t y0 = pixelCentre(std::min(a.y, z.y)) - kHalfPixel;
@@ -53,6 +73,8 @@ void drawBorder(Canvas& canvas, const Rect& bounds, const Matrix& toPixels,
     for (const Rect& side : sides)
         if (side.xMin < side.xMax && side.yMin < side.yMax && (y1 > y0 || side.yMin == y0))
             canvas.drawShape(boxShape(side, color, std::nullopt), twipsToPixels, cxform, {});
+    if (outlinedCorner && x1 > x0 && y1 > y0)
+        canvas.drawShape(cornerShape(x1, y1, color), twipsToPixels, cxform, {});
 }
 
 // Under a plain scale and offset the background covers the pixels from the one its
@@ -509,15 +531,57 @@ int TextField::uniformLinesIn(double room) const {
     return std::max(1, static_cast<int>((room + metrics_.leading) / metrics_.step()));
 }
 
+// The caret: a pixel wide, on a whole pixel of the field, as tall as its line's ascent and
+// descent, in the colour of the text before it (or of the line's first run).
+void TextField::drawCaret(Canvas& canvas, const std::vector<TextLine>& laidOut, size_t caret,
+                          Point origin, const Matrix& toPixels,
+                          const ColorTransform& cxform) const {
+    if (laidOut.empty()) return;
+    size_t index = laidOut.size() - 1;
+    for (size_t i = 0; i < laidOut.size(); ++i)
+        if (caret < laidOut[i].end) {
+            index = i;
+            break;
+        }
+    const TextLine& line = laidOut[index];
+    double x = line.start;
+    size_t run = 0;
+    bool found = false;
+    for (const PlacedGlyph& placed : line.glyphs) {
+        if (placed.character == SIZE_MAX || placed.character > caret) continue;
+        x = placed.character == caret ? placed.x : placed.x + placed.advance;
+        run = placed.run;
+        found = true;
+    }
+    if (!found) {
+        for (size_t i = 0; i < layoutRuns_.size(); ++i)
+            if (line.begin < layoutRuns_[i].end || i + 1 == layoutRuns_.size()) {
+                run = i;
+                break;
+            }
+    }
+    const double pixel = 2 * kHalfPixel;
+    const double left = std::floor((origin.x + x) / pixel) * pixel;
+    const double top = origin.y + line.top();
+    const Rect bar{static_cast<int32_t>(left), static_cast<int32_t>(left + pixel),
+                   static_cast<int32_t>(std::lround(top)),
+                   static_cast<int32_t>(std::lround(top + line.ascent + line.descent))};
+    if (bar.empty() || run >= runLooks_.size()) return;
+    canvas.drawShape(boxShape(bar, rgbOf(runLooks_[run].color), std::nullopt), toPixels, cxform,
+                     {});
+}
+
 void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransform& cxform,
-                     const Dictionary& dictionary, bool intoMask) const {
+                     const Dictionary& dictionary, bool intoMask,
+                     std::optional<size_t> caret) const {
     const std::vector<TextLine>& laidOut = lines(dictionary);
     const Rect& bounds = box_;
     if (!intoMask && (settings_.background || settings_.border)) {
         if (settings_.background)
             drawBackground(canvas, bounds, toPixels, cxform, rgbOf(settings_.backgroundColor));
         if (settings_.border)
-            drawBorder(canvas, bounds, toPixels, cxform, rgbOf(settings_.borderColor));
+            drawBorder(canvas, bounds, toPixels, cxform, rgbOf(settings_.borderColor),
+                       settings_.embedFonts);
     }
 
     if (layoutRuns_.empty() || bounds.empty()) return;
@@ -543,6 +607,7 @@ void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransfor
         }
         if (!intoMask) drawUnderlines(canvas, line, left, top, toPixels, cxform);
     }
+    if (caret && !intoMask) drawCaret(canvas, laidOut, *caret, {left, top}, toPixels, cxform);
     if (!intoMask) canvas.popMask();
 }
 

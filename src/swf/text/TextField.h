@@ -137,10 +137,12 @@ class TextField {
     void setHscroll(int pixels) { hscroll_ = std::max(0, pixels); }
 
     // Background and border (when the field has them), then the text clipped to the
-    // field's box. While a clip layer's mask is drawn (`intoMask`) only the glyphs go in,
-    // unclipped, since masks do not nest then.
+    // field's box, and the caret before character `caret` when there is one. While a clip
+    // layer's mask is drawn (`intoMask`) only the glyphs go in, unclipped, since masks do
+    // not nest then.
     void draw(Canvas& canvas, const Matrix& toPixels, const ColorTransform& cxform,
-              const Dictionary& dictionary, bool intoMask = false) const;
+              const Dictionary& dictionary, bool intoMask = false,
+              std::optional<size_t> caret = std::nullopt) const;
 
   private:
     // The movie's font of that name that has outlines, looked up once per name and style.
@@ -160,6 +162,8 @@ class TextField {
     void limitLength();
     void drawUnderlines(Canvas& canvas, const TextLine& line, double left, double top,
                         const Matrix& toPixels, const ColorTransform& cxform) const;
+    void drawCaret(Canvas& canvas, const std::vector<TextLine>& laidOut, size_t caret,
+                   Point origin, const Matrix& toPixels, const ColorTransform& cxform) const;
 
     // How a layout run is drawn.
     struct RunLook {

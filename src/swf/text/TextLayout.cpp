@@ -12,13 +12,18 @@ struct Item {
     double advance = 0;
     double measuredAdvance = 0;  // what the item adds to its line's width
     size_t run = 0;
-    bool space = false;
+    bool space = false;  // white space: hangs past the line's end
+    bool breaks = false;  // a line may break after it
     bool tab = false;
 };
 
-// Break opportunities; a no-break space is not one.
 bool isSpace(char32_t c) {
     return c == ' ' || c == '\t';
+}
+
+// Break opportunities: a space; a tab or a no-break space is not one.
+bool isBreakOpportunity(char32_t c) {
+    return c == ' ';
 }
 
 bool isBreak(char32_t c) {
@@ -53,6 +58,7 @@ std::vector<Item> measure(std::u32string_view text, size_t begin, size_t end,
         item.run = cursor.runAt(i);
         const TextLayoutRun& run = runs[item.run];
         item.space = isSpace(c);
+        item.breaks = isBreakOpportunity(c);
         item.tab = c == '\t' && tabStops;
         if (run.font && !item.tab) item.glyph = run.font->glyphFor(c == '\t' ? U' ' : c);
         if (item.glyph) {
@@ -84,12 +90,14 @@ size_t lineEnd(const std::vector<Item>& items, size_t start, double startX,
                const TextLayoutStyle& style) {
     double x = startX;
     size_t wordStart = start;  // start of the last word that began on this line
+    bool inGap = false;        // in white space holding a break opportunity
     for (size_t i = start; i < items.size(); ++i) {
         const double next = advanced(items[i], x, style, true);
         if (style.wordWrap && !items[i].space && i > start && next > style.width)
             return wordStart > start ? wordStart : i;
         x = next;
-        if (items[i].space && i + 1 < items.size() && !items[i + 1].space) wordStart = i + 1;
+        inGap = items[i].breaks || (inGap && items[i].space);
+        if (inGap && i + 1 < items.size() && !items[i + 1].space) wordStart = i + 1;
     }
     return items.size();
 }
@@ -193,6 +201,7 @@ std::vector<TextLine> TextLayout::layOut(std::u32string_view text,
             else if (style.align == TextAlign::Center)
                 offset += std::floor((style.width - visibleEnd) / 2);
             for (PlacedGlyph& glyph : line.glyphs) glyph.x += offset;
+            line.start = startX + offset;
             lines.push_back(std::move(line));
             start = end;
         } while (start < items.size());

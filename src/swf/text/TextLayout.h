@@ -60,6 +60,7 @@ struct TextLine {
     double descent = 0;
     double leading = 0;
     double indent = 0;    // before the first character: block indent and paragraph indent
+    double start = 0;     // where the line's text starts once aligned, from the area's left
     // Of the characters, from the first one's start to the last one's end; trailing spaces
     // count in left-aligned text only.
     double width = 0;

@@ -200,8 +200,21 @@ constexpr const char* kConstructorOrder[] = {
     "font",   "size",  "color",      "bold",        "italic", "underline", "url",
     "target", "align", "leftMargin", "rightMargin", "indent", "leading"};
 
+// Whether a wrapped layout broke a word after its first character: the player breaks a
+// word only into pieces of two characters or more.
+bool splitsSingleCharacter(std::u32string_view text, const std::vector<TextLine>& lines) {
+    for (size_t i = 0; i + 1 < lines.size(); ++i) {
+        const size_t end = lines[i].end;
+        if (end == lines[i].begin + 1 && end < text.size() && text[end] != ' ' &&
+            text[end] != '\r' && text[end] != '\n' && text[end - 1] != ' ')
+            return true;
+    }
+    return false;
+}
+
 // getTextExtent(text, width): the text's size in the format's font, laid out on one line
-// or wrapped at `width` pixels, and the size of a field that would hold it.
+// or wrapped at `width` pixels, and the size of a field that would hold it. A width too
+// narrow to break the text into pieces of two characters leaves it on one line.
 Value textExtent(Machine& m, Object* self, std::span<const Value> args) {
     TextFormat* format = formatOf(self);
     if (!format) return Value();
@@ -221,16 +234,19 @@ Value textExtent(Machine& m, Object* self, std::span<const Value> args) {
     style.wordWrap = wraps;
     style.width = wraps ? std::min(width, 1e7) * 20 - 4 * 20 : 1e9;
     std::vector<TextLine> lines = TextLayout::layOut(content, *font, style);
+    if (wraps && splitsSingleCharacter(content, lines)) {
+        style.wordWrap = false;
+        lines = TextLayout::layOut(content, *font, style);
+    }
     double widest = 0;
     for (const TextLine& line : lines) widest = std::max(widest, line.width);
-    const double scale = style.fontHeight / font->emSize();
-    const double ascent = std::round(font->ascent() * scale / 20);
-    const double descent = std::round(font->descent() * scale / 20);
-    const double lineHeight = ascent + descent;
-    const double height = lineHeight * static_cast<double>(std::max<size_t>(1, lines.size()));
+    // Ascent and descent in whole twips, as lines stack; reported in whole pixels.
+    const LineMetrics metrics = TextLayout::metrics(*font, style);
+    const double lineCount = static_cast<double>(std::max<size_t>(1, lines.size()));
+    const double height = std::floor(lineCount * (metrics.ascent + metrics.descent) / 20);
     const double textWidth = std::round(widest / 20);
-    m.set(result, "ascent", Value(ascent));
-    m.set(result, "descent", Value(descent));
+    m.set(result, "ascent", Value(std::floor(metrics.ascent / 20)));
+    m.set(result, "descent", Value(std::floor(metrics.descent / 20)));
     m.set(result, "width", Value(textWidth));
     m.set(result, "height", Value(height));
     m.set(result, "textFieldHeight", Value(height + 4));

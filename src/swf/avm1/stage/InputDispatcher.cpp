@@ -400,6 +400,8 @@ void InputDispatcher::setFocus(DisplayObject* next, FocusCause cause) {
     if (cause == FocusCause::Mouse) context_.queueCallback([this] { highlight(nullptr); });
     ++focusChanges_;
     focus_ = keepNext;
+    if (auto* field = dynamic_cast<EditTextInstance*>(previous)) field->setFocused(false);
+    if (auto* field = dynamic_cast<EditTextInstance*>(next)) field->setFocused(true);
     Value oldValue = previous ? Value(m.stageObject(*previous)) : Value(Null{});
     Value newValue = next ? Value(m.stageObject(*next)) : Value(Null{});
     Activation::runGuarded(m, [&] {
