@@ -205,10 +205,11 @@ TEST(FilterReach, BlurAndDistanceGrowTheFilteredArea) {
     EXPECT_EQ(r.right, 9);
     EXPECT_EQ(r.top, 2);
     EXPECT_EQ(r.bottom, 2);
-    // Measured on the stage: a view twice its size doubles them.
+    // Measured on the stage: a view twice its size doubles the distance and the box's reach
+    // beyond its centre pixel (1.5 for a blur of 4, so 3).
     FilterReach doubled = filterReach(filterInView(f, 2, 2));
-    EXPECT_EQ(doubled.left, 8);
-    EXPECT_EQ(doubled.right, 18);
+    EXPECT_EQ(doubled.left, 6);
+    EXPECT_EQ(doubled.right, 16);
 }
 
 TEST(FilterRobustness, HostileSettingsStayBounded) {

@@ -58,6 +58,16 @@ TEST_F(LineTest, WidthScalesWithTheTransform) {
     EXPECT_EQ(pixelAt(canvas, 30, 27), kBlack);
 }
 
+TEST_F(LineTest, UnevenScaleWidensTheLineAcrossTheStretchedAxis) {
+    // Stretched 4 times across, 2 times down: the square's sides 8 pixels wide, its top 4.
+    draw(lines(lineStyle(2, kBlack), {polyline({{2, 4}, {12, 4}, {12, 24}, {2, 24}, {2, 4}})}),
+         Matrix::scale(4 / kTwips, 2 / kTwips));
+    EXPECT_EQ(touchedRows(30), 8);  // top and bottom, 4 rows each
+    int columns = 0;
+    for (int x = 0; x < canvas.width(); ++x) columns += pixelAt(canvas, x, 30) != kWhite;
+    EXPECT_EQ(columns, 16);  // left and right, 8 columns each
+}
+
 TEST_F(LineTest, HairlineStaysOnePixelWideWhenScaledUp) {
     // Centred on a pixel row's middle so that one pixel row is fully covered.
     LineStyle hairline = lineStyle(0, kBlack);

@@ -28,8 +28,9 @@ std::string WriteTestPicture(const fs::path& file, const std::string& codec,
                        file.string() + "' 2>&1");
 }
 
-std::string DecodeRgb(const fs::path& file) {
-    return ReadCommand("ffmpeg -v error -i '" + file.string() + "' -f rawvideo -pix_fmt rgb24 -");
+std::string DecodeRgb(const fs::path& file, const std::string& pixelFormat) {
+    return ReadCommand("ffmpeg -v error -i '" + file.string() + "' -f rawvideo -pix_fmt " +
+                       pixelFormat + " -");
 }
 
 TempFolder::TempFolder() {

@@ -23,8 +23,8 @@ std::string WriteTestPicture(const std::filesystem::path& file, const std::strin
                              const std::string& options = "",
                              const std::string& size = "160x120");
 
-// FFmpeg's own decode of `file`: its pictures as rgb24, one after the other.
-std::string DecodeRgb(const std::filesystem::path& file);
+// FFmpeg's own decode of `file`: its pictures in `pixelFormat`, one after the other.
+std::string DecodeRgb(const std::filesystem::path& file, const std::string& pixelFormat = "rgb24");
 
 // A folder of its own for the running test's files, removed after.
 class TempFolder {

@@ -65,7 +65,7 @@ double lineReach(const Shape& shape, const Matrix& toPixels) {
                 std::isfinite(style.miterLimit) ? std::clamp(style.miterLimit, 1.0, 255.0) : 3.0;
             corner = std::max(corner, limit + 1);
         }
-        reach = std::max(reach, StrokeBuilder::pixelWidth(style, toPixels) / 2 * corner);
+        reach = std::max(reach, StrokeBuilder::pen(style, toPixels).halfReach() * corner);
     }
     return reach + 1;
 }
@@ -259,9 +259,9 @@ bool Canvas::Impl::drawLines(const Shape& shape, std::span<const ShapePath> path
     for (size_t begin = 0; begin < lineOrder.size();) {
         uint32_t line = lineOrder[begin].first;
         const LineStyle& style = shape.lines[line - 1];
-        double strokeWidth = StrokeBuilder::pixelWidth(style, toPixels);
+        StrokePen pen = StrokeBuilder::pen(style, toPixels);
         // Curves just outside the surface still show through the stroke's half width.
-        double margin = strokeWidth / 2 + 1;
+        double margin = pen.halfReach() + 1;
         PixelBox reach = box();
         EdgeFlattener flattener(
             toPixels, {-margin, -margin, reach.x2 + margin, reach.y2 + margin}, budget);
@@ -271,7 +271,7 @@ bool Canvas::Impl::drawLines(const Shape& shape, std::span<const ShapePath> path
             if (!outline.addPath(paths[lineOrder[end].second], flattener)) return false;
         }
         outline.finish();
-        if (!strokes.addStroke(outline, style, strokeWidth, box(), budget)) return false;
+        if (!strokes.addStroke(outline, style, pen, box(), budget)) return false;
         FillStyle solid;
         solid.color = style.color;
         FillPaint paint(style.fill ? *style.fill : solid, toPixels, cxform, bitmaps, gradients,

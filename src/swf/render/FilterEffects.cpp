@@ -330,8 +330,14 @@ SurfaceFilter filterInView(const SurfaceFilter& filter, double scaleX, double sc
     SurfaceFilter f = filter;
     scaleX = std::isfinite(scaleX) ? std::fabs(scaleX) : 1;
     scaleY = std::isfinite(scaleY) ? std::fabs(scaleY) : 1;
-    f.blurX = finiteOr(filter.blurX, 0, 2 * kMaxRadius) * scaleX;
-    f.blurY = finiteOr(filter.blurY, 0, 2 * kMaxRadius) * scaleY;
+    // What scales is the box's reach beyond its centre pixel: a blur of 10 seen twice as
+    // large covers 19 pixels, not 20.
+    auto inView = [](double blur, double scale) {
+        blur = finiteOr(blur, 0, 2 * kMaxRadius);
+        return blur > 1 ? (blur - 1) * scale + 1 : blur;
+    };
+    f.blurX = inView(filter.blurX, scaleX);
+    f.blurY = inView(filter.blurY, scaleY);
     f.distance = finiteOr(filter.distance, 0, kMaxDistance) * (scaleX + scaleY) / 2;
     return f;
 }

@@ -13,10 +13,20 @@ constexpr double kMaxStrokeWidth = 1e6;
 // to stay inside the line it ends.
 constexpr double kStubLength = 0.01;
 
+// The largest factor by which a linear map whose determinant is 1 or -1 stretches a length.
+double largestStretch(const Matrix& m) {
+    double sum = m.a * m.a + m.b * m.b + m.c * m.c + m.d * m.d;
+    return std::sqrt((sum + std::sqrt(std::max(sum * sum - 4, 0.0))) / 2);
+}
+
 }  // namespace
 
-double StrokeBuilder::pixelWidth(const LineStyle& style, const Matrix& toPixels) {
-    if (style.width == 0) return 1;
+double StrokePen::halfReach() const {
+    return width / 2 * largestStretch(stretch);
+}
+
+StrokePen StrokeBuilder::pen(const LineStyle& style, const Matrix& toPixels) {
+    if (style.width == 0) return {};
     double scaleX = std::hypot(toPixels.a, toPixels.b);
     double scaleY = std::hypot(toPixels.c, toPixels.d);
     double scale;
@@ -27,11 +37,25 @@ double StrokeBuilder::pixelWidth(const LineStyle& style, const Matrix& toPixels)
     } else if (style.noVScale) {
         scale = scaleX;
     } else {
+        // Stroked in a space of the transform's own area, then carried through the rest of it.
+        double root = std::sqrt(std::fabs(toPixels.determinant()));
+        Matrix stretch{toPixels.a / root, toPixels.b / root, toPixels.c / root,
+                       toPixels.d / root, 0, 0};
+        double width = style.width * root;
+        double largest = largestStretch(stretch);
+        // A line that would come out thinner than a pixel across its squeezed axis is drawn
+        // evenly, at least a pixel wide.
+        if (std::isfinite(width) && std::isfinite(largest) && width <= kMaxStrokeWidth &&
+            width / largest >= 1) {
+            // A transform that only turns and scales evenly leaves the width alone.
+            if (largest - 1 < 1e-9) return {width, {}};
+            return {width, stretch};
+        }
         scale = (scaleX + scaleY) / 2;
     }
     double width = style.width * scale;
-    if (!std::isfinite(width)) return kMaxStrokeWidth;
-    return std::clamp(width, 1.0, kMaxStrokeWidth);
+    if (!std::isfinite(width)) return {kMaxStrokeWidth, {}};
+    return {std::clamp(width, 1.0, kMaxStrokeWidth), {}};
 }
 
 void StrokeBuilder::begin(const LineStyle& style) {

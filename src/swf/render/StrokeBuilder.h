@@ -17,11 +17,22 @@
 
 namespace swf {
 
+// How a line style is stroked onto the surface: `width` wide in a space that `stretch`, a
+// linear map keeping areas, carries onto the surface pixels.
+struct StrokePen {
+    double width = 1;
+    Matrix stretch;
+
+    // How far the stroke reaches from its centre line, in pixels, at the most.
+    double halfReach() const;
+};
+
 class StrokeBuilder {
   public:
-    // The stroke width in pixels: scaled with the transform unless the style asks otherwise,
-    // a hairline for width 0, and never thinner than one pixel.
-    static double pixelWidth(const LineStyle& style, const Matrix& toPixels);
+    // A line scales with the transform unless the style asks otherwise, and keeps the shape
+    // the transform gives it: stretched along one axis, it is wider across that axis than
+    // across the other. Width 0 is a hairline, and no line is thinner than one pixel.
+    static StrokePen pen(const LineStyle& style, const Matrix& toPixels);
 
     // Starts the outline of one line style.
     void begin(const LineStyle& style);

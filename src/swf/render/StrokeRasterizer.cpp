@@ -1,6 +1,7 @@
 #include "swf/render/StrokeRasterizer.h"
 
 #include <agg_conv_stroke.h>
+#include <agg_conv_transform.h>
 
 #include <algorithm>
 #include <cmath>
@@ -33,8 +34,8 @@ agg::line_join_e aggJoin(JoinStyle join) {
 
 }  // namespace
 
-bool StrokeRasterizer::addStroke(StrokeBuilder& outline, const LineStyle& style, double width,
-                                 PixelBox clip, WorkBudget& budget) {
+bool StrokeRasterizer::addStroke(StrokeBuilder& outline, const LineStyle& style,
+                                 const StrokePen& pen, PixelBox clip, WorkBudget& budget) {
     if (antiAliased_) {
         rasterizer_.reset();
         rasterizer_.clip_box(clip.x1, clip.y1, clip.x2, clip.y2);
@@ -44,9 +45,9 @@ bool StrokeRasterizer::addStroke(StrokeBuilder& outline, const LineStyle& style,
     }
     // AGG's stroker winds every outline the same way, so under the non-zero rule the body
     // and its stubs unite.
-    return add(outline.body(), outline.bodyCap(), style, width, clip, budget) &&
-           add(outline.startStubs(), style.startCap, style, width, clip, budget) &&
-           add(outline.endStubs(), style.endCap, style, width, clip, budget);
+    return add(outline.body(), outline.bodyCap(), style, pen, clip, budget) &&
+           add(outline.startStubs(), style.startCap, style, pen, clip, budget) &&
+           add(outline.endStubs(), style.endCap, style, pen, clip, budget);
 }
 
 void StrokeRasterizer::render(SurfaceBlender& surface, const FillPaint& paint) {
@@ -70,10 +71,16 @@ void StrokeRasterizer::render(SurfaceBlender& surface, const FillPaint& paint) {
 }
 
 bool StrokeRasterizer::add(agg::path_storage& path, CapStyle cap, const LineStyle& style,
-                           double width, PixelBox clip, WorkBudget& budget) {
+                           const StrokePen& pen, PixelBox clip, WorkBudget& budget) {
     if (path.total_vertices() == 0) return true;
-    agg::conv_stroke<agg::path_storage> stroke(path);
-    stroke.width(width);
+    // Stroked in the pen's own space, then carried onto the surface.
+    const Matrix& s = pen.stretch;
+    const bool stretched = !(s == Matrix{});
+    const Matrix unstretch = s.inverted();
+    agg::trans_affine toPen(unstretch.a, unstretch.b, unstretch.c, unstretch.d, 0, 0);
+    agg::conv_transform<agg::path_storage> inPenSpace(path, toPen);
+    agg::conv_stroke<agg::conv_transform<agg::path_storage>> stroke(inPenSpace);
+    stroke.width(pen.width);
     stroke.line_cap(aggCap(cap));
     stroke.line_join(aggJoin(style.join));
     stroke.miter_limit(std::isfinite(style.miterLimit) ? std::clamp(style.miterLimit, 1.0, 255.0)
@@ -84,6 +91,11 @@ bool StrokeRasterizer::add(agg::path_storage& path, CapStyle cap, const LineStyl
     double x = 0, y = 0, lastX = 0, lastY = 0;
     unsigned cmd;
     while (!agg::is_stop(cmd = stroke.vertex(&x, &y))) {
+        if (stretched) {
+            Point p = s.apply({x, y});
+            x = p.x;
+            y = p.y;
+        }
         // Each vertex costs itself plus the cells its segment can cross once clipped.
         double cells = agg::is_line_to(cmd) ? std::min(std::fabs(x - lastX), boxWidth) +
                                                   std::min(std::fabs(y - lastY), boxHeight)

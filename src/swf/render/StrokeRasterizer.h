@@ -20,10 +20,10 @@ namespace swf {
 class StrokeRasterizer {
   public:
     // Replaces the rasterizer's content with the builder's polylines and cap stubs stroked
-    // `width` pixels wide in the style's caps and joins, clipped to `clip`. False when the
-    // work budget ran out.
-    bool addStroke(StrokeBuilder& outline, const LineStyle& style, double width, PixelBox clip,
-                   WorkBudget& budget);
+    // with `pen` in the style's caps and joins, clipped to `clip`. False when the work budget
+    // ran out.
+    bool addStroke(StrokeBuilder& outline, const LineStyle& style, const StrokePen& pen,
+                   PixelBox clip, WorkBudget& budget);
 
     // Off: render paints every pixel fully or not at all.
     void setAntiAliased(bool antiAliased) { antiAliased_ = antiAliased; }
@@ -32,7 +32,7 @@ class StrokeRasterizer {
     void render(SurfaceBlender& surface, const FillPaint& paint);
 
   private:
-    bool add(agg::path_storage& path, CapStyle cap, const LineStyle& style, double width,
+    bool add(agg::path_storage& path, CapStyle cap, const LineStyle& style, const StrokePen& pen,
              PixelBox clip, WorkBudget& budget);
 
     agg::rasterizer_scanline_aa<agg::rasterizer_sl_clip_dbl> rasterizer_;

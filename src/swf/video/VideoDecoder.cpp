@@ -39,6 +39,38 @@ AVCodecID codecId(uint8_t codec) {
     }
 }
 
+uint8_t clampedChannel(int32_t fixed) {
+    // 16.16 fixed point, rounded to the nearest.
+    return static_cast<uint8_t>(std::clamp((fixed + 32768) >> 16, 0, 255));
+}
+
+// The player's own conversion of 4:2:0 pictures: studio-range BT.601, each chroma sample
+// shared as it is by the 2x2 pixels it covers (not interpolated), every channel rounded to
+// the nearest. `alpha`, when the stream has one, is premultiplied in.
+void convertYuv420(const AVFrame& frame, int width, int height, bool alpha,
+                   std::vector<uint8_t>& rgba) {
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* luma = frame.data[0] + static_cast<ptrdiff_t>(y) * frame.linesize[0];
+        const uint8_t* blue = frame.data[1] + static_cast<ptrdiff_t>(y / 2) * frame.linesize[1];
+        const uint8_t* red = frame.data[2] + static_cast<ptrdiff_t>(y / 2) * frame.linesize[2];
+        const uint8_t* opacity =
+            alpha ? frame.data[3] + static_cast<ptrdiff_t>(y) * frame.linesize[3] : nullptr;
+        uint8_t* out = rgba.data() + static_cast<size_t>(y) * static_cast<size_t>(width) * 4;
+        for (int x = 0; x < width; ++x, out += 4) {
+            const int32_t c = (luma[x] - 16) * 76309;
+            const int32_t d = blue[x / 2] - 128;
+            const int32_t e = red[x / 2] - 128;
+            out[0] = clampedChannel(c + 104597 * e);
+            out[1] = clampedChannel(c - 25675 * d - 53279 * e);
+            out[2] = clampedChannel(c + 132201 * d);
+            out[3] = opacity ? opacity[x] : 255;
+            if (opacity)
+                for (int i = 0; i < 3; ++i)
+                    out[i] = static_cast<uint8_t>((out[i] * unsigned{out[3]} + 127) / 255);
+        }
+    }
+}
+
 int roundUp16(int n) {
     return (n + 15) / 16 * 16;
 }
@@ -141,6 +173,13 @@ bool VideoDecoder::decode(std::span<const uint8_t> data, Bitmap* picture) {
 
 bool VideoDecoder::convert(Bitmap& picture) {
     const auto format = static_cast<AVPixelFormat>(frame_->format);
+    if (format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVA420P) {
+        picture.width = width_;
+        picture.height = height_;
+        picture.rgba.resize(static_cast<size_t>(width_) * static_cast<size_t>(height_) * 4);
+        convertYuv420(*frame_, width_, height_, format == AV_PIX_FMT_YUVA420P, picture.rgba);
+        return true;
+    }
     scaler_ = sws_getCachedContext(scaler_, width_, height_, format, width_, height_,
                                    AV_PIX_FMT_RGBA, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!scaler_) {
