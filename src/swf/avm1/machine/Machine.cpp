@@ -261,7 +261,7 @@ bool Machine::equals(const Value& a, const Value& b) {
     // SWF 5 compares objects by their values (the second one's valueOf runs first): a String
     // and a Number object of the same figures are equal, and two objects without a value
     // (any function there) stand for undefined.
-    if (swfVersion_ < 6 && (a.isObject() || b.isObject())) {
+    if (swfVersion() < 6 && (a.isObject() || b.isObject())) {
         Value y = toPrimitive(b, Hint::Default);
         Value x = toPrimitive(a, Hint::Default);
         if (x.isObject() || y.isObject()) return x.isObject() && y.isObject() && strictEquals(x, y);
