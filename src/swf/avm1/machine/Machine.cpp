@@ -607,7 +607,6 @@ Object* Machine::methodHome(Object* from, std::string_view name) {
     return swfVersion() >= 7 ? holderOf(from, name) : from;
 }
 
-
 Value Machine::construct(const Value& functionValue, std::span<const Value> args) {
     Object* object = functionValue.asObject();
     Function* function = object ? object->asFunction() : nullptr;
