@@ -8,7 +8,31 @@ namespace {
 
 constexpr size_t kIndexFrom = 12;  // below this, a scan beats hashing
 
+// FNV-1a, a byte at a time.
+constexpr size_t kHashBasis = 14695981039346656037ull;
+size_t hashStep(size_t h, char c) {
+    return (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+}
+
 }  // namespace
+
+size_t Object::FoldedNameHash::operator()(std::string_view name) const {
+    // An ASCII name, nearly every one, is lowered byte by byte as it is hashed.
+    size_t h = kHashBasis;
+    for (char c : name) {
+        if (c & 0x80) {
+            h = kHashBasis;
+            for (char f : foldCase(name)) h = hashStep(h, f);
+            return h;
+        }
+        h = hashStep(h, c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+    }
+    return h;
+}
+
+bool Object::FoldedNameEqual::operator()(std::string_view a, std::string_view b) const {
+    return namesEqualIgnoringCase(a, b);
+}
 
 bool Object::visibleInVersion(uint16_t flags) const {
     int version = heap_->swfVersion();
@@ -26,7 +50,7 @@ const Object::Entry* Object::find(std::string_view name) const {
     if (!index_.empty()) {
         // Names that differ only in case share a key; the first of them answers a lookup
         // that ignores case.
-        auto [first, last] = index_.equal_range(foldCase(name));
+        auto [first, last] = index_.equal_range(name);
         const Entry* found = nullptr;
         for (auto it = first; it != last; ++it) {
             const Entry& e = entries_[it->second];
@@ -48,7 +72,7 @@ void Object::rebuildIndex() {
     index_.clear();
     if (entries_.size() < kIndexFrom) return;
     for (size_t i = 0; i < entries_.size(); ++i)
-        index_.emplace(foldCase(entries_[i].name), static_cast<uint32_t>(i));
+        index_.emplace(entries_[i].name, static_cast<uint32_t>(i));
 }
 
 Property* Object::findOwn(std::string_view name) {
@@ -79,7 +103,7 @@ void Object::defineOwn(std::string_view name, Property property) {
     if (entries_.size() == kIndexFrom) {
         rebuildIndex();
     } else if (!index_.empty()) {
-        index_.emplace(foldCase(name), static_cast<uint32_t>(entries_.size() - 1));
+        index_.emplace(std::string(name), static_cast<uint32_t>(entries_.size() - 1));
     }
 }
 
