@@ -8,22 +8,6 @@
 
 namespace swf {
 
-size_t DisplayList::FoldedHash::operator()(std::string_view name) const {
-    // An ASCII name folds in place; others are folded whole first, to the same bytes.
-    const std::string folded = isAscii(name) ? std::string() : foldCase(name);
-    if (!folded.empty()) name = folded;
-    size_t hash = 14695981039346656037ULL;  // FNV-1a
-    for (char c : name) {
-        hash ^= static_cast<size_t>(std::tolower(static_cast<unsigned char>(c)));
-        hash *= 1099511628211ULL;
-    }
-    return hash;
-}
-
-bool DisplayList::FoldedEqual::operator()(std::string_view a, std::string_view b) const {
-    return namesEqualIgnoringCase(a, b);
-}
-
 void DisplayList::adopt(DisplayObject& object) {
     object.setHoldingList(this);
     if (object.name().empty()) return;

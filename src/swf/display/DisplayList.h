@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "swf/display/DisplayObject.h"
+#include "swf/format/LetterCase.h"
 
 namespace swf {
 
@@ -69,23 +70,13 @@ class DisplayList {
     std::shared_ptr<DisplayObject> unlist(int depth);
     void unindex(DisplayObject& object, std::string_view name);
 
-    // Names hashed and compared without ASCII case, so that one bucket holds every spelling.
-    struct FoldedHash {
-        using is_transparent = void;
-        size_t operator()(std::string_view name) const;
-    };
-    struct FoldedEqual {
-        using is_transparent = void;
-        bool operator()(std::string_view a, std::string_view b) const;
-    };
-
     // How many objects waiting for their unload handlers may share one depth.
     static constexpr int kMaxWaitingPlaces = 64;
 
     DisplayObject* owner_;
     std::map<int, std::shared_ptr<DisplayObject>> objects_;
     // The named objects of the list by name (any depth; a bucket is rarely more than one).
-    std::unordered_map<std::string, std::vector<DisplayObject*>, FoldedHash, FoldedEqual> byName_;
+    std::unordered_map<std::string, std::vector<DisplayObject*>, FoldedNameHash, FoldedNameEqual> byName_;
 };
 
 }  // namespace swf

@@ -158,4 +158,19 @@ bool namesEqualIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size();
 }
 
+size_t FoldedNameHash::operator()(std::string_view name) const {
+    // An ASCII name, nearly every one, is lowered byte by byte as it is hashed; others are
+    // folded whole first, to the same bytes.
+    std::string folded;
+    for (char c : name)
+        if (c & 0x80) {
+            folded = foldCase(name);
+            name = folded;
+            break;
+        }
+    size_t hash = 14695981039346656037ULL;  // FNV-1a
+    for (char c : name) hash = (hash ^ static_cast<unsigned char>(asciiLower(c))) * 1099511628211ULL;
+    return hash;
+}
+
 }  // namespace swf

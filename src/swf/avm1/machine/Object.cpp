@@ -8,31 +8,7 @@ namespace {
 
 constexpr size_t kIndexFrom = 12;  // below this, a scan beats hashing
 
-// FNV-1a, a byte at a time.
-constexpr size_t kHashBasis = 14695981039346656037ull;
-size_t hashStep(size_t h, char c) {
-    return (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-}
-
 }  // namespace
-
-size_t Object::FoldedNameHash::operator()(std::string_view name) const {
-    // An ASCII name, nearly every one, is lowered byte by byte as it is hashed.
-    size_t h = kHashBasis;
-    for (char c : name) {
-        if (c & 0x80) {
-            h = kHashBasis;
-            for (char f : foldCase(name)) h = hashStep(h, f);
-            return h;
-        }
-        h = hashStep(h, c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
-    }
-    return h;
-}
-
-bool Object::FoldedNameEqual::operator()(std::string_view a, std::string_view b) const {
-    return namesEqualIgnoringCase(a, b);
-}
 
 bool Object::visibleInVersion(uint16_t flags) const {
     int version = heap_->swfVersion();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "swf/avm1/machine/Value.h"
+#include "swf/format/LetterCase.h"
 #include "swf/script/Collectable.h"
 
 namespace swf::avm1 {
@@ -125,17 +126,8 @@ class Object : public script::Collectable {
     uint16_t protoFlags_ = 0;
     Heap* heap_ = nullptr;
     std::vector<Entry> entries_;
-    // Names hashed and compared as code that ignores case sees them, without a folded copy;
-    // code that minds case picks the exact name among the matches.
-    struct FoldedNameHash {
-        using is_transparent = void;
-        size_t operator()(std::string_view name) const;
-    };
-    struct FoldedNameEqual {
-        using is_transparent = void;
-        bool operator()(std::string_view a, std::string_view b) const;
-    };
-    // Name to entries, once the table is large: code of any version looks it up.
+    // Name to entries, once the table is large: code of any version looks it up, and code
+    // that minds case picks the exact name among the matches.
     std::unordered_multimap<std::string, uint32_t, FoldedNameHash, FoldedNameEqual> index_;
 };
 
