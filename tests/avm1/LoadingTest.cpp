@@ -72,6 +72,9 @@ class Loading : public ::testing::Test {
             push 128, "v", "o"; getVariable; push 3, "ASSetPropFlags"; callFunction; pop
             push "o"; getVariable; push "abc"; getMember; trace
             push "o"; getVariable; push "v"; getMember; trace)"}));
+        write(folder_ / "caller5.swf", movie(5, {R"(push "g", "_level0"; getVariable; push "f"
+            getMember; setVariable; push 0, "g"; callFunction; push 0, "_level0"; getVariable
+            push "f"; callMethod)"}));
         write(folder_ / "named.swf", movie(8, {R"(push "_name"; getVariable; trace;
             push "v"; getVariable; typeOf; trace; push "_x"; getVariable; trace)"}));
         write(folder_ / "hello.swf", movie(8, {R"(push "hello"; trace)"}));
@@ -151,6 +154,9 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
              push "_level1"; getVariable; push "o"; getMember; push "v"; getMember; trace)"},
          3,
          "1\nundefined\nundefined\n2"},
+        {"a later movie's function called by name from SWF 5 code runs on the caller's timeline",
+         {R"(function "f" () { push "", 11; getProperty; push "getDepth"; getVariable; add2; trace }
+            getUrl "caller5.swf" "_level1")", ""}, 2, "_level1\n/[type Function]"},
         {"loadMovie keeps the clip's name and place, not its variables",
          {clip + R"(; push "_root"; getVariable; push "mc"; getMember; push "v", 1; setMember;
             push "_root"; getVariable; push "mc"; getMember; push "_x", 30; setMember;
@@ -177,6 +183,14 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
             push 8, 0, 2, "u"; getVariable; push "substr"; callMethod; trace)"},
          3,
          "hello\ntrue\nfile:///"},
+        {"a clip whose file is missing names that file in its _url",
+         {clip + R"(; push "missing.swf", 1, "_root"; getVariable; push "mc"; getMember;
+            push "loadMovie"; callMethod; pop)",
+          R"(push "p", "/", 1, "_root"; getVariable; push "mc"; getMember; push "_url"; getMember
+            push "split"; callMethod; setVariable; push 0, "p"; getVariable; push "pop"
+            callMethod; trace)"},
+         2,
+         "missing.swf"},
         {"the slash paths of a level's clips start with the level's name; it is on frame 1",
          {R"(getUrl "targets.swf" "_level1")", ""},
          2,

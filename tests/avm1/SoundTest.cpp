@@ -77,6 +77,14 @@ std::vector<Case> cases() {
              "push \"mc\"; delete2; pop\n" +
              traced("a", "getVolume"),
          1, "30\n100\nundefined"},
+        {"a clip removed while its unload handler waits is still its Sounds' clip after SWF 5",
+         "push \"mc\", 1, \"mc\", 2, \"_root\"; getVariable; push \"createEmptyMovieClip\"; "
+         "callMethod; setVariable\n" +
+             newSound("a", "\"mc\"") +
+             "push \"mc\"; getVariable; push \"onUnload\"; function () { }; setMember\n"
+             "push 0, \"mc\"; getVariable; push \"removeMovieClip\"; callMethod; pop\n" +
+             call("a", "setVolume", "30") + traced("a", "getVolume"),
+         1, "30"},
         {"a path given as text is found from the timeline the code acts on, at each call",
          "push \"mc\", 1, \"mc\", 2, \"_root\"; getVariable; push \"createEmptyMovieClip\"; "
          "callMethod; setVariable\n"

@@ -111,11 +111,22 @@ TEST_P(NetStreamVideoTest, AttachedVideoShowsTheStreamsPictures) {
     movie.tag(60, define.bytes());
     movie.placeObject2({.depth = 1, .character = 1, .name = "v"});
     movie.doAction(PlayClip(true)).showFrame();
-    for (int f = 1; f < 48; ++f) movie.showFrame();
+    for (int f = 1; f < 48; ++f) {
+        // The object's width and height are those of the stream's picture, not its own.
+        if (f == 39)
+            movie.doAction(st::ActionBuilder()
+                               .push({Push::string("v")}).getVariable().pushString("width")
+                               .getMember().pushString("x").add2()
+                               .push({Push::string("v")}).getVariable().pushString("height")
+                               .getMember().add2().trace());
+        movie.showFrame();
+    }
     const fs::path swf = folder / "movie.swf";
     movie.writeFile(swf);
 
     swf::Player player;
+    std::string traced;
+    player.SetTraceSink([&](const std::string& line) { traced += line; });
     player.SetRenderQuality(swf::RenderQuality::Low);
     ASSERT_TRUE(player.LoadMovie(swf.string())) << player.LoadError();
     std::vector<uint8_t> bgr(static_cast<size_t>(stageWidth) * stageHeight * 3);
@@ -143,6 +154,7 @@ TEST_P(NetStreamVideoTest, AttachedVideoShowsTheStreamsPictures) {
         ++pictured;
     }
     EXPECT_EQ(lastShown, kFrames - 1) << "the stream ends on its last picture";
+    EXPECT_EQ(traced, std::to_string(kWidth) + "x" + std::to_string(kHeight));
     EXPECT_GE(pictured, kFrames);
 }
 
@@ -158,7 +170,18 @@ INSTANTIATE_TEST_SUITE_P(Files, NetStreamVideoTest,
 namespace {
 
 // The sound of an FLV file a NetStream plays goes through the movie's mix: a 440 Hz tone of
-// two seconds is heard from the frame the stream starts, for two seconds, at its pitch.
+// two seconds is heard from the frame the stream starts, for two seconds, at its pitch. A
+// stream paused before its file opened starts paused and is heard from its resume on.
+st::ActionBuilder PauseStream(bool pause) {
+    st::ActionBuilder script;
+    script.push({Push::boolean(pause), Push::integer(1), Push::string("ns")})
+        .getVariable()
+        .pushString("pause")
+        .callMethod()
+        .pop();
+    return script;
+}
+
 TEST(NetStreamSoundTest, FileSoundPlaysThroughTheMix) {
     const TempFolder temp;
     const fs::path& folder = temp.path();
@@ -167,37 +190,44 @@ TEST(NetStreamSoundTest, FileSoundPlaysThroughTheMix) {
                           "libmp3lame -ar 44100 -ac 1 '" +
                           flv + "' 2>&1"),
               "");
-    st::SwfWriter movie;
-    movie.version(8).frameSizePixels(40, 30).frameRate(12);
-    movie.doAction(PlayClip(false)).showFrame();
-    for (int f = 1; f < 48; ++f) movie.showFrame();
-    const fs::path swf = folder / "movie.swf";
-    movie.writeFile(swf);
-
-    swf::Player player;
-    player.SetSoundOutput(44100, 2);
-    ASSERT_TRUE(player.LoadMovie(swf.string())) << player.LoadError();
-    std::vector<int16_t> left;
-    for (int tick = 0; tick < 40; ++tick) {
-        player.advanceFrame();
-        std::vector<int16_t> interval(44100 / 12 * 2);
-        player.TakeSound(interval);
-        for (size_t i = 0; i < interval.size(); i += 2) left.push_back(interval[i]);
-    }
-    // Where the tone is heard, and how often it crosses zero there.
-    size_t first = left.size(), last = 0, crossings = 0;
-    for (size_t i = 0; i < left.size(); ++i)
-        if (std::abs(left[i]) > 2000) {
-            first = std::min(first, i);
-            last = i;
+    for (const int resumeFrame : {0, 12}) {
+        st::SwfWriter movie;
+        movie.version(8).frameSizePixels(40, 30).frameRate(12);
+        movie.doAction(PlayClip(false)).doAction(PauseStream(resumeFrame != 0)).showFrame();
+        for (int f = 1; f < 60; ++f) {
+            if (f == resumeFrame) movie.doAction(PauseStream(false));
+            movie.showFrame();
         }
-    ASSERT_LT(first, last);
-    for (size_t i = first + 1; i <= last; ++i)
-        if ((left[i - 1] < 0) != (left[i] < 0)) ++crossings;
-    const double seconds = static_cast<double>(last - first) / 44100;
-    EXPECT_NEAR(seconds, 2.0, 0.1);
-    EXPECT_LT(first, size_t{44100 / 12 * 3}) << "heard from the frames the stream starts in";
-    EXPECT_NEAR(crossings / seconds / 2, 440, 5);
+        const fs::path swf = folder / "movie.swf";
+        movie.writeFile(swf);
+
+        swf::Player player;
+        player.SetSoundOutput(44100, 2);
+        ASSERT_TRUE(player.LoadMovie(swf.string())) << player.LoadError();
+        std::vector<int16_t> left;
+        for (int tick = 0; tick < 52; ++tick) {
+            player.advanceFrame();
+            std::vector<int16_t> interval(44100 / 12 * 2);
+            player.TakeSound(interval);
+            for (size_t i = 0; i < interval.size(); i += 2) left.push_back(interval[i]);
+        }
+        // Where the tone is heard, and how often it crosses zero there.
+        size_t first = left.size(), last = 0, crossings = 0;
+        for (size_t i = 0; i < left.size(); ++i)
+            if (std::abs(left[i]) > 2000) {
+                first = std::min(first, i);
+                last = i;
+            }
+        ASSERT_LT(first, last);
+        for (size_t i = first + 1; i <= last; ++i)
+            if ((left[i - 1] < 0) != (left[i] < 0)) ++crossings;
+        const double seconds = static_cast<double>(last - first) / 44100;
+        EXPECT_NEAR(seconds, 2.0, 0.1) << resumeFrame;
+        EXPECT_GE(first, size_t{44100 / 12} * resumeFrame) << "silent while paused";
+        EXPECT_LT(first, size_t{44100 / 12} * (resumeFrame + 3))
+            << "heard from the frames the stream starts in";
+        EXPECT_NEAR(crossings / seconds / 2, 440, 5) << resumeFrame;
+    }
 }
 
 }  // namespace

@@ -75,7 +75,8 @@ const std::string& MovieClip::url() const {
     int steps = 0;
     for (const DisplayObject* o = this; o && steps <= MovieContext::kMaxNesting + 1;
          o = o->parent(), ++steps)
-        if (const auto* clip = dynamic_cast<const MovieClip*>(o); clip && clip->movie_)
+        if (const auto* clip = dynamic_cast<const MovieClip*>(o);
+            clip && (clip->movie_ || !clip->url_.empty()))
             return clip->url_;
     return context().movieUrl();
 }

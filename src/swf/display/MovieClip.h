@@ -41,6 +41,8 @@ class MovieClip : public DisplayObject, public SoundClip {
     // Where the clip's movie came from (_url): the file loaded into it or above it, else the
     // main movie's location.
     const std::string& url() const;
+    // Names the file a failed load asked for, keeping what the clip plays.
+    void setUrl(std::string url) { url_ = std::move(url); }
     // True when the content was replaced in this tick (it does not advance again in it).
     bool contentLoadedAt(uint64_t tick) const { return contentTick_ == tick; }
     int currentFrame() const { return currentFrame_; }          // 0-based

@@ -10,14 +10,16 @@
 namespace swf {
 
 VideoInstance::VideoInstance(MovieContext& context, std::shared_ptr<const VideoCharacter> video)
-    : DisplayObject(context, video), video_(std::move(video)) {
+    : DisplayObject(context, video),
+      video_(std::move(video)),
+      smoothing_(video_->smoothed()),
+      deblocking_(video_->deblocking()) {
     const double w = video_->width() * kTwipsPerPixel;
     const double h = video_->height() * kTwipsPerPixel;
     FillStyle fill;
     fill.kind = FillStyle::Kind::Bitmap;
     fill.bitmapMatrix = Matrix::scale(kTwipsPerPixel, kTwipsPerPixel);
     fill.bitmapRepeat = false;
-    fill.bitmapSmooth = video_->smoothed();
     rectangle_.fills.push_back(fill);
     rectangle_.bounds = {0, static_cast<int32_t>(w), 0, static_cast<int32_t>(h)};
     ShapePath path;
@@ -43,6 +45,16 @@ void VideoInstance::clearPicture() {
     decoder_.reset();
     decodedUpTo_.reset();
     decodedStream_.reset();
+}
+
+int VideoInstance::pictureWidth() const {
+    update();
+    return picture_ ? picture_->width : 0;
+}
+
+int VideoInstance::pictureHeight() const {
+    update();
+    return picture_ ? picture_->height : 0;
 }
 
 void VideoInstance::update() const {
@@ -105,17 +117,14 @@ void VideoInstance::draw(RenderContext& context, const Matrix& toPixels,
         return;
     const Bitmap* pixels = picture_.get();
     const auto lookup = [pixels](uint16_t) -> const Bitmap* { return pixels; };
-    if (pixels->width == video_->width() && pixels->height == video_->height()) {
-        context.canvas.drawShape(rectangle_, toPixels, cxform, lookup);
-        return;
-    }
+    Shape shown = rectangle_;
+    shown.fills[0].bitmapSmooth = smoothing_;
     // A stream's picture of another size fills the object's rectangle.
-    Shape stretched = rectangle_;
-    stretched.fills[0].bitmapMatrix =
-        Matrix::scale(kTwipsPerPixel * video_->width() / pixels->width,
-                      kTwipsPerPixel * video_->height() / pixels->height);
-    stretched.fills[0].bitmapSmooth = false;
-    context.canvas.drawShape(stretched, toPixels, cxform, lookup);
+    if (pixels->width != video_->width() || pixels->height != video_->height())
+        shown.fills[0].bitmapMatrix =
+            Matrix::scale(kTwipsPerPixel * video_->width() / pixels->width,
+                          kTwipsPerPixel * video_->height() / pixels->height);
+    context.canvas.drawShape(shown, toPixels, cxform, lookup);
 }
 
 }  // namespace swf

@@ -25,6 +25,7 @@ class VideoInstance : public DisplayObject {
     ~VideoInstance() override;
 
     Rect localBounds() const override;
+    bool isVideo() const override { return true; }
     // The video frame number whose picture is shown, if any has been decoded.
     std::optional<uint16_t> shownFrame() const { return decodedUpTo_; }
     // Brings the picture to the frame the ratio (or the attached stream's clock) names, as
@@ -34,6 +35,15 @@ class VideoInstance : public DisplayObject {
     void attachFeed(std::shared_ptr<const VideoFeed> feed);
     // Video.clear(): the picture shown goes until the next frame is decoded.
     void clearPicture();
+    // The size in pixels of the picture decoded last; 0 before any.
+    int pictureWidth() const;
+    int pictureHeight() const;
+    // Smoothing starts as the stream asks for it and changes only when scripts set it; the
+    // deblocking filter is kept as scripts set it (the decoders choose their own).
+    bool smoothing() const { return smoothing_; }
+    void setSmoothing(bool on) { smoothing_ = on; }
+    int deblocking() const { return deblocking_; }
+    void setDeblocking(int filter) { deblocking_ = filter; }
 
   protected:
     void draw(RenderContext& context, const Matrix& toPixels,
@@ -51,6 +61,8 @@ class VideoInstance : public DisplayObject {
     mutable std::shared_ptr<Bitmap> picture_;
     mutable std::optional<uint16_t> decodedUpTo_;
     mutable bool reported_ = false;
+    bool smoothing_;
+    int deblocking_;
 };
 
 }  // namespace swf

@@ -128,8 +128,10 @@ bool ContentLoader::readFile(const std::string& url, Pending& pending) {
     auto path = resolve(url, refusal);
     if (!path) {
         log("Kinetrope: not loading '" + url + "': " + refusal);
+        if (url.find("://") != std::string::npos) pending.url = url;
         return false;
     }
+    pending.url = urlOf(path->string());
     std::error_code error;
     if (!fs::is_regular_file(*path, error)) return false;
     uintmax_t size = fs::file_size(*path, error);
@@ -147,7 +149,6 @@ bool ContentLoader::readFile(const std::string& url, Pending& pending) {
     }
     pendingBytes_ += pending.data.size();
     pending.errorCode.clear();
-    pending.path = path->string();
     // A movie's URL parameters become its variables, as the host page's would.
     size_t query = url.find('?');
     if (query != std::string::npos) pending.query = url.substr(query, url.find('#', query) - query);
@@ -299,11 +300,11 @@ std::shared_ptr<SwfMovie> ContentLoader::pictureMovie(const std::vector<uint8_t>
 void ContentLoader::completeMovie(Pending& pending) {
     const MovieLoadEvents& events = pending.events;
     if (!pending.errorCode.empty()) {
-        if (events.error) {
-            auto clip = targetClip(pending.target, false);
-            if (pending.target.level < 0 && !clip) return;
-            events.error(clip.get(), pending.errorCode);
-        }
+        auto clip = targetClip(pending.target, false);
+        if (pending.target.level < 0 && !clip) return;
+        // The clip names the file it asked for even when there was none to read.
+        if (clip && !pending.url.empty()) clip->setUrl(pending.url);
+        if (events.error) events.error(clip.get(), pending.errorCode);
         return;
     }
     // The movies loaded earlier that are still alive count against the bound.
@@ -333,7 +334,7 @@ void ContentLoader::completeMovie(Pending& pending) {
     }
     // The old content goes before the events, which see (and may set variables of) the clip
     // that will show the movie; its first frame comes after them.
-    clip->loadContent(std::move(movie), urlOf(pending.path) + pending.query);
+    clip->loadContent(std::move(movie), pending.url + pending.query);
     auto wanted = [&] { return clip->onStage() || pending.target.evenOffStage; };
     if (events.start) events.start(*clip);
     if (events.progress && wanted()) events.progress(*clip, bytes, bytes);

@@ -64,7 +64,7 @@ class ContentLoader final : public ContentRequests {
         TextDone done;
         std::vector<uint8_t> data;
         std::string errorCode;  // empty when the file was read
-        std::string path;       // the file read
+        std::string url;        // where the clip says its file came from, read or not
         std::string query;      // "?a=1&b=2" of the URL, if any
     };
 

@@ -41,8 +41,10 @@ class NetStreamObject : public Object {
     bool connected = false;  // made over a connected NetConnection: only such a stream buffers
     double bufferTimeSec = 0.1;
     bool open = false;
-    bool paused = false;
+    bool paused = false;      // kept from a pause() between play() and the file's opening
+    bool bufferFull = false;  // Buffer.Full reported for this play
     double durationSec = 0;
+    double lastTagSec = 0;    // the whole file is read at once: the buffer reaches its last tag
     double positionSec = 0;   // where the clock below started from
     double startedMs = 0;     // movie time playing last resumed
     uint32_t generation = 0;  // pending end events of an older play, seek or pause are dropped
@@ -122,12 +124,19 @@ class AmfReader {
                 out = Value(s);
                 return true;
             }
-            case 3:
-            case 8: {  // object, ECMA array
-                if (type == 8) pos_ += 4;
+            case 3: {
                 Object* o = m_.newObject();
                 out = Value(o);
                 return members(o, depth);
+            }
+            case 8: {  // ECMA array: an Array of the length it states, with named members
+                uint32_t n = 0;
+                if (!arrayLength(n)) return false;
+                ArrayObject* a = m_.newArray();
+                out = Value(static_cast<Object*>(a));
+                if (!members(a, depth)) return false;
+                a->setLength(m_, static_cast<int32_t>(std::min(n, ArrayObject::kMaxLength)));
+                return true;
             }
             case 5:
                 out = Value(Null{});
@@ -136,10 +145,8 @@ class AmfReader {
                 out = Value();
                 return true;
             case 10: {  // strict array
-                if (pos_ + 4 > data_.size()) return false;
-                uint32_t n = (uint32_t{data_[pos_]} << 24) | (uint32_t{data_[pos_ + 1]} << 16) |
-                             (uint32_t{data_[pos_ + 2]} << 8) | data_[pos_ + 3];
-                pos_ += 4;
+                uint32_t n = 0;
+                if (!arrayLength(n)) return false;
                 std::vector<Value> items;
                 for (uint32_t i = 0; i < n; ++i) {
                     Value v;
@@ -160,6 +167,15 @@ class AmfReader {
     }
 
   private:
+    // The 32-bit count ahead of an array's contents.
+    bool arrayLength(uint32_t& out) {
+        if (pos_ + 4 > data_.size()) return false;
+        out = (uint32_t{data_[pos_]} << 24) | (uint32_t{data_[pos_ + 1]} << 16) |
+              (uint32_t{data_[pos_ + 2]} << 8) | data_[pos_ + 3];
+        pos_ += 4;
+        return true;
+    }
+
     bool members(Object* o, int depth) {
         while (pos_ + 3 <= data_.size()) {
             std::string name;
@@ -184,6 +200,7 @@ class AmfReader {
 struct FlvInfo {
     Object* metadata = nullptr;
     double durationSec = 0;
+    double lastTagSec = 0;
 };
 
 // The header, the onMetaData script tag and the last timestamp; nothing if not an FLV file.
@@ -211,7 +228,7 @@ std::optional<FlvInfo> readFlv(Machine& m, std::span<const uint8_t> data) {
         }
         pos = body + size + 4;
     }
-    info.durationSec = lastMs / 1000.0;
+    info.durationSec = info.lastTagSec = lastMs / 1000.0;
     if (info.metadata)
         if (Property* p = info.metadata->findOwn("duration"); p && p->value.isNumber())
             info.durationSec = std::max(0.0, p->value.asNumber());
@@ -223,7 +240,9 @@ void report(Machine& m, NetStreamObject* s, int what) {
     switch (what) {
         case 0:
             player::sendStatus(m, s, "status", "NetStream.Play.Start");
-            player::sendStatus(m, s, "status", "NetStream.Buffer.Full");
+            // A stream opened paused reports its buffer full once it plays.
+            s->bufferFull = !s->paused;
+            if (s->bufferFull) player::sendStatus(m, s, "status", "NetStream.Buffer.Full");
             if (s->metadata) {
                 const Value meta[] = {Value(s->metadata)};
                 m.callMethod(Value(s), "onMetaData", meta);
@@ -254,6 +273,13 @@ Value streamEvent(Machine& m, Object*, std::span<const Value> args) {
     return Value();
 }
 
+// The end report once the rest of the stream has played, unless a seek, pause or another
+// play comes first.
+void scheduleEnd(Machine& m, NetStreamObject* s) {
+    player::later(m, streamEvent, std::max(0.0, s->durationSec - s->positionSec) * 1000,
+                  {Value(s), Value(static_cast<double>(s->generation)), Value(1)});
+}
+
 // The file of a play() as the frame ends: the stream starts, and reports its end once its
 // duration passed, unless a seek, pause or another play came first.
 void opened(Machine& m, NetStreamObject* s, const std::optional<std::string>& file) {
@@ -264,9 +290,9 @@ void opened(Machine& m, NetStreamObject* s, const std::optional<std::string>& fi
         return;
     }
     s->open = true;
-    s->paused = false;
     s->metadata = flv->metadata;
     s->durationSec = flv->durationSec;
+    s->lastTagSec = flv->lastTagSec;
     s->positionSec = 0;
     s->startedMs = m.frameTimeMs();
     const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(file->data()),
@@ -278,9 +304,7 @@ void opened(Machine& m, NetStreamObject* s, const std::optional<std::string>& fi
     s->setOwn("bytesTotal", Value(static_cast<double>(file->size())));
     uint32_t generation = s->generation;
     report(m, s, 0);
-    if (s->generation == generation)
-        player::later(m, streamEvent, s->durationSec * 1000,
-                      {Value(s), Value(static_cast<double>(generation)), Value(1)});
+    if (s->generation == generation && !s->paused) scheduleEnd(m, s);
 }
 
 Object* makeStream(Machine& m, Object* prototype) {
@@ -292,6 +316,7 @@ Value streamPlay(Machine& m, Object* self, std::span<const Value> args) {
     if (!s || args.empty()) return Value();
     ++s->generation;
     s->open = false;
+    s->paused = false;
     s->sync(m);
     ContentRequests* loader = m.context().loader();
     if (!m.toBoolean(m.get(s->connection, "isConnected")) || !loader) return Value();
@@ -322,16 +347,27 @@ Value streamSeek(Machine& m, Object* self, std::span<const Value> args) {
     return Value();
 }
 
+// Before the file of a play() opens, the stream only remembers whether it is to start paused.
 Value streamPause(Machine& m, Object* self, std::span<const Value> args) {
     NetStreamObject* s = streamOf(self);
-    if (!s || !s->open) return Value();
+    if (!s) return Value();
     bool pause = args.empty() || args[0].isNullish() ? !s->paused : m.toBoolean(args[0]);
+    if (!s->open) {
+        s->paused = pause;
+        return Value();
+    }
     double now = m.frameTimeMs();
     s->positionSec = s->time(now);
     s->startedMs = now;
     s->paused = pause;
     s->sync(m);
     ++s->generation;
+    if (pause) return Value();
+    if (!s->bufferFull) {
+        s->bufferFull = true;
+        player::sendStatus(m, s, "status", "NetStream.Buffer.Full");
+    }
+    scheduleEnd(m, s);
     return Value();
 }
 
@@ -361,10 +397,18 @@ Value streamBufferTime(Machine&, Object* self, std::span<const Value>) {
     return s ? Value(s->bufferTimeSec) : Value();
 }
 
-// A local file is read whole before it plays: nothing waits in a buffer, no frame rate is
-// measured and nothing arrives late.
+// A local file is read whole before it plays: no frame rate is measured and nothing arrives
+// late.
 Value streamZero(Machine&, Object* self, std::span<const Value>) {
     return streamOf(self) ? Value(0.0) : Value();
+}
+
+// What is read and not yet played: the rest of the file, up to its last tag.
+Value streamBufferLength(Machine& m, Object* self, std::span<const Value>) {
+    NetStreamObject* s = streamOf(self);
+    if (!s) return Value();
+    if (!s->open) return Value(0.0);
+    return Value(std::max(0.0, s->lastTagSec - s->time(m.frameTimeMs())));
 }
 
 using native::method;
@@ -372,7 +416,7 @@ using native::method;
 constexpr NativeMember kStreamProperties[] = {
     native::accessor("time", streamTime, native::nothing),
     native::accessor("bufferTime", streamBufferTime, native::nothing),
-    native::accessor("bufferLength", streamZero, native::nothing),
+    native::accessor("bufferLength", streamBufferLength, native::nothing),
     native::accessor("currentFps", streamZero, native::nothing),
     native::accessor("liveDelay", streamZero, native::nothing),
     native::accessor("bytesLoaded", streamZero, native::nothing),

@@ -32,8 +32,6 @@
 namespace swf::avm1 {
 namespace {
 
-
-
 // What the class keeps for the movie: the channels the mixer plays, and the prototype, which
 // stays the class's when a movie deletes the global.
 struct SoundClass {
@@ -51,11 +49,14 @@ SoundObject* soundOf(Object* self) {
     return dynamic_cast<SoundObject*>(self);
 }
 
-// The clip a Sound speaks for; false when it has one and it cannot be found now.
+// The clip a Sound speaks for; false when it has one and it cannot be found now. To SWF 5
+// code a clip removed while its unload handler waits to run no longer counts, though its name
+// still finds it; later versions still reach it.
 bool resolveTarget(Machine& m, const SoundObject& s, DisplayObject*& target) {
     target = nullptr;
     if (s.global) return true;
     target = clipAtPath(m, s.targetPath);
+    if (target && target->unloadQueued() && m.swfVersion() < 6) target = nullptr;
     return target != nullptr;
 }
 

@@ -12,7 +12,6 @@
 namespace swf::avm1 {
 namespace {
 
-
 VideoInstance* videoOf(Machine& m, Object* self) {
     return dynamic_cast<VideoInstance*>(m.displayObjectOf(Value(self)));
 }
@@ -28,6 +27,44 @@ Value videoClear(Machine& m, Object* self, std::span<const Value>) {
     return Value();
 }
 
+Value videoWidth(Machine& m, Object* self, std::span<const Value>) {
+    VideoInstance* video = videoOf(m, self);
+    return video ? Value(video->pictureWidth()) : Value();
+}
+
+Value videoHeight(Machine& m, Object* self, std::span<const Value>) {
+    VideoInstance* video = videoOf(m, self);
+    return video ? Value(video->pictureHeight()) : Value();
+}
+
+Value videoSmoothing(Machine& m, Object* self, std::span<const Value>) {
+    VideoInstance* video = videoOf(m, self);
+    return video ? Value(video->smoothing()) : Value();
+}
+
+Value videoSetSmoothing(Machine& m, Object* self, std::span<const Value> args) {
+    if (VideoInstance* video = videoOf(m, self)) video->setSmoothing(m.toBoolean(arg(args, 0)));
+    return Value();
+}
+
+Value videoDeblocking(Machine& m, Object* self, std::span<const Value>) {
+    VideoInstance* video = videoOf(m, self);
+    return video ? Value(video->deblocking()) : Value();
+}
+
+Value videoSetDeblocking(Machine& m, Object* self, std::span<const Value> args) {
+    if (VideoInstance* video = videoOf(m, self)) video->setDeblocking(m.toInt32(arg(args, 0)));
+    return Value();
+}
+
+// The picture's properties: read-only sizes, and the two filters scripts may set.
+constexpr NativeMember kVideoProperties[] = {
+    native::accessor("smoothing", videoSmoothing, videoSetSmoothing),
+    native::accessor("deblocking", videoDeblocking, videoSetDeblocking),
+    native::accessor("height", videoHeight, native::nothing),
+    native::accessor("width", videoWidth, native::nothing),
+};
+
 constexpr NativeMember kVideoMethods[] = {
     native::method("attachVideo", videoAttach),
     native::method("clear", videoClear),
@@ -38,6 +75,7 @@ constexpr NativeMember kVideoMethods[] = {
 void installVideoClass(Machine& m) {
     Object* proto = m.newObject();
     m.prototypes().video = proto;
+    m.prototypes().videoProperties = kVideoProperties;
     installClass(m, m.global(), proto, {"Video", native::nothing, nullptr, {}, {}, kVideoMethods});
     // SWF 5 movies have no Video class to name.
     hideBefore(m.global(), "Video", 6);

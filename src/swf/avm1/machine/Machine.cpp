@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <typeinfo>
 
 #include "swf/avm1/machine/Activation.h"
 #include "swf/avm1/machine/ArrayObject.h"
+#include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/machine/NumberConversion.h"
 #include "swf/avm1/machine/PrimitiveObject.h"
 #include "swf/avm1/machine/StageObject.h"
@@ -210,10 +212,9 @@ Object* Machine::boxThroughGlobal(const Value& v) {
     if (!function) return nullptr;
     Value arg[1] = {v};
     if (function->isNative()) return construct(ctor, arg).asObject();
-    Object* prototype = get(ctor, "prototype").asObject();
-    Object* box = heap_.make<PrimitiveObject>(prototype, v);
-    box->defineOwn("__constructor__", Property{ctor, nullptr, nullptr, kDontEnum});
-    if (swfVersion() < 6) box->defineOwn("constructor", Property{ctor, nullptr, nullptr, kDontEnum});
+    Value prototypeValue = get(ctor, "prototype");
+    Object* box = heap_.make<PrimitiveObject>(prototypeValue.asObject(), v);
+    linkInstance(*box, prototypeValue, ctor);
     call(ctor, box, arg);
     return box;
 }
@@ -275,8 +276,19 @@ bool Machine::equals(const Value& a, const Value& b) {
         return toPrimitive(other, Hint::Default).isUndefined() &&
                methodPastResolve(other.asObject(), "valueOf").isUndefined();
     }
+    if (a.isObject() && b.isObject()) {
+        const bool aClip = a.asObject()->asStageObject() != nullptr;
+        if (aClip == (b.asObject()->asStageObject() != nullptr)) return strictEquals(a, b);
+        // A clip and an object are of different types: the object's value is compared
+        // (an object whose valueOf gives the clip equals it).
+        const Value& clip = aClip ? a : b;
+        Object* other = (aClip ? b : a).asObject();
+        Value valueOf = methodPastResolve(other, "valueOf");
+        Value p = valueOf.isUndefined() ? Value() : call(valueOf, other, {});
+        return p.isObject() ? strictEquals(p, clip) : equals(p, clip);
+    }
     if ((a.isNumber() && b.isNumber()) || (a.isString() && b.isString()) ||
-        (a.isBool() && b.isBool()) || (a.isObject() && b.isObject()))
+        (a.isBool() && b.isBool()))
         return strictEquals(a, b);
     if (a.isNumber() && b.isString()) return a.asNumber() == toNumber(b);
     if (a.isString() && b.isNumber()) return toNumber(a) == b.asNumber();
@@ -300,8 +312,10 @@ Value Machine::lessThan(const Value& a, const Value& b) {
     if (staysObject(x)) return Value(false);
     Value y = toPrimitive(b, Hint::Default);
     if (staysObject(y)) return Value(false);
+    // Empty text is less than nothing ("" < "0" is false).
     if (x.isString() && y.isString())
-        return Value(compareText(x.asString(), y.asString(), swfVersion()) < 0);
+        return Value(!x.asString().empty() &&
+                     compareText(x.asString(), y.asString(), swfVersion()) < 0);
     double nx = toNumber(x), ny = toNumber(y);
     if (std::isnan(nx) || std::isnan(ny)) return Value();
     return Value(nx < ny);
@@ -383,7 +397,7 @@ Machine::AccessorLevel::~AccessorLevel() {
 
 void Machine::setThroughAccessor(Object* holder, Object* self, std::string_view name,
                                  const Value& value) {
-    Property* p = holder->findOwn(name);
+    Property* p = holder->findOwnAnyVersion(name);
     if (!p || !p->setter) return;
     uint32_t id = p->accessorId;
     Function* setter = p->setter->asFunction();
@@ -394,7 +408,7 @@ void Machine::setThroughAccessor(Object* holder, Object* self, std::string_view 
     // bound), so the outermost assignment is the one a getter past the bound reads. The
     // player's own pairs hold their values elsewhere.
     if (!keepsValue) return;
-    p = holder->findOwn(name);
+    p = holder->findOwnAnyVersion(name);
     if (p && p->accessorId == id) p->value = value;
 }
 
@@ -515,15 +529,23 @@ void Machine::set(const Value& target, std::string_view name, const Value& given
         return;
     }
     if (object->setSpecial(*this, name, value)) return;
-    // An own property hidden from this version is replaced; no inherited setter runs.
-    if (object->hasOwnAnyVersion(name)) {
-        object->setOwn(name, value);
+    // An own property hidden from this version takes the assignment; no inherited setter
+    // runs. The SWF 7 bit keeps it hidden with its new value, the others give way to a
+    // visible one.
+    if (Property* hidden = object->findOwnAnyVersion(name)) {
+        if ((hidden->flags & kVersion7) && !hidden->isVirtual()) {
+            hidden->value = value;
+        } else {
+            object->setOwn(name, value);
+        }
         return;
     }
-    // An inherited getter/setter takes the assignment.
+    // An inherited getter/setter takes the assignment, even one the SWF 6 or SWF 7 bit hides
+    // (the bits of later versions hide it from assignments too).
     Object* o = object->proto();
     for (int depth = 0; o && depth < kMaxPrototypeChain; ++depth, o = o->proto()) {
-        if (Property* p = o->findOwn(name); p && p->isVirtual()) {
+        Property* p = o->findOwnAnyVersion(name);
+        if (p && p->isVirtual() && ((p->flags & (kHiddenIn6 | kVersion7)) || o->findOwn(name))) {
             setThroughAccessor(o, object, name, value);
             return;
         }
@@ -545,18 +567,19 @@ std::vector<std::string> Machine::enumerate(Object* object) {
     std::vector<std::string> seen;
     object = liveObject(object);
     // The object's own names, then each prototype's, each in the order they were made; a name
-    // met nearer the object hides the same name further up.
+    // met nearer the object hides the same name further up. Names hidden from this movie's
+    // version are listed too, though reading them gives undefined.
     for (int depth = 0; object && depth < kMaxPrototypeChain; ++depth, object = object->proto()) {
         // A clip's named children come before its properties.
         std::vector<std::string> table;
         object->specialNames(*this, table);
-        object->ownNames(table);
+        object->ownNames(table, true);
         for (const std::string& name : table) {
             bool already = std::any_of(seen.begin(), seen.end(),
                                        [&](const std::string& s) { return namesEqual(s, name); });
             if (already) continue;
             seen.push_back(name);
-            Property* p = object->findOwn(name);
+            Property* p = object->findOwnAnyVersion(name);
             if (!p || !(p->flags & kDontEnum)) names.push_back(name);
         }
     }
@@ -572,7 +595,7 @@ void Machine::checkCallDepth() const {
 }
 
 Value Machine::call(const Value& functionValue, Object* self, std::span<const Value> args,
-                    Object* home) {
+                    Object* home, const Activation* lender) {
     Object* object = functionValue.asObject();
     Function* function = object ? object->asFunction() : nullptr;
     if (!function) return Value();
@@ -586,7 +609,7 @@ Value Machine::call(const Value& functionValue, Object* self, std::span<const Va
         constructing_ = false;
         return function->native()(*this, self, args);
     }
-    return Activation::callFunction(*this, *function, self, args, home);
+    return Activation::callFunction(*this, *function, self, args, home, lender);
 }
 
 Value Machine::callMethod(const Value& target, std::string_view name,
@@ -619,7 +642,9 @@ Value Machine::construct(const Value& functionValue, std::span<const Value> args
         prototypeValue = hidden->value;
     Object* prototype = prototypeValue.asObject();
     // A class derived from a native one gets the native's kind of instance (a date, a
-    // color transform, ...), found through the prototype chain.
+    // color transform, ...), found through the prototype chain up to the native's prototype.
+    // An instance of the native met first (a prototype that is `new Date()`) ends the search:
+    // what inherits from it is a plain object.
     const InstanceMaker* maker = function->instanceMaker() ? &function->instanceMaker() : nullptr;
     Object* p = prototype;
     for (int depth = 0; !maker && p && depth < kMaxPrototypeChain; ++depth, p = p->proto()) {
@@ -627,40 +652,53 @@ Value Machine::construct(const Value& functionValue, std::span<const Value> args
         Function* native = c && !c->isVirtual() && c->value.asObject()
                                ? c->value.asObject()->asFunction()
                                : nullptr;
-        if (native && native->isNative() && native->instanceMaker()) maker = &native->instanceMaker();
+        bool nativePrototype = native && native->isNative() && native->instanceMaker() &&
+                               get(Value(native), "prototype").asObject() == p;
+        if (nativePrototype) maker = &native->instanceMaker();
+        else if (typeid(*p) != typeid(Object)) break;
     }
     Object* instance = maker ? (*maker)(*this, prototype)
                              : newObject(prototype ? prototype : prototypes_.object);
     if (!prototype) instance->setProto(nullptr);
-    // A prototype that is a primitive is what the instance's __proto__ then reads.
-    if (!prototype && !prototypeValue.isNullish())
-        instance->defineOwn("__proto__", Property{prototypeValue, nullptr, nullptr, kDontEnum});
-    instance->defineOwn("__constructor__", Property{Value(function), nullptr, nullptr, kDontEnum});
-    if (swfVersion() < 6)
-        instance->defineOwn("constructor", Property{Value(function), nullptr, nullptr, kDontEnum});
+    linkInstance(*instance, prototypeValue, functionValue);
     if (function->isNative()) {
-        checkCallDepth();
-        ++callDepth_;
-        constructing_ = true;
-        Value result;
-        try {
-            result = function->native()(*this, instance, args);
-        } catch (...) {
-            constructing_ = false;
-            --callDepth_;
-            throw;
-        }
-        constructing_ = false;
-        --callDepth_;
         // A native constructor may answer with an object of its own (Object(x), ...), or
         // refuse its arguments with null: `new` then gives undefined (BitmapData of a size
         // the player does not make).
+        Value result = constructNative(*function, instance, args);
         if (result.isObject()) return result;
         if (result.isNull()) return Value();
         return Value(instance);
     }
     call(functionValue, instance, args, prototype);
     return Value(instance);
+}
+
+void Machine::linkInstance(Object& instance, const Value& prototypeValue, const Value& constructor) {
+    // A prototype that is a primitive is what the instance's __proto__ then reads.
+    if (!prototypeValue.isObject() && !prototypeValue.isNullish())
+        instance.defineOwn("__proto__", Property{prototypeValue, nullptr, nullptr, kDontEnum});
+    instance.defineOwn("__constructor__", Property{constructor, nullptr, nullptr, kDontEnum});
+    if (swfVersion() < 6)
+        instance.defineOwn("constructor", Property{constructor, nullptr, nullptr, kDontEnum});
+}
+
+Value Machine::constructNative(Function& function, Object* instance,
+                               std::span<const Value> args) {
+    checkCallDepth();
+    ++callDepth_;
+    constructing_ = true;
+    Value result;
+    try {
+        result = function.native()(*this, instance, args);
+    } catch (...) {
+        constructing_ = false;
+        --callDepth_;
+        throw;
+    }
+    constructing_ = false;
+    --callDepth_;
+    return result;
 }
 
 // ---- display objects
@@ -671,9 +709,13 @@ StageObject* Machine::stageObject(DisplayObject& object) {
     if (object.asMovieClip()) proto = prototypes_.movieClip;
     else if (object.isButton()) proto = prototypes_.button;
     else if (object.isEditText()) proto = prototypes_.textField;
-    else if (object.character() && object.character()->kind() == CharacterKind::Video &&
-             prototypes_.video)
+    else if (object.isVideo() && prototypes_.video) {
         proto = prototypes_.video;
+        if (!prototypes_.videoPropertiesAdded) {
+            prototypes_.videoPropertiesAdded = true;
+            installMembers(*this, proto, prototypes_.videoProperties);
+        }
+    }
     auto* stage = heap_.make<StageObject>(proto, object.shared_from_this(), targetPath(object));
     object.setScriptObject(stage);
     stageObjects_.push_back(stage);
@@ -713,8 +755,8 @@ std::string Machine::slashPath(DisplayObject& object) {
     return path;
 }
 
-void Machine::runActions(const ActionBlock& block, MovieClip& clip) {
-    Activation::runTimelineActions(*this, block, clip);
+void Machine::runActions(const ActionBlock& block, DisplayObject& timeline) {
+    Activation::runTimelineActions(*this, block, timeline);
 }
 
 void Machine::callEventMethod(DisplayObject& object, std::string_view name) {

@@ -32,6 +32,7 @@ namespace swf::avm1 {
 class Activation;
 class ArrayObject;
 class StageObject;
+struct NativeMember;
 
 // A value thrown by a script (ActionThrow, or an error of a native function), travelling
 // through native code until a try block or the end of the action list takes it.
@@ -64,6 +65,9 @@ struct Prototypes {
     Rooted<Object> button;
     Rooted<Object> textField;
     Rooted<Object> video;
+    // What the Video prototype gains when the first video object reaches a script.
+    std::span<const NativeMember> videoProperties;
+    bool videoPropertiesAdded = false;
 };
 
 class Machine {
@@ -127,6 +131,11 @@ class Machine {
     // A method as conversions and super() look it up, past __resolve; undefined if it is no
     // function.
     Value methodPastResolve(Object* object, std::string_view name);
+    // A property as the player's own methods read it (an array's length): through the
+    // prototypes and getters, past __resolve.
+    Value getPastResolve(Object* object, std::string_view name) {
+        return getFromObject(object, object, name);
+    }
     // The object a value stands for: primitives boxed through the global class of their type
     // as it is now; null for undefined and null, and when that global is no function.
     Object* toObject(const Value& value);
@@ -155,10 +164,14 @@ class Machine {
     Object* liveObject(Object* object);
 
     // Calls. `home` is the object on the prototype chain the method was found on, for super.
+    // `lender`, when given, is the code whose timeline and version the function runs with.
     Value call(const Value& function, Object* self, std::span<const Value> args,
-               Object* home = nullptr);
+               Object* home = nullptr, const Activation* lender = nullptr);
     Value callMethod(const Value& target, std::string_view name, std::span<const Value> args);
     Value construct(const Value& function, std::span<const Value> args);
+    // Runs a native constructor on an object already made: `new`, and super() of a class
+    // derived from a native one, which so gives the instance its value (a Boolean's, ...).
+    Value constructNative(Function& function, Object* instance, std::span<const Value> args);
     // True while a native function runs as a constructor (`new`).
     bool constructing() const { return constructing_; }
 
@@ -171,8 +184,9 @@ class Machine {
     std::string targetPath(DisplayObject& object);
     std::string slashPath(DisplayObject& object);
 
-    // Runs an action block with `clip` as its timeline and scope.
-    void runActions(const ActionBlock& block, MovieClip& clip);
+    // Runs an action block with `timeline` (a clip, or the button holding a button) as its
+    // timeline and scope.
+    void runActions(const ActionBlock& block, DisplayObject& timeline);
     // Calls a method of a display object's script object, if it has one (onLoad, ...).
     void callEventMethod(DisplayObject& object, std::string_view name);
 
@@ -279,6 +293,8 @@ class Machine {
     double frameTimeMs() const;
 
   private:
+    // Gives a new instance its constructor links, and a primitive prototype as __proto__.
+    void linkInstance(Object& instance, const Value& prototypeValue, const Value& constructor);
     Object* boxThroughGlobal(const Value& value);
     void installBuiltins(void (*installClasses)(Machine&));
     Value getFromObject(Object* object, Object* thisObject, std::string_view name);
