@@ -2,7 +2,7 @@
 // through the field's restrict pattern and maxChars, line breaks only in multiline fields,
 // editing commands move the caret and delete; each change sets the bound variable and tells
 // the field's listeners (onChanged). A click places the caret or follows a link; a password
-// field's text never reaches the clipboard.
+// field's text never reaches the clipboard. The wheel scrolls the field under the pointer.
 
 #include <gtest/gtest.h>
 
@@ -35,6 +35,11 @@ InputEvent Typed(char32_t c) {
 InputEvent Command(Control control) {
     InputEvent event = Event(InputEvent::Type::TextControl);
     event.control = control;
+    return event;
+}
+InputEvent Wheel(int lines) {
+    InputEvent event = Event(InputEvent::Type::MouseWheel);
+    event.wheelDelta = lines;
     return event;
 }
 InputEvent Down(double x, double y) { return Pointer(InputEvent::Type::MouseDown, x, y); }
@@ -131,6 +136,15 @@ TEST(TextEditing, TypingPastingAndCommandsChangeTheFocusedField) {
          "push \"t\"; getVariable; push \"htmlText\", \"<a href='asfunction:g'>a</a>\"; setMember;",
          {Down(4, 6), Up(4, 6)},
          "true"},
+        {"the wheel scrolls the field under the pointer by its lines, up for positive ones",
+         true,
+         "push \"t\"; getVariable; push \"text\", \"" + std::string(30, '\r') + "\"; setMember;"
+         "push \"Mouse\"; getVariable; push \"onMouseWheel\"; function () { push \"t\";"
+         "getVariable; push \"scroll\"; getMember; trace }; setMember;"
+         "push \"Mouse\"; getVariable; push 1, \"Mouse\"; getVariable; push \"addListener\";"
+         "callMethod; pop;",
+         {Pointer(InputEvent::Type::MouseMove, 5, 5), Wheel(-2), Wheel(5), Wheel(-1)},
+         "3\n1\n2"},
         {"a read-only field takes nothing",
          true,
          "push \"t\"; getVariable; push \"type\", \"dynamic\"; setMember;",

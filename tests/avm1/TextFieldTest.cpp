@@ -270,6 +270,21 @@ TEST(TextFieldClass, MatchesThePlayer) {
              "setMember\n" +
              show("tf.styleSheet"),
          "<span class='red'>x</span>y\nxy\n16711680\nundefined"},
+        {"a made field's duplicate starts from its definition, which keeps the field's type", 8,
+         field() + set("tf", "type", "\"input\"") + set("tf", "password", "true") +
+             "push \"t\", \"c\", 5; cloneSprite\n" + show("c.type") + show("c.password") +
+             set("tf", "type", "\"dynamic\"") + "push \"t\", \"d\", 6; cloneSprite\n" +
+             show("d.type"),
+         "input\nfalse\ndynamic"},
+        {"a style sheet set again restyles the HTML kept, a class matched ignoring case", 8,
+         field() + store("s", newObject("TextField.StyleSheet")) +
+             "push \"tf\"; getVariable; push \"styleSheet\", 0, \"Object\"; newObject; "
+             "setMember\n" +
+             set("tf", "htmlText", "\"<span class='RED'>x</span>\"") +
+             call("s", "parseCSS", {"\".red { color: #FF0000; }\""}) + "pop\n" +
+             "push \"tf\"; getVariable; push \"styleSheet\", \"s\"; getVariable; setMember\n" +
+             store("f", call("tf", "getTextFormat", {"0"})) + show("f.color"),
+         "16711680"},
         {"TextSnapshot of a clip without static text", 8,
          store("t", call("_root", "getTextSnapshot")) + call("t", "getCount") + "trace\n" +
              call("t", "findText", {"0", "\"a\"", "true"}) + "trace\n" +

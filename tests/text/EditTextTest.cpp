@@ -206,3 +206,16 @@ TEST(TextFieldTest, SelfSizingFieldsFitTheirText) {
     TextField fixed(parseField(sizing));
     EXPECT_EQ(fixed.box(dictionary), (swf::Rect{0, px(34), 0, px(10)}));
 }
+
+// The alignment a centred definition leaves for new text: older movies start every HTML text
+// from the left; later ones keep the definition's unless an HTML field brings no text.
+TEST(TextFieldTest, HtmlFieldsStartFromTheirDefinitionsAlignment) {
+    using enum swf::TextAlign;
+    for (auto [version, text, align] :
+         {std::tuple{7, "ab", Left}, {7, "", Left}, {8, "ab", Center}, {8, "", Left}}) {
+        swftest::EditText field{.text = *text ? std::optional<std::string>(text) : std::nullopt,
+                                .align = swftest::TextAlign::Center,
+                                .html = true};
+        EXPECT_EQ(TextField(parseField(field), nullptr, version).newFormat().align, align);
+    }
+}

@@ -63,6 +63,9 @@ StyleSheet sheet() {
     TextFormat centred;
     centred.align = TextAlign::Center;
     styles.set("p", centred);
+    TextFormat blue;
+    blue.color = 0x0000FF;
+    styles.set("span", blue);
     return styles;
 }
 
@@ -132,11 +135,12 @@ TEST(HtmlParserTest, ReadsRunsAndWritesThePlayersHtml) {
          U"LETTERSPACING=\"0\" KERNING=\"0\">a<FONT COLOR=\"#000000\"></FONT></FONT></P><P "
          U"ALIGN=\"LEFT\"><FONT FACE=\"Base\" SIZE=\"12\" COLOR=\"#000000\" "
          U"LETTERSPACING=\"0\" KERNING=\"0\">b</FONT></P>"},
-        {"style sheets style tags and classes; unknown classes and tags do nothing",
-         U"<p>a<span class='red big'>b</span><span class='none'>c</span><x>d</x></p>", false,
+        {"style sheets style paragraphs and a class named whole, ignoring case; spans, "
+         "unknown classes and tags take nothing",
+         U"<p>a<span class='BIG'>b</span><span class='red big'>c</span><x>d</x></p>", false,
          &styles,
          {{U"a", "Base", 12, 0, false, TextAlign::Center},
-          {U"b", "Base", 30, 0xFF0000, true, TextAlign::Center},
+          {U"b", "Base", 30, 0, true, TextAlign::Center},
           {U"cd", "Base", 12, 0, false, TextAlign::Center}},
          U""},
         {"the break a </p> makes has the last closed <font>'s font and the last character's "

@@ -133,8 +133,10 @@ TEST(TextRenderTest, TextFieldBorderBackgroundAndClipping) {
     EXPECT_LT(corner[1], 255);
     // First glyph: 2 px gutter, baseline at 2 + 16 px from the top.
     EXPECT_EQ(pixel(canvas, 15, 25), (std::array<int, 4>{0, 0, 255, 255}));
-    EXPECT_EQ(pixel(canvas, 45, 25),
-              (std::array<int, 4>{0, 255, 0, 255}));  // clipped at the field's edge
+    // The text stops at the gutter inside the border.
+    EXPECT_EQ(pixel(canvas, 37, 25), (std::array<int, 4>{0, 0, 255, 255}));
+    EXPECT_EQ(pixel(canvas, 38, 25), kWhite);
+    EXPECT_EQ(pixel(canvas, 45, 25), (std::array<int, 4>{0, 255, 0, 255}));
 
     // Half a pixel off: the border still lands on whole pixels, halves rounding down.
     swf::Canvas shifted(60, 60);
@@ -162,6 +164,14 @@ TEST(TextRenderTest, TextFieldBorderBackgroundAndClipping) {
     const int caretX = 12 + 10;
     EXPECT_EQ(pixel(caret, caretX, 13), (std::array<int, 4>{0, 0, 255, 255}));
     EXPECT_EQ(pixel(caret, caretX + 1, 13), (std::array<int, 4>{0, 255, 0, 255}));
+
+    // The second character selected: black over the line's height, the glyph inverted.
+    swf::Canvas selected(60, 60);
+    selected.clear({0, 255, 0, 255});
+    field.draw(selected, kTwipsToPixels, {}, dictionary, false, std::nullopt, {1, 2});
+    EXPECT_EQ(pixel(selected, 25, 14), (std::array<int, 4>{0, 0, 0, 255}));
+    EXPECT_EQ(pixel(selected, 25, 25), (std::array<int, 4>{255, 255, 0, 255}));
+    EXPECT_EQ(pixel(selected, 15, 14), (std::array<int, 4>{0, 255, 0, 255}));
 }
 
 TEST(TextRenderTest, TextFieldsShowTheirCurrentTextAndMaskWithGlyphsOnly) {

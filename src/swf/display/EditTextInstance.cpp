@@ -40,6 +40,14 @@ Point EditTextInstance::boxOffset() const {
     return Point{std::round(m.a * dx + m.c * dy), std::round(m.b * dx + m.d * dy)};
 }
 
+void EditTextInstance::setEditable(bool editable) {
+    field_.settings().editable = editable;
+    if (!field_.definition().madeByScript) return;
+    auto definition = EditTextCharacter::forScript(field_.definition().bounds);
+    definition->readOnly = !editable;
+    setCharacter(std::move(definition));
+}
+
 bool EditTextInstance::typeText(std::u32string_view text) {
     const TextFieldSettings& settings = field_.settings();
     if (!settings.editable) return false;
@@ -140,7 +148,11 @@ void EditTextInstance::draw(RenderContext& context, const Matrix& toPixels,
     std::optional<size_t> caret;
     if (focused_ && field_.settings().editable && selectionBegin_ == selectionEnd_)
         caret = std::min(selectionEnd_, field_.text().size());
-    field_.draw(context.canvas, toPixels, cxform, context.dictionary, context.maskPass, caret);
+    // Only the focused field shows its selection.
+    std::pair<size_t, size_t> selected;
+    if (focused_ && field_.settings().selectable) selected = {selectionBegin_, selectionEnd_};
+    field_.draw(context.canvas, toPixels, cxform, context.dictionary, context.maskPass, caret,
+                selected);
 }
 
 }  // namespace swf

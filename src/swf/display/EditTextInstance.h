@@ -47,6 +47,9 @@ class EditTextInstance : public DisplayObject {
     // An editing command other than the clipboard's; true when the text changed.
     bool edit(InputEvent::TextControl control);
     std::u32string selectedText() const;
+    // Makes the field input or dynamic. A field a script made keeps the type in its
+    // definition, so its duplicates start with it.
+    void setEditable(bool editable);
     // Whether the field has the keyboard focus: an editable one then shows its caret.
     void setFocused(bool focused) { focused_ = focused; }
 

@@ -4,6 +4,7 @@
 
 #include "swf/format/BitReader.h"
 #include "swf/movie/Dictionary.h"
+#include "swf/text/TextCharacter.h"
 #include "swf/text/TextField.h"
 
 namespace swf {
@@ -60,10 +61,16 @@ bool EditTextCharacter::applyTextSettings(std::span<const uint8_t> body, Diction
     const float thickness = in.f32();
     const float sharpness = in.f32();
     std::shared_ptr<Character> character = dictionary.share(id);
-    if (in.overrun() || !character || character->kind() != kKind) return false;
-    auto* field = static_cast<EditTextCharacter*>(character.get());
+    if (in.overrun() || !character) return false;
     // UseFlashType in the top two bits, GridFit in the next three.
-    field->advancedAntiAlias = (flags >> 6) == 1;
+    const bool advanced = (flags >> 6) == 1;
+    if (character->kind() == TextCharacter::kKind) {
+        static_cast<TextCharacter*>(character.get())->setAdvancedAntiAlias(advanced);
+        return true;
+    }
+    if (character->kind() != kKind) return false;
+    auto* field = static_cast<EditTextCharacter*>(character.get());
+    field->advancedAntiAlias = advanced;
     static const char* const kGridFits[] = {"none", "pixel", "subpixel"};
     const unsigned gridFit = (flags >> 3) & 0x07;
     field->gridFitType = gridFit < 3 ? kGridFits[gridFit] : "pixel";

@@ -32,7 +32,8 @@ class EditTextCharacter : public Character {
     // variable name.
     static std::shared_ptr<EditTextCharacter> parse(std::span<const uint8_t> body);
 
-    // Applies a CSMTextSettings (74) body to the field it names; false when it names none.
+    // Applies a CSMTextSettings (74) body to the field or static text it names; false when it
+    // names neither.
     static bool applyTextSettings(std::span<const uint8_t> body, Dictionary& dictionary);
 
     explicit EditTextCharacter(uint16_t id) : Character(id, kKind) {}

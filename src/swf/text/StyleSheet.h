@@ -19,12 +19,14 @@ class StyleSheet {
     void set(std::string selector, const TextFormat& format);
     const TextFormat* find(std::string_view selector) const;
     bool empty() const { return styles_.empty(); }
-    // What a tag takes from the sheet: its name's style, then each of its classes' in turn.
-    // Nothing when neither has one.
+    // What a tag takes from the sheet, selectors compared ignoring case: a paragraph's, list
+    // item's or link's name's style, then its class's. Nothing when neither has one.
     const TextFormat* forTag(std::string_view tag, std::u32string_view classes,
                              TextFormat& combined) const;
 
   private:
+    const TextFormat* findIgnoringCase(std::string_view selector) const;
+
     std::vector<std::pair<std::string, TextFormat>> styles_;
 };
 

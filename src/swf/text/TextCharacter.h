@@ -50,6 +50,10 @@ class TextCharacter : public Character {
     const Rect& bounds() const { return bounds_; }
     const Matrix& matrix() const { return matrix_; }
     const std::vector<TextRun>& runs() const { return runs_; }
+    // Set by CSMTextSettings: advanced anti-aliasing draws the text as one block, hit all over
+    // its box rather than on its glyphs.
+    bool advancedAntiAlias() const { return advancedAntiAlias_; }
+    void setAdvancedAntiAlias(bool advanced) { advancedAntiAlias_ = advanced; }
 
     // Glyphs whose font is missing from the dictionary (or whose index it lacks) are left out.
     // A font without outlines stands for a device font: its codes pick installed glyphs.
@@ -61,6 +65,7 @@ class TextCharacter : public Character {
     Rect bounds_;
     Matrix matrix_;
     std::vector<TextRun> runs_;
+    bool advancedAntiAlias_ = false;
 };
 
 }  // namespace swf

@@ -241,8 +241,9 @@ void TextField::setHtml(std::u32string_view html, bool definitionText) {
     options.styleSheet = styleSheet_ ? &*styleSheet_ : nullptr;
     options.swfVersion = swfVersion_;
     options.definitionText = definitionText;
-    // Older players start HTML paragraphs from left alignment, the field's new text with them.
-    if (swfVersion_ < 8) newFormat_.align = TextAlign::Left;
+    // Older players start HTML paragraphs from left alignment, the field's new text with them;
+    // later ones keep a definition's alignment only when it brings HTML text to lay out.
+    if (swfVersion_ < 8 || (definitionText && html.empty())) newFormat_.align = TextAlign::Left;
     FormattedText parsed = HtmlParser::parse(html, newFormat_, options);
     text_ = std::move(parsed.text);
     runs_ = std::move(parsed.runs);
@@ -572,8 +573,8 @@ void TextField::drawCaret(Canvas& canvas, const std::vector<TextLine>& laidOut, 
 }
 
 void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransform& cxform,
-                     const Dictionary& dictionary, bool intoMask,
-                     std::optional<size_t> caret) const {
+                     const Dictionary& dictionary, bool intoMask, std::optional<size_t> caret,
+                     std::pair<size_t, size_t> selected) const {
     const std::vector<TextLine>& laidOut = lines(dictionary);
     const Rect& bounds = box_;
     if (!intoMask && (settings_.background || settings_.border)) {
@@ -586,15 +587,36 @@ void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransfor
 
     if (layoutRuns_.empty() || bounds.empty()) return;
 
-    if (!intoMask) {
+    // The text shows inside the gutter only: what scrolls past it is cut there. The caret
+    // may stand in the gutter.
+    const auto gutter = static_cast<int32_t>(kGutter);
+    Rect inside = bounds;
+    if (inside.width() > 2 * gutter && inside.height() > 2 * gutter)
+        inside = Rect{bounds.xMin + gutter, bounds.xMax - gutter, bounds.yMin + gutter,
+                      bounds.yMax - gutter};
+    auto beginClip = [&](const Rect& clip) {
         canvas.beginMask();
-        canvas.drawShape(boxShape(bounds, kWhite, std::nullopt), toPixels, {}, {});
+        canvas.drawShape(boxShape(clip, kWhite, std::nullopt), toPixels, {}, {});
         canvas.endMask();
-    }
+    };
+    if (!intoMask) beginClip(inside);
+    auto isSelected = [&](const PlacedGlyph& placed) {
+        return !intoMask && placed.character >= selected.first &&
+               placed.character < selected.second;
+    };
     size_t first = 0;
     const auto [left, top] = textOrigin(laidOut, first);
     for (size_t i = first; i < laidOut.size(); ++i) {
         const TextLine& line = laidOut[i];
+        for (const PlacedGlyph& placed : line.glyphs) {
+            if (!isSelected(placed)) continue;
+            const Rect box{static_cast<int32_t>(std::lround(left + placed.x)),
+                           static_cast<int32_t>(std::lround(left + placed.x + placed.advance)),
+                           static_cast<int32_t>(std::lround(top + line.top())),
+                           static_cast<int32_t>(std::lround(top + line.bottom()))};
+            if (!box.empty())
+                canvas.drawShape(boxShape(box, rgbOf(0), std::nullopt), toPixels, cxform, {});
+        }
         for (const PlacedGlyph& placed : line.glyphs) {
             const TextLayoutRun& run = layoutRuns_[placed.run];
             const Shape* shape = run.font ? run.font->glyphShape(placed.glyph) : nullptr;
@@ -602,13 +624,18 @@ void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransfor
             const double scale = run.style.fontHeight / run.font->emSize();
             const Matrix glyphToField = Matrix::translate(left + placed.x, top + line.baseline) *
                                         Matrix::scale(scale, scale);
+            const uint32_t color = runLooks_[placed.run].color;
             DrawGlyph(canvas, *shape, toPixels * glyphToField,
-                      rgbOf(runLooks_[placed.run].color), cxform);
+                      rgbOf(isSelected(placed) ? ~color & 0xFFFFFFu : color), cxform);
         }
         if (!intoMask) drawUnderlines(canvas, line, left, top, toPixels, cxform);
     }
-    if (caret && !intoMask) drawCaret(canvas, laidOut, *caret, {left, top}, toPixels, cxform);
-    if (!intoMask) canvas.popMask();
+    if (intoMask) return;
+    canvas.popMask();
+    if (!caret) return;
+    beginClip(bounds);
+    drawCaret(canvas, laidOut, *caret, {left, top}, toPixels, cxform);
+    canvas.popMask();
 }
 
 }  // namespace swf

@@ -98,6 +98,8 @@ class TextField {
 
     // The styles HTML set from now on takes (none: null).
     void setStyleSheet(std::optional<StyleSheet> sheet) { styleSheet_ = std::move(sheet); }
+    // Whether the field keeps the HTML it was given (under a style sheet) to give it back.
+    bool hasHtmlSource() const { return htmlSource_.has_value(); }
     bool hasStyleSheet() const { return styleSheet_.has_value(); }
 
     // The attributes the characters in [begin, end) share.
@@ -137,12 +139,14 @@ class TextField {
     void setHscroll(int pixels) { hscroll_ = std::max(0, pixels); }
 
     // Background and border (when the field has them), then the text clipped to the
-    // field's box, and the caret before character `caret` when there is one. While a clip
-    // layer's mask is drawn (`intoMask`) only the glyphs go in, unclipped, since masks do
-    // not nest then.
+    // field's box, and the caret before character `caret` when there is one. The characters
+    // from `selected.first` up to `selected.second` show selected: in their colour's inverse
+    // on black. While a clip layer's mask is drawn (`intoMask`) only the glyphs go in,
+    // unclipped, since masks do not nest then.
     void draw(Canvas& canvas, const Matrix& toPixels, const ColorTransform& cxform,
               const Dictionary& dictionary, bool intoMask = false,
-              std::optional<size_t> caret = std::nullopt) const;
+              std::optional<size_t> caret = std::nullopt,
+              std::pair<size_t, size_t> selected = {}) const;
 
   private:
     // The movie's font of that name that has outlines, looked up once per name and style.

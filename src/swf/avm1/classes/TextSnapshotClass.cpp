@@ -41,7 +41,7 @@ struct SnapshotText {
 SnapshotText textOf(Machine& m, TextSnapshotObject& snapshot) {
     SnapshotText text;
     auto clip = snapshot.clip.lock();
-    MovieClip* movieClip = clip && !clip->removed() ? clip->asMovieClip() : nullptr;
+    MovieClip* movieClip = clip ? clip->asMovieClip() : nullptr;
     DisplayList* children = movieClip ? movieClip->children() : nullptr;
     if (!children) return text;
     const Dictionary& dictionary = movieClip->dictionary();
@@ -159,8 +159,9 @@ Value getSelectedText(Machine& m, TextSnapshotObject& s, std::span<const Value> 
     return Value(encodeCharacters(out, 0, out.size(), m.swfVersion()));
 }
 
+// A snapshot not made for a clip has no text to give either.
 Value getText(Machine& m, TextSnapshotObject& s, std::span<const Value> args) {
-    if (args.size() < 2 || args.size() > 3) return Value();
+    if (args.size() < 2 || args.size() > 3 || !s.madeForClip) return Value();
     SnapshotText text = textOf(m, s);
     auto [from, to] = rangeOf(m, args[0], args[1], text.characters.size());
     return Value(textRange(m, text, from, to, m.toBoolean(arg(args, 2))));

@@ -256,7 +256,12 @@ void setFieldStyleSheet(Machine& m, EditTextInstance& f, const Value& v) {
     const bool sheet = v.isObject() && !m.displayObjectOf(v);
     m.stageObject(f)->defineOwn("__styleSheet",
                                 Property{sheet ? v : Value(), nullptr, nullptr, kDontEnum});
-    if (!sheet) tf(f).setStyleSheet(std::nullopt);
+    if (!sheet) {
+        tf(f).setStyleSheet(std::nullopt);
+        return;
+    }
+    // A sheet set again restyles the HTML the field kept under the last one.
+    if (tf(f).hasHtmlSource()) showText(m, f, encode(m, tf(f).htmlText()), true);
 }
 
 Value fieldRestrict(Machine&, EditTextInstance& f) {
@@ -346,8 +351,8 @@ Value fieldType(Machine&, EditTextInstance& f) {
 
 void setFieldType(Machine& m, EditTextInstance& f, const Value& v) {
     std::string type = m.toString(v);
-    if (equalsIgnoringCase(type, "input")) settingsOf(f).editable = true;
-    if (equalsIgnoringCase(type, "dynamic")) settingsOf(f).editable = false;
+    if (equalsIgnoringCase(type, "input")) f.setEditable(true);
+    if (equalsIgnoringCase(type, "dynamic")) f.setEditable(false);
 }
 
 Value fieldAutoSize(Machine&, EditTextInstance& f) {
