@@ -30,16 +30,22 @@ st::ActionBuilder Trace(const std::string& text) {
     return st::ActionBuilder::assemble("push \"" + text + "\"; trace");
 }
 
-// A 200 x 100 px stage: a button over (0,0)-(50,50) whose actions trace its transitions and
-// the key "a"; a clip "box" over (101.5,0)-(151.5,50) whose methods trace the same with
-// _xmouse; a Mouse and a
-// Key listener; every clip's onClipEvent(mouseDown); then `laterActions`.
-st::SwfWriter Stage(const std::string& laterActions = "") {
+// A 200 x 100 px movie of version 8 with a blue 50 px square as character 1.
+st::SwfWriter SquareMovie() {
     st::SwfWriter movie;
     movie.version(8).frameSizePixels(200, 100);
     st::ShapeBuilder square;
     square.fill1(square.addFill(st::FillStyle::solid({0, 0, 255}))).rectangle(0, 0, 1000, 1000);
     movie.defineShape(1, square);
+    return movie;
+}
+
+// A 200 x 100 px stage: a button over (0,0)-(50,50) whose actions trace its transitions and
+// the key "a"; a clip "box" over (101.5,0)-(151.5,50) whose methods trace the same with
+// _xmouse; a Mouse and a
+// Key listener; every clip's onClipEvent(mouseDown); then `laterActions`.
+st::SwfWriter Stage(const std::string& laterActions = "") {
+    st::SwfWriter movie = SquareMovie();
     st::ButtonBuilder button;
     button.add({.states = st::kButtonUp | st::kButtonOver | st::kButtonDown | st::kButtonHitTest,
                 .character = 1})
@@ -128,14 +134,47 @@ TEST(Input, AClipDisabledUnderThePointerKeepsItUnheard) {
     EXPECT_EQ(Joined(RunMovie(movie, 4, input)), "over\nbutton key a\nbox onRollOut 78");
 }
 
+// A clip's hitArea, while it names an object, is where the clip is hit; set to anything
+// else, the clip is hit on its own content again.
+TEST(Input, AClipIsHitOnItsHitArea) {
+    st::SwfWriter movie = Stage(
+        "push \"box\"; getVariable; push \"hitArea\", \"btn\"; getVariable; setMember;"
+        "push \"listener\"; getVariable; push \"onKeyDown\"; function () {"
+        "  push \"box\"; getVariable; push \"hitArea\", 1; setMember }; setMember;");
+    std::vector<std::vector<InputEvent>> input = {
+        {Move(110, 10), Move(10, 10), Move(180, 80)},
+        {Key(InputEvent::Type::KeyDown, 66, 'b'), Move(10, 10), Move(110, 10)},
+    };
+    EXPECT_EQ(Joined(RunMovie(movie, 2, input)),
+              "box onRollOver -92\nbox onRollOut 78\n"
+              "button rollOver\nbutton rollOut\nbox onRollOver 8");
+}
+
+// A button the timeline takes away and puts back every frame, the pointer still, is the same
+// button to the pointer: it is not rolled over again, and a press on one instance is dragged
+// out of and back over the next.
+TEST(Input, AButtonPutBackInItsPlaceKeepsItsPartUnderThePointer) {
+    st::SwfWriter movie = SquareMovie();
+    st::ButtonBuilder button;
+    button.add({.states = st::kButtonUp | st::kButtonHitTest, .character = 1})
+        .addActions(st::kCondIdleToOverUp, Trace("rollOver"))
+        .addActions(st::kCondOverUpToIdle, Trace("rollOut"))
+        .addActions(st::kCondOverDownToOutDown, Trace("dragOut"))
+        .addActions(st::kCondOutDownToOverDown, Trace("dragOver"));
+    movie.defineButton2(2, button);
+    movie.place(2, 1).showFrame();
+    movie.removeObject2(1).doAction(st::ActionBuilder::assemble("gotoFrame 0; play")).showFrame();
+    std::vector<std::vector<InputEvent>> input = {
+        {Move(10, 10)}, {}, {Down(10, 10)}, {}, {Move(100, 50)}, {},
+        {Move(10, 10)}, {}, {Up(10, 10)},   {}, {Move(100, 50)},
+    };
+    EXPECT_EQ(Joined(RunMovie(movie, 11, input)), "rollOver\ndragOut\ndragOver\nrollOut");
+}
+
 // A clip dragged by its press and dropped by its release keeps its offset from the pointer
 // and names the clip it was dropped on; the action form stays inside its limits.
 TEST(Input, DraggingFollowsThePointerAndNamesTheDropTarget) {
-    st::SwfWriter movie;
-    movie.version(8).frameSizePixels(200, 100);
-    st::ShapeBuilder square;
-    square.fill1(square.addFill(st::FillStyle::solid({0, 0, 255}))).rectangle(0, 0, 1000, 1000);
-    movie.defineShape(1, square);
+    st::SwfWriter movie = SquareMovie();
     st::SwfWriter squareTimeline;
     squareTimeline.place(1, 1).showFrame();
     movie.defineSprite(2, squareTimeline);

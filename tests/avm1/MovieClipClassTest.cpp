@@ -13,6 +13,7 @@
 #include "support/ButtonBuilder.h"
 #include "support/ShapeBuilder.h"
 #include "support/SwfWriter.h"
+#include "support/TextBuilder.h"
 
 namespace {
 
@@ -101,6 +102,19 @@ st::SwfWriter stage(int version, std::string_view script) {
     movie.tag(56, buttonExport);
     movie.placeObject2(
         {.depth = 6, .character = 8, .matrix = st::Matrix::translation(1000, 1000), .name = "btn"});
+    // "aaText" at (400, 300): a clip of a glyphless 100 x 20 px static text turned 45 degrees,
+    // drawn with advanced anti-aliasing.
+    st::TextBuilder text;
+    text.setBounds(st::Rect::fromPixels(0, 0, 100, 20));
+    const uint8_t advanced[] = {9, 0, 0x40, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    movie.defineText(9, text).tag(74, advanced);
+    st::SwfWriter aaTimeline;
+    aaTimeline.place(9, 1, st::Matrix::rotation(45)).showFrame();
+    movie.defineSprite(10, aaTimeline);
+    movie.placeObject2({.depth = 7,
+                        .character = 10,
+                        .matrix = st::Matrix::translation(8000, 6000),
+                        .name = "aaText"});
     movie.doAction(st::ActionBuilder::assemble(script)).showFrame();
     return movie;
 }
@@ -242,6 +256,10 @@ TEST(MovieClipClass, ScriptsSeeClipsAsThePlayerShowsThem) {
              call("box", "hitTest", {"r:1"}) + "trace\n" +
              call("box", "hitTest", {"\"_root.plain\""}) + "trace\n",
          "true\nfalse\ntrue\nfalse\ntrue\nfalse\nfalse\ntrue"},
+        {"a script's rotation keeps the matrix in 16.16 fixed point", 8,
+         set("box", "_rotation", "90") + show("box.transform.matrix.a") +
+             set("box", "_rotation", "5") + show("box.transform.matrix.b"),
+         "0\n0.087158203125"},
         {"localToGlobal and globalToLocal change a point's own numbers in place", 8,
          "push \"p\", \"x\", 10, \"y\", 20, 2; initObject; setVariable\n" + reg(1, "p") +
              call("box", "localToGlobal", {"r:1"}) + "pop\n" + show("p.x") + show("p.y") +
@@ -275,6 +293,10 @@ TEST(MovieClipClass, ContainersAndPlacementFieldsFollowThePlayer) {
              call("layered", "hitTest", {"140", "310", "true"}) + "trace\n" +
              call("layered", "hitTest", {"140", "310"}) + "trace\n",
          "true\nfalse\ntrue"},
+        {"text with advanced anti-aliasing is hit all over its box on the stage", 8,
+         call("aaText", "hitTest", {"460", "310", "true"}) + "trace\n" +
+             call("aaText", "hitTest", {"475", "310", "true"}) + "trace\n",
+         "true\nfalse"},
         {"an empty clip duplicates as an empty clip with nothing loaded", 8,
          call("_root", "createEmptyMovieClip", {"\"e\"", "1"}) + "pop\n" +
              call("e", "duplicateMovieClip", {"\"f\"", "2"}) + "trace\n" +

@@ -121,10 +121,6 @@ Rect stageBounds(const swf::DisplayObject& object) {
     return transformBounds(object.localBounds(), toStage(object));
 }
 
-bool insideBounds(const Rect& r, Point p) {
-    return r.xMin <= r.xMax && p.x >= r.xMin && p.x <= r.xMax && p.y >= r.yMin && p.y <= r.yMax;
-}
-
 // True when the stage point falls on what the object draws: shapes by their fills and strokes,
 // what scripts drew, its children's content, and other objects by their extent.
 bool hitsContent(Machine& m, swf::DisplayObject& object, const Matrix& toStageMatrix, Point p, int level) {
@@ -171,7 +167,7 @@ bool hitsOwnContent(Machine& m, swf::DisplayObject& object, const Matrix& toStag
     if (character && character->kind() == CharacterKind::MorphShape)
         return shapeContains(static_cast<const MorphShapeCharacter*>(character)->shapeAt(object.ratio()), local,
                              pixel, charge);
-    return insideBounds(object.localBounds(), local);
+    return containsPoint(object.localBounds(), local);
 }
 
 void installDisplayGeometry(Machine& m, ClassObject* displayObject) {
@@ -203,7 +199,7 @@ void installDisplayGeometry(Machine& m, ClassObject* displayObject) {
         swf::DisplayObject& object = displaySelf(m, self);
         Point p{m.toNumber(argAt(args, 0)) * kTwipsPerPixel, m.toNumber(argAt(args, 1)) * kTwipsPerPixel};
         if (m.toBoolean(argAt(args, 2))) return Value::boolean(hitsContent(m, object, toStage(object), p, 0));
-        return Value::boolean(insideBounds(stageBounds(object), p));
+        return Value::boolean(containsPoint(stageBounds(object), p));
     }, 2);
     defineNativeMethod(m, displayObject, "hitTestObject", [](Machine& m, const Value& self, std::span<const Value> args) {
         swf::DisplayObject& object = displaySelf(m, self);

@@ -126,6 +126,7 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     virtual ButtonInstance* asButton() { return nullptr; }
     virtual bool isButton() const { return false; }
     virtual bool isEditText() const { return false; }
+    virtual bool isVideo() const { return false; }
 
     // The object's own extent in twips, before its matrix; empty (xMin > xMax) when it has none.
     virtual Rect localBounds() const;
@@ -161,6 +162,10 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     bool scriptMoved() const { return scriptMoved_; }
 
   protected:
+    // Swaps the definition a duplicate starts from.
+    void setCharacter(std::shared_ptr<const Character> character) {
+        character_ = std::move(character);
+    }
     virtual void draw(RenderContext& context, const Matrix& toPixels,
                       const ColorTransform& cxform) const = 0;
     // How the shapes directly inside are sliced when drawn through `toPixels`; nothing when

@@ -28,6 +28,11 @@ struct Point {
     friend bool operator==(const Point&, const Point&) = default;
 };
 
+// Whether `p` lies in `r`, its edges included.
+inline bool containsPoint(const Rect& r, Point p) {
+    return p.x >= r.xMin && p.x <= r.xMax && p.y >= r.yMin && p.y <= r.yMax;
+}
+
 // x' = a*x + c*y + tx;  y' = b*x + d*y + ty  (the SWF MATRIX: a = ScaleX, b = RotateSkew0,
 // c = RotateSkew1, d = ScaleY; translation in twips).
 struct Matrix {

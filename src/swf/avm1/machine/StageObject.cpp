@@ -33,12 +33,11 @@ const char* StageObject::typeOf() const {
 }
 
 Object* scriptValueOf(Machine& machine, DisplayObject& object) {
-    const bool video = object.character() && object.character()->kind() == CharacterKind::Video;
     DisplayObject* parent = object.parent();
     // Before SWF 6 a button is no object: scripts reach the clip it is in.
     MovieClip* timeline = parent ? parent->asMovieClip() : nullptr;
     const bool button = object.isButton() && !(timeline && timeline->swfVersion() < 6);
-    if (object.asMovieClip() || button || object.isEditText() || video)
+    if (object.asMovieClip() || button || object.isEditText() || object.isVideo())
         return machine.stageObject(object);
     return parent ? scriptValueOf(machine, *parent) : nullptr;
 }

@@ -1,11 +1,13 @@
 #include "swf/avm1/stage/DisplayProperties.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <numbers>
 
 #include "swf/avm1/stage/InputDispatcher.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/avm1/machine/NumberConversion.h"
 #include "swf/avm1/machine/StageObject.h"
 #include "swf/bitmap/BitmapCharacter.h"
 #include "swf/display/DisplayList.h"
@@ -66,9 +68,11 @@ int32_t roundTwips(double v) {
 }
 
 // What a property setter makes of a value: undefined and null leave the property alone in
-// every version, as NaN does.
+// every version, as NaN does, and so does a text that is no number, even in SWF 4 code,
+// whose arithmetic reads it as 0.
 double propertyNumber(Machine& m, const Value& v) {
     if (v.isNullish()) return NAN;
+    if (v.isString()) return stringToNumber(v.asString(), std::max(m.swfVersion(), 5));
     return m.toNumber(v);
 }
 
@@ -115,15 +119,17 @@ ScriptTransform& transformOf(Machine& m, DisplayObject& object) {
     return t;
 }
 
-// The matrix the scales and rotation describe, at the object's position.
+// The matrix the scales and rotation describe, at the object's position; the player keeps
+// its terms in 16.16 fixed point, to the nearest step.
 Matrix composed(const ScriptTransform& t, const Matrix& at) {
     double xAngle = t.rotation / kDegrees;
     double yAngle = xAngle + t.skew;
+    auto fixed = [](double v) { return finiteOrZero(std::round(v * 65536) / 65536); };
     Matrix m = at;
-    m.a = finiteOrZero(t.xScale * std::cos(xAngle));
-    m.b = finiteOrZero(t.xScale * std::sin(xAngle));
-    m.c = finiteOrZero(-t.yScale * std::sin(yAngle));
-    m.d = finiteOrZero(t.yScale * std::cos(yAngle));
+    m.a = fixed(t.xScale * std::cos(xAngle));
+    m.b = fixed(t.xScale * std::sin(xAngle));
+    m.c = fixed(-t.yScale * std::sin(yAngle));
+    m.d = fixed(t.yScale * std::cos(yAngle));
     return m;
 }
 
@@ -293,11 +299,17 @@ bool hitsContentThrough(DisplayObject& object, const Matrix& toStage, Point stag
         }
         return false;
     }
+    const Character* character = object.character();
+    if (character && character->kind() == CharacterKind::Text &&
+        static_cast<const TextCharacter*>(character)->advancedAntiAlias()) {
+        // Text drawn with advanced anti-aliasing is hit anywhere in its box as the stage
+        // sees it.
+        return containsPoint(transformBounds(leafBounds(object), toStage), stagePoint);
+    }
     std::optional<Matrix> toLocal = invertMatrix(toStage);
     if (!toLocal) return false;
     Point local = toLocal->apply(stagePoint);
     double pixel = kTwipsPerPixel / std::sqrt(std::abs(toStage.determinant()));
-    const Character* character = object.character();
     if (character && character->kind() == CharacterKind::Shape)
         return shapeContains(static_cast<const ShapeCharacter*>(character)->shape(), local, pixel,
                              work);
@@ -319,9 +331,7 @@ bool hitsContentThrough(DisplayObject& object, const Matrix& toStage, Point stag
         }
         return false;
     }
-    Rect r = leafBounds(object);
-    return r.xMin <= r.xMax && local.x >= r.xMin && local.x <= r.xMax && local.y >= r.yMin &&
-           local.y <= r.yMax;
+    return containsPoint(leafBounds(object), local);
 }
 
 }  // namespace

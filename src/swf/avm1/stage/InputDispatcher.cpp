@@ -90,8 +90,10 @@ InputDispatcher::InputDispatcher(ScriptEngine& engine)
     : engine_(engine), context_(engine.machine().context()) {}
 
 void InputDispatcher::handle(const InputEvent& event) {
+    takeSuccessors();
     handleEvent(event);
     placeFocusHighlight();
+    notePlaces();
 }
 
 void InputDispatcher::handleEvent(const InputEvent& event) {
@@ -127,18 +129,49 @@ void InputDispatcher::handleEvent(const InputEvent& event) {
             clipboard_ = DecodeMovieText(event.text);
             return;
         case InputEvent::Type::FocusLost: return setFocus(nullptr, FocusCause::Keyboard);
-        case InputEvent::Type::MouseWheel:
-            engine_.broadcast("Mouse", "onMouseWheel", {Value(event.wheelDelta)});
-            return;
+        case InputEvent::Type::MouseWheel: return wheelTurned(event.wheelDelta);
         default: return;
     }
 }
 
 void InputDispatcher::frameDone() {
+    takeSuccessors();
     // What moves under a pointer that stands still rolls over or out all the same, unless
     // the keyboard highlighted something since the pointer last moved.
     if (context_.input().mouseInside && !keyboardHighlight_) followPointer();
     placeFocusHighlight();
+    notePlaces();
+}
+
+void InputDispatcher::notePlaces() {
+    auto note = [](const std::weak_ptr<DisplayObject>& tracked, Place& place) {
+        auto object = tracked.lock();
+        if (!object || !object->onStage() || !object->parent()) return;
+        place = {object->parent()->weak_from_this(), object->depth(), object->sharedCharacter()};
+    };
+    note(hovered_, hoveredPlace_);
+    note(pressed_, pressedPlace_);
+}
+
+void InputDispatcher::takeSuccessors() {
+    // The successor shows the state its forerunner had.
+    auto follow = [](std::weak_ptr<DisplayObject>& tracked, const Place& place,
+                     const Transition& shown) {
+        // Only an object that was tracked, alive or not, has a successor.
+        const std::weak_ptr<DisplayObject> none;
+        if (!tracked.owner_before(none) && !none.owner_before(tracked)) return;
+        if (auto object = tracked.lock(); object && object->onStage()) return;
+        auto parent = place.parent.lock();
+        auto character = place.character.lock();
+        DisplayList* list = parent && parent->onStage() ? parent->children() : nullptr;
+        auto successor = list ? list->at(place.depth) : nullptr;
+        if (!successor || !character || successor->sharedCharacter() != character) return;
+        tracked = successor;
+        if (ButtonInstance* button = successor->asButton()) button->setState(shown.state);
+    };
+    const bool pressedOver = !hovered_.owner_before(pressed_) && !pressed_.owner_before(hovered_);
+    follow(hovered_, hoveredPlace_, kRollOver);
+    follow(pressed_, pressedPlace_, pressedOver ? kPress : kDragOut);
 }
 
 bool InputDispatcher::showsFocusRect(DisplayObject& object) {
@@ -272,7 +305,7 @@ void InputDispatcher::fire(DisplayObject& object, const Transition& transition) 
     auto keep = object.shared_from_this();  // its handlers may remove it
     if (ButtonInstance* button = object.asButton()) {
         button->setState(transition.state);
-        MovieClip* parent = object.parent() ? object.parent()->asMovieClip() : nullptr;
+        DisplayObject* parent = object.parent();
         for (const ButtonAction& action : button->button().actions())
             if ((action.conditions & transition.condition) && parent && parent->onStage())
                 engine_.runButtonActions(action.code, *parent);
@@ -331,6 +364,17 @@ void InputDispatcher::textControl(InputEvent::TextControl control) {
     if (field->edit(control)) fieldEdited(*field);
 }
 
+void InputDispatcher::wheelTurned(int lines) {
+    auto* field = dynamic_cast<EditTextInstance*>(objectUnderPointer(true));
+    if (field && field->field().settings().mouseWheelEnabled) {
+        TextField& text = field->field();
+        const int64_t line = int64_t(text.scroll()) - lines;
+        const int most = std::max(1, text.maxScroll(field->dictionary()));
+        text.setScroll(static_cast<int>(std::clamp<int64_t>(line, 1, most)));
+    }
+    engine_.broadcast("Mouse", "onMouseWheel", {Value(lines)});
+}
+
 bool InputDispatcher::runKeyPress(int keyCode, uint32_t character) {
     int code = keyPressCode(keyCode, character);
     if (code == 0) return false;
@@ -352,7 +396,7 @@ bool InputDispatcher::runKeyPress(int keyCode, uint32_t character) {
     }
     // The first button that answers the key takes it.
     for (const auto& object : buttons) {
-        MovieClip* parent = object->parent() ? object->parent()->asMovieClip() : nullptr;
+        DisplayObject* parent = object->parent();
         bool ran = false;
         for (const ButtonAction& action : object->asButton()->button().actions()) {
             if (action.keyPress != code || !parent || !parent->onStage()) continue;
@@ -484,7 +528,7 @@ DisplayObject* InputDispatcher::findUnderPointer(DisplayObject& container, int l
         if (!child->asMovieClip()) continue;
         // A clip that handles the mouse itself takes it for everything inside it.
         if (takesMouse(*child, disabledToo)) {
-            if (hitsContent(engine_.machine(), *child, context_.input().mouse)) return child.get();
+            if (hitsClip(*child)) return child.get();
             continue;
         }
         if (DisplayObject* found = findUnderPointer(*child, level + 1, textFields, disabledToo)) return found;
@@ -496,6 +540,15 @@ bool InputDispatcher::hitsButton(ButtonInstance& button) {
     for (const auto& [depth, part] : button.hitArea().objects())
         if (hitsContent(engine_.machine(), *part, context_.input().mouse)) return true;
     return false;
+}
+
+bool InputDispatcher::hitsClip(DisplayObject& clip) {
+    // Its hitArea, when that names an object on the stage, is hit in its stead.
+    Machine& m = engine_.machine();
+    StageObject* stage = clip.scriptObject();
+    Property* hitArea = stage ? inChain(stage, "hitArea") : nullptr;
+    DisplayObject* area = hitArea && !hitArea->getter ? m.displayObjectOf(hitArea->value) : nullptr;
+    return hitsContent(m, area && area->onStage() ? *area : clip, context_.input().mouse);
 }
 
 bool InputDispatcher::isDisabled(DisplayObject& object) {

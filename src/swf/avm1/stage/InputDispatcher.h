@@ -14,6 +14,7 @@
 
 namespace swf {
 class ButtonInstance;
+class Character;
 class DisplayObject;
 class EditTextInstance;
 class MovieContext;
@@ -62,6 +63,8 @@ class InputDispatcher {
     // Typed text and editing commands go to the focused text field.
     void textTyped(std::u32string_view text);
     void textControl(InputEvent::TextControl control);
+    // The wheel scrolls the text field under the pointer by its lines (up for positive ones).
+    void wheelTurned(int lines);
     // The field's text changed by typing: its variable and listeners hear of it.
     void fieldEdited(EditTextInstance& field);
     // Every clip on the stage gets `clipEvent` (ClipEventFlag), then the listeners of the
@@ -88,11 +91,28 @@ class InputDispatcher {
     // Its `enabled` is set to something false.
     bool isDisabled(DisplayObject& object);
     bool hitsButton(ButtonInstance& button);
+    // A clip acting as a button is hit on its hitArea's content, or else on its own.
+    bool hitsClip(DisplayObject& clip);
+
+    // Where a tracked object stands: an object of the same character that a timeline puts at
+    // the same depth of the same parent in its stead takes its part, as the player finds
+    // the one under the pointer by its place.
+    struct Place {
+        std::weak_ptr<DisplayObject> parent;
+        int depth = 0;
+        std::weak_ptr<const Character> character;
+    };
+    // Notes where the hovered and pressed objects stand.
+    void notePlaces();
+    // A hovered or pressed object gone from the stage is followed by its successor, if any.
+    void takeSuccessors();
 
     ScriptEngine& engine_;
     MovieContext& context_;
     std::weak_ptr<DisplayObject> hovered_;
     std::weak_ptr<DisplayObject> pressed_;
+    Place hoveredPlace_;
+    Place pressedPlace_;
     std::weak_ptr<DisplayObject> focus_;
     bool focusRectShown_ = false;
     // The object under the keyboard's highlight keeps it until the pointer moves.

@@ -188,9 +188,7 @@ Value hitTest(Machine& m, Object* self, std::span<const Value> args) {
     Point p{x * 20, y * 20};
     if (root) p = root->matrix().apply(p);
     if (shape) return Value(hitsContent(m, *object, p));
-    Rect r = stageBounds(m, *object);
-    if (r.xMin > r.xMax) return Value(false);
-    return Value(p.x >= r.xMin && p.x <= r.xMax && p.y >= r.yMin && p.y <= r.yMax);
+    return Value(containsPoint(stageBounds(m, *object), p));
 }
 
 // localToGlobal / globalToLocal: the point's own x and y, numbers both, in place.

@@ -39,7 +39,7 @@ class ScriptEngine : public ActionRunner {
     Machine& machine() { return machine_; }
     InputDispatcher& input() { return input_; }
     // A button's action list, with the timeline holding the button as its scope.
-    void runButtonActions(const std::vector<uint8_t>& code, MovieClip& clip);
+    void runButtonActions(const std::vector<uint8_t>& code, DisplayObject& timeline);
     // Calls the listeners of the player object named `objectName` (Mouse, Key, Stage).
     void broadcast(const char* objectName, const char* message, std::initializer_list<Value> args);
 
