@@ -111,6 +111,18 @@ TEST(ArrayClass, MethodsMatchThePlayer) {
              "push \"a\"; getVariable; push \"length\", 2; setMember\n" +
              show("a"),
          "undefined\n1\n-2147483648\nundefined,undefined\n2"},
+        {"a fraction names an element by its whole part, a nameless one is dropped; the "
+         "methods read a length past __resolve; Array.prototype has none", 6,
+         let("c", "") + "push \"c\"; getVariable; push \"\", 2; setMember\n"
+             "push \"c\"; getVariable; push \"\"; getMember; typeOf; trace\n"
+             "push \"c\"; getVariable; push 2.2, 2; setMember\n" + show("c") +
+             "push \"t\", \"__resolve\"; function (n) { push \"asked\"; trace; push 2; return }\n"
+             "push \"join\", \"Array\"; getVariable; push \"prototype\"; getMember; push \"join\"\n"
+             "getMember; push 2; initObject; setVariable\n"
+             "push 0, \"t\"; getVariable; push \"join\"; callMethod; trace\n"
+             "push \"Array\"; getVariable; push \"prototype\"; getMember; push \"length\"\n"
+             "getMember; typeOf; trace\n",
+         "undefined\n,,\n3\n\nundefined"},
         {"the methods work on any object through its own elements", 8,
          let("base", "\"a\", \"b\", \"c\"") +
              "push \"o\", \"length\", 3, 1; initObject; setVariable\n"
@@ -183,14 +195,16 @@ TEST(ArrayClass, SortsAsThePlayerDoes) {
              compare("push 0; return") + call("w", "sort", "r:1"),
          "But,alphabet,Different,capitalization\nalphabet,Different,capitalization,But\n"
          "alphabet,Different,capitalization,But"},
-        {"the pivot is compared with itself: 7 calls sort four elements in order", 8,
+        {"the pivot is compared with itself: 7 calls sort four elements in order, on no object", 8,
          let("w", "\"But\", \"Different\", \"alphabet\", \"capitalization\"") +
              "push \"calls\", 0; setVariable\n" +
              compare("push \"calls\", \"calls\"; getVariable; increment; setVariable; "
+                     "push \"t\", \"this\"; getVariable; typeOf; setVariable; "
                      "push \"x\"; getVariable; push \"length\"; getMember; push \"y\"; "
                      "getVariable; push \"length\"; getMember; subtract; return") +
-             call("w", "sort", "r:1") + "push \"calls\"; getVariable; trace\n",
-         "But,alphabet,Different,capitalization\n7"},
+             call("w", "sort", "r:1") + "push \"calls\"; getVariable; trace; push \"t\"; "
+                                        "getVariable; trace\n",
+         "But,alphabet,Different,capitalization\n7\nundefined"},
         {"UNIQUESORT answers 0 and leaves the array, unless a compare function orders", 8,
          let("a", "3, 1, 3") + call("a", "sort", "4") + call("a", "join") + let("b", "3, 1, 2") +
              call("b", "sort", "4") +

@@ -40,6 +40,10 @@ const std::vector<avm1test::ScriptCase> kCases = {
         push "", 5, "v"; getVariable; setProperty
         push "", 15, "v"; getVariable; setProperty)",
      "v\nt\nv"},
+    {"setProperty leaves the property alone for a text that is no number, in SWF 4 code too", 4,
+     R"(push "", 0, 100; setProperty; push "", 0, "nope"; setProperty; push "", 6, "nope"
+        setProperty; push "", 0; getProperty; push "", 6; getProperty; add; trace)",
+     "200"},
     {"an object whose valueOf is no function stands for undefined", 7,
      R"(push "o", "valueOf", undefined, 1; initObject; setVariable
         push "x"; push "o"; getVariable; add2; trace

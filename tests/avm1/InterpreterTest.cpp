@@ -51,7 +51,16 @@ const char* kInheritedSuperCall = R"(function "A" () { }
     push 0, "C"; newObject; storeRegister 2; pop
     push 0, r:2, "who"; callMethod; trace)";
 
+// Fourteen with blocks, one in another, each counting itself in n.
+std::string nestedWiths() {
+    std::string level = "push \"o\"; getVariable; with { push \"n\", \"n\"; getVariable\n";
+    std::string script = "push \"n\", 0; setVariable\npush \"o\", 0; initObject; setVariable\n";
+    for (int i = 0; i < 14; ++i) script += level + "increment; setVariable\n";
+    return script + std::string(14, '}') + "\npush \"n\"; getVariable; trace";
+}
+
 const std::vector<avm1test::ScriptCase> kCases = {
+    {"a fourteenth with block inside thirteen is skipped", 6, nestedWiths(), "13"},
     {"arithmetic and concatenation", 8,
      R"(push 1, 2; add2; trace
         push "1", 2; add2; trace
@@ -124,8 +133,13 @@ const std::vector<avm1test::ScriptCase> kCases = {
         jump loop
         done:
         push "a", "b"; less2; trace
-        push 1, "x"; less2; trace)",
-     "0\n1\n2\ntrue\nundefined"},
+        push 1, "x"; less2; trace
+        push "", "0"; less2; trace
+        push "o", 0; initObject; setVariable
+        push "o"; getVariable; push "valueOf"; function () { push "_root"; getVariable; return }
+        setMember
+        push "_root"; getVariable; push "o"; getVariable; equals2; trace)",
+     "0\n1\n2\ntrue\nundefined\nfalse\ntrue"},
     {"enumeration visits an object literal in its written order", 8,
      R"(push "a", 1, "b", 2, "c", 3, 3; initObject; storeRegister 1; pop
         push r:1; enumerate2
@@ -146,6 +160,14 @@ const std::vector<avm1test::ScriptCase> kCases = {
         push r:1; push "Base"; getVariable; instanceOf; trace
         push r:1; push "Sub"; getVariable; instanceOf; trace)",
      "hi from base\ntrue\ntrue"},
+    {"super() of a native class gives the instance its value; an instance does not", 8,
+     R"(function "Yes" (v) { push "v"; getVariable; push 1, "super"; callFunction; pop }
+        push "Yes"; getVariable; push "Boolean"; getVariable; extends
+        push 42, 1, "Yes"; newObject; trace
+        function "Later" () {}
+        push "Later"; getVariable; push "prototype", 0, "Date"; newObject; setMember
+        push 0, 0, "Later"; newObject; push "getYear"; callMethod; trace)",
+     "true\nundefined"},
     {"getters, setters and __resolve", 8,
      R"(push 0, "Object"; newObject; storeRegister 1; pop
         function "get" () { push 42; return }

@@ -41,7 +41,8 @@ TEST(NumberConversion, NumberToStringPrintsFifteenDigitsAndSwitchesToExponents) 
         {1.234567891234565e308, "1.23456789123456e+308"}, {-127254175632347, "-127254175632347"},
         {1.234567891234565e-308, "1.23456789123457e-308"}, {5e-25, "5e-25"},
         {-0.001244567891234565, "-0.00124456789123456"}, {1e-5, "0.00001"},
-        {0.001234567891234564, "0.00123456789123456"},
+        {0.001234567891234564, "0.00123456789123456"}, {0.8414709848078965, "0.841470984807897"},
+        {0.30469265401539752, "0.304692654015397"}, {9.999999999999998e-99, "1e-98"},
     };
     for (const Case& c : cases) EXPECT_EQ(numberToString(c.value), c.text) << c.text;
 }
@@ -112,6 +113,7 @@ TEST(NumberConversion, ParseIntAndParseFloatKeepThePlayersQuirks) {
     }
     // Each fraction digit is added on its own, so this is not the nearest double to 0.1499999.
     EXPECT_TRUE(same(parseFloatText(".1499999"), 0.14999990000000005));
+    EXPECT_TRUE(same(parseFloatText("4.5e-4"), parseFloatText("0.00045")));
 }
 
 TEST(NumberConversion, IntegerConversionsWrapModulo2To32) {

@@ -373,15 +373,17 @@ const Case kCases[] = {
         push "_global"; getVariable; push "escape"; function (s) { push "E"; return }; setMember
         push 0, "v"; getVariable; push "toString"; callMethod; trace)",
      "f=%5Btype%20Function%5D&a=x%20y\nfalse\nE=E&E=E"},
-    {"a text snapshot counts only for the one clip it was made for", 8, 1,
+    {"a text snapshot counts and reads only for the one clip it was made for", 8, 1,
      R"(push "x", 1, "TextSnapshot"; newObject; push 0, "getCount"; callMethod; trace
+        push 1, 0, 2, "x", 1, "TextSnapshot"; newObject; push "getText"; callMethod; typeOf; trace
         push true, "_root"; getVariable; push 2, "TextSnapshot"; newObject
         push 0, "getCount"; callMethod; trace
         push "_root"; getVariable; push 1, "TextSnapshot"; newObject; storeRegister 1; pop
         push 0, r:1, "getCount"; callMethod; trace
+        push 1, 0, 2, r:1, "getText"; callMethod; typeOf; trace
         push 0, 0, 2, r:1, "hitTestTextNearPos"; callMethod; typeOf; trace
         push 0, 0, 0, 0, 4, r:1, "hitTestTextNearPos"; callMethod; typeOf; trace)",
-     "undefined\nundefined\n0\nnumber\nundefined"},
+     "undefined\nundefined\nundefined\n0\nstring\nnumber\nundefined"},
     {"MovieClipLoader takes only a string address; getProgress answers a bare record", 8, 1,
      R"(push "l", 0, "MovieClipLoader"; newObject; setVariable
         push "_root"; getVariable; push 9, 2, "l"; getVariable; push "loadClip"; callMethod; trace

@@ -72,6 +72,11 @@ TEST(PropertyRules, HiddenPropertiesProtoAndChildren) {
         {"an own property hidden from SWF 7", 7, hiddenWith("4096"), "got\n2\ntrue\ngot"},
         {"an own property hidden from SWF 6 only", 6, hiddenWith("256"), "got\n2\ntrue\ngot"},
         {"the same flags leave SWF 8 alone", 8, hiddenWith("4096"), "1\n2\ntrue\ngot"},
+        {"the SWF 7 bit keeps an assigned own property hidden; an inherited setter it hides "
+         "still takes assignments", 6,
+         hiddenWith("1024") + "push 1024, \"m\", \"b\"; getVariable; push 3, \"ASSetPropFlags\"\n"
+                              "callFunction; pop\npush \"a\"; getVariable; push \"m\", 5; setMember\n",
+         "got\ngot\ntrue\ngot\nsetter 5"},
         {"__proto__ by any case in SWF 6", 6,
          R"(push "o", 0; initObject; setVariable
             push "o"; getVariable; push "__PROTO__"; getMember; push "Object"; getVariable
@@ -119,6 +124,16 @@ TEST(PropertyRules, HiddenPropertiesProtoAndChildren) {
             push "transform", 1, "MovieClip"; getVariable; push "prototype"; getMember
             push "hasOwnProperty"; callMethod; trace)",
          "undefined\ntrue"},
+        {"for..in lists a name hidden from the version, once, though it reads undefined", 7,
+         R"(push "b", "m", 1, 1; initObject; setVariable
+            push "o", "a", 1, "m", 2, 2; initObject; setVariable
+            push "o"; getVariable; push "__proto__", "b"; getVariable; setMember
+            push 4096, "m", "o"; getVariable; push 3, "ASSetPropFlags"; callFunction; pop
+            push "o"; getVariable; enumerate2
+            next: storeRegister 0; push null; equals2; if done
+            push r:0; trace; jump next
+            done: push "o"; getVariable; push "m"; getMember; trace)",
+         "a\nm\n1"},
         {"from SWF 7 delete with no object deletes nothing", 7,
          R"(push "e", "timeline"; setVariable
             push undefined, "e"; delete; trace

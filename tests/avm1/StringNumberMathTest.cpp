@@ -33,7 +33,7 @@ const std::vector<Case> kCases = {
      R"(push 1, 1, 0, "a\xE0\xFF", "toUpperCase"; callMethod; push "charCodeAt"; callMethod; trace
         push 2, 1, 0, "a\xE0\xFF", "toUpperCase"; callMethod; push "charCodeAt"; callMethod; trace)",
      "192\n255"},
-    {"methods on the wrong object", 8,
+    {"methods on the wrong object; parsing reads a String object's own text", 8,
      R"(push "o", 5, 1, "Number"; newObject; setVariable
         push "o"; getVariable; push "b"; push "Boolean"; getVariable; push "prototype"; getMember
         push "toString"; getMember; setMember
@@ -41,8 +41,12 @@ const std::vector<Case> kCases = {
         push "valueOf"; getMember; setMember
         push 0, "o"; getVariable; push "b"; callMethod; trace
         push 0, "o"; getVariable; push "s"; callMethod; trace
-        push 0, true, "toString"; callMethod; trace)",
-     "undefined\nundefined\ntrue"},
+        push 0, true, "toString"; callMethod; trace
+        push "String"; getVariable; push "prototype"; getMember; push "toString"
+        function () { push "replaced"; return }; setMember
+        push "o", "10", 1, "String"; newObject; setVariable
+        push "o"; getVariable; push 1, "parseInt"; callFunction; trace)",
+     "undefined\n5\ntrue\n10"},
     {"int() is the 32-bit integer, wrapping", 8,
      R"(push -2147483649; toInteger; trace
         push 4294967297; toInteger; trace

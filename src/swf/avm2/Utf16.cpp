@@ -30,12 +30,6 @@ char32_t decodeAt(std::string_view s, size_t& i) {
 
 }  // namespace
 
-bool isAscii(std::string_view text) {
-    for (char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    return true;
-}
-
 std::u16string toUtf16(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());

@@ -19,6 +19,5 @@ std::string printableText(std::string_view text);
 int compareUnits(std::string_view a, std::string_view b);
 // The length in UTF-16 code units.
 size_t utf16Length(std::string_view text);
-bool isAscii(std::string_view text);
 
 }  // namespace swf::avm2

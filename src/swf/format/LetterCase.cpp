@@ -162,12 +162,10 @@ size_t FoldedNameHash::operator()(std::string_view name) const {
     // An ASCII name, nearly every one, is lowered byte by byte as it is hashed; others are
     // folded whole first, to the same bytes.
     std::string folded;
-    for (char c : name)
-        if (c & 0x80) {
-            folded = foldCase(name);
-            name = folded;
-            break;
-        }
+    if (!isAscii(name)) {
+        folded = foldCase(name);
+        name = folded;
+    }
     size_t hash = 14695981039346656037ULL;  // FNV-1a
     for (char c : name) hash = (hash ^ static_cast<unsigned char>(asciiLower(c))) * 1099511628211ULL;
     return hash;

@@ -46,7 +46,7 @@ void charge(Machine& m, uint64_t work) {
 
 int32_t lengthOf(Machine& m, Object* self) {
     if (auto* array = dynamic_cast<ArrayObject*>(self)) return array->signedLength();
-    return m.toInt32(m.get(self, "length"));
+    return m.toInt32(m.getPastResolve(self, "length"));
 }
 
 // The length a method walks: a negative one is 0.
@@ -572,7 +572,8 @@ constexpr NativeMember kArrayMethods[] = {
 }  // namespace
 
 void installArrayClass(Machine& m) {
-    Object* proto = m.heap().make<ArrayObject>(m.prototypes().object);
+    // The prototype is a plain object: it has no length of its own.
+    Object* proto = m.newObject();
     m.prototypes().array = proto;
     // Array(n) and new Array(n) make n holes; any other arguments are the elements. Called as
     // a function it makes a new array too, whatever `this` is.

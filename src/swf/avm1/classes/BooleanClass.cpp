@@ -39,8 +39,8 @@ Value booleanValueOf(Machine&, Object* self, std::span<const Value>) {
 }
 
 constexpr NativeMember kBooleanMethods[] = {
-    native::method("toString", booleanToString),
-    native::method("valueOf", booleanValueOf),
+    native::method("toString", booleanToString).numbered(107, 1),
+    native::method("valueOf", booleanValueOf).numbered(107, 0),
 };
 
 }  // namespace
@@ -49,7 +49,7 @@ void installBooleanClass(Machine& m) {
     Object* proto = m.heap().make<PrimitiveObject>(m.prototypes().object, Value(false));
     m.prototypes().boolean = proto;
     installClass(m, m.global(), proto,
-                 {"Boolean", booleanConstruct, makeBoolean, {}, {}, kBooleanMethods});
+                 {"Boolean", booleanConstruct, makeBoolean, {107, 2}, {}, kBooleanMethods});
 }
 
 }  // namespace swf::avm1

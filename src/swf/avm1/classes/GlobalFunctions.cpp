@@ -7,6 +7,7 @@
 #include "swf/avm1/machine/Machine.h"
 #include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/machine/NumberConversion.h"
+#include "swf/avm1/machine/PrimitiveObject.h"
 #include "swf/avm1/classes/UrlEscape.h"
 
 namespace swf::avm1 {
@@ -20,12 +21,12 @@ Value parseInt(Machine& m, Object*, std::span<const Value> args) {
         radix = m.toInt32(args[1]);
         if (radix == 0) radix = -1;
     }
-    return Value(parseIntText(m.toString(arg(args, 0)), radix));
+    return Value(parseIntText(PrimitiveObject::ownTextOf(m, args[0]), radix));
 }
 
 Value parseFloat(Machine& m, Object*, std::span<const Value> args) {
     if (args.empty()) return Value();
-    return Value(parseFloatText(m.toString(arg(args, 0))));
+    return Value(parseFloatText(PrimitiveObject::ownTextOf(m, args[0])));
 }
 
 Value isNaN(Machine& m, Object*, std::span<const Value> args) {

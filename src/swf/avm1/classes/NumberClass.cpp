@@ -59,8 +59,8 @@ constexpr NativeMember kNumberStatics[] = {
 };
 
 constexpr NativeMember kNumberMethods[] = {
-    method("toString", numberToString),
-    method("valueOf", numberValueOf),
+    method("toString", numberToString).numbered(106, 1),
+    method("valueOf", numberValueOf).numbered(106, 0),
 };
 
 }  // namespace
@@ -71,7 +71,7 @@ void installNumberClass(Machine& m) {
     Object* proto = m.newObject();
     m.prototypes().number = proto;
     installClass(m, m.global(), proto,
-                 {"Number", numberConstruct, makeNumber, {}, kNumberStatics, kNumberMethods});
+                 {"Number", numberConstruct, makeNumber, {106, 2}, kNumberStatics, kNumberMethods});
 }
 
 }  // namespace swf::avm1

@@ -82,12 +82,12 @@ Value objectHasOwnProperty(Machine& m, Object* self, std::span<const Value> args
     if (m.namesEqual(name, "__proto__"))
         return Value(self->hasProtoLink() || self->hasOwnAnyVersion(name));
     if (self->hasOwnAnyVersion(name)) return Value(true);
-    // A clip's children are found through it but are not its own, nor are a text field's
-    // display properties (_alpha, _x, ...).
+    // A clip's children are found through it but are not its own, nor are the display
+    // properties (_alpha, _x, ...) of a text field or a video.
     if (StageObject* stage = self->asStageObject()) {
         if (stage->holdsChild(m, name)) return Value(false);
-        if (DisplayObject* object = stage->displayObject(); object && object->isEditText())
-            return Value(false);
+        const DisplayObject* object = stage->displayObject();
+        if (object && (object->isEditText() || object->isVideo())) return Value(false);
     }
     Value special;
     return Value(self->getSpecial(m, name, special));

@@ -28,9 +28,7 @@ bool given(Args args, size_t i) {
 
 // The text a method works on: a String object's own, anything else converted.
 std::string thisText(Machine& m, Object* self) {
-    if (auto* p = dynamic_cast<PrimitiveObject*>(self); p && p->value().isString())
-        return p->value().asString();
-    return m.toString(Value(self));
+    return PrimitiveObject::ownTextOf(m, Value(self));
 }
 
 std::u16string thisUnits(Machine& m, Object* self) {
@@ -208,11 +206,9 @@ Value mapCase(Machine& m, Object* self, Args) {
     return unitsValue(m, units);
 }
 
-// toString and valueOf answer only for String objects.
-Value ownText(Machine&, Object* self, Args) {
-    if (auto* p = dynamic_cast<PrimitiveObject*>(self); p && p->value().isString())
-        return p->value();
-    return Value();
+// toString and valueOf: a String object's text, anything else converted.
+Value ownText(Machine& m, Object* self, Args) {
+    return Value(thisText(m, self));
 }
 
 Value stringConstruct(Machine& m, Object* self, Args args) {

@@ -48,11 +48,12 @@ void Activation::reportLimit(Machine& machine, const ScriptLimitError& error) {
     machine.trace(std::string("Error: ") + error.what() + "; the script was stopped.");
 }
 
-void Activation::runTimelineActions(Machine& machine, const ActionBlock& block, MovieClip& clip) {
+void Activation::runTimelineActions(Machine& machine, const ActionBlock& block,
+                                    DisplayObject& timeline) {
     machine.startActionList();
     runGuarded(machine, [&] {
         Activation activation(machine, block);
-        StageObject* stage = machine.stageObject(clip);
+        StageObject* stage = machine.stageObject(timeline);
         activation.scope_ = {{machine.global(), false}, {stage, true}};
         activation.this_ = stage;
         activation.target_ = stage;
@@ -72,7 +73,8 @@ void Activation::runTimelineActions(Machine& machine, const ActionBlock& block, 
 }
 
 Value Activation::callFunction(Machine& machine, Function& function, Object* self,
-                               std::span<const Value> args, Object* home) {
+                               std::span<const Value> args, Object* home,
+                               const Activation* lender) {
     const FunctionDefinition& def = *function.definition();
     Activation a(machine, def.body);
     // Function bodies follow SWF 5 rules, even in SWF 4 movies.
@@ -88,7 +90,12 @@ Value Activation::callFunction(Machine& machine, Function& function, Object* sel
     if (!base && self && self->asStageObject() && machine.displayObjectOf(Value(self))) base = self;
     if (!base)
         base = machine.context().root() ? machine.stageObject(*machine.context().root()) : nullptr;
-    if (def.body.swfVersion < 6) {
+    if (lender) {
+        a.version_ = lender->version_;
+        machine.heap().setSwfVersion(a.version_);
+        base = lender->target_ ? lender->target_ : lender->base_;
+        a.scope_ = {{machine.global(), false}, {base, true}};
+    } else if (def.body.swfVersion < 6) {
         // SWF 5 functions close over nothing: they see the global object and a timeline,
         // the clip they were called on if any, else the one they were made on.
         if (self && self->asStageObject() && machine.displayObjectOf(Value(self))) base = self;
@@ -267,9 +274,10 @@ Object* Activation::namedScopeValue(std::string_view name, bool& found) {
     found = true;
     if (machine_.namesEqual(name, "this")) {
         // With `this` preloaded or suppressed, SWF 5 finds no such variable; later movies
-        // find the timeline.
+        // find the timeline. A function called on no object (a sort's compare function, an
+        // interval's) has `this` undefined.
         if (thisHidden_ && version_ < 6) return nullptr;
-        return thisHidden_ || !this_ ? base_ : this_;
+        return thisHidden_ ? base_ : this_;
     }
     // _root, _global and _levelN are the timeline's answers: a variable of that name
     // set on it comes first.

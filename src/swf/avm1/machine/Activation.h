@@ -17,6 +17,7 @@
 #include "swf/format/ActionReader.h"
 
 namespace swf {
+class DisplayObject;
 class MovieClip;
 }
 
@@ -28,10 +29,13 @@ class Activation {
 
     // A frame script or event handler of `clip`; a thrown value nobody catches ends it with
     // the player's warning line, a limit ends it with a line of its own.
-    static void runTimelineActions(Machine& machine, const ActionBlock& block, MovieClip& clip);
-    // A call of a function the movie defined.
+    static void runTimelineActions(Machine& machine, const ActionBlock& block,
+                                   DisplayObject& timeline);
+    // A call of a function the movie defined; with a `lender`, on its timeline and by its
+    // version's rules.
     static Value callFunction(Machine& machine, Function& function, Object* self,
-                              std::span<const Value> args, Object* home);
+                              std::span<const Value> args, Object* home,
+                              const Activation* lender = nullptr);
     // Runs `body` as the top of an action list: script errors and limits end it here.
     template <class Body>
     static void runGuarded(Machine& machine, Body&& body) {
@@ -231,6 +235,7 @@ class Activation {
     std::vector<Value> registers_;
     std::shared_ptr<const std::vector<std::string>> constants_;
     std::vector<ScopeEntry> scope_;
+    int withDepth_ = 0;  // with blocks open in this code
     Object* this_ = nullptr;
     Object* target_ = nullptr;      // the stage object actions like play() act on
     const Activation* caller_;      // the code running before this, back at its end

@@ -25,6 +25,14 @@ std::optional<int32_t> ArrayObject::wrappedIndexOf(std::string_view name) {
     bool negative = !name.empty() && name[0] == '-';
     if (negative) name.remove_prefix(1);
     if (name.empty()) return std::nullopt;
+    // A fraction counts by its whole part ("2.2" makes the length 3).
+    if (size_t dot = name.find('.'); dot != std::string_view::npos && dot > 0 &&
+                                     dot + 1 < name.size()) {
+        std::string_view fraction = name.substr(dot + 1);
+        if (fraction.find_first_not_of("0123456789") != std::string_view::npos)
+            return std::nullopt;
+        name = name.substr(0, dot);
+    }
     uint32_t value = 0;
     for (char c : name) {
         if (c < '0' || c > '9') return std::nullopt;
@@ -78,6 +86,7 @@ bool ArrayObject::setSpecial(Machine& machine, std::string_view name, const Valu
         setLength(machine, avm1::toInt32(machine.toNumber(value)));
         return true;
     }
+    if (name.empty()) return true;  // an array keeps no member without a name
     auto index = wrappedIndexOf(name);
     if (!index) return false;
     setOwn(name, value);

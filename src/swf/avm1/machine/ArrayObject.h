@@ -38,7 +38,8 @@ class ArrayObject : public Object {
     // The index a property name stands for ("0", "17"; not "01" or "-1").
     static std::optional<uint32_t> indexOf(std::string_view name);
     // The index a stored name counts as for the length: an optional '-' and decimal digits,
-    // read into 32 bits with wrapping as the player does ("4294967296" is 0, "-5" is -5).
+    // maybe with a fraction that does not count, read into 32 bits with wrapping as the player
+    // does ("4294967296" is 0, "-5" is -5, "2.2" is 2).
     static std::optional<int32_t> wrappedIndexOf(std::string_view name);
     // Deletes the own elements of any object with indexes in [from, to) (those that may not be
     // deleted stay), walking the indexes or the properties, whichever are fewer.

@@ -163,16 +163,21 @@ Activation::Outcome Activation::runWith(Step& step) {
     Object* object = machine_.toObject(pop());
     size_t start = step.pc;
     step.pc = start + size;
-    if (!object) return Outcome::Normal;
+    // The player nests at most 13 with blocks; a deeper one is skipped, block and all.
+    constexpr int kMaxWithDepth = 13;
+    if (!object || withDepth_ >= kMaxWithDepth) return Outcome::Normal;
     scope_.push_back({object, false});
+    ++withDepth_;
     Outcome outcome;
     try {
         outcome = execute(start, start + size);
     } catch (...) {
         scope_.pop_back();
+        --withDepth_;
         throw;
     }
     scope_.pop_back();
+    --withDepth_;
     return outcome;
 }
 

@@ -1,7 +1,6 @@
 #include "swf/avm1/machine/NumberConversion.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 #include <limits>
 
@@ -47,7 +46,9 @@ double powerOfTen(uint64_t n) {
 double applyExponent(double value, int64_t exponent) {
     if (exponent == 0 || value == 0) return value;
     if (exponent > 0) return value * powerOfTen(uint64_t(exponent));
-    return value / powerOfTen(uint64_t(-exponent));
+    // Small exponents multiply by the reciprocal power: "4.5e-4" equals "0.00045" read figure
+    // by figure.
+    return value * (1.0 / powerOfTen(uint64_t(-exponent)));
 }
 
 // x (positive, finite) as digits * 10^(exponent - 14) with digits of exactly 15 figures.
@@ -56,39 +57,56 @@ struct Decimal15 {
     int exponent;
 };
 
-Decimal15 toDecimal15(double x) {
-    int shift = 0;
-    if (x < DBL_MIN) {  // subnormal: the powers needed would overflow
-        x *= 1e18;
-        shift = 18;
+// x * 10^power with the powers above; scaling down divides.
+double scaleByPowerOfTen(double x, int power) {
+    if (power <= 0) return x / powerOfTen(uint64_t(-power));
+    constexpr int kLargestPower = 300;
+    if (power > kLargestPower) {  // subnormal x: the full power would overflow
+        x *= powerOfTen(uint64_t(power - kLargestPower));
+        power = kLargestPower;
     }
+    return x * powerOfTen(uint64_t(power));
+}
+
+// The player scales x to two integer figures, takes a tenth of that, and then reads the figures
+// off one at a time, rounding half up on the sixteenth. Each step rounds as doubles do, which
+// decides near ties: sin(1) prints 0.841470984807897, 0.30469265401539752 prints
+// 0.304692654015397, Number.MAX_VALUE 1.79769313486231e+308.
+Decimal15 toDecimal15(double x) {
     int exponent = int(std::floor(std::log10(x)));
-    double scaled = 1.0;
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        double power =
-            exponent >= 0 ? powerOfTen(uint64_t(exponent)) : 1.0 / powerOfTen(uint64_t(-exponent));
-        scaled = x / power;
-        if (scaled >= 10.0) {
-            ++exponent;
-        } else if (scaled < 1.0) {
-            --exponent;
+    double scaled = scaleByPowerOfTen(x, 1 - exponent);
+    for (int attempt = 0; attempt < 4 && (scaled < 10 || scaled >= 100); ++attempt) {
+        int next = scaled < 10 ? exponent - 1 : exponent + 1;
+        double rescaled = scaleByPowerOfTen(x, 1 - next);
+        if (rescaled < 10 || rescaled >= 100) break;  // on a power of ten, both miss by a hair
+        exponent = next;
+        scaled = rescaled;
+    }
+    if (scaled >= 100) {
+        scaled /= 10;
+        ++exponent;
+    } else if (scaled < 10) {
+        scaled *= 10;
+        --exponent;
+    }
+    double rest = std::clamp(scaled, 10.0, 100.0) / 10;
+    uint64_t digits = 0;
+    int sixteenth = 0;
+    for (int figure = 0; figure < 16; ++figure) {
+        int digit = std::clamp(int(rest), 0, 9);
+        rest = (rest - digit) * 10;
+        if (figure < 15) {
+            digits = digits * 10 + uint64_t(digit);
         } else {
-            break;
+            sixteenth = digit;
         }
     }
-    scaled = std::clamp(scaled, 1.0, std::nextafter(10.0, 0.0));
-    // The first 16 decimal figures of `scaled` exactly, then rounded half up to 15.
-    int binaryExponent = 0;
-    double fraction = std::frexp(scaled, &binaryExponent);  // scaled = fraction * 2^e, e in 1..4
-    __extension__ typedef unsigned __int128 Wide;
-    auto mantissa = uint64_t(std::ldexp(fraction, 53));
-    auto sixteen = uint64_t((Wide(mantissa) * (kTenTo15)) >> (53 - binaryExponent));
-    uint64_t digits = sixteen / 10 + (sixteen % 10 >= 5 ? 1 : 0);
+    if (sixteenth >= 5) ++digits;
     if (digits >= kTenTo15) {
         digits /= 10;
         ++exponent;
     }
-    return {digits, exponent - shift};
+    return {digits, exponent};
 }
 
 struct Scan {

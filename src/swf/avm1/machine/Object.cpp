@@ -92,9 +92,9 @@ bool Object::deleteOwn(std::string_view name) {
     return true;
 }
 
-void Object::ownNames(std::vector<std::string>& names) const {
+void Object::ownNames(std::vector<std::string>& names, bool anyVersion) const {
     for (const Entry& e : entries_)
-        if (visible(e.property)) names.push_back(e.name);
+        if (anyVersion || visible(e.property)) names.push_back(e.name);
 }
 
 void Object::changeFlags(const std::vector<std::string>* names, uint16_t set, uint16_t clear) {

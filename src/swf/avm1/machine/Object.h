@@ -79,8 +79,9 @@ class Object : public script::Collectable {
     void defineOwn(std::string_view name, Property property);
     // False when there is no such property or it may not be deleted.
     bool deleteOwn(std::string_view name);
-    // The names of the own properties in the order they were made (hidden ones included).
-    void ownNames(std::vector<std::string>& names) const;
+    // The names of the own properties in the order they were made (DontEnum ones included),
+    // by default only those visible to this movie's version.
+    void ownNames(std::vector<std::string>& names, bool anyVersion = false) const;
     // Changes the flags as ASSetPropFlags does; null `names` means every property.
     void changeFlags(const std::vector<std::string>* names, uint16_t set, uint16_t clear);
     size_t ownCount() const { return entries_.size(); }

@@ -117,7 +117,8 @@ Activation::Outcome Activation::runCallFunction(Step&) {
     }
     Object* object = nullptr;
     std::string member;
-    if (resolvePathVariable(name, object, member) && object && !member.empty()) {
+    bool onPath = resolvePathVariable(name, object, member) && object && !member.empty();
+    if (onPath) {
         function = machine_.get(Value(object), member);
         self = object;
     } else {
@@ -132,9 +133,14 @@ Activation::Outcome Activation::runCallFunction(Step&) {
                 break;
             }
     }
-    if (!self) self = target_ ? target_ : base_;
     reachedCall_ = true;
-    push(machine_.call(function, self, arguments, home));
+    // SWF 5 code knows no closures: a later movie's function it calls by name alone runs
+    // on the caller's timeline and by the caller's version.
+    Function* callee = function.asObject() ? function.asObject()->asFunction() : nullptr;
+    bool lends = !onPath && version_ < 6 && callee && callee->definition() &&
+                 callee->definition()->body.swfVersion >= 6;
+    if (!self) self = target_ ? target_ : base_;
+    push(machine_.call(function, self, arguments, home, lends ? this : nullptr));
     return Outcome::Normal;
 }
 

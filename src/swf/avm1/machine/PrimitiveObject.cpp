@@ -12,4 +12,10 @@ bool PrimitiveObject::getSpecial(Machine& machine, std::string_view name, Value&
     return true;
 }
 
+std::string PrimitiveObject::ownTextOf(Machine& machine, const Value& value) {
+    if (auto* p = dynamic_cast<PrimitiveObject*>(value.asObject()); p && p->value_.isString())
+        return p->value_.asString();
+    return machine.toString(value);
+}
+
 }  // namespace swf::avm1

@@ -17,6 +17,10 @@ class PrimitiveObject : public Object {
     }
     bool getSpecial(Machine& machine, std::string_view name, Value& out) override;
 
+    // The text a String object wraps, without asking its (replaceable) toString; any other
+    // value converted as scripts convert it.
+    static std::string ownTextOf(Machine& machine, const Value& value);
+
   private:
     Value value_;
 };

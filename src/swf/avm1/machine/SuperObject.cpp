@@ -9,6 +9,9 @@ Value SuperObject::callConstructor(Machine& machine, std::span<const Value> args
     if (home_->asStageObject()) return Value();
     Value constructor = machine.methodPastResolve(home_, "__constructor__");
     Object* above = home_->proto();
+    Function* function = constructor.isObject() ? constructor.asObject()->asFunction() : nullptr;
+    if (function && function->isNative() && self_)
+        return machine.constructNative(*function, self_, args);
     return machine.call(constructor, self_, args, above);
 }
 
