@@ -378,4 +378,26 @@ TEST_F(Loading, RegisteredClassesBelongToTheirVersionsMovies) {
     EXPECT_EQ(run(c), c.trace);
 }
 
+// Code of SWF 6 and before and code of SWF 7 and later each have their own _global and
+// built-in classes: what one family adds is not seen by the other, and a movie's clips are
+// instances of its own family's MovieClip.
+TEST_F(Loading, EachFamilyOfVersionsHasItsOwnBuiltIns) {
+    const std::string seen =
+        R"(push "_global"; getVariable; push "mark"; getMember; trace
+           push 0, "Object"; newObject; push "seen"; getMember; trace
+           push "_level0"; getVariable; push "MovieClip"; getVariable; instanceOf; trace)";
+    write(folder_ / "family6.swf", movie(6, {seen}));
+    write(folder_ / "family7.swf", movie(7, {seen}));
+    LoadCase c{"",
+               {R"(push "_global"; getVariable; push "mark", "main"; setMember
+                   push "Object"; getVariable; push "prototype"; getMember; push "seen", "yes"
+                   setMember; getUrl "family6.swf" "_level1")",
+                R"(getUrl "family7.swf" "_level2")",
+                R"(push "_level1"; getVariable; push "MovieClip"; getVariable; instanceOf; trace
+                   push "_level2"; getVariable; push "MovieClip"; getVariable; instanceOf; trace
+                   stop)"},
+               5, "undefined\nundefined\nfalse\nmain\nyes\ntrue\nfalse\ntrue"};
+    EXPECT_EQ(run(c), c.trace);
+}
+
 }  // namespace

@@ -103,7 +103,7 @@ Value sharedGetLocal(Machine& m, Object*, std::span<const Value> args) {
     if (!validName(name)) return Value(Null{});
     Value pathValue = arg(args, 1);
     std::string path = pathValue.isNullish() ? "" : m.toString(pathValue);
-    SharedObjects& shared = m.natives().state<SharedObjects>();
+    SharedObjects& shared = m.realmState<SharedObjects>();
     auto key = std::make_pair(name, path);
     if (auto it = shared.byName.find(key); it != shared.byName.end()) return Value(it->second.get());
     if (shared.byName.size() >= kMaxSharedObjects) throw ScriptLimitError("too many shared objects");
@@ -131,7 +131,7 @@ Value sharedGetSize(Machine& m, Object* self, std::span<const Value>) {
     if (members == 0) return Value(0);
     // The .sol header: magic, length, "TCSO", six bytes, the name and four bytes of AMF
     // version.
-    const auto& nameLengths = m.natives().state<SharedObjects>().nameLengths;
+    const auto& nameLengths = m.realmState<SharedObjects>().nameLengths;
     auto it = nameLengths.find(self);
     size_t nameLength = it == nameLengths.end() ? 0 : it->second;
     return Value(16 + 2 + static_cast<double>(nameLength) + 4 + members);
@@ -169,7 +169,7 @@ constexpr NativeMember kSharedObjectMethods[] = {
 
 void installSharedObjectClass(Machine& m) {
     Object* proto = m.newObject();
-    m.natives().state<SharedObjects>().prototype = proto;
+    m.realmState<SharedObjects>().prototype = proto;
     installClass(m, m.global(), proto,
                  {"SharedObject", native::nothing, nullptr, {}, kSharedObjectStatics,
                   kSharedObjectMethods});

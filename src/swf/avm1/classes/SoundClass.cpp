@@ -42,7 +42,7 @@ struct SoundClass {
 };
 
 SoundClass& soundClass(Machine& m) {
-    return m.natives().state<SoundClass>();
+    return m.realmState<SoundClass>();
 }
 
 SoundObject* soundOf(Object* self) {

@@ -168,12 +168,12 @@ struct Switches {
 
 template <bool Switches::*field>
 Value switchOf(Machine& m, Object*, std::span<const Value>) {
-    return Value(m.natives().state<Switches>().*field);
+    return Value(m.realmState<Switches>().*field);
 }
 
 template <bool Switches::*field>
 Value setSwitch(Machine& m, Object*, std::span<const Value> args) {
-    m.natives().state<Switches>().*field = m.toBoolean(arg(args, 0));
+    m.realmState<Switches>().*field = m.toBoolean(arg(args, 0));
     return Value();
 }
 
@@ -198,7 +198,7 @@ void installSystemClass(Machine& m) {
     defineValue(m.global(), "System", Value(system), kDontEnum);
     installCapabilities(m, system);
     installProduct(m, system);
-    m.natives().state<Switches>().exactSettings = m.swfVersion() >= 7;
+    m.realmState<Switches>().exactSettings = m.swfVersion() >= 7;
     installMembers(m, system, kShowSettings);
     installSecurity(m, system);
     installMembers(m, system, kClipboard);

@@ -49,7 +49,7 @@ struct XmlState {
 };
 
 XmlState& xmlState(Machine& m) {
-    return m.natives().state<XmlState>();
+    return m.realmState<XmlState>();
 }
 
 // New nodes get what XMLNode.prototype is now (a movie may have replaced it).

@@ -92,7 +92,7 @@ Value Activation::callFunction(Machine& machine, Function& function, Object* sel
         base = machine.context().root() ? machine.stageObject(*machine.context().root()) : nullptr;
     if (lender) {
         a.version_ = lender->version_;
-        machine.heap().setSwfVersion(a.version_);
+        machine.useVersion(a.version_);
         base = lender->target_ ? lender->target_ : lender->base_;
         a.scope_ = {{machine.global(), false}, {base, true}};
     } else if (def.body.swfVersion < 6) {

@@ -21,8 +21,12 @@ namespace swf::avm1 {
 
 Machine::Machine(MovieContext& context, int swfVersion, StageAccess& stage,
                  void (*installClasses)(Machine&))
-    : context_(context), stage_(stage), movieVersion_(swfVersion), heap_(swfVersion) {
-    installBuiltins(installClasses);
+    : context_(context),
+      stage_(stage),
+      movieVersion_(swfVersion),
+      heap_(swfVersion),
+      installClasses_(installClasses) {
+    realmOf(swfVersion);
 }
 
 Machine::~Machine() = default;
@@ -31,22 +35,48 @@ bool Machine::namesEqual(std::string_view a, std::string_view b) const {
     return caseSensitive() ? a == b : namesEqualIgnoringCase(a, b);
 }
 
-void Machine::installBuiltins(void (*installClasses)(Machine&)) {
-    prototypes_.object = heap_.make<Object>(nullptr);
-    prototypes_.function = heap_.make<Object>(prototypes_.object);
-    global_ = heap_.make<Object>(nullptr);  // _global is bare: no Object methods
-    installClasses(*this);
+Realm& Machine::realmOf(int version) {
+    Realm& realm = version >= 7 ? laterRealm_ : earlierRealm_;
+    if (realm.installed) return realm;
+    realm.installed = true;
+    // The classes install themselves into the realm of the version running.
+    const int running = heap_.swfVersion();
+    heap_.setSwfVersion(version);
+    realm.prototypes.object = heap_.make<Object>(nullptr);
+    realm.prototypes.function = heap_.make<Object>(realm.prototypes.object);
+    realm.global = heap_.make<Object>(nullptr);  // _global is bare: no Object methods
+    installClasses_(*this);
     // The built-in classes have a constructor of their own: Function.
-    Property* function = prototypes_.function->findOwn("constructor");
-    if (!function) return;
-    std::vector<std::string> names;
-    global_->ownNames(names);
-    for (const std::string& name : names) {
-        Property* p = global_->findOwn(name);
-        Function* ctor = p && p->value.asObject() ? p->value.asObject()->asFunction() : nullptr;
-        if (ctor && ctor->isNative() && ctor->findOwn("prototype") && !ctor->findOwn("constructor"))
-            ctor->defineOwn("constructor", Property{function->value, nullptr, nullptr, kDontEnum});
+    if (Property* function = realm.prototypes.function->findOwn("constructor")) {
+        std::vector<std::string> names;
+        realm.global->ownNames(names);
+        for (const std::string& name : names) {
+            Property* p = realm.global->findOwn(name);
+            Function* ctor =
+                p && p->value.asObject() ? p->value.asObject()->asFunction() : nullptr;
+            if (ctor && ctor->isNative() && ctor->findOwn("prototype") &&
+                !ctor->findOwn("constructor"))
+                ctor->defineOwn("constructor",
+                                Property{function->value, nullptr, nullptr, kDontEnum});
+        }
     }
+    heap_.setSwfVersion(running);
+    return realm;
+}
+
+void Machine::useVersion(int version) {
+    realmOf(version);
+    heap_.setSwfVersion(version);
+}
+
+std::vector<Object*> Machine::playerObjects(std::string_view name) const {
+    std::vector<Object*> found;
+    for (const Realm* realm : {&earlierRealm_, &laterRealm_}) {
+        if (!realm->installed) continue;
+        Property* p = realm->global->findOwn(name);
+        if (Object* object = p ? p->value.asObject() : nullptr) found.push_back(object);
+    }
+    return found;
 }
 
 // ---- objects
@@ -56,16 +86,16 @@ Object* Machine::runningTarget() const {
 }
 
 const Activation* Machine::swapRunningCode(const Activation* code) {
-    heap_.setSwfVersion(code ? code->swfVersion() : movieVersion_);
+    useVersion(code ? code->swfVersion() : movieVersion_);
     return std::exchange(runningCode_, code);
 }
 
 Object* Machine::newObject(Object* proto) {
-    return heap_.make<Object>(proto ? proto : prototypes_.object);
+    return heap_.make<Object>(proto ? proto : prototypes().object);
 }
 
 ArrayObject* Machine::newArray() {
-    return heap_.make<ArrayObject>(prototypes_.array);
+    return heap_.make<ArrayObject>(prototypes().array);
 }
 
 ArrayObject* Machine::newArray(std::span<const Value> values) {
@@ -76,7 +106,7 @@ ArrayObject* Machine::newArray(std::span<const Value> values) {
 
 Function* Machine::newFunction(NativeFunction native, InstanceMaker maker) {
     Function* function =
-        heap_.make<Function>(prototypes_.function, std::move(native), std::move(maker));
+        heap_.make<Function>(prototypes().function, std::move(native), std::move(maker));
     function->hideProtoBefore6();
     return function;
 }
@@ -92,7 +122,7 @@ Function* Machine::defineClass(Object* on, std::string_view name, Object* protot
 }
 
 Value Machine::makeError(std::string_view message) {
-    Object* error = newObject(prototypes_.error);
+    Object* error = newObject(prototypes().error);
     error->setOwn("message", Value(message));
     return Value(error);
 }
@@ -189,7 +219,7 @@ Value Machine::toPrimitive(const Value& v, Hint hint) {
 
 bool Machine::isDateObject(Object* object) const {
     for (int depth = 0; object && depth < kMaxPrototypeChain; ++depth, object = object->proto())
-        if (object == prototypes_.date) return true;
+        if (object == prototypes().date) return true;
     return false;
 }
 
@@ -658,7 +688,7 @@ Value Machine::construct(const Value& functionValue, std::span<const Value> args
         else if (typeid(*p) != typeid(Object)) break;
     }
     Object* instance = maker ? (*maker)(*this, prototype)
-                             : newObject(prototype ? prototype : prototypes_.object);
+                             : newObject(prototype ? prototype : prototypes().object);
     if (!prototype) instance->setProto(nullptr);
     linkInstance(*instance, prototypeValue, functionValue);
     if (function->isNative()) {
@@ -703,17 +733,31 @@ Value Machine::constructNative(Function& function, Object* instance,
 
 // ---- display objects
 
+namespace {
+
+// The version of the movie an object belongs to: its own clip's, else the clip holding it.
+int movieVersionOf(const DisplayObject& object, int fallback) {
+    const DisplayObject* o = &object;
+    for (int steps = 0; o && steps <= MovieContext::kMaxNesting; ++steps, o = o->parent())
+        if (const MovieClip* clip = dynamic_cast<const MovieClip*>(o)) return clip->swfVersion();
+    return fallback;
+}
+
+}  // namespace
+
 StageObject* Machine::stageObject(DisplayObject& object) {
     if (object.scriptObject()) return object.scriptObject();
-    Object* proto = prototypes_.object;
-    if (object.asMovieClip()) proto = prototypes_.movieClip;
-    else if (object.isButton()) proto = prototypes_.button;
-    else if (object.isEditText()) proto = prototypes_.textField;
-    else if (object.isVideo() && prototypes_.video) {
-        proto = prototypes_.video;
-        if (!prototypes_.videoPropertiesAdded) {
-            prototypes_.videoPropertiesAdded = true;
-            installMembers(*this, proto, prototypes_.videoProperties);
+    // A display object is an instance of its own movie's classes, whoever reaches it first.
+    Prototypes& prototypes = realmOf(movieVersionOf(object, movieVersion_)).prototypes;
+    Object* proto = prototypes.object;
+    if (object.asMovieClip()) proto = prototypes.movieClip;
+    else if (object.isButton()) proto = prototypes.button;
+    else if (object.isEditText()) proto = prototypes.textField;
+    else if (object.isVideo() && prototypes.video) {
+        proto = prototypes.video;
+        if (!prototypes.videoPropertiesAdded) {
+            prototypes.videoPropertiesAdded = true;
+            installMembers(*this, proto, prototypes.videoProperties);
         }
     }
     auto* stage = heap_.make<StageObject>(proto, object.shared_from_this(), targetPath(object));

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "swf/avm1/machine/BuiltinStates.h"
 #include "swf/avm1/machine/Function.h"
 #include "swf/avm1/machine/Heap.h"
 #include "swf/avm1/machine/NativeRegistry.h"
@@ -70,6 +71,18 @@ struct Prototypes {
     bool videoPropertiesAdded = false;
 };
 
+// _global, the built-in classes and their prototypes as one family of SWF versions sees them.
+// The player keeps two apart, for code of SWF 6 and before and for code of SWF 7 and later: a
+// movie loaded from the other family meets built-ins of its own, and its objects are no
+// instances of the other family's classes.
+struct Realm {
+    explicit Realm(Heap& heap) : global(heap), prototypes(heap), states(heap) {}
+    Rooted<Object> global;
+    Prototypes prototypes;
+    BuiltinStates states;  // what the classes keep beside their objects (a class's prototype)
+    bool installed = false;
+};
+
 class Machine {
   public:
     // Nested calls past the movie's ScriptLimits (256 levels by default, the action list
@@ -102,11 +115,23 @@ class Machine {
     int swfVersion() const { return heap_.swfVersion(); }
     bool caseSensitive() const { return heap_.caseSensitive(); }
     bool namesEqual(std::string_view a, std::string_view b) const;
-    Object* global() const { return global_; }
+    // The global object of the running code's family of versions.
+    Object* global() const { return realm().global; }
     // A fresh id for a getter/setter pair being made.
     uint32_t newAccessorId() { return ++lastAccessorId_; }
-    const Prototypes& prototypes() const { return prototypes_; }
-    Prototypes& prototypes() { return prototypes_; }
+    const Prototypes& prototypes() const { return realm().prototypes; }
+    Prototypes& prototypes() { return realm().prototypes; }
+    // What a built-in class keeps for the running code's family (the prototype it makes its
+    // objects with); natives().state holds what every family shares.
+    template <class State>
+    State& realmState() {
+        return realm().states.get<State>();
+    }
+    // Code of `version` runs from now on: its family's built-ins, installed the first time.
+    void useVersion(int version);
+    // The player object `name` (Key, Mouse, Selection, ...) of each family installed so far,
+    // for events every movie hears.
+    std::vector<Object*> playerObjects(std::string_view name) const;
 
     // Objects.
     Object* newObject(Object* proto = nullptr);  // default: Object.prototype
@@ -296,7 +321,10 @@ class Machine {
     // Gives a new instance its constructor links, and a primitive prototype as __proto__.
     void linkInstance(Object& instance, const Value& prototypeValue, const Value& constructor);
     Object* boxThroughGlobal(const Value& value);
-    void installBuiltins(void (*installClasses)(Machine&));
+    const Realm& realm() const { return heap_.swfVersion() >= 7 ? laterRealm_ : earlierRealm_; }
+    Realm& realm() { return heap_.swfVersion() >= 7 ? laterRealm_ : earlierRealm_; }
+    // Installs the built-ins of the family of `version` if not yet, and gives them.
+    Realm& realmOf(int version);
     Value getFromObject(Object* object, Object* thisObject, std::string_view name);
     // Calls a getter or setter under the accessor bound; false when the bound skipped it.
     // Assigns through the getter/setter pair `holder` has under `name`, `self` as this.
@@ -325,8 +353,9 @@ class Machine {
     int movieVersion_;
     Heap heap_;
     RootsOf<Machine> roots_{heap_, *this};
-    Rooted<Object> global_{heap_};
-    Prototypes prototypes_{heap_};
+    void (*installClasses_)(Machine&);
+    Realm earlierRealm_{heap_};
+    Realm laterRealm_{heap_};
     std::vector<StageObject*> stageObjects_;
     uint64_t actionsRun_ = 0;
     uint64_t totalActionsRun_ = 0;

@@ -5,13 +5,10 @@
 
 #include <compare>
 #include <cstdint>
-#include <memory>
-#include <typeindex>
-#include <typeinfo>
 #include <span>
-#include <type_traits>
 #include <vector>
 
+#include "swf/avm1/machine/BuiltinStates.h"
 #include "swf/avm1/machine/Value.h"
 #include "swf/script/Heap.h"
 
@@ -41,7 +38,7 @@ class NativeRegistry {
     };
 
     // `heap` is the machine's: the states that hold its objects root them through it.
-    explicit NativeRegistry(script::Heap& heap) : heap_(heap) {}
+    explicit NativeRegistry(script::Heap& heap) : states_(heap) {}
 
     // A later entry of the same number replaces the earlier.
     void add(NativeNumber number, NativeCode code, InstanceCode maker = nullptr);
@@ -52,31 +49,17 @@ class NativeRegistry {
     const Entry* find(int table, int index) const;
     std::span<const Entry> entries() const { return entries_; }
 
-    // What a built-in keeps for the movie (whether the pointer is shown, the selection, ...),
-    // one of each type, made the first time it is asked for; the code of the tables is
-    // shared by every movie. A state made from the heap keeps its objects in rooted handles.
+    // What a built-in keeps for the movie whatever code asks (the pointer, the selection,
+    // ...); the code of the tables is shared by every movie.
     template <class State>
     State& state() {
-        for (const Slot& slot : states_)
-            if (slot.type == typeid(State)) return *static_cast<State*>(slot.object.get());
-        std::shared_ptr<State> made;
-        if constexpr (std::is_constructible_v<State, script::Heap&>)
-            made = std::make_shared<State>(heap_);
-        else
-            made = std::make_shared<State>();
-        states_.push_back({typeid(State), made});
-        return *made;
+        return states_.get<State>();
     }
 
   private:
-    struct Slot {
-        std::type_index type;
-        std::shared_ptr<void> object;
-    };
-    script::Heap& heap_;
     std::vector<Entry> entries_;
     std::vector<Entry> tableDefaults_;  // index 0 in each
-    std::vector<Slot> states_;
+    BuiltinStates states_;
 };
 
 }  // namespace swf::avm1

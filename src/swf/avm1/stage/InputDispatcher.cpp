@@ -458,8 +458,7 @@ void InputDispatcher::setFocus(DisplayObject* next, FocusCause cause) {
             m.callMethod(newValue, "onSetFocus", gained);
         }
     });
-    Property* selection = m.global()->findOwn("Selection");
-    if (Object* broadcaster = selection ? selection->value.asObject() : nullptr)
+    for (Object* broadcaster : m.playerObjects("Selection"))
         Activation::runGuarded(
             m, [&] { player::broadcast(m, broadcaster, "onSetFocus", {oldValue, newValue}); });
 }

@@ -157,11 +157,11 @@ void ScriptEngine::runButtonActions(const std::vector<uint8_t>& code, DisplayObj
 
 void ScriptEngine::broadcast(const char* objectName, const char* message,
                              std::initializer_list<Value> args) {
-    Property* p = machine_.global()->findOwn(objectName);
-    Object* target = p ? p->value.asObject() : nullptr;
-    if (!target) return;
-    machine_.startActionList();
-    Activation::runGuarded(machine_, [&] { player::broadcast(machine_, target, message, args); });
+    for (Object* target : machine_.playerObjects(objectName)) {
+        machine_.startActionList();
+        Activation::runGuarded(machine_,
+                               [&] { player::broadcast(machine_, target, message, args); });
+    }
 }
 
 void ScriptEngine::runClipEvent(DisplayObject& object, uint32_t event) {
