@@ -36,7 +36,7 @@ bool Machine::namesEqual(std::string_view a, std::string_view b) const {
 }
 
 Realm& Machine::realmOf(int version) {
-    Realm& realm = version >= 7 ? laterRealm_ : earlierRealm_;
+    Realm& realm = laterFamily(version) ? laterRealm_ : earlierRealm_;
     if (realm.installed) return realm;
     realm.installed = true;
     // The classes install themselves into the realm of the version running.
@@ -896,22 +896,20 @@ bool instanceOf(Machine& machine, const Value& object, const Value& constructor)
 }
 
 void Machine::registerClass(const std::string& exportName, Object* constructor) {
-    bool early = swfVersion() <= 6;
-    for (RegisteredClass& r : registeredClasses_)
-        if (r.upToVersion6 == early && r.name == exportName) {
-            r.constructor = constructor;
+    auto& classes = realm().registeredClasses;
+    for (auto& [name, ctor] : classes)
+        if (name == exportName) {
+            ctor = constructor;
             return;
         }
-    registeredClasses_.push_back({early, exportName, constructor});
+    classes.emplace_back(exportName, Rooted<Object>(heap_, constructor));
 }
 
 Object* Machine::registeredClass(std::string_view exportName, int movieVersion) const {
     // Names are matched as the movie's version matches names: ignoring case up to SWF 6.
-    bool early = movieVersion <= 6;
-    for (const RegisteredClass& r : registeredClasses_)
-        if (r.upToVersion6 == early &&
-            (early ? equalsIgnoringCase(r.name, exportName) : r.name == exportName))
-            return r.constructor;
+    const bool later = laterFamily(movieVersion);
+    for (const auto& [name, ctor] : (later ? laterRealm_ : earlierRealm_).registeredClasses)
+        if (later ? name == exportName : equalsIgnoringCase(name, exportName)) return ctor;
     return nullptr;
 }
 
@@ -956,7 +954,6 @@ void Machine::markRoots(Marker& marker) const {
         marker.mark(w.callback);
         marker.mark(w.data);
     }
-    for (const RegisteredClass& r : registeredClasses_) marker.mark(r.constructor);
 }
 
 }  // namespace swf::avm1

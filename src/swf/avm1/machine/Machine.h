@@ -80,6 +80,8 @@ struct Realm {
     Rooted<Object> global;
     Prototypes prototypes;
     BuiltinStates states;  // what the classes keep beside their objects (a class's prototype)
+    // Object.registerClass: export names and the constructors of their clips.
+    std::vector<std::pair<std::string, Rooted<Object>>> registeredClasses;
     bool installed = false;
 };
 
@@ -283,9 +285,9 @@ class Machine {
     uint32_t randomBelow(uint32_t limit);
     double random();
 
-    // Object.registerClass: the constructor clips of an exported symbol are made with. Code
-    // of SWF 6 and below and code of later versions keep separate lists: a class registered
-    // by one applies to the symbols of movies of its own kind only.
+    // Object.registerClass: the constructor clips of an exported symbol are made with. Each
+    // family of versions keeps its own list: a class registered by its code applies to the
+    // symbols of its own family's movies only.
     void registerClass(const std::string& exportName, Object* constructor);
     Object* registeredClass(std::string_view exportName, int movieVersion) const;
 
@@ -321,8 +323,9 @@ class Machine {
     // Gives a new instance its constructor links, and a primitive prototype as __proto__.
     void linkInstance(Object& instance, const Value& prototypeValue, const Value& constructor);
     Object* boxThroughGlobal(const Value& value);
-    const Realm& realm() const { return heap_.swfVersion() >= 7 ? laterRealm_ : earlierRealm_; }
-    Realm& realm() { return heap_.swfVersion() >= 7 ? laterRealm_ : earlierRealm_; }
+    static bool laterFamily(int version) { return version >= 7; }
+    const Realm& realm() const { return laterFamily(heap_.swfVersion()) ? laterRealm_ : earlierRealm_; }
+    Realm& realm() { return laterFamily(heap_.swfVersion()) ? laterRealm_ : earlierRealm_; }
     // Installs the built-ins of the family of `version` if not yet, and gives them.
     Realm& realmOf(int version);
     Value getFromObject(Object* object, Object* thisObject, std::string_view name);
@@ -382,12 +385,6 @@ class Machine {
     std::vector<Watch> watches_;
     Timers timers_;
     NativeRegistry natives_{heap_};
-    struct RegisteredClass {
-        bool upToVersion6;
-        std::string name;
-        Object* constructor;
-    };
-    std::vector<RegisteredClass> registeredClasses_;
     bool singlePrecisionBounds_ = false;
 };
 
