@@ -11,6 +11,7 @@ extern "C" {
 }
 
 #include "swf/movie/VideoCharacter.h"
+#include "swf/video/BlockEdgeFilter.h"
 #include "swf/video/VideoPacket.h"
 
 namespace swf {
@@ -78,7 +79,10 @@ int roundUp16(int n) {
 }  // namespace
 
 VideoDecoder::VideoDecoder(const VideoCharacter& stream)
-    : codec_(stream.codec()), width_(stream.width()), height_(stream.height()) {
+    : codec_(stream.codec()),
+      deblocking_(stream.deblocking()),
+      width_(stream.width()),
+      height_(stream.height()) {
     if (width_ < 1 || height_ < 1 || width_ > kMaxSide || height_ > kMaxSide) {
         error_ = "its size " + std::to_string(width_) + "x" + std::to_string(height_) +
                  " is out of range";
@@ -128,6 +132,7 @@ VideoDecoder::~VideoDecoder() {
     av_packet_free(&packet_);
     av_frame_free(&frame_);
     av_frame_free(&rgba_);
+    av_frame_free(&smoothed_);
     heldBytes -= heldBytes_;
 }
 
@@ -165,10 +170,39 @@ bool VideoDecoder::decode(std::span<const uint8_t> data, Bitmap* picture) {
         if (code == AVERROR(EAGAIN) || code == AVERROR_EOF) return true;
         if (code < 0) return fail("a frame could not be decoded", code);
         const bool sized = frame_->width == width_ && frame_->height == height_;
+        const bool smooth = codec_ == VideoCharacter::H263 &&
+                            (deblocking_ == 0 ? info.deblock : deblocking_ >= 2) &&
+                            frame_->format == AV_PIX_FMT_YUV420P;
+        if (picture && sized && smooth && !smoothBlockEdges(info.quantizer)) {
+            av_frame_unref(frame_);
+            return outOfMemory();
+        }
         const bool converted = !picture || !sized || convert(*picture);
         av_frame_unref(frame_);
         if (!converted) return false;
     }
+}
+
+bool VideoDecoder::smoothBlockEdges(int quantizer) {
+    if (!smoothed_) {
+        smoothed_ = av_frame_alloc();
+        if (!smoothed_) return false;
+        smoothed_->format = frame_->format;
+        smoothed_->width = width_;
+        smoothed_->height = height_;
+        if (av_frame_get_buffer(smoothed_, 0) < 0) {
+            av_frame_free(&smoothed_);
+            return false;
+        }
+    }
+    if (av_frame_copy(smoothed_, frame_) < 0) return false;
+    BlockEdgeFilter::apply(smoothed_->data[0], width_, height_, smoothed_->linesize[0], quantizer);
+    for (int plane = 1; plane < 3; ++plane)
+        BlockEdgeFilter::apply(smoothed_->data[plane], (width_ + 1) / 2, (height_ + 1) / 2,
+                               smoothed_->linesize[plane], quantizer);
+    av_frame_unref(frame_);
+    av_frame_ref(frame_, smoothed_);
+    return true;
 }
 
 bool VideoDecoder::convert(Bitmap& picture) {

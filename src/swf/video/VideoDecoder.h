@@ -44,8 +44,13 @@ class VideoDecoder {
     bool fail(const char* what, int code);
     bool outOfMemory();
     bool convert(Bitmap& picture);
+    // Puts the decoded picture's planes, their block edges smoothed, in place of the decoded
+    // picture (in `smoothed_`, the decoder keeping its own as a reference); false when out
+    // of memory.
+    bool smoothBlockEdges(int quantizer);
 
     uint8_t codec_;
+    uint8_t deblocking_;  // as DefineVideoStream sets it: 0 as each frame asks, 1 off, more on
     int width_;
     int height_;
     size_t heldBytes_ = 0;
@@ -54,6 +59,7 @@ class VideoDecoder {
     AVFrame* frame_ = nullptr;
     AVFrame* rgba_ = nullptr;  // the converted picture, in FFmpeg's layout
     SwsContext* scaler_ = nullptr;
+    AVFrame* smoothed_ = nullptr;  // a copy: the decoder keeps its own picture as a reference
     std::string error_;
 };
 

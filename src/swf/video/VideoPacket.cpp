@@ -23,6 +23,8 @@ VideoPacket::Info VideoPacket::inspectH263(std::span<const uint8_t> data, bool& 
         info.height = kSizes[sizeCode][1];
     }
     info.key = in.ub(2) == 0;
+    info.deblock = in.ub(1) != 0;
+    info.quantizer = static_cast<int>(in.ub(5));
     valid = !in.overrun() && startCode == 1 && sizeCode != 7;
     return info;
 }

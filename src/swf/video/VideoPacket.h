@@ -19,6 +19,10 @@ class VideoPacket {
         bool key = false;
         int width = 0;
         int height = 0;
+        // H.263: whether the picture asks for its block edges to be smoothed, and its
+        // quantizer, which sets how much.
+        bool deblock = false;
+        int quantizer = 0;
     };
 
     // `valid` is false for data too short to hold the codec's header.
