@@ -196,12 +196,11 @@ TEST(MovieClipClass, ScriptsSeeClipsAsThePlayerShowsThem) {
              set("box", "_focusrect", "\"abc\"") + show("box._focusrect") +
              show("_root._focusrect"),
          "LOW\n0\nBEST\n2\nnull\ntrue\ntrue\nfalse\nfalse\nfalse"},
-        {"SWF 5 clips have no createEmptyMovieClip, createTextField or drawing methods", 5,
+        {"SWF 5 clips have no createEmptyMovieClip or drawing methods", 5,
          "push \"box\"; getVariable; push \"createEmptyMovieClip\"; getMember; typeOf; trace\n"
-         "push \"box\"; getVariable; push \"createTextField\"; getMember; typeOf; trace\n"
          "push \"box\"; getVariable; push \"lineTo\"; getMember; typeOf; trace\n"
-         "push \"box\"; getVariable; push \"attachMovie\"; getMember; typeOf; trace\n",
-         "undefined\nundefined\nundefined\nfunction"},
+         "push \"box\"; getVariable; push \"createTextField\"; getMember; typeOf; trace\n",
+         "undefined\nundefined\nfunction"},
         {"before version 6 _focusrect is the player's number on every clip", 5,
          set("box", "_focusrect", "0") + show("_root._focusrect") + show("box._focusrect"), "0\n0"},
         {"depths wrap to 32 bits and stay within the scripts' range", 8,

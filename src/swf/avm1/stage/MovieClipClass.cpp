@@ -673,7 +673,7 @@ constexpr NativeMember kMovieClipMethods[] = {
     method("localToGlobal", convertPointMethod<true>),
     method("globalToLocal", convertPointMethod<false>),
     method("setMask", setMask),
-    method("createTextField", clipCreateTextField).since(6),
+    method("createTextField", clipCreateTextField),
     method("getTextSnapshot", clipTextSnapshot),
     method("loadMovie", clipLoadMovie),
     method("unloadMovie", clipUnloadMovie),
