@@ -510,7 +510,14 @@ void Activation::defineLocal(std::string_view name, const Value& value) {
 }
 
 bool Activation::ownClipRemoved() const {
-    return haltsWithBase_ && target_ == base_ && !machine_.displayObjectOf(Value(base_));
+    // A clip is gone with any clip it stands in.
+    auto gone = [this](Object* clip) {
+        DisplayObject* shown = machine_.displayObjectOf(Value(clip));
+        return !shown || !shown->onStage();
+    };
+    if (!haltsWithBase_ || !gone(base_)) return false;
+    // Inside tellTarget the script goes on while the clip it addresses is still there.
+    return target_ == base_ || (target_ && gone(target_));
 }
 
 // ---- the loop
