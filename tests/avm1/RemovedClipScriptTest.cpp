@@ -17,7 +17,8 @@ using avm1test::RunMovie;
 
 // Clip "c" in the main timeline's first frame only; its frame script sends the main
 // timeline to frame 2 (which removes the clip), then runs `after` and traces "end".
-std::vector<std::string> runAfterRemoval(const std::string& after) {
+// With `nested` the script is in a clip inside "c", removed with it.
+std::vector<std::string> runAfterRemoval(const std::string& after, bool nested = false) {
     std::string script = R"(push "start"; trace
         setTarget "_root"; gotoFrame 1; setTarget ""
 )" + after + "\npush \"end\"; trace";
@@ -25,8 +26,14 @@ std::vector<std::string> runAfterRemoval(const std::string& after) {
     sprite.doAction(st::ActionBuilder::assemble(script)).showFrame();
     st::SwfWriter movie;
     movie.version(8).defineSprite(1, sprite);
+    if (nested) {
+        st::SwfWriter outer;
+        outer.placeObject2({.depth = 1, .character = 1, .name = "in"}).showFrame();
+        movie.defineSprite(2, outer);
+    }
     movie.doAction(st::ActionBuilder::assemble(R"(push "foo", "main"; defineLocal; stop)"));
-    movie.placeObject2({.depth = 1, .character = 1, .name = "c"}).showFrame();
+    movie.placeObject2({.depth = 1, .character = uint16_t(nested ? 2 : 1), .name = "c"})
+        .showFrame();
     movie.removeObject2(1).showFrame();
     return RunMovie(movie, 1);
 }
@@ -50,6 +57,14 @@ TEST(RemovedClipScript, GoesOnUntilItsNextCall) {
     };
     for (const Row& row : rows)
         EXPECT_EQ(Joined(runAfterRemoval(row.after)), row.trace) << row.after;
+}
+
+// A clip that goes with its parent is as removed; inside tellTarget the script stops once the
+// clip it addresses is gone too.
+TEST(RemovedClipScript, AClipInsideARemovedOneIsRemoved) {
+    EXPECT_EQ(Joined(runAfterRemoval(R"(push 0, "bogus"; callFunction; pop)", true)), "start");
+    EXPECT_EQ(Joined(runAfterRemoval(R"(setTarget "/c"; push 0, "bogus"; callFunction; pop
+        setTarget "")", true)), "start");
 }
 
 }  // namespace
