@@ -77,6 +77,7 @@ Value Activation::callFunction(Machine& machine, Function& function, Object* sel
                                const Activation* lender) {
     const FunctionDefinition& def = *function.definition();
     Activation a(machine, def.body);
+    a.constructs_ = machine.takeScriptConstruction();
     // Function bodies follow SWF 5 rules, even in SWF 4 movies.
     a.version_ = std::max(a.version_, 5);
     a.constants_ = def.constants;
