@@ -229,6 +229,15 @@ const Case kCases[] = {
         push 0, "f"; newObject; pop
         push 0, "a"; callFunction; trace)",
      "false\nfalse\ntrue\nfalse\nfalse"},
+    {"ASnative(2106, 204) opens a local shared object into any object", 6, 1,
+     R"(push "o", 0; initObject; setVariable
+        push "/", "n", "o"; getVariable; push 3, 204, 2106, 2, "ASnative"; callFunction
+        push undefined; callMethod; trace
+        push "/", "n", 2, "SharedObject"; getVariable; push "getLocal"; callMethod
+        push "data"; getMember; push "o"; getVariable; push "data"; getMember; strictEquals; trace
+        push "a b", "o"; getVariable; push 2, 204, 2106, 2, "ASnative"; callFunction
+        push undefined; callMethod; trace)",
+     "true\ntrue\nfalse"},
     {"ASSetNative numbers the names from the first index, version digits hide", 6, 1,
      R"(push "o", 0; initObject; setVariable
         push 1, "8a,b,,6d", 200, "o"; getVariable; push 4, "ASSetNative"; callFunction; pop
