@@ -140,8 +140,7 @@ TEST(NativeNumbers, AsNativeHandsOutTheNamedBuiltIn) {
     Machine& m = engine.machine();
 
     const std::vector<Known> known = knownNumbers();
-    // The known ones, the two older case conversions, the test of `new` and the opening of a
-    // shared object into an object, which no name holds.
+    // The known ones and four no name holds: two older case conversions, (2, 0), (2106, 204).
     EXPECT_EQ(m.natives().entries().size(), known.size() + 4);
     for (const Known& k : known) {
         SCOPED_TRACE(k.path + " " + std::to_string(k.table) + "," + std::to_string(k.index));
