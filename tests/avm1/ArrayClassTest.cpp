@@ -169,7 +169,7 @@ std::string fakeArray(std::string_view method) {
 // The player sorts in place by a quicksort: each range's first element is the pivot, compared
 // (as compare(pivot, element)) with every element of the range, itself included, and those it
 // is greater than move before it. Only places whose element moved are stored again. DESCENDING
-// reverses sort's result, sortOn's field by field; NUMERIC orders number pairs by value, others as
+// reverses the ascending result; NUMERIC orders pairs of numbers by value and anything else as
 // text; a compare function ignores UNIQUESORT. The orders below follow from that rule (the
 // compare functions that answer always the same show the pivot's path).
 TEST(ArrayClass, SortsAsThePlayerDoes) {
@@ -250,7 +250,7 @@ TEST(ArrayClass, SortsAsThePlayerDoes) {
              call("a", "sortOn", "\"n\", 26") + call("a", "sortOn", "\"id\", 12") +
              call("a", "sortOn", "\"n\", 12"),
          "1,0,4,2,3\n1,0,4,3,2\n2,3,0,4,1\n0,1,2,3,4\n0"},
-        {"sortOn reads any object as its names, by its own length only", 8,
+        {"sortOn: any object lists the names (by its own length); DESCENDING there keeps ties", 8,
          records + "push \"p\", \"length\", 1, \"0\", \"n\", 2; initObject; storeRegister 2\n" +
              call("a", "sortOn", "r:2, 10") + "setVariable; push 0; initObject; storeRegister 2\n"
              "push \"__proto__\", \"p\"; getVariable; setMember\n" + call("a", "sortOn", "r:2, 10"),
