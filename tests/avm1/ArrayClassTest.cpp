@@ -249,7 +249,12 @@ TEST(ArrayClass, SortsAsThePlayerDoes) {
          records + call("a", "sortOn", "\"n\", 8") + call("a", "sortOn", "\"n\", 24") +
              call("a", "sortOn", "\"n\", 26") + call("a", "sortOn", "\"id\", 12") +
              call("a", "sortOn", "\"n\", 12"),
-         "1,0,4,2,3\n1,0,4,3,2\n2,3,4,0,1\n0,1,2,3,4\n0"},
+         "1,0,4,2,3\n1,0,4,3,2\n2,3,0,4,1\n0,1,2,3,4\n0"},
+        {"sortOn: any object lists the names (by its own length); DESCENDING there keeps ties", 8,
+         records + "push \"p\", \"length\", 1, \"0\", \"n\", 2; initObject; storeRegister 2\n" +
+             call("a", "sortOn", "r:2, 10") + "setVariable; push 0; initObject; storeRegister 2\n"
+             "push \"__proto__\", \"p\"; getVariable; setMember\n" + call("a", "sortOn", "r:2, 10"),
+         "3,2,0,4,1\n0,1,2,3,4"},
         {"sortOn several fields with flags each", 8,
          records + let("names", "\"n\", \"id\"") +
              "push \"names\"; getVariable; storeRegister 3; pop\n" + let("flags", "26, 2") +

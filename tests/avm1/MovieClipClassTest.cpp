@@ -196,6 +196,9 @@ TEST(MovieClipClass, ScriptsSeeClipsAsThePlayerShowsThem) {
              set("box", "_focusrect", "\"abc\"") + show("box._focusrect") +
              show("_root._focusrect"),
          "LOW\n0\nBEST\n2\nnull\ntrue\ntrue\nfalse\nfalse\nfalse"},
+        {"SWF 5 clips have no createEmptyMovieClip or drawing methods", 5,
+         show("box.createEmptyMovieClip") + show("box.lineTo") + show("box.createTextField"),
+         "undefined\nundefined\n[type Function]"},
         {"before version 6 _focusrect is the player's number on every clip", 5,
          set("box", "_focusrect", "0") + show("_root._focusrect") + show("box._focusrect"), "0\n0"},
         {"depths wrap to 32 bits and stay within the scripts' range", 8,

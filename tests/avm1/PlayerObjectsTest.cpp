@@ -221,6 +221,13 @@ const Case kCases[] = {
         push 0, 0, 2, "ASnative"; callFunction; typeOf; trace
         push 0, 0, 100, 3, "ASnative"; callFunction; typeOf; trace)",
      "%26\n3\nundefined\nundefined"},
+    {"ASnative(2, 0): is the function calling it run by new; (2106, 204) opens a shared object",
+     6, 1, R"(push "a", 0, 2, 2, "ASnative"; callFunction; setVariable
+        function "f" () { push 0, "a"; callFunction; trace }
+        push 0, "f"; callFunction; pop; push 0, "f"; newObject; pop; push "o", 0; initObject
+        setVariable; push "/", "n", "o"; getVariable; push 3, 204, 2106, 2, "ASnative"; callFunction
+        push undefined; callMethod; trace; push "o"; getVariable; push "data"; getMember; trace)",
+     "false\ntrue\ntrue\n[object Object]"},
     {"ASSetNative numbers the names from the first index, version digits hide", 6, 1,
      R"(push "o", 0; initObject; setVariable
         push 1, "8a,b,,6d", 200, "o"; getVariable; push 4, "ASSetNative"; callFunction; pop

@@ -17,16 +17,17 @@ using avm1test::RunMovie;
 
 // Clip "c" in the main timeline's first frame only; its frame script sends the main
 // timeline to frame 2 (which removes the clip), then runs `after` and traces "end".
-std::vector<std::string> runAfterRemoval(const std::string& after) {
+std::vector<std::string> runAfterRemoval(const std::string& after, bool inClipInC = false) {
     std::string script = R"(push "start"; trace
         setTarget "_root"; gotoFrame 1; setTarget ""
 )" + after + "\npush \"end\"; trace";
     st::SwfWriter sprite;
     sprite.doAction(st::ActionBuilder::assemble(script)).showFrame();
     st::SwfWriter movie;
-    movie.version(8).defineSprite(1, sprite);
+    movie.version(8).defineSprite(1, sprite).defineSprite(
+        2, st::SwfWriter().placeObject2({.depth = 1, .character = 1, .name = "in"}).showFrame());
     movie.doAction(st::ActionBuilder::assemble(R"(push "foo", "main"; defineLocal; stop)"));
-    movie.placeObject2({.depth = 1, .character = 1, .name = "c"}).showFrame();
+    movie.placeObject2({.depth = 1, .character = inClipInC ? 2 : 1, .name = "c"}).showFrame();
     movie.removeObject2(1).showFrame();
     return RunMovie(movie, 1);
 }
@@ -50,6 +51,10 @@ TEST(RemovedClipScript, GoesOnUntilItsNextCall) {
     };
     for (const Row& row : rows)
         EXPECT_EQ(Joined(runAfterRemoval(row.after)), row.trace) << row.after;
+    // A clip gone with its parent is as removed; inside tellTarget, once its target is gone too.
+    for (const char* after :
+         {R"(push 0, "f"; callFunction)", R"(setTarget "/c"; push 0, "f"; callFunction)"})
+        EXPECT_EQ(Joined(runAfterRemoval(after, true)), "start") << after;
 }
 
 }  // namespace

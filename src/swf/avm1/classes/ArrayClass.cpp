@@ -46,6 +46,9 @@ void charge(Machine& m, uint64_t work) {
 
 int32_t lengthOf(Machine& m, Object* self) {
     if (auto* array = dynamic_cast<ArrayObject*>(self)) return array->signedLength();
+    // Only a length of the object's own counts (a getter runs): one its prototypes hold is not
+    // seen, and neither is __resolve.
+    if (!self->findOwn("length")) return 0;
     return m.toInt32(m.getPastResolve(self, "length"));
 }
 
@@ -361,9 +364,11 @@ Value sort(Machine& m, Object* self, std::span<const Value> args) {
 Value sortOn(Machine& m, Object* self, std::span<const Value> args) {
     if (!self || args.empty()) return Value();
     std::vector<std::string> fields;
-    if (auto* list = dynamic_cast<ArrayObject*>(args[0].asObject())) {
-        Elements names(m, list, 0, list->length());
-        for (uint32_t i = 0; i < list->length(); ++i) fields.push_back(m.toString(names.at(i)));
+    // Any object is a list of names, its length and elements read as an array's.
+    if (Object* list = m.liveObject(args[0].asObject())) {
+        uint32_t count = walkLength(m, list);
+        Elements names(m, list, 0, count);
+        for (uint32_t i = 0; i < count; ++i) fields.push_back(m.toString(names.at(i)));
     } else {
         fields.push_back(m.toString(args[0]));
     }
@@ -388,12 +393,12 @@ Value sortOn(Machine& m, Object* self, std::span<const Value> args) {
         for (const Value& v : values)
             keys[f].push_back(keyOf(m, m.get(v, fields[f]), fieldFlags[f]));
     }
-    return finishSort(m, self, values, flags, [&](uint32_t a, uint32_t b) {
-        // The whole order is reversed when the first field descends; a field that goes the
-        // other way compares the other way round.
+    // Unlike sort's, each field's DESCENDING turns that field's comparisons round: elements
+    // equal on every field keep their places.
+    return finishSort(m, self, values, flags & ~kDescending, [&](uint32_t a, uint32_t b) {
         for (size_t f = 0; f < fields.size(); ++f)
             if (int c = compareKeys(keys[f][a], keys[f][b]))
-                return (fieldFlags[f] ^ flags) & kDescending ? -c : c;
+                return fieldFlags[f] & kDescending ? -c : c;
         return 0;
     });
 }

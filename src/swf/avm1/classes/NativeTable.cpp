@@ -74,6 +74,11 @@ Value asciiCase(Machine& m, Object* self, std::span<const Value>) {
     return Value(text);
 }
 
+// ASnative(2, 0): whether the function calling it runs by `new`.
+Value calledByNew(Machine& m, Object*, std::span<const Value>) {
+    return Value(m.runningConstructor());
+}
+
 // ASnative(table, index): exactly two arguments; a number the player lacks is undefined.
 Value asNative(Machine& m, Object*, std::span<const Value> args) {
     if (args.size() != 2) return Value();
@@ -134,6 +139,7 @@ constexpr NativeMember kNativeLookups[] = {
 }  // namespace
 
 void installNativeTable(Machine& m) {
+    m.natives().add({2, 0}, calledByNew);
     m.natives().add({102, 0}, asciiCase<true>);
     m.natives().add({102, 1}, asciiCase<false>);
     installMembers(m, m.global(), kNativeLookups);

@@ -97,21 +97,38 @@ struct SharedObjects {
     std::unordered_map<Object*, size_t> nameLengths;                       // for the .sol header
 };
 
-Value sharedGetLocal(Machine& m, Object*, std::span<const Value> args) {
-    if (args.empty()) return Value(Null{});
+// The shared object of getLocal(name, path): the same one for the same name and path; null
+// for a name the player refuses.
+Object* localObject(Machine& m, std::span<const Value> args) {
+    if (args.empty()) return nullptr;
     std::string name = m.toString(args[0]);
-    if (!validName(name)) return Value(Null{});
+    if (!validName(name)) return nullptr;
     Value pathValue = arg(args, 1);
     std::string path = pathValue.isNullish() ? "" : m.toString(pathValue);
     SharedObjects& shared = m.realmState<SharedObjects>();
     auto key = std::make_pair(name, path);
-    if (auto it = shared.byName.find(key); it != shared.byName.end()) return Value(it->second.get());
+    if (auto it = shared.byName.find(key); it != shared.byName.end()) return it->second.get();
     if (shared.byName.size() >= kMaxSharedObjects) throw ScriptLimitError("too many shared objects");
     Object* so = m.newObject(shared.prototype);
     so->setOwn("data", Value(m.newObject()));
     shared.byName.emplace(key, Rooted<Object>(m.heap(), so));
     shared.nameLengths.emplace(so, name.size());
-    return Value(so);
+    return so;
+}
+
+Value sharedGetLocal(Machine& m, Object*, std::span<const Value> args) {
+    Object* so = localObject(m, args);
+    return so ? Value(so) : Value(Null{});
+}
+
+// ASnative(2106, 204)(object, name, path): opens the local shared object into `object`, which
+// then holds its data; false for no object or a refused name.
+Value sharedOpenLocal(Machine& m, Object*, std::span<const Value> args) {
+    Object* target = m.liveObject(arg(args, 0).asObject());
+    Object* so = target ? localObject(m, args.subspan(1)) : nullptr;
+    if (!so) return Value(false);
+    target->setOwn("data", m.get(Value(so), "data"));
+    return Value(true);
 }
 
 Value sharedDiskUsage(Machine&, Object*, std::span<const Value>) {
@@ -150,7 +167,7 @@ using native::method;
 
 constexpr NativeMember kSharedObjectStatics[] = {
     method("getLocal", sharedGetLocal, 0),
-    method("getRemote", native::none, 0),
+    method("getRemote", native::none, 0).numbered(2106, 202),
     method("deleteAll", native::no),
     method("getDiskUsage", sharedDiskUsage),
 };
@@ -173,6 +190,7 @@ void installSharedObjectClass(Machine& m) {
     installClass(m, m.global(), proto,
                  {"SharedObject", native::nothing, nullptr, {}, kSharedObjectStatics,
                   kSharedObjectMethods});
+    m.natives().add({2106, 204}, sharedOpenLocal);
 }
 
 }  // namespace swf::avm1

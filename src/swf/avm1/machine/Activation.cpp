@@ -77,6 +77,7 @@ Value Activation::callFunction(Machine& machine, Function& function, Object* sel
                                const Activation* lender) {
     const FunctionDefinition& def = *function.definition();
     Activation a(machine, def.body);
+    a.constructs_ = machine.takeScriptConstruction();
     // Function bodies follow SWF 5 rules, even in SWF 4 movies.
     a.version_ = std::max(a.version_, 5);
     a.constants_ = def.constants;
@@ -510,7 +511,14 @@ void Activation::defineLocal(std::string_view name, const Value& value) {
 }
 
 bool Activation::ownClipRemoved() const {
-    return haltsWithBase_ && target_ == base_ && !machine_.displayObjectOf(Value(base_));
+    // A clip is gone with any clip it stands in.
+    auto gone = [this](Object* clip) {
+        DisplayObject* shown = machine_.displayObjectOf(Value(clip));
+        return !shown || !shown->onStage();
+    };
+    if (!haltsWithBase_ || !gone(base_)) return false;
+    // Inside tellTarget the script goes on while the clip it addresses is still there.
+    return target_ == base_ || (target_ && gone(target_));
 }
 
 // ---- the loop

@@ -50,6 +50,7 @@ class Activation {
 
     int swfVersion() const { return version_; }
     Object* target() const { return target_; }  // where tellTarget points now
+    bool constructs() const { return constructs_; }  // a function's body run by `new`
 
   private:
     enum class Outcome { Normal, Return, JumpOut };
@@ -253,6 +254,7 @@ class Activation {
     bool reachedCall_ = false;
     bool thisHidden_ = false;
     bool ownRegistersOnly_ = true;
+    bool constructs_ = false;
     bool thisAssigned_ = false;  // a script assigned `this`: thisValue_ is what it reads
     Value thisValue_;            // DefineFunction2 preloaded or suppressed `this`
 };

@@ -85,6 +85,10 @@ Object* Machine::runningTarget() const {
     return runningCode_ ? runningCode_->target() : nullptr;
 }
 
+bool Machine::runningConstructor() const {
+    return runningCode_ && runningCode_->constructs();
+}
+
 const Activation* Machine::swapRunningCode(const Activation* code) {
     useVersion(code ? code->swfVersion() : movieVersion_);
     return std::exchange(runningCode_, code);
@@ -700,7 +704,15 @@ Value Machine::construct(const Value& functionValue, std::span<const Value> args
         if (result.isNull()) return Value();
         return Value(instance);
     }
-    call(functionValue, instance, args, prototype);
+    // The flag is the called function's to take; a call that never starts leaves none behind.
+    constructingScript_ = true;
+    try {
+        call(functionValue, instance, args, prototype);
+    } catch (...) {
+        constructingScript_ = false;
+        throw;
+    }
+    constructingScript_ = false;
     return Value(instance);
 }
 

@@ -201,6 +201,10 @@ class Machine {
     Value constructNative(Function& function, Object* instance, std::span<const Value> args);
     // True while a native function runs as a constructor (`new`).
     bool constructing() const { return constructing_; }
+    // True when the script function running now was called by `new`.
+    bool runningConstructor() const;
+    // Taken by the script function `new` calls next: whether it is that call.
+    bool takeScriptConstruction() { return std::exchange(constructingScript_, false); }
 
     // The scripted counterpart of a display object, made when first asked for.
     StageObject* stageObject(DisplayObject& object);
@@ -371,6 +375,7 @@ class Machine {
     uint32_t lastAccessorId_ = 0;
     std::vector<Value>* timelineRegisters_ = nullptr;
     bool constructing_ = false;
+    bool constructingScript_ = false;
     Object* runningFunction_ = nullptr;
     const Activation* runningCode_ = nullptr;
     std::vector<Value> stack_;

@@ -248,16 +248,16 @@ Value drawClear(Machine& m, Object* self, std::span<const Value>) {
 }
 
 constexpr NativeMember kDrawingMethods[] = {
-    native::method("lineStyle", lineStyle),
-    native::method("lineGradientStyle", drawLineGradientStyle),
-    native::method("beginFill", drawBeginFill),
-    native::method("beginGradientFill", drawBeginGradientFill),
-    native::method("beginBitmapFill", drawBeginBitmapFill),
-    native::method("moveTo", drawMoveTo),
-    native::method("lineTo", drawLineTo),
-    native::method("curveTo", drawCurveTo),
-    native::method("endFill", drawEndFill),
-    native::method("clear", drawClear),
+    native::method("lineStyle", lineStyle).since(6),
+    native::method("lineGradientStyle", drawLineGradientStyle).since(8),
+    native::method("beginFill", drawBeginFill).since(6),
+    native::method("beginGradientFill", drawBeginGradientFill).since(6),
+    native::method("beginBitmapFill", drawBeginBitmapFill).since(8),
+    native::method("moveTo", drawMoveTo).since(6),
+    native::method("lineTo", drawLineTo).since(6),
+    native::method("curveTo", drawCurveTo).since(6),
+    native::method("endFill", drawEndFill).since(6),
+    native::method("clear", drawClear).since(6),
 };
 
 }  // namespace

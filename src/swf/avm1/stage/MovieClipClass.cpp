@@ -662,7 +662,7 @@ constexpr NativeMember kMovieClipMethods[] = {
     method("getBytesTotal", bytesOf<true>),
     method("removeMovieClip", removeThis),
     method("duplicateMovieClip", clipDuplicate),
-    method("createEmptyMovieClip", createEmptyMovieClip).numbered(901, 0),
+    method("createEmptyMovieClip", createEmptyMovieClip).numbered(901, 0).since(6),
     method("attachMovie", attachMovie),
     method("getNextHighestDepth", getNextHighestDepth),
     method("getInstanceAtDepth", getInstanceAtDepth),
