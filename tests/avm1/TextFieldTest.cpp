@@ -58,9 +58,10 @@ TEST(TextFieldClass, MatchesThePlayer) {
          field() + set("tf", "_xscale", "200") + set("tf", "_width", "20") + show("tf._width") +
              show("tf._xscale"),
          "40\n200"},
-        {"before version 6 a field reads as a movie clip", 5,
-         field() + "push \"_root\"; getVariable; push \"t\"; getMember; typeOf; trace\n",
-         "movieclip"},
+        {"before version 6 a field is no object: by name it stands for its clip", 5,
+         field() + "push \"_root\"; getVariable; push \"t\"; getMember; typeOf; trace\n" +
+             show("_root.t") + show("_root.t.text"),
+         "movieclip\n_level0\nundefined"},
         {"before version 8 createTextField answers nothing", 7,
          field() + show("tf") + show("_root.t._name"), "undefined\nt"},
         {"text keeps line breaks as carriage returns", 8,
