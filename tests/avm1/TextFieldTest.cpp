@@ -58,6 +58,11 @@ TEST(TextFieldClass, MatchesThePlayer) {
          field() + set("tf", "_xscale", "200") + set("tf", "_width", "20") + show("tf._width") +
              show("tf._xscale"),
          "40\n200"},
+        {"a turned field's box is rounded once, at its corners, and so is the size set", 8,
+         field("0, 0, 12, 13") + set("tf", "_rotation", "5") + set("tf", "_xscale", "200") +
+             set("tf", "_yscale", "150") + show("tf._width") + show("tf._height") +
+             set("tf", "_height", "21.5") + show("tf._yscale"),
+         "25.6\n21.5\n150"},
         {"before version 6 a field is no object: by name it stands for its clip", 5,
          field() + "push \"_root\"; getVariable; push \"t\"; getMember; typeOf; trace\n" +
              show("_root.t") + show("_root.t.text"),
