@@ -145,10 +145,13 @@ TEST(TextFieldClass, MatchesThePlayer) {
                         "; push 1; initArray") +
              show("tf.filters.length") + show("tf.filters.0.blurX"),
          "0\n1\n2"},
-        {"maxChars cuts what is set", 8,
-         field() + set("tf", "maxChars", "3") + set("tf", "text", "\"abcdef\"") +
-             show("tf.text") + show("tf.maxChars"),
-         "abc\n3"},
+        {"maxChars limits typing only, and keeps any whole number; 0 reads as null", 6,
+         field() + "push \"tf\", \"_root\"; getVariable; push \"t\"; getMember; setVariable\n" +
+             set("tf", "maxChars", "3") + set("tf", "text", "\"abcdef\"") +
+             set("tf", "html", "true") + set("tf", "htmlText", "\"<b>abcd</b>\"") + show("tf.text") + show("tf.maxChars") +
+             set("tf", "maxChars", "-6.5") + show("tf.maxChars") + set("tf", "maxChars", "\"x\"") +
+             show("tf.maxChars"),
+         "abcd\n3\n-6\nnull"},
         {"a bound field shows its variable and sets it", 8,
          field() + set("tf", "variable", "\"v\"") + "push \"v\", \"x\"; setVariable\n" +
              show("tf.text") + set("tf", "text", "\"y\"") + show("v"),
@@ -359,7 +362,7 @@ TEST(TextFieldClass, StaysWithinItsBounds) {
         {"absurd maxChars", 8,
          field() + set("tf", "maxChars", "1e300") + show("tf.maxChars") +
              set("tf", "maxChars", "-5") + show("tf.maxChars"),
-         "null\nnull"},
+         "null\n-5"},
         // Sizes are kept within ten million pixels.
         {"absurd sizes", 8,
          field("0, 0, 1e300, -1e300") + show("tf._width") + set("tf", "_height", "1e300") +

@@ -301,14 +301,14 @@ Value fieldLength(Machine& m, EditTextInstance& f) {
         static_cast<double>(stringLength(encode(m, tf(f).text()), std::max(6, m.swfVersion()))));
 }
 
+// Any whole number is kept, a negative one too; 0 (no limit) reads as null.
 Value fieldMaxChars(Machine&, EditTextInstance& f) {
-    uint32_t n = settingsOf(f).maxChars;
+    int32_t n = settingsOf(f).maxChars;
     return n ? Value(static_cast<double>(n)) : Value(Null{});
 }
 
 void setFieldMaxChars(Machine& m, EditTextInstance& f, const Value& v) {
-    double n = m.toNumber(v);
-    settingsOf(f).maxChars = n >= 1 && n < 2147483648.0 ? static_cast<uint32_t>(n) : 0;
+    settingsOf(f).maxChars = toInt32(m.toNumber(v));
 }
 
 Value fieldMaxhscroll(Machine&, EditTextInstance& f) {
