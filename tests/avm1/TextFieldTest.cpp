@@ -67,6 +67,13 @@ TEST(TextFieldClass, MatchesThePlayer) {
          field() + "push \"_root\"; getVariable; push \"t\"; getMember; typeOf; trace\n" +
              show("_root.t") + show("_root.t.text"),
          "movieclip\n_level0\nundefined"},
+        {"getFontList makes a new array of the installed families on any this", 6,
+         store("a", call("TextField", "getFontList")) + store("b", call("TextField", "getFontList")) +
+             "push \"a\"; getVariable; push \"Array\"; getVariable; instanceOf; trace\n" +
+             "push \"a\"; getVariable; push \"b\"; getVariable; equals2; trace\n" +
+             "push \"a\"; getVariable; push \"length\"; getMember; push \"b\"; getVariable; "
+             "push \"length\"; getMember; equals2; trace\n",
+         "true\nfalse\ntrue"},
         {"before version 8 createTextField answers nothing", 7,
          field() + show("tf") + show("_root.t._name"), "undefined\nt"},
         {"text keeps line breaks as carriage returns", 8,

@@ -31,6 +31,7 @@
 #include "swf/display/MovieContext.h"
 #include "swf/geom/Geometry.h"
 #include "swf/format/LetterCase.h"
+#include "swf/text/DeviceFontCache.h"
 #include "swf/text/StyleSheet.h"
 #include "swf/text/TextDecoding.h"
 
@@ -649,6 +650,18 @@ Value textFieldReplaceText(Machine& m, Object* self, std::span<const Value> args
     return Value();
 }
 
+// The installed fonts' families, a new array each call; `this` does not matter.
+Value textFieldGetFontList(Machine& m, Object*, std::span<const Value>) {
+    std::vector<Value> names;
+    for (std::string& family : DeviceFontCache::shared().families())
+        names.emplace_back(std::move(family));
+    return Value(m.newArray(names));
+}
+
+constexpr NativeMember kTextFieldStatics[] = {
+    native::method("getFontList", textFieldGetFontList).since(6),
+};
+
 constexpr NativeMember kTextFieldMethods[] = {
     native::method("replaceSel", textFieldReplaceSel).since(6),
     native::method("getTextFormat", textFieldGetTextFormat).since(6),
@@ -733,7 +746,8 @@ void installTextFieldClass(Machine& m) {
     Object* proto = m.prototypes().textField;
     if (!proto) return;
     Function* ctor =
-        installClass(m, m.global(), proto, {"TextField", native::thisObject, nullptr, {}, {}, {}});
+        installClass(m, m.global(), proto,
+                     {"TextField", native::thisObject, nullptr, {}, kTextFieldStatics, {}});
     // SWF 5 movies see the class without its prototype, and no methods on it.
     hideBefore(ctor, "prototype", 6);
     // Listeners: the methods of AsBroadcaster, each field with a list of its own.
