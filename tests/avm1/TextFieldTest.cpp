@@ -67,6 +67,16 @@ TEST(TextFieldClass, MatchesThePlayer) {
          field() + "push \"_root\"; getVariable; push \"t\"; getMember; typeOf; trace\n" +
              show("_root.t") + show("_root.t.text"),
          "movieclip\n_level0\nundefined"},
+        {"SWF 6 keeps an empty restrict pattern", 6,
+         field() + "push \"tf\", \"_root\"; getVariable; push \"t\"; getMember; setVariable\n" +
+             set("tf", "restrict", "\"\"") + "push \"tf\"; getVariable; push \"restrict\"; "
+             "getMember; typeOf; trace\n" + set("tf", "restrict", "undefined") + show("tf.restrict"),
+         "string\nnull"},
+        {"from SWF 7 an empty restrict pattern is none", 7,
+         field() + "push \"tf\", \"_root\"; getVariable; push \"t\"; getMember; setVariable\n" +
+             set("tf", "restrict", "\"\"") + show("tf.restrict") + set("tf", "restrict", "0") +
+             show("tf.restrict"),
+         "null\n0"},
         {"getFontList makes a new array of the installed families on any this", 6,
          store("a", call("TextField", "getFontList")) + store("b", call("TextField", "getFontList")) +
              "push \"a\"; getVariable; push \"Array\"; getVariable; instanceOf; trace\n" +

@@ -270,13 +270,11 @@ Value fieldRestrict(Machine&, EditTextInstance& f) {
     return r ? Value(*r) : Value(Null{});
 }
 
+// null or undefined takes every character, and so does an empty pattern from SWF 7 on;
+// older movies keep it, and it takes none.
 void setFieldRestrict(Machine& m, EditTextInstance& f, const Value& v) {
-    if (v.isNullish()) {
-        settingsOf(f).restrict.reset();
-        return;
-    }
-    std::string text = m.toString(v);
-    if (text.empty())
+    std::string text = v.isNullish() ? std::string() : m.toString(v);
+    if (v.isNullish() || (text.empty() && m.swfVersion() >= 7))
         settingsOf(f).restrict.reset();
     else
         settingsOf(f).restrict = std::move(text);
