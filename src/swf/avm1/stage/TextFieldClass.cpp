@@ -594,11 +594,16 @@ size_t replaceRange(Machine& m, EditTextInstance& f, size_t begin, size_t end,
 Value textFieldReplaceSel(Machine& m, Object* self, std::span<const Value> args) {
     EditTextInstance* f = fieldOf(m, self);
     if (!f || args.empty()) return Value();
+    // Nothing to put in leaves the text and the selection alone.
+    const std::string with = m.toString(args[0]);
+    if (with.empty()) return Value();
     size_t length = tf(*f).text().size();
     size_t begin = std::min(f->selectionBegin(), length);
     size_t end = std::clamp(f->selectionEnd(), begin, length);
-    size_t caret = begin + replaceRange(m, *f, begin, end, m.toString(args[0]));
+    size_t caret = begin + replaceRange(m, *f, begin, end, with);
     f->select(caret, caret);
+    const int at = static_cast<int>(std::min<size_t>(caret, 1u << 30));
+    selectionReplaced(m, *f, at, at, at);
     return Value();
 }
 
