@@ -169,6 +169,11 @@ TEST(TextFieldClass, MatchesThePlayer) {
              set("tf", "maxChars", "-6.5") + show("tf.maxChars") + set("tf", "maxChars", "\"x\"") +
              show("tf.maxChars"),
          "abcd\n3\n-6\nnull"},
+        {"a made field bound to a variable not there keeps its text and makes none", 8,
+         field() + set("tf", "text", "\"kept\"") + set("tf", "variable", "\"missing\"") +
+             show("tf.text") + "push \"missing\"; getVariable; typeOf; trace\n" +
+             set("tf", "text", "\"sent\"") + show("missing"),
+         "kept\nundefined\nsent"},
         {"a bound field shows its variable and sets it", 8,
          field() + set("tf", "variable", "\"v\"") + "push \"v\", \"x\"; setVariable\n" +
              show("tf.text") + set("tf", "text", "\"y\"") + show("v"),

@@ -337,11 +337,14 @@ Value fieldVariable(Machine&, EditTextInstance& f) {
 void setFieldVariable(Machine& m, EditTextInstance& f, const Value& v) {
     settingsOf(f).variable = v.isNullish() ? std::string() : m.toString(v);
     if (settingsOf(f).variable.empty()) return;
-    // A new binding starts over as a placement does: the variable's value, else the
-    // field's initial text.
+    // A new binding shows the variable's value. Without one, a field whose definition has
+    // text starts over from it and gives it to the variable; any other keeps its text and
+    // makes no variable.
     if (pullVariable(m, f, true)) return;
-    tf(f).setText(tf(f).definition().initialText.value_or(""), settingsOf(f).html);
-    if (!tf(f).text().empty()) pushVariable(m, f);
+    const std::string& initial = tf(f).definition().initialText.value_or("");
+    if (initial.empty()) return;
+    tf(f).setText(initial, settingsOf(f).html);
+    pushVariable(m, f);
 }
 
 Value fieldType(Machine&, EditTextInstance& f) {
