@@ -77,6 +77,12 @@ TEST(TextFieldClass, MatchesThePlayer) {
              set("tf", "restrict", "\"\"") + show("tf.restrict") + set("tf", "restrict", "0") +
              show("tf.restrict"),
          "null\n0"},
+        {"the field properties come to the prototype with the first field; its listener "
+         "list is there from the start", 6,
+         call("TextField.prototype", "hasOwnProperty", {"\"text\""}) + "trace\n" +
+             show("TextField.prototype._listeners.length") + field() +
+             call("TextField.prototype", "hasOwnProperty", {"\"text\""}) + "trace\n",
+         "false\n0\ntrue"},
         {"getFontList makes a new array of the installed families on any this", 6,
          store("a", call("TextField", "getFontList")) + store("b", call("TextField", "getFontList")) +
              "push \"a\"; getVariable; push \"Array\"; getVariable; instanceOf; trace\n" +

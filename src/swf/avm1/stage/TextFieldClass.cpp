@@ -664,6 +664,25 @@ Value textFieldGetFontList(Machine& m, Object*, std::span<const Value>) {
     return Value(m.newArray(names));
 }
 
+// Whether the field properties are on TextField.prototype yet.
+struct FieldPropertiesMade {
+    bool made = false;
+};
+
+// The player puts the field properties on the prototype when its first field is made, by
+// the timeline, createTextField or new TextField().
+void makeFieldProperties(Machine& m) {
+    auto& state = m.natives().state<FieldPropertiesMade>();
+    if (state.made) return;
+    state.made = true;
+    if (Object* proto = m.prototypes().textField) installProperties(m, proto);
+}
+
+Value constructTextField(Machine& m, Object* self, std::span<const Value> args) {
+    makeFieldProperties(m);
+    return native::thisObject(m, self, args);
+}
+
 constexpr NativeMember kTextFieldStatics[] = {
     native::method("getFontList", textFieldGetFontList).since(6),
 };
@@ -686,6 +705,7 @@ EditTextInstance* textFieldOf(Machine& m, const Value& value) {
 
 void textFieldPlaced(Machine& m, DisplayObject& object) {
     if (!object.isEditText()) return;
+    makeFieldProperties(m);
     auto& field = static_cast<EditTextInstance&>(object);
     if (!object.scriptObject()) initializeListeners(m, m.stageObject(object));
     bindVariable(m, field);
@@ -753,16 +773,14 @@ void installTextFieldClass(Machine& m) {
     if (!proto) return;
     Function* ctor =
         installClass(m, m.global(), proto,
-                     {"TextField", native::thisObject, nullptr, {}, kTextFieldStatics, {}});
+                     {"TextField", constructTextField, nullptr, {}, kTextFieldStatics, {}});
     // SWF 5 movies see the class without its prototype, and no methods on it.
     hideBefore(ctor, "prototype", 6);
     // Listeners: the methods of AsBroadcaster, each field with a list of its own.
     if (Value broadcaster = m.get(Value(m.global()), "AsBroadcaster"); broadcaster.isObject()) {
         const Value target[] = {Value(proto)};
         m.callMethod(broadcaster, "initialize", target);
-        proto->deleteOwn("_listeners");
     }
-    installProperties(m, proto);
     installMembers(m, proto, kTextFieldMethods);
 }
 
