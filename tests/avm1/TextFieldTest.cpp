@@ -83,6 +83,12 @@ TEST(TextFieldClass, MatchesThePlayer) {
              show("TextField.prototype._listeners.length") + field() +
              call("TextField.prototype", "hasOwnProperty", {"\"text\""}) + "trace\n",
          "false\n0\ntrue"},
+        {"createTextField hands the new field to _global.TextField as it is now", 6,
+         "push \"_global\"; getVariable; push \"TextField\"; function () { push \"this\"; "
+         "getVariable; push \"made\", \"yes\"; setMember; push \"arguments\"; getVariable; "
+         "push \"length\"; getMember; trace }; setMember\n" +
+             field() + show("_root.t.made"),
+         "0\nyes"},
         {"getFontList makes a new array of the installed families on any this", 6,
          store("a", call("TextField", "getFontList")) + store("b", call("TextField", "getFontList")) +
              "push \"a\"; getVariable; push \"Array\"; getVariable; instanceOf; trace\n" +

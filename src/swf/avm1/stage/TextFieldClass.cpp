@@ -764,6 +764,9 @@ Value createTextField(Machine& m, MovieClip& parent, std::span<const Value> args
     field->setMatrix(Matrix::translate(x * kTwipsPerPixel, y * kTwipsPerPixel));
     parent.placeAndStart(field, true);
     StageObject* stage = m.stageObject(*field);
+    // The field is then handed to whatever function _global.TextField is now, as its `this`.
+    Value ctor = m.get(Value(m.global()), "TextField");
+    if (ctor.isObject() && ctor.asObject()->asFunction()) m.call(ctor, stage, {});
     // Fields a script makes answer from version 8 on.
     return m.swfVersion() >= 8 ? Value(stage) : Value();
 }
