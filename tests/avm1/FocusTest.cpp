@@ -127,13 +127,15 @@ TEST(Focus, TabOrderEventsAndKeysOfTheFocusedObject) {
          {Pointer(150, 150), Key(T::KeyDown, 9, 9)},
          "null > _level0.k\nk onKeyDown\nk onRollOut",
          {Key(T::KeyDown, 65, 'a'), Pointer(151, 150), Key(T::KeyDown, 66, 'b')}},
-        {"a field given the focus has all its text selected; replaceSel replaces it",
+        {"a focused field's text is all selected; replaceSel replaces it, empty does nothing",
          Field("f", 1, 0, 0) + set("f", "text", "\"abcd\"") +
              run(invoke(var("f"), "replaceSel", {lit("\"<\"")})) + show("f.text") +
              run(invoke(var("Selection"), "setFocus", {var("f")})) +
              run(invoke(var("f"), "replaceSel", {lit("\"xy\"")})) +
-             run(invoke(var("f"), "replaceSel", {lit("\"z\"")})) + show("f.text"),
-         {}, "<abcd\nnull > _level0.f\nxyz"},
+             run(invoke(var("f"), "replaceSel", {lit("\"z\"")})) + show("f.text") +
+             run(invoke(var("f"), "replaceSel", {lit("\"\"")})) +
+             trace(invoke(var("Selection"), "getBeginIndex")) + show("f.text"),
+         {}, "<abcd\nnull > _level0.f\nxyz\n3\nxyz"},
         {"setSelection takes two arguments, indexes stay within the text; hiding the hidden "
          "keeps the focus",
          Field("f", 1, 0, 0) + set("f", "text", "\"abcd\"") +

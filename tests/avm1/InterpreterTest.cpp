@@ -449,6 +449,8 @@ TEST(Interpreter, InstanceofAndImplements) {
             )" + Implements("\"C\"", {"\"R\"", "\"S\"", "\"M\""}) + makeO + IsA("\"R\"") +
              IsA("\"B\"") + IsA("\"M\""),
          "false\ntrue\ntrue"},
+        {"SWF 5: new TextField() is one by the prototype hidden from the version", 5,
+         "push \"o\", 0, \"TextField\"; newObject; setVariable\n" + IsA("\"TextField\""), "true"},
         {"a primitive prototype is boxed by whatever the global class is now", 7,
          classes + R"(push "_global"; getVariable; push "String"
             function (v) { push "boxed "; push "v"; getVariable; add2; trace }

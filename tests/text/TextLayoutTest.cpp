@@ -78,6 +78,9 @@ TEST(TextLayoutTest, MarginsAndIndentShiftTheText) {
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(xs(lines[0]), (std::vector<double>{100, 200}));  // margin + indent
     EXPECT_EQ(xs(lines[1]), (std::vector<double>{100, 200}));  // each paragraph is indented
+    s.bullet = true;  // the bullet at the margin, the text half an inch in at any size
+    s.fontHeight = 400;
+    EXPECT_EQ(xs(TextLayout::layOut(U"ab", kFont, s)[0]), (std::vector<double>{60, 820, 1020}));
 }
 
 TEST(TextLayoutTest, WordWrapBreaksBetweenWords) {

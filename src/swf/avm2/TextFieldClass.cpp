@@ -212,7 +212,7 @@ void installSettings(Machine& m, ClassObject* cls) {
     property(m, cls, "maxChars", [](Machine&, EditTextInstance& f) {
         return Value::number(f.field().settings().maxChars);
     }, [](Machine& m, EditTextInstance& f, const Value& v) {
-        f.field().settings().maxChars = static_cast<uint32_t>(std::max(0, m.toInt(v)));
+        f.field().settings().maxChars = std::max(0, m.toInt(v));
     });
     property(m, cls, "restrict", [](Machine&, EditTextInstance& f) {
         const auto& r = f.field().settings().restrict;

@@ -56,10 +56,9 @@ bool EditTextInstance::typeText(std::u32string_view text) {
     const size_t length = field_.text().size();
     const size_t begin = std::min(selectionBegin_, length);
     const size_t end = std::clamp(selectionEnd_, begin, length);
-    const size_t room = settings.maxChars == 0 ? SIZE_MAX
-                        : length - (end - begin) >= settings.maxChars
-                            ? 0
-                            : settings.maxChars - (length - (end - begin));
+    const size_t kept = length - (end - begin);
+    const size_t most = static_cast<size_t>(settings.maxChars);
+    const size_t room = settings.maxChars <= 0 ? SIZE_MAX : kept >= most ? 0 : most - kept;
     std::u32string entered;
     for (size_t i = 0; i < text.size() && entered.size() < room; ++i) {
         char32_t c = text[i];

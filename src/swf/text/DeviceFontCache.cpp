@@ -1,5 +1,7 @@
 #include "swf/text/DeviceFontCache.h"
 
+#include <algorithm>
+
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -55,6 +57,27 @@ std::vector<std::string> DeviceFontCache::familiesFor(std::string_view name) {
     // A text field without a font uses the player's default, Times New Roman.
     if (name.empty()) return {"Times New Roman", "Liberation Serif", "serif"};
     return {std::string(name)};
+}
+
+std::vector<std::string> DeviceFontCache::families() {
+    std::lock_guard lock(mutex_);
+    std::vector<std::string> names;
+    if (!config_) return names;
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
+    FcObjectSet* wanted = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet* set = FcFontList(config_, pattern, wanted);
+    for (int i = 0; set && i < set->nfont && names.size() < kMaxFamilies; ++i) {
+        FcChar8* family = nullptr;
+        if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch && family)
+            names.emplace_back(reinterpret_cast<const char*>(family));
+    }
+    if (set) FcFontSetDestroy(set);
+    FcObjectSetDestroy(wanted);
+    FcPatternDestroy(pattern);
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return names;
 }
 
 const DeviceFont* DeviceFontCache::find(std::string_view name, bool bold, bool italic) {

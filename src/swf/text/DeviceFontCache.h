@@ -31,6 +31,10 @@ class DeviceFontCache {
     // The font for `name`; null only when no outline font is installed at all.
     const DeviceFont* find(std::string_view name, bool bold, bool italic);
 
+    // The families of the installed outline fonts, sorted, each once (at most kMaxFamilies).
+    std::vector<std::string> families();
+    static constexpr size_t kMaxFamilies = 4096;
+
     // The family names asked of fontconfig for a name the movie uses, best first.
     static std::vector<std::string> familiesFor(std::string_view name);
 

@@ -249,7 +249,7 @@ void TextField::setHtml(std::u32string_view html, bool definitionText) {
     runs_ = std::move(parsed.runs);
     htmlSource_.reset();
     if (styleSheet_) htmlSource_ = std::u32string(html);
-    limitLength();
+    lines_.reset();
 }
 
 void TextField::setPlainText(std::u32string text) {
@@ -257,7 +257,7 @@ void TextField::setPlainText(std::u32string text) {
     runs_.clear();
     runs_.append(text_.size(), newFormat_);
     htmlSource_.reset();
-    limitLength();
+    lines_.reset();
 }
 
 void TextField::replaceText(size_t begin, size_t end, std::u32string inserted) {
@@ -269,14 +269,6 @@ void TextField::replaceText(size_t begin, size_t end, std::u32string inserted) {
     runs_.replace(begin, end, inserted.size(), format);
     text_.replace(begin, end - begin, inserted);
     htmlSource_.reset();
-    limitLength();
-}
-
-void TextField::limitLength() {
-    if (settings_.maxChars > 0 && text_.size() > settings_.maxChars) {
-        runs_.replace(settings_.maxChars, text_.size(), 0, newFormat_);
-        text_.resize(settings_.maxChars);
-    }
     lines_.reset();
 }
 

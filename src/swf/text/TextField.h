@@ -45,7 +45,7 @@ struct TextFieldSettings {
     bool condenseWhite = false;
     bool mouseWheelEnabled = true;
     AutoSize autoSize = AutoSize::None;
-    uint32_t maxChars = 0;  // 0: no limit
+    int32_t maxChars = 0;  // what typing may reach; 0 or less: no limit
     std::optional<std::string> restrict;
     std::string variable;
     std::string antiAliasType = "normal";
@@ -163,7 +163,6 @@ class TextField {
     std::span<const TextLine> textLines(const Dictionary& dictionary) const;
     // True when the laid-out text ends with the empty line a final break starts.
     bool endsInEmptyLine() const;
-    void limitLength();
     void drawUnderlines(Canvas& canvas, const TextLine& line, double left, double top,
                         const Matrix& toPixels, const ColorTransform& cxform) const;
     void drawCaret(Canvas& canvas, const std::vector<TextLine>& laidOut, size_t caret,

@@ -97,8 +97,9 @@ class TextLayout {
     // The height the player reports for laid-out lines: a single line counts its leading,
     // more lines the leading between them.
     static double textHeight(std::span<const TextLine> lines);
-    // Room before a bullet paragraph's text: the bullet's column.
-    static constexpr double kBulletIndent = 300;  // twips
+    // Room before a bullet paragraph's text: the bullet's column, half an inch whatever the
+    // font's size.
+    static constexpr double kBulletIndent = 720;  // twips
 
     static LineMetrics metrics(const GlyphSource& font, const TextLayoutStyle& style);
     // A font unit measure at the style's size, rounded down to whole twips.

@@ -883,7 +883,8 @@ bool instanceOf(Machine& machine, const Value& object, const Value& constructor)
     Object* o = machine.liveObject(object.asObject());
     Object* c = constructor.asObject();
     if (!o || !c) return false;
-    Property* own = c->findOwn("prototype");
+    // A prototype hidden from this version still is the one `new` gives (TextField in SWF 5).
+    Property* own = c->findOwnAnyVersion("prototype");
     if (!own || own->value.isUndefined() || own->value.isNull()) return false;
     // A primitive is boxed by the global class of its type, whatever that is now.
     Object* prototype = machine.toObject(own->value);

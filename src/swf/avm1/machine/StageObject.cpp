@@ -34,10 +34,11 @@ const char* StageObject::typeOf() const {
 
 Object* scriptValueOf(Machine& machine, DisplayObject& object) {
     DisplayObject* parent = object.parent();
-    // Before SWF 6 a button is no object: scripts reach the clip it is in.
+    // Before SWF 6 a button or a text field is no object: scripts reach the clip it is in.
     MovieClip* timeline = parent ? parent->asMovieClip() : nullptr;
-    const bool button = object.isButton() && !(timeline && timeline->swfVersion() < 6);
-    if (object.asMovieClip() || button || object.isEditText() || object.isVideo())
+    const bool early = timeline && timeline->swfVersion() < 6;
+    if (object.asMovieClip() || ((object.isButton() || object.isEditText()) && !early) ||
+        object.isVideo())
         return machine.stageObject(object);
     return parent ? scriptValueOf(machine, *parent) : nullptr;
 }

@@ -147,6 +147,11 @@ double wrapDegrees(double d) {
     return d;
 }
 
+// A text field's box turns corner by corner, rounded once, as its parent measures it.
+Rect turnedBounds(const DisplayObject& object, const Rect& content, const Matrix& m) {
+    return object.isEditText() ? cornersThrough(content, m) : boundsThrough(content, m);
+}
+
 // _width and _height: the new extent divides the object's extent turned by its rotation alone;
 // the other axis keeps its current extent. An axis with no extent (an empty clip has none)
 // gets scale 0, and keeps it when content comes later.
@@ -157,8 +162,8 @@ void setExtent(Machine& m, DisplayObject& object, double pixels, bool width) {
     ScriptTransform unit = t;
     unit.xScale = 1;
     unit.yScale = 1;
-    Rect turned = boundsThrough(content, composed(unit, Matrix{}));
-    Rect now = boundsThrough(content, object.matrix());
+    Rect turned = turnedBounds(object, content, composed(unit, Matrix{}));
+    Rect now = turnedBounds(object, content, object.matrix());
     double turnedWidth = turned.xMax - turned.xMin;
     double turnedHeight = turned.yMax - turned.yMin;
     double newWidth = width ? pixels * kTwipsPerPixel : now.xMax - now.xMin;
@@ -454,7 +459,7 @@ Rect cornersThrough(const Rect& r, const Matrix& m) {
 }
 
 Rect boundsInParent(Machine& machine, DisplayObject& object) {
-    return boundsThrough(contentBounds(machine, object), object.matrix());
+    return turnedBounds(object, contentBounds(machine, object), object.matrix());
 }
 
 Matrix multiplyMatrices(const Matrix& outer, const Matrix& inner) {

@@ -158,6 +158,12 @@ constexpr NativeMember kSelection[] = {
 
 }  // namespace
 
+void selectionReplaced(Machine& m, const DisplayObject& field, int begin, int end, int caret) {
+    InputDispatcher* input = InputDispatcher::of(m);
+    if (!input || focused(m) != &field) return;
+    m.natives().state<SelectedRange>() = {begin, end, caret, input->focusChanges()};
+}
+
 void installSelectionClass(Machine& m) {
     Rooted<Object> selection(m.heap(), m.newObject());
     player::defineValue(m.global(), "Selection", Value(selection), kDontEnum);

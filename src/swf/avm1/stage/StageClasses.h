@@ -3,6 +3,10 @@
 // methods and the drawing API), TextField, Selection and Stage. Each install function fills
 // in one class, in its own file.
 
+namespace swf {
+class DisplayObject;
+}
+
 namespace swf::avm1 {
 
 class Machine;
@@ -13,6 +17,10 @@ void installMovieClipClass(Machine& machine);
 void installDrawingMethods(Machine& machine, Object* movieClipPrototype);
 void installStageClass(Machine& machine);
 void installSelectionClass(Machine& machine);
+// A script replaced the selection of `field`: when it has the focus, Selection reports the
+// new range and caret (in the field's characters).
+void selectionReplaced(Machine& machine, const DisplayObject& field, int begin, int end,
+                       int caret);
 void installTextFieldClass(Machine& machine);
 
 }  // namespace swf::avm1

@@ -31,6 +31,7 @@
 #include "swf/display/MovieContext.h"
 #include "swf/geom/Geometry.h"
 #include "swf/format/LetterCase.h"
+#include "swf/text/DeviceFontCache.h"
 #include "swf/text/StyleSheet.h"
 #include "swf/text/TextDecoding.h"
 
@@ -269,13 +270,11 @@ Value fieldRestrict(Machine&, EditTextInstance& f) {
     return r ? Value(*r) : Value(Null{});
 }
 
+// null or undefined takes every character, and so does an empty pattern from SWF 7 on;
+// older movies keep it, and it takes none.
 void setFieldRestrict(Machine& m, EditTextInstance& f, const Value& v) {
-    if (v.isNullish()) {
-        settingsOf(f).restrict.reset();
-        return;
-    }
-    std::string text = m.toString(v);
-    if (text.empty())
+    std::string text = v.isNullish() ? std::string() : m.toString(v);
+    if (v.isNullish() || (text.empty() && m.swfVersion() >= 7))
         settingsOf(f).restrict.reset();
     else
         settingsOf(f).restrict = std::move(text);
@@ -301,14 +300,14 @@ Value fieldLength(Machine& m, EditTextInstance& f) {
         static_cast<double>(stringLength(encode(m, tf(f).text()), std::max(6, m.swfVersion()))));
 }
 
+// Any whole number is kept, a negative one too; 0 (no limit) reads as null.
 Value fieldMaxChars(Machine&, EditTextInstance& f) {
-    uint32_t n = settingsOf(f).maxChars;
+    int32_t n = settingsOf(f).maxChars;
     return n ? Value(static_cast<double>(n)) : Value(Null{});
 }
 
 void setFieldMaxChars(Machine& m, EditTextInstance& f, const Value& v) {
-    double n = m.toNumber(v);
-    settingsOf(f).maxChars = n >= 1 && n < 2147483648.0 ? static_cast<uint32_t>(n) : 0;
+    settingsOf(f).maxChars = toInt32(m.toNumber(v));
 }
 
 Value fieldMaxhscroll(Machine&, EditTextInstance& f) {
@@ -338,11 +337,14 @@ Value fieldVariable(Machine&, EditTextInstance& f) {
 void setFieldVariable(Machine& m, EditTextInstance& f, const Value& v) {
     settingsOf(f).variable = v.isNullish() ? std::string() : m.toString(v);
     if (settingsOf(f).variable.empty()) return;
-    // A new binding starts over as a placement does: the variable's value, else the
-    // field's initial text.
+    // A new binding shows the variable's value. Without one, a field whose definition has
+    // text starts over from it and gives it to the variable; any other keeps its text and
+    // makes no variable.
     if (pullVariable(m, f, true)) return;
-    tf(f).setText(tf(f).definition().initialText.value_or(""), settingsOf(f).html);
-    if (!tf(f).text().empty()) pushVariable(m, f);
+    const std::string& initial = tf(f).definition().initialText.value_or("");
+    if (initial.empty()) return;
+    tf(f).setText(initial, settingsOf(f).html);
+    pushVariable(m, f);
 }
 
 Value fieldType(Machine&, EditTextInstance& f) {
@@ -595,11 +597,16 @@ size_t replaceRange(Machine& m, EditTextInstance& f, size_t begin, size_t end,
 Value textFieldReplaceSel(Machine& m, Object* self, std::span<const Value> args) {
     EditTextInstance* f = fieldOf(m, self);
     if (!f || args.empty()) return Value();
+    // Nothing to put in leaves the text and the selection alone.
+    const std::string with = m.toString(args[0]);
+    if (with.empty()) return Value();
     size_t length = tf(*f).text().size();
     size_t begin = std::min(f->selectionBegin(), length);
     size_t end = std::clamp(f->selectionEnd(), begin, length);
-    size_t caret = begin + replaceRange(m, *f, begin, end, m.toString(args[0]));
+    size_t caret = begin + replaceRange(m, *f, begin, end, with);
     f->select(caret, caret);
+    const int at = static_cast<int>(std::min<size_t>(caret, 1u << 30));
+    selectionReplaced(m, *f, at, at, at);
     return Value();
 }
 
@@ -649,6 +656,37 @@ Value textFieldReplaceText(Machine& m, Object* self, std::span<const Value> args
     return Value();
 }
 
+// The installed fonts' families, a new array each call; `this` does not matter.
+Value textFieldGetFontList(Machine& m, Object*, std::span<const Value>) {
+    std::vector<Value> names;
+    for (std::string& family : DeviceFontCache::shared().families())
+        names.emplace_back(std::move(family));
+    return Value(m.newArray(names));
+}
+
+// Whether the field properties are on TextField.prototype yet.
+struct FieldPropertiesMade {
+    bool made = false;
+};
+
+// The player puts the field properties on the prototype when its first field is made, by
+// the timeline, createTextField or new TextField().
+void makeFieldProperties(Machine& m) {
+    auto& state = m.natives().state<FieldPropertiesMade>();
+    if (state.made) return;
+    state.made = true;
+    if (Object* proto = m.prototypes().textField) installProperties(m, proto);
+}
+
+Value constructTextField(Machine& m, Object* self, std::span<const Value> args) {
+    makeFieldProperties(m);
+    return native::thisObject(m, self, args);
+}
+
+constexpr NativeMember kTextFieldStatics[] = {
+    native::method("getFontList", textFieldGetFontList).since(6),
+};
+
 constexpr NativeMember kTextFieldMethods[] = {
     native::method("replaceSel", textFieldReplaceSel).since(6),
     native::method("getTextFormat", textFieldGetTextFormat).since(6),
@@ -667,6 +705,7 @@ EditTextInstance* textFieldOf(Machine& m, const Value& value) {
 
 void textFieldPlaced(Machine& m, DisplayObject& object) {
     if (!object.isEditText()) return;
+    makeFieldProperties(m);
     auto& field = static_cast<EditTextInstance&>(object);
     if (!object.scriptObject()) initializeListeners(m, m.stageObject(object));
     bindVariable(m, field);
@@ -725,6 +764,9 @@ Value createTextField(Machine& m, MovieClip& parent, std::span<const Value> args
     field->setMatrix(Matrix::translate(x * kTwipsPerPixel, y * kTwipsPerPixel));
     parent.placeAndStart(field, true);
     StageObject* stage = m.stageObject(*field);
+    // The field is then handed to whatever function _global.TextField is now, as its `this`.
+    Value ctor = m.get(Value(m.global()), "TextField");
+    if (ctor.isObject() && ctor.asObject()->asFunction()) m.call(ctor, stage, {});
     // Fields a script makes answer from version 8 on.
     return m.swfVersion() >= 8 ? Value(stage) : Value();
 }
@@ -733,16 +775,15 @@ void installTextFieldClass(Machine& m) {
     Object* proto = m.prototypes().textField;
     if (!proto) return;
     Function* ctor =
-        installClass(m, m.global(), proto, {"TextField", native::thisObject, nullptr, {}, {}, {}});
+        installClass(m, m.global(), proto,
+                     {"TextField", constructTextField, nullptr, {}, kTextFieldStatics, {}});
     // SWF 5 movies see the class without its prototype, and no methods on it.
     hideBefore(ctor, "prototype", 6);
     // Listeners: the methods of AsBroadcaster, each field with a list of its own.
     if (Value broadcaster = m.get(Value(m.global()), "AsBroadcaster"); broadcaster.isObject()) {
         const Value target[] = {Value(proto)};
         m.callMethod(broadcaster, "initialize", target);
-        proto->deleteOwn("_listeners");
     }
-    installProperties(m, proto);
     installMembers(m, proto, kTextFieldMethods);
 }
 
