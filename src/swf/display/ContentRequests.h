@@ -48,6 +48,8 @@ class ContentRequests {
     // The text of a file (loadVariables, LoadVars, XML); nullopt when it could not be read.
     using TextDone = std::function<void(const std::optional<std::string>& text, size_t bytes)>;
     virtual void loadText(const std::string& url, TextDone done) = 0;
+    // A file read within the call, for what the player answers at once (a streaming sound).
+    virtual std::optional<std::string> readNow(const std::string& url) = 0;
 
     // Answers the requests made so far; the ones their answers make wait for the next frame.
     virtual void completePending() = 0;

@@ -221,6 +221,14 @@ void ContentLoader::loadText(const std::string& url, TextDone done) {
     add(std::move(pending));
 }
 
+std::optional<std::string> ContentLoader::readNow(const std::string& url) {
+    Pending pending;
+    bool read = readFile(url, pending);
+    pendingBytes_ -= pending.data.size();  // answered here, never pending
+    if (!read) return std::nullopt;
+    return std::string(pending.data.begin(), pending.data.end());
+}
+
 void ContentLoader::completePending() {
     std::deque<Pending> now = std::move(pending_);
     pending_.clear();

@@ -46,6 +46,7 @@ class ContentLoader final : public ContentRequests {
                        MovieLoadEvents events) override;
     void unloadMovie(const LoadTarget& target) override;
     void loadText(const std::string& url, TextDone done) override;
+    std::optional<std::string> readNow(const std::string& url) override;
     void completePending() override;
     size_t pendingCount() const override { return pending_.size(); }
 
