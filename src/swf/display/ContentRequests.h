@@ -33,6 +33,9 @@ struct MovieLoadEvents {
     // ActionScript 3's Loader fails on content that is neither movie nor picture; the older
     // loads show it as an empty movie.
     bool unknownContentFails = false;
+    // MovieClipLoader's files arrive a frame later than loadMovie's: after the next frame's
+    // actions.
+    bool arrivesAfterNextFrame = false;
 };
 
 class ContentRequests {

@@ -85,6 +85,7 @@ class ContentLoader final : public ContentRequests {
     std::filesystem::path baseFolder_;
     std::deque<Pending> pending_;
     size_t pendingBytes_ = 0;
+    std::optional<uint64_t> passTick_;  // the tick of the last arrivals
     std::vector<std::weak_ptr<const SwfMovie>> loadedMovies_;
 };
 

@@ -77,6 +77,7 @@ Value loadClip(Machine& m, Object* self, std::span<const Value> args) {
     // The events must find the loader, referenced or not, until the load ends.
     Rooted<Object> rooted(m.heap(), self);
     MovieLoadEvents events;
+    events.arrivesAfterNextFrame = true;
     events.start = [machine, self = rooted](MovieClip& clip) {
         runLoadCallback(*machine, [&] {
             player::broadcast(*machine, self, "onLoadStart", {clipValue(*machine, &clip)});
