@@ -1,7 +1,8 @@
 #pragma once
 // What a playing movie's scripts may ask for: movies and pictures loaded into clips and
 // levels, and text files. The host decides where the files come from; a request is answered
-// when the frame that asked ends, so that what was loaded shows in the next picture.
+// when the frame that asked ends, so that what was loaded shows in the next picture, unless
+// its events ask for later.
 
 #include <cstddef>
 #include <functional>

@@ -2,7 +2,8 @@
 // The files a playing movie asks for: movies and pictures loaded into clips and levels, and
 // text for loadVariables, LoadVars and XML. As the player does with a movie opened from disk,
 // a request reads its file at once and is answered when the frame that asked ends, so that
-// what was loaded shows in the next picture. Only local
+// what was loaded shows in the next picture (a MovieClipLoader's file found, a frame later).
+// Only local
 // files in the base folder (the folder of the movie as the user chose it) or below it are
 // read; anything else is refused with a line in the trace log and fails as a missing file.
 
