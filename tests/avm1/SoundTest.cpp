@@ -202,8 +202,7 @@ TEST(SoundTest, LoadsMp3FilesOfTheMovieFolder) {
         for (int i = 1; i < 14; ++i) player.advanceFrame();
     }
     fs::remove_all(folder);
-    // A stream is answered within loadSound; the event sound asked between them is refused,
-    // saying why in the log, and the second stream replaces the first.
+    // Streams answer within loadSound; the event sound between them is refused, saying why.
     EXPECT_EQ(Joined(lines),
               "Tone 0\ntrue 1045\n"
               "Kinetrope: not loading '../a.mp3': the file is outside the movie's folder\n"

@@ -126,10 +126,8 @@ TEST(XmlClass, MatchesThePlayer) {
              trace(call("y", "toString") + "push \"length\"; getMember; "),
          "-7\n0\n1790\n1790"},
         {"a node's members are enumerable, newest first",
-         let("x", make("XMLNode", {num(1), str("a")})) +
-             "push \"x\"; getVariable; enumerate2\n"
-             "loop: storeRegister 0; push null; equals2; if done; push r:0; trace; jump loop\n"
-             "done:\n",
+         let("x", make("XMLNode", {num(1), str("a")})) + "push \"x\"; getVariable; enumerate2\n"
+             "l: storeRegister 0; push null; equals2; if e; push r:0; trace; jump l\ne:\n",
          "namespaceURI\nlocalName\nprefix\npreviousSibling\nparentNode\nnodeValue\nnodeType\n"
          "nodeName\nnextSibling\nlastChild\nfirstChild\nchildNodes\nattributes\n"
          "getPrefixForNamespace\ngetNamespaceForPrefix\ntoString\nhasChildNodes\nappendChild\n"

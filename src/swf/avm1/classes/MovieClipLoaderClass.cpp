@@ -1,7 +1,8 @@
 // MovieClipLoader: loadClip and unloadClip with events for the listeners (the loader is its
 // own first listener): onLoadStart, onLoadProgress and onLoadComplete when the file arrives
 // (after the next frame's actions), onLoadInit once the loaded movie's first frame ran,
-// onLoadError when there is nothing to show (as the frame that asked ends). getProgress answers with the bytes of what a clip or level holds.
+// onLoadError when there is nothing to show (as the frame that asked ends). getProgress
+// answers with the bytes of what a clip or level holds.
 
 #include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/machine/NativeMember.h"
