@@ -264,13 +264,17 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
             push "x"; getVariable; push "loaded"; getMember; trace)"},
          2,
          "true\nfalse\ntrue\nroot\n20"},
-        {"MovieClipLoader reports each step; the first frame runs before onLoadInit",
+        {"MovieClipLoader: a missing file fails as the frame ends, a file found arrives after "
+         "the next frame's actions, with what its handlers ask for",
          {clip + ";" + kMakeClip2 + ";" + mclEvents + R"(;
+            push "l"; getVariable; push "onLoadError"; function "" (t, e) { push "e"; getVariable; trace; push "t"; getVariable; push "hello.swf", 2, "l"; getVariable; push "loadClip"; callMethod; pop }; setMember;
             push "_root"; getVariable; push "mc"; getMember; push "hello.swf", 2, "l"; getVariable; push "loadClip"; callMethod; trace;
-            push "_root"; getVariable; push "mc2"; getMember; push "missing.swf", 2, "l"; getVariable; push "loadClip"; callMethod; pop)"},
+            push "_root"; getVariable; push "mc2"; getMember; push "missing.swf", 2, "l"; getVariable; push "loadClip"; callMethod; pop)",
+          R"(push "frame 2"; trace)"},
          2,
-         "true\nstart mc\nprogress " + helloSize + "/" + helloSize +
-             "\ncomplete mc\nerror mc2 URLNotFound\nhello\ninit mc"},
+         "true\nURLNotFound\nframe 2\nstart mc\nprogress " + helloSize + "/" + helloSize +
+             "\ncomplete mc\nstart mc2\nprogress " + helloSize + "/" + helloSize +
+             "\ncomplete mc2\nhello\ninit mc\nhello\ninit mc2"},
         {"a file that is neither movie nor picture loads as an empty movie",
          {clip + ";" + mclEvents + R"(;
             push "_root"; getVariable; push "mc"; getMember; push "notes.bin", 2, "l"; getVariable; push "loadClip"; callMethod; pop)"},

@@ -323,6 +323,11 @@ const Case kCases[] = {
         loop: storeRegister 0; push null; equals2; if done; push r:0; trace; jump loop
         done:)",
      "function\n[type Function]\nnone"},
+    {"external interface XML: an object equal to null (with no valueOf) is null", 8, 1,
+     R"(push 0; initObject; storeRegister 2; push "__proto__", null; setMember
+        push "f", r:2, 1; initObject; push 1, "flash"; getVariable; push "external"; getMember
+        push "ExternalInterface"; getMember; push "_objectToXML"; callMethod; trace)",
+     "<object><property id=\"f\"><null/></property></object>"},
     {"external interface helpers: arguments skip the name, objects go in for..in order", 8, 1,
      R"(push "flash"; getVariable; push "external"; getMember; push "ExternalInterface"
         getMember; storeRegister 1; pop

@@ -125,6 +125,13 @@ TEST(XmlClass, MatchesThePlayer) {
              trace(call("x", "toString") + "push \"length\"; getMember; ") +
              trace(call("y", "toString") + "push \"length\"; getMember; "),
          "-7\n0\n1790\n1790"},
+        {"a node's members are enumerable, newest first",
+         let("x", make("XMLNode", {num(1), str("a")})) + "push \"x\"; getVariable; enumerate2\n"
+             "l: storeRegister 0; push null; equals2; if e; push r:0; trace; jump l\ne:\n",
+         "namespaceURI\nlocalName\nprefix\npreviousSibling\nparentNode\nnodeValue\nnodeType\n"
+         "nodeName\nnextSibling\nlastChild\nfirstChild\nchildNodes\nattributes\n"
+         "getPrefixForNamespace\ngetNamespaceForPrefix\ntoString\nhasChildNodes\nappendChild\n"
+         "insertBefore\nremoveNode\ncloneNode"},
         {"declarations",
          let("x", xml("<?xml a?><!DOCTYPE d [<!ENTITY e '>'>]><?xml b?><r/>")) +
              traces({"x.xmlDecl", "x.docTypeDecl", "x"}),

@@ -1,7 +1,8 @@
 #pragma once
 // What a playing movie's scripts may ask for: movies and pictures loaded into clips and
 // levels, and text files. The host decides where the files come from; a request is answered
-// when the frame that asked ends, so that what was loaded shows in the next picture.
+// when the frame that asked ends, so that what was loaded shows in the next picture, unless
+// its events ask for later.
 
 #include <cstddef>
 #include <functional>
@@ -33,6 +34,9 @@ struct MovieLoadEvents {
     // ActionScript 3's Loader fails on content that is neither movie nor picture; the older
     // loads show it as an empty movie.
     bool unknownContentFails = false;
+    // MovieClipLoader's files arrive a frame later than loadMovie's: after the next frame's
+    // actions.
+    bool arrivesAfterNextFrame = false;
 };
 
 class ContentRequests {
@@ -48,6 +52,8 @@ class ContentRequests {
     // The text of a file (loadVariables, LoadVars, XML); nullopt when it could not be read.
     using TextDone = std::function<void(const std::optional<std::string>& text, size_t bytes)>;
     virtual void loadText(const std::string& url, TextDone done) = 0;
+    // A file read within the call, for what the player answers at once (a streaming sound).
+    virtual std::optional<std::string> readNow(const std::string& url) = 0;
 
     // Answers the requests made so far; the ones their answers make wait for the next frame.
     virtual void completePending() = 0;

@@ -160,6 +160,9 @@ void ContentLoader::add(Pending pending) {
         log("Kinetrope: not loading more than 256 files in one frame");
         return;
     }
+    // What the handlers of this step's arrivals ask for opens with them: it arrives with the
+    // next step's files.
+    if (passTick_ && *passTick_ == context_.tick()) pending.events.arrivesAfterNextFrame = false;
     // A newer load or unload of the same clip or level takes the place of an older one.
     if (pending.kind != Pending::Kind::Text) {
         auto same = [&](const Pending& other) {
@@ -221,11 +224,28 @@ void ContentLoader::loadText(const std::string& url, TextDone done) {
     add(std::move(pending));
 }
 
+std::optional<std::string> ContentLoader::readNow(const std::string& url) {
+    Pending pending;
+    bool read = readFile(url, pending);
+    pendingBytes_ -= pending.data.size();  // answered here, never pending
+    if (!read) return std::nullopt;
+    return std::string(pending.data.begin(), pending.data.end());
+}
+
 void ContentLoader::completePending() {
+    passTick_ = context_.tick();
     std::deque<Pending> now = std::move(pending_);
     pending_.clear();
     pendingBytes_ = 0;
     for (Pending& pending : now) {
+        // A missing file is known at once; a file found arrives a frame later.
+        if (pending.kind == Pending::Kind::Movie && pending.events.arrivesAfterNextFrame &&
+            pending.errorCode.empty()) {
+            pending.events.arrivesAfterNextFrame = false;
+            pendingBytes_ += pending.data.size();
+            pending_.push_back(std::move(pending));
+            continue;
+        }
         switch (pending.kind) {
             case Pending::Kind::Movie:
                 completeMovie(pending);

@@ -2,7 +2,8 @@
 // The files a playing movie asks for: movies and pictures loaded into clips and levels, and
 // text for loadVariables, LoadVars and XML. As the player does with a movie opened from disk,
 // a request reads its file at once and is answered when the frame that asked ends, so that
-// what was loaded shows in the next picture. Only local
+// what was loaded shows in the next picture (a MovieClipLoader's file found, a frame later).
+// Only local
 // files in the base folder (the folder of the movie as the user chose it) or below it are
 // read; anything else is refused with a line in the trace log and fails as a missing file.
 
@@ -46,6 +47,7 @@ class ContentLoader final : public ContentRequests {
                        MovieLoadEvents events) override;
     void unloadMovie(const LoadTarget& target) override;
     void loadText(const std::string& url, TextDone done) override;
+    std::optional<std::string> readNow(const std::string& url) override;
     void completePending() override;
     size_t pendingCount() const override { return pending_.size(); }
 
@@ -84,6 +86,7 @@ class ContentLoader final : public ContentRequests {
     std::filesystem::path baseFolder_;
     std::deque<Pending> pending_;
     size_t pendingBytes_ = 0;
+    std::optional<uint64_t> passTick_;  // the tick of the last arrivals
     std::vector<std::weak_ptr<const SwfMovie>> loadedMovies_;
 };
 

@@ -91,11 +91,12 @@ class XmlWriter {
     std::string value(const Value& v, int depth) {
         budget_.charge(depth);
         if (v.isUndefined()) return "<undefined/>";
-        if (v.isNull()) return "<null/>";
         if (v.isBool()) return v.asBool() ? "<true/>" : "<false/>";
         if (v.isNumber()) return "<number>" + m_.toString(v) + "</number>";
         if (v.isString()) return "<string>" + m_.toString(escapeXml(m_, v)) + "</string>";
-        if (v.asObject()->asFunction()) return "<null/>";
+        // An object equal to null (one with no valueOf, such as a node's attributes) is null.
+        if (v.isNull() || v.asObject()->asFunction() || m_.equals(v, Value(Null{})))
+            return "<null/>";
         return isArray(m_, v) ? array(v, depth) : object(v, depth);
     }
 

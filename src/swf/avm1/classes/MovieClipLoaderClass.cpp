@@ -1,7 +1,8 @@
 // MovieClipLoader: loadClip and unloadClip with events for the listeners (the loader is its
-// own first listener): onLoadStart, onLoadProgress and onLoadComplete when the file arrives,
-// onLoadInit once the loaded movie's first frame ran, onLoadError when there is nothing to
-// show. getProgress answers with the bytes of what a clip or level holds.
+// own first listener): onLoadStart, onLoadProgress and onLoadComplete when the file arrives
+// (after the next frame's actions), onLoadInit once the loaded movie's first frame ran,
+// onLoadError when there is nothing to show (as the frame that asked ends). getProgress
+// answers with the bytes of what a clip or level holds.
 
 #include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/machine/NativeMember.h"
@@ -77,6 +78,7 @@ Value loadClip(Machine& m, Object* self, std::span<const Value> args) {
     // The events must find the loader, referenced or not, until the load ends.
     Rooted<Object> rooted(m.heap(), self);
     MovieLoadEvents events;
+    events.arrivesAfterNextFrame = true;
     events.start = [machine, self = rooted](MovieClip& clip) {
         runLoadCallback(*machine, [&] {
             player::broadcast(*machine, self, "onLoadStart", {clipValue(*machine, &clip)});

@@ -296,16 +296,21 @@ Value loadSoundFile(Machine& m, Object* self, std::span<const Value> args) {
     uint32_t serial = ++s->loadSerial;
     ContentRequests* loader = m.context().loader();
     if (!loader) return Value();
-    // The file is read now and answered as the frame ends, as the player's loads are; the
-    // answer must find the sound, referenced or not.
-    Machine* machine = &m;
     bool streaming = m.toBoolean(arg(args, 1));
+    // A stream opens within the call: onLoad comes before loadSound returns.
+    if (streaming) {
+        finishLoad(m, soundClass(m), *s, loader->readNow(m.toString(args[0])), true);
+        return Value();
+    }
+    // An event sound's file is read now and answered as the frame ends, as the player's loads
+    // are; the answer must find the sound, referenced or not.
+    Machine* machine = &m;
     loader->loadText(m.toString(args[0]),
-                     [machine, sound = Rooted<SoundObject>(m.heap(), s), serial, streaming](
+                     [machine, sound = Rooted<SoundObject>(m.heap(), s), serial](
                          const std::optional<std::string>& bytes, size_t) {
                          if (sound->loadSerial != serial) return;  // loaded anew meanwhile
                          runLoadCallback(*machine, [&] {
-                             finishLoad(*machine, soundClass(*machine), *sound, bytes, streaming);
+                             finishLoad(*machine, soundClass(*machine), *sound, bytes, false);
                          });
                      });
     return Value();

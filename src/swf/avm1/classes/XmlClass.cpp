@@ -253,31 +253,37 @@ Object* makeElement(Machine& m, Object* prototype) {
     return m.heap().make<XmlNodeObject>(prototype, XmlNodeObject::kElement);
 }
 
-using native::accessor;
-using native::method;
+// Enumerable, as the player's own script made them, in the order it made them.
+constexpr uint16_t kNodeMethodFlags = kDontDelete;
+constexpr NativeMember method(std::string_view name, NativeCode code) {
+    return native::method(name, code, kNodeMethodFlags);
+}
+constexpr NativeMember accessor(std::string_view name, NativeCode getter, NativeCode setter) {
+    return native::accessor(name, getter, setter, 0);
+}
 
 constexpr NativeMember kNodeMembers[] = {
+    method("cloneNode", cloneNode),
+    method("removeNode", removeNode),
+    method("insertBefore", insertBefore),
+    method("appendChild", appendChild),
+    method("hasChildNodes", onNode<nodeHasChildNodes>),
+    method("toString", nodeToString),
+    method("getNamespaceForPrefix", getNamespaceForPrefix),
+    method("getPrefixForNamespace", getPrefixForNamespace),
     accessor("attributes", onNode<nodeAttributes>, nullptr),
     accessor("childNodes", onNode<nodeChildNodes>, nullptr),
     accessor("firstChild", onNode<nodeFirstChild>, nullptr),
     accessor("lastChild", onNode<nodeLastChild>, nullptr),
     accessor("nextSibling", onNode<nodeNextSibling>, nullptr),
-    accessor("previousSibling", onNode<nodePreviousSibling>, nullptr),
-    accessor("parentNode", onNode<nodeParent>, nullptr),
+    accessor("nodeName", onNode<nodeName>, setNodeName),
     accessor("nodeType", onNode<nodeType>, nullptr),
+    accessor("nodeValue", onNode<nodeValue>, setNodeValue),
+    accessor("parentNode", onNode<nodeParent>, nullptr),
+    accessor("previousSibling", onNode<nodePreviousSibling>, nullptr),
     accessor("prefix", onNode<nodePrefix>, nullptr),
     accessor("localName", onNode<nodeLocalName>, nullptr),
     accessor("namespaceURI", onNode<nodeNamespaceUri>, nullptr),
-    accessor("nodeName", onNode<nodeName>, setNodeName),
-    accessor("nodeValue", onNode<nodeValue>, setNodeValue),
-    method("appendChild", appendChild),
-    method("insertBefore", insertBefore),
-    method("removeNode", removeNode),
-    method("cloneNode", cloneNode),
-    method("hasChildNodes", onNode<nodeHasChildNodes>),
-    method("toString", nodeToString),
-    method("getNamespaceForPrefix", getNamespaceForPrefix),
-    method("getPrefixForNamespace", getPrefixForNamespace),
 };
 
 // The document properties, read up the prototype chain; the prototype itself answers with
@@ -324,12 +330,12 @@ constexpr NativeMember documentProperty(std::string_view name) {
 }
 
 constexpr NativeMember kDocumentProperties[] = {
-    documentProperty<Field::DocTypeDecl, asText>("docTypeDecl"),
-    documentProperty<Field::XmlDecl, asText>("xmlDecl"),
     documentProperty<Field::ContentType, asText>("contentType"),
+    documentProperty<Field::DocTypeDecl, asText>("docTypeDecl"),
     documentProperty<Field::IgnoreWhite, asFlag>("ignoreWhite"),
-    documentProperty<Field::Status, asInteger>("status"),
     documentProperty<Field::Loaded, asFlag>("loaded"),
+    documentProperty<Field::Status, asInteger>("status"),
+    documentProperty<Field::XmlDecl, asText>("xmlDecl"),
 };
 
 // Added by the first document made, as the player does.
@@ -420,14 +426,14 @@ constexpr NativeMember kXmlMethods[] = {
     method("createElement", createElement),
     method("createTextNode", createTextNode),
     method("parseXML", parseXml),
-    method("getBytesLoaded", xmlBytesLoaded),
-    method("getBytesTotal", xmlBytesTotal),
     method("load", xmlLoad),
     method("send", xmlSend),
     method("sendAndLoad", xmlSendAndLoad),
-    method("addRequestHeader", xmlAddRequestHeader),
     method("onLoad", native::nothing),
     method("onData", xmlOnData),
+    method("getBytesLoaded", xmlBytesLoaded),
+    method("getBytesTotal", xmlBytesTotal),
+    method("addRequestHeader", xmlAddRequestHeader),
 };
 
 }  // namespace
