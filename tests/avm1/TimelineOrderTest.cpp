@@ -108,6 +108,34 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
                  .showFrame();
          },
          "frame\nload"},
+        {"a placed clip of a class constructs ahead and loads after the frame's other actions; "
+         "what it replaces left at once and calls no handler of its",
+         2,
+         [] {
+             st::SwfWriter empty;
+             empty.showFrame();
+             st::SwfWriter parent;
+             parent.placeObject2({.depth = 1, .character = 3, .name = "k"}).showFrame();
+             parent.removeObject2(1).placeObject2({.depth = 1, .character = 1, .name = "k"});
+             st::SwfWriter movie;
+             movie.version(8).defineSprite(1, empty).defineSprite(3, empty);
+             const uint8_t exports[] = {1, 0, 1, 0, 'k', 0};
+             movie.tag(56, exports).defineSprite(2, parent.showFrame());
+             movie.doAction(code(R"(
+                 push "_global"; getVariable; push "K"; function "" () { push "ctor"; trace }
+                 setMember
+                 push "_global"; getVariable; push "K"; getMember; push "prototype"; getMember
+                 push "onLoad"; function "" () { push "load"; trace }; setMember
+                 push "_global"; getVariable; push "K"; getMember; push "prototype"; getMember
+                 push "onUnload"; function "" () { push "unload"; trace }; setMember
+                 push "_global"; getVariable; push "K"; getMember; push "k", 2, "Object"
+                 getVariable; push "registerClass"; callMethod; pop
+                 push "_root"; getVariable; push "onEnterFrame"
+                 function "" () { push "enterFrame"; trace }; setMember)"));
+             movie.place(2, 1).showFrame();
+             return movie.doAction(code(R"(push "frame 2"; trace; stop)")).showFrame();
+         },
+         "ctor\nenterFrame\nframe 2\nload"},
         {"a clip without one goes at once", 3, [] { return removedInFrameTwo({}); },
          "undefined\nundefined"},
         {"a rewind keeps timeline clips, drops what scripts made at the timeline's depths", 2,
