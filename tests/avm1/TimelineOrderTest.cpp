@@ -208,6 +208,25 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
              return movie.showFrame();
          },
          "0\n0\n0"},
+        {"a button moved to another button character stays itself, yet a goto back remakes it",
+         3,
+         [] {
+             st::SwfWriter movie = withSprite();
+             for (uint16_t id : {2, 3}) {
+                 st::ButtonBuilder button;
+                 button.add({.states = st::kButtonUp, .character = 1});
+                 movie.defineButton2(id, button);
+             }
+             movie.placeObject2({.depth = 3, .character = 2, .name = "b"})
+                 .doAction(code(R"(push "b"; getVariable; push "v"; getMember; trace
+                     push "b"; getVariable; push "v", "kept"; setMember)"))
+                 .showFrame();
+             movie.placeObject2({.depth = 3, .move = true, .character = 3})
+                 .doAction(code(R"(push "b"; getVariable; push "v"; getMember; trace)"))
+                 .showFrame();
+             return movie.doAction(code("gotoFrame 0\nstop")).showFrame();
+         },
+         "undefined\nkept\nundefined"},
         {"a button's clips are named after the button", 1,
          [] {
              st::SwfWriter movie = withSprite(R"(push "this"; getVariable; trace)");

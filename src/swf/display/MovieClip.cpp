@@ -158,11 +158,15 @@ void MovieClip::place(const PlaceObject& p) {
     // What a script made or moved to this depth is no longer the timeline's to move.
     if (!existing->placedByTimeline()) return;
     if (p.characterId && static_cast<int>(*p.characterId) != existing->characterId()) {
-        // A clip stays itself and only moves; anything else takes the new character. Either
-        // way the object keeps its name.
+        // A clip stays itself and only moves; a button stays itself, with what scripts set on
+        // it, and takes another button's records; anything else takes the new character.
+        // Either way the object keeps its name.
         PlaceObject change = p;
         change.name.reset();
-        if (existing->asMovieClip()) {
+        if (existing->asMovieClip() || existing->asButton()) {
+            if (ButtonInstance* button = existing->asButton())
+                button->takeButton(std::dynamic_pointer_cast<const ButtonCharacter>(
+                    dictionary().share(*p.characterId)));
             existing->applyPlacement(change, false);
         } else {
             change.name = existing->name();
