@@ -196,6 +196,26 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
              return movie.frameLabel("4.8").showFrame().showFrame().showFrame();
          },
          "3\n2"},
+        {"after a tellTarget that named nothing, GotoFrame and GotoLabel go nowhere; "
+         "GotoFrame2 moves the main timeline",
+         1,
+         [] {
+             st::SwfWriter movie;
+             movie.version(8);
+             movie.doAction(code(R"(
+                 setTarget "nowhere"
+                 gotoFrame 1
+                 gotoLabel "end"
+                 setTarget ""
+                 push "", 4; getProperty; trace
+                 setTarget "nowhere"
+                 push 2; gotoFrame2 stop
+                 setTarget ""
+                 push "", 4; getProperty; trace)"));
+             movie.showFrame().showFrame().frameLabel("end");
+             return movie.doAction(code(R"(push "last"; trace)")).showFrame();
+         },
+         "1\n2"},
         {"a sprite that declares no frames counts none, yet runs its actions", 1,
          [] {
              st::SwfWriter sprite;
