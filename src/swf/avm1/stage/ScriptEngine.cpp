@@ -241,8 +241,11 @@ void ScriptEngine::construct(DisplayObject& object) {
         return;
     }
     if (object.removed()) return;
-    // Only a timeline's clips come here: their load events, queued as they were placed, wait.
-    object.setLoadAfterConstructor(true);
+    // Only a timeline's clips come here. The load event, queued as the clip was placed, keeps
+    // its turn when the placement carries clip event handlers; else it goes behind what is
+    // queued by now.
+    const auto* handlers = object.clipActions();
+    if (!handlers || handlers->empty()) object.setLoadAfterConstructor(true);
     StageObject* stage = machine_.stageObject(object);
     stage->defineOwn("__constructor__", Property{Value(ctor), nullptr, nullptr, kDontEnum});
     // Up to SWF 6 the clip gets a constructor of its own as well.
