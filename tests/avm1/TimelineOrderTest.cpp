@@ -203,6 +203,15 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
              return movie.showFrame().showFrame().frameLabel("end").showFrame();
          },
          "2"},
+        {"a sprite's init actions run once its frame is reached, the first for each sprite only", 1,
+         [] {
+             st::SwfWriter first, second, movie = withSprite();
+             first.doInitAction(1, code(R"(push "this"; getVariable; trace)")).showFrame();
+             second.doInitAction(1, code(R"(push "again"; trace)")).showFrame();
+             movie.defineSprite(2, first).defineSprite(3, second).place(2, 1).place(2, 2);
+             return movie.place(3, 3).showFrame();
+         },
+         "_level0"},
         {"a sprite that declares no frames counts none, yet runs its actions", 1,
          [] {
              st::SwfWriter sprite;
