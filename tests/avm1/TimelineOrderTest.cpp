@@ -108,6 +108,32 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
                  .showFrame();
          },
          "frame\nload"},
+        {"a clip of a class placed bare loads behind the frame's actions; what it replaced, "
+         "gone at once, calls no handler",
+         2,
+         [] {
+             st::SwfWriter empty, parent, movie;
+             parent.placeObject2({.depth = 1, .character = 3, .name = "k"}).showFrame();
+             parent.removeObject2(1).placeObject2({.depth = 1, .character = 1, .name = "k"});
+             const uint8_t exports[] = {1, 0, 1, 0, 'k', 0};
+             movie.version(8)
+                 .defineSprite(1, empty.showFrame())
+                 .defineSprite(3, empty)
+                 .tag(56, exports);
+             movie.defineSprite(2, parent.showFrame())
+                 .doAction(code(R"(
+                 function "K" () { push "ctor"; trace }; push "K"; getVariable; push "prototype"
+                 getMember; push "p"; stackSwap; setVariable; push "K"; getVariable; push "k", 2
+                 push "Object"; getVariable; push "registerClass"; callMethod; pop; push "p"
+                 getVariable; push "onLoad"; function "" () { push "load"; trace }; setMember
+                 push "p"; getVariable; push "onUnload"; function "" () { push "unload"; trace }
+                 setMember; push "_root"; getVariable; push "onEnterFrame"
+                 function "" () { push "enter"; trace }; setMember)"))
+                 .place(2, 1)
+                 .showFrame();
+             return movie.doAction(code(R"(push "frame 2"; trace; stop)")).showFrame();
+         },
+         "ctor\nenter\nframe 2\nload"},
         {"a clip without one goes at once", 3, [] { return removedInFrameTwo({}); },
          "undefined\nundefined"},
         {"a rewind keeps timeline clips, drops what scripts made at the timeline's depths", 2,
@@ -168,6 +194,24 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
              return movie.frameLabel("4.8").showFrame().showFrame().showFrame();
          },
          "3\n2"},
+        {"after tellTarget names nothing, GotoFrame and GotoLabel go nowhere, GotoFrame2 to _root",
+         1,
+         [] {
+             st::SwfWriter movie;
+             movie.version(8).doAction(code(R"(setTarget "x"; gotoFrame 1; gotoLabel "end"
+                 push 2; gotoFrame2 stop; setTarget ""; push "", 4; getProperty; trace)"));
+             return movie.showFrame().showFrame().frameLabel("end").showFrame();
+         },
+         "2"},
+        {"a sprite's init actions run once its frame is reached, the first for each sprite only", 1,
+         [] {
+             st::SwfWriter first, second, movie = withSprite();
+             first.doInitAction(1, code(R"(push "this"; getVariable; trace)")).showFrame();
+             second.doInitAction(1, code(R"(push "again"; trace)")).showFrame();
+             movie.defineSprite(2, first).defineSprite(3, second).place(2, 1).place(2, 2);
+             return movie.place(3, 3).showFrame();
+         },
+         "_level0"},
         {"a sprite that declares no frames counts none, yet runs its actions", 1,
          [] {
              st::SwfWriter sprite;
@@ -180,6 +224,21 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
              return movie.showFrame();
          },
          "0\n0\n0"},
+        {"a button moved to another button stays itself, yet a goto back remakes it", 3,
+         [] {
+             st::SwfWriter movie = withSprite();
+             st::ButtonBuilder button;
+             button.add({.states = st::kButtonUp, .character = 1});
+             movie.defineButton2(2, button).defineButton2(3, button);
+             const char* trace = R"(push "b"; getVariable; push "v"; getMember; trace)";
+             movie.placeObject2({.depth = 3, .character = 2, .name = "b"})
+                 .doAction(code(trace))
+                 .doAction(code(R"(push "b"; getVariable; push "v", "kept"; setMember)"))
+                 .showFrame();
+             movie.placeObject2({.depth = 3, .move = true, .character = 3}).doAction(code(trace));
+             return movie.showFrame().doAction(code("gotoFrame 0\nstop")).showFrame();
+         },
+         "undefined\nkept\nundefined"},
         {"a button's clips are named after the button", 1,
          [] {
              st::SwfWriter movie = withSprite(R"(push "this"; getVariable; trace)");

@@ -36,7 +36,7 @@ std::vector<uint8_t> Code(const st::ActionBuilder& actions) {
     return actions.terminated();
 }
 
-TEST(ScriptTags, InitActionsBelongToTheirMainTimelineFrameAndSpritesDropTheirs) {
+TEST(ScriptTags, InitActionsBelongToTheirTimelinesFrame) {
     st::SwfWriter sprite;
     sprite.doInitAction(9, Trace("inner")).showFrame();
     st::SwfWriter movie;
@@ -60,7 +60,8 @@ TEST(ScriptTags, InitActionsBelongToTheirMainTimelineFrameAndSpritesDropTheirs) 
     auto* spriteCharacter = parsed->dictionary.findAs<swf::SpriteCharacter>(5);
     ASSERT_TRUE(spriteCharacter);
     ASSERT_EQ(spriteCharacter->timeline()->frames().size(), 1u);
-    EXPECT_TRUE(spriteCharacter->timeline()->frames()[0].initActions.empty());
+    ASSERT_EQ(spriteCharacter->timeline()->frames()[0].initActions.size(), 1u);
+    EXPECT_EQ(spriteCharacter->timeline()->frames()[0].initActions[0].spriteId, 9);
 }
 
 TEST(ScriptTags, AnInitActionWithoutItsSpriteIdIsDropped) {

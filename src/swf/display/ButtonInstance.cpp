@@ -26,10 +26,23 @@ ButtonInstance::ButtonInstance(MovieContext& context, std::shared_ptr<const Butt
       nesting_(nesting),
       state_(this),
       hitArea_(this) {
+    makeHitArea();
+}
+
+void ButtonInstance::makeHitArea() {
+    hitArea_.clear();
     for (const ButtonRecord& record : button_->records()) {
         if (!(record.states & ButtonRecord::HitTest)) continue;
         if (auto object = makeRecord(record)) hitArea_.place(std::move(object));
     }
+}
+
+void ButtonInstance::takeButton(std::shared_ptr<const ButtonCharacter> button) {
+    if (!button) return;
+    setCharacter(button);
+    button_ = std::move(button);
+    makeHitArea();
+    showRecords();
 }
 
 // What a state holds stands one above the depth its record gives, as scripts see in

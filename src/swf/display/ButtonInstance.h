@@ -22,6 +22,9 @@ class ButtonInstance : public DisplayObject {
 
     // Shows the up state, once the button is placed and named: its clips are named after it.
     void start() { showRecords(); }
+    // A timeline's move to another button character: the object, and what scripts set on it,
+    // stays; its records become the new button's.
+    void takeButton(std::shared_ptr<const ButtonCharacter> button);
     const ButtonCharacter& button() const { return *button_; }
     State state() const { return state_kind_; }
     // Shows the records of `state`; those it shares with the state shown stay as they are.
@@ -38,6 +41,7 @@ class ButtonInstance : public DisplayObject {
 
   private:
     void showRecords();
+    void makeHitArea();
     void playSound(State from, State to);
     static int placedDepth(const ButtonRecord& record);
     std::shared_ptr<DisplayObject> makeRecord(const ButtonRecord& record);

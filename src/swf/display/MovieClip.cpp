@@ -71,6 +71,19 @@ bool MovieClip::takeInitFrame(int frame) {
     return true;
 }
 
+MovieClip& MovieClip::movieRoot() {
+    MovieClip* root = this;
+    int steps = 0;
+    for (DisplayObject* o = parent(); o && !root->movie_ && steps <= MovieContext::kMaxNesting;
+         o = o->parent(), ++steps)
+        if (MovieClip* clip = o->asMovieClip()) root = clip;
+    return *root;
+}
+
+bool MovieClip::takeInitSprite(uint16_t spriteId) {
+    return movieRoot().initSpritesDone_.insert(spriteId).second;
+}
+
 const std::string& MovieClip::url() const {
     int steps = 0;
     for (const DisplayObject* o = this; o && steps <= MovieContext::kMaxNesting + 1;
@@ -93,6 +106,7 @@ void MovieClip::loadContent(std::shared_ptr<const SwfMovie> movie, std::string u
     if (!timeline_) timeline_ = std::make_shared<Timeline>();
     url_ = std::move(url);
     initFramesDone_.clear();
+    initSpritesDone_.clear();
     currentFrame_ = 0;
     playing_ = true;
     contentTick_ = context().tick();
@@ -158,11 +172,15 @@ void MovieClip::place(const PlaceObject& p) {
     // What a script made or moved to this depth is no longer the timeline's to move.
     if (!existing->placedByTimeline()) return;
     if (p.characterId && static_cast<int>(*p.characterId) != existing->characterId()) {
-        // A clip stays itself and only moves; anything else takes the new character. Either
-        // way the object keeps its name.
+        // A clip stays itself and only moves; a button stays itself, with what scripts set on
+        // it, and takes another button's records; anything else takes the new character.
+        // Either way the object keeps its name.
         PlaceObject change = p;
         change.name.reset();
-        if (existing->asMovieClip()) {
+        if (existing->asMovieClip() || existing->asButton()) {
+            if (ButtonInstance* button = existing->asButton())
+                button->takeButton(std::dynamic_pointer_cast<const ButtonCharacter>(
+                    dictionary().share(*p.characterId)));
             existing->applyPlacement(change, false);
         } else {
             change.name = existing->name();
@@ -178,8 +196,10 @@ void MovieClip::applyFrame(int frame, bool runActions) {
     // anything else of that frame, even when a goto passes over it.
     if (takeInitFrame(frame)) {
         auto self = std::static_pointer_cast<MovieClip>(shared_from_this());
-        for (const InitAction& init : timeline_->frame(frame).initActions)
+        for (const InitAction& init : timeline_->frame(frame).initActions) {
+            takeInitSprite(init.spriteId);  // a sprite's own for the same sprite do not run
             context().queueInitActions(self, init.code);
+        }
         // The movies this one imports from run all their init actions after its first
         // frame's, in this movie's scope, those of characters it did not import too.
         if (frame == 0 && ownerMovie())
@@ -187,6 +207,15 @@ void MovieClip::applyFrame(int frame, bool runActions) {
                 for (int f = 0; source->timeline && f < source->timeline->playableFrames(); ++f)
                     for (const InitAction& init : source->timeline->frame(f).initActions)
                         context().queueInitActions(self, init.code);
+    } else if (character()) {
+        // A sprite's own init actions run in its movie's main timeline, the first for each
+        // sprite only, when the frame holding them is first reached.
+        for (const InitAction& init : timeline_->frame(frame).initActions) {
+            if (!takeInitSprite(init.spriteId)) continue;
+            MovieClip& root = movieRoot();
+            context().queueInitActions(std::static_pointer_cast<MovieClip>(root.shared_from_this()),
+                                       init.code);
+        }
     }
     for (const FrameTag& tag : timeline_->frame(frame).tags) {
         if (const auto* p = std::get_if<PlaceObject>(&tag)) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,11 @@ class MovieClip : public DisplayObject, public SoundClip {
     void rewindTo(int frame);
     // True the first time this frame of a movie's main timeline is reached (init actions).
     bool takeInitFrame(int frame);
+    // True the first time init actions for `spriteId` come up in a sprite's frame of this
+    // movie: later ones for that sprite do not run.
+    bool takeInitSprite(uint16_t spriteId);
+    // The main timeline of the movie this clip belongs to (a level or a loaded movie's clip).
+    MovieClip& movieRoot();
     // Makes and places a timeline object from its accumulated placement.
     void instantiate(const PlaceObject& state, const DisplayObject* replaced);
 
@@ -109,6 +115,7 @@ class MovieClip : public DisplayObject, public SoundClip {
     std::string url_;
     uint64_t contentTick_ = UINT64_MAX;
     std::vector<bool> initFramesDone_;  // for a loaded movie's own main timeline
+    std::set<uint16_t> initSpritesDone_;  // on a movie's main timeline
 };
 
 }  // namespace swf

@@ -8,12 +8,10 @@
 
 namespace swf {
 
-TimelineBuilder::TimelineBuilder(uint16_t declaredFrames, ParseBudget& budget, int swfVersion,
-                                 bool mainTimeline)
+TimelineBuilder::TimelineBuilder(uint16_t declaredFrames, ParseBudget& budget, int swfVersion)
     : timeline_(std::make_shared<Timeline>(declaredFrames)),
       budget_(budget),
-      swfVersion_(swfVersion),
-      mainTimeline_(mainTimeline) {}
+      swfVersion_(swfVersion) {}
 
 void TimelineBuilder::keepBody(std::vector<uint8_t>& into, const Tag& tag) {
     if (!budget_.takeBytes(tag.body.size())) return;
@@ -33,7 +31,6 @@ void TimelineBuilder::addPlaceObject(const Tag& tag) {
 }
 
 void TimelineBuilder::addInitAction(const Tag& tag) {
-    if (!mainTimeline_) return;
     BitReader in(tag.body);
     InitAction action;
     action.spriteId = in.u16();

@@ -12,10 +12,9 @@ namespace swf {
 
 class TimelineBuilder {
   public:
-    // `swfVersion` is the movie's. Only the main timeline keeps DoInitAction tags; a
-    // sprite's are dropped, as the player ignores them.
-    TimelineBuilder(uint16_t declaredFrames, ParseBudget& budget, int swfVersion,
-                    bool mainTimeline);
+    // `swfVersion` is the movie's. A sprite keeps its DoInitAction tags as the main timeline
+    // does.
+    TimelineBuilder(uint16_t declaredFrames, ParseBudget& budget, int swfVersion);
 
     // Takes a control tag into the frame being collected. Returns false for tags that are
     // not control tags (definitions and the like), which the caller handles.
@@ -35,7 +34,6 @@ class TimelineBuilder {
     bool ended_ = false;
     ParseBudget& budget_;
     int swfVersion_;
-    bool mainTimeline_;
 };
 
 }  // namespace swf

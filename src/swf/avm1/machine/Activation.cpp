@@ -239,6 +239,10 @@ std::vector<Value> Activation::popArguments() {
 
 // ---- variables
 
+MovieClip* Activation::namedTargetClip() {
+    return target_ ? targetClip() : nullptr;
+}
+
 MovieClip* Activation::targetClip() {
     if (!target_) return machine_.context().root();  // a path that named nothing
     return machine_.movieClipOf(Value(target_));

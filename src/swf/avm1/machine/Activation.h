@@ -119,7 +119,12 @@ class Activation {
     // True when the script stops with its own clip, addresses it and it has been removed.
     bool ownClipRemoved() const;
     Object* namedScopeValue(std::string_view name, bool& found);
+    // The clip timeline actions act on; after a tellTarget that named nothing, the main
+    // timeline.
     MovieClip* targetClip();
+    // The same, but nothing after a tellTarget that named nothing: the goto actions that
+    // carry their frame (GotoFrame, GotoLabel) then go nowhere.
+    MovieClip* namedTargetClip();
     void setTargetClip(Object* target);
     // tellTarget's end: the code's own timeline again.
     void restoreTarget();

@@ -817,9 +817,9 @@ void Machine::runActions(const ActionBlock& block, DisplayObject& timeline) {
 
 void Machine::callEventMethod(DisplayObject& object, std::string_view name) {
     StageObject* stage = stageObject(object);
-    // The player's own calls of a handler do not ask __resolve for a missing one.
-    Object* holder = liveObject(stage);
-    Value method = holder ? methodPastResolve(holder, name) : Value();
+    // The player's own calls of a handler do not ask __resolve for a missing one. One that
+    // left at once (it had no unload handler then) gets none, whatever stands at its path.
+    Value method = stage->alive() ? methodPastResolve(stage, name) : Value();
     if (method.isUndefined()) return;
     Activation::runGuarded(*this, [&] { call(method, stage, {}); });
 }

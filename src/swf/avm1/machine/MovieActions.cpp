@@ -275,7 +275,7 @@ Activation::Outcome Activation::runTargetPath(Step&) {
 
 Activation::Outcome Activation::runGotoFrame(Step& step) {
     uint16_t frame = ActionReader::u16Operand(step.record);
-    if (MovieClip* clip = targetClip()) {
+    if (MovieClip* clip = namedTargetClip()) {
         clip->gotoFrame(frame);
         clip->stop();
     }
@@ -284,7 +284,7 @@ Activation::Outcome Activation::runGotoFrame(Step& step) {
 
 Activation::Outcome Activation::runGotoLabel(Step& step) {
     std::string label = ActionReader::textOperand(step.record);
-    if (MovieClip* clip = targetClip()) {
+    if (MovieClip* clip = namedTargetClip()) {
         int frame = clip->timeline().findLabel(label);
         if (frame >= 0) {
             clip->gotoFrame(frame);
