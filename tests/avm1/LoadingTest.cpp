@@ -147,7 +147,7 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
          {R"(push "main"; trace; getUrl "child5.swf" "_level1")",
           R"(push 0, "this"; getVariable; push "getSWFVersion"; callMethod; trace)"},
          2,
-         "main\n5\n8"},
+         "main\n8\n5"},
         {"a loaded movie's code keeps its version's rules; the main movie's code keeps its own",
          {R"(getUrl "rules5.swf" "_level1")", "",
           R"(push "_level1"; getVariable; push "o"; getMember; push "abc"; getMember; trace
@@ -196,16 +196,16 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
          2,
          "_level1/ch\n_level1\n1"},
         {"a level's root swapped to a depth becomes that depth's level, and then stays",
-         {R"(getUrl "hello.swf" "_level1")",
+         {R"(getUrl "hello.swf" "_level1")", "",
           R"(push 10, 1, "_level1"; getVariable; push "swapDepths"; callMethod; pop
              push 20, 1, "_level16394"; getVariable; push "swapDepths"; callMethod; pop
              push "_level1"; getVariable; typeOf; trace
              push 0, "_level16394"; getVariable; push "getDepth"; callMethod; trace)"},
-         2,
+         3,
          "hello\nundefined\n10"},
         {"unloadMovieNum removes the level as the frame ends",
-         {R"(getUrl "loop.swf" "_level1")", R"(getUrl "" "_level1")", R"(push "main"; trace)"},
-         3,
+         {R"(getUrl "loop.swf" "_level1")", "", R"(getUrl "" "_level1")", R"(push "main"; trace)"},
+         4,
          "c1\nc2\nmain"},
         {"loadVariables sets the clip's variables, then its data event",
          {clip + R"(; push "_root"; getVariable; push "mc"; getMember; push "onData";
@@ -396,7 +396,7 @@ TEST_F(Loading, EachFamilyOfVersionsHasItsOwnBuiltIns) {
                {R"(push "_global"; getVariable; push "mark", "main"; setMember
                    push "Object"; getVariable; push "prototype"; getMember; push "seen", "yes"
                    setMember; getUrl "family6.swf" "_level1")",
-                R"(getUrl "family7.swf" "_level2")",
+                R"(getUrl "family7.swf" "_level2")", "",
                 R"(push "_level1"; getVariable; push "MovieClip"; getVariable; instanceOf; trace
                    push "_level2"; getVariable; push "MovieClip"; getVariable; instanceOf; trace
                    stop)"},

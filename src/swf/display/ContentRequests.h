@@ -57,6 +57,8 @@ class ContentRequests {
 
     // Answers the requests made so far; the ones their answers make wait for the next frame.
     virtual void completePending() = 0;
+    // The level movies earlier steps asked for: their first frames run now.
+    virtual void arriveLevels() = 0;
     virtual size_t pendingCount() const = 0;
 
   protected:

@@ -180,6 +180,7 @@ void ContentLoader::add(Pending pending) {
             }
         }
     }
+    pending.tick = context_.tick();
     pending_.push_back(std::move(pending));
 }
 
@@ -189,6 +190,9 @@ void ContentLoader::loadMovie(const LoadTarget& target, const std::string& url,
     pending.kind = Pending::Kind::Movie;
     pending.target = target;
     pending.events = std::move(events);
+    // A level's movie arrives in the next step, after the enterFrame events of the clips
+    // already there (MovieClipLoader's keep their own time).
+    pending.nextStep = target.level >= 0 && !pending.events.arrivesAfterNextFrame;
     readFile(url, pending);
     add(std::move(pending));
 }
@@ -239,8 +243,8 @@ void ContentLoader::completePending() {
     pendingBytes_ = 0;
     for (Pending& pending : now) {
         // A missing file is known at once; a file found arrives a frame later.
-        if (pending.kind == Pending::Kind::Movie && pending.events.arrivesAfterNextFrame &&
-            pending.errorCode.empty()) {
+        if (pending.kind == Pending::Kind::Movie && pending.errorCode.empty() &&
+            (pending.events.arrivesAfterNextFrame || pending.nextStep)) {
             pending.events.arrivesAfterNextFrame = false;
             pendingBytes_ += pending.data.size();
             pending_.push_back(std::move(pending));
@@ -262,6 +266,24 @@ void ContentLoader::completePending() {
                     pending.done(std::nullopt, 0);
                 break;
         }
+        if (context_.quitRequested()) break;
+    }
+}
+
+void ContentLoader::arriveLevels() {
+    std::deque<Pending> now;
+    for (auto it = pending_.begin(); it != pending_.end();) {
+        // Only what an earlier step asked for: not what this step's scripts ask.
+        if (it->kind == Pending::Kind::Movie && it->nextStep && it->tick < context_.tick()) {
+            pendingBytes_ -= it->data.size();
+            now.push_back(std::move(*it));
+            it = pending_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (Pending& pending : now) {
+        completeMovie(pending);
         if (context_.quitRequested()) break;
     }
 }

@@ -49,6 +49,7 @@ class ContentLoader final : public ContentRequests {
     void loadText(const std::string& url, TextDone done) override;
     std::optional<std::string> readNow(const std::string& url) override;
     void completePending() override;
+    void arriveLevels() override;
     size_t pendingCount() const override { return pending_.size(); }
 
     // A JPEG, PNG or GIF picture as a movie of one frame showing it, and what is neither
@@ -68,6 +69,8 @@ class ContentLoader final : public ContentRequests {
         std::string errorCode;  // empty when the file was read
         std::string url;        // where the clip says its file came from, read or not
         std::string query;      // "?a=1&b=2" of the URL, if any
+        bool nextStep = false;  // a level's movie, arriving in the next step's actions
+        uint64_t tick = 0;      // the step that asked
     };
 
     // Reads the file of a request; false with the error code set when it cannot be.

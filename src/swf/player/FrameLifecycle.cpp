@@ -43,6 +43,7 @@ constexpr PhaseEntry kPhases[] = {
     {Phase::FinishUnloads,      false, true,  false, false},
     {Phase::EnterFirstFrame,    true,  false, false, false},
     {Phase::AdvanceTimelines,   false, true,  false, false},
+    {Phase::ArriveLevels,       false, true,  false, false},
     {Phase::EnterFrameEvent,    false, true,  false, false},
     {Phase::HostGoto,           false, false, true,  false},
     {Phase::HostInput,          false, false, false, true},
@@ -152,6 +153,14 @@ void FrameLifecycle::runPhase(Phase phase, StepState& state) {
             }
             break;
         }
+        case Phase::ArriveLevels:
+            // In turn with the step's actions: the enterFrame events queued so far run before
+            // the level is there, its first frame's actions right after them.
+            if (ContentRequests* loader = context_.loader(); loader && loader->pendingCount() > 0)
+                context_.queueCallback([this] {
+                    if (ContentRequests* now = context_.loader()) now->arriveLevels();
+                });
+            break;
         case Phase::HostGoto:
             root_.gotoFrame(state.gotoFrame);
             break;

@@ -30,6 +30,7 @@ class FrameLifecycle {
         FinishUnloads,     // what waited for its unload handlers leaves its list
         EnterFirstFrame,   // the main timeline shows its first frame
         AdvanceTimelines,  // newest clips first: its enterFrame event is queued, it moves on
+        ArriveLevels,      // the level movies asked for last step arrive after the events so far
         EnterFrameEvent,   // ActionScript 3's enterFrame goes to every listener
         HostGoto,          // the host moves the main timeline
         HostInput,         // the host's mouse or keyboard event reaches the objects
