@@ -90,6 +90,8 @@ class Loading : public ::testing::Test {
         std::vector<uint8_t> cut = movie(8, {"push 1; pop"});
         cut[4] = static_cast<uint8_t>(cut.size() + 100);
         write(folder_ / "cut.swf", cut);
+        write(folder_ / "slash.swf", movie(8, {R"(push "v", "own"; setVariable
+            push "/:v"; getVariable; trace; push "_root"; getVariable; trace)"}));
         write(folder_ / "loop.swf", movie(8, {R"(push "c1"; trace)", R"(push "c2"; trace)"}));
     }
     void TearDown() override {
@@ -195,6 +197,11 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
          {R"(getUrl "targets.swf" "_level1")", ""},
          2,
          "_level1/ch\n_level1\n1"},
+        {"a level's movie starts after the next frame's enterFrame events; \"/\" is its root",
+         {R"(push "_level0"; getVariable; push "onEnterFrame"; function () { push "enter"; trace }
+             setMember; getUrl "slash.swf" "_level1"; push "v", "main"; setVariable)"},
+         2,
+         "enter\nown\n_level1"},
         {"a level's root swapped to a depth becomes that depth's level, and then stays",
          {R"(getUrl "hello.swf" "_level1")", "",
           R"(push 10, 1, "_level1"; getVariable; push "swapDepths"; callMethod; pop

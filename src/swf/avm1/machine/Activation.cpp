@@ -300,8 +300,8 @@ Object* Activation::resolveSwf4Target(std::string_view path) {
         if (slash == std::string_view::npos) return current;
         path.remove_prefix(slash + 1);
     } else if (path.starts_with('/')) {
-        MovieClip* root = machine_.context().root();
-        current = root ? machine_.stageObject(*root) : nullptr;
+        // "/" is _root: a level's own root for the code in that level.
+        current = rootFor(machine_, machine_.displayObjectOf(Value(current)));
         path.remove_prefix(1);
     }
     while (!path.empty() && current) {
@@ -327,10 +327,9 @@ Object* Activation::resolveTarget(std::string_view path, bool variablePath) {
     if (path.empty()) return start;
     if (version_ < 5) return resolveSwf4Target(path);
     Object* current = start;
-    MovieClip* root = machine_.context().root();
     bool slashSeen = false;
     if (path.front() == '/') {
-        current = root ? machine_.stageObject(*root) : nullptr;
+        current = rootFor(machine_, machine_.displayObjectOf(Value(start)));
         path.remove_prefix(1);
         slashSeen = true;
     }

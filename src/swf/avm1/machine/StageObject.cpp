@@ -55,14 +55,18 @@ DisplayObject* clipAtPath(Machine& machine, const std::string& path) {
     if (path.empty() || !root) return nullptr;
     // A relative path starts at the timeline the running code acts on.
     Value current(machine.runningTarget());
-    if (path.front() == '/' || !machine.displayObjectOf(current))
-        current = Value(machine.stageObject(*root));
+    if (!machine.displayObjectOf(current)) current = Value(machine.stageObject(*root));
+    // "/" and _root are the running code's own root: its level's, in a loaded level.
+    const Value ownRoot(rootFor(machine, machine.displayObjectOf(current)));
+    if (path.front() == '/') current = ownRoot;
     std::string_view rest = path;
     size_t parts = 0;
     while (!rest.empty() && parts++ < kMaxPathParts) {
         std::string_view part = takePathPart(rest);
         if (part.empty()) continue;
-        if (machine.namesEqual(part, "_root") || machine.namesEqual(part, "_level0"))
+        if (machine.namesEqual(part, "_root"))
+            current = ownRoot;
+        else if (machine.namesEqual(part, "_level0"))
             current = Value(machine.stageObject(*root));
         else
             current = machine.get(current, part == ".." ? std::string_view("_parent") : part);

@@ -89,7 +89,7 @@ DisplayObject* resolvePath(Machine& m, DisplayObject& from, std::string_view pat
     if (path.empty()) return nullptr;
     DisplayObject* current = &from;
     if (path.front() == '/') {
-        current = m.context().root();
+        current = m.displayObjectOf(Value(rootFor(m, current)));
         path.remove_prefix(1);
     }
     for (int parts = 0; !path.empty() && current && parts < kMaxPathParts; ++parts) {
