@@ -396,18 +396,23 @@ TEST_F(Loading, EachFamilyOfVersionsHasItsOwnBuiltIns) {
     const std::string seen =
         R"(push "_global"; getVariable; push "mark"; getMember; trace
            push 0, "Object"; newObject; push "seen"; getMember; trace
-           push "_level0"; getVariable; push "MovieClip"; getVariable; instanceOf; trace)";
+           push "_level0"; getVariable; push "MovieClip"; getVariable; instanceOf; trace
+           push 10, 10, 0, 0, 1, "field", 6, "this"; getVariable; push "createTextField"
+           callMethod; pop; push "text", 1, "TextField"; getVariable; push "prototype"
+           getMember; push "hasOwnProperty"; callMethod; trace)";
     write(folder_ / "family6.swf", movie(6, {seen}));
     write(folder_ / "family7.swf", movie(7, {seen}));
     LoadCase c{"",
-               {R"(push "_global"; getVariable; push "mark", "main"; setMember
+               {R"(push 10, 10, 0, 0, 1, "field", 6, "this"; getVariable
+                   push "createTextField"; callMethod; pop
+                   push "_global"; getVariable; push "mark", "main"; setMember
                    push "Object"; getVariable; push "prototype"; getMember; push "seen", "yes"
                    setMember; getUrl "family6.swf" "_level1")",
                 R"(getUrl "family7.swf" "_level2")", "",
                 R"(push "_level1"; getVariable; push "MovieClip"; getVariable; instanceOf; trace
                    push "_level2"; getVariable; push "MovieClip"; getVariable; instanceOf; trace
                    stop)"},
-               5, "undefined\nundefined\nfalse\nmain\nyes\ntrue\nfalse\ntrue"};
+               5, "undefined\nundefined\nfalse\ntrue\nmain\nyes\ntrue\ntrue\nfalse\ntrue"};
     EXPECT_EQ(run(c), c.trace);
 }
 

@@ -664,7 +664,7 @@ Value textFieldGetFontList(Machine& m, Object*, std::span<const Value>) {
     return Value(m.newArray(names));
 }
 
-// Whether the field properties are on TextField.prototype yet.
+// Whether the field properties are on this family's TextField.prototype yet.
 struct FieldPropertiesMade {
     bool made = false;
 };
@@ -672,7 +672,7 @@ struct FieldPropertiesMade {
 // The player puts the field properties on the prototype when its first field is made, by
 // the timeline, createTextField or new TextField().
 void makeFieldProperties(Machine& m) {
-    auto& state = m.natives().state<FieldPropertiesMade>();
+    auto& state = m.realmState<FieldPropertiesMade>();
     if (state.made) return;
     state.made = true;
     if (Object* proto = m.prototypes().textField) installProperties(m, proto);
