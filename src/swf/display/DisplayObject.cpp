@@ -286,4 +286,11 @@ void DisplayObject::renderUnmasked(RenderContext& context, const Matrix& parentT
     if (clipped) context.canvas.popMask();
 }
 
+MovieClip* DisplayObject::nearestClip() {
+    DisplayObject* o = this;
+    for (int steps = 0; o && steps <= MovieContext::kMaxNesting; ++steps, o = o->parent())
+        if (MovieClip* clip = o->asMovieClip()) return clip;
+    return nullptr;
+}
+
 }  // namespace swf

@@ -97,6 +97,8 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     uint64_t bornTick() const { return bornTick_; }
 
     DisplayObject* parent() const { return parent_; }
+    // The object itself when it is a clip, else the nearest clip holding it; null for none.
+    MovieClip* nearestClip();
     // The display list the object stands in (set by the list itself), or null.
     void setHoldingList(DisplayList* list) { holdingList_ = list; }
     void attach(DisplayObject* parent) {

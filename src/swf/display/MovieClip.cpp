@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <utility>
 
 #include "swf/action/ActionRunner.h"
 #include "swf/bitmap/BitmapCharacter.h"
@@ -49,12 +50,8 @@ const Dictionary& MovieClip::dictionary() const {
 }
 
 std::shared_ptr<const SwfMovie> MovieClip::ownerMovie() const {
-    int steps = 0;
-    for (const DisplayObject* o = this; o && steps <= MovieContext::kMaxNesting + 1;
-         o = o->parent(), ++steps)
-        if (const auto* clip = dynamic_cast<const MovieClip*>(o); clip && clip->movie_)
-            return clip->movie_;
-    return context().moviePointer();
+    const MovieClip& root = movieRoot();
+    return root.movie_ ? root.movie_ : context().moviePointer();
 }
 
 int MovieClip::swfVersion() const {
@@ -71,13 +68,17 @@ bool MovieClip::takeInitFrame(int frame) {
     return true;
 }
 
-MovieClip& MovieClip::movieRoot() {
-    MovieClip* root = this;
+const MovieClip& MovieClip::movieRoot() const {
+    const MovieClip* root = this;
     int steps = 0;
-    for (DisplayObject* o = parent(); o && !root->movie_ && steps <= MovieContext::kMaxNesting;
-         o = o->parent(), ++steps)
-        if (MovieClip* clip = o->asMovieClip()) root = clip;
+    for (const DisplayObject* o = parent();
+         o && !root->movie_ && steps <= MovieContext::kMaxNesting; o = o->parent(), ++steps)
+        if (const auto* clip = dynamic_cast<const MovieClip*>(o)) root = clip;
     return *root;
+}
+
+MovieClip& MovieClip::movieRoot() {
+    return const_cast<MovieClip&>(std::as_const(*this).movieRoot());
 }
 
 bool MovieClip::takeInitSprite(uint16_t spriteId) {

@@ -101,6 +101,7 @@ class MovieClip : public DisplayObject, public SoundClip {
     // movie: later ones for that sprite do not run.
     bool takeInitSprite(uint16_t spriteId);
     // The main timeline of the movie this clip belongs to (a level or a loaded movie's clip).
+    const MovieClip& movieRoot() const;
     MovieClip& movieRoot();
     // Makes and places a timeline object from its accumulated placement.
     void instantiate(const PlaceObject& state, const DisplayObject* replaced);

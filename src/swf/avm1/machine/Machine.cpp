@@ -745,22 +745,11 @@ Value Machine::constructNative(Function& function, Object* instance,
 
 // ---- display objects
 
-namespace {
-
-// The version of the movie an object belongs to: its own clip's, else the clip holding it.
-int movieVersionOf(const DisplayObject& object, int fallback) {
-    const DisplayObject* o = &object;
-    for (int steps = 0; o && steps <= MovieContext::kMaxNesting; ++steps, o = o->parent())
-        if (const MovieClip* clip = dynamic_cast<const MovieClip*>(o)) return clip->swfVersion();
-    return fallback;
-}
-
-}  // namespace
-
 StageObject* Machine::stageObject(DisplayObject& object) {
     if (object.scriptObject()) return object.scriptObject();
     // A display object is an instance of its own movie's classes, whoever reaches it first.
-    Prototypes& prototypes = realmOf(movieVersionOf(object, movieVersion_)).prototypes;
+    MovieClip* clip = object.nearestClip();
+    Prototypes& prototypes = realmOf(clip ? clip->swfVersion() : movieVersion_).prototypes;
     Object* proto = prototypes.object;
     if (object.asMovieClip()) proto = prototypes.movieClip;
     else if (object.isButton()) proto = prototypes.button;

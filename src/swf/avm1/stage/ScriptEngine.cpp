@@ -146,13 +146,8 @@ void ScriptEngine::runInitActions(std::span<const uint8_t> code, MovieClip& root
 
 void ScriptEngine::runButtonActions(const std::vector<uint8_t>& code, DisplayObject& timeline) {
     // A button inside a button runs its actions there, with the movie of the clip holding both.
-    MovieClip* clip = timeline.asMovieClip();
-    DisplayObject* holder = timeline.parent();
-    for (int steps = 0; holder && !clip && steps < MovieContext::kMaxNesting; ++steps) {
-        clip = holder->asMovieClip();
-        holder = holder->parent();
-    }
-    if (clip) machine_.runActions(blockOf(code, *clip), timeline);
+    if (MovieClip* clip = timeline.nearestClip())
+        machine_.runActions(blockOf(code, *clip), timeline);
 }
 
 void ScriptEngine::broadcast(const char* objectName, const char* message,
