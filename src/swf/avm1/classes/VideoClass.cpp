@@ -27,29 +27,16 @@ Value videoClear(Machine& m, Object* self, std::span<const Value>) {
     return Value();
 }
 
-Value videoWidth(Machine& m, Object* self, std::span<const Value>) {
+// A property read off the video object; undefined on anything else.
+template <auto read>
+Value videoProperty(Machine& m, Object* self, std::span<const Value>) {
     VideoInstance* video = videoOf(m, self);
-    return video ? Value(video->pictureWidth()) : Value();
-}
-
-Value videoHeight(Machine& m, Object* self, std::span<const Value>) {
-    VideoInstance* video = videoOf(m, self);
-    return video ? Value(video->pictureHeight()) : Value();
-}
-
-Value videoSmoothing(Machine& m, Object* self, std::span<const Value>) {
-    VideoInstance* video = videoOf(m, self);
-    return video ? Value(video->smoothing()) : Value();
+    return video ? Value((video->*read)()) : Value();
 }
 
 Value videoSetSmoothing(Machine& m, Object* self, std::span<const Value> args) {
     if (VideoInstance* video = videoOf(m, self)) video->setSmoothing(m.toBoolean(arg(args, 0)));
     return Value();
-}
-
-Value videoDeblocking(Machine& m, Object* self, std::span<const Value>) {
-    VideoInstance* video = videoOf(m, self);
-    return video ? Value(video->deblocking()) : Value();
 }
 
 Value videoSetDeblocking(Machine& m, Object* self, std::span<const Value> args) {
@@ -59,10 +46,10 @@ Value videoSetDeblocking(Machine& m, Object* self, std::span<const Value> args) 
 
 // The picture's properties: read-only sizes, and the two filters scripts may set.
 constexpr NativeMember kVideoProperties[] = {
-    native::accessor("smoothing", videoSmoothing, videoSetSmoothing),
-    native::accessor("deblocking", videoDeblocking, videoSetDeblocking),
-    native::accessor("height", videoHeight, native::nothing),
-    native::accessor("width", videoWidth, native::nothing),
+    native::accessor("smoothing", videoProperty<&VideoInstance::smoothing>, videoSetSmoothing),
+    native::accessor("deblocking", videoProperty<&VideoInstance::deblocking>, videoSetDeblocking),
+    native::accessor("height", videoProperty<&VideoInstance::pictureHeight>, native::nothing),
+    native::accessor("width", videoProperty<&VideoInstance::pictureWidth>, native::nothing),
 };
 
 constexpr NativeMember kVideoMethods[] = {

@@ -716,7 +716,8 @@ Value Machine::construct(const Value& functionValue, std::span<const Value> args
     return Value(instance);
 }
 
-void Machine::linkInstance(Object& instance, const Value& prototypeValue, const Value& constructor) {
+void Machine::linkInstance(Object& instance, const Value& prototypeValue,
+                           const Value& constructor) {
     // A prototype that is a primitive is what the instance's __proto__ then reads.
     if (!prototypeValue.isObject() && !prototypeValue.isNullish())
         instance.defineOwn("__proto__", Property{prototypeValue, nullptr, nullptr, kDontEnum});
