@@ -173,45 +173,45 @@ bool VideoDecoder::decode(std::span<const uint8_t> data, Bitmap* picture) {
         const bool smooth = codec_ == VideoCharacter::H263 &&
                             (deblocking_ == 0 ? info.deblock : deblocking_ >= 2) &&
                             frame_->format == AV_PIX_FMT_YUV420P;
-        if (picture && sized && smooth && !smoothBlockEdges(info.quantizer)) {
+        const AVFrame* shown =
+            picture && sized && smooth ? smoothBlockEdges(info.quantizer) : frame_;
+        if (!shown) {
             av_frame_unref(frame_);
             return outOfMemory();
         }
-        const bool converted = !picture || !sized || convert(*picture);
+        const bool converted = !picture || !sized || convert(*shown, *picture);
         av_frame_unref(frame_);
         if (!converted) return false;
     }
 }
 
-bool VideoDecoder::smoothBlockEdges(int quantizer) {
+const AVFrame* VideoDecoder::smoothBlockEdges(int quantizer) {
     if (!smoothed_) {
         smoothed_ = av_frame_alloc();
-        if (!smoothed_) return false;
+        if (!smoothed_) return nullptr;
         smoothed_->format = frame_->format;
         smoothed_->width = width_;
         smoothed_->height = height_;
         if (av_frame_get_buffer(smoothed_, 0) < 0) {
             av_frame_free(&smoothed_);
-            return false;
+            return nullptr;
         }
     }
-    if (av_frame_copy(smoothed_, frame_) < 0) return false;
+    if (av_frame_copy(smoothed_, frame_) < 0) return nullptr;
     BlockEdgeFilter::apply(smoothed_->data[0], width_, height_, smoothed_->linesize[0], quantizer);
     for (int plane = 1; plane < 3; ++plane)
         BlockEdgeFilter::apply(smoothed_->data[plane], (width_ + 1) / 2, (height_ + 1) / 2,
                                smoothed_->linesize[plane], quantizer);
-    av_frame_unref(frame_);
-    av_frame_ref(frame_, smoothed_);
-    return true;
+    return smoothed_;
 }
 
-bool VideoDecoder::convert(Bitmap& picture) {
-    const auto format = static_cast<AVPixelFormat>(frame_->format);
+bool VideoDecoder::convert(const AVFrame& source, Bitmap& picture) {
+    const auto format = static_cast<AVPixelFormat>(source.format);
     if (format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVA420P) {
         picture.width = width_;
         picture.height = height_;
         picture.rgba.resize(static_cast<size_t>(width_) * static_cast<size_t>(height_) * 4);
-        convertYuv420(*frame_, width_, height_, format == AV_PIX_FMT_YUVA420P, picture.rgba);
+        convertYuv420(source, width_, height_, format == AV_PIX_FMT_YUVA420P, picture.rgba);
         return true;
     }
     scaler_ = sws_getCachedContext(scaler_, width_, height_, format, width_, height_,
@@ -233,7 +233,7 @@ bool VideoDecoder::convert(Bitmap& picture) {
             return outOfMemory();
         }
     }
-    sws_scale(scaler_, frame_->data, frame_->linesize, 0, height_, rgba_->data, rgba_->linesize);
+    sws_scale(scaler_, source.data, source.linesize, 0, height_, rgba_->data, rgba_->linesize);
     picture.width = width_;
     picture.height = height_;
     const size_t rowBytes = static_cast<size_t>(width_) * 4;

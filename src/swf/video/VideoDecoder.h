@@ -43,11 +43,11 @@ class VideoDecoder {
   private:
     bool fail(const char* what, int code);
     bool outOfMemory();
-    bool convert(Bitmap& picture);
-    // Puts the decoded picture's planes, their block edges smoothed, in place of the decoded
-    // picture (in `smoothed_`, the decoder keeping its own as a reference); false when out
-    // of memory.
-    bool smoothBlockEdges(int quantizer);
+    // Turns `source`, the decoded picture or its smoothed copy, into `picture`.
+    bool convert(const AVFrame& source, Bitmap& picture);
+    // The decoded picture's copy with its block edges smoothed (in `smoothed_`: the decoder
+    // keeps its own picture as a reference); null when out of memory.
+    const AVFrame* smoothBlockEdges(int quantizer);
 
     uint8_t codec_;
     uint8_t deblocking_;  // as DefineVideoStream sets it: 0 as each frame asks, 1 off, more on
