@@ -315,8 +315,8 @@ void Canvas::clear(Rgba color) {
 
 void Canvas::setQuality(RenderQuality quality) {
     impl_->quality = quality;
-    impl_->fills.setAntiAliased(antiAliases(quality));
-    impl_->strokes.setAntiAliased(antiAliases(quality));
+    impl_->fills.setSamplesPerSide(samplesPerSide(quality));
+    impl_->strokes.setSamplesPerSide(samplesPerSide(quality));
 }
 
 void Canvas::startPicture(Rgba color) {

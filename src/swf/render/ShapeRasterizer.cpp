@@ -14,64 +14,22 @@ bool ShapeRasterizer::addFills(const Shape& shape, std::span<const ShapePath> pa
             return -1;
         return static_cast<int>(index - 1 - first);
     };
-    if (!antiAliased_) {
-        aliased_.reset(clip, !shape.nonZeroWinding);
-        return addEdges(
-            paths, flattener, styleOf,
-            [this](int left, int right) { aliased_.styles(left, right); },
-            [this](Point p) { aliased_.moveTo(p); }, [this](Point p) { aliased_.lineTo(p); });
-    }
-    // One fill on the same side of every bounding edge (the other side unfilled) needs no
-    // style bookkeeping.
-    int oneLeft = -1, oneRight = -1;
-    oneFill_ = true;
-    for (const ShapePath& path : paths) {
-        int left = styleOf(path.fill0);
-        int right = styleOf(path.fill1);
-        if (left == right) continue;
-        if (oneLeft == -1 && oneRight == -1) {
-            oneLeft = left;
-            oneRight = right;
-        }
-        if (left != oneLeft || right != oneRight || (left != -1 && right != -1)) {
-            oneFill_ = false;
-            break;
-        }
-    }
     // A fill is the region its edges bound, whatever their order and direction: crossing an
     // edge enters or leaves it, which is the even-odd rule per style. Shapes that ask for the
-    // non-zero rule get it: the rasterizer counts an edge up for the style on one side and
-    // down for the style on the other, which is the winding of each fill.
-    if (oneFill_) {
-        oneStyle_ = static_cast<unsigned>(std::max(oneLeft, oneRight));
-        single_.reset(clip, !shape.nonZeroWinding, oneRight != -1);
-        return addEdges(
-            paths, flattener, styleOf, [](int, int) {}, [this](Point p) { single_.moveTo(p); },
-            [this](Point p) { single_.lineTo(p); });
-    }
-    rasterizer_.reset();
-    rasterizer_.clip_box(clip.x1, clip.y1, clip.x2, clip.y2);
-    rasterizer_.filling_rule(shape.nonZeroWinding ? agg::fill_non_zero : agg::fill_even_odd);
-    return addEdges(
-        paths, flattener, styleOf, [this](int left, int right) { rasterizer_.styles(left, right); },
-        [this](Point p) { rasterizer_.move_to_d(p.x, p.y); },
-        [this](Point p) { rasterizer_.line_to_d(p.x, p.y); });
-}
-
-template <class StyleOf, class SetStyles, class MoveTo, class LineTo>
-bool ShapeRasterizer::addEdges(std::span<const ShapePath> paths, EdgeFlattener& flattener,
-                               StyleOf styleOf, SetStyles setStyles, MoveTo moveTo, LineTo lineTo) {
+    // non-zero rule get it: an edge counts up for the style on one side and down for the style
+    // on the other, which is the winding of each fill.
+    sampler_.reset(clip, !shape.nonZeroWinding, samplesPerSide_);
     for (const ShapePath& path : paths) {
         int left = styleOf(path.fill0);
         int right = styleOf(path.fill1);
         if (left == right) continue;  // no fill, or the same fill on both sides: no boundary
-        setStyles(left, right);
+        sampler_.styles(left, right);
         const Point* lastEnd = nullptr;
         for (const Edge& edge : path.edges) {
-            if (!lastEnd || !(edge.from == *lastEnd)) moveTo(flattener.toPixels(edge.from));
+            if (!lastEnd || !(edge.from == *lastEnd)) sampler_.moveTo(flattener.toPixels(edge.from));
             points_.clear();
             if (!flattener.append(edge, points_)) return false;
-            for (const Point& p : points_) lineTo(p);
+            for (const Point& p : points_) sampler_.lineTo(p);
             lastEnd = &edge.to;
         }
     }
@@ -79,36 +37,21 @@ bool ShapeRasterizer::addEdges(std::span<const ShapePath> paths, EdgeFlattener& 
 }
 
 void ShapeRasterizer::render(SurfaceBlender& surface, FillStyleTable& styles) {
-    if (!antiAliased_) {
-        if (!aliased_.rewind()) return;
-        scanline_.reset(aliased_.minX(), aliased_.maxX());
-        int style = 0;
-        while (aliased_.sweep(scanline_, style))
-            blendSpans(surface, styles.paint(static_cast<unsigned>(style)));
-        return;
-    }
-    if (oneFill_) {
-        if (!single_.rewind()) return;
-        scanline_.reset(single_.minX(), single_.maxX());
-        const FillPaint& paint = styles.paint(oneStyle_);
-        while (single_.sweep(scanline_)) blendSpans(surface, paint);
-        return;
-    }
-    if (!rasterizer_.rewind_scanlines()) return;
-    int minX = rasterizer_.min_x();
-    scanline_.reset(minX, rasterizer_.max_x());
-    auto rowLength = static_cast<size_t>(rasterizer_.max_x() - minX + 2);
+    if (!sampler_.rewind()) return;
+    int minX = sampler_.minX();
+    scanline_.reset(minX, sampler_.maxX());
+    auto rowLength = static_cast<size_t>(sampler_.maxX() - minX + 1);
     if (mix_.size() < rowLength) {
         mix_.resize(rowLength);
         mixCovers_.resize(rowLength);
     }
-    while (unsigned fillCount = rasterizer_.sweep_styles()) {
-        if (fillCount > 1) {
-            blendMixedRow(surface, styles, fillCount);
+    while (sampler_.nextRow()) {
+        if (sampler_.rowStyleCount() > 1) {
+            blendMixedRow(surface, styles);
             continue;
         }
-        if (!rasterizer_.sweep_scanline(scanline_, 0)) continue;
-        blendSpans(surface, styles.paint(rasterizer_.style(0)));
+        sampler_.covers(0, scanline_);
+        blendSpans(surface, styles.paint(static_cast<unsigned>(sampler_.rowStyle(0))));
     }
 }
 
@@ -119,21 +62,24 @@ void ShapeRasterizer::blendSpans(SurfaceBlender& surface, const FillPaint& paint
                       paint);
 }
 
-void ShapeRasterizer::blendMixedRow(SurfaceBlender& surface, FillStyleTable& styles,
-                                    unsigned fillCount) {
-    unsigned rowLength = rasterizer_.scanline_length();
-    if (rowLength == 0) return;
-    int minX = rasterizer_.min_x();
-    auto start = static_cast<size_t>(rasterizer_.scanline_start() - minX);
-    std::fill_n(mix_.begin() + static_cast<std::ptrdiff_t>(start), rowLength,
-                agg::rgba8(0, 0, 0, 0));
-    std::fill_n(mixCovers_.begin() + static_cast<std::ptrdiff_t>(start), rowLength, 0);
-    bool swept = false;
-    for (unsigned i = 0; i < fillCount; ++i) {
-        const FillPaint& paint = styles.paint(rasterizer_.style(i));
-        if (!rasterizer_.sweep_scanline(scanline_, static_cast<int>(i))) continue;
-        swept = true;
-        auto span = scanline_.begin();
+void ShapeRasterizer::blendMixedRow(SurfaceBlender& surface, FillStyleTable& styles) {
+    // The row's extent is where any of its fills took samples.
+    sampler_.coversOfAll(scanline_);
+    if (scanline_.num_spans() == 0) return;
+    int minX = sampler_.minX();
+    auto first = static_cast<size_t>(scanline_.begin()->x - minX);
+    size_t end = first;
+    auto span = scanline_.begin();
+    for (unsigned n = scanline_.num_spans(); n > 0; --n, ++span)
+        end = static_cast<size_t>(span->x + span->len - minX);
+    std::fill(mix_.begin() + static_cast<std::ptrdiff_t>(first),
+              mix_.begin() + static_cast<std::ptrdiff_t>(end), agg::rgba8(0, 0, 0, 0));
+    std::fill(mixCovers_.begin() + static_cast<std::ptrdiff_t>(first),
+              mixCovers_.begin() + static_cast<std::ptrdiff_t>(end), 0);
+    for (size_t i = 0; i < sampler_.rowStyleCount(); ++i) {
+        const FillPaint& paint = styles.paint(static_cast<unsigned>(sampler_.rowStyle(i)));
+        sampler_.covers(i, scanline_);
+        span = scanline_.begin();
         for (unsigned n = scanline_.num_spans(); n > 0; --n, ++span) {
             auto len = static_cast<unsigned>(span->len);
             if (!paint.isSolid()) {
@@ -152,8 +98,8 @@ void ShapeRasterizer::blendMixedRow(SurfaceBlender& surface, FillStyleTable& sty
             }
         }
     }
-    if (swept)
-        surface.blend(rasterizer_.scanline_start(), scanline_.y(), rowLength, mix_.data() + start);
+    surface.blend(minX + static_cast<int>(first), scanline_.y(), static_cast<unsigned>(end - first),
+                  mix_.data() + first);
 }
 
 }  // namespace swf

@@ -36,13 +36,8 @@ agg::line_join_e aggJoin(JoinStyle join) {
 
 bool StrokeRasterizer::addStroke(StrokeBuilder& outline, const LineStyle& style,
                                  const StrokePen& pen, PixelBox clip, WorkBudget& budget) {
-    if (antiAliased_) {
-        rasterizer_.reset();
-        rasterizer_.clip_box(clip.x1, clip.y1, clip.x2, clip.y2);
-    } else {
-        aliased_.reset(clip, false);
-        aliased_.styles(0, -1);
-    }
+    sampler_.reset(clip, false, samplesPerSide_);
+    sampler_.styles(0, -1);
     // AGG's stroker winds every outline the same way, so under the non-zero rule the body
     // and its stubs unite.
     return add(outline.body(), outline.bodyCap(), style, pen, clip, budget) &&
@@ -51,23 +46,16 @@ bool StrokeRasterizer::addStroke(StrokeBuilder& outline, const LineStyle& style,
 }
 
 void StrokeRasterizer::render(SurfaceBlender& surface, const FillPaint& paint) {
-    auto blendSpans = [&] {
+    sampler_.closeContour();
+    if (!sampler_.rewind()) return;
+    scanline_.reset(sampler_.minX(), sampler_.maxX());
+    while (sampler_.nextRow()) {
+        sampler_.covers(0, scanline_);
         auto span = scanline_.begin();
         for (unsigned n = scanline_.num_spans(); n > 0; --n, ++span)
             surface.blend(span->x, scanline_.y(), static_cast<unsigned>(span->len), span->covers,
                           paint);
-    };
-    if (!antiAliased_) {
-        aliased_.closeContour();
-        if (!aliased_.rewind()) return;
-        scanline_.reset(aliased_.minX(), aliased_.maxX());
-        int style = 0;
-        while (aliased_.sweep(scanline_, style)) blendSpans();
-        return;
     }
-    if (!rasterizer_.rewind_scanlines()) return;
-    scanline_.reset(rasterizer_.min_x(), rasterizer_.max_x());
-    while (rasterizer_.sweep_scanline(scanline_)) blendSpans();
 }
 
 bool StrokeRasterizer::add(agg::path_storage& path, CapStyle cap, const LineStyle& style,
@@ -105,15 +93,13 @@ bool StrokeRasterizer::add(agg::path_storage& path, CapStyle cap, const LineStyl
             lastX = x;
             lastY = y;
         }
-        if (antiAliased_) {
-            rasterizer_.add_vertex(x, y, cmd);
-        } else if (agg::is_move_to(cmd)) {
-            aliased_.closeContour();
-            aliased_.moveTo({x, y});
+        if (agg::is_move_to(cmd)) {
+            sampler_.closeContour();
+            sampler_.moveTo({x, y});
         } else if (agg::is_vertex(cmd)) {
-            aliased_.lineTo({x, y});
+            sampler_.lineTo({x, y});
         } else if (agg::is_close(cmd)) {
-            aliased_.closeContour();
+            sampler_.closeContour();
         }
     }
     return true;

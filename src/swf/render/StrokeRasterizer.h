@@ -1,15 +1,14 @@
 #pragma once
 // Rasterises stroked outlines (AGG's stroker: caps, joins, miter limit) with the non-zero
-// rule, so a stroke that overlaps itself is painted once. Without anti-aliasing the outline is
-// sampled at pixel centres, as fills are.
+// rule, so a stroke that overlaps itself is painted once. The outline is point sampled, as
+// fills are.
 
 #include <agg_path_storage.h>
-#include <agg_rasterizer_scanline_aa.h>
 #include <agg_scanline_u.h>
 
 #include "swf/render/EdgeFlattener.h"
 #include "swf/render/FillPaint.h"
-#include "swf/render/PixelCentreRasterizer.h"
+#include "swf/render/PointSampleRasterizer.h"
 #include "swf/render/StrokeBuilder.h"
 #include "swf/render/SurfaceBlender.h"
 #include "swf/render/WorkBudget.h"
@@ -25,8 +24,8 @@ class StrokeRasterizer {
     bool addStroke(StrokeBuilder& outline, const LineStyle& style, const StrokePen& pen,
                    PixelBox clip, WorkBudget& budget);
 
-    // Off: render paints every pixel fully or not at all.
-    void setAntiAliased(bool antiAliased) { antiAliased_ = antiAliased; }
+    // The samples each pixel takes along each side: 1 paints a pixel fully or not at all.
+    void setSamplesPerSide(int samplesPerSide) { samplesPerSide_ = samplesPerSide; }
 
     // Draws what addStroke gathered onto the surface in the paint's colours.
     void render(SurfaceBlender& surface, const FillPaint& paint);
@@ -35,10 +34,9 @@ class StrokeRasterizer {
     bool add(agg::path_storage& path, CapStyle cap, const LineStyle& style, const StrokePen& pen,
              PixelBox clip, WorkBudget& budget);
 
-    agg::rasterizer_scanline_aa<agg::rasterizer_sl_clip_dbl> rasterizer_;
-    PixelCentreRasterizer aliased_;
+    PointSampleRasterizer sampler_;
     agg::scanline_u8 scanline_;
-    bool antiAliased_ = true;
+    int samplesPerSide_ = 4;
 };
 
 }  // namespace swf

@@ -1,0 +1,234 @@
+#include "swf/render/PointSampleRasterizer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace swf {
+
+namespace {
+
+// Points are held at 1/256 pixel, so that an edge a transform leaves a hair's breadth from a
+// sample counts as on it, as the original player's edges do.
+constexpr double kSubpixels = 256;
+
+Point onSubpixelGrid(Point p, int perSide) {
+    return {std::round(p.x * kSubpixels) / kSubpixels * perSide,
+            std::round(p.y * kSubpixels) / kSubpixels * perSide};
+}
+
+// Rounding error could tip an edge that runs through a sample to either side of it; held at
+// 1/65536 sample, its crossing lies exactly on the sample.
+double onCrossingGrid(double x) {
+    return std::round(x * 65536) / 65536;
+}
+
+// The first sample, column or row, whose centre lies at or after `at`; `at` is bounded to
+// [low, high] first, so far away coordinates stay within an int.
+int firstCentreFrom(double at, int low, int high) {
+    return static_cast<int>(std::ceil(std::clamp(at, low - 1.0, high + 1.0) - 0.5));
+}
+
+int floorDivide(int a, int b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
+}  // namespace
+
+void PointSampleRasterizer::reset(PixelBox clip, bool evenOdd, int samplesPerSide) {
+    edges_.clear();
+    active_.clear();
+    for (StyleSamples& samples : rowStyles_) spareStyles_.push_back(std::move(samples));
+    rowStyles_.clear();
+    evenOdd_ = evenOdd;
+    perSide_ = std::clamp(samplesPerSide, 1, 4);
+    left_ = right_ = -1;
+    start_ = last_ = {0, 0};
+    // The clip box lies on the surface, whose size is an int.
+    auto floorOf = [this](double v) { return static_cast<int>(std::floor(v)) * perSide_; };
+    auto ceilOf = [this](double v) { return static_cast<int>(std::ceil(v)) * perSide_; };
+    int left = floorOf(clip.x1), right = ceilOf(clip.x2);
+    int top = floorOf(clip.y1), bottom = ceilOf(clip.y2);
+    firstColumn_ = firstCentreFrom(clip.x1 * perSide_, left, right);
+    endColumn_ = firstCentreFrom(clip.x2 * perSide_, left, right);
+    firstRow_ = firstCentreFrom(clip.y1 * perSide_, top, bottom);
+    endRow_ = firstCentreFrom(clip.y2 * perSide_, top, bottom);
+}
+
+int PointSampleRasterizer::pixelOf(int column) const {
+    return floorDivide(column, perSide_);
+}
+
+void PointSampleRasterizer::styles(int left, int right) {
+    left_ = left;
+    right_ = right;
+    int highest = std::max(left, right);
+    if (highest >= 0 && static_cast<size_t>(highest) >= winding_.size())
+        winding_.resize(static_cast<size_t>(highest) + 1, 0);
+}
+
+void PointSampleRasterizer::moveTo(Point p) {
+    start_ = last_ = onSubpixelGrid(p, perSide_);
+}
+
+void PointSampleRasterizer::lineTo(Point to) {
+    addEdge(onSubpixelGrid(to, perSide_));
+}
+
+void PointSampleRasterizer::addEdge(Point p) {
+    Point from = last_;
+    last_ = p;
+    if ((left_ < 0 && right_ < 0) || from.y == p.y) return;
+    if (!std::isfinite(from.x) || !std::isfinite(from.y) || !std::isfinite(p.x) ||
+        !std::isfinite(p.y))
+        return;
+    bool down = p.y > from.y;
+    const Point& upper = down ? from : p;
+    const Point& lower = down ? p : from;
+    // The sample rows the edge crosses, its lower end excluded, so that edges meeting end to
+    // end cross each sample once.
+    int firstRow = std::max(firstCentreFrom(upper.y, firstRow_, endRow_), firstRow_);
+    int endRow = std::min(firstCentreFrom(lower.y, firstRow_, endRow_), endRow_);
+    if (firstRow >= endRow) return;
+    edges_.push_back(
+        {upper.x, upper.y, (lower.x - upper.x) / (lower.y - upper.y), firstRow, endRow, left_,
+         right_, down ? 1 : -1});
+}
+
+bool PointSampleRasterizer::rewind() {
+    active_.clear();
+    for (StyleSamples& samples : rowStyles_) spareStyles_.push_back(std::move(samples));
+    rowStyles_.clear();
+    if (edges_.empty() || firstColumn_ >= endColumn_) return false;
+    std::sort(edges_.begin(), edges_.end(),
+              [](const Edge& a, const Edge& b) { return a.firstRow < b.firstRow; });
+    nextEdge_ = 0;
+    row_ = edges_.front().firstRow;
+    return true;
+}
+
+void PointSampleRasterizer::enter(int style, int delta) {
+    if (style < 0) return;
+    int& winding = winding_[static_cast<size_t>(style)];
+    bool was = inside(winding);
+    winding += delta;
+    bool is = inside(winding);
+    if (was == is) return;
+    if (is)
+        insideStyles_.push_back(style);
+    else
+        insideStyles_.erase(std::find(insideStyles_.begin(), insideStyles_.end(), style));
+}
+
+void PointSampleRasterizer::addRun(int style, int from, int to) {
+    auto samples = std::find_if(rowStyles_.begin(), rowStyles_.end(),
+                                [style](const StyleSamples& s) { return s.style == style; });
+    if (samples == rowStyles_.end()) {
+        if (spareStyles_.empty()) {
+            rowStyles_.push_back({style, {}});
+        } else {
+            rowStyles_.push_back(std::move(spareStyles_.back()));
+            spareStyles_.pop_back();
+            rowStyles_.back().style = style;
+            rowStyles_.back().runs.clear();
+        }
+        samples = rowStyles_.end() - 1;
+    }
+    if (!samples->runs.empty() && samples->runs.back().second == from)
+        samples->runs.back().second = to;
+    else
+        samples->runs.emplace_back(from, to);
+}
+
+void PointSampleRasterizer::sampleRow(int row) {
+    while (nextEdge_ < edges_.size() && edges_[nextEdge_].firstRow <= row)
+        active_.push_back(&edges_[nextEdge_++]);
+    std::erase_if(active_, [row](const Edge* e) { return e->endRow <= row; });
+    double centre = row + 0.5;
+    crossings_.clear();
+    for (const Edge* e : active_)
+        crossings_.push_back(
+            {onCrossingGrid(e->x0 + (centre - e->y0) * e->slope), e});
+    std::sort(crossings_.begin(), crossings_.end(),
+              [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
+    insideStyles_.clear();
+    for (size_t i = 0; i < crossings_.size(); ++i) {
+        const Edge& edge = *crossings_[i].edge;
+        enter(edge.left, edge.direction);
+        enter(edge.right, -edge.direction);
+        if (insideStyles_.empty() || i + 1 == crossings_.size()) continue;
+        // Samples from this crossing up to, not including, the next one.
+        int from =
+            std::max(firstCentreFrom(crossings_[i].x, firstColumn_, endColumn_), firstColumn_);
+        int to =
+            std::min(firstCentreFrom(crossings_[i + 1].x, firstColumn_, endColumn_), endColumn_);
+        if (from >= to) continue;
+        addRun(*std::max_element(insideStyles_.begin(), insideStyles_.end()), from, to);
+    }
+    for (const Crossing& c : crossings_) {
+        if (c.edge->left >= 0) winding_[static_cast<size_t>(c.edge->left)] = 0;
+        if (c.edge->right >= 0) winding_[static_cast<size_t>(c.edge->right)] = 0;
+    }
+}
+
+bool PointSampleRasterizer::nextRow() {
+    for (StyleSamples& samples : rowStyles_) spareStyles_.push_back(std::move(samples));
+    rowStyles_.clear();
+    while (rowStyles_.empty()) {
+        if (active_.empty() && nextEdge_ < edges_.size())
+            row_ = std::max(row_, edges_[nextEdge_].firstRow);
+        if (row_ >= endRow_ || (active_.empty() && nextEdge_ == edges_.size())) return false;
+        pixelRow_ = floorDivide(row_, perSide_);
+        int end = std::min((pixelRow_ + 1) * perSide_, endRow_);
+        for (; row_ < end; ++row_) sampleRow(row_);
+    }
+    std::sort(rowStyles_.begin(), rowStyles_.end(),
+              [](const StyleSamples& a, const StyleSamples& b) { return a.style < b.style; });
+    return true;
+}
+
+void PointSampleRasterizer::covers(size_t i, agg::scanline_u8& scanline) {
+    chosen_.assign(1, &rowStyles_[i]);
+    fillScanline(chosen_, scanline);
+}
+
+void PointSampleRasterizer::coversOfAll(agg::scanline_u8& scanline) {
+    chosen_.clear();
+    for (const StyleSamples& samples : rowStyles_) chosen_.push_back(&samples);
+    fillScanline(chosen_, scanline);
+}
+
+void PointSampleRasterizer::fillScanline(const std::vector<const StyleSamples*>& styles,
+                                         agg::scanline_u8& scanline) {
+    // The count of samples along the row is a step function: each run raises it by its share
+    // of the pixels at its ends and by perSide_ over the pixels between them.
+    changes_.clear();
+    for (const StyleSamples* samples : styles)
+        for (auto [from, to] : samples->runs) {
+            int first = pixelOf(from), last = pixelOf(to - 1);
+            if (first == last) {
+                changes_.push_back({first, to - from});
+                changes_.push_back({first + 1, from - to});
+                continue;
+            }
+            int head = (first + 1) * perSide_ - from, tail = to - last * perSide_;
+            changes_.push_back({first, head});
+            changes_.push_back({first + 1, perSide_ - head});
+            changes_.push_back({last, tail - perSide_});
+            changes_.push_back({last + 1, -tail});
+        }
+    std::sort(changes_.begin(), changes_.end(),
+              [](const CountChange& a, const CountChange& b) { return a.pixel < b.pixel; });
+    const int full = perSide_ * perSide_;
+    scanline.reset_spans();
+    int count = 0;
+    for (size_t i = 0; i < changes_.size();) {
+        int pixel = changes_[i].pixel;
+        for (; i < changes_.size() && changes_[i].pixel == pixel; ++i) count += changes_[i].change;
+        if (count > 0 && i < changes_.size())
+            scanline.add_span(pixel, static_cast<unsigned>(changes_[i].pixel - pixel),
+                              static_cast<unsigned>((count * agg::cover_full + full / 2) / full));
+    }
+    scanline.finalize(pixelRow_);
+}
+
+}  // namespace swf
