@@ -301,6 +301,7 @@ std::shared_ptr<MovieClip> ContentLoader::targetClip(const LoadTarget& target, b
         return nullptr;
     auto root = std::make_shared<MovieClip>(context_, nullptr, nullptr, 0);
     root->setDepth(target.level);
+    root->setLevelName(target.level);
     context_.setLevel(target.level, root);
     context_.registerClip(root);
     return root;
