@@ -215,6 +215,8 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
              push 0, "r"; getVariable; push "removeMovieClip"; callMethod; pop; push "r"; getVariable; push "_target"; getMember; typeOf; trace)", ""},
          4,
          "hello\nundefined\n10\n_level1.c\n_level16394\nundefined"},
+        {"levels asked for in one frame start in the order of their numbers",
+         {R"(getUrl "loop.swf" "_level3"; getUrl "hello.swf" "_level2")", ""}, 2, "hello\nc1"},
         {"unloadMovieNum removes the level as the frame ends",
          {R"(getUrl "loop.swf" "_level1")", "", R"(getUrl "" "_level1")", R"(push "main"; trace)"},
          4,

@@ -282,6 +282,10 @@ void ContentLoader::arriveLevels() {
             ++it;
         }
     }
+    // Levels arriving together start in the order of their numbers, not of their requests.
+    std::stable_sort(now.begin(), now.end(), [](const Pending& a, const Pending& b) {
+        return a.target.level < b.target.level;
+    });
     for (Pending& pending : now) {
         completeMovie(pending);
         if (context_.quitRequested()) break;
