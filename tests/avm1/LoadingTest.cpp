@@ -202,14 +202,21 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
              setMember; getUrl "slash.swf" "_level1"; push "v", "main"; setVariable)"},
          2,
          "enter\nown\n_level1"},
-        {"a level's root swapped to a depth becomes that depth's level, and then stays",
+        {"a level's root swapped to a depth becomes that depth's level, and then stays; _target "
+         "follows it, paths keep its first name; removeMovieClip takes it there, not before",
          {R"(getUrl "hello.swf" "_level1")", "",
-          R"(push 10, 1, "_level1"; getVariable; push "swapDepths"; callMethod; pop
+          R"(push 0, "_level1"; getVariable; push "removeMovieClip"; callMethod; pop; push 10, 1, "_level1"; getVariable; push "swapDepths"; callMethod; pop
              push 20, 1, "_level16394"; getVariable; push "swapDepths"; callMethod; pop
              push "_level1"; getVariable; typeOf; trace
-             push 0, "_level16394"; getVariable; push "getDepth"; callMethod; trace)"},
-         3,
-         "hello\nundefined\n10"},
+             push 0, "_level16394"; getVariable; push "getDepth"; callMethod; trace
+             push 1, "c", 2, "_level16394"; getVariable; push "createEmptyMovieClip"; callMethod; push ""; add2; trace
+             push "r", "_level16394"; getVariable; setVariable; push "r"; getVariable; push "_target"; getMember; trace
+             push "r"; getVariable; push "onUnload"; function () { push "unload"; trace }; setMember
+             push 0, "r"; getVariable; push "removeMovieClip"; callMethod; pop; push "r"; getVariable; push "_target"; getMember; typeOf; trace)", ""},
+         4,
+         "hello\nundefined\n10\n_level1.c\n_level16394\nundefined"},
+        {"levels asked for in one frame start in the order of their numbers",
+         {R"(getUrl "loop.swf" "_level3"; getUrl "hello.swf" "_level2")", ""}, 2, "hello\nc1"},
         {"unloadMovieNum removes the level as the frame ends",
          {R"(getUrl "loop.swf" "_level1")", "", R"(getUrl "" "_level1")", R"(push "main"; trace)"},
          4,

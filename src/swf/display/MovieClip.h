@@ -44,6 +44,10 @@ class MovieClip : public DisplayObject, public SoundClip {
     const std::string& url() const;
     // Names the file a failed load asked for, keeping what the clip plays.
     void setUrl(std::string url) { url_ = std::move(url); }
+    // The level a level's root was made for: its name in paths ("_level5"), which it keeps
+    // when swapDepths moves it to another level. -1 for every other clip.
+    int levelName() const { return levelName_; }
+    void setLevelName(int level) { levelName_ = level; }
     // True when the content was replaced in this tick (it does not advance again in it).
     bool contentLoadedAt(uint64_t tick) const { return contentTick_ == tick; }
     int currentFrame() const { return currentFrame_; }          // 0-based
@@ -115,6 +119,7 @@ class MovieClip : public DisplayObject, public SoundClip {
     std::shared_ptr<const SwfMovie> movie_;
     std::string url_;
     uint64_t contentTick_ = UINT64_MAX;
+    int levelName_ = -1;
     std::vector<bool> initFramesDone_;  // for a loaded movie's own main timeline
     std::set<uint16_t> initSpritesDone_;  // on a movie's main timeline
 };

@@ -282,6 +282,10 @@ void ContentLoader::arriveLevels() {
             ++it;
         }
     }
+    // Levels arriving together start in the order of their numbers, not of their requests.
+    std::stable_sort(now.begin(), now.end(), [](const Pending& a, const Pending& b) {
+        return a.target.level < b.target.level;
+    });
     for (Pending& pending : now) {
         completeMovie(pending);
         if (context_.quitRequested()) break;
@@ -301,6 +305,7 @@ std::shared_ptr<MovieClip> ContentLoader::targetClip(const LoadTarget& target, b
         return nullptr;
     auto root = std::make_shared<MovieClip>(context_, nullptr, nullptr, 0);
     root->setDepth(target.level);
+    root->setLevelName(target.level);
     context_.setLevel(target.level, root);
     context_.registerClip(root);
     return root;

@@ -780,10 +780,11 @@ MovieClip* Machine::movieClipOf(const Value& value) {
 }
 
 std::string Machine::targetPath(DisplayObject& object) {
-    std::vector<const DisplayObject*> chain;
-    for (const DisplayObject* o = &object; o && chain.size() < 1024; o = o->parent())
-        chain.push_back(o);
-    int level = context_.levelOf(chain.back());
+    std::vector<DisplayObject*> chain;
+    for (DisplayObject* o = &object; o && chain.size() < 1024; o = o->parent()) chain.push_back(o);
+    // A level's root is named for the level it was loaded into, wherever it stands now.
+    MovieClip* top = chain.back()->asMovieClip();
+    int level = top && top->levelName() >= 0 ? top->levelName() : context_.levelOf(chain.back());
     std::string path = "_level" + std::to_string(level < 0 ? 0 : level);
     for (auto it = chain.rbegin() + 1; it < chain.rend(); ++it) path += "." + (*it)->name();
     return path;

@@ -523,11 +523,21 @@ Value duplicateClip(Machine& m, Object* source, std::string_view name, double de
 
 void removeClip(Machine& m, Object* object) {
     DisplayObject* clip = m.displayObjectOf(Value(object));
-    if (!clip || !clip->parent()) return;
+    MovieContext& context = m.context();
+    int level = clip ? context.levelOf(clip) : -1;
+    if (!clip || (!clip->parent() && level <= 0)) return;
     int depth = clip->depth() - kDepthOffset;
     int32_t highest = m.swfVersion() >= 7 ? kMaxRemovableDepth : kMaxRemovableDepthBefore7;
     if (depth < 0 || depth > highest) return;
-    if (DisplayList* list = clip->parent()->children()) list->remove(clip->depth());
+    if (clip->parent()) {
+        if (DisplayList* list = clip->parent()->children()) list->remove(clip->depth());
+        return;
+    }
+    // A level's root that swapDepths moved to a depth of the scripts' goes like a clip there,
+    // at once and without unload events.
+    std::shared_ptr<MovieClip> root = context.removeLevel(level);
+    root->detach();
+    context.retainUntilDrained(root);
 }
 
 namespace {
