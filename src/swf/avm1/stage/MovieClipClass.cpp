@@ -535,9 +535,10 @@ void removeClip(Machine& m, Object* object) {
     }
     // A level's root that swapDepths moved to a depth of the scripts' goes like a clip there,
     // at once and without unload events.
-    std::shared_ptr<MovieClip> root = context.removeLevel(level);
-    root->detach();
-    context.retainUntilDrained(root);
+    if (std::shared_ptr<MovieClip> root = context.removeLevel(level)) {
+        root->detach();
+        context.retainUntilDrained(root);
+    }
 }
 
 namespace {
