@@ -36,6 +36,8 @@ struct Row {
     std::vector<std::string> texts;  // set one after the other
     bool stopSizing = false;         // then autoSize = "none" and a longer text
     bool fontEmbedded = true;        // else the text asks for a font the movie lacks
+    std::string more = {}, moreTrace = {};  // a script after the texts, and what it traces
+    std::string nextFrame = {}, nextTrace = {};
 };
 
 // _x, _width, _height, textWidth (not under word wrap) and textHeight after each text.
@@ -101,6 +103,14 @@ TEST(TextFieldSizing, FollowsThePlayersRule) {
          {"ab", "abab"},
          true},
         {"a font the movie lacks", "right", false, 0, {"ab", "ab\nab"}, false, false},
+        // Laid out again on a change, or at the frame's end for a field resized; a box fitted
+        // to the text stays, and sizing switched on and off unseen never moves it.
+        {"narrowed: the old lines until the frame ends", "none", true, 0, {"abab abab"}, false,
+         true, set("t", "_width", "50") + show("t.textWidth"), "90\n", show("t.textWidth"), "50\n"},
+        {"fitted, then wrapping", "center", false, 0, {"abab abab"}, false, true,
+         set("t", "wordWrap", "true") + show("t._width") + set("t", "autoSize", "\"none\"") +
+             set("t", "autoSize", "\"left\"") + set("t", "autoSize", "\"none\"") + show("t._x"),
+         "94\n103\n"},
     };
     st::FontBuilder squares;
     squares.name("Squares").layout(768, 256, 0);
@@ -130,11 +140,15 @@ TEST(TextFieldSizing, FollowsThePlayersRule) {
             script += set("t", "autoSize", "\"none\"") + setText("abababab", true);
             expected += rule.after("abababab", false);
         }
+        expected += row.moreTrace + row.nextTrace;
         st::SwfWriter movie;
-        movie.version(8).defineFont2(1, squares).doAction(st::ActionBuilder::assemble(script));
+        movie.version(8).defineFont2(1, squares).doAction(
+            st::ActionBuilder::assemble(script + row.more));
+        movie.showFrame();
+        if (!row.nextFrame.empty()) movie.doAction(st::ActionBuilder::assemble(row.nextFrame));
         movie.showFrame();
         expected.pop_back();
-        EXPECT_EQ(avm1test::Joined(avm1test::RunMovie(movie)), expected);
+        EXPECT_EQ(avm1test::Joined(avm1test::RunMovie(movie, 2)), expected);
     }
 }
 

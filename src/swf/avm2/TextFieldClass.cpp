@@ -202,7 +202,7 @@ void installSettings(Machine& m, ClassObject* cls) {
         return Value::string(autoSizeName(f.field().settings().autoSize));
     }, [](Machine& m, EditTextInstance& f, const Value& v) {
         size_t index = choice(m, v, {"none", "left", "center", "right"}, "autoSize");
-        f.field().setAutoSize(static_cast<AutoSize>(index), f.dictionary());
+        f.field().setAutoSize(static_cast<AutoSize>(index));
     });
     property(m, cls, "type", [](Machine&, EditTextInstance& f) {
         return Value::string(f.field().settings().editable ? "input" : "dynamic");

@@ -141,8 +141,7 @@ const char* autoSizeName(AutoSize autoSize) {
     }
 }
 
-void TextField::setAutoSize(AutoSize autoSize, const Dictionary& dictionary) {
-    settings_.bounds = box(dictionary);
+void TextField::setAutoSize(AutoSize autoSize) {
     settings_.autoSize = autoSize;
     changed();
 }
@@ -156,7 +155,18 @@ void TextField::setExtent(bool width, double twips, const Dictionary& dictionary
         bounds.xMax = bounds.xMin + static_cast<int32_t>(twips);
     else
         bounds.yMax = bounds.yMin + static_cast<int32_t>(twips);
-    changed();
+    // A field that sizes itself fits its text to the new box at once; any other keeps its
+    // lines until it is laid out again.
+    if (settings_.autoSize != AutoSize::None)
+        changed();
+    else
+        layoutDue_ = true;
+}
+
+void TextField::layOutIfDue() const {
+    if (!layoutDue_) return;
+    lines_.reset();
+    layoutDue_ = false;
 }
 
 void TextField::setTextColor(uint32_t rgb) {
@@ -357,7 +367,6 @@ TextLayoutStyle TextField::layoutStyle(const TextFormat& f) const {
 const std::vector<TextLine>& TextField::lines(const Dictionary& dictionary) const {
     if (lines_ && layoutDictionary_ == &dictionary) return *lines_;
     layoutDictionary_ = &dictionary;
-    box_ = settings_.bounds;
     metrics_ = {};
     layoutRuns_.clear();
     runLooks_.clear();
@@ -387,23 +396,25 @@ const std::vector<TextLine>& TextField::lines(const Dictionary& dictionary) cons
     }
     lines_ = TextLayout::layOut(shown, layoutRuns_);
     if (autoSize) {
+        // The box fitted to the text stays the field's own: it is what wrapping, a later
+        // _width or a field that stops sizing itself starts from.
+        Rect& box = settings_.bounds;
         // Without text the field shrinks to its gutter.
         const double textHeight = text_.empty() ? 0 : TextLayout::textHeight(*lines_);
-        box_.yMax = box_.yMin + static_cast<int32_t>(std::lround(textHeight + 2 * kGutter));
+        box.yMax = box.yMin + static_cast<int32_t>(std::lround(textHeight + 2 * kGutter));
         if (growsSideways) {
             const TextFormat& format = leadingFormat();
             const double margins = std::max(0.0, format.leftMargin.value_or(0) * 20) +
                                    std::max(0.0, format.rightMargin.value_or(0) * 20);
             const int32_t width =
                 static_cast<int32_t>(std::lround(first.style.width + 2 * kGutter + margins));
-            const Rect& b = settings_.bounds;
             if (settings_.autoSize == AutoSize::Right) {
-                box_.xMin = b.xMax - width;
+                box.xMin = box.xMax - width;
             } else if (settings_.autoSize == AutoSize::Center) {
-                box_.xMin = b.xMin + (b.width() - width) / 2;
-                box_.xMax = box_.xMin + width;
+                box.xMin += (box.width() - width) / 2;
+                box.xMax = box.xMin + width;
             } else {
-                box_.xMax = box_.xMin + width;
+                box.xMax = box.xMin + width;
             }
         }
     }
@@ -412,7 +423,7 @@ const std::vector<TextLine>& TextField::lines(const Dictionary& dictionary) cons
 
 const Rect& TextField::box(const Dictionary& dictionary) const {
     lines(dictionary);
-    return box_;
+    return settings_.bounds;
 }
 
 double TextField::textWidth(const Dictionary& dictionary) const {
@@ -441,7 +452,8 @@ bool TextField::endsInEmptyLine() const {
 Point TextField::textOrigin(const std::vector<TextLine>& laidOut, size_t& first) const {
     first = std::min<size_t>(laidOut.size(), static_cast<size_t>(scroll_ - 1));
     const double scrolled = first < laidOut.size() && first > 0 ? laidOut[first].top() : 0;
-    return {box_.xMin + kGutter - hscroll_ * 20.0, box_.yMin + kGutter - scrolled};
+    const Rect& box = settings_.bounds;
+    return {box.xMin + kGutter - hscroll_ * 20.0, box.yMin + kGutter - scrolled};
 }
 
 namespace {
@@ -567,8 +579,9 @@ void TextField::drawCaret(Canvas& canvas, const std::vector<TextLine>& laidOut, 
 void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransform& cxform,
                      const Dictionary& dictionary, bool intoMask, std::optional<size_t> caret,
                      std::pair<size_t, size_t> selected) const {
+    layOutIfDue();
     const std::vector<TextLine>& laidOut = lines(dictionary);
-    const Rect& bounds = box_;
+    const Rect& bounds = settings_.bounds;
     if (!intoMask && (settings_.background || settings_.border)) {
         if (settings_.background)
             drawBackground(canvas, bounds, toPixels, cxform, rgbOf(settings_.backgroundColor));

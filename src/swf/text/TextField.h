@@ -71,11 +71,19 @@ class TextField {
     TextFieldSettings& settings() { return settings_; }
     const TextFieldSettings& settings() const { return settings_; }
     // Call after changing settings or the format: the layout is redone.
-    void changed() { lines_.reset(); }
-    // A field that stops sizing itself keeps the box its text gave it.
-    void setAutoSize(AutoSize autoSize, const Dictionary& dictionary);
-    // Sets the width or height of the field's box (twips), from the box it takes now.
+    void changed() {
+        lines_.reset();
+        layoutDue_ = false;
+    }
+    // Takes effect when the field is next laid out (see box).
+    void setAutoSize(AutoSize autoSize);
+    // Sets the width or height of the field's box (twips), from the box it takes now. Unless
+    // the field sizes itself, its text stays laid out as it was (its width and height read
+    // the same) until it is laid out again: on the next change, or once the frame's scripts
+    // are done.
     void setExtent(bool width, double twips, const Dictionary& dictionary);
+    // Lays the field out again where a size change left its old lines.
+    void layOutIfDue() const;
     // The colour of all the text and of text to come.
     void setTextColor(uint32_t rgb);
 
@@ -117,8 +125,8 @@ class TextField {
     TextLayoutStyle layoutStyle(const TextFormat& format) const;
     // Lines in the font's layout, positioned inside the gutter (see TextLayout).
     const std::vector<TextLine>& lines(const Dictionary& dictionary) const;
-    // The box the field takes (twips): its bounds, or for a field that sizes itself the box
-    // that fits its text.
+    // The box the field takes (twips): its bounds, which laying out a field that sizes itself
+    // fits to its text.
     const Rect& box(const Dictionary& dictionary) const;
     // The extent of the laid-out text (twips) and the height of one line.
     double textWidth(const Dictionary& dictionary) const;
@@ -175,7 +183,7 @@ class TextField {
     };
 
     std::shared_ptr<const EditTextCharacter> definition_;
-    TextFieldSettings settings_;
+    mutable TextFieldSettings settings_;  // laying out fits a self-sizing field's bounds
     TextFormat newFormat_;
     std::string definitionFont_;  // the name the definition's font goes by
     std::u32string text_;
@@ -191,7 +199,7 @@ class TextField {
     mutable std::vector<TextLayoutRun> layoutRuns_;
     mutable std::vector<RunLook> runLooks_;
     mutable std::optional<std::vector<TextLine>> lines_;
-    mutable Rect box_;
+    mutable bool layoutDue_ = false;  // the lines predate the box
     mutable LineMetrics metrics_;
 };
 

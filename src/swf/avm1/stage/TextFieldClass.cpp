@@ -202,6 +202,7 @@ void walkFields(Machine& m, DisplayObject& object, int level, size_t& budget) {
     if (object.isEditText()) {
         auto& field = static_cast<EditTextInstance&>(object);
         if (!field.field().settings().variable.empty()) pullVariable(m, field);
+        field.field().layOutIfDue();
         return;
     }
     DisplayList* children = object.children();
@@ -371,7 +372,7 @@ void setFieldAutoSize(Machine& m, EditTextInstance& f, const Value& v) {
         if (equalsIgnoringCase(name, "center")) a = AutoSize::Center;
         if (equalsIgnoringCase(name, "right")) a = AutoSize::Right;
     }
-    tf(f).setAutoSize(a, f.dictionary());
+    tf(f).setAutoSize(a);
 }
 
 Value fieldTextColor(Machine&, EditTextInstance& f) {

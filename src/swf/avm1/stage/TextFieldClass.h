@@ -27,7 +27,8 @@ bool setTextFieldExtent(Machine& machine, DisplayObject& object, std::string_vie
 // Typing changed the field's text: its variable takes the text and its listeners hear
 // onChanged.
 void textFieldTyped(Machine& machine, EditTextInstance& field);
-// Fields bound to variables show their values: once a frame, after the actions.
+// Fields bound to variables show their values, and fields resized since they were laid out
+// are laid out again: once a frame, after the actions.
 void updateBoundTextFields(Machine& machine);
 // MovieClip.createTextField(name, depth, x, y, width, height).
 Value createTextField(Machine& machine, MovieClip& parent, std::span<const Value> args);
