@@ -48,7 +48,8 @@ std::map<int, unsigned> coversAt(const Case& c) {
         if (scanline.y() != c.y) return;
         auto span = scanline.begin();
         for (unsigned n = scanline.num_spans(); n > 0; --n, ++span)
-            if (c.x >= span->x && c.x < span->x + span->len) found[key] = span->covers[c.x - span->x];
+            if (c.x >= span->x && c.x < span->x + span->len)
+                found[key] = span->covers[c.x - span->x];
     };
     while (rasterizer.nextRow()) {
         for (size_t i = 0; i < rasterizer.rowStyleCount(); ++i) {
@@ -72,12 +73,14 @@ TEST(PointSampleRasterizerTest, CoversAreTheShareOfSamplesInEachFill) {
         {"centre outside", 1, {box(0.6, 2.7, 0)}, 0, 0, {}},
         {"thinner than a sample", 4, {box(1.13, 1.2, 0)}, 1, 0, {}},
         // Two fills sharing the edge at 1.3: one sample column to the left, three right.
-        {"shared edge", 4, {box(0, 1.3, 0), box(1.3, 3, 1)}, 1, 0,
-         {{0, 64}, {1, 191}, {-1, 255}}},
+        {"shared edge", 4, {box(0, 1.3, 0), box(1.3, 3, 1)}, 1, 0, {{0, 64}, {1, 191}, {-1, 255}}},
         // An edge through a sample column gives it to the fill on the right.
-        {"edge on samples", 4, {box(0, 1.125, 0), box(1.125, 3, 1)}, 1, 1,
-         {{1, 255}, {-1, 255}}},
-        {"higher style over", 4, {box(0, 3, 0), box(1.5, 3, 1)}, 1, 0,
+        {"edge on samples", 4, {box(0, 1.125, 0), box(1.125, 3, 1)}, 1, 1, {{1, 255}, {-1, 255}}},
+        {"higher style over",
+         4,
+         {box(0, 3, 0), box(1.5, 3, 1)},
+         1,
+         0,
          {{0, 128}, {1, 128}, {-1, 255}}},
         // Even-odd: the hole of a box drawn twice over part of it.
         {"even-odd hole", 4, {box(0, 3, 0), box(1, 1.5, 0)}, 1, 0, {{0, 128}, {-1, 128}}},

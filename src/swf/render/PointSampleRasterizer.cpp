@@ -36,7 +36,7 @@ int floorDivide(int a, int b) {
 
 void PointSampleRasterizer::reset(PixelBox clip, bool evenOdd, int samplesPerSide) {
     edges_.clear();
-    active_.clear();
+    crossings_.clear();
     for (StyleSamples& samples : rowStyles_) spareStyles_.push_back(std::move(samples));
     rowStyles_.clear();
     evenOdd_ = evenOdd;
@@ -89,13 +89,12 @@ void PointSampleRasterizer::addEdge(Point p) {
     int firstRow = std::max(firstCentreFrom(upper.y, firstRow_, endRow_), firstRow_);
     int endRow = std::min(firstCentreFrom(lower.y, firstRow_, endRow_), endRow_);
     if (firstRow >= endRow) return;
-    edges_.push_back(
-        {upper.x, upper.y, (lower.x - upper.x) / (lower.y - upper.y), firstRow, endRow, left_,
-         right_, down ? 1 : -1});
+    edges_.push_back({upper.x, upper.y, (lower.x - upper.x) / (lower.y - upper.y), firstRow, endRow,
+                      left_, right_, down ? 1 : -1});
 }
 
 bool PointSampleRasterizer::rewind() {
-    active_.clear();
+    crossings_.clear();
     for (StyleSamples& samples : rowStyles_) spareStyles_.push_back(std::move(samples));
     rowStyles_.clear();
     if (edges_.empty() || firstColumn_ >= endColumn_) return false;
@@ -140,16 +139,17 @@ void PointSampleRasterizer::addRun(int style, int from, int to) {
 }
 
 void PointSampleRasterizer::sampleRow(int row) {
+    // The crossings stay in last row's order, which is this row's but where edges cross:
+    // inserting each in turn sorts them in a pass or little more.
+    std::erase_if(crossings_, [row](const Crossing& c) { return c.edge->endRow <= row; });
     while (nextEdge_ < edges_.size() && edges_[nextEdge_].firstRow <= row)
-        active_.push_back(&edges_[nextEdge_++]);
-    std::erase_if(active_, [row](const Edge* e) { return e->endRow <= row; });
+        crossings_.push_back({0, &edges_[nextEdge_++]});
     double centre = row + 0.5;
-    crossings_.clear();
-    for (const Edge* e : active_)
-        crossings_.push_back(
-            {onCrossingGrid(e->x0 + (centre - e->y0) * e->slope), e});
-    std::sort(crossings_.begin(), crossings_.end(),
-              [](const Crossing& a, const Crossing& b) { return a.x < b.x; });
+    for (Crossing& c : crossings_)
+        c.x = onCrossingGrid(c.edge->x0 + (centre - c.edge->y0) * c.edge->slope);
+    for (size_t i = 1; i < crossings_.size(); ++i)
+        for (size_t j = i; j > 0 && crossings_[j].x < crossings_[j - 1].x; --j)
+            std::swap(crossings_[j], crossings_[j - 1]);
     insideStyles_.clear();
     for (size_t i = 0; i < crossings_.size(); ++i) {
         const Edge& edge = *crossings_[i].edge;
@@ -174,9 +174,9 @@ bool PointSampleRasterizer::nextRow() {
     for (StyleSamples& samples : rowStyles_) spareStyles_.push_back(std::move(samples));
     rowStyles_.clear();
     while (rowStyles_.empty()) {
-        if (active_.empty() && nextEdge_ < edges_.size())
+        if (crossings_.empty() && nextEdge_ < edges_.size())
             row_ = std::max(row_, edges_[nextEdge_].firstRow);
-        if (row_ >= endRow_ || (active_.empty() && nextEdge_ == edges_.size())) return false;
+        if (row_ >= endRow_ || (crossings_.empty() && nextEdge_ == edges_.size())) return false;
         pixelRow_ = floorDivide(row_, perSide_);
         int end = std::min((pixelRow_ + 1) * perSide_, endRow_);
         for (; row_ < end; ++row_) sampleRow(row_);
@@ -212,8 +212,8 @@ void PointSampleRasterizer::fillScanline(const std::vector<const StyleSamples*>&
             }
             int head = (first + 1) * perSide_ - from, tail = to - last * perSide_;
             changes_.push_back({first, head});
-            changes_.push_back({first + 1, perSide_ - head});
-            changes_.push_back({last, tail - perSide_});
+            if (head != perSide_) changes_.push_back({first + 1, perSide_ - head});
+            if (tail != perSide_) changes_.push_back({last, tail - perSide_});
             changes_.push_back({last + 1, -tail});
         }
     std::sort(changes_.begin(), changes_.end(),

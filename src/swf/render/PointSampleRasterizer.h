@@ -85,10 +85,9 @@ class PointSampleRasterizer {
     void fillScanline(const std::vector<const StyleSamples*>& styles, agg::scanline_u8& scanline);
 
     std::vector<Edge> edges_;
-    std::vector<const Edge*> active_;
-    std::vector<Crossing> crossings_;
-    std::vector<int> winding_;       // per style, reset after every sample row
-    std::vector<int> insideStyles_;  // styles whose winding puts the current point inside
+    std::vector<Crossing> crossings_;  // of the edges crossing the sample row, left to right
+    std::vector<int> winding_;         // per style, reset after every sample row
+    std::vector<int> insideStyles_;    // styles whose winding puts the current point inside
     std::vector<StyleSamples> rowStyles_;
     std::vector<StyleSamples> spareStyles_;  // buffers kept for later rows
     std::vector<CountChange> changes_;

@@ -26,7 +26,8 @@ bool ShapeRasterizer::addFills(const Shape& shape, std::span<const ShapePath> pa
         sampler_.styles(left, right);
         const Point* lastEnd = nullptr;
         for (const Edge& edge : path.edges) {
-            if (!lastEnd || !(edge.from == *lastEnd)) sampler_.moveTo(flattener.toPixels(edge.from));
+            if (!lastEnd || !(edge.from == *lastEnd))
+                sampler_.moveTo(flattener.toPixels(edge.from));
             points_.clear();
             if (!flattener.append(edge, points_)) return false;
             for (const Point& p : points_) sampler_.lineTo(p);
