@@ -156,6 +156,15 @@ TEST(PropertyRules, HiddenPropertiesProtoAndChildren) {
          "push \"clip\xC3\xA4\"; getVariable; trace",
          "1\nundefined\n3\n_level0.clip\xC3\x84"},
         {"SWF 5 has no _global", 5, R"(push "_global"; getVariable; typeOf; trace)", "undefined"},
+        {"SWF 5 sees Object's later methods only once unhidden", 5,
+         R"(push "Object"; getVariable; push "prototype"; getMember; push "hasOwnProperty"
+            getMember; typeOf; trace
+            push "o", 0; initObject; setVariable
+            push "watch", 1, "o"; getVariable; push "isPrototypeOf"; callMethod; trace
+            push 128, 0, null, "Object"; getVariable; push "prototype"; getMember
+            push 4, "ASSetPropFlags"; callFunction; pop
+            push "watch", 1, "o"; getVariable; push "hasOwnProperty"; callMethod; trace)",
+         "undefined\nundefined\nfalse"},
         {"children enumerate but are not own properties, nor a text field's display "
          "properties", 8, kChildren, "2\nfalse\ntrue\nfalse"},
         {"for..in on a clip lists its properties, newest first, then its children from the "

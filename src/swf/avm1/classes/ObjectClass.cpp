@@ -147,16 +147,17 @@ constexpr NativeMember kObjectStatics[] = {
     method("registerClass", objectRegisterClass),
 };
 
+// The methods Flash Player 6 brought are hidden from SWF 5 movies until a script unhides them.
 constexpr NativeMember kObjectMethods[] = {
     method("toString", objectToString).numbered(101, 4),
     method("toLocaleString", objectToLocaleString),
     method("valueOf", objectValueOf).numbered(101, 3),
-    method("hasOwnProperty", objectHasOwnProperty).numbered(101, 5),
-    method("isPropertyEnumerable", objectIsPropertyEnumerable).numbered(101, 7),
-    method("isPrototypeOf", objectIsPrototypeOf).numbered(101, 6),
-    method("addProperty", objectAddProperty).numbered(101, 2),
-    method("watch", objectWatch).numbered(101, 0),
-    method("unwatch", objectUnwatch).numbered(101, 1),
+    method("hasOwnProperty", objectHasOwnProperty).numbered(101, 5).since(6),
+    method("isPropertyEnumerable", objectIsPropertyEnumerable).numbered(101, 7).since(6),
+    method("isPrototypeOf", objectIsPrototypeOf).numbered(101, 6).since(6),
+    method("addProperty", objectAddProperty).numbered(101, 2).since(6),
+    method("watch", objectWatch).numbered(101, 0).since(6),
+    method("unwatch", objectUnwatch).numbered(101, 1).since(6),
 };
 
 constexpr NativeMember kObjectGlobals[] = {
