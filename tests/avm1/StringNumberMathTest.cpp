@@ -23,6 +23,16 @@ const std::vector<Case> kCases = {
         push "s"; getVariable; typeOf; trace
         push 5, 1, "String"; callFunction; typeOf; trace)",
      "4\n2\nobject\nstring"},
+    {"halves of a pair cut apart join again, in either method's pieces; alone they print as "
+     "U+FFFD",
+     8,
+     R"(push "s", "a\xF0\x9F\x98\x8B"; setVariable
+        push 1, 1, "s"; getVariable; push "charAt"; callMethod
+        push 1, 2, 2, "s"; getVariable; push "substr"; callMethod; add2; storeRegister 1; trace
+        push r:1, "length"; getMember; trace
+        push 2, 1, "s"; getVariable; push "charAt"; callMethod; push "b"; add2; trace)",
+     "\xF0\x9F\x98\x8B\n2\n\xEF\xBF\xBD"
+     "b"},
     {"length counts bytes in SWF 5", 5, R"(push "\xC3\x85", "length"; getMember; trace)", "2"},
     {"case mapping by the player's tables", 8,
      R"(push 0, "teST\xC3\xA9\xC3\x9F\xCF\x82", "toUpperCase"; callMethod; trace
@@ -113,7 +123,8 @@ TEST(StringNumberMath, UnitsOfBrokenTextAndTheCaseTables) {
     EXPECT_EQ(fromUnits(toUnits("\xED\xA0\xBD\xED\xB8\x8B", 8), 8), "\xF0\x9F\x98\x8B");
     // Cut and stray bytes are units of their own value.
     EXPECT_EQ(toUnits("a\xF0\x9F", 8), (std::u16string{u'a', 0xF0, 0x9F}));
-    EXPECT_EQ(fromUnits(u"\xDC00x", 8), "\xEF\xBF\xBDx");
+    EXPECT_EQ(fromUnits(u"\xDC00x", 8), "\xED\xB0\x80x");
+    EXPECT_EQ(swf::avm1::printable(fromUnits(u"\xDC00x\xD83D", 8)), "\xEF\xBF\xBDx\xEF\xBF\xBD");
     EXPECT_EQ(swf::avm1::unitAt("\xC3\xA9\xF0\x9F\x98\x8B", 2, 8), 0xDE0B);
     EXPECT_EQ(swf::avm1::unitAt("\xC3\xA9\xF0\x9F\x98\x8B", 3, 8), -1);
     EXPECT_EQ(swf::avm1::unitAt("\xC3\xA9", 1, 5), 0xA9);

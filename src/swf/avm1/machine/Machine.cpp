@@ -825,7 +825,7 @@ void Machine::trace(const std::string& line) {
     } else {
         for (char c : line) out.push_back(c == '\r' ? '\n' : c);
     }
-    context_.trace(out);
+    context_.trace(printable(out));
 }
 
 double Machine::frameTimeMs() const {

@@ -112,11 +112,40 @@ std::string fromUnits(std::u16string_view units, int swfVersion) {
             if (pair) {
                 c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00u);
                 ++i;
-            } else {
-                c = 0xFFFD;
             }
         }
         out += encodeCharacter(c, swfVersion);
+    }
+    return out;
+}
+
+std::string printable(std::string_view text) {
+    // The surrogate written as three bytes at i, else 0. Every other byte, valid UTF-8 or not,
+    // is printed as it is.
+    const auto surrogateAt = [text](size_t i) -> uint32_t {
+        if (i + 2 >= text.size() || static_cast<uint8_t>(text[i]) != 0xED ||
+            (static_cast<uint8_t>(text[i + 1]) & 0xE0) != 0xA0 ||
+            (static_cast<uint8_t>(text[i + 2]) & 0xC0) != 0x80)
+            return 0;
+        return 0xD000u | (static_cast<uint8_t>(text[i + 1]) & 0x3Fu) << 6 |
+               (static_cast<uint8_t>(text[i + 2]) & 0x3Fu);
+    };
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        uint32_t high = surrogateAt(i);
+        if (!high) {
+            out.push_back(text[i++]);
+            continue;
+        }
+        uint32_t low = high < 0xDC00 ? surrogateAt(i + 3) : 0;
+        if (low >= 0xDC00) {
+            appendUtf8(out, 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00));
+            i += 6;
+        } else {
+            appendUtf8(out, 0xFFFD);
+            i += 3;
+        }
     }
     return out;
 }

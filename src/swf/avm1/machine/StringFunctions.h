@@ -24,9 +24,13 @@ size_t stringLength(std::string_view text, int swfVersion);
 std::u16string toUnits(std::string_view text, int swfVersion);
 // The unit at `index` without converting the whole text; -1 past the end.
 int32_t unitAt(std::string_view text, size_t index, int swfVersion);
-// Units back to a string: surrogate pairs join, a lone surrogate becomes U+FFFD (what the
-// player prints for it); before SWF 6 each unit is its low byte.
+// Units back to a string: surrogate pairs join; a lone surrogate is kept, written as a
+// three-byte sequence of its own, so that it joins the other half of its pair again when the
+// two strings are put together. Before SWF 6 each unit is its low byte.
 std::string fromUnits(std::u16string_view units, int swfVersion);
+// The text as the player prints it: halves of a pair written apart joined, a lone surrogate
+// U+FFFD.
+std::string printable(std::string_view text);
 
 // Orders two strings as the comparison operators do: by character code, with a surrogate
 // pair written as two UTF-8 sequences counting as the one character it stands for (bytes
