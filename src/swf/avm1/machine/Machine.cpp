@@ -371,7 +371,8 @@ Value Machine::add(const Value& a, const Value& b) {
         std::string s = text(x, a);
         std::string t = text(y, b);
         checkLength(s.size() + t.size());
-        return Value(s + t);
+        appendText(s, t);
+        return Value(std::move(s));
     }
     // An operand left an object is converted again (its valueOf runs a second time).
     return Value(toNumber(x) + toNumber(y));

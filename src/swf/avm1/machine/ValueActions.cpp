@@ -107,7 +107,8 @@ Activation::Outcome Activation::runStringExtract(Step& step) {
 Activation::Outcome Activation::runStringAdd(Step&) {
     auto [a, b] = popStrings();
     Machine::checkLength(a.size() + b.size());
-    push(Value(a + b));
+    appendText(a, b);
+    push(Value(std::move(a)));
     return Outcome::Normal;
 }
 
