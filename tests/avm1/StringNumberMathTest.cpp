@@ -34,8 +34,11 @@ const std::vector<Case> kCases = {
         push 2, 1, "s"; getVariable; push "charAt"; callMethod; push 1
         push 1, 1, "s"; getVariable; push "charAt"; callMethod; push "concat"; callMethod
         push "\xF0\x9F\x98\x8B"; strictEquals; trace
+        push "", 1, 2, 1, "s"; getVariable; push "charAt"; callMethod
+        push 1, 1, "s"; getVariable; push "charAt"; callMethod; push 2; initArray
+        push "join"; callMethod; push "\xF0\x9F\x98\x8B"; strictEquals; trace
         push 2, 1, "s"; getVariable; push "charAt"; callMethod; push "b"; add2; trace)",
-     "\xF0\x9F\x98\x8B\n2\ntrue\ntrue\n\xEF\xBF\xBD"
+     "\xF0\x9F\x98\x8B\n2\ntrue\ntrue\ntrue\n\xEF\xBF\xBD"
      "b"},
     {"length counts bytes in SWF 5", 5, R"(push "\xC3\x85", "length"; getMember; trace)", "2"},
     {"case mapping by the player's tables", 8,
