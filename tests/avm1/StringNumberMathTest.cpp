@@ -23,8 +23,8 @@ const std::vector<Case> kCases = {
         push "s"; getVariable; typeOf; trace
         push 5, 1, "String"; callFunction; typeOf; trace)",
      "4\n2\nobject\nstring"},
-    {"halves of a pair cut apart join again, in either method's pieces; alone they print as "
-     "U+FFFD",
+    {"halves of a pair cut apart join again, in either method's pieces, and equal the pair "
+     "written whole; alone they print as U+FFFD",
      8,
      R"(push "s", "a\xF0\x9F\x98\x8B"; setVariable
         push 1, 1, "s"; getVariable; push "charAt"; callMethod
@@ -37,8 +37,9 @@ const std::vector<Case> kCases = {
         push "", 1, 2, 1, "s"; getVariable; push "charAt"; callMethod
         push 1, 1, "s"; getVariable; push "charAt"; callMethod; push 2; initArray
         push "join"; callMethod; push "\xF0\x9F\x98\x8B"; strictEquals; trace
+        push "\xED\xA0\xBD\xED\xB8\x8B", "\xF0\x9F\x98\x8B"; equals2; trace
         push 2, 1, "s"; getVariable; push "charAt"; callMethod; push "b"; add2; trace)",
-     "\xF0\x9F\x98\x8B\n2\ntrue\ntrue\ntrue\n\xEF\xBF\xBD"
+     "\xF0\x9F\x98\x8B\n2\ntrue\ntrue\ntrue\ntrue\n\xEF\xBF\xBD"
      "b"},
     {"length counts bytes in SWF 5", 5, R"(push "\xC3\x85", "length"; getMember; trace)", "2"},
     {"case mapping by the player's tables", 8,

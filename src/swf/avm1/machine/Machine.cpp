@@ -272,7 +272,7 @@ bool Machine::strictEquals(const Value& a, const Value& b) {
     if (a.isUndefined() || a.isNull()) return (a.isUndefined() && b.isUndefined()) ||
                                               (a.isNull() && b.isNull());
     if (a.isNumber() && b.isNumber()) return a.isSameNumber(b);
-    if (a.isString() && b.isString()) return a.asString() == b.asString();
+    if (a.isString() && b.isString()) return sameText(a.asString(), b.asString(), swfVersion());
     if (a.isBool() && b.isBool()) return a.asBool() == b.asBool();
     if (a.isObject() && b.isObject()) {
         Object* x = a.asObject();

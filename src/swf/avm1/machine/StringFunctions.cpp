@@ -170,6 +170,11 @@ std::string printable(std::string_view text) {
     return out;
 }
 
+bool sameText(std::string_view a, std::string_view b, int swfVersion) {
+    if (a == b) return true;
+    return swfVersion >= 6 && !isAscii(a) && !isAscii(b) && compareText(a, b, swfVersion) == 0;
+}
+
 int compareText(std::string_view a, std::string_view b, int swfVersion) {
     if (swfVersion < 6 || (isAscii(a) && isAscii(b))) return a.compare(b);
     size_t i = 0, j = 0;

@@ -34,6 +34,9 @@ void appendText(std::string& text, std::string_view more);
 // U+FFFD.
 std::string printable(std::string_view text);
 
+// Whether two strings are equal as the player sees them, in UTF-16 units from SWF 6 on: a pair
+// written as two three-byte halves equals the character written whole.
+bool sameText(std::string_view a, std::string_view b, int swfVersion);
 // Orders two strings as the comparison operators do: by character code, with a surrogate
 // pair written as two UTF-8 sequences counting as the one character it stands for (bytes
 // before SWF 6). Negative, zero or positive.

@@ -68,7 +68,7 @@ Activation::Outcome Activation::runNot(Step&) {
 
 Activation::Outcome Activation::runStringEquals(Step&) {
     auto [a, b] = popStrings();
-    pushBool(a == b);
+    pushBool(sameText(a, b, version_));
     return Outcome::Normal;
 }
 
