@@ -41,7 +41,10 @@ const std::vector<Case> kCases = {
         push 2, 1, "s"; getVariable; push "charAt"; callMethod; push "b"; add2; trace)",
      "\xF0\x9F\x98\x8B\n2\ntrue\ntrue\ntrue\ntrue\n\xEF\xBF\xBD"
      "b"},
-    {"length counts bytes in SWF 5", 5, R"(push "\xC3\x85", "length"; getMember; trace)", "2"},
+    {"length counts bytes in SWF 5, where joining text joins no halves", 5,
+     R"(push "\xC3\x85", "length"; getMember; trace
+        push "\xED\xA0\xBD", "\xED\xB8\x8B"; add2; push "length"; getMember; trace)",
+     "2\n6"},
     {"case mapping by the player's tables", 8,
      R"(push 0, "teST\xC3\xA9\xC3\x9F\xCF\x82", "toUpperCase"; callMethod; trace
         push 0, "\xC4\xB0\xCE\xA2Ab", "toLowerCase"; callMethod; trace)",

@@ -217,8 +217,8 @@ std::string join(Machine& m, Object* self, const std::string& separator) {
     charge(m, length);
     std::string out;
     for (uint32_t i = 0; i < length; ++i) {
-        if (i > 0) appendText(out, separator);
-        appendText(out, m.toString(elements.at(i)));
+        if (i > 0) appendText(out, separator, m.swfVersion());
+        appendText(out, m.toString(elements.at(i)), m.swfVersion());
         Machine::checkLength(out.size());
     }
     return out;

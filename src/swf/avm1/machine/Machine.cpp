@@ -371,7 +371,7 @@ Value Machine::add(const Value& a, const Value& b) {
         std::string s = text(x, a);
         std::string t = text(y, b);
         checkLength(s.size() + t.size());
-        appendText(s, t);
+        appendText(s, t, swfVersion());
         return Value(std::move(s));
     }
     // An operand left an object is converted again (its valueOf runs a second time).

@@ -34,9 +34,13 @@ uint32_t joinedPair(uint32_t high, uint32_t low) {
 
 }  // namespace
 
-void appendText(std::string& text, std::string_view more) {
+void appendText(std::string& text, std::string_view more, int swfVersion) {
     // A high half ending the text and a low half starting the rest become the one character,
-    // so the joined string equals the one written whole.
+    // so the joined string equals the one written whole. Before SWF 6 text is bytes.
+    if (swfVersion < 6) {
+        text += more;
+        return;
+    }
     const size_t tail = text.size() >= 3 ? text.size() - 3 : 0;
     const uint32_t high = text.size() >= 3 ? surrogateAt(text, tail) : 0;
     const uint32_t low = high >= 0xD800 && high < 0xDC00 ? surrogateAt(more, 0) : 0;

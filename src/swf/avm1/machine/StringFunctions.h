@@ -28,8 +28,9 @@ int32_t unitAt(std::string_view text, size_t index, int swfVersion);
 // three-byte sequence of its own, so that it joins the other half of its pair again when the
 // two strings are put together. Before SWF 6 each unit is its low byte.
 std::string fromUnits(std::u16string_view units, int swfVersion);
-// text += more, halves of a pair meeting at the join made the one character again.
-void appendText(std::string& text, std::string_view more);
+// text += more, halves of a pair meeting at the join made the one character again (from
+// SWF 6, where strings are UTF-8).
+void appendText(std::string& text, std::string_view more, int swfVersion);
 // The text as the player prints it: halves of a pair written apart joined, a lone surrogate
 // U+FFFD.
 std::string printable(std::string_view text);

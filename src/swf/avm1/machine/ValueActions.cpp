@@ -107,7 +107,7 @@ Activation::Outcome Activation::runStringExtract(Step& step) {
 Activation::Outcome Activation::runStringAdd(Step&) {
     auto [a, b] = popStrings();
     Machine::checkLength(a.size() + b.size());
-    appendText(a, b);
+    appendText(a, b, version_);
     push(Value(std::move(a)));
     return Outcome::Normal;
 }
