@@ -152,14 +152,9 @@ std::vector<Case> Cases() {
          "0\n2\n2"},
         {"a match at the origin alone bounds nothing",
          let("b", bitmap({lit("3"), lit("3"), lit("true"), lit("4294967295")})) +
-             run(invoke(b, "setPixel32", {lit("0"), lit("0"), lit("4278255360")})) +
-             trace(invoke(b, "getColorBoundsRect", {lit("4294967295"), lit("4294967295"),
-                                                    lit("false")})) +
-             trace(invoke(b, "getColorBoundsRect", {lit("4294967295"), lit("4278255360")})) +
-             run(invoke(b, "setPixel32", {lit("1"), lit("1"), lit("4278255360")})) +
-             trace(invoke(b, "getColorBoundsRect", {lit("4294967295"), lit("4294967295"),
-                                                    lit("false")})),
-         "(x=0, y=0, w=0, h=0)\n(x=0, y=0, w=0, h=0)\n(x=0, y=0, w=2, h=2)"},
+             run(invoke(b, "setPixel32", {lit("0"), lit("0"), lit("0")})) +
+             trace(invoke(b, "getColorBoundsRect", {lit("4294967295"), lit("0")})),
+         "(x=0, y=0, w=0, h=0)"},
         {"the channel constants",
          trace(member(member(member(var("flash"), "display"), "BitmapData"), "ALPHA_CHANNEL")) +
              trace(member(member(member(var("flash"), "display"), "BitmapData"), "GREEN_CHANNEL")),
