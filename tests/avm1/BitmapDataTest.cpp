@@ -144,12 +144,17 @@ std::vector<Case> Cases() {
              trace(invoke(b, "compare", {bitmap({lit("2"), lit("3")})})),
          "(x=1, y=1, w=1, h=1)\n1\n0\n-16711936\n16711680\n0\n-3"},
         {"an opaque bitmap matches its colour unmasked but for the alpha, which is always full",
-         let("b", bitmap({lit("1"), lit("1"), lit("false"), lit("2864434397")})) +
+         let("b", bitmap({lit("2"), lit("1"), lit("false"), lit("2864434397")})) +
              trace(member(invoke(b, "getColorBoundsRect", {lit("0"), lit("221")}), "width")) +
              trace(member(invoke(b, "getColorBoundsRect", {lit("255"), lit("221")}), "width")) +
              trace(member(invoke(b, "getColorBoundsRect", {lit("4278190080"), lit("2852126720")}),
                           "width")),
-         "0\n1\n1"},
+         "0\n2\n2"},
+        {"a match at the origin alone bounds nothing",
+         let("b", bitmap({lit("3"), lit("3"), lit("true"), lit("4294967295")})) +
+             run(invoke(b, "setPixel32", {lit("0"), lit("0"), lit("0")})) +
+             trace(invoke(b, "getColorBoundsRect", {lit("4294967295"), lit("0")})),
+         "(x=0, y=0, w=0, h=0)"},
         {"the channel constants",
          trace(member(member(member(var("flash"), "display"), "BitmapData"), "ALPHA_CHANNEL")) +
              trace(member(member(member(var("flash"), "display"), "BitmapData"), "GREEN_CHANNEL")),

@@ -20,6 +20,10 @@ const std::string kBoth =
 )";
 
 const std::vector<avm1test::ScriptCase> kCases = {
+    {"startDrag reads the limits only when its constrain flag is 1, else leaves them stacked", 8,
+     noisy("a", "valueOf", "5") + noisy("c", "valueOf", "2") + noisy("d", "valueOf", "1") +
+         R"(push "a"; getVariable; push "c"; getVariable; push "d"; getVariable; push "t"; startDrag
+            push 0, "d"; getVariable; push true, "t"; startDrag)", "d\nc\nd\na"},
     {"a valueOf giving an object runs again for the number; toString must give text", 8,
      kBoth + R"(push "o"; getVariable; push 1; add2; trace
                 push "x"; push "o"; getVariable; add2; trace)",

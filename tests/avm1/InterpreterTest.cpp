@@ -51,6 +51,17 @@ const char* kInheritedSuperCall = R"(function "A" () { }
     push 0, "C"; newObject; storeRegister 2; pop
     push 0, r:2, "who"; callMethod; trace)";
 
+const char* kSkippingSuperCall = R"(function "A" () { }; function "B" () { }; function "C" () { }
+    function "F" () { }; push "A"; getVariable; push "prototype"; getMember; push "__proto__", "F"
+    getVariable; push "prototype"; getMember; setMember; push "F"; getVariable; push "prototype"
+    getMember; push "who"; function () { push 0, "super"; getVariable; push "who"; callMethod
+                                         push "F"; add2; return }
+    setMember; push "B"; getVariable; push "prototype", 0, "A"; newObject; setMember
+    push "C"; getVariable; push "prototype", 0, "B"; newObject; setMember
+    push "C"; getVariable; push "prototype"; getMember; push "who"
+    function () { push 0, "super"; getVariable; push "who"; callMethod; push "C"; add2; return }
+    setMember; push 0; push 0, "C"; newObject; push "who"; callMethod; trace)";
+
 // Fourteen with blocks, one in another, each counting itself in n.
 std::string nestedWiths() {
     std::string level = "push \"o\"; getVariable; with { push \"n\", \"n\"; getVariable\n";
@@ -299,6 +310,8 @@ const std::vector<avm1test::ScriptCase> kCases = {
      "object\ntrue\nfunction"},
     {"up to SWF 6 super is above the object's own prototype", 6, kInheritedSuperCall, "A.B.B"},
     {"from SWF 7 super is above where the method was found", 7, kInheritedSuperCall, "A.B"},
+    {"from SWF 7 a method found two prototypes past super's (F's) runs from the one between", 7,
+     kSkippingSuperCall, "undefinedFFC"},
     {"SWF 5 compares objects by their values", 5, kObjectEquality, "true\ntrue\nfalse"},
     {"SWF 6 compares objects by identity", 6, kObjectEquality, "false\nfalse\nfalse"},
     {"SWF 5 sees TextField without prototype or methods", 5, kTextFieldClass,

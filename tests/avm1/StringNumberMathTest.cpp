@@ -23,7 +23,16 @@ const std::vector<Case> kCases = {
         push "s"; getVariable; typeOf; trace
         push 5, 1, "String"; callFunction; typeOf; trace)",
      "4\n2\nobject\nstring"},
-    {"length counts bytes in SWF 5", 5, R"(push "\xC3\x85", "length"; getMember; trace)", "2"},
+    {"cut halves of a pair join again; a pair stored as halves equals it; alone one is U+FFFD", 8,
+     R"(push 1, 1, "a\xF0\x9F\x98\x8B", "charAt"; callMethod; storeRegister 1; pop
+        push 2, 1, "a\xF0\x9F\x98\x8B", "charAt"; callMethod; storeRegister 2; pop
+        push "\xF0\x9F\x98\x8B", 1, 1; initObject; storeRegister 3; push r:1, r:2; add2; getMember
+        trace; push r:3, r:2, 1, r:1, "concat"; callMethod; getMember; trace
+        push "\xED\xA0\xBD\xED\xB8\x8B", "\xF0\x9F\x98\x8B"; equals2; trace
+        push r:2, "b"; add2; trace)",
+     "1\n1\ntrue\n\xEF\xBF\xBD" "b"},
+    {"SWF 5 counts bytes; no halves join", 5, R"(push "\xC3\x85", "length"; getMember; trace
+        push "\xED\xA0\xBD", "\xED\xB8\x8B"; add2; push "length"; getMember; trace)", "2\n6"},
     {"case mapping by the player's tables", 8,
      R"(push 0, "teST\xC3\xA9\xC3\x9F\xCF\x82", "toUpperCase"; callMethod; trace
         push 0, "\xC4\xB0\xCE\xA2Ab", "toLowerCase"; callMethod; trace)",
@@ -113,7 +122,7 @@ TEST(StringNumberMath, UnitsOfBrokenTextAndTheCaseTables) {
     EXPECT_EQ(fromUnits(toUnits("\xED\xA0\xBD\xED\xB8\x8B", 8), 8), "\xF0\x9F\x98\x8B");
     // Cut and stray bytes are units of their own value.
     EXPECT_EQ(toUnits("a\xF0\x9F", 8), (std::u16string{u'a', 0xF0, 0x9F}));
-    EXPECT_EQ(fromUnits(u"\xDC00x", 8), "\xEF\xBF\xBDx");
+    EXPECT_EQ(fromUnits(u"\xDC00x", 8), "\xED\xB0\x80x");
     EXPECT_EQ(swf::avm1::unitAt("\xC3\xA9\xF0\x9F\x98\x8B", 2, 8), 0xDE0B);
     EXPECT_EQ(swf::avm1::unitAt("\xC3\xA9\xF0\x9F\x98\x8B", 3, 8), -1);
     EXPECT_EQ(swf::avm1::unitAt("\xC3\xA9", 1, 5), 0xA9);

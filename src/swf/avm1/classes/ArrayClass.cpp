@@ -15,6 +15,7 @@
 #include "swf/avm1/machine/Machine.h"
 #include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/machine/NumberConversion.h"
+#include "swf/avm1/machine/StringFunctions.h"
 
 namespace swf::avm1 {
 namespace {
@@ -216,8 +217,8 @@ std::string join(Machine& m, Object* self, const std::string& separator) {
     charge(m, length);
     std::string out;
     for (uint32_t i = 0; i < length; ++i) {
-        if (i > 0) out += separator;
-        out += m.toString(elements.at(i));
+        if (i > 0) appendText(out, separator, m.swfVersion());
+        appendText(out, m.toString(elements.at(i)), m.swfVersion());
         Machine::checkLength(out.size());
     }
     return out;

@@ -164,7 +164,9 @@ PixelRect BitmapDataObject::colorBounds(uint32_t mask, uint32_t colour, bool fin
     // player does, and takes its alpha as full.
     const uint32_t wanted =
         transparent_ ? colour & mask : (colour & 0x00FFFFFFu) | (mask & 0xFF000000u);
-    int minX = width(), minY = height(), maxX = -1, maxY = -1;
+    // The far corner starts at the origin and a search that leaves it there finds nothing,
+    // as the player's does: a match at (0, 0) alone gives the empty rectangle.
+    int minX = width(), minY = height(), maxX = 0, maxY = 0;
     for (int y = 0; y < height(); ++y) {
         for (int x = 0; x < width(); ++x) {
             if (((raw(x, y) & mask) == wanted) != find) continue;
@@ -174,7 +176,7 @@ PixelRect BitmapDataObject::colorBounds(uint32_t mask, uint32_t colour, bool fin
             maxY = std::max(maxY, y);
         }
     }
-    if (maxX < 0) return {};
+    if (maxX == 0 && maxY == 0) return {};
     return {minX, minY, maxX - minX + 1, maxY - minY + 1};
 }
 

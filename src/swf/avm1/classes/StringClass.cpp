@@ -80,7 +80,7 @@ Value concat(Machine& m, Object* self, Args args) {
     for (const Value& v : args) {
         std::string part = m.toString(v);
         Machine::checkLength(text.size() + part.size());
-        text += part;
+        appendText(text, part, m.swfVersion());
     }
     return Value(std::move(text));
 }

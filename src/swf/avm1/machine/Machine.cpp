@@ -272,7 +272,7 @@ bool Machine::strictEquals(const Value& a, const Value& b) {
     if (a.isUndefined() || a.isNull()) return (a.isUndefined() && b.isUndefined()) ||
                                               (a.isNull() && b.isNull());
     if (a.isNumber() && b.isNumber()) return a.isSameNumber(b);
-    if (a.isString() && b.isString()) return a.asString() == b.asString();
+    if (a.isString() && b.isString()) return sameText(a.asString(), b.asString(), swfVersion());
     if (a.isBool() && b.isBool()) return a.asBool() == b.asBool();
     if (a.isObject() && b.isObject()) {
         Object* x = a.asObject();
@@ -371,7 +371,8 @@ Value Machine::add(const Value& a, const Value& b) {
         std::string s = text(x, a);
         std::string t = text(y, b);
         checkLength(s.size() + t.size());
-        return Value(s + t);
+        appendText(s, t, swfVersion());
+        return Value(std::move(s));
     }
     // An operand left an object is converted again (its valueOf runs a second time).
     return Value(toNumber(x) + toNumber(y));
@@ -826,7 +827,7 @@ void Machine::trace(const std::string& line) {
     } else {
         for (char c : line) out.push_back(c == '\r' ? '\n' : c);
     }
-    context_.trace(out);
+    context_.trace(printable(out));
 }
 
 double Machine::frameTimeMs() const {

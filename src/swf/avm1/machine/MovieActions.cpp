@@ -235,17 +235,15 @@ Activation::Outcome Activation::runTrace(Step&) {
 
 Activation::Outcome Activation::runStartDrag(Step&) {
     // The target is named first; then the flags, read as numbers as the SWF 4 actions read
-    // their operands (an object's valueOf decides, not its being an object).
+    // their operands (an object's valueOf decides, not its being an object). The limits follow
+    // only when the constrain flag is 1, as true is: another number leaves them on the stack.
     Value target = pop();
     DisplayObject* object = machine_.displayObjectOf(target);
     if (!object) object = machine_.displayObjectOf(Value(resolveTarget(machine_.toString(target))));
-    const auto flag = [this] {
-        const double n = machine_.toNumber(pop());
-        return n != 0 && !std::isnan(n);
-    };
-    bool lockCenter = flag();
+    const double lock = machine_.toNumber(pop());
+    const bool lockCenter = lock != 0 && !std::isnan(lock);
     std::optional<DragLimits> limits;
-    if (flag()) {
+    if (machine_.toNumber(pop()) == 1) {
         limits.emplace();
         limits->bottom = machine_.toNumber(pop());
         limits->right = machine_.toNumber(pop());

@@ -18,7 +18,40 @@ uint32_t nextCharacter(std::string_view text, size_t& i) {
     return 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
 }
 
+// The surrogate written as three bytes at i, else 0.
+uint32_t surrogateAt(std::string_view text, size_t i) {
+    if (i + 2 >= text.size() || static_cast<uint8_t>(text[i]) != 0xED ||
+        (static_cast<uint8_t>(text[i + 1]) & 0xE0) != 0xA0 ||
+        (static_cast<uint8_t>(text[i + 2]) & 0xC0) != 0x80)
+        return 0;
+    return 0xD000u | (static_cast<uint8_t>(text[i + 1]) & 0x3Fu) << 6 |
+           (static_cast<uint8_t>(text[i + 2]) & 0x3Fu);
+}
+
+uint32_t joinedPair(uint32_t high, uint32_t low) {
+    return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
+}
+
 }  // namespace
+
+void appendText(std::string& text, std::string_view more, int swfVersion) {
+    // A high half ending the text and a low half starting the rest become the one character,
+    // so the joined string equals the one written whole. Before SWF 6 text is bytes.
+    if (swfVersion < 6) {
+        text += more;
+        return;
+    }
+    const size_t tail = text.size() >= 3 ? text.size() - 3 : 0;
+    const uint32_t high = text.size() >= 3 ? surrogateAt(text, tail) : 0;
+    const uint32_t low = high >= 0xD800 && high < 0xDC00 ? surrogateAt(more, 0) : 0;
+    if (low < 0xDC00) {
+        text += more;
+        return;
+    }
+    text.resize(tail);
+    appendUtf8(text, joinedPair(high, low));
+    text += more.substr(3);
+}
 
 std::vector<uint32_t> decodeCharacters(std::string_view text, int swfVersion) {
     std::vector<uint32_t> out;
@@ -112,13 +145,38 @@ std::string fromUnits(std::u16string_view units, int swfVersion) {
             if (pair) {
                 c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00u);
                 ++i;
-            } else {
-                c = 0xFFFD;
             }
         }
         out += encodeCharacter(c, swfVersion);
     }
     return out;
+}
+
+std::string printable(std::string_view text) {
+    // Every byte but a surrogate's, valid UTF-8 or not, is printed as it is.
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        uint32_t high = surrogateAt(text, i);
+        if (!high) {
+            out.push_back(text[i++]);
+            continue;
+        }
+        uint32_t low = high < 0xDC00 ? surrogateAt(text, i + 3) : 0;
+        if (low >= 0xDC00) {
+            appendUtf8(out, joinedPair(high, low));
+            i += 6;
+        } else {
+            appendUtf8(out, 0xFFFD);
+            i += 3;
+        }
+    }
+    return out;
+}
+
+bool sameText(std::string_view a, std::string_view b, int swfVersion) {
+    if (a == b) return true;
+    return swfVersion >= 6 && !isAscii(a) && !isAscii(b) && compareText(a, b, swfVersion) == 0;
 }
 
 int compareText(std::string_view a, std::string_view b, int swfVersion) {

@@ -21,7 +21,15 @@ Value SuperObject::callMethod(Machine& machine, std::string_view name,
     // A clip in the chain is passed by as a primitive would be.
     if (home_->asStageObject() || !above || above->asStageObject()) return Value();
     Value method = machine.get(Value(above), name);
-    return machine.call(method, self_, args, machine.methodHome(above, name));
+    return machine.call(method, self_, args, calleeHome(machine, above, name));
+}
+
+Object* SuperObject::calleeHome(Machine& machine, Object* above, std::string_view name) {
+    // From SWF 7 the player reads the prototype above for the method itself, and failing that
+    // takes the method from further up with the next prototype as its home, wherever it was
+    // found: a method two prototypes up runs its own super from the one in between.
+    if (machine.swfVersion() < 7 || machine.holderOf(above, name) == above) return above;
+    return above->proto() ? above->proto() : above;
 }
 
 bool SuperObject::getSpecial(Machine& machine, std::string_view name, Value& out) {

@@ -21,6 +21,9 @@ class SuperObject : public Object {
     void trace(Marker& marker) const override;
 
   private:
+    // The home the method super.name runs with.
+    static Object* calleeHome(Machine& machine, Object* above, std::string_view name);
+
     Object* self_;
     Object* home_;
 };

@@ -68,7 +68,7 @@ Activation::Outcome Activation::runNot(Step&) {
 
 Activation::Outcome Activation::runStringEquals(Step&) {
     auto [a, b] = popStrings();
-    pushBool(a == b);
+    pushBool(sameText(a, b, version_));
     return Outcome::Normal;
 }
 
@@ -93,7 +93,7 @@ Activation::Outcome Activation::runStringLength(Step& step) {
 
 Activation::Outcome Activation::runStringExtract(Step& step) {
     // Index (from 1) and count are 32-bit integers; a negative count takes the rest. From
-    // SWF 6 on both count UTF-16 units, so half a surrogate pair comes out as U+FFFD.
+    // SWF 6 on both count UTF-16 units, so half a surrogate pair can come out alone.
     int32_t count = toInt32(machine_.toNumber(pop()));
     int32_t index = toInt32(machine_.toNumber(pop()));
     int version = step.record.code == kStringExtract && version_ < 6 ? 5 : version_;
@@ -107,7 +107,8 @@ Activation::Outcome Activation::runStringExtract(Step& step) {
 Activation::Outcome Activation::runStringAdd(Step&) {
     auto [a, b] = popStrings();
     Machine::checkLength(a.size() + b.size());
-    push(Value(a + b));
+    appendText(a, b, version_);
+    push(Value(std::move(a)));
     return Outcome::Normal;
 }
 
