@@ -176,6 +176,11 @@ TEST(GradientTableRule, StopsFillTheTableInTheOrderTheyCome) {
          {{0, kRed}, {255, {0, 0, 255, 127}}},
          InterpolationMode::Linear,
          {{128, {116, 0, 108, 190}}}},
+        // Against a clear stop the ramp's end still takes the other stop whole.
+        {"linearFromAClearStop",
+         {{0, {255, 0, 0, 0}}, {255, kBlue}},
+         InterpolationMode::Linear,
+         {{0, {0, 0, 0, 0}}, {255, kBlue}}},
     };
     for (const TableCase& c : cases) {
         GradientLut lut(c.stops, c.mode, ColorTransform{});

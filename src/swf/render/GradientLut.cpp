@@ -72,10 +72,9 @@ Held mixed(const Held& from, const Held& to, double f, bool linear) {
     Held h;
     h.a = mix(from.a, to.a, f);
     double w = f;
-    if (linear && (from.a != 0 || to.a != 0)) {
-        double near = (1 - f) * to.a, far = f * from.a;
-        w = far / (near + far);
-    }
+    // At the end of a ramp that meets a clear stop both weights are nothing: the share decides.
+    const double near = (1 - f) * to.a, far = f * from.a;
+    if (linear && near + far > 0) w = far / (near + far);
     for (size_t k = 0; k < 3; ++k) {
         h.c[k] = linear ? from.c[k] + (to.c[k] - from.c[k]) * w
                         : mix(static_cast<uint8_t>(from.c[k]), static_cast<uint8_t>(to.c[k]), f);
