@@ -83,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
                   128},
         LayerCase{"opaqueBackground", std::nullopt, {}, st::Rgba{0, 0, 0}, 10, 10,
                   {50, 75, 125, 255}, 128},
-        // In alpha mode the square's alpha halves the backdrop's within the square only.
+        // In alpha mode the square's alpha halves the backdrop's; its clear surroundings leave it.
         LayerCase{"alphaMode", 11, {}, std::nullopt, 10, 10, {200, 100, 50, 128}, 128, true},
         LayerCase{"alphaModeBeside", 11, {}, std::nullopt, 4, 10, {200, 100, 50, 255}, 128, true}),
     [](const auto& info) { return info.param.name; });

@@ -48,13 +48,10 @@ void ObjectLayer::render(RenderContext& context, const Rect& localBounds, const 
                 by1 = std::max(by1, p.y);
             }
         }
-        // An object in alpha mode clears what lies below it wherever it is clear itself, but
-        // only within its bounds: a margin would clear the pixels around it.
-        const double edge = mode_ == BlendMode::Alpha ? 0 : kEdge;
-        x0 = std::max(x0, bx0 - edge - reach.left);
-        y0 = std::max(y0, by0 - edge - reach.top);
-        x1 = std::min(x1, bx1 + edge + reach.right);
-        y1 = std::min(y1, by1 + edge + reach.bottom);
+        x0 = std::max(x0, bx0 - kEdge - reach.left);
+        y0 = std::max(y0, by0 - kEdge - reach.top);
+        x1 = std::min(x1, bx1 + kEdge + reach.right);
+        y1 = std::min(y1, by1 + kEdge + reach.bottom);
     }
     // Also false for a matrix that is not finite, which draws nothing.
     if (!(x0 < x1 && y0 < y1)) return;
