@@ -61,8 +61,8 @@ agg::rgba8 entryOf(const Held& h, bool linear) {
         return PixelColorTransform::premultiply({byte(h.c[0]), byte(h.c[1]), byte(h.c[2]), h.a});
     }
     if (h.a == 0) return {0, 0, 0, 0};
-    return PixelColorTransform::premultiply({linearToSrgb(h.c[0] / 255), linearToSrgb(h.c[1] / 255),
-                                             linearToSrgb(h.c[2] / 255), h.a});
+    return PixelColorTransform::premultiply(
+        {linearToSrgb(h.c[0] / 255), linearToSrgb(h.c[1] / 255), linearToSrgb(h.c[2] / 255), h.a});
 }
 
 // The ramp `f` of the way from `from` to `to`. In sRGB each channel is mixed in eight bits; in
@@ -99,20 +99,23 @@ GradientLut::GradientLut(const std::vector<GradientStop>& stops, InterpolationMo
     // ratio filled ramps up to it from the stop before, measured from that stop's own ratio;
     // one at or below it (equal or out of order) holds the stop before for one more ratio.
     int filled = stops.front().ratio;
-    for (int r = 0; r <= filled; ++r) colors_[static_cast<size_t>(r)] = entryOf(held.front(), linear);
+    for (int r = 0; r <= filled; ++r)
+        colors_[static_cast<size_t>(r)] = entryOf(held.front(), linear);
     for (size_t i = 1; i < stops.size(); ++i) {
         const int from = stops[i - 1].ratio, to = stops[i].ratio;
         if (to > filled) {
-            for (int r = filled + 1; r <= to; ++r)
-                colors_[static_cast<size_t>(r)] = entryOf(
-                    mixed(held[i - 1], held[i], static_cast<double>(r - from) / (to - from), linear),
-                    linear);
+            for (int r = filled + 1; r <= to; ++r) {
+                const double f = static_cast<double>(r - from) / (to - from);
+                colors_[static_cast<size_t>(r)] =
+                    entryOf(mixed(held[i - 1], held[i], f, linear), linear);
+            }
             filled = to;
         } else if (filled < kSize - 1) {
             colors_[static_cast<size_t>(++filled)] = entryOf(held[i - 1], linear);
         }
     }
-    for (int r = filled + 1; r < kSize; ++r) colors_[static_cast<size_t>(r)] = entryOf(held.back(), linear);
+    for (int r = filled + 1; r < kSize; ++r)
+        colors_[static_cast<size_t>(r)] = entryOf(held.back(), linear);
 
     opaque_ = std::all_of(colors_.begin(), colors_.end(),
                           [](const agg::rgba8& c) { return c.a == agg::rgba8::base_mask; });
