@@ -170,8 +170,7 @@ TEST(GradientTableRule, StopsFillTheTableInTheOrderTheyCome) {
          {{0, {0, 0, 255, 140}}, {255, {0, 0, 255, 140}}},
          InterpolationMode::Linear,
          {{0, {0, 0, 100, 140}}, {255, {0, 0, 100, 140}}}},
-        // Each stop counts in proportion to the other's alpha: halfway from opaque red to blue
-        // at 127 the colour is two thirds of the way to blue (straight 156, 0, 145).
+        // Each stop weighs as the other's alpha: halfway to blue at 127 is 2/3 blue (156, 0, 145).
         {"linearTowardsTheTranslucentStop",
          {{0, kRed}, {255, {0, 0, 255, 127}}},
          InterpolationMode::Linear,
