@@ -14,13 +14,13 @@ namespace {
 
 constexpr Rgba kClear{0, 0, 0, 0};
 
-// 20 by 20 clear pixels with an opaque white square from (4, 4) to (8, 8), ends included.
-PixelImage squareImage() {
+// 20 by 20 clear pixels with a white square of `alpha` from (4, 4) to (8, 8), ends included.
+PixelImage squareImage(uint8_t alpha) {
     PixelImage image{20, 20, std::vector<uint32_t>(400, 0)};
     for (int y = 4; y <= 8; ++y)
         for (int x = 4; x <= 8; ++x) {
             uint8_t* p = image.channels(static_cast<size_t>(y) * 20 + x);
-            p[0] = p[1] = p[2] = p[3] = 255;
+            p[0] = p[1] = p[2] = p[3] = alpha;
         }
     return image;
 }
@@ -49,6 +49,7 @@ struct FilterCase {
     std::string name;
     SurfaceFilter filter;
     std::vector<Probe> probes;
+    uint8_t squareAlpha = 255;
 };
 
 SurfaceFilter with(SurfaceFilter f, void (*change)(SurfaceFilter&)) {
@@ -60,7 +61,7 @@ class FilterTest : public ::testing::TestWithParam<FilterCase> {};
 
 TEST_P(FilterTest, PixelsAtKnownPoints) {
     const FilterCase& c = GetParam();
-    PixelImage image = squareImage();
+    PixelImage image = squareImage(c.squareAlpha);
     ASSERT_TRUE(runFilter(c.filter, image));
     for (const Probe& p : c.probes) {
         Rgba got = at(image, p.x, p.y);
@@ -102,6 +103,11 @@ INSTANTIATE_TEST_SUITE_P(
                             f.knockout = true;
                         }),
                    {{4, 6, kRed}, {6, 6, kClear}}},
+        // An inner effect paints the object without making it more opaque.
+        FilterCase{"innerShadowKeepsTheObjectsAlpha",
+                   with(shadow(2, 0), [](SurfaceFilter& f) { f.inner = true; }),
+                   {{4, 6, {128, 0, 0, 128}}, {6, 6, {128, 64, 64, 128}}},
+                   128},
         // A 2-pixel blur takes half of each neighbour: beside the edge a quarter shows.
         FilterCase{"glow",
                    with(shadow(0, 0),
@@ -219,7 +225,7 @@ TEST(FilterRobustness, HostileSettingsStayBounded) {
     f.quality = 1000;
     f.strength = NAN;
     auto start = std::chrono::steady_clock::now();
-    PixelImage image = squareImage();
+    PixelImage image = squareImage(255);
     EXPECT_TRUE(runFilter(f, image));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     FilterReach r = filterReach(f);

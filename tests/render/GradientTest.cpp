@@ -136,7 +136,7 @@ constexpr Rgba kYellow{255, 255, 0, 255};
 // The table is filled from the first stop's ratio up, stop after stop, in the order they
 // come. A stop above the last ratio filled ramps to it from the stop before (measured from
 // that stop's ratio, truncated); one at or below it holds the stop before for one more ratio.
-// A linearRGB ramp runs in eight bits of premultiplied linear light.
+// A linearRGB stop is kept in eight bits of linear light, taken there premultiplied.
 TEST(GradientTableRule, StopsFillTheTableInTheOrderTheyCome) {
     const TableCase cases[] = {
         {"belowAndAboveTheStops",
@@ -170,6 +170,16 @@ TEST(GradientTableRule, StopsFillTheTableInTheOrderTheyCome) {
          {{0, {0, 0, 255, 140}}, {255, {0, 0, 255, 140}}},
          InterpolationMode::Linear,
          {{0, {0, 0, 100, 140}}, {255, {0, 0, 100, 140}}}},
+        // Each stop weighs as the other's alpha: halfway to blue at 127 is 2/3 blue (156, 0, 145).
+        {"linearTowardsTheTranslucentStop",
+         {{0, kRed}, {255, {0, 0, 255, 127}}},
+         InterpolationMode::Linear,
+         {{128, {116, 0, 108, 190}}}},
+        // Against a clear stop the ramp's end still takes the other stop whole.
+        {"linearFromAClearStop",
+         {{0, {255, 0, 0, 0}}, {255, kBlue}},
+         InterpolationMode::Linear,
+         {{0, {0, 0, 0, 0}}, {255, kBlue}}},
     };
     for (const TableCase& c : cases) {
         GradientLut lut(c.stops, c.mode, ColorTransform{});

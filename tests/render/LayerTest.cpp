@@ -28,7 +28,7 @@ TEST_P(BlendModeTest, SolidOverSolidGivesTheModesArithmetic) {
     }
     canvas.drawShape(filledRectangle(0, 0, 20, 20, kBackdrop), pixelScale(), {}, noBitmaps());
     ASSERT_TRUE(canvas.beginLayer(2, 2, 10, 10));
-    canvas.drawShape(filledRectangle(0, 0, 20, 20, kSource), pixelScale(), {}, noBitmaps());
+    canvas.drawShape(filledRectangle(0, 0, 9, 9, kSource), pixelScale(), {}, noBitmaps());
     canvas.endLayer(c.mode, {});
     if (c.inGroup) canvas.endLayer(BlendMode::Layer, {});
     Rgba got = pixelAt(canvas, 5, 5);
@@ -36,8 +36,9 @@ TEST_P(BlendModeTest, SolidOverSolidGivesTheModesArithmetic) {
     EXPECT_NEAR(got.g, c.expected.g, 1);
     EXPECT_NEAR(got.b, c.expected.b, 1);
     EXPECT_EQ(got.a, 255);
-    // Only the layer's own pixels blend.
+    // Only the layer's own pixels blend, and its clear ones leave the backdrop in every mode.
     EXPECT_EQ(pixelAt(canvas, 15, 15), kBackdrop);
+    EXPECT_EQ(pixelAt(canvas, 10, 10), kBackdrop);
 }
 
 INSTANTIATE_TEST_SUITE_P(

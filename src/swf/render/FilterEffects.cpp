@@ -169,8 +169,14 @@ void compose(const SurfaceFilter& f, Type type, Color g, uint8_t* source) {
     const int sa = source[3];
     Color out;
     if (type == Type::Inner) {
-        g = scaled(g, sa);
-        out = f.knockout || f.hideObject ? g : over(g, source);
+        // The effect lies on the object as paint on it: the object keeps its own alpha.
+        Color on = scaled(g, sa);
+        if (f.knockout || f.hideObject) {
+            out = on;
+        } else {
+            for (int k = 0; k < 4; ++k)
+                out[k] = static_cast<uint8_t>(std::min(255, on[k] + mul255(source[k], 255 - g[3])));
+        }
     } else if (type == Type::Outer) {
         if (f.hideObject) {
             out = g;

@@ -20,9 +20,9 @@ class GradientLut {
     // the last ratio filled ramps to it from the stop before, measured from that stop's
     // ratio; a stop at or below it (an equal or out-of-order ratio) only holds the stop
     // before for one more ratio, so a run of equal stops shows as one-ratio bands of all but
-    // its last. Ratios past the end take the last stop's colour. A linearRGB ramp is
-    // interpolated in eight bits of premultiplied linear light. No stops give a transparent
-    // gradient.
+    // its last. Ratios past the end take the last stop's colour. A linearRGB ramp mixes
+    // stops kept in eight bits of linear light, each weighted by the other's alpha. No stops
+    // give a transparent gradient.
     GradientLut(const std::vector<GradientStop>& stops, InterpolationMode mode,
                 const ColorTransform& cxform);
 

@@ -84,9 +84,9 @@ void blendLayer(BlendMode mode, const PixelImage& layer, int x, int y, PixelImag
         size_t from = static_cast<size_t>(ty - y) * static_cast<size_t>(layer.width);
         for (int tx = left; tx < right; ++tx) {
             const uint8_t* source = layer.channels(from + static_cast<size_t>(tx - x));
-            if (source[3] == 0 && mode != BlendMode::Add && mode != BlendMode::Subtract &&
-                mode != BlendMode::Alpha)
-                continue;
+            // A clear pixel leaves the one below as it is, in alpha mode too: only what the
+            // object paints lends its alpha (a shape fading out clears nothing past its end).
+            if (source[3] == 0 && mode != BlendMode::Add && mode != BlendMode::Subtract) continue;
             uint8_t scaled[4];
             if (mask) {
                 uint8_t m = mask[row + static_cast<size_t>(tx)];
