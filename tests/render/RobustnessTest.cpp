@@ -123,13 +123,25 @@ TEST_F(RobustnessTest, HugeStrokeWidthsAndScalesAreBounded) {
 TEST_F(RobustnessTest, ManyFillsBeyondOnePassAllDraw) {
     // More fill styles than the rasterizer numbers in one pass: the last one still shows.
     Shape shape;
-    shape.fills.assign(40000, solidFill(kRed));
+    shape.fills.assign(10000, solidFill(kRed));
     shape.fills.back() = solidFill(kBlue);
     shape.paths.push_back(rectangle(0, 0, 20, 40, 1));
     shape.paths.push_back(rectangle(20, 0, 40, 40, 40000));
     draw(shape);
     EXPECT_EQ(pixelAt(canvas, 10, 10), kRed);
     EXPECT_EQ(pixelAt(canvas, 30, 10), kBlue);
+}
+
+TEST_F(RobustnessTest, ThousandsOfFillsOverlappingEverywhereFinish) {
+    // Every fill covers every pixel: each sample goes to the highest, found without a walk
+    // over all the fills it lies in.
+    Shape shape;
+    shape.fills.assign(10000, solidFill(kRed));
+    shape.fills.back() = solidFill(kBlue);
+    for (uint32_t fill = 1; fill <= 10000; ++fill)
+        shape.paths.push_back(rectangle(0, 0, 40, 40, fill));
+    draw(shape);
+    EXPECT_EQ(pixelAt(canvas, 20, 20), kBlue);
 }
 
 TEST_F(RobustnessTest, EnormousEdgeCountsFinish) {

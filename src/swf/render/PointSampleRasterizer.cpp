@@ -37,8 +37,7 @@ int floorDivide(int a, int b) {
 void PointSampleRasterizer::reset(PixelBox clip, bool evenOdd, int samplesPerSide) {
     edges_.clear();
     crossings_.clear();
-    for (StyleSamples& samples : rowStyles_) spareStyles_.push_back(std::move(samples));
-    rowStyles_.clear();
+    recycleRow();
     evenOdd_ = evenOdd;
     perSide_ = std::clamp(samplesPerSide, 1, 4);
     left_ = right_ = -1;
@@ -62,8 +61,10 @@ void PointSampleRasterizer::styles(int left, int right) {
     left_ = left;
     right_ = right;
     int highest = std::max(left, right);
-    if (highest >= 0 && static_cast<size_t>(highest) >= winding_.size())
+    if (highest >= 0 && static_cast<size_t>(highest) >= winding_.size()) {
         winding_.resize(static_cast<size_t>(highest) + 1, 0);
+        rowSlot_.resize(winding_.size(), -1);
+    }
 }
 
 void PointSampleRasterizer::moveTo(Point p) {
@@ -95,8 +96,7 @@ void PointSampleRasterizer::addEdge(Point p) {
 
 bool PointSampleRasterizer::rewind() {
     crossings_.clear();
-    for (StyleSamples& samples : rowStyles_) spareStyles_.push_back(std::move(samples));
-    rowStyles_.clear();
+    recycleRow();
     if (edges_.empty() || firstColumn_ >= endColumn_) return false;
     std::sort(edges_.begin(), edges_.end(),
               [](const Edge& a, const Edge& b) { return a.firstRow < b.firstRow; });
@@ -110,18 +110,26 @@ void PointSampleRasterizer::enter(int style, int delta) {
     int& winding = winding_[static_cast<size_t>(style)];
     bool was = inside(winding);
     winding += delta;
-    bool is = inside(winding);
-    if (was == is) return;
-    if (is)
+    // A style that leaves stays in the heap until it reaches the top (see highestInside).
+    if (!was && inside(winding)) {
         insideStyles_.push_back(style);
-    else
-        insideStyles_.erase(std::find(insideStyles_.begin(), insideStyles_.end(), style));
+        std::push_heap(insideStyles_.begin(), insideStyles_.end());
+    }
+}
+
+int PointSampleRasterizer::highestInside() {
+    while (!insideStyles_.empty() &&
+           !inside(winding_[static_cast<size_t>(insideStyles_.front())])) {
+        std::pop_heap(insideStyles_.begin(), insideStyles_.end());
+        insideStyles_.pop_back();
+    }
+    return insideStyles_.empty() ? -1 : insideStyles_.front();
 }
 
 void PointSampleRasterizer::addRun(int style, int from, int to) {
-    auto samples = std::find_if(rowStyles_.begin(), rowStyles_.end(),
-                                [style](const StyleSamples& s) { return s.style == style; });
-    if (samples == rowStyles_.end()) {
+    int& slot = rowSlot_[static_cast<size_t>(style)];
+    if (slot < 0) {
+        slot = static_cast<int>(rowStyles_.size());
         if (spareStyles_.empty()) {
             rowStyles_.push_back({style, {}});
         } else {
@@ -130,12 +138,20 @@ void PointSampleRasterizer::addRun(int style, int from, int to) {
             rowStyles_.back().style = style;
             rowStyles_.back().runs.clear();
         }
-        samples = rowStyles_.end() - 1;
     }
-    if (!samples->runs.empty() && samples->runs.back().second == from)
-        samples->runs.back().second = to;
+    StyleSamples& samples = rowStyles_[static_cast<size_t>(slot)];
+    if (!samples.runs.empty() && samples.runs.back().second == from)
+        samples.runs.back().second = to;
     else
-        samples->runs.emplace_back(from, to);
+        samples.runs.emplace_back(from, to);
+}
+
+void PointSampleRasterizer::recycleRow() {
+    for (StyleSamples& samples : rowStyles_) {
+        rowSlot_[static_cast<size_t>(samples.style)] = -1;
+        spareStyles_.push_back(std::move(samples));
+    }
+    rowStyles_.clear();
 }
 
 void PointSampleRasterizer::sampleRow(int row) {
@@ -155,14 +171,16 @@ void PointSampleRasterizer::sampleRow(int row) {
         const Edge& edge = *crossings_[i].edge;
         enter(edge.left, edge.direction);
         enter(edge.right, -edge.direction);
-        if (insideStyles_.empty() || i + 1 == crossings_.size()) continue;
+        if (i + 1 == crossings_.size()) continue;
+        int style = highestInside();
+        if (style < 0) continue;
         // Samples from this crossing up to, not including, the next one.
         int from =
             std::max(firstCentreFrom(crossings_[i].x, firstColumn_, endColumn_), firstColumn_);
         int to =
             std::min(firstCentreFrom(crossings_[i + 1].x, firstColumn_, endColumn_), endColumn_);
         if (from >= to) continue;
-        addRun(*std::max_element(insideStyles_.begin(), insideStyles_.end()), from, to);
+        addRun(style, from, to);
     }
     for (const Crossing& c : crossings_) {
         if (c.edge->left >= 0) winding_[static_cast<size_t>(c.edge->left)] = 0;
@@ -171,8 +189,7 @@ void PointSampleRasterizer::sampleRow(int row) {
 }
 
 bool PointSampleRasterizer::nextRow() {
-    for (StyleSamples& samples : rowStyles_) spareStyles_.push_back(std::move(samples));
-    rowStyles_.clear();
+    recycleRow();
     while (rowStyles_.empty()) {
         if (crossings_.empty() && nextEdge_ < edges_.size())
             row_ = std::max(row_, edges_[nextEdge_].firstRow);

@@ -79,7 +79,11 @@ class PointSampleRasterizer {
     // Adds the samples of sample row `row` to the pixel row's styles.
     void sampleRow(int row);
     void enter(int style, int delta);
+    // The highest style the current point is inside, or -1.
+    int highestInside();
     void addRun(int style, int from, int to);
+    // Hands the row's buffers back for later rows.
+    void recycleRow();
     // Counts the samples that the styles' runs put in each pixel and puts the covers into
     // `scanline`.
     void fillScanline(const std::vector<const StyleSamples*>& styles, agg::scanline_u8& scanline);
@@ -87,8 +91,11 @@ class PointSampleRasterizer {
     std::vector<Edge> edges_;
     std::vector<Crossing> crossings_;  // of the edges crossing the sample row, left to right
     std::vector<int> winding_;         // per style, reset after every sample row
-    std::vector<int> insideStyles_;    // styles whose winding puts the current point inside
+    // A heap of the styles the current point entered, the highest on top; the styles it has
+    // left since are dropped when they come to the top.
+    std::vector<int> insideStyles_;
     std::vector<StyleSamples> rowStyles_;
+    std::vector<int> rowSlot_;  // per style, its index in rowStyles_ while a row is sampled, or -1
     std::vector<StyleSamples> spareStyles_;  // buffers kept for later rows
     std::vector<CountChange> changes_;
     std::vector<const StyleSamples*> chosen_;
