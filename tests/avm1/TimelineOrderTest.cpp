@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "avm1/ScriptRun.h"
 #include "support/ButtonBuilder.h"
@@ -212,6 +213,30 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
              return movie.place(3, 3).showFrame();
          },
          "_level0"},
+        {"init actions run where they stand among the frame's tags, each before the "
+         "initialize event of what is placed after it; then the construct events, then the "
+         "frame's actions",
+         1,
+         [] {
+             const auto handlers = [](const std::string& name) {
+                 const std::string init = "push \"" + name + " initialize\"; trace";
+                 const std::string construct = "push \"" + name + " construct\"; trace";
+                 return std::vector<st::ClipAction>{
+                     {st::kClipInitialize, 0, code(init.c_str())},
+                     {st::kClipConstruct, 0, code(construct.c_str())}};
+             };
+             st::SwfWriter movie = withSprite();
+             movie.defineSprite(2, st::SwfWriter().showFrame())
+                 .doAction(code(R"(push "frame"; trace)"))
+                 .doInitAction(1, code(R"(push "init 1"; trace)"))
+                 .placeObject2(
+                     {.depth = 1, .character = 1, .name = "a", .clipActions = handlers("a")})
+                 .doInitAction(2, code(R"(push "init 2"; trace)"))
+                 .placeObject2(
+                     {.depth = 2, .character = 2, .name = "b", .clipActions = handlers("b")});
+             return movie.showFrame();
+         },
+         "init 1\na initialize\ninit 2\nb initialize\na construct\nb construct\nframe"},
         {"a sprite that declares no frames counts none, yet runs its actions", 1,
          [] {
              st::SwfWriter sprite;

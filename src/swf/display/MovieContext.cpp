@@ -87,6 +87,10 @@ void MovieContext::queueInitActions(const std::shared_ptr<MovieClip>& root,
     enqueue({QueuedAction::Kind::Init, root, &code, 0, {}, 0});
 }
 
+void MovieContext::queueInitialize(const std::shared_ptr<DisplayObject>& object) {
+    if (runner_) enqueue({QueuedAction::Kind::Init, object, nullptr, kClipInitialize, {}, 0});
+}
+
 void MovieContext::queueConstruct(const std::shared_ptr<DisplayObject>& object) {
     if (runner_) enqueue({QueuedAction::Kind::Construct, object, nullptr, kClipConstruct, {}, 0});
 }

@@ -92,6 +92,8 @@ class MovieContext {
         retained_.push_back(std::move(owner));
     }
     void queueDrained() { retained_.clear(); }
+    // A timeline object's initialize event, in turn with the init actions.
+    void queueInitialize(const std::shared_ptr<DisplayObject>& object);
     // Construct events and class constructors.
     void queueConstruct(const std::shared_ptr<DisplayObject>& object);
     // Takes the entry queued first among those of `kinds`; false when none waits. Which kinds

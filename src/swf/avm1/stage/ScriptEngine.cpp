@@ -167,6 +167,7 @@ void ScriptEngine::runClipEvent(DisplayObject& object, uint32_t event) {
     }
     // Only the unload event reaches an object that has left the stage.
     if (event != kClipUnload && !object.onStage()) return;
+    if (event == kClipInitialize) takeRegisteredClass(object);
     runHandlers(object, event);
     const char* method = eventMethod(event);
     if (!method) return;
@@ -216,17 +217,20 @@ void ScriptEngine::objectPlaced(DisplayObject& object) {
         Object* prototype = machine_.get(Value(ctor), "prototype").asObject();
         if (prototype) stage->setProto(prototype);
     }
-    runHandlers(object, kClipInitialize);
+}
+
+Function* ScriptEngine::takeRegisteredClass(DisplayObject& object) {
+    // The init actions may have registered the class after the clip was placed.
+    Function* ctor = registeredClassOf(object);
+    if (!ctor) return nullptr;
+    Object* prototype = machine_.get(Value(ctor), "prototype").asObject();
+    if (prototype) machine_.stageObject(object)->setProto(prototype);
+    return ctor;
 }
 
 void ScriptEngine::construct(DisplayObject& object) {
     if (!object.asMovieClip()) return;
-    Function* ctor = registeredClassOf(object);
-    if (ctor) {
-        // The frame's init actions may have registered the class after the clip was placed.
-        Object* prototype = machine_.get(Value(ctor), "prototype").asObject();
-        if (prototype) machine_.stageObject(object)->setProto(prototype);
-    }
+    Function* ctor = takeRegisteredClass(object);
     runHandlers(object, kClipConstruct);
     if (!ctor) {
         // A clip of no class of its own calls its onConstruct, if its prototypes have one.
