@@ -213,6 +213,13 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
              return movie.place(3, 3).showFrame();
          },
          "_level0"},
+        {"of the main timeline's init actions too, only the first for each sprite runs", 2,
+         [] {
+             st::SwfWriter movie = withSprite();
+             movie.doInitAction(1, code(R"(push "first"; trace)")).showFrame();
+             return movie.doInitAction(1, code(R"(push "again"; trace)")).showFrame();
+         },
+         "first"},
         {"init actions run where they stand among the frame's tags, each before the "
          "initialize event of what is placed after it; then the construct events, then the "
          "frame's actions",

@@ -201,14 +201,14 @@ void MovieClip::applyFrame(int frame, bool runActions) {
     const Frame& data = timeline_->frame(frame);
     auto self = std::static_pointer_cast<MovieClip>(shared_from_this());
     // The main timeline's init actions run the first time their frame is reached, even when a
-    // goto passes over it; a sprite's own run in its movie's main timeline, the first for
-    // each sprite only. They queue where they stand among the frame's tags, ahead of the
-    // initialize events of what the frame places after them.
+    // goto passes over it; a sprite's own run in its movie's main timeline. Only the first
+    // for each sprite runs, wherever it stands. They queue where they stand among the frame's
+    // tags, ahead of the initialize events of what the frame places after them.
     std::vector<const InitAction*> inits;
     bool mainFirstTime = takeInitFrame(frame);
     if (mainFirstTime || character())
         for (const InitAction& init : data.initActions)
-            if (takeInitSprite(init.spriteId) || mainFirstTime) inits.push_back(&init);
+            if (takeInitSprite(init.spriteId)) inits.push_back(&init);
     auto root = std::static_pointer_cast<MovieClip>(movieRoot().shared_from_this());
     size_t nextInit = 0;
     const auto queueInitsBefore = [&](size_t tagIndex) {
