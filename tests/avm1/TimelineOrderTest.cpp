@@ -213,6 +213,23 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
              return movie.place(3, 3).showFrame();
          },
          "_level0"},
+        {"a clip being dragged is the drag's to move, not the timeline's, even with the pointer "
+         "off the stage; the clip beside it follows the timeline",
+         2,
+         [] {
+             st::SwfWriter movie = withSprite();
+             movie.placeObject2({.depth = 1, .character = 1, .name = "c"})
+                 .placeObject2({.depth = 2, .character = 1, .name = "d"})
+                 .doAction(code(R"(push 0, "c"; getVariable; push "startDrag"; callMethod; pop)"))
+                 .showFrame();
+             movie.move(1, st::Matrix::translation(4000, 0))
+                 .move(2, st::Matrix::translation(4000, 0))
+                 .doAction(code(R"(
+                     push "c"; getVariable; push "_x"; getMember; trace
+                     push "d"; getVariable; push "_x"; getMember; trace)"));
+             return movie.showFrame();
+         },
+         "0\n200"},
         {"of the main timeline's init actions too, only the first for each sprite runs", 2,
          [] {
              st::SwfWriter movie = withSprite();
