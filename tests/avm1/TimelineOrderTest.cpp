@@ -213,6 +213,32 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
              return movie.place(3, 3).showFrame();
          },
          "_level0"},
+        {"a clip of a registered class without clip event handlers takes its load event "
+         "behind what is queued when its constructor runs, the frames of clips attached "
+         "before then too",
+         1,
+         [] {
+             st::SwfWriter movie =
+                 withSprite(R"(push "this"; getVariable; push "_name"; getMember
+                               push " frame"; add2; trace)");
+             const uint8_t exports[] = {1, 0, 1, 0, 'l', 'i', 'b', 0};
+             movie.tag(56, exports)
+                 .doInitAction(1, code(R"(
+                     function "C" () { }
+                     push "C"; getVariable; push "prototype", 0, "MovieClip"; newObject; setMember
+                     push "C"; getVariable; push "prototype"; getMember; push "onLoad"
+                     function () {
+                         push "this"; getVariable; push "_name"; getMember; push " load"; add2
+                         trace }
+                     setMember
+                     push "C"; getVariable; push "lib", 2, "Object"; getVariable
+                     push "registerClass"; callMethod; pop
+                     push 1, "s", "lib", 3, "_root"; getVariable; push "attachMovie"
+                     callMethod; pop)"))
+                 .placeObject2({.depth = 2, .character = 1, .name = "t"});
+             return movie.showFrame();
+         },
+         "t frame\ns frame\ns load\nt load"},
         {"a clip being dragged is the drag's to move, not the timeline's, even with the pointer "
          "off the stage; the clip beside it follows the timeline",
          2,
