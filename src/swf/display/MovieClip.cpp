@@ -140,12 +140,13 @@ void MovieClip::placeAndStart(std::shared_ptr<DisplayObject> object, bool byScri
     // actions queued before it, then its construct events and constructor run, all ahead of
     // the frame actions. The load event comes before its first frame's actions.
     context().objectPlaced(*object);
+    bool isClip = object->asMovieClip() != nullptr;  // only clips have initialize handlers
     if (byScript) {
-        if (ActionRunner* runner = context().runner())
-            runner->runClipEvent(*object, kClipInitialize);
+        ActionRunner* runner = context().runner();
+        if (runner && isClip) runner->runClipEvent(*object, kClipInitialize);
         object->setMadeByScript();
     } else {
-        context().queueInitialize(object);
+        if (isClip) context().queueInitialize(object);
         context().queueConstruct(object);
     }
     if (MovieClip* clip = object->asMovieClip()) {
