@@ -213,80 +213,47 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
              return movie.place(3, 3).showFrame();
          },
          "_level0"},
-        {"a clip of a registered class without clip event handlers takes its load event "
-         "behind what is queued when its constructor runs, the frames of clips attached "
-         "before then too",
-         1,
+        {"init actions queue where they stand, each before the initialize events of what "
+         "follows, then construct events, then frame actions; one per sprite, the root's too", 2,
          [] {
-             st::SwfWriter movie =
-                 withSprite(R"(push "this"; getVariable; push "_name"; getMember
-                               push " frame"; add2; trace)");
-             const uint8_t exports[] = {1, 0, 1, 0, 'l', 'i', 'b', 0};
-             movie.tag(56, exports)
-                 .doInitAction(1, code(R"(
-                     function "C" () { }
-                     push "C"; getVariable; push "prototype", 0, "MovieClip"; newObject; setMember
-                     push "C"; getVariable; push "prototype"; getMember; push "onLoad"
-                     function () {
-                         push "this"; getVariable; push "_name"; getMember; push " load"; add2
-                         trace }
-                     setMember
-                     push "C"; getVariable; push "lib", 2, "Object"; getVariable
-                     push "registerClass"; callMethod; pop
-                     push 1, "s", "lib", 3, "_root"; getVariable; push "attachMovie"
-                     callMethod; pop)"))
-                 .placeObject2({.depth = 2, .character = 1, .name = "t"});
-             return movie.showFrame();
+             const auto on = [](uint32_t event, const std::string& text) {
+                 return st::ClipAction{event, 0, code(("push \"" + text + "\"; trace").c_str())};
+             };
+             st::SwfWriter movie = withSprite();
+             movie.defineSprite(2, st::SwfWriter().showFrame()).doAction(code("push 0; trace"));
+             for (uint16_t id : {1, 2}) {
+                 const std::string n = std::to_string(id);
+                 movie.doInitAction(id, code(("push \"init " + n + "\"; trace").c_str()))
+                     .placeObject2({.depth = id, .character = id,
+                                    .clipActions = {on(st::kClipInitialize, "initialize " + n),
+                                                    on(st::kClipConstruct, "construct " + n)}});
+             }
+             return movie.showFrame().doInitAction(1, code("push 1; trace")).showFrame();
          },
-         "t frame\ns frame\ns load\nt load"},
-        {"a clip being dragged is the drag's to move, not the timeline's, even with the pointer "
-         "off the stage; the clip beside it follows the timeline",
-         2,
+         "init 1\ninitialize 1\ninit 2\ninitialize 2\nconstruct 1\nconstruct 2\n0"},
+        {"a registered class's clip without handlers loads behind what is queued when its "
+         "constructor runs", 1,
+         [] {
+             st::SwfWriter movie = withSprite(R"(push "", 13; getProperty; trace)");
+             const uint8_t exports[] = {1, 0, 1, 0, 'l', 'i', 'b', 0};
+             return movie.tag(56, exports).doInitAction(1, code(R"(function "C" () { }
+                 push "C"; getVariable; push "prototype"; getMember; push "onLoad"
+                 function () { push "this"; getVariable; trace }; setMember
+                 push "C"; getVariable; push "lib", 2, "Object"; getVariable
+                 push "registerClass"; callMethod; pop
+                 push 1, "s", "lib", 3, "_root"; getVariable; push "attachMovie"; callMethod)"))
+                 .placeObject2({.depth = 2, .character = 1, .name = "t"}).showFrame();
+         },
+         "t\ns\n_level0.s\n_level0.t"},
+        {"a dragged clip is the drag's to move, not the timeline's, the pointer off the stage", 2,
          [] {
              st::SwfWriter movie = withSprite();
              movie.placeObject2({.depth = 1, .character = 1, .name = "c"})
-                 .placeObject2({.depth = 2, .character = 1, .name = "d"})
-                 .doAction(code(R"(push 0, "c"; getVariable; push "startDrag"; callMethod; pop)"))
-                 .showFrame();
-             movie.move(1, st::Matrix::translation(4000, 0))
-                 .move(2, st::Matrix::translation(4000, 0))
-                 .doAction(code(R"(
-                     push "c"; getVariable; push "_x"; getMember; trace
-                     push "d"; getVariable; push "_x"; getMember; trace)"));
-             return movie.showFrame();
+                 .doAction(code(R"(push 0, "c"; getVariable; push "startDrag"; callMethod)"));
+             movie.showFrame().move(1, st::Matrix::translation(4000, 0));
+             return movie.doAction(code(R"(push "c", 0; getProperty; trace)")).showFrame();
          },
-         "0\n200"},
-        {"of the main timeline's init actions too, only the first for each sprite runs", 2,
-         [] {
-             st::SwfWriter movie = withSprite();
-             movie.doInitAction(1, code(R"(push "first"; trace)")).showFrame();
-             return movie.doInitAction(1, code(R"(push "again"; trace)")).showFrame();
-         },
-         "first"},
-        {"init actions run where they stand among the frame's tags, each before the "
-         "initialize event of what is placed after it; then the construct events, then the "
-         "frame's actions",
-         1,
-         [] {
-             const auto handlers = [](const std::string& name) {
-                 const std::string init = "push \"" + name + " initialize\"; trace";
-                 const std::string construct = "push \"" + name + " construct\"; trace";
-                 return std::vector<st::ClipAction>{
-                     {st::kClipInitialize, 0, code(init.c_str())},
-                     {st::kClipConstruct, 0, code(construct.c_str())}};
-             };
-             st::SwfWriter movie = withSprite();
-             movie.defineSprite(2, st::SwfWriter().showFrame())
-                 .doAction(code(R"(push "frame"; trace)"))
-                 .doInitAction(1, code(R"(push "init 1"; trace)"))
-                 .placeObject2(
-                     {.depth = 1, .character = 1, .name = "a", .clipActions = handlers("a")})
-                 .doInitAction(2, code(R"(push "init 2"; trace)"))
-                 .placeObject2(
-                     {.depth = 2, .character = 2, .name = "b", .clipActions = handlers("b")});
-             return movie.showFrame();
-         },
-         "init 1\na initialize\ninit 2\nb initialize\na construct\nb construct\nframe"},
+         "0"},
         {"a sprite that declares no frames counts none, yet runs its actions", 1,
          [] {
              st::SwfWriter sprite;
