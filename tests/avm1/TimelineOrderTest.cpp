@@ -204,54 +204,49 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
              return movie.showFrame().showFrame().frameLabel("end").showFrame();
          },
          "2"},
-        {"a sprite's init actions run once its frame is reached, the first for each sprite only", 1,
+        {"a sprite's init actions run once its frame is reached, the first for each sprite only "
+         "(the main timeline's too)",
+         1,
          [] {
              st::SwfWriter first, second, movie = withSprite();
              first.doInitAction(1, code(R"(push "this"; getVariable; trace)")).showFrame();
              second.doInitAction(1, code(R"(push "again"; trace)")).showFrame();
              movie.defineSprite(2, first).defineSprite(3, second).place(2, 1).place(2, 2);
-             return movie.place(3, 3).showFrame();
+             return movie.place(3, 3).doInitAction(1, code(R"(push "again"; trace)")).showFrame();
          },
          "_level0"},
-        {"init actions queue where they stand, each before the initialize events of what "
-         "follows, then construct events, then frame actions; one per sprite, the root's too", 2,
+        {"init actions queue in tag order with initialize events, ahead of construct events", 1,
          [] {
-             const auto on = [](uint32_t event, const std::string& text) {
-                 return st::ClipAction{event, 0, code(("push \"" + text + "\"; trace").c_str())};
+             const auto t = [](int n) {
+                 return code(("push " + std::to_string(n) + "; trace").c_str());
              };
              st::SwfWriter movie = withSprite();
-             movie.defineSprite(2, st::SwfWriter().showFrame()).doAction(code("push 0; trace"));
-             for (uint16_t id : {1, 2}) {
-                 const std::string n = std::to_string(id);
-                 movie.doInitAction(id, code(("push \"init " + n + "\"; trace").c_str()))
-                     .placeObject2({.depth = id, .character = id,
-                                    .clipActions = {on(st::kClipInitialize, "initialize " + n),
-                                                    on(st::kClipConstruct, "construct " + n)}});
-             }
-             return movie.showFrame().doInitAction(1, code("push 1; trace")).showFrame();
+             movie.defineSprite(2, st::SwfWriter().showFrame()).doAction(t(0));
+             for (uint16_t id : {1, 2})
+                 movie.doInitAction(id, t(10 + id)).placeObject2({.depth = id, .character = id,
+                     .clipActions = {{st::kClipInitialize, 0, t(20 + id)},
+                                     {st::kClipConstruct, 0, t(30 + id)}}});
+             return movie.showFrame();
          },
-         "init 1\ninitialize 1\ninit 2\ninitialize 2\nconstruct 1\nconstruct 2\n0"},
-        {"a registered class's clip without handlers loads behind what is queued when its "
-         "constructor runs", 1,
+         "11\n21\n12\n22\n31\n32\n0"},
+        {"a class's clip without handlers loads behind what is queued as its constructor runs", 1,
          [] {
-             st::SwfWriter movie = withSprite(R"(push "", 13; getProperty; trace)");
              const uint8_t exports[] = {1, 0, 1, 0, 'l', 'i', 'b', 0};
-             return movie.tag(56, exports).doInitAction(1, code(R"(function "C" () { }
-                 push "C"; getVariable; push "prototype"; getMember; push "onLoad"
-                 function () { push "this"; getVariable; trace }; setMember
-                 push "C"; getVariable; push "lib", 2, "Object"; getVariable
-                 push "registerClass"; callMethod; pop
-                 push 1, "s", "lib", 3, "_root"; getVariable; push "attachMovie"; callMethod)"))
+             return withSprite(R"(push "", 13; getProperty; trace)").tag(56, exports)
+                 .doInitAction(1, code(R"(function "C" () { }; push "C"; getVariable
+                     push "prototype"; getMember; push "onLoad"; function () { push "this"
+                     getVariable; trace }; setMember; push "C"; getVariable; push "lib", 2
+                     push "Object"; getVariable; push "registerClass"; callMethod; pop
+                     push 1, "s", "lib", 3, "_root"; getVariable; push "attachMovie"; callMethod)"))
                  .placeObject2({.depth = 2, .character = 1, .name = "t"}).showFrame();
          },
          "t\ns\n_level0.s\n_level0.t"},
         {"a dragged clip is the drag's to move, not the timeline's, the pointer off the stage", 2,
          [] {
-             st::SwfWriter movie = withSprite();
-             movie.placeObject2({.depth = 1, .character = 1, .name = "c"})
-                 .doAction(code(R"(push 0, "c"; getVariable; push "startDrag"; callMethod)"));
-             movie.showFrame().move(1, st::Matrix::translation(4000, 0));
-             return movie.doAction(code(R"(push "c", 0; getProperty; trace)")).showFrame();
+             return withSprite().placeObject2({.depth = 1, .character = 1, .name = "c"})
+                 .doAction(code(R"(push 0, "c"; getVariable; push "startDrag"; callMethod)"))
+                 .showFrame().move(1, st::Matrix::translation(4000, 0))
+                 .doAction(code(R"(push "c", 0; getProperty; trace)")).showFrame();
          },
          "0"},
         {"a sprite that declares no frames counts none, yet runs its actions", 1,

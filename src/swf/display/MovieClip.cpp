@@ -205,16 +205,16 @@ void MovieClip::applyFrame(int frame, bool runActions) {
     // goto passes over it; a sprite's own run in its movie's main timeline. Only the first
     // for each sprite runs, wherever it stands. They queue where they stand among the frame's
     // tags, ahead of the initialize events of what the frame places after them.
-    std::vector<const InitAction*> inits;
+    const std::vector<InitAction>& inits = data.initActions;
     bool mainFirstTime = takeInitFrame(frame);
-    if (mainFirstTime || character())
-        for (const InitAction& init : data.initActions)
-            if (takeInitSprite(init.spriteId)) inits.push_back(&init);
+    bool initsDue = mainFirstTime || character();
     auto root = std::static_pointer_cast<MovieClip>(movieRoot().shared_from_this());
     size_t nextInit = 0;
     const auto queueInitsBefore = [&](size_t tagIndex) {
-        for (; nextInit < inits.size() && inits[nextInit]->tagsBefore <= tagIndex; ++nextInit)
-            context().queueInitActions(root, inits[nextInit]->code);
+        for (; initsDue && nextInit < inits.size() && inits[nextInit].tagsBefore <= tagIndex;
+             ++nextInit)
+            if (takeInitSprite(inits[nextInit].spriteId))
+                context().queueInitActions(root, inits[nextInit].code);
     };
     for (size_t i = 0; i < data.tags.size(); ++i) {
         queueInitsBefore(i);
