@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "avm1/ScriptRun.h"
 #include "support/ButtonBuilder.h"
@@ -203,15 +204,51 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
              return movie.showFrame().showFrame().frameLabel("end").showFrame();
          },
          "2"},
-        {"a sprite's init actions run once its frame is reached, the first for each sprite only", 1,
+        {"a sprite's init actions run once its frame is reached, the first for each sprite only "
+         "(the main timeline's too)",
+         1,
          [] {
              st::SwfWriter first, second, movie = withSprite();
              first.doInitAction(1, code(R"(push "this"; getVariable; trace)")).showFrame();
              second.doInitAction(1, code(R"(push "again"; trace)")).showFrame();
              movie.defineSprite(2, first).defineSprite(3, second).place(2, 1).place(2, 2);
-             return movie.place(3, 3).showFrame();
+             return movie.place(3, 3).doInitAction(1, code(R"(push "again"; trace)")).showFrame();
          },
          "_level0"},
+        {"init actions queue in tag order with initialize events, ahead of construct events", 1,
+         [] {
+             const auto t = [](int n) {
+                 return code(("push " + std::to_string(n) + "; trace").c_str());
+             };
+             st::SwfWriter movie = withSprite();
+             movie.defineSprite(2, st::SwfWriter().showFrame()).doAction(t(0));
+             for (uint16_t id : {1, 2})
+                 movie.doInitAction(id, t(10 + id)).placeObject2({.depth = id, .character = id,
+                     .clipActions = {{st::kClipInitialize, 0, t(20 + id)},
+                                     {st::kClipConstruct, 0, t(30 + id)}}});
+             return movie.showFrame();
+         },
+         "11\n21\n12\n22\n31\n32\n0"},
+        {"a class's clip without handlers loads behind what is queued as its constructor runs", 1,
+         [] {
+             const uint8_t exports[] = {1, 0, 1, 0, 'l', 'i', 'b', 0};
+             return withSprite(R"(push "", 13; getProperty; trace)").tag(56, exports)
+                 .doInitAction(1, code(R"(function "C" () { }; push "C"; getVariable
+                     push "prototype"; getMember; push "onLoad"; function () { push "this"
+                     getVariable; trace }; setMember; push "C"; getVariable; push "lib", 2
+                     push "Object"; getVariable; push "registerClass"; callMethod; pop
+                     push 1, "s", "lib", 3, "_root"; getVariable; push "attachMovie"; callMethod)"))
+                 .placeObject2({.depth = 2, .character = 1, .name = "t"}).showFrame();
+         },
+         "t\ns\n_level0.s\n_level0.t"},
+        {"a dragged clip is the drag's to move, not the timeline's, the pointer off the stage", 2,
+         [] {
+             return withSprite().placeObject2({.depth = 1, .character = 1, .name = "c"})
+                 .doAction(code(R"(push 0, "c"; getVariable; push "startDrag"; callMethod)"))
+                 .showFrame().move(1, st::Matrix::translation(4000, 0))
+                 .doAction(code(R"(push "c", 0; getProperty; trace)")).showFrame();
+         },
+         "0"},
         {"a sprite that declares no frames counts none, yet runs its actions", 1,
          [] {
              st::SwfWriter sprite;

@@ -146,10 +146,6 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     void setAs3Object(avm2::Object* object) { as3Object_ = object; }
     // Once a script moves, scales, turns or recolours the object, the timeline no longer does.
     void setScriptMoved() { scriptMoved_ = true; }
-    // A timeline's clip of a registered class placed without clip event handlers takes its
-    // load event after its constructor ran, behind what was queued by then.
-    bool loadAfterConstructor() const { return loadAfterConstructor_; }
-    void setLoadAfterConstructor(bool waits) { loadAfterConstructor_ = waits; }
     // Set once its unload event is queued, so that it never has two.
     bool unloadQueued() const { return unloadQueued_; }
     void setUnloadQueued() { unloadQueued_ = true; }
@@ -211,7 +207,6 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     avm2::Object* as3Object_ = nullptr;
     bool scriptMoved_ = false;
     bool unloadQueued_ = false;
-    bool loadAfterConstructor_ = false;
     std::shared_ptr<const std::vector<ClipActionRecord>> clipActions_;
 };
 

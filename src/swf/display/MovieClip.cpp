@@ -135,14 +135,20 @@ void MovieClip::instantiate(const PlaceObject& state, const DisplayObject* repla
 
 void MovieClip::placeAndStart(std::shared_ptr<DisplayObject> object, bool byScript) {
     displayList_.place(object);
-    // Its script side (class prototype, initialize events) comes at once; its construct events
-    // and constructor run ahead of the frame actions (at once when a script made it, which
-    // runs them itself), its load event before its first frame's actions.
+    // Its script side (class prototype) comes at once. A script's object gets its initialize
+    // event at once too and runs its constructor itself; a timeline's waits for the init
+    // actions queued before it, then its construct events and constructor run, all ahead of
+    // the frame actions. The load event comes before its first frame's actions.
     context().objectPlaced(*object);
-    if (byScript)
+    bool isClip = object->asMovieClip() != nullptr;  // only clips have initialize handlers
+    if (byScript) {
+        ActionRunner* runner = context().runner();
+        if (runner && isClip) runner->runClipEvent(*object, kClipInitialize);
         object->setMadeByScript();
-    else
+    } else {
+        if (isClip) context().queueInitialize(object);
         context().queueConstruct(object);
+    }
     if (MovieClip* clip = object->asMovieClip()) {
         context().queueEvent(object, kClipLoad);
         clip->enterFirstFrame();
@@ -193,41 +199,42 @@ void MovieClip::place(const PlaceObject& p) {
 }
 
 void MovieClip::applyFrame(int frame, bool runActions) {
-    // The main timeline's init actions run the first time their frame is reached, before
-    // anything else of that frame, even when a goto passes over it.
-    if (takeInitFrame(frame)) {
-        auto self = std::static_pointer_cast<MovieClip>(shared_from_this());
-        for (const InitAction& init : timeline_->frame(frame).initActions) {
-            takeInitSprite(init.spriteId);  // a sprite's own for the same sprite do not run
-            context().queueInitActions(self, init.code);
-        }
-        // The movies this one imports from run all their init actions after its first
-        // frame's, in this movie's scope, those of characters it did not import too.
-        if (frame == 0 && ownerMovie())
-            for (const auto& source : ownerMovie()->importedMovies)
-                for (int f = 0; source->timeline && f < source->timeline->playableFrames(); ++f)
-                    for (const InitAction& init : source->timeline->frame(f).initActions)
-                        context().queueInitActions(self, init.code);
-    } else if (character()) {
-        // A sprite's own init actions run in its movie's main timeline, the first for each
-        // sprite only, when the frame holding them is first reached.
-        for (const InitAction& init : timeline_->frame(frame).initActions) {
-            if (!takeInitSprite(init.spriteId)) continue;
-            MovieClip& root = movieRoot();
-            context().queueInitActions(std::static_pointer_cast<MovieClip>(root.shared_from_this()),
-                                       init.code);
-        }
-    }
-    for (const FrameTag& tag : timeline_->frame(frame).tags) {
+    const Frame& data = timeline_->frame(frame);
+    auto self = std::static_pointer_cast<MovieClip>(shared_from_this());
+    // The main timeline's init actions run the first time their frame is reached, even when a
+    // goto passes over it; a sprite's own run in its movie's main timeline. Only the first
+    // for each sprite runs, wherever it stands. They queue where they stand among the frame's
+    // tags, ahead of the initialize events of what the frame places after them.
+    const std::vector<InitAction>& inits = data.initActions;
+    bool mainFirstTime = takeInitFrame(frame);
+    bool initsDue = mainFirstTime || character();
+    auto root = std::static_pointer_cast<MovieClip>(movieRoot().shared_from_this());
+    size_t nextInit = 0;
+    const auto queueInitsBefore = [&](size_t tagIndex) {
+        for (; initsDue && nextInit < inits.size() && inits[nextInit].tagsBefore <= tagIndex;
+             ++nextInit)
+            if (takeInitSprite(inits[nextInit].spriteId))
+                context().queueInitActions(root, inits[nextInit].code);
+    };
+    for (size_t i = 0; i < data.tags.size(); ++i) {
+        queueInitsBefore(i);
+        const FrameTag& tag = data.tags[i];
         if (const auto* p = std::get_if<PlaceObject>(&tag)) {
             place(*p);
         } else if (const auto* r = std::get_if<RemoveObject>(&tag)) {
             displayList_.remove(r->depth);
         } else if (runActions) {
-            context().queueActions(std::static_pointer_cast<MovieClip>(shared_from_this()),
-                                   std::get<DoAction>(tag).code);
+            context().queueActions(self, std::get<DoAction>(tag).code);
         }
     }
+    queueInitsBefore(data.tags.size());
+    // The movies this one imports from run all their init actions after its first frame's,
+    // in this movie's scope, those of characters it did not import too.
+    if (mainFirstTime && frame == 0 && ownerMovie())
+        for (const auto& source : ownerMovie()->importedMovies)
+            for (int f = 0; source->timeline && f < source->timeline->playableFrames(); ++f)
+                for (const InitAction& init : source->timeline->frame(f).initActions)
+                    context().queueInitActions(self, init.code);
     if (runActions) {
         soundFrameEntered(frame);
         context().frameEntered(*this, frame);

@@ -87,8 +87,23 @@ void MovieContext::queueInitActions(const std::shared_ptr<MovieClip>& root,
     enqueue({QueuedAction::Kind::Init, root, &code, 0, {}, 0});
 }
 
+void MovieContext::queueInitialize(const std::shared_ptr<DisplayObject>& object) {
+    if (runner_) enqueue({QueuedAction::Kind::Init, object, nullptr, kClipInitialize, {}, 0});
+}
+
 void MovieContext::queueConstruct(const std::shared_ptr<DisplayObject>& object) {
     if (runner_) enqueue({QueuedAction::Kind::Construct, object, nullptr, kClipConstruct, {}, 0});
+}
+
+void MovieContext::requeueLoad(const DisplayObject& object) {
+    std::deque<QueuedAction>& events = queues_[static_cast<size_t>(QueuedAction::Kind::Event)];
+    auto it = std::find_if(events.begin(), events.end(), [&](const QueuedAction& entry) {
+        return entry.object.get() == &object && entry.event == kClipLoad;
+    });
+    if (it == events.end()) return;
+    QueuedAction entry = std::move(*it);
+    events.erase(it);
+    enqueue(std::move(entry));
 }
 
 void MovieContext::queueEvent(const std::shared_ptr<DisplayObject>& object, uint32_t event) {

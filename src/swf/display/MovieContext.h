@@ -92,8 +92,12 @@ class MovieContext {
         retained_.push_back(std::move(owner));
     }
     void queueDrained() { retained_.clear(); }
+    // A timeline object's initialize event, in turn with the init actions.
+    void queueInitialize(const std::shared_ptr<DisplayObject>& object);
     // Construct events and class constructors.
     void queueConstruct(const std::shared_ptr<DisplayObject>& object);
+    // The object's queued load event, if any, goes behind everything queued by now.
+    void requeueLoad(const DisplayObject& object);
     // Takes the entry queued first among those of `kinds`; false when none waits. Which kinds
     // go before which is the frame lifecycle's to say.
     bool takeFirstOf(std::span<const QueuedAction::Kind> kinds, QueuedAction& next);

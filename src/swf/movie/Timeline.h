@@ -2,6 +2,7 @@
 // A timeline as the movie defines it (the main one or a sprite's): per frame, the
 // display-list tags and actions in file order, the labels and the other control tags.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,10 +22,12 @@ struct DoAction {
 };
 
 // A DoInitAction: the sprite it initialises and its actions, run once when its frame is
-// first reached, ahead of the frame's other actions.
+// first reached, queued where it stands among the frame's tags, ahead of the frame's other
+// actions.
 struct InitAction {
     uint16_t spriteId = 0;
     std::vector<uint8_t> code;
+    size_t tagsBefore = 0;  // how many of the frame's tags come before it in the file
 };
 
 using FrameTag = std::variant<PlaceObject, RemoveObject, DoAction>;

@@ -37,6 +37,7 @@ void TimelineBuilder::addInitAction(const Tag& tag) {
     if (in.overrun() || !budget_.takeBytes(in.remaining())) return;
     auto code = in.bytes(in.remaining());
     action.code.assign(code.begin(), code.end());
+    action.tagsBefore = current_.tags.size();
     current_.initActions.push_back(std::move(action));
     currentUsed_ = true;
 }

@@ -75,12 +75,13 @@ constexpr bool declaredInOrder() {
 }
 static_assert(declaredInOrder());
 
-// Which queued entries run first: init actions and construct events go ahead of frame
-// actions and events, each group in the order it was queued.
-constexpr Kind kAhead[] = {Kind::Init, Kind::Construct};
+// Which queued entries run first: init actions with initialize events, then construct
+// events, then frame actions and other events, each group in the order it was queued.
+constexpr Kind kInit[] = {Kind::Init};
+constexpr Kind kConstruct[] = {Kind::Construct};
 constexpr Kind kInTurn[] = {Kind::Frame, Kind::Event, Kind::Callback};
-constexpr std::span<const Kind> kActionOrder[] = {kAhead, kInTurn};
-constexpr std::span<const Kind> kConstructOrder[] = {kAhead};
+constexpr std::span<const Kind> kActionOrder[] = {kInit, kConstruct, kInTurn};
+constexpr std::span<const Kind> kConstructOrder[] = {kInit, kConstruct};
 
 }  // namespace
 
@@ -245,7 +246,9 @@ void FrameLifecycle::drain(size_t& budget, std::span<const std::span<const Kind>
         --budget;
         switch (next.kind) {
             case Kind::Init:
-                if (MovieClip* root = next.object->asMovieClip())
+                if (!next.code)
+                    runner_.runClipEvent(*next.object, next.event);
+                else if (MovieClip* root = next.object->asMovieClip())
                     runner_.runInitActions(*next.code, *root);
                 break;
             case Kind::Frame:

@@ -83,6 +83,8 @@ void startDrag(Machine& machine, DisplayObject& object, bool lockCenter,
         drag.top = std::min(limits->top, limits->bottom) * kTwipsPerPixel;
         drag.bottom = std::max(limits->top, limits->bottom) * kTwipsPerPixel;
     }
+    // From now on the drag moves it, not the timeline, wherever the pointer is.
+    object.setScriptMoved();
     followDrag(machine);
 }
 

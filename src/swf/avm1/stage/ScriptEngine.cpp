@@ -161,12 +161,9 @@ void ScriptEngine::broadcast(const char* objectName, const char* message,
 
 void ScriptEngine::runClipEvent(DisplayObject& object, uint32_t event) {
     if (event == kClipConstruct) return construct(object);
-    if (event == kClipLoad && object.loadAfterConstructor()) {
-        object.setLoadAfterConstructor(false);
-        return context_.queueEvent(object.shared_from_this(), kClipLoad);
-    }
     // Only the unload event reaches an object that has left the stage.
     if (event != kClipUnload && !object.onStage()) return;
+    if (event == kClipInitialize) takeRegisteredClass(object);
     runHandlers(object, event);
     const char* method = eventMethod(event);
     if (!method) return;
@@ -216,17 +213,20 @@ void ScriptEngine::objectPlaced(DisplayObject& object) {
         Object* prototype = machine_.get(Value(ctor), "prototype").asObject();
         if (prototype) stage->setProto(prototype);
     }
-    runHandlers(object, kClipInitialize);
+}
+
+Function* ScriptEngine::takeRegisteredClass(DisplayObject& object) {
+    // The init actions may have registered the class after the clip was placed.
+    Function* ctor = registeredClassOf(object);
+    if (!ctor) return nullptr;
+    Object* prototype = machine_.get(Value(ctor), "prototype").asObject();
+    if (prototype) machine_.stageObject(object)->setProto(prototype);
+    return ctor;
 }
 
 void ScriptEngine::construct(DisplayObject& object) {
     if (!object.asMovieClip()) return;
-    Function* ctor = registeredClassOf(object);
-    if (ctor) {
-        // The frame's init actions may have registered the class after the clip was placed.
-        Object* prototype = machine_.get(Value(ctor), "prototype").asObject();
-        if (prototype) machine_.stageObject(object)->setProto(prototype);
-    }
+    Function* ctor = takeRegisteredClass(object);
     runHandlers(object, kClipConstruct);
     if (!ctor) {
         // A clip of no class of its own calls its onConstruct, if its prototypes have one.
@@ -236,11 +236,10 @@ void ScriptEngine::construct(DisplayObject& object) {
         return;
     }
     if (object.removed()) return;
-    // Only a timeline's clips come here. The load event, queued as the clip was placed, keeps
-    // its turn when the placement carries clip event handlers; else it goes behind what is
-    // queued by now.
+    // The load event, queued as the clip was placed, keeps its turn when the placement carries
+    // clip event handlers; else it goes behind what is queued by now.
     const auto* handlers = object.clipActions();
-    if (!handlers || handlers->empty()) object.setLoadAfterConstructor(true);
+    if (!handlers || handlers->empty()) context_.requeueLoad(object);
     StageObject* stage = machine_.stageObject(object);
     stage->defineOwn("__constructor__", Property{Value(ctor), nullptr, nullptr, kDontEnum});
     // Up to SWF 6 the clip gets a constructor of its own as well.

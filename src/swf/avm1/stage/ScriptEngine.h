@@ -52,6 +52,8 @@ class ScriptEngine : public ActionRunner {
     // Construct events, then the constructor of the clip's registered class.
     void construct(DisplayObject& object);
     Function* registeredClassOf(DisplayObject& object);
+    // A clip of a registered class takes the class's prototype; returns the class.
+    Function* takeRegisteredClass(DisplayObject& object);
 
     MovieContext& context_;
     StageBridge stage_;
