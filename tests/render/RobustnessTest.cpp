@@ -123,7 +123,7 @@ TEST_F(RobustnessTest, HugeStrokeWidthsAndScalesAreBounded) {
 TEST_F(RobustnessTest, ManyFillsBeyondOnePassAllDraw) {
     // More fill styles than the rasterizer numbers in one pass: the last one still shows.
     Shape shape;
-    shape.fills.assign(10000, solidFill(kRed));
+    shape.fills.assign(40000, solidFill(kRed));
     shape.fills.back() = solidFill(kBlue);
     shape.paths.push_back(rectangle(0, 0, 20, 40, 1));
     shape.paths.push_back(rectangle(20, 0, 40, 40, 40000));
