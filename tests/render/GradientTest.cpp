@@ -135,7 +135,8 @@ constexpr Rgba kYellow{255, 255, 0, 255};
 
 // The table is filled from the first stop's ratio up, stop after stop, in the order they
 // come. A stop above the last ratio filled ramps to it from the stop before (measured from
-// that stop's ratio, truncated); one at or below it holds the stop before for one more ratio.
+// that stop's ratio in whole 256ths, truncated); one at or below it holds the stop before for
+// one more ratio.
 // A linearRGB stop is kept in eight bits of linear light, taken there premultiplied.
 TEST(GradientTableRule, StopsFillTheTableInTheOrderTheyCome) {
     const TableCase cases[] = {
@@ -143,20 +144,25 @@ TEST(GradientTableRule, StopsFillTheTableInTheOrderTheyCome) {
          {{100, kRed}, {200, kBlue}},
          InterpolationMode::Normal,
          {{0, kRed}, {100, kRed}, {150, {127, 0, 127, 255}}, {200, kBlue}, {255, kBlue}}},
+        // 128 of 255 weighs 128/256 (127.5), 254 of 255 weighs 254/256 (253.01).
+        {"weighedIn256ths",
+         {{0, kBlack}, {255, kWhite}},
+         InterpolationMode::Normal,
+         {{128, {127, 127, 127, 255}}, {254, {253, 253, 253, 255}}, {255, kWhite}}},
         // A run of equal stops: each but the last holds one ratio, the ramp after the run
-        // starts from the run's ratio (3 of 127 from white to black: 248.98).
+        // starts from the run's ratio (3 of 127 from white to black weighs 6/256: 249.02).
         {"equalRatios",
          {{0, kRed}, {128, kGreen}, {128, kBlue}, {128, kWhite}, {255, kBlack}},
          InterpolationMode::Normal,
-         {{128, kGreen}, {129, kGreen}, {130, kBlue}, {131, {248, 248, 248, 255}}, {255, kBlack}}},
+         {{128, kGreen}, {129, kGreen}, {130, kBlue}, {131, {249, 249, 249, 255}}, {255, kBlack}}},
         // Green at 80 then cyan at 50: green holds 81, the ramp to magenta runs from 50.
         {"outOfOrder",
          {{31, kRed}, {80, kGreen}, {50, kCyan}, {100, kMagenta}, {200, kBlue}, {150, kYellow}},
          InterpolationMode::Normal,
          {{31, kRed},
-          {32, {249, 5, 0, 255}},
+          {32, {250, 4, 0, 255}},
           {81, kGreen},
-          {82, {163, 91, 255, 255}},
+          {82, {162, 92, 255, 255}},
           {201, kBlue},
           {202, kYellow},
           {255, kYellow}}},
@@ -198,7 +204,7 @@ TEST_F(GradientTest, PixelsTakeTheNearestOf256Steps) {
     g.matrix.a = -g.matrix.a;
     draw(FillStyle::Kind::LinearGradient, g);
     EXPECT_EQ(pixelAt(canvas, 156, 50), kRed);
-    EXPECT_EQ(pixelAt(canvas, 155, 50), (Rgba{249, 5, 0, 255}));
+    EXPECT_EQ(pixelAt(canvas, 155, 50), (Rgba{250, 4, 0, 255}));
     EXPECT_EQ(pixelAt(canvas, 107, 50), kGreen);
     EXPECT_EQ(pixelAt(canvas, 108, 50), (Rgba{5, 249, 0, 255}));
 }

@@ -105,7 +105,10 @@ GradientLut::GradientLut(const std::vector<GradientStop>& stops, InterpolationMo
         const int from = stops[i - 1].ratio, to = stops[i].ratio;
         if (to > filled) {
             for (int r = filled + 1; r <= to; ++r) {
-                const double f = static_cast<double>(r - from) / (to - from);
+                // In sRGB the player weighs the stops in whole 256ths of the ramp, truncated,
+                // so a ramp's colours lag the exact share by up to one step.
+                const double f = linear ? static_cast<double>(r - from) / (to - from)
+                                        : ((r - from) * 256 / (to - from)) / 256.0;
                 colors_[static_cast<size_t>(r)] =
                     entryOf(mixed(held[i - 1], held[i], f, linear), linear);
             }
