@@ -156,16 +156,22 @@ void PointSampleRasterizer::recycleRow() {
 
 void PointSampleRasterizer::sampleRow(int row) {
     // The crossings stay in last row's order, which is this row's but where edges cross:
-    // inserting each in turn sorts them in a pass or little more.
+    // inserting each in turn sorts them in a pass or little more. Rows where many edges cross
+    // (hatching, say) are sorted whole instead.
     std::erase_if(crossings_, [row](const Crossing& c) { return c.edge->endRow <= row; });
     while (nextEdge_ < edges_.size() && edges_[nextEdge_].firstRow <= row)
         crossings_.push_back({0, &edges_[nextEdge_++]});
     double centre = row + 0.5;
     for (Crossing& c : crossings_)
         c.x = onCrossingGrid(c.edge->x0 + (centre - c.edge->y0) * c.edge->slope);
-    for (size_t i = 1; i < crossings_.size(); ++i)
-        for (size_t j = i; j > 0 && crossings_[j].x < crossings_[j - 1].x; --j)
+    const auto byX = [](const Crossing& a, const Crossing& b) { return a.x < b.x; };
+    size_t movesLeft = 8 * crossings_.size();
+    for (size_t i = 1; i < crossings_.size() && movesLeft > 0; ++i)
+        for (size_t j = i; j > 0 && byX(crossings_[j], crossings_[j - 1]) && movesLeft > 0; --j) {
             std::swap(crossings_[j], crossings_[j - 1]);
+            --movesLeft;
+        }
+    if (movesLeft == 0) std::sort(crossings_.begin(), crossings_.end(), byX);
     insideStyles_.clear();
     for (size_t i = 0; i < crossings_.size(); ++i) {
         const Edge& edge = *crossings_[i].edge;
