@@ -210,23 +210,30 @@ bool PointSampleRasterizer::nextRow() {
 }
 
 void PointSampleRasterizer::covers(size_t i, agg::scanline_u8& scanline) {
-    chosen_.assign(1, &rowStyles_[i]);
-    fillScanline(chosen_, scanline);
+    fillScanline(std::span(rowStyles_).subspan(i, 1), scanline);
 }
 
 void PointSampleRasterizer::coversOfAll(agg::scanline_u8& scanline) {
-    chosen_.clear();
-    for (const StyleSamples& samples : rowStyles_) chosen_.push_back(&samples);
-    fillScanline(chosen_, scanline);
+    fillScanline(rowStyles_, scanline);
 }
 
-void PointSampleRasterizer::fillScanline(const std::vector<const StyleSamples*>& styles,
+std::pair<int, int> PointSampleRasterizer::rowPixels() const {
+    int from = endColumn_, to = firstColumn_;
+    for (const StyleSamples& samples : rowStyles_)
+        for (auto [runFrom, runTo] : samples.runs) {
+            from = std::min(from, runFrom);
+            to = std::max(to, runTo);
+        }
+    return {pixelOf(from), pixelOf(to - 1) + 1};
+}
+
+void PointSampleRasterizer::fillScanline(std::span<const StyleSamples> styles,
                                          agg::scanline_u8& scanline) {
     // The count of samples along the row is a step function: each run raises it by its share
     // of the pixels at its ends and by perSide_ over the pixels between them.
     changes_.clear();
-    for (const StyleSamples* samples : styles)
-        for (auto [from, to] : samples->runs) {
+    for (const StyleSamples& samples : styles)
+        for (auto [from, to] : samples.runs) {
             int first = pixelOf(from), last = pixelOf(to - 1);
             if (first == last) {
                 changes_.push_back({first, to - from});

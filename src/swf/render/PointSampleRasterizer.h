@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -48,6 +49,8 @@ class PointSampleRasterizer {
     void covers(size_t i, agg::scanline_u8& scanline);
     // Puts the covers of all the row's styles together into `scanline`.
     void coversOfAll(agg::scanline_u8& scanline);
+    // The pixels from the row's first with samples of any style to just past its last.
+    std::pair<int, int> rowPixels() const;
 
   private:
     struct Edge {
@@ -61,12 +64,12 @@ class PointSampleRasterizer {
         double x;
         const Edge* edge;
     };
-    // One style's samples in the current pixel row: runs of sample columns, [from, to).
     // From `pixel` on, a row's count of samples changes by `change`.
     struct CountChange {
         int pixel;
         int change;
     };
+    // One style's samples in the current pixel row: runs of sample columns, [from, to).
     struct StyleSamples {
         int style;
         std::vector<std::pair<int, int>> runs;
@@ -86,7 +89,7 @@ class PointSampleRasterizer {
     void recycleRow();
     // Counts the samples that the styles' runs put in each pixel and puts the covers into
     // `scanline`.
-    void fillScanline(const std::vector<const StyleSamples*>& styles, agg::scanline_u8& scanline);
+    void fillScanline(std::span<const StyleSamples> styles, agg::scanline_u8& scanline);
 
     std::vector<Edge> edges_;
     std::vector<Crossing> crossings_;  // of the edges crossing the sample row, left to right
@@ -98,7 +101,6 @@ class PointSampleRasterizer {
     std::vector<int> rowSlot_;  // per style, its index in rowStyles_ while a row is sampled, or -1
     std::vector<StyleSamples> spareStyles_;  // buffers kept for later rows
     std::vector<CountChange> changes_;
-    std::vector<const StyleSamples*> chosen_;
     Point start_, last_;
     int left_ = -1, right_ = -1;
     bool evenOdd_ = true;

@@ -64,15 +64,10 @@ void ShapeRasterizer::blendSpans(SurfaceBlender& surface, const FillPaint& paint
 }
 
 void ShapeRasterizer::blendMixedRow(SurfaceBlender& surface, FillStyleTable& styles) {
-    // The row's extent is where any of its fills took samples.
-    sampler_.coversOfAll(scanline_);
-    if (scanline_.num_spans() == 0) return;
+    // The mix covers the pixels where any of the row's fills took samples.
     int minX = sampler_.minX();
-    auto first = static_cast<size_t>(scanline_.begin()->x - minX);
-    size_t end = first;
-    auto span = scanline_.begin();
-    for (unsigned n = scanline_.num_spans(); n > 0; --n, ++span)
-        end = static_cast<size_t>(span->x + span->len - minX);
+    auto [firstPixel, endPixel] = sampler_.rowPixels();
+    auto first = static_cast<size_t>(firstPixel - minX), end = static_cast<size_t>(endPixel - minX);
     std::fill(mix_.begin() + static_cast<std::ptrdiff_t>(first),
               mix_.begin() + static_cast<std::ptrdiff_t>(end), agg::rgba8(0, 0, 0, 0));
     std::fill(mixCovers_.begin() + static_cast<std::ptrdiff_t>(first),
@@ -80,7 +75,7 @@ void ShapeRasterizer::blendMixedRow(SurfaceBlender& surface, FillStyleTable& sty
     for (size_t i = 0; i < sampler_.rowStyleCount(); ++i) {
         const FillPaint& paint = styles.paint(static_cast<unsigned>(sampler_.rowStyle(i)));
         sampler_.covers(i, scanline_);
-        span = scanline_.begin();
+        auto span = scanline_.begin();
         for (unsigned n = scanline_.num_spans(); n > 0; --n, ++span) {
             auto len = static_cast<unsigned>(span->len);
             if (!paint.isSolid()) {

@@ -23,7 +23,7 @@ namespace swf {
 
 class ShapeRasterizer {
   public:
-    // Style numbers are kept in 16 bits; shapes with more fills are drawn in passes.
+    // Shapes with more fills are drawn in passes of this many, each pass over the ones before.
     static constexpr uint32_t kMaxStylesPerPass = 32767;
 
     // Replaces the rasterizer's content with the edges of `paths` (some of the shape's)
