@@ -208,7 +208,10 @@ void MovieClip::applyFrame(int frame, bool runActions) {
     const std::vector<InitAction>& inits = data.initActions;
     bool mainFirstTime = takeInitFrame(frame);
     bool initsDue = mainFirstTime || character();
-    auto root = std::static_pointer_cast<MovieClip>(movieRoot().shared_from_this());
+    // Init actions run in the movie's main timeline; only a frame holding some looks for it.
+    std::shared_ptr<MovieClip> root;
+    if (initsDue && !inits.empty())
+        root = std::static_pointer_cast<MovieClip>(movieRoot().shared_from_this());
     size_t nextInit = 0;
     const auto queueInitsBefore = [&](size_t tagIndex) {
         for (; initsDue && nextInit < inits.size() && inits[nextInit].tagsBefore <= tagIndex;
@@ -396,12 +399,15 @@ void MovieClip::draw(RenderContext& context, const Matrix& toPixels,
     if (!movie_) return displayList_.render(context, toPixels, cxform, sliced);
     // A loaded movie's bitmap fills name its own characters.
     const Dictionary& own = movie_->dictionary;
-    RenderContext inner{context.canvas, own,
+    RenderContext inner{context.canvas,
+                        own,
                         [&own](uint16_t id) -> const Bitmap* {
                             const auto* bitmap = own.findAs<BitmapCharacter>(id);
                             return bitmap ? &bitmap->bitmap() : nullptr;
                         },
-                        context.maskPass, context.viewScaleX, context.viewScaleY};
+                        context.maskPass,
+                        context.viewScaleX,
+                        context.viewScaleY};
     displayList_.render(inner, toPixels, cxform, sliced);
 }
 
