@@ -84,6 +84,13 @@ TEST(Drawing, ScriptedShapesAreDrawnMeasuredAndHit) {
         Call("e", "lineTo", "0.01, 0.01") + Call("e", "lineTo", "0, 0.01") +
         "push \"e\"; getVariable; push \"_width\", 100; setMember;"
         "push \"e\"; getVariable; push \"_width\"; getMember; trace;" +
+        // A line's extent reaches its full thickness past its ends, not half of it; a
+        // hairline's none.
+        "push 4, \"l\", 2, \"_root\"; getVariable; push \"createEmptyMovieClip\"; callMethod; pop;" +
+        Call("l", "lineStyle", "4") + Call("l", "moveTo", "10, 10") + Call("l", "lineTo", "50, 10") +
+        Call("l", "lineStyle", "0") + Call("l", "lineTo", "50, 30") +
+        "push \"l\"; getVariable; push \"_width\"; getMember; push \",\"; add2;"
+        "push \"l\"; getVariable; push \"_height\"; getMember; add2; trace;" +
         // clear() takes a drawing away.
         "push 2, \"d\", 2, \"_root\"; getVariable; push \"createEmptyMovieClip\"; callMethod; pop;" +
         Call("d", "beginFill", "0") + Call("d", "moveTo", "0, 0") + Call("d", "lineTo", "100, 0") +
@@ -92,7 +99,7 @@ TEST(Drawing, ScriptedShapesAreDrawnMeasuredAndHit) {
 
     const Picture picture(script, 100, 100);
     ASSERT_TRUE(picture.drawn);
-    EXPECT_EQ(avm1test::Joined(picture.lines), "100,10,true,false\n0");
+    EXPECT_EQ(avm1test::Joined(picture.lines), "100,10,true,false\n0\n48,24");
     auto at = [&](int x, int y) { return picture.at(x, y); };
     struct Expected {
         int x, y, r, g, b;

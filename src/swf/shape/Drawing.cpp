@@ -153,7 +153,7 @@ const Shape& Drawing::shape() const {
     for (const ShapePath& path : shape.paths) {
         double margin = 0;
         if (path.line > 0 && path.line <= shape.lines.size())
-            margin = shape.lines[path.line - 1].width / 2.0;
+            margin = shape.lines[path.line - 1].width;
         for (const Edge& edge : path.edges) {
             extent.add(edge.from, margin);
             extent.add(edge.to, margin);
