@@ -91,6 +91,14 @@ TEST(Drawing, ScriptedShapesAreDrawnMeasuredAndHit) {
         Call("l", "lineStyle", "0") + Call("l", "lineTo", "50, 30") +
         "push \"l\"; getVariable; push \"_width\"; getMember; push \",\"; add2;"
         "push \"l\"; getVariable; push \"_height\"; getMember; add2; trace;" +
+        // The line that closes a fill leaves the pen where it was: the next fill starts there.
+        "push 5, \"f\", 2, \"_root\"; getVariable; push \"createEmptyMovieClip\"; callMethod; pop;" +
+        Call("f", "beginFill", "255") + Call("f", "moveTo", "200, 0") +
+        Call("f", "lineTo", "200, 40") + Call("f", "lineTo", "240, 40") +
+        Call("f", "beginFill", "65280") + Call("f", "lineTo", "240, 0") +
+        Call("f", "lineTo", "240, 40") +
+        "push 0, \"f\"; getVariable; push \"endFill\"; callMethod; pop;"
+        "push true, 10, 230, 3, \"f\"; getVariable; push \"hitTest\"; callMethod; trace;" +
         // clear() takes a drawing away.
         "push 2, \"d\", 2, \"_root\"; getVariable; push \"createEmptyMovieClip\"; callMethod; pop;" +
         Call("d", "beginFill", "0") + Call("d", "moveTo", "0, 0") + Call("d", "lineTo", "100, 0") +
@@ -99,7 +107,7 @@ TEST(Drawing, ScriptedShapesAreDrawnMeasuredAndHit) {
 
     const Picture picture(script, 100, 100);
     ASSERT_TRUE(picture.drawn);
-    EXPECT_EQ(avm1test::Joined(picture.lines), "100,10,true,false\n0\n48,24");
+    EXPECT_EQ(avm1test::Joined(picture.lines), "100,10,true,false\n0\n48,24\nfalse");
     auto at = [&](int x, int y) { return picture.at(x, y); };
     struct Expected {
         int x, y, r, g, b;

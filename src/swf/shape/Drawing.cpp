@@ -57,7 +57,9 @@ void Drawing::closeFillPath() {
     // it may pass the edge bound, by one edge for each that the bound let in.
     if (fillEdges_.empty() || pen_ == fillStart_) return;
     --edges_;
+    Point pen = pen_;
     addEdge(Edge{pen_, Point{}, fillStart_, false});
+    pen_ = pen;
 }
 
 void Drawing::endFill() {
@@ -74,7 +76,6 @@ void Drawing::endFill() {
     for (ShapePath& stroke : fillStrokes_) committed_.paths.push_back(std::move(stroke));
     fillEdges_.clear();
     fillStrokes_.clear();
-    pen_ = fillStart_;
     fill_.reset();
     ++layer_;  // what follows is drawn above
     shape_.reset();
