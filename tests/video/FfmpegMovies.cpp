@@ -29,7 +29,8 @@ std::string WriteTestPicture(const fs::path& file, const std::string& codec,
 }
 
 std::string DecodeRgb(const fs::path& file, const std::string& pixelFormat) {
-    return ReadCommand("ffmpeg -v error -i '" + file.string() + "' -f rawvideo -pix_fmt " +
+    // The float inverse DCT, as the player's H.263 decoder has it.
+    return ReadCommand("ffmpeg -v error -idct faani -i '" + file.string() + "' -f rawvideo -pix_fmt " +
                        pixelFormat + " -");
 }
 

@@ -118,6 +118,9 @@ VideoDecoder::VideoDecoder(const VideoCharacter& stream)
     context_->height = height_;
     context_->max_pixels = int64_t{16} * roundUp16(width_) * roundUp16(height_) + (1 << 20);
     context_->thread_count = 1;
+    // The player's Sorenson decoder inverts its DCT in floating point; FFmpeg's float AAN
+    // transform lands on the same pixels, where its default integer one comes out a level low.
+    context_->idct_algo = FF_IDCT_FAAN;
     // "Off" in DefineVideoStream; VP6's loop filter is the only one these decoders skip.
     if (stream.deblocking() == 1) context_->skip_loop_filter = AVDISCARD_ALL;
     if (const int code = avcodec_open2(context_, codec, nullptr); code < 0) {
