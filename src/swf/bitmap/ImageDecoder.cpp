@@ -32,7 +32,7 @@ void Premultiply(Bitmap& bitmap) {
         unsigned alpha = bitmap.rgba[i + 3];
         if (alpha == 255) continue;
         for (size_t c = 0; c < 3; ++c)
-            bitmap.rgba[i + c] = static_cast<uint8_t>((bitmap.rgba[i + c] * alpha + 127) / 255);
+            bitmap.rgba[i + c] = static_cast<uint8_t>(bitmap.rgba[i + c] * alpha / 255);
     }
 }
 

@@ -26,7 +26,7 @@ Bitmap MakeBitmap(int width, int height);
 
 // Clamps each colour channel to its alpha, as premultiplied data requires.
 void ClampToAlpha(Bitmap& bitmap);
-// Multiplies straight-alpha colours by their alpha.
+// Multiplies straight-alpha colours by their alpha, rounded down as the player does.
 void Premultiply(Bitmap& bitmap);
 
 // DefineBits: the image part with the movie's separate tables (either may be empty or start
