@@ -622,16 +622,32 @@ void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransfor
             if (!box.empty())
                 canvas.drawShape(boxShape(box, rgbOf(0), std::nullopt), toPixels, cxform, {});
         }
-        for (const PlacedGlyph& placed : line.glyphs) {
-            const TextLayoutRun& run = layoutRuns_[placed.run];
-            const Shape* shape = run.font ? run.font->glyphShape(placed.glyph) : nullptr;
-            if (!shape || run.font->emSize() <= 0) continue;
-            const double scale = run.style.fontHeight / run.font->emSize();
-            const Matrix glyphToField = Matrix::translate(left + placed.x, top + line.baseline) *
-                                        Matrix::scale(scale, scale);
-            const uint32_t color = runLooks_[placed.run].color;
-            DrawGlyph(canvas, *shape, toPixels * glyphToField,
-                      rgbOf(isSelected(placed) ? ~color & 0xFFFFFFu : color), cxform);
+        // Glyphs of a run that are all selected or all not are filled together.
+        std::vector<RunGlyph> together;
+        for (size_t g = 0; g < line.glyphs.size();) {
+            const PlacedGlyph& first = line.glyphs[g];
+            const bool selectedRun = isSelected(first);
+            size_t end = g + 1;
+            while (end < line.glyphs.size() && line.glyphs[end].run == first.run &&
+                   isSelected(line.glyphs[end]) == selectedRun)
+                ++end;
+            const TextLayoutRun& run = layoutRuns_[first.run];
+            const double scale = run.font && run.font->emSize() > 0
+                                     ? run.style.fontHeight / run.font->emSize()
+                                     : 0;
+            if (scale > 0) {
+                together.clear();
+                for (size_t k = g; k < end; ++k)
+                    together.push_back({run.font->glyphShape(line.glyphs[k].glyph),
+                                        {(line.glyphs[k].x - first.x) / scale, 0}});
+                const Matrix runToField =
+                    Matrix::translate(left + first.x, top + line.baseline) *
+                    Matrix::scale(scale, scale);
+                const uint32_t color = runLooks_[first.run].color;
+                DrawGlyphRun(canvas, together, toPixels * runToField,
+                             rgbOf(selectedRun ? ~color & 0xFFFFFFu : color), cxform);
+            }
+            g = end;
         }
         if (!intoMask) drawUnderlines(canvas, line, left, top, toPixels, cxform);
     }
