@@ -261,4 +261,10 @@ TEST(TextRenderTest, GlyphsOfARunMeetWithoutASeam) {
     field.draw(canvas, kTwipsToPixels, {}, dictionary);
     EXPECT_EQ(pixel(canvas, 12, 14), (std::array<int, 4>{0, 0, 255, 255}));
     EXPECT_EQ(pixel(canvas, 23, 14), kWhite);  // past the second, at 23 px
+
+    // Runs of their own that look alike are filled together too.
+    field.setText("<p>a<u>a</u></p>", true);
+    canvas.clear({255, 255, 255, 255});
+    field.draw(canvas, kTwipsToPixels, {}, dictionary);
+    EXPECT_EQ(pixel(canvas, 12, 14), (std::array<int, 4>{0, 0, 255, 255}));
 }

@@ -622,31 +622,38 @@ void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransfor
             if (!box.empty())
                 canvas.drawShape(boxShape(box, rgbOf(0), std::nullopt), toPixels, cxform, {});
         }
-        // Glyphs of a run that are all selected or all not are filled together.
+        // Neighbours drawn alike (colour, size in the font's units, selected or not) are
+        // filled together, whatever run they come from.
+        auto scaleOf = [this](const PlacedGlyph& placed) {
+            const TextLayoutRun& run = layoutRuns_[placed.run];
+            return run.font && run.font->emSize() > 0 ? run.style.fontHeight / run.font->emSize()
+                                                      : 0.0;
+        };
+        auto colorOf = [&](const PlacedGlyph& placed) {
+            const uint32_t color = runLooks_[placed.run].color;
+            return isSelected(placed) ? ~color & 0xFFFFFFu : color;
+        };
         std::vector<RunGlyph> together;
         for (size_t g = 0; g < line.glyphs.size();) {
             const PlacedGlyph& first = line.glyphs[g];
-            const bool selectedRun = isSelected(first);
-            size_t end = g + 1;
-            while (end < line.glyphs.size() && line.glyphs[end].run == first.run &&
-                   isSelected(line.glyphs[end]) == selectedRun)
-                ++end;
-            const TextLayoutRun& run = layoutRuns_[first.run];
-            const double scale = run.font && run.font->emSize() > 0
-                                     ? run.style.fontHeight / run.font->emSize()
-                                     : 0;
-            if (scale > 0) {
-                together.clear();
-                for (size_t k = g; k < end; ++k)
-                    together.push_back({run.font->glyphShape(line.glyphs[k].glyph),
-                                        {(line.glyphs[k].x - first.x) / scale, 0}});
-                const Matrix runToField =
-                    Matrix::translate(left + first.x, top + line.baseline) *
-                    Matrix::scale(scale, scale);
-                const uint32_t color = runLooks_[first.run].color;
-                DrawGlyphRun(canvas, together, toPixels * runToField,
-                             rgbOf(selectedRun ? ~color & 0xFFFFFFu : color), cxform);
+            const double scale = scaleOf(first);
+            const uint32_t color = colorOf(first);
+            together.clear();
+            size_t end = g;
+            for (; end < line.glyphs.size() && scaleOf(line.glyphs[end]) == scale &&
+                   colorOf(line.glyphs[end]) == color;
+                 ++end) {
+                const PlacedGlyph& placed = line.glyphs[end];
+                if (scale > 0)
+                    together.push_back(
+                        {layoutRuns_[placed.run].font->glyphShape(placed.glyph),
+                         {(placed.x - first.x) / scale, 0}});
             }
+            if (scale > 0)
+                DrawGlyphRun(canvas, together,
+                             toPixels * Matrix::translate(left + first.x, top + line.baseline) *
+                                 Matrix::scale(scale, scale),
+                             rgbOf(color), cxform);
             g = end;
         }
         if (!intoMask) drawUnderlines(canvas, line, left, top, toPixels, cxform);
