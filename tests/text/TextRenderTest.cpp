@@ -241,3 +241,30 @@ TEST(TextRenderTest, HtmlRunsOfTwoSizesAndColoursShareTheBaseline) {
     EXPECT_EQ(pixel(canvas, 18, 15), kWhite);  // past it
     EXPECT_EQ(pixel(canvas, 7, 19), kWhite);   // below the baseline
 }
+
+TEST(TextRenderTest, GlyphsOfARunMeetWithoutASeam) {
+    swf::Dictionary dictionary;
+    dictionary.add(squareFont(1));
+    // 21 px squares, 10.5 px wide and as far apart: the two meet halfway through pixel 12.
+    auto definition = swf::EditTextCharacter::parse(
+        swftest::EditText{.bounds = swftest::Rect::fromPixels(0, 0, 60, 30),
+                          .text = "aa",
+                          .fontId = 1,
+                          .fontHeight = static_cast<uint16_t>(px(21)),
+                          .color = swftest::Rgba{0, 0, 255},
+                          .useOutlines = true}
+            .defineEditTextBody(5));
+    ASSERT_TRUE(definition);
+    swf::TextField field(definition);
+    swf::Canvas canvas(60, 30);
+    canvas.clear({255, 255, 255, 255});
+    field.draw(canvas, kTwipsToPixels, {}, dictionary);
+    EXPECT_EQ(pixel(canvas, 12, 14), (std::array<int, 4>{0, 0, 255, 255}));
+    EXPECT_EQ(pixel(canvas, 23, 14), kWhite);  // past the second, at 23 px
+
+    // Runs of their own that look alike are filled together too.
+    field.setText("<p>a<u>a</u></p>", true);
+    canvas.clear({255, 255, 255, 255});
+    field.draw(canvas, kTwipsToPixels, {}, dictionary);
+    EXPECT_EQ(pixel(canvas, 12, 14), (std::array<int, 4>{0, 0, 255, 255}));
+}

@@ -86,8 +86,27 @@ std::vector<GlyphDraw> TextCharacter::glyphDraws(const Dictionary& dictionary) c
 
 void TextCharacter::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransform& cxform,
                          const Dictionary& dictionary) const {
-    for (const GlyphDraw& glyph : glyphDraws(dictionary))
-        DrawGlyph(canvas, *glyph.shape, toPixels * glyph.matrix, glyph.color, cxform);
+    // Neighbours of one colour, size and slant are filled together, each placed by where it
+    // stands from the first in the glyphs' own units.
+    const std::vector<GlyphDraw> draws = glyphDraws(dictionary);
+    std::vector<RunGlyph> together;
+    for (size_t i = 0; i < draws.size();) {
+        const Matrix& m = draws[i].matrix;
+        const double det = m.a * m.d - m.b * m.c;
+        together.clear();
+        together.push_back({draws[i].shape, {0, 0}});
+        size_t end = i + 1;
+        while (det != 0 && end < draws.size() && draws[end].color == draws[i].color &&
+               draws[end].matrix.a == m.a && draws[end].matrix.b == m.b &&
+               draws[end].matrix.c == m.c && draws[end].matrix.d == m.d) {
+            const double dx = draws[end].matrix.tx - m.tx, dy = draws[end].matrix.ty - m.ty;
+            together.push_back(
+                {draws[end].shape, {(m.d * dx - m.c * dy) / det, (m.a * dy - m.b * dx) / det}});
+            ++end;
+        }
+        DrawGlyphRun(canvas, together, toPixels * m, draws[i].color, cxform);
+        i = end;
+    }
 }
 
 }  // namespace swf

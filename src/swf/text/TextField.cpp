@@ -622,16 +622,39 @@ void TextField::draw(Canvas& canvas, const Matrix& toPixels, const ColorTransfor
             if (!box.empty())
                 canvas.drawShape(boxShape(box, rgbOf(0), std::nullopt), toPixels, cxform, {});
         }
-        for (const PlacedGlyph& placed : line.glyphs) {
+        // Neighbours drawn alike (colour, size in the font's units, selected or not) are
+        // filled together, whatever run they come from.
+        auto scaleOf = [this](const PlacedGlyph& placed) {
             const TextLayoutRun& run = layoutRuns_[placed.run];
-            const Shape* shape = run.font ? run.font->glyphShape(placed.glyph) : nullptr;
-            if (!shape || run.font->emSize() <= 0) continue;
-            const double scale = run.style.fontHeight / run.font->emSize();
-            const Matrix glyphToField = Matrix::translate(left + placed.x, top + line.baseline) *
-                                        Matrix::scale(scale, scale);
+            return run.font && run.font->emSize() > 0 ? run.style.fontHeight / run.font->emSize()
+                                                      : 0.0;
+        };
+        auto colorOf = [&](const PlacedGlyph& placed) {
             const uint32_t color = runLooks_[placed.run].color;
-            DrawGlyph(canvas, *shape, toPixels * glyphToField,
-                      rgbOf(isSelected(placed) ? ~color & 0xFFFFFFu : color), cxform);
+            return isSelected(placed) ? ~color & 0xFFFFFFu : color;
+        };
+        std::vector<RunGlyph> together;
+        for (size_t g = 0; g < line.glyphs.size();) {
+            const PlacedGlyph& first = line.glyphs[g];
+            const double scale = scaleOf(first);
+            const uint32_t color = colorOf(first);
+            together.clear();
+            size_t end = g;
+            for (; end < line.glyphs.size() && scaleOf(line.glyphs[end]) == scale &&
+                   colorOf(line.glyphs[end]) == color;
+                 ++end) {
+                const PlacedGlyph& placed = line.glyphs[end];
+                if (scale > 0)
+                    together.push_back(
+                        {layoutRuns_[placed.run].font->glyphShape(placed.glyph),
+                         {(placed.x - first.x) / scale, 0}});
+            }
+            if (scale > 0)
+                DrawGlyphRun(canvas, together,
+                             toPixels * Matrix::translate(left + first.x, top + line.baseline) *
+                                 Matrix::scale(scale, scale),
+                             rgbOf(color), cxform);
+            g = end;
         }
         if (!intoMask) drawUnderlines(canvas, line, left, top, toPixels, cxform);
     }
