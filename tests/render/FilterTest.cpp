@@ -125,15 +125,13 @@ INSTANTIATE_TEST_SUITE_P(
                             f.strength = 2;
                         }),
                    {{3, 6, {128, 0, 0, 128}}}},
-        // Beyond the image there is nothing of the object: a wide inner glow counts it as
-        // outside, so the middle of the square still glows (239 of red over white).
+        // A wide inner glow counts beyond the image as outside: 239 of red in the middle.
         FilterCase{"innerGlowTakesBeyondTheImageAsOutside",
-                   with(shadow(0, 0),
-                        [](SurfaceFilter& f) {
-                            f.kind = SurfaceFilter::Kind::Glow;
-                            f.blurX = f.blurY = 20;
-                            f.inner = true;
-                        }),
+                   with(shadow(0, 0), [](SurfaceFilter& f) {
+                       f.kind = SurfaceFilter::Kind::Glow;
+                       f.blurX = f.blurY = 20;
+                       f.inner = true;
+                   }),
                    {{6, 6, {255, 16, 16, 255}}, {12, 6, kClear}}},
         // Light from the top left: the highlight there, the shadow at the bottom right.
         FilterCase{"innerBevel",
