@@ -125,14 +125,10 @@ INSTANTIATE_TEST_SUITE_P(
                             f.strength = 2;
                         }),
                    {{3, 6, {128, 0, 0, 128}}}},
-        // A wide inner glow counts beyond the image as outside: 239 of red in the middle.
         FilterCase{"innerGlowTakesBeyondTheImageAsOutside",
                    with(shadow(0, 0), [](SurfaceFilter& f) {
-                       f.kind = SurfaceFilter::Kind::Glow;
-                       f.blurX = f.blurY = 20;
-                       f.inner = true;
-                   }),
-                   {{6, 6, {255, 16, 16, 255}}, {12, 6, kClear}}},
+                       f.kind = SurfaceFilter::Kind::Glow; f.inner = true; f.blurX = f.blurY = 20;
+                   }), {{6, 6, {255, 16, 16, 255}}, {12, 6, kClear}}},
         // Light from the top left: the highlight there, the shadow at the bottom right.
         FilterCase{"innerBevel",
                    with(shadow(1, std::numbers::pi / 4),
@@ -184,8 +180,7 @@ struct BlurCase {
 TEST(FilterBlur, OnePixelSpreadsOverTheBox) {
     // One opaque white pixel at x = 10 of a row. A box of blur 5 covers five pixels whole, a
     // fifth each; two passes make the triangle 1 2 3 4 5 4 3 2 1 over 25. Blur 2 covers its
-    // pixel and half of each neighbour (over 2), blur 4 three and two halves (over 4). The
-    // blur filter drops each average's fraction: 30.6 is 30, 63.75 is 63.
+    // pixel and half of each neighbour (over 2), blur 4 three and two halves (over 4).
     const std::vector<BlurCase> cases = {
         {5, 1, {0, 0, 0, 0, 51, 51, 51, 51, 51, 0, 0, 0, 0}},
         {5, 2, {0, 0, 10, 20, 30, 40, 51, 40, 30, 20, 10, 0, 0}},
