@@ -252,6 +252,7 @@ void bevel(const SurfaceFilter& f, PixelImage& image) {
     }
 }
 
+// Each channel on its own: averages rounded down keep every colour at or below its alpha.
 void blur(const SurfaceFilter& f, PixelImage& image) {
     Blur size = blurOf(f);
     if (size.passes == 0) return;
@@ -260,11 +261,6 @@ void blur(const SurfaceFilter& f, PixelImage& image) {
         for (size_t i = 0; i < plane.size(); ++i) plane[i] = image.channels(i)[k];
         blurPlane(plane.data(), image.width, image.height, size, 0, Rounding::Down, line);
         for (size_t i = 0; i < plane.size(); ++i) image.channels(i)[k] = plane[i];
-    }
-    // Rounding may leave a colour above its alpha.
-    for (size_t i = 0; i < plane.size(); ++i) {
-        uint8_t* p = image.channels(i);
-        for (int k = 0; k < 3; ++k) p[k] = std::min(p[k], p[3]);
     }
 }
 
