@@ -125,6 +125,10 @@ INSTANTIATE_TEST_SUITE_P(
                             f.strength = 2;
                         }),
                    {{3, 6, {128, 0, 0, 128}}}},
+        FilterCase{"innerGlowTakesBeyondTheImageAsOutside",
+                   with(shadow(0, 0), [](SurfaceFilter& f) {
+                       f.kind = SurfaceFilter::Kind::Glow; f.inner = true; f.blurX = f.blurY = 20;
+                   }), {{6, 6, {255, 16, 16, 255}}, {12, 6, kClear}}},
         // Light from the top left: the highlight there, the shadow at the bottom right.
         FilterCase{"innerBevel",
                    with(shadow(1, std::numbers::pi / 4),
@@ -179,9 +183,9 @@ TEST(FilterBlur, OnePixelSpreadsOverTheBox) {
     // pixel and half of each neighbour (over 2), blur 4 three and two halves (over 4).
     const std::vector<BlurCase> cases = {
         {5, 1, {0, 0, 0, 0, 51, 51, 51, 51, 51, 0, 0, 0, 0}},
-        {5, 2, {0, 0, 10, 20, 31, 41, 51, 41, 31, 20, 10, 0, 0}},
-        {2, 1, {0, 0, 0, 0, 0, 64, 128, 64, 0, 0, 0, 0, 0}},
-        {4, 1, {0, 0, 0, 0, 32, 64, 64, 64, 32, 0, 0, 0, 0}},
+        {5, 2, {0, 0, 10, 20, 30, 40, 51, 40, 30, 20, 10, 0, 0}},
+        {2, 1, {0, 0, 0, 0, 0, 63, 127, 63, 0, 0, 0, 0, 0}},
+        {4, 1, {0, 0, 0, 0, 31, 63, 63, 63, 31, 0, 0, 0, 0}},
         {1, 1, {0, 0, 0, 0, 0, 0, 255, 0, 0, 0, 0, 0, 0}},
         {3, 1, {0, 0, 0, 0, 0, 85, 85, 85, 0, 0, 0, 0, 0}},
     };

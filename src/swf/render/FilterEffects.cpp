@@ -67,34 +67,44 @@ Offset offsetOf(const SurfaceFilter& f) {
             static_cast<int>(std::lround(distance * std::sin(angle)))};
 }
 
+// How a box's average becomes a byte: the alpha the effects blur goes to the nearest, the
+// colours of the blur filter drop the fraction.
+enum class Rounding { Nearest, Down };
+
 // One line of a plane, `count` values `step` apart, through `box`; what lies beyond the line
-// counts as clear, so the copy it reads is padded with zeros on both sides.
-void blurLine(uint8_t* data, size_t step, int count, const Box& box, std::vector<uint8_t>& line) {
+// holds `outside`, so the copy it reads is padded with it on both sides.
+void blurLine(uint8_t* data, size_t step, int count, const Box& box, uint8_t outside,
+              Rounding rounding, std::vector<uint8_t>& line) {
     const int radius = box.radius, pad = radius + 1;
-    line.assign(static_cast<size_t>(count) + 2 * pad, 0);
+    line.assign(static_cast<size_t>(count) + 2 * pad, outside);
     uint8_t* in = line.data() + pad;
     for (int i = 0; i < count; ++i) in[i] = data[i * step];
     const uint32_t size = (2 * static_cast<uint32_t>(radius) + 1) * 256 + 2 * box.edge;
     const auto edge = static_cast<uint32_t>(box.edge);
+    const uint32_t half = rounding == Rounding::Nearest ? size / 2 : 0;
     uint32_t window = 0;
     for (int i = -radius; i <= radius; ++i) window += in[i];
     for (int i = 0; i < count; ++i) {
         uint32_t edges = in[i - radius - 1] + in[i + radius + 1];
-        data[i * step] = static_cast<uint8_t>((window * 256 + edges * edge + size / 2) / size);
+        data[i * step] = static_cast<uint8_t>((window * 256 + edges * edge + half) / size);
         window += in[i + radius + 1];
         window -= in[i - radius];
     }
 }
 
-void blurPlane(uint8_t* plane, int width, int height, const Blur& blur,
-               std::vector<uint8_t>& line) {
+// `outside` is what lies beyond the plane: clear for an image, whole for the complement of
+// its alpha, since beyond the layer there is nothing of the object.
+void blurPlane(uint8_t* plane, int width, int height, const Blur& blur, uint8_t outside,
+               Rounding rounding, std::vector<uint8_t>& line) {
     for (int p = 0; p < blur.passes; ++p) {
         if (blur.x.blurs())
             for (int y = 0; y < height; ++y)
-                blurLine(plane + static_cast<size_t>(y) * width, 1, width, blur.x, line);
+                blurLine(plane + static_cast<size_t>(y) * width, 1, width, blur.x, outside,
+                         rounding, line);
         if (blur.y.blurs())
             for (int x = 0; x < width; ++x)
-                blurLine(plane + x, static_cast<size_t>(width), height, blur.y, line);
+                blurLine(plane + x, static_cast<size_t>(width), height, blur.y, outside,
+                         rounding, line);
     }
 }
 
@@ -198,7 +208,8 @@ void shadow(const SurfaceFilter& f, PixelImage& image) {
     bool inner = type == Type::Inner;
     std::vector<uint8_t> plane = alphaPlane(image, inner);
     std::vector<uint8_t> line;
-    blurPlane(plane.data(), image.width, image.height, blurOf(f), line);
+    blurPlane(plane.data(), image.width, image.height, blurOf(f), inner ? 255 : 0,
+              Rounding::Nearest, line);
     Offset offset = offsetOf(f);
     double strength = finiteOr(f.strength, 1, 255);
     std::array<Color, 256> table{};
@@ -218,7 +229,7 @@ void shadow(const SurfaceFilter& f, PixelImage& image) {
 void bevel(const SurfaceFilter& f, PixelImage& image) {
     std::vector<uint8_t> plane = alphaPlane(image, false);
     std::vector<uint8_t> line;
-    blurPlane(plane.data(), image.width, image.height, blurOf(f), line);
+    blurPlane(plane.data(), image.width, image.height, blurOf(f), 0, Rounding::Nearest, line);
     Offset offset = offsetOf(f);
     double strength = std::max(finiteOr(f.strength, 1, 255), 0.0);
     std::array<Color, 256> table{};
@@ -241,19 +252,15 @@ void bevel(const SurfaceFilter& f, PixelImage& image) {
     }
 }
 
+// Each channel on its own: averages rounded down keep every colour at or below its alpha.
 void blur(const SurfaceFilter& f, PixelImage& image) {
     Blur size = blurOf(f);
     if (size.passes == 0) return;
     std::vector<uint8_t> plane(image.area()), line;
     for (int k = 0; k < 4; ++k) {
         for (size_t i = 0; i < plane.size(); ++i) plane[i] = image.channels(i)[k];
-        blurPlane(plane.data(), image.width, image.height, size, line);
+        blurPlane(plane.data(), image.width, image.height, size, 0, Rounding::Down, line);
         for (size_t i = 0; i < plane.size(); ++i) image.channels(i)[k] = plane[i];
-    }
-    // Rounding may leave a colour above its alpha.
-    for (size_t i = 0; i < plane.size(); ++i) {
-        uint8_t* p = image.channels(i);
-        for (int k = 0; k < 3; ++k) p[k] = std::min(p[k], p[3]);
     }
 }
 
