@@ -319,6 +319,22 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
             push "bytesTotal"; getMember; trace)"},
          2,
          "true\n100\n" + std::to_string(movie(8, {"push 1; pop"}).size() + 100)},
+        {"a shared object's path is the movie's file or a folder above it, in whole names",
+         {R"(push "p", 7, 1, "_root"; getVariable; push "_url"; getMember; push "substr"; callMethod; setVariable;
+            push "d", "/", 1, "p"; getVariable; push "lastIndexOf"; callMethod; push 0, 2, "p"; getVariable; push "substr"; callMethod; setVariable;
+            push "/", "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod; typeOf; trace;
+            push "/nowhere", "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod; trace;
+            push "p"; getVariable; push "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod;
+            push "s", 1, "SharedObject"; getVariable; push "getLocal"; callMethod; equals2; trace;
+            push "d"; getVariable; push "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod;
+            push "d"; getVariable; push "/"; add2; push "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod; equals2; trace;
+            push "d"; getVariable; push "length"; getMember; push 1; subtract; push 0, 2, "d"; getVariable; push "substr"; callMethod;
+            push "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod; trace;
+            push "movie", "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod; trace;
+            push "/", "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod;
+            push "d"; getVariable; push "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod; equals2; trace)"},
+         1,
+         "object\nnull\ntrue\ntrue\nnull\nnull\nfalse"},
         {"$version on _level0 is the player's version",
          {R"(push "$version"; getVariable; push "System"; getVariable; push "capabilities"; getMember;
             push "version"; getMember; equals2; trace; push "$version"; getVariable; typeOf; trace)"},

@@ -1,7 +1,8 @@
 // SharedObject: local shared objects live in memory for the run (nothing is read from or
 // written to disk, so each conversion starts as a first visit). getLocal answers the same
 // object for the same name and path; getSize counts the bytes the player's .sol file of the
-// data would take; remote shared objects need a server and are never there.
+// data would take; remote shared objects need a server and are never there. A local path
+// must name the calling movie's own file or a folder above it.
 
 #include <algorithm>
 #include <map>
@@ -19,6 +20,8 @@
 #include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/classes/PlayerObjects.h"
 #include "swf/avm1/machine/StageObject.h"
+#include "swf/display/MovieClip.h"
+#include "swf/display/MovieContext.h"
 
 namespace swf::avm1 {
 namespace {
@@ -87,6 +90,29 @@ bool validName(const std::string& name) {
     return name.find_first_of("~%&\\;:\"',<>?# ") == std::string::npos;
 }
 
+// The path part of a movie's URL: "/games/a.swf" of "http://host/games/a.swf?x=1". A movie
+// with no URL (played from memory) sits at the root.
+std::string urlPath(const std::string& url) {
+    size_t scheme = url.find("://");
+    size_t start = scheme == std::string::npos ? std::string::npos : url.find('/', scheme + 3);
+    if (start == std::string::npos) return "/";
+    return url.substr(start, url.find_first_of("?#", start) - start);
+}
+
+// Whether `local` names the movie's file or one of the folders above it, in whole names:
+// "/games" and "/games/" hold /games/a.swf, "/gam" does not.
+bool pathHoldsMovie(const std::string& local, const std::string& movie) {
+    if (local.empty() || !movie.starts_with(local)) return false;
+    return local.back() == '/' || local.size() == movie.size() || movie[local.size()] == '/';
+}
+
+// The URL of the movie whose code runs now: the one its timeline came from.
+std::string runningMovieUrl(Machine& m) {
+    Object* target = m.runningTarget();
+    MovieClip* clip = target ? m.movieClipOf(Value(target)) : nullptr;
+    return clip ? clip->url() : m.context().movieUrl();
+}
+
 constexpr uint32_t kMaxSharedObjects = 100000;
 
 // The movie's shared objects, one for each name and path, and the prototype they get.
@@ -98,13 +124,19 @@ struct SharedObjects {
 };
 
 // The shared object of getLocal(name, path): the same one for the same name and path; null
-// for a name the player refuses.
+// for a name or a path the player refuses.
 Object* localObject(Machine& m, std::span<const Value> args) {
     if (args.empty()) return nullptr;
     std::string name = m.toString(args[0]);
     if (!validName(name)) return nullptr;
     Value pathValue = arg(args, 1);
     std::string path = pathValue.isNullish() ? "" : m.toString(pathValue);
+    // No path is the movie's own file; a folder named with or without its closing slash is
+    // the same folder.
+    std::string movie = urlPath(runningMovieUrl(m));
+    if (path.empty()) path = movie;
+    if (!pathHoldsMovie(path, movie)) return nullptr;
+    if (path.size() > 1 && path.back() == '/') path.pop_back();
     SharedObjects& shared = m.realmState<SharedObjects>();
     auto key = std::make_pair(name, path);
     if (auto it = shared.byName.find(key); it != shared.byName.end()) return it->second.get();
