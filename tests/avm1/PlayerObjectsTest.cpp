@@ -303,6 +303,32 @@ const Case kCases[] = {
         push "/", "so", 2, "SharedObject"; getVariable; push "getLocal"; callMethod
         push 0; stackSwap; push "getSize"; callMethod; trace)",
      "77"},
+    {"a registered class's instance measures with its name, found through the object's own "
+     "constructor, not an inherited one", 8, 1,
+     R"(push "C"; function () {}; setVariable
+        push "C"; getVariable; push "ab", 2, "Object"; getVariable; push "registerClass"; callMethod; pop
+        push "/", "t", 2, "SharedObject"; getVariable; push "getLocal"; callMethod; storeRegister 1; pop
+        push r:1, "data"; getMember; push "x", 0, "C"; newObject; setMember
+        push 0, r:1, "getSize"; callMethod; trace
+        push "o", 0, "Object"; newObject; setVariable
+        push "o"; getVariable; push "__proto__", "C"; getVariable; push "prototype"; getMember; setMember
+        push r:1, "data"; getMember; push "x", "o"; getVariable; setMember
+        push 0, r:1, "getSize"; callMethod; trace
+        push "o"; getVariable; push "constructor", "C"; getVariable; setMember
+        push 0, r:1, "getSize"; callMethod; trace)",
+     "35\n31\n35"},
+    {"up to version 6 a registered name differing only in case replaces the class and spelling",
+     6, 1,
+     R"(push "C"; function () {}; setVariable; push "D"; function () {}; setVariable
+        push "C"; getVariable; push "ab", 2, "Object"; getVariable; push "registerClass"; callMethod; pop
+        push "D"; getVariable; push "ABC", 2, "Object"; getVariable; push "registerClass"; callMethod; pop
+        push "C"; getVariable; push "abc", 2, "Object"; getVariable; push "registerClass"; callMethod; pop
+        push "/", "t", 2, "SharedObject"; getVariable; push "getLocal"; callMethod; storeRegister 1; pop
+        push r:1, "data"; getMember; push "x", 0, "D"; newObject; setMember
+        push 0, r:1, "getSize"; callMethod; trace
+        push r:1, "data"; getMember; push "x", 0, "C"; newObject; setMember
+        push 0, r:1, "getSize"; callMethod; trace)",
+     "31\n36"},
     {"ASnative reads its numbers as 32-bit integers", 8, 1,
      R"(push "%41", 1, "1", "100", 2, "ASnative"; callFunction; push undefined; callMethod
         trace

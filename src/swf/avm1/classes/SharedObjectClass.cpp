@@ -48,8 +48,10 @@ class SolSize {
         if (dynamic_cast<DateObject*>(o)) return 11;
         if (xml_.isObject() && instanceOf(m_, v, xml_)) return 5 + m_.toString(v).size();
         if (!seen_.insert(o).second) return 3;  // met before: a reference
-        bool array = dynamic_cast<ArrayObject*>(o) != nullptr;
-        return (array ? 5 : 1) + members(o, depth) + 3;
+        if (dynamic_cast<ArrayObject*>(o)) return 5 + members(o, depth) + 3;
+        // An instance of a registered class is written with the name it was registered under.
+        const std::string* alias = registeredName(o);
+        return 1 + (alias ? 2 + static_cast<double>(alias->size()) : 0) + members(o, depth) + 3;
     }
 
     // The name-value pairs of an object's own enumerable members (functions are left out),
@@ -76,6 +78,15 @@ class SolSize {
     }
 
   private:
+    // The class an object says it is an instance of: its own constructor property, else the
+    // one `new` recorded; what it inherits does not count.
+    const std::string* registeredName(Object* o) const {
+        for (const char* name : {"constructor", "__constructor__"})
+            if (Property* p = o->findOwn(name); p && !p->isVirtual())
+                return m_.registeredName(p->value.asObject());
+        return nullptr;
+    }
+
     static double string(const std::string& s) { return (s.size() > 0xFFFF ? 4 : 2) + s.size(); }
 
     Machine& m_;
