@@ -282,6 +282,32 @@ const Case kCases[] = {
         push "x", 1, "System"; getVariable; push "Product"; newMethod; storeRegister 2; pop
         push 0, r:2, "launch"; callMethod; trace)",
      "false\nfalse\nUNKNOWN\nfalse"},
+    {"a message's arguments arrive as copies written when it goes: no clips, no functions "
+     "among members, references kept, dates, XML and registered classes made again", 8, 2,
+     R"(push "r", 0, "LocalConnection"; newObject; setVariable
+        push "r"; getVariable; push "m"
+        function (a, f, c) {
+          push "a"; getVariable; push "f"; getMember; typeOf; trace
+          push "a"; getVariable; push "self"; getMember; push "a"; getVariable; strictEquals; trace
+          push "a"; getVariable; push "o"; getVariable; strictEquals; trace
+          push "a"; getVariable; push "later"; getMember; trace
+          push 0, "a"; getVariable; push "d"; getMember; push "getTime"; callMethod; trace
+          push "a"; getVariable; push "x"; getMember; push "firstChild"; getMember; push "nodeName"; getMember; trace
+          push "a"; getVariable; push "k"; getMember; push "K"; getVariable; instanceOf; trace
+          push "f"; getVariable; typeOf; trace
+          push "c"; getVariable; typeOf; trace }; setMember
+        push "chan", 1, "r"; getVariable; push "connect"; callMethod; pop
+        push "K"; function () {}; setVariable
+        push "K"; getVariable; push "k", 2, "Object"; getVariable; push "registerClass"; callMethod; pop
+        push "o", 0, "Object"; newObject; setVariable
+        push "o"; getVariable; push "f"; function () {}; setMember
+        push "o"; getVariable; push "self", "o"; getVariable; setMember
+        push "o"; getVariable; push "d", 5, 1, "Date"; newObject; setMember
+        push "o"; getVariable; push "x", "<n/>", 1, "XML"; newObject; setMember
+        push "o"; getVariable; push "k", 0, "K"; newObject; setMember
+        push "_root"; getVariable; function () {}; push "o"; getVariable; push "m", "chan", 5, "r"; getVariable; push "send"; callMethod; pop
+        push "o"; getVariable; push "later", "yes"; setMember)",
+     "undefined\ntrue\nfalse\nyes\n5\nn\ntrue\nobject\nundefined"},
     {"closing a connection frees its name; names need no domain", 8, 1,
      R"(push "a", 0, "LocalConnection"; newObject; setVariable
         push "c", 1, "a"; getVariable; push "connect"; callMethod; trace

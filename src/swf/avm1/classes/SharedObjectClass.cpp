@@ -9,91 +9,19 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
-#include "swf/avm1/machine/ArrayObject.h"
+#include "swf/avm1/classes/Amf0Writer.h"
 #include "swf/avm1/classes/Builtins.h"
-#include "swf/avm1/classes/DateObject.h"
 #include "swf/avm1/machine/Machine.h"
 #include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/classes/PlayerObjects.h"
-#include "swf/avm1/machine/StageObject.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 
 namespace swf::avm1 {
 namespace {
-
-
-// Bounds on the walk over a script's data (it may be deep or cyclic).
-constexpr int kMaxDepth = 256;
-constexpr size_t kMaxValues = 1'000'000;
-
-class SolSize {
-  public:
-    explicit SolSize(Machine& m) : m_(m), xml_(m.get(m.global(), "XML")) {}
-
-    // The bytes of one AMF0 value.
-    double value(const Value& v, int depth) {
-        if (++count_ > kMaxValues || depth > kMaxDepth)
-            throw ScriptLimitError("shared object data too large or too deep to measure");
-        if (v.isUndefined() || v.isNull()) return 1;
-        if (v.isBool()) return 2;
-        if (v.isNumber()) return 9;
-        if (v.isString()) return string(v.asString()) + 1;
-        Object* o = v.asObject();
-        if (o->asStageObject()) return 1;  // clips are stored as undefined
-        if (dynamic_cast<DateObject*>(o)) return 11;
-        if (xml_.isObject() && instanceOf(m_, v, xml_)) return 5 + m_.toString(v).size();
-        if (!seen_.insert(o).second) return 3;  // met before: a reference
-        if (dynamic_cast<ArrayObject*>(o)) return 5 + members(o, depth) + 3;
-        // An instance of a registered class is written with the name it was registered under.
-        const std::string* alias = registeredName(o);
-        return 1 + (alias ? 2 + static_cast<double>(alias->size()) : 0) + members(o, depth) + 3;
-    }
-
-    // The name-value pairs of an object's own enumerable members (functions are left out),
-    // each followed by `trailing` bytes.
-    double members(Object* o, int depth, int trailing = 0) {
-        std::vector<std::string> names;
-        o->ownNames(names);
-        double total = 0;
-        for (const std::string& name : names) {
-            Property* p = o->findOwn(name);
-            if (!p || (p->flags & kDontEnum)) continue;
-            Value v = m_.get(Value(o), name);
-            if (v.asObject() && v.asObject()->asFunction()) continue;
-            total += 2 + name.size() + value(v, depth + 1) + trailing;
-        }
-        return total;
-    }
-
-    // The members of the shared object's data, each ending with a zero byte. The data object
-    // itself is the first object written: members that refer to it are references.
-    double top(Object* data) {
-        seen_.insert(data);
-        return members(data, 0, 1);
-    }
-
-  private:
-    // The class an object says it is an instance of: its own constructor property, else the
-    // one `new` recorded; what it inherits does not count.
-    const std::string* registeredName(Object* o) const {
-        for (const char* name : {"constructor", "__constructor__"})
-            if (Property* p = o->findOwn(name); p && !p->isVirtual())
-                return m_.registeredName(p->value.asObject());
-        return nullptr;
-    }
-
-    static double string(const std::string& s) { return (s.size() > 0xFFFF ? 4 : 2) + s.size(); }
-
-    Machine& m_;
-    Value xml_;
-    std::unordered_set<Object*> seen_;
-    size_t count_ = 0;
-};
 
 // Names the player refuses for a local shared object.
 bool validName(const std::string& name) {
@@ -186,15 +114,15 @@ Value sharedFlush(Machine&, Object*, std::span<const Value>) {
 Value sharedGetSize(Machine& m, Object* self, std::span<const Value>) {
     Object* data = m.get(Value(self), "data").asObject();
     if (!data) return Value(0);
-    SolSize size(m);
-    double members = size.top(data);
-    if (members == 0) return Value(0);
+    Amf0Writer writer(m);
+    writer.data(data);
+    if (writer.bytes().empty()) return Value(0);
     // The .sol header: magic, length, "TCSO", six bytes, the name and four bytes of AMF
     // version.
     const auto& nameLengths = m.realmState<SharedObjects>().nameLengths;
     auto it = nameLengths.find(self);
     size_t nameLength = it == nameLengths.end() ? 0 : it->second;
-    return Value(16 + 2 + static_cast<double>(nameLength) + 4 + members);
+    return Value(static_cast<double>(16 + 2 + nameLength + 4 + writer.bytes().size()));
 }
 
 Value sharedClear(Machine& m, Object* self, std::span<const Value>) {
