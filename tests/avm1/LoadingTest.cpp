@@ -353,9 +353,12 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
             push "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod; trace;
             push "movie", "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod; trace;
             push "/", "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod;
-            push "d"; getVariable; push "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod; equals2; trace)"},
+            push "d"; getVariable; push "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod; equals2; trace;
+            push true, "/", "s", 3, "SharedObject"; getVariable; push "getLocal"; callMethod; trace;
+            push false, "/", "s", 3, "SharedObject"; getVariable; push "getLocal"; callMethod;
+            push "/", "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod; equals2; trace)"},
          1,
-         "object\nnull\ntrue\ntrue\nnull\nnull\nfalse"},
+         "object\nnull\ntrue\ntrue\nnull\nnull\nfalse\nnull\ntrue"},
         {"$version on _level0 is the player's version",
          {R"(push "$version"; getVariable; push "System"; getVariable; push "capabilities"; getMember;
             push "version"; getMember; equals2; trace; push "$version"; getVariable; typeOf; trace)"},

@@ -19,6 +19,7 @@
 #include "swf/avm1/classes/PlayerObjects.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
+#include "swf/format/LetterCase.h"
 
 namespace swf::avm1 {
 namespace {
@@ -63,7 +64,8 @@ struct SharedObjects {
 };
 
 // The shared object of getLocal(name, path): the same one for the same name and path; null
-// for a name or a path the player refuses.
+// for a name or a path the player refuses, or a secure one asked for by a movie that did not
+// come over HTTPS (so secure objects never meet the others here).
 Object* localObject(Machine& m, std::span<const Value> args) {
     if (args.empty()) return nullptr;
     std::string name = m.toString(args[0]);
@@ -72,9 +74,12 @@ Object* localObject(Machine& m, std::span<const Value> args) {
     std::string path = pathValue.isNullish() ? "" : m.toString(pathValue);
     // No path is the movie's own file; a folder named with or without its closing slash is
     // the same folder.
-    std::string movie = urlPath(runningMovieUrl(m));
+    std::string url = runningMovieUrl(m);
+    std::string movie = urlPath(url);
     if (path.empty()) path = movie;
     if (!pathHoldsMovie(path, movie)) return nullptr;
+    // A secure shared object is only for movies that came over HTTPS.
+    if (m.toBoolean(arg(args, 2)) && !startsWithIgnoringCase(url, "https:")) return nullptr;
     if (path.size() > 1 && path.back() == '/') path.pop_back();
     SharedObjects& shared = m.realmState<SharedObjects>();
     auto key = std::make_pair(name, path);
