@@ -31,6 +31,17 @@ std::vector<uint8_t> text(std::string_view s) {
     return {s.begin(), s.end()};
 }
 
+// The text as UTF-16 in either byte order, after its byte order mark.
+std::vector<uint8_t> utf16(std::u16string_view s, bool bigEndian) {
+    std::vector<uint8_t> out;
+    for (char16_t unit : u"\uFEFF" + std::u16string(s)) {
+        auto high = static_cast<uint8_t>(unit >> 8), low = static_cast<uint8_t>(unit & 0xFF);
+        out.insert(out.end(), bigEndian ? std::initializer_list<uint8_t>{high, low}
+                                        : std::initializer_list<uint8_t>{low, high});
+    }
+    return out;
+}
+
 // 1x1 GIF whose only pixel is red.
 const std::vector<uint8_t> kRedGif = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01,
                                       0x00, 0x80, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00,
@@ -60,6 +71,8 @@ class Loading : public ::testing::Test {
         write(folder_ / "vars.txt", text("a=1&b=hello+world%21"));
         write(folder_ / "sub" / "deep.txt", text("deep=yes"));
         write(folder_ / "doc.xml", text("<root><item/></root>"));
+        write(folder_ / "le16.txt", utf16(u"a=\u00C4\u20AC\U0001F600&b=1", false));
+        write(folder_ / "be16.txt", utf16(u"a=\xD83Dx&b=2", true));
         write(folder_ / "styles.css", text("a { color: #ff0000 }"));
         write(folder_ / "red.gif", kRedGif);
         write(folder_ / "notes.bin", text("neither movie nor picture"));
@@ -221,6 +234,14 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
          {R"(getUrl "loop.swf" "_level1")", "", R"(getUrl "" "_level1")", R"(push "main"; trace)"},
          4,
          "c1\nc2\nmain"},
+        {"text with a UTF-16 byte order mark is read as UTF-16 in that order",
+         {R"(push "x", 0, "LoadVars"; newObject; setVariable; push "y", 0, "LoadVars"; newObject; setVariable
+            push "LoadVars"; getVariable; push "prototype"; getMember; push "onLoad"; function (ok) {
+              push "this"; getVariable; push "a"; getMember; push "|"; add2; push "this"; getVariable; push "b"; getMember; add2; trace }; setMember
+            push "le16.txt", 1, "x"; getVariable; push "load"; callMethod; pop
+            push "be16.txt", 1, "y"; getVariable; push "load"; callMethod; pop)"},
+         2,
+         "\u00C4\u20AC\U0001F600|1\n\uFFFDx|2"},
         {"loadVariables sets the clip's variables, then its data event",
          {clip + R"(; push "_root"; getVariable; push "mc"; getMember; push "onData";
             function "" () { push "this"; getVariable; push "b"; getMember; trace }; setMember;
@@ -319,6 +340,25 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
             push "bytesTotal"; getMember; trace)"},
          2,
          "true\n100\n" + std::to_string(movie(8, {"push 1; pop"}).size() + 100)},
+        {"a shared object's path is the movie's file or a folder above it, in whole names",
+         {R"(push "p", 7, 1, "_root"; getVariable; push "_url"; getMember; push "substr"; callMethod; setVariable;
+            push "d", "/", 1, "p"; getVariable; push "lastIndexOf"; callMethod; push 0, 2, "p"; getVariable; push "substr"; callMethod; setVariable;
+            push "/", "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod; typeOf; trace;
+            push "/nowhere", "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod; trace;
+            push "p"; getVariable; push "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod;
+            push "s", 1, "SharedObject"; getVariable; push "getLocal"; callMethod; equals2; trace;
+            push "d"; getVariable; push "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod;
+            push "d"; getVariable; push "/"; add2; push "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod; equals2; trace;
+            push "d"; getVariable; push "length"; getMember; push 1; subtract; push 0, 2, "d"; getVariable; push "substr"; callMethod;
+            push "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod; trace;
+            push "movie", "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod; trace;
+            push "/", "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod;
+            push "d"; getVariable; push "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod; equals2; trace;
+            push true, "/", "s", 3, "SharedObject"; getVariable; push "getLocal"; callMethod; trace;
+            push false, "/", "s", 3, "SharedObject"; getVariable; push "getLocal"; callMethod;
+            push "/", "s", 2, "SharedObject"; getVariable; push "getLocal"; callMethod; equals2; trace)"},
+         1,
+         "object\nnull\ntrue\ntrue\nnull\nnull\nfalse\nnull\ntrue"},
         {"$version on _level0 is the player's version",
          {R"(push "$version"; getVariable; push "System"; getVariable; push "capabilities"; getMember;
             push "version"; getMember; equals2; trace; push "$version"; getVariable; typeOf; trace)"},

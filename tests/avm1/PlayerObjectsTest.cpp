@@ -282,6 +282,32 @@ const Case kCases[] = {
         push "x", 1, "System"; getVariable; push "Product"; newMethod; storeRegister 2; pop
         push 0, r:2, "launch"; callMethod; trace)",
      "false\nfalse\nUNKNOWN\nfalse"},
+    {"a message's arguments arrive as copies written when it goes: no clips, no functions "
+     "among members, references kept, dates, XML and registered classes made again", 8, 2,
+     R"(push "r", 0, "LocalConnection"; newObject; setVariable
+        push "r"; getVariable; push "m"
+        function (a, f, c) {
+          push "a"; getVariable; push "f"; getMember; typeOf; trace
+          push "a"; getVariable; push "self"; getMember; push "a"; getVariable; strictEquals; trace
+          push "a"; getVariable; push "o"; getVariable; strictEquals; trace
+          push "a"; getVariable; push "later"; getMember; trace
+          push 0, "a"; getVariable; push "d"; getMember; push "getTime"; callMethod; trace
+          push "a"; getVariable; push "x"; getMember; push "firstChild"; getMember; push "nodeName"; getMember; trace
+          push "a"; getVariable; push "k"; getMember; push "K"; getVariable; instanceOf; trace
+          push "f"; getVariable; typeOf; trace
+          push "c"; getVariable; typeOf; trace }; setMember
+        push "chan", 1, "r"; getVariable; push "connect"; callMethod; pop
+        push "K"; function () {}; setVariable
+        push "K"; getVariable; push "k", 2, "Object"; getVariable; push "registerClass"; callMethod; pop
+        push "o", 0, "Object"; newObject; setVariable
+        push "o"; getVariable; push "f"; function () {}; setMember
+        push "o"; getVariable; push "self", "o"; getVariable; setMember
+        push "o"; getVariable; push "d", 5, 1, "Date"; newObject; setMember
+        push "o"; getVariable; push "x", "<n/>", 1, "XML"; newObject; setMember
+        push "o"; getVariable; push "k", 0, "K"; newObject; setMember
+        push "_root"; getVariable; function () {}; push "o"; getVariable; push "m", "chan", 5, "r"; getVariable; push "send"; callMethod; pop
+        push "o"; getVariable; push "later", "yes"; setMember)",
+     "undefined\ntrue\nfalse\nyes\n5\nn\ntrue\nobject\nundefined"},
     {"closing a connection frees its name; names need no domain", 8, 1,
      R"(push "a", 0, "LocalConnection"; newObject; setVariable
         push "c", 1, "a"; getVariable; push "connect"; callMethod; trace
@@ -303,6 +329,32 @@ const Case kCases[] = {
         push "/", "so", 2, "SharedObject"; getVariable; push "getLocal"; callMethod
         push 0; stackSwap; push "getSize"; callMethod; trace)",
      "77"},
+    {"a registered class's instance measures with its name, found through the object's own "
+     "constructor, not an inherited one", 8, 1,
+     R"(push "C"; function () {}; setVariable
+        push "C"; getVariable; push "ab", 2, "Object"; getVariable; push "registerClass"; callMethod; pop
+        push "/", "t", 2, "SharedObject"; getVariable; push "getLocal"; callMethod; storeRegister 1; pop
+        push r:1, "data"; getMember; push "x", 0, "C"; newObject; setMember
+        push 0, r:1, "getSize"; callMethod; trace
+        push "o", 0, "Object"; newObject; setVariable
+        push "o"; getVariable; push "__proto__", "C"; getVariable; push "prototype"; getMember; setMember
+        push r:1, "data"; getMember; push "x", "o"; getVariable; setMember
+        push 0, r:1, "getSize"; callMethod; trace
+        push "o"; getVariable; push "constructor", "C"; getVariable; setMember
+        push 0, r:1, "getSize"; callMethod; trace)",
+     "35\n31\n35"},
+    {"up to version 6 a registered name differing only in case replaces the class and spelling",
+     6, 1,
+     R"(push "C"; function () {}; setVariable; push "D"; function () {}; setVariable
+        push "C"; getVariable; push "ab", 2, "Object"; getVariable; push "registerClass"; callMethod; pop
+        push "D"; getVariable; push "ABC", 2, "Object"; getVariable; push "registerClass"; callMethod; pop
+        push "C"; getVariable; push "abc", 2, "Object"; getVariable; push "registerClass"; callMethod; pop
+        push "/", "t", 2, "SharedObject"; getVariable; push "getLocal"; callMethod; storeRegister 1; pop
+        push r:1, "data"; getMember; push "x", 0, "D"; newObject; setMember
+        push 0, r:1, "getSize"; callMethod; trace
+        push r:1, "data"; getMember; push "x", 0, "C"; newObject; setMember
+        push 0, r:1, "getSize"; callMethod; trace)",
+     "31\n36"},
     {"ASnative reads its numbers as 32-bit integers", 8, 1,
      R"(push "%41", 1, "1", "100", 2, "ASnative"; callFunction; push undefined; callMethod
         trace

@@ -27,4 +27,30 @@ bool isAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
 }
 
+std::string fromUtf16Bytes(std::span<const uint8_t> bytes, bool bigEndianOrder) {
+    size_t i = 0;
+    if (bytes.size() >= 2 &&
+        ((bytes[0] == 0xFE && bytes[1] == 0xFF) || (bytes[0] == 0xFF && bytes[1] == 0xFE))) {
+        bigEndianOrder = bytes[0] == 0xFE;
+        i = 2;
+    }
+    const auto unit = [&](size_t at) -> uint32_t {
+        return bigEndianOrder ? (uint32_t{bytes[at]} << 8) | bytes[at + 1]
+                              : (uint32_t{bytes[at + 1]} << 8) | bytes[at];
+    };
+    std::string out;
+    for (; i + 1 < bytes.size(); i += 2) {
+        uint32_t c = unit(i);
+        if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size()) {
+            const uint32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low < 0xE000) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            }
+        }
+        appendUtf8(out, c >= 0xD800 && c < 0xE000 ? 0xFFFD : c);
+    }
+    return out;
+}
+
 }  // namespace swf

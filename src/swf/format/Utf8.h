@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,10 @@ namespace swf {
 uint32_t nextCodePoint(std::string_view text, size_t& i);
 
 bool isAscii(std::string_view text);
+
+// UTF-16 bytes as UTF-8, in the byte order given unless a byte order mark names the other; a
+// lone surrogate becomes the replacement character and an odd last byte is dropped.
+std::string fromUtf16Bytes(std::span<const uint8_t> bytes, bool bigEndianOrder);
 
 inline void appendUtf8(std::string& out, char32_t c) {
     c = std::min<char32_t>(c, 0x10FFFF);

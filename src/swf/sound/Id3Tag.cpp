@@ -39,34 +39,6 @@ std::string fromLatin1(std::span<const uint8_t> bytes) {
     return out;
 }
 
-// UTF-16 in the byte order given (a byte order mark overrides it); lone surrogates become
-// the replacement character.
-std::string fromUtf16(std::span<const uint8_t> bytes, bool bigEndianOrder) {
-    size_t i = 0;
-    if (bytes.size() >= 2 &&
-        ((bytes[0] == 0xFE && bytes[1] == 0xFF) || (bytes[0] == 0xFF && bytes[1] == 0xFE))) {
-        bigEndianOrder = bytes[0] == 0xFE;
-        i = 2;
-    }
-    const auto unit = [&](size_t at) -> uint32_t {
-        return bigEndianOrder ? (uint32_t{bytes[at]} << 8) | bytes[at + 1]
-                              : (uint32_t{bytes[at + 1]} << 8) | bytes[at];
-    };
-    std::string out;
-    for (; i + 1 < bytes.size(); i += 2) {
-        uint32_t c = unit(i);
-        if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size()) {
-            const uint32_t low = unit(i + 2);
-            if (low >= 0xDC00 && low < 0xE000) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                i += 2;
-            }
-        }
-        appendUtf8(out, c >= 0xD800 && c < 0xE000 ? 0xFFFD : c);
-    }
-    return out;
-}
-
 // One string of a frame in the frame's encoding, up to its terminator; `rest` is left with
 // what follows the terminator.
 std::string decodeString(uint8_t encoding, std::span<const uint8_t>& rest) {
@@ -83,7 +55,7 @@ std::string decodeString(uint8_t encoding, std::span<const uint8_t>& rest) {
             return fromLatin1(text);
         case 1:
         case 2:
-            return fromUtf16(text, encoding == 2);
+            return fromUtf16Bytes(text, encoding == 2);
         default:
             return std::string(text.begin(), text.end());
     }

@@ -86,6 +86,11 @@ std::string textOfFile(Machine& machine, std::string_view bytes, int swfVersion)
         Value system = machine.get(Value(machine.global()), "System");
         codePage = machine.toBoolean(machine.get(system, "useCodepage"));
     }
+    // Unicode text is told by its byte order mark: UTF-16 in either order, or UTF-8.
+    if (!codePage && (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))) {
+        const auto* units = reinterpret_cast<const uint8_t*>(bytes.data());
+        return fromUtf16Bytes({units, bytes.size()}, false);
+    }
     if (bytes.starts_with("\xEF\xBB\xBF") && !codePage) bytes.remove_prefix(3);
     if (validUtf8(bytes)) return std::string(bytes);
     return fromCodePage(bytes);

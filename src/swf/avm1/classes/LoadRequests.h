@@ -17,9 +17,10 @@ namespace swf::avm1 {
 // The load target for a clip: the level it is the root of, else the clip itself.
 LoadTarget loadTargetOf(Machine& machine, MovieClip& clip);
 
-// A file's bytes as text: UTF-8 (without its byte-order mark) for movies of version 6 on,
-// unless System.useCodepage is set; otherwise, or when the bytes are no UTF-8, each byte is a
-// character of the system code page (Windows-1252).
+// A file's bytes as text: for movies of version 6 on, unless System.useCodepage is set,
+// UTF-16 when a byte order mark says so, else UTF-8 (without its byte order mark); otherwise,
+// or when the bytes are no UTF-8, each byte is a character of the system code page
+// (Windows-1252).
 std::string textOfFile(Machine& machine, std::string_view bytes, int swfVersion);
 
 // Sets the url-encoded name=value pairs of `text` ("a=1&b=x+y") as properties of `target`.

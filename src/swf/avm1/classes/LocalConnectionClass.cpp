@@ -2,13 +2,17 @@
 // message reaches a connection only when this movie itself listens on that name. Like the
 // player, send() only queues the message: on a later tick the sender's onStatus hears
 // {level: "status"} and then whoever listens on the name then is called, or it hears
-// {level: "error"} when nobody listened when it was sent or nobody listens any more.
+// {level: "error"} when nobody listened when it was sent or nobody listens any more. The
+// arguments travel as AMF, as between two players: the receiver gets copies, without clips
+// or functions among their members.
 
 #include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "swf/avm1/classes/Amf0Reader.h"
+#include "swf/avm1/classes/Amf0Writer.h"
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/classes/PlayerEvents.h"
 #include "swf/avm1/classes/PlayerObjects.h"
@@ -53,6 +57,8 @@ bool reservedMethod(const std::string& name) {
 }
 
 // Runs on a later frame: (sender, name, method, arguments array, whether anyone listened).
+// The arguments are written as AMF only now: the receiver gets copies of them as they are
+// when the message goes, not as they were when it was sent.
 Value deliverMessage(Machine& m, Object*, std::span<const Value> args) {
     Value sender = arg(args, 0);
     Object* receiver = m.natives().state<Connections>().find(qualified(m.toString(arg(args, 1))));
@@ -62,9 +68,12 @@ Value deliverMessage(Machine& m, Object*, std::span<const Value> args) {
     const Value info[] = {Value(status)};
     m.callMethod(sender, "onStatus", info);
     if (!receiver) return Value();
-    std::vector<Value> values;
+    Amf0Writer writer(m);
     if (auto* list = dynamic_cast<ArrayObject*>(arg(args, 3).asObject()))
-        for (uint32_t i = 0; i < list->length(); ++i) values.push_back(list->at(i));
+        for (uint32_t i = 0; i < list->length(); ++i) writer.value(list->at(i));
+    std::vector<Value> values;
+    Amf0Reader reader(m, writer.bytes());
+    while (!reader.atEnd()) values.push_back(reader.value());
     m.callMethod(Value(receiver), m.toString(arg(args, 2)), values);
     return Value();
 }

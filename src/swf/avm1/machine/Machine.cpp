@@ -901,13 +901,23 @@ bool instanceOf(Machine& machine, const Value& object, const Value& constructor)
 }
 
 void Machine::registerClass(const std::string& exportName, Object* constructor) {
+    // Up to SWF 6 a name differing only in case is the same name: its class and its spelling
+    // become the new ones.
     auto& classes = realm().registeredClasses;
     for (auto& [name, ctor] : classes)
-        if (name == exportName) {
+        if (namesEqual(name, exportName)) {
+            name = exportName;
             ctor = constructor;
             return;
         }
     classes.emplace_back(exportName, Rooted<Object>(heap_, constructor));
+}
+
+const std::string* Machine::registeredName(const Object* constructor) const {
+    const auto& classes = realm().registeredClasses;
+    for (auto it = classes.rbegin(); constructor && it != classes.rend(); ++it)
+        if (it->second == constructor) return &it->first;
+    return nullptr;
 }
 
 Object* Machine::registeredClass(std::string_view exportName, int movieVersion) const {

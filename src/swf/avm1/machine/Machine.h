@@ -294,6 +294,8 @@ class Machine {
     // symbols of its own family's movies only.
     void registerClass(const std::string& exportName, Object* constructor);
     Object* registeredClass(std::string_view exportName, int movieVersion) const;
+    // The name a constructor was registered under last by this family's code, or null.
+    const std::string* registeredName(const Object* constructor) const;
 
     // Where a method found by that name from `from` takes its super from (super is above it).
     Object* methodHome(Object* from, std::string_view name);
