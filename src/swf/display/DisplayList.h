@@ -15,6 +15,9 @@ namespace swf {
 
 // The timeline's depths lie below this one; scripts count their depth 0 from here.
 constexpr int kFirstScriptDepth = 16384;
+// The depths a script may place at, counted from kFirstScriptDepth.
+constexpr int32_t kMinScriptDepth = -kFirstScriptDepth;
+constexpr int32_t kMaxScriptDepth = 2130690044;
 
 class DisplayList {
   public:

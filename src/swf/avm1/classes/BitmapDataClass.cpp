@@ -17,6 +17,7 @@
 #include "swf/avm1/machine/NumberConversion.h"
 #include "swf/bitmap/BitmapCharacter.h"
 #include "swf/display/BitmapInstance.h"
+#include "swf/display/DisplayList.h"
 #include "swf/display/DisplayObject.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
@@ -731,16 +732,14 @@ Value loadBitmap(Machine& m, Object*, std::span<const Value> args) {
 // MovieClip.attachBitmap(bitmap, depth, pixelSnapping, smoothing): shows the bitmap's pixels
 // as they are when each frame is drawn.
 Value attachBitmap(Machine& m, Object* self, std::span<const Value> args) {
-    constexpr int kDepthOffset = 16384;  // timeline depths are script depths plus this
-    constexpr int32_t kMaxScriptDepth = 2130690044;
     MovieClip* clip = m.movieClipOf(Value(self));
     BitmapDataObject* b = live(arg(args, 0).asObject());
     if (!clip || !b || args.size() < 2 || !m.context().hasRoomForObject()) return Value();
     int32_t depth = m.toInt32(args[1]);
-    if (depth < -kDepthOffset || depth > kMaxScriptDepth) return Value();
+    if (depth < kMinScriptDepth || depth > kMaxScriptDepth) return Value();
     bool smoothing = m.toBoolean(arg(args, 3));
     auto object = std::make_shared<BitmapInstance>(m.context(), b->surface(), smoothing);
-    object->setDepth(depth + kDepthOffset);
+    object->setDepth(depth + kFirstScriptDepth);
     clip->placeAndStart(std::move(object), true);
     return Value();
 }

@@ -18,11 +18,11 @@
 #include "swf/avm1/classes/DateObject.h"
 #include "swf/avm1/machine/Machine.h"
 #include "swf/avm1/machine/NativeMember.h"
+#include "swf/avm1/machine/NumberConversion.h"
 
 namespace swf::avm1 {
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kMsPerDay = 86400000.0;
 constexpr double kMaxTime = 8.64e15;  // the setters' range: 100 million days each side
 

@@ -23,7 +23,7 @@ namespace {
 
 using Kind = SurfaceFilter::Kind;
 
-enum class Field {
+enum class FilterField {
     Distance, Angle, Color, Alpha, HighlightColor, HighlightAlpha, ShadowColor, ShadowAlpha,
     BlurX, BlurY, Strength, Quality, Inner, Knockout, HideObject, Type, Colors, Alphas, Ratios,
     MatrixX, MatrixY, Matrix, Divisor, Bias, PreserveAlpha, Clamp, MapBitmap, MapPoint,
@@ -31,37 +31,37 @@ enum class Field {
 };
 
 struct FieldName {
-    Field field;
+    FilterField field;
     const char* name;
 };
 
 constexpr FieldName kFieldNames[] = {
-    {Field::Distance, "distance"},       {Field::Angle, "angle"},
-    {Field::Color, "color"},             {Field::Alpha, "alpha"},
-    {Field::HighlightColor, "highlightColor"}, {Field::HighlightAlpha, "highlightAlpha"},
-    {Field::ShadowColor, "shadowColor"}, {Field::ShadowAlpha, "shadowAlpha"},
-    {Field::BlurX, "blurX"},             {Field::BlurY, "blurY"},
-    {Field::Strength, "strength"},       {Field::Quality, "quality"},
-    {Field::Inner, "inner"},             {Field::Knockout, "knockout"},
-    {Field::HideObject, "hideObject"},   {Field::Type, "type"},
-    {Field::Colors, "colors"},           {Field::Alphas, "alphas"},
-    {Field::Ratios, "ratios"},           {Field::MatrixX, "matrixX"},
-    {Field::MatrixY, "matrixY"},         {Field::Matrix, "matrix"},
-    {Field::Divisor, "divisor"},         {Field::Bias, "bias"},
-    {Field::PreserveAlpha, "preserveAlpha"}, {Field::Clamp, "clamp"},
-    {Field::MapBitmap, "mapBitmap"},     {Field::MapPoint, "mapPoint"},
-    {Field::ComponentX, "componentX"},   {Field::ComponentY, "componentY"},
-    {Field::ScaleX, "scaleX"},           {Field::ScaleY, "scaleY"},
-    {Field::Mode, "mode"},
+    {FilterField::Distance, "distance"},       {FilterField::Angle, "angle"},
+    {FilterField::Color, "color"},             {FilterField::Alpha, "alpha"},
+    {FilterField::HighlightColor, "highlightColor"}, {FilterField::HighlightAlpha, "highlightAlpha"},
+    {FilterField::ShadowColor, "shadowColor"}, {FilterField::ShadowAlpha, "shadowAlpha"},
+    {FilterField::BlurX, "blurX"},             {FilterField::BlurY, "blurY"},
+    {FilterField::Strength, "strength"},       {FilterField::Quality, "quality"},
+    {FilterField::Inner, "inner"},             {FilterField::Knockout, "knockout"},
+    {FilterField::HideObject, "hideObject"},   {FilterField::Type, "type"},
+    {FilterField::Colors, "colors"},           {FilterField::Alphas, "alphas"},
+    {FilterField::Ratios, "ratios"},           {FilterField::MatrixX, "matrixX"},
+    {FilterField::MatrixY, "matrixY"},         {FilterField::Matrix, "matrix"},
+    {FilterField::Divisor, "divisor"},         {FilterField::Bias, "bias"},
+    {FilterField::PreserveAlpha, "preserveAlpha"}, {FilterField::Clamp, "clamp"},
+    {FilterField::MapBitmap, "mapBitmap"},     {FilterField::MapPoint, "mapPoint"},
+    {FilterField::ComponentX, "componentX"},   {FilterField::ComponentY, "componentY"},
+    {FilterField::ScaleX, "scaleX"},           {FilterField::ScaleY, "scaleY"},
+    {FilterField::Mode, "mode"},
 };
 
-constexpr const char* nameOf(Field f) {
+constexpr const char* nameOf(FilterField f) {
     for (const FieldName& n : kFieldNames)
         if (n.field == f) return n.name;
     return "";
 }
 
-using F = Field;
+using F = FilterField;
 
 SurfaceFilter defaultsOf(Kind kind) {
     SurfaceFilter f;
@@ -163,7 +163,7 @@ constexpr const char* kModes[] = {"wrap", "clamp", "ignore", "color"};
 constexpr int kMaxScale = 65535;
 constexpr size_t kMaxMatrixValues = 1024;
 
-Value getField(Machine& m, FilterObject& o, Field field) {
+Value getField(Machine& m, FilterObject& o, FilterField field) {
     const SurfaceFilter& f = o.filter;
     switch (field) {
         case F::Distance: return Value(f.distance);
@@ -213,7 +213,7 @@ Value getField(Machine& m, FilterObject& o, Field field) {
     return Value();
 }
 
-void setField(Machine& m, FilterObject& o, Field field, const Value& v) {
+void setField(Machine& m, FilterObject& o, FilterField field, const Value& v) {
     SurfaceFilter& f = o.filter;
     switch (field) {
         case F::Distance: f.distance = number(m, v); break;
@@ -331,20 +331,20 @@ FilterObject* readyFilter(Object* self) {
     return o && o->ready ? o : nullptr;
 }
 
-template <Field field>
+template <FilterField field>
 Value getFilterField(Machine& m, Object* self, std::span<const Value>) {
     FilterObject* o = readyFilter(self);
     return o ? getField(m, *o, field) : Value();
 }
 
-template <Field field>
+template <FilterField field>
 Value setFilterField(Machine& m, Object* self, std::span<const Value> args) {
     if (FilterObject* o = readyFilter(self)) setField(m, *o, field, arg(args, 0));
     return Value();
 }
 
 // A setting of the filter, as a property of its class's prototype; the player's are enumerable.
-template <Field field>
+template <FilterField field>
 constexpr NativeMember property() {
     return native::accessor(nameOf(field), getFilterField<field>, setFilterField<field>, 0);
 }
@@ -353,7 +353,7 @@ struct FilterClass {
     const char* name;
     Kind kind;
     NativeCode constructor;
-    std::vector<Field> arguments;  // in order
+    std::vector<FilterField> arguments;  // in order
     // Made in this order, which is the order for..in lists them.
     std::span<const NativeMember> properties;
 };
@@ -368,7 +368,7 @@ Value filterConstruct(Machine& m, Object* self, std::span<const Value> args) {
     FilterObject scratch(nullptr);
     FilterObject* target = o && !o->ready ? o : &scratch;
     target->filter = defaultsOf(kind);
-    const std::vector<Field>& arguments = classOf(kind)->arguments;
+    const std::vector<FilterField>& arguments = classOf(kind)->arguments;
     for (size_t i = 0; i < args.size() && i < arguments.size(); ++i)
         setField(m, *target, arguments[i], args[i]);
     // A convolution's edge colour given without its alpha is opaque.

@@ -7,11 +7,11 @@
 #include "swf/avm1/classes/Builtins.h"
 #include "swf/avm1/machine/Machine.h"
 #include "swf/avm1/machine/NativeMember.h"
+#include "swf/avm1/machine/NumberConversion.h"
 
 namespace swf::avm1 {
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 struct Operands {

@@ -255,35 +255,35 @@ Object* makeElement(Machine& m, Object* prototype) {
 
 // Enumerable, as the player's own script made them, in the order it made them.
 constexpr uint16_t kNodeMethodFlags = kDontDelete;
-constexpr NativeMember method(std::string_view name, NativeCode code) {
+constexpr NativeMember nodeMethod(std::string_view name, NativeCode code) {
     return native::method(name, code, kNodeMethodFlags);
 }
-constexpr NativeMember accessor(std::string_view name, NativeCode getter, NativeCode setter) {
+constexpr NativeMember nodeAccessor(std::string_view name, NativeCode getter, NativeCode setter) {
     return native::accessor(name, getter, setter, 0);
 }
 
 constexpr NativeMember kNodeMembers[] = {
-    method("cloneNode", cloneNode),
-    method("removeNode", removeNode),
-    method("insertBefore", insertBefore),
-    method("appendChild", appendChild),
-    method("hasChildNodes", onNode<nodeHasChildNodes>),
-    method("toString", nodeToString),
-    method("getNamespaceForPrefix", getNamespaceForPrefix),
-    method("getPrefixForNamespace", getPrefixForNamespace),
-    accessor("attributes", onNode<nodeAttributes>, nullptr),
-    accessor("childNodes", onNode<nodeChildNodes>, nullptr),
-    accessor("firstChild", onNode<nodeFirstChild>, nullptr),
-    accessor("lastChild", onNode<nodeLastChild>, nullptr),
-    accessor("nextSibling", onNode<nodeNextSibling>, nullptr),
-    accessor("nodeName", onNode<nodeName>, setNodeName),
-    accessor("nodeType", onNode<nodeType>, nullptr),
-    accessor("nodeValue", onNode<nodeValue>, setNodeValue),
-    accessor("parentNode", onNode<nodeParent>, nullptr),
-    accessor("previousSibling", onNode<nodePreviousSibling>, nullptr),
-    accessor("prefix", onNode<nodePrefix>, nullptr),
-    accessor("localName", onNode<nodeLocalName>, nullptr),
-    accessor("namespaceURI", onNode<nodeNamespaceUri>, nullptr),
+    nodeMethod("cloneNode", cloneNode),
+    nodeMethod("removeNode", removeNode),
+    nodeMethod("insertBefore", insertBefore),
+    nodeMethod("appendChild", appendChild),
+    nodeMethod("hasChildNodes", onNode<nodeHasChildNodes>),
+    nodeMethod("toString", nodeToString),
+    nodeMethod("getNamespaceForPrefix", getNamespaceForPrefix),
+    nodeMethod("getPrefixForNamespace", getPrefixForNamespace),
+    nodeAccessor("attributes", onNode<nodeAttributes>, nullptr),
+    nodeAccessor("childNodes", onNode<nodeChildNodes>, nullptr),
+    nodeAccessor("firstChild", onNode<nodeFirstChild>, nullptr),
+    nodeAccessor("lastChild", onNode<nodeLastChild>, nullptr),
+    nodeAccessor("nextSibling", onNode<nodeNextSibling>, nullptr),
+    nodeAccessor("nodeName", onNode<nodeName>, setNodeName),
+    nodeAccessor("nodeType", onNode<nodeType>, nullptr),
+    nodeAccessor("nodeValue", onNode<nodeValue>, setNodeValue),
+    nodeAccessor("parentNode", onNode<nodeParent>, nullptr),
+    nodeAccessor("previousSibling", onNode<nodePreviousSibling>, nullptr),
+    nodeAccessor("prefix", onNode<nodePrefix>, nullptr),
+    nodeAccessor("localName", onNode<nodeLocalName>, nullptr),
+    nodeAccessor("namespaceURI", onNode<nodeNamespaceUri>, nullptr),
 };
 
 // The document properties, read up the prototype chain; the prototype itself answers with
@@ -326,7 +326,7 @@ Value setDocumentField(Machine& m, Object* self, std::span<const Value> args) {
 
 template <Field field, Value (*convert)(Machine&, const Value&)>
 constexpr NativeMember documentProperty(std::string_view name) {
-    return accessor(name, documentField<field>, setDocumentField<field, convert>);
+    return nodeAccessor(name, documentField<field>, setDocumentField<field, convert>);
 }
 
 constexpr NativeMember kDocumentProperties[] = {
@@ -423,17 +423,17 @@ Value xmlConstruct(Machine& m, Object* self, std::span<const Value> args) {
 }
 
 constexpr NativeMember kXmlMethods[] = {
-    method("createElement", createElement),
-    method("createTextNode", createTextNode),
-    method("parseXML", parseXml),
-    method("load", xmlLoad),
-    method("send", xmlSend),
-    method("sendAndLoad", xmlSendAndLoad),
-    method("onLoad", native::nothing),
-    method("onData", xmlOnData),
-    method("getBytesLoaded", xmlBytesLoaded),
-    method("getBytesTotal", xmlBytesTotal),
-    method("addRequestHeader", xmlAddRequestHeader),
+    nodeMethod("createElement", createElement),
+    nodeMethod("createTextNode", createTextNode),
+    nodeMethod("parseXML", parseXml),
+    nodeMethod("load", xmlLoad),
+    nodeMethod("send", xmlSend),
+    nodeMethod("sendAndLoad", xmlSendAndLoad),
+    nodeMethod("onLoad", native::nothing),
+    nodeMethod("onData", xmlOnData),
+    nodeMethod("getBytesLoaded", xmlBytesLoaded),
+    nodeMethod("getBytesTotal", xmlBytesTotal),
+    nodeMethod("addRequestHeader", xmlAddRequestHeader),
 };
 
 }  // namespace

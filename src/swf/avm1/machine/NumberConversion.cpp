@@ -8,7 +8,6 @@ namespace swf::avm1 {
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr uint64_t kTenTo15 = 1000000000000000ull;
 
 bool isSpace(char c) {

@@ -3,10 +3,13 @@
 // included. Strings are byte strings; only ASCII characters take part in any number syntax.
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 
 namespace swf::avm1 {
+
+inline constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // trace(), String() and concatenation: "NaN", "Infinity", "-Infinity", "0" for both zeros,
 // otherwise 15 significant digits without trailing zeros, in exponent form ("1e+15",

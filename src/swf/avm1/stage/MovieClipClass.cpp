@@ -19,6 +19,7 @@
 #include "swf/avm1/stage/TabOrder.h"
 #include "swf/avm1/stage/TextFieldClass.h"
 #include "swf/movie/ClipEvent.h"
+#include "swf/display/DisplayList.h"
 #include "swf/display/DisplayObjectFactory.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
@@ -28,9 +29,6 @@
 namespace swf::avm1 {
 namespace {
 
-constexpr int kDepthOffset = 16384;  // timeline depths are script depths plus this
-constexpr int32_t kMinScriptDepth = -kDepthOffset;
-constexpr int32_t kMaxScriptDepth = 2130690044;
 // removeMovieClip leaves the timeline's depths and the highest ones alone; before SWF 7 all
 // above the scripts' usual ones.
 constexpr int32_t kMaxRemovableDepth = 2130690031;
@@ -48,15 +46,15 @@ MovieClip* clipOf(Machine& m, Object* self) {
 std::optional<int> scriptDepth(double depth) {
     int32_t d = toInt32(depth);
     if (d < kMinScriptDepth || d > kMaxScriptDepth) return std::nullopt;
-    return d + kDepthOffset;
+    return d + kFirstScriptDepth;
 }
 
 // A depth createEmptyMovieClip takes: any 32-bit one the display list can hold (attachMovie
 // and duplicateMovieClip take only the scripts' depths).
 std::optional<int> anyDepth(double depth) {
     int32_t d = toInt32(depth);
-    if (d > std::numeric_limits<int32_t>::max() - kDepthOffset) return std::nullopt;
-    return d + kDepthOffset;
+    if (d > std::numeric_limits<int32_t>::max() - kFirstScriptDepth) return std::nullopt;
+    return d + kFirstScriptDepth;
 }
 
 void copyInit(Machine& m, Object* init, Object* target) {
@@ -242,7 +240,7 @@ Value swapDepths(Machine& m, Object* self, std::span<const Value> args) {
     const Value& given = args[0];
     if (given.isUndefined()) return Value();
     // A clip an older movie made beyond the scripts' depths stays where it is.
-    if (!scriptDepth(static_cast<double>(object->depth()) - kDepthOffset)) return Value();
+    if (!scriptDepth(static_cast<double>(object->depth()) - kFirstScriptDepth)) return Value();
     DisplayObject* other = m.displayObjectOf(given);
     if (!other && given.isString()) other = resolvePath(m, *object, given.asString());
     int target = 0;
@@ -315,7 +313,7 @@ Value getInstanceAtDepth(Machine& m, Object* self, std::span<const Value> args) 
     if (!clip || args.empty()) return Value();
     double depth = m.toNumber(args[0]);
     if (std::isnan(depth)) return Value();
-    auto object = clip->displayList().at(toInt32(depth) + kDepthOffset);
+    auto object = clip->displayList().at(toInt32(depth) + kFirstScriptDepth);
     return object ? Value(scriptValueOf(m, *object)) : Value();
 }
 
@@ -325,7 +323,7 @@ Value getNextHighestDepth(Machine& m, Object* self, std::span<const Value>) {
     int64_t next = 0;
     const auto& objects = clip->displayList().objects();
     if (!objects.empty())
-        next = std::max<int64_t>(0, int64_t(objects.rbegin()->first) - kDepthOffset + 1);
+        next = std::max<int64_t>(0, int64_t(objects.rbegin()->first) - kFirstScriptDepth + 1);
     return Value(static_cast<double>(next));
 }
 
@@ -526,7 +524,7 @@ void removeClip(Machine& m, Object* object) {
     MovieContext& context = m.context();
     int level = clip ? context.levelOf(clip) : -1;
     if (!clip || (!clip->parent() && level <= 0)) return;
-    int depth = clip->depth() - kDepthOffset;
+    int depth = clip->depth() - kFirstScriptDepth;
     int32_t highest = m.swfVersion() >= 7 ? kMaxRemovableDepth : kMaxRemovableDepthBefore7;
     if (depth < 0 || depth > highest) return;
     if (clip->parent()) {
@@ -586,7 +584,7 @@ Value stepFrame(Machine& m, Object* self, std::span<const Value>) {
 
 Value depthOf(Machine& m, Object* self, std::span<const Value>) {
     DisplayObject* d = m.displayObjectOf(Value(self));
-    return d ? Value(static_cast<double>(d->depth() - kDepthOffset)) : Value();
+    return d ? Value(static_cast<double>(d->depth() - kFirstScriptDepth)) : Value();
 }
 
 Value removeThis(Machine& m, Object* self, std::span<const Value>) {

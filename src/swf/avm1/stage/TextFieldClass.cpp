@@ -38,10 +38,7 @@
 namespace swf::avm1 {
 namespace {
 
-constexpr int kDepthOffset = 16384;  // timeline depths are script depths plus this
-constexpr int32_t kMinScriptDepth = -kDepthOffset;
-constexpr int32_t kMaxScriptDepth = 2130690044;
-constexpr int kMaxPathParts = 64;
+constexpr int kMaxVariablePathParts = 64;
 // Fields visited per frame when bound variables are shown; a bigger stage shows the rest late.
 constexpr size_t kMaxFieldWalk = 200000;
 
@@ -84,7 +81,7 @@ Object* variableHolder(Machine& m, EditTextInstance& field, std::string& member)
         current = root ? m.stageObject(*root) : nullptr;
         path.remove_prefix(1);
     }
-    for (int parts = 0; !path.empty() && current && parts < kMaxPathParts; ++parts) {
+    for (int parts = 0; !path.empty() && current && parts < kMaxVariablePathParts; ++parts) {
         std::string_view part = takePathPart(path);
         if (part.empty() || part == ".") continue;
         if (part == "..") {
@@ -761,7 +758,7 @@ Value createTextField(Machine& m, MovieClip& parent, std::span<const Value> args
     field->field().settings().bounds = box;
     field->field().changed();
     field->setName(name);
-    field->setDepth(depth + kDepthOffset);
+    field->setDepth(depth + kFirstScriptDepth);
     field->setMatrix(Matrix::translate(x * kTwipsPerPixel, y * kTwipsPerPixel));
     parent.placeAndStart(field, true);
     StageObject* stage = m.stageObject(*field);
