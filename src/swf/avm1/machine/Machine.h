@@ -260,7 +260,7 @@ class Machine {
     // Throws RecursionLimitError when one more call would nest past the movie's bound.
     void checkCallDepth() const;
     // The one stack all action code of a frame shares: a frame script finds what the ones
-    // before it left; a function works above its caller's values and leaves its own behind.
+    // before it left; a function may pop what its caller pushed and leaves its own behind.
     std::vector<Value>& stack() { return stack_; }
     // The script function running now (arguments.caller of the next call), or null.
     Object* runningFunction() const { return runningFunction_; }
