@@ -115,6 +115,19 @@ Function* Machine::newFunction(NativeFunction native, InstanceMaker maker) {
     return function;
 }
 
+void Machine::linkToFunctionClass(Function& function) {
+    function.setProto(nullptr);
+    // Read past the version flags: SWF 5 code cannot name Function, yet its functions have it.
+    Property* own = global()->findOwnAnyVersion("Function");
+    Value functionClass = own && !own->isVirtual() ? own->value : Value();
+    if (!functionClass.isObject()) return;
+    Value prototype = get(functionClass, "prototype");
+    function.setProto(prototype.asObject());
+    if (!prototype.isObject() && !prototype.isNullish())
+        function.defineOwn("__proto__", Property{prototype, nullptr, nullptr, kDontEnum});
+    function.defineOwn("constructor", Property{functionClass, nullptr, nullptr, kDontEnum});
+}
+
 Function* Machine::defineClass(Object* on, std::string_view name, Object* prototype,
                                NativeFunction native, InstanceMaker maker) {
     Function* ctor = newFunction(std::move(native), std::move(maker));

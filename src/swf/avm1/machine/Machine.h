@@ -140,6 +140,10 @@ class Machine {
     ArrayObject* newArray();
     ArrayObject* newArray(std::span<const Value> values);
     Function* newFunction(NativeFunction native, InstanceMaker maker = {});
+    // Gives a function made while scripts run (DefineFunction, ASnative) the prototype and
+    // constructor of what _global.Function holds at that moment, as if made by it: none when
+    // that is no object, and a primitive prototype kept as its __proto__.
+    void linkToFunctionClass(Function& function);
     // A constructor function with its prototype linked both ways.
     Function* defineClass(Object* on, std::string_view name, Object* prototype,
                           NativeFunction native, InstanceMaker maker = {});
