@@ -70,8 +70,7 @@ TEST(CollectorRoots, ObjectsOfDeletedGlobalClassesStillGetLivePrototypes) {
     movie.showFrame();
 
     // Frame 2: the objects the player makes with its own prototypes. Primitives are boxed
-    // through the global classes, gone now, so their methods are not found; a function made
-    // now has no Function to take call from.
+    // through the global classes, gone now, so their methods are not found, nor a new call.
     movie.placeObject2({.depth = 1, .character = 2, .name = "clip"});
     movie.placeObject2({.depth = 2, .character = 3, .name = "btn"});
     movie.placeObject2({.depth = 3, .character = 4, .name = "field"});

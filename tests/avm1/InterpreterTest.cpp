@@ -250,19 +250,14 @@ const std::vector<avm1test::ScriptCase> kCases = {
         push 2, 1, 2, "Function"; callFunction; trace)",
      "[type Object]\nobject\nundefined\n[type Object]\ntrue\n1"},
     {"a new function takes its prototype and constructor from _global.Function as it is then", 8,
-     R"(push "o", "p", "hi", 1; initObject; setVariable
-        push "_global"; getVariable; push "Function"; function () { }; setMember
-        push "_global"; getVariable; push "Function"; getMember; push "prototype", "o"
-        getVariable; setMember; function "u" () { }
-        push "u"; getVariable; push "p"; getMember; trace
-        push "u"; getVariable; push "constructor"; getMember; push "_global"; getVariable
-        push "Function"; getMember; strictEquals; trace
-        push "_global"; getVariable; push "Function"; getMember; push "prototype", 8; setMember
-        push 0, 1, 2, "ASnative"; callFunction; push "__proto__"; getMember; trace
-        push "_global"; getVariable; push "Function", 8; setMember; function "v" () { }
-        push "v"; getVariable; typeOf; trace
-        push "v"; getVariable; push "constructor"; getMember; trace)",
-     "hi\ntrue\n8\nfunction\nundefined"},
+     R"(push "_global"; getVariable; push "Function"; function () { }; setMember; push "Function"
+        getVariable; push "prototype", "p", "hi", 1; initObject; setMember; function "u" () { }
+        push "u"; getVariable; push "p"; getMember; trace; push "u"; getVariable; push "constructor"
+        getMember; push "Function"; getVariable; strictEquals; trace; push "Function"; getVariable
+        push "prototype", 8; setMember; push 0, 1, 2, "ASnative"; callFunction; push "__proto__"
+        getMember; trace; push "_global"; getVariable; push "Function", 8; setMember
+        function "v" () { }; push "v"; getVariable; push "constructor"; getMember; trace)",
+     "hi\ntrue\n8\nundefined"},
     {"this may be assigned, for the rest of the run", 8,
      R"(function "f" () { push "this", 1234; setVariable; push "this"; getVariable; typeOf; trace }
         push "this", "test"; setVariable

@@ -9,13 +9,8 @@ namespace {
 
 const std::vector<avm1test::ScriptCase> kCases = {
     {"a function pops what its caller pushed and leaves its own under its result", 6,
-     R"(push "kept", "v", 5
-        function "f" () { setVariable; push "a", "b"; pop; push "c" }
-        push 0, "f"; callFunction; pop
-        push "v"; getVariable; trace
-        trace
-        trace
-        trace)",
+     R"(push "kept", "v", 5; function "f" () { setVariable; push "a", "b"; pop; push "c" }
+        push 0, "f"; callFunction; pop; push "v"; getVariable; trace; trace; trace; trace)",
      "5\nc\na\nkept"},
 };
 
