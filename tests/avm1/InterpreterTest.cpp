@@ -258,6 +258,12 @@ const std::vector<avm1test::ScriptCase> kCases = {
         getMember; trace; push "_global"; getVariable; push "Function", 8; setMember
         function "v" () { }; push "v"; getVariable; push "constructor"; getMember; trace)",
      "hi\ntrue\n8\nundefined"},
+    {"a clip in the prototype chain lends nothing, nor what is above it", 8,
+     R"(push "_root"; getVariable; push "b", "hi"; setMember; push "n", 0; initObject; setVariable
+        push "n"; getVariable; push "__proto__", "_root"; getVariable; setMember; push "n"
+        getVariable; push "b"; getMember; trace; push "n"; getVariable; push "_x"; getMember; trace
+        push "n"; getVariable; push "__proto__"; getMember; push "b"; getMember; trace)",
+     "undefined\nundefined\nhi"},
     {"this may be assigned, for the rest of the run", 8,
      R"(function "f" () { push "this", 1234; setVariable; push "this"; getVariable; typeOf; trace }
         push "this", "test"; setVariable

@@ -464,6 +464,8 @@ Value Machine::getFromObject(Object* object, Object* thisObject, std::string_vie
     Object* o = object;
     int depth = 0;
     for (; o && depth < kMaxPrototypeChain; ++depth, o = o->proto()) {
+        // A clip or text field further up the chain lends nothing, nor what is above it.
+        if (o != object && o->asStageObject()) return Value();
         if (Property* p = o->findOwn(name)) {
             if (!p->isVirtual()) return p->value;
             // Past the bound the getter is not called: the value last assigned is read.
@@ -528,7 +530,9 @@ Object* Machine::holderOf(Object* object, std::string_view name) {
     object = liveObject(object);
     // An object's prototype link is its own property, so a scope object answers for it.
     if (object && object->proto() && namesEqual(name, "__proto__")) return object;
+    Object* start = object;
     for (int depth = 0; object && depth < kMaxPrototypeChain; ++depth, object = object->proto()) {
+        if (object != start && object->asStageObject()) return nullptr;
         if (object->findOwn(name)) return object;
         Value special;
         if (object->getSpecial(*this, name, special)) return object;
