@@ -264,6 +264,12 @@ const std::vector<avm1test::ScriptCase> kCases = {
         getVariable; push "b"; getMember; trace; push "n"; getVariable; push "_x"; getMember; trace
         push "n"; getVariable; push "__proto__"; getMember; push "b"; getMember; trace)",
      "undefined\nundefined\nhi"},
+    {"a script's pair without a setter keeps what is assigned, for its getter past the bound", 8,
+     R"(push "o", 0; initObject; setVariable; push null; function () { push "this"; getVariable
+        push "p"; getMember; return }; push "p", 3, "o"; getVariable; push "addProperty"; callMethod
+        pop; push "o"; getVariable; push "p", 5; setMember; push "o"; getVariable; push "p"; getMember
+        trace)",
+     "5"},
     {"this may be assigned, for the rest of the run", 8,
      R"(function "f" () { push "this", 1234; setVariable; push "this"; getVariable; typeOf; trace }
         push "this", "test"; setVariable

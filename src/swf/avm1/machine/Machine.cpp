@@ -446,7 +446,14 @@ Machine::AccessorLevel::~AccessorLevel() {
 void Machine::setThroughAccessor(Object* holder, Object* self, std::string_view name,
                                  const Value& value) {
     Property* p = holder->findOwnAnyVersion(name);
-    if (!p || !p->setter) return;
+    if (!p) return;
+    if (!p->setter) {
+        // A script's pair without a setter keeps what is assigned all the same, for its
+        // getter to read past the bound.
+        Function* getter = p->getter ? p->getter->asFunction() : nullptr;
+        if (getter && !getter->isNative()) p->value = value;
+        return;
+    }
     uint32_t id = p->accessorId;
     Function* setter = p->setter->asFunction();
     bool keepsValue = setter && !setter->isNative();
