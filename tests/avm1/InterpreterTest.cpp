@@ -249,6 +249,27 @@ const std::vector<avm1test::ScriptCase> kCases = {
         push true, 1, "Function"; callFunction; trace
         push 2, 1, 2, "Function"; callFunction; trace)",
      "[type Object]\nobject\nundefined\n[type Object]\ntrue\n1"},
+    {"a new function takes its prototype and constructor from _global.Function as it is then", 8,
+     R"(push "_global"; getVariable; push "Function"; function () { }; setMember; push "Function"
+        getVariable; push "prototype", "p", "hi", 1; initObject; setMember; function "u" () { }
+        push "u"; getVariable; push "p"; getMember; trace; push "u"; getVariable; push "constructor"
+        getMember; push "Function"; getVariable; strictEquals; trace; push "Function"; getVariable
+        push "prototype", 8; setMember; push 0, 1, 2, "ASnative"; callFunction; push "__proto__"
+        getMember; trace; push "_global"; getVariable; push "Function", 8; setMember
+        function "v" () { }; push "v"; getVariable; push "constructor"; getMember; trace)",
+     "hi\ntrue\n8\nundefined"},
+    {"a clip in the prototype chain lends nothing, nor what is above it", 8,
+     R"(push "_root"; getVariable; push "b", "hi"; setMember; push "n", 0; initObject; setVariable
+        push "n"; getVariable; push "__proto__", "_root"; getVariable; setMember; push "n"
+        getVariable; push "b"; getMember; trace; push "n"; getVariable; push "_x"; getMember; trace
+        push "n"; getVariable; push "__proto__"; getMember; push "b"; getMember; trace)",
+     "undefined\nundefined\nhi"},
+    {"a script's pair without a setter keeps what is assigned, for its getter past the bound", 8,
+     R"(push "o", 0; initObject; setVariable; push null; function () { push "this"; getVariable
+        push "p"; getMember; return }; push "p", 3, "o"; getVariable; push "addProperty"; callMethod
+        pop; push "o"; getVariable; push "p", 5; setMember; push "o"; getVariable; push "p"; getMember
+        trace)",
+     "5"},
     {"this may be assigned, for the rest of the run", 8,
      R"(function "f" () { push "this", 1234; setVariable; push "this"; getVariable; typeOf; trace }
         push "this", "test"; setVariable

@@ -179,6 +179,10 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
           ""},
          2,
          "mc\nundefined\n30"},
+        {"a clip that takes a movie gets its load event again, before the movie's first frame",
+         {clip, R"(push "MovieClip"; getVariable; push "prototype"; getMember; push "onLoad"
+            function "" () { push "load"; trace }; setMember; push "hello.swf", 1, "_root"
+            getVariable; push "mc"; getMember; push "loadMovie"; callMethod; pop)", ""}, 3, "load\nhello"},
         {"a load into an XML document keeps loaded in the document's own field",
          {R"(push "x", 0, "LoadVars"; newObject; setVariable
             push "r", 0, "XML"; newObject; setVariable

@@ -36,6 +36,7 @@ struct Known {
 
 std::vector<Known> knownNumbers() {
     std::vector<Known> known = {
+        {1, 0, "ASSetPropFlags"},
         {100, 0, "escape"},
         {100, 1, "unescape"},
         {100, 2, "parseInt"},

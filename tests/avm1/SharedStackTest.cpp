@@ -8,14 +8,10 @@
 namespace {
 
 const std::vector<avm1test::ScriptCase> kCases = {
-    {"a function sees none of its caller's values and leaves its own under its result", 6,
-     R"(push "r"
-        function "f" () { push "a", "b"; pop; pop; pop; push "c" }
-        push 0, "f"; callFunction; pop
-        trace
-        trace
-        trace)",
-     "c\nr\nundefined"},
+    {"a function pops what its caller pushed and leaves its own under its result", 6,
+     R"(push "kept", "v", 5; function "f" () { setVariable; push "a", "b"; pop; push "c" }
+        push 0, "f"; callFunction; pop; push "v"; getVariable; trace; trace; trace; trace)",
+     "5\nc\na\nkept"},
 };
 
 TEST(SharedStack, ScriptsTraceWhatTheOriginalPrints) {

@@ -98,6 +98,12 @@ const std::vector<Case> kCases = {
         push "Math"; getVariable; push "SQRT1_2"; getMember; trace
         push 0, "Math"; getVariable; push "random"; callMethod; push 1; less2; trace)",
      "-12\n3\n1024\n3.14159265358979\n3.14159265358979\n0.707106781186548\ntrue"},
+    {"Math.pow: 2^0.5 a unit under the nearest double; whole powers exact", 8,
+     R"(push "Math"; getVariable; push "pow"; getMember; storeRegister 1; pop
+        push 0.5, 2, 2, r:1, undefined; callMethod; trace; push 20, 3, 2, r:1, undefined
+        callMethod; trace; push -0.5, 2, 2, r:1, undefined; callMethod; trace
+        push true, 1, r:1, undefined; callMethod; trace)",
+     "1.41421356237309\n3486784401\n0.707106781186547\n1"},
     {"Math: the first two arguments convert in order, by name or number, known or not", 8,
      R"(push "a", "valueOf"; function () { push "a"; trace; push -2; return }; push 1; initObject
         setVariable

@@ -9,6 +9,7 @@
 #include "swf/display/MovieClip.h"
 #include "swf/display/MovieContext.h"
 #include "swf/format/LetterCase.h"
+#include "swf/movie/ClipEvent.h"
 #include "swf/movie/SwfMovie.h"
 #include "swf/parse/MovieParser.h"
 
@@ -387,6 +388,8 @@ void ContentLoader::completeMovie(Pending& pending) {
     if (events.progress && wanted()) events.progress(*clip, bytes, bytes);
     if (events.complete && wanted()) events.complete(*clip, bytes);
     if (!wanted()) return;
+    // As for a placed clip, its load event comes before its new first frame's actions.
+    context_.queueEvent(clip, kClipLoad);
     clip->enterFirstFrame();
     if (events.init) {
         std::weak_ptr<MovieClip> weak = clip;

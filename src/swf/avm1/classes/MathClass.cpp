@@ -51,7 +51,25 @@ double sine(double x) { return std::sin(x); }
 double squareRoot(double x) { return std::sqrt(x); }
 double tangent(double x) { return std::tan(x); }
 double arcTangent2(double y, double x) { return std::atan2(y, x); }
-double power(double x, double y) { return std::pow(x, y); }
+// The player raises 2 to y * log2|x|: the power of 2 of the nearest whole exponent times
+// 1 + (2^f - 1) for the fraction f left, that last term rounded to a double before the 1 is
+// added (so 2^0.5 comes out one unit below the nearest double). Zeros, infinities and NaN
+// follow the usual rules.
+double power(double x, double y) {
+    if (!std::isfinite(x) || !std::isfinite(y) || x == 0 || y == 0) return std::pow(x, y);
+    bool integral = std::nearbyint(y) == y;
+    if (x < 0 && !integral) return kNaN;
+    long double magnitude = std::fabs(x);
+    long double exponent = static_cast<long double>(y) * std::log2(magnitude);
+    // Far past the range of doubles either way: nothing to round.
+    if (std::fabs(exponent) > 2200) return std::pow(x, y);
+    long double whole = std::nearbyint(exponent);
+    constexpr long double kLn2 = 0.693147180559945309417232121458176568L;
+    double excess = static_cast<double>(std::expm1((exponent - whole) * kLn2));
+    double result = std::ldexp(1.0 + excess, static_cast<int>(whole));
+    bool odd = integral && std::fmod(y, 2.0) != 0;
+    return x < 0 && odd ? -result : result;
+}
 
 // Without arguments the identity of each; with one, the missing second is NaN.
 Value minimum(Machine& m, Object*, std::span<const Value> args) {

@@ -20,8 +20,12 @@ const Native* findNative(Machine& m, const Value& table, const Value& index) {
     return m.natives().find(m.toInt32(table), m.toInt32(index));
 }
 
+// A new function each time, made as a script's would be.
 Function* functionOf(Machine& m, const Native& n) {
-    return m.newFunction(n.code, n.maker ? InstanceMaker(n.maker) : InstanceMaker());
+    Function* function = m.newFunction(n.code, n.maker ? InstanceMaker(n.maker) : InstanceMaker());
+    m.linkToFunctionClass(*function);
+    function->hideProtoBefore6();
+    return function;
 }
 
 // The version a name's leading digits ask for ("6name" is hidden before version 6), and the

@@ -161,7 +161,7 @@ constexpr NativeMember kObjectMethods[] = {
 };
 
 constexpr NativeMember kObjectGlobals[] = {
-    method("ASSetPropFlags", setPropFlags),
+    method("ASSetPropFlags", setPropFlags).numbered(1, 0),
 };
 
 }  // namespace

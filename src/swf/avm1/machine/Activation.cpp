@@ -22,7 +22,6 @@ Activation::Activation(Machine& machine, ActionBlock block)
       block_(std::move(block)),
       version_(block_.swfVersion),
       stack_(machine.stack()),
-      floor_(stack_.size()),
       caller_(machine.swapRunningCode(this)) {
     registers_.resize(4);
 }
@@ -66,8 +65,6 @@ void Activation::runTimelineActions(Machine& machine, const ActionBlock& block,
             ~Registers() { machine.setTimelineRegisters(previous); }
         } registers{machine, machine.timelineRegisters()};
         machine.setTimelineRegisters(&activation.registers_);
-        // Frame scripts share the stack: what one leaves, the next finds.
-        activation.floor_ = 0;
         activation.execute(0, block.code.size());
     });
 }
@@ -209,7 +206,7 @@ std::pair<std::string, std::string> Activation::popStrings() {
 }
 
 Value Activation::pop() {
-    if (stack_.size() <= floor_) return Value();
+    if (stack_.empty()) return Value();
     Value v = std::move(stack_.back());
     stack_.pop_back();
     return v;
@@ -223,14 +220,14 @@ void Activation::push(Value value) {
 }
 
 Value& Activation::top() {
-    if (stack_.size() <= floor_) stack_.emplace_back();
+    if (stack_.empty()) stack_.emplace_back();
     return stack_.back();
 }
 
 std::vector<Value> Activation::popArguments() {
     double n = machine_.toNumber(pop());
     size_t count = n > 0 ? static_cast<size_t>(std::min<double>(n, kMaxArguments)) : 0;
-    count = std::min(count, stack_.size() - floor_);
+    count = std::min(count, stack_.size());
     std::vector<Value> args;
     args.reserve(count);
     for (size_t i = 0; i < count; ++i) args.push_back(pop());

@@ -237,7 +237,6 @@ class Activation {
     ActionBlock block_;
     int version_;
     std::vector<Value>& stack_;  // the machine's
-    size_t floor_;               // values below belong to the caller
     std::vector<Value> registers_;
     std::shared_ptr<const std::vector<std::string>> constants_;
     std::vector<ScopeEntry> scope_;

@@ -96,10 +96,8 @@ Activation::Outcome Activation::runDefineFunction(Step& step) {
     step.pc += size;
     auto* function =
         machine_.heap().make<Function>(machine_.prototypes().function, def, scope_, base_);
+    machine_.linkToFunctionClass(*function);
     function->hideProtoBefore6();
-    // Like the player's own, a function made by script holds its constructor, Function.
-    if (Property* ctor = machine_.prototypes().function->findOwn("constructor"))
-        function->defineOwn("constructor", Property{ctor->value, nullptr, nullptr, kDontEnum});
     Object* prototype = machine_.newObject();
     prototype->defineOwn("constructor", Property{Value(function), nullptr, nullptr, kDontEnum});
     function->defineOwn("prototype",

@@ -115,6 +115,19 @@ Function* Machine::newFunction(NativeFunction native, InstanceMaker maker) {
     return function;
 }
 
+void Machine::linkToFunctionClass(Function& function) {
+    function.setProto(nullptr);
+    // Read past the version flags: SWF 5 code cannot name Function, yet its functions have it.
+    Property* own = global()->findOwnAnyVersion("Function");
+    Value functionClass = own && !own->isVirtual() ? own->value : Value();
+    if (!functionClass.isObject()) return;
+    Value prototype = get(functionClass, "prototype");
+    function.setProto(prototype.asObject());
+    if (!prototype.isObject() && !prototype.isNullish())
+        function.defineOwn("__proto__", Property{prototype, nullptr, nullptr, kDontEnum});
+    function.defineOwn("constructor", Property{functionClass, nullptr, nullptr, kDontEnum});
+}
+
 Function* Machine::defineClass(Object* on, std::string_view name, Object* prototype,
                                NativeFunction native, InstanceMaker maker) {
     Function* ctor = newFunction(std::move(native), std::move(maker));
@@ -433,7 +446,14 @@ Machine::AccessorLevel::~AccessorLevel() {
 void Machine::setThroughAccessor(Object* holder, Object* self, std::string_view name,
                                  const Value& value) {
     Property* p = holder->findOwnAnyVersion(name);
-    if (!p || !p->setter) return;
+    if (!p) return;
+    if (!p->setter) {
+        // A script's pair without a setter keeps what is assigned all the same, for its
+        // getter to read past the bound.
+        Function* getter = p->getter ? p->getter->asFunction() : nullptr;
+        if (getter && !getter->isNative()) p->value = value;
+        return;
+    }
     uint32_t id = p->accessorId;
     Function* setter = p->setter->asFunction();
     bool keepsValue = setter && !setter->isNative();
@@ -451,6 +471,8 @@ Value Machine::getFromObject(Object* object, Object* thisObject, std::string_vie
     Object* o = object;
     int depth = 0;
     for (; o && depth < kMaxPrototypeChain; ++depth, o = o->proto()) {
+        // A clip or text field further up the chain lends nothing, nor what is above it.
+        if (o != object && o->asStageObject()) return Value();
         if (Property* p = o->findOwn(name)) {
             if (!p->isVirtual()) return p->value;
             // Past the bound the getter is not called: the value last assigned is read.
@@ -515,7 +537,9 @@ Object* Machine::holderOf(Object* object, std::string_view name) {
     object = liveObject(object);
     // An object's prototype link is its own property, so a scope object answers for it.
     if (object && object->proto() && namesEqual(name, "__proto__")) return object;
+    Object* start = object;
     for (int depth = 0; object && depth < kMaxPrototypeChain; ++depth, object = object->proto()) {
+        if (object != start && object->asStageObject()) return nullptr;
         if (object->findOwn(name)) return object;
         Value special;
         if (object->getSpecial(*this, name, special)) return object;

@@ -140,6 +140,10 @@ class Machine {
     ArrayObject* newArray();
     ArrayObject* newArray(std::span<const Value> values);
     Function* newFunction(NativeFunction native, InstanceMaker maker = {});
+    // Gives a function made while scripts run (DefineFunction, ASnative) the prototype and
+    // constructor of what _global.Function holds at that moment, as if made by it: none when
+    // that is no object, and a primitive prototype kept as its __proto__.
+    void linkToFunctionClass(Function& function);
     // A constructor function with its prototype linked both ways.
     Function* defineClass(Object* on, std::string_view name, Object* prototype,
                           NativeFunction native, InstanceMaker maker = {});
@@ -260,7 +264,7 @@ class Machine {
     // Throws RecursionLimitError when one more call would nest past the movie's bound.
     void checkCallDepth() const;
     // The one stack all action code of a frame shares: a frame script finds what the ones
-    // before it left; a function works above its caller's values and leaves its own behind.
+    // before it left; a function may pop what its caller pushed and leaves its own behind.
     std::vector<Value>& stack() { return stack_; }
     // The script function running now (arguments.caller of the next call), or null.
     Object* runningFunction() const { return runningFunction_; }

@@ -200,7 +200,7 @@ Activation::Outcome Activation::runInitArray(Step&) {
 Activation::Outcome Activation::runInitObject(Step&) {
     double n = machine_.toNumber(pop());
     size_t count = n > 0 ? static_cast<size_t>(std::min<double>(n, kMaxArguments)) : 0;
-    if (count > (stack_.size() - floor_) / 2) {
+    if (count > stack_.size() / 2) {
         // More pairs than the stack holds: no object, nothing else taken.
         push(Value());
         return Outcome::Normal;
