@@ -598,6 +598,7 @@ Value swfVersionOf(Machine& m, Object* self, std::span<const Value>) {
     DisplayObject* d = m.displayObjectOf(Value(self));
     if (!d) return Value();
     MovieClip* clip = d->asMovieClip();
+    if (clip && clip->loadFailed()) return Value(-1.0);
     int version = clip ? clip->swfVersion() : m.swfVersion();
     return Value(version > 0 ? static_cast<double>(version) : -1.0);  // -1: a picture
 }
@@ -606,6 +607,8 @@ template <bool total>
 Value bytesOf(Machine& m, Object* self, std::span<const Value>) {
     MovieClip* clip = clipOf(m, self);
     if (!clip) return Value();
+    // A failed load has loaded nothing, of a size not known.
+    if (clip->loadFailed()) return Value(total ? -1.0 : 0.0);
     // A clip a script made empty has nothing loaded.
     if (!clip->loadedMovie() && !clip->character() && !isMainTimeline(m, clip)) return Value(0.0);
     const SwfHeader& header = clip->ownerMovie()->header;
