@@ -410,6 +410,11 @@ TEST(MovieClipClass, BoundsInAnotherClipsSpaceRoundAsThePlayers) {
         {"in the stage's space", 8, boundsIn(var("_root")), "99.95\n261.95\n100\n304.95"},
         {"in its child's space", 8, boundsIn(member(member(var("turned"), "inner"), "sheared")),
          "-154.95\n50\n-100\n471.9"},
+        {"its parent in its child's space: corners in whole stage twips first", 8,
+         "push \"r\"; " + member(member(var("turned"), "inner"), "sheared") +
+             "; push 1, \"turned\"; getVariable; push \"getBounds\"; callMethod; setVariable\n" +
+             showRect("r"),
+         "-204.95\n99.95\n-99.9\n521.9"},
         {"an empty clip's extent stays whole before version 8", 7, emptyInRoot, "6710886.35"},
         {"from version 8 it goes through single precision", 8, emptyInRoot, "6710886.4"},
     };

@@ -156,16 +156,22 @@ Value boundsFor(Machine& m, Object* self, std::span<const Value> args) {
     }
     std::optional<Matrix> stageToTarget = invertMatrix(fixedToStage(*target));
     if (!stageToTarget) return Value();
-    Matrix toTarget = *stageToTarget * fixedToStage(*object);
+    Matrix toStage = fixedToStage(*object);
     MovieClip* targetClip = target->asMovieClip();
     if ((targetClip ? targetClip->swfVersion() : m.swfVersion()) >= 8) m.useSinglePrecisionBounds();
     if (empty) {
-        Point p = toTarget.apply({kEmptyBoundsTwips, kEmptyBoundsTwips});
+        Point p = (*stageToTarget * toStage).apply({kEmptyBoundsTwips, kEmptyBoundsTwips});
         if (!m.singlePrecisionBounds()) return rectObject(m, p.x, p.x, p.y, p.y);
         double x = static_cast<float>(p.x), y = static_cast<float>(p.y);
         return rectObject(m, x, x, y, y);
     }
-    Rect r = cornersThrough(content, toTarget);
+    // Each corner goes to the stage, in whole twips there, and from there to the target.
+    Rect r = kNoBounds;
+    for (int32_t x : {content.xMin, content.xMax})
+        for (int32_t y : {content.yMin, content.yMax}) {
+            Rect onStage = cornersThrough(Rect{x, x, y, y}, toStage);
+            r = unionBounds(r, cornersThrough(onStage, *stageToTarget));
+        }
     return rectObject(m, r.xMin, r.xMax, r.yMin, r.yMax);
 }
 
