@@ -259,6 +259,10 @@ TEST(MovieClipClass, ScriptsSeeClipsAsThePlayerShowsThem) {
              call("box", "hitTest", {"r:1"}) + "trace\n" +
              call("box", "hitTest", {"\"_root.plain\""}) + "trace\n",
          "true\nfalse\ntrue\nfalse\ntrue\nfalse\nfalse\ntrue"},
+        {"hitTest: the point lands on whole twips of the stage", 8,
+         set("_root", "_xscale", "50") + call("box", "hitTest", {"150.04", "60"}) + "trace\n" +
+             call("box", "hitTest", {"150.06", "60"}) + "trace\n",
+         "true\nfalse"},
         {"a script's rotation keeps the matrix in 16.16 fixed point", 8,
          set("box", "_rotation", "90") + show("box.transform.matrix.a") +
              set("box", "_rotation", "5") + show("box.transform.matrix.b"),

@@ -63,10 +63,6 @@ constexpr std::string_view kQualityNames[] = {"LOW", "MEDIUM", "HIGH", "BEST"};
 constexpr double kDegrees = 180.0 / std::numbers::pi;
 constexpr int kMaxWalk = 1024;  // ancestors followed at most (nesting is bounded far below)
 
-int32_t roundTwips(double v) {
-    return playerInt(std::floor(v + 0.5));
-}
-
 // What a property setter makes of a value: undefined and null leave the property alone in
 // every version, as NaN does, and so does a text that is no number, even in SWF 4 code,
 // whose arithmetic reads it as 0.
@@ -440,6 +436,10 @@ Rect boundsThrough(const Rect& r, const Matrix& m) {
                 clamp(std::max(ax0, ax1) + std::max(cy0, cy1) + tx),
                 clamp(std::min(bx0, bx1) + std::min(dy0, dy1) + ty),
                 clamp(std::max(bx0, bx1) + std::max(dy0, dy1) + ty)};
+}
+
+int32_t roundTwips(double v) {
+    return playerInt(std::floor(v + 0.5));
 }
 
 Rect cornersThrough(const Rect& r, const Matrix& m) {

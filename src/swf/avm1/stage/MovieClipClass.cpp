@@ -193,6 +193,8 @@ Value hitTest(Machine& m, Object* self, std::span<const Value> args) {
     MovieClip* root = m.context().root();
     Point p{x * 20, y * 20};
     if (root) p = root->matrix().apply(p);
+    // On the stage it lands on whole twips.
+    p = {double(roundTwips(p.x)), double(roundTwips(p.y))};
     if (shape) return Value(hitsContent(m, *object, p));
     return Value(containsPoint(stageBounds(m, *object), p));
 }
