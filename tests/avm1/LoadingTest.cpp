@@ -155,6 +155,16 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
            push "l"; getVariable; push "onLoadComplete"; function "" (t) { push "complete "; push "t"; getVariable; push "_name"; getMember; add2; trace }; setMember;
            push "l"; getVariable; push "onLoadInit"; function "" (t) { push "init "; push "t"; getVariable; push "_name"; getMember; add2; trace }; setMember;
            push "l"; getVariable; push "onLoadError"; function "" (t, e) { push "error "; push "t"; getVariable; push "_name"; getMember; add2; push " "; add2; push "e"; getVariable; add2; trace }; setMember)";
+    // A clip's frames loaded and in all, current frame, bytes in all, version.
+    const auto states = [](const std::string& c) {
+        std::string get = R"(push "_root"; getVariable; push ")" + c + R"("; getMember; )", s;
+        for (const char* p :
+             {"_framesloaded", "_totalframes", "_currentframe", "getBytesTotal", "getSWFVersion"})
+            s += (*p == '_' ? get + "push \"" + p + "\"; getMember; "
+                            : "push 0; " + get + "push \"" + p + "\"; callMethod; ") +
+                 (s.empty() ? "" : "add2; ") + "push \" \"; add2; ";
+        return "; " + s + "trace";
+    };
     const std::string helloSize = std::to_string(movie(8, {R"(push "hello"; trace)"}).size());
 
     const std::vector<LoadCase> cases = {
@@ -319,6 +329,13 @@ TEST_F(Loading, LocalFilesArriveAtTheNextFrame) {
             push "_root"; getVariable; push "mc"; getMember; push "notes.bin", 2, "l"; getVariable; push "loadClip"; callMethod; pop)"},
          2,
          "start mc\nprogress 25/25\ncomplete mc\ninit mc"},
+        {"a missing file, or one neither movie nor picture, leaves the clip with no frames (-1 "
+         "loaded), size or version; unloading it then leaves it none loaded",
+         {clip + ";" + kMakeClip2 + R"(; push "missing.swf", 1, "_root"; getVariable; push "mc"; getMember; push "loadMovie"; callMethod; pop
+            push "notes.bin", 1, "_root"; getVariable; push "mc2"; getMember; push "loadMovie"; callMethod; pop)" + states("mc"),
+          states("mc") + states("mc2") + R"(; push "_root"; getVariable; push "mc"; getMember; push "unloadMovie"; callMethod; pop)",
+          states("mc")},
+         3, "1 1 0 0 8 \n-1 0 0 -1 -1 \n-1 0 0 -1 -1 \n0 0 0 0 8 "},
         {"a picture becomes the clip's content",
          {clip +
               R"(; push "red.gif", 1, "_root"; getVariable; push "mc"; getMember; push "loadMovie"; callMethod; pop)",

@@ -259,6 +259,10 @@ TEST(MovieClipClass, ScriptsSeeClipsAsThePlayerShowsThem) {
              call("box", "hitTest", {"r:1"}) + "trace\n" +
              call("box", "hitTest", {"\"_root.plain\""}) + "trace\n",
          "true\nfalse\ntrue\nfalse\ntrue\nfalse\nfalse\ntrue"},
+        {"hitTest: the point lands on whole twips of the stage", 8,
+         set("_root", "_xscale", "50") + call("box", "hitTest", {"150.04", "60"}) + "trace\n" +
+             call("box", "hitTest", {"150.06", "60"}) + "trace\n",
+         "true\nfalse"},
         {"a script's rotation keeps the matrix in 16.16 fixed point", 8,
          set("box", "_rotation", "90") + show("box.transform.matrix.a") +
              set("box", "_rotation", "5") + show("box.transform.matrix.b"),
@@ -410,6 +414,11 @@ TEST(MovieClipClass, BoundsInAnotherClipsSpaceRoundAsThePlayers) {
         {"in the stage's space", 8, boundsIn(var("_root")), "99.95\n261.95\n100\n304.95"},
         {"in its child's space", 8, boundsIn(member(member(var("turned"), "inner"), "sheared")),
          "-154.95\n50\n-100\n471.9"},
+        {"its parent in its child's space: corners in whole stage twips first", 8,
+         "push \"r\"; " + member(member(var("turned"), "inner"), "sheared") +
+             "; push 1, \"turned\"; getVariable; push \"getBounds\"; callMethod; setVariable\n" +
+             showRect("r"),
+         "-204.95\n99.95\n-99.9\n521.9"},
         {"an empty clip's extent stays whole before version 8", 7, emptyInRoot, "6710886.35"},
         {"from version 8 it goes through single precision", 8, emptyInRoot, "6710886.4"},
     };

@@ -95,6 +95,11 @@ const std::string& MovieClip::url() const {
     return context().movieUrl();
 }
 
+void MovieClip::failLoad(std::string url) {
+    if (!url.empty()) url_ = std::move(url);
+    loadFailed_ = true;
+}
+
 void MovieClip::loadContent(std::shared_ptr<const SwfMovie> movie, std::string url) {
     // The old content's unload event comes first, while the clip's handlers are still there.
     if (ActionRunner* runner = context().runner()) runner->runClipEvent(*this, kClipUnload);
@@ -104,8 +109,9 @@ void MovieClip::loadContent(std::shared_ptr<const SwfMovie> movie, std::string u
     displayList_.clear();
     movie_ = std::move(movie);
     timeline_ = movie_ ? movie_->timeline : nullptr;
-    if (!timeline_) timeline_ = std::make_shared<Timeline>();
+    if (!timeline_) timeline_ = std::make_shared<Timeline>(movie_ ? 1 : 0);
     url_ = std::move(url);
+    loadFailed_ = false;
     initFramesDone_.clear();
     initSpritesDone_.clear();
     currentFrame_ = 0;

@@ -36,14 +36,17 @@ class MovieClip : public DisplayObject, public SoundClip {
     std::shared_ptr<const SwfMovie> ownerMovie() const;
     int swfVersion() const;
     // Replaces what the clip plays by a loaded movie's main timeline (null: nothing, as
-    // unloadMovie leaves it). Its children and variables go; its name, depth and placement
-    // stay, with the handlers of its placement. enterFirstFrame then builds the new first frame.
+    // unloadMovie leaves it, a timeline of no frames). Its children and variables go; its name,
+    // depth and placement stay, with the handlers of its placement. enterFirstFrame then builds
+    // the new first frame.
     void loadContent(std::shared_ptr<const SwfMovie> movie, std::string url = {});
     // Where the clip's movie came from (_url): the file loaded into it or above it, else the
     // main movie's location.
     const std::string& url() const;
-    // Names the file a failed load asked for, keeping what the clip plays.
-    void setUrl(std::string url) { url_ = std::move(url); }
+    // A load into the clip failed: it names the file it asked for and keeps what it plays,
+    // but reports no frames, size or version until content replaces it.
+    void failLoad(std::string url);
+    bool loadFailed() const { return loadFailed_; }
     // The level a level's root was made for: its name in paths ("_level5"), which it keeps
     // when swapDepths moves it to another level. -1 for every other clip.
     int levelName() const { return levelName_; }
@@ -118,6 +121,7 @@ class MovieClip : public DisplayObject, public SoundClip {
     int nesting_;
     std::shared_ptr<const SwfMovie> movie_;
     std::string url_;
+    bool loadFailed_ = false;
     uint64_t contentTick_ = UINT64_MAX;
     int levelName_ = -1;
     std::vector<bool> initFramesDone_;  // for a loaded movie's own main timeline

@@ -351,24 +351,29 @@ void ContentLoader::completeMovie(Pending& pending) {
         auto clip = targetClip(pending.target, false);
         if (pending.target.level < 0 && !clip) return;
         // The clip names the file it asked for even when there was none to read.
-        if (clip && !pending.url.empty()) clip->setUrl(pending.url);
+        if (clip) clip->failLoad(pending.url);
         if (events.error) events.error(clip.get(), pending.errorCode);
         return;
     }
     // The movies loaded earlier that are still alive count against the bound.
     std::erase_if(loadedMovies_, [](const auto& weak) { return weak.expired(); });
     std::shared_ptr<SwfMovie> movie;
+    bool neither = false;  // read, but neither movie nor picture
     std::string error;
     if (loadedMovies_.size() >= kMaxLoadedMovies) {
         log("Kinetrope: not loading more than 64 movies at once");
     } else {
         fs::path folder = baseFolder_;
         movie = MovieParser::parseWithImports(pending.data, error, folder);
-        if (!movie) movie = pictureMovie(pending.data, !events.unknownContentFails);
+        if (!movie) {
+            movie = pictureMovie(pending.data, !events.unknownContentFails);
+            neither = movie && movie->dictionary.size() == 0;
+        }
     }
     std::shared_ptr<MovieClip> clip = targetClip(pending.target, movie != nullptr);
     if (!clip) return;  // cancelled, or a level past the bound
     if (!movie) {
+        clip->failLoad(pending.url);
         if (events.error) events.error(clip.get(), "LoadNeverCompleted");
         return;
     }
@@ -383,6 +388,8 @@ void ContentLoader::completeMovie(Pending& pending) {
     // The old content goes before the events, which see (and may set variables of) the clip
     // that will show the movie; its first frame comes after them.
     clip->loadContent(std::move(movie), pending.url + pending.query);
+    // Such a file is reported read, but the clip tells it failed.
+    if (neither) clip->failLoad({});
     auto wanted = [&] { return clip->onStage() || pending.target.evenOffStage; };
     if (events.start) events.start(*clip);
     if (events.progress && wanted()) events.progress(*clip, bytes, bytes);

@@ -63,10 +63,6 @@ constexpr std::string_view kQualityNames[] = {"LOW", "MEDIUM", "HIGH", "BEST"};
 constexpr double kDegrees = 180.0 / std::numbers::pi;
 constexpr int kMaxWalk = 1024;  // ancestors followed at most (nesting is bounded far below)
 
-int32_t roundTwips(double v) {
-    return playerInt(std::floor(v + 0.5));
-}
-
 // What a property setter makes of a value: undefined and null leave the property alone in
 // every version, as NaN does, and so does a text that is no number, even in SWF 4 code,
 // whose arithmetic reads it as 0.
@@ -245,10 +241,10 @@ bool drawingContains(DisplayObject& object, const Matrix& toStage, Point stagePo
     return toLocal && shapeContains(drawing->shape(), toLocal->apply(stagePoint), pixel, work);
 }
 
-// A sprite whose definition declares no frames: the player counts none, though what its tags
-// do still happens.
-bool framelessSprite(MovieClip& clip) {
-    return clip.character() && !clip.loadedMovie() && clip.timeline().declaredFrames() == 0;
+// A sprite whose definition declares no frames, or a clip unloaded: the player counts none,
+// though what a sprite's tags do still happens.
+bool framelessClip(MovieClip& clip) {
+    return !clip.loadedMovie() && clip.timeline().declaredFrames() == 0;
 }
 
 bool hitsContentThrough(DisplayObject& object, const Matrix& toStage, Point stagePoint, int level,
@@ -442,6 +438,10 @@ Rect boundsThrough(const Rect& r, const Matrix& m) {
                 clamp(std::max(bx0, bx1) + std::max(dy0, dy1) + ty)};
 }
 
+int32_t roundTwips(double v) {
+    return playerInt(std::floor(v + 0.5));
+}
+
 Rect cornersThrough(const Rect& r, const Matrix& m) {
     if (r.xMin > r.xMax) return r;
     double xs[2] = {double(r.xMin), double(r.xMax)};
@@ -502,15 +502,19 @@ Value getDisplayProperty(Machine& machine, DisplayObject& object, int index) {
             return Value(transformOf(machine, object).rotation);
         case kCurrentFrame: {
             if (!clip) return Value();
-            // A clip a script made empty has no frame to be on, until a movie is loaded into it.
+            // A clip a script made empty has no frame to be on, until a movie is loaded into it;
+            // nor has one whose load failed.
             bool empty =
                 !clip->character() && !clip->loadedMovie() && !isMainTimeline(machine, object);
-            return Value(empty || framelessSprite(*clip) ? 0.0 : clip->currentFrame() + 1.0);
+            bool none = empty || framelessClip(*clip) || clip->loadFailed();
+            return Value(none ? 0.0 : clip->currentFrame() + 1.0);
         }
         case kTotalFrames:
         case kFramesLoaded:
             if (!clip) return Value();
-            return Value(framelessSprite(*clip) ? 0.0 : static_cast<double>(clip->frameCount()));
+            // A failed load leaves the clip with none, and -1 loaded.
+            if (clip->loadFailed()) return Value(index == kTotalFrames ? 0.0 : -1.0);
+            return Value(framelessClip(*clip) ? 0.0 : static_cast<double>(clip->frameCount()));
         case kAlpha:
             return Value(object.colorTransform().aMul * 100.0 / 256.0);
         case kVisible:

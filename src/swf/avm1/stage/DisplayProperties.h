@@ -45,6 +45,8 @@ Rect stageBounds(Machine& machine, DisplayObject& object);
 Rect boundsThrough(const Rect& rect, const Matrix& matrix);
 // A rectangle through a matrix, corners rounded to twips (getBounds to another clip's space).
 Rect cornersThrough(const Rect& rect, const Matrix& matrix);
+// To whole twips, halves up, as the player rounds a position.
+int32_t roundTwips(double v);
 // The object's extent in its parent's space.
 Rect boundsInParent(Machine& machine, DisplayObject& object);
 // Products and inverses keep their translation in whole twips, as the player's matrices do.

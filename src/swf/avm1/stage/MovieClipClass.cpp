@@ -154,16 +154,22 @@ Value boundsFor(Machine& m, Object* self, std::span<const Value> args) {
     }
     std::optional<Matrix> stageToTarget = invertMatrix(fixedToStage(*target));
     if (!stageToTarget) return Value();
-    Matrix toTarget = *stageToTarget * fixedToStage(*object);
+    Matrix toStage = fixedToStage(*object);
     MovieClip* targetClip = target->asMovieClip();
     if ((targetClip ? targetClip->swfVersion() : m.swfVersion()) >= 8) m.useSinglePrecisionBounds();
     if (empty) {
-        Point p = toTarget.apply({kEmptyBoundsTwips, kEmptyBoundsTwips});
+        Point p = (*stageToTarget * toStage).apply({kEmptyBoundsTwips, kEmptyBoundsTwips});
         if (!m.singlePrecisionBounds()) return rectObject(m, p.x, p.x, p.y, p.y);
         double x = static_cast<float>(p.x), y = static_cast<float>(p.y);
         return rectObject(m, x, x, y, y);
     }
-    Rect r = cornersThrough(content, toTarget);
+    // Each corner goes to the stage, in whole twips there, and from there to the target.
+    Rect r = kNoBounds;
+    for (int32_t x : {content.xMin, content.xMax})
+        for (int32_t y : {content.yMin, content.yMax}) {
+            Rect onStage = cornersThrough(Rect{x, x, y, y}, toStage);
+            r = unionBounds(r, cornersThrough(onStage, *stageToTarget));
+        }
     return rectObject(m, r.xMin, r.xMax, r.yMin, r.yMax);
 }
 
@@ -185,6 +191,8 @@ Value hitTest(Machine& m, Object* self, std::span<const Value> args) {
     MovieClip* root = m.context().root();
     Point p{x * 20, y * 20};
     if (root) p = root->matrix().apply(p);
+    // On the stage it lands on whole twips.
+    p = {double(roundTwips(p.x)), double(roundTwips(p.y))};
     if (shape) return Value(hitsContent(m, *object, p));
     return Value(containsPoint(stageBounds(m, *object), p));
 }
@@ -596,6 +604,7 @@ Value swfVersionOf(Machine& m, Object* self, std::span<const Value>) {
     DisplayObject* d = m.displayObjectOf(Value(self));
     if (!d) return Value();
     MovieClip* clip = d->asMovieClip();
+    if (clip && clip->loadFailed()) return Value(-1.0);
     int version = clip ? clip->swfVersion() : m.swfVersion();
     return Value(version > 0 ? static_cast<double>(version) : -1.0);  // -1: a picture
 }
@@ -604,6 +613,8 @@ template <bool total>
 Value bytesOf(Machine& m, Object* self, std::span<const Value>) {
     MovieClip* clip = clipOf(m, self);
     if (!clip) return Value();
+    // A failed load has loaded nothing, of a size not known.
+    if (clip->loadFailed()) return Value(total ? -1.0 : 0.0);
     // A clip a script made empty has nothing loaded.
     if (!clip->loadedMovie() && !clip->character() && !isMainTimeline(m, clip)) return Value(0.0);
     const SwfHeader& header = clip->ownerMovie()->header;
