@@ -11,15 +11,28 @@ namespace {
 // sample counts as on it, as the original player's edges do.
 constexpr double kSubpixels = 256;
 
+// std::round, halves away from zero, without its library call: this runs for every crossing.
+double roundHalfAway(double v) {
+    // From 2^52 on every double is whole; NaN and the infinities stay as they are too.
+    if (!(std::fabs(v) < 0x1p52)) return v;
+    auto whole = static_cast<double>(static_cast<int64_t>(v));
+    double rest = v - whole;  // exact: both lie within the same power of two
+    if (rest >= 0.5)
+        whole += 1;
+    else if (rest <= -0.5)
+        whole -= 1;
+    return std::copysign(whole, v);  // -0.4 gives -0, as std::round does
+}
+
 Point onSubpixelGrid(Point p, int perSide) {
-    return {std::round(p.x * kSubpixels) / kSubpixels * perSide,
-            std::round(p.y * kSubpixels) / kSubpixels * perSide};
+    return {roundHalfAway(p.x * kSubpixels) / kSubpixels * perSide,
+            roundHalfAway(p.y * kSubpixels) / kSubpixels * perSide};
 }
 
 // Rounding error could tip an edge that runs through a sample to either side of it; held at
 // 1/65536 sample, its crossing lies exactly on the sample.
 double onCrossingGrid(double x) {
-    return std::round(x * 65536) / 65536;
+    return roundHalfAway(x * 65536) / 65536;
 }
 
 // The first sample, column or row, whose centre lies at or after `at`; `at` is bounded to
