@@ -152,6 +152,8 @@ void PointSampleRasterizer::addRun(int style, int from, int to) {
             rowStyles_.back().runs.clear();
         }
     }
+    rowFrom_ = std::min(rowFrom_, from);
+    rowTo_ = std::max(rowTo_, to);
     StyleSamples& samples = rowStyles_[static_cast<size_t>(slot)];
     if (!samples.runs.empty() && samples.runs.back().second == from)
         samples.runs.back().second = to;
@@ -165,6 +167,8 @@ void PointSampleRasterizer::recycleRow() {
         spareStyles_.push_back(std::move(samples));
     }
     rowStyles_.clear();
+    rowFrom_ = endColumn_;
+    rowTo_ = firstColumn_;
 }
 
 void PointSampleRasterizer::sampleRow(int row) {
@@ -223,54 +227,65 @@ bool PointSampleRasterizer::nextRow() {
 }
 
 void PointSampleRasterizer::covers(size_t i, agg::scanline_u8& scanline) {
-    fillScanline(std::span(rowStyles_).subspan(i, 1), scanline);
+    gatherChanges(i, 1);
+    fillScanline(scanline);
 }
 
 void PointSampleRasterizer::coversOfAll(agg::scanline_u8& scanline) {
-    fillScanline(rowStyles_, scanline);
+    gatherChanges(0, rowStyles_.size());
+    fillScanline(scanline);
+}
+
+void PointSampleRasterizer::gatherChanges(size_t first, size_t count) {
+    // Styles share no sample, so their runs' ends simply add up, once in column order.
+    changes_.clear();
+    for (size_t i = first; i < first + count; ++i)
+        for (auto [from, to] : rowStyles_[i].runs) {
+            changes_.push_back({from, 1});
+            changes_.push_back({to, -1});
+        }
+    std::sort(changes_.begin(), changes_.end(),
+              [](const CountChange& a, const CountChange& b) { return a.column < b.column; });
 }
 
 std::pair<int, int> PointSampleRasterizer::rowPixels() const {
-    int from = endColumn_, to = firstColumn_;
-    for (const StyleSamples& samples : rowStyles_)
-        for (auto [runFrom, runTo] : samples.runs) {
-            from = std::min(from, runFrom);
-            to = std::max(to, runTo);
-        }
-    return {pixelOf(from), pixelOf(to - 1) + 1};
+    return {pixelOf(rowFrom_), pixelOf(rowTo_ - 1) + 1};
 }
 
-void PointSampleRasterizer::fillScanline(std::span<const StyleSamples> styles,
-                                         agg::scanline_u8& scanline) {
-    // The count of samples along the row is a step function: each run raises it by its share
-    // of the pixels at its ends and by perSide_ over the pixels between them.
-    changes_.clear();
-    for (const StyleSamples& samples : styles)
-        for (auto [from, to] : samples.runs) {
-            int first = pixelOf(from), last = pixelOf(to - 1);
-            if (first == last) {
-                changes_.push_back({first, to - from});
-                changes_.push_back({first + 1, from - to});
-                continue;
-            }
-            int head = (first + 1) * perSide_ - from, tail = to - last * perSide_;
-            changes_.push_back({first, head});
-            if (head != perSide_) changes_.push_back({first + 1, perSide_ - head});
-            if (tail != perSide_) changes_.push_back({last, tail - perSide_});
-            changes_.push_back({last + 1, -tail});
-        }
-    std::sort(changes_.begin(), changes_.end(),
-              [](const CountChange& a, const CountChange& b) { return a.pixel < b.pixel; });
+void PointSampleRasterizer::fillScanline(agg::scanline_u8& scanline) {
     const int full = perSide_ * perSide_;
     scanline.reset_spans();
-    int count = 0;
+    auto add = [&](int pixel, int length, int samples) {
+        auto cover = static_cast<unsigned>((samples * agg::cover_full + full / 2) / full);
+        if (length == 1)
+            scanline.add_cell(pixel, cover);
+        else
+            scanline.add_span(pixel, static_cast<unsigned>(length), cover);
+    };
+    // Between two changes `depth` sample rows hold every column. The samples of a pixel the
+    // runs end in are held until the count moves past it, as the next run may share it.
+    int pixel = 0, samples = 0, depth = 0;
     for (size_t i = 0; i < changes_.size();) {
-        int pixel = changes_[i].pixel;
-        for (; i < changes_.size() && changes_[i].pixel == pixel; ++i) count += changes_[i].change;
-        if (count > 0 && i < changes_.size())
-            scanline.add_span(pixel, static_cast<unsigned>(changes_[i].pixel - pixel),
-                              static_cast<unsigned>((count * agg::cover_full + full / 2) / full));
+        int from = changes_[i].column;
+        for (; i < changes_.size() && changes_[i].column == from; ++i) depth += changes_[i].change;
+        if (depth == 0 || i == changes_.size()) continue;
+        int to = changes_[i].column;
+        int first = pixelOf(from), last = pixelOf(to - 1);
+        if (first != pixel && samples > 0) {
+            add(pixel, 1, samples);
+            samples = 0;
+        }
+        pixel = first;
+        if (first == last) {
+            samples += depth * (to - from);
+            continue;
+        }
+        add(first, 1, samples + depth * ((first + 1) * perSide_ - from));
+        if (last > first + 1) add(first + 1, last - first - 1, depth * perSide_);
+        pixel = last;
+        samples = depth * (to - last * perSide_);
     }
+    if (samples > 0) add(pixel, 1, samples);
     scanline.finalize(pixelRow_);
 }
 
