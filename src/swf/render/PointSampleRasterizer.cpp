@@ -38,7 +38,10 @@ double onCrossingGrid(double x) {
 // The first sample, column or row, whose centre lies at or after `at`; `at` is bounded to
 // [low, high] first, so far away coordinates stay within an int.
 int firstCentreFrom(double at, int low, int high) {
-    return static_cast<int>(std::ceil(std::clamp(at, low - 1.0, high + 1.0) - 0.5));
+    double from = std::clamp(at, low - 1.0, high + 1.0) - 0.5;
+    // Its ceiling, within int range now: truncated, then a step up past any fraction.
+    auto whole = static_cast<int>(from);
+    return whole < from ? whole + 1 : whole;
 }
 
 int floorDivide(int a, int b) {
@@ -119,7 +122,6 @@ bool PointSampleRasterizer::rewind() {
 }
 
 void PointSampleRasterizer::enter(int style, int delta) {
-    if (style < 0) return;
     int& winding = winding_[static_cast<size_t>(style)];
     bool was = inside(winding);
     winding += delta;
@@ -192,8 +194,8 @@ void PointSampleRasterizer::sampleRow(int row) {
     insideStyles_.clear();
     for (size_t i = 0; i < crossings_.size(); ++i) {
         const Edge& edge = *crossings_[i].edge;
-        enter(edge.left, edge.direction);
-        enter(edge.right, -edge.direction);
+        if (edge.left >= 0) enter(edge.left, edge.direction);
+        if (edge.right >= 0) enter(edge.right, -edge.direction);
         if (i + 1 == crossings_.size()) continue;
         int style = highestInside();
         if (style < 0) continue;

@@ -80,6 +80,7 @@ class PointSampleRasterizer {
     int pixelOf(int column) const;
     // Adds the samples of sample row `row` to the pixel row's styles.
     void sampleRow(int row);
+    // Crosses into or out of `style` (0 or more) by `delta` windings.
     void enter(int style, int delta);
     // The highest style the current point is inside, or -1.
     int highestInside();
