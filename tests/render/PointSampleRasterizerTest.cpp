@@ -84,6 +84,8 @@ TEST(PointSampleRasterizerTest, CoversAreTheShareOfSamplesInEachFill) {
          {{0, 128}, {1, 128}, {-1, 255}}},
         // Even-odd: the hole of a box drawn twice over part of it.
         {"even-odd hole", 4, {box(0, 3, 0), box(1, 1.5, 0)}, 1, 0, {{0, 128}, {-1, 128}}},
+        // A hole narrower than a pixel: two runs of one fill meet in it.
+        {"two runs in a pixel", 4, {box(0, 3, 0), box(1.3, 1.55, 0)}, 1, 1, {{0, 191}, {-1, 191}}},
     };
     for (const Case& c : cases) EXPECT_EQ(coversAt(c), c.covers) << c.name;
 }

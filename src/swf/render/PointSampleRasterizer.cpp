@@ -11,21 +11,37 @@ namespace {
 // sample counts as on it, as the original player's edges do.
 constexpr double kSubpixels = 256;
 
+// std::round, halves away from zero, without its library call: this runs for every crossing.
+double roundHalfAway(double v) {
+    // From 2^52 on every double is whole; NaN and the infinities stay as they are too.
+    if (!(std::fabs(v) < 0x1p52)) return v;
+    auto whole = static_cast<double>(static_cast<int64_t>(v));
+    double rest = v - whole;  // exact: both lie within the same power of two
+    if (rest >= 0.5)
+        whole += 1;
+    else if (rest <= -0.5)
+        whole -= 1;
+    return std::copysign(whole, v);  // -0.4 gives -0, as std::round does
+}
+
 Point onSubpixelGrid(Point p, int perSide) {
-    return {std::round(p.x * kSubpixels) / kSubpixels * perSide,
-            std::round(p.y * kSubpixels) / kSubpixels * perSide};
+    return {roundHalfAway(p.x * kSubpixels) / kSubpixels * perSide,
+            roundHalfAway(p.y * kSubpixels) / kSubpixels * perSide};
 }
 
 // Rounding error could tip an edge that runs through a sample to either side of it; held at
 // 1/65536 sample, its crossing lies exactly on the sample.
 double onCrossingGrid(double x) {
-    return std::round(x * 65536) / 65536;
+    return roundHalfAway(x * 65536) / 65536;
 }
 
 // The first sample, column or row, whose centre lies at or after `at`; `at` is bounded to
 // [low, high] first, so far away coordinates stay within an int.
 int firstCentreFrom(double at, int low, int high) {
-    return static_cast<int>(std::ceil(std::clamp(at, low - 1.0, high + 1.0) - 0.5));
+    double from = std::clamp(at, low - 1.0, high + 1.0) - 0.5;
+    // Its ceiling, within int range now: truncated, then a step up past any fraction.
+    auto whole = static_cast<int>(from);
+    return whole < from ? whole + 1 : whole;
 }
 
 int floorDivide(int a, int b) {
@@ -106,7 +122,6 @@ bool PointSampleRasterizer::rewind() {
 }
 
 void PointSampleRasterizer::enter(int style, int delta) {
-    if (style < 0) return;
     int& winding = winding_[static_cast<size_t>(style)];
     bool was = inside(winding);
     winding += delta;
@@ -139,6 +154,8 @@ void PointSampleRasterizer::addRun(int style, int from, int to) {
             rowStyles_.back().runs.clear();
         }
     }
+    rowFrom_ = std::min(rowFrom_, from);
+    rowTo_ = std::max(rowTo_, to);
     StyleSamples& samples = rowStyles_[static_cast<size_t>(slot)];
     if (!samples.runs.empty() && samples.runs.back().second == from)
         samples.runs.back().second = to;
@@ -152,6 +169,8 @@ void PointSampleRasterizer::recycleRow() {
         spareStyles_.push_back(std::move(samples));
     }
     rowStyles_.clear();
+    rowFrom_ = endColumn_;
+    rowTo_ = firstColumn_;
 }
 
 void PointSampleRasterizer::sampleRow(int row) {
@@ -175,8 +194,8 @@ void PointSampleRasterizer::sampleRow(int row) {
     insideStyles_.clear();
     for (size_t i = 0; i < crossings_.size(); ++i) {
         const Edge& edge = *crossings_[i].edge;
-        enter(edge.left, edge.direction);
-        enter(edge.right, -edge.direction);
+        if (edge.left >= 0) enter(edge.left, edge.direction);
+        if (edge.right >= 0) enter(edge.right, -edge.direction);
         if (i + 1 == crossings_.size()) continue;
         int style = highestInside();
         if (style < 0) continue;
@@ -210,54 +229,65 @@ bool PointSampleRasterizer::nextRow() {
 }
 
 void PointSampleRasterizer::covers(size_t i, agg::scanline_u8& scanline) {
-    fillScanline(std::span(rowStyles_).subspan(i, 1), scanline);
+    gatherChanges(i, 1);
+    fillScanline(scanline);
 }
 
 void PointSampleRasterizer::coversOfAll(agg::scanline_u8& scanline) {
-    fillScanline(rowStyles_, scanline);
+    gatherChanges(0, rowStyles_.size());
+    fillScanline(scanline);
+}
+
+void PointSampleRasterizer::gatherChanges(size_t first, size_t count) {
+    // Styles share no sample, so their runs' ends simply add up, once in column order.
+    changes_.clear();
+    for (size_t i = first; i < first + count; ++i)
+        for (auto [from, to] : rowStyles_[i].runs) {
+            changes_.push_back({from, 1});
+            changes_.push_back({to, -1});
+        }
+    std::sort(changes_.begin(), changes_.end(),
+              [](const CountChange& a, const CountChange& b) { return a.column < b.column; });
 }
 
 std::pair<int, int> PointSampleRasterizer::rowPixels() const {
-    int from = endColumn_, to = firstColumn_;
-    for (const StyleSamples& samples : rowStyles_)
-        for (auto [runFrom, runTo] : samples.runs) {
-            from = std::min(from, runFrom);
-            to = std::max(to, runTo);
-        }
-    return {pixelOf(from), pixelOf(to - 1) + 1};
+    return {pixelOf(rowFrom_), pixelOf(rowTo_ - 1) + 1};
 }
 
-void PointSampleRasterizer::fillScanline(std::span<const StyleSamples> styles,
-                                         agg::scanline_u8& scanline) {
-    // The count of samples along the row is a step function: each run raises it by its share
-    // of the pixels at its ends and by perSide_ over the pixels between them.
-    changes_.clear();
-    for (const StyleSamples& samples : styles)
-        for (auto [from, to] : samples.runs) {
-            int first = pixelOf(from), last = pixelOf(to - 1);
-            if (first == last) {
-                changes_.push_back({first, to - from});
-                changes_.push_back({first + 1, from - to});
-                continue;
-            }
-            int head = (first + 1) * perSide_ - from, tail = to - last * perSide_;
-            changes_.push_back({first, head});
-            if (head != perSide_) changes_.push_back({first + 1, perSide_ - head});
-            if (tail != perSide_) changes_.push_back({last, tail - perSide_});
-            changes_.push_back({last + 1, -tail});
-        }
-    std::sort(changes_.begin(), changes_.end(),
-              [](const CountChange& a, const CountChange& b) { return a.pixel < b.pixel; });
+void PointSampleRasterizer::fillScanline(agg::scanline_u8& scanline) {
     const int full = perSide_ * perSide_;
     scanline.reset_spans();
-    int count = 0;
+    auto add = [&](int pixel, int length, int samples) {
+        auto cover = static_cast<unsigned>((samples * agg::cover_full + full / 2) / full);
+        if (length == 1)
+            scanline.add_cell(pixel, cover);
+        else
+            scanline.add_span(pixel, static_cast<unsigned>(length), cover);
+    };
+    // Between two changes `depth` sample rows hold every column. The samples of a pixel the
+    // runs end in are held until the count moves past it, as the next run may share it.
+    int pixel = 0, samples = 0, depth = 0;
     for (size_t i = 0; i < changes_.size();) {
-        int pixel = changes_[i].pixel;
-        for (; i < changes_.size() && changes_[i].pixel == pixel; ++i) count += changes_[i].change;
-        if (count > 0 && i < changes_.size())
-            scanline.add_span(pixel, static_cast<unsigned>(changes_[i].pixel - pixel),
-                              static_cast<unsigned>((count * agg::cover_full + full / 2) / full));
+        int from = changes_[i].column;
+        for (; i < changes_.size() && changes_[i].column == from; ++i) depth += changes_[i].change;
+        if (depth == 0 || i == changes_.size()) continue;
+        int to = changes_[i].column;
+        int first = pixelOf(from), last = pixelOf(to - 1);
+        if (first != pixel && samples > 0) {
+            add(pixel, 1, samples);
+            samples = 0;
+        }
+        pixel = first;
+        if (first == last) {
+            samples += depth * (to - from);
+            continue;
+        }
+        add(first, 1, samples + depth * ((first + 1) * perSide_ - from));
+        if (last > first + 1) add(first + 1, last - first - 1, depth * perSide_);
+        pixel = last;
+        samples = depth * (to - last * perSide_);
     }
+    if (samples > 0) add(pixel, 1, samples);
     scanline.finalize(pixelRow_);
 }
 

@@ -13,7 +13,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <utility>
 #include <vector>
 
@@ -64,9 +63,9 @@ class PointSampleRasterizer {
         double x;
         const Edge* edge;
     };
-    // From `pixel` on, a row's count of samples changes by `change`.
+    // From sample column `column` on, the count of sample rows inside changes by `change`.
     struct CountChange {
-        int pixel;
+        int column;
         int change;
     };
     // One style's samples in the current pixel row: runs of sample columns, [from, to).
@@ -81,15 +80,18 @@ class PointSampleRasterizer {
     int pixelOf(int column) const;
     // Adds the samples of sample row `row` to the pixel row's styles.
     void sampleRow(int row);
+    // Crosses into or out of `style` (0 or more) by `delta` windings.
     void enter(int style, int delta);
     // The highest style the current point is inside, or -1.
     int highestInside();
     void addRun(int style, int from, int to);
     // Hands the row's buffers back for later rows.
     void recycleRow();
-    // Counts the samples that the styles' runs put in each pixel and puts the covers into
-    // `scanline`.
-    void fillScanline(std::span<const StyleSamples> styles, agg::scanline_u8& scanline);
+    // Puts the ends of the runs of `count` styles from rowStyles_[first] into changes_, in
+    // column order.
+    void gatherChanges(size_t first, size_t count);
+    // Counts the samples each pixel takes as changes_ say and puts the covers into `scanline`.
+    void fillScanline(agg::scanline_u8& scanline);
 
     std::vector<Edge> edges_;
     std::vector<Crossing> crossings_;  // of the edges crossing the sample row, left to right
@@ -101,6 +103,7 @@ class PointSampleRasterizer {
     std::vector<int> rowSlot_;  // per style, its index in rowStyles_ while a row is sampled, or -1
     std::vector<StyleSamples> spareStyles_;  // buffers kept for later rows
     std::vector<CountChange> changes_;
+    int rowFrom_ = 0, rowTo_ = 0;  // the sample columns the row's runs span
     Point start_, last_;
     int left_ = -1, right_ = -1;
     bool evenOdd_ = true;
