@@ -285,6 +285,24 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
              return movie.showFrame();
          },
          "_level0.instance1.instance2"},
+        {"a branch back past a list's start runs the list before it, up to that one's end", 1,
+         [] {
+             const char* append = R"(push "s"; push "s"; getVariable; push "%"; add2; setVariable)";
+             std::string a = append, b = append;
+             a.replace(a.find('%'), 1, "A");
+             b.replace(b.find('%'), 1, "B");
+             st::ActionBuilder first = code(a.c_str()), second = code(b.c_str());
+             // Over this record, the rest of the list, its 2-byte tag header, the first list
+             // and its End.
+             second.jump(static_cast<int16_t>(
+                 -(5 + second.records().size() + 2 + first.records().size() + 1)));
+             st::SwfWriter movie;
+             movie.version(8).doAction(code(R"(push "s", ""; setVariable)"));
+             movie.doAction(first).doAction(second);
+             movie.doAction(code(R"(push "s"; getVariable; trace)"));
+             return movie.showFrame();
+         },
+         "ABA"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Joined(RunMovie(c.movie(), c.frames)), c.expected) << c.name;

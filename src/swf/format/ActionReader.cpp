@@ -1,5 +1,7 @@
 #include "swf/format/ActionReader.h"
 
+#include <algorithm>
+
 namespace swf {
 
 bool ActionReader::read(std::span<const uint8_t> code, size_t& pc, size_t end,
@@ -19,6 +21,18 @@ bool ActionReader::read(std::span<const uint8_t> code, size_t& pc, size_t end,
         pc += length;
     }
     return true;
+}
+
+size_t ActionReader::reachBefore(std::span<const uint8_t> code) {
+    size_t reach = 0;
+    size_t pc = 0;
+    ActionRecord record;
+    while (read(code, pc, code.size(), record)) {
+        if (record.code != ActionCode::kJump && record.code != ActionCode::kIf) continue;
+        int64_t target = static_cast<int64_t>(pc) + branchOffset(record);
+        if (target < 0) reach = std::max(reach, static_cast<size_t>(-target));
+    }
+    return reach;
 }
 
 uint16_t ActionReader::u16Operand(const ActionRecord& record) {

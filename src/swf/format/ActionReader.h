@@ -90,6 +90,9 @@ class ActionReader {
     static std::vector<std::string> constantPool(const ActionRecord& record);
     static DefineFunctionOperands defineFunction(const ActionRecord& record);
     static TryOperands tryBlock(const ActionRecord& record);
+    // How many bytes before the list's first byte its farthest backward Jump or If lands
+    // (0 when none leaves the list that way).
+    static size_t reachBefore(std::span<const uint8_t> code);
 
     // Push's values, one at a time: next() is false after the last value, at a type the
     // player does not know, or after a value cut short (which is still given).

@@ -1,21 +1,51 @@
 #include "swf/parse/TimelineBuilder.h"
 
+#include <algorithm>
+#include <functional>
 #include <utility>
 
+#include "swf/format/ActionReader.h"
 #include "swf/format/BitReader.h"
 #include "swf/format/TagCode.h"
 #include "swf/parse/ControlTagParser.h"
 
 namespace swf {
 
-TimelineBuilder::TimelineBuilder(uint16_t declaredFrames, ParseBudget& budget, int swfVersion)
+TimelineBuilder::TimelineBuilder(uint16_t declaredFrames, ParseBudget& budget, int swfVersion,
+                                 std::span<const uint8_t> stream)
     : timeline_(std::make_shared<Timeline>(declaredFrames)),
       budget_(budget),
-      swfVersion_(swfVersion) {}
+      swfVersion_(swfVersion),
+      stream_(stream) {}
 
 void TimelineBuilder::keepBody(std::vector<uint8_t>& into, const Tag& tag) {
     if (!budget_.takeBytes(tag.body.size())) return;
     into.assign(tag.body.begin(), tag.body.end());
+}
+
+// The player runs actions where they lie among the tags: a branch back past the start of a
+// list lands in the bytes before it (another list, a tag header) and runs what it finds there,
+// up to an End action. Those bytes are kept in front of the list, with a jump over them that
+// starts it.
+void TimelineBuilder::keepActions(std::vector<uint8_t>& into, std::span<const uint8_t> code) {
+    const uint8_t* begin = stream_.data();
+    const uint8_t* end = begin + stream_.size();
+    bool inStream = !stream_.empty() && !std::less<>()(code.data(), begin) &&
+                    !std::less<>()(end, code.data() + code.size());
+    size_t before = inStream ? static_cast<size_t>(code.data() - begin) : 0;
+    // A branch reaches at most 32768 bytes back: the lead's jump offset fits its operand.
+    size_t lead = std::min(ActionReader::reachBefore(code), before);
+    constexpr size_t kJumpSize = 5;
+    size_t size = code.size() + (lead > 0 ? kJumpSize + lead : 0);
+    if (!budget_.takeBytes(size)) return;
+    into.clear();
+    into.reserve(size);
+    if (lead > 0) {
+        into.assign({static_cast<uint8_t>(ActionCode::kJump), 2, 0, static_cast<uint8_t>(lead),
+                     static_cast<uint8_t>(lead >> 8)});
+        into.insert(into.end(), code.data() - lead, code.data());
+    }
+    into.insert(into.end(), code.begin(), code.end());
 }
 
 void TimelineBuilder::addPlaceObject(const Tag& tag) {
@@ -34,9 +64,8 @@ void TimelineBuilder::addInitAction(const Tag& tag) {
     BitReader in(tag.body);
     InitAction action;
     action.spriteId = in.u16();
-    if (in.overrun() || !budget_.takeBytes(in.remaining())) return;
-    auto code = in.bytes(in.remaining());
-    action.code.assign(code.begin(), code.end());
+    if (in.overrun()) return;
+    keepActions(action.code, in.bytes(in.remaining()));
     action.tagsBefore = current_.tags.size();
     current_.initActions.push_back(std::move(action));
     currentUsed_ = true;
@@ -96,7 +125,7 @@ bool TimelineBuilder::add(const Tag& tag) {
             return true;
         case TagCode::DoAction:
             current_.tags.emplace_back(DoAction{});
-            keepBody(std::get<DoAction>(current_.tags.back()).code, tag);
+            keepActions(std::get<DoAction>(current_.tags.back()).code, tag.body);
             currentUsed_ = true;
             return true;
         case TagCode::DoInitAction:
