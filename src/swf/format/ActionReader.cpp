@@ -23,7 +23,10 @@ bool ActionReader::read(std::span<const uint8_t> code, size_t& pc, size_t end,
     return true;
 }
 
-size_t ActionReader::reachBefore(std::span<const uint8_t> code) {
+std::vector<uint8_t> ActionReader::keepInPlace(std::span<const uint8_t> before,
+                                               std::span<const uint8_t> code) {
+    // How far back the farthest branch lands: at most 32768 bytes, so the jump over the
+    // kept bytes fits its operand.
     size_t reach = 0;
     size_t pc = 0;
     ActionRecord record;
@@ -32,7 +35,16 @@ size_t ActionReader::reachBefore(std::span<const uint8_t> code) {
         int64_t target = static_cast<int64_t>(pc) + branchOffset(record);
         if (target < 0) reach = std::max(reach, static_cast<size_t>(-target));
     }
-    return reach;
+    size_t lead = std::min(reach, before.size());
+    std::vector<uint8_t> out;
+    out.reserve(code.size() + (lead > 0 ? 5 + lead : 0));
+    if (lead > 0) {
+        out.assign({static_cast<uint8_t>(ActionCode::kJump), 2, 0, static_cast<uint8_t>(lead),
+                    static_cast<uint8_t>(lead >> 8)});
+        out.insert(out.end(), before.end() - static_cast<std::ptrdiff_t>(lead), before.end());
+    }
+    out.insert(out.end(), code.begin(), code.end());
+    return out;
 }
 
 uint16_t ActionReader::u16Operand(const ActionRecord& record) {

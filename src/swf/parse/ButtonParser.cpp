@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "swf/format/ActionReader.h"
 #include "swf/format/BitReader.h"
 #include "swf/parse/ControlTagParser.h"
 
@@ -19,8 +20,8 @@ std::vector<ButtonAction> conditionActions(std::span<const uint8_t> body, size_t
         ButtonAction action;
         action.conditions = static_cast<uint16_t>(body[at + 2] | (body[at + 3] & 0x01) << 8);
         action.keyPress = body[at + 3] >> 1;
-        action.code.assign(body.begin() + static_cast<std::ptrdiff_t>(at + 4),
-                           body.begin() + static_cast<std::ptrdiff_t>(end));
+        action.code =
+            ActionReader::keepInPlace(body.first(at + 4), body.subspan(at + 4, end - at - 4));
         actions.push_back(std::move(action));
         if (size == 0) break;
         at = end;
@@ -69,7 +70,8 @@ std::shared_ptr<ButtonCharacter> ButtonParser::parse(std::span<const uint8_t> bo
         size_t at = in.position();
         if (!in.overrun() && at < body.size())
             actions.push_back(ButtonAction{kOverDownToOverUp, 0,
-                                           {body.begin() + static_cast<std::ptrdiff_t>(at), body.end()}});
+                                           ActionReader::keepInPlace(body.first(at),
+                                                                     body.subspan(at))});
     } else {
         actions = conditionActions(body, actionsAt);
     }

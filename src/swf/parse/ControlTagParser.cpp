@@ -1,5 +1,6 @@
 #include "swf/parse/ControlTagParser.h"
 
+#include "swf/format/ActionReader.h"
 #include "swf/format/BitReader.h"
 #include "swf/format/TagCode.h"
 
@@ -47,8 +48,8 @@ std::vector<ClipActionRecord> ControlTagParser::parseClipActions(std::span<const
             record.keyCode = in.u8();
             --size;
         }
-        auto code = in.bytes(size);
-        record.code.assign(code.begin(), code.end());
+        size_t at = in.position();
+        record.code = ActionReader::keepInPlace(data.first(at), in.bytes(size));
         records.push_back(std::move(record));
     }
     return records;

@@ -23,29 +23,15 @@ void TimelineBuilder::keepBody(std::vector<uint8_t>& into, const Tag& tag) {
     into.assign(tag.body.begin(), tag.body.end());
 }
 
-// The player runs actions where they lie among the tags: a branch back past the start of a
-// list lands in the bytes before it (another list, a tag header) and runs what it finds there,
-// up to an End action. Those bytes are kept in front of the list, with a jump over them that
-// starts it.
+// A branch back past a list's start lands in the tags before it (see keepInPlace).
 void TimelineBuilder::keepActions(std::vector<uint8_t>& into, std::span<const uint8_t> code) {
     const uint8_t* begin = stream_.data();
     const uint8_t* end = begin + stream_.size();
     bool inStream = !stream_.empty() && !std::less<>()(code.data(), begin) &&
                     !std::less<>()(end, code.data() + code.size());
     size_t before = inStream ? static_cast<size_t>(code.data() - begin) : 0;
-    // A branch reaches at most 32768 bytes back: the lead's jump offset fits its operand.
-    size_t lead = std::min(ActionReader::reachBefore(code), before);
-    constexpr size_t kJumpSize = 5;
-    size_t size = code.size() + (lead > 0 ? kJumpSize + lead : 0);
-    if (!budget_.takeBytes(size)) return;
-    into.clear();
-    into.reserve(size);
-    if (lead > 0) {
-        into.assign({static_cast<uint8_t>(ActionCode::kJump), 2, 0, static_cast<uint8_t>(lead),
-                     static_cast<uint8_t>(lead >> 8)});
-        into.insert(into.end(), code.data() - lead, code.data());
-    }
-    into.insert(into.end(), code.begin(), code.end());
+    std::vector<uint8_t> kept = ActionReader::keepInPlace(stream_.first(before), code);
+    if (budget_.takeBytes(kept.size())) into = std::move(kept);
 }
 
 void TimelineBuilder::addPlaceObject(const Tag& tag) {
