@@ -23,14 +23,17 @@ void TimelineBuilder::keepBody(std::vector<uint8_t>& into, const Tag& tag) {
     into.assign(tag.body.begin(), tag.body.end());
 }
 
-// A branch back past a list's start lands in the tags before it (see keepInPlace).
+// A branch back past a list's start lands in the tags before it (see keepInPlace). A list
+// keeps at most the bytes since the one before it began: what lists keep never overlaps.
 void TimelineBuilder::keepActions(std::vector<uint8_t>& into, std::span<const uint8_t> code) {
     const uint8_t* begin = stream_.data();
     const uint8_t* end = begin + stream_.size();
     bool inStream = !stream_.empty() && !std::less<>()(code.data(), begin) &&
                     !std::less<>()(end, code.data() + code.size());
-    size_t before = inStream ? static_cast<size_t>(code.data() - begin) : 0;
-    std::vector<uint8_t> kept = ActionReader::keepInPlace(stream_.first(before), code);
+    size_t at = inStream ? static_cast<size_t>(code.data() - begin) : 0;
+    size_t from = std::min(listsFrom_, at);
+    if (inStream) listsFrom_ = at;
+    std::vector<uint8_t> kept = ActionReader::keepInPlace(stream_.subspan(from, at - from), code);
     if (budget_.takeBytes(kept.size())) into = std::move(kept);
 }
 

@@ -38,6 +38,7 @@ class TimelineBuilder {
     ParseBudget& budget_;
     int swfVersion_;
     std::span<const uint8_t> stream_;
+    size_t listsFrom_ = 0;  // where in the stream the last action list kept began
 };
 
 }  // namespace swf
