@@ -44,6 +44,15 @@ st::SwfWriter removedInFrameTwo(std::vector<st::ClipAction> handlers) {
     return movie;
 }
 
+// Lists appending "A" and "B" to s, the second branching back over `between` bytes to the first.
+std::pair<st::ActionBuilder, st::ActionBuilder> appendAThenBAndBack(int between) {
+    const std::string head = R"(push "s"; push "s"; getVariable; push ")";
+    const std::string tail = R"("; add2; setVariable)";
+    st::ActionBuilder a = code((head + "A" + tail).c_str()), b = code((head + "B" + tail).c_str());
+    b.jump(static_cast<int16_t>(-6 - between - int(a.records().size() + b.records().size())));
+    return {a, b};
+}
+
 struct Case {
     const char* name;
     int frames;
@@ -285,6 +294,18 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
              return movie.showFrame();
          },
          "_level0.instance1.instance2"},
+        {"a branch back past a list's start runs the list before it (a frame's, a handler's)", 2,
+         [] {
+             auto [a, b] = appendAThenBAndBack(2);  // a tag header between
+             auto [c, d] = appendAThenBAndBack(8);  // a handler's events and size between
+             st::SwfWriter movie = withSprite();
+             movie.placeObject2({.depth = 1, .character = 1, .name = "c",
+                                 .clipActions = {{st::kClipLoad, 0, c}, {st::kClipLoad, 0, d}}});
+             movie.doAction(a).doAction(b).showFrame();
+             return movie.doAction(code(R"(push "s"; getVariable; trace; push "c.s"; getVariable
+                                           trace)")).showFrame();
+         },
+         "undefinedABA\nundefinedABA"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Joined(RunMovie(c.movie(), c.frames)), c.expected) << c.name;

@@ -1,5 +1,7 @@
 #include "swf/format/ActionReader.h"
 
+#include <algorithm>
+
 namespace swf {
 
 bool ActionReader::read(std::span<const uint8_t> code, size_t& pc, size_t end,
@@ -19,6 +21,30 @@ bool ActionReader::read(std::span<const uint8_t> code, size_t& pc, size_t end,
         pc += length;
     }
     return true;
+}
+
+std::vector<uint8_t> ActionReader::keepInPlace(std::span<const uint8_t> before,
+                                               std::span<const uint8_t> code) {
+    // How far back the farthest branch lands: at most 32768 bytes, so the jump over the
+    // kept bytes fits its operand.
+    size_t reach = 0;
+    size_t pc = 0;
+    ActionRecord record;
+    while (read(code, pc, code.size(), record)) {
+        if (record.code != ActionCode::kJump && record.code != ActionCode::kIf) continue;
+        int64_t target = static_cast<int64_t>(pc) + branchOffset(record);
+        if (target < 0) reach = std::max(reach, static_cast<size_t>(-target));
+    }
+    size_t lead = std::min(reach, before.size());
+    std::vector<uint8_t> out;
+    out.reserve(code.size() + (lead > 0 ? 5 + lead : 0));
+    if (lead > 0) {
+        out.assign({static_cast<uint8_t>(ActionCode::kJump), 2, 0, static_cast<uint8_t>(lead),
+                    static_cast<uint8_t>(lead >> 8)});
+        out.insert(out.end(), before.end() - static_cast<std::ptrdiff_t>(lead), before.end());
+    }
+    out.insert(out.end(), code.begin(), code.end());
+    return out;
 }
 
 uint16_t ActionReader::u16Operand(const ActionRecord& record) {

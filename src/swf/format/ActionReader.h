@@ -90,6 +90,11 @@ class ActionReader {
     static std::vector<std::string> constantPool(const ActionRecord& record);
     static DefineFunctionOperands defineFunction(const ActionRecord& record);
     static TryOperands tryBlock(const ActionRecord& record);
+    // The list `code` as the player runs it where it lies, `before` being the bytes in front of
+    // it: a Jump or If back past its start lands there and runs what it finds, up to an End.
+    // The bytes such a branch reaches come first, with a jump over them that starts the list.
+    static std::vector<uint8_t> keepInPlace(std::span<const uint8_t> before,
+                                            std::span<const uint8_t> code);
 
     // Push's values, one at a time: next() is false after the last value, at a type the
     // player does not know, or after a value cut short (which is still given).

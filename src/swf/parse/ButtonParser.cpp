@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "swf/format/ActionReader.h"
 #include "swf/format/BitReader.h"
 #include "swf/parse/ControlTagParser.h"
 
@@ -12,6 +13,8 @@ namespace {
 // conditions and key, then its actions up to the next record.
 std::vector<ButtonAction> conditionActions(std::span<const uint8_t> body, size_t at) {
     std::vector<ButtonAction> actions;
+    // Each list keeps at most the bytes since the one before it began (see keepInPlace).
+    size_t from = 0;
     while (at + 4 <= body.size()) {
         size_t size = body[at] | size_t{body[at + 1]} << 8;
         size_t end = size == 0 ? body.size() : std::min(body.size(), at + size);
@@ -19,8 +22,9 @@ std::vector<ButtonAction> conditionActions(std::span<const uint8_t> body, size_t
         ButtonAction action;
         action.conditions = static_cast<uint16_t>(body[at + 2] | (body[at + 3] & 0x01) << 8);
         action.keyPress = body[at + 3] >> 1;
-        action.code.assign(body.begin() + static_cast<std::ptrdiff_t>(at + 4),
-                           body.begin() + static_cast<std::ptrdiff_t>(end));
+        action.code = ActionReader::keepInPlace(body.subspan(from, at + 4 - from),
+                                                body.subspan(at + 4, end - at - 4));
+        from = at + 4;
         actions.push_back(std::move(action));
         if (size == 0) break;
         at = end;
@@ -69,7 +73,8 @@ std::shared_ptr<ButtonCharacter> ButtonParser::parse(std::span<const uint8_t> bo
         size_t at = in.position();
         if (!in.overrun() && at < body.size())
             actions.push_back(ButtonAction{kOverDownToOverUp, 0,
-                                           {body.begin() + static_cast<std::ptrdiff_t>(at), body.end()}});
+                                           ActionReader::keepInPlace(body.first(at),
+                                                                     body.subspan(at))});
     } else {
         actions = conditionActions(body, actionsAt);
     }

@@ -66,7 +66,7 @@ std::shared_ptr<Character> CharacterParser::parseSprite(const Tag& tag,
     uint16_t id = in.u16();
     uint16_t frames = in.u16();
     if (in.overrun()) return nullptr;
-    TimelineBuilder builder(frames, context.budget, context.swfVersion);
+    TimelineBuilder builder(frames, context.budget, context.swfVersion, tag.body.subspan(4));
     TagStream stream(tag.body.subspan(4));
     Tag inner;
     // Definitions inside a sprite are not allowed; they are skipped with everything unknown.

@@ -1,5 +1,6 @@
 #include "swf/parse/ControlTagParser.h"
 
+#include "swf/format/ActionReader.h"
 #include "swf/format/BitReader.h"
 #include "swf/format/TagCode.h"
 
@@ -35,6 +36,8 @@ std::vector<ClipActionRecord> ControlTagParser::parseClipActions(std::span<const
     in.u16();                        // reserved
     readClipEvents(in, swfVersion);  // the union of the records' events
     std::vector<ClipActionRecord> records;
+    // Each list keeps at most the bytes since the one before it began (see keepInPlace).
+    size_t from = 0;
     // Each record takes at least six bytes, so the loop ends with the data.
     while (!in.overrun()) {
         ClipActionRecord record;
@@ -47,8 +50,9 @@ std::vector<ClipActionRecord> ControlTagParser::parseClipActions(std::span<const
             record.keyCode = in.u8();
             --size;
         }
-        auto code = in.bytes(size);
-        record.code.assign(code.begin(), code.end());
+        size_t at = in.position();
+        record.code = ActionReader::keepInPlace(data.subspan(from, at - from), in.bytes(size));
+        from = at;
         records.push_back(std::move(record));
     }
     return records;

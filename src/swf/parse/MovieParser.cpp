@@ -84,7 +84,7 @@ void MovieParser::readTags(std::span<const uint8_t> tags, SwfMovie& movie,
     context.dictionary = &movie.dictionary;
     context.budget = budget;
     context.swfVersion = movie.header.version;
-    TimelineBuilder timeline(movie.header.frameCount, context.budget, movie.header.version);
+    TimelineBuilder timeline(movie.header.frameCount, context.budget, movie.header.version, tags);
     TagStream stream(tags);
     Tag tag;
     bool sawEnd = false;

@@ -1,21 +1,40 @@
 #include "swf/parse/TimelineBuilder.h"
 
+#include <algorithm>
+#include <functional>
 #include <utility>
 
+#include "swf/format/ActionReader.h"
 #include "swf/format/BitReader.h"
 #include "swf/format/TagCode.h"
 #include "swf/parse/ControlTagParser.h"
 
 namespace swf {
 
-TimelineBuilder::TimelineBuilder(uint16_t declaredFrames, ParseBudget& budget, int swfVersion)
+TimelineBuilder::TimelineBuilder(uint16_t declaredFrames, ParseBudget& budget, int swfVersion,
+                                 std::span<const uint8_t> stream)
     : timeline_(std::make_shared<Timeline>(declaredFrames)),
       budget_(budget),
-      swfVersion_(swfVersion) {}
+      swfVersion_(swfVersion),
+      stream_(stream) {}
 
 void TimelineBuilder::keepBody(std::vector<uint8_t>& into, const Tag& tag) {
     if (!budget_.takeBytes(tag.body.size())) return;
     into.assign(tag.body.begin(), tag.body.end());
+}
+
+// A branch back past a list's start lands in the tags before it (see keepInPlace). A list
+// keeps at most the bytes since the one before it began: what lists keep never overlaps.
+void TimelineBuilder::keepActions(std::vector<uint8_t>& into, std::span<const uint8_t> code) {
+    const uint8_t* begin = stream_.data();
+    const uint8_t* end = begin + stream_.size();
+    bool inStream = !stream_.empty() && !std::less<>()(code.data(), begin) &&
+                    !std::less<>()(end, code.data() + code.size());
+    size_t at = inStream ? static_cast<size_t>(code.data() - begin) : 0;
+    size_t from = std::min(listsFrom_, at);
+    if (inStream) listsFrom_ = at;
+    std::vector<uint8_t> kept = ActionReader::keepInPlace(stream_.subspan(from, at - from), code);
+    if (budget_.takeBytes(kept.size())) into = std::move(kept);
 }
 
 void TimelineBuilder::addPlaceObject(const Tag& tag) {
@@ -34,9 +53,8 @@ void TimelineBuilder::addInitAction(const Tag& tag) {
     BitReader in(tag.body);
     InitAction action;
     action.spriteId = in.u16();
-    if (in.overrun() || !budget_.takeBytes(in.remaining())) return;
-    auto code = in.bytes(in.remaining());
-    action.code.assign(code.begin(), code.end());
+    if (in.overrun()) return;
+    keepActions(action.code, in.bytes(in.remaining()));
     action.tagsBefore = current_.tags.size();
     current_.initActions.push_back(std::move(action));
     currentUsed_ = true;
@@ -96,7 +114,7 @@ bool TimelineBuilder::add(const Tag& tag) {
             return true;
         case TagCode::DoAction:
             current_.tags.emplace_back(DoAction{});
-            keepBody(std::get<DoAction>(current_.tags.back()).code, tag);
+            keepActions(std::get<DoAction>(current_.tags.back()).code, tag.body);
             currentUsed_ = true;
             return true;
         case TagCode::DoInitAction:
