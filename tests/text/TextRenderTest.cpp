@@ -267,4 +267,10 @@ TEST(TextRenderTest, GlyphsOfARunMeetWithoutASeam) {
     canvas.clear({255, 255, 255, 255});
     field.draw(canvas, kTwipsToPixels, {}, dictionary);
     EXPECT_EQ(pixel(canvas, 12, 14), (std::array<int, 4>{0, 0, 255, 255}));
+
+    // Where glyphs overlap, both still fill: no hole where the outlines cross twice.
+    field.setText("<p><font letterSpacing=\"-5\">aa</font></p>", true);
+    canvas.clear({255, 255, 255, 255});
+    field.draw(canvas, kTwipsToPixels, {}, dictionary);
+    EXPECT_EQ(pixel(canvas, 8, 14), (std::array<int, 4>{0, 0, 255, 255}));
 }

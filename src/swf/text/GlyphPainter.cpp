@@ -22,6 +22,8 @@ void DrawGlyphRun(Canvas& canvas, std::span<const RunGlyph> glyphs, const Matrix
                   Rgba color, const ColorTransform& cxform) {
     Shape run;
     run.fills.push_back(FillStyle{});
+    // Counted by winding, so that where two glyphs overlap both stay filled.
+    run.nonZeroWinding = true;
     for (const RunGlyph& glyph : glyphs) {
         if (!glyph.shape) continue;
         const Point at = glyph.offset;
