@@ -54,6 +54,14 @@ std::shared_ptr<const SwfMovie> MovieClip::ownerMovie() const {
     return root.movie_ ? root.movie_ : context().moviePointer();
 }
 
+Drawing& MovieClip::drawing() {
+    if (!drawing_)
+        drawing_ = std::make_unique<Drawing>(ownerMovie()->actionScript3
+                                                 ? Drawing::LineReach::HalfWidth
+                                                 : Drawing::LineReach::WholeWidth);
+    return *drawing_;
+}
+
 int MovieClip::swfVersion() const {
     return ownerMovie()->header.version;
 }

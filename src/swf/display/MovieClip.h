@@ -81,10 +81,7 @@ class MovieClip : public DisplayObject, public SoundClip {
     DisplayList* children() override { return &displayList_; }
     MovieClip* asMovieClip() override { return this; }
     // What scripts drew into the clip, below its children; made when first drawn into.
-    Drawing& drawing() {
-        if (!drawing_) drawing_ = std::make_unique<Drawing>();
-        return *drawing_;
-    }
+    Drawing& drawing();
     const Drawing* drawingIfAny() const { return drawing_.get(); }
     Rect localBounds() const override;
     bool streamAudible() const override;

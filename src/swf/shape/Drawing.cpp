@@ -27,7 +27,7 @@ struct Extent {
 }  // namespace
 
 void Drawing::clear() {
-    *this = Drawing();
+    *this = Drawing(reach_);
 }
 
 void Drawing::lineStyle(std::optional<LineStyle> style) {
@@ -154,7 +154,7 @@ const Shape& Drawing::shape() const {
     for (const ShapePath& path : shape.paths) {
         double margin = 0;
         if (path.line > 0 && path.line <= shape.lines.size())
-            margin = shape.lines[path.line - 1].width;
+            margin = shape.lines[path.line - 1].width / (reach_ == LineReach::WholeWidth ? 1.0 : 2.0);
         for (const Edge& edge : path.edges) {
             extent.add(edge.from, margin);
             extent.add(edge.to, margin);

@@ -16,6 +16,12 @@ class Drawing {
   public:
     static constexpr size_t kMaxEdges = 1'000'000;
 
+    // How far a line's extent reaches past its path: ActionScript 1 and 2 count the line's
+    // whole thickness, ActionScript 3's Graphics half of it.
+    enum class LineReach { WholeWidth, HalfWidth };
+
+    explicit Drawing(LineReach reach = LineReach::WholeWidth) : reach_(reach) {}
+
     void clear();
     // No style ends the lines.
     void lineStyle(std::optional<LineStyle> style);
@@ -35,6 +41,7 @@ class Drawing {
     void endStroke();
     void closeFillPath();
 
+    LineReach reach_;
     Shape committed_;
     uint32_t layer_ = 0;
     Point pen_;
