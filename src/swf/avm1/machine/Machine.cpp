@@ -967,6 +967,8 @@ void Machine::watch(Object* object, const std::string& name, Object* callback, c
 }
 
 bool Machine::unwatch(Object* object, const std::string& name) {
+    // A getter/setter pair holds on to its watch: only deleting the pair frees it.
+    if (const Property* p = object->findOwn(name); p && p->isVirtual()) return false;
     auto it = std::find_if(watches_.begin(), watches_.end(), [&](const Watch& w) {
         return w.object == object && namesEqual(w.name, name);
     });
