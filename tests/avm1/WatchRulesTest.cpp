@@ -108,6 +108,17 @@ TEST(WatchRules, OldValuesStoredValuesAndWhenTheWatcherRuns) {
          "a getter reads the outermost assignment",
          7, kSelfCallingPair, "65\nb\n130\n130"},
         {"the same pairs before SWF 7", 6, kSelfCallingPair, "1\nb\n2\n2"},
+        {"addProperty over a watched plain property: the watcher's answer is kept, a pair put "
+         "over a pair calls none; unwatch fails on a pair until it is deleted", 7,
+         R"(push "o", "x", 1, 1; initObject; setVariable)" + Watch("o", "x") +
+             getterSetterPair.substr(getterSetterPair.find("function")) +
+             R"(push "set"; getVariable; push "get"; getVariable; push "x", 3, "o"; getVariable
+                push "addProperty"; callMethod; pop
+                push "x", 1, "o"; getVariable; push "unwatch"; callMethod; trace
+                push "o"; getVariable; push "x", 2; setMember
+                push "o"; getVariable; push "x"; delete; pop
+                push "x", 1, "o"; getVariable; push "unwatch"; callMethod; trace)",
+         "watch x old 1 new undefined\nfalse\nwatch x old undefined! new 2\nset 2!\ntrue"},
         {"unwatch answers whether there was a watch, and the watcher runs no more", 8,
          R"(push "o", "x", 1, 1; initObject; setVariable)" + Watch("o", "x") +
              R"(push "x", 1, "o"; getVariable; push "unwatch"; callMethod; trace

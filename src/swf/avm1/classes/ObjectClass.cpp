@@ -121,10 +121,17 @@ Value objectAddProperty(Machine& m, Object* self, std::span<const Value> args) {
     p.setter = setter;
     p.accessorId = m.newAccessorId();
     // The value it replaces stays with the property: a watcher sees it as the old value.
-    if (Property* old = self->findOwn(name)) {
-        p.flags = old->flags;
-        p.value = old->value;
+    Property* old = self->findOwn(name);
+    if (old) p.value = old->value;
+    // Turning a plain or missing property into a pair assigns it through its watcher, which
+    // sees undefined as the new value; what it answers is the value the pair keeps.
+    if (!(old && old->isVirtual())) {
+        Value kept;
+        if (m.runWatcher(self, name, kept)) p.value = kept;
+        // The watcher may have changed the property; the flags are those it has now.
+        old = self->findOwn(name);
     }
+    if (old) p.flags = old->flags;
     self->defineOwn(name, p);
     return Value(true);
 }

@@ -547,29 +547,33 @@ Object* Machine::holderOf(Object* object, std::string_view name) {
     return nullptr;
 }
 
+bool Machine::runWatcher(Object* object, std::string_view name, Value& value) {
+    auto watch = std::find_if(watches_.begin(), watches_.end(), [&](const Watch& w) {
+        return w.object == object && namesEqual(w.name, name);
+    });
+    if (watch == watches_.end()) return false;
+    // Copied: reading the old value may run a script that watches or unwatches.
+    const Watch w = *watch;
+    // The old value is what the property on the chain holds, read without its getter: a
+    // getter/setter pair (the player's own ones too, a text field's text, ...) shows none.
+    Object* holder = object;
+    Property* p = nullptr;
+    for (int depth = 0; holder && !p && depth < kMaxPrototypeChain; ++depth)
+        if (!(p = holder->findOwn(name))) holder = holder->proto();
+    // A watcher of a getter/setter pair counts its levels with the pair's.
+    AccessorLevel level(*this, p && p->isVirtual() ? p->accessorId : w.id);
+    if (!level.entered()) return false;
+    Value old = p ? p->value : get(Value(object), name);
+    Value args[4] = {Value(w.name), old, value, w.data};
+    value = call(Value(w.callback), object, args);
+    return true;
+}
+
 void Machine::set(const Value& target, std::string_view name, const Value& given) {
     Object* object = liveObject(target.asObject());
     if (!object) return;
     Value value = given;
-    auto watch = std::find_if(watches_.begin(), watches_.end(), [&](const Watch& w) {
-        return w.object == object && namesEqual(w.name, name);
-    });
-    if (watch != watches_.end()) {
-        // The watcher sees the old and new values and returns what is stored.
-        // The old value is what the property on the chain holds, read without its getter: a
-        // getter/setter pair (the player's own ones too, a text field's text, ...) shows none.
-        Object* holder = object;
-        Property* p = nullptr;
-        for (int depth = 0; holder && !p && depth < kMaxPrototypeChain; ++depth)
-            if (!(p = holder->findOwn(name))) holder = holder->proto();
-        // A watcher of a getter/setter pair counts its levels with the pair's.
-        AccessorLevel level(*this, p && p->isVirtual() ? p->accessorId : watch->id);
-        if (level.entered()) {
-            Value old = p ? p->value : get(Value(object), name);
-            Value args[4] = {Value(watch->name), old, value, watch->data};
-            value = call(Value(watch->callback), object, args);
-        }
-    }
+    runWatcher(object, name, value);
     if (namesEqual(name, "__proto__")) {
         object->setProto(value.asObject());
         if (value.isObject())
@@ -963,6 +967,8 @@ void Machine::watch(Object* object, const std::string& name, Object* callback, c
 }
 
 bool Machine::unwatch(Object* object, const std::string& name) {
+    // A getter/setter pair holds on to its watch: only deleting the pair frees it.
+    if (const Property* p = object->findOwn(name); p && p->isVirtual()) return false;
     auto it = std::find_if(watches_.begin(), watches_.end(), [&](const Watch& w) {
         return w.object == object && namesEqual(w.name, name);
     });

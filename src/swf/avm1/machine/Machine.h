@@ -306,6 +306,9 @@ class Machine {
     // Object.watch: `callback(name, old, new, data)` decides what an assignment stores.
     void watch(Object* object, const std::string& name, Object* callback, const Value& data);
     bool unwatch(Object* object, const std::string& name);
+    // Puts `value`, about to be stored under a watched `name`, through the watcher; false
+    // when none watches it there (or the bound kept the watcher from running).
+    bool runWatcher(Object* object, std::string_view name, Value& value);
 
     Timers& timers() { return timers_; }
     const Timers& timers() const { return timers_; }
