@@ -1,6 +1,7 @@
 // The timeline as scripts see it across frames: removed clips and their unload handlers,
-// gotos that rebuild the display list, gotos past the end or to labels, and the default names
-// of a button's clips. The expected lines are what the original player prints.
+// gotos that rebuild the display list, gotos past the end or to labels, and default names
+// (a button's clips, what a loop back keeps). The expected lines are what the original player
+// prints.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include "avm1/ScriptRun.h"
 #include "support/ButtonBuilder.h"
 #include "support/ClipAction.h"
+#include "support/ShapeBuilder.h"
 #include "support/SwfWriter.h"
 
 namespace {
@@ -294,6 +296,14 @@ TEST(TimelineOrder, FramesGotosAndUnloadsFollowThePlayer) {
              return movie.showFrame();
          },
          "_level0.instance1.instance2"},
+        {"a loop back spends a number on each unnamed clip it keeps, none on shapes or names", 4,
+         [] {
+             st::SwfWriter movie = withSprite(R"(push "this"; getVariable; trace)");
+             movie.defineShape(3, st::ShapeBuilder()).place(1, 1).place(3, 2);
+             movie.placeObject2({.depth = 3, .character = 1, .name = "n"}).showFrame();
+             return movie.place(1, 4).showFrame();
+         },
+         "_level0.instance1\n_level0.n\n_level0.instance2\n_level0.instance4"},
         {"a branch back past a list's start runs the list before it (a frame's, a handler's)", 2,
          [] {
              auto [a, b] = appendAThenBAndBack(2);  // a tag header between

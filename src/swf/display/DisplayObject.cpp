@@ -33,15 +33,20 @@ void DisplayObject::setName(std::string name) {
     if (holdingList_) holdingList_->renamed(*this, previous);
 }
 
-void DisplayObject::takeDefaultName() {
-    if (!asMovieClip() && !isButton() && !isEditText()) return;
+bool DisplayObject::takesNumber(bool named) {
     // ActionScript 3 numbers every such object it makes, named or not.
-    if (context_.movie().actionScript3) {
-        int number = context_.nextInstanceNumber();
-        if (name_.empty()) setName("instance" + std::to_string(number));
-        return;
-    }
-    if (name_.empty()) setName("instance" + std::to_string(context_.nextInstanceNumber()));
+    return (asMovieClip() || isButton() || isEditText()) &&
+           (!named || context_.movie().actionScript3);
+}
+
+void DisplayObject::takeDefaultName() {
+    if (!takesNumber(!name_.empty())) return;
+    int number = context_.nextInstanceNumber();
+    if (name_.empty()) setName("instance" + std::to_string(number));
+}
+
+void DisplayObject::spendDefaultNumber(bool named) {
+    if (takesNumber(named)) context_.nextInstanceNumber();
 }
 
 bool DisplayObject::startUnload() {

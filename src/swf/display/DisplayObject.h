@@ -53,6 +53,9 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     void setName(std::string name);
     // Unnamed clips, buttons and text fields get the player's next default name ("instance1").
     void takeDefaultName();
+    // Spends the number a fresh object of this kind, placed with or without a name, would take:
+    // a timeline going back makes its placements anew and keeps the objects still standing.
+    void spendDefaultNumber(bool named);
     uint16_t clipDepth() const { return clipDepth_; }
     bool visible() const { return visible_; }
     void setVisible(bool visible) { visible_ = visible; }
@@ -179,6 +182,9 @@ class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
     MovieContext& context() const { return context_; }
 
   private:
+    // Whether making this object, with or without a name, takes the next default-name number.
+    bool takesNumber(bool named);
+
     MovieContext& context_;
     std::shared_ptr<const Character> character_;
     int depth_ = 0;

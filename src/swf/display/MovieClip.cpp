@@ -332,7 +332,8 @@ void MovieClip::rewindTo(int frame) {
             }
         }
     }
-    if (ownerMovie() && !ownerMovie()->actionScript3) {
+    bool actionScript2 = ownerMovie() && !ownerMovie()->actionScript3;
+    if (actionScript2) {
         for (const PlaceObject& state : passed) {
             std::shared_ptr<DisplayObject> standing = displayList_.at(state.depth);
             if (standing) displayList_.takeOut(state.depth);
@@ -362,11 +363,18 @@ void MovieClip::rewindTo(int frame) {
         }
     }
     // New objects start in the order of their tags around the frame's actions, as when the
-    // frame is played forward.
+    // frame is played forward. An object that stays still costs the number its placement's
+    // new object took before the player kept the old one instead.
     for (bool late : {false, true}) {
         if (late) queueActions(frame);
-        for (const auto& [depth, state] : wanted)
-            if (afterActions[depth] == late && !displayList_.at(depth)) instantiate(state, nullptr);
+        for (const auto& [depth, state] : wanted) {
+            if (afterActions[depth] != late) continue;
+            std::shared_ptr<DisplayObject> standing = displayList_.at(depth);
+            if (!standing)
+                instantiate(state, nullptr);
+            else if (actionScript2 && state.characterId)
+                standing->spendDefaultNumber(state.name.has_value());
+        }
     }
 }
 
