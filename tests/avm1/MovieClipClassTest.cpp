@@ -35,6 +35,14 @@ std::string showRect(std::string_view name) {
     return show(n + ".xMin") + show(n + ".xMax") + show(n + ".yMin") + show(n + ".yMax");
 }
 
+// A square filled from `from` to `to` px on both axes, drawn into the clip in variable `name`.
+std::string drawSquare(std::string_view name, int from, int to) {
+    std::string a = std::to_string(from), b = std::to_string(to), out;
+    for (auto [x, y] : {std::pair{a, a}, {b, a}, {b, b}, {a, b}})
+        out += call(name, out.empty() ? "moveTo" : "lineTo", {x, y}) + "pop\n";
+    return call(name, "beginFill", {"255"}) + "pop\n" + out;
+}
+
 // Character 2: a clip holding a red rectangle (character 1) of the size given in twips.
 void defineRedBox(st::SwfWriter& movie, int width, int height) {
     st::ShapeBuilder rectangle;
@@ -323,6 +331,15 @@ TEST(MovieClipClass, ContainersAndPlacementFieldsFollowThePlayer) {
          "normal\nadd\nmultiply\nmultiply\nfalse\ntrue\n0"},
         {"the placement fields are not there before version 8", 7, show("box.blendMode"),
          "undefined"},
+        {"a drawing's extent keeps its parents' placement of when it was drawn, in that tick", 6,
+         "push \"b\"\n" + call("box", "createEmptyMovieClip", {"\"b\"", "2"}) + "setVariable\n" +
+             drawSquare("b", 100, 150) + set("b", "_x", "-50") +
+             call("b", "hitTest", {"110", "170", "true"}) + "trace\n" + set("box", "_y", "150") +
+             call("b", "hitTest", {"110", "170", "true"}) + "trace\n" +
+             call("b", "hitTest", {"110", "270", "true"}) + "trace\n" +
+             call("b", "lineTo", {"100", "100"}) + "pop\n" +
+             call("b", "hitTest", {"110", "270", "true"}) + "trace\n",
+         "true\nfalse\nfalse\ntrue"},
         {"masks that hold their clip or mask each other end a shape test", 8,
          call("_root", "createEmptyMovieClip", {"\"a\"", "1"}) + "pop\n" +
              call("_root", "createEmptyMovieClip", {"\"b\"", "2"}) + "pop\n" +

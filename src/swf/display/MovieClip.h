@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -83,6 +84,17 @@ class MovieClip : public DisplayObject, public SoundClip {
     // What scripts drew into the clip, below its children; made when first drawn into.
     Drawing& drawing();
     const Drawing* drawingIfAny() const { return drawing_.get(); }
+    // Scripts drew into the clip while its parents took it to the stage through
+    // `parentsToStage`, in tick `tick`.
+    void noteDrawn(const Matrix& parentsToStage, uint64_t tick) {
+        drawnParentsToStage_ = parentsToStage;
+        drawnTick_ = tick;
+    }
+    // That matrix while its tick lasts.
+    std::optional<Matrix> drawnParentsToStage(uint64_t tick) const {
+        if (drawnTick_ != tick) return std::nullopt;
+        return drawnParentsToStage_;
+    }
     Rect localBounds() const override;
     bool streamAudible() const override;
 
@@ -113,6 +125,8 @@ class MovieClip : public DisplayObject, public SoundClip {
     std::shared_ptr<const Timeline> timeline_;
     DisplayList displayList_;
     std::unique_ptr<Drawing> drawing_;
+    Matrix drawnParentsToStage_;
+    uint64_t drawnTick_ = UINT64_MAX;
     int currentFrame_ = 0;
     bool playing_ = true;
     int nesting_;

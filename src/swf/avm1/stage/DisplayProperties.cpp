@@ -233,9 +233,21 @@ bool shapeContains(const Shape& shape, Point p, double pixel, WorkMeter& work,
 
 // The point (stage twips) falls on what scripts drew into the object.
 bool drawingContains(DisplayObject& object, const Matrix& toStage, Point stagePoint,
-                     WorkMeter& work) {
+                     WorkMeter& work, HitAsker asker) {
     const Drawing* drawing = drawingOf(object);
     if (!drawing) return false;
+    // For a script's hitTest the drawing's extent keeps its parents' placement of the time it
+    // was last drawn into, until the tick ends: a point outside the extent placed so misses,
+    // though the parents have moved since (the clip's own moves count).
+    if (asker == HitAsker::Script) {
+        std::optional<Matrix> parentsThen =
+            object.asMovieClip()->drawnParentsToStage(work.machine().context().tick());
+        if (parentsThen &&
+            !containsPoint(transformBounds(drawing->shape().bounds,
+                                           multiplyMatrices(*parentsThen, object.matrix())),
+                           stagePoint))
+            return false;
+    }
     std::optional<Matrix> toLocal = invertMatrix(toStage);
     double pixel = kTwipsPerPixel / std::sqrt(std::abs(toStage.determinant()));
     return toLocal && shapeContains(drawing->shape(), toLocal->apply(stagePoint), pixel, work);
@@ -248,7 +260,7 @@ bool framelessClip(MovieClip& clip) {
 }
 
 bool hitsContentThrough(DisplayObject& object, const Matrix& toStage, Point stagePoint, int level,
-                        WorkMeter& work, bool inMask = false) {
+                        WorkMeter& work, HitAsker asker, bool inMask = false) {
     if (level > MovieContext::kMaxNesting + 2) return false;
     work.charge(1);
     // A mask a script set is no content of its own, unless handlers make it a button (a
@@ -268,11 +280,11 @@ bool hitsContentThrough(DisplayObject& object, const Matrix& toStage, Point stag
         for (DisplayObject* o = &object; o && !holdsObject; o = o->parent())
             holdsObject = o == mask;
         if (mask && !holdsObject &&
-            !hitsContentThrough(*mask, matrixToStage(*mask), stagePoint, 0, work, true))
+            !hitsContentThrough(*mask, matrixToStage(*mask), stagePoint, 0, work, asker, true))
             return false;
     }
     if (DisplayList* children = object.children()) {
-        if (drawingContains(object, toStage, stagePoint, work)) return true;
+        if (drawingContains(object, toStage, stagePoint, work, asker)) return true;
         // A clip layer is not hit itself; the depths it masks are hit only where it covers.
         struct Layer {
             int clipDepth;
@@ -287,12 +299,13 @@ bool hitsContentThrough(DisplayObject& object, const Matrix& toStage, Point stag
                 layers.push_back({child->clipDepth(), child.get(), childToStage});
                 continue;
             }
-            if (!hitsContentThrough(*child, childToStage, stagePoint, level + 1, work, inMask))
+            if (!hitsContentThrough(*child, childToStage, stagePoint, level + 1, work, asker,
+                                    inMask))
                 continue;
             bool covered = true;
             for (const Layer& layer : layers)
                 if (!hitsContentThrough(*layer.object, layer.toStage, stagePoint, level + 1, work,
-                                        inMask)) {
+                                        asker, inMask)) {
                     covered = false;
                     break;
                 }
@@ -337,14 +350,14 @@ bool hitsContentThrough(DisplayObject& object, const Matrix& toStage, Point stag
 
 }  // namespace
 
-bool hitsContent(Machine& machine, DisplayObject& object, Point stagePoint) {
+bool hitsContent(Machine& machine, DisplayObject& object, Point stagePoint, HitAsker asker) {
     WorkMeter work(machine);
-    return hitsContentThrough(object, matrixToStage(object), stagePoint, 0, work);
+    return hitsContentThrough(object, matrixToStage(object), stagePoint, 0, work, asker);
 }
 
 bool hitsOwnDrawing(Machine& machine, DisplayObject& object, Point stagePoint) {
     WorkMeter work(machine);
-    return drawingContains(object, matrixToStage(object), stagePoint, work);
+    return drawingContains(object, matrixToStage(object), stagePoint, work, HitAsker::Mouse);
 }
 
 int32_t playerInt(double value) {

@@ -55,9 +55,13 @@ Matrix multiplyMatrices(const Matrix& outer, const Matrix& inner);
 std::optional<Matrix> invertMatrix(const Matrix& matrix);
 // From the object's space to the stage's (the main timeline's own matrix included).
 Matrix matrixToStage(DisplayObject& object);
+// Who asks whether a point hits: the mouse, or a script's hitTest, which places what clips
+// drew differently.
+enum class HitAsker { Mouse, Script };
 // True when the point (stage twips) falls on what the object draws: shapes by their fills
 // (each by its winding rule) and their strokes, other content by its extent.
-bool hitsContent(Machine& machine, DisplayObject& object, Point stagePoint);
+bool hitsContent(Machine& machine, DisplayObject& object, Point stagePoint,
+                 HitAsker asker = HitAsker::Mouse);
 // True when the point falls on what scripts drew into the object, its children left out.
 bool hitsOwnDrawing(Machine& machine, DisplayObject& object, Point stagePoint);
 

@@ -13,7 +13,9 @@
 #include "swf/avm1/machine/Machine.h"
 #include "swf/avm1/machine/NativeMember.h"
 #include "swf/avm1/classes/PlayerObjects.h"
+#include "swf/avm1/stage/DisplayProperties.h"
 #include "swf/display/MovieClip.h"
+#include "swf/display/MovieContext.h"
 #include "swf/geom/Geometry.h"
 
 namespace swf::avm1 {
@@ -24,9 +26,13 @@ constexpr size_t kMaxGradientStops = 15;
 // The gradient square (-16384 to 16384 twips) in pixels.
 constexpr double kGradientSide = 1638.4;
 
+// The drawing a method draws into; the clip notes how its parents place it as it is drawn.
 Drawing* drawingOf(Machine& m, Object* self) {
     MovieClip* clip = m.movieClipOf(Value(self));
-    return clip ? &clip->drawing() : nullptr;
+    if (!clip) return nullptr;
+    DisplayObject* parent = clip->parent();
+    clip->noteDrawn(parent ? matrixToStage(*parent) : Matrix{}, m.context().tick());
+    return &clip->drawing();
 }
 
 // A coordinate in pixels as twips; what is no finite number counts as 0.

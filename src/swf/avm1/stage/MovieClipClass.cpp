@@ -193,7 +193,7 @@ Value hitTest(Machine& m, Object* self, std::span<const Value> args) {
     if (root) p = root->matrix().apply(p);
     // On the stage it lands on whole twips.
     p = {double(roundTwips(p.x)), double(roundTwips(p.y))};
-    if (shape) return Value(hitsContent(m, *object, p));
+    if (shape) return Value(hitsContent(m, *object, p, HitAsker::Script));
     return Value(containsPoint(stageBounds(m, *object), p));
 }
 
