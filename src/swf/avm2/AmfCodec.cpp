@@ -11,6 +11,7 @@
 #include "swf/avm2/DateObject.h"
 #include "swf/avm2/Machine.h"
 #include "swf/avm2/VectorObject.h"
+#include "swf/format/Amf0Marker.h"
 
 namespace swf::avm2 {
 namespace {
@@ -20,11 +21,6 @@ enum Amf3 : uint8_t {
     kString3 = 0x06, kXmlDoc3 = 0x07, kDate3 = 0x08, kArray3 = 0x09, kObject3 = 0x0A, kXml3 = 0x0B,
     kByteArray3 = 0x0C, kVectorInt3 = 0x0D, kVectorUint3 = 0x0E, kVectorDouble3 = 0x0F, kVectorObject3 = 0x10,
     kDictionary3 = 0x11,
-};
-enum Amf0 : uint8_t {
-    kNumber0 = 0x00, kBoolean0 = 0x01, kString0 = 0x02, kObject0 = 0x03, kNull0 = 0x05, kUndefined0 = 0x06,
-    kReference0 = 0x07, kEcmaArray0 = 0x08, kObjectEnd0 = 0x09, kStrictArray0 = 0x0A, kDate0 = 0x0B,
-    kLongString0 = 0x0C, kXmlDoc0 = 0x0F, kTypedObject0 = 0x10, kAvmPlus0 = 0x11,
 };
 
 constexpr int32_t kMinInt29 = -(1 << 28);
@@ -228,10 +224,10 @@ class AmfWriter {
     // --- AMF0 ---
     void string0(const std::string& s, bool marker) {
         if (s.size() > 0xFFFF) {
-            if (marker) byte(kLongString0);
+            if (marker) byte(amf0::kLongString);
             bigEndian(s.size(), 4);
         } else {
-            if (marker) byte(kString0);
+            if (marker) byte(amf0::kString);
             bigEndian(s.size(), 2);
         }
         raw(s.data(), s.size());
@@ -243,50 +239,50 @@ class AmfWriter {
             value0(value);
         }
         bigEndian(0, 2);
-        byte(kObjectEnd0);
+        byte(amf0::kObjectEnd);
     }
     void value0(const Value& v) {
         switch (v.kind()) {
-            case Value::Kind::Undefined: return byte(kUndefined0);
-            case Value::Kind::Null: return byte(kNull0);
-            case Value::Kind::Boolean: byte(kBoolean0); return byte(v.asBoolean() ? 1 : 0);
-            case Value::Kind::Number: byte(kNumber0); return doubleBits(v.asNumber());
+            case Value::Kind::Undefined: return byte(amf0::kUndefined);
+            case Value::Kind::Null: return byte(amf0::kNull);
+            case Value::Kind::Boolean: byte(amf0::kBoolean); return byte(v.asBoolean() ? 1 : 0);
+            case Value::Kind::Number: byte(amf0::kNumber); return doubleBits(v.asNumber());
             case Value::Kind::String: return string0(v.asString(), true);
             case Value::Kind::Object: break;
         }
         Object& o = *v.asObject();
-        if (isFunction(v)) return byte(kUndefined0);
+        if (isFunction(v)) return byte(amf0::kUndefined);
         Depth depth(m_, depth_);
         if (auto* date = dynamic_cast<DateObject*>(&o)) {
-            byte(kDate0);
+            byte(amf0::kDate);
             doubleBits(date->time);
             return bigEndian(0, 2);
         }
         if (dynamic_cast<ByteArrayObject*>(&o)) {
-            byte(kAvmPlus0);
+            byte(amf0::kAvmPlus);
             return value3(v);
         }
         if (auto it = objects_.find(&o); it != objects_.end() && it->second <= 0xFFFF) {
-            byte(kReference0);
+            byte(amf0::kReference);
             return bigEndian(it->second, 2);
         }
         objects_.emplace(&o, objects_.size());
         if (ArrayObject* array = o.asArray()) {
             auto properties = dynamicProperties(o);
             if (properties.empty()) {
-                byte(kStrictArray0);
+                byte(amf0::kStrictArray);
                 bigEndian(array->items.size(), 4);
                 for (size_t i = 0; i < array->items.size(); ++i) value0(array->items[i]);
                 return;
             }
-            byte(kEcmaArray0);
+            byte(amf0::kEcmaArray);
             bigEndian(array->items.size(), 4);
             std::vector<std::pair<std::string, Value>> all;
             for (size_t i = 0; i < array->items.size(); ++i) all.emplace_back(std::to_string(i), array->items[i]);
             all.insert(all.end(), properties.begin(), properties.end());
             return properties0(all);
         }
-        byte(kObject0);
+        byte(amf0::kObject);
         std::vector<std::pair<std::string, Value>> all;
         for (const std::string& name : sealedMembers(m_, o))
             all.emplace_back(name, m_.getProperty(v, Name::qualified(m_.namespaces().publicNs(), name)));
@@ -503,7 +499,7 @@ class AmfReader {
         for (;;) {
             std::string name = string0(false);
             if (name.empty()) {
-                if (byte() != kObjectEnd0) m_.throwError("RangeError", 2006, "The supplied index is out of bounds.");
+                if (byte() != amf0::kObjectEnd) m_.throwError("RangeError", 2006, "The supplied index is out of bounds.");
                 return;
             }
             set(o, name, value0());
@@ -513,43 +509,43 @@ class AmfReader {
         Depth depth(m_, depth_);
         uint8_t marker = byte();
         switch (marker) {
-            case kNumber0: return Value::number(doubleBits());
-            case kBoolean0: return Value::boolean(byte() != 0);
-            case kString0: return Value::string(string0(false));
-            case kLongString0:
-            case kXmlDoc0: return Value::string(string0(true));
-            case kNull0: return Value::null();
-            case kUndefined0: return Value();
-            case kReference0: return referenced(static_cast<size_t>(bigEndian(2)));
-            case kTypedObject0:
+            case amf0::kNumber: return Value::number(doubleBits());
+            case amf0::kBoolean: return Value::boolean(byte() != 0);
+            case amf0::kString: return Value::string(string0(false));
+            case amf0::kLongString:
+            case amf0::kXmlDocument: return Value::string(string0(true));
+            case amf0::kNull: return Value::null();
+            case amf0::kUndefined: return Value();
+            case amf0::kReference: return referenced(static_cast<size_t>(bigEndian(2)));
+            case amf0::kTypedObject:
                 string0(false);  // the class alias
                 [[fallthrough]];
-            case kObject0: {
+            case amf0::kObject: {
                 Object* o = m_.newObject();
                 remember(o);
                 properties0(o);
                 return Value::object(o);
             }
-            case kEcmaArray0: {
+            case amf0::kEcmaArray: {
                 bigEndian(4);  // a count the properties that follow give again
                 ArrayObject* array = m_.newArray();
                 remember(array);
                 properties0(array);
                 return Value::object(array);
             }
-            case kStrictArray0: {
+            case amf0::kStrictArray: {
                 size_t n = count(bigEndian(4));
                 ArrayObject* array = m_.newArray();
                 remember(array);
                 for (size_t i = 0; i < n; ++i) array->items.push_back(value0());
                 return Value::object(array);
             }
-            case kDate0: {
+            case amf0::kDate: {
                 double time = doubleBits();
                 bigEndian(2);  // the time zone, which the player ignores
                 return newDate(time);
             }
-            case kAvmPlus0: return value3();
+            case amf0::kAvmPlus: return value3();
             default: return Value();
         }
     }

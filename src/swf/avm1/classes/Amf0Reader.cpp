@@ -5,6 +5,7 @@
 #include "swf/avm1/classes/DateObject.h"
 #include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/format/Amf0Marker.h"
 
 namespace swf::avm1 {
 Amf0Reader::Amf0Reader(Machine& machine, std::string_view bytes)
@@ -24,29 +25,29 @@ Value Amf0Reader::read(int depth) {
     uint32_t size = 0;
     std::string_view text;
     double n = 0;
-    switch (marker[0]) {
-        case 0x00:
+    switch (static_cast<uint8_t>(marker[0])) {
+        case amf0::kNumber:
             return number(n) ? Value(n) : Value();
-        case 0x01:
+        case amf0::kBoolean:
             return take(1, text) ? Value(text[0] != 0) : Value();
-        case 0x02:
+        case amf0::kString:
             return unsigned16(size) && take(size, text) ? Value(text) : Value();
-        case 0x0C:
+        case amf0::kLongString:
             return unsigned32(size) && take(size, text) ? Value(text) : Value();
-        case 0x05:
+        case amf0::kNull:
             return Value(Null{});
-        case 0x06:
+        case amf0::kUndefined:
             return Value();
-        case 0x07: {
+        case amf0::kReference: {
             if (!unsigned16(size)) return Value();
             return size < references_->length() ? references_->at(size) : Value();
         }
-        case 0x03: {
+        case amf0::kObject: {
             Object* o = remember(m_.newObject());
             members(o, depth);
             return Value(o);
         }
-        case 0x10: {
+        case amf0::kTypedObject: {
             if (!unsigned16(size) || !take(size, text)) return Value();
             Object* registered = m_.registeredClass(text, m_.swfVersion());
             Object* prototype = registered ? m_.get(registered, "prototype").asObject() : nullptr;
@@ -54,17 +55,17 @@ Value Amf0Reader::read(int depth) {
             members(o, depth);
             return Value(o);
         }
-        case 0x08: {
+        case amf0::kEcmaArray: {
             if (!unsigned32(size)) return Value();
             Object* array = remember(m_.newArray());
             members(array, depth);
             return Value(array);
         }
-        case 0x0B: {
+        case amf0::kDate: {
             if (!number(n) || !take(2, text)) return Value();
             return Value(remember(m_.heap().make<DateObject>(m_.prototypes().date, n)));
         }
-        case 0x0F: {
+        case amf0::kXmlDocument: {
             if (!unsigned32(size) || !take(size, text)) return Value();
             const Value source[] = {Value(text)};
             Value xml = m_.construct(m_.get(m_.global(), "XML"), source);
@@ -81,7 +82,7 @@ void Amf0Reader::members(Object* o, int depth) {
     std::string_view name, end;
     uint32_t size = 0;
     while (!failed_ && unsigned16(size) && take(size, name)) {
-        if (size == 0 && !rest_.empty() && rest_[0] == 0x09) {
+        if (size == 0 && !rest_.empty() && rest_[0] == amf0::kObjectEnd) {
             take(1, end);
             return;
         }

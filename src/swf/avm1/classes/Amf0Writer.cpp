@@ -6,6 +6,7 @@
 #include "swf/avm1/classes/DateObject.h"
 #include "swf/avm1/machine/ArrayObject.h"
 #include "swf/avm1/machine/Machine.h"
+#include "swf/format/Amf0Marker.h"
 
 namespace swf::avm1 {
 namespace {
@@ -14,21 +15,6 @@ namespace {
 constexpr int kMaxAmfDepth = 256;
 constexpr size_t kMaxAmfValues = 1'000'000;
 constexpr size_t kMaxAmfBytes = 64u << 20;
-
-enum AmfType : char {
-    kNumber = 0x00,
-    kBoolean = 0x01,
-    kString = 0x02,
-    kObject = 0x03,
-    kNull = 0x05,
-    kUndefined = 0x06,
-    kReference = 0x07,
-    kEcmaArray = 0x08,
-    kDate = 0x0B,
-    kLongString = 0x0C,
-    kXml = 0x0F,
-    kTypedObject = 0x10,
-};
 
 }  // namespace
 
@@ -48,56 +34,56 @@ void Amf0Writer::write(const Value& v, int depth) {
     if (++count_ > kMaxAmfValues || depth > kMaxAmfDepth || out_.size() > kMaxAmfBytes)
         throw ScriptLimitError("data too large or too deep to write as AMF");
     if (v.isUndefined()) {
-        out_ += kUndefined;
+        marker(amf0::kUndefined);
     } else if (v.isNull()) {
-        out_ += kNull;
+        marker(amf0::kNull);
     } else if (v.isBool()) {
-        out_ += kBoolean;
+        marker(amf0::kBoolean);
         out_ += static_cast<char>(v.asBool() ? 1 : 0);
     } else if (v.isNumber()) {
-        out_ += kNumber;
+        marker(amf0::kNumber);
         number(v.asNumber());
     } else if (v.isString()) {
         const std::string& s = v.asString();
         if (s.size() > 0xFFFF) {
-            out_ += kLongString;
+            marker(amf0::kLongString);
             unsigned32(static_cast<uint32_t>(s.size()));
         } else {
-            out_ += kString;
+            marker(amf0::kString);
             unsigned16(static_cast<uint32_t>(s.size()));
         }
         out_ += s;
     } else if (Object* o = v.asObject(); o->asStageObject()) {
-        out_ += kUndefined;  // clips do not travel
+        marker(amf0::kUndefined);  // clips do not travel
     } else if (auto* date = dynamic_cast<DateObject*>(o)) {
         ++nextReference_;
-        out_ += kDate;
+        marker(amf0::kDate);
         number(date->time());
         unsigned16(0);  // the time zone, which readers ignore
     } else if (xml_.isObject() && instanceOf(m_, v, xml_)) {
         ++nextReference_;
         std::string text = m_.toString(v);
-        out_ += kXml;
+        marker(amf0::kXmlDocument);
         unsigned32(static_cast<uint32_t>(text.size()));
         out_ += text;
     } else if (auto seen = references_.find(o);
                seen != references_.end() && seen->second <= 0xFFFF) {
-        out_ += kReference;
+        marker(amf0::kReference);
         unsigned16(seen->second);
     } else {
         references_.emplace(o, nextReference_++);
         if (auto* array = dynamic_cast<ArrayObject*>(o)) {
-            out_ += kEcmaArray;
+            marker(amf0::kEcmaArray);
             unsigned32(static_cast<uint32_t>(array->signedLength()));
         } else if (const std::string* alias = registeredName(o)) {
-            out_ += kTypedObject;
+            marker(amf0::kTypedObject);
             name(*alias);
         } else {
-            out_ += kObject;
+            marker(amf0::kObject);
         }
         members(o, depth, false);
         name("");
-        out_ += static_cast<char>(0x09);
+        marker(amf0::kObjectEnd);
     }
 }
 
@@ -113,6 +99,10 @@ void Amf0Writer::members(Object* o, int depth, bool trailingZero) {
         write(v, depth + 1);
         if (trailingZero) out_ += '\0';
     }
+}
+
+void Amf0Writer::marker(amf0::Marker m) {
+    out_ += static_cast<char>(m);
 }
 
 void Amf0Writer::number(double n) {

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "swf/avm1/machine/Value.h"
+#include "swf/format/Amf0Marker.h"
 
 namespace swf::avm1 {
 
@@ -29,6 +30,7 @@ class Amf0Writer {
   private:
     void write(const Value& v, int depth);
     void members(Object* o, int depth, bool trailingZero);
+    void marker(amf0::Marker m);
     void number(double n);
     void unsigned16(uint32_t n);
     void unsigned32(uint32_t n);
