@@ -89,7 +89,8 @@ TEST(TextRenderTest, DeviceFontGlyphsFillTheirOutlineAndLeaveHolesEmpty) {
     const double scale = px(100) / sans->emSize();
     const swf::Matrix place =
         kTwipsToPixels * swf::Matrix::translate(px(10), px(100)) * swf::Matrix::scale(scale, scale);
-    swf::DrawGlyph(canvas, *sans->glyphShape(*o), place, {0, 0, 0, 255}, {});
+    const swf::RunGlyph glyph{sans->glyphShape(*o), {0, 0}};
+    swf::DrawGlyphRun(canvas, std::span(&glyph, 1), place, {0, 0, 0, 255}, {});
     const swf::Rect b = sans->glyphShape(*o)->bounds;
     const int centreX = 10 + static_cast<int>((b.xMin + b.xMax) / 2 * scale / 20);
     const int centreY = 100 + static_cast<int>((b.yMin + b.yMax) / 2 * scale / 20);

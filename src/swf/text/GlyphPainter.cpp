@@ -12,12 +12,6 @@ ColorTransform SolidColorTransform(Rgba color, const ColorTransform& cxform) {
     return cxform * replace;
 }
 
-void DrawGlyph(Canvas& canvas, const Shape& glyph, const Matrix& toPixels, Rgba color,
-               const ColorTransform& cxform) {
-    if (glyph.paths.empty()) return;
-    canvas.drawShape(glyph, toPixels, SolidColorTransform(color, cxform), {});
-}
-
 void DrawGlyphRun(Canvas& canvas, std::span<const RunGlyph> glyphs, const Matrix& toPixels,
                   Rgba color, const ColorTransform& cxform) {
     Shape run;

@@ -11,9 +11,6 @@
 
 namespace swf {
 
-void DrawGlyph(Canvas& canvas, const Shape& glyph, const Matrix& toPixels, Rgba color,
-               const ColorTransform& cxform);
-
 // A glyph of a run, and where it stands from the run's origin, in the font's units.
 struct RunGlyph {
     const Shape* shape = nullptr;
